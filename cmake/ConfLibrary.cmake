@@ -1,0 +1,33 @@
+# conf_library(<folder> <deps>...): one static library made of every source in the folder.
+# A folder with no sources yet becomes an interface library so that its dependents still link.
+function(conf_library name)
+  file(GLOB _src CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${name}/*.cpp ${CMAKE_SOURCE_DIR}/${name}/*.h)
+  list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+  set(_cpp ${_src})
+  list(FILTER _cpp INCLUDE REGEX "\\.cpp$")
+  if(_cpp)
+    add_library(${name} STATIC ${_src})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# conf_test(<folder> <libs>...): one test program per folder of tests/, each test registered with CTest.
+function(conf_test name)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+  if(NOT _src)
+    return()
+  endif()
+  add_executable(test_${name} ${_src})
+  target_link_libraries(test_${name} PRIVATE test_support ${ARGN})
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp;ASAN_OPTIONS=detect_stack_use_after_return=1;UBSAN_OPTIONS=print_stacktrace=1"
+               TIMEOUT 300)
+endfunction()

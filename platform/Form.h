@@ -1,0 +1,58 @@
+#pragma once
+// The base of every window of the program: a dialog shown modally by its step, with the house
+// colours and font, an optional title strip (software code and description), a client size in
+// pixels and the `Set_Lang` hook that relabels it from the text table.
+#include <QDialog>
+
+class QLabel;
+class QWidget;
+
+namespace plat {
+
+enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+class TForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm(QWidget* parent = nullptr);
+
+    // Shows the window modally and returns how it was closed (mrCancel when closed by the frame).
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    // Closes a modal window with the given result (mrNone keeps it open).
+    void SetModalResult(int result);
+
+    void SetClientSize(int width, int height);
+    int ClientWidth() const { return width(); }
+    int ClientHeight() const { return height(); }
+
+    // Re-reads every caption, hint and item of the window from the text table.
+    virtual void Set_Lang() {}
+
+    // The title strip at the top, created on demand: `L_SW_Code` and `L_SW_Desc`.
+    QWidget* TitleStrip();
+    QLabel* L_SW_Code();
+    QLabel* L_SW_Desc();
+
+    static QColor HouseColor();  // red 248, green 247, blue 237
+    static QFont HouseFont();    // Verdana
+
+protected:
+    // Runs when the window is shown, inside the general error handler.
+    virtual void FormShow() {}
+    void showEvent(QShowEvent* event) override;
+    void done(int r) override;
+
+private:
+    void buildTitleStrip();
+    int modalResult_ = mrNone;
+    QWidget* titleStrip_ = nullptr;
+    QLabel* swCode_ = nullptr;
+    QLabel* swDesc_ = nullptr;
+};
+
+// A control's own shown and enabled flags, which do not depend on its parent's.
+bool ownVisible(const QWidget* w);
+bool ownEnabled(const QWidget* w);
+
+}  // namespace plat

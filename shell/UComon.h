@@ -1,0 +1,111 @@
+#pragma once
+// Shared program state: the program's folders and identity, the open project and the paths of its
+// files, the settings of the last run, the row clipboard of the table helpers; and the small parsers
+// every dialog uses to check what the user typed. All of it lives on the user-interface thread.
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Folders and identity.
+inline QString g_AppPath;
+inline QString g_MasterPath;
+inline QString g_ProjectsRootPath;
+inline QString g_LanguagePath;
+inline QString g_MainTitle;
+inline QString g_SWCode;
+inline QString g_SWDescription;
+
+inline constexpr const char* kSoftwareCode = "KS73632";
+inline constexpr const char* kSoftwareDescription = "PROFINET / MQTT - Converter";
+inline constexpr const char* kUpdateCheckCode = "KS73632";  // the code the version check sends
+inline constexpr const char* kMainTitle = "Quorim - Configurator KS73632 - PROFINET / MQTT ";
+inline constexpr const char* kDefaultIPAddress = "192.168.2.205";
+
+// Project and run-time settings.
+inline QString g_ProjectName;
+inline QString g_ProjectPath;  // empty: no project open
+inline QString g_LastIPAddress = QString::fromLatin1(kDefaultIPAddress);
+inline int g_UpdateOption = 0;
+inline uint8_t g_UpdateReadBack = 1;
+inline QString g_LanguageName = QStringLiteral("English");
+inline uint8_t g_EnableInternet = 0;
+inline uint8_t g_EnableUpdate = 0;
+inline uint8_t g_EnableJumpFieldTables = 0;
+inline uint8_t g_DoubleClickAutoSize = 0;
+inline QString g_EDEImportPath;
+
+// Paths of the project's files, set by Set_Files.
+inline QString g_ParGenFile;
+inline QString g_MQTTSetTopicFile;
+inline QString g_MBusFile;
+inline QString g_ModbusMSetAccessFile;
+inline QString g_ModbusTCPMSetAccessFile;
+inline QString g_MQTTSetAccessFile;
+inline QString g_CANRecFramesFile;
+inline QString g_CANSendFramesFile;
+inline QString g_SDOServerCANopenFile;
+inline QString g_SDOClientCANopenFile;
+inline QString g_PDOCANopenFile;
+inline QString g_DNETMNetFile;
+inline QString g_DNETMDefOffFile;
+inline QString g_J1939RecFramesFile;
+inline QString g_J1939SendFramesFile;
+inline QString g_NMEARecFramesFile;
+inline QString g_NMEASendFramesFile;
+inline QString g_DMXDefaultValuesFile;
+inline QString g_KNXSetAccessFile;
+inline QString g_SNMPTrapFile;
+inline QString g_SNMPManagerFile;
+inline QString g_BACnetSlaveSetAccessFile;
+inline QString g_DALIAccessFile;
+inline QString g_DALI2AccessFile;
+inline QString g_BACnetMasterAccessFile;
+
+struct ProjectFile {
+    QString* variable;
+    const char* fileName;
+};
+// The 25 project files in the order Set_Files assigns them.
+const std::vector<ProjectFile>& projectFiles();
+
+// Recomputes every project file path from g_ProjectPath.
+void Set_Files();
+
+// Sets the program folders from the program's own folder (no trailing separator).
+void Set_App_Folders(const QString& appPath);
+
+// Shared lists, kept for the whole run.
+inline QStringList g_RowClipboard;
+inline std::vector<uint8_t> g_RowClipboardIsCheck;
+inline QList<QObject*> g_MBusSlaveList;   // owned by the scan engine
+inline QList<QObject*> g_WMBusSlaveList;  // owned by the scan engine
+inline QStringList g_MIBReadDescriptions;
+inline QStringList g_MIBWriteDescriptions;
+
+// Build identity.
+int Get_Device_Protocols(QString& protocol1, QString& protocol2);
+int Get_Scan_Device_Code();
+int Get_Scan_Form_Type();
+int BACnet_No_Units();
+
+// Parsers. None shows a message: the caller turns the result into its own.
+bool Check_IP_Parts(const QString& text, QString& p1, QString& p2, QString& p3, QString& p4);
+bool Split_IP_Address(const QString& text, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4);  // true on error
+bool Split_IP_Port(const QString& text, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4, uint16_t& port);
+int Check_KNX_Address(const QString& text, bool group, bool allowZero);  // 0 valid, 1 invalid
+bool Check_No_Point(const QString& text);
+int Check_OID(const QString& text);
+int Check_SNMP_User_Password(const QString& text, bool allowShort);
+int Get_SNMP_Security_Level(const QString& text);
+QChar Get_Decimal_Separator();
+bool Str_To_Float_Sep(const QString& text, QChar separator, float& value);
+// Serial devices present, in ascending order (on this platform: device paths such as
+// "/dev/ttyUSB0"). The caller owns the list.
+QStringList Get_COM_Port_List();
+
+// Blanks and control characters removed at both ends.
+QString TrimCtl(const QString& text);
