@@ -135,8 +135,20 @@ bool XmlDocument::loadBytes(const QByteArray& bytes, QString* error) {
         clear();
         return false;
     }
-    if (!doc_->document_element()) {
-        if (error) *error = QStringLiteral("XML not well-formed: no root element");
+    // The parser accepts fragments; a document has exactly one root element and no text beside it.
+    int elements = 0;
+    bool strayText = false;
+    for (pugi::xml_node n = doc_->first_child(); n; n = n.next_sibling()) {
+        if (isElement(n)) ++elements;
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+            for (const char* c = n.value(); *c; ++c)
+                if (!std::strchr(" \t\r\n", *c)) strayText = true;
+        }
+    }
+    if (elements != 1 || strayText) {
+        if (error)
+            *error = elements == 0 ? QStringLiteral("XML not well-formed: no root element")
+                                   : QStringLiteral("XML not well-formed: content outside the root element");
         clear();
         return false;
     }

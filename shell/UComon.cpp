@@ -75,10 +75,10 @@ QString TrimCtl(const QString& text) {
 
 namespace {
 
-// Text before the first dot and after it; without a dot the whole text is "before".
+// Text before the first separator and after it; without one both are empty.
 QString beforeFirst(const QString& s, QChar c) {
     const qsizetype p = s.indexOf(c);
-    return p < 0 ? s : s.left(p);
+    return p < 0 ? QString() : s.left(p);
 }
 QString afterFirst(const QString& s, QChar c) {
     const qsizetype p = s.indexOf(c);
@@ -157,9 +157,9 @@ int Check_KNX_Address(const QString& text, bool group, bool allowZero) {
         if (!text.contains(u'.')) return inRange(text, 1, 65535) ? 0 : 1;
         const QString a = TrimCtl(beforeFirst(text, u'.'));
         const QString r = TrimCtl(afterFirst(text, u'.'));
-        // An area and a line only ("1.2"): C is then empty and fails its range.
+        // An area and a line only ("1.2") leaves B and C empty: they fail their ranges.
         const QString b = TrimCtl(beforeFirst(r, u'.'));
-        const QString c = r.contains(u'.') ? TrimCtl(afterFirst(r, u'.')) : QString();
+        const QString c = TrimCtl(afterFirst(r, u'.'));
         if (c.contains(u'.')) return 1;
         const int va = plat::strToIntDef(a, -1), vb = plat::strToIntDef(b, -1), vc = plat::strToIntDef(c, -1);
         if (va < 0 || va > 15 || vb < 0 || vb > 15 || vc < 0 || vc > 255) return 1;

@@ -1,0 +1,86 @@
+#include "platform/Form.h"
+#include "platform/Guard.h"
+#include "platform/XmlDoc.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+namespace {
+
+class ThrowingForm : public plat::TForm {
+public:
+    ThrowingForm() {
+        SetClientSize(300, 200);
+        button = new QPushButton(QStringLiteral("Go"), this);
+        button->setGeometry(10, 100, 80, 25);
+        plat::onSignal(button, &QPushButton::clicked, this,
+                       [](bool) { throw plat::Error(QStringLiteral("ParGen.xml: XML not well-formed")); });
+        hidden = new QLabel(this);
+        hidden->hide();
+        disabled = new QLabel(this);
+        disabled->setEnabled(false);
+        plain = new QLabel(this);
+    }
+    QPushButton* button;
+    QLabel* hidden;
+    QLabel* disabled;
+    QLabel* plain;
+    int shows = 0;
+
+protected:
+    void FormShow() override {
+        ++shows;
+        if (shows == 2) throw std::runtime_error("show failed");
+    }
+};
+
+TEST(Form, AThrowingHandlerIsReportedAndTheDialogStaysOpen) {
+    testing_support::RecordingDialogs rec;
+    ThrowingForm form;
+    int result = -1;
+    QTimer::singleShot(0, &form, [&] {
+        QTest::mouseClick(form.button, Qt::LeftButton);
+        EXPECT_TRUE(form.isVisible());  // still open after the error
+        EXPECT_EQ(rec.errors(), QStringList{QStringLiteral("ParGen.xml: XML not well-formed")});
+        form.SetModalResult(plat::mrOk);
+    });
+    result = form.ShowModal();
+    EXPECT_EQ(result, plat::mrOk);
+    EXPECT_EQ(form.shows, 1);
+
+    // A show handler that throws is reported too, and the window still opens.
+    QTimer::singleShot(0, &form, [&] {
+        EXPECT_TRUE(form.isVisible());
+        form.reject();
+    });
+    EXPECT_EQ(form.ShowModal(), plat::mrCancel);
+    EXPECT_EQ(rec.errors().size(), 2);
+    EXPECT_EQ(rec.errors().last(), QStringLiteral("show failed"));
+}
+
+TEST(Form, OwnFlagsDoNotDependOnTheParent) {
+    ThrowingForm form;  // never shown: Qt's own isVisible() is false for every child
+    EXPECT_TRUE(plat::ownVisible(form.plain));
+    EXPECT_FALSE(plat::ownVisible(form.hidden));
+    form.setEnabled(false);
+    EXPECT_TRUE(plat::ownEnabled(form.plain));
+    EXPECT_FALSE(plat::ownEnabled(form.disabled));
+    form.hidden->show();
+    EXPECT_TRUE(plat::ownVisible(form.hidden));
+}
+
+TEST(Form, HouseLook) {
+    ThrowingForm form;
+    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(248, 247, 237));
+    EXPECT_EQ(form.font().family(), QStringLiteral("Verdana"));
+    form.L_SW_Code()->setText(QStringLiteral("KS73632"));
+    EXPECT_EQ(form.L_SW_Code()->parentWidget(), form.TitleStrip());
+    EXPECT_EQ(form.ClientWidth(), 300);
+}
+
+}  // namespace

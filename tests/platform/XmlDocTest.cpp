@@ -1,0 +1,156 @@
+#include "platform/Files.h"
+#include "platform/XmlDoc.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using testing_support::readAll;
+using testing_support::writeAll;
+
+namespace {
+
+class XmlDocTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.path() + u'/' + QString::fromLatin1(name); }
+};
+
+TEST_F(XmlDocTest, WhitespaceOnlyTextSurvivesSaveAndLoad) {
+    plat::XmlDocument doc;
+    plat::XmlElement root = doc.createRoot(QStringLiteral("Par_Gen"));
+    root.appendTextChild(QStringLiteral("e"), QStringLiteral("   "));
+    root.appendTextChild(QStringLiteral("multi"), QStringLiteral("a\r\nb"));
+    ASSERT_TRUE(doc.save(path("a.xml")));
+
+    plat::XmlDocument back;
+    ASSERT_TRUE(back.load(path("a.xml")));
+    EXPECT_EQ(back.root().child(QStringLiteral("e")).text(), QStringLiteral("   "));
+    EXPECT_EQ(back.root().child(QStringLiteral("multi")).text(), QStringLiteral("a\r\nb"));
+}
+
+TEST_F(XmlDocTest, AttributesKeepOrderAndControlCharacters) {
+    plat::XmlDocument doc;
+    plat::XmlElement row = doc.createRoot(QStringLiteral("r")).appendChild(QStringLiteral("row"));
+    row.setAttribute(QStringLiteral("Z"), QStringLiteral("a\r\nb"));
+    row.setAttribute(QStringLiteral("A"), QStringLiteral("tab\there"));
+    row.setAttribute(QStringLiteral("M"), QStringLiteral("<&\"é>"));
+    ASSERT_TRUE(doc.save(path("b.xml")));
+    const QByteArray bytes = readAll(path("b.xml"));
+    EXPECT_LT(bytes.indexOf("Z="), bytes.indexOf("A="));
+    EXPECT_LT(bytes.indexOf("A="), bytes.indexOf("M="));
+    EXPECT_FALSE(bytes.contains('\r'));  // escaped, so no parser folds it into a blank
+    EXPECT_FALSE(bytes.contains('\n'));
+
+    plat::XmlDocument back;
+    ASSERT_TRUE(back.load(path("b.xml")));
+    const plat::XmlElement r = back.root().child(QStringLiteral("row"));
+    EXPECT_EQ(r.attribute(QStringLiteral("Z")), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(r.attribute(QStringLiteral("A")), QStringLiteral("tab\there"));
+    EXPECT_EQ(r.attribute(QStringLiteral("M")), QStringLiteral("<&\"é>"));
+    EXPECT_FALSE(r.hasAttribute(QStringLiteral("missing")));
+    EXPECT_EQ(r.attribute(QStringLiteral("missing"), QStringLiteral("N")), QStringLiteral("N"));
+}
+
+TEST_F(XmlDocTest, WritesNoDeclarationAndTheCommentAfterTheRoot) {
+    plat::XmlDocument doc;
+    doc.createRoot(QStringLiteral("Par_Gen")).appendTextChild(QStringLiteral("x"), QStringLiteral("1"));
+    doc.appendComment(QStringLiteral("SW_VERSION = 1.003"));
+    EXPECT_EQ(doc.toBytes(), QByteArray("<Par_Gen><x>1</x></Par_Gen><!--SW_VERSION = 1.003-->"));
+}
+
+TEST_F(XmlDocTest, ReadsFilesThatBeginWithADeclarationOrComment) {
+    const QByteArray variants[] = {
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Conf_Settings><a>v</a></Conf_Settings>",
+        "<!-- note --><Conf_Settings><a>v</a></Conf_Settings>",
+        "\xEF\xBB\xBF<Conf_Settings><a>v</a></Conf_Settings>",
+    };
+    for (const QByteArray& v : variants) {
+        plat::XmlDocument doc;
+        QString error;
+        ASSERT_TRUE(doc.loadBytes(v, &error)) << error.toStdString();
+        EXPECT_EQ(doc.root().name(), QStringLiteral("Conf_Settings"));
+        EXPECT_EQ(doc.root().child(QStringLiteral("a")).text(), QStringLiteral("v"));
+    }
+}
+
+TEST_F(XmlDocTest, FirstChildOfANameCountsAndLookupIsExact) {
+    plat::XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes("<r><k>1</k><K>2</K><k>3</k></r>"));
+    EXPECT_EQ(doc.root().child(QStringLiteral("k")).text(), QStringLiteral("1"));
+    EXPECT_EQ(doc.root().child(QStringLiteral("K")).text(), QStringLiteral("2"));
+    EXPECT_TRUE(doc.root().child(QStringLiteral("missing")).isNull());
+    EXPECT_EQ(doc.root().childElements(QStringLiteral("k")).size(), 2u);
+}
+
+TEST_F(XmlDocTest, NotWellFormedIsAnErrorNotDefaults) {
+    const QByteArray bad[] = {"<r><a>1</a>", "", "just text", "<r></x>", "<a/><b/>"};
+    for (const QByteArray& b : bad) {
+        writeAll(path("bad.xml"), b);
+        plat::XmlDocument doc;
+        QString error;
+        EXPECT_FALSE(doc.load(path("bad.xml"), &error)) << b.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("bad.xml"))) << error.toStdString();
+        EXPECT_TRUE(doc.root().isNull());
+    }
+    plat::XmlDocument doc;
+    QString error;
+    EXPECT_FALSE(doc.load(path("missing.xml"), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// A write that fails half-way (the file-size limit stands in for a full disk; it also binds root).
+TEST_F(XmlDocTest, WriteFailingHalfWayLeavesTheOldFile) {
+    const QString file = path("ParGen.xml");
+    writeAll(file, "<old/>");
+    plat::XmlDocument doc;
+    plat::XmlElement root = doc.createRoot(QStringLiteral("new"));
+    root.appendTextChild(QStringLiteral("big"), QString(100000, u'x'));
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString error;
+    const bool saved = doc.save(file, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(file), QByteArray("<old/>"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("ParGen.xml")});  // no leftovers
+}
+
+TEST_F(XmlDocTest, FailedSaveLeavesTheOldFileAndReports) {
+    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions (the size-limit test covers it)";
+    const QString sub = dir.path() + QStringLiteral("/ro");
+    ASSERT_TRUE(QDir().mkdir(sub));
+    const QString file = sub + QStringLiteral("/ParGen.xml");
+    writeAll(file, "<old/>");
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
+    plat::XmlDocument doc;
+    doc.createRoot(QStringLiteral("new"));
+    QString error;
+    EXPECT_FALSE(doc.save(file, &error));
+    EXPECT_FALSE(error.isEmpty());
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(readAll(file), QByteArray("<old/>"));
+}
+
+TEST_F(XmlDocTest, SaveIntoAMissingFolderFailsWithoutAPartialFile) {
+    plat::XmlDocument doc;
+    doc.createRoot(QStringLiteral("r"));
+    QString error;
+    EXPECT_FALSE(doc.save(path("nope/x.xml"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(plat::fileExists(path("nope/x.xml")));
+}
+
+}  // namespace
