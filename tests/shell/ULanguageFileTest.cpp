@@ -122,6 +122,19 @@ TEST_F(LanguageFile, MissingFileLeavesTheTable) {
     EXPECT_EQ(Text_Table, before);
 }
 
+TEST_F(LanguageFile, FileAppliedBeforeTheBuiltInsTouchesNothing) {
+    // The table is created empty; a file read before the built-ins must not write past its end.
+    write(path(), "STR0000 = Inizio\nSTR0009 = Nove");
+    Text_Table.clear();
+    EXPECT_TRUE(Load_Language_File(path()));
+    EXPECT_TRUE(Text_Table.isEmpty());
+    Text_Table = QStringList(10, QStringLiteral(" "));
+    EXPECT_TRUE(Load_Language_File(path()));
+    EXPECT_EQ(Text_Table.size(), 10);
+    EXPECT_EQ(Text_Table[0], QStringLiteral("Inizio"));
+    EXPECT_EQ(Text_Table[9], QStringLiteral("Nove"));
+}
+
 // Load_Language: the chosen language, the fallback to English, and the rebuild on every switch.
 class LanguageSwitch : public ::testing::Test {
 protected:
