@@ -1,0 +1,795 @@
+#include "mbus/UMBusScanDecode.h"
+
+#include "platform/FormatSettings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace mbus {
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Tables. A row covers the codes lo..hi; with one text it names them all, with several the text
+// of code x is texts[x - lo]. The exponent is (x AND expMask) + expOffset, 0 without a mask. The
+// code is the same for the whole row unless codeSteps, then code + (x - lo).
+
+struct UnitRow {
+    uint8_t lo, hi;
+    std::array<const char*, 8> texts;
+    uint8_t expMask;
+    int8_t expOffset;
+    uint16_t code;
+    bool codeSteps = false;
+};
+
+constexpr uint16_t kNoType = 65535;
+
+// Primary VIFs (x = VIF AND 0x7F); 0x6C/0x6D, 0x7B, 0x7C and 0x7D are handled in code.
+const UnitRow kPrimaryVif[] = {
+    {0x00, 0x07, {"Energy Wh"}, 7, -3, 0},
+    {0x08, 0x0F, {"Energy J"}, 7, 0, 1},
+    {0x10, 0x17, {"Volume m3"}, 7, -6, 2},
+    {0x18, 0x1F, {"Mass kg"}, 7, -3, 3},
+    {0x20, 0x23, {"On Time Seconds", "On Time Minutes", "On Time Hours", "On Time Days"}, 0, 0, 4},
+    {0x24, 0x27, {"Operating Time Seconds", "Operating Time Minutes", "Operating Time Hours",
+                  "Operating Time Days"}, 0, 0, 5},
+    {0x28, 0x2F, {"Power W"}, 7, -3, 6},
+    {0x30, 0x37, {"Power J/h"}, 7, 0, 7},
+    {0x38, 0x3F, {"Volume Flow m3/h"}, 7, -6, 8},
+    {0x40, 0x47, {"Volume Flow ext. m3/min"}, 7, -7, 9},
+    {0x48, 0x4F, {"Volume Flow ext. m3/s"}, 7, -9, 10},
+    {0x50, 0x57, {"Mass Flow kg/h"}, 7, -3, 11},
+    {0x58, 0x5B, {"Flow Temperature \xC2\xB0" "C"}, 3, -3, 12},
+    {0x5C, 0x5F, {"Return Temperature \xC2\xB0" "C"}, 3, -3, 13},
+    {0x60, 0x63, {"Temperature Difference K"}, 3, -3, 14},
+    {0x64, 0x67, {"External Temperature \xC2\xB0" "C"}, 3, -3, 15},
+    {0x68, 0x6B, {"Pressure bar"}, 3, -3, 16},
+    {0x6E, 0x6E, {"Units for H.C.A."}, 0, 0, 22},
+    {0x6F, 0x6F, {""}, 0, 0, kNoType},
+    {0x70, 0x73, {"Averaging Duration Seconds", "Averaging Duration Minutes", "Averaging Duration Hours",
+                  "Averaging Duration Days"}, 0, 0, 17},
+    {0x74, 0x77, {"Actuality Duration Seconds", "Actuality Duration Minutes", "Actuality Duration Hours",
+                  "Actuality Duration Days"}, 0, 0, 18},
+    {0x78, 0x78, {"Fabrication No"}, 0, 0, 23},
+    {0x79, 0x79, {"Identification"}, 0, 0, 24},
+    {0x7A, 0x7A, {"Bus Address"}, 0, 0, 25},
+    {0x7E, 0x7E, {"Any VIF"}, 0, 0, kNoType},
+    {0x7F, 0x7F, {"Manufacturer Specific"}, 0, 0, kNoType},
+};
+
+// Extension table after VIF 0xFD (x = first VIFE AND 0x7F); the code is the VIFE list index.
+const UnitRow kTableFD[] = {
+    {0x00, 0x03, {"Credit of (currency units)"}, 3, -3, 1},
+    {0x04, 0x07, {"Debit of (currency units)"}, 3, -3, 2},
+    {0x08, 0x08, {"Unique message Identification"}, 0, 0, 3},
+    {0x09, 0x09, {"Device Type"}, 0, 0, 4},
+    {0x0A, 0x0A, {"Manufacturer"}, 0, 0, 5},
+    {0x0B, 0x0B, {"Parameter Set Identification"}, 0, 0, 6},
+    {0x0C, 0x0C, {"Model Version"}, 0, 0, 7},
+    {0x0D, 0x0D, {"Hardware Version Number"}, 0, 0, 8},
+    {0x0E, 0x0E, {"Metrology (Firmware) Version Number"}, 0, 0, 9},
+    {0x0F, 0x0F, {"Other Software Version Number"}, 0, 0, 10},
+    {0x10, 0x10, {"Customer LOcation"}, 0, 0, 11},
+    {0x11, 0x11, {"Customer"}, 0, 0, 12},
+    {0x12, 0x15, {"Access Code User", "Access Code Operator", "Access Code System Operator",
+                  "Access Code Developer"}, 0, 0, 13, true},
+    {0x16, 0x16, {"Password"}, 0, 0, 17},
+    {0x17, 0x17, {"Error Flag (Binary)"}, 0, 0, 18},
+    {0x18, 0x18, {"Error Mask"}, 0, 0, 19},
+    {0x19, 0x19, {"Security Key"}, 0, 0, 126},
+    {0x1A, 0x1A, {"Digital Output (Binary)"}, 0, 0, 20},
+    {0x1B, 0x1B, {"Digital Input (Binary)"}, 0, 0, 21},
+    {0x1C, 0x1C, {"Baudrate [Baud]"}, 0, 0, 22},
+    {0x1D, 0x1D, {"Responce Delay Time [Bit-Times]"}, 0, 0, 23},
+    {0x1E, 0x1E, {"Retry"}, 0, 0, 24},
+    {0x1F, 0x1F, {"Remote Control (Device Specific e.g. Gas Value)"}, 0, 0, 127},
+    {0x20, 0x20, {"First Storage Number for Cyclic Storage"}, 0, 0, 25},
+    {0x21, 0x21, {"Last Storage Number for Cyclic Storage"}, 0, 0, 26},
+    {0x22, 0x22, {"Size of Storage Block"}, 0, 0, 27},
+    {0x24, 0x27, {"Storage Interval Second(s)", "Storage Interval Minute(s)", "Storage Interval Hour(s)",
+                  "Storage Interval Day(s)"}, 0, 0, 28},
+    {0x28, 0x28, {"Storage Interval Month(s)"}, 0, 0, 29},
+    {0x29, 0x29, {"Storage Interval Year(s)"}, 0, 0, 30},
+    {0x2A, 0x2A, {"Operator Specific Data"}, 0, 0, 128},
+    {0x2B, 0x2B, {"Time Point Second (0 to 59)"}, 0, 0, 129},
+    {0x2C, 0x2F, {"Duration Since Last Readout Second(s)", "Duration Since Last Readout Minute(s)",
+                  "Duration Since Last Readout Hour(s)", "Duration Since Last Readout Day(s)"}, 0, 0, 31},
+    {0x30, 0x30, {"Start (Date/Time) of Tariff"}, 0, 0, 32},
+    {0x31, 0x33, {"Duration of Tariff Minute(s)", "Duration of Tariff Hour(s)", "Duration of Tariff Day(s)"},
+     0, 0, 33},
+    {0x34, 0x37, {"Period of Tariff Second(s)", "Period of Tariff Minute(s)", "Period of Tariff Hour(s)",
+                  "Period of Tariff Day(s)"}, 0, 0, 34},
+    {0x38, 0x38, {"Period of Tariff Month(s)"}, 0, 0, 35},
+    {0x39, 0x39, {"Period of Tariff Year(s)"}, 0, 0, 36},
+    {0x3A, 0x3A, {"Dimensionless / No VIF"}, 0, 0, 37},
+    {0x3B, 0x3B, {"Data Container for Wireless M-Bus Protocol"}, 0, 0, 130},
+    {0x3C, 0x3F, {"Period of Nominal Data Transmissions Second(s)",
+                  "Period of Nominal Data Transmissions Minute(s)",
+                  "Period of Nominal Data Transmissions Hour(s)",
+                  "Period of Nominal Data Transmissions Day(s)"}, 0, 0, 131},
+    {0x40, 0x4F, {"Electric Units Volts"}, 0x0F, -9, 38},
+    {0x50, 0x5F, {"Electric Units A"}, 0x0F, -12, 39},
+    {0x60, 0x67, {"Reset Counter", "Cumulation Counter", "Control Signal", "Day of Week", "Week Number",
+                  "Time Point of Day Change", "State of Parameter Activation", "Special Supplier Information"},
+     0, 0, 40, true},
+    {0x68, 0x6B, {"Duration Since Last Cumulation Hour(s)", "Duration Since Last Cumulation Day(s)",
+                  "Duration Since Last Cumulation Month(s)", "Duration Since Last Cumulation Year(s)"}, 0, 0, 48},
+    {0x6C, 0x6F, {"Operating Time Battery Hour(s)", "Operating Time Battery Day(s)",
+                  "Operating Time Battery Month(s)", "Operating Time Battery Year(s)"}, 0, 0, 49},
+    {0x70, 0x70, {"Date and Time of Battery Change"}, 0, 0, 50},
+    {0x71, 0x71, {"RF Level Units: dBm"}, 0, 0, 132},
+    {0x72, 0x72, {"Daylight Savings (Beginning, Ending, Deviation) Data Type K"}, 0, 0, 133},
+    {0x73, 0x73, {"Listening Window Management Data Type L"}, 0, 0, 134},
+    {0x74, 0x74, {"Remaining Battery Life Time (Days)"}, 0, 0, 135},
+    {0x75, 0x75, {"Number Times the Meter Was Stopped"}, 0, 0, 136},
+};
+
+// Extension table after VIF 0xFB.
+const UnitRow kTableFB[] = {
+    {0x00, 0x01, {"Energy MWh"}, 1, -1, 51},
+    {0x02, 0x03, {"Reactive Energy kVARh"}, 1, 0, 137},
+    {0x04, 0x05, {"Apparent Energy kVAh"}, 1, 0, 138},
+    {0x08, 0x09, {"Energy GJ"}, 1, -1, 52},
+    {0x0C, 0x0F, {"Energy MCal"}, 3, -1, 139},
+    {0x10, 0x11, {"Volume m3"}, 1, 2, 53},
+    {0x14, 0x17, {"Reactive Power kVAR"}, 3, -3, 140},
+    {0x18, 0x19, {"Volume t"}, 1, 2, 54},
+    {0x1A, 0x1B, {"Relative Humidity %"}, 1, -1, 141},
+    {0x20, 0x20, {"Volume Feet 3"}, 0, 0, 142},
+    {0x21, 0x21, {"Volume 0,1 Feet 3"}, 0, 0, 55},
+    {0x22, 0x22, {"Volume 0,1 American Gallon"}, 0, 0, 56},
+    {0x23, 0x23, {"Volume 1 American Gallon"}, 0, 0, 57},
+    {0x24, 0x24, {"Volume Flow 0,001 American Gallon/min"}, 0, 0, 58},
+    {0x25, 0x25, {"Volume Flow 1 American Gallon/min"}, 0, 0, 59},
+    {0x26, 0x26, {"Volume Flow 1 American Gallon/h"}, 0, 0, 60},
+    {0x28, 0x29, {"Power MW"}, 1, -1, 61},
+    {0x2A, 0x2A, {"Phase U-U (Volt. to Volt.)"}, 0, 0, 143},
+    {0x2B, 0x2B, {"Phase U-I (Volt. to Current)"}, 0, 0, 144},
+    {0x2C, 0x2F, {"Frequency Hz"}, 3, -3, 145},
+    {0x30, 0x31, {"Power GJ/h"}, 1, -1, 62},
+    {0x34, 0x37, {"Apparent Power kVA"}, 3, -3, 146},
+    {0x58, 0x5B, {"Flow Temperature \xC2\xB0" "F"}, 3, -3, 63},
+    {0x5C, 0x5F, {"Return Temperature \xC2\xB0" "F"}, 3, -3, 64},
+    {0x60, 0x63, {"Temperature Difference \xC2\xB0" "F"}, 3, -3, 65},
+    {0x64, 0x67, {"External Temperature \xC2\xB0" "F"}, 3, -3, 66},
+    {0x70, 0x73, {"Cold / Warm Temperature Limit \xC2\xB0" "F"}, 3, -3, 67},
+    {0x74, 0x77, {"Cold / Warm Temperature Limit \xC2\xB0" "C"}, 3, -3, 68},
+    {0x78, 0x7F, {"Cum. Max. of Active Power W"}, 7, -3, 69},
+};
+
+// One code of a table, looked up.
+struct Unit {
+    QString text;
+    int exponent = 0;
+    uint16_t code = 0;
+    bool found = false;
+};
+
+template <size_t N>
+Unit lookup(const UnitRow (&rows)[N], uint8_t x) {
+    for (const UnitRow& r : rows) {
+        if (x < r.lo || x > r.hi) continue;
+        const int idx = r.texts[1] ? x - r.lo : 0;
+        Unit u;
+        u.text = QString::fromUtf8(r.texts[idx]);
+        u.exponent = r.expMask ? (x & r.expMask) + r.expOffset : 0;
+        u.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
+        u.found = true;
+        return u;
+    }
+    return Unit{QStringLiteral("Reserved"), 0, 0, false};
+}
+
+// VIFE texts and their effect on the value, one entry for each of the 128 codes.
+enum class VifeEffect : uint8_t { None, Date, Scale, Phase };
+
+struct VifeEntry {
+    QString text = QStringLiteral(" - Reserved");
+    uint16_t code = 0;
+    VifeEffect effect = VifeEffect::None;
+    int8_t exponent = 0;
+};
+
+struct VifeRow {
+    uint8_t lo, hi;
+    std::array<const char*, 13> texts;
+    uint16_t code;
+    bool codeSteps;
+    VifeEffect effect = VifeEffect::None;
+};
+
+const VifeRow kVifeRows[] = {
+    {0x00, 0x07, {" - None", " - Too Many DIFEs", " - Storage Number not Implemented",
+                  " - Unit Number not Implemented", " - Tariff Number not Implemented",
+                  " - Function not Implemented", " - Data Class not Implemented",
+                  " - Data Size not Implemented"}, 108, true},
+    {0x0B, 0x0F, {" - Too Many VIFEs", " - Illegal VIF-Group", " - Illegal VIF-Exponent",
+                  " - VIF / DIF Mismatch", " - Unimplemented Action"}, 116, true},
+    {0x15, 0x18, {" - No Data Available (Undefined Value)", " - Data Overflow", " - Data Underflow",
+                  " - Data Error"}, 121, true},
+    {0x1C, 0x1C, {" - Premature End of Record"}, 125, false},
+    {0x20, 0x27, {" - Per Second", " - Per Minute", " - Per Hour", " - Per Day", " - Per Week",
+                  " - Per Month", " - Per Year", " - Per Revolution / Measurement"}, 70, true},
+    {0x28, 0x29, {" - Increment per Input Pulse on Input Channel 0",
+                  " - Increment per Input Pulse on Input Channel 1"}, 78, false},
+    {0x2A, 0x2B, {" - Increment per Output Pulse on Output Channel 0",
+                  " - Increment per Output Pulse on Output Channel 1"}, 79, false},
+    {0x2C, 0x38, {" - Per Liter", " - Per m3", " - Per kg", " - Per K (Kelvin)", " - Per kWh", " - Per GJ",
+                  " - Per kW", " - Per (K*l)(Kelvin * Litre)", " - Per V (Volt)", " - Per (A) (Ampere)",
+                  " - Multiplied by s", " - Multiplied by s / V", " - Multiplied by s / A"}, 80, true},
+    {0x39, 0x39, {" - Start Date (/Time) of"}, 93, false},
+    {0x3A, 0x3A, {" - VIF Contains Uncorrect Unit or Value at Metering Conditions Instead of Converted Unit"},
+     94, false},
+    {0x3B, 0x3B, {" - Accumulation Only if Positive Contributions (Forward Flow Contribution)"}, 95, false},
+    {0x3C, 0x3C, {" - Accumulation of abs Value Only if Negative Contributions (Backward Flow)"}, 96, false},
+    {0x3D, 0x3D, {" - Reserved for Alternate non-metric Unit System (according to Annex C)"}, 147, false},
+    {0x3E, 0x3E, {" - Value at Base Conditions"}, 148, false},
+    {0x40, 0x40, {" - Lower Limit Value"}, 97, false},
+    {0x48, 0x48, {" - Upper Limit Value"}, 97, false},
+    {0x41, 0x41, {" - # of Exceeds of Lower Limit"}, 98, false},
+    {0x49, 0x49, {" - # of Exceeds of Upper Limit"}, 98, false},
+    {0x68, 0x68, {" - Value During Lower Limit Exceed"}, 149, false},
+    {0x6C, 0x6C, {" - Value During Upper Limit Exceed"}, 149, false},
+    {0x69, 0x69, {" - Leakage Values"}, 150, false},
+    {0x6D, 0x6D, {" - Overflow Values"}, 151, false},
+    {0x6A, 0x6B, {" - Date(/Time) of Begin of First", " - Date(/Time) of End of First"}, 102, false,
+     VifeEffect::Date},
+    {0x6E, 0x6F, {" - Date(/Time) of Begin of Last", " - Date(/Time) of End of Last"}, 102, false,
+     VifeEffect::Date},
+    {0x7C, 0x7C, {""}, 0, false, VifeEffect::Phase},
+    {0x7D, 0x7D, {" - Multiplicative Cerrection Factor: 10^(3)"}, 105, false, VifeEffect::Scale},
+    {0x7E, 0x7E, {" - Future Value"}, 106, false},
+    {0x7F, 0x7F, {" - Next VIFEs and Data of This Block Are Manufacturer Specific"}, 107, false},
+};
+
+const char* const kPhaseTexts[] = {
+    nullptr, " - At Phase L1", " - At Phase L2", " - At Phase L3", " - At Neutral (N)",
+    " - Between Phase L1 and L2", " - Between Phase L2 and L3", " - Between Phase L3 and L1",
+};
+const char kAbsoluteCount[] =
+    " - Accumulation of abs. Value for Both Positive and Negative Contribution (Absolute Count)";
+
+std::array<VifeEntry, 128> buildVifeTable() {
+    std::array<VifeEntry, 128> t{};
+    for (const VifeRow& r : kVifeRows) {
+        for (int x = r.lo; x <= r.hi; ++x) {
+            VifeEntry& e = t[x];
+            e.text = QString::fromUtf8(r.texts[r.texts[1] ? x - r.lo : 0]);
+            e.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
+            e.effect = r.effect;
+        }
+    }
+    // Limit-exceed dates: bit 3 upper, bit 2 last, bit 0 end.
+    for (int x : {0x42, 0x43, 0x46, 0x47, 0x4A, 0x4B, 0x4E, 0x4F}) {
+        t[x].text = QStringLiteral(" - Date(/Time) of %1 of %2 %3 Limit Exceed")
+                        .arg(x & 1 ? u"End" : u"Begin", x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
+        t[x].code = 99;
+        t[x].effect = VifeEffect::Date;
+    }
+    // Limit-exceed durations: bits 0-1 unit, bit 2 last, bit 3 upper.
+    for (int x = 0x50; x <= 0x5F; ++x) {
+        t[x].text = QStringLiteral(" - Duration %1 of %2 %3 Limit Exceed")
+                        .arg(Pad2(x & 3), x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
+        t[x].code = 100;
+    }
+    for (int x = 0x60; x <= 0x67; ++x) {
+        t[x].text = QStringLiteral(" - Duration %1 of %2").arg(Pad2(x & 3), x & 4 ? u"Last" : u"First");
+        t[x].code = 101;
+    }
+    for (int x = 0x70; x <= 0x77; ++x) {
+        t[x].exponent = int8_t((x & 7) - 6);
+        t[x].text = QStringLiteral(" - Moltiplicative Correction Factor: 10^(%1)").arg(t[x].exponent);
+        t[x].code = 103;
+        t[x].effect = VifeEffect::Scale;
+    }
+    for (int x = 0x78; x <= 0x7B; ++x) {
+        t[x].exponent = int8_t((x & 3) - 3);
+        t[x].text = QStringLiteral(" - Additive Correction Constant: 10^(%1) * Unit of VIF").arg(t[x].exponent);
+        t[x].code = 104;
+        t[x].effect = VifeEffect::Scale;
+    }
+    t[0x7D].exponent = 3;
+    return t;
+}
+
+const std::array<VifeEntry, 128>& vifeTable() {
+    static const std::array<VifeEntry, 128> table = buildVifeTable();
+    return table;
+}
+
+// Data-field codes (DIF AND 0x0F), except 13 whose size comes from LVAR.
+struct DataFieldRow {
+    int8_t bytes;
+    const char* dataFieldStr;
+    const char* descdim;
+};
+
+const DataFieldRow kDataFields[16] = {
+    {0, "", "No data"},
+    {1, "8 Bit Integer", "8 Bit Integer"},
+    {2, "16 Bit Integer", "16 Bit Integer"},
+    {3, "24 Bit Integer", "24 Bit Integer"},
+    {4, "32 Bit Integer", "32 Bit Integer"},
+    {4, "32 Bit Real", "32 Bit real"},
+    {6, "48 Bit Integer", "48 Bit Integer"},
+    {8, "64 Bit Integer", "64 Bit Integer"},
+    {0, "", "Selection for Readout"},
+    {1, "2 Digit BCD", "2 digit BCD"},
+    {2, "4 Digit BCD", "4 digit BCD"},
+    {3, "6 Digit BCD", "6 digit BCD"},
+    {4, "8 Digit BCD", "8 digit BCD"},
+    {0, "", ""},
+    {6, "12 Digit BCD", "12 digit BCD"},
+    {0, "Special Function", ""},
+};
+
+const char* const kFunctionTexts[4] = {"Istantaneous value", "Maximum value", "Minimum value",
+                                       "Value during error state"};
+
+const char* const kWeekdays[8] = {"", "Monday ", "Tuesday ", "Wednesday ", "Thursday ",
+                                  "Friday ", "Saturday ", "Sunday "};
+
+const char kNotDecodable[] = "Non analizabile";
+
+// ---------------------------------------------------------------------------------------------
+// Dates and times of the compound types.
+
+QString dateG(uint8_t b0, uint8_t b1) {
+    const int day = b0 & 0x1F;
+    const int month = b1 & 0x0F;
+    const int year = (b0 >> 5) + ((b1 >> 1) & 0x78);
+    return Pad2(day) + u'/' + Pad2(month) + u'/' + Pad2(year);
+}
+
+QString timeHMS(uint8_t h, uint8_t m, uint8_t s) {
+    return Pad2(h & 0x1F) + u':' + Pad2(m & 0x3F) + u':' + Pad2(s & 0x3F);
+}
+
+// Date or time text of the data by its data-field code; nothing when the code has none.
+bool dateText(uint8_t dataField, std::span<const uint8_t> d, QString& desc, QString& value) {
+    switch (dataField) {
+    case 2:
+        if (d.size() < 2) return false;
+        desc = QStringLiteral("Time Point Date (Type G)");
+        value = dateG(d[0], d[1]);
+        return true;
+    case 4:
+        if (d.size() < 4) return false;
+        desc = QStringLiteral("Time Point Date and Time (Type F)");
+        value = dateG(d[2], d[3]) + u' ' + Pad2(d[1] & 0x1F) + u':' + Pad2(d[0] & 0x3F);
+        return true;
+    case 3:
+        if (d.size() < 3) return false;
+        desc = QStringLiteral("Time Point Extended Time Point (Type J)");
+        value = timeHMS(d[2], d[1], d[0]);
+        return true;
+    case 6:
+        if (d.size() < 6) return false;
+        desc = QStringLiteral("Time Point Extended Date and Time Point (Type I)");
+        value = QString::fromLatin1(kWeekdays[d[2] >> 5]) + dateG(d[3], d[4]) + u' ' + timeHMS(d[2], d[1], d[0]);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Raw values.
+
+uint64_t littleEndian(std::span<const uint8_t> d, size_t n) {
+    uint64_t v = 0;
+    n = std::min(n, d.size());
+    for (size_t i = n; i-- > 0;) v = (v << 8) | d[i];
+    return v;
+}
+
+int64_t signExtend(uint64_t v, int bits) {
+    const uint64_t sign = uint64_t(1) << (bits - 1);
+    return int64_t((v ^ sign) - sign);
+}
+
+struct RawValue {
+    bool isFloat = false;
+    int64_t integer = 0;
+    double real = 0;
+};
+
+RawValue rawValue(uint8_t dataField, uint8_t lvar, std::span<const uint8_t> d) {
+    RawValue r;
+    switch (dataField) {
+    case 1: r.integer = signExtend(littleEndian(d, 1), 8); break;
+    case 2: r.integer = signExtend(littleEndian(d, 2), 16); break;
+    case 3: r.integer = signExtend(littleEndian(d, 3), 24); break;
+    case 4: r.integer = signExtend(littleEndian(d, 4), 32); break;
+    case 6: r.integer = signExtend(littleEndian(d, 6), 48); break;
+    case 7: r.integer = int64_t(littleEndian(d, 8)); break;
+    case 5: {
+        const uint32_t bits = uint32_t(littleEndian(d, 4));
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        r.isFloat = true;
+        r.real = f;
+        break;
+    }
+    case 9: r.integer = BCD_To_Int64(d, 1); break;
+    case 10: r.integer = BCD_To_Int64(d, 2); break;
+    case 11: r.integer = BCD_To_Int64(d, 3); break;
+    case 12: r.integer = BCD_To_Int64(d, 4); break;
+    case 14: r.integer = BCD_To_Int64(d, 6); break;
+    case 13:
+        if (lvar >= 192 && lvar <= 201) r.integer = BCD_To_Int64(d, lvar - 192);
+        else if (lvar >= 208 && lvar <= 217) r.integer = -BCD_To_Int64(d, lvar - 208);
+        break;
+    default: break;
+    }
+    return r;
+}
+
+double scaled(double v, int exponent) {
+    if (exponent >= 0) return v * std::pow(10.0, exponent);
+    return v / std::pow(10.0, -exponent);
+}
+
+QString hex2(uint8_t b) {
+    static const char digits[] = "0123456789ABCDEF";
+    const QChar s[2] = {QChar(digits[b >> 4]), QChar(digits[b & 15])};
+    return QString(s, 2);
+}
+
+}  // namespace
+
+// -----------------------------------------------------------------------------------------------
+
+int64_t Pow10(int n) {
+    if (n < 0) return 0;
+    if (n > 18) return INT64_MAX;
+    int64_t v = 1;
+    while (n-- > 0) v *= 10;
+    return v;
+}
+
+QString Pad2(int n) {
+    QString s = QString::number(n);
+    if (s.size() == 1) s.prepend(u'0');
+    return s;
+}
+
+int64_t BCD_To_Int64(std::span<const uint8_t> bytes, int n) {
+    if (n <= 0) return 0;
+    const size_t count = std::min(size_t(n), bytes.size());
+    if (count == 0) return 0;
+    bool negative = false;
+    uint64_t v = 0;
+    for (size_t i = count; i-- > 0;) {
+        uint8_t hi = bytes[i] >> 4;
+        const uint8_t lo = bytes[i] & 0x0F;
+        if (i == count - 1 && hi == 0x0F) {
+            negative = true;
+            hi = 0;
+        }
+        v = v * 100 + hi * 10 + lo;
+    }
+    return negative ? -int64_t(v) : int64_t(v);
+}
+
+QString Medium_Desc(int medium) {
+    static const char* const kLow[16] = {
+        "Other", "Oil", "Electricity", "Gas", "Heat (outlet)", "Steam", "Hot Water", "Water",
+        "Heat Cost Allocator.", "Compressed Air", "Cooling load meter (outlet)", "Cooling load meter (inlet)",
+        "Heat (inlet) ", "Heat/Cooling load meter", "Bus/System", "Unknown Medium"};
+    static const char* const kHigh[4] = {"Cold Water", "Dual Water", "Pressure", "A/D Converter"};
+    if (medium >= 0 && medium < 16) return QString::fromLatin1(kLow[medium]);
+    if (medium >= 22 && medium <= 25) return QString::fromLatin1(kHigh[medium - 22]);
+    return QStringLiteral("Other");
+}
+
+QString Man_Letter(int code) {
+    if (code >= 65 && code <= 90) return QString(QChar(code));
+    return QStringLiteral("?");
+}
+
+QString Trova_Man(uint16_t code) {
+    return Man_Letter(((code >> 10) & 0x1F) + 64) + Man_Letter(((code >> 5) & 0x1F) + 64) +
+           Man_Letter((code & 0x1F) + 64);
+}
+
+QString Float_To_Str(double value, QChar decimalSeparator) {
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (value == 0) return QStringLiteral("0");
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", value);  // [-]d.dddddddddddddde[+-]xx
+    const char* s = buf;
+    const bool negative = *s == '-';
+    if (negative) ++s;
+    std::string digits;
+    for (; *s && *s != 'e'; ++s)
+        if (*s != '.') digits += *s;
+    const int exponent = std::atoi(s + 1);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    QString out;
+    if (negative) out += u'-';
+    if (exponent >= 15 || exponent < -5) {
+        out += QChar(digits[0]);
+        if (digits.size() > 1) out += decimalSeparator + QString::fromLatin1(digits.c_str() + 1);
+        out += u'E' + QString::number(exponent);
+    } else if (exponent >= 0) {
+        const size_t intDigits = size_t(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            out += QString::fromLatin1(digits.c_str()) + QString(int(intDigits - digits.size()), u'0');
+        } else {
+            out += QString::fromLatin1(digits.c_str(), qsizetype(intDigits)) + decimalSeparator +
+                   QString::fromLatin1(digits.c_str() + intDigits);
+        }
+    } else {
+        out += u'0' + QString(decimalSeparator) + QString(-exponent - 1, u'0') + QString::fromLatin1(digits.c_str());
+    }
+    return out;
+}
+
+void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBus& item, int nbyte, uint8_t lvar,
+                      uint8_t dataField, std::span<const uint8_t> data, QChar decimalSeparator) {
+    const uint8_t x = vif & 0x7F;
+    data = data.first(std::min(data.size(), size_t(std::max(nbyte, 0))));
+    QString desc;
+    QString text;        // a text value in place of the number
+    bool hasText = false;
+    int exponent = 0;
+    int typeVife = 0;
+    size_t firstInterpreted = 0;  // index of the first VIFE read as a modifier
+
+    if (x == 0x6C || x == 0x6D) {
+        item.type_data = 20;
+        hasText = dateText(dataField, data, desc, text);
+    } else if (x == 0x7C) {
+        item.type_data = 21;
+        desc = QStringLiteral("Vif in following String");
+        text = QString::fromLatin1(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+        hasText = true;
+    } else if (x == 0x7B || x == 0x7D) {
+        item.type_data = 19;
+        // The extension table is keyed by the first VIFE; a VIF without bit 7 has none, so the
+        // lookup falls to its reserved entry rather than a byte of an earlier record.
+        const bool hasVife = !vifes.empty();
+        const uint8_t key = hasVife ? (vifes[0] & 0x7F) : 0xFF;
+        const Unit u = hasVife ? (x == 0x7B ? lookup(kTableFB, key) : lookup(kTableFD, key))
+                               : Unit{QStringLiteral("Reserved"), 0, 0, false};
+        desc = u.text;
+        exponent = u.exponent;
+        typeVife = u.code;
+        firstInterpreted = 1;
+    } else {
+        const Unit u = lookup(kPrimaryVif, x);
+        item.type_data = u.found ? u.code : kNoType;
+        desc = u.found ? u.text : QString();
+        exponent = u.exponent;
+    }
+
+    // Modifier VIFEs: never after the manufacturer VIF 0xFF; for 0xFB / 0xFD from the second on.
+    if (vif != 0xFF) {
+        const auto& table = vifeTable();
+        size_t i = firstInterpreted;
+        bool more = i == 0 ? (vif & 0x80) != 0 : (vifes.size() > 0 && (vifes[0] & 0x80));
+        while (more && i < vifes.size()) {
+            const uint8_t v = vifes[i] & 0x7F;
+            more = (vifes[i] & 0x80) != 0;
+            ++i;
+            const VifeEntry& e = table[v];
+            if (e.effect == VifeEffect::Phase) {
+                if (i < vifes.size()) {
+                    const uint8_t y = vifes[i] & 0x7F;
+                    more = (vifes[i] & 0x80) != 0;
+                    ++i;
+                    if (y >= 1 && y <= 7) desc += QString::fromLatin1(kPhaseTexts[y]);
+                    else if (y == 16) desc += QString::fromLatin1(kAbsoluteCount);
+                }
+                continue;
+            }
+            desc += e.text;
+            if (typeVife == 0 && e.code != 0) typeVife = e.code;
+            if (e.effect == VifeEffect::Scale) exponent += e.exponent;
+            if (e.effect == VifeEffect::Date && !hasText && (dataField == 2 || dataField == 4)) {
+                QString ignored;
+                hasText = dateText(dataField, data, ignored, text);
+            }
+        }
+    }
+
+    item.Type_Data_Vife = typeVife;
+    item.Desc_Type_Data = desc;
+    if (hasText) {
+        item.ValueStr = text;
+        return;
+    }
+    const RawValue raw = rawValue(dataField, lvar, data);
+    const double v = raw.isFloat ? scaled(raw.real, exponent) : scaled(double(raw.integer), exponent);
+    item.ValueStr = Float_To_Str(v, decimalSeparator);
+}
+
+TDecodeContext Decode_Context_Now(bool wireless) {
+    const plat::FormatSettings fs = plat::formatSettings();
+    TDecodeContext c;
+    c.Wireless = wireless;
+    c.Stamp = QDateTime::currentDateTime();
+    c.DateFormat = fs.shortDateFormat;
+    c.TimeFormat = QStringLiteral("hh") + fs.timeSeparator + QStringLiteral("mm") + fs.timeSeparator +
+                   QStringLiteral("ss");
+    c.DecimalSeparator = fs.decimalSeparator;
+    return c;
+}
+
+bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context) {
+    const QString date = context.Stamp.isValid() ? context.Stamp.date().toString(context.DateFormat) : QString();
+    const QString time = context.Stamp.isValid() ? context.Stamp.time().toString(context.TimeFormat) : QString();
+    const size_t end = records.size();
+    size_t p = 0;
+
+    while (p < end) {
+        TVariable_MBus item;
+        item.datagiorno = date;
+        item.tempo = time;
+        // A record cut short by the end of the bytes: kept as unusable, and the walk ends.
+        auto truncated = [&]() {
+            item.errata = true;
+            item.sterror = QString::fromLatin1(kNotDecodable);
+            list.push_back(std::move(item));
+            return true;
+        };
+
+        const uint8_t dif = records[p++];
+        const uint8_t dataField = dif & 0x0F;
+        item.dimension = dataField;
+        item.function_fild = (dif >> 4) & 3;
+        item.FunctionFieldStr = QString::fromLatin1(kFunctionTexts[item.function_fild]);
+        item.DIF = u'$' + hex2(dif);
+        item.DataFieldStr = QString::fromLatin1(kDataFields[dataField].dataFieldStr);
+
+        if (dif == 0x0F || dif == 0x1F) return dif != 0x1F;  // manufacturer data: not decodable
+        if (dif == 0x2F) {                                    // idle filler
+            if (context.Wireless) {
+                item.Real_Wireless_Var = false;
+                list.push_back(std::move(item));
+            }
+            continue;
+        }
+
+        // DIFEs: subunit, tariff and storage bits, the first DIFE lowest.
+        uint64_t storage = 0;
+        uint32_t tariff = 0;
+        uint16_t subunit = 0;
+        bool more = (dif & 0x80) != 0;
+        while (more) {
+            if (p >= end) return truncated();
+            if (item.numdife == 10) {  // an eleventh extension: the record cannot be delimited
+                item.errata = true;
+                item.sterror = QString::fromLatin1(kNotDecodable);
+                list.push_back(std::move(item));
+                return true;
+            }
+            const uint8_t b = records[p++];
+            const int k = item.numdife++;
+            storage |= uint64_t(b & 0x0F) << (4 * k);
+            tariff |= uint32_t((b >> 4) & 3) << (2 * k);
+            subunit |= uint16_t((b >> 6) & 1) << k;
+            item.DIFE += u'$' + hex2(b) + u' ';
+            more = (b & 0x80) != 0;
+        }
+        item.storage_number = storage * 2 + ((dif >> 6) & 1);
+        item.tarif = tariff;
+        item.device = subunit;
+
+        // VIF, the plain-text unit of 0x7C / 0xFC, then the VIFEs.
+        if (p >= end) return truncated();
+        const uint8_t vif = records[p++];
+        item.VIF = vif;
+        if ((vif & 0x7F) == 0x7C) {
+            if (p >= end) return truncated();
+            const size_t len = records[p++];
+            if (len > end - p) return truncated();
+            for (size_t i = 0; i < len; ++i) item.VIF_ASCII.prepend(QChar(records[p + i]));
+            p += len;
+        }
+        std::array<uint8_t, 10> vifes{};
+        size_t nvife = 0;
+        more = (vif & 0x80) != 0;
+        while (more) {
+            if (p >= end) return truncated();
+            if (nvife == vifes.size()) {
+                item.errata = true;
+                item.sterror = QString::fromLatin1(kNotDecodable);
+                list.push_back(std::move(item));
+                return true;
+            }
+            const uint8_t b = records[p++];
+            vifes[nvife++] = b;
+            item.VIFE += u'$' + hex2(b) + u' ';
+            more = (b & 0x80) != 0;
+        }
+        item.PrinVIFE = nvife ? vifes[0] : 0;
+
+        // Data size.
+        uint8_t lvar = 0;
+        int nbyte = kDataFields[dataField].bytes;
+        item.descdim = QString::fromLatin1(kDataFields[dataField].descdim);
+        if (dataField == 8) return true;  // selection for readout: nothing to decode after it
+        if (dataField == 0x0F) {
+            if (dif <= 0x7F) return true;  // reserved special function: cannot go on
+            continue;                      // other special DIFs are passed over
+        }
+        if (dataField == 13) {
+            if (p >= end) return truncated();
+            lvar = records[p++];
+            int n = 0;
+            if (lvar <= 191) {
+                n = lvar;
+                item.DataFieldStr = QStringLiteral("Variable Length - ASCII String with %1characters").arg(lvar);
+                item.descdim = QStringLiteral("Variable length: ASCII string with %1 characters").arg(lvar);
+            } else if (lvar <= 207) {
+                n = lvar - 192;
+                item.DataFieldStr = QStringLiteral("Variable Length - Positive BCD Number with %1 digits").arg(2 * n);
+                item.descdim = QStringLiteral("Variable length: Positive BCD number with %1 *2 digits").arg(n);
+            } else if (lvar <= 223) {
+                n = lvar - 208;
+                item.DataFieldStr = QStringLiteral("Variable Length - Negative BCD Number with %1 digits").arg(2 * n);
+                item.descdim = QStringLiteral("Variable length: Negative BCD number with %1 *2 digits").arg(n);
+            } else if (lvar <= 239) {
+                n = lvar - 224;
+                item.DataFieldStr = QStringLiteral("Variable Length - Binary Number with %1 Bytes").arg(n);
+                item.descdim = QStringLiteral("Variable length: Binary number with %1 bytes").arg(n);
+            } else if (lvar <= 250) {
+                n = lvar - 240;
+                item.DataFieldStr = QStringLiteral("Variable Length - Floating Point Number with %1 Bytes").arg(n);
+                item.descdim = QStringLiteral("Variable length: Floating Point number with %1 bytes").arg(n);
+            } else {
+                // Reserved lengths: the record's end is unknown, so nothing after it can be read.
+                item.DataFieldStr = QStringLiteral("Variable Length - Reserved");
+                item.descdim = QStringLiteral("Variable length: Reserved");
+                item.nbyte = 0;
+                item.errata = true;
+                item.sterror = QString::fromLatin1(kNotDecodable);
+                list.push_back(std::move(item));
+                return true;
+            }
+            nbyte = n;
+        }
+        item.nbyte = nbyte;
+
+        if ((vif & 0x7F) == 0x7E) return true;  // "any VIF" cannot be decoded
+
+        // Data bytes.
+        if (size_t(nbyte) > end - p) return truncated();
+        const std::span<const uint8_t> data = records.subspan(p, size_t(nbyte));
+        p += size_t(nbyte);
+        item.totdati.reserve(nbyte * 2);
+        for (uint8_t b : data) item.totdati += hex2(b);
+        item.dato_A = uint32_t(littleEndian(data, 4));
+        if (data.size() > 4) item.dato_B = uint32_t(littleEndian(data.subspan(4), 4));
+
+        // VIF class.
+        if ((vif & 0x7F) == 0x7C) {
+            item.casovif = 101;
+        } else if ((vif & 0x7F) == 0x7F) {
+            item.casovif = 100;
+        } else if (vif == 0xFB || vif == 0xFD) {
+            item.casovif = vif == 0xFB ? 2 : 1;
+            item.vifvalue = item.PrinVIFE;
+        } else if (vif < 0x7B || (vif >= 0x80 && vif <= 0xFA)) {
+            item.casovif = 0;
+            item.vifvalue = vif;
+        }
+        item.Is_BCD = (dataField >= 9 && dataField <= 12) || dataField == 14;
+
+        Decode_Value_VIF(vif, std::span<const uint8_t>(vifes.data(), nvife), item, nbyte, lvar, dataField, data,
+                         context.DecimalSeparator);
+        list.push_back(std::move(item));
+    }
+    return true;
+}
+
+}  // namespace mbus

@@ -1,0 +1,388 @@
+// Record decoding: values, units, type codes and the records that end the walk.
+#include "mbus/UMBusScanDecode.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <string>
+#include <vector>
+
+using namespace mbus;
+
+namespace {
+
+std::vector<uint8_t> hex(const char* text) {
+    const QByteArray b = QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
+
+TDecodeContext wired() {
+    TDecodeContext c;
+    c.Stamp = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
+    return c;
+}
+
+TDecodeContext wireless() {
+    TDecodeContext c = wired();
+    c.Wireless = true;
+    return c;
+}
+
+TVariableList decode(const std::vector<uint8_t>& bytes, bool* result = nullptr,
+                     const TDecodeContext& ctx = wired()) {
+    TVariableList list;
+    const bool r = Decode_Records(list, bytes, ctx);
+    if (result) *result = r;
+    return list;
+}
+
+}  // namespace
+
+TEST(RecordDecode, DocumentationFrameGivesItsThreeRecords) {
+    const auto frame = hex("68 1F 1F 68 08 02 72 78 56 34 12 24 40 01 07 55 00 00 00 03 13 15 31 00 DA 02 3B "
+                           "13 01 8B 60 04 37 18 02 18 16");
+    // The records run from byte 19 to the byte before the checksum.
+    const std::vector<uint8_t> records(frame.begin() + 19, frame.end() - 2);
+    bool result = false;
+    const TVariableList list = decode(records, &result);
+    EXPECT_TRUE(result);
+    ASSERT_EQ(list.size(), 3u);
+
+    EXPECT_EQ(list[0].Desc_Type_Data, "Volume m3");
+    EXPECT_EQ(list[0].ValueStr, "12.565");
+    EXPECT_EQ(list[0].type_data, 2);
+    EXPECT_EQ(list[0].storage_number, 0u);
+    EXPECT_EQ(list[0].FunctionFieldStr, "Istantaneous value");
+    EXPECT_EQ(list[0].DataFieldStr, "24 Bit Integer");
+    EXPECT_EQ(list[0].totdati, "153100");
+    EXPECT_EQ(list[0].dato_A, 0x3115u);
+    EXPECT_EQ(list[0].DIF, "$03");
+    EXPECT_EQ(list[0].nbyte, 3);
+    EXPECT_EQ(list[0].vifvalue, 0x13);
+
+    EXPECT_EQ(list[1].Desc_Type_Data, "Volume Flow m3/h");
+    EXPECT_EQ(list[1].ValueStr, "0.113");
+    EXPECT_EQ(list[1].type_data, 8);
+    EXPECT_EQ(list[1].storage_number, 5u);
+    EXPECT_EQ(list[1].function_fild, 1);
+    EXPECT_EQ(list[1].FunctionFieldStr, "Maximum value");
+    EXPECT_TRUE(list[1].Is_BCD);
+    EXPECT_EQ(list[1].DIFE, "$02 ");
+    EXPECT_EQ(list[1].numdife, 1);
+
+    EXPECT_EQ(list[2].Desc_Type_Data, "Energy Wh");
+    EXPECT_EQ(list[2].ValueStr, "218370");
+    EXPECT_EQ(list[2].type_data, 0);
+    EXPECT_EQ(list[2].device, 1);
+    EXPECT_EQ(list[2].tarif, 2u);
+    EXPECT_EQ(list[2].storage_number, 0u);
+    EXPECT_EQ(list[2].DataFieldStr, "6 Digit BCD");
+    EXPECT_EQ(list[2].descdim, "6 digit BCD");
+
+    for (const auto& v : list) {
+        EXPECT_FALSE(v.errata);
+        EXPECT_TRUE(v.Enable);
+        EXPECT_TRUE(v.Real_Wireless_Var);
+        EXPECT_EQ(v.datagiorno, "04/03/2026");
+        EXPECT_EQ(v.tempo, "05:06:07");
+    }
+}
+
+// One complete record decoded on its own.
+struct ValueCase {
+    const char* name;
+    const char* bytes;
+    const char* desc;
+    const char* value;
+    int typeData;
+    int typeVife;
+};
+
+class RecordValue : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(RecordValue, DecodesUnitValueAndCodes) {
+    const ValueCase& c = GetParam();
+    bool result = false;
+    const TVariableList list = decode(hex(c.bytes), &result);
+    EXPECT_TRUE(result);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_FALSE(list[0].errata) << list[0].sterror.toStdString();
+    EXPECT_EQ(list[0].Desc_Type_Data.toStdString(), std::string(c.desc));
+    EXPECT_EQ(list[0].ValueStr.toStdString(), std::string(c.value));
+    EXPECT_EQ(list[0].type_data, c.typeData);
+    EXPECT_EQ(list[0].Type_Data_Vife, c.typeVife);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordValue,
+    ::testing::Values(
+        ValueCase{"Volume32BitThousandths", "04 13 D2 04 00 00", "Volume m3", "1.234", 2, 0},
+        ValueCase{"NegativeBcdWithSignNibble", "0C 14 78 56 34 F2", "Volume m3", "-23456.78", 2, 0},
+        ValueCase{"Signed16Bit", "02 5B FE FF", "Flow Temperature \xC2\xB0" "C", "-2", 12, 0},
+        ValueCase{"Signed24BitSignFromTopByte", "03 13 FF FF FF", "Volume m3", "-0.001", 2, 0},
+        ValueCase{"Signed48Bit", "06 03 FE FF FF FF FF FF", "Energy Wh", "-2", 0, 0},
+        ValueCase{"Unsigned64BitLarge", "07 03 00 00 00 00 00 00 01 00", "Energy Wh", "281474976710656", 0, 0},
+        ValueCase{"Real32", "05 2B 00 00 C0 3F", "Power W", "1.5", 6, 0},
+        ValueCase{"EightBitCountDays", "01 23 07", "On Time Days", "7", 4, 0},
+        ValueCase{"PositiveExponent", "02 0E 05 00", "Energy J", "5000000", 1, 0},
+        ValueCase{"Bcd12Digits", "0E 04 12 90 78 56 34 12", "Energy Wh", "1234567890120", 0, 0},
+        ValueCase{"TableFdErrorFlag", "01 FD 17 05", "Error Flag (Binary)", "5", 19, 18},
+        ValueCase{"TableFdVoltsExponent", "02 FD 46 E8 03", "Electric Units Volts", "1", 19, 38},
+        ValueCase{"TableFdAccessCodeSteps", "01 FD 14 01", "Access Code System Operator", "1", 19, 15},
+        ValueCase{"TableFdReserved", "01 FD 23 01", "Reserved", "1", 19, 0},
+        ValueCase{"TableFbEnergyMWh", "02 FB 00 0A 00", "Energy MWh", "1", 19, 51},
+        ValueCase{"TableFbVolumeHundreds", "01 FB 11 02", "Volume m3", "2000", 19, 53},
+        ValueCase{"TableFbFahrenheit", "02 FB 5B 10 00", "Flow Temperature \xC2\xB0" "F", "16", 19, 63},
+        ValueCase{"DateTypeG", "02 6C 1F 3C", "Time Point Date (Type G)", "31/12/24", 20, 0},
+        ValueCase{"DateTimeTypeF", "04 6D 1E 0E 1F 3C", "Time Point Date and Time (Type F)", "31/12/24 14:30", 20, 0},
+        ValueCase{"TimeTypeJ", "03 6D 05 10 08", "Time Point Extended Time Point (Type J)", "08:16:05", 20, 0},
+        ValueCase{"DateTimeTypeI", "06 6D 05 10 48 1F 3C 00", "Time Point Extended Date and Time Point (Type I)",
+                  "Tuesday 31/12/24 08:16:05", 20, 0},
+        ValueCase{"DateTypeIWithoutWeekday", "06 6D 05 10 08 01 01 00",
+                  "Time Point Extended Date and Time Point (Type I)", "01/01/00 08:16:05", 20, 0},
+        ValueCase{"TimePointOtherSizeIsANumber", "01 6D 07", "", "7", 20, 0},
+        ValueCase{"FactorChainMultiplies", "04 93 F5 7D D2 04 00 00",
+                  "Volume m3 - Moltiplicative Correction Factor: 10^(-1) - Multiplicative Cerrection Factor: 10^(3)",
+                  "123.4", 2, 103},
+        ValueCase{"AdditiveConstantScales", "01 A2 79 05",
+                  "On Time Hours - Additive Correction Constant: 10^(-2) * Unit of VIF", "0.05", 4, 104},
+        ValueCase{"PerHourVife", "02 93 22 0A 00", "Volume m3 - Per Hour", "0.01", 2, 72},
+        ValueCase{"PhaseExtension", "02 AB FC 01 0A 00", "Power W - At Phase L1", "10", 6, 0},
+        ValueCase{"PhaseAbsoluteCount", "02 AB FC 10 0A 00",
+                  "Power W - Accumulation of abs. Value for Both Positive and Negative Contribution (Absolute Count)",
+                  "10", 6, 0},
+        ValueCase{"ReservedVifeText", "01 93 08 01", "Volume m3 - Reserved", "0.001", 2, 0},
+        ValueCase{"ErrorVifeCode", "01 93 15 01", "Volume m3 - No Data Available (Undefined Value)", "0.001", 2, 121},
+        ValueCase{"LimitDateVifeShowsDate", "02 A2 42 1F 3C",
+                  "On Time Hours - Date(/Time) of Begin of First Lower Limit Exceed", "31/12/24", 4, 99},
+        ValueCase{"LimitDurationText", "01 A2 5F 01", "On Time Hours - Duration 03 of Last Upper Limit Exceed", "1",
+                  4, 100},
+        ValueCase{"FdThenSecondVifeAppends", "01 FD 9A 3B 01",
+                  "Digital Output (Binary) - Accumulation Only if Positive Contributions (Forward Flow Contribution)",
+                  "1", 19, 20},
+        ValueCase{"ManufacturerVifIgnoresVifes", "01 FF 70 09", "Manufacturer Specific", "9", 65535, 0},
+        ValueCase{"NoneVif6F", "01 6F 03", "", "3", 65535, 0},
+        ValueCase{"FabricationNumber", "0C 78 78 56 34 12", "Fabrication No", "12345678", 23, 0},
+        ValueCase{"LvarPositiveBcd", "0D 13 C2 34 12", "Volume m3", "1.234", 2, 0},
+        ValueCase{"LvarNegativeBcd", "0D 13 D2 34 12", "Volume m3", "-1.234", 2, 0},
+        ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "42", 21, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecordDecode, RecordFieldsOfExtensions) {
+    // DIF C4: storage bit, two DIFEs 81 and 52: storage 1 then 2, tariff 0 then 1, subunit 0 then 1.
+    const TVariableList list = decode(hex("C4 81 52 13 01 00 00 00"));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].storage_number, (0x21u << 1) | 1u);
+    EXPECT_EQ(list[0].tarif, 4u);
+    EXPECT_EQ(list[0].device, 2);
+    EXPECT_EQ(list[0].numdife, 2);
+    EXPECT_EQ(list[0].DIFE, "$81 $52 ");
+    EXPECT_EQ(list[0].function_fild, 0);
+
+    const TVariableList fd = decode(hex("01 FD 97 3B 01"));
+    ASSERT_EQ(fd.size(), 1u);
+    EXPECT_EQ(fd[0].casovif, 1);
+    EXPECT_EQ(fd[0].vifvalue, 0x97);
+    EXPECT_EQ(fd[0].PrinVIFE, 0x97);
+    EXPECT_EQ(fd[0].VIFE, "$97 $3B ");
+
+    const TVariableList text = decode(hex("0D 7C 02 56 6B 02 34 32"));
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_EQ(text[0].casovif, 101);
+    EXPECT_EQ(text[0].VIF_ASCII, "kV");
+    EXPECT_EQ(text[0].descdim, "Variable length: ASCII string with 2 characters");
+    EXPECT_EQ(text[0].DataFieldStr, "Variable Length - ASCII String with 2characters");
+
+    const TVariableList man = decode(hex("02 FF 01 02 03"));
+    ASSERT_EQ(man.size(), 1u);
+    EXPECT_EQ(man[0].casovif, 100);
+    EXPECT_EQ(man[0].dato_A, 0x0302u);
+
+    const TVariableList big = decode(hex("07 03 01 02 03 04 05 06 07 08"));
+    ASSERT_EQ(big.size(), 1u);
+    EXPECT_EQ(big[0].dato_A, 0x04030201u);
+    EXPECT_EQ(big[0].dato_B, 0x08070605u);
+}
+
+TEST(RecordDecode, VariableLengthKinds) {
+    struct Case {
+        const char* bytes;
+        const char* dataFieldStr;
+        const char* descdim;
+        int nbyte;
+    };
+    const Case cases[] = {
+        {"0D FD 11 03 61 62 63", "Variable Length - ASCII String with 3characters",
+         "Variable length: ASCII string with 3 characters", 3},
+        {"0D 13 C2 34 12", "Variable Length - Positive BCD Number with 4 digits",
+         "Variable length: Positive BCD number with 2 *2 digits", 2},
+        {"0D 13 D1 34", "Variable Length - Negative BCD Number with 2 digits",
+         "Variable length: Negative BCD number with 1 *2 digits", 1},
+        {"0D 13 E3 01 02 03", "Variable Length - Binary Number with 3 Bytes",
+         "Variable length: Binary number with 3 bytes", 3},
+        {"0D 13 F4 00 00 80 3F", "Variable Length - Floating Point Number with 4 Bytes",
+         "Variable length: Floating Point number with 4 bytes", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        // A second record after the variable one proves its length was taken right.
+        std::vector<uint8_t> bytes = hex(c.bytes);
+        const auto tail = hex("01 13 07");
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        const TVariableList list = decode(bytes);
+        ASSERT_EQ(list.size(), 2u);
+        EXPECT_EQ(list[0].DataFieldStr, c.dataFieldStr);
+        EXPECT_EQ(list[0].descdim, c.descdim);
+        EXPECT_EQ(list[0].nbyte, c.nbyte);
+        EXPECT_FALSE(list[0].errata);
+        EXPECT_EQ(list[1].ValueStr, "0.007");
+    }
+}
+
+// Records that end the walk: what stays in the list and what the walk returns.
+struct EndCase {
+    const char* name;
+    const char* bytes;
+    bool result;
+    size_t items;
+    bool lastIsError;  // the last item is kept as unusable
+};
+
+class WalkEnd : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(WalkEnd, KeepsEarlierItems) {
+    const EndCase& c = GetParam();
+    bool result = !c.result;
+    const TVariableList list = decode(hex(c.bytes), &result);
+    EXPECT_EQ(result, c.result);
+    ASSERT_EQ(list.size(), c.items);
+    EXPECT_EQ(list[0].ValueStr, "0.001");  // the record decoded before the end
+    if (c.lastIsError) {
+        EXPECT_TRUE(list.back().errata);
+        EXPECT_EQ(list.back().sterror, "Non analizabile");
+    } else {
+        EXPECT_FALSE(list.back().errata);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WalkEnd,
+    ::testing::Values(
+        EndCase{"MoreRecordsInNextFrame", "01 13 01 1F 01 13 05", false, 1, false},
+        EndCase{"ManufacturerData", "01 13 01 0F 01 13 05", true, 1, false},
+        EndCase{"SelectionForReadout", "01 13 01 08 13 01 13 05", true, 1, false},
+        EndCase{"ReservedSpecialFunction", "01 13 01 3F 13 01 13 05", true, 1, false},
+        EndCase{"AnyVif", "01 13 01 01 7E 05 01 13 05", true, 1, false},
+        EndCase{"AnyVifExtended", "01 13 01 01 FE 00 05 01 13 05", true, 1, false},
+        EndCase{"ReservedLvarEndsWalk", "01 13 01 0D 13 FB 01 13 05", true, 2, true},
+        EndCase{"TruncatedData", "01 13 01 04 13 01 02", true, 2, true},
+        EndCase{"TruncatedAfterDif", "01 13 01 84", true, 2, true},
+        EndCase{"TruncatedBeforeVif", "01 13 01 04", true, 2, true},
+        EndCase{"TruncatedInVifes", "01 13 01 04 93", true, 2, true},
+        EndCase{"TruncatedLvar", "01 13 01 0D 13", true, 2, true},
+        EndCase{"TruncatedPlainText", "01 13 01 01 7C 05 41 42", true, 2, true},
+        EndCase{"TruncatedLvarData", "01 13 01 0D 13 05 41", true, 2, true},
+        EndCase{"ElevenDifes", "01 13 01 84 80 80 80 80 80 80 80 80 80 80 00 13 01 02 03 04", true, 2, true},
+        EndCase{"ElevenVifes", "01 13 01 01 93 80 80 80 80 80 80 80 80 80 80 00 01", true, 2, true},
+        EndCase{"OtherSpecialDifsArePassedOver", "01 13 01 8F 00 13 01 13 05", true, 2, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecordDecode, TenExtensionsAreStillAccepted) {
+    const TVariableList list = decode(hex("84 80 80 80 80 80 80 80 80 80 01 13 01 00 00 00"));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_FALSE(list[0].errata);
+    EXPECT_EQ(list[0].numdife, 10);
+    EXPECT_EQ(list[0].storage_number, uint64_t(1) << 37);  // storage 1 in the tenth DIFE, shifted past bit 0
+}
+
+TEST(RecordDecode, ExtensionVifWithoutVifeReadsNoEarlierByte) {
+    // The first record leaves VIFE 0x17 behind; the 0x7D after it has no extension of its own.
+    const TVariableList list = decode(hex("01 FD 17 05 01 7D 09 01 7B 04"));
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].Desc_Type_Data, "Error Flag (Binary)");
+    for (size_t i : {1u, 2u}) {
+        EXPECT_EQ(list[i].Desc_Type_Data, "Reserved");
+        EXPECT_EQ(list[i].Type_Data_Vife, 0);
+        EXPECT_EQ(list[i].type_data, 19);
+        EXPECT_EQ(list[i].PrinVIFE, 0);
+        EXPECT_EQ(list[i].VIFE, "");
+    }
+    EXPECT_EQ(list[1].ValueStr, "9");
+}
+
+TEST(RecordDecode, IdleFillersAreItemsOnlyInWirelessDecodes) {
+    const auto bytes = hex("2F 2F 01 13 05 2F");
+    const TVariableList wiredList = decode(bytes);
+    ASSERT_EQ(wiredList.size(), 1u);
+    EXPECT_EQ(wiredList[0].ValueStr, "0.005");
+
+    bool result = false;
+    const TVariableList list = decode(bytes, &result, wireless());
+    EXPECT_TRUE(result);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_FALSE(list[0].Real_Wireless_Var);
+    EXPECT_FALSE(list[1].Real_Wireless_Var);
+    EXPECT_FALSE(list[0].errata);
+    EXPECT_TRUE(list[2].Real_Wireless_Var);
+    EXPECT_FALSE(list[3].Real_Wireless_Var);
+}
+
+TEST(RecordDecode, EmptyInputGivesNothing) {
+    bool result = false;
+    EXPECT_TRUE(decode({}, &result).empty());
+    EXPECT_TRUE(result);
+}
+
+TEST(RecordDecode, DecimalSeparatorAndStampFormatsFollowTheContext) {
+    TDecodeContext c = wired();
+    c.DecimalSeparator = u',';
+    c.DateFormat = QStringLiteral("yyyy-MM-dd");
+    c.TimeFormat = QStringLiteral("hh.mm");
+    const TVariableList list = decode(hex("04 13 D2 04 00 00"), nullptr, c);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].ValueStr, "1,234");
+    EXPECT_EQ(list[0].datagiorno, "2026-03-04");
+    EXPECT_EQ(list[0].tempo, "05.06");
+
+    TDecodeContext none = wired();
+    none.Stamp = QDateTime();
+    EXPECT_EQ(decode(hex("01 13 05"), nullptr, none)[0].datagiorno, "");
+}
+
+TEST(RecordHelpers, BcdPowersPaddingManufacturerAndMedium) {
+    const uint8_t bcd[] = {0x78, 0x56, 0x34, 0xF2};
+    EXPECT_EQ(BCD_To_Int64(bcd, 4), -2345678);
+    EXPECT_EQ(BCD_To_Int64(bcd, 3), 345678);
+    EXPECT_EQ(BCD_To_Int64(bcd, 9), -2345678);  // limited to the bytes given
+    EXPECT_EQ(BCD_To_Int64(bcd, 0), 0);
+    const uint8_t nine[] = {0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99};
+    EXPECT_EQ(BCD_To_Int64(nine, 9), 999999999999999999LL);
+
+    EXPECT_EQ(Pow10(0), 1);
+    EXPECT_EQ(Pow10(18), 1000000000000000000LL);
+    EXPECT_EQ(Pad2(7), "07");
+    EXPECT_EQ(Pad2(12), "12");
+    EXPECT_EQ(Pad2(123), "123");
+
+    EXPECT_EQ(Trova_Man(0x0421), "AAA");
+    EXPECT_EQ(Trova_Man(0x0000), "???");
+    EXPECT_EQ(Trova_Man(0x6A50), "ZRP");
+    EXPECT_EQ(Man_Letter(64), "?");
+    EXPECT_EQ(Man_Letter(91), "?");
+    EXPECT_EQ(Man_Letter(90), "Z");
+
+    const std::pair<int, const char*> media[] = {{0, "Other"}, {7, "Water"}, {12, "Heat (inlet) "},
+                                                 {15, "Unknown Medium"}, {16, "Other"}, {22, "Cold Water"},
+                                                 {25, "A/D Converter"}, {26, "Other"}, {-1, "Other"}};
+    for (const auto& [code, text] : media) EXPECT_EQ(Medium_Desc(code), text) << code;
+}
+
+TEST(RecordHelpers, FloatTextIsTheShortestWithFifteenDigits) {
+    const std::pair<double, const char*> cases[] = {
+        {12.565, "12.565"}, {218370, "218370"}, {0.113, "0.113"}, {-0.001, "-0.001"},
+        {1e15, "1E15"}, {123456789012345.0, "123456789012345"}, {0.00001, "0.00001"},
+        {0.000001, "1E-6"}, {1.5e-7, "1.5E-7"}, {0, "0"}, {1.0 / 3.0, "0.333333333333333"},
+        {-2.5e20, "-2.5E20"}};
+    for (const auto& [v, text] : cases) EXPECT_EQ(Float_To_Str(v), text) << v;
+    EXPECT_EQ(Float_To_Str(2.5, u','), "2,5");
+}
