@@ -1,14 +1,14 @@
-// The configurator's start: the application object, then the main window.
+// The configurator's start: the application object, the main window and then every other window,
+// each created once; the program ends when the main window closes.
+#include "app/UVelmarineFirmWare.h"
 #include "platform/Application.h"
-
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     plat::Application app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Configurator"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorim - Configurator KS73632 - PROFINET / MQTT "));
-    window.resize(800, 600);
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationDisplayName(QStringLiteral("Configurator KS73632"));
+    Create_Forms();
+    FVelmarineFirmWare->show();
+    const int rc = QApplication::exec();
+    delete FVelmarineFirmWare;
+    return rc;
 }

@@ -77,6 +77,11 @@ QWidget* TForm::TitleStrip() {
     buildTitleStrip();
     return titleStrip_;
 }
+void TForm::SetTitleHeight(int height) {
+    buildTitleStrip();
+    titleStrip_->setGeometry(0, 0, width(), height);
+}
+
 QLabel* TForm::L_SW_Code() {
     buildTitleStrip();
     return swCode_;

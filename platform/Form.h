@@ -31,6 +31,7 @@ public:
 
     // The title strip at the top, created on demand: `L_SW_Code` and `L_SW_Desc`.
     QWidget* TitleStrip();
+    void SetTitleHeight(int height);
     QLabel* L_SW_Code();
     QLabel* L_SW_Desc();
 

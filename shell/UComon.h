@@ -109,3 +109,7 @@ QStringList Get_COM_Port_List();
 
 // Blanks and control characters removed at both ends.
 QString TrimCtl(const QString& text);
+
+// The maker's web server: the links and the version check use it. One place, so tests can point
+// the version check at a server of their own.
+inline QString g_MakerWebServer = QStringLiteral("http://www.quorim.example");

@@ -33,7 +33,10 @@ void applyLine(QStringView line) {
     // before "=" is never part of the number.
     const qsizetype numberLength = eq - 4;
     if (numberLength <= 0) return;
-    const auto number = plat::tryStrToInt(trimmed(l.sliced(3, numberLength)));
+    // The entry number is decimal only: "STR$A" names no entry.
+    const QStringView numberText = trimmed(l.sliced(3, numberLength));
+    if (numberText.contains(u'$') || numberText.contains(u'x') || numberText.contains(u'X')) return;
+    const auto number = plat::tryStrToInt(numberText);
     if (!number) return;
     // Entries from the bound on always keep their built-in text.
     if (*number < 0 || *number >= g_LngIndexLimit || *number >= Text_Table.size()) return;

@@ -1,0 +1,405 @@
+#include "app/UVelmarineFirmWare.h"
+
+#include "platform/Files.h"
+#include "platform/Guard.h"
+#include "platform/IntConv.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "shell/UNew_Project.h"
+#include "shell/UOpenConf.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+
+constexpr int kStepWidth = 170;
+constexpr int kStepHeight = 36;
+constexpr int kPictureButton = 50;
+
+QString downloadPage() { return g_MakerWebServer + QStringLiteral("/Home/download/download.asp#KG73632"); }
+
+QString homePage() {
+    return g_MakerWebServer + QStringLiteral("/HOME/default.asp?frompg=") + QString::fromLatin1(kSoftwareCode);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, int left, int top) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->move(left, top);
+    return l;
+}
+
+}  // namespace
+
+TFVelmarineFirmWare::TFVelmarineFirmWare(QWidget* parent) : plat::TForm(parent) {
+    setObjectName(QStringLiteral("FVelmarineFirmWare"));
+    setModal(false);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    QFont f = HouseFont();
+    f.setPixelSize(11);
+    setFont(f);
+    FormCreate();
+}
+
+void TFVelmarineFirmWare::FormCreate() {
+    // 1. The table exists (empty) before anything reads it.
+    Text_Table.clear();
+    for (int i = 0; i < kTextTableSize; ++i) Text_Table.append(QString());
+
+    // 2. Layout.
+    const QColor grey(128, 128, 128);
+    L_SW_Code = makeLabel(this, "L_SW_Code", 16, 8);
+    QFont codeFont = font();
+    codeFont.setPixelSize(32);
+    L_SW_Code->setFont(codeFont);
+    L_SW_Desc = makeLabel(this, "L_SW_Desc", 16, 42);
+    QFont bold = font();
+    bold.setBold(true);
+    L_SW_Desc->setFont(bold);
+    for (QLabel* l : {L_SW_Code, L_SW_Desc}) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, grey);
+        l->setPalette(p);
+    }
+    L_Begin = makeLabel(this, "L_Begin", 16, 84);
+    Shape2 = new QFrame(this);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setFrameShape(QFrame::Box);
+    Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { border: 1px solid silver; }"));
+    Shape2->setGeometry(80, 70, 348, 36);
+    L_Name_Conf = makeLabel(this, "L_Name_Conf", 87, 75);
+    L_Name_Conf_L2 = makeLabel(this, "L_Name_Conf_L2", 87, 88);
+    for (int i = 0; i < 8; ++i) {
+        L_Step[i] = makeLabel(this, "L_Step", 16, 128 + 44 * i);
+        L_Step[i]->setObjectName(QStringLiteral("L_Step_%1").arg(i + 1));
+        L_Step[i]->setFont(bold);
+        QPalette p = L_Step[i]->palette();
+        p.setColor(QPalette::WindowText, grey);
+        L_Step[i]->setPalette(p);
+        L_Step[i]->setVisible(i < 5);
+    }
+    Build_Steps();
+    L_Quorim = makeLabel(this, "L_Quorim", 565, 304);
+    L_Quorim->setCursor(Qt::PointingHandCursor);
+    L_Quorim->setText(QStringLiteral("www.quorim.example"));
+    L_Quorim->installEventFilter(this);
+    LL_Update = makeLabel(this, "LL_Update", 438, 84);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    LL_Update->setOpenExternalLinks(false);
+    LL_Update->hide();
+    plat::onSignal(LL_Update, &QLabel::linkActivated, this, [this](const QString&) { LL_UpdateLinkClick(); });
+    const int binTop = Btn_CreateBin->y();
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::HLine);
+    Shape1->setGeometry(10, binTop + 51, 674, 1);
+    SetClientSize(694, binTop + 152);
+
+    // 3. Folders beside the program.
+    Set_App_Folders(plat::appPath());
+    plat::createDir(g_MasterPath);
+    plat::createDir(g_ProjectsRootPath);
+    plat::createDir(g_LanguagePath);
+
+    // 4.-5. Run-time state and settings.
+    g_ProjectName.clear();
+    g_UpdateReadBack = 1;
+    Read_Settings();
+
+    // 6. The update timer runs only while both options are on.
+    Timer_Update.setInterval(60000);
+    Timer_Update.setSingleShot(false);
+    plat::onSignal(&Timer_Update, &QTimer::timeout, this, [this] { Timer_UpdateTimer(); });
+    if (g_EnableInternet && g_EnableUpdate) Timer_Update.start();
+
+    // 7. Identity.
+    g_MainTitle = QString::fromLatin1(kMainTitle);
+    g_SWCode = QString::fromLatin1(kSoftwareCode);
+    g_SWDescription = QString::fromLatin1(kSoftwareDescription);
+    setWindowTitle(g_MainTitle);
+    L_SW_Code->setText(g_SWCode);
+    L_SW_Desc->setText(g_SWDescription);
+    L_SW_Code->adjustSize();
+    L_SW_Desc->adjustSize();
+
+    // 8. Texts.
+    Load_Language();
+
+    // 9. The last project, while its folder still exists.
+    const QString last = g_ProjectsRootPath + u'/' + g_ProjectName;
+    if (!g_ProjectName.isEmpty() && Is_Valid_Project_Name(g_ProjectName) && plat::dirExists(last))
+        g_ProjectPath = last;
+    else
+        g_ProjectPath.clear();
+
+    // 10. The meter lists.
+    g_MBusSlaveList.clear();
+    g_WMBusSlaveList.clear();
+
+    // 11.-13.
+    Set_Lang();
+    Set_Files();
+    g_RowClipboard.clear();
+    g_RowClipboardIsCheck.clear();
+    g_MIBReadDescriptions.clear();
+    g_MIBWriteDescriptions.clear();
+}
+
+void TFVelmarineFirmWare::Build_Steps() {
+    struct Def {
+        QPushButton** member;
+        const char* name;
+        bool visible;
+        int left, top;
+        int caption, hint;
+        bool needsProject;
+        QStyle::StandardPixmap picture;
+        std::function<void()> action;
+    };
+    QPushButton* hiddenButton = nullptr;
+    auto none = [] {};
+    const Def defs[] = {
+        {&Btn_New, "Btn_New", true, 80, 112, 15, 22, false, QStyle::SP_FileIcon, [this] { Create_New_Project(); }},
+        {&Btn_Open, "Btn_Open", true, 258, 112, 16, 23, false, QStyle::SP_DirOpenIcon, [this] { Open_Project(); }},
+        {&Btn_Close, "Btn_Close", true, 632, 8, -1, 14, false, QStyle::SP_DialogCloseButton, [this] { close(); }},
+        {&Btn_Info, "Btn_Info", true, 516, 8, -1, 12, false, QStyle::SP_MessageBoxInformation, none},
+        {&Btn_Opz, "Btn_Opz", true, 574, 8, -1, 13, false, QStyle::SP_FileDialogDetailedView, none},
+        {&Btn_Prm_Gen, "Btn_Prm_Gen", true, 80, 156, 20, 24, true, QStyle::SP_ComputerIcon, none},
+        {&Btn_MQTT_Set_Topic, "Btn_MQTT_Set_Topic", true, 80, 200, 21, 25, true, QStyle::SP_FileDialogContentsView,
+         none},
+        {&Btn_PROFINET_XML, "Btn_PROFINET_XML", true, 80, 244, 50, 51, true, QStyle::SP_DialogSaveButton,
+         [this] { PROFINET_XML(); }},
+        {&Btn_CreateBin, "Btn_CreateBin", true, 80, 288, 17, 26, true, QStyle::SP_ArrowUp,
+         [this] { Update_Device(); }},
+        {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_Modbus_Set_Access", false, 80, 332, 29, 30, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon,
+         [this] { Build_EDS_File(); }},
+        {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon,
+         [this] { BACnet_EDE_File(); }},
+        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
+    };
+    for (const Def& d : defs) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QString::fromLatin1(d.name));
+        const bool picture = d.caption < 0 && d.hint >= 0;  // Information, Options, Close
+        b->setIcon(style()->standardIcon(d.picture));
+        if (picture) {
+            b->setGeometry(d.left, d.top, kPictureButton, kPictureButton);
+            b->setIconSize(QSize(32, 32));
+        } else {
+            b->setGeometry(d.left, d.top, kStepWidth, kStepHeight);
+            b->setIconSize(QSize(24, 24));
+            b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 6px;"));
+        }
+        b->setVisible(d.visible);
+        *d.member = b;
+        steps_.push_back({b, d.name, d.visible, d.caption, d.hint, d.needsProject, d.action});
+        plat::onSignal(b, &QPushButton::clicked, this, [this, b](bool) { Btn_Click(b); });
+    }
+    // Captions the window itself carries (not texts of the table).
+    Step_Button("Btn_MQTT_Set_Access")->setText(QStringLiteral("MQTT Set Access"));
+    Step_Button("Btn_ScanDecode")->setText(QStringLiteral("Scan && Decode"));
+}
+
+QPushButton* TFVelmarineFirmWare::Step_Button(const char* name) const {
+    for (const Step& s : steps_)
+        if (qstrcmp(s.name, name) == 0) return s.button;
+    return nullptr;
+}
+
+void TFVelmarineFirmWare::Read_Settings() {
+    g_ProjectName.clear();
+    g_ProjectPath.clear();
+    g_LastIPAddress = QString::fromLatin1(kDefaultIPAddress);
+    g_LanguageName = QStringLiteral("English");
+    g_EnableInternet = g_EnableUpdate = g_EnableJumpFieldTables = g_DoubleClickAutoSize = 0;
+    const QString file = g_AppPath + QStringLiteral("/Velmarin.xml");
+    if (!plat::fileExists(file)) return;
+    // A file that cannot be read or is not well-formed leaves every value at its default.
+    if (!XML1.load(file)) return;
+    const plat::XmlElement root = XML1.root();
+    auto text = [&root](const char* outer, const char* inner, const QString& fallback) {
+        const plat::XmlElement e = root.child(QString::fromLatin1(outer)).child(QString::fromLatin1(inner));
+        return e.isNull() ? fallback : e.text();
+    };
+    g_ProjectName = text("lastproj", "projectname", QString());
+    g_LastIPAddress = text("lastipadd", "ipaddress", QString::fromLatin1(kDefaultIPAddress));
+    g_LanguageName = text("lastlang", "language", QStringLiteral("English"));
+    auto flag = [&](const char* name) { return text("lastinternet", name, QString()) == u"1" ? 1 : 0; };
+    g_EnableInternet = flag("enable_internet");
+    g_EnableUpdate = flag("enable_update");
+    g_EnableJumpFieldTables = flag("enable_jump_field_tables");
+    g_DoubleClickAutoSize = flag("Double_Click_Auto_Size");
+}
+
+void TFVelmarineFirmWare::Save_Setting() {
+    XML1.clear();
+    plat::XmlElement root = XML1.createRoot(QStringLiteral("Conf_Settings"));
+    root.appendChild(QStringLiteral("lastproj")).appendTextChild(QStringLiteral("projectname"), g_ProjectName);
+    root.appendChild(QStringLiteral("lastipadd")).appendTextChild(QStringLiteral("ipaddress"), g_LastIPAddress);
+    root.appendChild(QStringLiteral("lastlang")).appendTextChild(QStringLiteral("language"), g_LanguageName);
+    plat::XmlElement flags = root.appendChild(QStringLiteral("lastinternet"));
+    auto bit = [](uint8_t v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
+    flags.appendTextChild(QStringLiteral("enable_internet"), bit(g_EnableInternet));
+    flags.appendTextChild(QStringLiteral("enable_update"), bit(g_EnableUpdate));
+    flags.appendTextChild(QStringLiteral("enable_jump_field_tables"), bit(g_EnableJumpFieldTables));
+    flags.appendTextChild(QStringLiteral("Double_Click_Auto_Size"), bit(g_DoubleClickAutoSize));
+    QString error;
+    if (!XML1.save(g_AppPath + QStringLiteral("/Velmarin.xml"), &error)) throw plat::Error(error);
+}
+
+void TFVelmarineFirmWare::Set_Files() { ::Set_Files(); }
+
+void TFVelmarineFirmWare::Show_Project_Labels() {
+    if (!g_ProjectPath.isEmpty()) {
+        L_Name_Conf->setText(Text_Table[11]);
+        L_Name_Conf_L2->setText(g_ProjectName);
+    } else {
+        L_Name_Conf->setText(Text_Table[9]);
+        L_Name_Conf_L2->setText(Text_Table[10]);
+    }
+    L_Name_Conf->adjustSize();
+    L_Name_Conf_L2->adjustSize();
+}
+
+void TFVelmarineFirmWare::Set_Lang() {
+    L_Begin->setText(Text_Table[0]);
+    L_Begin->adjustSize();
+    for (int i = 0; i < 8; ++i) {
+        L_Step[i]->setText(Text_Table[1 + i]);
+        L_Step[i]->adjustSize();
+    }
+    Show_Project_Labels();
+    for (const Step& s : steps_) {
+        if (s.caption >= 0) s.button->setText(Text_Table[s.caption]);
+        if (s.hint >= 0) s.button->setToolTip(Text_Table[s.hint]);
+    }
+}
+
+std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
+    std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf};
+    all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
+    return all;
+}
+
+void TFVelmarineFirmWare::Change_Language() {
+    for (plat::TForm* f : Language_Windows()) f->Set_Lang();
+}
+
+void TFVelmarineFirmWare::Show_Form(plat::TForm* form) {
+    if (form) form->ShowModal();
+}
+
+void TFVelmarineFirmWare::Btn_Click(QPushButton* sender) {
+    for (const Step& s : steps_) {
+        if (s.button != sender) continue;
+        if (s.needsProject && g_ProjectPath.isEmpty()) {
+            plat::dialogs().error(Text_Table[18]);
+            return;
+        }
+        s.action();
+        return;
+    }
+}
+
+void TFVelmarineFirmWare::Create_New_Project() {
+    if (!FNew_Project || FNew_Project->ShowModal() != plat::mrOk) return;
+    Show_Project_Labels();
+}
+
+void TFVelmarineFirmWare::Open_Project() {
+    if (!FOpenConf || FOpenConf->ShowModal() != plat::mrOk) return;
+    g_ProjectName = FOpenConf->Name_Conf;
+    const QString folder = g_ProjectsRootPath + u'/' + g_ProjectName;
+    if (g_ProjectName.isEmpty()) {
+        g_ProjectPath.clear();
+    } else if (!Is_Valid_Project_Name(g_ProjectName) || !plat::dirExists(folder)) {
+        // The folder went away while the list was open: open nothing rather than a ghost project.
+        g_ProjectPath.clear();
+        plat::dialogs().error(Text_Table[18]);
+    } else {
+        g_ProjectPath = folder;
+    }
+    Show_Project_Labels();
+    Set_Files();
+}
+
+void TFVelmarineFirmWare::Update_Device() {}
+
+void TFVelmarineFirmWare::PROFINET_XML() {}
+
+void TFVelmarineFirmWare::Build_EDS_File() {}
+
+void TFVelmarineFirmWare::BACnet_EDE_File() {}
+
+int TFVelmarineFirmWare::Get_Type_BACnet() {
+    if (!plat::fileExists(g_ParGenFile) || !XML1.load(g_ParGenFile)) return 0;
+    return plat::strToIntDef(XML1.root().child(QStringLiteral("BACnet_Type")).text(), 0);
+}
+
+void TFVelmarineFirmWare::Timer_UpdateTimer() {}
+
+void TFVelmarineFirmWare::LL_UpdateLinkClick() { plat::openUrl(downloadPage()); }
+
+void TFVelmarineFirmWare::L_QuorimClick() { plat::openUrl(homePage()); }
+
+void TFVelmarineFirmWare::Start_Program(const QString& NomeSW, const QString& Parameter, int tipo) {
+    Q_UNUSED(tipo);  // the show state of a window has no meaning for the programs started here
+    const QStringList args = Parameter.isEmpty() ? QStringList() : QStringList{Parameter};
+    const plat::StartResult r = plat::startAndWait(NomeSW, args, Start_Program_Cap_Ms);
+    if (r.outcome == plat::StartOutcome::NotStarted)
+        plat::dialogs().error(QStringLiteral("The program \"%1\" could not be started: %2.").arg(NomeSW, r.error));
+    else if (r.outcome == plat::StartOutcome::StillRunning)
+        plat::dialogs().warning(QStringLiteral("The program \"%1\" is still running after %2 seconds; the "
+                                               "configurator no longer waits for it.")
+                                    .arg(NomeSW)
+                                    .arg(Start_Program_Cap_Ms / 1000.0));
+}
+
+void TFVelmarineFirmWare::keyPressEvent(QKeyEvent* event) {
+    // Escape closes dialogs, not the program.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    plat::TForm::keyPressEvent(event);
+}
+
+void TFVelmarineFirmWare::closeEvent(QCloseEvent* event) {
+    // The settings are saved on the way out; a folder that cannot be written must not keep the
+    // program from closing.
+    plat::guarded([this] { Save_Setting(); });
+    plat::TForm::closeEvent(event);
+    event->accept();
+}
+
+void Create_Forms() {
+    FVelmarineFirmWare = new TFVelmarineFirmWare();
+    FNew_Project = new TFNew_Project(FVelmarineFirmWare);
+    FOpenConf = new TFOpenConf(FVelmarineFirmWare);
+}

@@ -1,0 +1,28 @@
+#include "shell/DialogFrame.h"
+
+#include "platform/Form.h"
+#include "shell/UComon.h"
+
+#include <QLabel>
+
+DialogFrame Build_Dialog_Frame(plat::TForm* form, int titleHeight) {
+    form->SetTitleHeight(titleHeight);
+    form->L_SW_Code()->setText(g_SWCode);
+    QFont codeFont = form->L_SW_Code()->font();
+    codeFont.setPixelSize(24);
+    form->L_SW_Code()->setFont(codeFont);
+    form->L_SW_Code()->setGeometry(12, 6, form->ClientWidth() - 24, 30);
+    form->L_SW_Desc()->setGeometry(12, 38, form->ClientWidth() - 24, titleHeight - 42);
+    auto* panel = new QWidget(form);
+    panel->setObjectName(QStringLiteral("P_Buttons"));
+    panel->setGeometry(0, form->ClientHeight() - 40, form->ClientWidth(), 40);
+    DialogFrame f;
+    f.ok = new QPushButton(panel);
+    f.ok->setObjectName(QStringLiteral("Btn_OK"));
+    f.cancel = new QPushButton(panel);
+    f.cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    const int w = form->ClientWidth();
+    f.ok->setGeometry(w / 2 - 116, 6, 110, 28);
+    f.cancel->setGeometry(w / 2 + 6, 6, 110, 28);
+    return f;
+}

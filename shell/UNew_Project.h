@@ -1,0 +1,29 @@
+#pragma once
+// The new-project dialog: asks for a name and creates the project folder with its "bin" folder.
+#include "platform/Form.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TFNew_Project : public plat::TForm {
+    Q_OBJECT
+public:
+    explicit TFNew_Project(QWidget* parent = nullptr);
+    void Set_Lang() override;
+    void Btn_OKClick();
+
+    QLabel* Label1;
+    QLineEdit* E_New_Proj;
+    QPushButton* Btn_OK;
+    QPushButton* Btn_Cancel;
+
+protected:
+    void FormShow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+inline TFNew_Project* FNew_Project = nullptr;
+
+// The folder a name would become; empty when the name cannot be a project folder name.
+bool Is_Valid_Project_Name(const QString& name);

@@ -1,0 +1,323 @@
+#include "app/UVelmarineFirmWare.h"
+#include "platform/Files.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "shell/UNew_Project.h"
+#include "shell/UOpenConf.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+using testing_support::readAll;
+using testing_support::RecordingDialogs;
+using testing_support::TempAppDir;
+using testing_support::writeAll;
+
+namespace {
+
+// Runs `whileOpen` once the next modal window is up (it must close that window).
+void whenModal(std::function<void(QWidget*)> whileOpen) {
+    QTimer::singleShot(0, [whileOpen] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(w, nullptr) << "no modal window opened";
+        whileOpen(w);
+    });
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    TempAppDir app;
+    RecordingDialogs rec;
+
+    void start() {
+        Create_Forms();
+        main = FVelmarineFirmWare;
+    }
+    void TearDown() override {
+        delete FVelmarineFirmWare;  // owns the other windows
+        FVelmarineFirmWare = nullptr;
+        FNew_Project = nullptr;
+        FOpenConf = nullptr;
+    }
+    void closeMain() { main->close(); }
+    QString project(const QString& name) const { return app.path() + QStringLiteral("/PROJECTS/") + name; }
+
+    TFVelmarineFirmWare* main = nullptr;
+};
+
+TEST_F(MainWindow, FirstStartCreatesFoldersAndSavesDefaultsAtClose) {
+    start();
+    for (const char* folder : {"MASTER", "PROJECTS", "LANGUAGE"})
+        EXPECT_TRUE(plat::dirExists(app.file(QString::fromLatin1(folder)))) << folder;
+    EXPECT_EQ(main->L_Name_Conf->text(), QStringLiteral("None Configuration Opened "));
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), QStringLiteral("Use Step1 to open or create new configuration"));
+    EXPECT_FALSE(main->Timer_Update.isActive());
+    EXPECT_EQ(g_LanguageName, QStringLiteral("English"));
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorim - Configurator KS73632 - PROFINET / MQTT "));
+    EXPECT_EQ(main->L_SW_Code->text(), QStringLiteral("KS73632"));
+    EXPECT_EQ(main->ClientWidth(), 694);
+    EXPECT_EQ(main->ClientHeight(), 440);
+    EXPECT_EQ(main->Shape1->geometry(), QRect(10, 339, 674, 1));
+    EXPECT_EQ(main->Btn_CreateBin->geometry(), QRect(80, 288, 170, 36));
+    EXPECT_EQ(main->Btn_Close->geometry(), QRect(632, 8, 50, 50));
+    EXPECT_EQ(main->Btn_PROFINET_XML->text(), QStringLiteral("PROFINET XML"));
+    EXPECT_EQ(main->Btn_CreateBin->toolTip(), Text_Table[26]);
+    int shownSteps = 0;
+    for (const auto& s : main->Steps()) shownSteps += plat::ownVisible(s.button) ? 1 : 0;
+    EXPECT_EQ(main->Steps().size(), 30u);
+    EXPECT_EQ(shownSteps, 9);
+    EXPECT_FALSE(plat::fileExists(app.file(QStringLiteral("Velmarin.xml"))));
+    closeMain();
+    EXPECT_EQ(readAll(app.file(QStringLiteral("Velmarin.xml"))),
+              QByteArray("<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>192.168.2.205"
+                         "</ipaddress></lastipadd><lastlang><language>English</language></lastlang><lastinternet>"
+                         "<enable_internet>0</enable_internet><enable_update>0</enable_update>"
+                         "<enable_jump_field_tables>0</enable_jump_field_tables><Double_Click_Auto_Size>0"
+                         "</Double_Click_Auto_Size></lastinternet></Conf_Settings>"));
+}
+
+TEST_F(MainWindow, SettingsAreReadValueByValue) {
+    struct Case {
+        const char* name;
+        QByteArray file;
+        QString project, address, language;
+        uint8_t internet, update, jump, autosize;
+    } cases[] = {
+        {"all values",
+         "<Conf_Settings><lastproj><projectname>P1</projectname></lastproj><lastipadd><ipaddress>10.0.0.9</ipaddress>"
+         "</lastipadd><lastlang><language>Italiano</language></lastlang><lastinternet><enable_internet>1"
+         "</enable_internet><enable_update>1</enable_update><enable_jump_field_tables>1</enable_jump_field_tables>"
+         "<Double_Click_Auto_Size>1</Double_Click_Auto_Size></lastinternet></Conf_Settings>",
+         "P1", "10.0.0.9", "Italiano", 1, 1, 1, 1},
+        {"no lastinternet",
+         "<Conf_Settings><lastipadd><ipaddress>1.2.3.4</ipaddress></lastipadd></Conf_Settings>", "", "1.2.3.4",
+         "English", 0, 0, 0, 0},
+        {"flag written as a word",
+         "<Conf_Settings><lastinternet><enable_internet>true</enable_internet><enable_update>1</enable_update>"
+         "</lastinternet></Conf_Settings>",
+         "", "192.168.2.205", "English", 0, 1, 0, 0},
+        {"declaration first (read normally)",
+         "<?xml version=\"1.0\"?><!-- saved --><Conf_Settings><lastlang><language>Deutsch</language></lastlang>"
+         "</Conf_Settings>",
+         "", "192.168.2.205", "Deutsch", 0, 0, 0, 0},
+        {"not well-formed", "<Conf_Settings><lastproj>", "", "192.168.2.205", "English", 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        writeAll(app.file(QStringLiteral("Velmarin.xml")), c.file);
+        start();
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(g_ProjectName, c.project);
+        EXPECT_EQ(g_LastIPAddress, c.address);
+        EXPECT_EQ(g_EnableInternet, c.internet);
+        EXPECT_EQ(g_EnableUpdate, c.update);
+        EXPECT_EQ(g_EnableJumpFieldTables, c.jump);
+        EXPECT_EQ(g_DoubleClickAutoSize, c.autosize);
+        // A language without a file falls back to English.
+        EXPECT_EQ(g_LanguageName, QStringLiteral("English"));
+        EXPECT_EQ(main->Timer_Update.isActive(), c.internet && c.update);
+        EXPECT_EQ(g_ProjectPath, QString());  // no such project folder
+        TearDown();
+    }
+}
+
+TEST_F(MainWindow, ProjectStepsNeedAnOpenProject) {
+    start();
+    int modalsOpened = 0;
+    for (const auto& s : main->Steps()) {
+        if (!s.needsProject) continue;
+        rec.clear();
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget()) {
+                ++modalsOpened;
+                QApplication::activeModalWidget()->close();
+            }
+        });
+        probe.start(0);
+        main->Btn_Click(s.button);
+        EXPECT_EQ(rec.errors(), QStringList{QStringLiteral("Error! Project not Valid")}) << s.name;
+    }
+    EXPECT_EQ(modalsOpened, 0);
+}
+
+TEST_F(MainWindow, NewProjectCreatesTheFolderAndOpensIt) {
+    start();
+    whenModal([](QWidget* w) {
+        auto* dlg = static_cast<TFNew_Project*>(w);
+        EXPECT_EQ(dlg->E_New_Proj->text(), QString());  // emptied at show
+        dlg->E_New_Proj->setText(QStringLiteral("Plant 1"));
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_New);
+    EXPECT_TRUE(rec.errors().isEmpty());
+    EXPECT_TRUE(plat::dirExists(project(QStringLiteral("Plant 1/bin"))));
+    EXPECT_EQ(QDir(project(QStringLiteral("Plant 1"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("bin")});
+    EXPECT_EQ(g_ProjectPath, project(QStringLiteral("Plant 1")));
+    EXPECT_EQ(g_ParGenFile, project(QStringLiteral("Plant 1/ParGen.xml")));
+    EXPECT_EQ(main->L_Name_Conf->text(), Text_Table[11]);
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), QStringLiteral("Plant 1"));
+    closeMain();
+    EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<projectname>Plant 1</projectname>"));
+}
+
+TEST_F(MainWindow, NewProjectRefusesBadNames) {
+    start();
+    ASSERT_TRUE(QDir().mkpath(project(QStringLiteral("Existing"))));
+    struct Case {
+        QString name;
+        int text;
+    } cases[] = {{QString(), 107},
+                 {QStringLiteral("Existing"), 106},
+                 {QStringLiteral("../x"), 105},
+                 {QStringLiteral("a/b"), 105},
+                 {QStringLiteral("a\\b"), 105},
+                 {QStringLiteral(".."), 105},
+                 {QStringLiteral("."), 105},
+                 {QStringLiteral("tab\there"), 105}};
+    for (const Case& c : cases) {
+        rec.clear();
+        whenModal([&](QWidget* w) {
+            auto* dlg = static_cast<TFNew_Project*>(w);
+            dlg->E_New_Proj->setText(c.name);
+            dlg->Btn_OK->click();
+            EXPECT_TRUE(dlg->isVisible()) << "the dialog stays open";
+            EXPECT_EQ(dlg->E_New_Proj->text(), c.name) << "the typed name stays";
+            dlg->Btn_Cancel->click();
+        });
+        main->Btn_Click(main->Btn_New);
+        EXPECT_EQ(rec.errors(), QStringList{Text_Table[c.text]}) << c.name.toStdString();
+        EXPECT_TRUE(g_ProjectPath.isEmpty());
+    }
+    EXPECT_FALSE(plat::dirExists(app.file(QStringLiteral("x"))));
+    EXPECT_EQ(QDir(project(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("Existing")});
+}
+
+TEST_F(MainWindow, OpenPreselectsIgnoringCaseAndListsOnlyFolders) {
+    for (const char* p : {"alpha", "PLANT"}) ASSERT_TRUE(QDir().mkpath(project(QString::fromLatin1(p))));
+    writeAll(project(QStringLiteral("notes.txt")), "x");
+    writeAll(app.file(QStringLiteral("Velmarin.xml")),
+             "<Conf_Settings><lastproj><projectname>PLANT</projectname></lastproj></Conf_Settings>");
+    start();
+    ASSERT_EQ(g_ProjectPath, project(QStringLiteral("PLANT")));
+    g_ProjectPath = project(QStringLiteral("Plant"));  // the open project as typed in another case
+    QStringList listed;
+    QString preselected;
+    whenModal([&](QWidget* w) {
+        auto* dlg = static_cast<TFOpenConf*>(w);
+        for (int i = 0; i < dlg->ListBox1->count(); ++i) listed << dlg->ListBox1->item(i)->text();
+        preselected = dlg->ListBox1->currentItem() ? dlg->ListBox1->currentItem()->text() : QString();
+        dlg->ListBox1->setCurrentRow(listed.indexOf(QStringLiteral("alpha")));
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_Open);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("PLANT"), QStringLiteral("alpha")}));
+    EXPECT_EQ(preselected, QStringLiteral("PLANT"));
+    EXPECT_EQ(g_ProjectName, QStringLiteral("alpha"));
+    EXPECT_EQ(g_ProjectPath, project(QStringLiteral("alpha")));
+    EXPECT_EQ(g_MQTTSetTopicFile, project(QStringLiteral("alpha/MQTT_Set_Topic.xml")));
+}
+
+TEST_F(MainWindow, OpenWithAnEmptyListLeavesNoProject) {
+    start();
+    FOpenConf->Name_Conf = QStringLiteral("Stale");  // from an earlier show
+    whenModal([](QWidget* w) { static_cast<TFOpenConf*>(w)->Btn_OK->click(); });
+    main->Btn_Click(main->Btn_Open);
+    EXPECT_TRUE(g_ProjectName.isEmpty());
+    EXPECT_TRUE(g_ProjectPath.isEmpty());
+    EXPECT_EQ(main->L_Name_Conf->text(), Text_Table[9]);
+}
+
+TEST_F(MainWindow, LastProjectReopensOnlyWhileItsFolderExists) {
+    ASSERT_TRUE(QDir().mkpath(project(QStringLiteral("Keep"))));
+    writeAll(app.file(QStringLiteral("Velmarin.xml")),
+             "<Conf_Settings><lastproj><projectname>Keep</projectname></lastproj></Conf_Settings>");
+    start();
+    EXPECT_EQ(g_ProjectPath, project(QStringLiteral("Keep")));
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), QStringLiteral("Keep"));
+    closeMain();
+    TearDown();
+
+    ASSERT_TRUE(QDir(project(QStringLiteral("Keep"))).removeRecursively());
+    start();
+    EXPECT_TRUE(g_ProjectPath.isEmpty());
+    EXPECT_EQ(main->L_Name_Conf->text(), Text_Table[9]);
+    main->Change_Language();
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), Text_Table[10]);
+    closeMain();
+    // The name is written back unchanged.
+    EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<projectname>Keep</projectname>"));
+}
+
+TEST_F(MainWindow, LanguageChangeRelabelsTheWindows) {
+    start();
+    writeAll(app.file(QStringLiteral("LANGUAGE/Italiano.lng")),
+             "STR0000 = Inizio\r\nSTR0015 = Nuova Configurazione\r\nSTR0009 = \xB6Nessuna configurazione \xB6\r\n"
+             "STR0100 = Nuovo progetto\r\nSTR0200 = Apri progetto\r\n");
+    g_LanguageName = QStringLiteral("Italiano");
+    Load_Language();
+    main->Change_Language();
+    EXPECT_EQ(main->L_Begin->text(), QStringLiteral("Inizio"));
+    EXPECT_EQ(main->Btn_New->text(), QStringLiteral("Nuova Configurazione"));
+    EXPECT_EQ(main->L_Name_Conf->text(), QStringLiteral("Nessuna configurazione "));
+    EXPECT_EQ(main->Btn_Open->text(), QStringLiteral("Open Configuration"));  // not in the file: English
+    EXPECT_EQ(FNew_Project->windowTitle(), QStringLiteral("Nuovo progetto"));
+    EXPECT_EQ(FOpenConf->windowTitle(), QStringLiteral("Apri progetto"));
+    closeMain();
+    EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<language>Italiano</language>"));
+}
+
+TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
+    start();
+    const QString quick = app.file(QStringLiteral("quick.sh"));
+    const QString slow = app.file(QStringLiteral("slow.sh"));
+    const QString marker = app.file(QStringLiteral("ran"));
+    writeAll(quick, QStringLiteral("#!/bin/sh\necho ok > '%1'\nexit 3\n").arg(marker).toUtf8());
+    writeAll(slow, "#!/bin/sh\nsleep 5\n");
+    for (const QString& f : {quick, slow})
+        QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QElapsedTimer t;
+    t.start();
+    main->Start_Program(quick, QString(), 0);
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_TRUE(plat::fileExists(marker));
+    EXPECT_TRUE(rec.shown.empty()) << "the exit code is not interpreted";
+
+    main->Start_Program_Cap_Ms = 300;
+    t.restart();
+    main->Start_Program(slow, QString(), 0);
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_LT(t.elapsed(), 2000);
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_TRUE(rec.shown[0].text.contains(QStringLiteral("still running")));
+
+    rec.clear();
+    main->Start_Program(app.file(QStringLiteral("Flash_Loader.exe")), QString(), 0);
+    ASSERT_EQ(rec.errors().size(), 1);
+    EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("could not be started")));
+}
+
+TEST_F(MainWindow, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the window";
+    start();
+    main->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(main->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/main_window.png")));
+}
+
+}  // namespace
