@@ -70,6 +70,8 @@ TEST_F(LanguageFile, LineGrammar) {
         {"STR0009 Nove", {}, "no '='"},
         {"STR9=Nove", {}, "no room for a number before the extra character"},
         {"STRab = Nove", {}, "number not an integer"},
+        {"STR$A = Nove", {}, "the number is decimal only"},
+        {"STR0x9 = Nove", {}, "no hexadecimal prefix either"},
         {"STR99999999999 = Nove", {}, "number overflows"},
         {"STR0009 = a = b", {{9, u(u"a = b")}}, "only the first '=' separates"},
         {"STR0009 = \xB6  aperto", {{9, u(u"  aperto")}}, "leading pilcrow without a closing one"},
