@@ -156,9 +156,13 @@ TEST_P(GsdSave, RefusesAsksAndWrites) {
     EXPECT_EQ(dialogs.saves[0].folder, project.path());
     EXPECT_EQ(dialogs.saves[0].filter, QStringLiteral("Generic Station Description (*.gsd)"));
     EXPECT_EQ(dialogs.questions.size(), c.targetExists ? 1 : 0);
-    if (c.targetExists) EXPECT_EQ(dialogs.questions[0], QStringLiteral("File already exists! Do you want to overwrite the file?"));
+    if (c.targetExists) {
+        EXPECT_EQ(dialogs.questions[0], QStringLiteral("File already exists! Do you want to overwrite the file?"));
+    }
     if (c.target.isEmpty()) {
-        if (c.targetExists) EXPECT_EQ(testing_support::readAll(project.file(*c.chosen)), QByteArray("old"));
+        if (c.targetExists) {
+            EXPECT_EQ(testing_support::readAll(project.file(*c.chosen)), QByteArray("old"));
+        }
         return;
     }
     const QByteArray bytes = testing_support::readAll(project.file(c.target));

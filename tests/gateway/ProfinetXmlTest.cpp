@@ -76,9 +76,15 @@ TEST(GsdmlDocument, IsUtf8WithBomCrLfLinesAsciiAndWellFormed) {
     EXPECT_TRUE(bytes.mid(3).startsWith("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"));
     EXPECT_TRUE(bytes.endsWith("</ISO15745Profile>\r\n"));
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
-        if (bytes[i] == '\r') ASSERT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << "bare CR at byte " << i;
-        if (i >= 3) ASSERT_LT(static_cast<unsigned char>(bytes[i]), 0x80) << "non-ASCII byte at " << i;
+        if (bytes[i] == '\n') {
+            ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+        }
+        if (bytes[i] == '\r') {
+            ASSERT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << "bare CR at byte " << i;
+        }
+        if (i >= 3) {
+            ASSERT_LT(static_cast<unsigned char>(bytes[i]), 0x80) << "non-ASCII byte at " << i;
+        }
     }
 
     const auto lint = xmllint({QStringLiteral("--noout"), project.file(QStringLiteral("out.xml"))});
