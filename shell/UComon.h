@@ -113,3 +113,25 @@ QString TrimCtl(const QString& text);
 // The maker's web server: the links and the version check use it. One place, so tests can point
 // the version check at a server of their own.
 inline QString g_MakerWebServer = QStringLiteral("http://www.quorim.example");
+
+// Row operations shared by every table dialog. Row 0 (headers) and column 0 (row titles) are never
+// touched; a row's data cells are columns 1 .. ColCount + NumHiddenColumns - 1, hidden ones included.
+// The routines never change RowCount. Refusals are shown as error boxes.
+class TExStringGrid;
+class TExColumnGrid;
+class QChar;
+
+void Delete_Row_Grid(int row, TExColumnGrid& grid);
+// Refused (error box, nothing moves) while the last row is in use, whose content would be lost.
+void Insert_Row_Grid(int row, TExColumnGrid& grid, bool flag);
+void Copy_Row_Grid(TExColumnGrid& grid, int row);
+void Paste_Row_Grid(TExColumnGrid& grid, int row, bool copyFlag);
+// The same for string grids whose cells may carry check boxes (copied as "Y"/"N") and read-only marks.
+void Delete_Row_Check_Grid(int row, TExStringGrid& grid, bool flag);
+void Insert_Row_Check_Grid(int row, TExStringGrid& grid, bool flag);
+void Copy_Row_Check_Grid(TExStringGrid& grid, int row);
+void Paste_Row_Check_Grid(TExStringGrid& grid, int row, bool copyFlag);
+// Key handler: with the option on, Enter moves to the next cell and is consumed (key set to 0).
+void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key);
+// Double-click handler: with the option on, a double-click on the header row sizes that column.
+void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column);

@@ -1,0 +1,132 @@
+#include "grid/ExCGrid.h"
+
+#include <stdexcept>
+
+// Items ---------------------------------------------------------------------------------------
+
+TGridColumnItem::TGridColumnItem(TGridColumnCollection* owner, int index)
+    : owner_(owner), index_(index), color_(owner->Grid().Color) {}
+
+void TGridColumnItem::changed() { owner_->Grid().itemChanged(); }
+
+void TGridColumnItem::SetHeader(const QString& value) {
+    header_ = value;
+    TExColumnGrid& g = owner_->Grid();
+    if (index_ < g.TotalColCount()) g.SetCells(index_, 0, value);
+}
+
+void TGridColumnItem::SetEditor(TEditorType value) {
+    if (editor_ == value) return;
+    editor_ = value;
+    changed();
+}
+
+int TGridColumnItem::Width() const { return owner_->Grid().AllColWidths(index_); }
+
+void TGridColumnItem::SetWidth(int value) { owner_->Grid().SetAllColWidths(index_, value); }
+
+void TGridColumnItem::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    changed();
+}
+
+void TGridColumnItem::SetColor(TColor value) {
+    color_ = value;
+    changed();
+}
+
+void TGridColumnItem::AssignVisuals(const TGridColumnItem& source) {
+    editor_ = source.editor_;
+    alignment_ = source.alignment_;
+    CheckTrue = source.CheckTrue;
+    CheckFalse = source.CheckFalse;
+    ReadOnly = source.ReadOnly;
+    color_ = owner_->Grid().Color;
+}
+
+// Collection ----------------------------------------------------------------------------------
+
+TGridColumnItem& TGridColumnCollection::Items(int i) {
+    if (i < 0 || i >= Count()) throw std::out_of_range("Column index out of range");
+    return *items_[size_t(i)];
+}
+
+const TGridColumnItem& TGridColumnCollection::Items(int i) const {
+    if (i < 0 || i >= Count()) throw std::out_of_range("Column index out of range");
+    return *items_[size_t(i)];
+}
+
+void TGridColumnCollection::appendItem() {
+    items_.push_back(std::unique_ptr<TGridColumnItem>(new TGridColumnItem(this, Count())));
+    if (Count() > 1) items_.back()->AssignVisuals(*items_[items_.size() - 2]);
+}
+
+TGridColumnItem& TGridColumnCollection::Add() {
+    appendItem();
+    // The grid follows its items: one more real column.
+    grid_->noRecursiveUpdate_ = true;
+    grid_->SetColCount(Count() - grid_->NumHiddenColumns());
+    grid_->noRecursiveUpdate_ = false;
+    return *items_.back();
+}
+
+// Grid ----------------------------------------------------------------------------------------
+
+TExColumnGrid::TExColumnGrid(QWidget* parent) : TExStringGrid(parent), columns_(this) { syncColumns(); }
+
+TExColumnGrid::~TExColumnGrid() = default;
+
+void TExColumnGrid::syncColumns() {
+    while (columns_.Count() < TotalColCount()) columns_.appendItem();
+    while (columns_.Count() > TotalColCount()) columns_.items_.pop_back();
+}
+
+void TExColumnGrid::TotalColCountChanged() {
+    if (!noRecursiveUpdate_) syncColumns();
+}
+
+const TGridColumnItem* TExColumnGrid::dataItem(int ACol, int ARow) const {
+    if (ACol < 1 || ARow < 1 || ACol >= columns_.Count() || ARow >= RowCount()) return nullptr;
+    return columns_.items_[size_t(ACol)].get();
+}
+
+bool TExColumnGrid::IsVirtualCheckCell(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it && it->Editor() == edDataCheckBox;
+}
+
+QString TExColumnGrid::GetCheckTrue(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->CheckTrue : TExStringGrid::GetCheckTrue(ACol, ARow);
+}
+
+QString TExColumnGrid::GetCheckFalse(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->CheckFalse : TExStringGrid::GetCheckFalse(ACol, ARow);
+}
+
+TEditorType TExColumnGrid::GetCellEditor(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->Editor() : TExStringGrid::GetCellEditor(ACol, ARow);
+}
+
+QStringList TExColumnGrid::GetComboItems(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->ComboItems() : QStringList();
+}
+
+bool TExColumnGrid::CanEditCell(int ACol, int ARow) const {
+    // A column without an item is never editable.
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it && !it->ReadOnly && !ReadOnly(ACol, ARow);
+}
+
+TAlignment TExColumnGrid::GetCellAlignment(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->Alignment() : TExStringGrid::GetCellAlignment(ACol, ARow);
+}
+
+TColor TExColumnGrid::GetCellColor(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->Color() : TExStringGrid::GetCellColor(ACol, ARow);
+}

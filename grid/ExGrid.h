@@ -1,0 +1,171 @@
+#pragma once
+// The string grid of every table dialog. Row 0 is the header row and column 0 the fixed column of
+// row numbers; both stay in place while the data cells scroll. Every cell operation takes
+// (column, row), column first, and the column is a real column: hidden columns are counted, so a
+// hidden column's cells stay where they are. `Col`, `ColCount` and the column widths by position
+// are display indexes, which skip the hidden columns.
+//
+// All cell texts live in one row-major store of the grid (with one byte of flags per cell for check
+// boxes and read-only marks); the view paints from it through a thin table model.
+#include "grid/GridTypes.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <QTableView>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class TExStringGrid;
+
+namespace gridimpl {
+class GridModel;
+class GridDelegate;
+}  // namespace gridimpl
+
+// Events of the grid beyond the shared signatures. Key is in and out: setting it to 0 consumes it.
+using TGridKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
+using TComboChangeEvent =
+    std::function<void(QObject* Sender, int ACol, int ARow, int AItemIndex, const QString& ASelection)>;
+
+class TExStringGrid : public QTableView {
+    Q_OBJECT
+public:
+    // Only real columns below this limit can be hidden.
+    static constexpr int kMaxHideCol = 512;
+    // Space left and right of a cell's text; AutoSizeCol adds it to the widest text.
+    static constexpr int kCellMargin = 4;
+    static constexpr int kDefaultColWidth = 64;
+    static constexpr int kDefaultRowHeight = 22;
+
+    explicit TExStringGrid(QWidget* parent = nullptr);
+    ~TExStringGrid() override;
+
+    // Rows, the header row included.
+    int RowCount() const { return rowCount_; }
+    void SetRowCount(int value);
+    // Shown columns, the fixed column included; hidden columns are not counted.
+    int ColCount() const { return totalCols_ - numHidden_; }
+    void SetColCount(int value);
+    int NumHiddenColumns() const { return numHidden_; }
+    int TotalColCount() const { return totalCols_; }
+
+    // The current cell, display indexes. Writing moves the focus cell.
+    int Col() const { return col_; }
+    void SetCol(int value);
+    int Row() const { return row_; }
+    void SetRow(int value);
+    int GetRealCol() const { return RealColIndex(col_); }
+    int GetRealRow() const { return row_; }
+
+    int RealColIndex(int ACol) const;   // display -> real
+    int DisplColIndex(int ACol) const;  // real -> display
+
+    void HideColumn(int ColIndex) { HideColumns(ColIndex, ColIndex); }
+    void HideColumns(int FromCol, int ToCol);
+    void UnHideColumn(int ColIndex) { UnHideColumns(ColIndex, ColIndex); }
+    void UnHideColumns(int FromCol, int ToCol);
+    bool IsHiddenColumn(int ColIndex) const;
+
+    // Cell texts by (real column, row). Out of the grid: std::out_of_range.
+    const QString& Cells(int ACol, int ARow) const;
+    void SetCells(int ACol, int ARow, const QString& value);
+
+    // Column widths: by display position, and by real column (a hidden column keeps its width).
+    int ColWidths(int ACol) const;
+    void SetColWidths(int ACol, int width);
+    int AllColWidths(int ACol) const;
+    void SetAllColWidths(int ACol, int width);
+    // Sizes the shown column ACol to its widest text plus padding.
+    void AutoSizeCol(int ACol, int padding = 0);
+
+    // The grid's check texts; a column grid's columns bring their own.
+    QString CheckTrue = QStringLiteral("Y");
+    QString CheckFalse = QStringLiteral("N");
+    TColor Color = clWindow;
+
+    // Check boxes. A plain box keeps its state in the cell; a data box (Data true) shows the cell
+    // text, checked exactly when it equals the check-true text.
+    void AddCheckBox(int ACol, int ARow, bool State, bool Data);
+    void RemoveCheckBox(int ACol, int ARow);
+    bool HasCheckBox(int ACol, int ARow) const;
+    bool HasDataCheckBox(int ACol, int ARow) const;
+    // True when the cell carries a check box; State then tells whether it is ticked.
+    bool GetCheckBoxState(int ACol, int ARow, bool& State) const;
+    // Sets a box without events; false (and no change) for a cell without one.
+    bool SetCheckBoxState(int ACol, int ARow, bool State);
+    // The user's toggle: checks CanEditCell when it comes from a click or key.
+    bool ToggleCellCheck(int ACol, int ARow, bool FromMouse);
+    bool ToggleCheckBox(int ACol, int ARow) { return ToggleCellCheck(ACol, ARow, false); }
+
+    // Per-cell read-only mark.
+    bool ReadOnly(int ACol, int ARow) const;
+    void SetReadOnly(int ACol, int ARow, bool value);
+
+    // Cell queries a column grid answers from its column items.
+    virtual QString GetCheckTrue(int ACol, int ARow) const;
+    virtual QString GetCheckFalse(int ACol, int ARow) const;
+    virtual TEditorType GetCellEditor(int ACol, int ARow) const;
+    virtual QStringList GetComboItems(int ACol, int ARow) const;
+    virtual bool CanEditCell(int ACol, int ARow) const;
+    virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
+    virtual TColor GetCellColor(int ACol, int ARow) const;
+
+    TDblClickCellEvent OnDblClickCell;
+    TGridHintEvent OnGridHint;
+    TGridKeyPressEvent OnKeyPress;
+    TComboChangeEvent OnComboChange;
+    TCheckBoxClickEvent OnCheckBoxClick;
+
+    // Input entry points; the view's own handlers end here too, so tests can drive them directly.
+    // Returns true when the key was consumed.
+    bool KeyPress(QChar key);
+    void DblClickCell(int ARow, int ACol);
+    QString CellHint(int ARow, int ACol);
+    void ComboChange(int ACol, int ARow, int itemIndex, const QString& text);
+    void CheckBoxClick(int ACol, int ARow);
+
+protected:
+    // A cell with a check box that no flag stores (the column grid's check-box columns).
+    virtual bool IsVirtualCheckCell(int ACol, int ARow) const;
+    // Runs after the number of real columns changed.
+    virtual void TotalColCountChanged() {}
+    // Repaints every cell and header.
+    void RepaintCells();
+    int index(int ACol, int ARow) const { return ARow * totalCols_ + ACol; }
+
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    friend class gridimpl::GridModel;
+    friend class gridimpl::GridDelegate;
+
+    enum CellFlag : uint8_t { fCheck = 1, fChecked = 2, fData = 4, fReadOnly = 8 };
+
+    void checkCell(int ACol, int ARow) const;
+    void resizeStore(int rows, int totalCols);
+    void numberRows(int from);
+    void applyColumns();
+    void syncCurrent();
+    void cellChanged(int ACol, int ARow);
+    void onCurrentChanged(const QModelIndex& current);
+    void onSectionResized(int logical, int oldSize, int newSize);
+
+    int rowCount_ = 0;
+    int totalCols_ = 0;
+    int numHidden_ = 0;
+    int col_ = 1;
+    int row_ = 1;
+    bool syncing_ = false;
+    bool applying_ = false;
+    std::vector<QString> text_;
+    std::vector<uint8_t> flags_;
+    std::vector<uint8_t> visible_;  // one flag per real column below kMaxHideCol
+    std::vector<int> widths_;       // per real column
+    gridimpl::GridModel* model_ = nullptr;
+    gridimpl::GridDelegate* delegate_ = nullptr;
+};

@@ -1,0 +1,464 @@
+#include "grid/ExCGrid.h"
+#include "grid/ExGrid.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+QString tag(int c, int r) { return QStringLiteral("c%1r%2").arg(c).arg(r); }
+
+void fill(TExStringGrid& g) {
+    for (int r = 1; r < g.RowCount(); ++r)
+        for (int c = 1; c < g.TotalColCount(); ++c) g.SetCells(c, r, tag(c, r));
+}
+
+// A column grid of 8 real columns and 4 rows whose data cells hold their own coordinates.
+struct ColumnGridFixture : ::testing::Test {
+    TExColumnGrid g;
+    void SetUp() override {
+        g.SetColCount(8);
+        g.SetRowCount(4);
+        fill(g);
+    }
+};
+
+// Hidden columns ------------------------------------------------------------------------------
+
+using HiddenColumns = ColumnGridFixture;
+
+TEST_F(HiddenColumns, CellsStayAtTheirRealColumnAndIndexesMapBothWays) {
+    g.HideColumn(3);
+    g.HideColumn(5);
+    EXPECT_EQ(g.ColCount(), 6);
+    EXPECT_EQ(g.NumHiddenColumns(), 2);
+    EXPECT_EQ(g.TotalColCount(), 8);
+    EXPECT_EQ(g.Columns().Count(), 8);
+    EXPECT_EQ(g.Cells(3, 1), tag(3, 1));
+    EXPECT_EQ(g.Cells(5, 3), tag(5, 3));
+    g.SetCells(5, 2, QStringLiteral("written while hidden"));
+    EXPECT_EQ(g.Cells(5, 2), QStringLiteral("written while hidden"));
+
+    const std::vector<int> realOfDisplay = {0, 1, 2, 4, 6, 7};
+    for (int d = 0; d < int(realOfDisplay.size()); ++d) {
+        EXPECT_EQ(g.RealColIndex(d), realOfDisplay[d]) << "display " << d;
+        EXPECT_EQ(g.DisplColIndex(realOfDisplay[d]), d) << "display " << d;
+    }
+    // A hidden column maps to the place it would take.
+    EXPECT_EQ(g.DisplColIndex(3), 3);
+    EXPECT_EQ(g.DisplColIndex(5), 4);
+    EXPECT_TRUE(g.IsHiddenColumn(3));
+    EXPECT_FALSE(g.IsHiddenColumn(4));
+    // The view hides the same columns (its column c is real column c + 1).
+    EXPECT_TRUE(g.isColumnHidden(2));
+    EXPECT_TRUE(g.isColumnHidden(4));
+    EXPECT_FALSE(g.isColumnHidden(3));
+
+    g.UnHideColumn(3);
+    EXPECT_EQ(g.ColCount(), 7);
+    EXPECT_EQ(g.RealColIndex(3), 3);
+    EXPECT_EQ(g.RealColIndex(4), 4);
+    EXPECT_EQ(g.RealColIndex(5), 6);
+    EXPECT_EQ(g.Cells(3, 1), tag(3, 1));
+}
+
+TEST_F(HiddenColumns, AHiddenColumnKeepsItsWidthAndTakesItBack) {
+    g.Columns().Items(3).SetWidth(123);
+    g.SetAllColWidths(4, 77);
+    g.HideColumn(3);
+    EXPECT_EQ(g.AllColWidths(3), 123);
+    EXPECT_EQ(g.Columns().Items(3).Width(), 123);
+    EXPECT_EQ(g.ColWidths(3), 77);  // display 3 is now real column 4
+    g.UnHideColumn(3);
+    EXPECT_EQ(g.ColWidths(3), 123);
+    EXPECT_EQ(g.ColWidths(4), 77);
+    EXPECT_EQ(g.horizontalHeader()->sectionSize(2), 123);
+    EXPECT_EQ(g.horizontalHeader()->sectionSize(3), 77);
+}
+
+TEST_F(HiddenColumns, HidingRulesAtTheEdges) {
+    struct Case {
+        const char* name;
+        int colCount;
+        std::vector<int> hide;
+        int hiddenAfter;
+    };
+    const std::vector<Case> cases = {
+        {"hiding twice counts once", 8, {3, 3}, 1},
+        {"outside the columns nothing", 8, {8, 40, -1}, 0},
+        {"the last shown column stays", 2, {1, 0}, 1},
+        {"512 and above are never hidden", 600, {512, 599}, 0},
+        {"511 is the last hideable column", 600, {511}, 1},
+    };
+    for (const Case& k : cases) {
+        TExStringGrid s;
+        s.SetColCount(k.colCount);
+        for (int c : k.hide) s.HideColumn(c);
+        EXPECT_EQ(s.NumHiddenColumns(), k.hiddenAfter) << k.name;
+        EXPECT_EQ(s.ColCount() + s.NumHiddenColumns(), k.colCount) << k.name;
+    }
+    TExStringGrid s;
+    s.SetColCount(600);
+    s.HideColumn(2);
+    EXPECT_FALSE(s.IsHiddenColumn(512));
+    EXPECT_FALSE(s.IsHiddenColumn(1000));
+    EXPECT_EQ(s.RealColIndex(512), 512);
+    EXPECT_EQ(s.DisplColIndex(512), 512);
+    EXPECT_EQ(s.RealColIndex(300), 301);
+    s.UnHideColumn(5);  // shown already
+    EXPECT_EQ(s.NumHiddenColumns(), 1);
+}
+
+TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
+    g.HideColumn(2);
+    g.SetRow(2);
+    g.SetCol(2);
+    EXPECT_EQ(g.GetRealCol(), 3);
+    EXPECT_EQ(g.GetRealRow(), 2);
+    EXPECT_EQ(g.currentIndex().column(), 2);
+    EXPECT_EQ(g.currentIndex().row(), 1);
+    // On the last shown column, hiding that column moves the current column one left.
+    g.SetCol(g.ColCount() - 1);
+    g.HideColumn(7);
+    EXPECT_EQ(g.Col(), g.ColCount() - 1);
+    EXPECT_EQ(g.GetRealCol(), 6);
+    EXPECT_THROW(g.SetCol(g.ColCount()), std::out_of_range);
+    EXPECT_THROW(g.SetRow(g.RowCount()), std::out_of_range);
+}
+
+TEST(GridCells, OutsideTheGridIsAnErrorNotASilentLoss) {
+    TExStringGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    EXPECT_THROW(g.SetCells(3, 1, QStringLiteral("x")), std::out_of_range);
+    EXPECT_THROW(g.SetCells(1, 3, QStringLiteral("x")), std::out_of_range);
+    EXPECT_THROW((void)g.Cells(-1, 0), std::out_of_range);
+    g.HideColumn(2);
+    g.SetCells(2, 2, QStringLiteral("hidden"));
+    EXPECT_EQ(g.Cells(2, 2), QStringLiteral("hidden"));
+}
+
+TEST(GridCells, ResizingKeepsTextsAndNumbersTheRows) {
+    TExStringGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    g.SetCells(2, 2, QStringLiteral("keep"));
+    g.SetColCount(6);
+    g.SetRowCount(1025);
+    EXPECT_EQ(g.Cells(2, 2), QStringLiteral("keep"));
+    EXPECT_EQ(g.Cells(0, 1), QStringLiteral("1"));
+    EXPECT_EQ(g.Cells(0, 1024), QStringLiteral("1024"));
+    EXPECT_EQ(g.model()->rowCount(), 1024);
+    EXPECT_EQ(g.model()->columnCount(), 5);
+    EXPECT_EQ(g.model()->headerData(1023, Qt::Vertical).toString(), QStringLiteral("1024"));
+    g.SetColCount(2);
+    EXPECT_THROW((void)g.Cells(2, 2), std::out_of_range);
+}
+
+// Check cells ---------------------------------------------------------------------------------
+
+TEST(CheckCells, DataCheckColumnsToggleBetweenTheirTexts) {
+    TExColumnGrid g;
+    g.SetColCount(4);
+    g.SetRowCount(3);
+    g.Columns().Items(1).SetEditor(edDataCheckBox);
+    g.Columns().Items(2).SetEditor(edDataCheckBox);
+    g.Columns().Items(2).CheckTrue = QStringLiteral("1");
+    g.Columns().Items(2).CheckFalse = QStringLiteral("0");
+    g.CheckTrue = QStringLiteral("T");  // the grid's own texts do not reach column cells
+
+    struct Case {
+        const char* name;
+        int col;
+        QString text;
+        bool checked;
+        QString afterToggle;
+    };
+    const std::vector<Case> cases = {
+        {"Y is ticked", 1, "Y", true, "N"},
+        {"N is not", 1, "N", false, "Y"},
+        {"empty is not", 1, "", false, "Y"},
+        {"lower case is not", 1, "y", false, "Y"},
+        {"a blank before is not", 1, " Y", false, "Y"},
+        {"Yes is not", 1, "Yes", false, "Y"},
+        {"own texts: 1 is ticked", 2, "1", true, "0"},
+        {"own texts: Y is not", 2, "Y", false, "1"},
+    };
+    for (const Case& k : cases) {
+        g.SetCells(k.col, 1, k.text);
+        bool state = !k.checked;
+        EXPECT_TRUE(g.GetCheckBoxState(k.col, 1, state)) << k.name;
+        EXPECT_EQ(state, k.checked) << k.name;
+        EXPECT_TRUE(g.ToggleCheckBox(k.col, 1)) << k.name;
+        EXPECT_EQ(g.Cells(k.col, 1), k.afterToggle) << k.name;
+    }
+    EXPECT_TRUE(g.SetCheckBoxState(1, 2, true));
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("Y"));
+    EXPECT_TRUE(g.SetCheckBoxState(1, 2, false));
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("N"));
+}
+
+TEST(CheckCells, ACellWithoutCheckBoxAnswersFalseAndStaysUntouched) {
+    TExColumnGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    g.Columns().Items(1).SetEditor(edDataCheckBox);
+    g.SetCells(2, 1, QStringLiteral("Y"));
+    g.SetCells(1, 0, QStringLiteral("Y"));
+    struct Case {
+        const char* name;
+        int col, row;
+    };
+    for (const Case& k : {Case{"normal column", 2, 1}, Case{"header row of a check column", 1, 0},
+                          Case{"fixed column", 0, 1}, Case{"outside the grid", 9, 9}}) {
+        bool state = true;
+        EXPECT_FALSE(g.GetCheckBoxState(k.col, k.row, state)) << k.name;
+        EXPECT_TRUE(state) << k.name;
+        EXPECT_FALSE(g.SetCheckBoxState(k.col, k.row, false)) << k.name;
+        EXPECT_FALSE(g.ToggleCheckBox(k.col, k.row)) << k.name;
+    }
+    EXPECT_EQ(g.Cells(2, 1), QStringLiteral("Y"));
+    EXPECT_EQ(g.Cells(1, 0), QStringLiteral("Y"));
+}
+
+TEST(CheckCells, AUserToggleNeedsAnEditableCell) {
+    TExColumnGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    g.Columns().Items(1).SetEditor(edDataCheckBox);
+    g.Columns().Items(1).ReadOnly = true;
+    g.SetCells(1, 1, QStringLiteral("N"));
+    EXPECT_FALSE(g.ToggleCellCheck(1, 1, true));
+    EXPECT_EQ(g.Cells(1, 1), QStringLiteral("N"));
+    EXPECT_TRUE(g.ToggleCellCheck(1, 1, false));
+    EXPECT_EQ(g.Cells(1, 1), QStringLiteral("Y"));
+}
+
+TEST(CheckCells, AddedBoxes) {
+    TExStringGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(4);
+    struct Case {
+        const char* name;
+        QString text;
+        bool state;
+        QString after;
+    };
+    const std::vector<Case> cases = {
+        {"N stays whatever the state", "N", true, "N"},
+        {"other text becomes the state's text", "abc", true, "Y"},
+        {"empty with state false", "", false, "N"},
+    };
+    for (const Case& k : cases) {
+        g.SetCells(1, 1, k.text);
+        g.AddCheckBox(1, 1, k.state, true);
+        EXPECT_EQ(g.Cells(1, 1), k.after) << k.name;
+        EXPECT_TRUE(g.HasDataCheckBox(1, 1)) << k.name;
+    }
+    // A plain box keeps its state apart from the text.
+    g.SetCells(2, 2, QStringLiteral("label"));
+    g.AddCheckBox(2, 2, true, false);
+    bool state = false;
+    EXPECT_TRUE(g.GetCheckBoxState(2, 2, state));
+    EXPECT_TRUE(state);
+    EXPECT_FALSE(g.HasDataCheckBox(2, 2));
+    EXPECT_TRUE(g.ToggleCheckBox(2, 2));
+    EXPECT_TRUE(g.GetCheckBoxState(2, 2, state));
+    EXPECT_FALSE(state);
+    EXPECT_EQ(g.Cells(2, 2), QStringLiteral("label"));
+    g.RemoveCheckBox(2, 2);
+    EXPECT_FALSE(g.HasCheckBox(2, 2));
+    EXPECT_THROW(g.AddCheckBox(3, 1, true, true), std::invalid_argument);
+}
+
+// Column items --------------------------------------------------------------------------------
+
+TEST(ColumnItems, FollowTheColumnCount) {
+    TExColumnGrid g;
+    EXPECT_EQ(g.ColCount(), 5);
+    EXPECT_EQ(g.Columns().Count(), 5);
+    TGridColumnItem& last = g.Columns().Items(4);
+    last.SetEditor(edComboList);
+    last.ComboItems() = QStringList{"a", "b"};
+    last.SetHeader(QStringLiteral("Kind"));
+    last.SetAlignment(taCenter);
+    last.SetColor(0x00112233);
+    last.CheckTrue = QStringLiteral("1");
+    last.ReadOnly = true;
+
+    g.SetColCount(8);
+    ASSERT_EQ(g.Columns().Count(), 8);
+    const TGridColumnItem& added = g.Columns().Items(7);
+    EXPECT_EQ(added.Editor(), edComboList);
+    EXPECT_EQ(added.Alignment(), taCenter);
+    EXPECT_EQ(added.CheckTrue, QStringLiteral("1"));
+    EXPECT_TRUE(added.ReadOnly);
+    EXPECT_TRUE(added.Header().isEmpty());
+    EXPECT_TRUE(added.ComboItems().isEmpty());
+    EXPECT_EQ(added.Color(), g.Color);
+
+    g.SetColCount(2);
+    EXPECT_EQ(g.Columns().Count(), 2);
+    g.Columns().Add();
+    EXPECT_EQ(g.ColCount(), 3);
+    EXPECT_EQ(g.Columns().Count(), 3);
+    EXPECT_THROW(g.Columns().Items(3), std::out_of_range);
+}
+
+TEST(ColumnItems, HeaderIsTheHeaderRowCellAndItemsAnswerTheirDataCells) {
+    TExColumnGrid g;
+    g.SetColCount(4);
+    g.SetRowCount(3);
+    TGridColumnItem& it = g.Columns().Items(2);
+    it.SetHeader(QStringLiteral("Topic"));
+    it.SetEditor(edComboEdit);
+    it.ComboItems() = QStringList{"x", "y"};
+    it.SetAlignment(taRightJustify);
+    EXPECT_EQ(g.Cells(2, 0), QStringLiteral("Topic"));
+    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Topic"));
+    EXPECT_EQ(g.GetCellEditor(2, 1), edComboEdit);
+    EXPECT_EQ(g.GetComboItems(2, 1), (QStringList{"x", "y"}));
+    EXPECT_EQ(g.GetCellAlignment(2, 1), taRightJustify);
+    const QModelIndex idx = g.model()->index(0, 1);
+    EXPECT_TRUE(g.model()->data(idx, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+    EXPECT_TRUE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    it.ReadOnly = true;
+    EXPECT_FALSE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    it.ReadOnly = false;
+    g.SetReadOnly(2, 1, true);
+    EXPECT_FALSE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    // Fixed cells are answered by the grid, not the item.
+    EXPECT_EQ(g.GetCellEditor(2, 0), edNormal);
+    EXPECT_FALSE(g.CanEditCell(0, 1));
+}
+
+// Sizing --------------------------------------------------------------------------------------
+
+TEST(AutoSize, TheWidestTextOfTheColumnByDisplayIndex) {
+    TExStringGrid g;
+    g.SetColCount(4);
+    g.SetRowCount(4);
+    g.SetCells(3, 0, QStringLiteral("Head"));
+    g.SetCells(3, 2, QStringLiteral("a much longer cell text"));
+    g.SetCells(3, 3, QStringLiteral("short"));
+    g.HideColumn(2);
+    g.AutoSizeCol(2);  // display 2 is real column 3
+    const int expected = g.fontMetrics().horizontalAdvance(QStringLiteral("a much longer cell text")) +
+                         2 * TExStringGrid::kCellMargin;
+    EXPECT_EQ(g.AllColWidths(3), expected);
+    EXPECT_EQ(g.AllColWidths(2), TExStringGrid::kDefaultColWidth);
+    g.AutoSizeCol(2, 10);
+    EXPECT_EQ(g.AllColWidths(3), expected + 10);
+}
+
+// Events --------------------------------------------------------------------------------------
+
+struct ShownGrid : ::testing::Test {
+    TExColumnGrid g;
+    void SetUp() override {
+        g.SetColCount(5);
+        g.SetRowCount(6);
+        g.resize(500, 250);
+        g.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    }
+    QPoint cellCentre(int realCol, int row) {
+        return g.visualRect(g.model()->index(row - 1, realCol - 1)).center();
+    }
+};
+
+TEST_F(ShownGrid, DoubleClicksReportRowThenDisplayColumn) {
+    g.HideColumn(1);
+    std::vector<std::pair<int, int>> seen;
+    g.OnDblClickCell = [&](QObject* sender, int row, int col) {
+        EXPECT_EQ(sender, &g);
+        seen.emplace_back(row, col);
+    };
+    // A widget double-click arrives after the press and release of its first click.
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QHeaderView* h = g.horizontalHeader();
+    QTest::mouseDClick(h->viewport(), Qt::LeftButton, {},
+                       QPoint(h->sectionViewportPosition(3) + h->sectionSize(3) / 2, h->height() / 2));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair(2, 2));
+    EXPECT_EQ(seen[1], std::make_pair(0, 3));  // real column 4 shows at display 3
+}
+
+TEST_F(ShownGrid, ClickAndSpaceToggleACheckCellAndReportIt) {
+    g.Columns().Items(2).SetEditor(edDataCheckBox);
+    g.SetCells(2, 3, QStringLiteral("N"));
+    std::vector<std::tuple<int, int, bool>> clicks;
+    g.OnCheckBoxClick = [&](QObject*, int col, int row, bool state) { clicks.emplace_back(col, row, state); };
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCentre(2, 3));
+    EXPECT_EQ(g.Cells(2, 3), QStringLiteral("Y"));
+    g.SetRow(3);
+    g.SetCol(2);
+    QTest::keyClick(&g, Qt::Key_Space);
+    EXPECT_EQ(g.Cells(2, 3), QStringLiteral("N"));
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0], std::make_tuple(2, 3, true));
+    EXPECT_EQ(clicks[1], std::make_tuple(2, 3, false));
+}
+
+TEST_F(ShownGrid, KeyPressSeesEnterAndMayConsumeIt) {
+    std::vector<QChar> keys;
+    g.OnKeyPress = [&](QObject*, QChar& key) {
+        keys.push_back(key);
+        if (key == QChar(13)) key = QChar(0);
+    };
+    g.SetRow(1);
+    g.SetCol(1);
+    QTest::keyClick(&g, Qt::Key_Return);
+    QTest::keyClick(&g, Qt::Key_A);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], QChar(13));
+    EXPECT_EQ(keys[1], QChar(u'a'));
+}
+
+TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {
+    TGridColumnItem& it = g.Columns().Items(3);
+    it.SetEditor(edComboList);
+    it.ComboItems() = QStringList{"BOOL", "INT", "REAL"};
+    g.SetCells(3, 2, QStringLiteral("INT"));
+    std::vector<std::tuple<int, int, int, QString>> changes;
+    g.OnComboChange = [&](QObject*, int col, int row, int i, const QString& s) { changes.emplace_back(col, row, i, s); };
+    const QModelIndex idx = g.model()->index(1, 2);
+    g.setCurrentIndex(idx);
+    g.edit(idx);
+    auto* combo = g.viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("INT"));
+    EXPECT_FALSE(combo->isEditable());
+    combo->setCurrentIndex(2);  // what a choice in the list does before it reports it
+    emit combo->activated(2);
+    EXPECT_EQ(g.Cells(3, 2), QStringLiteral("REAL"));
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], std::make_tuple(3, 2, 2, QStringLiteral("REAL")));
+}
+
+TEST_F(ShownGrid, HintsAskTheDialogWithRowThenDisplayColumn) {
+    g.HideColumn(2);
+    std::vector<std::pair<int, int>> asked;
+    g.OnGridHint = [&](QObject*, int row, int col, QString& hint) {
+        asked.emplace_back(row, col);
+        hint = QStringLiteral("hint");
+    };
+    const QPoint p = cellCentre(4, 3);
+    QHelpEvent cellHelp(QEvent::ToolTip, p, g.viewport()->mapToGlobal(p));
+    QApplication::sendEvent(g.viewport(), &cellHelp);
+    QHeaderView* h = g.horizontalHeader();
+    const QPoint hp(h->sectionViewportPosition(0) + 5, h->height() / 2);
+    QHelpEvent headHelp(QEvent::ToolTip, hp, h->viewport()->mapToGlobal(hp));
+    QApplication::sendEvent(h->viewport(), &headHelp);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], std::make_pair(3, 3));
+    EXPECT_EQ(asked[1], std::make_pair(0, 1));
+}
+
+}  // namespace
