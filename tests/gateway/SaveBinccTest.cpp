@@ -751,7 +751,7 @@ TEST(CertificateRule, AnAbsolutePathIsStoredAsGivenAndNotRead) {
 
 namespace {
 
-class Project : public ::testing::Test {
+class ImageStep : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -777,7 +777,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Project, BuildImagesWritesBothFiles) {
+TEST_F(ImageStep, BuildImagesWritesBothFiles) {
     writeAll(g_ParGenFile, parGenXml({{"MQTT_Server_URL", "b"}}));
     TopicFile t;
     t.publish = {pubRow("p")};
@@ -795,7 +795,7 @@ TEST_F(Project, BuildImagesWritesBothFiles) {
     EXPECT_EQ(rd32(Bank2_Image(), 113), 1u);
 }
 
-TEST_F(Project, NothingOfAnEarlierBuildSurvives) {
+TEST_F(ImageStep, NothingOfAnEarlierBuildSurvives) {
     writeAll(g_ParGenFile, parGenXml({{"PROFINET_NAME_STA", "station"}, {"MQTT_Server_URL", "broker"}}));
     TopicFile t;
     t.publish = {pubRow("p")};
@@ -816,9 +816,9 @@ struct RefusalCase {
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 
-class StepRefusal : public Project, public ::testing::WithParamInterface<RefusalCase> {};
+class ImageStepRefusal : public ImageStep, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(StepRefusal, StopsBeforeAnyFileIsWritten) {
+TEST_P(ImageStepRefusal, StopsBeforeAnyFileIsWritten) {
     const RefusalCase& c = GetParam();
     writeAll(g_ParGenFile, parGenXml({}));
     writeAll(g_MQTTSetTopicFile, c.topics);
@@ -864,10 +864,10 @@ const RefusalCase kRefusals[] = {
      {"MQTT_Subscribe", "row 1", "\"QoS\""}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, StepRefusal, ::testing::ValuesIn(kRefusals),
+INSTANTIATE_TEST_SUITE_P(Table, ImageStepRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Project, ParGenNotWellFormedStopsTheStep) {
+TEST_F(ImageStep, ParGenNotWellFormedStopsTheStep) {
     writeAll(g_ParGenFile, "<Par_Gen><MQTT_Server_URL>x</Par_Gen>");
     putOldImages();
     EXPECT_FALSE(Build_Images());
@@ -890,14 +890,14 @@ QByteArray topicsOfSize(int targetSize) {
     return file(1 + targetSize - static_cast<int>(probe.bank2Image.size()));
 }
 
-TEST_F(Project, AnImageThatFillsItsAreaExactlyIsWritten) {
+TEST_F(ImageStep, AnImageThatFillsItsAreaExactlyIsWritten) {
     writeAll(g_ParGenFile, parGenXml({}));
     writeAll(g_MQTTSetTopicFile, topicsOfSize(kBank2Capacity));
     ASSERT_TRUE(Build_Images());
     EXPECT_EQ(readAll(bin("bank2.bin")).size(), kBank2Capacity);
 }
 
-TEST_F(Project, AnImageLargerThanItsAreaIsRefused) {
+TEST_F(ImageStep, AnImageLargerThanItsAreaIsRefused) {
     writeAll(g_ParGenFile, parGenXml({}));
     writeAll(g_MQTTSetTopicFile, topicsOfSize(kBank2Capacity + 1));
     putOldImages();
@@ -910,7 +910,7 @@ TEST_F(Project, AnImageLargerThanItsAreaIsRefused) {
     EXPECT_EQ(readAll(bin("bank2.bin")), "old2");
 }
 
-TEST_F(Project, AMissingBinFolderIsReported) {
+TEST_F(ImageStep, AMissingBinFolderIsReported) {
     QDir(dir_.path() + "/bin").removeRecursively();
     QString error;
     EXPECT_FALSE(Build_Images(&error));
@@ -918,7 +918,7 @@ TEST_F(Project, AMissingBinFolderIsReported) {
     EXPECT_TRUE(error.contains("bank1.bin")) << error.toStdString();
 }
 
-TEST_F(Project, AFailedSecondWriteIsReported) {
+TEST_F(ImageStep, AFailedSecondWriteIsReported) {
     QDir(dir_.path()).mkpath("bin/bank2.bin");  // a folder where the file should go
     QString error;
     EXPECT_FALSE(Build_Images(&error));
@@ -926,7 +926,7 @@ TEST_F(Project, AFailedSecondWriteIsReported) {
     EXPECT_TRUE(error.contains("bank2.bin")) << error.toStdString();
 }
 
-TEST_F(Project, CertificatesComeFromTheProjectFolder) {
+TEST_F(ImageStep, CertificatesComeFromTheProjectFolder) {
     writeAll(dir_.path() + "/Certificates/ca.pem", "CA\n");
     writeAll(g_ParGenFile, parGenXml({{"TLS_Client_CA_Certificate", "ca.pem"}, {"TLS_Server_Auth_Certificate", "gone.pem"}}));
     ASSERT_TRUE(Build_Images());
