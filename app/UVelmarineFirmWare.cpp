@@ -1,5 +1,6 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "gateway/UBoot.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -302,7 +303,7 @@ void TFVelmarineFirmWare::Set_Lang() {
 }
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
-    std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf};
+    std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FBoot};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -349,7 +350,10 @@ void TFVelmarineFirmWare::Open_Project() {
     Set_Files();
 }
 
-void TFVelmarineFirmWare::Update_Device() {}
+void TFVelmarineFirmWare::Update_Device() {
+    FBoot->Form_Type = 1;
+    FBoot->ShowModal();
+}
 
 void TFVelmarineFirmWare::PROFINET_XML() {}
 
@@ -369,16 +373,7 @@ void TFVelmarineFirmWare::LL_UpdateLinkClick() { plat::openUrl(downloadPage()); 
 void TFVelmarineFirmWare::L_QuorimClick() { plat::openUrl(homePage()); }
 
 void TFVelmarineFirmWare::Start_Program(const QString& NomeSW, const QString& Parameter, int tipo) {
-    Q_UNUSED(tipo);  // the show state of a window has no meaning for the programs started here
-    const QStringList args = Parameter.isEmpty() ? QStringList() : QStringList{Parameter};
-    const plat::StartResult r = plat::startAndWait(NomeSW, args, Start_Program_Cap_Ms);
-    if (r.outcome == plat::StartOutcome::NotStarted)
-        plat::dialogs().error(QStringLiteral("The program \"%1\" could not be started: %2.").arg(NomeSW, r.error));
-    else if (r.outcome == plat::StartOutcome::StillRunning)
-        plat::dialogs().warning(QStringLiteral("The program \"%1\" is still running after %2 seconds; the "
-                                               "configurator no longer waits for it.")
-                                    .arg(NomeSW)
-                                    .arg(Start_Program_Cap_Ms / 1000.0));
+    ::Start_Program(NomeSW, Parameter, tipo);
 }
 
 void TFVelmarineFirmWare::keyPressEvent(QKeyEvent* event) {
@@ -402,4 +397,5 @@ void Create_Forms() {
     FVelmarineFirmWare = new TFVelmarineFirmWare();
     FNew_Project = new TFNew_Project(FVelmarineFirmWare);
     FOpenConf = new TFOpenConf(FVelmarineFirmWare);
+    FBoot = new TFBoot(FVelmarineFirmWare);
 }

@@ -35,8 +35,6 @@ public:
     void L_QuorimClick();
     // Starts a program and waits for it; reports a failed start and a wait that ran out.
     void Start_Program(const QString& NomeSW, const QString& Parameter, int tipo);
-    // The longest wait for a started program; tests shorten it.
-    qint64 Start_Program_Cap_Ms = 150000;
 
     // The windows relabelled by Change_Language, in their order (windows not built are skipped).
     std::vector<plat::TForm*> Language_Windows() const;

@@ -25,13 +25,11 @@ void guarded(F&& body) noexcept {
 template <typename Sender, typename Signal, typename F>
 QMetaObject::Connection onSignal(Sender* sender, Signal signal, QObject* context, F body) {
     return QObject::connect(sender, signal, context, [body = std::move(body)](auto&&... args) mutable {
-        guarded([&] {
-            // Signals with a private tag (QTimer::timeout) reach bodies that take no arguments.
-            if constexpr (std::is_invocable_v<F&, decltype(args)...>)
-                body(std::forward<decltype(args)>(args)...);
-            else
-                body();
-        });
+        // Signals with a private tag (QTimer::timeout) reach bodies that take no arguments.
+        if constexpr (std::is_invocable_v<F&, decltype(args)...>)
+            guarded([&] { body(std::forward<decltype(args)>(args)...); });
+        else
+            guarded([&] { body(); });
     });
 }
 

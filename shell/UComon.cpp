@@ -2,6 +2,8 @@
 
 #include "platform/FormatSettings.h"
 #include "platform/IntConv.h"
+#include "platform/Process.h"
+#include "platform/UserDialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -271,4 +273,17 @@ QStringList Get_COM_Port_List() {
     QStringList out;
     for (const Found& f : found) out << f.path;
     return out;
+}
+
+void Start_Program(const QString& NomeSW, const QString& Parameter, int tipo) {
+    Q_UNUSED(tipo);  // the show state of a window has no meaning for the programs started here
+    const QStringList args = Parameter.isEmpty() ? QStringList() : QStringList{Parameter};
+    const plat::StartResult r = plat::startAndWait(NomeSW, args, g_StartProgramCapMs);
+    if (r.outcome == plat::StartOutcome::NotStarted)
+        plat::dialogs().error(QStringLiteral("The program \"%1\" could not be started: %2.").arg(NomeSW, r.error));
+    else if (r.outcome == plat::StartOutcome::StillRunning)
+        plat::dialogs().warning(QStringLiteral("The program \"%1\" is still running after %2 seconds; the "
+                                               "configurator no longer waits for it.")
+                                    .arg(NomeSW)
+                                    .arg(g_StartProgramCapMs / 1000.0));
 }

@@ -135,3 +135,13 @@ void Paste_Row_Check_Grid(TExStringGrid& grid, int row, bool copyFlag);
 void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key);
 // Double-click handler: with the option on, a double-click on the header row sizes that column.
 void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column);
+
+// The gateway's PROFINET device identifier: the device description and the updater's parameter
+// file carry the same number.
+inline constexpr const char* kProfinetDeviceId = "0x3632";
+
+// Starts a program and waits for its end (polling every 10 ms, at most g_StartProgramCapMs), without
+// processing window messages. A program that cannot be started, or that still runs when the wait
+// ends, is reported; its exit code is not interpreted.
+void Start_Program(const QString& NomeSW, const QString& Parameter, int tipo);
+inline qint64 g_StartProgramCapMs = 150000;

@@ -1,4 +1,5 @@
 #include "app/UVelmarineFirmWare.h"
+#include "gateway/UBoot.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -49,6 +50,7 @@ protected:
         FVelmarineFirmWare = nullptr;
         FNew_Project = nullptr;
         FOpenConf = nullptr;
+        FBoot = nullptr;
     }
     void closeMain() { main->close(); }
     QString project(const QString& name) const { return app.path() + QStringLiteral("/PROJECTS/") + name; }
@@ -297,7 +299,7 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     EXPECT_TRUE(plat::fileExists(marker));
     EXPECT_TRUE(rec.shown.empty()) << "the exit code is not interpreted";
 
-    main->Start_Program_Cap_Ms = 300;
+    g_StartProgramCapMs = 300;
     t.restart();
     main->Start_Program(slow, QString(), 0);
     EXPECT_GE(t.elapsed(), 300);
@@ -309,6 +311,7 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     main->Start_Program(app.file(QStringLiteral("Flash_Loader.exe")), QString(), 0);
     ASSERT_EQ(rec.errors().size(), 1);
     EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("could not be started")));
+    g_StartProgramCapMs = 150000;
 }
 
 TEST_F(MainWindow, Screenshot) {
