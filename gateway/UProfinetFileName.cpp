@@ -57,8 +57,8 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     Btn_Cancel->setGeometry(428, 158, 98, 32);
 
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    connect(Btn_OK, &QPushButton::clicked, this, [this] { plat::guarded([this] { Btn_OKClick(); }); });
+    connect(Btn_Cancel, &QPushButton::clicked, this, [this] { SetModalResult(plat::mrCancel); });
 
     FormCreate(today);
 }

@@ -58,7 +58,7 @@ private:
     }
 };
 
-// A project folder made current for the test's duration; the writers' texts are in the table.
+// A project folder made current for the test's duration, with the built-in texts in the table.
 class Project {
 public:
     Project() {
@@ -67,24 +67,7 @@ public:
         savedTable_ = Text_Table;
         g_ProjectPath = dir_.path();
         g_ParGenFile = dir_.path() + QStringLiteral("/ParGen.xml");
-        while (Text_Table.size() < kTextTableSize) Text_Table << QStringLiteral(" ");
-        const std::pair<int, const char*> texts[] = {
-            {1103, "File already exists! Do you want to overwrite the file?"},
-            {1104, "Error! Please set the Set Communication Parameter before to create the GSD file"},
-            {3400, "PROFINET XML File Name"},
-            {3401, "Create the PROFINET XML GSD File"},
-            {3402, "OK"},
-            {3403, "Cancel"},
-            {3404, "Select the PROFINET XML File Name"},
-            {3405, "Fixed Part"},
-            {3406, "User Part"},
-            {3407, "Fixed Part"},
-            {3408, "Insert here the User part of GSDML file"},
-            {3409, "Confirm and save the GSDML File"},
-            {3410, "Exit without save the GSDML File"},
-            {3411, "File already exists! Do you want to overwrite the file?"},
-        };
-        for (const auto& [n, t] : texts) Text_Table[n] = QString::fromUtf8(t);
+        Load_Default_Language();
     }
     ~Project() {
         g_ProjectPath = savedPath_;
