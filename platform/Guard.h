@@ -21,16 +21,22 @@ void guarded(F&& body) noexcept {
     }
 }
 
+// A slot body that runs guarded. It takes exactly the arguments the body takes, so Qt passes the
+// leading signal arguments the body wants (none for a body without parameters).
+template <typename F>
+struct GuardedSlot {
+    F body;
+    template <typename... A>
+        requires std::is_invocable_v<F&, A...>
+    void operator()(A&&... args) {
+        guarded([&] { body(std::forward<A>(args)...); });
+    }
+};
+
 // connect() whose slot runs guarded.
 template <typename Sender, typename Signal, typename F>
 QMetaObject::Connection onSignal(Sender* sender, Signal signal, QObject* context, F body) {
-    return QObject::connect(sender, signal, context, [body = std::move(body)](auto&&... args) mutable {
-        // Signals with a private tag (QTimer::timeout) reach bodies that take no arguments.
-        if constexpr (std::is_invocable_v<F&, decltype(args)...>)
-            guarded([&] { body(std::forward<decltype(args)>(args)...); });
-        else
-            guarded([&] { body(); });
-    });
+    return QObject::connect(sender, signal, context, GuardedSlot<F>{std::move(body)});
 }
 
 }  // namespace plat
