@@ -4,10 +4,12 @@
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
+#include "shell/UAbout.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "shell/UNew_Project.h"
 #include "shell/UOpenConf.h"
+#include "shell/USoftOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +17,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 
 namespace {
@@ -22,12 +25,6 @@ namespace {
 constexpr int kStepWidth = 170;
 constexpr int kStepHeight = 36;
 constexpr int kPictureButton = 50;
-
-QString downloadPage() { return g_MakerWebServer + QStringLiteral("/Home/download/download.asp#KG73632"); }
-
-QString homePage() {
-    return g_MakerWebServer + QStringLiteral("/HOME/default.asp?frompg=") + QString::fromLatin1(kSoftwareCode);
-}
 
 QLabel* makeLabel(QWidget* parent, const char* name, int left, int top) {
     auto* l = new QLabel(parent);
@@ -171,8 +168,10 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&Btn_New, "Btn_New", true, 80, 112, 15, 22, false, QStyle::SP_FileIcon, [this] { Create_New_Project(); }},
         {&Btn_Open, "Btn_Open", true, 258, 112, 16, 23, false, QStyle::SP_DirOpenIcon, [this] { Open_Project(); }},
         {&Btn_Close, "Btn_Close", true, 632, 8, -1, 14, false, QStyle::SP_DialogCloseButton, [this] { close(); }},
-        {&Btn_Info, "Btn_Info", true, 516, 8, -1, 12, false, QStyle::SP_MessageBoxInformation, none},
-        {&Btn_Opz, "Btn_Opz", true, 574, 8, -1, 13, false, QStyle::SP_FileDialogDetailedView, none},
+        {&Btn_Info, "Btn_Info", true, 516, 8, -1, 12, false, QStyle::SP_MessageBoxInformation,
+         [this] { Show_Form(FAbout); }},
+        {&Btn_Opz, "Btn_Opz", true, 574, 8, -1, 13, false, QStyle::SP_FileDialogDetailedView,
+         [this] { Show_Options(); }},
         {&Btn_Prm_Gen, "Btn_Prm_Gen", true, 80, 156, 20, 24, true, QStyle::SP_ComputerIcon, none},
         {&Btn_MQTT_Set_Topic, "Btn_MQTT_Set_Topic", true, 80, 200, 21, 25, true, QStyle::SP_FileDialogContentsView,
          none},
@@ -303,7 +302,8 @@ void TFVelmarineFirmWare::Set_Lang() {
 }
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
-    std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FBoot};
+    std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
+                                     FBoot};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -366,11 +366,39 @@ int TFVelmarineFirmWare::Get_Type_BACnet() {
     return plat::strToIntDef(XML1.root().child(QStringLiteral("BACnet_Type")).text(), 0);
 }
 
-void TFVelmarineFirmWare::Timer_UpdateTimer() {}
+void TFVelmarineFirmWare::Show_Options() {
+    if (!FSoftOptions || FSoftOptions->ShowModal() != plat::mrOk) return;
+    // The timer follows the options also when the settings file cannot be written. Switching it
+    // on keeps its interval and a running countdown.
+    const auto timer = qScopeGuard([this] {
+        if (!(g_EnableInternet && g_EnableUpdate))
+            Timer_Update.stop();
+        else if (!Timer_Update.isActive())
+            Timer_Update.start();
+    });
+    Save_Setting();
+}
 
-void TFVelmarineFirmWare::LL_UpdateLinkClick() { plat::openUrl(downloadPage()); }
+void TFVelmarineFirmWare::Timer_UpdateTimer() {
+    Timer_Update.stop();
+    // Two hours after this check ends, also when it fails.
+    const auto again = qScopeGuard([this] {
+        Timer_Update.setInterval(7200000);
+        Timer_Update.start();
+    });
+    if (FSoftOptions && FSoftOptions->Check_Version()) {
+        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                               .arg(Download_Page_Address().toHtmlEscaped(), Text_Table[19].toHtmlEscaped()));
+        LL_Update->adjustSize();
+        LL_Update->show();
+    } else {
+        LL_Update->hide();
+    }
+}
 
-void TFVelmarineFirmWare::L_QuorimClick() { plat::openUrl(homePage()); }
+void TFVelmarineFirmWare::LL_UpdateLinkClick() { plat::openUrl(Download_Page_Address()); }
+
+void TFVelmarineFirmWare::L_QuorimClick() { plat::openUrl(Home_Page_Address()); }
 
 void TFVelmarineFirmWare::Start_Program(const QString& NomeSW, const QString& Parameter, int tipo) {
     ::Start_Program(NomeSW, Parameter, tipo);
@@ -397,5 +425,8 @@ void Create_Forms() {
     FVelmarineFirmWare = new TFVelmarineFirmWare();
     FNew_Project = new TFNew_Project(FVelmarineFirmWare);
     FOpenConf = new TFOpenConf(FVelmarineFirmWare);
+    FAbout = new TFAbout(FVelmarineFirmWare);
+    FSoftOptions = new TFSoftOptions(FVelmarineFirmWare);
+    FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
     FBoot = new TFBoot(FVelmarineFirmWare);
 }

@@ -85,6 +85,7 @@ private:
     void Show_Project_Labels();
     void Build_Steps();
     void Show_Form(plat::TForm* form);
+    void Show_Options();
     std::vector<Step> steps_;
 };
 

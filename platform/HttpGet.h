@@ -1,0 +1,29 @@
+#pragma once
+// A small blocking HTTP/1.0 GET client. It runs on the calling thread without an event loop and
+// always ends: the whole exchange (connect, send, receive) shares one deadline, and the answer is
+// read up to a size bound, so a server that never answers or answers without end cannot hold the
+// program.
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace plat {
+
+struct HttpGetOptions {
+    QList<QPair<QByteArray, QByteArray>> headers;  // sent after "Host", in this order
+    int timeoutMs = 10000;                         // for the whole exchange
+    qint64 maxResponseBytes = 64 * 1024;           // status line, headers and body together
+};
+
+struct HttpGetResult {
+    bool ok = false;   // a complete answer with a 2xx status
+    int status = 0;    // 0 when no status line was read
+    QByteArray body;   // empty unless ok
+    QString error;     // why it failed
+};
+
+// `url` is "http://host[:port]/path[?query]"; other schemes fail.
+HttpGetResult httpGet(const QString& url, const HttpGetOptions& options);
+
+}  // namespace plat

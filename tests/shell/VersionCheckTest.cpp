@@ -1,0 +1,155 @@
+#include "platform/HttpGet.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "shell/USoftOptions.h"
+#include "tests/shell/LoopbackHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+using testing_support::LoopbackHttpServer;
+
+namespace {
+
+TEST(ConvVersion, ReadsCharactersOneThreeFourFiveAfterTheFirstBlank) {
+    struct Case {
+        const char* text;
+        int expected;
+    } cases[] = {
+        {"VER. 1.003", 1003},
+        {"1.003", 1003},         // no blank: the whole text
+        {"VER. 2.110", 2110},
+        {"ver. 1.004", 1004},
+        {"VER.  1.004  ", 1004},  // blanks around the number are trimmed
+        {"VER. 1,004", 1004},     // the second character is never read
+        {"VER. 1.0045", 1004},    // characters after the fifth are ignored
+        {"VER.1.004", -1},        // no blank: "V", "R", ".", "1"
+        {"VER. 1.04", -1},        // shorter than five characters
+        {"VER. ", -1},
+        {"", -1},
+        {"VER. a.bcd", -1},
+        {"VER. 1.0 4", -1},       // a blank inside the four characters
+        {"X 0.000", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TFSoftOptions::Conv_Version(QString::fromLatin1(c.text)), c.expected) << c.text;
+}
+
+class VersionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Load_Default_Language();
+        saved_ = g_MakerWebServer;
+        ASSERT_TRUE(server.ok());
+        g_MakerWebServer = server.address();
+        dlg.Http_Timeout_Ms = 400;
+    }
+    void TearDown() override { g_MakerWebServer = saved_; }
+
+    LoopbackHttpServer server;
+    TFSoftOptions dlg;
+    QString saved_;
+};
+
+TEST_F(VersionCheck, SendsTheStatedRequest) {
+    server.answer(LoopbackHttpServer::reply(200, "VER. 1.004"));
+    EXPECT_TRUE(dlg.Check_Version());
+    ASSERT_EQ(server.requests().size(), 1u);
+    const QList<QByteArray> lines = server.requests()[0].split('\n');
+    EXPECT_EQ(lines.value(0), "GET /home/download/GetversionSW.asp?nomesw=KS73632 HTTP/1.0\r");
+    EXPECT_TRUE(lines.contains("Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r"));
+    EXPECT_TRUE(lines.contains("User-Agent: Mozilla/3.0 (compatible; HTTP client)\r"));
+    EXPECT_FALSE(server.requests()[0].toLower().contains("cookie"));
+}
+
+TEST_F(VersionCheck, AnswersOfTheServer) {
+    const QByteArray huge = "VER. 2.000" + QByteArray(4 * 1024 * 1024, ' ');
+    struct Case {
+        const char* name;
+        QByteArray answer;  // empty: the server accepts and never answers
+        bool keepOpen;
+        bool newer;
+    } cases[] = {
+        {"newer", LoopbackHttpServer::reply(200, "VER. 1.004"), false, true},
+        {"newer major", LoopbackHttpServer::reply(200, "VER. 2.110"), false, true},
+        {"equal", LoopbackHttpServer::reply(200, "VER. 1.003"), false, false},
+        {"older", LoopbackHttpServer::reply(200, "VER. 1.002"), false, false},
+        {"lower case", LoopbackHttpServer::reply(200, "ver. 1.004"), false, true},
+        {"padded with blanks and a line end", LoopbackHttpServer::reply(200, "  VER. 1.004 \r\n"), false, true},
+        {"no blank after the dot", LoopbackHttpServer::reply(200, "VER.1.004"), false, false},
+        {"zero version", LoopbackHttpServer::reply(200, "VER. 0.000"), false, false},
+        {"zero version lower case", LoopbackHttpServer::reply(200, "ver. 0.000"), false, false},
+        {"empty body", LoopbackHttpServer::reply(200, ""), false, false},
+        {"not a version", LoopbackHttpServer::reply(200, "<html>maintenance</html>"), false, false},
+        {"status 500 with a newer body", LoopbackHttpServer::reply(500, "VER. 9.999"), false, false},
+        {"status 404", LoopbackHttpServer::reply(404, "VER. 9.999"), false, false},
+        {"redirect is not followed", "HTTP/1.0 302 Found\r\nLocation: /x\r\n\r\nVER. 9.999", false, false},
+        {"length given, connection left open",
+         "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nVER. 1.004", true, true},
+        {"length longer than what came", "HTTP/1.0 200 OK\r\nContent-Length: 40\r\n\r\nVER. 1.004", false, false},
+        {"not HTTP", "VER. 1.004", false, false},
+        {"huge body", LoopbackHttpServer::reply(200, huge), false, false},
+        {"never answers", QByteArray(), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.answer.isEmpty())
+            server.silent();
+        else
+            server.answer(c.answer, c.keepOpen);
+        const int before = server.connections();
+        QElapsedTimer t;
+        t.start();
+        EXPECT_EQ(dlg.Check_Version(), c.newer);
+        // The check always ends: at the latest when its time-out runs out.
+        EXPECT_LT(t.elapsed(), dlg.Http_Timeout_Ms + 1500);
+        if (c.keepOpen) EXPECT_LT(t.elapsed(), dlg.Http_Timeout_Ms) << "the length ends the answer";
+        if (c.answer.isEmpty()) EXPECT_GE(t.elapsed(), dlg.Http_Timeout_Ms - 50);
+        EXPECT_EQ(server.connections(), before + 1);
+    }
+}
+
+TEST_F(VersionCheck, NoServerAndBadAddressesMeanNoNewerVersion) {
+    const QString cases[] = {
+        QStringLiteral("http://127.0.0.1:%1").arg(LoopbackHttpServer::closedPort()),
+        QStringLiteral("ftp://127.0.0.1:%1").arg(server.port()),
+        QString(),
+    };
+    server.answer(LoopbackHttpServer::reply(200, "VER. 9.999"));
+    for (const QString& address : cases) {
+        g_MakerWebServer = address;
+        EXPECT_FALSE(dlg.Check_Version()) << address.toStdString();
+    }
+    EXPECT_EQ(server.connections(), 0);
+}
+
+TEST(HttpGet, BodyWithinTheBoundIsReadWholeAndBeyondItFails) {
+    LoopbackHttpServer server;
+    ASSERT_TRUE(server.ok());
+    const QByteArray body(1000, 'a');
+    server.answer(LoopbackHttpServer::reply(200, body));
+    plat::HttpGetOptions options;
+    options.timeoutMs = 2000;
+    options.maxResponseBytes = 2000;
+    plat::HttpGetResult r = plat::httpGet(server.address() + QStringLiteral("/p"), options);
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.body, body);
+    EXPECT_EQ(server.requests().at(0).left(17), "GET /p HTTP/1.0\r\n");
+
+    options.maxResponseBytes = 900;
+    r = plat::httpGet(server.address() + QStringLiteral("/p"), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
+
+    server.answer(LoopbackHttpServer::reply(503, "busy"));
+    options.maxResponseBytes = 2000;
+    r = plat::httpGet(server.address(), options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 503);
+    EXPECT_TRUE(r.body.isEmpty());
+    EXPECT_EQ(server.requests().at(2).left(16), "GET / HTTP/1.0\r\n");
+}
+
+}  // namespace
