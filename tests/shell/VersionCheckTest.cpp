@@ -39,7 +39,6 @@ TEST(ConvVersion, ReadsCharactersOneThreeFourFiveAfterTheFirstBlank) {
 class VersionCheck : public ::testing::Test {
 protected:
     void SetUp() override {
-        Load_Default_Language();
         saved_ = g_MakerWebServer;
         ASSERT_TRUE(server.ok());
         g_MakerWebServer = server.address();
@@ -47,6 +46,8 @@ protected:
     }
     void TearDown() override { g_MakerWebServer = saved_; }
 
+    // The dialog labels itself at creation: the texts come first.
+    bool texts_ = (Load_Default_Language(), true);
     LoopbackHttpServer server;
     TFSoftOptions dlg;
     QString saved_;
