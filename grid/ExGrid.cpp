@@ -294,7 +294,15 @@ void TExStringGrid::numberRows(int from) {
 
 void TExStringGrid::SetRowCount(int value) { resizeStore(value, totalCols_); }
 
-void TExStringGrid::SetColCount(int value) { resizeStore(rowCount_, std::max(value, 1) + numHidden_); }
+void TExStringGrid::SetColCount(int value) {
+    // The real column count that shows `value` columns: hidden columns among the kept ones still
+    // count, columns added at the end are shown.
+    value = std::max(value, 1);
+    int total = 0;
+    for (int shown = 0; shown < value; ++total)
+        if (total >= totalCols_ || !IsHiddenColumn(total)) ++shown;
+    resizeStore(rowCount_, total);
+}
 
 void TExStringGrid::applyColumns() {
     applying_ = true;
@@ -566,19 +574,12 @@ void TExStringGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
-void TExStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    QTableView::closeEditor(editor, hint);
-    // Enter in the cell editor ends the edit and is then the grid's own key press, so the dialog's
-    // key handler sees it as it would on the grid.
-    if (hint == QAbstractItemDelegate::SubmitModelCache) KeyPress(QChar(13));
-}
-
 void TExStringGrid::DblClickCell(int ARow, int ACol) {
     if (OnDblClickCell) plat::guarded([&] { OnDblClickCell(this, ARow, ACol); });
 }
 
 QString TExStringGrid::CellHint(int ARow, int ACol) {
-    QString hint;
+    QString hint = toolTip();  // the grid's own hint unless the dialog gives another
     if (OnGridHint) plat::guarded([&] { OnGridHint(this, ARow, ACol, hint); });
     return hint;
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -129,6 +130,22 @@ TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
     EXPECT_EQ(g.GetRealCol(), 6);
     EXPECT_THROW(g.SetCol(g.ColCount()), std::out_of_range);
     EXPECT_THROW(g.SetRow(g.RowCount()), std::out_of_range);
+}
+
+TEST_F(HiddenColumns, ColCountCountsShownColumnsOnly) {
+    g.HideColumn(2);
+    g.HideColumn(7);
+    g.SetColCount(4);  // shown 0, 1, 3, 4; the hidden 2 stays, the hidden 7 goes with the end
+    EXPECT_EQ(g.ColCount(), 4);
+    EXPECT_EQ(g.NumHiddenColumns(), 1);
+    EXPECT_EQ(g.TotalColCount(), 5);
+    EXPECT_EQ(g.Columns().Count(), 5);
+    EXPECT_EQ(g.Cells(2, 1), tag(2, 1));
+    g.SetColCount(6);
+    EXPECT_EQ(g.TotalColCount(), 7);
+    EXPECT_TRUE(g.IsHiddenColumn(2));
+    EXPECT_FALSE(g.IsHiddenColumn(5));
+    EXPECT_TRUE(g.Cells(6, 1).isEmpty());
 }
 
 TEST(GridCells, OutsideTheGridIsAnErrorNotASilentLoss) {
@@ -419,6 +436,34 @@ TEST_F(ShownGrid, KeyPressSeesEnterAndMayConsumeIt) {
     ASSERT_EQ(keys.size(), 2u);
     EXPECT_EQ(keys[0], QChar(13));
     EXPECT_EQ(keys[1], QChar(u'a'));
+}
+
+TEST_F(ShownGrid, EnterInTheCellEditorCommitsAndReachesTheKeyHandler) {
+    std::vector<QChar> keys;
+    g.OnKeyPress = [&](QObject*, QChar& key) { keys.push_back(key); };
+    g.SetRow(2);
+    g.SetCol(3);
+    QTest::keyClick(&g, Qt::Key_X);  // typing opens the editor with the key
+    auto* editor = g.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "yz");
+    // The editor leaves Enter to the grid, which ends the edit once the key is handled.
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.Cells(3, 2), QStringLiteral("xyz"));
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], QChar(u'x'));
+    EXPECT_EQ(keys[1], QChar(13));
+}
+
+TEST_F(ShownGrid, WithoutADialogHintTheGridKeepsItsOwn) {
+    g.setToolTip(QStringLiteral("grid hint"));
+    EXPECT_EQ(g.CellHint(1, 1), QStringLiteral("grid hint"));
+    g.OnGridHint = [](QObject*, int row, int, QString& hint) {
+        if (row == 0) hint = QStringLiteral("header");
+    };
+    EXPECT_EQ(g.CellHint(0, 2), QStringLiteral("header"));
+    EXPECT_EQ(g.CellHint(3, 2), QStringLiteral("grid hint"));
 }
 
 TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {

@@ -6,6 +6,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -331,6 +332,15 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     EXPECT_EQ(t.g.Col(), 1);
     EXPECT_EQ(t.g.Row(), 2);
     EXPECT_EQ(t.g.currentIndex(), t.g.model()->index(1, 0));
+    // Enter typed in a cell editor keeps the value and moves on once.
+    QTest::keyClick(&t.g, Qt::Key_Q);
+    auto* editor = t.g.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(t.g.Cells(1, 2), QStringLiteral("q"));
+    EXPECT_EQ(t.g.Col(), 2);
+    EXPECT_EQ(t.g.Row(), 2);
 }
 
 TEST_F(RowHelpers, HeaderDoubleClickSizesTheColumnOnlyWithTheOption) {
