@@ -74,13 +74,10 @@ inline uint32_t subWord(uint32_t w) {
            (uint32_t(T.sbox[(w >> 8) & 0xFF]) << 8) | T.sbox[w & 0xFF];
 }
 
+// InvMixColumns of a round-key word: the decryption table undoes the S-box it folds in.
 uint32_t invMixColumn(uint32_t w) {
-    const uint8_t a0 = uint8_t(w >> 24), a1 = uint8_t(w >> 16), a2 = uint8_t(w >> 8), a3 = uint8_t(w);
-    auto col = [](uint8_t x0, uint8_t x1, uint8_t x2, uint8_t x3) {
-        return uint8_t(gmul(x0, 14) ^ gmul(x1, 11) ^ gmul(x2, 13) ^ gmul(x3, 9));
-    };
-    return (uint32_t(col(a0, a1, a2, a3)) << 24) | (uint32_t(col(a1, a2, a3, a0)) << 16) |
-           (uint32_t(col(a2, a3, a0, a1)) << 8) | col(a3, a0, a1, a2);
+    return T.td[T.sbox[w >> 24]] ^ std::rotr(T.td[T.sbox[(w >> 16) & 0xFF]], 8) ^
+           std::rotr(T.td[T.sbox[(w >> 8) & 0xFF]], 16) ^ std::rotr(T.td[T.sbox[w & 0xFF]], 24);
 }
 
 void readBlock(TByteStream& s, TAESBlock& block) {
