@@ -1,6 +1,10 @@
 #include "app/UVelmarineFirmWare.h"
 
 #include "gateway/UBoot.h"
+#include "gateway/UProfibus_GSD.h"
+#include "gateway/UProfinetFileName.h"
+#include "gateway/UProfinetXML.h"
+#include "gateway/USaveBincc.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -191,7 +195,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Build_EDS_File(); }},
         {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
+         [] { Save_GSD_File(); }},
         {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
@@ -303,7 +308,7 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot};
+                                     FBoot, FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -351,11 +356,16 @@ void TFVelmarineFirmWare::Open_Project() {
 }
 
 void TFVelmarineFirmWare::Update_Device() {
+    // The images are rebuilt from the project files every time; a failure has been shown and the
+    // update dialog must not open on stale images.
+    if (!USaveBincc::Build_Images()) return;
     FBoot->Form_Type = 1;
     FBoot->ShowModal();
 }
 
-void TFVelmarineFirmWare::PROFINET_XML() {}
+void TFVelmarineFirmWare::PROFINET_XML() {
+    if (FProfinetFileName->ShowModal() == plat::mrOk) Save_GSDML_File(FProfinetFileName->Name_File_XML);
+}
 
 void TFVelmarineFirmWare::Build_EDS_File() {}
 
@@ -429,4 +439,5 @@ void Create_Forms() {
     FSoftOptions = new TFSoftOptions(FVelmarineFirmWare);
     FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
     FBoot = new TFBoot(FVelmarineFirmWare);
+    FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
 }

@@ -15,7 +15,7 @@ namespace {
 
 // The gateway's PROFINET vendor and device identifiers.
 constexpr const char* kVendorId = "0x0F73";
-constexpr const char* kDeviceId = "0x3632";
+constexpr const char* kDeviceId = kProfinetDeviceId;  // the updater's parameter file carries it too
 
 constexpr int kTextOverwrite = 3411;
 

@@ -1,5 +1,6 @@
 #include "app/UVelmarineFirmWare.h"
 #include "gateway/UBoot.h"
+#include "gateway/UProfinetFileName.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -51,6 +52,7 @@ protected:
         FNew_Project = nullptr;
         FOpenConf = nullptr;
         FBoot = nullptr;
+        FProfinetFileName = nullptr;
     }
     void closeMain() { main->close(); }
     QString project(const QString& name) const { return app.path() + QStringLiteral("/PROJECTS/") + name; }
