@@ -441,3 +441,14 @@ void Create_Forms() {
     FBoot = new TFBoot(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
 }
+
+void Destroy_Forms() {
+    delete FVelmarineFirmWare;  // owns every other window
+    FVelmarineFirmWare = nullptr;
+    FNew_Project = nullptr;
+    FOpenConf = nullptr;
+    FAbout = nullptr;
+    FSoftOptions = nullptr;
+    FBoot = nullptr;
+    FProfinetFileName = nullptr;
+}

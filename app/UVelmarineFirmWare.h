@@ -93,3 +93,5 @@ inline TFVelmarineFirmWare* FVelmarineFirmWare = nullptr;
 
 // Creates the main window and then every other window once, in the program's order.
 void Create_Forms();
+// Destroys them again and forgets every instance (program end, tests).
+void Destroy_Forms();

@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
     Create_Forms();
     FVelmarineFirmWare->show();
     const int rc = QApplication::exec();
-    delete FVelmarineFirmWare;
+    Destroy_Forms();
     return rc;
 }

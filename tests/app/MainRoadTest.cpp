@@ -55,12 +55,7 @@ void whenModal(std::function<void(QWidget*)> whileOpen) {
 class MainRoad : public ::testing::Test {
 protected:
     void TearDown() override {
-        delete FVelmarineFirmWare;
-        FVelmarineFirmWare = nullptr;
-        FNew_Project = nullptr;
-        FOpenConf = nullptr;
-        FBoot = nullptr;
-        FProfinetFileName = nullptr;
+        Destroy_Forms();
     }
     TempAppDir app;
     RecordingDialogs rec;

@@ -47,12 +47,7 @@ protected:
         main = FVelmarineFirmWare;
     }
     void TearDown() override {
-        delete FVelmarineFirmWare;  // owns the other windows
-        FVelmarineFirmWare = nullptr;
-        FNew_Project = nullptr;
-        FOpenConf = nullptr;
-        FBoot = nullptr;
-        FProfinetFileName = nullptr;
+        Destroy_Forms();
     }
     void closeMain() { main->close(); }
     QString project(const QString& name) const { return app.path() + QStringLiteral("/PROJECTS/") + name; }

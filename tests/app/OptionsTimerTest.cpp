@@ -55,10 +55,7 @@ protected:
         g_MakerWebServer = server.address();
     }
     void TearDown() override {
-        delete FVelmarineFirmWare;
-        FVelmarineFirmWare = nullptr;
-        FNew_Project = nullptr;
-        FOpenConf = nullptr;
+        Destroy_Forms();
         g_MakerWebServer = savedServer;
     }
     void start(const QByteArray& settingsFile = QByteArray()) {
