@@ -344,6 +344,10 @@ TEST(ColumnItems, HeaderIsTheHeaderRowCellAndItemsAnswerTheirDataCells) {
     const QModelIndex idx = g.model()->index(0, 1);
     EXPECT_TRUE(g.model()->data(idx, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
     EXPECT_TRUE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    EXPECT_FALSE(g.model()->data(idx, Qt::BackgroundRole).isValid());  // the window colour
+    it.SetColor(0x00112233);  // blue 11, green 22, red 33
+    EXPECT_EQ(g.model()->data(idx, Qt::BackgroundRole).value<QColor>(), QColor(0x33, 0x22, 0x11));
+    EXPECT_FALSE(g.model()->data(g.model()->index(0, 0), Qt::BackgroundRole).isValid());
     it.ReadOnly = true;
     EXPECT_FALSE(g.model()->flags(idx) & Qt::ItemIsEditable);
     it.ReadOnly = false;
