@@ -637,6 +637,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         // A record cut short by the end of the bytes: kept as unusable, and the walk ends.
         auto truncated = [&]() {
             item.errata = true;
+            item.nbyte = 0;  // none of its data bytes arrived whole
             item.sterror = QString::fromLatin1(kNotDecodable);
             list.push_back(std::move(item));
             return true;

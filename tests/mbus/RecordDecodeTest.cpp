@@ -260,6 +260,8 @@ TEST_P(WalkEnd, KeepsEarlierItems) {
     if (c.lastIsError) {
         EXPECT_TRUE(list.back().errata);
         EXPECT_EQ(list.back().sterror, "Non analizabile");
+        EXPECT_EQ(list.back().nbyte, 0);
+        EXPECT_EQ(list.back().totdati, "");
     } else {
         EXPECT_FALSE(list.back().errata);
     }
