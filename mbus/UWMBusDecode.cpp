@@ -1,5 +1,7 @@
 #include "mbus/UWMBusDecode.h"
 
+#include "platform/FormatSettings.h"
+
 #include <algorithm>
 
 namespace mbus {
@@ -161,6 +163,20 @@ Readable readability(const Telegram& t) {
     }
 }
 
+// The record texts in the user's formats, stamped with the telegram's time. Built here rather than
+// read from the clock again: the caller's time is the telegram's, and asking the system clock for
+// local time costs a file-system lookup per telegram.
+TDecodeContext wirelessContext(const QDateTime& now) {
+    const plat::FormatSettings fs = plat::formatSettings();
+    TDecodeContext c;
+    c.Wireless = true;
+    c.Stamp = now;
+    c.DateFormat = fs.shortDateFormat;
+    c.TimeFormat = QStringLiteral("hh") + fs.timeSeparator + QStringLiteral("mm") + fs.timeSeparator + QStringLiteral("ss");
+    c.DecimalSeparator = fs.decimalSeparator;
+    return c;
+}
+
 }  // namespace
 
 int Find_Wireless_Slave(const TWMBusMeters& meters, uint16_t manufacturer, uint32_t id, uint8_t version,
@@ -259,8 +275,7 @@ int Decode_Wireless_Frame(TWMBusSlaveList& list, TRadioModule module, std::span<
             const Readable r = readability(t);
             meter.Cripted = !r.readable;
             if (r.readable && r.recordsAt >= 0 && r.recordsAt <= t.end()) {
-                TDecodeContext context = Decode_Context_Now(true);
-                context.Stamp = now;
+                const TDecodeContext context = wirelessContext(now);
                 Decode_Records(meter.List_Var,
                                std::span<const uint8_t>(t.data(r.recordsAt), size_t(t.end() - r.recordsAt)),
                                context);

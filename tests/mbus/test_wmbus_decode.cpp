@@ -1,8 +1,13 @@
 #include "mbus/UWMBusDecode.h"
+#include "platform/UdpEndpoint.h"
 #include "platform/FormatSettings.h"
 #include "tests/mbus/AesOracle.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 using aes_oracle::arr;
 using aes_oracle::hex;
@@ -407,4 +412,87 @@ TEST_F(WirelessDecode, NothingEscapesTheListener) {
     });
     EXPECT_EQ(r, -1);
     EXPECT_EQ(list.Count(), 1) << "the meter heard stays listed";
+}
+
+namespace {
+
+// Reports of the listener thread, waited for on a condition.
+struct Reports {
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::pair<int, uint32_t>> got;  // index and meter ID
+
+    TNotifyWireless notify() {
+        return [this](int index, const TSlave_wMBus& meter) {
+            std::lock_guard lock(m);
+            got.emplace_back(index, meter.ALA_Address);
+            cv.notify_all();
+        };
+    }
+    bool waitFor(uint32_t id, std::chrono::milliseconds wait = std::chrono::seconds(5)) {
+        std::unique_lock lock(m);
+        return cv.wait_for(lock, wait, [&] {
+            return std::any_of(got.begin(), got.end(), [&](const auto& r) { return r.second == id; });
+        });
+    }
+    size_t count() {
+        std::lock_guard lock(m);
+        return got.size();
+    }
+    void clear() {
+        std::lock_guard lock(m);
+        got.clear();
+    }
+};
+
+}  // namespace
+
+TEST_F(WirelessDecode, ListenerDecodesOverLoopbackWhileTheUserSetsKeys) {
+    Reports heard;
+    TMBusLink link(plat::createUdpEndpoint());
+    link.Open();
+    link.Set_Wireless_Receive(TRadioModule::rmTelit, [&](std::span<const uint8_t> t, TRadioModule module) {
+        Decode_Wireless_Frame(list, module, t, QDateTime::currentDateTime(), heard.notify());
+    });
+    auto gateway = plat::createUdpEndpoint();
+    gateway->open(0, [](std::span<const uint8_t>) {});
+    const QString loopback = QStringLiteral("127.0.0.1");
+    auto send = [&](const std::vector<uint8_t>& d) { gateway->send(loopback, link.Local_Port(), d); };
+
+    const auto oms = datagram(TRadioModule::rmTelit, omsBehind8C(kOmsCipher));
+    auto otherMeter = datagram(TRadioModule::rmTelit, cat({hex(kOmsAddress), hex("7A 01 00 00 00 04 13 D2 04 00 00")}));
+    otherMeter[4] = 0x99;  // ID 12345699
+
+    // A datagram cut inside its header and a length that does not fit never reach a meter.
+    send(datagram(TRadioModule::rmTelit, hex("44 93 15 78 56")));
+    send(hex("30 44 93 15 78 56 34 12 33 03 7A"));
+    send(oms);
+    ASSERT_TRUE(heard.waitFor(0x12345678));
+    EXPECT_EQ(heard.count(), 1u);
+    EXPECT_TRUE(meter().Cripted);
+
+    ASSERT_TRUE(list.Set_Key(0, kOmsKey));
+    heard.clear();
+    send(oms);
+    ASSERT_TRUE(heard.waitFor(0x12345678));
+    EXPECT_FALSE(meter().Cripted);
+    EXPECT_EQ(realVars(meter()).size(), 3u);
+
+    // The user interface keys, reads and clears the list while telegrams keep arriving.
+    heard.clear();
+    for (int i = 0; i < 200; ++i) {
+        send(oms);
+        if (i % 3 == 0) list.Set_Key(0, kOmsKey);
+        if (auto m = list.Snapshot(0); m && !m->Cripted) EXPECT_EQ(realVars(*m).size(), 3u);
+        if (i % 50 == 49) list.Clear();
+    }
+    // Loopback may drop a datagram when the burst fills the socket: the closing marker is resent.
+    bool marker = false;
+    for (int i = 0; i < 20 && !marker; ++i) {
+        send(otherMeter);
+        marker = heard.waitFor(0x12345699, std::chrono::milliseconds(500));
+    }
+    ASSERT_TRUE(marker);
+    link.Close();
+    EXPECT_GE(list.Count(), 1);
 }
