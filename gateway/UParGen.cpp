@@ -36,7 +36,14 @@ public:
         : QValidator(edit), max_(maxLength), digits_(digitsOnly), last_(edit->text()) {
         connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { last_ = t; });
     }
+    // Texts the program sets are taken whole.
+    void setTextUnchecked(QLineEdit* edit, const QString& text) {
+        unchecked_ = true;
+        edit->setText(text);
+        unchecked_ = false;
+    }
     State validate(QString& input, int&) const override {
+        if (unchecked_) return Acceptable;
         if (max_ > 0 && input.size() > max_ && input.size() > last_.size()) return Invalid;
         if (digits_ && nonDigits(input) > nonDigits(last_)) return Invalid;
         return Acceptable;
@@ -51,6 +58,7 @@ private:
     }
     int max_;
     bool digits_;
+    bool unchecked_ = false;
     QString last_;
 };
 
@@ -558,9 +566,14 @@ void TFParGen::SetValues(const pargen::Values& v) {
     for (int i = 0; i < pargen::kElementCount; ++i) {
         QWidget* w = bound_[static_cast<size_t>(i)];
         switch (els[static_cast<size_t>(i)].kind) {
-        case pargen::Kind::Text:
-            static_cast<QLineEdit*>(w)->setText(v[i]);
+        case pargen::Kind::Text: {
+            auto* e = static_cast<QLineEdit*>(w);
+            if (auto* limit = dynamic_cast<TypingLimit*>(const_cast<QValidator*>(e->validator())))
+                limit->setTextUnchecked(e, v[i]);
+            else
+                e->setText(v[i]);
             break;
+        }
         case pargen::Kind::Check:
         case pargen::Kind::CheckInt:
             static_cast<QCheckBox*>(w)->setChecked(v[i] == u"1");

@@ -197,7 +197,8 @@ void TCategoryPanelGroup::wheelEvent(QWheelEvent* event) { event->ignore(); }
 bool TCategoryPanelGroup::eventFilter(QObject* watched, QEvent* event) {
     if (watched == viewport() && event->type() == QEvent::Resize) relayout();
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
-        if (panels_.contains(static_cast<TCategoryPanel*>(watched))) relayout();
+        if (std::any_of(panels_.cbegin(), panels_.cend(), [watched](const QObject* p) { return p == watched; }))
+            relayout();
     }
     return QScrollArea::eventFilter(watched, event);
 }
