@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 namespace mbus {
 
@@ -170,19 +170,36 @@ struct Unit {
     bool found = false;
 };
 
+// A table expanded to all 128 codes once, so a lookup copies a shared text instead of making one.
+using UnitTable = std::array<Unit, 128>;
+
 template <size_t N>
-Unit lookup(const UnitRow (&rows)[N], uint8_t x) {
+UnitTable expand(const UnitRow (&rows)[N]) {
+    UnitTable t;
+    t.fill(Unit{QStringLiteral("Reserved"), 0, 0, false});
     for (const UnitRow& r : rows) {
-        if (x < r.lo || x > r.hi) continue;
-        const int idx = r.texts[1] ? x - r.lo : 0;
-        Unit u;
-        u.text = QString::fromUtf8(r.texts[idx]);
-        u.exponent = r.expMask ? (x & r.expMask) + r.expOffset : 0;
-        u.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
-        u.found = true;
-        return u;
+        for (int x = r.lo; x <= r.hi; ++x) {
+            Unit& u = t[x];
+            u.text = QString::fromUtf8(r.texts[r.texts[1] ? x - r.lo : 0]);
+            u.exponent = r.expMask ? (x & r.expMask) + r.expOffset : 0;
+            u.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
+            u.found = true;
+        }
     }
-    return Unit{QStringLiteral("Reserved"), 0, 0, false};
+    return t;
+}
+
+const Unit& primaryUnit(uint8_t x) {
+    static const UnitTable t = expand(kPrimaryVif);
+    return t[x & 0x7F];
+}
+const Unit& unitFD(uint8_t x) {
+    static const UnitTable t = expand(kTableFD);
+    return t[x & 0x7F];
+}
+const Unit& unitFB(uint8_t x) {
+    static const UnitTable t = expand(kTableFB);
+    return t[x & 0x7F];
 }
 
 // VIFE texts and their effect on the value, one entry for each of the 128 codes.
@@ -435,10 +452,39 @@ double scaled(double v, int exponent) {
     return v / std::pow(10.0, -exponent);
 }
 
-QString hex2(uint8_t b) {
+void hexDigits(uint8_t b, char* out) {
     static const char digits[] = "0123456789ABCDEF";
-    const QChar s[2] = {QChar(digits[b >> 4]), QChar(digits[b & 15])};
-    return QString(s, 2);
+    out[0] = digits[b >> 4];
+    out[1] = digits[b & 15];
+}
+
+// The constant texts of the record fields, made once and shared by every item.
+struct FieldTexts {
+    std::array<QString, 256> dollar;       // "$hh"
+    std::array<QString, 256> dollarBlank;  // "$hh "
+    std::array<QString, 16> dataFieldStr;
+    std::array<QString, 16> descdim;
+    std::array<QString, 4> function;
+    QString notDecodable = QString::fromLatin1(kNotDecodable);
+
+    FieldTexts() {
+        for (int b = 0; b < 256; ++b) {
+            char t[4] = {'$', 0, 0, ' '};
+            hexDigits(uint8_t(b), t + 1);
+            dollar[b] = QString::fromLatin1(t, 3);
+            dollarBlank[b] = QString::fromLatin1(t, 4);
+        }
+        for (int i = 0; i < 16; ++i) {
+            dataFieldStr[i] = QString::fromLatin1(kDataFields[i].dataFieldStr);
+            descdim[i] = QString::fromLatin1(kDataFields[i].descdim);
+        }
+        for (int i = 0; i < 4; ++i) function[i] = QString::fromLatin1(kFunctionTexts[i]);
+    }
+};
+
+const FieldTexts& fieldTexts() {
+    static const FieldTexts t;
+    return t;
 }
 
 }  // namespace
@@ -502,33 +548,37 @@ QString Float_To_Str(double value, QChar decimalSeparator) {
     if (std::isnan(value)) return QStringLiteral("NAN");
     if (std::isinf(value)) return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
     if (value == 0) return QStringLiteral("0");
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);  // [-]d.dddddddddddddde[+-]xx
+    char buf[48];
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14);
+    *res.ptr = 0;  // [-]d.dddddddddddddde[+-]xx
     const char* s = buf;
     const bool negative = *s == '-';
     if (negative) ++s;
-    std::string digits;
+    char digitBuf[20];
+    size_t nd = 0;
     for (; *s && *s != 'e'; ++s)
-        if (*s != '.') digits += *s;
+        if (*s != '.') digitBuf[nd++] = *s;
     const int exponent = std::atoi(s + 1);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (nd > 1 && digitBuf[nd - 1] == '0') --nd;
+    digitBuf[nd] = 0;
+    const std::string_view digits(digitBuf, nd);
 
     QString out;
     if (negative) out += u'-';
     if (exponent >= 15 || exponent < -5) {
         out += QChar(digits[0]);
-        if (digits.size() > 1) out += decimalSeparator + QString::fromLatin1(digits.c_str() + 1);
+        if (digits.size() > 1) out += decimalSeparator + QLatin1StringView(digits.substr(1));
         out += u'E' + QString::number(exponent);
     } else if (exponent >= 0) {
         const size_t intDigits = size_t(exponent) + 1;
         if (digits.size() <= intDigits) {
-            out += QString::fromLatin1(digits.c_str()) + QString(int(intDigits - digits.size()), u'0');
+            out += QLatin1StringView(digits) + QString(qsizetype(intDigits - digits.size()), u'0');
         } else {
-            out += QString::fromLatin1(digits.c_str(), qsizetype(intDigits)) + decimalSeparator +
-                   QString::fromLatin1(digits.c_str() + intDigits);
+            out += QLatin1StringView(digits.substr(0, intDigits)) + decimalSeparator +
+                   QLatin1StringView(digits.substr(intDigits));
         }
     } else {
-        out += u'0' + QString(decimalSeparator) + QString(-exponent - 1, u'0') + QString::fromLatin1(digits.c_str());
+        out += u'0' + QString(decimalSeparator) + QString(-exponent - 1, u'0') + QLatin1StringView(digits);
     }
     return out;
 }
@@ -558,14 +608,13 @@ void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBu
         // lookup falls to its reserved entry rather than a byte of an earlier record.
         const bool hasVife = !vifes.empty();
         const uint8_t key = hasVife ? (vifes[0] & 0x7F) : 0xFF;
-        const Unit u = hasVife ? (x == 0x7B ? lookup(kTableFB, key) : lookup(kTableFD, key))
-                               : Unit{QStringLiteral("Reserved"), 0, 0, false};
+        const Unit& u = hasVife ? (x == 0x7B ? unitFB(key) : unitFD(key)) : unitFD(0x23);  // 0x23: reserved
         desc = u.text;
         exponent = u.exponent;
         typeVife = u.code;
         firstInterpreted = 1;
     } else {
-        const Unit u = lookup(kPrimaryVif, x);
+        const Unit& u = primaryUnit(x);
         item.type_data = u.found ? u.code : kNoType;
         desc = u.found ? u.text : QString();
         exponent = u.exponent;
@@ -627,6 +676,7 @@ TDecodeContext Decode_Context_Now(bool wireless) {
 bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context) {
     const QString date = context.Stamp.isValid() ? context.Stamp.date().toString(context.DateFormat) : QString();
     const QString time = context.Stamp.isValid() ? context.Stamp.time().toString(context.TimeFormat) : QString();
+    const FieldTexts& texts = fieldTexts();
     const size_t end = records.size();
     size_t p = 0;
 
@@ -638,7 +688,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         auto truncated = [&]() {
             item.errata = true;
             item.nbyte = 0;  // none of its data bytes arrived whole
-            item.sterror = QString::fromLatin1(kNotDecodable);
+            item.sterror = texts.notDecodable;
             list.push_back(std::move(item));
             return true;
         };
@@ -647,9 +697,9 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         const uint8_t dataField = dif & 0x0F;
         item.dimension = dataField;
         item.function_fild = (dif >> 4) & 3;
-        item.FunctionFieldStr = QString::fromLatin1(kFunctionTexts[item.function_fild]);
-        item.DIF = u'$' + hex2(dif);
-        item.DataFieldStr = QString::fromLatin1(kDataFields[dataField].dataFieldStr);
+        item.FunctionFieldStr = texts.function[item.function_fild];
+        item.DIF = texts.dollar[dif];
+        item.DataFieldStr = texts.dataFieldStr[dataField];
 
         if (dif == 0x0F || dif == 0x1F) return dif != 0x1F;  // manufacturer data: not decodable
         if (dif == 0x2F) {                                    // idle filler
@@ -669,7 +719,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             if (p >= end) return truncated();
             if (item.numdife == 10) {  // an eleventh extension: the record cannot be delimited
                 item.errata = true;
-                item.sterror = QString::fromLatin1(kNotDecodable);
+                item.sterror = texts.notDecodable;
                 list.push_back(std::move(item));
                 return true;
             }
@@ -678,7 +728,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             storage |= uint64_t(b & 0x0F) << (4 * k);
             tariff |= uint32_t((b >> 4) & 3) << (2 * k);
             subunit |= uint16_t((b >> 6) & 1) << k;
-            item.DIFE += u'$' + hex2(b) + u' ';
+            item.DIFE += texts.dollarBlank[b];
             more = (b & 0x80) != 0;
         }
         item.storage_number = storage * 2 + ((dif >> 6) & 1);
@@ -703,13 +753,13 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             if (p >= end) return truncated();
             if (nvife == vifes.size()) {
                 item.errata = true;
-                item.sterror = QString::fromLatin1(kNotDecodable);
+                item.sterror = texts.notDecodable;
                 list.push_back(std::move(item));
                 return true;
             }
             const uint8_t b = records[p++];
             vifes[nvife++] = b;
-            item.VIFE += u'$' + hex2(b) + u' ';
+            item.VIFE += texts.dollarBlank[b];
             more = (b & 0x80) != 0;
         }
         item.PrinVIFE = nvife ? vifes[0] : 0;
@@ -717,7 +767,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         // Data size.
         uint8_t lvar = 0;
         int nbyte = kDataFields[dataField].bytes;
-        item.descdim = QString::fromLatin1(kDataFields[dataField].descdim);
+        item.descdim = texts.descdim[dataField];
         if (dataField == 8) return true;  // selection for readout: nothing to decode after it
         if (dataField == 0x0F) {
             if (dif <= 0x7F) return true;  // reserved special function: cannot go on
@@ -753,7 +803,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
                 item.descdim = QStringLiteral("Variable length: Reserved");
                 item.nbyte = 0;
                 item.errata = true;
-                item.sterror = QString::fromLatin1(kNotDecodable);
+                item.sterror = texts.notDecodable;
                 list.push_back(std::move(item));
                 return true;
             }
@@ -767,8 +817,11 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         if (size_t(nbyte) > end - p) return truncated();
         const std::span<const uint8_t> data = records.subspan(p, size_t(nbyte));
         p += size_t(nbyte);
-        item.totdati.reserve(nbyte * 2);
-        for (uint8_t b : data) item.totdati += hex2(b);
+        {
+            std::array<char, 2 * 255> digits;  // LVAR counts at most 191 text bytes
+            for (size_t i = 0; i < data.size(); ++i) hexDigits(data[i], digits.data() + 2 * i);
+            item.totdati = QString::fromLatin1(digits.data(), qsizetype(2 * data.size()));
+        }
         item.dato_A = uint32_t(littleEndian(data, 4));
         if (data.size() > 4) item.dato_B = uint32_t(littleEndian(data.subspan(4), 4));
 
