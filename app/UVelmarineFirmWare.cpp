@@ -399,7 +399,10 @@ void TFVelmarineFirmWare::Timer_UpdateTimer() {
     if (FSoftOptions && FSoftOptions->Check_Version()) {
         LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
                                .arg(Download_Page_Address().toHtmlEscaped(), Text_Table[19].toHtmlEscaped()));
-        LL_Update->adjustSize();
+        // The link wraps rather than run past the window's edge.
+        LL_Update->setWordWrap(true);
+        LL_Update->resize(ClientWidth() - LL_Update->x() - 10, 0);
+        LL_Update->resize(LL_Update->width(), LL_Update->heightForWidth(LL_Update->width()));
         LL_Update->show();
     } else {
         LL_Update->hide();

@@ -94,64 +94,61 @@ HttpGetResult httpGet(const QString& url, const HttpGetOptions& options) {
     }
 
     QByteArray received;
-    std::optional<Head> head;
-    qsizetype bodyStart = -1;
-    bool closed = false;
     for (;;) {
-        const QByteArray chunk = socket.readAll();
-        received += chunk;
+        received += socket.readAll();
         if (received.size() > options.maxResponseBytes) {
             result.error = QStringLiteral("answer longer than %1 bytes").arg(options.maxResponseBytes);
             return result;
         }
-        if (!head) {
-            qsizetype end = received.indexOf("\r\n\r\n");
-            qsizetype sep = 4;
-            const qsizetype bare = received.indexOf("\n\n");
-            if (bare >= 0 && (end < 0 || bare < end)) {
-                end = bare;
-                sep = 2;
-            }
-            if (end >= 0) {
-                head = parseHead(received.first(end), &result.error);
-                if (!head) return result;
-                result.status = head->status;
-                if (head->chunked) {
-                    result.error = QStringLiteral("unexpected transfer coding");
-                    return result;
-                }
-                bodyStart = end + sep;
-            }
-        }
-        if (head && head->contentLength && received.size() - bodyStart >= *head->contentLength) break;
-        if (closed) break;
-        if (deadline.hasExpired()) {
-            result.error = QStringLiteral("time-out");
-            return result;
-        }
-        if (!socket.waitForReadyRead(left())) {
-            if (socket.state() != QAbstractSocket::ConnectedState ||
-                socket.error() == QAbstractSocket::RemoteHostClosedError) {
-                closed = true;  // read what is left, then stop
-                continue;
-            }
-            result.error = deadline.hasExpired() ? QStringLiteral("time-out") : socket.errorString();
-            return result;
+        const bool closed = socket.state() != QAbstractSocket::ConnectedState && socket.bytesAvailable() == 0;
+        bool complete = false;
+        result = decodeHttpAnswer(received, closed, &complete);
+        if (complete) return result;
+        if (deadline.hasExpired() || (!socket.waitForReadyRead(left()) &&
+                                      socket.state() == QAbstractSocket::ConnectedState)) {
+            // Still connected and nothing came in time.
+            HttpGetResult late;
+            late.status = result.status;
+            late.error = deadline.hasExpired() ? QStringLiteral("time-out") : socket.errorString();
+            return late;
         }
     }
-    socket.abort();
+}
 
-    if (!head) {
+HttpGetResult decodeHttpAnswer(const QByteArray& received, bool closed, bool* complete) {
+    HttpGetResult result;
+    *complete = true;
+    qsizetype end = received.indexOf("\r\n\r\n");
+    qsizetype sep = 4;
+    const qsizetype bare = received.indexOf("\n\n");
+    if (bare >= 0 && (end < 0 || bare < end)) {
+        end = bare;
+        sep = 2;
+    }
+    if (end < 0) {
+        *complete = closed;
         result.error = QStringLiteral("connection closed before the answer's header ended");
         return result;
     }
-    QByteArray body = received.sliced(bodyStart);
+    const std::optional<Head> head = parseHead(received.first(end), &result.error);
+    if (!head) return result;
+    result.status = head->status;
+    if (head->chunked) {
+        result.error = QStringLiteral("unexpected transfer coding");
+        return result;
+    }
+    QByteArray body = received.sliced(end + sep);
     if (head->contentLength) {
         if (body.size() < *head->contentLength) {
+            *complete = closed;
             result.error = QStringLiteral("connection closed before the answer ended");
             return result;
         }
         body.truncate(*head->contentLength);
+    } else if (!closed) {
+        // Without a length the answer ends with the connection.
+        *complete = false;
+        return result;
     }
     if (head->status < 200 || head->status > 299) {
         result.error = QStringLiteral("HTTP status %1").arg(head->status);

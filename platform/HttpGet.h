@@ -26,4 +26,9 @@ struct HttpGetResult {
 // `url` is "http://host[:port]/path[?query]"; other schemes fail.
 HttpGetResult httpGet(const QString& url, const HttpGetOptions& options);
 
+// Reads an answer as far as it has come. `closed`: the server has closed the connection, so
+// nothing more will come. `complete` is set when the answer needs no more bytes (its length was
+// reached, the connection closed, or it is already known to be bad); the result is final then.
+HttpGetResult decodeHttpAnswer(const QByteArray& received, bool closed, bool* complete);
+
 }  // namespace plat

@@ -134,7 +134,10 @@ TEST_F(Options, TimerFirstAfterSixtySecondsThenEveryTwoHours) {
         EXPECT_LT(clock.elapsed(), 3000);
         EXPECT_EQ(int(server.requests().size()), ++requests);
         EXPECT_EQ(plat::ownVisible(main->LL_Update), t.link);
-        if (t.link) EXPECT_EQ(main->LL_Update->text(), updateLink());
+        if (t.link) {
+            EXPECT_EQ(main->LL_Update->text(), updateLink());
+            EXPECT_LE(main->LL_Update->geometry().right(), main->ClientWidth()) << "the whole link shows";
+        }
         EXPECT_TRUE(main->Timer_Update.isActive());
         EXPECT_EQ(main->Timer_Update.interval(), kLaterChecks);
     }
@@ -253,6 +256,21 @@ TEST_F(Options, InformationShowsTheAboutBox) {
     main->Btn_Click(main->Btn_Info);
     EXPECT_EQ(shown, QStringLiteral("KS73632 1.003"));
     EXPECT_TRUE(rec.shown.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Options, ScreenshotWithTheUpdateLink) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the window";
+    start(settings(true, true));
+    server.answer(LoopbackHttpServer::reply(200, "VER. 1.004"));
+    main->Timer_UpdateTimer();
+    main->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(main->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/main_update_link.png")));
 }
 
 }  // namespace

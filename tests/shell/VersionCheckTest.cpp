@@ -125,6 +125,43 @@ TEST_F(VersionCheck, NoServerAndBadAddressesMeanNoNewerVersion) {
     EXPECT_EQ(server.connections(), 0);
 }
 
+TEST(HttpAnswer, DecodesAsFarAsItHasCome) {
+    struct Case {
+        const char* name;
+        QByteArray received;
+        bool closed;
+        bool complete, ok;
+        int status;
+        QByteArray body;
+    } cases[] = {
+        {"header not ended yet", "HTTP/1.0 200 OK\r\nContent-Type: te", false, false, false, 0, ""},
+        {"header cut by the close", "HTTP/1.0 200 OK\r\nContent-Type: te", true, true, false, 0, ""},
+        {"body without length: wait for the close", "HTTP/1.0 200 OK\r\n\r\nVER. 1", false, false, false, 200, ""},
+        {"body without length, closed", "HTTP/1.0 200 OK\r\n\r\nVER. 1.004", true, true, true, 200, "VER. 1.004"},
+        {"length reached, more bytes ignored", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nVERxx", false, true,
+         true, 200, "VER"},
+        {"length not reached", "HTTP/1.0 200 OK\r\ncontent-length: 9\r\n\r\nVER", false, false, false, 200, ""},
+        {"length not reached, closed", "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nVER", true, true, false, 200, ""},
+        {"bare line ends", "HTTP/1.0 200 OK\nServer: x\n\nVER. 1.004", true, true, true, 200, "VER. 1.004"},
+        {"error status known early", "HTTP/1.0 500 Error\r\nContent-Length: 2\r\n\r\nab", false, true, false, 500,
+         ""},
+        {"negative length", "HTTP/1.0 200 OK\r\nContent-Length: -1\r\n\r\nVER", true, true, false, 0, ""},
+        {"length with a sign", "HTTP/1.0 200 OK\r\nContent-Length: +3\r\n\r\nVER", true, true, false, 0, ""},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nVER\r\n0\r\n\r\n", true, true,
+         false, 200, ""},
+        {"not HTTP", "VER. 1.004\r\n\r\n", true, true, false, 0, ""},
+        {"status not three digits", "HTTP/1.0 2000 OK\r\n\r\nVER", true, true, false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        bool complete = !c.complete;
+        const plat::HttpGetResult r = plat::decodeHttpAnswer(c.received, c.closed, &complete);
+        EXPECT_EQ(complete, c.complete) << c.name;
+        EXPECT_EQ(r.ok, c.ok) << c.name;
+        if (c.complete) EXPECT_EQ(r.status, c.status) << c.name;
+        EXPECT_EQ(r.body, c.body) << c.name;
+    }
+}
+
 TEST(HttpGet, BodyWithinTheBoundIsReadWholeAndBeyondItFails) {
     LoopbackHttpServer server;
     ASSERT_TRUE(server.ok());
