@@ -330,7 +330,7 @@ TEST_F(WirelessDecode, ExtendedLinkLayerWithAuthenticationLayerIsReadableWithout
     EXPECT_TRUE(meter().List_Var.empty());
 }
 
-TEST_F(WirelessDecode, MetersAreTellApartByTheirApplicationAddress) {
+TEST_F(WirelessDecode, MetersAreToldApartByTheirApplicationAddress) {
     const auto body = cat({hex(kOmsAddress), hex("7A 01 00 00 00 04 13 D2 04 00 00")});
     EXPECT_EQ(decode(datagram(TRadioModule::rmTelit, body)), 0);
     EXPECT_EQ(decode(datagram(TRadioModule::rmTelit, body)), 0);
