@@ -836,6 +836,7 @@ struct Operand {
 struct Segment {
     QString tokens;                  // characters to meet, "?" for any
     qsizetype firstBang = -1;        // number of tokens before the first "!"; -1 when there is none
+    bool anyChar = false;            // holds a "?"
     bool bangBefore(qsizetype t) const { return firstBang >= 0 && firstBang <= t; }
     bool hasBang() const { return firstBang >= 0; }
 };
@@ -855,6 +856,7 @@ struct Wildcard {
                 if (s.firstBang < 0) s.firstBang = s.tokens.size();
             } else if (c != kQuote) {
                 segments.back().tokens += c;
+                if (c == u'?') segments.back().anyChar = true;
             }
         }
     }
@@ -897,6 +899,16 @@ struct Wildcard {
                 k = last ? n - seg.tokens.size() : std::min(n, limit - seg.tokens.size());
                 if (last && k >= 0) {
                     if (walk(seg, v, k, true, limit)) found = k;
+                    k = -1;
+                } else if (!last && !seg.anyChar) {
+                    // Plain text: the last occurrence that ends by the limit.
+                    const QStringView t(seg.tokens);
+                    for (; k >= 0; --k) {
+                        if ((t.isEmpty() || v[k] == t[0]) && v.mid(k, t.size()) == t) {
+                            found = k;
+                            break;
+                        }
+                    }
                     k = -1;
                 }
             }
@@ -1132,7 +1144,20 @@ FilterExpression::FilterExpression(FilterExpression&&) noexcept = default;
 FilterExpression& FilterExpression::operator=(FilterExpression&&) noexcept = default;
 
 bool FilterExpression::matches(const QString& Value) const {
-    return d_->caseSensitive ? d_->run(Value) : d_->run(Value.toUpper());
+    if (d_->caseSensitive) return d_->run(Value);
+    // Most cells are ASCII: upper-case them into a reused buffer instead of a new string per cell.
+    static thread_local QString upper;
+    const qsizetype n = Value.size();
+    const QChar* src = Value.constData();
+    for (qsizetype i = 0; i < n; ++i)
+        if (src[i].unicode() >= 0x80) return d_->run(Value.toUpper());
+    upper.resize(n);
+    QChar* dst = upper.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = src[i].unicode();
+        dst[i] = QChar(char16_t((u >= u'a' && u <= u'z') ? u - 32 : u));
+    }
+    return d_->run(upper);
 }
 
 bool MatchFilterExpression(const QString& Expression, const QString& Value, bool CaseSensitive) {
