@@ -1,6 +1,8 @@
 #include "platform/UdpEndpoint.h"
 
 #include <arpa/inet.h>
+#include <atomic>
+#include <mutex>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,7 +29,8 @@ public:
     ~PosixUdpEndpoint() override { close(); }
 
     void open(uint16_t localPort, DatagramHandler handler) override {
-        close();
+        std::lock_guard lock(mutex_);
+        closeLocked();
         const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (fd < 0) throw SocketError(systemError("socket", errno));
         sockaddr_in addr{};
@@ -51,26 +54,19 @@ public:
         wakeRead_ = wake[0];
         wakeWrite_ = wake[1];
         port_ = ntohs(addr.sin_port);
-        listener_ = std::thread([this, h = std::move(handler)] { listen(h); });
+        listener_ = std::thread([fd, wakeRead = wake[0], h = std::move(handler)] { listen(fd, wakeRead, h); });
     }
 
     void close() override {
-        if (fd_ < 0) return;
-        const char stop = 1;
-        while (::write(wakeWrite_, &stop, 1) < 0 && errno == EINTR) {
-        }
-        if (listener_.joinable()) listener_.join();
-        ::close(fd_);
-        ::close(wakeRead_);
-        ::close(wakeWrite_);
-        fd_ = wakeRead_ = wakeWrite_ = -1;
-        port_ = 0;
+        std::lock_guard lock(mutex_);
+        closeLocked();
     }
 
     bool isOpen() const override { return fd_ >= 0; }
     uint16_t localPort() const override { return port_; }
 
     void send(const QString& host, uint16_t port, std::span<const uint8_t> bytes) override {
+        std::lock_guard lock(mutex_);
         if (fd_ < 0) throw SocketError(QStringLiteral("UDP send failed: the socket is not open"));
         sockaddr_in to{};
         to.sin_family = AF_INET;
@@ -95,9 +91,23 @@ public:
     }
 
 private:
-    void listen(const DatagramHandler& handler) {
+    // Waits for the listener to end, so it must never run on the listener (from the handler).
+    void closeLocked() {
+        if (fd_ < 0) return;
+        const char stop = 1;
+        while (::write(wakeWrite_, &stop, 1) < 0 && errno == EINTR) {
+        }
+        if (listener_.joinable()) listener_.join();
+        ::close(fd_);
+        ::close(wakeRead_);
+        ::close(wakeWrite_);
+        fd_ = wakeRead_ = wakeWrite_ = -1;
+        port_ = 0;
+    }
+
+    static void listen(int fd, int wakeRead, const DatagramHandler& handler) {
         std::vector<uint8_t> buffer(Max_Datagram);
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
         for (;;) {
             fds[0].revents = fds[1].revents = 0;
             if (::poll(fds, 2, -1) < 0) {
@@ -110,7 +120,7 @@ private:
             msghdr msg{};
             msg.msg_iov = &iov;
             msg.msg_iovlen = 1;
-            const ssize_t n = ::recvmsg(fd_, &msg, 0);
+            const ssize_t n = ::recvmsg(fd, &msg, 0);
             if (n < 0) continue;  // e.g. an ICMP refusal of an earlier send: keep listening
             if (msg.msg_flags & MSG_TRUNC) continue;  // longer than the buffer: not what was sent
             try {
@@ -120,10 +130,11 @@ private:
         }
     }
 
-    int fd_ = -1;
+    std::mutex mutex_;  // open, close and send; the listener works on its own copies of the handles
+    std::atomic<int> fd_{-1};
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
-    uint16_t port_ = 0;
+    std::atomic<uint16_t> port_{0};
     std::thread listener_;
 };
 
