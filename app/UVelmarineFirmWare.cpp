@@ -1,6 +1,7 @@
 #include "app/UVelmarineFirmWare.h"
 
 #include "gateway/UBoot.h"
+#include "gateway/UParGen.h"
 #include "gateway/UProfibus_GSD.h"
 #include "gateway/UProfinetFileName.h"
 #include "gateway/UProfinetXML.h"
@@ -176,7 +177,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Show_Form(FAbout); }},
         {&Btn_Opz, "Btn_Opz", true, 574, 8, -1, 13, false, QStyle::SP_FileDialogDetailedView,
          [this] { Show_Options(); }},
-        {&Btn_Prm_Gen, "Btn_Prm_Gen", true, 80, 156, 20, 24, true, QStyle::SP_ComputerIcon, none},
+        {&Btn_Prm_Gen, "Btn_Prm_Gen", true, 80, 156, 20, 24, true, QStyle::SP_ComputerIcon,
+         [this] { Show_Form(FParGen); }},
         {&Btn_MQTT_Set_Topic, "Btn_MQTT_Set_Topic", true, 80, 200, 21, 25, true, QStyle::SP_FileDialogContentsView,
          none},
         {&Btn_PROFINET_XML, "Btn_PROFINET_XML", true, 80, 244, 50, 51, true, QStyle::SP_DialogSaveButton,
@@ -308,7 +310,7 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FProfinetFileName};
+                                     FBoot, FParGen, FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -436,6 +438,7 @@ void TFVelmarineFirmWare::closeEvent(QCloseEvent* event) {
 
 void Create_Forms() {
     FVelmarineFirmWare = new TFVelmarineFirmWare();
+    FParGen = new TFParGen(FVelmarineFirmWare);
     FNew_Project = new TFNew_Project(FVelmarineFirmWare);
     FOpenConf = new TFOpenConf(FVelmarineFirmWare);
     FAbout = new TFAbout(FVelmarineFirmWare);
@@ -450,6 +453,7 @@ void Destroy_Forms() {
     FVelmarineFirmWare = nullptr;
     FNew_Project = nullptr;
     FOpenConf = nullptr;
+    FParGen = nullptr;
     FAbout = nullptr;
     FSoftOptions = nullptr;
     FBoot = nullptr;

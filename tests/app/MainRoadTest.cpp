@@ -2,6 +2,7 @@
 // device and a stand-in updater, then the "PROFINET XML" step.
 #include "app/UVelmarineFirmWare.h"
 #include "gateway/UBoot.h"
+#include "gateway/UParGen.h"
 #include "gateway/UProfinetFileName.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -82,10 +84,20 @@ TEST_F(MainRoad, FromANewProjectToAnUpdatedDeviceAndItsDescription) {
     main->Btn_Click(main->Btn_New);
     ASSERT_EQ(g_ProjectPath, g_ProjectsRootPath + QStringLiteral("/Line 4"));
 
-    // The project's parameters: station name and PROFINET sizes.
-    writeAll(g_ParGenFile,
-             "<Par_Gen><PROFINET_NAME_STA>line-4</PROFINET_NAME_STA><PROFINET_NB_IN>32</PROFINET_NB_IN>"
-             "<PROFINET_NB_OUT>16</PROFINET_NB_OUT></Par_Gen><!--SW_VERSION = 1.003-->");
+    // The project's parameters through the Set Communication dialog: station name, PROFINET sizes
+    // and the NTP poll time, which a new project leaves empty.
+    whenModal([](QWidget* w) {
+        auto* dlg = static_cast<TFParGen*>(w);
+        dlg->Edit(QStringLiteral("E_PROFINET_NameStation"))->setText(QStringLiteral("line-4"));
+        dlg->Edit(QStringLiteral("E_PROFINET_NByte_In"))->setText(QStringLiteral("32"));
+        dlg->Edit(QStringLiteral("E_PROFINET_NByte_Out"))->setText(QStringLiteral("16"));
+        dlg->Edit(QStringLiteral("E_NTP_Poll_Time"))->setText(QStringLiteral("3600"));
+        dlg->Btn_OK->click();
+        if (dlg->isVisible()) dlg->Btn_Cancel->click();  // refused: the assertions below say why
+    });
+    main->Btn_Click(main->Btn_Prm_Gen);
+    ASSERT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    ASSERT_TRUE(plat::fileExists(g_ParGenFile));
 
     whenModal([](QWidget* w) {
         auto* boot = static_cast<TFBoot*>(w);
@@ -114,6 +126,9 @@ TEST_F(MainRoad, FromANewProjectToAnUpdatedDeviceAndItsDescription) {
     const QByteArray description = readAll(gsdml);
     EXPECT_TRUE(description.startsWith("\xEF\xBB\xBF"));
     EXPECT_TRUE(description.contains("DNS_CompatibleName=\"line-4\""));
+    // The device's output area is the controller's input and the other way round.
+    EXPECT_TRUE(description.contains("Length=\"16\" TextId=\"IDT_Input_1\""));
+    EXPECT_TRUE(description.contains("Length=\"32\" TextId=\"IDT_Output_1\""));
 
     main->close();
     EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<ipaddress>192.168.10.20</ipaddress>"));
