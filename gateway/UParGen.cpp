@@ -3,6 +3,7 @@
 #include "platform/CategoryPanels.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
+#include "platform/IntConv.h"
 #include "platform/UserDialogs.h"
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
@@ -18,7 +19,9 @@
 #include <QPushButton>
 #include <QValidator>
 #include <QWheelEvent>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <span>
 
 namespace {
@@ -115,7 +118,6 @@ struct RowDef {
 
 struct PanelDef {
     const char* name;
-    int caption;
     std::vector<RowDef> rows;
 };
 
@@ -134,9 +136,9 @@ constexpr H h4(int a) { return {a, a + 1, a + 2, a + 3}; }
 // The nine panels of this gateway, in display order.
 const std::vector<PanelDef>& panelDefs() {
     static const std::vector<PanelDef> defs = {
-        {"CP_Select_Device", 4247,
+        {"CP_Select_Device",
          {{Row::Combo, "L_Select_Device_Device", 4248, "CB_Select_Device_Device", h1(4249), 0, false, {kSelectDeviceItems}}}},
-        {"CP_Ethernet_Connection", 4250,
+        {"CP_Ethernet_Connection",
          {
              {Row::Edit, "L_EthConn_Device_Name", 4251, "E_EthConn_Device_Name", h1(4252), 31},
              {Row::Check, "CB_EthConn_En_DHCP_Cable", 4253, nullptr, h1(4254)},
@@ -145,7 +147,7 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Address, "L_EthConn_Primary_DNS", 4263, "E_EthConn_Pri_DNS_IP", h4(4259)},
              {Row::Address, "L_EthConn_Secondary_DNS", 4264, "E_EthConn_Sec_DNS_IP", h4(4265)},
          }},
-        {"CP_PROFINET", 1914,
+        {"CP_PROFINET",
          {
              {Row::Address, "L_PROFINET_IP", 1915, "E_PROFINET_IP", h4(1916)},
              {Row::Address, "L_PROFINET_SM", 1920, "E_PROFINET_SM", h4(1921)},
@@ -156,7 +158,7 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Edit, "L_PROFINET_NByte_Out", 1937, "E_PROFINET_NByte_Out", h1(1938)},
              {Row::CheckEdit, "CB_PROFINET_Diagnostic", 1939, "E_PROFINET_Diagnostic", {1940, 1941, -1, -1}},
          }},
-        {"CP_MQTT", 428,
+        {"CP_MQTT",
          {
              {Row::Edit, "L_MQTT_Server", 429, "E_MQTT_Server", h1(430)},
              {Row::Edit, "L_MQTT_Server_Port", 431, "E_MQTT_Server_Port", h1(432)},
@@ -180,7 +182,7 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Edit, "L_MQTT_Reprogram_Topic", 4238, "E_MQTT_Reprogram_Topic", h1(4239)},
              {Row::Edit, "L_MQTT_Reproram_Value", 4240, "E_MQTT_Reproram_Value", h1(4241)},
          }},
-        {"CP_Ethernet", 455,
+        {"CP_Ethernet",
          {
              {Row::Address, "L_Ethernet_IP", 456, "E_Ethernet_IP", h4(457)},
              {Row::Address, "L_Ethernet_SM", 461, "E_Ethernet_SM", h4(462)},
@@ -190,7 +192,7 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Edit, "L_Ethernet_UDP_Port", -1, "E_Ethernet_UDP_Port", kNoHints, 0, false, {}, "UDP Port"},
              {Row::Check, "CB_Ethernet_Reset_24h", 4243, nullptr, h1(4244)},
          }},
-        {"CP_TLS", 554,
+        {"CP_TLS",
          {
              {Row::Check, "CB_TLS_Enable", 555, nullptr, h1(556)},
              {Row::Check, "CB_TLS_En_Server_Auth", 557, nullptr, h1(558)},
@@ -204,12 +206,12 @@ const std::vector<PanelDef>& panelDefs() {
               "Btn_TLS_Client_Cert_Key"},
              {Row::Edit, "L_TLS_Client_Cert_Key_Pass", 567, "E_TLS_Client_Cert_Key_Pass", h1(568)},
          }},
-        {"CP_NTP", 569,
+        {"CP_NTP",
          {
              {Row::Edit, "L_NTP_Server_URL", 570, "E_NTP_Server_URL", h1(571)},
              {Row::Edit, "L_NTP_Poll_Time", 572, "E_NTP_Poll_Time", h1(573)},
          }},
-        {"CP_WiFi2", 478,
+        {"CP_WiFi2",
          {
              {Row::Combo, "L_WiFi2_Type", 5101, "CB_WiFi2_Type", h1(5102), 0, false, {{}, 5103, 2}},
              {Row::Heading, "L_WiFi2_IP1", 5105, nullptr},
@@ -230,7 +232,7 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Combo, "L_WiFi2_Max_Client", 5163, "CB_WiFi2_Max_Client", h1(5164), 0, false, {kMaxClientItems}},
              {Row::Combo, "L_WiFi2_Channel", 5165, "CB_WiFi2_Channel", h1(5166), 0, false, {{}, 5167, 12}},
          }},
-        {"CP_GSM_GPRS", 4150,
+        {"CP_GSM_GPRS",
          {
              {Row::Edit, "L_GSM_GPRS_PIN", 4151, "E_GSM_GPRS_PIN", h1(4152), 8, true},
              {Row::Edit, "L_GSM_GPRS_APN", 4153, "E_GSM_GPRS_APN", h1(4154)},
@@ -261,6 +263,61 @@ const std::vector<std::vector<const char*>>& dotChains() {
     };
     return chains;
 }
+
+// Every panel of the dialog, with the text of its caption and its routine in the re-layout.
+struct PanelInfo {
+    const char* name;
+    int caption;
+    void (TFParGen::*routine)();
+};
+
+const std::vector<PanelInfo>& allPanels() {
+    // Routines of the panels that only other models show are not part of this gateway's layout.
+    static const std::vector<PanelInfo> panels = {
+        {"CP_Select_Device", 4247, &TFParGen::RePosition_Object_Select_Device},
+        {"CP_Ethernet_Connection", 4250, &TFParGen::RePosition_Object_Ethernet_Connection},
+        {"CP_Working_Mode", 619, nullptr},
+        {"CP_MBus", 406, nullptr},
+        {"CP_wMBus", 419, nullptr},
+        {"CP_MQTT", 428, &TFParGen::RePosition_Object_MQTT},
+        {"CP_Ethernet", 455, &TFParGen::RePosition_Object_Ethernet},
+        {"CP_WiFi", 478, nullptr},
+        {"CP_WiFi2", 478, &TFParGen::RePosition_Object_WiFi2},
+        {"CP_TLS", 554, &TFParGen::RePosition_Object_TLS},
+        {"CP_NTP", 569, &TFParGen::RePosition_Object_NTP},
+        {"CP_GSM_GPRS", 4150, &TFParGen::RePosition_Object_GSM_GPRS},
+        {"CP_Serial", 4136, nullptr},
+        {"CP_Modbus_Master", 624, nullptr},
+        {"CP_Modbus_Slave", 679, nullptr},
+        {"CP_Modbus_TCP_Master", 644, nullptr},
+        {"CP_Modbus_TCP_Slave", 690, nullptr},
+        {"CP_BACnet_Master", 4156, nullptr},
+        {"CP_BACnet_Slave", 2073, nullptr},
+        {"CP_CAN", 1824, nullptr},
+        {"CP_CANopen", 1827, nullptr},
+        {"CP_DALI", 4146, nullptr},
+        {"CP_DeviceNet_Master", 1853, nullptr},
+        {"CP_DeviceNet_Slave", 1859, nullptr},
+        {"CP_DMX", 1980, nullptr},
+        {"CP_EtherNetIP", 1871, nullptr},
+        {"CP_J1939", 1842, nullptr},
+        {"CP_KNX", 1986, nullptr},
+        {"CP_NMEA2000", 1972, nullptr},
+        {"CP_PROFIBUS", 1958, nullptr},
+        {"CP_PROFINET", 1914, &TFParGen::RePosition_Object_PROFINET},
+        {"CP_SNMP_Manager", 2043, nullptr},
+        {"CP_SNMP_Agent", 1992, nullptr},
+    };
+    return panels;
+}
+
+const PanelInfo* panelInfo(const char* name) {
+    for (const PanelInfo& p : allPanels())
+        if (std::strcmp(p.name, name) == 0) return &p;
+    return nullptr;
+}
+int panelCaption(const char* name) { return panelInfo(name)->caption; }
+auto panelRoutine(const char* name) { return panelInfo(name)->routine; }
 
 QString octetName(const char* prefix, int i) { return QLatin1StringView(prefix) + QString::number(i + 1); }
 QString dotName(const char* prefix, int i) {
@@ -327,7 +384,21 @@ TFParGen::TFParGen(QWidget* parent) : plat::TForm(parent) {
 
     buildPanels();
     SetClientSize(460, 700);
+    // Only the height follows the user; the width stays 460.
+    setMinimumSize(460, 200);
+    setMaximumSize(460, QWIDGETSIZE_MAX);
+
+    for (QComboBox* cb : findChildren<QComboBox*>())
+        plat::onSignal(cb, &QComboBox::currentIndexChanged, this, [this, cb](int) { On_Change(cb); });
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        plat::onSignal(e, &QLineEdit::textChanged, this, [this, e](const QString&) { On_Change(e); });
+    for (QCheckBox* cb : findChildren<QCheckBox*>())
+        plat::onSignal(cb, &QCheckBox::toggled, this, [this, cb](bool) { On_Click(cb); });
+    plat::onSignal(Panel(QStringLiteral("CP_MQTT")), &plat::TCategoryPanel::expanded, this, [this] { Move_GroupBoxs(); });
+
+    for (plat::TCategoryPanel* p : panels_) p->hide();
     Order_TAB_Panels();
+    Move_GroupBoxs();
     Set_Lang();
 }
 
@@ -337,10 +408,13 @@ void TFParGen::register_(QWidget* w, const QString& name) {
 }
 
 void TFParGen::buildPanels() {
-    for (const PanelDef& pd : panelDefs()) {
+    for (const PanelInfo& info : allPanels()) {
         auto* panel = new plat::TCategoryPanel(CPG);
-        panel->setObjectName(QLatin1StringView(pd.name));
-        panels_.insert(QLatin1StringView(pd.name), panel);
+        panel->setObjectName(QLatin1StringView(info.name));
+        panels_.insert(QLatin1StringView(info.name), panel);
+    }
+    for (const PanelDef& pd : panelDefs()) {
+        plat::TCategoryPanel* panel = Panel(QLatin1StringView(pd.name));
         QWidget* c = panel->client();
         int bottom = 0;
         auto place = [&](QWidget* w, int x, int y, int width, int height) {
@@ -453,6 +527,29 @@ void TFParGen::buildPanels() {
             }
     }
 
+    for (const PanelDef& pd : panelDefs())
+        for (const RowDef& r : pd.rows) {
+            RowWidgets rw;
+            rw.lead = Control(QLatin1StringView(r.label));
+            switch (r.kind) {
+            case Row::Address:
+            case Row::Gateway:
+                for (int i = 0; i < 4; ++i) rw.inputs << Control(octetName(r.input, i));
+                for (int i = 0; i < 3; ++i) rw.dots << Control(dotName(r.input, i));
+                break;
+            case Row::Heading:
+            case Row::Check:
+                break;
+            default:
+                rw.inputs << Control(QLatin1StringView(r.input));
+                break;
+            }
+            if (r.button) rw.button = Control(QLatin1StringView(r.button));
+            for (QWidget* w : rw.inputs) leadOf_.insert(w, rw.lead);
+            leadOf_.insert(rw.lead, rw.lead);
+            rows_.insert(QLatin1StringView(r.label), rw);
+        }
+
     for (const pargen::Element& el : pargen::elements()) {
         QWidget* w = Control(QLatin1StringView(el.control));
         Q_ASSERT_X(w, "TFParGen", el.control);
@@ -460,18 +557,346 @@ void TFParGen::buildPanels() {
     }
 }
 
-void TFParGen::Order_TAB_Panels() {
+void TFParGen::Order_TAB_Panels() { Order_TAB_Panels_Model(*FindModel(u"632")); }
+
+const std::vector<TFParGen::ModelOrder>& TFParGen::ModelOrders() {
+    using R = ModelOrder::Rule;
+    // One row a model: its panels in display order (the caption number is the position).
+    static const std::vector<ModelOrder> models = {
+        {"610", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"611", {"CP_Select_Device", "CP_Working_Mode", "CP_MBus", "CP_wMBus", "CP_MQTT", "CP_Ethernet", "CP_WiFi", "CP_TLS", "CP_NTP", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"612", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_Serial", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"613", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_Working_Mode", "CP_Modbus_Master", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"614", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_Working_Mode", "CP_Modbus_Slave", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"615", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_Working_Mode", "CP_Modbus_TCP_Master", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"616", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_Modbus_TCP_Slave", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"617", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_BACnet_Master", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"618", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_BACnet_Slave", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"619", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_CAN", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"620", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_CANopen", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"621", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_DALI", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"622", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_DeviceNet_Master", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"623", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_DeviceNet_Slave", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"624", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_DMX", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"625", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_EtherNetIP", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"626", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_J1939", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"627", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_KNX", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"629", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_NMEA2000", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"631", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_PROFIBUS", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"632", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_PROFINET", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"633", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_SNMP_Manager", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"634", {"CP_Select_Device", "CP_Ethernet_Connection", "CP_SNMP_Agent", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}, R::ConnectionType},
+        {"811_R1", {"CP_Ethernet_Connection", "CP_J1939", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP"}, R::EthernetOnlyFirst},
+        {"811_R2", {"CP_Ethernet_Connection", "CP_CAN", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP"}, R::EthernetOnlyFirst},
+        {"811_R3", {"CP_Ethernet_Connection", "CP_Working_Mode", "CP_Modbus_Master", "CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP"}, R::Nothing},
+    };
+    return models;
+}
+
+const TFParGen::ModelOrder* TFParGen::FindModel(QStringView code) {
+    for (const ModelOrder& m : ModelOrders())
+        if (code == QLatin1StringView(m.code)) return &m;
+    return nullptr;
+}
+
+void TFParGen::Order_TAB_Panels_Model(const ModelOrder& model) {
     // Shown, stacked, numbered and tab-ordered once; the captions stay in the language of now.
     int top = 0;
     int i = 0;
-    for (const PanelDef& pd : panelDefs()) {
-        plat::TCategoryPanel* p = Panel(QLatin1StringView(pd.name));
+    plat::TCategoryPanel* prev = nullptr;
+    for (const char* name : model.panels) {
+        plat::TCategoryPanel* p = Panel(QLatin1StringView(name));
         p->show();
         p->setTop(top);
         top += p->panelHeight();
+        p->setCaption(QString::number(i + 1) + QStringLiteral(". ") + T(panelCaption(name)));
+        p->SetTabOrder(i);
+        if (prev) QWidget::setTabOrder(prev, p);
+        prev = p;
         ++i;
-        p->setCaption(QString::number(i) + QStringLiteral(". ") + T(pd.caption));
     }
+}
+
+void TFParGen::Move_GroupBoxs() { RePosition_Objects_632(); }
+
+void TFParGen::RePosition_Objects_632() { RePosition_Objects_Model(*FindModel(u"632")); }
+
+void TFParGen::RePosition_Objects_Model(const ModelOrder& model) {
+    if (model.rule == ModelOrder::Rule::EthernetOnlyFirst) {
+        QComboBox* cb = Combo(QStringLiteral("CB_Select_Device_Device"));
+        const QSignalBlocker block(cb);
+        cb->setCurrentIndex(0);
+    }
+    for (const char* name : model.panels)
+        if (const auto routine = panelRoutine(name)) (this->*routine)();
+    if (model.rule != ModelOrder::Rule::ConnectionType) return;
+
+    // Connection type: collapse before disabling, enable before expanding.
+    plat::TCategoryPanel* wifi = Panel(QStringLiteral("CP_WiFi2"));
+    plat::TCategoryPanel* gsm = Panel(QStringLiteral("CP_GSM_GPRS"));
+    auto lock = [](plat::TCategoryPanel* p) {
+        p->Collapse();
+        p->setEnabled(false);
+    };
+    auto unlock = [](plat::TCategoryPanel* p) {
+        p->setEnabled(true);
+        p->Expand();
+    };
+    switch (position("CB_Select_Device_Device")) {
+    case 0:
+        lock(wifi);
+        lock(gsm);
+        break;
+    case 1:
+        unlock(wifi);
+        lock(gsm);
+        break;
+    default:
+        lock(wifi);
+        unlock(gsm);
+        break;
+    }
+}
+
+// ---- Layout helpers -------------------------------------------------------------------------
+
+bool TFParGen::ticked(const char* checkBox) const { return Check(QLatin1StringView(checkBox))->isChecked(); }
+int TFParGen::position(const char* comboBox) const { return Combo(QLatin1StringView(comboBox))->currentIndex(); }
+
+int TFParGen::placeRow(const char* lead, int y, int inputOffset) {
+    const RowWidgets& r = rows_[QLatin1StringView(lead)];
+    r.lead->move(r.lead->x(), y);
+    r.lead->show();
+    for (QWidget* w : r.inputs) {
+        w->move(w->x(), y + inputOffset);
+        w->show();
+    }
+    for (QWidget* w : r.dots) {
+        w->move(w->x(), y);
+        w->show();
+    }
+    if (r.button) {
+        r.button->move(r.button->x(), y + inputOffset);
+        r.button->show();
+    }
+    return y + 28;
+}
+
+void TFParGen::hideRow(const char* lead) {
+    const RowWidgets& r = rows_[QLatin1StringView(lead)];
+    r.lead->hide();
+    for (QWidget* w : r.inputs) w->hide();
+    for (QWidget* w : r.dots) w->hide();
+    if (r.button) r.button->hide();
+}
+
+void TFParGen::showRow(const char* lead) {
+    const RowWidgets& r = rows_[QLatin1StringView(lead)];
+    r.lead->show();
+    for (QWidget* w : r.inputs) w->show();
+    for (QWidget* w : r.dots) w->show();
+    if (r.button) r.button->show();
+}
+
+void TFParGen::setAddressBlockEnabled(const char* ip, const char* sm, const char* gatewayCheck, const char* gat,
+                                      bool enabled) {
+    for (int i = 0; i < 4; ++i) {
+        Control(octetName(ip, i))->setEnabled(enabled);
+        Control(octetName(sm, i))->setEnabled(enabled);
+        Control(octetName(gat, i))->setEnabled(enabled);
+    }
+    Control(QLatin1StringView(gatewayCheck))->setEnabled(enabled);
+}
+
+void TFParGen::setPanelHeight(const char* panel, const char* anchor) {
+    const QWidget* a = Control(QLatin1StringView(anchor));
+    Panel(QLatin1StringView(panel))->setPanelHeight(a->y() + a->height() + CPG->HeaderHeight() + 12);
+}
+
+// ---- Panel routines -------------------------------------------------------------------------
+
+void TFParGen::RePosition_Object_Select_Device() { setPanelHeight("CP_Select_Device", "CB_Select_Device_Device"); }
+
+void TFParGen::RePosition_Object_Ethernet_Connection() {
+    setPanelHeight("CP_Ethernet_Connection", "E_EthConn_Sec_DNS_IP4");
+    const int type = position("CB_Select_Device_Device");
+    Control(QStringLiteral("CB_EthConn_En_DHCP_WiFi"))->setEnabled(type != 0 && type != 2);
+}
+
+void TFParGen::RePosition_Object_PROFINET() {
+    setAddressBlockEnabled("E_PROFINET_IP", "E_PROFINET_SM", "CB_PROFINET_GAT", "E_PROFINET_GAT",
+                           !ticked("CB_EthConn_En_DHCP_Cable"));
+    setPanelHeight("CP_PROFINET", "E_PROFINET_Diagnostic");
+}
+
+void TFParGen::RePosition_Object_MQTT() {
+    static const char* const willRows[] = {"L_MQTT_Will_TopicName", "L_MQTT_Will_Message", "CB_MQTT_Will_Retained",
+                                           "L_MQTT_Will_QoS"};
+    int y;
+    if (ticked("CB_MQTT_WillFlag")) {
+        for (const char* r : willRows) showRow(r);
+        y = Control(QStringLiteral("L_MQTT_Will_QoS"))->y() + 28;
+    } else {
+        for (const char* r : willRows) hideRow(r);
+        y = Control(QStringLiteral("L_MQTT_Will_TopicName"))->y();
+    }
+    y = placeRow("CB_MQTT_PublishTopicConnection", y);
+    static const char* const connectionRows[] = {"L_MQTT_Connection_TopicName", "L_MQTT_Connection_Message",
+                                                 "CB_MQTT_Connection_Retained"};
+    for (const char* r : connectionRows) {
+        if (ticked("CB_MQTT_PublishTopicConnection"))
+            y = placeRow(r, y);
+        else
+            hideRow(r);
+    }
+    y = placeRow("L_MQTT_Username", y);
+    placeRow("L_MQTT_Password", y);
+    // Fields of other models: still loaded and saved, never shown here.
+    for (const char* r : {"L_MQTT_ASync_Send_Time", "L_MQTT_TopicDALIAns", "CB_MQTT_Enable_ReProgram",
+                          "L_MQTT_Reprogram_Topic", "L_MQTT_Reproram_Value"})
+        hideRow(r);
+    setPanelHeight("CP_MQTT", "E_MQTT_Password");
+}
+
+void TFParGen::RePosition_Object_Ethernet() {
+    setAddressBlockEnabled("E_Ethernet_IP", "E_Ethernet_SM", "CB_Ethernet_En_GAT", "E_Ethernet_GAT",
+                           !ticked("CB_EthConn_En_DHCP_Cable"));
+    for (const char* r : {"CB_Ethernet_En_DNS", "L_Ethernet_TCP_Port", "L_Ethernet_UDP_Port", "CB_Ethernet_Reset_24h"})
+        hideRow(r);
+    setPanelHeight("CP_Ethernet", "E_Ethernet_GAT4");
+}
+
+void TFParGen::RePosition_Object_TLS() {
+    static const char* const clientRows[] = {"L_TLS_CA_Cert", "L_TLS_Client_Cert", "L_TLS_Client_Cert_Key",
+                                             "L_TLS_Client_Cert_Key_Pass"};
+    if (!ticked("CB_TLS_Enable")) {
+        for (const char* r : {"CB_TLS_En_Server_Auth", "L_TLS_Server_Cert", "CB_TLS_En_Client_Auth"}) hideRow(r);
+        for (const char* r : clientRows) hideRow(r);
+        setPanelHeight("CP_TLS", "CB_TLS_Enable");
+        return;
+    }
+    showRow("CB_TLS_En_Server_Auth");
+    int y = Control(QStringLiteral("CB_TLS_En_Server_Auth"))->y() + 28;
+    if (ticked("CB_TLS_En_Server_Auth")) {
+        showRow("L_TLS_Server_Cert");
+        y = Control(QStringLiteral("E_TLS_Server_Cert"))->y() + 28;
+    } else {
+        hideRow("L_TLS_Server_Cert");
+    }
+    y = placeRow("CB_TLS_En_Client_Auth", y);
+    if (ticked("CB_TLS_En_Client_Auth")) {
+        for (const char* r : clientRows) y = placeRow(r, y);
+        setPanelHeight("CP_TLS", "E_TLS_Client_Cert_Key_Pass");
+    } else {
+        for (const char* r : clientRows) hideRow(r);
+        setPanelHeight("CP_TLS", "CB_TLS_En_Client_Auth");
+    }
+}
+
+void TFParGen::RePosition_Object_NTP() { setPanelHeight("CP_NTP", "E_NTP_Poll_Time"); }
+
+void TFParGen::RePosition_Object_WiFi2() {
+    static const char* const block1[] = {"L_WiFi2_IP1_IP", "L_WiFi2_IP1_SM", "CB_WiFi2_IP1_En_GAT"};
+    static const char* const block2[] = {"L_WiFi2_IP2_IP", "L_WiFi2_IP2_SM", "CB_WiFi2_IP2_En_GAT"};
+    // Gateway octets of this panel sit 2 pixels above their check box.
+    auto placeBlock = [this](const char* const (&rows)[3], int y) {
+        y = placeRow(rows[0], y);
+        y = placeRow(rows[1], y);
+        return placeRow(rows[2], y, -2);
+    };
+    int y = Control(QStringLiteral("L_WiFi2_Type"))->y() + 28;
+    if (position("CB_WiFi2_Type") == 0) {
+        hideRow("L_WiFi2_IP1");
+        y = placeBlock(block1, y);
+        setAddressBlockEnabled("E_WiFi2_IP1_IP", "E_WiFi2_IP1_SM", "CB_WiFi2_IP1_En_GAT", "E_WiFi2_IP1_GAT", true);
+        hideRow("L_WiFi2_IP2");
+        for (const char* r : block2) hideRow(r);
+        y = placeRow("L_WiFi2_SSID", y);
+        y = placeRow("L_WiFi2_Secure_Type", y);
+        if (position("CB_WiFi2_Secure_Type") > 0)
+            y = placeRow("L_WiFi2_Password", y);
+        else
+            hideRow("L_WiFi2_Password");
+        y = placeRow("CB_WiFi2_En_DHCP", y);
+        for (const char* r : {"L_WiFi2_DHCP_First_IP", "L_WiFi2_DHCP_SM", "L_WiFi2_Lease_Time"}) {
+            if (ticked("CB_WiFi2_En_DHCP"))
+                y = placeRow(r, y);
+            else
+                hideRow(r);
+        }
+        y = placeRow("L_WiFi2_Max_Client", y);
+        placeRow("L_WiFi2_Channel", y);
+        setPanelHeight("CP_WiFi2", "CB_WiFi2_Channel");
+        return;
+    }
+
+    QString protocol1, protocol2;
+    const int addresses = Check_Device_IP_Address_WiFi(protocol1, protocol2);
+    const bool fixedAddress = !ticked("CB_EthConn_En_DHCP_WiFi");
+    if (addresses == 2) {
+        Label(QStringLiteral("L_WiFi2_IP1"))->setText(T(5105) + QStringLiteral(" - ") + protocol1);
+        y = placeRow("L_WiFi2_IP1", y);
+    } else {
+        hideRow("L_WiFi2_IP1");
+    }
+    y = placeBlock(block1, y);
+    setAddressBlockEnabled("E_WiFi2_IP1_IP", "E_WiFi2_IP1_SM", "CB_WiFi2_IP1_En_GAT", "E_WiFi2_IP1_GAT", fixedAddress);
+    if (addresses == 2) {
+        Label(QStringLiteral("L_WiFi2_IP2"))->setText(T(5122) + QStringLiteral(" - ") + protocol2);
+        y = placeRow("L_WiFi2_IP2", y);
+        y = placeBlock(block2, y);
+        setAddressBlockEnabled("E_WiFi2_IP2_IP", "E_WiFi2_IP2_SM", "CB_WiFi2_IP2_En_GAT", "E_WiFi2_IP2_GAT",
+                               fixedAddress);
+    } else {
+        hideRow("L_WiFi2_IP2");
+        for (const char* r : block2) hideRow(r);
+    }
+    y = placeRow("L_WiFi2_SSID", y);
+    placeRow("L_WiFi2_Password", y);
+    for (const char* r : {"L_WiFi2_Secure_Type", "CB_WiFi2_En_DHCP", "L_WiFi2_DHCP_First_IP", "L_WiFi2_DHCP_SM",
+                          "L_WiFi2_Lease_Time", "L_WiFi2_Max_Client", "L_WiFi2_Channel"})
+        hideRow(r);
+    setPanelHeight("CP_WiFi2", "E_WiFi2_Password");
+}
+
+void TFParGen::RePosition_Object_GSM_GPRS() {
+    const bool second = ticked("CB_GSM_GPRS_En_Second_SIM");
+    for (const char* r : {"L_GSM_GPRS_PIN2", "L_GSM_GPRS_APN2", "L_GSM_GPRS_AuthType2", "L_GSM_GPRS_UserName2",
+                          "L_GSM_GPRS_Password2", "L_GSM_GPRS_Main_SIM"})
+        second ? showRow(r) : hideRow(r);
+    setPanelHeight("CP_GSM_GPRS", second ? "CB_GSM_GPRS_Main_SIM" : "CB_GSM_GPRS_En_Second_SIM");
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TFParGen::On_Change(QObject* sender) {
+    Is_Change = true;
+    static const char* const relayout[] = {"CB_Select_Device_Device", "CB_WiFi2_Type", "CB_WiFi2_Secure_Type",
+                                           "CB_MBus_OnWire_Present", "CB_wMBus_Wireless_Present", "CB_WiFi_Type",
+                                           "CB_WiFi_Secure_Type"};
+    for (const char* n : relayout)
+        if (sender->objectName() == QLatin1StringView(n)) {
+            Move_GroupBoxs();
+            return;
+        }
+}
+
+void TFParGen::On_Click(QObject* sender) {
+    Is_Change = true;
+    static const char* const relayout[] = {
+        "CB_EthConn_En_DHCP_Cable", "CB_EthConn_En_DHCP_WiFi", "CB_MQTT_WillFlag", "CB_MQTT_PublishTopicConnection",
+        "CB_MQTT_Enable_ReProgram", "CB_TLS_Enable", "CB_TLS_En_Server_Auth", "CB_TLS_En_Client_Auth",
+        "CB_WiFi2_En_DHCP", "CB_GSM_GPRS_En_Second_SIM", "CB_WiFi_IP_Auto", "CB_WiFi_En_DHCP",
+        "CB_SNMP_Agent_Version3"};
+    for (const char* n : relayout)
+        if (sender->objectName() == QLatin1StringView(n)) {
+            Move_GroupBoxs();
+            return;
+        }
+}
+
+void TFParGen::FormResize() {
+    if (width() != 460) resize(460, height());
 }
 
 void TFParGen::Set_Lang() {
@@ -601,11 +1026,158 @@ void TFParGen::FormShow() {
         SetValues(pargen::fileMissingDefaults());
         plat::dialogs().error(e.message());
     }
+    Is_Change = false;
+    Move_GroupBoxs();
 }
 
 void TFParGen::Btn_OKClick() {
+    if (!Controllo_Dati()) return;
     pargen::writeFile(g_ParGenFile, Values());
     SetModalResult(plat::mrOk);
+}
+
+QString TFParGen::fieldCaption(QWidget* field) const {
+    QWidget* lead = leadOf_.value(field);
+    if (auto* l = qobject_cast<QLabel*>(lead)) return l->text();
+    if (auto* c = qobject_cast<QCheckBox*>(lead)) return c->text();
+    return field->objectName();
+}
+
+bool TFParGen::Check_Device_Name(const QString& text) const {
+    for (QChar c : text)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'))) return true;
+    return false;
+}
+
+namespace {
+
+// Number of a field: its text as an integer, -1 when it is none (which every range refuses).
+int number(const QLineEdit* e) { return plat::strToIntDef(e->text(), -1); }
+
+// True when an integer text reaches the image unchanged in a field of `maxValue`; a text that is
+// no integer is left to the image's own default, as before.
+bool fitsField(const QString& text, int64_t maxValue) {
+    const auto v64 = plat::tryStrToInt64(text);
+    if (!v64) return true;
+    if (!plat::tryStrToInt(text)) return false;  // the image reads 32 bits
+    return *v64 >= 0 && *v64 <= maxValue;
+}
+
+// A character XML 1.0 can hold; surrogates only as a pair.
+bool xmlCharsOk(const QString& s, QChar* bad) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        bool ok = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD);
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            ++i;
+            ok = true;
+        }
+        if (!ok) {
+            *bad = s[i];
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TFParGen::Controllo_Dati() {
+    auto fail = [](const QString& message) {
+        plat::dialogs().error(message);
+        return false;
+    };
+    auto edit = [this](const QString& name) { return Edit(name); };
+    auto shown = [this](const char* n) { return plat::ownVisible(Control(QLatin1StringView(n))); };
+    auto shownEnabled = [this](const char* n) {
+        QWidget* w = Control(QLatin1StringView(n));
+        return plat::ownVisible(w) && plat::ownEnabled(w);
+    };
+    // Four octets; the message of octet k is entry first + k.
+    auto octets = [&](const char* prefix, int firstMessage) {
+        for (int i = 0; i < 4; ++i) {
+            const int v = number(edit(octetName(prefix, i)));
+            if (v < 0 || v > 255) return fail(T(firstMessage + i));
+        }
+        return true;
+    };
+    auto inRange = [&](const char* name, int lo, int hi) {
+        const int v = number(edit(QLatin1StringView(name)));
+        return v >= lo && v <= hi;
+    };
+
+    if (ticked("CB_EthConn_Enable_DNS")) {
+        if (!octets("E_EthConn_Pri_DNS_IP", 5179)) return false;
+        if (!octets("E_EthConn_Sec_DNS_IP", 5183)) return false;
+    }
+    if (shown("E_MQTT_Reproram_Value") && !inRange("E_MQTT_Reproram_Value", 0, 255)) return fail(T(4242));
+    if (!octets("E_Ethernet_IP", 576) || !octets("E_Ethernet_SM", 580)) return false;
+    if (ticked("CB_Ethernet_En_GAT") && !octets("E_Ethernet_GAT", 584)) return false;
+    if (shown("CB_Ethernet_En_DNS") && ticked("CB_Ethernet_En_DNS") && !octets("E_Ethernet_DNS", 588)) return false;
+
+    // Exactly one of the Wi-Fi steps runs, by the Wi-Fi type alone.
+    if (position("CB_WiFi2_Type") == 0) {
+        if (!octets("E_WiFi2_IP1_IP", 5187) || !octets("E_WiFi2_IP1_SM", 5191)) return false;
+        if (ticked("CB_WiFi2_IP1_En_GAT") && !octets("E_WiFi2_IP1_GAT", 5195)) return false;
+        if (ticked("CB_WiFi2_En_DHCP")) {
+            if (!octets("E_WiFi2_DHCP_First_IP", 5199) || !octets("E_WiFi2_DHCP_SM", 5203)) return false;
+            if (!inRange("E_WiFi2_Lease_Time", 1, 99999999)) return fail(T(5207));
+        }
+    } else {
+        if (shownEnabled("E_WiFi2_IP1_IP1")) {
+            if (!octets("E_WiFi2_IP1_IP", 5208) || !octets("E_WiFi2_IP1_SM", 5212)) return false;
+            if (ticked("CB_WiFi2_IP1_En_GAT") && !octets("E_WiFi2_IP1_GAT", 5216)) return false;
+        }
+        if (shownEnabled("E_WiFi2_IP2_IP1")) {
+            if (!octets("E_WiFi2_IP2_IP", 5220) || !octets("E_WiFi2_IP2_SM", 5224)) return false;
+            if (ticked("CB_WiFi2_IP2_En_GAT") && !octets("E_WiFi2_IP2_GAT", 5228)) return false;
+        }
+    }
+
+    if (!inRange("E_NTP_Poll_Time", 0, 10000000)) return fail(T(618));
+    if (!octets("E_PROFINET_IP", 1942) || !octets("E_PROFINET_SM", 1946)) return false;
+    if (ticked("CB_PROFINET_GAT") && !octets("E_PROFINET_GAT", 1950)) return false;
+    {
+        static const int reserved[] = {5000, 10000, 10001, 34962, 34963, 34964};
+        const int port = number(edit(QStringLiteral("E_PROFINET_TunnelPort")));
+        if (port < 1 || port > 65535 || std::find(std::begin(reserved), std::end(reserved), port) != std::end(reserved))
+            return fail(T(1954));
+    }
+    constexpr int kMaxBytes = 1438;
+    if (!inRange("E_PROFINET_NByte_In", 0, kMaxBytes)) return fail(T(1955) + QString::number(kMaxBytes));
+    if (!inRange("E_PROFINET_NByte_Out", 0, kMaxBytes)) return fail(T(1956) + QString::number(kMaxBytes));
+    if (ticked("CB_PROFINET_Diagnostic")) {
+        const int limit = number(edit(QStringLiteral("E_PROFINET_NByte_Out"))) - 8;
+        if (!inRange("E_PROFINET_Diagnostic", 0, limit)) return fail(T(1957) + QString::number(limit));
+    }
+
+    // Values the configuration image stores in fields of a fixed width: refused rather than cut.
+    if (!fitsField(edit(QStringLiteral("E_MQTT_Server_Port"))->text(), 65535))
+        return fail(QStringLiteral("Error MQTT!! Server Port must be between 0 and 65535"));
+    if (!fitsField(edit(QStringLiteral("E_MQTT_Keep_Alive"))->text(), 65535))
+        return fail(QStringLiteral("Error MQTT!! Keep Alive must be between 0 and 65535 seconds"));
+    if (!fitsField(edit(QStringLiteral("E_MQTT_ASync_Send_Time"))->text(), 4294967295LL))
+        return fail(QStringLiteral("Error MQTT!! Send Time must be between 0 and 4294967295 seconds"));
+    // Texts the image stores one byte per character.
+    for (const char* n : {"E_EthConn_Device_Name", "E_PROFINET_NameStation", "E_WiFi2_SSID", "E_WiFi2_Password"}) {
+        QLineEdit* e = edit(QLatin1StringView(n));
+        for (QChar c : e->text())
+            if (c.unicode() > 0xFF)
+                return fail(QStringLiteral("Error!! \"%1\" contains the character \"%2\", which the device cannot store")
+                                .arg(fieldCaption(e), QString(c)));
+    }
+    // Texts that the parameter file could not hold.
+    const auto els = pargen::elements();
+    for (size_t i = 0; i < els.size(); ++i) {
+        if (els[i].kind != pargen::Kind::Text) continue;
+        auto* e = static_cast<QLineEdit*>(bound_[i]);
+        QChar bad;
+        if (!xmlCharsOk(e->text(), &bad))
+            return fail(QStringLiteral("Error!! \"%1\" contains a character that cannot be saved (U+%2)")
+                            .arg(fieldCaption(e))
+                            .arg(bad.unicode(), 4, 16, QLatin1Char('0')));
+    }
+    return true;
 }
 
 void TFParGen::Btn_OnCertificate(QPushButton* sender) {
@@ -684,6 +1256,7 @@ void TFParGen::wheelEvent(QWheelEvent* event) {
 
 void TFParGen::resizeEvent(QResizeEvent* event) {
     plat::TForm::resizeEvent(event);
+    FormResize();
     const int w = width();
     const int h = height();
     const int titleH = TitleStrip()->height();

@@ -6,6 +6,7 @@
 #include "platform/Form.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <vector>
 
@@ -27,6 +28,42 @@ public:
     explicit TFParGen(QWidget* parent = nullptr);
 
     void Set_Lang() override;
+
+    // Checks the numeric fields in a fixed order; shows the first error and returns false.
+    bool Controllo_Dati();
+    // True when the text holds a character outside "0".."9", "A".."Z", "a".."z".
+    bool Check_Device_Name(const QString& text) const;
+
+    // Re-lays out the whole dialog from the current state of its controls.
+    void Move_GroupBoxs();
+    // Change handler of the edits and drop-downs, click handler of the check boxes.
+    void On_Change(QObject* sender);
+    void On_Click(QObject* sender);
+
+    // The panels every model of the family shows, in display order, and what its re-layout does
+    // besides running their routines.
+    struct ModelOrder {
+        enum class Rule { ConnectionType, EthernetOnlyFirst, Nothing };
+        const char* code;
+        std::vector<const char*> panels;
+        Rule rule;
+    };
+    static const std::vector<ModelOrder>& ModelOrders();
+    static const ModelOrder* FindModel(QStringView code);
+    // Shows, stacks, numbers and tab-orders the model's panels; the others stay as they are.
+    void Order_TAB_Panels_Model(const ModelOrder& model);
+    void RePosition_Objects_Model(const ModelOrder& model);
+
+    // Panel routines of this gateway's panels.
+    void RePosition_Object_Select_Device();
+    void RePosition_Object_Ethernet_Connection();
+    void RePosition_Object_PROFINET();
+    void RePosition_Object_MQTT();
+    void RePosition_Object_Ethernet();
+    void RePosition_Object_TLS();
+    void RePosition_Object_NTP();
+    void RePosition_Object_WiFi2();
+    void RePosition_Object_GSM_GPRS();
 
     // OK: writes "ParGen.xml" and closes with the result OK.
     void Btn_OKClick();
@@ -62,13 +99,34 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct RowWidgets {
+        QWidget* lead = nullptr;  // label or check box
+        QList<QWidget*> inputs;
+        QList<QWidget*> dots;
+        QWidget* button = nullptr;
+    };
     void buildPanels();
     void Order_TAB_Panels();
+    void RePosition_Objects_632();
+    void FormResize();
+    // Row helpers of the layout: placing a row at Y shows it there and returns the next Y.
+    int placeRow(const char* lead, int y, int inputOffset = -3);
+    void hideRow(const char* lead);
+    void showRow(const char* lead);
+    void setAddressBlockEnabled(const char* ip, const char* sm, const char* gatewayCheck, const char* gat, bool enabled);
+    void setPanelHeight(const char* panel, const char* anchor);
+    bool ticked(const char* checkBox) const;
+    int position(const char* comboBox) const;
+    // The caption a field is known by in messages: its row's label or check box.
+    QString fieldCaption(QWidget* field) const;
     void register_(QWidget* w, const QString& name);
     void KeyPress(QLineEdit* edit, QKeyEvent* event);
     void FormMouseWheel(QWheelEvent* event);
 
+    bool Is_Change = false;
     QHash<QString, QWidget*> controls_;
+    QHash<QString, RowWidgets> rows_;            // by the row's lead control
+    QHash<QWidget*, QWidget*> leadOf_;           // input -> lead of its row
     QHash<QString, plat::TCategoryPanel*> panels_;
     std::vector<QWidget*> bound_;               // control of each element, in file order
     QHash<QWidget*, QWidget*> dotSuccessor_;    // octet edit -> next edit of its chain (nullptr: end)

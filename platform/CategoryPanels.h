@@ -33,6 +33,10 @@ public:
     int top() const { return top_; }
     void setTop(int top);
 
+    // Position of the panel in the keyboard's visiting order (0 first); set by the owner.
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int order) { tabOrder_ = order; }
+
     bool collapsed() const { return collapsed_; }
     void Collapse() { setCollapsed(true); }
     void Expand() { setCollapsed(false); }
@@ -61,6 +65,7 @@ private:
     QString caption_;
     int height_ = 100;
     int top_ = 0;
+    int tabOrder_ = 0;
     bool collapsed_ = false;
     bool hot_ = false;
 };

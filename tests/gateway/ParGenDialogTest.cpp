@@ -3,6 +3,7 @@
 #include "gateway/UParGen.h"
 #include "platform/CategoryPanels.h"
 #include "platform/Files.h"
+#include "platform/IntConv.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/support/TestSupport.h"
@@ -71,9 +72,17 @@ pargen::Values distinctValues() {
     for (int i = 0; i < pargen::kElementCount; ++i) {
         const auto& e = els[static_cast<size_t>(i)];
         switch (e.kind) {
-        case pargen::Kind::Text:
-            v[i] = (i % 3 == 0) ? QStringLiteral("  ") : QStringLiteral("v%1 <&>").arg(i);
+        case pargen::Kind::Text: {
+            // Numeric fields get numbers that pass the validation, the rest free texts.
+            const QString def = QString::fromLatin1(e.defaultValue);
+            static const QStringList numeric = {"MQTT_Keep_Alive", "MQTT_ASync_Send_Time", "MQTT_Reprogram_Value",
+                                                "NTP_Poll_Time"};
+            if (plat::tryStrToInt(def) || numeric.contains(QLatin1StringView(e.name)))
+                v[i] = QString::number(i % 200 + 1);
+            else
+                v[i] = (i % 3 == 0) ? QStringLiteral("  ") : QStringLiteral("v%1 <&>").arg(i);
             break;
+        }
         case pargen::Kind::Check:
         case pargen::Kind::CheckInt:
             v[i] = QStringLiteral("1");
@@ -86,6 +95,7 @@ pargen::Values distinctValues() {
             break;
         }
     }
+    v[u"PROFINET_DIAGNOSTIC_ADDRESS"] = QStringLiteral("7");  // within the output bytes less 8
     return v;
 }
 
@@ -109,12 +119,19 @@ TEST_F(ParGenDialog, NewProjectShowsDefaultsAndOkWritesThem) {
     for (QCheckBox* c : d.findChildren<QCheckBox*>()) EXPECT_FALSE(c->isChecked()) << c->objectName().toStdString();
     EXPECT_TRUE(dialogs.shown.empty());
 
+    // The default poll time is empty, which the validation refuses; once typed, OK writes the rest as shown.
+    QTest::mouseClick(d.Btn_OK, Qt::LeftButton);
+    EXPECT_EQ(dialogs.errors(), QStringList{Text_Table[618]});
     EXPECT_FALSE(plat::fileExists(g_ParGenFile));
+    EXPECT_TRUE(d.isVisible());
+    d.Edit("E_NTP_Poll_Time")->setText("60");
     QTest::mouseClick(d.Btn_OK, Qt::LeftButton);
     EXPECT_EQ(d.ModalResult(), plat::mrOk);
     ASSERT_TRUE(plat::fileExists(g_ParGenFile));
-    EXPECT_EQ(pargen::readFile(g_ParGenFile), pargen::fileMissingDefaults());
-    EXPECT_EQ(testing_support::readAll(g_ParGenFile), pargen::toBytes(pargen::fileMissingDefaults()));
+    pargen::Values expected = pargen::fileMissingDefaults();
+    expected[u"NTP_Poll_Time"] = QStringLiteral("60");
+    EXPECT_EQ(pargen::readFile(g_ParGenFile), expected);
+    EXPECT_EQ(testing_support::readAll(g_ParGenFile), pargen::toBytes(expected));
 }
 
 TEST_F(ParGenDialog, CancelWritesNothingAndTheNextShowRereadsTheFile) {
@@ -173,6 +190,10 @@ TEST_F(ParGenDialog, LongerTextThanTheTypingLimitIsKept) {
 }
 
 TEST_F(ParGenDialog, TypingLimitsOfTheEdits) {
+    pargen::Values v = pargen::fileMissingDefaults();
+    v[u"Select_Device"] = QStringLiteral("2");  // the mobile panel open, with the second SIM
+    v[u"GSM_GPRS_ENABLE_SECOND_SIM"] = QStringLiteral("1");
+    pargen::writeFile(g_ParGenFile, v);
     TFParGen d;
     showDialog(d);
     struct Case {
@@ -200,6 +221,7 @@ TEST_F(ParGenDialog, TypingLimitsOfTheEdits) {
 
 TEST_F(ParGenDialog, OutOfRangePositionSelectsNothingAndIsWrittenAsMinusOne) {
     pargen::Values v = pargen::fileMissingDefaults();
+    v[u"NTP_Poll_Time"] = QStringLiteral("60");
     v[u"WiFi_Max_Client"] = QStringLiteral("12");
     QByteArray bytes = pargen::toBytes(v);
     // "pap" and "01" as a hand-edited file would hold them.
@@ -239,6 +261,7 @@ TEST_F(ParGenDialog, UnreadableFileIsReportedAndShowsDefaultsNotThePreviousProje
 TEST_F(ParGenDialog, FailedSaveIsReportedAndTheDialogStaysOpen) {
     TFParGen d;
     showDialog(d);
+    d.Edit("E_NTP_Poll_Time")->setText("60");
     g_ParGenFile = tmp.path() + QStringLiteral("/no/such/folder/ParGen.xml");
     QTest::mouseClick(d.Btn_OK, Qt::LeftButton);
     EXPECT_EQ(dialogs.errors().size(), 1);
@@ -295,6 +318,10 @@ TEST_F(ParGenDialog, LabelsHintsItemsAndNumberedCaptionsComeFromTheTextTable) {
 }
 
 TEST_F(ParGenDialog, DotMovesAlongTheChainsAndIsNeverTyped) {
+    pargen::Values v = pargen::fileMissingDefaults();
+    v[u"Select_Device"] = QStringLiteral("1");
+    v[u"WiFi_EN_DHCP"] = QStringLiteral("1");
+    pargen::writeFile(g_ParGenFile, v);
     TFParGen d;
     showDialog(d);
     d.activateWindow();
@@ -308,9 +335,9 @@ TEST_F(ParGenDialog, DotMovesAlongTheChainsAndIsNeverTyped) {
         {"E_Ethernet_SM4", "E_Ethernet_GAT1"},      {"E_Ethernet_GAT4", "E_Ethernet_GAT4"},
         {"E_EthConn_Pri_DNS_IP4", "E_EthConn_Sec_DNS_IP1"}, {"E_EthConn_Sec_DNS_IP4", "E_EthConn_Sec_DNS_IP4"},
         {"E_WiFi2_IP1_SM4", "E_WiFi2_IP1_GAT1"},    {"E_WiFi2_IP1_GAT4", "E_WiFi2_IP1_GAT4"},
-        {"E_WiFi2_IP2_IP4", "E_WiFi2_IP2_SM1"},     {"E_WiFi2_DHCP_First_IP4", "E_WiFi2_DHCP_SM1"},
+        {"E_WiFi2_DHCP_First_IP4", "E_WiFi2_DHCP_SM1"},
         {"E_WiFi2_DHCP_SM4", "E_WiFi2_DHCP_SM4"},   {"E_PROFINET_SM2", "E_PROFINET_SM3"},
-        {"E_PROFINET_SM4", "E_PROFINET_GAT1"},      {"E_Ethernet_DNS2", "E_Ethernet_DNS2"},
+        {"E_PROFINET_SM4", "E_PROFINET_GAT1"},
     };
     for (const Case& c : cases) {
         QLineEdit* from = d.Edit(QString::fromLatin1(c.from));
@@ -321,6 +348,18 @@ TEST_F(ParGenDialog, DotMovesAlongTheChainsAndIsNeverTyped) {
         EXPECT_EQ(from->text(), before) << c.from;
         EXPECT_EQ(QApplication::focusWidget(), d.Control(QString::fromLatin1(c.to))) << c.from;
     }
+    // The second Wi-Fi address exists in station mode.
+    d.Combo("CB_WiFi2_Type")->setCurrentIndex(1);
+    QLineEdit* ip2 = d.Edit("E_WiFi2_IP2_IP4");
+    ip2->setFocus();
+    QTest::keyClick(ip2, '.');
+    EXPECT_EQ(QApplication::focusWidget(), d.Control("E_WiFi2_IP2_SM1"));
+    // An octet edit outside the chains swallows "." too.
+    QLineEdit* dns = d.Edit("E_Ethernet_DNS2");
+    dns->setText("8");
+    QKeyEvent dot(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, QStringLiteral("."));
+    QApplication::sendEvent(dns, &dot);
+    EXPECT_EQ(dns->text(), "8");
     // Other characters are typed as usual.
     QLineEdit* ip = d.Edit("E_Ethernet_IP1");
     ip->setFocus();
@@ -505,16 +544,30 @@ TEST_F(ParGenDialog, WheelOverThePanelsScrollsByTheSystemLines) {
     QApplication::setWheelScrollLines(savedLines);
 }
 
-TEST_F(ParGenDialog, ControlsInsideEachPanelNeitherOverlapNorLeaveIt) {
+TEST_F(ParGenDialog, ShownControlsInsideEachPanelNeitherOverlapNorLeaveIt) {
     g_SWCode = QString::fromLatin1(kSoftwareCode);
+    pargen::Values v = pargen::fileMissingDefaults();
+    // Every optional row on: Wi-Fi (access point, secured, DHCP), will and connection messages, TLS.
+    for (const char16_t* n : {u"MQTT_WillFlag", u"MQTT_PublishTopicConnection", u"TLS_Enable", u"TLS_En_Server_Auth",
+                              u"TLS_En_Client_Auth", u"WiFi_EN_DHCP", u"GSM_GPRS_ENABLE_SECOND_SIM"})
+        v[QStringView(n)] = QStringLiteral("1");
+    v[u"Select_Device"] = QStringLiteral("1");
+    v[u"WiFi_Secure_Type"] = QStringLiteral("2");
+    pargen::writeFile(g_ParGenFile, v);
     TFParGen d;
     EXPECT_EQ(d.L_SW_Code()->text(), "KS73632");
     EXPECT_EQ(d.TitleStrip()->height(), 69);
     showDialog(d);
+    // Mobile panel expanded as well for the picture.
+    d.Panel("CP_GSM_GPRS")->setEnabled(true);
+    d.Panel("CP_GSM_GPRS")->Expand();
     for (plat::TCategoryPanel* p : d.CPG->stackedPanels()) {
+        EXPECT_FALSE(p->collapsed()) << p->objectName().toStdString();
         QWidget* c = p->client();
         EXPECT_GE(c->width(), 440) << p->objectName().toStdString();
-        const QList<QWidget*> kids = c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QList<QWidget*> kids;
+        for (QWidget* w : c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (plat::ownVisible(w)) kids << w;
         for (QWidget* a : kids) {
             EXPECT_LE(a->geometry().right(), 440) << a->objectName().toStdString();
             EXPECT_LE(a->geometry().bottom() + d.CPG->HeaderHeight(), p->panelHeight())
