@@ -165,6 +165,9 @@ void report(benchmark::State& state, int64_t peakHeap) {
     state.counters["frames/s"] = benchmark::Counter(double(kFrames) * double(state.iterations()),
                                                     benchmark::Counter::kIsRate);
     state.counters["peak_heap_KiB"] = double(peakHeap) / 1024.0;
+    size_t input = 0;
+    for (const Bytes& f : frames()) input += f.size();
+    state.counters["frame_bytes_KiB"] = double(input) / 1024.0;
 }
 
 void BM_Floor_WalkStructure(benchmark::State& state) {

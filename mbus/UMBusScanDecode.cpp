@@ -170,13 +170,18 @@ struct Unit {
     bool found = false;
 };
 
+const Unit& reservedUnit() {
+    static const Unit u{QStringLiteral("Reserved"), 0, 0, false};
+    return u;
+}
+
 // A table expanded to all 128 codes once, so a lookup copies a shared text instead of making one.
 using UnitTable = std::array<Unit, 128>;
 
 template <size_t N>
 UnitTable expand(const UnitRow (&rows)[N]) {
     UnitTable t;
-    t.fill(Unit{QStringLiteral("Reserved"), 0, 0, false});
+    t.fill(reservedUnit());
     for (const UnitRow& r : rows) {
         for (int x = r.lo; x <= r.hi; ++x) {
             Unit& u = t[x];
@@ -608,7 +613,7 @@ void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBu
         // lookup falls to its reserved entry rather than a byte of an earlier record.
         const bool hasVife = !vifes.empty();
         const uint8_t key = hasVife ? (vifes[0] & 0x7F) : 0xFF;
-        const Unit& u = hasVife ? (x == 0x7B ? unitFB(key) : unitFD(key)) : unitFD(0x23);  // 0x23: reserved
+        const Unit& u = hasVife ? (x == 0x7B ? unitFB(key) : unitFD(key)) : reservedUnit();
         desc = u.text;
         exponent = u.exponent;
         typeVife = u.code;
