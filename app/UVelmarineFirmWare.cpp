@@ -1,11 +1,13 @@
 #include "app/UVelmarineFirmWare.h"
 
 #include "gateway/UBoot.h"
+#include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
 #include "gateway/UProfibus_GSD.h"
 #include "gateway/UProfinetFileName.h"
 #include "gateway/UProfinetXML.h"
 #include "gateway/USaveBincc.h"
+#include "gateway/UTopicTemplate.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -180,7 +182,7 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&Btn_Prm_Gen, "Btn_Prm_Gen", true, 80, 156, 20, 24, true, QStyle::SP_ComputerIcon,
          [this] { Show_Form(FParGen); }},
         {&Btn_MQTT_Set_Topic, "Btn_MQTT_Set_Topic", true, 80, 200, 21, 25, true, QStyle::SP_FileDialogContentsView,
-         none},
+         [this] { Show_Form(FMQTT_Set_Topic); }},
         {&Btn_PROFINET_XML, "Btn_PROFINET_XML", true, 80, 244, 50, 51, true, QStyle::SP_DialogSaveButton,
          [this] { PROFINET_XML(); }},
         {&Btn_CreateBin, "Btn_CreateBin", true, 80, 288, 17, 26, true, QStyle::SP_ArrowUp,
@@ -310,7 +312,7 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FProfinetFileName};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -444,7 +446,9 @@ void Create_Forms() {
     FAbout = new TFAbout(FVelmarineFirmWare);
     FSoftOptions = new TFSoftOptions(FVelmarineFirmWare);
     FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
+    FMQTT_Set_Topic = new TFMQTT_Set_Topic(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
+    FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
 }
 
@@ -456,6 +460,8 @@ void Destroy_Forms() {
     FParGen = nullptr;
     FAbout = nullptr;
     FSoftOptions = nullptr;
+    FMQTT_Set_Topic = nullptr;
     FBoot = nullptr;
+    FTopicTemplate = nullptr;
     FProfinetFileName = nullptr;
 }
