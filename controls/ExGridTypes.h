@@ -82,7 +82,10 @@ public:
     friend constexpr bool operator==(TEnumSet, TEnumSet) = default;
 
 private:
-    static constexpr uint32_t bit(E v) { return uint32_t{1} << static_cast<unsigned>(v); }
+    // Sets are of enumerations with at most 32 values.
+    static constexpr uint32_t bit(E v) {
+        return static_cast<unsigned>(v) < 32 ? uint32_t{1} << static_cast<unsigned>(v) : 0;
+    }
     uint32_t bits_ = 0;
 };
 

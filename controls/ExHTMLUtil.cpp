@@ -71,39 +71,47 @@ QString removeAllIgnoreCase(QStringView text, QStringView pattern) {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+bool lineBreakTagAt(QStringView t, qsizetype i) { return atIgnoreCase(t, i, u"<BR>") || atIgnoreCase(t, i, u"<HR>"); }
+}  // namespace
+
 QString StripHTMLTags(const QString& Text) {
     if (!Text.contains(u'<')) return Text;
-    // Line-break tags first, so that their ">" no longer closes another tag.
-    QString t;
-    t.reserve(Text.size());
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        if (Text[i] == u'<' && (atIgnoreCase(Text, i, u"<BR>") || atIgnoreCase(Text, i, u"<HR>"))) {
-            t += QLatin1StringView("\r\n");
-            i += 3;
+    const QStringView t(Text);
+    const qsizetype n = t.size();
+    QString out;
+    out.reserve(n);
+    qsizetype i = 0;
+    while (i < n) {
+        if (t[i] != u'<') {
+            out += t[i++];
+            continue;
+        }
+        if (lineBreakTagAt(t, i)) {
+            out += QLatin1StringView("\r\n");
+            i += 4;
+            continue;
+        }
+        // The tag ends at the first ">" that is not part of a line-break tag (those became line
+        // breaks before any tag is removed).
+        qsizetype j = i + 1;
+        while (j < n && t[j] != u'>') j += (t[j] == u'<' && lineBreakTagAt(t, j)) ? 4 : 1;
+        if (j >= n) break;  // an unclosed "<" stays, with the rest of the text
+        i = j + 1;
+    }
+    // The rest after an unclosed "<", with its line-break tags still turned into line breaks.
+    while (i < n) {
+        if (t[i] == u'<' && lineBreakTagAt(t, i)) {
+            out += QLatin1StringView("\r\n");
+            i += 4;
         } else {
-            t += Text[i];
+            out += t[i++];
         }
     }
-    QString out;
-    out.reserve(t.size());
-    qsizetype i = 0;
-    while (i < t.size()) {
-        const qsizetype lt = t.indexOf(u'<', i);
-        if (lt < 0) break;
-        const qsizetype gt = t.indexOf(u'>', lt + 1);
-        if (gt < 0) break;  // an unclosed "<" stays, with the rest of the text
-        out += QStringView(t).mid(i, lt - i);
-        i = gt + 1;
-    }
-    out += QStringView(t).mid(i);
     return out;
 }
 
-namespace {
-
-// The text as searched for highlighting: each "<" up to the first ">" of the rest goes; the walk
-// stops at a "<" whose rest has no ">" after it.
-QString stripTagsForSearch(const QString& text) {
+QString StripTagsForSearch(const QString& text) {
     QString out;
     QStringView rest(text);
     while (true) {
@@ -120,7 +128,7 @@ QString stripTagsForSearch(const QString& text) {
 // 1-based raw position just after the (n - 1)th visible character, so a tag that follows that
 // character (the end of a bold run, say) stays behind the insertion point; 0 when the text has fewer
 // characters. Used for closing tags.
-qsizetype visibleToRawIndex(const QString& text, qsizetype n) {
+int VisibleToRawIndex(const QString& text, int n) {
     if (n <= 1) return 1;
     qsizetype count = 0;
     bool inTag = false;
@@ -134,10 +142,12 @@ qsizetype visibleToRawIndex(const QString& text, qsizetype n) {
             inTag = true;
             continue;
         }
-        if (++count == n - 1) return i + 2;
+        if (++count == n - 1) return static_cast<int>(i) + 2;
     }
     return 0;
 }
+
+namespace {
 
 // 1-based raw position of the nth visible character, after the tags before it, so that an opening
 // tag lands behind the closing tag of a match right before it; length + 1 past the last one.
@@ -185,7 +195,7 @@ void InsertHighlightTags(const QString& Text, const QString& FindText, const QSt
                          bool CaseSensitive) {
     Result = Text;
     if (FindText.isEmpty()) return;
-    QString visible = stripTagsForSearch(Text);
+    QString visible = StripTagsForSearch(Text);
     QString find = FindText;
     if (Text.contains(FindText) && (visible.contains(u'<') || visible.contains(u'>'))) {
         // Angle brackets that are text would read as tags once tags are inserted.
@@ -206,7 +216,7 @@ void InsertHighlightTags(const QString& Text, const QString& FindText, const QSt
         const qsizetype rawOpen = visibleToRawStart(Result, c);
         if (rawOpen == 0) break;
         Result.insert(rawOpen - 1, open);
-        const qsizetype rawClose = visibleToRawIndex(Result, c + needle.size());
+        const qsizetype rawClose = VisibleToRawIndex(Result, static_cast<int>(c + needle.size()));
         if (rawClose == 0) break;
         Result.insert(rawClose - 1, close);
         from = at + needle.size();  // matches do not overlap

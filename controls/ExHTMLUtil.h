@@ -14,6 +14,12 @@ QString StripHTMLTags(const QString& Text);
 void InsertHighlightTags(const QString& Text, const QString& FindText, const QString& TagName, QString& Result,
                          bool CaseSensitive);
 void RemoveHighlightTags(const QString& Text, const QString& TagName, QString& Result);
+// The text as highlighting searches it: each "<" up to the first ">" of the rest goes; the walk stops
+// at a "<" that has no ">" after it.
+QString StripTagsForSearch(const QString& Text);
+// 1-based position in Text just after its (n - 1)th character outside tags (1 for n = 1), before any
+// tag that follows that character; 0 when Text has fewer such characters.
+int VisibleToRawIndex(const QString& Text, int n);
 
 // "&", the double quote, "<" and ">" as entities; with WithEntities also the accented letters and
 // signs of the entity table. Unescaping reads exactly what escaping writes, so every text survives

@@ -253,3 +253,51 @@ TEST(ExHTMLUtil, StringRoutines) {
 }
 
 }  // namespace
+
+namespace {
+
+// Line-break tags first, each replaced while one is left; then every "<" to the first ">" after it.
+QString stripByTheRules(QString t) {
+    for (const char* tag : {"<BR>", "<HR>"}) {
+        qsizetype at;
+        while ((at = t.indexOf(QLatin1StringView(tag), 0, Qt::CaseInsensitive)) >= 0) t.replace(at, 4, "\r\n");
+    }
+    QString out;
+    while (true) {
+        const qsizetype lt = t.indexOf(u'<');
+        if (lt < 0) break;
+        const qsizetype gt = t.indexOf(u'>', lt);
+        if (gt < 0) break;
+        out += t.left(lt);
+        t = t.mid(gt + 1);
+    }
+    return out + t;
+}
+
+TEST(ExHTMLUtil, StrippingInOnePassFollowsTheRules) {
+    const QString alphabet = QStringLiteral("<>brhBRHx ");
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> len(0, 16), pick(0, static_cast<int>(alphabet.size()) - 1);
+    for (int round = 0; round < 20000; ++round) {
+        QString t;
+        for (int n = len(rng); n > 0; --n) t += alphabet[pick(rng)];
+        ASSERT_EQ(StripHTMLTags(t), stripByTheRules(t)) << t.toStdString();
+    }
+}
+
+TEST(ExHTMLUtil, VisiblePositions) {
+    EXPECT_EQ(StripTagsForSearch(S("a<b>c</b>d")), S("acd"));
+    EXPECT_EQ(StripTagsForSearch(S("a>b<c>d")), S("a>b<c>d"));  // a ">" before the "<" stops the walk
+    EXPECT_EQ(StripTagsForSearch(S("a<b")), S("a<b"));
+    struct Case {
+        const char* text;
+        int n;
+        int pos;
+    };
+    const Case cases[] = {
+        {"abc", 1, 1}, {"abc", 2, 2}, {"abc", 4, 4}, {"abc", 5, 0}, {"a<b>c", 2, 2}, {"a<b>c", 3, 6}, {"", 1, 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(VisibleToRawIndex(S(c.text), c.n), c.pos) << c.text << " " << c.n;
+}
+
+}  // namespace
