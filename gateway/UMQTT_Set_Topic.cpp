@@ -331,7 +331,8 @@ bool TFMQTT_Set_Topic::Error_In_Topic_Template(const QString& text) { return tex
 
 bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
     const TableChecks& k = publish ? kPublishChecks : kSubscribeChecks;
-    const int areaBytes = k.byteSizeOf == 0 ? Byte_IN : Byte_OUT;
+    // 64 bits: a hand-edited size may be the lowest integer, whose last byte would not fit.
+    const qint64 lastByte = qint64(k.byteSizeOf == 0 ? Byte_IN : Byte_OUT) - 1;
     const auto shown = [&grid](int col) { return col >= 0 && !grid.IsHiddenColumn(col); };
     int row = 1;
     const auto failWith = [&row](const QString& message) {
@@ -358,7 +359,7 @@ bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
         }
         if (shown(k.position)) {
             const int position = intOrMinusOne(cell(k.position));
-            if (position < 0 || position > areaBytes - 1) return fail(k.msgPosition, QString::number(areaBytes - 1));
+            if (position < 0 || position > lastByte) return fail(k.msgPosition, QString::number(lastByte));
         }
         if (shown(k.ipAddress)) {
             QString p1, p2, p3, p4;

@@ -58,6 +58,8 @@ const CheckCase kCheckCases[] = {
     {"pub position without a parameter file", true, {{6, s("1437")}}, {}, nullptr},
     {"pub area size not a number", true, {{6, s("1438")}}, sizes("ten", "20"),
      "Error row 2!! [MQTT Publish] Position must be beetween 0 and 1437"},
+    {"pub area size the lowest integer refuses already row 1", true, {}, sizes("-2147483648", "20"),
+     "Error row 1!! [MQTT Publish] Position must be beetween 0 and -2147483649"},
     {"pub area size missing", true, {{6, s("1437")}}, "<Par_Gen><PROFINET_NB_OUT>5</PROFINET_NB_OUT></Par_Gen>",
      nullptr},
     // The template's keywords.
