@@ -23,6 +23,7 @@
 #include <array>
 #include <cstring>
 #include <span>
+#include <stdexcept>
 
 namespace {
 
@@ -94,6 +95,7 @@ enum class Row {
     CheckEdit,  // check box 175 wide, edit
     Combo,    // label, drop-down
     Heading,  // label across the row
+    Versions,  // label, three check boxes "1", "2", "3" side by side
 };
 
 struct Items {
@@ -101,6 +103,8 @@ struct Items {
     int firstText = -1;                  // or text-table entries firstText .. firstText + count - 1
     int count = 0;
 };
+
+constexpr int kKindOffset = 1000;
 
 struct RowDef {
     Row kind;
@@ -112,9 +116,19 @@ struct RowDef {
     bool digitsOnly = false;
     Items items{};
     const char* fixedCaption = nullptr;
-    int inputOffset = -3;  // Top of the inputs relative to the label
+    int inputOffset = kKindOffset;  // Top of the inputs relative to the label (or leading check box)
     const char* button = nullptr;
+    int leadWidth = 0;   // 0: the usual width of the row's kind
+    int inputLeft = 0;   // 0: the input column
+    int inputWidth = 0;  // 0: the usual width
+    int dotOffset = 0;   // Top of the "." labels relative to the label
 };
+
+// Inputs 3 pixels above a label; 2 above a check box that leads its row.
+int resolvedOffset(const RowDef& r) {
+    if (r.inputOffset != kKindOffset) return r.inputOffset;
+    return (r.kind == Row::Gateway || r.kind == Row::CheckEdit) ? -2 : -3;
+}
 
 struct PanelDef {
     const char* name;
@@ -127,13 +141,15 @@ constexpr const char* kQoSItems[] = {"0", "1", "2"};
 constexpr const char* kMaxClientItems[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
 constexpr const char* kAuthItems[] = {"None", "PAP", "CHAP", "PAP or CHAP"};
 constexpr const char* kSimItems[] = {"SIM 1", "SIM 2"};
+constexpr const char* kBACnetTypes[] = {"BACnet/IP", "BACnet MS/TP"};
+constexpr const char* kSecurityLevels[] = {"NoAuthority NoPrivacy", "Authority NoPrivacy", "Authority Privacy"};
 
 using H = std::array<int, 4>;
 constexpr H kNoHints{-1, -1, -1, -1};
 constexpr H h1(int a) { return {a, -1, -1, -1}; }
 constexpr H h4(int a) { return {a, a + 1, a + 2, a + 3}; }
 
-// The nine panels of this gateway, in display order.
+// The content of every panel: this gateway's nine in display order, then those of the other models.
 const std::vector<PanelDef>& panelDefs() {
     static const std::vector<PanelDef> defs = {
         {"CP_Select_Device",
@@ -247,6 +263,222 @@ const std::vector<PanelDef>& panelDefs() {
              {Row::Edit, "L_GSM_GPRS_Password2", 5242, "E_GSM_GPRS_Password2", h1(5243), 32},
              {Row::Combo, "L_GSM_GPRS_Main_SIM", 5244, "CB_GSM_GPRS_Main_SIM", h1(5245), 0, false, {kSimItems}},
          }},
+
+        // Panels that only the other models of the family show.
+        {"CP_Working_Mode",
+         {{Row::Combo, "L_WorkMode_WorkMode", 620, "CB_WorkMode_WorkMode", h1(623), 0, false, {{}, 621, 2}}}},
+        {"CP_MBus",
+         {
+             {Row::Combo, "L_MBus_OnWire_Present", 407, "CB_MBus_OnWire_Present", h1(410), 0, false, {{}, 408, 2}},
+             {Row::Combo, "L_MBus_Baudrate", 411, "CB_MBus_Baudrate", h1(412)},
+             {Row::Combo, "L_MBus_Parity", 413, "CB_MBus_Parity", h1(414)},
+             {Row::Edit, "L_MBus_CyclicDelay", 415, "E_MBus_CyclicDelay", h1(416)},
+             {.kind = Row::Edit, .label = "L_MBus_NodeState", .text = 417, .input = "E_MBus_NodeState", .hints = h1(418),
+              .inputLeft = 328, .inputWidth = 101},
+             {Row::Check, "CB_MBus_Request_on_MQTT", 4245, nullptr, h1(4246)},
+         }},
+        {"CP_wMBus",
+         {
+             {Row::Combo, "L_wMBus_Wireless_Present", 420, "CB_wMBus_Wireless_Present", h1(423), 0, false, {{}, 421, 2}},
+             {Row::Combo, "L_wMBus_Mode", 424, "CB_wMBus_Mode", h1(425)},
+             {Row::Combo, "L_wMBus_Radio_Channel", 426, "CB_wMBus_Radio_Channel", h1(427)},
+         }},
+        {"CP_WiFi",
+         {
+             {Row::Combo, "L_WiFi_Type", 479, "CB_WiFi_Type", h1(480), 0, false, {{}, 481, 3}},
+             {Row::Check, "CB_WiFi_IP_Auto", 484, nullptr, h1(485)},
+             {Row::Address, "L_WiFi_IP", 486, "E_WiFi_IP", h4(487)},
+             {Row::Address, "L_WiFi_SM", 491, "E_WiFi_SM", h4(492)},
+             // Here the octets sit 3 above the check box and the "." labels 1 below its Top.
+             {.kind = Row::Gateway, .label = "CB_WiFi_En_Gat", .text = 496, .input = "E_WiFi_GAT", .hints = h1(497),
+              .inputOffset = -3, .dotOffset = 1},
+             {.kind = Row::Gateway, .label = "CB_WiFi_En_DNS", .text = 502, .input = "E_WiFi_DNS", .hints = h1(503),
+              .inputOffset = -3, .dotOffset = 1},
+             {Row::Edit, "L_WiFi_Port", 508, "E_WiFi_Port", h1(509)},
+             {Row::Check, "CB_WiFi_En_WPS", 510, nullptr, h1(511)},
+             {Row::Edit, "L_WiFi_SSID", 512, "E_WiFi_SSID", h1(513)},
+             {Row::Edit, "L_WiFi_Password", 514, "E_WiFi_Password", h1(515)},
+             {Row::Combo, "L_WiFi_Secure_Type", 516, "CB_WiFi_Secure_Type", h1(517), 0, false, {{}, 518, 4}},
+             {Row::Check, "CB_WiFi_En_DHCP", 522, nullptr, h1(523)},
+             {Row::Address, "L_WiFi_DHCP_First_IP", 524, "E_WiFi_DHCP_First_IP", h4(525)},
+             {Row::Address, "L_WiFi_DHCP_SM", 529, "E_WiFi_DHCP_SM", h4(530)},
+             {Row::Edit, "L_WiFi_Lease_Time", 534, "E_WiFi_Lease_Time", h1(535)},
+             {Row::Edit, "L_WiFi_Name", 536, "E_WiFi_Name", h1(537)},
+             {Row::Combo, "L_WiFi_Max_Client", 538, "CB_WiFi_Max_Client", h1(539)},
+             {Row::Combo, "L_WiFi_Channel", 540, "CB_WiFi_Channel", h1(541), 0, false, {{}, 542, 12}},
+         }},
+        {"CP_Serial",
+         {
+             {Row::Combo, "L_Serial_Serial", 4137, "CB_Serial_Serial", h1(4138)},
+             {Row::Combo, "L_Serial_Baudrate", 4139, "CB_Serial_Baudrate", h1(4140)},
+             {Row::Combo, "L_Serial_Parity", 4141, "CB_Serial_Parity", h1(4142)},
+             {Row::Combo, "L_Serial_StopBits", 4143, "CB_Serial_StopBits", h1(4144)},
+             {Row::Combo, "L_Serial_DataBits", -1, "CB_Serial_DataBits", kNoHints, 0, false, {}, "Data Bits"},
+         }},
+        {"CP_Modbus_Master",
+         {
+             {Row::Combo, "L_ModbusMaster_Serial", 625, "CB_ModbusMaster_Serial", h1(626)},
+             {Row::Combo, "L_ModbusMaster_Baudrate", 627, "CB_ModbusMaster_Baudrate", h1(628)},
+             {Row::Combo, "L_ModbusMaster_Parity", 629, "CB_ModbusMaster_Parity", h1(630)},
+             {Row::Combo, "L_ModbusMaster_StopBits", 631, "CB_ModbusMaster_StopBits", h1(632)},
+             {Row::Edit, "L_ModbusMaster_TimeOut", 633, "E_ModbusMaster_TimeOut", h1(634)},
+             {Row::Edit, "L_ModbusMaster_CyclicDelay", 635, "E_ModbusMaster_CyclicDelay", h1(636)},
+         }},
+        {"CP_Modbus_Slave",
+         {
+             {Row::Combo, "L_ModbusSlave_Serial", 680, "CB_ModbusSlave_Serial", h1(681)},
+             {Row::Combo, "L_ModbusSlave_Baudrate", 682, "CB_ModbusSlave_Baudrate", h1(683)},
+             {Row::Combo, "L_ModbusSlave_Parity", 684, "CB_ModbusSlave_Parity", h1(685)},
+             {Row::Combo, "L_ModbusSlave_StopBits", 686, "CB_ModbusSlave_StopBits", h1(687)},
+             {Row::Edit, "L_ModbusSlave_ID_Device", 688, "E_ModbusSlave_ID_Device", h1(689)},
+             {Row::Check, "CB_ModbusSlave_ReadInput", 1970, nullptr, h1(1971)},
+         }},
+        {"CP_Modbus_TCP_Master",
+         {
+             {Row::Address, "L_ModbusTCPMaster_IP", 645, "E_ModbusTCPMaster_IP", h4(646)},
+             {Row::Address, "L_ModbusTCPMaster_SM", 650, "E_ModbusTCPMaster_SM", h4(651)},
+             {Row::Gateway, "CB_ModbusTCPMaster_En_GAT", 655, "E_ModbusTCPMaster_GAT", h1(656)},
+             {Row::Edit, "L_ModbusTCPMaster_TimeOut", 661, "E_ModbusTCPMaster_TimeOut", h1(662)},
+             {Row::Edit, "L_ModbusTCPMaster_CyclicDelay", 663, "E_ModbusTCPMaster_CyclicDelay", h1(664)},
+         }},
+        {"CP_Modbus_TCP_Slave",
+         {
+             {Row::Address, "L_ModbusTCPSlave_IP", 691, "E_ModbusTCPSlave_IP", h4(692)},
+             {Row::Address, "L_ModbusTCPSlave_SM", 696, "E_ModbusTCPSlave_SM", {697, 698, 699, 1800}},
+             {Row::Gateway, "CB_ModbusTCPSlave_En_GAT", 1801, "E_ModbusTCPSlave_GAT", h1(1802)},
+             {Row::Edit, "L_ModbusTCPSlave_Port", 1807, "E_ModbusTCPSlave_Port", h1(1808)},
+         }},
+        {"CP_BACnet_Master",
+         {
+             {Row::Combo, "L_BACnet_Master_Type", 4157, "CB_BACnet_Master_Type", h1(4158), 0, false, {kBACnetTypes}},
+             {Row::Address, "L_BACnet_IP_Master_IP", 4159, "E_BACnet_IP_Master_IP", h4(4160)},
+             {Row::Address, "L_BACnet_IP_Master_SM", 4164, "E_BACnet_IP_Master_SM", h4(4165)},
+             {Row::Gateway, "CB_BACnet_IP_Master_GAT", 4169, "E_BACnet_IP_Master_GAT", h1(4170)},
+             {Row::Edit, "L_BACnet_IP_Master_Port", 4175, "E_BACnet_IP_Master_Port", h1(4176)},
+             {Row::Edit, "L_BACnet_IP_Master_Device_Name", 4177, "E_BACnet_IP_Master_Device_Name", h1(4178)},
+             {Row::Edit, "L_BACnet_IP_Master_Device_Identifier", 4179, "E_BACnet_IP_Master_Device_Identifier", h1(4180)},
+             {Row::Edit, "L_BACnet_IP_Master_TimeOut_Polling", 4181, "E_BACnet_IP_Master_TimeOut_Polling", h1(4182)},
+             {Row::Combo, "L_BACnet_MSTP_Master_Baudrate", 4183, "CB_BACnet_MSTP_Master_Baudrate", h1(4184)},
+             {Row::Combo, "L_BACnet_MSTP_Master_Parity", 4185, "CB_BACnet_MSTP_Master_Parity", h1(4186)},
+             {Row::Edit, "L_BACnet_MSTP_Master_Device_Name", 4187, "E_BACnet_MSTP_Master_Device_Name", h1(4188)},
+             {Row::Edit, "L_BACnet_MSTP_Master_MAC", 4189, "E_BACnet_MSTP_Master_MAC", h1(4190)},
+             {Row::Edit, "L_BACnet_MSTP_Master_Max_Master", 4191, "E_BACnet_MSTP_Master_Max_Master", h1(4192)},
+             {Row::Edit, "L_BACnet_MSTP_Master_Max_Info_Frame", 4193, "E_BACnet_MSTP_Master_Max_Info_Frame", h1(4194)},
+             {Row::Edit, "L_BACnet_MSTP_Master_Device_Instance", 4195, "E_BACnet_MSTP_Master_Device_Instance", h1(4196)},
+         }},
+        {"CP_BACnet_Slave",
+         {
+             {Row::Combo, "L_BACnet_Slave_Type", 2074, "CB_BACnet_Slave_Type", h1(2075), 0, false, {kBACnetTypes}},
+             {Row::Address, "L_BACnet_IP_Slave_IP", 2076, "E_BACnet_IP_Slave_IP", h4(2077)},
+             {Row::Address, "L_BACnet_IP_Slave_SM", 2081, "E_BACnet_IP_Slave_SM", h4(2082)},
+             {Row::Gateway, "CB_BACnet_IP_Slave_GAT", 2086, "E_BACnet_IP_Slave_GAT", h1(2087)},
+             {Row::Edit, "L_BACnet_IP_Slave_Port", 2092, "E_BACnet_IP_Slave_Port", h1(2093)},
+             {Row::Edit, "L_BACnet_IP_Slave_Device_Name", 2094, "E_BACnet_IP_Slave_Device_Name", h1(2095)},
+             {Row::Edit, "L_BACnet_IP_Slave_Device_Identifier", 2096, "E_BACnet_IP_Slave_Device_Identifier", h1(2097)},
+             {Row::Combo, "L_BACnet_MSTP_Slave_Baudrate", 2098, "CB_BACnet_MSTP_Slave_Baudrate", h1(2099)},
+             {Row::Combo, "L_BACnet_MSTP_Slave_Parity", 4100, "CB_BACnet_MSTP_Slave_Parity", h1(4101)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_Device_Name", 4102, "E_BACnet_MSTP_Slave_Device_Name", h1(4103)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_MAC", 4104, "E_BACnet_MSTP_Slave_MAC", h1(4105)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_Max_Master", 4106, "E_BACnet_MSTP_Slave_Max_Master", h1(4107)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_Max_Info_Frame", 4108, "E_BACnet_MSTP_Slave_Max_Info_Frame", h1(4109)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_Device_Instance", 4110, "E_BACnet_MSTP_Slave_Device_Instance", h1(4111)},
+             {Row::Edit, "L_BACnet_MSTP_Slave_Network", 4112, "E_BACnet_MSTP_Slave_Network", h1(4113)},
+             {Row::Check, "CB_BACnet_Slave_Desc_32_Chars", 4114, nullptr, h1(4115)},
+         }},
+        {"CP_CAN", {{Row::Combo, "L_CAN_Baudrate", 1825, "CB_CAN_Baudrate", h1(1826)}}},
+        {"CP_CANopen",
+         {
+             {Row::Edit, "L_CANopen_ID_Device", 1828, "E_CANopen_ID_Device", h1(1829)},
+             {Row::Combo, "L_CANopen_Baudrate", 1830, "CB_CANopen_Baudrate", h1(1831)},
+             {Row::Check, "CB_CANopen_Operational", 1832, nullptr, h1(1833)},
+             {.kind = Row::CheckEdit, .label = "CB_CANopen_NetworkStart", .text = 1834, .input = "E_CANopen_NetworkStart_Delay",
+              .hints = {1835, 1836, -1, -1}, .leadWidth = 295, .inputLeft = 313, .inputWidth = 116},
+             {.kind = Row::Edit, .label = "L_CANopen_SDO_Timeout", .text = 1837, .input = "E_CANopen_SDO_Timeout",
+              .hints = h1(1838), .inputLeft = 252, .inputWidth = 177},
+         }},
+        {"CP_DALI",
+         {
+             {Row::Edit, "L_DALI_Console_Port", 4147, "E_DALI_Console_Port", h1(4148)},
+             {Row::Check, "CB_DALI_Disable_Scan", 4216, nullptr, h1(4217)},
+             {Row::Check, "CB_DALI_En_DALI2", 4218, nullptr, h1(4219)},
+         }},
+        {"CP_DeviceNet_Master",
+         {
+             {Row::Edit, "L_DeviceNet_Master_ID_Device", 1854, "E_DeviceNet_Master_ID_Device", h1(1855)},
+             {Row::Combo, "L_DeviceNet_Master_Baudrate", 1856, "CB_DeviceNet_Master_Baudrate", h1(1857)},
+         }},
+        {"CP_DeviceNet_Slave",
+         {
+             {Row::Edit, "L_DeviceNet_Slave_ID_Device", 1860, "E_DeviceNet_Slave_ID_Device", h1(1861)},
+             {Row::Combo, "L_DeviceNet_Slave_Baudrate", 1862, "CB_DeviceNet_Slave_Baudrate", h1(1863)},
+             {Row::Edit, "L_DeviceNet_Slave_NumByteIn", 1864, "E_DeviceNet_Slave_NumByteIn", h1(1865)},
+             {Row::Edit, "L_DeviceNet_Slave_NumByteOut", 1866, "E_DeviceNet_Slave_NumByteOut", h1(1867)},
+         }},
+        {"CP_DMX",
+         {
+             {Row::Combo, "L_DMX_Type", 1981, "CB_DMX_Type", h1(1982)},
+             {Row::Edit, "L_DMX_ChannelNum", 1983, "E_DMX_ChannelNum", h1(1984)},
+         }},
+        {"CP_EtherNetIP",
+         {
+             {Row::Address, "L_EtherNetIP_IP", 1872, "E_EtherNetIP_IP", h4(1873)},
+             {Row::Address, "L_EtherNetIP_SM", 1877, "E_EtherNetIP_SM", h4(1878)},
+             {Row::Gateway, "CB_EtherNetIP_GAT", 1882, "E_EtherNetIP_GAT", h1(1883)},
+             {Row::Edit, "L_EtherNetIP_TunnelPort", 1888, "E_EtherNetIP_TunnelPort", h1(1889)},
+             {Row::Edit, "L_EtherNetIP_NByte_In", 1890, "E_EtherNetIP_NByte_In", h1(1891)},
+             {Row::Edit, "L_EtherNetIP_NByte_Out", 1892, "E_EtherNetIP_NByte_Out", h1(1893)},
+         }},
+        {"CP_J1939",
+         {
+             {Row::Combo, "L_J1939_Baudrate", 1843, "CB_J1939_Baudrate", h1(1844)},
+             {Row::Edit, "L_J1939_TimeOut", 1845, "E_J1939_TimeOut", h1(1846)},
+             {Row::Check, "CB_J1939_Peer_To_Peer", 1847, nullptr, h1(1848)},
+             {Row::Edit, "L_J1939_ID_Device", 1849, "E_J1939_ID_Device", h1(1850)},
+         }},
+        {"CP_KNX",
+         {
+             {Row::Combo, "L_KNX_Type", 1987, "CB_KNX_Type", h1(1988)},
+             {Row::Edit, "L_KNX_IDDevice", 1989, "E_KNX_IDDevice", h1(1990)},
+         }},
+        {"CP_NMEA2000",
+         {
+             {Row::Combo, "L_NMEA2000_Baudrate", 1973, "CB_NMEA2000_Baudrate", h1(1974)},
+             {Row::Edit, "L_NMEA2000_TimeOut", 1975, "E_NMEA2000_TimeOut", h1(1976)},
+             {Row::Check, "CB_NMEA2000_Peer_To_Peer", 1977, nullptr, h1(1978)},
+         }},
+        {"CP_PROFIBUS",
+         {
+             {Row::Edit, "L_PROFIBUS_ID_Device", 1959, "E_PROFIBUS_ID_Device", h1(1960)},
+             {Row::Combo, "L_PROFIBUS_Baudrate", 1961, "CB_PROFIBUS_Baudrate", h1(1962)},
+             {Row::Edit, "L_PROFIBUS_NByte_In", 1963, "E_PROFIBUS_NByte_In", h1(1964)},
+             {Row::Edit, "L_PROFIBUS_NByte_Out", 1965, "E_PROFIBUS_NByte_Out", h1(1966)},
+         }},
+        {"CP_SNMP_Manager",
+         {
+             {Row::Address, "L_SNMP_Manager_IP", 2044, "E_SNMP_Manager_IP", h4(2045)},
+             {Row::Address, "L_SNMP_Manager_SM", 2049, "E_SNMP_Manager_SM", h4(2050)},
+             {Row::Gateway, "CB_SNMP_Manager_GAT", 2054, "E_SNMP_Manager_GAT", h1(2055)},
+             {Row::Edit, "L_SNMP_Manager_NameStation", 2060, "E_SNMP_Manager_NameStation"},
+         }},
+        {"CP_SNMP_Agent",
+         {
+             {Row::Address, "L_SNMP_Agent_IP", 1993, "E_SNMP_Agent_IP", h4(1994)},
+             {Row::Address, "L_SNMP_Agent_SM", 1998, "E_SNMP_Agent_SM", h4(1999)},
+             {Row::Gateway, "CB_SNMP_Agent_GAT", 2003, "E_SNMP_Agent_GAT", h1(2004)},
+             {Row::Edit, "L_SNMP_Agent_NameStation", 2009, "E_SNMP_Agent_NameStation", h1(2010)},
+             {Row::Edit, "L_SNMP_Agent_Contact", 2011, "E_SNMP_Agent_Contact", h1(2012)},
+             {Row::Edit, "L_SNMP_Agent_Location", 2013, "E_SNMP_Agent_Location", h1(2014)},
+             // Three check boxes "1", "2", "3" one pixel above their label.
+             {.kind = Row::Versions, .label = "L_SNMP_Agent_Version", .text = 2015, .input = "CB_SNMP_Agent_Version",
+              .hints = {2016, 2017, 2018, -1}, .inputOffset = -1},
+             {Row::Edit, "L_SNMP_Agent_User", 2019, "E_SNMP_Agent_User", h1(2020)},
+             {Row::Combo, "L_SNMP_Agent_SecurityLevel", 2021, "CB_SNMP_Agent_SecurityLevel", h1(2022), 0, false,
+              {kSecurityLevels}},
+             {Row::Edit, "L_SNMP_Agent_Authority", 2023, "E_SNMP_Agent_Authority", h1(2024)},
+             {Row::Combo, "L_SNMP_Agent_AuthorityMode", 2025, "CB_SNMP_Agent_AuthorityMode", h1(2026)},
+             {Row::Edit, "L_SNMP_Agent_Privacy", 2027, "E_SNMP_Agent_Privacy", h1(2028)},
+             {Row::Combo, "L_SNMP_Agent_PrivacyMode", 2029, "CB_SNMP_Agent_PrivacyMode", h1(2030)},
+         }},
     };
     return defs;
 }
@@ -272,41 +504,40 @@ struct PanelInfo {
 };
 
 const std::vector<PanelInfo>& allPanels() {
-    // Routines of the panels that only other models show are not part of this gateway's layout.
     static const std::vector<PanelInfo> panels = {
         {"CP_Select_Device", 4247, &TFParGen::RePosition_Object_Select_Device},
         {"CP_Ethernet_Connection", 4250, &TFParGen::RePosition_Object_Ethernet_Connection},
-        {"CP_Working_Mode", 619, nullptr},
-        {"CP_MBus", 406, nullptr},
-        {"CP_wMBus", 419, nullptr},
+        {"CP_Working_Mode", 619, &TFParGen::RePosition_Object_WorkMode},
+        {"CP_MBus", 406, &TFParGen::RePosition_Object_MBus},
+        {"CP_wMBus", 419, &TFParGen::RePosition_Object_wMBus},
         {"CP_MQTT", 428, &TFParGen::RePosition_Object_MQTT},
         {"CP_Ethernet", 455, &TFParGen::RePosition_Object_Ethernet},
-        {"CP_WiFi", 478, nullptr},
+        {"CP_WiFi", 478, &TFParGen::RePosition_Object_WiFi},
         {"CP_WiFi2", 478, &TFParGen::RePosition_Object_WiFi2},
         {"CP_TLS", 554, &TFParGen::RePosition_Object_TLS},
         {"CP_NTP", 569, &TFParGen::RePosition_Object_NTP},
         {"CP_GSM_GPRS", 4150, &TFParGen::RePosition_Object_GSM_GPRS},
-        {"CP_Serial", 4136, nullptr},
-        {"CP_Modbus_Master", 624, nullptr},
-        {"CP_Modbus_Slave", 679, nullptr},
-        {"CP_Modbus_TCP_Master", 644, nullptr},
-        {"CP_Modbus_TCP_Slave", 690, nullptr},
-        {"CP_BACnet_Master", 4156, nullptr},
-        {"CP_BACnet_Slave", 2073, nullptr},
-        {"CP_CAN", 1824, nullptr},
-        {"CP_CANopen", 1827, nullptr},
-        {"CP_DALI", 4146, nullptr},
-        {"CP_DeviceNet_Master", 1853, nullptr},
-        {"CP_DeviceNet_Slave", 1859, nullptr},
-        {"CP_DMX", 1980, nullptr},
-        {"CP_EtherNetIP", 1871, nullptr},
-        {"CP_J1939", 1842, nullptr},
-        {"CP_KNX", 1986, nullptr},
-        {"CP_NMEA2000", 1972, nullptr},
-        {"CP_PROFIBUS", 1958, nullptr},
+        {"CP_Serial", 4136, &TFParGen::RePosition_Object_Serial},
+        {"CP_Modbus_Master", 624, &TFParGen::RePosition_Object_Modbus_Master},
+        {"CP_Modbus_Slave", 679, &TFParGen::RePosition_Object_Modbus_Slave},
+        {"CP_Modbus_TCP_Master", 644, &TFParGen::RePosition_Object_Modbus_TCP_Master},
+        {"CP_Modbus_TCP_Slave", 690, &TFParGen::RePosition_Object_Modbus_TCP_Slave},
+        {"CP_BACnet_Master", 4156, &TFParGen::RePosition_Object_BACnet_Master},
+        {"CP_BACnet_Slave", 2073, &TFParGen::RePosition_Object_BACnet_Slave},
+        {"CP_CAN", 1824, &TFParGen::RePosition_Object_CAN},
+        {"CP_CANopen", 1827, &TFParGen::RePosition_Object_CANopen},
+        {"CP_DALI", 4146, &TFParGen::RePosition_Object_DALI},
+        {"CP_DeviceNet_Master", 1853, &TFParGen::RePosition_Object_DeviceNet_Master},
+        {"CP_DeviceNet_Slave", 1859, &TFParGen::RePosition_Object_DeviceNet_Slave},
+        {"CP_DMX", 1980, &TFParGen::RePosition_Object_DMX},
+        {"CP_EtherNetIP", 1871, &TFParGen::RePosition_Object_EtherNetIP},
+        {"CP_J1939", 1842, &TFParGen::RePosition_Object_J1939},
+        {"CP_KNX", 1986, &TFParGen::RePosition_Object_KNX},
+        {"CP_NMEA2000", 1972, &TFParGen::RePosition_Object_NMEA2000},
+        {"CP_PROFIBUS", 1958, &TFParGen::RePosition_Object_PROFIBUS},
         {"CP_PROFINET", 1914, &TFParGen::RePosition_Object_PROFINET},
-        {"CP_SNMP_Manager", 2043, nullptr},
-        {"CP_SNMP_Agent", 1992, nullptr},
+        {"CP_SNMP_Manager", 2043, &TFParGen::RePosition_Object_SNMP_Manager},
+        {"CP_SNMP_Agent", 1992, &TFParGen::RePosition_Object_SNMP_Agent},
     };
     return panels;
 }
@@ -443,26 +674,35 @@ void TFParGen::buildPanels() {
                 auto* dot = new QLabel(QStringLiteral("."), c);
                 register_(dot, dotName(r.input, i));
                 dot->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-                place(dot, kDotLefts[i], labelTop, 5, kLabelHeight);
+                place(dot, kDotLefts[i], labelTop + r.dotOffset, 5, kLabelHeight);
             }
+        };
+        auto makeCheck = [&](const char* name, int x, int y, int width) {
+            auto* cb = new QCheckBox(c);
+            register_(cb, QLatin1StringView(name));
+            place(cb, x, y, width, kCheckHeight);
+            return cb;
         };
 
         for (size_t k = 0; k < pd.rows.size(); ++k) {
             const RowDef& r = pd.rows[k];
             const int top = 12 + 28 * static_cast<int>(k);
-            const int inputTop = top + r.inputOffset;
+            const int inputTop = top + resolvedOffset(r);
+            const int inputLeft = r.inputLeft ? r.inputLeft : kInputLeft;
+            auto width = [&](int usual) { return r.inputWidth ? r.inputWidth : usual; };
+            const int labelWidth = r.leadWidth ? r.leadWidth : inputLeft - kLeft - 2;
             switch (r.kind) {
             case Row::Edit:
             case Row::Rich: {
-                makeLabel(r.label, top, kInputLeft - kLeft - 2);
-                QLineEdit* e = makeEdit(QLatin1StringView(r.input), kInputLeft, inputTop, kInputWidth,
+                makeLabel(r.label, top, labelWidth);
+                QLineEdit* e = makeEdit(QLatin1StringView(r.input), inputLeft, inputTop, width(kInputWidth),
                                         r.kind == Row::Rich ? kRichHeight : kEditHeight);
                 if (r.maxLength > 0 || r.digitsOnly) e->setValidator(new TypingLimit(e, r.maxLength, r.digitsOnly));
                 break;
             }
             case Row::Cert: {
-                makeLabel(r.label, top, kInputLeft - kLeft - 2);
-                makeEdit(QLatin1StringView(r.input), kInputLeft, inputTop, 211, kRichHeight);
+                makeLabel(r.label, top, labelWidth);
+                makeEdit(QLatin1StringView(r.input), inputLeft, inputTop, width(211), kRichHeight);
                 auto* b = new QPushButton(QStringLiteral("..."), c);
                 register_(b, QLatin1StringView(r.button));
                 b->setAutoDefault(false);
@@ -472,40 +712,40 @@ void TFParGen::buildPanels() {
                 break;
             }
             case Row::Address:
-                makeLabel(r.label, top, kInputLeft - kLeft - 2);
+                makeLabel(r.label, top, labelWidth);
                 makeOctets(r, top, inputTop);
                 break;
-            case Row::Gateway: {
-                auto* cb = new QCheckBox(c);
-                register_(cb, QLatin1StringView(r.label));
-                place(cb, kLeft, top, 175, kCheckHeight);
-                makeOctets(r, top, top - 2);
+            case Row::Gateway:
+                makeCheck(r.label, kLeft, top, r.leadWidth ? r.leadWidth : 175);
+                makeOctets(r, top, inputTop);
                 break;
-            }
-            case Row::Check: {
-                auto* cb = new QCheckBox(c);
-                register_(cb, QLatin1StringView(r.label));
-                place(cb, kLeft, top, 415, kCheckHeight);
+            case Row::Check:
+                makeCheck(r.label, kLeft, top, r.leadWidth ? r.leadWidth : 415);
                 break;
-            }
-            case Row::CheckEdit: {
-                auto* cb = new QCheckBox(c);
-                register_(cb, QLatin1StringView(r.label));
-                place(cb, kLeft, top, 175, kCheckHeight);
-                makeEdit(QLatin1StringView(r.input), kInputLeft, top - 2, kInputWidth, kEditHeight);
+            case Row::CheckEdit:
+                makeCheck(r.label, kLeft, top, r.leadWidth ? r.leadWidth : 175);
+                makeEdit(QLatin1StringView(r.input), inputLeft, inputTop, width(kInputWidth), kEditHeight);
                 break;
-            }
             case Row::Combo: {
-                makeLabel(r.label, top, kInputLeft - kLeft - 2);
+                makeLabel(r.label, top, labelWidth);
                 auto* cb = new TDropDown(c);
                 register_(cb, QLatin1StringView(r.input));
-                place(cb, kInputLeft, inputTop, kInputWidth, kComboHeight);
+                place(cb, inputLeft, inputTop, width(kInputWidth), kComboHeight);
                 for (const char* item : r.items.fixed) cb->addItem(QString::fromLatin1(item));
+                if (cb->count() > 0) cb->setCurrentIndex(0);
                 break;
             }
             case Row::Heading:
                 makeLabel(r.label, top, 415);
                 break;
+            case Row::Versions: {
+                makeLabel(r.label, top, labelWidth);
+                static constexpr int lefts[3] = {191, 270, 349};
+                for (int i = 0; i < 3; ++i)
+                    makeCheck(octetName(r.input, i).toLatin1().constData(), lefts[i], inputTop, 70)
+                        ->setText(QString::number(i + 1));
+                break;
+            }
             }
             if (r.fixedCaption) {
                 QWidget* w = Control(QLatin1StringView(r.label));
@@ -531,11 +771,16 @@ void TFParGen::buildPanels() {
         for (const RowDef& r : pd.rows) {
             RowWidgets rw;
             rw.lead = Control(QLatin1StringView(r.label));
+            rw.inputOffset = resolvedOffset(r);
+            rw.dotOffset = r.dotOffset;
             switch (r.kind) {
             case Row::Address:
             case Row::Gateway:
                 for (int i = 0; i < 4; ++i) rw.inputs << Control(octetName(r.input, i));
                 for (int i = 0; i < 3; ++i) rw.dots << Control(dotName(r.input, i));
+                break;
+            case Row::Versions:
+                for (int i = 0; i < 3; ++i) rw.inputs << Control(octetName(r.input, i));
                 break;
             case Row::Heading:
             case Row::Check:
@@ -549,6 +794,10 @@ void TFParGen::buildPanels() {
             leadOf_.insert(rw.lead, rw.lead);
             rows_.insert(QLatin1StringView(r.label), rw);
         }
+
+    // Disabled by the design; no routine enables them.
+    for (const char* n : {"CB_KNX_Type", "CB_PROFIBUS_Baudrate", "E_EtherNetIP_TunnelPort"})
+        Control(QLatin1StringView(n))->setEnabled(false);
 
     for (const pargen::Element& el : pargen::elements()) {
         QWidget* w = Control(QLatin1StringView(el.control));
@@ -663,8 +912,9 @@ void TFParGen::RePosition_Objects_Model(const ModelOrder& model) {
 bool TFParGen::ticked(const char* checkBox) const { return Check(QLatin1StringView(checkBox))->isChecked(); }
 int TFParGen::position(const char* comboBox) const { return Combo(QLatin1StringView(comboBox))->currentIndex(); }
 
-int TFParGen::placeRow(const char* lead, int y, int inputOffset) {
+int TFParGen::placeRow(const char* lead, int y) {
     const RowWidgets& r = rows_[QLatin1StringView(lead)];
+    const int inputOffset = r.inputOffset;
     r.lead->move(r.lead->x(), y);
     r.lead->show();
     for (QWidget* w : r.inputs) {
@@ -672,7 +922,7 @@ int TFParGen::placeRow(const char* lead, int y, int inputOffset) {
         w->show();
     }
     for (QWidget* w : r.dots) {
-        w->move(w->x(), y);
+        w->move(w->x(), y + r.dotOffset);
         w->show();
     }
     if (r.button) {
@@ -798,11 +1048,10 @@ void TFParGen::RePosition_Object_NTP() { setPanelHeight("CP_NTP", "E_NTP_Poll_Ti
 void TFParGen::RePosition_Object_WiFi2() {
     static const char* const block1[] = {"L_WiFi2_IP1_IP", "L_WiFi2_IP1_SM", "CB_WiFi2_IP1_En_GAT"};
     static const char* const block2[] = {"L_WiFi2_IP2_IP", "L_WiFi2_IP2_SM", "CB_WiFi2_IP2_En_GAT"};
-    // Gateway octets of this panel sit 2 pixels above their check box.
     auto placeBlock = [this](const char* const (&rows)[3], int y) {
         y = placeRow(rows[0], y);
         y = placeRow(rows[1], y);
-        return placeRow(rows[2], y, -2);
+        return placeRow(rows[2], y);
     };
     int y = Control(QStringLiteral("L_WiFi2_Type"))->y() + 28;
     if (position("CB_WiFi2_Type") == 0) {
@@ -865,6 +1114,229 @@ void TFParGen::RePosition_Object_GSM_GPRS() {
                           "L_GSM_GPRS_Password2", "L_GSM_GPRS_Main_SIM"})
         second ? showRow(r) : hideRow(r);
     setPanelHeight("CP_GSM_GPRS", second ? "CB_GSM_GPRS_Main_SIM" : "CB_GSM_GPRS_En_Second_SIM");
+}
+
+// ---- Panel routines of the other models ------------------------------------------------------
+
+namespace {
+
+// Panels whose rows never move: only the height follows the anchor.
+struct FixedPanel {
+    const char* panel;
+    const char* anchor;
+};
+constexpr FixedPanel kFixedPanels[] = {
+    {"CP_Working_Mode", "CB_WorkMode_WorkMode"},     {"CP_Serial", "CB_Serial_DataBits"},
+    {"CP_Modbus_Master", "E_ModbusMaster_CyclicDelay"}, {"CP_CAN", "CB_CAN_Baudrate"},
+    {"CP_CANopen", "E_CANopen_SDO_Timeout"},         {"CP_J1939", "E_J1939_ID_Device"},
+    {"CP_DeviceNet_Master", "CB_DeviceNet_Master_Baudrate"}, {"CP_DeviceNet_Slave", "E_DeviceNet_Slave_NumByteOut"},
+    {"CP_PROFIBUS", "E_PROFIBUS_NByte_Out"},         {"CP_NMEA2000", "CB_NMEA2000_Peer_To_Peer"},
+    {"CP_DMX", "E_DMX_ChannelNum"},                  {"CP_KNX", "E_KNX_IDDevice"},
+    {"CP_DALI", "CB_DALI_En_DALI2"},
+};
+
+// Panels with an address block that the cable DHCP disables, and fixed rows.
+struct AddressPanel {
+    const char* panel;
+    const char* ip;
+    const char* sm;
+    const char* gatewayCheck;
+    const char* gat;
+    const char* anchor;  // nullptr: the routine sets the height itself
+};
+constexpr AddressPanel kAddressPanels[] = {
+    {"CP_Modbus_TCP_Master", "E_ModbusTCPMaster_IP", "E_ModbusTCPMaster_SM", "CB_ModbusTCPMaster_En_GAT",
+     "E_ModbusTCPMaster_GAT", "E_ModbusTCPMaster_CyclicDelay"},
+    {"CP_Modbus_TCP_Slave", "E_ModbusTCPSlave_IP", "E_ModbusTCPSlave_SM", "CB_ModbusTCPSlave_En_GAT",
+     "E_ModbusTCPSlave_GAT", "E_ModbusTCPSlave_Port"},
+    {"CP_EtherNetIP", "E_EtherNetIP_IP", "E_EtherNetIP_SM", "CB_EtherNetIP_GAT", "E_EtherNetIP_GAT",
+     "E_EtherNetIP_NByte_Out"},
+    {"CP_SNMP_Manager", "E_SNMP_Manager_IP", "E_SNMP_Manager_SM", "CB_SNMP_Manager_GAT", "E_SNMP_Manager_GAT",
+     "E_SNMP_Manager_NameStation"},
+    {"CP_SNMP_Agent", "E_SNMP_Agent_IP", "E_SNMP_Agent_SM", "CB_SNMP_Agent_GAT", "E_SNMP_Agent_GAT", nullptr},
+    {"CP_BACnet_Slave", "E_BACnet_IP_Slave_IP", "E_BACnet_IP_Slave_SM", "CB_BACnet_IP_Slave_GAT",
+     "E_BACnet_IP_Slave_GAT", nullptr},
+    {"CP_BACnet_Master", "E_BACnet_IP_Master_IP", "E_BACnet_IP_Master_SM", "CB_BACnet_IP_Master_GAT",
+     "E_BACnet_IP_Master_GAT", nullptr},
+};
+
+const FixedPanel& fixedPanel(const char* name) {
+    for (const FixedPanel& f : kFixedPanels)
+        if (std::strcmp(f.panel, name) == 0) return f;
+    throw std::logic_error(name);
+}
+const AddressPanel& addressPanel(const char* name) {
+    for (const AddressPanel& a : kAddressPanels)
+        if (std::strcmp(a.panel, name) == 0) return a;
+    throw std::logic_error(name);
+}
+
+}  // namespace
+
+void TFParGen::layoutFixedPanel(const char* panel) { setPanelHeight(panel, fixedPanel(panel).anchor); }
+
+void TFParGen::layoutAddressBlock(const char* panel) {
+    const AddressPanel& a = addressPanel(panel);
+    setAddressBlockEnabled(a.ip, a.sm, a.gatewayCheck, a.gat, !ticked("CB_EthConn_En_DHCP_Cable"));
+    if (a.anchor) setPanelHeight(panel, a.anchor);
+}
+
+void TFParGen::RePosition_Object_WorkMode() { layoutFixedPanel("CP_Working_Mode"); }
+void TFParGen::RePosition_Object_Serial() { layoutFixedPanel("CP_Serial"); }
+void TFParGen::RePosition_Object_Modbus_Master() { layoutFixedPanel("CP_Modbus_Master"); }
+void TFParGen::RePosition_Object_CAN() { layoutFixedPanel("CP_CAN"); }
+void TFParGen::RePosition_Object_CANopen() { layoutFixedPanel("CP_CANopen"); }
+void TFParGen::RePosition_Object_J1939() { layoutFixedPanel("CP_J1939"); }
+void TFParGen::RePosition_Object_DeviceNet_Master() { layoutFixedPanel("CP_DeviceNet_Master"); }
+void TFParGen::RePosition_Object_DeviceNet_Slave() { layoutFixedPanel("CP_DeviceNet_Slave"); }
+void TFParGen::RePosition_Object_PROFIBUS() { layoutFixedPanel("CP_PROFIBUS"); }
+void TFParGen::RePosition_Object_NMEA2000() { layoutFixedPanel("CP_NMEA2000"); }
+void TFParGen::RePosition_Object_DMX() { layoutFixedPanel("CP_DMX"); }
+void TFParGen::RePosition_Object_KNX() { layoutFixedPanel("CP_KNX"); }
+void TFParGen::RePosition_Object_DALI() { layoutFixedPanel("CP_DALI"); }
+
+void TFParGen::RePosition_Object_Modbus_TCP_Master() { layoutAddressBlock("CP_Modbus_TCP_Master"); }
+void TFParGen::RePosition_Object_Modbus_TCP_Slave() { layoutAddressBlock("CP_Modbus_TCP_Slave"); }
+void TFParGen::RePosition_Object_EtherNetIP() { layoutAddressBlock("CP_EtherNetIP"); }
+void TFParGen::RePosition_Object_SNMP_Manager() { layoutAddressBlock("CP_SNMP_Manager"); }
+
+void TFParGen::RePosition_Object_MBus() {
+    static const char* const rows[] = {"L_MBus_Baudrate", "L_MBus_Parity", "L_MBus_CyclicDelay", "L_MBus_NodeState",
+                                       "CB_MBus_Request_on_MQTT"};
+    const bool present = position("CB_MBus_OnWire_Present") != 0;
+    for (const char* r : rows) present ? showRow(r) : hideRow(r);
+    setPanelHeight("CP_MBus", present ? "CB_MBus_Request_on_MQTT" : "CB_MBus_OnWire_Present");
+}
+
+void TFParGen::RePosition_Object_wMBus() {
+    const bool present = position("CB_wMBus_Wireless_Present") != 0;
+    for (const char* r : {"L_wMBus_Mode", "L_wMBus_Radio_Channel"}) present ? showRow(r) : hideRow(r);
+    setPanelHeight("CP_wMBus", present ? "CB_wMBus_Radio_Channel" : "CB_wMBus_Wireless_Present");
+}
+
+void TFParGen::RePosition_Object_Modbus_Slave() {
+    // Follows the working mode of its neighbour panel.
+    const bool raw = position("CB_WorkMode_WorkMode") != 0;
+    for (const char* r : {"L_ModbusSlave_ID_Device", "CB_ModbusSlave_ReadInput"}) raw ? showRow(r) : hideRow(r);
+    setPanelHeight("CP_Modbus_Slave", raw ? "CB_ModbusSlave_ReadInput" : "CB_ModbusSlave_StopBits");
+}
+
+void TFParGen::RePosition_Object_SNMP_Agent() {
+    layoutAddressBlock("CP_SNMP_Agent");
+    static const char* const v3Rows[] = {"L_SNMP_Agent_User", "L_SNMP_Agent_SecurityLevel"};
+    static const char* const authRows[] = {"L_SNMP_Agent_Authority", "L_SNMP_Agent_AuthorityMode"};
+    static const char* const privRows[] = {"L_SNMP_Agent_Privacy", "L_SNMP_Agent_PrivacyMode"};
+    if (!ticked("CB_SNMP_Agent_Version3")) {
+        for (const auto* rows : {v3Rows, authRows, privRows})
+            for (int i = 0; i < 2; ++i) hideRow(rows[i]);
+        setPanelHeight("CP_SNMP_Agent", "CB_SNMP_Agent_Version3");
+        return;
+    }
+    for (const char* r : v3Rows) showRow(r);
+    const int level = position("CB_SNMP_Agent_SecurityLevel");
+    for (const char* r : authRows) level == 0 ? hideRow(r) : showRow(r);
+    for (const char* r : privRows) (level == 0 || level == 1) ? hideRow(r) : showRow(r);
+    setPanelHeight("CP_SNMP_Agent", level == 0   ? "CB_SNMP_Agent_SecurityLevel"
+                                    : level == 1 ? "CB_SNMP_Agent_AuthorityMode"
+                                                 : "CB_SNMP_Agent_PrivacyMode");
+}
+
+void TFParGen::RePosition_Object_BACnet_Slave() {
+    layoutAddressBlock("CP_BACnet_Slave");
+    static const char* const ipRows[] = {"L_BACnet_IP_Slave_IP",   "L_BACnet_IP_Slave_SM",
+                                         "CB_BACnet_IP_Slave_GAT", "L_BACnet_IP_Slave_Port",
+                                         "L_BACnet_IP_Slave_Device_Name", "L_BACnet_IP_Slave_Device_Identifier"};
+    static const char* const mstpRows[] = {"L_BACnet_MSTP_Slave_Baudrate",    "L_BACnet_MSTP_Slave_Parity",
+                                           "L_BACnet_MSTP_Slave_Device_Name", "L_BACnet_MSTP_Slave_MAC",
+                                           "L_BACnet_MSTP_Slave_Max_Master",  "L_BACnet_MSTP_Slave_Max_Info_Frame",
+                                           "L_BACnet_MSTP_Slave_Device_Instance", "L_BACnet_MSTP_Slave_Network"};
+    if (position("CB_BACnet_Slave_Type") == 0) {
+        for (const char* r : ipRows) showRow(r);
+        for (const char* r : mstpRows) hideRow(r);
+        placeRow("CB_BACnet_Slave_Desc_32_Chars", Control(QStringLiteral("L_BACnet_IP_Slave_Device_Identifier"))->y() + 28);
+    } else {
+        // The MS/TP rows take the places from the address row down.
+        int y = Control(QStringLiteral("L_BACnet_IP_Slave_IP"))->y();
+        for (const char* r : ipRows) hideRow(r);
+        for (const char* r : mstpRows) y = placeRow(r, y);
+        placeRow("CB_BACnet_Slave_Desc_32_Chars", y);
+    }
+    setPanelHeight("CP_BACnet_Slave", "CB_BACnet_Slave_Desc_32_Chars");
+}
+
+void TFParGen::RePosition_Object_BACnet_Master() {
+    layoutAddressBlock("CP_BACnet_Master");
+    static const char* const ipRows[] = {"L_BACnet_IP_Master_IP",          "L_BACnet_IP_Master_SM",
+                                         "CB_BACnet_IP_Master_GAT",        "L_BACnet_IP_Master_Port",
+                                         "L_BACnet_IP_Master_Device_Name", "L_BACnet_IP_Master_Device_Identifier",
+                                         "L_BACnet_IP_Master_TimeOut_Polling"};
+    static const char* const mstpRows[] = {"L_BACnet_MSTP_Master_Baudrate",    "L_BACnet_MSTP_Master_Parity",
+                                           "L_BACnet_MSTP_Master_Device_Name", "L_BACnet_MSTP_Master_MAC",
+                                           "L_BACnet_MSTP_Master_Max_Master",  "L_BACnet_MSTP_Master_Max_Info_Frame",
+                                           "L_BACnet_MSTP_Master_Device_Instance"};
+    if (position("CB_BACnet_Master_Type") == 0) {
+        for (const char* r : ipRows) showRow(r);
+        for (const char* r : mstpRows) hideRow(r);
+        setPanelHeight("CP_BACnet_Master", "E_BACnet_IP_Master_TimeOut_Polling");
+    } else {
+        int y = Control(QStringLiteral("L_BACnet_IP_Master_IP"))->y();
+        for (const char* r : ipRows) hideRow(r);
+        for (const char* r : mstpRows) y = placeRow(r, y);
+        setPanelHeight("CP_BACnet_Master", "E_BACnet_MSTP_Master_Device_Instance");
+    }
+}
+
+void TFParGen::RePosition_Object_WiFi() {
+    static const char* const addressRows[] = {"L_WiFi_IP", "L_WiFi_SM", "CB_WiFi_En_Gat", "CB_WiFi_En_DNS"};
+    static const char* const dhcpRows[] = {"L_WiFi_DHCP_First_IP", "L_WiFi_DHCP_SM", "L_WiFi_Lease_Time"};
+    int y = Control(QStringLiteral("L_WiFi_Type"))->y() + 28;
+    switch (position("CB_WiFi_Type")) {
+    case 0:  // access point
+        hideRow("CB_WiFi_IP_Auto");
+        for (const char* r : addressRows) y = placeRow(r, y);
+        y = placeRow("L_WiFi_Port", y);
+        hideRow("CB_WiFi_En_WPS");
+        y = placeRow("L_WiFi_SSID", y);
+        y = placeRow("L_WiFi_Secure_Type", y);
+        if (position("CB_WiFi_Secure_Type") != 0)
+            y = placeRow("L_WiFi_Password", y);
+        else
+            hideRow("L_WiFi_Password");
+        y = placeRow("CB_WiFi_En_DHCP", y);
+        for (const char* r : dhcpRows) {
+            if (ticked("CB_WiFi_En_DHCP"))
+                y = placeRow(r, y);
+            else
+                hideRow(r);
+        }
+        hideRow("L_WiFi_Name");
+        y = placeRow("L_WiFi_Max_Client", y);
+        placeRow("L_WiFi_Channel", y);
+        setPanelHeight("CP_WiFi", "CB_WiFi_Channel");
+        break;
+    case 1:  // client
+        y = placeRow("CB_WiFi_IP_Auto", y);
+        if (ticked("CB_WiFi_IP_Auto")) {
+            for (const char* r : addressRows) hideRow(r);
+            y = placeRow("L_WiFi_Name", y);
+        } else {
+            for (const char* r : addressRows) y = placeRow(r, y);
+            hideRow("L_WiFi_Name");
+        }
+        y = placeRow("L_WiFi_Port", y);
+        hideRow("CB_WiFi_En_WPS");
+        y = placeRow("L_WiFi_SSID", y);
+        hideRow("L_WiFi_Secure_Type");
+        placeRow("L_WiFi_Password", y);
+        hideRow("CB_WiFi_En_DHCP");
+        for (const char* r : dhcpRows) hideRow(r);
+        hideRow("L_WiFi_Max_Client");
+        hideRow("L_WiFi_Channel");
+        setPanelHeight("CP_WiFi", "E_WiFi_Password");
+        break;
+    default:  // "WiFi Direct" or nothing selected: the panel stays as it was
+        break;
+    }
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
@@ -943,6 +1415,9 @@ void TFParGen::Set_Lang() {
                 Control(QLatin1StringView(r.input))->setToolTip(T(r.hints[1]));
                 break;
             case Row::Heading:
+                break;
+            case Row::Versions:
+                for (int i = 0; i < 3; ++i) Control(octetName(r.input, i))->setToolTip(T(r.hints[i]));
                 break;
             }
             if (r.kind == Row::Combo && r.items.firstText >= 0) {

@@ -64,6 +64,31 @@ public:
     void RePosition_Object_NTP();
     void RePosition_Object_WiFi2();
     void RePosition_Object_GSM_GPRS();
+    // Panel routines of the panels that the other models show.
+    void RePosition_Object_WorkMode();
+    void RePosition_Object_MBus();
+    void RePosition_Object_wMBus();
+    void RePosition_Object_WiFi();
+    void RePosition_Object_Serial();
+    void RePosition_Object_Modbus_Master();
+    void RePosition_Object_Modbus_Slave();
+    void RePosition_Object_Modbus_TCP_Master();
+    void RePosition_Object_Modbus_TCP_Slave();
+    void RePosition_Object_CAN();
+    void RePosition_Object_CANopen();
+    void RePosition_Object_J1939();
+    void RePosition_Object_DeviceNet_Master();
+    void RePosition_Object_DeviceNet_Slave();
+    void RePosition_Object_EtherNetIP();
+    void RePosition_Object_PROFIBUS();
+    void RePosition_Object_NMEA2000();
+    void RePosition_Object_DMX();
+    void RePosition_Object_KNX();
+    void RePosition_Object_SNMP_Agent();
+    void RePosition_Object_SNMP_Manager();
+    void RePosition_Object_BACnet_Slave();
+    void RePosition_Object_BACnet_Master();
+    void RePosition_Object_DALI();
 
     // OK: writes "ParGen.xml" and closes with the result OK.
     void Btn_OKClick();
@@ -104,17 +129,21 @@ private:
         QList<QWidget*> inputs;
         QList<QWidget*> dots;
         QWidget* button = nullptr;
+        int inputOffset = -3;  // Top of the inputs and of the "." labels relative to the lead
+        int dotOffset = 0;
     };
     void buildPanels();
     void Order_TAB_Panels();
     void RePosition_Objects_632();
     void FormResize();
     // Row helpers of the layout: placing a row at Y shows it there and returns the next Y.
-    int placeRow(const char* lead, int y, int inputOffset = -3);
+    int placeRow(const char* lead, int y);
     void hideRow(const char* lead);
     void showRow(const char* lead);
     void setAddressBlockEnabled(const char* ip, const char* sm, const char* gatewayCheck, const char* gat, bool enabled);
     void setPanelHeight(const char* panel, const char* anchor);
+    void layoutFixedPanel(const char* panel);
+    void layoutAddressBlock(const char* panel);
     bool ticked(const char* checkBox) const;
     int position(const char* comboBox) const;
     // The caption a field is known by in messages: its row's label or check box.

@@ -361,8 +361,11 @@ TEST_F(ParGenLayout, CableDhcpDisablesExactlyTheTwoAddressBlocks) {
 
     d.Check("CB_EthConn_En_DHCP_Cable")->setChecked(true);
     QStringList disabled;
-    for (QWidget* w : d.CPG->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && !plat::ownEnabled(w)) disabled << w->objectName();
+    for (plat::TCategoryPanel* p : d.CPG->stackedPanels()) {
+        if (!plat::ownEnabled(p)) disabled << p->objectName();
+        for (QWidget* w : p->client()->findChildren<QWidget*>())
+            if (!w->objectName().isEmpty() && !plat::ownEnabled(w)) disabled << w->objectName();
+    }
     disabled.sort();
     QStringList expected(block.begin(), block.end());
     // Locked by the connection type, not by the cable DHCP.
