@@ -203,8 +203,8 @@ QString NormalizeNumberText(const QString& Text) {
     return out;
 }
 
-QString NormalizeDecimalText(const QString& Text) {
-    const plat::FormatSettings fs = plat::formatSettings();
+namespace {
+QString normalizeDecimal(const QString& Text, const plat::FormatSettings& fs) {
     QString out;
     out.reserve(Text.size());
     for (QChar c : Text) {
@@ -215,6 +215,9 @@ QString NormalizeDecimalText(const QString& Text) {
     }
     return out;
 }
+}  // namespace
+
+QString NormalizeDecimalText(const QString& Text) { return normalizeDecimal(Text, plat::formatSettings()); }
 
 // ---------------------------------------------------------------------------------------------
 // Dates
@@ -255,8 +258,8 @@ TDateTime parseShortDate(const QString& Text, bool dayFirst) {
 TDateTime ParseDateMDY(const QString& Text) { return parseShortDate(Text, false); }
 TDateTime ParseDateDMY(const QString& Text) { return parseShortDate(Text, true); }
 
-bool ParseLocaleDateTime(const QString& Text, TDateTime& Value) {
-    const plat::FormatSettings fs = plat::formatSettings();
+namespace {
+bool parseLocaleDateTime(const QString& Text, TDateTime& Value, const plat::FormatSettings& fs) {
     // The order of the three parts follows the first D, M and Y of the short date format.
     const QString f = fs.shortDateFormat.toUpper();
     struct Slot {
@@ -327,6 +330,11 @@ bool ParseLocaleDateTime(const QString& Text, TDateTime& Value) {
     }
     Value = date + EncodeTime(hour, minutes, seconds, 0);
     return true;
+}
+}  // namespace
+
+bool ParseLocaleDateTime(const QString& Text, TDateTime& Value) {
+    return parseLocaleDateTime(Text, Value, plat::formatSettings());
 }
 
 bool HasDateSeparators(const QString& Text) {
@@ -799,26 +807,27 @@ struct ParsedText {
     std::optional<TDateTime> date;
 };
 
-ParsedText parseForCompare(const QString& text) {
+ParsedText parseForCompare(const QString& text, const plat::FormatSettings& fs) {
     ParsedText p;
     TDateTime d = 0;
-    if (ParseLocaleDateTime(text, d)) {
+    if (parseLocaleDateTime(text, d, fs)) {
         p.date = d;  // a date is never read as a number
         return p;
     }
-    p.number = plat::textToFloat(NormalizeDecimalText(text), u'.');
+    p.number = plat::textToFloat(normalizeDecimal(text, fs), u'.');
     return p;
 }
 
 // The value of one cell as the conditions see it; its number and date are read once, on demand.
 struct ValueView {
-    explicit ValueView(const QString& t) : text(t) {}
+    ValueView(const QString& t, const plat::FormatSettings& f) : text(t), fs(f) {}
     const QString& text;
+    const plat::FormatSettings& fs;
     mutable bool parsed = false;
     mutable ParsedText p;
     const ParsedText& parsedText() const {
         if (!parsed) {
-            p = parseForCompare(text);
+            p = parseForCompare(text, fs);
             parsed = true;
         }
         return p;
@@ -945,7 +954,7 @@ struct Condition {
     Operand greater, less;
     Wildcard pattern;
 
-    static Operand readOperand(const QString& c, qsizetype at, bool allowOrEqual) {
+    static Operand readOperand(const QString& c, qsizetype at, bool allowOrEqual, const plat::FormatSettings& fs) {
         Operand op;
         qsizetype i = at;
         if (allowOrEqual && i < c.size() && c[i] == u'=') {
@@ -969,19 +978,19 @@ struct Condition {
         if (text.startsWith(kQuote)) text = text.mid(1);
         if (text.endsWith(kQuote)) text.chop(1);
         op.text = text.left(kMaxOperand).toString();
-        op.parsed = parseForCompare(op.text);
+        op.parsed = parseForCompare(op.text, fs);
         return op;
     }
 
-    explicit Condition(const QString& c) : pattern(c) {
+    Condition(const QString& c, const plat::FormatSettings& fs) : pattern(c) {
         const qsizetype g = c.indexOf(u'>'), l = c.indexOf(u'<'), x = c.indexOf(u'!');
         G = g >= 0;
         L = l >= 0;
         N = x >= 0;
         hasCaret = c.contains(u'^');
         hasAmp = c.contains(u'&');
-        if (G) greater = readOperand(c, g + 1, true);
-        if (L) less = readOperand(c, l + 1, true);
+        if (G) greater = readOperand(c, g + 1, true, fs);
+        if (L) less = readOperand(c, l + 1, true, fs);
         // The operand after "!" is read by the comparison rules but never used.
     }
 
@@ -1023,6 +1032,7 @@ struct FilterExpression::Impl {
     std::vector<Instr> code;
     std::vector<Condition> conditions;
     bool caseSensitive = false;
+    plat::FormatSettings fs;  // as they were when the filter run began
 
     static QString normalise(QStringView e) {
         QString t = RemoveBlanksOutsideQuotes(trimCtl(e).toString());
@@ -1046,7 +1056,7 @@ struct FilterExpression::Impl {
     void emitCondition(char16_t join, QStringView text) {
         if (join == u'(') return;
         const int jump = beginOperand(join);
-        conditions.emplace_back(caseSensitive ? text.toString() : text.toString().toUpper());
+        conditions.emplace_back(caseSensitive ? text.toString() : text.toString().toUpper(), fs);
         code.push_back({Op::Cond, static_cast<int32_t>(conditions.size()) - 1});
         endOperand(join, jump);
     }
@@ -1107,7 +1117,7 @@ struct FilterExpression::Impl {
     }
 
     bool run(const QString& value) const {
-        const ValueView vv(value);
+        const ValueView vv(value, fs);
         QVarLengthArray<bool, 32> st;
         for (size_t pc = 0; pc < code.size();) {
             const Instr& in = code[pc];
@@ -1137,6 +1147,7 @@ struct FilterExpression::Impl {
 
 FilterExpression::FilterExpression(const QString& Expression, bool CaseSensitive) : d_(std::make_unique<Impl>()) {
     d_->caseSensitive = CaseSensitive;
+    d_->fs = plat::formatSettings();
     d_->compile(Expression);
 }
 FilterExpression::~FilterExpression() = default;
@@ -1165,8 +1176,9 @@ bool MatchFilterExpression(const QString& Expression, const QString& Value, bool
 }
 
 bool MatchConditionText(const QString& Condition, const QString& Value) {
-    const ::Condition c(Condition);
-    const ValueView vv(Value);
+    const plat::FormatSettings fs = plat::formatSettings();
+    const ::Condition c(Condition, fs);
+    const ValueView vv(Value, fs);
     return c.matches(Value, vv);
 }
 
