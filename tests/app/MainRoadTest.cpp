@@ -2,7 +2,9 @@
 // device and a stand-in updater, then the "PROFINET XML" step.
 #include "app/UVelmarineFirmWare.h"
 #include "gateway/UBoot.h"
+#include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
+#include "grid/ExCGrid.h"
 #include "gateway/UProfinetFileName.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -99,6 +101,22 @@ TEST_F(MainRoad, FromANewProjectToAnUpdatedDeviceAndItsDescription) {
     ASSERT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     ASSERT_TRUE(plat::fileExists(g_ParGenFile));
 
+    // One publication and one subscription through the topic tables.
+    whenModal([](QWidget* w) {
+        auto* dlg = static_cast<TFMQTT_Set_Topic*>(w);
+        const std::pair<int, const char*> pub[] = {{1, "line4/temp"}, {3, "1"}, {4, "Int"}, {5, "2"}, {6, "0"},
+                                                   {10, "T=$VALUE$"}};
+        const std::pair<int, const char*> sub[] = {{1, "line4/cmd"}, {3, "0"}, {4, "Float"}, {5, "4"}, {6, "2"},
+                                                   {12, "$VALUE$"}};
+        for (const auto& [col, text] : pub) dlg->CG_Pub->SetCells(col, 1, QString::fromLatin1(text));
+        for (const auto& [col, text] : sub) dlg->CG_Sub->SetCells(col, 1, QString::fromLatin1(text));
+        dlg->Btn_OK->click();
+        if (dlg->isVisible()) dlg->Btn_Cancel->click();  // refused: the assertions below say why
+    });
+    main->Btn_Click(main->Btn_MQTT_Set_Topic);
+    ASSERT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    ASSERT_TRUE(readAll(g_MQTTSetTopicFile).contains("Topic=\"line4/temp\""));
+
     whenModal([](QWidget* w) {
         auto* boot = static_cast<TFBoot*>(w);
         const char* octets[] = {"192", "168", "10", "20"};
@@ -109,7 +127,11 @@ TEST_F(MainRoad, FromANewProjectToAnUpdatedDeviceAndItsDescription) {
     main->Btn_Click(main->Btn_CreateBin);
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(readAll(g_ProjectPath + QStringLiteral("/bin/bank1.bin")).size(), 2048);
-    EXPECT_FALSE(readAll(g_ProjectPath + QStringLiteral("/bin/bank2.bin")).isEmpty());
+    // The topics reach the second image.
+    const QByteArray bank2 = readAll(g_ProjectPath + QStringLiteral("/bin/bank2.bin"));
+    EXPECT_TRUE(bank2.contains("line4/temp"));
+    EXPECT_TRUE(bank2.contains("line4/cmd"));
+    EXPECT_TRUE(bank2.contains("T=$VALUE$"));
     EXPECT_EQ(device.echoes, 2);
     EXPECT_EQ(readAll(app.file(QStringLiteral("runs.log"))), QByteArray("run\n"));
     const QByteArray seen = readAll(app.file(QStringLiteral("seen.xml")));
