@@ -1,4 +1,5 @@
 #include "controls/ExHTMLUtil.h"
+#include "controls/TextCase.h"
 
 #include <QStringView>
 #include <array>
@@ -34,16 +35,7 @@ const Entity* entityOf(QChar c) {
     return nullptr;
 }
 
-QChar asciiUpper(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
-}
-
-QString asciiUpper(QStringView s) {
-    QString out(s.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < s.size(); ++i) out[i] = asciiUpper(s[i]);
-    return out;
-}
+using textcase::asciiUpper;
 
 // Does `text` hold `what` at `at`, comparing a-z without case?
 bool atIgnoreCase(QStringView text, qsizetype at, QStringView what) {

@@ -1,4 +1,5 @@
 #include "controls/ExUtil.h"
+#include "controls/TextCase.h"
 
 #include "platform/Files.h"
 #include "platform/FormatSettings.h"
@@ -30,16 +31,7 @@ QStringView trimCtl(QStringView s) {
     return s.mid(b, e - b);
 }
 
-QChar asciiUpper(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
-}
-
-QString asciiUpper(QStringView s) {
-    QString out(s.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < s.size(); ++i) out[i] = asciiUpper(s[i]);
-    return out;
-}
+using textcase::asciiUpper;
 
 // 1-based position of sub in text, 0 when absent or sub is empty.
 int pos1(QStringView sub, QStringView text) {
