@@ -10,10 +10,27 @@ function(conf_library name)
     add_library(${name} STATIC ${_src})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARGN})
+    conf_autogen_follows_sources(${name} "${_src}")
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# Moc must run again when the globbed file list changes: its rule only depends on the headers it
+# saw last time, so a Q_OBJECT header added later would be missed by an existing build folder and
+# the link would lack its meta-object code. Removing the stamp forces the run.
+function(conf_autogen_follows_sources target sources)
+  set(_list ${CMAKE_BINARY_DIR}/autogen_sources/${target}.txt)
+  string(REPLACE ";" "\n" _content "${sources}")
+  set(_old "")
+  if(EXISTS ${_list})
+    file(READ ${_list} _old)
+  endif()
+  if(NOT _old STREQUAL _content)
+    file(WRITE ${_list} "${_content}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
   endif()
 endfunction()
 
@@ -24,6 +41,7 @@ function(conf_test name)
     return()
   endif()
   add_executable(test_${name} ${_src})
+  conf_autogen_follows_sources(test_${name} "${_src}")
   target_link_libraries(test_${name} PRIVATE test_support ${ARGN})
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
