@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
@@ -228,6 +230,9 @@ TExStringGrid::TExStringGrid(QWidget* parent) : QTableView(parent), visible_(kMa
     disconnect(h, &QHeaderView::sectionHandleDoubleClicked, this, &QTableView::resizeColumnToContents);
     h->viewport()->installEventFilter(this);
     v->viewport()->installEventFilter(this);
+    // The view's corner is the fixed cell (0, 0): it shows that cell's text like the other headers.
+    corner_ = findChild<QAbstractButton*>();
+    if (corner_) corner_->installEventFilter(this);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& cur, const QModelIndex&) { onCurrentChanged(cur); });
@@ -387,6 +392,7 @@ void TExStringGrid::SetCells(int ACol, int ARow, const QString& value) {
     if (cell == value) return;
     cell = value;
     model_->cellChanged(ACol, ARow);
+    if (ACol == 0 && ARow == 0 && corner_) corner_->update();
 }
 
 void TExStringGrid::cellChanged(int ACol, int ARow) { model_->cellChanged(ACol, ARow); }
@@ -609,6 +615,17 @@ bool TExStringGrid::viewportEvent(QEvent* event) {
 }
 
 bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == corner_ && event->type() == QEvent::Paint) {
+        QStyleOptionHeader opt;
+        opt.initFrom(corner_);
+        opt.rect = corner_->rect();
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        opt.text = Cells(0, 0);
+        opt.textAlignment = Qt::AlignCenter;
+        QPainter painter(corner_);
+        corner_->style()->drawControl(QStyle::CE_Header, &opt, &painter, corner_);
+        return true;
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(event);
         QString hint;

@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
 class TExStringGrid;
 
 namespace gridimpl {
@@ -141,6 +142,7 @@ protected:
 
 private:
     friend class gridimpl::GridModel;
+    QAbstractButton* corner_ = nullptr;
     friend class gridimpl::GridDelegate;
 
     enum CellFlag : uint8_t { fCheck = 1, fChecked = 2, fData = 4, fReadOnly = 8 };

@@ -1,6 +1,7 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -508,6 +509,27 @@ TEST_F(ShownGrid, HintsAskTheDialogWithRowThenDisplayColumn) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0], std::make_pair(3, 3));
     EXPECT_EQ(asked[1], std::make_pair(0, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// The corner of the fixed row and column shows the text of cell (0, 0).
+TEST(GridCorner, ShowsTheTextOfTheFixedCorner) {
+    TExStringGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    grid.resize(300, 120);
+    grid.show();
+    QAbstractButton* corner = grid.findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    const QImage empty = corner->grab().toImage();
+    grid.SetCells(0, 0, QStringLiteral("N"));
+    const QImage withText = corner->grab().toImage();
+    EXPECT_NE(empty, withText);
+    grid.SetCells(0, 0, QString());
+    EXPECT_EQ(corner->grab().toImage(), empty);
 }
 
 }  // namespace
