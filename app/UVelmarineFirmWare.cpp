@@ -170,6 +170,8 @@ void TFVelmarineFirmWare::Build_Steps() {
         std::function<void()> action;
     };
     QPushButton* hiddenButton = nullptr;
+    // The hidden steps of the other gateway models lead to editors and writers this program does
+    // not carry; they stop after the project test (the Modbus step does nothing by design).
     auto none = [] {};
     const Def defs[] = {
         {&Btn_New, "Btn_New", true, 80, 112, 15, 22, false, QStyle::SP_FileIcon, [this] { Create_New_Project(); }},
@@ -195,8 +197,7 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon,
-         [this] { Build_EDS_File(); }},
+        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
@@ -207,8 +208,7 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon,
-         [this] { BACnet_EDE_File(); }},
+        {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
     };
@@ -370,10 +370,6 @@ void TFVelmarineFirmWare::Update_Device() {
 void TFVelmarineFirmWare::PROFINET_XML() {
     if (FProfinetFileName->ShowModal() == plat::mrOk) Save_GSDML_File(FProfinetFileName->Name_File_XML);
 }
-
-void TFVelmarineFirmWare::Build_EDS_File() {}
-
-void TFVelmarineFirmWare::BACnet_EDE_File() {}
 
 int TFVelmarineFirmWare::Get_Type_BACnet() {
     if (!plat::fileExists(g_ParGenFile) || !XML1.load(g_ParGenFile)) return 0;
