@@ -254,7 +254,8 @@ void TFVelmarineFirmWare::Read_Settings() {
     const plat::XmlElement root = XML1.root();
     auto text = [&root](const char* outer, const char* inner, const QString& fallback) {
         const plat::XmlElement e = root.child(QString::fromLatin1(outer)).child(QString::fromLatin1(inner));
-        return e.isNull() ? fallback : e.text();
+        // An element without text has nothing usable: its value keeps the default.
+        return e.isNull() || e.text().isEmpty() ? fallback : e.text();
     };
     g_ProjectName = text("lastproj", "projectname", QString());
     g_LastIPAddress = text("lastipadd", "ipaddress", QString::fromLatin1(kDefaultIPAddress));

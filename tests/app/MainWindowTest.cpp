@@ -111,6 +111,10 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
          "</Conf_Settings>",
          "", "192.168.2.205", "Deutsch", 0, 0, 0, 0},
         {"not well-formed", "<Conf_Settings><lastproj>", "", "192.168.2.205", "English", 0, 0, 0, 0},
+        {"empty elements",
+         "<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang>"
+         "</Conf_Settings>",
+         "", "192.168.2.205", "English", 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         writeAll(app.file(QStringLiteral("Velmarin.xml")), c.file);
