@@ -148,6 +148,17 @@ void readOctets(TBank1& b, const ParGen& p, const OctetField& f) {
     }
 }
 
+// The DHCP server's range fields are one number made of the four elements, first + second x 2^8 +
+// third x 2^16 + fourth x 2^24: an element outside 0..255 carries into (or borrows from) its neighbours.
+void readAssembled(TBank1& b, const ParGen& p, const OctetField& f) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray name = QByteArray(f.prefix) + char('1' + i);
+        value += static_cast<uint32_t>(p.integer(name.constData(), f.bad[i])) << (8 * i);
+    }
+    put32(b, f.offset, value);
+}
+
 // A gateway address that is not in use is stored as 255.255.255.255.
 void readGateway(TBank1& b, const ParGen& p, const OctetField& f, const char* enableElement) {
     if (p.on(enableElement)) readOctets(b, p, f);
@@ -522,8 +533,8 @@ bool Load_ParGen(BuildState& state, const BuildInput& input, QString* error) {
     readString(b, p, kWiFiPassword);
     if (wifiType == 0) {
         for (const IntField& f : kAccessPointFields) readInt(b, p, f);
-        readOctets(b, p, kWiFiDhcpFirst);
-        readOctets(b, p, kWiFiDhcpSM);
+        readAssembled(b, p, kWiFiDhcpFirst);
+        readAssembled(b, p, kWiFiDhcpSM);
         const auto maxClient = p.text("WiFi_Max_Client");
         const auto maxClientValue = maxClient ? plat::tryStrToInt(*maxClient) : std::nullopt;
         put8(b, kMaxClientOffset, maxClientValue ? static_cast<uint32_t>(*maxClientValue) + 1u : 10u);

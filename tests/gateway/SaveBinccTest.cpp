@@ -244,6 +244,11 @@ const std::vector<Bank1Case> kBank1Cases = {
       {1268, le32(3600)},
       {1272, bytes({5, 0, 6, 0})},
       {1284, zeros(16)}}},  // an access point never carries the station gateway or second address
+    {"DhcpServerRangeIsOneNumberOfItsFourElements",
+     {{"WiFi_DHCP_First_IP1", "300"}, {"WiFi_DHCP_First_IP2", "1"}, {"WiFi_DHCP_First_IP3", "0"},
+      {"WiFi_DHCP_First_IP4", "10"}, {"WiFi_DHCP_SM1", "-1"}, {"WiFi_DHCP_SM2", "0"}, {"WiFi_DHCP_SM3", "0"},
+      {"WiFi_DHCP_SM4", "0"}},
+     {{1260, le32(300 + (1u << 8) + (10u << 24))}, {1264, le32(0xFFFFFFFFu)}}},
     {"AccessPointAutomaticChannel", {{"WiFi_Type", "0"}, {"WiFi_Channel", "0"}}, {{1274, bytes({0, 1})}}},
     {"AccessPointChannelNotAnIntegerIsOne", {{"WiFi_Channel", "auto"}}, {{1274, bytes({1, 0})}}},
     {"AccessPointMaxClientNotAnIntegerIsTen", {{"WiFi_Max_Client", "many"}}, {{1272, bytes({10})}}},
