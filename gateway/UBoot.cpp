@@ -313,14 +313,17 @@ void TFBoot::Btn_UpdateClick() {
         TFBoot* f;
         ~Idle() { f->setBusy(false); }
     } idle{this};
-    if (!Send_Ping()) {
+    // Taken before the check: the window keeps working while it runs, so the edits may change,
+    // and what is stored and handed to the updater must be the address that answered.
+    const std::optional<QString> checked = Typed_Address();
+    if (!Send_Ping() || !checked) {
         if (ping_res == 2)
             plat::dialogs().warning(Text_Table[1036]);
         else
             plat::dialogs().error(Text_Table[1037]);
         return;
     }
-    const QString address = *Typed_Address();
+    const QString address = *checked;
     g_LastIPAddress = address;
     g_UpdateOption = CB_Update_Options->currentIndex();
     g_UpdateReadBack = CB_Update_Option_Read_Back->isChecked() ? 1 : 0;

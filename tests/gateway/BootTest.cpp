@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <deque>
+#include <functional>
 
 using testing_support::readAll;
 using testing_support::RecordingDialogs;
@@ -42,9 +43,11 @@ public:
     Kind otherwise = Timeout;
     int calls = 0;
     QString lastAddress;
+    std::function<void()> whileWaiting;  // what the user does while an echo is under way
     plat::EchoReply echo(const QString& address, int timeoutMs, int packetSize) override {
         ++calls;
         lastAddress = address;
+        if (whileWaiting) whileWaiting();
         EXPECT_EQ(timeoutMs, 400);
         EXPECT_EQ(packetSize, 1024);
         Kind k = otherwise;
@@ -304,6 +307,28 @@ TEST_F(Boot, SuccessfulUpdateStoresWritesAndStartsTheUpdaterOnce) {
     const QByteArray seen = readAll(app.file(QStringLiteral("seen.xml")));
     EXPECT_TRUE(seen.contains("<IP_Address_Dev>10.0.0.9</IP_Address_Dev>"));
     EXPECT_EQ(seen, readAll(app.file(QStringLiteral("Flash_Loader.xml"))));
+}
+
+TEST_F(Boot, EditsDuringTheCheckDoNotChangeWhatIsStored) {
+    // The window keeps working during the check, so the octets may change under it; what is
+    // stored and handed to the updater is the address that answered.
+    for (const char* typed : {"7", "x", ""}) {
+        SCOPED_TRACE(typed);
+        rec.clear();
+        g_LastIPAddress = QStringLiteral("192.168.2.205");
+        pinger.otherwise = FakePinger::Answer;
+        pinger.whileWaiting = [&] { boot.E_IP[3]->setText(QString::fromLatin1(typed)); };
+        withDialog([&] {
+            setAddress("10", "0", "0", "9");
+            boot.Btn_Update->click();
+        });
+        pinger.whileWaiting = nullptr;
+        EXPECT_EQ(pinger.lastAddress, QStringLiteral("10.0.0.9"));
+        EXPECT_EQ(g_LastIPAddress, QStringLiteral("10.0.0.9"));
+        plat::XmlDocument doc;
+        ASSERT_TRUE(doc.load(app.file(QStringLiteral("Flash_Loader.xml"))));
+        EXPECT_EQ(doc.root().child(QStringLiteral("IP_Address_Dev")).text(), QStringLiteral("10.0.0.9"));
+    }
 }
 
 TEST_F(Boot, MissingUpdaterAndUnwritableFolderAreReported) {
