@@ -86,3 +86,19 @@ TEST(ProfinetFileName, OkClosesWithTheNameOrRefusesAndStaysOpen) {
     EXPECT_EQ(form.ShowModal(), plat::mrCancel);
     EXPECT_EQ(form.Name_File_XML, kFix1 + QStringLiteral("_Line4") + kFix2);
 }
+
+TEST(ProfinetFileName, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the window";
+    Project project;
+    const QString savedCode = g_SWCode;
+    g_SWCode = QStringLiteral("KS73632");
+    TFProfinetFileName form(nullptr, QDate(2026, 3, 5));
+    g_SWCode = savedCode;
+    QTimer::singleShot(0, &form, [&] {
+        form.E_XML_User->setText(QStringLiteral("Line4"));
+        EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/profinet-name.png")));
+        form.Btn_Cancel->click();
+    });
+    form.ShowModal();
+}
