@@ -689,8 +689,12 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         TVariable_MBus item;
         item.datagiorno = date;
         item.tempo = time;
-        // A record cut short by the end of the bytes: kept as unusable, and the walk ends.
+        const uint8_t dif = records[p++];
+        const uint8_t dataField = dif & 0x0F;
+        // A record cut short by the end of the bytes: kept as unusable, and the walk ends. A special
+        // function is never an item, whole or cut short, so it leaves nothing behind.
         auto truncated = [&]() {
+            if (dataField == 0x0F) return true;
             item.errata = true;
             item.nbyte = 0;  // none of its data bytes arrived whole
             item.sterror = texts.notDecodable;
@@ -698,8 +702,6 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             return true;
         };
 
-        const uint8_t dif = records[p++];
-        const uint8_t dataField = dif & 0x0F;
         item.dimension = dataField;
         item.function_fild = (dif >> 4) & 3;
         item.FunctionFieldStr = texts.function[item.function_fild];
@@ -714,6 +716,10 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             }
             continue;
         }
+        // Selection for readout and the reserved special functions end the walk without an item,
+        // whatever follows them, so nothing after the DIF is read.
+        if (dataField == 8) return true;
+        if (dataField == 0x0F && dif <= 0x7F) return true;
 
         // DIFEs: subunit, tariff and storage bits, the first DIFE lowest.
         uint64_t storage = 0;
@@ -744,6 +750,9 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         if (p >= end) return truncated();
         const uint8_t vif = records[p++];
         item.VIF = vif;
+        // "Any VIF" ends the walk without an item, however its extensions would go on; a special
+        // function DIF is passed over before its VIF counts.
+        if ((vif & 0x7F) == 0x7E && dataField != 0x0F) return true;
         if ((vif & 0x7F) == 0x7C) {
             if (p >= end) return truncated();
             const size_t len = records[p++];
@@ -773,11 +782,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
         uint8_t lvar = 0;
         int nbyte = kDataFields[dataField].bytes;
         item.descdim = texts.descdim[dataField];
-        if (dataField == 8) return true;  // selection for readout: nothing to decode after it
-        if (dataField == 0x0F) {
-            if (dif <= 0x7F) return true;  // reserved special function: cannot go on
-            continue;                      // other special DIFs are passed over
-        }
+        if (dataField == 0x0F) continue;  // the other special DIFs are passed over
         if (dataField == 13) {
             if (p >= end) return truncated();
             lvar = records[p++];
@@ -815,8 +820,6 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
             nbyte = n;
         }
         item.nbyte = nbyte;
-
-        if ((vif & 0x7F) == 0x7E) return true;  // "any VIF" cannot be decoded
 
         // Data bytes.
         if (size_t(nbyte) > end - p) return truncated();

@@ -286,7 +286,16 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"TruncatedLvarData", "01 13 01 0D 13 05 41", true, 2, true},
         EndCase{"ElevenDifes", "01 13 01 84 80 80 80 80 80 80 80 80 80 80 00 13 01 02 03 04", true, 2, true},
         EndCase{"ElevenVifes", "01 13 01 01 93 80 80 80 80 80 80 80 80 80 80 00 01", true, 2, true},
-        EndCase{"OtherSpecialDifsArePassedOver", "01 13 01 8F 00 13 01 13 05", true, 2, false}),
+        EndCase{"OtherSpecialDifsArePassedOver", "01 13 01 8F 00 13 01 13 05", true, 2, false},
+        // Records that never become items leave none behind when the bytes end inside them.
+        EndCase{"SelectionAsLastByte", "01 13 01 08", true, 1, false},
+        EndCase{"SelectionWithElevenDifes", "01 13 01 88 80 80 80 80 80 80 80 80 80 80 80", true, 1, false},
+        EndCase{"ReservedSpecialFunctionAsLastByte", "01 13 01 3F", true, 1, false},
+        EndCase{"AnyVifWithItsExtensionCutShort", "01 13 01 01 FE", true, 1, false},
+        EndCase{"AnyVifWithItsLvarCutShort", "01 13 01 0D 7E", true, 1, false},
+        EndCase{"OtherSpecialDifCutShort", "01 13 01 8F", true, 1, false},
+        EndCase{"OtherSpecialDifCutShortInItsVifes", "01 13 01 8F 00 93", true, 1, false},
+        EndCase{"OtherSpecialDifWithAnyVifIsPassedOver", "01 13 01 8F 00 7E 01 13 05", true, 2, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordDecode, TenExtensionsAreStillAccepted) {
