@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <stdexcept>
 
@@ -66,19 +67,14 @@ private:
     QString last_;
 };
 
-// A drop-down the user picks from; the wheel only turns it while it has the focus, so wheeling
-// over the panels scrolls them.
+// A drop-down the user picks from. The wheel never turns it: the window takes every wheel over the
+// panels to scroll them, so a focused drop-down under the pointer cannot change by accident.
 class TDropDown : public QComboBox {
 public:
     using QComboBox::QComboBox;
 
 protected:
-    void wheelEvent(QWheelEvent* e) override {
-        if (hasFocus())
-            QComboBox::wheelEvent(e);
-        else
-            e->ignore();
-    }
+    void wheelEvent(QWheelEvent* e) override { e->ignore(); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -660,6 +656,8 @@ void TFParGen::buildPanels() {
         };
         auto makeEdit = [&](const QString& name, int x, int y, int width, int height) {
             auto* e = new QLineEdit(c);
+            // No length of its own: a limit, where there is one, holds for typing only.
+            e->setMaxLength(std::numeric_limits<int>::max());
             register_(e, name);
             place(e, x, y, width, height);
             return e;

@@ -189,6 +189,29 @@ TEST_F(ParGenDialog, LongerTextThanTheTypingLimitIsKept) {
     EXPECT_EQ(name->text(), QString(39, u'h'));
 }
 
+TEST_F(ParGenDialog, VeryLongTextsComeBackWhole) {
+    // Edits without a typing limit hold any length; limited ones keep a longer text from the file.
+    const std::vector<std::pair<const char16_t*, QString>> texts = {
+        {u"MQTT_Will_Message", QString(40000, u'w')},
+        {u"TLS_Server_Auth_Certificate", QString(33000, u'c') + QStringLiteral(".pem")},
+        {u"MQTT_Password", QString(70000, u'p')},
+        {u"PROFINET_NAME_STA", QString(33000, u's')},
+    };
+    pargen::Values v = pargen::fileMissingDefaults();
+    v[u"NTP_Poll_Time"] = QStringLiteral("60");
+    for (const auto& [n, t] : texts) v[QStringView(n)] = t;
+    pargen::writeFile(g_ParGenFile, v);
+    TFParGen d;
+    showDialog(d);
+    const pargen::Values shown = d.Values();
+    for (const auto& [n, t] : texts) EXPECT_EQ(shown[QStringView(n)].size(), t.size()) << QStringView(n).toString().toStdString();
+    EXPECT_TRUE(shown == v);
+    QTest::mouseClick(d.Btn_OK, Qt::LeftButton);
+    EXPECT_EQ(d.ModalResult(), plat::mrOk);
+    const pargen::Values saved = pargen::readFile(g_ParGenFile);
+    for (const auto& [n, t] : texts) EXPECT_EQ(saved[QStringView(n)].size(), t.size()) << QStringView(n).toString().toStdString();
+}
+
 TEST_F(ParGenDialog, TypingLimitsOfTheEdits) {
     pargen::Values v = pargen::fileMissingDefaults();
     v[u"Select_Device"] = QStringLiteral("2");  // the mobile panel open, with the second SIM
@@ -540,6 +563,22 @@ TEST_F(ParGenDialog, WheelOverThePanelsScrollsByTheSystemLines) {
         if (c.delta > 0) bar->setValue(3 * bar->singleStep());
         wheel(c.at, c.delta);
         EXPECT_EQ(bar->value(), c.expectedSteps * bar->singleStep()) << c.what;
+    }
+
+    // A drop-down under the pointer never turns, even with the focus: it leaves the wheel to the
+    // window (shown above), which scrolls the stack.
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    QComboBox* type = d.Combo("CB_Select_Device_Device");
+    type->setFocus();
+    ASSERT_TRUE(type->hasFocus());
+    for (int delta : {-120, 120, -120}) {
+        const QPoint at = type->rect().center();
+        QWheelEvent e(at, type->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(type, &e);
+        EXPECT_FALSE(e.isAccepted()) << delta;
+        EXPECT_EQ(type->currentIndex(), 0) << delta;
     }
     QApplication::setWheelScrollLines(savedLines);
 }
