@@ -74,7 +74,8 @@ TDecodeContext Decode_Context_Now(bool wireless);
 // Walks the records and appends one item per decoded record to list. Returns false when the data
 // ended with DIF 0x1F (more records follow in the next frame), else true. Items decoded before a
 // record that ends the walk stay in the list; a record cut short by the end of the bytes is added
-// with errata set and ends the walk.
+// with errata set and ends the walk, unless it could never have been an item (selection for
+// readout, a special function, "any VIF"), which ends the walk leaving nothing.
 bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context);
 
 // Works out the value, unit text and type codes of one record into item (type_data,
