@@ -97,7 +97,8 @@ private:
         QProcess p;
         p.start(ping, {QStringLiteral("-n"), QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-s"),
                        QString::number(std::max(packetSize - 8, 0)), QStringLiteral("-W"),
-                       QString::number(timeoutMs / 1000.0, 'f', 3), address});
+                       // whole seconds: older versions of the program refuse fractions
+                       QString::number(std::max(1, (timeoutMs + 999) / 1000)), address});
         if (!p.waitForStarted(2000)) throw std::runtime_error("the ping program cannot be started");
         QElapsedTimer clock;
         clock.start();
