@@ -1,5 +1,6 @@
 #include "gateway/UMQTT_Set_Topic.h"
 
+#include "controls/TextCase.h"
 #include "gateway/MQTTTopicFile.h"
 #include "gateway/UTopicTemplate.h"
 #include "grid/ExCGrid.h"
@@ -346,7 +347,9 @@ bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
         if (TrimCtl(grid.Cells(kTopicCol, row)).isEmpty()) break;
         const auto cell = [&grid, &row](int col) -> const QString& { return grid.Cells(col, row); };
         if (shown(k.dataType)) {
-            const QString type = TrimCtl(cell(k.dataType)).toUpper();
+            // Upper-cased as the image builder does, a-z only: a type the builder does not know is
+            // checked as one of the others here too.
+            const QString type = textcase::asciiUpper(TrimCtl(cell(k.dataType)));
             const int dimension = intOrMinusOne(cell(k.dimension));
             if (type.isEmpty()) return fail(k.msgDataType);
             if (type == u"INT") {
@@ -372,7 +375,7 @@ bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
         if (shown(k.inputTemplate) && Error_In_Topic_Template(TrimCtl(cell(k.inputTemplate))))
             return fail(k.msgInputTemplate);
         if (shown(k.templ) && Error_In_Topic_Template(TrimCtl(cell(k.templ)))) return fail(k.msgTemplate);
-        if (shown(k.onTimer) && TrimCtl(cell(k.onTimer)).toUpper() == u"Y") {
+        if (shown(k.onTimer) && textcase::asciiUpper(TrimCtl(cell(k.onTimer))) == u"Y") {
             const int time = intOrMinusOne(cell(k.time));
             if (time < 1 || time > 999999999) return fail(k.msgTime);
         }

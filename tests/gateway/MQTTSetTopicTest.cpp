@@ -44,6 +44,13 @@ const CheckCase kCheckCases[] = {
     {"pub Float 2", true, {{4, s("Float")}, {5, s("2")}}, {},
      "Error row 2!! [MQTT Publish] Dimension must be equal to 4 or 8"},
     {"pub SInt 3", true, {{4, s("SInt")}, {5, s("3")}}, {}, nullptr},
+    // Only a-z are upper-cased, as the image builder does: a dotless i or a ligature does not make
+    // a type it knows, so the row is checked as one of the other types.
+    {"pub dotless i is not Int", true, {{4, s("\u0131nt")}, {5, s("3")}}, {}, nullptr},
+    {"pub ligature is not Float", true, {{4, s("\uFB02oat")}, {5, s("2")}}, {}, nullptr},
+    {"pub unknown type still needs a dimension", true, {{4, s("\u0131nt")}, {5, s("0")}}, {},
+     "Error row 2!! [MQTT Publish] Dimension must be major of 0"},
+    {"sub dotless i is not Int", false, {{4, s("\u0131nt")}, {5, s("3")}}, {}, nullptr},
     {"pub String 0", true, {{4, s("String")}, {5, s("0")}}, {},
      "Error row 2!! [MQTT Publish] Dimension must be major of 0"},
     {"pub Base64 empty dimension", true, {{4, s("Base64")}, {5, s("")}}, {},
