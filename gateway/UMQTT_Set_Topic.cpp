@@ -12,6 +12,7 @@
 #include "shell/ULanguage.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -244,6 +245,16 @@ void TFMQTT_Set_Topic::Set_Lang() {
     CB_Allow_CR_LF->setText(text(799));
     labelColumns(*CG_Pub, kPublishColumns, Hint_MQTT_Set_Topic_Pub);
     labelColumns(*CG_Sub, kSubscribeColumns, Hint_MQTT_Set_Topic_Sub);
+}
+
+void TFMQTT_Set_Topic::keyPressEvent(QKeyEvent* event) {
+    // No button of this window is a default one: an Enter the grid passes on must not press OK,
+    // which would save and close the tables. A focused button takes its Enter itself.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    plat::TForm::keyPressEvent(event);
 }
 
 void TFMQTT_Set_Topic::FormShow() {

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QCheckBox;
+class QKeyEvent;
 class QObject;
 class QPushButton;
 class QTabWidget;
@@ -61,6 +62,7 @@ public:
 
 protected:
     void FormShow() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TExColumnGrid& activeGrid() const;

@@ -7,6 +7,7 @@
 #include "shell/ULanguage.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -91,6 +92,15 @@ void TFTopicTemplate::FormShow() {
     L_SW_Code()->setText(g_SWCode);
     Laod_Keywords();
     if (RE_TopicTemplate->isEnabled() && RE_TopicTemplate->isVisibleTo(this)) RE_TopicTemplate->setFocus();
+}
+
+void TFTopicTemplate::keyPressEvent(QKeyEvent* event) {
+    // No default button: an Enter in the keyword list must not close the editor.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    plat::TForm::keyPressEvent(event);
 }
 
 void TFTopicTemplate::Laod_Keywords() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -42,6 +43,7 @@ public:
 
 protected:
     void FormShow() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyCaption();

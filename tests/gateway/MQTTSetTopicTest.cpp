@@ -2,7 +2,10 @@
 #include "platform/Files.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
 
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -382,6 +385,44 @@ TEST_F(TopicLayout, SetLangRelabelsFromTheTextTable) {
     EXPECT_EQ(dlg->CG_Pub->Cells(1, 0), QStringLiteral("Argomento"));
     EXPECT_EQ(dlg->CG_Pub->CellHint(0, dlg->CG_Pub->DisplColIndex(10)), QStringLiteral("Inserire il modello"));
     EXPECT_EQ(dlg->Btn_DelRow->text(), QStringLiteral("Cancella riga"));
+}
+
+// No button is a default one: Enter passed on by a grid or the keyword list presses nothing, while
+// a focused button still takes its own Enter.
+TEST_F(TopicLayout, EnterPressesOnlyAFocusedButton) {
+    const struct {
+        const char* name;
+        plat::TForm* window;
+        QWidget* target;
+        bool closes;
+        int result;
+    } cases[] = {
+        {"publication grid", dlg.get(), dlg->CG_Pub, false, 0},
+        {"subscription grid", dlg.get(), dlg->CG_Sub, false, 0},
+        {"Allow CR LF box", dlg.get(), dlg->CB_Allow_CR_LF, false, 0},
+        {"focused Cancel", dlg.get(), dlg->Btn_Cancel, true, plat::mrCancel},
+        {"focused OK", dlg.get(), dlg->Btn_OK, true, plat::mrOk},
+        {"keyword list", editor.get(), editor->SG_Keywords, false, 0},
+        {"template text", editor.get(), editor->RE_TopicTemplate, false, 0},
+        {"editor's focused OK", editor.get(), editor->Btn_OK, true, plat::mrOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec.clear();
+        QFile::remove(g_MQTTSetTopicFile);
+        c.window->hide();
+        c.window->show();
+        QApplication::setActiveWindow(c.window);
+        const bool topics = c.window == dlg.get();
+        if (topics) set(*dlg->CG_Pub, 1, goodPub(QStringLiteral("p1")));
+        c.target->setFocus();
+        QTest::keyClick(c.target, Qt::Key_Return);
+        EXPECT_EQ(c.window->isVisible(), !c.closes);
+        if (c.closes) EXPECT_EQ(c.window->ModalResult(), c.result);
+        if (topics) EXPECT_EQ(plat::fileExists(g_MQTTSetTopicFile), c.result == plat::mrOk);
+        EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        c.window->hide();
+    }
 }
 
 TEST_F(TopicLayout, EnterMovesToTheNextCellWhenTheOptionIsOn) {
