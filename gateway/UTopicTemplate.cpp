@@ -95,8 +95,9 @@ void TFTopicTemplate::FormShow() {
 }
 
 void TFTopicTemplate::keyPressEvent(QKeyEvent* event) {
-    // No default button: an Enter in the keyword list must not close the editor.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // No default or cancel button: an Enter in the keyword list or an Esc must not close the editor.
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
         event->ignore();
         return;
     }

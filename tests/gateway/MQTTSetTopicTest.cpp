@@ -387,24 +387,27 @@ TEST_F(TopicLayout, SetLangRelabelsFromTheTextTable) {
     EXPECT_EQ(dlg->Btn_DelRow->text(), QStringLiteral("Cancella riga"));
 }
 
-// No button is a default one: Enter passed on by a grid or the keyword list presses nothing, while
-// a focused button still takes its own Enter.
-TEST_F(TopicLayout, EnterPressesOnlyAFocusedButton) {
+// No button is a default or a cancel one: Enter passed on by a grid or the keyword list presses
+// nothing, nor does Esc, while a focused button still takes its own Enter.
+TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
     const struct {
         const char* name;
         plat::TForm* window;
         QWidget* target;
+        Qt::Key key;
         bool closes;
         int result;
     } cases[] = {
-        {"publication grid", dlg.get(), dlg->CG_Pub, false, 0},
-        {"subscription grid", dlg.get(), dlg->CG_Sub, false, 0},
-        {"Allow CR LF box", dlg.get(), dlg->CB_Allow_CR_LF, false, 0},
-        {"focused Cancel", dlg.get(), dlg->Btn_Cancel, true, plat::mrCancel},
-        {"focused OK", dlg.get(), dlg->Btn_OK, true, plat::mrOk},
-        {"keyword list", editor.get(), editor->SG_Keywords, false, 0},
-        {"template text", editor.get(), editor->RE_TopicTemplate, false, 0},
-        {"editor's focused OK", editor.get(), editor->Btn_OK, true, plat::mrOk},
+        {"publication grid", dlg.get(), dlg->CG_Pub, Qt::Key_Return, false, 0},
+        {"subscription grid, keypad Enter", dlg.get(), dlg->CG_Sub, Qt::Key_Enter, false, 0},
+        {"Allow CR LF box", dlg.get(), dlg->CB_Allow_CR_LF, Qt::Key_Return, false, 0},
+        {"Esc in the grid", dlg.get(), dlg->CG_Pub, Qt::Key_Escape, false, 0},
+        {"focused Cancel", dlg.get(), dlg->Btn_Cancel, Qt::Key_Return, true, plat::mrCancel},
+        {"focused OK", dlg.get(), dlg->Btn_OK, Qt::Key_Return, true, plat::mrOk},
+        {"keyword list", editor.get(), editor->SG_Keywords, Qt::Key_Return, false, 0},
+        {"template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Return, false, 0},
+        {"Esc in the template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Escape, false, 0},
+        {"editor's focused OK", editor.get(), editor->Btn_OK, Qt::Key_Return, true, plat::mrOk},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -416,7 +419,7 @@ TEST_F(TopicLayout, EnterPressesOnlyAFocusedButton) {
         const bool topics = c.window == dlg.get();
         if (topics) set(*dlg->CG_Pub, 1, goodPub(QStringLiteral("p1")));
         c.target->setFocus();
-        QTest::keyClick(c.target, Qt::Key_Return);
+        QTest::keyClick(c.target, c.key);
         EXPECT_EQ(c.window->isVisible(), !c.closes);
         if (c.closes) EXPECT_EQ(c.window->ModalResult(), c.result);
         if (topics) EXPECT_EQ(plat::fileExists(g_MQTTSetTopicFile), c.result == plat::mrOk);
