@@ -247,17 +247,6 @@ void TFMQTT_Set_Topic::Set_Lang() {
     labelColumns(*CG_Sub, kSubscribeColumns, Hint_MQTT_Set_Topic_Sub);
 }
 
-void TFMQTT_Set_Topic::keyPressEvent(QKeyEvent* event) {
-    // No button of this window is a default or a cancel one: an Enter the grid passes on must not
-    // press OK, which would save and close the tables, and an Esc must not throw every edit away.
-    // A focused button takes its Enter itself.
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    plat::TForm::keyPressEvent(event);
-}
 
 void TFMQTT_Set_Topic::FormShow() {
     Working_Mode = 1;

@@ -62,7 +62,6 @@ public:
 
 protected:
     void FormShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TExColumnGrid& activeGrid() const;

@@ -52,10 +52,11 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     Btn_OK = new QPushButton(this);
     Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
     Btn_OK->setGeometry(322, 158, 98, 32);
-    Btn_OK->setDefault(true);
     Btn_Cancel = new QPushButton(this);
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     Btn_Cancel->setGeometry(428, 158, 98, 32);
+    SetDefaultButton(Btn_OK);
+    SetCancelOnEscape(true);
 
     connect(Btn_OK, &QPushButton::clicked, this, [this] { plat::guarded([this] { Btn_OKClick(); }); });
     connect(Btn_Cancel, &QPushButton::clicked, this, [this] { SetModalResult(plat::mrCancel); });

@@ -94,15 +94,6 @@ void TFTopicTemplate::FormShow() {
     if (RE_TopicTemplate->isEnabled() && RE_TopicTemplate->isVisibleTo(this)) RE_TopicTemplate->setFocus();
 }
 
-void TFTopicTemplate::keyPressEvent(QKeyEvent* event) {
-    // No default or cancel button: an Enter in the keyword list or an Esc must not close the editor.
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    plat::TForm::keyPressEvent(event);
-}
 
 void TFTopicTemplate::Laod_Keywords() {
     // No keyword is offered yet; the grid keeps one empty row in which a keyword can be typed.

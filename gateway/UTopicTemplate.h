@@ -43,7 +43,6 @@ public:
 
 protected:
     void FormShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyCaption();

@@ -2,7 +2,9 @@
 
 #include "platform/Guard.h"
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QShowEvent>
 
 namespace plat {
@@ -51,6 +53,30 @@ void TForm::SetClientSize(int width, int height) {
 void TForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) guarded([this] { FormShow(); });
+}
+
+void TForm::SetDefaultButton(QPushButton* button) {
+    defaultButton_ = button;
+    if (button) button->setDefault(true);
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (defaultButton_ && defaultButton_->isVisible() && defaultButton_->isEnabled())
+            defaultButton_->click();
+        else
+            event->ignore();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        if (cancelOnEscape_)
+            SetModalResult(mrCancel);
+        else
+            event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TForm::buildTitleStrip() {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace plat {
@@ -35,6 +36,13 @@ public:
     QLabel* L_SW_Code();
     QLabel* L_SW_Desc();
 
+    // Enter presses only this button (a focused button still takes its own Enter); none by default,
+    // so an Enter that an edit or a grid passes on never saves and closes a window.
+    void SetDefaultButton(QPushButton* button);
+    // Esc closes the window with Cancel only where this is set; a window full of edits is never
+    // thrown away by a stray Esc.
+    void SetCancelOnEscape(bool on) { cancelOnEscape_ = on; }
+
     static QColor HouseColor();  // red 248, green 247, blue 237
     static QFont HouseFont();    // Verdana
 
@@ -42,11 +50,14 @@ protected:
     // Runs when the window is shown, inside the general error handler.
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void done(int r) override;
 
 private:
     void buildTitleStrip();
     int modalResult_ = mrNone;
+    QPushButton* defaultButton_ = nullptr;
+    bool cancelOnEscape_ = false;
     QWidget* titleStrip_ = nullptr;
     QLabel* swCode_ = nullptr;
     QLabel* swDesc_ = nullptr;

@@ -34,6 +34,8 @@ TFNew_Project::TFNew_Project(QWidget* parent) : plat::TForm(parent) {
     E_New_Proj->installEventFilter(this);
     plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    // Small dialogs with nothing to lose: Esc leaves them.
+    SetCancelOnEscape(true);
     Set_Lang();
 }
 

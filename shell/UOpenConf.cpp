@@ -28,6 +28,8 @@ TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
     });
     plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrOk); });
     plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    // Small dialogs with nothing to lose: Esc leaves them.
+    SetCancelOnEscape(true);
     Set_Lang();
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -81,6 +82,51 @@ TEST(Form, HouseLook) {
     form.L_SW_Code()->setText(QStringLiteral("KS73632"));
     EXPECT_EQ(form.L_SW_Code()->parentWidget(), form.TitleStrip());
     EXPECT_EQ(form.ClientWidth(), 300);
+}
+
+}  // namespace
+
+namespace {
+
+// Enter and Esc reach only the buttons a window names for them.
+TEST(Form, EnterAndEscOnlyWhereTheWindowAsksForThem) {
+    struct Case {
+        const char* name;
+        bool defaultButton;
+        bool cancelOnEscape;
+        Qt::Key key;
+        int okClicks;
+        bool closed;
+    } cases[] = {
+        {"enter without a default button", false, false, Qt::Key_Return, 0, false},
+        {"enter with a default button", true, false, Qt::Key_Return, 1, false},
+        {"keypad enter with a default button", true, false, Qt::Key_Enter, 1, false},
+        {"esc without cancel", false, false, Qt::Key_Escape, 0, false},
+        {"esc with cancel", false, true, Qt::Key_Escape, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        plat::TForm form;
+        form.SetClientSize(200, 100);
+        auto* edit = new QLineEdit(&form);
+        auto* ok = new QPushButton(QStringLiteral("OK"), &form);
+        ok->move(10, 60);
+        int clicks = 0;
+        QObject::connect(ok, &QPushButton::clicked, [&] { ++clicks; });
+        if (c.defaultButton) form.SetDefaultButton(ok);
+        form.SetCancelOnEscape(c.cancelOnEscape);
+        bool stillOpen = false;
+        QTimer::singleShot(0, &form, [&] {
+            edit->setFocus();
+            QTest::keyClick(edit, c.key);
+            stillOpen = form.isVisible();
+            if (stillOpen) form.SetModalResult(plat::mrOk);
+        });
+        const int result = form.ShowModal();
+        EXPECT_EQ(clicks, c.okClicks);
+        EXPECT_EQ(!stillOpen, c.closed);
+        if (c.closed) EXPECT_EQ(result, plat::mrCancel);
+    }
 }
 
 }  // namespace
