@@ -453,7 +453,8 @@ void TExStringGrid::SetRow(int value) {
 
 void TExStringGrid::syncCurrent() {
     syncing_ = true;
-    if (row_ >= 1 && col_ >= 1) {
+    // With column 0 hidden, display column 0 is a data column.
+    if (row_ >= 1 && GetRealCol() >= 1) {
         const QModelIndex i = model_->index(row_ - 1, RealColIndex(col_) - 1);
         if (i != currentIndex()) setCurrentIndex(i);
     } else if (selectionModel()) {
@@ -560,7 +561,7 @@ TColor TExStringGrid::GetCellColor(int, int) const { return Color; }
 bool TExStringGrid::KeyPress(QChar key) {
     if (OnKeyPress) plat::guarded([&] { OnKeyPress(this, key); });
     if (key.isNull()) return true;
-    if (key == u' ' && row_ >= 1 && col_ >= 1 && HasCheckBox(GetRealCol(), row_)) {
+    if (key == u' ' && row_ >= 1 && GetRealCol() >= 1 && HasCheckBox(GetRealCol(), row_)) {
         if (ToggleCellCheck(GetRealCol(), row_, true)) CheckBoxClick(GetRealCol(), row_);
         return true;
     }
@@ -615,6 +616,10 @@ bool TExStringGrid::viewportEvent(QEvent* event) {
 }
 
 bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    // The corner is cell (0, 0): a double-click there is a double-click on that cell.
+    if (watched == corner_ && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        DblClickCell(0, 0);
     if (watched == corner_ && event->type() == QEvent::Paint) {
         QStyleOptionHeader opt;
         opt.initFrom(corner_);

@@ -412,6 +412,33 @@ TEST_F(ShownGrid, DoubleClicksReportRowThenDisplayColumn) {
     EXPECT_EQ(seen[1], std::make_pair(0, 3));  // real column 4 shows at display 3
 }
 
+TEST_F(ShownGrid, ADoubleClickOnTheCornerIsOneOnCellZeroZero) {
+    std::vector<std::pair<int, int>> seen;
+    g.OnDblClickCell = [&](QObject*, int row, int col) { seen.emplace_back(row, col); };
+    QAbstractButton* corner = g.findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    ASSERT_TRUE(corner->isVisible());
+    QTest::mouseDClick(corner, Qt::LeftButton, {}, corner->rect().center());
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(0, 0));
+}
+
+// A grid without its fixed column (column 0 hidden): display column 0 is the first data column.
+TEST_F(ShownGrid, WithColumnZeroHiddenDisplayColumnZeroIsADataCell) {
+    g.Columns().Items(1).SetEditor(edDataCheckBox);
+    g.SetCells(1, 2, QStringLiteral("N"));
+    g.HideColumn(0);
+    g.SetRow(2);
+    g.SetCol(0);
+    EXPECT_EQ(g.GetRealCol(), 1);
+    EXPECT_EQ(g.currentIndex(), g.model()->index(1, 0));
+    QTest::keyClick(&g, Qt::Key_Space);
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("Y"));
+    g.SetCol(1);
+    g.SetCol(0);  // and back
+    EXPECT_EQ(g.currentIndex(), g.model()->index(1, 0));
+}
+
 TEST_F(ShownGrid, ClickAndSpaceToggleACheckCellAndReportIt) {
     g.Columns().Items(2).SetEditor(edDataCheckBox);
     g.SetCells(2, 3, QStringLiteral("N"));

@@ -5,6 +5,7 @@
 #include "shell/ULanguage.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
@@ -364,6 +365,23 @@ TEST_F(RowHelpers, HeaderDoubleClickSizesTheColumnOnlyWithTheOption) {
         const int sized = t.g.fontMetrics().horizontalAdvance(longText) + 2 * TExStringGrid::kCellMargin;
         EXPECT_EQ(t.g.AllColWidths(4), k.sized ? sized : TExStringGrid::kDefaultColWidth) << k.name;
     }
+}
+
+TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
+    TExColumnGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(1025);
+    g_DoubleClickAutoSize = 1;
+    g.OnDblClickCell = [&g](QObject*, int row, int col) { Grid_Auto_Size_Col(g, row, col); };
+    g.resize(300, 200);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    QAbstractButton* corner = g.findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    QTest::mouseDClick(corner, Qt::LeftButton, {}, corner->rect().center());
+    const int sized = g.fontMetrics().horizontalAdvance(QStringLiteral("1024")) + 2 * TExStringGrid::kCellMargin;
+    EXPECT_EQ(g.AllColWidths(0), sized);
+    EXPECT_EQ(g.verticalHeader()->width(), sized);
 }
 
 }  // namespace
