@@ -354,8 +354,10 @@ bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
 
 void TExStringGrid::HideColumns(int FromCol, int ToCol) {
     bool changed = false;
-    for (int c = std::max(FromCol, 0); c <= ToCol; ++c) {
-        if (c >= kMaxHideCol || !visible_[c] || c >= totalCols_ || ColCount() < 2) continue;
+    // Only existing columns below the limit can be hidden: a wide range ends there.
+    const int last = std::min(ToCol, std::min(totalCols_, kMaxHideCol) - 1);
+    for (int c = std::max(FromCol, 0); c <= last; ++c) {
+        if (!visible_[c] || ColCount() < 2) continue;
         visible_[c] = 0;
         ++numHidden_;
         changed = true;

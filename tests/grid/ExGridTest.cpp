@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -114,6 +115,16 @@ TEST_F(HiddenColumns, HidingRulesAtTheEdges) {
     EXPECT_EQ(s.RealColIndex(300), 301);
     s.UnHideColumn(5);  // shown already
     EXPECT_EQ(s.NumHiddenColumns(), 1);
+
+    // Open-ended ranges stop at the grid's columns.
+    TExStringGrid w;
+    w.SetColCount(8);
+    w.HideColumns(5, std::numeric_limits<int>::max());
+    EXPECT_EQ(w.NumHiddenColumns(), 3);
+    EXPECT_EQ(w.ColCount(), 5);
+    w.UnHideColumns(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    EXPECT_EQ(w.NumHiddenColumns(), 0);
+    EXPECT_EQ(w.ColCount(), 8);
 }
 
 TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
