@@ -2,6 +2,7 @@
 #include "controls/TextCase.h"
 
 #include <QStringView>
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <optional>
@@ -141,26 +142,6 @@ int VisibleToRawIndex(const QString& text, int n) {
 
 namespace {
 
-// 1-based raw position of the nth visible character, after the tags before it, so that an opening
-// tag lands behind the closing tag of a match right before it; length + 1 past the last one.
-qsizetype visibleToRawStart(const QString& text, qsizetype n) {
-    qsizetype count = 0;
-    bool inTag = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (inTag) {
-            if (c == u'>') inTag = false;
-            continue;
-        }
-        if (c == u'<') {
-            inTag = true;
-            continue;
-        }
-        if (++count == n) return i + 1;
-    }
-    return count + 1 == n ? text.size() + 1 : 0;
-}
-
 QString escapeAngles(const QString& s) {
     QString out;
     out.reserve(s.size());
@@ -200,17 +181,22 @@ void InsertHighlightTags(const QString& Text, const QString& FindText, const QSt
     const QString needle = CaseSensitive ? find : upperPerChar(find);
     const QString open = u'<' + TagName + u'>';
     const QString close = QLatin1StringView("</") + TagName + u'>';
+    // The search goes on right after a match, so a match that directly follows another is found
+    // too; its opening tag then goes behind the closing tag just written, not into it, or the
+    // highlight would run on to the end of the text.
     qsizetype from = 0;
+    qsizetype afterClose = 0;  // 0-based raw index just past the last closing tag
     while (true) {
         const qsizetype at = hay.indexOf(needle, from);
         if (at < 0) break;
         const qsizetype c = at + 1;  // 1-based visible position
-        const qsizetype rawOpen = visibleToRawStart(Result, c);
+        const qsizetype rawOpen = VisibleToRawIndex(Result, static_cast<int>(c));
         if (rawOpen == 0) break;
-        Result.insert(rawOpen - 1, open);
+        Result.insert(std::max(rawOpen - 1, afterClose), open);
         const qsizetype rawClose = VisibleToRawIndex(Result, static_cast<int>(c + needle.size()));
         if (rawClose == 0) break;
         Result.insert(rawClose - 1, close);
+        afterClose = rawClose - 1 + close.size();
         from = at + needle.size();  // matches do not overlap
     }
 }
@@ -435,14 +421,41 @@ bool ReplaceFirstIgnoreCase(QString& Text, const QString& Find, const QString& R
     return true;
 }
 
+// Attribute numbers: leading decimal digits after leading blanks, hexadecimal ones after "$" or
+// "0x"; a "-" counts only when nothing follows the digits; no leading digit gives 0.
 int IntOfText(const QString& Text) {
-    long long v = 0;
-    for (QChar c : Text) {
-        if (c < u'0' || c > u'9') break;
-        v = v * 10 + (c.unicode() - u'0');
-        if (v > INT_MAX) return INT_MAX;
+    const qsizetype n = Text.size();
+    qsizetype i = 0;
+    while (i < n && Text[i] == u' ') ++i;
+    const bool minus = i < n && Text[i] == u'-';
+    if (minus) ++i;
+    int base = 10;
+    if (i < n && Text[i] == u'$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && Text[i] == u'0' && (Text[i + 1] == u'x' || Text[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
     }
-    return static_cast<int>(v);
+    const long long limit = minus ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long v = 0;
+    qsizetype digits = 0;
+    for (; i < n; ++i, ++digits) {
+        const char16_t u = Text[i].unicode();
+        int d;
+        if (u >= u'0' && u <= u'9')
+            d = u - u'0';
+        else if (base == 16 && u >= u'a' && u <= u'f')
+            d = u - u'a' + 10;
+        else if (base == 16 && u >= u'A' && u <= u'F')
+            d = u - u'A' + 10;
+        else
+            break;
+        v = std::min(v * base + d, limit);
+    }
+    if (digits == 0) return 0;
+    if (!minus) return static_cast<int>(v);
+    return i == n ? static_cast<int>(-v) : 0;
 }
 
 QString UnwrapHashTags(const QString& Text) {
@@ -450,18 +463,15 @@ QString UnwrapHashTags(const QString& Text) {
     QString out;
     out.reserve(Text.size());
     int pending = 0;  // unwrapped "<#" whose ">" is still to go
-    for (qsizetype i = 0; i < Text.size(); ++i) {
-        const QChar c = Text[i];
-        if (c == u'<' && i + 1 < Text.size() && Text[i + 1] == u'#') {
-            ++pending;
-            // A "<" left before it now stands before "#" too.
+    for (const QChar c : Text) {
+        if (c == u'#') {
+            // Every "<" that now stands before this "#" goes: one written before it, or one that a
+            // removed ">" or "<" has brought next to it.
             while (!out.isEmpty() && out.back() == u'<') {
                 out.chop(1);
                 ++pending;
             }
-            continue;
-        }
-        if (c == u'>' && pending > 0) {
+        } else if (c == u'>' && pending > 0) {
             --pending;
             continue;
         }

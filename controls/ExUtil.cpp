@@ -765,16 +765,14 @@ int MatchingParenPos(const QString& Text) {
 
 namespace {
 
-// Index (0-based, from `from`) of the first character of `chars` outside double quotes counted from
-// `from`; -1 when none.
+// Index (0-based, from `from`) of the first character of `chars` with an even number of double
+// quotes from `from` up to and including it; -1 when none.
 qsizetype firstOfOutsideQuotes(QStringView chars, QStringView text, qsizetype from) {
     bool inside = false;
     for (qsizetype i = from; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == kQuote)
-            inside = !inside;
-        else if (!inside && chars.contains(c))
-            return i;
+        if (c == kQuote) inside = !inside;
+        if (!inside && chars.contains(c)) return i;
     }
     return -1;
 }

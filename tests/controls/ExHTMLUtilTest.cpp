@@ -81,8 +81,10 @@ TEST(ExHTMLUtil, InsertHighlightTags) {
         {"aaaa", "aa", true, "<hi>aa</hi><hi>aa</hi>"},  // no overlapping matches
         {"ABC", "b", false, "A<hi>B</hi>C"},
         {"ABC", "b", true, "ABC"},
-        {"a<b>bc</b>d", "bc", true, "a<b><hi>bc</hi></b>d"},
-        {"a<b>bc</b>d", "bcd", true, "a<b><hi>bc</b>d</hi>"},  // spans the bold tag
+        {"a<b>bc</b>d", "bc", true, "a<hi><b>bc</hi></b>d"},  // opens before the tag after "a"
+        {"a<b>bc</b>d", "bcd", true, "a<hi><b>bc</b>d</hi>"},  // spans the bold tag
+        {"<b>a</b>b", "b", true, "<b>a<hi></b>b</hi>"},
+        {"ab<i>ab</i>", "ab", true, "<hi>ab</hi><hi><i>ab</hi></i>"},  // never inside the last closing tag
         {"a<b>b</b>c", "ab", true, "<hi>a<b>b</hi></b>c"},
         {"x > y", "y", true, "x &gt; <hi>y</hi>"},             // text brackets escaped first
         {"abc", "", true, "abc"},                               // nothing to find, nothing changes
@@ -241,11 +243,16 @@ TEST(ExHTMLUtil, StringRoutines) {
         const char* text;
         int value;
     };
-    const Num nums[] = {{"12px", 12}, {"007", 7}, {"x1", 0}, {"", 0}, {"-3", 0}, {"99999999999", INT_MAX}};
+    const Num nums[] = {{"12px", 12},   {"007", 7},     {"x1", 0},         {"", 0},
+                        {"-3", -3},     {"-3px", 0},    {" 12", 12},       {"  -7", -7},
+                        {"-", 0},       {"+5", 0},      {"$1F", 31},       {"0x1fz", 31},
+                        {"$", 0},       {"0xg", 0},     {"-$10", -16},     {"99999999999", INT_MAX},
+                        {"-99999999999", INT_MIN}};
     for (const Num& n : nums) EXPECT_EQ(IntOfText(S(n.text)), n.value) << n.text;
     EXPECT_EQ(UnwrapHashTags(S("<#FF0000> and <#00FF00>")), S("#FF0000 and #00FF00"));
     EXPECT_EQ(UnwrapHashTags(S("<<#x>y>")), S("#xy"));
     EXPECT_EQ(UnwrapHashTags(S("a>b")), S("a>b"));
+    EXPECT_EQ(UnwrapHashTags(S("<#x<>#")), S("#x#"));  // the removed ">" joins a new "<#"
     EXPECT_EQ(CRToBRTags(S("a\r\nb\nc"), true), S("a<BR>bc"));
     EXPECT_EQ(CRToBRTags(S("a\r\nb"), false), S("ab"));
     EXPECT_EQ(SpacesToNbsp(S("a b  c")), S("a&nbsp;b&nbsp;&nbsp;c"));
@@ -282,6 +289,28 @@ TEST(ExHTMLUtil, StrippingInOnePassFollowsTheRules) {
         QString t;
         for (int n = len(rng); n > 0; --n) t += alphabet[pick(rng)];
         ASSERT_EQ(StripHTMLTags(t), stripByTheRules(t)) << t.toStdString();
+    }
+}
+
+// Each "<#" in turn loses its "<" and the first ">" after it, until none is left.
+QString unwrapByTheRules(QString t) {
+    qsizetype at;
+    while ((at = t.indexOf(QLatin1StringView("<#"))) >= 0) {
+        t.remove(at, 1);
+        const qsizetype gt = t.indexOf(u'>', at);
+        if (gt >= 0) t.remove(gt, 1);
+    }
+    return t;
+}
+
+TEST(ExHTMLUtil, UnwrappingInOnePassFollowsTheRules) {
+    const QString alphabet = QStringLiteral("<>#x");
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> len(0, 14), pick(0, static_cast<int>(alphabet.size()) - 1);
+    for (int round = 0; round < 20000; ++round) {
+        QString t;
+        for (int n = len(rng); n > 0; --n) t += alphabet[pick(rng)];
+        ASSERT_EQ(UnwrapHashTags(t), unwrapByTheRules(t)) << t.toStdString();
     }
 }
 

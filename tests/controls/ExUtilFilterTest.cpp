@@ -153,6 +153,9 @@ TEST(ExUtilFilter, ConditionRoutines) {
     EXPECT_EQ(pos, 6);
     EXPECT_EQ(FindFirstOfOutsideQuotes(S("&|"), S("\"a&b\""), pos), QChar(0));
     EXPECT_EQ(pos, -1);
+    // A quote of the set counts where the quotes up to and including it are even: the closing one.
+    EXPECT_EQ(FindFirstOfOutsideQuotes(S("\"x"), S("a\"bx\"x"), pos), u'"');
+    EXPECT_EQ(pos, 5);
 }
 
 // ---- The matcher against a direct transcription of the walk it replaces ----
