@@ -115,6 +115,11 @@ QStringList TExColumnGrid::GetComboItems(int ACol, int ARow) const {
     return it ? it->ComboItems() : QStringList();
 }
 
+int TExColumnGrid::GetDropDownCount(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->DropDownCount : TExStringGrid::GetDropDownCount(ACol, ARow);
+}
+
 bool TExColumnGrid::CanEditCell(int ACol, int ARow) const {
     // A column without an item is never editable.
     const TGridColumnItem* it = dataItem(ACol, ARow);

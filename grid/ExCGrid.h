@@ -24,6 +24,8 @@ public:
     QStringList& ComboItems() { return comboItems_; }
     const QStringList& ComboItems() const { return comboItems_; }
     void SetComboItems(const QStringList& value) { comboItems_ = value; }
+    // Rows the drop-down list shows before it scrolls.
+    int DropDownCount = 8;
     // Cell text of a ticked and of an unticked box in an edDataCheckBox column.
     QString CheckTrue = QStringLiteral("Y");
     QString CheckFalse = QStringLiteral("N");
@@ -36,8 +38,8 @@ public:
     void SetColor(TColor value);
     bool ReadOnly = false;
 
-    // Copies the look and behaviour of another item: not its header, drop-down items or colour,
-    // which the grid gives.
+    // Copies the look and behaviour of another item: not its header, drop-down items, drop-down
+    // row count or colour, which the grid gives.
     void AssignVisuals(const TGridColumnItem& source);
 
 private:
@@ -88,6 +90,7 @@ public:
     QString GetCheckFalse(int ACol, int ARow) const override;
     TEditorType GetCellEditor(int ACol, int ARow) const override;
     QStringList GetComboItems(int ACol, int ARow) const override;
+    int GetDropDownCount(int ACol, int ARow) const override;
     bool CanEditCell(int ACol, int ARow) const override;
     TAlignment GetCellAlignment(int ACol, int ARow) const override;
     TColor GetCellColor(int ACol, int ARow) const override;

@@ -124,6 +124,7 @@ public:
             auto* combo = new QComboBox(parent);
             combo->setEditable(ed == edComboEdit);
             combo->addItems(g_->GetComboItems(c, r));
+            combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
             QObject::connect(combo, &QComboBox::activated, combo, [this, combo, c, r](int i) {
                 // A choice from the list is the cell's new value at once.
                 const_cast<GridDelegate*>(this)->commitData(combo);
@@ -549,6 +550,7 @@ QString TExStringGrid::GetCheckTrue(int, int) const { return CheckTrue; }
 QString TExStringGrid::GetCheckFalse(int, int) const { return CheckFalse; }
 TEditorType TExStringGrid::GetCellEditor(int, int) const { return edNormal; }
 QStringList TExStringGrid::GetComboItems(int, int) const { return {}; }
+int TExStringGrid::GetDropDownCount(int, int) const { return 8; }
 
 bool TExStringGrid::CanEditCell(int ACol, int ARow) const {
     if (ACol < 1 || ARow < 1 || ACol >= totalCols_ || ARow >= rowCount_) return false;

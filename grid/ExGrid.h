@@ -109,6 +109,8 @@ public:
     virtual QString GetCheckFalse(int ACol, int ARow) const;
     virtual TEditorType GetCellEditor(int ACol, int ARow) const;
     virtual QStringList GetComboItems(int ACol, int ARow) const;
+    // Rows a drop-down cell's list shows before it scrolls.
+    virtual int GetDropDownCount(int ACol, int ARow) const;
     virtual bool CanEditCell(int ACol, int ARow) const;
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;

@@ -320,9 +320,13 @@ TEST(ColumnItems, FollowTheColumnCount) {
     last.CheckTrue = QStringLiteral("1");
     last.ReadOnly = true;
 
+    last.DropDownCount = 12;
     g.SetColCount(8);
     ASSERT_EQ(g.Columns().Count(), 8);
     const TGridColumnItem& added = g.Columns().Items(7);
+    EXPECT_EQ(added.DropDownCount, 8);
+    EXPECT_EQ(g.GetDropDownCount(4, 1), 12);
+    EXPECT_EQ(g.GetDropDownCount(7, 1), 8);
     EXPECT_EQ(added.Editor(), edComboList);
     EXPECT_EQ(added.Alignment(), taCenter);
     EXPECT_EQ(added.CheckTrue, QStringLiteral("1"));
@@ -523,6 +527,7 @@ TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->currentText(), QStringLiteral("INT"));
     EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(combo->maxVisibleItems(), 8);
     combo->setCurrentIndex(2);  // what a choice in the list does before it reports it
     emit combo->activated(2);
     EXPECT_EQ(g.Cells(3, 2), QStringLiteral("REAL"));
