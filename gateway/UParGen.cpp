@@ -804,7 +804,7 @@ void TFParGen::buildPanels() {
     }
 }
 
-void TFParGen::Order_TAB_Panels() { Order_TAB_Panels_Model(*FindModel(u"632")); }
+void TFParGen::Order_TAB_Panels() { Order_TAB_Panels_632(); }
 
 const std::vector<TFParGen::ModelOrder>& TFParGen::ModelOrders() {
     using R = ModelOrder::Rule;
@@ -865,8 +865,6 @@ void TFParGen::Order_TAB_Panels_Model(const ModelOrder& model) {
 }
 
 void TFParGen::Move_GroupBoxs() { RePosition_Objects_632(); }
-
-void TFParGen::RePosition_Objects_632() { RePosition_Objects_Model(*FindModel(u"632")); }
 
 void TFParGen::RePosition_Objects_Model(const ModelOrder& model) {
     if (model.rule == ModelOrder::Rule::EthernetOnlyFirst) {

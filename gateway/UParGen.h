@@ -54,6 +54,38 @@ public:
     void Order_TAB_Panels_Model(const ModelOrder& model);
     void RePosition_Objects_Model(const ModelOrder& model);
 
+    // Each model's order routine (run once, at creation) and re-layout routine, named after its code.
+#define PARGEN_MODEL_ROUTINES(code)                                                     \
+    void Order_TAB_Panels_##code() { Order_TAB_Panels_Model(*FindModel(u"" #code)); } \
+    void RePosition_Objects_##code() { RePosition_Objects_Model(*FindModel(u"" #code)); }
+    PARGEN_MODEL_ROUTINES(610)
+    PARGEN_MODEL_ROUTINES(611)
+    PARGEN_MODEL_ROUTINES(612)
+    PARGEN_MODEL_ROUTINES(613)
+    PARGEN_MODEL_ROUTINES(614)
+    PARGEN_MODEL_ROUTINES(615)
+    PARGEN_MODEL_ROUTINES(616)
+    PARGEN_MODEL_ROUTINES(617)
+    PARGEN_MODEL_ROUTINES(618)
+    PARGEN_MODEL_ROUTINES(619)
+    PARGEN_MODEL_ROUTINES(620)
+    PARGEN_MODEL_ROUTINES(621)
+    PARGEN_MODEL_ROUTINES(622)
+    PARGEN_MODEL_ROUTINES(623)
+    PARGEN_MODEL_ROUTINES(624)
+    PARGEN_MODEL_ROUTINES(625)
+    PARGEN_MODEL_ROUTINES(626)
+    PARGEN_MODEL_ROUTINES(627)
+    PARGEN_MODEL_ROUTINES(629)
+    PARGEN_MODEL_ROUTINES(631)
+    PARGEN_MODEL_ROUTINES(632)
+    PARGEN_MODEL_ROUTINES(633)
+    PARGEN_MODEL_ROUTINES(634)
+    PARGEN_MODEL_ROUTINES(811_R1)
+    PARGEN_MODEL_ROUTINES(811_R2)
+    PARGEN_MODEL_ROUTINES(811_R3)
+#undef PARGEN_MODEL_ROUTINES
+
     // Panel routines of this gateway's panels.
     void RePosition_Object_Select_Device();
     void RePosition_Object_Ethernet_Connection();
@@ -134,7 +166,6 @@ private:
     };
     void buildPanels();
     void Order_TAB_Panels();
-    void RePosition_Objects_632();
     void FormResize();
     // Row helpers of the layout: placing a row at Y shows it there and returns the next Y.
     int placeRow(const char* lead, int y);

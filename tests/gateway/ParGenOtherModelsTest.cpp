@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -371,4 +372,119 @@ TEST_F(ParGenOtherModels, LabelsAndHintsOfTheOtherPanelsComeFromTheirRanges) {
     for (const auto& [n, i] : hints) EXPECT_EQ(d.Control(n)->toolTip(), Text_Table[i]) << n;
     EXPECT_EQ(d.Combo("CB_WorkMode_WorkMode")->itemText(1), Text_Table[622]);
     EXPECT_EQ(d.Label("L_Serial_DataBits")->text(), "Data Bits");
+}
+
+TEST_F(ParGenOtherModels, EveryModelByItsOwnRoutines) {
+    // Caption texts of the panels, as the user reads them.
+    const std::map<std::string, const char*> text = {
+        {"CP_Select_Device", "Select Device"},   {"CP_Ethernet_Connection", "Ethernet Connection"},
+        {"CP_Working_Mode", "Working Mode"},     {"CP_MBus", "M-Bus"},
+        {"CP_wMBus", "M-Bus Wireless"},          {"CP_MQTT", "MQTT"},
+        {"CP_Ethernet", "Ethernet"},             {"CP_WiFi", "Wi-Fi"},
+        {"CP_WiFi2", "Wi-Fi"},                   {"CP_TLS", "TLS (Transport Layer Security)"},
+        {"CP_NTP", "NTP (Network Time Protocol)"}, {"CP_GSM_GPRS", "GSM / GPRS / LTE"},
+        {"CP_Serial", "Serial"},                 {"CP_Modbus_Master", "Modbus Master"},
+        {"CP_Modbus_Slave", "Modbus Slave"},     {"CP_Modbus_TCP_Master", "Modbus TCP Master"},
+        {"CP_Modbus_TCP_Slave", "Modbus TCP Slave"}, {"CP_BACnet_Master", "BACnet Master"},
+        {"CP_BACnet_Slave", "BACnet Slave"},     {"CP_CAN", "CAN"},
+        {"CP_CANopen", "CANopen"},               {"CP_DALI", "DALI"},
+        {"CP_DeviceNet_Master", "DeviceNet Master"}, {"CP_DeviceNet_Slave", "DeviceNet Slave"},
+        {"CP_DMX", "DMX"},                       {"CP_EtherNetIP", "EtherNet/IP"},
+        {"CP_J1939", "J1939"},                   {"CP_KNX", "KNX"},
+        {"CP_NMEA2000", "NMEA 2000"},            {"CP_PROFIBUS", "PROFIBUS"},
+        {"CP_PROFINET", "PROFINET"},             {"CP_SNMP_Manager", "SNMP Manager"},
+        {"CP_SNMP_Agent", "SNMP Agent"}};
+    enum After { ConnectionType, FirstTypeForced, Nothing };
+    struct Case {
+        const char* code;
+        Routine order, relayout;
+        std::vector<const char*> panels;  // display order
+        After after;
+    };
+    // The line 610 to 634: connection type, its field-bus panel(s), then the common tail.
+    auto line = [](std::vector<const char*> bus) {
+        std::vector<const char*> p = {"CP_Select_Device", "CP_Ethernet_Connection"};
+        p.insert(p.end(), bus.begin(), bus.end());
+        for (const char* t : {"CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP", "CP_WiFi2", "CP_GSM_GPRS"}) p.push_back(t);
+        return p;
+    };
+    auto r811 = [](std::vector<const char*> bus) {
+        std::vector<const char*> p = {"CP_Ethernet_Connection"};
+        p.insert(p.end(), bus.begin(), bus.end());
+        for (const char* t : {"CP_MQTT", "CP_Ethernet", "CP_TLS", "CP_NTP"}) p.push_back(t);
+        return p;
+    };
+#define M(c) #c, &TFParGen::Order_TAB_Panels_##c, &TFParGen::RePosition_Objects_##c
+    const Case cases[] = {
+        {M(610), line({}), ConnectionType},
+        {M(611),
+         {"CP_Select_Device", "CP_Working_Mode", "CP_MBus", "CP_wMBus", "CP_MQTT", "CP_Ethernet", "CP_WiFi", "CP_TLS",
+          "CP_NTP", "CP_GSM_GPRS"},
+         ConnectionType},
+        {M(612), line({"CP_Serial"}), ConnectionType},
+        {M(613), line({"CP_Working_Mode", "CP_Modbus_Master"}), ConnectionType},
+        {M(614), line({"CP_Working_Mode", "CP_Modbus_Slave"}), ConnectionType},
+        {M(615), line({"CP_Working_Mode", "CP_Modbus_TCP_Master"}), ConnectionType},
+        {M(616), line({"CP_Modbus_TCP_Slave"}), ConnectionType},
+        {M(617), line({"CP_BACnet_Master"}), ConnectionType},
+        {M(618), line({"CP_BACnet_Slave"}), ConnectionType},
+        {M(619), line({"CP_CAN"}), ConnectionType},
+        {M(620), line({"CP_CANopen"}), ConnectionType},
+        {M(621), line({"CP_DALI"}), ConnectionType},
+        {M(622), line({"CP_DeviceNet_Master"}), ConnectionType},
+        {M(623), line({"CP_DeviceNet_Slave"}), ConnectionType},
+        {M(624), line({"CP_DMX"}), ConnectionType},
+        {M(625), line({"CP_EtherNetIP"}), ConnectionType},
+        {M(626), line({"CP_J1939"}), ConnectionType},
+        {M(627), line({"CP_KNX"}), ConnectionType},
+        {M(629), line({"CP_NMEA2000"}), ConnectionType},
+        {M(631), line({"CP_PROFIBUS"}), ConnectionType},
+        {M(632), line({"CP_PROFINET"}), ConnectionType},
+        {M(633), line({"CP_SNMP_Manager"}), ConnectionType},
+        {M(634), line({"CP_SNMP_Agent"}), ConnectionType},
+        {M(811_R1), r811({"CP_J1939"}), FirstTypeForced},
+        {M(811_R2), r811({"CP_CAN"}), FirstTypeForced},
+        {M(811_R3), r811({"CP_Working_Mode", "CP_Modbus_Master"}), Nothing},
+    };
+#undef M
+    constexpr int kUntouched = 999;
+    for (const Case& c : cases) {
+        TFParGen d;
+        for (plat::TCategoryPanel* p : d.CPG->panels()) p->hide();
+        (d.*c.order)();
+        QStringList expected;
+        for (const char* p : c.panels) expected << QString::number(expected.size() + 1) + ". " + text.at(p);
+        QStringList captions;
+        QStringList names;
+        for (plat::TCategoryPanel* p : d.CPG->stackedPanels()) {
+            EXPECT_EQ(p->TabOrder(), captions.size()) << c.code;
+            captions << p->caption();
+            names << p->objectName();
+        }
+        EXPECT_EQ(captions, expected) << c.code;
+        QStringList expectedNames;
+        for (const char* p : c.panels) expectedNames << p;
+        EXPECT_EQ(names, expectedNames) << c.code;
+
+        // The re-layout runs the routines of the shown panels and of no other; then the model's rule.
+        select(d, "CB_Select_Device_Device", 1);  // re-lays this build's model at once
+        for (plat::TCategoryPanel* p : d.CPG->panels()) {
+            p->setPanelHeight(kUntouched);
+            p->setEnabled(true);
+            p->Expand();
+        }
+        (d.*c.relayout)();
+        for (plat::TCategoryPanel* p : d.CPG->panels()) {
+            const bool ran = expectedNames.contains(p->objectName());
+            EXPECT_EQ(p->panelHeight() != kUntouched, ran) << c.code << " " << p->objectName().toStdString();
+        }
+        const bool ruled = c.after == ConnectionType;
+        EXPECT_EQ(d.Panel("CP_GSM_GPRS")->collapsed(), ruled) << c.code;
+        EXPECT_EQ(d.Panel("CP_GSM_GPRS")->isEnabled(), !ruled) << c.code;
+        EXPECT_FALSE(d.Panel("CP_WiFi")->collapsed()) << c.code;
+        EXPECT_EQ(d.Combo("CB_Select_Device_Device")->currentIndex(), c.after == FirstTypeForced ? 0 : 1) << c.code;
+        if (expectedNames.contains("CP_Ethernet_Connection")) {
+            EXPECT_EQ(enabled(d, "CB_EthConn_En_DHCP_WiFi"), c.after != FirstTypeForced) << c.code;
+        }
+    }
 }
