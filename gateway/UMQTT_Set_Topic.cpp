@@ -117,6 +117,8 @@ void buildColumns(TExColumnGrid& grid, std::span<const ColumnDef> defs) {
     for (int c = 0; c < int(defs.size()); ++c) {
         TGridColumnItem& item = grid.Columns().Items(c);
         item.SetEditor(defs[c].editor);
+        // Check boxes sit in the middle of their column, as on every table of the program.
+        if (defs[c].editor == edDataCheckBox) item.SetAlignment(taCenter);
         item.SetComboItems(itemsOf(defs[c].items));
         item.SetWidth(defs[c].width);
         item.CheckTrue = QStringLiteral("Y");

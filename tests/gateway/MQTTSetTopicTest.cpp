@@ -341,6 +341,8 @@ TEST_F(TopicLayout, ColumnsHeadersAndEditorsOfThisLayout) {
         EXPECT_EQ(item.ComboItems().size(), c.itemCount);
         EXPECT_EQ(item.ComboItems().mid(0, c.firstItems.size()), c.firstItems);
         EXPECT_EQ(item.Width(), c.width);
+        // Check boxes are centred in their column; every other column keeps the left alignment.
+        EXPECT_EQ(item.Alignment(), c.editor == edDataCheckBox ? taCenter : taLeftJustify);
     }
     const QStringList channels = dlg->CG_Pub->Columns().Items(15).ComboItems();
     EXPECT_EQ(channels.value(63), QStringLiteral("63"));
