@@ -26,7 +26,8 @@ StartResult startAndWait(const QString& program, const QStringList& arguments, q
         return r;
     }
     std::vector<QByteArray> args;
-    args.push_back(QFile::encodeName(program));
+    // The name is resolved before the change of folder below, so a relative one still finds it.
+    args.push_back(QFile::encodeName(info.absoluteFilePath()));
     for (const QString& a : arguments) args.push_back(a.toLocal8Bit());
     std::vector<char*> argv;
     for (QByteArray& a : args) argv.push_back(a.data());
