@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -425,6 +426,16 @@ void TFVelmarineFirmWare::keyPressEvent(QKeyEvent* event) {
         return;
     }
     plat::TForm::keyPressEvent(event);
+}
+
+bool TFVelmarineFirmWare::eventFilter(QObject* watched, QEvent* event) {
+    // The maker's address is a plain label: a left click on it opens the home page.
+    if (watched == L_Quorim && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        plat::guarded([this] { L_QuorimClick(); });
+        return true;
+    }
+    return plat::TForm::eventFilter(watched, event);
 }
 
 void TFVelmarineFirmWare::closeEvent(QCloseEvent* event) {
