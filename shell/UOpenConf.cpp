@@ -30,7 +30,25 @@ TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
     // Small dialogs with nothing to lose: Esc leaves them.
     SetCancelOnEscape(true);
+    // The only sizeable dialog: a long project list can be given more room. The list follows all
+    // four sides, the two panels the width and the bottom.
+    setMinimumSize(260, 200);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setSizeGripEnabled(true);
     Set_Lang();
+}
+
+void TFOpenConf::resizeEvent(QResizeEvent* event) {
+    plat::TForm::resizeEvent(event);
+    const int w = width(), h = height();
+    TitleStrip()->resize(w, TitleStrip()->height());
+    L_SW_Code()->resize(w - 24, L_SW_Code()->height());
+    L_SW_Desc()->resize(w - 24, L_SW_Desc()->height());
+    ListBox1->setGeometry(16, 94, w - 32, h - 94 - 46);
+    QWidget* panel = Btn_OK->parentWidget();
+    panel->setGeometry(0, h - 40, w, 40);
+    Btn_OK->move(w / 2 - 116, Btn_OK->y());
+    Btn_Cancel->move(w / 2 + 6, Btn_Cancel->y());
 }
 
 void TFOpenConf::Set_Lang() {

@@ -25,6 +25,7 @@ public:
 
 protected:
     void FormShow() override;
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 inline TFOpenConf* FOpenConf = nullptr;
