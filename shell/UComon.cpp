@@ -6,6 +6,7 @@
 #include "platform/UserDialogs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -240,6 +241,16 @@ bool Str_To_Float_Sep(const QString& text, QChar separator, float& value) {
     return true;
 }
 
+bool Serial_Port_Present(int openError, const QString& sysTtyEntry) {
+    if (openError == 0 || openError == EBUSY) return true;
+    if (openError != EACCES) return false;
+    if (!QFileInfo::exists(sysTtyEntry + QStringLiteral("/device"))) return false;
+    // A serial-core port without a UART behind it reports the type 0 ("unknown").
+    QFile type(sysTtyEntry + QStringLiteral("/type"));
+    if (!type.open(QIODevice::ReadOnly)) return true;
+    return type.readAll().trimmed() != "0";
+}
+
 QStringList Get_COM_Port_List() {
     struct Found {
         int family;
@@ -258,14 +269,11 @@ QStringList Get_COM_Port_List() {
             if (!ok || n < 0) continue;
             const QString path = QStringLiteral("/dev/") + name;
             const QByteArray p8 = path.toLocal8Bit();
-            // A port held by another program answers "busy" or "access denied": it exists.
             const int fd = ::open(p8.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-            if (fd >= 0) {
-                ::close(fd);
+            const int openError = fd >= 0 ? 0 : errno;
+            if (fd >= 0) ::close(fd);
+            if (Serial_Port_Present(openError, QStringLiteral("/sys/class/tty/") + name))
                 found.push_back({f, n, path});
-            } else if (errno == EACCES || errno == EBUSY) {
-                found.push_back({f, n, path});
-            }
         }
     }
     std::sort(found.begin(), found.end(),

@@ -106,6 +106,11 @@ bool Str_To_Float_Sep(const QString& text, QChar separator, float& value);
 // Serial devices present, in ascending order (on this platform: device paths such as
 // "/dev/ttyUSB0"). The caller owns the list.
 QStringList Get_COM_Port_List();
+// Whether a serial device whose open failed with `openError` (0: it opened) is there: a device
+// held by another program is; one the user may not open counts only when the kernel reports a
+// port behind it in its class folder `sysTtyEntry` (for example "/sys/class/tty/ttyS0"), since
+// the fixed serial device names exist whether or not a port does.
+bool Serial_Port_Present(int openError, const QString& sysTtyEntry);
 
 // Blanks and control characters removed at both ends.
 QString TrimCtl(const QString& text);

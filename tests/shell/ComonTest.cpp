@@ -1,7 +1,13 @@
 #include "platform/FormatSettings.h"
 #include "shell/UComon.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cerrno>
 
 namespace {
 
@@ -201,6 +207,37 @@ TEST(Parsers, SerialPortListIsSortedAndOnlyListsPresentDevices) {
         return key(a) < key(b);
     });
     EXPECT_EQ(ports, sorted);
+}
+
+// A device the user may not open is listed only when the kernel has a port behind it: the fixed
+// serial device names exist on every machine, with or without a port.
+TEST(Parsers, SerialPortPresence) {
+    QTemporaryDir sys;
+    auto entry = [&](const char* name, bool device, const char* type) {
+        const QString dir = sys.path() + u'/' + QString::fromLatin1(name);
+        EXPECT_TRUE(QDir().mkpath(device ? dir + QStringLiteral("/device") : dir));
+        if (type) testing_support::writeAll(dir + QStringLiteral("/type"), type);
+        return dir;
+    };
+    const QString uart = entry("ttyS0", true, "4\n");
+    const QString noUart = entry("ttyS5", true, "0\n");
+    const QString usb = entry("ttyUSB0", true, nullptr);
+    const QString virtualTty = entry("ttyS9", false, nullptr);
+    const struct {
+        const char* what;
+        int error;
+        QString entry;
+        bool present;
+    } cases[] = {{"opened", 0, noUart, true},
+                 {"held by another program", EBUSY, noUart, true},
+                 {"no permission, a port behind it", EACCES, uart, true},
+                 {"no permission, no port behind it", EACCES, noUart, false},
+                 {"no permission, a plug-in adapter", EACCES, usb, true},
+                 {"no permission, no device", EACCES, virtualTty, false},
+                 {"no permission, unknown to the kernel", EACCES, sys.path() + QStringLiteral("/ttyS31"), false},
+                 {"no hardware answers", EIO, uart, false},
+                 {"gone", ENOENT, uart, false}};
+    for (const auto& c : cases) EXPECT_EQ(Serial_Port_Present(c.error, c.entry), c.present) << c.what;
 }
 
 }  // namespace
