@@ -25,5 +25,6 @@ protected:
 
 inline TFNew_Project* FNew_Project = nullptr;
 
-// The folder a name would become; empty when the name cannot be a project folder name.
+// Whether a name can be a project folder: one folder level inside the projects folder, no
+// separators, no control characters, not "." or "..".
 bool Is_Valid_Project_Name(const QString& name);
