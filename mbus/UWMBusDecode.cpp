@@ -44,12 +44,14 @@ void cbcInPlace(Telegram& t, int p, int count, const TAESKey128& key, const TAES
 // Mode 7 behind CI 0x8C 0x90, with A the length of the authentication and fragmentation layer: the
 // CI 0x7A header follows the layer at 15 + A, its configuration word at 18 + A and the extension
 // byte at 20 + A. The extension's bit 6 announces one more byte and the word's bit 13 four more;
-// the encrypted data, and with them the records, start after those. -1 when the bytes are missing.
+// the encrypted data, and with them the records, start after those. Those bits mean something else
+// outside a mode 7 header, whose payload starts at 21 + A. -1 when the bytes are missing.
 int mode7PayloadStart(const Telegram& t) {
     const int a = t.at(14);
     if (a < 0) return -1;
     const int cwHigh = t.at(19 + a), ext = t.at(20 + a);
     if (cwHigh < 0 || ext < 0) return -1;
+    if (t.at(15 + a) != 0x7A || (cwHigh & 0x1F) != 7) return 21 + a;
     return 21 + a + ((ext & 0x40) ? 1 : 0) + ((cwHigh & 0x20) ? 4 : 0);
 }
 

@@ -322,6 +322,31 @@ TEST_F(WirelessDecode, ReadabilityAndRecordStartByCiChain) {
     }
 }
 
+TEST_F(WirelessDecode, AuthenticationLayerOutsideMode7ReadsItsPayloadRightAfterTheHeader) {
+    // 8C 90 with a one-byte layer (A = 1); the 7A header's configuration word carries bit 13 and the
+    // byte at 20 + A has bit 6, which announce extra bytes only in a mode 7 header.
+    struct Case {
+        const char* name;
+        std::string header;  // from the 7A CI to the byte before 21 + A
+        bool readable;
+    } cases[] = {
+        {"mode 0 with bit 13", "7A 01 00 00 20 40", true},
+        {"mode 5 with bit 13", "7A 01 00 00 25 40", true},
+        {"mode 0, layer not followed by 7A", "51 01 00 00 20 40", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        list.Clear();
+        decode(datagram(TRadioModule::rmTelit, cat({hex(kOmsAddress), hex("8C 20 01 90 01 00"), hex(c.header),
+                                                    hex("2F 2F 04 13 D2 04 00 00 2F 2F 2F 2F 2F")})));
+        const TSlave_wMBus m = meter();
+        EXPECT_EQ(m.Cripted, !c.readable);
+        const auto vars = realVars(m);
+        EXPECT_EQ(vars.size(), c.readable ? 1u : 0u);
+        if (c.readable && !vars.empty()) EXPECT_EQ(vars[0]->ValueStr, "1.234");
+    }
+}
+
 TEST_F(WirelessDecode, ExtendedLinkLayerWithAuthenticationLayerIsReadableWithoutRecords) {
     // 8D 90 with 2F 2F at 27 + A: readable, but no record start is known for it.
     decode(datagram(TRadioModule::rmTelit, cat({hex(kOmsAddress), hex("8D 20 01 00 00 00 00 00 00 90 02 00 00"),
