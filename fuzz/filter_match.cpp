@@ -5,37 +5,13 @@
 // Input: one flag byte (bit 0: case-sensitive), then the expression, a NUL, and the cell value (UTF-8).
 #include "controls/ExUtil.h"
 #include "platform/FormatSettings.h"
+#include "tests/support/ReferenceWildcard.h"
 
 #include <QString>
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-bool walk(QStringView p, QStringView v) {
-    bool invert = false;
-    qsizetype i = 0, j = 0;
-    while (true) {
-        if (i < p.size() && (p[i] == u'!' || p[i] == u'"')) {
-            invert = invert || p[i] == u'!';
-            ++i;
-            continue;
-        }
-        if (i < p.size() && p[i] == u'*') {
-            while (i < p.size() && p[i] == u'*') ++i;
-            bool any = false;
-            for (qsizetype k = v.size(); k >= j && !any; --k) any = walk(p.mid(i), v.mid(k));
-            return any != invert;
-        }
-        if (i == p.size()) return (j == v.size()) != invert;
-        if (j == v.size()) return invert;
-        if (p[i] != u'?' && p[i] != v[j]) return invert;
-        ++i;
-        ++j;
-    }
-}
-
-}  // namespace
+using testing_support::referenceWildcardWalk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
@@ -52,6 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool plainWildcard = expr.size() <= 10 && value.size() <= 10;
     for (QChar c : expr)
         if (c == u'<' || c == u'>' || c == u'&' || c == u'^') plainWildcard = false;
-    if (plainWildcard && MatchConditionText(expr, value) != walk(expr, value)) __builtin_trap();
+    if (plainWildcard && MatchConditionText(expr, value) != referenceWildcardWalk(expr, value)) __builtin_trap();
     return 0;
 }

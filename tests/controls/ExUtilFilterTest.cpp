@@ -1,5 +1,6 @@
 // Filter expressions and conditions.
 #include "controls/ExUtil.h"
+#include "tests/support/ReferenceWildcard.h"
 #include "LocaleScope.h"
 
 #include <QElapsedTimer>
@@ -160,33 +161,7 @@ TEST(ExUtilFilter, ConditionRoutines) {
 
 // ---- The matcher against a direct transcription of the walk it replaces ----
 
-// The wildcard walk, character by character, trying every tail after a star.
-bool referenceWalk(QStringView p, QStringView v) {
-    bool invert = false;
-    qsizetype i = 0, j = 0;
-    while (true) {
-        if (i < p.size() && p[i] == u'!') {
-            invert = true;
-            ++i;
-            continue;
-        }
-        if (i < p.size() && p[i] == u'"') {
-            ++i;
-            continue;
-        }
-        if (i < p.size() && p[i] == u'*') {
-            while (i < p.size() && p[i] == u'*') ++i;
-            bool any = false;
-            for (qsizetype k = v.size(); k >= j && !any; --k) any = referenceWalk(p.mid(i), v.mid(k));
-            return any != invert;
-        }
-        if (i == p.size()) return (j == v.size()) != invert;
-        if (j == v.size()) return invert;
-        if (p[i] != u'?' && p[i] != v[j]) return invert;
-        ++i;
-        ++j;
-    }
-}
+using testing_support::referenceWildcardWalk;
 
 QString randomText(std::mt19937& rng, QStringView alphabet, int maxLen) {
     std::uniform_int_distribution<int> len(0, maxLen), pick(0, static_cast<int>(alphabet.size()) - 1);
@@ -200,7 +175,7 @@ TEST(ExUtilFilter, WildcardAgreesWithTheCharacterWalk) {
     for (int round = 0; round < 20000; ++round) {
         const QString p = randomText(rng, u"ab?*!\"", 7);
         const QString v = randomText(rng, u"ab", 6);
-        ASSERT_EQ(MatchConditionText(p, v), referenceWalk(p, v)) << p.toStdString() << " / " << v.toStdString();
+        ASSERT_EQ(MatchConditionText(p, v), referenceWildcardWalk(p, v)) << p.toStdString() << " / " << v.toStdString();
     }
 }
 
