@@ -125,6 +125,11 @@ public:
             n = ::read(fd_, buffer, size);
         } while (n < 0 && errno == EINTR);
         if (n < 0) return errno == EAGAIN ? 0 : errno;
+        // Nothing is also what a line whose far end is gone gives: tell the two apart.
+        if (n == 0) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR))) return EIO;
+        }
         got = size_t(n);
         if (n > 0) {
             taken_ += uint64_t(n);

@@ -265,6 +265,44 @@ TEST(CommIO, AWriteTheDriverDoesNotTakeInTimeReturnsMinusOne) {
     EXPECT_TRUE(port.pty.receiveUntil("abc").endsWith("abc"));
 }
 
+// Close on one thread while another waits in a write: the write gives up at once with -1 and
+// the descriptor is closed only after it has.
+TEST(CommIO, CloseEndsAWriteWaitingOnAnotherThread) {
+    OpenComm port([](TComm& c) { c.SetWriteTimeout(60000); });
+    std::atomic<int> result{0};
+    std::thread writer([&] {
+        const QByteArray big(1 << 20, 'x');
+        result = port.comm.Write(big.constData(), int(big.size()));
+    });
+    ASSERT_TRUE(waitFor([&] { return port.pty.waitingAtMaster() > 0; }));
+    const auto start = std::chrono::steady_clock::now();
+    port.comm.Close();
+    writer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_EQ(result, -1);
+    EXPECT_FALSE(port.comm.Enabled());
+}
+
+// The far end goes away (an adapter pulled out): reads fail with the system's code, and Close
+// still ends the port cleanly.
+TEST(CommIO, AHungUpLineFailsReadsAndClosesCleanly) {
+    auto pty = std::make_unique<Pty>();
+    TComm comm;
+    comm.SetDeviceName(pty->slave);
+    int received = 0;
+    comm.OnRxChar = [&](TCustomComm*, int) { ++received; };
+    comm.Open();
+    pty.reset();
+    char buffer[8];
+    const Raised r = raisedBy([&] { comm.Read(buffer, sizeof buffer); });
+    EXPECT_EQ(r.message, QStringLiteral("Read error (Error: %1) ").arg(EIO));
+    EXPECT_EQ(r.code, EIO);
+    QCoreApplication::processEvents();
+    comm.Close();
+    EXPECT_FALSE(comm.Enabled());
+    EXPECT_EQ(received, 0);
+}
+
 TEST(CommIO, ReadAndWriteOnAClosedPortRaise) {
     TComm comm;
     char buffer[4];
