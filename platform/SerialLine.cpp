@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <limits>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -164,7 +165,8 @@ public:
                 break;
             }
             pollfd fds[2] = {{fd_, POLLOUT, 0}, {abortHandle, POLLIN, 0}};
-            const int rc = ::poll(fds, abortHandle >= 0 ? 2 : 1, int(left.count()) + 1);
+            const int wait = int(std::min<long long>(left.count(), std::numeric_limits<int>::max() - 1)) + 1;
+            const int rc = ::poll(fds, abortHandle >= 0 ? 2 : 1, wait);
             if (rc < 0 && errno != EINTR) {
                 result = errno;
                 break;
