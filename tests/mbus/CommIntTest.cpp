@@ -383,6 +383,21 @@ TEST(CommEvents, UnreadBytesGiveAnotherOnRxCharOnlyWhenMoreArrive) {
     EXPECT_TRUE(strictlyGrowing());
 }
 
+// Purged bytes are gone; what arrives after them is news, though fewer bytes wait than before.
+TEST(CommEvents, BytesArrivingAfterAPurgeGiveOnRxChar) {
+    OpenComm port([](TComm& c) { c.SetFlowControl(fcNone); });
+    std::vector<int> counts;
+    port.comm.OnRxChar = [&](TCustomComm*, int count) { counts.push_back(count); };
+    port.pty.send(pattern(10));
+    ASSERT_TRUE(waitFor([&] { return !counts.empty() && counts.back() == 10; }));
+    port.comm.PurgeIn();
+    EXPECT_EQ(port.comm.InQueCount(), 0);
+    char buffer[16];
+    EXPECT_EQ(port.comm.Read(buffer, sizeof buffer), 0);
+    port.pty.send(pattern(4));
+    EXPECT_TRUE(waitFor([&] { return counts.back() == 4; }));
+}
+
 // Open, receive and close again and again while bytes keep arriving: no handler runs after Close.
 TEST(CommEvents, NoHandlerRunsAfterCloseWhileDataKeepsArriving) {
     Pty pty;
@@ -427,6 +442,23 @@ TEST(CommEvents, NoHandlerRunsAfterCloseWhileDataKeepsArriving) {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+TEST(CommSettings, AFreshComponentHasTheDefaults) {
+    TComm comm;
+    EXPECT_FALSE(comm.Enabled());
+    EXPECT_EQ(comm.DeviceName(), QStringLiteral("Com2"));
+    EXPECT_EQ(std::tuple(comm.ReadTimeout(), comm.WriteTimeout(), comm.ReadBufSize(), comm.WriteBufSize()),
+              std::tuple(1000, 1000, 4096, 2048));
+    EXPECT_EQ(comm.MonitorEvents(), TCommEventTypes::All());
+    EXPECT_EQ(EventMaskOf(comm.MonitorEvents()), 0x1FFu);
+    EXPECT_EQ(std::tuple(comm.BaudRate(), comm.Parity(), comm.Stopbits(), comm.Databits(), comm.FlowControl()),
+              std::tuple(br9600, paNone, sb10, da8, fcDefault));
+    EXPECT_TRUE(comm.Options().Empty());
+    const TCommEventChars& chars = comm.EventChars();
+    EXPECT_EQ(std::tuple(chars.XonChar(), chars.XoffChar(), chars.ErrorChar(), chars.EofChar(), chars.EvtChar()),
+              std::tuple(17, 19, 0, 0, 0));
+    EXPECT_FALSE(comm.OnRxChar || comm.OnError || comm.OnBreak || comm.OnTxEmpty);
+}
 
 TEST(CommSettings, BaudRateTakesEffectAtOnceOnAnOpenPort) {
     OpenComm port;
@@ -647,6 +679,7 @@ struct FakeState {
     uint32_t errors = 0;
     int inQue = 0;
     std::vector<plat::SerialEscape> escapes;
+    int purgesBothWays = 0;
     plat::SerialLineSettings lastApplied;
 
     plat::SerialLineSettings applied() {
@@ -701,7 +734,11 @@ public:
         count = 0;
         return 0;
     }
-    int purge(bool, bool) override { return 0; }
+    int purge(bool input, bool output) override {
+        std::lock_guard lock(s->m);
+        if (input && output) ++s->purgesBothWays;
+        return 0;
+    }
     int escape(plat::SerialEscape function) override {
         std::lock_guard lock(s->m);
         s->escapes.push_back(function);
@@ -827,8 +864,10 @@ TEST(CommDispatch, ACtsChangeCallsOnCtsAndTheLineReadsBack) {
     EXPECT_FALSE(comm.RLSD());
 
     comm.SetXONState(false);
+    EXPECT_EQ(comm.state->purgesBothWays, 0);
     comm.SetBREAKState(true);
     EXPECT_EQ(comm.state->escapes, (std::vector{plat::SerialEscape::SetXoff, plat::SerialEscape::SetBreak}));
+    EXPECT_EQ(comm.state->purgesBothWays, 1);  // a break drops what was on its way
 }
 
 TEST(CommDispatch, AHandlerThatClosesThePortEndsTheDispatch) {
@@ -859,8 +898,16 @@ TEST(CommDispatch, AnEventQueuedBeforeCloseIsDropped) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(log.calls.isEmpty());
 
-    // The same hand-over reaches the handler while the port stays open.
+    // Nor after the port was opened again: it belonged to the earlier opening.
     comm.Open();
+    comm.state->push(plat::EV_CTS);
+    ASSERT_TRUE(comm.state->waitForWaits(4));
+    comm.Close();
+    comm.Open();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(log.calls.isEmpty());
+
+    // The same hand-over reaches the handler while the port stays open.
     comm.state->push(plat::EV_CTS);
     EXPECT_TRUE(waitFor([&] { return log.calls == QStringList({"Cts"}); }));
 }
