@@ -126,8 +126,8 @@ auto parseInt(const char* s, Parse parse) -> decltype(parse(QStringView())) {
         const char* d = s + (negative ? 1 : 0);
         int32_t value = 0;
         int n = 0;
-        for (; n < 10 && d[n] >= '0' && d[n] <= '9'; ++n) value = value * 10 + (d[n] - '0');
-        if (n > 0 && n < 10 && d[n] == 0) return negative ? -value : value;
+        for (; n < 9 && d[n] >= '0' && d[n] <= '9'; ++n) value = value * 10 + (d[n] - '0');
+        if (n > 0 && d[n] == 0) return negative ? -value : value;
     }
     char16_t buf[64];
     size_t n = 0;

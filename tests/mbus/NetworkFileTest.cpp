@@ -216,6 +216,18 @@ TEST(NetworkFile, ReadingRules) {
              EXPECT_EQ(n.NS_Topic, 0);
              EXPECT_EQ(n.wMBus_En_Key, 0);
          }},
+        {"decimal limits of the 32-bit fields",
+         "<Nodo Descrizione=\"d\" Swap_IN=\"2147483647\" NS_Topic=\"-2147483648\" IN_Topic=\"2147483648\" "
+         "AN_Topic=\"999999999\" ID_Secondary=\"0099999999\" ID_Primary=\"-0\" wMBus_RSSI_Topic=\"-\"/>",
+         [](const TNodo& n) {
+             EXPECT_EQ(n.Swap_Ident, 2147483647);
+             EXPECT_EQ(n.NS_Topic, INT32_MIN);
+             EXPECT_EQ(n.IN_Topic, 0);
+             EXPECT_EQ(n.AN_Topic, 999999999);
+             EXPECT_EQ(n.Node_ID_Secondary, 99999999);
+             EXPECT_EQ(n.Node_ID_Primary, 0);
+             EXPECT_EQ(n.wMBus_RSSI_Topic, 0);
+         }},
         {"a byte field keeps the low 8 bits", "<Nodo Descrizione=\"d\" Cut_After=\"300\" Send_SND_NKE=\"-1\"/>",
          [](const TNodo& n) {
              EXPECT_EQ(n.Cut_After, 44);
