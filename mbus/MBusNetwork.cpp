@@ -154,7 +154,7 @@ struct StopReading {
 // of two attributes with the same name counts.
 class Slots {
 public:
-    // node and variable number the element in messages; variable 0 for a node.
+    // node and variable are the element's numbers for messages; variable 0 for a node.
     Slots(pugi::xml_node e, std::span<const char* const> names, int node, int variable)
         : names_(names), node_(node), variable_(variable) {
         const size_t N = names.size();

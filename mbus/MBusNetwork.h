@@ -15,7 +15,8 @@ inline constexpr const char* kNetworkRoot = "M-Bus_Network";
 inline constexpr const char* kNetworkVersionComment = "SW_VERSION = 1.019";
 
 // One value of a meter. The list fields hold the item index of the editor's drop-down
-// (MBusCodeLists.h).
+// (MBusCodeLists.h). A new variable is what the editor's emptied fields give: enabled, the first
+// item of every list, numbers 0, position 1.
 struct TVariabile {
     bool Enable = true;
     QString Description;
