@@ -8,6 +8,7 @@
 #include "gateway/UProfinetXML.h"
 #include "gateway/USaveBincc.h"
 #include "gateway/UTopicTemplate.h"
+#include "mbus/MBusMeters.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -147,8 +148,8 @@ void TFVelmarineFirmWare::FormCreate() {
         g_ProjectPath.clear();
 
     // 10. The meter lists.
-    g_MBusSlaveList.clear();
-    g_WMBusSlaveList.clear();
+    g_MBusSlaveList.Clear();
+    g_WMBusSlaveList.Clear();
 
     // 11.-13.
     Set_Lang();

@@ -60,6 +60,17 @@ const char* const kVife[] = {
     "Overflow values",
 };
 
+const char* const kFunctionField[] = {
+    "Instantaneous Value", "Minimun Value", "Maximum Value", "Value During Error State",
+};
+
+const char* const kDimension[] = {"8", "16", "32", "64", "24", "48", "32 Real", "Variable Length"};
+
+const char* const kPostOperation[] = {
+    "None", " : 10", " : 100", " : 1000", " : 10000", " : 100000", " : 1000000",
+    " * 10", " * 100", " * 1000", " * 10000", " * 100000", " * 1000000",
+};
+
 template <size_t N>
 QStringList toList(const char* const (&items)[N]) {
     QStringList l;
@@ -77,6 +88,21 @@ const QStringList& Type_Of_Data_Items() {
 
 const QStringList& VIFE_Items() {
     static const QStringList l = toList(kVife);
+    return l;
+}
+
+const QStringList& Function_Field_Items() {
+    static const QStringList l = toList(kFunctionField);
+    return l;
+}
+
+const QStringList& Dimension_Items() {
+    static const QStringList l = toList(kDimension);
+    return l;
+}
+
+const QStringList& Post_Operation_Items() {
+    static const QStringList l = toList(kPostOperation);
     return l;
 }
 

@@ -81,8 +81,6 @@ void Set_App_Folders(const QString& appPath);
 // Shared lists, kept for the whole run.
 inline QStringList g_RowClipboard;
 inline std::vector<uint8_t> g_RowClipboardIsCheck;
-inline QList<QObject*> g_MBusSlaveList;   // owned by the scan engine
-inline QList<QObject*> g_WMBusSlaveList;  // owned by the scan engine
 inline QStringList g_MIBReadDescriptions;
 inline QStringList g_MIBWriteDescriptions;
 

@@ -32,6 +32,15 @@ TEST(CodeLists, ListsHaveTheirSizesAndEnds) {
     EXPECT_EQ(VIFE_Items().front(), "Not Selected");
     EXPECT_EQ(VIFE_Items()[38], "Volts ");
     EXPECT_EQ(VIFE_Items().back(), "Overflow values");
+    EXPECT_EQ(Function_Field_Items(),
+              QStringList({"Instantaneous Value", "Minimun Value", "Maximum Value", "Value During Error State"}));
+    EXPECT_EQ(Dimension_Items(), QStringList({"8", "16", "32", "64", "24", "48", "32 Real", "Variable Length"}));
+    ASSERT_EQ(Post_Operation_Items().size(), 13);
+    EXPECT_EQ(Post_Operation_Items()[0], "None");
+    EXPECT_EQ(Post_Operation_Items()[1], " : 10");
+    EXPECT_EQ(Post_Operation_Items()[6], " : 1000000");
+    EXPECT_EQ(Post_Operation_Items()[7], " * 10");
+    EXPECT_EQ(Post_Operation_Items()[12], " * 1000000");
 }
 
 TEST(CodeLists, DecodedCodesNameTheSameQuantity) {
