@@ -36,12 +36,13 @@ bool readRows(const Schema& schema, const Section& section, const plat::XmlEleme
     surplus = int(elements.size() - kept);
     for (size_t i = 0; i < kept; ++i) {
         Row row = resetRow(section);
+        const pugi::xml_node node = elements[i].node();
         for (size_t a = 0; a < section.attributes.size(); ++a) {
             const Attribute& attr = section.attributes[a];
-            const QString name = latin(attr.name);
             const int column = int(a) + 1;
-            if (elements[i].hasAttribute(name)) {
-                row[column] = elements[i].attribute(name);
+            // Attribute names are ASCII: looked up as they stand, without a conversion per row.
+            if (const pugi::xml_attribute value = node.attribute(attr.name)) {
+                row[column] = QString::fromUtf8(value.value());
                 continue;
             }
             if (attr.missing == Missing::Default) {
@@ -50,7 +51,8 @@ bool readRows(const Schema& schema, const Section& section, const plat::XmlEleme
                 const QString where = section.element
                                           ? QStringLiteral("section \"%1\", row %2").arg(latin(section.element)).arg(i + 1)
                                           : QStringLiteral("row %1").arg(i + 1);
-                error = fileError(schema, QStringLiteral("%1: the attribute \"%2\" is missing").arg(where, name));
+                error = fileError(schema,
+                                  QStringLiteral("%1: the attribute \"%2\" is missing").arg(where, latin(attr.name)));
                 return false;
             }
         }
@@ -115,10 +117,12 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
         if (s >= sections.size()) continue;
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);
+        QStringList names;
+        for (const Attribute& a : section.attributes) names << latin(a.name);
+        const QString rowElement = latin(schema.rowElement);
         for (int r = 0; r < end; ++r) {
-            plat::XmlElement e = parent.appendChild(latin(schema.rowElement));
-            for (size_t a = 0; a < section.attributes.size(); ++a)
-                e.setAttribute(latin(section.attributes[a].name), rows[size_t(r)].value(int(a) + 1));
+            plat::XmlElement e = parent.appendChild(rowElement);
+            for (int a = 0; a < names.size(); ++a) e.setAttribute(names[a], rows[size_t(r)].value(a + 1));
         }
     }
 }
