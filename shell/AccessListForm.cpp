@@ -61,6 +61,10 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     }
     const int width = def.clientWidth;
     SetClientSize(width, kClientHeight);
+    // The window may grow (it has a maximize box): the panels keep to the top and bottom and the
+    // grids take the rest, see resizeEvent.
+    setMinimumSize(width, kClientHeight);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     paintPanel(this);
 
     // FormCreate: the title panel with the software code.
@@ -91,6 +95,7 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
         PageControl1 = new QTabWidget(this);
         PageControl1->setObjectName(QStringLiteral("PageControl1"));
         PageControl1->setGeometry(body);
+        body_ = PageControl1;
     }
     for (size_t i = 0; i < def.pages.size() && i < 2; ++i) {
         const AccessListPage& pd = def.pages[i];
@@ -106,6 +111,7 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
         } else {
             ps.grid = new TExColumnGrid(this);
             ps.grid->setGeometry(body);
+            body_ = ps.grid;
         }
         ps.grid->setObjectName(QString::fromLatin1(pd.gridName));
         const int capacity = i < def.schema->sections.size() ? def.schema->sections[i].capacity : 0;
@@ -137,6 +143,15 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
     plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
     // The member calls Set_Lang once its own fields exist.
+}
+
+void TAccessListForm::resizeEvent(QResizeEvent* event) {
+    plat::TForm::resizeEvent(event);
+    if (!P_Title || !P_Button) return;  // still being built
+    const int w = width(), h = height();
+    P_Title->setGeometry(0, 0, w, kTitleHeight);
+    if (body_) body_->setGeometry(0, kTitleHeight, w, h - kTitleHeight - kButtonPanelHeight);
+    P_Button->setGeometry(0, h - kButtonPanelHeight, w, kButtonPanelHeight);
 }
 
 void TAccessListForm::Set_Lang() {

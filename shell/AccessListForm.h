@@ -16,6 +16,7 @@
 
 class QObject;
 class QPushButton;
+class QResizeEvent;
 class QTabWidget;
 class QWidget;
 class TExColumnGrid;
@@ -80,8 +81,8 @@ public:
     int PageCount() const { return int(pages_.size()); }
     TExColumnGrid& ActiveGrid() const;
 
-    QWidget* P_Title;
-    QWidget* P_Button;
+    QWidget* P_Title = nullptr;
+    QWidget* P_Button = nullptr;
     QTabWidget* PageControl1 = nullptr;  // two-page lists only
     QPushButton* Btn_OK;
     QPushButton* Btn_Cancel;
@@ -95,6 +96,7 @@ protected:
     TAccessListForm(const AccessListDef& def, QWidget* parent);
 
     void FormShow() override;
+    void resizeEvent(QResizeEvent* event) override;
     // Runs at each showing after the reset, before the file is loaded (byte sizes, drop-down items).
     virtual void Prepare_Show() {}
     // The rules of each section, built with the window's current limits.
@@ -117,6 +119,7 @@ private:
     bool saveFile();
 
     const AccessListDef& def_;
+    QWidget* body_ = nullptr;  // the page control or the one grid
     std::vector<PageState> pages_;
     // The file could not be read at the last showing: OK asks before it replaces it.
     bool loadFailed_ = false;

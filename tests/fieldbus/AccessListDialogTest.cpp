@@ -102,6 +102,13 @@ TEST_F(PDOWindow, LayoutOfTheFamily) {
     EXPECT_EQ(f.sga->Columns().Items(3).Color(), TColor(16045820));
     EXPECT_EQ(f.Hint_PDO_Receive.size(), 12);
     EXPECT_EQ(f.Hint_PDO_Transmit.size(), 13);
+    // Maximized, the panels keep to the edges and the pages take the rest.
+    f.show();
+    f.resize(1000, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(f.P_Title->geometry(), QRect(0, 0, 1000, 69));
+    EXPECT_EQ(f.PageControl1->geometry(), QRect(0, 69, 1000, 391));
+    EXPECT_EQ(f.P_Button->geometry(), QRect(0, 460, 1000, 40));
 }
 
 TEST_F(PDOWindow, WithoutAFileTheGridsAreNumberedAndEmpty) {
