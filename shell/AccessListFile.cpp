@@ -178,17 +178,39 @@ Check when(std::function<bool(const RowView&)> applies, Check check) {
     };
 }
 
+std::optional<char16_t> unsavableCharacter(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (!(c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)))
+            return c;
+    }
+    return std::nullopt;
+}
+
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules) {
     for (size_t s = 0; s < schema.sections.size() && s < sections.size(); ++s) {
         const Section& section = schema.sections[s];
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);
         for (int r = 0; r < end; ++r) {
-            const RowView view{rows[size_t(r)], schema.numbers};
-            if (s >= rules.size()) break;
-            if (rules[s].skip && rules[s].skip(view)) continue;
-            for (const Check& check : rules[s].checks)
-                if (std::optional<Failure> f = check(view)) return {Problem::Check, int(s), r + 1, *f, 0};
+            const Row& row = rows[size_t(r)];
+            const RowView view{row, schema.numbers};
+            const bool skipped = s >= rules.size() || (rules[s].skip && rules[s].skip(view));
+            if (!skipped)
+                for (const Check& check : rules[s].checks)
+                    if (std::optional<Failure> f = check(view)) return {Problem::Check, int(s), r + 1, *f, 0};
+            // Skipped rows are written too: a text the file cannot hold would make it unreadable.
+            for (int c = 1; c < row.size() && c < section.columns(); ++c)
+                if (const std::optional<char16_t> bad = unsavableCharacter(row[c])) {
+                    Problem p{Problem::Unsavable, int(s), r + 1, Failure{0, {}}, 0};
+                    p.column = c;
+                    p.character = *bad;
+                    return p;
+                }
         }
         // Saving ends at the first empty key: a row in use below it would be lost without a word.
         for (int r = end + 1; r < int(rows.size()); ++r)
@@ -206,21 +228,29 @@ QString composeMessage(const QString& prefix, int row, const QString& text, std:
     return m + suffix;
 }
 
-QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QString& keyHeader) {
+QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers) {
     const QString prefix = Text_Table.value(prefixText);
+    const char* label =
+        size_t(problem.section) < schema.sections.size() ? schema.sections[size_t(problem.section)].label : "";
     if (problem.kind == Problem::Check) {
         const Failure& f = problem.failure;
         return composeMessage(prefix, problem.row, Text_Table.value(f.text), f.limit,
                               f.suffix >= 0 ? Text_Table.value(f.suffix) : QString());
     }
+    if (problem.kind == Problem::Unsavable) {
+        return composeMessage(prefix, problem.row,
+                              QStringLiteral("!! [%1] The %2 holds a character that cannot be saved (U+%3)")
+                                  .arg(latin(label), TrimCtl(headers.value(problem.column)))
+                                  .arg(int(problem.character), 4, 16, QLatin1Char('0')),
+                              std::nullopt, QString());
+    }
     if (problem.kind == Problem::Gap) {
-        const char* label = size_t(problem.section) < schema.sections.size() ? schema.sections[problem.section].label
-                                                                             : "";
+        const QString keyHeader = TrimCtl(headers.value(schema.sections[size_t(problem.section)].keyColumn));
         return composeMessage(
             prefix, problem.row,
             QStringLiteral("!! [%1] The %2 of row %3 above is empty, which ends the list: this row and every row "
                            "below row %3 would not be saved. Fill in the %2 of row %3 or delete that row.")
-                .arg(latin(label), TrimCtl(keyHeader))
+                .arg(latin(label), keyHeader)
                 .arg(problem.emptyKeyRow),
             std::nullopt, QString());
     }

@@ -120,15 +120,21 @@ struct SectionRules {
 };
 
 struct Problem {
-    enum Kind : uint8_t { None, Check, Gap } kind = None;
+    enum Kind : uint8_t { None, Check, Unsavable, Gap } kind = None;
     int section = 0;
     int row = 0;         // the failing row; for a gap the first row in use below the list's end
     Failure failure{0, {}};
     int emptyKeyRow = 0; // for a gap: the row whose empty key ends the list
+    int column = 0;      // for an unsavable text: its column
+    char16_t character = 0;  // and the character XML cannot hold
 };
 
+// The first character of a text that an XML 1.0 document cannot hold, or nothing.
+std::optional<char16_t> unsavableCharacter(const QString& text);
+
 // Checks the sections in order, each from row 1 to the end of its row list, stopping at the first
-// failure; then refuses a section that has a row in use below its end, which saving would drop.
+// failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
+// that has a row in use below its end, which saving would drop.
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules);
 
 // Messages -----------------------------------------------------------------------------------------
@@ -136,7 +142,8 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
 // prefix, row, text, limit and suffix run together without separators.
 QString composeMessage(const QString& prefix, int row, const QString& text, std::optional<int64_t> limit,
                        const QString& suffix);
-// The message of a problem with the texts of the text table; `keyHeader` names the key column.
-QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QString& keyHeader);
+// The message of a problem with the texts of the text table; `headers` are the header texts of the
+// problem's grid, by column.
+QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers);
 
 }  // namespace accesslist

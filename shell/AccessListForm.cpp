@@ -269,8 +269,9 @@ bool TAccessListForm::Controllo_dati() {
     const accesslist::Problem problem = accesslist::validate(*def_.schema, gridRows(), Rules());
     if (problem.kind == accesslist::Problem::None) return true;
     const TExColumnGrid& g = *pages_.at(size_t(problem.section)).grid;
-    const int key = def_.schema->sections[size_t(problem.section)].keyColumn;
-    plat::dialogs().error(accesslist::problemMessage(*def_.schema, problem, def_.errorPrefix, g.Cells(key, 0)));
+    QStringList headers;
+    for (int c = 0; c < g.TotalColCount(); ++c) headers << g.Cells(c, 0);
+    plat::dialogs().error(accesslist::problemMessage(*def_.schema, problem, def_.errorPrefix, headers));
     return false;
 }
 

@@ -35,7 +35,7 @@ QString messageFor(const accesslist::Schema& schema, const std::vector<accesslis
     for (const auto& [col, text] : c.cells) row[col] = QString::fromUtf8(text);
     pages[size_t(c.page)].push_back(row);
     const accesslist::Problem p = accesslist::validate(schema, pages, rules);
-    return accesslist::problemMessage(schema, p, prefix, QStringLiteral("key"));
+    return accesslist::problemMessage(schema, p, prefix, {});
 }
 
 class CANopenRules : public ::testing::Test {

@@ -151,14 +151,34 @@ TEST(AccessListRules, FirstFailureStopsAndAGapBelowTheListIsRefused) {
         {"gap", {{row({"1", "", "Y", ""}), row({"", "", "Y", ""}), row({"", "", "", "lost"})}, {}}, Problem::Gap,
          "Error row 3!! [List A] The Key of row 2 above is empty, which ends the list: this row and every row "
          "below row 2 would not be saved. Fill in the Key of row 2 or delete that row."},
+        // A skipped row is still written, so what it holds must be savable.
+        {"unsavable text in a skipped row", {{row({"10", "", "N", "a\x01" "b"})}, {}}, Problem::Unsavable,
+         "Error row 1!! [List A] The Name holds a character that cannot be saved (U+0001)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Problem p = validate(sample(), c.rows, rules);
         EXPECT_EQ(p.kind, c.kind);
-        EXPECT_EQ(problemMessage(sample(), p, 5291, QStringLiteral(" Key ")), QString::fromUtf8(c.message));
+        const QStringList headers = {QStringLiteral("N"), QStringLiteral(" Key "), QStringLiteral("Flag"),
+                                     QStringLiteral("Kept"), QStringLiteral("Name")};
+        EXPECT_EQ(problemMessage(sample(), p, 5291, headers), QString::fromUtf8(c.message));
     }
     Load_Default_Language();
+}
+
+TEST(AccessListRules, CharactersAnXmlFileCannotHold) {
+    struct Case {
+        QString text;
+        std::optional<char16_t> bad;
+    } cases[] = {
+        {QStringLiteral("plain \t\r\n text"), std::nullopt},
+        {QString::fromUtf8("\xF0\x9F\x98\x80 pair"), std::nullopt},
+        {QStringLiteral("a\x01"), char16_t(1)},
+        {QString(QChar(0xFFFE)), char16_t(0xFFFE)},
+        {QString(QChar(0xD83D)) + QStringLiteral("x"), char16_t(0xD83D)},
+        {QString(QChar(0xDE00)), char16_t(0xDE00)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(unsavableCharacter(c.text), c.bad) << c.text.toStdString();
 }
 
 TEST(AccessListMessages, PartsRunTogetherWithoutSeparators) {
