@@ -596,7 +596,8 @@ struct ClickGrid : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
         for (QHeaderView* h : g.findChildren<QHeaderView*>()) (h->orientation() == Qt::Horizontal ? top : left) = h;
         for (QWidget* w : g.findChildren<QWidget*>())
-            if (w->objectName() == u"qt_scrollarea_viewport" && w->parentWidget() == &g) cells = w;
+            if (w->objectName() == u"qt_scrollarea_viewport" && !qobject_cast<QHeaderView*>(w->parentWidget()))
+                cells = w;
         ASSERT_TRUE(top && left && cells);
         g.OnClickCell = [this](QObject* sender, int row, int col) {
             EXPECT_EQ(sender, &g);
