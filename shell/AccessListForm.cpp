@@ -133,7 +133,6 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
         auto* b = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), P_Button);
         b->setObjectName(QString::fromLatin1(kButtonNames[i]));
         b->setGeometry(kButtonLefts[i], 6, 110, 28);
-        b->setAutoDefault(false);
         *buttons[i] = b;
     }
     plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OK_Click(); });
