@@ -1,8 +1,7 @@
 // A full SDO server list (2 x 500 rows, every attribute filled) read, validated and written
 // through the access-list file unit, beside reading and writing the same document with pugixml
 // alone (the floor: parse, copy every attribute out, build the document again, serialise).
-#include "fieldbus/USet_SDO_Server_Access.h"
-#include "shell/AccessListFile.h"
+#include "fieldbus/CANopenSchemas.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
@@ -15,7 +14,7 @@
 namespace {
 
 QByteArray fullServerFile() {
-    const accesslist::Schema& schema = TFSet_SDO_Server_Access::Schema();
+    const accesslist::Schema& schema = canopen::sdoServerSchema();
     std::vector<accesslist::Rows> sections(2);
     for (int s = 0; s < 2; ++s)
         for (int r = 0; r < 500; ++r) {
@@ -37,8 +36,8 @@ const QByteArray& file() {
 }
 
 void BM_ListUnit(benchmark::State& state) {
-    const accesslist::Schema& schema = TFSet_SDO_Server_Access::Schema();
-    const std::vector<accesslist::SectionRules> rules = TFSet_SDO_Server_Access::Rules_For(1440, 1440);
+    const accesslist::Schema& schema = canopen::sdoServerSchema();
+    const std::vector<accesslist::SectionRules> rules = canopen::sdoServerRules(1440, 1440);
     for (auto _ : state) {
         const accesslist::ReadResult read = accesslist::readList(schema, file());
         if (!read.error.isEmpty() || read.sections[1].size() != 500) std::abort();

@@ -9,10 +9,6 @@ class TFSet_PDO_Access : public TAccessListForm {
 public:
     explicit TFSet_PDO_Access(QWidget* parent = nullptr);
 
-    static const accesslist::Schema& Schema();
-    // The rules of both pages for the given exchange-area sizes.
-    static std::vector<accesslist::SectionRules> Rules_For(int nbyteIn, int nbyteOut);
-
     // Rows below move up over columns 1 to ColCount - 1; the last row is emptied.
     void Delete_Row(int Row, TExColumnGrid& Grid) override;
 

@@ -9,9 +9,6 @@ class TFSet_SDO_Client_Access : public TAccessListForm {
 public:
     explicit TFSet_SDO_Client_Access(QWidget* parent = nullptr);
 
-    static const accesslist::Schema& Schema();
-    static std::vector<accesslist::SectionRules> Rules_For(int nbyteIn, int nbyteOut);
-
     void Delete_Row(int Row, TExColumnGrid& Grid) override;
 
     int PROFINET_NByte_IN = 1440;

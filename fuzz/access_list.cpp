@@ -1,14 +1,10 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
-#include "fieldbus/USet_PDO_Access.h"
-#include "fieldbus/USet_SDO_Client_Access.h"
-#include "fieldbus/USet_SDO_Server_Access.h"
-#include "shell/AccessListFile.h"
+#include "fieldbus/CANopenSchemas.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 namespace {
 
@@ -19,9 +15,9 @@ struct Member {
 
 // Every list that keeps its rows in a list file; later lists add theirs here.
 const Member kMembers[] = {
-    {&TFSet_PDO_Access::Schema, &TFSet_PDO_Access::Rules_For},
-    {&TFSet_SDO_Client_Access::Schema, &TFSet_SDO_Client_Access::Rules_For},
-    {&TFSet_SDO_Server_Access::Schema, &TFSet_SDO_Server_Access::Rules_For},
+    {&canopen::pdoSchema, &canopen::pdoRules},
+    {&canopen::sdoClientSchema, &canopen::sdoClientRules},
+    {&canopen::sdoServerSchema, &canopen::sdoServerRules},
 };
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The rule tables of the CANopen PDO and SDO lists, run without a window: one valid row per page,
 // each case changing a cell or two, and the exact message the user would read.
-#include "fieldbus/USet_PDO_Access.h"
-#include "fieldbus/USet_SDO_Client_Access.h"
-#include "fieldbus/USet_SDO_Server_Access.h"
+#include "fieldbus/CANopenSchemas.h"
 #include "shell/ULanguage.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +72,7 @@ TEST_F(CANopenRules, PDO) {
         {"Send Time 0", 1, {{11, "0"}}, ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(messageFor(TFSet_PDO_Access::Schema(), TFSet_PDO_Access::Rules_For(1440, 1440), 2368,
+        EXPECT_EQ(messageFor(canopen::pdoSchema(), canopen::pdoRules(1440, 1440), 2368,
                              valid[c.page], c),
                   QString::fromUtf8(c.message))
             << c.name;
@@ -105,7 +103,7 @@ TEST_F(CANopenRules, SDOClient) {
          "Error row 1!! [SDO Write] Address Byte1 must be between 0 and 1439"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(messageFor(TFSet_SDO_Client_Access::Schema(), TFSet_SDO_Client_Access::Rules_For(1440, 1440), 2460,
+        EXPECT_EQ(messageFor(canopen::sdoClientSchema(), canopen::sdoClientRules(1440, 1440), 2460,
                              valid[c.page], c),
                   QString::fromUtf8(c.message))
             << c.name;
@@ -126,7 +124,7 @@ TEST_F(CANopenRules, SDOServer) {
         {"SubIndex 256", 1, {{2, "256"}}, "Error row 1!! [SDO in Write] SubIndex must be between 0x00 and 0xFF"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(messageFor(TFSet_SDO_Server_Access::Schema(), TFSet_SDO_Server_Access::Rules_For(1440, 1440), 2550,
+        EXPECT_EQ(messageFor(canopen::sdoServerSchema(), canopen::sdoServerRules(1440, 1440), 2550,
                              valid, c),
                   QString::fromUtf8(c.message))
             << c.name;
@@ -134,7 +132,7 @@ TEST_F(CANopenRules, SDOServer) {
 
 // The rows are checked page by page and row by row; the first failure is the only message.
 TEST_F(CANopenRules, TheFirstFailureOfTheFirstPageWins) {
-    const auto& schema = TFSet_PDO_Access::Schema();
+    const auto& schema = canopen::pdoSchema();
     const Row good = fromCells({"1", "1", "0", "", "", "", "", "", "", "", "0", "m"});
     Row badDim = good;
     badDim[2] = QStringLiteral("0");
@@ -142,7 +140,7 @@ TEST_F(CANopenRules, TheFirstFailureOfTheFirstPageWins) {
     badCob[1] = QStringLiteral("0x800");
     Row badSend = fromCells({"1", "1", "0", "", "", "", "", "", "", "", "-1", "N", "m"});
     const std::vector<Rows> pages = {{good, good, badDim, badCob}, {badSend}};
-    const accesslist::Problem p = accesslist::validate(schema, pages, TFSet_PDO_Access::Rules_For(1440, 1440));
+    const accesslist::Problem p = accesslist::validate(schema, pages, canopen::pdoRules(1440, 1440));
     EXPECT_EQ(accesslist::problemMessage(schema, p, 2368, {}),
               QStringLiteral("Error row 3!! [Receive PDO] Dimension must be between 1 and 8"));
 }
