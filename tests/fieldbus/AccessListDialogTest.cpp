@@ -438,4 +438,19 @@ TEST_F(SDOWindow, ClientRowSavedAsTyped) {
                          "<!--SW_VERSION = 1.000-->"));
 }
 
+TEST_F(SDOWindow, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    QFile::copy(fixture("PDO_CANopen.xml"), g_PDOCANopenFile);
+    QFile::copy(fixture("SDO_Server_CANopen.xml"), g_SDOServerCANopenFile);
+    TFSet_PDO_Access pdo;
+    TFSet_SDO_Server_Access server;
+    const std::pair<TAccessListForm*, const char*> shots[] = {{&pdo, "/pdo-list.png"}, {&server, "/sdo-server-list.png"}};
+    for (const auto& [form, name] : shots) {
+        open(*form);
+        EXPECT_TRUE(form->grab().save(QString::fromLocal8Bit(dir) + QString::fromLatin1(name)));
+        form->Btn_Cancel->click();
+    }
+}
+
 }  // namespace
