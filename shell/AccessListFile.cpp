@@ -117,12 +117,13 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
         if (s >= sections.size()) continue;
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);
-        QStringList names;
-        for (const Attribute& a : section.attributes) names << latin(a.name);
-        const QString rowElement = latin(schema.rowElement);
+        // A new row element has no attributes yet, so each one is appended in column order as it
+        // stands; names are ASCII and go in without a conversion per row.
         for (int r = 0; r < end; ++r) {
-            plat::XmlElement e = parent.appendChild(rowElement);
-            for (int a = 0; a < names.size(); ++a) e.setAttribute(names[a], rows[size_t(r)].value(a + 1));
+            pugi::xml_node e = parent.node().append_child(schema.rowElement);
+            const Row& row = rows[size_t(r)];
+            for (size_t a = 0; a < section.attributes.size(); ++a)
+                e.append_attribute(section.attributes[a].name).set_value(row.value(int(a) + 1).toUtf8().constData());
         }
     }
 }
