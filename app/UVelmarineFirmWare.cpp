@@ -1,5 +1,8 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "fieldbus/USet_PDO_Access.h"
+#include "fieldbus/USet_SDO_Client_Access.h"
+#include "fieldbus/USet_SDO_Server_Access.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
@@ -172,8 +175,8 @@ void TFVelmarineFirmWare::Build_Steps() {
         std::function<void()> action;
     };
     QPushButton* hiddenButton = nullptr;
-    // The hidden steps of the other gateway models lead to editors and writers this program does
-    // not carry; they stop after the project test (the Modbus step does nothing by design).
+    // The hidden steps whose editors or writers this program does not carry stop after the project
+    // test (the Modbus step does nothing by design).
     auto none = [] {};
     const Def defs[] = {
         {&Btn_New, "Btn_New", true, 80, 112, 15, 22, false, QStyle::SP_FileIcon, [this] { Create_New_Project(); }},
@@ -196,9 +199,12 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSet_PDO_Access); }},
+        {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSet_SDO_Client_Access); }},
+        {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSet_SDO_Server_Access); }},
         {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
@@ -315,7 +321,8 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FMQTT_Set_Topic, FProfinetFileName};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
+                                     FSet_SDO_Server_Access, FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -458,6 +465,9 @@ void Create_Forms() {
     FMQTT_Set_Topic = new TFMQTT_Set_Topic(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
+    FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
+    FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
+    FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
 }
 
@@ -472,5 +482,8 @@ void Destroy_Forms() {
     FMQTT_Set_Topic = nullptr;
     FBoot = nullptr;
     FTopicTemplate = nullptr;
+    FSet_PDO_Access = nullptr;
+    FSet_SDO_Client_Access = nullptr;
+    FSet_SDO_Server_Access = nullptr;
     FProfinetFileName = nullptr;
 }

@@ -239,6 +239,8 @@ TExStringGrid::TExStringGrid(QWidget* parent) : QTableView(parent), visible_(kMa
             [this](const QModelIndex& cur, const QModelIndex&) { onCurrentChanged(cur); });
     connect(h, &QHeaderView::sectionResized, this,
             [this](int l, int o, int n) { onSectionResized(l, o, n); });
+    connect(this, &QAbstractItemView::pressed, this,
+            [this](const QModelIndex& i) { ClickCell(i.row() + 1, DisplColIndex(i.column() + 1)); });
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
         DblClickCell(i.row() + 1, DisplColIndex(i.column() + 1));
     });
@@ -585,6 +587,26 @@ void TExStringGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+void TExStringGrid::SelectRows(int RowIndex, int RCount) {
+    if (RowIndex < 1 || RowIndex >= rowCount_ || RCount < 1 || ColCount() < 2) return;
+    const int last = std::min(RowIndex + RCount, rowCount_) - 1;
+    row_ = last;
+    col_ = ColCount() - 1;
+    syncCurrent();
+    const QModelIndex from = model_->index(RowIndex - 1, 0);
+    const QModelIndex to = model_->index(last - 1, model_->columnCount() - 1);
+    selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+}
+
+bool TExStringGrid::GetRowSelect(int ARow) const {
+    if (ARow < 0 || ARow >= rowCount_) throw std::out_of_range("Grid index out of range");
+    return ARow >= 1 && selectionModel()->rowIntersectsSelection(ARow - 1, {});
+}
+
+void TExStringGrid::ClickCell(int ARow, int ACol) {
+    if (OnClickCell) plat::guarded([&] { OnClickCell(this, ARow, ACol); });
+}
+
 void TExStringGrid::DblClickCell(int ARow, int ACol) {
     if (OnDblClickCell) plat::guarded([&] { OnDblClickCell(this, ARow, ACol); });
 }
@@ -624,6 +646,25 @@ bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == corner_ && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         DblClickCell(0, 0);
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        QHeaderView* h = horizontalHeader();
+        if (watched == corner_) {
+            ClickCell(0, 0);
+        } else if (watched == h->viewport()) {
+            const int logical = h->logicalIndexAt(pos);
+            if (logical >= 0) {
+                // A press on a column border starts sizing the column, not a click on the header.
+                const int x = pos.x() - h->sectionViewportPosition(logical);
+                const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
+                if (!sizing || (x > 3 && h->sectionSize(logical) - x > 3))
+                    ClickCell(0, DisplColIndex(logical + 1));
+            }
+        } else if (watched == verticalHeader()->viewport()) {
+            const int logical = verticalHeader()->logicalIndexAt(pos);
+            if (logical >= 0) ClickCell(logical + 1, 0);
+        }
+    }
     if (watched == corner_ && event->type() == QEvent::Paint) {
         QStyleOptionHeader opt;
         opt.initFrom(corner_);

@@ -115,6 +115,13 @@ public:
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;
 
+    // Whole rows: every column from FixedCols (1) on, rows RowIndex .. RowIndex + RCount - 1, the
+    // count cut at RowCount. The current cell moves to the selection's far corner.
+    void SelectRows(int RowIndex, int RCount);
+    // Whether a row lies in the selection.
+    bool GetRowSelect(int ARow) const;
+
+    TClickCellEvent OnClickCell;
     TDblClickCellEvent OnDblClickCell;
     TGridHintEvent OnGridHint;
     TGridKeyPressEvent OnKeyPress;
@@ -124,6 +131,8 @@ public:
     // Input entry points; the view's own handlers end here too, so tests can drive them directly.
     // Returns true when the key was consumed.
     bool KeyPress(QChar key);
+    // A press on any cell (data, fixed column, header row, corner); display column.
+    void ClickCell(int ARow, int ACol);
     void DblClickCell(int ARow, int ACol);
     QString CellHint(int ARow, int ACol);
     void ComboChange(int ACol, int ARow, int itemIndex, const QString& text);

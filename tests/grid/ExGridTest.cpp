@@ -576,3 +576,74 @@ TEST(GridCorner, ShowsTheTextOfTheFixedCorner) {
 }
 
 }  // namespace
+
+namespace {
+
+// Clicks and row selection, driven through the grid's child widgets only (the headers and the
+// scrolling viewport), so the tests do not lean on the view class the grid stands on.
+struct ClickGrid : ::testing::Test {
+    TExColumnGrid g;
+    QHeaderView* top = nullptr;
+    QHeaderView* left = nullptr;
+    QWidget* cells = nullptr;
+    std::vector<std::pair<int, int>> clicks;
+
+    void SetUp() override {
+        g.SetColCount(5);
+        g.SetRowCount(8);
+        g.resize(500, 300);
+        g.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+        for (QHeaderView* h : g.findChildren<QHeaderView*>()) (h->orientation() == Qt::Horizontal ? top : left) = h;
+        for (QWidget* w : g.findChildren<QWidget*>())
+            if (w->objectName() == u"qt_scrollarea_viewport" && !qobject_cast<QHeaderView*>(w->parentWidget()))
+                cells = w;
+        ASSERT_TRUE(top && left && cells);
+        g.OnClickCell = [this](QObject* sender, int row, int col) {
+            EXPECT_EQ(sender, &g);
+            clicks.emplace_back(row, col);
+        };
+    }
+    QPoint cellCentre(int realCol, int row) const {
+        return {top->sectionViewportPosition(realCol - 1) + top->sectionSize(realCol - 1) / 2,
+                left->sectionViewportPosition(row - 1) + left->sectionSize(row - 1) / 2};
+    }
+};
+
+TEST_F(ClickGrid, EveryPressedCellReportsRowThenDisplayColumn) {
+    g.HideColumn(2);
+    QTest::mousePress(cells, Qt::LeftButton, {}, cellCentre(4, 3));
+    QTest::mouseRelease(cells, Qt::LeftButton, {}, cellCentre(4, 3));
+    QTest::mousePress(left->viewport(), Qt::LeftButton, {},
+                      QPoint(left->width() / 2, left->sectionViewportPosition(3) + 5));
+    QTest::mousePress(top->viewport(), Qt::LeftButton, {},
+                      QPoint(top->sectionViewportPosition(3) + top->sectionSize(3) / 2, top->height() / 2));
+    QAbstractButton* corner = g.findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    QTest::mousePress(corner, Qt::LeftButton, {}, corner->rect().center());
+    const std::vector<std::pair<int, int>> expected = {{3, 3}, {4, 0}, {0, 3}, {0, 0}};
+    EXPECT_EQ(clicks, expected);
+}
+
+TEST_F(ClickGrid, APressOnAHeaderColumnBorderSizesAndIsNoClick) {
+    const int border = top->sectionViewportPosition(1) + top->sectionSize(1);  // between real 2 and 3
+    for (int dx : {-3, -1, 1, 3})
+        QTest::mousePress(top->viewport(), Qt::LeftButton, {}, QPoint(border + dx, top->height() / 2));
+    EXPECT_TRUE(clicks.empty());
+    QTest::mousePress(top->viewport(), Qt::LeftButton, {}, QPoint(border + 5, top->height() / 2));
+    const std::vector<std::pair<int, int>> expected = {{0, 3}};
+    EXPECT_EQ(clicks, expected);
+}
+
+TEST_F(ClickGrid, SelectRowsTakesWholeRowsCutAtTheRowCount) {
+    g.SelectRows(5, 10);
+    for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r >= 5) << "row " << r;
+    EXPECT_EQ(g.Row(), 7);
+    EXPECT_EQ(g.Col(), g.ColCount() - 1);
+    g.SelectRows(2, 1);
+    for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r == 2) << "row " << r;
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_THROW(g.GetRowSelect(8), std::out_of_range);
+}
+
+}  // namespace

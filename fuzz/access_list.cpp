@@ -1,0 +1,56 @@
+// Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
+// schema): the rows read are shaped as the schema says, the rules run over them, and what reads
+// cleanly writes and reads back unchanged.
+#include "fieldbus/CANopenSchemas.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+struct Member {
+    const accesslist::Schema& (*schema)();
+    std::vector<accesslist::SectionRules> (*rules)(int, int);
+};
+
+// Every list that keeps its rows in a list file; later lists add theirs here.
+const Member kMembers[] = {
+    {&canopen::pdoSchema, &canopen::pdoRules},
+    {&canopen::sdoClientSchema, &canopen::sdoClientRules},
+    {&canopen::sdoServerSchema, &canopen::sdoServerRules},
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const Member& m = kMembers[data[0] % std::size(kMembers)];
+    const accesslist::Schema& schema = m.schema();
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const accesslist::ReadResult read = accesslist::readList(schema, bytes);
+    if (read.sections.size() != schema.sections.size() || read.surplus.size() != schema.sections.size())
+        __builtin_trap();
+    for (size_t s = 0; s < schema.sections.size(); ++s) {
+        if (read.sections[s].size() > size_t(schema.sections[s].capacity) || read.surplus[s] < 0) __builtin_trap();
+        for (const accesslist::Row& r : read.sections[s])
+            if (r.size() != schema.sections[s].columns()) __builtin_trap();
+    }
+    const accesslist::Problem problem = accesslist::validate(schema, read.sections, m.rules(1440, 1440));
+    if (problem.kind != accesslist::Problem::None &&
+        (size_t(problem.section) >= read.sections.size() || problem.row < 1 ||
+         size_t(problem.row) > read.sections[size_t(problem.section)].size()))
+        __builtin_trap();
+    if (!read.error.isEmpty()) return 0;
+
+    plat::XmlDocument doc;
+    accesslist::writeList(schema, read.sections, doc);
+    const accesslist::ReadResult again = accesslist::readList(schema, doc.toBytes());
+    if (!again.error.isEmpty()) __builtin_trap();
+    for (size_t s = 0; s < schema.sections.size(); ++s) {
+        // Only the row list is written: the rows up to the first empty key.
+        const accesslist::Rows& before = read.sections[s];
+        const int kept = accesslist::rowListLength(schema.sections[s], before);
+        if (again.sections[s] != accesslist::Rows(before.begin(), before.begin() + kept)) __builtin_trap();
+    }
+    return 0;
+}

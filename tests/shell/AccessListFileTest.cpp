@@ -1,0 +1,191 @@
+// The access lists' file unit without any window: numbers, reading, writing, the row list, the
+// rules and their messages, on a small schema of its own (two sections of three rows, and rows
+// straight in the root) so that each case shows its fault.
+#include "shell/AccessListFile.h"
+#include "shell/ULanguage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace accesslist;
+
+// Section "A": Key, Flag (a check box, default "N"), Kept (keeps the reset cell), Name (required).
+const Schema& sample() {
+    static const Schema s{"Sample.xml", "Sample_Root", "1.234", "row", NumberRule::House,
+                          {{"A",
+                            {{"Key"}, {"Flag", Missing::Default, "N"}, {"Kept", Missing::KeepReset}, {"Name"}},
+                            3, 1, KeyTrim::Trimmed, 3, {2}, "List A"},
+                           {"B", {{"Key"}, {"Value"}}, 3, 1, KeyTrim::Trimmed, 0, {}, "List B"}}};
+    return s;
+}
+
+const Schema& inRoot() {
+    static const Schema s{"Flat.xml", "Flat", nullptr, "Row", NumberRule::Decimal,
+                          {{nullptr, {{"Key"}, {"Value", Missing::Default, "0"}}, 2, 1, KeyTrim::AsIs, 0, {}, "Flat"}}};
+    return s;
+}
+
+Row row(std::initializer_list<const char*> cells) {
+    Row r{QString()};
+    for (const char* c : cells) r << QString::fromUtf8(c);
+    return r;
+}
+
+TEST(AccessListNumbers, HouseAndDecimalRules) {
+    struct Case {
+        const char* text;
+        int house;
+        int decimal;
+    } cases[] = {
+        {"12", 12, 12},      {" 12", 12, 12},   {"12 ", -1, -1},      {"1.5", -1, -1},    {"", -1, -1},
+        {"$FF", 255, -1},    {"0x1F", 31, -1},  {"x10", 16, -1},      {"-5", -5, -5},     {"+7", 7, 7},
+        {"0012", 12, 12},    {"abc", -1, -1},   {"99999999999", -1, -1}, {" ", -1, -1},  {"-", -1, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(listNumber(QString::fromUtf8(c.text), NumberRule::House), c.house) << '"' << c.text << '"';
+        EXPECT_EQ(listNumber(QString::fromUtf8(c.text), NumberRule::Decimal), c.decimal) << '"' << c.text << '"';
+    }
+}
+
+TEST(AccessListRead, CellsComeAsWrittenAndMissingAttributesFollowTheirKind) {
+    const ReadResult r = readList(
+        sample(), "<Sample_Root><A><row Key=\" k1 \" Flag=\"Y\" Kept=\"x\" Name=\"a&#13;&#10;b&#9;c\" Extra=\"?\"/>"
+                  "<row Key=\"k2\" Name=\"\"/></A><B><row Key=\"b\" Value=\"\"/></B></Sample_Root>");
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    ASSERT_EQ(r.sections.size(), 2u);
+    ASSERT_EQ(r.sections[0].size(), 2u);
+    EXPECT_EQ(r.sections[0][0], row({" k1 ", "Y", "x", "a\r\nb\tc"}));
+    // Flag takes its default; Kept keeps what the reset put there ("Y" in the enable column 3).
+    EXPECT_EQ(r.sections[0][1], row({"k2", "N", "Y", ""}));
+    EXPECT_EQ(r.sections[1], Rows{row({"b", ""})});
+    EXPECT_EQ(r.surplus, (std::vector<int>{0, 0}));
+}
+
+TEST(AccessListRead, AFailureStopsWithAMessageAndKeepsTheRowsBeforeIt) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        size_t rowsOfA;
+        const char* message;
+    } cases[] = {
+        {"required attribute", "<Sample_Root><A><row Key=\"1\" Name=\"\"/><row Key=\"2\" Name=\"\"/><row Key=\"3\"/>"
+                               "</A><B/></Sample_Root>",
+         2, "Error in \"Sample.xml\": section \"A\", row 3: the attribute \"Name\" is missing"},
+        {"missing section", "<Sample_Root><A><row Key=\"1\" Name=\"\"/></A></Sample_Root>", 1,
+         "Error in \"Sample.xml\": the section \"B\" is missing"},
+        {"not well-formed", "<Sample_Root><A><row Key=\"1\" Name=\"\"/></A>", 0, "Error in \"Sample.xml\": "},
+        {"empty file", "", 0, "Error in \"Sample.xml\": "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadResult r = readList(sample(), c.bytes);
+        EXPECT_TRUE(r.error.startsWith(QString::fromUtf8(c.message))) << r.error.toStdString();
+        EXPECT_EQ(r.sections[0].size(), c.rowsOfA);
+    }
+    const ReadResult flat = readList(inRoot(), "<Flat><Row Value=\"1\"/></Flat>");
+    EXPECT_EQ(flat.error, QStringLiteral("Error in \"Flat.xml\": row 1: the attribute \"Key\" is missing"));
+}
+
+TEST(AccessListRead, RowsBeyondTheCapacityAreCountedNotRead) {
+    const ReadResult r = readList(inRoot(), "<Flat><Row Key=\"1\"/><Row Key=\"2\"/><Row Key=\"3\"/><Row Key=\"4\"/>"
+                                            "<Row Key=\"5\"/></Flat>");
+    ASSERT_TRUE(r.error.isEmpty());
+    EXPECT_EQ(r.sections[0], (Rows{row({"1", "0"}), row({"2", "0"})}));
+    EXPECT_EQ(r.surplus, std::vector<int>{3});
+}
+
+TEST(AccessListWrite, RootCommentSectionsAndTheRowListOnly) {
+    plat::XmlDocument doc;
+    // Section A: the list ends at row 2 (blank key); the row below is not written.
+    writeList(sample(), {{row({"k1", "Y", "", " <&>\"\r\n\t "}), row({" \t", "N", "Y", "x"}), row({"k3", "", "", ""})}, {}},
+              doc);
+    EXPECT_EQ(doc.toBytes().toStdString(),
+              std::string("<Sample_Root><A><row Key=\"k1\" Flag=\"Y\" Kept=\"\" Name=\" &lt;&amp;>&quot;&#13;&#10;&#09; \"/>"
+                         "</A><B/></Sample_Root><!--SW_VERSION = 1.234-->"));
+    plat::XmlDocument flat;
+    writeList(inRoot(), {{row({" ", "1"})}}, flat);  // a blank key counts when the list does not trim
+    EXPECT_EQ(flat.toBytes().toStdString(), std::string("<Flat><Row Key=\" \" Value=\"1\"/></Flat>"));
+}
+
+TEST(AccessListWrite, WhatIsWrittenReadsBackTheSame) {
+    const std::vector<Rows> rows = {{row({"1", "Y", "q", "multi\r\nline"}), row({"$2", "N", "", "\t"})},
+                                    {row({"b", "v"})}};
+    plat::XmlDocument doc;
+    writeList(sample(), rows, doc);
+    const ReadResult back = readList(sample(), doc.toBytes());
+    ASSERT_TRUE(back.error.isEmpty()) << back.error.toStdString();
+    EXPECT_EQ(back.sections, rows);
+}
+
+TEST(AccessListRows, TheRowListAndRowsInUse) {
+    const Section& a = sample().sections[0];
+    const Rows rows = {row({"1", "", "", ""}), row({"\t ", "Y", "Y", ""}), row({"3", "", "", ""})};
+    EXPECT_EQ(rowListLength(a, rows), 1);
+    EXPECT_FALSE(rowInUse(a, row({"", "Y", "", " "})));   // a ticked flag alone is not use
+    EXPECT_TRUE(rowInUse(a, row({"", "", "Y", ""})));     // the enable column is no flag column here
+    EXPECT_TRUE(rowInUse(a, row({"", "", "", "name"})));
+}
+
+TEST(AccessListRules, FirstFailureStopsAndAGapBelowTheListIsRefused) {
+    Load_Default_Language();
+    Text_Table[5291] = QStringLiteral("Error row ");
+    Text_Table[5292] = QStringLiteral("!! [List A] Key must be between 1 and 9");
+    Text_Table[5293] = QStringLiteral("!! [List B] Value must be between 0 and ");
+    Text_Table[5294] = QStringLiteral(" or None");
+    const std::vector<SectionRules> rules = {
+        {{inRange(1, 1, 9, 5292)}, [](const RowView& r) { return r.text(3) != u"Y"; }},
+        {{inRangeShowingLimit(2, 0, 99, 5293, 5294)}, {}}};
+    struct Case {
+        const char* name;
+        std::vector<Rows> rows;
+        Problem::Kind kind;
+        const char* message;
+    } cases[] = {
+        {"all good", {{row({"1", "", "Y", ""})}, {row({"b", "99"})}}, Problem::None, ""},
+        {"first section first",
+         {{row({"1", "", "Y", ""}), row({"10", "", "Y", ""})}, {row({"b", "100"})}},
+         Problem::Check, "Error row 2!! [List A] Key must be between 1 and 9"},
+        {"skipped row is not checked", {{row({"10", "", "N", ""})}, {row({"b", "100"})}}, Problem::Check,
+         "Error row 1!! [List B] Value must be between 0 and 99 or None"},
+        {"gap", {{row({"1", "", "Y", ""}), row({"", "", "Y", ""}), row({"", "", "", "lost"})}, {}}, Problem::Gap,
+         "Error row 3!! [List A] The Key of row 2 above is empty, which ends the list: this row and every row "
+         "below row 2 would not be saved. Fill in the Key of row 2 or delete that row."},
+        // A skipped row is still written, so what it holds must be savable.
+        {"unsavable text in a skipped row", {{row({"10", "", "N", "a\x01" "b"})}, {}}, Problem::Unsavable,
+         "Error row 1!! [List A] The Name holds a character that cannot be saved (U+0001)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Problem p = validate(sample(), c.rows, rules);
+        EXPECT_EQ(p.kind, c.kind);
+        const QStringList headers = {QStringLiteral("N"), QStringLiteral(" Key "), QStringLiteral("Flag"),
+                                     QStringLiteral("Kept"), QStringLiteral("Name")};
+        EXPECT_EQ(problemMessage(sample(), p, 5291, headers), QString::fromUtf8(c.message));
+    }
+    Load_Default_Language();
+}
+
+TEST(AccessListRules, CharactersAnXmlFileCannotHold) {
+    struct Case {
+        QString text;
+        std::optional<char16_t> bad;
+    } cases[] = {
+        {QStringLiteral("plain \t\r\n text"), std::nullopt},
+        {QString::fromUtf8("\xF0\x9F\x98\x80 pair"), std::nullopt},
+        {QStringLiteral("a\x01"), char16_t(1)},
+        {QString(QChar(0xFFFE)), char16_t(0xFFFE)},
+        {QString(QChar(0xD83D)) + QStringLiteral("x"), char16_t(0xD83D)},
+        {QString(QChar(0xDE00)), char16_t(0xDE00)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(unsavableCharacter(c.text), c.bad) << c.text.toStdString();
+}
+
+TEST(AccessListMessages, PartsRunTogetherWithoutSeparators) {
+    EXPECT_EQ(composeMessage(QStringLiteral("Error row "), 3, QStringLiteral("!! x "), 125, QString()),
+              QStringLiteral("Error row 3!! x 125"));
+    EXPECT_EQ(composeMessage(QStringLiteral("E"), 12, QStringLiteral("!!t"), std::nullopt, QStringLiteral(" or None")),
+              QStringLiteral("E12!!t or None"));
+}
+
+}  // namespace
