@@ -1,4 +1,5 @@
 // Record decoding: values, units, type codes and the records that end the walk.
+#include "mbus/MBusFrames.h"
 #include "mbus/UMBusScanDecode.h"
 
 #include <gtest/gtest.h>
@@ -165,7 +166,22 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"FabricationNumber", "0C 78 78 56 34 12", "Fabrication No", "12345678", 23, 0},
         ValueCase{"LvarPositiveBcd", "0D 13 C2 34 12", "Volume m3", "1.234", 2, 0},
         ValueCase{"LvarNegativeBcd", "0D 13 D2 34 12", "Volume m3", "-1.234", 2, 0},
-        ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "42", 21, 0}),
+        // Text data arrives last character first and is shown in reading order.
+        ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "24", 21, 0},
+        // A plain-text unit with numeric data: the number, scaled by the VIFE chain.
+        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 03 48 52 25 74 22 15 00 00",
+                  "Vif in following String - Moltiplicative Correction Factor: 10^(-2)", "54.1", 21, 103},
+        ValueCase{"PlainTextUnitSigned16Bit", "02 7C 01 43 FE FF", "Vif in following String", "-2", 21, 0},
+        ValueCase{"PlainTextUnitBcd", "0B 7C 01 43 56 34 12", "Vif in following String", "123456", 21, 0},
+        ValueCase{"PlainTextUnitReal", "05 7C 01 43 00 00 C0 3F", "Vif in following String", "1.5", 21, 0},
+        ValueCase{"PlainTextUnitAsciiValue", "0D 7C 03 48 52 25 04 54 53 45 54", "Vif in following String", "TEST",
+                  21, 0},
+        ValueCase{"FabricationNoAsciiValue", "0D 78 0A 45 4C 42 59 43 20 54 53 45 54", "Fabrication No", "TEST CYBLE",
+                  23, 0},
+        ValueCase{"ParameterSetAsciiValue", "0D FD 0B 05 33 2E 31 2E 56", "Parameter Set Identification", "V.1.3",
+                  19, 6},
+        ValueCase{"EmptyAsciiValue", "0D 78 00", "Fabrication No", "", 23, 0},
+        ValueCase{"TimePointAsciiValue", "0D 6D 02 32 31", "", "12", 20, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordDecode, RecordFieldsOfExtensions) {
@@ -204,6 +220,19 @@ TEST(RecordDecode, RecordFieldsOfExtensions) {
     EXPECT_EQ(big[0].dato_B, 0x08070605u);
 }
 
+TEST(RecordDecode, PlainTextUnitKeepsItsTextBesideTheNumber) {
+    const TVariableList list = decode(hex("04 FC 03 48 52 25 74 22 15 00 00 02 5B 10 00"));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].VIF_ASCII, "%RH");
+    EXPECT_EQ(list[0].casovif, 101);
+    EXPECT_EQ(list[0].VIFE, "$74 ");
+    EXPECT_EQ(list[0].PrinVIFE, 0x74);
+    EXPECT_EQ(list[0].nbyte, 4);
+    EXPECT_EQ(list[0].totdati, "22150000");
+    EXPECT_EQ(list[0].ValueStr, "54.1");
+    EXPECT_EQ(list[1].ValueStr, "16");
+}
+
 TEST(RecordDecode, VariableLengthKinds) {
     struct Case {
         const char* bytes;
@@ -220,8 +249,13 @@ TEST(RecordDecode, VariableLengthKinds) {
          "Variable length: Negative BCD number with 1 *2 digits", 1},
         {"0D 13 E3 01 02 03", "Variable Length - Binary Number with 3 Bytes",
          "Variable length: Binary number with 3 bytes", 3},
-        {"0D 13 F4 00 00 80 3F", "Variable Length - Floating Point Number with 4 Bytes",
-         "Variable length: Floating Point number with 4 bytes", 4},
+        {"0D 13 EF 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", "Variable Length - Binary Number with 15 Bytes",
+         "Variable length: Binary number with 15 bytes", 15},
+        // The long binary numbers: 4 * (LVAR - 0xEC) bytes.
+        {"0D 13 F0 0E 5A 00 00 00 00 00 00 00 00 00 00 00 00 00 00", "Variable Length - Binary Number with 16 Bytes",
+         "Variable length: Binary number with 16 bytes", 16},
+        {"0D 13 F4 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20",
+         "Variable Length - Binary Number with 32 Bytes", "Variable length: Binary number with 32 bytes", 32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -277,6 +311,11 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"AnyVif", "01 13 01 01 7E 05 01 13 05", true, 1, false},
         EndCase{"AnyVifExtended", "01 13 01 01 FE 00 05 01 13 05", true, 1, false},
         EndCase{"ReservedLvarEndsWalk", "01 13 01 0D 13 FB 01 13 05", true, 2, true},
+        // Lengths the walk cannot know end it: the bytes after are never read as records.
+        EndCase{"UnknownLvarF5EndsWalk", "01 13 01 0D 13 F5 01 13 05", true, 2, true},
+        EndCase{"UnknownLvarFAEndsWalk", "01 13 01 0D 13 FA 01 13 05", true, 2, true},
+        EndCase{"LongBinaryLvarCutShort", "01 13 01 0D 13 F0 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", true, 2,
+                true},
         EndCase{"TruncatedData", "01 13 01 04 13 01 02", true, 2, true},
         EndCase{"TruncatedAfterDif", "01 13 01 84", true, 2, true},
         EndCase{"TruncatedBeforeVif", "01 13 01 04", true, 2, true},
@@ -297,6 +336,75 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"OtherSpecialDifCutShortInItsVifes", "01 13 01 8F 00 93", true, 1, false},
         EndCase{"OtherSpecialDifWithAnyVifIsPassedOver", "01 13 01 8F 00 7E 01 13 05", true, 2, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// A meter's long-frame answer around the records, with the CI given.
+std::vector<uint8_t> answer(uint8_t ci, const char* records) {
+    std::vector<uint8_t> f = hex("68 00 00 68 08 05 00 78 56 34 12 24 40 01 07 55 00 00 00");
+    f[6] = ci;
+    const auto r = hex(records);
+    f.insert(f.end(), r.begin(), r.end());
+    f[1] = f[2] = uint8_t(f.size() - 4);
+    f.push_back(Frame_Checksum(std::span<const uint8_t>(f).subspan(4)));
+    f.push_back(0x16);
+    return f;
+}
+
+}  // namespace
+
+TEST(AnswerRecords, OnlyVariableDataIsWalked) {
+    const struct {
+        const char* name;
+        uint8_t ci;
+        const char* records;
+        bool result;
+        std::vector<const char*> values;  // empty: one unusable item
+    } cases[] = {
+        {"VariableData", 0x72, "03 13 15 31 00 DA 02 3B 13 01 8B 60 04 37 18 02", true, {"12.565", "0.113", "218370"}},
+        {"VariableDataMoreFollow", 0x72, "01 13 05 1F 01 02", false, {"0.005"}},
+        // A fixed-data answer would otherwise walk into a made-up "Energy Wh 0".
+        {"FixedData", 0x73, "00 00 00 00 00 00 00 00 00 00", true, {}},
+        {"VariableDataMsbFirst", 0x76, "01 13 05", true, {}},
+        {"ApplicationError", 0x70, "00", true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto frame = answer(c.ci, c.records);
+        ASSERT_TRUE(Is_RSP_UD(frame));
+        TVariableList list;
+        list.emplace_back();  // an earlier frame's item stays
+        EXPECT_EQ(Decode_Answer_Records(list, frame, wired()), c.result);
+        if (c.ci == CI_Variable_Data) {
+            ASSERT_EQ(list.size(), 1 + c.values.size());
+            for (size_t i = 0; i < c.values.size(); ++i) {
+                EXPECT_FALSE(list[1 + i].errata);
+                EXPECT_EQ(list[1 + i].ValueStr, c.values[i]);
+            }
+            continue;
+        }
+        ASSERT_EQ(list.size(), 2u);
+        const TVariable_MBus& item = list[1];
+        EXPECT_TRUE(item.errata);
+        EXPECT_EQ(item.sterror, "Non analizabile");
+        EXPECT_EQ(item.ValueStr, "");
+        EXPECT_EQ(item.Desc_Type_Data, "");
+        EXPECT_EQ(item.nbyte, 0);
+        EXPECT_EQ(item.datagiorno, "04/03/2026");
+        EXPECT_EQ(item.tempo, "05:06:07");
+    }
+}
+
+TEST(AnswerRecords, AnswerThatIsNoLongFrameIsNotAnalysable) {
+    for (const char* bytes : {"", "E5", "68 03 03 68 08 05 72 7F 16"}) {
+        SCOPED_TRACE(bytes);
+        TVariableList list;
+        EXPECT_TRUE(Decode_Answer_Records(list, hex(bytes), wired()));
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_TRUE(list[0].errata);
+        EXPECT_EQ(list[0].sterror, "Non analizabile");
+    }
+}
 
 TEST(RecordDecode, TenExtensionsAreStillAccepted) {
     const TVariableList list = decode(hex("84 80 80 80 80 80 80 80 80 80 01 13 01 00 00 00"));
