@@ -11,6 +11,8 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace mbus {
 
@@ -856,6 +858,17 @@ void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBu
                                 : scaledIntegerText(raw.integer, exponent, decimalSeparator);
 }
 
+namespace {
+
+// The stamp texts of a decode: the context's own, or made now.
+std::pair<QString, QString> stampTexts(const TDecodeContext& c) {
+    if (!c.DateText.isNull() || !c.TimeText.isNull()) return {c.DateText, c.TimeText};
+    if (!c.Stamp.isValid()) return {};
+    return {c.Stamp.date().toString(c.DateFormat), c.Stamp.time().toString(c.TimeFormat)};
+}
+
+}  // namespace
+
 TDecodeContext Decode_Context_Now(bool wireless) {
     const plat::FormatSettings fs = plat::formatSettings();
     TDecodeContext c;
@@ -865,7 +878,14 @@ TDecodeContext Decode_Context_Now(bool wireless) {
     c.TimeFormat = QStringLiteral("hh") + fs.timeSeparator + QStringLiteral("mm") + fs.timeSeparator +
                    QStringLiteral("ss");
     c.DecimalSeparator = fs.decimalSeparator;
+    c.Make_Stamp_Texts();
     return c;
+}
+
+void TDecodeContext::Make_Stamp_Texts() {
+    DateText = QString();
+    TimeText = QString();
+    std::tie(DateText, TimeText) = stampTexts(*this);
 }
 
 namespace {
@@ -1083,9 +1103,7 @@ bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const
     if (items == 0) return !moreFollow;
     list.reserve(list.size() + items);
 
-    const bool stamped = context.Stamp.isValid();
-    const QString date = stamped ? context.Stamp.date().toString(context.DateFormat) : QString();
-    const QString time = stamped ? context.Stamp.time().toString(context.TimeFormat) : QString();
+    const auto [date, time] = stampTexts(context);
     for (size_t p = 0; p < end;) {
         const RecordFrame f = frameRecord(records, p);
         if (isItem(f.kind, context.Wireless))
@@ -1102,10 +1120,7 @@ bool Decode_Answer_Records(TVariableList& list, std::span<const uint8_t> answer,
     if (Is_RSP_UD(answer) && answer[6] == CI_Variable_Data)
         return Decode_Records(list, RSP_UD_Records(answer), context);
     TVariable_MBus& item = list.emplace_back();
-    if (context.Stamp.isValid()) {
-        item.datagiorno = context.Stamp.date().toString(context.DateFormat);
-        item.tempo = context.Stamp.time().toString(context.TimeFormat);
-    }
+    std::tie(item.datagiorno, item.tempo) = stampTexts(context);
     item.errata = true;
     item.sterror = texts().notDecodable;
     return true;

@@ -66,9 +66,15 @@ struct TDecodeContext {
     QString DateFormat = QStringLiteral("dd/MM/yyyy");  // Qt date-format syntax
     QString TimeFormat = QStringLiteral("hh:mm:ss");
     QChar DecimalSeparator = u'.';
+    // Stamp in the formats above, shared by every item of the decodes of one moment. Made by
+    // Make_Stamp_Texts (Decode_Context_Now does); while both are null each decode makes them from
+    // Stamp itself. Call it again after changing Stamp or a format.
+    QString DateText;
+    QString TimeText;
+    void Make_Stamp_Texts();
 };
 
-// The context for a decode now, in the user's regional formats.
+// The context for a decode now, in the user's regional formats, its stamp texts made.
 TDecodeContext Decode_Context_Now(bool wireless);
 
 // Walks the records and appends one item per decoded record to list. Returns false when the data

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -466,6 +467,57 @@ TEST(RecordDecode, DecimalSeparatorAndStampFormatsFollowTheContext) {
     TDecodeContext none = wired();
     none.Stamp = QDateTime();
     EXPECT_EQ(decode(hex("01 13 05"), nullptr, none)[0].datagiorno, "");
+}
+
+TEST(RecordDecode, ScaledIntegersShowAsTheScaledNumber) {
+    // Integers are shown without a detour through floating point where that is exact; the text
+    // must be the one of the scaled number, rounded to 15 digits, for every size and scale.
+    const int64_t values[] = {0, 1, -1, 7, 10, 12565, -218370, 100000000000000, 123456789012345, 999999999999999,
+                              -999999999999999, 1000000000000000, 9007199254740993, INT64_MAX, INT64_MIN};
+    const std::vector<std::vector<uint8_t>> chains = {
+        {}, {0x70}, {0x77}, {0x7B}, {0x7D}, {0x70, 0x70}, {0x70, 0x70, 0x70, 0x70},
+        {0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D}};
+    for (const QChar separator : {QChar(u'.'), QChar(u',')}) {
+        TDecodeContext c = wired();
+        c.DecimalSeparator = separator;
+        for (int64_t v : values) {
+            for (uint8_t vif = 0; vif < 8; ++vif) {
+                for (const auto& chain : chains) {
+                    std::vector<uint8_t> r = {0x07, uint8_t(vif | (chain.empty() ? 0 : 0x80))};
+                    int exponent = vif - 3;
+                    for (size_t i = 0; i < chain.size(); ++i) {
+                        r.push_back(uint8_t(chain[i] | (i + 1 < chain.size() ? 0x80 : 0)));
+                        exponent += chain[i] == 0x7D ? 3 : chain[i] <= 0x77 ? (chain[i] & 7) - 6 : (chain[i] & 3) - 3;
+                    }
+                    for (int k = 0; k < 8; ++k) r.push_back(uint8_t(uint64_t(v) >> (8 * k)));
+                    const double scaled = exponent >= 0 ? double(v) * std::pow(10.0, exponent)
+                                                        : double(v) / std::pow(10.0, -exponent);
+                    const TVariableList list = decode(r, nullptr, c);
+                    ASSERT_EQ(list.size(), 1u);
+                    ASSERT_EQ(list[0].ValueStr, Float_To_Str(scaled, separator))
+                        << v << " e" << exponent << " " << list[0].ValueStr.toStdString();
+                }
+            }
+        }
+    }
+}
+
+TEST(RecordDecode, StampTextsOfTheContextAreShared) {
+    TDecodeContext c = wired();
+    c.Make_Stamp_Texts();
+    EXPECT_EQ(c.DateText, "04/03/2026");
+    EXPECT_EQ(c.TimeText, "05:06:07");
+    c.DateText = QStringLiteral("made once");
+    const TVariableList list = decode(hex("01 13 05 01 13 06"), nullptr, c);
+    ASSERT_EQ(list.size(), 2u);
+    for (const auto& v : list) {
+        EXPECT_EQ(v.datagiorno, "made once");
+        EXPECT_EQ(v.tempo, "05:06:07");
+    }
+
+    const TDecodeContext now = Decode_Context_Now(false);
+    EXPECT_EQ(now.DateText, now.Stamp.date().toString(now.DateFormat));
+    EXPECT_EQ(now.TimeText, now.Stamp.time().toString(now.TimeFormat));
 }
 
 TEST(RecordHelpers, BcdPowersPaddingManufacturerAndMedium) {
