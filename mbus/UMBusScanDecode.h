@@ -81,7 +81,9 @@ TDecodeContext Decode_Context_Now(bool wireless);
 // ended with DIF 0x1F (more records follow in the next frame), else true. Items decoded before a
 // record that ends the walk stay in the list; a record cut short by the end of the bytes is added
 // with errata set and ends the walk, unless it could never have been an item (selection for
-// readout, a special function, "any VIF"), which ends the walk leaving nothing.
+// readout, a special function, "any VIF"), which ends the walk leaving nothing. A variable
+// length whose byte count is unknown (LVAR 0xF5-0xFF) ends the walk the same way as a cut record:
+// the bytes after it are never read as records.
 bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context);
 
 // CI of an answer that carries variable data records.
