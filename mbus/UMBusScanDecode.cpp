@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -860,11 +861,55 @@ void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBu
 
 namespace {
 
+// A date or time in a format of numbers and separators only (d, dd, M, MM, yy, yyyy; h, hh, H,
+// HH, m, mm, s, ss, between characters that are no letters or quotes), written directly; any
+// other format, or a year outside 1000-9999, goes to Qt. Formatting through Qt costs more than
+// decoding a frame.
+std::optional<QString> numericStamp(QStringView format, int year, int month, int day, int hour, int minute,
+                                    int second, bool isDate) {
+    if (format.size() > 30) return std::nullopt;  // the text, at most twice as long, must fit the buffer
+    TextBuf b;
+    for (qsizetype i = 0; i < format.size();) {
+        const char16_t c = format[i].unicode();
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run].unicode() == c) ++run;
+        int value = -1;
+        if (isDate) {
+            if (c == u'd' && run <= 2) value = day;
+            else if (c == u'M' && run <= 2) value = month;
+            else if (c == u'y' && run == 4 && year >= 1000 && year <= 9999) value = year;
+            else if (c == u'y' && run == 2 && year >= 1000 && year <= 9999) value = year % 100;
+        } else {
+            if ((c == u'h' || c == u'H') && run <= 2) value = hour;
+            else if (c == u'm' && run <= 2) value = minute;
+            else if (c == u's' && run <= 2) value = second;
+        }
+        if (value >= 0) {
+            if (run == 4) {
+                b.put2(value);
+            } else {
+                if (run == 2 || value >= 10) b.put(char16_t(u'0' + value / 10));
+                b.put(char16_t(u'0' + value % 10));
+            }
+            i += run;
+            continue;
+        }
+        if (QChar(c).isLetter() || c == u'\'') return std::nullopt;
+        for (qsizetype k = 0; k < run; ++k) b.put(c);
+        i += run;
+    }
+    return b.str();
+}
+
 // The stamp texts of a decode: the context's own, or made now.
 std::pair<QString, QString> stampTexts(const TDecodeContext& c) {
     if (!c.DateText.isNull() || !c.TimeText.isNull()) return {c.DateText, c.TimeText};
     if (!c.Stamp.isValid()) return {};
-    return {c.Stamp.date().toString(c.DateFormat), c.Stamp.time().toString(c.TimeFormat)};
+    const QDate d = c.Stamp.date();
+    const QTime t = c.Stamp.time();
+    std::optional<QString> date = numericStamp(c.DateFormat, d.year(), d.month(), d.day(), 0, 0, 0, true);
+    std::optional<QString> time = numericStamp(c.TimeFormat, 0, 0, 0, t.hour(), t.minute(), t.second(), false);
+    return {date ? std::move(*date) : d.toString(c.DateFormat), time ? std::move(*time) : t.toString(c.TimeFormat)};
 }
 
 }  // namespace

@@ -520,6 +520,33 @@ TEST(RecordDecode, StampTextsOfTheContextAreShared) {
     EXPECT_EQ(now.TimeText, now.Stamp.time().toString(now.TimeFormat));
 }
 
+TEST(RecordDecode, StampTextsFollowQtFormats) {
+    const QDateTime stamps[] = {QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)),
+                                QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)),
+                                QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0)),
+                                QDateTime(QDate(999, 7, 8), QTime(12, 0, 9)),
+                                QDateTime(QDate(12345, 10, 11), QTime(13, 14, 15))};
+    const char* const dateFormats[] = {"dd/MM/yyyy", "d/M/yy", "M/d/yyyy", "yyyy-MM-dd", "dd.MM.yy", "d. M. yyyy",
+                                       "dd MMM yyyy", "ddd d/M", "'day' d", "yyy", "y/M", "d\u00E9M", "d\u2013M",
+                                       "dd/MM/yyyy dd/MM/yyyy dd/MM/yyyy"};
+    const char* const timeFormats[] = {"hh:mm:ss", "h:m:s", "HH.mm", "hh:mm:ss AP", "h 'h' mm", "hh:mm:ss.zzz",
+                                       "hhh", "t"};
+    for (const QDateTime& stamp : stamps) {
+        for (const char* df : dateFormats) {
+            for (const char* tf : timeFormats) {
+                TDecodeContext c;
+                c.Stamp = stamp;
+                c.DateFormat = QString::fromUtf8(df);
+                c.TimeFormat = QString::fromUtf8(tf);
+                const TVariableList list = decode(hex("01 13 05"), nullptr, c);
+                ASSERT_EQ(list.size(), 1u);
+                EXPECT_EQ(list[0].datagiorno, stamp.date().toString(c.DateFormat)) << df;
+                EXPECT_EQ(list[0].tempo, stamp.time().toString(c.TimeFormat)) << tf;
+            }
+        }
+    }
+}
+
 TEST(RecordHelpers, BcdPowersPaddingManufacturerAndMedium) {
     const uint8_t bcd[] = {0x78, 0x56, 0x34, 0xF2};
     EXPECT_EQ(BCD_To_Int64(bcd, 4), -2345678);
