@@ -1,5 +1,6 @@
 #include "mbus/UMBusScanDecode.h"
 
+#include "mbus/MBusFrames.h"
 #include "platform/FormatSettings.h"
 
 #include <algorithm>
@@ -7,7 +8,12 @@
 #include <cmath>
 #include <charconv>
 #include <cstring>
+#include <deque>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace mbus {
 
@@ -162,60 +168,8 @@ const UnitRow kTableFB[] = {
     {0x78, 0x7F, {"Cum. Max. of Active Power W"}, 7, -3, 69},
 };
 
-// One code of a table, looked up.
-struct Unit {
-    QString text;
-    int exponent = 0;
-    uint16_t code = 0;
-    bool found = false;
-};
-
-const Unit& reservedUnit() {
-    static const Unit u{QStringLiteral("Reserved"), 0, 0, false};
-    return u;
-}
-
-// A table expanded to all 128 codes once, so a lookup copies a shared text instead of making one.
-using UnitTable = std::array<Unit, 128>;
-
-template <size_t N>
-UnitTable expand(const UnitRow (&rows)[N]) {
-    UnitTable t;
-    t.fill(reservedUnit());
-    for (const UnitRow& r : rows) {
-        for (int x = r.lo; x <= r.hi; ++x) {
-            Unit& u = t[x];
-            u.text = QString::fromUtf8(r.texts[r.texts[1] ? x - r.lo : 0]);
-            u.exponent = r.expMask ? (x & r.expMask) + r.expOffset : 0;
-            u.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
-            u.found = true;
-        }
-    }
-    return t;
-}
-
-const Unit& primaryUnit(uint8_t x) {
-    static const UnitTable t = expand(kPrimaryVif);
-    return t[x & 0x7F];
-}
-const Unit& unitFD(uint8_t x) {
-    static const UnitTable t = expand(kTableFD);
-    return t[x & 0x7F];
-}
-const Unit& unitFB(uint8_t x) {
-    static const UnitTable t = expand(kTableFB);
-    return t[x & 0x7F];
-}
-
-// VIFE texts and their effect on the value, one entry for each of the 128 codes.
+// VIFE effects on the value.
 enum class VifeEffect : uint8_t { None, Date, Scale, Phase };
-
-struct VifeEntry {
-    QString text = QStringLiteral(" - Reserved");
-    uint16_t code = 0;
-    VifeEffect effect = VifeEffect::None;
-    int8_t exponent = 0;
-};
 
 struct VifeRow {
     uint8_t lo, hi;
@@ -276,54 +230,6 @@ const char* const kPhaseTexts[] = {
 const char kAbsoluteCount[] =
     " - Accumulation of abs. Value for Both Positive and Negative Contribution (Absolute Count)";
 
-std::array<VifeEntry, 128> buildVifeTable() {
-    std::array<VifeEntry, 128> t{};
-    for (const VifeRow& r : kVifeRows) {
-        for (int x = r.lo; x <= r.hi; ++x) {
-            VifeEntry& e = t[x];
-            e.text = QString::fromUtf8(r.texts[r.texts[1] ? x - r.lo : 0]);
-            e.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
-            e.effect = r.effect;
-        }
-    }
-    // Limit-exceed dates: bit 3 upper, bit 2 last, bit 0 end.
-    for (int x : {0x42, 0x43, 0x46, 0x47, 0x4A, 0x4B, 0x4E, 0x4F}) {
-        t[x].text = QStringLiteral(" - Date(/Time) of %1 of %2 %3 Limit Exceed")
-                        .arg(x & 1 ? u"End" : u"Begin", x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
-        t[x].code = 99;
-        t[x].effect = VifeEffect::Date;
-    }
-    // Limit-exceed durations: bits 0-1 unit, bit 2 last, bit 3 upper.
-    for (int x = 0x50; x <= 0x5F; ++x) {
-        t[x].text = QStringLiteral(" - Duration %1 of %2 %3 Limit Exceed")
-                        .arg(Pad2(x & 3), x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
-        t[x].code = 100;
-    }
-    for (int x = 0x60; x <= 0x67; ++x) {
-        t[x].text = QStringLiteral(" - Duration %1 of %2").arg(Pad2(x & 3), x & 4 ? u"Last" : u"First");
-        t[x].code = 101;
-    }
-    for (int x = 0x70; x <= 0x77; ++x) {
-        t[x].exponent = int8_t((x & 7) - 6);
-        t[x].text = QStringLiteral(" - Moltiplicative Correction Factor: 10^(%1)").arg(t[x].exponent);
-        t[x].code = 103;
-        t[x].effect = VifeEffect::Scale;
-    }
-    for (int x = 0x78; x <= 0x7B; ++x) {
-        t[x].exponent = int8_t((x & 3) - 3);
-        t[x].text = QStringLiteral(" - Additive Correction Constant: 10^(%1) * Unit of VIF").arg(t[x].exponent);
-        t[x].code = 104;
-        t[x].effect = VifeEffect::Scale;
-    }
-    t[0x7D].exponent = 3;
-    return t;
-}
-
-const std::array<VifeEntry, 128>& vifeTable() {
-    static const std::array<VifeEntry, 128> table = buildVifeTable();
-    return table;
-}
-
 // Data-field codes (DIF AND 0x0F), except 13 whose size comes from LVAR.
 struct DataFieldRow {
     int8_t bytes;
@@ -358,46 +264,299 @@ const char* const kWeekdays[8] = {"", "Monday ", "Tuesday ", "Wednesday ", "Thur
 
 const char kNotDecodable[] = "Non analizabile";
 
+// The number of data bytes an LVAR announces, -1 when the walk cannot know it: ASCII text of
+// LVAR characters, BCD of LVAR - 0xC0 / 0xD0 bytes, binary of LVAR - 0xE0 bytes, and the long
+// binary numbers 0xF0-0xF4 of 4 * (LVAR - 0xEC) bytes (16 to 32).
+int lvarBytes(uint8_t lvar) {
+    if (lvar <= 0xBF) return lvar;
+    if (lvar <= 0xEF) return lvar & 0x0F;
+    if (lvar <= 0xF4) return 4 * (lvar - 0xEC);
+    return -1;
+}
+
+void hexDigits(uint8_t b, char16_t* out) {
+    static const char digits[] = "0123456789ABCDEF";
+    out[0] = char16_t(digits[b >> 4]);
+    out[1] = char16_t(digits[b & 15]);
+}
+
 // ---------------------------------------------------------------------------------------------
-// Dates and times of the compound types.
+// The constant texts. Each is made once as UTF-16 in storage that is never freed and handed out
+// as a raw-data string, so that an item's copy costs neither an allocation nor a reference count.
 
-QString dateG(uint8_t b0, uint8_t b1) {
-    const int day = b0 & 0x1F;
-    const int month = b1 & 0x0F;
-    const int year = (b0 >> 5) + ((b1 >> 1) & 0x78);
-    return Pad2(day) + u'/' + Pad2(month) + u'/' + Pad2(year);
+class TextPool {
+public:
+    QString add(const QString& text) {
+        store_.emplace_back(reinterpret_cast<const char16_t*>(text.constData()), size_t(text.size()));
+        const std::u16string& s = store_.back();
+        return QString::fromRawData(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+    }
+    QString add(const char* utf8) { return add(QString::fromUtf8(utf8)); }
+
+private:
+    std::deque<std::u16string> store_;  // a deque never moves what it holds
+};
+
+// One code of a table, looked up.
+struct Unit {
+    QString text;
+    int exponent = 0;
+    uint16_t code = 0;
+    bool found = false;
+};
+using UnitTable = std::array<Unit, 128>;
+
+struct VifeEntry {
+    QString text;
+    uint16_t code = 0;
+    VifeEffect effect = VifeEffect::None;
+    int8_t exponent = 0;
+};
+
+struct Texts {
+    TextPool pool;
+    std::array<QString, 256> dollar;       // "$hh"
+    std::array<QString, 256> dollarBlank;  // "$hh "
+    std::array<QString, 256> hex;          // "hh"
+    std::array<QString, 16> dataFieldStr;
+    std::array<QString, 16> descdim;
+    std::array<QString, 256> lvarDataFieldStr;  // by LVAR
+    std::array<QString, 256> lvarDescdim;
+    std::array<QString, 4> function;
+    QString notDecodable;
+    QString zero;
+    QString vifInString;
+    QString dateG, dateTimeF, timeJ, dateTimeI;
+    Unit reserved;
+    UnitTable primary, fd, fb;
+    std::array<VifeEntry, 128> vife;
+    std::array<QString, 8> phase;  // by the VIFE after 0x7C, 1-7
+    QString absoluteCount;         // the VIFE 0x10 after 0x7C
+
+    Texts() {
+        for (int b = 0; b < 256; ++b) {
+            char t[4] = {'$', 0, 0, ' '};
+            static const char digits[] = "0123456789ABCDEF";
+            t[1] = digits[b >> 4];
+            t[2] = digits[b & 15];
+            dollar[b] = pool.add(QString::fromLatin1(t, 3));
+            dollarBlank[b] = pool.add(QString::fromLatin1(t, 4));
+            hex[b] = pool.add(QString::fromLatin1(t + 1, 2));
+        }
+        for (int i = 0; i < 16; ++i) {
+            dataFieldStr[i] = pool.add(kDataFields[i].dataFieldStr);
+            descdim[i] = pool.add(kDataFields[i].descdim);
+        }
+        for (int lvar = 0; lvar < 256; ++lvar) {
+            const int n = lvarBytes(uint8_t(lvar));
+            QString a, b;
+            if (lvar <= 0xBF) {
+                a = QStringLiteral("Variable Length - ASCII String with %1characters").arg(n);
+                b = QStringLiteral("Variable length: ASCII string with %1 characters").arg(n);
+            } else if (lvar <= 0xCF) {
+                a = QStringLiteral("Variable Length - Positive BCD Number with %1 digits").arg(2 * n);
+                b = QStringLiteral("Variable length: Positive BCD number with %1 *2 digits").arg(n);
+            } else if (lvar <= 0xDF) {
+                a = QStringLiteral("Variable Length - Negative BCD Number with %1 digits").arg(2 * n);
+                b = QStringLiteral("Variable length: Negative BCD number with %1 *2 digits").arg(n);
+            } else if (n >= 0) {
+                a = QStringLiteral("Variable Length - Binary Number with %1 Bytes").arg(n);
+                b = QStringLiteral("Variable length: Binary number with %1 bytes").arg(n);
+            } else {
+                a = QStringLiteral("Variable Length - Reserved");
+                b = QStringLiteral("Variable length: Reserved");
+            }
+            lvarDataFieldStr[lvar] = pool.add(a);
+            lvarDescdim[lvar] = pool.add(b);
+        }
+        for (int i = 0; i < 4; ++i) function[i] = pool.add(kFunctionTexts[i]);
+        notDecodable = pool.add(kNotDecodable);
+        zero = pool.add("0");
+        vifInString = pool.add("Vif in following String");
+        dateG = pool.add("Time Point Date (Type G)");
+        dateTimeF = pool.add("Time Point Date and Time (Type F)");
+        timeJ = pool.add("Time Point Extended Time Point (Type J)");
+        dateTimeI = pool.add("Time Point Extended Date and Time Point (Type I)");
+        reserved = Unit{pool.add("Reserved"), 0, 0, false};
+        expand(kPrimaryVif, primary);
+        expand(kTableFD, fd);
+        expand(kTableFB, fb);
+        buildVife();
+        for (int y = 1; y < 8; ++y) phase[y] = pool.add(kPhaseTexts[y]);
+        absoluteCount = pool.add(kAbsoluteCount);
+    }
+
+    // A table expanded to all 128 codes.
+    template <size_t N>
+    void expand(const UnitRow (&rows)[N], UnitTable& t) {
+        t.fill(reserved);
+        for (const UnitRow& r : rows) {
+            for (int x = r.lo; x <= r.hi; ++x) {
+                Unit& u = t[x];
+                u.text = pool.add(r.texts[r.texts[1] ? x - r.lo : 0]);
+                u.exponent = r.expMask ? (x & r.expMask) + r.expOffset : 0;
+                u.code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
+                u.found = true;
+            }
+        }
+    }
+
+    void buildVife() {
+        std::array<QString, 128> text;
+        text.fill(QStringLiteral(" - Reserved"));
+        auto& t = vife;
+        for (const VifeRow& r : kVifeRows) {
+            for (int x = r.lo; x <= r.hi; ++x) {
+                text[x] = QString::fromUtf8(r.texts[r.texts[1] ? x - r.lo : 0]);
+                t[x].code = r.codeSteps ? uint16_t(r.code + (x - r.lo)) : r.code;
+                t[x].effect = r.effect;
+            }
+        }
+        // Limit-exceed dates: bit 3 upper, bit 2 last, bit 0 end.
+        for (int x : {0x42, 0x43, 0x46, 0x47, 0x4A, 0x4B, 0x4E, 0x4F}) {
+            text[x] = QStringLiteral(" - Date(/Time) of %1 of %2 %3 Limit Exceed")
+                          .arg(x & 1 ? u"End" : u"Begin", x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
+            t[x].code = 99;
+            t[x].effect = VifeEffect::Date;
+        }
+        // Limit-exceed durations: bits 0-1 unit, bit 2 last, bit 3 upper.
+        for (int x = 0x50; x <= 0x5F; ++x) {
+            text[x] = QStringLiteral(" - Duration %1 of %2 %3 Limit Exceed")
+                          .arg(Pad2(x & 3), x & 4 ? u"Last" : u"First", x & 8 ? u"Upper" : u"Lower");
+            t[x].code = 100;
+        }
+        for (int x = 0x60; x <= 0x67; ++x) {
+            text[x] = QStringLiteral(" - Duration %1 of %2").arg(Pad2(x & 3), x & 4 ? u"Last" : u"First");
+            t[x].code = 101;
+        }
+        for (int x = 0x70; x <= 0x77; ++x) {
+            t[x].exponent = int8_t((x & 7) - 6);
+            text[x] = QStringLiteral(" - Moltiplicative Correction Factor: 10^(%1)").arg(t[x].exponent);
+            t[x].code = 103;
+            t[x].effect = VifeEffect::Scale;
+        }
+        for (int x = 0x78; x <= 0x7B; ++x) {
+            t[x].exponent = int8_t((x & 3) - 3);
+            text[x] = QStringLiteral(" - Additive Correction Constant: 10^(%1) * Unit of VIF").arg(t[x].exponent);
+            t[x].code = 104;
+            t[x].effect = VifeEffect::Scale;
+        }
+        t[0x7D].exponent = 3;
+        for (int x = 0; x < 128; ++x) t[x].text = pool.add(text[x]);
+    }
+};
+
+// Never destroyed: the items of the meter lists hold its texts until the program ends.
+const Texts& texts() {
+    static const Texts* const t = new Texts;
+    return *t;
 }
 
-QString timeHMS(uint8_t h, uint8_t m, uint8_t s) {
-    return Pad2(h & 0x1F) + u':' + Pad2(m & 0x3F) + u':' + Pad2(s & 0x3F);
+// ---------------------------------------------------------------------------------------------
+// Building texts: each is written into a buffer and becomes one string, one allocation.
+
+class TextBuf {
+public:
+    void put(char16_t c) {
+        if (n_ < buf_.size()) buf_[n_++] = c;
+    }
+    void put(QStringView s) {
+        for (QChar c : s) put(c.unicode());
+    }
+    void putLatin1(const char* s) {
+        for (; *s; ++s) put(char16_t(uint8_t(*s)));
+    }
+    // n in decimal, with a leading "0" when it has one digit.
+    void put2(int n) {
+        char d[12];
+        const auto r = std::to_chars(d, d + sizeof d, n);
+        if (r.ptr - d == 1) put(u'0');
+        for (const char* c = d; c < r.ptr; ++c) put(char16_t(*c));
+    }
+    QString str() const { return QString(reinterpret_cast<const QChar*>(buf_.data()), qsizetype(n_)); }
+
+private:
+    std::array<char16_t, 64> buf_;
+    size_t n_ = 0;
+};
+
+void putDateG(TextBuf& b, uint8_t b0, uint8_t b1) {
+    b.put2(b0 & 0x1F);
+    b.put(u'/');
+    b.put2(b1 & 0x0F);
+    b.put(u'/');
+    b.put2((b0 >> 5) + ((b1 >> 1) & 0x78));
 }
 
-// Date or time text of the data by its data-field code; nothing when the code has none.
-bool dateText(uint8_t dataField, std::span<const uint8_t> d, QString& desc, QString& value) {
+void putTimeHMS(TextBuf& b, uint8_t h, uint8_t m, uint8_t s) {
+    b.put2(h & 0x1F);
+    b.put(u':');
+    b.put2(m & 0x3F);
+    b.put(u':');
+    b.put2(s & 0x3F);
+}
+
+// Date or time text of the data by its data-field code; nothing when the code has none. desc
+// points at the constant unit text of the kind.
+bool dateText(uint8_t dataField, std::span<const uint8_t> d, const QString*& desc, QString& value) {
+    const Texts& tx = texts();
+    TextBuf b;
     switch (dataField) {
     case 2:
         if (d.size() < 2) return false;
-        desc = QStringLiteral("Time Point Date (Type G)");
-        value = dateG(d[0], d[1]);
-        return true;
+        desc = &tx.dateG;
+        putDateG(b, d[0], d[1]);
+        break;
     case 4:
         if (d.size() < 4) return false;
-        desc = QStringLiteral("Time Point Date and Time (Type F)");
-        value = dateG(d[2], d[3]) + u' ' + Pad2(d[1] & 0x1F) + u':' + Pad2(d[0] & 0x3F);
-        return true;
+        desc = &tx.dateTimeF;
+        putDateG(b, d[2], d[3]);
+        b.put(u' ');
+        b.put2(d[1] & 0x1F);
+        b.put(u':');
+        b.put2(d[0] & 0x3F);
+        break;
     case 3:
         if (d.size() < 3) return false;
-        desc = QStringLiteral("Time Point Extended Time Point (Type J)");
-        value = timeHMS(d[2], d[1], d[0]);
-        return true;
+        desc = &tx.timeJ;
+        putTimeHMS(b, d[2], d[1], d[0]);
+        break;
     case 6:
         if (d.size() < 6) return false;
-        desc = QStringLiteral("Time Point Extended Date and Time Point (Type I)");
-        value = QString::fromLatin1(kWeekdays[d[2] >> 5]) + dateG(d[3], d[4]) + u' ' + timeHMS(d[2], d[1], d[0]);
-        return true;
+        desc = &tx.dateTimeI;
+        b.putLatin1(kWeekdays[d[2] >> 5]);
+        putDateG(b, d[3], d[4]);
+        b.put(u' ');
+        putTimeHMS(b, d[2], d[1], d[0]);
+        break;
     default:
         return false;
     }
+    value = b.str();
+    return true;
+}
+
+// Bytes as Latin-1 characters, the last byte first: meters send text last character first.
+QString reversedText(std::span<const uint8_t> bytes) {
+    QString s(qsizetype(bytes.size()), Qt::Uninitialized);
+    QChar* out = s.data();
+    for (size_t i = 0; i < bytes.size(); ++i) out[i] = QChar(bytes[bytes.size() - 1 - i]);
+    return s;
+}
+
+// Bytes in hexadecimal, two digits each, each optionally followed by a blank; "$" before each
+// when dollar is set.
+QString hexText(std::span<const uint8_t> bytes, bool dollar, bool blank) {
+    const qsizetype each = 2 + (dollar ? 1 : 0) + (blank ? 1 : 0);
+    QString s(qsizetype(bytes.size()) * each, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(s.data());
+    for (uint8_t b : bytes) {
+        if (dollar) *out++ = u'$';
+        hexDigits(b, out);
+        out += 2;
+        if (blank) *out++ = u' ';
+    }
+    return s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -457,39 +616,87 @@ double scaled(double v, int exponent) {
     return v / std::pow(10.0, -exponent);
 }
 
-void hexDigits(uint8_t b, char* out) {
-    static const char digits[] = "0123456789ABCDEF";
-    out[0] = digits[b >> 4];
-    out[1] = digits[b & 15];
-}
-
-// The constant texts of the record fields, made once and shared by every item.
-struct FieldTexts {
-    std::array<QString, 256> dollar;       // "$hh"
-    std::array<QString, 256> dollarBlank;  // "$hh "
-    std::array<QString, 16> dataFieldStr;
-    std::array<QString, 16> descdim;
-    std::array<QString, 4> function;
-    QString notDecodable = QString::fromLatin1(kNotDecodable);
-
-    FieldTexts() {
-        for (int b = 0; b < 256; ++b) {
-            char t[4] = {'$', 0, 0, ' '};
-            hexDigits(uint8_t(b), t + 1);
-            dollar[b] = QString::fromLatin1(t, 3);
-            dollarBlank[b] = QString::fromLatin1(t, 4);
-        }
-        for (int i = 0; i < 16; ++i) {
-            dataFieldStr[i] = QString::fromLatin1(kDataFields[i].dataFieldStr);
-            descdim[i] = QString::fromLatin1(kDataFields[i].descdim);
-        }
-        for (int i = 0; i < 4; ++i) function[i] = QString::fromLatin1(kFunctionTexts[i]);
-    }
+// A value as its significant digits (no trailing zeros) and the decimal exponent of the first:
+// digits "12565" with exponent 1 is 12.565.
+struct Decimal {
+    bool negative = false;
+    std::array<char, 24> digits{};
+    size_t count = 0;
+    int exponent = 0;
 };
 
-const FieldTexts& fieldTexts() {
-    static const FieldTexts t;
-    return t;
+// Up to 15 significant digits of a double, rounded.
+Decimal decimalOf(double value) {
+    Decimal d;
+    char buf[48];
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14);
+    *res.ptr = 0;  // [-]d.dddddddddddddde[+-]xx
+    const char* s = buf;
+    d.negative = *s == '-';
+    if (d.negative) ++s;
+    for (; *s && *s != 'e'; ++s)
+        if (*s != '.') d.digits[d.count++] = *s;
+    d.exponent = std::atoi(s + 1);
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    return d;
+}
+
+// The text of a value, as Float_To_Str shows it.
+QString decimalText(const Decimal& d, QChar separator) {
+    TextBuf b;
+    const std::string_view digits(d.digits.data(), d.count);
+    auto putDigits = [&](std::string_view s) {
+        for (char c : s) b.put(char16_t(c));
+    };
+    if (d.negative) b.put(u'-');
+    if (d.exponent >= 15 || d.exponent < -5) {
+        b.put(char16_t(digits[0]));
+        if (digits.size() > 1) {
+            b.put(separator.unicode());
+            putDigits(digits.substr(1));
+        }
+        b.put(u'E');
+        char e[8];
+        const auto r = std::to_chars(e, e + sizeof e, d.exponent);
+        putDigits(std::string_view(e, size_t(r.ptr - e)));
+    } else if (d.exponent >= 0) {
+        const size_t intDigits = size_t(d.exponent) + 1;
+        if (digits.size() <= intDigits) {
+            putDigits(digits);
+            for (size_t i = digits.size(); i < intDigits; ++i) b.put(u'0');
+        } else {
+            putDigits(digits.substr(0, intDigits));
+            b.put(separator.unicode());
+            putDigits(digits.substr(intDigits));
+        }
+    } else {
+        b.put(u'0');
+        b.put(separator.unicode());
+        for (int i = -d.exponent - 1; i > 0; --i) b.put(u'0');
+        putDigits(digits);
+    }
+    return b.str();
+}
+
+// The text of integer times 10^exponent. An integer of at most 15 digits scaled by an exactly
+// representable power of ten shows, through a double rounded to 15 digits, exactly its own
+// digits; those are taken directly, anything else goes through the double.
+QString scaledIntegerText(int64_t integer, int exponent, QChar separator) {
+    constexpr uint64_t kLimit = 1000000000000000ULL;  // 10^15
+    const uint64_t magnitude = integer < 0 ? 0 - uint64_t(integer) : uint64_t(integer);
+    if (integer == 0) return texts().zero;
+    if (magnitude >= kLimit || exponent < -22 || exponent > 22)
+        return Float_To_Str(scaled(double(integer), exponent), separator);
+    Decimal d;
+    d.negative = integer < 0;
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude);
+    size_t n = size_t(r.ptr - buf);
+    d.exponent = int(n) - 1 + exponent;
+    while (n > 1 && buf[n - 1] == '0') --n;
+    std::memcpy(d.digits.data(), buf, n);
+    d.count = n;
+    return decimalText(d, separator);
 }
 
 }  // namespace
@@ -552,119 +759,160 @@ QString Trova_Man(uint16_t code) {
 QString Float_To_Str(double value, QChar decimalSeparator) {
     if (std::isnan(value)) return QStringLiteral("NAN");
     if (std::isinf(value)) return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    if (value == 0) return QStringLiteral("0");
-    char buf[48];
-    const auto res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14);
-    *res.ptr = 0;  // [-]d.dddddddddddddde[+-]xx
-    const char* s = buf;
-    const bool negative = *s == '-';
-    if (negative) ++s;
-    char digitBuf[20];
-    size_t nd = 0;
-    for (; *s && *s != 'e'; ++s)
-        if (*s != '.') digitBuf[nd++] = *s;
-    const int exponent = std::atoi(s + 1);
-    while (nd > 1 && digitBuf[nd - 1] == '0') --nd;
-    digitBuf[nd] = 0;
-    const std::string_view digits(digitBuf, nd);
-
-    QString out;
-    if (negative) out += u'-';
-    if (exponent >= 15 || exponent < -5) {
-        out += QChar(digits[0]);
-        if (digits.size() > 1) out += decimalSeparator + QLatin1StringView(digits.substr(1));
-        out += u'E' + QString::number(exponent);
-    } else if (exponent >= 0) {
-        const size_t intDigits = size_t(exponent) + 1;
-        if (digits.size() <= intDigits) {
-            out += QLatin1StringView(digits) + QString(qsizetype(intDigits - digits.size()), u'0');
-        } else {
-            out += QLatin1StringView(digits.substr(0, intDigits)) + decimalSeparator +
-                   QLatin1StringView(digits.substr(intDigits));
-        }
-    } else {
-        out += u'0' + QString(decimalSeparator) + QString(-exponent - 1, u'0') + QLatin1StringView(digits);
-    }
-    return out;
+    if (value == 0) return texts().zero;
+    return decimalText(decimalOf(value), decimalSeparator);
 }
 
 void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBus& item, int nbyte, uint8_t lvar,
                       uint8_t dataField, std::span<const uint8_t> data, QChar decimalSeparator) {
+    const Texts& tx = texts();
     const uint8_t x = vif & 0x7F;
     data = data.first(std::min(data.size(), size_t(std::max(nbyte, 0))));
-    QString desc;
-    QString text;        // a text value in place of the number
+    // The unit text is the table text followed by a text for each VIFE; the parts are joined once.
+    std::array<const QString*, 12> parts;
+    size_t nparts = 0;
+    const QString* desc = nullptr;
+    QString text;  // a text value in place of the number
     bool hasText = false;
     int exponent = 0;
     int typeVife = 0;
     size_t firstInterpreted = 0;  // index of the first VIFE read as a modifier
 
+    // Text data is the value whatever the unit; it arrives last character first.
+    if (dataField == 13 && lvar <= 0xBF) {
+        text = reversedText(data);
+        hasText = true;
+    }
+
     if (x == 0x6C || x == 0x6D) {
         item.type_data = 20;
-        hasText = dateText(dataField, data, desc, text);
+        if (!hasText) hasText = dateText(dataField, data, desc, text);
     } else if (x == 0x7C) {
+        // The unit is the record's own text (VIF_ASCII); the value is the number as usual.
         item.type_data = 21;
-        desc = QStringLiteral("Vif in following String");
-        text = QString::fromLatin1(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-        hasText = true;
+        desc = &tx.vifInString;
     } else if (x == 0x7B || x == 0x7D) {
         item.type_data = 19;
         // The extension table is keyed by the first VIFE; a VIF without bit 7 has none, so the
         // lookup falls to its reserved entry rather than a byte of an earlier record.
-        const bool hasVife = !vifes.empty();
-        const uint8_t key = hasVife ? (vifes[0] & 0x7F) : 0xFF;
-        const Unit& u = hasVife ? (x == 0x7B ? unitFB(key) : unitFD(key)) : reservedUnit();
-        desc = u.text;
+        const Unit& u = vifes.empty() ? tx.reserved : (x == 0x7B ? tx.fb : tx.fd)[vifes[0] & 0x7F];
+        desc = &u.text;
         exponent = u.exponent;
         typeVife = u.code;
         firstInterpreted = 1;
     } else {
-        const Unit& u = primaryUnit(x);
+        const Unit& u = tx.primary[x];
         item.type_data = u.found ? u.code : kNoType;
-        desc = u.found ? u.text : QString();
+        if (u.found) desc = &u.text;
         exponent = u.exponent;
     }
+    if (desc) parts[nparts++] = desc;
 
     // Modifier VIFEs: never after the manufacturer VIF 0xFF; for 0xFB / 0xFD from the second on.
     if (vif != 0xFF) {
-        const auto& table = vifeTable();
         size_t i = firstInterpreted;
         bool more = i == 0 ? (vif & 0x80) != 0 : (vifes.size() > 0 && (vifes[0] & 0x80));
         while (more && i < vifes.size()) {
             const uint8_t v = vifes[i] & 0x7F;
             more = (vifes[i] & 0x80) != 0;
             ++i;
-            const VifeEntry& e = table[v];
+            const VifeEntry& e = tx.vife[v];
             if (e.effect == VifeEffect::Phase) {
                 if (i < vifes.size()) {
                     const uint8_t y = vifes[i] & 0x7F;
                     more = (vifes[i] & 0x80) != 0;
                     ++i;
-                    if (y >= 1 && y <= 7) desc += QString::fromLatin1(kPhaseTexts[y]);
-                    else if (y == 16) desc += QString::fromLatin1(kAbsoluteCount);
+                    if (y >= 1 && y <= 7) parts[nparts++] = &tx.phase[y];
+                    else if (y == 16) parts[nparts++] = &tx.absoluteCount;
                 }
                 continue;
             }
-            desc += e.text;
+            parts[nparts++] = &e.text;
             if (typeVife == 0 && e.code != 0) typeVife = e.code;
             if (e.effect == VifeEffect::Scale) exponent += e.exponent;
             if (e.effect == VifeEffect::Date && !hasText && (dataField == 2 || dataField == 4)) {
-                QString ignored;
+                const QString* ignored = nullptr;
                 hasText = dateText(dataField, data, ignored, text);
             }
         }
     }
 
     item.Type_Data_Vife = typeVife;
-    item.Desc_Type_Data = desc;
+    if (nparts == 0) {
+        item.Desc_Type_Data = QString();
+    } else if (nparts == 1) {
+        item.Desc_Type_Data = *parts[0];
+    } else {
+        qsizetype total = 0;
+        for (size_t k = 0; k < nparts; ++k) total += parts[k]->size();
+        QString joined;
+        joined.reserve(total);
+        for (size_t k = 0; k < nparts; ++k) joined += *parts[k];
+        item.Desc_Type_Data = std::move(joined);
+    }
     if (hasText) {
-        item.ValueStr = text;
+        item.ValueStr = std::move(text);
         return;
     }
     const RawValue raw = rawValue(dataField, lvar, data);
-    const double v = raw.isFloat ? scaled(raw.real, exponent) : scaled(double(raw.integer), exponent);
-    item.ValueStr = Float_To_Str(v, decimalSeparator);
+    item.ValueStr = raw.isFloat ? Float_To_Str(scaled(raw.real, exponent), decimalSeparator)
+                                : scaledIntegerText(raw.integer, exponent, decimalSeparator);
 }
+
+namespace {
+
+// A date or time in a format of numbers and separators only (d, dd, M, MM, yy, yyyy; h, hh, H,
+// HH, m, mm, s, ss, between characters that are no letters or quotes), written directly; any
+// other format, or a year outside 1000-9999, goes to Qt. Formatting through Qt costs more than
+// decoding a frame.
+std::optional<QString> numericStamp(QStringView format, int year, int month, int day, int hour, int minute,
+                                    int second, bool isDate) {
+    if (format.size() > 30) return std::nullopt;  // the text, at most twice as long, must fit the buffer
+    TextBuf b;
+    for (qsizetype i = 0; i < format.size();) {
+        const char16_t c = format[i].unicode();
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run].unicode() == c) ++run;
+        int value = -1;
+        if (isDate) {
+            if (c == u'd' && run <= 2) value = day;
+            else if (c == u'M' && run <= 2) value = month;
+            else if (c == u'y' && run == 4 && year >= 1000 && year <= 9999) value = year;
+            else if (c == u'y' && run == 2 && year >= 1000 && year <= 9999) value = year % 100;
+        } else {
+            if ((c == u'h' || c == u'H') && run <= 2) value = hour;
+            else if (c == u'm' && run <= 2) value = minute;
+            else if (c == u's' && run <= 2) value = second;
+        }
+        if (value >= 0) {
+            if (run == 4) {
+                b.put2(value);
+            } else {
+                if (run == 2 || value >= 10) b.put(char16_t(u'0' + value / 10));
+                b.put(char16_t(u'0' + value % 10));
+            }
+            i += run;
+            continue;
+        }
+        if (QChar(c).isLetter() || c == u'\'') return std::nullopt;
+        for (qsizetype k = 0; k < run; ++k) b.put(c);
+        i += run;
+    }
+    return b.str();
+}
+
+// The stamp texts of a decode: the context's own, or made now.
+std::pair<QString, QString> stampTexts(const TDecodeContext& c) {
+    if (!c.DateText.isNull() || !c.TimeText.isNull()) return {c.DateText, c.TimeText};
+    if (!c.Stamp.isValid()) return {};
+    const QDate d = c.Stamp.date();
+    const QTime t = c.Stamp.time();
+    std::optional<QString> date = numericStamp(c.DateFormat, d.year(), d.month(), d.day(), 0, 0, 0, true);
+    std::optional<QString> time = numericStamp(c.TimeFormat, 0, 0, 0, t.hour(), t.minute(), t.second(), false);
+    return {date ? std::move(*date) : d.toString(c.DateFormat), time ? std::move(*time) : t.toString(c.TimeFormat)};
+}
+
+}  // namespace
 
 TDecodeContext Decode_Context_Now(bool wireless) {
     const plat::FormatSettings fs = plat::formatSettings();
@@ -675,182 +923,251 @@ TDecodeContext Decode_Context_Now(bool wireless) {
     c.TimeFormat = QStringLiteral("hh") + fs.timeSeparator + QStringLiteral("mm") + fs.timeSeparator +
                    QStringLiteral("ss");
     c.DecimalSeparator = fs.decimalSeparator;
+    c.Make_Stamp_Texts();
     return c;
 }
 
-bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context) {
-    const QString date = context.Stamp.isValid() ? context.Stamp.date().toString(context.DateFormat) : QString();
-    const QString time = context.Stamp.isValid() ? context.Stamp.time().toString(context.TimeFormat) : QString();
-    const FieldTexts& texts = fieldTexts();
-    const size_t end = records.size();
-    size_t p = 0;
+void TDecodeContext::Make_Stamp_Texts() {
+    DateText = QString();
+    TimeText = QString();
+    std::tie(DateText, TimeText) = stampTexts(*this);
+}
 
-    while (p < end) {
-        TVariable_MBus item;
-        item.datagiorno = date;
-        item.tempo = time;
-        const uint8_t dif = records[p++];
-        const uint8_t dataField = dif & 0x0F;
-        // A record cut short by the end of the bytes: kept as unusable, and the walk ends. A special
-        // function is never an item, whole or cut short, so it leaves nothing behind.
-        auto truncated = [&]() {
-            if (dataField == 0x0F) return true;
-            item.errata = true;
-            item.nbyte = 0;  // none of its data bytes arrived whole
-            item.sterror = texts.notDecodable;
-            list.push_back(std::move(item));
-            return true;
-        };
+namespace {
 
-        item.dimension = dataField;
-        item.function_fild = (dif >> 4) & 3;
-        item.FunctionFieldStr = texts.function[item.function_fild];
-        item.DIF = texts.dollar[dif];
-        item.DataFieldStr = texts.dataFieldStr[dataField];
+// Where the parts of one record lie, found from its structure alone.
+struct RecordFrame {
+    enum class Kind : uint8_t {
+        Record,      // a whole record: an item
+        Filler,      // DIF 0x2F: an item of a wireless decode only
+        PassedOver,  // another special-function DIF: no item, the walk goes on
+        Stop,        // the walk ends without an item
+        StopMore,    // DIF 0x1F: the walk ends, more records follow in the next frame
+        Unusable,    // an item marked unusable, and the walk ends
+    };
+    Kind kind = Kind::Record;
+    uint8_t dif = 0;
+    size_t difeAt = 0;
+    uint8_t numdife = 0;
+    bool difesWhole = false;
+    bool hasVif = false;
+    uint8_t vif = 0;
+    bool hasText = false;  // the plain-text unit of VIF 0x7C / 0xFC
+    size_t textAt = 0;
+    size_t textLen = 0;
+    size_t vifeAt = 0;
+    uint8_t nvife = 0;
+    bool hasLvar = false;
+    uint8_t lvar = 0;
+    size_t dataAt = 0;
+    int nbyte = 0;
+    size_t next = 0;  // the byte after the record
+};
 
-        if (dif == 0x0F || dif == 0x1F) return dif != 0x1F;  // manufacturer data: not decodable
-        if (dif == 0x2F) {                                    // idle filler
-            if (context.Wireless) {
-                item.Real_Wireless_Var = false;
-                list.push_back(std::move(item));
-            }
-            continue;
-        }
-        // Selection for readout and the reserved special functions end the walk without an item,
-        // whatever follows them, so nothing after the DIF is read.
-        if (dataField == 8) return true;
-        if (dataField == 0x0F && dif <= 0x7F) return true;
+RecordFrame frameRecord(std::span<const uint8_t> r, size_t p) {
+    using Kind = RecordFrame::Kind;
+    RecordFrame f;
+    const size_t end = r.size();
+    f.dif = r[p++];
+    const uint8_t dataField = f.dif & 0x0F;
+    auto done = [&](Kind kind) {
+        f.kind = kind;
+        f.next = p;
+        return f;
+    };
+    // A record cut short by the end of the bytes is kept as unusable, except a special function,
+    // which is never an item, whole or cut short.
+    auto cut = [&] { return done(dataField == 0x0F ? Kind::Stop : Kind::Unusable); };
 
-        // DIFEs: subunit, tariff and storage bits, the first DIFE lowest.
+    if (f.dif == 0x0F) return done(Kind::Stop);  // manufacturer data: not decodable
+    if (f.dif == 0x1F) return done(Kind::StopMore);
+    if (f.dif == 0x2F) return done(Kind::Filler);
+    // Selection for readout and the reserved special functions end the walk without an item,
+    // whatever follows them, so nothing after the DIF is read.
+    if (dataField == 8 || (dataField == 0x0F && f.dif <= 0x7F)) return done(Kind::Stop);
+
+    f.difeAt = p;
+    bool more = (f.dif & 0x80) != 0;
+    while (more) {
+        if (p >= end) return cut();
+        if (f.numdife == 10) return done(Kind::Unusable);  // an eleventh: the record cannot be delimited
+        more = (r[p++] & 0x80) != 0;
+        ++f.numdife;
+    }
+    f.difesWhole = true;
+
+    if (p >= end) return cut();
+    f.hasVif = true;
+    f.vif = r[p++];
+    // "Any VIF" ends the walk without an item, however its extensions would go on; a special
+    // function DIF is passed over before its VIF counts.
+    if ((f.vif & 0x7F) == 0x7E && dataField != 0x0F) return done(Kind::Stop);
+    if ((f.vif & 0x7F) == 0x7C) {
+        if (p >= end) return cut();
+        const size_t len = r[p++];
+        if (len > end - p) return cut();
+        f.hasText = true;
+        f.textAt = p;
+        f.textLen = len;
+        p += len;
+    }
+    f.vifeAt = p;
+    more = (f.vif & 0x80) != 0;
+    while (more) {
+        if (p >= end) return cut();
+        if (f.nvife == 10) return done(Kind::Unusable);
+        more = (r[p++] & 0x80) != 0;
+        ++f.nvife;
+    }
+    if (dataField == 0x0F) return done(Kind::PassedOver);
+
+    int nbyte = kDataFields[dataField].bytes;
+    if (dataField == 13) {
+        if (p >= end) return cut();
+        f.hasLvar = true;
+        f.lvar = r[p++];
+        nbyte = lvarBytes(f.lvar);
+        // A length the walk cannot know: nothing after this record can be read.
+        if (nbyte < 0) return done(Kind::Unusable);
+    }
+    if (size_t(nbyte) > end - p) return cut();
+    f.dataAt = p;
+    f.nbyte = nbyte;
+    p += size_t(nbyte);
+    return done(Kind::Record);
+}
+
+bool isItem(RecordFrame::Kind kind, bool wireless) {
+    using Kind = RecordFrame::Kind;
+    return kind == Kind::Record || kind == Kind::Unusable || (kind == Kind::Filler && wireless);
+}
+
+bool endsWalk(RecordFrame::Kind kind) {
+    using Kind = RecordFrame::Kind;
+    return kind == Kind::Stop || kind == Kind::StopMore || kind == Kind::Unusable;
+}
+
+// The item of a framed record, filled with everything its frame holds.
+void fillItem(TVariable_MBus& item, const RecordFrame& f, std::span<const uint8_t> r, const QString& date,
+              const QString& time, QChar decimalSeparator) {
+    using Kind = RecordFrame::Kind;
+    const Texts& tx = texts();
+    const uint8_t dataField = f.dif & 0x0F;
+    item.datagiorno = date;
+    item.tempo = time;
+    item.dimension = dataField;
+    item.function_fild = (f.dif >> 4) & 3;
+    item.FunctionFieldStr = tx.function[item.function_fild];
+    item.DIF = tx.dollar[f.dif];
+    item.DataFieldStr = tx.dataFieldStr[dataField];
+    if (f.kind == Kind::Filler) {
+        item.Real_Wireless_Var = false;
+        return;
+    }
+
+    // DIFEs: subunit, tariff and storage bits, the first DIFE lowest.
+    const std::span<const uint8_t> difes = r.subspan(f.difeAt, f.numdife);
+    item.numdife = f.numdife;
+    if (f.numdife == 1) item.DIFE = tx.dollarBlank[difes[0]];
+    else if (f.numdife > 1) item.DIFE = hexText(difes, true, true);
+    if (f.difesWhole) {
         uint64_t storage = 0;
         uint32_t tariff = 0;
         uint16_t subunit = 0;
-        bool more = (dif & 0x80) != 0;
-        while (more) {
-            if (p >= end) return truncated();
-            if (item.numdife == 10) {  // an eleventh extension: the record cannot be delimited
-                item.errata = true;
-                item.sterror = texts.notDecodable;
-                list.push_back(std::move(item));
-                return true;
-            }
-            const uint8_t b = records[p++];
-            const int k = item.numdife++;
+        for (size_t k = 0; k < difes.size(); ++k) {
+            const uint8_t b = difes[k];
             storage |= uint64_t(b & 0x0F) << (4 * k);
             tariff |= uint32_t((b >> 4) & 3) << (2 * k);
             subunit |= uint16_t((b >> 6) & 1) << k;
-            item.DIFE += texts.dollarBlank[b];
-            more = (b & 0x80) != 0;
         }
-        item.storage_number = storage * 2 + ((dif >> 6) & 1);
+        item.storage_number = storage * 2 + ((f.dif >> 6) & 1);
         item.tarif = tariff;
         item.device = subunit;
-
-        // VIF, the plain-text unit of 0x7C / 0xFC, then the VIFEs.
-        if (p >= end) return truncated();
-        const uint8_t vif = records[p++];
-        item.VIF = vif;
-        // "Any VIF" ends the walk without an item, however its extensions would go on; a special
-        // function DIF is passed over before its VIF counts.
-        if ((vif & 0x7F) == 0x7E && dataField != 0x0F) return true;
-        if ((vif & 0x7F) == 0x7C) {
-            if (p >= end) return truncated();
-            const size_t len = records[p++];
-            if (len > end - p) return truncated();
-            for (size_t i = 0; i < len; ++i) item.VIF_ASCII.prepend(QChar(records[p + i]));
-            p += len;
-        }
-        std::array<uint8_t, 10> vifes{};
-        size_t nvife = 0;
-        more = (vif & 0x80) != 0;
-        while (more) {
-            if (p >= end) return truncated();
-            if (nvife == vifes.size()) {
-                item.errata = true;
-                item.sterror = texts.notDecodable;
-                list.push_back(std::move(item));
-                return true;
-            }
-            const uint8_t b = records[p++];
-            vifes[nvife++] = b;
-            item.VIFE += texts.dollarBlank[b];
-            more = (b & 0x80) != 0;
-        }
-        item.PrinVIFE = nvife ? vifes[0] : 0;
-
-        // Data size.
-        uint8_t lvar = 0;
-        int nbyte = kDataFields[dataField].bytes;
-        item.descdim = texts.descdim[dataField];
-        if (dataField == 0x0F) continue;  // the other special DIFs are passed over
-        if (dataField == 13) {
-            if (p >= end) return truncated();
-            lvar = records[p++];
-            int n = 0;
-            if (lvar <= 191) {
-                n = lvar;
-                item.DataFieldStr = QStringLiteral("Variable Length - ASCII String with %1characters").arg(lvar);
-                item.descdim = QStringLiteral("Variable length: ASCII string with %1 characters").arg(lvar);
-            } else if (lvar <= 207) {
-                n = lvar - 192;
-                item.DataFieldStr = QStringLiteral("Variable Length - Positive BCD Number with %1 digits").arg(2 * n);
-                item.descdim = QStringLiteral("Variable length: Positive BCD number with %1 *2 digits").arg(n);
-            } else if (lvar <= 223) {
-                n = lvar - 208;
-                item.DataFieldStr = QStringLiteral("Variable Length - Negative BCD Number with %1 digits").arg(2 * n);
-                item.descdim = QStringLiteral("Variable length: Negative BCD number with %1 *2 digits").arg(n);
-            } else if (lvar <= 239) {
-                n = lvar - 224;
-                item.DataFieldStr = QStringLiteral("Variable Length - Binary Number with %1 Bytes").arg(n);
-                item.descdim = QStringLiteral("Variable length: Binary number with %1 bytes").arg(n);
-            } else if (lvar <= 250) {
-                n = lvar - 240;
-                item.DataFieldStr = QStringLiteral("Variable Length - Floating Point Number with %1 Bytes").arg(n);
-                item.descdim = QStringLiteral("Variable length: Floating Point number with %1 bytes").arg(n);
-            } else {
-                // Reserved lengths: the record's end is unknown, so nothing after it can be read.
-                item.DataFieldStr = QStringLiteral("Variable Length - Reserved");
-                item.descdim = QStringLiteral("Variable length: Reserved");
-                item.nbyte = 0;
-                item.errata = true;
-                item.sterror = texts.notDecodable;
-                list.push_back(std::move(item));
-                return true;
-            }
-            nbyte = n;
-        }
-        item.nbyte = nbyte;
-
-        // Data bytes.
-        if (size_t(nbyte) > end - p) return truncated();
-        const std::span<const uint8_t> data = records.subspan(p, size_t(nbyte));
-        p += size_t(nbyte);
-        {
-            std::array<char, 2 * 255> digits;  // LVAR counts at most 191 text bytes
-            for (size_t i = 0; i < data.size(); ++i) hexDigits(data[i], digits.data() + 2 * i);
-            item.totdati = QString::fromLatin1(digits.data(), qsizetype(2 * data.size()));
-        }
-        item.dato_A = uint32_t(littleEndian(data, 4));
-        if (data.size() > 4) item.dato_B = uint32_t(littleEndian(data.subspan(4), 4));
-
-        // VIF class.
-        if ((vif & 0x7F) == 0x7C) {
-            item.casovif = 101;
-        } else if ((vif & 0x7F) == 0x7F) {
-            item.casovif = 100;
-        } else if (vif == 0xFB || vif == 0xFD) {
-            item.casovif = vif == 0xFB ? 2 : 1;
-            item.vifvalue = item.PrinVIFE;
-        } else if (vif < 0x7B || (vif >= 0x80 && vif <= 0xFA)) {
-            item.casovif = 0;
-            item.vifvalue = vif;
-        }
-        item.Is_BCD = (dataField >= 9 && dataField <= 12) || dataField == 14;
-
-        Decode_Value_VIF(vif, std::span<const uint8_t>(vifes.data(), nvife), item, nbyte, lvar, dataField, data,
-                         context.DecimalSeparator);
-        list.push_back(std::move(item));
     }
+
+    if (f.hasVif) item.VIF = f.vif;
+    if (f.hasText) item.VIF_ASCII = reversedText(r.subspan(f.textAt, f.textLen));
+    const std::span<const uint8_t> vifes = r.subspan(f.vifeAt, f.nvife);
+    if (f.nvife == 1) item.VIFE = tx.dollarBlank[vifes[0]];
+    else if (f.nvife > 1) item.VIFE = hexText(vifes, true, true);
+    item.PrinVIFE = f.nvife ? vifes[0] : 0;
+    item.descdim = tx.descdim[dataField];
+    if (f.hasLvar) {
+        item.DataFieldStr = tx.lvarDataFieldStr[f.lvar];
+        item.descdim = tx.lvarDescdim[f.lvar];
+    }
+
+    if (f.kind == Kind::Unusable) {
+        item.errata = true;
+        item.nbyte = 0;  // none of its data bytes can be trusted
+        item.sterror = tx.notDecodable;
+        return;
+    }
+
+    // A whole record: its data, class and value.
+    item.nbyte = f.nbyte;
+    const std::span<const uint8_t> data = r.subspan(f.dataAt, size_t(f.nbyte));
+    if (data.size() == 1) item.totdati = tx.hex[data[0]];
+    else if (!data.empty()) item.totdati = hexText(data, false, false);
+    item.dato_A = uint32_t(littleEndian(data, 4));
+    if (data.size() > 4) item.dato_B = uint32_t(littleEndian(data.subspan(4), 4));
+
+    const uint8_t vif = f.vif;
+    if ((vif & 0x7F) == 0x7C) {
+        item.casovif = 101;
+    } else if ((vif & 0x7F) == 0x7F) {
+        item.casovif = 100;
+    } else if (vif == 0xFB || vif == 0xFD) {
+        item.casovif = vif == 0xFB ? 2 : 1;
+        item.vifvalue = item.PrinVIFE;
+    } else if (vif < 0x7B || (vif >= 0x80 && vif <= 0xFA)) {
+        item.casovif = 0;
+        item.vifvalue = vif;
+    }
+    item.Is_BCD = (dataField >= 9 && dataField <= 12) || dataField == 14;
+
+    Decode_Value_VIF(vif, vifes, item, f.nbyte, f.lvar, dataField, data, decimalSeparator);
+}
+
+}  // namespace
+
+bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context) {
+    using Kind = RecordFrame::Kind;
+    const size_t end = records.size();
+
+    // The structure first, so that the list grows once.
+    size_t items = 0;
+    bool moreFollow = false;
+    for (size_t p = 0; p < end;) {
+        const RecordFrame f = frameRecord(records, p);
+        if (isItem(f.kind, context.Wireless)) ++items;
+        moreFollow = f.kind == Kind::StopMore;
+        if (endsWalk(f.kind)) break;
+        p = f.next;
+    }
+    if (items == 0) return !moreFollow;
+    list.reserve(list.size() + items);
+
+    const auto [date, time] = stampTexts(context);
+    for (size_t p = 0; p < end;) {
+        const RecordFrame f = frameRecord(records, p);
+        if (isItem(f.kind, context.Wireless))
+            fillItem(list.emplace_back(), f, records, date, time, context.DecimalSeparator);
+        if (endsWalk(f.kind)) break;
+        p = f.next;
+    }
+    return !moreFollow;
+}
+
+bool Decode_Answer_Records(TVariableList& list, std::span<const uint8_t> answer, const TDecodeContext& context) {
+    // Only variable data is a sequence of records: any other answer walked as one would give
+    // made-up values.
+    if (Is_RSP_UD(answer) && answer[6] == CI_Variable_Data)
+        return Decode_Records(list, RSP_UD_Records(answer), context);
+    TVariable_MBus& item = list.emplace_back();
+    std::tie(item.datagiorno, item.tempo) = stampTexts(context);
+    item.errata = true;
+    item.sterror = texts().notDecodable;
     return true;
 }
 

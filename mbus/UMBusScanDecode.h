@@ -66,21 +66,40 @@ struct TDecodeContext {
     QString DateFormat = QStringLiteral("dd/MM/yyyy");  // Qt date-format syntax
     QString TimeFormat = QStringLiteral("hh:mm:ss");
     QChar DecimalSeparator = u'.';
+    // Stamp in the formats above, shared by every item of the decodes of one moment. Made by
+    // Make_Stamp_Texts (Decode_Context_Now does); while both are null each decode makes them from
+    // Stamp itself. Call it again after changing Stamp or a format.
+    QString DateText;
+    QString TimeText;
+    void Make_Stamp_Texts();
 };
 
-// The context for a decode now, in the user's regional formats.
+// The context for a decode now, in the user's regional formats, its stamp texts made.
 TDecodeContext Decode_Context_Now(bool wireless);
 
 // Walks the records and appends one item per decoded record to list. Returns false when the data
 // ended with DIF 0x1F (more records follow in the next frame), else true. Items decoded before a
 // record that ends the walk stay in the list; a record cut short by the end of the bytes is added
 // with errata set and ends the walk, unless it could never have been an item (selection for
-// readout, a special function, "any VIF"), which ends the walk leaving nothing.
+// readout, a special function, "any VIF"), which ends the walk leaving nothing. A variable
+// length whose byte count is unknown (LVAR 0xF5-0xFF) ends the walk the same way as a cut record:
+// the bytes after it are never read as records.
 bool Decode_Records(TVariableList& list, std::span<const uint8_t> records, const TDecodeContext& context);
+
+// CI of an answer that carries variable data records.
+constexpr uint8_t CI_Variable_Data = 0x72;
+
+// The records of a meter's answer (a whole long frame) appended to list, as the wired scan reads
+// them: a CI 0x72 answer is walked from byte 19 to the byte before its checksum (Decode_Records,
+// same result); any other answer gives one item marked unusable with the not-analysable text,
+// and true.
+bool Decode_Answer_Records(TVariableList& list, std::span<const uint8_t> answer, const TDecodeContext& context);
 
 // Works out the value, unit text and type codes of one record into item (type_data,
 // Type_Data_Vife, Desc_Type_Data, ValueStr). vifes are the record's VIFEs (none after a VIF
-// without bit 7), data its data bytes (nbyte of them).
+// without bit 7), data its data bytes (nbyte of them). Text data (LVAR 0-191) is the value in
+// reading order, whatever the unit; every other value is the number its data field codes, scaled
+// by the unit and the VIFE chain (a plain-text unit too).
 void Decode_Value_VIF(uint8_t vif, std::span<const uint8_t> vifes, TVariable_MBus& item, int nbyte,
                       uint8_t lvar, uint8_t dataField, std::span<const uint8_t> data,
                       QChar decimalSeparator = u'.');

@@ -1,9 +1,11 @@
 // Record decoding: values, units, type codes and the records that end the walk.
+#include "mbus/MBusFrames.h"
 #include "mbus/UMBusScanDecode.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -165,7 +167,22 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"FabricationNumber", "0C 78 78 56 34 12", "Fabrication No", "12345678", 23, 0},
         ValueCase{"LvarPositiveBcd", "0D 13 C2 34 12", "Volume m3", "1.234", 2, 0},
         ValueCase{"LvarNegativeBcd", "0D 13 D2 34 12", "Volume m3", "-1.234", 2, 0},
-        ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "42", 21, 0}),
+        // Text data arrives last character first and is shown in reading order.
+        ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "24", 21, 0},
+        // A plain-text unit with numeric data: the number, scaled by the VIFE chain.
+        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 03 48 52 25 74 22 15 00 00",
+                  "Vif in following String - Moltiplicative Correction Factor: 10^(-2)", "54.1", 21, 103},
+        ValueCase{"PlainTextUnitSigned16Bit", "02 7C 01 43 FE FF", "Vif in following String", "-2", 21, 0},
+        ValueCase{"PlainTextUnitBcd", "0B 7C 01 43 56 34 12", "Vif in following String", "123456", 21, 0},
+        ValueCase{"PlainTextUnitReal", "05 7C 01 43 00 00 C0 3F", "Vif in following String", "1.5", 21, 0},
+        ValueCase{"PlainTextUnitAsciiValue", "0D 7C 03 48 52 25 04 54 53 45 54", "Vif in following String", "TEST",
+                  21, 0},
+        ValueCase{"FabricationNoAsciiValue", "0D 78 0A 45 4C 42 59 43 20 54 53 45 54", "Fabrication No", "TEST CYBLE",
+                  23, 0},
+        ValueCase{"ParameterSetAsciiValue", "0D FD 0B 05 33 2E 31 2E 56", "Parameter Set Identification", "V.1.3",
+                  19, 6},
+        ValueCase{"EmptyAsciiValue", "0D 78 00", "Fabrication No", "", 23, 0},
+        ValueCase{"TimePointAsciiValue", "0D 6D 02 32 31", "", "12", 20, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordDecode, RecordFieldsOfExtensions) {
@@ -204,6 +221,19 @@ TEST(RecordDecode, RecordFieldsOfExtensions) {
     EXPECT_EQ(big[0].dato_B, 0x08070605u);
 }
 
+TEST(RecordDecode, PlainTextUnitKeepsItsTextBesideTheNumber) {
+    const TVariableList list = decode(hex("04 FC 03 48 52 25 74 22 15 00 00 02 5B 10 00"));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].VIF_ASCII, "%RH");
+    EXPECT_EQ(list[0].casovif, 101);
+    EXPECT_EQ(list[0].VIFE, "$74 ");
+    EXPECT_EQ(list[0].PrinVIFE, 0x74);
+    EXPECT_EQ(list[0].nbyte, 4);
+    EXPECT_EQ(list[0].totdati, "22150000");
+    EXPECT_EQ(list[0].ValueStr, "54.1");
+    EXPECT_EQ(list[1].ValueStr, "16");
+}
+
 TEST(RecordDecode, VariableLengthKinds) {
     struct Case {
         const char* bytes;
@@ -220,8 +250,13 @@ TEST(RecordDecode, VariableLengthKinds) {
          "Variable length: Negative BCD number with 1 *2 digits", 1},
         {"0D 13 E3 01 02 03", "Variable Length - Binary Number with 3 Bytes",
          "Variable length: Binary number with 3 bytes", 3},
-        {"0D 13 F4 00 00 80 3F", "Variable Length - Floating Point Number with 4 Bytes",
-         "Variable length: Floating Point number with 4 bytes", 4},
+        {"0D 13 EF 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", "Variable Length - Binary Number with 15 Bytes",
+         "Variable length: Binary number with 15 bytes", 15},
+        // The long binary numbers: 4 * (LVAR - 0xEC) bytes.
+        {"0D 13 F0 0E 5A 00 00 00 00 00 00 00 00 00 00 00 00 00 00", "Variable Length - Binary Number with 16 Bytes",
+         "Variable length: Binary number with 16 bytes", 16},
+        {"0D 13 F4 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20",
+         "Variable Length - Binary Number with 32 Bytes", "Variable length: Binary number with 32 bytes", 32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -277,6 +312,11 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"AnyVif", "01 13 01 01 7E 05 01 13 05", true, 1, false},
         EndCase{"AnyVifExtended", "01 13 01 01 FE 00 05 01 13 05", true, 1, false},
         EndCase{"ReservedLvarEndsWalk", "01 13 01 0D 13 FB 01 13 05", true, 2, true},
+        // Lengths the walk cannot know end it: the bytes after are never read as records.
+        EndCase{"UnknownLvarF5EndsWalk", "01 13 01 0D 13 F5 01 13 05", true, 2, true},
+        EndCase{"UnknownLvarFAEndsWalk", "01 13 01 0D 13 FA 01 13 05", true, 2, true},
+        EndCase{"LongBinaryLvarCutShort", "01 13 01 0D 13 F0 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", true, 2,
+                true},
         EndCase{"TruncatedData", "01 13 01 04 13 01 02", true, 2, true},
         EndCase{"TruncatedAfterDif", "01 13 01 84", true, 2, true},
         EndCase{"TruncatedBeforeVif", "01 13 01 04", true, 2, true},
@@ -297,6 +337,75 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"OtherSpecialDifCutShortInItsVifes", "01 13 01 8F 00 93", true, 1, false},
         EndCase{"OtherSpecialDifWithAnyVifIsPassedOver", "01 13 01 8F 00 7E 01 13 05", true, 2, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// A meter's long-frame answer around the records, with the CI given.
+std::vector<uint8_t> answer(uint8_t ci, const char* records) {
+    std::vector<uint8_t> f = hex("68 00 00 68 08 05 00 78 56 34 12 24 40 01 07 55 00 00 00");
+    f[6] = ci;
+    const auto r = hex(records);
+    f.insert(f.end(), r.begin(), r.end());
+    f[1] = f[2] = uint8_t(f.size() - 4);
+    f.push_back(Frame_Checksum(std::span<const uint8_t>(f).subspan(4)));
+    f.push_back(0x16);
+    return f;
+}
+
+}  // namespace
+
+TEST(AnswerRecords, OnlyVariableDataIsWalked) {
+    const struct {
+        const char* name;
+        uint8_t ci;
+        const char* records;
+        bool result;
+        std::vector<const char*> values;  // empty: one unusable item
+    } cases[] = {
+        {"VariableData", 0x72, "03 13 15 31 00 DA 02 3B 13 01 8B 60 04 37 18 02", true, {"12.565", "0.113", "218370"}},
+        {"VariableDataMoreFollow", 0x72, "01 13 05 1F 01 02", false, {"0.005"}},
+        // A fixed-data answer would otherwise walk into a made-up "Energy Wh 0".
+        {"FixedData", 0x73, "00 00 00 00 00 00 00 00 00 00", true, {}},
+        {"VariableDataMsbFirst", 0x76, "01 13 05", true, {}},
+        {"ApplicationError", 0x70, "00", true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto frame = answer(c.ci, c.records);
+        ASSERT_TRUE(Is_RSP_UD(frame));
+        TVariableList list;
+        list.emplace_back();  // an earlier frame's item stays
+        EXPECT_EQ(Decode_Answer_Records(list, frame, wired()), c.result);
+        if (c.ci == CI_Variable_Data) {
+            ASSERT_EQ(list.size(), 1 + c.values.size());
+            for (size_t i = 0; i < c.values.size(); ++i) {
+                EXPECT_FALSE(list[1 + i].errata);
+                EXPECT_EQ(list[1 + i].ValueStr, c.values[i]);
+            }
+            continue;
+        }
+        ASSERT_EQ(list.size(), 2u);
+        const TVariable_MBus& item = list[1];
+        EXPECT_TRUE(item.errata);
+        EXPECT_EQ(item.sterror, "Non analizabile");
+        EXPECT_EQ(item.ValueStr, "");
+        EXPECT_EQ(item.Desc_Type_Data, "");
+        EXPECT_EQ(item.nbyte, 0);
+        EXPECT_EQ(item.datagiorno, "04/03/2026");
+        EXPECT_EQ(item.tempo, "05:06:07");
+    }
+}
+
+TEST(AnswerRecords, AnswerThatIsNoLongFrameIsNotAnalysable) {
+    for (const char* bytes : {"", "E5", "68 03 03 68 08 05 72 7F 16"}) {
+        SCOPED_TRACE(bytes);
+        TVariableList list;
+        EXPECT_TRUE(Decode_Answer_Records(list, hex(bytes), wired()));
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_TRUE(list[0].errata);
+        EXPECT_EQ(list[0].sterror, "Non analizabile");
+    }
+}
 
 TEST(RecordDecode, TenExtensionsAreStillAccepted) {
     const TVariableList list = decode(hex("84 80 80 80 80 80 80 80 80 80 01 13 01 00 00 00"));
@@ -358,6 +467,84 @@ TEST(RecordDecode, DecimalSeparatorAndStampFormatsFollowTheContext) {
     TDecodeContext none = wired();
     none.Stamp = QDateTime();
     EXPECT_EQ(decode(hex("01 13 05"), nullptr, none)[0].datagiorno, "");
+}
+
+TEST(RecordDecode, ScaledIntegersShowAsTheScaledNumber) {
+    // Integers are shown without a detour through floating point where that is exact; the text
+    // must be the one of the scaled number, rounded to 15 digits, for every size and scale.
+    const int64_t values[] = {0, 1, -1, 7, 10, 12565, -218370, 100000000000000, 123456789012345, 999999999999999,
+                              -999999999999999, 1000000000000000, 9007199254740993, INT64_MAX, INT64_MIN};
+    const std::vector<std::vector<uint8_t>> chains = {
+        {}, {0x70}, {0x77}, {0x7B}, {0x7D}, {0x70, 0x70}, {0x70, 0x70, 0x70, 0x70},
+        {0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D, 0x7D}};
+    for (const QChar separator : {QChar(u'.'), QChar(u',')}) {
+        TDecodeContext c = wired();
+        c.DecimalSeparator = separator;
+        for (int64_t v : values) {
+            for (uint8_t vif = 0; vif < 8; ++vif) {
+                for (const auto& chain : chains) {
+                    std::vector<uint8_t> r = {0x07, uint8_t(vif | (chain.empty() ? 0 : 0x80))};
+                    int exponent = vif - 3;
+                    for (size_t i = 0; i < chain.size(); ++i) {
+                        r.push_back(uint8_t(chain[i] | (i + 1 < chain.size() ? 0x80 : 0)));
+                        exponent += chain[i] == 0x7D ? 3 : chain[i] <= 0x77 ? (chain[i] & 7) - 6 : (chain[i] & 3) - 3;
+                    }
+                    for (int k = 0; k < 8; ++k) r.push_back(uint8_t(uint64_t(v) >> (8 * k)));
+                    const double scaled = exponent >= 0 ? double(v) * std::pow(10.0, exponent)
+                                                        : double(v) / std::pow(10.0, -exponent);
+                    const TVariableList list = decode(r, nullptr, c);
+                    ASSERT_EQ(list.size(), 1u);
+                    ASSERT_EQ(list[0].ValueStr, Float_To_Str(scaled, separator))
+                        << v << " e" << exponent << " " << list[0].ValueStr.toStdString();
+                }
+            }
+        }
+    }
+}
+
+TEST(RecordDecode, StampTextsOfTheContextAreShared) {
+    TDecodeContext c = wired();
+    c.Make_Stamp_Texts();
+    EXPECT_EQ(c.DateText, "04/03/2026");
+    EXPECT_EQ(c.TimeText, "05:06:07");
+    c.DateText = QStringLiteral("made once");
+    const TVariableList list = decode(hex("01 13 05 01 13 06"), nullptr, c);
+    ASSERT_EQ(list.size(), 2u);
+    for (const auto& v : list) {
+        EXPECT_EQ(v.datagiorno, "made once");
+        EXPECT_EQ(v.tempo, "05:06:07");
+    }
+
+    const TDecodeContext now = Decode_Context_Now(false);
+    EXPECT_EQ(now.DateText, now.Stamp.date().toString(now.DateFormat));
+    EXPECT_EQ(now.TimeText, now.Stamp.time().toString(now.TimeFormat));
+}
+
+TEST(RecordDecode, StampTextsFollowQtFormats) {
+    const QDateTime stamps[] = {QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)),
+                                QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)),
+                                QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0)),
+                                QDateTime(QDate(999, 7, 8), QTime(12, 0, 9)),
+                                QDateTime(QDate(12345, 10, 11), QTime(13, 14, 15))};
+    const char* const dateFormats[] = {"dd/MM/yyyy", "d/M/yy", "M/d/yyyy", "yyyy-MM-dd", "dd.MM.yy", "d. M. yyyy",
+                                       "dd MMM yyyy", "ddd d/M", "'day' d", "yyy", "y/M", "d\u00E9M", "d\u2013M",
+                                       "dd/MM/yyyy dd/MM/yyyy dd/MM/yyyy"};
+    const char* const timeFormats[] = {"hh:mm:ss", "h:m:s", "HH.mm", "hh:mm:ss AP", "h 'h' mm", "hh:mm:ss.zzz",
+                                       "hhh", "t"};
+    for (const QDateTime& stamp : stamps) {
+        for (const char* df : dateFormats) {
+            for (const char* tf : timeFormats) {
+                TDecodeContext c;
+                c.Stamp = stamp;
+                c.DateFormat = QString::fromUtf8(df);
+                c.TimeFormat = QString::fromUtf8(tf);
+                const TVariableList list = decode(hex("01 13 05"), nullptr, c);
+                ASSERT_EQ(list.size(), 1u);
+                EXPECT_EQ(list[0].datagiorno, stamp.date().toString(c.DateFormat)) << df;
+                EXPECT_EQ(list[0].tempo, stamp.time().toString(c.TimeFormat)) << tf;
+            }
+        }
+    }
 }
 
 TEST(RecordHelpers, BcdPowersPaddingManufacturerAndMedium) {
