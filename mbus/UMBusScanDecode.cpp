@@ -1002,6 +1002,16 @@ RecordFrame frameRecord(std::span<const uint8_t> r, size_t p) {
     // "Any VIF" ends the walk without an item, however its extensions would go on; a special
     // function DIF is passed over before its VIF counts.
     if ((f.vif & 0x7F) == 0x7E && dataField != 0x0F) return done(Kind::Stop);
+    f.vifeAt = p;
+    more = (f.vif & 0x80) != 0;
+    while (more) {
+        if (p >= end) return cut();
+        if (f.nvife == 10) return done(Kind::Unusable);
+        more = (r[p++] & 0x80) != 0;
+        ++f.nvife;
+    }
+    // A plain-text unit (VIF 0x7C / 0xFC): its length byte and text follow the last VIFE, as
+    // meters send it ("FC 74 03 'HR%'": the VIFE scales the number, the text names the unit).
     if ((f.vif & 0x7F) == 0x7C) {
         if (p >= end) return cut();
         const size_t len = r[p++];
@@ -1010,14 +1020,6 @@ RecordFrame frameRecord(std::span<const uint8_t> r, size_t p) {
         f.textAt = p;
         f.textLen = len;
         p += len;
-    }
-    f.vifeAt = p;
-    more = (f.vif & 0x80) != 0;
-    while (more) {
-        if (p >= end) return cut();
-        if (f.nvife == 10) return done(Kind::Unusable);
-        more = (r[p++] & 0x80) != 0;
-        ++f.nvife;
     }
     if (dataField == 0x0F) return done(Kind::PassedOver);
 

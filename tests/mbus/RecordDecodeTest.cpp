@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Text data arrives last character first and is shown in reading order.
         ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "24", 21, 0},
         // A plain-text unit with numeric data: the number, scaled by the VIFE chain.
-        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 03 48 52 25 74 22 15 00 00",
+        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 74 03 48 52 25 22 15 00 00",
                   "Vif in following String - Moltiplicative Correction Factor: 10^(-2)", "54.1", 21, 103},
         ValueCase{"PlainTextUnitSigned16Bit", "02 7C 01 43 FE FF", "Vif in following String", "-2", 21, 0},
         ValueCase{"PlainTextUnitBcd", "0B 7C 01 43 56 34 12", "Vif in following String", "123456", 21, 0},
@@ -222,7 +222,7 @@ TEST(RecordDecode, RecordFieldsOfExtensions) {
 }
 
 TEST(RecordDecode, PlainTextUnitKeepsItsTextBesideTheNumber) {
-    const TVariableList list = decode(hex("04 FC 03 48 52 25 74 22 15 00 00 02 5B 10 00"));
+    const TVariableList list = decode(hex("04 FC 74 03 48 52 25 22 15 00 00 02 5B 10 00"));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].VIF_ASCII, "%RH");
     EXPECT_EQ(list[0].casovif, 101);
