@@ -56,6 +56,13 @@ bool readRows(const Schema& schema, const Section& section, const plat::XmlEleme
                 return false;
             }
         }
+        if (section.afterRead) {
+            const AttributeLookup lookup = [&node](const char* name) -> std::optional<QString> {
+                if (const pugi::xml_attribute value = node.attribute(name)) return QString::fromUtf8(value.value());
+                return std::nullopt;
+            };
+            section.afterRead(lookup, row);
+        }
         rows.push_back(std::move(row));
     }
     return true;
@@ -158,6 +165,14 @@ Check inRange(int column, int64_t lo, int64_t hi, int text) {
     };
 }
 
+Check inRangeOwnText(int column, int64_t lo, int64_t hi, QString message) {
+    return [=, message = std::move(message)](const RowView& row) -> std::optional<Failure> {
+        const int v = row.number(column);
+        if (v < lo || v > hi) return Failure{0, {}, -1, false, message};
+        return std::nullopt;
+    };
+}
+
 Check inRangeShowingLimit(int column, int64_t lo, int64_t hi, int text, int suffix) {
     return [=](const RowView& row) -> std::optional<Failure> {
         const int v = row.number(column);
@@ -179,6 +194,20 @@ Check when(std::function<bool(const RowView&)> applies, Check check) {
     };
 }
 
+Check addToTotal(int column) {
+    return [=](const RowView& row) -> std::optional<Failure> {
+        if (row.total) *row.total += row.number(column);
+        return std::nullopt;
+    };
+}
+
+Check totalAtMost(int64_t limit, int text) {
+    return [=](const RowView& row) -> std::optional<Failure> {
+        if (row.total && *row.total > limit) return Failure{text, limit, -1, true};
+        return std::nullopt;
+    };
+}
+
 std::optional<char16_t> unsavableCharacter(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
@@ -197,9 +226,10 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
         const Section& section = schema.sections[s];
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);
+        int64_t total = 0;
         for (int r = 0; r < end; ++r) {
             const Row& row = rows[size_t(r)];
-            const RowView view{row, schema.numbers};
+            const RowView view{row, schema.numbers, &total};
             const bool skipped = s >= rules.size() || (rules[s].skip && rules[s].skip(view));
             if (!skipped)
                 for (const Check& check : rules[s].checks)
@@ -235,7 +265,13 @@ QString problemMessage(const Schema& schema, const Problem& problem, int prefixT
         size_t(problem.section) < schema.sections.size() ? schema.sections[size_t(problem.section)].label : "";
     if (problem.kind == Problem::Check) {
         const Failure& f = problem.failure;
-        return composeMessage(prefix, problem.row, Text_Table.value(f.text), f.limit,
+        const QString text = f.own.isEmpty() ? Text_Table.value(f.text) : f.own;
+        if (f.withoutRow) {
+            QString m = text;
+            if (f.limit) m += QString::number(*f.limit);
+            return m + (f.suffix >= 0 ? Text_Table.value(f.suffix) : QString());
+        }
+        return composeMessage(prefix, problem.row, text, f.limit,
                               f.suffix >= 0 ? Text_Table.value(f.suffix) : QString());
     }
     if (problem.kind == Problem::Unsavable) {

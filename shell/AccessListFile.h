@@ -23,6 +23,9 @@ enum class NumberRule : uint8_t { House, Decimal };
 
 int listNumber(const QString& text, NumberRule rule);
 
+using Row = QStringList;  // one text per grid column; [0] unused
+using Rows = std::vector<Row>;
+
 // What a row without the attribute gets: the loading stops (Required), the given text (Default),
 // or the cell keeps what the reset put there (KeepReset).
 enum class Missing : uint8_t { Required, Default, KeepReset };
@@ -32,6 +35,9 @@ struct Attribute {
     Missing missing = Missing::Required;
     const char* fallback = "";
 };
+
+// While a row is read: its attribute of that name, or nothing when the row has none.
+using AttributeLookup = std::function<std::optional<QString>(const char* name)>;
 
 // Whether the key cell is trimmed (blanks and control characters) before it counts as empty.
 enum class KeyTrim : uint8_t { Trimmed, AsIs };
@@ -45,6 +51,9 @@ struct Section {
     int enableColumn = 0;                // > 0: the reset puts "Y" there
     std::vector<int> flagColumns;        // check-box columns ("Y"/"N")
     const char* label = "";              // the list's name in messages, e.g. "Receive PDO"
+    // Runs on each row read, after its attributes: a list whose older files carry other attributes,
+    // or whose cells take a value for an empty attribute, completes the row here.
+    std::function<void(const AttributeLookup&, Row&)> afterRead = {};
 
     int columns() const { return int(attributes.size()) + 1; }
 };
@@ -57,9 +66,6 @@ struct Schema {
     NumberRule numbers = NumberRule::House;
     std::vector<Section> sections;
 };
-
-using Row = QStringList;  // one text per grid column; [0] unused
-using Rows = std::vector<Row>;
 
 // A row as the reset leaves it: every cell empty, "Y" in the enable column.
 Row resetRow(const Section& section);
@@ -93,18 +99,23 @@ struct Failure {
     int text;
     std::optional<int64_t> limit;
     int suffix = -1;
+    bool withoutRow = false;  // a message about the whole list: no prefix and no row number
+    QString own = {};         // a text of this program in place of the table's text `text`
     bool operator==(const Failure&) const = default;
 };
 
 struct RowView {
     const Row& cells;
     NumberRule numbers;
+    int64_t* total = nullptr;  // the section's running total (bytes taken so far), from 0 at row 1
     QString text(int column) const { return cells.value(column); }
     int number(int column) const { return listNumber(cells.value(column), numbers); }
 };
 
 using Check = std::function<std::optional<Failure>(const RowView&)>;
 
+// The column's number lies in lo..hi, else the program's own text `message` (no table entry).
+Check inRangeOwnText(int column, int64_t lo, int64_t hi, QString message);
 // The column's number lies in lo..hi, else `text`.
 Check inRange(int column, int64_t lo, int64_t hi, int text);
 // The same, the message followed by hi (the limit the user has to know).
@@ -113,6 +124,10 @@ Check inRangeShowingLimit(int column, int64_t lo, int64_t hi, int text, int suff
 Check oneOf(int column, std::vector<int> values, int text);
 // `check` applies only to rows for which `applies` holds.
 Check when(std::function<bool(const RowView&)> applies, Check check);
+// Adds the column's number to the running total; never fails.
+Check addToTotal(int column);
+// The running total is at most `limit`, else `text` followed by the limit, without prefix and row.
+Check totalAtMost(int64_t limit, int text);
 
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run
@@ -132,8 +147,8 @@ struct Problem {
 // The first character of a text that an XML 1.0 document cannot hold, or nothing.
 std::optional<char16_t> unsavableCharacter(const QString& text);
 
-// Checks the sections in order, each from row 1 to the end of its row list, stopping at the first
-// failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
+// Checks the sections in order, each from row 1 to the end of its row list (a running total per
+// section starting at 0), stopping at the first failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
 // that has a row in use below its end, which saving would drop.
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules);
 

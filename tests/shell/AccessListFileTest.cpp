@@ -166,6 +166,48 @@ TEST(AccessListRules, FirstFailureStopsAndAGapBelowTheListIsRefused) {
     Load_Default_Language();
 }
 
+// A list that counts bytes over its rows: the total runs from row 1 of each validation, and its
+// message stands alone, without prefix or row.
+TEST(AccessListRules, ARunningTotalOverTheRows) {
+    Load_Default_Language();
+    Text_Table[5291] = QStringLiteral("Error row ");
+    Text_Table[5292] = QStringLiteral("Too many: ");
+    const std::vector<SectionRules> rules = {{{addToTotal(2), totalAtMost(10, 5292)}, {}}};
+    const struct {
+        const char* name;
+        std::vector<const char*> values;
+        const char* message;
+    } cases[] = {
+        {"exactly the limit", {"4", "6"}, ""},
+        {"one past the limit", {"4", "6", "1"}, "Too many: 10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rows rows;
+        for (const char* v : c.values) rows.push_back(row({"k", v}));
+        const std::vector<Rows> sections = {rows};
+        // Twice with the same rules: each validation starts its own total.
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(problemMessage(inRoot(), validate(inRoot(), sections, rules), 5291, {}),
+                      QString::fromUtf8(c.message));
+    }
+    const Problem p = validate(inRoot(), {{row({"k", "4"}), row({"k", "6"}), row({"k", "1"})}}, rules);
+    EXPECT_EQ(p.row, 3);
+    Load_Default_Language();
+}
+
+// The hook that completes each row read sees the row's own attributes, those of no column too.
+TEST(AccessListRead, TheAfterReadHookCompletesEachRow) {
+    Schema s = inRoot();
+    s.sections[0].afterRead = [](const AttributeLookup& attr, Row& r) {
+        if (const std::optional<QString> old = attr("Old")) r[2] = QStringLiteral("old ") + *old;
+        if (r[2].isEmpty()) r[2] = QStringLiteral("8");
+    };
+    const ReadResult r = readList(s, "<Flat><Row Key=\"a\" Old=\"x\" Value=\"1\"/><Row Key=\"b\" Value=\"\"/></Flat>");
+    ASSERT_TRUE(r.error.isEmpty());
+    EXPECT_EQ(r.sections[0], (Rows{row({"a", "old x"}), row({"b", "8"})}));
+}
+
 TEST(AccessListRules, CharactersAnXmlFileCannotHold) {
     struct Case {
         QString text;
