@@ -3,6 +3,10 @@
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
+#include "fieldbus/UDNet.h"
+#include "fieldbus/UDefOffset.h"
+#include "fieldbus/UReceiveJ1939.h"
+#include "fieldbus/UTransmitJ1939.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
@@ -206,8 +210,10 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_SDO_Server_Access); }},
         {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDNet); }},
+        {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDefOffset); }},
         {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
          [] { Save_GSD_File(); }},
         {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon, none},
@@ -322,7 +328,8 @@ void TFVelmarineFirmWare::Set_Lang() {
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
                                      FBoot, FParGen, FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                     FSet_SDO_Server_Access, FProfinetFileName};
+                                     FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
+                                     FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -468,6 +475,10 @@ void Create_Forms() {
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
+    FReceiveJ1939 = new TFReceiveJ1939(FVelmarineFirmWare);
+    FTransmitJ1939 = new TFTransmitJ1939(FVelmarineFirmWare);
+    FDNet = new TFDNet(FVelmarineFirmWare);
+    FDefOffset = new TFDefOffset(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
 }
 
@@ -485,5 +496,9 @@ void Destroy_Forms() {
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;
+    FReceiveJ1939 = nullptr;
+    FTransmitJ1939 = nullptr;
+    FDNet = nullptr;
+    FDefOffset = nullptr;
     FProfinetFileName = nullptr;
 }

@@ -50,12 +50,14 @@ TEST_F(CANopenSteps, CreatedAndRelabelledInTheProgramsOrder) {
     EXPECT_LT(at(FSet_SDO_Client_Access), at(FSet_SDO_Server_Access));
     EXPECT_LT(at(FSet_SDO_Server_Access), at(FProfinetFileName));
 
+    // In this order among the windows relabelled (the lists of other field buses stand between them).
     const std::vector<plat::TForm*> relabelled = main->Language_Windows();
-    const auto pos = std::find(relabelled.begin(), relabelled.end(), FMQTT_Set_Topic);
-    ASSERT_LE(pos + 4, relabelled.end());
-    const std::vector<plat::TForm*> expected = {FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                                FSet_SDO_Server_Access, FProfinetFileName};
-    EXPECT_EQ(std::vector<plat::TForm*>(pos, pos + 5), expected);
+    const auto rank = [&](plat::TForm* f) { return std::find(relabelled.begin(), relabelled.end(), f); };
+    plat::TForm* const order[] = {FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access, FSet_SDO_Server_Access,
+                                  FProfinetFileName};
+    for (size_t i = 0; i < std::size(order); ++i) ASSERT_NE(rank(order[i]), relabelled.end()) << i;
+    for (size_t i = 1; i < std::size(order); ++i)
+        EXPECT_LT(rank(order[i - 1]), rank(order[i])) << i;
 
     Text_Table[2300] = QStringLiteral("Regole PDO");
     Text_Table[2430] = QStringLiteral("Sottoindice");
