@@ -2,6 +2,8 @@
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
 #include "fieldbus/CANopenSchemas.h"
+#include "fieldbus/DeviceNet.h"
+#include "fieldbus/J1939Schemas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,9 @@ const Member kMembers[] = {
     {&canopen::pdoSchema, &canopen::pdoRules},
     {&canopen::sdoClientSchema, &canopen::sdoClientRules},
     {&canopen::sdoServerSchema, &canopen::sdoServerRules},
+    {&j1939::receiveSchema, [](int in, int) { return j1939::receiveRules(in); }},
+    {&j1939::transmitSchema, [](int, int out) { return j1939::transmitRules(out); }},
+    {&devicenet::networkSchema, [](int, int) { return devicenet::networkRules(); }},
 };
 
 }  // namespace
