@@ -12,6 +12,7 @@
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -123,6 +124,8 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
         CG_DN_Slaves->SetRow(ARow);
         CG_DN_SlavesClick();
     };
+    // A key that moves to another slave shows it, as a press on it does.
+    CG_DN_Slaves->installEventFilter(this);
     Splitter1->addWidget(P_Slaves);
 
     P_Client = new QWidget;
@@ -183,6 +186,18 @@ void TFDefOffset::layoutPanels() {
 void TFDefOffset::resizeEvent(QResizeEvent* event) {
     plat::TForm::resizeEvent(event);
     if (P_Button) layoutPanels();
+}
+
+bool TFDefOffset::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == CG_DN_Slaves && event->type() == QEvent::KeyPress)
+        // Looked at once the grid has moved its current cell.
+        QTimer::singleShot(0, this, [this] {
+            plat::guarded([this] {
+                const int row = CG_DN_Slaves->Row();
+                if (row >= 1 && row < CG_DN_Slaves->RowCount() && row - 1 != Slave_Before_Select) CG_DN_SlavesClick();
+            });
+        });
+    return plat::TForm::eventFilter(watched, event);
 }
 
 void TFDefOffset::Set_Lang() {

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTest>
 
 using devicenet::TSlave_DN;
 using testing_support::readAll;
@@ -161,8 +162,6 @@ TEST(DeviceNetFiles, TwoOutputBytesNeverShareAPosition) {
 class DefOffsetWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        Load_Default_Language();
-        g_SWCode = QStringLiteral("KS73632");
         g_ProjectPath = app.path();
         Set_Files();
     }
@@ -182,6 +181,13 @@ protected:
         return rows;
     }
 
+    // The window labels itself when it is made: the texts come first.
+    struct Texts {
+        Texts() {
+            Load_Default_Language();
+            g_SWCode = QStringLiteral("KS73632");
+        }
+    } texts;
     TempAppDir app;
     RecordingDialogs rec;
     TFDefOffset f;
@@ -256,13 +262,24 @@ TEST_F(DefOffsetWindow, EditsOfASlaveSurviveASwitchToAnother) {
     // A press on the header row changes nothing.
     f.CG_DN_Slaves->ClickCell(0, 1);
     EXPECT_EQ(f.Slave_Before_Select, 0);
+    // Down to the next slave shows it, keeping the edits of the one left.
+    f.CG_ByteIN->SetCells(2, 1, QStringLiteral("typed"));
+    f.CG_DN_Slaves->setFocus();
+    QTest::keyClick(f.CG_DN_Slaves, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Slave_Before_Select, 1);
+    EXPECT_EQ(f.CG_ByteOUT->RowCount(), 5);
+    EXPECT_EQ(f.List_Slaves_DN[0].SL_ByteIN_M[0], QStringLiteral("typed"));
+    QTest::keyClick(f.CG_DN_Slaves, Qt::Key_Up);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Slave_Before_Select, 0);
 
     f.Btn_OK->click();
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(f.ModalResult(), plat::mrOk);
     // Shown again, the file gives back what was edited.
     open();
-    EXPECT_EQ(bytes(0), (std::vector<QStringList>{{"0", "None", ""}, {"1", "12", ""}}));
+    EXPECT_EQ(bytes(0), (std::vector<QStringList>{{"0", "None", "typed"}, {"1", "12", ""}}));
     f.CG_DN_Slaves->ClickCell(2, 1);
     EXPECT_EQ(bytes(1)[3], (QStringList{"3", "7", ""}));
 }
