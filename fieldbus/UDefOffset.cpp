@@ -323,7 +323,7 @@ void TFDefOffset::Update_Slave_DN() {
             side.grid->SetCells(1, i + 1, (*side.offsets)[i]);
             side.grid->SetCells(2, i + 1, side.mnemonics->value(i));
         }
-        side.grid->SetRow(std::min(1, side.grid->RowCount() - 1));
+        if (n > 0) side.grid->SetRow(1);
     }
 }
 
