@@ -90,6 +90,7 @@ BENCHMARK(BM_SetCellsFloor)->Unit(benchmark::kMillisecond);
 // Keeps the time per iteration of each benchmark for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
