@@ -55,7 +55,8 @@ QString NormalizeDecimalText(const QString& Text);
 
 // ---- Dates ----
 // Month, day, year with "/", "." or "-" between; 0 when a part is missing or not a whole number;
-// EConvertError for a date that does not exist. A year below 100 gets its century (below 26: 2000s).
+// EConvertError for a date that does not exist. A year of one to three digits gets its century (below
+// 26: 2000s); four digits stand as written.
 TDateTime ParseDateMDY(const QString& Text);
 TDateTime ParseDateDMY(const QString& Text);
 // A date in the locale's order and separators with an optional time.
