@@ -6,7 +6,10 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string>
 
@@ -145,11 +148,44 @@ bool copyChildren(xmlNodePtr from, pugi::xml_node to, ParseState& state, bool in
     return true;
 }
 
+// Some libxml2 errors (a byte the declared encoding cannot decode) bypass the parser's own error
+// handler and go to the thread's generic one, which prints: they are kept for the message instead.
+thread_local std::string genericText;
+
+void keepGeneric(void*, const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (genericText.size() < 4096) genericText += buffer;
+}
+
+class QuietGenericErrors {
+public:
+    QuietGenericErrors() : handler_(xmlGenericError), context_(xmlGenericErrorContext) {
+        genericText.clear();
+        xmlSetGenericErrorFunc(nullptr, keepGeneric);
+    }
+    ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, handler_); }
+    QuietGenericErrors(const QuietGenericErrors&) = delete;
+    QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+
+private:
+    xmlGenericErrorFunc handler_;
+    void* context_;
+};
+
 bool strictParse(const QByteArray& bytes, pugi::xml_document& out, std::string& reason) {
     static std::once_flag init;
     std::call_once(init, [] { xmlInitParser(); });
+    const QuietGenericErrors quietScope;
     if (bytes.isEmpty()) {
         reason = "no root element at offset 0";
+        return false;
+    }
+    if (bytes.size() > std::numeric_limits<int>::max()) {
+        reason = "document too large at offset 0";
         return false;
     }
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
@@ -174,6 +210,7 @@ bool strictParse(const QByteArray& bytes, pugi::xml_document& out, std::string& 
             reason = state.firstError;
         else
             reason = "document rejected at offset " + std::to_string(xmlByteConsumed(ctxt));
+        if (!genericText.empty()) reason = genericText.substr(0, genericText.find('\n')) + " (" + reason + ")";
     } else {
         reason = bomMismatch(bytes, doc->encoding);
     }

@@ -177,6 +177,7 @@ TEST_F(XmlDocTest, RefusesEveryDocumentThatIsNotWellFormed) {
         {"UTF-8 mark, windows-1252 declared", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\xC3\xA9</r>",
          "does not match"},
         {"UTF-16 declared, UTF-8 bytes", "<?xml version=\"1.0\" encoding=\"UTF-16\"?><r>x</r>", "UTF-16"},
+        {"byte the declared encoding lacks", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\x81</r>", "input conversion failed"},
         {"unknown encoding", "<?xml version=\"1.0\" encoding=\"no-such-set\"?><r/>", "no-such-set"},
         {"non-character U+FFFE", "<r>\xEF\xBF\xBE</r>", "0xFFFE"},
         {"external entity", "<!DOCTYPE r [<!ENTITY e SYSTEM \"/etc/hostname\">]><r>&e;</r>", "external entity 'e'"},
