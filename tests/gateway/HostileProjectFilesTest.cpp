@@ -3,6 +3,7 @@
 // encoding reads like its UTF-8 twin.
 #include "gateway/MQTTTopicFile.h"
 #include "gateway/ParGenFile.h"
+#include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
 #include "gateway/UProfibus_GSD.h"
 #include "gateway/UProfinetXML.h"
@@ -155,8 +156,19 @@ TEST_F(HostileProjectFiles, EveryReaderRefusesThemNamingTheFile) {
             EXPECT_EQ(readAll(file("bin/bank1.bin")), "old1");
             EXPECT_EQ(readAll(file("bin/bank2.bin")), "old2");
         }
+        // The topic file's reader, and the topic tables: they report when they open.
         const topicfile::ReadResult read = topicfile::readTopicFile(topics);
         EXPECT_TRUE(read.error.contains("MQTT_Set_Topic.xml")) << read.error.toStdString();
+        writeAll(g_ParGenFile, validParGen());
+        writeAll(g_MQTTSetTopicFile, topics);
+        dialogs_.clear();
+        {
+            TFMQTT_Set_Topic dialog;
+            dialog.show();
+            ASSERT_EQ(dialogs_.errors().size(), 1);
+            EXPECT_TRUE(dialogs_.errors()[0].contains("MQTT_Set_Topic.xml")) << dialogs_.errors()[0].toStdString();
+            EXPECT_TRUE(dialogs_.errors()[0].contains("not well-formed")) << dialogs_.errors()[0].toStdString();
+        }
     }
 }
 
@@ -169,11 +181,27 @@ TEST_F(HostileProjectFiles, AWindows1252FileReadsLikeItsUtf8Twin) {
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" + QByteArray(utf8).replace("caf\xC3\xA9\xE2\x82\xAC", "caf\xE9\x80");
     ASSERT_NE(cp1252.indexOf("caf\xE9\x80"), -1);
 
+    // A topic file with one publication whose topic and template leave ASCII, the same way.
+    topicfile::Tables t;
+    topicfile::Row row = topicfile::emptyRow(topicfile::publishSection());
+    const std::pair<int, QString> cells[] = {{1, QStringLiteral("plant/caf\u00E9")}, {3, QStringLiteral("0")},
+                                             {4, QStringLiteral("Int")},              {5, QStringLiteral("2")},
+                                             {6, QStringLiteral("0")},                {10, QStringLiteral("\u20AC $VALUE$")}};
+    for (const auto& [c, text] : cells) row[c] = text;
+    t.publish.push_back(row);
+    plat::XmlDocument topicDoc;
+    topicfile::writeTopicDocument(t, topicDoc);
+    const QByteArray topicsUtf8 = topicDoc.toBytes();
+    const QByteArray topics1252 = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" +
+                                  QByteArray(topicsUtf8).replace("caf\xC3\xA9", "caf\xE9").replace("\xE2\x82\xAC", "\x80");
+    ASSERT_EQ(topicfile::readTopicFile(topics1252).tables.publish, topicfile::readTopicFile(topicsUtf8).tables.publish);
+    ASSERT_EQ(topicfile::readTopicFile(topics1252).tables.publish.size(), 1u);
+
     QByteArray images[2][2];
     int n = 0;
     for (const QByteArray& bytes : {utf8, cp1252}) {
         writeAll(g_ParGenFile, bytes);
-        writeAll(g_MQTTSetTopicFile, validTopics());
+        writeAll(g_MQTTSetTopicFile, n == 0 ? topicsUtf8 : topics1252);
         EXPECT_EQ(pargen::readFile(g_ParGenFile), v);
         {
             TFParGen dialog;
@@ -190,4 +218,5 @@ TEST_F(HostileProjectFiles, AWindows1252FileReadsLikeItsUtf8Twin) {
     EXPECT_EQ(images[0][0], images[1][0]);
     EXPECT_EQ(images[0][1], images[1][1]);
     EXPECT_FALSE(images[0][0].isEmpty());
+    EXPECT_NE(images[0][1].indexOf("plant/caf"), -1);
 }
