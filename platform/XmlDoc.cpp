@@ -35,7 +35,7 @@ void entityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
         return;
     }
     auto* state = static_cast<ParseState*>(ctxt->_private);
-    if (state->refusal.empty())
+    if (state && state->refusal.empty())
         state->refusal = "external entity '" + std::string(reinterpret_cast<const char*>(name)) + "' is not supported at offset " +
                          std::to_string(xmlByteConsumed(ctxt));
     xmlStopParser(ctxt);

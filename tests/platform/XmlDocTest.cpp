@@ -263,3 +263,28 @@ TEST_F(XmlDocTest, WrittenTextRoundTripsByteForByte) {
     }
     EXPECT_EQ(back.toBytes(), bytes);
 }
+
+// The parser's complaints reach the caller only: nothing is printed on the way.
+TEST_F(XmlDocTest, RefusalsPrintNothing) {
+    const QString log = path("stderr.txt");
+    fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    FILE* sink = fopen(log.toLocal8Bit().constData(), "w");
+    ASSERT_NE(sink, nullptr);
+    dup2(fileno(sink), STDERR_FILENO);
+    QString errors;
+    for (const QByteArray& bad : {QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\x81</r>"),
+                                  QByteArray("<r>&e;</r>"), QByteArray("<r a=\"1\" a=\"1\"/>"),
+                                  QByteArray("<!DOCTYPE r SYSTEM \"x.dtd\"><r>&e;</r>")}) {
+        plat::XmlDocument doc;
+        QString error;
+        EXPECT_FALSE(doc.loadBytes(bad, &error));
+        errors += error;
+    }
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    fclose(sink);
+    EXPECT_EQ(readAll(log), QByteArray());
+    EXPECT_TRUE(errors.contains(QStringLiteral("input conversion failed"))) << errors.toStdString();
+}
