@@ -82,6 +82,23 @@ constexpr size_t kMaxExpansion = 16u * 1024 * 1024;
 
 bool copyChildren(xmlNodePtr from, pugi::xml_node to, ParseState& state, bool inEntity);
 
+bool blankOnly(const char* s) {
+    for (; *s; ++s)
+        if (!std::strchr(" \t\r\n", *s)) return false;
+    return true;
+}
+
+// A blank value is kept when it is the element's only content; blanks beside other content are
+// only the layout of a hand-indented file.
+void dropLayoutBlanks(pugi::xml_node e) {
+    if (e.first_child() == e.last_child()) return;
+    for (pugi::xml_node c = e.first_child(); c;) {
+        const pugi::xml_node next = c.next_sibling();
+        if (c.type() == pugi::node_pcdata && blankOnly(c.value())) e.remove_child(c);
+        c = next;
+    }
+}
+
 bool copyNode(xmlNodePtr n, pugi::xml_node to, ParseState& state, bool inEntity) {
     switch (n->type) {
     case XML_ELEMENT_NODE: {
@@ -98,7 +115,9 @@ bool copyNode(xmlNodePtr n, pugi::xml_node to, ParseState& state, bool inEntity)
             if (inEntity) state.expanded += v ? std::strlen(reinterpret_cast<const char*>(v)) : 0;
             xmlFree(v);
         }
-        return copyChildren(n->children, e, state, inEntity);
+        if (!copyChildren(n->children, e, state, inEntity)) return false;
+        dropLayoutBlanks(e);
+        return true;
     }
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE: {

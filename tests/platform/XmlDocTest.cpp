@@ -228,6 +228,8 @@ TEST_F(XmlDocTest, ReadsTheDeclaredEncodingEntitiesAndLineEnds) {
          QStringLiteral("a\nb\nc\rde\nf"), QStringLiteral("x")},
         {"blanks kept, comments around", "<!--c--><r a=\"  \"><SSID>  </SSID>  </r><!--SW_VERSION = 1.003-->",
          QStringLiteral("  "), QStringLiteral("  ")},
+        {"indentation is no value", "<r a=\"1\">\r\n  <SSID>\r\n  <x/> t </SSID>\r\n</r>", QStringLiteral(" t "),
+         QStringLiteral("1")},
     };
     for (const Case& c : cases) {
         plat::XmlDocument doc;
