@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InsertHighlightTags(text, find, QStringLiteral("hi"), marked, size % 2 == 0);
     if (find.isEmpty() && marked != text) __builtin_trap();
     RemoveHighlightTags(marked, QStringLiteral("hi"), back);
-    if (!text.contains(QStringLiteral("hi"), Qt::CaseInsensitive) && back.contains(QStringLiteral("<hi>"), Qt::CaseInsensitive))
-        __builtin_trap();
+    const bool spellsTheTag = text.contains(QStringLiteral("hi"), Qt::CaseInsensitive);
+    if (!spellsTheTag && back.contains(QStringLiteral("<hi>"), Qt::CaseInsensitive)) __builtin_trap();
 
     QString type, id, value, width, height, prop, maxLen;
     ParseControlTag(text, type, id, value, width, height, prop, maxLen);

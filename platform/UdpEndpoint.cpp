@@ -54,8 +54,9 @@ public:
         wakeRead_ = wake[0];
         wakeWrite_ = wake[1];
         port_ = ntohs(addr.sin_port);
-        listener_ = std::thread(
-            [fd, wakeRead = wake[0], h = std::move(handler), failures = &handlerFailures_] { listen(fd, wakeRead, h, *failures); });
+        listener_ = std::thread([fd, wakeRead = wake[0], h = std::move(handler), failures = &handlerFailures_] {
+            listen(fd, wakeRead, h, *failures);
+        });
     }
 
     void close() override {

@@ -36,8 +36,8 @@ void entityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
     }
     auto* state = static_cast<ParseState*>(ctxt->_private);
     if (state && state->refusal.empty())
-        state->refusal = "external entity '" + std::string(reinterpret_cast<const char*>(name)) + "' is not supported at offset " +
-                         std::to_string(xmlByteConsumed(ctxt));
+        state->refusal = "external entity '" + std::string(reinterpret_cast<const char*>(name)) +
+                         "' is not supported at offset " + std::to_string(xmlByteConsumed(ctxt));
     xmlStopParser(ctxt);
 }
 
@@ -54,8 +54,8 @@ void recordError(void* ctx, xmlErrorPtr e) {
     std::string msg = e->message ? e->message : "unknown error";
     // libxml2 appends a byte dump on a second line; the first line is the message.
     if (const size_t nl = msg.find('\n'); nl != std::string::npos) msg.resize(nl);
-    slot = msg + " at offset " + std::to_string(xmlByteConsumed(ctxt)) + " (line " + std::to_string(e->line) + ", column " +
-           std::to_string(e->int2) + ")";
+    slot = msg + " at offset " + std::to_string(xmlByteConsumed(ctxt)) + " (line " + std::to_string(e->line) +
+           ", column " + std::to_string(e->int2) + ")";
 }
 
 std::string latin(const xmlChar* s) { return s ? std::string(reinterpret_cast<const char*>(s)) : std::string(); }
@@ -72,7 +72,8 @@ std::string bomMismatch(const QByteArray& bytes, const xmlChar* declared) {
     const std::string enc = upper(latin(declared));
     if (bytes.startsWith("\xEF\xBB\xBF") && enc != "UTF-8" && enc != "UTF8")
         return "encoding declaration '" + latin(declared) + "' does not match the UTF-8 byte order mark at offset 3";
-    if ((bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) && enc.rfind("UTF-16", 0) != 0 && enc.rfind("UTF16", 0) != 0)
+    const bool utf16 = enc.rfind("UTF-16", 0) == 0 || enc.rfind("UTF16", 0) == 0;
+    if ((bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) && !utf16)
         return "encoding declaration '" + latin(declared) + "' does not match the UTF-16 byte order mark at offset 2";
     return {};
 }
@@ -106,7 +107,8 @@ bool copyNode(xmlNodePtr n, pugi::xml_node to, ParseState& state, bool inEntity)
         if (n->ns && n->ns->prefix) name = latin(n->ns->prefix) + ':' + name;
         pugi::xml_node e = to.append_child(name.c_str());
         for (xmlNsPtr ns = n->nsDef; ns; ns = ns->next)
-            e.append_attribute(ns->prefix ? ("xmlns:" + latin(ns->prefix)).c_str() : "xmlns").set_value(latin(ns->href).c_str());
+            e.append_attribute(ns->prefix ? ("xmlns:" + latin(ns->prefix)).c_str() : "xmlns")
+                .set_value(latin(ns->href).c_str());
         for (xmlAttrPtr a = n->properties; a; a = a->next) {
             std::string an = latin(a->name);
             if (a->ns && a->ns->prefix) an = latin(a->ns->prefix) + ':' + an;
@@ -146,7 +148,8 @@ bool copyNode(xmlNodePtr n, pugi::xml_node to, ParseState& state, bool inEntity)
         if (!ent || ent->etype != XML_INTERNAL_GENERAL_ENTITY) {
             state.refusal = !state.undeclared.empty()
                                 ? state.undeclared
-                                : "entity '" + latin(n->name) + "' cannot be expanded at line " + std::to_string(n->line);
+                                : "entity '" + latin(n->name) + "' cannot be expanded at line " +
+                                      std::to_string(n->line);
             return false;
         }
         return copyChildren(ent->children, to, state, true);
@@ -220,7 +223,8 @@ bool strictParse(const QByteArray& bytes, pugi::xml_document& out, std::string& 
     ctxt->sax->externalSubset = nullptr;
     // NOENT replaces internal entities; external ones are refused above, nothing is fetched.
     constexpr int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
+    xmlDocPtr doc =
+        xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
     const bool wellFormed = doc && ctxt->wellFormed && state.refusal.empty();
     if (!wellFormed) {
         if (!state.refusal.empty())

@@ -7,9 +7,10 @@
 // ones refused; line ends in text are normalised (CR LF and CR read as LF).
 // The root is the document element (a leading declaration or comment is skipped), elements are looked
 // up by exact name among the children (the first of that name counts), and text is kept exactly,
-// whitespace-only values included (blanks beside child elements are layout and are dropped). Writing: no XML declaration, no indentation, attributes in the
-// order they were set (CR, LF and TAB escaped), CR in text written as "&#13;" so it survives a round
-// trip, an optional comment after the root, saved through an atomic write.
+// whitespace-only values included (blanks beside child elements are layout and are dropped).
+// Writing: no XML declaration, no indentation, attributes in the order they were set (CR, LF and TAB
+// escaped), CR in text written as "&#13;" so it survives a round trip, an optional comment after the
+// root, saved through an atomic write.
 #include <QByteArray>
 #include <QString>
 #include <memory>
