@@ -18,8 +18,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 using testing_support::readAll;
 using testing_support::RecordingDialogs;
@@ -110,12 +112,26 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
          "<?xml version=\"1.0\"?><!-- saved --><Conf_Settings><lastlang><language>Deutsch</language></lastlang>"
          "</Conf_Settings>",
          "", "192.168.2.205", "Deutsch", 0, 0, 0, 0},
+        {"language without a file",
+         "<Conf_Settings><lastlang><language>Klingon</language></lastlang></Conf_Settings>", "", "192.168.2.205",
+         "English", 0, 0, 0, 0},
         {"not well-formed", "<Conf_Settings><lastproj>", "", "192.168.2.205", "English", 0, 0, 0, 0},
         {"empty elements",
          "<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang>"
          "</Conf_Settings>",
          "", "192.168.2.205", "English", 0, 0, 0, 0},
     };
+    // Two languages with a file each; entry 11 tells which file was loaded.
+    const QString english11 = [] {
+        Load_Default_Language();
+        return Text_Table[11];
+    }();
+    ASSERT_TRUE(plat::forceDirectories(app.file(QStringLiteral("LANGUAGE"))));
+    writeAll(app.file(QStringLiteral("LANGUAGE/Italiano.lng")), "STR11 =Configurazione aperta\r\n");
+    writeAll(app.file(QStringLiteral("LANGUAGE/Deutsch.lng")), "STR11 =Konfiguration offen\r\n");
+    const std::map<QString, QString> entry11 = {{QStringLiteral("English"), english11},
+                                                {QStringLiteral("Italiano"), QStringLiteral("Configurazione aperta")},
+                                                {QStringLiteral("Deutsch"), QStringLiteral("Konfiguration offen")}};
     for (const Case& c : cases) {
         writeAll(app.file(QStringLiteral("Velmarin.xml")), c.file);
         start();
@@ -126,8 +142,9 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
         EXPECT_EQ(g_EnableUpdate, c.update);
         EXPECT_EQ(g_EnableJumpFieldTables, c.jump);
         EXPECT_EQ(g_DoubleClickAutoSize, c.autosize);
-        // A language without a file falls back to English.
-        EXPECT_EQ(g_LanguageName, QStringLiteral("English"));
+        // The language read is the one loaded; a language without a file falls back to English.
+        EXPECT_EQ(g_LanguageName, c.language);
+        EXPECT_EQ(Text_Table[11], entry11.at(c.language));
         EXPECT_EQ(main->Timer_Update.isActive(), c.internet && c.update);
         EXPECT_EQ(g_ProjectPath, QString());  // no such project folder
         TearDown();
@@ -232,6 +249,72 @@ TEST_F(MainWindow, OpenPreselectsIgnoringCaseAndListsOnlyFolders) {
     EXPECT_EQ(g_ProjectName, QStringLiteral("alpha"));
     EXPECT_EQ(g_ProjectPath, project(QStringLiteral("alpha")));
     EXPECT_EQ(g_MQTTSetTopicFile, project(QStringLiteral("alpha/MQTT_Set_Topic.xml")));
+}
+
+// Enter in the name's edit is OK: a refused name keeps the dialog open, a good one creates and opens.
+TEST_F(MainWindow, EnterInTheNewProjectEditIsOk) {
+    start();
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        rec.clear();
+        const QString name = enter == Qt::Key_Return ? QStringLiteral("Plant 2") : QStringLiteral("Plant 3");
+        bool refusedStayedOpen = false;
+        whenModal([&](QWidget* w) {
+            auto* dlg = static_cast<TFNew_Project*>(w);
+            QTest::keyClick(dlg->E_New_Proj, enter);  // still empty: refused
+            refusedStayedOpen = dlg->isVisible();
+            QTest::keyClicks(dlg->E_New_Proj, name);
+            QTest::keyClick(dlg->E_New_Proj, enter);
+            if (dlg->isVisible()) dlg->Btn_Cancel->click();
+        });
+        main->Btn_Click(main->Btn_New);
+        EXPECT_TRUE(refusedStayedOpen);
+        EXPECT_EQ(rec.errors(), QStringList{Text_Table[107]});
+        EXPECT_TRUE(plat::dirExists(project(name + QStringLiteral("/bin")))) << name.toStdString();
+        EXPECT_EQ(g_ProjectPath, project(name));
+        EXPECT_EQ(main->L_Name_Conf_L2->text(), name);
+    }
+}
+
+TEST_F(MainWindow, OpenWithNoProjectOpenPreselectsTheFirstFolderListed) {
+    for (const char* p : {"beta", "alpha", "gamma"}) ASSERT_TRUE(QDir().mkpath(project(QString::fromLatin1(p))));
+    start();
+    ASSERT_TRUE(g_ProjectPath.isEmpty());
+    QString first, preselected;
+    whenModal([&](QWidget* w) {
+        auto* dlg = static_cast<TFOpenConf*>(w);
+        ASSERT_EQ(dlg->ListBox1->count(), 3);
+        first = dlg->ListBox1->item(0)->text();
+        preselected = dlg->ListBox1->currentItem() ? dlg->ListBox1->currentItem()->text() : QString();
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_Open);
+    EXPECT_EQ(preselected, first);
+    EXPECT_EQ(FOpenConf->Name_Conf, first);
+    EXPECT_EQ(g_ProjectPath, project(first));
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), first);
+}
+
+// The folder goes away while the list is open: Open reports it and no project is open.
+TEST_F(MainWindow, OpenOfAFolderThatVanishedOpensNothing) {
+    for (const char* p : {"Old", "Other"}) ASSERT_TRUE(QDir().mkpath(project(QString::fromLatin1(p))));
+    writeAll(app.file(QStringLiteral("Velmarin.xml")),
+             "<Conf_Settings><lastproj><projectname>Other</projectname></lastproj></Conf_Settings>");
+    start();
+    ASSERT_EQ(g_ProjectPath, project(QStringLiteral("Other")));
+    whenModal([&](QWidget* w) {
+        auto* dlg = static_cast<TFOpenConf*>(w);
+        const auto found = dlg->ListBox1->findItems(QStringLiteral("Old"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        dlg->ListBox1->setCurrentItem(found.front());
+        ASSERT_TRUE(QDir(project(QStringLiteral("Old"))).removeRecursively());
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_Open);
+    EXPECT_EQ(rec.errors(), QStringList{Text_Table[18]});
+    EXPECT_TRUE(g_ProjectPath.isEmpty());
+    EXPECT_FALSE(plat::dirExists(project(QStringLiteral("Old"))));  // nothing was created in its place
+    EXPECT_EQ(main->L_Name_Conf->text(), Text_Table[9]);
+    EXPECT_FALSE(g_ParGenFile.startsWith(project(QStringLiteral("Old"))));
 }
 
 TEST_F(MainWindow, OpenWithAnEmptyListLeavesNoProject) {
