@@ -180,9 +180,17 @@ void TCanvas::wideLine(QPainter* p, QPoint a, QPoint b) {
     p->drawLine(QPointF(a) + QPointF(0.5, 0.5), QPointF(b) + QPointF(0.5, 0.5));
 }
 
+QPoint TCanvas::PenPos() const {
+    if (penAfterText_) {
+        penPos_.rx() += TextWidth(*penAfterText_);
+        penAfterText_.reset();
+    }
+    return penPos_;
+}
+
 void TCanvas::LineTo(int x, int y) {
-    const QPoint from = penPos_, to(x, y);
-    penPos_ = to;
+    const QPoint from = PenPos(), to(x, y);
+    SetPenPos(to);
     if (!pen_.Visible()) return;
     QPainter* p = painter();
     if (!p) return;
@@ -196,7 +204,6 @@ void TCanvas::LineTo(int x, int y) {
 
 void TCanvas::Polyline(const QList<QPoint>& points) {
     if (points.isEmpty()) return;
-    penPos_ = points.front();
     QPainter* p = pen_.Visible() ? painter() : nullptr;
     int pos = 0;
     for (qsizetype i = 1; i < points.size(); ++i) {
@@ -207,7 +214,7 @@ void TCanvas::Polyline(const QList<QPoint>& points) {
                 thinLine(p, points[i - 1], points[i], pos);
         }
     }
-    penPos_ = points.back();
+    SetPenPos(points.back());
 }
 
 void TCanvas::setShapePen(QPainter* p) {
@@ -333,21 +340,27 @@ int TCanvas::TextHeight(const QString&) const { return metrics().height(); }
 QSize TCanvas::TextExtent(const QString& text) const { return {TextWidth(text), TextHeight(text)}; }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
-    const int w = TextWidth(text);
     if (QPainter* p = painter()) {
         applyFont(p);
         const QFontMetrics& fm = metrics();
-        p->save();
-        p->translate(x, y);
-        if (font_.Orientation() != 0) p->rotate(-font_.Orientation() / 10.0);
-        if (brush_.Visible()) p->fillRect(QRect(0, 0, w, fm.height()), brush_.qcolor());
-        if (font_.Color() != clNone) {
-            p->setPen(ToQColor(font_.Color()));
-            p->drawText(QPoint(0, fm.ascent()), text);
+        const bool turned = font_.Orientation() != 0;
+        if (turned) {
+            p->save();
+            p->translate(x, y);
+            p->rotate(-font_.Orientation() / 10.0);
         }
-        p->restore();
+        const QPoint origin = turned ? QPoint(0, 0) : QPoint(x, y);
+        if (brush_.Visible()) p->fillRect(QRect(origin.x(), origin.y(), TextWidth(text), fm.height()), brush_.qcolor());
+        if (font_.Color() != clNone) {
+            const QColor color = ToQColor(font_.Color());
+            const QPen& current = p->pen();
+            if (current.color() != color || current.style() != Qt::SolidLine) p->setPen(color);
+            p->drawText(QPoint(origin.x(), origin.y() + fm.ascent()), text);
+        }
+        if (turned) p->restore();
     }
-    penPos_ = QPoint(x + w, y);
+    penPos_ = QPoint(x, y);
+    penAfterText_ = text;
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {

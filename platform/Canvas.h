@@ -129,9 +129,12 @@ public:
     const TBrush& Brush() const { return brush_; }
     const TFont& Font() const { return font_; }
 
-    QPoint PenPos() const { return penPos_; }
-    void SetPenPos(QPoint p) { penPos_ = p; }
-    void MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
+    QPoint PenPos() const;
+    void SetPenPos(QPoint p) {
+        penPos_ = p;
+        penAfterText_.reset();
+    }
+    void MoveTo(int x, int y) { SetPenPos(QPoint(x, y)); }
     // A line from the pen position to (x, y), the end point not painted; the pen moves there.
     void LineTo(int x, int y);
     void Polyline(const QList<QPoint>& points);
@@ -199,7 +202,9 @@ private:
     TPen pen_;
     TBrush brush_;
     TFont font_;
-    QPoint penPos_;
+    mutable QPoint penPos_;
+    // After TextOut the pen stands behind the text; its width is measured only when asked for.
+    mutable std::optional<QString> penAfterText_;
     TClipState clip_;
     bool fontApplied_ = false;
     mutable std::optional<QFontMetrics> metrics_;
