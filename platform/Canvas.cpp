@@ -396,8 +396,17 @@ int TCanvas::lineWidth(const QString& text, unsigned flags, int tabWidth) const 
 
 void TCanvas::drawTextLine(QPainter* p, int x, int y, const QString& text, unsigned flags, int tabWidth) {
     const QFontMetrics& fm = metrics();
+    if (font_.Orientation() != 0) {
+        // A turned font turns each line about the top-left corner of its cell.
+        p->save();
+        p->translate(x, y);
+        p->rotate(-font_.Orientation() / 10.0);
+        x = 0;
+        y = 0;
+    }
     if (!(flags & DT_EXPANDTABS) || !text.contains(u'\t')) {
         p->drawText(QPoint(x, y + fm.ascent()), text);
+        if (font_.Orientation() != 0) p->restore();
         return;
     }
     int dx = 0;
@@ -407,10 +416,11 @@ void TCanvas::drawTextLine(QPainter* p, int x, int y, const QString& text, unsig
         const QString part = text.mid(start, tab < 0 ? -1 : tab - start);
         p->drawText(QPoint(x + dx, y + fm.ascent()), part);
         dx += fm.horizontalAdvance(part);
-        if (tab < 0) return;
+        if (tab < 0) break;
         dx = (dx / tabWidth + 1) * tabWidth;
         start = tab + 1;
     }
+    if (font_.Orientation() != 0) p->restore();
 }
 
 int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
@@ -529,6 +539,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         y = r.Top + (r.Height() - lineHeight) / 2;
     else if (single && (flags & DT_BOTTOM))
         y = r.Bottom - lineHeight;
+    const int firstTop = y;
     for (const Line& l : lines) {
         // An edit control shows no partly visible last line.
         if ((flags & DT_EDITCONTROL) && !single && y + lineHeight > r.Bottom && y > r.Top) break;
@@ -554,7 +565,8 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         y += lineHeight;
     }
     p->restore();
-    return total;
+    // Placed lower by the alignment, the height counts from the top of the rectangle.
+    return single && (flags & (DT_VCENTER | DT_BOTTOM)) ? firstTop - r.Top + total : total;
 }
 
 // ---- focus rectangle ----

@@ -180,6 +180,17 @@ TEST(Text, AlignmentAndClipping) {
     }
 }
 
+TEST(Text, PlacedLowerTheHeightCountsFromTheTop) {
+    QImage img = blank(100, 60);
+    TCanvas c(&img);
+    const int h = c.TextHeight(u"x"_qs);
+    TRect r = Rect(0, 10, 100, 60);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE | DT_BOTTOM), 50);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE | DT_VCENTER), (50 - h) / 2 + h);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE), h);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_BOTTOM), h);  // several lines are never moved down
+}
+
 TEST(Text, OpaqueBrushPaintsBehindTextClearBrushDoesNot) {
     QImage img = blank(100, 40);
     TCanvas c(&img);
@@ -212,6 +223,14 @@ TEST(Text, TurnedFontsReadUpOrDown) {
         const int w = c.TextWidth(text);  // measured along the text, whatever its angle
         c.TextOut(40, 80, text);
         c.Release();
+        QImage viaDrawText = blank(80, 160);
+        TCanvas d(&viaDrawText);
+        prepare(d);
+        d.Font().SetOrientation(cs.orientation);
+        TRect at = Rect(40, 80, 40, 80);
+        d.DrawText(text, at, DT_SINGLELINE | DT_NOCLIP);
+        d.Release();
+        EXPECT_EQ(viaDrawText, img) << cs.orientation;
         const QRect ink = inkBox(img);
         SCOPED_TRACE(cs.orientation);
         EXPECT_GT(ink.height(), 3 * ink.width());  // a tall, narrow box
