@@ -237,9 +237,21 @@ void TCanvas::Polygon(const QList<QPoint>& points) {
     if (points.size() < 2) return;
     QPainter* p = painter();
     if (!p) return;
-    setShapePen(p);
-    p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
-    p->drawPolygon(points.data(), int(points.size()));
+    if (pen_.Width() > 1) {
+        setShapePen(p);
+        p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
+        p->drawPolygon(points.data(), int(points.size()));
+        return;
+    }
+    if (brush_.Visible()) {
+        p->setPen(Qt::NoPen);
+        p->setBrush(brush_.qcolor());
+        p->drawPolygon(points.data(), int(points.size()));
+    }
+    // A thin outline runs the closed figure line by line, so every corner is painted once.
+    if (!pen_.Visible()) return;
+    int pos = 0;
+    for (qsizetype i = 0; i < points.size(); ++i) thinLine(p, points[i], points[(i + 1) % points.size()], pos);
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
