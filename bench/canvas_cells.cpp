@@ -1,5 +1,6 @@
 // 10,000 grid cells painted onto an image (fill, frame, one line of text) through the canvas,
-// beside the same cells painted with bare QPainter calls in the same run.
+// beside the same cells painted with bare QPainter calls in the same run; the canvas should stay
+// within 1.2 times the bare calls.
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
 
@@ -79,8 +80,11 @@ void BM_QPainterCells(benchmark::State& state) {
         for (const Cell& cell : cells()) {
             const QRect r = cell.rect.toQRect();
             p.fillRect(r, cell.fill == plat::clWindow ? window : info);
-            p.setPen(frame);
-            p.drawRect(r.adjusted(0, 0, -1, -1));
+            // The frame as four one-pixel fills, the quickest way QPainter has to it.
+            p.fillRect(QRect(r.left(), r.top(), r.width(), 1), frame);
+            p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), frame);
+            p.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), frame);
+            p.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), frame);
             p.setPen(text);
             p.drawText(QPoint(r.left() + 2, r.top() + 2 + ascent), cell.text);
         }
