@@ -231,6 +231,29 @@ TEST(Controls, EnterLeaveAndFocus) {
     EXPECT_EQ(a->log, (QStringList{"focus in", "focus out"}));
     EXPECT_EQ(b->log, (QStringList{"focus in"}));
 
+    // Tab moves the focus on unless the control wants it.
+    b->log.clear();
+    QTest::keyClick(b, Qt::Key_Tab);
+    EXPECT_FALSE(b->hasFocus());
+    EXPECT_EQ(b->log, (QStringList{"focus out"}));
+    b->setFocus();
+    b->SetWantTabs(true);
+    b->log.clear();
+    QTest::keyClick(b, Qt::Key_Tab);
+    EXPECT_TRUE(b->hasFocus());
+    EXPECT_EQ(b->log.mid(0, 2), (QStringList{"down 9 0", "press 9"}));
+
+    // A graphic control clicks without taking the focus.
+    int clicks = 0;
+    g->resize(10, 10);
+    g->OnClick = [&](QObject* sender) {
+        EXPECT_EQ(sender, g);
+        ++clicks;
+    };
+    QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(b->hasFocus());
+
     a->log.clear();
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QApplication::sendEvent(a, &enter);
