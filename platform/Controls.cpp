@@ -148,8 +148,9 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* event) {
         if (event->timestamp() != lastPressTime_) mousePressEvent(event);
         return;
     }
+    // The press of a double click gives DblClick and no Click on its release.
     lastPressTime_ = event->timestamp();
-    if (button == mbLeft) clicked_ = true;
+    clicked_ = false;
     guarded([&] {
         if (button == mbLeft && style_.contains(csClickEvents)) DblClick();
         MouseDown(button, ShiftStateOf(*event).include(ssDouble), p.x(), p.y());

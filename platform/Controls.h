@@ -3,8 +3,8 @@
 // `Paint`; keys arrive as KeyDown, KeyPress (one per character typed) and KeyUp with the original's
 // key codes, a held key giving repeated key-downs and one key-up; mouse buttons as MouseDown,
 // MouseMove and MouseUp with Click before the MouseUp of a press released over the control, and on a
-// double click DblClick and a MouseDown with ssDouble (a control that takes no double clicks gets a
-// second plain press instead). Every handler runs inside the general error handler.
+// double click DblClick and a MouseDown with ssDouble, whose release gives no Click (a control that
+// takes no double clicks gets a second plain press, and so a second Click, instead). Every handler runs inside the general error handler.
 #include "platform/Canvas.h"
 #include "platform/EnumSet.h"
 #include "platform/Keys.h"
