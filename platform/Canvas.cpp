@@ -442,11 +442,14 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     const bool single = flags & DT_SINGLELINE;
     const int width = r.Width();
 
+    // Line breaks of a single line show as nothing.
+    QString source = input;
+    if (single) source.remove(u'\r').remove(u'\n');
     PrefixedText pt;
     if (flags & DT_NOPREFIX)
-        pt.text = input;
+        pt.text = source;
     else
-        pt = stripPrefixes(input);
+        pt = stripPrefixes(source);
     if (flags & DT_HIDEPREFIX) pt.underlined.clear();
 
     // Lines as ranges of the prefix-free text.
@@ -502,10 +505,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     };
     if (single) {
-        QString flat = t;
         addLine(0, t.size());
-        // Line breaks of a single line show as nothing.
-        lines.back().shown.remove(u'\r').remove(u'\n');
     } else {
         qsizetype s = 0;
         for (qsizetype i = 0; i <= t.size(); ++i) {

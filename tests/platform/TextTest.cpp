@@ -66,6 +66,16 @@ TEST(Text, PrefixesMeasureAndUnderline) {
                 EXPECT_LT(x, aWidth) << x << "," << y;
             }
     EXPECT_GT(differing, 0);
+
+    // A single line drops its line breaks and still underlines the right letter.
+    QImage broken = blank(60, 30), joined = blank(60, 30);
+    for (auto [img, text] : {std::pair{&broken, u"x\r\n&y"_qs}, std::pair{&joined, u"x&y"_qs}}) {
+        TCanvas t(img);
+        prepare(t);
+        TRect box = Rect(0, 0, 60, 30);
+        t.DrawText(text, box, DT_SINGLELINE);
+    }
+    EXPECT_EQ(broken, joined);
 }
 
 TEST(Text, WordBreakMeasuresLinesAndEditControlBreaksLongWords) {
