@@ -190,6 +190,19 @@ TEST(Text, AlignmentAndClipping) {
     }
 }
 
+TEST(Text, RightToLeftReadingMovesNeutralCharacters) {
+    // "abc!" read right to left puts the "!" before the letters: same width, another picture.
+    QImage ltr = blank(80, 20), rtl = blank(80, 20);
+    for (auto [img, flags] : {std::pair{&ltr, 0u}, std::pair{&rtl, unsigned(DT_RTLREADING)}}) {
+        TCanvas c(img);
+        prepare(c);
+        TRect r = Rect(0, 0, 80, 20);
+        c.DrawText(u"abc!"_qs, r, DT_SINGLELINE | flags);
+    }
+    EXPECT_NE(ltr, rtl);
+    EXPECT_EQ(inkBox(ltr).width(), inkBox(rtl).width());
+}
+
 TEST(Text, PlacedLowerTheHeightCountsFromTheTop) {
     QImage img = blank(100, 60);
     TCanvas c(&img);
