@@ -456,6 +456,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     struct Line {
         qsizetype start, length;
         QString shown;  // the text drawn (an ellipsis may end it)
+        int width = -1;
     };
     std::vector<Line> lines;
     const QString& t = pt.text;
@@ -517,19 +518,28 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     }
 
+    for (Line& l : lines) l.width = lineWidth(l.shown, flags, tabWidth);
     if (flags & DT_END_ELLIPSIS) {
         const QString dots = QStringLiteral("...");
         for (Line& l : lines) {
-            if (lineWidth(l.shown, flags, tabWidth) <= width) continue;
-            qsizetype keep = l.shown.size();
-            while (keep > 0 && lineWidth(l.shown.left(keep) + dots, flags, tabWidth) > width) --keep;
-            l.shown = l.shown.left(keep) + dots;
-            l.length = keep;  // underlines past the cut go with it
+            if (l.width <= width) continue;
+            // The longest start that fits with the dots after it, found by halving.
+            qsizetype lo = 0, hi = l.shown.size() - 1;
+            while (lo < hi) {
+                const qsizetype mid = (lo + hi + 1) / 2;
+                if (lineWidth(l.shown.left(mid) + dots, flags, tabWidth) <= width)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            l.shown = l.shown.left(lo) + dots;
+            l.length = lo;  // underlines past the cut go with it
+            l.width = lineWidth(l.shown, flags, tabWidth);
         }
     }
 
     int maxWidth = 0;
-    for (const Line& l : lines) maxWidth = std::max(maxWidth, lineWidth(l.shown, flags, tabWidth));
+    for (const Line& l : lines) maxWidth = std::max(maxWidth, l.width);
     const int total = int(lines.size()) * lineHeight;
 
     if (flags & DT_CALCRECT) {
@@ -541,9 +551,8 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     QPainter* p = painter();
     if (!p) return total;
     applyFont(p);
-    p->save();
-    if (!(flags & DT_NOCLIP))
-        p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
+    const bool clipped = !(flags & DT_NOCLIP);
+    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
     if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
     const QColor textColor = ToQColor(font_.Color());
     int y = r.Top;
@@ -555,7 +564,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     for (const Line& l : lines) {
         // An edit control shows no partly visible last line.
         if ((flags & DT_EDITCONTROL) && !single && y + lineHeight > r.Bottom && y > r.Top) break;
-        const int lw = lineWidth(l.shown, flags, tabWidth);
+        const int lw = l.width;
         int x = r.Left;
         if (flags & DT_CENTER)
             x = r.Left + (width - lw) / 2;
@@ -576,7 +585,8 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
         y += lineHeight;
     }
-    p->restore();
+    if (clipped) applyClip(p);
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::LeftToRight);
     // Placed lower by the alignment, the height counts from the top of the rectangle.
     return single && (flags & (DT_VCENTER | DT_BOTTOM)) ? firstTop - r.Top + total : total;
 }
