@@ -7,6 +7,7 @@
 // takes no double clicks gets a second plain press, and so a second Click, instead). Every handler runs inside the general error handler.
 #include "platform/Canvas.h"
 #include "platform/EnumSet.h"
+#include "platform/Events.h"
 #include "platform/Keys.h"
 
 #include "platform/Timer.h"
@@ -21,7 +22,6 @@ namespace plat {
 enum TControlStyleItem : uint8_t { csClickEvents, csDoubleClicks, csOpaque };
 using TControlStyle = TEnumSet<TControlStyleItem>;
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TKeyEvent = std::function<void(QObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
 using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
