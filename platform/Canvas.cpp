@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
