@@ -126,9 +126,12 @@ void TIndexComboBox::ShowFirst() {
 void TIndexComboBox::SetDroppedWidth(int width) {
     droppedWidth_ = width;
     view()->setMinimumWidth(width);
+    // A wide list scrolls within its drop-down count rather than cover the screen.
+    setStyleSheet(width > 0 ? QStringLiteral("QComboBox { combobox-popup: 0; }") : QString());
 }
 
 void TIndexComboBox::showPopup() {
+    if (droppedWidth_ > 0) view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QComboBox::showPopup();
     if (droppedWidth_ <= 0) return;
     // A list wider than the box opens leftwards, so that it stays beside the page.
@@ -322,7 +325,8 @@ void TFMeter_Bus::buildNodePage() {
     CB_wMBus_VarList = combo(w, "CB_wMBus_VarList", {QStringLiteral("By Type"), QStringLiteral("By Position")});
     CB_wMBus_VarList->setCurrentIndex(0);
     placeRow(L_wMBus_VarList, CB_wMBus_VarList, 9, 150);
-    P_wMBus_Node->setGeometry(0, rowTop(3), kInputLeft + kInputWidth + 10, rowTop(10));
+    // Its first row falls where the first wired row is.
+    P_wMBus_Node->setGeometry(0, rowTop(3) - kRowTop, kInputLeft + kInputWidth + 10, rowTop(10));
 
     btn_Add_Node = new QPushButton(p);
     btn_Add_Node->setObjectName(QStringLiteral("btn_Add_Node"));
