@@ -236,15 +236,16 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this] { FadeButton4Click(); });
     plat::onSignal(Btn_ImportNet, &QPushButton::clicked, this, [this] { Btn_ImportNet_Click(); });
 
-    // Creation: empty buffers, the drop-down widths, the Nodes page, the node-page layout, texts.
-    Select_Width_ComboBox(CB_Var_ToD);
-    Select_Width_ComboBox(CB_VIFE);
-    Select_Width_ComboBox(CB_Topic);
-    ExPageControl1->setCurrentWidget(ExTabSheet1);
+    // Creation: empty buffers, the layouts, the drop-down widths (measured against the boxes as
+    // placed), the Nodes page, texts.
     MQTT_Topics.clear();
     clearNetwork();
     Sposta_Oggetti_Var(0);
     Nodes_Move_Elements();
+    Select_Width_ComboBox(CB_Var_ToD);
+    Select_Width_ComboBox(CB_VIFE);
+    Select_Width_ComboBox(CB_Topic);
+    ExPageControl1->setCurrentWidget(ExTabSheet1);
     Set_Lang();
 }
 
