@@ -5,6 +5,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -535,6 +537,46 @@ TEST_F(MeterBusEdit, OkWithoutTouchingKeepsAScannedType) {
     dlg->Btn_OK->click();
     EXPECT_TRUE(readAll(g_MBusFile).contains("Type=\"65535\""));
     EXPECT_TRUE(readAll(g_MBusFile).contains("Enable_Node=\"0\""));
+}
+
+TEST_F(MeterBusShow, LabelsItselfFromItsTextBlock) {
+    for (int n = 800; n <= 915; ++n) Text_Table[n] = QStringLiteral("T%1").arg(n);
+    dlg->Set_Lang();
+    const std::pair<QString, int> shown[] = {
+        {dlg->windowTitle(), 800},          {dlg->L_SW_Desc()->text(), 801},
+        {dlg->Btn_OK->text(), 802},         {dlg->Btn_Cancel->text(), 803},
+        {dlg->Btn_ImportNet->text(), 804},  {dlg->ExPageControl1->tabText(0), 805},
+        {dlg->ExPageControl1->tabText(1), 806}, {dlg->CB_Enable_Node->text(), 807},
+        {dlg->L_New_Node_Desc->text(), 808}, {dlg->RB_ID_Primary->text(), 809},
+        {dlg->RB_ID_Secondary->text(), 810}, {dlg->CB_SND_NKE->text(), 815},
+        {dlg->CB_Reset_App->text(), 816},   {dlg->L_Var_Type->text(), 817},
+        {dlg->L_Cut_After->text(), 818},    {dlg->L_Frames->text(), 819},
+        {dlg->btn_Add_Node->text(), 821},   {dlg->CB_Var_En->text(), 822},
+        {dlg->L_New_Var_Desc->text(), 823}, {dlg->L_Var_ToD->text(), 824},
+        {dlg->L_VIF_ASCII->text(), 825},    {dlg->L_Var_FF->text(), 826},
+        {dlg->L_Var_Dim->text(), 827},      {dlg->L_Length->text(), 828},
+        {dlg->L_Var_Unit->text(), 829},     {dlg->L_Sto_Num->text(), 830},
+        {dlg->L_Tariff->text(), 831},       {dlg->L_VIFE->text(), 832},
+        {dlg->CB_BCDtoINT->text(), 833},    {dlg->L_Position->text(), 834},
+        {dlg->L_Topic->text(), 835},        {dlg->L_PostOpe->text(), 837},
+        {dlg->btn_Add_Var->text(), 839},    {dlg->CopyVariable1->text(), 840},
+        {dlg->PasteVariable1->text(), 841}, {dlg->CopyNode1->text(), 842},
+        {dlg->PasteNode1->text(), 843},     {dlg->DeleteItems1->text(), 844},
+        {dlg->L_wMBus_ManID->text(), 845},  {dlg->L_wMBus_Add->text(), 846},
+        {dlg->L_wMBus_Ver->text(), 847},    {dlg->L_wMBus_DevType->text(), 848},
+        {dlg->CB_wMBus_EnKey->text(), 849}, {dlg->L_wMBus_K[0]->text(), 850},
+        {dlg->L_wMBus_K[15]->text(), 865},  {dlg->L_wMBus_VarList->text(), 870},
+    };
+    for (const auto& [text, n] : shown) EXPECT_EQ(text, QStringLiteral("T%1").arg(n)) << n;
+    // The buttons' other captions follow the selection.
+    openSample();
+    selectVar(0, 0);
+    dlg->Set_Lang();
+    EXPECT_EQ(dlg->btn_Add_Var->text(), s("T838"));
+    selectNode(0);
+    dlg->Set_Lang();
+    EXPECT_EQ(dlg->btn_Add_Node->text(), s("T820"));
+    Load_Default_Language();
 }
 
 TEST(MeterBusUnits, MapsTypeAndVifeToEngineeringUnits) {
