@@ -144,7 +144,7 @@ bool isCheckColumn(const TExColumnGrid& grid, int c) {
 // A row holds something worth keeping: a text other than blanks, or a ticked box.
 bool rowInUse(const TExColumnGrid& grid, int row) {
     for (int c = 1; c < grid.TotalColCount(); ++c) {
-        const QString& cell = grid.Cells(c, row);
+        const QString cell = grid.Cells(c, row);
         if (isCheckColumn(grid, c) ? cell == grid.Columns().Items(c).CheckTrue : !TrimCtl(cell).isEmpty())
             return true;
     }
@@ -349,7 +349,7 @@ bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
     };
     for (; row < grid.RowCount(); ++row) {
         if (TrimCtl(grid.Cells(kTopicCol, row)).isEmpty()) break;
-        const auto cell = [&grid, &row](int col) -> const QString& { return grid.Cells(col, row); };
+        const auto cell = [&grid, &row](int col) -> QString { return grid.Cells(col, row); };
         if (shown(k.dataType)) {
             // Upper-cased as the image builder does, a-z only: a type the builder does not know is
             // checked as one of the others here too.

@@ -107,7 +107,6 @@ void TFTopicTemplate::Laod_Keywords() {
         SG_Keywords->SetReadOnly(kKeywordCol, r, false);
         SG_Keywords->SetReadOnly(kDescriptionCol, r, true);
     }
-    SG_Keywords->clearSelection();
 }
 
 void TFTopicTemplate::Set_Text(const QString& text) {
