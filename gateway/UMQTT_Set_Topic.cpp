@@ -262,8 +262,14 @@ void TFMQTT_Set_Topic::FormShow() {
 void TFMQTT_Set_Topic::readByteSizes() {
     Byte_IN = kDefaultAreaBytes;
     Byte_OUT = kDefaultAreaBytes;
-    // An unreadable parameter file counts as a missing one: the sizes keep their defaults.
-    if (!plat::fileExists(g_ParGenFile) || !XML1.load(g_ParGenFile)) return;
+    if (!plat::fileExists(g_ParGenFile)) return;
+    QString error;
+    if (!XML1.load(g_ParGenFile, &error)) {
+        // Said now, as Set Communication says it: the positions are then checked against the
+        // default sizes, which may not be the project's.
+        plat::dialogs().error(error);
+        return;
+    }
     const plat::XmlElement root = XML1.root();
     Byte_IN = plat::strToIntDef(root.child(QStringLiteral("PROFINET_NB_IN")).text(), kDefaultAreaBytes);
     Byte_OUT = plat::strToIntDef(root.child(QStringLiteral("PROFINET_NB_OUT")).text(), kDefaultAreaBytes);
@@ -465,12 +471,11 @@ void TFMQTT_Set_Topic::CG_MQTT_DblClickCell(QObject* Sender, int ARow, int ACol)
     auto* grid = Sender == CG_Sub ? CG_Sub : Sender == CG_Pub ? CG_Pub : nullptr;
     if (!grid) return;
     Grid_Auto_Size_Col(*grid, ARow, ACol);
-    // Only a double-click on a data cell edits: one on a header sizes a column and nothing else.
-    if (ARow < 1 || ACol < 1) return;
+    // Wherever the double-click lands, it is the current cell that is edited.
     const int col = grid->GetRealCol();
     const bool edits = grid == CG_Pub ? (Working_Mode == 1 && col == kPubTemplateCol) || Working_Mode == 0
                                       : Working_Mode == 1 && col == kSubTemplateCol;
-    if (edits) Show_Form_Topic(*grid, grid->GetRealRow(), col);
+    if (edits && grid->GetRealRow() >= 1) Show_Form_Topic(*grid, grid->GetRealRow(), col);
 }
 
 void TFMQTT_Set_Topic::Show_Form_Topic(TExColumnGrid& grid, int row, int col) {

@@ -150,6 +150,42 @@ TEST_F(TopicChecks, PublicationsAreCheckedBeforeSubscriptionsAndRowByRow) {
     EXPECT_EQ(rec.texts(), QStringList{s("Error row 2!! [MQTT Publish] Dimension must be equal to 1 or 2 or 4 or 8")});
 }
 
+// A parameter file that is not XML is said when the tables open; the positions are then checked
+// against the default sizes. One that is well-formed says nothing.
+TEST_F(TopicChecks, AParameterFileThatIsNotXMLIsReportedWhenTheTablesOpen) {
+    const struct {
+        const char* name;
+        QByteArray parGen;
+        bool reported;
+    } cases[] = {
+        {"not closed", "<Par_Gen><PROFINET_NB_IN>10</PROFINET_NB_IN>", true},
+        {"two roots", sizes("10", "20") + "<Par_Gen/>", true},
+        {"empty file", "", true},
+        {"well-formed", sizes("10", "20"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec.clear();
+        writeParGen(c.parGen);
+        open();
+        if (c.reported) {
+            ASSERT_EQ(rec.errors().size(), 1);
+            EXPECT_TRUE(rec.errors()[0].contains(g_ParGenFile)) << rec.errors()[0].toStdString();
+            EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("not well-formed"))) << rec.errors()[0].toStdString();
+        } else {
+            EXPECT_TRUE(rec.shown.empty());
+        }
+        rec.clear();
+        set(*dlg->CG_Pub, 1, goodPub(QStringLiteral("p1")));
+        dlg->CG_Pub->SetCells(6, 1, QStringLiteral("10"));
+        dlg->Btn_OK->click();
+        if (c.reported)
+            EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        else
+            EXPECT_EQ(rec.texts(), QStringList{s("Error row 1!! [MQTT Publish] Position must be beetween 0 and 9")});
+    }
+}
+
 TEST_F(TopicChecks, TheTemplateKeywordRule) {
     const struct {
         const char* text;
