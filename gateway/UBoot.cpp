@@ -48,11 +48,6 @@ TFBoot::TFBoot(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FBoot"));
     SetClientSize(kClientWidth, kTitleHeight + kIPHeight + kOptionsHeight + kButtonHeight);
     SetTitleHeight(kTitleHeight);
-    QFont codeFont = L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(12, 6, kClientWidth - 24, 30);
-    L_SW_Desc()->setGeometry(12, 38, kClientWidth - 24, 24);
 
     P_IP_Address = panel(this, "P_IP_Address");
     L_IP_Address = new QLabel(P_IP_Address);

@@ -173,11 +173,6 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FMQTT_Set_Topic"));
     SetClientSize(kClientWidth, kClientHeight);
     SetTitleHeight(kTitleHeight);
-    QFont codeFont = L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(12, 6, kClientWidth - 24, 30);
-    L_SW_Desc()->setGeometry(12, 38, kClientWidth - 24, 24);
     L_SW_Code()->setText(g_SWCode);
 
     PageControl1 = new QTabWidget(this);
