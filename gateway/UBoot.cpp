@@ -184,7 +184,8 @@ bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
         for (int i = 0; i < 4; ++i) {
             if (watched != E_IP[i]) continue;
             // "." moves on to the next octet and is never typed.
-            if (i < 3) E_IP[i + 1]->setFocus();
+            // Reached as by Tab, the next octet has its text selected, so typing replaces it.
+            if (i < 3) E_IP[i + 1]->setFocus(Qt::TabFocusReason);
             return true;
         }
     }
