@@ -43,6 +43,9 @@ TFTopicTemplate::TFTopicTemplate(QWidget* parent) : plat::TForm(parent) {
     RE_TopicTemplate = new QPlainTextEdit(Splitter1);
     RE_TopicTemplate->setObjectName(QStringLiteral("RE_TopicTemplate"));
     RE_TopicTemplate->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab goes on to the next control: a tab character has no place in a topic, and OK and Cancel
+    // stay within reach of the keyboard.
+    RE_TopicTemplate->setTabChangesFocus(true);
 
     P_Legend = new QWidget(Splitter1);
     P_Legend->setObjectName(QStringLiteral("P_Legend"));

@@ -218,9 +218,11 @@ protected:
         auto* editor = qobject_cast<QWidget*>(watched);
         if (editor && editor == editor_ && e->type() == QEvent::KeyPress) {
             auto* ke = static_cast<QKeyEvent*>(e);
-            if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+            if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter || ke->key() == Qt::Key_Tab ||
+                ke->key() == Qt::Key_Backtab) {
                 // Committed and closed now, not by a queued call that could find the editor
-                // already closed by what the grid does with the key.
+                // already closed by what the grid does with the key. Tab then leaves the grid
+                // as it does from a cell without editor.
                 emit commitData(editor);
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
                 QKeyEvent forward(ke->type(), ke->key(), ke->modifiers(), ke->text());
@@ -411,6 +413,8 @@ TExStringGrid::TExStringGrid(QWidget* parent) : QWidget(parent), visible_(kMaxHi
     // Clicks and keys open the editor through the view above, never on the view's timer.
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves on to the next control of the window, not to the next cell.
+    view_->setTabKeyNavigation(false);
     view_->setWordWrap(false);
 
     QHeaderView* h = view_->horizontalHeader();

@@ -145,6 +145,31 @@ TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList)
     for (auto* combo : area->findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
 }
 
+// Tab leaves the text area without typing into it, and the keyboard alone reaches OK.
+TEST_F(TemplateEditor, TabMovesTheFocusOnAndOKIsReachedByKeyboard) {
+    open();
+    TExColumnGrid& g = *dlg->CG_Pub;
+    bool reachedOk = false;
+    whenModal([&](QWidget*) {
+        editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        ASSERT_EQ(QApplication::focusWidget(), editor->RE_TopicTemplate);
+        QTest::keyClicks(editor->RE_TopicTemplate, "plant/a");
+        QTest::keyClick(editor->RE_TopicTemplate, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), editor->RE_TopicTemplate);
+        for (int i = 0; i < 8 && QApplication::focusWidget() != editor->Btn_OK; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reachedOk = QApplication::focusWidget() == editor->Btn_OK;
+        if (reachedOk)
+            QTest::keyClick(editor->Btn_OK, Qt::Key_Space);
+        else
+            editor->Btn_Cancel->click();
+    });
+    dlg->Show_Form_Topic(g, 1, 10);
+    EXPECT_TRUE(reachedOk);
+    EXPECT_EQ(g.Cells(10, 1), QStringLiteral("plant/a"));
+}
+
 TEST_F(TemplateEditor, TheCaptionFollowsTheColumnAndTheCurrentLanguage) {
     open();
     const struct {

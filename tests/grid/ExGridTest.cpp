@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <limits>
@@ -599,6 +601,32 @@ TEST_F(ShownGrid, EnterThatMovesOnLeavesNoEditorBehind) {
     EXPECT_EQ(g.Cells(3, 2), QStringLiteral("c"));
     EXPECT_EQ(g.GetRealCol(), 4);
     EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty()) << warnings.join(u'\n').toStdString();
+}
+
+// Tab leaves the grid for the next control of the window, from a cell and from a cell editor (whose
+// text is kept).
+TEST(GridTab, TabMovesOnToTheNextControl) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* g = new TExStringGrid(&window);
+    auto* after = new QPushButton(QStringLiteral("after"), &window);
+    layout->addWidget(g);
+    layout->addWidget(after);
+    window.resize(400, 300);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const bool editing : {false, true}) {
+        SCOPED_TRACE(editing ? "from a cell editor" : "from a cell");
+        g->setFocus();
+        g->SetRow(1);
+        g->SetCol(1);
+        if (editing) QTest::keyClick(QApplication::focusWidget(), Qt::Key_T);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), after);
+        EXPECT_EQ(g->Col(), 1);
+        EXPECT_EQ(g->Cells(1, 1), editing ? QStringLiteral("t") : QString());
+    }
 }
 
 TEST_F(ShownGrid, CellRectIsWhereTheViewDrawsTheCell) {
