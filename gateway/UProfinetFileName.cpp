@@ -57,6 +57,7 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     L_XML_Fix2 = label("L_XML_Fix2", 396, 126, 130);
     setTabOrder(E_XML_User, Btn_OK);
     setTabOrder(Btn_OK, Btn_Cancel);
+    E_XML_User->setFocus();  // the window opens on the part the user types
 
     SetDefaultButton(Btn_OK);
     SetCancelOnEscape(true);
