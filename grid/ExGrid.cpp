@@ -557,6 +557,7 @@ bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
 }
 
 void TExStringGrid::HideColumns(int FromCol, int ToCol) {
+    const int current = GetRealCol();
     bool changed = false;
     // Only existing columns below the limit can be hidden: a wide range ends there.
     const int last = std::min(ToCol, std::min(totalCols_, kMaxHideCol) - 1);
@@ -567,13 +568,15 @@ void TExStringGrid::HideColumns(int FromCol, int ToCol) {
         changed = true;
     }
     if (!changed) return;
-    col_ = std::min(col_, ColCount() - 1);
+    // The current cell stays on its column while that is shown.
+    col_ = IsHiddenColumn(current) ? std::min(col_, ColCount() - 1) : DisplColIndex(current);
     applyColumns();
     syncCurrent();
     view_->viewport()->update();
 }
 
 void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
+    const int current = GetRealCol();
     bool changed = false;
     for (int c = std::max(FromCol, 0); c <= ToCol && c < kMaxHideCol; ++c) {
         if (visible_[c]) continue;
@@ -582,6 +585,7 @@ void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
         changed = true;
     }
     if (!changed) return;
+    col_ = DisplColIndex(current);
     applyColumns();
     syncCurrent();
     view_->viewport()->update();

@@ -149,6 +149,20 @@ TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
     EXPECT_THROW(g.SetRow(g.RowCount()), std::out_of_range);
 }
 
+TEST_F(HiddenColumns, TheCurrentCellStaysOnItsColumnWhenOthersHideOrShow) {
+    g.SetRow(2);
+    g.SetCol(4);
+    g.HideColumn(2);
+    EXPECT_EQ(g.GetRealCol(), 4);
+    EXPECT_EQ(g.Col(), 3);
+    g.UnHideColumn(2);
+    EXPECT_EQ(g.GetRealCol(), 4);
+    g.SetCol(1);
+    g.HideColumn(0);  // a grid without its fixed column starts on the first data column
+    EXPECT_EQ(g.GetRealCol(), 1);
+    EXPECT_EQ(g.Col(), 0);
+}
+
 TEST_F(HiddenColumns, ColCountCountsShownColumnsOnly) {
     g.HideColumn(2);
     g.HideColumn(7);
