@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int kClientWidth = 449;
-constexpr int kTitleHeight = 69;
 constexpr int kIPHeight = 49;
 constexpr int kOptionsHeight = 72;
 constexpr int kSerialHeight = 49;

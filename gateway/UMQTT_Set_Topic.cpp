@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kClientWidth = 1100;
 constexpr int kClientHeight = 337;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonHeight = 40;
 constexpr int kGridRows = topicfile::kMaxRows + 1;
 constexpr int kDefaultAreaBytes = 1438;

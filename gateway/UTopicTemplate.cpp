@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kClientWidth = 635;
 constexpr int kClientHeight = 396;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonHeight = 40;
 constexpr int kLegendHeight = 108;
 constexpr int kKeywordCol = 1;
