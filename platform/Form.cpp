@@ -2,11 +2,11 @@
 
 #include "platform/Guard.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
-#include <QGuiApplication>
 #include <QMoveEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
