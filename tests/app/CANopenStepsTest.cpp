@@ -1,6 +1,7 @@
 // The hidden CANopen steps and the place of the PDO and SDO lists among the program's windows.
 #include <algorithm>
 #include <iterator>
+#include <QTabWidget>
 #include "app/UVelmarineFirmWare.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"

@@ -1,7 +1,12 @@
 #include "app/UVelmarineFirmWare.h"
 #include "gateway/UBoot.h"
+#include "gateway/UTopicTemplate.h"
+#include "gateway/UParGen.h"
+#include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UProfinetFileName.h"
 #include "platform/Files.h"
+#include "shell/UAbout.h"
+#include "shell/USoftOptions.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "shell/UNew_Project.h"
@@ -396,6 +401,41 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     ASSERT_EQ(rec.errors().size(), 1);
     EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("could not be started")));
     g_StartProgramCapMs = 150000;
+}
+
+// Each window's caption is its own text and nothing more; every dialog's title strip is laid out
+// and coloured alike.
+TEST_F(MainWindow, CaptionsAndTitleStripsOfEveryWindow) {
+    start();
+    const struct {
+        plat::TForm* window;
+        const char* caption;
+        bool strip;
+    } cases[] = {
+        {main, "Quorim - Configurator KS73632 - PROFINET / MQTT ", false},
+        {FNew_Project, "Create New Configuration", true},
+        {FOpenConf, "Open Configuration", true},
+        {FSoftOptions, "Software Options", true},
+        {FAbout, "About...", false},
+        {FParGen, "Set Communication", true},
+        {FMQTT_Set_Topic, "Set MQTT Topics", true},
+        {FTopicTemplate, "Set Topic", true},
+        {FBoot, "Update Device by Serial", true},
+        {FProfinetFileName, "PROFINET XML File Name", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        ASSERT_NE(c.window, nullptr);
+        EXPECT_EQ(c.window->windowTitle(), QString::fromUtf8(c.caption));
+        EXPECT_TRUE(c.window->Centred());
+        if (!c.strip) continue;
+        EXPECT_EQ(c.window->TitleStrip()->geometry(), QRect(0, 0, c.window->width(), 69));
+        EXPECT_EQ(c.window->L_SW_Code()->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+        EXPECT_EQ(c.window->L_SW_Code()->font().pixelSize(), 26);
+        EXPECT_FALSE(c.window->L_SW_Desc()->text().isEmpty());
+    }
+    // The system adds the display name to every caption once it is set: the program sets none.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
 }
 
 TEST_F(MainWindow, Screenshot) {

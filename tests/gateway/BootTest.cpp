@@ -152,6 +152,25 @@ TEST_F(Boot, DotMovesAlongTheOctetsAndIsNeverTyped) {
     });
 }
 
+// Typing an address over one filled in: each "." lands on an octet whose text is selected, so
+// the typed digits replace it.
+TEST_F(Boot, DotSelectsTheNextOctetSoTypingReplacesIt) {
+    withDialog([&] {
+        boot.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&boot));
+        setAddress("192", "168", "20", "205");
+        boot.E_IP[0]->setFocus();
+        boot.E_IP[0]->selectAll();  // the first octet as the user selects it
+        for (QChar ch : QStringLiteral("127.0.0.1")) QTest::keyClick(boot.focusWidget(), ch.toLatin1());
+        EXPECT_EQ(boot.Typed_Address(), std::optional<QString>(QStringLiteral("127.0.0.1")));
+        // A "." on an octet left as it is keeps it whole.
+        boot.E_IP[0]->setFocus();
+        boot.E_IP[0]->selectAll();
+        for (QChar ch : QStringLiteral("10..9")) QTest::keyClick(boot.focusWidget(), ch.toLatin1());
+        EXPECT_EQ(boot.Typed_Address(), std::optional<QString>(QStringLiteral("10.0.9.1")));
+    });
+}
+
 TEST_F(Boot, PingSequences) {
     using K = FakePinger::Kind;
     struct Case {
