@@ -33,7 +33,6 @@ namespace {
 
 constexpr int kClientWidth = 834;
 constexpr int kClientHeight = 662;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonHeight = 40;
 constexpr int kTreeWidth = 330;
 // Page rows: a label at the left, its input beside it.
@@ -148,11 +147,6 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FMeter_Bus"));
     SetClientSize(kClientWidth, kClientHeight);
     SetTitleHeight(kTitleHeight);
-    QFont codeFont = L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(12, 6, kClientWidth - 24, 30);
-    L_SW_Desc()->setGeometry(12, 38, kClientWidth - 24, 24);
     L_SW_Code()->setText(g_SWCode);
     L_MBus_NumByte = label(TitleStrip(), "L_MBus_NumByte");
     L_MBus_NumByte->setText(QStringLiteral("Bytes Used : 0"));

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kClientWidth = 265;
 constexpr int kClientHeight = 195;
-constexpr int kTitleHeight = 58;
 constexpr int kFirstRow = 88;  // the first radio button, or the wireless address in its place
 constexpr int kRowStep = 28;
 

@@ -20,7 +20,6 @@ constexpr const char* kButtonNames[6] = {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "
                                          "Btn_PasteRow"};
 constexpr const char* kButtonCaptions[6] = {"OK", "Cancel", "Delete Row", "Insert Row", "Copy Row", "Paste Row"};
 const QColor kPanelColor(248, 245, 237);  // 15595512
-const QColor kGrey(128, 128, 128);
 
 QString text(int n) { return Text_Table.value(n); }
 
@@ -71,21 +70,6 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     SetTitleHeight(kTitleHeight);
     P_Title = TitleStrip();
     paintPanel(P_Title);
-    QFont codeFont(QStringLiteral("Verdana"));
-    codeFont.setPixelSize(32);
-    codeFont.setBold(false);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(16, 8, width - 32, 34);
-    QFont descFont(QStringLiteral("Verdana"));
-    descFont.setPixelSize(11);
-    descFont.setBold(true);
-    L_SW_Desc()->setFont(descFont);
-    L_SW_Desc()->setGeometry(16, 42, width - 32, 18);
-    for (QLabel* l : {L_SW_Code(), L_SW_Desc()}) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, kGrey);
-        l->setPalette(p);
-    }
     L_SW_Code()->setText(g_SWCode);
 
     // The grids between the two panels: a page control for two lists, else the grid itself.

@@ -56,7 +56,6 @@ class TAccessListForm : public plat::TForm {
     Q_OBJECT
 public:
     static constexpr int kClientHeight = 337;
-    static constexpr int kTitleHeight = 69;
     static constexpr int kButtonPanelHeight = 40;
 
     void Set_Lang() override;
