@@ -1,6 +1,7 @@
 // The DMX default-value window as a user meets it, offscreen with recorded message boxes: one row
 // per channel of the project's parameter file, OK and Cancel only, every row stored.
 #include "building/UDMXDefVal.h"
+#include "building/UReceiveNMEA.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -172,6 +173,32 @@ TEST_F(DMXWindow, CancelDiscardsTheEdits) {
     EXPECT_EQ(f.ModalResult(), plat::mrCancel);
     open(f);
     EXPECT_EQ(f.CG_DMX_Def_Val->Cells(1, 2), QStringLiteral("2"));
+}
+
+}  // namespace
+
+namespace {
+
+using ScreenshotOfTheLists = building_tests::ListWindow;
+
+TEST_F(ScreenshotOfTheLists, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    writeAll(g_NMEARecFramesFile,
+             "<Receive_NMEA_2000><row PGN=\"127250\" SA=\"1\" TP=\"N\" FP=\"N\" TP_Start=\"1\" TP_NByte=\"7\" "
+             "Delete=\"Y\" Mnemonic=\"Heading\"/><row PGN=\"126996\" SA=\"2\" TP=\"N\" FP=\"Y\" TP_Start=\"0\" "
+             "TP_NByte=\"134\" Delete=\"N\" Mnemonic=\"Product information\"/></Receive_NMEA_2000>");
+    writeAll(g_ParGenFile, "<ParGen><DMX_Num_Channels>24</DMX_Num_Channels></ParGen>");
+    writeAll(g_DMXDefaultValuesFile,
+             "<DMX_Default_Values><Row Default_Value=\"255\" Mnemonic=\"Stage left dimmer\"/></DMX_Default_Values>");
+    TFReceiveNMEA rx;
+    TFDMXDefVal dmxWindow;
+    const std::pair<TAccessListForm*, const char*> shots[] = {{&rx, "/nmea-receive.png"}, {&dmxWindow, "/dmx.png"}};
+    for (const auto& [form, name] : shots) {
+        open(*form);
+        EXPECT_TRUE(form->grab().save(QString::fromLocal8Bit(dir) + QString::fromLatin1(name)));
+        form->Btn_Cancel->click();
+    }
 }
 
 }  // namespace
