@@ -1,5 +1,8 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UDMXDefVal.h"
+#include "building/UReceiveNMEA.h"
+#include "building/UTransmitNMEA.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
@@ -213,7 +216,8 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
          [] { Save_GSD_File(); }},
-        {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDMXDefVal); }},
         {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
@@ -325,7 +329,8 @@ void TFVelmarineFirmWare::Set_Lang() {
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSet_PDO_Access,
-                                     FSet_SDO_Client_Access, FSet_SDO_Server_Access, FProfinetFileName};
+                                     FSet_SDO_Client_Access, FSet_SDO_Server_Access, FProfinetFileName,
+                                     FReceiveNMEA, FTransmitNMEA, FDMXDefVal};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -474,6 +479,9 @@ void Create_Forms() {
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
+    FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
+    FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
+    FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -493,4 +501,7 @@ void Destroy_Forms() {
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;
     FProfinetFileName = nullptr;
+    FReceiveNMEA = nullptr;
+    FTransmitNMEA = nullptr;
+    FDMXDefVal = nullptr;
 }

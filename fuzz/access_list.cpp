@@ -1,6 +1,8 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/DMXSchema.h"
+#include "building/NMEASchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 
 #include <cstddef>
@@ -18,6 +20,9 @@ const Member kMembers[] = {
     {&canopen::pdoSchema, &canopen::pdoRules},
     {&canopen::sdoClientSchema, &canopen::sdoClientRules},
     {&canopen::sdoServerSchema, &canopen::sdoServerRules},
+    {&nmea::receiveSchema, [](int, int) { return nmea::receiveRules(nmea::kAreaBytes); }},
+    {&nmea::transmitSchema, [](int, int) { return nmea::transmitRules(nmea::kAreaBytes); }},
+    {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
 };
 
 }  // namespace

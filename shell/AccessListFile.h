@@ -31,16 +31,19 @@ struct Attribute {
     const char* name;
     Missing missing = Missing::Required;
     const char* fallback = "";
+    const char* reset = "";  // what the reset at each showing puts into the column
 };
 
 // Whether the key cell is trimmed (blanks and control characters) before it counts as empty.
 enum class KeyTrim : uint8_t { Trimmed, AsIs };
 
+inline constexpr int kNoKey = 0;
+
 struct Section {
     const char* element = nullptr;       // nullptr: the rows stand directly in the root
     std::vector<Attribute> attributes;   // grid columns 1, 2, ... in this order
     int capacity = 0;                    // table rows of the grid (the header row not counted)
-    int keyColumn = 1;
+    int keyColumn = 1;                   // kNoKey: every row of the table belongs to the list
     KeyTrim keyTrim = KeyTrim::Trimmed;
     int enableColumn = 0;                // > 0: the reset puts "Y" there
     std::vector<int> flagColumns;        // check-box columns ("Y"/"N")
@@ -61,7 +64,8 @@ struct Schema {
 using Row = QStringList;  // one text per grid column; [0] unused
 using Rows = std::vector<Row>;
 
-// A row as the reset leaves it: every cell empty, "Y" in the enable column.
+// A row as the reset leaves it: each cell its column's reset text (mostly empty), "Y" in the enable
+// column.
 Row resetRow(const Section& section);
 
 struct ReadResult {
@@ -74,6 +78,9 @@ struct ReadResult {
 // without a required attribute stops the reading with a message naming the file, section, row and
 // attribute.
 ReadResult readList(const Schema& schema, const QByteArray& bytes);
+// The same for a window whose tables it sizes at each showing: `capacities` (one per section) take
+// the place of the schema's.
+ReadResult readList(const Schema& schema, const QByteArray& bytes, const std::vector<int>& capacities);
 
 // Fills `doc` with the root, the version comment after it and every section's rows up to the end of
 // its row list, each row's attributes in column order with the texts as they stand.
@@ -89,10 +96,12 @@ bool rowInUse(const Section& section, const Row& row);
 // Rules ---------------------------------------------------------------------------------------------
 
 // A failed check: its text number, the limit that follows it, a suffix text number (-1: none).
+// A failure of the whole list (a byte total) is told without the prefix and row number.
 struct Failure {
     int text;
     std::optional<int64_t> limit;
     int suffix = -1;
+    bool wholeList = false;
     bool operator==(const Failure&) const = default;
 };
 
@@ -113,9 +122,13 @@ Check inRangeShowingLimit(int column, int64_t lo, int64_t hi, int text, int suff
 Check oneOf(int column, std::vector<int> values, int text);
 // `check` applies only to rows for which `applies` holds.
 Check when(std::function<bool(const RowView&)> applies, Check check);
+// A total over the rows checked so far: each adds amount(row); a total above `limit` fails the whole
+// list with `text` followed by the limit. Such a check keeps state along the rows; validate runs
+// every section on fresh copies of its checks, so each validation starts again from zero.
+Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit, int text);
 
 struct SectionRules {
-    std::vector<Check> checks;                 // in the order they run
+    std::vector<Check> checks;                 // in the order they run, on each row of the list
     std::function<bool(const RowView&)> skip;  // rows validation passes over (disabled rows)
 };
 
@@ -143,7 +156,7 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
 QString composeMessage(const QString& prefix, int row, const QString& text, std::optional<int64_t> limit,
                        const QString& suffix);
 // The message of a problem with the texts of the text table; `headers` are the header texts of the
-// problem's grid, by column.
+// problem's grid, by column. A list without a label is not named in the family's own messages.
 QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers);
 
 }  // namespace accesslist
