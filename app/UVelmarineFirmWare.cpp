@@ -1,11 +1,14 @@
 #include "app/UVelmarineFirmWare.h"
 
-#include "fieldbus/USet_PDO_Access.h"
-#include "fieldbus/USet_SDO_Client_Access.h"
-#include "fieldbus/USet_SDO_Server_Access.h"
+#include "building/UDMXDefVal.h"
+#include "building/UReceiveNMEA.h"
+#include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
 #include "fieldbus/UReceiveJ1939.h"
+#include "fieldbus/USet_PDO_Access.h"
+#include "fieldbus/USet_SDO_Client_Access.h"
+#include "fieldbus/USet_SDO_Server_Access.h"
 #include "fieldbus/UTransmitJ1939.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
@@ -16,6 +19,8 @@
 #include "gateway/USaveBincc.h"
 #include "gateway/UTopicTemplate.h"
 #include "mbus/MBusMeters.h"
+#include "mbus/UMeter_Bus.h"
+#include "mbus/UNewIDNode.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -198,7 +203,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { PROFINET_XML(); }},
         {&Btn_CreateBin, "Btn_CreateBin", true, 80, 288, 17, 26, true, QStyle::SP_ArrowUp,
          [this] { Update_Device(); }},
-        {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FMeter_Bus); }},
         {&hiddenButton, "Btn_Modbus_Set_Access", false, 80, 332, 29, 30, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
@@ -216,7 +222,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Show_Form(FDefOffset); }},
         {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
          [] { Save_GSD_File(); }},
-        {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDMXDefVal); }},
         {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
@@ -327,9 +334,9 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                     FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
-                                     FProfinetFileName};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSet_PDO_Access,
+                                     FSet_SDO_Client_Access, FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939,
+                                     FDNet, FDefOffset, FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -470,6 +477,8 @@ void Create_Forms() {
     FSoftOptions = new TFSoftOptions(FVelmarineFirmWare);
     FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
     FMQTT_Set_Topic = new TFMQTT_Set_Topic(FVelmarineFirmWare);
+    FMeter_Bus = new TFMeter_Bus(FVelmarineFirmWare);
+    FNewIDNode = new TFNewIDNode(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
@@ -480,6 +489,9 @@ void Create_Forms() {
     FDNet = new TFDNet(FVelmarineFirmWare);
     FDefOffset = new TFDefOffset(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
+    FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
+    FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
+    FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -491,6 +503,8 @@ void Destroy_Forms() {
     FAbout = nullptr;
     FSoftOptions = nullptr;
     FMQTT_Set_Topic = nullptr;
+    FMeter_Bus = nullptr;
+    FNewIDNode = nullptr;
     FBoot = nullptr;
     FTopicTemplate = nullptr;
     FSet_PDO_Access = nullptr;
@@ -501,4 +515,7 @@ void Destroy_Forms() {
     FDNet = nullptr;
     FDefOffset = nullptr;
     FProfinetFileName = nullptr;
+    FReceiveNMEA = nullptr;
+    FTransmitNMEA = nullptr;
+    FDMXDefVal = nullptr;
 }

@@ -31,7 +31,7 @@ bool attribute(const plat::XmlElement& e, const char* name, QString& value) {
 const Schema& networkSchema() {
     static const Schema schema{"DNETM_Net.xml", "DNET_Net", "1.000", "row", NumberRule::House,
                                {{nullptr, {{"ID"}, {"NB_IN"}, {"NB_OUT"}, {"Mnemonic"}}, 64, 1, KeyTrim::AsIs, 0,
-                                 {}, "DeviceNet Network"}}};
+                                 {}, ""}}};
     return schema;
 }
 

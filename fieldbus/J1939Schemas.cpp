@@ -27,6 +27,13 @@ Check notEmpty(int column, int text) {
 bool flagged(const RowView& row, int column) { return row.text(column) == u"Y"; }
 bool filled(const RowView& row, int column) { return !TrimCtl(row.text(column)).isEmpty(); }
 
+// The bytes a receive row takes from the exchange area: its N Byte, or none without the transport
+// protocol and without start and count.
+int64_t capturedBytes(const RowView& r) {
+    const bool counts = flagged(r, kRxTransport) || (filled(r, kRxStart) && filled(r, kRxCount));
+    return counts ? r.number(kRxCount) : 0;
+}
+
 // A transmit row of an older file names one trigger in "T_Type"; a row without a length sends 8.
 void completeTransmitRow(const AttributeLookup& attribute, Row& row) {
     if (row[kTxCount].isEmpty()) row[kTxCount] = QStringLiteral("8");
@@ -54,7 +61,7 @@ const Schema& receiveSchema() {
            {"OnRequest", Missing::Default, "N"},
            {"OnReq_Time", Missing::Default, "1000"},
            {"Mnemonic", Missing::Default, ""}},
-          512, kRxPgn, KeyTrim::AsIs, 0, {kRxTransport, 7, kRxOnRequest}, "Receive J1939"}}};
+          512, kRxPgn, KeyTrim::AsIs, 0, {kRxTransport, 7, kRxOnRequest}, ""}}};
     return schema;
 }
 
@@ -72,8 +79,7 @@ const Schema& transmitSchema() {
            {"On_Timer", Missing::Default, "N"},
            {"SendTimer", Missing::Default, ""},
            {"Mnemonic", Missing::Default, ""}},
-          512, kTxPgn, KeyTrim::AsIs, 0, {kTxRequest, kTxDataChange, kTxTimer}, "Transmit J1939",
-          &completeTransmitRow}}};
+          512, kTxPgn, KeyTrim::AsIs, 0, {kTxRequest, kTxDataChange, kTxTimer}, "", &completeTransmitRow}}};
     return schema;
 }
 
@@ -111,9 +117,7 @@ std::vector<SectionRules> receiveRules(int areaBytes) {
                  if (r.number(kRxStart) + r.number(kRxCount) > 8) return Failure{2644, {}};
                  return std::nullopt;
              }),
-        when([](const RowView& r) { return flagged(r, kRxTransport) || (filled(r, kRxStart) && filled(r, kRxCount)); },
-             addToTotal(kRxCount)),
-        totalAtMost(areaBytes, 2645),
+        runningTotal(capturedBytes, areaBytes, 2645),
         when([](const RowView& r) { return flagged(r, kRxOnRequest); }, inRange(kRxTime, 2, 10000000, 2646)),
     };
     return {rules};
@@ -127,8 +131,7 @@ std::vector<SectionRules> transmitRules(int areaBytes) {
         inRange(kTxPgn, 0, 0x1FFFF, 2738),
         inRange(kTxSource, 0, 255, 2739),
         inRangeShowingLimit(kTxCount, 1, areaBytes, 2740),
-        addToTotal(kTxCount),
-        totalAtMost(areaBytes, 2741),
+        runningTotal([](const RowView& r) { return int64_t(r.number(kTxCount)); }, areaBytes, 2741),
         when([](const RowView& r) { return flagged(r, kTxTimer); }, inRange(kTxSendTimer, 1, 65535, 2742)),
     };
     return {rules};

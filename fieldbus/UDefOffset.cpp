@@ -21,7 +21,6 @@ constexpr int kTitleHeight = 69;
 constexpr int kSlavePanelHeight = 162;
 constexpr int kButtonPanelHeight = 40;
 const QColor kPanelColor(248, 245, 237);  // 15595512
-const QColor kGrey(128, 128, 128);
 const QString kOffsetFileName = QStringLiteral("DNETM_DefOff.xml");
 
 QString text(int n) { return Text_Table.value(n); }
@@ -79,20 +78,6 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
     SetTitleHeight(kTitleHeight);
     P_Title = TitleStrip();
     paintPanel(P_Title);
-    QFont codeFont(QStringLiteral("Verdana"));
-    codeFont.setPixelSize(32);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(16, 8, kClientWidth - 32, 34);
-    QFont descFont(QStringLiteral("Verdana"));
-    descFont.setPixelSize(11);
-    descFont.setBold(true);
-    L_SW_Desc()->setFont(descFont);
-    L_SW_Desc()->setGeometry(16, 42, kClientWidth - 32, 18);
-    for (QLabel* l : {L_SW_Code(), L_SW_Desc()}) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, kGrey);
-        l->setPalette(p);
-    }
     L_SW_Code()->setText(g_SWCode);
 
     // The slaves above, the bytes of the selected one below; the splitter shares the height.

@@ -1,6 +1,8 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/DMXSchema.h"
+#include "building/NMEASchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
@@ -20,6 +22,9 @@ const Member kMembers[] = {
     {&canopen::pdoSchema, &canopen::pdoRules},
     {&canopen::sdoClientSchema, &canopen::sdoClientRules},
     {&canopen::sdoServerSchema, &canopen::sdoServerRules},
+    {&nmea::receiveSchema, [](int, int) { return nmea::receiveRules(nmea::kAreaBytes); }},
+    {&nmea::transmitSchema, [](int, int) { return nmea::transmitRules(nmea::kAreaBytes); }},
+    {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
     {&j1939::receiveSchema, [](int in, int) { return j1939::receiveRules(in); }},
     {&j1939::transmitSchema, [](int, int out) { return j1939::transmitRules(out); }},
     {&devicenet::networkSchema, [](int, int) { return devicenet::networkRules(); }},

@@ -28,11 +28,11 @@ bool decimalDigits(const QString& text) {
 
 // The rows of one section element (or of the root) into `rows`; false with `error` at a row
 // without a required attribute.
-bool readRows(const Schema& schema, const Section& section, const plat::XmlElement& parent, Rows& rows,
-              int& surplus, QString& error) {
+bool readRows(const Schema& schema, const Section& section, int capacity, const plat::XmlElement& parent,
+              Rows& rows, int& surplus, QString& error) {
     // Every child element is a row, whatever its name: files of other writers stay readable.
     const std::vector<plat::XmlElement> elements = parent.childElements();
-    const size_t kept = std::min(elements.size(), size_t(std::max(section.capacity, 0)));
+    const size_t kept = std::min(elements.size(), size_t(std::max(capacity, 0)));
     surplus = int(elements.size() - kept);
     for (size_t i = 0; i < kept; ++i) {
         Row row = resetRow(section);
@@ -78,13 +78,20 @@ int listNumber(const QString& text, NumberRule rule) {
 Row resetRow(const Section& section) {
     Row row;
     row.reserve(section.columns());
-    for (int c = 0; c < section.columns(); ++c) row.append(QString());
+    row.append(QString());
+    for (const Attribute& a : section.attributes) row.append(latin(a.reset));
     if (section.enableColumn > 0 && section.enableColumn < section.columns())
         row[section.enableColumn] = QStringLiteral("Y");
     return row;
 }
 
 ReadResult readList(const Schema& schema, const QByteArray& bytes) {
+    std::vector<int> capacities;
+    for (const Section& section : schema.sections) capacities.push_back(section.capacity);
+    return readList(schema, bytes, capacities);
+}
+
+ReadResult readList(const Schema& schema, const QByteArray& bytes, const std::vector<int>& capacities) {
     ReadResult result;
     result.sections.resize(schema.sections.size());
     result.surplus.assign(schema.sections.size(), 0);
@@ -110,7 +117,9 @@ ReadResult readList(const Schema& schema, const QByteArray& bytes) {
                 return result;
             }
         }
-        if (!readRows(schema, section, parent, result.sections[s], result.surplus[s], result.error)) return result;
+        const int capacity = s < capacities.size() ? capacities[s] : section.capacity;
+        if (!readRows(schema, section, capacity, parent, result.sections[s], result.surplus[s], result.error))
+            return result;
     }
     return result;
 }
@@ -136,6 +145,7 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
 }
 
 bool keyEmpty(const Section& section, const Row& row) {
+    if (section.keyColumn == kNoKey) return false;
     const QString key = row.value(section.keyColumn);
     return section.keyTrim == KeyTrim::Trimmed ? TrimCtl(key).isEmpty() : key.isEmpty();
 }
@@ -194,16 +204,11 @@ Check when(std::function<bool(const RowView&)> applies, Check check) {
     };
 }
 
-Check addToTotal(int column) {
-    return [=](const RowView& row) -> std::optional<Failure> {
-        if (row.total) *row.total += row.number(column);
-        return std::nullopt;
-    };
-}
-
-Check totalAtMost(int64_t limit, int text) {
-    return [=](const RowView& row) -> std::optional<Failure> {
-        if (row.total && *row.total > limit) return Failure{text, limit, -1, true};
+Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit, int text) {
+    return [amount = std::move(amount), limit, text, total = int64_t(0)](const RowView& row) mutable
+               -> std::optional<Failure> {
+        total += amount(row);
+        if (total > limit) return Failure{text, limit, -1, true};
         return std::nullopt;
     };
 }
@@ -226,13 +231,14 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
         const Section& section = schema.sections[s];
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);
-        int64_t total = 0;
+        // Copies, so that checks keeping state along the rows start afresh in every run.
+        std::vector<Check> checks = s < rules.size() ? rules[s].checks : std::vector<Check>{};
         for (int r = 0; r < end; ++r) {
             const Row& row = rows[size_t(r)];
-            const RowView view{row, schema.numbers, &total};
+            const RowView view{row, schema.numbers};
             const bool skipped = s >= rules.size() || (rules[s].skip && rules[s].skip(view));
             if (!skipped)
-                for (const Check& check : rules[s].checks)
+                for (Check& check : checks)
                     if (std::optional<Failure> f = check(view)) return {Problem::Check, int(s), r + 1, *f, 0};
             // Skipped rows are written too: a text the file cannot hold would make it unreadable.
             for (int c = 1; c < row.size() && c < section.columns(); ++c)
@@ -263,21 +269,23 @@ QString problemMessage(const Schema& schema, const Problem& problem, int prefixT
     const QString prefix = Text_Table.value(prefixText);
     const char* label =
         size_t(problem.section) < schema.sections.size() ? schema.sections[size_t(problem.section)].label : "";
+    // "[Receive PDO] " names the list in a window of two; a window of one needs no name.
+    const QString named = *label ? QStringLiteral("[%1] ").arg(latin(label)) : QString();
     if (problem.kind == Problem::Check) {
         const Failure& f = problem.failure;
+        const QString suffix = f.suffix >= 0 ? Text_Table.value(f.suffix) : QString();
         const QString text = f.own.isEmpty() ? Text_Table.value(f.text) : f.own;
-        if (f.withoutRow) {
+        if (f.wholeList) {
             QString m = text;
             if (f.limit) m += QString::number(*f.limit);
-            return m + (f.suffix >= 0 ? Text_Table.value(f.suffix) : QString());
+            return m + suffix;
         }
-        return composeMessage(prefix, problem.row, text, f.limit,
-                              f.suffix >= 0 ? Text_Table.value(f.suffix) : QString());
+        return composeMessage(prefix, problem.row, text, f.limit, suffix);
     }
     if (problem.kind == Problem::Unsavable) {
         return composeMessage(prefix, problem.row,
-                              QStringLiteral("!! [%1] The %2 holds a character that cannot be saved (U+%3)")
-                                  .arg(latin(label), TrimCtl(headers.value(problem.column)))
+                              QStringLiteral("!! %1The %2 holds a character that cannot be saved (U+%3)")
+                                  .arg(named, TrimCtl(headers.value(problem.column)))
                                   .arg(int(problem.character), 4, 16, QLatin1Char('0')),
                               std::nullopt, QString());
     }
@@ -285,9 +293,9 @@ QString problemMessage(const Schema& schema, const Problem& problem, int prefixT
         const QString keyHeader = TrimCtl(headers.value(schema.sections[size_t(problem.section)].keyColumn));
         return composeMessage(
             prefix, problem.row,
-            QStringLiteral("!! [%1] The %2 of row %3 above is empty, which ends the list: this row and every row "
+            QStringLiteral("!! %1The %2 of row %3 above is empty, which ends the list: this row and every row "
                            "below row %3 would not be saved. Fill in the %2 of row %3 or delete that row.")
-                .arg(latin(label), keyHeader)
+                .arg(named, keyHeader)
                 .arg(problem.emptyKeyRow),
             std::nullopt, QString());
     }

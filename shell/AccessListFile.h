@@ -23,9 +23,6 @@ enum class NumberRule : uint8_t { House, Decimal };
 
 int listNumber(const QString& text, NumberRule rule);
 
-using Row = QStringList;  // one text per grid column; [0] unused
-using Rows = std::vector<Row>;
-
 // What a row without the attribute gets: the loading stops (Required), the given text (Default),
 // or the cell keeps what the reset put there (KeepReset).
 enum class Missing : uint8_t { Required, Default, KeepReset };
@@ -34,19 +31,25 @@ struct Attribute {
     const char* name;
     Missing missing = Missing::Required;
     const char* fallback = "";
+    const char* reset = "";  // what the reset at each showing puts into the column
 };
-
-// While a row is read: its attribute of that name, or nothing when the row has none.
-using AttributeLookup = std::function<std::optional<QString>(const char* name)>;
 
 // Whether the key cell is trimmed (blanks and control characters) before it counts as empty.
 enum class KeyTrim : uint8_t { Trimmed, AsIs };
+
+inline constexpr int kNoKey = 0;
+
+using Row = QStringList;  // one text per grid column; [0] unused
+using Rows = std::vector<Row>;
+
+// While a row is read: its attribute of that name, or nothing when the row has none.
+using AttributeLookup = std::function<std::optional<QString>(const char* name)>;
 
 struct Section {
     const char* element = nullptr;       // nullptr: the rows stand directly in the root
     std::vector<Attribute> attributes;   // grid columns 1, 2, ... in this order
     int capacity = 0;                    // table rows of the grid (the header row not counted)
-    int keyColumn = 1;
+    int keyColumn = 1;                   // kNoKey: every row of the table belongs to the list
     KeyTrim keyTrim = KeyTrim::Trimmed;
     int enableColumn = 0;                // > 0: the reset puts "Y" there
     std::vector<int> flagColumns;        // check-box columns ("Y"/"N")
@@ -67,7 +70,8 @@ struct Schema {
     std::vector<Section> sections;
 };
 
-// A row as the reset leaves it: every cell empty, "Y" in the enable column.
+// A row as the reset leaves it: each cell its column's reset text (mostly empty), "Y" in the enable
+// column.
 Row resetRow(const Section& section);
 
 struct ReadResult {
@@ -80,6 +84,9 @@ struct ReadResult {
 // without a required attribute stops the reading with a message naming the file, section, row and
 // attribute.
 ReadResult readList(const Schema& schema, const QByteArray& bytes);
+// The same for a window whose tables it sizes at each showing: `capacities` (one per section) take
+// the place of the schema's.
+ReadResult readList(const Schema& schema, const QByteArray& bytes, const std::vector<int>& capacities);
 
 // Fills `doc` with the root, the version comment after it and every section's rows up to the end of
 // its row list, each row's attributes in column order with the texts as they stand.
@@ -95,19 +102,19 @@ bool rowInUse(const Section& section, const Row& row);
 // Rules ---------------------------------------------------------------------------------------------
 
 // A failed check: its text number, the limit that follows it, a suffix text number (-1: none).
+// A failure of the whole list (a byte total) is told without the prefix and row number.
 struct Failure {
     int text;
     std::optional<int64_t> limit;
     int suffix = -1;
-    bool withoutRow = false;  // a message about the whole list: no prefix and no row number
-    QString own = {};         // a text of this program in place of the table's text `text`
+    bool wholeList = false;
+    QString own = {};  // a text of this program in place of the table's text `text`
     bool operator==(const Failure&) const = default;
 };
 
 struct RowView {
     const Row& cells;
     NumberRule numbers;
-    int64_t* total = nullptr;  // the section's running total (bytes taken so far), from 0 at row 1
     QString text(int column) const { return cells.value(column); }
     int number(int column) const { return listNumber(cells.value(column), numbers); }
 };
@@ -124,13 +131,13 @@ Check inRangeShowingLimit(int column, int64_t lo, int64_t hi, int text, int suff
 Check oneOf(int column, std::vector<int> values, int text);
 // `check` applies only to rows for which `applies` holds.
 Check when(std::function<bool(const RowView&)> applies, Check check);
-// Adds the column's number to the running total; never fails.
-Check addToTotal(int column);
-// The running total is at most `limit`, else `text` followed by the limit, without prefix and row.
-Check totalAtMost(int64_t limit, int text);
+// A total over the rows checked so far: each adds amount(row); a total above `limit` fails the whole
+// list with `text` followed by the limit. Such a check keeps state along the rows; validate runs
+// every section on fresh copies of its checks, so each validation starts again from zero.
+Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit, int text);
 
 struct SectionRules {
-    std::vector<Check> checks;                 // in the order they run
+    std::vector<Check> checks;                 // in the order they run, on each row of the list
     std::function<bool(const RowView&)> skip;  // rows validation passes over (disabled rows)
 };
 
@@ -147,8 +154,8 @@ struct Problem {
 // The first character of a text that an XML 1.0 document cannot hold, or nothing.
 std::optional<char16_t> unsavableCharacter(const QString& text);
 
-// Checks the sections in order, each from row 1 to the end of its row list (a running total per
-// section starting at 0), stopping at the first failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
+// Checks the sections in order, each from row 1 to the end of its row list, stopping at the first
+// failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
 // that has a row in use below its end, which saving would drop.
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules);
 
@@ -158,7 +165,7 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
 QString composeMessage(const QString& prefix, int row, const QString& text, std::optional<int64_t> limit,
                        const QString& suffix);
 // The message of a problem with the texts of the text table; `headers` are the header texts of the
-// problem's grid, by column.
+// problem's grid, by column. A list without a label is not named in the family's own messages.
 QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers);
 
 }  // namespace accesslist

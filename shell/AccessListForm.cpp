@@ -20,7 +20,6 @@ constexpr const char* kButtonNames[6] = {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "
                                          "Btn_PasteRow"};
 constexpr const char* kButtonCaptions[6] = {"OK", "Cancel", "Delete Row", "Insert Row", "Copy Row", "Paste Row"};
 const QColor kPanelColor(248, 245, 237);  // 15595512
-const QColor kGrey(128, 128, 128);
 
 QString text(int n) { return Text_Table.value(n); }
 
@@ -71,21 +70,6 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     SetTitleHeight(kTitleHeight);
     P_Title = TitleStrip();
     paintPanel(P_Title);
-    QFont codeFont(QStringLiteral("Verdana"));
-    codeFont.setPixelSize(32);
-    codeFont.setBold(false);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(16, 8, width - 32, 34);
-    QFont descFont(QStringLiteral("Verdana"));
-    descFont.setPixelSize(11);
-    descFont.setBold(true);
-    L_SW_Desc()->setFont(descFont);
-    L_SW_Desc()->setGeometry(16, 42, width - 32, 18);
-    for (QLabel* l : {L_SW_Code(), L_SW_Desc()}) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, kGrey);
-        l->setPalette(p);
-    }
     L_SW_Code()->setText(g_SWCode);
 
     // The grids between the two panels: a page control for two lists, else the grid itself.
@@ -129,7 +113,7 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     P_Button->setGeometry(0, kClientHeight - kButtonPanelHeight, width, kButtonPanelHeight);
     paintPanel(P_Button);
     QPushButton** buttons[6] = {&Btn_OK, &Btn_Cancel, &Btn_DelRow, &Btn_InsRow, &Btn_CopyRow, &Btn_PasteRow};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < (def.rowButtons ? 6 : 2); ++i) {
         auto* b = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), P_Button);
         b->setObjectName(QString::fromLatin1(kButtonNames[i]));
         b->setGeometry(kButtonLefts[i], 6, 110, 28);
@@ -137,10 +121,12 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     }
     plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OK_Click(); });
     plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
-    plat::onSignal(Btn_DelRow, &QPushButton::clicked, this, [this](bool) { Btn_DelRow_Click(); });
-    plat::onSignal(Btn_InsRow, &QPushButton::clicked, this, [this](bool) { Btn_InsRowClick(); });
-    plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
-    plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
+    if (def.rowButtons) {
+        plat::onSignal(Btn_DelRow, &QPushButton::clicked, this, [this](bool) { Btn_DelRow_Click(); });
+        plat::onSignal(Btn_InsRow, &QPushButton::clicked, this, [this](bool) { Btn_InsRowClick(); });
+        plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
+        plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
+    }
     // The member calls Set_Lang once its own fields exist.
 }
 
@@ -158,6 +144,7 @@ void TAccessListForm::Set_Lang() {
     L_SW_Desc()->setText(text(def_.description));
     QPushButton* buttons[6] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
+        if (!buttons[i]) continue;
         if (def_.firstButtonCaption >= 0) buttons[i]->setText(text(def_.firstButtonCaption + i));
         if (def_.firstButtonHint >= 0) buttons[i]->setToolTip(text(def_.firstButtonHint + i));
     }
@@ -186,8 +173,8 @@ TExColumnGrid& TAccessListForm::ActiveGrid() const {
 // Showing --------------------------------------------------------------------------------------------
 
 void TAccessListForm::FormShow() {
-    resetGrids();
     Prepare_Show();
+    resetGrids();
     if (PageControl1) PageControl1->setCurrentIndex(0);
     loadFailed_ = false;
     if (def_.filePath && plat::fileExists(*def_.filePath)) loadFile();
@@ -218,7 +205,10 @@ void TAccessListForm::loadFile() {
         plat::dialogs().error(QStringLiteral("Error in \"%1\": %2").arg(fileName, readError));
         return;
     }
-    const accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes);
+    // The grids may have been sized for this showing: they hold what is read.
+    std::vector<int> capacities;
+    for (const PageState& ps : pages_) capacities.push_back(ps.grid->RowCount() - 1);
+    const accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes, capacities);
     for (size_t p = 0; p < pages_.size() && p < read.sections.size(); ++p) {
         TExColumnGrid& g = *pages_[p].grid;
         const accesslist::Rows& rows = read.sections[p];
@@ -239,8 +229,8 @@ void TAccessListForm::loadFile() {
         plat::dialogs().warning(QStringLiteral("\"%1\": %2 holds %3 rows, the table only %4: the last %5 rows are not "
                                                "shown and will be dropped when the list is saved.")
                                     .arg(fileName, where)
-                                    .arg(section.capacity + surplus)
-                                    .arg(section.capacity)
+                                    .arg(capacities[s] + surplus)
+                                    .arg(capacities[s])
                                     .arg(surplus));
     }
 }

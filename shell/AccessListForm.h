@@ -50,13 +50,13 @@ struct AccessListDef {
     const accesslist::Schema* schema;
     QString* filePath;             // the project file's path in the shared state
     std::vector<AccessListPage> pages;  // one or two, in page (and section) order
+    bool rowButtons = true;        // false: OK and Cancel only (the four row buttons stay null)
 };
 
 class TAccessListForm : public plat::TForm {
     Q_OBJECT
 public:
     static constexpr int kClientHeight = 337;
-    static constexpr int kTitleHeight = 69;
     static constexpr int kButtonPanelHeight = 40;
 
     void Set_Lang() override;
@@ -86,10 +86,10 @@ public:
     QTabWidget* PageControl1 = nullptr;  // two-page lists only
     QPushButton* Btn_OK;
     QPushButton* Btn_Cancel;
-    QPushButton* Btn_DelRow;
-    QPushButton* Btn_InsRow;
-    QPushButton* Btn_CopyRow;
-    QPushButton* Btn_PasteRow;
+    QPushButton* Btn_DelRow = nullptr;
+    QPushButton* Btn_InsRow = nullptr;
+    QPushButton* Btn_CopyRow = nullptr;
+    QPushButton* Btn_PasteRow = nullptr;
     plat::XmlDocument XML1;
 
 protected:
@@ -97,7 +97,8 @@ protected:
 
     void FormShow() override;
     void resizeEvent(QResizeEvent* event) override;
-    // Runs at each showing after the reset, before the file is loaded (byte sizes, drop-down items).
+    // Runs at each showing before the reset and the load: byte sizes, drop-down items, and the row
+    // count of a table whose size follows the project (the reset and the load follow the grid).
     virtual void Prepare_Show() {}
     // The rules of each section, built with the window's current limits.
     virtual std::vector<accesslist::SectionRules> Rules() const = 0;

@@ -87,7 +87,9 @@ TEST_F(J1939Window, LayoutAndTextsOfBothLists) {
             EXPECT_EQ(l.grid->Columns().Items(c).Width(), l.widths[size_t(c)]) << c;
             const bool check = std::find(l.checks.begin(), l.checks.end(), c) != l.checks.end();
             EXPECT_EQ(l.grid->Columns().Items(c).Editor() == edDataCheckBox, check) << c;
-            if (c >= 1) EXPECT_EQ(l.grid->CellHint(0, c), Text_Table[l.firstText + 24 + c]) << c;
+            if (c >= 1) {
+                EXPECT_EQ(l.grid->CellHint(0, c), Text_Table[l.firstText + 24 + c]) << c;
+            }
         }
         EXPECT_EQ(l.grid->Columns().Items(l.dataPage).Editor(), edComboList);
         EXPECT_EQ(l.grid->Columns().Items(l.dataPage).ComboItems(), (QStringList{"0", "1"}));
@@ -137,7 +139,7 @@ TEST_F(J1939Window, AnEmptyPGNEndsTheList) {
     f.Btn_OK_Click();
     EXPECT_EQ(rec.errors(),
               QStringList{QStringLiteral(
-                  "Error in row 3!! [Transmit J1939] The PGN of row 2 above is empty, which ends the list: this row "
+                  "Error in row 3!! The PGN of row 2 above is empty, which ends the list: this row "
                   "and every row below row 2 would not be saved. Fill in the PGN of row 2 or delete that row.")});
     EXPECT_FALSE(plat::fileExists(g_J1939SendFramesFile));
     for (int c = 1; c <= 10; ++c) f.sga->SetCells(c, 3, QString());

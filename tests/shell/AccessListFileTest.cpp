@@ -166,33 +166,67 @@ TEST(AccessListRules, FirstFailureStopsAndAGapBelowTheListIsRefused) {
     Load_Default_Language();
 }
 
-// A list that counts bytes over its rows: the total runs from row 1 of each validation, and its
-// message stands alone, without prefix or row.
-TEST(AccessListRules, ARunningTotalOverTheRows) {
+// A list without a key column, a reset text of its own and no label: every row is the list.
+const Schema& keyless() {
+    static const Schema s{"Keyless.xml", "Keyless", "1.000", "Row", NumberRule::Decimal,
+                          {{nullptr, {{"Value", Missing::Default, "0", "0"}, {"Name", Missing::Default}}, 3, kNoKey,
+                            KeyTrim::AsIs, 0, {}, ""}}};
+    return s;
+}
+
+TEST(AccessListRows, AListWithoutAKeyHoldsEveryRowAndResetsToItsOwnTexts) {
+    const Section& k = keyless().sections[0];
+    EXPECT_EQ(resetRow(k), row({"0", ""}));
+    const Rows rows = {row({"", ""}), row({"", ""}), row({"7", "x"})};
+    EXPECT_EQ(rowListLength(k, rows), 3);
+    plat::XmlDocument doc;
+    writeList(keyless(), {rows}, doc);
+    EXPECT_EQ(doc.toBytes().toStdString(),
+              std::string("<Keyless><Row Value=\"\" Name=\"\"/><Row Value=\"\" Name=\"\"/><Row Value=\"7\" Name=\"x\"/>"
+                          "</Keyless><!--SW_VERSION = 1.000-->"));
+}
+
+TEST(AccessListRead, CapacitiesGivenByTheWindowReplaceTheSchemas) {
+    const QByteArray five = "<Keyless><Row Value=\"1\"/><Row/><Row Value=\"3\"/><Row/><Row/></Keyless>";
+    const ReadResult small = readList(keyless(), five, {2});
+    EXPECT_EQ(small.sections[0], (Rows{row({"1", ""}), row({"0", ""})}));
+    EXPECT_EQ(small.surplus, std::vector<int>{3});
+    const ReadResult large = readList(keyless(), five, {512});
+    EXPECT_EQ(large.sections[0].size(), 5u);
+    EXPECT_EQ(large.surplus, std::vector<int>{0});
+}
+
+TEST(AccessListRules, ARunningTotalFailsTheWholeListAndStartsAgainInEveryRun) {
     Load_Default_Language();
     Text_Table[5291] = QStringLiteral("Error row ");
-    Text_Table[5292] = QStringLiteral("Too many: ");
-    const std::vector<SectionRules> rules = {{{addToTotal(2), totalAtMost(10, 5292)}, {}}};
-    const struct {
+    Text_Table[5292] = QStringLiteral("!! Value is out of range");
+    Text_Table[5293] = QStringLiteral("Too many: the most is ");
+    // The total runs between the two checks: a row past the limit is reported as the total's.
+    const std::vector<SectionRules> rules = {
+        {{inRange(1, 0, 200, 5292), runningTotal([](const RowView& r) { return int64_t(r.number(1)); }, 300, 5293),
+          inRange(1, 0, 100, 5292)},
+         {}}};
+    struct Case {
         const char* name;
-        std::vector<const char*> values;
+        Rows rows;
         const char* message;
     } cases[] = {
-        {"exactly the limit", {"4", "6"}, ""},
-        {"one past the limit", {"4", "6", "1"}, "Too many: 10"},
+        {"at the limit", {row({"100", ""}), row({"100", ""}), row({"100", ""})}, ""},
+        {"over it at the third row", {row({"100", ""}), row({"100", ""}), row({"101", ""})}, "Too many: the most is 300"},
+        {"the total before the next check", {row({"100", ""}), row({"100", ""}), row({"150", ""})},
+         "Too many: the most is 300"},
+        {"a row check first", {row({"100", ""}), row({"150", ""})}, "Error row 2!! Value is out of range"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rows rows;
-        for (const char* v : c.values) rows.push_back(row({"k", v}));
-        const std::vector<Rows> sections = {rows};
-        // Twice with the same rules: each validation starts its own total.
-        for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(problemMessage(inRoot(), validate(inRoot(), sections, rules), 5291, {}),
-                      QString::fromUtf8(c.message));
-    }
-    const Problem p = validate(inRoot(), {{row({"k", "4"}), row({"k", "6"}), row({"k", "1"})}}, rules);
-    EXPECT_EQ(p.row, 3);
+    for (int run = 0; run < 2; ++run)
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            const Problem p = validate(keyless(), {c.rows}, rules);
+            EXPECT_EQ(problemMessage(keyless(), p, 5291, {}), QString::fromUtf8(c.message));
+        }
+    // A window of one list is not named in the family's own messages.
+    const Problem bad = validate(keyless(), {{row({"1", "a\x02"})}}, rules);
+    EXPECT_EQ(problemMessage(keyless(), bad, 5291, {QStringLiteral("N"), QStringLiteral("Value"), QStringLiteral("Name")}),
+              QStringLiteral("Error row 1!! The Name holds a character that cannot be saved (U+0002)"));
     Load_Default_Language();
 }
 
@@ -203,7 +237,8 @@ TEST(AccessListRead, TheAfterReadHookCompletesEachRow) {
         if (const std::optional<QString> old = attr("Old")) r[2] = QStringLiteral("old ") + *old;
         if (r[2].isEmpty()) r[2] = QStringLiteral("8");
     };
-    const ReadResult r = readList(s, "<Flat><Row Key=\"a\" Old=\"x\" Value=\"1\"/><Row Key=\"b\" Value=\"\"/></Flat>");
+    const ReadResult r =
+        readList(s, "<Flat><Row Key=\"a\" Old=\"x\" Value=\"1\"/><Row Key=\"b\" Value=\"\"/></Flat>");
     ASSERT_TRUE(r.error.isEmpty());
     EXPECT_EQ(r.sections[0], (Rows{row({"a", "old x"}), row({"b", "8"})}));
 }
