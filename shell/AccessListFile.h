@@ -117,6 +117,9 @@ Check when(std::function<bool(const RowView&)> applies, Check check);
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run
     std::function<bool(const RowView&)> skip;  // rows validation passes over (disabled rows)
+    // A page the window does not show: the user could not mend what a check found there, so neither
+    // its rules nor the gap check run; its rows are written back as they were read.
+    bool hidden = false;
 };
 
 struct Problem {

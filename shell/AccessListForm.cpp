@@ -218,7 +218,8 @@ void TAccessListForm::loadFile() {
         plat::dialogs().error(QStringLiteral("Error in \"%1\": %2").arg(fileName, readError));
         return;
     }
-    const accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes);
+    accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes);
+    Loaded_Rows(read.sections);
     for (size_t p = 0; p < pages_.size() && p < read.sections.size(); ++p) {
         TExColumnGrid& g = *pages_[p].grid;
         const accesslist::Rows& rows = read.sections[p];
@@ -276,7 +277,9 @@ bool TAccessListForm::Controllo_dati() {
 
 bool TAccessListForm::saveFile() {
     XML1.clear();
-    accesslist::writeList(*def_.schema, gridRows(), XML1);
+    std::vector<accesslist::Rows> rows = gridRows();
+    Saving_Rows(rows);
+    accesslist::writeList(*def_.schema, rows, XML1);
     QString error;
     if (!XML1.save(*def_.filePath, &error)) {
         plat::dialogs().error(QStringLiteral("\"%1\" could not be saved: %2")
