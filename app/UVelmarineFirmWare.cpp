@@ -1,5 +1,7 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "fieldbus/UModbus_TCP_Master_Set_Access.h"
+#include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
@@ -321,8 +323,9 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                     FSet_SDO_Server_Access, FProfinetFileName};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FSetAccess, FModbus_TCP_Master_Set_Access,
+                                     FSet_PDO_Access, FSet_SDO_Client_Access, FSet_SDO_Server_Access,
+                                     FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -464,7 +467,9 @@ void Create_Forms() {
     FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
     FMQTT_Set_Topic = new TFMQTT_Set_Topic(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
+    FSetAccess = new TFSetAccess(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
+    FModbus_TCP_Master_Set_Access = new TFModbus_TCP_Master_Set_Access(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
@@ -482,6 +487,8 @@ void Destroy_Forms() {
     FMQTT_Set_Topic = nullptr;
     FBoot = nullptr;
     FTopicTemplate = nullptr;
+    FSetAccess = nullptr;
+    FModbus_TCP_Master_Set_Access = nullptr;
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;
