@@ -2,6 +2,7 @@
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
 #include "fieldbus/CANopenSchemas.h"
+#include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,8 @@ const Member kMembers[] = {
     {&canopen::pdoSchema, &canopen::pdoRules},
     {&canopen::sdoClientSchema, &canopen::sdoClientRules},
     {&canopen::sdoServerSchema, &canopen::sdoServerRules},
+    {&modbus::masterSchema, &modbus::masterRules},
+    {&modbus::tcpMasterSchema, &modbus::tcpMasterRules},
 };
 
 }  // namespace
