@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as the MQTT topic file the way the Modbus lists read their publish topics:
-// never more topics than publish rows, every lookup inside the list, and a topic found again at
+// a bounded list, every lookup inside it, and each topic found again at
 // the position it was looked up from.
 #include "fieldbus/ModbusSchemas.h"
 
