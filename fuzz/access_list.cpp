@@ -4,6 +4,7 @@
 #include "building/DMXSchema.h"
 #include "building/NMEASchemas.h"
 #include "fieldbus/CANopenSchemas.h"
+#include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,8 @@ const Member kMembers[] = {
     {&nmea::receiveSchema, [](int, int) { return nmea::receiveRules(nmea::kAreaBytes); }},
     {&nmea::transmitSchema, [](int, int) { return nmea::transmitRules(nmea::kAreaBytes); }},
     {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
+    {&modbus::masterSchema, &modbus::masterRules},
+    {&modbus::tcpMasterSchema, &modbus::tcpMasterRules},
 };
 
 }  // namespace

@@ -228,6 +228,19 @@ TEST(AccessListRules, ARunningTotalFailsTheWholeListAndStartsAgainInEveryRun) {
     EXPECT_EQ(problemMessage(keyless(), bad, 5291, {QStringLiteral("N"), QStringLiteral("Value"), QStringLiteral("Name")}),
               QStringLiteral("Error row 1!! The Name holds a character that cannot be saved (U+0002)"));
     Load_Default_Language();
+TEST(AccessListRules, AHiddenPageIsNeitherCheckedNorRefusedForAGap) {
+    Load_Default_Language();
+    std::vector<SectionRules> rules = {{{inRange(1, 1, 9, 5292)}, {}}, {{inRange(2, 0, 9, 5293)}, {}}};
+    const std::vector<Rows> rows = {{row({"1", "", "Y", ""})},
+                                    {row({"b", "100"}), row({"", ""}), row({"c", "-5"})}};
+    EXPECT_EQ(validate(sample(), rows, rules).kind, Problem::Check);
+    rules[1].hidden = true;
+    EXPECT_EQ(validate(sample(), rows, rules).kind, Problem::None);
+    // The shown page before it is still checked.
+    const std::vector<Rows> bad = {{row({"10", "", "Y", ""})}, rows[1]};
+    const Problem p = validate(sample(), bad, rules);
+    EXPECT_EQ(p.kind, Problem::Check);
+    EXPECT_EQ(p.section, 0);
 }
 
 TEST(AccessListRules, CharactersAnXmlFileCannotHold) {
