@@ -5,7 +5,9 @@
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
+#include "fieldbus/UModbus_TCP_Master_Set_Access.h"
 #include "fieldbus/UReceiveJ1939.h"
+#include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
@@ -334,9 +336,10 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSet_PDO_Access,
-                                     FSet_SDO_Client_Access, FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939,
-                                     FDNet, FDefOffset, FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
+                                     FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
+                                     FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
+                                     FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -480,7 +483,9 @@ void Create_Forms() {
     FMeter_Bus = new TFMeter_Bus(FVelmarineFirmWare);
     FNewIDNode = new TFNewIDNode(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
+    FSetAccess = new TFSetAccess(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
+    FModbus_TCP_Master_Set_Access = new TFModbus_TCP_Master_Set_Access(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
@@ -507,6 +512,8 @@ void Destroy_Forms() {
     FNewIDNode = nullptr;
     FBoot = nullptr;
     FTopicTemplate = nullptr;
+    FSetAccess = nullptr;
+    FModbus_TCP_Master_Set_Access = nullptr;
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;

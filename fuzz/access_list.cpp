@@ -6,6 +6,7 @@
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
+#include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,8 @@ const Member kMembers[] = {
     {&nmea::receiveSchema, [](int, int) { return nmea::receiveRules(nmea::kAreaBytes); }},
     {&nmea::transmitSchema, [](int, int) { return nmea::transmitRules(nmea::kAreaBytes); }},
     {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
+    {&modbus::masterSchema, &modbus::masterRules},
+    {&modbus::tcpMasterSchema, &modbus::tcpMasterRules},
     {&j1939::receiveSchema, [](int in, int) { return j1939::receiveRules(in); }},
     {&j1939::transmitSchema, [](int, int out) { return j1939::transmitRules(out); }},
     {&devicenet::networkSchema, [](int, int) { return devicenet::networkRules(); }},

@@ -228,6 +228,7 @@ std::optional<char16_t> unsavableCharacter(const QString& text) {
 
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules) {
     for (size_t s = 0; s < schema.sections.size() && s < sections.size(); ++s) {
+        if (s < rules.size() && rules[s].hidden) continue;
         const Section& section = schema.sections[s];
         const Rows& rows = sections[s];
         const int end = rowListLength(section, rows);

@@ -208,7 +208,8 @@ void TAccessListForm::loadFile() {
     // The grids may have been sized for this showing: they hold what is read.
     std::vector<int> capacities;
     for (const PageState& ps : pages_) capacities.push_back(ps.grid->RowCount() - 1);
-    const accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes, capacities);
+    accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes, capacities);
+    Loaded_Rows(read.sections);
     for (size_t p = 0; p < pages_.size() && p < read.sections.size(); ++p) {
         TExColumnGrid& g = *pages_[p].grid;
         const accesslist::Rows& rows = read.sections[p];
@@ -266,7 +267,9 @@ bool TAccessListForm::Controllo_dati() {
 
 bool TAccessListForm::saveFile() {
     XML1.clear();
-    accesslist::writeList(*def_.schema, gridRows(), XML1);
+    std::vector<accesslist::Rows> rows = gridRows();
+    Saving_Rows(rows);
+    accesslist::writeList(*def_.schema, rows, XML1);
     QString error;
     if (!XML1.save(*def_.filePath, &error)) {
         plat::dialogs().error(QStringLiteral("\"%1\" could not be saved: %2")

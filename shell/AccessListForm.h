@@ -102,6 +102,11 @@ protected:
     virtual void Prepare_Show() {}
     // The rules of each section, built with the window's current limits.
     virtual std::vector<accesslist::SectionRules> Rules() const = 0;
+    // A member whose file keeps a cell in another form than the grid shows it (a topic's position
+    // for its text) converts the rows here: as read, before they fill the grids, and as they will be
+    // written, after validation.
+    virtual void Loaded_Rows(std::vector<accesslist::Rows>& sections) {}
+    virtual void Saving_Rows(std::vector<accesslist::Rows>& sections) const {}
 
     QWidget* Page(int page) const { return pages_.at(size_t(page)).page; }
     // Each grid's copy flag and header hint list, by page.

@@ -53,8 +53,8 @@ TEST_F(CANopenSteps, CreatedAndRelabelledInTheProgramsOrder) {
     EXPECT_LT(at(FSet_SDO_Client_Access), at(FSet_SDO_Server_Access));
     EXPECT_LT(at(FSet_SDO_Server_Access), at(FProfinetFileName));
 
+    // Other lists stand between them; these keep their order.
     const std::vector<plat::TForm*> relabelled = main->Language_Windows();
-    // Windows of other lists stand between these; what counts is the order of these among them.
     const std::vector<plat::TForm*> expected = {FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
                                                 FSet_SDO_Server_Access, FProfinetFileName};
     std::vector<plat::TForm*> seen;

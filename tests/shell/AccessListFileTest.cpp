@@ -230,6 +230,21 @@ TEST(AccessListRules, ARunningTotalFailsTheWholeListAndStartsAgainInEveryRun) {
     Load_Default_Language();
 }
 
+TEST(AccessListRules, AHiddenPageIsNeitherCheckedNorRefusedForAGap) {
+    Load_Default_Language();
+    std::vector<SectionRules> rules = {{{inRange(1, 1, 9, 5292)}, {}}, {{inRange(2, 0, 9, 5293)}, {}}};
+    const std::vector<Rows> rows = {{row({"1", "", "Y", ""})},
+                                    {row({"b", "100"}), row({"", ""}), row({"c", "-5"})}};
+    EXPECT_EQ(validate(sample(), rows, rules).kind, Problem::Check);
+    rules[1].hidden = true;
+    EXPECT_EQ(validate(sample(), rows, rules).kind, Problem::None);
+    // The shown page before it is still checked.
+    const std::vector<Rows> bad = {{row({"10", "", "Y", ""})}, rows[1]};
+    const Problem p = validate(sample(), bad, rules);
+    EXPECT_EQ(p.kind, Problem::Check);
+    EXPECT_EQ(p.section, 0);
+}
+
 // The hook that completes each row read sees the row's own attributes, those of no column too.
 TEST(AccessListRead, TheAfterReadHookCompletesEachRow) {
     Schema s = inRoot();
