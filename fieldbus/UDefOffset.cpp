@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kTitleHeight = 69;
 constexpr int kSlavePanelHeight = 162;
 constexpr int kButtonPanelHeight = 40;
 const QColor kPanelColor(248, 245, 237);  // 15595512
