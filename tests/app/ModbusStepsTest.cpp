@@ -7,6 +7,7 @@
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UTopicTemplate.h"
+#include "mbus/UNewIDNode.h"
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -57,7 +58,7 @@ TEST_F(ModbusSteps, CreatedAndRelabelledInTheProgramsOrder) {
     ASSERT_NE(pos, relabelled.end());
     ASSERT_NE(pos, relabelled.begin());
     ASSERT_NE(pos + 1, relabelled.end());
-    EXPECT_EQ(*(pos - 1), FMQTT_Set_Topic);
+    EXPECT_EQ(*(pos - 1), FNewIDNode);
     EXPECT_EQ(*(pos + 1), FModbus_TCP_Master_Set_Access);
 
     Text_Table[1300] = QStringLiteral("Regole Modbus");

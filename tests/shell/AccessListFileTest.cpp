@@ -228,6 +228,8 @@ TEST(AccessListRules, ARunningTotalFailsTheWholeListAndStartsAgainInEveryRun) {
     EXPECT_EQ(problemMessage(keyless(), bad, 5291, {QStringLiteral("N"), QStringLiteral("Value"), QStringLiteral("Name")}),
               QStringLiteral("Error row 1!! The Name holds a character that cannot be saved (U+0002)"));
     Load_Default_Language();
+}
+
 TEST(AccessListRules, AHiddenPageIsNeitherCheckedNorRefusedForAGap) {
     Load_Default_Language();
     std::vector<SectionRules> rules = {{{inRange(1, 1, 9, 5292)}, {}}, {{inRange(2, 0, 9, 5293)}, {}}};
