@@ -1,9 +1,9 @@
 #pragma once
 // Decoding of the data records that meters send (wired RSP_UD frames and readable wireless
 // telegrams), and the small code tables used for meters: medium names, manufacturer letters and
-// BCD values.
+// BCD values. At the end, the scan engine (TMBusScanDecode) that runs the scans on its own thread.
 //
-// Everything here is a plain function over bytes: no widget, no shared state. Every read of a
+// The decoder is plain functions over bytes: no widget, no shared state. Every read of a
 // record is bounded by the bytes given, so a truncated or hostile record ends the walk instead of
 // reading past the data.
 #include <QChar>
