@@ -1318,6 +1318,7 @@ bool TMBusScanDecode::Start_Scan(TScanType ScanT, TSelectHard SelHard, const QSt
     Fix_C_Field = FixCField;
     Fix_C_Field_Value = FixCFieldValue;
     Add_TimeOut = RemoteTimeout ? 10000 : 0;
+    Wireless_Listen(false);  // a wireless scan cut short may have left the radio's route on
     if (SelHard == shSerial) {
         Comm->Close();  // left open by a scan that was cut short
         Comm->SetDeviceName(ComPort);
@@ -1347,7 +1348,7 @@ bool TMBusScanDecode::Start_Scan_Wireless(TSelectHard SelHard, const QString& IP
     wMBusRadioChannel = wMBus_Radio_Channel;
     Port_Wireless = Port;
     Add_TimeOut = RemoteTimeout ? 10000 : 0;
-    Wireless_Receive_Message = false;
+    Wireless_Listen(false);
     From_DLL = FromDLL;
     if (SelHard == shSerial) {
         Comm->Close();
@@ -1377,6 +1378,23 @@ void TMBusScanDecode::Stop_Scan() {
 void TMBusScanDecode::Abort_Scan() {
     std::lock_guard lock(FStepLock);
     FAbortScan = true;
+}
+
+void TMBusScanDecode::Wireless_Listen(bool on) {
+    Wireless_Receive_Message = on;
+    if (!on) {
+        UDP_Server->Set_Wireless_Receive(std::nullopt);
+        return;
+    }
+    // The listener works on its own copies: the window may start another scan meanwhile.
+    UDP_Server->Set_Wireless_Receive(
+        RadioModule, [list = FWirelessList, proc = UpdateListWirelessSlave, dll = From_DLL](
+                         std::span<const uint8_t> telegram, TRadioModule module) {
+            Decode_Wireless_Frame(*list, module, telegram, QDateTime::currentDateTime(),
+                                  [&](int index, const TSlave_wMBus& meter) {
+                                      if (proc) proc(index, dll ? nullptr : &meter);
+                                  });
+        });
 }
 
 uint16_t TMBusScanDecode::Bound_Port() const {
@@ -1809,7 +1827,7 @@ void TMBusScanDecode::Read_Selected() {
 // and ends as a failure.
 
 void TMBusScanDecode::End_Wireless_Scan() {
-    UDP_Server->Set_Wireless_Receive(std::nullopt);
+    Wireless_Listen(false);
     Close_Transport();
     if (!SaveXMLFile.isEmpty()) {
         try {
@@ -1854,7 +1872,6 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
     default:
         // Over the serial port nothing reaches the radio module, and a step outside the table has
         // nothing sensible to follow: the scan closes as a failure.
-        Wireless_Receive_Message = false;
         FResult = 2;
         Step_Scan = Step_Close_Wireless;
         return;

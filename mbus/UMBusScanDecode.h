@@ -210,6 +210,11 @@ public:
     // One step of the wireless scan.
     void Scan_Decode_Wireless();
 
+    // The radio module of the scan listening (on) or not. While it listens, every whole telegram is
+    // decoded on the listener thread into the wireless list and reported to the callback given
+    // at the start of the scan; nothing else reaches the answer slot.
+    void Wireless_Listen(bool on);
+
     // Sends a command or the frame built last to the gateway, over the transport of the scan.
     void Send_Command(std::string_view text, uint16_t port);
     void Send_Command(uint16_t port);
@@ -283,8 +288,8 @@ private:
     TMBusSlaveList* FWiredList;
     TWMBusSlaveList* FWirelessList;
     std::optional<uint16_t> FBinding;  // the UDP port a wireless scan bound; none: the system's choice
-    std::mutex FStepLock;
-    std::unique_lock<std::mutex>* FStepHeld = nullptr;  // the step's hold on FStepLock, for its pauses
+    std::recursive_mutex FStepLock;  // a callback may ask for a stop from inside a step
+    std::unique_lock<std::recursive_mutex>* FStepHeld = nullptr;  // the step's hold on FStepLock, for its pauses
     TSimpleEvent FExitGate;  // signalled when the engine ends: pauses end at once
     std::thread FThread;
 };

@@ -1,6 +1,7 @@
 // The wired scan's step machine on virtual time, over a fake line that plays a segment of meters.
 #include "FakeGateway.h"
 #include "mbus/MBusMeters.h"
+#include "mbus/MBusScanSave.h"
 #include "mbus/UMBusScanDecode.h"
 
 #include <QFile>
@@ -360,7 +361,7 @@ TEST(ScanEngine, ThrowingProgressCallbackDoesNotEndTheScan) {
                                      QStringLiteral("10.0.0.9"), 2400, 1, false, false, 1, false, 0, false,
                                      [&](int, int a, int, int) {
                                          ++calls;
-                                         if (a == 2) b.engine->FStopScan = true;
+                                         if (a == 2) b.engine->Stop_Scan();  // from inside the step
                                          throw std::runtime_error("window gone");
                                      }));
     b.run();
@@ -369,7 +370,7 @@ TEST(ScanEngine, ThrowingProgressCallbackDoesNotEndTheScan) {
     EXPECT_EQ(b.engine->FResult, 1);
 }
 
-TEST(ScanEngine, ScanReportIsWrittenAtTheEnd) {
+TEST(ScanEngine, ScanReportAtTheEndAndTheNetworkFileFromTheEnginesList) {
     QTemporaryDir dir;
     Bench b;
     b.segment.Meters = {fake::documentationMeter(0)};
@@ -384,4 +385,15 @@ TEST(ScanEngine, ScanReportIsWrittenAtTheEnd) {
     EXPECT_TRUE(xml.contains("SCAN_M-Bus_Wired"));
     EXPECT_TRUE(xml.contains("Secondary_Address=\"12345678\""));
     EXPECT_TRUE(xml.contains("12.565"));
+
+    // The network file from the engine's own list of meters.
+    TSaveConfXML conf;
+    conf.File_Name = dir.filePath(QStringLiteral("M_Bus.xml"));
+    ASSERT_TRUE(b.engine->Save_XML_Conf_Wired(conf, false));
+    QFile net(conf.File_Name);
+    ASSERT_TRUE(net.open(QIODevice::ReadOnly));
+    const QByteArray netXml = net.readAll();
+    EXPECT_EQ(netXml.count("<Nodo "), 1);
+    EXPECT_EQ(netXml.count("<Variabile "), 3);
+    EXPECT_FALSE(b.engine->Save_XML_Conf_Wireless(conf, false));  // no wireless meter: nothing written
 }

@@ -233,6 +233,51 @@ TEST(ScanEngineThread, WirelessBindingIsKeptOnItsPortAndReplacedOnAnother) {
     EXPECT_EQ(r.engine->Bound_Port(), Q);
 }
 
+TEST(ScanEngineThread, ListeningRadioReportsTelegramsFromTheListenerThread) {
+    // A readable Telit telegram: meter 12345678 of "KAM", CI 0x7A without encryption, one volume
+    // record, then the module's two trailer bytes.
+    const TBytes telegram =
+        fake::hexBytes("14 44 2D 2C 78 56 34 12 01 07 7A 2A 00 00 00 04 13 10 27 00 00 00 50");
+    for (const bool dll : {false, true}) {
+        SCOPED_TRACE(dll ? "one-argument form" : "window form");
+        Rig r;
+        std::mutex m;
+        std::vector<std::tuple<int, bool, std::thread::id>> calls;
+        constexpr uint16_t port = 47510;
+        ASSERT_TRUE(r.engine->Start_Scan_Wireless(
+            TMBusScanDecode::shEthernet, kGateway, port, 1, 0, false,
+            [&](int index, const TSlave_wMBus* meter) {
+                std::lock_guard lock(m);
+                calls.emplace_back(index, meter && meter->ALA_Address == 0x12345678 && !meter->List_Var.empty(),
+                                   std::this_thread::get_id());
+            },
+            dll));
+        r.engine->Wireless_Listen(true);
+        r.gateway->sendTo(kOwn, port, telegram);
+        ASSERT_TRUE(waitFor([&] {
+            std::lock_guard lock(m);
+            return !calls.empty();
+        }));
+        {
+            std::lock_guard lock(m);
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(std::get<0>(calls[0]), 0);
+            EXPECT_EQ(std::get<1>(calls[0]), !dll);
+            EXPECT_NE(std::get<2>(calls[0]), std::this_thread::get_id());
+        }
+        ASSERT_EQ(r.wireless.Count(), 1);
+        EXPECT_FALSE(r.wireless.Snapshot(0)->Cripted);
+
+        // Not listening: the datagram is an answer for the steps again.
+        r.engine->Wireless_Listen(false);
+        r.gateway->sendTo(kOwn, port, telegram);
+        ASSERT_TRUE(waitFor([&] { return r.engine->UDP_Server->Answer_Arrived(); }));
+        EXPECT_EQ(r.engine->UDP_Server->Read_Answer().Bytes, telegram);
+        std::lock_guard lock(m);
+        EXPECT_EQ(calls.size(), 1u);
+    }
+}
+
 namespace {
 
 // A pseudo-terminal pair; the engine opens the slave as its serial port.
