@@ -1,7 +1,8 @@
 // The wired scan's step machine over a line whose answers come from the fuzzer's bytes: whatever
 // the gateway and the meters answer, the scan must end in a bounded number of steps.
 //
-// Input: byte 0 the scan type and options, byte 1 Cut_After, then one answer a send while bytes
+// Input: byte 0 the scan type and options, byte 1 Cut_After, byte 2 the pass at which the window
+// asks for a stop (odd) or an abort (even) when bit 5 of byte 0 is set, then one answer a send while bytes
 // remain: a control byte (bit 7: a gateway command gets its right answer; bits 0-2: 0 none, 1 E5,
 // 2 NO_SLAVE, 3 raw bytes, 4 an RSP_UD around the records that follow, 5 a late answer), and for
 // 3 and 4 a length byte and that many bytes. After the bytes run out the line is silent.
@@ -92,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{std::span<const uint8_t>(data, size)};
     const uint8_t options = in.byte();
     const int cutAfter = in.byte() % 4;
+    const uint8_t request = in.byte();
     uint32_t now = 0xFFFF0000u;
     Line* line = nullptr;
     mbus::TMBusSlaveList wired;
@@ -120,6 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const long bound = 256L * long(size + 100);
     long steps = 0;
     while (engine.FInScan) {
+        if ((options & 32) && steps == long(request) * 8) {
+            if (request & 1) engine.Stop_Scan();
+            else engine.Abort_Scan();
+        }
         engine.Step_Once();
         if (++steps > bound) std::abort();
     }
