@@ -12,6 +12,8 @@
 #include "gateway/USaveBincc.h"
 #include "gateway/UTopicTemplate.h"
 #include "mbus/MBusMeters.h"
+#include "mbus/UMeter_Bus.h"
+#include "mbus/UNewIDNode.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -194,7 +196,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { PROFINET_XML(); }},
         {&Btn_CreateBin, "Btn_CreateBin", true, 80, 288, 17, 26, true, QStyle::SP_ArrowUp,
          [this] { Update_Device(); }},
-        {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FMeter_Bus); }},
         {&hiddenButton, "Btn_Modbus_Set_Access", false, 80, 332, 29, 30, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
@@ -321,8 +324,8 @@ void TFVelmarineFirmWare::Set_Lang() {
 
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
-                                     FBoot, FParGen, FMQTT_Set_Topic, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                     FSet_SDO_Server_Access, FProfinetFileName};
+                                     FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSet_PDO_Access,
+                                     FSet_SDO_Client_Access, FSet_SDO_Server_Access, FProfinetFileName};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -463,6 +466,8 @@ void Create_Forms() {
     FSoftOptions = new TFSoftOptions(FVelmarineFirmWare);
     FSoftOptions->Change_Language = [main = FVelmarineFirmWare] { main->Change_Language(); };
     FMQTT_Set_Topic = new TFMQTT_Set_Topic(FVelmarineFirmWare);
+    FMeter_Bus = new TFMeter_Bus(FVelmarineFirmWare);
+    FNewIDNode = new TFNewIDNode(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
@@ -480,6 +485,8 @@ void Destroy_Forms() {
     FAbout = nullptr;
     FSoftOptions = nullptr;
     FMQTT_Set_Topic = nullptr;
+    FMeter_Bus = nullptr;
+    FNewIDNode = nullptr;
     FBoot = nullptr;
     FTopicTemplate = nullptr;
     FSet_PDO_Access = nullptr;

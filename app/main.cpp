@@ -5,7 +5,9 @@
 
 int main(int argc, char** argv) {
     plat::Application app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Configurator KS73632"));
+    // The name message boxes carry. Not set as the display name: the system would append that
+    // to every window's caption.
+    QApplication::setApplicationName(QStringLiteral("Configurator KS73632"));
     Create_Forms();
     FVelmarineFirmWare->show();
     const int rc = QApplication::exec();

@@ -172,9 +172,7 @@ int ClassifyNumberText(const QString& Text) {
 QString NormalizeNumberText(const QString& Text) {
     if (Text.isEmpty()) return QString();
     const plat::FormatSettings fs = plat::formatSettings();
-    QStringView t = QStringView(Text);
-    while (!t.isEmpty() && t.front() == u' ') t = t.mid(1);
-    while (!t.isEmpty() && t.back() == u' ') t.chop(1);
+    QStringView t = trimCtl(QStringView(Text));
     bool negative = t.startsWith(u'(') && t.endsWith(u')');
     while (t.size() >= 2 && !isFormattedNumberChar(t.front(), fs)) {
         if (t.front() == u'-') negative = true;
@@ -216,11 +214,12 @@ QString NormalizeDecimalText(const QString& Text) { return normalizeDecimal(Text
 
 namespace {
 
-// A year written with one or two digits gets its century; longer years stand as written.
+// A year written with one to three digits gets its century (below 26: the 2000s); a year of four
+// digits or more stands as written, so "1/2/2024" is 2024, not 3924.
 int withCentury(QStringView yearText, int year) {
     qsizetype b = 0;
     while (b < yearText.size() && yearText[b] == u' ') ++b;
-    if (yearText.size() - b > 2 || year < 0) return year;
+    if (yearText.size() - b > 3 || year < 0) return year;
     return year < 26 ? year + 2000 : year + 1900;
 }
 
@@ -1046,7 +1045,7 @@ struct FilterExpression::Impl {
     void emitCondition(char16_t join, QStringView text) {
         if (join == u'(') return;
         const int jump = beginOperand(join);
-        conditions.emplace_back(caseSensitive ? text.toString() : text.toString().toUpper(), fs);
+        conditions.emplace_back(caseSensitive ? text.toString() : textcase::charUpper(text), fs);
         code.push_back({Op::Cond, static_cast<int32_t>(conditions.size()) - 1});
         endOperand(join, jump);
     }
@@ -1151,7 +1150,7 @@ bool FilterExpression::matches(const QString& Value) const {
     const qsizetype n = Value.size();
     const QChar* src = Value.constData();
     for (qsizetype i = 0; i < n; ++i)
-        if (src[i].unicode() >= 0x80) return d_->run(Value.toUpper());
+        if (src[i].unicode() >= 0x80) return d_->run(textcase::charUpper(Value));
     upper.resize(n);
     QChar* dst = upper.data();
     for (qsizetype i = 0; i < n; ++i) {
@@ -1174,5 +1173,5 @@ bool MatchConditionText(const QString& Condition, const QString& Value) {
 
 bool MatchFilterCondition(const QString& Condition, const QString& Value, bool CaseSensitive) {
     if (CaseSensitive) return MatchConditionText(Condition, Value);
-    return MatchConditionText(Condition.toUpper(), Value.toUpper());
+    return MatchConditionText(textcase::charUpper(Condition), textcase::charUpper(Value));
 }

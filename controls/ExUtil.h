@@ -48,14 +48,16 @@ bool IsWordSeparator(QChar Ch);
 // ---- Number texts ----
 // 0 whole number, 1 number with the locale's separators, 2 not a number, 5 scientific notation.
 int ClassifyNumberText(const QString& Text);
-// A formatted number ("(1.234,50 €)") as plain float text ("-1234.50").
+// A formatted number ("(1.234,50 €)") as plain float text ("-1234.50"); blanks and control
+// characters at both ends go first.
 QString NormalizeNumberText(const QString& Text);
 // Thousand separators dropped, decimal separators made ".", everything else kept.
 QString NormalizeDecimalText(const QString& Text);
 
 // ---- Dates ----
 // Month, day, year with "/", "." or "-" between; 0 when a part is missing or not a whole number;
-// EConvertError for a date that does not exist. A year below 100 gets its century (below 26: 2000s).
+// EConvertError for a date that does not exist. A year of one to three digits gets its century (below
+// 26: 2000s); four digits stand as written.
 TDateTime ParseDateMDY(const QString& Text);
 TDateTime ParseDateDMY(const QString& Text);
 // A date in the locale's order and separators with an optional time.
@@ -122,6 +124,8 @@ int FindClosingQuote(QChar Quote, const QString& Text, int& Pos);
 int CountClosingQuotes(QChar Quote, const QString& Text);
 
 // ---- Filter matching ----
+// Without CaseSensitive both sides are upper-cased one character at a time, so a pattern and a
+// text keep their lengths ("stra?e" matches "stra\u00DFe", not "STRASSE").
 bool MatchFilterExpression(const QString& Expression, const QString& Value, bool CaseSensitive);
 bool MatchFilterCondition(const QString& Condition, const QString& Value, bool CaseSensitive);
 bool MatchConditionText(const QString& Condition, const QString& Value);

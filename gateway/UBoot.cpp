@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int kClientWidth = 449;
-constexpr int kTitleHeight = 69;
 constexpr int kIPHeight = 49;
 constexpr int kOptionsHeight = 72;
 constexpr int kSerialHeight = 49;
@@ -48,11 +47,6 @@ TFBoot::TFBoot(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FBoot"));
     SetClientSize(kClientWidth, kTitleHeight + kIPHeight + kOptionsHeight + kButtonHeight);
     SetTitleHeight(kTitleHeight);
-    QFont codeFont = L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(12, 6, kClientWidth - 24, 30);
-    L_SW_Desc()->setGeometry(12, 38, kClientWidth - 24, 24);
 
     P_IP_Address = panel(this, "P_IP_Address");
     L_IP_Address = new QLabel(P_IP_Address);
@@ -189,7 +183,8 @@ bool TFBoot::eventFilter(QObject* watched, QEvent* event) {
         for (int i = 0; i < 4; ++i) {
             if (watched != E_IP[i]) continue;
             // "." moves on to the next octet and is never typed.
-            if (i < 3) E_IP[i + 1]->setFocus();
+            // Reached as by Tab, the next octet has its text selected, so typing replaces it.
+            if (i < 3) E_IP[i + 1]->setFocus(Qt::TabFocusReason);
             return true;
         }
     }

@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kClientWidth = 1100;
 constexpr int kClientHeight = 337;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonHeight = 40;
 constexpr int kGridRows = topicfile::kMaxRows + 1;
 constexpr int kDefaultAreaBytes = 1438;
@@ -144,7 +143,7 @@ bool isCheckColumn(const TExColumnGrid& grid, int c) {
 // A row holds something worth keeping: a text other than blanks, or a ticked box.
 bool rowInUse(const TExColumnGrid& grid, int row) {
     for (int c = 1; c < grid.TotalColCount(); ++c) {
-        const QString& cell = grid.Cells(c, row);
+        const QString cell = grid.Cells(c, row);
         if (isCheckColumn(grid, c) ? cell == grid.Columns().Items(c).CheckTrue : !TrimCtl(cell).isEmpty())
             return true;
     }
@@ -173,11 +172,6 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FMQTT_Set_Topic"));
     SetClientSize(kClientWidth, kClientHeight);
     SetTitleHeight(kTitleHeight);
-    QFont codeFont = L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    L_SW_Code()->setFont(codeFont);
-    L_SW_Code()->setGeometry(12, 6, kClientWidth - 24, 30);
-    L_SW_Desc()->setGeometry(12, 38, kClientWidth - 24, 24);
     L_SW_Code()->setText(g_SWCode);
 
     PageControl1 = new QTabWidget(this);
@@ -262,8 +256,14 @@ void TFMQTT_Set_Topic::FormShow() {
 void TFMQTT_Set_Topic::readByteSizes() {
     Byte_IN = kDefaultAreaBytes;
     Byte_OUT = kDefaultAreaBytes;
-    // An unreadable parameter file counts as a missing one: the sizes keep their defaults.
-    if (!plat::fileExists(g_ParGenFile) || !XML1.load(g_ParGenFile)) return;
+    if (!plat::fileExists(g_ParGenFile)) return;
+    QString error;
+    if (!XML1.load(g_ParGenFile, &error)) {
+        // Said now, as Set Communication says it: the positions are then checked against the
+        // default sizes, which may not be the project's.
+        plat::dialogs().error(error);
+        return;
+    }
     const plat::XmlElement root = XML1.root();
     Byte_IN = plat::strToIntDef(root.child(QStringLiteral("PROFINET_NB_IN")).text(), kDefaultAreaBytes);
     Byte_OUT = plat::strToIntDef(root.child(QStringLiteral("PROFINET_NB_OUT")).text(), kDefaultAreaBytes);
@@ -349,7 +349,7 @@ bool TFMQTT_Set_Topic::checkTable(const TExColumnGrid& grid, bool publish) {
     };
     for (; row < grid.RowCount(); ++row) {
         if (TrimCtl(grid.Cells(kTopicCol, row)).isEmpty()) break;
-        const auto cell = [&grid, &row](int col) -> const QString& { return grid.Cells(col, row); };
+        const auto cell = [&grid, &row](int col) -> QString { return grid.Cells(col, row); };
         if (shown(k.dataType)) {
             // Upper-cased as the image builder does, a-z only: a type the builder does not know is
             // checked as one of the others here too.
@@ -465,12 +465,11 @@ void TFMQTT_Set_Topic::CG_MQTT_DblClickCell(QObject* Sender, int ARow, int ACol)
     auto* grid = Sender == CG_Sub ? CG_Sub : Sender == CG_Pub ? CG_Pub : nullptr;
     if (!grid) return;
     Grid_Auto_Size_Col(*grid, ARow, ACol);
-    // Only a double-click on a data cell edits: one on a header sizes a column and nothing else.
-    if (ARow < 1 || ACol < 1) return;
+    // Wherever the double-click lands, it is the current cell that is edited.
     const int col = grid->GetRealCol();
     const bool edits = grid == CG_Pub ? (Working_Mode == 1 && col == kPubTemplateCol) || Working_Mode == 0
                                       : Working_Mode == 1 && col == kSubTemplateCol;
-    if (edits) Show_Form_Topic(*grid, grid->GetRealRow(), col);
+    if (edits && grid->GetRealRow() >= 1) Show_Form_Topic(*grid, grid->GetRealRow(), col);
 }
 
 void TFMQTT_Set_Topic::Show_Form_Topic(TExColumnGrid& grid, int row, int col) {

@@ -1526,12 +1526,12 @@ namespace {
 int number(const QLineEdit* e) { return plat::strToIntDef(e->text(), -1); }
 
 // True when an integer text reaches the image unchanged in a field of `maxValue`; a text that is
-// no integer is left to the image's own default, as before.
-bool fitsField(const QString& text, int64_t maxValue) {
-    const auto v64 = plat::tryStrToInt64(text);
-    if (!v64) return true;
-    if (!plat::tryStrToInt(text)) return false;  // the image reads 32 bits
-    return *v64 >= 0 && *v64 <= maxValue;
+// no integer is left to the image's own default, as before. The image reads the text as a signed
+// 32-bit integer, so "$FFFFFFFF" is -1 there and refused like "-1".
+bool fitsField(const QString& text, int32_t maxValue) {
+    if (!plat::tryStrToInt64(text)) return true;
+    const auto v = plat::tryStrToInt(text);
+    return v && *v >= 0 && *v <= maxValue;
 }
 
 // A character XML 1.0 can hold; surrogates only as a pair.
@@ -1622,16 +1622,28 @@ bool TFParGen::Controllo_Dati() {
         if (!inRange("E_PROFINET_Diagnostic", 0, limit)) return fail(T(1957) + QString::number(limit));
     }
 
+    // Checks beyond the table above, for what the configuration image and the file can hold. They
+    // look only at fields this layout shows: a hidden value cannot be corrected here, and it is
+    // written back as it was read.
+    auto shownEdit = [](QLineEdit* e) { return plat::ownVisible(e); };
     // Values the configuration image stores in fields of a fixed width: refused rather than cut.
-    if (!fitsField(edit(QStringLiteral("E_MQTT_Server_Port"))->text(), 65535))
-        return fail(QStringLiteral("Error MQTT!! Server Port must be between 0 and 65535"));
-    if (!fitsField(edit(QStringLiteral("E_MQTT_Keep_Alive"))->text(), 65535))
-        return fail(QStringLiteral("Error MQTT!! Keep Alive must be between 0 and 65535 seconds"));
-    if (!fitsField(edit(QStringLiteral("E_MQTT_ASync_Send_Time"))->text(), 4294967295LL))
-        return fail(QStringLiteral("Error MQTT!! Send Time must be between 0 and 4294967295 seconds"));
+    static const struct {
+        const char* edit;
+        int32_t maxValue;
+        const char* message;
+    } widths[] = {
+        {"E_MQTT_Server_Port", 65535, "Error MQTT!! Server Port must be between 0 and 65535"},
+        {"E_MQTT_Keep_Alive", 65535, "Error MQTT!! Keep Alive must be between 0 and 65535 seconds"},
+        {"E_MQTT_ASync_Send_Time", 2147483647, "Error MQTT!! Send Time must be between 0 and 2147483647 seconds"},
+    };
+    for (const auto& w : widths) {
+        QLineEdit* e = edit(QLatin1StringView(w.edit));
+        if (shownEdit(e) && !fitsField(e->text(), w.maxValue)) return fail(QString::fromLatin1(w.message));
+    }
     // Texts the image stores one byte per character.
     for (const char* n : {"E_EthConn_Device_Name", "E_PROFINET_NameStation", "E_WiFi2_SSID", "E_WiFi2_Password"}) {
         QLineEdit* e = edit(QLatin1StringView(n));
+        if (!shownEdit(e)) continue;
         for (QChar c : e->text())
             if (c.unicode() > 0xFF)
                 return fail(QStringLiteral("Error!! \"%1\" contains the character \"%2\", which the device cannot store")
@@ -1643,7 +1655,7 @@ bool TFParGen::Controllo_Dati() {
         if (els[i].kind != pargen::Kind::Text) continue;
         auto* e = static_cast<QLineEdit*>(bound_[i]);
         QChar bad;
-        if (!xmlCharsOk(e->text(), &bad))
+        if (shownEdit(e) && !xmlCharsOk(e->text(), &bad))
             return fail(QStringLiteral("Error!! \"%1\" contains a character that cannot be saved (U+%2)")
                             .arg(fieldCaption(e))
                             .arg(bad.unicode(), 4, 16, QLatin1Char('0')));

@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 #include "platform/UserDialogs.h"
+#include "shell/DialogFrame.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 
@@ -29,32 +30,35 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
+    SetClientSize(540, 205);
+    const DialogFrame frame = Build_Dialog_Frame(this, kTitleHeight);
+    Btn_OK = frame.ok;
+    Btn_Cancel = frame.cancel;
+
+    // Under the title strip: the prompt, then the three parts of the name side by side.
     auto label = [this](const char* name, int x, int y, int w) {
         auto* l = new QLabel(this);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(x, y, w, 18);
         return l;
     };
-    Label1 = label("Label1", 16, 52, 508);
+    Label1 = label("Label1", 16, 76, 508);
     QFont bold = HouseFont();
     bold.setBold(true);
     Label1->setFont(bold);
 
-    Label2 = label("Label2", 16, 84, 200);
-    L_XML_Fix1 = label("L_XML_Fix1", 16, 108, 210);
-    Label4 = label("Label4", 228, 84, 160);
+    Label2 = label("Label2", 16, 102, 200);
+    L_XML_Fix1 = label("L_XML_Fix1", 16, 126, 210);
+    Label4 = label("Label4", 228, 102, 160);
     E_XML_User = new QLineEdit(this);
     E_XML_User->setObjectName(QStringLiteral("E_XML_User"));
-    E_XML_User->setGeometry(228, 105, 160, 24);
-    Label5 = label("Label5", 396, 84, 130);
-    L_XML_Fix2 = label("L_XML_Fix2", 396, 108, 130);
+    E_XML_User->setGeometry(228, 123, 160, 24);
+    Label5 = label("Label5", 396, 102, 130);
+    L_XML_Fix2 = label("L_XML_Fix2", 396, 126, 130);
+    setTabOrder(E_XML_User, Btn_OK);
+    setTabOrder(Btn_OK, Btn_Cancel);
+    E_XML_User->setFocus();  // the window opens on the part the user types
 
-    Btn_OK = new QPushButton(this);
-    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
-    Btn_OK->setGeometry(322, 158, 98, 32);
-    Btn_Cancel = new QPushButton(this);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    Btn_Cancel->setGeometry(428, 158, 98, 32);
     SetDefaultButton(Btn_OK);
     SetCancelOnEscape(true);
 

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kClientWidth = 635;
 constexpr int kClientHeight = 396;
-constexpr int kTitleHeight = 69;
 constexpr int kButtonHeight = 40;
 constexpr int kLegendHeight = 108;
 constexpr int kKeywordCol = 1;
@@ -43,6 +42,9 @@ TFTopicTemplate::TFTopicTemplate(QWidget* parent) : plat::TForm(parent) {
     RE_TopicTemplate = new QPlainTextEdit(Splitter1);
     RE_TopicTemplate->setObjectName(QStringLiteral("RE_TopicTemplate"));
     RE_TopicTemplate->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab goes on to the next control: a tab character has no place in a topic, and OK and Cancel
+    // stay within reach of the keyboard.
+    RE_TopicTemplate->setTabChangesFocus(true);
 
     P_Legend = new QWidget(Splitter1);
     P_Legend->setObjectName(QStringLiteral("P_Legend"));
@@ -107,7 +109,6 @@ void TFTopicTemplate::Laod_Keywords() {
         SG_Keywords->SetReadOnly(kKeywordCol, r, false);
         SG_Keywords->SetReadOnly(kDescriptionCol, r, true);
     }
-    SG_Keywords->clearSelection();
 }
 
 void TFTopicTemplate::Set_Text(const QString& text) {

@@ -14,7 +14,9 @@
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <stdexcept>
 
@@ -127,13 +129,25 @@ public:
             combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
             QObject::connect(combo, &QComboBox::activated, combo, [this, combo, c, r](int i) {
                 // A choice from the list is the cell's new value at once.
-                const_cast<GridDelegate*>(this)->commitData(combo);
+                if (combo == editor_) const_cast<GridDelegate*>(this)->commitData(combo);
                 g_->ComboChange(c, r, i, combo->itemText(i));
             });
+            watch(combo, idx);
             return combo;
         }
-        return QStyledItemDelegate::createEditor(parent, option, idx);
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, idx);
+        watch(editor, idx);
+        return editor;
     }
+
+    void destroyEditor(QWidget* editor, const QModelIndex& idx) const override {
+        if (editor == editor_) editor_ = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, idx);
+    }
+
+    // The editor the view has open, if any.
+    QWidget* openEditor() const { return editor_; }
+    QPersistentModelIndex editedIndex() const { return editedIndex_; }
 
     void setEditorData(QWidget* editor, const QModelIndex& idx) const override {
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
@@ -199,24 +213,231 @@ public:
         return QStyledItemDelegate::editorEvent(e, model, option, idx);
     }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        auto* editor = qobject_cast<QWidget*>(watched);
+        if (editor && editor == editor_ && e->type() == QEvent::KeyPress) {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter || ke->key() == Qt::Key_Tab ||
+                ke->key() == Qt::Key_Backtab) {
+                // Committed and closed now, not by a queued call that could find the editor
+                // already closed by what the grid does with the key. Tab then leaves the grid
+                // as it does from a cell without editor.
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                QKeyEvent forward(ke->type(), ke->key(), ke->modifiers(), ke->text());
+                QCoreApplication::sendEvent(viewWidget(), &forward);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(watched, e);
+    }
+
+private:
+    QWidget* viewWidget() const;
+    void watch(QWidget* editor, const QModelIndex& idx) const;
+
+    TExStringGrid* g_;
+    mutable QWidget* editor_ = nullptr;
+    mutable QPersistentModelIndex editedIndex_;
+};
+
+// The Qt view inside the grid. A click in the current cell opens its editor at once (the view's own
+// "selected click" trigger waits for the double-click interval and drops what is typed meanwhile);
+// a typed character opens it with that character as its first keystroke; a double-click on a
+// drop-down cell opens its list.
+class GridView final : public QTableView {
+public:
+    GridView(TExStringGrid* grid) : QTableView(grid), g_(grid) {}
+
+    void baseKeyPress(QKeyEvent* e) { QTableView::keyPressEvent(e); }
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // Opens the editor of the current cell; false when the cell has none.
+    bool editCurrent() {
+        const QModelIndex i = currentIndex();
+        if (!i.isValid() || !(model()->flags(i) & Qt::ItemIsEditable)) return false;
+        if (isEditing()) return true;
+        edit(i);
+        return isEditing();
+    }
+
+    // A double-click in the cell or in its editor: the grid's event, then a drop-down cell's list,
+    // unless the dialog's handler took the user to another window.
+    void cellDoubleClicked(const QModelIndex& i) {
+        bool leftWindow = false;
+        const QMetaObject::Connection watch = QObject::connect(
+            qApp, &QApplication::focusChanged, this, [this, &leftWindow](QWidget*, QWidget* now) {
+                if (now && now->window() != window()) leftWindow = true;
+            });
+        g_->DblClickCell(i.row() + 1, g_->DisplColIndex(i.column() + 1));
+        QObject::disconnect(watch);
+        if (leftWindow || i != currentIndex()) return;
+        const TEditorType ed = g_->GetCellEditor(i.column() + 1, i.row() + 1);
+        if (ed != edComboList && ed != edComboEdit) return;
+        if (!editCurrent()) return;
+        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
+    }
+
+    const QEvent* ignoredKey = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        ignoredKey = nullptr;
+        g_->viewKeyPress(e);
+        // An unused key goes on to the grid and its window; the grid lets it pass.
+        if (!e->isAccepted()) ignoredKey = e;
+    }
+
+    void mousePressEvent(QMouseEvent* e) override {
+        const QModelIndex i = indexAt(e->position().toPoint());
+        pressedCurrent_ = e->button() == Qt::LeftButton && i.isValid() && i == currentIndex() && !isEditing();
+        QTableView::mousePressEvent(e);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const bool wasCurrent = pressedCurrent_;
+        pressedCurrent_ = false;
+        QTableView::mouseReleaseEvent(e);
+        if (wasCurrent && e->button() == Qt::LeftButton && indexAt(e->position().toPoint()) == currentIndex() &&
+            !g_->HasCheckBox(g_->GetRealCol(), g_->row_))
+            editCurrent();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        const QModelIndex i = indexAt(e->position().toPoint());
+        // Check cells are the delegate's: a double-click toggles them and nothing more.
+        if (e->button() != Qt::LeftButton || !i.isValid() || g_->HasCheckBox(i.column() + 1, i.row() + 1)) {
+            QTableView::mouseDoubleClickEvent(e);
+            return;
+        }
+        // The first click made the cell current; the view's own double-click handling would only
+        // emit a signal the grid does not use.
+        e->accept();
+        cellDoubleClicked(i);
+    }
+
+    bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     TExStringGrid* g_;
+    bool pressedCurrent_ = false;
 };
+
+QWidget* GridDelegate::viewWidget() const { return g_->view_; }
+
+void GridDelegate::watch(QWidget* editor, const QModelIndex& idx) const {
+    if (!editor) return;
+    editor_ = editor;
+    editedIndex_ = idx;
+    // A double-click in the editor (or in a combo's edit field) is one on its cell.
+    editor->installEventFilter(g_->view_);
+    for (QWidget* child : editor->findChildren<QWidget*>()) child->installEventFilter(g_->view_);
+}
+
+bool GridView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* he = static_cast<QHelpEvent*>(event);
+        const QModelIndex i = indexAt(he->pos());
+        const QString hint = i.isValid() ? g_->CellHint(i.row() + 1, g_->DisplColIndex(i.column() + 1)) : QString();
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(he->globalPos(), hint, viewport());
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
+bool GridView::eventFilter(QObject* watched, QEvent* event) {
+    QAbstractButton* corner = g_->corner_;
+    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The corner is cell (0, 0): a double-click there is a double-click on that cell.
+        if (watched == corner) g_->DblClickCell(0, 0);
+        QWidget* editor = g_->delegate_->openEditor();
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (editor && w && (w == editor || editor->isAncestorOf(w))) {
+            const QModelIndex i = g_->delegate_->editedIndex();
+            if (i.isValid()) {
+                cellDoubleClicked(i);
+                return true;
+            }
+        }
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        QHeaderView* h = horizontalHeader();
+        if (watched == corner) {
+            g_->ClickCell(0, 0);
+        } else if (watched == h->viewport()) {
+            const int logical = h->logicalIndexAt(pos);
+            if (logical >= 0) {
+                // A press on a column border starts sizing the column, not a click on the header.
+                const int x = pos.x() - h->sectionViewportPosition(logical);
+                const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
+                if (!sizing || (x > 3 && h->sectionSize(logical) - x > 3))
+                    g_->ClickCell(0, g_->DisplColIndex(logical + 1));
+            }
+        } else if (watched == verticalHeader()->viewport()) {
+            const int logical = verticalHeader()->logicalIndexAt(pos);
+            if (logical >= 0) g_->ClickCell(logical + 1, 0);
+        }
+    }
+    if (watched == corner && event->type() == QEvent::Paint) {
+        QStyleOptionHeader opt;
+        opt.initFrom(corner);
+        opt.rect = corner->rect();
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        opt.text = g_->Cells(0, 0);
+        opt.textAlignment = Qt::AlignCenter;
+        QPainter painter(corner);
+        corner->style()->drawControl(QStyle::CE_Header, &opt, &painter, corner);
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip &&
+        (watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport())) {
+        auto* he = static_cast<QHelpEvent*>(event);
+        QString hint;
+        if (watched == horizontalHeader()->viewport()) {
+            const int logical = horizontalHeader()->logicalIndexAt(he->pos());
+            if (logical >= 0) hint = g_->CellHint(0, g_->DisplColIndex(logical + 1));
+        } else {
+            const int logical = verticalHeader()->logicalIndexAt(he->pos());
+            if (logical >= 0) hint = g_->CellHint(logical + 1, 0);
+        }
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(he->globalPos(), hint, static_cast<QWidget*>(watched));
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
 
 }  // namespace gridimpl
 
-TExStringGrid::TExStringGrid(QWidget* parent) : QTableView(parent), visible_(kMaxHideCol, 1) {
+TExStringGrid::TExStringGrid(QWidget* parent) : QWidget(parent), visible_(kMaxHideCol, 1) {
+    view_ = new gridimpl::GridView(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    setFocusProxy(view_);
+    setFocusPolicy(view_->focusPolicy());
+
     model_ = new gridimpl::GridModel(this);
     delegate_ = new gridimpl::GridDelegate(this);
-    setModel(model_);
-    setItemDelegate(delegate_);
-    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setWordWrap(false);
+    view_->setModel(model_);
+    view_->setItemDelegate(delegate_);
+    // Clicks and keys open the editor through the view above, never on the view's timer.
+    view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves on to the next control of the window, not to the next cell.
+    view_->setTabKeyNavigation(false);
+    view_->setWordWrap(false);
 
-    QHeaderView* h = horizontalHeader();
-    QHeaderView* v = verticalHeader();
+    QHeaderView* h = view_->horizontalHeader();
+    QHeaderView* v = view_->verticalHeader();
     h->setSectionsClickable(false);
     v->setSectionsClickable(false);
     h->setHighlightSections(false);
@@ -228,30 +449,31 @@ TExStringGrid::TExStringGrid(QWidget* parent) : QTableView(parent), visible_(kMa
     h->setDefaultSectionSize(kDefaultColWidth);
     h->setMinimumSectionSize(1);
     // A double-click on a header border sizes the column only through the grid's own rule.
-    disconnect(h, &QHeaderView::sectionHandleDoubleClicked, this, &QTableView::resizeColumnToContents);
-    h->viewport()->installEventFilter(this);
-    v->viewport()->installEventFilter(this);
+    disconnect(h, &QHeaderView::sectionHandleDoubleClicked, view_, &QTableView::resizeColumnToContents);
+    h->viewport()->installEventFilter(view_);
+    v->viewport()->installEventFilter(view_);
     // The view's corner is the fixed cell (0, 0): it shows that cell's text like the other headers.
-    corner_ = findChild<QAbstractButton*>();
-    if (corner_) corner_->installEventFilter(this);
+    corner_ = view_->findChild<QAbstractButton*>();
+    if (corner_) corner_->installEventFilter(view_);
 
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& cur, const QModelIndex&) { onCurrentChanged(cur); });
     connect(h, &QHeaderView::sectionResized, this,
             [this](int l, int o, int n) { onSectionResized(l, o, n); });
-    connect(this, &QAbstractItemView::pressed, this,
+    connect(view_, &QAbstractItemView::pressed, this,
             [this](const QModelIndex& i) { ClickCell(i.row() + 1, DisplColIndex(i.column() + 1)); });
-    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
-        DblClickCell(i.row() + 1, DisplColIndex(i.column() + 1));
-    });
     connect(h, &QHeaderView::sectionDoubleClicked, this,
             [this](int logical) { DblClickCell(0, DisplColIndex(logical + 1)); });
     connect(v, &QHeaderView::sectionDoubleClicked, this, [this](int logical) { DblClickCell(logical + 1, 0); });
 
-    resizeStore(5, 5);
+    resizeStore(kDefaultRowCount, kDefaultColCount);
 }
 
-TExStringGrid::~TExStringGrid() = default;
+TExStringGrid::~TExStringGrid() {
+    // The view calls back into the grid while it goes: it goes while the grid is still whole.
+    delete view_;
+    view_ = nullptr;
+}
 
 void TExStringGrid::checkCell(int ACol, int ARow) const {
     if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_)
@@ -314,14 +536,14 @@ void TExStringGrid::SetColCount(int value) {
 
 void TExStringGrid::applyColumns() {
     applying_ = true;
-    QHeaderView* h = horizontalHeader();
+    QHeaderView* h = view_->horizontalHeader();
     for (int c = 1; c < totalCols_; ++c) {
         const bool hidden = IsHiddenColumn(c);
-        setColumnHidden(c - 1, hidden);
+        view_->setColumnHidden(c - 1, hidden);
         if (!hidden) h->resizeSection(c - 1, widths_[c]);
     }
-    verticalHeader()->setVisible(!IsHiddenColumn(0));
-    verticalHeader()->setFixedWidth(widths_[0]);
+    view_->verticalHeader()->setVisible(!IsHiddenColumn(0));
+    view_->verticalHeader()->setFixedWidth(widths_[0]);
     applying_ = false;
 }
 
@@ -356,6 +578,7 @@ bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
 }
 
 void TExStringGrid::HideColumns(int FromCol, int ToCol) {
+    const int current = GetRealCol();
     bool changed = false;
     // Only existing columns below the limit can be hidden: a wide range ends there.
     const int last = std::min(ToCol, std::min(totalCols_, kMaxHideCol) - 1);
@@ -366,13 +589,15 @@ void TExStringGrid::HideColumns(int FromCol, int ToCol) {
         changed = true;
     }
     if (!changed) return;
-    col_ = std::min(col_, ColCount() - 1);
+    // The current cell stays on its column while that is shown.
+    col_ = IsHiddenColumn(current) ? std::min(col_, ColCount() - 1) : DisplColIndex(current);
     applyColumns();
     syncCurrent();
-    viewport()->update();
+    view_->viewport()->update();
 }
 
 void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
+    const int current = GetRealCol();
     bool changed = false;
     for (int c = std::max(FromCol, 0); c <= ToCol && c < kMaxHideCol; ++c) {
         if (visible_[c]) continue;
@@ -381,12 +606,13 @@ void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
         changed = true;
     }
     if (!changed) return;
+    col_ = DisplColIndex(current);
     applyColumns();
     syncCurrent();
-    viewport()->update();
+    view_->viewport()->update();
 }
 
-const QString& TExStringGrid::Cells(int ACol, int ARow) const {
+QString TExStringGrid::Cells(int ACol, int ARow) const {
     checkCell(ACol, ARow);
     return text_[index(ACol, ARow)];
 }
@@ -404,7 +630,31 @@ void TExStringGrid::cellChanged(int ACol, int ARow) { model_->cellChanged(ACol, 
 
 void TExStringGrid::RepaintCells() {
     model_->allChanged();
-    viewport()->update();
+    view_->viewport()->update();
+}
+
+QRect TExStringGrid::CellRect(int ACol, int ARow) const {
+    const int c = RealColIndex(ACol);
+    if (c < 0 || c >= totalCols_ || ARow < 0 || ARow >= rowCount_ || IsHiddenColumn(c)) return {};
+    QRect r;
+    const QWidget* area = nullptr;
+    QHeaderView* h = view_->horizontalHeader();
+    QHeaderView* v = view_->verticalHeader();
+    if (c == 0 && ARow == 0) {
+        if (!corner_ || !corner_->isVisible()) return {};
+        return QRect(corner_->mapTo(this, QPoint(0, 0)), corner_->size());
+    } else if (ARow == 0) {
+        area = h->viewport();
+        r = QRect(h->sectionViewportPosition(c - 1), 0, h->sectionSize(c - 1), h->height());
+    } else if (c == 0) {
+        area = v->viewport();
+        r = QRect(0, v->sectionViewportPosition(ARow - 1), v->width(), v->sectionSize(ARow - 1));
+    } else {
+        area = view_->viewport();
+        r = view_->visualRect(model_->index(ARow - 1, c - 1));
+    }
+    if (!area->isVisible() || !r.intersects(area->rect())) return {};
+    return r.translated(area->mapTo(this, QPoint(0, 0)));
 }
 
 int TExStringGrid::ColWidths(int ACol) const { return AllColWidths(RealColIndex(ACol)); }
@@ -426,7 +676,7 @@ void TExStringGrid::AutoSizeCol(int ACol, int padding) {
     const int c = RealColIndex(ACol);
     if (c < 0 || c >= totalCols_) return;
     const QFontMetrics body(font());
-    const QFontMetrics head(horizontalHeader()->font());
+    const QFontMetrics head(view_->horizontalHeader()->font());
     const int box = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
     int widest = 0;
     for (int r = 0; r < rowCount_; ++r) {
@@ -461,9 +711,9 @@ void TExStringGrid::syncCurrent() {
     // With column 0 hidden, display column 0 is a data column.
     if (row_ >= 1 && GetRealCol() >= 1) {
         const QModelIndex i = model_->index(row_ - 1, RealColIndex(col_) - 1);
-        if (i != currentIndex()) setCurrentIndex(i);
-    } else if (selectionModel()) {
-        selectionModel()->clear();
+        if (i != view_->currentIndex()) view_->setCurrentIndex(i);
+    } else if (view_->selectionModel()) {
+        view_->selectionModel()->clear();
     }
     syncing_ = false;
 }
@@ -574,7 +824,7 @@ bool TExStringGrid::KeyPress(QChar key) {
     return false;
 }
 
-void TExStringGrid::keyPressEvent(QKeyEvent* event) {
+void TExStringGrid::viewKeyPress(QKeyEvent* event) {
     QChar key;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         key = QChar(13);
@@ -584,7 +834,17 @@ void TExStringGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTableView::keyPressEvent(event);
+    view_->baseKeyPress(event);
+}
+
+void TExStringGrid::keyPressEvent(QKeyEvent* event) {
+    if (event == view_->ignoredKey) {
+        // Handled by the view, which left it to the window.
+        view_->ignoredKey = nullptr;
+        event->ignore();
+        return;
+    }
+    viewKeyPress(event);
 }
 
 void TExStringGrid::SelectRows(int RowIndex, int RCount) {
@@ -595,12 +855,12 @@ void TExStringGrid::SelectRows(int RowIndex, int RCount) {
     syncCurrent();
     const QModelIndex from = model_->index(RowIndex - 1, 0);
     const QModelIndex to = model_->index(last - 1, model_->columnCount() - 1);
-    selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+    view_->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
 }
 
 bool TExStringGrid::GetRowSelect(int ARow) const {
     if (ARow < 0 || ARow >= rowCount_) throw std::out_of_range("Grid index out of range");
-    return ARow >= 1 && selectionModel()->rowIntersectsSelection(ARow - 1, {});
+    return ARow >= 1 && view_->selectionModel()->rowIntersectsSelection(ARow - 1, {});
 }
 
 void TExStringGrid::ClickCell(int ARow, int ACol) {
@@ -625,72 +885,4 @@ void TExStringGrid::CheckBoxClick(int ACol, int ARow) {
     bool state = false;
     if (!GetCheckBoxState(ACol, ARow, state)) return;
     if (OnCheckBoxClick) plat::guarded([&] { OnCheckBoxClick(this, ACol, ARow, state); });
-}
-
-bool TExStringGrid::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        auto* he = static_cast<QHelpEvent*>(event);
-        const QModelIndex i = indexAt(he->pos());
-        const QString hint = i.isValid() ? CellHint(i.row() + 1, DisplColIndex(i.column() + 1)) : QString();
-        if (hint.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(he->globalPos(), hint, viewport());
-        return true;
-    }
-    return QTableView::viewportEvent(event);
-}
-
-bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
-    // The corner is cell (0, 0): a double-click there is a double-click on that cell.
-    if (watched == corner_ && event->type() == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        DblClickCell(0, 0);
-    if (event->type() == QEvent::MouseButtonPress) {
-        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
-        QHeaderView* h = horizontalHeader();
-        if (watched == corner_) {
-            ClickCell(0, 0);
-        } else if (watched == h->viewport()) {
-            const int logical = h->logicalIndexAt(pos);
-            if (logical >= 0) {
-                // A press on a column border starts sizing the column, not a click on the header.
-                const int x = pos.x() - h->sectionViewportPosition(logical);
-                const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
-                if (!sizing || (x > 3 && h->sectionSize(logical) - x > 3))
-                    ClickCell(0, DisplColIndex(logical + 1));
-            }
-        } else if (watched == verticalHeader()->viewport()) {
-            const int logical = verticalHeader()->logicalIndexAt(pos);
-            if (logical >= 0) ClickCell(logical + 1, 0);
-        }
-    }
-    if (watched == corner_ && event->type() == QEvent::Paint) {
-        QStyleOptionHeader opt;
-        opt.initFrom(corner_);
-        opt.rect = corner_->rect();
-        opt.position = QStyleOptionHeader::OnlyOneSection;
-        opt.text = Cells(0, 0);
-        opt.textAlignment = Qt::AlignCenter;
-        QPainter painter(corner_);
-        corner_->style()->drawControl(QStyle::CE_Header, &opt, &painter, corner_);
-        return true;
-    }
-    if (event->type() == QEvent::ToolTip) {
-        auto* he = static_cast<QHelpEvent*>(event);
-        QString hint;
-        if (watched == horizontalHeader()->viewport()) {
-            const int logical = horizontalHeader()->logicalIndexAt(he->pos());
-            if (logical >= 0) hint = CellHint(0, DisplColIndex(logical + 1));
-        } else if (watched == verticalHeader()->viewport()) {
-            const int logical = verticalHeader()->logicalIndexAt(he->pos());
-            if (logical >= 0) hint = CellHint(logical + 1, 0);
-        }
-        if (hint.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(he->globalPos(), hint, static_cast<QWidget*>(watched));
-        return true;
-    }
-    return QTableView::eventFilter(watched, event);
 }

@@ -6,13 +6,15 @@
 // are display indexes, which skip the hidden columns.
 //
 // All cell texts live in one row-major store of the grid (with one byte of flags per cell for check
-// boxes and read-only marks); the view paints from it through a thin table model.
+// boxes and read-only marks); an inner view paints from it through a thin table model. That view is
+// the grid's own business: dialogs see a widget with the grid's API only.
 #include "grid/GridTypes.h"
 
 #include <QChar>
+#include <QRect>
 #include <QString>
 #include <QStringList>
-#include <QTableView>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -23,6 +25,7 @@ class TExStringGrid;
 namespace gridimpl {
 class GridModel;
 class GridDelegate;
+class GridView;
 }  // namespace gridimpl
 
 // Events of the grid beyond the shared signatures. Key is in and out: setting it to 0 consumes it.
@@ -30,7 +33,7 @@ using TGridKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
 using TComboChangeEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, int AItemIndex, const QString& ASelection)>;
 
-class TExStringGrid : public QTableView {
+class TExStringGrid : public QWidget {
     Q_OBJECT
 public:
     // Only real columns below this limit can be hidden.
@@ -39,6 +42,9 @@ public:
     static constexpr int kCellMargin = 4;
     static constexpr int kDefaultColWidth = 64;
     static constexpr int kDefaultRowHeight = 22;
+    // A new grid: rows and columns, the header row and the fixed column included.
+    static constexpr int kDefaultRowCount = 10;
+    static constexpr int kDefaultColCount = 5;
 
     explicit TExStringGrid(QWidget* parent = nullptr);
     ~TExStringGrid() override;
@@ -60,6 +66,10 @@ public:
     int GetRealCol() const { return RealColIndex(col_); }
     int GetRealRow() const { return row_; }
 
+    // The cell's rectangle in the grid's coordinates (display column); empty when it is not on
+    // screen (scrolled away or in a hidden column).
+    QRect CellRect(int ACol, int ARow) const;
+
     int RealColIndex(int ACol) const;   // display -> real
     int DisplColIndex(int ACol) const;  // real -> display
 
@@ -70,7 +80,7 @@ public:
     bool IsHiddenColumn(int ColIndex) const;
 
     // Cell texts by (real column, row). Out of the grid: std::out_of_range.
-    const QString& Cells(int ACol, int ARow) const;
+    QString Cells(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, const QString& value);
 
     // Column widths: by display position, and by real column (a hidden column keeps its width).
@@ -147,18 +157,18 @@ protected:
     void RepaintCells();
     int index(int ACol, int ARow) const { return ARow * totalCols_ + ACol; }
 
+    // Keys sent to the grid itself go the way of keys typed in it.
     void keyPressEvent(QKeyEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class gridimpl::GridModel;
-    QAbstractButton* corner_ = nullptr;
     friend class gridimpl::GridDelegate;
+    friend class gridimpl::GridView;
 
     enum CellFlag : uint8_t { fCheck = 1, fChecked = 2, fData = 4, fReadOnly = 8 };
 
     void checkCell(int ACol, int ARow) const;
+    void viewKeyPress(QKeyEvent* event);
     void resizeStore(int rows, int totalCols);
     void numberRows(int from);
     void applyColumns();
@@ -167,6 +177,8 @@ private:
     void onCurrentChanged(const QModelIndex& current);
     void onSectionResized(int logical, int oldSize, int newSize);
 
+    gridimpl::GridView* view_ = nullptr;
+    QAbstractButton* corner_ = nullptr;
     int rowCount_ = 0;
     int totalCols_ = 0;
     int numHidden_ = 0;

@@ -286,7 +286,8 @@ int Decode_Wireless_Frame(TWMBusSlaveList& list, TRadioModule module, std::span<
             return index;
         });
     } catch (...) {
-        // The listener thread must survive whatever one datagram does.
+        // The listener thread must survive whatever one datagram does; the count keeps it visible.
+        list.Count_Decode_Failure();
         return -1;
     }
 }

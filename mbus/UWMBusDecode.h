@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,9 +70,15 @@ public:
     // Sets the meter's key; decryption is tried from its next telegram on. False for a bad index.
     bool Set_Key(int index, const TAESKey128& key);
 
+    // Datagrams whose decoding failed with an exception (which the decoder keeps from the listener
+    // thread), over the list's life; Clear does not reset it.
+    uint64_t Decode_Failures() const { return decodeFailures_; }
+    void Count_Decode_Failure() { ++decodeFailures_; }
+
 private:
     std::recursive_mutex mutex_;
     TWMBusMeters meters_;
+    std::atomic<uint64_t> decodeFailures_{0};
 };
 
 // Called, with the list locked, for every telegram that reached a meter: the meter's index and the
@@ -83,7 +90,9 @@ using TNotifyWireless = std::function<void(int index, const TSlave_wMBus& meter)
 int8_t Wireless_RSSI(TRadioModule module, uint8_t trailer);
 
 // Decodes one datagram into the list. Returns the index of the meter reported, or -1 when the
-// datagram was dropped (not a telegram, or too short to identify its meter). Never throws.
+// datagram was dropped (not a telegram, or too short to identify its meter). Never throws: a
+// failure on the way (the report callback throwing, memory running out) gives -1 and is counted in
+// the list's Decode_Failures.
 int Decode_Wireless_Frame(TWMBusSlaveList& list, TRadioModule module, std::span<const uint8_t> datagram,
                           const QDateTime& now, const TNotifyWireless& notify = {}) noexcept;
 

@@ -30,7 +30,10 @@ public:
     // Re-reads every caption, hint and item of the window from the text table.
     virtual void Set_Lang() {}
 
-    // The title strip at the top, created on demand: `L_SW_Code` and `L_SW_Desc`.
+    // The title strip at the top, created on demand: `L_SW_Code` and `L_SW_Desc`, laid out and
+    // coloured alike in every window.
+    static constexpr int kTitleHeight = 69;
+    static constexpr int kTitleCodePixels = 26;
     QWidget* TitleStrip();
     void SetTitleHeight(int height);
     QLabel* L_SW_Code();
@@ -43,21 +46,33 @@ public:
     // thrown away by a stray Esc.
     void SetCancelOnEscape(bool on) { cancelOnEscape_ = on; }
 
+    // A centred window (every window unless told otherwise) sits in the middle of its screen's
+    // work area, frame included, at every showing; the others are placed by the system.
+    void SetCentred(bool on) { centred_ = on; }
+    bool Centred() const { return centred_; }
+
     static QColor HouseColor();  // red 248, green 247, blue 237
     static QFont HouseFont();    // Verdana
+    static QColor TitleCodeColor();  // grey: red, green and blue 128
 
 protected:
     // Runs when the window is shown, inside the general error handler.
     virtual void FormShow() {}
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void done(int r) override;
 
 private:
     void buildTitleStrip();
+    void layoutTitleStrip(int height);
     int modalResult_ = mrNone;
     QPushButton* defaultButton_ = nullptr;
     bool cancelOnEscape_ = false;
+    void centreOnScreen();
+    bool centred_ = true;
+    bool recentrePending_ = false;  // the frame was not known yet when the window was placed
     QWidget* titleStrip_ = nullptr;
     QLabel* swCode_ = nullptr;
     QLabel* swDesc_ = nullptr;

@@ -58,7 +58,9 @@ public:
         wakeRead_ = wake[0];
         wakeWrite_ = wake[1];
         port_ = ntohs(addr.sin_port);
-        listener_ = std::thread([fd, wakeRead = wake[0], h = std::move(handler)] { listen(fd, wakeRead, h); });
+        listener_ = std::thread([fd, wakeRead = wake[0], h = std::move(handler), failures = &handlerFailures_] {
+            listen(fd, wakeRead, h, *failures);
+        });
     }
 
     void close() override {
@@ -68,6 +70,7 @@ public:
 
     bool isOpen() const override { return fd_ >= 0; }
     uint16_t localPort() const override { return port_; }
+    uint64_t handlerFailures() const override { return handlerFailures_; }
 
     void send(const QString& host, uint16_t port, std::span<const uint8_t> bytes) override {
         std::lock_guard lock(mutex_);
@@ -109,7 +112,7 @@ private:
         port_ = 0;
     }
 
-    static void listen(int fd, int wakeRead, const DatagramHandler& handler) {
+    static void listen(int fd, int wakeRead, const DatagramHandler& handler, std::atomic<uint64_t>& failures) {
         std::vector<uint8_t> buffer(Max_Datagram);
         pollfd fds[2] = {{fd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
         for (;;) {
@@ -130,6 +133,8 @@ private:
             try {
                 if (handler) handler(std::span<const uint8_t>(buffer.data(), size_t(n)));
             } catch (...) {
+                // Nothing may leave the listener thread; the count keeps the failure visible.
+                ++failures;
             }
         }
     }
@@ -140,6 +145,7 @@ private:
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::atomic<uint16_t> port_{0};
+    std::atomic<uint64_t> handlerFailures_{0};  // over the endpoint's life, across reopenings
     std::thread listener_;
 };
 

@@ -20,8 +20,8 @@ public:
 
 class UdpEndpoint {
 public:
-    // Called on the listener thread, one datagram at a time. An exception it throws is dropped:
-    // nothing leaves the listener thread.
+    // Called on the listener thread, one datagram at a time. An exception it throws is counted
+    // (handlerFailures) and the listener goes on: nothing leaves the listener thread.
     using DatagramHandler = std::function<void(std::span<const uint8_t> datagram)>;
 
     // Largest datagram delivered; a longer one is dropped whole rather than cut.
@@ -40,6 +40,9 @@ public:
     // Sends one datagram to a dotted IPv4 address or a host name. Throws SocketError, also when
     // the endpoint is not open.
     virtual void send(const QString& host, uint16_t port, std::span<const uint8_t> bytes) = 0;
+    // Datagrams whose handler threw, since the endpoint was created. An endpoint that runs no
+    // handler of its own has none.
+    virtual uint64_t handlerFailures() const { return 0; }
 };
 
 // The operating system's sockets, bound on the dotted IPv4 address given, or on every interface

@@ -1,10 +1,18 @@
 #pragma once
 // The XML document used for every project, settings and parameter file.
-// Reading: the root is the document element (a leading declaration or comment is skipped), elements
-// are looked up by exact name among the children (the first of that name counts), and text is kept
-// exactly, whitespace-only values included. Writing: no XML declaration, no indentation, attributes
-// in the order they were set (CR, LF and TAB escaped so they survive a round trip), an optional
-// comment after the root, saved through an atomic write.
+// Reading is strict XML 1.0: a document that is not well-formed (bad bytes for its encoding, a
+// duplicate attribute, an undefined entity, a character XML cannot hold, content beside the root, an
+// encoding declaration the byte order mark contradicts) is refused with the parser's message and
+// offset. A declared encoding other than UTF-8 is decoded; internal entities are expanded, external
+// ones refused; line ends in text are normalised (CR LF and CR read as LF).
+// The root is the document element (a leading declaration or comment is skipped), elements are looked
+// up by exact name among the children (the first of that name counts), and text is kept exactly,
+// whitespace-only values included (blanks beside child elements are layout and are dropped).
+// Writing: no XML declaration, no indentation, attributes in the order they were set (CR, LF and TAB
+// escaped), CR in text written as "&#13;" so it survives a round trip, an optional comment after the
+// root, saved through an atomic write.
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -78,16 +86,6 @@ public:
 
 private:
     std::unique_ptr<pugi::xml_document> doc_;
-};
-
-// A file or document error carrying its message; the general error handler shows it.
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
 };
 
 }  // namespace plat

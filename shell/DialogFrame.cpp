@@ -8,11 +8,6 @@
 DialogFrame Build_Dialog_Frame(plat::TForm* form, int titleHeight) {
     form->SetTitleHeight(titleHeight);
     form->L_SW_Code()->setText(g_SWCode);
-    QFont codeFont = form->L_SW_Code()->font();
-    codeFont.setPixelSize(24);
-    form->L_SW_Code()->setFont(codeFont);
-    form->L_SW_Code()->setGeometry(12, 6, form->ClientWidth() - 24, 30);
-    form->L_SW_Desc()->setGeometry(12, 38, form->ClientWidth() - 24, titleHeight - 42);
     auto* panel = new QWidget(form);
     panel->setObjectName(QStringLiteral("P_Buttons"));
     panel->setGeometry(0, form->ClientHeight() - 40, form->ClientWidth(), 40);

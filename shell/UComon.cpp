@@ -12,7 +12,9 @@
 #include <algorithm>
 
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 const std::vector<ProjectFile>& projectFiles() {
@@ -233,7 +235,8 @@ bool Str_To_Float_Sep(const QString& text, QChar separator, float& value) {
     else
         t.replace(u'.', u',');
     const auto v = plat::textToFloat(t, plat::formatSettings().decimalSeparator);
-    if (!v) {
+    // A number beyond single precision has no value to give: the conversion fails like any other.
+    if (!v || !std::isfinite(*v) || std::fabs(*v) > std::numeric_limits<float>::max()) {
         value = 1.0f;
         return false;
     }

@@ -41,9 +41,6 @@ TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
 void TFOpenConf::resizeEvent(QResizeEvent* event) {
     plat::TForm::resizeEvent(event);
     const int w = width(), h = height();
-    TitleStrip()->resize(w, TitleStrip()->height());
-    L_SW_Code()->resize(w - 24, L_SW_Code()->height());
-    L_SW_Desc()->resize(w - 24, L_SW_Desc()->height());
     ListBox1->setGeometry(16, 94, w - 32, h - 94 - 46);
     QWidget* panel = Btn_OK->parentWidget();
     panel->setGeometry(0, h - 40, w, 40);

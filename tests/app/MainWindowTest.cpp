@@ -1,7 +1,12 @@
 #include "app/UVelmarineFirmWare.h"
 #include "gateway/UBoot.h"
+#include "gateway/UTopicTemplate.h"
+#include "gateway/UParGen.h"
+#include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UProfinetFileName.h"
 #include "platform/Files.h"
+#include "shell/UAbout.h"
+#include "shell/USoftOptions.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "shell/UNew_Project.h"
@@ -18,8 +23,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 using testing_support::readAll;
 using testing_support::RecordingDialogs;
@@ -110,12 +117,26 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
          "<?xml version=\"1.0\"?><!-- saved --><Conf_Settings><lastlang><language>Deutsch</language></lastlang>"
          "</Conf_Settings>",
          "", "192.168.2.205", "Deutsch", 0, 0, 0, 0},
+        {"language without a file",
+         "<Conf_Settings><lastlang><language>Klingon</language></lastlang></Conf_Settings>", "", "192.168.2.205",
+         "English", 0, 0, 0, 0},
         {"not well-formed", "<Conf_Settings><lastproj>", "", "192.168.2.205", "English", 0, 0, 0, 0},
         {"empty elements",
          "<Conf_Settings><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang>"
          "</Conf_Settings>",
          "", "192.168.2.205", "English", 0, 0, 0, 0},
     };
+    // Two languages with a file each; entry 11 tells which file was loaded.
+    const QString english11 = [] {
+        Load_Default_Language();
+        return Text_Table[11];
+    }();
+    ASSERT_TRUE(plat::forceDirectories(app.file(QStringLiteral("LANGUAGE"))));
+    writeAll(app.file(QStringLiteral("LANGUAGE/Italiano.lng")), "STR11 =Configurazione aperta\r\n");
+    writeAll(app.file(QStringLiteral("LANGUAGE/Deutsch.lng")), "STR11 =Konfiguration offen\r\n");
+    const std::map<QString, QString> entry11 = {{QStringLiteral("English"), english11},
+                                                {QStringLiteral("Italiano"), QStringLiteral("Configurazione aperta")},
+                                                {QStringLiteral("Deutsch"), QStringLiteral("Konfiguration offen")}};
     for (const Case& c : cases) {
         writeAll(app.file(QStringLiteral("Velmarin.xml")), c.file);
         start();
@@ -126,8 +147,9 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
         EXPECT_EQ(g_EnableUpdate, c.update);
         EXPECT_EQ(g_EnableJumpFieldTables, c.jump);
         EXPECT_EQ(g_DoubleClickAutoSize, c.autosize);
-        // A language without a file falls back to English.
-        EXPECT_EQ(g_LanguageName, QStringLiteral("English"));
+        // The language read is the one loaded; a language without a file falls back to English.
+        EXPECT_EQ(g_LanguageName, c.language);
+        EXPECT_EQ(Text_Table[11], entry11.at(c.language));
         EXPECT_EQ(main->Timer_Update.isActive(), c.internet && c.update);
         EXPECT_EQ(g_ProjectPath, QString());  // no such project folder
         TearDown();
@@ -234,6 +256,72 @@ TEST_F(MainWindow, OpenPreselectsIgnoringCaseAndListsOnlyFolders) {
     EXPECT_EQ(g_MQTTSetTopicFile, project(QStringLiteral("alpha/MQTT_Set_Topic.xml")));
 }
 
+// Enter in the name's edit is OK: a refused name keeps the dialog open, a good one creates and opens.
+TEST_F(MainWindow, EnterInTheNewProjectEditIsOk) {
+    start();
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        rec.clear();
+        const QString name = enter == Qt::Key_Return ? QStringLiteral("Plant 2") : QStringLiteral("Plant 3");
+        bool refusedStayedOpen = false;
+        whenModal([&](QWidget* w) {
+            auto* dlg = static_cast<TFNew_Project*>(w);
+            QTest::keyClick(dlg->E_New_Proj, enter);  // still empty: refused
+            refusedStayedOpen = dlg->isVisible();
+            QTest::keyClicks(dlg->E_New_Proj, name);
+            QTest::keyClick(dlg->E_New_Proj, enter);
+            if (dlg->isVisible()) dlg->Btn_Cancel->click();
+        });
+        main->Btn_Click(main->Btn_New);
+        EXPECT_TRUE(refusedStayedOpen);
+        EXPECT_EQ(rec.errors(), QStringList{Text_Table[107]});
+        EXPECT_TRUE(plat::dirExists(project(name + QStringLiteral("/bin")))) << name.toStdString();
+        EXPECT_EQ(g_ProjectPath, project(name));
+        EXPECT_EQ(main->L_Name_Conf_L2->text(), name);
+    }
+}
+
+TEST_F(MainWindow, OpenWithNoProjectOpenPreselectsTheFirstFolderListed) {
+    for (const char* p : {"beta", "alpha", "gamma"}) ASSERT_TRUE(QDir().mkpath(project(QString::fromLatin1(p))));
+    start();
+    ASSERT_TRUE(g_ProjectPath.isEmpty());
+    QString first, preselected;
+    whenModal([&](QWidget* w) {
+        auto* dlg = static_cast<TFOpenConf*>(w);
+        ASSERT_EQ(dlg->ListBox1->count(), 3);
+        first = dlg->ListBox1->item(0)->text();
+        preselected = dlg->ListBox1->currentItem() ? dlg->ListBox1->currentItem()->text() : QString();
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_Open);
+    EXPECT_EQ(preselected, first);
+    EXPECT_EQ(FOpenConf->Name_Conf, first);
+    EXPECT_EQ(g_ProjectPath, project(first));
+    EXPECT_EQ(main->L_Name_Conf_L2->text(), first);
+}
+
+// The folder goes away while the list is open: Open reports it and no project is open.
+TEST_F(MainWindow, OpenOfAFolderThatVanishedOpensNothing) {
+    for (const char* p : {"Old", "Other"}) ASSERT_TRUE(QDir().mkpath(project(QString::fromLatin1(p))));
+    writeAll(app.file(QStringLiteral("Velmarin.xml")),
+             "<Conf_Settings><lastproj><projectname>Other</projectname></lastproj></Conf_Settings>");
+    start();
+    ASSERT_EQ(g_ProjectPath, project(QStringLiteral("Other")));
+    whenModal([&](QWidget* w) {
+        auto* dlg = static_cast<TFOpenConf*>(w);
+        const auto found = dlg->ListBox1->findItems(QStringLiteral("Old"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        dlg->ListBox1->setCurrentItem(found.front());
+        ASSERT_TRUE(QDir(project(QStringLiteral("Old"))).removeRecursively());
+        dlg->Btn_OK->click();
+    });
+    main->Btn_Click(main->Btn_Open);
+    EXPECT_EQ(rec.errors(), QStringList{Text_Table[18]});
+    EXPECT_TRUE(g_ProjectPath.isEmpty());
+    EXPECT_FALSE(plat::dirExists(project(QStringLiteral("Old"))));  // nothing was created in its place
+    EXPECT_EQ(main->L_Name_Conf->text(), Text_Table[9]);
+    EXPECT_FALSE(g_ParGenFile.startsWith(project(QStringLiteral("Old"))));
+}
+
 TEST_F(MainWindow, OpenWithAnEmptyListLeavesNoProject) {
     start();
     FOpenConf->Name_Conf = QStringLiteral("Stale");  // from an earlier show
@@ -313,6 +401,41 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     ASSERT_EQ(rec.errors().size(), 1);
     EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("could not be started")));
     g_StartProgramCapMs = 150000;
+}
+
+// Each window's caption is its own text and nothing more; every dialog's title strip is laid out
+// and coloured alike.
+TEST_F(MainWindow, CaptionsAndTitleStripsOfEveryWindow) {
+    start();
+    const struct {
+        plat::TForm* window;
+        const char* caption;
+        bool strip;
+    } cases[] = {
+        {main, "Quorim - Configurator KS73632 - PROFINET / MQTT ", false},
+        {FNew_Project, "Create New Configuration", true},
+        {FOpenConf, "Open Configuration", true},
+        {FSoftOptions, "Software Options", true},
+        {FAbout, "About...", false},
+        {FParGen, "Set Communication", true},
+        {FMQTT_Set_Topic, "Set MQTT Topics", true},
+        {FTopicTemplate, "Set Topic", true},
+        {FBoot, "Update Device by Serial", true},
+        {FProfinetFileName, "PROFINET XML File Name", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        ASSERT_NE(c.window, nullptr);
+        EXPECT_EQ(c.window->windowTitle(), QString::fromUtf8(c.caption));
+        EXPECT_TRUE(c.window->Centred());
+        if (!c.strip) continue;
+        EXPECT_EQ(c.window->TitleStrip()->geometry(), QRect(0, 0, c.window->width(), 69));
+        EXPECT_EQ(c.window->L_SW_Code()->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+        EXPECT_EQ(c.window->L_SW_Code()->font().pixelSize(), 26);
+        EXPECT_FALSE(c.window->L_SW_Desc()->text().isEmpty());
+    }
+    // The system adds the display name to every caption once it is set: the program sets none.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
 }
 
 TEST_F(MainWindow, Screenshot) {

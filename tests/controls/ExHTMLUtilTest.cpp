@@ -87,6 +87,8 @@ TEST(ExHTMLUtil, InsertHighlightTags) {
         {"ab<i>ab</i>", "ab", true, "<hi>ab</hi><hi><i>ab</hi></i>"},  // never inside the last closing tag
         {"a<b>b</b>c", "ab", true, "<hi>a<b>b</hi></b>c"},
         {"x > y", "y", true, "x &gt; <hi>y</hi>"},             // text brackets escaped first
+        // The "<" comes after the first ">", so the search text reads "<hI>" as text, not as a tag.
+        {"><hI>", "><h", false, "<hi>&gt;&lt;h</hi>I&gt;"},
         {"abc", "", true, "abc"},                               // nothing to find, nothing changes
         {"", "a", true, ""},
     };
@@ -119,6 +121,10 @@ TEST(ExHTMLUtil, RemoveHighlightTags) {
     InsertHighlightTags(S("one <b>two</b> one"), S("one"), S("e"), marked, false);
     RemoveHighlightTags(marked, S("e"), back);
     EXPECT_EQ(back, S("one <b>two</b> one"));
+    // A text that spells the highlight tag as text gets that text back, not a tag removed.
+    InsertHighlightTags(S("><hI>"), S("><h"), S("hi"), marked, false);
+    RemoveHighlightTags(marked, S("hi"), back);
+    EXPECT_EQ(back, S("><hI>"));
 }
 
 TEST(ExHTMLUtil, ParseControlTag) {

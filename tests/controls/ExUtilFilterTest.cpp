@@ -1,7 +1,7 @@
 // Filter expressions and conditions.
 #include "controls/ExUtil.h"
 #include "tests/support/ReferenceWildcard.h"
-#include "LocaleScope.h"
+#include "tests/support/LocaleScope.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -66,6 +66,31 @@ TEST_P(FilterBothLocales, Comparisons) {
         {"\">5^<2\"", "3", true, false, "inside the gap"},
     };
     runCases(std::begin(cases), std::end(cases), GetParam());
+}
+
+// Ignoring case folds one character at a time: pattern and text keep their lengths.
+TEST_P(FilterBothLocales, CaseIsFoldedCharacterByCharacter) {
+    const LocaleScope scope(GetParam());
+    const FilterCase cases[] = {
+        {"stra?e", "stra\u00DFe", false, true, "sharp s is one character"},
+        {"stra?e", "STRASSE", false, false, "never two"},
+        {"STRA\u00DFE", "stra\u00DFe", false, true, "sharp s equals itself"},
+        {"strasse", "STRA\u00DFE", false, false, "nor does ss match it"},
+        {"*\u00DF", "GRO\u00DF", false, true, "star before it"},
+        {"\u00E9t\u00E9", "\u00C9T\u00C9", false, true, "accented letters fold"},
+        {"\u00E9t\u00E9", "\u00C9T\u00C9", true, false, "unless case counts"},
+        {"?\U0001D41A", "x\U0001D41A", false, true, "a pair stays whole"},
+        {"\uFB01*", "\uFB01le", false, true, "a ligature stays one character"},
+        {">1.5", "2.5", false, true, "numbers unaffected"},
+    };
+    // Letters are given as they are (no separator stands in for "T" or "D" here).
+    for (const FilterCase& c : cases) {
+        const QString e = S(c.expr), v = S(c.value);
+        EXPECT_EQ(MatchFilterExpression(e, v, c.caseSensitive), c.match) << c.why;
+        EXPECT_EQ(FilterExpression(e, c.caseSensitive).matches(v), c.match) << c.why;
+        if (c.caseSensitive || e.startsWith(u'>')) continue;
+        EXPECT_EQ(MatchFilterCondition(QString::fromUtf8(c.expr), QString::fromUtf8(c.value), false), c.match) << c.why;
+    }
 }
 
 TEST(ExUtilFilter, DatesCompareAsDates) {

@@ -1,6 +1,6 @@
 // Number, date and text parsing routines of the grid utilities.
 #include "controls/ExUtil.h"
-#include "LocaleScope.h"
+#include "tests/support/LocaleScope.h"
 #include "platform/Files.h"
 
 #include <QDate>
@@ -74,6 +74,10 @@ TEST_P(BothLocales, NormalizeNumberText) {
         {"-$3D25", "-3.25"},
         {"1D5e+3kg", "1.5e+3"},
         {"12 345", "12"},
+        // Trimmed as the platform trims: every control character goes with the blanks.
+        {"(5)\t", "-5"},
+        {"\t(1T234D5)\r\n", "-1234.5"},
+        {"\x01 -7D25\x1F", "-7.25"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NormalizeNumberText(inLocale(c.text, GetParam())), QString::fromUtf8(c.plain)) << c.text;
@@ -132,7 +136,12 @@ TEST(ExUtilDates, ParseShortDates) {
         {"12/31/99", false, 1999, 12, 31},
         {"1/2/25", false, 2025, 1, 2},
         {"1/2/26", false, 1926, 1, 2},
-        {"1/2/2024", false, 2024, 1, 2},  // a four-digit year keeps its century
+        {"1/2/2024", false, 2024, 1, 2},  // a four-digit year stands as written
+        {"1/2/0199", false, 199, 1, 2},
+        {"1/2/199", false, 2099, 1, 2},   // one to three digits get the century
+        {"1/2/099", false, 1999, 1, 2},
+        {"1/2/5", false, 2005, 1, 2},
+        {"2/1/ 199", true, 2099, 1, 2},
         {"1/2/1999", false, 1999, 1, 2},
         {"2.3.20", false, 2020, 2, 3},
         {"2-3-20", false, 2020, 2, 3},

@@ -152,6 +152,25 @@ TEST_F(Boot, DotMovesAlongTheOctetsAndIsNeverTyped) {
     });
 }
 
+// Typing an address over one filled in: each "." lands on an octet whose text is selected, so
+// the typed digits replace it.
+TEST_F(Boot, DotSelectsTheNextOctetSoTypingReplacesIt) {
+    withDialog([&] {
+        boot.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&boot));
+        setAddress("192", "168", "20", "205");
+        boot.E_IP[0]->setFocus();
+        boot.E_IP[0]->selectAll();  // the first octet as the user selects it
+        for (QChar ch : QStringLiteral("127.0.0.1")) QTest::keyClick(boot.focusWidget(), ch.toLatin1());
+        EXPECT_EQ(boot.Typed_Address(), std::optional<QString>(QStringLiteral("127.0.0.1")));
+        // A "." on an octet left as it is keeps it whole.
+        boot.E_IP[0]->setFocus();
+        boot.E_IP[0]->selectAll();
+        for (QChar ch : QStringLiteral("10..9")) QTest::keyClick(boot.focusWidget(), ch.toLatin1());
+        EXPECT_EQ(boot.Typed_Address(), std::optional<QString>(QStringLiteral("10.0.9.1")));
+    });
+}
+
 TEST_F(Boot, PingSequences) {
     using K = FakePinger::Kind;
     struct Case {
@@ -281,6 +300,77 @@ TEST_F(Boot, ParameterFileForEachOption) {
         EXPECT_EQ(writeCss, c.writeCss);
         EXPECT_EQ(bankType, c.bankType);
         EXPECT_EQ(readBack, QStringList(c.files.size(), c.readBack ? QStringLiteral("1") : QStringLiteral("0")));
+    }
+}
+
+// Every element of every operation, value by value, for the three kinds of memory write.
+TEST_F(Boot, OperationElementsValueByValue) {
+    constexpr const char* kFile = "<file>";        // the file the operation writes
+    constexpr const char* kReadBack = "<read>";    // "1" with Read Back ticked
+    constexpr const char* kBackToApp = "<app>";    // "1" on the last operation written
+    const struct Row {
+        const char* element;
+        const char* firmware;
+        const char* bank1;
+        const char* bank2;
+    } rows[] = {
+        {"Ope_Protection_Enabled", "", "", ""},
+        {"Ope_GoToBoot_Before", "0", "0", "0"},
+        {"Ope_GoToApp_Before", "0", "0", "0"},
+        {"Ope_IP_Address", "", "", ""},
+        {"Ope_Port", "2008", "2008", "2008"},
+        {"Ope_Port_Sec", "2007", "2007", "2007"},
+        {"Ope_Erase_Memory", "0", "0", "0"},
+        {"Ope_FileName", kFile, kFile, kFile},
+        {"Ope_Start_Address", "0x8000", "0x07000", "0x80000"},
+        {"Ope_Memory_Type", "0", "0", "0"},
+        {"Ope_Bank_Type", "1", "2", "2"},
+        {"Ope_Read_Back", kReadBack, kReadBack, kReadBack},
+        {"Ope_Write_CSS", "1", "0", "0"},
+        {"Ope_Address_CSS", "0x07A00", "0x07A00", "0x07A00"},
+        {"Ope_Command_CSS", "0x02", "0x02", "0x02"},
+        {"Ope_Write_Internal_Data", "0", "0", "0"},
+        {"Ope_WID_Address", "0x07810", "0x07810", "0x07810"},
+        {"Ope_WID_Command", "0x02", "0x02", "0x02"},
+        {"Ope_WID_Data", "0x00, 0x00, 0x00, 0x01", "0x00, 0x00, 0x00, 0x01", "0x00, 0x00, 0x00, 0x01"},
+        {"Ope_GoToApp_After", kBackToApp, "0", kBackToApp},
+    };
+    ASSERT_EQ(std::size(rows), 20u);
+    enum Kind { Firmware, Bank1, Bank2 };
+    const QString files[] = {g_MasterPath + "/Sim73632.sim", g_ProjectPath + "/bin/bank1.bin",
+                             g_ProjectPath + "/bin/bank2.bin"};
+    const struct {
+        int option;
+        bool readBack;
+        std::vector<Kind> kinds;
+    } options[] = {{0, true, {Firmware, Bank1, Bank2}}, {0, false, {Firmware, Bank1, Bank2}}, {1, true, {Firmware}},
+                   {2, false, {Bank1, Bank2}}};
+    for (const auto& o : options) {
+        SCOPED_TRACE(testing::Message() << "option " << o.option << ", read back " << o.readBack);
+        boot.CB_Update_Options->setCurrentIndex(o.option);
+        boot.CB_Update_Option_Read_Back->setChecked(o.readBack);
+        QString error;
+        ASSERT_TRUE(boot.Compile_XML_Parameter_New_Boot(QStringLiteral("10.0.0.9"), &error)) << error.toStdString();
+        plat::XmlDocument doc;
+        ASSERT_TRUE(doc.load(app.file(QStringLiteral("Flash_Loader.xml"))));
+        const auto ops = doc.root().child("Operations").childElements(QStringLiteral("Operation"));
+        ASSERT_EQ(ops.size(), o.kinds.size());
+        for (size_t i = 0; i < ops.size(); ++i) {
+            const Kind kind = o.kinds[i];
+            const bool last = i + 1 == ops.size();
+            const auto written = ops[i].childElements();
+            ASSERT_EQ(written.size(), std::size(rows)) << "operation " << i;
+            for (size_t r = 0; r < std::size(rows); ++r) {
+                const Row& row = rows[r];
+                const char* want = kind == Firmware ? row.firmware : kind == Bank1 ? row.bank1 : row.bank2;
+                QString expected = QString::fromLatin1(want);
+                if (want == kFile) expected = files[kind];
+                if (want == kReadBack) expected = o.readBack ? QStringLiteral("1") : QStringLiteral("0");
+                if (want == kBackToApp) expected = last ? QStringLiteral("1") : QStringLiteral("0");
+                EXPECT_EQ(written[r].name(), QString::fromLatin1(row.element)) << "operation " << i << ", element " << r;
+                EXPECT_EQ(written[r].text(), expected) << "operation " << i << ", " << row.element;
+            }
+        }
     }
 }
 

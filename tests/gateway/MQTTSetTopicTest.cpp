@@ -1,8 +1,11 @@
 // The topic dialog's checks on OK, its row buttons, its layout and its header hints.
 #include "platform/Files.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/GridViewAccess.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -148,6 +151,42 @@ TEST_F(TopicChecks, PublicationsAreCheckedBeforeSubscriptionsAndRowByRow) {
     dlg->CG_Sub->SetCells(4, 1, QString());
     dlg->Btn_OK->click();
     EXPECT_EQ(rec.texts(), QStringList{s("Error row 2!! [MQTT Publish] Dimension must be equal to 1 or 2 or 4 or 8")});
+}
+
+// A parameter file that is not XML is said when the tables open; the positions are then checked
+// against the default sizes. One that is well-formed says nothing.
+TEST_F(TopicChecks, AParameterFileThatIsNotXMLIsReportedWhenTheTablesOpen) {
+    const struct {
+        const char* name;
+        QByteArray parGen;
+        bool reported;
+    } cases[] = {
+        {"not closed", "<Par_Gen><PROFINET_NB_IN>10</PROFINET_NB_IN>", true},
+        {"two roots", sizes("10", "20") + "<Par_Gen/>", true},
+        {"empty file", "", true},
+        {"well-formed", sizes("10", "20"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec.clear();
+        writeParGen(c.parGen);
+        open();
+        if (c.reported) {
+            ASSERT_EQ(rec.errors().size(), 1);
+            EXPECT_TRUE(rec.errors()[0].contains(g_ParGenFile)) << rec.errors()[0].toStdString();
+            EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("not well-formed"))) << rec.errors()[0].toStdString();
+        } else {
+            EXPECT_TRUE(rec.shown.empty());
+        }
+        rec.clear();
+        set(*dlg->CG_Pub, 1, goodPub(QStringLiteral("p1")));
+        dlg->CG_Pub->SetCells(6, 1, QStringLiteral("10"));
+        dlg->Btn_OK->click();
+        if (c.reported)
+            EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        else
+            EXPECT_EQ(rec.texts(), QStringList{s("Error row 1!! [MQTT Publish] Position must be beetween 0 and 9")});
+    }
 }
 
 TEST_F(TopicChecks, TheTemplateKeywordRule) {
@@ -428,6 +467,45 @@ TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
         EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
         c.window->hide();
     }
+}
+
+// The user's own mouse and keys on the publication table: keys typed right after a click on the
+// current Topic cell all arrive, Enter moves on without leaving an editor behind, and a
+// double-click on a QoS cell shows its list.
+TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+        warnings << m;
+    });
+    open();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    g_EnableJumpFieldTables = 1;
+    TExColumnGrid& g = *dlg->CG_Pub;
+    QWidget* area = view(g).viewport();
+    const auto at = [&](int realCol, int row) { return area->mapFrom(&g, g.CellRect(g.DisplColIndex(realCol), row).center()); };
+    g.SetRow(1);
+    g.SetCol(1);
+    QTest::mouseClick(area, Qt::LeftButton, {}, at(1, 1));
+    for (const char c : std::string("plant1/setpoint")) QTest::keyClick(QApplication::focusWidget(), c);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.Cells(1, 1), QStringLiteral("plant1/setpoint"));
+    EXPECT_EQ(g.GetRealCol(), 2);  // Enter moved on
+
+    QTest::mouseClick(area, Qt::LeftButton, {}, at(3, 2));
+    QTest::mouseDClick(area, Qt::LeftButton, {}, at(3, 2));
+    auto* combo = area->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->view()->isVisible());
+    EXPECT_EQ(combo->count(), 3);
+    combo->hidePopup();
+    QTest::keyClick(combo, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    g_EnableJumpFieldTables = 0;
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty()) << warnings.join(u'\n').toStdString();
 }
 
 TEST_F(TopicLayout, EnterMovesToTheNextCellWhenTheOptionIsOn) {

@@ -2,6 +2,7 @@
 // wins with its one message, and nothing is written unless every check passes.
 #include "gateway/UParGen.h"
 #include "platform/Files.h"
+#include "platform/Form.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/support/TestSupport.h"
@@ -122,11 +123,7 @@ TEST_F(ParGenValidation, StepsInOrderFirstFailureWins) {
         {"negative MQTT port", {{u"MQTT_Server_Port", "-1"}}, -1, "", "Error MQTT!! Server Port must be between 0 and 65535"},
         {"MQTT port that is no number keeps the image default", {{u"MQTT_Server_Port", "abc"}}, -1},
         {"keep-alive 65536", {{u"MQTT_Keep_Alive", "65536"}}, -1, "", "Error MQTT!! Keep Alive must be between 0 and 65535 seconds"},
-        {"send time in the whole 32-bit range", {{u"MQTT_ASync_Send_Time", "$FFFFFFFF"}}, -1},
-        {"send time above 32 bits", {{u"MQTT_ASync_Send_Time", "4294967296"}}, -1, "",
-         "Error MQTT!! Send Time must be between 0 and 4294967295 seconds"},
-        {"send time the image cannot read", {{u"MQTT_ASync_Send_Time", "3000000000"}}, -1, "",
-         "Error MQTT!! Send Time must be between 0 and 4294967295 seconds"},
+        {"send time hidden by this layout is not checked", {{u"MQTT_ASync_Send_Time", "-1"}}, -1},
         {"station name in Latin-1", {{u"PROFINET_NAME_STA", "stazione-\u00e8"}}, -1},
         {"station name beyond one byte", {{u"PROFINET_NAME_STA", "station-\u20ac"}}, -1, "",
          "Error!! \"Name of Station\" contains the character \"\u20ac\", which the device cannot store"},
@@ -189,4 +186,62 @@ TEST_F(ParGenValidation, DeviceNameCheck) {
     const std::pair<const char*, bool> cases[] = {
         {"", false}, {"abcXYZ019", false}, {"gateway-1", true}, {"a b", true}, {"\u00e8", true}, {"_", true}};
     for (const auto& [text, expected] : cases) EXPECT_EQ(d.Check_Device_Name(QString::fromUtf8(text)), expected) << text;
+}
+
+// The send time is hidden by this build's layout; a layout that shows it gets the range the image
+// reads unchanged (a signed 32-bit integer), and the message names that range.
+TEST_F(ParGenValidation, SendTimeRangeAgreesWithItsMessage) {
+    const QString message = QStringLiteral("Error MQTT!! Send Time must be between 0 and 2147483647 seconds");
+    const std::pair<const char*, bool> cases[] = {
+        {"0", true},          {"2147483647", true}, {"$7FFFFFFF", true},  {"abc", true},  // no integer: image default
+        {"2147483648", false}, {"3000000000", false}, {"4294967295", false}, {"$FFFFFFFF", false}, {"-1", false},
+    };
+    TFParGen d;
+    d.show();
+    for (const auto& [text, accepted] : cases) {
+        pargen::Values v = pargen::fileMissingDefaults();
+        v[u"NTP_Poll_Time"] = QStringLiteral("60");
+        v[u"MQTT_ASync_Send_Time"] = QString::fromLatin1(text);
+        d.SetValues(v);
+        d.Move_GroupBoxs();
+        d.Edit("E_MQTT_ASync_Send_Time")->setVisible(true);
+        dialogs.clear();
+        EXPECT_EQ(d.Controllo_Dati(), accepted) << text;
+        EXPECT_EQ(dialogs.errors(), accepted ? QStringList{} : QStringList{message}) << text;
+    }
+}
+
+// Values the layout hides cannot be corrected in the dialog: they never block OK and go back to
+// the file exactly as they were read.
+TEST_F(ParGenValidation, HiddenFieldsNeverBlockOkAndAreWrittenBackUnchanged) {
+    pargen::Values v = pargen::fileMissingDefaults();
+    v[u"NTP_Poll_Time"] = QStringLiteral("60");
+    v[u"MQTT_ASync_Send_Time"] = QStringLiteral("-1");            // hidden by this build
+    v[u"WiFi_Type"] = QStringLiteral("0");                         // access point ...
+    v[u"WiFi_Secure_Type"] = QStringLiteral("0");                  // ... without security: no password row
+    v[u"WiFi_PWD"] = QStringLiteral("pass\u20AC\u03A9");
+    v[u"MQTT_Topic_DALI_Answer"] = QStringLiteral("dali/\u4E2D");       // hidden, beyond Latin-1 too
+    pargen::writeFile(g_ParGenFile, v);
+    const pargen::Values read = pargen::readFile(g_ParGenFile);
+
+    TFParGen d;
+    d.show();
+    ASSERT_FALSE(plat::ownVisible(d.Edit("E_MQTT_ASync_Send_Time")));
+    ASSERT_FALSE(plat::ownVisible(d.Edit("E_WiFi2_Password")));
+    QTest::mouseClick(d.Btn_OK, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join('|').toStdString();
+    EXPECT_EQ(d.ModalResult(), plat::mrOk);
+    const pargen::Values back = pargen::readFile(g_ParGenFile);
+    EXPECT_EQ(back, read);
+    EXPECT_EQ(back[u"MQTT_ASync_Send_Time"], "-1");
+    EXPECT_EQ(back[u"WiFi_PWD"], QStringLiteral("pass\u20AC\u03A9"));
+    EXPECT_EQ(back[u"MQTT_Topic_DALI_Answer"], QStringLiteral("dali/\u4E2D"));
+
+    // Shown, the same password is refused.
+    d.Combo("CB_WiFi2_Secure_Type")->setCurrentIndex(1);
+    d.Move_GroupBoxs();
+    ASSERT_TRUE(plat::ownVisible(d.Edit("E_WiFi2_Password")));
+    dialogs.clear();
+    EXPECT_FALSE(d.Controllo_Dati());
+    EXPECT_EQ(dialogs.errors().size(), 1);
 }

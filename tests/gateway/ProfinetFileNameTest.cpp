@@ -66,6 +66,7 @@ TEST(ProfinetFileName, OkClosesWithTheNameOrRefusesAndStaysOpen) {
     TFProfinetFileName form(nullptr, QDate(2026, 3, 5));
 
     QTimer::singleShot(0, &form, [&] {
+        EXPECT_EQ(form.focusWidget(), form.E_XML_User);  // opens on the part the user types
         form.E_XML_User->setText(QStringLiteral("a/b"));
         form.Btn_OK->click();
         // Refused: still open, the name not set.

@@ -1,10 +1,14 @@
 // The template editor, alone and opened from the topic tables by a double-click.
 #include "grid/ExGrid.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/GridViewAccess.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -93,11 +97,77 @@ TEST_F(TemplateEditor, OnlyTheTemplateColumnsOpenTheEditor) {
         doubleClick(*c.grid, c.row, c.col);
         EXPECT_EQ(editor->windowTitle(), QStringLiteral("never shown"));
     }
-    // A double-click on a header sizes columns only, also while the current cell is a template.
+    // Wherever the double-click lands, a current cell in the template column is edited.
+    dlg->CG_Pub->SetCells(10, 2, QStringLiteral("$VALUE$"));
     dlg->CG_Pub->SetRow(2);
     dlg->CG_Pub->SetCol(dlg->CG_Pub->DisplColIndex(10));
-    dlg->CG_Pub->DblClickCell(0, dlg->CG_Pub->DisplColIndex(10));
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral("never shown"));
+    const std::pair<int, int> elsewhere[] = {{0, dlg->CG_Pub->DisplColIndex(10)}, {0, 0}, {5, 0}, {4, 1}};
+    for (const auto& [row, col] : elsewhere) {
+        SCOPED_TRACE(testing::Message() << "double-click at row " << row << ", column " << col);
+        QString shown;
+        whenModal([&](QWidget*) {
+            shown = editor->RE_TopicTemplate->toPlainText();
+            editor->Btn_Cancel->click();
+        });
+        dlg->CG_Pub->DblClickCell(row, col);
+        EXPECT_EQ(shown, QStringLiteral("$VALUE$"));
+        EXPECT_EQ(editor->windowTitle(), QStringLiteral("Set Template"));
+    }
+}
+
+// The user's own double-click on a template cell, whose editor is a drop-down: the template
+// editor opens, the cell's list does not.
+TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList) {
+    open();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    TExColumnGrid& g = *dlg->CG_Pub;
+    g.SetCells(10, 1, QStringLiteral("$VALUE$"));
+    g.SetRow(2);
+    g.SetCol(1);
+    g.SetCol(g.DisplColIndex(10));  // scrolls the column into view
+    const QRect cell = g.CellRect(g.DisplColIndex(10), 1);
+    ASSERT_FALSE(cell.isEmpty());
+    QWidget* area = &view(g);
+    const QPoint at = view(g).viewport()->mapFrom(&g, cell.center());
+    int opened = 0;
+    whenModal([&](QWidget* w) {
+        EXPECT_EQ(w, editor.get());
+        ++opened;
+        editor->Set_Text(QStringLiteral("$VALUE$ x"));
+        editor->Btn_OK->click();
+    });
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view(g).viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(g.Cells(10, 1), QStringLiteral("$VALUE$ x"));
+    for (auto* combo : area->findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
+}
+
+// Tab leaves the text area without typing into it, and the keyboard alone reaches OK.
+TEST_F(TemplateEditor, TabMovesTheFocusOnAndOKIsReachedByKeyboard) {
+    open();
+    TExColumnGrid& g = *dlg->CG_Pub;
+    bool reachedOk = false;
+    whenModal([&](QWidget*) {
+        editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        ASSERT_EQ(QApplication::focusWidget(), editor->RE_TopicTemplate);
+        QTest::keyClicks(editor->RE_TopicTemplate, "plant/a");
+        QTest::keyClick(editor->RE_TopicTemplate, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), editor->RE_TopicTemplate);
+        for (int i = 0; i < 8 && QApplication::focusWidget() != editor->Btn_OK; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reachedOk = QApplication::focusWidget() == editor->Btn_OK;
+        if (reachedOk)
+            QTest::keyClick(editor->Btn_OK, Qt::Key_Space);
+        else
+            editor->Btn_Cancel->click();
+    });
+    dlg->Show_Form_Topic(g, 1, 10);
+    EXPECT_TRUE(reachedOk);
+    EXPECT_EQ(g.Cells(10, 1), QStringLiteral("plant/a"));
 }
 
 TEST_F(TemplateEditor, TheCaptionFollowsTheColumnAndTheCurrentLanguage) {

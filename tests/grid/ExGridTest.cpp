@@ -1,11 +1,16 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "tests/support/GridViewAccess.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <limits>
@@ -58,9 +63,9 @@ TEST_F(HiddenColumns, CellsStayAtTheirRealColumnAndIndexesMapBothWays) {
     EXPECT_TRUE(g.IsHiddenColumn(3));
     EXPECT_FALSE(g.IsHiddenColumn(4));
     // The view hides the same columns (its column c is real column c + 1).
-    EXPECT_TRUE(g.isColumnHidden(2));
-    EXPECT_TRUE(g.isColumnHidden(4));
-    EXPECT_FALSE(g.isColumnHidden(3));
+    EXPECT_TRUE(view(g).isColumnHidden(2));
+    EXPECT_TRUE(view(g).isColumnHidden(4));
+    EXPECT_FALSE(view(g).isColumnHidden(3));
 
     g.UnHideColumn(3);
     EXPECT_EQ(g.ColCount(), 7);
@@ -80,8 +85,8 @@ TEST_F(HiddenColumns, AHiddenColumnKeepsItsWidthAndTakesItBack) {
     g.UnHideColumn(3);
     EXPECT_EQ(g.ColWidths(3), 123);
     EXPECT_EQ(g.ColWidths(4), 77);
-    EXPECT_EQ(g.horizontalHeader()->sectionSize(2), 123);
-    EXPECT_EQ(g.horizontalHeader()->sectionSize(3), 77);
+    EXPECT_EQ(view(g).horizontalHeader()->sectionSize(2), 123);
+    EXPECT_EQ(view(g).horizontalHeader()->sectionSize(3), 77);
 }
 
 TEST_F(HiddenColumns, HidingRulesAtTheEdges) {
@@ -133,8 +138,8 @@ TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
     g.SetCol(2);
     EXPECT_EQ(g.GetRealCol(), 3);
     EXPECT_EQ(g.GetRealRow(), 2);
-    EXPECT_EQ(g.currentIndex().column(), 2);
-    EXPECT_EQ(g.currentIndex().row(), 1);
+    EXPECT_EQ(view(g).currentIndex().column(), 2);
+    EXPECT_EQ(view(g).currentIndex().row(), 1);
     // On the last shown column, hiding that column moves the current column one left.
     g.SetCol(g.ColCount() - 1);
     g.HideColumn(7);
@@ -142,6 +147,20 @@ TEST_F(HiddenColumns, CurrentCellUsesDisplayIndexes) {
     EXPECT_EQ(g.GetRealCol(), 6);
     EXPECT_THROW(g.SetCol(g.ColCount()), std::out_of_range);
     EXPECT_THROW(g.SetRow(g.RowCount()), std::out_of_range);
+}
+
+TEST_F(HiddenColumns, TheCurrentCellStaysOnItsColumnWhenOthersHideOrShow) {
+    g.SetRow(2);
+    g.SetCol(4);
+    g.HideColumn(2);
+    EXPECT_EQ(g.GetRealCol(), 4);
+    EXPECT_EQ(g.Col(), 3);
+    g.UnHideColumn(2);
+    EXPECT_EQ(g.GetRealCol(), 4);
+    g.SetCol(1);
+    g.HideColumn(0);  // a grid without its fixed column starts on the first data column
+    EXPECT_EQ(g.GetRealCol(), 1);
+    EXPECT_EQ(g.Col(), 0);
 }
 
 TEST_F(HiddenColumns, ColCountCountsShownColumnsOnly) {
@@ -158,6 +177,14 @@ TEST_F(HiddenColumns, ColCountCountsShownColumnsOnly) {
     EXPECT_TRUE(g.IsHiddenColumn(2));
     EXPECT_FALSE(g.IsHiddenColumn(5));
     EXPECT_TRUE(g.Cells(6, 1).isEmpty());
+}
+
+TEST(GridCells, ANewGridHasTenRowsAndFiveColumns) {
+    TExColumnGrid g;
+    EXPECT_EQ(g.RowCount(), 10);
+    EXPECT_EQ(g.ColCount(), 5);
+    EXPECT_EQ(g.Columns().Count(), 5);
+    EXPECT_EQ(g.Cells(0, 9), QStringLiteral("9"));
 }
 
 TEST(GridCells, OutsideTheGridIsAnErrorNotASilentLoss) {
@@ -182,9 +209,9 @@ TEST(GridCells, ResizingKeepsTextsAndNumbersTheRows) {
     EXPECT_EQ(g.Cells(2, 2), QStringLiteral("keep"));
     EXPECT_EQ(g.Cells(0, 1), QStringLiteral("1"));
     EXPECT_EQ(g.Cells(0, 1024), QStringLiteral("1024"));
-    EXPECT_EQ(g.model()->rowCount(), 1024);
-    EXPECT_EQ(g.model()->columnCount(), 5);
-    EXPECT_EQ(g.model()->headerData(1023, Qt::Vertical).toString(), QStringLiteral("1024"));
+    EXPECT_EQ(view(g).model()->rowCount(), 1024);
+    EXPECT_EQ(view(g).model()->columnCount(), 5);
+    EXPECT_EQ(view(g).model()->headerData(1023, Qt::Vertical).toString(), QStringLiteral("1024"));
     g.SetColCount(2);
     EXPECT_THROW((void)g.Cells(2, 2), std::out_of_range);
 }
@@ -353,22 +380,22 @@ TEST(ColumnItems, HeaderIsTheHeaderRowCellAndItemsAnswerTheirDataCells) {
     it.ComboItems() = QStringList{"x", "y"};
     it.SetAlignment(taRightJustify);
     EXPECT_EQ(g.Cells(2, 0), QStringLiteral("Topic"));
-    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Topic"));
+    EXPECT_EQ(view(g).model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Topic"));
     EXPECT_EQ(g.GetCellEditor(2, 1), edComboEdit);
     EXPECT_EQ(g.GetComboItems(2, 1), (QStringList{"x", "y"}));
     EXPECT_EQ(g.GetCellAlignment(2, 1), taRightJustify);
-    const QModelIndex idx = g.model()->index(0, 1);
-    EXPECT_TRUE(g.model()->data(idx, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
-    EXPECT_TRUE(g.model()->flags(idx) & Qt::ItemIsEditable);
-    EXPECT_FALSE(g.model()->data(idx, Qt::BackgroundRole).isValid());  // the window colour
+    const QModelIndex idx = view(g).model()->index(0, 1);
+    EXPECT_TRUE(view(g).model()->data(idx, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+    EXPECT_TRUE(view(g).model()->flags(idx) & Qt::ItemIsEditable);
+    EXPECT_FALSE(view(g).model()->data(idx, Qt::BackgroundRole).isValid());  // the window colour
     it.SetColor(0x00112233);  // blue 11, green 22, red 33
-    EXPECT_EQ(g.model()->data(idx, Qt::BackgroundRole).value<QColor>(), QColor(0x33, 0x22, 0x11));
-    EXPECT_FALSE(g.model()->data(g.model()->index(0, 0), Qt::BackgroundRole).isValid());
+    EXPECT_EQ(view(g).model()->data(idx, Qt::BackgroundRole).value<QColor>(), QColor(0x33, 0x22, 0x11));
+    EXPECT_FALSE(view(g).model()->data(view(g).model()->index(0, 0), Qt::BackgroundRole).isValid());
     it.ReadOnly = true;
-    EXPECT_FALSE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    EXPECT_FALSE(view(g).model()->flags(idx) & Qt::ItemIsEditable);
     it.ReadOnly = false;
     g.SetReadOnly(2, 1, true);
-    EXPECT_FALSE(g.model()->flags(idx) & Qt::ItemIsEditable);
+    EXPECT_FALSE(view(g).model()->flags(idx) & Qt::ItemIsEditable);
     // Fixed cells are answered by the grid, not the item.
     EXPECT_EQ(g.GetCellEditor(2, 0), edNormal);
     EXPECT_FALSE(g.CanEditCell(0, 1));
@@ -405,7 +432,7 @@ struct ShownGrid : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
     }
     QPoint cellCentre(int realCol, int row) {
-        return g.visualRect(g.model()->index(row - 1, realCol - 1)).center();
+        return view(g).visualRect(view(g).model()->index(row - 1, realCol - 1)).center();
     }
 };
 
@@ -417,9 +444,9 @@ TEST_F(ShownGrid, DoubleClicksReportRowThenDisplayColumn) {
         seen.emplace_back(row, col);
     };
     // A widget double-click arrives after the press and release of its first click.
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
-    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
-    QHeaderView* h = g.horizontalHeader();
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::mouseDClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QHeaderView* h = view(g).horizontalHeader();
     QTest::mouseDClick(h->viewport(), Qt::LeftButton, {},
                        QPoint(h->sectionViewportPosition(3) + h->sectionSize(3) / 2, h->height() / 2));
     ASSERT_EQ(seen.size(), 2u);
@@ -446,12 +473,12 @@ TEST_F(ShownGrid, WithColumnZeroHiddenDisplayColumnZeroIsADataCell) {
     g.SetRow(2);
     g.SetCol(0);
     EXPECT_EQ(g.GetRealCol(), 1);
-    EXPECT_EQ(g.currentIndex(), g.model()->index(1, 0));
+    EXPECT_EQ(view(g).currentIndex(), view(g).model()->index(1, 0));
     QTest::keyClick(&g, Qt::Key_Space);
     EXPECT_EQ(g.Cells(1, 2), QStringLiteral("Y"));
     g.SetCol(1);
     g.SetCol(0);  // and back
-    EXPECT_EQ(g.currentIndex(), g.model()->index(1, 0));
+    EXPECT_EQ(view(g).currentIndex(), view(g).model()->index(1, 0));
 }
 
 TEST_F(ShownGrid, ClickAndSpaceToggleACheckCellAndReportIt) {
@@ -459,7 +486,7 @@ TEST_F(ShownGrid, ClickAndSpaceToggleACheckCellAndReportIt) {
     g.SetCells(2, 3, QStringLiteral("N"));
     std::vector<std::tuple<int, int, bool>> clicks;
     g.OnCheckBoxClick = [&](QObject*, int col, int row, bool state) { clicks.emplace_back(col, row, state); };
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCentre(2, 3));
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(2, 3));
     EXPECT_EQ(g.Cells(2, 3), QStringLiteral("Y"));
     g.SetRow(3);
     g.SetCol(2);
@@ -491,7 +518,7 @@ TEST_F(ShownGrid, EnterInTheCellEditorCommitsAndReachesTheKeyHandler) {
     g.SetRow(2);
     g.SetCol(3);
     QTest::keyClick(&g, Qt::Key_X);  // typing opens the editor with the key
-    auto* editor = g.viewport()->findChild<QLineEdit*>();
+    auto* editor = view(g).viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, "yz");
     // The editor leaves Enter to the grid, which ends the edit once the key is handled.
@@ -501,6 +528,131 @@ TEST_F(ShownGrid, EnterInTheCellEditorCommitsAndReachesTheKeyHandler) {
     ASSERT_EQ(keys.size(), 2u);
     EXPECT_EQ(keys[0], QChar(u'x'));
     EXPECT_EQ(keys[1], QChar(13));
+}
+
+// Keys typed at once after a click in the current cell all reach the cell: the click opens the
+// editor without waiting for a possible double-click.
+TEST_F(ShownGrid, KeysTypedRightAfterAClickInTheCurrentCellAreKept) {
+    g.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    g.SetCells(1, 2, QStringLiteral("old"));
+    g.SetRow(2);
+    g.SetCol(1);
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr) << "the click opened no editor";
+    static_cast<QLineEdit*>(editor)->selectAll();
+    QTest::keyClicks(editor, "plant1/setpoint");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("plant1/setpoint"));
+    // A typed character opens the editor with itself as the first keystroke.
+    g.SetRow(3);
+    for (const char c : {'a', 'b', 'c'}) QTest::keyClick(QApplication::focusWidget(), c);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(g.Cells(1, 3), QStringLiteral("abc"));
+}
+
+// A click on a cell that is not the current one only moves to it.
+TEST_F(ShownGrid, AClickOnAnotherCellOnlyMovesTheFocusCell) {
+    g.SetRow(2);
+    g.SetCol(1);
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(3, 4));
+    EXPECT_EQ(g.Row(), 4);
+    EXPECT_EQ(g.GetRealCol(), 3);
+    EXPECT_EQ(view(g).viewport()->findChild<QLineEdit*>(), nullptr);
+}
+
+TEST_F(ShownGrid, ADoubleClickOnADropDownCellShowsItsList) {
+    for (const TEditorType kind : {edComboList, edComboEdit}) {
+        TGridColumnItem& it = g.Columns().Items(3);
+        it.SetEditor(kind);
+        it.ComboItems() = QStringList{"0", "1", "2"};
+        int reported = 0;
+        g.OnDblClickCell = [&](QObject*, int row, int col) {
+            EXPECT_EQ(std::make_pair(row, col), std::make_pair(2, 3));
+            ++reported;
+        };
+        g.SetRow(1);
+        g.SetCol(1);
+        QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+        QTest::mouseDClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+        EXPECT_EQ(reported, 1) << int(kind);
+        auto* combo = view(g).viewport()->findChild<QComboBox*>();
+        ASSERT_NE(combo, nullptr) << int(kind);
+        EXPECT_EQ(combo->isEditable(), kind == edComboEdit);
+        EXPECT_TRUE(combo->view()->isVisible()) << int(kind);
+        combo->hidePopup();
+        QTest::keyClick(combo, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Enter in an editor ends the edit at once, before the dialog moves the focus cell: nothing is
+// left for the view to commit later from an editor it no longer owns.
+TEST_F(ShownGrid, EnterThatMovesOnLeavesNoEditorBehind) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+        warnings << m;
+    });
+    g.OnKeyPress = [this](QObject*, QChar& key) {
+        if (key != QChar(13)) return;
+        g.SetCol(g.Col() % (g.ColCount() - 1) + 1);
+        key = QChar(0);
+    };
+    g.SetRow(2);
+    g.SetCol(1);
+    for (const char* typed : {"a", "b", "c"}) {
+        QTest::keyClicks(&g, typed);
+        QWidget* editor = view(g).viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("a"));
+    EXPECT_EQ(g.Cells(2, 2), QStringLiteral("b"));
+    EXPECT_EQ(g.Cells(3, 2), QStringLiteral("c"));
+    EXPECT_EQ(g.GetRealCol(), 4);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty()) << warnings.join(u'\n').toStdString();
+}
+
+// Tab leaves the grid for the next control of the window, from a cell and from a cell editor (whose
+// text is kept).
+TEST(GridTab, TabMovesOnToTheNextControl) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* g = new TExStringGrid(&window);
+    auto* after = new QPushButton(QStringLiteral("after"), &window);
+    layout->addWidget(g);
+    layout->addWidget(after);
+    window.resize(400, 300);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (const bool editing : {false, true}) {
+        SCOPED_TRACE(editing ? "from a cell editor" : "from a cell");
+        g->setFocus();
+        g->SetRow(1);
+        g->SetCol(1);
+        if (editing) QTest::keyClick(QApplication::focusWidget(), Qt::Key_T);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), after);
+        EXPECT_EQ(g->Col(), 1);
+        EXPECT_EQ(g->Cells(1, 1), editing ? QStringLiteral("t") : QString());
+    }
+}
+
+TEST_F(ShownGrid, CellRectIsWhereTheViewDrawsTheCell) {
+    g.HideColumn(2);
+    const QRect r = g.CellRect(2, 3);  // display 2 is real column 3
+    ASSERT_FALSE(r.isEmpty());
+    const QWidget* vp = view(g).viewport();
+    EXPECT_EQ(r.translated(-vp->mapTo(&g, QPoint(0, 0))), view(g).visualRect(view(g).model()->index(2, 2)));
+    EXPECT_TRUE(g.CellRect(0, 0).isValid());
+    EXPECT_TRUE(g.CellRect(2, 0).isValid());
+    EXPECT_TRUE(g.CellRect(0, 3).isValid());
+    EXPECT_TRUE(g.CellRect(2, 99).isEmpty());
 }
 
 TEST_F(ShownGrid, WithoutADialogHintTheGridKeepsItsOwn) {
@@ -520,10 +672,10 @@ TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {
     g.SetCells(3, 2, QStringLiteral("INT"));
     std::vector<std::tuple<int, int, int, QString>> changes;
     g.OnComboChange = [&](QObject*, int col, int row, int i, const QString& s) { changes.emplace_back(col, row, i, s); };
-    const QModelIndex idx = g.model()->index(1, 2);
-    g.setCurrentIndex(idx);
-    g.edit(idx);
-    auto* combo = g.viewport()->findChild<QComboBox*>();
+    const QModelIndex idx = view(g).model()->index(1, 2);
+    view(g).setCurrentIndex(idx);
+    view(g).edit(idx);
+    auto* combo = view(g).viewport()->findChild<QComboBox*>();
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->currentText(), QStringLiteral("INT"));
     EXPECT_FALSE(combo->isEditable());
@@ -543,9 +695,9 @@ TEST_F(ShownGrid, HintsAskTheDialogWithRowThenDisplayColumn) {
         hint = QStringLiteral("hint");
     };
     const QPoint p = cellCentre(4, 3);
-    QHelpEvent cellHelp(QEvent::ToolTip, p, g.viewport()->mapToGlobal(p));
-    QApplication::sendEvent(g.viewport(), &cellHelp);
-    QHeaderView* h = g.horizontalHeader();
+    QHelpEvent cellHelp(QEvent::ToolTip, p, view(g).viewport()->mapToGlobal(p));
+    QApplication::sendEvent(view(g).viewport(), &cellHelp);
+    QHeaderView* h = view(g).horizontalHeader();
     const QPoint hp(h->sectionViewportPosition(0) + 5, h->height() / 2);
     QHelpEvent headHelp(QEvent::ToolTip, hp, h->viewport()->mapToGlobal(hp));
     QApplication::sendEvent(h->viewport(), &headHelp);

@@ -437,6 +437,13 @@ TEST_F(WirelessDecode, NothingEscapesTheListener) {
     });
     EXPECT_EQ(r, -1);
     EXPECT_EQ(list.Count(), 1) << "the meter heard stays listed";
+    EXPECT_EQ(list.Decode_Failures(), 1u);
+    // A datagram that is only dropped is no failure; a second failure counts again, also after Clear.
+    EXPECT_EQ(decode(datagram(TRadioModule::rmTelit, hex("44 93 15"))), -1);
+    EXPECT_EQ(list.Decode_Failures(), 1u);
+    list.Clear();
+    Decode_Wireless_Frame(list, TRadioModule::rmTelit, d, kT1, [](int, const TSlave_wMBus&) { throw 7; });
+    EXPECT_EQ(list.Decode_Failures(), 2u);
 }
 
 namespace {

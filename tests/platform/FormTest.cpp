@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -82,6 +83,41 @@ TEST(Form, HouseLook) {
     form.L_SW_Code()->setText(QStringLiteral("KS73632"));
     EXPECT_EQ(form.L_SW_Code()->parentWidget(), form.TitleStrip());
     EXPECT_EQ(form.ClientWidth(), 300);
+}
+
+// Every window's title strip looks alike and spans the window, also after a resize.
+TEST(Form, TitleStripLayoutAndColours) {
+    ThrowingForm form;
+    EXPECT_EQ(form.TitleStrip()->geometry(), QRect(0, 0, 300, 69));
+    EXPECT_EQ(form.L_SW_Code()->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    EXPECT_EQ(form.L_SW_Code()->font().pixelSize(), 26);
+    EXPECT_TRUE(form.L_SW_Code()->font().bold());
+    EXPECT_EQ(form.TitleStrip()->palette().color(QPalette::Window), QColor(Qt::white));
+    form.SetClientSize(500, 200);
+    EXPECT_EQ(form.TitleStrip()->width(), 500);
+    EXPECT_EQ(form.L_SW_Code()->width(), 500 - 24);
+    EXPECT_EQ(form.L_SW_Desc()->width(), 500 - 26);
+    EXPECT_EQ(form.TitleStrip()->height(), 69);
+}
+
+// A window is centred on its screen at every showing, wherever it was left; one told otherwise
+// stays where it is put.
+TEST(Form, CentredAtEveryShowing) {
+    plat::TForm form;
+    form.SetClientSize(300, 200);
+    const QRect area = form.screen()->availableGeometry();
+    for (int showing = 1; showing <= 2; ++showing) {
+        SCOPED_TRACE(showing);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_LE((form.frameGeometry().center() - area.center()).manhattanLength(), 1);
+        form.hide();
+        form.move(area.topLeft() + QPoint(5, 7));
+    }
+    form.SetCentred(false);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.pos(), area.topLeft() + QPoint(5, 7));
 }
 
 }  // namespace

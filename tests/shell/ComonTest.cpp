@@ -176,6 +176,14 @@ TEST_P(Parsers, DecimalSeparatorAndFloat) {
     EXPECT_FALSE(Str_To_Float_Sep(QStringLiteral("abc"), u'.', v));
     EXPECT_FLOAT_EQ(v, 1.0f);
     EXPECT_FALSE(Str_To_Float_Sep(QString(), u'.', v));
+    // Beyond single precision: no infinity, a failure with 1.0; the largest single still converts.
+    for (const char* big : {"1e39", "-1e39", "3.5e38", "1e308"}) {
+        v = 0;
+        EXPECT_FALSE(Str_To_Float_Sep(QString::fromLatin1(big), GetParam(), v)) << big;
+        EXPECT_FLOAT_EQ(v, 1.0f) << big;
+    }
+    EXPECT_TRUE(Str_To_Float_Sep(QStringLiteral("3e38"), GetParam(), v));
+    EXPECT_FLOAT_EQ(v, 3e38f);
     // A separator that is not the regional one makes the conversion fail, as the rule says.
     const QChar other = GetParam() == u',' ? QChar(u'.') : QChar(u',');
     EXPECT_FALSE(Str_To_Float_Sep(QStringLiteral("12.5"), other, v));

@@ -1,6 +1,7 @@
 // Row operations of the table dialogs.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "tests/support/GridViewAccess.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/support/TestSupport.h"
@@ -332,10 +333,10 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     QTest::keyClick(&t.g, Qt::Key_Enter);
     EXPECT_EQ(t.g.Col(), 1);
     EXPECT_EQ(t.g.Row(), 2);
-    EXPECT_EQ(t.g.currentIndex(), t.g.model()->index(1, 0));
+    EXPECT_EQ(view(t.g).currentIndex(), view(t.g).model()->index(1, 0));
     // Enter typed in a cell editor keeps the value and moves on once.
     QTest::keyClick(&t.g, Qt::Key_Q);
-    auto* editor = t.g.viewport()->findChild<QLineEdit*>();
+    auto* editor = view(t.g).viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
@@ -381,7 +382,7 @@ TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
     QTest::mouseDClick(corner, Qt::LeftButton, {}, corner->rect().center());
     const int sized = g.fontMetrics().horizontalAdvance(QStringLiteral("1024")) + 2 * TExStringGrid::kCellMargin;
     EXPECT_EQ(g.AllColWidths(0), sized);
-    EXPECT_EQ(g.verticalHeader()->width(), sized);
+    EXPECT_EQ(view(g).verticalHeader()->width(), sized);
 }
 
 }  // namespace

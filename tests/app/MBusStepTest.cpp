@@ -1,0 +1,96 @@
+// The hidden "M-Bus" step and the place of the network editor and the node identifier dialog
+// among the program's windows.
+#include "app/UVelmarineFirmWare.h"
+#include "gateway/UBoot.h"
+#include "gateway/UMQTT_Set_Topic.h"
+#include "mbus/UMeter_Bus.h"
+#include "mbus/UNewIDNode.h"
+#include "platform/Form.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+
+using testing_support::RecordingDialogs;
+using testing_support::TempAppDir;
+using testing_support::writeAll;
+
+namespace {
+
+class MBusStep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Create_Forms();
+        main = FVelmarineFirmWare;
+    }
+    void TearDown() override { Destroy_Forms(); }
+
+    TempAppDir app;
+    RecordingDialogs rec;
+    TFVelmarineFirmWare* main = nullptr;
+};
+
+TEST_F(MBusStep, HiddenStepShowsTheNetworkEditorOfTheOpenProject) {
+    QPushButton* step = main->Step_Button("Btn_MBus");
+    ASSERT_NE(step, nullptr);
+    EXPECT_FALSE(plat::ownVisible(step));
+
+    g_ProjectName.clear();
+    g_ProjectPath.clear();
+    main->Btn_Click(step);
+    EXPECT_EQ(rec.errors(), QStringList{Text_Table[18]});
+
+    rec.clear();
+    g_ProjectName = QStringLiteral("Line 4");
+    g_ProjectPath = g_ProjectsRootPath + QStringLiteral("/Line 4");
+    ASSERT_TRUE(QDir().mkpath(g_ProjectPath));
+    Set_Files();
+    writeAll(g_MBusFile, "<M-Bus_Network><Nodo Descrizione=\"Heat\" ID_Primary=\"4\"/></M-Bus_Network>");
+    bool shown = false;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget() == FMeter_Bus;
+        caption = FMeter_Bus->NODE_ORIG->child(0)->text(0);
+        FMeter_Bus->Btn_Cancel->click();
+    });
+    main->Btn_Click(step);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(caption, QStringLiteral("ID 4 - Heat"));
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    EXPECT_FALSE(plat::ownVisible(step)) << "the step stays hidden";
+}
+
+TEST_F(MBusStep, CreatedAndRelabelledInTheProgramsOrder) {
+    ASSERT_NE(FMeter_Bus, nullptr);
+    ASSERT_NE(FNewIDNode, nullptr);
+    const QObjectList children = main->children();
+    const auto at = [&](QObject* o) { return children.indexOf(o); };
+    EXPECT_LT(at(FMQTT_Set_Topic), at(FMeter_Bus));
+    EXPECT_LT(at(FMeter_Bus), at(FNewIDNode));
+    EXPECT_LT(at(FNewIDNode), at(FBoot));
+
+    const std::vector<plat::TForm*> relabelled = main->Language_Windows();
+    const auto pos = std::find(relabelled.begin(), relabelled.end(), FMQTT_Set_Topic);
+    ASSERT_NE(pos, relabelled.end());
+    ASSERT_GE(relabelled.end() - pos, 3);
+    EXPECT_EQ(*(pos + 1), FMeter_Bus);
+    EXPECT_EQ(*(pos + 2), FNewIDNode);
+
+    Text_Table[800] = QStringLiteral("Rete M-Bus");
+    Text_Table[1204] = QStringLiteral("Scegli l'indirizzo");
+    main->Change_Language();
+    EXPECT_EQ(FMeter_Bus->windowTitle(), QStringLiteral("Rete M-Bus"));
+    EXPECT_EQ(FNewIDNode->Label1->text(), QStringLiteral("Scegli l'indirizzo"));
+    Load_Default_Language();
+}
+
+}  // namespace
