@@ -1248,7 +1248,7 @@ void TMBusScanDecode::Execute() {
         if (FInScan) {
             Step_Once();
         } else {
-            Pause(FTiming.Idle_Ms);
+            Sleep_For(FTiming.Idle_Ms);
         }
     }
 }
@@ -1271,15 +1271,21 @@ void TMBusScanDecode::Step_Once() {
         }
         FStepHeld = nullptr;
     }
-    Pause(FTiming.Step_Ms);
+    Sleep_For(FTiming.Step_Ms);
+}
+
+void TMBusScanDecode::Sleep_For(uint32_t ms) {
+    if (FTiming.Sleep) FTiming.Sleep(ms);
+    else if (!FExit) FExitGate.WaitFor(ms);
 }
 
 void TMBusScanDecode::Pause(uint32_t ms) {
-    // The lock is let go while pausing, so requests from the window never wait for a pause.
-    if (FStepHeld) FStepHeld->unlock();
-    if (FTiming.Sleep) FTiming.Sleep(ms);
-    else if (!FExit) FExitGate.WaitFor(ms);
-    if (FStepHeld) FStepHeld->lock();
+    // Inside a step: the lock is let go while pausing, so requests from the window never wait
+    // for a pause.
+    std::unique_lock<std::recursive_mutex>* held = FStepHeld;
+    if (held) held->unlock();
+    Sleep_For(ms);
+    if (held) held->lock();
 }
 
 void TMBusScanDecode::Step_Failed() {

@@ -268,7 +268,8 @@ public:
 
 private:
     void Execute();
-    void Pause(uint32_t ms);
+    void Sleep_For(uint32_t ms);
+    void Pause(uint32_t ms);  // a pause inside a step
     void Set_Wait(uint32_t ms);
     bool Timed_Out() const;
     TAnswerSlot::TAnswer Answer() const;
