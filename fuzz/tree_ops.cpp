@@ -1,0 +1,14 @@
+// Structural operations on the lazy tree's node core, decoded from bytes, applied to the tree and to
+// a naive reference tree; the two must agree after every operation and the tree's counts, heights,
+// links and visible count must hold.
+#include "tests/support/TreeOps.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 4096) return 0;
+    testing_support::TreeOpsDriver driver;
+    if (!driver.Run(data, size).empty()) __builtin_trap();
+    return 0;
+}
