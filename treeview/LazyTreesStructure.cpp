@@ -717,8 +717,8 @@ void TLazyTreeCore::MoveTo(PLazyNode Source, PLazyNode Target, TLTNodeAttachMode
     bool moved = false;
     if (DoNodeMoving(Source, Target == targetTree->FRoot ? nullptr : Target)) {
         if (targetTree == this) {
-            if (Target != Source)
-                for (PLazyNode p = Target->Parent; p != FRoot && p; p = p->Parent)
+            if (Target != Source && Target != FRoot)
+                for (PLazyNode p = Target->Parent; p != FRoot; p = p->Parent)
                     if (p == Source) lazytree::RaiseTreeError(2001);
             // A running cache build must not see the links change.
             InterruptValidation();

@@ -31,13 +31,17 @@ public:
 
     TLazyTreeCore& Tree() { return tree_; }
     size_t NodeCount() const { return order_.size(); }
+    size_t Steps() const { return steps_; }
 
     // Runs every operation of the input; the first difference or broken invariant, or empty.
-    std::string Run(const uint8_t* data, size_t size) {
+    std::string Run(const uint8_t* data, size_t size, size_t maxSteps = SIZE_MAX) {
         data_ = data;
         end_ = data + size;
         std::string error = Compare();
-        while (error.empty() && data_ < end_) error = Step();
+        while (error.empty() && data_ < end_ && steps_ < maxSteps) {
+            error = Step();
+            ++steps_;
+        }
         while (error.empty() && updates_ > 0) {
             tree_.EndUpdate();
             --updates_;
@@ -224,15 +228,15 @@ private:
             auto mode = static_cast<TLTNodeAttachMode>(Take() % 5);
             const bool childrenOnly = op == 6;
             if (s == &root_) return;
-            tree_.MoveTo(Real(s), t == &root_ ? nullptr : Real(t), mode, childrenOnly);
             const bool insert = mode == amInsertBefore || mode == amInsertAfter;
-            if (!(t != s || (insert && childrenOnly)) || mode == amNoWhere) return;
-            if (t == &root_) mode = amAddChildFirst;
-            Init(t);
-            if (t != s && Inside(t, s)) {
-                expectMoveError_ = true;
-                return;
+            const bool proceeds = (t != s || (insert && childrenOnly)) && mode != amNoWhere;
+            if (proceeds) {
+                Init(t);  // the target is initialised before anything is checked
+                expectMoveError_ = t != s && Inside(t, s);
             }
+            tree_.MoveTo(Real(s), t == &root_ ? nullptr : Real(t), mode, childrenOnly);
+            if (!proceeds || expectMoveError_) return;
+            if (t == &root_) mode = amAddChildFirst;
             std::vector<std::unique_ptr<Ref>> moving;
             if (!childrenOnly) {
                 moving.push_back(Detach(s));
@@ -356,6 +360,7 @@ private:
     uint64_t nextId_ = 1;
     uint32_t defaultHeight_ = 18;
     int updates_ = 0;
+    size_t steps_ = 0;
     bool expectMoveError_ = false;
     const uint8_t* data_ = nullptr;
     const uint8_t* end_ = nullptr;
