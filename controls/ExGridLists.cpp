@@ -8,9 +8,7 @@
 
 namespace {
 
-[[noreturn]] void indexError(int index) {
-    throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
-}
+[[noreturn]] void indexError(int index) { plat::throwListIndexError(index); }
 
 // Comma text: items separated by a comma or blanks, an item in double quotes may hold both (a
 // doubled quote inside stands for one); two commas in a row, or one at the end, give an empty item.

@@ -3,7 +3,7 @@
 // notification, multi-column sort keys, the controls placed in cells, and a string list read and
 // written line by line like a text file.
 #include "controls/ExGridTypes.h"
-#include "platform/XmlDoc.h"
+#include "platform/Error.h"
 
 #include <QObject>
 #include <QString>
@@ -14,11 +14,7 @@
 
 class QWidget;
 
-// An index outside a list.
-class EListError : public plat::Error {
-public:
-    using plat::Error::Error;
-};
+using plat::EListError;
 
 // 32-bit integers in insertion order, bound to the grid cell (Col, Row) they belong to; changes are
 // reported through OnChange(self, Col, Row).

@@ -2,6 +2,9 @@
 // Enumerations and event signatures shared by the whole grid family. Windows store several of these
 // by name in their form descriptions (a column's `Editor`, a grid's `HoverRowCells`), so the names and
 // their order are part of the stored format: append nothing in the middle.
+#include "platform/Colors.h"
+#include "platform/EnumSet.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -20,7 +23,7 @@ class QFont;
 class QPen;
 class TBaseGrid;
 
-using TColor = uint32_t;  // 0x00BBGGRR, 0xFF0000nn system colour, 0x1FFFFFFF none
+using plat::TColor;
 
 enum TEditorType : uint8_t {
     edNormal, edSpinEdit, edComboEdit, edComboList, edEditBtn, edCheckBox, edDateEdit, edDateEditUpDown,
@@ -60,34 +63,7 @@ enum THoverRowCell : uint8_t { hcNormal, hcFixed, hcSelected };
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum TGridDrawStateItem : uint8_t { gdSelected, gdFocused, gdFixed };
 
-// A set of enumeration values: bit n stands for the value of ordinal n, which is also how a set is
-// streamed as a number.
-template <class E>
-class TEnumSet {
-public:
-    constexpr TEnumSet() = default;
-    constexpr TEnumSet(std::initializer_list<E> values) {
-        for (E v : values) bits_ |= bit(v);
-    }
-    static constexpr TEnumSet fromBits(uint32_t bits) {
-        TEnumSet s;
-        s.bits_ = bits;
-        return s;
-    }
-    constexpr uint32_t bits() const { return bits_; }
-    constexpr bool contains(E v) const { return (bits_ & bit(v)) != 0; }
-    constexpr bool empty() const { return bits_ == 0; }
-    constexpr TEnumSet& include(E v) { bits_ |= bit(v); return *this; }
-    constexpr TEnumSet& exclude(E v) { bits_ &= ~bit(v); return *this; }
-    friend constexpr bool operator==(TEnumSet, TEnumSet) = default;
-
-private:
-    // Sets are of enumerations with at most 32 values.
-    static constexpr uint32_t bit(E v) {
-        return static_cast<unsigned>(v) < 32 ? uint32_t{1} << static_cast<unsigned>(v) : 0;
-    }
-    uint32_t bits_ = 0;
-};
+using plat::TEnumSet;
 
 using TCellBorders = TEnumSet<TCellBorder>;
 using THoverRowCells = TEnumSet<THoverRowCell>;

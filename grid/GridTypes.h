@@ -4,8 +4,8 @@
 
 #include <QColor>
 
-inline constexpr TColor clWindow = 0xFF000005;
-inline constexpr TColor clWhite = 0x00FFFFFF;
+using plat::clWhite;
+using plat::clWindow;
 
 namespace gridcolor {
 // The colour to paint, or an invalid colour for "use the palette's base colour".

@@ -5,6 +5,8 @@
 // exactly, whitespace-only values included. Writing: no XML declaration, no indentation, attributes
 // in the order they were set (CR, LF and TAB escaped so they survive a round trip), an optional
 // comment after the root, saved through an atomic write.
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -78,16 +80,6 @@ public:
 
 private:
     std::unique_ptr<pugi::xml_document> doc_;
-};
-
-// A file or document error carrying its message; the general error handler shows it.
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
 };
 
 }  // namespace plat

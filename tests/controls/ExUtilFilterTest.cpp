@@ -1,7 +1,7 @@
 // Filter expressions and conditions.
 #include "controls/ExUtil.h"
 #include "tests/support/ReferenceWildcard.h"
-#include "LocaleScope.h"
+#include "tests/support/LocaleScope.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

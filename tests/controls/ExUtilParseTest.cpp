@@ -1,6 +1,6 @@
 // Number, date and text parsing routines of the grid utilities.
 #include "controls/ExUtil.h"
-#include "LocaleScope.h"
+#include "tests/support/LocaleScope.h"
 #include "platform/Files.h"
 
 #include <QDate>

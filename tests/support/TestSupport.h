@@ -1,6 +1,7 @@
 #pragma once
-// Shared test helpers: a recording message service that answers questions from a script, and a
-// temporary program folder.
+// Shared test helpers: a recording message service that answers questions from a script, a
+// recorder of alert sounds, and a temporary program folder.
+#include "platform/Beep.h"
 #include "platform/UserDialogs.h"
 
 #include <QString>
@@ -42,6 +43,15 @@ public:
 
 private:
     plat::UserDialogs* previous_;
+};
+
+// Records every alert sound instead of playing it. Installs itself while alive.
+class RecordingBeeps final : public plat::BeepService {
+public:
+    RecordingBeeps() { plat::setBeepService(this); }
+    ~RecordingBeeps() override { plat::setBeepService(nullptr); }
+    void beep(unsigned type) override { beeps.push_back(type); }
+    std::vector<unsigned> beeps;
 };
 
 // A temporary folder that becomes the program folder while the object lives.

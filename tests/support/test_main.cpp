@@ -1,8 +1,9 @@
-// Test entry point: an application object on the offscreen platform with a fixed font, so widget
-// tests lay out the same everywhere.
+// Test entry point: an application object on the offscreen platform with a fixed font and a fixed
+// widget style, so widget tests lay out and paint the same everywhere.
 #include "platform/Application.h"
 
 #include <QFont>
+#include <QStyleFactory>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(9);
     QApplication::setFont(font);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,266 @@
+// Text on the canvas: measuring, the DrawText flags, opaque and clear backgrounds, turned fonts.
+#include "platform/Canvas.h"
+#include "platform/Font.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+using namespace plat;
+
+namespace {
+
+constexpr TColor kBack = clWhite;
+
+QImage blank(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+QRect inkBox(const QImage& img) {
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (FromQRgb(img.pixel(x, y)) != kBack) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+void prepare(TCanvas& c) {
+    c.Brush().SetStyle(bsClear);
+    c.Font().SetColor(clBlack);
+}
+
+TEST(Text, PrefixesMeasureAndUnderline) {
+    QImage scratch = blank(10, 10);
+    TCanvas c(&scratch);
+    TRect r = Rect(0, 0, 500, 100);
+    c.DrawText(u"a&&b"_qs, r, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(r.Width(), c.TextWidth(u"a&b"_qs));
+    r = Rect(0, 0, 500, 100);
+    c.DrawText(u"a&&b"_qs, r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(r.Width(), c.TextWidth(u"a&&b"_qs));
+    r = Rect(0, 0, 500, 100);
+    c.DrawText(u"&ab"_qs, r, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(r.Width(), c.TextWidth(u"ab"_qs));
+
+    // "&ab" draws "ab" with a line under the "a" only: the two pictures differ below the base line
+    // and within the first letter.
+    QImage plain = blank(60, 30), marked = blank(60, 30), hidden = blank(60, 30);
+    for (auto [img, text, flags] : {std::tuple{&plain, u"ab"_qs, 0u}, std::tuple{&marked, u"&ab"_qs, 0u},
+                                    std::tuple{&hidden, u"&ab"_qs, unsigned(DT_HIDEPREFIX)}}) {
+        TCanvas t(img);
+        prepare(t);
+        TRect box = Rect(0, 0, 60, 30);
+        t.DrawText(text, box, DT_SINGLELINE | flags);
+    }
+    EXPECT_EQ(hidden, plain);
+    const int baseline = QFontMetrics(TFont().ToQFont()).ascent();
+    const int aWidth = c.TextWidth(u"a"_qs);
+    int differing = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (plain.pixel(x, y) != marked.pixel(x, y)) {
+                ++differing;
+                EXPECT_GE(y, baseline) << x << "," << y;
+                EXPECT_LT(x, aWidth) << x << "," << y;
+            }
+    EXPECT_GT(differing, 0);
+}
+
+TEST(Text, WordBreakMeasuresLinesAndEditControlBreaksLongWords) {
+    QImage scratch = blank(10, 10);
+    TCanvas c(&scratch);
+    const int h = c.TextHeight(u"Ag"_qs);
+    const int wide = std::max(c.TextWidth(u"Hello"_qs), c.TextWidth(u"World"_qs));
+    TRect r = Rect(5, 7, 5 + wide + 2, 7);
+    EXPECT_EQ(c.DrawText(u"Hello World"_qs, r, DT_CALCRECT | DT_WORDBREAK), 2 * h);
+    EXPECT_EQ(r, Rect(5, 7, 5 + wide, 7 + 2 * h));
+
+    r = Rect(0, 0, 10, 0);  // narrower than both words
+    EXPECT_EQ(c.DrawText(u"Hello World"_qs, r, DT_CALCRECT | DT_WORDBREAK), 2 * h);
+    EXPECT_EQ(r.Width(), wide);  // a word wider than the rectangle widens it
+
+    r = Rect(0, 0, 1000, 0);
+    EXPECT_EQ(c.DrawText(u"one\r\ntwo\nthree"_qs, r, DT_CALCRECT), 3 * h);
+    r = Rect(0, 0, 1000, 0);
+    EXPECT_EQ(c.DrawText(u"one\r\ntwo"_qs, r, DT_CALCRECT | DT_SINGLELINE), h);
+    EXPECT_EQ(r.Width(), c.TextWidth(u"onetwo"_qs));
+
+    r = Rect(0, 0, c.TextWidth(u"abcd"_qs), 0);
+    EXPECT_EQ(c.DrawText(u"abcdefgh"_qs, r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL), 2 * h);
+
+    r = Rect(0, 0, 1000, 0);
+    c.DrawText(u"a\tb"_qs, r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+    EXPECT_EQ(r.Width(), 8 * QFontMetrics(c.Font().ToQFont()).averageCharWidth() + c.TextWidth(u"b"_qs));
+
+    QFontMetrics fm(c.Font().ToQFont());
+    r = Rect(0, 0, 1000, 0);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_CALCRECT | DT_EXTERNALLEADING), h + std::max(0, fm.leading()));
+}
+
+TEST(Text, EndEllipsisEndsALongLineWithDots) {
+    const QString text = u"abcdefghijklmnopqrstuvwxyz"_qs;
+    QImage scratch = blank(10, 10);
+    TCanvas m(&scratch);
+    const int width = m.TextWidth(u"abcdefgh"_qs);
+    const int h = m.TextHeight(text);
+
+    QImage drawn = blank(200, h);
+    {
+        TCanvas c(&drawn);
+        prepare(c);
+        TRect r = Rect(0, 0, width, h);
+        c.DrawText(text, r, DT_SINGLELINE | DT_END_ELLIPSIS);
+    }
+    // It is the longest start of the text that fits with the dots after it.
+    int found = -1;
+    for (int k = 0; k <= text.size(); ++k) {
+        QImage candidate = blank(200, h);
+        TCanvas c(&candidate);
+        prepare(c);
+        c.TextOut(0, 0, text.left(k) + u"..."_qs);
+        c.Release();
+        if (candidate == drawn) found = k;
+    }
+    ASSERT_GT(found, 0);
+    EXPECT_LE(m.TextWidth(text.left(found) + u"..."_qs), width);
+    EXPECT_GT(m.TextWidth(text.left(found + 1) + u"..."_qs), width);
+
+    // Text that fits is left alone.
+    QImage fits = blank(200, h), plain = blank(200, h);
+    {
+        TCanvas c(&fits);
+        prepare(c);
+        TRect r = Rect(0, 0, 200, h);
+        c.DrawText(u"abc"_qs, r, DT_SINGLELINE | DT_END_ELLIPSIS);
+        TCanvas p(&plain);
+        prepare(p);
+        p.TextOut(0, 0, u"abc"_qs);
+    }
+    EXPECT_EQ(fits, plain);
+}
+
+TEST(Text, AlignmentAndClipping) {
+    struct Case {
+        const char* name;
+        unsigned flags;
+        std::function<void(const QRect& ink, const QRect& cell)> check;
+    } cases[] = {
+        {"left top", DT_SINGLELINE, [](const QRect& ink, const QRect& cell) {
+             EXPECT_LE(ink.left(), cell.left() + 2);
+             EXPECT_LE(ink.top(), cell.top() + 6);
+         }},
+        {"right", DT_SINGLELINE | DT_RIGHT, [](const QRect& ink, const QRect& cell) {
+             EXPECT_LE(ink.right(), cell.right());
+             EXPECT_GE(ink.right(), cell.right() - 3);
+         }},
+        {"centre", DT_SINGLELINE | DT_CENTER | DT_VCENTER, [](const QRect& ink, const QRect& cell) {
+             EXPECT_NEAR(ink.center().x(), cell.center().x(), 3);
+             EXPECT_NEAR(ink.center().y(), cell.center().y(), 4);
+         }},
+        {"bottom", DT_SINGLELINE | DT_BOTTOM, [](const QRect& ink, const QRect& cell) {
+             EXPECT_LE(ink.bottom(), cell.bottom());
+             EXPECT_GE(ink.bottom(), cell.bottom() - 6);
+         }},
+        {"clipped to the rectangle", DT_SINGLELINE | DT_LEFT, [](const QRect& ink, const QRect& cell) {
+             EXPECT_TRUE(cell.contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+         }},
+    };
+    for (const Case& cs : cases) {
+        QImage img = blank(200, 80);
+        TCanvas c(&img);
+        prepare(c);
+        TRect r = Rect(20, 10, 150, 60);
+        c.DrawText(cs.name == std::string("clipped to the rectangle") ? u"WWWWWWWWWWWWWWWWWWWWWWWWWWWW"_qs : u"Tag"_qs, r,
+                   cs.flags);
+        c.Release();
+        SCOPED_TRACE(cs.name);
+        cs.check(inkBox(img), r.toQRect());
+    }
+}
+
+TEST(Text, OpaqueBrushPaintsBehindTextClearBrushDoesNot) {
+    QImage img = blank(100, 40);
+    TCanvas c(&img);
+    c.Brush().SetColor(clYellow);
+    c.TextOut(2, 2, u"ab"_qs);
+    EXPECT_EQ(c.PenPos(), QPoint(2 + c.TextWidth(u"ab"_qs), 2));
+    c.Brush().SetStyle(bsClear);
+    c.TextOut(50, 2, u"ab"_qs);
+    c.Brush().SetColor(clAqua);  // a colour makes the brush solid again
+    EXPECT_EQ(c.Brush().Style(), bsSolid);
+    c.TextRect(Rect(2, 25, 12, 35), 2, 25, u"WWWW"_qs);
+    c.Release();
+    EXPECT_EQ(FromQRgb(img.pixel(2, 2)), clYellow);
+    EXPECT_EQ(FromQRgb(img.pixel(50, 2)), clWhite);
+    EXPECT_EQ(FromQRgb(img.pixel(2, 34)), clAqua);
+    EXPECT_EQ(FromQRgb(img.pixel(12, 30)), clWhite);  // TextRect keeps to its rectangle
+}
+
+TEST(Text, TurnedFontsReadUpOrDown) {
+    struct Case {
+        int orientation;
+        bool upwards;
+    } cases[] = {{900, true}, {-2700, true}, {-900, false}};
+    for (const Case& cs : cases) {
+        QImage img = blank(80, 160);
+        TCanvas c(&img);
+        prepare(c);
+        c.Font().SetOrientation(cs.orientation);
+        const QString text = u"Hello there"_qs;
+        const int w = c.TextWidth(text);  // measured along the text, whatever its angle
+        c.TextOut(40, 80, text);
+        c.Release();
+        const QRect ink = inkBox(img);
+        SCOPED_TRACE(cs.orientation);
+        EXPECT_GT(ink.height(), 3 * ink.width());  // a tall, narrow box
+        EXPECT_NEAR(ink.height(), w, 4);
+        if (cs.upwards) {
+            EXPECT_LE(ink.bottom(), 80);  // from the origin up
+            EXPECT_GE(ink.left(), 40);    // the tops of the letters face left
+        } else {
+            EXPECT_GE(ink.top(), 79);
+            EXPECT_LE(ink.right(), 40);
+        }
+    }
+}
+
+TEST(Font, SizesNamesAndStyles) {
+    TFont f;
+    f.SetSize(9);
+    EXPECT_EQ(f.Height(), -12);  // 96 pixels per inch
+    f.SetHeight(-16);
+    EXPECT_EQ(f.Size(), 12);
+    EXPECT_EQ(f.ToQFont().pixelSize(), 16);
+    f.SetHeight(20);  // a cell height: the characters are smaller
+    const QFontMetrics fm(f.ToQFont());
+    EXPECT_NEAR(fm.ascent() + fm.descent(), 20, 1);
+
+    int changes = 0;
+    f.OnChange = [&] { ++changes; };
+    f.SetName(u"No Such Face 4711"_qs);
+    f.SetStyle({fsBold, fsUnderline});
+    f.SetStyle({fsBold, fsUnderline});  // unchanged: no report
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(f.Name(), u"No Such Face 4711"_qs);  // kept by name
+    EXPECT_TRUE(f.ToQFont().bold());
+    EXPECT_TRUE(f.ToQFont().underline());
+
+    QImage img(100, 40, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TCanvas c(&img);
+    c.Font().Assign(f);
+    EXPECT_EQ(c.Font().Name(), f.Name());
+    EXPECT_GT(c.TextWidth(u"abc"_qs), 0);  // a face that exists stands in
+    c.Brush().SetStyle(bsClear);
+    c.TextOut(0, 0, u"abc"_qs);
+    c.Release();
+    QRect ink;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (img.pixel(x, y) != qRgb(255, 255, 255)) ink |= QRect(x, y, 1, 1);
+    EXPECT_FALSE(ink.isEmpty());
+}
+
+}  // namespace
