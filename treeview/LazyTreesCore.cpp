@@ -2,24 +2,16 @@
 // the plain properties, copying settings and the font scaling check.
 #include "treeview/LazyTreesCore.h"
 
-#include <cmath>
+#include "platform/Numbers.h"
+
+#include <algorithm>
 
 using enum TLazyTreeState;
 
-namespace {
-
-// a * b / c rounded half away from zero; -1 for a zero divisor.
-int MulDivRound(int64_t a, int64_t b, int64_t c) {
-    if (c == 0) return -1;
-    const int64_t p = a * b;
-    const int64_t q = (std::llabs(p) * 2 + std::llabs(c)) / (std::llabs(c) * 2);
-    return static_cast<int>((p < 0) != (c < 0) ? -q : q);
-}
-
-}  // namespace
 
 TLazyTreeCore::TLazyTreeCore() {
     lazytree::InitializeTreeGlobals();
+    FFont.OnChange = [this] { FontChanged(); };
     FOptions = std::make_unique<TCustomLazyTreeOptions>(this);
     InitRootNode(0);
 }
@@ -187,9 +179,37 @@ void TLazyTreeCore::Invalidate() {
     if (HasWindow()) FHost->Invalidate();
 }
 
+void TLazyTreeCore::InvalidateFrame() {
+    if (HasWindow()) FHost->InvalidateFrame();
+}
+
 void TLazyTreeCore::UpdateScrollBars(bool) {
     if (FUpdateCount == 0 && HasWindow()) FHost->UpdateScrollRange(FRangeX, RangeY());
 }
+
+// ---- Appearance ----
+
+void TLazyTreeCore::ColorsChanged(int Index) {
+    if (!HasWindow()) return;
+    if (Index == TLTColors::TreeLineColorIndex || Index == -1) BuildButtonBitmaps();
+    if (Index == TLTColors::BorderColorIndex || Index == -1) InvalidateFrame();
+    if (Index != TLTColors::BorderColorIndex) Invalidate();
+}
+
+void TLazyTreeCore::SetColor(plat::TColor Value) {
+    if (Value == FColor) return;
+    FColor = Value;
+    BuildButtonBitmaps();
+    Invalidate();
+}
+
+void TLazyTreeCore::FontChanged() {
+    AutoScaleCheck();
+    BuildButtonBitmaps();
+    Invalidate();
+}
+
+void TLazyTreeCore::SystemColorsChanged() { Invalidate(); }
 
 // ---- Properties ----
 
@@ -263,6 +283,9 @@ void TLazyTreeCore::SetAnimationDuration(uint32_t Value) {
 void TLazyTreeCore::Assign(const TLazyTreeCore& Source) {
     if (ReadOnly())
         throw std::logic_error(std::string("Cannot assign a ") + Source.ClassName() + " to a " + ClassName() + ".");
+    SetColor(Source.FColor);
+    SetColors(Source.FColors);
+    FFont.Assign(Source.FFont);
     AutoScrollDelay = Source.AutoScrollDelay;
     AutoScrollInterval = Source.AutoScrollInterval;
     SetChangeDelay(Source.FChangeDelay);
@@ -294,6 +317,6 @@ void TLazyTreeCore::AutoScaleCheck() {
 
 void TLazyTreeCore::ChangeScale(int M, int D) {
     if (M == D || !FOptions->AutoOptions().Contains(TLTAutoOption::toAutoChangeScale)) return;
-    SetDefaultNodeHeight(static_cast<uint32_t>(std::max(MulDivRound(FDefaultNodeHeight, M, D), 0)));
-    SetIndent(static_cast<uint32_t>(std::max(MulDivRound(FIndent, M, D), 0)));
+    SetDefaultNodeHeight(static_cast<uint32_t>(std::max(plat::MulDiv(int32_t(FDefaultNodeHeight), M, D), 0)));
+    SetIndent(static_cast<uint32_t>(std::max(plat::MulDiv(int32_t(FIndent), M, D), 0)));
 }

@@ -7,6 +7,9 @@
 //
 // Walks that follow the depth of the tree (deleting a subtree, fix-ups, validation, counting)
 // iterate over the links instead of recursing, so no depth can exhaust the stack.
+#include "platform/Colors.h"
+#include "platform/Font.h"
+#include "treeview/LazyTreesColors.h"
 #include "treeview/LazyTreesHost.h"
 #include "treeview/LazyTreesOptions.h"
 #include "treeview/LazyTreesTypes.h"
@@ -20,8 +23,11 @@
 #include <utility>
 #include <vector>
 
+namespace plat {
 class TCanvas;
+}
 class TLazyTreeCore;
+using plat::TCanvas;
 
 // ---- Event types (Sender is the tree) ----
 using TLTChangeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node)>;
@@ -269,6 +275,23 @@ public:
     PLazyNode HotNode() const { return FCurrentHotNode; }
     PLazyNode DropTargetNode() const { return FDropTargetNode; }
 
+    // ---- Appearance ----
+    TLTColors& Colors() { return FColors; }
+    const TLTColors& Colors() const { return FColors; }
+    void SetColors(const TLTColors& Value) { FColors.Assign(Value); }
+    // The control's own background colour.
+    plat::TColor Color() const { return FColor; }
+    void SetColor(plat::TColor Value);
+    // The tree's font; a change runs the font scaling check, rebuilds the button pictures and repaints.
+    plat::TFont& Font() { return FFont; }
+    const plat::TFont& Font() const { return FFont; }
+    // The header's font; the header follows the tree's font until it has one of its own.
+    virtual const plat::TFont& HeaderFont() const { return FFont; }
+    // What a colour change of TLTColors needs (Index -1: all of them).
+    void ColorsChanged(int Index);
+    // The system colours changed: the check pictures are loaded again and the tree repaints.
+    virtual void SystemColorsChanged();
+
     // Copies the tree's settings (not its nodes: only their top-level count) from Source.
     virtual void Assign(const TLazyTreeCore& Source);
 
@@ -388,6 +411,8 @@ protected:
     // Host services.
     bool HasWindow() const { return FHost && FHost->HasWindow(); }
     void Invalidate();
+    void InvalidateFrame();
+    virtual void FontChanged();
     void StartTimer(int Id, int IntervalMs);
     void StopTimer(int Id);
     bool ReadOnly() const;
@@ -443,6 +468,9 @@ protected:
     TLTLineMode FLineMode = TLTLineMode::lmNormal;
     QString FEmptyListMessage;
     uint32_t FAnimationDuration = 200;
+    TLTColors FColors{this};
+    plat::TColor FColor = plat::clWindow;
+    plat::TFont FFont;
 
 private:
     void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
