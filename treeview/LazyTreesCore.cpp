@@ -120,10 +120,15 @@ void TLazyTreeCore::DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave) 
 // ---- Timers ----
 
 void TLazyTreeCore::StartTimer(int Id, int IntervalMs) {
-    if (HasWindow()) FHost->StartTimer(Id, IntervalMs);
+    if (!HasWindow()) return;
+    FHost->StartTimer(Id, IntervalMs);
+    FTimersStarted |= 1u << Id;
 }
 
 void TLazyTreeCore::StopTimer(int Id) {
+    // Structure changes stop the change timer every time: only a started one costs a call.
+    if (!(FTimersStarted & (1u << Id))) return;
+    FTimersStarted &= ~(1u << Id);
     if (HasWindow()) FHost->StopTimer(Id);
 }
 

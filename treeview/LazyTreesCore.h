@@ -81,11 +81,18 @@ public:
     void Release(void* block);
     size_t LiveBlocks() const { return live_; }
     size_t ReservedBytes() const { return reserved_; }
+    // Of those, the bytes taken from the system outside the heap.
+    size_t MappedBytes() const;
 
 private:
     void ReleaseSlabs();
     size_t blockSize_ = 0;
-    std::vector<std::pair<std::byte*, size_t>> slabs_;
+    struct Slab {
+        std::byte* data;
+        size_t bytes;
+        bool mapped;  // taken from the system directly
+    };
+    std::vector<Slab> slabs_;
     std::byte* cursor_ = nullptr;
     std::byte* end_ = nullptr;
     void* freeList_ = nullptr;
@@ -320,6 +327,7 @@ public:
 
     // Bytes the node blocks take now (slabs reserved), for measurements.
     size_t NodeStoreBytes() const { return FSlabs.ReservedBytes(); }
+    size_t NodeStoreMappedBytes() const { return FSlabs.MappedBytes(); }
     size_t NodeBlockSize() const { return FSlabs.BlockSize(); }
     // Node blocks handed out and not yet freed (the hidden root not counted).
     size_t AllocatedNodeCount() const { return FSlabs.LiveBlocks(); }
@@ -404,8 +412,13 @@ protected:
     virtual void RegisterDropTarget(bool /*Register*/) {}
     virtual TColumnIndex SortColumn() const { return InvalidColumn; }
     virtual TColumnIndex MainColumn() const { return NoColumn; }
-    virtual void InvalidateNode(PLazyNode) { Invalidate(); }
-    virtual void InvalidateToBottom(PLazyNode) { Invalidate(); }
+    // Until rows have positions, a node's repaint is the whole client area; nothing inside updates.
+    virtual void InvalidateNode(PLazyNode) {
+        if (FUpdateCount == 0) Invalidate();
+    }
+    virtual void InvalidateToBottom(PLazyNode) {
+        if (FUpdateCount == 0) Invalidate();
+    }
     virtual void UpdateScrollBars(bool DoRepaint);
 
     // Host services.
@@ -457,6 +470,7 @@ protected:
     uint32_t FOperationCount = 0;
     bool FOperationCanceled = false;
     bool FDestroying = false;
+    uint32_t FTimersStarted = 0;  // bit n: timer n may be running
     int64_t FOffsetX = 0;
     int64_t FOffsetY = 0;
     uint32_t FIndent = 18;

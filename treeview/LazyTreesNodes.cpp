@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LT_ASAN 1
@@ -102,17 +105,60 @@ void TLazyNode::SetData(IInterface* pUserData) {
 
 namespace lazytree {
 
+namespace {
+
+constexpr size_t kHugeSlab = size_t(2) << 20;
+
+// A 2 MiB slab on a 2 MiB boundary, straight from the system, so that it can be one huge page;
+// nil when the system gives none (the caller then takes ordinary memory).
+std::byte* MapHugeSlab() {
+#ifdef __linux__
+    void* area = mmap(nullptr, 2 * kHugeSlab, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) return nullptr;
+    auto* start = static_cast<std::byte*>(area);
+    const auto address = reinterpret_cast<uintptr_t>(start);
+    const size_t head = (kHugeSlab - address % kHugeSlab) % kHugeSlab;
+    if (head) munmap(start, head);
+    std::byte* slab = start + head;
+    munmap(slab + kHugeSlab, kHugeSlab - head);
+    madvise(slab, kHugeSlab, MADV_HUGEPAGE);
+    return slab;
+#else
+    return nullptr;
+#endif
+}
+
+void UnmapHugeSlab(std::byte* slab) {
+#ifdef __linux__
+    munmap(slab, kHugeSlab);
+#else
+    (void)slab;
+#endif
+}
+
+}  // namespace
+
 NodeSlabs::~NodeSlabs() { ReleaseSlabs(); }
 
 void NodeSlabs::ReleaseSlabs() {
-    for (const auto& [slab, bytes] : slabs_) {
-        LT_UNPOISON(slab, bytes);
-        ::operator delete(slab, std::align_val_t(16));
+    for (const Slab& slab : slabs_) {
+        LT_UNPOISON(slab.data, slab.bytes);
+        if (slab.mapped)
+            UnmapHugeSlab(slab.data);
+        else
+            std::free(slab.data);
     }
     slabs_.clear();
     cursor_ = end_ = nullptr;
     freeList_ = nullptr;
     reserved_ = 0;
+}
+
+size_t NodeSlabs::MappedBytes() const {
+    size_t bytes = 0;
+    for (const Slab& slab : slabs_)
+        if (slab.mapped) bytes += slab.bytes;
+    return bytes;
 }
 
 void NodeSlabs::SetBlockSize(size_t size) {
@@ -131,12 +177,23 @@ void* NodeSlabs::Allocate() {
         std::memcpy(&freeList_, block, sizeof freeList_);
     } else {
         if (size_t(end_ - cursor_) < blockSize_) {
-            // Slabs grow with the tree: 64 blocks first, doubling up to 16384 blocks.
-            const size_t blocks = std::min<size_t>(size_t(64) << std::min<size_t>(slabs_.size(), 8), 16384);
-            const size_t bytes = blocks * blockSize_;
-            auto* slab = static_cast<std::byte*>(::operator new(bytes, std::align_val_t(16)));
+            // Slabs grow with the tree: 64 blocks first, doubling; a big tree takes slabs of 2 MiB
+            // that the system may back with huge pages, so a million nodes do not cost a page fault
+            // every few dozen nodes.
+            size_t bytes = (size_t(64) << std::min<size_t>(slabs_.size(), 12)) * blockSize_;
+            std::byte* slab = nullptr;
+            if (bytes >= kHugeSlab / 2) {
+                bytes = kHugeSlab;
+                slab = MapHugeSlab();
+            }
+            const bool mapped = slab != nullptr;
+            if (!slab) {
+                bytes = (bytes + 15) / 16 * 16;
+                slab = static_cast<std::byte*>(std::aligned_alloc(16, bytes));
+                if (!slab) throw std::bad_alloc();
+            }
             LT_POISON(slab, bytes);
-            slabs_.emplace_back(slab, bytes);
+            slabs_.push_back({slab, bytes, mapped});
             reserved_ += bytes;
             cursor_ = slab;
             end_ = slab + bytes;
