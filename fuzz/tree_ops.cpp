@@ -3,10 +3,15 @@
 // links and visible count must hold.
 #include "tests/support/TreeOps.h"
 
+#include <QFont>
+#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The tree's font starts as the application font; there is no application here.
+    static const bool fontSet = (QGuiApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9)), true);
+    (void)fontSet;
     if (size > 4096) return 0;
     testing_support::TreeOpsDriver driver;
     if (!driver.Run(data, size).empty()) __builtin_trap();
