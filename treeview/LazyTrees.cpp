@@ -135,6 +135,17 @@ void TBaseLazyTree::Assign(const TLazyTreeCore& Source) {
     TLazyTreeCore::Assign(Source);
 }
 
+void TBaseLazyTree::PostStateChange(uint32_t EnterMask, uint32_t LeaveMask) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, EnterMask, LeaveMask] {
+            plat::guarded([&] {
+                DoStateChange(lazytree::StatesFromWorkerMask(EnterMask), lazytree::StatesFromWorkerMask(LeaveMask));
+            });
+        },
+        Qt::QueuedConnection);
+}
+
 void TBaseLazyTree::timerEvent(QTimerEvent* event) {
     for (int id = 1; id < 9; ++id) {
         if (FTimers[id].timerId() == event->timerId()) {

@@ -34,6 +34,10 @@ public:
 
     void Assign(const TLazyTreeCore& Source) override;
 
+    // The state message of the worker thread: callable from any thread; the states change on the
+    // user-interface thread (masks as lazytree::StatesFromWorkerMask reads them).
+    void PostStateChange(uint32_t EnterMask, uint32_t LeaveMask);
+
 protected:
     // The window's set-up when it is created and whenever it is built again.
     virtual void CreateWnd();

@@ -111,6 +111,15 @@ void TLazyTreeCore::ChangeFocusedNode(PLazyNode Node, bool) { FFocusedNode = Nod
 
 // ---- Tree states ----
 
+TLazyTreeStates lazytree::StatesFromWorkerMask(uint32_t Mask) {
+    TLazyTreeStates states;
+    if (Mask & 1) states += tsStopValidation;
+    if (Mask & 2) states += tsUseCache;
+    if (Mask & 4) states += tsValidating;
+    if (Mask & 8) states += tsValidationNeeded;
+    return states;
+}
+
 void TLazyTreeCore::DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave) {
     const TLazyTreeStates actual = (Enter - FStates) + (FStates * Leave);
     if (OnStateChange && !actual.Empty()) OnStateChange(this, Enter, Leave);

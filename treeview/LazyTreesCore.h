@@ -109,6 +109,10 @@ struct TreeGlobals {
 };
 const TreeGlobals& InitializeTreeGlobals();
 
+// The states another thread may change, as the four-bit masks of its state message:
+// 1 tsStopValidation, 2 tsUseCache, 4 tsValidating, 8 tsValidationNeeded.
+TLazyTreeStates StatesFromWorkerMask(uint32_t Mask);
+
 }  // namespace lazytree
 
 // The tree reached from a node: climbs to the hidden root, which refers to its tree.
@@ -395,6 +399,9 @@ protected:
     virtual void RemoveFromSelection(PLazyNode) {}
     virtual void MarkRemovedFromSelection(PLazyNode) {}
     virtual void CompactSelection() {}
+    virtual uint32_t SelectedCount() const { return 0; }
+    // The selected nodes in tree order, without those below a selected node when Reduce is set.
+    virtual TNodeArray GetSortedSelection(bool /*Reduce*/) const { return {}; }
     virtual void ClearSelection() {}
     virtual void EnsureNodeSelected() {}
     virtual void ResetRangeAnchor() {}

@@ -620,7 +620,9 @@ void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
             PLazyNode done = stack[level].node;
             stack.pop_back();
             if (stack.empty()) break;
-            // The end of DeleteChildren for a node that is itself being deleted.
+            // The end of DeleteChildren for a node that is itself being deleted. Its children go as
+            // part of the one deletion the caller announces, so they record no change of their own
+            // (which would turn the caller's crChildDeleted into crAccumulated).
             done->ChildCount = 0;
             done->States -= vsExpanded;
             done->TotalHeight = NodeHeight(done) + FDefaultNodeHeight;
@@ -628,7 +630,6 @@ void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
             done->FirstChild = nullptr;
             done->LastChild = nullptr;
             InvalidateCache();
-            StructureChanged(done, crChildDeleted);
             InternalDisconnectNode(done, false, false, false);
             DoFreeNode(done);
             continue;
@@ -659,7 +660,17 @@ void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
 }
 
 void TLazyTreeCore::DeleteSelectedNodes() {
-    // The selection arrives with its own part of the tree; without it nothing is selected.
+    if (SelectedCount() == 0 || ReadOnly()) return;
+    BeginUpdate();
+    WithFinally(
+        [&] {
+            const TNodeArray nodes = GetSortedSelection(true);
+            if (nodes.empty()) return;
+            for (size_t i = nodes.size() - 1; i > 0; --i)
+                InternalDeleteNode(nodes[i], nodes[i]->Parent != nodes[i - 1]->Parent, false);
+            InternalDeleteNode(nodes[0], true, false);
+        },
+        [&] { EndUpdate(); });
 }
 
 void TLazyTreeCore::Clear() {

@@ -5,7 +5,9 @@
 #include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCheck.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <thread>
 #include <gtest/gtest.h>
 
 using enum TLazyTreeState;
@@ -177,6 +179,19 @@ TEST(LazyTreeStates, BeginUpdateOffTheMainThreadFails) {
         EXPECT_STREQ(e.what(), "UI controls like TLazyTreeCore should only be manipulated through the main thread.");
     }
     EXPECT_EQ(t.UpdateCount(), 0u);
+}
+
+TEST(LazyTreeStates, AnotherThreadChangesStatesThroughTheStateMessage) {
+    TLazyStringTree t;
+    t.DoStateChange({tsValidationNeeded});
+    std::thread worker([&] { t.PostStateChange(4 | 2, 8); });
+    worker.join();
+    EXPECT_FALSE(t.TreeStates().Contains(tsValidating));  // not before the UI thread runs
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(t.TreeStates().Contains(tsValidating));
+    EXPECT_TRUE(t.TreeStates().Contains(tsUseCache));
+    EXPECT_FALSE(t.TreeStates().Contains(tsValidationNeeded));
+    EXPECT_EQ(lazytree::StatesFromWorkerMask(1), TLazyTreeStates({tsStopValidation}));
 }
 
 TEST(LazyTreeOperations, StartEndAndCancel) {

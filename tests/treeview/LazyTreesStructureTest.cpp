@@ -55,6 +55,47 @@ TEST(LazyTreeEvents, DeleteNodeAnnouncesFirstThenFreesTheSubtreeChildrenFirst) {
     EXPECT_EQ(CheckTreeInvariants(t), "");
 }
 
+// Fault mended: the levels below a deleted node recorded changes of their own, so deleting a node
+// with grandchildren reported crAccumulated.
+TEST(LazyTreeEvents, DeletingANodeWithGrandchildrenIsOneChildDeletedChange) {
+    EventLog log;
+    TLazyTreeCore t;
+    log.Attach(t);
+    PLazyNode n = t.AddChild(nullptr);
+    t.AddChild(t.AddChild(n));
+    log.events.clear();
+    t.DeleteNode(n);
+    EXPECT_EQ(log.events, QStringList({"StructureChange(nil,crChildDeleted)", "FreeNode(0.0)",
+                                       "StructureChange(0,crChildDeleted)", "FreeNode(0)"}));
+}
+
+// A selection as the selection code will keep it: sorted, reduced.
+struct WithSelection : TLazyTreeCore {
+    TNodeArray selection;
+    uint32_t SelectedCount() const override { return uint32_t(selection.size()); }
+    TNodeArray GetSortedSelection(bool) const override { return selection; }
+};
+
+TEST(LazyTreeStructure, DeleteSelectedNodesDeletesFromTheLastInOneUpdate) {
+    EventLog log;
+    WithSelection t;
+    log.Attach(t);
+    PLazyNode a = t.AddChild(nullptr);
+    t.AddChild(a);
+    PLazyNode b = t.AddChild(nullptr);
+    PLazyNode c = t.AddChild(nullptr);
+    t.ValidateNode(nullptr, true);
+    t.selection = {a, c};
+    log.events.clear();
+    t.DeleteSelectedNodes();
+    EXPECT_EQ(log.events, QStringList({"Updating(usBegin)", "FreeNode(2)", "FreeNode(0.0)", "FreeNode(0)",
+                                       "StructureChange(nil,crAccumulated)", "Updating(usEnd)"}));
+    EXPECT_EQ(t.RootNode()->FirstChild, b);
+    EXPECT_EQ(b->Index, 0u);
+    EXPECT_EQ(CheckTreeInvariants(t), "");
+    t.selection.clear();
+}
+
 TEST(LazyTreeEvents, ClearFreesLastSubtreeFirstInsideOneUpdate) {
     EventLog log;
     TLazyTreeCore t;
@@ -67,7 +108,7 @@ TEST(LazyTreeEvents, ClearFreesLastSubtreeFirstInsideOneUpdate) {
     log.events.clear();
     t.Clear();
     EXPECT_EQ(log.events, QStringList({"Updating(usBegin)", "FreeNode(1.0)", "FreeNode(1)", "FreeNode(0.0)",
-                                       "FreeNode(0)", "StructureChange(root,crAccumulated)", "Updating(usEnd)"}));
+                                       "FreeNode(0)", "StructureChange(root,crChildDeleted)", "Updating(usEnd)"}));
 }
 
 TEST(LazyTreeEvents, ClearOfTopLevelNodesAloneReportsTheRootWithChildDeleted) {
