@@ -148,6 +148,19 @@ const NodeCase kNodeCases[] = {
          return QString::number(t.RootNodeCount()) + u' ' + m;
      },
      "1 TLazyTreeCore: Cannot set initial user data because there is not enough user data space allocated."},
+    // Fault mended: an interface was stored without a size check, over whatever follows a smaller
+    // user-data area; and a refused AddChild kept the reference it had taken.
+    {"an interface needs a pointer's room too and a refused add takes no reference",
+     [] {
+         CountedInterface i;
+         TLazyTreeCore t;
+         t.SetNodeDataSize(4);
+         PLazyNode n = t.AddChild(nullptr);
+         const QString set = Message([&] { t.SetNodeData(n, static_cast<IInterface*>(&i)); });
+         const QString add = Message([&] { t.AddChild(nullptr, static_cast<IInterface*>(&i)); });
+         return QStringLiteral("%1 %2 %3").arg(set == add).arg(i.refs).arg(set);
+     },
+     "1 0 TLazyTreeCore: Cannot set initial user data because there is not enough user data space allocated."},
     {"an interface held by a node is released exactly once",
      [] {
          CountedInterface i;
