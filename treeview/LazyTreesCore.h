@@ -26,6 +26,7 @@
 namespace plat {
 class TCanvas;
 }
+class TCriticalSection;
 class TLazyTreeCore;
 using plat::TCanvas;
 
@@ -105,7 +106,7 @@ struct TreeGlobals {
     int setupRuns = 0;
     bool mmxAvailable = false;
     bool isVistaOrAbove = false;
-    class TCriticalSection* lock = nullptr;
+    TCriticalSection* lock = nullptr;  // the library lock
 };
 const TreeGlobals& InitializeTreeGlobals();
 
@@ -497,11 +498,9 @@ private:
     void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
     // Deletes the children of Node, the whole subtree below it, without recursing.
     void DeleteSubtreeBelow(PLazyNode Node);
-    void FinishDeleteChildren(PLazyNode Node, bool ResetHasChildren);
     void FlushStructureChange(PLazyNode Node, TChangeReason Reason);
     void ReinitSubtree(PLazyNode Node, bool Recursive, bool IncludeNode);
     void ValidateSubtree(PLazyNode Node, bool IncludeNode, bool Recursive);
-    friend class TBaseLazyTree;
 };
 
 // Raises the update count for a scope and lowers it again, also when an exception passes.

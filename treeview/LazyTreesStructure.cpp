@@ -917,7 +917,10 @@ void TLazyTreeCore::ReinitSubtree(PLazyNode Node, bool Recursive, bool IncludeNo
     }
 }
 
-void TLazyTreeCore::ReinitNode(PLazyNode Node, bool Recursive) { ReinitSubtree(Node, Recursive, Node != nullptr); }
+void TLazyTreeCore::ReinitNode(PLazyNode Node, bool Recursive) {
+    if ((!Node || Node == FRoot) && !Recursive) return;  // the root itself is never initialised again
+    ReinitSubtree(Node, Recursive, Node != nullptr);
+}
 
 void TLazyTreeCore::ReinitChildren(PLazyNode Node, bool Recursive) { ReinitSubtree(Node, Recursive, false); }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <functional>
 #include <random>
 
 using enum TLazyNodeState;
@@ -309,6 +310,57 @@ TEST(LazyTreeStructure, InitNodeAppliesTheAnswerAndReinitSaysSo) {
     EXPECT_EQ(n->ChildCount, 0u);
     EXPECT_TRUE(n->States.Contains(vsHasChildren));
     EXPECT_EQ(CheckTreeInvariants(t), "");
+}
+
+// Which nodes each initialisation walk reaches, on a tree of two top-level nodes with two children
+// and one grandchild each, everything initialised once before.
+TEST(LazyTreeStructure, InitialisationWalksReachTheirNodes) {
+    struct Case {
+        const char* name;
+        std::function<void(TLazyTreeCore&)> walk;
+        QStringList reached;
+    };
+    const Case cases[] = {
+        {"ReinitNode(nil, false) reaches nothing", [](TLazyTreeCore& t) { t.ReinitNode(nullptr, false); }, {}},
+        {"ReinitNode(node, false) reaches the node",
+         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->FirstChild, false); }, {"0"}},
+        {"ReinitChildren(node, false) reaches its children",
+         [](TLazyTreeCore& t) { t.ReinitChildren(t.RootNode()->FirstChild, false); }, {"0.0", "0.1"}},
+        {"ReinitNode(node, true) reaches its subtree in order",
+         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->LastChild, true); }, {"1", "1.0", "1.0.0", "1.1", "1.1.0"}},
+        {"ReinitNode(nil, true) reaches every node",
+         [](TLazyTreeCore& t) { t.ReinitNode(nullptr, true); },
+         {"0", "0.0", "0.0.0", "0.1", "0.1.0", "1", "1.0", "1.0.0", "1.1", "1.1.0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TLazyTreeCore t;
+        for (int i = 0; i < 2; ++i) {
+            PLazyNode top = t.AddChild(nullptr);
+            for (int j = 0; j < 2; ++j) t.AddChild(t.AddChild(top));
+        }
+        t.ValidateNode(nullptr, true);
+        QStringList reached;
+        t.OnInitNode = [&](TLazyTreeCore* s, PLazyNode, PLazyNode n, TLazyNodeInitStates&) { reached << NodeName(s, n); };
+        c.walk(t);
+        EXPECT_EQ(reached, c.reached);
+    }
+}
+
+TEST(LazyTreeStructure, InitRecursiveStopsAtItsLevelsAndCollapsedNodes) {
+    TLazyTreeCore t;
+    PLazyNode a = t.AddChild(nullptr);
+    PLazyNode b = t.AddChild(a);
+    PLazyNode c = t.AddChild(b);
+    a->States -= vsInitialized;
+    b->States -= vsInitialized;
+    t.InitRecursive(nullptr, 1, false);
+    EXPECT_TRUE(a->States.Contains(vsInitialized));
+    EXPECT_FALSE(b->States.Contains(vsInitialized));
+    t.InitRecursive(nullptr, 5, true);  // a is collapsed: nothing below it
+    EXPECT_FALSE(b->States.Contains(vsInitialized));
+    t.InitRecursive(a, 5, false);
+    EXPECT_TRUE(c->States.Contains(vsInitialized));
 }
 
 TEST(LazyTreeStructure, TotalCountAsksEveryInitChildren) {
