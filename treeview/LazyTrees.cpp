@@ -114,9 +114,9 @@ void TBaseLazyTree::SetBorderWidth(int Value) {
 }
 
 void TBaseLazyTree::FontChanged() {
+    FCanvas.Font().Assign(FFont);  // the scaling check measures with it
     if (!FSyncingFont) {
         FSyncingFont = true;
-        FCanvas.Font().Assign(FFont);
         setFont(FFont.ToQFont());
         FSyncingFont = false;
     }
@@ -164,7 +164,6 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
             if (!FSyncingFont) {
                 FSyncingFont = true;
                 FFont.AssignQFont(font());  // runs FontChanged through the font's change event
-                FCanvas.Font().Assign(FFont);
                 FSyncingFont = false;
             }
             break;

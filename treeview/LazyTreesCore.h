@@ -168,6 +168,8 @@ public:
     bool IsVisible(PLazyNode Node);
     bool IsEffectivelyFiltered(PLazyNode Node) const;
     bool IsEffectivelyVisible(PLazyNode Node) const;
+    bool GetEffectivelyFiltered(PLazyNode Node) const { return IsEffectivelyFiltered(Node); }
+    bool GetEffectivelyVisible(PLazyNode Node) const { return IsEffectivelyVisible(Node); }
     // Visible and every ancestor expanded and visible.
     bool FullyVisible(PLazyNode Node) const;
 

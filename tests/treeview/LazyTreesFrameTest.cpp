@@ -398,6 +398,14 @@ TEST(LazyTreeControl, ATallFontRaisesTheNodeHeight) {
     EXPECT_GT(t.DefaultNodeHeight(), before);
     EXPECT_EQ(int(t.DefaultNodeHeight()), t.Canvas().TextHeight(QStringLiteral("Tg")));
     EXPECT_EQ(t.font().pixelSize(), 40);  // the widget follows
+
+    // A font set on the widget (or inherited from its parent) reaches the tree the same way.
+    QFont big = t.font();
+    big.setPixelSize(60);
+    t.setFont(big);
+    EXPECT_EQ(t.Font().Height(), -60);
+    EXPECT_EQ(int(t.DefaultNodeHeight()), t.Canvas().TextHeight(QStringLiteral("Tg")));
+    EXPECT_GT(t.DefaultNodeHeight(), 60u);
 }
 
 }  // namespace
