@@ -3,16 +3,17 @@
 // rows, the same font and size, offscreen. A million nodes: 1,000 top-level nodes with 999
 // children each, added eagerly (the tree inside one update, the model inside one reset) and
 // lazily (OnInitChildren against fetchMore); clearing them; and the heap bytes each node costs.
-#include "treeview/LazyTrees.h"
+#include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFont>
 #include <QTreeView>
-#include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <memory>
 #include <vector>
+
+#include "treeview/LazyTrees.h"
 
 namespace {
 
@@ -100,7 +101,8 @@ public:
 
     QModelIndex index(int row, int column, const QModelIndex& parent) const override {
         if (column != 0 || row < 0) return {};
-        if (!parent.isValid()) return row < int(top_.size()) ? createIndex(row, 0, quintptr(top_[size_t(row)])) : QModelIndex();
+        if (!parent.isValid())
+            return row < int(top_.size()) ? createIndex(row, 0, quintptr(top_[size_t(row)])) : QModelIndex();
         const Node& p = nodes_[parent.internalId()];
         return row < p.childCount ? createIndex(row, 0, quintptr(p.firstChild + row)) : QModelIndex();
     }

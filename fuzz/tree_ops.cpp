@@ -1,12 +1,12 @@
 // Structural operations on the lazy tree's node core, decoded from bytes, applied to the tree and to
 // a naive reference tree; the two must agree after every operation and the tree's counts, heights,
 // links and visible count must hold.
-#include "tests/support/TreeOps.h"
-
 #include <QFont>
 #include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
+
+#include "tests/support/TreeOps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The tree's font starts as the application font; there is no application here.

@@ -1,8 +1,5 @@
 #include "treeview/LazyTrees.h"
 
-#include "platform/Clock.h"
-#include "platform/Guard.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEvent>
@@ -12,6 +9,9 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <climits>
+
+#include "platform/Clock.h"
+#include "platform/Guard.h"
 
 using enum TLazyTreeState;
 
@@ -160,29 +160,29 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     plat::guarded([&] {
         switch (event->type()) {
-        case QEvent::FontChange:
-            if (!FSyncingFont) {
-                FSyncingFont = true;
-                FFont.AssignQFont(font());  // runs FontChanged through the font's change event
-                FSyncingFont = false;
-            }
-            break;
-        case QEvent::PaletteChange:
-            SystemColorsChanged();
-            break;
-        case QEvent::StyleChange:
-            // Themes settle before the window is built again.
-            if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toThemeAware))
-                DoStateChange({tsUseThemes});
-            else
-                DoStateChange({}, {tsUseThemes});
-            StartTimer(8, 500);
-            break;
-        case QEvent::EnabledChange:
-            update();
-            break;
-        default:
-            break;
+            case QEvent::FontChange:
+                if (!FSyncingFont) {
+                    FSyncingFont = true;
+                    FFont.AssignQFont(font());  // runs FontChanged through the font's change event
+                    FSyncingFont = false;
+                }
+                break;
+            case QEvent::PaletteChange:
+                SystemColorsChanged();
+                break;
+            case QEvent::StyleChange:
+                // Themes settle before the window is built again.
+                if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toThemeAware))
+                    DoStateChange({tsUseThemes});
+                else
+                    DoStateChange({}, {tsUseThemes});
+                StartTimer(8, 500);
+                break;
+            case QEvent::EnabledChange:
+                update();
+                break;
+            default:
+                break;
         }
     });
 }

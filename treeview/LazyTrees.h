@@ -2,13 +2,13 @@
 // The lazy tree controls: the node core on a scroll area of its own (no item view), the string tree
 // the Scan & Decode window places twice, and the owner-drawn draw tree. The control is the core's
 // host: repaints, scroll range, window timers (QBasicTimer by id), focus and text metrics.
-#include "platform/Canvas.h"
-#include "treeview/LazyTreesCore.h"
-
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QImage>
 #include <memory>
+
+#include "platform/Canvas.h"
+#include "treeview/LazyTreesCore.h"
 
 class TBaseLazyTree : public QAbstractScrollArea, public TLazyTreeCore {
     Q_OBJECT

@@ -1,9 +1,9 @@
 #include "treeview/LazyTreesCheck.h"
 
-#include "treeview/LazyTreesCore.h"
-
 #include <string>
 #include <vector>
+
+#include "treeview/LazyTreesCore.h"
 
 using enum TLazyNodeState;
 
@@ -11,12 +11,12 @@ namespace {
 
 struct Frame {
     PLazyNode node;
-    PLazyNode next;         // the next child to look at
-    PLazyNode prev;         // the child looked at last
-    uint32_t index;         // children seen so far
-    uint64_t count;         // sum of the children's TotalCount
-    uint64_t height;        // sum of the visible children's TotalHeight
-    bool childrenOnPath;    // the node is the root, or it and all its ancestors are expanded and visible
+    PLazyNode next;       // the next child to look at
+    PLazyNode prev;       // the child looked at last
+    uint32_t index;       // children seen so far
+    uint64_t count;       // sum of the children's TotalCount
+    uint64_t height;      // sum of the visible children's TotalHeight
+    bool childrenOnPath;  // the node is the root, or it and all its ancestors are expanded and visible
     uint32_t level;
 };
 
@@ -44,8 +44,9 @@ std::string CheckTreeInvariants(const TLazyTreeCore& Tree) {
             if (++nodes > limit) return "more linked nodes than blocks handed out (a cycle)";
             if (c->Parent != f.node) return "a child's Parent is not its parent" + Where(f);
             if (c->PrevSibling != f.prev) return "PrevSibling does not match the sibling before" + Where(f);
-            if (c->Index != f.index) return "Index " + std::to_string(c->Index) + " where " + std::to_string(f.index) +
-                                            " was expected" + Where(f);
+            if (c->Index != f.index)
+                return "Index " + std::to_string(c->Index) + " where " + std::to_string(f.index) + " was expected" +
+                       Where(f);
             if (c->NextSibling == c) return "a node other than the root is its own sibling";
             if (f.childrenOnPath && Tree.IsEffectivelyVisible(c)) ++visible;
             f.prev = c;
@@ -60,7 +61,8 @@ std::string CheckTreeInvariants(const TLazyTreeCore& Tree) {
         stack.pop_back();
         PLazyNode n = done.node;
         if (n->LastChild != done.prev) return "LastChild is not the last linked child" + Where(done);
-        if ((n->FirstChild == nullptr) != (done.index == 0)) return "FirstChild does not match the children" + Where(done);
+        if ((n->FirstChild == nullptr) != (done.index == 0))
+            return "FirstChild does not match the children" + Where(done);
         if (n->ChildCount != done.index)
             return "ChildCount " + std::to_string(n->ChildCount) + " but " + std::to_string(done.index) +
                    " children linked" + Where(done);

@@ -46,6 +46,12 @@ void TLTColors::Assign(const TLTColors& Source) {
     if (FOwner->UpdateCount() == 0) FOwner->ColorsChanged(-1);
 }
 
-TColor TLTColors::BackGroundColor() const { return FOwner->Color(); }
-TColor TLTColors::NodeFontColor() const { return FOwner->Font().Color(); }
-TColor TLTColors::HeaderFontColor() const { return FOwner->HeaderFont().Color(); }
+TColor TLTColors::BackGroundColor() const {
+    return FOwner->Color();
+}
+TColor TLTColors::NodeFontColor() const {
+    return FOwner->Font().Color();
+}
+TColor TLTColors::HeaderFontColor() const {
+    return FOwner->HeaderFont().Color();
+}

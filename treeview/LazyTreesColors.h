@@ -1,20 +1,33 @@
 #pragma once
 // The seventeen colours the tree paints with beside its own Color and Font. System colours stay
 // system colours here; painting resolves them through the platform's one fixed table.
-#include "platform/Colors.h"
-
 #include <array>
+
+#include "platform/Colors.h"
 
 class TLazyTreeCore;
 
 class TLTColors {
 public:
     enum Index : int {
-        DisabledColorIndex, DropMarkColorIndex, DropTargetColorIndex, FocusedSelectionColorIndex,
-        GridLineColorIndex, TreeLineColorIndex, UnfocusedSelectionColorIndex, BorderColorIndex, HotColorIndex,
-        FocusedSelectionBorderColorIndex, UnfocusedSelectionBorderColorIndex, DropTargetBorderColorIndex,
-        SelectionRectangleBlendColorIndex, SelectionRectangleBorderColorIndex, HeaderHotColorIndex,
-        SelectionTextColorIndex, UnfocusedColorIndex, ColorCount
+        DisabledColorIndex,
+        DropMarkColorIndex,
+        DropTargetColorIndex,
+        FocusedSelectionColorIndex,
+        GridLineColorIndex,
+        TreeLineColorIndex,
+        UnfocusedSelectionColorIndex,
+        BorderColorIndex,
+        HotColorIndex,
+        FocusedSelectionBorderColorIndex,
+        UnfocusedSelectionBorderColorIndex,
+        DropTargetBorderColorIndex,
+        SelectionRectangleBlendColorIndex,
+        SelectionRectangleBorderColorIndex,
+        HeaderHotColorIndex,
+        SelectionTextColorIndex,
+        UnfocusedColorIndex,
+        ColorCount
     };
 
     explicit TLTColors(TLazyTreeCore* AOwner);
@@ -34,9 +47,13 @@ public:
     plat::TColor NodeFontColor() const;
     plat::TColor HeaderFontColor() const;
 
-#define LT_COLOR(name)                                                   \
-    plat::TColor name() const { return GetColor(name##Index); }         \
-    void Set##name(plat::TColor v) { SetColor(name##Index, v); }
+#define LT_COLOR(name)                \
+    plat::TColor name() const {       \
+        return GetColor(name##Index); \
+    }                                 \
+    void Set##name(plat::TColor v) {  \
+        SetColor(name##Index, v);     \
+    }
     LT_COLOR(DisabledColor)
     LT_COLOR(DropMarkColor)
     LT_COLOR(DropTargetColor)

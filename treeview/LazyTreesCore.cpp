@@ -2,12 +2,11 @@
 // the plain properties, copying settings and the font scaling check.
 #include "treeview/LazyTreesCore.h"
 
-#include "platform/Numbers.h"
-
 #include <algorithm>
 
-using enum TLazyTreeState;
+#include "platform/Numbers.h"
 
+using enum TLazyTreeState;
 
 TLazyTreeCore::TLazyTreeCore() {
     lazytree::InitializeTreeGlobals();
@@ -107,7 +106,9 @@ void TLazyTreeCore::DoChange(PLazyNode) {
     FLastChangedNode = nullptr;
 }
 
-void TLazyTreeCore::ChangeFocusedNode(PLazyNode Node, bool) { FFocusedNode = Node; }
+void TLazyTreeCore::ChangeFocusedNode(PLazyNode Node, bool) {
+    FFocusedNode = Node;
+}
 
 // ---- Tree states ----
 
@@ -143,29 +144,29 @@ void TLazyTreeCore::StopTimer(int Id) {
 
 void TLazyTreeCore::TimerExpired(int Id) {
     switch (Id) {
-    case 5:  // delayed OnChange
-        StopTimer(5);
-        if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
-        break;
-    case 6:  // delayed OnStructureChange
-        if (FStates.Contains(tsStructureChangePending))
-            DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
-        else
-            StopTimer(6);
-        break;
-    case 7:  // incremental-search timeout
-        DoStateChange({}, {tsIncrementalSearching});
-        StopTimer(7);
-        SearchBuffer.clear();
-        FLastSearchNode = nullptr;
-        break;
-    case 8:  // theme change settled
-        StopTimer(8);
-        if (FHost) FHost->RecreateWindow();
-        break;
-    default:
-        // 1, 2 and 4 belong to drag-and-drop, editing and auto-scrolling; 3 is the header's.
-        break;
+        case 5:  // delayed OnChange
+            StopTimer(5);
+            if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
+            break;
+        case 6:  // delayed OnStructureChange
+            if (FStates.Contains(tsStructureChangePending))
+                DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+            else
+                StopTimer(6);
+            break;
+        case 7:  // incremental-search timeout
+            DoStateChange({}, {tsIncrementalSearching});
+            StopTimer(7);
+            SearchBuffer.clear();
+            FLastSearchNode = nullptr;
+            break;
+        case 8:  // theme change settled
+            StopTimer(8);
+            if (FHost) FHost->RecreateWindow();
+            break;
+        default:
+            // 1, 2 and 4 belong to drag-and-drop, editing and auto-scrolling; 3 is the header's.
+            break;
     }
 }
 
@@ -223,7 +224,9 @@ void TLazyTreeCore::FontChanged() {
     Invalidate();
 }
 
-void TLazyTreeCore::SystemColorsChanged() { Invalidate(); }
+void TLazyTreeCore::SystemColorsChanged() {
+    Invalidate();
+}
 
 // ---- Properties ----
 

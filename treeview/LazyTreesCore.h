@@ -7,13 +7,6 @@
 //
 // Walks that follow the depth of the tree (deleting a subtree, fix-ups, validation, counting)
 // iterate over the links instead of recursing, so no depth can exhaust the stack.
-#include "platform/Colors.h"
-#include "platform/Font.h"
-#include "treeview/LazyTreesColors.h"
-#include "treeview/LazyTreesHost.h"
-#include "treeview/LazyTreesOptions.h"
-#include "treeview/LazyTreesTypes.h"
-
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -22,6 +15,13 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "platform/Colors.h"
+#include "platform/Font.h"
+#include "treeview/LazyTreesColors.h"
+#include "treeview/LazyTreesHost.h"
+#include "treeview/LazyTreesOptions.h"
+#include "treeview/LazyTreesTypes.h"
 
 namespace plat {
 class TCanvas;
@@ -40,8 +40,7 @@ using TLTInitNodeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Par
                                             TLazyNodeInitStates& InitialStates)>;
 using TLTInitChildrenEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, uint32_t& ChildCount)>;
 using TLTGetNodeDataSizeEvent = std::function<void(TLazyTreeCore* Sender, int& NodeDataSize)>;
-using TLTNodeMovingEvent =
-    std::function<void(TLazyTreeCore* Sender, PLazyNode Node, PLazyNode Target, bool& Allowed)>;
+using TLTNodeMovingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, PLazyNode Target, bool& Allowed)>;
 using TLTNodeCopyingEvent = TLTNodeMovingEvent;
 using TLTUpdatingEvent = std::function<void(TLazyTreeCore* Sender, TLTUpdateState State)>;
 using TLTStateChangeEvent = std::function<void(TLazyTreeCore* Sender, TLazyTreeStates Enter, TLazyTreeStates Leave)>;
@@ -138,10 +137,14 @@ public:
     void SetNodeDataSize(int Value);
     // Keeps a T in every node's user data (NodeDataSize becomes sizeof(T)).
     template <typename T>
-    void SetNodeDataType() { ChangeNodeLayout(static_cast<int>(sizeof(T)), &NodeDataTypeOf<T>()); }
+    void SetNodeDataType() {
+        ChangeNodeLayout(static_cast<int>(sizeof(T)), &NodeDataTypeOf<T>());
+    }
     void* GetNodeData(PLazyNode Node);
     template <typename T>
-    T* GetNodeData(PLazyNode Node) { return static_cast<T*>(GetNodeData(Node)); }
+    T* GetNodeData(PLazyNode Node) {
+        return static_cast<T*>(GetNodeData(Node));
+    }
     void SetNodeData(PLazyNode pNode, void* pUserData);
     void SetNodeData(PLazyNode pNode, IInterface* pUserData);
     void SetNodeData(PLazyNode pNode, std::nullptr_t) { SetNodeData(pNode, static_cast<void*>(nullptr)); }
@@ -370,8 +373,8 @@ protected:
     void SetUpdateState(bool Updating);
     virtual void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node);
     // A node moved to, or copied into, another tree travels through the node stream.
-    virtual void MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
-                                 TLTNodeAttachMode Mode, bool ChildrenOnly);
+    virtual void MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
+                                 bool ChildrenOnly);
     virtual PLazyNode CopyNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
                                       TLTNodeAttachMode Mode, bool ChildrenOnly);
 

@@ -1,11 +1,11 @@
 // Node blocks, node data, the hidden root and the plain per-node accessors.
-#include "treeview/LazyTrees.Classes.h"
-#include "treeview/LazyTreesCore.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+
+#include "treeview/LazyTrees.Classes.h"
+#include "treeview/LazyTreesCore.h"
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -30,8 +30,12 @@ using enum TLazyNodeState;
 
 namespace {
 
-constexpr uint32_t RoundUp4(uint32_t v) { return (v + 3u) & ~3u; }
-constexpr size_t RoundUp8(size_t v) { return (v + 7u) & ~size_t(7); }
+constexpr uint32_t RoundUp4(uint32_t v) {
+    return (v + 3u) & ~3u;
+}
+constexpr size_t RoundUp8(size_t v) {
+    return (v + 7u) & ~size_t(7);
+}
 // The record's size rounded up to four: where internal areas start (after the user data).
 constexpr uint32_t kRecordSize = RoundUp4(sizeof(TLazyNode));
 
@@ -45,23 +49,33 @@ struct CheckForms {
 };
 using enum TCheckState;
 constexpr CheckForms kCheckForms[] = {
-    {csUncheckedPressed, csUncheckedNormal, csUncheckedNormal, csCheckedNormal},      // csUncheckedNormal
-    {csUncheckedPressed, csUncheckedNormal, csUncheckedPressed, csCheckedPressed},    // csUncheckedPressed
-    {csCheckedPressed, csCheckedNormal, csCheckedNormal, csUncheckedNormal},          // csCheckedNormal
-    {csCheckedPressed, csCheckedNormal, csCheckedPressed, csUncheckedPressed},        // csCheckedPressed
-    {csMixedPressed, csMixedNormal, csMixedNormal, csCheckedNormal},                  // csMixedNormal
-    {csMixedPressed, csMixedNormal, csMixedPressed, csCheckedPressed},                // csMixedPressed
+    {csUncheckedPressed, csUncheckedNormal, csUncheckedNormal, csCheckedNormal},         // csUncheckedNormal
+    {csUncheckedPressed, csUncheckedNormal, csUncheckedPressed, csCheckedPressed},       // csUncheckedPressed
+    {csCheckedPressed, csCheckedNormal, csCheckedNormal, csUncheckedNormal},             // csCheckedNormal
+    {csCheckedPressed, csCheckedNormal, csCheckedPressed, csUncheckedPressed},           // csCheckedPressed
+    {csMixedPressed, csMixedNormal, csMixedNormal, csCheckedNormal},                     // csMixedNormal
+    {csMixedPressed, csMixedNormal, csMixedPressed, csCheckedPressed},                   // csMixedPressed
     {csUncheckedDisabled, csUncheckedDisabled, csUncheckedNormal, csUncheckedDisabled},  // csUncheckedDisabled
-    {csCheckedDisabled, csCheckedDisabled, csCheckedNormal, csCheckedDisabled},       // csCheckedDisabled
-    {csMixedDisabled, csMixedDisabled, csMixedNormal, csMixedDisabled},               // csMixedDisabled
+    {csCheckedDisabled, csCheckedDisabled, csCheckedNormal, csCheckedDisabled},          // csCheckedDisabled
+    {csMixedDisabled, csMixedDisabled, csMixedNormal, csMixedDisabled},                  // csMixedDisabled
 };
-const CheckForms& FormsOf(TCheckState s) { return kCheckForms[static_cast<size_t>(s)]; }
+const CheckForms& FormsOf(TCheckState s) {
+    return kCheckForms[static_cast<size_t>(s)];
+}
 }  // namespace
 
-TCheckState TCheckStateHelper::GetPressed(TCheckState s) { return FormsOf(s).pressed; }
-TCheckState TCheckStateHelper::GetUnpressed(TCheckState s) { return FormsOf(s).unpressed; }
-TCheckState TCheckStateHelper::GetEnabled(TCheckState s) { return FormsOf(s).enabled; }
-TCheckState TCheckStateHelper::GetToggled(TCheckState s) { return FormsOf(s).toggled; }
+TCheckState TCheckStateHelper::GetPressed(TCheckState s) {
+    return FormsOf(s).pressed;
+}
+TCheckState TCheckStateHelper::GetUnpressed(TCheckState s) {
+    return FormsOf(s).unpressed;
+}
+TCheckState TCheckStateHelper::GetEnabled(TCheckState s) {
+    return FormsOf(s).enabled;
+}
+TCheckState TCheckStateHelper::GetToggled(TCheckState s) {
+    return FormsOf(s).toggled;
+}
 bool TCheckStateHelper::IsDisabled(TCheckState s) {
     return s == csUncheckedDisabled || s == csCheckedDisabled || s == csMixedDisabled;
 }
@@ -72,7 +86,9 @@ bool TCheckStateHelper::IsChecked(TCheckState s) {
 // ---- Errors ----
 
 namespace lazytree {
-void RaiseTreeError(const std::string& message, int helpContext) { throw ELazyTreeError(message, helpContext); }
+void RaiseTreeError(const std::string& message, int helpContext) {
+    throw ELazyTreeError(message, helpContext);
+}
 void RaiseTreeError(int helpContext) {
     for (const auto& e : kTreeErrors)
         if (e.helpContext == helpContext) RaiseTreeError(e.message, helpContext);
@@ -138,7 +154,9 @@ void UnmapHugeSlab(std::byte* slab) {
 
 }  // namespace
 
-NodeSlabs::~NodeSlabs() { ReleaseSlabs(); }
+NodeSlabs::~NodeSlabs() {
+    ReleaseSlabs();
+}
 
 void NodeSlabs::ReleaseSlabs() {
     for (const Slab& slab : slabs_) {
@@ -330,8 +348,7 @@ void TLazyTreeCore::DoFreeNode(PLazyNode Node) {
             tree->FSlabs.Release(node);
         }
     } release{this, Node};
-    if (OnFreeNode &&
-        (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)))
+    if (OnFreeNode && (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)))
         OnFreeNode(this, Node);
     if (FUpdateCount == 0) EnsureNodeSelected();
 }
@@ -409,7 +426,9 @@ bool TLazyTreeCore::ChildrenInitialized(PLazyNode Node) const {
     return !(Node->States.Contains(vsHasChildren) && Node->ChildCount == 0);
 }
 
-bool TLazyTreeCore::Expanded(PLazyNode Node) const { return Node && Node->States.Contains(vsExpanded); }
+bool TLazyTreeCore::Expanded(PLazyNode Node) const {
+    return Node && Node->States.Contains(vsExpanded);
+}
 
 bool TLazyTreeCore::HasChildren(PLazyNode Node) const {
     return (Node ? Node : FRoot)->States.Contains(vsHasChildren);
@@ -425,7 +444,9 @@ void TLazyTreeCore::SetHasChildren(PLazyNode Node, bool Value) {
     }
 }
 
-bool TLazyTreeCore::IsDisabled(PLazyNode Node) const { return Node && Node->States.Contains(vsDisabled); }
+bool TLazyTreeCore::IsDisabled(PLazyNode Node) const {
+    return Node && Node->States.Contains(vsDisabled);
+}
 
 void TLazyTreeCore::SetIsDisabled(PLazyNode Node, bool Value) {
     if (!Node || Value == Node->States.Contains(vsDisabled)) return;
@@ -449,7 +470,9 @@ void TLazyTreeCore::SetMultiLine(PLazyNode Node, bool Value) {
     if (FUpdateCount == 0) InvalidateNode(Node);
 }
 
-bool TLazyTreeCore::Selected(PLazyNode Node) const { return Node && Node->States.Contains(vsSelected); }
+bool TLazyTreeCore::Selected(PLazyNode Node) const {
+    return Node && Node->States.Contains(vsSelected);
+}
 
 void TLazyTreeCore::SetVerticalAlignment(PLazyNode Node, uint8_t Value) {
     Value = std::min<uint8_t>(Value, 100);

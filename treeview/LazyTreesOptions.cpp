@@ -12,12 +12,14 @@ using enum TLazyTreeState;
 TCustomLazyTreeOptions::TCustomLazyTreeOptions(TLazyTreeCore* AOwner)
     : FOwner(AOwner),
       FPaintOptions{toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines, toThemeAware, toUseBlendedImages},
-      FAutoOptions{toAutoDropExpand, toAutoScrollOnExpand, toAutoSort, toAutoTristateTracking,
-                   toAutoDeleteMovedNodes, toAutoChangeScale},
-      FMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave, toToggleOnDblClick, toWheelPanning,
-                   toEditOnClick} {}
+      FAutoOptions{toAutoDropExpand,       toAutoScrollOnExpand,   toAutoSort,
+                   toAutoTristateTracking, toAutoDeleteMovedNodes, toAutoChangeScale},
+      FMiscOptions{toAcceptOLEDrop,    toFullRepaintOnResize, toInitOnSave,
+                   toToggleOnDblClick, toWheelPanning,        toEditOnClick} {}
 
-void TCustomLazyTreeOptions::SetAnimationOptions(TLTAnimationOptions Value) { FAnimationOptions = Value; }
+void TCustomLazyTreeOptions::SetAnimationOptions(TLTAnimationOptions Value) {
+    FAnimationOptions = Value;
+}
 
 void TCustomLazyTreeOptions::SetAutoOptions(TLTAutoOptions Value) {
     if (Value == FAutoOptions) return;
@@ -139,8 +141,8 @@ TCustomStringTreeOptions::TCustomStringTreeOptions(TLazyTreeCore* AOwner)
 
 void TCustomStringTreeOptions::SetStringOptions(TLTStringOptions Value) {
     if (Value == FStringOptions) return;
-    const bool staticChanged = Value.Contains(TLTStringOption::toShowStaticText) !=
-                               FStringOptions.Contains(TLTStringOption::toShowStaticText);
+    const bool staticChanged =
+        Value.Contains(TLTStringOption::toShowStaticText) != FStringOptions.Contains(TLTStringOption::toShowStaticText);
     FStringOptions = Value;
     if (staticChanged && FOwner->HasWindow()) FOwner->Invalidate();
 }
@@ -161,7 +163,9 @@ struct OldOption {
     uint8_t bit;
 };
 template <typename E>
-constexpr uint8_t B(E e) { return static_cast<uint8_t>(e); }
+constexpr uint8_t B(E e) {
+    return static_cast<uint8_t>(e);
+}
 
 constexpr OldOption kOldOptions[] = {
     {"voAcceptOLEDrop", OldSet::Misc, B(toAcceptOLEDrop)},
@@ -210,21 +214,21 @@ void ReadOldOptions(TCustomLazyTreeOptions& Options, const QStringList& OldOptio
         for (const OldOption& o : kOldOptions) {
             if (name != QLatin1String(o.name)) continue;
             switch (o.set) {
-            case OldSet::Paint:
-                Options.SetPaintOptions(Options.PaintOptions() + static_cast<TLTPaintOption>(o.bit));
-                break;
-            case OldSet::Animation:
-                Options.SetAnimationOptions(Options.AnimationOptions() + static_cast<TLTAnimationOption>(o.bit));
-                break;
-            case OldSet::Auto:
-                Options.SetAutoOptions(Options.AutoOptions() + static_cast<TLTAutoOption>(o.bit));
-                break;
-            case OldSet::Selection:
-                Options.SetSelectionOptions(Options.SelectionOptions() + static_cast<TLTSelectionOption>(o.bit));
-                break;
-            case OldSet::Misc:
-                Options.SetMiscOptions(Options.MiscOptions() + static_cast<TLTMiscOption>(o.bit));
-                break;
+                case OldSet::Paint:
+                    Options.SetPaintOptions(Options.PaintOptions() + static_cast<TLTPaintOption>(o.bit));
+                    break;
+                case OldSet::Animation:
+                    Options.SetAnimationOptions(Options.AnimationOptions() + static_cast<TLTAnimationOption>(o.bit));
+                    break;
+                case OldSet::Auto:
+                    Options.SetAutoOptions(Options.AutoOptions() + static_cast<TLTAutoOption>(o.bit));
+                    break;
+                case OldSet::Selection:
+                    Options.SetSelectionOptions(Options.SelectionOptions() + static_cast<TLTSelectionOption>(o.bit));
+                    break;
+                case OldSet::Misc:
+                    Options.SetMiscOptions(Options.MiscOptions() + static_cast<TLTMiscOption>(o.bit));
+                    break;
             }
         }
     }

@@ -1,17 +1,36 @@
 #pragma once
 // The option sets of the tree. Each set's write accessor applies what a change needs (repaint,
 // re-creating the window, re-initialising nodes, fixing heights) on the tree that owns the options.
-#include "treeview/LazyTreesTypes.h"
-
 #include <QStringList>
+
+#include "treeview/LazyTreesTypes.h"
 
 class TLazyTreeCore;
 
 enum class TLTPaintOption : uint8_t {
-    toHideFocusRect, toHideSelection, toHotTrack, toPopupMode, toShowBackground, toShowButtons, toShowDropmark,
-    toShowHorzGridLines, toShowRoot, toShowTreeLines, toShowVertGridLines, toThemeAware, toUseBlendedImages,
-    toGhostedIfUnfocused, toFullVertGridLines, toAlwaysHideSelection, toUseBlendedSelection, toStaticBackground,
-    toChildrenAbove, toFixedIndent, toUseExplorerTheme, toHideTreeLinesIfThemed, toShowFilteredNodes
+    toHideFocusRect,
+    toHideSelection,
+    toHotTrack,
+    toPopupMode,
+    toShowBackground,
+    toShowButtons,
+    toShowDropmark,
+    toShowHorzGridLines,
+    toShowRoot,
+    toShowTreeLines,
+    toShowVertGridLines,
+    toThemeAware,
+    toUseBlendedImages,
+    toGhostedIfUnfocused,
+    toFullVertGridLines,
+    toAlwaysHideSelection,
+    toUseBlendedSelection,
+    toStaticBackground,
+    toChildrenAbove,
+    toFixedIndent,
+    toUseExplorerTheme,
+    toHideTreeLinesIfThemed,
+    toShowFilteredNodes
 };
 using TLTPaintOptions = TSet<TLTPaintOption, uint32_t>;
 
@@ -19,23 +38,57 @@ enum class TLTAnimationOption : uint8_t { toAnimatedToggle, toAdvancedAnimatedTo
 using TLTAnimationOptions = TSet<TLTAnimationOption, uint8_t>;
 
 enum class TLTAutoOption : uint8_t {
-    toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort, toAutoSpanColumns,
-    toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes, toDisableAutoscrollOnFocus,
-    toAutoChangeScale, toAutoFreeOnCollapse, toDisableAutoscrollOnEdit, toAutoBidiColumnOrdering
+    toAutoDropExpand,
+    toAutoExpand,
+    toAutoScroll,
+    toAutoScrollOnExpand,
+    toAutoSort,
+    toAutoSpanColumns,
+    toAutoTristateTracking,
+    toAutoHideButtons,
+    toAutoDeleteMovedNodes,
+    toDisableAutoscrollOnFocus,
+    toAutoChangeScale,
+    toAutoFreeOnCollapse,
+    toDisableAutoscrollOnEdit,
+    toAutoBidiColumnOrdering
 };
 using TLTAutoOptions = TSet<TLTAutoOption, uint16_t>;
 
 enum class TLTSelectionOption : uint8_t {
-    toDisableDrawSelection, toExtendedFocus, toFullRowSelect, toLevelSelectConstraint, toMiddleClickSelect,
-    toMultiSelect, toRightClickSelect, toSiblingSelectConstraint, toCenterScrollIntoView, toSimpleDrawSelection,
-    toAlwaysSelectNode, toRestoreSelection
+    toDisableDrawSelection,
+    toExtendedFocus,
+    toFullRowSelect,
+    toLevelSelectConstraint,
+    toMiddleClickSelect,
+    toMultiSelect,
+    toRightClickSelect,
+    toSiblingSelectConstraint,
+    toCenterScrollIntoView,
+    toSimpleDrawSelection,
+    toAlwaysSelectNode,
+    toRestoreSelection
 };
 using TLTSelectionOptions = TSet<TLTSelectionOption, uint16_t>;
 
 enum class TLTMiscOption : uint8_t {
-    toAcceptOLEDrop, toCheckSupport, toEditable, toFullRepaintOnResize, toGridExtensions, toInitOnSave,
-    toReportMode, toToggleOnDblClick, toWheelPanning, toReadOnly, toVariableNodeHeight, toFullRowDrag,
-    toNodeHeightResize, toNodeHeightDblClickResize, toEditOnClick, toEditOnDblClick, toReverseFullExpandHotKey
+    toAcceptOLEDrop,
+    toCheckSupport,
+    toEditable,
+    toFullRepaintOnResize,
+    toGridExtensions,
+    toInitOnSave,
+    toReportMode,
+    toToggleOnDblClick,
+    toWheelPanning,
+    toReadOnly,
+    toVariableNodeHeight,
+    toFullRowDrag,
+    toNodeHeightResize,
+    toNodeHeightDblClickResize,
+    toEditOnClick,
+    toEditOnDblClick,
+    toReverseFullExpandHotKey
 };
 using TLTMiscOptions = TSet<TLTMiscOption, uint32_t>;
 

@@ -1,9 +1,9 @@
 // Tree structure: building, linking, deleting and initialising nodes; counts and heights; update
 // brackets and the announcement of structure changes.
-#include "treeview/LazyTreesCore.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "treeview/LazyTreesCore.h"
 
 using enum TLazyNodeState;
 using enum TLazyTreeState;
@@ -12,7 +12,9 @@ using enum TChangeReason;
 
 namespace {
 
-bool IsRootNode(PLazyNode n) { return n->NextSibling == n; }
+bool IsRootNode(PLazyNode n) {
+    return n->NextSibling == n;
+}
 
 // The node after n in pre-order inside Top's subtree (Top excluded), descending into n's children
 // only when Descend is true; nil at the end of the subtree.
@@ -39,7 +41,9 @@ void WithFinally(Body&& body, After&& after) {
 
 }  // namespace
 
-bool TLazyTreeCore::ReadOnly() const { return FOptions->MiscOptions().Contains(TLTMiscOption::toReadOnly); }
+bool TLazyTreeCore::ReadOnly() const {
+    return FOptions->MiscOptions().Contains(TLTMiscOption::toReadOnly);
+}
 
 // ---- 1. Counts and heights ----
 
@@ -130,59 +134,59 @@ void TLazyTreeCore::UpdateAllChildrenHiddenFlags() {
 void TLazyTreeCore::InternalConnectNode(PLazyNode Node, PLazyNode Destination, TLazyTreeCore* Target,
                                         TLTNodeAttachMode Mode) {
     switch (Mode) {
-    case amInsertBefore: {
-        Node->Parent = Destination->Parent;
-        Node->PrevSibling = Destination->PrevSibling;
-        Node->NextSibling = Destination;
-        Node->Index = Destination->Index;
-        if (Node->PrevSibling)
-            Node->PrevSibling->NextSibling = Node;
-        else
-            Node->Parent->FirstChild = Node;
-        Destination->PrevSibling = Node;
-        for (PLazyNode n = Destination; n; n = n->NextSibling) ++n->Index;
-        break;
-    }
-    case amInsertAfter: {
-        Node->Parent = Destination->Parent;
-        Node->PrevSibling = Destination;
-        Node->NextSibling = Destination->NextSibling;
-        Node->Index = Destination->Index + 1;
-        if (Node->NextSibling)
-            Node->NextSibling->PrevSibling = Node;
-        else
-            Node->Parent->LastChild = Node;
-        Destination->NextSibling = Node;
-        for (PLazyNode n = Node->NextSibling; n; n = n->NextSibling) ++n->Index;
-        break;
-    }
-    case amAddChildFirst: {
-        Node->Parent = Destination;
-        Node->PrevSibling = nullptr;
-        Node->NextSibling = Destination->FirstChild;
-        Node->Index = 0;
-        if (Destination->FirstChild)
-            Destination->FirstChild->PrevSibling = Node;
-        else
-            Destination->LastChild = Node;
-        Destination->FirstChild = Node;
-        for (PLazyNode n = Node->NextSibling; n; n = n->NextSibling) ++n->Index;
-        break;
-    }
-    case amAddChildLast: {
-        Node->Parent = Destination;
-        Node->PrevSibling = Destination->LastChild;
-        Node->NextSibling = nullptr;
-        Node->Index = Destination->LastChild ? Destination->LastChild->Index + 1 : 0;
-        if (Destination->LastChild)
-            Destination->LastChild->NextSibling = Node;
-        else
+        case amInsertBefore: {
+            Node->Parent = Destination->Parent;
+            Node->PrevSibling = Destination->PrevSibling;
+            Node->NextSibling = Destination;
+            Node->Index = Destination->Index;
+            if (Node->PrevSibling)
+                Node->PrevSibling->NextSibling = Node;
+            else
+                Node->Parent->FirstChild = Node;
+            Destination->PrevSibling = Node;
+            for (PLazyNode n = Destination; n; n = n->NextSibling) ++n->Index;
+            break;
+        }
+        case amInsertAfter: {
+            Node->Parent = Destination->Parent;
+            Node->PrevSibling = Destination;
+            Node->NextSibling = Destination->NextSibling;
+            Node->Index = Destination->Index + 1;
+            if (Node->NextSibling)
+                Node->NextSibling->PrevSibling = Node;
+            else
+                Node->Parent->LastChild = Node;
+            Destination->NextSibling = Node;
+            for (PLazyNode n = Node->NextSibling; n; n = n->NextSibling) ++n->Index;
+            break;
+        }
+        case amAddChildFirst: {
+            Node->Parent = Destination;
+            Node->PrevSibling = nullptr;
+            Node->NextSibling = Destination->FirstChild;
+            Node->Index = 0;
+            if (Destination->FirstChild)
+                Destination->FirstChild->PrevSibling = Node;
+            else
+                Destination->LastChild = Node;
             Destination->FirstChild = Node;
-        Destination->LastChild = Node;
-        break;
-    }
-    case amNoWhere:
-        break;
+            for (PLazyNode n = Node->NextSibling; n; n = n->NextSibling) ++n->Index;
+            break;
+        }
+        case amAddChildLast: {
+            Node->Parent = Destination;
+            Node->PrevSibling = Destination->LastChild;
+            Node->NextSibling = nullptr;
+            Node->Index = Destination->LastChild ? Destination->LastChild->Index + 1 : 0;
+            if (Destination->LastChild)
+                Destination->LastChild->NextSibling = Node;
+            else
+                Destination->FirstChild = Node;
+            Destination->LastChild = Node;
+            break;
+        }
+        case amNoWhere:
+            break;
     }
     Node->States -= TLazyNodeStates{vsChecking, vsCutOrCopy, vsDeleting};
     if (Mode == amNoWhere) return;
@@ -518,7 +522,9 @@ PLazyNode TLazyTreeCore::InsertNode(PLazyNode Node, TLTNodeAttachMode Mode, void
 
 // ---- 8. Deleting ----
 
-void TLazyTreeCore::DeleteNode(PLazyNode Node) { InternalDeleteNode(Node, true, false); }
+void TLazyTreeCore::DeleteNode(PLazyNode Node) {
+    InternalDeleteNode(Node, true, false);
+}
 
 void TLazyTreeCore::InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing) {
     if (!Node || Node == FRoot || ReadOnly()) return;
@@ -608,8 +614,8 @@ void TLazyTreeCore::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
 void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
     struct Level {
         PLazyNode node;
-        bool shown;       // the node's children are on screen when visible (root, or fully visible and expanded)
-        PLazyNode next;   // the child to delete next, walking backwards
+        bool shown;      // the node's children are on screen when visible (root, or fully visible and expanded)
+        PLazyNode next;  // the child to delete next, walking backwards
     };
     std::vector<Level> stack;
     stack.push_back({Top, Top == FRoot || (FullyVisible(Top) && Top->States.Contains(vsExpanded)), Top->LastChild});
@@ -922,7 +928,9 @@ void TLazyTreeCore::ReinitNode(PLazyNode Node, bool Recursive) {
     ReinitSubtree(Node, Recursive, Node != nullptr);
 }
 
-void TLazyTreeCore::ReinitChildren(PLazyNode Node, bool Recursive) { ReinitSubtree(Node, Recursive, false); }
+void TLazyTreeCore::ReinitChildren(PLazyNode Node, bool Recursive) {
+    ReinitSubtree(Node, Recursive, false);
+}
 
 void TLazyTreeCore::ResetNode(PLazyNode Node) {
     DoCancelEdit();
@@ -936,8 +944,8 @@ void TLazyTreeCore::ResetNode(PLazyNode Node) {
     const TLTMiscOptions misc = FOptions->MiscOptions();
     FOptions->FMiscOptions -= TLTMiscOption::toReadOnly;
     WithFinally([&] { DeleteChildren(Node, false); }, [&] { FOptions->FMiscOptions = misc; });
-    Node->States -= TLazyNodeStates{vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded, vsHasChildren,
-                                    vsHeightMeasured};
+    Node->States -= TLazyNodeStates{vsInitialized, vsChecking,    vsCutOrCopy,     vsDeleting,
+                                    vsExpanded,    vsHasChildren, vsHeightMeasured};
     InvalidateNode(Node);
 }
 
@@ -945,8 +953,7 @@ void TLazyTreeCore::ResetNode(PLazyNode Node) {
 
 uint32_t TLazyTreeCore::NodeHeight(PLazyNode Node) {
     if (!Node || Node == FRoot) return 0;
-    if (!FOptions->MiscOptions().Contains(TLTMiscOption::toVariableNodeHeight) ||
-        Node->States.Contains(vsDeleting))
+    if (!FOptions->MiscOptions().Contains(TLTMiscOption::toVariableNodeHeight) || Node->States.Contains(vsDeleting))
         return Node->NodeHeight;
     if (!Node->States.Contains(vsInitialized)) InitNode(Node);
     MeasureItemHeight(nullptr, Node);

@@ -32,10 +32,22 @@ public:
     constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
     constexpr TSet operator+(E e) const { return FromBits(bits_ | Bit(e)); }
     constexpr TSet operator-(E e) const { return FromBits(bits_ & ~Bit(e)); }
-    constexpr TSet& operator+=(TSet o) { bits_ |= o.bits_; return *this; }
-    constexpr TSet& operator-=(TSet o) { bits_ &= ~o.bits_; return *this; }
-    constexpr TSet& operator+=(E e) { bits_ |= Bit(e); return *this; }
-    constexpr TSet& operator-=(E e) { bits_ &= ~Bit(e); return *this; }
+    constexpr TSet& operator+=(TSet o) {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    constexpr TSet& operator-=(TSet o) {
+        bits_ &= ~o.bits_;
+        return *this;
+    }
+    constexpr TSet& operator+=(E e) {
+        bits_ |= Bit(e);
+        return *this;
+    }
+    constexpr TSet& operator-=(E e) {
+        bits_ &= ~Bit(e);
+        return *this;
+    }
     constexpr bool operator==(const TSet&) const = default;
 
 private:
@@ -45,23 +57,50 @@ private:
 
 // ---- Node states (bit n of TLazyNode::States = value n) ----
 enum class TLazyNodeState : uint8_t {
-    vsInitialized, vsChecking, vsCutOrCopy, vsDisabled, vsDeleting, vsExpanded, vsHasChildren, vsVisible,
-    vsSelected, vsOnFreeNodeCallRequired, vsAllChildrenHidden, vsReleaseCallOnUserDataRequired, vsMultiline,
-    vsHeightMeasured, vsToggling, vsFiltered, vsInitializing
+    vsInitialized,
+    vsChecking,
+    vsCutOrCopy,
+    vsDisabled,
+    vsDeleting,
+    vsExpanded,
+    vsHasChildren,
+    vsVisible,
+    vsSelected,
+    vsOnFreeNodeCallRequired,
+    vsAllChildrenHidden,
+    vsReleaseCallOnUserDataRequired,
+    vsMultiline,
+    vsHeightMeasured,
+    vsToggling,
+    vsFiltered,
+    vsInitializing
 };
 using TLazyNodeStates = TSet<TLazyNodeState, uint32_t>;
 
 // What OnInitNode answers for a node.
 enum class TLazyNodeInitState : uint8_t {
-    ivsDisabled, ivsExpanded, ivsHasChildren, ivsMultiline, ivsSelected, ivsFiltered, ivsReInit
+    ivsDisabled,
+    ivsExpanded,
+    ivsHasChildren,
+    ivsMultiline,
+    ivsSelected,
+    ivsFiltered,
+    ivsReInit
 };
 using TLazyNodeInitStates = TSet<TLazyNodeInitState, uint8_t>;
 
 enum class TCheckType : uint8_t { ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioButton, ctButton };
 
 enum class TCheckState : uint8_t {
-    csUncheckedNormal, csUncheckedPressed, csCheckedNormal, csCheckedPressed, csMixedNormal, csMixedPressed,
-    csUncheckedDisabled, csCheckedDisabled, csMixedDisabled
+    csUncheckedNormal,
+    csUncheckedPressed,
+    csCheckedNormal,
+    csCheckedPressed,
+    csMixedNormal,
+    csMixedPressed,
+    csUncheckedDisabled,
+    csCheckedDisabled,
+    csMixedDisabled
 };
 
 // The derived forms of a check state the check logic works with.
@@ -99,11 +138,11 @@ using TNodeArray = std::vector<PLazyNode>;
 // One node. Event handlers read its fields directly and an OnInitNode handler may write `CheckType`
 // and `CheckState`; the user data follows the record in the same block.
 struct TLazyNode {
-    uint32_t Index;        // position among its siblings
-    uint32_t ChildCount;   // allocated children (the root: top-level nodes)
-    uint16_t NodeHeight;   // own row height
+    uint32_t Index;       // position among its siblings
+    uint32_t ChildCount;  // allocated children (the root: top-level nodes)
+    uint16_t NodeHeight;  // own row height
     TLazyNodeStates States;
-    uint8_t Align;         // vertical alignment 0..100 of images, button and line joint
+    uint8_t Align;  // vertical alignment 0..100 of images, button and line joint
     TCheckState CheckState;
     TCheckType CheckType;
     uint8_t Dummy;
@@ -124,14 +163,18 @@ struct TLazyNode {
         return Data();
     }
     template <typename T>
-    T* GetData() { return static_cast<T*>(GetData()); }
+    T* GetData() {
+        return static_cast<T*>(GetData());
+    }
     // Stores a pointer in the first bytes of the user data.
     void SetData(void* pUserData);
     // Stores an interface reference; the node holds one reference and releases it when freed.
     void SetData(IInterface* pUserData);
 };
 
-inline bool IsAssigned(PLazyNode Node) { return Node != nullptr; }
+inline bool IsAssigned(PLazyNode Node) {
+    return Node != nullptr;
+}
 
 static_assert(sizeof(TLazyNode) == 72, "the node record is part of the interface");
 static_assert(offsetof(TLazyNode, States) == 12 && offsetof(TLazyNode, TotalCount) == 20 &&
@@ -139,16 +182,62 @@ static_assert(offsetof(TLazyNode, States) == 12 && offsetof(TLazyNode, TotalCoun
 
 // ---- Tree states (bit n = value n); changed only through DoStateChange ----
 enum class TLazyTreeState : uint8_t {
-    tsCancelHintAnimation, tsChangePending, tsCheckPropagation, tsCollapsing, tsToggleFocusedSelection,
-    tsClearPending, tsClipboardFlushing, tsCopyPending, tsCutPending, tsDrawSelPending, tsDrawSelecting,
-    tsEditing, tsEditPending, tsExpanding, tsNodeHeightTracking, tsNodeHeightTrackPending, tsHint,
-    tsInAnimation, tsIncrementalSearching, tsIncrementalSearchPending, tsIterating, tsKeyCheckPending,
-    tsLeftButtonDown, tsLeftDblClick, tsMouseCheckPending, tsMiddleButtonDown, tsMiddleDblClick,
-    tsNeedRootCountUpdate, tsOLEDragging, tsOLEDragPending, tsPainting, tsRightButtonDown, tsRightDblClick,
-    tsPopupMenuShown, tsScrolling, tsScrollPending, tsSizing, tsStopValidation, tsStructureChangePending,
-    tsSynchMode, tsThumbTracking, tsToggling, tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache,
-    tsUserDragObject, tsUseThemes, tsValidating, tsPreviouslySelectedLocked, tsValidationNeeded,
-    tsVCLDragging, tsVCLDragPending, tsVCLDragFinished, tsWheelPanning, tsWheelScrolling, tsWindowCreating,
+    tsCancelHintAnimation,
+    tsChangePending,
+    tsCheckPropagation,
+    tsCollapsing,
+    tsToggleFocusedSelection,
+    tsClearPending,
+    tsClipboardFlushing,
+    tsCopyPending,
+    tsCutPending,
+    tsDrawSelPending,
+    tsDrawSelecting,
+    tsEditing,
+    tsEditPending,
+    tsExpanding,
+    tsNodeHeightTracking,
+    tsNodeHeightTrackPending,
+    tsHint,
+    tsInAnimation,
+    tsIncrementalSearching,
+    tsIncrementalSearchPending,
+    tsIterating,
+    tsKeyCheckPending,
+    tsLeftButtonDown,
+    tsLeftDblClick,
+    tsMouseCheckPending,
+    tsMiddleButtonDown,
+    tsMiddleDblClick,
+    tsNeedRootCountUpdate,
+    tsOLEDragging,
+    tsOLEDragPending,
+    tsPainting,
+    tsRightButtonDown,
+    tsRightDblClick,
+    tsPopupMenuShown,
+    tsScrolling,
+    tsScrollPending,
+    tsSizing,
+    tsStopValidation,
+    tsStructureChangePending,
+    tsSynchMode,
+    tsThumbTracking,
+    tsToggling,
+    tsUpdateHiddenChildrenNeeded,
+    tsUpdating,
+    tsUseCache,
+    tsUserDragObject,
+    tsUseThemes,
+    tsValidating,
+    tsPreviouslySelectedLocked,
+    tsValidationNeeded,
+    tsVCLDragging,
+    tsVCLDragPending,
+    tsVCLDragFinished,
+    tsWheelPanning,
+    tsWheelScrolling,
+    tsWindowCreating,
     tsUseExplorerTheme
 };
 using TLazyTreeStates = TSet<TLazyTreeState, uint64_t>;
@@ -157,11 +246,22 @@ constexpr int kTreeStateCount = 57;
 // ---- Structure ----
 enum class TLTNodeAttachMode : uint8_t { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
 enum class TChangeReason : uint8_t {
-    crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied, crNodeMoved
+    crIgnore,
+    crAccumulated,
+    crChildAdded,
+    crChildDeleted,
+    crNodeAdded,
+    crNodeCopied,
+    crNodeMoved
 };
 enum class TLTUpdateState : uint8_t { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
 enum class TLTOperationKind : uint8_t {
-    okAutoFitColumns, okGetMaxColumnWidth, okSortNode, okSortTree, okExport, okExpand
+    okAutoFitColumns,
+    okGetMaxColumnWidth,
+    okSortNode,
+    okSortTree,
+    okExport,
+    okExpand
 };
 
 // ---- Values of the published properties ----
@@ -170,7 +270,15 @@ enum class TBorderStyle : uint8_t { bsNone, bsSingle };
 enum class TLTButtonStyle : uint8_t { bsRectangle, bsTriangle };
 enum class TLTButtonFillMode : uint8_t { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
 enum class TCheckImageKind : uint8_t {
-    ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom, ckSystemFlat, ckSystemDefault
+    ckLightCheck,
+    ckDarkCheck,
+    ckLightTick,
+    ckDarkTick,
+    ckFlat,
+    ckXP,
+    ckCustom,
+    ckSystemFlat,
+    ckSystemDefault
 };
 enum class TDragOperation : uint8_t { doCopy, doMove, doLink };
 using TDragOperations = TSet<TDragOperation, uint8_t>;

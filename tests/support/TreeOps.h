@@ -2,9 +2,6 @@
 // Byte-coded structural operations applied to a lazy tree core and to a naive reference tree (a
 // node with a vector of children), compared after every operation, with the invariant checker run.
 // The random-operation test and the fuzz target share it.
-#include "treeview/LazyTreesCheck.h"
-#include "treeview/LazyTreesCore.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +9,9 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "treeview/LazyTreesCheck.h"
+#include "treeview/LazyTreesCore.h"
 
 namespace testing_support {
 
@@ -118,18 +118,21 @@ private:
 
     // Places nodes, in order, relative to dest.
     void Attach(std::vector<std::unique_ptr<Ref>> nodes, Ref* dest, TLTNodeAttachMode mode) {
-        Ref* parent = mode == TLTNodeAttachMode::amInsertBefore || mode == TLTNodeAttachMode::amInsertAfter
-                          ? dest->parent
-                          : dest;
+        Ref* parent =
+            mode == TLTNodeAttachMode::amInsertBefore || mode == TLTNodeAttachMode::amInsertAfter ? dest->parent : dest;
         size_t at = 0;
         switch (mode) {
-        case TLTNodeAttachMode::amAddChildFirst: at = 0; break;
-        case TLTNodeAttachMode::amAddChildLast: at = parent->children.size(); break;
-        default: {
-            auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                                   [&](auto& c) { return c.get() == dest; });
-            at = size_t(it - parent->children.begin()) + (mode == TLTNodeAttachMode::amInsertAfter ? 1 : 0);
-        }
+            case TLTNodeAttachMode::amAddChildFirst:
+                at = 0;
+                break;
+            case TLTNodeAttachMode::amAddChildLast:
+                at = parent->children.size();
+                break;
+            default: {
+                auto it = std::find_if(parent->children.begin(), parent->children.end(),
+                                       [&](auto& c) { return c.get() == dest; });
+                at = size_t(it - parent->children.begin()) + (mode == TLTNodeAttachMode::amInsertAfter ? 1 : 0);
+            }
         }
         if (nodes.empty()) return;
         for (auto& n : nodes) n->parent = parent;
@@ -158,164 +161,165 @@ private:
         using enum TLTNodeAttachMode;
         const bool full = order_.size() >= kMaxNodes;
         switch (op) {
-        case 0: {  // AddChild
-            Ref* p = Pick();
-            if (full) return Apply(8);
-            auto r = NewRef();
-            const uint64_t id = r->id;
-            tree_.AddChild(Real(p), reinterpret_cast<void*>(id));
-            Init(p);
-            std::vector<std::unique_ptr<Ref>> one;
-            one.push_back(std::move(r));
-            Attach(std::move(one), p, amAddChildLast);
-            return;
-        }
-        case 1: {  // InsertNode
-            Ref* d = Pick();
-            auto mode = static_cast<TLTNodeAttachMode>(1 + Take() % 4);
-            if (full) return Apply(8);
-            auto r = NewRef();
-            tree_.InsertNode(Real(d), mode, reinterpret_cast<void*>(r->id));
-            if (d == &root_) mode = mode == amInsertBefore ? amAddChildFirst : mode == amInsertAfter ? amAddChildLast : mode;
-            if (mode == amAddChildFirst || mode == amAddChildLast) Init(d);
-            std::vector<std::unique_ptr<Ref>> one;
-            one.push_back(std::move(r));
-            Attach(std::move(one), d, mode);
-            return;
-        }
-        case 2: {  // DeleteNode
-            Ref* n = Pick();
-            tree_.DeleteNode(Real(n));
-            if (n != &root_) Detach(n);
-            return;
-        }
-        case 3: {  // DeleteChildren
-            Ref* n = Pick();
-            const bool reset = Take() & 1;
-            tree_.DeleteChildren(n == &root_ ? tree_.RootNode() : Real(n), reset);
-            ClearChildren(n, reset);
-            return;
-        }
-        case 4: {  // SetChildCount
-            Ref* n = Pick();
-            const uint32_t k = Take() % 5;
-            if (full && k > n->children.size()) return Apply(8);
-            const size_t old = n->children.size();
-            tree_.SetChildCount(Real(n), k);
-            if (k == 0) {
-                ClearChildren(n, false);
-            } else if (k > old) {
-                std::vector<std::unique_ptr<Ref>> added;
-                for (size_t i = old; i < k; ++i) added.push_back(NewRef());
-                std::vector<uint64_t> ids;
-                for (auto& a : added) ids.push_back(a->id);
-                Attach(std::move(added), n, amAddChildLast);
-                PLazyNode parent = n == &root_ ? tree_.RootNode() : Real(n);
-                PLazyNode c = parent->LastChild;
-                for (size_t i = ids.size(); i-- > 0 && c; c = c->PrevSibling) {
-                    if (IdOf(c) != 0) throw std::logic_error("new children are not the last ones");
-                    SetId(c, ids[i]);
+            case 0: {  // AddChild
+                Ref* p = Pick();
+                if (full) return Apply(8);
+                auto r = NewRef();
+                const uint64_t id = r->id;
+                tree_.AddChild(Real(p), reinterpret_cast<void*>(id));
+                Init(p);
+                std::vector<std::unique_ptr<Ref>> one;
+                one.push_back(std::move(r));
+                Attach(std::move(one), p, amAddChildLast);
+                return;
+            }
+            case 1: {  // InsertNode
+                Ref* d = Pick();
+                auto mode = static_cast<TLTNodeAttachMode>(1 + Take() % 4);
+                if (full) return Apply(8);
+                auto r = NewRef();
+                tree_.InsertNode(Real(d), mode, reinterpret_cast<void*>(r->id));
+                if (d == &root_)
+                    mode = mode == amInsertBefore ? amAddChildFirst : mode == amInsertAfter ? amAddChildLast : mode;
+                if (mode == amAddChildFirst || mode == amAddChildLast) Init(d);
+                std::vector<std::unique_ptr<Ref>> one;
+                one.push_back(std::move(r));
+                Attach(std::move(one), d, mode);
+                return;
+            }
+            case 2: {  // DeleteNode
+                Ref* n = Pick();
+                tree_.DeleteNode(Real(n));
+                if (n != &root_) Detach(n);
+                return;
+            }
+            case 3: {  // DeleteChildren
+                Ref* n = Pick();
+                const bool reset = Take() & 1;
+                tree_.DeleteChildren(n == &root_ ? tree_.RootNode() : Real(n), reset);
+                ClearChildren(n, reset);
+                return;
+            }
+            case 4: {  // SetChildCount
+                Ref* n = Pick();
+                const uint32_t k = Take() % 5;
+                if (full && k > n->children.size()) return Apply(8);
+                const size_t old = n->children.size();
+                tree_.SetChildCount(Real(n), k);
+                if (k == 0) {
+                    ClearChildren(n, false);
+                } else if (k > old) {
+                    std::vector<std::unique_ptr<Ref>> added;
+                    for (size_t i = old; i < k; ++i) added.push_back(NewRef());
+                    std::vector<uint64_t> ids;
+                    for (auto& a : added) ids.push_back(a->id);
+                    Attach(std::move(added), n, amAddChildLast);
+                    PLazyNode parent = n == &root_ ? tree_.RootNode() : Real(n);
+                    PLazyNode c = parent->LastChild;
+                    for (size_t i = ids.size(); i-- > 0 && c; c = c->PrevSibling) {
+                        if (IdOf(c) != 0) throw std::logic_error("new children are not the last ones");
+                        SetId(c, ids[i]);
+                    }
+                } else {
+                    while (n->children.size() > k) Detach(n->children.back().get());
                 }
-            } else {
-                while (n->children.size() > k) Detach(n->children.back().get());
+                return;
             }
-            return;
-        }
-        case 5:
-        case 6: {  // MoveTo
-            Ref* s = Pick();
-            Ref* t = Pick();
-            auto mode = static_cast<TLTNodeAttachMode>(Take() % 5);
-            const bool childrenOnly = op == 6;
-            if (s == &root_) return;
-            const bool insert = mode == amInsertBefore || mode == amInsertAfter;
-            const bool proceeds = (t != s || (insert && childrenOnly)) && mode != amNoWhere;
-            if (proceeds) {
-                Init(t);  // the target is initialised before anything is checked
-                expectMoveError_ = t != s && Inside(t, s);
-            }
-            tree_.MoveTo(Real(s), t == &root_ ? nullptr : Real(t), mode, childrenOnly);
-            if (!proceeds || expectMoveError_) return;
-            if (t == &root_) mode = amAddChildFirst;
-            std::vector<std::unique_ptr<Ref>> moving;
-            if (!childrenOnly) {
-                moving.push_back(Detach(s));
-            } else {
-                while (!s->children.empty()) moving.push_back(Detach(s->children.front().get()));
-            }
-            Attach(std::move(moving), t, mode);
-            return;
-        }
-        case 7:  // Clear
-            tree_.Clear();
-            root_.children.clear();
-            return;
-        case 8: {  // NodeHeight
-            Ref* n = Pick();
-            const uint32_t h = Take();
-            if (n == &root_) return;
-            tree_.SetNodeHeight(Real(n), h);
-            n->height = h;
-            return;
-        }
-        case 9: {  // a leaf marked expanded
-            Ref* n = Pick();
-            if (n == &root_ || !n->children.empty()) return;
-            Real(n)->States += TLazyNodeState::vsExpanded;
-            n->expanded = true;
-            return;
-        }
-        case 10: {  // ValidateNode
-            Ref* n = Pick();
-            const bool recursive = Take() & 1;
-            tree_.ValidateNode(Real(n), recursive);
-            Init(n);
-            if (recursive) {
-                std::vector<Ref*> todo{n};
-                while (!todo.empty()) {
-                    Ref* r = todo.back();
-                    todo.pop_back();
-                    Init(r);
-                    for (auto& c : r->children) todo.push_back(c.get());
+            case 5:
+            case 6: {  // MoveTo
+                Ref* s = Pick();
+                Ref* t = Pick();
+                auto mode = static_cast<TLTNodeAttachMode>(Take() % 5);
+                const bool childrenOnly = op == 6;
+                if (s == &root_) return;
+                const bool insert = mode == amInsertBefore || mode == amInsertAfter;
+                const bool proceeds = (t != s || (insert && childrenOnly)) && mode != amNoWhere;
+                if (proceeds) {
+                    Init(t);  // the target is initialised before anything is checked
+                    expectMoveError_ = t != s && Inside(t, s);
                 }
+                tree_.MoveTo(Real(s), t == &root_ ? nullptr : Real(t), mode, childrenOnly);
+                if (!proceeds || expectMoveError_) return;
+                if (t == &root_) mode = amAddChildFirst;
+                std::vector<std::unique_ptr<Ref>> moving;
+                if (!childrenOnly) {
+                    moving.push_back(Detach(s));
+                } else {
+                    while (!s->children.empty()) moving.push_back(Detach(s->children.front().get()));
+                }
+                Attach(std::move(moving), t, mode);
+                return;
             }
-            return;
-        }
-        case 11:  // update brackets
-            if (updates_ < 3 && (Take() & 1)) {
-                tree_.BeginUpdate();
-                ++updates_;
-            } else if (updates_ > 0) {
-                tree_.EndUpdate();
-                --updates_;
-            }
-            return;
-        case 12: {  // ResetNode
-            Ref* n = Pick();
-            tree_.ResetNode(Real(n));
-            if (n == &root_) {
+            case 7:  // Clear
+                tree_.Clear();
                 root_.children.clear();
-            } else {
-                n->children.clear();
-                n->initialized = n->expanded = n->hasChildren = false;
+                return;
+            case 8: {  // NodeHeight
+                Ref* n = Pick();
+                const uint32_t h = Take();
+                if (n == &root_) return;
+                tree_.SetNodeHeight(Real(n), h);
+                n->height = h;
+                return;
             }
-            return;
-        }
-        case 13: {  // DefaultNodeHeight
-            const uint32_t h = Take() % 64;
-            tree_.SetDefaultNodeHeight(h);
-            defaultHeight_ = h == 0 ? 18 : h;
-            return;
-        }
-        case 14: {  // filtered nodes shown or not
-            TLTPaintOptions paint = tree_.TreeOptions().PaintOptions();
-            if (paint.Contains(TLTPaintOption::toShowFilteredNodes))
-                paint -= TLTPaintOption::toShowFilteredNodes;
-            else
-                paint += TLTPaintOption::toShowFilteredNodes;
-            tree_.TreeOptions().SetPaintOptions(paint);
-            return;
-        }
+            case 9: {  // a leaf marked expanded
+                Ref* n = Pick();
+                if (n == &root_ || !n->children.empty()) return;
+                Real(n)->States += TLazyNodeState::vsExpanded;
+                n->expanded = true;
+                return;
+            }
+            case 10: {  // ValidateNode
+                Ref* n = Pick();
+                const bool recursive = Take() & 1;
+                tree_.ValidateNode(Real(n), recursive);
+                Init(n);
+                if (recursive) {
+                    std::vector<Ref*> todo{n};
+                    while (!todo.empty()) {
+                        Ref* r = todo.back();
+                        todo.pop_back();
+                        Init(r);
+                        for (auto& c : r->children) todo.push_back(c.get());
+                    }
+                }
+                return;
+            }
+            case 11:  // update brackets
+                if (updates_ < 3 && (Take() & 1)) {
+                    tree_.BeginUpdate();
+                    ++updates_;
+                } else if (updates_ > 0) {
+                    tree_.EndUpdate();
+                    --updates_;
+                }
+                return;
+            case 12: {  // ResetNode
+                Ref* n = Pick();
+                tree_.ResetNode(Real(n));
+                if (n == &root_) {
+                    root_.children.clear();
+                } else {
+                    n->children.clear();
+                    n->initialized = n->expanded = n->hasChildren = false;
+                }
+                return;
+            }
+            case 13: {  // DefaultNodeHeight
+                const uint32_t h = Take() % 64;
+                tree_.SetDefaultNodeHeight(h);
+                defaultHeight_ = h == 0 ? 18 : h;
+                return;
+            }
+            case 14: {  // filtered nodes shown or not
+                TLTPaintOptions paint = tree_.TreeOptions().PaintOptions();
+                if (paint.Contains(TLTPaintOption::toShowFilteredNodes))
+                    paint -= TLTPaintOption::toShowFilteredNodes;
+                else
+                    paint += TLTPaintOption::toShowFilteredNodes;
+                tree_.TreeOptions().SetPaintOptions(paint);
+                return;
+            }
         }
     }
 
@@ -336,10 +340,14 @@ private:
                 if (IdOf(n) != r->id)
                     return "node " + std::to_string(IdOf(n)) + " where " + std::to_string(r->id) + " was expected";
                 using enum TLazyNodeState;
-                if (n->States.Contains(vsInitialized) != r->initialized) return "initialised differs at " + std::to_string(r->id);
-                if (n->States.Contains(vsExpanded) != r->expanded) return "expanded differs at " + std::to_string(r->id);
-                if (n->States.Contains(vsHasChildren) != r->hasChildren) return "has-children differs at " + std::to_string(r->id);
-                if (n->States.Contains(vsFiltered) != r->filtered) return "filtered differs at " + std::to_string(r->id);
+                if (n->States.Contains(vsInitialized) != r->initialized)
+                    return "initialised differs at " + std::to_string(r->id);
+                if (n->States.Contains(vsExpanded) != r->expanded)
+                    return "expanded differs at " + std::to_string(r->id);
+                if (n->States.Contains(vsHasChildren) != r->hasChildren)
+                    return "has-children differs at " + std::to_string(r->id);
+                if (n->States.Contains(vsFiltered) != r->filtered)
+                    return "filtered differs at " + std::to_string(r->id);
                 if (n->NodeHeight != r->height) return "height differs at " + std::to_string(r->id);
                 order_.push_back(r);
                 real_[r->id] = n;

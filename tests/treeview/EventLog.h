@@ -1,10 +1,10 @@
 #pragma once
 // Records the events of a tree as short texts, naming nodes by their path of indexes
 // ("nil", "root", "0", "0.1"), so a test compares an event order as a list of strings.
-#include "treeview/LazyTreesCore.h"
-
 #include <QString>
 #include <QStringList>
+
+#include "treeview/LazyTreesCore.h"
 
 inline QString NodeName(TLazyTreeCore* tree, PLazyNode n) {
     if (!n) return QStringLiteral("nil");
@@ -15,8 +15,8 @@ inline QString NodeName(TLazyTreeCore* tree, PLazyNode n) {
 }
 
 inline QString ReasonName(TChangeReason r) {
-    static const char* names[] = {"crIgnore",       "crAccumulated", "crChildAdded", "crChildDeleted",
-                                  "crNodeAdded",    "crNodeCopied",  "crNodeMoved"};
+    static const char* names[] = {"crIgnore",    "crAccumulated", "crChildAdded", "crChildDeleted",
+                                  "crNodeAdded", "crNodeCopied",  "crNodeMoved"};
     return QString::fromLatin1(names[static_cast<int>(r)]);
 }
 

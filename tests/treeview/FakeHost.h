@@ -1,11 +1,11 @@
 #pragma once
 // A window for the node core without a display: it records repaints and scroll ranges, keeps
 // timers on a clock the test drives, and measures text with a fixed height.
-#include "treeview/LazyTreesCore.h"
-
 #include <map>
 #include <string>
 #include <vector>
+
+#include "treeview/LazyTreesCore.h"
 
 struct FakeHost final : ILazyTreeHost {
     explicit FakeHost(TLazyTreeCore& tree) : tree(tree) { tree.SetHost(this); }

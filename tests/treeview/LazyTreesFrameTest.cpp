@@ -1,14 +1,16 @@
 // The tree's frame: options, states, long operations, the once-per-process set-up, colours, font
 // scaling and the control on its scroll area.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <thread>
+
 #include "EventLog.h"
 #include "FakeHost.h"
 #include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCheck.h"
-
-#include <QCoreApplication>
-#include <QImage>
-#include <thread>
-#include <gtest/gtest.h>
 
 using enum TLazyTreeState;
 using enum TLTPaintOption;
@@ -33,11 +35,11 @@ TEST(LazyTreeOptions, FreshTreesHaveTheDefaultSets) {
     EXPECT_EQ(o.PaintOptions(), TLTPaintOptions({toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines,
                                                  toThemeAware, toUseBlendedImages}));
     EXPECT_EQ(o.AnimationOptions(), TLTAnimationOptions{});
-    EXPECT_EQ(o.AutoOptions(), TLTAutoOptions({toAutoDropExpand, toAutoScrollOnExpand, toAutoSort, toAutoTristateTracking,
-                                               toAutoDeleteMovedNodes, toAutoChangeScale}));
+    EXPECT_EQ(o.AutoOptions(), TLTAutoOptions({toAutoDropExpand, toAutoScrollOnExpand, toAutoSort,
+                                               toAutoTristateTracking, toAutoDeleteMovedNodes, toAutoChangeScale}));
     EXPECT_EQ(o.SelectionOptions(), TLTSelectionOptions{});
-    EXPECT_EQ(o.MiscOptions(), TLTMiscOptions({toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave,
-                                               toToggleOnDblClick, toWheelPanning, toEditOnClick}));
+    EXPECT_EQ(o.MiscOptions(), TLTMiscOptions({toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave, toToggleOnDblClick,
+                                               toWheelPanning, toEditOnClick}));
     EXPECT_EQ(o.ExportMode(), TLTExportMode::emAll);
     EXPECT_EQ(t.StringTreeOptions().StringOptions(),
               TLTStringOptions({TLTStringOption::toSaveCaptions, TLTStringOption::toAutoAcceptEditChange}));
@@ -341,8 +343,9 @@ TEST(LazyTreeControl, StringTreeNodesCostEightyBytesBeyondTheUserData) {
         small.SetNodeData(small.AddChild(nullptr), &x);
         FAIL() << "no assertion";
     } catch (const ELazyTreeAssertion& e) {
-        EXPECT_STREQ(e.what(),
-                     "TLazyStringTree: Cannot set initial user data because there is not enough user data space allocated.");
+        EXPECT_STREQ(
+            e.what(),
+            "TLazyStringTree: Cannot set initial user data because there is not enough user data space allocated.");
     }
 }
 
@@ -389,6 +392,21 @@ TEST(LazyTreeControl, PaintsItsBackgroundAndTheBorderBand) {
     const QRect inner = t.contentsRect();
     EXPECT_EQ(FromQRgb(shot.pixel(inner.left() + 1, inner.center().y())), clRed);
     EXPECT_EQ(FromQRgb(shot.pixel(inner.center())), clLime);
+}
+
+TEST(LazyTreeControl, TheScrollBarFollowsTheRowsAndBottomSpace) {
+    TLazyStringTree t;
+    t.resize(200, 100);
+    t.SetChildCount(nullptr, 20);
+    const int rows = 20 * int(t.DefaultNodeHeight());
+    EXPECT_EQ(t.verticalScrollBar()->maximum(), rows - t.viewport()->height());
+    t.SetBottomSpace(30);
+    EXPECT_EQ(t.verticalScrollBar()->maximum(), rows + 30 - t.viewport()->height());
+    t.BeginUpdate();
+    t.SetChildCount(nullptr, 40);
+    EXPECT_EQ(t.verticalScrollBar()->maximum(), rows + 30 - t.viewport()->height());  // not inside the update
+    t.EndUpdate();
+    EXPECT_EQ(t.verticalScrollBar()->maximum(), 2 * rows + 30 - t.viewport()->height());
 }
 
 TEST(LazyTreeControl, ATallFontRaisesTheNodeHeight) {

@@ -1,11 +1,11 @@
 // Node records, node data, the hidden root and the node blocks.
-#include "EventLog.h"
-#include "treeview/LazyTreesCheck.h"
-#include "treeview/LazyTreesCore.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "EventLog.h"
+#include "treeview/LazyTreesCheck.h"
+#include "treeview/LazyTreesCore.h"
 
 using enum TLazyNodeState;
 
@@ -96,7 +96,8 @@ const NodeCase kNodeCases[] = {
          int initialised = 0;
          for (PLazyNode n = t.RootNode()->FirstChild; n; n = n->NextSibling)
              initialised += n->States.Contains(vsInitialized) ? 1 : 0;
-         return frees.join(u',') + QStringLiteral(" %1 %2 %3").arg(t.RootNodeCount()).arg(initialised).arg(t.NodeDataSize());
+         return frees.join(u',') +
+                QStringLiteral(" %1 %2 %3").arg(t.RootNodeCount()).arg(initialised).arg(t.NodeDataSize());
      },
      "FreeNode(1),FreeNode(0) 3 0 16"},
     {"a node never initialised and never asked for its data is freed silently",
@@ -113,7 +114,9 @@ const NodeCase kNodeCases[] = {
      [] {
          TLazyTreeCore t;
          t.SetNodeDataSize(8);
-         return QStringLiteral("%1 %2").arg(t.GetNodeData(nullptr) == nullptr).arg(t.GetNodeData(t.RootNode()) == nullptr);
+         return QStringLiteral("%1 %2")
+             .arg(t.GetNodeData(nullptr) == nullptr)
+             .arg(t.GetNodeData(t.RootNode()) == nullptr);
      },
      "1 1"},
     {"GetNodeData with NodeDataSize 0 fails for nil",
@@ -263,13 +266,11 @@ TEST_P(NodeCases, Holds) {
     EXPECT_EQ(c.run(), c.expected) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(LazyTreeNodes, NodeCases, ::testing::ValuesIn(kNodeCases),
-                         [](const auto& info) {
-                             std::string n;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(LazyTreeNodes, NodeCases, ::testing::ValuesIn(kNodeCases), [](const auto& info) {
+    std::string n;
+    for (const char* p = info.param.name; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return n;
+});
 
 // A user-data record with owning members, counted.
 struct Tracked {
@@ -327,7 +328,7 @@ TEST(LazyTreeNodeData, InternalAreasFollowTheUserDataAndAreReservedBeforeTheFirs
     EXPECT_EQ(t.offset, 72u);
     PLazyNode n = t.AddChild(nullptr);
     EXPECT_EQ(reinterpret_cast<std::byte*>(t.Area(n)), n->Data() + 8);
-    EXPECT_EQ(*t.Area(n), 0u);  // zero-filled
+    EXPECT_EQ(*t.Area(n), 0u);                         // zero-filled
     EXPECT_EQ(t.NodeBlockSize(), 72u + 8u + 4u + 4u);  // rounded to eight for the next block
     EXPECT_EQ(t.Area(t.RootNode()), nullptr);
     EXPECT_EQ(Message([&] { t.ReserveMore(); }),
@@ -347,7 +348,8 @@ TEST(LazyTreeNodeData, CheckStateHelperFollowsItsTable) {
         {csCheckedPressed, csCheckedPressed, csCheckedNormal, csCheckedPressed, csUncheckedPressed, false, true},
         {csMixedNormal, csMixedPressed, csMixedNormal, csMixedNormal, csCheckedNormal, false, false},
         {csMixedPressed, csMixedPressed, csMixedNormal, csMixedPressed, csCheckedPressed, false, false},
-        {csUncheckedDisabled, csUncheckedDisabled, csUncheckedDisabled, csUncheckedNormal, csUncheckedDisabled, true, false},
+        {csUncheckedDisabled, csUncheckedDisabled, csUncheckedDisabled, csUncheckedNormal, csUncheckedDisabled, true,
+         false},
         {csCheckedDisabled, csCheckedDisabled, csCheckedDisabled, csCheckedNormal, csCheckedDisabled, true, true},
         {csMixedDisabled, csMixedDisabled, csMixedDisabled, csMixedNormal, csMixedDisabled, true, false},
     };

@@ -1,15 +1,15 @@
 // Building, deleting, moving and initialising nodes; counts, heights and the announcement of changes.
-#include "EventLog.h"
-#include "FakeHost.h"
-#include "tests/support/TreeOps.h"
-#include "treeview/LazyTreesCheck.h"
-#include "treeview/LazyTreesCore.h"
-
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
 #include <functional>
 #include <random>
+
+#include "EventLog.h"
+#include "FakeHost.h"
+#include "tests/support/TreeOps.h"
+#include "treeview/LazyTreesCheck.h"
+#include "treeview/LazyTreesCore.h"
 
 using enum TLazyNodeState;
 using enum TChangeReason;
@@ -119,7 +119,8 @@ TEST(LazyTreeEvents, ClearOfTopLevelNodesAloneReportsTheRootWithChildDeleted) {
     t.SetChildCount(nullptr, 2);
     log.events.clear();
     t.Clear();
-    EXPECT_EQ(log.events, QStringList({"Updating(usBegin)", "StructureChange(root,crChildDeleted)", "Updating(usEnd)"}));
+    EXPECT_EQ(log.events,
+              QStringList({"Updating(usBegin)", "StructureChange(root,crChildDeleted)", "Updating(usEnd)"}));
     EXPECT_FALSE(t.HasChildren(nullptr));
 }
 
@@ -323,11 +324,14 @@ TEST(LazyTreeStructure, InitialisationWalksReachTheirNodes) {
     const Case cases[] = {
         {"ReinitNode(nil, false) reaches nothing", [](TLazyTreeCore& t) { t.ReinitNode(nullptr, false); }, {}},
         {"ReinitNode(node, false) reaches the node",
-         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->FirstChild, false); }, {"0"}},
+         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->FirstChild, false); },
+         {"0"}},
         {"ReinitChildren(node, false) reaches its children",
-         [](TLazyTreeCore& t) { t.ReinitChildren(t.RootNode()->FirstChild, false); }, {"0.0", "0.1"}},
+         [](TLazyTreeCore& t) { t.ReinitChildren(t.RootNode()->FirstChild, false); },
+         {"0.0", "0.1"}},
         {"ReinitNode(node, true) reaches its subtree in order",
-         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->LastChild, true); }, {"1", "1.0", "1.0.0", "1.1", "1.1.0"}},
+         [](TLazyTreeCore& t) { t.ReinitNode(t.RootNode()->LastChild, true); },
+         {"1", "1.0", "1.0.0", "1.1", "1.1.0"}},
         {"ReinitNode(nil, true) reaches every node",
          [](TLazyTreeCore& t) { t.ReinitNode(nullptr, true); },
          {"0", "0.0", "0.0.0", "0.1", "0.1.0", "1", "1.0", "1.0.0", "1.1", "1.1.0"}},
@@ -341,7 +345,9 @@ TEST(LazyTreeStructure, InitialisationWalksReachTheirNodes) {
         }
         t.ValidateNode(nullptr, true);
         QStringList reached;
-        t.OnInitNode = [&](TLazyTreeCore* s, PLazyNode, PLazyNode n, TLazyNodeInitStates&) { reached << NodeName(s, n); };
+        t.OnInitNode = [&](TLazyTreeCore* s, PLazyNode, PLazyNode n, TLazyNodeInitStates&) {
+            reached << NodeName(s, n);
+        };
         c.walk(t);
         EXPECT_EQ(reached, c.reached);
     }
