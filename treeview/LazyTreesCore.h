@@ -95,6 +95,7 @@ private:
     std::vector<Slab> slabs_;
     std::byte* cursor_ = nullptr;
     std::byte* end_ = nullptr;
+    bool cursorZeroed_ = false;  // the slab being carved is untouched system memory
     void* freeList_ = nullptr;
     size_t live_ = 0;
     size_t reserved_ = 0;

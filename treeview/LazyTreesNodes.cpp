@@ -168,6 +168,7 @@ void NodeSlabs::ReleaseSlabs() {
     }
     slabs_.clear();
     cursor_ = end_ = nullptr;
+    cursorZeroed_ = false;
     freeList_ = nullptr;
     reserved_ = 0;
 }
@@ -215,10 +216,15 @@ void* NodeSlabs::Allocate() {
             reserved_ += bytes;
             cursor_ = slab;
             end_ = slab + bytes;
+            cursorZeroed_ = mapped;  // fresh pages from the system are zero already
         }
         block = cursor_;
         cursor_ += blockSize_;
         LT_UNPOISON(block, blockSize_);
+        if (cursorZeroed_) {
+            ++live_;
+            return block;
+        }
     }
     std::memset(block, 0, blockSize_);
     ++live_;
