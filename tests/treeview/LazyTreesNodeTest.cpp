@@ -173,11 +173,13 @@ const NodeCase kNodeCases[] = {
              t.AddChild(nullptr, static_cast<IInterface*>(&i));
              PLazyNode n = t.AddChild(nullptr);
              t.SetNodeData(n, static_cast<IInterface*>(&i));
+             t.SetNodeData(n, static_cast<IInterface*>(&i));  // the reference it held goes back first
+             t.SetNodeData(t.RootNode(), static_cast<IInterface*>(&i));  // the root has no user data
              t.DeleteNode(t.RootNode()->FirstChild);
          }
          return QStringLiteral("%1 %2").arg(i.refs).arg(i.releases);
      },
-     "0 2"},
+     "0 3"},
     {"GetNodeLevel of nil, root, top level, child, grandchild",
      [] {
          TLazyTreeCore t;

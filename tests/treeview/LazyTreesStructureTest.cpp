@@ -282,6 +282,9 @@ TEST(LazyTreeStructure, DefaultNodeHeightZeroStores18AndMovesTheRoot) {
     EXPECT_EQ(t.RootNode()->TotalHeight, 30u + 36u);  // existing nodes keep their heights
     t.SetDefaultNodeHeight(0);
     EXPECT_EQ(t.DefaultNodeHeight(), 18u);
+    t.SetDefaultNodeHeight(70000);  // a row's height is kept in 16 bits
+    t.AddChild(nullptr);
+    EXPECT_EQ(t.DefaultNodeHeight(), 65535u);
     EXPECT_EQ(CheckTreeInvariants(t), "");
 }
 
