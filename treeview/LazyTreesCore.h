@@ -9,6 +9,7 @@
 // iterate over the links instead of recursing, so no depth can exhaust the stack.
 #include <QString>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <new>
@@ -503,7 +504,7 @@ protected:
 private:
     void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
     // Deletes the children of Node, the whole subtree below it, without recursing.
-    void DeleteSubtreeBelow(PLazyNode Node);
+    std::exception_ptr DeleteSubtreeBelow(PLazyNode Node);
     void FlushStructureChange(PLazyNode Node, TChangeReason Reason);
     void ReinitSubtree(PLazyNode Node, bool Recursive, bool IncludeNode);
     void ValidateSubtree(PLazyNode Node, bool IncludeNode, bool Recursive);

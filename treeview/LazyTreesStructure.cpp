@@ -2,6 +2,7 @@
 // brackets and the announcement of structure changes.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "treeview/LazyTreesCore.h"
 
@@ -572,10 +573,11 @@ void TLazyTreeCore::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
     }
     lazytree::Assert(!FStates.Contains(tsIterating), "Deleting nodes during tree iteration leads to invalid pointers.");
     const int64_t oldX = FOffsetX, oldY = FOffsetY;
+    std::exception_ptr handlerError;
     {
         TUpdateCountGuard guard(FUpdateCount);
         InterruptValidation();
-        DeleteSubtreeBelow(Node);
+        handlerError = DeleteSubtreeBelow(Node);
         if (ResetHasChildren) Node->States -= vsHasChildren;
         if (Node != FRoot) Node->States -= vsExpanded;
         Node->ChildCount = 0;
@@ -605,13 +607,28 @@ void TLazyTreeCore::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
         }
     }
     StructureChanged(Node, crChildDeleted);
+    if (handlerError) std::rethrow_exception(handlerError);
 }
 
 // Frees every node below Top, the last child's subtree first and children before their parent,
 // with the same steps and events as deleting each child list in turn, but walking the links with
 // an explicit stack instead of recursing per level. Top itself stays; its child fields are left for
-// the caller to reset.
-void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
+// the caller to reset. A handler that raises does not stop the walk, which would leave freed
+// nodes linked: the first exception is handed back to be raised once the tree is whole again.
+std::exception_ptr TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
+    std::exception_ptr error;
+    auto finish = [&](PLazyNode n) {
+        try {
+            InternalDisconnectNode(n, false, false, false);
+        } catch (...) {
+            if (!error) error = std::current_exception();
+        }
+        try {
+            DoFreeNode(n);
+        } catch (...) {
+            if (!error) error = std::current_exception();
+        }
+    };
     struct Level {
         PLazyNode node;
         bool shown;      // the node's children are on screen when visible (root, or fully visible and expanded)
@@ -636,8 +653,7 @@ void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
             done->FirstChild = nullptr;
             done->LastChild = nullptr;
             InvalidateCache();
-            InternalDisconnectNode(done, false, false, false);
-            DoFreeNode(done);
+            finish(done);
             continue;
         }
         const bool shown = stack[level].shown;
@@ -652,17 +668,21 @@ void TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
             MarkRemovedFromSelection(child);
         if (FStates.Contains(tsHint)) {
             CancelHint();
-            DoStateChange({}, {tsHint});
+            try {
+                DoStateChange({}, {tsHint});
+            } catch (...) {
+                if (!error) error = std::current_exception();
+            }
         }
         if (child->FirstChild) {
             InterruptValidation();
             stack.push_back({child, shown && child->States.Contains(vsVisible) && child->States.Contains(vsExpanded),
                              child->LastChild});
         } else {
-            InternalDisconnectNode(child, false, false, false);
-            DoFreeNode(child);
+            finish(child);
         }
     }
+    return error;
 }
 
 void TLazyTreeCore::DeleteSelectedNodes() {

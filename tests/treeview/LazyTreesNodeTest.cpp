@@ -173,7 +173,7 @@ const NodeCase kNodeCases[] = {
              t.AddChild(nullptr, static_cast<IInterface*>(&i));
              PLazyNode n = t.AddChild(nullptr);
              t.SetNodeData(n, static_cast<IInterface*>(&i));
-             t.SetNodeData(n, static_cast<IInterface*>(&i));  // the reference it held goes back first
+             t.SetNodeData(n, static_cast<IInterface*>(&i));             // the reference it held goes back first
              t.SetNodeData(t.RootNode(), static_cast<IInterface*>(&i));  // the root has no user data
              t.DeleteNode(t.RootNode()->FirstChild);
          }

@@ -436,6 +436,32 @@ TEST(LazyTreeStructure, ResetNodeOnAReadOnlyTreeDropsTheChildren) {
     EXPECT_EQ(CheckTreeInvariants(t), "");
 }
 
+// A handler that raises while a subtree goes must not leave freed nodes linked.
+TEST(LazyTreeStructure, AFreeHandlerThatRaisesLeavesTheTreeWhole) {
+    TLazyTreeCore t;
+    int freed = 0;
+    t.OnFreeNode = [&](TLazyTreeCore*, PLazyNode n) {
+        ++freed;
+        if (n->Index == 1) throw std::runtime_error("meter record already released");
+    };
+    for (int i = 0; i < 3; ++i) {
+        PLazyNode n = t.AddChild(nullptr);
+        for (int j = 0; j < 3; ++j) t.AddChild(n);
+    }
+    t.ValidateNode(nullptr, true);
+    PLazyNode first = t.RootNode()->FirstChild;
+    EXPECT_THROW(t.DeleteChildren(first), std::runtime_error);
+    EXPECT_EQ(first->ChildCount, 0u);
+    EXPECT_EQ(freed, 3);
+    EXPECT_EQ(CheckTreeInvariants(t), "");
+    EXPECT_THROW(t.Clear(), std::runtime_error);
+    EXPECT_TRUE(t.IsEmpty());
+    EXPECT_EQ(t.UpdateCount(), 0u);
+    EXPECT_EQ(t.AllocatedNodeCount(), 0u);
+    EXPECT_EQ(CheckTreeInvariants(t), "");
+    t.OnFreeNode = nullptr;
+}
+
 // Records the order of cache hooks and link changes.
 struct CacheProbe : TLazyTreeCore {
     QStringList calls;
