@@ -9,6 +9,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "platform/Clock.h"
 #include "platform/Guard.h"
@@ -82,8 +83,15 @@ TBaseLazyTree::~TBaseLazyTree() {
 
 void TBaseLazyTree::CreateWnd() {
     DoStateChange({tsWindowCreating});
-    setFrameStyle(FBorderStyle == TBorderStyle::bsSingle ? QFrame::StyledPanel | QFrame::Sunken : QFrame::NoFrame);
-    setViewportMargins(FBorderWidth, FBorderWidth, FBorderWidth, FBorderWidth);
+    // A single border is the sunken client edge with Ctl3D, a plain line without.
+    if (FBorderStyle == TBorderStyle::bsNone)
+        setFrameStyle(QFrame::NoFrame);
+    else if (FCtl3D)
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    else
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    UpdateFrameMargins();
     viewport()->setAttribute(Qt::WA_StaticContents,
                              !TreeOptions().MiscOptions().Contains(TLTMiscOption::toFullRepaintOnResize));
     DoStateChange({}, {tsWindowCreating});
@@ -109,8 +117,103 @@ void TBaseLazyTree::SetBorderWidth(int Value) {
     Value = std::max(Value, 0);
     if (Value == FBorderWidth) return;
     FBorderWidth = Value;
-    setViewportMargins(Value, Value, Value, Value);
+    UpdateFrameMargins();
+}
+
+#define LT_FRAME_SETTER(Name, Type)             \
+    void TBaseLazyTree::Set##Name(Type Value) { \
+        if (Value == F##Name) return;           \
+        F##Name = Value;                        \
+        UpdateFrameMargins();                   \
+    }
+LT_FRAME_SETTER(BevelKind, TBevelKind)
+LT_FRAME_SETTER(BevelInner, TBevelCut)
+LT_FRAME_SETTER(BevelOuter, TBevelCut)
+LT_FRAME_SETTER(BevelEdges, TBevelEdges)
+#undef LT_FRAME_SETTER
+
+void TBaseLazyTree::SetCtl3D(bool Value) {
+    if (Value == FCtl3D) return;
+    FCtl3D = Value;
+    if (FBorderStyle == TBorderStyle::bsSingle)
+        CreateWnd();
+    else
+        UpdateFrameMargins();
+}
+
+void TBaseLazyTree::SetBevelWidth(int Value) {
+    Value = std::max(Value, 1);
+    if (Value == FBevelWidth) return;
+    FBevelWidth = Value;
+    UpdateFrameMargins();
+}
+
+// The client area gives way to the bevel on each of its edges and to the border band all round.
+void TBaseLazyTree::UpdateFrameMargins() {
+    int bevel = 0;
+    if (FBevelKind != TBevelKind::bkNone) {
+        if (FBevelInner != TBevelCut::bvNone) bevel += FBevelWidth;
+        if (FBevelOuter != TBevelCut::bvNone) bevel += FBevelWidth;
+    }
+    auto side = [&](TBevelEdge e) { return FBorderWidth + (FBevelEdges.Contains(e) ? bevel : 0); };
+    setViewportMargins(side(TBevelEdge::beLeft), side(TBevelEdge::beTop), side(TBevelEdge::beRight),
+                       side(TBevelEdge::beBottom));
     update();
+}
+
+namespace {
+
+// The colours of one edge of a 3D frame: top-left and bottom-right.
+struct EdgeColors {
+    plat::TColor topLeft, bottomRight;
+};
+
+// Outer or inner edge of a bevel cut, by kind: sunken and raised as a 3D edge, softened, flat or in
+// one colour.
+std::optional<EdgeColors> BevelColors(TBevelCut cut, bool outer, TBevelKind kind, bool ctl3d) {
+    using namespace plat;
+    if (cut == TBevelCut::bvNone || cut == TBevelCut::bvSpace) return std::nullopt;
+    const bool raised = cut == TBevelCut::bvRaised;
+    if (!ctl3d) return outer ? EdgeColors{clWindowFrame, clWindowFrame} : EdgeColors{clWindow, clWindow};
+    if (kind == TBevelKind::bkFlat)
+        return outer ? EdgeColors{clBtnShadow, clBtnShadow} : EdgeColors{clBtnFace, clBtnFace};
+    const bool soft = kind == TBevelKind::bkSoft;
+    if (outer)
+        return raised ? EdgeColors{soft ? clBtnHighlight : cl3DLight, cl3DDkShadow}
+                      : EdgeColors{soft ? cl3DDkShadow : clBtnShadow, clBtnHighlight};
+    return raised ? EdgeColors{soft ? cl3DLight : clBtnHighlight, clBtnShadow}
+                  : EdgeColors{soft ? clBtnShadow : cl3DDkShadow, cl3DLight};
+}
+
+}  // namespace
+
+void TBaseLazyTree::PaintBevelAndBorder(QPainter& p) {
+    QRect r = contentsRect();  // inside the frame of the border style
+    if (FBevelKind != TBevelKind::bkNone) {
+        // Each cut is one line wide at the outside of its BevelWidth; the rest of its width is space.
+        for (bool outer : {true, false}) {
+            const TBevelCut cut = outer ? FBevelOuter : FBevelInner;
+            if (cut == TBevelCut::bvNone) continue;
+            if (auto c = BevelColors(cut, outer, FBevelKind, FCtl3D)) {
+                const QColor tl = plat::ToQColor(c->topLeft), br = plat::ToQColor(c->bottomRight);
+                if (FBevelEdges.Contains(TBevelEdge::beLeft)) p.fillRect(r.left(), r.top(), 1, r.height(), tl);
+                if (FBevelEdges.Contains(TBevelEdge::beTop)) p.fillRect(r.left(), r.top(), r.width(), 1, tl);
+                if (FBevelEdges.Contains(TBevelEdge::beRight)) p.fillRect(r.right(), r.top(), 1, r.height(), br);
+                if (FBevelEdges.Contains(TBevelEdge::beBottom)) p.fillRect(r.left(), r.bottom(), r.width(), 1, br);
+            }
+            r.adjust(FBevelEdges.Contains(TBevelEdge::beLeft) ? FBevelWidth : 0,
+                     FBevelEdges.Contains(TBevelEdge::beTop) ? FBevelWidth : 0,
+                     FBevelEdges.Contains(TBevelEdge::beRight) ? -FBevelWidth : 0,
+                     FBevelEdges.Contains(TBevelEdge::beBottom) ? -FBevelWidth : 0);
+        }
+    }
+    if (FBorderWidth > 0) {
+        // The band between the bevel and the client area, in the border colour.
+        QRegion band(r);
+        band -= viewport()->geometry();
+        p.setClipRegion(band);
+        p.fillRect(r, plat::ToQColor(FColors.BorderColor()));
+    }
 }
 
 void TBaseLazyTree::FontChanged() {
@@ -129,6 +232,12 @@ void TBaseLazyTree::Assign(const TLazyTreeCore& Source) {
             setEnabled(tree->isEnabled());
             SetBorderStyle(tree->FBorderStyle);
             SetBorderWidth(tree->FBorderWidth);
+            SetBevelKind(tree->FBevelKind);
+            SetBevelInner(tree->FBevelInner);
+            SetBevelOuter(tree->FBevelOuter);
+            SetBevelEdges(tree->FBevelEdges);
+            SetBevelWidth(tree->FBevelWidth);
+            SetCtl3D(tree->FCtl3D);
             setFocusPolicy(tree->focusPolicy());
         }
     }
@@ -189,13 +298,9 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
 
 bool TBaseLazyTree::event(QEvent* event) {
     const bool result = QAbstractScrollArea::event(event);
-    if (event->type() == QEvent::Paint && FBorderWidth > 0) {
-        // The band between the frame and the client area, in the border colour.
+    if (event->type() == QEvent::Paint && (FBorderWidth > 0 || FBevelKind != TBevelKind::bkNone)) {
         QPainter p(this);
-        QRegion band(contentsRect());
-        band -= viewport()->geometry();
-        p.setClipRegion(band);
-        p.fillRect(contentsRect(), plat::ToQColor(FColors.BorderColor()));
+        PaintBevelAndBorder(p);
     }
     return result;
 }

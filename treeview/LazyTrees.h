@@ -5,10 +5,16 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QImage>
+#include <QPainter>
 #include <memory>
 
 #include "platform/Canvas.h"
 #include "treeview/LazyTreesCore.h"
+
+enum class TBevelKind : uint8_t { bkNone, bkTile, bkSoft, bkFlat };
+enum class TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+enum class TBevelEdge : uint8_t { beLeft, beTop, beRight, beBottom };
+using TBevelEdges = TSet<TBevelEdge, uint8_t>;
 
 class TBaseLazyTree : public QAbstractScrollArea, public TLazyTreeCore {
     Q_OBJECT
@@ -24,6 +30,20 @@ public:
     // A band of this many pixels inside the frame, painted in Colors().BorderColor().
     int BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int Value);
+    // A bevel inside the frame, on the chosen edges, each cut BevelWidth pixels wide; without Ctl3D
+    // it is drawn in one colour.
+    TBevelKind BevelKind() const { return FBevelKind; }
+    void SetBevelKind(TBevelKind Value);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut Value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut Value);
+    TBevelEdges BevelEdges() const { return FBevelEdges; }
+    void SetBevelEdges(TBevelEdges Value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int Value);
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
     // The tree buffers its own painting: always true, writes are ignored.
     bool DoubleBuffered() const { return true; }
     void SetDoubleBuffered(bool) {}
@@ -56,6 +76,15 @@ private:
     QBasicTimer FTimers[9];
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     int FBorderWidth = 0;
+    TBevelKind FBevelKind = TBevelKind::bkNone;
+    TBevelCut FBevelInner = TBevelCut::bvRaised;
+    TBevelCut FBevelOuter = TBevelCut::bvLowered;
+    TBevelEdges FBevelEdges{TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight, TBevelEdge::beBottom};
+    int FBevelWidth = 1;
+    bool FCtl3D = true;
+    // The frame inside the border style: bevel and border band.
+    void UpdateFrameMargins();
+    void PaintBevelAndBorder(QPainter& p);
     QImage FMeasure;
     plat::TCanvas FCanvas;
     bool FSyncingFont = false;

@@ -394,6 +394,30 @@ TEST(LazyTreeControl, PaintsItsBackgroundAndTheBorderBand) {
     EXPECT_EQ(FromQRgb(shot.pixel(inner.center())), clLime);
 }
 
+TEST(LazyTreeControl, BevelsTakeTheirEdgesAndPaintTheirCuts) {
+    TLazyStringTree t;
+    t.SetBorderStyle(TBorderStyle::bsNone);
+    t.SetBevelKind(TBevelKind::bkTile);  // outer lowered, inner raised, width 1, every edge
+    t.SetBevelEdges({TBevelEdge::beLeft, TBevelEdge::beTop, TBevelEdge::beRight});
+    t.SetBorderWidth(3);
+    t.Colors().SetBorderColor(clRed);
+    t.resize(100, 60);
+    QImage shot = t.grab().toImage();
+    EXPECT_EQ(t.viewport()->geometry(), QRect(5, 5, 100 - 10, 60 - 3 - 5));  // no bevel at the bottom
+    const int y = 30;
+    EXPECT_EQ(FromQRgb(shot.pixel(0, y)), ColorToRGB(clBtnShadow));      // outer cut, sunken
+    EXPECT_EQ(FromQRgb(shot.pixel(1, y)), ColorToRGB(clBtnHighlight));   // inner cut, raised
+    EXPECT_EQ(FromQRgb(shot.pixel(99, y)), ColorToRGB(clBtnHighlight));  // outer, far side
+    EXPECT_EQ(FromQRgb(shot.pixel(98, y)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(FromQRgb(shot.pixel(3, y)), clRed);    // the border band
+    EXPECT_EQ(FromQRgb(shot.pixel(50, 59)), clRed);  // no bevel below: band only
+
+    t.SetCtl3D(false);  // one colour
+    shot = t.grab().toImage();
+    EXPECT_EQ(FromQRgb(shot.pixel(0, y)), ColorToRGB(clWindowFrame));
+    EXPECT_EQ(FromQRgb(shot.pixel(99, y)), ColorToRGB(clWindowFrame));
+}
+
 TEST(LazyTreeControl, TheScrollBarFollowsTheRowsAndBottomSpace) {
     TLazyStringTree t;
     t.resize(200, 100);
