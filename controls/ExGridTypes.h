@@ -4,6 +4,7 @@
 // their order are part of the stored format: append nothing in the middle.
 #include "platform/Colors.h"
 #include "platform/EnumSet.h"
+#include "platform/Events.h"
 
 #include <QString>
 #include <QStringList>
@@ -156,7 +157,7 @@ std::optional<TEnumSet<E>> EnumSetFromText(QStringView text) {
 
 // Event signatures: a handler bound to its object. A reference parameter is a value the handler may
 // change and the firing code then uses. Several events pass the row before the column.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+using plat::TNotifyEvent;
 using TGetDisplTextEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
 using TGetDisplWideTextEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
 using TFloatFormatEvent =

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -237,9 +236,21 @@ void TCanvas::Polygon(const QList<QPoint>& points) {
     if (points.size() < 2) return;
     QPainter* p = painter();
     if (!p) return;
-    setShapePen(p);
-    p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
-    p->drawPolygon(points.data(), int(points.size()));
+    if (pen_.Width() > 1) {
+        setShapePen(p);
+        p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
+        p->drawPolygon(points.data(), int(points.size()));
+        return;
+    }
+    if (brush_.Visible()) {
+        p->setPen(Qt::NoPen);
+        p->setBrush(brush_.qcolor());
+        p->drawPolygon(points.data(), int(points.size()));
+    }
+    // A thin outline runs the closed figure line by line, so every corner is painted once.
+    if (!pen_.Visible()) return;
+    int pos = 0;
+    for (qsizetype i = 0; i < points.size(); ++i) thinLine(p, points[i], points[(i + 1) % points.size()], pos);
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
@@ -396,8 +407,17 @@ int TCanvas::lineWidth(const QString& text, unsigned flags, int tabWidth) const 
 
 void TCanvas::drawTextLine(QPainter* p, int x, int y, const QString& text, unsigned flags, int tabWidth) {
     const QFontMetrics& fm = metrics();
+    if (font_.Orientation() != 0) {
+        // A turned font turns each line about the top-left corner of its cell.
+        p->save();
+        p->translate(x, y);
+        p->rotate(-font_.Orientation() / 10.0);
+        x = 0;
+        y = 0;
+    }
     if (!(flags & DT_EXPANDTABS) || !text.contains(u'\t')) {
         p->drawText(QPoint(x, y + fm.ascent()), text);
+        if (font_.Orientation() != 0) p->restore();
         return;
     }
     int dx = 0;
@@ -407,10 +427,11 @@ void TCanvas::drawTextLine(QPainter* p, int x, int y, const QString& text, unsig
         const QString part = text.mid(start, tab < 0 ? -1 : tab - start);
         p->drawText(QPoint(x + dx, y + fm.ascent()), part);
         dx += fm.horizontalAdvance(part);
-        if (tab < 0) return;
+        if (tab < 0) break;
         dx = (dx / tabWidth + 1) * tabWidth;
         start = tab + 1;
     }
+    if (font_.Orientation() != 0) p->restore();
 }
 
 int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
@@ -420,17 +441,21 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     const bool single = flags & DT_SINGLELINE;
     const int width = r.Width();
 
+    // Line breaks of a single line show as nothing.
+    QString source = input;
+    if (single) source.remove(u'\r').remove(u'\n');
     PrefixedText pt;
     if (flags & DT_NOPREFIX)
-        pt.text = input;
+        pt.text = source;
     else
-        pt = stripPrefixes(input);
+        pt = stripPrefixes(source);
     if (flags & DT_HIDEPREFIX) pt.underlined.clear();
 
     // Lines as ranges of the prefix-free text.
     struct Line {
         qsizetype start, length;
         QString shown;  // the text drawn (an ellipsis may end it)
+        int width = -1;
     };
     std::vector<Line> lines;
     const QString& t = pt.text;
@@ -480,10 +505,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     };
     if (single) {
-        QString flat = t;
         addLine(0, t.size());
-        // Line breaks of a single line show as nothing.
-        lines.back().shown.remove(u'\r').remove(u'\n');
     } else {
         qsizetype s = 0;
         for (qsizetype i = 0; i <= t.size(); ++i) {
@@ -495,19 +517,28 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     }
 
+    for (Line& l : lines) l.width = lineWidth(l.shown, flags, tabWidth);
     if (flags & DT_END_ELLIPSIS) {
         const QString dots = QStringLiteral("...");
         for (Line& l : lines) {
-            if (lineWidth(l.shown, flags, tabWidth) <= width) continue;
-            qsizetype keep = l.shown.size();
-            while (keep > 0 && lineWidth(l.shown.left(keep) + dots, flags, tabWidth) > width) --keep;
-            l.shown = l.shown.left(keep) + dots;
-            l.length = keep;  // underlines past the cut go with it
+            if (l.width <= width) continue;
+            // The longest start that fits with the dots after it, found by halving.
+            qsizetype lo = 0, hi = l.shown.size() - 1;
+            while (lo < hi) {
+                const qsizetype mid = (lo + hi + 1) / 2;
+                if (lineWidth(l.shown.left(mid) + dots, flags, tabWidth) <= width)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            l.shown = l.shown.left(lo) + dots;
+            l.length = lo;  // underlines past the cut go with it
+            l.width = lineWidth(l.shown, flags, tabWidth);
         }
     }
 
     int maxWidth = 0;
-    for (const Line& l : lines) maxWidth = std::max(maxWidth, lineWidth(l.shown, flags, tabWidth));
+    for (const Line& l : lines) maxWidth = std::max(maxWidth, l.width);
     const int total = int(lines.size()) * lineHeight;
 
     if (flags & DT_CALCRECT) {
@@ -519,9 +550,8 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     QPainter* p = painter();
     if (!p) return total;
     applyFont(p);
-    p->save();
-    if (!(flags & DT_NOCLIP))
-        p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
+    const bool clipped = !(flags & DT_NOCLIP);
+    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
     if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
     const QColor textColor = ToQColor(font_.Color());
     int y = r.Top;
@@ -529,10 +559,11 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         y = r.Top + (r.Height() - lineHeight) / 2;
     else if (single && (flags & DT_BOTTOM))
         y = r.Bottom - lineHeight;
+    const int firstTop = y;
     for (const Line& l : lines) {
         // An edit control shows no partly visible last line.
         if ((flags & DT_EDITCONTROL) && !single && y + lineHeight > r.Bottom && y > r.Top) break;
-        const int lw = lineWidth(l.shown, flags, tabWidth);
+        const int lw = l.width;
         int x = r.Left;
         if (flags & DT_CENTER)
             x = r.Left + (width - lw) / 2;
@@ -553,8 +584,10 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
         y += lineHeight;
     }
-    p->restore();
-    return total;
+    if (clipped) applyClip(p);
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::LeftToRight);
+    // Placed lower by the alignment, the height counts from the top of the rectangle.
+    return single && (flags & (DT_VCENTER | DT_BOTTOM)) ? firstTop - r.Top + total : total;
 }
 
 // ---- focus rectangle ----

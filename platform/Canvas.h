@@ -157,8 +157,11 @@ public:
     void TextOut(int x, int y, const QString& text);
     // Text at (x, y), clipped to r; a solid brush first fills r.
     void TextRect(const TRect& r, int x, int y, const QString& text);
-    // Formatted text in r by the DT_ flags; returns the height of the text. With DT_CALCRECT nothing
-    // is drawn and r gets the size the text needs (its width is the widest line).
+    // Formatted text in r by the DT_ flags; returns the height of the text (for a single line placed
+    // by DT_VCENTER or DT_BOTTOM, from the top of r to the bottom of the text). With DT_CALCRECT
+    // nothing is drawn and r gets the size the text needs (its width is the widest line, its
+    // height the lines'). DT_VCENTER and DT_BOTTOM apply to single lines only; a word wider than r
+    // stays whole unless DT_EDITCONTROL, which also leaves out a partly visible last line.
     int DrawText(const QString& text, TRect& r, unsigned flags);
 
     // The dotted focus rectangle; drawn by inverting, so drawing it again removes it.

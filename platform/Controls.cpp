@@ -11,6 +11,9 @@
 namespace plat {
 
 TControl::TControl(QWidget* parent) : QWidget(parent), measure_(1, 1, QImage::Format_RGB32) {
+    keyUpTimer_.SetEnabled(false);
+    keyUpTimer_.SetInterval(30);
+    keyUpTimer_.SetOnTimer([this](QObject*) { FlushKeyUp(); });
     canvas_.SetDevice(&measure_);
     font_.AssignQFont(font());
     canvas_.Font().Assign(font_);
@@ -21,7 +24,10 @@ TControl::TControl(QWidget* parent) : QWidget(parent), measure_(1, 1, QImage::Fo
     };
 }
 
-TControl::~TControl() { canvas_.SetDevice(nullptr); }
+TControl::~TControl() {
+    keyUpTimer_.SetOnTimer(nullptr);
+    canvas_.SetDevice(nullptr);
+}
 
 void TControl::SetControlStyle(TControlStyle style) {
     style_ = style;
@@ -71,7 +77,28 @@ void TControl::paintEvent(QPaintEvent*) {
     canvas_.SetDevice(&measure_);
 }
 
+void TControl::FlushKeyUp() {
+    keyUpTimer_.SetEnabled(false);
+    if (!pendingUp_) return;
+    const PendingUp up = *pendingUp_;
+    pendingUp_.reset();
+    lastKeypad_ = up.info.Keypad;
+    guarded([&] {
+        uint16_t key = up.info.Key;
+        if (key != 0) KeyUp(key, up.info.Shift);
+    });
+}
+
 void TControl::keyPressEvent(QKeyEvent* event) {
+    if (pendingUp_) {
+        if (pendingUp_->qtKey == event->key() && pendingUp_->time == event->timestamp()) {
+            // The release was a repeat's: the key is still held.
+            pendingUp_.reset();
+            keyUpTimer_.SetEnabled(false);
+        } else {
+            FlushKeyUp();
+        }
+    }
     const TKeyInfo info = KeyFromEvent(*event);
     lastKeypad_ = info.Keypad;
     uint16_t key = info.Key;
@@ -93,15 +120,18 @@ void TControl::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     // A held key repeats its key-down; the releases Qt sends between the repeats are not key-ups.
     if (event->isAutoRepeat()) return;
-    const TKeyInfo info = KeyFromEvent(*event);
-    lastKeypad_ = info.Keypad;
-    guarded([&] {
-        uint16_t key = info.Key;
-        if (key != 0) KeyUp(key, info.Shift);
-    });
+    FlushKeyUp();
+    pendingUp_ = PendingUp{event->key(), event->timestamp(), KeyFromEvent(*event)};
+    keyUpTimer_.SetEnabled(true);
+}
+
+void TControl::hideEvent(QHideEvent* event) {
+    FlushKeyUp();
+    QWidget::hideEvent(event);
 }
 
 void TControl::mousePressEvent(QMouseEvent* event) {
+    FlushKeyUp();
     lastPressTime_ = event->timestamp();
     const TMouseButton button = MouseButtonOf(*event);
     if (button == mbLeft) clicked_ = true;
@@ -110,6 +140,7 @@ void TControl::mousePressEvent(QMouseEvent* event) {
 }
 
 void TControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    FlushKeyUp();
     const TMouseButton button = MouseButtonOf(*event);
     const QPoint p = event->position().toPoint();
     if (!style_.contains(csDoubleClicks)) {
@@ -117,8 +148,9 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* event) {
         if (event->timestamp() != lastPressTime_) mousePressEvent(event);
         return;
     }
+    // The press of a double click gives DblClick and no Click on its release.
     lastPressTime_ = event->timestamp();
-    if (button == mbLeft) clicked_ = true;
+    clicked_ = false;
     guarded([&] {
         if (button == mbLeft && style_.contains(csClickEvents)) DblClick();
         MouseDown(button, ShiftStateOf(*event).include(ssDouble), p.x(), p.y());
@@ -155,6 +187,7 @@ void TControl::focusInEvent(QFocusEvent* event) {
 }
 
 void TControl::focusOutEvent(QFocusEvent* event) {
+    FlushKeyUp();
     QWidget::focusOutEvent(event);
     clicked_ = false;
     guarded([&] { DoExit(); });

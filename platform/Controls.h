@@ -3,22 +3,25 @@
 // `Paint`; keys arrive as KeyDown, KeyPress (one per character typed) and KeyUp with the original's
 // key codes, a held key giving repeated key-downs and one key-up; mouse buttons as MouseDown,
 // MouseMove and MouseUp with Click before the MouseUp of a press released over the control, and on a
-// double click DblClick and a MouseDown with ssDouble (a control that takes no double clicks gets a
-// second plain press instead). Every handler runs inside the general error handler.
+// double click DblClick and a MouseDown with ssDouble, whose release gives no Click (a control that
+// takes no double clicks gets a second plain press, and so a second Click, instead). Every handler runs inside the general error handler.
 #include "platform/Canvas.h"
 #include "platform/EnumSet.h"
+#include "platform/Events.h"
 #include "platform/Keys.h"
+
+#include "platform/Timer.h"
 
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 namespace plat {
 
 enum TControlStyleItem : uint8_t { csClickEvents, csDoubleClicks, csOpaque };
 using TControlStyle = TEnumSet<TControlStyleItem>;
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TKeyEvent = std::function<void(QObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
 using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -61,8 +64,13 @@ protected:
     virtual void MouseLeave();
     virtual void DoEnter();
     virtual void DoExit();
-    // Whether the keyboard state of the last key event had the key on the numeric keypad.
+    // Whether the key of the character KeyPress is handling (or of the last key event) is on the
+    // numeric keypad: the keypad's "." says so, the main keyboard's does not.
     bool LastKeyOnKeypad() const { return lastKeypad_; }
+    // A key's release waits this long for a repeat press of the same moment (some X servers send
+    // the releases of a held key unmarked); any other input delivers it at once.
+    TTimer& KeyUpTimer() { return keyUpTimer_; }
+    void FlushKeyUp();
 
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -76,8 +84,14 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    struct PendingUp {
+        int qtKey;
+        uint64_t time;
+        TKeyInfo info;
+    };
     TCanvas canvas_;
     TFont font_;
     QImage measure_;  // the device of the canvas outside painting
@@ -85,6 +99,8 @@ private:
     bool clicked_ = false;  // a left press on the control waits for its release
     uint64_t lastPressTime_ = ~uint64_t(0);
     bool lastKeypad_ = false;
+    std::optional<PendingUp> pendingUp_;
+    TTimer keyUpTimer_;
 };
 
 // A windowed control: it takes the focus by click and Tab, and keys.

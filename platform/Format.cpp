@@ -8,8 +8,8 @@
 namespace plat {
 namespace {
 
-[[noreturn]] void incompatible(QStringView spec) {
-    throw EFormatError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(spec));
+[[noreturn]] void incompatible(QStringView specifier) {
+    throw EFormatError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(specifier));
 }
 
 // "-1234.5" with "," and "." -> "-1.234,5"
@@ -58,17 +58,17 @@ QString Format(QStringView fmt, std::initializer_list<FormatArg> args) {
             ++i;
             continue;
         }
-        auto specText = [&] { return fmt.mid(start, std::min(i + 1, n) - start); };
+        auto specifierText = [&] { return fmt.mid(start, std::min(i + 1, n) - start); };
         auto takeArg = [&]() -> const FormatArg& {
             if (next >= list.size())
-                throw EFormatError(QStringLiteral("No argument for format '%1'").arg(specText()));
+                throw EFormatError(QStringLiteral("No argument for format '%1'").arg(specifierText()));
             return *list[next++];
         };
         auto number = [&](int& target) {
             if (i < n && fmt[i] == u'*') {
                 const FormatArg& a = takeArg();
                 const auto* v = std::get_if<FormatArg::Int>(&a.value());
-                if (!v) incompatible(specText());
+                if (!v) incompatible(specifierText());
                 target = int(std::clamp<int64_t>(v->value, -1000, 1000));
                 ++i;
                 return;
@@ -101,7 +101,7 @@ QString Format(QStringView fmt, std::initializer_list<FormatArg> args) {
         }
         if (i >= n) throw EFormatError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(fmt.mid(start)));
         const QChar type = fmt[i].toLower();
-        const QString spec = specText().toString();
+        const QString specifier = specifierText().toString();
         ++i;
         QString text;
         switch (type.unicode()) {
@@ -110,7 +110,7 @@ QString Format(QStringView fmt, std::initializer_list<FormatArg> args) {
         case 'x': {
             const FormatArg& a = takeArg();
             const auto* v = std::get_if<FormatArg::Int>(&a.value());
-            if (!v) incompatible(spec);
+            if (!v) incompatible(specifier);
             bool negative = false;
             QString digits;
             if (type == u'd') {
@@ -131,7 +131,7 @@ QString Format(QStringView fmt, std::initializer_list<FormatArg> args) {
         case 'm': {
             const FormatArg& a = takeArg();
             const auto* v = std::get_if<double>(&a.value());
-            if (!v) incompatible(spec);
+            if (!v) incompatible(specifier);
             if (const QString s = numtext::special(*v); !s.isEmpty()) {
                 text = s;
                 break;
@@ -159,12 +159,12 @@ QString Format(QStringView fmt, std::initializer_list<FormatArg> args) {
         case 's': {
             const FormatArg& a = takeArg();
             const auto* v = std::get_if<QString>(&a.value());
-            if (!v) incompatible(spec);
+            if (!v) incompatible(specifier);
             text = precision >= 0 ? v->left(precision) : *v;
             break;
         }
         default:
-            throw EFormatError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(spec));
+            throw EFormatError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(specifier));
         }
         if (text.size() < width) {
             const QString pad(width - text.size(), u' ');

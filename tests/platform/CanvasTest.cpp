@@ -98,6 +98,35 @@ TEST(Canvas, DottedPenAndPenPosition) {
     EXPECT_EQ(pattern, "###...###...");
 }
 
+TEST(Canvas, PolygonOutlinesItsClosedFigureAndFillsInside) {
+    // The drop-down arrow: the triangle (5, 8), (11, 8), (8, 11) in one colour.
+    QImage img = blank();
+    TCanvas c(&img);
+    c.Pen().SetColor(clRed);
+    c.Brush().SetColor(clRed);
+    c.Polygon({{5, 8}, {11, 8}, {8, 11}});
+    c.Release();
+    QStringList rows;
+    for (int y = 7; y <= 12; ++y) {
+        QString row;
+        for (int x = 4; x <= 12; ++x) row += at(img, x, y) == clRed ? u'#' : u'.';
+        rows << row;
+    }
+    EXPECT_EQ(rows, (QStringList{".........", ".#######.", "..#####..", "...###...", "....#....", "........."}));
+
+    // Outline and inside in their own colours.
+    QImage box = blank();
+    TCanvas b(&box);
+    b.Pen().SetColor(clRed);
+    b.Brush().SetColor(clLime);
+    b.Polygon({{2, 2}, {9, 2}, {9, 9}, {2, 9}});
+    b.Release();
+    EXPECT_EQ(inkBox(box), QRect(QPoint(2, 2), QPoint(9, 9)));  // a closed figure reaches every corner
+    EXPECT_EQ(at(box, 9, 9), clRed);
+    EXPECT_EQ(at(box, 5, 5), clLime);
+    EXPECT_EQ(at(box, 2, 5), clRed);
+}
+
 TEST(Canvas, FocusRectDrawnTwiceRestoresEveryPixel) {
     QImage img = blank(16, 12);
     {

@@ -20,6 +20,8 @@ class Probe : public TCustomControl {
 public:
     QStringList log;
     TColor fill = clLime;
+    using TCustomControl::KeyUpTimer;
+    using TCustomControl::LastKeyOnKeypad;
 
 protected:
     void Paint() override {
@@ -67,8 +69,9 @@ protected:
     void DoExit() override { log << u"focus out"_qs; }
 };
 
-void sendKey(QWidget* w, QEvent::Type type, int key, bool autoRepeat, const QString& text = {}) {
+void sendKey(QWidget* w, QEvent::Type type, int key, bool autoRepeat, const QString& text = {}, quint64 time = 0) {
     QKeyEvent ev(type, key, Qt::NoModifier, text, autoRepeat);
+    ev.setTimestamp(time);
     QApplication::sendEvent(w, &ev);
 }
 
@@ -89,19 +92,53 @@ TEST(Controls, PaintHandsTheCanvasOver) {
 }
 
 TEST(Controls, AHeldKeyGivesRepeatedDownsAndOneUp) {
-    Probe p;
-    sendKey(&p, QEvent::KeyPress, Qt::Key_Space, false, u" "_qs);
-    for (int i = 0; i < 2; ++i) {
-        sendKey(&p, QEvent::KeyRelease, Qt::Key_Space, true, u" "_qs);
-        sendKey(&p, QEvent::KeyPress, Qt::Key_Space, true, u" "_qs);
+    TTimer::SetManual(true);
+    const QStringList held{"down 32 0", "press 32", "down 32 0", "press 32", "down 32 0", "press 32", "up 32"};
+    // Repeats as Qt marks them, and as some X servers send them: an unmarked release and press of
+    // the same moment.
+    for (bool marked : {true, false}) {
+        Probe p;
+        sendKey(&p, QEvent::KeyPress, Qt::Key_Space, false, u" "_qs, 10);
+        for (quint64 t : {50, 90}) {
+            sendKey(&p, QEvent::KeyRelease, Qt::Key_Space, marked, u" "_qs, t);
+            sendKey(&p, QEvent::KeyPress, Qt::Key_Space, marked, u" "_qs, t);
+        }
+        sendKey(&p, QEvent::KeyRelease, Qt::Key_Space, false, u" "_qs, 120);
+        EXPECT_EQ(p.log, held.mid(0, 6)) << "marked " << marked;  // the release waits for a repeat
+        EXPECT_TRUE(p.KeyUpTimer().Fire());
+        EXPECT_EQ(p.log, held) << "marked " << marked;
+        EXPECT_FALSE(p.KeyUpTimer().Fire());
     }
-    sendKey(&p, QEvent::KeyRelease, Qt::Key_Space, false, u" "_qs);
-    EXPECT_EQ(p.log, (QStringList{"down 32 0", "press 32", "down 32 0", "press 32", "down 32 0", "press 32", "up 32"}));
+
+    // Typing: a release goes out before the next key, and before a second press of the same key.
+    Probe p;
+    sendKey(&p, QEvent::KeyPress, Qt::Key_A, false, u"a"_qs, 10);
+    sendKey(&p, QEvent::KeyRelease, Qt::Key_A, false, u"a"_qs, 20);
+    sendKey(&p, QEvent::KeyPress, Qt::Key_B, false, u"b"_qs, 25);
+    sendKey(&p, QEvent::KeyRelease, Qt::Key_B, false, u"b"_qs, 30);
+    sendKey(&p, QEvent::KeyPress, Qt::Key_B, false, u"b"_qs, 40);
+    QFocusEvent out(QEvent::FocusOut);
+    sendKey(&p, QEvent::KeyRelease, Qt::Key_B, false, u"b"_qs, 50);
+    QApplication::sendEvent(&p, &out);  // leaving the control delivers a waiting release
+    EXPECT_EQ(p.log, (QStringList{"down 65 0", "press 97", "up 65", "down 66 0", "press 98", "up 66", "down 66 0",
+                                  "press 98", "up 66", "focus out"}));
 
     p.log.clear();
     QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, u"\x03"_qs);
     QApplication::sendEvent(&p, &ctrlC);
     EXPECT_EQ(p.log, (QStringList{"down 67 4", "press 3"}));
+
+    // The keypad's point is marked as the keypad's while its character is handled.
+    p.log.clear();
+    bool keypadChar = false;
+    p.OnKeyPress = [&](QObject*, QChar& c) { keypadChar = c == u'.' && p.LastKeyOnKeypad(); };
+    QKeyEvent kp(QEvent::KeyPress, Qt::Key_Period, Qt::KeypadModifier, u"."_qs);
+    QApplication::sendEvent(&p, &kp);
+    EXPECT_TRUE(keypadChar);
+    QKeyEvent main(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, u"."_qs);
+    QApplication::sendEvent(&p, &main);
+    EXPECT_FALSE(keypadChar);
+    TTimer::SetManual(false);
 }
 
 TEST(Controls, HandledKeysStopAndUnhandledEnterGoesOn) {
@@ -154,7 +191,7 @@ TEST(Controls, DoubleClicksAndControlsThatTakeNone) {
     takes.resize(20, 20);
     doubleClick(&takes);
     EXPECT_EQ(takes.log, (QStringList{"mousedown 0 8 4,4", "click", "mouseup 0 4,4", "dblclick", "mousedown 0 72 4,4",
-                                      "click", "mouseup 0 4,4"}));
+                                      "mouseup 0 4,4"}));
 
     Probe none;
     none.resize(20, 20);
@@ -193,6 +230,29 @@ TEST(Controls, EnterLeaveAndFocus) {
     b->setFocus();
     EXPECT_EQ(a->log, (QStringList{"focus in", "focus out"}));
     EXPECT_EQ(b->log, (QStringList{"focus in"}));
+
+    // Tab moves the focus on unless the control wants it.
+    b->log.clear();
+    QTest::keyClick(b, Qt::Key_Tab);
+    EXPECT_FALSE(b->hasFocus());
+    EXPECT_EQ(b->log, (QStringList{"focus out"}));
+    b->setFocus();
+    b->SetWantTabs(true);
+    b->log.clear();
+    QTest::keyClick(b, Qt::Key_Tab);
+    EXPECT_TRUE(b->hasFocus());
+    EXPECT_EQ(b->log.mid(0, 2), (QStringList{"down 9 0", "press 9"}));
+
+    // A graphic control clicks without taking the focus.
+    int clicks = 0;
+    g->resize(10, 10);
+    g->OnClick = [&](QObject* sender) {
+        EXPECT_EQ(sender, g);
+        ++clicks;
+    };
+    QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(b->hasFocus());
 
     a->log.clear();
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));

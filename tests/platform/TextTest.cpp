@@ -66,6 +66,16 @@ TEST(Text, PrefixesMeasureAndUnderline) {
                 EXPECT_LT(x, aWidth) << x << "," << y;
             }
     EXPECT_GT(differing, 0);
+
+    // A single line drops its line breaks and still underlines the right letter.
+    QImage broken = blank(60, 30), joined = blank(60, 30);
+    for (auto [img, text] : {std::pair{&broken, u"x\r\n&y"_qs}, std::pair{&joined, u"x&y"_qs}}) {
+        TCanvas t(img);
+        prepare(t);
+        TRect box = Rect(0, 0, 60, 30);
+        t.DrawText(text, box, DT_SINGLELINE);
+    }
+    EXPECT_EQ(broken, joined);
 }
 
 TEST(Text, WordBreakMeasuresLinesAndEditControlBreaksLongWords) {
@@ -180,6 +190,30 @@ TEST(Text, AlignmentAndClipping) {
     }
 }
 
+TEST(Text, RightToLeftReadingMovesNeutralCharacters) {
+    // "abc!" read right to left puts the "!" before the letters: same width, another picture.
+    QImage ltr = blank(80, 20), rtl = blank(80, 20);
+    for (auto [img, flags] : {std::pair{&ltr, 0u}, std::pair{&rtl, unsigned(DT_RTLREADING)}}) {
+        TCanvas c(img);
+        prepare(c);
+        TRect r = Rect(0, 0, 80, 20);
+        c.DrawText(u"abc!"_qs, r, DT_SINGLELINE | flags);
+    }
+    EXPECT_NE(ltr, rtl);
+    EXPECT_EQ(inkBox(ltr).width(), inkBox(rtl).width());
+}
+
+TEST(Text, PlacedLowerTheHeightCountsFromTheTop) {
+    QImage img = blank(100, 60);
+    TCanvas c(&img);
+    const int h = c.TextHeight(u"x"_qs);
+    TRect r = Rect(0, 10, 100, 60);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE | DT_BOTTOM), 50);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE | DT_VCENTER), (50 - h) / 2 + h);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_SINGLELINE), h);
+    EXPECT_EQ(c.DrawText(u"x"_qs, r, DT_BOTTOM), h);  // several lines are never moved down
+}
+
 TEST(Text, OpaqueBrushPaintsBehindTextClearBrushDoesNot) {
     QImage img = blank(100, 40);
     TCanvas c(&img);
@@ -212,6 +246,14 @@ TEST(Text, TurnedFontsReadUpOrDown) {
         const int w = c.TextWidth(text);  // measured along the text, whatever its angle
         c.TextOut(40, 80, text);
         c.Release();
+        QImage viaDrawText = blank(80, 160);
+        TCanvas d(&viaDrawText);
+        prepare(d);
+        d.Font().SetOrientation(cs.orientation);
+        TRect at = Rect(40, 80, 40, 80);
+        d.DrawText(text, at, DT_SINGLELINE | DT_NOCLIP);
+        d.Release();
+        EXPECT_EQ(viaDrawText, img) << cs.orientation;
         const QRect ink = inkBox(img);
         SCOPED_TRACE(cs.orientation);
         EXPECT_GT(ink.height(), 3 * ink.width());  // a tall, narrow box

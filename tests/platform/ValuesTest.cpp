@@ -114,7 +114,7 @@ TEST(Format, MismatchMissingOrUnknownIsAFormatErrorNamingTheSpecifier) {
     struct Case {
         const char* name;
         std::function<QString()> call;
-        const char* spec;
+        const char* specifier;
     } cases[] = {
         {"text for a float", [] { return Format(u"%s", {1.0}); }, "%s"},
         {"float for an int", [] { return Format(u"%d", {1.5}); }, "%d"},
@@ -130,7 +130,7 @@ TEST(Format, MismatchMissingOrUnknownIsAFormatErrorNamingTheSpecifier) {
             const QString s = c.call();
             ADD_FAILURE() << c.name << " gave " << s.toStdString();
         } catch (const EFormatError& e) {
-            EXPECT_TRUE(e.message().contains(QString::fromLatin1(c.spec))) << c.name << ": " << e.what();
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(c.specifier))) << c.name << ": " << e.what();
         }
     }
 }
