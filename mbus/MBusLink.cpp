@@ -85,6 +85,11 @@ void TMBusLink::Send_Command(std::span<const uint8_t> bytes, uint16_t port) {
     sent();
 }
 
+void TMBusLink::Mark_Sent() {
+    slot_.Clear_Arrived();
+    sent();
+}
+
 void TMBusLink::sent() {
     Start_Send_ = ticks_();
 }

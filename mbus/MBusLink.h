@@ -68,6 +68,9 @@ public:
     // Clears the arrival flag, sends, then notes the send time. Send failures propagate.
     void Send_Command(std::string_view text, uint16_t port);
     void Send_Command(std::span<const uint8_t> bytes, uint16_t port);
+    // For a command that left another way (the serial port): clears the arrival flag and notes the
+    // send time, so the wait after it runs as after a datagram.
+    void Mark_Sent();
 
     // The receive handler (listener thread): keeps the datagram in the answer slot; while the radio
     // listens, a datagram whose length fits the module's framing goes to the telegram handler and

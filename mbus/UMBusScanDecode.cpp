@@ -1174,3 +1174,714 @@ bool Decode_Answer_Records(TVariableList& list, std::span<const uint8_t> answer,
 }
 
 }  // namespace mbus
+
+// =============================================================================================
+// The scan engine.
+
+#include "mbus/CommInt.h"
+#include "mbus/MBusMeters.h"
+#include "mbus/MBusScanSave.h"
+
+#include <chrono>
+
+namespace mbus {
+
+namespace {
+
+constexpr int32_t Last_Primary_Address = 250;
+constexpr int Step_Close_Wired = 200;
+constexpr int Step_Close_Wireless = 500;
+constexpr int Step_First_Digit = 108;  // digit X has its step at 108 + 2X and its wait one after
+constexpr int Step_Read_Selected = 124;
+
+int Digit_Step_Of(int digit) {
+    return Step_First_Digit + 2 * digit;
+}
+
+TBytes Text_Bytes(std::string_view text) {
+    return TBytes(text.begin(), text.end());
+}
+
+}  // namespace
+
+TMBusScanDecode::TMBusScanDecode(TScanEngineSetup setup)
+    : FTiming(std::move(setup.Timing)),
+      FWiredList(setup.Wired_List ? setup.Wired_List : &g_MBusSlaveList),
+      FWirelessList(setup.Wireless_List ? setup.Wireless_List : &g_WMBusSlaveList) {
+    if (!FTiming.Ticks) {
+        FTiming.Ticks = [] {
+            using namespace std::chrono;
+            return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        };
+    }
+    Event_Run = std::make_unique<TEvent>(true, false, QStringLiteral("EVENT_SCAN_DECODE_MBUS"));
+    Event_Run->ResetEvent();
+    std::unique_ptr<plat::UdpEndpoint> endpoint =
+        setup.Make_Endpoint ? setup.Make_Endpoint() : plat::createUdpEndpoint(setup.Local_Address);
+    UDP_Server = std::make_unique<TMBusLink>(std::move(endpoint), FTiming.Ticks);
+    // The port's own line settings never change: the M-Bus speed is sent to the gateway instead.
+    Comm = std::make_unique<TComm>();
+    Comm->SetBaudRate(br115200);
+    Comm->SetDatabits(da8);
+    Comm->SetFlowControl(fcNone);
+    Comm->SetParity(paNone);
+    Comm->SetStopbits(sb10);
+    Comm->SetReadBufSize(4096);
+    Comm->SetWriteBufSize(4096);
+    FThread = std::thread([this] { Execute(); });
+}
+
+TMBusScanDecode::~TMBusScanDecode() {
+    FExit = true;
+    FExitGate.SetEvent();
+    Event_Run->SetEvent();
+    if (FThread.joinable()) FThread.join();
+    // The listener is joined here, so nothing touches the meter lists after this.
+    UDP_Server->Close();
+    Comm->Close();
+}
+
+void TMBusScanDecode::Execute() {
+    while (!FExit) {
+        Event_Run->WaitFor(INFINITE);
+        if (FExit) break;
+        if (FInScan) {
+            Step_Once();
+        } else {
+            Sleep_For(FTiming.Idle_Ms);
+        }
+    }
+}
+
+void TMBusScanDecode::Step_Once() {
+    {
+        std::unique_lock lock(FStepLock);
+        if (!FInScan) return;
+        FStepHeld = &lock;
+        try {
+            if (MBusType == mtWireless) Scan_Decode_Wireless();
+            else Scan_Decode();
+        } catch (...) {
+            // Nothing leaves the thread: a failed send or port closes the scan as a failure.
+            try {
+                Step_Failed();
+            } catch (...) {
+                FInScan = false;
+            }
+        }
+        FStepHeld = nullptr;
+    }
+    Sleep_For(FTiming.Step_Ms);
+}
+
+void TMBusScanDecode::Sleep_For(uint32_t ms) {
+    if (FTiming.Sleep) FTiming.Sleep(ms);
+    else if (!FExit) FExitGate.WaitFor(ms);
+}
+
+void TMBusScanDecode::Pause(uint32_t ms) {
+    // Inside a step: the lock is let go while pausing, so requests from the window never wait
+    // for a pause.
+    std::unique_lock<std::recursive_mutex>* held = FStepHeld;
+    if (held) held->unlock();
+    Sleep_For(ms);
+    if (held) held->lock();
+}
+
+void TMBusScanDecode::Step_Failed() {
+    FResult = 2;
+    const int close = MBusType == mtWireless ? Step_Close_Wireless : Step_Close_Wired;
+    const int step = Step_Scan;
+    if (step < close || step > close + 3) {
+        Step_Scan = close;
+    } else if (step < close + 3) {
+        Step_Scan = close + 1;  // the attempts go on counting, so the switch-off ends
+    } else {
+        Close_Transport();
+        FInScan = false;
+    }
+}
+
+bool TMBusScanDecode::Start_Scan(TScanType ScanT, TSelectHard SelHard, const QString& IP_COM, int32_t Baud,
+                                 int32_t Par, bool AppReset, bool SNDNKE, int32_t CutAfter, bool FixCField,
+                                 uint8_t FixCFieldValue, bool RemoteTimeout, TUpdateSlaveList Proc_Slave_List) {
+    if (FInScan) return false;
+    std::lock_guard lock(FStepLock);
+    if (FInScan) return false;
+    Update_Slave_List = std::move(Proc_Slave_List);
+    MBusType = mtWired;
+    ScanType = ScanT;
+    Select_Hardware = SelHard;
+    ComPort.clear();
+    IP_Address.clear();
+    if (SelHard == shSerial) ComPort = IP_COM;
+    else IP_Address = IP_COM;
+    Baudrate = Baud;
+    Parity = Par;
+    App_Reset = AppReset;
+    SND_NKE = SNDNKE;
+    Cut_After = CutAfter;
+    Fix_C_Field = FixCField;
+    Fix_C_Field_Value = FixCFieldValue;
+    Add_TimeOut = RemoteTimeout ? 10000 : 0;
+    Wireless_Listen(false);  // a wireless scan cut short may have left the radio's route on
+    if (SelHard == shSerial) {
+        Comm->Close();  // left open by a scan that was cut short
+        Comm->SetDeviceName(ComPort);
+        Comm->Open();
+    } else {
+        UDP_Server->Set_IP_Address(IP_Address);
+        if (!UDP_Server->Is_Open()) UDP_Server->Open(FBinding.value_or(0));
+    }
+    Step_Scan = 0;
+    FStopScan = false;
+    FAbortScan = false;
+    FInScan = true;
+    return true;
+}
+
+bool TMBusScanDecode::Start_Scan_Wireless(TSelectHard SelHard, const QString& IP_COM, uint16_t Port,
+                                          int32_t wMBus_Mode, int32_t wMBus_Radio_Channel, bool RemoteTimeout,
+                                          TUpdateListWirelessSlave Proc_Wireless, bool FromDLL) {
+    if (FInScan) return false;
+    std::lock_guard lock(FStepLock);
+    if (FInScan) return false;
+    UpdateListWirelessSlave = std::move(Proc_Wireless);
+    MBusType = mtWireless;
+    Select_Hardware = SelHard;
+    IP_Address = IP_COM;
+    wMBusMode = wMBus_Mode;
+    wMBusRadioChannel = wMBus_Radio_Channel;
+    Port_Wireless = Port;
+    Add_TimeOut = RemoteTimeout ? 10000 : 0;
+    Wireless_Listen(false);
+    From_DLL = FromDLL;
+    if (SelHard == shSerial) {
+        Comm->Close();
+        Comm->SetDeviceName(ComPort);
+        Comm->Open();
+    } else {
+        UDP_Server->Set_IP_Address(IP_Address);
+        // A binding on the port is kept; any other is replaced by one on the port.
+        if (FBinding != Port) {
+            FBinding = Port;
+            UDP_Server->Close();
+        }
+        if (!UDP_Server->Is_Open()) UDP_Server->Open(Port);
+    }
+    Step_Scan = 0;
+    FStopScan = false;
+    FAbortScan = false;
+    FInScan = true;
+    return true;
+}
+
+void TMBusScanDecode::Stop_Scan() {
+    std::lock_guard lock(FStepLock);
+    FStopScan = true;
+}
+
+void TMBusScanDecode::Abort_Scan() {
+    std::lock_guard lock(FStepLock);
+    FAbortScan = true;
+}
+
+void TMBusScanDecode::Wireless_Listen(bool on) {
+    Wireless_Receive_Message = on;
+    if (!on) {
+        UDP_Server->Set_Wireless_Receive(std::nullopt);
+        return;
+    }
+    // The listener works on its own copies: the window may start another scan meanwhile.
+    UDP_Server->Set_Wireless_Receive(
+        RadioModule, [list = FWirelessList, proc = UpdateListWirelessSlave, dll = From_DLL](
+                         std::span<const uint8_t> telegram, TRadioModule module) {
+            Decode_Wireless_Frame(*list, module, telegram, QDateTime::currentDateTime(),
+                                  [&](int index, const TSlave_wMBus& meter) {
+                                      if (proc) proc(index, dll ? nullptr : &meter);
+                                  });
+        });
+}
+
+uint16_t TMBusScanDecode::Bound_Port() const {
+    return UDP_Server->Is_Open() ? UDP_Server->Local_Port() : 0;
+}
+
+bool TMBusScanDecode::Save_XML_Conf_Wired(const TSaveConfXML& DataIn, bool Check_BCD, const TTickQuery& ticked) {
+    return mbus::Save_XML_Conf_Wired(*FWiredList, DataIn, Check_BCD, ticked);
+}
+
+bool TMBusScanDecode::Save_XML_Conf_Wireless(const TSaveConfXML& DataIn, bool Check_BCD) {
+    return mbus::Save_XML_Conf_Wireless(*FWirelessList, DataIn, Check_BCD);
+}
+
+void TMBusScanDecode::Save_XML_File_DLL() {
+    mbus::Save_XML_File_DLL(*FWiredList, SaveXMLFile);
+}
+
+void TMBusScanDecode::Save_Wireless_XML_File_DLL() {
+    mbus::Save_Wireless_XML_File_DLL(*FWirelessList, SaveXMLFile);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transport.
+
+void TMBusScanDecode::Send_Command(std::string_view text, uint16_t port) {
+    Req_Array = Text_Bytes(text);
+    Send_Command(port);
+}
+
+void TMBusScanDecode::Send_Command(uint16_t port) {
+    if (Select_Hardware == shSerial) {
+        if (Comm->Write(Req_Array.data(), int(Req_Array.size())) != int(Req_Array.size()))
+            RaiseCommError(QStringLiteral("Write error"), -1);
+        UDP_Server->Mark_Sent();
+    } else {
+        UDP_Server->Send_Command(std::span<const uint8_t>(Req_Array), port);
+    }
+}
+
+void TMBusScanDecode::Set_Wait(uint32_t ms) {
+    UDP_Server->Set_TimeOut(ms);
+}
+
+bool TMBusScanDecode::Timed_Out() const {
+    return UDP_Server->Check_TimeOut();
+}
+
+TAnswerSlot::TAnswer TMBusScanDecode::Answer() const {
+    return UDP_Server->Read_Answer();
+}
+
+TCFieldSetting TMBusScanDecode::C_Field() const {
+    return TCFieldSetting{Fix_C_Field, Fix_C_Field_Value};
+}
+
+void TMBusScanDecode::Close_Transport() {
+    if (Select_Hardware == shSerial) Comm->Close();
+    else UDP_Server->Close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The wired scan.
+
+void TMBusScanDecode::Notify_Slave_List(int32_t event, int32_t address, int32_t found, int32_t scanType) {
+    if (!Update_Slave_List) return;
+    try {
+        Update_Slave_List(event, address, found, scanType);
+    } catch (...) {
+        // The window's trouble never ends the scan.
+    }
+}
+
+int TMBusScanDecode::Add_Wired_Slave(int index, std::span<const uint8_t> answer, bool& last) {
+    TVariableList values;
+    last = Decode_Answer_Records(values, answer, Decode_Context_Now(false));
+    return FWiredList->Locked([&](TMBusMeters& meters) {
+        if (index < 0 || index >= int(meters.size())) {
+            const std::optional<TRSP_UD_Header> h = Read_RSP_UD_Header(answer);
+            auto meter = std::make_unique<TSlave_MBus>();
+            if (h) {
+                meter->Primary_Addresss = h->A;
+                meter->Secondary_Addresss = QStringLiteral("%1").arg(h->Ident, 2, 16, QChar(u'0')).toUpper();
+                meter->Manufacture = h->Manufacturer;
+                meter->Version = h->Version;
+                meter->Medium = h->Medium;
+                meter->Status = h->Status;
+                meter->descmedium = Medium_Desc(h->Medium);
+                meter->descManufacture = Trova_Man(h->Manufacturer);
+            }
+            meters.push_back(std::move(meter));
+            index = int(meters.size()) - 1;
+        }
+        TVariableList& list = meters[size_t(index)]->List_Var;
+        list.insert(list.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
+        return index;
+    });
+}
+
+void TMBusScanDecode::End_Wired_Scan() {
+    Close_Transport();
+    if (!SaveXMLFile.isEmpty()) {
+        try {
+            Save_XML_File_DLL();
+        } catch (...) {
+            FResult = 2;  // the report could not be written: not a clean end
+        }
+    }
+    if (Enable_Send_In_Last_Step) Notify_Slave_List(3, 0, 0, Type_To_Send_In_Last_Step);
+    // Last, so that a scan seen ended has made all its reports.
+    FInScan = false;
+}
+
+void TMBusScanDecode::Scan_Decode() {
+    if (FAbortScan) Step_Scan = Step_Close_Wired;
+    const uint32_t baud = uint32_t(std::max(Baudrate, 0));
+    const uint32_t addTimeOut = uint32_t(std::max(Add_TimeOut, 0));
+    const int step = Step_Scan;
+    switch (step) {
+    case 0:
+        Enable_Send_In_Last_Step = false;
+        FResult = 1;
+        if (Select_Hardware == shSerial) {
+            // No answer ever comes back over the serial port: the scan cannot find any meter.
+            FResult = 2;
+            Type_To_Send_In_Last_Step = ScanType == saSecondaryAddress ? 2 : 1;
+            Enable_Send_In_Last_Step = true;
+            Step_Scan = Step_Close_Wired;
+            return;
+        }
+        Set_Wait(TimeOut_Text(addTimeOut));
+        Send_Command(Cmd_Enable_Analyzer.Sent, Port_Wired_Scan);
+        Step_Scan = 1;
+        return;
+    case 1: {
+        const auto a = Answer();
+        if (a.Arrived) {
+            if (Text_Answer_Is(a.Bytes, Cmd_Enable_Analyzer.Answer)) {
+                ID_Dev_Primary = -1;
+                Step_Scan = 300;
+            } else {
+                FResult = 2;
+                Step_Scan = Step_Close_Wired;
+            }
+        }
+        if (Timed_Out()) {
+            FResult = 2;
+            Step_Scan = Step_Close_Wired;
+        }
+        return;
+    }
+    case 300:
+        FResult = 1;
+        Set_Wait(TimeOut_Text(addTimeOut));
+        Req_Array = Build_Set_MBus_Serial(baud, Parity);
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 301;
+        return;
+    case 301: {
+        const auto a = Answer();
+        if (a.Arrived) {
+            if (Text_Answer_Is(a.Bytes, Answer_Serial_Settings)) {
+                Step_Scan = ScanType == saSecondaryAddress ? 100 : 2;
+            } else {
+                FResult = 2;
+                Step_Scan = Step_Close_Wired;
+            }
+        }
+        if (Timed_Out()) {
+            FResult = 2;
+            Step_Scan = Step_Close_Wired;
+        }
+        return;
+    }
+    case 2:
+        Set_Wait(TimeOut_Short(baud, addTimeOut));
+        ID_Dev_Primary = -1;
+        Notify_Slave_List(1, 0, 0, 1);
+        Pause(FTiming.Pause_Primary_Ms);
+        Req_Array = Build_SND_NKE(Address_Broadcast);
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 3;
+        return;
+    case 3:
+        if (Answer().Arrived || Timed_Out()) Step_Scan = 4;
+        return;
+    case 4:
+        Set_Wait(TimeOut_Short(baud, addTimeOut));
+        Num_Frame_Read = 0;
+        ++ID_Dev_Primary;
+        if (ID_Dev_Primary > Last_Primary_Address || FStopScan) {
+            Type_To_Send_In_Last_Step = 1;
+            Enable_Send_In_Last_Step = true;
+            FResult = 1;
+            Step_Scan = Step_Close_Wired;
+        } else {
+            Step_Scan = App_Reset ? 5 : SND_NKE ? 7 : 9;
+        }
+        return;
+    case 5:
+        Pause(FTiming.Pause_Primary_Ms);
+        Req_Array = Build_App_Reset(uint8_t(ID_Dev_Primary), C_Field());
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 6;
+        return;
+    case 6: {
+        const auto a = Answer();
+        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = SND_NKE ? 7 : 9;
+        return;
+    }
+    case 7:
+        Pause(FTiming.Pause_Primary_Ms);
+        Req_Array = Build_SND_NKE(uint8_t(ID_Dev_Primary));
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 8;
+        return;
+    case 8: {
+        const auto a = Answer();
+        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = 9;
+        return;
+    }
+    case 9:
+        Set_Wait(TimeOut_Long(baud, addTimeOut));
+        Pause(FTiming.Pause_Primary_Ms);
+        Req_Array = Build_REQ_UD2(uint8_t(ID_Dev_Primary), Num_Frame_Read, C_Field());
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 10;
+        return;
+    case 10: {
+        ID_Dev_Found = false;
+        const auto a = Answer();
+        // A meter that gave at least one frame was found, whatever its later frames did.
+        const int32_t read = Num_Frame_Read > 0 ? 1 : 0;
+        if (a.Arrived) {
+            if (Is_RSP_UD(a.Bytes)) {
+                bool last = true;
+                Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, a.Bytes, last);
+                ++Num_Frame_Read;
+                if (last || Num_Frame_Read >= Cut_After) {
+                    ID_Dev_Found = true;
+                    Notify_Slave_List(2, ID_Dev_Primary, 1, 1);
+                    Step_Scan = 4;
+                    return;
+                }
+                Step_Scan = 9;
+            } else {
+                Notify_Slave_List(2, ID_Dev_Primary, read, 1);
+                Step_Scan = 4;
+                return;
+            }
+        }
+        if (!ID_Dev_Found && Timed_Out()) {
+            Notify_Slave_List(2, ID_Dev_Primary, Num_Frame_Read > 0 ? 1 : 0, 1);
+            Step_Scan = 4;
+        }
+        return;
+    }
+    case 100:
+        Set_Wait(TimeOut_Short(baud, addTimeOut));
+        Notify_Slave_List(1, 0, 0, 2);
+        Step_Scan = SND_NKE ? 101 : App_Reset ? 103 : 105;
+        return;
+    case 101:
+        Pause(FTiming.Pause_Secondary_Ms);
+        Req_Array = Build_SND_NKE(Address_Selected);
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 102;
+        return;
+    case 102: {
+        const auto a = Answer();
+        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = App_Reset ? 103 : 105;
+        return;
+    }
+    case 103:
+        Pause(FTiming.Pause_Secondary_Ms);
+        Req_Array = Build_App_Reset(Address_Broadcast, C_Field());
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 104;
+        return;
+    case 104: {
+        const auto a = Answer();
+        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = 105;
+        return;
+    }
+    case 105:
+        Pause(FTiming.Pause_Secondary_Ms);
+        Req_Array = Build_SND_NKE(Address_Broadcast);
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 106;
+        return;
+    case 106:
+        if (Answer().Arrived || Timed_Out()) Step_Scan = 107;
+        return;
+    case 107:
+        Index_Digit.fill(-1);
+        Step_Scan = Step_First_Digit;
+        return;
+    case Step_Read_Selected:
+        Set_Wait(TimeOut_Long(baud, addTimeOut));
+        Pause(FTiming.Pause_Secondary_Ms);
+        Req_Array = Build_REQ_UD2(Address_Selected, Num_Frame_Read, C_Field());
+        Send_Command(Port_Wired_Scan);
+        Step_Scan = 125;
+        return;
+    case 125:
+        Read_Selected();
+        return;
+    case 200:
+        Count_Disable_Analyzer = 0;
+        FAbortScan = false;
+        Step_Scan = 201;
+        return;
+    case 201:
+        if (Select_Hardware == shSerial || Count_Disable_Analyzer >= 3) {
+            Step_Scan = 203;
+            return;
+        }
+        ++Count_Disable_Analyzer;
+        Set_Wait(TimeOut_Text(addTimeOut));
+        Step_Scan = 202;
+        Send_Command(Cmd_Disable_Analyzer.Sent, Port_Wired_Scan);
+        return;
+    case 202: {
+        const auto a = Answer();
+        if (a.Arrived) Step_Scan = Text_Answer_Is(a.Bytes, Cmd_Disable_Analyzer.Answer) ? 203 : 201;
+        if (Timed_Out()) Step_Scan = 201;
+        return;
+    }
+    case 203:
+        End_Wired_Scan();
+        return;
+    default:
+        if (step >= Step_First_Digit && step <= Step_First_Digit + 15) {
+            const int digit = (step - Step_First_Digit) / 2;
+            if ((step - Step_First_Digit) % 2 == 0) Digit_Step(digit);
+            else Selection_Wait(digit);
+            return;
+        }
+        // A step outside the table: nothing sensible follows, so the scan closes.
+        FResult = 2;
+        Step_Scan = Step_Close_Wired;
+        return;
+    }
+}
+
+void TMBusScanDecode::Digit_Step(int digit) {
+    if (FStopScan) {
+        Step_Scan = Step_Close_Wired;
+        return;
+    }
+    ++Index_Digit[size_t(digit)];
+    for (size_t later = size_t(digit) + 1; later < Index_Digit.size(); ++later) Index_Digit[later] = -1;
+    if (Index_Digit[size_t(digit)] > 9) {
+        if (digit == 0) {
+            Type_To_Send_In_Last_Step = 2;
+            Enable_Send_In_Last_Step = true;
+            Step_Scan = Step_Close_Wired;
+        } else {
+            Step_Scan = Digit_Step_Of(digit - 1);
+        }
+        return;
+    }
+    Pause(FTiming.Pause_Secondary_Ms);
+    std::array<int, 8> digits{};
+    std::copy(Index_Digit.begin(), Index_Digit.end(), digits.begin());
+    Req_Array = Build_Select_Secondary(digits, C_Field());
+    Send_Command(Port_Wired_Scan);
+    Step_Scan = Digit_Step_Of(digit) + 1;
+}
+
+void TMBusScanDecode::Selection_Wait(int digit) {
+    if (Timed_Out()) {
+        Step_Scan = Digit_Step_Of(digit);
+        return;
+    }
+    const auto a = Answer();
+    if (!a.Arrived) return;
+    if (Is_Single_Char(a.Bytes)) {
+        Num_Frame_Read = 0;
+        Sec_Add_Next_Step = Digit_Step_Of(digit);
+        Step_Scan = Step_Read_Selected;
+    } else if (Is_No_Slave(a.Bytes) || digit == 7) {
+        Step_Scan = Digit_Step_Of(digit);
+    } else {
+        // Several meters answered: refine under the current value of this digit.
+        Step_Scan = Digit_Step_Of(digit + 1);
+    }
+}
+
+void TMBusScanDecode::Read_Selected() {
+    ID_Dev_Found = false;
+    const uint32_t shortWait = TimeOut_Short(uint32_t(std::max(Baudrate, 0)), uint32_t(std::max(Add_TimeOut, 0)));
+    const auto reportFound = [&] {
+        const QString id = FWiredList->Locked([&](TMBusMeters& meters) {
+            return Index_Device >= 0 && Index_Device < int(meters.size()) ? meters[size_t(Index_Device)]->Secondary_Addresss
+                                                                          : QString();
+        });
+        Notify_Slave_List(2, int32_t(id.toUInt(nullptr, 16)), 1, 2);
+    };
+    if (Timed_Out()) {
+        Set_Wait(shortWait);
+        Step_Scan = Sec_Add_Next_Step;
+        // A meter that gave at least one frame was found, whatever its later frames did.
+        if (Num_Frame_Read > 0) reportFound();
+        return;
+    }
+    const auto a = Answer();
+    if (!a.Arrived) return;
+    if (Is_RSP_UD(a.Bytes)) {
+        bool last = true;
+        Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, a.Bytes, last);
+        ++Num_Frame_Read;
+        if (last || Num_Frame_Read >= Cut_After) {
+            Set_Wait(shortWait);
+            Step_Scan = Sec_Add_Next_Step;
+            ID_Dev_Found = true;
+            reportFound();
+        } else {
+            Step_Scan = Step_Read_Selected;
+        }
+        return;
+    }
+    Set_Wait(shortWait);
+    if (Sec_Add_Next_Step < Digit_Step_Of(7)) Sec_Add_Next_Step += 2;
+    Step_Scan = Sec_Add_Next_Step;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The wireless scan: its close steps. A scan over the serial port has no way to the radio module
+// and ends as a failure.
+
+void TMBusScanDecode::End_Wireless_Scan() {
+    Wireless_Listen(false);
+    Close_Transport();
+    if (!SaveXMLFile.isEmpty()) {
+        try {
+            Save_Wireless_XML_File_DLL();
+        } catch (...) {
+            FResult = 2;
+        }
+    }
+    FInScan = false;
+}
+
+void TMBusScanDecode::Scan_Decode_Wireless() {
+    if (FAbortScan || FStopScan) Step_Scan = Step_Close_Wireless;
+    const uint32_t addTimeOut = uint32_t(std::max(Add_TimeOut, 0));
+    const int step = Step_Scan;
+    switch (step) {
+    case 500:
+        Count_Disable_Analyzer = 0;
+        FAbortScan = false;
+        FStopScan = false;
+        Step_Scan = 501;
+        return;
+    case 501:
+        if (Select_Hardware == shSerial || Count_Disable_Analyzer >= 3) {
+            Step_Scan = 503;
+            return;
+        }
+        ++Count_Disable_Analyzer;
+        Set_Wait(TimeOut_Text(addTimeOut));
+        Step_Scan = 502;
+        Send_Command(Cmd_Disable_Configuration.Sent, Port_Wireless);
+        return;
+    case 502: {
+        const auto a = Answer();
+        if (a.Arrived) Step_Scan = Text_Answer_Is(a.Bytes, Cmd_Disable_Configuration.Answer) ? 503 : 501;
+        if (Timed_Out()) Step_Scan = 501;
+        return;
+    }
+    case 503:
+        End_Wireless_Scan();
+        return;
+    default:
+        // Over the serial port nothing reaches the radio module, and a step outside the table has
+        // nothing sensible to follow: the scan closes as a failure.
+        FResult = 2;
+        Step_Scan = Step_Close_Wireless;
+        return;
+    }
+}
+
+}  // namespace mbus

@@ -1,9 +1,9 @@
 #pragma once
 // Decoding of the data records that meters send (wired RSP_UD frames and readable wireless
 // telegrams), and the small code tables used for meters: medium names, manufacturer letters and
-// BCD values.
+// BCD values. At the end, the scan engine (TMBusScanDecode) that runs the scans on its own thread.
 //
-// Everything here is a plain function over bytes: no widget, no shared state. Every read of a
+// The decoder is plain functions over bytes: no widget, no shared state. Every read of a
 // record is bounded by the bytes given, so a truncated or hostile record ends the walk instead of
 // reading past the data.
 #include <QChar>
@@ -115,5 +115,184 @@ QString Trova_Man(uint16_t code);
 
 // The texts of a value, as the decoder shows them: up to 15 significant digits, the shortest form.
 QString Float_To_Str(double value, QChar decimalSeparator = u'.');
+
+// ---------------------------------------------------------------------------------------------
+// The scan engine: a worker thread that runs the wired and wireless scan steps through the
+// gateway (UDP, or the serial port) and fills the two lists of found meters.
+
+}  // namespace mbus
+
+#include "mbus/CommObjs.h"
+#include "mbus/MBusLink.h"
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+namespace mbus {
+
+class TComm;
+class TMBusSlaveList;
+class TWMBusSlaveList;
+struct TSlave_wMBus;
+struct TSaveConfXML;
+
+// Every pause and wait of the engine. The production values are the defaults; tests give a tick
+// source and a sleep of their own, so that the steps run on virtual time.
+struct TScanTiming {
+    uint32_t Pause_Primary_Ms = 500;    // before each frame of a primary scan
+    uint32_t Pause_Secondary_Ms = 800;  // before each frame of a secondary search
+    uint32_t Step_Ms = 40;              // after each step while scanning
+    uint32_t Idle_Ms = 10;              // after each pass while idle
+    TMBusLink::TickSource Ticks;        // the waits' millisecond counter; empty: the steady clock
+    std::function<void(uint32_t ms)> Sleep;  // empty: a sleep that ends at once when the engine ends
+};
+
+// What the engine works with besides its settings.
+struct TScanEngineSetup {
+    TScanTiming Timing;
+    // The engine's UDP endpoint; empty: the system's socket on Local_Address.
+    std::function<std::unique_ptr<plat::UdpEndpoint>()> Make_Endpoint;
+    QString Local_Address;  // empty: every interface
+    TMBusSlaveList* Wired_List = nullptr;       // null: g_MBusSlaveList
+    TWMBusSlaveList* Wireless_List = nullptr;   // null: g_WMBusSlaveList
+};
+
+// Progress of a wired scan: event, address, found, scan type (see Scan_Decode).
+using TUpdateSlaveList = std::function<void(int32_t event, int32_t address, int32_t found, int32_t scanType)>;
+// A decoded wireless telegram: the meter's index in the wireless list and the meter; with From_DLL
+// the meter is not passed (null).
+using TUpdateListWirelessSlave = std::function<void(int32_t index, const TSlave_wMBus* meter)>;
+// Whether the window's tree row of a wired meter (variable -1) or value is ticked.
+using TTickQuery = std::function<bool(int meter, int variable)>;
+
+class TMBusScanDecode {
+public:
+    enum TScanType { saPrimaryAddress, saSecondaryAddress };
+    enum TSelectHard { shEthernet, shSerial };
+    enum TMBusType { mtWired, mtWireless };
+
+    // Creates the transports and starts the thread, parked until Event_Run is signalled.
+    explicit TMBusScanDecode(TScanEngineSetup setup = {});
+    // Ends the thread (no step runs after this returns), then closes the endpoint and the port.
+    ~TMBusScanDecode();
+    TMBusScanDecode(const TMBusScanDecode&) = delete;
+    TMBusScanDecode& operator=(const TMBusScanDecode&) = delete;
+
+    // Wired scan. False, and nothing changed, while a scan runs. Opens the transport: throws
+    // plat::SocketError or ECommError when it cannot.
+    bool Start_Scan(TScanType ScanT, TSelectHard SelHard, const QString& IP_COM, int32_t Baud, int32_t Par,
+                    bool AppReset, bool SNDNKE, int32_t CutAfter, bool FixCField, uint8_t FixCFieldValue,
+                    bool RemoteTimeout, TUpdateSlaveList Proc_Slave_List);
+    // Wireless scan: listens on the UDP port given. False while a scan runs. Throws as Start_Scan.
+    bool Start_Scan_Wireless(TSelectHard SelHard, const QString& IP_COM, uint16_t Port, int32_t wMBus_Mode,
+                             int32_t wMBus_Radio_Channel, bool RemoteTimeout, TUpdateListWirelessSlave Proc_Wireless,
+                             bool FromDLL);
+    void Stop_Scan();
+    void Abort_Scan();
+
+    // The found meters into the network file, and the scan reports (MBusScanSave.h).
+    bool Save_XML_Conf_Wired(const TSaveConfXML& DataIn, bool Check_BCD, const TTickQuery& ticked = {});
+    bool Save_XML_Conf_Wireless(const TSaveConfXML& DataIn, bool Check_BCD);
+    void Save_XML_File_DLL();
+    void Save_Wireless_XML_File_DLL();
+
+    // One pass of the thread while scanning: one step under the step lock, then the step pause.
+    // An exception inside the step closes the scan with FResult 2.
+    void Step_Once();
+    // One step of the wired scan.
+    void Scan_Decode();
+    // One step of the wireless scan.
+    void Scan_Decode_Wireless();
+
+    // The radio module of the scan listening (on) or not. While it listens, every whole telegram is
+    // decoded on the listener thread into the wireless list and reported to the callback given
+    // at the start of the scan; nothing else reaches the answer slot.
+    void Wireless_Listen(bool on);
+
+    // Sends a command or the frame built last to the gateway, over the transport of the scan.
+    void Send_Command(std::string_view text, uint16_t port);
+    void Send_Command(uint16_t port);
+
+    // The local UDP port the engine's endpoint is bound to, 0 while inactive.
+    uint16_t Bound_Port() const;
+
+    // Fields. The step lock guards the settings, the step number and the requests between the
+    // user-interface thread and the engine's thread; the flags are also atomic for polling.
+    std::atomic<bool> FExit{false};
+    std::atomic<bool> FInScan{false};
+    std::atomic<int32_t> FResult{-1};
+    std::atomic<bool> FStopScan{false};
+    std::atomic<bool> FAbortScan{false};
+    TRadioModule RadioModule = TRadioModule::rmTelit;
+    TScanType ScanType = saPrimaryAddress;
+    TSelectHard Select_Hardware = shEthernet;
+    QString IP_Address;
+    QString ComPort;
+    int32_t Baudrate = 2400;
+    int32_t Parity = 1;
+    bool App_Reset = false;
+    bool SND_NKE = false;
+    int32_t Cut_After = 0;
+    bool Fix_C_Field = false;
+    uint8_t Fix_C_Field_Value = 0;
+    int32_t wMBusMode = 0;
+    int32_t wMBusRadioChannel = 0;
+    std::atomic<int32_t> Step_Scan{0};
+    std::unique_ptr<TMBusLink> UDP_Server;  // answer slot, waits and the UDP endpoint
+    std::unique_ptr<TComm> Comm;
+    TBytes Req_Array;
+    int32_t ID_Dev_Primary = -1;
+    bool ID_Dev_Found = false;
+    int32_t Num_Frame_Read = 0;
+    std::array<int32_t, 8> Index_Digit{-1, -1, -1, -1, -1, -1, -1, -1};  // Index_A .. Index_H
+    int32_t Index_Device = -1;
+    int32_t Sec_Add_Next_Step = 0;
+    int32_t Count_Disable_Analyzer = 0;
+    uint16_t Port_Wireless = 0;
+    bool Wireless_Receive_Message = false;
+    bool From_DLL = false;
+    bool Enable_Send_In_Last_Step = false;
+    int32_t Type_To_Send_In_Last_Step = 0;
+    int32_t Add_TimeOut = 0;
+    std::unique_ptr<TEvent> Event_Run;  // the run gate: the thread steps only while signalled
+    TMBusType MBusType = mtWired;
+    TUpdateSlaveList Update_Slave_List;
+    TUpdateListWirelessSlave UpdateListWirelessSlave;
+    QString SaveXMLFile;  // when set at the end of a scan, the scan report is written there
+
+private:
+    void Execute();
+    void Sleep_For(uint32_t ms);
+    void Pause(uint32_t ms);  // a pause inside a step
+    void Set_Wait(uint32_t ms);
+    bool Timed_Out() const;
+    TAnswerSlot::TAnswer Answer() const;
+    TCFieldSetting C_Field() const;
+    void Step_Failed();
+    void Close_Transport();
+    // The wired scan's pieces.
+    int Add_Wired_Slave(int index, std::span<const uint8_t> answer, bool& last);
+    void Notify_Slave_List(int32_t event, int32_t address, int32_t found, int32_t scanType);
+    void Digit_Step(int digit);
+    void Selection_Wait(int digit);
+    void Read_Selected();
+    void End_Wired_Scan();
+    void End_Wireless_Scan();
+
+    TScanTiming FTiming;
+    TMBusSlaveList* FWiredList;
+    TWMBusSlaveList* FWirelessList;
+    std::optional<uint16_t> FBinding;  // the UDP port a wireless scan bound; none: the system's choice
+    std::recursive_mutex FStepLock;  // a callback may ask for a stop from inside a step
+    std::unique_lock<std::recursive_mutex>* FStepHeld = nullptr;  // the step's hold on FStepLock, for its pauses
+    TSimpleEvent FExitGate;  // signalled when the engine ends: pauses end at once
+    std::thread FThread;
+};
 
 }  // namespace mbus

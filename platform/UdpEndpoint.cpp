@@ -26,16 +26,20 @@ QString systemError(const char* operation, int err) {
 
 class PosixUdpEndpoint final : public UdpEndpoint {
 public:
+    explicit PosixUdpEndpoint(const QString& localAddress) : localAddress_(localAddress.trimmed()) {}
     ~PosixUdpEndpoint() override { close(); }
 
     void open(uint16_t localPort, DatagramHandler handler) override {
         std::lock_guard lock(mutex_);
         closeLocked();
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) throw SocketError(systemError("socket", errno));
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_ANY);
+        if (!localAddress_.isEmpty() &&
+            ::inet_pton(AF_INET, localAddress_.toLatin1().constData(), &addr.sin_addr) != 1)
+            throw SocketError(QStringLiteral("UDP bind failed: \"%1\" is no IPv4 address").arg(localAddress_));
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) throw SocketError(systemError("socket", errno));
         addr.sin_port = htons(localPort);
         if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
             const int err = errno;
@@ -135,6 +139,7 @@ private:
         }
     }
 
+    const QString localAddress_;
     std::mutex mutex_;  // open, close and send; the listener works on its own copies of the handles
     std::atomic<int> fd_{-1};
     int wakeRead_ = -1;
@@ -146,8 +151,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<UdpEndpoint> createUdpEndpoint() {
-    return std::make_unique<PosixUdpEndpoint>();
+std::unique_ptr<UdpEndpoint> createUdpEndpoint(const QString& localAddress) {
+    return std::make_unique<PosixUdpEndpoint>(localAddress);
 }
 
 }  // namespace plat

@@ -29,8 +29,8 @@ public:
 
     virtual ~UdpEndpoint() = default;
 
-    // Binds to the local port (0: the system picks one) on every interface and starts the
-    // listener. Throws SocketError; an open endpoint is closed first.
+    // Binds to the local port (0: the system picks one) on the endpoint's local address and starts
+    // the listener. Throws SocketError; an open endpoint is closed first.
     virtual void open(uint16_t localPort, DatagramHandler handler) = 0;
     // Stops the listener (it is joined before this returns) and closes the socket. Safe to call
     // when closed.
@@ -45,7 +45,8 @@ public:
     virtual uint64_t handlerFailures() const { return 0; }
 };
 
-// The operating system's sockets.
-std::unique_ptr<UdpEndpoint> createUdpEndpoint();
+// The operating system's sockets, bound on the dotted IPv4 address given, or on every interface
+// when it is empty. A bad address fails at open() with SocketError.
+std::unique_ptr<UdpEndpoint> createUdpEndpoint(const QString& localAddress = {});
 
 }  // namespace plat

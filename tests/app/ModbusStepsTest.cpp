@@ -58,7 +58,7 @@ TEST_F(ModbusSteps, CreatedAndRelabelledInTheProgramsOrder) {
     ASSERT_NE(pos, relabelled.end());
     ASSERT_NE(pos, relabelled.begin());
     ASSERT_NE(pos + 1, relabelled.end());
-    EXPECT_EQ(*(pos - 1), FNewIDNode);  // the M-Bus windows stand between the topic table and this list
+    EXPECT_EQ(*(pos - 1), FNewIDNode);
     EXPECT_EQ(*(pos + 1), FModbus_TCP_Master_Set_Access);
 
     Text_Table[1300] = QStringLiteral("Regole Modbus");

@@ -1,0 +1,325 @@
+// The lazy string tree against Qt's tree view over a lazy item model written for this benchmark
+// (nodes in one vector, children made by fetchMore, text from a callback), with uniform 18-pixel
+// rows, the same font and size, offscreen. A million nodes: 1,000 top-level nodes with 999
+// children each, added eagerly (the tree inside one update, the model inside one reset) and
+// lazily (OnInitChildren against fetchMore); clearing them; and the heap bytes each node costs.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QFont>
+#include <QTreeView>
+#include <memory>
+#include <vector>
+
+#include "treeview/LazyTrees.h"
+
+namespace {
+
+constexpr int kTop = 1000;
+constexpr int kChildren = 999;
+constexpr int kNodes = kTop * (kChildren + 1);
+constexpr int kRowHeight = 18;
+
+// The text both controls show for a node; the tree's OnGetText and the model's data() call it.
+QString NodeText(int level, int index) {
+    return level == 0 ? QStringLiteral("Meter %1").arg(index) : QStringLiteral("Value %1").arg(index);
+}
+
+// Bytes the heap hands out, chunks it maps itself included.
+size_t HeapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+// ---- The peer: a lazy item model ----
+
+class LazyModel final : public QAbstractItemModel {
+public:
+    struct Node {
+        int parent = -1;
+        int row = 0;
+        int firstChild = -1;
+        int childCount = 0;
+        bool fetched = false;
+    };
+
+    explicit LazyModel(bool lazy) : lazy_(lazy) {}
+
+    // The eager form: every node appended inside one reset.
+    void BuildAll() {
+        beginResetModel();
+        nodes_.clear();
+        top_.clear();
+        for (int t = 0; t < kTop; ++t) {
+            top_.push_back(int(nodes_.size()));
+            nodes_.push_back({-1, t, -1, 0, true});
+        }
+        for (int t = 0; t < kTop; ++t) AppendChildren(top_[size_t(t)]);
+        endResetModel();
+    }
+    // The lazy form: the top level only; children come through fetchMore.
+    void BuildTop() {
+        beginResetModel();
+        nodes_.clear();
+        top_.clear();
+        for (int t = 0; t < kTop; ++t) {
+            top_.push_back(int(nodes_.size()));
+            nodes_.push_back({-1, t, -1, 0, false});
+        }
+        endResetModel();
+    }
+    // One node at a time, each announced as an inserted row: the model's form of AddChild.
+    void AddRowByRow() {
+        for (int t = 0; t < kTop; ++t) {
+            beginInsertRows({}, t, t);
+            top_.push_back(int(nodes_.size()));
+            nodes_.push_back({-1, t, -1, 0, true});
+            endInsertRows();
+            const int p = top_.back();
+            const QModelIndex parent = createIndex(t, 0, quintptr(p));
+            for (int c = 0; c < kChildren; ++c) {
+                beginInsertRows(parent, c, c);
+                // Children stay contiguous: each top-level node's children are appended before the next.
+                if (c == 0) nodes_[size_t(p)].firstChild = int(nodes_.size());
+                nodes_.push_back({p, c, -1, 0, true});
+                ++nodes_[size_t(p)].childCount;
+                endInsertRows();
+            }
+        }
+    }
+    void Clear() {
+        beginResetModel();
+        nodes_.clear();
+        nodes_.shrink_to_fit();
+        top_.clear();
+        top_.shrink_to_fit();
+        endResetModel();
+    }
+    size_t NodeCount() const { return nodes_.size(); }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        if (column != 0 || row < 0) return {};
+        if (!parent.isValid())
+            return row < int(top_.size()) ? createIndex(row, 0, quintptr(top_[size_t(row)])) : QModelIndex();
+        const Node& p = nodes_[parent.internalId()];
+        return row < p.childCount ? createIndex(row, 0, quintptr(p.firstChild + row)) : QModelIndex();
+    }
+    QModelIndex parent(const QModelIndex& child) const override {
+        if (!child.isValid()) return {};
+        const int p = nodes_[child.internalId()].parent;
+        return p < 0 ? QModelIndex() : createIndex(nodes_[size_t(p)].row, 0, quintptr(p));
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        if (!parent.isValid()) return int(top_.size());
+        return nodes_[parent.internalId()].childCount;
+    }
+    int columnCount(const QModelIndex&) const override { return 1; }
+    bool hasChildren(const QModelIndex& parent) const override {
+        if (!parent.isValid()) return !top_.empty();
+        return nodes_[parent.internalId()].parent < 0;
+    }
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return lazy_ && parent.isValid() && !nodes_[parent.internalId()].fetched;
+    }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent)) return;
+        beginInsertRows(parent, 0, kChildren - 1);
+        AppendChildren(int(parent.internalId()));
+        endInsertRows();
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        if (role == Qt::SizeHintRole) return QSize(-1, kRowHeight);
+        if (role != Qt::DisplayRole) return {};
+        const Node& n = nodes_[index.internalId()];
+        return NodeText(n.parent < 0 ? 0 : 1, n.row);
+    }
+
+private:
+    void AppendChildren(int p) {
+        nodes_[size_t(p)].firstChild = int(nodes_.size());
+        nodes_[size_t(p)].childCount = kChildren;
+        nodes_[size_t(p)].fetched = true;
+        for (int c = 0; c < kChildren; ++c) nodes_.push_back({p, c, -1, 0, true});
+    }
+
+    bool lazy_;
+    std::vector<Node> nodes_;
+    std::vector<int> top_;
+};
+
+struct Peer {
+    explicit Peer(bool lazy) : model(lazy) {
+        view.setUniformRowHeights(true);
+        view.setHeaderHidden(true);
+        view.resize(400, 300);
+        view.setModel(&model);
+        view.show();
+    }
+    LazyModel model;
+    QTreeView view;
+};
+
+// ---- The lazy tree ----
+
+struct Tree {
+    explicit Tree(bool lazy) {
+        tree.SetNodeDataSize(8);
+        tree.resize(400, 300);
+        if (lazy) {
+            tree.OnInitNode = [](TLazyTreeCore* s, PLazyNode parent, PLazyNode, TLazyNodeInitStates& states) {
+                if (!parent) states += TLazyNodeInitState::ivsHasChildren;
+                (void)s;
+            };
+            tree.OnInitChildren = [](TLazyTreeCore*, PLazyNode, uint32_t& count) { count = kChildren; };
+        }
+        tree.show();
+    }
+    TLazyStringTree tree;
+};
+
+void BuildEager(TLazyStringTree& t) {
+    t.BeginUpdate();
+    for (int i = 0; i < kTop; ++i) {
+        PLazyNode top = t.AddChild(nullptr);
+        for (int c = 0; c < kChildren; ++c) t.AddChild(top);
+    }
+    t.EndUpdate();
+}
+
+void BM_AddMillion_LazyTree(benchmark::State& state) {
+    double bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(false);
+        const size_t before = HeapInUse();
+        state.ResumeTiming();
+        BuildEager(t->tree);
+        state.PauseTiming();
+        // The tree maps its big slabs from the system, beside the heap.
+        bytes = double(HeapInUse() - before + t->tree.NodeStoreMappedBytes()) / kNodes;
+        if (t->tree.RootNode()->TotalCount != uint32_t(kNodes + 1)) state.SkipWithError("wrong node count");
+        t.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_node"] = bytes;
+}
+BENCHMARK(BM_AddMillion_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_AddMillion_QTreeView(benchmark::State& state) {
+    double bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<Peer>(false);
+        const size_t before = HeapInUse();
+        state.ResumeTiming();
+        p->model.BuildAll();
+        QApplication::processEvents();
+        state.PauseTiming();
+        bytes = double(HeapInUse() - before) / kNodes;
+        if (p->model.NodeCount() != size_t(kNodes)) state.SkipWithError("wrong node count");
+        p.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_node"] = bytes;
+}
+BENCHMARK(BM_AddMillion_QTreeView)->Unit(benchmark::kMillisecond);
+
+void BM_AddMillionRowByRow_QTreeView(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<Peer>(false);
+        p->view.setUpdatesEnabled(false);
+        state.ResumeTiming();
+        p->model.AddRowByRow();
+        p->view.setUpdatesEnabled(true);
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (p->model.NodeCount() != size_t(kNodes)) state.SkipWithError("wrong node count");
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddMillionRowByRow_QTreeView)->Unit(benchmark::kMillisecond);
+
+void BM_LazyMillion_LazyTree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(true);
+        state.ResumeTiming();
+        t->tree.SetRootNodeCount(kTop);
+        // Every top-level node is initialised and asked for its children, as the peer fetches them.
+        for (PLazyNode n = t->tree.RootNode()->FirstChild; n; n = n->NextSibling) {
+            t->tree.ValidateNode(n, false);
+            t->tree.ReinitChildren(n, false);
+        }
+        state.PauseTiming();
+        if (t->tree.RootNode()->TotalCount != uint32_t(kNodes + 1)) state.SkipWithError("wrong node count");
+        t.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LazyMillion_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_LazyMillion_QTreeView(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<Peer>(true);
+        state.ResumeTiming();
+        p->model.BuildTop();
+        for (int r = 0; r < kTop; ++r) p->model.fetchMore(p->model.index(r, 0, {}));
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (p->model.NodeCount() != size_t(kNodes)) state.SkipWithError("wrong node count");
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LazyMillion_QTreeView)->Unit(benchmark::kMillisecond);
+
+void BM_ClearMillion_LazyTree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(false);
+        BuildEager(t->tree);
+        state.ResumeTiming();
+        t->tree.Clear();
+        state.PauseTiming();
+        t.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ClearMillion_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_ClearMillion_QTreeView(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<Peer>(false);
+        p->model.BuildAll();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        p->model.Clear();
+        QApplication::processEvents();
+        state.PauseTiming();
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ClearMillion_QTreeView)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,241 @@
+#include "FakeGateway.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fake {
+
+using namespace mbus;
+
+TBytes hexBytes(const std::string& text) {
+    TBytes out;
+    for (size_t i = 0; i + 1 < text.size();) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        out.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
+        i += 2;
+    }
+    return out;
+}
+
+TBytes rspUd(const Meter& m, const TBytes& records, uint8_t primary) {
+    TBytes body{0x08, primary, m.CI};
+    for (int i = 0; i < 4; ++i) body.push_back(uint8_t(m.Ident >> (8 * i)));
+    body.push_back(uint8_t(m.Manufacturer));
+    body.push_back(uint8_t(m.Manufacturer >> 8));
+    body.insert(body.end(), {m.Version, m.Medium, 0x55, 0x00, 0x00, 0x00});
+    body.insert(body.end(), records.begin(), records.end());
+    TBytes frame{0x68, uint8_t(body.size()), uint8_t(body.size()), 0x68};
+    frame.insert(frame.end(), body.begin(), body.end());
+    frame.push_back(Frame_Checksum(body));
+    frame.push_back(0x16);
+    return frame;
+}
+
+Meter documentationMeter(uint8_t primary) {
+    Meter m;
+    m.Primary = primary;
+    m.Ident = 0x12345678;
+    m.Frames = {hexBytes("03 13 15 31 00 DA 02 3B 13 01 8B 60 04 37 18 02")};
+    return m;
+}
+
+Meter simpleMeter(uint8_t primary, uint32_t ident, bool more, int frames) {
+    Meter m;
+    m.Primary = primary;
+    m.Ident = ident;
+    for (int i = 0; i < frames; ++i) {
+        TBytes r = hexBytes("04 03 00 00 00 00");
+        r[2] = uint8_t(i + 1);
+        r[5] = uint8_t(primary);
+        if (more) r.push_back(0x1F);
+        m.Frames.push_back(r);
+    }
+    return m;
+}
+
+Meter* Segment::byAddress(uint8_t a) {
+    if (a == Address_Selected) return selected_ >= 0 ? &Meters[size_t(selected_)] : nullptr;
+    for (Meter& m : Meters)
+        if (m.Primary == a) return &m;
+    return nullptr;
+}
+
+std::optional<TBytes> Segment::answer(const TBytes& q) {
+    std::lock_guard lock(mutex_);
+    received_.push_back(q);
+    const std::string text(q.begin(), q.end());
+    const auto reply = [&](std::string_view t) -> std::optional<TBytes> { return TBytes(t.begin(), t.end()); };
+    if (text == Cmd_Enable_Analyzer.Sent) {
+        if (Analyzer == Mode::Silent) return std::nullopt;
+        if (Analyzer == Mode::Refuse) return reply("\n\rUnknown command\n\r");
+        analyzerOn_ = true;
+        return reply(Cmd_Enable_Analyzer.Answer);
+    }
+    if (text == Cmd_Disable_Analyzer.Sent) {
+        if (Analyzer == Mode::Silent) return std::nullopt;
+        if (Analyzer == Mode::Refuse) return reply("\n\rUnknown command\n\r");
+        analyzerOn_ = false;
+        return reply(Cmd_Disable_Analyzer.Answer);
+    }
+    if (q.size() == 17 && text.starts_with(Serial_Settings_Prefix)) {
+        if (!analyzerOn_) return std::nullopt;
+        return reply(Answer_Serial_Settings);
+    }
+    if (!analyzerOn_) return std::nullopt;  // nothing reaches the line
+
+    const TBytes e5{Single_Char};
+    // SND_NKE and application reset: the addressed meter starts its frames again.
+    if ((q.size() == 5 && q[0] == Short_Start && q[1] == 0x40) ||
+        (q.size() == 9 && q[0] == Long_Start && q[1] == 0x03 && q[6] == 0x50)) {
+        Meter* m = byAddress(q.size() == 5 ? q[2] : q[5]);
+        if (!m) return std::nullopt;
+        m->Next_Frame = 0;
+        return e5;
+    }
+    if (q.size() == 5 && q[0] == Short_Start && (q[1] == 0x7B || q[1] == 0x5B)) {
+        reqUd2C_.push_back(q[1]);
+        Meter* m = byAddress(q[2]);
+        if (!m || m->Frames.empty()) return std::nullopt;
+        if (m->Silent_After >= 0 && m->Answered >= m->Silent_After) return std::nullopt;
+        ++m->Answered;
+        if (m->Short_Answer) return rspUd(*m, {}, m->Primary);
+        const TBytes& records = m->Frames[m->Next_Frame % m->Frames.size()];
+        ++m->Next_Frame;
+        return rspUd(*m, records, m->Primary);
+    }
+    if (q.size() == 17 && q[0] == Long_Start && q[1] == 0x0B && q[6] == 0x52) {
+        std::string digits;
+        const uint8_t id[4] = {q[10], q[9], q[8], q[7]};
+        for (uint8_t b : id)
+            for (int nibble : {b >> 4, b & 0x0F}) digits += nibble == 0xF ? 'F' : char('0' + nibble);
+        selections_.push_back(digits);
+        std::vector<int> matches;
+        for (size_t i = 0; i < Meters.size(); ++i) {
+            bool match = true;
+            for (int d = 0; d < 8; ++d) {
+                const int nibble = int(Meters[i].Ident >> (4 * (7 - d))) & 0x0F;
+                if (digits[size_t(d)] != 'F' && digits[size_t(d)] - '0' != nibble) match = false;
+            }
+            if (match) matches.push_back(int(i));
+        }
+        selected_ = matches.size() == 1 ? matches[0] : -1;
+        if (matches.empty()) return reply(Answer_No_Slave);
+        if (matches.size() == 1) {
+            Meters[size_t(selected_)].Next_Frame = 0;
+            return e5;
+        }
+        return TBytes{0xE5, 0x3F, 0x68, 0xA1};  // several answers on top of each other
+    }
+    return std::nullopt;
+}
+
+std::vector<TBytes> Segment::received() {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+std::vector<uint8_t> Segment::reqUd2C() {
+    std::lock_guard lock(mutex_);
+    return reqUd2C_;
+}
+
+std::vector<std::string> Segment::selections() {
+    std::lock_guard lock(mutex_);
+    return selections_;
+}
+
+int Segment::count(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const TBytes& b : received_)
+        if (std::string_view(reinterpret_cast<const char*>(b.data()), b.size()) == text) ++n;
+    return n;
+}
+
+bool Segment::analyzerOn() {
+    std::lock_guard lock(mutex_);
+    return analyzerOn_;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+sockaddr_in addressOf(const QString& address, uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    ::inet_pton(AF_INET, address.toLatin1().constData(), &a.sin_addr);
+    return a;
+}
+
+}  // namespace
+
+UdpGateway::UdpGateway(Segment& segment, const QString& address, uint16_t port) : segment_(segment) {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in a = addressOf(address, port);
+    // Another test of this program may hold the port: wait for it to end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (::bind(fd_, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
+        if (errno != EADDRINUSE || std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the fake gateway cannot bind " << address.toStdString() << ": " << errno;
+            break;
+        }
+        ::poll(nullptr, 0, 20);
+    }
+    if (::pipe2(wake_, O_CLOEXEC) != 0) ADD_FAILURE() << "no pipe";
+    thread_ = std::thread([this] { run(); });
+}
+
+UdpGateway::~UdpGateway() {
+    const char stop = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_[1], &stop, 1);
+    thread_.join();
+    ::close(fd_);
+    ::close(wake_[0]);
+    ::close(wake_[1]);
+}
+
+void UdpGateway::sendTo(const QString& address, uint16_t port, const TBytes& bytes) {
+    const sockaddr_in to = addressOf(address, port);
+    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+}
+
+void UdpGateway::run() {
+    std::vector<uint8_t> buffer(plat::UdpEndpoint::Max_Datagram);
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    for (;;) {
+        fds[0].revents = fds[1].revents = 0;
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        if (!(fds[0].revents & POLLIN)) continue;
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        const ssize_t n = ::recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+        if (n < 0) continue;
+        const std::optional<TBytes> a = segment_.answer(TBytes(buffer.begin(), buffer.begin() + n));
+        if (!a) continue;
+        if (segment_.Delay_Ms > 0) {
+            // Late: the wait is cut short by the end of the test.
+            pollfd w{wake_[0], POLLIN, 0};
+            if (::poll(&w, 1, int(segment_.Delay_Ms)) > 0) return;
+        }
+        ::sendto(fd_, a->data(), a->size(), 0, reinterpret_cast<const sockaddr*>(&from), len);
+    }
+}
+
+}  // namespace fake

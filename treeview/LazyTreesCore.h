@@ -1,0 +1,523 @@
+#pragma once
+// The node core of the lazy tree: node blocks carved from per-tree slabs, the hidden root, every
+// structural operation with its counts and heights, the tree states, the update brackets, the
+// events and their dispatchers, the option sets and the plain properties. It has no widget header:
+// the window it lives in is reached through ILazyTreeHost, so the core is tested and fuzzed without a
+// display. The control (TBaseLazyTree) derives from it and is the host.
+//
+// Walks that follow the depth of the tree (deleting a subtree, fix-ups, validation, counting)
+// iterate over the links instead of recursing, so no depth can exhaust the stack.
+#include <QString>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "platform/Colors.h"
+#include "platform/Font.h"
+#include "treeview/LazyTreesColors.h"
+#include "treeview/LazyTreesHost.h"
+#include "treeview/LazyTreesOptions.h"
+#include "treeview/LazyTreesTypes.h"
+
+namespace plat {
+class TCanvas;
+}
+class TCriticalSection;
+class TLazyTreeCore;
+using plat::TCanvas;
+
+// ---- Event types (Sender is the tree) ----
+using TLTChangeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node)>;
+using TLTFreeNodeEvent = TLTChangeEvent;
+using TLTNodeMovedEvent = TLTChangeEvent;
+using TLTNodeCopiedEvent = TLTChangeEvent;
+using TLTStructureChangeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TChangeReason Reason)>;
+using TLTInitNodeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode ParentNode, PLazyNode Node,
+                                            TLazyNodeInitStates& InitialStates)>;
+using TLTInitChildrenEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, uint32_t& ChildCount)>;
+using TLTGetNodeDataSizeEvent = std::function<void(TLazyTreeCore* Sender, int& NodeDataSize)>;
+using TLTNodeMovingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, PLazyNode Target, bool& Allowed)>;
+using TLTNodeCopyingEvent = TLTNodeMovingEvent;
+using TLTUpdatingEvent = std::function<void(TLazyTreeCore* Sender, TLTUpdateState State)>;
+using TLTStateChangeEvent = std::function<void(TLazyTreeCore* Sender, TLazyTreeStates Enter, TLazyTreeStates Leave)>;
+using TLTOperationEvent = std::function<void(TLazyTreeCore* Sender, TLTOperationKind OperationKind)>;
+using TLTMeasureItemEvent =
+    std::function<void(TLazyTreeCore* Sender, TCanvas* TargetCanvas, PLazyNode Node, int& NodeHeight)>;
+
+// A C++ type kept in the user data: constructed when a node block is made, destroyed after
+// OnFreeNode, so records with owning members are safe for nodes made in bulk.
+struct TNodeDataType {
+    int Size;
+    void (*Construct)(void*);
+    void (*Destroy)(void*);
+};
+template <typename T>
+const TNodeDataType& NodeDataTypeOf() {
+    static_assert(alignof(T) <= 8, "user data starts 8-byte aligned");
+    static const TNodeDataType type{static_cast<int>(sizeof(T)), [](void* p) { ::new (p) T(); },
+                                    [](void* p) { static_cast<T*>(p)->~T(); }};
+    return type;
+}
+
+namespace lazytree {
+
+// Fixed-size node blocks carved from slabs, zero-filled when handed out; a freed block goes to a free
+// list. No per-node heap header.
+class NodeSlabs {
+public:
+    NodeSlabs() = default;
+    ~NodeSlabs();
+    NodeSlabs(const NodeSlabs&) = delete;
+    NodeSlabs& operator=(const NodeSlabs&) = delete;
+
+    // The block size can change only while no block is handed out.
+    void SetBlockSize(size_t size);
+    size_t BlockSize() const { return blockSize_; }
+    void* Allocate();
+    void Release(void* block);
+    size_t LiveBlocks() const { return live_; }
+    size_t ReservedBytes() const { return reserved_; }
+    // Of those, the bytes taken from the system outside the heap.
+    size_t MappedBytes() const;
+
+private:
+    void ReleaseSlabs();
+    size_t blockSize_ = 0;
+    struct Slab {
+        std::byte* data;
+        size_t bytes;
+        bool mapped;  // taken from the system directly
+    };
+    std::vector<Slab> slabs_;
+    std::byte* cursor_ = nullptr;
+    std::byte* end_ = nullptr;
+    bool cursorZeroed_ = false;  // the slab being carved is untouched system memory
+    void* freeList_ = nullptr;
+    size_t live_ = 0;
+    size_t reserved_ = 0;
+};
+
+// The once-per-process set-up every tree constructor runs.
+struct TreeGlobals {
+    int setupRuns = 0;
+    bool mmxAvailable = false;
+    bool isVistaOrAbove = false;
+    TCriticalSection* lock = nullptr;  // the library lock
+};
+const TreeGlobals& InitializeTreeGlobals();
+
+// The states another thread may change, as the four-bit masks of its state message:
+// 1 tsStopValidation, 2 tsUseCache, 4 tsValidating, 8 tsValidationNeeded.
+TLazyTreeStates StatesFromWorkerMask(uint32_t Mask);
+
+}  // namespace lazytree
+
+// The tree reached from a node: climbs to the hidden root, which refers to its tree.
+TLazyTreeCore* TreeFromNode(PLazyNode Node);
+
+class TLazyTreeCore {
+public:
+    TLazyTreeCore();
+    virtual ~TLazyTreeCore();
+    TLazyTreeCore(const TLazyTreeCore&) = delete;
+    TLazyTreeCore& operator=(const TLazyTreeCore&) = delete;
+
+    virtual const char* ClassName() const { return "TLazyTreeCore"; }
+    void SetHost(ILazyTreeHost* Host) { FHost = Host; }
+    ILazyTreeHost* Host() const { return FHost; }
+
+    // ---- Node data and the hidden root ----
+    PLazyNode RootNode() const { return FRoot; }
+    uint32_t RootNodeCount() const { return FRoot->ChildCount; }
+    void SetRootNodeCount(uint32_t Value);
+    int NodeDataSize() const { return FNodeDataSize; }
+    void SetNodeDataSize(int Value);
+    // Keeps a T in every node's user data (NodeDataSize becomes sizeof(T)).
+    template <typename T>
+    void SetNodeDataType() {
+        ChangeNodeLayout(static_cast<int>(sizeof(T)), &NodeDataTypeOf<T>());
+    }
+    void* GetNodeData(PLazyNode Node);
+    template <typename T>
+    T* GetNodeData(PLazyNode Node) {
+        return static_cast<T*>(GetNodeData(Node));
+    }
+    void SetNodeData(PLazyNode pNode, void* pUserData);
+    void SetNodeData(PLazyNode pNode, IInterface* pUserData);
+    void SetNodeData(PLazyNode pNode, std::nullptr_t) { SetNodeData(pNode, static_cast<void*>(nullptr)); }
+    uint32_t GetNodeLevel(PLazyNode Node) const;
+    PLazyNode NodeParent(PLazyNode Node) const;
+    void SetNodeParent(PLazyNode Node, PLazyNode Value);
+
+    // ---- Plain per-node accessors ----
+    TCheckState CheckState(PLazyNode Node) const { return Node->CheckState; }
+    TCheckType CheckType(PLazyNode Node) const { return Node->CheckType; }
+    uint32_t ChildCount(PLazyNode Node) const;
+    bool ChildrenInitialized(PLazyNode Node) const;
+    bool Expanded(PLazyNode Node) const;
+    bool HasChildren(PLazyNode Node) const;
+    void SetHasChildren(PLazyNode Node, bool Value);
+    bool IsDisabled(PLazyNode Node) const;
+    void SetIsDisabled(PLazyNode Node, bool Value);
+    bool IsFiltered(PLazyNode Node) const { return Node->States.Contains(TLazyNodeState::vsFiltered); }
+    bool MultiLine(PLazyNode Node) const;
+    void SetMultiLine(PLazyNode Node, bool Value);
+    bool Selected(PLazyNode Node) const;
+    uint8_t VerticalAlignment(PLazyNode Node) const { return Node->Align; }
+    void SetVerticalAlignment(PLazyNode Node, uint8_t Value);
+    bool IsVisible(PLazyNode Node);
+    bool IsEffectivelyFiltered(PLazyNode Node) const;
+    bool IsEffectivelyVisible(PLazyNode Node) const;
+    bool GetEffectivelyFiltered(PLazyNode Node) const { return IsEffectivelyFiltered(Node); }
+    bool GetEffectivelyVisible(PLazyNode Node) const { return IsEffectivelyVisible(Node); }
+    // Visible and every ancestor expanded and visible.
+    bool FullyVisible(PLazyNode Node) const;
+
+    // ---- Structure ----
+    virtual PLazyNode AddChild(PLazyNode Parent, void* UserData = nullptr);
+    PLazyNode AddChild(PLazyNode Parent, IInterface* UserData);
+    PLazyNode AddChild(PLazyNode Parent, std::nullptr_t) { return AddChild(Parent, static_cast<void*>(nullptr)); }
+    PLazyNode InsertNode(PLazyNode Node, TLTNodeAttachMode Mode, void* UserData = nullptr);
+    void DeleteNode(PLazyNode Node);
+    void DeleteChildren(PLazyNode Node, bool ResetHasChildren = false);
+    virtual void DeleteSelectedNodes();
+    virtual void Clear();
+    bool IsEmpty() const { return FRoot->ChildCount == 0; }
+    void MoveTo(PLazyNode Source, PLazyNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    void MoveTo(PLazyNode Node, TLazyTreeCore* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    PLazyNode CopyTo(PLazyNode Source, PLazyNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    PLazyNode CopyTo(PLazyNode Source, TLazyTreeCore* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    virtual void SetChildCount(PLazyNode Node, uint32_t NewChildCount);
+    uint32_t NodeHeight(PLazyNode Node);
+    void SetNodeHeight(PLazyNode Node, uint32_t Value);
+    uint32_t DefaultNodeHeight() const { return FDefaultNodeHeight; }
+    void SetDefaultNodeHeight(uint32_t Value);
+    // Initialises every node and returns the number of nodes.
+    uint32_t TotalCount();
+    uint32_t VisibleCount() const { return FVisibleCount; }
+    // The vertical scroll range: root TotalHeight + BottomSpace - root NodeHeight.
+    int64_t RangeY() const;
+    int64_t RangeX() const { return FRangeX; }
+
+    // ---- Initialisation ----
+    void ValidateNode(PLazyNode Node, bool Recursive);
+    void ValidateChildren(PLazyNode Node, bool Recursive);
+    void InitRecursive(PLazyNode Node, uint32_t Levels = 0xFFFFFFFF, bool pVisibleOnly = true);
+    virtual void ReinitNode(PLazyNode Node, bool Recursive);
+    virtual void ReinitChildren(PLazyNode Node, bool Recursive);
+    virtual void ResetNode(PLazyNode Node);
+
+    // ---- Updates ----
+    virtual void BeginUpdate();
+    virtual void EndUpdate();
+    void BeginSynch();
+    void EndSynch();
+    uint32_t UpdateCount() const { return FUpdateCount; }
+
+    // ---- Tree states, timers, long operations ----
+    TLazyTreeStates TreeStates() const { return FStates; }
+    void SetTreeStates(TLazyTreeStates Value) { DoStateChange(Value - FStates, FStates - Value); }
+    // The only change of the tree states: fires OnStateChange when something changes, then
+    // states := (states + Enter) - Leave.
+    virtual void DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave = {});
+    // Handles the expiry of a window timer (ids 1-8).
+    virtual void TimerExpired(int Id);
+    void StartOperation(TLTOperationKind OperationKind);
+    void EndOperation(TLTOperationKind OperationKind);
+    void CancelOperation();
+    bool OperationCanceled() const { return FOperationCanceled && FOperationCount > 0; }
+    uint32_t OperationCount() const { return FOperationCount; }
+
+    // ---- Options ----
+    TCustomLazyTreeOptions& TreeOptions() { return *FOptions; }
+    const TCustomLazyTreeOptions& TreeOptions() const { return *FOptions; }
+    void SetTreeOptions(const TCustomLazyTreeOptions& Value) { Value.AssignTo(*FOptions); }
+
+    // ---- Properties ----
+    uint32_t ChangeDelay() const { return FChangeDelay; }
+    void SetChangeDelay(uint32_t Value) { FChangeDelay = Value; }
+    int BottomSpace() const { return FBottomSpace; }
+    void SetBottomSpace(int Value);
+    uint32_t Indent() const { return FIndent; }
+    void SetIndent(uint32_t Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int Value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TLTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    void SetNodeAlignment(TLTNodeAlignment Value);
+    int SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(int Value);
+    TLTLineMode LineMode() const { return FLineMode; }
+    void SetLineMode(TLTLineMode Value);
+    QString EmptyListMessage() const { return FEmptyListMessage; }
+    void SetEmptyListMessage(const QString& Value);
+    uint32_t AnimationDuration() const { return FAnimationDuration; }
+    void SetAnimationDuration(uint32_t Value);
+    // Stored values whose behaviour belongs to painting, input, dragging, hints and editing.
+    TDragOperations DragOperations = {TDragOperation::doCopy, TDragOperation::doMove};
+    int HotCursor = 0;
+    TLTDragImageKind DragImageKind = TLTDragImageKind::diComplete;
+    TLTDragType DragType = TLTDragType::dtOLE;
+    THintAnimationType HintAnimation = THintAnimationType::hatSystemDefault;
+    TLTHintMode HintMode = TLTHintMode::hmDefault;
+    uint8_t SelectionBlendFactor = 128;
+    TLTButtonStyle ButtonStyle = TLTButtonStyle::bsRectangle;
+    TLTButtonFillMode ButtonFillMode = TLTButtonFillMode::fmTreeColor;
+    TCheckImageKind CheckImageKind = TCheckImageKind::ckSystemDefault;
+    uint32_t AutoExpandDelay = 1000;
+    uint32_t AutoScrollDelay = 1000;
+    uint32_t AutoScrollInterval = 1;
+    TLTNodeAttachMode DefaultPasteMode = TLTNodeAttachMode::amAddChildLast;
+    int DragHeight = 350;
+    int DragWidth = 200;
+    uint32_t EditDelay = 1000;
+    uint32_t IncrementalSearchTimeout = 1000;
+    TLTSearchStart IncrementalSearchStart = TLTSearchStart::ssFocusedNode;
+    TLTSearchDirection IncrementalSearchDirection = TLTSearchDirection::sdForward;
+    TLTIncrementalSearch IncrementalSearch = TLTIncrementalSearch::isNone;
+    TLTLineStyle LineStyle = TLTLineStyle::lsDotted;
+    TLTDrawSelectionMode DrawSelectionMode = TLTDrawSelectionMode::smDottedRectangle;
+    bool WantTabs = false;
+    QString AccessibleName;
+    QString SearchBuffer;
+
+    PLazyNode FocusedNode() const { return FFocusedNode; }
+    TColumnIndex FocusedColumn() const { return FFocusedColumn; }
+    PLazyNode HotNode() const { return FCurrentHotNode; }
+    PLazyNode DropTargetNode() const { return FDropTargetNode; }
+
+    // ---- Appearance ----
+    TLTColors& Colors() { return FColors; }
+    const TLTColors& Colors() const { return FColors; }
+    void SetColors(const TLTColors& Value) { FColors.Assign(Value); }
+    // The control's own background colour.
+    plat::TColor Color() const { return FColor; }
+    void SetColor(plat::TColor Value);
+    // The tree's font; a change runs the font scaling check, rebuilds the button pictures and repaints.
+    plat::TFont& Font() { return FFont; }
+    const plat::TFont& Font() const { return FFont; }
+    // The header's font; the header follows the tree's font until it has one of its own.
+    virtual const plat::TFont& HeaderFont() const { return FFont; }
+    // What a colour change of TLTColors needs (Index -1: all of them).
+    void ColorsChanged(int Index);
+    // The system colours changed: the check pictures are loaded again and the tree repaints.
+    virtual void SystemColorsChanged();
+
+    // Copies the tree's settings (not its nodes: only their top-level count) from Source.
+    virtual void Assign(const TLazyTreeCore& Source);
+
+    // With toAutoChangeScale, DefaultNodeHeight grows to the height of "Tg" in the tree's font (it
+    // never shrinks). Run when the window is created and when the font changes.
+    void AutoScaleCheck();
+    // Scales DefaultNodeHeight and Indent by M/D with toAutoChangeScale.
+    void ChangeScale(int M, int D);
+
+    // ---- Events ----
+    TLTInitNodeEvent OnInitNode;
+    TLTInitChildrenEvent OnInitChildren;
+    TLTFreeNodeEvent OnFreeNode;
+    TLTGetNodeDataSizeEvent OnGetNodeDataSize;
+    TLTStructureChangeEvent OnStructureChange;
+    TLTChangeEvent OnResetNode;
+    TLTNodeMovingEvent OnNodeMoving;
+    TLTNodeMovedEvent OnNodeMoved;
+    TLTNodeCopyingEvent OnNodeCopying;
+    TLTNodeCopiedEvent OnNodeCopied;
+    TLTMeasureItemEvent OnMeasureItem;
+    TLTUpdatingEvent OnUpdating;
+    TLTStateChangeEvent OnStateChange;
+    TLTOperationEvent OnStartOperation;
+    TLTOperationEvent OnEndOperation;
+
+    // Bytes the node blocks take now (slabs reserved), for measurements.
+    size_t NodeStoreBytes() const { return FSlabs.ReservedBytes(); }
+    size_t NodeStoreMappedBytes() const { return FSlabs.MappedBytes(); }
+    size_t NodeBlockSize() const { return FSlabs.BlockSize(); }
+    // Node blocks handed out and not yet freed (the hidden root not counted).
+    size_t AllocatedNodeCount() const { return FSlabs.LiveBlocks(); }
+
+protected:
+    // Set-up that needs the derived object: descendants reserve internal areas in their constructor.
+    uint32_t AllocateInternalDataArea(uint32_t Size);
+    // An internal area of a node (nil for nil and the root, which has no user data).
+    void* InternalData(PLazyNode Node, uint32_t Offset) const;
+    void InitRootNode(uint32_t OldSize);
+    PLazyNode MakeNewNode();
+    virtual void DoFreeNode(PLazyNode Node);
+    // Frees every node before the derived object goes; the destructor order of the control.
+    void DestroyNodes();
+    bool Destroying() const { return FDestroying; }
+    void ChangeNodeLayout(int DataSize, const TNodeDataType* Type);
+
+    // Structure building blocks.
+    virtual void InitNode(PLazyNode Node);
+    virtual void InitChildren(PLazyNode Node);
+    virtual void InternalConnectNode(PLazyNode Node, PLazyNode Destination, TLazyTreeCore* Target,
+                                     TLTNodeAttachMode Mode);
+    virtual void InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex, bool ParentClearing = false);
+    void StructureChanged(PLazyNode Node, TChangeReason Reason);
+    void RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason);
+    uint32_t CountVisibleChildren(PLazyNode Node) const;
+    void UpdateChildrenHiddenFlag(PLazyNode Node);
+    void UpdateAllChildrenHiddenFlags();
+    void AdjustTotalCount(PLazyNode Node, int64_t Value, bool Relative = false);
+    void AdjustTotalHeight(PLazyNode Node, int64_t Value, bool Relative = false);
+    void FixupTotalCount(PLazyNode Node);
+    void FixupTotalHeight(PLazyNode Node);
+    void SetUpdateState(bool Updating);
+    virtual void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node);
+    // A node moved to, or copied into, another tree travels through the node stream.
+    virtual void MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
+                                 bool ChildrenOnly);
+    virtual PLazyNode CopyNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
+                                      TLTNodeAttachMode Mode, bool ChildrenOnly);
+
+    // Dispatchers: each fires its event and supplies the default answer.
+    virtual void DoInitNode(PLazyNode Parent, PLazyNode Node, TLazyNodeInitStates& InitStates);
+    virtual bool DoInitChildren(PLazyNode Node, uint32_t& ChildCount);
+    virtual void DoGetNodeDataSize(int& Size);
+    virtual void DoStructureChange(PLazyNode Node, TChangeReason Reason);
+    virtual void DoUpdating(TLTUpdateState State);
+    virtual void DoResetNode(PLazyNode Node);
+    virtual bool DoNodeMoving(PLazyNode Node, PLazyNode NewParent);
+    virtual void DoNodeMoved(PLazyNode Node);
+    virtual bool DoNodeCopying(PLazyNode Node, PLazyNode NewParent);
+    virtual void DoNodeCopied(PLazyNode Node);
+    virtual void DoMeasureItem(TCanvas* TargetCanvas, PLazyNode Node, int& NodeHeight);
+    virtual void DoStartOperation(TLTOperationKind OperationKind);
+    virtual void DoEndOperation(TLTOperationKind OperationKind);
+    // The pending plain change (selection); the selection code raises OnChange here.
+    virtual void DoChange(PLazyNode Node);
+
+    // Hooks into the position cache, selection, focus, toggling, sorting, editing, painting and the
+    // clipboard: the structure calls them where it must; they do nothing here until those parts
+    // of the tree exist.
+    virtual void InterruptValidation() {}
+    virtual void InvalidateCache() {}
+    virtual void RequestCacheValidation() {}
+    virtual void InsertIntoSelection(PLazyNode) {}
+    virtual void RemoveFromSelection(PLazyNode) {}
+    virtual void MarkRemovedFromSelection(PLazyNode) {}
+    virtual void CompactSelection() {}
+    virtual uint32_t SelectedCount() const { return 0; }
+    // The selected nodes in tree order, without those below a selected node when Reduce is set.
+    virtual TNodeArray GetSortedSelection(bool /*Reduce*/) const { return {}; }
+    virtual void ClearSelection() {}
+    virtual void EnsureNodeSelected() {}
+    virtual void ResetRangeAnchor() {}
+    virtual void ChangeFocusedNode(PLazyNode Node, bool Ask);
+    virtual void ToggleNode(PLazyNode) {}
+    virtual void Sort(PLazyNode, TColumnIndex, bool /*Ascending*/, bool /*DoInit*/) {}
+    virtual void SortTree(TColumnIndex, bool /*Ascending*/, bool /*DoInit*/) {}
+    virtual void CancelEditNode() {}
+    virtual void DoCancelEdit() {}
+    virtual void UpdateEditBounds() {}
+    virtual void CancelHint() {}
+    virtual void EmptyClipboardOfTree() {}
+    virtual void ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) {}
+    virtual void BuildButtonBitmaps() {}
+    virtual void RegisterDropTarget(bool /*Register*/) {}
+    virtual TColumnIndex SortColumn() const { return InvalidColumn; }
+    virtual TColumnIndex MainColumn() const { return NoColumn; }
+    // Until rows have positions, a node's repaint is the whole client area; nothing inside updates.
+    virtual void InvalidateNode(PLazyNode) {
+        if (FUpdateCount == 0) Invalidate();
+    }
+    virtual void InvalidateToBottom(PLazyNode) {
+        if (FUpdateCount == 0) Invalidate();
+    }
+    virtual void UpdateScrollBars(bool DoRepaint);
+
+    // Host services.
+    bool HasWindow() const { return FHost && FHost->HasWindow(); }
+    void Invalidate();
+    void InvalidateFrame();
+    virtual void FontChanged();
+    void StartTimer(int Id, int IntervalMs);
+    void StopTimer(int Id);
+    bool ReadOnly() const;
+
+    friend class TCustomLazyTreeOptions;
+    friend class TCustomStringTreeOptions;
+    friend TLazyTreeCore* TreeFromNode(PLazyNode Node);
+
+    ILazyTreeHost* FHost = nullptr;
+    std::unique_ptr<TCustomLazyTreeOptions> FOptions;
+    PLazyNode FRoot = nullptr;
+    uint32_t FRootBlockSize = 0;
+    lazytree::NodeSlabs FSlabs;
+    int FNodeDataSize = -1;
+    // The user-data size and type the existing node blocks were made with.
+    int FLayoutDataSize = -1;
+    const TNodeDataType* FDataType = nullptr;
+    const TNodeDataType* FLayoutDataType = nullptr;
+    uint32_t FTotalInternalDataSize = 0;
+    TLazyTreeStates FStates;
+    uint32_t FUpdateCount = 0;
+    uint32_t FSynchUpdateCount = 0;
+    uint32_t FVisibleCount = 0;
+    uint32_t FDefaultNodeHeight = 18;
+    int FBottomSpace = 0;
+    int64_t FRangeX = 0;
+    uint32_t FChangeDelay = 0;
+    PLazyNode FLastStructureChangeNode = nullptr;
+    TChangeReason FLastStructureChangeReason = TChangeReason::crIgnore;
+    PLazyNode FLastChangedNode = nullptr;
+    PLazyNode FFocusedNode = nullptr;
+    TColumnIndex FFocusedColumn = NoColumn;
+    PLazyNode FCurrentHotNode = nullptr;
+    PLazyNode FDropTargetNode = nullptr;
+    PLazyNode FNextNodeToSelect = nullptr;
+    PLazyNode FLastSelected = nullptr;
+    PLazyNode FRangeAnchor = nullptr;
+    PLazyNode FCheckNode = nullptr;
+    PLazyNode FLastVCLDragTarget = nullptr;
+    PLazyNode FLastSearchNode = nullptr;
+    int FLastSelectionLevel = -1;
+    uint32_t FOperationCount = 0;
+    bool FOperationCanceled = false;
+    bool FDestroying = false;
+    uint32_t FTimersStarted = 0;  // bit n: timer n may be running
+    int64_t FOffsetX = 0;
+    int64_t FOffsetY = 0;
+    uint32_t FIndent = 18;
+    int FMargin = 4;
+    int FTextMargin = 4;
+    TAlignment FAlignment = TAlignment::taLeftJustify;
+    TLTNodeAlignment FNodeAlignment = TLTNodeAlignment::naProportional;
+    int FSelectionCurveRadius = 0;
+    TLTLineMode FLineMode = TLTLineMode::lmNormal;
+    QString FEmptyListMessage;
+    uint32_t FAnimationDuration = 200;
+    TLTColors FColors{this};
+    plat::TColor FColor = plat::clWindow;
+    plat::TFont FFont;
+
+private:
+    void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
+    // Deletes the children of Node, the whole subtree below it, without recursing.
+    std::exception_ptr DeleteSubtreeBelow(PLazyNode Node);
+    void FlushStructureChange(PLazyNode Node, TChangeReason Reason);
+    void ReinitSubtree(PLazyNode Node, bool Recursive, bool IncludeNode);
+    void ValidateSubtree(PLazyNode Node, bool IncludeNode, bool Recursive);
+};
+
+// Raises the update count for a scope and lowers it again, also when an exception passes.
+class TUpdateCountGuard {
+public:
+    explicit TUpdateCountGuard(uint32_t& count) : count_(count) { ++count_; }
+    ~TUpdateCountGuard() { --count_; }
+    TUpdateCountGuard(const TUpdateCountGuard&) = delete;
+    TUpdateCountGuard& operator=(const TUpdateCountGuard&) = delete;
+
+private:
+    uint32_t& count_;
+};
