@@ -97,7 +97,9 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     view_ = new Viewport(this);
     setViewport(view_);
     view_->setAutoFillBackground(false);
+    // The viewport takes the focus and the keys itself (the scroll area makes it hand them over).
     setFocusPolicy(Qt::StrongFocus);
+    view_->setFocusProxy(nullptr);
     setFocusProxy(view_);
     setFrameShape(QFrame::StyledPanel);
     cols_.SetDefaultSize(64);
