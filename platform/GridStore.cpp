@@ -1,6 +1,7 @@
 #include "platform/GridStore.h"
 
 #include <algorithm>
+#include <new>
 
 namespace plat {
 
@@ -27,14 +28,27 @@ int movedIndex(int k, int from, int to) {
 
 // ---- TGridStore ----
 
-void TGridStore::Row::trim() {
-    while (!texts.empty() && texts.back().isEmpty()) texts.pop_back();
-    if (texts.empty()) texts.shrink_to_fit();
+void TGridStore::RowDeleter::operator()(Row* row) const {
+    QString* t = row->texts();
+    for (int i = 0; i < row->size; ++i) t[i].~QString();
+    row->~Row();
+    ::operator delete(static_cast<void*>(row));
 }
 
-auto TGridStore::Row::find(int col) -> std::vector<std::pair<int, std::unique_ptr<TGridObject>>>::iterator {
-    return std::lower_bound(objects.begin(), objects.end(), col,
-                            [](const auto& e, int c) { return e.first < c; });
+TGridStore::RowPtr TGridStore::makeRow(int cap) {
+    void* mem = ::operator new(sizeof(Row) + sizeof(QString) * size_t(cap));
+    Row* row = new (mem) Row;
+    row->cap = cap;
+    return RowPtr(row);
+}
+
+void TGridStore::Row::trim() {
+    QString* t = texts();
+    while (size > 0 && t[size - 1].isEmpty()) t[--size].~QString();
+}
+
+auto TGridStore::Row::find(int col) -> Objects::iterator {
+    return std::lower_bound(objects.begin(), objects.end(), col, [](const auto& e, int c) { return e.first < c; });
 }
 
 void TGridStore::SetRowCount(int count) {
@@ -42,39 +56,48 @@ void TGridStore::SetRowCount(int count) {
     rows_.resize(size_t(count));
 }
 
-TGridStore::Row& TGridStore::record(int row) {
-    auto& p = rows_[size_t(row)];
-    if (!p) p = std::make_unique<Row>();
-    return *p;
+TGridStore::Row& TGridStore::roomFor(int row, int col) {
+    RowPtr& p = rows_[size_t(row)];
+    if (!p) {
+        p = makeRow(std::max(col + 1, colHint_));
+    } else if (col >= p->cap) {
+        // A record grows by moving its texts into a larger one.
+        RowPtr bigger = makeRow(std::max(col + 1, p->cap * 2));
+        QString* from = p->texts();
+        QString* to = bigger->texts();
+        for (int i = 0; i < p->size; ++i) new (to + i) QString(std::move(from[i]));
+        bigger->size = p->size;
+        bigger->objects = std::move(p->objects);
+        p = std::move(bigger);
+    }
+    Row& rec = *p;
+    QString* t = rec.texts();
+    while (rec.size <= col) new (t + rec.size++) QString();
+    return rec;
 }
 
 void TGridStore::dropIfEmpty(int row) {
-    auto& p = rows_[size_t(row)];
+    RowPtr& p = rows_[size_t(row)];
     if (p && p->empty()) p.reset();
 }
 
 const QString& TGridStore::Cell(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return kEmpty;
     const Row* rec = rows_[size_t(row)].get();
-    if (!rec || size_t(col) >= rec->texts.size()) return kEmpty;
-    return rec->texts[size_t(col)];
+    if (!rec || col >= rec->size) return kEmpty;
+    return rec->texts()[col];
 }
 
-void TGridStore::SetCell(int col, int row, const QString& text) {
-    auto& p = rows_[size_t(row)];
+void TGridStore::setCellSlow(int col, int row, const QString& text) {
     if (text.isEmpty()) {
-        if (!p || size_t(col) >= p->texts.size()) return;
-        p->texts[size_t(col)] = QString();
-        if (size_t(col) + 1 == p->texts.size()) p->trim();
+        Row* rec = rows_[size_t(row)].get();
+        if (!rec || col >= rec->size) return;
+        rec->texts()[col] = QString();
+        if (col + 1 == rec->size) rec->trim();
         dropIfEmpty(row);
         return;
     }
-    Row& rec = record(row);
-    if (size_t(col) >= rec.texts.size()) {
-        if (rec.texts.capacity() == 0 && col < colHint_) rec.texts.reserve(size_t(colHint_));
-        rec.texts.resize(size_t(col) + 1);
-    }
-    rec.texts[size_t(col)] = text;
+    roomFor(row, col).texts()[col] = text;
 }
 
 TGridObject* TGridStore::Object(int col, int row) const {
@@ -90,7 +113,9 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
         TakeObject(col, row);  // the taken object dies here
         return;
     }
-    Row& rec = record(row);
+    RowPtr& p = rows_[size_t(row)];
+    if (!p) p = makeRow(0);
+    Row& rec = *p;
     auto it = rec.find(col);
     if (it != rec.objects.end() && it->first == col)
         it->second = std::move(object);
@@ -117,18 +142,22 @@ void TGridStore::DeleteRow(int row) { rows_.erase(rows_.begin() + row); }
 
 void TGridStore::MoveColumn(int from, int to) {
     if (from == to) return;
-    const size_t need = size_t(std::max(from, to)) + 1;
+    const int lo = std::min(from, to), hi = std::max(from, to);
     for (size_t r = 0; r < rows_.size(); ++r) {
-        Row* rec = rows_[r].get();
-        if (!rec) continue;
-        if (rec->texts.size() > size_t(std::min(from, to))) {
-            if (rec->texts.size() < need) rec->texts.resize(need);
-            moveElement(rec->texts, size_t(from), size_t(to));
-            rec->trim();
+        if (!rows_[r]) continue;
+        if (rows_[r]->size > lo) {
+            Row& rec = roomFor(int(r), hi);
+            QString* t = rec.texts();
+            if (from < to)
+                std::rotate(t + from, t + from + 1, t + to + 1);
+            else
+                std::rotate(t + to, t + from, t + from + 1);
+            rec.trim();
         }
-        if (!rec->objects.empty()) {
-            for (auto& e : rec->objects) e.first = movedIndex(e.first, from, to);
-            std::sort(rec->objects.begin(), rec->objects.end(),
+        Row& rec = *rows_[r];
+        if (!rec.objects.empty()) {
+            for (auto& e : rec.objects) e.first = movedIndex(e.first, from, to);
+            std::sort(rec.objects.begin(), rec.objects.end(),
                       [](const auto& a, const auto& b) { return a.first < b.first; });
         }
     }
@@ -138,8 +167,10 @@ void TGridStore::DeleteColumn(int col) {
     for (size_t r = 0; r < rows_.size(); ++r) {
         Row* rec = rows_[r].get();
         if (!rec) continue;
-        if (size_t(col) < rec->texts.size()) {
-            rec->texts.erase(rec->texts.begin() + col);
+        if (col < rec->size) {
+            QString* t = rec->texts();
+            std::move(t + col + 1, t + rec->size, t + col);
+            t[--rec->size].~QString();
             rec->trim();
         }
         auto it = rec->find(col);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -31,7 +32,16 @@ public:
     // An empty text outside the rows, below column 0 or beyond the row's last text.
     const QString& Cell(int col, int row) const;
     // An empty text clears the entry. The row must exist and the column be 0 or more.
-    void SetCell(int col, int row, const QString& text);
+    void SetCell(int col, int row, const QString& text) {
+        Row* rec = rows_[size_t(row)].get();
+        if (rec && col < rec->cap && !text.isEmpty()) {
+            QString* t = rec->texts();
+            while (rec->size <= col) new (t + rec->size++) QString();
+            t[col] = text;
+            return;
+        }
+        setCellSlow(col, row, text);
+    }
     TGridObject* Object(int col, int row) const;
     // Puts an object in the slot, freeing the one it held.
     void SetObject(int col, int row, std::unique_ptr<TGridObject> object);
@@ -54,17 +64,29 @@ public:
     }
 
 private:
+    using Objects = std::vector<std::pair<int, std::unique_ptr<TGridObject>>>;  // sorted by column
+    // A row record: this header and its texts in one allocation.
     struct Row {
-        std::vector<QString> texts;
-        std::vector<std::pair<int, std::unique_ptr<TGridObject>>> objects;  // sorted by column
-        bool empty() const { return texts.empty() && objects.empty(); }
-        void trim();
-        std::vector<std::pair<int, std::unique_ptr<TGridObject>>>::iterator find(int col);
+        int size = 0;  // texts in use
+        int cap = 0;   // texts room
+        Objects objects;
+        QString* texts() { return reinterpret_cast<QString*>(this + 1); }
+        const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
+        bool empty() const { return size == 0 && objects.empty(); }
+        void trim();  // drops trailing empty texts
+        Objects::iterator find(int col);
     };
-    Row& record(int row);
+    struct RowDeleter {
+        void operator()(Row* row) const;
+    };
+    using RowPtr = std::unique_ptr<Row, RowDeleter>;
+    static RowPtr makeRow(int cap);
+    void setCellSlow(int col, int row, const QString& text);
+    // The row's record with room for texts 0..col (made or grown as needed).
+    Row& roomFor(int row, int col);
     void dropIfEmpty(int row);
 
-    std::vector<std::unique_ptr<Row>> rows_;
+    std::vector<RowPtr> rows_;
     int colHint_ = 0;
 };
 

@@ -270,11 +270,7 @@ void TStringGrid::checkCell(int col, int row) const {
     if (col < 0 || row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
 }
 
-void TStringGrid::SetCells(int col, int row, const QString& text) {
-    checkCell(col, row);
-    store_.SetCell(col, row, text);
-    if (col < ColCount() && cellOnScreen(col, row)) InvalidateCell(col, row);
-}
+void TStringGrid::throwIndexError() { throw EInvalidGridOperation(kIndexError); }
 
 void TStringGrid::SetObjects(int col, int row, std::unique_ptr<TGridObject> object) {
     checkCell(col, row);
@@ -363,10 +359,28 @@ TRect TStringGrid::mirrored(TRect r) const {
     return {w - r.Right, r.Top, w - r.Left, r.Bottom};
 }
 
-bool TStringGrid::cellOnScreen(int col, int row) const {
-    int a, b;
-    return axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), col, col, a, b) &&
-           axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), row, row, a, b);
+void TStringGrid::visibleEnds(int& lastCol, int& lastRow) const {
+    if (!visValid_) {
+        auto last = [](const TGridAxis& a, int fixed, int first, int client) {
+            const int64_t avail = client - a.Start(fixed);
+            if (avail <= 0 || first >= a.Count()) return first - 1;
+            return std::min(a.Count() - 1, a.IndexAt(a.Start(first) + avail - 1));
+        };
+        lastVisCol_ = last(cols_, fixedCols_, topLeft_.X, ClientWidth());
+        lastVisRow_ = last(rows_, fixedRows_, topLeft_.Y, ClientHeight());
+        visValid_ = true;
+    }
+    lastCol = lastVisCol_;
+    lastRow = lastVisRow_;
+}
+
+bool TStringGrid::cellOnScreenSlow(int col, int row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return false;
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
+    const bool colShown = col < fixedCols_ ? cols_.Start(col) < ClientWidth() : col >= topLeft_.X && col <= lastCol;
+    if (!colShown) return false;
+    return row < fixedRows_ ? rows_.Start(row) < ClientHeight() : row >= topLeft_.Y && row <= lastRow;
 }
 
 TRect TStringGrid::CellRect(int col, int row) const {
@@ -502,6 +516,7 @@ void TStringGrid::SetTopRow(int row) { setTopLeft(topLeft_.X, clampInt(row, fixe
 void TStringGrid::setTopLeft(int col, int row) {
     if (col == topLeft_.X && row == topLeft_.Y) return;
     topLeft_ = {col, row};
+    visValid_ = false;
     UpdateScrollPos();
     InvalidateGrid();
     TopLeftChanged();
@@ -527,6 +542,7 @@ void TStringGrid::scrollIntoView(int col, int row) {
 }
 
 void TStringGrid::layoutChanged() {
+    visValid_ = false;
     // Sizes or counts moved the limits of the scroll position.
     const int left = clampInt(topLeft_.X, fixedCols_, std::max(fixedCols_, MaxLeftCol()));
     const int top = clampInt(topLeft_.Y, fixedRows_, std::max(fixedRows_, MaxTopRow()));
@@ -748,13 +764,8 @@ void TStringGrid::Paint() {
     const TColor fontColor = Font().Color();
 
     // The visible items of each axis: the fixed ones, then the scrolling ones from the first.
-    auto lastVisible = [](const TGridAxis& a, int fixed, int first, int client) {
-        const int64_t avail = client - a.Start(fixed);
-        if (avail <= 0 || first >= a.Count()) return first - 1;
-        return std::min(a.Count() - 1, a.IndexAt(a.Start(first) + avail - 1));
-    };
-    const int lastCol = lastVisible(cols_, fixedCols_, topLeft_.X, cw);
-    const int lastRow = lastVisible(rows_, fixedRows_, topLeft_.Y, ch);
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
     struct Range {
         int lo, hi;
     };

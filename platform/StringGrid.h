@@ -115,7 +115,11 @@ public:
     // Empty outside the rows or below column 0; columns at or beyond ColCount keep their cells.
     const QString& Cells(int col, int row) const { return store_.Cell(col, row); }
     // Outside 0 .. RowCount - 1 or below column 0: EInvalidGridOperation, nothing changed.
-    void SetCells(int col, int row, const QString& text);
+    void SetCells(int col, int row, const QString& text) {
+        if (col < 0 || row < 0 || row >= RowCount()) throwIndexError();
+        store_.SetCell(col, row, text);
+        if (cellOnScreen(col, row)) InvalidateCell(col, row);
+    }
     TGridObject* Objects(int col, int row) const { return store_.Object(col, row); }
     void SetObjects(int col, int row, std::unique_ptr<TGridObject> object);  // frees the old one
     std::unique_ptr<TGridObject> TakeObjects(int col, int row);
@@ -244,7 +248,15 @@ private:
     int colX(int col) const;
     int rowY(int row) const;
     TRect mirrored(TRect r) const;
-    bool cellOnScreen(int col, int row) const;
+    bool cellOnScreen(int col, int row) const {
+        // Most writes miss the screen by their row.
+        if (visValid_ && row >= fixedRows_ && (row < topLeft_.Y || row > lastVisRow_)) return false;
+        return cellOnScreenSlow(col, row);
+    }
+    bool cellOnScreenSlow(int col, int row) const;
+    [[noreturn]] static void throwIndexError();
+    // The last column and row at least partly on screen, kept until the layout or scroll changes.
+    void visibleEnds(int& lastCol, int& lastRow) const;
     void linesChanged();
     void layoutChanged();
     void barAction(TScrollBarKind bar, int action);
@@ -267,7 +279,9 @@ private:
     TGridCoord current_{1, 1}, anchor_{1, 1}, topLeft_{1, 1};
     TGridState state_ = gsNormal;
     bool destroying_ = false;
-    int trackingBar_ = -1;  // the bar whose thumb is being dragged
+    int trackingBar_ = -1;
+    mutable int lastVisCol_ = -1, lastVisRow_ = -1;
+    mutable bool visValid_ = false;  // the bar whose thumb is being dragged
     QRect paintRect_;  // the part of the viewport the running paint event renews
     int wheelRest_ = 0;
 };
