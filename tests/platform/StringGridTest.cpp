@@ -553,3 +553,42 @@ TEST(StringGrid, WheelMovesTheRowAndHandlersRunGuarded) {
     QTest::keyClick(g.viewport(), Qt::Key_Down);
     EXPECT_EQ(g.Row(), 8);
 }
+
+TEST(StringGrid, DefaultDrawingAndTheAreaBeyondTheCells) {
+    struct Case {
+        const char* name;
+        bool defaultDrawing;
+        TColor body, fixed, selected;  // expected pixels inside the cells
+    };
+    const TColor marker = 0x123456;  // what the image held before the paint
+    const Case cases[] = {
+        {"default drawing", true, clLime, clYellow, clHighlight},
+        {"off: the layer draws no cell", false, marker, marker, marker},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TStringGrid g;
+        g.SetColCount(3);
+        g.SetRowCount(3);
+        g.SetColor(clLime);
+        g.SetFixedColor(clYellow);
+        g.SetDefaultDrawing(k.defaultDrawing);
+        plain(g, 400, 200);
+        g.SetSelection({1, 1, 2, 1});
+        QImage img(g.viewport()->size(), QImage::Format_RGB32);
+        img.fill(ToQColor(marker));
+        g.viewport()->render(&img);
+        auto at = [&](int x, int y) { return TColor(img.pixelColor(x, y).rgb() & 0xFFFFFF); };
+        auto bgr = [](TColor c) { const QColor q = ToQColor(c); return TColor(q.rgb() & 0xFFFFFF); };
+        const TRect body = g.CellRect(1, 2), fixed = g.CellRect(0, 1), sel = g.CellRect(1, 1);  // (2, 1) is current
+        EXPECT_EQ(at(body.Right - 3, body.Bottom - 3), bgr(k.body));
+        EXPECT_EQ(at(fixed.Right - 3, fixed.Bottom - 3), bgr(k.fixed));
+        EXPECT_EQ(at(sel.Right - 3, sel.Bottom - 3), bgr(k.selected));
+        // Right of the last column and below the last row: the grid's colour either way.
+        EXPECT_EQ(at(399, 10), bgr(clLime));
+        EXPECT_EQ(at(10, 199), bgr(clLime));
+        // The lines between the cells.
+        EXPECT_EQ(at(body.Right, body.Top + 5), bgr(clSilver));
+        EXPECT_EQ(at(fixed.Right, fixed.Top + 5), bgr(clBlack));
+    }
+}
