@@ -185,10 +185,19 @@ void TGridStore::DeleteColumn(int col) {
 void TGridAxis::SetCount(int count) {
     if (count < 0) count = 0;
     if (count == count_) return;
+    const int old = count_;
     count_ = count;
-    if (!sizes_.empty()) {
-        sizes_.resize(size_t(count), default_);
-        treeValid_ = false;
+    if (sizes_.empty()) return;
+    sizes_.resize(size_t(count), default_);
+    if (!treeValid_) return;
+    // A node covers only items below it: shrinking keeps the lower nodes, growing adds nodes one by
+    // one in O(log n) each, so rows added at the end never rebuild the tree.
+    tree_.resize(size_t(count) + 1);
+    for (size_t k = size_t(old) + 1; k <= size_t(count); ++k) {
+        int64_t sum = sizes_[k - 1];
+        const size_t low = k - (k & (~k + 1));
+        for (size_t j = k - 1; j > low; j -= j & (~j + 1)) sum += tree_[j];
+        tree_[k] = sum;
     }
 }
 

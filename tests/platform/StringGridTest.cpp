@@ -422,6 +422,13 @@ TEST(StringGrid, KeysAndTheVeto) {
     g.FocusCell(2, 4, true);
     g.Key(VK_DOWN, {ssShift});
     EXPECT_EQ(g.Selection(), (TGridRect{2, 5, 2, 5}));
+
+    // Right to left, the arrows follow the screen: Right goes to the lower column.
+    g.setLayoutDirection(Qt::RightToLeft);
+    g.Key(VK_RIGHT);
+    EXPECT_EQ(g.Col(), 1);
+    g.Key(VK_LEFT);
+    EXPECT_EQ(g.Col(), 2);
 }
 
 TEST(StringGrid, MouseSelectsThroughTheVetoAndDragsARange) {
