@@ -48,7 +48,7 @@ void TGridStore::Row::trim() {
 }
 
 auto TGridStore::Row::find(int col) -> Objects::iterator {
-    return std::lower_bound(objects.begin(), objects.end(), col, [](const auto& e, int c) { return e.first < c; });
+    return std::lower_bound(objs->begin(), objs->end(), col, [](const auto& e, int c) { return e.first < c; });
 }
 
 void TGridStore::SetRowCount(int count) {
@@ -67,7 +67,7 @@ TGridStore::Row& TGridStore::roomFor(int row, int col) {
         QString* to = bigger->texts();
         for (int i = 0; i < p->size; ++i) new (to + i) QString(std::move(from[i]));
         bigger->size = p->size;
-        bigger->objects = std::move(p->objects);
+        bigger->objs = std::move(p->objs);
         p = std::move(bigger);
     }
     Row& rec = *p;
@@ -103,9 +103,9 @@ void TGridStore::setCellSlow(int col, int row, const QString& text) {
 TGridObject* TGridStore::Object(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return nullptr;
     Row* rec = rows_[size_t(row)].get();
-    if (!rec) return nullptr;
+    if (!rec || !rec->objs) return nullptr;
     auto it = rec->find(col);
-    return it != rec->objects.end() && it->first == col ? it->second.get() : nullptr;
+    return it != rec->objs->end() && it->first == col ? it->second.get() : nullptr;
 }
 
 void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object) {
@@ -116,20 +116,23 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
     RowPtr& p = rows_[size_t(row)];
     if (!p) p = makeRow(0);
     Row& rec = *p;
+    if (!rec.objs) rec.objs = std::make_unique<Objects>();
     auto it = rec.find(col);
-    if (it != rec.objects.end() && it->first == col)
+    if (it != rec.objs->end() && it->first == col)
         it->second = std::move(object);
     else
-        rec.objects.emplace(it, col, std::move(object));
+        rec.objs->emplace(it, col, std::move(object));
 }
 
 std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
     if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
     Row& rec = *rows_[size_t(row)];
+    if (!rec.objs) return nullptr;
     auto it = rec.find(col);
-    if (it == rec.objects.end() || it->first != col) return nullptr;
+    if (it == rec.objs->end() || it->first != col) return nullptr;
     std::unique_ptr<TGridObject> out = std::move(it->second);
-    rec.objects.erase(it);
+    rec.objs->erase(it);
+    if (rec.objs->empty()) rec.objs.reset();
     dropIfEmpty(row);
     return out;
 }
@@ -155,9 +158,9 @@ void TGridStore::MoveColumn(int from, int to) {
             rec.trim();
         }
         Row& rec = *rows_[r];
-        if (!rec.objects.empty()) {
-            for (auto& e : rec.objects) e.first = movedIndex(e.first, from, to);
-            std::sort(rec.objects.begin(), rec.objects.end(),
+        if (rec.hasObjects()) {
+            for (auto& e : *rec.objs) e.first = movedIndex(e.first, from, to);
+            std::sort(rec.objs->begin(), rec.objs->end(),
                       [](const auto& a, const auto& b) { return a.first < b.first; });
         }
     }
@@ -173,9 +176,12 @@ void TGridStore::DeleteColumn(int col) {
             t[--rec->size].~QString();
             rec->trim();
         }
-        auto it = rec->find(col);
-        if (it != rec->objects.end() && it->first == col) it = rec->objects.erase(it);
-        for (; it != rec->objects.end(); ++it) --it->first;
+        if (rec->objs) {
+            auto it = rec->find(col);
+            if (it != rec->objs->end() && it->first == col) it = rec->objs->erase(it);
+            for (; it != rec->objs->end(); ++it) --it->first;
+            if (rec->objs->empty()) rec->objs.reset();
+        }
         dropIfEmpty(int(r));
     }
 }

@@ -60,7 +60,7 @@ public:
     template <class F>
     void ForEachRowWithObjects(F&& f) const {
         for (size_t r = 0; r < rows_.size(); ++r)
-            if (rows_[r] && !rows_[r]->objects.empty()) f(int(r));
+            if (rows_[r] && rows_[r]->hasObjects()) f(int(r));
     }
 
 private:
@@ -69,12 +69,13 @@ private:
     struct Row {
         int size = 0;  // texts in use
         int cap = 0;   // texts room
-        Objects objects;
+        std::unique_ptr<Objects> objs;  // only for a row that holds objects
         QString* texts() { return reinterpret_cast<QString*>(this + 1); }
         const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
-        bool empty() const { return size == 0 && objects.empty(); }
+        bool hasObjects() const { return objs && !objs->empty(); }
+        bool empty() const { return size == 0 && !hasObjects(); }
         void trim();  // drops trailing empty texts
-        Objects::iterator find(int col);
+        Objects::iterator find(int col);  // in objs, which must exist
     };
     struct RowDeleter {
         void operator()(Row* row) const;
