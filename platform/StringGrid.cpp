@@ -441,18 +441,21 @@ TGridRect TStringGrid::Selection() const {
     return sel;
 }
 
+void TStringGrid::invalidateGridRect(const TGridRect& g) {
+    int x0, x1, y0, y1;
+    if (axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), g.Left, g.Right, x0, x1) &&
+        axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), g.Top, g.Bottom, y0, y1))
+        InvalidateRect(mirrored({x0, y0, x1, y1}));
+}
+
 void TStringGrid::SetSelection(const TGridRect& sel) {
     auto inCols = [&](int c) { return clampInt(c, 0, ColCount() - 1); };
     auto inRows = [&](int r) { return clampInt(r, 0, RowCount() - 1); };
     const TGridRect old = Selection();
     anchor_ = {inCols(sel.Left), inRows(sel.Top)};
     current_ = {inCols(sel.Right), inRows(sel.Bottom)};
-    for (const TGridRect& g : {old, Selection()}) {
-        int x0, x1, y0, y1;
-        if (axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), g.Left, g.Right, x0, x1) &&
-            axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), g.Top, g.Bottom, y0, y1))
-            InvalidateRect(mirrored({x0, y0, x1, y1}));
-    }
+    invalidateGridRect(old);
+    invalidateGridRect(Selection());
 }
 
 void TStringGrid::FocusCell(int col, int row, bool moveAnchor) {
@@ -467,12 +470,8 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
     if (moveAnchor || !options_.contains(goRangeSelect)) anchor_ = current_;
     if (show) scrollIntoView(col, row);
     // Old and new selection (each holds its current cell) are painted again.
-    for (const TGridRect& g : {old, Selection()}) {
-        int x0, x1, y0, y1;
-        if (axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), g.Left, g.Right, x0, x1) &&
-            axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), g.Top, g.Bottom, y0, y1))
-            InvalidateRect(mirrored({x0, y0, x1, y1}));
-    }
+    invalidateGridRect(old);
+    invalidateGridRect(Selection());
 }
 
 int TStringGrid::fullyVisible(const TGridAxis& axis, int first, int avail) const {

@@ -264,7 +264,8 @@ private:
     void defaultScroll(TScrollBarKind bar, int code, int pos);
     void writeBar(TScrollBarKind bar, const TScrollBarInfo& info);
     TGridDrawState stateOf(int col, int row, const TGridRect& sel, bool focused) const;
-    void paintLines();
+    // Repaints the visible part of a block of cells.
+    void invalidateGridRect(const TGridRect& g);
 
     Viewport* view_;
     TGridStore store_;
