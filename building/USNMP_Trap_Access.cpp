@@ -11,7 +11,7 @@ std::vector<AccessListColumn> readColumns() {
     using namespace building;
     return {{3916, -1, edNormal, 35, clWindow},
             {3917, 3939, edDataCheckBox, 50, kProtocolColour},
-            {3918, 3940, edComboEdit, 110, kIdentityColour},
+            {3918, 3940, edComboEdit, 122, kIdentityColour},
             {3919, 3941, edComboList, 60, kIdentityColour},
             {3920, 3942, edDataCheckBox, 70, kProtocolColour},
             {3921, 3943, edDataCheckBox, 60, kProtocolColour},
@@ -30,7 +30,7 @@ std::vector<AccessListColumn> writeColumns() {
     using namespace building;
     return {{3930, -1, edNormal, 35, clWindow},
             {3931, 3952, edDataCheckBox, 50, kProtocolColour},
-            {3932, 3953, edComboEdit, 110, kIdentityColour},
+            {3932, 3953, edComboEdit, 122, kIdentityColour},
             {3933, 3954, edComboList, 60, kIdentityColour},
             {3934, 3955, edComboList, 65, kDataColour},
             {3935, 3956, edComboList, 65, kDataColour},

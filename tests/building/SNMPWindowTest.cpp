@@ -2,6 +2,7 @@
 // the object index in column 0, the file with both lists, OK and its refusals, the row buttons and
 // the length limit of names.
 #include "building/SNMPSchema.h"
+#include "building/UKNXAccess.h"
 #include "building/USNMP_Trap_Access.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
@@ -257,6 +258,32 @@ TEST_F(SNMPWindow, ASixteenthCharacterOfADescriptionIsRefused) {
     QTest::keyClick(line, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(g.Cells(rDescription, 1), QStringLiteral("abcdefghijklmno"));
+}
+
+using ScreenshotOfKNXAndSNMP = building_tests::ListWindow;
+
+TEST_F(ScreenshotOfKNXAndSNMP, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    writeAll(g_KNXSetAccessFile,
+             "<BACnet_to_KNX><KNX_in_Write><row Enable=\"Y\" Source_Address=\"1.1.20\" Destination_Address=\"1/2/3\" "
+             "APCI=\"Write\" Priority=\"Low\" Format=\"Swap16\" MultiplicationFactor=\"0,5\" Extended=\"N\" "
+             "ReTest=\"Y\" On_Command=\"N\" On_Change=\"Y\" On_Timer=\"Y\" Poll_Time=\"500\" Position=\"10\" "
+             "Bit_Mode=\"No\" Length=\"2\" TimeOut=\"200\" Mnemonic=\"Hall dimmer\"/></KNX_in_Write></BACnet_to_KNX>");
+    writeAll(g_SNMPTrapFile,
+             "<SNMP_Trap><SNMP_Trap_Read><row Enable=\"Y\" Community_Name=\"public\" Type=\"Int\" On_Change=\"Y\" "
+             "On_Command=\"N\" On_Timer=\"N\" Time=\"\" Position=\"0\" Bit=\"0\" NumBits=\"16\" Description=\"temp1\" "
+             "IP_Address=\"192.168.1.125\" Conversion=\"None\" Mnemonic=\"Boiler\"/><row Enable=\"N\" "
+             "Community_Name=\"public\" Type=\"String\"/><row Enable=\"Y\" Community_Name=\"public\" Type=\"Int\"/>"
+             "</SNMP_Trap_Read><SNMP_Trap_Write/></SNMP_Trap>");
+    TFKNXAccess knxWindow;
+    TFSNMP_Trap_Access snmpWindow;
+    const std::pair<TAccessListForm*, const char*> shots[] = {{&knxWindow, "/knx.png"}, {&snmpWindow, "/snmp-agent.png"}};
+    for (const auto& [form, name] : shots) {
+        open(*form);
+        EXPECT_TRUE(form->grab().save(QString::fromLocal8Bit(dir) + QString::fromLatin1(name)));
+        form->Btn_Cancel->click();
+    }
 }
 
 }  // namespace
