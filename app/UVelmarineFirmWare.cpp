@@ -1,7 +1,10 @@
 #include "app/UVelmarineFirmWare.h"
 
 #include "building/UDMXDefVal.h"
+#include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
+#include "building/USNMP_MIB.h"
+#include "building/USNMP_Trap_Access.h"
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
@@ -226,9 +229,12 @@ void TFVelmarineFirmWare::Build_Steps() {
          [] { Save_GSD_File(); }},
         {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDMXDefVal); }},
-        {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FKNXAccess); }},
+        {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSNMP_Trap_Access); }},
+        {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon,
+         [] { Save_MIB_File(); }},
         {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
@@ -339,7 +345,8 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
-                                     FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal};
+                                     FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
+                                     FSNMP_Trap_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -497,6 +504,8 @@ void Create_Forms() {
     FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
     FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
     FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
+    FKNXAccess = new TFKNXAccess(FVelmarineFirmWare);
+    FSNMP_Trap_Access = new TFSNMP_Trap_Access(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -525,4 +534,6 @@ void Destroy_Forms() {
     FReceiveNMEA = nullptr;
     FTransmitNMEA = nullptr;
     FDMXDefVal = nullptr;
+    FKNXAccess = nullptr;
+    FSNMP_Trap_Access = nullptr;
 }

@@ -5,6 +5,7 @@
 #include "shell/ULanguage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace accesslist {
 namespace {
@@ -42,7 +43,11 @@ bool readRows(const Schema& schema, const Section& section, int capacity, const 
             const int column = int(a) + 1;
             // Attribute names are ASCII: looked up as they stand, without a conversion per row.
             if (const pugi::xml_attribute value = node.attribute(attr.name)) {
-                row[column] = QString::fromUtf8(value.value());
+                const char* v = value.value();
+                const bool listed = attr.items.empty() ||
+                                    std::any_of(attr.items.begin(), attr.items.end(),
+                                                [v](const char* item) { return std::strcmp(v, item) == 0; });
+                row[column] = listed ? QString::fromUtf8(v) : latin(attr.fallback);
                 continue;
             }
             if (attr.missing == Missing::Default) {
@@ -253,6 +258,8 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
         // Saving ends at the first empty key: a row in use below it would be lost without a word.
         for (int r = end + 1; r < int(rows.size()); ++r)
             if (rowInUse(section, rows[size_t(r)])) return {Problem::Gap, int(s), r + 1, Failure{0, {}}, end + 1};
+        if (s < rules.size() && rules[s].finish)
+            if (std::optional<Failure> f = rules[s].finish()) return {Problem::Check, int(s), 0, *f, 0};
     }
     return {};
 }

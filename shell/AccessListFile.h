@@ -32,6 +32,9 @@ struct Attribute {
     Missing missing = Missing::Required;
     const char* fallback = "";
     const char* reset = "";  // what the reset at each showing puts into the column
+    // Not empty: the only texts the column takes (a drop-down list); a loaded value that is none of
+    // them reads as the fallback.
+    std::vector<const char*> items = {};
 };
 
 // Whether the key cell is trimmed (blanks and control characters) before it counts as empty.
@@ -138,10 +141,13 @@ Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit,
 
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run, on each row of the list
-    std::function<bool(const RowView&)> skip;  // rows validation passes over (disabled rows)
+    std::function<bool(const RowView&)> skip = {};  // rows validation passes over (disabled rows)
     // A page the window does not show: the user could not mend what a check found there, so neither
     // its rules nor the gap check run; its rows are written back as they were read.
     bool hidden = false;
+    // Runs once every row of the section passed: a check of the whole list (names that must differ
+    // across the rows), told without a row number.
+    std::function<std::optional<Failure>()> finish = {};
 };
 
 struct Problem {
@@ -159,7 +165,8 @@ std::optional<char16_t> unsavableCharacter(const QString& text);
 
 // Checks the sections in order, each from row 1 to the end of its row list, stopping at the first
 // failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
-// that has a row in use below its end, which saving would drop.
+// that has a row in use below its end, which saving would drop, and runs the section's finish
+// (a failure there has row 0).
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules);
 
 // Messages -----------------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 namespace {
 
 using namespace accesslist;
@@ -278,6 +280,58 @@ TEST(AccessListMessages, PartsRunTogetherWithoutSeparators) {
               QStringLiteral("Error row 3!! x 125"));
     EXPECT_EQ(composeMessage(QStringLiteral("E"), 12, QStringLiteral("!!t"), std::nullopt, QStringLiteral(" or None")),
               QStringLiteral("E12!!t or None"));
+}
+
+TEST(AccessListRead, AValueOutsideTheColumnsItemsReadsAsItsFallback) {
+    static const Schema s{"Items.xml", "Items", nullptr, "row", NumberRule::Decimal,
+                          {{nullptr,
+                            {{"Key"}, {"Level", Missing::Default, "Mid", "", {"Low", "Mid", "High"}}},
+                            5, 1, KeyTrim::Trimmed, 0, {}, ""}}};
+    const ReadResult r = readList(s, "<Items><row Key=\"1\" Level=\"High\"/><row Key=\"2\" Level=\"high\"/>"
+                                     "<row Key=\"3\" Level=\"\"/><row Key=\"4\" Level=\"Low \"/><row Key=\"5\"/></Items>");
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    const char* expected[] = {"High", "Mid", "Mid", "Mid", "Mid"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(r.sections[0][size_t(i)][2], QString::fromLatin1(expected[i])) << i;
+}
+
+TEST(AccessListRules, TheFinishOfASectionRunsAfterAllItsRowsAndTheRowsBefore) {
+    Load_Default_Language();
+    Text_Table[5291] = QStringLiteral("Error row ");
+    Text_Table[5292] = QStringLiteral("!! Value is out of range");
+    Text_Table[5294] = QStringLiteral("Error!! The keys must differ");
+    // Keys collected over both sections; the second section's finish compares them.
+    QStringList keys;
+    auto collect = [&keys](const RowView& r) -> std::optional<Failure> {
+        keys << r.text(1);
+        return std::nullopt;
+    };
+    auto differ = [&keys]() -> std::optional<Failure> {
+        if (QSet<QString>(keys.begin(), keys.end()).size() != keys.size()) return Failure{5294, {}, -1, true};
+        return std::nullopt;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Rows> rows;
+        const char* message;
+    } cases[] = {
+        {"all different", {{row({"a", "1", "", ""})}, {row({"b", "1"})}}, ""},
+        {"the same key in both lists", {{row({"a", "1", "", ""})}, {row({"a", "1"})}}, "Error!! The keys must differ"},
+        // A row failing in the second list is told before the duplicate found in the first.
+        {"a row error first", {{row({"a", "1", "", ""}), row({"a", "1", "", ""})}, {row({"b", "x"})}},
+         "Error row 1!! Value is out of range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keys.clear();
+        const std::vector<SectionRules> rules = {{{collect}, {}, {}}, {{collect, inRange(2, 0, 9, 5292)}, {}, differ}};
+        const Problem p = validate(sample(), c.rows, rules);
+        EXPECT_EQ(problemMessage(sample(), p, 5291, {}), QString::fromUtf8(c.message));
+        // The finish's failure has no row.
+        if (p.failure.wholeList) {
+            EXPECT_EQ(p.row, 0);
+        }
+    }
+    Load_Default_Language();
 }
 
 }  // namespace
