@@ -142,12 +142,12 @@ Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit,
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run, on each row of the list
     std::function<bool(const RowView&)> skip = {};  // rows validation passes over (disabled rows)
-    // A page the window does not show: the user could not mend what a check found there, so neither
-    // its rules nor the gap check run; its rows are written back as they were read.
-    bool hidden = false;
     // Runs once every row of the section passed: a check of the whole list (names that must differ
     // across the rows), told without a row number.
     std::function<std::optional<Failure>()> finish = {};
+    // A page the window does not show: the user could not mend what a check found there, so neither
+    // its rules nor the gap check run; its rows are written back as they were read.
+    bool hidden = false;
 };
 
 struct Problem {
