@@ -157,6 +157,7 @@ QStyle* styleOf(QWidget* w) { return w ? w->style() : QApplication::style(); }
 void applyLook(QStyleOption& opt, int look) {
     opt.state = QStyle::State_None;
     if (look != 3) opt.state |= QStyle::State_Enabled;
+    else opt.palette.setCurrentColorGroup(QPalette::Disabled);
     if (look == 1) opt.state |= QStyle::State_MouseOver;
     if (look == 2) opt.state |= QStyle::State_Sunken;
     else opt.state |= QStyle::State_Raised;
