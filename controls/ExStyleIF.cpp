@@ -159,8 +159,10 @@ void TRegMonitorThread::Stop() {
         terminated_ = true;
     }
     delivered_.notify_all();
-    if (watcher_) watcher_->Wake();
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable()) {
+        watcher_->Wake();
+        thread_.join();
+    }
     running_ = false;
 }
 
