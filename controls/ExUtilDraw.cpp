@@ -118,10 +118,38 @@ void FillRectColor(TCanvas& Canvas, const TRect& Rect, TColor Color) {
 
 void DrawGradientRect(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Steps, const TRect& Rect,
                       bool Horizontal) {
-    for (const TGradientBand& b : GradientBands(FromColor, ToColor, Steps, Rect, Horizontal)) {
-        setPenAndBrush(Canvas, b.Color);
-        solidRectangle(Canvas, b.Rect);
+    const std::vector<TGradientBand> bands = GradientBands(FromColor, ToColor, Steps, Rect, Horizontal);
+    if (bands.empty()) return;
+    QPainter* p = bands.size() > 1 && Canvas.Pen().Style() == psSolid && Canvas.Pen().Width() <= 1 ? Canvas.Painter()
+                                                                                                     : nullptr;
+    if (!p) {
+        for (const TGradientBand& b : bands) {
+            setPenAndBrush(Canvas, b.Color);
+            solidRectangle(Canvas, b.Rect);
+        }
+        return;
     }
+    // The bands cover the rectangle from one side to the other, each later one over the one
+    // before: one line of their colours, stretched across, paints the same pixels in one call.
+    const TRect& first = bands.front().Rect;
+    const TRect area{first.Left, first.Top, bands.back().Rect.Right, bands.back().Rect.Bottom};
+    const int length = Horizontal ? area.Width() : area.Height();
+    if (length > 0 && area.Width() > 0 && area.Height() > 0) {
+        QImage line(Horizontal ? length : 1, Horizontal ? 1 : length, QImage::Format_RGB32);
+        auto* px = reinterpret_cast<QRgb*>(line.bits());
+        const int origin = Horizontal ? area.Left : area.Top;
+        for (const TGradientBand& b : bands) {
+            const QRgb c = qRgb(GetRValue(b.Color), GetGValue(b.Color), GetBValue(b.Color));
+            const int from = (Horizontal ? b.Rect.Left : b.Rect.Top) - origin;
+            const int to = (Horizontal ? b.Rect.Right : b.Rect.Bottom) - origin;
+            std::fill(px + std::max(0, from), px + std::min(length, to), c);
+        }
+        const bool smooth = p->testRenderHint(QPainter::SmoothPixmapTransform);
+        if (smooth) p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p->drawImage(area.toQRect(), line);
+        if (smooth) p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    }
+    setPenAndBrush(Canvas, bands.back().Color);
 }
 
 void DrawMirrorGradient(TCanvas& Canvas, const TRect& Rect, TColor Color, TColor ColorTo, TColor MirrorColor,

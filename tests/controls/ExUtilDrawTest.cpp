@@ -114,6 +114,37 @@ TEST(ExUtilDraw, GradientEdgeCases) {
     EXPECT_EQ(c.Brush().Color(), clLime);
 }
 
+TEST(ExUtilDraw, GradientPaintsItsBandsInOrder) {
+    // The painted pixels are those of the band list filled band after band, clip included.
+    struct Case {
+        TRect rect;
+        int steps;
+        bool horizontal;
+    } cases[] = {{Rect(3, 2, 103, 24), 64, false}, {Rect(3, 2, 103, 24), 64, true}, {Rect(0, 0, 7, 30), 3, true},
+                 {Rect(5, 30, 40, 1), 200, false}, {Rect(1, 1, 2, 9), 8, true}, {Rect(2, 4, 90, 6), 1, false}};
+    for (const Case& cs : cases) {
+        for (bool clipped : {false, true}) {
+            auto clip = [&](TCanvas& c) {
+                if (clipped) c.SelectClipRect(Rect(10, 5, 50, 20));
+            };
+            const QImage drawn = paint(110, 40, [&](TCanvas& c) {
+                clip(c);
+                DrawGradientRect(c, RGB(250, 10, 100), RGB(20, 240, 130), cs.steps, cs.rect, cs.horizontal);
+            });
+            const QImage expected = paint(110, 40, [&](TCanvas& c) {
+                clip(c);
+                for (const TGradientBand& b :
+                     GradientBands(RGB(250, 10, 100), RGB(20, 240, 130), cs.steps, cs.rect, cs.horizontal)) {
+                    c.Brush().SetColor(b.Color);
+                    c.FillRect(b.Rect);
+                }
+            });
+            EXPECT_EQ(drawn, expected) << cs.rect.Left << "," << cs.rect.Top << " " << cs.steps << " "
+                                       << cs.horizontal << " clipped " << clipped;
+        }
+    }
+}
+
 TEST(ExUtilDraw, MirrorGradient) {
     // Without Fill only the border.
     const QImage border = paint(20, 20, [](TCanvas& c) {
