@@ -130,24 +130,30 @@ void DrawGradientRect(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Ste
         return;
     }
     // The bands cover the rectangle from one side to the other, each later one over the one
-    // before: one line of their colours, stretched across, paints the same pixels in one call.
+    // before: their pixels are laid out in a picture of the rectangle and copied in one call.
     const TRect& first = bands.front().Rect;
     const TRect area{first.Left, first.Top, bands.back().Rect.Right, bands.back().Rect.Bottom};
-    const int length = Horizontal ? area.Width() : area.Height();
-    if (length > 0 && area.Width() > 0 && area.Height() > 0) {
-        QImage line(Horizontal ? length : 1, Horizontal ? 1 : length, QImage::Format_RGB32);
-        auto* px = reinterpret_cast<QRgb*>(line.bits());
-        const int origin = Horizontal ? area.Left : area.Top;
+    if (area.Width() > 0 && area.Height() > 0) {
+        thread_local QImage picture;
+        if (picture.width() != area.Width() || picture.height() != area.Height())
+            picture = QImage(area.Width(), area.Height(), QImage::Format_RGB32);
+        const int w = area.Width(), h = area.Height();
+        const int length = Horizontal ? w : h, origin = Horizontal ? area.Left : area.Top;
+        std::vector<QRgb> colours(size_t(length), 0);
         for (const TGradientBand& b : bands) {
             const QRgb c = qRgb(GetRValue(b.Color), GetGValue(b.Color), GetBValue(b.Color));
             const int from = (Horizontal ? b.Rect.Left : b.Rect.Top) - origin;
             const int to = (Horizontal ? b.Rect.Right : b.Rect.Bottom) - origin;
-            std::fill(px + std::max(0, from), px + std::min(length, to), c);
+            std::fill(colours.begin() + std::max(0, from), colours.begin() + std::min(length, to), c);
         }
-        const bool smooth = p->testRenderHint(QPainter::SmoothPixmapTransform);
-        if (smooth) p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-        p->drawImage(area.toQRect(), line);
-        if (smooth) p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            if (Horizontal)
+                std::copy(colours.begin(), colours.end(), row);
+            else
+                std::fill(row, row + w, colours[size_t(y)]);
+        }
+        p->drawImage(QPoint(area.Left, area.Top), picture);
     }
     setPenAndBrush(Canvas, bands.back().Color);
 }
