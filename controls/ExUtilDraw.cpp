@@ -1,5 +1,7 @@
 #include "controls/ExUtilDraw.h"
 
+#include "controls/ExStyleIF.h"
+
 #include "platform/Bitmap.h"
 #include "platform/Format.h"
 #include "platform/Numbers.h"

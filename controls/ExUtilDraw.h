@@ -3,8 +3,7 @@
 // banded gradients, the selection rectangle, cell buttons, in-cell bars, shapes, marks, glyphs, the
 // clipboard's HTML envelope and the layered-window calls. Each draws on the caller's canvas, sets
 // its pen, brush and font as it says, and keeps no state. The colour arithmetic and the band lists
-// are plain computations.
-#include "controls/ExStyleIF.h"
+// are plain computations; this header brings in no widget header.
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
 
@@ -20,6 +19,7 @@ class QWidget;
 namespace plat {
 class TBitmap;
 }
+struct TColorTones;  // controls/ExStyleIF.h
 
 // ---- Colours ----
 // Each channel of the resolved colour halved.

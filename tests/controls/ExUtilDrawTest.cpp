@@ -1,5 +1,6 @@
 // The drawing helpers, checked pixel by pixel on images.
 #include "controls/ExUtilDraw.h"
+#include "controls/ExStyleIF.h"
 #include "platform/Bitmap.h"
 #include "platform/Themes.h"
 
