@@ -141,24 +141,62 @@ void THandleList::SetInteger(int Index, QObject* Handle) {
 
 // ---- TRegMonitorThread ----
 
-TRegMonitorThread::TRegMonitorThread(std::unique_ptr<IKeyChangeWatcher> Watcher)
-    : watcher_(std::move(Watcher)), dispatcher_(std::make_unique<QObject>()) {}
+struct TRegMonitorThread::State {
+    uint32_t rootKey = HKEY_CURRENT_USER;
+    QString key;
+    QPointer<QObject> wnd;
+    mutable std::mutex listLock;  // the list and the error
+    THandleList windows;
+    QString error;
+    std::mutex deliverLock;
+    std::condition_variable delivered;
+    uint64_t posted = 0, done = 0;
+    std::atomic<bool> terminated{false};
+    bool delivering = false;  // user-interface thread only
 
-TRegMonitorThread::~TRegMonitorThread() { Stop(); }
+    void deliver() {
+        // A copy of the list, so that a window told of the change may change the list.
+        std::vector<QPointer<QObject>> targets;
+        if (wnd) targets.emplace_back(wnd);
+        {
+            std::lock_guard lock(listLock);
+            for (int i = 0; i < windows.Count(); ++i) targets.emplace_back(windows.GetInteger(i));
+        }
+        for (const QPointer<QObject>& target : targets) {
+            if (terminated) return;
+            if (!target) continue;
+            TOfficeThemeChangeEvent notice(rootKey, key);
+            QCoreApplication::sendEvent(target.data(), &notice);
+        }
+    }
+};
+
+TRegMonitorThread::TRegMonitorThread(std::unique_ptr<IKeyChangeWatcher> Watcher)
+    : state_(std::make_shared<State>()), watcher_(std::move(Watcher)), dispatcher_(std::make_unique<QObject>()) {}
+
+TRegMonitorThread::~TRegMonitorThread() {
+    Stop();
+    // Destroyed by a window it is telling: the dispatcher is still running that delivery.
+    if (state_->delivering) dispatcher_.release()->deleteLater();
+}
+
+void TRegMonitorThread::SetRootKey(uint32_t Key) { state_->rootKey = Key; }
+void TRegMonitorThread::SetKey(const QString& Key) { state_->key = Key; }
+void TRegMonitorThread::SetWnd(QObject* Window) { state_->wnd = Window; }
 
 void TRegMonitorThread::Start() {
     if (thread_.joinable() || !watcher_) return;
-    terminated_ = false;
+    state_->terminated = false;
     running_ = true;
     thread_ = std::thread([this] { execute(); });
 }
 
 void TRegMonitorThread::Stop() {
     {
-        std::lock_guard lock(deliverLock_);
-        terminated_ = true;
+        std::lock_guard lock(state_->deliverLock);
+        state_->terminated = true;
     }
-    delivered_.notify_all();
+    state_->delivered.notify_all();
     if (thread_.joinable()) {
         watcher_->Wake();
         thread_.join();
@@ -167,82 +205,72 @@ void TRegMonitorThread::Stop() {
 }
 
 QString TRegMonitorThread::ErrorMessage() const {
-    std::lock_guard lock(listLock_);
-    return error_;
+    std::lock_guard lock(state_->listLock);
+    return state_->error;
 }
 
 void TRegMonitorThread::AddWindow(QObject* Window) {
-    std::lock_guard lock(listLock_);
-    if (Window && !windows_.HasValue(Window)) windows_.Add(Window);
+    std::lock_guard lock(state_->listLock);
+    if (Window && !state_->windows.HasValue(Window)) state_->windows.Add(Window);
 }
 
 void TRegMonitorThread::RemoveWindow(QObject* Window) {
-    std::lock_guard lock(listLock_);
-    windows_.DeleteValue(Window);
+    std::lock_guard lock(state_->listLock);
+    state_->windows.DeleteValue(Window);
 }
 
 int TRegMonitorThread::WindowCount() const {
-    std::lock_guard lock(listLock_);
-    return windows_.Count();
+    std::lock_guard lock(state_->listLock);
+    return state_->windows.Count();
 }
 
 void TRegMonitorThread::execute() {
+    const std::shared_ptr<State> s = state_;
+    auto fail = [&](const QString& message) {
+        std::lock_guard lock(s->listLock);
+        s->error = message;
+    };
     // Nothing may leave the thread: a failing watcher ends it with its message.
     try {
-        if (!watcher_->Open(rootKey_, key_, watchSubtree_, Filter())) {
-            std::lock_guard lock(listLock_);
-            error_ = QStringLiteral("Unable to open registry key ") + key_;
+        if (!watcher_->Open(s->rootKey, s->key, watchSubtree_, Filter())) {
+            fail(QStringLiteral("Unable to open registry key ") + s->key);
         } else {
-            while (!terminated_) {
+            while (!s->terminated) {
                 const IKeyChangeWatcher::TWaitResult r = watcher_->Wait();
-                if (terminated_) break;
+                if (s->terminated) break;
                 if (r != IKeyChangeWatcher::wrChanged) continue;
                 // The windows are told on the dispatcher's thread while this one waits; stopping
                 // ends the wait, so a user-interface thread that stops never waits for itself.
                 uint64_t ticket;
                 {
-                    std::lock_guard lock(deliverLock_);
-                    ticket = ++posted_;
+                    std::lock_guard lock(s->deliverLock);
+                    ticket = ++s->posted;
                 }
                 QMetaObject::invokeMethod(
                     dispatcher_.get(),
-                    [this, ticket] {
-                        if (!terminated_) plat::guarded([this] { deliver(); });
-                        {
-                            std::lock_guard lock(deliverLock_);
-                            done_ = ticket;
+                    [s, ticket] {
+                        if (!s->terminated) {
+                            s->delivering = true;
+                            plat::guarded([&] { s->deliver(); });
+                            s->delivering = false;
                         }
-                        delivered_.notify_all();
+                        {
+                            std::lock_guard lock(s->deliverLock);
+                            s->done = ticket;
+                        }
+                        s->delivered.notify_all();
                     },
                     Qt::QueuedConnection);
-                std::unique_lock lock(deliverLock_);
-                delivered_.wait(lock, [&] { return done_ >= ticket || terminated_; });
+                std::unique_lock lock(s->deliverLock);
+                s->delivered.wait(lock, [&] { return s->done >= ticket || s->terminated; });
             }
         }
     } catch (const std::exception& e) {
-        std::lock_guard lock(listLock_);
-        error_ = QString::fromLocal8Bit(e.what());
+        fail(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        std::lock_guard lock(listLock_);
-        error_ = QStringLiteral("Registry monitor failed");
+        fail(QStringLiteral("Registry monitor failed"));
     }
     running_ = false;
-}
-
-void TRegMonitorThread::deliver() {
-    // A copy of the list, so that a window told of the change may register or unregister windows.
-    std::vector<QPointer<QObject>> targets;
-    if (wnd_) targets.emplace_back(wnd_);
-    {
-        std::lock_guard lock(listLock_);
-        for (int i = 0; i < windows_.Count(); ++i) targets.emplace_back(windows_.GetInteger(i));
-    }
-    for (const QPointer<QObject>& target : targets) {
-        if (terminated_) return;
-        if (!target) continue;
-        TOfficeThemeChangeEvent notice(rootKey_, key_);
-        QCoreApplication::sendEvent(target.data(), &notice);
-    }
 }
 
 // ---- TThemeNotifierWindow ----
@@ -253,9 +281,13 @@ TThemeNotifierWindow::TThemeNotifierWindow(QWidget* Parent) : QWidget(Parent) {
 }
 
 bool TThemeNotifierWindow::event(QEvent* Event) {
-    if (Event->type() == OfficeThemeChangeEventType() && OnOfficeThemeChange)
-        plat::guarded([this] { OnOfficeThemeChange(this); });
-    return QWidget::event(Event);
+    if (Event->type() != OfficeThemeChangeEventType()) return QWidget::event(Event);
+    // The handler may destroy this window (with its notifier): nothing of it is touched after.
+    if (OnOfficeThemeChange) {
+        const auto handler = OnOfficeThemeChange;
+        plat::guarded([&] { handler(this); });
+    }
+    return true;
 }
 
 // ---- TThemeNotifier ----
@@ -265,7 +297,8 @@ TThemeNotifier::TThemeNotifier(QObject* AOwner) : QObject(AOwner) {
     if (version != 1 && version != 2) return;
     window_ = new TThemeNotifierWindow(qobject_cast<QWidget*>(AOwner));
     window_->OnOfficeThemeChange = [this](QObject*) {
-        if (OnOfficeThemeChange) OnOfficeThemeChange(this);
+        // A copy: the handler may destroy this notifier.
+        if (const auto handler = OnOfficeThemeChange) handler(this);
     };
     monitor_ = std::make_unique<TRegMonitorThread>(makeWatcher());
     monitor_->SetWnd(window_);

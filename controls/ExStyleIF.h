@@ -147,16 +147,18 @@ class TRegMonitorThread {
 public:
     // Created suspended; the dispatching lives on the creating thread.
     explicit TRegMonitorThread(std::unique_ptr<IKeyChangeWatcher> Watcher);
-    ~TRegMonitorThread();  // stops
+    // Stops. A window told of a change may destroy the monitor (with its notifier) meanwhile.
+    ~TRegMonitorThread();
     TRegMonitorThread(const TRegMonitorThread&) = delete;
     TRegMonitorThread& operator=(const TRegMonitorThread&) = delete;
 
-    void SetRootKey(uint32_t Key) { rootKey_ = Key; }
-    void SetKey(const QString& Key) { key_ = Key; }
+    // Set before Start.
+    void SetRootKey(uint32_t Key);
+    void SetKey(const QString& Key);
     void SetWatchSubtree(bool On) { watchSubtree_ = On; }
     uint32_t Filter() const { return filter_ == 0 ? 15 : filter_; }
     void SetFilter(uint32_t F) { filter_ = F; }
-    void SetWnd(QObject* Window) { wnd_ = Window; }
+    void SetWnd(QObject* Window);
 
     void Start();
     void Stop();
@@ -168,25 +170,19 @@ public:
     void RemoveWindow(QObject* Window);   // nothing when absent
     int WindowCount() const;
 
+    // What the thread and the deliveries on the user-interface thread share; a delivery keeps it
+    // alive when a window it tells destroys the monitor.
+    struct State;
+
 private:
     void execute();
-    void deliver();
+    std::shared_ptr<State> state_;
     std::unique_ptr<IKeyChangeWatcher> watcher_;
-    uint32_t rootKey_ = HKEY_CURRENT_USER;
-    QString key_;
     bool watchSubtree_ = false;
     uint32_t filter_ = 0;
-    QPointer<QObject> wnd_;
-    mutable std::mutex listLock_;
-    THandleList windows_;
     std::unique_ptr<QObject> dispatcher_;  // lives on the creating thread
     std::thread thread_;
     std::atomic<bool> running_{false};
-    std::atomic<bool> terminated_{false};
-    std::mutex deliverLock_;
-    std::condition_variable delivered_;
-    uint64_t posted_ = 0, done_ = 0;
-    QString error_;
 };
 
 // An invisible window that fires OnOfficeThemeChange when it is told of a change.

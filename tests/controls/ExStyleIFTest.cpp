@@ -343,6 +343,35 @@ TEST_F(ThemeNotifierTest, StoppingEndsTheThreadAtOnce) {
     EXPECT_EQ(key.wakes, 2);
 }
 
+TEST_F(ThemeNotifierTest, AWindowToldOfAChangeMayDestroyTheNotifier) {
+    // Destroyed by a listed window: the windows after it are not told.
+    auto notifier = std::make_unique<TThemeNotifier>();
+    Listener killer(u"killer"_qs, nullptr), after(u"after"_qs, nullptr);
+    killer.onNotice = [&] { notifier.reset(); };
+    notifier->RegisterWindow(&killer);
+    notifier->RegisterWindow(&after);
+    key.change();
+    ASSERT_TRUE(waitFor([&] { return !notifier; }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(killer.told, 1);
+    EXPECT_EQ(after.told, 0);
+
+    // Destroyed by its own handler, through its window.
+    {
+        std::lock_guard lk(key.lock);
+        key.woken = false;
+        key.pending = 0;
+    }
+    auto second = std::make_unique<TThemeNotifier>();
+    Listener listed(u"listed"_qs, nullptr);
+    second->RegisterWindow(&listed);
+    second->OnOfficeThemeChange = [&](QObject*) { second.reset(); };
+    key.change();
+    ASSERT_TRUE(waitFor([&] { return !second; }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(listed.told, 0);
+}
+
 TEST_F(ThemeNotifierTest, AKeyThatCannotBeOpenedEndsTheThread) {
     key.failOpen = true;
     TThemeNotifier notifier;
