@@ -1,7 +1,6 @@
 #include "controls/ExUtilDraw.h"
 
 #include "controls/ExStyleIF.h"
-
 #include "platform/Bitmap.h"
 #include "platform/Format.h"
 #include "platform/Numbers.h"
@@ -705,24 +704,78 @@ namespace {
 
 // The tree nodes of the grid: classic boxes and the rounded look, closed (plus) and open (minus).
 // Pixel (0, 0) is the see-through colour.
+// clang-format off
 const char* const sgLeafClose[] = {
-    "9 9 4 1", "  c #FF00FF", ". c #808080", "w c #FFFFFF", "x c #000000",
-    " ....... ", ".wwwwwww.", ".wwwxwww.", ".wwwxwww.", ".wxxxxxw.", ".wwwxwww.", ".wwwxwww.", ".wwwwwww.",
-    " ....... "};
+    "9 9 4 1",
+    "  c #FF00FF",
+    ". c #808080",
+    "w c #FFFFFF",
+    "x c #000000",
+    " ....... ",
+    ".wwwwwww.",
+    ".wwwxwww.",
+    ".wwwxwww.",
+    ".wxxxxxw.",
+    ".wwwxwww.",
+    ".wwwxwww.",
+    ".wwwwwww.",
+    " ....... ",
+};
 const char* const sgLeafOpen[] = {
-    "9 9 4 1", "  c #FF00FF", ". c #808080", "w c #FFFFFF", "x c #000000",
-    " ....... ", ".wwwwwww.", ".wwwwwww.", ".wwwwwww.", ".wxxxxxw.", ".wwwwwww.", ".wwwwwww.", ".wwwwwww.",
-    " ....... "};
+    "9 9 4 1",
+    "  c #FF00FF",
+    ". c #808080",
+    "w c #FFFFFF",
+    "x c #000000",
+    " ....... ",
+    ".wwwwwww.",
+    ".wwwwwww.",
+    ".wwwwwww.",
+    ".wxxxxxw.",
+    ".wwwwwww.",
+    ".wwwwwww.",
+    ".wwwwwww.",
+    " ....... ",
+};
 const char* const xpNodeClose[] = {
-    "9 9 7 1", "  c #FF00FF", ". c #7898B5", "w c #FFFFFF", "a c #F4F3EE", "b c #E2DFD6", "c c #C9C3B3",
+    "9 9 7 1",
+    "  c #FF00FF",
+    ". c #7898B5",
+    "w c #FFFFFF",
+    "a c #F4F3EE",
+    "b c #E2DFD6",
+    "c c #C9C3B3",
     "x c #000000",
-    " ....... ", ".wwwwwww.", ".wwwxwww.", ".aaaxaaa.", ".axxxxxa.", ".bbbxbbb.", ".bbbxbbb.", ".ccccccc.",
-    " ....... "};
+    " ....... ",
+    ".wwwwwww.",
+    ".wwwxwww.",
+    ".aaaxaaa.",
+    ".axxxxxa.",
+    ".bbbxbbb.",
+    ".bbbxbbb.",
+    ".ccccccc.",
+    " ....... ",
+};
 const char* const xpNodeOpen[] = {
-    "9 9 7 1", "  c #FF00FF", ". c #7898B5", "w c #FFFFFF", "a c #F4F3EE", "b c #E2DFD6", "c c #C9C3B3",
+    "9 9 7 1",
+    "  c #FF00FF",
+    ". c #7898B5",
+    "w c #FFFFFF",
+    "a c #F4F3EE",
+    "b c #E2DFD6",
+    "c c #C9C3B3",
     "x c #000000",
-    " ....... ", ".wwwwwww.", ".wwwwwww.", ".aaaaaaa.", ".axxxxxa.", ".bbbbbbb.", ".bbbbbbb.", ".ccccccc.",
-    " ....... "};
+    " ....... ",
+    ".wwwwwww.",
+    ".wwwwwww.",
+    ".aaaaaaa.",
+    ".axxxxxa.",
+    ".bbbbbbb.",
+    ".bbbbbbb.",
+    ".ccccccc.",
+    " ....... ",
+};
+// clang-format on
 
 struct Glyph {
     const char* name;
