@@ -147,8 +147,10 @@ void DrawGradientRect(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Ste
             const int to = (Horizontal ? b.Rect.Right : b.Rect.Bottom) - origin;
             std::fill(colours.begin() + std::max(0, from), colours.begin() + std::min(length, to), c);
         }
+        uchar* bits = picture.bits();
+        const qsizetype stride = picture.bytesPerLine();
         for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
             if (Horizontal)
                 std::copy(colours.begin(), colours.end(), row);
             else
