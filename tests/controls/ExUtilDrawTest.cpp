@@ -266,6 +266,45 @@ TEST(ExUtilDraw, StyledProgressBlocksAndStack) {
     EXPECT_EQ(runs(sm, 6)[1], (std::pair<TColor, int>{clFuchsia, 95}));
     EXPECT_EQ(at(sm, 0, 6), clBlack);
     EXPECT_EQ(at(sm, 50, 0), clBlack);
+
+    // Upright: the bar grows from the bottom; blocks too.
+    auto column = [](int percent, const TStyledProgressAppearance& a) {
+        QImage img = paint(12, 104, [&](TCanvas& c) { DrawStyledProgress(c, Rect(0, 0, 12, 102), percent, a); });
+        std::vector<std::pair<TColor, int>> out;
+        for (int y = 0; y < img.height(); ++y) {
+            const TColor c = at(img, 6, y);
+            if (!out.empty() && out.back().first == c)
+                ++out.back().second;
+            else
+                out.push_back({c, 1});
+        }
+        return out;
+    };
+    TStyledProgressAppearance upright = smooth;
+    upright.Vertical = true;
+    const auto up = column(50, upright);
+    ASSERT_GE(up.size(), 4u);
+    EXPECT_EQ(up[2], (std::pair<TColor, int>{clYellow, 50}));  // rows 51 to 100
+    EXPECT_EQ(up[1], (std::pair<TColor, int>{clWhite, 50}));
+    upright.CompletionSmooth = false;
+    const auto blocks = column(23, upright);  // N = 23: two blocks of 7, then one of 4 above them
+    std::vector<int> lime;
+    for (const auto& [c, n] : blocks)
+        if (c == clLime) lime.push_back(n);
+    EXPECT_EQ(lime, (std::vector<int>{4, 7, 7}));
+
+    // The percentage in the complete font colour.
+    TStyledProgressAppearance text = blocksLook();
+    text.ShowPercentage = true;
+    text.CompleteFontColor = clBlue;
+    const QImage with = bar(40, text), without = bar(40, blocksLook());
+    int bluish = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x) {
+            const QColor c = with.pixelColor(x, y);
+            bluish += with.pixel(x, y) != without.pixel(x, y) && c.blue() > c.red() + 40 && c.blue() > c.green() + 40;
+        }
+    EXPECT_GT(bluish, 10);
 }
 
 TEST(ExUtilDraw, ProgressBarTextAndSplit) {
