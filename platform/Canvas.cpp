@@ -317,7 +317,9 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
     if (!p || right - left < 1 || bottom - top < 1) return;
     setShapePen(p);
     p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
-    p->drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    // Through pixel centres: an integer rectangle lets the rasterizer overshoot a wide, flat
+    // ellipse by a pixel on each side.
+    p->drawEllipse(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1));
 }
 
 void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
