@@ -214,7 +214,7 @@ const Schema& rulesSchema() {
            {"Val", Missing::Default},
            {"Next_Function", Missing::Default},
            {"Mnemonic", Missing::Default}},
-          kFunctionRows, fFunction, KeyTrim::Trimmed, 0, {}, "Functions"},
+          kFunctionRows, fFunction, KeyTrim::Trimmed, 0, {}, ""},
          {"DALI2_SetAccess_Rules",
           {{"Enable", Missing::Default, "Y"},
            {"DeviceSensor", Missing::Default},
@@ -228,7 +228,7 @@ const Schema& rulesSchema() {
            {"Position", Missing::Default},
            {"NumBytes", Missing::Default},
            {"Mnemonic", Missing::Default}},
-          kRuleRows, rDevSen, KeyTrim::Trimmed, rEnable, {rEnable}, "Set Access"}}};
+          kRuleRows, rDevSen, KeyTrim::Trimmed, rEnable, {rEnable}, ""}}};
     return schema;
 }
 
