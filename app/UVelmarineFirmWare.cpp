@@ -1,6 +1,8 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
+#include "building/USNMPManagerAccess.h"
 #include "building/UReceiveNMEA.h"
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
@@ -223,10 +225,12 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSNMPManagerAccess); }},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDALI_Access); }},
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
     };
     for (const Def& d : defs) {
@@ -333,7 +337,7 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FProfinetFileName, FReceiveNMEA, FTransmitNMEA,
-                                     FDMXDefVal};
+                                     FDMXDefVal, FSNMPManagerAccess, FDALI_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -487,6 +491,8 @@ void Create_Forms() {
     FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
     FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
     FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
+    FSNMPManagerAccess = new TFSNMPManagerAccess(FVelmarineFirmWare);
+    FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -511,4 +517,6 @@ void Destroy_Forms() {
     FReceiveNMEA = nullptr;
     FTransmitNMEA = nullptr;
     FDMXDefVal = nullptr;
+    FSNMPManagerAccess = nullptr;
+    FDALI_Access = nullptr;
 }
