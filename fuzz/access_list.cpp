@@ -1,8 +1,10 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
 #include "building/NMEASchemas.h"
+#include "building/SNMPManagerSchema.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/ModbusSchemas.h"
 
@@ -26,6 +28,8 @@ const Member kMembers[] = {
     {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
     {&modbus::masterSchema, &modbus::masterRules},
     {&modbus::tcpMasterSchema, &modbus::tcpMasterRules},
+    {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
+    {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
 };
 
 }  // namespace
