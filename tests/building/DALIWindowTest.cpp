@@ -237,6 +237,26 @@ TEST_F(DALIWindow, OKWithAllDevicesClearedWritesEveryAddress) {
                          "<!--SW_VERSION = 1.305-->"));
 }
 
+TEST_F(DALIWindow, AFileThatCannotBeReadIsReplacedOnlyAfterAsking) {
+    const QByteArray broken = "<DALI2_Access><DALI2_Functions_Rules><row Function=\"Toggle\"/></DALI2_Functions_Rules>";
+    writeAll(g_DALI2AccessFile, broken);
+    TFDALI_Access f;
+    open(f);
+    ASSERT_EQ(rec.errors().size(), 1);
+    EXPECT_TRUE(rec.errors()[0].startsWith(QStringLiteral("Error in \"DALI2_Access.xml\""))) << rec.errors()[0].toStdString();
+    rec.clear();
+    rec.answers.push_back(plat::Answer::No);
+    f.Btn_OKClick();
+    EXPECT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(f.ModalResult(), plat::mrNone);
+    EXPECT_EQ(readAll(g_DALI2AccessFile), broken);
+    EXPECT_FALSE(plat::fileExists(g_DALIAccessFile));
+    rec.answers.push_back(plat::Answer::Yes);
+    f.Btn_OKClick();
+    EXPECT_EQ(f.ModalResult(), plat::mrOk);
+    EXPECT_EQ(xvalue(g_DALI2AccessFile, QStringLiteral("count(//DALI2_SetAccess_Rules)")), QStringLiteral("1"));
+}
+
 class DALIRulesWindow : public DALIWindow {
 protected:
     void SetUp() override {
