@@ -4,6 +4,7 @@
 #include "building/DALISchemas.h"
 #include "building/EditorTypeGrid.h"
 #include "building/UDALI_Access.h"
+#include "building/USNMPManagerAccess.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -471,6 +472,36 @@ TEST_F(DALIRulesWindow, RowButtonsActOnTheGridOfThePage) {
     EXPECT_FALSE(f.SG->ReadOnly(rDevSen, 256));
     EXPECT_FALSE(f.Do_Copy);
     EXPECT_FALSE(f.Do_Copy_Fun);
+}
+
+}  // namespace
+
+namespace {
+
+using ScreenshotOfDALIAndSNMP = building_tests::ListWindow;
+
+TEST_F(ScreenshotOfDALIAndSNMP, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    writeAll(g_DALIAccessFile, "<DALI_Access><DALI_ID_DEVICE_5>1</DALI_ID_DEVICE_5></DALI_Access>");
+    writeAll(g_DALI2AccessFile,
+             "<DALI2_Access><DALI2_Functions_Rules><row Function=\"Toggle\" Condition=\"When Equal to Value\" "
+             "Value=\"Short Press\" Channel=\"DALI Group 1\" Mnemonic=\"toggle\"/></DALI2_Functions_Rules>"
+             "<DALI2_SetAccess_Rules><row Enable=\"Y\" DeviceSensor=\"Sensor\" Type=\"Push Button\" "
+             "ChannelNumber=\"4\" Instance=\"0\" Function=\"1 - toggle\" Mnemonic=\"hall button\"/>"
+             "</DALI2_SetAccess_Rules></DALI2_Access>");
+    TFDALI_Access f;
+    open(f);
+    for (int page = 0; page < 3; ++page) {
+        f.PC_DALI->setCurrentIndex(page);
+        QApplication::processEvents();
+        EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/dali-%1.png").arg(page)));
+    }
+    f.Btn_Cancel->click();
+    TFSNMPManagerAccess s;
+    open(s);
+    EXPECT_TRUE(s.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/snmp-manager.png")));
+    s.Btn_Cancel->click();
 }
 
 }  // namespace
