@@ -2,14 +2,21 @@
 
 #include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
-#include "building/USNMPManagerAccess.h"
+#include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
+#include "building/USNMPManagerAccess.h"
+#include "building/USNMP_MIB.h"
+#include "building/USNMP_Trap_Access.h"
 #include "building/UTransmitNMEA.h"
+#include "fieldbus/UDNet.h"
+#include "fieldbus/UDefOffset.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
+#include "fieldbus/UReceiveJ1939.h"
 #include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
+#include "fieldbus/UTransmitJ1939.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
@@ -216,15 +223,20 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_SDO_Server_Access); }},
         {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDNet); }},
+        {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDefOffset); }},
         {&hiddenButton, "Btn_PROFIBUS_GSD", false, 80, 332, 52, 53, true, QStyle::SP_DriveNetIcon,
          [] { Save_GSD_File(); }},
         {&hiddenButton, "Btn_DMX_Default", false, 80, 332, 56, 57, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDMXDefVal); }},
-        {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_KNX_Access", false, 80, 332, 58, 59, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FKNXAccess); }},
+        {&hiddenButton, "Btn_SNMP_Trap", false, 80, 332, 60, 61, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSNMP_Trap_Access); }},
+        {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon,
+         [] { Save_MIB_File(); }},
         {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSNMPManagerAccess); }},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
@@ -336,8 +348,9 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
-                                     FSet_SDO_Server_Access, FProfinetFileName, FReceiveNMEA, FTransmitNMEA,
-                                     FDMXDefVal, FSNMPManagerAccess, FDALI_Access};
+                                     FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
+                                     FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
+                                     FSNMP_Trap_Access, FSNMPManagerAccess, FDALI_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -487,10 +500,16 @@ void Create_Forms() {
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
+    FReceiveJ1939 = new TFReceiveJ1939(FVelmarineFirmWare);
+    FTransmitJ1939 = new TFTransmitJ1939(FVelmarineFirmWare);
+    FDNet = new TFDNet(FVelmarineFirmWare);
+    FDefOffset = new TFDefOffset(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
     FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
     FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
     FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
+    FKNXAccess = new TFKNXAccess(FVelmarineFirmWare);
+    FSNMP_Trap_Access = new TFSNMP_Trap_Access(FVelmarineFirmWare);
     FSNMPManagerAccess = new TFSNMPManagerAccess(FVelmarineFirmWare);
     FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
 }
@@ -513,10 +532,16 @@ void Destroy_Forms() {
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;
+    FReceiveJ1939 = nullptr;
+    FTransmitJ1939 = nullptr;
+    FDNet = nullptr;
+    FDefOffset = nullptr;
     FProfinetFileName = nullptr;
     FReceiveNMEA = nullptr;
     FTransmitNMEA = nullptr;
     FDMXDefVal = nullptr;
+    FKNXAccess = nullptr;
+    FSNMP_Trap_Access = nullptr;
     FSNMPManagerAccess = nullptr;
     FDALI_Access = nullptr;
 }

@@ -58,7 +58,12 @@ std::optional<ListFailure> sameRequest(const Rows& rows, int end, NumberRule num
         if (!isChecked(b)) continue;
         const QStringList first = key(b);
         for (int e = b + 1; e < end; ++e)
-            if (isChecked(e) && key(e) == first) return ListFailure{b + 1, Failure{4087, e + 1, 4088, false, 4086}};
+            if (isChecked(e) && key(e) == first) {
+                // "Error in rows " b " and " e "!! Same IP Address, Version and OID used"
+                Failure f{4087, e + 1, 4088};
+                f.prefix = 4086;
+                return ListFailure{b + 1, f};
+            }
     }
     return std::nullopt;
 }

@@ -3,9 +3,13 @@
 // cleanly writes and reads back unchanged.
 #include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
+#include "building/KNXSchema.h"
 #include "building/NMEASchemas.h"
 #include "building/SNMPManagerSchema.h"
+#include "building/SNMPSchema.h"
 #include "fieldbus/CANopenSchemas.h"
+#include "fieldbus/DeviceNet.h"
+#include "fieldbus/J1939Schemas.h"
 #include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
@@ -28,6 +32,14 @@ const Member kMembers[] = {
     {&dmx::defaultValuesSchema, [](int, int) { return dmx::defaultValuesRules(); }},
     {&modbus::masterSchema, &modbus::masterRules},
     {&modbus::tcpMasterSchema, &modbus::tcpMasterRules},
+    {&j1939::receiveSchema, [](int in, int) { return j1939::receiveRules(in); }},
+    {&j1939::transmitSchema, [](int, int out) { return j1939::transmitRules(out); }},
+    {&devicenet::networkSchema, [](int, int) { return devicenet::networkRules(); }},
+    {&knx::schema, [](int area, int) { return knx::rules(area, u','); }},
+    {&snmp::schema, [](int, int) {
+         static QStringList checked;  // outlives the rules
+         return snmp::rules(&checked);
+     }},
     {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
     {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
 };
@@ -49,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const accesslist::Problem problem = accesslist::validate(schema, read.sections, m.rules(1440, 1440));
     if (problem.kind != accesslist::Problem::None &&
-        (size_t(problem.section) >= read.sections.size() || problem.row < 1 ||
+        // A check of the whole list may come without a row.
+        (size_t(problem.section) >= read.sections.size() || problem.row < (problem.failure.wholeList ? 0 : 1) ||
          size_t(problem.row) > read.sections[size_t(problem.section)].size()))
         __builtin_trap();
     if (!read.error.isEmpty()) return 0;

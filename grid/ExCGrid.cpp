@@ -41,6 +41,7 @@ void TGridColumnItem::AssignVisuals(const TGridColumnItem& source) {
     CheckTrue = source.CheckTrue;
     CheckFalse = source.CheckFalse;
     ReadOnly = source.ReadOnly;
+    EditLength = source.EditLength;
     color_ = owner_->Grid().Color;
 }
 
@@ -113,6 +114,11 @@ TEditorType TExColumnGrid::GetCellEditor(int ACol, int ARow) const {
 QStringList TExColumnGrid::GetComboItems(int ACol, int ARow) const {
     const TGridColumnItem* it = dataItem(ACol, ARow);
     return it ? it->ComboItems() : QStringList();
+}
+
+int TExColumnGrid::GetEditLength(int ACol, int ARow) const {
+    const TGridColumnItem* it = dataItem(ACol, ARow);
+    return it ? it->EditLength : TExStringGrid::GetEditLength(ACol, ARow);
 }
 
 int TExColumnGrid::GetDropDownCount(int ACol, int ARow) const {

@@ -26,6 +26,9 @@ public:
     void SetComboItems(const QStringList& value) { comboItems_ = value; }
     // Rows the drop-down list shows before it scrolls.
     int DropDownCount = 8;
+    // Most characters the cell editor takes (0: no limit). A longer text already in the cell stays
+    // as it is; it only cannot grow.
+    int EditLength = 0;
     // Cell text of a ticked and of an unticked box in an edDataCheckBox column.
     QString CheckTrue = QStringLiteral("Y");
     QString CheckFalse = QStringLiteral("N");
@@ -91,6 +94,7 @@ public:
     TEditorType GetCellEditor(int ACol, int ARow) const override;
     QStringList GetComboItems(int ACol, int ARow) const override;
     int GetDropDownCount(int ACol, int ARow) const override;
+    int GetEditLength(int ACol, int ARow) const override;
     bool CanEditCell(int ACol, int ARow) const override;
     TAlignment GetCellAlignment(int ACol, int ARow) const override;
     TColor GetCellColor(int ACol, int ARow) const override;

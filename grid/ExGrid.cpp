@@ -133,10 +133,12 @@ public:
                 g_->ComboChange(c, r, i, combo->itemText(i));
             });
             watch(combo, idx);
+            limitLength(combo->lineEdit(), g_->GetEditLength(c, r));
             return combo;
         }
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, idx);
         watch(editor, idx);
+        limitLength(qobject_cast<QLineEdit*>(editor), g_->GetEditLength(c, r));
         return editor;
     }
 
@@ -150,14 +152,20 @@ public:
     QPersistentModelIndex editedIndex() const { return editedIndex_; }
 
     void setEditorData(QWidget* editor, const QModelIndex& idx) const override {
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        auto* combo = qobject_cast<QComboBox*>(editor);
+        QLineEdit* line = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(editor);
+        // The cell's text goes in whole, whatever the limit; the limit then keeps it from growing.
+        const int limit = line ? line->property(kLengthLimit).toInt() : 0;
+        if (limit > 0) line->setMaxLength(kNoLength);
+        if (combo) {
             const QString text = idx.data(Qt::EditRole).toString();
             const int i = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
             combo->setCurrentIndex(i);
             if (combo->isEditable()) combo->setEditText(text);
-            return;
+        } else {
+            QStyledItemDelegate::setEditorData(editor, idx);
         }
-        QStyledItemDelegate::setEditorData(editor, idx);
+        if (limit > 0) fitLength(line, limit);
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& idx) const override {
@@ -234,6 +242,19 @@ protected:
     }
 
 private:
+    static constexpr const char* kLengthLimit = "gridEditLength";
+    static constexpr int kNoLength = 32767;  // QLineEdit's own default
+
+    // The limit, or the text's own length when that is longer, so what stands is never cut.
+    static void fitLength(QLineEdit* line, int limit) {
+        line->setMaxLength(std::max(limit, int(line->text().size())));
+    }
+    static void limitLength(QLineEdit* line, int limit) {
+        if (!line || limit <= 0) return;
+        line->setProperty(kLengthLimit, limit);
+        QObject::connect(line, &QLineEdit::textChanged, line, [line, limit] { fitLength(line, limit); });
+    }
+
     QWidget* viewWidget() const;
     void watch(QWidget* editor, const QModelIndex& idx) const;
 
@@ -803,6 +824,8 @@ QString TExStringGrid::GetCheckFalse(int, int) const { return CheckFalse; }
 TEditorType TExStringGrid::GetCellEditor(int, int) const { return edNormal; }
 QStringList TExStringGrid::GetComboItems(int, int) const { return {}; }
 int TExStringGrid::GetDropDownCount(int, int) const { return 8; }
+
+int TExStringGrid::GetEditLength(int, int) const { return 0; }
 
 bool TExStringGrid::CanEditCell(int ACol, int ARow) const {
     if (ACol < 1 || ARow < 1 || ACol >= totalCols_ || ARow >= rowCount_) return false;

@@ -121,6 +121,8 @@ public:
     virtual QStringList GetComboItems(int ACol, int ARow) const;
     // Rows a drop-down cell's list shows before it scrolls.
     virtual int GetDropDownCount(int ACol, int ARow) const;
+    // Most characters a cell's editor takes, 0 for no limit.
+    virtual int GetEditLength(int ACol, int ARow) const;
     virtual bool CanEditCell(int ACol, int ARow) const;
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;

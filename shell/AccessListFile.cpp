@@ -5,6 +5,7 @@
 #include "shell/ULanguage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace accesslist {
 namespace {
@@ -42,7 +43,11 @@ bool readRows(const Schema& schema, const Section& section, int capacity, const 
             const int column = int(a) + 1;
             // Attribute names are ASCII: looked up as they stand, without a conversion per row.
             if (const pugi::xml_attribute value = node.attribute(attr.name)) {
-                row[column] = QString::fromUtf8(value.value());
+                const char* v = value.value();
+                const bool listed = attr.items.empty() ||
+                                    std::any_of(attr.items.begin(), attr.items.end(),
+                                                [v](const char* item) { return std::strcmp(v, item) == 0; });
+                row[column] = listed ? QString::fromUtf8(v) : latin(attr.fallback);
                 continue;
             }
             if (attr.missing == Missing::Default) {
@@ -55,6 +60,13 @@ bool readRows(const Schema& schema, const Section& section, int capacity, const 
                                   QStringLiteral("%1: the attribute \"%2\" is missing").arg(where, latin(attr.name)));
                 return false;
             }
+        }
+        if (section.afterRead) {
+            const AttributeLookup lookup = [&node](const char* name) -> std::optional<QString> {
+                if (const pugi::xml_attribute value = node.attribute(name)) return QString::fromUtf8(value.value());
+                return std::nullopt;
+            };
+            section.afterRead(lookup, row);
         }
         rows.push_back(std::move(row));
     }
@@ -168,6 +180,14 @@ Check inRange(int column, int64_t lo, int64_t hi, int text) {
     };
 }
 
+Check inRangeOwnText(int column, int64_t lo, int64_t hi, QString message) {
+    return [=, message = std::move(message)](const RowView& row) -> std::optional<Failure> {
+        const int v = row.number(column);
+        if (v < lo || v > hi) return Failure{0, {}, -1, false, message};
+        return std::nullopt;
+    };
+}
+
 Check inRangeShowingLimit(int column, int64_t lo, int64_t hi, int text, int suffix) {
     return [=](const RowView& row) -> std::optional<Failure> {
         const int v = row.number(column);
@@ -241,6 +261,8 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
         // Saving ends at the first empty key: a row in use below it would be lost without a word.
         for (int r = end + 1; r < int(rows.size()); ++r)
             if (rowInUse(section, rows[size_t(r)])) return {Problem::Gap, int(s), r + 1, Failure{0, {}}, end + 1};
+        if (s < rules.size() && rules[s].finish)
+            if (std::optional<Failure> f = rules[s].finish()) return {Problem::Check, int(s), 0, *f, 0};
     }
     return {};
 }
@@ -266,13 +288,14 @@ QString problemMessage(const Schema& schema, const Problem& problem, const QStri
     if (problem.kind == Problem::Check) {
         const Failure& f = problem.failure;
         const QString suffix = f.suffix >= 0 ? Text_Table.value(f.suffix) : QString();
+        const QString text = f.own.isEmpty() ? Text_Table.value(f.text) : f.own;
         if (f.wholeList) {
-            QString m = Text_Table.value(f.text);
+            QString m = text;
             if (f.limit) m += QString::number(*f.limit);
             return m + suffix;
         }
-        return composeMessage(f.prefix >= 0 ? Text_Table.value(f.prefix) : prefix, problem.row,
-                              Text_Table.value(f.text), f.limit, suffix);
+        return composeMessage(f.prefix >= 0 ? Text_Table.value(f.prefix) : prefix, problem.row, text, f.limit,
+                              suffix);
     }
     if (problem.kind == Problem::Unsavable) {
         return composeMessage(prefix, problem.row,

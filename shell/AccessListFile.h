@@ -32,12 +32,21 @@ struct Attribute {
     Missing missing = Missing::Required;
     const char* fallback = "";
     const char* reset = "";  // what the reset at each showing puts into the column
+    // Not empty: the only texts the column takes (a drop-down list); a loaded value that is none of
+    // them reads as the fallback.
+    std::vector<const char*> items = {};
 };
 
 // Whether the key cell is trimmed (blanks and control characters) before it counts as empty.
 enum class KeyTrim : uint8_t { Trimmed, AsIs };
 
 inline constexpr int kNoKey = 0;
+
+using Row = QStringList;  // one text per grid column; [0] unused
+using Rows = std::vector<Row>;
+
+// While a row is read: its attribute of that name, or nothing when the row has none.
+using AttributeLookup = std::function<std::optional<QString>(const char* name)>;
 
 struct Section {
     const char* element = nullptr;       // nullptr: the rows stand directly in the root
@@ -48,6 +57,9 @@ struct Section {
     int enableColumn = 0;                // > 0: the reset puts "Y" there
     std::vector<int> flagColumns;        // check-box columns ("Y"/"N")
     const char* label = "";              // the list's name in messages, e.g. "Receive PDO"
+    // Runs on each row read, after its attributes: a list whose older files carry other attributes,
+    // or whose cells take a value for an empty attribute, completes the row here.
+    std::function<void(const AttributeLookup&, Row&)> afterRead = {};
 
     int columns() const { return int(attributes.size()) + 1; }
 };
@@ -60,9 +72,6 @@ struct Schema {
     NumberRule numbers = NumberRule::House;
     std::vector<Section> sections;
 };
-
-using Row = QStringList;  // one text per grid column; [0] unused
-using Rows = std::vector<Row>;
 
 // A row as the reset leaves it: each cell its column's reset text (mostly empty), "Y" in the enable
 // column.
@@ -102,7 +111,8 @@ struct Failure {
     std::optional<int64_t> limit;
     int suffix = -1;
     bool wholeList = false;
-    int prefix = -1;  // a prefix text of its own in place of the window's ("Error in rows ")
+    QString own = {};  // a text of this program in place of the table's text `text`
+    int prefix = -1;   // a prefix text of its own in place of the window's ("Error in rows ")
     bool operator==(const Failure&) const = default;
 };
 
@@ -115,6 +125,8 @@ struct RowView {
 
 using Check = std::function<std::optional<Failure>(const RowView&)>;
 
+// The column's number lies in lo..hi, else the program's own text `message` (no table entry).
+Check inRangeOwnText(int column, int64_t lo, int64_t hi, QString message);
 // The column's number lies in lo..hi, else `text`.
 Check inRange(int column, int64_t lo, int64_t hi, int text);
 // The same, the message followed by hi (the limit the user has to know).
@@ -138,8 +150,13 @@ using ListCheck = std::function<std::optional<ListFailure>(const Rows& rows, int
 
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run, on each row of the list
-    std::function<bool(const RowView&)> skip;  // rows validation passes over (disabled rows)
-    ListCheck listCheck = nullptr;             // after every row passed (pairs of rows, references)
+    std::function<bool(const RowView&)> skip = {};  // rows validation passes over (disabled rows)
+    // Runs once every row of the section passed: a check of the whole list (names that must differ
+    // across the rows), told without a row number.
+    std::function<std::optional<Failure>()> finish = {};
+    // Runs once every row passed, before the gap check, over the rows themselves: a check that
+    // names a row (pairs of rows, references to other rows).
+    ListCheck listCheck = {};
     // A page the window does not show: the user could not mend what a check found there, so neither
     // its rules nor the gap check run; its rows are written back as they were read.
     bool hidden = false;
@@ -160,7 +177,8 @@ std::optional<char16_t> unsavableCharacter(const QString& text);
 
 // Checks the sections in order, each from row 1 to the end of its row list, stopping at the first
 // failure: a rule of a row, or a text of it that the file could not hold. Then refuses a section
-// that has a row in use below its end, which saving would drop.
+// that has a row in use below its end, which saving would drop, and runs the section's finish
+// (a failure there has row 0).
 Problem validate(const Schema& schema, const std::vector<Rows>& sections, const std::vector<SectionRules>& rules);
 
 // Messages -----------------------------------------------------------------------------------------

@@ -552,6 +552,58 @@ TEST_F(ShownGrid, KeysTypedRightAfterAClickInTheCurrentCellAreKept) {
     EXPECT_EQ(g.Cells(1, 3), QStringLiteral("abc"));
 }
 
+// A column's edit length stops typing at that many characters, in a text and in a drop-down-with-edit
+// cell; a longer text already in the cell is kept whole and may only shrink.
+TEST_F(ShownGrid, TheEditLengthStopsTypingButKeepsALongerText) {
+    g.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    g.Columns().Items(1).EditLength = 4;
+    g.Columns().Items(2).SetEditor(edComboEdit);
+    g.Columns().Items(2).SetComboItems({QStringLiteral("one"), QStringLiteral("two")});
+    g.Columns().Items(2).EditLength = 4;
+    struct Case {
+        int col;
+        const char* before;
+        const char* typed;
+        const char* after;
+    } cases[] = {
+        {1, "", "abcdef", "abcd"},
+        {2, "", "abcdef", "abcd"},
+        {1, "longer text", "x", "longer text"},
+        {3, "", "abcdef", "abcdef"},  // a column without a limit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        g.SetCells(c.col, 2, QString::fromLatin1(c.before));
+        g.SetRow(1);
+        g.SetRow(2);
+        g.SetCol(c.col);
+        QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(c.col, 2));
+        QWidget* editor = QApplication::focusWidget();
+        auto* combo = qobject_cast<QComboBox*>(editor);
+        auto* line = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(editor);
+        ASSERT_NE(line, nullptr) << "no editor opened";
+        line->end(false);
+        QTest::keyClicks(line, c.typed);
+        QTest::keyClick(line, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(g.Cells(c.col, 2), QString::fromLatin1(c.after));
+    }
+    // Shortened, the longer text still cannot grow past the limit.
+    g.SetCells(1, 3, QStringLiteral("abcdefg"));
+    g.SetRow(3);
+    g.SetCol(1);
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, cellCentre(1, 3));
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(line, nullptr);
+    line->end(false);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(line, Qt::Key_Backspace);
+    QTest::keyClicks(line, "xyz");
+    QTest::keyClick(line, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.Cells(1, 3), QStringLiteral("abxy"));
+}
+
 // A click on a cell that is not the current one only moves to it.
 TEST_F(ShownGrid, AClickOnAnotherCellOnlyMovesTheFocusCell) {
     g.SetRow(2);

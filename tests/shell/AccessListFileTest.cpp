@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 namespace {
 
 using namespace accesslist;
@@ -182,7 +184,11 @@ TEST(AccessListRules, AListCheckRunsAfterTheRowsAndBeforeTheGap) {
         ++runs;
         for (int b = 0; b < end; ++b)
             for (int e = b + 1; e < end; ++e)
-                if (rows[size_t(b)][1] == rows[size_t(e)][1]) return ListFailure{b + 1, Failure{5296, e + 1, 5297, false, 5295}};
+                if (rows[size_t(b)][1] == rows[size_t(e)][1]) {
+                    Failure f{5296, e + 1, 5297};
+                    f.prefix = 5295;
+                    return ListFailure{b + 1, f};
+                }
         return std::nullopt;
     };
     const std::vector<SectionRules> rules = {a, {}};
@@ -296,6 +302,19 @@ TEST(AccessListRules, AHiddenPageIsNeitherCheckedNorRefusedForAGap) {
     EXPECT_EQ(p.section, 0);
 }
 
+// The hook that completes each row read sees the row's own attributes, those of no column too.
+TEST(AccessListRead, TheAfterReadHookCompletesEachRow) {
+    Schema s = inRoot();
+    s.sections[0].afterRead = [](const AttributeLookup& attr, Row& r) {
+        if (const std::optional<QString> old = attr("Old")) r[2] = QStringLiteral("old ") + *old;
+        if (r[2].isEmpty()) r[2] = QStringLiteral("8");
+    };
+    const ReadResult r =
+        readList(s, "<Flat><Row Key=\"a\" Old=\"x\" Value=\"1\"/><Row Key=\"b\" Value=\"\"/></Flat>");
+    ASSERT_TRUE(r.error.isEmpty());
+    EXPECT_EQ(r.sections[0], (Rows{row({"a", "old x"}), row({"b", "8"})}));
+}
+
 TEST(AccessListRules, CharactersAnXmlFileCannotHold) {
     struct Case {
         QString text;
@@ -316,6 +335,58 @@ TEST(AccessListMessages, PartsRunTogetherWithoutSeparators) {
               QStringLiteral("Error row 3!! x 125"));
     EXPECT_EQ(composeMessage(QStringLiteral("E"), 12, QStringLiteral("!!t"), std::nullopt, QStringLiteral(" or None")),
               QStringLiteral("E12!!t or None"));
+}
+
+TEST(AccessListRead, AValueOutsideTheColumnsItemsReadsAsItsFallback) {
+    static const Schema s{"Items.xml", "Items", nullptr, "row", NumberRule::Decimal,
+                          {{nullptr,
+                            {{"Key"}, {"Level", Missing::Default, "Mid", "", {"Low", "Mid", "High"}}},
+                            5, 1, KeyTrim::Trimmed, 0, {}, ""}}};
+    const ReadResult r = readList(s, "<Items><row Key=\"1\" Level=\"High\"/><row Key=\"2\" Level=\"high\"/>"
+                                     "<row Key=\"3\" Level=\"\"/><row Key=\"4\" Level=\"Low \"/><row Key=\"5\"/></Items>");
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    const char* expected[] = {"High", "Mid", "Mid", "Mid", "Mid"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(r.sections[0][size_t(i)][2], QString::fromLatin1(expected[i])) << i;
+}
+
+TEST(AccessListRules, TheFinishOfASectionRunsAfterAllItsRowsAndTheRowsBefore) {
+    Load_Default_Language();
+    Text_Table[5291] = QStringLiteral("Error row ");
+    Text_Table[5292] = QStringLiteral("!! Value is out of range");
+    Text_Table[5294] = QStringLiteral("Error!! The keys must differ");
+    // Keys collected over both sections; the second section's finish compares them.
+    QStringList keys;
+    auto collect = [&keys](const RowView& r) -> std::optional<Failure> {
+        keys << r.text(1);
+        return std::nullopt;
+    };
+    auto differ = [&keys]() -> std::optional<Failure> {
+        if (QSet<QString>(keys.begin(), keys.end()).size() != keys.size()) return Failure{5294, {}, -1, true};
+        return std::nullopt;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Rows> rows;
+        const char* message;
+    } cases[] = {
+        {"all different", {{row({"a", "1", "", ""})}, {row({"b", "1"})}}, ""},
+        {"the same key in both lists", {{row({"a", "1", "", ""})}, {row({"a", "1"})}}, "Error!! The keys must differ"},
+        // A row failing in the second list is told before the duplicate found in the first.
+        {"a row error first", {{row({"a", "1", "", ""}), row({"a", "1", "", ""})}, {row({"b", "x"})}},
+         "Error row 1!! Value is out of range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keys.clear();
+        const std::vector<SectionRules> rules = {{{collect}, {}, {}}, {{collect, inRange(2, 0, 9, 5292)}, {}, differ}};
+        const Problem p = validate(sample(), c.rows, rules);
+        EXPECT_EQ(problemMessage(sample(), p, 5291, {}), QString::fromUtf8(c.message));
+        // The finish's failure has no row.
+        if (p.failure.wholeList) {
+            EXPECT_EQ(p.row, 0);
+        }
+    }
+    Load_Default_Language();
 }
 
 }  // namespace

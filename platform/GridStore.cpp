@@ -1,0 +1,300 @@
+#include "platform/GridStore.h"
+
+#include <algorithm>
+#include <new>
+
+namespace plat {
+
+namespace {
+const QString kEmpty;
+
+// Moves element `from` of v to index `to`, shifting those between by one.
+template <class T>
+void moveElement(std::vector<T>& v, size_t from, size_t to) {
+    if (from < to)
+        std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+    else if (to < from)
+        std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+}
+
+// Where column k goes when column `from` moves to `to`.
+int movedIndex(int k, int from, int to) {
+    if (k == from) return to;
+    if (from < to && k > from && k <= to) return k - 1;
+    if (to < from && k >= to && k < from) return k + 1;
+    return k;
+}
+}  // namespace
+
+// ---- TGridStore ----
+
+void TGridStore::RowDeleter::operator()(Row* row) const {
+    QString* t = row->texts();
+    for (int i = 0; i < row->size; ++i) t[i].~QString();
+    row->~Row();
+    ::operator delete(static_cast<void*>(row));
+}
+
+TGridStore::RowPtr TGridStore::makeRow(int cap) {
+    void* mem = ::operator new(sizeof(Row) + sizeof(QString) * size_t(cap));
+    Row* row = new (mem) Row;
+    row->cap = cap;
+    return RowPtr(row);
+}
+
+void TGridStore::Row::trim() {
+    QString* t = texts();
+    while (size > 0 && t[size - 1].isEmpty()) t[--size].~QString();
+}
+
+auto TGridStore::Row::find(int col) -> Objects::iterator {
+    return std::lower_bound(objs->begin(), objs->end(), col, [](const auto& e, int c) { return e.first < c; });
+}
+
+void TGridStore::SetRowCount(int count) {
+    if (count < 0) count = 0;
+    rows_.resize(size_t(count));
+}
+
+TGridStore::Row& TGridStore::roomFor(int row, int col) {
+    RowPtr& p = rows_[size_t(row)];
+    if (!p) {
+        p = makeRow(std::max(col + 1, colHint_));
+    } else if (col >= p->cap) {
+        // A record grows by moving its texts into a larger one.
+        RowPtr bigger = makeRow(std::max(col + 1, p->cap * 2));
+        QString* from = p->texts();
+        QString* to = bigger->texts();
+        for (int i = 0; i < p->size; ++i) new (to + i) QString(std::move(from[i]));
+        bigger->size = p->size;
+        bigger->objs = std::move(p->objs);
+        p = std::move(bigger);
+    }
+    Row& rec = *p;
+    QString* t = rec.texts();
+    while (rec.size <= col) new (t + rec.size++) QString();
+    return rec;
+}
+
+void TGridStore::dropIfEmpty(int row) {
+    RowPtr& p = rows_[size_t(row)];
+    if (p && p->empty()) p.reset();
+}
+
+const QString& TGridStore::Cell(int col, int row) const {
+    if (row < 0 || row >= RowCount() || col < 0) return kEmpty;
+    const Row* rec = rows_[size_t(row)].get();
+    if (!rec || col >= rec->size) return kEmpty;
+    return rec->texts()[col];
+}
+
+void TGridStore::setCellSlow(int col, int row, const QString& text) {
+    if (text.isEmpty()) {
+        Row* rec = rows_[size_t(row)].get();
+        if (!rec || col >= rec->size) return;
+        rec->texts()[col] = QString();
+        if (col + 1 == rec->size) rec->trim();
+        dropIfEmpty(row);
+        return;
+    }
+    roomFor(row, col).texts()[col] = text;
+}
+
+TGridObject* TGridStore::Object(int col, int row) const {
+    if (row < 0 || row >= RowCount() || col < 0) return nullptr;
+    Row* rec = rows_[size_t(row)].get();
+    if (!rec || !rec->objs) return nullptr;
+    auto it = rec->find(col);
+    return it != rec->objs->end() && it->first == col ? it->second.get() : nullptr;
+}
+
+void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object) {
+    if (!object) {
+        TakeObject(col, row);  // the taken object dies here
+        return;
+    }
+    RowPtr& p = rows_[size_t(row)];
+    if (!p) p = makeRow(0);
+    Row& rec = *p;
+    if (!rec.objs) rec.objs = std::make_unique<Objects>();
+    auto it = rec.find(col);
+    if (it != rec.objs->end() && it->first == col)
+        it->second = std::move(object);
+    else
+        rec.objs->emplace(it, col, std::move(object));
+}
+
+std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
+    if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
+    Row& rec = *rows_[size_t(row)];
+    if (!rec.objs) return nullptr;
+    auto it = rec.find(col);
+    if (it == rec.objs->end() || it->first != col) return nullptr;
+    std::unique_ptr<TGridObject> out = std::move(it->second);
+    rec.objs->erase(it);
+    if (rec.objs->empty()) rec.objs.reset();
+    dropIfEmpty(row);
+    return out;
+}
+
+void TGridStore::MoveRow(int from, int to) { moveElement(rows_, size_t(from), size_t(to)); }
+
+void TGridStore::InsertRow(int row) { rows_.insert(rows_.begin() + row, nullptr); }
+
+void TGridStore::DeleteRow(int row) { rows_.erase(rows_.begin() + row); }
+
+void TGridStore::MoveColumn(int from, int to) {
+    if (from == to) return;
+    const int lo = std::min(from, to), hi = std::max(from, to);
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        if (!rows_[r]) continue;
+        if (rows_[r]->size > lo) {
+            Row& rec = roomFor(int(r), hi);
+            QString* t = rec.texts();
+            if (from < to)
+                std::rotate(t + from, t + from + 1, t + to + 1);
+            else
+                std::rotate(t + to, t + from, t + from + 1);
+            rec.trim();
+        }
+        Row& rec = *rows_[r];
+        if (rec.hasObjects()) {
+            for (auto& e : *rec.objs) e.first = movedIndex(e.first, from, to);
+            std::sort(rec.objs->begin(), rec.objs->end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+        }
+    }
+}
+
+void TGridStore::DeleteColumn(int col) {
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        Row* rec = rows_[r].get();
+        if (!rec) continue;
+        if (col < rec->size) {
+            QString* t = rec->texts();
+            std::move(t + col + 1, t + rec->size, t + col);
+            t[--rec->size].~QString();
+            rec->trim();
+        }
+        if (rec->objs) {
+            auto it = rec->find(col);
+            if (it != rec->objs->end() && it->first == col) it = rec->objs->erase(it);
+            for (; it != rec->objs->end(); ++it) --it->first;
+            if (rec->objs->empty()) rec->objs.reset();
+        }
+        dropIfEmpty(int(r));
+    }
+}
+
+// ---- TGridAxis ----
+
+void TGridAxis::SetCount(int count) {
+    if (count < 0) count = 0;
+    if (count == count_) return;
+    const int old = count_;
+    count_ = count;
+    if (sizes_.empty()) return;
+    sizes_.resize(size_t(count), default_);
+    if (!treeValid_) return;
+    // A node covers only items below it: shrinking keeps the lower nodes, growing adds nodes one by
+    // one in O(log n) each, so rows added at the end never rebuild the tree.
+    tree_.resize(size_t(count) + 1);
+    for (size_t k = size_t(old) + 1; k <= size_t(count); ++k) {
+        int64_t sum = sizes_[k - 1];
+        const size_t low = k - (k & (~k + 1));
+        for (size_t j = k - 1; j > low; j -= j & (~j + 1)) sum += tree_[j];
+        tree_[k] = sum;
+    }
+}
+
+void TGridAxis::SetDefaultSize(int size) {
+    default_ = size < 0 ? 0 : size;
+    sizes_ = {};
+    tree_ = {};
+    treeValid_ = false;
+}
+
+void TGridAxis::ensureSizes() {
+    if (!sizes_.empty() || count_ == 0) return;
+    sizes_.assign(size_t(count_), default_);
+    treeValid_ = false;
+}
+
+void TGridAxis::SetSize(int i, int size) {
+    if (size < 0) size = 0;
+    if (Size(i) == size) return;
+    ensureSizes();
+    const int delta = size - sizes_[size_t(i)];
+    sizes_[size_t(i)] = size;
+    if (!treeValid_) return;
+    for (size_t k = size_t(i) + 1; k < tree_.size(); k += k & (~k + 1)) tree_[k] += delta;
+}
+
+void TGridAxis::ensureTree() const {
+    if (treeValid_) return;
+    // Linear build: each node adds itself to its parent once.
+    tree_.assign(sizes_.size() + 1, 0);
+    for (size_t k = 1; k < tree_.size(); ++k) {
+        tree_[k] += sizes_[k - 1];
+        const size_t parent = k + (k & (~k + 1));
+        if (parent < tree_.size()) tree_[parent] += tree_[k];
+    }
+    treeValid_ = true;
+}
+
+int64_t TGridAxis::Start(int i) const {
+    if (i <= 0) return 0;
+    if (i > count_) i = count_;
+    int64_t sum = int64_t(i) * line_;
+    if (sizes_.empty()) return sum + int64_t(i) * default_;
+    ensureTree();
+    for (size_t k = size_t(i); k > 0; k -= k & (~k + 1)) sum += tree_[k];
+    return sum;
+}
+
+int TGridAxis::IndexAt(int64_t pos) const {
+    if (pos < 0) return -1;
+    if (sizes_.empty()) {
+        const int64_t extent = int64_t(default_) + line_;
+        if (extent <= 0) return count_;
+        return int(std::min<int64_t>(pos / extent, count_));
+    }
+    ensureTree();
+    // The largest i with Start(i) <= pos: descend the tree, each node covering `step` items.
+    size_t idx = 0;
+    int64_t rest = pos;
+    size_t step = 1;
+    while (step * 2 <= sizes_.size()) step *= 2;
+    for (; step > 0; step /= 2) {
+        const size_t next = idx + step;
+        if (next > sizes_.size()) continue;
+        const int64_t span = tree_[next] + int64_t(step) * line_;
+        if (span <= rest) {
+            idx = next;
+            rest -= span;
+        }
+    }
+    return int(idx);
+}
+
+void TGridAxis::Move(int from, int to) {
+    if (from == to || sizes_.empty()) return;
+    moveElement(sizes_, size_t(from), size_t(to));
+    treeValid_ = false;
+}
+
+void TGridAxis::Insert(int i) {
+    ++count_;
+    if (sizes_.empty()) return;
+    sizes_.insert(sizes_.begin() + i, default_);
+    treeValid_ = false;
+}
+
+void TGridAxis::Erase(int i) {
+    --count_;
+    if (sizes_.empty()) return;
+    sizes_.erase(sizes_.begin() + i);
+    treeValid_ = false;
+}
+
+}  // namespace plat

@@ -1,0 +1,134 @@
+#pragma once
+// The string grid's state without a widget: the cell store and the geometry of one axis. Both are
+// built for a million rows: a cell write, a row's position and the row at a pixel cost at most
+// O(log n); only what is linear by nature (a row moved or deleted in the middle) touches them all.
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace plat {
+
+// What a cell's object slot holds. The slot owns it: it dies with its cell, its row or the grid.
+class TGridObject {
+public:
+    virtual ~TGridObject() = default;
+};
+
+// Cells by row: a vector of row pointers, a row record only for a row written at least once.
+// A record holds its texts up to its last non-empty column and its objects sparsely, so columns at
+// or beyond the grid's column count (hidden columns) keep their cells. Moving a row moves a pointer.
+// The store has no bounds of its own beyond the row count: the grid checks writes.
+class TGridStore {
+public:
+    int RowCount() const { return int(rows_.size()); }
+    // New rows are empty; rows beyond a lower count are dropped with their objects.
+    void SetRowCount(int count);
+    // Records made by a first write reserve this many texts (the grid's column count).
+    void SetColumnHint(int columns) { colHint_ = columns; }
+
+    // An empty text outside the rows, below column 0 or beyond the row's last text.
+    const QString& Cell(int col, int row) const;
+    // An empty text clears the entry. The row must exist and the column be 0 or more.
+    void SetCell(int col, int row, const QString& text) {
+        Row* rec = rows_[size_t(row)].get();
+        if (rec && col < rec->cap && !text.isEmpty()) {
+            QString* t = rec->texts();
+            while (rec->size <= col) new (t + rec->size++) QString();
+            t[col] = text;
+            return;
+        }
+        setCellSlow(col, row, text);
+    }
+    TGridObject* Object(int col, int row) const;
+    // Puts an object in the slot, freeing the one it held.
+    void SetObject(int col, int row, std::unique_ptr<TGridObject> object);
+    // Takes the object out of its slot without freeing it.
+    std::unique_ptr<TGridObject> TakeObject(int col, int row);
+
+    void MoveRow(int from, int to);
+    void InsertRow(int row);
+    void DeleteRow(int row);
+    void MoveColumn(int from, int to);
+    void DeleteColumn(int col);
+
+    // Whether the row has a record (it was written and not emptied again).
+    bool HasRecord(int row) const { return row >= 0 && row < RowCount() && rows_[size_t(row)] != nullptr; }
+    // Calls f(row index) for every row holding an object, in order; f must not change the store.
+    template <class F>
+    void ForEachRowWithObjects(F&& f) const {
+        for (size_t r = 0; r < rows_.size(); ++r)
+            if (rows_[r] && rows_[r]->hasObjects()) f(int(r));
+    }
+
+private:
+    using Objects = std::vector<std::pair<int, std::unique_ptr<TGridObject>>>;  // sorted by column
+    // A row record: this header and its texts in one allocation.
+    struct Row {
+        int size = 0;  // texts in use
+        int cap = 0;   // texts room
+        std::unique_ptr<Objects> objs;  // only for a row that holds objects
+        QString* texts() { return reinterpret_cast<QString*>(this + 1); }
+        const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
+        bool hasObjects() const { return objs && !objs->empty(); }
+        bool empty() const { return size == 0 && !hasObjects(); }
+        void trim();  // drops trailing empty texts
+        Objects::iterator find(int col);  // in objs, which must exist
+    };
+    struct RowDeleter {
+        void operator()(Row* row) const;
+    };
+    using RowPtr = std::unique_ptr<Row, RowDeleter>;
+    static RowPtr makeRow(int cap);
+    void setCellSlow(int col, int row, const QString& text);
+    // The row's record with room for texts 0..col (made or grown as needed).
+    Row& roomFor(int row, int col);
+    void dropIfEmpty(int row);
+
+    std::vector<RowPtr> rows_;
+    int colHint_ = 0;
+};
+
+// One axis of the grid: the count, a default size, per-item sizes once one differs, and the line
+// width between items. Positions come from a Fenwick tree over the sizes, built on the first query
+// after a change that moved items (inserts, deletes, moves), so row -> pixel and pixel -> row are
+// O(log n) and a single size change is O(log n) too.
+class TGridAxis {
+public:
+    int Count() const { return count_; }
+    void SetCount(int count);
+    int DefaultSize() const { return default_; }
+    // A new default drops every size of its own.
+    void SetDefaultSize(int size);
+    int LineWidth() const { return line_; }
+    void SetLineWidth(int width) { line_ = width < 0 ? 0 : width; }
+
+    int Size(int i) const { return sizes_.empty() ? default_ : sizes_[size_t(i)]; }
+    // Sizes below 0 count as 0.
+    void SetSize(int i, int size);
+    bool HasOwnSizes() const { return !sizes_.empty(); }
+
+    // Pixels from the start of item 0 to the start of item i (0 <= i <= Count), lines included.
+    int64_t Start(int i) const;
+    // The item whose extent (its size and the line after it) holds pos: -1 below 0, Count beyond
+    // the last. Items of no extent are never hit.
+    int IndexAt(int64_t pos) const;
+
+    void Move(int from, int to);
+    void Insert(int i);
+    void Erase(int i);
+
+private:
+    void ensureSizes();
+    void ensureTree() const;
+    int count_ = 0;
+    int default_ = 0;
+    int line_ = 0;
+    std::vector<int> sizes_;              // empty while every item has the default size
+    mutable std::vector<int64_t> tree_;   // Fenwick tree over sizes_, 1-based
+    mutable bool treeValid_ = false;
+};
+
+}  // namespace plat

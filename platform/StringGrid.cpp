@@ -1,0 +1,964 @@
+#include "platform/StringGrid.h"
+
+#include "platform/Guard.h"
+#include "platform/Numbers.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace plat {
+
+namespace {
+const QString kIndexError = QStringLiteral("Grid index out of range");
+
+TGridRect normalized(TGridCoord a, TGridCoord b) {
+    return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
+}
+
+int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int toInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); }
+
+// The pixel span [p0, p1) of items lo..hi of an axis whose items below `fixed` stand at the start
+// and whose scrolling items start with `first` after them; false when none of them is on screen.
+bool axisSpan(const TGridAxis& a, int fixed, int first, int client, int lo, int hi, int& p0, int& p1) {
+    lo = std::max(lo, 0);
+    hi = std::min(hi, a.Count() - 1);
+    if (lo > hi || client <= 0) return false;
+    const int64_t fixedExt = a.Start(fixed);
+    const int64_t base = a.Start(first);
+    auto startOf = [&](int i) { return i < fixed ? a.Start(i) : fixedExt + a.Start(i) - base; };
+    // Scrolling items before the first one are not on screen.
+    if (hi >= fixed && hi < first) hi = fixed - 1;
+    if (lo >= fixed && lo < first) lo = first;
+    if (lo > hi) return false;
+    const int64_t s = startOf(lo);
+    const int64_t e = startOf(hi) + a.Size(hi);
+    if (s >= client) return false;
+    p0 = toInt(s);
+    p1 = toInt(std::min<int64_t>(e, client));
+    return true;
+}
+}  // namespace
+
+// The viewport is a control of its own, so painting, keys, clicks, double clicks and focus come in
+// through the control base; it hands each to the grid's overridable step.
+class TStringGrid::Viewport : public TCustomControl {
+public:
+    explicit Viewport(TStringGrid* grid) : grid_(grid) {
+        SetControlStyle({csClickEvents, csDoubleClicks, csOpaque});
+    }
+    TStringGrid* grid_;  // cleared when the grid starts to go away
+
+protected:
+    void Paint() override {
+        if (grid_) grid_->Paint();
+    }
+    void KeyDown(uint16_t& Key, TShiftState Shift) override {
+        if (grid_) grid_->KeyDown(Key, Shift);
+    }
+    void KeyPress(QChar& Key) override {
+        if (grid_) grid_->KeyPress(Key);
+    }
+    void KeyUp(uint16_t& Key, TShiftState Shift) override {
+        if (grid_) grid_->KeyUp(Key, Shift);
+    }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+        if (grid_) grid_->MouseDown(Button, Shift, X, Y);
+    }
+    void MouseMove(TShiftState Shift, int X, int Y) override {
+        if (grid_) grid_->MouseMove(Shift, X, Y);
+    }
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+        if (grid_) grid_->MouseUp(Button, Shift, X, Y);
+    }
+    void Click() override {
+        if (grid_) grid_->Click();
+    }
+    void DblClick() override {
+        if (grid_) grid_->DblClick();
+    }
+    void DoEnter() override {
+        if (grid_) grid_->DoEnter();
+    }
+    void DoExit() override {
+        if (grid_) grid_->DoExit();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        if (grid_) grid_->paintRect_ = event->rect();
+        TCustomControl::paintEvent(event);
+        if (grid_) grid_->paintRect_ = QRect();
+    }
+};
+
+TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    view_ = new Viewport(this);
+    setViewport(view_);
+    view_->setAutoFillBackground(false);
+    // The viewport takes the focus and the keys itself (the scroll area makes it hand them over).
+    setFocusPolicy(Qt::StrongFocus);
+    view_->setFocusProxy(nullptr);
+    setFocusProxy(view_);
+    setFrameShape(QFrame::StyledPanel);
+    cols_.SetDefaultSize(64);
+    rows_.SetDefaultSize(24);
+    cols_.SetCount(5);
+    rows_.SetCount(5);
+    store_.SetRowCount(5);
+    store_.SetColumnHint(5);
+    linesChanged();
+    for (TScrollBarKind bar : {sbHorizontal, sbVertical}) {
+        QScrollBar* b = bar == sbVertical ? verticalScrollBar() : horizontalScrollBar();
+        connect(b, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+            guarded([&] { barAction(bar, action); });
+        });
+        b->installEventFilter(this);
+    }
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layoutChanged();
+}
+
+TStringGrid::~TStringGrid() {
+    Destroying();
+    // Focus and paint events during the widget teardown reach no step of a grid half destroyed.
+    view_->grid_ = nullptr;
+}
+
+// ---- dimensions and options ----
+
+void TStringGrid::SetColCount(int count) {
+    if (count < 1) count = 1;
+    if (count == ColCount()) return;
+    if (count <= fixedCols_) fixedCols_ = count - 1;
+    cols_.SetCount(count);
+    store_.SetColumnHint(count);
+    current_.X = std::min(current_.X, count - 1);
+    anchor_.X = std::min(anchor_.X, count - 1);
+    topLeft_.X = clampInt(topLeft_.X, fixedCols_, count - 1);
+    layoutChanged();
+}
+
+void TStringGrid::SetRowCount(int count) {
+    if (count < 1) count = 1;
+    if (count == RowCount()) return;
+    if (count <= fixedRows_) fixedRows_ = count - 1;
+    rows_.SetCount(count);
+    store_.SetRowCount(count);
+    current_.Y = std::min(current_.Y, count - 1);
+    anchor_.Y = std::min(anchor_.Y, count - 1);
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, count - 1);
+    layoutChanged();
+}
+
+void TStringGrid::SetFixedCols(int count) {
+    if (count < 0 || count >= ColCount())
+        throw EInvalidGridOperation(QStringLiteral("Fixed column count must be less than column count"));
+    if (count == fixedCols_) return;
+    fixedCols_ = count;
+    topLeft_.X = count;
+    current_.X = anchor_.X = count;
+    layoutChanged();
+}
+
+void TStringGrid::SetFixedRows(int count) {
+    if (count < 0 || count >= RowCount())
+        throw EInvalidGridOperation(QStringLiteral("Fixed row count must be less than row count"));
+    if (count == fixedRows_) return;
+    fixedRows_ = count;
+    topLeft_.Y = count;
+    current_.Y = anchor_.Y = count;
+    layoutChanged();
+}
+
+int TStringGrid::ColWidths(int col) const {
+    if (col < 0 || col >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    return cols_.Size(col);
+}
+
+void TStringGrid::SetColWidths(int col, int width) {
+    if (col < 0 || col >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    if (cols_.Size(col) == std::max(width, 0)) return;
+    cols_.SetSize(col, width);
+    layoutChanged();
+    ColWidthsChanged();
+}
+
+int TStringGrid::RowHeights(int row) const {
+    if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    return rows_.Size(row);
+}
+
+void TStringGrid::SetRowHeights(int row, int height) {
+    if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (rows_.Size(row) == std::max(height, 0)) return;
+    rows_.SetSize(row, height);
+    layoutChanged();
+    RowHeightsChanged();
+}
+
+void TStringGrid::SetDefaultColWidth(int width) {
+    cols_.SetDefaultSize(width);
+    layoutChanged();
+    ColWidthsChanged();
+}
+
+void TStringGrid::SetDefaultRowHeight(int height) {
+    rows_.SetDefaultSize(height);
+    layoutChanged();
+    RowHeightsChanged();
+}
+
+void TStringGrid::SetGridLineWidth(int width) {
+    lineWidth_ = std::max(width, 0);
+    linesChanged();
+    layoutChanged();
+}
+
+void TStringGrid::SetOptions(TGridOptions options) {
+    if (options == options_) return;
+    options_ = options;
+    view_->SetWantTabs(options.contains(goTabs));
+    linesChanged();
+    layoutChanged();
+}
+
+void TStringGrid::linesChanged() {
+    cols_.SetLineWidth(options_.contains(goVertLine) ? lineWidth_ : 0);
+    rows_.SetLineWidth(options_.contains(goHorzLine) ? lineWidth_ : 0);
+}
+
+void TStringGrid::SetColor(TColor color) {
+    color_ = color;
+    InvalidateGrid();
+}
+
+void TStringGrid::SetFixedColor(TColor color) {
+    fixedColor_ = color;
+    InvalidateGrid();
+}
+
+TFont& TStringGrid::Font() { return view_->Font(); }
+TCanvas& TStringGrid::Canvas() { return view_->Canvas(); }
+
+void TStringGrid::SetBorderStyle(TBorderStyle style) {
+    borderStyle_ = style;
+    setFrameShape(style == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
+}
+
+void TStringGrid::SetScrollBars(TScrollStyle bars) {
+    scrollBars_ = bars;
+    const bool h = bars == ssHorizontal || bars == ssBoth;
+    const bool v = bars == ssVertical || bars == ssBoth;
+    setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    UpdateScrollRange();
+}
+
+void TStringGrid::SetDefaultDrawing(bool on) {
+    defaultDrawing_ = on;
+    InvalidateGrid();
+}
+
+bool TStringGrid::Focused() const { return view_->hasFocus(); }
+
+// ---- cells ----
+
+void TStringGrid::checkCell(int col, int row) const {
+    if (col < 0 || row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+}
+
+void TStringGrid::throwIndexError() { throw EInvalidGridOperation(kIndexError); }
+
+void TStringGrid::SetObjects(int col, int row, std::unique_ptr<TGridObject> object) {
+    checkCell(col, row);
+    store_.SetObject(col, row, std::move(object));
+}
+
+std::unique_ptr<TGridObject> TStringGrid::TakeObjects(int col, int row) {
+    checkCell(col, row);
+    return store_.TakeObject(col, row);
+}
+
+void TStringGrid::MoveRow(int from, int to) {
+    if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (from == to) return;
+    store_.MoveRow(from, to);
+    rows_.Move(from, to);
+    layoutChanged();
+}
+
+void TStringGrid::MoveColumn(int from, int to) {
+    if (from < 0 || to < 0 || from >= ColCount() || to >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    if (from == to) return;
+    store_.MoveColumn(from, to);
+    cols_.Move(from, to);
+    layoutChanged();
+}
+
+void TStringGrid::DeleteRow(int row) {
+    if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (RowCount() == 1) {
+        // The grid keeps one row: the deleted one comes back empty.
+        store_.SetRowCount(0);
+        store_.SetRowCount(1);
+        rows_.Erase(0);
+        rows_.Insert(0);
+        layoutChanged();
+        return;
+    }
+    store_.DeleteRow(row);
+    rows_.Erase(row);
+    const int count = RowCount();
+    if (fixedRows_ >= count) fixedRows_ = count - 1;
+    current_.Y = clampInt(current_.Y, 0, count - 1);
+    anchor_.Y = clampInt(anchor_.Y, 0, count - 1);
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, count - 1);
+    layoutChanged();
+}
+
+void TStringGrid::DeleteColumn(int col) {
+    if (col < 0 || col >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    store_.DeleteColumn(col);
+    if (ColCount() == 1) {
+        cols_.Erase(0);
+        cols_.Insert(0);
+        layoutChanged();
+        return;
+    }
+    cols_.Erase(col);
+    const int count = ColCount();
+    store_.SetColumnHint(count);
+    if (fixedCols_ >= count) fixedCols_ = count - 1;
+    current_.X = clampInt(current_.X, 0, count - 1);
+    anchor_.X = clampInt(anchor_.X, 0, count - 1);
+    topLeft_.X = clampInt(topLeft_.X, fixedCols_, count - 1);
+    layoutChanged();
+}
+
+// ---- geometry ----
+
+int TStringGrid::ClientWidth() const { return view_->width(); }
+int TStringGrid::ClientHeight() const { return view_->height(); }
+
+int TStringGrid::colX(int col) const {
+    if (col < fixedCols_) return toInt(cols_.Start(col));
+    return toInt(cols_.Start(fixedCols_) + cols_.Start(col) - cols_.Start(topLeft_.X));
+}
+
+int TStringGrid::rowY(int row) const {
+    if (row < fixedRows_) return toInt(rows_.Start(row));
+    return toInt(rows_.Start(fixedRows_) + rows_.Start(row) - rows_.Start(topLeft_.Y));
+}
+
+TRect TStringGrid::mirrored(TRect r) const {
+    if (!UseRightToLeftAlignment()) return r;
+    const int w = ClientWidth();
+    return {w - r.Right, r.Top, w - r.Left, r.Bottom};
+}
+
+void TStringGrid::visibleEnds(int& lastCol, int& lastRow) const {
+    if (!visValid_) {
+        auto last = [](const TGridAxis& a, int fixed, int first, int client) {
+            const int64_t avail = client - a.Start(fixed);
+            if (avail <= 0 || first >= a.Count()) return first - 1;
+            return std::min(a.Count() - 1, a.IndexAt(a.Start(first) + avail - 1));
+        };
+        lastVisCol_ = last(cols_, fixedCols_, topLeft_.X, ClientWidth());
+        lastVisRow_ = last(rows_, fixedRows_, topLeft_.Y, ClientHeight());
+        visValid_ = true;
+    }
+    lastCol = lastVisCol_;
+    lastRow = lastVisRow_;
+}
+
+bool TStringGrid::cellOnScreenSlow(int col, int row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return false;
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
+    const bool colShown = col < fixedCols_ ? cols_.Start(col) < ClientWidth() : col >= topLeft_.X && col <= lastCol;
+    if (!colShown) return false;
+    return row < fixedRows_ ? rows_.Start(row) < ClientHeight() : row >= topLeft_.Y && row <= lastRow;
+}
+
+TRect TStringGrid::CellRect(int col, int row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount() || !cellOnScreen(col, row)) return {};
+    const int x = colX(col), y = rowY(row);
+    return mirrored({x, y, x + cols_.Size(col), y + rows_.Size(row)});
+}
+
+TGridCoord TStringGrid::MouseCoord(int x, int y) const {
+    TGridCoord out{-1, -1};
+    const int w = ClientWidth(), h = ClientHeight();
+    if (UseRightToLeftAlignment()) x = w - 1 - x;
+    auto hit = [](const TGridAxis& a, int fixed, int first, int pos, int client) {
+        if (pos < 0 || pos >= client) return -1;
+        const int64_t fixedExt = a.Start(fixed);
+        const int i = pos < fixedExt ? a.IndexAt(pos) : a.IndexAt(pos - fixedExt + a.Start(first));
+        return i >= 0 && i < a.Count() ? i : -1;
+    };
+    out.X = hit(cols_, fixedCols_, topLeft_.X, x, w);
+    out.Y = hit(rows_, fixedRows_, topLeft_.Y, y, h);
+    return out;
+}
+
+void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
+    const TGridCoord c = MouseCoord(x, y);
+    col = c.X;
+    row = c.Y;
+}
+
+void TStringGrid::InvalidateRect(const TRect& r) {
+    if (!r.IsEmpty()) view_->update(r.toQRect());
+}
+
+void TStringGrid::InvalidateCell(int col, int row) { InvalidateRect(CellRect(col, row)); }
+
+void TStringGrid::InvalidateRow(int row) {
+    int y0, y1;
+    if (axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), row, row, y0, y1))
+        InvalidateRect({0, y0, ClientWidth(), y1});
+}
+
+void TStringGrid::InvalidateCol(int col) {
+    int x0, x1;
+    if (axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), col, col, x0, x1))
+        InvalidateRect(mirrored({x0, 0, x1, ClientHeight()}));
+}
+
+void TStringGrid::InvalidateGrid() { view_->update(); }
+
+// ---- current cell, selection, scrolling ----
+
+TGridRect TStringGrid::Selection() const {
+    TGridRect sel = normalized(anchor_, current_);
+    if (options_.contains(goRowSelect)) {
+        sel.Left = fixedCols_;
+        sel.Right = ColCount() - 1;
+    }
+    return sel;
+}
+
+void TStringGrid::invalidateGridRect(const TGridRect& g) {
+    int x0, x1, y0, y1;
+    if (axisSpan(cols_, fixedCols_, topLeft_.X, ClientWidth(), g.Left, g.Right, x0, x1) &&
+        axisSpan(rows_, fixedRows_, topLeft_.Y, ClientHeight(), g.Top, g.Bottom, y0, y1))
+        InvalidateRect(mirrored({x0, y0, x1, y1}));
+}
+
+void TStringGrid::SetSelection(const TGridRect& sel) {
+    auto inCols = [&](int c) { return clampInt(c, 0, ColCount() - 1); };
+    auto inRows = [&](int r) { return clampInt(r, 0, RowCount() - 1); };
+    const TGridRect old = Selection();
+    anchor_ = {inCols(sel.Left), inRows(sel.Top)};
+    current_ = {inCols(sel.Right), inRows(sel.Bottom)};
+    invalidateGridRect(old);
+    invalidateGridRect(Selection());
+}
+
+void TStringGrid::FocusCell(int col, int row, bool moveAnchor) {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (!SelectCell(col, row)) return;
+    MoveCurrent(col, row, moveAnchor, true);
+}
+
+void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
+    const TGridRect old = Selection();
+    current_ = {col, row};
+    if (moveAnchor || !options_.contains(goRangeSelect)) anchor_ = current_;
+    if (show) scrollIntoView(col, row);
+    // Old and new selection (each holds its current cell) are painted again.
+    invalidateGridRect(old);
+    invalidateGridRect(Selection());
+}
+
+int TStringGrid::fullyVisible(const TGridAxis& axis, int first, int avail) const {
+    if (avail <= 0 || first >= axis.Count()) return 0;
+    const int last = axis.IndexAt(axis.Start(first) + avail);
+    return std::max(0, std::min(last, axis.Count()) - first);
+}
+
+int TStringGrid::VisibleColCount() const {
+    return fullyVisible(cols_, topLeft_.X, ClientWidth() - FixedColsWidth());
+}
+
+int TStringGrid::VisibleRowCount() const {
+    return fullyVisible(rows_, topLeft_.Y, ClientHeight() - FixedRowsHeight());
+}
+
+// The smallest first item >= fixed that shows item `last` whole in `avail` pixels (`last` itself
+// when it cannot be shown whole).
+int TStringGrid::firstTopFor(const TGridAxis& axis, int fixed, int last, int avail) const {
+    if (last < fixed) return fixed;
+    const int64_t q = axis.Start(last + 1) - avail;
+    if (avail <= 0) return last;
+    if (q <= axis.Start(fixed)) return fixed;
+    int t = axis.IndexAt(q);
+    if (axis.Start(t) < q) ++t;
+    return clampInt(t, fixed, last);
+}
+
+int TStringGrid::MaxTopRow() const {
+    return firstTopFor(rows_, fixedRows_, RowCount() - 1, ClientHeight() - FixedRowsHeight());
+}
+
+int TStringGrid::MaxLeftCol() const {
+    return firstTopFor(cols_, fixedCols_, ColCount() - 1, ClientWidth() - FixedColsWidth());
+}
+
+void TStringGrid::SetLeftCol(int col) { setTopLeft(clampInt(col, fixedCols_, MaxLeftCol()), topLeft_.Y); }
+
+void TStringGrid::SetTopRow(int row) { setTopLeft(topLeft_.X, clampInt(row, fixedRows_, MaxTopRow())); }
+
+void TStringGrid::setTopLeft(int col, int row) {
+    if (col == topLeft_.X && row == topLeft_.Y) return;
+    topLeft_ = {col, row};
+    visValid_ = false;
+    UpdateScrollPos();
+    InvalidateGrid();
+    TopLeftChanged();
+}
+
+void TStringGrid::scrollIntoView(int col, int row) {
+    int left = topLeft_.X, top = topLeft_.Y;
+    if (row >= fixedRows_) {
+        const int avail = ClientHeight() - FixedRowsHeight();
+        if (row < top)
+            top = row;
+        else if (rows_.Start(row + 1) - rows_.Start(top) > avail)
+            top = firstTopFor(rows_, fixedRows_, row, avail);
+    }
+    if (col >= fixedCols_) {
+        const int avail = ClientWidth() - FixedColsWidth();
+        if (col < left)
+            left = col;
+        else if (cols_.Start(col + 1) - cols_.Start(left) > avail)
+            left = firstTopFor(cols_, fixedCols_, col, avail);
+    }
+    setTopLeft(left, top);
+}
+
+void TStringGrid::layoutChanged() {
+    visValid_ = false;
+    // Sizes or counts moved the limits of the scroll position.
+    const int left = clampInt(topLeft_.X, fixedCols_, std::max(fixedCols_, MaxLeftCol()));
+    const int top = clampInt(topLeft_.Y, fixedRows_, std::max(fixedRows_, MaxTopRow()));
+    UpdateScrollRange();
+    if (left != topLeft_.X || top != topLeft_.Y)
+        setTopLeft(left, top);
+    InvalidateGrid();
+}
+
+// ---- scroll bars ----
+
+TScrollBarInfo TStringGrid::ScrollBarInfo(TScrollBarKind bar) const {
+    const QScrollBar* b = bar == sbVertical ? verticalScrollBar() : horizontalScrollBar();
+    const int page = b->pageStep();
+    return {b->minimum(), page > 0 ? b->maximum() + page - 1 : b->maximum(), page, b->value()};
+}
+
+void TStringGrid::SetScrollBarInfo(TScrollBarKind bar, const TScrollBarInfo& info) { writeBar(bar, info); }
+
+void TStringGrid::writeBar(TScrollBarKind bar, const TScrollBarInfo& info) {
+    QScrollBar* b = bar == sbVertical ? verticalScrollBar() : horizontalScrollBar();
+    const int page = std::max(info.Page, 0);
+    const int qmax = std::max(info.Min, page > 0 ? info.Max - page + 1 : info.Max);
+    b->setRange(info.Min, qmax);
+    b->setPageStep(page);
+    b->setValue(info.Pos);
+}
+
+void TStringGrid::UpdateScrollRange() {
+    const bool h = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
+    const bool v = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
+    writeBar(sbVertical, {0, v && MaxTopRow() > fixedRows_ ? 127 : 0, 0, 0});
+    writeBar(sbHorizontal, {0, h && MaxLeftCol() > fixedCols_ ? 127 : 0, 0, 0});
+    UpdateScrollPos();
+}
+
+void TStringGrid::UpdateScrollPos() {
+    if (trackingBar_ != sbVertical) {
+        const int span = MaxTopRow() - fixedRows_;
+        verticalScrollBar()->setValue(span > 0 ? MulDiv(topLeft_.Y - fixedRows_, 127, span) : 0);
+    }
+    if (trackingBar_ != sbHorizontal) {
+        const int span = MaxLeftCol() - fixedCols_;
+        horizontalScrollBar()->setValue(span > 0 ? MulDiv(topLeft_.X - fixedCols_, 127, span) : 0);
+    }
+}
+
+void TStringGrid::barAction(TScrollBarKind bar, int action) {
+    QScrollBar* b = bar == sbVertical ? verticalScrollBar() : horizontalScrollBar();
+    int code;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
+        case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
+        case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
+        case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
+        case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
+        case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
+        case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
+        default: return;
+    }
+    if (code == SB_THUMBTRACK) {
+        // The thumb follows the pointer; the bar is not rewritten under it.
+        trackingBar_ = bar;
+        scrollMessage(bar, code, b->sliderPosition());
+        trackingBar_ = -1;
+        return;
+    }
+    const int pos = b->value();
+    scrollMessage(bar, code, pos);
+    // The slider has already stepped by itself: it shows what the grid made of the message.
+    b->setSliderPosition(b->value());
+}
+
+bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        const TScrollBarKind bar = watched == verticalScrollBar() ? sbVertical : sbHorizontal;
+        QScrollBar* b = static_cast<QScrollBar*>(watched);
+        guarded([&] {
+            if (b->isSliderDown()) scrollMessage(bar, SB_THUMBPOSITION, b->sliderPosition());
+            scrollMessage(bar, SB_ENDSCROLL, b->value());
+        });
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TStringGrid::scrollMessage(TScrollBarKind bar, int code, int pos) {
+    if (bar == sbVertical)
+        VScrollMessage(code, pos);
+    else
+        HScrollMessage(code, pos);
+}
+
+void TStringGrid::HScrollMessage(int ScrollCode, int Pos) { defaultScroll(sbHorizontal, ScrollCode, Pos); }
+void TStringGrid::VScrollMessage(int ScrollCode, int Pos) { defaultScroll(sbVertical, ScrollCode, Pos); }
+
+void TStringGrid::defaultScroll(TScrollBarKind bar, int code, int pos) {
+    const bool vert = bar == sbVertical;
+    const int fixed = vert ? fixedRows_ : fixedCols_;
+    const int maxFirst = vert ? MaxTopRow() : MaxLeftCol();
+    const int page = std::max(1, vert ? VisibleRowCount() : VisibleColCount());
+    int first = vert ? topLeft_.Y : topLeft_.X;
+    switch (code) {
+        case SB_LINEUP: --first; break;
+        case SB_LINEDOWN: ++first; break;
+        case SB_PAGEUP: first -= page; break;
+        case SB_PAGEDOWN: first += page; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
+            if (code == SB_THUMBPOSITION || options_.contains(goThumbTracking))
+                first = fixed + MulDiv(pos, maxFirst - fixed, 127);
+            break;
+        case SB_TOP: first = fixed; break;
+        case SB_BOTTOM: first = maxFirst; break;
+        default: break;
+    }
+    if (vert)
+        SetTopRow(first);
+    else
+        SetLeftCol(first);
+    if (code == SB_ENDSCROLL || code == SB_THUMBPOSITION) UpdateScrollPos();
+}
+
+bool TStringGrid::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+        // The viewport control handles these itself.
+        case QEvent::Paint:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return false;
+        default:
+            return QAbstractScrollArea::viewportEvent(event);
+    }
+}
+
+// The grid scrolls by rows and columns itself; the bars' pixel scrolling does not apply.
+void TStringGrid::scrollContentsBy(int, int) {}
+
+void TStringGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    guarded([&] { layoutChanged(); });
+}
+
+void TStringGrid::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::LayoutDirectionChange) InvalidateGrid();
+}
+
+void TStringGrid::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    wheelRest_ += event->angleDelta().y();
+    const TShiftState shift = ShiftStateOf(*event);
+    const QPoint pos = event->position().toPoint();
+    guarded([&] {
+        while (wheelRest_ >= 120) {
+            wheelRest_ -= 120;
+            DoMouseWheelUp(shift, pos);
+        }
+        while (wheelRest_ <= -120) {
+            wheelRest_ += 120;
+            DoMouseWheelDown(shift, pos);
+        }
+    });
+}
+
+bool TStringGrid::DoMouseWheelDown(TShiftState, QPoint) {
+    if (current_.Y < RowCount() - 1) SetRow(current_.Y + 1);
+    return true;
+}
+
+bool TStringGrid::DoMouseWheelUp(TShiftState, QPoint) {
+    if (current_.Y > fixedRows_) SetRow(current_.Y - 1);
+    return true;
+}
+
+// ---- overridable steps ----
+
+bool TStringGrid::SelectCell(int ACol, int ARow) {
+    bool can = true;
+    if (OnSelectCell) OnSelectCell(this, ACol, ARow, can);
+    return can;
+}
+
+void TStringGrid::TopLeftChanged() {
+    if (OnTopLeftChanged) OnTopLeftChanged(this);
+}
+
+void TStringGrid::ColWidthsChanged() {}
+void TStringGrid::RowHeightsChanged() {}
+
+void TStringGrid::Loaded() {
+    layoutChanged();
+}
+
+void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
+    if (defaultDrawing_) Canvas().TextRect(ARect, ARect.Left + 2, ARect.Top + 2, Cells(ACol, ARow));
+    if (OnDrawCell) OnDrawCell(this, ACol, ARow, ARect, AState);
+}
+
+TGridDrawState TStringGrid::stateOf(int col, int row, const TGridRect& sel, bool focused) const {
+    TGridDrawState s;
+    if (col < fixedCols_ || row < fixedRows_) return s.include(gdFixed);
+    const bool isCurrent = focused && col == current_.X && row == current_.Y;
+    if (isCurrent) s.include(gdFocused);
+    if (sel.Contains(col, row) &&
+        (!isCurrent || options_.contains(goDrawFocusSelected) || options_.contains(goRowSelect)))
+        s.include(gdSelected);
+    return s;
+}
+
+void TStringGrid::Paint() {
+    TCanvas& cv = Canvas();
+    const int cw = ClientWidth(), ch = ClientHeight();
+    const TRect clip = paintRect_.isNull() ? TRect{0, 0, cw, ch} : TRect::fromQRect(paintRect_);
+    const bool focused = Focused();
+    const TGridRect sel = Selection();
+    const TColor fontColor = Font().Color();
+
+    // The visible items of each axis: the fixed ones, then the scrolling ones from the first.
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
+    struct Range {
+        int lo, hi;
+    };
+    const Range colRanges[2] = {{0, fixedCols_ - 1}, {topLeft_.X, lastCol}};
+    const Range rowRanges[2] = {{0, fixedRows_ - 1}, {topLeft_.Y, lastRow}};
+
+    auto paintBlock = [&](Range rs, Range cs) {
+        for (int r = rs.lo; r <= rs.hi; ++r) {
+            const int y = rowY(r), h = rows_.Size(r);
+            if (y >= clip.Bottom || y + h <= clip.Top) continue;
+            for (int c = cs.lo; c <= cs.hi; ++c) {
+                const int x = colX(c);
+                const TRect rect = mirrored({x, y, x + cols_.Size(c), y + h});
+                if (rect.Left >= clip.Right || rect.Right <= clip.Left) continue;
+                const TGridDrawState state = stateOf(c, r, sel, focused);
+                if (defaultDrawing_) {
+                    const bool selected = state.contains(gdSelected);
+                    cv.Brush().SetColor(state.contains(gdFixed) ? fixedColor_ : selected ? clHighlight : color_);
+                    cv.Font().SetColor(selected ? clHighlightText : fontColor);
+                    cv.FillRect(rect);
+                }
+                DrawCell(c, r, rect, state);
+                if (defaultDrawing_ && state.contains(gdFocused) && !options_.contains(goRowSelect))
+                    cv.DrawFocusRect(rect);
+            }
+        }
+    };
+    paintBlock(rowRanges[0], colRanges[0]);
+    paintBlock(rowRanges[0], colRanges[1]);
+    paintBlock(rowRanges[1], colRanges[0]);
+    paintBlock(rowRanges[1], colRanges[1]);
+    cv.Font().SetColor(fontColor);
+
+    // The lines between the cells, in the fixed area and in the body.
+    const int lw = cols_.LineWidth(), lh = rows_.LineWidth();
+    auto spanOf = [&](const TGridAxis& a, int fixed, int first, int client, Range r, int& p0, int& p1) {
+        if (!axisSpan(a, fixed, first, client, r.lo, r.hi, p0, p1)) return false;
+        p1 = std::min(client, p1 + a.LineWidth());
+        return true;
+    };
+    for (int ri = 0; ri < 2; ++ri)
+        for (int ci = 0; ci < 2; ++ci) {
+            const Range rs = rowRanges[ri], cs = colRanges[ci];
+            int x0, x1, y0, y1;
+            if (!spanOf(cols_, fixedCols_, topLeft_.X, cw, cs, x0, x1) ||
+                !spanOf(rows_, fixedRows_, topLeft_.Y, ch, rs, y0, y1))
+                continue;
+            const bool fixedArea = ri == 0 || ci == 0;
+            const bool vert = options_.contains(fixedArea ? goFixedVertLine : goVertLine);
+            const bool horz = options_.contains(fixedArea ? goFixedHorzLine : goHorzLine);
+            const TColor gap = fixedArea ? fixedColor_ : color_;
+            if (lw > 0) {
+                cv.Brush().SetColor(vert ? (fixedArea ? clBlack : clSilver) : gap);
+                for (int c = cs.lo; c <= cs.hi; ++c) {
+                    const int x = colX(c) + cols_.Size(c);
+                    if (x < cw) cv.FillRect(mirrored({x, y0, std::min(x + lw, cw), y1}));
+                }
+            }
+            if (lh > 0) {
+                cv.Brush().SetColor(horz ? (fixedArea ? clBlack : clSilver) : gap);
+                for (int r = rs.lo; r <= rs.hi; ++r) {
+                    const int y = rowY(r) + rows_.Size(r);
+                    if (y < ch) cv.FillRect(mirrored({x0, y, x1, std::min(y + lh, ch)}));
+                }
+            }
+        }
+
+    // Beyond the last column and below the last row.
+    cv.Brush().SetColor(color_);
+    const int xEnd = lastCol >= topLeft_.X ? colX(lastCol) + cols_.Size(lastCol) + lw : FixedColsWidth();
+    const int yEnd = lastRow >= topLeft_.Y ? rowY(lastRow) + rows_.Size(lastRow) + lh : FixedRowsHeight();
+    if (xEnd < cw) cv.FillRect(mirrored({xEnd, 0, cw, ch}));
+    if (yEnd < ch) cv.FillRect(mirrored({0, yEnd, std::min(xEnd, cw), ch}));
+}
+
+void TStringGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+    if (Key == 0) return;
+    uint16_t key = Key;
+    if (UseRightToLeftAlignment()) {
+        if (key == VK_LEFT)
+            key = VK_RIGHT;
+        else if (key == VK_RIGHT)
+            key = VK_LEFT;
+    }
+    const bool rowSelect = options_.contains(goRowSelect);
+    const bool ctrl = Shift.contains(ssCtrl);
+    const int page = std::max(1, VisibleRowCount());
+    int col = current_.X, row = current_.Y;
+    int left = topLeft_.X, top = topLeft_.Y;
+    bool extend = Shift.contains(ssShift) && options_.contains(goRangeSelect);
+    switch (key) {
+        case VK_UP: --row; break;
+        case VK_DOWN: ++row; break;
+        case VK_LEFT:
+            if (rowSelect) --left; else --col;
+            break;
+        case VK_RIGHT:
+            if (rowSelect) ++left; else ++col;
+            break;
+        case VK_PRIOR:
+            row -= page;
+            top -= page;
+            break;
+        case VK_NEXT:
+            row += page;
+            top += page;
+            break;
+        case VK_HOME:
+            if (ctrl || rowSelect) row = fixedRows_;
+            col = fixedCols_;
+            break;
+        case VK_END:
+            if (ctrl || rowSelect) row = RowCount() - 1;
+            col = ColCount() - 1;
+            break;
+        case VK_TAB:
+            if (!options_.contains(goTabs) || Shift.contains(ssAlt)) return;
+            extend = false;
+            // Tab runs along the row and wraps to the next (Shift+Tab: the previous) row.
+            if (Shift.contains(ssShift)) {
+                if (--col < fixedCols_) {
+                    col = ColCount() - 1;
+                    if (--row < fixedRows_) row = RowCount() - 1;
+                }
+            } else if (++col >= ColCount()) {
+                col = fixedCols_;
+                if (++row >= RowCount()) row = fixedRows_;
+            }
+            break;
+        default: return;
+    }
+    col = clampInt(col, fixedCols_, ColCount() - 1);
+    row = clampInt(row, fixedRows_, RowCount() - 1);
+    if (left != topLeft_.X) SetLeftCol(left);
+    if (top != topLeft_.Y) SetTopRow(top);
+    if (col != current_.X || row != current_.Y) FocusCell(col, row, !extend);
+}
+
+void TStringGrid::KeyPress(QChar& Key) {
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TStringGrid::KeyUp(uint16_t& Key, TShiftState Shift) {
+    if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+
+void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft) {
+        const TGridCoord cell = MouseCoord(X, Y);
+        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
+            if (Shift.contains(ssShift) && options_.contains(goRangeSelect)) {
+                if (SelectCell(cell.X, cell.Y)) MoveCurrent(cell.X, cell.Y, false, true);
+            } else {
+                FocusCell(cell.X, cell.Y, true);
+            }
+            state_ = gsSelecting;
+        }
+    }
+    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
+    if (state_ == gsSelecting && Shift.contains(ssLeft)) {
+        const TGridCoord cell = MouseCoord(X, Y);
+        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && (cell.X != current_.X || cell.Y != current_.Y) &&
+            SelectCell(cell.X, cell.Y))
+            MoveCurrent(cell.X, cell.Y, !options_.contains(goRangeSelect), true);
+    }
+    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (state_ == gsSelecting) state_ = gsNormal;
+    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TStringGrid::Click() {
+    if (OnClick) OnClick(this);
+}
+
+void TStringGrid::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TStringGrid::DoEnter() {
+    InvalidateCell(current_.X, current_.Y);
+    if (OnEnter) OnEnter(this);
+}
+
+void TStringGrid::DoExit() {
+    InvalidateCell(current_.X, current_.Y);
+    state_ = gsNormal;
+    if (OnExit) OnExit(this);
+}
+
+}  // namespace plat
