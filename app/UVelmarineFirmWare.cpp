@@ -1,8 +1,10 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
+#include "building/USNMPManagerAccess.h"
 #include "building/USNMP_MIB.h"
 #include "building/USNMP_Trap_Access.h"
 #include "building/UTransmitNMEA.h"
@@ -235,10 +237,12 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Show_Form(FSNMP_Trap_Access); }},
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon,
          [] { Save_MIB_File(); }},
-        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSNMPManagerAccess); }},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDALI_Access); }},
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
     };
     for (const Def& d : defs) {
@@ -346,7 +350,7 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
-                                     FSNMP_Trap_Access};
+                                     FSNMP_Trap_Access, FSNMPManagerAccess, FDALI_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -506,6 +510,8 @@ void Create_Forms() {
     FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
     FKNXAccess = new TFKNXAccess(FVelmarineFirmWare);
     FSNMP_Trap_Access = new TFSNMP_Trap_Access(FVelmarineFirmWare);
+    FSNMPManagerAccess = new TFSNMPManagerAccess(FVelmarineFirmWare);
+    FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -536,4 +542,6 @@ void Destroy_Forms() {
     FDMXDefVal = nullptr;
     FKNXAccess = nullptr;
     FSNMP_Trap_Access = nullptr;
+    FSNMPManagerAccess = nullptr;
+    FDALI_Access = nullptr;
 }
