@@ -2181,6 +2181,9 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
         return;
     }
     case 500:
+        // A scan stopped while listening: the gateway's answer must reach the step, not the
+        // telegram decoder.
+        Wireless_Listen(false);
         Count_Disable_Analyzer = 0;
         FAbortScan = false;
         FStopScan = false;
