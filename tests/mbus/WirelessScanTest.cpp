@@ -432,6 +432,21 @@ TEST(WirelessScan, StopOrAbortInAnyStepSwitchesTheConfigurationOff) {
     }
 }
 
+TEST(WirelessScan, StopAskedAgainDuringTheSwitchOffDoesNotStartItOver) {
+    Bench b(Radio::Telit);
+    b.segment.Configuration = Segment::Mode::Silent;
+    ASSERT_TRUE(b.start(wMBus_Mode_T));
+    ASSERT_TRUE(b.runTo(502));
+    // The user keeps pressing stop while the gateway stays silent: three attempts, then the end.
+    for (int n = 0; n < 100000 && b.engine->FInScan; ++n) {
+        b.engine->Stop_Scan();
+        b.engine->Step_Once();
+    }
+    EXPECT_FALSE(b.engine->FInScan);
+    EXPECT_EQ(b.segment.count(Cmd_Disable_Configuration.Sent), 3);
+    EXPECT_EQ(b.engine->FResult, 2);
+}
+
 TEST(WirelessScan, ScanReportIsWrittenAtTheEnd) {
     QTemporaryDir dir;
     Bench b(Radio::Telit);
