@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <QFile>
+#include <QHash>
 #include <QPainter>
 #include <algorithm>
 #include <array>
@@ -183,6 +184,7 @@ void GaussianBlur(plat::TBitmap& Bitmap, double Radius) {
 // ---- TFilePicture ----
 
 bool TFilePicture::stampOf(const QByteArray& path, Stamp& stamp) {
+    stamp = Stamp();
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) return false;
     stamp.dev = uint64_t(st.st_dev);
@@ -193,13 +195,30 @@ bool TFilePicture::stampOf(const QByteArray& path, Stamp& stamp) {
     return true;
 }
 
-const QImage& TFilePicture::current() {
+bool TFilePicture::stampIn(uint64_t session, const QByteArray& path, Stamp& stamp) {
+    if (session == 0) return stampOf(path, stamp);
+    struct Checked {
+        uint64_t session = 0;
+        bool exists = false;
+        Stamp stamp;
+    };
+    thread_local QHash<QByteArray, Checked> checked;
+    Checked& entry = checked[path];
+    if (entry.session != session) {
+        entry.exists = stampOf(path, entry.stamp);
+        entry.session = session;
+    }
+    stamp = entry.stamp;
+    return entry.exists;
+}
+
+const QImage& TFilePicture::current(uint64_t session) {
     Stamp now;
-    if (!FImage.isNull() && stampOf(FPath, now) && now == FStamp) return FImage;
+    const bool exists = stampIn(session, FPath, now);
+    if (!FImage.isNull() && exists && now == FStamp) return FImage;
     FImage = QImage();
     FStamp = Stamp();
-    // The stamp is taken before reading: a change while reading is seen at the next draw.
-    stampOf(FPath, now);
+    // The stamp is the one taken before reading: a change while reading is seen at the next paint.
     QByteArray bytes;
     QString error;
     if (ReadPictureFile(FFilename, bytes, error) != TPictureReadResult::Ok)
@@ -221,15 +240,15 @@ void TFilePicture::SetFilename(const QString& Value) {
         FWidth = FHeight = 0;
         return;
     }
-    const QImage& image = current();
+    const QImage& image = current(0);
     FWidth = image.width();
     FHeight = image.height();
 }
 
 void TFilePicture::DrawPicture(plat::TCanvas& Canvas, const plat::TRect& r) {
     if (FFilename.isEmpty()) return;
-    const QImage& image = current();
     QPainter* p = Canvas.Painter();
+    const QImage& image = current(p ? Canvas.PaintSession() : 0);
     if (!p || r.IsEmpty()) return;
     if (r.Width() == image.width() && r.Height() == image.height())
         p->drawImage(QPoint(r.Left, r.Top), image);

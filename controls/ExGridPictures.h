@@ -44,8 +44,9 @@ void BuildRoundRectMask(plat::TBitmap& Bitmap, int Width, int Height, int PenWid
 void GaussianBlur(plat::TBitmap& Bitmap, double Radius);
 
 // A picture given by a file name. The decoded picture is kept and read again only when the file
-// changes (its identity, size or times), so drawing shows what the file holds now without reading
-// it at every paint.
+// changes (its identity, size or times). A file's state is looked at once a drawing session of a
+// canvas (one paint), shared by every picture of that name, so each paint shows the file as it is
+// when the paint starts without asking the file system at every draw.
 class TFilePicture {
 public:
     const QString& Filename() const { return FFilename; }
@@ -69,9 +70,11 @@ private:
         friend bool operator==(const Stamp&, const Stamp&) = default;
     };
     static bool stampOf(const QByteArray& path, Stamp& stamp);
+    // The file's state, looked at once in a drawing session (any session when 0).
+    static bool stampIn(uint64_t session, const QByteArray& path, Stamp& stamp);
     // Reads and decodes the file unless the kept picture is still the file's; raises on failure
     // (the kept picture is dropped).
-    const QImage& current();
+    const QImage& current(uint64_t session);
 
     QString FFilename;
     int FWidth = 0, FHeight = 0;

@@ -297,6 +297,27 @@ TEST(FilePicture, DrawsTheFileAsItIsNow) {
     EXPECT_EQ(drawnAt(picture, plat::Rect(0, 0, 3, 3), 1, 1), 0xFF0000u);
 }
 
+TEST(FilePicture, OnePaintShowsTheFileAsItWasWhenThePaintBegan) {
+    testing_support::TempAppDir dir;
+    const QString path = dir.file("cell.png");
+    testing_support::writeAll(path, pngBytes(2, 2, Qt::red));
+    TFilePicture first, second;
+    first.SetFilename(path);
+    second.SetFilename(path);
+    QImage target(10, 10, QImage::Format_RGB32);
+    plat::TCanvas canvas(&target);
+    first.DrawPicture(canvas, plat::Rect(0, 0, 2, 2));
+    testing_support::writeAll(path, pngBytes(3, 3, Qt::green));
+    first.DrawPicture(canvas, plat::Rect(2, 0, 4, 2));
+    second.DrawPicture(canvas, plat::Rect(4, 0, 6, 2));  // same name, same paint: the same file state
+    canvas.Release();
+    EXPECT_EQ(target.pixel(3, 1) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(target.pixel(5, 1) & 0xFFFFFF, 0xFF0000u);
+    first.DrawPicture(canvas, plat::Rect(0, 0, 2, 2));  // the next paint
+    canvas.Release();
+    EXPECT_EQ(target.pixel(1, 1) & 0xFFFFFF, 0x00FF00u);
+}
+
 TEST(FilePicture, FailedNameKeepsTheNameAndTheOldSize) {
     testing_support::TempAppDir dir;
     testing_support::writeAll(dir.file("a.png"), pngBytes(6, 5, Qt::red));
