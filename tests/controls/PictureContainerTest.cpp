@@ -219,6 +219,39 @@ TEST(HTMLPicture, TextFileIsEmptyFromFileButAnErrorFromStream) {
     EXPECT_TRUE(fromFile.Data().isEmpty());
 }
 
+TEST(HTMLPicture, PicturesTooLargeToDecodeAreRefused) {
+    // Headers that claim a huge picture in a few bytes are refused before anything is allocated:
+    // by the size check when the header tells the size, else by the reader's allocation limit.
+    QByteArray hugeGif = makeGif(4, 4, {{0, 0, 0, 4, 4, 1}});
+    hugeGif[6] = hugeGif[7] = hugeGif[8] = hugeGif[9] = char(0xFF);  // 65535 x 65535 screen
+    QByteArray hugeJpeg;
+    {
+        QImage small(2, 2, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        QBuffer buffer(&hugeJpeg);
+        buffer.open(QIODevice::WriteOnly);
+        small.save(&buffer, "JPEG");
+    }
+    const qsizetype sof = hugeJpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    hugeJpeg.replace(sof + 5, 4, QByteArray("\x75\x30\x75\x30", 4));  // 30000 x 30000
+    const struct {
+        QByteArray bytes;
+        const char* error;
+    } cases[] = {{hugeGif, "Could not load image. Invalid format"}, {hugeJpeg, "Could not load image"}};
+    for (const auto& c : cases) {
+        THTMLPicture picture;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(loadError(picture, c.bytes), QString::fromLatin1(c.error));
+        EXPECT_EQ(picture.Width(), 0);
+        EXPECT_LT(clock.elapsed(), 5000);
+    }
+    QImage image;
+    EXPECT_EQ(DecodePictureData(pngBytes(1000, 1000, Qt::red), image), TPictureDecodeResult::Ok);
+    EXPECT_EQ(image.width(), 1000);
+}
+
 TEST(HTMLPicture, SizeInHimetricAtNinetySixPerInch) {
     for (int px : {1, 2, 5, 37, 96, 100, 1000}) {
         THTMLPicture picture;
