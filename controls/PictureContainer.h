@@ -27,7 +27,7 @@ inline constexpr qint64 kMaxPictureDecodeBytes = 64 * 1024 * 1024;
 
 enum class TPictureReadResult { Ok, OpenFailed, NotRegular, TooLarge };
 // Reads a regular file of at most kMaxPictureFileSize bytes; a FIFO or a device is refused without
-// blocking. On failure `error` says why (for messages).
+// blocking. On failure Error says why, for messages.
 TPictureReadResult ReadPictureFile(const QString& FileName, QByteArray& Data, QString& Error);
 
 enum class TPictureDecodeResult { Ok, InvalidFormat, NoImage };

@@ -219,6 +219,33 @@ TEST(HTMLPicture, TextFileIsEmptyFromFileButAnErrorFromStream) {
     EXPECT_TRUE(fromFile.Data().isEmpty());
 }
 
+TEST(HTMLPicture, DecodesTheListedFormatsOnly) {
+    QImage source(5, 4, QImage::Format_RGB32);
+    source.fill(Qt::blue);
+    const struct {
+        const char* format;
+        TPictureDecodeResult result;
+    } cases[] = {
+        {"BMP", TPictureDecodeResult::Ok},           {"ICO", TPictureDecodeResult::Ok},
+        {"JPEG", TPictureDecodeResult::Ok},          {"PNG", TPictureDecodeResult::Ok},
+        {"PPM", TPictureDecodeResult::InvalidFormat},  // Qt reads these, pictures here do not
+        {"XPM", TPictureDecodeResult::InvalidFormat},
+        {"XBM", TPictureDecodeResult::InvalidFormat},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(source.save(&buffer, c.format)) << c.format;
+        QImage image;
+        EXPECT_EQ(DecodePictureData(bytes, image), c.result) << c.format;
+        if (c.result == TPictureDecodeResult::Ok) EXPECT_EQ(image.size(), QSize(5, 4)) << c.format;
+    }
+    QImage gif;
+    EXPECT_EQ(DecodePictureData(threeFrameGif(), gif), TPictureDecodeResult::Ok);
+    EXPECT_EQ(gif.size(), QSize(8, 6));
+}
+
 TEST(HTMLPicture, PicturesTooLargeToDecodeAreRefused) {
     // Headers that claim a huge picture in a few bytes are refused before anything is allocated:
     // by the size check when the header tells the size, else by the reader's allocation limit.
