@@ -213,9 +213,14 @@ bool TFilePicture::stampIn(uint64_t session, const QByteArray& path, Stamp& stam
 }
 
 const QImage& TFilePicture::current(uint64_t session) {
+    if (session != 0 && session == FCheckedSession && !FImage.isNull()) return FImage;
+    FCheckedSession = 0;
     Stamp now;
     const bool exists = stampIn(session, FPath, now);
-    if (!FImage.isNull() && exists && now == FStamp) return FImage;
+    if (!FImage.isNull() && exists && now == FStamp) {
+        FCheckedSession = session;
+        return FImage;
+    }
     FImage = QImage();
     FStamp = Stamp();
     // The stamp is the one taken before reading: a change while reading is seen at the next paint.
@@ -228,6 +233,7 @@ const QImage& TFilePicture::current(uint64_t session) {
         throw plat::Error(QStringLiteral("Invalid picture file \"%1\"").arg(FFilename));
     FImage = std::move(image);
     FStamp = now;
+    FCheckedSession = session;
     return FImage;
 }
 
@@ -236,6 +242,7 @@ void TFilePicture::SetFilename(const QString& Value) {
     FPath = QFile::encodeName(Value);
     FImage = QImage();
     FStamp = Stamp();
+    FCheckedSession = 0;
     if (Value.isEmpty()) {
         FWidth = FHeight = 0;
         return;
@@ -264,4 +271,5 @@ void TFilePicture::Assign(const TFilePicture& Source) {
     FHeight = Source.FHeight;
     FImage = Source.FImage;
     FStamp = Source.FStamp;
+    FCheckedSession = 0;
 }

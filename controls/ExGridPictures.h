@@ -81,4 +81,5 @@ private:
     QByteArray FPath;  // the name as the file system takes it
     QImage FImage;
     Stamp FStamp;
+    uint64_t FCheckedSession = 0;  // the drawing session that last found FImage current
 };
