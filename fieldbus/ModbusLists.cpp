@@ -23,7 +23,7 @@ TModbusAccessForm::TModbusAccessForm(const AccessListDef& def, const modbus::Col
     : TAccessListForm(def, parent),
       columns_(columns),
       rules_(rules),
-      topic_(Grid(0), columns.readTopic, List_Publish_Topic) {
+      topic_(Grid(0), columns.readTopic, List_Publish_Topic, def.schema->sections[0]) {
     TS_Modbus_Read = Page(0);
     TS_Modbus_Write = Page(1);
     CG_Modbus_Read = &Grid(0);

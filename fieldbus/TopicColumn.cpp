@@ -9,8 +9,9 @@
 
 #include <QFileInfo>
 
-TTopicColumn::TTopicColumn(TExColumnGrid& grid, int column, const QStringList& topics)
-    : grid_(grid), column_(column), itemColumn_(grid.TotalColCount()), topics_(topics) {
+TTopicColumn::TTopicColumn(TExColumnGrid& grid, int column, const QStringList& topics,
+                           const accesslist::Section& section)
+    : grid_(grid), column_(column), itemColumn_(grid.TotalColCount()), topics_(topics), section_(section) {
     TGridColumnItem& item = grid.Columns().Add();
     item.SetEditor(edNormal);
     item.ReadOnly = true;
@@ -37,7 +38,9 @@ void TTopicColumn::Loaded(accesslist::Rows& rows) const {
 }
 
 void TTopicColumn::Saving(accesslist::Rows& rows) const {
-    for (accesslist::Row& row : rows) {
+    const int end = accesslist::rowListLength(section_, rows);
+    for (int r = 0; r < end; ++r) {
+        accesslist::Row& row = rows[size_t(r)];
         if (row.size() <= column_) continue;
         const int item = accesslist::listNumber(row.value(itemColumn_), accesslist::NumberRule::Decimal);
         row[column_] = QString::number(mqtttopics::indexFromTopic(topics_, row[column_], item));

@@ -17,8 +17,8 @@ class XmlDocument;
 class TTopicColumn {
 public:
     // Adds the hidden column to `grid`, after every column it has; `topics` are the table's entries
-    // in their order, owned by the window.
-    TTopicColumn(TExColumnGrid& grid, int column, const QStringList& topics);
+    // in their order, owned by the window; `section` is the grid's part of the list file.
+    TTopicColumn(TExColumnGrid& grid, int column, const QStringList& topics, const accesslist::Section& section);
 
     int Column() const { return column_; }
     int Item_Column() const { return itemColumn_; }
@@ -30,8 +30,9 @@ public:
     // The rows as read, before they fill the grid: each stored position becomes the entry's text
     // (empty when out of range) and the row is bound to it.
     void Loaded(accesslist::Rows& rows) const;
-    // The rows as they will be written: each topic text becomes its position, "-1" when the table
-    // does not hold it.
+    // The rows as they will be written: in each row of the section's row list the topic text
+    // becomes its position, "-1" when the table does not hold it. Rows below keep their text, so a
+    // list keyed by its topic still ends where it did.
     void Saving(accesslist::Rows& rows) const;
 
 private:
@@ -39,6 +40,7 @@ private:
     int column_;
     int itemColumn_;
     const QStringList& topics_;
+    const accesslist::Section& section_;
 };
 
 // Loads the gateway's MQTT topic file into `doc` when it exists, `fileName` its bare name for the

@@ -48,8 +48,8 @@ const AccessListDef& definition() {
 
 TFMQTT_Set_Access::TFMQTT_Set_Access(QWidget* parent)
     : TAccessListForm(definition(), parent),
-      pubTopic_(Grid(0), kTopic, Topic_Pub),
-      subTopic_(Grid(1), kTopic, Topic_Sub) {
+      pubTopic_(Grid(0), kTopic, Topic_Pub, mqttaccess::schema().sections[0]),
+      subTopic_(Grid(1), kTopic, Topic_Sub, mqttaccess::schema().sections[1]) {
     TS_MQTT_Publish = Page(0);
     TS_MQTT_Subscribe = Page(1);
     CG_Pub = &Grid(0);
