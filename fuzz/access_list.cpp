@@ -3,9 +3,11 @@
 // cleanly writes and reads back unchanged.
 #include "building/DMXSchema.h"
 #include "building/NMEASchemas.h"
+#include "fieldbus/CANSchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
+#include "fieldbus/MQTTAccessSchema.h"
 #include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
@@ -31,6 +33,9 @@ const Member kMembers[] = {
     {&j1939::receiveSchema, [](int in, int) { return j1939::receiveRules(in); }},
     {&j1939::transmitSchema, [](int, int out) { return j1939::transmitRules(out); }},
     {&devicenet::networkSchema, [](int, int) { return devicenet::networkRules(); }},
+    {&mqttaccess::schema, [](int, int) { return mqttaccess::rules(); }},
+    {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
+    {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
 };
 
 }  // namespace
