@@ -1,8 +1,8 @@
 #include "fieldbus/ModbusLists.h"
 
 #include "grid/ExCGrid.h"
-#include "platform/XmlDoc.h"
 #include "platform/UserDialogs.h"
+#include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 
 #include <QTabWidget>
