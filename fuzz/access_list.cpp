@@ -7,9 +7,11 @@
 #include "building/NMEASchemas.h"
 #include "building/SNMPManagerSchema.h"
 #include "building/SNMPSchema.h"
+#include "fieldbus/CANSchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
+#include "fieldbus/MQTTAccessSchema.h"
 #include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
@@ -42,6 +44,9 @@ const Member kMembers[] = {
      }},
     {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
     {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
+    {&mqttaccess::schema, [](int, int) { return mqttaccess::rules(); }},
+    {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
+    {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
 };
 
 }  // namespace
