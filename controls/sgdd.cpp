@@ -275,6 +275,8 @@ bool TSGDropTarget::eventFilter(QObject* Watched, QEvent* Event) {
 
 TSGDropSource::TSGDropSource(QWidget* Control) : FControl(Control) {}
 
+QWidget* TSGDropSource::Control() const { return FControl; }
+
 int32_t TSGDropSource::QueryContinueDrag(bool EscapePressed, TShiftState KeyState) {
     int32_t result = S_OK;
     if (EscapePressed) {

@@ -186,7 +186,7 @@ class TSGDropSource : public QObject {
 public:
     explicit TSGDropSource(QWidget* Control = nullptr);
 
-    QWidget* Control() const { return FControl; }
+    QWidget* Control() const;
     // The last feedback said no drop is possible.
     bool NoAccept() const { return FNoAccept; }
     void SetNoAccept(bool Value) { FNoAccept = Value; }
