@@ -143,6 +143,7 @@ std::optional<QString> requiredAttribute(const plat::XmlElement& row, const char
     return std::nullopt;
 }
 
+// Whether the file defines an object of this index itself: a fixed one or one of the PDOs.
 bool sdoIndexTaken(const EDS_Tables& t, int index) {
     if (std::find(std::begin(kMandatoryObjects), std::end(kMandatoryObjects), index) != std::end(kMandatoryObjects) ||
         std::find(std::begin(kFixedOptionalObjects), std::end(kFixedOptionalObjects), index) !=
@@ -166,23 +167,23 @@ public:
 
     // A section line, the six keys (DefaultValue only when there is one), then an empty line unless
     // the block ends the fixed objects.
-    void variable(const QString& name, const QString& parameter, const QString& objectType, const QString& dataType,
-                  const QString& access, const std::optional<QString>& defaultValue, const QString& mapping,
+    void variable(const QString& name, const QString& parameter, const char* objectType, const char* dataType,
+                  const char* access, const std::optional<QString>& defaultValue, const char* mapping,
                   bool emptyAfter = true) {
         section(name);
         key("ParameterName", parameter);
-        key("ObjectType", objectType);
-        key("DataType", dataType);
-        key("AccessType", access);
+        key("ObjectType", latin(objectType));
+        key("DataType", latin(dataType));
+        key("AccessType", latin(access));
         if (defaultValue) key("DefaultValue", *defaultValue);
-        key("PDOMapping", mapping);
+        key("PDOMapping", latin(mapping));
         if (emptyAfter) empty();
     }
-    void record(const QString& name, int subNumber, const QString& parameter, const QString& objectType) {
+    void record(const QString& name, int subNumber, const QString& parameter, const char* objectType) {
         section(name);
         key("SubNumber", D(subNumber));
         key("ParameterName", parameter);
-        key("ObjectType", objectType);
+        key("ObjectType", latin(objectType));
         empty();
     }
 
@@ -196,53 +197,51 @@ QString sectionName(uint16_t index, int sub = -1) {
     return sub < 0 ? H4(index) : H4(index) + QStringLiteral("sub") + D(sub);
 }
 
-// Steps 9 and 11: the communication object of PDO n.
+// The communication object of a PDO.
 void communicationObject(Lines& l, uint16_t index, const QString& parameter, int32_t cobId) {
-    l.record(sectionName(index), 4, parameter, QStringLiteral("0x09"));
-    const QString var = QStringLiteral("0x07");
-    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), var, QStringLiteral("0x0005"),
-               QStringLiteral("ro"), QStringLiteral("0x03"), QStringLiteral("0"));
-    l.variable(sectionName(index, 1), QStringLiteral("COB-ID"), var, QStringLiteral("0x0007"), QStringLiteral("rw"),
-               QStringLiteral("0x") + H8(uint32_t(cobId)), QStringLiteral("0"));
-    l.variable(sectionName(index, 2), QStringLiteral("Transmission Type"), var, QStringLiteral("0x0005"),
-               QStringLiteral("rw"), QStringLiteral("0xFE"), QStringLiteral("0"));
-    l.variable(sectionName(index, 3), QStringLiteral("Inhibit Time"), var, QStringLiteral("0x0006"),
-               QStringLiteral("rw"), QStringLiteral("0x0"), QStringLiteral("0"));
+    l.record(sectionName(index), 4, parameter, "0x09");
+    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), "0x07", "0x0005", "ro",
+               QStringLiteral("0x03"), "0");
+    l.variable(sectionName(index, 1), QStringLiteral("COB-ID"), "0x07", "0x0007", "rw",
+               QStringLiteral("0x") + H8(uint32_t(cobId)), "0");
+    l.variable(sectionName(index, 2), QStringLiteral("Transmission Type"), "0x07", "0x0005", "rw",
+               QStringLiteral("0xFE"), "0");
+    l.variable(sectionName(index, 3), QStringLiteral("Inhibit Time"), "0x07", "0x0006", "rw", QStringLiteral("0x0"),
+               "0");
 }
 
-// Steps 10 and 12: the mapping object of a PDO of `length` bytes whose variables are `variables`.
+// The mapping object of a PDO of `length` bytes whose variables are `variables`.
 void mappingObject(Lines& l, uint16_t index, const QString& parameter, int length, uint16_t variables) {
-    l.record(sectionName(index), length + 1, parameter, QStringLiteral("0x09"));
-    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), QStringLiteral("0x07"),
-               QStringLiteral("0x0005"), QStringLiteral("ro"), QStringLiteral("0x") + H2(length), QStringLiteral("0"));
+    l.record(sectionName(index), length + 1, parameter, "0x09");
+    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), "0x07", "0x0005", "ro",
+               QStringLiteral("0x") + H2(length), "0");
     for (int j = 1; j <= length; ++j)
-        l.variable(sectionName(index, j), QStringLiteral("Mapping Entry ") + D(j), QStringLiteral("0x07"),
-                   QStringLiteral("0x0007"), QStringLiteral("ro"),
-                   QStringLiteral("0x") + H4(variables) + H2(j) + QStringLiteral("08"), QStringLiteral("0"));
+        l.variable(sectionName(index, j), QStringLiteral("Mapping Entry ") + D(j), "0x07", "0x0007", "ro",
+                   QStringLiteral("0x") + H4(variables) + H2(j) + QStringLiteral("08"), "0");
 }
 
-// Steps 13 and 14: the application variables of a PDO, one byte each.
+// The application variables of a PDO, one byte each.
 void variablesObject(Lines& l, uint16_t index, const QString& parameter, int length, const char* countAccess,
                      const char* varName, const char* varAccess) {
-    l.record(sectionName(index), length + 1, parameter, QStringLiteral("0x08"));
-    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), QStringLiteral("0x07"),
-               QStringLiteral("0x0005"), latin(countAccess), QStringLiteral("0x") + H2(length), QStringLiteral("0"));
+    l.record(sectionName(index), length + 1, parameter, "0x08");
+    l.variable(sectionName(index, 0), QStringLiteral("Number of Entries"), "0x07", "0x0005", countAccess,
+               QStringLiteral("0x") + H2(length), "0");
     for (int j = 1; j <= length; ++j)
-        l.variable(sectionName(index, j), latin(varName) + D(j), QStringLiteral("0x07"), QStringLiteral("0x0005"),
-                   latin(varAccess), QStringLiteral("0x00"), QStringLiteral("1"));
+        l.variable(sectionName(index, j), latin(varName) + D(j), "0x07", "0x0005", varAccess, QStringLiteral("0x00"),
+                   "1");
 }
 
-// Step 15: one manufacturer object.
+// One manufacturer object: a record of its sub-indexes, with a count entry when the list has no
+// sub-index 0 of its own.
 void manufacturerObject(Lines& l, const SDO_Index& object) {
     const uint16_t I = object.Index;
     const int N = int(object.Sub_Indexs.size());
     const int first = object.Sub_Indexs.front().Sub;
     const int last = object.Sub_Indexs.back().Sub;
-    l.record(sectionName(I), first == 0 ? N : N + 1, QStringLiteral("App Vars"), QStringLiteral("0x9"));
+    l.record(sectionName(I), first == 0 ? N : N + 1, QStringLiteral("App Vars"), "0x9");
     if (first != 0)
-        l.variable(sectionName(I, 0), QStringLiteral("Largest Sub-Index supported"), QStringLiteral("0x7"),
-                   QStringLiteral("0x0005"), QStringLiteral("ro"), QStringLiteral("0x") + H2(last),
-                   QStringLiteral("0"));
+        l.variable(sectionName(I, 0), QStringLiteral("Largest Sub-Index supported"), "0x7", "0x0005", "ro",
+                   QStringLiteral("0x") + H2(last), "0");
     // The value range of each size: data type, low and high limit, default.
     struct Size {
         const char* dataType;
@@ -420,7 +419,7 @@ QStringList edsLines(const EDS_Tables& t, const QDateTime& now) {
     const auto tx = [&t](int n) { return t.PDO_List[size_t(kMaxPDO + n)]; };
     Lines l;
 
-    // 1. File information.
+    // File information.
     l.section(QStringLiteral("FileInfo"));
     l.key("FileName", latin(EDS_File_Name));
     l.add("FileVersion=1");
@@ -435,14 +434,13 @@ QStringList edsLines(const EDS_Tables& t, const QDateTime& now) {
     l.key("ModifiedBy", latin(kMaker));
     l.empty();
 
-    // 2. Device information.
+    // Device information.
     l.section(QStringLiteral("DeviceInfo"));
     for (const auto& [key, value] : kDeviceInfo) l.key(key, latin(value));
     l.key("NrOfRXPDO", D(R));
     l.key("NrOfTXPDO", D(T));
     l.empty();
 
-    // 3. and 4.
     l.section(QStringLiteral("Comments"));
     l.add("Lines=0");
     l.empty();
@@ -450,7 +448,7 @@ QStringList edsLines(const EDS_Tables& t, const QDateTime& now) {
     for (int k = 1; k <= 7; ++k) l.add(QStringLiteral("Dummy%1=0").arg(k, 4, 10, QLatin1Char('0')));
     l.empty();
 
-    // 5. to 7. The object lists.
+    // The object lists.
     const auto list = [&l](const char* name, const std::vector<uint16_t>& objects) {
         l.section(latin(name));
         l.key("SupportedObjects", D(qsizetype(objects.size())));
@@ -468,19 +466,19 @@ QStringList edsLines(const EDS_Tables& t, const QDateTime& now) {
     for (const SDO_Index& object : t.List_SDO_Index) manufacturer.push_back(object.Index);
     list("ManufacturerObjects", manufacturer);
 
-    // 8. The fixed objects; no empty line after the last.
+    // The fixed objects; no empty line after the last.
     for (size_t k = 0; k < std::size(kFixedBlocks); ++k) {
         const FixedBlock& b = kFixedBlocks[k];
         if (b.subNumber > 0) {
-            l.record(sectionName(b.index, b.sub), b.subNumber, latin(b.name), latin(b.objectType));
+            l.record(sectionName(b.index, b.sub), b.subNumber, latin(b.name), b.objectType);
             continue;
         }
         const std::optional<QString> value = b.defaultValue ? std::optional(latin(b.defaultValue)) : std::nullopt;
-        l.variable(sectionName(b.index, b.sub), latin(b.name), latin(b.objectType), latin(b.dataType), latin(b.access),
-                   value, QStringLiteral("0"), k + 1 < std::size(kFixedBlocks));
+        l.variable(sectionName(b.index, b.sub), latin(b.name), b.objectType, b.dataType, b.access, value, "0",
+                   k + 1 < std::size(kFixedBlocks));
     }
 
-    // 9. to 14. The PDOs.
+    // The PDOs: communication and mapping objects of each direction, then their variables.
     for (int n = 0; n < R; ++n)
         communicationObject(l, uint16_t(kRxCommunication + n), QStringLiteral("Receive PDO Communication Parameter ") + D(n + 1),
                             rx(n).COB_ID);
@@ -500,7 +498,7 @@ QStringList edsLines(const EDS_Tables& t, const QDateTime& now) {
         variablesObject(l, uint16_t(kTxVariables + n), QStringLiteral("TPDO") + D(n + 1), tx(n).Dimension, "rw",
                         TPDO_Var_Names[n], "rwr");
 
-    // 15. The manufacturer objects, 16. the final empty line.
+    // The manufacturer objects and a final empty line.
     for (const SDO_Index& object : t.List_SDO_Index)
         if (!object.Sub_Indexs.empty()) manufacturerObject(l, object);
     l.empty();
