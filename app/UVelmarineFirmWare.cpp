@@ -1,20 +1,25 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
+#include "building/USNMPManagerAccess.h"
 #include "building/USNMP_MIB.h"
 #include "building/USNMP_Trap_Access.h"
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
 #include "fieldbus/UEds.h"
+#include "fieldbus/UMQTT_Set_Access.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
+#include "fieldbus/UReceiveCAN.h"
 #include "fieldbus/UReceiveJ1939.h"
 #include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
+#include "fieldbus/UTransmitCAN.h"
 #include "fieldbus/UTransmitJ1939.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
@@ -44,6 +49,7 @@
 #include <QMouseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
@@ -60,6 +66,23 @@ QLabel* makeLabel(QWidget* parent, const char* name, int left, int top) {
     l->move(left, top);
     return l;
 }
+
+// The MQTT access list edits its templates in the gateway's topic and template editor.
+class TopicTemplateEditor final : public TTopicTemplateLink {
+public:
+    explicit TopicTemplateEditor(TFTopicTemplate* form) : form_(form) {}
+    void Set_TopicTemplate(int mode) override {
+        if (form_) form_->TopicTemplate = mode == 1;
+    }
+    void Set_Text(const QString& text) override {
+        if (form_) form_->Set_Text(text);
+    }
+    QString Text() const override { return form_ ? form_->Text() : QString(); }
+    int ShowModal() override { return form_ ? form_->ShowModal() : int(plat::mrCancel); }
+
+private:
+    QPointer<TFTopicTemplate> form_;
+};
 
 }  // namespace
 
@@ -213,9 +236,12 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FMeter_Bus); }},
         {&hiddenButton, "Btn_Modbus_Set_Access", false, 80, 332, 29, 30, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FMQTT_Set_Access); }},
+        {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FReceiveCAN); }},
+        {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FTransmitCAN); }},
         {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_PDO_Access); }},
         {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon,
@@ -238,10 +264,12 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Show_Form(FSNMP_Trap_Access); }},
         {&hiddenButton, "Btn_SNMP_MIB", false, 80, 332, 62, 63, true, QStyle::SP_DriveNetIcon,
          [] { Save_MIB_File(); }},
-        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FSNMPManagerAccess); }},
         {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
         {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FDALI_Access); }},
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
     };
     for (const Def& d : defs) {
@@ -346,10 +374,10 @@ void TFVelmarineFirmWare::Set_Lang() {
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
-                                     FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
+                                     FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
-                                     FSNMP_Trap_Access};
+                                     FSNMP_Trap_Access, FSNMPManagerAccess, FDALI_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -505,8 +533,13 @@ void Create_Forms() {
     FNewIDNode = new TFNewIDNode(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
     FSetAccess = new TFSetAccess(FVelmarineFirmWare);
+    FMQTT_Set_Access = new TFMQTT_Set_Access(FVelmarineFirmWare);
+    FMQTT_SetAccess_Eth = new TFMQTT_SetAccess_Eth(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
+    FMQTT_Set_Access->Set_Template_Editor(std::make_unique<TopicTemplateEditor>(FTopicTemplate));
     FModbus_TCP_Master_Set_Access = new TFModbus_TCP_Master_Set_Access(FVelmarineFirmWare);
+    FReceiveCAN = new TFReceiveCAN(FVelmarineFirmWare);
+    FTransmitCAN = new TFTransmitCAN(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
@@ -520,6 +553,8 @@ void Create_Forms() {
     FDMXDefVal = new TFDMXDefVal(FVelmarineFirmWare);
     FKNXAccess = new TFKNXAccess(FVelmarineFirmWare);
     FSNMP_Trap_Access = new TFSNMP_Trap_Access(FVelmarineFirmWare);
+    FSNMPManagerAccess = new TFSNMPManagerAccess(FVelmarineFirmWare);
+    FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -536,7 +571,11 @@ void Destroy_Forms() {
     FBoot = nullptr;
     FTopicTemplate = nullptr;
     FSetAccess = nullptr;
+    FMQTT_Set_Access = nullptr;
+    FMQTT_SetAccess_Eth = nullptr;
     FModbus_TCP_Master_Set_Access = nullptr;
+    FReceiveCAN = nullptr;
+    FTransmitCAN = nullptr;
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;
@@ -550,4 +589,6 @@ void Destroy_Forms() {
     FDMXDefVal = nullptr;
     FKNXAccess = nullptr;
     FSNMP_Trap_Access = nullptr;
+    FSNMPManagerAccess = nullptr;
+    FDALI_Access = nullptr;
 }

@@ -1,13 +1,17 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
 #include "building/KNXSchema.h"
 #include "building/NMEASchemas.h"
+#include "building/SNMPManagerSchema.h"
 #include "building/SNMPSchema.h"
+#include "fieldbus/CANSchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
+#include "fieldbus/MQTTAccessSchema.h"
 #include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
@@ -38,6 +42,11 @@ const Member kMembers[] = {
          static QStringList checked;  // outlives the rules
          return snmp::rules(&checked);
      }},
+    {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
+    {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
+    {&mqttaccess::schema, [](int, int) { return mqttaccess::rules(); }},
+    {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
+    {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
 };
 
 }  // namespace

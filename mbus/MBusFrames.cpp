@@ -130,6 +130,31 @@ std::optional<TRadioModule> Radio_Module_Of(std::span<const uint8_t> a) {
     return std::nullopt;
 }
 
+TBytes Build_RC_Config(int32_t wMBusMode) {
+    uint8_t mode = 0x03;  // S, and any code the module does not know
+    switch (wMBusMode) {
+    case wMBus_Mode_T: mode = 0x01; break;
+    case wMBus_Mode_C: mode = 0x0A; break;
+    case wMBus_Mode_N1: mode = 0x11; break;
+    case wMBus_Mode_N2: mode = 0x10; break;
+    default: break;
+    }
+    return {0x03, mode, 0x04, 0x00, 0x05, 0x01, 0x12, 0x01, 0x16, 0x17, 0x3A, 0x01, 0x3D, 0x02, 0x37, 0x01};
+}
+
+TBytes Build_RC_Zero() {
+    return TBytes(8, 0x00);
+}
+
+TBytes Build_RC_Meter_Address(uint32_t id, uint16_t manufacturer, uint8_t version, uint8_t deviceType) {
+    return {uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24),
+            uint8_t(manufacturer), uint8_t(manufacturer >> 8), version, deviceType};
+}
+
+TBytes Build_RC_Key(std::span<const uint8_t, 16> key) {
+    return TBytes(key.begin(), key.end());
+}
+
 uint32_t TimeOut_Text(uint32_t addTimeOut) {
     return addTimeOut + 1000;
 }

@@ -98,6 +98,39 @@ enum class TRadioModule { rmTelit, rmRadioCrafts };
 // The module named by the answer to Cmd_Type_Radio_Module.
 std::optional<TRadioModule> Radio_Module_Of(std::span<const uint8_t> answer);
 
+// Wireless M-Bus modes as the window codes them; the Telit module takes the code itself.
+constexpr int32_t wMBus_Mode_S = 1;
+constexpr int32_t wMBus_Mode_T = 5;
+constexpr int32_t wMBus_Mode_C = 11;
+constexpr int32_t wMBus_Mode_N1 = 15;
+constexpr int32_t wMBus_Mode_N2 = 17;
+
+// Radio-module answers: the Telit acknowledges a line with exactly "OK\r", the Radiocrafts prompts
+// with the single byte '>'.
+constexpr std::string_view Answer_Telit_OK = "OK\r";
+constexpr uint8_t RC_Prompt = 0x3E;
+constexpr size_t RC_Memory_Answer_Size = 257;  // the register memory and its prompt
+
+// Radiocrafts commands, one byte each.
+constexpr uint8_t RC_Config = 0x00;
+constexpr uint8_t RC_Read_Memory = '0';
+constexpr uint8_t RC_Write_Memory = 'M';
+constexpr uint8_t RC_End_Memory = 0xFF;
+constexpr uint8_t RC_Table_Address = 'B';
+constexpr uint8_t RC_Table_Key = 'K';
+constexpr uint8_t RC_Table_Flags = 'A';
+constexpr uint8_t RC_Exit = 'X';
+constexpr int RC_Key_Slots = 64;  // slots 1 .. 64 of the module's key table
+
+// The register pairs of the Radiocrafts configuration for a mode code: 16 bytes.
+TBytes Build_RC_Config(int32_t wMBusMode);
+// The 8 zero bytes that clear a slot of the Radiocrafts address table.
+TBytes Build_RC_Zero();
+// A meter's 8-byte address as the Radiocrafts tables hold it: identification number, then
+// manufacturer, each least significant byte first, then version and device type.
+TBytes Build_RC_Meter_Address(uint32_t id, uint16_t manufacturer, uint8_t version, uint8_t deviceType);
+TBytes Build_RC_Key(std::span<const uint8_t, 16> key);
+
 // Waits in milliseconds. addTimeOut is the extra wait of a remote scan (10000) or 0.
 uint32_t TimeOut_Text(uint32_t addTimeOut);
 uint32_t TimeOut_Radiocrafts_Block(uint32_t addTimeOut);

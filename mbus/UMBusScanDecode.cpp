@@ -1829,8 +1829,51 @@ void TMBusScanDecode::Read_Selected() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The wireless scan: its close steps. A scan over the serial port has no way to the radio module
-// and ends as a failure.
+// The wireless scan: the gateway in its configuration mode passes every command to its radio
+// module, which is configured, then left listening; a key from the user interrupts listening to
+// load it into the module. A scan over the serial port has no way to the radio module and ends as
+// a failure.
+
+namespace {
+
+constexpr int Step_Telit_Listening = 134;
+constexpr int Step_Telit_Key = 200;
+constexpr int Step_RC_Listening = 320;
+constexpr int Step_RC_Key = 400;
+constexpr int Step_RC_Exit = 318;
+
+bool Is_N_Mode(int32_t mode) {
+    return mode == wMBus_Mode_N1 || mode == wMBus_Mode_N2;
+}
+
+// The Telit configuration: each line is sent by its step and acknowledged in the step after it.
+// In the N modes the line after a marked one is left out.
+struct TelitLine {
+    int Step;
+    const char* Text;  // "#m": the mode code, "#c": the channel index
+    bool Skip_Next_In_N;
+};
+
+const TelitLine kTelitConfig[] = {
+    {100, "+++", false},        {102, "ATR\r", false},       {104, "ATS400=#m\r", false},
+    {106, "ATS401=0\r", false}, {108, "ATS402=191\r", false}, {110, "ATS420=#c\r", true},
+    {112, "ATS421=0\r", false}, {114, "ATS422=3\r", false},  {116, "ATS430=5\r", false},
+    {118, "ATS431=5\r", false}, {120, "ATS440=0\r", false},  {122, "ATS441=0\r", true},
+    {124, "ATS442=0\r", false}, {126, "ATS452=0\r", false},  {128, "ATS453=0\r", true},
+    {130, "ATS454=0\r", false}, {132, "ATO\r", false},
+};
+
+const TelitLine* Telit_Config_Line(int step) {
+    for (const TelitLine& l : kTelitConfig)
+        if (l.Step == step) return &l;
+    return nullptr;
+}
+
+std::string Telit_Register(int reg, int value) {
+    return "ATS" + std::to_string(reg) + "=" + std::to_string(value) + "\r";
+}
+
+}  // namespace
 
 void TMBusScanDecode::End_Wireless_Scan() {
     Wireless_Listen(false);
@@ -1845,12 +1888,302 @@ void TMBusScanDecode::End_Wireless_Scan() {
     FInScan = false;
 }
 
+void TMBusScanDecode::Wireless_Failed() {
+    FResult = 2;
+    Step_Scan = Step_Close_Wireless;
+}
+
+void TMBusScanDecode::Send_Text_Wait(std::string_view text, uint32_t wait) {
+    Set_Wait(wait);
+    Send_Command(text, Port_Wireless);
+}
+
+void TMBusScanDecode::Send_Bytes_Wait(TBytes bytes, uint32_t wait) {
+    Set_Wait(wait);
+    Req_Array = std::move(bytes);
+    Send_Command(Port_Wireless);
+}
+
+bool TMBusScanDecode::Is_Listening_Step() const {
+    const int step = Step_Scan;
+    return RadioModule == TRadioModule::rmTelit ? step == Step_Telit_Listening : step == Step_RC_Listening;
+}
+
+std::optional<TMBusScanDecode::TKeyMeter> TMBusScanDecode::Key_Meter() {
+    return FWirelessList->Locked([&](TWMBusMeters& meters) -> std::optional<TKeyMeter> {
+        if (Wireless_Key_Index < 0 || Wireless_Key_Index >= int(meters.size())) return std::nullopt;
+        const TSlave_wMBus& m = *meters[size_t(Wireless_Key_Index)];
+        return TKeyMeter{m.ALA_Manufacturer, m.ALA_Address, m.ALA_Version, m.ALA_DeviceType, m.Key,
+                         m.RadioCrafts_Ind_Tab_Decript};
+    });
+}
+
+bool TMBusScanDecode::Insert_Wireless_Key(int32_t index, const std::array<uint8_t, 16>& key) {
+    // Under the step lock: the step machine cannot move between the test of the step and the
+    // switch to key loading, so the answer says exactly whether the key will be loaded.
+    std::lock_guard lock(FStepLock);
+    if (!FInScan || MBusType != mtWireless || FStopScan || FAbortScan || !Is_Listening_Step()) return false;
+    const bool radioCrafts = RadioModule == TRadioModule::rmRadioCrafts;
+    const bool taken = FWirelessList->Locked([&](TWMBusMeters& meters) {
+        if (index < 0 || index >= int(meters.size())) return false;
+        TSlave_wMBus& m = *meters[size_t(index)];
+        // A slot only for a key that is taken: refusals never use up the module's table.
+        if (radioCrafts && m.RadioCrafts_Ind_Tab_Decript < 0) {
+            if (Index_RadioCrafts_Position_Used > RC_Key_Slots) return false;
+            m.RadioCrafts_Ind_Tab_Decript = Index_RadioCrafts_Position_Used++;
+        }
+        return FWirelessList->Set_Key(index, key);
+    });
+    if (!taken) return false;
+    Wireless_Key = key;
+    Wireless_Key_Index = index;
+    Index_Key_Send = 0;
+    Step_Scan = radioCrafts ? Step_RC_Key : Step_Telit_Key;
+    return true;
+}
+
+void TMBusScanDecode::Telit_Step(int step) {
+    const uint32_t wait = TimeOut_Text(uint32_t(std::max(Add_TimeOut, 0)));
+    if (step % 2 == 1) {
+        const int sent = step - 1;
+        const auto a = Answer();
+        if (!a.Arrived) {
+            if (Timed_Out()) Wireless_Failed();
+            return;
+        }
+        if (!Text_Answer_Is(a.Bytes, Answer_Telit_OK)) {
+            Wireless_Failed();
+            return;
+        }
+        if (const TelitLine* l = Telit_Config_Line(sent)) {
+            if (sent == 132) {
+                Wireless_Listen(true);
+                Step_Scan = Step_Telit_Listening;
+            } else {
+                Step_Scan = sent + (l->Skip_Next_In_N && Is_N_Mode(wMBusMode) ? 4 : 2);
+            }
+        } else if (sent == 216) {
+            Index_Key_Send = 0;
+            Step_Scan = 218;
+        } else if (sent == 218) {
+            ++Index_Key_Send;
+            Step_Scan = Index_Key_Send < 16 ? 218 : 220;
+        } else if (sent == 220) {
+            Index_Key_Send = 0;
+            Step_Scan = 132;  // back to the data mode, listening
+        } else {
+            Step_Scan = sent + 2;
+        }
+        return;
+    }
+    std::string line;
+    if (const TelitLine* l = Telit_Config_Line(step)) {
+        line = l->Text;
+        if (const size_t p = line.find("#m"); p != std::string::npos) line.replace(p, 2, std::to_string(wMBusMode));
+        if (const size_t p = line.find("#c"); p != std::string::npos)
+            line.replace(p, 2, std::to_string(wMBusRadioChannel));
+    } else if (step == Step_Telit_Key) {
+        Wireless_Listen(false);
+        line = "+++";
+    } else if (step == 220) {
+        line = "ATS460=5\r";
+    } else if (step == 218) {
+        if (Index_Key_Send < 0 || Index_Key_Send >= 16) {
+            Wireless_Failed();
+            return;
+        }
+        line = Telit_Register(470 + Index_Key_Send, Wireless_Key[size_t(Index_Key_Send)]);
+    } else {
+        const std::optional<TKeyMeter> m = Key_Meter();
+        if (!m) {
+            Wireless_Failed();  // the meter left the list
+            return;
+        }
+        switch (step) {
+        case 202: line = Telit_Register(461, m->Manufacturer & 0xFF); break;
+        case 204: line = Telit_Register(462, m->Manufacturer >> 8); break;
+        case 206:
+        case 208:
+        case 210:
+        case 212: {
+            const int byte = (step - 206) / 2;
+            line = Telit_Register(463 + byte, int(m->Address >> (8 * byte)) & 0xFF);
+            break;
+        }
+        case 214: line = Telit_Register(467, m->Version); break;
+        case 216: line = Telit_Register(468, m->DeviceType); break;
+        default: Wireless_Failed(); return;
+        }
+    }
+    Send_Text_Wait(line, wait);
+    Step_Scan = step + 1;
+}
+
+void TMBusScanDecode::RadioCrafts_Step(int step) {
+    const uint32_t addTimeOut = uint32_t(std::max(Add_TimeOut, 0));
+    const uint32_t wait = TimeOut_Text(addTimeOut);
+    const uint32_t indexWait = TimeOut_Radiocrafts_Index(addTimeOut);
+    const auto send = [&](TBytes bytes, uint32_t ms, int next) {
+        Send_Bytes_Wait(std::move(bytes), ms);
+        Step_Scan = next;
+    };
+    // The module's answer: accepted goes to next; a wrong one or none fails the scan.
+    const auto expect = [&](const std::function<bool(const TBytes&)>& accepted, int next) {
+        const auto a = Answer();
+        if (a.Arrived) {
+            if (accepted(a.Bytes)) Step_Scan = next;
+            else Wireless_Failed();
+            return;
+        }
+        if (Timed_Out()) Wireless_Failed();
+    };
+    const auto prompt = [&](int next) {
+        expect([](const TBytes& b) { return b.size() == 1 && b[0] == RC_Prompt; }, next);
+    };
+    const auto firstPrompt = [&](int next) {
+        expect([](const TBytes& b) { return !b.empty() && b[0] == RC_Prompt; }, next);
+    };
+    const auto anyOrTimeOut = [&](int next) {
+        if (Answer().Arrived || Timed_Out()) Step_Scan = next;
+    };
+
+    // Key loading writes three tables of the module in the same way: the command, its prompt, the
+    // slot, any answer, the data, and the prompt after the data.
+    if (step >= 402 && step <= 419) {
+        const int table = (step - 402) / 6;
+        const int phase = (step - 402) % 6;
+        const std::optional<TKeyMeter> m = Key_Meter();
+        if (!m || m->Slot < 1 || m->Slot > 255) {
+            Wireless_Failed();
+            return;
+        }
+        static constexpr uint8_t kCommands[3] = {RC_Table_Address, RC_Table_Key, RC_Table_Flags};
+        switch (phase) {
+        case 0: send({kCommands[table]}, wait, step + 1); return;
+        case 1: prompt(step + 1); return;
+        case 2: send({uint8_t(m->Slot)}, indexWait, step + 1); return;
+        case 3: anyOrTimeOut(step + 1); return;
+        case 4: {
+            TBytes data = table == 0   ? Build_RC_Meter_Address(m->Address, m->Manufacturer, m->Version, m->DeviceType)
+                          : table == 1 ? Build_RC_Key(std::span<const uint8_t, 16>(m->Key))
+                                       : TBytes{0x00, 0x40};
+            send(std::move(data), wait, step + 1);
+            return;
+        }
+        default:
+            if (table < 2) firstPrompt(step + 1);
+            else prompt(Step_RC_Exit);  // leave the menu and listen again
+            return;
+        }
+    }
+
+    switch (step) {
+    case 300:
+        Index_RadioCrafts_Position_Used = 1;
+        send({RC_Config}, wait, 301);
+        return;
+    case 301: prompt(302); return;
+    case 302: send({RC_Read_Memory}, wait, 303); return;
+    case 303:
+        expect([](const TBytes& b) { return b.size() == RC_Memory_Answer_Size && b.back() == RC_Prompt; }, 304);
+        return;
+    case 304: send({RC_Write_Memory}, wait, 305); return;
+    case 305: prompt(306); return;
+    case 306: send(Build_RC_Config(wMBusMode), TimeOut_Radiocrafts_Block(addTimeOut), 307); return;
+    case 307: anyOrTimeOut(308); return;
+    case 308: send({RC_End_Memory}, wait, 309); return;
+    case 309:
+        Index_RadioCrafts_Erase_Position = 0;
+        prompt(310);
+        return;
+    // Slots 1 to 63 of the address table are cleared.
+    case 310:
+        if (Index_RadioCrafts_Erase_Position >= 63) Step_Scan = Step_RC_Exit;
+        else send({RC_Table_Address}, wait, 311);
+        return;
+    case 311: prompt(313); return;
+    case 313:
+        if (Index_RadioCrafts_Erase_Position >= 64) {
+            Step_Scan = Step_RC_Exit;
+        } else {
+            ++Index_RadioCrafts_Erase_Position;
+            Step_Scan = 314;
+        }
+        return;
+    case 314: send({uint8_t(Index_RadioCrafts_Erase_Position)}, indexWait, 315); return;
+    case 315: anyOrTimeOut(316); return;
+    case 316: send(Build_RC_Zero(), wait, 317); return;
+    case 317: firstPrompt(310); return;
+    case Step_RC_Exit: send({RC_Exit}, wait, 319); return;
+    case 319:
+        Wireless_Listen(true);
+        Step_Scan = Step_RC_Listening;
+        return;
+    case Step_RC_Listening: return;
+    case Step_RC_Key:
+        Wireless_Listen(false);
+        send({RC_Config}, wait, 401);
+        return;
+    case 401: prompt(402); return;
+    default: Wireless_Failed(); return;
+    }
+}
+
 void TMBusScanDecode::Scan_Decode_Wireless() {
-    if (FAbortScan || FStopScan) Step_Scan = Step_Close_Wireless;
+    // A stop or abort closes the scan from any step but the closing ones, which are on their way.
+    if ((FAbortScan || FStopScan) && (Step_Scan < Step_Close_Wireless || Step_Scan > Step_Close_Wireless + 3))
+        Step_Scan = Step_Close_Wireless;
     const uint32_t addTimeOut = uint32_t(std::max(Add_TimeOut, 0));
     const int step = Step_Scan;
+    if (step >= 100 && step < Step_Telit_Listening) return Telit_Step(step);
+    if (step == Step_Telit_Listening) return;
+    if (step >= Step_Telit_Key && step <= 221) return Telit_Step(step);
+    if (step >= 300 && step <= 419) return RadioCrafts_Step(step);
     switch (step) {
+    case 0:
+        Wireless_Listen(false);
+        FResult = 1;
+        if (Select_Hardware == shSerial) {
+            Wireless_Failed();  // nothing reaches the radio module over the serial port
+            return;
+        }
+        Send_Text_Wait(Cmd_Enable_Configuration.Sent, TimeOut_Text(addTimeOut));
+        Step_Scan = 1;
+        return;
+    case 1: {
+        const auto a = Answer();
+        if (a.Arrived) {
+            if (Text_Answer_Is(a.Bytes, Cmd_Enable_Configuration.Answer)) Step_Scan = 2;
+            else Wireless_Failed();
+        } else if (Timed_Out()) {
+            Wireless_Failed();
+        }
+        return;
+    }
+    case 2:
+        FResult = 1;
+        Send_Text_Wait(Cmd_Type_Radio_Module, TimeOut_Text(addTimeOut));
+        Step_Scan = 3;
+        return;
+    case 3: {
+        const auto a = Answer();
+        if (a.Arrived) {
+            const std::optional<TRadioModule> module = Radio_Module_Of(a.Bytes);
+            if (!module) {
+                Wireless_Failed();
+                return;
+            }
+            RadioModule = *module;
+            Step_Scan = RadioModule == TRadioModule::rmTelit ? 100 : 300;
+        } else if (Timed_Out()) {
+            Wireless_Failed();
+        }
+        return;
+    }
     case 500:
+        // A scan stopped while listening: the gateway's answer must reach the step, not the
+        // telegram decoder.
+        Wireless_Listen(false);
         Count_Disable_Analyzer = 0;
         FAbortScan = false;
         FStopScan = false;
@@ -1876,10 +2209,8 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
         End_Wireless_Scan();
         return;
     default:
-        // Over the serial port nothing reaches the radio module, and a step outside the table has
-        // nothing sensible to follow: the scan closes as a failure.
-        FResult = 2;
-        Step_Scan = Step_Close_Wireless;
+        // A step outside the table has nothing sensible to follow: the scan closes as a failure.
+        Wireless_Failed();
         return;
     }
 }

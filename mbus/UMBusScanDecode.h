@@ -195,6 +195,11 @@ public:
                              bool FromDLL);
     void Stop_Scan();
     void Abort_Scan();
+    // A meter's key, from the user: taken only while the radio module listens, and then loaded into
+    // the module at once (listening resumes after it). The meter is the index in the wireless list.
+    // With a Radiocrafts module a meter without a slot of the module's key table gets the next free
+    // one; false when none is left. False, and nothing changed, when the key was not taken.
+    bool Insert_Wireless_Key(int32_t index, const std::array<uint8_t, 16>& key);
 
     // The found meters into the network file, and the scan reports (MBusScanSave.h).
     bool Save_XML_Conf_Wired(const TSaveConfXML& DataIn, bool Check_BCD, const TTickQuery& ticked = {});
@@ -256,9 +261,14 @@ public:
     int32_t Count_Disable_Analyzer = 0;
     uint16_t Port_Wireless = 0;
     bool Wireless_Receive_Message = false;
+    std::array<uint8_t, 16> Wireless_Key{};  // the key being loaded
+    int32_t Wireless_Key_Index = -1;          // its meter in the wireless list
+    int32_t Index_Key_Send = 0;               // key byte being sent (Telit)
     bool From_DLL = false;
     bool Enable_Send_In_Last_Step = false;
     int32_t Type_To_Send_In_Last_Step = 0;
+    int32_t Index_RadioCrafts_Erase_Position = 0;  // Radiocrafts key-table slot being cleared
+    int32_t Index_RadioCrafts_Position_Used = 1;   // next free Radiocrafts key-table slot
     int32_t Add_TimeOut = 0;
     std::unique_ptr<TEvent> Event_Run;  // the run gate: the thread steps only while signalled
     TMBusType MBusType = mtWired;
@@ -284,6 +294,22 @@ private:
     void Read_Selected();
     void End_Wired_Scan();
     void End_Wireless_Scan();
+    // The wireless scan's pieces.
+    void Wireless_Failed();
+    void Send_Text_Wait(std::string_view text, uint32_t wait);
+    void Send_Bytes_Wait(TBytes bytes, uint32_t wait);
+    bool Is_Listening_Step() const;
+    struct TKeyMeter {
+        uint16_t Manufacturer;
+        uint32_t Address;
+        uint8_t Version;
+        uint8_t DeviceType;
+        std::array<uint8_t, 16> Key;
+        int32_t Slot;
+    };
+    std::optional<TKeyMeter> Key_Meter();
+    void Telit_Step(int step);
+    void RadioCrafts_Step(int step);
 
     TScanTiming FTiming;
     TMBusSlaveList* FWiredList;

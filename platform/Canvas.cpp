@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -91,6 +92,7 @@ void TCanvas::Release() {
         painter_->end();
         painter_.reset();
     }
+    session_ = 0;
 }
 
 QPainter* TCanvas::painter() {
@@ -101,6 +103,8 @@ QPainter* TCanvas::painter() {
         painter_.reset();
         return nullptr;
     }
+    static std::atomic<uint64_t> sessions{0};
+    session_ = ++sessions;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
     fontApplied_ = false;
@@ -317,7 +321,9 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
     if (!p || right - left < 1 || bottom - top < 1) return;
     setShapePen(p);
     p->setBrush(brush_.Visible() ? QBrush(brush_.qcolor()) : QBrush(Qt::NoBrush));
-    p->drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    // Through pixel centres: an integer rectangle lets the rasterizer overshoot a wide, flat
+    // ellipse by a pixel on each side.
+    p->drawEllipse(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1));
 }
 
 void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {

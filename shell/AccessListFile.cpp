@@ -162,7 +162,8 @@ int rowListLength(const Section& section, const Rows& rows) {
 }
 
 bool rowInUse(const Section& section, const Row& row) {
-    for (int c = 1; c < row.size(); ++c) {
+    // Only what the file keeps counts: a window's own hidden columns hold nothing to lose.
+    for (int c = 1; c < row.size() && c < section.columns(); ++c) {
         if (std::find(section.flagColumns.begin(), section.flagColumns.end(), c) != section.flagColumns.end())
             continue;
         if (!TrimCtl(row[c]).isEmpty()) return true;
@@ -255,6 +256,9 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
                     return p;
                 }
         }
+        if (s < rules.size() && rules[s].listCheck)
+            if (std::optional<ListFailure> f = rules[s].listCheck(rows, end, schema.numbers))
+                return {Problem::Check, int(s), f->row, f->failure, 0};
         // Saving ends at the first empty key: a row in use below it would be lost without a word.
         for (int r = end + 1; r < int(rows.size()); ++r)
             if (rowInUse(section, rows[size_t(r)])) return {Problem::Gap, int(s), r + 1, Failure{0, {}}, end + 1};
@@ -274,7 +278,10 @@ QString composeMessage(const QString& prefix, int row, const QString& text, std:
 }
 
 QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers) {
-    const QString prefix = Text_Table.value(prefixText);
+    return problemMessage(schema, problem, Text_Table.value(prefixText), headers);
+}
+
+QString problemMessage(const Schema& schema, const Problem& problem, const QString& prefix, const QStringList& headers) {
     const char* label =
         size_t(problem.section) < schema.sections.size() ? schema.sections[size_t(problem.section)].label : "";
     // "[Receive PDO] " names the list in a window of two; a window of one needs no name.
@@ -288,7 +295,8 @@ QString problemMessage(const Schema& schema, const Problem& problem, int prefixT
             if (f.limit) m += QString::number(*f.limit);
             return m + suffix;
         }
-        return composeMessage(prefix, problem.row, text, f.limit, suffix);
+        return composeMessage(f.prefix >= 0 ? Text_Table.value(f.prefix) : prefix, problem.row, text, f.limit,
+                              suffix);
     }
     if (problem.kind == Problem::Unsavable) {
         return composeMessage(prefix, problem.row,

@@ -98,8 +98,8 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
 // The row list: rows from the first one up to, not including, the first with an empty key.
 bool keyEmpty(const Section& section, const Row& row);
 int rowListLength(const Section& section, const Rows& rows);
-// A row holds something worth keeping: a text other than blanks outside the flag columns (the rule
-// of the row helpers, so a reset row with its "Y" counts as empty).
+// A row holds something worth keeping: a text other than blanks in a column the file keeps, outside
+// the flag columns (the rule of the row helpers, so a reset row with its "Y" counts as empty).
 bool rowInUse(const Section& section, const Row& row);
 
 // Rules ---------------------------------------------------------------------------------------------
@@ -112,6 +112,7 @@ struct Failure {
     int suffix = -1;
     bool wholeList = false;
     QString own = {};  // a text of this program in place of the table's text `text`
+    int prefix = -1;   // a prefix text of its own in place of the window's ("Error in rows ")
     bool operator==(const Failure&) const = default;
 };
 
@@ -139,12 +140,23 @@ Check when(std::function<bool(const RowView&)> applies, Check check);
 // every section on fresh copies of its checks, so each validation starts again from zero.
 Check runningTotal(std::function<int64_t(const RowView&)> amount, int64_t limit, int text);
 
+// A check over the whole row list (rows 1 .. end), once its rows have passed: the row it names
+// and what failed there.
+struct ListFailure {
+    int row;
+    Failure failure;
+};
+using ListCheck = std::function<std::optional<ListFailure>(const Rows& rows, int end, NumberRule numbers)>;
+
 struct SectionRules {
     std::vector<Check> checks;                 // in the order they run, on each row of the list
     std::function<bool(const RowView&)> skip = {};  // rows validation passes over (disabled rows)
     // Runs once every row of the section passed: a check of the whole list (names that must differ
     // across the rows), told without a row number.
     std::function<std::optional<Failure>()> finish = {};
+    // Runs once every row passed, before the gap check, over the rows themselves: a check that
+    // names a row (pairs of rows, references to other rows).
+    ListCheck listCheck = {};
     // A page the window does not show: the user could not mend what a check found there, so neither
     // its rules nor the gap check run; its rows are written back as they were read.
     bool hidden = false;
@@ -177,5 +189,7 @@ QString composeMessage(const QString& prefix, int row, const QString& text, std:
 // The message of a problem with the texts of the text table; `headers` are the header texts of the
 // problem's grid, by column. A list without a label is not named in the family's own messages.
 QString problemMessage(const Schema& schema, const Problem& problem, int prefixText, const QStringList& headers);
+// The same with a prefix of the window's own for the family's messages (gaps, unsavable texts).
+QString problemMessage(const Schema& schema, const Problem& problem, const QString& prefix, const QStringList& headers);
 
 }  // namespace accesslist

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -73,9 +74,53 @@ Meter* Segment::byAddress(uint8_t a) {
 
 std::optional<TBytes> Segment::answer(const TBytes& q) {
     std::lock_guard lock(mutex_);
+    return answerLocked(q);
+}
+
+void Segment::exchange(const TBytes& q, const std::function<void(const TBytes&)>& deliver) {
+    std::lock_guard lock(mutex_);
+    if (const auto a = answerLocked(q)) deliver(*a);
+}
+
+bool Segment::whileListening(const std::function<void()>& deliver) {
+    std::lock_guard lock(mutex_);
+    if (!configurationOn_ || !listening_) return false;
+    deliver();
+    return true;
+}
+
+namespace {
+
+std::optional<TBytes> textReply(std::string_view t) {
+    return TBytes(t.begin(), t.end());
+}
+
+}  // namespace
+
+std::optional<TBytes> Segment::answerLocked(const TBytes& q) {
     received_.push_back(q);
     const std::string text(q.begin(), q.end());
-    const auto reply = [&](std::string_view t) -> std::optional<TBytes> { return TBytes(t.begin(), t.end()); };
+    const auto reply = textReply;
+    if (text == Cmd_Enable_Configuration.Sent || text == Cmd_Disable_Configuration.Sent) {
+        const bool on = text == Cmd_Enable_Configuration.Sent;
+        if (Configuration == Mode::Silent) return std::nullopt;
+        if (Configuration == Mode::Refuse) return reply("\n\rUnknown command\n\r");
+        configurationOn_ = on;
+        listening_ = false;
+        telitCommandMode_ = false;
+        rcState_ = RcState::Data;
+        return reply(on ? Cmd_Enable_Configuration.Answer : Cmd_Disable_Configuration.Answer);
+    }
+    if (configurationOn_) {
+        if (text == Cmd_Type_Radio_Module) {
+            if (Module == Radio::Telit) return reply(Answer_Telit);
+            if (Module == Radio::RadioCrafts) return reply(Answer_RadioCrafts);
+            return reply("\n\rNONE\n\r");
+        }
+        if (Module == Radio::Telit) return telit(text);
+        if (Module == Radio::RadioCrafts) return radioCrafts(q);
+        return std::nullopt;
+    }
     if (text == Cmd_Enable_Analyzer.Sent) {
         if (Analyzer == Mode::Silent) return std::nullopt;
         if (Analyzer == Mode::Refuse) return reply("\n\rUnknown command\n\r");
@@ -138,6 +183,113 @@ std::optional<TBytes> Segment::answer(const TBytes& q) {
         return TBytes{0xE5, 0x3F, 0x68, 0xA1};  // several answers on top of each other
     }
     return std::nullopt;
+}
+
+std::optional<TBytes> Segment::telit(const std::string& line) {
+    const std::string_view ok = Ok_Without_Cr ? std::string_view("OK") : Answer_Telit_OK;
+    if (line == "+++") {
+        telitLines_.push_back(line);
+        telitCommandMode_ = true;
+        listening_ = false;
+        return textReply(ok);
+    }
+    if (!telitCommandMode_) return std::nullopt;  // data mode: the module would send it over the air
+    if (line.size() < 3 || !line.starts_with("AT") || line.back() != '\r') return textReply("ERROR\r");
+    telitLines_.push_back(line);
+    if (line == "ATO\r") {
+        telitCommandMode_ = false;
+        listening_ = true;
+        return textReply(ok);
+    }
+    int reg = 0, value = 0;
+    if (std::sscanf(line.c_str(), "ATS%d=%d", &reg, &value) == 2) {
+        telitRegisters_[reg] = value;
+        if (reg == 460) {
+            // The key is complete: the meter's address and key registers make one table entry.
+            LoadedKey k;
+            for (int r : {463, 464, 465, 466, 461, 462, 467, 468}) k.Address.push_back(uint8_t(telitRegisters_[r]));
+            for (int r = 470; r < 486; ++r) k.Key.push_back(uint8_t(telitRegisters_[r]));
+            keysLoaded_.push_back(k);
+        }
+    }
+    return textReply(ok);
+}
+
+std::optional<TBytes> Segment::radioCrafts(const TBytes& q) {
+    radioBytes_.push_back(q);
+    const TBytes prompt{RC_Prompt};
+    switch (rcState_) {
+    case RcState::Data:
+        if (q == TBytes{RC_Config}) {
+            rcState_ = RcState::Menu;
+            listening_ = false;
+            return prompt;
+        }
+        return std::nullopt;  // sent over the air
+    case RcState::Menu:
+        if (q.size() != 1) return std::nullopt;
+        switch (q[0]) {
+        case RC_Read_Memory: {
+            TBytes memory(rcMemory_.begin(), rcMemory_.end());
+            if (!Short_Memory) memory.push_back(RC_Prompt);
+            return memory;
+        }
+        case RC_Write_Memory: rcState_ = RcState::Memory; return prompt;
+        case RC_Table_Address:
+        case RC_Table_Key:
+        case RC_Table_Flags:
+            rcTable_ = q[0];
+            rcState_ = RcState::Slot;
+            return prompt;
+        case RC_Exit:
+            rcState_ = RcState::Data;
+            listening_ = true;
+            return std::nullopt;
+        default: return std::nullopt;
+        }
+    case RcState::Memory:
+        if (q == TBytes{RC_End_Memory}) {
+            rcState_ = RcState::Menu;
+            return prompt;
+        }
+        for (size_t i = 0; i + 1 < q.size(); i += 2) rcMemory_[q[i]] = q[i + 1];
+        return std::nullopt;
+    case RcState::Slot:
+        rcSlot_ = q.size() == 1 ? q[0] : -1;
+        rcState_ = RcState::Table;
+        return std::nullopt;
+    case RcState::Table:
+        rcState_ = RcState::Menu;
+        if (rcTable_ == RC_Table_Address && q.size() == 8) rcAddresses_[rcSlot_] = q;
+        if (rcTable_ == RC_Table_Key && q.size() == 16) keysLoaded_.push_back({rcSlot_, rcAddresses_[rcSlot_], q});
+        return prompt;
+    }
+    return std::nullopt;
+}
+
+bool Segment::configurationOn() {
+    std::lock_guard lock(mutex_);
+    return configurationOn_;
+}
+
+bool Segment::radioListening() {
+    std::lock_guard lock(mutex_);
+    return configurationOn_ && listening_;
+}
+
+std::vector<std::string> Segment::telitLines() {
+    std::lock_guard lock(mutex_);
+    return telitLines_;
+}
+
+std::vector<TBytes> Segment::radioBytes() {
+    std::lock_guard lock(mutex_);
+    return radioBytes_;
+}
+
+std::vector<LoadedKey> Segment::keysLoaded() {
+    std::lock_guard lock(mutex_);
+    return keysLoaded_;
 }
 
 std::vector<TBytes> Segment::received() {
@@ -212,6 +364,15 @@ void UdpGateway::sendTo(const QString& address, uint16_t port, const TBytes& byt
     ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
+bool UdpGateway::push(const TBytes& telegram) {
+    return segment_.whileListening([&] {
+        std::lock_guard lock(peerMutex_);
+        if (!peer_) return;
+        ::sendto(fd_, telegram.data(), telegram.size(), 0, reinterpret_cast<const sockaddr*>(peer_->data()),
+                 socklen_t(peer_->size()));
+    });
+}
+
 void UdpGateway::run() {
     std::vector<uint8_t> buffer(plat::UdpEndpoint::Max_Datagram);
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
@@ -227,6 +388,11 @@ void UdpGateway::run() {
         socklen_t len = sizeof from;
         const ssize_t n = ::recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
         if (n < 0) continue;
+        {
+            std::lock_guard lock(peerMutex_);
+            const auto* p = reinterpret_cast<const uint8_t*>(&from);
+            peer_ = std::vector<uint8_t>(p, p + len);
+        }
         const std::optional<TBytes> a = segment_.answer(TBytes(buffer.begin(), buffer.begin() + n));
         if (!a) continue;
         if (segment_.Delay_Ms > 0) {
@@ -236,6 +402,34 @@ void UdpGateway::run() {
         }
         ::sendto(fd_, a->data(), a->size(), 0, reinterpret_cast<const sockaddr*>(&from), len);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void FakeLine::open(uint16_t, DatagramHandler h) {
+    handler = std::move(h);
+    open_ = true;
+}
+
+void FakeLine::send(const QString&, uint16_t, std::span<const uint8_t> bytes) {
+    if (failSends) throw plat::SocketError(QStringLiteral("UDP send failed: test"));
+    const TBytes q(bytes.begin(), bytes.end());
+    if (segment.Delay_Ms == 0) {
+        segment.exchange(q, [&](const TBytes& a) { handler(a); });
+        return;
+    }
+    if (const auto a = segment.answer(q)) due.emplace_back(time.now + segment.Delay_Ms, *a);
+}
+
+void FakeLine::deliver() {
+    while (!due.empty() && int32_t(time.now - due.front().first) >= 0) {
+        handler(due.front().second);
+        due.pop_front();
+    }
+}
+
+bool FakeLine::push(const TBytes& telegram) {
+    return segment.whileListening([&] { handler(telegram); });
 }
 
 }  // namespace fake

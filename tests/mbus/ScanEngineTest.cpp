@@ -20,48 +20,8 @@ namespace {
 
 using Report = std::array<int, 4>;
 
-// Time that moves only when the engine sleeps; answers due later are delivered as it moves.
-struct VirtualTime {
-    uint32_t now = 0xFFFFF000u;  // close to the wrap of the counter, which the waits must survive
-    std::function<void()> onMove;
-    void sleep(uint32_t ms) {
-        now += ms;
-        if (onMove) onMove();
-    }
-};
-
-// The line: every send goes to the segment and its answer comes back at once or when due.
-class FakeLine final : public plat::UdpEndpoint {
-public:
-    FakeLine(Segment& s, VirtualTime& t) : segment(s), time(t) {}
-    Segment& segment;
-    VirtualTime& time;
-    DatagramHandler handler;
-    bool open_ = false;
-    bool failSends = false;
-    std::deque<std::pair<uint32_t, TBytes>> due;
-
-    void open(uint16_t, DatagramHandler h) override {
-        handler = std::move(h);
-        open_ = true;
-    }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    uint16_t localPort() const override { return open_ ? 4000 : 0; }
-    void send(const QString&, uint16_t, std::span<const uint8_t> bytes) override {
-        if (failSends) throw plat::SocketError(QStringLiteral("UDP send failed: test"));
-        const auto a = segment.answer(TBytes(bytes.begin(), bytes.end()));
-        if (!a) return;
-        if (segment.Delay_Ms == 0) handler(*a);
-        else due.emplace_back(time.now + segment.Delay_Ms, *a);
-    }
-    void deliver() {
-        while (!due.empty() && int32_t(time.now - due.front().first) >= 0) {
-            handler(due.front().second);
-            due.pop_front();
-        }
-    }
-};
+using fake::FakeLine;
+using fake::VirtualTime;
 
 struct Bench {
     Segment segment;
@@ -74,7 +34,7 @@ struct Bench {
 
     Bench() {
         TScanEngineSetup setup;
-        setup.Timing.Ticks = [this] { return time.now; };
+        setup.Timing.Ticks = [this] { return time.now.load(); };
         setup.Timing.Sleep = [this](uint32_t ms) { time.sleep(ms); };
         setup.Make_Endpoint = [this] {
             auto l = std::make_unique<FakeLine>(segment, time);

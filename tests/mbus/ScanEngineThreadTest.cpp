@@ -4,6 +4,8 @@
 #include "mbus/CommInt.h"
 #include "mbus/MBusMeters.h"
 #include "mbus/UMBusScanDecode.h"
+#include "mbus/UWMBusDecode.h"
+#include "platform/FormatSettings.h"
 #include "tests/support/Loopback.h"
 
 #include <QCoreApplication>
@@ -277,6 +279,97 @@ TEST(ScanEngineThread, ListeningRadioReportsTelegramsFromTheListenerThread) {
         std::lock_guard lock(m);
         EXPECT_EQ(calls.size(), 1u);
     }
+}
+
+TEST(ScanEngineThread, TelitGatewayOverSocketsDecodesTheMeterOnceItsKeyIsLoaded) {
+    plat::setFormatSettingsOverride(plat::FormatSettings{});
+    struct Restore {
+        ~Restore() { plat::setFormatSettingsOverride(std::nullopt); }
+    } restore;
+    // Gateway and engine on the same port, each on its own loopback address.
+    constexpr uint16_t port = 47520;
+    Segment segment;
+    segment.Module = Segment::Radio::Telit;
+    fake::UdpGateway gateway(segment, kGateway, port);
+    TMBusSlaveList wired;
+    TWMBusSlaveList wireless;
+    TScanEngineSetup setup;
+    setup.Timing = fastTiming();
+    setup.Local_Address = kOwn;
+    setup.Wired_List = &wired;
+    setup.Wireless_List = &wireless;
+    TMBusScanDecode engine(setup);
+
+    struct Call {
+        int index;
+        bool cripted;
+        size_t values;
+    };
+    std::mutex m;
+    std::vector<Call> calls;
+    const auto callCount = [&] {
+        std::lock_guard lock(m);
+        return calls.size();
+    };
+    ASSERT_TRUE(engine.Start_Scan_Wireless(
+        TMBusScanDecode::shEthernet, kGateway, port, wMBus_Mode_T, 0, false,
+        [&](int index, const TSlave_wMBus* meter) {
+            std::lock_guard lock(m);
+            calls.push_back({index, meter->Cripted, meter->List_Var.size()});
+        },
+        false));
+    EXPECT_EQ(engine.Bound_Port(), port);
+    engine.Event_Run->SetEvent();
+    ASSERT_TRUE(waitFor([&] { return engine.Step_Scan == 134 && segment.radioListening(); }));
+
+    // The open metering example for security mode 5 behind an extended link layer (CI 0x8C), with
+    // the Telit trailer: 52 bytes.
+    const TBytes telegram = fake::hexBytes(
+        "31 44 93 15 78 56 34 12 33 03 8C 20 2B 7A 2A 00 20 05 59 23 C9 5A AA 26 D1 B2 E7 49 3B 01 3E C4 A6 F6 "
+        "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
+    ASSERT_EQ(telegram.size(), 52u);
+    ASSERT_TRUE(gateway.push(telegram));
+    ASSERT_TRUE(waitFor([&] { return callCount() == 1; }));
+    auto meter = wireless.Snapshot(0);
+    ASSERT_TRUE(meter);
+    EXPECT_TRUE(meter->Cripted);
+    EXPECT_TRUE(meter->List_Var.empty());
+
+    TAESKey128 key{};
+    const TBytes keyBytes = fake::hexBytes("0102030405060708090A0B0C0D0E0F11");
+    std::copy(keyBytes.begin(), keyBytes.end(), key.begin());
+    ASSERT_TRUE(engine.Insert_Wireless_Key(0, key));
+    ASSERT_TRUE(waitFor([&] { return segment.keysLoaded().size() == 1 && engine.Step_Scan == 134; }));
+    EXPECT_EQ(segment.keysLoaded()[0].Key, keyBytes);
+    EXPECT_EQ(segment.keysLoaded()[0].Address, fake::hexBytes("78 56 34 12 93 15 33 03"));
+
+    ASSERT_TRUE(gateway.push(telegram));
+    ASSERT_TRUE(waitFor([&] { return callCount() == 2; }));
+    meter = wireless.Snapshot(0);
+    EXPECT_FALSE(meter->Cripted);
+    std::vector<const TVariable_MBus*> values;
+    for (const TVariable_MBus& v : meter->List_Var)
+        if (v.Real_Wireless_Var) values.push_back(&v);
+    ASSERT_GE(values.size(), 2u);
+    EXPECT_EQ(values[0]->ValueStr, "28504.27");
+    EXPECT_EQ(values[0]->Desc_Type_Data, "Volume m3");
+    EXPECT_EQ(values[1]->ValueStr, "31/05/08 23:50");
+    {
+        std::lock_guard lock(m);
+        EXPECT_EQ(calls[0].index, 0);
+        EXPECT_TRUE(calls[0].cripted);
+        EXPECT_EQ(calls[0].values, 0u);
+        EXPECT_EQ(calls[1].index, 0);
+        EXPECT_FALSE(calls[1].cripted);
+        EXPECT_GT(calls[1].values, 0u);
+    }
+
+    engine.Stop_Scan();
+    ASSERT_TRUE(waitFor([&] { return !engine.FInScan; }));
+    EXPECT_EQ(engine.FResult, 1);
+    EXPECT_FALSE(segment.configurationOn());
+    EXPECT_EQ(segment.count(Cmd_Disable_Configuration.Sent), 1);
+    EXPECT_EQ(engine.Bound_Port(), 0);
 }
 
 namespace {

@@ -68,6 +68,7 @@ TEST(Canvas, ShapesFollowTheRules) {
         {"rectangle with a clear pen is one smaller", [](TCanvas& c) { c.Pen().SetStyle(psClear); c.Rectangle(2, 2, 7, 6); },
          QRect(QPoint(2, 2), QPoint(5, 4))},
         {"ellipse inside its box", [](TCanvas& c) { c.Ellipse(2, 3, 12, 9); }, QRect(QPoint(2, 3), QPoint(11, 8))},
+        {"wide flat ellipse inside its box", [](TCanvas& c) { c.Ellipse(1, 2, 19, 8); }, QRect(QPoint(1, 2), QPoint(18, 7))},
         {"round rectangle inside its box", [](TCanvas& c) { c.RoundRect(1, 1, 15, 11, 6, 6); }, QRect(QPoint(1, 1), QPoint(14, 10))},
         {"polyline leaves the last point", [](TCanvas& c) { c.Polyline({{1, 1}, {6, 1}, {6, 6}}); }, QRect(QPoint(1, 1), QPoint(6, 5))},
         {"pixel", [](TCanvas& c) { c.SetPixel(7, 9, clRed); }, QRect(7, 9, 1, 1)},

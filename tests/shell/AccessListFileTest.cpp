@@ -168,6 +168,61 @@ TEST(AccessListRules, FirstFailureStopsAndAGapBelowTheListIsRefused) {
     Load_Default_Language();
 }
 
+// A check over the whole list runs once every row has passed and before the gap check; it names a
+// row of its own and may bring its own prefix text.
+TEST(AccessListRules, AListCheckRunsAfterTheRowsAndBeforeTheGap) {
+    Load_Default_Language();
+    Text_Table[5291] = QStringLiteral("Error row ");
+    Text_Table[5292] = QStringLiteral("!! Key must be between 1 and 9");
+    Text_Table[5295] = QStringLiteral("Error in rows ");
+    Text_Table[5296] = QStringLiteral(" and ");
+    Text_Table[5297] = QStringLiteral("!! Same Key");
+    SectionRules a{{inRange(1, 1, 9, 5292)}, {}};
+    int runs = 0;
+    // The first two rows of the list that share a key.
+    a.listCheck = [&runs](const Rows& rows, int end, NumberRule) -> std::optional<ListFailure> {
+        ++runs;
+        for (int b = 0; b < end; ++b)
+            for (int e = b + 1; e < end; ++e)
+                if (rows[size_t(b)][1] == rows[size_t(e)][1]) {
+                    Failure f{5296, e + 1, 5297};
+                    f.prefix = 5295;
+                    return ListFailure{b + 1, f};
+                }
+        return std::nullopt;
+    };
+    const std::vector<SectionRules> rules = {a, {}};
+    const QStringList headers = {QStringLiteral("N"), QStringLiteral("Key"), QStringLiteral("Flag"),
+                                 QStringLiteral("Kept"), QStringLiteral("Name")};
+    struct Case {
+        const char* name;
+        Rows rows;
+        int runs;
+        const char* message;
+    } cases[] = {
+        {"a row check comes first", {row({"4", "", "", ""}), row({"4", "", "", ""}), row({"10", "", "", ""})}, 0,
+         "Error row 3!! Key must be between 1 and 9"},
+        {"then the list check", {row({"4", "", "", ""}), row({"5", "", "", ""}), row({"4", "", "", ""})}, 1,
+         "Error in rows 1 and 3!! Same Key"},
+        {"then the gap", {row({"4", "", "", ""}), row({"", "", "", ""}), row({"", "", "", "lost"})}, 1,
+         "Error row 3!! [List A] The Key of row 2 above is empty, which ends the list: this row and every row "
+         "below row 2 would not be saved. Fill in the Key of row 2 or delete that row."},
+        {"all good", {row({"4", "", "", ""}), row({"5", "", "", ""})}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        runs = 0;
+        const Problem p = validate(sample(), {c.rows, {}}, rules);
+        EXPECT_EQ(runs, c.runs);
+        EXPECT_EQ(problemMessage(sample(), p, 5291, headers), QString::fromUtf8(c.message));
+    }
+    // A window without a prefix text of its own gives its prefix as text.
+    const Problem p = validate(sample(), {{row({"10", "", "", ""})}, {}}, rules);
+    EXPECT_EQ(problemMessage(sample(), p, QStringLiteral("Rules - Error Row "), headers),
+              QStringLiteral("Rules - Error Row 1!! Key must be between 1 and 9"));
+    Load_Default_Language();
+}
+
 // A list without a key column, a reset text of its own and no label: every row is the list.
 const Schema& keyless() {
     static const Schema s{"Keyless.xml", "Keyless", "1.000", "Row", NumberRule::Decimal,

@@ -1,0 +1,297 @@
+#include "platform/Themes.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <QWidget>
+#include <algorithm>
+#include <atomic>
+
+namespace plat {
+namespace {
+
+std::atomic<bool> themeActive{true};
+
+void fill(QPainter* p, int l, int t, int r, int b, TColor color) {
+    if (r > l && b > t) p->fillRect(QRect(l, t, r - l, b - t), ToQColor(color));
+}
+
+// One ring of an edge on the chosen sides; r shrinks by one pixel on each side drawn.
+void ring(QPainter* p, TRect& r, unsigned flags, TColor light, TColor dark) {
+    if (r.IsEmpty()) return;
+    if (flags & BF_LEFT) fill(p, r.Left, r.Top, r.Left + 1, r.Bottom - 1, light);
+    if (flags & BF_TOP) fill(p, r.Left, r.Top, r.Right - 1, r.Top + 1, light);
+    if (flags & BF_RIGHT) fill(p, r.Right - 1, r.Top, r.Right, r.Bottom, dark);
+    if (flags & BF_BOTTOM) fill(p, r.Left, r.Bottom - 1, r.Right, r.Bottom, dark);
+    if (flags & BF_LEFT) ++r.Left;
+    if (flags & BF_TOP) ++r.Top;
+    if (flags & BF_RIGHT) --r.Right;
+    if (flags & BF_BOTTOM) --r.Bottom;
+}
+
+void edgeOn(QPainter* p, TRect& r, unsigned edge, unsigned flags) {
+    if (edge & BDR_RAISEDOUTER)
+        ring(p, r, flags, cl3DLight, cl3DDkShadow);
+    else if (edge & BDR_SUNKENOUTER)
+        ring(p, r, flags, clBtnShadow, clBtnHighlight);
+    if (edge & BDR_RAISEDINNER)
+        ring(p, r, flags, clBtnHighlight, clBtnShadow);
+    else if (edge & BDR_SUNKENINNER)
+        ring(p, r, flags, cl3DDkShadow, cl3DLight);
+    if (flags & BF_MIDDLE) fill(p, r.Left, r.Top, r.Right, r.Bottom, clBtnFace);
+}
+
+void frame(QPainter* p, const TRect& r, TColor color) {
+    fill(p, r.Left, r.Top, r.Right, r.Top + 1, color);
+    fill(p, r.Left, r.Bottom - 1, r.Right, r.Bottom, color);
+    fill(p, r.Left, r.Top + 1, r.Left + 1, r.Bottom - 1, color);
+    fill(p, r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1, color);
+}
+
+TRect shrunk(const TRect& r, int by) { return {r.Left + by, r.Top + by, r.Right - by, r.Bottom - by}; }
+
+// A filled arrow of rows of odd width, centred in r; `dir` 0 up, 1 down, 2 left, 3 right.
+void arrow(QPainter* p, const TRect& r, int dir, TColor color) {
+    const int side = std::min(r.Width(), r.Height());
+    const int k = std::max(1, (side - 4) / 4);  // rows after the tip
+    const int cx = r.Left + r.Width() / 2, cy = r.Top + r.Height() / 2;
+    for (int i = 0; i <= k; ++i) {
+        const int half = (dir == 0 || dir == 2) ? i : k - i;
+        const int offset = i - k / 2 - (k % 2);  // the arrow's rows around the centre
+        if (dir <= 1)
+            fill(p, cx - half, cy + offset, cx + half + 1, cy + offset + 1, color);
+        else
+            fill(p, cx + offset, cy - half, cx + offset + 1, cy + half + 1, color);
+    }
+}
+
+void arrowGlyph(QPainter* p, const TRect& r, int dir, bool inactive) {
+    if (inactive) {
+        arrow(p, {r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1}, dir, clBtnHighlight);
+        arrow(p, r, dir, clGrayText);
+    } else {
+        arrow(p, r, dir, clBtnText);
+    }
+}
+
+void buttonFace(QPainter* p, TRect& r, unsigned state) {
+    if (state & DFCS_FLAT) {
+        if ((state & DFCS_HOT) && !(state & DFCS_PUSHED)) {
+            edgeOn(p, r, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+        } else {
+            frame(p, r, clBtnShadow);
+            r = shrunk(r, 1);
+            fill(p, r.Left, r.Top, r.Right, r.Bottom, clBtnFace);
+        }
+        return;
+    }
+    edgeOn(p, r, (state & DFCS_PUSHED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
+}
+
+void checkMark(QPainter* p, const TRect& in, TColor color) {
+    // A tick of three-pixel strokes scaled to the box.
+    const int s = std::min(in.Width(), in.Height());
+    if (s < 4) return;
+    const int x0 = in.Left + (in.Width() - s) / 2, y0 = in.Top + (in.Height() - s) / 2;
+    const QColor c = ToQColor(color);
+    const int down = s * 2 / 7 + 1, up = s - down - 1;
+    const int startX = x0 + (s - down - up) / 2, startY = y0 + s / 2 - 1 - down / 2;
+    for (int i = 0; i < down; ++i) p->fillRect(QRect(startX + i, startY + i, 1, 3), c);
+    for (int i = 0; i < up; ++i) p->fillRect(QRect(startX + down + i, startY + down - 2 - i, 1, 3), c);
+}
+
+void checkBox(QPainter* p, const TRect& r, unsigned state) {
+    const bool inactive = state & DFCS_INACTIVE;
+    const TColor back = (inactive || (state & DFCS_PUSHED)) ? clBtnFace : clWindow;
+    TRect in = r;
+    if (state & DFCS_FLAT) {
+        frame(p, in, clBtnShadow);
+        in = shrunk(in, 1);
+    } else {
+        edgeOn(p, in, EDGE_SUNKEN, BF_RECT);
+    }
+    fill(p, in.Left, in.Top, in.Right, in.Bottom, back);
+    if (state & DFCS_CHECKED) checkMark(p, shrunk(in, 1), inactive ? clGrayText : clWindowText);
+}
+
+void radioButton(QPainter* p, const TRect& r, unsigned state) {
+    const bool inactive = state & DFCS_INACTIVE;
+    const TColor back = (inactive || (state & DFCS_PUSHED)) ? clBtnFace : clWindow;
+    const int s = std::min(r.Width(), r.Height());
+    if (s < 2) return;
+    const QRect box(r.Left + (r.Width() - s) / 2, r.Top + (r.Height() - s) / 2, s - 1, s - 1);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setBrush(ToQColor(back));
+    p->setPen(Qt::NoPen);
+    p->drawEllipse(box);
+    p->setBrush(Qt::NoBrush);
+    // Arcs in sixteenths of a degree: the upper-left half from 45 to 225 degrees.
+    auto halves = [&](const QRect& b, TColor light, TColor dark) {
+        p->setPen(QPen(ToQColor(light), 0));
+        p->drawArc(b, 45 * 16, 180 * 16);
+        p->setPen(QPen(ToQColor(dark), 0));
+        p->drawArc(b, 225 * 16, 180 * 16);
+    };
+    if (state & DFCS_FLAT) {
+        p->setPen(QPen(ToQColor(clBtnShadow), 0));
+        p->drawEllipse(box);
+    } else {
+        halves(box, clBtnShadow, clBtnHighlight);
+        if (s > 4) halves(box.adjusted(1, 1, -1, -1), cl3DDkShadow, cl3DLight);
+    }
+    if (state & DFCS_CHECKED) {
+        const int dot = std::max(2, s / 3);
+        const QRect d(box.left() + (box.width() + 1 - dot) / 2, box.top() + (box.height() + 1 - dot) / 2, dot - 1, dot - 1);
+        p->setPen(QPen(ToQColor(inactive ? clGrayText : clWindowText), 0));
+        p->setBrush(ToQColor(inactive ? clGrayText : clWindowText));
+        p->drawEllipse(d);
+    }
+    p->restore();
+}
+
+QStyle* styleOf(QWidget* w) { return w ? w->style() : QApplication::style(); }
+
+// The look of a (normal, hot, pressed, disabled) index 0-3.
+void applyLook(QStyleOption& opt, int look) {
+    opt.state = QStyle::State_None;
+    if (look != 3) opt.state |= QStyle::State_Enabled;
+    else opt.palette.setCurrentColorGroup(QPalette::Disabled);
+    if (look == 1) opt.state |= QStyle::State_MouseOver;
+    if (look == 2) opt.state |= QStyle::State_Sunken;
+    else opt.state |= QStyle::State_Raised;
+}
+
+void initOption(QStyleOption& opt, QWidget* w, const TRect& r) {
+    opt.rect = r.toQRect();
+    opt.palette = w ? w->palette() : QApplication::palette();
+    opt.direction = w ? w->layoutDirection() : QApplication::layoutDirection();
+    opt.fontMetrics = w ? w->fontMetrics() : QFontMetrics(QApplication::font());
+}
+
+bool themedButton(QPainter* p, QWidget* w, int part, int state, const TRect& r) {
+    QStyle* style = styleOf(w);
+    QStyleOptionButton opt;
+    initOption(opt, w, r);
+    if (part == BP_PUSHBUTTON) {
+        if (state < PBS_NORMAL || state > PBS_DEFAULTED) return false;
+        applyLook(opt, state == PBS_DEFAULTED ? 0 : state - 1);
+        if (state == PBS_DEFAULTED) opt.features |= QStyleOptionButton::DefaultButton;
+        style->drawControl(QStyle::CE_PushButtonBevel, &opt, p, w);
+        return true;
+    }
+    if (part != BP_RADIOBUTTON && part != BP_CHECKBOX) return false;
+    if (state < 1 || state > 12) return false;
+    applyLook(opt, (state - 1) % 4);
+    const int check = (state - 1) / 4;
+    opt.state |= check == 0 ? QStyle::State_Off : check == 1 ? QStyle::State_On : QStyle::State_NoChange;
+    style->drawPrimitive(part == BP_CHECKBOX ? QStyle::PE_IndicatorCheckBox : QStyle::PE_IndicatorRadioButton, &opt, p, w);
+    return true;
+}
+
+bool themedArrowButton(QPainter* p, QWidget* w, QStyle::PrimitiveElement arrowElement, int state, const TRect& r) {
+    if (state < 1 || state > 4) return false;
+    QStyle* style = styleOf(w);
+    QStyleOptionButton opt;
+    initOption(opt, w, r);
+    applyLook(opt, state - 1);
+    style->drawPrimitive(QStyle::PE_PanelButtonCommand, &opt, p, w);
+    QStyleOption glyph = opt;
+    glyph.rect = opt.rect.adjusted(2, 2, -2, -2);
+    if (state == 3) glyph.rect.translate(1, 1);
+    style->drawPrimitive(arrowElement, &glyph, p, w);
+    return true;
+}
+
+}  // namespace
+
+bool IsThemeActive() { return themeActive.load(); }
+void SetThemeActive(bool on) { themeActive.store(on); }
+bool IsWindowsXPOrLater() { return true; }
+bool IsComCtl6() { return true; }
+bool ThemeBindingLoaded() { return true; }
+QString CurrentThemeColorName() { return {}; }
+
+TThemeData OpenThemeData(QWidget* window, QStringView classList) {
+    if (!IsThemeActive()) return {};
+    if (classList.compare(u"button", Qt::CaseInsensitive) == 0) return {TThemeClass::Button, window};
+    if (classList.compare(u"combobox", Qt::CaseInsensitive) == 0) return {TThemeClass::ComboBox, window};
+    if (classList.compare(u"spin", Qt::CaseInsensitive) == 0) return {TThemeClass::Spin, window};
+    return {};
+}
+
+bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int state, const TRect& r) {
+    if (!theme || r.IsEmpty()) return false;
+    QPainter* p = canvas.Painter();
+    if (!p) return false;
+    p->save();
+    bool drawn = false;
+    switch (theme.Class()) {
+    case TThemeClass::Button: drawn = themedButton(p, theme.Window(), part, state, r); break;
+    case TThemeClass::ComboBox:
+        drawn = part == CP_DROPDOWNBUTTON && themedArrowButton(p, theme.Window(), QStyle::PE_IndicatorArrowDown, state, r);
+        break;
+    case TThemeClass::Spin: {
+        static constexpr QStyle::PrimitiveElement arrows[] = {QStyle::PE_IndicatorArrowUp, QStyle::PE_IndicatorArrowDown,
+                                                              QStyle::PE_IndicatorArrowRight, QStyle::PE_IndicatorArrowLeft};
+        drawn = part >= SPNP_UP && part <= SPNP_DOWNHORZ && themedArrowButton(p, theme.Window(), arrows[part - 1], state, r);
+        break;
+    }
+    case TThemeClass::None: break;
+    }
+    p->restore();
+    return drawn;
+}
+
+bool DrawFrameControl(TCanvas& canvas, TRect& r, unsigned type, unsigned state) {
+    QPainter* p = canvas.Painter();
+    if (!p) return false;
+    const unsigned kind = state & 0xFF;
+    if (type == DFC_BUTTON) {
+        if (kind == DFCS_BUTTONPUSH) {
+            TRect in = r;
+            buttonFace(p, in, state);
+            if (state & DFCS_ADJUSTRECT) r = in;
+            return true;
+        }
+        if (kind == DFCS_BUTTONCHECK) {
+            checkBox(p, r, state);
+            return true;
+        }
+        if (kind == DFCS_BUTTONRADIO) {
+            radioButton(p, r, state);
+            return true;
+        }
+        return false;
+    }
+    if (type == DFC_SCROLL) {
+        int dir;
+        switch (kind) {
+        case DFCS_SCROLLUP: dir = 0; break;
+        case DFCS_SCROLLDOWN:
+        case DFCS_SCROLLCOMBOBOX: dir = 1; break;
+        case DFCS_SCROLLLEFT: dir = 2; break;
+        case DFCS_SCROLLRIGHT: dir = 3; break;
+        default: return false;
+        }
+        TRect in = r;
+        buttonFace(p, in, state);
+        TRect glyph = r;
+        if (state & DFCS_PUSHED) glyph = {r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1};
+        arrowGlyph(p, glyph, dir, state & DFCS_INACTIVE);
+        if (state & DFCS_ADJUSTRECT) r = in;
+        return true;
+    }
+    return false;
+}
+
+void DrawEdge(TCanvas& canvas, TRect& r, unsigned edge, unsigned flags) {
+    QPainter* p = canvas.Painter();
+    if (!p) return;
+    TRect in = r;
+    edgeOn(p, in, edge, flags);
+    if (flags & BF_ADJUST) r = in;
+}
+
+}  // namespace plat
