@@ -10,6 +10,7 @@
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
+#include "fieldbus/UEds.h"
 #include "fieldbus/UMQTT_Set_Access.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
 #include "fieldbus/UReceiveCAN.h"
@@ -43,6 +44,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFrame>
@@ -246,7 +248,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { Show_Form(FSet_SDO_Client_Access); }},
         {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_SDO_Server_Access); }},
-        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon,
+         [this] { Build_EDS_File(); }},
         {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDNet); }},
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon,
@@ -431,6 +434,17 @@ void TFVelmarineFirmWare::Update_Device() {
 
 void TFVelmarineFirmWare::PROFINET_XML() {
     if (FProfinetFileName->ShowModal() == plat::mrOk) Save_GSDML_File(FProfinetFileName->Name_File_XML);
+}
+
+void TFVelmarineFirmWare::Build_EDS_File() {
+    const std::optional<QString> chosen = plat::dialogs().saveFile(
+        QString(), g_ProjectPath, QString(), QStringLiteral("Electronic Data Sheet (*.eds)"));
+    if (!chosen) return;
+    QString path = *chosen;
+    // The dialog's default extension: a name without one gets ".eds". A file already there is
+    // replaced without a question.
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(".eds");
+    Build_EDS(path);
 }
 
 int TFVelmarineFirmWare::Get_Type_BACnet() {

@@ -27,6 +27,7 @@ public:
     void Open_Project();
     void Update_Device();
     void PROFINET_XML();
+    void Build_EDS_File();
     int Get_Type_BACnet();
     void Timer_UpdateTimer();
     void LL_UpdateLinkClick();
