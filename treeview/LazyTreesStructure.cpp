@@ -296,7 +296,7 @@ void TLazyTreeCore::EndUpdate() {
                 if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
             },
             [&] {
-                if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort)) SortTree(SortColumn(), true, true);
+                if (AutoSortActive()) SortTree(SortColumn(), SortDirection(), true);
                 SetUpdateState(false);
                 if (HasWindow()) Invalidate();
             });
@@ -408,9 +408,8 @@ void TLazyTreeCore::SetChildCount(PLazyNode Node, uint32_t NewChildCount) {
         if (Node->States.Contains(vsExpanded)) AdjustTotalHeight(Node, int64_t(oldTotalHeight) + int64_t(heights));
         AdjustTotalCount(Node, added, true);
         Node->ChildCount = NewChildCount;
-        if (FUpdateCount == 0 && FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) &&
-            SortColumn() > InvalidColumn)
-            Sort(Node, SortColumn(), true, true);
+        if (FUpdateCount == 0 && AutoSortActive())
+            Sort(Node, SortColumn(), SortDirection(), true);
         InvalidateCache();
     } else {
         while (Node->ChildCount > NewChildCount && Node->LastChild) DeleteNode(Node->LastChild);
@@ -462,8 +461,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     // added reads crChildAdded rather than a merge of the same change with itself.
     if (FStates.Contains(tsStructureChangePending))
         FlushStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
-    if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) && SortColumn() > InvalidColumn)
-        Sort(Parent, SortColumn(), true, true);
+    if (AutoSortActive())
+        Sort(Parent, SortColumn(), SortDirection(), true);
     InvalidateToBottom(Parent);
     UpdateScrollBars(true);
     return result;
@@ -512,8 +511,8 @@ PLazyNode TLazyTreeCore::InsertNode(PLazyNode Node, TLTNodeAttachMode Mode, void
         node->States += vsOnFreeNodeCallRequired;
     }
     if (FUpdateCount == 0) {
-        if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) && SortColumn() > InvalidColumn)
-            Sort(Mode == amInsertBefore || Mode == amInsertAfter ? Node->Parent : Node, SortColumn(), true, true);
+        if (AutoSortActive())
+            Sort(Mode == amInsertBefore || Mode == amInsertAfter ? Node->Parent : Node, SortColumn(), SortDirection(), true);
         UpdateScrollBars(true);
         InvalidateToBottom(Mode == amInsertBefore ? node : Node);
     }
