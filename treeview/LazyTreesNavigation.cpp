@@ -577,6 +577,8 @@ PLazyNode TLazyTreeCore::GetFirstLeaf() {
 
 PLazyNode TLazyTreeCore::GetNextLeaf(PLazyNode Node) {
     PLazyNode r = (!Node || Node == FRoot) ? FRoot->FirstChild : GetNext(Node, false);
+    // The first node is initialised before its test too: before it, it cannot say it has children.
+    EnsureInitialized(r);
     while (r && Has(r, vsHasChildren)) r = GetNext(r, false);
     EnsureInitialized(r);
     return r;
