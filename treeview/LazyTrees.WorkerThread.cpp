@@ -124,7 +124,12 @@ void TWorkerThread::Execute() {
         } catch (...) {
             // A failed build leaves the cache unused; the states below are still handed back.
         }
-        tree->QueueStateChange(enter, {tsStopValidation, tsValidating});
+        // An unfinished build leaves the cache wanted: the hand-back marks it so when it arrives.
+        const bool complete = enter.Contains(tsUseCache);
+        tree->QueueCall([tree, enter, complete] {
+            tree->DoStateChange(enter, {tsStopValidation, tsValidating});
+            if (!complete) tree->InvalidateCache();
+        });
         tree->QueueCall([tree] { tree->UpdateEditBounds(); });
         {
             std::lock_guard lock(FLock);
@@ -143,6 +148,7 @@ void TLazyTreeCore::QueueCall(std::function<void()> Call) {
     {
         std::lock_guard lock(FWorkerQueueLock);
         FWorkerQueue.push_back(std::move(Call));
+        FWorkerQueued.fetch_add(1);
     }
     if (lazytree::TWorkerThread* worker = lazytree::TWorkerThread::Instance()) worker->NotifyProgress();
     if (FHost) FHost->WakeForWorker();
@@ -163,10 +169,9 @@ void TLazyTreeCore::RunOnUiThread(const std::function<void()>& Call) {
         } catch (...) {
             error = std::current_exception();
         }
-        {
-            std::lock_guard lock(doneLock);
-            done = true;
-        }
+        // Signalled under the lock: the waiting thread destroys the signal as soon as it sees done.
+        std::lock_guard lock(doneLock);
+        done = true;
         doneSignal.notify_all();
     });
     std::unique_lock lock(doneLock);
@@ -183,9 +188,18 @@ bool TLazyTreeCore::ProcessWorkerQueue() {
             if (FWorkerQueue.empty()) return ran;
             call = std::move(FWorkerQueue.front());
             FWorkerQueue.pop_front();
+            FWorkerQueued.fetch_sub(1);
         }
         ran = true;
-        call();
+        const bool outer = !FRunningWorkerCall;
+        FRunningWorkerCall = true;
+        try {
+            call();
+        } catch (...) {
+            if (outer) FRunningWorkerCall = false;
+            throw;
+        }
+        if (outer) FRunningWorkerCall = false;
     }
 }
 
@@ -195,13 +209,16 @@ void TLazyTreeCore::InvalidateCache() {
 
 void TLazyTreeCore::InterruptValidation() {
     // Hand-backs of a build that ended already come first, so they cannot undo the stop.
-    bool seen = ProcessWorkerQueue();
+    if (FWorkerQueued.load() > 0 && !FRunningWorkerCall) ProcessWorkerQueue();
     DoStateChange({tsStopValidation}, {tsUseCache});
+    // Inside a call the worker waits for, it is not walking: it stops at its next node.
+    if (FRunningWorkerCall) return;
     lazytree::TWorkerThread* worker = lazytree::TWorkerThread::Instance();
-    if (!worker) return;
-    seen |= FStates.Contains(tsValidating);
-    seen |= worker->RemoveTree(this);
-    if (seen) InvalidateCache();
+    if (!worker || !FWorkerListed) return;
+    // The wait runs the build's last hand-back, which marks the cache wanted when the build did not
+    // finish.
+    worker->RemoveTree(this);
+    FWorkerListed = false;
 }
 
 void TLazyTreeCore::RequestCacheValidation() {
@@ -209,8 +226,10 @@ void TLazyTreeCore::RequestCacheValidation() {
     InterruptValidation();
     FStartIndex = 0;
     lazytree::TWorkerThread* worker = lazytree::TWorkerThread::Instance();
-    if (FStates.Contains(tsValidationNeeded) && FVisibleCount > lazytree::kCacheInterval && worker)
+    if (FStates.Contains(tsValidationNeeded) && FVisibleCount > lazytree::kCacheInterval && worker) {
+        FWorkerListed = true;
         worker->AddTree(this);
+    }
 }
 
 bool TLazyTreeCore::ValidatePositionCache() {

@@ -670,7 +670,11 @@ private:
     uint32_t FStartIndex = 0;
     // tsStopValidation as the worker reads it.
     std::atomic<bool> FStopValidation{false};
-    bool FWorkerAcquired = false;
+    // Handed to the worker and not taken back yet (user-interface thread only).
+    bool FWorkerListed = false;
+    // A call the worker handed back runs now (it may be waiting for it).
+    bool FRunningWorkerCall = false;
+    std::atomic<uint32_t> FWorkerQueued{0};
     std::mutex FWorkerQueueLock;
     std::deque<std::function<void()>> FWorkerQueue;
     // The worker waits for a call it queued; it runs when the user-interface thread drains the queue.

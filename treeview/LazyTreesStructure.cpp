@@ -439,6 +439,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     if (ReadOnly()) return nullptr;
     CancelEditNode();
     if (!Parent) Parent = FRoot;
+    // A running cache build must not see the parent change while it is initialised.
+    InterruptValidation();
     if (!Parent->States.Contains(vsInitialized)) InitNode(Parent);
     {
         TUpdateCountGuard guard(FUpdateCount);
@@ -833,6 +835,9 @@ PLazyNode TLazyTreeCore::CopyNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, T
 // ---- 10. Initialisation on demand ----
 
 void TLazyTreeCore::InitNode(PLazyNode Node) {
+    // A running cache build reads the node's states: it stops while they change and starts again.
+    const bool rebuild = FWorkerListed && !FRunningWorkerCall;
+    if (rebuild) InterruptValidation();
     Node->States += vsInitializing;
     WithFinally(
         [&] {
@@ -863,6 +868,7 @@ void TLazyTreeCore::InitNode(PLazyNode Node) {
             }
         },
         [&] { Node->States -= vsInitializing; });
+    if (rebuild && FUpdateCount == 0) RequestCacheValidation();
 }
 
 void TLazyTreeCore::InitChildren(PLazyNode Node) {
@@ -991,6 +997,8 @@ void TLazyTreeCore::MeasureItemHeight(TCanvas* Canvas, PLazyNode Node) {
 void TLazyTreeCore::SetNodeHeight(PLazyNode Node, uint32_t Value) {
     Value = std::min<uint32_t>(Value, 65535);
     if (!Node || Node == FRoot || Node->NodeHeight == Value || ReadOnly()) return;
+    // The cache build reads the heights: it stops first, unless this is the measurement it asked for.
+    if (!FRunningWorkerCall) InterruptValidation();
     const int64_t difference = int64_t(Value) - Node->NodeHeight;
     Node->NodeHeight = static_cast<uint16_t>(Value);
     if (IsEffectivelyFiltered(Node)) return;

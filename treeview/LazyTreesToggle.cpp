@@ -46,6 +46,8 @@ void TLazyTreeCore::DoCollapsed(PLazyNode Node) {
 void TLazyTreeCore::ToggleNode(PLazyNode Node) {
     lazytree::Assert(Node != nullptr, "Node must not be nil.");
     if (Node->States.Contains(vsDeleting) || Node->States.Contains(vsToggling)) return;
+    // A running cache build reads the expansion flags.
+    InterruptValidation();
     const bool wasToggling = FStates.Contains(tsToggling);
     DoStateChange({tsToggling});
     Node->States += vsToggling;
