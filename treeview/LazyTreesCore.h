@@ -182,12 +182,25 @@ public:
     uint8_t VerticalAlignment(PLazyNode Node) const { return Node->Align; }
     void SetVerticalAlignment(PLazyNode Node, uint8_t Value);
     bool IsVisible(PLazyNode Node);
-    bool IsEffectivelyFiltered(PLazyNode Node) const;
-    bool IsEffectivelyVisible(PLazyNode Node) const;
+    bool IsEffectivelyFiltered(PLazyNode Node) const {
+        return Node && Node->States.Contains(TLazyNodeState::vsFiltered) &&
+               !FOptions->PaintOptions().Contains(TLTPaintOption::toShowFilteredNodes);
+    }
+    bool IsEffectivelyVisible(PLazyNode Node) const {
+        return Node && Node->States.Contains(TLazyNodeState::vsVisible) && !IsEffectivelyFiltered(Node);
+    }
     bool GetEffectivelyFiltered(PLazyNode Node) const { return IsEffectivelyFiltered(Node); }
     bool GetEffectivelyVisible(PLazyNode Node) const { return IsEffectivelyVisible(Node); }
     // Visible and every ancestor expanded and visible.
-    bool FullyVisible(PLazyNode Node) const;
+    bool FullyVisible(PLazyNode Node) const {
+        if (!Node) return false;
+        if (Node == FRoot) return true;
+        if (!Node->States.Contains(TLazyNodeState::vsVisible)) return false;
+        for (PLazyNode p = Node->Parent; p != FRoot; p = p->Parent)
+            if (!p->States.Contains(TLazyNodeState::vsExpanded) || !p->States.Contains(TLazyNodeState::vsVisible))
+                return false;
+        return true;
+    }
 
     // ---- Structure ----
     virtual PLazyNode AddChild(PLazyNode Parent, void* UserData = nullptr);
@@ -693,7 +706,9 @@ private:
     PLazyNode SearchForward(PLazyNode Node, bool ConsiderChildrenAbove, Pred Accept);
     template <typename Pred>
     PLazyNode SearchBackward(PLazyNode Node, bool ConsiderChildrenAbove, Pred Accept);
-    bool ChildrenAboveOrder(bool ConsiderChildrenAbove) const;
+    bool ChildrenAboveOrder(bool ConsiderChildrenAbove) const {
+        return ConsiderChildrenAbove && FOptions->PaintOptions().Contains(TLTPaintOption::toChildrenAbove);
+    }
     void EnsureInitialized(PLazyNode Node);
     void EnsureChildren(PLazyNode Node);
     void SortChildren(PLazyNode Node, TColumnIndex Column, TSortDirection Direction);

@@ -19,10 +19,6 @@ bool Has(PLazyNode n, TLazyNodeState s) {
 
 }  // namespace
 
-bool TLazyTreeCore::ChildrenAboveOrder(bool ConsiderChildrenAbove) const {
-    return ConsiderChildrenAbove && FOptions->PaintOptions().Contains(TLTPaintOption::toChildrenAbove);
-}
-
 void TLazyTreeCore::EnsureInitialized(PLazyNode Node) {
     if (Node && Node != FRoot && !Has(Node, vsInitialized)) InitNode(Node);
 }

@@ -12,11 +12,11 @@ namespace {
 
 // Sorts the chain by NextSibling links. A comparison that raises ends the comparing like a cancel: the
 // merges finish in chain order, so the chain stays whole, and the error is kept for the caller.
+template <typename CompareFn, typename CanceledFn>
 class ChainSorter {
 public:
-    ChainSorter(TLazyTreeCore& tree, TSortDirection direction, std::function<int(PLazyNode, PLazyNode)> compare,
-                std::function<bool()> canceled)
-        : direction_(direction), compare_(std::move(compare)), canceled_(std::move(canceled)) {}
+    ChainSorter(TSortDirection direction, CompareFn compare, CanceledFn canceled)
+        : ascending_(direction == TSortDirection::sdAscending), compare_(compare), canceled_(canceled) {}
 
     // Takes Count nodes off the head of the chain and answers them sorted, nil-terminated.
     PLazyNode Sort(PLazyNode& head, uint32_t count) {
@@ -49,7 +49,7 @@ private:
         PLazyNode* tail = &head;
         while (a && b) {
             const int c = Compare(a, b);
-            const bool takeB = direction_ == TSortDirection::sdAscending ? c > 0 : c < 0;
+            const bool takeB = ascending_ ? c > 0 : c < 0;
             PLazyNode& from = takeB ? b : a;
             *tail = from;
             tail = &from->NextSibling;
@@ -59,9 +59,9 @@ private:
         return head;
     }
 
-    TSortDirection direction_;
-    std::function<int(PLazyNode, PLazyNode)> compare_;
-    std::function<bool()> canceled_;
+    bool ascending_;
+    CompareFn compare_;
+    CanceledFn canceled_;
 };
 
 }  // namespace
@@ -77,7 +77,7 @@ void TLazyTreeCore::SortChildren(PLazyNode Node, TColumnIndex Column, TSortDirec
     if (CanCompare()) {
         StartOperation(TLTOperationKind::okSortNode);
         ChainSorter sorter(
-            *this, Direction, [&](PLazyNode a, PLazyNode b) { return DoCompare(a, b, Column); },
+            Direction, [&](PLazyNode a, PLazyNode b) { return DoCompare(a, b, Column); },
             [&] { return OperationCanceled(); });
         PLazyNode head = Node->FirstChild;
         Node->FirstChild = sorter.Sort(head, Node->ChildCount);
