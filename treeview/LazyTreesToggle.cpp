@@ -162,7 +162,8 @@ void TLazyTreeCore::FullCollapse(PLazyNode Node) {
             auto collapsible = [](PLazyNode n) {
                 return n->States.Contains(vsExpanded) && n->States.Contains(vsHasChildren);
             };
-            for (PLazyNode n = GetLastVisibleNoInit(Node, true); n && n != Node;) {
+            // Filtered rows count: their expanded children show all the same.
+            for (PLazyNode n = GetLastVisibleNoInit(Node, true, true); n && n != Node;) {
                 // The step is taken first: the toggle may free the children.
                 PLazyNode previous = GetPreviousNoInit(n, true);
                 // Collapsed parts keep the expansion of their inner nodes.
