@@ -247,9 +247,8 @@ const TreeGlobals& InitializeTreeGlobals() {
     std::call_once(once, [] {
         lock = std::make_unique<TCriticalSection>();
         globals.lock = lock.get();
-#if defined(__x86_64__) || defined(__i386__)
+        // The blends are plain integer code: offered on every processor.
         globals.mmxAvailable = true;
-#endif
         globals.isVistaOrAbove = true;
         ++globals.setupRuns;
     });

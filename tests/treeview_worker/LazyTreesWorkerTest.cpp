@@ -171,6 +171,34 @@ TEST(LazyTreeWorker, AnInterruptedBuildLeavesTheCacheUnused) {
     EXPECT_EQ(CheckTreeInvariants(t), "");
 }
 
+// A build whose walk ends before the entries it reserved are filled (the count it sized them by was
+// ahead of the rows).
+struct ShortWalkTree : TLazyTreeCore {
+    bool BuildWithCountAhead(uint32_t extra) {
+        // The worker lets go of the tree; the build then runs here.
+        InterruptValidation();
+        DoStateChange({}, {tsStopValidation});
+        FVisibleCount += extra;
+        const bool result = ValidatePositionCache();
+        FVisibleCount -= extra;
+        DoStateChange({tsUseCache}, {tsValidationNeeded});
+        return result;
+    }
+};
+
+// Fault mended: the unfilled entries were cut to one more, holding the last node with the bottom of
+// the tree as its top, so a lookup below the tree answered that node.
+TEST(LazyTreeWorker, ACacheEntryAlwaysHoldsItsNodesTop) {
+    ShortWalkTree t;
+    t.SetRootNodeCount(2500);
+    EXPECT_TRUE(t.BuildWithCountAhead(4000));
+    EXPECT_EQ(CheckCache(t), "");
+    int top = 0;
+    EXPECT_EQ(t.GetNodeAt(0, 2500 * 18, false, top), nullptr);
+    EXPECT_EQ(t.GetNodeAt(0, 2500 * 18 + 500, false, top), nullptr);
+    EXPECT_EQ(t.GetNodeAt(0, 2500 * 18 - 1, false, top), t.RootNode()->LastChild);
+}
+
 struct FailingTree : TLazyTreeCore {
     bool ValidatePositionCache() override { throw std::runtime_error("build failed"); }
 };
