@@ -203,14 +203,17 @@ bool TLazyTreeCore::ProcessWorkerQueue() {
     }
 }
 
+// Both run on every structural change: a change of nothing is skipped here (it would fire nothing).
 void TLazyTreeCore::InvalidateCache() {
-    DoStateChange({tsValidationNeeded}, {tsUseCache});
+    if (!FStates.Contains(tsValidationNeeded) || FStates.Contains(tsUseCache))
+        DoStateChange({tsValidationNeeded}, {tsUseCache});
 }
 
 void TLazyTreeCore::InterruptValidation() {
     // Hand-backs of a build that ended already come first, so they cannot undo the stop.
     if (FWorkerQueued.load() > 0 && !FRunningWorkerCall) ProcessWorkerQueue();
-    DoStateChange({tsStopValidation}, {tsUseCache});
+    if (!FStates.Contains(tsStopValidation) || FStates.Contains(tsUseCache))
+        DoStateChange({tsStopValidation}, {tsUseCache});
     // Inside a call the worker waits for, it is not walking: it stops at its next node.
     if (FRunningWorkerCall) return;
     lazytree::TWorkerThread* worker = lazytree::TWorkerThread::Instance();
