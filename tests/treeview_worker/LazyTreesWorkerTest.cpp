@@ -206,8 +206,14 @@ struct FailingTree : TLazyTreeCore {
 TEST(LazyTreeWorker, ABuildThatRaisesLeavesValidatingAndUsesNoCache) {
     FailingTree t;
     FakeHost host(t);
+    int buildsEnded = 0;
+    t.OnStateChange = [&](TLazyTreeCore*, TLazyTreeStates, TLazyTreeStates leave) {
+        if (leave.Contains(tsValidating)) ++buildsEnded;
+    };
     t.SetRootNodeCount(2500);
-    ASSERT_TRUE(host.RunWorkerUntil([&] { return host.wakes >= 3 && !t.TreeStates().Contains(tsValidating); }));
+    ASSERT_TRUE(host.RunWorkerUntil([&] { return buildsEnded > 0; }));
+    EXPECT_TRUE(t.TreeStates().Contains(tsValidationNeeded));
+    EXPECT_FALSE(t.TreeStates().Contains(tsValidating));
     EXPECT_FALSE(t.TreeStates().Contains(tsUseCache));
     EXPECT_FALSE(t.TreeStates().Contains(tsStopValidation));
 }
