@@ -112,6 +112,11 @@ void TInplaceEdit::KeyPress(QChar& Key) {
     TCustomMaskEdit::KeyPress(Key);
 }
 
+bool TInplaceEdit::focusNextPrevChild(bool next) {
+    if (grid_->Options().contains(goTabs)) return false;
+    return TCustomMaskEdit::focusNextPrevChild(next);
+}
+
 void TInplaceEdit::KeyUp(uint16_t& Key, TShiftState Shift) { grid_->KeyUp(Key, Shift); }
 
 void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
@@ -119,7 +124,7 @@ void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
     // Focus that leaves the grid ends the edit and keeps its text; a window that only lost the
     // activation or a pop-up menu keeps the edit open.
     const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || grid_->IsDestroying()) return;
     QWidget* to = QApplication::focusWidget();
     if (to && (to == grid_->viewport() || to == grid_ || isAncestorOf(to))) return;
     guarded([&] { grid_->endEditor(true, false); });

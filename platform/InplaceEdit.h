@@ -28,6 +28,8 @@ protected:
     // Not read-only and the grid's CanEditModify.
     bool EditCanModify() override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Tab reaches the keys (and so the grid) when the grid takes tabs; otherwise it moves the focus.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class TStringGrid;
