@@ -119,15 +119,30 @@ bool TInplaceEdit::focusNextPrevChild(bool next) {
 
 void TInplaceEdit::KeyUp(uint16_t& Key, TShiftState Shift) { grid_->KeyUp(Key, Shift); }
 
+void TInplaceEdit::focusInEvent(QFocusEvent* event) {
+    TCustomMaskEdit::focusInEvent(event);
+    if (grid_->IsDestroying()) return;
+    // Focus from outside enters the grid.
+    if (grid_->focusToEditor_)
+        grid_->focusToEditor_ = false;
+    else
+        guarded([&] { grid_->DoEnter(); });
+}
+
 void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
     TCustomMaskEdit::focusOutEvent(event);
-    // Focus that leaves the grid ends the edit and keeps its text; a window that only lost the
-    // activation or a pop-up menu keeps the edit open.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || grid_->IsDestroying()) return;
+    if (grid_->IsDestroying()) return;
     QWidget* to = QApplication::focusWidget();
-    if (to && (to == grid_->viewport() || to == grid_ || isAncestorOf(to))) return;
+    if (to && (to == grid_->viewport() || to == grid_)) {
+        grid_->focusFromEditor_ = true;
+        return;
+    }
+    // A window that only lost the activation, or a pop-up menu, keeps the edit open.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    // Focus that leaves the grid ends the edit with its text kept.
     guarded([&] { grid_->endEditor(true, false); });
+    guarded([&] { grid_->DoExit(); });
 }
 
 }  // namespace plat

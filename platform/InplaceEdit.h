@@ -27,6 +27,7 @@ protected:
     void KeyUp(uint16_t& Key, TShiftState Shift) override;
     // Not read-only and the grid's CanEditModify.
     bool EditCanModify() override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     // Tab reaches the keys (and so the grid) when the grid takes tabs; otherwise it moves the focus.
     bool focusNextPrevChild(bool next) override;

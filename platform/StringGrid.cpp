@@ -5,6 +5,7 @@
 #include "platform/InplaceEdit.h"
 #include "platform/Numbers.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -93,11 +94,24 @@ protected:
     void DblClick() override {
         if (grid_) grid_->DblClick();
     }
+    // Focus that moves between the cells and the editor stays inside the grid: no enter or exit.
     void DoEnter() override {
-        if (grid_) grid_->DoEnter();
+        if (!grid_) return;
+        if (grid_->focusFromEditor_) {
+            grid_->focusFromEditor_ = false;
+            grid_->InvalidateCell(grid_->current_.X, grid_->current_.Y);
+            return;
+        }
+        grid_->DoEnter();
     }
     void DoExit() override {
-        if (grid_) grid_->DoExit();
+        if (!grid_) return;
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_) {
+            grid_->focusToEditor_ = true;
+            grid_->InvalidateCell(grid_->current_.X, grid_->current_.Y);
+            return;
+        }
+        grid_->DoExit();
     }
     void paintEvent(QPaintEvent* event) override {
         if (grid_) grid_->paintRect_ = event->rect();
@@ -1075,7 +1089,8 @@ void TStringGrid::ShowEditor() {
         editor_->UpdateContents();
         editor_->Move(r);
         editor_->SelectAll();
-        editor_->setFocus(Qt::OtherFocusReason);
+        // An editor always shown takes the focus only from its own grid.
+        if (!options_.contains(goAlwaysShowEditor) || Focused()) editor_->setFocus(Qt::OtherFocusReason);
     } catch (...) {
         // A cell that cannot be loaded (a bad mask, a raising handler) is not edited.
         editorMode_ = false;
@@ -1273,7 +1288,7 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
             moveIndex_ = movePos_ = cell.Y;
         } else if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
             const bool onCurrent = cell.X == current_.X && cell.Y == current_.Y;
-            if (onCurrent && options_.contains(goEditing) && !Shift.contains(ssShift) && !Shift.contains(ssDouble)) {
+            if (onCurrent && options_.contains(goEditing) && !Shift.contains(ssShift)) {
                 // A click on the current cell edits it; keys typed next go to the editor at once.
                 if (!editorMode_) ShowEditor();
             } else {
@@ -1390,6 +1405,7 @@ void TStringGrid::DblClick() {
 
 void TStringGrid::DoEnter() {
     InvalidateCell(current_.X, current_.Y);
+    if (options_.contains(goAlwaysShowEditor)) ShowEditor();
     if (OnEnter) OnEnter(this);
 }
 

@@ -365,7 +365,8 @@ private:
     TInplaceEdit* editor_ = nullptr;
     bool editorMode_ = false;
     TGridCoord editorCell_{-1, -1};  // the cell the editor was loaded from
-    bool editorBusy_ = false;  // showing or hiding runs: focus changes it causes end nothing
+    bool editorBusy_ = false;
+    bool focusToEditor_ = false, focusFromEditor_ = false;  // focus moving inside the grid  // showing or hiding runs: focus changes it causes end nothing
     // Sizing and moving.
     int sizingIndex_ = -1, sizingPos_ = 0, sizingOfs_ = 0;
     int moveIndex_ = -1, movePos_ = -1;

@@ -144,6 +144,9 @@ TEST(GridEditor, TypingOpensTheEditorEscDropsEnterWrites) {
 TEST(GridEditor, AClickThenKeysAtOnceLoseNothing) {
     Shown s;
     EditGrid* g = s.g;
+    int enters = 0, exits = 0;
+    g->OnEnter = [&](QObject*) { ++enters; };
+    g->OnExit = [&](QObject*) { ++exits; };
     // A click on another cell, then typing at once: the first key opens the editor holding it.
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, s.centre(2, 3));
     s.type(QStringLiteral("abc"));
@@ -159,6 +162,20 @@ TEST(GridEditor, AClickThenKeysAtOnceLoseNothing) {
     EXPECT_FALSE(g->EditorMode());
     EXPECT_EQ(g->Cells(2, 3), QStringLiteral("de"));
     EXPECT_EQ((TGridCoord{g->Col(), g->Row()}), (TGridCoord{3, 1}));
+    // Focus moving between the cells and the editor neither enters nor leaves the grid.
+    EXPECT_EQ(enters, 0);
+    EXPECT_EQ(exits, 0);
+
+    // Focus that leaves the grid ends the edit and keeps its text.
+    auto* other = new QWidget(&s.window);
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->show();
+    s.type(QStringLiteral("gone"));
+    ASSERT_TRUE(g->EditorMode());
+    other->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_EQ(g->Cells(3, 1), QStringLiteral("gone"));
+    EXPECT_EQ(exits, 1);
 }
 
 TEST(GridEditor, CanEditShowFalseKeepsTheEditorHidden) {
