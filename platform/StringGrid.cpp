@@ -255,6 +255,8 @@ void TStringGrid::SetOptions(TGridOptions options) {
     if (options == options_) return;
     options_ = options;
     view_->SetWantTabs(options.contains(goTabs));
+    // An edit the new options no longer allow ends with its text kept.
+    if (editorMode_ && (!options.contains(goEditing) || options.contains(goRowSelect))) endEditor(true, true);
     linesChanged();
     layoutChanged();
 }

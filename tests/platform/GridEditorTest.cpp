@@ -1,5 +1,6 @@
 // The string grid's in-place editor, sizing, moving and drag scrolling, driven through the real key
 // and mouse paths of a shown, focused grid.
+#include "platform/FormatSettings.h"
 #include "platform/InplaceEdit.h"
 #include "platform/StringGrid.h"
 #include "tests/support/TestSupport.h"
@@ -16,7 +17,8 @@ namespace {
 
 class EditGrid : public TStringGrid {
 public:
-    int setEditTexts = 0, colWidthsChanged = 0;
+    int setEditTexts = 0, colWidthsChanged = 0, rowHeightsChanged = 0;
+    int limit = 0;
     std::vector<std::pair<int, int>> columnsMoved;
     bool allowShow = true;
     std::function<bool(QChar)> accept;
@@ -36,6 +38,8 @@ protected:
         TStringGrid::SetEditText(c, r, v);
     }
     void ColWidthsChanged() override { ++colWidthsChanged; }
+    void RowHeightsChanged() override { ++rowHeightsChanged; }
+    int GetEditLimit() override { return limit; }
     void ColumnMoved(int from, int to) override {
         columnsMoved.emplace_back(from, to);
         TStringGrid::ColumnMoved(from, to);
@@ -344,6 +348,59 @@ TEST(GridEditor, AWriteThatRaisesKeepsTheEditOpenAndTheGridUsable) {
     EXPECT_EQ(s.focus(), s.editor());
 }
 
+TEST(GridEditor, TheCellsMaskAndLimitRuleTheEditor) {
+    testing_support::RecordingDialogs dialogs;
+    FormatSettings fs;
+    fs.dateSeparator = u'/';
+    setFormatSettingsOverride(fs);
+    struct Restore {
+        ~Restore() { setFormatSettingsOverride(std::nullopt); }
+    } restore;
+    Shown s;
+    EditGrid* g = s.g;
+    QString mask = QStringLiteral("!99/99/0000;1;_");
+    g->OnGetEditMask = [&](QObject*, int c, int, QString& m) {
+        if (c == 1) m = mask;
+    };
+    g->SetCells(1, 1, QStringLiteral("01/02/2003"));
+    s.key(Qt::Key_F2);
+    ASSERT_TRUE(g->EditorMode());
+    EXPECT_EQ(s.editor()->EditMask(), mask);
+    EXPECT_EQ(s.editor()->Text(), QStringLiteral("01/02/2003"));
+    s.type(QStringLiteral("12x31y2024"));
+    s.key(Qt::Key_Return);
+    EXPECT_EQ(g->Cells(1, 1), QStringLiteral("12/31/2024"));
+
+    // The next cell has no mask but a limit.
+    g->limit = 3;
+    g->FocusCell(2, 1, true);
+    s.type(QStringLiteral("abcdef"));
+    EXPECT_EQ(s.editor()->EditMask(), QString());
+    s.key(Qt::Key_Return);
+    EXPECT_EQ(g->Cells(2, 1), QStringLiteral("abc"));
+
+    // A mask that cannot be translated is reported; the cell is not edited and the grid goes on.
+    mask = QStringLiteral("99-99");
+    g->FocusCell(1, 1, true);
+    s.key(Qt::Key_F2);
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_FALSE(s.editor()->isVisible());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("\"-\"")));
+    EXPECT_EQ(s.focus(), g->viewport());
+    s.key(Qt::Key_Right);
+    s.type(QStringLiteral("ok"));
+    s.key(Qt::Key_Return);
+    EXPECT_EQ(g->Cells(2, 1), QStringLiteral("ok"));
+
+    // Removing goEditing ends an open edit with its text.
+    g->limit = 0;
+    s.type(QStringLiteral("kept"));
+    g->SetOptions(g->Options().exclude(goEditing));
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_EQ(g->Cells(2, 1), QStringLiteral("kept"));
+}
+
 TEST(GridSizing, DraggingAHeaderBorderSizesTheColumn) {
     Shown s;
     EditGrid* g = s.g;
@@ -371,6 +428,24 @@ TEST(GridSizing, DraggingAHeaderBorderSizesTheColumn) {
     s.release(QPoint(g->CellRect(1, 0).Right + 30, 5));
     EXPECT_EQ(g->ColWidths(1), before + 20);
     EXPECT_EQ(g->colWidthsChanged, 1);
+}
+
+TEST(GridSizing, DraggingAFixedColumnBorderSizesTheRow) {
+    Shown s;
+    EditGrid* g = s.g;
+    const QPoint border(20, g->CellRect(0, 2).Bottom);
+    s.press(border);
+    EXPECT_EQ(g->GridState(), gsNormal);  // not without goRowSizing
+    s.release(border);
+    g->SetOptions(g->Options().include(goRowSizing));
+    const int before = g->RowHeights(2);
+    s.press(border + QPoint(0, 2));  // a pixel or two off the border still takes it
+    EXPECT_EQ(g->GridState(), gsRowSizing);
+    s.move(border + QPoint(0, 17));
+    s.release(border + QPoint(0, 17));
+    EXPECT_EQ(g->RowHeights(2), before + 15);
+    EXPECT_EQ(g->rowHeightsChanged, 1);
+    EXPECT_EQ(g->GridState(), gsNormal);
 }
 
 TEST(GridSizing, DraggingAHeaderMovesTheColumn) {

@@ -226,3 +226,31 @@ TEST(MaskEdit, KeysEditTheTextAndEnterBreaksNoLine) {
     QTest::keyClick(e, Qt::Key_Backspace);
     EXPECT_EQ(e->Text(), QStringLiteral("abc"));
 }
+
+TEST(MaskEdit, AutoSelectOnEntryAndAlignment) {
+    QWidget window;
+    auto* first = new TCustomMaskEdit(&window);
+    auto* e = new TCustomMaskEdit(&window);
+    e->move(0, 40);
+    e->SetText(QStringLiteral("all of it"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (bool autoSelect : {true, false}) {
+        SCOPED_TRACE(autoSelect);
+        e->SetAutoSelect(autoSelect);
+        e->SetSelStart(0);
+        first->setFocus(Qt::TabFocusReason);
+        e->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(e->SelLength(), autoSelect ? 9 : 0);
+    }
+    // Right and centre alignment move a short text towards the right.
+    e->SetText(QStringLiteral("ab"));
+    const int left = e->PosFromChar(0).x();
+    e->SetAlignment(taCenter);
+    const int centre = e->PosFromChar(0).x();
+    e->SetAlignment(taRightJustify);
+    const int right = e->PosFromChar(0).x();
+    EXPECT_LT(left, centre);
+    EXPECT_LT(centre, right);
+    EXPECT_LE(e->PosFromChar(2).x(), e->EditRect().Right);
+}
