@@ -166,6 +166,7 @@ TStringGrid::~TStringGrid() {
 void TStringGrid::SetColCount(int count) {
     if (count < 1) count = 1;
     if (count == ColCount()) return;
+    if (editorMode_ && editorCell_.X >= count) endEditor(true, true);
     if (count <= fixedCols_) fixedCols_ = count - 1;
     cols_.SetCount(count);
     store_.SetColumnHint(count);
@@ -178,6 +179,8 @@ void TStringGrid::SetColCount(int count) {
 void TStringGrid::SetRowCount(int count) {
     if (count < 1) count = 1;
     if (count == RowCount()) return;
+    // The edit of a row that goes is dropped with its row.
+    if (editorMode_ && editorCell_.Y >= count) endEditor(false, true);
     if (count <= fixedRows_) fixedRows_ = count - 1;
     rows_.SetCount(count);
     store_.SetRowCount(count);
@@ -339,6 +342,8 @@ void TStringGrid::MoveColumn(int from, int to) {
 
 void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    // An open edit ends first: its text is kept unless its own row goes.
+    if (editorMode_) endEditor(editorCell_.Y != row, true);
     if (RowCount() == 1) {
         // The grid keeps one row: the deleted one comes back empty.
         store_.SetRowCount(0);
@@ -360,6 +365,7 @@ void TStringGrid::DeleteRow(int row) {
 
 void TStringGrid::DeleteColumn(int col) {
     if (col < 0 || col >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(editorCell_.X != col, true);
     store_.DeleteColumn(col);
     if (ColCount() == 1) {
         cols_.Erase(0);
@@ -1104,9 +1110,12 @@ void TStringGrid::ShowEditor() {
 }
 
 void TStringGrid::ShowEditorChar(QChar ch) {
+    // An edit still open on the cell (the focus went to the cells by a click on a header or a bar)
+    // goes on where it was; a new one starts from the typed character alone.
+    const bool open = editorMode_ && editor_ && editor_->isVisible() && editorCell_ == current_;
     ShowEditor();
     if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
-    editor_->SelectAll();
+    if (!open) editor_->SelectAll();
     const char16_t c = ch.unicode();
     if (c >= 32 && c != 127 && !CanEditAcceptKey(ch)) {
         MessageBeep(0);

@@ -308,13 +308,36 @@ TEST(GridEditor, OneEditorFollowsItsCellAndHidesOffScreen) {
     EXPECT_EQ(s.editor()->geometry(), g->CellRect(2, 5).toQRect());
     EXPECT_EQ(s.editor()->Text(), QStringLiteral("kept"));
 
+    // A click on a header takes the focus from the editor; a key typed then goes on with the edit.
+    s.editor()->Select(4, 4);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, s.centre(3, 0));
+    ASSERT_EQ(s.focus(), g->viewport());
+    ASSERT_TRUE(g->EditorMode());
+    s.type(QStringLiteral("!"));
+    EXPECT_EQ(s.focus(), s.editor());
+    EXPECT_EQ(s.editor()->Text(), QStringLiteral("kept!"));
+    s.key(Qt::Key_Backspace);
+
     // Down moves the edit to the next row and writes the text it leaves.
     s.type(QStringLiteral("new"));
     s.key(Qt::Key_Down);
-    EXPECT_EQ(g->Cells(2, 5), QStringLiteral("new"));
+    EXPECT_EQ(g->Cells(2, 5), QStringLiteral("keptnew"));
     EXPECT_TRUE(g->EditorMode());
     EXPECT_EQ(g->Row(), 6);
     EXPECT_EQ(s.editor()->geometry(), g->CellRect(2, 6).toQRect());
+
+    // Deleting a row above ends the edit with its text in its own row; deleting the edited row
+    // drops the edit with it.
+    s.type(QStringLiteral("six"));
+    g->DeleteRow(1);
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_EQ(g->Cells(2, 5), QStringLiteral("six"));
+    g->FocusCell(2, 7, true);
+    g->ShowEditor();
+    s.type(QStringLiteral("gone"));
+    g->DeleteRow(7);
+    EXPECT_FALSE(g->EditorMode());
+    EXPECT_EQ(g->Cells(2, 7), QString());
 }
 
 TEST(GridEditor, AWriteThatRaisesKeepsTheEditOpenAndTheGridUsable) {
