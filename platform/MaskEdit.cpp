@@ -131,7 +131,8 @@ void TCustomMaskEdit::invalidateLayout() {
 
 bool TCustomMaskEdit::wraps() const {
     const QFontMetrics fm(font());
-    return multiLine_ && EditRect().Height() >= 2 * fm.lineSpacing();
+    // A masked text keeps its positions on one line.
+    return multiLine_ && mask_.IsEmpty() && EditRect().Height() >= 2 * fm.lineSpacing();
 }
 
 const QTextLayout& TCustomMaskEdit::layout() const {

@@ -4,7 +4,7 @@
 // length, read-only and auto-select, a formatting rectangle (the part of the control the text lives
 // in, so a button or a unit can sit beside it as a child control), single or multi-line (a
 // multi-line edit taller than one line wraps words; Enter never breaks a line) and an edit mask
-// run by TEditMask. Paste and cut, from the keyboard and the context menu alike, go through virtual
+// run by TEditMask (a masked text stays on one line). Paste and cut, from the keyboard and the context menu alike, go through virtual
 // operations a descendant may refuse.
 #include "platform/Controls.h"
 #include "platform/EditMask.h"

@@ -207,6 +207,14 @@ TEST(MaskEdit, KeysEditTheTextAndEnterBreaksNoLine) {
     EXPECT_EQ(e->Text(), QStringLiteral("one two three four five six"));
     EXPECT_TRUE(e->Modified());
     EXPECT_GT(e->PosFromChar(26).y(), e->PosFromChar(0).y());  // wrapped onto a later line
+    {
+        // A masked text never wraps, blanks and literals included.
+        TCustomMaskEdit masked;
+        masked.SetMultiLine(true);
+        masked.resize(40, 80);
+        masked.SetEditMask(QStringLiteral("cc_cc_cc_cc_cc_cc"));
+        EXPECT_EQ(masked.PosFromChar(17).y(), masked.PosFromChar(0).y());
+    }
     QTest::keyClick(e, Qt::Key_Home, Qt::ControlModifier);
     QTest::keyClick(e, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(e, Qt::Key_Right, Qt::ShiftModifier);
