@@ -1188,6 +1188,7 @@ void TStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, i
                                   TGridDrawInfo& FixedInfo) {
     State = gsNormal;
     Index = -1;
+    X = screenX(X);  // measured left to right from here on
     int lastCol, lastRow;
     visibleEnds(lastCol, lastRow);
     // The border after the nearest visible item within reach of pos.
@@ -1283,7 +1284,7 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         CalcDrawInfo(info);
         TGridState st = gsNormal;
         int index = -1, pos = 0, ofs = 0;
-        CalcSizingState(screenX(X), Y, st, index, pos, ofs, info);
+        CalcSizingState(X, Y, st, index, pos, ofs, info);
         const TGridCoord cell = MouseCoord(X, Y);
         if (st == gsColSizing || st == gsRowSizing) {
             state_ = st;
@@ -1357,7 +1358,7 @@ void TStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
             CalcDrawInfo(info);
             TGridState st = gsNormal;
             int index, pos, ofs;
-            CalcSizingState(lx, Y, st, index, pos, ofs, info);
+            CalcSizingState(X, Y, st, index, pos, ofs, info);
             if (st == gsColSizing)
                 view_->setCursor(Qt::SplitHCursor);
             else if (st == gsRowSizing)

@@ -275,7 +275,8 @@ protected:
     // Whether (X, Y) starts a sizing: near the border of a column in the fixed rows (goColSizing)
     // or of a row in the fixed columns (goRowSizing). State becomes gsColSizing or gsRowSizing with
     // Index the item, SizingPos the border line and SizingOfs its distance from X (Y); otherwise
-    // gsNormal. X is LTR (mirrored for a right-to-left grid).
+    // gsNormal. X and Y are viewport pixels; SizingPos and SizingOfs count from the left even in a
+    // right-to-left grid.
     virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
                                  TGridDrawInfo& FixedInfo);
     // After a column or row was dragged to a new place; fire OnColumnMoved / OnRowMoved.

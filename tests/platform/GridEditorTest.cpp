@@ -429,6 +429,18 @@ TEST(GridSizing, DraggingAHeaderBorderSizesTheColumn) {
     EditGrid* g = s.g;
     g->SetOptions(g->Options().include(goColSizing));
     const int before = g->ColWidths(1);
+    // Right to left the column's end border is its left edge on screen and widening drags left.
+    g->setLayoutDirection(Qt::RightToLeft);
+    const TRect rtlHead = g->CellRect(1, 0);
+    const QPoint rtlBorder(rtlHead.Left - 1, rtlHead.Top + 5);
+    s.press(rtlBorder);
+    EXPECT_EQ(g->GridState(), gsColSizing);
+    s.move(rtlBorder - QPoint(7, 0));
+    s.release(rtlBorder - QPoint(7, 0));
+    EXPECT_EQ(g->ColWidths(1), before + 7);
+    g->SetColWidths(1, before);
+    g->setLayoutDirection(Qt::LeftToRight);
+
     const TRect head = g->CellRect(1, 0);
     const QPoint border(head.Right, head.Top + 5);
     g->colWidthsChanged = 0;
