@@ -1,9 +1,5 @@
 #include "controls/ExGridButtons.h"
 
-#include "controls/ExStyleIF.h"
-#include "platform/Guard.h"
-#include "platform/Themes.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,14 +12,22 @@
 #include <cfenv>
 #include <cmath>
 
+#include "controls/ExStyleIF.h"
+#include "platform/Guard.h"
+#include "platform/Themes.h"
+
 using namespace plat;
 
 // ---------------------------------------------------------------------------------------------------
 // Theme tests
 
-bool IsWindowsXPOrLater() { return plat::IsWindowsXPOrLater(); }
+bool IsWindowsXPOrLater() {
+    return plat::IsWindowsXPOrLater();
+}
 
-bool IsThemedComCtl6() { return ::IsWindowsXPOrLater() && IsThemeActive() && IsComCtl6(); }
+bool IsThemedComCtl6() {
+    return ::IsWindowsXPOrLater() && IsThemeActive() && IsComCtl6();
+}
 
 int CurrentXPColorScheme() {
     if (!::IsWindowsXPOrLater() || !IsThemeActive()) return 0;
@@ -37,7 +41,9 @@ namespace {
 
 // Rounds half to even, as the band arithmetic always has; changing it would move band edges by a
 // pixel.
-int roundEven(double v) { return int(std::nearbyint(v)); }
+int roundEven(double v) {
+    return int(std::nearbyint(v));
+}
 
 }  // namespace
 
@@ -87,13 +93,17 @@ void TExGridButtonActionLink::SetAction(QAction* Action) {
 
 // A value is linked while the button still shows what the action had: a button given its own
 // caption, state or group keeps it.
-bool TExGridButtonActionLink::IsCaptionLinked() const { return action_ && client_->Caption() == text_; }
+bool TExGridButtonActionLink::IsCaptionLinked() const {
+    return action_ && client_->Caption() == text_;
+}
 
 bool TExGridButtonActionLink::IsCheckedLinked() const {
     return action_ && client_->GroupIndex() != 0 && client_->AllowAllUp() && checked_ == client_->Down();
 }
 
-bool TExGridButtonActionLink::IsGroupIndexLinked() const { return action_ && client_->GroupIndex() == group_; }
+bool TExGridButtonActionLink::IsGroupIndexLinked() const {
+    return action_ && client_->GroupIndex() == group_;
+}
 
 void TExGridButtonActionLink::Update() {
     if (!action_) return;
@@ -131,7 +141,9 @@ constexpr LookPreset kLooks[] = {
     {0xCAFFFF, 0xA6FFFF, 0xA8F0FD, 0x7CE9FC, 0x4DE0FB, 0x7AE9FC, 0xB5E6F2, 0x9CDDED, 0x808080, 0x808080, false},
 };
 
-TRect inflated(TRect r, int d) { return {r.Left - d, r.Top - d, r.Right + d, r.Bottom + d}; }
+TRect inflated(TRect r, int d) {
+    return {r.Left - d, r.Top - d, r.Right + d, r.Bottom + d};
+}
 
 }  // namespace
 
@@ -294,10 +306,18 @@ void TExGridButton::SetLook(int32_t Value) {
 
 void TExGridButton::ThemeAdapt() {
     switch (CurrentXPColorScheme()) {
-    case 1: SetLook(2); break;
-    case 2: SetLook(3); break;
-    case 3: SetLook(4); break;
-    default: SetLook(1); break;
+        case 1:
+            SetLook(2);
+            break;
+        case 2:
+            SetLook(3);
+            break;
+        case 3:
+            SetLook(4);
+            break;
+        default:
+            SetLook(1);
+            break;
     }
 }
 
@@ -420,16 +440,25 @@ void TExGridButton::MouseLeave() {
 void TExGridButton::changeEvent(QEvent* event) {
     TGraphicControl::changeEvent(event);
     switch (event->type()) {
-    case QEvent::EnabledChange:
-        if (!isEnabled()) mouseInControl_ = false;
-        Repaint();
-        break;
-    case QEvent::FontChange:
-    case QEvent::PaletteChange: Invalidate(); break;
-    case QEvent::StyleChange:
-        if (autoThemeAdapt_) ThemeAdapt();
-        break;
-    default: break;
+        case QEvent::EnabledChange:
+            if (!isEnabled()) {
+                state_ = bsDisabled;
+                dragging_ = false;
+                mouseInControl_ = false;
+            } else if (state_ == bsDisabled) {
+                state_ = (down_ && groupIndex_ != 0) ? bsExclusive : bsUp;
+            }
+            Repaint();
+            break;
+        case QEvent::FontChange:
+        case QEvent::PaletteChange:
+            Invalidate();
+            break;
+        case QEvent::StyleChange:
+            if (autoThemeAdapt_) ThemeAdapt();
+            break;
+        default:
+            break;
     }
 }
 
@@ -454,7 +483,7 @@ const TBitmap& TExGridButton::chosenGlyph(TButtonState State, bool Hot) const {
 }
 
 TExGridButton::TContentLayout TExGridButton::CalcLayout(const TRect& Client, const QPoint& Offset,
-                                                         const QSize& GlyphSize, bool RightToLeft) {
+                                                        const QSize& GlyphSize, bool RightToLeft) {
     TButtonLayout layout = layout_;
     if (RightToLeft) {
         if (layout == blGlyphLeft)
@@ -522,16 +551,12 @@ void TExGridButton::Paint() {
     TCanvas& c = Canvas();
     c.Font().Assign(Font());
     const bool enabled = isEnabled();
-    // 1. The state the look follows.
-    if (!enabled) {
-        state_ = bsDisabled;
-        dragging_ = false;
-    } else if (state_ == bsDisabled) {
-        state_ = (down_ && groupIndex_ != 0) ? bsExclusive : bsUp;
-    }
-    if (style_ == tasCheck && down_) state_ = bsDown;
+    // 1. The state the look follows (enabling keeps state_ in step; a checked tasCheck looks down).
+    TButtonState state = enabled ? state_ : bsDisabled;
+    if (enabled && state == bsDisabled) state = (down_ && groupIndex_ != 0) ? bsExclusive : bsUp;
+    if (style_ == tasCheck && down_) state = bsDown;
     const bool hot = mouseInControl_ && enabled;
-    const bool pressed = state_ == bsDown || state_ == bsExclusive;
+    const bool pressed = state == bsDown || state == bsExclusive;
     TRect r = TRect::fromQRect(rect());
 
     // 2. Flat: the colours and borders.
@@ -562,7 +587,7 @@ void TExGridButton::Paint() {
             }
         } else {
             TColor from = colorHot_, to = colorHotTo_, border = borderHotColor_;
-            if (state_ == bsDown && !(style_ == tasCheck && down_)) {
+            if (state == bsDown && !(style_ == tasCheck && down_)) {
                 from = colorDown_, to = colorDownTo_, border = borderDownColor_;
             } else if (style_ == tasCheck && down_) {
                 from = colorChecked_, to = colorCheckedTo_, border = borderDownColor_;
@@ -586,8 +611,8 @@ void TExGridButton::Paint() {
     } else {
         // 3. A raised push button, themed or classic.
         if (::IsWindowsXPOrLater() && autoXPStyle_ && isComCtl6_ && IsThemeActive()) {
-            const int state = pressed ? PBS_PRESSED : hot ? PBS_HOT : PBS_NORMAL;
-            DrawThemeBackground(OpenThemeData(this, u"button"), c, BP_PUSHBUTTON, state, r);
+            const int themeState = pressed ? PBS_PRESSED : hot ? PBS_HOT : PBS_NORMAL;
+            DrawThemeBackground(OpenThemeData(this, u"button"), c, BP_PUSHBUTTON, themeState, r);
         } else {
             DrawFrameControl(c, r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
         }
@@ -596,7 +621,7 @@ void TExGridButton::Paint() {
     // 4. The pressed look and the content's offset.
     QPoint offset(0, 0);
     if (pressed) {
-        if (state_ == bsExclusive && (!flat_ || !hot)) {
+        if (state == bsExclusive && (!flat_ || !hot)) {
             const TColor pen = down_ ? borderDownColor_ : borderColor_;
             fill(colorChecked_, colorCheckedTo_, pen, pen, inflated(r, 1));
         }
@@ -615,7 +640,7 @@ void TExGridButton::Paint() {
     }
 
     // 6. Glyph and caption.
-    const TButtonState drawState = (down_ && groupIndex_ != 0) ? bsExclusive : state_;
+    const TButtonState drawState = (down_ && groupIndex_ != 0) ? bsExclusive : state;
     const bool drawPressed = drawState == bsDown || drawState == bsExclusive;
     const TBitmap& glyph = chosenGlyph(drawState, hot && !drawPressed);
     const QSize glyphSize = glyph.Empty() ? QSize(0, 0) : QSize(glyph.Width(), glyph.Height());
@@ -631,7 +656,8 @@ void TExGridButton::Paint() {
     }
     if (showCaption_ && !caption_.isEmpty()) {
         TRect text = lay.TextBounds;
-        if (hot && shaded_ && enabled && flat_ && !drawPressed) text = {text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1};
+        if (hot && shaded_ && enabled && flat_ && !drawPressed)
+            text = {text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1};
         c.Brush().SetStyle(bsClear);
         const unsigned flags = DT_CENTER | DT_VCENTER | (layoutDirection() == Qt::RightToLeft ? DT_RTLREADING : 0);
         if (!enabled) {
@@ -836,7 +862,9 @@ void TExCheckBox::Paint() {
     const bool themed = IsThemedComCtl6();
     TRect box = BoxRect(themed);
     if (themed) {
-        int state = state_ == cbChecked ? CBS_CHECKEDNORMAL : state_ == cbGrayed ? CBS_MIXEDNORMAL : CBS_UNCHECKEDNORMAL;
+        int state = state_ == cbChecked  ? CBS_CHECKEDNORMAL
+                    : state_ == cbGrayed ? CBS_MIXEDNORMAL
+                                         : CBS_UNCHECKEDNORMAL;
         if (!enabled)
             state += 3;
         else if (down_)

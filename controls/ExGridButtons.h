@@ -2,18 +2,17 @@
 // The two controls the grid's search bar is made of: a flat, colour-styled speed button with up to
 // four glyphs, a drop-down part and button groups, and an owner-drawn check box with a themed or
 // classic box. Also the small theme tests both use.
-#include "controls/ExGridTypes.h"
-#include "platform/Bitmap.h"
-#include "platform/Colors.h"
-#include "platform/Controls.h"
-
 #include <QMenu>
 #include <QPointer>
 #include <QString>
 #include <memory>
 
-class QAction;
+#include "controls/ExGridTypes.h"
+#include "platform/Bitmap.h"
+#include "platform/Colors.h"
+#include "platform/Controls.h"
 
+class QAction;
 
 // Theme tests: whether the system has visual styles, whether they draw the common controls, and the
 // colour scheme of the running visual style (1 "NormalColor", 2 "HomeStead", 3 "Metallic", else 0).

@@ -186,10 +186,18 @@ void TBands::setLength(int32_t& field, int32_t Value) {
     if (v_.fActive && OnChange) OnChange(this);
 }
 
-void TBands::SetPrimaryColor(TColor Value) { setColor(v_.fPrimaryColor, Value); }
-void TBands::SetSecondaryColor(TColor Value) { setColor(v_.fSecondaryColor, Value); }
-void TBands::SetPrimaryLength(int32_t Value) { setLength(v_.fPrimaryLength, Value); }
-void TBands::SetSecondaryLength(int32_t Value) { setLength(v_.fSecondaryLength, Value); }
+void TBands::SetPrimaryColor(TColor Value) {
+    setColor(v_.fPrimaryColor, Value);
+}
+void TBands::SetSecondaryColor(TColor Value) {
+    setColor(v_.fSecondaryColor, Value);
+}
+void TBands::SetPrimaryLength(int32_t Value) {
+    setLength(v_.fPrimaryLength, Value);
+}
+void TBands::SetSecondaryLength(int32_t Value) {
+    setLength(v_.fSecondaryLength, Value);
+}
 
 void TBands::Assign(const QObject* Source) {
     const auto* src = dynamic_cast<const TBands*>(Source);

@@ -4,15 +4,15 @@
 // them, tells its owner grid through events and copies itself from another object of its class.
 // Plain settings without a coupling are listed once per class and expanded into fields, getters and
 // setters; the defaults in those lists are the ones the grids' stored descriptions leave out.
-#include "controls/ExGridTypes.h"
-#include "platform/Colors.h"
-#include "platform/Events.h"
-
 #include <QFont>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+
+#include "controls/ExGridTypes.h"
+#include "platform/Colors.h"
+#include "platform/Events.h"
 
 namespace plat {
 class TStringGrid;
@@ -20,26 +20,30 @@ class TStringGrid;
 
 // Field, getter and setter of a setting that is only stored.
 #define EX_SETTING_FIELD(T, Name, Default) T f##Name = Default;
-#define EX_SETTING_ACCESS(T, Name, Default)       \
-    T Name() const { return v_.f##Name; }         \
-    void Set##Name(T Value) { v_.f##Name = Value; }
+#define EX_SETTING_ACCESS(T, Name, Default) \
+    T Name() const {                        \
+        return v_.f##Name;                  \
+    }                                       \
+    void Set##Name(T Value) {               \
+        v_.f##Name = Value;                 \
+    }
 
 // ---------------------------------------------------------------------------------------------------
 // The search bar at the bottom of a grid.
 
 // Settings whose every write notifies the owner, changed or not.
-#define EX_SEARCHFOOTER_NOTIFY_ALWAYS(X)                \
-    X(TColor, Color, plat::clWhite)                     \
-    X(TColor, ColorTo, plat::clBtnFace)                 \
-    X(QString, FindNextCaption, QString())              \
-    X(QString, FindPrevCaption, QString())              \
-    X(QString, MatchCaseCaption, QString())             \
-    X(QString, HighLightCaption, QString())             \
-    X(QString, HintClose, QString())                    \
-    X(QString, HintFindNext, QString())                 \
-    X(QString, HintFindPrev, QString())                 \
-    X(QString, HintHighlight, QString())                \
-    X(bool, ShowClose, true)                            \
+#define EX_SEARCHFOOTER_NOTIFY_ALWAYS(X)    \
+    X(TColor, Color, plat::clWhite)         \
+    X(TColor, ColorTo, plat::clBtnFace)     \
+    X(QString, FindNextCaption, QString())  \
+    X(QString, FindPrevCaption, QString())  \
+    X(QString, MatchCaseCaption, QString()) \
+    X(QString, HighLightCaption, QString()) \
+    X(QString, HintClose, QString())        \
+    X(QString, HintFindNext, QString())     \
+    X(QString, HintFindPrev, QString())     \
+    X(QString, HintHighlight, QString())    \
+    X(bool, ShowClose, true)                \
     X(bool, AutoThemeAdapt, false)
 // Settings that notify only when they change.
 #define EX_SEARCHFOOTER_NOTIFY_ON_CHANGE(X) \
@@ -48,15 +52,15 @@ class TStringGrid;
     X(bool, ShowFindPrev, true)             \
     X(bool, ShowHighLight, true)            \
     X(bool, ShowMatchCase, true)
-#define EX_SEARCHFOOTER_PLAIN(X)                        \
-    X(bool, AutoSearch, true)                           \
-    X(bool, AlwaysHighLight, false)                     \
-    X(int32_t, SearchColumn, -1)                        \
-    X(bool, SearchActiveColumnOnly, false)              \
-    X(bool, SearchMatchStart, false)                    \
-    X(bool, SearchFixedCells, false)                    \
-    X(bool, SearchHiddenRows, false)                    \
-    X(TSearchDirection, SearchDirection, sdTopBottom)   \
+#define EX_SEARCHFOOTER_PLAIN(X)                      \
+    X(bool, AutoSearch, true)                         \
+    X(bool, AlwaysHighLight, false)                   \
+    X(int32_t, SearchColumn, -1)                      \
+    X(bool, SearchActiveColumnOnly, false)            \
+    X(bool, SearchMatchStart, false)                  \
+    X(bool, SearchFixedCells, false)                  \
+    X(bool, SearchHiddenRows, false)                  \
+    X(TSearchDirection, SearchDirection, sdTopBottom) \
     X(QString, LastSearch, QString())
 
 class TSearchFooter : public QObject {
@@ -66,14 +70,18 @@ public:
     TSearchFooter(QObject* AOwner, bool InitDesign);
 
 #define EX_SF_NOTIFY_ACCESS(T, Name, Default) \
-    T Name() const { return v_.f##Name; }     \
+    T Name() const {                          \
+        return v_.f##Name;                    \
+    }                                         \
     void Set##Name(const T& Value);
     EX_SEARCHFOOTER_NOTIFY_ALWAYS(EX_SF_NOTIFY_ACCESS)
     EX_SEARCHFOOTER_NOTIFY_ON_CHANGE(EX_SF_NOTIFY_ACCESS)
 #undef EX_SF_NOTIFY_ACCESS
     EX_SEARCHFOOTER_PLAIN(EX_SETTING_ACCESS)
 
-    const QFont& Font() const { return v_.fFont; }
+    const QFont& Font() const {
+        return v_.fFont;
+    }
     void SetFont(const QFont& Value);
 
     // Copies from another search bar's settings; anything else is ignored. The search state
@@ -167,36 +175,36 @@ private:
 // ---------------------------------------------------------------------------------------------------
 // Mouse selection, editing and sizing options.
 
-#define EX_MOUSEACTIONS_PLAIN(X)                            \
-    X(bool, AutoSizeColOnDblClick, true)                    \
-    X(bool, PreciseNodeClick, true)                         \
-    X(bool, AllColumnSize, false)                           \
-    X(bool, AllRowSize, false)                              \
-    X(bool, AllSelect, false)                               \
-    X(bool, CaretPositioning, false)                        \
-    X(bool, CheckAllCheck, false)                           \
-    X(bool, ColSelect, false)                               \
-    X(bool, DirectComboClose, false)                        \
-    X(bool, DirectComboDrop, false)                         \
-    X(bool, DirectDateClose, false)                         \
-    X(bool, DirectDateDrop, false)                          \
-    X(bool, DirectEdit, false)                              \
-    X(bool, DisjunctRowSelectNoCtrl, false)                 \
-    X(bool, MoveRowOnNodeClick, false)                      \
-    X(bool, NoAutoRangeScroll, false)                       \
-    X(bool, NodeAllExpandContract, false)                   \
-    X(bool, NoScrollOnPartialRow, false)                    \
-    X(bool, PreciseCheckBoxCheck, false)                    \
-    X(bool, RangeSelectAndEdit, false)                      \
-    X(bool, RowSelect, false)                               \
-    X(bool, RowSelectPersistent, false)                     \
-    X(bool, SelectOnRightClick, false)                      \
-    X(bool, SizeFixedCol, false)                            \
-    X(bool, SizeFixedRow, false)                            \
-    X(TGridFixedCellEdit, FixedRowsEdit, fceNone)           \
-    X(TGridFixedCellEdit, FixedColsEdit, fceNone)           \
-    X(TGridFixedCellEditor, FixedRowsEditor, fceEdit)       \
-    X(TGridFixedCellEditor, FixedColsEditor, fceEdit)       \
+#define EX_MOUSEACTIONS_PLAIN(X)                      \
+    X(bool, AutoSizeColOnDblClick, true)              \
+    X(bool, PreciseNodeClick, true)                   \
+    X(bool, AllColumnSize, false)                     \
+    X(bool, AllRowSize, false)                        \
+    X(bool, AllSelect, false)                         \
+    X(bool, CaretPositioning, false)                  \
+    X(bool, CheckAllCheck, false)                     \
+    X(bool, ColSelect, false)                         \
+    X(bool, DirectComboClose, false)                  \
+    X(bool, DirectComboDrop, false)                   \
+    X(bool, DirectDateClose, false)                   \
+    X(bool, DirectDateDrop, false)                    \
+    X(bool, DirectEdit, false)                        \
+    X(bool, DisjunctRowSelectNoCtrl, false)           \
+    X(bool, MoveRowOnNodeClick, false)                \
+    X(bool, NoAutoRangeScroll, false)                 \
+    X(bool, NodeAllExpandContract, false)             \
+    X(bool, NoScrollOnPartialRow, false)              \
+    X(bool, PreciseCheckBoxCheck, false)              \
+    X(bool, RangeSelectAndEdit, false)                \
+    X(bool, RowSelect, false)                         \
+    X(bool, RowSelectPersistent, false)               \
+    X(bool, SelectOnRightClick, false)                \
+    X(bool, SizeFixedCol, false)                      \
+    X(bool, SizeFixedRow, false)                      \
+    X(TGridFixedCellEdit, FixedRowsEdit, fceNone)     \
+    X(TGridFixedCellEdit, FixedColsEdit, fceNone)     \
+    X(TGridFixedCellEditor, FixedRowsEditor, fceEdit) \
+    X(TGridFixedCellEditor, FixedColsEditor, fceEdit) \
     X(int32_t, WheelIncrement, 0)
 
 class TMouseActions : public QObject {
@@ -250,12 +258,12 @@ private:
 // ---------------------------------------------------------------------------------------------------
 // Another grid kept in step with the owner.
 
-#define EX_SYNCGRID_PLAIN(X)          \
-    X(bool, ScrollVertical, false)    \
-    X(bool, ScrollHorizontal, false)  \
-    X(bool, SelectionColumn, false)   \
-    X(bool, SelectionRow, false)      \
-    X(bool, MoveColumn, false)        \
+#define EX_SYNCGRID_PLAIN(X)         \
+    X(bool, ScrollVertical, false)   \
+    X(bool, ScrollHorizontal, false) \
+    X(bool, SelectionColumn, false)  \
+    X(bool, SelectionRow, false)     \
+    X(bool, MoveColumn, false)       \
     X(bool, MoveRow, false)
 
 class TSyncGrid : public QObject {

@@ -1,7 +1,4 @@
 // The search bar's button and check box, the band gradient and the theme tests.
-#include "controls/ExGridButtons.h"
-#include "platform/Themes.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,13 +9,18 @@
 #include <QTest>
 #include <QWidget>
 
+#include "controls/ExGridButtons.h"
+#include "platform/Themes.h"
+
 using namespace plat;
 
 namespace {
 
 constexpr TColor kBack = RGB(1, 2, 3);
 
-TColor at(const QImage& img, int x, int y) { return FromQRgb(img.pixel(x, y)); }
+TColor at(const QImage& img, int x, int y) {
+    return FromQRgb(img.pixel(x, y));
+}
 
 QImage paint(int w, int h, const std::function<void(TCanvas&)>& draw) {
     QImage img(w, h, QImage::Format_RGB32);
@@ -38,14 +40,18 @@ QRect inkBox(const QImage& img, TColor back, const QRect& area) {
     return box;
 }
 
-QImage render(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage render(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 void press(QWidget* w, QPoint p, QEvent::Type type = QEvent::MouseButtonPress) {
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent ev(type, p, w->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &ev);
 }
-void release(QWidget* w, QPoint p) { press(w, p, QEvent::MouseButtonRelease); }
+void release(QWidget* w, QPoint p) {
+    press(w, p, QEvent::MouseButtonRelease);
+}
 void click(QWidget* w, QPoint p) {
     press(w, p);
     release(w, p);
@@ -95,9 +101,8 @@ TEST(ExGridButtons, BandGradient) {
 
     // Halves round to even: 2 steps from red 0 to 1 give 0 then round(0.5) = 0; 2.5-pixel bands
     // start at 0 and round(2.5) = 2, 3 pixels wide.
-    const QImage half = paint(8, 4, [](TCanvas& c) {
-        DrawBandGradient(c, RGB(0, 0, 0), RGB(1, 3, 0), clNone, 2, Rect(0, 0, 5, 4), true);
-    });
+    const QImage half = paint(
+        8, 4, [](TCanvas& c) { DrawBandGradient(c, RGB(0, 0, 0), RGB(1, 3, 0), clNone, 2, Rect(0, 0, 5, 4), true); });
     EXPECT_EQ(at(half, 0, 1), RGB(0, 0, 0));
     EXPECT_EQ(at(half, 1, 1), RGB(0, 0, 0));
     EXPECT_EQ(at(half, 2, 1), RGB(0, 2, 0)) << "round(1.5) = 2";
@@ -105,9 +110,8 @@ TEST(ExGridButtons, BandGradient) {
     EXPECT_EQ(at(half, 5, 1), kBack);
 
     // Steps 0 counts as one band; a border outlines the rectangle.
-    const QImage one = paint(12, 12, [](TCanvas& c) {
-        DrawBandGradient(c, clRed, clBlue, clLime, 0, Rect(1, 1, 11, 11), true);
-    });
+    const QImage one =
+        paint(12, 12, [](TCanvas& c) { DrawBandGradient(c, clRed, clBlue, clLime, 0, Rect(1, 1, 11, 11), true); });
     EXPECT_EQ(at(one, 5, 5), clRed);
     EXPECT_EQ(at(one, 1, 5), clLime);
     EXPECT_EQ(at(one, 10, 10), clLime);
@@ -333,7 +337,12 @@ TEST(ExGridButtons, LayoutOfGlyphAndCaption) {
         {"right, margin 2", blGlyphRight, 2, 4, false, {82, 7}, {82 - 4 - tw, (30 - th + 1) / 2}},
         {"left turns right in right-to-left", blGlyphLeft, 2, 4, true, {82, 7}, {82 - 4 - tw, (30 - th + 1) / 2}},
         {"spacing -1", blGlyphLeft, 2, -1, false, {2, 7}, {18 + (100 - 2 - 16 - tw) / 2, (30 - th + 1) / 2}},
-        {"both -1", blGlyphLeft, -1, -1, false, {(100 - 16 - tw) / 3, 7},
+        {"both -1",
+         blGlyphLeft,
+         -1,
+         -1,
+         false,
+         {(100 - 16 - tw) / 3, 7},
          {2 * ((100 - 16 - tw) / 3) + 16, (30 - th + 1) / 2}},
         {"top, margin 1", blGlyphTop, 1, 2, false, {42, 1}, {(100 - tw + 1) / 2, 19}},
         {"bottom, margin 1", blGlyphBottom, 1, 2, false, {42, 13}, {(100 - tw + 1) / 2, 11 - th}},
@@ -403,6 +412,66 @@ TEST(ExGridButtons, Painting) {
     img = render(raised);
     EXPECT_EQ(at(img, 15, 11), ColorToRGB(clBtnFace));
     EXPECT_EQ(at(img, 29, 21), ColorToRGB(cl3DDkShadow));
+}
+
+TEST(ExGridButtons, HotTrackingAndEnabling) {
+    TExGridButton b;
+    b.resize(30, 22);
+    b.SetColor(clRed);
+    b.SetColorHot(clLime);
+    int entered = 0, left = 0;
+    b.OnMouseEnter = [&](QObject*) { ++entered; };
+    b.OnMouseLeave = [&](QObject*) { ++left; };
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(&b, &enter);
+    EXPECT_TRUE(b.MouseInControl());
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(at(render(b), 15, 11), clLime);
+
+    // Pressed while hot: the down colour.
+    b.SetColorDown(clBlue);
+    press(&b, {5, 5});
+    EXPECT_EQ(at(render(b), 15, 11), clBlue);
+    release(&b, {5, 5});
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&b, &leave);
+    EXPECT_FALSE(b.MouseInControl());
+    EXPECT_EQ(left, 1);
+    EXPECT_EQ(at(render(b), 15, 11), clRed);
+
+    // Disabling ends the hot look and the press; enabling brings the button back up.
+    QApplication::sendEvent(&b, &enter);
+    b.setEnabled(false);
+    EXPECT_FALSE(b.MouseInControl());
+    EXPECT_EQ(b.State(), bsDisabled);
+    EXPECT_EQ(at(render(b), 15, 11), clRed);
+    b.setEnabled(true);
+    EXPECT_EQ(b.State(), bsUp);
+
+    // A button that is not flat does not track.
+    TExGridButton raised;
+    raised.SetFlat(false);
+    raised.SetColorHot(clLime);
+    QApplication::sendEvent(&raised, &enter);
+    EXPECT_NE(at(render(raised), 11, 11), clLime);
+}
+
+TEST(ExGridButtons, Mnemonic) {
+    QWidget window;
+    window.resize(100, 40);
+    TExGridButton b(&window);
+    b.SetCaption("&Go");
+    int clicks = 0;
+    b.OnClick = [&](QObject*) { ++clicks; };
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    b.setEnabled(false);
+    QTest::keyClick(&window, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST(ExGridButtons, ActionLink) {
@@ -491,8 +560,8 @@ TEST(ExCheckBox, KeysAndMouse) {
     // A press released outside leaves the box; moving out lifts it.
     press(&b, {5, 5});
     EXPECT_TRUE(b.Down());
-    QMouseEvent move(QEvent::MouseMove, QPointF(150, 5), b.mapToGlobal(QPointF(150, 5)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(150, 5), b.mapToGlobal(QPointF(150, 5)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&b, &move);
     EXPECT_FALSE(b.Down());
     release(&b, {150, 5});
@@ -518,6 +587,33 @@ TEST(ExCheckBox, KeysAndMouse) {
     key(&b, QEvent::KeyPress, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_TRUE(next.hasFocus());
+}
+
+TEST(ExCheckBox, AcceleratorAndHot) {
+    QWidget window;
+    window.resize(200, 60);
+    TExCheckBox b(&window);
+    b.SetCaption("&Wide");
+    QWidget other(&window);
+    other.setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other.setFocus();
+    QTest::keyClick(&window, Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(b.Checked());
+    EXPECT_TRUE(other.hasFocus()) << "no tab stop: the accelerator toggles without taking the focus";
+    b.setFocusPolicy(Qt::StrongFocus);
+    QTest::keyClick(&window, Qt::Key_W, Qt::AltModifier);
+    EXPECT_FALSE(b.Checked());
+    EXPECT_TRUE(b.hasFocus());
+
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(&b, &enter);
+    EXPECT_TRUE(b.Hot());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&b, &leave);
+    EXPECT_FALSE(b.Hot());
 }
 
 TEST(ExCheckBox, BoxPositions) {

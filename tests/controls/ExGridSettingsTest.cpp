@@ -1,10 +1,10 @@
 // The grid's settings objects: defaults, couplings, notifications and copying.
-#include "controls/ExGridSettings.h"
-#include "platform/StringGrid.h"
-
 #include <gtest/gtest.h>
 
 #include <QFont>
+
+#include "controls/ExGridSettings.h"
+#include "platform/StringGrid.h"
 
 using namespace plat;
 
@@ -44,13 +44,12 @@ TEST(ExGridSettings, SearchFooterDefaults) {
         EXPECT_FALSE(f.SearchHiddenRows());
         EXPECT_EQ(f.SearchDirection(), sdTopBottom);
         EXPECT_TRUE(f.LastSearch().isEmpty());
-        const QStringList texts{f.FindNextCaption(), f.FindPrevCaption(), f.MatchCaseCaption(),
-                                f.HighLightCaption(), f.HintClose(),      f.HintFindNext(),
-                                f.HintFindPrev(),     f.HintHighlight()};
-        const QStringList expected = design ? QStringList({"Find &next", "Find &previous", "Match case",
-                                                           "Highlight", "Close", "Find next occurrence",
-                                                           "Find previous occurrence", "Highlight occurrences"})
-                                            : QStringList(8, QString());
+        const QStringList texts{f.FindNextCaption(), f.FindPrevCaption(), f.MatchCaseCaption(), f.HighLightCaption(),
+                                f.HintClose(),       f.HintFindNext(),    f.HintFindPrev(),     f.HintHighlight()};
+        const QStringList expected =
+            design ? QStringList({"Find &next", "Find &previous", "Match case", "Highlight", "Close",
+                                  "Find next occurrence", "Find previous occurrence", "Highlight occurrences"})
+                   : QStringList(8, QString());
         EXPECT_EQ(texts, expected);
     }
 }
@@ -132,9 +131,8 @@ TEST(ExGridSettings, SearchFooterAssign) {
     EXPECT_EQ(dst.ColorTo(), 0xF0F0F0u);
     EXPECT_EQ(dst.Font().family(), "Serif");
     EXPECT_EQ(dst.Font().pointSize(), 17);
-    EXPECT_EQ(QStringList({dst.FindNextCaption(), dst.FindPrevCaption(), dst.MatchCaseCaption(),
-                           dst.HighLightCaption(), dst.HintClose(), dst.HintFindNext(), dst.HintFindPrev(),
-                           dst.HintHighlight()}),
+    EXPECT_EQ(QStringList({dst.FindNextCaption(), dst.FindPrevCaption(), dst.MatchCaseCaption(), dst.HighLightCaption(),
+                           dst.HintClose(), dst.HintFindNext(), dst.HintFindPrev(), dst.HintHighlight()}),
               QStringList({"a", "b", "c", "d", "e", "f", "g", "h"}));
     EXPECT_FALSE(dst.ShowClose());
     EXPECT_FALSE(dst.ShowFindNext());
@@ -163,19 +161,20 @@ TEST(ExGridSettings, SearchFooterAssign) {
 
 TEST(ExGridSettings, NavigationDefaults) {
     TNavigation n;
-    const bool offByDefault[] = {
-        n.AllowInsertRow(), n.AllowDeleteRow(), n.AlwaysEdit(), n.AdvanceOnEnter(), n.AutoGotoIncremental(),
-        n.AutoComboDropSize(), n.AllowClipboardShortCuts(), n.AllowSmartClipboard(), n.AllowRTFClipboard(),
-        n.AllowFmtClipboard(), n.AllowClipboardAlways(), n.AppendOnArrowDown(), n.CursorWalkEditor(),
-        n.CursorMoveRows(), n.MoveRowOnSort(), n.KeepScrollOnSort(), n.MoveScrollOnly(), n.ImproveMaskSel(),
-        n.KeepHorizScroll(), n.LineFeedOnEnter(), n.TabToNextAtEnd(), n.AdvanceInsert(),
-        n.AutoGotoWhenSorted(), n.AdvanceAuto()};
+    const bool offByDefault[] = {n.AllowInsertRow(),          n.AllowDeleteRow(),       n.AlwaysEdit(),
+                                 n.AdvanceOnEnter(),          n.AutoGotoIncremental(),  n.AutoComboDropSize(),
+                                 n.AllowClipboardShortCuts(), n.AllowSmartClipboard(),  n.AllowRTFClipboard(),
+                                 n.AllowFmtClipboard(),       n.AllowClipboardAlways(), n.AppendOnArrowDown(),
+                                 n.CursorWalkEditor(),        n.CursorMoveRows(),       n.MoveRowOnSort(),
+                                 n.KeepScrollOnSort(),        n.MoveScrollOnly(),       n.ImproveMaskSel(),
+                                 n.KeepHorizScroll(),         n.LineFeedOnEnter(),      n.TabToNextAtEnd(),
+                                 n.AdvanceInsert(),           n.AutoGotoWhenSorted(),   n.AdvanceAuto()};
     for (std::size_t i = 0; i < std::size(offByDefault); ++i) EXPECT_FALSE(offByDefault[i]) << i;
-    const bool onByDefault[] = {
-        n.AdvanceOnEnterLoop(), n.AdvanceAutoEdit(), n.AdvanceSkipReadOnlyCells(), n.AllowCtrlEnter(),
-        n.AllowClipboardRowGrow(), n.AllowClipboardColGrow(), n.EditSelectAll(), n.ComboGetUpDown(),
-        n.CursorWalkAlwaysEdit(), n.LeftRightRowSelect(), n.CopyHTMLTagsToClipboard(), n.SkipFixedCells(),
-        n.SkipDisabledRows()};
+    const bool onByDefault[] = {n.AdvanceOnEnterLoop(), n.AdvanceAutoEdit(),         n.AdvanceSkipReadOnlyCells(),
+                                n.AllowCtrlEnter(),     n.AllowClipboardRowGrow(),   n.AllowClipboardColGrow(),
+                                n.EditSelectAll(),      n.ComboGetUpDown(),          n.CursorWalkAlwaysEdit(),
+                                n.LeftRightRowSelect(), n.CopyHTMLTagsToClipboard(), n.SkipFixedCells(),
+                                n.SkipDisabledRows()};
     for (std::size_t i = 0; i < std::size(onByDefault); ++i) EXPECT_TRUE(onByDefault[i]) << i;
     EXPECT_EQ(n.AdvanceDirection(), adLeftRight);
     EXPECT_EQ(n.TabAdvanceDirection(), adLeftRight);
@@ -265,19 +264,20 @@ TEST(ExGridSettings, NavigationAssign) {
     dst.OnChange = changes.handler();
     dst.Assign(&src);
     EXPECT_EQ(changes.n, 0);
-    const bool copiedOn[] = {
-        dst.AllowInsertRow(), dst.AllowDeleteRow(), dst.AlwaysEdit(), dst.AdvanceOnEnter(),
-        dst.AutoGotoIncremental(), dst.AutoComboDropSize(), dst.AllowClipboardShortCuts(),
-        dst.AllowSmartClipboard(), dst.AllowRTFClipboard(), dst.AllowFmtClipboard(), dst.AllowClipboardAlways(),
-        dst.AppendOnArrowDown(), dst.CursorWalkEditor(), dst.CursorMoveRows(), dst.MoveRowOnSort(),
-        dst.MoveScrollOnly(), dst.ImproveMaskSel(), dst.KeepHorizScroll(), dst.LineFeedOnEnter(),
-        dst.TabToNextAtEnd(), dst.AdvanceInsert(), dst.AutoGotoWhenSorted(), dst.AdvanceAuto()};
+    const bool copiedOn[] = {dst.AllowInsertRow(),          dst.AllowDeleteRow(),       dst.AlwaysEdit(),
+                             dst.AdvanceOnEnter(),          dst.AutoGotoIncremental(),  dst.AutoComboDropSize(),
+                             dst.AllowClipboardShortCuts(), dst.AllowSmartClipboard(),  dst.AllowRTFClipboard(),
+                             dst.AllowFmtClipboard(),       dst.AllowClipboardAlways(), dst.AppendOnArrowDown(),
+                             dst.CursorWalkEditor(),        dst.CursorMoveRows(),       dst.MoveRowOnSort(),
+                             dst.MoveScrollOnly(),          dst.ImproveMaskSel(),       dst.KeepHorizScroll(),
+                             dst.LineFeedOnEnter(),         dst.TabToNextAtEnd(),       dst.AdvanceInsert(),
+                             dst.AutoGotoWhenSorted(),      dst.AdvanceAuto()};
     for (std::size_t i = 0; i < std::size(copiedOn); ++i) EXPECT_TRUE(copiedOn[i]) << i;
-    const bool copiedOff[] = {
-        dst.AdvanceOnEnterLoop(), dst.AdvanceAutoEdit(), dst.AdvanceSkipReadOnlyCells(), dst.AllowCtrlEnter(),
-        dst.AllowClipboardRowGrow(), dst.AllowClipboardColGrow(), dst.EditSelectAll(), dst.ComboGetUpDown(),
-        dst.CursorWalkAlwaysEdit(), dst.LeftRightRowSelect(), dst.CopyHTMLTagsToClipboard(),
-        dst.SkipFixedCells(), dst.SkipDisabledRows()};
+    const bool copiedOff[] = {dst.AdvanceOnEnterLoop(), dst.AdvanceAutoEdit(),         dst.AdvanceSkipReadOnlyCells(),
+                              dst.AllowCtrlEnter(),     dst.AllowClipboardRowGrow(),   dst.AllowClipboardColGrow(),
+                              dst.EditSelectAll(),      dst.ComboGetUpDown(),          dst.CursorWalkAlwaysEdit(),
+                              dst.LeftRightRowSelect(), dst.CopyHTMLTagsToClipboard(), dst.SkipFixedCells(),
+                              dst.SkipDisabledRows()};
     for (std::size_t i = 0; i < std::size(copiedOff); ++i) EXPECT_FALSE(copiedOff[i]) << i;
     EXPECT_EQ(dst.AdvanceDirection(), adTopBottom);
     EXPECT_EQ(dst.TabAdvanceDirection(), adLeftRightInRow);
@@ -297,14 +297,35 @@ TEST(ExGridSettings, MouseActionsDefaults) {
     TMouseActions m;
     EXPECT_TRUE(m.AutoSizeColOnDblClick());
     EXPECT_TRUE(m.PreciseNodeClick());
-    const bool offByDefault[] = {
-        m.AllColumnSize(), m.AllRowSize(), m.AllSelect(), m.CaretPositioning(), m.CheckAllCheck(),
-        m.ColSelect(), m.DirectComboClose(), m.DirectComboDrop(), m.DirectDateClose(), m.DirectDateDrop(),
-        m.DirectEdit(), m.DisjunctRowSelectNoCtrl(), m.MoveRowOnNodeClick(), m.NoAutoRangeScroll(),
-        m.NodeAllExpandContract(), m.NoScrollOnPartialRow(), m.PreciseCheckBoxCheck(), m.RangeSelectAndEdit(),
-        m.RowSelect(), m.RowSelectPersistent(), m.SelectOnRightClick(), m.SizeFixedCol(), m.SizeFixedRow(),
-        m.DisjunctRowSelect(), m.DisjunctColSelect(), m.DisjunctCellSelect(), m.DisjunctRowSelectDirect(),
-        m.HotmailRowSelect(), m.EditOnDblClickOnly()};
+    const bool offByDefault[] = {m.AllColumnSize(),
+                                 m.AllRowSize(),
+                                 m.AllSelect(),
+                                 m.CaretPositioning(),
+                                 m.CheckAllCheck(),
+                                 m.ColSelect(),
+                                 m.DirectComboClose(),
+                                 m.DirectComboDrop(),
+                                 m.DirectDateClose(),
+                                 m.DirectDateDrop(),
+                                 m.DirectEdit(),
+                                 m.DisjunctRowSelectNoCtrl(),
+                                 m.MoveRowOnNodeClick(),
+                                 m.NoAutoRangeScroll(),
+                                 m.NodeAllExpandContract(),
+                                 m.NoScrollOnPartialRow(),
+                                 m.PreciseCheckBoxCheck(),
+                                 m.RangeSelectAndEdit(),
+                                 m.RowSelect(),
+                                 m.RowSelectPersistent(),
+                                 m.SelectOnRightClick(),
+                                 m.SizeFixedCol(),
+                                 m.SizeFixedRow(),
+                                 m.DisjunctRowSelect(),
+                                 m.DisjunctColSelect(),
+                                 m.DisjunctCellSelect(),
+                                 m.DisjunctRowSelectDirect(),
+                                 m.HotmailRowSelect(),
+                                 m.EditOnDblClickOnly()};
     for (std::size_t i = 0; i < std::size(offByDefault); ++i) EXPECT_FALSE(offByDefault[i]) << i;
     EXPECT_EQ(m.FixedRowsEdit(), fceNone);
     EXPECT_EQ(m.FixedColsEdit(), fceNone);
@@ -451,11 +472,10 @@ TEST(ExGridSettings, MouseActionsAssign) {
     EXPECT_FALSE(dst.PreciseNodeClick());
     const bool copiedOn[] = {
         dst.AllColumnSize(), dst.AllRowSize(), dst.AllSelect(), dst.CaretPositioning(), dst.CheckAllCheck(),
-        dst.ColSelect(), dst.DirectComboClose(), dst.DirectComboDrop(), dst.DirectDateClose(),
-        dst.DirectDateDrop(), dst.DirectEdit(), dst.DisjunctRowSelectNoCtrl(), dst.MoveRowOnNodeClick(),
-        dst.NoAutoRangeScroll(), dst.NodeAllExpandContract(), dst.NoScrollOnPartialRow(),
-        dst.PreciseCheckBoxCheck(), dst.RangeSelectAndEdit(), dst.RowSelect(), dst.RowSelectPersistent(),
-        dst.SelectOnRightClick(), dst.SizeFixedCol(),
+        dst.ColSelect(), dst.DirectComboClose(), dst.DirectComboDrop(), dst.DirectDateClose(), dst.DirectDateDrop(),
+        dst.DirectEdit(), dst.DisjunctRowSelectNoCtrl(), dst.MoveRowOnNodeClick(), dst.NoAutoRangeScroll(),
+        dst.NodeAllExpandContract(), dst.NoScrollOnPartialRow(), dst.PreciseCheckBoxCheck(), dst.RangeSelectAndEdit(),
+        dst.RowSelect(), dst.RowSelectPersistent(), dst.SelectOnRightClick(), dst.SizeFixedCol(),
         // all three disjunct kinds at once: copied without the exclusion
         dst.DisjunctRowSelect(), dst.DisjunctColSelect(), dst.DisjunctCellSelect()};
     for (std::size_t i = 0; i < std::size(copiedOn); ++i) EXPECT_TRUE(copiedOn[i]) << i;
