@@ -455,6 +455,7 @@ void TExGridButton::changeEvent(QEvent* event) {
             Invalidate();
             break;
         case QEvent::StyleChange:
+        case QEvent::ThemeChange:
             if (autoThemeAdapt_) ThemeAdapt();
             break;
         default:

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPalette>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
@@ -286,10 +288,24 @@ TEST(ExGridButtons, DropDownPart) {
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(clicks, 1);
 
+    // The menu opens below the button, at the parent's place of its bottom-left corner.
+    auto* menu = new QMenu(&parent);
+    menu->addAction("One");
+    b.SetDropDownMenu(menu);
+    click(&b, {30, 5});
+    EXPECT_EQ(drops, 2);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->pos(), parent.mapToGlobal(QPoint(10, 42)));
+    menu->hide();
+    delete menu;
+    EXPECT_EQ(b.DropDownMenu(), nullptr) << "a removed menu is forgotten";
+    click(&b, {30, 5});
+    EXPECT_EQ(drops, 3);
+
     // Without the drop-down part the whole button clicks.
     b.SetDropDownButton(false);
     click(&b, {35, 5});
-    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(drops, 3);
     EXPECT_EQ(clicks, 2);
 }
 
@@ -614,6 +630,25 @@ TEST(ExCheckBox, AcceleratorAndHot) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&b, &leave);
     EXPECT_FALSE(b.Hot());
+}
+
+TEST(ExCheckBox, TransparentShowsTheParent) {
+    SetThemeActive(false);
+    QWidget parent;
+    parent.resize(120, 30);
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, ToQColor(clRed));
+    parent.setPalette(pal);
+    parent.setAutoFillBackground(true);
+    TExCheckBox b(&parent);
+    b.SetCaption("");
+    b.SetColor(clLime);
+    QImage img = parent.grab().toImage();
+    EXPECT_EQ(at(img, 60, 10), clLime);
+    b.SetTransparent(true);
+    img = parent.grab().toImage();
+    EXPECT_EQ(at(img, 60, 10), clRed);
+    SetThemeActive(true);
 }
 
 TEST(ExCheckBox, BoxPositions) {
