@@ -21,16 +21,12 @@ using namespace plat;
 // ---------------------------------------------------------------------------------------------------
 // Theme tests
 
-bool IsWindowsXPOrLater() {
-    return plat::IsWindowsXPOrLater();
-}
-
 bool IsThemedComCtl6() {
-    return ::IsWindowsXPOrLater() && IsThemeActive() && IsComCtl6();
+    return IsWindowsXPOrLater() && IsThemeActive() && IsComCtl6();
 }
 
 int CurrentXPColorScheme() {
-    if (!::IsWindowsXPOrLater() || !IsThemeActive()) return 0;
+    if (!IsWindowsXPOrLater() || !IsThemeActive()) return 0;
     return ColorSchemeOfName(CurrentThemeColorName());
 }
 
@@ -611,7 +607,7 @@ void TExGridButton::Paint() {
         r = inflated(r, -1);
     } else {
         // 3. A raised push button, themed or classic.
-        if (::IsWindowsXPOrLater() && autoXPStyle_ && isComCtl6_ && IsThemeActive()) {
+        if (IsWindowsXPOrLater() && autoXPStyle_ && isComCtl6_ && IsThemeActive()) {
             const int themeState = pressed ? PBS_PRESSED : hot ? PBS_HOT : PBS_NORMAL;
             DrawThemeBackground(OpenThemeData(this, u"button"), c, BP_PUSHBUTTON, themeState, r);
         } else {
@@ -784,7 +780,7 @@ void TExCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     TCustomControl::MouseDown(Button, Shift, X, Y);
     // The press holds the mouse until its release, wherever the pointer goes.
     down_ = true;
-    if (::IsWindowsXPOrLater()) invalidateBoxCorner();
+    if (IsWindowsXPOrLater()) invalidateBoxCorner();
 }
 
 void TExCheckBox::MouseMove(TShiftState Shift, int X, int Y) {
@@ -807,7 +803,7 @@ void TExCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
     }
     mouseDown_ = false;
     TCustomControl::MouseUp(Button, Shift, X, Y);
-    if (::IsWindowsXPOrLater()) invalidateBoxCorner();
+    if (IsWindowsXPOrLater()) invalidateBoxCorner();
 }
 
 void TExCheckBox::MouseEnter() {

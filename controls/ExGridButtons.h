@@ -11,12 +11,14 @@
 #include "platform/Bitmap.h"
 #include "platform/Colors.h"
 #include "platform/Controls.h"
+#include "platform/Themes.h"
 
 class QAction;
 
-// Theme tests: whether the system has visual styles, whether they draw the common controls, and the
-// colour scheme of the running visual style (1 "NormalColor", 2 "HomeStead", 3 "Metallic", else 0).
-bool IsWindowsXPOrLater();
+// Theme tests: whether the system has visual styles (the platform's own test), whether they draw
+// the common controls, and the colour scheme of the running visual style (1 "NormalColor",
+// 2 "HomeStead", 3 "Metallic", else 0).
+using plat::IsWindowsXPOrLater;
 bool IsThemedComCtl6();
 int CurrentXPColorScheme();
 

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPalette>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QTest>
 #include <QWidget>
 
@@ -70,7 +70,7 @@ TBitmap solid(int w, int h, QRgb fill, QRgb corner) {
 }
 
 TEST(ExGridButtons, ThemeTests) {
-    EXPECT_TRUE(::IsWindowsXPOrLater());
+    EXPECT_TRUE(IsWindowsXPOrLater());
     EXPECT_TRUE(IsThemedComCtl6());
     EXPECT_EQ(CurrentXPColorScheme(), 0);
     SetThemeActive(false);
