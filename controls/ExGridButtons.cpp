@@ -400,7 +400,8 @@ void TExGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
         SetDown(!down_);
         if (down_) Repaint();
     } else {
-        if (down_) state_ = bsExclusive;
+        // A release outside that came without a move out still leaves the button up.
+        state_ = down_ ? bsExclusive : bsUp;
         Repaint();
     }
     if (inside) Click();
@@ -583,8 +584,9 @@ void TExGridButton::Paint() {
                 }
             }
         } else {
+            // A checked tasCheck always looks down; only the mouse held on it shows the down colours.
             TColor from = colorHot_, to = colorHotTo_, border = borderHotColor_;
-            if (state == bsDown && !(style_ == tasCheck && down_)) {
+            if (state == bsDown && (style_ != tasCheck || !down_ || dragging_)) {
                 from = colorDown_, to = colorDownTo_, border = borderDownColor_;
             } else if (style_ == tasCheck && down_) {
                 from = colorChecked_, to = colorCheckedTo_, border = borderDownColor_;

@@ -241,6 +241,7 @@ TEST(ExGridButtons, Groups) {
     EXPECT_EQ(a.State(), bsDown);
     release(&a, {40, 5});
     EXPECT_FALSE(a.Down());
+    EXPECT_EQ(a.State(), bsUp);
     EXPECT_EQ(clicksA, 1);
 }
 
@@ -464,6 +465,20 @@ TEST(ExGridButtons, HotTrackingAndEnabling) {
     EXPECT_EQ(at(render(b), 15, 11), clRed);
     b.setEnabled(true);
     EXPECT_EQ(b.State(), bsUp);
+
+    // A checked tasCheck under the pointer shows the checked colour, and the down colour while held.
+    TExGridButton check;
+    check.resize(30, 22);
+    check.SetStyle(tasCheck);
+    check.SetColorChecked(clYellow);
+    check.SetColorDown(clBlue);
+    check.SetDown(true);
+    QApplication::sendEvent(&check, &enter);
+    EXPECT_EQ(at(render(check), 15, 11), clYellow);
+    press(&check, {5, 5});
+    EXPECT_EQ(at(render(check), 15, 11), clBlue);
+    release(&check, {5, 5});
+    EXPECT_FALSE(check.Down());
 
     // A button that is not flat does not track.
     TExGridButton raised;
