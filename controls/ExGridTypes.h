@@ -2,6 +2,7 @@
 // Enumerations and event signatures shared by the whole grid family. Windows store several of these
 // by name in their form descriptions (a column's `Editor`, a grid's `HoverRowCells`), so the names and
 // their order are part of the stored format: append nothing in the middle.
+#include "platform/Alignment.h"
 #include "platform/Colors.h"
 #include "platform/EnumSet.h"
 #include "platform/Events.h"
@@ -60,8 +61,12 @@ enum TColumnCalcType : uint8_t {
 enum TGridSelectionStyle : uint8_t { ssDefault, ssVista, ssWin7, ssOffice2007 };
 enum THoverRowCell : uint8_t { hcNormal, hcFixed, hcSelected };
 
-// Horizontal alignment of a cell's content and the cell painter's draw state.
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+// Horizontal alignment of a cell's content (the platform's, one type for every control) and the cell
+// painter's draw state.
+using plat::TAlignment;
+using plat::taCenter;
+using plat::taLeftJustify;
+using plat::taRightJustify;
 enum TGridDrawStateItem : uint8_t { gdSelected, gdFocused, gdFixed };
 
 using plat::TEnumSet;

@@ -12,6 +12,8 @@
 
 #include "platform/Timer.h"
 
+#include "platform/Alignment.h"
+
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -20,7 +22,6 @@
 namespace plat {
 
 enum TBorderStyle : uint8_t { bsNone, bsSingle };
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 enum TControlStyleItem : uint8_t { csClickEvents, csDoubleClicks, csOpaque };
 using TControlStyle = TEnumSet<TControlStyleItem>;
