@@ -27,6 +27,8 @@ public:
     void Open_Project();
     void Update_Device();
     void PROFINET_XML();
+    // The hidden EDE step: the file name, the overwrite question, then the export.
+    void BACnet_EDE_File();
     int Get_Type_BACnet();
     void Timer_UpdateTimer();
     void LL_UpdateLinkClick();
