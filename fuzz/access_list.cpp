@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/BACnetSchema.h"
 #include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
 #include "building/KNXSchema.h"
@@ -42,6 +43,7 @@ const Member kMembers[] = {
      }},
     {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
     {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
+    {&bacnet::schema, [](int, int) { return bacnet::rules(bacnet::kRows); }},
 };
 
 }  // namespace
