@@ -23,6 +23,9 @@ std::optional<QString> unsound(const QString& text) {
         const QChar c = text[i];
         if (c == u';') return QStringLiteral("holds \";\", which would split its line");
         if (c == u'\r' || c == u'\n') return QStringLiteral("holds a line break, which would split the file");
+        // Printable ASCII and Latin-1 stand in Windows-1252 as they are; the rest takes a round trip.
+        const char16_t u = c.unicode();
+        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF)) continue;
         if (c.isSurrogate() || plat::fromWindows1252(plat::toWindows1252(QString(c))) != QString(c))
             return QStringLiteral("holds the character U+%1, which the file's code page (Windows-1252) cannot hold")
                 .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
