@@ -187,3 +187,29 @@ TEST_F(BACnetWindow, DoubleClickOnAnEngUnitCellOpensThePicker) {
 }
 
 }  // namespace
+
+namespace {
+
+using ScreenshotOfBACnet = building_tests::ListWindow;
+
+TEST_F(ScreenshotOfBACnet, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    writeAll(g_BACnetSlaveSetAccessFile,
+             "<BACnet_to_Modbus><BACnet_in_Read>"
+             "<row Data_Type=\"Analog Input\" Eng_Unit=\"62\" Position=\"0\" Bit=\"\" Length=\"4\" Swap=\"N\" "
+             "Mnemonic=\"TempRoom1\"/><row Data_Type=\"Binary Input\" Eng_Unit=\"95\" Position=\"4\" Bit=\"3\" "
+             "Length=\"\" Swap=\"N\" Mnemonic=\"Door contact\"/></BACnet_in_Read><BACnet_in_Write/></BACnet_to_Modbus>");
+    TFBACnetSlaveSetAccess f;
+    open(f);
+    EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/bacnet-objects.png")));
+    f.Btn_Cancel->click();
+    TFBACnet_Eng_Unit p;
+    p.E_Selected_EU->setText(QStringLiteral("62"));
+    p.Label5->setText(QStringLiteral("-> degrees-Celsius"));
+    open(p);
+    EXPECT_TRUE(p.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/bacnet-unit-picker.png")));
+    p.Btn_Cancel->click();
+}
+
+}  // namespace
