@@ -13,12 +13,16 @@
 #include "building/UTransmitNMEA.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
+#include "fieldbus/UEds.h"
+#include "fieldbus/UMQTT_Set_Access.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
+#include "fieldbus/UReceiveCAN.h"
 #include "fieldbus/UReceiveJ1939.h"
 #include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
+#include "fieldbus/UTransmitCAN.h"
 #include "fieldbus/UTransmitJ1939.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
@@ -43,10 +47,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
@@ -63,6 +69,23 @@ QLabel* makeLabel(QWidget* parent, const char* name, int left, int top) {
     l->move(left, top);
     return l;
 }
+
+// The MQTT access list edits its templates in the gateway's topic and template editor.
+class TopicTemplateEditor final : public TTopicTemplateLink {
+public:
+    explicit TopicTemplateEditor(TFTopicTemplate* form) : form_(form) {}
+    void Set_TopicTemplate(int mode) override {
+        if (form_) form_->TopicTemplate = mode == 1;
+    }
+    void Set_Text(const QString& text) override {
+        if (form_) form_->Set_Text(text);
+    }
+    QString Text() const override { return form_ ? form_->Text() : QString(); }
+    int ShowModal() override { return form_ ? form_->ShowModal() : int(plat::mrCancel); }
+
+private:
+    QPointer<TFTopicTemplate> form_;
+};
 
 }  // namespace
 
@@ -216,16 +239,20 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_MBus", false, 80, 332, 27, 28, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FMeter_Bus); }},
         {&hiddenButton, "Btn_Modbus_Set_Access", false, 80, 332, 29, 30, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_MQTT_Set_Access", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FMQTT_Set_Access); }},
+        {&hiddenButton, "Btn_CAN_Rec_Frame", false, 80, 332, 31, 32, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FReceiveCAN); }},
+        {&hiddenButton, "Btn_CAN_Send_Frame", false, 80, 332, 33, 34, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FTransmitCAN); }},
         {&hiddenButton, "Btn_PDO_CANopen", false, 80, 332, 39, 40, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_PDO_Access); }},
         {&hiddenButton, "Btn_SDO_Client_CANopen", false, 80, 332, 37, 38, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_SDO_Client_Access); }},
         {&hiddenButton, "Btn_SDO_Server_CANopen", false, 80, 332, 35, 36, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSet_SDO_Server_Access); }},
-        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_CANopen_EDS", false, 80, 332, 41, 42, true, QStyle::SP_DriveNetIcon,
+         [this] { Build_EDS_File(); }},
         {&hiddenButton, "Btn_DNet_Net", false, 80, 332, 45, 46, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDNet); }},
         {&hiddenButton, "Btn_DNet_Offset", false, 80, 332, 47, 48, true, QStyle::SP_DriveNetIcon,
@@ -352,7 +379,7 @@ void TFVelmarineFirmWare::Set_Lang() {
 std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
     std::vector<plat::TForm*> all = {const_cast<TFVelmarineFirmWare*>(this), FNew_Project, FOpenConf, FSoftOptions,
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
-                                     FModbus_TCP_Master_Set_Access, FSet_PDO_Access, FSet_SDO_Client_Access,
+                                     FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
                                      FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
@@ -413,6 +440,17 @@ void TFVelmarineFirmWare::Update_Device() {
 
 void TFVelmarineFirmWare::PROFINET_XML() {
     if (FProfinetFileName->ShowModal() == plat::mrOk) Save_GSDML_File(FProfinetFileName->Name_File_XML);
+}
+
+void TFVelmarineFirmWare::Build_EDS_File() {
+    const std::optional<QString> chosen = plat::dialogs().saveFile(
+        QString(), g_ProjectPath, QString(), QStringLiteral("Electronic Data Sheet (*.eds)"));
+    if (!chosen) return;
+    QString path = *chosen;
+    // The dialog's default extension: a name without one gets ".eds". A file already there is
+    // replaced without a question.
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(".eds");
+    Build_EDS(path);
 }
 
 void TFVelmarineFirmWare::BACnet_EDE_File() {
@@ -514,8 +552,13 @@ void Create_Forms() {
     FNewIDNode = new TFNewIDNode(FVelmarineFirmWare);
     FBoot = new TFBoot(FVelmarineFirmWare);
     FSetAccess = new TFSetAccess(FVelmarineFirmWare);
+    FMQTT_Set_Access = new TFMQTT_Set_Access(FVelmarineFirmWare);
+    FMQTT_SetAccess_Eth = new TFMQTT_SetAccess_Eth(FVelmarineFirmWare);
     FTopicTemplate = new TFTopicTemplate(FVelmarineFirmWare);
+    FMQTT_Set_Access->Set_Template_Editor(std::make_unique<TopicTemplateEditor>(FTopicTemplate));
     FModbus_TCP_Master_Set_Access = new TFModbus_TCP_Master_Set_Access(FVelmarineFirmWare);
+    FReceiveCAN = new TFReceiveCAN(FVelmarineFirmWare);
+    FTransmitCAN = new TFTransmitCAN(FVelmarineFirmWare);
     FSet_PDO_Access = new TFSet_PDO_Access(FVelmarineFirmWare);
     FSet_SDO_Client_Access = new TFSet_SDO_Client_Access(FVelmarineFirmWare);
     FSet_SDO_Server_Access = new TFSet_SDO_Server_Access(FVelmarineFirmWare);
@@ -549,7 +592,11 @@ void Destroy_Forms() {
     FBoot = nullptr;
     FTopicTemplate = nullptr;
     FSetAccess = nullptr;
+    FMQTT_Set_Access = nullptr;
+    FMQTT_SetAccess_Eth = nullptr;
     FModbus_TCP_Master_Set_Access = nullptr;
+    FReceiveCAN = nullptr;
+    FTransmitCAN = nullptr;
     FSet_PDO_Access = nullptr;
     FSet_SDO_Client_Access = nullptr;
     FSet_SDO_Server_Access = nullptr;

@@ -27,6 +27,7 @@ public:
     void Open_Project();
     void Update_Device();
     void PROFINET_XML();
+    void Build_EDS_File();
     // The hidden EDE step: the file name, the overwrite question, then the export.
     void BACnet_EDE_File();
     int Get_Type_BACnet();

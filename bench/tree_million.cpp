@@ -3,12 +3,19 @@
 // rows, the same font and size, offscreen. A million nodes: 1,000 top-level nodes with 999
 // children each, added eagerly (the tree inside one update, the model inside one reset) and
 // lazily (OnInitChildren against fetchMore); clearing them; and the heap bytes each node costs.
+// Then, over the million displayed: expanding everything (the peer fetching children as it
+// expands), walking every row in display order, finding the row at random pixel positions, and
+// sorting a million siblings by an integer key (against a sorting proxy model).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFont>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QThread>
+#include <random>
 #include <QTreeView>
 #include <memory>
 #include <vector>
@@ -308,6 +315,199 @@ void BM_ClearMillion_QTreeView(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ClearMillion_QTreeView)->Unit(benchmark::kMillisecond);
+
+
+// ---- Expanding everything ----
+
+void BM_ExpandAll_LazyTree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(true);
+        t->tree.SetRootNodeCount(kTop);
+        state.ResumeTiming();
+        t->tree.FullExpand();
+        state.PauseTiming();
+        if (t->tree.VisibleCount() != uint32_t(kNodes)) state.SkipWithError("wrong visible count");
+        t.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExpandAll_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandAll_QTreeView(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<Peer>(true);
+        p->model.BuildTop();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        p->view.expandAll();
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (p->model.NodeCount() != size_t(kNodes)) state.SkipWithError("children not fetched");
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExpandAll_QTreeView)->Unit(benchmark::kMillisecond);
+
+// ---- Walking every displayed row ----
+
+std::unique_ptr<Tree> ExpandedTree() {
+    auto t = std::make_unique<Tree>(false);
+    BuildEager(t->tree);
+    t->tree.FullExpand();
+    return t;
+}
+
+void BM_IterateVisible_LazyTree(benchmark::State& state) {
+    auto t = ExpandedTree();
+    const bool init = state.range(0) != 0;
+    for (auto _ : state) {
+        uint32_t count = 0;
+        if (init)
+            for (PLazyNode n = t->tree.GetFirstVisible(); n; n = t->tree.GetNextVisible(n)) ++count;
+        else
+            for (PLazyNode n = t->tree.GetFirstVisibleNoInit(); n; n = t->tree.GetNextVisibleNoInit(n)) ++count;
+        if (count != uint32_t(kNodes)) state.SkipWithError("wrong row count");
+    }
+}
+BENCHMARK(BM_IterateVisible_LazyTree)->Arg(1)->Arg(0)->ArgName("init")->Unit(benchmark::kMillisecond);
+
+void BM_IterateVisible_QTreeView(benchmark::State& state) {
+    Peer p(false);
+    p.model.BuildAll();
+    p.view.expandAll();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        int count = 0;
+        for (QModelIndex i = p.model.index(0, 0, {}); i.isValid(); i = p.view.indexBelow(i)) ++count;
+        if (count != kNodes) state.SkipWithError("wrong row count");
+    }
+}
+BENCHMARK(BM_IterateVisible_QTreeView)->Unit(benchmark::kMillisecond);
+
+// ---- The row at a pixel position ----
+
+constexpr int kLookups = 10000;
+
+std::vector<int> RandomRows(int count) {
+    std::mt19937 random(11);
+    std::vector<int> rows(static_cast<size_t>(count));
+    for (int& r : rows) r = int(random() % uint32_t(kNodes));
+    return rows;
+}
+
+// cache: 1 waits for the worker's position cache; 0 walks from the first row (a few lookups only:
+// each walks half a million rows on average).
+void BM_NodeAt_LazyTree(benchmark::State& state) {
+    auto t = ExpandedTree();
+    const bool cache = state.range(0) != 0;
+    if (cache) {
+        while (!t->tree.TreeStates().Contains(TLazyTreeState::tsUseCache)) {
+            QApplication::processEvents();
+            QThread::usleep(200);
+        }
+    } else {
+        t->tree.InterruptValidation();
+    }
+    const std::vector<int> rows = RandomRows(cache ? kLookups : 20);
+    for (auto _ : state) {
+        for (int r : rows) {
+            int top = 0;
+            PLazyNode n = t->tree.GetNodeAt(0, r * kRowHeight + 5, false, top);
+            if (!n || top != r * kRowHeight) state.SkipWithError("wrong node");
+        }
+    }
+    state.counters["lookups"] = double(rows.size());
+}
+BENCHMARK(BM_NodeAt_LazyTree)->Arg(1)->Arg(0)->ArgName("cache")->Unit(benchmark::kMillisecond);
+
+// The view finds rows in its viewport: it is scrolled to the row first, as a lookup over the
+// whole tree needs.
+void BM_NodeAt_QTreeView(benchmark::State& state) {
+    Peer p(false);
+    p.model.BuildAll();
+    p.view.expandAll();
+    QApplication::processEvents();
+    const std::vector<int> rows = RandomRows(kLookups);
+    QScrollBar* bar = p.view.verticalScrollBar();
+    for (auto _ : state) {
+        for (int r : rows) {
+            bar->setValue(r);
+            const int y = (r - bar->value()) * kRowHeight + 5;
+            if (!p.view.indexAt(QPoint(5, y)).isValid()) state.SkipWithError("no row");
+        }
+    }
+    state.counters["lookups"] = double(rows.size());
+}
+BENCHMARK(BM_NodeAt_QTreeView)->Unit(benchmark::kMillisecond);
+
+// ---- Sorting a million siblings ----
+
+std::vector<int> RandomKeys() {
+    std::mt19937 random(5);
+    std::vector<int> keys(static_cast<size_t>(kNodes));
+    for (int& k : keys) k = int(random() % 1000000);
+    return keys;
+}
+
+void BM_SortMillion_LazyTree(benchmark::State& state) {
+    const std::vector<int> keys = RandomKeys();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(false);
+        t->tree.TreeOptions().SetAutoOptions(t->tree.TreeOptions().AutoOptions() - TLTAutoOption::toAutoSort);
+        t->tree.SetRootNodeCount(kNodes);
+        size_t i = 0;
+        for (PLazyNode n = t->tree.GetFirstNoInit(); n; n = n->NextSibling) *static_cast<int*>(
+            static_cast<void*>(n->Data())) = keys[i++];
+        t->tree.OnCompareNodes = [](TLazyTreeCore*, PLazyNode a, PLazyNode b, TColumnIndex, int& result) {
+            const int ka = *reinterpret_cast<const int*>(a->Data()), kb = *reinterpret_cast<const int*>(b->Data());
+            result = (ka > kb) - (ka < kb);
+        };
+        state.ResumeTiming();
+        t->tree.Sort(nullptr, 0, TSortDirection::sdAscending, false);
+        state.PauseTiming();
+        const int first = *reinterpret_cast<const int*>(t->tree.GetFirstNoInit()->Data());
+        const int last = *reinterpret_cast<const int*>(t->tree.RootNode()->LastChild->Data());
+        if (first > last) state.SkipWithError("not sorted");
+        t.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SortMillion_LazyTree)->Unit(benchmark::kMillisecond);
+
+class KeyModel final : public QAbstractListModel {
+public:
+    explicit KeyModel(const std::vector<int>& keys) : keys_(keys) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(keys_.size()); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        return role == Qt::DisplayRole ? QVariant(keys_[size_t(index.row())]) : QVariant();
+    }
+
+private:
+    const std::vector<int>& keys_;
+};
+
+void BM_SortMillion_SortProxy(benchmark::State& state) {
+    const std::vector<int> keys = RandomKeys();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto model = std::make_unique<KeyModel>(keys);
+        auto proxy = std::make_unique<QSortFilterProxyModel>();
+        proxy->setSourceModel(model.get());
+        state.ResumeTiming();
+        proxy->sort(0, Qt::AscendingOrder);
+        state.PauseTiming();
+        if (proxy->data(proxy->index(0, 0)).toInt() > proxy->data(proxy->index(kNodes - 1, 0)).toInt())
+            state.SkipWithError("not sorted");
+        proxy.reset();
+        model.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SortMillion_SortProxy)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

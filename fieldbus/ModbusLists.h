@@ -4,6 +4,7 @@
 // always run in the topic mode: the write page is not shown and the read rules' data-area columns
 // are hidden; write rules are still loaded and written back.
 #include "fieldbus/ModbusSchemas.h"
+#include "fieldbus/TopicColumn.h"
 #include "shell/AccessListForm.h"
 
 namespace modbus::colours {
@@ -55,5 +56,5 @@ private:
 
     const modbus::Columns& columns_;
     RulesOf rules_;
-    int itemColumn_;  // the hidden column behind ComboItem_Topic
+    TTopicColumn topic_;  // the read grid's topic column
 };

@@ -1,7 +1,6 @@
 #include "fieldbus/ModbusSchemas.h"
 
 #include "platform/IntConv.h"
-#include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 
 namespace modbus {
@@ -171,41 +170,7 @@ bool Check_IP_Address(const QString& IP_Address) {
 }
 
 PublishTopics readPublishTopics(const QByteArray& bytes, const QString& fileName) {
-    PublishTopics result;
-    plat::XmlDocument doc;
-    QString parseError;
-    if (!doc.loadBytes(bytes, &parseError)) {
-        result.error = QStringLiteral("Error in \"%1\": %2").arg(fileName, parseError);
-        return result;
-    }
-    // A file without publish topics lists none, as the topic table reads it.
-    const plat::XmlElement section = doc.root().child(QStringLiteral("MQTT_Publish"));
-    if (section.isNull()) return result;
-    const QString topic = QStringLiteral("Topic");
-    int firstMissing = 0, missing = 0;
-    for (const plat::XmlElement& row : section.childElements(QStringLiteral("row"))) {
-        if (!row.hasAttribute(topic)) {
-            ++missing;
-            if (firstMissing == 0) firstMissing = int(result.topics.size()) + 1;
-        }
-        result.topics << row.attribute(topic);
-    }
-    if (missing > 0)
-        result.error = QStringLiteral("Error in \"%1\": section \"MQTT_Publish\", row %2: the attribute \"Topic\" is "
-                                      "missing (%3 in all). Such a row is listed as an empty topic.")
-                           .arg(fileName)
-                           .arg(firstMissing)
-                           .arg(missing == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(missing));
-    return result;
-}
-
-QString topicFromIndex(const QStringList& topics, int index) {
-    return index >= 0 && index < topics.size() ? topics[index] : QString();
-}
-
-int indexFromTopic(const QStringList& topics, const QString& topic, int guess) {
-    if (guess >= 0 && guess < topics.size() && topics[guess] == topic) return guess;
-    return int(topics.indexOf(topic));
+    return mqtttopics::readTopics(bytes, fileName, mqtttopics::kPublish);
 }
 
 }  // namespace modbus

@@ -2,6 +2,7 @@
 // The files and row rules of the Modbus master and Modbus TCP master lists, and the gateway's MQTT
 // publish topics their read rules are tied to, without any widget: the windows, the tests, the
 // benchmark and the fuzzer all read them here.
+#include "fieldbus/MQTTTopicTable.h"
 #include "shell/AccessListFile.h"
 
 #include <QByteArray>
@@ -39,20 +40,11 @@ struct Columns {
 inline constexpr Columns kMasterColumns{3, 12, 8, 10, true};
 inline constexpr Columns kTcpMasterColumns{5, 14, 10, 12, false};
 
-// The "Topic" of each row of the "MQTT_Publish" section of the MQTT topic file, in document order.
-// A row without one keeps its place as an empty topic, so that later positions stay right, and is
-// reported in `error` (the first such row, and how many there are); so is a file that cannot be
-// read, which gives no topics.
-struct PublishTopics {
-    QStringList topics;
-    QString error;
-};
+// The "Topic" of each row of the "MQTT_Publish" section of the MQTT topic file, in document order;
+// the lookups between a topic's position and its text.
+using PublishTopics = mqtttopics::Topics;
 PublishTopics readPublishTopics(const QByteArray& bytes, const QString& fileName);
-
-// Entry `index` of the list, empty when out of range.
-QString topicFromIndex(const QStringList& topics, int index);
-// `guess` when it is a valid position whose entry equals `topic` exactly, else the first position
-// that does, -1 when none.
-int indexFromTopic(const QStringList& topics, const QString& topic, int guess);
+using mqtttopics::indexFromTopic;
+using mqtttopics::topicFromIndex;
 
 }  // namespace modbus

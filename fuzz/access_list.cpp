@@ -8,9 +8,11 @@
 #include "building/NMEASchemas.h"
 #include "building/SNMPManagerSchema.h"
 #include "building/SNMPSchema.h"
+#include "fieldbus/CANSchemas.h"
 #include "fieldbus/CANopenSchemas.h"
 #include "fieldbus/DeviceNet.h"
 #include "fieldbus/J1939Schemas.h"
+#include "fieldbus/MQTTAccessSchema.h"
 #include "fieldbus/ModbusSchemas.h"
 
 #include <cstddef>
@@ -43,6 +45,9 @@ const Member kMembers[] = {
      }},
     {&snmpmanager::schema, [](int, int) { return snmpmanager::rules(); }},
     {&dali::rulesSchema, [](int, int) { return dali::rules({}, u','); }},
+    {&mqttaccess::schema, [](int, int) { return mqttaccess::rules(); }},
+    {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
+    {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
     {&bacnet::schema, [](int, int) { return bacnet::rules(bacnet::kRows); }},
 };
 

@@ -127,6 +127,9 @@ public:
             combo->setEditable(ed == edComboEdit);
             combo->addItems(g_->GetComboItems(c, r));
             combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
+            // Some styles open a list as tall as all its items and ignore the count: a list of the
+            // 1,440 byte positions would cover the screen.
+            combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
             QObject::connect(combo, &QComboBox::activated, combo, [this, combo, c, r](int i) {
                 // A choice from the list is the cell's new value at once.
                 if (combo == editor_) const_cast<GridDelegate*>(this)->commitData(combo);

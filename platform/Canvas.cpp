@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -91,6 +92,7 @@ void TCanvas::Release() {
         painter_->end();
         painter_.reset();
     }
+    session_ = 0;
 }
 
 QPainter* TCanvas::painter() {
@@ -101,6 +103,8 @@ QPainter* TCanvas::painter() {
         painter_.reset();
         return nullptr;
     }
+    static std::atomic<uint64_t> sessions{0};
+    session_ = ++sessions;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
     fontApplied_ = false;

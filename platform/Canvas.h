@@ -19,6 +19,7 @@
 #include <QRegion>
 #include <QSize>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -121,6 +122,10 @@ public:
     QPaintDevice* Device() const { return device_; }
     // Ends the painter, so the device (an image) can be read or changed; drawing again restarts it.
     void Release();
+    // The drawing session the running painter belongs to: a number no other session of any canvas
+    // has, given when the painter starts; 0 while none runs. What a draw checks once a session (a
+    // picture file's state) is checked again in the next.
+    uint64_t PaintSession() const { return session_; }
 
     TPen& Pen() { return pen_; }
     TBrush& Brush() { return brush_; }
@@ -202,6 +207,7 @@ private:
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> painter_;
+    uint64_t session_ = 0;
     TPen pen_;
     TBrush brush_;
     TFont font_;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <utility>
 
 namespace plat {
 namespace {
@@ -20,7 +21,19 @@ private:
     QElapsedTimer timer_;
 };
 
+std::function<QDateTime()>& localNowSource() {
+    static std::function<QDateTime()> source;
+    return source;
+}
+
 }  // namespace
+
+QDateTime localNow() {
+    const std::function<QDateTime()>& source = localNowSource();
+    return source ? source() : QDateTime::currentDateTime();
+}
+
+void setLocalNowSource(std::function<QDateTime()> source) { localNowSource() = std::move(source); }
 
 Clock& realClock() {
     static RealClock clock;

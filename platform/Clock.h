@@ -1,6 +1,8 @@
 #pragma once
 // Time for code that waits in small steps while the window keeps working; tests drive it.
+#include <QDateTime>
 #include <cstdint>
+#include <functional>
 
 namespace plat {
 
@@ -14,5 +16,10 @@ public:
 
 // Monotonic time; sleeping processes window messages.
 Clock& realClock();
+
+// The local date and time of day, for texts that carry the moment a file was written. Tests fix it.
+QDateTime localNow();
+// Replaces the source of localNow(); an empty function restores the system's local time.
+void setLocalNowSource(std::function<QDateTime()> source);
 
 }  // namespace plat

@@ -19,6 +19,9 @@
 
 namespace plat {
 
+enum TBorderStyle : uint8_t { bsNone, bsSingle };
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 enum TControlStyleItem : uint8_t { csClickEvents, csDoubleClicks, csOpaque };
 using TControlStyle = TEnumSet<TControlStyleItem>;
 

@@ -24,4 +24,20 @@ public:
 // "List index out of bounds (7)": the one message of every list's index check.
 [[noreturn]] void throwListIndexError(int index);
 
+// An object assigned from an object of a class it cannot take.
+class EInvalidCast : public Error {
+public:
+    using Error::Error;
+};
+// "Invalid class typecast".
+[[noreturn]] void throwInvalidCast();
+
+// A resource the program does not carry.
+class EResNotFound : public Error {
+public:
+    using Error::Error;
+};
+// "Resource LOGO not found".
+[[noreturn]] void throwResNotFound(const QString& name);
+
 }  // namespace plat

@@ -79,4 +79,35 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
     p->drawImage(QPoint(x, y), grey);
 }
 
+void TImageList::SetOverlayImage(int image, int overlay) {
+    if (overlay >= 1 && overlay <= 15) overlays_[overlay] = image;
+}
+
+void TImageList::DrawStyled(TCanvas& canvas, int x, int y, int index, uint32_t style, TColor blendColor) const {
+    if (index < 0 || index >= Count()) return;
+    QPainter* p = canvas.Painter();
+    if (!p) return;
+    QImage picture = images_[std::size_t(index)];
+    if (style & (ILD_BLEND50 | ILD_BLEND25)) {
+        // Opaque pixels take the blend colour by half (a quarter for ILD_BLEND25 alone).
+        const QColor blend = ToQColor(blendColor);
+        const int share = (style & ILD_BLEND50) ? 128 : 64;
+        picture = picture.copy();
+        for (int yy = 0; yy < picture.height(); ++yy) {
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(yy));
+            for (int xx = 0; xx < picture.width(); ++xx) {
+                const QRgb c = line[xx];
+                auto mix = [&](int a, int b) { return (a * (256 - share) + b * share) >> 8; };
+                line[xx] = qRgba(mix(qRed(c), blend.red()), mix(qGreen(c), blend.green()), mix(qBlue(c), blend.blue()),
+                                 qAlpha(c));
+            }
+        }
+    }
+    if (!(style & ILD_TRANSPARENT) && BkColor != clNone) p->fillRect(QRect(x, y, width_, height_), ToQColor(BkColor));
+    p->drawImage(QPoint(x, y), picture);
+    const int overlay = int((style & ILD_OVERLAYMASK) >> 8);
+    if (overlay > 0 && overlays_[overlay] >= 0 && overlays_[overlay] < Count())
+        p->drawImage(QPoint(x, y), images_[std::size_t(overlays_[overlay])]);
+}
+
 }  // namespace plat

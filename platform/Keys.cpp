@@ -64,20 +64,21 @@ uint16_t VirtualKeyOf(int qtKey, bool keypad) {
     return 0;
 }
 
-TShiftState ShiftStateOf(const QInputEvent& event) {
+TShiftState ShiftStateOf(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
     TShiftState s;
-    const Qt::KeyboardModifiers m = event.modifiers();
     if (m & Qt::ShiftModifier) s.include(ssShift);
     if (m & Qt::AltModifier) s.include(ssAlt);
     if (m & Qt::ControlModifier) s.include(ssCtrl);
-    if (event.isPointerEvent()) {
-        const auto& pe = static_cast<const QSinglePointEvent&>(event);
-        const Qt::MouseButtons b = pe.buttons();
-        if (b & Qt::LeftButton) s.include(ssLeft);
-        if (b & Qt::RightButton) s.include(ssRight);
-        if (b & Qt::MiddleButton) s.include(ssMiddle);
-    }
+    if (b & Qt::LeftButton) s.include(ssLeft);
+    if (b & Qt::RightButton) s.include(ssRight);
+    if (b & Qt::MiddleButton) s.include(ssMiddle);
     return s;
+}
+
+TShiftState ShiftStateOf(const QInputEvent& event) {
+    const Qt::MouseButtons b =
+        event.isPointerEvent() ? static_cast<const QSinglePointEvent&>(event).buttons() : Qt::MouseButtons{};
+    return ShiftStateOf(event.modifiers(), b);
 }
 
 TKeyInfo KeyFromEvent(const QKeyEvent& event) {

@@ -4,6 +4,7 @@
 #include "platform/EnumSet.h"
 
 #include <QChar>
+#include <QtCore/qnamespace.h>
 #include <QString>
 #include <cstdint>
 
@@ -56,6 +57,8 @@ struct TKeyInfo {
 
 // Shift, Alt and Ctrl of the event, plus the mouse buttons held during it.
 TShiftState ShiftStateOf(const QInputEvent& event);
+// The same from the modifiers and buttons alone, as drag events carry them.
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 TKeyInfo KeyFromEvent(const QKeyEvent& event);
 // The virtual-key code of a Qt key; `keypad` for keys pressed on the numeric keypad.
 uint16_t VirtualKeyOf(int qtKey, bool keypad);

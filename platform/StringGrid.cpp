@@ -1,8 +1,11 @@
 #include "platform/StringGrid.h"
 
+#include "platform/Beep.h"
 #include "platform/Guard.h"
+#include "platform/InplaceEdit.h"
 #include "platform/Numbers.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -19,6 +22,17 @@ TGridRect normalized(TGridCoord a, TGridCoord b) {
 }
 
 int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Where index i stands after the item at `from` moved to `to`.
+int movedIndex(int i, int from, int to) {
+    if (i == from) return to;
+    if (from < to && i > from && i <= to) return i - 1;
+    if (from > to && i >= to && i < from) return i + 1;
+    return i;
+}
+
+// How near a border the pointer starts a sizing.
+constexpr int kSizingSlack = 3;
 int toInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); }
 
 // The pixel span [p0, p1) of items lo..hi of an axis whose items below `fixed` stand at the start
@@ -60,7 +74,7 @@ protected:
         if (grid_) grid_->KeyDown(Key, Shift);
     }
     void KeyPress(QChar& Key) override {
-        if (grid_) grid_->KeyPress(Key);
+        if (grid_) grid_->charTyped(Key);
     }
     void KeyUp(uint16_t& Key, TShiftState Shift) override {
         if (grid_) grid_->KeyUp(Key, Shift);
@@ -80,11 +94,24 @@ protected:
     void DblClick() override {
         if (grid_) grid_->DblClick();
     }
+    // Focus that moves between the cells and the editor stays inside the grid: no enter or exit.
     void DoEnter() override {
-        if (grid_) grid_->DoEnter();
+        if (!grid_) return;
+        if (grid_->focusFromEditor_) {
+            grid_->focusFromEditor_ = false;
+            grid_->InvalidateCell(grid_->current_.X, grid_->current_.Y);
+            return;
+        }
+        grid_->DoEnter();
     }
     void DoExit() override {
-        if (grid_) grid_->DoExit();
+        if (!grid_) return;
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_) {
+            grid_->focusToEditor_ = true;
+            grid_->InvalidateCell(grid_->current_.X, grid_->current_.Y);
+            return;
+        }
+        grid_->DoExit();
     }
     void paintEvent(QPaintEvent* event) override {
         if (grid_) grid_->paintRect_ = event->rect();
@@ -118,11 +145,18 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     }
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scrollTimer_.SetEnabled(false);
+    scrollTimer_.SetInterval(60);
+    scrollTimer_.SetOnTimer([this](QObject*) { scrollTick(); });
     layoutChanged();
 }
 
 TStringGrid::~TStringGrid() {
     Destroying();
+    scrollTimer_.SetOnTimer(nullptr);
+    // The editor goes first: its focus loss must not reach a grid half destroyed.
+    delete editor_;
+    editor_ = nullptr;
     // Focus and paint events during the widget teardown reach no step of a grid half destroyed.
     view_->grid_ = nullptr;
 }
@@ -132,6 +166,7 @@ TStringGrid::~TStringGrid() {
 void TStringGrid::SetColCount(int count) {
     if (count < 1) count = 1;
     if (count == ColCount()) return;
+    if (editorMode_ && editorCell_.X >= count) endEditor(true, true);
     if (count <= fixedCols_) fixedCols_ = count - 1;
     cols_.SetCount(count);
     store_.SetColumnHint(count);
@@ -144,6 +179,8 @@ void TStringGrid::SetColCount(int count) {
 void TStringGrid::SetRowCount(int count) {
     if (count < 1) count = 1;
     if (count == RowCount()) return;
+    // The edit of a row that goes is dropped with its row.
+    if (editorMode_ && editorCell_.Y >= count) endEditor(false, true);
     if (count <= fixedRows_) fixedRows_ = count - 1;
     rows_.SetCount(count);
     store_.SetRowCount(count);
@@ -221,6 +258,8 @@ void TStringGrid::SetOptions(TGridOptions options) {
     if (options == options_) return;
     options_ = options;
     view_->SetWantTabs(options.contains(goTabs));
+    // An edit the new options no longer allow ends with its text kept.
+    if (editorMode_ && (!options.contains(goEditing) || options.contains(goRowSelect))) endEditor(true, true);
     linesChanged();
     layoutChanged();
 }
@@ -287,6 +326,8 @@ void TStringGrid::MoveRow(int from, int to) {
     if (from == to) return;
     store_.MoveRow(from, to);
     rows_.Move(from, to);
+    // The current cell, the anchor and the edited cell go with their row.
+    for (int* r : {&current_.Y, &anchor_.Y, &editorCell_.Y}) *r = movedIndex(*r, from, to);
     layoutChanged();
 }
 
@@ -295,11 +336,14 @@ void TStringGrid::MoveColumn(int from, int to) {
     if (from == to) return;
     store_.MoveColumn(from, to);
     cols_.Move(from, to);
+    for (int* c : {&current_.X, &anchor_.X, &editorCell_.X}) *c = movedIndex(*c, from, to);
     layoutChanged();
 }
 
 void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    // An open edit ends first: its text is kept unless its own row goes.
+    if (editorMode_) endEditor(editorCell_.Y != row, true);
     if (RowCount() == 1) {
         // The grid keeps one row: the deleted one comes back empty.
         store_.SetRowCount(0);
@@ -321,6 +365,7 @@ void TStringGrid::DeleteRow(int row) {
 
 void TStringGrid::DeleteColumn(int col) {
     if (col < 0 || col >= ColCount()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(editorCell_.X != col, true);
     store_.DeleteColumn(col);
     if (ColCount() == 1) {
         cols_.Erase(0);
@@ -465,6 +510,13 @@ void TStringGrid::FocusCell(int col, int row, bool moveAnchor) {
 }
 
 void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
+    const bool moved = col != current_.X || row != current_.Y;
+    // The edited text goes into its cell before the editor follows the current cell; a write that
+    // raises keeps the current cell and the editor as they were.
+    if (moved && editorMode_ && editor_ && editor_->Modified() && editorCell_.Y < RowCount()) {
+        SetEditText(editorCell_.X, editorCell_.Y, editor_->Text());
+        editor_->SetModified(false);
+    }
     const TGridRect old = Selection();
     current_ = {col, row};
     if (moveAnchor || !options_.contains(goRangeSelect)) anchor_ = current_;
@@ -472,6 +524,19 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
     // Old and new selection (each holds its current cell) are painted again.
     invalidateGridRect(old);
     invalidateGridRect(Selection());
+    if (!moved) return;
+    if (editorMode_) {
+        if (CanEditShow()) {
+            editorCell_ = current_;
+            editor_->UpdateContents();
+            placeEditor();
+            editor_->SelectAll();
+        } else {
+            endEditor(false, true);
+        }
+    } else if (options_.contains(goAlwaysShowEditor)) {
+        ShowEditor();
+    }
 }
 
 int TStringGrid::fullyVisible(const TGridAxis& axis, int first, int avail) const {
@@ -518,6 +583,7 @@ void TStringGrid::setTopLeft(int col, int row) {
     visValid_ = false;
     UpdateScrollPos();
     InvalidateGrid();
+    placeEditor();
     TopLeftChanged();
 }
 
@@ -549,6 +615,7 @@ void TStringGrid::layoutChanged() {
     if (left != topLeft_.X || top != topLeft_.Y)
         setTopLeft(left, top);
     InvalidateGrid();
+    placeEditor();
 }
 
 // ---- scroll bars ----
@@ -838,11 +905,45 @@ void TStringGrid::Paint() {
     const int yEnd = lastRow >= topLeft_.Y ? rowY(lastRow) + rows_.Size(lastRow) + lh : FixedRowsHeight();
     if (xEnd < cw) cv.FillRect(mirrored({xEnd, 0, cw, ch}));
     if (yEnd < ch) cv.FillRect(mirrored({0, yEnd, std::min(xEnd, cw), ch}));
+
+    // The line of a running sizing, or the place a moved column or row would land.
+    cv.Brush().SetColor(clBlack);
+    if (state_ == gsColSizing) {
+        cv.FillRect(mirrored({sizingPos_, 0, sizingPos_ + 1, ch}));
+    } else if (state_ == gsRowSizing) {
+        cv.FillRect({0, sizingPos_, cw, sizingPos_ + 1});
+    } else if ((state_ == gsColMoving || state_ == gsRowMoving) && movePos_ >= 0 && movePos_ != moveIndex_) {
+        if (state_ == gsColMoving) {
+            const int x = movePos_ > moveIndex_ ? colX(movePos_) + cols_.Size(movePos_) : colX(movePos_);
+            cv.FillRect(mirrored({x - 1, 0, x + 2, ch}));
+        } else {
+            const int y = movePos_ > moveIndex_ ? rowY(movePos_) + rows_.Size(movePos_) : rowY(movePos_);
+            cv.FillRect({0, y - 1, cw, y + 2});
+        }
+    }
 }
 
 void TStringGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
     if (OnKeyDown) OnKeyDown(this, Key, Shift);
     if (Key == 0) return;
+    switch (Key) {
+        case VK_F2:
+            SetEditorMode(!editorMode_);
+            Key = 0;
+            return;
+        case VK_ESCAPE:
+            // Esc drops the edit: the cell keeps its text.
+            if (editorMode_) {
+                endEditor(false, true);
+                Key = 0;
+            }
+            return;
+        case VK_RETURN:
+            // Its character toggles the editor; the window's default button stays out of it.
+            if (options_.contains(goEditing)) Key = 0;
+            return;
+        default: break;
+    }
     uint16_t key = Key;
     if (UseRightToLeftAlignment()) {
         if (key == VK_LEFT)
@@ -906,6 +1007,271 @@ void TStringGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
 
 void TStringGrid::KeyPress(QChar& Key) {
     if (OnKeyPress) OnKeyPress(this, Key);
+    if (Key == QChar(13) && options_.contains(goEditing) && !options_.contains(goAlwaysShowEditor)) {
+        SetEditorMode(!editorMode_);
+        Key = QChar(0);
+    }
+}
+
+void TStringGrid::charTyped(QChar ch) {
+    const char16_t c = ch.unicode();
+    if (options_.contains(goEditing) && (c == 8 || (c >= 32 && c != 127))) {
+        ShowEditorChar(ch);
+        return;
+    }
+    KeyPress(ch);
+}
+
+// ---- in-place editor ----
+
+TInplaceEdit* TStringGrid::CreateEditor() { return new TInplaceEdit(this); }
+
+bool TStringGrid::CanEditShow() {
+    if (!options_.contains(goEditing) || options_.contains(goRowSelect)) return false;
+    const bool always = options_.contains(goAlwaysShowEditor);
+    if (!editorMode_ && !always) return false;
+    if (!isVisible()) return false;
+    return always || Focused() || (editor_ && editor_->hasFocus());
+}
+
+bool TStringGrid::CanEditModify() { return true; }
+bool TStringGrid::CanEditAcceptKey(QChar) { return true; }
+
+QString TStringGrid::GetEditText(int ACol, int ARow) {
+    QString value = Cells(ACol, ARow);
+    if (OnGetEditText) OnGetEditText(this, ACol, ARow, value);
+    return value;
+}
+
+void TStringGrid::SetEditText(int ACol, int ARow, const QString& Value) {
+    if (Cells(ACol, ARow) == Value) return;
+    SetCells(ACol, ARow, Value);
+    if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
+}
+
+QString TStringGrid::GetEditMask(int ACol, int ARow) {
+    QString mask;
+    if (OnGetEditMask) OnGetEditMask(this, ACol, ARow, mask);
+    return mask;
+}
+
+int TStringGrid::GetEditLimit() { return 0; }
+
+void TStringGrid::SetEditorMode(bool on) {
+    if (on)
+        ShowEditor();
+    else
+        HideEditor();
+}
+
+namespace {
+// Sets a flag for the length of a scope, also when it is left by an exception.
+struct FlagScope {
+    bool& flag;
+    explicit FlagScope(bool& f) : flag(f) { flag = true; }
+    ~FlagScope() { flag = false; }
+};
+}  // namespace
+
+void TStringGrid::ShowEditor() {
+    if (editorBusy_ || destroying_) return;
+    const bool wasMode = editorMode_;
+    editorMode_ = true;
+    if (!CanEditShow()) {
+        editorMode_ = wasMode && editor_ && editor_->isVisible();
+        return;
+    }
+    if (!editor_) editor_ = CreateEditor();
+    if (wasMode && editor_->isVisible() && editorCell_ == current_) {
+        editor_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const TRect r = CellRect(current_.X, current_.Y);
+    if (r.IsEmpty()) {
+        editorMode_ = false;
+        return;
+    }
+    FlagScope busy(editorBusy_);
+    try {
+        editorCell_ = current_;
+        editor_->UpdateContents();
+        editor_->Move(r);
+        editor_->SelectAll();
+        // An editor always shown takes the focus only from its own grid.
+        if (!options_.contains(goAlwaysShowEditor) || Focused()) editor_->setFocus(Qt::OtherFocusReason);
+    } catch (...) {
+        // A cell that cannot be loaded (a bad mask, a raising handler) is not edited.
+        editorMode_ = false;
+        if (editor_->hasFocus()) view_->setFocus(Qt::OtherFocusReason);
+        editor_->hide();
+        throw;
+    }
+    InvalidateCell(current_.X, current_.Y);
+}
+
+void TStringGrid::ShowEditorChar(QChar ch) {
+    // An edit still open on the cell (the focus went to the cells by a click on a header or a bar)
+    // goes on where it was; a new one starts from the typed character alone.
+    const bool open = editorMode_ && editor_ && editor_->isVisible() && editorCell_ == current_;
+    ShowEditor();
+    if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
+    if (!open) editor_->SelectAll();
+    const char16_t c = ch.unicode();
+    if (c >= 32 && c != 127 && !CanEditAcceptKey(ch)) {
+        MessageBeep(0);
+        return;
+    }
+    // The character goes straight to the text (the grid's KeyPress has seen it): none is lost.
+    QChar k = ch;
+    editor_->TCustomMaskEdit::KeyPress(k);
+}
+
+void TStringGrid::HideEditor() { endEditor(true, true); }
+
+void TStringGrid::endEditor(bool write, bool refocus) {
+    if (editorBusy_ || destroying_) return;
+    if (!editor_) {
+        editorMode_ = false;
+        return;
+    }
+    if (!editorMode_ && !editor_->isVisible()) return;
+    // The text goes into the cell first: a write that raises leaves the editor open with it.
+    if (write && editor_->Modified() && editorCell_.X >= 0 && editorCell_.Y >= 0 && editorCell_.Y < RowCount()) {
+        SetEditText(editorCell_.X, editorCell_.Y, editor_->Text());
+        editor_->SetModified(false);
+    }
+    FlagScope busy(editorBusy_);
+    editorMode_ = false;
+    if (refocus && editor_->hasFocus()) view_->setFocus(Qt::OtherFocusReason);
+    editor_->hide();
+    InvalidateCell(editorCell_.X, editorCell_.Y);
+}
+
+void TStringGrid::placeEditor() {
+    if (!editor_ || !editorMode_ || editorBusy_) return;
+    const TRect r = CellRect(editorCell_.X, editorCell_.Y);
+    if (r.IsEmpty())
+        endEditor(true, true);
+    else
+        editor_->Move(r);
+}
+
+// ---- sizing, moving, drag scrolling ----
+
+void TStringGrid::SetGridState(TGridState state) {
+    if (state == state_) return;
+    const bool hadLine = state_ >= gsRowSizing;
+    state_ = state;
+    if (state != gsSelecting) scrollTimer_.SetEnabled(false);
+    if (hadLine) InvalidateGrid();
+}
+
+void TStringGrid::CalcDrawInfo(TGridDrawInfo& info) const {
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
+    auto fill = [](TGridAxisDrawInfo& a, const TGridAxis& axis, int fixed, int first, int client, int fullVis) {
+        a.EffectiveLineWidth = axis.LineWidth();
+        a.FixedCellCount = fixed;
+        a.FixedBoundary = int(std::min<int64_t>(axis.Start(fixed), client));
+        a.FirstGridCell = first;
+        a.GridCellCount = axis.Count();
+        a.GridExtent = client;
+        a.LastFullVisibleCell = first + fullVis - 1;
+        const int64_t end = axis.Start(fixed) + axis.Start(first + fullVis) - axis.Start(first);
+        a.GridBoundary = int(std::min<int64_t>(end, client));
+    };
+    fill(info.Horz, cols_, fixedCols_, topLeft_.X, ClientWidth(), VisibleColCount());
+    fill(info.Vert, rows_, fixedRows_, topLeft_.Y, ClientHeight(), VisibleRowCount());
+}
+
+void TStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                                  TGridDrawInfo& FixedInfo) {
+    State = gsNormal;
+    Index = -1;
+    X = screenX(X);  // measured left to right from here on
+    int lastCol, lastRow;
+    visibleEnds(lastCol, lastRow);
+    // The border after the nearest visible item within reach of pos.
+    auto nearest = [&](int pos, int fixed, int first, int last, auto start, const TGridAxis& axis, int& border) {
+        int best = -1, dist = kSizingSlack + 1;
+        auto consider = [&](int i) {
+            const int b = start(i) + axis.Size(i);
+            const int d = std::abs(pos - b);
+            if (d <= dist) {
+                best = i;
+                dist = d;
+                border = b;
+            }
+        };
+        for (int i = 0; i < fixed; ++i) consider(i);
+        for (int i = first; i <= last; ++i) consider(i);
+        return best;
+    };
+    if (options_.contains(goColSizing) && Y >= 0 && Y < FixedInfo.Vert.FixedBoundary) {
+        int border = 0;
+        const int c = nearest(X, fixedCols_, topLeft_.X, lastCol, [this](int i) { return colX(i); }, cols_, border);
+        if (c >= 0) {
+            State = gsColSizing;
+            Index = c;
+            SizingPos = border;
+            SizingOfs = border - X;
+            return;
+        }
+    }
+    if (options_.contains(goRowSizing) && X >= 0 && X < FixedInfo.Horz.FixedBoundary) {
+        int border = 0;
+        const int r = nearest(Y, fixedRows_, topLeft_.Y, lastRow, [this](int i) { return rowY(i); }, rows_, border);
+        if (r >= 0) {
+            State = gsRowSizing;
+            Index = r;
+            SizingPos = border;
+            SizingOfs = border - Y;
+        }
+    }
+}
+
+void TStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
+    if (OnColumnMoved) OnColumnMoved(this, FromIndex, ToIndex);
+}
+
+void TStringGrid::RowMoved(int FromIndex, int ToIndex) {
+    if (OnRowMoved) OnRowMoved(this, FromIndex, ToIndex);
+}
+
+void TStringGrid::scrollTick() {
+    if (state_ != gsSelecting) {
+        scrollTimer_.SetEnabled(false);
+        return;
+    }
+    TGridDrawInfo info;
+    CalcDrawInfo(info);
+    const int x = screenX(dragPos_.x()), y = dragPos_.y();
+    const TGridCoord under = MouseCoord(dragPos_.x(), y);
+    int col = under.X >= fixedCols_ ? under.X : current_.X;
+    int row = under.Y >= fixedRows_ ? under.Y : current_.Y;
+    // One row or column towards the pointer per tick, the selection following to the edge.
+    if (y >= info.Vert.GridBoundary) {
+        SetTopRow(topLeft_.Y + 1);
+        row = std::min(RowCount() - 1, topLeft_.Y + std::max(1, VisibleRowCount()) - 1);
+    } else if (y < info.Vert.FixedBoundary) {
+        SetTopRow(topLeft_.Y - 1);
+        row = topLeft_.Y;
+    }
+    if (x >= info.Horz.GridBoundary) {
+        SetLeftCol(topLeft_.X + 1);
+        col = std::min(ColCount() - 1, topLeft_.X + std::max(1, VisibleColCount()) - 1);
+    } else if (x < info.Horz.FixedBoundary) {
+        SetLeftCol(topLeft_.X - 1);
+        col = topLeft_.X;
+    }
+    if ((col != current_.X || row != current_.Y) && SelectCell(col, row))
+        MoveCurrent(col, row, !options_.contains(goRangeSelect), true);
+}
+
+void TStringGrid::endDrag() {
+    scrollTimer_.SetEnabled(false);
+    moveIndex_ = movePos_ = sizingIndex_ = -1;
+    SetGridState(gsNormal);
 }
 
 void TStringGrid::KeyUp(uint16_t& Key, TShiftState Shift) {
@@ -914,31 +1280,130 @@ void TStringGrid::KeyUp(uint16_t& Key, TShiftState Shift) {
 
 void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
+        TGridDrawInfo info;
+        CalcDrawInfo(info);
+        TGridState st = gsNormal;
+        int index = -1, pos = 0, ofs = 0;
+        CalcSizingState(X, Y, st, index, pos, ofs, info);
         const TGridCoord cell = MouseCoord(X, Y);
-        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
-            if (Shift.contains(ssShift) && options_.contains(goRangeSelect)) {
-                if (SelectCell(cell.X, cell.Y)) MoveCurrent(cell.X, cell.Y, false, true);
+        if (st == gsColSizing || st == gsRowSizing) {
+            state_ = st;
+            sizingIndex_ = index;
+            sizingPos_ = pos;
+            sizingOfs_ = ofs;
+            InvalidateGrid();
+        } else if (options_.contains(goColMoving) && cell.X >= fixedCols_ && cell.Y >= 0 && cell.Y < fixedRows_) {
+            state_ = gsColMoving;
+            moveIndex_ = movePos_ = cell.X;
+        } else if (options_.contains(goRowMoving) && cell.Y >= fixedRows_ && cell.X >= 0 && cell.X < fixedCols_) {
+            state_ = gsRowMoving;
+            moveIndex_ = movePos_ = cell.Y;
+        } else if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
+            const bool onCurrent = cell.X == current_.X && cell.Y == current_.Y;
+            if (onCurrent && options_.contains(goEditing) && !Shift.contains(ssShift)) {
+                // A click on the current cell edits it; keys typed next go to the editor at once.
+                if (!editorMode_) ShowEditor();
             } else {
-                FocusCell(cell.X, cell.Y, true);
+                // A click elsewhere ends the edit with its text kept.
+                if (editorMode_ && !onCurrent) HideEditor();
+                if (Shift.contains(ssShift) && options_.contains(goRangeSelect)) {
+                    if (SelectCell(cell.X, cell.Y)) MoveCurrent(cell.X, cell.Y, false, true);
+                } else {
+                    FocusCell(cell.X, cell.Y, true);
+                }
+                state_ = gsSelecting;
+                dragPos_ = QPoint(X, Y);
             }
-            state_ = gsSelecting;
         }
     }
     if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
 }
 
 void TStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
-    if (state_ == gsSelecting && Shift.contains(ssLeft)) {
-        const TGridCoord cell = MouseCoord(X, Y);
-        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && (cell.X != current_.X || cell.Y != current_.Y) &&
-            SelectCell(cell.X, cell.Y))
-            MoveCurrent(cell.X, cell.Y, !options_.contains(goRangeSelect), true);
+    const int lx = screenX(X);
+    switch (state_) {
+        case gsSelecting:
+            if (Shift.contains(ssLeft)) {
+                dragPos_ = QPoint(X, Y);
+                const TGridCoord cell = MouseCoord(X, Y);
+                if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && (cell.X != current_.X || cell.Y != current_.Y) &&
+                    SelectCell(cell.X, cell.Y))
+                    MoveCurrent(cell.X, cell.Y, !options_.contains(goRangeSelect), true);
+                // Beyond the cells the timer scrolls towards the pointer.
+                TGridDrawInfo info;
+                CalcDrawInfo(info);
+                const bool outside = Y >= info.Vert.GridBoundary || Y < info.Vert.FixedBoundary ||
+                                     lx >= info.Horz.GridBoundary || lx < info.Horz.FixedBoundary;
+                scrollTimer_.SetEnabled(outside);
+            }
+            break;
+        case gsColSizing:
+        case gsRowSizing:
+            sizingPos_ = (state_ == gsColSizing ? lx : Y) + sizingOfs_;
+            InvalidateGrid();
+            break;
+        case gsColMoving:
+        case gsRowMoving: {
+            const TGridCoord cell = MouseCoord(X, Y);
+            const int at = state_ == gsColMoving ? cell.X : cell.Y;
+            const int fixed = state_ == gsColMoving ? fixedCols_ : fixedRows_;
+            if (at >= fixed && at != movePos_) {
+                movePos_ = at;
+                InvalidateGrid();
+            }
+            break;
+        }
+        case gsNormal: {
+            TGridDrawInfo info;
+            CalcDrawInfo(info);
+            TGridState st = gsNormal;
+            int index, pos, ofs;
+            CalcSizingState(X, Y, st, index, pos, ofs, info);
+            if (st == gsColSizing)
+                view_->setCursor(Qt::SplitHCursor);
+            else if (st == gsRowSizing)
+                view_->setCursor(Qt::SplitVCursor);
+            else
+                view_->unsetCursor();
+            break;
+        }
     }
     if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
 }
 
 void TStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (state_ == gsSelecting) state_ = gsNormal;
+    const TGridState st = state_;
+    const int index = st == gsColSizing || st == gsRowSizing ? sizingIndex_ : moveIndex_;
+    const int pos = st == gsColSizing || st == gsRowSizing ? sizingPos_ : movePos_;
+    // The state is normal again before the new size or place calls the descendant's steps.
+    endDrag();
+    switch (st) {
+        case gsColSizing:
+            if (index >= 0 && index < ColCount()) {
+                const int size = pos - colX(index);
+                if (size > 1) SetColWidths(index, size);
+            }
+            break;
+        case gsRowSizing:
+            if (index >= 0 && index < RowCount()) {
+                const int size = pos - rowY(index);
+                if (size > 1) SetRowHeights(index, size);
+            }
+            break;
+        case gsColMoving:
+            if (index >= 0 && pos >= 0 && index != pos) {
+                MoveColumn(index, pos);
+                ColumnMoved(index, pos);
+            }
+            break;
+        case gsRowMoving:
+            if (index >= 0 && pos >= 0 && index != pos) {
+                MoveRow(index, pos);
+                RowMoved(index, pos);
+            }
+            break;
+        default: break;
+    }
     if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
 }
 
@@ -952,12 +1417,13 @@ void TStringGrid::DblClick() {
 
 void TStringGrid::DoEnter() {
     InvalidateCell(current_.X, current_.Y);
+    if (options_.contains(goAlwaysShowEditor)) ShowEditor();
     if (OnEnter) OnEnter(this);
 }
 
 void TStringGrid::DoExit() {
     InvalidateCell(current_.X, current_.Y);
-    state_ = gsNormal;
+    endDrag();
     if (OnExit) OnExit(this);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/Controls.h"
 #include "platform/Error.h"
 #include "platform/GridStore.h"
+#include "platform/Timer.h"
 
 #include <QAbstractScrollArea>
 #include <functional>
@@ -44,7 +45,6 @@ using TGridOptions = TEnumSet<TGridOption>;
 // Modes of the mouse: the base grid selects; sizing and moving modes belong to descendants.
 enum TGridState : uint8_t { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
-enum TBorderStyle : uint8_t { bsNone, bsSingle };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
 
@@ -66,7 +66,26 @@ public:
     using Error::Error;
 };
 
+// The grid's columns and rows as the sizing calculation sees one axis, in LTR viewport pixels.
+struct TGridAxisDrawInfo {
+    int EffectiveLineWidth = 0;
+    int FixedBoundary = 0;    // the end of the fixed items
+    int GridBoundary = 0;     // the end of the last item on screen, or the client extent
+    int GridExtent = 0;       // the client extent
+    int FixedCellCount = 0;
+    int FirstGridCell = 0;    // the first scrolling item on screen
+    int LastFullVisibleCell = 0;
+    int GridCellCount = 0;
+};
+struct TGridDrawInfo {
+    TGridAxisDrawInfo Horz, Vert;
+};
+
 class TStringGrid;
+class TInplaceEdit;
+using TGetEditEvent = std::function<void(QObject* Sender, int ACol, int ARow, QString& Value)>;
+using TSetEditEvent = std::function<void(QObject* Sender, int ACol, int ARow, const QString& Value)>;
+using TMovedEvent = std::function<void(QObject* Sender, int FromIndex, int ToIndex)>;
 using TDrawCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, const TRect& Rect, TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 
@@ -171,12 +190,30 @@ public:
     void SetScrollBarInfo(TScrollBarKind bar, const TScrollBarInfo& info);
 
     TGridState GridState() const { return state_; }
-    void SetGridState(TGridState state) { state_ = state; }
+    // A descendant may force the state back to normal; a sizing or moving line goes with it.
+    void SetGridState(TGridState state);
+
+    // ---- in-place editor ----
+    // The editor, created by CreateEditor on first use and kept for the grid's life; nullptr before.
+    TInplaceEdit* InplaceEditor() const { return editor_; }
+    bool EditorMode() const { return editorMode_; }
+    void SetEditorMode(bool on);
+    // Shows the editor on the current cell when CanEditShow allows it: loaded through
+    // UpdateContents, the whole text selected, focused.
+    void ShowEditor();
+    // Shows the editor holding the typed character alone (the character goes through the editor's
+    // mask), caret after it.
+    void ShowEditorChar(QChar ch);
+    // Writes a modified text through SetEditText, hides the editor and gives the grid the focus.
+    void HideEditor();
     bool Focused() const;
     TCanvas& Canvas();
     // Set at the start of destruction (by the descendant that destroys first, else by this class).
     bool IsDestroying() const { return destroying_; }
 
+    TGetEditEvent OnGetEditText, OnGetEditMask;
+    TSetEditEvent OnSetEditText;
+    TMovedEvent OnColumnMoved, OnRowMoved;
     TDrawCellEvent OnDrawCell;
     TSelectCellEvent OnSelectCell;
     TNotifyEvent OnTopLeftChanged, OnClick, OnDblClick, OnEnter, OnExit;
@@ -218,6 +255,36 @@ protected:
     virtual void DoExit();
     // After the owner has set the properties up.
     virtual void Loaded();
+
+    // The editor of the grid; a descendant returns its own kind.
+    virtual TInplaceEdit* CreateEditor();
+    // Default: goEditing without goRowSelect, EditorMode or goAlwaysShowEditor, the grid visible
+    // and the grid or its editor focused (goAlwaysShowEditor: focus not needed).
+    virtual bool CanEditShow();
+    // Whether the editor may change its text now (default: yes).
+    virtual bool CanEditModify();
+    // Whether the editor takes a printable character (default: yes); one it refuses beeps.
+    virtual bool CanEditAcceptKey(QChar Key);
+    // The text the editor is loaded with: the cell's, offered to OnGetEditText.
+    virtual QString GetEditText(int ACol, int ARow);
+    // Stores the editor's text when it differs from the cell's, then fires OnSetEditText.
+    virtual void SetEditText(int ACol, int ARow, const QString& Value);
+    // The cell's edit mask (default empty, offered to OnGetEditMask) and maximum length (0: none).
+    virtual QString GetEditMask(int ACol, int ARow);
+    virtual int GetEditLimit();
+    // Whether (X, Y) starts a sizing: near the border of a column in the fixed rows (goColSizing)
+    // or of a row in the fixed columns (goRowSizing). State becomes gsColSizing or gsRowSizing with
+    // Index the item, SizingPos the border line and SizingOfs its distance from X (Y); otherwise
+    // gsNormal. X and Y are viewport pixels; SizingPos and SizingOfs count from the left even in a
+    // right-to-left grid.
+    virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                                 TGridDrawInfo& FixedInfo);
+    // After a column or row was dragged to a new place; fire OnColumnMoved / OnRowMoved.
+    virtual void ColumnMoved(int FromIndex, int ToIndex);
+    virtual void RowMoved(int FromIndex, int ToIndex);
+    void CalcDrawInfo(TGridDrawInfo& info) const;
+    // The timer that scrolls while a selection drag is outside the cells.
+    TTimer& ScrollTimer() { return scrollTimer_; }
     void Destroying() { destroying_ = true; }
 
     // The largest TopRow and LeftCol: the last row (column) fully visible at the bottom (right).
@@ -238,6 +305,16 @@ protected:
 private:
     class Viewport;
     friend class Viewport;
+    friend class TInplaceEdit;
+
+    // The viewport's character entry: a printable character with goEditing opens the editor.
+    void charTyped(QChar ch);
+    void placeEditor();
+    void endEditor(bool write, bool refocus);
+    void scrollTick();
+    void endDrag();
+    // The x of an LTR position as the viewport shows it.
+    int screenX(int x) const { return UseRightToLeftAlignment() ? ClientWidth() - 1 - x : x; }
 
     void checkCell(int col, int row) const;
     void setTopLeft(int col, int row);
@@ -285,6 +362,17 @@ private:
     mutable bool visValid_ = false;  // the bar whose thumb is being dragged
     QRect paintRect_;  // the part of the viewport the running paint event renews
     int wheelRest_ = 0;
+
+    TInplaceEdit* editor_ = nullptr;
+    bool editorMode_ = false;
+    TGridCoord editorCell_{-1, -1};  // the cell the editor was loaded from
+    bool editorBusy_ = false;
+    bool focusToEditor_ = false, focusFromEditor_ = false;  // focus moving inside the grid  // showing or hiding runs: focus changes it causes end nothing
+    // Sizing and moving.
+    int sizingIndex_ = -1, sizingPos_ = 0, sizingOfs_ = 0;
+    int moveIndex_ = -1, movePos_ = -1;
+    QPoint dragPos_;  // the last pointer position of a selection drag
+    TTimer scrollTimer_;
 };
 
 }  // namespace plat

@@ -162,7 +162,8 @@ int rowListLength(const Section& section, const Rows& rows) {
 }
 
 bool rowInUse(const Section& section, const Row& row) {
-    for (int c = 1; c < row.size(); ++c) {
+    // Only what the file keeps counts: a window's own hidden columns hold nothing to lose.
+    for (int c = 1; c < row.size() && c < section.columns(); ++c) {
         if (std::find(section.flagColumns.begin(), section.flagColumns.end(), c) != section.flagColumns.end())
             continue;
         if (!TrimCtl(row[c]).isEmpty()) return true;

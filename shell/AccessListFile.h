@@ -98,8 +98,8 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
 // The row list: rows from the first one up to, not including, the first with an empty key.
 bool keyEmpty(const Section& section, const Row& row);
 int rowListLength(const Section& section, const Rows& rows);
-// A row holds something worth keeping: a text other than blanks outside the flag columns (the rule
-// of the row helpers, so a reset row with its "Y" counts as empty).
+// A row holds something worth keeping: a text other than blanks in a column the file keeps, outside
+// the flag columns (the rule of the row helpers, so a reset row with its "Y" counts as empty).
 bool rowInUse(const Section& section, const Row& row);
 
 // Rules ---------------------------------------------------------------------------------------------

@@ -52,6 +52,11 @@ public:
     int64_t NowMs() override { return plat::realClock().nowMs(); }
     void RecreateWindow() override { tree_->CreateWnd(); }
     bool ThemesEnabled() const override { return tree_->style() != nullptr; }
+    void WakeForWorker() override { QCoreApplication::postEvent(tree_, new QEvent(WorkerEventType())); }
+    static QEvent::Type WorkerEventType() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
 
 private:
     TBaseLazyTree* tree_;
@@ -297,6 +302,10 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
 }
 
 bool TBaseLazyTree::event(QEvent* event) {
+    if (event->type() == Host::WorkerEventType()) {
+        plat::guarded([&] { ProcessWorkerQueue(); });
+        return true;
+    }
     const bool result = QAbstractScrollArea::event(event);
     if (event->type() == QEvent::Paint && (FBorderWidth > 0 || FBevelKind != TBevelKind::bkNone)) {
         QPainter p(this);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/Numbers.h"
+#include "treeview/LazyTrees.WorkerThread.h"
 
 using enum TLazyTreeState;
 
@@ -13,6 +14,7 @@ TLazyTreeCore::TLazyTreeCore() {
     FFont.OnChange = [this] { FontChanged(); };
     FOptions = std::make_unique<TCustomLazyTreeOptions>(this);
     InitRootNode(0);
+    lazytree::AcquireWorkerThread();
 }
 
 TLazyTreeCore::~TLazyTreeCore() {
@@ -21,7 +23,19 @@ TLazyTreeCore::~TLazyTreeCore() {
     } catch (...) {
         // A handler that raises while the tree goes cannot stop it; the blocks go with the slabs.
     }
+    try {
+        lazytree::ReleaseWorkerThread(this);
+    } catch (...) {
+        // A state-change handler that raises cannot keep the tree alive.
+    }
     std::free(FRoot);
+}
+
+void TLazyTreeCore::SetHost(ILazyTreeHost* Host) {
+    if (Host == FHost) return;
+    // The worker reaches the window through the host: it must not be building while it changes.
+    InterruptValidation();
+    FHost = Host;
 }
 
 void TLazyTreeCore::DestroyNodes() {
@@ -125,6 +139,8 @@ void TLazyTreeCore::DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave) 
     const TLazyTreeStates actual = (Enter - FStates) + (FStates * Leave);
     if (OnStateChange && !actual.Empty()) OnStateChange(this, Enter, Leave);
     FStates = (FStates + Enter) - Leave;
+    if (Enter.Contains(tsStopValidation) || Leave.Contains(tsStopValidation))
+        FStopValidation.store(FStates.Contains(tsStopValidation));
 }
 
 // ---- Timers ----

@@ -8,6 +8,9 @@
 // Walks that follow the depth of the tree (deleting a subtree, fix-ups, validation, counting)
 // iterate over the links instead of recursing, so no depth can exhaust the stack.
 #include <QString>
+#include <atomic>
+#include <deque>
+#include <mutex>
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -29,6 +32,10 @@ class TCanvas;
 }
 class TCriticalSection;
 class TLazyTreeCore;
+struct TLTLazyNodeEnumeration;
+namespace lazytree {
+class TWorkerThread;
+}
 using plat::TCanvas;
 
 // ---- Event types (Sender is the tree) ----
@@ -46,6 +53,10 @@ using TLTNodeCopyingEvent = TLTNodeMovingEvent;
 using TLTUpdatingEvent = std::function<void(TLazyTreeCore* Sender, TLTUpdateState State)>;
 using TLTStateChangeEvent = std::function<void(TLazyTreeCore* Sender, TLazyTreeStates Enter, TLazyTreeStates Leave)>;
 using TLTOperationEvent = std::function<void(TLazyTreeCore* Sender, TLTOperationKind OperationKind)>;
+using TLTChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, bool& Allowed)>;
+using TLTCompareEvent =
+    std::function<void(TLazyTreeCore* Sender, PLazyNode Node1, PLazyNode Node2, TColumnIndex Column, int& Result)>;
+using TLTGetNodeProc = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, void* Data, bool& Abort)>;
 using TLTMeasureItemEvent =
     std::function<void(TLazyTreeCore* Sender, TCanvas* TargetCanvas, PLazyNode Node, int& NodeHeight)>;
 
@@ -128,7 +139,7 @@ public:
     TLazyTreeCore& operator=(const TLazyTreeCore&) = delete;
 
     virtual const char* ClassName() const { return "TLazyTreeCore"; }
-    void SetHost(ILazyTreeHost* Host) { FHost = Host; }
+    void SetHost(ILazyTreeHost* Host);
     ILazyTreeHost* Host() const { return FHost; }
 
     // ---- Node data and the hidden root ----
@@ -171,12 +182,25 @@ public:
     uint8_t VerticalAlignment(PLazyNode Node) const { return Node->Align; }
     void SetVerticalAlignment(PLazyNode Node, uint8_t Value);
     bool IsVisible(PLazyNode Node);
-    bool IsEffectivelyFiltered(PLazyNode Node) const;
-    bool IsEffectivelyVisible(PLazyNode Node) const;
+    bool IsEffectivelyFiltered(PLazyNode Node) const {
+        return Node && Node->States.Contains(TLazyNodeState::vsFiltered) &&
+               !FOptions->PaintOptions().Contains(TLTPaintOption::toShowFilteredNodes);
+    }
+    bool IsEffectivelyVisible(PLazyNode Node) const {
+        return Node && Node->States.Contains(TLazyNodeState::vsVisible) && !IsEffectivelyFiltered(Node);
+    }
     bool GetEffectivelyFiltered(PLazyNode Node) const { return IsEffectivelyFiltered(Node); }
     bool GetEffectivelyVisible(PLazyNode Node) const { return IsEffectivelyVisible(Node); }
     // Visible and every ancestor expanded and visible.
-    bool FullyVisible(PLazyNode Node) const;
+    bool FullyVisible(PLazyNode Node) const {
+        if (!Node) return false;
+        if (Node == FRoot) return true;
+        if (!Node->States.Contains(TLazyNodeState::vsVisible)) return false;
+        for (PLazyNode p = Node->Parent; p != FRoot; p = p->Parent)
+            if (!p->States.Contains(TLazyNodeState::vsExpanded) || !p->States.Contains(TLazyNodeState::vsVisible))
+                return false;
+        return true;
+    }
 
     // ---- Structure ----
     virtual PLazyNode AddChild(PLazyNode Parent, void* UserData = nullptr);
@@ -203,6 +227,140 @@ public:
     // The vertical scroll range: root TotalHeight + BottomSpace - root NodeHeight.
     int64_t RangeY() const;
     int64_t RangeX() const { return FRangeX; }
+
+
+    // ---- Navigation (plain forms initialise what they hand out, NoInit forms see what exists) ----
+    // ConsiderChildrenAbove: walk in children-above order when toChildrenAbove is set.
+    PLazyNode GetFirst(bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstNoInit(bool ConsiderChildrenAbove = false);
+    PLazyNode GetLast(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLazyNode GetLastNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLazyNode GetNext(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextNoInit(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetPrevious(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetPreviousNoInit(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstChild(PLazyNode Node);
+    PLazyNode GetFirstChildNoInit(PLazyNode Node);
+    PLazyNode GetLastChild(PLazyNode Node);
+    PLazyNode GetLastChildNoInit(PLazyNode Node);
+    PLazyNode GetNextSibling(PLazyNode Node);
+    PLazyNode GetNextSiblingNoInit(PLazyNode Node);
+    PLazyNode GetPreviousSibling(PLazyNode Node);
+    PLazyNode GetPreviousSiblingNoInit(PLazyNode Node);
+    PLazyNode GetFirstVisible(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true, bool IncludeFiltered = false);
+    PLazyNode GetFirstVisibleNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                    bool IncludeFiltered = false);
+    PLazyNode GetLastVisible(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true, bool IncludeFiltered = false);
+    PLazyNode GetLastVisibleNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                   bool IncludeFiltered = false);
+    PLazyNode GetNextVisible(PLazyNode Node, bool ConsiderChildrenAbove = true);
+    PLazyNode GetNextVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove = true);
+    PLazyNode GetPreviousVisible(PLazyNode Node, bool ConsiderChildrenAbove = true);
+    PLazyNode GetPreviousVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove = true);
+    PLazyNode GetFirstVisibleChild(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetFirstVisibleChildNoInit(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetLastVisibleChild(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetLastVisibleChildNoInit(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetNextVisibleSibling(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetNextVisibleSiblingNoInit(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetPreviousVisibleSibling(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetPreviousVisibleSiblingNoInit(PLazyNode Node, bool IncludeFiltered = false);
+    PLazyNode GetFirstChecked(TCheckState State = TCheckState::csCheckedNormal, bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextChecked(PLazyNode Node, TCheckState State = TCheckState::csCheckedNormal,
+                             bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextChecked(PLazyNode Node, bool ConsiderChildrenAbove);
+    PLazyNode GetPreviousChecked(PLazyNode Node, TCheckState State = TCheckState::csCheckedNormal,
+                                 bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstCutCopy(bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextCutCopy(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetPreviousCutCopy(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstSelected(bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextSelected(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetPreviousSelected(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstInitialized(bool ConsiderChildrenAbove = false);
+    PLazyNode GetNextInitialized(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetPreviousInitialized(PLazyNode Node, bool ConsiderChildrenAbove = false);
+    PLazyNode GetLastInitialized(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLazyNode GetFirstLeaf();
+    PLazyNode GetNextLeaf(PLazyNode Node);
+    PLazyNode GetPreviousLeaf(PLazyNode Node);
+    PLazyNode GetFirstLevel(uint32_t NodeLevel);
+    PLazyNode GetNextLevel(PLazyNode Node, uint32_t NodeLevel);
+    PLazyNode GetPreviousLevel(PLazyNode Node, uint32_t NodeLevel);
+
+    // Enumerations for range loops: for (PLazyNode n : tree.VisibleNodes()) ...
+    TLTLazyNodeEnumeration Nodes(bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration CheckedNodes(TCheckState State = TCheckState::csCheckedNormal,
+                                        bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration ChildNodes(PLazyNode Node);
+    TLTLazyNodeEnumeration CutCopyNodes(bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration InitializedNodes(bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration LeafNodes();
+    TLTLazyNodeEnumeration LevelNodes(uint32_t NodeLevel);
+    TLTLazyNodeEnumeration NoInitNodes(bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration SelectedNodes(bool ConsiderChildrenAbove = false);
+    TLTLazyNodeEnumeration VisibleNodes(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                        bool IncludeFiltered = false);
+    TLTLazyNodeEnumeration VisibleChildNodes(PLazyNode Node, bool IncludeFiltered = false);
+    TLTLazyNodeEnumeration VisibleChildNoInitNodes(PLazyNode Node, bool IncludeFiltered = false);
+    TLTLazyNodeEnumeration VisibleNoInitNodes(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                              bool IncludeFiltered = false);
+
+    // Calls Callback for the nodes of Node's subtree (nil: the whole tree) whose states hold Filter;
+    // answers the node at which the callback set Abort, else nil. Deleting inside it fails.
+    PLazyNode IterateSubtree(PLazyNode Node, const TLTGetNodeProc& Callback, void* Data, TLazyNodeStates Filter = {},
+                             bool DoInit = false, bool ChildNodesOnly = false);
+    // Zero-based position in normal order over the existing nodes.
+    uint32_t AbsoluteIndex(PLazyNode Node);
+    bool HasAsParent(PLazyNode Node, PLazyNode PotentialParent) const;
+    // Negative when Node1 comes first.
+    int32_t CompareNodePositions(PLazyNode Node1, PLazyNode Node2, bool ConsiderChildrenAbove = false) const;
+    // The displayed node at Y (Relative: Y counts from the window's top); NodeTop is set only when a
+    // node is found. X is not used.
+    PLazyNode GetNodeAt(int X, int Y, bool Relative, int& NodeTop);
+    PLazyNode GetNodeAt(int X, int Y);
+
+    // ---- Expanding, collapsing, visibility and filtering ----
+    virtual void ToggleNode(PLazyNode Node);
+    void SetExpanded(PLazyNode Node, bool Value);
+    virtual void FullExpand(PLazyNode Node = nullptr);
+    virtual void FullCollapse(PLazyNode Node = nullptr);
+    void SetVisible(PLazyNode Node, bool Value);
+    void SetFullyVisible(PLazyNode Node, bool Value);
+    // Every ancestor below the root expanded and visible (the node's own flag is not looked at).
+    bool VisiblePath(PLazyNode Node) const;
+    void SetVisiblePath(PLazyNode Node, bool Value);
+    void SetFiltered(PLazyNode Node, bool Value);
+    PLazyNode GetVisibleParent(PLazyNode Node, bool IncludeFiltered = false) const;
+    TLTChangingEvent OnExpanding;
+    TLTChangingEvent OnCollapsing;
+    TLTChangeEvent OnExpanded;
+    TLTChangeEvent OnCollapsed;
+
+    // ---- Sorting ----
+    virtual void Sort(PLazyNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+    virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+    TLTCompareEvent OnCompareNodes;
+
+    // ---- Position cache (built by the shared worker thread) ----
+    // Lookups: the last cache entry at or before Node / Position, its top in CurrentPos; nil and 0
+    // when there is none.
+    PLazyNode FindInPositionCache(PLazyNode Node, uint32_t& CurrentPos) const;
+    PLazyNode FindInPositionCache(uint32_t Position, uint32_t& CurrentPos) const;
+    struct TCacheEntry {
+        PLazyNode Node;
+        uint32_t AbsoluteTop;
+    };
+    // The cache as it stands (read on the user-interface thread while no build runs).
+    const std::vector<TCacheEntry>& PositionCache() const { return FPositionCache; }
+    // Runs what the worker handed back (state changes, calls it waits for); the host calls it when
+    // woken. Answers whether anything ran.
+    bool ProcessWorkerQueue();
+    // The build itself; runs on the worker thread.
+    virtual bool ValidatePositionCache();
+    virtual void InterruptValidation();
+    virtual void InvalidateCache();
+    virtual void RequestCacheValidation();
 
     // ---- Initialisation ----
     void ValidateNode(PLazyNode Node, bool Recursive);
@@ -380,6 +538,25 @@ protected:
     virtual PLazyNode CopyNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
                                       TLTNodeAttachMode Mode, bool ChildrenOnly);
 
+    // Toggle dispatchers: each fires its event.
+    virtual bool DoExpanding(PLazyNode Node);
+    virtual void DoExpanded(PLazyNode Node);
+    virtual bool DoCollapsing(PLazyNode Node);
+    virtual void DoCollapsed(PLazyNode Node);
+    virtual int DoCompare(PLazyNode Node1, PLazyNode Node2, TColumnIndex Column);
+    // Whether comparisons can order anything: a descendant that overrides DoCompare answers true.
+    virtual bool CanCompare() const { return static_cast<bool>(OnCompareNodes); }
+    // toAutoSort with a sort column and a comparison: without a comparison a sort keeps every order,
+    // so the automatic one would only initialise nodes for nothing.
+    bool AutoSortActive() const {
+        return FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) && SortColumn() > InvalidColumn &&
+               CanCompare();
+    }
+    // Scrolling after a toggle and the toggle animation belong to the control.
+    virtual void AnimateToggle(PLazyNode, int64_t /*HeightDelta*/, bool /*Expanding*/) {}
+    virtual void AdjustScrollAfterToggle(PLazyNode Node, int64_t /*HeightDelta*/, bool /*Expanded*/) {
+        InvalidateToBottom(Node);
+    }
     // Dispatchers: each fires its event and supplies the default answer.
     virtual void DoInitNode(PLazyNode Parent, PLazyNode Node, TLazyNodeInitStates& InitStates);
     virtual bool DoInitChildren(PLazyNode Node, uint32_t& ChildCount);
@@ -400,9 +577,6 @@ protected:
     // Hooks into the position cache, selection, focus, toggling, sorting, editing, painting and the
     // clipboard: the structure calls them where it must; they do nothing here until those parts
     // of the tree exist.
-    virtual void InterruptValidation() {}
-    virtual void InvalidateCache() {}
-    virtual void RequestCacheValidation() {}
     virtual void InsertIntoSelection(PLazyNode) {}
     virtual void RemoveFromSelection(PLazyNode) {}
     virtual void MarkRemovedFromSelection(PLazyNode) {}
@@ -414,10 +588,9 @@ protected:
     virtual void EnsureNodeSelected() {}
     virtual void ResetRangeAnchor() {}
     virtual void ChangeFocusedNode(PLazyNode Node, bool Ask);
-    virtual void ToggleNode(PLazyNode) {}
-    virtual void Sort(PLazyNode, TColumnIndex, bool /*Ascending*/, bool /*DoInit*/) {}
-    virtual void SortTree(TColumnIndex, bool /*Ascending*/, bool /*DoInit*/) {}
     virtual void CancelEditNode() {}
+    // Ends a running edit; false when the editor refuses.
+    virtual bool EndEditNode() { return true; }
     virtual void DoCancelEdit() {}
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
@@ -425,7 +598,9 @@ protected:
     virtual void ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) {}
     virtual void BuildButtonBitmaps() {}
     virtual void RegisterDropTarget(bool /*Register*/) {}
-    virtual TColumnIndex SortColumn() const { return InvalidColumn; }
+    // The header's sort column and direction; without a header there is no sort column.
+    virtual TColumnIndex SortColumn() const { return NoColumn; }
+    virtual TSortDirection SortDirection() const { return TSortDirection::sdAscending; }
     virtual TColumnIndex MainColumn() const { return NoColumn; }
     // Until rows have positions, a node's repaint is the whole client area; nothing inside updates.
     virtual void InvalidateNode(PLazyNode) {
@@ -502,12 +677,106 @@ protected:
     plat::TFont FFont;
 
 private:
+    // Position cache and the worker thread's hand-back queue.
+    friend class lazytree::TWorkerThread;
+    std::vector<TCacheEntry> FPositionCache;
+    uint32_t FStartIndex = 0;
+    // tsStopValidation as the worker reads it.
+    std::atomic<bool> FStopValidation{false};
+    // Handed to the worker and not taken back yet (user-interface thread only).
+    bool FWorkerListed = false;
+    // A call the worker handed back runs now (it may be waiting for it).
+    bool FRunningWorkerCall = false;
+    std::atomic<uint32_t> FWorkerQueued{0};
+    std::mutex FWorkerQueueLock;
+    std::deque<std::function<void()>> FWorkerQueue;
+    // The worker waits for a call it queued; it runs when the user-interface thread drains the queue.
+    void RunOnUiThread(const std::function<void()>& Call);
+    // Hands a call to the user-interface thread (worker thread side) and wakes it.
+    void QueueCall(std::function<void()> Call);
+    void QueueStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave);
+    PLazyNode NextVisibleSiblingUp(PLazyNode S, bool Init);
+    PLazyNode FirstVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered, bool Init);
+    PLazyNode NextVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
+    PLazyNode PreviousVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
+    PLazyNode NextImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
+    PLazyNode PreviousImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
+    PLazyNode LastImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
+    template <typename Pred>
+    PLazyNode SearchForward(PLazyNode Node, bool ConsiderChildrenAbove, Pred Accept);
+    template <typename Pred>
+    PLazyNode SearchBackward(PLazyNode Node, bool ConsiderChildrenAbove, Pred Accept);
+    bool ChildrenAboveOrder(bool ConsiderChildrenAbove) const {
+        return ConsiderChildrenAbove && FOptions->PaintOptions().Contains(TLTPaintOption::toChildrenAbove);
+    }
+    void EnsureInitialized(PLazyNode Node);
+    void EnsureChildren(PLazyNode Node);
+    void SortChildren(PLazyNode Node, TColumnIndex Column, TSortDirection Direction);
     void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
     // Deletes the children of Node, the whole subtree below it, without recursing.
     std::exception_ptr DeleteSubtreeBelow(PLazyNode Node);
     void FlushStructureChange(PLazyNode Node, TChangeReason Reason);
     void ReinitSubtree(PLazyNode Node, bool Recursive, bool IncludeNode);
     void ValidateSubtree(PLazyNode Node, bool IncludeNode, bool Recursive);
+};
+
+
+// What an enumeration walks over.
+enum class TLZLazyNodeEnumerationMode : uint8_t {
+    vneAll,
+    vneChecked,
+    vneChild,
+    vneCutCopy,
+    vneInitialized,
+    vneLeaf,
+    vneLevel,
+    vneNoInit,
+    vneSelected,
+    vneVisible,
+    vneVisibleChild,
+    vneVisibleNoInitChild,
+    vneVisibleNoInit
+};
+
+struct TLTLazyNodeEnumeration;
+// Steps through an enumeration, which must outlive it.
+struct TLTLazyNodeEnumerator {
+    PLazyNode FNode = nullptr;
+    bool FCanModeNext = true;
+    TLTLazyNodeEnumeration* FEnumeration = nullptr;
+    bool MoveNext();
+    PLazyNode Current() const { return FNode; }
+};
+
+// A walk over the tree by criterion, usable in a range loop.
+struct TLTLazyNodeEnumeration {
+    TLZLazyNodeEnumerationMode FMode = TLZLazyNodeEnumerationMode::vneAll;
+    TLazyTreeCore* FTree = nullptr;
+    bool FConsiderChildrenAbove = false;
+    PLazyNode FNode = nullptr;
+    uint32_t FNodeLevel = 0;
+    TCheckState FState = TCheckState::csCheckedNormal;
+    bool FIncludeFiltered = false;
+
+    TLTLazyNodeEnumerator GetEnumerator() { return TLTLazyNodeEnumerator{nullptr, true, this}; }
+    // The node after Node (nil: the first one).
+    PLazyNode GetNextNode(PLazyNode Node);
+
+    struct Iterator {
+        TLTLazyNodeEnumerator e;
+        PLazyNode operator*() const { return e.Current(); }
+        Iterator& operator++() {
+            e.MoveNext();
+            return *this;
+        }
+        bool operator!=(std::nullptr_t) const { return e.FCanModeNext; }
+    };
+    Iterator begin() {
+        Iterator it{GetEnumerator()};
+        it.e.MoveNext();
+        return it;
+    }
+    std::nullptr_t end() { return nullptr; }
 };
 
 // Raises the update count for a scope and lowers it again, also when an exception passes.

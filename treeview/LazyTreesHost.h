@@ -32,4 +32,7 @@ public:
     virtual void RecreateWindow() = 0;
     // Whether the platform's theme painter is available.
     virtual bool ThemesEnabled() const = 0;
+    // Called from the worker thread after it handed something back: the user-interface thread is to
+    // call TLazyTreeCore::ProcessWorkerQueue soon (a posted event that carries no data).
+    virtual void WakeForWorker() = 0;
 };

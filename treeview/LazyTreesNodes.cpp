@@ -247,9 +247,8 @@ const TreeGlobals& InitializeTreeGlobals() {
     std::call_once(once, [] {
         lock = std::make_unique<TCriticalSection>();
         globals.lock = lock.get();
-#if defined(__x86_64__) || defined(__i386__)
+        // The blends are plain integer code: offered on every processor.
         globals.mmxAvailable = true;
-#endif
         globals.isVistaOrAbove = true;
         ++globals.setupRuns;
     });
@@ -493,20 +492,3 @@ bool TLazyTreeCore::IsVisible(PLazyNode Node) {
     return Node->States.Contains(vsVisible);
 }
 
-bool TLazyTreeCore::IsEffectivelyFiltered(PLazyNode Node) const {
-    return Node && Node->States.Contains(vsFiltered) &&
-           !FOptions->PaintOptions().Contains(TLTPaintOption::toShowFilteredNodes);
-}
-
-bool TLazyTreeCore::IsEffectivelyVisible(PLazyNode Node) const {
-    return Node && Node->States.Contains(vsVisible) && !IsEffectivelyFiltered(Node);
-}
-
-bool TLazyTreeCore::FullyVisible(PLazyNode Node) const {
-    if (!Node) return false;
-    if (Node == FRoot) return true;
-    if (!Node->States.Contains(vsVisible)) return false;
-    for (PLazyNode p = Node->Parent; p != FRoot; p = p->Parent)
-        if (!p->States.Contains(vsExpanded) || !p->States.Contains(vsVisible)) return false;
-    return true;
-}

@@ -43,8 +43,38 @@ void TCustomLazyTreeOptions::SetSelectionOptions(TLTSelectionOptions Value) {
     if (!Value.Contains(toExtendedFocus)) FOwner->FFocusedColumn = FOwner->MainColumn();
 }
 
+namespace {
+// The worker thread reads the paint and miscellaneous options while it builds the position cache:
+// it is stopped before they change, and the cache is built again afterwards.
+class CacheBuildPause {
+public:
+    explicit CacheBuildPause(TLazyTreeCore& tree) : tree_(tree) {
+        const TLazyTreeStates states = tree.TreeStates();
+        wanted_ = states.Contains(TLazyTreeState::tsUseCache) || states.Contains(TLazyTreeState::tsValidationNeeded) ||
+                  states.Contains(TLazyTreeState::tsValidating);
+        tree.InterruptValidation();
+    }
+    ~CacheBuildPause() {
+        if (!wanted_ || tree_.UpdateCount() > 0) return;
+        try {
+            tree_.InvalidateCache();
+            tree_.RequestCacheValidation();
+        } catch (...) {
+            // A state-change handler that raises leaves the cache unused; the tree stays whole.
+        }
+    }
+    CacheBuildPause(const CacheBuildPause&) = delete;
+    CacheBuildPause& operator=(const CacheBuildPause&) = delete;
+
+private:
+    TLazyTreeCore& tree_;
+    bool wanted_ = false;
+};
+}  // namespace
+
 void TCustomLazyTreeOptions::SetMiscOptions(TLTMiscOptions Value) {
     if (Value == FMiscOptions) return;
+    CacheBuildPause pause(*FOwner);
     const TLTMiscOptions added = Value - FMiscOptions;
     const TLTMiscOptions removed = FMiscOptions - Value;
     FMiscOptions = Value;
@@ -69,6 +99,7 @@ void TCustomLazyTreeOptions::SetMiscOptions(TLTMiscOptions Value) {
 
 void TCustomLazyTreeOptions::SetPaintOptions(TLTPaintOptions Value) {
     if (Value == FPaintOptions) return;
+    CacheBuildPause pause(*FOwner);
     if (Value.Contains(toFixedIndent) && !FPaintOptions.Contains(toFixedIndent)) Value += toShowRoot;
     const TLTPaintOptions added = Value - FPaintOptions;
     const TLTPaintOptions removed = FPaintOptions - Value;

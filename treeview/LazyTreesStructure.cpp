@@ -296,7 +296,7 @@ void TLazyTreeCore::EndUpdate() {
                 if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
             },
             [&] {
-                if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort)) SortTree(SortColumn(), true, true);
+                if (AutoSortActive()) SortTree(SortColumn(), SortDirection(), true);
                 SetUpdateState(false);
                 if (HasWindow()) Invalidate();
             });
@@ -408,9 +408,8 @@ void TLazyTreeCore::SetChildCount(PLazyNode Node, uint32_t NewChildCount) {
         if (Node->States.Contains(vsExpanded)) AdjustTotalHeight(Node, int64_t(oldTotalHeight) + int64_t(heights));
         AdjustTotalCount(Node, added, true);
         Node->ChildCount = NewChildCount;
-        if (FUpdateCount == 0 && FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) &&
-            SortColumn() > InvalidColumn)
-            Sort(Node, SortColumn(), true, true);
+        if (FUpdateCount == 0 && AutoSortActive())
+            Sort(Node, SortColumn(), SortDirection(), true);
         InvalidateCache();
     } else {
         while (Node->ChildCount > NewChildCount && Node->LastChild) DeleteNode(Node->LastChild);
@@ -440,6 +439,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     if (ReadOnly()) return nullptr;
     CancelEditNode();
     if (!Parent) Parent = FRoot;
+    // A running cache build must not see the parent change while it is initialised.
+    InterruptValidation();
     if (!Parent->States.Contains(vsInitialized)) InitNode(Parent);
     {
         TUpdateCountGuard guard(FUpdateCount);
@@ -462,8 +463,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     // added reads crChildAdded rather than a merge of the same change with itself.
     if (FStates.Contains(tsStructureChangePending))
         FlushStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
-    if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) && SortColumn() > InvalidColumn)
-        Sort(Parent, SortColumn(), true, true);
+    if (AutoSortActive())
+        Sort(Parent, SortColumn(), SortDirection(), true);
     InvalidateToBottom(Parent);
     UpdateScrollBars(true);
     return result;
@@ -512,8 +513,8 @@ PLazyNode TLazyTreeCore::InsertNode(PLazyNode Node, TLTNodeAttachMode Mode, void
         node->States += vsOnFreeNodeCallRequired;
     }
     if (FUpdateCount == 0) {
-        if (FOptions->AutoOptions().Contains(TLTAutoOption::toAutoSort) && SortColumn() > InvalidColumn)
-            Sort(Mode == amInsertBefore || Mode == amInsertAfter ? Node->Parent : Node, SortColumn(), true, true);
+        if (AutoSortActive())
+            Sort(Mode == amInsertBefore || Mode == amInsertAfter ? Node->Parent : Node, SortColumn(), SortDirection(), true);
         UpdateScrollBars(true);
         InvalidateToBottom(Mode == amInsertBefore ? node : Node);
     }
@@ -834,6 +835,9 @@ PLazyNode TLazyTreeCore::CopyNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, T
 // ---- 10. Initialisation on demand ----
 
 void TLazyTreeCore::InitNode(PLazyNode Node) {
+    // A running cache build reads the node's states: it stops while they change and starts again.
+    const bool rebuild = FWorkerListed && !FRunningWorkerCall;
+    if (rebuild) InterruptValidation();
     Node->States += vsInitializing;
     WithFinally(
         [&] {
@@ -864,6 +868,7 @@ void TLazyTreeCore::InitNode(PLazyNode Node) {
             }
         },
         [&] { Node->States -= vsInitializing; });
+    if (rebuild && FUpdateCount == 0) RequestCacheValidation();
 }
 
 void TLazyTreeCore::InitChildren(PLazyNode Node) {
@@ -992,6 +997,8 @@ void TLazyTreeCore::MeasureItemHeight(TCanvas* Canvas, PLazyNode Node) {
 void TLazyTreeCore::SetNodeHeight(PLazyNode Node, uint32_t Value) {
     Value = std::min<uint32_t>(Value, 65535);
     if (!Node || Node == FRoot || Node->NodeHeight == Value || ReadOnly()) return;
+    // The cache build reads the heights: it stops first, unless this is the measurement it asked for.
+    if (!FRunningWorkerCall) InterruptValidation();
     const int64_t difference = int64_t(Value) - Node->NodeHeight;
     Node->NodeHeight = static_cast<uint16_t>(Value);
     if (IsEffectivelyFiltered(Node)) return;

@@ -255,6 +255,7 @@ enum class TChangeReason : uint8_t {
     crNodeMoved
 };
 enum class TLTUpdateState : uint8_t { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
+enum class TSortDirection : uint8_t { sdAscending, sdDescending };
 enum class TLTOperationKind : uint8_t {
     okAutoFitColumns,
     okGetMaxColumnWidth,

@@ -739,6 +739,26 @@ TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {
     EXPECT_EQ(changes[0], std::make_tuple(3, 2, 2, QStringLiteral("REAL")));
 }
 
+TEST_F(ShownGrid, ALongListOpensWithItsDropDownCountOfRows) {
+    TGridColumnItem& it = g.Columns().Items(3);
+    it.SetEditor(edComboList);
+    QStringList many;
+    for (int i = 0; i < 1441; ++i) many << QString::number(i);
+    it.ComboItems() = many;
+    const QModelIndex idx = view(g).model()->index(1, 2);
+    view(g).setCurrentIndex(idx);
+    view(g).edit(idx);
+    auto* combo = view(g).viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    const int row = list->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    EXPECT_LE(list->height(), row * (8 + 2));
+    combo->hidePopup();
+}
+
 TEST_F(ShownGrid, HintsAskTheDialogWithRowThenDisplayColumn) {
     g.HideColumn(2);
     std::vector<std::pair<int, int>> asked;

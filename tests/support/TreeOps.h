@@ -1,6 +1,8 @@
 #pragma once
-// Byte-coded structural operations applied to a lazy tree core and to a naive reference tree (a
-// node with a vector of children), compared after every operation, with the invariant checker run.
+// Byte-coded structural operations (and toggles, full expand and collapse, hiding, filtering and
+// sorting) applied to a lazy tree core and to a naive reference tree (a node with a vector of
+// children), compared after every operation, with the invariant checker run; the displayed rows,
+// the visible count and the total height are checked against a brute-force walk of the reference.
 // The random-operation test and the fuzz target share it.
 #include <algorithm>
 #include <cstdint>
@@ -54,7 +56,7 @@ public:
     std::string Step() {
         const uint8_t op = Take();
         try {
-            Apply(op % 15);
+            Apply(op % 22);
         } catch (const ELazyTreeError& e) {
             if (!expectMoveError_) return std::string("unexpected ELazyTreeError: ") + e.what();
             if (e.HelpContext != 2001) return "ELazyTreeError with the wrong help context";
@@ -71,7 +73,7 @@ private:
         uint64_t id = 0;
         Ref* parent = nullptr;
         std::vector<std::unique_ptr<Ref>> children;
-        bool initialized = false, expanded = false, hasChildren = false, filtered = false;
+        bool initialized = false, expanded = false, hasChildren = false, filtered = false, visible = true;
         uint32_t height = 18;
     };
 
@@ -149,6 +151,14 @@ private:
         r->children.clear();
         if (resetHasChildren) r->hasChildren = false;
         if (r != &root_) r->expanded = false;
+    }
+
+    // Visible with every ancestor expanded and visible.
+    bool FullyShown(const Ref* r) const {
+        if (!r->visible) return false;
+        for (const Ref* p = r->parent; p && p != &root_; p = p->parent)
+            if (!p->expanded || !p->visible) return false;
+        return true;
     }
 
     static bool Inside(Ref* node, Ref* top) {
@@ -311,6 +321,121 @@ private:
                 defaultHeight_ = h == 0 ? 18 : h;
                 return;
             }
+            case 15: {  // ToggleNode
+                Ref* n = Pick();
+                if (n == &root_) return;
+                tree_.ToggleNode(Real(n));
+                if (n->expanded) {
+                    n->expanded = false;
+                } else {
+                    Init(n);
+                    if (!n->children.empty()) n->expanded = true;
+                }
+                return;
+            }
+            case 16: {  // FullExpand
+                Ref* n = Pick();
+                if (order_.empty()) return;
+                tree_.FullExpand(Real(n));
+                std::vector<Ref*> todo;
+                if (n == &root_)
+                    for (auto it = root_.children.rbegin(); it != root_.children.rend(); ++it) todo.push_back(it->get());
+                else
+                    todo.push_back(n);
+                while (!todo.empty()) {
+                    Ref* r = todo.back();
+                    todo.pop_back();
+                    Init(r);
+                    if (!r->expanded && !r->children.empty()) r->expanded = true;
+                    for (auto it = r->children.rbegin(); it != r->children.rend(); ++it) todo.push_back(it->get());
+                }
+                // The walk's last step reaches the node after the subtree, which it initialises.
+                for (Ref* a = n; a != &root_; a = a->parent) {
+                    auto& siblings = a->parent->children;
+                    auto it = std::find_if(siblings.begin(), siblings.end(), [&](auto& c) { return c.get() == a; });
+                    if (++it != siblings.end()) {
+                        Init(it->get());
+                        break;
+                    }
+                }
+                return;
+            }
+            case 17: {  // FullCollapse: shown expanded nodes below; the node itself whatever it shows
+                Ref* n = Pick();
+                if (order_.empty()) return;
+                tree_.FullCollapse(Real(n));
+                std::vector<Ref*> collapse;
+                std::vector<Ref*> todo;
+                for (auto& c : n->children) todo.push_back(c.get());
+                while (!todo.empty()) {
+                    Ref* r = todo.back();
+                    todo.pop_back();
+                    if (r->expanded && r->hasChildren && FullyShown(r)) collapse.push_back(r);
+                    for (auto& c : r->children) todo.push_back(c.get());
+                }
+                for (Ref* r : collapse) r->expanded = false;
+                if (n != &root_ && n->expanded && n->hasChildren) n->expanded = false;
+                return;
+            }
+            case 18: {  // IsVisible
+                Ref* n = Pick();
+                if (n == &root_) return;
+                tree_.SetVisible(Real(n), !n->visible);
+                n->visible = !n->visible;
+                return;
+            }
+            case 19: {  // IsFiltered
+                Ref* n = Pick();
+                const bool value = Take() & 1;
+                if (n == &root_) return;
+                tree_.SetFiltered(Real(n), value);
+                Init(n);
+                n->filtered = value;
+                return;
+            }
+            case 20:
+            case 21: {  // Sort one level, or the tree, by a key of the id, either way
+                Ref* n = Pick();
+                const uint8_t how = Take();
+                const auto direction = (how & 1) ? TSortDirection::sdDescending : TSortDirection::sdAscending;
+                const uint64_t modulus = 2 + (how >> 1) % 5;
+                auto key = [modulus](uint64_t id) { return int(id % modulus); };
+                tree_.OnCompareNodes = [&](TLazyTreeCore*, PLazyNode a, PLazyNode b, TColumnIndex, int& result) {
+                    result = key(IdOf(a)) - key(IdOf(b));
+                };
+                try {
+                    if (op == 20)
+                        tree_.Sort(Real(n), NoColumn, direction, false);
+                    else
+                        tree_.SortTree(NoColumn, direction, false);
+                } catch (...) {
+                    tree_.OnCompareNodes = nullptr;
+                    throw;
+                }
+                tree_.OnCompareNodes = nullptr;
+                auto sortRef = [&](Ref* r) {
+                    std::stable_sort(r->children.begin(), r->children.end(), [&](auto& a, auto& b) {
+                        return direction == TSortDirection::sdAscending ? key(a->id) < key(b->id)
+                                                                        : key(a->id) > key(b->id);
+                    });
+                };
+                if (op == 20) {
+                    if (n == &root_ || n->hasChildren) sortRef(n);
+                    return;
+                }
+                if (order_.size() < 2) return;
+                // Under toAutoSort only expanded levels are sorted.
+                const bool autoSort = tree_.TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoSort);
+                std::vector<Ref*> todo{&root_};
+                while (!todo.empty()) {
+                    Ref* r = todo.back();
+                    todo.pop_back();
+                    sortRef(r);
+                    for (auto& c : r->children)
+                        if (c->initialized && (!autoSort || c->expanded) && c->hasChildren) todo.push_back(c.get());
+                }
+                return;
+            }
             case 14: {  // filtered nodes shown or not
                 TLTPaintOptions paint = tree_.TreeOptions().PaintOptions();
                 if (paint.Contains(TLTPaintOption::toShowFilteredNodes))
@@ -349,6 +474,7 @@ private:
                 if (n->States.Contains(vsFiltered) != r->filtered)
                     return "filtered differs at " + std::to_string(r->id);
                 if (n->NodeHeight != r->height) return "height differs at " + std::to_string(r->id);
+                if (n->States.Contains(vsVisible) != r->visible) return "visible differs at " + std::to_string(r->id);
                 order_.push_back(r);
                 real_[r->id] = n;
             }
@@ -358,6 +484,32 @@ private:
             PLazyNode c = n->LastChild;
             for (size_t i = r->children.size(); i-- > 0; c = c->PrevSibling) todo.push_back({r->children[i].get(), c});
         }
+        return CompareDisplay();
+    }
+
+    // The displayed rows by brute force over the reference: their order, number and heights.
+    std::string CompareDisplay() {
+        const bool showFiltered = tree_.TreeOptions().PaintOptions().Contains(TLTPaintOption::toShowFilteredNodes);
+        std::vector<uint64_t> shown;
+        uint64_t height = tree_.RootNode()->NodeHeight;
+        std::vector<Ref*> todo;
+        for (auto it = root_.children.rbegin(); it != root_.children.rend(); ++it) todo.push_back(it->get());
+        while (!todo.empty()) {
+            Ref* r = todo.back();
+            todo.pop_back();
+            if (!r->visible) continue;
+            if (!r->filtered || showFiltered) {
+                shown.push_back(r->id);
+                height += r->height;
+            }
+            if (r->expanded)
+                for (auto it = r->children.rbegin(); it != r->children.rend(); ++it) todo.push_back(it->get());
+        }
+        std::vector<uint64_t> walked;
+        for (PLazyNode n : tree_.VisibleNoInitNodes()) walked.push_back(IdOf(n));
+        if (walked != shown) return "displayed rows differ";
+        if (tree_.VisibleCount() != shown.size()) return "visible count differs";
+        if (tree_.RootNode()->TotalHeight != uint32_t(height)) return "total height differs";
         return {};
     }
 

@@ -1,7 +1,10 @@
 #pragma once
 // A window for the node core without a display: it records repaints and scroll ranges, keeps
 // timers on a clock the test drives, and measures text with a fixed height.
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,31 @@ struct FakeHost final : ILazyTreeHost {
     int64_t NowMs() override { return now; }
     void RecreateWindow() override { ++recreations; }
     bool ThemesEnabled() const override { return true; }
+    // The worker handed something back: the test's loop drains the tree's queue.
+    void WakeForWorker() override {
+        {
+            std::lock_guard lock(wakeLock);
+            ++wakes;
+        }
+        wakeSignal.notify_all();
+    }
+    // Drains the worker's hand-backs until Done holds, waiting for wake-ups in between; false when
+    // it still does not hold after thirty seconds (a loaded machine).
+    template <typename Pred>
+    bool RunWorkerUntil(Pred Done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (;;) {
+            uint64_t seen;
+            {
+                std::lock_guard lock(wakeLock);
+                seen = wakes;
+            }
+            tree.ProcessWorkerQueue();
+            if (Done()) return true;
+            std::unique_lock lock(wakeLock);
+            if (!wakeSignal.wait_until(lock, deadline, [&] { return wakes != seen; })) return Done();
+        }
+    }
 
     // Moves the clock on, firing every timer that falls due, as often as it falls due.
     void Advance(int64_t ms) {
@@ -65,4 +93,7 @@ struct FakeHost final : ILazyTreeHost {
     int64_t rangeX = 0, rangeY = 0;
     int64_t now = 0;
     std::map<int, Timer> timers;
+    std::mutex wakeLock;
+    std::condition_variable wakeSignal;
+    uint64_t wakes = 0;
 };

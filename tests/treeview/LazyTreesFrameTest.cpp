@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QScrollBar>
+#include <QTest>
 #include <thread>
 
 #include "EventLog.h"
@@ -194,6 +195,17 @@ TEST(LazyTreeStates, AnotherThreadChangesStatesThroughTheStateMessage) {
     EXPECT_TRUE(t.TreeStates().Contains(tsUseCache));
     EXPECT_FALSE(t.TreeStates().Contains(tsValidationNeeded));
     EXPECT_EQ(lazytree::StatesFromWorkerMask(1), TLazyTreeStates({tsStopValidation}));
+}
+
+// The control is woken by a posted event when the worker hands something back, and its event loop
+// runs the hand-backs: the cache comes into use with no other help.
+TEST(LazyTreeStates, TheControlsEventLoopTakesTheWorkersCacheIntoUse) {
+    TLazyStringTree t;
+    t.SetRootNodeCount(2500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.TreeStates().Contains(tsUseCache); }, 5000));
+    EXPECT_EQ(t.PositionCache().size(), 2u);
+    int top = 0;
+    EXPECT_EQ(t.GetNodeAt(0, 2000 * 18, false, top), t.PositionCache()[1].Node);
 }
 
 TEST(LazyTreeOperations, StartEndAndCancel) {
