@@ -1,5 +1,8 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UBACnetSlaveSetAccess.h"
+#include "building/UBACnet_EDE_File.h"
+#include "building/UBACnet_Eng_Unit.h"
 #include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
@@ -266,8 +269,10 @@ void TFVelmarineFirmWare::Build_Steps() {
          [] { Save_MIB_File(); }},
         {&hiddenButton, "Btn_SNMP_Manager_Access", false, 80, 332, 64, 65, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FSNMPManagerAccess); }},
-        {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon, none},
-        {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_BACnet_SetAccess", false, 80, 332, 66, 67, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Form(FBACnetSlaveSetAccess); }},
+        {&hiddenButton, "Btn_BACnet_EDE_File", false, 80, 332, 68, 69, true, QStyle::SP_DriveNetIcon,
+         [this] { BACnet_EDE_File(); }},
         {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDALI_Access); }},
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
@@ -377,7 +382,8 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
-                                     FSNMP_Trap_Access, FSNMPManagerAccess, FDALI_Access};
+                                     FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
+                                     FDALI_Access};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -445,6 +451,19 @@ void TFVelmarineFirmWare::Build_EDS_File() {
     // replaced without a question.
     if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(".eds");
     Build_EDS(path);
+}
+
+void TFVelmarineFirmWare::BACnet_EDE_File() {
+    plat::guarded([] {
+        const std::optional<QString> chosen =
+            plat::dialogs().saveFile(QString(), g_ProjectPath, QString(), QStringLiteral("CSV (MS-DOS) (*.csv)"));
+        if (!chosen) return;
+        QString path = *chosen;
+        if (path.right(4).toUpper() != u".CSV") path += QLatin1String(".csv");
+        if (plat::fileExists(path) && plat::dialogs().questionYesNoCancel(Text_Table[70]) != plat::Answer::Yes)
+            return;
+        Create_EDE_File(path);
+    });
 }
 
 int TFVelmarineFirmWare::Get_Type_BACnet() {
@@ -554,6 +573,8 @@ void Create_Forms() {
     FKNXAccess = new TFKNXAccess(FVelmarineFirmWare);
     FSNMP_Trap_Access = new TFSNMP_Trap_Access(FVelmarineFirmWare);
     FSNMPManagerAccess = new TFSNMPManagerAccess(FVelmarineFirmWare);
+    FBACnetSlaveSetAccess = new TFBACnetSlaveSetAccess(FVelmarineFirmWare);
+    FBACnet_Eng_Unit = new TFBACnet_Eng_Unit(FVelmarineFirmWare);
     FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
 }
 
@@ -590,5 +611,7 @@ void Destroy_Forms() {
     FKNXAccess = nullptr;
     FSNMP_Trap_Access = nullptr;
     FSNMPManagerAccess = nullptr;
+    FBACnetSlaveSetAccess = nullptr;
+    FBACnet_Eng_Unit = nullptr;
     FDALI_Access = nullptr;
 }

@@ -28,6 +28,8 @@ public:
     void Update_Device();
     void PROFINET_XML();
     void Build_EDS_File();
+    // The hidden EDE step: the file name, the overwrite question, then the export.
+    void BACnet_EDE_File();
     int Get_Type_BACnet();
     void Timer_UpdateTimer();
     void LL_UpdateLinkClick();

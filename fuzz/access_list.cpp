@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/BACnetSchema.h"
 #include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
 #include "building/KNXSchema.h"
@@ -47,6 +48,7 @@ const Member kMembers[] = {
     {&mqttaccess::schema, [](int, int) { return mqttaccess::rules(); }},
     {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
     {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
+    {&bacnet::schema, [](int, int) { return bacnet::rules(bacnet::kRows); }},
 };
 
 }  // namespace
