@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEnterEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -224,4 +225,38 @@ TEST(SgEditBtn, TheUnitIsDrawnRightOfTheValue) {
                 ++(x >= u.Left && x < u.Right && y >= u.Top && y < u.Bottom ? changedInside : changedOutside);
     EXPECT_GT(changedInside, 0);
     EXPECT_EQ(changedOutside, 0);
+}
+
+TEST(SgEditButton, TheSpeedButtonPaintsInTheHoldersColours) {
+    QWidget top;
+    auto* holder = new TSgEditButton(&top);
+    holder->setGeometry(0, 0, 20, 25);
+    top.show();
+    TExSpeedButton* b = holder->Button();
+    EXPECT_EQ(b->geometry(), QRect(0, 0, 20, 25));  // fills the holder
+    holder->resize(30, 20);
+    EXPECT_EQ(b->geometry(), QRect(0, 0, 30, 20));
+
+    auto face = [&] {
+        QImage img(b->size(), QImage::Format_RGB32);
+        b->render(&img);
+        return FromQRgb(img.pixel(2, 2));
+    };
+    const TColor classic = face();
+    holder->ButtonColor = RGB(10, 20, 30);
+    holder->ButtonColorHot = RGB(40, 50, 60);
+    holder->ButtonColorDown = RGB(70, 80, 90);
+    EXPECT_EQ(face(), RGB(10, 20, 30));
+    EXPECT_NE(classic, RGB(10, 20, 30));
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), b->mapToGlobal(QPointF(2, 2)));
+    QApplication::sendEvent(b, &enter);
+    EXPECT_TRUE(b->Hot());
+    EXPECT_EQ(face(), RGB(40, 50, 60));
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(face(), RGB(70, 80, 90));
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(2, 2));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b, &leave);
+    EXPECT_FALSE(b->Hot());
+    EXPECT_EQ(face(), RGB(10, 20, 30));
 }
