@@ -2,11 +2,9 @@
 
 #include "platform/Themes.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QMenu>
 #include <QPainter>
 
 using namespace plat;
@@ -262,15 +260,12 @@ void TSgUnitEditBtn::UnitCommand(int id) {
     if (unitID_ != previous && OnUnitChanged) OnUnitChanged(this, unitID_);
 }
 
-int TSgUnitEditBtn::TrackUnitMenu(QMenu& menu, QPoint screenPos) {
-    QAction* chosen = menu.exec(screenPos);
-    return chosen ? chosen->data().toInt() : 0;
-}
+int TSgUnitEditBtn::TrackUnitMenu(TPopupMenu& menu, QPoint screenPos) { return menu.Popup(screenPos); }
 
 void TSgUnitEditBtn::ClickButton(QObject*) {
     if (OnClickBtn) OnClickBtn(this);
-    QMenu menu(this);
-    for (int i = 0; i < units_.size(); ++i) menu.addAction(units_[i])->setData(i + 1);
+    TPopupMenu menu(this);
+    for (int i = 0; i < units_.size(); ++i) menu.Add(units_[i], i + 1);
     const int id = TrackUnitMenu(menu, mapToGlobal(UnitMenuPoint()));
     if (id != 0) UnitCommand(id);
 }

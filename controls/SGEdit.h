@@ -4,13 +4,12 @@
 // button is a holder control with one speed button that paints itself in the holder's colours,
 // themed, flat or classic.
 #include "platform/MaskEdit.h"
+#include "platform/PopupMenu.h"
 #include "platform/SpeedButton.h"
 
 #include <QPointer>
 #include <QStringList>
 #include <functional>
-
-class QMenu;
 
 namespace ctl {
 
@@ -152,7 +151,7 @@ public:
 
 protected:
     // Shows the unit menu at a screen point; the identifier of the chosen item, 0 for none.
-    virtual int TrackUnitMenu(QMenu& menu, QPoint screenPos);
+    virtual int TrackUnitMenu(plat::TPopupMenu& menu, QPoint screenPos);
     void Paint() override;
 
 private:

@@ -7,8 +7,9 @@
 #include "platform/ComboBox.h"
 
 #include <QFont>
+#include <QLabel>
+#include <QPointer>
 
-class QLabel;
 
 namespace ctl {
 
@@ -68,7 +69,7 @@ public:
     void SetLabelAlwaysEnabled(bool on);
     const QFont& LabelFont() const { return labelFont_; }
     void SetLabelFont(const QFont& font);
-    QLabel* ComboLabel() const { return label_; }
+    QLabel* ComboLabel() const { return label_.data(); }
 
     bool ButtonHover() const { return buttonHover_; }
     bool MouseInControl() const { return mouseIn_; }
@@ -107,7 +108,7 @@ private:
     bool flat_ = false, etched_ = false, flatParentColor_ = true, oldParentColor_ = false;
     bool mouseIn_ = false, buttonHover_ = false, hasFocus_ = false, isThemed_ = true;
     bool loading_ = false, parentFont_ = true;
-    QLabel* label_ = nullptr;
+    QPointer<QLabel> label_;  // the parent may have deleted it first
     QFont labelFont_;
     TLabelPosition labelPosition_ = lpLeftTop;
     int labelMargin_ = 4;

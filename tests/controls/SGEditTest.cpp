@@ -23,9 +23,9 @@ public:
     QPoint shownAt;
 
 protected:
-    int TrackUnitMenu(QMenu& menu, QPoint screenPos) override {
+    int TrackUnitMenu(TPopupMenu& menu, QPoint screenPos) override {
         shownAt = screenPos;
-        for (QAction* a : menu.actions()) shownItems << a->text() + u'=' + a->data().toString();
+        for (int i = 0; i < menu.Count(); ++i) shownItems << menu.Caption(i) + u'=' + QString::number(menu.Id(i));
         return answer;
     }
 };

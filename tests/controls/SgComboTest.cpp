@@ -251,3 +251,14 @@ TEST(SgCombo, OnNewerSystemsWithoutColoursItIsTheStylesCombo) {
     const int left = w - c.ButtonWidth() + 2 + 1 - 1, top = 1 + 1;
     EXPECT_EQ(at(img, left + 7, top + 7), arrow);
 }
+
+TEST(SgCombo, TheLabelMayGoFirstWithTheParent) {
+    auto* parent = new QWidget;
+    auto* label = new QLabel(parent);  // created before the combo: the parent deletes it first
+    delete label;
+    auto* c = new TSgComboBox(parent);
+    c->SetLabelCaption(QStringLiteral("x"));
+    delete c->ComboLabel();
+    EXPECT_EQ(c->ComboLabel(), nullptr);
+    delete parent;  // no double delete of the label
+}
