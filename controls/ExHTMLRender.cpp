@@ -5,6 +5,7 @@
 #include "platform/ImageList.h"
 #include "platform/Themes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -1078,7 +1079,12 @@ void DrawShellIcon(TCanvas& Canvas, int X, int Y, const QString& Path, bool Larg
         QAbstractFileIconProvider::Network,  QAbstractFileIconProvider::Drive,   QAbstractFileIconProvider::Folder,
         QAbstractFileIconProvider::File,
     };
-    QFileIconProvider provider;
+    // The widget provider asks the application's style; without a widget application the
+    // platform's provider alone serves.
+    QFileIconProvider widgetProvider;
+    QAbstractFileIconProvider plainProvider;
+    QAbstractFileIconProvider& provider =
+        qobject_cast<QApplication*>(QCoreApplication::instance()) ? widgetProvider : plainProvider;
     QIcon icon;
     bool isNumber = false;
     const int index = Path.isEmpty() ? 0 : Path.trimmed().toInt(&isNumber);

@@ -397,3 +397,48 @@ TEST(ExHTMLRender, HighlightAndErrorUnderline) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of a few cells drawn with the real font, to be looked at.
+TEST(ExHTMLRender, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of rendered cells";
+    const QString texts[] = {
+        QStringLiteral("<B>Pump</B> <FONT COLOR=\"clRed\">3</FONT> bar <A HREF=\"x\">details</A>"),
+        QStringLiteral("<P ALIGN=\"CENTER\">centred <I>italic</I> <U>under</U> <S>strike</S></P><BR>"
+                       "<SHAD>shadow</SHAD> H<SUB>2</SUB>O x<SUP>2</SUP> <E>misspelt</E> <HI>found</HI>"),
+        QStringLiteral("<UL><LI>one<LI>two<UL><LI>deeper</UL></UL><HR>after the rule &amp; &permil; &euro; &lt;b&gt;"),
+        QStringLiteral("<CONTROL TYPE=\"EDIT\" ID=\"e\" WIDTH=\"60\" VALUE=\"text\"> "
+                       "<CONTROL TYPE=\"CHECK\" ID=\"c\" WIDTH=\"20\" VALUE=\"TRUE\"> "
+                       "<CONTROL TYPE=\"RADIO\" ID=\"r\" WIDTH=\"20\" VALUE=\"FALSE\"> "
+                       "<CONTROL TYPE=\"COMBO\" ID=\"k\" WIDTH=\"70\" VALUE=\"pick\"> "
+                       "<CONTROL TYPE=\"BUTTON\" ID=\"b\" WIDTH=\"60\" VALUE=\"Press\">"),
+        QStringLiteral("<BODY BGCOLOR=\"#FFFFE0\"><FONT FACE=\"DejaVu Serif\" SIZE=\"4\" BGCOLOR=\"clSilver\">serif</FONT> "
+                       "a very long line without word wrap that is cut with an ellipsis at the end of the rectangle"),
+        QStringLiteral("<P BGCOLOR=\"clAqua\">paragraph background</P><R a=\"30\">turned</R> <A HREF=\"f\">focused link</A>"),
+    };
+    QImage img(360, 6 * 70, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TCanvas canvas(&img);
+    canvas.Font().SetName(QStringLiteral("DejaVu Sans"));
+    canvas.Font().SetSize(9);
+    int top = 0;
+    for (const QString& t : texts) {
+        THTMLRenderIn in;
+        in.Text = t;
+        in.Rect = TRect{4, top + 4, 350, top + 66};
+        in.WordWrap = top != 4 * 70;
+        in.FocusLink = 0;
+        canvas.Brush().SetColor(clWhite);
+        canvas.Pen().SetColor(RGB(200, 200, 200));
+        canvas.Rectangle(in.Rect.Left - 1, in.Rect.Top - 1, in.Rect.Right + 1, in.Rect.Bottom + 1);
+        THTMLRenderOut out;
+        RenderHTML(canvas, in, out);
+        top += 70;
+    }
+    canvas.Release();
+    ASSERT_TRUE(img.save(QString::fromLocal8Bit(dir) + QStringLiteral("/html_render.png")));
+}
+
+}  // namespace
