@@ -1009,14 +1009,25 @@ void TRenderer::handleControl(const QString& tag, const TRect& lr, bool measurin
 
 }  // namespace
 
-int TFontTextMetrics::TextWidth(const TFont& Font, QStringView Text) {
-    return QFontMetrics(Font.ToQFont()).horizontalAdvance(Text.toString());
+const QFontMetrics& TFontTextMetrics::metrics(const TFont& Font) {
+    const QFont f = Font.ToQFont();
+    for (auto& entry : cache_)
+        if (entry.first == f) return entry.second;
+    if (cache_.size() >= 8) cache_.pop_back();
+    cache_.insert(cache_.begin(), {f, QFontMetrics(f)});
+    return cache_.front().second;
 }
 
-int TFontTextMetrics::TextHeight(const TFont& Font) { return QFontMetrics(Font.ToQFont()).height(); }
+int TFontTextMetrics::TextWidth(const TFont& Font, QStringView Text) {
+    return metrics(Font).horizontalAdvance(Text.toString());
+}
+
+int TFontTextMetrics::TextHeight(const TFont& Font) { return metrics(Font).height(); }
 
 bool RenderHTML(TCanvas& Canvas, const THTMLRenderIn& In, THTMLRenderOut& Out, IHTMLTextMetrics* Metrics) {
-    TFontTextMetrics real;
+    // Kept from call to call (the renderer runs on the user-interface thread only): cell after
+    // cell uses the same few fonts.
+    static TFontTextMetrics real;
     TRenderer r(Canvas, In, Out, Metrics ? *Metrics : real);
     return r.Run();
 }

@@ -9,8 +9,12 @@
 #include "platform/Colors.h"
 #include "platform/Font.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QString>
 #include <QStringView>
+#include <utility>
+#include <vector>
 
 class QWidget;
 class THTMLPictureCache;
@@ -33,6 +37,11 @@ class TFontTextMetrics final : public IHTMLTextMetrics {
 public:
     int TextWidth(const plat::TFont& Font, QStringView Text) override;
     int TextHeight(const plat::TFont& Font) override;
+
+private:
+    const QFontMetrics& metrics(const plat::TFont& Font);
+    // The metrics of the few fonts a text switches between at its tags, newest first.
+    std::vector<std::pair<QFont, QFontMetrics>> cache_;
 };
 
 // The inputs of a call, in the renderer's parameter order (the canvas comes first, apart).
