@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <functional>
 
@@ -394,6 +395,81 @@ TEST(ExHTMLRender, HighlightAndErrorUnderline) {
     EXPECT_GT(countColor(err.image, 0x0000FF, QRect(0, 14, 60, 4)), 10);
     const Call plain = render(QStringLiteral("abcdef"), TRect{0, 0, 200, 40});
     EXPECT_EQ(countColor(plain.image, 0x0000FF), 0);
+}
+
+TEST(ExHTMLRender, LineLayout) {
+    struct Case {
+        const char* what;
+        QString text;
+        QString strip;
+        int xSize, ySize;
+    } cases[] = {
+        {"hidden text counts for the plain text only", QStringLiteral("a<Z>hidden</Z>b"), QStringLiteral("ahiddenb"), 16,
+         16},
+        {"subscript adds a quarter line below", QStringLiteral("H<SUB>2</SUB>O"), QStringLiteral("H2O"), 24, 20},
+        {"superscript adds a quarter line above", QStringLiteral("x<SUP>2</SUP>"), QStringLiteral("x2"), 16, 20},
+        {"IND moves the position right", QStringLiteral("a<IND x=\"40\">b"), QStringLiteral("ab"), 48, 16},
+        {"IND never moves it left", QStringLiteral("abcdef<IND x=\"8\">b"), QStringLiteral("abcdefb"), 56, 16},
+        {"IND with no number does nothing", QStringLiteral("a<IND x=\"4y\">b"), QStringLiteral("ab"), 16, 16},
+        {"a tag without > drops the rest", QStringLiteral("ab<B c"), QStringLiteral("ab"), 16, 16},
+        {"unknown tags are consumed", QStringLiteral("a<Q>b<?x>c"), QStringLiteral("abc"), 24, 16},
+        {"HR ends the line", QStringLiteral("a<HR>b"), QStringLiteral("ab"), 8, 32},
+    };
+    for (const auto& c : cases) {
+        const Call r = measure(c.text);
+        EXPECT_EQ(r.out.StripVal, c.strip) << c.what;
+        EXPECT_EQ(r.out.XSize, c.xSize) << c.what;
+        EXPECT_EQ(r.out.YSize, c.ySize) << c.what;
+    }
+}
+
+TEST(ExHTMLRender, AlignmentAndIndentMoveTheLine) {
+    struct Case {
+        const char* what;
+        QString paragraph;
+        int left;
+    } cases[] = {
+        {"left", QString(), 1 + 16},
+        {"right", QStringLiteral("<P ALIGN=\"RIGHT\">"), 201 - 32 + 16},
+        {"centre", QStringLiteral("<P ALIGN=\"CENTER\">"), 1 + (200 - 32) / 2 + 16},
+        {"indent", QStringLiteral("<P INDENT=\"10\">"), 1 + 10 + 16},
+    };
+    for (const auto& c : cases) {
+        const Call r = render(c.paragraph + QStringLiteral("ab<CONTROL TYPE=\"CHECK\" ID=\"c\" WIDTH=\"9\">"),
+                              TRect{0, 0, 201, 100}, [](THTMLRenderIn& in, THTMLRenderOut& out) {
+                                  in.HitTestOnly = true;
+                                  out.ControlID = QStringLiteral("c");
+                              });
+        EXPECT_TRUE(r.result) << c.what;
+        EXPECT_EQ(r.out.ControlRect, (TRect{c.left, 0, c.left + 16, 16})) << c.what;
+    }
+}
+
+TEST(ExHTMLRender, FocusedAnchor) {
+    const Call r = render(QStringLiteral("<A HREF=\"one\">a</A> <A HREF=\"two\">b</A>"), TRect{0, 0, 200, 40},
+                          [](THTMLRenderIn& in, THTMLRenderOut&) { in.FocusLink = 1; });
+    EXPECT_EQ(r.out.FocusAnchor, QStringLiteral("two"));
+    EXPECT_EQ(r.out.HyperLinks, 2);
+}
+
+TEST(ExHTMLRender, RotatedFontAndShellIcons) {
+    QImage img(10, 10, QImage::Format_RGB32);
+    TCanvas canvas(&img);
+    const TFont kept = SelectRotatedFont(canvas, 45);
+    EXPECT_EQ(canvas.Font().Orientation(), 450);
+    EXPECT_EQ(kept.Orientation(), 0);
+    RestoreRotatedFont(canvas, kept);
+    EXPECT_EQ(canvas.Font().Orientation(), 0);
+
+    QSize size;
+    DrawShellIcon(canvas, 0, 0, QStringLiteral("1"), false, false, false, 1.0, size);
+    EXPECT_EQ(size, QSize(16, 16));
+    DrawShellIcon(canvas, 0, 0, QDir::tempPath(), true, false, false, 1.0, size);
+    EXPECT_EQ(size, QSize(32, 32));
+    DrawShellIcon(canvas, 0, 0, QStringLiteral("notes.txt"), false, false, false, 1.0, size);
+    EXPECT_EQ(size, QSize(16, 16));
+    DrawShellIcon(canvas, 0, 0, QStringLiteral("7"), false, true, false, 1.0, size);  // one beyond the list
+    EXPECT_EQ(size, QSize(0, 0));
 }
 
 }  // namespace
