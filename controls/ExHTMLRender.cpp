@@ -174,6 +174,9 @@ public:
 
 private:
     struct PassState {
+        // Shadow, hidden text, subscript and superscript start each pass of a line as they
+        // started its first, so text before their tag is drawn as it was measured.
+        bool shadow = false, hidden = false, sub = false, sup = false;
         bool inAnchor = false;
         QString href, title;
         int listLevel = 0;
@@ -227,8 +230,7 @@ private:
     PassState ps;
     int hoveredImage = -1;
     int align = 0, indent = 0;
-    bool sub = false, sup = false;
-    bool shadow = false, errLine = false, hidden = false, paraBack = false;
+    bool errLine = false, paraBack = false;
     TColor fontBackSlot = clNone, hiTextSlot = clBlack, hiBackSlot = clNone, paraBackSlot = clNone;
     TColor hoverBackSlot = clNone, hoverTextSlot = clBlack;
     TRect focusRect;
@@ -313,7 +315,7 @@ bool TRenderer::Run() {
         lm = LineMetrics{};
         lm.h = ghHeight();
         const int h0 = lm.h;
-        sub = sup = false;
+        ps.sub = ps.sup = false;
         const PassState kept = ps;
         QString lineText;
         const qsizetype lineStart = pos;
@@ -381,10 +383,10 @@ void TRenderer::renderLine(const QString& s, qsizetype& pos, Scan& scan, TRect l
             bool hadEntity = false;
             const QString run = replaceRunEntities(raw, hadEntity);
             const int th = M.TextHeight(C.Font());
-            if (sub) lm.r = std::max(lm.r, th / 4);
-            if (sup) lm.q = std::max(lm.q, th / 4);
+            if (ps.sub) lm.r = std::max(lm.r, th / 4);
+            if (ps.sup) lm.q = std::max(lm.q, th / 4);
             lm.h = std::max(lm.h, th);
-            if (hidden) {
+            if (ps.hidden) {
                 Out.StripVal += run;
                 pos = runEnd;
             } else {
@@ -392,12 +394,12 @@ void TRenderer::renderLine(const QString& s, qsizetype& pos, Scan& scan, TRect l
                 if (drawing) {
                     TRect rr{x, lr.Top, lr.Right, lr.Bottom};
                     if (rtlReading) rr = TRect{lr.Left, lr.Top, rightEdge, lr.Bottom};
-                    if (sup) rr.Bottom -= lm.q;
-                    if (sub) rr.Bottom += lm.r;
+                    if (ps.sup) rr.Bottom -= lm.q;
+                    if (ps.sub) rr.Bottom += lm.r;
                     rr.Bottom -= lm.p;
                     unsigned flags = textFlags();
                     if (rtlReading) flags |= DT_RIGHT;
-                    if (shadow) {
+                    if (ps.shadow) {
                         const TFont f = C.Font();
                         const TBrush b = C.Brush();
                         C.Font().SetColor(In.ShadowColor);
@@ -584,9 +586,9 @@ void TRenderer::handleTag(const QString& s, qsizetype pos, qsizetype tagEnd, boo
             break;
         case u'S':
             if (nextUp == u'U')
-                sub = sup = false;
+                ps.sub = ps.sup = false;
             else if (nextUp == u'H')
-                shadow = false;
+                ps.shadow = false;
             else
                 setStyle(fsStrikeOut, false);
             break;
@@ -598,7 +600,7 @@ void TRenderer::handleTag(const QString& s, qsizetype pos, qsizetype tagEnd, boo
             else
                 setStyle(fsUnderline, false);
             break;
-        case u'Z': hidden = false; break;
+        case u'Z': ps.hidden = false; break;
         default: break;
         }
         return;
@@ -780,11 +782,11 @@ void TRenderer::handleTag(const QString& s, qsizetype pos, qsizetype tagEnd, boo
         if (next == u'>')
             setStyle(fsStrikeOut, true);
         else if (nextUp == u'H')
-            shadow = true;
+            ps.shadow = true;
         else if (up.startsWith(QLatin1StringView("<SUB>")))
-            sub = true;
+            ps.sub = true;
         else if (up.startsWith(QLatin1StringView("<SUP>")))
-            sup = true;
+            ps.sup = true;
         break;
     case u'U':
         if (next == u'>') {
@@ -794,7 +796,7 @@ void TRenderer::handleTag(const QString& s, qsizetype pos, qsizetype tagEnd, boo
             lineEnd = true;
         }
         break;
-    case u'Z': hidden = true; break;
+    case u'Z': ps.hidden = true; break;
     default: break;
     }
 }

@@ -445,6 +445,17 @@ TEST(ExHTMLRender, AlignmentAndIndentMoveTheLine) {
     }
 }
 
+TEST(ExHTMLRender, TextBeforeATagIsDrawnAsMeasured) {
+    // "a" comes before the tag on its line: it is drawn, and without a shadow.
+    const Call hidden = render(QStringLiteral("<B>a</B><Z>b<BR>c</Z>d"), TRect{0, 0, 200, 60});
+    EXPECT_GT(countInk(hidden.image, QRect(1, 0, 8, 16)), 0);
+    EXPECT_EQ(countInk(hidden.image, QRect(9, 0, 30, 16)), 0);  // "b" is hidden
+    const Call shadow = render(QStringLiteral("<B>a</B><SHAD>b"), TRect{0, 0, 200, 60},
+                               [](THTMLRenderIn& in, THTMLRenderOut&) { in.ShadowColor = clLime; });
+    EXPECT_EQ(countColor(shadow.image, clLime, QRect(0, 0, 9, 20)), 0);
+    EXPECT_GT(countColor(shadow.image, clLime, QRect(9, 0, 20, 20)), 0);
+}
+
 TEST(ExHTMLRender, FocusedAnchor) {
     const Call r = render(QStringLiteral("<A HREF=\"one\">a</A> <A HREF=\"two\">b</A>"), TRect{0, 0, 200, 40},
                           [](THTMLRenderIn& in, THTMLRenderOut&) { in.FocusLink = 1; });
