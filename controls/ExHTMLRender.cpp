@@ -1028,9 +1028,9 @@ int TFontTextMetrics::TextHeight(const TFont& Font) { return metrics(Font).heigh
 
 bool RenderHTML(TCanvas& Canvas, const THTMLRenderIn& In, THTMLRenderOut& Out, IHTMLTextMetrics* Metrics) {
     // Kept from call to call (the renderer runs on the user-interface thread only): cell after
-    // cell uses the same few fonts.
-    static TFontTextMetrics real;
-    TRenderer r(Canvas, In, Out, Metrics ? *Metrics : real);
+    // cell uses the same few fonts. Never destroyed, so no font outlives the application's fonts.
+    static TFontTextMetrics* const real = new TFontTextMetrics;
+    TRenderer r(Canvas, In, Out, Metrics ? *Metrics : *real);
     return r.Run();
 }
 
