@@ -106,9 +106,16 @@ TCellProperties* TBaseGrid::GridObjects(int c, int r) const {
     return propsOf(TStringGrid::Objects(c, r));
 }
 
+void TBaseGrid::countBlock(const TGridObject* o, int delta) {
+    const TCellProperties* p = propsOf(const_cast<TGridObject*>(o));
+    if (p && p->FIsBaseCell && (p->FCellSpanX > 0 || p->FCellSpanY > 0)) FMergeCount += delta;
+}
+
 std::unique_ptr<TCellProperties> TBaseGrid::SetGridObject(int c, int r, std::unique_ptr<TCellProperties> Value) {
     checkRealCell(c, r);
     std::unique_ptr<TGridObject> old = TakeObjects(c, r);
+    countBlock(old.get(), -1);
+    countBlock(Value.get(), +1);
     if (Value) TStringGrid::SetObjects(c, r, std::move(Value));
     TCellProperties* p = propsOf(old.get());
     if (!p) return nullptr;  // something else in the slot is freed here
@@ -151,6 +158,8 @@ void TBaseGrid::SetCellProperties(int c, int r, std::unique_ptr<TCellProperties>
         Value.release();  // already in the slot, which owns it
         return;
     }
+    countBlock(TStringGrid::Objects(c, r), -1);
+    countBlock(Value.get(), +1);
     TStringGrid::SetObjects(c, r, std::move(Value));
 }
 
@@ -444,7 +453,10 @@ QObject* TBaseGrid::GetPropsGraphic(const TCellProperties* Props) { return Props
 
 void TBaseGrid::FreeCellProperties(int c, int r) {
     if (c < 0 || r < 0 || r >= RowCount()) return;
-    if (TStringGrid::Objects(c, r)) TStringGrid::SetObjects(c, r, nullptr);
+    if (TStringGrid::Objects(c, r)) {
+        countBlock(TStringGrid::Objects(c, r), -1);
+        TStringGrid::SetObjects(c, r, nullptr);
+    }
 }
 
 void TBaseGrid::FreeCellPropertiesRect(int Col1, int Row1, int Col2, int Row2) {
@@ -458,6 +470,7 @@ void TBaseGrid::FreeCellPropertiesRect(int Col1, int Row1, int Col2, int Row2) {
     for (int r : rows)
         for (int c = std::max(Col1, 0); c <= Col2; ++c) {
             std::unique_ptr<TGridObject> o = TakeObjects(c, r);
+            countBlock(o.get(), -1);
             if (TCellProperties* p = propsOf(o.get())) {
                 QObject* g = p->FGraphicObject;
                 if (g && p->OwnsGraphic(g)) delete g;
@@ -584,10 +597,6 @@ void TBaseGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
         TGridCoord b = BaseCell(Col(), Row());
         TGridCoord s = CellSpan(Col(), Row());
         switch (Key) {
-            case VK_NEXT:
-                if (VisibleRowCount() + TopRow() - FixedRows() == RowCount() - 1 && FHideLastRow && RowCount() > 1)
-                    SetRow(RowCount() - 2);
-                break;
             case VK_LEFT:
                 if (b.X < Col() && Col() > FixedCols() && b.X > 0) SetCol(b.X);
                 break;
@@ -607,11 +616,11 @@ void TBaseGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
             default:
                 break;
         }
-    } else if (Key == VK_NEXT && FHideLastRow && RowCount() > 1 &&
-               VisibleRowCount() + TopRow() - FixedRows() == RowCount() - 1) {
-        SetRow(RowCount() - 2);
     }
+    const bool pageDown = Key == VK_NEXT;
     TStringGrid::KeyDown(Key, Shift);
+    // A page move never lands on the hidden last row.
+    if (pageDown && FHideLastRow && RowCount() > 1 && Row() == RowCount() - 1) SetRow(RowCount() - 2);
     SnapToBaseCell();
 }
 
@@ -717,8 +726,9 @@ void TBaseGrid::paintGridCell(TCanvas& Canvas, int ACol, int ARow, const TRect& 
     const int FH = ARow >= FixedRows() ? FixedRowsHeight() : 0;
     const TClipState savedClip = Canvas.SaveClip();
     bool clipped = false;
-    if ((FixedCols() > 0 && ACol >= FixedCols() && R.Left < FW) ||
-        (FixedRows() > 0 && ARow >= FixedRows() && R.Top < FH)) {
+    // Only the grid's own surface has fixed cells to protect; another canvas is drawn as given.
+    if (ScreenMode && ((FixedCols() > 0 && ACol >= FixedCols() && R.Left < FW) ||
+                       (FixedRows() > 0 && ARow >= FixedRows() && R.Top < FH))) {
         Canvas.IntersectClipRect({FW, FH, std::max(width(), ClientWidth()), std::max(height(), ClientHeight())});
         clipped = true;
     }

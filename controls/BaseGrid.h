@@ -287,6 +287,8 @@ private:
     friend class TCellProperties;
     friend class TExGridUndoRedo;
     void checkRealCell(int c, int r) const;
+    // Keeps the merge count equal to the blocks whose base is in the store.
+    void countBlock(const plat::TGridObject* o, int delta);
     // The properties of a cell only when a valid merge state stands behind them: a member whose
     // base lost its properties or no longer covers it reads as unmerged.
     const TCellProperties* mergeProps(int c, int r, int& bc, int& br) const;
