@@ -76,7 +76,9 @@ void TCellProperties::Assign(const TCellProperties& s) {
     FControl = s.FControl;
 }
 
-bool TCellProperties::OwnsGraphic(const QObject*) const { return false; }
+TCellProperties::~TCellProperties() {
+    if (dynamic_cast<TOwnedCellGraphic*>(FGraphicObject)) delete FGraphicObject;
+}
 
 // ---------------------------------------------------------------- TBaseGrid: lifecycle
 
@@ -470,11 +472,7 @@ void TBaseGrid::FreeCellPropertiesRect(int Col1, int Row1, int Col2, int Row2) {
     for (int r : rows)
         for (int c = std::max(Col1, 0); c <= Col2; ++c) {
             std::unique_ptr<TGridObject> o = TakeObjects(c, r);
-            countBlock(o.get(), -1);
-            if (TCellProperties* p = propsOf(o.get())) {
-                QObject* g = p->FGraphicObject;
-                if (g && p->OwnsGraphic(g)) delete g;
-            }
+            countBlock(o.get(), -1);  // freed here, an owned cell graphic with it
         }
 }
 

@@ -20,9 +20,18 @@
 class TBaseGrid;
 class TExGridUndoRedo;
 
+// Marks a cell graphic the cell's properties own: one is freed with the properties that hold it
+// (the string grid's cell graphics derive from this and from QObject). Other graphic objects are
+// the caller's.
+class TOwnedCellGraphic {
+public:
+    virtual ~TOwnedCellGraphic() = default;
+};
+
 class TCellProperties : public plat::TGridObject {
 public:
     TCellProperties(TBaseGrid* AOwner, int ACol, int ARow);
+    ~TCellProperties() override;
 
     TBaseGrid* OwnerGrid() const { return FOwnerGrid; }
     int OwnerCol() const { return FOwnerCol; }
@@ -87,9 +96,6 @@ public:
     // Copies the cell settings of another properties object; owner grid, graphic object, colour-to,
     // gradient direction, calculation and paint pass stay.
     void Assign(const TCellProperties& Source);
-
-    // A graphic the properties own and free with themselves (the string grid's cell graphics).
-    virtual bool OwnsGraphic(const QObject* Graphic) const;
 
 private:
     friend class TBaseGrid;
