@@ -166,7 +166,8 @@ void TBaseGrid::SetCellProperties(int c, int r, std::unique_ptr<TCellProperties>
 }
 
 QString TBaseGrid::GetCellEx(int c, int r) const {
-    TGridCoord b = BaseCell(c, r);
+    TGridCoord b{c, r};
+    if (FHasCellProps) b = BaseCell(c, r);
     QString result = TStringGrid::Cells(b.X, b.Y);
     if (b.Y < FNormalRowCount) {
         DoGetDisplText(b.X, b.Y, result);
@@ -180,7 +181,7 @@ QString TBaseGrid::GetCellEx(int c, int r) const {
 }
 
 void TBaseGrid::SetCellEx(int c, int r, const QString& Value) {
-    if (CellHasProperties(c, r)) {
+    if (FHasCellProps && CellHasProperties(c, r)) {
         TGridCoord b = BaseCell(c, r);
         TStringGrid::SetCells(b.X, b.Y, Value);
         CellTextChanged(b.X, b.Y);
