@@ -1,6 +1,7 @@
 // The base grid: cell properties, merged blocks and their geometry, navigation, the cell painter,
 // and undo/redo.
 #include "controls/BaseGrid.h"
+#include "controls/ExUtil.h"
 #include "platform/Keys.h"
 
 #include <gtest/gtest.h>
@@ -546,4 +547,52 @@ TEST(BaseGridUndoRedo, EachForgetsTheOther) {
     EXPECT_EQ(u.Grid(), nullptr);
     u.Undo();
     EXPECT_EQ(u.Level(), 1);
+}
+
+namespace {
+struct Graphic : QObject, TOwnedCellGraphic {
+    int* deaths;
+    explicit Graphic(int* d) : deaths(d) {}
+    ~Graphic() override { ++*deaths; }
+};
+}  // namespace
+
+TEST(BaseGrid, GraphicsAndObjectsOnTheirCells) {
+    int deaths = 0;
+    QObject foreign;
+    {
+        TBaseGrid g;
+        g.SetColCount(4);
+        g.SetRowCount(4);
+        // Owned cell graphics die with their properties, once; other graphics are the caller's.
+        g.SetGraphicObjects(1, 1, new Graphic(&deaths));
+        g.SetGraphicObjects(2, 1, &foreign);
+        g.SetGraphicObjects(3, 3, new Graphic(&deaths));
+        g.FreeCellProperties(1, 1);
+        EXPECT_EQ(deaths, 1);
+        EXPECT_EQ(g.GraphicObjects(1, 1), nullptr);
+        g.FreeCellPropertiesRect(0, 0, 3, 2);
+        EXPECT_EQ(g.GraphicObjects(2, 1), nullptr);
+        EXPECT_EQ(deaths, 1);
+        // Handed out, the properties keep their graphic until the caller frees them.
+        std::unique_ptr<TCellProperties> taken = g.SetGridObject(3, 3, nullptr);
+        EXPECT_EQ(deaths, 1);
+        taken.reset();
+        EXPECT_EQ(deaths, 2);
+        g.SetGraphicObjects(0, 3, new Graphic(&deaths));
+    }
+    EXPECT_EQ(deaths, 3);  // freed with the grid
+
+    // The wide display hook sees the decoded text; the cell reads its encoded wide form.
+    TBaseGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    g.SetCells(1, 1, QStringLiteral("abc"));
+    g.SetNormalRowCount(3);
+    g.OnGetDisplWideText = [](QObject*, int c, int r, QString& v) { v += QStringLiteral("@%1%2").arg(c).arg(r); };
+    EXPECT_EQ(g.Cells(1, 1), EncodeWideText(QStringLiteral("abc@11")));
+    EXPECT_EQ(DecodeWideText(g.Cells(1, 1)), "abc@11");
+    // A merged member reads its base through the hook with the base's coordinates.
+    g.MergeCells(1, 1, 2, 1);
+    EXPECT_EQ(DecodeWideText(g.Cells(2, 1)), "abc@11");
 }
