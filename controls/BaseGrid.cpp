@@ -663,8 +663,16 @@ bool TBaseGrid::SelectCell(int ACol, int ARow) {
 // ---------------------------------------------------------------- painting
 
 void TBaseGrid::Paint() {
+    // The pass number grows after every pass, also one that ends in an error.
+    struct PassEnd {
+        TBaseGrid& g;
+        ~PassEnd() {
+            g.FInPaintPass = false;
+            ++g.FPaintID;
+        }
+    } end{*this};
+    FInPaintPass = true;
     TStringGrid::Paint();
-    ++FPaintID;
 }
 
 void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, plat::TGridDrawState AState) {
@@ -718,7 +726,9 @@ void TBaseGrid::paintGridCell(TCanvas& Canvas, int ACol, int ARow, const TRect& 
     if (ScreenMode) {
         R = CellRect(ACol, ARow);
         if (emptyRect(R)) R = ARect;
-        if (TCellProperties* b = GridObjects(ACol, ARow)) b->FPaintID = FPaintID;
+        // A block painted from its base in this pass needs no second paint through a member.
+        if (FInPaintPass)
+            if (TCellProperties* b = GridObjects(ACol, ARow)) b->FPaintID = FPaintID;
     }
     // 4. A block scrolled under the fixed cells stays out of them.
     const int FW = ACol >= FixedCols() ? FixedColsWidth() : 0;

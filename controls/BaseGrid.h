@@ -325,6 +325,7 @@ private:
     bool FShowSel = true;
     bool FHasCellProps = false;
     int FMergeCount = 0;
+    bool FInPaintPass = false;
 };
 
 // ---- undo and redo ----

@@ -19,6 +19,11 @@ public:
     int hiddenLastRowChanges = 0;
     void Key(uint16_t key) { KeyDown(key, {}); }
     void HiddenLastRowChanged() override { ++hiddenLastRowChanges; }
+    int blockContents = 0;  // content paints of the cell (2, 2)
+    void DrawCellContent(TCanvas& c, int col, int row, const TRect& r, plat::TGridDrawState s) override {
+        if (col == 2 && row == 2) ++blockContents;
+        TBaseGrid::DrawCellContent(c, col, row, r, s);
+    }
     // The descendant's part: the cell's own background colour.
     void GetVisualProperties(int c, int r, plat::TGridDrawState&, bool, bool, bool, TBrush& brush, TColor&, TColor&,
                              TColor&, TFont&, ::TAlignment&, TVAlignment&, bool&, TCellGradientDirection&) override {
@@ -390,10 +395,21 @@ TEST(BaseGrid, MergedBlockPaintsOnce) {
     // Cells outside it keep their lines.
     EXPECT_EQ(px(img, 239, 110), line);
 
-    // One paint event is one pass.
+    // One paint event is one pass, and paints the block's content once, from its base; a cell
+    // painted onto another canvas between passes does not mark the block as painted.
     const int id = g.PaintID();
+    g.blockContents = 0;
     g.viewport()->repaint();
     EXPECT_EQ(g.PaintID(), id + 1);
+    EXPECT_EQ(g.blockContents, 1);
+    QImage other(40, 20, QImage::Format_RGB32);
+    TCanvas oc(&other);
+    g.PaintCell(oc, 2, 2, TRect{0, 0, 40, 20}, {});
+    oc.Release();
+    // Only a member in the update region: the block is painted through it, once.
+    g.blockContents = 0;
+    g.viewport()->repaint(QRect(160, 60, 40, 20));
+    EXPECT_EQ(g.blockContents, 1);
 }
 
 TEST(BaseGrid, SelectionStylesAndCanvasMode) {
