@@ -2,7 +2,7 @@
 
 #include "platform/Guard.h"
 
-#include <QAbstractItemView>
+#include <QAbstractItemModel>
 #include <QCompleter>
 #include <QEvent>
 #include <QLineEdit>
@@ -13,6 +13,9 @@ TCustomComboBox::TCustomComboBox(QWidget* parent) : QComboBox(parent) {
     setMaxVisibleItems(8);
     setInsertPolicy(QComboBox::NoInsert);
     applyEditable();
+    connect(model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (itemHeight_ > 0) applyItemHeight(first, last);
+    });
     connect(this, &QComboBox::activated, this, GuardedSlot{[this](int) {
         if (OnSelect) OnSelect(this);
         if (OnChange) OnChange(this);
@@ -24,7 +27,8 @@ TCustomComboBox::TCustomComboBox(QWidget* parent) : QComboBox(parent) {
 }
 
 TCustomComboBox::~TCustomComboBox() {
-    if (view() && watching_) view()->window()->removeEventFilter(this);
+    if (watching_)
+        if (QWidget* popup = popupWindow()) popup->removeEventFilter(this);
 }
 
 void TCustomComboBox::applyEditable() {
@@ -92,8 +96,13 @@ void TCustomComboBox::SetDroppedDown(bool on) {
 
 void TCustomComboBox::SetItemHeight(int height) {
     itemHeight_ = std::max(0, height);
-    view()->setStyleSheet(itemHeight_ > 0 ? QStringLiteral("QAbstractItemView::item { height: %1px; }").arg(itemHeight_)
-                                          : QString());
+    applyItemHeight(0, count() - 1);
+}
+
+void TCustomComboBox::applyItemHeight(int first, int last) {
+    // Each item asks for the height; 0 gives the style's own back.
+    const QVariant hint = itemHeight_ > 0 ? QVariant(QSize(0, itemHeight_)) : QVariant();
+    for (int i = first; i <= last; ++i) setItemData(i, hint, Qt::SizeHintRole);
 }
 
 void TCustomComboBox::SetMaxLength(int length) {
@@ -133,13 +142,14 @@ void TCustomComboBox::SetColor(TColor color) {
 }
 
 void TCustomComboBox::showPopup() {
-    if (!watching_) {
-        view()->window()->installEventFilter(this);
+    QWidget* popup = popupWindow();
+    if (!watching_ && popup) {
+        popup->installEventFilter(this);
         watching_ = true;
     }
-    if (droppedWidth_ > 0) view()->window()->setMinimumWidth(droppedWidth_);
+    if (droppedWidth_ > 0 && popup) popup->setMinimumWidth(droppedWidth_);
     QComboBox::showPopup();
-    if (!dropped_ && view()->isVisible()) {
+    if (!dropped_ && popup && popup->isVisible()) {
         dropped_ = true;
         guarded([this] { DropDown(); });
     }
@@ -155,11 +165,18 @@ void TCustomComboBox::hidePopup() {
 }
 
 bool TCustomComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Hide && dropped_ && view() && watched == view()->window()) {
+    if (event->type() == QEvent::Hide && dropped_ && watched == popupWindow()) {
         dropped_ = false;
         guarded([this] { CloseUp(); });
     }
     return QComboBox::eventFilter(watched, event);
+}
+
+QWidget* TCustomComboBox::popupWindow() const {
+    (void)view();  // makes the list and the window it pops up in
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isWindow()) return w;
+    return nullptr;
 }
 
 void TCustomComboBox::DropDown() {

@@ -63,6 +63,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void applyItemHeight(int first, int last);
+    QWidget* popupWindow() const;
     void applyEditable();
     TComboBoxStyle style_ = csDropDown;
     TColor color_ = clWindow;
