@@ -34,6 +34,7 @@ TExTabSheet::TExTabSheet(QWidget* owner) : TCustomControl(owner), owner_(owner) 
 }
 
 TExTabSheet::~TExTabSheet() {
+    if (pageControl_ && pageControl_->undocking_ == this) pageControl_->undocking_ = nullptr;
     if (pageControl_ && !pageControl_->destroying_) pageControl_->removePage(this);
     pageControl_ = nullptr;
 }
@@ -204,6 +205,11 @@ void TExTabSheet::Paint() {
     c.Brush().SetColor(color_);
     c.FillRect(Rect(0, 0, width(), height()));
     if (colorTo_ != clNone) DrawGradient(c, color_, colorTo_, 64, Rect(0, 0, width(), height()), false);
+}
+
+void TExTabSheet::resizeEvent(QResizeEvent* event) {
+    TCustomControl::resizeEvent(event);
+    if (docked_) docked_->setGeometry(rect());  // a docked control fills its page
 }
 
 void TExTabSheet::DoShow() {
@@ -616,6 +622,20 @@ void TExPageControl::Loaded() {
 // --- keys and mouse
 
 bool TExPageControl::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::WindowTitleChange || e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        for (TExTabSheet* p : pages_) {
+            if (!w || p->docked_ != w) continue;
+            guarded([&] {
+                if (e->type() == QEvent::WindowTitleChange)
+                    p->SetCaption(w->windowTitle().section(QLatin1Char('\n'), 0, 0).section(QLatin1Char('\r'), 0, 0));
+                else
+                    p->SetTabVisible(!w->isHidden());
+            });
+            break;
+        }
+        return false;
+    }
     if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride) return false;
     auto* k = static_cast<QKeyEvent*>(e);
     if (!(k->modifiers() & Qt::ControlModifier) || (k->key() != Qt::Key_Tab && k->key() != Qt::Key_Backtab))
@@ -650,7 +670,57 @@ TRect TExPageControl::CloseRect(int pageIndex) const {
 
 static bool inRect(const TRect& r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
 
+TExTabSheet* TExPageControl::DockControl(QWidget* control) {
+    if (!dockSite_ || !control) return nullptr;
+    for (TExTabSheet* p : pages_)
+        if (p->docked_ == control) return nullptr;  // docked here already
+    auto* sheet = new TExTabSheet(this);
+    try {
+        const bool visible = !control->isHidden();
+        if (control->isWindow()) sheet->SetCaption(control->windowTitle());
+        sheet->SetPageControl(this);
+        control->setParent(sheet, Qt::Widget);
+        sheet->docked_ = control;
+        control->setGeometry(sheet->rect());
+        sheet->SetTabVisible(visible);
+        if (visible) {
+            control->show();
+            SetActivePage(sheet);
+        }
+    } catch (...) {
+        delete sheet;  // a failing dock leaves no page behind
+        throw;
+    }
+    return sheet;
+}
+
+void TExPageControl::UndockControl(QWidget* control) {
+    TExTabSheet* page = nullptr;
+    for (TExTabSheet* p : pages_)
+        if (p->docked_ == control) page = p;
+    if (!page) return;
+    undocking_ = page;
+    page->docked_ = nullptr;
+    const bool visible = !control->isHidden();
+    control->setParent(nullptr, Qt::Window);
+    if (visible) control->show();
+    TExTabSheet* next = FindNextPage(page, true, true);
+    if (next && next != page) SetActivePage(next);
+    if (undocking_ == page && !destroying_) {
+        undocking_ = nullptr;
+        delete page;
+    }
+}
+
 void TExPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft && Shift.contains(ssDouble)) {
+        // A double click on a docked page's tab undocks its control.
+        const int page = PageIndexAt(X, Y);
+        if (page >= 0 && pages_[size_t(page)]->docked_) {
+            UndockControl(pages_[size_t(page)]->docked_);
+            return;
+        }
+    }
     if (Button == mbLeft && !tabBorder3D_ && activePage_ && activePage_->showClose_ &&
         inRect(CloseRect(ActivePageIndex()), X, Y)) {
         closePressed_ = true;

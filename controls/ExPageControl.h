@@ -100,6 +100,7 @@ protected:
     virtual void DoHide();
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class TExPageControl;
@@ -118,6 +119,7 @@ private:
     bool tabShowing_ = false;
     bool shownReported_ = false;
     QPointer<QWidget> owner_;
+    QPointer<QWidget> docked_;  // the control docked into this page
 };
 
 class TExPageControl : public plat::TCustomTabControl {
@@ -213,6 +215,16 @@ public:
 
     TCanChangeEvent OnCanChange;
 
+    // Docking: a control docked into the control gets a page of its own, which takes a window's
+    // title as its caption and follows the control's title and visibility.
+    bool DockSite() const { return dockSite_; }
+    void SetDockSite(bool on) { dockSite_ = on; }
+    // The control's new page; nullptr without DockSite or when the control is docked here already.
+    TExTabSheet* DockControl(QWidget* control);
+    // Takes the control out of its page, which is freed; the next page becomes active.
+    void UndockControl(QWidget* control);
+    QWidget* DockedControl(const TExTabSheet* page) const { return page ? page->docked_.data() : nullptr; }
+
     // Brings a child control's page to the front.
     void ShowControl(QWidget* control);
 
@@ -270,6 +282,8 @@ private:
     std::map<QString, QPointer<TExTabSheet>> closedPages_;
     bool loaded_ = false;
     bool destroying_ = false;
+    bool dockSite_ = false;
+    TExTabSheet* undocking_ = nullptr;
 };
 
 // Fills the rectangle with n bands from one colour to the other (n 0 counts as 1); each band

@@ -403,6 +403,39 @@ TEST(ExPageControl, DestroyingTheControlLeavesPagesWithoutIt) {
     EXPECT_EQ(extra->PageControl(), nullptr);
 }
 
+TEST(ExPageControlDocking, ADockedControlGetsAPageThatFollowsIt) {
+    Pages p(1);
+    QWidget loose;
+    EXPECT_EQ(p.pc->DockControl(&loose), nullptr);  // not a dock site
+    p.pc->SetDockSite(true);
+    auto* form = new QWidget;
+    form->setWindowTitle(QStringLiteral("Tool\nsecond line"));
+    form->show();
+    TExTabSheet* page = p.pc->DockControl(form);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Caption(), QStringLiteral("Tool\nsecond line"));
+    EXPECT_EQ(p.pc->PageCount(), 2);
+    EXPECT_EQ(p.pc->ActivePage(), page);
+    EXPECT_EQ(form->parentWidget(), page);
+    EXPECT_EQ(p.pc->DockControl(form), nullptr);  // cannot dock twice
+    form->setWindowTitle(QStringLiteral("Renamed\nmore"));
+    EXPECT_EQ(page->Caption(), QStringLiteral("Renamed"));
+    form->hide();
+    EXPECT_FALSE(page->TabVisible());
+    form->show();
+    EXPECT_TRUE(page->TabVisible());
+
+    QPointer<TExTabSheet> guard = page;
+    p.form->show();
+    const TRect r = p.pc->PageTabRect(1);
+    QTest::mouseDClick(p.pc, Qt::LeftButton, {}, QPoint(r.Left + 3, r.Top + 3));
+    EXPECT_TRUE(guard.isNull());  // undocking frees the page
+    EXPECT_EQ(p.pc->PageCount(), 1);
+    EXPECT_EQ(p.pc->ActivePage(), p.sheets[0]);
+    EXPECT_EQ(form->parentWidget(), nullptr);
+    delete form;
+}
+
 // --- painting
 
 constexpr TColor kPage = 0xEDF7F8;
