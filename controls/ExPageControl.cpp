@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QRubberBand>
 #include <QFontMetrics>
 #include <algorithm>
 
@@ -712,6 +713,44 @@ void TExPageControl::UndockControl(QWidget* control) {
     }
 }
 
+TExPageControl* TExPageControl::DockSiteAt(const QPoint& globalPos) {
+    for (QWidget* w = QApplication::widgetAt(globalPos); w; w = w->parentWidget())
+        if (auto* pc = dynamic_cast<TExPageControl*>(w); pc && pc->dockSite_) return pc;
+    return nullptr;
+}
+
+void TExPageControl::dragTo(const QPoint& globalPos) {
+    if (!dockFrame_) {
+        dockFrame_ = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
+    }
+    TExPageControl* target = DockSiteAt(globalPos);
+    QRect frame;
+    if (target && target != this)
+        frame = QRect(target->mapToGlobal(QPoint(0, 0)), target->size());  // the whole window rectangle
+    else if (!target && dragPage_ && dragPage_->docked_)
+        frame = QRect(globalPos, dragPage_->docked_->size());  // floating where it is let go
+    if (frame.isEmpty()) {
+        dockFrame_->hide();
+    } else {
+        dockFrame_->setGeometry(frame);
+        dockFrame_->show();
+    }
+}
+
+void TExPageControl::dropAt(const QPoint& globalPos) {
+    dockFrame_.reset();
+    if (!dragPage_ || !dragPage_->docked_) return;
+    QPointer<QWidget> control = dragPage_->docked_.data();
+    TExPageControl* target = DockSiteAt(globalPos);
+    if (target == this) return;  // already docked here
+    UndockControl(control);
+    if (!control) return;
+    if (target)
+        target->DockControl(control);
+    else
+        control->move(globalPos);
+}
+
 void TExPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft && Shift.contains(ssDouble)) {
         // A double click on a docked page's tab undocks its control.
@@ -720,6 +759,12 @@ void TExPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
             UndockControl(pages_[size_t(page)]->docked_);
             return;
         }
+    }
+    if (Button == mbLeft && !Shift.contains(ssDouble)) {
+        const int page = PageIndexAt(X, Y);
+        dragPage_ = page >= 0 && pages_[size_t(page)]->docked_ ? pages_[size_t(page)] : nullptr;
+        dragStart_ = QPoint(X, Y);
+        dragging_ = false;
     }
     if (Button == mbLeft && !tabBorder3D_ && activePage_ && activePage_->showClose_ &&
         inRect(CloseRect(ActivePageIndex()), X, Y)) {
@@ -733,6 +778,14 @@ void TExPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TExPageControl::MouseMove(TShiftState Shift, int X, int Y) {
     TCustomTabControl::MouseMove(Shift, X, Y);
+    if (dragPage_ && Shift.contains(ssLeft)) {
+        if (!dragging_ && (QPoint(X, Y) - dragStart_).manhattanLength() >= QApplication::startDragDistance())
+            dragging_ = true;
+        if (dragging_) {
+            dragTo(mapToGlobal(QPoint(X, Y)));
+            return;
+        }
+    }
     if (tabBorder3D_ || tabHoverColor_ == clNone) return;
     if (activePage_ && activePage_->showClose_) {
         const bool hot = inRect(CloseRect(ActivePageIndex()), X, Y);
@@ -752,6 +805,13 @@ void TExPageControl::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TExPageControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TCustomTabControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbLeft && dragging_) {
+        dragging_ = false;
+        dropAt(mapToGlobal(QPoint(X, Y)));
+        dragPage_ = nullptr;
+        return;
+    }
+    if (Button == mbLeft) dragPage_ = nullptr;
     const bool pressed = closePressed_;
     closePressed_ = false;
     if (Button != mbLeft || tabBorder3D_ || !pressed || !activePage_ || !activePage_->showClose_) return;

@@ -224,6 +224,9 @@ public:
     // Takes the control out of its page, which is freed; the next page becomes active.
     void UndockControl(QWidget* control);
     QWidget* DockedControl(const TExTabSheet* page) const { return page ? page->docked_.data() : nullptr; }
+    // The dock site under a point of the screen: the page control with DockSite set whose
+    // window rectangle holds it (nullptr for none).
+    static TExPageControl* DockSiteAt(const QPoint& globalPos);
 
     // Brings a child control's page to the front.
     void ShowControl(QWidget* control);
@@ -284,6 +287,13 @@ private:
     bool destroying_ = false;
     bool dockSite_ = false;
     TExTabSheet* undocking_ = nullptr;
+    // A dock drag started from a docked page's tab.
+    QPointer<TExTabSheet> dragPage_;
+    QPoint dragStart_;
+    bool dragging_ = false;
+    std::unique_ptr<QWidget> dockFrame_;  // the dock rectangle shown while dragging
+    void dragTo(const QPoint& globalPos);
+    void dropAt(const QPoint& globalPos);
 };
 
 // Fills the rectangle with n bands from one colour to the other (n 0 counts as 1); each band

@@ -436,6 +436,39 @@ TEST(ExPageControlDocking, ADockedControlGetsAPageThatFollowsIt) {
     delete form;
 }
 
+TEST(ExPageControlDocking, DraggingADockedTabMovesItsControl) {
+    Pages p(1, 300, 200);
+    p.pc->SetDockSite(true);
+    auto* other = new TExPageControl(p.form.get());
+    other->SetDockSite(true);
+    p.form->resize(700, 240);
+    other->setGeometry(360, 10, 300, 200);
+    auto* tool = new QWidget;
+    tool->setWindowTitle(QStringLiteral("Tool  "));
+    tool->show();
+    TExTabSheet* page = p.pc->DockControl(tool);
+    ASSERT_NE(page, nullptr);
+    p.form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    const TRect r = p.pc->PageTabRect(1);
+    const QPoint start(r.Left + 3, r.Top + 3);
+
+    // Dropped on the other dock site: it docks there.
+    QPointer<TExTabSheet> guard = page;
+    QTest::mousePress(p.pc, Qt::LeftButton, {}, start);
+    const QPoint over = p.pc->mapFromGlobal(other->mapToGlobal(QPoint(150, 100)));
+    QTest::mouseMove(p.pc, start + QPoint(20, 0));
+    QTest::mouseMove(p.pc, over);
+    QTest::mouseRelease(p.pc, Qt::LeftButton, {}, over);
+    if (QApplication::widgetAt(other->mapToGlobal(QPoint(150, 100))) == nullptr)
+        GTEST_SKIP() << "this platform does not find windows under a point";
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(p.pc->PageCount(), 1);
+    ASSERT_EQ(other->PageCount(), 1);
+    EXPECT_EQ(other->DockedControl(other->Pages(0)), tool);
+    EXPECT_EQ(other->ActivePage()->Caption(), QStringLiteral("Tool  "));
+}
+
 // --- painting
 
 constexpr TColor kPage = 0xEDF7F8;
