@@ -636,6 +636,52 @@ TEST(ExPageControlPaint, TopRightAndClassicLooks) {
     }
 }
 
+TEST(ExPageControlPaint, HoverFillAndOutlineFollowThePointer) {
+    Pages p(2);
+    p.pc->SetTabStyle(tsDotNet);
+    p.pc->SetActiveColor(clSkyBlue);
+    p.pc->SetTabHoverColor(clYellow);
+    p.pc->SetTabHoverBorder(clRed);
+    p.form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    const TRect b = p.pc->TabRect(1);
+    QTest::mouseMove(p.pc, QPoint(b.Left + 4, b.Top + 4));
+    EXPECT_EQ(p.pc->HoverPage(), 1);
+    QImage img = p.pc->grab().toImage();
+    EXPECT_EQ(at(img, b.Right - 5, b.Top + 3), clYellow);
+    EXPECT_EQ(at(img, b.Left, (b.Top + b.Bottom) / 2), clRed);
+    QTest::mouseMove(p.pc, QPoint(290, 5));  // on the strip beside the tabs
+    EXPECT_EQ(p.pc->HoverPage(), -1);
+    img = p.pc->grab().toImage();
+    EXPECT_NE(at(img, b.Right - 5, b.Top + 3), clYellow);
+}
+
+TEST(ExPageControl, BoldActiveFontWidensTheActiveTabOnly) {
+    Pages p(2);
+    const QString plain = p.pc->TabText(0);
+    TFont bold = p.pc->ActiveFont();
+    bold.SetStyle({fsBold});
+    p.pc->SetActiveFont(bold);
+    EXPECT_TRUE(p.pc->TabText(0).startsWith(plain));
+    EXPECT_GT(p.pc->TabText(0).size(), plain.size());
+    EXPECT_EQ(p.pc->TabText(1), p.sheets[1]->TabText());
+    p.pc->SetActivePage(p.sheets[1]);
+    EXPECT_EQ(p.pc->TabText(0), plain);
+    EXPECT_GT(p.pc->TabText(1).size(), p.sheets[1]->TabText().size());
+}
+
+TEST(ExPageControl, HighlightReachesTheTabAndIsAppliedAgainOnLoading) {
+    Pages p(2);
+    p.sheets[1]->SetHighlighted(true);
+    EXPECT_TRUE(p.pc->Highlighted(1));
+    p.sheets[1]->SetTabVisible(false);
+    p.sheets[1]->SetTabVisible(true);
+    EXPECT_TRUE(p.pc->Highlighted(1));
+    p.pc->TCustomTabControl::SetHighlighted(1, false);
+    p.pc->Loaded();
+    EXPECT_TRUE(p.pc->Highlighted(1));
+}
+
 TEST(ExPageControlPaint, CloseBoxLooks) {
     Pages p(2);
     p.pc->SetTabPosition(tpTop);
