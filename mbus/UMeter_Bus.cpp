@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -35,6 +34,7 @@ constexpr int kClientWidth = 834;
 constexpr int kClientHeight = 662;
 constexpr int kButtonHeight = 40;
 constexpr int kTreeWidth = 330;
+constexpr plat::TColor kPageColor = 15595512;  // the pages and their tabs
 // Page rows: a label at the left, its input beside it.
 constexpr int kLabelLeft = 10;
 constexpr int kLabelWidth = 170;
@@ -177,16 +177,39 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     PasteVariable1->setEnabled(false);
     PasteNode1->setEnabled(false);
 
-    ExPageControl1 = new QTabWidget(this);
+    ExPageControl1 = new TExPageControl(this);
     ExPageControl1->setObjectName(QStringLiteral("ExPageControl1"));
-    ExPageControl1->setTabPosition(QTabWidget::West);
     ExPageControl1->setGeometry(kTreeWidth + 12, bodyTop, kClientWidth - kTreeWidth - 18, bodyHeight);
-    ExTabSheet1 = new QWidget;
-    ExTabSheet1->setObjectName(QStringLiteral("ExTabSheet1"));
-    ExTabSheet2 = new QWidget;
-    ExTabSheet2->setObjectName(QStringLiteral("ExTabSheet2"));
-    ExPageControl1->addTab(ExTabSheet1, QString());
-    ExPageControl1->addTab(ExTabSheet2, QString());
+    ExPageControl1->SetTabPosition(plat::tpLeft);
+    ExPageControl1->SetTabStyle(tsDotNet);
+    ExPageControl1->SetMultiLine(true);
+    ExPageControl1->SetDefaultTabColor(kPageColor);
+    ExPageControl1->SetTabBackGroundColor(kPageColor);
+    ExPageControl1->SetActiveColor(plat::clSkyBlue);
+    ExPageControl1->TabMargin().SetTopMargin(10);
+    ExPageControl1->TabMargin().SetRightMargin(20);
+    ExPageControl1->SetTabOverlap(0);
+    plat::TFont tabFont;
+    tabFont.SetName(QStringLiteral("Verdana"));
+    tabFont.SetHeight(-13);
+    ExPageControl1->Font().Assign(tabFont);
+    ExPageControl1->SetActiveFont(tabFont);
+    const auto sheet = [this](const char* name) {
+        auto* s = new TExTabSheet(this);
+        s->setObjectName(QString::fromLatin1(name));
+        s->SetPageControl(ExPageControl1);
+        s->SetColor(kPageColor);
+        s->SetTabColor(kPageColor);
+        s->SetColorTo(plat::clNone);
+        s->SetTabColorTo(plat::clNone);
+        s->SetImageIndex(-1);
+        s->Font().SetName(QStringLiteral("Verdana"));
+        s->Font().SetHeight(-11);
+        return s;
+    };
+    ExTabSheet1 = sheet("ExTabSheet1");
+    ExTabSheet2 = sheet("ExTabSheet2");
+    ExPageControl1->Loaded();
     buildNodePage();
     buildVariablePage();
 
@@ -239,7 +262,7 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     Select_Width_ComboBox(CB_Var_ToD);
     Select_Width_ComboBox(CB_VIFE);
     Select_Width_ComboBox(CB_Topic);
-    ExPageControl1->setCurrentWidget(ExTabSheet1);
+    ExPageControl1->SetActivePage(ExTabSheet1);
     Set_Lang();
 }
 
@@ -374,8 +397,8 @@ void TFMeter_Bus::Set_Lang() {
     Btn_OK->setText(T(802));
     Btn_Cancel->setText(T(803));
     Btn_ImportNet->setText(T(804));
-    ExPageControl1->setTabText(0, T(805));
-    ExPageControl1->setTabText(1, T(806));
+    ExTabSheet1->SetCaption(T(805));
+    ExTabSheet2->SetCaption(T(806));
     const std::pair<QWidget*, int> texts[] = {
         {CB_Enable_Node, 807}, {L_New_Node_Desc, 808}, {RB_ID_Primary, 809}, {RB_ID_Secondary, 810},
         {CB_SND_NKE, 815},     {CB_Reset_App, 816},    {L_Var_Type, 817},     {L_Cut_After, 818},
@@ -414,7 +437,7 @@ void TFMeter_Bus::FormShow() {
     Is_Change = false;
     clearNetwork();
     Working_Mode = 0;
-    ExPageControl1->setTabVisible(1, true);
+    ExTabSheet2->SetTabVisible(true);
     loadTopics();
     loadNetwork();
     NODE_ORIG->setExpanded(true);
@@ -516,9 +539,9 @@ void TFMeter_Bus::TWClick() {
     CB_Var_ToDChange();
     CB_Var_DimChange();
     if (IND_VAR >= 0)
-        ExPageControl1->setCurrentWidget(ExTabSheet2);
+        ExPageControl1->SetActivePage(ExTabSheet2);
     else if (IND_NODO >= 0)
-        ExPageControl1->setCurrentWidget(ExTabSheet1);
+        ExPageControl1->SetActivePage(ExTabSheet1);
 }
 
 void TFMeter_Bus::Aggiorna_Label() {

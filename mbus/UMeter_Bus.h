@@ -2,6 +2,7 @@
 // The M-Bus network editor: the project's meters (nodes) and the values taken from them
 // (variables) as a tree, the fields of the selected node or variable on two pages, and
 // "M_Bus.xml", which is read when the window opens and written only by OK.
+#include "controls/ExPageControl.h"
 #include "mbus/MBusNetwork.h"
 #include "platform/Form.h"
 
@@ -17,7 +18,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -108,9 +108,9 @@ public:
     QAction* CopyNode1;
     QAction* PasteNode1;
     QAction* DeleteItems1;
-    QTabWidget* ExPageControl1;
-    QWidget* ExTabSheet1;
-    QWidget* ExTabSheet2;
+    TExPageControl* ExPageControl1;
+    TExTabSheet* ExTabSheet1;
+    TExTabSheet* ExTabSheet2;
 
     // Nodes page.
     QCheckBox* CB_Enable_Node;

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTimer>
 
 namespace {
@@ -29,8 +28,8 @@ TEST_F(MeterBusShow, ReadsTheFileIntoTheTree) {
     EXPECT_EQ(dlg->ClientHeight(), 662);
     EXPECT_EQ(dlg->windowTitle(), Text_Table[800]);
     EXPECT_EQ(dlg->L_SW_Code()->text(), s("KS73632"));
-    EXPECT_EQ(dlg->ExPageControl1->currentWidget(), dlg->ExTabSheet1);
-    EXPECT_EQ(dlg->ExPageControl1->tabPosition(), QTabWidget::West);
+    EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet1);
+    EXPECT_EQ(dlg->ExPageControl1->TabPosition(), plat::tpLeft);
     EXPECT_FALSE(dlg->Copy_Var || dlg->Copy_Node);
 
     openSample();
@@ -83,7 +82,7 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
     EXPECT_EQ(dlg->IND_VAR, 0);
     EXPECT_EQ(dlg->NODE_ID, nodeItem(2));
     EXPECT_EQ(dlg->SELECT_NODE, varItem(2, 0));
-    EXPECT_EQ(dlg->ExPageControl1->currentWidget(), dlg->ExTabSheet2);
+    EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet2);
     for (int k = 0; k < 16; ++k) EXPECT_EQ(dlg->E_wMBus_K[size_t(k)]->text(), QString::number((k + 1) * 10)) << k;
     EXPECT_EQ(dlg->E_wMBus_ManID->text(), s("0x2C2D"));
     EXPECT_EQ(dlg->E_wMBus_Add->text(), s("0x12345678"));
@@ -119,7 +118,7 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
     EXPECT_FALSE(dlg->E_Length->isEnabled());
 
     selectNode(1);
-    EXPECT_EQ(dlg->ExPageControl1->currentWidget(), dlg->ExTabSheet1);
+    EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet1);
     EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[820]);
     EXPECT_EQ(dlg->btn_Add_Var->text(), Text_Table[839]);
     EXPECT_FALSE(dlg->CB_Enable_Node->isChecked());
@@ -145,7 +144,7 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
     dlg->TW->setCurrentItem(dlg->NODE_ORIG);
     EXPECT_EQ(dlg->IND_NODO, -1);
     EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[821]);
-    EXPECT_EQ(dlg->ExPageControl1->currentWidget(), dlg->ExTabSheet1);
+    EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet1);
     EXPECT_TRUE(dlg->E_wMBus_K[0]->text().isEmpty());
     EXPECT_TRUE(dlg->CB_Enable_Node->isChecked());
     EXPECT_EQ(dlg->E_New_Node_ID_Sec->text(), s("5")) << "the address boxes keep their contents";
@@ -545,8 +544,8 @@ TEST_F(MeterBusShow, LabelsItselfFromItsTextBlock) {
     const std::pair<QString, int> shown[] = {
         {dlg->windowTitle(), 800},          {dlg->L_SW_Desc()->text(), 801},
         {dlg->Btn_OK->text(), 802},         {dlg->Btn_Cancel->text(), 803},
-        {dlg->Btn_ImportNet->text(), 804},  {dlg->ExPageControl1->tabText(0), 805},
-        {dlg->ExPageControl1->tabText(1), 806}, {dlg->CB_Enable_Node->text(), 807},
+        {dlg->Btn_ImportNet->text(), 804},  {dlg->ExTabSheet1->Caption(), 805},
+        {dlg->ExTabSheet2->Caption(), 806}, {dlg->CB_Enable_Node->text(), 807},
         {dlg->L_New_Node_Desc->text(), 808}, {dlg->RB_ID_Primary->text(), 809},
         {dlg->RB_ID_Secondary->text(), 810}, {dlg->CB_SND_NKE->text(), 815},
         {dlg->CB_Reset_App->text(), 816},   {dlg->L_Var_Type->text(), 817},
