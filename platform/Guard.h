@@ -32,6 +32,9 @@ struct GuardedSlot {
         guarded([&] { body(std::forward<A>(args)...); });
     }
 };
+// Spelled out for compilers without deduction for aggregates.
+template <typename F>
+GuardedSlot(F) -> GuardedSlot<F>;
 
 // connect() whose slot runs guarded.
 template <typename Sender, typename Signal, typename F>
