@@ -108,16 +108,32 @@ void TForm::showEvent(QShowEvent* event) {
     if (centred_) centreOnScreen();
 }
 
-void TForm::SetDefaultButton(QPushButton* button) {
+void TForm::SetDefaultButton(QWidget* button) {
     defaultButton_ = button;
-    if (button) button->setDefault(true);
+    if (auto* push = qobject_cast<QPushButton*>(button)) push->setDefault(true);
 }
 
 void TForm::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        // Buttons marked default or cancel answer first, each by its own rule.
+        const uint16_t vk = key == Qt::Key_Escape ? VK_ESCAPE : VK_RETURN;
+        const TShiftState shift = ShiftStateOf(*event);
+        bool taken = false;
+        guarded([&] {
+            for (QWidget* w : findChildren<QWidget*>()) {
+                auto* handler = dynamic_cast<TDialogKeyHandler*>(w);
+                if (handler && w->window() == this && handler->DialogKey(vk, shift)) {
+                    taken = true;
+                    return;
+                }
+            }
+        });
+        if (taken) return;
+    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (defaultButton_ && defaultButton_->isVisible() && defaultButton_->isEnabled())
-            defaultButton_->click();
+            QMetaObject::invokeMethod(defaultButton_, "click");
         else
             event->ignore();
         return;

@@ -2,13 +2,27 @@
 // The base of every window of the program: a dialog shown modally by its step, with the house
 // colours and font, an optional title strip (software code and description), a client size in
 // pixels and the `Set_Lang` hook that relabels it from the text table.
+#include "platform/Keys.h"
+
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
 class QWidget;
 
 namespace plat {
+
+// A control that may answer the window's Enter and Esc itself (a push button marked default or
+// cancel); the window asks every such control it holds before its own rules.
+class TDialogKeyHandler {
+public:
+    // True when the control took the key.
+    virtual bool DialogKey(uint16_t key, TShiftState shift) = 0;
+
+protected:
+    ~TDialogKeyHandler() = default;
+};
 
 enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
@@ -41,7 +55,8 @@ public:
 
     // Enter presses only this button (a focused button still takes its own Enter); none by default,
     // so an Enter that an edit or a grid passes on never saves and closes a window.
-    void SetDefaultButton(QPushButton* button);
+    // The button is any push button with a click() slot.
+    void SetDefaultButton(QWidget* button);
     // Esc closes the window with Cancel only where this is set; a window full of edits is never
     // thrown away by a stray Esc.
     void SetCancelOnEscape(bool on) { cancelOnEscape_ = on; }
@@ -68,7 +83,7 @@ private:
     void buildTitleStrip();
     void layoutTitleStrip(int height);
     int modalResult_ = mrNone;
-    QPushButton* defaultButton_ = nullptr;
+    QPointer<QWidget> defaultButton_;
     bool cancelOnEscape_ = false;
     void centreOnScreen();
     bool centred_ = true;
