@@ -429,6 +429,7 @@ bool TExPageControl::CanShowTab(int tab) {
 }
 
 int TExPageControl::GetImageIndex(int tab) {
+    if (OnGetImageIndex) return TCustomTabControl::GetImageIndex(tab);
     const int page = tabToPage(tab);
     if (page < 0) return 0;
     const int i = pages_[size_t(page)]->imageIndex_;

@@ -20,6 +20,9 @@ class TImageList;
 
 enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
 using TTabChangingEvent = std::function<void(QObject* Sender, bool& AllowChange)>;
+class TCustomTabControl;
+using TDrawTabEvent = std::function<void(TCustomTabControl* Control, int TabIndex, const TRect& Rect, bool Active)>;
+using TTabGetImageEvent = std::function<void(QObject* Sender, int TabIndex, int& ImageIndex)>;
 
 class TCustomTabControl : public TCustomControl {
 public:
@@ -66,8 +69,20 @@ public:
     // The area the pages fill.
     TRect DisplayRect() const;
 
+    // A single row on top or at the bottom that is longer than the control scrolls: a pair of
+    // arrows at the row's right end moves it by one tab. FirstVisibleTab is the tab at the row's
+    // start (0 while the row fits); ScrollArrowsRect is empty while the arrows are hidden.
+    int FirstVisibleTab() const;
+    TRect ScrollArrowsRect() const;
+    // Moves the row by delta tabs, within the range the arrows allow.
+    void ScrollTabs(int delta);
+
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;
+    // Owner drawn: asked to draw each tab over the background.
+    TDrawTabEvent OnDrawTab;
+    // Decides the image a tab shows, starting from the tab's own index.
+    TTabGetImageEvent OnGetImageIndex;
 
 protected:
     // Asked before the user selects another tab; the default fires OnChanging.
@@ -75,8 +90,10 @@ protected:
     // After the user selected another tab; the default fires OnChange.
     virtual void Change();
     virtual bool CanShowTab(int) { return true; }
-    // The image a tab shows; by default its own index.
-    virtual int GetImageIndex(int tab) { return tab; }
+    // The image a tab shows; by default its own index, as OnGetImageIndex leaves it.
+    virtual int GetImageIndex(int tab);
+    // Owner drawn: one tab; by default OnDrawTab, or else the rectangle filled with the brush.
+    virtual void DrawTab(int TabIndex, const TRect& Rect, bool Active);
     // The tabs or the display area moved.
     virtual void LayoutChanged() {}
     // The size every tab is lengthened by (the image list's; none without one).
@@ -95,7 +112,9 @@ private:
         QObject* object = nullptr;
         bool highlighted = false;
     };
+    class Arrows;
     void layout() const;
+    void placeArrows() const;
     void paintStyled();
     std::vector<Tab> tabs_;
     int tabIndex_ = -1;
@@ -108,6 +127,11 @@ private:
     mutable std::vector<TRect> rects_;
     mutable TRect strip_;
     mutable bool layoutValid_ = false;
+    mutable int firstTab_ = 0, lastFirstTab_ = 0;
+    mutable bool revealSelection_ = false;
+    mutable QSize laidOut_;
+    mutable TRect arrowsRect_;
+    Arrows* arrows_ = nullptr;
 };
 
 }  // namespace plat
