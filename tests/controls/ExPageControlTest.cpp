@@ -1,7 +1,9 @@
 // The page control: pages over hidden tabs, the active page, its errors, close boxes and the
 // painting of its tabs, checked on the pixels of the control.
 #include "controls/ExPageControl.h"
+#include "platform/Bitmap.h"
 #include "platform/Error.h"
+#include "platform/ImageList.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QPalette>
 #include <QTest>
 #include <memory>
 
@@ -729,6 +732,102 @@ TEST(DrawGradientBands, HalvesRoundToEvenAndBandsOverlap) {
     DrawGradient(c1, clRed, clBlue, 0, Rect(0, 0, 4, 10), true);
     c1.Release();
     EXPECT_EQ(at(one, 3, 9), clRed);
+}
+
+// With the platform's own tabs (TabBorder3D) the tabs show the pictures of Images: a page without
+// an image shows picture 0, unless OnGetImageIndex decides.
+TEST(ExPageControl, ImageOfATabFromItsPageOrFromOnGetImageIndex) {
+    TImageList images(16, 16);
+    for (TColor colour : {clRed, clLime, clBlue}) {
+        QImage img(16, 16, QImage::Format_RGB32);
+        img.fill(ToQColor(colour));
+        TBitmap b;
+        b.SetImage(img);
+        images.AddMasked(b, clFuchsia);
+    }
+    Pages p(3, 400, 200);
+    p.pc->SetImages(&images);
+    p.pc->SetTabBorder3D(true);
+    p.sheets[1]->SetImageIndex(2);
+    p.sheets[2]->SetTabVisible(false);
+    const auto imageColour = [&](int tab) {
+        const TRect r = p.pc->TCustomTabControl::TabRect(tab);
+        return at(p.pc->grab().toImage(), r.Left + 12, r.Top + r.Height() / 2);
+    };
+    EXPECT_EQ(imageColour(0), clRed);
+    EXPECT_EQ(imageColour(1), clBlue);
+    std::vector<int> asked;
+    p.pc->OnGetImageIndex = [&](QObject* sender, int tab, int& index) {
+        EXPECT_EQ(sender, p.pc);
+        asked.push_back(tab);
+        if (tab == 0) index = 1;
+    };
+    EXPECT_EQ(imageColour(0), clLime);
+    EXPECT_EQ(imageColour(1), clLime);  // the event starts from the tab's own index
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), 2), 0) << "a hidden page has no tab to ask for";
+}
+
+TEST(ExPageControl, HighlightedTabIsDrawnWithThePlatformsTabs) {
+    Pages p(3, 400, 200);
+    p.pc->SetTabBorder3D(true);
+    const TColor highlight = FromQRgb(p.pc->palette().color(QPalette::Highlight).rgb());
+    const auto lit = [&](int tab) {
+        const TRect r = p.pc->TCustomTabControl::TabRect(tab);
+        return at(p.pc->grab().toImage(), r.Left + 3, r.Top + 3) == highlight;
+    };
+    p.sheets[2]->SetHighlighted(true);
+    EXPECT_FALSE(lit(1));
+    EXPECT_TRUE(lit(2));
+    // The highlight stays with its page when the tabs before it go and when its own tab returns.
+    p.sheets[0]->SetTabVisible(false);
+    EXPECT_TRUE(lit(1));
+    p.sheets[2]->SetTabVisible(false);
+    p.sheets[2]->SetTabVisible(true);
+    EXPECT_TRUE(lit(1));
+    EXPECT_FALSE(lit(0));
+    p.sheets[2]->SetHighlighted(false);
+    EXPECT_FALSE(lit(1));
+}
+
+TEST(ExPageControl, OwnerDrawingAsksOnDrawTabForEveryVisibleTab) {
+    Pages p(3);
+    p.sheets[0]->SetTabVisible(false);
+    p.pc->SetActivePage(p.sheets[2]);
+    std::vector<std::pair<int, bool>> calls;
+    p.pc->OnDrawTab = [&](TCustomTabControl*, int tab, const TRect& r, bool active) {
+        EXPECT_EQ(r, p.pc->TCustomTabControl::TabRect(tab));
+        calls.emplace_back(tab, active);
+    };
+    p.pc->grab();
+    EXPECT_EQ(calls, (std::vector<std::pair<int, bool>>{{0, false}, {1, true}}));
+}
+
+// A single row wider than the control scrolls by the arrows; the tabs are painted where the row
+// has moved them and the arrows stay over the strip's painting.
+TEST(ExPageControlPaint, ScrollArrowsOfASingleRow) {
+    Pages p(8, 300, 200);
+    TExPageControl* pc = p.pc;
+    pc->SetDefaultTabColor(clYellow);
+    for (TExTabSheet* s : p.sheets) s->SetTabColor(clYellow);
+    const TRect a = pc->ScrollArrowsRect();
+    ASSERT_GT(a.Width(), 0);
+    QImage img = pc->grab().toImage();
+    EXPECT_EQ(at(img, a.Left + 2, a.Top + 3), ColorToRGB(clBtnFace)) << "the arrows lie over the strip";
+    EXPECT_EQ(at(img, a.Left + 6, a.Top + a.Height() / 2), ColorToRGB(clGrayText));
+    const TRect before = pc->TCustomTabControl::TabRect(1);
+    QWidget* arrows = pc->childAt(a.Left + 4, a.Top + 4);
+    ASSERT_NE(arrows, nullptr);
+    QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(a.Width() - 4, 4));
+    EXPECT_EQ(pc->FirstVisibleTab(), 1);
+    EXPECT_EQ(pc->ActivePage(), p.sheets[0]) << "scrolling selects nothing";
+    const TRect after = pc->TCustomTabControl::TabRect(1);
+    EXPECT_LT(after.Left, before.Left);
+    img = pc->grab().toImage();
+    EXPECT_EQ(at(img, after.Left + 4, after.Top + 4), clYellow);
+    EXPECT_EQ(at(img, a.Left + 6, a.Top + a.Height() / 2), ColorToRGB(clBtnText));
+    // Activating a page scrolled out of the row brings its tab back.
+    pc->SetActivePage(p.sheets[7]);
+    EXPECT_LE(pc->TCustomTabControl::TabRect(7).Right, a.Left);
 }
 
 }  // namespace
