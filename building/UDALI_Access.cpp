@@ -171,6 +171,7 @@ void TFDALI_Access::buildDeviceGrids() {
 
     // One row per short address; column 0 holds the device names, no row numbers.
     TExColumnGrid& d = *CG_DALI_Device;
+    d.SetFixedCols(0);
     d.SetColCount(6);
     d.SetRowCount(dali::kDevices + 1);
     const int widths[6] = {160, 70, 70, 110, 110, 260};

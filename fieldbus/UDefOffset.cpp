@@ -97,12 +97,14 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
     top->addWidget(Label1);
     CG_DN_Slaves = new TExColumnGrid(P_Slaves);
     CG_DN_Slaves->setObjectName(QStringLiteral("CG_DN_Slaves"));
+    // The ID is data like the rest of the slave's row, not a row number.
+    CG_DN_Slaves->SetFixedCols(0);
     top->addWidget(CG_DN_Slaves, 1);
     buildColumns(*CG_DN_Slaves,
                  {{edNormal, 100, 13565902}, {edNormal, 100, 14024703}, {edNormal, 100, 14024703},
                   {edNormal, 160, clWindow}},
                  true);
-    // A press on a slave (its ID in the first column, or any other cell) shows that slave.
+    // A press on any cell of a slave shows that slave.
     CG_DN_Slaves->OnClickCell = [this](QObject*, int ARow, int) {
         if (ARow < 1 || ARow >= CG_DN_Slaves->RowCount()) return;
         CG_DN_Slaves->SetRow(ARow);

@@ -87,7 +87,7 @@ void TExColumnGrid::TotalColCountChanged() {
 }
 
 const TGridColumnItem* TExColumnGrid::dataItem(int ACol, int ARow) const {
-    if (ACol < 1 || ARow < 1 || ACol >= columns_.Count() || ARow >= RowCount()) return nullptr;
+    if (ACol < FixedCols() || ARow < 1 || ACol >= columns_.Count() || ARow >= RowCount()) return nullptr;
     return columns_.items_[size_t(ACol)].get();
 }
 

@@ -27,8 +27,8 @@ QColor gridcolor::toQColor(TColor c) {
 
 namespace gridimpl {
 
-// Model row r and column c are grid row r + 1 and real column c + 1: row 0 and column 0 are the
-// view's two headers.
+// Model row r is grid row r + 1: row 0 is the view's horizontal header. Model column c is real
+// column c + FixedCols: a fixed column 0 is the view's vertical header, otherwise a model column.
 class GridModel final : public QAbstractTableModel {
 public:
     explicit GridModel(TExStringGrid* grid) : QAbstractTableModel(grid), g_(grid) {}
@@ -37,11 +37,11 @@ public:
         return parent.isValid() ? 0 : std::max(0, g_->rowCount_ - 1);
     }
     int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : std::max(0, g_->totalCols_ - 1);
+        return parent.isValid() ? 0 : std::max(0, g_->totalCols_ - g_->fixedCols_);
     }
 
     QVariant data(const QModelIndex& idx, int role) const override {
-        const int c = idx.column() + 1, r = idx.row() + 1;
+        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
         switch (role) {
         case Qt::DisplayRole:
             if (g_->HasDataCheckBox(c, r)) return {};  // the box shows the text
@@ -62,13 +62,13 @@ public:
 
     bool setData(const QModelIndex& idx, const QVariant& value, int role) override {
         if (role != Qt::EditRole || !idx.isValid()) return false;
-        g_->SetCells(idx.column() + 1, idx.row() + 1, value.toString());
+        g_->SetCells(g_->realCol(idx.column()), idx.row() + 1, value.toString());
         return true;
     }
 
     Qt::ItemFlags flags(const QModelIndex& idx) const override {
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        const int c = idx.column() + 1, r = idx.row() + 1;
+        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
         if (!g_->HasCheckBox(c, r) && g_->CanEditCell(c, r)) f |= Qt::ItemIsEditable;
         return f;
     }
@@ -76,7 +76,7 @@ public:
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
         if (role != Qt::DisplayRole) return {};
         if (o == Qt::Horizontal)
-            return section + 1 < g_->totalCols_ ? g_->text_[g_->index(section + 1, 0)] : QString();
+            return g_->realCol(section) < g_->totalCols_ ? g_->text_[g_->index(g_->realCol(section), 0)] : QString();
         return section + 1 < g_->rowCount_ ? g_->text_[g_->index(0, section + 1)] : QString();
     }
 
@@ -85,12 +85,13 @@ public:
         endResetModel();
     }
     void cellChanged(int c, int r) {
-        if (r == 0 && c > 0) {
-            emit headerDataChanged(Qt::Horizontal, c - 1, c - 1);
-        } else if (c == 0 && r > 0) {
+        const int m = g_->modelCol(c);
+        if (r == 0 && m >= 0) {
+            emit headerDataChanged(Qt::Horizontal, m, m);
+        } else if (m < 0 && r > 0) {
             emit headerDataChanged(Qt::Vertical, r - 1, r - 1);
-        } else if (c > 0 && r > 0) {
-            const QModelIndex i = createIndex(r - 1, c - 1);
+        } else if (m >= 0 && r > 0) {
+            const QModelIndex i = createIndex(r - 1, m);
             emit dataChanged(i, i);
         }
     }
@@ -119,7 +120,7 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& idx) const override {
-        const int c = idx.column() + 1, r = idx.row() + 1;
+        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
         const TEditorType ed = g_->GetCellEditor(c, r);
         if (ed == edDataCheckBox) return nullptr;
         if (ed == edComboList || ed == edComboEdit) {
@@ -183,7 +184,7 @@ public:
     }
 
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& idx) const override {
-        const int c = idx.column() + 1, r = idx.row() + 1;
+        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
         bool state = false;
         if (!g_->GetCheckBoxState(c, r, state)) {
             QStyledItemDelegate::paint(p, option, idx);
@@ -212,7 +213,7 @@ public:
 
     bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& idx) override {
-        const int c = idx.column() + 1, r = idx.row() + 1;
+        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
         if (e->type() == QEvent::MouseButtonRelease && g_->HasCheckBox(c, r)) {
             auto* me = static_cast<QMouseEvent*>(e);
             if (me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint())) {
@@ -294,10 +295,10 @@ public:
             qApp, &QApplication::focusChanged, this, [this, &leftWindow](QWidget*, QWidget* now) {
                 if (now && now->window() != window()) leftWindow = true;
             });
-        g_->DblClickCell(i.row() + 1, g_->DisplColIndex(i.column() + 1));
+        g_->DblClickCell(i.row() + 1, g_->DisplColIndex(g_->realCol(i.column())));
         QObject::disconnect(watch);
         if (leftWindow || i != currentIndex()) return;
-        const TEditorType ed = g_->GetCellEditor(i.column() + 1, i.row() + 1);
+        const TEditorType ed = g_->GetCellEditor(g_->realCol(i.column()), i.row() + 1);
         if (ed != edComboList && ed != edComboEdit) return;
         if (!editCurrent()) return;
         if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
@@ -331,7 +332,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         const QModelIndex i = indexAt(e->position().toPoint());
         // Check cells are the delegate's: a double-click toggles them and nothing more.
-        if (e->button() != Qt::LeftButton || !i.isValid() || g_->HasCheckBox(i.column() + 1, i.row() + 1)) {
+        if (e->button() != Qt::LeftButton || !i.isValid() || g_->HasCheckBox(g_->realCol(i.column()), i.row() + 1)) {
             QTableView::mouseDoubleClickEvent(e);
             return;
         }
@@ -364,7 +365,8 @@ bool GridView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(event);
         const QModelIndex i = indexAt(he->pos());
-        const QString hint = i.isValid() ? g_->CellHint(i.row() + 1, g_->DisplColIndex(i.column() + 1)) : QString();
+        const QString hint =
+            i.isValid() ? g_->CellHint(i.row() + 1, g_->DisplColIndex(g_->realCol(i.column()))) : QString();
         if (hint.isEmpty())
             QToolTip::hideText();
         else
@@ -401,7 +403,7 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
                 const int x = pos.x() - h->sectionViewportPosition(logical);
                 const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
                 if (!sizing || (x > 3 && h->sectionSize(logical) - x > 3))
-                    g_->ClickCell(0, g_->DisplColIndex(logical + 1));
+                    g_->ClickCell(0, g_->DisplColIndex(g_->realCol(logical)));
             }
         } else if (watched == verticalHeader()->viewport()) {
             const int logical = verticalHeader()->logicalIndexAt(pos);
@@ -425,7 +427,7 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         QString hint;
         if (watched == horizontalHeader()->viewport()) {
             const int logical = horizontalHeader()->logicalIndexAt(he->pos());
-            if (logical >= 0) hint = g_->CellHint(0, g_->DisplColIndex(logical + 1));
+            if (logical >= 0) hint = g_->CellHint(0, g_->DisplColIndex(g_->realCol(logical)));
         } else {
             const int logical = verticalHeader()->logicalIndexAt(he->pos());
             if (logical >= 0) hint = g_->CellHint(logical + 1, 0);
@@ -485,9 +487,9 @@ TExStringGrid::TExStringGrid(QWidget* parent) : QWidget(parent), visible_(kMaxHi
     connect(h, &QHeaderView::sectionResized, this,
             [this](int l, int o, int n) { onSectionResized(l, o, n); });
     connect(view_, &QAbstractItemView::pressed, this,
-            [this](const QModelIndex& i) { ClickCell(i.row() + 1, DisplColIndex(i.column() + 1)); });
+            [this](const QModelIndex& i) { ClickCell(i.row() + 1, DisplColIndex(realCol(i.column()))); });
     connect(h, &QHeaderView::sectionDoubleClicked, this,
-            [this](int logical) { DblClickCell(0, DisplColIndex(logical + 1)); });
+            [this](int logical) { DblClickCell(0, DisplColIndex(realCol(logical))); });
     connect(v, &QHeaderView::sectionDoubleClicked, this, [this](int logical) { DblClickCell(logical + 1, 0); });
 
     resizeStore(kDefaultRowCount, kDefaultColCount);
@@ -543,7 +545,21 @@ void TExStringGrid::resizeStore(int rows, int totalCols) {
 }
 
 void TExStringGrid::numberRows(int from) {
+    // Only a fixed column numbers its rows; a data column's new cells start empty.
+    if (fixedCols_ == 0) return;
     for (int r = from; r < rowCount_; ++r) text_[index(0, r)] = QString::number(r);
+}
+
+void TExStringGrid::SetFixedCols(int value) {
+    if (value != 0 && value != 1) throw std::out_of_range("Grid index out of range");
+    if (value == fixedCols_) return;
+    // The texts stay: a column that stops being fixed keeps what it shows, row numbers included.
+    // The reset closes an open editor.
+    fixedCols_ = value;
+    model_->reset();
+    applyColumns();
+    syncCurrent();
+    if (corner_) corner_->update();
 }
 
 void TExStringGrid::SetRowCount(int value) { resizeStore(value, totalCols_); }
@@ -561,19 +577,19 @@ void TExStringGrid::SetColCount(int value) {
 void TExStringGrid::applyColumns() {
     applying_ = true;
     QHeaderView* h = view_->horizontalHeader();
-    for (int c = 1; c < totalCols_; ++c) {
+    for (int c = fixedCols_; c < totalCols_; ++c) {
         const bool hidden = IsHiddenColumn(c);
-        view_->setColumnHidden(c - 1, hidden);
-        if (!hidden) h->resizeSection(c - 1, widths_[c]);
+        view_->setColumnHidden(modelCol(c), hidden);
+        if (!hidden) h->resizeSection(modelCol(c), widths_[c]);
     }
-    view_->verticalHeader()->setVisible(!IsHiddenColumn(0));
+    view_->verticalHeader()->setVisible(fixedCols_ == 1 && !IsHiddenColumn(0));
     view_->verticalHeader()->setFixedWidth(widths_[0]);
     applying_ = false;
 }
 
 void TExStringGrid::onSectionResized(int logical, int, int newSize) {
     if (applying_) return;
-    const int c = logical + 1;
+    const int c = realCol(logical);
     if (c < totalCols_ && !IsHiddenColumn(c) && newSize > 0) widths_[c] = newSize;
 }
 
@@ -664,18 +680,18 @@ QRect TExStringGrid::CellRect(int ACol, int ARow) const {
     const QWidget* area = nullptr;
     QHeaderView* h = view_->horizontalHeader();
     QHeaderView* v = view_->verticalHeader();
-    if (c == 0 && ARow == 0) {
+    if (c < fixedCols_ && ARow == 0) {
         if (!corner_ || !corner_->isVisible()) return {};
         return QRect(corner_->mapTo(this, QPoint(0, 0)), corner_->size());
     } else if (ARow == 0) {
         area = h->viewport();
-        r = QRect(h->sectionViewportPosition(c - 1), 0, h->sectionSize(c - 1), h->height());
-    } else if (c == 0) {
+        r = QRect(h->sectionViewportPosition(modelCol(c)), 0, h->sectionSize(modelCol(c)), h->height());
+    } else if (c < fixedCols_) {
         area = v->viewport();
         r = QRect(0, v->sectionViewportPosition(ARow - 1), v->width(), v->sectionSize(ARow - 1));
     } else {
         area = view_->viewport();
-        r = view_->visualRect(model_->index(ARow - 1, c - 1));
+        r = view_->visualRect(model_->index(ARow - 1, modelCol(c)));
     }
     if (!area->isVisible() || !r.intersects(area->rect())) return {};
     return r.translated(area->mapTo(this, QPoint(0, 0)));
@@ -732,9 +748,9 @@ void TExStringGrid::SetRow(int value) {
 
 void TExStringGrid::syncCurrent() {
     syncing_ = true;
-    // With column 0 hidden, display column 0 is a data column.
-    if (row_ >= 1 && GetRealCol() >= 1) {
-        const QModelIndex i = model_->index(row_ - 1, RealColIndex(col_) - 1);
+    // With column 0 hidden or not fixed, display column 0 is a data column.
+    if (row_ >= 1 && GetRealCol() >= fixedCols_) {
+        const QModelIndex i = model_->index(row_ - 1, modelCol(GetRealCol()));
         if (i != view_->currentIndex()) view_->setCurrentIndex(i);
     } else if (view_->selectionModel()) {
         view_->selectionModel()->clear();
@@ -745,7 +761,7 @@ void TExStringGrid::syncCurrent() {
 void TExStringGrid::onCurrentChanged(const QModelIndex& current) {
     if (syncing_ || !current.isValid()) return;
     row_ = current.row() + 1;
-    col_ = DisplColIndex(current.column() + 1);
+    col_ = DisplColIndex(realCol(current.column()));
 }
 
 // Check boxes ---------------------------------------------------------------------------------
@@ -831,7 +847,7 @@ int TExStringGrid::GetDropDownCount(int, int) const { return 8; }
 int TExStringGrid::GetEditLength(int, int) const { return 0; }
 
 bool TExStringGrid::CanEditCell(int ACol, int ARow) const {
-    if (ACol < 1 || ARow < 1 || ACol >= totalCols_ || ARow >= rowCount_) return false;
+    if (ACol < fixedCols_ || ARow < 1 || ACol >= totalCols_ || ARow >= rowCount_) return false;
     return !(flags_[index(ACol, ARow)] & fReadOnly);
 }
 
@@ -843,7 +859,7 @@ TColor TExStringGrid::GetCellColor(int, int) const { return Color; }
 bool TExStringGrid::KeyPress(QChar key) {
     if (OnKeyPress) plat::guarded([&] { OnKeyPress(this, key); });
     if (key.isNull()) return true;
-    if (key == u' ' && row_ >= 1 && GetRealCol() >= 1 && HasCheckBox(GetRealCol(), row_)) {
+    if (key == u' ' && row_ >= 1 && GetRealCol() >= fixedCols_ && HasCheckBox(GetRealCol(), row_)) {
         if (ToggleCellCheck(GetRealCol(), row_, true)) CheckBoxClick(GetRealCol(), row_);
         return true;
     }
@@ -874,7 +890,7 @@ void TExStringGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void TExStringGrid::SelectRows(int RowIndex, int RCount) {
-    if (RowIndex < 1 || RowIndex >= rowCount_ || RCount < 1 || ColCount() < 2) return;
+    if (RowIndex < 1 || RowIndex >= rowCount_ || RCount < 1 || ColCount() <= fixedCols_) return;
     const int last = std::min(RowIndex + RCount, rowCount_) - 1;
     row_ = last;
     col_ = ColCount() - 1;

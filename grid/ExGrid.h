@@ -1,6 +1,7 @@
 #pragma once
 // The string grid of every table dialog. Row 0 is the header row and column 0 the fixed column of
-// row numbers; both stay in place while the data cells scroll. Every cell operation takes
+// row numbers; both stay in place while the data cells scroll. With FixedCols 0, column 0 is a data
+// column like the others (editable, selectable, scrolling). Every cell operation takes
 // (column, row), column first, and the column is a real column: hidden columns are counted, so a
 // hidden column's cells stay where they are. `Col`, `ColCount` and the column widths by position
 // are display indexes, which skip the hidden columns.
@@ -55,6 +56,9 @@ public:
     // Shown columns, the fixed column included; hidden columns are not counted.
     int ColCount() const { return totalCols_ - numHidden_; }
     void SetColCount(int value);
+    // Fixed columns at the left: 1 (column 0, the default) or 0; other values: std::out_of_range.
+    int FixedCols() const { return fixedCols_; }
+    void SetFixedCols(int value);
     int NumHiddenColumns() const { return numHidden_; }
     int TotalColCount() const { return totalCols_; }
 
@@ -127,7 +131,7 @@ public:
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;
 
-    // Whole rows: every column from FixedCols (1) on, rows RowIndex .. RowIndex + RCount - 1, the
+    // Whole rows: every column from FixedCols on, rows RowIndex .. RowIndex + RCount - 1, the
     // count cut at RowCount. The current cell moves to the selection's far corner.
     void SelectRows(int RowIndex, int RCount);
     // Whether a row lies in the selection.
@@ -170,6 +174,9 @@ private:
     enum CellFlag : uint8_t { fCheck = 1, fChecked = 2, fData = 4, fReadOnly = 8 };
 
     void checkCell(int ACol, int ARow) const;
+    // Real column of a view column and back; a fixed column has view column -1.
+    int realCol(int modelCol) const { return modelCol + fixedCols_; }
+    int modelCol(int realCol) const { return realCol - fixedCols_; }
     void viewKeyPress(QKeyEvent* event);
     void resizeStore(int rows, int totalCols);
     void numberRows(int from);
@@ -184,6 +191,7 @@ private:
     int rowCount_ = 0;
     int totalCols_ = 0;
     int numHidden_ = 0;
+    int fixedCols_ = 1;
     int col_ = 1;
     int row_ = 1;
     bool syncing_ = false;

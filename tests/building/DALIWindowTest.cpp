@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -122,6 +123,18 @@ TEST_F(DALIWindow, LayoutTextsAndTheButtonsOfEachPage) {
     expectPlaces(listPage);
     f.PC_DALI->setCurrentIndex(0);
     expectPlaces(devicePage);
+}
+
+// The device names are the first data column, not a fixed column of row numbers.
+TEST_F(DALIWindow, TheDeviceNamesAreADataColumn) {
+    TFDALI_Access f;
+    open(f);
+    TExColumnGrid& d = *f.CG_DALI_Device;
+    EXPECT_EQ(d.FixedCols(), 0);
+    // No column of row numbers beside the names.
+    for (QHeaderView* h : d.findChildren<QHeaderView*>())
+        if (h->orientation() == Qt::Vertical) EXPECT_FALSE(h->isVisible());
+    EXPECT_EQ(d.Cells(0, 1), QStringLiteral("DALI ID Device 0"));
 }
 
 TEST_F(DALIWindow, TheDeviceFileEnablesOnlyWithOne) {

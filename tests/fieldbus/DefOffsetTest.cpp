@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/GridViewAccess.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -241,6 +242,21 @@ TEST_F(DefOffsetWindow, WithoutAnOffsetFileEveryByteIsNone) {
     EXPECT_EQ(f.Slave_Before_Select, 0);
     EXPECT_EQ(bytes(0), (std::vector<QStringList>{{"0", "None", ""}, {"1", "None", ""}, {"2", "None", ""}}));
     EXPECT_EQ(bytes(1), (std::vector<QStringList>{{"0", "None", ""}, {"1", "None", ""}}));
+}
+
+// The ID is the first of the slave's read-only data cells, not a fixed column: the shown slave's
+// selection covers it.
+TEST_F(DefOffsetWindow, TheSlaveIDIsAReadOnlyDataCellSelectedWithItsRow) {
+    writeAll(g_DNETMNetFile, network({networkRow("5", "3", "2", "valve"), networkRow("7", "1", "1")}));
+    open();
+    EXPECT_EQ(f.CG_DN_Slaves->FixedCols(), 0);
+    for (int c = 0; c < 4; ++c) EXPECT_FALSE(f.CG_DN_Slaves->CanEditCell(c, 1)) << c;
+    QItemSelectionModel* sel = view(*f.CG_DN_Slaves).selectionModel();
+    const QAbstractItemModel* m = view(*f.CG_DN_Slaves).model();
+    EXPECT_EQ(m->index(0, 0).data().toString(), QStringLiteral("5"));
+    EXPECT_TRUE(sel->isSelected(m->index(0, 0)));
+    EXPECT_TRUE(sel->isSelected(m->index(0, 3)));
+    EXPECT_FALSE(sel->isSelected(m->index(1, 0)));
 }
 
 TEST_F(DefOffsetWindow, EditsOfASlaveSurviveASwitchToAnother) {

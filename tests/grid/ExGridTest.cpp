@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -868,6 +869,130 @@ TEST_F(ClickGrid, SelectRowsTakesWholeRowsCutAtTheRowCount) {
     for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r == 2) << "row " << r;
     EXPECT_EQ(g.Row(), 2);
     EXPECT_THROW(g.GetRowSelect(8), std::out_of_range);
+}
+
+}  // namespace
+
+namespace {
+
+// FixedCols 0: column 0 is a data column, shown and handled by the view like the others.
+TEST(FixedCols, OnlyZeroAndOneAreTaken) {
+    TExStringGrid g;
+    EXPECT_EQ(g.FixedCols(), 1);
+    for (int bad : {-1, 2, 5}) {
+        EXPECT_THROW(g.SetFixedCols(bad), std::out_of_range) << bad;
+        EXPECT_EQ(g.FixedCols(), 1) << bad;
+    }
+    g.SetFixedCols(0);
+    EXPECT_EQ(g.FixedCols(), 0);
+    EXPECT_THROW(g.SetFixedCols(2), std::out_of_range);
+    EXPECT_EQ(g.FixedCols(), 0);
+}
+
+struct NoFixedColumn : ::testing::Test {
+    TExColumnGrid g;
+    void SetUp() override {
+        g.SetColCount(4);
+        g.SetRowCount(5);
+        g.SetFixedCols(0);
+        for (int r = 0; r < g.RowCount(); ++r)
+            for (int c = 0; c < g.TotalColCount(); ++c) g.SetCells(c, r, tag(c, r));
+        g.resize(500, 250);
+        g.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    }
+    QModelIndex at(int realCol, int row) { return view(g).model()->index(row - 1, realCol); }
+};
+
+TEST_F(NoFixedColumn, ColumnZeroIsAViewColumnCountedAsBefore) {
+    EXPECT_EQ(g.ColCount(), 4);
+    EXPECT_EQ(view(g).model()->columnCount(), 4);
+    EXPECT_FALSE(view(g).verticalHeader()->isVisible());
+    EXPECT_EQ(at(0, 2).data(Qt::DisplayRole).toString(), tag(0, 2));
+    EXPECT_EQ(at(3, 4).data(Qt::DisplayRole).toString(), tag(3, 4));
+    EXPECT_EQ(view(g).model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), tag(0, 0));
+    // Its header is a section of the header row, where the corner was.
+    const QRect head = g.CellRect(0, 0);
+    ASSERT_FALSE(head.isEmpty());
+    QHeaderView* h = view(g).horizontalHeader();
+    EXPECT_EQ(head.topLeft(), h->viewport()->mapTo(&g, QPoint(h->sectionViewportPosition(0), 0)));
+    EXPECT_EQ(g.CellRect(0, 2).translated(-view(g).viewport()->mapTo(&g, QPoint(0, 0))),
+              view(g).visualRect(at(0, 2)));
+}
+
+TEST_F(NoFixedColumn, ItsCellsAreEditedLikeTheOthers) {
+    EXPECT_TRUE(g.CanEditCell(0, 1));
+    g.SetRow(2);
+    g.SetCol(0);
+    EXPECT_EQ(view(g).currentIndex(), at(0, 2));
+    QTest::keyClick(&g, Qt::Key_X);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(g.Cells(0, 2), QStringLiteral("x"));
+    // Its column item answers for it: read-only, colour, check box.
+    g.Columns().Items(0).ReadOnly = true;
+    EXPECT_FALSE(g.CanEditCell(0, 1));
+    g.Columns().Items(0).SetColor(0x00123456);
+    EXPECT_EQ(at(0, 1).data(Qt::BackgroundRole).value<QColor>(), gridcolor::toQColor(0x00123456));
+    g.Columns().Items(0).ReadOnly = false;
+    g.Columns().Items(0).SetEditor(edDataCheckBox);
+    g.SetCells(0, 3, QStringLiteral("N"));
+    g.SetRow(3);
+    g.SetCol(0);
+    QTest::keyClick(&g, Qt::Key_Space);
+    EXPECT_EQ(g.Cells(0, 3), QStringLiteral("Y"));
+}
+
+TEST_F(NoFixedColumn, ClicksAndRowSelectionIncludeIt) {
+    std::vector<std::pair<int, int>> clicks;
+    g.OnClickCell = [&](QObject*, int row, int col) { clicks.emplace_back(row, col); };
+    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, view(g).visualRect(at(0, 3)).center());
+    EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{3, 0}}));
+    EXPECT_EQ(g.Col(), 0);
+    EXPECT_EQ(g.Row(), 3);
+    g.SelectRows(2, 1);
+    EXPECT_TRUE(view(g).selectionModel()->isSelected(at(0, 2)));
+    EXPECT_TRUE(view(g).selectionModel()->isSelected(at(3, 2)));
+    EXPECT_FALSE(view(g).selectionModel()->isSelected(at(0, 3)));
+}
+
+TEST_F(NoFixedColumn, HidingAndSizingItWorkAsForAnyDataColumn) {
+    g.SetColWidths(0, 90);
+    EXPECT_EQ(view(g).horizontalHeader()->sectionSize(0), 90);
+    g.HideColumn(0);
+    EXPECT_TRUE(view(g).isColumnHidden(0));
+    g.SetRow(1);
+    g.SetCol(0);
+    EXPECT_EQ(g.GetRealCol(), 1);
+    EXPECT_EQ(view(g).currentIndex(), at(1, 1));
+    g.UnHideColumn(0);
+    EXPECT_EQ(view(g).horizontalHeader()->sectionSize(0), 90);
+}
+
+TEST_F(NoFixedColumn, ItScrollsAwayWithTheOtherColumns) {
+    for (int c = 0; c < g.TotalColCount(); ++c) g.SetAllColWidths(c, 300);
+    ASSERT_FALSE(g.CellRect(0, 1).isEmpty());
+    QApplication::processEvents();  // the view lays out its new widths
+    QScrollBar* bar = view(g).horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    EXPECT_TRUE(g.CellRect(0, 1).isEmpty());
+    EXPECT_TRUE(g.CellRect(0, 0).isEmpty());
+    EXPECT_FALSE(g.CellRect(3, 1).isEmpty());
+}
+
+TEST_F(NoFixedColumn, NewRowsAreNotNumberedAndFixingItAgainRestoresTheRowNumbers) {
+    g.SetRowCount(7);
+    EXPECT_EQ(g.Cells(0, 4), tag(0, 4));
+    EXPECT_TRUE(g.Cells(0, 5).isEmpty());
+    EXPECT_TRUE(g.Cells(0, 6).isEmpty());
+    g.SetFixedCols(1);
+    EXPECT_EQ(view(g).model()->columnCount(), 3);
+    EXPECT_TRUE(view(g).verticalHeader()->isVisible());
+    EXPECT_FALSE(g.CanEditCell(0, 1));
+    EXPECT_EQ(view(g).model()->index(1, 0).data(Qt::DisplayRole).toString(), tag(1, 2));  // real 1 again
+    g.SetRowCount(8);
+    EXPECT_EQ(g.Cells(0, 7), QStringLiteral("7"));
 }
 
 }  // namespace
