@@ -181,6 +181,8 @@ void TFDALI_Access::buildDeviceGrids() {
         item.SetEditor(edDataCheckBox);
         item.SetAlignment(taCenter);
     }
+    // The device names come from the texts and are not saved: an edit there would be lost.
+    d.Columns().Items(dName).ReadOnly = true;
     d.Columns().Items(dAddress).ReadOnly = true;
     d.Columns().Items(dDimming).SetEditor(edComboList);
     d.Columns().Items(dDimming).SetComboItems(dali::dimmingModes());

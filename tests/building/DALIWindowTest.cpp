@@ -135,6 +135,8 @@ TEST_F(DALIWindow, TheDeviceNamesAreADataColumn) {
     for (QHeaderView* h : d.findChildren<QHeaderView*>())
         if (h->orientation() == Qt::Vertical) EXPECT_FALSE(h->isVisible());
     EXPECT_EQ(d.Cells(0, 1), QStringLiteral("DALI ID Device 0"));
+    // The names are not saved, so they cannot be edited.
+    EXPECT_FALSE(d.CanEditCell(0, 1));
 }
 
 TEST_F(DALIWindow, TheDeviceFileEnablesOnlyWithOne) {
