@@ -11,6 +11,7 @@
 #include "building/USNMP_MIB.h"
 #include "building/USNMP_Trap_Access.h"
 #include "building/UTransmitNMEA.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
 #include "fieldbus/UEds.h"
@@ -53,7 +54,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
 
@@ -207,7 +207,7 @@ void TFVelmarineFirmWare::FormCreate() {
 
 void TFVelmarineFirmWare::Build_Steps() {
     struct Def {
-        QPushButton** member;
+        TFadeButton** member;
         const char* name;
         bool visible;
         int left, top;
@@ -216,7 +216,7 @@ void TFVelmarineFirmWare::Build_Steps() {
         QStyle::StandardPixmap picture;
         std::function<void()> action;
     };
-    QPushButton* hiddenButton = nullptr;
+    TFadeButton* hiddenButton = nullptr;
     // The hidden steps whose editors or writers this program does not carry stop after the project
     // test (the Modbus step does nothing by design).
     auto none = [] {};
@@ -278,29 +278,35 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
     };
     for (const Def& d : defs) {
-        auto* b = new QPushButton(this);
-        b->setObjectName(QString::fromLatin1(d.name));
         const bool picture = d.caption < 0 && d.hint >= 0;  // Information, Options, Close
-        b->setIcon(style()->standardIcon(d.picture));
-        if (picture) {
-            b->setGeometry(d.left, d.top, kPictureButton, kPictureButton);
-            b->setIconSize(QSize(32, 32));
-        } else {
-            b->setGeometry(d.left, d.top, kStepWidth, kStepHeight);
-            b->setIconSize(QSize(24, 24));
-            b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 6px;"));
-        }
+        // The side buttons and "Set Communication" keep the plain frame; New, Open and the update
+        // step light up sky blue, the other steps yellow.
+        const bool plain = picture || qstrcmp(d.name, "Btn_Prm_Gen") == 0;
+        const bool sky = d.member == &Btn_New || d.member == &Btn_Open || d.member == &Btn_CreateBin;
+        THouseLook look;
+        look.Style = plain ? bsNormal : bsEncarta;
+        look.HotTrackColor = sky ? plat::clSkyBlue : plat::clYellow;
+        look.Width = picture ? kPictureButton : kStepWidth;
+        look.Height = picture ? kPictureButton : kStepHeight;
+        if (!picture) look.Alignment = taLeftJustify;
+        auto* b = NewHouseButton(this, look);
+        b->setObjectName(QString::fromLatin1(d.name));
+        const int side = picture ? 32 : 24;
+        plat::TBitmap glyph;
+        glyph.SetImage(style()->standardIcon(d.picture).pixmap(side, side).toImage());
+        b->SetGlyph(&glyph);
+        b->move(d.left, d.top);
         b->setVisible(d.visible);
         *d.member = b;
         steps_.push_back({b, d.name, d.visible, d.caption, d.hint, d.needsProject, d.action});
-        plat::onSignal(b, &QPushButton::clicked, this, [this, b](bool) { Btn_Click(b); });
+        plat::onSignal(b, &TFadeButton::clicked, this, [this, b]() { Btn_Click(b); });
     }
     // Captions the window itself carries (not texts of the table).
-    Step_Button("Btn_MQTT_Set_Access")->setText(QStringLiteral("MQTT Set Access"));
-    Step_Button("Btn_ScanDecode")->setText(QStringLiteral("Scan && Decode"));
+    Step_Button("Btn_MQTT_Set_Access")->SetCaption(QStringLiteral("MQTT Set Access"));
+    Step_Button("Btn_ScanDecode")->SetCaption(QStringLiteral("Scan && Decode"));
 }
 
-QPushButton* TFVelmarineFirmWare::Step_Button(const char* name) const {
+TFadeButton* TFVelmarineFirmWare::Step_Button(const char* name) const {
     for (const Step& s : steps_)
         if (qstrcmp(s.name, name) == 0) return s.button;
     return nullptr;
@@ -371,8 +377,8 @@ void TFVelmarineFirmWare::Set_Lang() {
     }
     Show_Project_Labels();
     for (const Step& s : steps_) {
-        if (s.caption >= 0) s.button->setText(Text_Table[s.caption]);
-        if (s.hint >= 0) s.button->setToolTip(Text_Table[s.hint]);
+        if (s.caption >= 0) s.button->SetCaption(Text_Table[s.caption]);
+        if (s.hint >= 0) s.button->SetHint(Text_Table[s.hint]);
     }
 }
 
@@ -396,7 +402,7 @@ void TFVelmarineFirmWare::Show_Form(plat::TForm* form) {
     if (form) form->ShowModal();
 }
 
-void TFVelmarineFirmWare::Btn_Click(QPushButton* sender) {
+void TFVelmarineFirmWare::Btn_Click(TFadeButton* sender) {
     for (const Step& s : steps_) {
         if (s.button != sender) continue;
         if (s.needsProject && g_ProjectPath.isEmpty()) {

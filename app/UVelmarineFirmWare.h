@@ -11,7 +11,7 @@
 
 class QLabel;
 class QFrame;
-class QPushButton;
+class TFadeButton;
 
 class TFVelmarineFirmWare : public plat::TForm {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
     void Change_Language();
     void Set_Files();
     void Save_Setting();
-    void Btn_Click(QPushButton* sender);
+    void Btn_Click(TFadeButton* sender);
     void Create_New_Project();
     void Open_Project();
     void Update_Device();
@@ -53,19 +53,19 @@ public:
     QTimer Timer_Update;
     plat::XmlDocument XML1;
 
-    QPushButton* Btn_New;
-    QPushButton* Btn_Open;
-    QPushButton* Btn_Close;
-    QPushButton* Btn_Info;
-    QPushButton* Btn_Opz;
-    QPushButton* Btn_Prm_Gen;
-    QPushButton* Btn_MQTT_Set_Topic;
-    QPushButton* Btn_PROFINET_XML;
-    QPushButton* Btn_CreateBin;
+    TFadeButton* Btn_New;
+    TFadeButton* Btn_Open;
+    TFadeButton* Btn_Close;
+    TFadeButton* Btn_Info;
+    TFadeButton* Btn_Opz;
+    TFadeButton* Btn_Prm_Gen;
+    TFadeButton* Btn_MQTT_Set_Topic;
+    TFadeButton* Btn_PROFINET_XML;
+    TFadeButton* Btn_CreateBin;
 
     // Every step button with its texts and action, in dispatch order.
     struct Step {
-        QPushButton* button;
+        TFadeButton* button;
         const char* name;
         bool visible;
         int caption;            // text number, -1: fixed caption or none
@@ -74,7 +74,7 @@ public:
         std::function<void()> action;
     };
     const std::vector<Step>& Steps() const { return steps_; }
-    QPushButton* Step_Button(const char* name) const;
+    TFadeButton* Step_Button(const char* name) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "building/UBACnet_Eng_Unit.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Guard.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -8,7 +9,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -57,32 +57,32 @@ TFBACnet_Eng_Unit::TFBACnet_Eng_Unit(QWidget* parent) : plat::TForm(parent) {
     Label4->setGeometry(16, top + 108, 120, 21);
     CB_Select_Unit = named(new QComboBox(this), "CB_Select_Unit");
     CB_Select_Unit->setGeometry(140, top + 106, 300, 23);
-    Btn_Select_Eng_Unit = named(new QPushButton(this), "Btn_Select_Eng_Unit");
+    Btn_Select_Eng_Unit = named(NewHouseButton(this), "Btn_Select_Eng_Unit");
     Btn_Select_Eng_Unit->setGeometry(16, top + 140, 516, 30);
     separator(this, top + 180);
 
     P_Button = named(new QWidget(this), "P_Button");
     P_Button->setGeometry(0, 306 - 40, 548, 40);
-    Btn_OK = named(new QPushButton(QStringLiteral("OK"), P_Button), "Btn_OK");
+    Btn_OK = named(NewHouseButton(QStringLiteral("OK"), P_Button, {110, 28, bsEncarta, plat::clYellow}), "Btn_OK");
     Btn_OK->setGeometry(16, 6, 110, 28);
-    Btn_Cancel = named(new QPushButton(QStringLiteral("Cancel"), P_Button), "Btn_Cancel");
+    Btn_Cancel = named(NewHouseButton(QStringLiteral("Cancel"), P_Button), "Btn_Cancel");
     Btn_Cancel->setGeometry(134, 6, 110, 28);
 
     plat::onSignal(CB_Select_Type, &QComboBox::activated, this, [this](int) { CB_Select_TypeSelect(); });
-    plat::onSignal(Btn_Select_Eng_Unit, &QPushButton::clicked, this, [this](bool) { Btn_Select_Eng_UnitClick(); });
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrOk); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_Select_Eng_Unit, &TFadeButton::clicked, this, [this]() { Btn_Select_Eng_UnitClick(); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     Set_Lang();
 }
 
 void TFBACnet_Eng_Unit::Set_Lang() {
     setWindowTitle(text(4400));
     L_SW_Desc()->setText(text(4401));
-    Btn_OK->setText(text(4402));
-    Btn_Cancel->setText(text(4403));
+    Btn_OK->SetCaption(text(4402));
+    Btn_Cancel->SetCaption(text(4403));
     QLabel* labels[4] = {Label1, Label2, Label3, Label4};
     for (int i = 0; i < 4; ++i) labels[i]->setText(text(4404 + i));
-    Btn_Select_Eng_Unit->setText(text(4408));
+    Btn_Select_Eng_Unit->SetCaption(text(4408));
 }
 
 void TFBACnet_Eng_Unit::FormShow() { CB_Select_TypeSelect(); }

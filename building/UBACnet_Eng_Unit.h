@@ -8,7 +8,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 
 class TFBACnet_Eng_Unit : public plat::TForm {
     Q_OBJECT
@@ -29,10 +29,10 @@ public:
     QComboBox* CB_Select_Type;
     QLabel* Label4;
     QComboBox* CB_Select_Unit;
-    QPushButton* Btn_Select_Eng_Unit;
+    TFadeButton* Btn_Select_Eng_Unit;
     QWidget* P_Button;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
 protected:
     void FormShow() override;

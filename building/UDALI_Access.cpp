@@ -2,6 +2,7 @@
 
 #include "building/BuildingLists.h"
 #include "building/EditorTypeGrid.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
@@ -11,7 +12,6 @@
 
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -59,8 +59,8 @@ void paintPanel(QWidget* w) {
     w->setPalette(p);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, int left) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+TFadeButton* button(QWidget* parent, const char* name, const char* caption, int left) {
+    auto* b = NewHouseButton(QString::fromLatin1(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(left, 6, 110, 28);
     return b;
@@ -113,14 +113,14 @@ TFDALI_Access::TFDALI_Access(QWidget* parent) : plat::TForm(parent) {
     Btn_PasteRow = button(P_Button, "Btn_PasteRow", "Paste Row", kSecondLefts[3]);
     Btn_DALI_Maps = button(P_Button, "Btn_DALI_Maps", "DALI Maps", kSecondLefts[3] + 118);
     Btn_DALI_Maps->hide();
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
-    plat::onSignal(Btn_SelectAll, &QPushButton::clicked, this, [this](bool) { Btn_SelectAllClick(); });
-    plat::onSignal(Btn_ClearAll, &QPushButton::clicked, this, [this](bool) { Btn_ClearAllClick(); });
-    plat::onSignal(Btn_DelRow, &QPushButton::clicked, this, [this](bool) { Btn_DelRowClick(); });
-    plat::onSignal(Btn_InsRow, &QPushButton::clicked, this, [this](bool) { Btn_InsRowClick(); });
-    plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
-    plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_SelectAll, &TFadeButton::clicked, this, [this]() { Btn_SelectAllClick(); });
+    plat::onSignal(Btn_ClearAll, &TFadeButton::clicked, this, [this]() { Btn_ClearAllClick(); });
+    plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRowClick(); });
+    plat::onSignal(Btn_InsRow, &TFadeButton::clicked, this, [this]() { Btn_InsRowClick(); });
+    plat::onSignal(Btn_CopyRow, &TFadeButton::clicked, this, [this]() { Btn_CopyRowClick(); });
+    plat::onSignal(Btn_PasteRow, &TFadeButton::clicked, this, [this]() { Btn_PasteRowClick(); });
 
     buildDeviceGrids();
     buildMenus();
@@ -291,15 +291,15 @@ void TFDALI_Access::resizeEvent(QResizeEvent* event) {
 void TFDALI_Access::Set_Lang() {
     setWindowTitle(text(4500));
     L_SW_Desc()->setText(text(4501));
-    Btn_OK->setText(text(4502));
-    Btn_Cancel->setText(text(4503));
-    Btn_SelectAll->setText(text(4504));
-    Btn_ClearAll->setText(text(4505));
-    Btn_OK->setToolTip(text(4506));
-    Btn_Cancel->setToolTip(text(4507));
-    Btn_SelectAll->setToolTip(text(4508));
-    Btn_ClearAll->setToolTip(text(4509));
-    Btn_DALI_Maps->setText(text(4653));
+    Btn_OK->SetCaption(text(4502));
+    Btn_Cancel->SetCaption(text(4503));
+    Btn_SelectAll->SetCaption(text(4504));
+    Btn_ClearAll->SetCaption(text(4505));
+    Btn_OK->SetHint(text(4506));
+    Btn_Cancel->SetHint(text(4507));
+    Btn_SelectAll->SetHint(text(4508));
+    Btn_ClearAll->SetHint(text(4509));
+    Btn_DALI_Maps->SetCaption(text(4653));
     for (int n = 0; n < dali::kDevices; ++n) CG_DALI_Device->SetCells(dName, n + 1, text(4510 + n));
     for (int c = 0; c < 6; ++c) CG_DALI_Device->Columns().Items(c).SetHeader(text(4658 + c));
     for (int c = 0; c < 4; ++c) CG_DALI_GroupBroad->Columns().Items(c).SetHeader(text(4664 + c));
@@ -325,7 +325,7 @@ void TFDALI_Access::PC_DALIChange() {
     const bool devices = PC_DALI->currentWidget() == TS_Select_Device;
     Btn_SelectAll->setVisible(devices);
     Btn_ClearAll->setVisible(devices);
-    QPushButton* rowButtons[4] = {Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
+    TFadeButton* rowButtons[4] = {Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
     for (int i = 0; i < 4; ++i) {
         rowButtons[i]->move(kSecondLefts[i], rowButtons[i]->y());
         rowButtons[i]->setVisible(!devices);

@@ -14,7 +14,7 @@
 
 class QLabel;
 class QMenu;
-class QPushButton;
+class TFadeButton;
 class QSplitter;
 class QTabWidget;
 class QWidget;
@@ -74,15 +74,15 @@ public:
     QMenu* PM_MinMax = nullptr;
     QMenu* PM_Recall = nullptr;
     QMenu* PM_Dimming = nullptr;
-    QPushButton* Btn_OK = nullptr;
-    QPushButton* Btn_Cancel = nullptr;
-    QPushButton* Btn_SelectAll = nullptr;
-    QPushButton* Btn_ClearAll = nullptr;
-    QPushButton* Btn_DelRow = nullptr;
-    QPushButton* Btn_InsRow = nullptr;
-    QPushButton* Btn_CopyRow = nullptr;
-    QPushButton* Btn_PasteRow = nullptr;
-    QPushButton* Btn_DALI_Maps = nullptr;
+    TFadeButton* Btn_OK = nullptr;
+    TFadeButton* Btn_Cancel = nullptr;
+    TFadeButton* Btn_SelectAll = nullptr;
+    TFadeButton* Btn_ClearAll = nullptr;
+    TFadeButton* Btn_DelRow = nullptr;
+    TFadeButton* Btn_InsRow = nullptr;
+    TFadeButton* Btn_CopyRow = nullptr;
+    TFadeButton* Btn_PasteRow = nullptr;
+    TFadeButton* Btn_DALI_Maps = nullptr;
     plat::XmlDocument XML1;
 
     QStringList Hint, Hint_Fun;

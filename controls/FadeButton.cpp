@@ -374,3 +374,22 @@ bool TFadeButton::event(QEvent* e) {
     }
     return TCustomControl::event(e);
 }
+
+TFadeButton* NewHouseButton(QWidget* parent, const THouseLook& look) {
+    auto* b = new TFadeButton(parent);
+    b->SetStyle(look.Style);
+    b->SetColor(0xEDF7F8);
+    b->SetColorWhenDown(look.ColorWhenDown);
+    b->SetHotTrackColor(look.HotTrackColor);
+    b->SetLightColor(plat::clGray);
+    b->SetLayout(look.Layout);
+    b->SetAlignment(look.Alignment);
+    b->resize(look.Width, look.Height);
+    return b;
+}
+
+TFadeButton* NewHouseButton(const QString& caption, QWidget* parent, const THouseLook& look) {
+    TFadeButton* b = NewHouseButton(parent, look);
+    b->SetCaption(caption);
+    return b;
+}

@@ -131,3 +131,18 @@ private:
     int hotTrackStep_ = 0;
     plat::TTimer* fade_ = nullptr;
 };
+
+inline constexpr plat::TColor clFadeOrange = 0x0080FF;
+
+// How the windows dress their buttons; every field defaults to the common dialog button.
+struct THouseLook {
+    int Width = 110, Height = 28;
+    TFadeButtonStyle Style = bsEncarta;
+    plat::TColor ColorWhenDown = clFadeOrange;
+    plat::TColor HotTrackColor = plat::clYellow;
+    TFadeButtonLayout Layout = blGlyphLeft;
+    TAlignment Alignment = taCenter;
+};
+// The one place the windows' button look lives, so that no window drifts from it.
+TFadeButton* NewHouseButton(QWidget* parent, const THouseLook& look = {});
+TFadeButton* NewHouseButton(const QString& caption, QWidget* parent, const THouseLook& look = {});

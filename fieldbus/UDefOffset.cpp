@@ -1,5 +1,6 @@
 #include "fieldbus/UDefOffset.h"
 
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
@@ -8,7 +9,6 @@
 #include "shell/ULanguage.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -144,14 +144,14 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
     P_Button = new QWidget(this);
     P_Button->setObjectName(QStringLiteral("P_Button"));
     paintPanel(P_Button);
-    Btn_OK = new QPushButton(QStringLiteral("OK"), P_Button);
+    Btn_OK = NewHouseButton(QStringLiteral("OK"), P_Button);
     Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
     Btn_OK->setGeometry(16, 6, 110, 28);
-    Btn_Cancel = new QPushButton(QStringLiteral("Cancel"), P_Button);
+    Btn_Cancel = NewHouseButton(QStringLiteral("Cancel"), P_Button);
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     Btn_Cancel->setGeometry(134, 6, 110, 28);
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { bitbtn1Click(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { bitbtn1Click(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
 
     layoutPanels();
     PageControl1->setCurrentIndex(0);
@@ -189,10 +189,10 @@ bool TFDefOffset::eventFilter(QObject* watched, QEvent* event) {
 void TFDefOffset::Set_Lang() {
     setWindowTitle(text(2900));
     L_SW_Desc()->setText(text(2901));
-    Btn_OK->setText(text(2902));
-    Btn_Cancel->setText(text(2903));
-    Btn_OK->setToolTip(text(2904));
-    Btn_Cancel->setToolTip(text(2905));
+    Btn_OK->SetCaption(text(2902));
+    Btn_Cancel->SetCaption(text(2903));
+    Btn_OK->SetHint(text(2904));
+    Btn_Cancel->SetHint(text(2905));
     PageControl1->setTabText(0, text(2906));
     PageControl1->setTabText(1, text(2907));
     Label1->setText(text(2908));

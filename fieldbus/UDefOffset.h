@@ -10,7 +10,7 @@
 #include <vector>
 
 class QLabel;
-class QPushButton;
+class TFadeButton;
 class QResizeEvent;
 class QSplitter;
 class QTabWidget;
@@ -59,8 +59,8 @@ public:
     TExColumnGrid* CG_ByteIN;
     TExColumnGrid* CG_ByteOUT;
     QWidget* P_Button;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
     plat::XmlDocument XML1;
 
 protected:

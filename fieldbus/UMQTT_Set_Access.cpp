@@ -1,5 +1,6 @@
 #include "fieldbus/UMQTT_Set_Access.h"
 
+#include "controls/FadeButton.h"
 #include "fieldbus/MQTTAccessSchema.h"
 #include "fieldbus/MQTTTopicTable.h"
 #include "grid/ExCGrid.h"
@@ -8,7 +9,6 @@
 #include "shell/UComon.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -227,7 +227,7 @@ TFMQTT_SetAccess_Eth::TFMQTT_SetAccess_Eth(QWidget* parent) : plat::TForm(parent
     P_Button->setGeometry(0, kHeight - kButtons, kWidth, kButtons);
     paintPanel(P_Button);
     const struct {
-        QPushButton** button;
+        TFadeButton** button;
         const char* name;
         const char* caption;
     } buttons[] = {{&Btn_OK, "Btn_OK", "OK"},
@@ -238,7 +238,7 @@ TFMQTT_SetAccess_Eth::TFMQTT_SetAccess_Eth(QWidget* parent) : plat::TForm(parent
                    {&Btn_PasteRow, "Btn_PasteRow", "Paste Row"}};
     int left = 16;
     for (const auto& b : buttons) {
-        *b.button = new QPushButton(QString::fromLatin1(b.caption), P_Button);
+        *b.button = NewHouseButton(QString::fromLatin1(b.caption), P_Button);
         (*b.button)->setObjectName(QString::fromLatin1(b.name));
         (*b.button)->setGeometry(left, 6, 110, 28);
         left += 118;

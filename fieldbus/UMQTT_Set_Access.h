@@ -78,12 +78,12 @@ public:
     QWidget* TS_MQTT_Subscribe;
     TExColumnGrid* CG_Pub;
     TExColumnGrid* CG_Sub;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
-    QPushButton* Btn_DelRow;
-    QPushButton* Btn_InsRow;
-    QPushButton* Btn_CopyRow;
-    QPushButton* Btn_PasteRow;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
+    TFadeButton* Btn_DelRow;
+    TFadeButton* Btn_InsRow;
+    TFadeButton* Btn_CopyRow;
+    TFadeButton* Btn_PasteRow;
 };
 
 inline TFMQTT_Set_Access* FMQTT_Set_Access = nullptr;

@@ -4,7 +4,7 @@
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 
-#include <QPushButton>
+#include "controls/FadeButton.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ TFModbus_TCP_Master_Set_Access::TFModbus_TCP_Master_Set_Access(QWidget* parent)
 
 void TFModbus_TCP_Master_Set_Access::Set_Lang() {
     TModbusAccessForm::Set_Lang();
-    QPushButton* captioned[] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow};
-    for (int i = 0; i < 4; ++i) captioned[i]->setText(Text_Table.value(1502 + i));
+    TFadeButton* captioned[] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow};
+    for (int i = 0; i < 4; ++i) captioned[i]->SetCaption(Text_Table.value(1502 + i));
 }
 
 void TFModbus_TCP_Master_Set_Access::KeyPress(QObject* Sender, QChar& Key) {

@@ -1,5 +1,6 @@
 #include "gateway/UBoot.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "shell/UComon.h"
@@ -11,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 
 namespace {
@@ -66,7 +66,7 @@ TFBoot::TFBoot(QWidget* parent) : plat::TForm(parent) {
     P_Eth_Search = panel(this, "P_Eth_Search");
     L_List_Device = new QLabel(P_Eth_Search);
     L_List_Device->setGeometry(12, 4, 300, 16);
-    Btn_Search = new QPushButton(P_Eth_Search);
+    Btn_Search = NewHouseButton(P_Eth_Search);
     Btn_Search->setGeometry(330, 2, 105, 24);
     CG_List_Devices = new QTableWidget(0, 2, P_Eth_Search);
     CG_List_Devices->setGeometry(12, 28, 423, 100);
@@ -89,19 +89,19 @@ TFBoot::TFBoot(QWidget* parent) : plat::TForm(parent) {
     L_COM_Port->setGeometry(12, 4, 200, 16);
     CB_COM_Port = new QComboBox(P_Serial);
     CB_COM_Port->setGeometry(12, 22, 200, 22);
-    Btn_COM_List = new QPushButton(QStringLiteral("..."), P_Serial);
+    Btn_COM_List = NewHouseButton(QStringLiteral("..."), P_Serial, {30, 22, bsEncarta, clFadeOrange, plat::clYellow, blGlyphRight});
     Btn_COM_List->setGeometry(220, 22, 30, 22);
-    plat::onSignal(Btn_COM_List, &QPushButton::clicked, this, [this](bool) { update_ComPort(); });
+    plat::onSignal(Btn_COM_List, &TFadeButton::clicked, this, [this]() { update_ComPort(); });
 
     P_Button = panel(this, "P_Button");
-    Btn_Cancel = new QPushButton(P_Button);
+    Btn_Cancel = NewHouseButton(P_Button);
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    Btn_Update = new QPushButton(P_Button);
+    Btn_Update = NewHouseButton(P_Button);
     Btn_Update->setObjectName(QStringLiteral("Btn_Update"));
     Btn_Update->setGeometry(kClientWidth / 2 - 176, 6, 170, 28);
     Btn_Cancel->setGeometry(kClientWidth / 2 + 6, 6, 110, 28);
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
-    plat::onSignal(Btn_Update, &QPushButton::clicked, this, [this](bool) { Btn_UpdateClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_Update, &TFadeButton::clicked, this, [this]() { Btn_UpdateClick(); });
 
     systemPinger_ = plat::makeSystemPinger();
     Ping = systemPinger_.get();
@@ -114,8 +114,8 @@ void TFBoot::Set_Lang() {
     L_SW_Desc()->setText(Text_Table[serial ? 1001 : 1003]);
     L_IP_Address->setText(Text_Table[1006]);
     L_List_Device->setText(Text_Table[1009]);
-    Btn_Search->setText(Text_Table[1010]);
-    Btn_Search->setToolTip(Text_Table[1029]);
+    Btn_Search->SetCaption(Text_Table[1010]);
+    Btn_Search->SetHint(Text_Table[1029]);
     CG_List_Devices->setHorizontalHeaderLabels({Text_Table[1011], Text_Table[1012]});
     CG_List_Devices->setToolTip(Text_Table[1030]);
     CB_Find_All_Quorim->setText(Text_Table[1013]);
@@ -127,10 +127,10 @@ void TFBoot::Set_Lang() {
     CB_Update_Options->setToolTip(Text_Table[1032]);
     CB_Update_Option_Read_Back->setText(Text_Table[1018]);
     CB_Update_Option_Read_Back->setToolTip(Text_Table[1033]);
-    Btn_Cancel->setText(Text_Table[1019]);
-    Btn_Cancel->setToolTip(Text_Table[1034]);
-    Btn_Update->setText(Text_Table[1020]);
-    Btn_Update->setToolTip(Text_Table[1035]);
+    Btn_Cancel->SetCaption(Text_Table[1019]);
+    Btn_Cancel->SetHint(Text_Table[1034]);
+    Btn_Update->SetCaption(Text_Table[1020]);
+    Btn_Update->SetHint(Text_Table[1035]);
     for (int i = 0; i < 4; ++i) E_IP[i]->setToolTip(Text_Table[1021 + i]);
 }
 

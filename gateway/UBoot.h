@@ -14,7 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 class QTableWidget;
 
 class TFBoot : public plat::TForm {
@@ -48,13 +48,13 @@ public:
     QCheckBox* CB_Update_Option_Read_Back;
     QLabel* L_COM_Port;
     QComboBox* CB_COM_Port;
-    QPushButton* Btn_COM_List;
+    TFadeButton* Btn_COM_List;
     QLabel* L_List_Device;
-    QPushButton* Btn_Search;
+    TFadeButton* Btn_Search;
     QTableWidget* CG_List_Devices;
     QCheckBox* CB_Find_All_Quorim;
-    QPushButton* Btn_Cancel;
-    QPushButton* Btn_Update;
+    TFadeButton* Btn_Cancel;
+    TFadeButton* Btn_Update;
 
     // The address typed in the four octet edits as decimal octets, or nothing when an octet is not
     // 0-255 or the address cannot be a device (0.0.0.0, 255.255.255.255).

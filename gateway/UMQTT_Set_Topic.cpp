@@ -1,5 +1,6 @@
 #include "gateway/UMQTT_Set_Topic.h"
 
+#include "controls/FadeButton.h"
 #include "controls/TextCase.h"
 #include "gateway/MQTTTopicFile.h"
 #include "gateway/UTopicTemplate.h"
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <optional>
@@ -203,7 +203,7 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
     buttons->setObjectName(QStringLiteral("P_Buttons"));
     buttons->setGeometry(0, kClientHeight - kButtonHeight, kClientWidth, kButtonHeight);
     const auto button = [buttons](const char* name, int left) {
-        auto* b = new QPushButton(buttons);
+        auto* b = NewHouseButton(buttons);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(left, 6, 110, 28);
         return b;
@@ -218,23 +218,23 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
     CB_Allow_CR_LF->setObjectName(QStringLiteral("CB_Allow_CR_LF"));
     CB_Allow_CR_LF->setGeometry(760, 10, 330, 20);
 
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
-    plat::onSignal(Btn_DelRow, &QPushButton::clicked, this, [this](bool) { Btn_DelRowClick(); });
-    plat::onSignal(Btn_InsRow, &QPushButton::clicked, this, [this](bool) { Btn_InsRowClick(); });
-    plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
-    plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRowClick(); });
+    plat::onSignal(Btn_InsRow, &TFadeButton::clicked, this, [this]() { Btn_InsRowClick(); });
+    plat::onSignal(Btn_CopyRow, &TFadeButton::clicked, this, [this]() { Btn_CopyRowClick(); });
+    plat::onSignal(Btn_PasteRow, &TFadeButton::clicked, this, [this]() { Btn_PasteRowClick(); });
     Set_Lang();
 }
 
 void TFMQTT_Set_Topic::Set_Lang() {
     setWindowTitle(text(700));
     L_SW_Desc()->setText(text(701));
-    const std::pair<QPushButton*, int> buttons[] = {{Btn_OK, 702},     {Btn_Cancel, 703},  {Btn_DelRow, 704},
+    const std::pair<TFadeButton*, int> buttons[] = {{Btn_OK, 702},     {Btn_Cancel, 703},  {Btn_DelRow, 704},
                                                     {Btn_InsRow, 705}, {Btn_CopyRow, 706}, {Btn_PasteRow, 707}};
     for (const auto& [b, n] : buttons) {
-        b->setText(text(n));
-        b->setToolTip(text(n + 6));
+        b->SetCaption(text(n));
+        b->SetHint(text(n + 6));
     }
     PageControl1->setTabText(0, text(733));
     PageControl1->setTabText(1, text(734));
@@ -242,7 +242,6 @@ void TFMQTT_Set_Topic::Set_Lang() {
     labelColumns(*CG_Pub, kPublishColumns, Hint_MQTT_Set_Topic_Pub);
     labelColumns(*CG_Sub, kSubscribeColumns, Hint_MQTT_Set_Topic_Sub);
 }
-
 
 void TFMQTT_Set_Topic::FormShow() {
     Working_Mode = 1;

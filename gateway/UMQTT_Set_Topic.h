@@ -12,7 +12,7 @@
 class QCheckBox;
 class QKeyEvent;
 class QObject;
-class QPushButton;
+class TFadeButton;
 class QTabWidget;
 class QWidget;
 class TExColumnGrid;
@@ -51,12 +51,12 @@ public:
     QWidget* TS_MQTT_Subscribe;
     TExColumnGrid* CG_Pub;
     TExColumnGrid* CG_Sub;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
-    QPushButton* Btn_DelRow;
-    QPushButton* Btn_InsRow;
-    QPushButton* Btn_CopyRow;
-    QPushButton* Btn_PasteRow;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
+    TFadeButton* Btn_DelRow;
+    TFadeButton* Btn_InsRow;
+    TFadeButton* Btn_CopyRow;
+    TFadeButton* Btn_PasteRow;
     QCheckBox* CB_Allow_CR_LF;
     plat::XmlDocument XML1;
 

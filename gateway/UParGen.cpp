@@ -1,5 +1,6 @@
 #include "gateway/UParGen.h"
 
+#include "controls/FadeButton.h"
 #include "platform/CategoryPanels.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
@@ -16,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QValidator>
 #include <QWheelEvent>
 #include <algorithm>
@@ -600,14 +600,12 @@ TFParGen::TFParGen(QWidget* parent) : plat::TForm(parent) {
 
     P_Button = new QWidget(this);
     P_Button->setObjectName(QStringLiteral("P_Button"));
-    Btn_OK = new QPushButton(P_Button);
+    Btn_OK = NewHouseButton(P_Button);
     Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
-    Btn_Cancel = new QPushButton(P_Button);
+    Btn_Cancel = NewHouseButton(P_Button);
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    Btn_OK->setAutoDefault(false);
-    Btn_Cancel->setAutoDefault(false);
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
 
     buildPanels();
     SetClientSize(460, 700);
@@ -701,12 +699,11 @@ void TFParGen::buildPanels() {
             case Row::Cert: {
                 makeLabel(r.label, top, labelWidth);
                 makeEdit(QLatin1StringView(r.input), inputLeft, inputTop, width(211), kRichHeight);
-                auto* b = new QPushButton(QStringLiteral("..."), c);
+                auto* b = NewHouseButton(QStringLiteral("..."), c);
                 register_(b, QLatin1StringView(r.button));
-                b->setAutoDefault(false);
                 place(b, 406, inputTop, 23, 23);
                 certBox_.insert(b, Edit(QLatin1StringView(r.input)));
-                plat::onSignal(b, &QPushButton::clicked, this, [this, b](bool) { Btn_OnCertificate(b); });
+                plat::onSignal(b, &TFadeButton::clicked, this, [this, b]() { Btn_OnCertificate(b); });
                 break;
             }
             case Row::Address:
@@ -1370,10 +1367,10 @@ void TFParGen::FormResize() {
 void TFParGen::Set_Lang() {
     setWindowTitle(T(400));
     L_SW_Desc()->setText(T(401));
-    Btn_OK->setText(T(402));
-    Btn_Cancel->setText(T(403));
-    Btn_OK->setToolTip(T(404));
-    Btn_Cancel->setToolTip(T(405));
+    Btn_OK->SetCaption(T(402));
+    Btn_Cancel->SetCaption(T(403));
+    Btn_OK->SetHint(T(404));
+    Btn_Cancel->SetHint(T(405));
 
     for (const PanelDef& pd : panelDefs()) {
         for (const RowDef& r : pd.rows) {
@@ -1663,7 +1660,7 @@ bool TFParGen::Controllo_Dati() {
     return true;
 }
 
-void TFParGen::Btn_OnCertificate(QPushButton* sender) {
+void TFParGen::Btn_OnCertificate(TFadeButton* sender) {
     QLineEdit* box = certBox_.value(sender);
     if (!box) return;
     const QString folder = g_ProjectPath + QStringLiteral("/Certificates");

@@ -14,7 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 class QWheelEvent;
 
 namespace plat {
@@ -126,7 +126,7 @@ public:
     void Btn_OKClick();
     // The "..." button of a certificate box: copies the chosen file into the project's
     // "Certificates" folder and puts its bare name into the box.
-    void Btn_OnCertificate(QPushButton* sender);
+    void Btn_OnCertificate(TFadeButton* sender);
 
     // Number of IP addresses the device has on Wi-Fi, with the protocol of each.
     int Check_Device_IP_Address_WiFi(QString& str_Bus_IP1, QString& str_Bus_IP2) const;
@@ -145,8 +145,8 @@ public:
 
     plat::TCategoryPanelGroup* CPG = nullptr;
     QWidget* P_Button = nullptr;
-    QPushButton* Btn_OK = nullptr;
-    QPushButton* Btn_Cancel = nullptr;
+    TFadeButton* Btn_OK = nullptr;
+    TFadeButton* Btn_Cancel = nullptr;
 
 protected:
     void FormShow() override;
@@ -190,7 +190,7 @@ private:
     QHash<QString, plat::TCategoryPanel*> panels_;
     std::vector<QWidget*> bound_;               // control of each element, in file order
     QHash<QWidget*, QWidget*> dotSuccessor_;    // octet edit -> next edit of its chain (nullptr: end)
-    QHash<QPushButton*, QLineEdit*> certBox_;  // "..." button -> its file-name box
+    QHash<TFadeButton*, QLineEdit*> certBox_;  // "..." button -> its file-name box
 };
 
 inline TFParGen* FParGen = nullptr;

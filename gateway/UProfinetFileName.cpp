@@ -1,5 +1,6 @@
 #include "gateway/UProfinetFileName.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Guard.h"
 #include "platform/UserDialogs.h"
 #include "shell/DialogFrame.h"
@@ -8,7 +9,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 TFProfinetFileName* FProfinetFileName = nullptr;
 
@@ -62,8 +62,8 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     SetDefaultButton(Btn_OK);
     SetCancelOnEscape(true);
 
-    connect(Btn_OK, &QPushButton::clicked, this, [this] { plat::guarded([this] { Btn_OKClick(); }); });
-    connect(Btn_Cancel, &QPushButton::clicked, this, [this] { SetModalResult(plat::mrCancel); });
+    connect(Btn_OK, &TFadeButton::clicked, this, [this] { plat::guarded([this] { Btn_OKClick(); }); });
+    connect(Btn_Cancel, &TFadeButton::clicked, this, [this] { SetModalResult(plat::mrCancel); });
 
     FormCreate(today);
 }
@@ -79,15 +79,15 @@ void TFProfinetFileName::FormCreate(QDate today) {
 void TFProfinetFileName::Set_Lang() {
     setWindowTitle(Text_Table.value(3400));
     L_SW_Desc()->setText(Text_Table.value(3401));
-    Btn_OK->setText(Text_Table.value(3402));
-    Btn_Cancel->setText(Text_Table.value(3403));
+    Btn_OK->SetCaption(Text_Table.value(3402));
+    Btn_Cancel->SetCaption(Text_Table.value(3403));
     Label1->setText(Text_Table.value(3404));
     Label2->setText(Text_Table.value(3405));
     Label4->setText(Text_Table.value(3406));
     Label5->setText(Text_Table.value(3407));
     E_XML_User->setToolTip(Text_Table.value(3408));
-    Btn_OK->setToolTip(Text_Table.value(3409));
-    Btn_Cancel->setToolTip(Text_Table.value(3410));
+    Btn_OK->SetHint(Text_Table.value(3409));
+    Btn_Cancel->SetHint(Text_Table.value(3410));
 }
 
 QString TFProfinetFileName::Compose_Name(const QString& fix1, const QString& user, const QString& fix2) {

@@ -8,7 +8,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 
 class TFProfinetFileName : public plat::TForm {
     Q_OBJECT
@@ -28,8 +28,8 @@ public:
     QLabel* L_XML_Fix1;
     QLabel* L_XML_Fix2;
     QLineEdit* E_XML_User;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
     void Btn_OKClick();
 

@@ -1,5 +1,6 @@
 #include "gateway/UTopicTemplate.h"
 
+#include "controls/FadeButton.h"
 #include "grid/ExGrid.h"
 #include "platform/Guard.h"
 #include "shell/DialogFrame.h"
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -67,8 +67,8 @@ TFTopicTemplate::TFTopicTemplate(QWidget* parent) : plat::TForm(parent) {
     const int middle = kClientHeight - kTitleHeight - kButtonHeight;
     Splitter1->setSizes({middle - kLegendHeight, kLegendHeight});
 
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrOk); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     L_SW_Code()->setText(g_SWCode);
     Set_Lang();
 }
@@ -79,8 +79,8 @@ void TFTopicTemplate::Set_Lang() {
     L_List_Keywords->setText(Text_Table.value(1704));
     SG_Keywords->SetCells(kKeywordCol, 0, Text_Table.value(1705));
     SG_Keywords->SetCells(kDescriptionCol, 0, Text_Table.value(1706));
-    Btn_OK->setText(Text_Table.value(1707));
-    Btn_Cancel->setText(Text_Table.value(1708));
+    Btn_OK->SetCaption(Text_Table.value(1707));
+    Btn_Cancel->SetCaption(Text_Table.value(1708));
 }
 
 void TFTopicTemplate::applyCaption() {
@@ -95,7 +95,6 @@ void TFTopicTemplate::FormShow() {
     Laod_Keywords();
     if (RE_TopicTemplate->isEnabled() && RE_TopicTemplate->isVisibleTo(this)) RE_TopicTemplate->setFocus();
 }
-
 
 void TFTopicTemplate::Laod_Keywords() {
     // No keyword is offered yet; the grid keeps one empty row in which a keyword can be typed.

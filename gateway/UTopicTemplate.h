@@ -9,7 +9,7 @@
 class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
+class TFadeButton;
 class QSplitter;
 class QWidget;
 class TExStringGrid;
@@ -38,8 +38,8 @@ public:
     // The keyword in column 1 and its description in column 2: the grid's column 0 is its fixed
     // column, hidden here.
     TExStringGrid* SG_Keywords;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
 protected:
     void FormShow() override;

@@ -1,5 +1,6 @@
 #include "mbus/UMeter_Bus.h"
 
+#include "controls/FadeButton.h"
 #include "mbus/MBusCodeLists.h"
 #include "mbus/UNewIDNode.h"
 #include "platform/Files.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -29,6 +29,8 @@ using mbus::TNodo;
 using mbus::TVariabile;
 
 namespace {
+// The editor's add and scan buttons go yellow when pressed, unlike the dialog buttons.
+const THouseLook kEditorLook{170, 30, bsEncarta, plat::clYellow};
 
 constexpr int kClientWidth = 834;
 constexpr int kClientHeight = 662;
@@ -217,7 +219,7 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     buttons->setObjectName(QStringLiteral("P_Button"));
     buttons->setGeometry(0, kClientHeight - kButtonHeight, kClientWidth, kButtonHeight);
     const auto button = [buttons](const char* name, int left, int width) {
-        auto* b = new QPushButton(buttons);
+        auto* b = NewHouseButton(buttons);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(left, 6, width, 28);
         return b;
@@ -226,10 +228,11 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     Btn_Cancel = button("Btn_Cancel", 128, 110);
     Btn_ImportNet = button("Btn_ImportNet", kClientWidth - 162, 150);
     FadeButton1 = button("FadeButton1", 260, 130);
-    FadeButton1->setText(QStringLiteral("SCAN DEVICE"));
+    FadeButton1->SetCaption(QStringLiteral("SCAN DEVICE"));
     FadeButton3 = button("FadeButton3", 400, 130);
-    FadeButton3->setText(QStringLiteral("SCAN VARIABLES"));
-    for (QPushButton* b : {FadeButton1, FadeButton3}) {
+    FadeButton3->SetCaption(QStringLiteral("SCAN VARIABLES"));
+    for (TFadeButton* b : {FadeButton1, FadeButton3}) {
+        b->SetColorWhenDown(plat::clYellow);
         b->hide();
         b->setEnabled(false);
     }
@@ -243,15 +246,15 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(CopyNode1, &QAction::triggered, this, [this] { CopyNode1Click(); });
     plat::onSignal(PasteNode1, &QAction::triggered, this, [this] { PasteNode1Click(); });
     plat::onSignal(DeleteItems1, &QAction::triggered, this, [this] { btn_Delete_ItemClick(); });
-    plat::onSignal(btn_Add_Node, &QPushButton::clicked, this, [this] { btn_Add_NodeClick(); });
-    plat::onSignal(btn_Add_Var, &QPushButton::clicked, this, [this] { btn_Add_VarClick(); });
+    plat::onSignal(btn_Add_Node, &TFadeButton::clicked, this, [this] { btn_Add_NodeClick(); });
+    plat::onSignal(btn_Add_Var, &TFadeButton::clicked, this, [this] { btn_Add_VarClick(); });
     plat::onSignal(CB_Var_ToD, &QComboBox::currentIndexChanged, this, [this] { CB_Var_ToDChange(); });
     plat::onSignal(CB_Var_ToD, &QComboBox::activated, this, [this] { CB_Var_ToDChange(); });
     plat::onSignal(CB_Var_Dim, &QComboBox::currentIndexChanged, this, [this] { CB_Var_DimChange(); });
     plat::onSignal(CB_MBus_Type, &QComboBox::currentIndexChanged, this, [this] { CB_MBus_TypeChange(); });
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this] { FadeButton2Click(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this] { FadeButton4Click(); });
-    plat::onSignal(Btn_ImportNet, &QPushButton::clicked, this, [this] { Btn_ImportNet_Click(); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this] { FadeButton2Click(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this] { FadeButton4Click(); });
+    plat::onSignal(Btn_ImportNet, &TFadeButton::clicked, this, [this] { Btn_ImportNet_Click(); });
 
     // Creation: empty buffers, the layouts, the drop-down widths (measured against the boxes as
     // placed), the Nodes page, texts.
@@ -346,7 +349,7 @@ void TFMeter_Bus::buildNodePage() {
     // Its first row falls where the first wired row is.
     P_wMBus_Node->setGeometry(0, rowTop(3) - kRowTop, kInputLeft + kInputWidth + 10, rowTop(10));
 
-    btn_Add_Node = new QPushButton(p);
+    btn_Add_Node = NewHouseButton(p, kEditorLook);
     btn_Add_Node->setObjectName(QStringLiteral("btn_Add_Node"));
     btn_Add_Node->resize(170, 30);
 }
@@ -385,7 +388,7 @@ void TFMeter_Bus::buildVariablePage() {
     CB_Topic = combo(p, "CB_Topic", {});
     L_PostOpe = label(p, "L_PostOpe");
     CB_PostOpe = combo(p, "CB_PostOpe", mbus::Post_Operation_Items());
-    btn_Add_Var = new QPushButton(p);
+    btn_Add_Var = NewHouseButton(p, kEditorLook);
     btn_Add_Var->setObjectName(QStringLiteral("btn_Add_Var"));
     btn_Add_Var->resize(170, 30);
     resetVariableFields();
@@ -394,9 +397,9 @@ void TFMeter_Bus::buildVariablePage() {
 void TFMeter_Bus::Set_Lang() {
     setWindowTitle(T(800));
     L_SW_Desc()->setText(T(801));
-    Btn_OK->setText(T(802));
-    Btn_Cancel->setText(T(803));
-    Btn_ImportNet->setText(T(804));
+    Btn_OK->SetCaption(T(802));
+    Btn_Cancel->SetCaption(T(803));
+    Btn_ImportNet->SetCaption(T(804));
     ExTabSheet1->SetCaption(T(805));
     ExTabSheet2->SetCaption(T(806));
     const std::pair<QWidget*, int> texts[] = {
@@ -421,8 +424,8 @@ void TFMeter_Bus::Set_Lang() {
     CopyNode1->setText(T(842));
     PasteNode1->setText(T(843));
     DeleteItems1->setText(T(844));
-    btn_Add_Node->setText(T(IND_NODO >= 0 && IND_VAR < 0 ? 820 : 821));
-    btn_Add_Var->setText(T(IND_VAR >= 0 ? 838 : 839));
+    btn_Add_Node->SetCaption(T(IND_NODO >= 0 && IND_VAR < 0 ? 820 : 821));
+    btn_Add_Var->SetCaption(T(IND_VAR >= 0 ? 838 : 839));
 }
 
 // ---- showing ----
@@ -546,8 +549,8 @@ void TFMeter_Bus::TWClick() {
 
 void TFMeter_Bus::Aggiorna_Label() {
     if (IND_NODO < 0) {
-        btn_Add_Node->setText(T(821));
-        btn_Add_Var->setText(T(839));
+        btn_Add_Node->SetCaption(T(821));
+        btn_Add_Var->SetCaption(T(839));
         CB_SND_NKE->setChecked(false);
         CB_Reset_App->setChecked(false);
         CB_Enable_Node->setChecked(true);
@@ -561,12 +564,12 @@ void TFMeter_Bus::Aggiorna_Label() {
         const TNodo& node = Nodi_List[size_t(IND_NODO)];
         showNodeFields(node);
         if (IND_VAR < 0) {
-            btn_Add_Node->setText(T(820));
-            btn_Add_Var->setText(T(839));
+            btn_Add_Node->SetCaption(T(820));
+            btn_Add_Var->SetCaption(T(839));
             resetVariableFields();
         } else {
-            btn_Add_Node->setText(T(821));
-            btn_Add_Var->setText(T(838));
+            btn_Add_Node->SetCaption(T(821));
+            btn_Add_Var->SetCaption(T(838));
             showVariableFields(node.Var_List[size_t(IND_VAR)]);
         }
         Sposta_Oggetti_Var(node.Var_List_Type);

@@ -16,7 +16,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPushButton;
+class TFadeButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -129,7 +129,7 @@ public:
     QLabel* L_Cut_After;
     TIndexComboBox* CB_Cut_After;
     QLabel* L_Frames;
-    QPushButton* btn_Add_Node;
+    TFadeButton* btn_Add_Node;
     QWidget* P_wMBus_Node;
     QLabel* L_wMBus_ManID;
     QLineEdit* E_wMBus_ManID;
@@ -174,14 +174,14 @@ public:
     TIndexComboBox* CB_Topic;
     QLabel* L_PostOpe;
     TIndexComboBox* CB_PostOpe;
-    QPushButton* btn_Add_Var;
+    TFadeButton* btn_Add_Var;
 
     QLabel* L_MBus_NumByte;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
-    QPushButton* Btn_ImportNet;
-    QPushButton* FadeButton1;  // "SCAN DEVICE": always hidden
-    QPushButton* FadeButton3;  // "SCAN VARIABLES": always hidden
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
+    TFadeButton* Btn_ImportNet;
+    TFadeButton* FadeButton1;  // "SCAN DEVICE": always hidden
+    TFadeButton* FadeButton3;  // "SCAN VARIABLES": always hidden
 
 protected:
     void FormShow() override;

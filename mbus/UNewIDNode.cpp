@@ -1,5 +1,6 @@
 #include "mbus/UNewIDNode.h"
 
+#include "controls/FadeButton.h"
 #include "mbus/UMeter_Bus.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -10,7 +11,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 namespace {
@@ -52,8 +52,8 @@ TFNewIDNode::TFNewIDNode(QWidget* parent) : plat::TForm(parent) {
     L_wMBus_Add->setGeometry(12, kFirstRow, 126, 18);
     E_wMBus_Add = edit("E_wMBus_Add", kFirstRow);
 
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { FadeButton2Click(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { FadeButton2Click(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     // Nothing is lost by leaving this small dialog: Enter confirms and Esc cancels.
     SetDefaultButton(Btn_OK);
     SetCancelOnEscape(true);
@@ -63,8 +63,8 @@ TFNewIDNode::TFNewIDNode(QWidget* parent) : plat::TForm(parent) {
 void TFNewIDNode::Set_Lang() {
     setWindowTitle(Text_Table[1200]);
     L_SW_Desc()->setText(Text_Table[1201]);
-    Btn_OK->setText(Text_Table[1202]);
-    Btn_Cancel->setText(Text_Table[1203]);
+    Btn_OK->SetCaption(Text_Table[1202]);
+    Btn_Cancel->SetCaption(Text_Table[1203]);
     Label1->setText(Text_Table[1204]);
     RB_ID_Primary->setText(Text_Table[1205]);
     RB_ID_Secondary->setText(Text_Table[1206]);

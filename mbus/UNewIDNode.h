@@ -5,7 +5,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 class QRadioButton;
 
 class TFNewIDNode : public plat::TForm {
@@ -27,8 +27,8 @@ public:
     QLineEdit* E_New_Node_ID_Sec;
     QLabel* L_wMBus_Add;
     QLineEdit* E_wMBus_Add;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
 protected:
     void FormShow() override;

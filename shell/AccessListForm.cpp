@@ -1,5 +1,6 @@
 #include "shell/AccessListForm.h"
 
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
@@ -8,7 +9,6 @@
 #include "shell/ULanguage.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <optional>
@@ -112,20 +112,20 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     P_Button->setObjectName(QStringLiteral("P_Button"));
     P_Button->setGeometry(0, kClientHeight - kButtonPanelHeight, width, kButtonPanelHeight);
     paintPanel(P_Button);
-    QPushButton** buttons[6] = {&Btn_OK, &Btn_Cancel, &Btn_DelRow, &Btn_InsRow, &Btn_CopyRow, &Btn_PasteRow};
+    TFadeButton** buttons[6] = {&Btn_OK, &Btn_Cancel, &Btn_DelRow, &Btn_InsRow, &Btn_CopyRow, &Btn_PasteRow};
     for (int i = 0; i < (def.rowButtons ? 6 : 2); ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), P_Button);
+        auto* b = NewHouseButton(QString::fromLatin1(kButtonCaptions[i]), P_Button);
         b->setObjectName(QString::fromLatin1(kButtonNames[i]));
         b->setGeometry(kButtonLefts[i], 6, 110, 28);
         *buttons[i] = b;
     }
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OK_Click(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OK_Click(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     if (def.rowButtons) {
-        plat::onSignal(Btn_DelRow, &QPushButton::clicked, this, [this](bool) { Btn_DelRow_Click(); });
-        plat::onSignal(Btn_InsRow, &QPushButton::clicked, this, [this](bool) { Btn_InsRowClick(); });
-        plat::onSignal(Btn_CopyRow, &QPushButton::clicked, this, [this](bool) { Btn_CopyRowClick(); });
-        plat::onSignal(Btn_PasteRow, &QPushButton::clicked, this, [this](bool) { Btn_PasteRowClick(); });
+        plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRow_Click(); });
+        plat::onSignal(Btn_InsRow, &TFadeButton::clicked, this, [this]() { Btn_InsRowClick(); });
+        plat::onSignal(Btn_CopyRow, &TFadeButton::clicked, this, [this]() { Btn_CopyRowClick(); });
+        plat::onSignal(Btn_PasteRow, &TFadeButton::clicked, this, [this]() { Btn_PasteRowClick(); });
     }
     // The member calls Set_Lang once its own fields exist.
 }
@@ -142,11 +142,11 @@ void TAccessListForm::resizeEvent(QResizeEvent* event) {
 void TAccessListForm::Set_Lang() {
     setWindowTitle(text(def_.caption));
     L_SW_Desc()->setText(text(def_.description));
-    QPushButton* buttons[6] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
+    TFadeButton* buttons[6] = {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_CopyRow, Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
         if (!buttons[i]) continue;
-        if (def_.firstButtonCaption >= 0) buttons[i]->setText(text(def_.firstButtonCaption + i));
-        if (def_.firstButtonHint >= 0) buttons[i]->setToolTip(text(def_.firstButtonHint + i));
+        if (def_.firstButtonCaption >= 0) buttons[i]->SetCaption(text(def_.firstButtonCaption + i));
+        if (def_.firstButtonHint >= 0) buttons[i]->SetHint(text(def_.firstButtonHint + i));
     }
     for (size_t p = 0; p < pages_.size(); ++p) {
         const AccessListPage& pd = def_.pages[p];

@@ -15,7 +15,7 @@
 #include <vector>
 
 class QObject;
-class QPushButton;
+class TFadeButton;
 class QResizeEvent;
 class QTabWidget;
 class QWidget;
@@ -84,12 +84,12 @@ public:
     QWidget* P_Title = nullptr;
     QWidget* P_Button = nullptr;
     QTabWidget* PageControl1 = nullptr;  // two-page lists only
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
-    QPushButton* Btn_DelRow = nullptr;
-    QPushButton* Btn_InsRow = nullptr;
-    QPushButton* Btn_CopyRow = nullptr;
-    QPushButton* Btn_PasteRow = nullptr;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
+    TFadeButton* Btn_DelRow = nullptr;
+    TFadeButton* Btn_InsRow = nullptr;
+    TFadeButton* Btn_CopyRow = nullptr;
+    TFadeButton* Btn_PasteRow = nullptr;
     plat::XmlDocument XML1;
 
 protected:

@@ -12,9 +12,9 @@ DialogFrame Build_Dialog_Frame(plat::TForm* form, int titleHeight) {
     panel->setObjectName(QStringLiteral("P_Buttons"));
     panel->setGeometry(0, form->ClientHeight() - 40, form->ClientWidth(), 40);
     DialogFrame f;
-    f.ok = new QPushButton(panel);
+    f.ok = NewHouseButton(panel);
     f.ok->setObjectName(QStringLiteral("Btn_OK"));
-    f.cancel = new QPushButton(panel);
+    f.cancel = NewHouseButton(panel);
     f.cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     const int w = form->ClientWidth();
     f.ok->setGeometry(w / 2 - 116, 6, 110, 28);

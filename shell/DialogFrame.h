@@ -1,15 +1,15 @@
 #pragma once
 // The frame the small dialogs share: the title panel with the software code and the dialog's
 // description, and the bottom panel with OK and Cancel.
-#include <QPushButton>
+#include "controls/FadeButton.h"
 
 namespace plat {
 class TForm;
 }
 
 struct DialogFrame {
-    QPushButton* ok;
-    QPushButton* cancel;
+    TFadeButton* ok;
+    TFadeButton* cancel;
 };
 
 // Lays out a title panel `titleHeight` high and a 40-pixel button panel holding two 110 x 28

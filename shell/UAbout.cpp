@@ -1,5 +1,6 @@
 #include "shell/UAbout.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Guard.h"
 #include "platform/Process.h"
 #include "shell/UComon.h"
@@ -10,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -90,10 +90,10 @@ TFAbout::TFAbout(QWidget* parent) : plat::TForm(parent) {
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->installEventFilter(this);
 
-    FadeButton1 = new QPushButton(QStringLiteral("OK"), this);
+    FadeButton1 = NewHouseButton(QStringLiteral("OK"), this, {81, 22, bsEncarta, plat::clYellow});
     FadeButton1->setObjectName(QStringLiteral("FadeButton1"));
     FadeButton1->setGeometry(32, 115, 81, 22);
-    plat::onSignal(FadeButton1, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrOk); });
+    plat::onSignal(FadeButton1, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
 }
 
 TFAbout::~TFAbout() {

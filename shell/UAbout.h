@@ -6,7 +6,7 @@
 #include <QPixmap>
 
 class QLabel;
-class QPushButton;
+class TFadeButton;
 
 // The maker's home page, asked for from this software.
 QString Home_Page_Address();
@@ -32,7 +32,7 @@ public:
     QLabel* Label8;
     QLabel* Label12;
     QLabel* Label4;
-    QPushButton* FadeButton1;
+    TFadeButton* FadeButton1;
 
 protected:
     void FormShow() override;

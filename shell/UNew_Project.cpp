@@ -1,5 +1,6 @@
 #include "shell/UNew_Project.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "shell/DialogFrame.h"
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 bool Is_Valid_Project_Name(const QString& name) {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
@@ -32,8 +32,8 @@ TFNew_Project::TFNew_Project(QWidget* parent) : plat::TForm(parent) {
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
     E_New_Proj->setGeometry(16, 94, 299, 22);
     E_New_Proj->installEventFilter(this);
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     // Small dialogs with nothing to lose: Esc leaves them.
     SetCancelOnEscape(true);
     Set_Lang();
@@ -43,11 +43,11 @@ void TFNew_Project::Set_Lang() {
     setWindowTitle(Text_Table[100]);
     L_SW_Desc()->setText(Text_Table[101]);
     Label1->setText(Text_Table[102]);
-    Btn_OK->setText(Text_Table[103]);
-    Btn_Cancel->setText(Text_Table[104]);
+    Btn_OK->SetCaption(Text_Table[103]);
+    Btn_Cancel->SetCaption(Text_Table[104]);
     E_New_Proj->setToolTip(Text_Table[108]);
-    Btn_OK->setToolTip(Text_Table[109]);
-    Btn_Cancel->setToolTip(Text_Table[110]);
+    Btn_OK->SetHint(Text_Table[109]);
+    Btn_Cancel->SetHint(Text_Table[110]);
 }
 
 void TFNew_Project::FormShow() {

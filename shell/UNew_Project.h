@@ -4,7 +4,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TFadeButton;
 
 class TFNew_Project : public plat::TForm {
     Q_OBJECT
@@ -15,8 +15,8 @@ public:
 
     QLabel* Label1;
     QLineEdit* E_New_Proj;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
 protected:
     void FormShow() override;

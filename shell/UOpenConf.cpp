@@ -1,5 +1,6 @@
 #include "shell/UOpenConf.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "shell/DialogFrame.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 
 TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
     setObjectName(QStringLiteral("FOpenConf"));
@@ -26,8 +26,8 @@ TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) Name_Conf = ListBox1->item(row)->text();
     });
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrOk); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
     // Small dialogs with nothing to lose: Esc leaves them.
     SetCancelOnEscape(true);
     // The only sizeable dialog: a long project list can be given more room. The list follows all
@@ -52,11 +52,11 @@ void TFOpenConf::Set_Lang() {
     setWindowTitle(Text_Table[200]);
     L_SW_Desc()->setText(Text_Table[201]);
     Label1->setText(Text_Table[202]);
-    Btn_OK->setText(Text_Table[203]);
-    Btn_Cancel->setText(Text_Table[204]);
+    Btn_OK->SetCaption(Text_Table[203]);
+    Btn_Cancel->SetCaption(Text_Table[204]);
     ListBox1->setToolTip(Text_Table[205]);
-    Btn_OK->setToolTip(Text_Table[206]);
-    Btn_Cancel->setToolTip(Text_Table[207]);
+    Btn_OK->SetHint(Text_Table[206]);
+    Btn_Cancel->SetHint(Text_Table[207]);
 }
 
 void TFOpenConf::Load_Existing_Configuration() {

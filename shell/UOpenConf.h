@@ -6,7 +6,7 @@
 
 class QLabel;
 class QListWidget;
-class QPushButton;
+class TFadeButton;
 
 class TFOpenConf : public plat::TForm {
     Q_OBJECT
@@ -18,8 +18,8 @@ public:
 
     QLabel* Label1;
     QListWidget* ListBox1;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
     QStringList SL;
     QString Name_Conf;
 

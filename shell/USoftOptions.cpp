@@ -1,5 +1,6 @@
 #include "shell/USoftOptions.h"
 
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/HttpGet.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
 
@@ -90,14 +90,14 @@ TFSoftOptions::TFSoftOptions(QWidget* parent) : plat::TForm(parent) {
     L_Page_Lang = new QLabel(TS_Language);
     L_Page_Lang->setObjectName(QStringLiteral("L_Page_Lang"));
     L_Page_Lang->setGeometry(220, 212, 140, 18);
-    Btn_Prev = new QPushButton(TS_Language);
+    Btn_Prev = NewHouseButton(TS_Language);
     Btn_Prev->setObjectName(QStringLiteral("Btn_Prev"));
     Btn_Prev->setGeometry(12, 204, 110, 28);
-    Btn_Next = new QPushButton(TS_Language);
+    Btn_Next = NewHouseButton(TS_Language, {110, 28, bsEncarta, clFadeOrange, plat::clYellow, blGlyphRight});
     Btn_Next->setObjectName(QStringLiteral("Btn_Next"));
     Btn_Next->setGeometry(379, 205, 110, 28);
-    for (QPushButton* b : {Btn_Prev, Btn_Next})
-        plat::onSignal(b, &QPushButton::clicked, this, [this, b](bool) { Btn_NextClick(b); });
+    for (TFadeButton* b : {Btn_Prev, Btn_Next})
+        plat::onSignal(b, &TFadeButton::clicked, this, [this, b]() { Btn_NextClick(b); });
 
     // Connection page.
     CB_En_Con = new QCheckBox(TS_Con_Options);
@@ -106,7 +106,7 @@ TFSoftOptions::TFSoftOptions(QWidget* parent) : plat::TForm(parent) {
     CB_Update = new QCheckBox(TS_Con_Options);
     CB_Update->setObjectName(QStringLiteral("CB_Update"));
     CB_Update->setGeometry(24, 56, 460, 20);
-    Btn_Check_Update = new QPushButton(TS_Con_Options);
+    Btn_Check_Update = NewHouseButton(TS_Con_Options);
     Btn_Check_Update->setObjectName(QStringLiteral("Btn_Check_Update"));
     Btn_Check_Update->setGeometry(24, 96, 220, 28);
     LL_Check_Update = new QLabel(TS_Con_Options);
@@ -115,7 +115,7 @@ TFSoftOptions::TFSoftOptions(QWidget* parent) : plat::TForm(parent) {
     LL_Check_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     LL_Check_Update->setOpenExternalLinks(false);
     LL_Check_Update->hide();
-    plat::onSignal(Btn_Check_Update, &QPushButton::clicked, this, [this](bool) { Btn_Check_UpdateClick(); });
+    plat::onSignal(Btn_Check_Update, &TFadeButton::clicked, this, [this]() { Btn_Check_UpdateClick(); });
     plat::onSignal(LL_Check_Update, &QLabel::linkActivated, this,
                    [this](const QString& link) { LL_Check_UpdateLinkClick(link); });
 
@@ -129,8 +129,8 @@ TFSoftOptions::TFSoftOptions(QWidget* parent) : plat::TForm(parent) {
 
     for (QCheckBox* cb : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
         plat::onSignal(cb, &QCheckBox::toggled, this, [this](bool) { Update_CheckBox(); });
-    plat::onSignal(Btn_OK, &QPushButton::clicked, this, [this](bool) { Btn_OKClick(); });
-    plat::onSignal(Btn_Cancel, &QPushButton::clicked, this, [this](bool) { SetModalResult(plat::mrCancel); });
+    plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
+    plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
 
     PC_Options->setTabVisible(PC_Options->indexOf(TS_Con_Options), true);
     Set_Lang();
@@ -147,13 +147,13 @@ void TFSoftOptions::Set_Lang() {
     PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), Text_Table[303]);
     L_Sel_Lang->setText(Text_Table[304]);
     L_Page_Lang->setText(Text_Table[305] + u'1' + Text_Table[306] + u'1');
-    Btn_Prev->setText(Text_Table[307]);
-    Btn_Next->setText(Text_Table[308]);
+    Btn_Prev->SetCaption(Text_Table[307]);
+    Btn_Next->SetCaption(Text_Table[308]);
     CB_En_Con->setText(Text_Table[309]);
     CB_Update->setText(Text_Table[310]);
-    Btn_Check_Update->setText(Text_Table[311]);
-    Btn_OK->setText(Text_Table[312]);
-    Btn_Cancel->setText(Text_Table[313]);
+    Btn_Check_Update->SetCaption(Text_Table[311]);
+    Btn_OK->SetCaption(Text_Table[312]);
+    Btn_Cancel->SetCaption(Text_Table[313]);
     PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), Text_Table[319]);
     CB_Soft_Set_Jump_Table->setText(Text_Table[320]);
     CB_DoubleClick_Auto_Size->setText(Text_Table[321]);
@@ -218,7 +218,7 @@ void TFSoftOptions::Update_Lang_Page(int Num_Page) {
     }
 }
 
-void TFSoftOptions::Btn_NextClick(QPushButton* sender) {
+void TFSoftOptions::Btn_NextClick(TFadeButton* sender) {
     if (sender == Btn_Next) {
         if (Page_Count() >= Show_Page + 1) ++Show_Page;
     } else if (sender == Btn_Prev) {

@@ -9,7 +9,7 @@
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
+class TFadeButton;
 class QTabWidget;
 
 // The configurator's own version and the code of its manual.
@@ -27,7 +27,7 @@ public:
 
     void Set_Lang() override;
     void Btn_OKClick();
-    void Btn_NextClick(QPushButton* sender);
+    void Btn_NextClick(TFadeButton* sender);
     // Slot k (1 to 6) of the shown page, picture or label.
     void LangClick(int slot);
     void Update_CheckBox();
@@ -59,16 +59,16 @@ public:
     QLabel* I_L[6];
     QLabel* L_L[6];
     QLabel* L_Page_Lang;
-    QPushButton* Btn_Prev;
-    QPushButton* Btn_Next;
+    TFadeButton* Btn_Prev;
+    TFadeButton* Btn_Next;
     QCheckBox* CB_En_Con;
     QCheckBox* CB_Update;
-    QPushButton* Btn_Check_Update;
+    TFadeButton* Btn_Check_Update;
     QLabel* LL_Check_Update;
     QCheckBox* CB_Soft_Set_Jump_Table;
     QCheckBox* CB_DoubleClick_Auto_Size;
-    QPushButton* Btn_OK;
-    QPushButton* Btn_Cancel;
+    TFadeButton* Btn_OK;
+    TFadeButton* Btn_Cancel;
 
     QStringList SL_Languages;
     int Show_Page = 1;

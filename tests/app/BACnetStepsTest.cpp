@@ -7,6 +7,7 @@
 #include "building/UBACnet_Eng_Unit.h"
 #include "building/USNMPManagerAccess.h"
 #include "building/UDALI_Access.h"
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 
@@ -100,10 +100,10 @@ TEST_F(BACnetSteps, CreatedAndRelabelledAfterTheSNMPManagerList) {
 
 TEST_F(BACnetSteps, TheHiddenObjectStepShowsTheList) {
     openProject();
-    QPushButton* b = main->Step_Button("Btn_BACnet_SetAccess");
+    TFadeButton* b = main->Step_Button("Btn_BACnet_SetAccess");
     ASSERT_NE(b, nullptr);
     EXPECT_FALSE(plat::ownVisible(b));
-    EXPECT_EQ(b->text(), Text_Table[66]);
+    EXPECT_EQ(b->Caption(), Text_Table[66]);
     QWidget* shown = nullptr;
     QTimer::singleShot(0, [&] {
         shown = QApplication::activeModalWidget();
@@ -120,10 +120,10 @@ TEST_F(BACnetSteps, TheEDEStepNamesAsksAndWrites) {
              "<BACnet_to_Modbus><BACnet_in_Read><row Data_Type=\"Analog Input\" Eng_Unit=\"62\" Position=\"0\" "
              "Bit=\"\" Length=\"4\" Swap=\"N\" Mnemonic=\"TempRoom1\"/></BACnet_in_Read><BACnet_in_Write/>"
              "</BACnet_to_Modbus>");
-    QPushButton* b = main->Step_Button("Btn_BACnet_EDE_File");
+    TFadeButton* b = main->Step_Button("Btn_BACnet_EDE_File");
     ASSERT_NE(b, nullptr);
     EXPECT_FALSE(plat::ownVisible(b));
-    EXPECT_EQ(b->text(), Text_Table[68]);
+    EXPECT_EQ(b->Caption(), Text_Table[68]);
     const QByteArray line = "1234_TempRoom1_0;1234;TempRoom1;0;0;TempRoom1;62;\r\n";
 
     rec.files = {g_ProjectPath + QStringLiteral("/x")};

@@ -4,6 +4,7 @@
 #include "building/UDMXDefVal.h"
 #include "building/UReceiveNMEA.h"
 #include "building/UTransmitNMEA.h"
+#include "controls/FadeButton.h"
 #include "gateway/UProfinetFileName.h"
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 
@@ -67,16 +67,16 @@ TEST_F(BuildingSteps, CreatedAndRelabelledAfterTheGSDMLFileNameDialog) {
     main->Change_Language();
     EXPECT_EQ(FReceiveNMEA->windowTitle(), QStringLiteral("Ricezione NMEA 2000"));
     EXPECT_EQ(FReceiveNMEA->sga->CellHint(0, 1), QStringLiteral("Inserire il PGN"));
-    EXPECT_EQ(FTransmitNMEA->Btn_InsRow->text(), QStringLiteral("Inserisci Riga"));
+    EXPECT_EQ(FTransmitNMEA->Btn_InsRow->Caption(), QStringLiteral("Inserisci Riga"));
     EXPECT_EQ(FDMXDefVal->CG_DMX_Def_Val->Cells(1, 0), QStringLiteral("Valore"));
-    EXPECT_EQ(FDMXDefVal->Btn_Cancel->text(), QStringLiteral("Annulla"));
+    EXPECT_EQ(FDMXDefVal->Btn_Cancel->Caption(), QStringLiteral("Annulla"));
 }
 
 TEST_F(BuildingSteps, TheHiddenDMXStepNeedsAProjectThenShowsItsWindow) {
-    QPushButton* step = main->Step_Button("Btn_DMX_Default");
+    TFadeButton* step = main->Step_Button("Btn_DMX_Default");
     ASSERT_NE(step, nullptr);
     EXPECT_FALSE(plat::ownVisible(step));
-    EXPECT_EQ(step->text(), Text_Table[56]);
+    EXPECT_EQ(step->Caption(), Text_Table[56]);
 
     g_ProjectName.clear();
     g_ProjectPath.clear();

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <QTabWidget>
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/USet_PDO_Access.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
@@ -18,7 +19,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 
@@ -77,7 +77,7 @@ TEST_F(CANopenSteps, EachHiddenStepNeedsAProjectThenShowsItsList) {
                                                           {"Btn_SDO_Server_CANopen", FSet_SDO_Server_Access}};
     for (const auto& [name, form] : steps) {
         SCOPED_TRACE(name);
-        QPushButton* step = main->Step_Button(name);
+        TFadeButton* step = main->Step_Button(name);
         ASSERT_NE(step, nullptr);
         EXPECT_FALSE(plat::ownVisible(step));
         g_ProjectName.clear();

@@ -5,6 +5,7 @@
 #include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
 #include "building/USNMPManagerAccess.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -70,7 +70,7 @@ TEST_F(DALISNMPSteps, TheHiddenStepsShowTheirWindowsOnlyWithAProject) {
                                                           {"Btn_DALI_Access", FDALI_Access}};
     for (const auto& [name, form] : steps) {
         SCOPED_TRACE(name);
-        QPushButton* step = main->Step_Button(name);
+        TFadeButton* step = main->Step_Button(name);
         ASSERT_NE(step, nullptr);
         EXPECT_FALSE(plat::ownVisible(step));
 

@@ -1,6 +1,7 @@
 // The hidden EDS step: the project test, the save dialog (its folder and filter, the extension added
 // to a bare name, a file replaced without a question) and cancelling, which writes nothing.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "platform/Clock.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QPushButton>
 #include <deque>
 
 using testing_support::readAll;
@@ -72,13 +72,13 @@ protected:
     TempAppDir app;
     SaveDialogs dialogs;
     TFVelmarineFirmWare* main = nullptr;
-    QPushButton* step = nullptr;
+    TFadeButton* step = nullptr;
 };
 
 TEST_F(EdsStep, NeedsAProject) {
     ASSERT_NE(step, nullptr);
     EXPECT_FALSE(plat::ownVisible(step));
-    EXPECT_EQ(step->text(), Text_Table[41]);
+    EXPECT_EQ(step->Caption(), Text_Table[41]);
     g_ProjectName.clear();
     g_ProjectPath.clear();
     Set_Files();

@@ -1,6 +1,7 @@
 // The J1939 and DeviceNet windows among the program's windows: created and relabelled in the
 // program's order, the two DeviceNet steps show theirs, the J1939 lists are reached by no step.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UDNet.h"
 #include "fieldbus/UDefOffset.h"
 #include "fieldbus/UReceiveJ1939.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -78,7 +78,7 @@ TEST_F(FieldbusListsSteps, TheDeviceNetStepsShowTheirWindows) {
     const std::pair<const char*, plat::TForm*> steps[] = {{"Btn_DNet_Net", FDNet}, {"Btn_DNet_Offset", FDefOffset}};
     for (const auto& [name, form] : steps) {
         SCOPED_TRACE(name);
-        QPushButton* step = main->Step_Button(name);
+        TFadeButton* step = main->Step_Button(name);
         ASSERT_NE(step, nullptr);
         EXPECT_FALSE(plat::ownVisible(step));
         rec.clear();

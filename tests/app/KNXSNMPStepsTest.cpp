@@ -4,6 +4,7 @@
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
 #include "building/USNMP_Trap_Access.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -78,10 +78,10 @@ TEST_F(KNXSNMPSteps, TheHiddenStepsShowTheWindowsAndWriteTheMIB) {
     } steps[] = {{"Btn_KNX_Access", 58, FKNXAccess}, {"Btn_SNMP_Trap", 60, FSNMP_Trap_Access}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
-        QPushButton* b = main->Step_Button(s.step);
+        TFadeButton* b = main->Step_Button(s.step);
         ASSERT_NE(b, nullptr);
         EXPECT_FALSE(plat::ownVisible(b));
-        EXPECT_EQ(b->text(), Text_Table[s.caption]);
+        EXPECT_EQ(b->Caption(), Text_Table[s.caption]);
         QWidget* shown = nullptr;
         QTimer::singleShot(0, [&] {
             shown = QApplication::activeModalWidget();
@@ -90,9 +90,9 @@ TEST_F(KNXSNMPSteps, TheHiddenStepsShowTheWindowsAndWriteTheMIB) {
         main->Btn_Click(b);
         EXPECT_EQ(shown, s.window);
     }
-    QPushButton* mib = main->Step_Button("Btn_SNMP_MIB");
+    TFadeButton* mib = main->Step_Button("Btn_SNMP_MIB");
     ASSERT_NE(mib, nullptr);
-    EXPECT_EQ(mib->text(), Text_Table[62]);
+    EXPECT_EQ(mib->Caption(), Text_Table[62]);
     rec.files = {g_ProjectPath + QStringLiteral("/agent")};
     main->Btn_Click(mib);
     EXPECT_TRUE(rec.errors().isEmpty()) << rec.errors().join(u'|').toStdString();

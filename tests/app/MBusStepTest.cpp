@@ -1,6 +1,7 @@
 // The hidden "M-Bus" step and the place of the network editor and the node identifier dialog
 // among the program's windows.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "mbus/UMeter_Bus.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(MBusStep, HiddenStepShowsTheNetworkEditorOfTheOpenProject) {
-    QPushButton* step = main->Step_Button("Btn_MBus");
+    TFadeButton* step = main->Step_Button("Btn_MBus");
     ASSERT_NE(step, nullptr);
     EXPECT_FALSE(plat::ownVisible(step));
 

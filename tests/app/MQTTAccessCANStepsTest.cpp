@@ -2,6 +2,7 @@
 // created and relabelled in the program's order (the MQTT access list keeps the texts of its
 // creation), the hidden steps that show them, and the template editor the program connects.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UMQTT_Set_Access.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
 #include "fieldbus/UReceiveCAN.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -105,7 +105,7 @@ TEST_F(MQTTAccessCANSteps, TheHiddenStepsShowTheirLists) {
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
-        QPushButton* step = main->Step_Button(s.step);
+        TFadeButton* step = main->Step_Button(s.step);
         ASSERT_NE(step, nullptr);
         EXPECT_FALSE(plat::ownVisible(step));
         bool shown = false;
@@ -119,7 +119,7 @@ TEST_F(MQTTAccessCANSteps, TheHiddenStepsShowTheirLists) {
         EXPECT_TRUE(shown);
         EXPECT_EQ(seen, QString::fromLatin1(s.expected));
     }
-    EXPECT_EQ(main->Step_Button("Btn_MQTT_Set_Access")->text(), QStringLiteral("MQTT Set Access"));
+    EXPECT_EQ(main->Step_Button("Btn_MQTT_Set_Access")->Caption(), QStringLiteral("MQTT Set Access"));
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
 }
 

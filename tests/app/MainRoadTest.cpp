@@ -1,6 +1,7 @@
 // The main road end to end: a new project, its parameters, the "Update Device UDP" step with a fake
 // device and a stand-in updater, then the "PROFINET XML" step.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QTimer>
 #include <functional>
 

@@ -1,4 +1,5 @@
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "gateway/UBoot.h"
 #include "gateway/UTopicTemplate.h"
 #include "gateway/UParGen.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -77,7 +77,7 @@ TEST_F(MainWindow, FirstStartCreatesFoldersAndSavesDefaultsAtClose) {
     EXPECT_EQ(main->Shape1->geometry(), QRect(10, 339, 674, 1));
     EXPECT_EQ(main->Btn_CreateBin->geometry(), QRect(80, 288, 170, 36));
     EXPECT_EQ(main->Btn_Close->geometry(), QRect(632, 8, 50, 50));
-    EXPECT_EQ(main->Btn_PROFINET_XML->text(), QStringLiteral("PROFINET XML"));
+    EXPECT_EQ(main->Btn_PROFINET_XML->Caption(), QStringLiteral("PROFINET XML"));
     EXPECT_EQ(main->Btn_CreateBin->toolTip(), Text_Table[26]);
     int shownSteps = 0;
     for (const auto& s : main->Steps()) shownSteps += plat::ownVisible(s.button) ? 1 : 0;
@@ -362,9 +362,9 @@ TEST_F(MainWindow, LanguageChangeRelabelsTheWindows) {
     Load_Language();
     main->Change_Language();
     EXPECT_EQ(main->L_Begin->text(), QStringLiteral("Inizio"));
-    EXPECT_EQ(main->Btn_New->text(), QStringLiteral("Nuova Configurazione"));
+    EXPECT_EQ(main->Btn_New->Caption(), QStringLiteral("Nuova Configurazione"));
     EXPECT_EQ(main->L_Name_Conf->text(), QStringLiteral("Nessuna configurazione "));
-    EXPECT_EQ(main->Btn_Open->text(), QStringLiteral("Open Configuration"));  // not in the file: English
+    EXPECT_EQ(main->Btn_Open->Caption(), QStringLiteral("Open Configuration"));  // not in the file: English
     EXPECT_EQ(FNew_Project->windowTitle(), QStringLiteral("Nuovo progetto"));
     EXPECT_EQ(FOpenConf->windowTitle(), QStringLiteral("Apri progetto"));
     closeMain();

@@ -1,6 +1,7 @@
 // The place of the Modbus master and Modbus TCP master lists among the program's windows, and the
 // hidden Modbus step, which opens neither.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
 #include "fieldbus/USetAccess.h"
 #include "fieldbus/USet_PDO_Access.h"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -69,11 +69,11 @@ TEST_F(ModbusSteps, CreatedAndRelabelledInTheProgramsOrder) {
     EXPECT_EQ(FSetAccess->windowTitle(), QStringLiteral("Regole Modbus"));
     EXPECT_EQ(FSetAccess->PageControl1->tabText(1), QStringLiteral("Scrittura Modbus"));
     EXPECT_EQ(FModbus_TCP_Master_Set_Access->CG_Modbus_Read->Cells(2, 0), QStringLiteral("Indirizzo IP"));
-    EXPECT_EQ(FModbus_TCP_Master_Set_Access->Btn_OK->text(), QStringLiteral("Conferma"));
+    EXPECT_EQ(FModbus_TCP_Master_Set_Access->Btn_OK->Caption(), QStringLiteral("Conferma"));
 }
 
 TEST_F(ModbusSteps, TheHiddenModbusStepOpensNoList) {
-    QPushButton* step = main->Step_Button("Btn_Modbus_Set_Access");
+    TFadeButton* step = main->Step_Button("Btn_Modbus_Set_Access");
     ASSERT_NE(step, nullptr);
     EXPECT_FALSE(plat::ownVisible(step));
     g_ProjectName.clear();

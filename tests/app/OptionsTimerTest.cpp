@@ -1,4 +1,5 @@
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "shell/UAbout.h"
 #include "shell/UComon.h"
@@ -16,7 +17,6 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -231,7 +231,7 @@ TEST_F(Options, ALanguageChosenThenCancelledStaysOnScreenOnly) {
     main->Btn_Click(main->Btn_Opz);
     EXPECT_EQ(rec.texts(), QStringList{QStringLiteral("Do you want to change the Language from English to Italiano?")});
     EXPECT_EQ(main->L_Begin->text(), QStringLiteral("Inizio"));
-    EXPECT_EQ(main->Btn_New->text(), QStringLiteral("Nuova Configurazione"));
+    EXPECT_EQ(main->Btn_New->Caption(), QStringLiteral("Nuova Configurazione"));
     EXPECT_EQ(FNew_Project->windowTitle(), QStringLiteral("Nuovo progetto"));
     EXPECT_EQ(FAbout->windowTitle(), QStringLiteral("About..."));
     EXPECT_EQ(g_LanguageName, QStringLiteral("English"));

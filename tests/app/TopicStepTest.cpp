@@ -1,5 +1,6 @@
 // The "MQTT Set Topic" step and the place of the topic windows among the program's windows.
 #include "app/UVelmarineFirmWare.h"
+#include "controls/FadeButton.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UParGen.h"
@@ -15,7 +16,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -81,12 +81,12 @@ TEST_F(TopicStep, CreatedAndRelabelledInTheProgramsOrder) {
     EXPECT_EQ(std::count(relabelled.begin(), relabelled.end(), FTopicTemplate), 0);
 
     // A language change relabels the topic tables; the editor keeps its start-up texts.
-    const QString before = FTopicTemplate->Btn_OK->text();
+    const QString before = FTopicTemplate->Btn_OK->Caption();
     Text_Table[700] = QStringLiteral("Argomenti MQTT");
     Text_Table[1707] = QStringLiteral("Conferma");
     main->Change_Language();
     EXPECT_EQ(FMQTT_Set_Topic->windowTitle(), QStringLiteral("Argomenti MQTT"));
-    EXPECT_EQ(FTopicTemplate->Btn_OK->text(), before);
+    EXPECT_EQ(FTopicTemplate->Btn_OK->Caption(), before);
     Load_Default_Language();
 }
 

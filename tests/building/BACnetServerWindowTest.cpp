@@ -4,6 +4,7 @@
 #include "building/BACnetSchema.h"
 #include "building/UBACnetSlaveSetAccess.h"
 #include "building/UBACnet_Eng_Unit.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -51,7 +51,7 @@ TEST_F(BACnetWindow, LayoutPagesAndTexts) {
             EXPECT_EQ(g.CellHint(0, c), QString()) << c;
         }
     }
-    EXPECT_EQ(f.Btn_DelRow->text(), QStringLiteral("Delete Row"));
+    EXPECT_EQ(f.Btn_DelRow->Caption(), QStringLiteral("Delete Row"));
     EXPECT_EQ(f.Btn_PasteRow->toolTip(), Text_Table[4315]);
     EXPECT_EQ(f.CG_BACnet_in_Read->Columns().Items(cDataType).ComboItems(), readTypes());
     EXPECT_EQ(f.CG_BACnet_in_Write->Columns().Items(cDataType).ComboItems(), writeTypes());

@@ -2,6 +2,7 @@
 // as the object table uses it.
 #include "building/BACnetUnits.h"
 #include "building/UBACnet_Eng_Unit.h"
+#include "controls/FadeButton.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
@@ -11,7 +12,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 using namespace bacnet;
@@ -79,7 +79,7 @@ TEST_F(UnitPicker, LayoutAndTexts) {
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Select the BACnet Engineering Unit"));
     EXPECT_EQ(f.Label1->text(), QStringLiteral("Selected BACnet Engineering Unit"));
     EXPECT_EQ(f.Label4->text(), QStringLiteral("Select Unit"));
-    EXPECT_EQ(f.Btn_Select_Eng_Unit->text(), QStringLiteral("Select Engineering Unit"));
+    EXPECT_EQ(f.Btn_Select_Eng_Unit->Caption(), QStringLiteral("Select Engineering Unit"));
     EXPECT_EQ(f.CB_Select_Type->count(), kCategoryCount);
     EXPECT_EQ(f.CB_Select_Type->currentText(), QStringLiteral("Acceleration"));
 }
@@ -119,6 +119,7 @@ TEST_F(UnitPicker, TypedCodeComesBackAfterOkAndCategoryIsKept) {
     EXPECT_EQ(f.ModalResult(), plat::mrOk);
     EXPECT_EQ(f.E_Selected_EU->text(), QStringLiteral("4711x"));
 
+    show(f);  // OK closed it; Cancel answers only on a shown window
     f.CB_Select_Type->setCurrentIndex(f.CB_Select_Type->findText(QStringLiteral("Temperature")));
     f.CB_Select_TypeSelect();
     f.CB_Select_Unit->setCurrentIndex(3);

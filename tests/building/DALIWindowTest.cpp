@@ -5,6 +5,7 @@
 #include "building/EditorTypeGrid.h"
 #include "building/UDALI_Access.h"
 #include "building/USNMPManagerAccess.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -20,7 +21,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 
@@ -42,7 +42,7 @@ QString devicesFile(const QByteArray& elements) {
 
 // Where a button sits, and whether it shows.
 struct Place {
-    QPushButton* button;
+    TFadeButton* button;
     bool shown;
     int left;
 };
@@ -68,7 +68,7 @@ TEST_F(DALIWindow, LayoutTextsAndTheButtonsOfEachPage) {
     EXPECT_EQ(f.PC_DALI->tabText(1), QStringLiteral("Set Access"));
     EXPECT_EQ(f.PC_DALI->tabText(2), QStringLiteral("Functions"));
     EXPECT_EQ(f.PC_DALI->currentWidget(), f.TS_Select_Device);
-    EXPECT_EQ(f.Btn_SelectAll->text(), QStringLiteral("Select All"));
+    EXPECT_EQ(f.Btn_SelectAll->Caption(), QStringLiteral("Select All"));
     EXPECT_EQ(f.Btn_ClearAll->toolTip(), QStringLiteral("Unselect All DALI Device"));
     for (QLabel* l : {f.L_NBI_Title, f.L_NBI_Value, f.L_NBO_Title, f.L_NBO_Value}) EXPECT_FALSE(plat::ownVisible(l));
     EXPECT_FALSE(plat::ownVisible(f.PDaliGroupBroad));

@@ -2,6 +2,7 @@
 // per channel of the project's parameter file, OK and Cancel only, every row stored.
 #include "building/UDMXDefVal.h"
 #include "building/UReceiveNMEA.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPushButton>
 
 using testing_support::readAll;
 using testing_support::writeAll;
@@ -45,13 +45,13 @@ TEST_F(DMXWindow, LayoutOkAndCancelOnly) {
     EXPECT_EQ(f.L_SW_Desc()->text(), QStringLiteral("DMX Default Value"));
     EXPECT_EQ(f.CG_DMX_Def_Val->objectName(), QStringLiteral("CG_DMX_Def_Val"));
     EXPECT_EQ(f.CG_DMX_Def_Val->ColCount(), 3);
-    EXPECT_EQ(f.Btn_OK->text(), QStringLiteral("OK"));
-    EXPECT_EQ(f.Btn_Cancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(f.Btn_OK->Caption(), QStringLiteral("OK"));
+    EXPECT_EQ(f.Btn_Cancel->Caption(), QStringLiteral("Cancel"));
     EXPECT_EQ(f.Btn_OK->toolTip(), QStringLiteral("Confirm and save the DMX Default Values"));
     EXPECT_EQ(f.Btn_Cancel->toolTip(), QStringLiteral("Exit without save the DMX Default Values"));
     EXPECT_EQ(f.Btn_DelRow, nullptr);
     EXPECT_EQ(f.Btn_PasteRow, nullptr);
-    EXPECT_EQ(f.P_Button->findChildren<QPushButton*>().size(), 2);
+    EXPECT_EQ(f.P_Button->findChildren<TFadeButton*>().size(), 2);
     const char* headers[] = {"Channel", "Default Value", "Mnemonic"};
     for (int c = 0; c < 3; ++c) EXPECT_EQ(f.CG_DMX_Def_Val->Cells(c, 0), QString::fromLatin1(headers[c])) << c;
     EXPECT_EQ(f.CG_DMX_Def_Val->CellHint(0, 1), QStringLiteral("Insert the Default Value for the DMX Channel"));

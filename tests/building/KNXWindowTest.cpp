@@ -2,6 +2,7 @@
 // texts and drop-downs, the show cycle with its file, OK and its refusals, and the row buttons.
 #include "building/KNXSchema.h"
 #include "building/UKNXAccess.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPushButton>
 
 using testing_support::readAll;
 using testing_support::writeAll;
@@ -56,9 +56,9 @@ TEST_F(KNXWindow, LayoutTextsAndDropDowns) {
         if (c > 0) EXPECT_EQ(g.CellHint(0, c), Text_Table[hints[c - 1]]) << c;
     }
     EXPECT_EQ(f.Hint.size(), 18);
-    const QPushButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
+    const TFadeButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(buttons[i]->text(), Text_Table[3802 + i]) << i;
+        EXPECT_EQ(buttons[i]->Caption(), Text_Table[3802 + i]) << i;
         EXPECT_EQ(buttons[i]->toolTip(), Text_Table[3808 + i]) << i;
     }
     for (int c : {1, 8, 9, 10, 11, 12}) EXPECT_EQ(g.Columns().Items(c).Editor(), edDataCheckBox) << c;

@@ -2,6 +2,7 @@
 // boxes: the layout and texts, the show cycle with its file, the row buttons, OK and its refusals.
 #include "building/UReceiveNMEA.h"
 #include "building/UTransmitNMEA.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -49,10 +49,10 @@ TEST_F(NMEAWindow, LayoutAndTextsOfBothLists) {
         EXPECT_EQ(l.grid->objectName(), QStringLiteral("sga"));
         EXPECT_EQ(l.grid->RowCount(), 63);
         EXPECT_EQ(l.grid->ColCount(), l.columns);
-        const QPushButton* buttons[] = {l.form->Btn_OK,     l.form->Btn_Cancel,  l.form->Btn_DelRow,
+        const TFadeButton* buttons[] = {l.form->Btn_OK,     l.form->Btn_Cancel,  l.form->Btn_DelRow,
                                         l.form->Btn_InsRow, l.form->Btn_CopyRow, l.form->Btn_PasteRow};
         for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(buttons[i]->text(), Text_Table[l.firstText + 2 + i]) << i;
+            EXPECT_EQ(buttons[i]->Caption(), Text_Table[l.firstText + 2 + i]) << i;
             EXPECT_EQ(buttons[i]->toolTip(), Text_Table[l.firstText + 8 + i]) << i;
         }
         for (int c = 0; c < l.columns; ++c) {

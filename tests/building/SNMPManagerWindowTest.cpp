@@ -2,6 +2,7 @@
 // texts, the file it reads and writes, its row buttons and what it refuses on OK.
 #include "building/SNMPManagerSchema.h"
 #include "building/USNMPManagerAccess.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QPushButton>
 
 using testing_support::readAll;
 using testing_support::writeAll;
@@ -42,9 +42,9 @@ TEST_F(SNMPManagerWindow, LayoutAndTexts) {
     EXPECT_EQ(f.CG_SNMP->objectName(), QStringLiteral("CG_SNMP"));
     EXPECT_EQ(f.CG_SNMP->ColCount(), 23);
     EXPECT_EQ(f.CG_SNMP->RowCount(), 513);
-    const QPushButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
+    const TFadeButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(buttons[i]->text(), Text_Table[4002 + i]) << i;
+        EXPECT_EQ(buttons[i]->Caption(), Text_Table[4002 + i]) << i;
         EXPECT_EQ(buttons[i]->toolTip(), Text_Table[4048 + i]) << i;
     }
     const int headers[23] = {4008, 4009, 4010, 4011, 4012, 4013, 4014, 4015, 4016, 4017, 4018, 4019,

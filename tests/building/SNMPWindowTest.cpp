@@ -4,6 +4,7 @@
 #include "building/SNMPSchema.h"
 #include "building/UKNXAccess.h"
 #include "building/USNMP_Trap_Access.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -78,9 +78,9 @@ TEST_F(SNMPWindow, LayoutPagesAndTexts) {
             EXPECT_EQ(p.g->Cells(c, 0), Text_Table[p.headers[size_t(c)]]) << c;
             if (c > 0) EXPECT_EQ(p.g->CellHint(0, c), Text_Table[p.hints[size_t(c - 1)]]) << c;
         }
-    const QPushButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
+    const TFadeButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(buttons[i]->text(), Text_Table[3902 + i]) << i;
+        EXPECT_EQ(buttons[i]->Caption(), Text_Table[3902 + i]) << i;
         EXPECT_EQ(buttons[i]->toolTip(), Text_Table[3910 + i]) << i;
     }
     for (int c : {rEnable, rOnChange, rOnCommand, rOnTimer})

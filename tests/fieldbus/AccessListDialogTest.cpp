@@ -2,6 +2,7 @@
 // cycle with its file, the row buttons, the grid events, OK and Cancel, and the refusals that keep
 // a list from being lost.
 #include "fieldbus/USet_PDO_Access.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/USet_SDO_Client_Access.h"
 #include "fieldbus/USet_SDO_Server_Access.h"
 #include "grid/ExCGrid.h"
@@ -17,7 +18,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -80,11 +80,11 @@ TEST_F(PDOWindow, LayoutOfTheFamily) {
     EXPECT_EQ(f.L_SW_Desc()->text(), QStringLiteral("Set PDO Access"));
     EXPECT_EQ(f.P_Title->geometry(), QRect(0, 0, 798, 69));
     EXPECT_EQ(f.P_Button->geometry(), QRect(0, 297, 798, 40));
-    const QPushButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
+    const TFadeButton* buttons[] = {f.Btn_OK, f.Btn_Cancel, f.Btn_DelRow, f.Btn_InsRow, f.Btn_CopyRow, f.Btn_PasteRow};
     const char* captions[] = {"OK", "Cancel", "Delete Row", "Insert Row", "Copy Row", "Paste Row"};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(buttons[i]->geometry(), QRect(16 + 118 * i, 6, 110, 28)) << i;
-        EXPECT_EQ(buttons[i]->text(), QString::fromLatin1(captions[i])) << i;
+        EXPECT_EQ(buttons[i]->Caption(), QString::fromLatin1(captions[i])) << i;
         EXPECT_EQ(buttons[i]->toolTip(), Text_Table[2308 + i]) << i;
     }
     EXPECT_EQ(f.PageControl1->count(), 2);

@@ -2,6 +2,7 @@
 // their layout and texts, the byte columns' items, what a file loads as and is saved as, and the
 // messages of OK.
 #include "fieldbus/UReceiveCAN.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UTransmitCAN.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QPushButton>
 
 using testing_support::readAll;
 using testing_support::RecordingDialogs;

@@ -1,6 +1,7 @@
 // The DeviceNet offsets: the two files read and written without a window, the check of the output
 // offsets with its exact message, and the editor as a user meets it (slaves, byte grids, OK).
 #include "fieldbus/DeviceNet.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UDefOffset.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>

@@ -1,6 +1,7 @@
 // The J1939 lists and the DeviceNet network list as a user meets them, offscreen with recorded
 // message boxes: their layout and texts, what they load and save, and the rows that end a list.
 #include "fieldbus/UDNet.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/UReceiveJ1939.h"
 #include "fieldbus/UTransmitJ1939.h"
 #include "grid/ExCGrid.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QPushButton>
 #include <stdexcept>
 
 using testing_support::readAll;

@@ -3,6 +3,7 @@
 // positions the file keeps for them, the template editor, the rows that end a list, Insert Row,
 // and the Ethernet twin that is only built.
 #include "fieldbus/UMQTT_Set_Access.h"
+#include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTabWidget>
 
 using testing_support::readAll;
@@ -158,7 +158,7 @@ TEST_F(MQTTAccessWindow, TheEthernetTwinIsOnlyBuilt) {
     for (int c = 0; c < pub.size(); ++c) EXPECT_EQ(e.CG_Pub->Cells(c, 0), pub[c]) << c;
     for (int c = 0; c < sub.size(); ++c) EXPECT_EQ(e.CG_Sub->Cells(c, 0), sub[c]) << c;
     EXPECT_EQ(e.CG_Sub->Columns().Items(5).ComboItems(), (QStringList{"TCP", "UDP"}));
-    EXPECT_EQ(e.Btn_PasteRow->text(), QStringLiteral("Paste Row"));
+    EXPECT_EQ(e.Btn_PasteRow->Caption(), QStringLiteral("Paste Row"));
     EXPECT_EQ(e.Btn_PasteRow->geometry(), QRect(606, 6, 110, 28));
     // Its buttons do nothing and it writes nothing.
     e.Btn_OK->click();

@@ -2,6 +2,7 @@
 // message boxes: the topic mode, the publish topics of the MQTT topic file and the positions a file
 // keeps for them, the hidden write page, the header hints, and the TCP list's differences.
 #include "fieldbus/UModbus_TCP_Master_Set_Access.h"
+#include "controls/FadeButton.h"
 #include "fieldbus/USetAccess.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTabWidget>
 
 using testing_support::readAll;
@@ -137,12 +137,12 @@ TEST_F(ModbusWindow, LayoutAndTexts) {
     Text_Table[1306] = QStringLiteral("Copia Riga");
     t.Set_Lang();
     m.Set_Lang();
-    EXPECT_EQ(t.Btn_OK->text(), QStringLiteral("Conferma"));
-    EXPECT_EQ(t.Btn_InsRow->text(), QStringLiteral("Insert Row"));
-    EXPECT_EQ(t.Btn_CopyRow->text(), QStringLiteral("Copy Row"));
-    EXPECT_EQ(t.Btn_PasteRow->text(), QStringLiteral("Paste Row"));
+    EXPECT_EQ(t.Btn_OK->Caption(), QStringLiteral("Conferma"));
+    EXPECT_EQ(t.Btn_InsRow->Caption(), QStringLiteral("Insert Row"));
+    EXPECT_EQ(t.Btn_CopyRow->Caption(), QStringLiteral("Copy Row"));
+    EXPECT_EQ(t.Btn_PasteRow->Caption(), QStringLiteral("Paste Row"));
     EXPECT_EQ(t.Btn_OK->toolTip(), Text_Table[1563]);
-    EXPECT_EQ(m.Btn_CopyRow->text(), QStringLiteral("Copia Riga"));
+    EXPECT_EQ(m.Btn_CopyRow->Caption(), QStringLiteral("Copia Riga"));
 }
 
 TEST_F(ModbusWindow, TopicModeHidesTheWritePageAndTheDataAreaColumns) {

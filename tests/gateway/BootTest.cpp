@@ -1,4 +1,5 @@
 #include "gateway/UBoot.h"
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
@@ -14,7 +15,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <deque>

@@ -1,6 +1,7 @@
 #pragma once
 // A project with the topic dialog and the template editor, shown offscreen.
 #include "gateway/UMQTT_Set_Topic.h"
+#include "controls/FadeButton.h"
 #include "gateway/UTopicTemplate.h"
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <memory>

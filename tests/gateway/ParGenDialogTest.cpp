@@ -1,6 +1,7 @@
 // The "Set Communication" dialog: loading, saving, labelling, certificate import, the "." key,
 // wheel scrolling and the look of its panels.
 #include "gateway/UParGen.h"
+#include "controls/FadeButton.h"
 #include "platform/CategoryPanels.h"
 #include "platform/Files.h"
 #include "platform/IntConv.h"
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +48,12 @@ protected:
     void showDialog(TFParGen& d) {
         d.hide();
         d.show();
+    }
+    // The "..." buttons answer only while their rows show: TLS and both authentications ticked.
+    void showCertificateRows(TFParGen& d) {
+        showDialog(d);
+        for (const char* box : {"CB_TLS_Enable", "CB_TLS_En_Server_Auth", "CB_TLS_En_Client_Auth"})
+            d.Check(QString::fromLatin1(box))->setChecked(true);
     }
     QString certDir() const { return g_ProjectPath + QStringLiteral("/Certificates"); }
 
@@ -313,7 +319,7 @@ TEST_F(ParGenDialog, LabelsHintsItemsAndNumberedCaptionsComeFromTheTextTable) {
 
     EXPECT_EQ(d.windowTitle(), Text_Table[400]);
     EXPECT_EQ(d.L_SW_Desc()->text(), Text_Table[401]);
-    EXPECT_EQ(d.Btn_OK->text(), Text_Table[402]);
+    EXPECT_EQ(d.Btn_OK->Caption(), Text_Table[402]);
     EXPECT_EQ(d.Btn_Cancel->toolTip(), Text_Table[405]);
 
     const QStringList captions = {"1. Select Device", "2. Ethernet Connection", "3. PROFINET", "4. MQTT", "5. Ethernet",
@@ -428,6 +434,7 @@ TEST_F(ParGenDialog, CertificateImport) {
         SCOPED_TRACE(c.what);
         openProject(QStringLiteral("Cert%1").arg(++n));
         TFParGen d;
+        showCertificateRows(d);
         dialogs.clear();
         const QString name = QStringLiteral("ca.pem");
         if (c.clash) {
@@ -461,7 +468,7 @@ TEST_F(ParGenDialog, CertificateImport) {
         dialogs.files.push_back(chosen);
         if (c.answer) dialogs.answers.push_back(*c.answer);
         d.Edit("E_TLS_CA_Cert")->setText("before");
-        QTest::mouseClick(qobject_cast<QPushButton*>(d.Control("Btn_TLS_CA_Cert")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<TFadeButton*>(d.Control("Btn_TLS_CA_Cert")), Qt::LeftButton);
 
         bool asked = false;
         for (const auto& s : dialogs.shown)
@@ -480,6 +487,7 @@ TEST_F(ParGenDialog, CertificateImport) {
 
 TEST_F(ParGenDialog, CertificateButtonsFillTheirOwnBoxes) {
     TFParGen d;
+    showCertificateRows(d);
     const std::vector<std::pair<const char*, const char*>> pairs = {{"Btn_TLS_Server_Cert", "E_TLS_Server_Cert"},
                                                                     {"Btn_TLS_CA_Cert", "E_TLS_CA_Cert"},
                                                                     {"Btn_TLS_Client_Cert", "E_TLS_Client_Cert"},
@@ -490,7 +498,7 @@ TEST_F(ParGenDialog, CertificateButtonsFillTheirOwnBoxes) {
         const QString file = src + u'/' + QString::fromLatin1(box) + QStringLiteral(".crt");
         testing_support::writeAll(file, box);
         dialogs.files.push_back(file);
-        QTest::mouseClick(qobject_cast<QPushButton*>(d.Control(button)), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<TFadeButton*>(d.Control(button)), Qt::LeftButton);
         EXPECT_EQ(d.Edit(box)->text(), QString::fromLatin1(box) + QStringLiteral(".crt"));
         EXPECT_EQ(testing_support::readAll(certDir() + u'/' + QString::fromLatin1(box) + QStringLiteral(".crt")),
                   QByteArray(box));
@@ -499,14 +507,15 @@ TEST_F(ParGenDialog, CertificateButtonsFillTheirOwnBoxes) {
 
 TEST_F(ParGenDialog, CertificateFolderIsCreatedFirstAndCancelOrMissingFileChangeNothing) {
     TFParGen d;
+    showCertificateRows(d);
     d.Edit("E_TLS_Server_Cert")->setText("kept");
     ASSERT_FALSE(plat::dirExists(certDir()));
-    QTest::mouseClick(qobject_cast<QPushButton*>(d.Control("Btn_TLS_Server_Cert")), Qt::LeftButton);  // cancelled
+    QTest::mouseClick(qobject_cast<TFadeButton*>(d.Control("Btn_TLS_Server_Cert")), Qt::LeftButton);  // cancelled
     EXPECT_TRUE(plat::dirExists(certDir()));
     EXPECT_EQ(d.Edit("E_TLS_Server_Cert")->text(), "kept");
 
     dialogs.files.push_back(tmp.path() + QStringLiteral("/nowhere.pem"));
-    QTest::mouseClick(qobject_cast<QPushButton*>(d.Control("Btn_TLS_Server_Cert")), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<TFadeButton*>(d.Control("Btn_TLS_Server_Cert")), Qt::LeftButton);
     EXPECT_EQ(d.Edit("E_TLS_Server_Cert")->text(), "kept");
     EXPECT_TRUE(dialogs.errors().isEmpty());
     EXPECT_TRUE(plat::listFiles(certDir(), "*").isEmpty());
@@ -514,13 +523,14 @@ TEST_F(ParGenDialog, CertificateFolderIsCreatedFirstAndCancelOrMissingFileChange
 
 TEST_F(ParGenDialog, FailedCertificateCopyIsReportedAndLeavesTheBox) {
     TFParGen d;
+    showCertificateRows(d);
     d.Edit("E_TLS_Client_Cert")->setText("kept");
     // A folder of the certificate's name in "Certificates" makes the copy fail.
     ASSERT_TRUE(plat::forceDirectories(certDir() + QStringLiteral("/client.pem")));
     const QString src = tmp.path() + QStringLiteral("/client.pem");
     testing_support::writeAll(src, "data");
     dialogs.files.push_back(src);
-    QTest::mouseClick(qobject_cast<QPushButton*>(d.Control("Btn_TLS_Client_Cert")), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<TFadeButton*>(d.Control("Btn_TLS_Client_Cert")), Qt::LeftButton);
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors().front().contains("client.pem"));
     EXPECT_EQ(d.Edit("E_TLS_Client_Cert")->text(), "kept");
@@ -531,6 +541,7 @@ TEST_F(ParGenDialog, FailedCertificateCopyIsReportedAndLeavesTheBox) {
 
 TEST_F(ParGenDialog, WheelOverThePanelsScrollsByTheSystemLines) {
     TFParGen d;
+    showCertificateRows(d);
     showDialog(d);
     QScrollBar* bar = d.CPG->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 10 * bar->singleStep());

@@ -1,6 +1,7 @@
 // Layout of the "Set Communication" dialog: panel order and captions per model, row positions and
 // panel heights, collapsing and locking by connection type, enabling by DHCP, re-layout triggers.
 #include "gateway/UParGen.h"
+#include "controls/FadeButton.h"
 #include "platform/CategoryPanels.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Validation of the "Set Communication" dialog on OK: the steps in their order, the first failure
 // wins with its one message, and nothing is written unless every check passes.
 #include "gateway/UParGen.h"
+#include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
@@ -9,7 +10,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "gateway/UProfinetFileName.h"
 
+#include "controls/FadeButton.h"
 #include "tests/gateway/WriterTestSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 

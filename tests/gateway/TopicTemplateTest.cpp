@@ -1,5 +1,6 @@
 // The template editor, alone and opened from the topic tables by a double-click.
 #include "grid/ExGrid.h"
+#include "controls/FadeButton.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
 #include "tests/support/GridViewAccess.h"
 
@@ -7,7 +8,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -223,7 +223,7 @@ TEST_F(TemplateEditor, TheKeywordListShowsOneEmptyRowUnderItsHeader) {
         EXPECT_FALSE(g.CanEditCell(2, 1));
         EXPECT_EQ(g.ColCount(), 2);  // no fixed column shown
         EXPECT_EQ(editor->L_List_Keywords->text(), QStringLiteral("List of keywords"));
-        EXPECT_EQ(editor->Btn_OK->text(), QStringLiteral("OK"));
+        EXPECT_EQ(editor->Btn_OK->Caption(), QStringLiteral("OK"));
         editor->Btn_OK->click();
     });
     editor->TopicTemplate = false;

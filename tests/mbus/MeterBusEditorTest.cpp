@@ -1,6 +1,7 @@
 // The network editor's showing, selection and layouts, OK and Cancel, the network file read only
 // in part, import, copy and paste, delete, and the values a scan writes that the lists lack.
 #include "platform/Files.h"
+#include "controls/FadeButton.h"
 #include "tests/mbus/MeterBusTestSupport.h"
 
 #include <QAbstractItemView>
@@ -9,7 +10,6 @@
 #include <QRadioButton>
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -88,8 +88,8 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
     EXPECT_EQ(dlg->E_wMBus_Add->text(), s("0x12345678"));
     EXPECT_TRUE(dlg->CB_wMBus_EnKey->isChecked());
     EXPECT_EQ(dlg->CB_Var_ToD->currentIndex(), 8);
-    EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[821]);
-    EXPECT_EQ(dlg->btn_Add_Var->text(), Text_Table[838]);
+    EXPECT_EQ(dlg->btn_Add_Node->Caption(), Text_Table[821]);
+    EXPECT_EQ(dlg->btn_Add_Var->Caption(), Text_Table[838]);
     // A wireless node: the panel in place of the wired fields.
     EXPECT_TRUE(plat::ownVisible(dlg->P_wMBus_Node));
     EXPECT_FALSE(plat::ownVisible(dlg->RB_ID_Primary));
@@ -119,8 +119,8 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
 
     selectNode(1);
     EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet1);
-    EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[820]);
-    EXPECT_EQ(dlg->btn_Add_Var->text(), Text_Table[839]);
+    EXPECT_EQ(dlg->btn_Add_Node->Caption(), Text_Table[820]);
+    EXPECT_EQ(dlg->btn_Add_Var->Caption(), Text_Table[839]);
     EXPECT_FALSE(dlg->CB_Enable_Node->isChecked());
     EXPECT_TRUE(dlg->RB_ID_Secondary->isChecked());
     EXPECT_EQ(dlg->E_New_Node_ID_Sec->text(), s("5"));
@@ -143,7 +143,7 @@ TEST_F(MeterBusShow, SelectionShowsTheNodeAndTheVariable) {
     // The root, or nothing: no selection, the page stays.
     dlg->TW->setCurrentItem(dlg->NODE_ORIG);
     EXPECT_EQ(dlg->IND_NODO, -1);
-    EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[821]);
+    EXPECT_EQ(dlg->btn_Add_Node->Caption(), Text_Table[821]);
     EXPECT_EQ(dlg->ExPageControl1->ActivePage(), dlg->ExTabSheet1);
     EXPECT_TRUE(dlg->E_wMBus_K[0]->text().isEmpty());
     EXPECT_TRUE(dlg->CB_Enable_Node->isChecked());
@@ -543,14 +543,14 @@ TEST_F(MeterBusShow, LabelsItselfFromItsTextBlock) {
     dlg->Set_Lang();
     const std::pair<QString, int> shown[] = {
         {dlg->windowTitle(), 800},          {dlg->L_SW_Desc()->text(), 801},
-        {dlg->Btn_OK->text(), 802},         {dlg->Btn_Cancel->text(), 803},
-        {dlg->Btn_ImportNet->text(), 804},  {dlg->ExTabSheet1->Caption(), 805},
+        {dlg->Btn_OK->Caption(), 802},         {dlg->Btn_Cancel->Caption(), 803},
+        {dlg->Btn_ImportNet->Caption(), 804},  {dlg->ExTabSheet1->Caption(), 805},
         {dlg->ExTabSheet2->Caption(), 806}, {dlg->CB_Enable_Node->text(), 807},
         {dlg->L_New_Node_Desc->text(), 808}, {dlg->RB_ID_Primary->text(), 809},
         {dlg->RB_ID_Secondary->text(), 810}, {dlg->CB_SND_NKE->text(), 815},
         {dlg->CB_Reset_App->text(), 816},   {dlg->L_Var_Type->text(), 817},
         {dlg->L_Cut_After->text(), 818},    {dlg->L_Frames->text(), 819},
-        {dlg->btn_Add_Node->text(), 821},   {dlg->CB_Var_En->text(), 822},
+        {dlg->btn_Add_Node->Caption(), 821},   {dlg->CB_Var_En->text(), 822},
         {dlg->L_New_Var_Desc->text(), 823}, {dlg->L_Var_ToD->text(), 824},
         {dlg->L_VIF_ASCII->text(), 825},    {dlg->L_Var_FF->text(), 826},
         {dlg->L_Var_Dim->text(), 827},      {dlg->L_Length->text(), 828},
@@ -558,7 +558,7 @@ TEST_F(MeterBusShow, LabelsItselfFromItsTextBlock) {
         {dlg->L_Tariff->text(), 831},       {dlg->L_VIFE->text(), 832},
         {dlg->CB_BCDtoINT->text(), 833},    {dlg->L_Position->text(), 834},
         {dlg->L_Topic->text(), 835},        {dlg->L_PostOpe->text(), 837},
-        {dlg->btn_Add_Var->text(), 839},    {dlg->CopyVariable1->text(), 840},
+        {dlg->btn_Add_Var->Caption(), 839},    {dlg->CopyVariable1->text(), 840},
         {dlg->PasteVariable1->text(), 841}, {dlg->CopyNode1->text(), 842},
         {dlg->PasteNode1->text(), 843},     {dlg->DeleteItems1->text(), 844},
         {dlg->L_wMBus_ManID->text(), 845},  {dlg->L_wMBus_Add->text(), 846},
@@ -571,10 +571,10 @@ TEST_F(MeterBusShow, LabelsItselfFromItsTextBlock) {
     openSample();
     selectVar(0, 0);
     dlg->Set_Lang();
-    EXPECT_EQ(dlg->btn_Add_Var->text(), s("T838"));
+    EXPECT_EQ(dlg->btn_Add_Var->Caption(), s("T838"));
     selectNode(0);
     dlg->Set_Lang();
-    EXPECT_EQ(dlg->btn_Add_Node->text(), s("T820"));
+    EXPECT_EQ(dlg->btn_Add_Node->Caption(), s("T820"));
     Load_Default_Language();
 }
 

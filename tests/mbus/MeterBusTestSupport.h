@@ -1,6 +1,7 @@
 #pragma once
 // The M-Bus network editor and the node identifier dialog of a project, shown offscreen, with
 // every message box answered by a script.
+#include "controls/FadeButton.h"
 #include "mbus/MBusNetwork.h"
 #include "mbus/UMeter_Bus.h"
 #include "mbus/UNewIDNode.h"
@@ -74,6 +75,15 @@ protected:
     void openSample() {
         testing_support::writeAll(g_MBusFile, sampleFile());
         open();
+    }
+    // A button answers only while its page shows, so the user turns to the page first.
+    void addNode() {
+        dlg->ExPageControl1->SetActivePage(dlg->ExTabSheet1);
+        dlg->btn_Add_Node->click();
+    }
+    void addVar() {
+        dlg->ExPageControl1->SetActivePage(dlg->ExTabSheet2);
+        dlg->btn_Add_Var->click();
     }
     QTreeWidgetItem* nodeItem(int n) const { return dlg->NODE_ORIG->child(n); }
     QTreeWidgetItem* varItem(int n, int v) const { return dlg->NODE_ORIG->child(n)->child(v); }

@@ -2,8 +2,9 @@
 // pasted node's address is entered.
 #include "tests/mbus/MeterBusTestSupport.h"
 
+#include "controls/FadeButton.h"
+
 #include <QLabel>
-#include <QPushButton>
 #include <functional>
 
 namespace {
@@ -134,7 +135,7 @@ TEST_F(NodeValidation, RefusesWithTheFirstFailingCheck) {
             selectNode(c.selection.node);
         rec.clear();
         c.fill(*dlg);
-        dlg->btn_Add_Node->click();
+        addNode();
         EXPECT_EQ(rec.errors(), c.message < 0 ? QStringList() : QStringList{Text_Table[c.message]});
         EXPECT_EQ(dlg->Nodi_List.size(), c.nodes);
         EXPECT_EQ(size_t(dlg->NODE_ORIG->childCount()), c.nodes);
@@ -149,7 +150,7 @@ TEST_F(NodeValidation, ANewNodeTakesTheFieldsAndZeroForTheRest) {
     dlg->CB_SND_NKE->setChecked(true);
     dlg->CB_Var_Type->setCurrentIndex(1);
     dlg->CB_Cut_After->setCurrentIndex(249);
-    dlg->btn_Add_Node->click();
+    addNode();
     ASSERT_EQ(dlg->Nodi_List.size(), 4u);
     const mbus::TNodo& n = dlg->Nodi_List.back();
     EXPECT_EQ(n.Node_ID_Type, 1);
@@ -169,10 +170,10 @@ TEST_F(NodeValidation, ANewNodeTakesTheFieldsAndZeroForTheRest) {
     // Modifying keeps what the editor has no control for, and an unchosen box that holds no
     // number keeps the node's address.
     selectNode(0);
-    EXPECT_EQ(dlg->btn_Add_Node->text(), Text_Table[820]);
+    EXPECT_EQ(dlg->btn_Add_Node->Caption(), Text_Table[820]);
     dlg->E_New_Node_ID_Sec->setText(s("x"));
     dlg->E_New_Node_Desc->setText(s("Heat 2"));
-    dlg->btn_Add_Node->click();
+    addNode();
     const mbus::TNodo& m = dlg->Nodi_List[0];
     EXPECT_EQ(m.Description, s("Heat 2"));
     EXPECT_EQ(m.Node_ID_Secondary, 1);
@@ -185,7 +186,7 @@ TEST_F(NodeValidation, ANewNodeTakesTheFieldsAndZeroForTheRest) {
     selectNone();
     wireless(*dlg, true);
     dlg->CB_wMBus_VarList->setCurrentIndex(1);
-    dlg->btn_Add_Node->click();
+    addNode();
     const mbus::TNodo& w = dlg->Nodi_List.back();
     EXPECT_EQ(w.MBus_Type, 0);
     EXPECT_EQ(w.Var_List_Type, 1);
@@ -284,7 +285,7 @@ TEST_F(VariableValidation, RefusesWithTheFirstFailingCheck) {
         rec.clear();
         dlg->E_New_Var_Desc->setText(s("Added"));
         c.fill(*dlg);
-        dlg->btn_Add_Var->click();
+        addVar();
         EXPECT_EQ(rec.errors(), c.message < 0 ? QStringList() : QStringList{Text_Table[c.message]});
         EXPECT_EQ(dlg->Nodi_List[0].Var_List.size(), c.message < 0 ? 3u : 2u);
         EXPECT_EQ(nodeItem(0)->childCount(), c.message < 0 ? 3 : 2);
@@ -294,12 +295,12 @@ TEST_F(VariableValidation, RefusesWithTheFirstFailingCheck) {
 TEST_F(VariableValidation, AddsUnderTheSelectedNodeAndModifiesInPlace) {
     openSample();
     selectNone();
-    dlg->btn_Add_Var->click();  // nothing selected: nothing happens
+    addVar();  // nothing selected: nothing happens
     EXPECT_TRUE(rec.shown.empty());
     EXPECT_FALSE(dlg->Is_Change);
 
     selectNode(1);
-    EXPECT_EQ(dlg->btn_Add_Var->text(), Text_Table[839]);
+    EXPECT_EQ(dlg->btn_Add_Var->Caption(), Text_Table[839]);
     dlg->CB_Var_En->setChecked(false);
     dlg->E_New_Var_Desc->setText(s("Text"));
     dlg->CB_Var_ToD->setCurrentIndex(21);
@@ -315,7 +316,7 @@ TEST_F(VariableValidation, AddsUnderTheSelectedNodeAndModifiesInPlace) {
     dlg->E_Position->setText(s("100"));
     dlg->CB_PostOpe->setCurrentIndex(12);
     dlg->CB_Var_ToD->setCurrentIndex(5);  // a post operation needs a type below 20
-    dlg->btn_Add_Var->click();
+    addVar();
     ASSERT_TRUE(rec.errors().isEmpty()) << rec.errors().join(u'|').toStdString();
     ASSERT_EQ(dlg->Nodi_List[1].Var_List.size(), 1u);
     mbus::TVariabile expected;
@@ -338,11 +339,11 @@ TEST_F(VariableValidation, AddsUnderTheSelectedNodeAndModifiesInPlace) {
     EXPECT_EQ(varItem(1, 0)->text(0), s("VAR - Text"));
 
     selectVar(1, 0);
-    EXPECT_EQ(dlg->btn_Add_Var->text(), Text_Table[838]);
+    EXPECT_EQ(dlg->btn_Add_Var->Caption(), Text_Table[838]);
     dlg->E_New_Var_Desc->setText(s("Text 2"));
     dlg->CB_Var_Dim->setCurrentIndex(2);
     dlg->E_Length->setText(s("abc"));  // not checked with a fixed dimension, and no number: 0
-    dlg->btn_Add_Var->click();
+    addVar();
     EXPECT_TRUE(rec.errors().isEmpty()) << rec.errors().join(u'|').toStdString();
     ASSERT_EQ(dlg->Nodi_List[1].Var_List.size(), 1u);
     EXPECT_EQ(dlg->Nodi_List[1].Var_List[0].Description, s("Text 2"));
@@ -385,6 +386,7 @@ TEST_F(NodeIdDialog, ChecksTheAddressOfItsMode) {
         rec.clear();
         TFNewIDNode d;
         d.Form_Type = c.formType;
+        d.show();  // a hidden button does not answer
         (c.primary ? d.RB_ID_Primary : d.RB_ID_Secondary)->setChecked(true);
         QLineEdit* box = c.formType == 2 ? d.E_wMBus_Add : c.primary ? d.E_New_Node_ID_Pri : d.E_New_Node_ID_Sec;
         box->setText(s(c.text));

@@ -1,4 +1,5 @@
 #include "platform/Form.h"
+#include "controls/FadeButton.h"
 #include "shell/UAbout.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 using testing_support::UrlRecorder;
@@ -55,7 +55,7 @@ TEST_F(About, FixedTextsValuesAndPlaces) {
     EXPECT_EQ(dlg.Image2->geometry(), QRect(32, 24, 81, 81));
     EXPECT_FALSE(dlg.Image2->pixmap().isNull());
     EXPECT_EQ(dlg.FadeButton1->geometry(), QRect(32, 115, 81, 22));
-    EXPECT_EQ(dlg.FadeButton1->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dlg.FadeButton1->Caption(), QStringLiteral("OK"));
     EXPECT_EQ(dlg.Label4->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_LE(dlg.Label4->geometry().right(), dlg.ClientWidth()) << "the whole address shows";
 }

@@ -1,11 +1,11 @@
 #include "shell/UComon.h"
+#include "controls/FadeButton.h"
 #include "shell/ULanguage.h"
 #include "shell/UOpenConf.h"
 
 #include <gtest/gtest.h>
 
 #include <QListWidget>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "controls/FadeButton.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -96,13 +96,13 @@ TEST_F(SoftOptions, LabelsAndLayout) {
     EXPECT_EQ(dlg->PC_Options->currentWidget(), dlg->TS_Language);
     EXPECT_EQ(dlg->CB_En_Con->text(), QStringLiteral("Enable Internet Connection"));
     EXPECT_EQ(dlg->CB_Update->text(), QStringLiteral("Check Software Update at Start of Program"));
-    EXPECT_EQ(dlg->Btn_Check_Update->text(), QStringLiteral("Check Available Update"));
+    EXPECT_EQ(dlg->Btn_Check_Update->Caption(), QStringLiteral("Check Available Update"));
     EXPECT_EQ(dlg->CB_Soft_Set_Jump_Table->text(), Text_Table[320]);
     EXPECT_EQ(dlg->CB_DoubleClick_Auto_Size->text(), Text_Table[321]);
-    EXPECT_EQ(dlg->Btn_Prev->text(), QStringLiteral("Previous"));
-    EXPECT_EQ(dlg->Btn_Next->text(), QStringLiteral("Next"));
-    EXPECT_EQ(dlg->Btn_OK->text(), QStringLiteral("OK"));
-    EXPECT_EQ(dlg->Btn_Cancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(dlg->Btn_Prev->Caption(), QStringLiteral("Previous"));
+    EXPECT_EQ(dlg->Btn_Next->Caption(), QStringLiteral("Next"));
+    EXPECT_EQ(dlg->Btn_OK->Caption(), QStringLiteral("OK"));
+    EXPECT_EQ(dlg->Btn_Cancel->Caption(), QStringLiteral("Cancel"));
     const struct {
         QWidget* w;
         QPoint at;
@@ -335,6 +335,7 @@ TEST_F(SoftOptions, CheckNowShowsTheResultAndItsLink) {
     g_EnableInternet = g_EnableUpdate = 1;
     show();
     EXPECT_FALSE(plat::ownVisible(dlg->LL_Check_Update));
+    dlg->PC_Options->setCurrentWidget(dlg->TS_Con_Options);  // the button answers only on its shown page
 
     server.answer(LoopbackHttpServer::reply(200, "VER. 1.004"));
     dlg->Btn_Check_Update->click();
