@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
+#include "bench/TablePeer.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
@@ -70,39 +72,7 @@ void fill(Grid& g) {
         for (int c = 0; c < kCols; ++c) g.SetCells(c, r, textOf(c, r));
 }
 
-class Model : public QAbstractTableModel {
-public:
-    std::vector<QString> texts;
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(texts.size() / kCols); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kCols; }
-    QVariant data(const QModelIndex& i, int role) const override {
-        if (role != Qt::DisplayRole) return {};
-        return texts[size_t(i.row()) * kCols + size_t(i.column())];
-    }
-    void fill() {
-        beginResetModel();
-        texts.resize(size_t(kRows) * kCols);
-        for (int r = 0; r < kRows; ++r)
-            for (int c = 0; c < kCols; ++c) texts[size_t(r) * kCols + size_t(c)] = textOf(c, r);
-        endResetModel();
-    }
-};
-
-struct Peer {
-    Model model;
-    QTableView view;
-    Peer() {
-        view.setAttribute(Qt::WA_DontShowOnScreen);
-        view.setFrameShape(QFrame::NoFrame);
-        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        view.setModel(&model);
-        view.verticalHeader()->setDefaultSectionSize(24);
-        view.horizontalHeader()->setDefaultSectionSize(64);
-        view.resize(kViewW + view.verticalHeader()->width(), kViewH + view.horizontalHeader()->height());
-        view.show();
-    }
-};
+using Peer = TablePeer<kRows, kCols, kViewW, kViewH, textOf>;
 
 void BM_Fill_Ours(benchmark::State& state) {
     pool();
