@@ -69,6 +69,9 @@ void TFModbusStartAdd_SD::Set_Lang() {
     Btn_Cancel->SetCaption(Text_Table[3107]);
 }
 
+// The addresses are what the user comes to type.
+void TFModbusStartAdd_SD::FormShow() { sga->setFocus(); }
+
 bool TFModbusStartAdd_SD::Check_Data() {
     for (int row = 1; row < sga->RowCount(); ++row) {
         const QString cell = sga->Cells(kAddressCol, row);

@@ -25,6 +25,9 @@ public:
     TExColumnGrid* sga;
     TFadeButton* Btn_OK;
     TFadeButton* Btn_Cancel;
+
+protected:
+    void FormShow() override;
 };
 
 inline TFModbusStartAdd_SD* FModbusStartAdd_SD = nullptr;

@@ -314,7 +314,10 @@ TEST_F(StartAddressDialog, KeepsItsBoxesAndCancels) {
     TFModbusStartAdd_SD d;
     fill(d, {"0"});
     d.CB_En_NodeState->setChecked(true);
-    QTimer::singleShot(0, &d, [&] { d.Btn_Cancel->click(); });
+    QTimer::singleShot(0, &d, [&] {
+        EXPECT_TRUE(d.sga->isAncestorOf(d.focusWidget())) << "the addresses are typed first";
+        d.Btn_Cancel->click();
+    });
     EXPECT_EQ(d.ShowModal(), plat::mrCancel);
     EXPECT_TRUE(rec.shown.empty()) << "Cancel checks nothing";
     EXPECT_TRUE(d.CB_En_NodeState->isChecked());
