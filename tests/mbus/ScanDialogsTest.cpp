@@ -328,15 +328,22 @@ TEST_F(ScanDialogs, Screenshot) {
     const QByteArray dir = qgetenv("SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the windows";
     const QString folder = QString::fromLocal8Bit(dir);
+    // Shown first: the buttons paint themselves only on a shown window.
+    const auto save = [&](plat::TForm& form, const char* name) {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(form.grab().save(folder + u'/' + QString::fromLatin1(name)));
+        form.hide();
+    };
     TFInsertKeyWireless key;
     key.E_Key->setText(QStringLiteral("0102030405060708090a0b0c0d0e0f11"));
-    EXPECT_TRUE(key.grab().save(folder + QStringLiteral("/scan-key.png")));
+    save(key, "scan-key.png");
     TFScanModbusStart reg;
     reg.E_StartModAdd->setText(QStringLiteral("1"));
-    EXPECT_TRUE(reg.grab().save(folder + QStringLiteral("/scan-start-register.png")));
+    save(reg, "scan-start-register.png");
     TFModbusStartAdd_SD addr;
     fill(addr, {"1", "11", "21"});
-    EXPECT_TRUE(addr.grab().save(folder + QStringLiteral("/scan-start-addresses.png")));
+    save(addr, "scan-start-addresses.png");
 }
 
 }  // namespace
