@@ -128,6 +128,11 @@ TEST_F(KeyDialog, KeepsTheKeyBetweenShowingsAndAnswersEnterAndEsc) {
     EXPECT_EQ(d.Btn_OK->Caption(), Text_Table[3001]);
     EXPECT_EQ(d.Btn_Cancel->Caption(), Text_Table[3002]);
     const QString key = QStringLiteral("0102030405060708090A0B0C0D0E0F11");
+    // One row: label, a box that shows a whole key, the buttons inside the window.
+    EXPECT_LT(d.L_InsKey->geometry().right(), d.E_Key->x());
+    EXPECT_GE(d.E_Key->width(), d.E_Key->fontMetrics().horizontalAdvance(key) + 8);
+    EXPECT_LT(d.E_Key->geometry().right(), d.Btn_OK->x());
+    EXPECT_LE(d.Btn_Cancel->geometry().right(), d.ClientWidth());
 
     // Enter confirms a valid key; the next showing still holds it.
     QTimer::singleShot(0, &d, [&] {
