@@ -34,10 +34,10 @@ const ColumnDef kColumnDefs[kColumns] = {
     {55, edDataCheckBox, false, building::kProtocolColour},
     {55, edDataCheckBox, false, building::kProtocolColour},
     {55, edDataCheckBox, false, building::kProtocolColour},
-    {190, edNormal, true, building::kIdentityColour},
+    {170, edNormal, true, building::kIdentityColour},
     {90, edNormal, true, building::kIdentityColour},
     {80, edNormal, true, building::kIdentityColour},
-    {240, edNormal, true, clWhite},
+    {220, edNormal, true, clWhite},
     {90, edDataCheckBox, true, building::kDataColour},
 };
 
@@ -170,9 +170,10 @@ void TFImportEDEFile::CGCheckBoxClick(QObject*, int ACol, int ARow, bool State) 
     if (i < 0 || i >= int(List_EDE_Var.size())) return;  // the empty row of a file without objects
     TBACnet_Var& v = List_EDE_Var[size_t(i)];
     if (ACol == cWrite && !v.commandable) {
-        plat::dialogs().error(text(4813) + QString::number(ARow) + text(4814));
+        // The box is cleared first, so the message does not stand over a ticked box.
         CG->SetCells(cWrite, ARow, QStringLiteral("N"));
         v.write = false;
+        plat::dialogs().error(text(4813) + QString::number(ARow) + text(4814));
         return;
     }
     if (ACol == cImport) v.import = State;

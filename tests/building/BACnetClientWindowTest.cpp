@@ -421,3 +421,35 @@ TEST_F(BACnetClientWindow, AnImportBeyondTheLastRowSaysWhatWasLeftOut) {
 }
 
 }  // namespace
+
+namespace {
+
+using ScreenshotOfBACnetClient = BACnetClientWindow;
+
+TEST_F(ScreenshotOfBACnetClient, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the windows";
+    const QString out = QString::fromLocal8Bit(dir);
+    kind(kIP);
+    const QString ede = app.file(QStringLiteral("device.csv"));
+    writeAll(ede, kEde);
+    TFImportEDEFile imp;
+    TFBACnetAccess f;
+    f.Import_Window = &imp;
+    open(f);
+    rec.files.push_back(ede);
+    QTimer::singleShot(0, &imp, [&] {
+        imp.E_ID_IP->setText(QStringLiteral("192.168.1.20"));
+        QApplication::processEvents();
+        EXPECT_TRUE(imp.grab().save(out + QStringLiteral("/bacnet-ede-import.png")));
+        imp.Btn_OK->click();
+    });
+    f.Btn_Import_CSVClick();
+    EXPECT_TRUE(f.grab().save(out + QStringLiteral("/bacnet-client-read.png")));
+    f.PageControl1->setCurrentIndex(1);
+    QApplication::processEvents();
+    EXPECT_TRUE(f.grab().save(out + QStringLiteral("/bacnet-client-write.png")));
+    f.Btn_Cancel->click();
+}
+
+}  // namespace
