@@ -328,21 +328,29 @@ int Check_Object_Type(const QString& text, bool read) {
 }
 
 int Check_Property(const QString& text, bool read, int Obj_Type) {
+    // The read page's properties of fixed size; `only` lists the object types a property belongs
+    // to, `not_` those it does not (both empty: every type).
+    static const struct {
+        const char* text;
+        int result;
+        std::initializer_list<int> only, not_;
+    } kReadProperties[] = {
+        {"OBJECT IDENTIFIER (75)", 4, {}, {}},   {"UNITS (117)", 4, {}, {2, 3, 6, 7, 11, 13}},
+        {"SCALE (187)", 1, {1}, {}},             {"PRESCALE (185)", 5, {1}, {}},
+        {"POLARITY (84)", 1, {6, 7, 13}, {}},    {"EVENT STATE (36)", 4, {}, {}},
+        {"STATUS FLAGS (111)", 1, {}, {}},       {"OBJECT TYPE (79)", 2, {}, {}},
+        {"NUMBER OF STATES (74)", 4, {2, 3, 11}, {}},
+    };
     const QString t = upper(text);
     if (t == u"PRESENT VALUE (85)") return 100;
     const int n = decimal(t);
     if (n >= 512 && n <= 4184303) return 200;
     if (!read) return kInvalid;
-    const auto only = [&](int result, std::initializer_list<int> codes) { return in(Obj_Type, codes) ? result : kInvalid; };
-    if (t == u"OBJECT IDENTIFIER (75)") return 4;
-    if (t == u"UNITS (117)") return in(Obj_Type, {2, 3, 6, 7, 11, 13}) ? kInvalid : 4;
-    if (t == u"SCALE (187)") return only(1, {1});
-    if (t == u"PRESCALE (185)") return only(5, {1});
-    if (t == u"POLARITY (84)") return only(1, {6, 7, 13});
-    if (t == u"EVENT STATE (36)") return 4;
-    if (t == u"STATUS FLAGS (111)") return 1;
-    if (t == u"OBJECT TYPE (79)") return 2;
-    if (t == u"NUMBER OF STATES (74)") return only(4, {2, 3, 11});
+    for (const auto& p : kReadProperties) {
+        if (t != QLatin1StringView(p.text)) continue;
+        if (p.only.size() > 0 && !in(Obj_Type, p.only)) return kInvalid;
+        return in(Obj_Type, p.not_) ? kInvalid : p.result;
+    }
     return kInvalid;
 }
 
@@ -355,23 +363,28 @@ bool Check_Data_Type(const QString& text, int Obj_Type, int Property_val) {
 }
 
 QString Aspected_Data_Type_Value(int Obj_Type, int) {
-    if (in(Obj_Type, {3, 10, 11})) return QStringLiteral("Unsigned Int");
-    if (in(Obj_Type, {5, 12})) return QStringLiteral("Real");
-    if (in(Obj_Type, {7, 13})) return QStringLiteral("Enumerated");
-    if (Obj_Type == 8) return QStringLiteral("Signed Int");
-    if (Obj_Type == 9) return QStringLiteral("Double");
+    // The present value's data type by object-type code; other codes have none to name.
+    static const struct {
+        std::initializer_list<int> codes;
+        const char* name;
+    } kTypes[] = {{{3, 10, 11}, "Unsigned Int"}, {{8}, "Signed Int"}, {{5, 12}, "Real"},
+                  {{9}, "Double"},               {{7, 13}, "Enumerated"}};
+    for (const auto& e : kTypes)
+        if (in(Obj_Type, e.codes)) return QString::fromLatin1(e.name);
     return {};
 }
 
 int Check_Num_Byte_Max(const QString& dataType) {
+    static const struct {
+        const char* type;
+        int most;
+    } kMost[] = {{"NULL", 0}, {"BOOLEAN", 1},    {"UNSIGNED INT", 4}, {"SIGNED INT", 4}, {"REAL", 4},
+                 {"ENUMERATED", 4}, {"DATE", 4}, {"TIME", 4},         {"OBJECT ID", 4},  {"DOUBLE", 8},
+                 {"BIT STRING", 120}};
     const QString t = upper(dataType);
-    if (t == u"NULL") return 0;
-    if (t == u"BOOLEAN") return 1;
-    for (const char* four : {"UNSIGNED INT", "SIGNED INT", "REAL", "ENUMERATED", "DATE", "TIME", "OBJECT ID"})
-        if (t == QLatin1StringView(four)) return 4;
-    if (t == u"DOUBLE") return 8;
-    if (t == u"BIT STRING") return 120;
-    return 255;
+    for (const auto& m : kMost)
+        if (t == QLatin1StringView(m.type)) return m.most;
+    return 255;  // the strings and any other text
 }
 
 std::optional<Failure> Check_Dest_Add(const QString& values, int NumByte, bool InRead) {
