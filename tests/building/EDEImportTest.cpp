@@ -12,7 +12,7 @@ namespace {
 
 // Six lines of a header whose "# mandatory" line is line 7, as engineering tools write it.
 const char* const kToolHeader =
-    "# Proposal_Engineering-Data-Exchange - B.I.G.-EU\n"
+    "# Engineering data of the device\n"
     "PROJECT_NAME;Plant\n"
     "VERSION_OF_REFERENCEFILE;1\n"
     "TIMESTAMP_OF_LAST_CHANGE;2024-02-03\n"
