@@ -1,6 +1,7 @@
 #include "controls/DateTimeUtil.h"
 
 #include "platform/Clock.h"
+#include "platform/DateTimeFormat.h"
 
 #include <cmath>
 
@@ -18,22 +19,6 @@ qint64 msOfDay(TDateTime v) {
     if (!std::isfinite(v)) return 0;
     const double frac = std::fabs(v - std::trunc(v));
     return std::min<qint64>(std::llround(frac * msPerDay), msPerDay - 1);
-}
-
-// Quotes the separators so that Qt writes them as they are, whatever character they are.
-QString withSeparators(const QString& format, const plat::FormatSettings& s) {
-    QString out;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'') quoted = !quoted;
-        if (!quoted && (c == u'/' || c == u':')) {
-            const QChar sep = c == u'/' ? s.dateSeparator : s.timeSeparator;
-            out += sep == u'\'' ? QStringLiteral("''") : QStringLiteral("'") + sep + u'\'';
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -80,7 +65,7 @@ TDateTime FromQDateTime(const QDateTime& Value) {
 QString FormatDateTimeText(const QString& Format, TDateTime Value, const plat::FormatSettings& Settings) {
     const QDateTime dt = ToQDateTime(Value);
     if (!dt.isValid()) return {};
-    return dt.toString(withSeparators(Format, Settings));
+    return dt.toString(plat::RegionalFormatToQt(Format, Settings));
 }
 
 QString DateToText(TDateTime Value) {
