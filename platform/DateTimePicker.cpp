@@ -278,6 +278,8 @@ void TDateTimePicker::layoutEdit() {
     QRect r = style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxEditField, this);
     if (const QRect b = ButtonRect(); !b.isEmpty()) r.setRight(std::min(r.right(), b.left() - 1));
     if (const QRect c = CheckboxRect(); !c.isEmpty()) r.setLeft(std::max(r.left(), c.right() + 4));
+    // the two outer pixels are the border's, drawn or not
+    r = r.intersected(rect().adjusted(2, 2, -2, -2));
     lineEdit()->setGeometry(r);
 }
 
