@@ -79,6 +79,13 @@ QString TimeToText(TDateTime Value) {
 }
 
 bool TextToDate(const QString& Text, TDateTime& Value) {
+    // the exact regional form first, which also reads month names; then the numeric forms
+    const plat::FormatSettings s = plat::formatSettings();
+    const QDate exact = QDate::fromString(Text.trimmed(), plat::RegionalFormatToQt(s.shortDateFormat, s));
+    if (exact.isValid() && exact.year() >= 1 && exact.year() <= 9999) {
+        Value = FromQDateTime(QDateTime(exact, QTime(0, 0)));
+        return true;
+    }
     TDateTime v = 0;
     if (!ParseLocaleDateTime(Text.trimmed(), v)) return false;
     Value = DateOf(v);

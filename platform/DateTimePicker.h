@@ -111,6 +111,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Tab leaves the picker; the fields are Left and Right.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 
     // Paints the drop button and the check box on the picker.
     void paintOwnParts();

@@ -331,4 +331,15 @@ TEST(SgDateTimePicker, MetroButtonInItsOwnColours) {
     EXPECT_EQ(FromQRgb(shot(p).pixel(left + 8, 1 + 8)), RGB(255, 255, 255)) << "the arrow";
     p.SetBorderColor(RGB(200, 0, 0));
     EXPECT_EQ(FromQRgb(shot(p).pixel(0, 5)), RGB(200, 0, 0));
+
+    // the hot face only while the pointer is over the button, its left edge excluded
+    QTest::mouseMove(&p, QPoint(160 - b, 12));
+    EXPECT_FALSE(p.ButtonHover());
+    QTest::mouseMove(&p, QPoint(160 - b + 1, 12));
+    EXPECT_TRUE(p.ButtonHover());
+    EXPECT_EQ(FromQRgb(shot(p).pixel(face)), RGB(0, 150, 250));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&p, &leave);
+    EXPECT_FALSE(p.ButtonHover());
+    EXPECT_EQ(FromQRgb(shot(p).pixel(face)), RGB(0, 120, 215));
 }

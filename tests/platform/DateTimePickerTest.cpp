@@ -163,3 +163,15 @@ TEST(DateTimePicker, TheCheckBoxClearedMeansNoDate) {
     p->SetDate(QDate(2022, 2, 2));
     EXPECT_TRUE(p->Checked()) << "a date set by code checks the box";
 }
+
+TEST(DateTimePicker, TabLeavesThePickerFromAnyField) {
+    testing_support::LocaleScope scope;
+    Shown s;
+    auto* next = new QLineEdit(&s.top);
+    next->setGeometry(10, 60, 100, 24);
+    next->show();
+    s.p->SetFormat(QStringLiteral("dd/MM/yyyy"));
+    s.p->SelectField(0);
+    QTest::keyClick(s.p, Qt::Key_Tab);
+    EXPECT_TRUE(next->hasFocus()) << "the fields are Left and Right, not Tab";
+}
