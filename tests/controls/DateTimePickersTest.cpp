@@ -4,6 +4,7 @@
 #include "controls/ExDateTimePicker.h"
 #include "controls/SgDateTimePicker.h"
 #include "platform/Themes.h"
+#include "platform/Timer.h"
 #include "platform/WindowMessages.h"
 #include "tests/support/LocaleScope.h"
 
@@ -137,8 +138,15 @@ TEST(ExDateTimePicker, AutoTabMovesOnAfterAFieldIsTyped) {
     EXPECT_EQ(p->FieldIndex(), 0) << "20 again: the value did not change";
     type({Qt::Key_1});
     EXPECT_EQ(p->FieldIndex(), 0) << "half a day";
+    TTimer::SetManual(true);
     type({Qt::Key_5});
     EXPECT_EQ(p->FieldIndex(), 1);
+    EXPECT_EQ(p->Fpt(), QPoint(28, 5)) << "the day changed last";
+    EXPECT_TRUE(p->FocusTimer().Running());
+    EXPECT_EQ(p->FocusTimer().Interval(), 20);
+    p->FocusTimer().Fire();
+    EXPECT_FALSE(p->FocusTimer().Running()) << "its first tick disarms it";
+    TTimer::SetManual(false);
     type({Qt::Key_0, Qt::Key_3});
     EXPECT_EQ(p->FieldIndex(), 2);
     type({Qt::Key_2, Qt::Key_0, Qt::Key_2});
@@ -235,6 +243,11 @@ TEST(ExDateTimePicker, ATimeTypedInTheTimePartStays) {
         ++timeChanges;
     };
     p->OnChange = [&](QObject*) { ++changes; };
+    std::vector<uint16_t> keys;
+    p->OnKeyDown = [&](QObject* s, uint16_t& key, TShiftState) {
+        EXPECT_EQ(s, p);
+        keys.push_back(key);
+    };
     TCustomDateTimePicker* tp = p->TimePicker();
     tp->setFocus();
     tp->SelectField(0);
@@ -242,6 +255,7 @@ TEST(ExDateTimePicker, ATimeTypedInTheTimePartStays) {
     QTest::keyClick(tp, Qt::Key_9);
     EXPECT_EQ(timeChanges, 1);
     EXPECT_EQ(changes, 1);
+    EXPECT_EQ(keys, (std::vector<uint16_t>{'0', '9'})) << "keys of the time part reach the picker's OnKeyDown";
     p->resize(300, 26);  // lays the time picker out again
     p->SetColor(RGB(250, 250, 200));
     EXPECT_DOUBLE_EQ(p->DateTime(), dt(2024, 1, 20, 9, 0, 0));
