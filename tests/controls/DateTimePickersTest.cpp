@@ -3,6 +3,7 @@
 // "DTPShiftFocus" message, the label, and what the looks paint.
 #include "controls/ExDateTimePicker.h"
 #include "controls/SgDateTimePicker.h"
+#include "controls/sgspin.h"
 #include "platform/Themes.h"
 #include "platform/Timer.h"
 #include "platform/WindowMessages.h"
@@ -356,4 +357,45 @@ TEST(SgDateTimePicker, MetroButtonInItsOwnColours) {
     QApplication::sendEvent(&p, &leave);
     EXPECT_FALSE(p.ButtonHover());
     EXPECT_EQ(FromQRgb(shot(p).pixel(face)), RGB(0, 120, 215));
+}
+
+TEST(SpinEditAndPickers, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the spin edits and pickers";
+    testing_support::LocaleScope scope;
+    QWidget top;
+    top.resize(420, 260);
+    auto* whole = new TSgSpinEdit(&top);
+    whole->setGeometry(90, 10, 110, 24);
+    auto* dec = new TSgSpinEdit(&top);
+    dec->setGeometry(90, 44, 110, 24);
+    dec->SetSpinType(sptFloat);
+    dec->SetPrecision(2);
+    dec->SetFloatValue(12.5);
+    auto* time = new TSgSpinEdit(&top);
+    time->setGeometry(90, 78, 110, 24);
+    time->SetText(QStringLiteral("23:30:00"));
+    time->SetSpinType(sptTime);
+    time->SetDirection(spHorizontal);
+    auto* sg = new TSgDateTimePicker(&top);
+    sg->setGeometry(240, 10, 150, 24);
+    sg->SetMetroStyle(true);
+    sg->SetBorderColor(RGB(0, 120, 215));
+    sg->ButtonColor = RGB(0, 120, 215);
+    sg->ButtonTextColor = RGB(255, 255, 255);
+    auto* ex = new TExDateTimePicker(&top);
+    ex->setGeometry(90, 130, 240, 24);
+    ex->SetLabelCaption(QStringLiteral("Start"));
+    ex->SetDateTime(dt(2026, 3, 15, 9, 45, 0));
+    auto* checked = new TExDateTimePicker(&top);
+    checked->setGeometry(90, 170, 240, 24);
+    checked->SetLabelCaption(QStringLiteral("End"));
+    checked->SetShowCheckbox(true);
+    checked->SetChecked(false);
+    top.show();
+    ASSERT_TRUE(shot(top).save(QString::fromLocal8Bit(dir) + QStringLiteral("/spin-edits-and-pickers.png")));
+    ex->DropDown();
+    QImage cal(ex->Calendar()->size(), QImage::Format_RGB32);
+    ex->Calendar()->render(&cal);
+    ASSERT_TRUE(cal.save(QString::fromLocal8Bit(dir) + QStringLiteral("/picker-calendar.png")));
 }
