@@ -542,7 +542,8 @@ void TSgSpinEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
     case VK_DOWN: StepDown(false); Key = 0; return;
     default: break;
     }
-    if (Key == VK_RETURN && ReturnIsTab) {
+    enterAsTab_ = Key == VK_RETURN && ReturnIsTab;
+    if (enterAsTab_) {
         Key = VK_TAB;
         QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
     }
@@ -551,6 +552,12 @@ void TSgSpinEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
 }
 
 void TSgSpinEdit::KeyPress(QChar& Key) {
+    // the Enter that moved on like Tab typed nothing: no refusal, no beep
+    if (Key.unicode() == 13 && enterAsTab_) {
+        enterAsTab_ = false;
+        Key = QChar(0);
+        return;
+    }
     if (Key == u'.' && LastKeyOnKeypad() && ExcelStyleDecimalSeparator) Key = formatSettings().decimalSeparator;
     if (!IsValidChar(Key)) {
         Key = QChar(0);

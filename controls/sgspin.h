@@ -206,7 +206,7 @@ private:
     int precision_ = 0;
     TEditAlign editAlign_ = eaLeft;
     bool isWinXP_ = false, usDates_ = false, spinFlat_ = false, spinTransparent_ = false;
-    bool ctl3D_ = true, loading_ = false;
+    bool ctl3D_ = true, loading_ = false, enterAsTab_ = false;
 };
 
 }  // namespace ctl

@@ -306,11 +306,13 @@ TEST(SgSpinEdit, KeysStepTabAndGuardTheText) {
     EXPECT_EQ(e->Text(), u"1,");
     e->EditorEnabled = true;
 
-    // Enter moves on like Tab
+    // Enter moves on like Tab, and is no refused character then
+    RecordingBeeps beeps;
     e->ReturnIsTab = true;
     QTest::keyClick(e, Qt::Key_Return);
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(next->hasFocus());
+    EXPECT_TRUE(beeps.beeps.empty());
 }
 
 TEST(SgSpinEdit, AButtonHeldDownRepeatsItsClick) {
