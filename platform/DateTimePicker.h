@@ -55,7 +55,7 @@ public:
     void SetKind(TDateTimeKind kind);
     TDTDateMode DateMode() const { return dateMode_; }
     void SetDateMode(TDTDateMode mode);
-    // The value; its time spec is UTC.
+    // The value, kept as UTC wall-clock time.
     QDateTime DateTime() const { return dateTime(); }
     void SetDateTime(const QDateTime& value);
     QDate Date() const { return date(); }

@@ -299,6 +299,10 @@ TEST(ExDateTimePicker, TheLabelSitsBesideAndReportsClicks) {
     EXPECT_TRUE(l->isEnabled());
     p->hide();
     EXPECT_FALSE(l->isVisible());
+
+    QWidget other(&top);
+    p->setParent(&other);
+    EXPECT_EQ(l->parentWidget(), &other) << "the label goes where the picker goes";
 }
 
 TEST(ExDateTimePicker, TheDefaultLooksAreThePlatformPickers) {
