@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 
@@ -158,6 +159,7 @@ TDateTimePicker::TDateTimePicker(QWidget* parent) : QDateTimeEdit(parent) {
     setMaximumDateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC));
     setCalendarPopup(false);
     setByCode(wallClockUtc(localNow()));
+    lineEdit()->installEventFilter(this);
     connect(this, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime&) {
         if (!byCode_) guarded([&] { DateTimeChange(false); });
     });
@@ -208,9 +210,11 @@ void TDateTimePicker::applyFormat() {
 }
 
 void TDateTimePicker::setByCode(const QDateTime& value) {
+    pending_.clear();
     byCode_ = true;
     setDateTime(wallClockUtc(value));
     byCode_ = false;
+    restoreText();
 }
 
 void TDateTimePicker::SetDateTime(const QDateTime& value) { SetSystemTime(value, false); }
@@ -406,16 +410,45 @@ bool TDateTimePicker::typeDigit(int digit) {
     case SecondSection: break;
     default: return false;
     }
-    if (pendingSection_ != section) pending_.clear();
+    if (pendingSection_ != section) commitPending();
     pendingSection_ = section;
     pending_ += QChar(u'0' + digit);
     const int v = pending_.toInt();
     // complete once no further digit could make a value of the field
-    if (pending_.size() < width && v * 10 <= hi) return true;
+    if (pending_.size() < width && v * 10 <= hi) {
+        showPending();
+        return true;
+    }
     pending_.clear();
-    if (v < lo || v > hi) return true;
-    applyField(section, v);
+    if (v >= lo && v <= hi) applyField(section, v);
+    restoreText();
+    setSelectedSection(section);
     return true;
+}
+
+void TDateTimePicker::showPending() {
+    QLineEdit* e = lineEdit();
+    restoreText();
+    setSelectedSection(pendingSection_);
+    const int start = e->selectionStart();
+    const int length = int(e->selectedText().size());
+    if (start < 0 || length == 0) return;
+    // the digits typed so far in place of the field, padded so that the other fields stay put
+    QString t = e->text();
+    t.replace(start, length, pending_.leftJustified(length, u' '));
+    const QSignalBlocker quiet(e);
+    e->setText(t);
+    e->setSelection(start, int(pending_.size()));
+}
+
+void TDateTimePicker::restoreText() {
+    QLineEdit* e = lineEdit();
+    const QString full = textFromDateTime(dateTime());
+    if (e->text() == full) return;
+    const int caret = e->cursorPosition();
+    const QSignalBlocker quiet(e);
+    e->setText(full);
+    e->setCursorPosition(std::min(caret, int(full.size())));
 }
 
 bool TDateTimePicker::commitPending() {
@@ -424,15 +457,17 @@ bool TDateTimePicker::commitPending() {
     pending_.clear();
     const int v = typed.toInt();
     const QString f = displayFormat();
+    bool valid = true;
     switch (pendingSection_) {
-    case DaySection: if (v < 1 || v > date().daysInMonth()) return false; break;
-    case MonthSection: if (v < 1 || v > 12) return false; break;
-    case YearSection: if (f.contains(QStringLiteral("yyyy"))) return false; break;  // a full year needs all digits
-    case HourSection: if (v > 23 || (v == 0 && f.contains(QStringLiteral("AP"), Qt::CaseInsensitive))) return false; break;
-    default: if (v > 59) return false; break;
+    case DaySection: valid = v >= 1 && v <= date().daysInMonth(); break;
+    case MonthSection: valid = v >= 1 && v <= 12; break;
+    case YearSection: valid = !f.contains(QStringLiteral("yyyy")); break;  // a full year needs all digits
+    case HourSection: valid = v <= 23 && !(v == 0 && f.contains(QStringLiteral("AP"), Qt::CaseInsensitive)); break;
+    default: valid = v <= 59; break;
     }
-    applyField(pendingSection_, v);
-    return true;
+    if (valid) applyField(pendingSection_, v);
+    restoreText();
+    return valid;
 }
 
 void TDateTimePicker::applyField(Section section, int v) {
@@ -458,6 +493,7 @@ void TDateTimePicker::applyField(Section section, int v) {
     default: return;
     }
     if (!d.isValid() || !t.isValid()) return;
+    restoreText();
     setDateTime(QDateTime(d, t, Qt::UTC));  // a user's change: reported
     setSelectedSection(section);
 }
@@ -538,6 +574,12 @@ void TDateTimePicker::mouseReleaseEvent(QMouseEvent* event) {
         guarded([&] { OnClick(this); });
 }
 
+bool TDateTimePicker::eventFilter(QObject* watched, QEvent* event) {
+    // a click elsewhere in the fields ends a half-typed number first
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress) guarded([&] { commitPending(); });
+    return QDateTimeEdit::eventFilter(watched, event);
+}
+
 void TDateTimePicker::focusOutEvent(QFocusEvent* event) {
     guarded([&] { commitPending(); });
     QDateTimeEdit::focusOutEvent(event);
@@ -549,6 +591,7 @@ void TDateTimePicker::wheelEvent(QWheelEvent* event) {
         return;
     }
     pending_.clear();
+    restoreText();
     QDateTimeEdit::wheelEvent(event);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // The date and time picker the editors stand on, over QDateTimeEdit: a date with a drop-down
 // calendar of our own drawing (or up and down arrows), or a time with up and down arrows. The
-// fields are typed digit by digit: a field takes its new value once its digits are complete (two,
-// four for a full year, or fewer when no further digit could follow), so a half-typed number never
-// shows as a value; Left and Right move between the fields. With ShowCheckbox a check box of our
+// fields are typed digit by digit: a field shows the digits typed so far and takes its new value
+// once they are complete (two, four for a full year, or fewer when no further digit could follow),
+// or when the caret leaves the field; Left and Right move between the fields. With ShowCheckbox a check box of our
 // own sits left of the fields: cleared, the picker holds "no date" and its fields are grey.
 // The value is kept in UTC, so no daylight-saving gap shifts a time of day.
 #include "platform/Colors.h"
@@ -110,6 +110,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     // Tab leaves the picker; the fields are Left and Right.
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
@@ -120,6 +121,8 @@ protected:
 
 private:
     bool typeDigit(int digit);
+    void showPending();
+    void restoreText();
     bool commitPending();
     void applyField(Section section, int value);
     void moveField(int by);

@@ -69,10 +69,14 @@ TEST(DateTimePicker, FieldsTakeTheirValueWhenTheirDigitsAreComplete) {
     int changes = 0;
     p->OnChange = [&](QObject*) { ++changes; };
     p->SelectField(0);
+    QLineEdit* edit = p->findChild<QLineEdit*>();
     QTest::keyClick(p, Qt::Key_1);
     EXPECT_EQ(p->Date(), QDate(2024, 1, 20)) << "one digit of two is not a value yet";
+    EXPECT_EQ(edit->text(), u"1 /01/2024") << "but it shows";
+    EXPECT_EQ(edit->selectedText(), u"1");
     QTest::keyClick(p, Qt::Key_5);
     EXPECT_EQ(p->Date(), QDate(2024, 1, 15));
+    EXPECT_EQ(edit->text(), u"15/01/2024");
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(p->FieldIndex(), 0) << "moving on is not the picker's own";
     QTest::keyClick(p, Qt::Key_4);
@@ -85,12 +89,18 @@ TEST(DateTimePicker, FieldsTakeTheirValueWhenTheirDigitsAreComplete) {
     for (auto k : {Qt::Key_2, Qt::Key_0, Qt::Key_3})
         QTest::keyClick(p, k);
     EXPECT_EQ(p->Date(), QDate(2024, 2, 4));
+    EXPECT_EQ(edit->text(), u"04/02/203 ");
     QTest::keyClick(p, Qt::Key_1);
     EXPECT_EQ(p->Date(), QDate(2031, 2, 4));
     QTest::keyClick(p, Qt::Key_Left);
     QTest::keyClick(p, Qt::Key_1);
     QTest::keyClick(p, Qt::Key_Left);
     EXPECT_EQ(p->Date(), QDate(2031, 1, 4)) << "leaving a field takes a valid half-typed value";
+    QTest::keyClick(p, Qt::Key_0);
+    QTest::keyClick(p, Qt::Key_Right);
+    EXPECT_EQ(p->Date(), QDate(2031, 1, 4)) << "day 0 is no day";
+    EXPECT_EQ(edit->text(), u"04/01/2031") << "and leaves no trace";
+    QTest::keyClick(p, Qt::Key_Left);
     EXPECT_EQ(p->Time(), QTime(13, 45, 10));
     QTest::keyClick(p, Qt::Key_Up);
     EXPECT_EQ(p->Date(), QDate(2031, 1, 5)) << "Up steps the field";
