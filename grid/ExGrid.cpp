@@ -299,7 +299,7 @@ public:
 
     // A double-click in the cell or in its editor: the grid's event, then a drop-down cell's list,
     // unless the dialog's handler took the user to another window.
-    void cellDoubleClicked(const QModelIndex& i) {
+    void cellDoubleClicked(const QModelIndex& i, bool buttonDown) {
         bool leftWindow = false;
         const QMetaObject::Connection watch = QObject::connect(
             qApp, &QApplication::focusChanged, this, [this, &leftWindow](QWidget*, QWidget* now) {
@@ -311,7 +311,20 @@ public:
         const TEditorType ed = g_->GetCellEditor(g_->realCol(i.column()), i.row() + 1);
         if (ed != edComboList && ed != edComboEdit) return;
         if (!editCurrent()) return;
-        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
+        // While the button is still down the list waits for its release: shown at once, it would
+        // take that release for a click beside it and close again.
+        if (buttonDown)
+            listOnRelease_ = true;
+        else
+            showList();
+    }
+
+    // The list of the open drop-down editor, when a double-click asked for it.
+    bool showListOnRelease() {
+        if (!listOnRelease_) return false;
+        listOnRelease_ = false;
+        showList();
+        return true;
     }
 
     const QEvent* ignoredKey = nullptr;
@@ -325,6 +338,7 @@ protected:
     }
 
     void mousePressEvent(QMouseEvent* e) override {
+        listOnRelease_ = false;
         const QModelIndex i = indexAt(e->position().toPoint());
         pressedCurrent_ = e->button() == Qt::LeftButton && i.isValid() && i == currentIndex() && !isEditing();
         QTableView::mousePressEvent(e);
@@ -335,6 +349,7 @@ protected:
         const bool wasCurrent = pressedCurrent_;
         pressedCurrent_ = false;
         QTableView::mouseReleaseEvent(e);
+        if (showListOnRelease()) return;
         if (wasCurrent && e->button() == Qt::LeftButton && indexAt(e->position().toPoint()) == currentIndex() &&
             !g_->HasCheckBox(g_->GetRealCol(), g_->row_))
             editCurrent();
@@ -350,15 +365,20 @@ protected:
         // The first click made the cell current; the view's own double-click handling would only
         // emit a signal the grid does not use.
         e->accept();
-        cellDoubleClicked(i);
+        cellDoubleClicked(i, e->buttons() & Qt::LeftButton);
     }
 
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showList() {
+        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
+    }
+
     TExStringGrid* g_;
     bool pressedCurrent_ = false;
+    bool listOnRelease_ = false;
 };
 
 QWidget* GridDelegate::viewWidget() const { return g_->view_; }
@@ -397,10 +417,16 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         if (editor && w && (w == editor || editor->isAncestorOf(w))) {
             const QModelIndex i = g_->delegate_->editedIndex();
             if (i.isValid()) {
-                cellDoubleClicked(i);
+                cellDoubleClicked(i, static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton);
                 return true;
             }
         }
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The release that ends a double-click in the editor, which received its press.
+        QWidget* editor = g_->delegate_->openEditor();
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (editor && w && (w == editor || editor->isAncestorOf(w)) && showListOnRelease()) return true;
     }
     if (event->type() == QEvent::MouseButtonPress) {
         auto* me = static_cast<QMouseEvent*>(event);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 #include <tuple>
@@ -296,6 +297,38 @@ TEST_F(ColumnPopups, ColumnsWithoutAMenuAndAMenuThatIsGone) {
     EXPECT_EQ(g.Columns().Items(3).ColumnPopup, nullptr);
     press(Qt::RightButton, 2, 0);
     EXPECT_TRUE(fired.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Input as the window system delivers it (press, release, press, release, which the application
+// turns into a double-click), so popups see the release that ends a double-click.
+using SystemInput = Shown<TExColumnGrid>;
+
+// From another cell the double-click lands on the cell; on the current cell its first click opens
+// the editor, which takes the second.
+TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
+    for (const TEditorType kind : {edComboList, edComboEdit})
+    for (const bool current : {false, true}) {
+        SCOPED_TRACE(int(kind));
+        SCOPED_TRACE(current);
+        g.Columns().Items(2).SetEditor(kind);
+        g.Columns().Items(2).SetComboItems({QStringLiteral("one"), QStringLiteral("two")});
+        g.SetRow(current ? 3 : 1);
+        g.SetCol(current ? 2 : 1);
+        QWindow* win = g.windowHandle();
+        ASSERT_NE(win, nullptr);
+        const QPoint at = g.CellRect(2, 3).center();
+        QTest::mouseDClick(win, Qt::LeftButton, {}, at);
+        auto* combo = g.findChild<QComboBox*>();
+        ASSERT_NE(combo, nullptr) << "no drop-down editor";
+        EXPECT_TRUE(combo->view()->isVisible()) << "the list closed with the button";
+        combo->hidePopup();
+        QTest::keyClick(combo, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 }  // namespace
