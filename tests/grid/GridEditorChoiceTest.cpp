@@ -331,4 +331,46 @@ TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
     }
 }
 
+// Keys typed at once after a click, through the window system's input path: on the current cell,
+// on another cell, in a row the row number selected (on its current cell and on another of its
+// cells), over a text that the keys replace, and in a drop-down cell with its own edit.
+TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
+    g.Columns().Items(3).SetEditor(edComboEdit);
+    g.Columns().Items(3).SetComboItems({QStringLiteral("alpha"), QStringLiteral("beta")});
+    g.OnClickCell = [this](QObject*, int row, int col) {
+        if (col == 0 && row >= 1) g.SelectRows(row, 1);
+    };
+    QWindow* win = g.windowHandle();
+    ASSERT_NE(win, nullptr);
+    const struct {
+        const char* what;
+        int currentCol, currentRow;  // -1: a click on the row number selects the row first
+        int col, row;
+        const char* before;
+        const char* typed;
+    } cases[] = {
+        {"the current cell", 1, 1, 1, 1, "", "abc"},
+        {"another cell", 1, 1, 2, 2, "", "de"},
+        {"another cell of a selected row", -1, 3, 2, 3, "", "fg"},
+        {"the current cell of a selected row", -1, 4, 4, 4, "", "hi"},
+        {"over a text", 1, 5, 1, 5, "old", "jk"},
+        {"a drop-down cell with an edit", 3, 2, 3, 2, "beta", "xy"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g.SetCells(c.col, c.row, QString::fromLatin1(c.before));
+        if (c.currentCol < 0) {
+            QTest::mouseClick(win, Qt::LeftButton, {}, g.CellRect(0, c.currentRow).center());
+            ASSERT_TRUE(g.GetRowSelect(c.currentRow));
+        } else {
+            g.SetRow(c.currentRow);
+            g.SetCol(c.currentCol);
+        }
+        QTest::mouseClick(win, Qt::LeftButton, {}, g.CellRect(c.col, c.row).center());
+        for (const char* k = c.typed; *k; ++k) QTest::keyClick(win, *k);
+        QTest::keyClick(win, Qt::Key_Return);
+        EXPECT_EQ(g.Cells(c.col, c.row), QString::fromLatin1(c.typed));
+    }
+}
+
 }  // namespace
