@@ -109,9 +109,9 @@ public:
     TAlignment GetCellAlignment(int ACol, int ARow) const override;
     TColor GetCellColor(int ACol, int ARow) const override;
 
-    // Fires for a click of the item's kind (button; header or data cell) on a column whose item has a
-    // pop-up menu; the menu then opens at the cell's bottom-left corner when the click was on the
-    // kind of cell the item names. A column's item is the one of its real column.
+    // A press with the button of the item's ColumnPopupType, on any cell of a column whose item has
+    // a menu, fires this event; the menu then opens below the cell's bottom-left corner when the
+    // cell is of the kind (header or data) the type names. A column's item is its real column's.
     TColumnPopupEvent OnColumnPopup;
 
 protected:

@@ -409,6 +409,8 @@ bool GridView::viewportEvent(QEvent* event) {
 
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
     QAbstractButton* corner = g_->corner_;
+    // A new press ends any wait for the release of a double-click.
+    if (event->type() == QEvent::MouseButtonPress) listOnRelease_ = false;
     if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // The corner is cell (0, 0): a double-click there is a double-click on that cell.
         if (watched == corner) g_->DblClickCell(0, 0);

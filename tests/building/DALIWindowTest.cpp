@@ -241,7 +241,8 @@ TEST_F(DALIWindow, SelectAllClearAllAndTheHeaderMenus) {
     f.PM_MinMax->hide();
     rightClick(kRecall, 3);
     rightClick(kEnable, 0);
-    for (QMenu* m : {f.PM_Recall, f.PM_MinMax, f.PM_Dimming}) EXPECT_FALSE(m->isVisible()) << m->objectName().toStdString();
+    for (QMenu* m : {f.PM_Recall, f.PM_MinMax, f.PM_Dimming})
+        EXPECT_FALSE(m->isVisible()) << m->objectName().toStdString();
 }
 
 TEST_F(DALIWindow, OKWithAllDevicesClearedWritesEveryAddress) {
@@ -447,10 +448,10 @@ TEST_F(DALIRulesWindow, TypingAnEventSetsItsConditionLikeChoosingIt) {
     f.Btn_OKClick();
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(f.ModalResult(), plat::mrOk);
-    for (int r : {1, 3})
-        EXPECT_EQ(xvalue(g_DALI2AccessFile, QStringLiteral("string(//DALI2_Functions_Rules/row[%1]/@Condition)").arg(r)),
-                  QStringLiteral("When Equal to Value"))
-            << r;
+    for (int r : {1, 3}) {
+        const QString condition = QStringLiteral("string(//DALI2_Functions_Rules/row[%1]/@Condition)").arg(r);
+        EXPECT_EQ(xvalue(g_DALI2AccessFile, condition), QStringLiteral("When Equal to Value")) << r;
+    }
 }
 
 TEST_F(DALIRulesWindow, ValuesWithEitherSeparatorPassUnderAComma) {

@@ -310,8 +310,11 @@ using SystemInput = Shown<TExColumnGrid>;
 // From another cell the double-click lands on the cell; on the current cell its first click opens
 // the editor, which takes the second.
 TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
-    for (const TEditorType kind : {edComboList, edComboEdit})
-    for (const bool current : {false, true}) {
+    const struct {
+        TEditorType kind;
+        bool current;
+    } cases[] = {{edComboList, false}, {edComboList, true}, {edComboEdit, false}, {edComboEdit, true}};
+    for (const auto& [kind, current] : cases) {
         SCOPED_TRACE(int(kind));
         SCOPED_TRACE(current);
         g.Columns().Items(2).SetEditor(kind);
