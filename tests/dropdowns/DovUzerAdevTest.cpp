@@ -88,6 +88,13 @@ TEST(DovUzerAdevGradient, BandLists) {
     };
     for (const Case& cs : cases)
         EXPECT_EQ(GradientBandList(cs.from, cs.to, cs.steps, cs.rect, cs.direction), cs.bands) << cs.name;
+
+    // The band counter is 16 bits wide: more steps are taken as 65536, still over the whole rectangle.
+    const auto many = GradientBandList(clBlack, clWhite, 70000, Rect(0, 0, 10, 4), true);
+    ASSERT_EQ(many.size(), 65536u);
+    EXPECT_EQ(many.front().Rect.Left, 0);
+    EXPECT_EQ(many.back().Rect.Right, 10);
+    EXPECT_EQ(many.back().Color, 0xFFFFFF) << "255 * 65535 / 65536 rounds to 255";
 }
 
 TEST(DovUzerAdevGradient, LastBandStopsOneStepShortAndOffsetsGrow) {
