@@ -4,11 +4,17 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QScreen>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "dropdowns/DovUzerAdev.h"
+#include "dropdowns/DovUzerAdevBars.h"
+#include "dropdowns/DovUzerAdevForm.h"
 #include "platform/Guard.h"
 #include "platform/Themes.h"
 
@@ -44,15 +50,33 @@ TExCustomDropDown::TExCustomDropDown(QWidget* parent) : TCustomMaskEdit(parent) 
     TCustomMaskEdit::SetReadOnly(false);
     FText.SetText(QString());
     FDropDownHeader = std::make_unique<THeaderAppearance>(this);
+    FDropDownHeader->OnChange = FDropDownHeader->OnButtonsChanged = [this](QObject*) { appearanceChanged(); };
     FDropDownFooter = std::make_unique<TFooterAppearance>(this);
+    FDropDownFooter->OnChange = FDropDownFooter->OnButtonsChanged = [this](QObject*) { appearanceChanged(); };
     FButtonAppearance = std::make_unique<TExButtonAppearance>();
     FIsWinXP = IsWindowsXPOrLater();
     FIsThemed = IsComCtl6();
 }
 
 TExCustomDropDown::~TExCustomDropDown() {
+    if (boundControl_) boundControl_->removeEventFilter(this);
+    if (FControl) disconnect(FControl, nullptr, this, nullptr);
     delete FButton;
     FButton = nullptr;
+    if (TDropDownForm* f = FDropDownForm.data()) {
+        f->SetDovUzerAdev(nullptr);
+        delete f;
+    }
+    delete FLabel;
+}
+
+void TExCustomDropDown::DropDownFormGoing(TDropDownForm* Form) {
+    if (FDropDownForm.data() == Form) FDropDownForm = nullptr;
+    if (FDroppedDown) FDroppedDown = false;
+}
+
+void TExCustomDropDown::appearanceChanged() {
+    if (FDropDownForm && FDroppedDown) FDropDownForm->InitializeAndUpdate();
 }
 
 void TExCustomDropDown::Initialize() {
@@ -94,8 +118,379 @@ void TExCustomDropDown::BeforeDropDown() {
 }
 
 void TExCustomDropDown::RequestDropDown() {
-    if (FDroppedDown) return;
-    if (Clock().nowMs() - deactivatedAt_ > kReopenGuardMs) DoShowDropDown();
+    if (!FDropDownForm || FDropDownForm->isVisible()) return;
+    if (Clock().nowMs() - FDropDownForm->DeActivateTime() > kReopenGuardMs) DoShowDropDown();
+}
+
+bool TExCustomDropDown::DropDownFormVisible() const {
+    return FDropDownForm && FDropDownForm->isVisible();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The pop-up cycle
+
+void TExCustomDropDown::CreateDropDownForm() {
+    if (FDropDownForm) return;
+    auto* f = new TDropDownForm(nullptr);
+    f->SetDovUzerAdev(this);
+    f->hide();
+    f->resize(FDropDownWidth, FDropDownHeight);
+    f->OnHide = [this](QObject*) { DropDownFormHide(); };
+    f->OnKeyPress = [this](QObject*, QChar& Key) { DropDownFormKeyPress(Key); };
+    f->OnKeyDown = [this](QObject*, uint16_t& Key, TShiftState Shift) { DropDownFormKeyDown(Key, Shift); };
+    f->OnKeyUp = [this](QObject*, uint16_t& Key, TShiftState Shift) { DropDownFormKeyUp(Key, Shift); };
+    f->OnWheel = [this](int Delta) {
+        if (Delta < 0)
+            DropDownFormWheelDown();
+        else
+            DropDownFormWheelUp();
+    };
+    f->OnSizing = [this](QObject*) { DropDownFormSizing(); };
+    FDropDownForm = f;
+}
+
+void TExCustomDropDown::DoShowDropDown() {
+    TDropDownForm* f = FDropDownForm;
+    if (!f || f->isVisible() || !isEnabled() || FText.ReadOnly) return;
+    BeforeDropDown();
+    // The pop-up belongs to the window holding the edit: it stays above it, and a modal dialog
+    // holding the edit does not block it.
+    QWidget* owner = window() != this ? window() : nullptr;
+    if (f->parentWidget() != owner) f->setParent(owner, f->windowFlags());
+    f->Shadow = DropDownShadow;
+    f->InitializeAndUpdate();
+    f->move(pos());
+    UpdateDropDownSize();
+    PlaceDropDownControl();
+    f->resize(std::max(80, f->width()), std::max(50, f->height()));
+    if (FControl && FControl != boundControl_) {
+        if (boundControl_) boundControl_->removeEventFilter(this);
+        boundControl_ = FControl;
+        FControl->installEventFilter(this);
+    }
+    const QPoint anchor = parentWidget() ? parentWidget()->mapToGlobal(pos()) : mapToGlobal(QPoint(0, 0));
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const int screenHeight = primary ? primary->geometry().height() : 0;
+    const TDropDownPlace origin = DropDownOrigin(DropPosition, anchor, height(), f->height(), screenHeight);
+    bool accept = true;
+    if (OnDropDown) OnDropDown(this, accept);
+    if (!accept) return;
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen) screen = primary;
+    const QRect workArea = screen ? screen->availableGeometry() : QRect(-1, -1, 0, 0);
+    const QRect r = DropDownRect(origin, f->size(), workArea, FUserDropDownWidth, FUserDropDownHeight);
+    f->show();
+    int h = r.height();
+    AdjustDropDownHeight(h);
+    FDroppedDown = true;
+    f->setGeometry(r.x(), r.y(), r.width(), h);
+    f->raise();
+    f->activateWindow();
+    FocusDropDownControl();
+}
+
+void TExCustomDropDown::DoHideDropDown(bool Cancelled) {
+    TDropDownForm* f = FDropDownForm;
+    if (!f || !f->isVisible()) return;
+    if (OnBeforeDropUp) OnBeforeDropUp(this);
+    FUserDropDownWidth = f->width();
+    FUserDropDownHeight = f->height();
+    f->hide();
+    QToolTip::hideText();
+    if (Cancelled) SetText(FText.OldText());
+    if (OnDropUp) OnDropUp(this, Cancelled);
+}
+
+void TExCustomDropDown::DropDownFormHide() {
+    FDroppedDown = false;
+    if ((focusPolicy() & Qt::TabFocus) && isEnabled() && isVisible() && !hasFocus()) {
+        activateWindow();
+        setFocus();
+    }
+}
+
+void TExCustomDropDown::UpdateDropDownSize() {
+    TDropDownForm* f = FDropDownForm;
+    if (!f) return;
+    // Visible as the control's own flag says (the pop-up itself is hidden now).
+    const bool control = FControl && !(FControl->isHidden() && FControl->testAttribute(Qt::WA_WState_ExplicitShowHide));
+    const int w = FDropDownWidth > 0 ? FDropDownWidth : control ? FControl->width() : width();
+    int h = FDropDownHeight;
+    if (h <= 0) {
+        h = 2 * DropDownBorderWidth;
+        if (FDropDownHeader->Visible()) h += FDropDownHeader->Height();
+        if (FDropDownFooter->Visible()) h += FDropDownFooter->Height();
+        if (control) h += FControl->height();
+    }
+    f->resize(w, h);
+}
+
+void TExCustomDropDown::PlaceDropDownControl() {
+    TDropDownForm* f = FDropDownForm;
+    if (!f || !FControl) return;
+    if (FControl->parentWidget() != f) FControl->setParent(f);
+    const int top = FDropDownHeader->Visible() ? FDropDownHeader->Height() + 2 : DropDownBorderWidth;
+    FControl->move(FControl->x(), top);
+    FControl->show();
+    f->Realign();
+}
+
+void TExCustomDropDown::FocusDropDownControl() {
+    QWidget* c = FFocusControl;
+    if (c && (c->focusPolicy() & Qt::TabFocus) && c->isEnabled() && !c->hasFocus()) c->setFocus();
+}
+
+bool TExCustomDropDown::eventFilter(QObject* watched, QEvent* event) {
+    if (FLabel && watched == FLabel) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            guarded([this] { LabelClick(); });
+        else if (event->type() == QEvent::MouseButtonDblClick)
+            guarded([this] { LabelDblClick(); });
+    }
+    // The hosted control's keys also reach the edit, so Enter, Esc, F4 and Alt+arrows act there.
+    if (watched == boundControl_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        guarded([&] {
+            const TKeyInfo info = KeyFromEvent(*k);
+            uint16_t key = info.Key;
+            if (event->type() == QEvent::KeyRelease) {
+                if (key != 0 && !k->isAutoRepeat()) ControlKeyUp(key, info.Shift);
+                return;
+            }
+            dropKeyChars_ = false;
+            if (key != 0) ControlKeyDown(key, info.Shift);
+            for (QChar ch : KeyPressText(*k)) {
+                QChar c = ch;
+                ControlKeyPress(c);
+            }
+        });
+    }
+    return TCustomMaskEdit::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Frame, button placement and label
+
+int TExCustomDropDown::MinimumHeight() const {
+    const int h = QFontMetrics(const_cast<TExCustomDropDown*>(this)->Font().ToQFont()).height();
+    const int s = QFontMetrics(QApplication::font()).height();
+    return h + std::min(h, s) / 4;
+}
+
+namespace {
+// The edit's frame as the original counts it: its client area starts this far in.
+int frameOf(TBorderStyle style) {
+    return style == bsSingle ? 2 : 0;
+}
+}  // namespace
+
+void TExCustomDropDown::AdjustButtonBounds() {
+    const int m = MinimumHeight();
+    if (height() < m) {
+        resize(width(), m);
+        update();
+        return;
+    }
+    if (!FButton) {
+        update();
+        return;
+    }
+    const int b = frameOf(BorderStyle());
+    int a = BorderStyle() == bsNone ? 2 : 4;
+    if (Flat) a = 3;
+    const int c = 0;
+    const int bw = FButton->FixedWidth();
+    // Positions are worked out in the original's outer frame and moved into this client area.
+    if (IsThemeActive() && BorderStyle() == bsSingle)
+        FButton->SetBounds(width() - bw - a - c + b, (Flat ? 2 : 0) + b, bw, height() - a);
+    else
+        FButton->SetBounds(width() - bw - c - b, 1, bw, height() - 2);
+    SetEditRect();
+    update();
+}
+
+void TExCustomDropDown::SetEditRect() {
+    const int b = frameOf(BorderStyle());
+    const int clientW = width() - 2 * b, clientH = height() - 2 * b;
+    TRect r;
+    r.Bottom = clientH + 1;
+    r.Right = clientW - (FButton ? FButton->width() : 0) - 3;
+    if (BorderStyle() == bsSingle) {
+        r.Top = 1;
+        r.Left = 1;
+    } else {
+        r.Top = 3;
+        r.Left = 2;
+    }
+    FEditRect = r;
+    TCustomMaskEdit::SetEditRect(
+        {r.Left + b, r.Top + b, std::max(r.Left + b, r.Right + b), std::min(height() - b, r.Bottom + b)});
+}
+
+bool TExCustomDropDown::IsHot() const {
+    return FMouseInControl || QApplication::focusWidget() == this;
+}
+
+void TExCustomDropDown::PaintBorder() {
+    update();
+    if (FButton) FButton->Button()->SetFocused(IsHot());
+}
+
+void TExCustomDropDown::drawBorder(TCanvas& c) {
+    const TRect whole{0, 0, width(), height()};
+    auto frame = [&](TColor color) {
+        c.Brush().SetColor(color);
+        c.FrameRect(whole);
+    };
+    if (!isEnabled() && FIsThemed && FDisabledBorder) {
+        frame(clSilver);
+    } else if (FBorderColor != clNone && (!hasFocus() || FFocusBorderColor == clNone)) {
+        frame(FBorderColor);
+    } else if (FFocusBorderColor != clNone) {
+        if (hasFocus()) frame(FFocusBorderColor);
+    } else {
+        TRect r = whole;
+        const TColor back =
+            IsHot() ? clBtnFace
+                    : (parentWidget() ? FromQColor(parentWidget()->palette().color(QPalette::Window)) : clBtnFace);
+        c.Brush().SetColor(back);
+        if (IsHot()) {
+            DrawEdge(c, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+            c.FrameRect(r);
+        } else {
+            c.FrameRect(r);
+            r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+            c.FrameRect(r);
+        }
+    }
+}
+
+void TExCustomDropDown::Paint() {
+    TCustomMaskEdit::Paint();
+    TCanvas& c = Canvas();
+    const bool colours = FBorderColor != clNone || FFocusBorderColor != clNone;
+    if (isEnabled() && !Flat && !colours) {
+        // The platform's own frame stays.
+    } else if (colours || Flat || (!isEnabled() && FDisabledBorder)) {
+        drawBorder(c);
+    }
+    DrawFocusedText();
+}
+
+void TExCustomDropDown::DrawFocusedText() {
+    if (FText.EditorEnabled || !hasFocus() || !FocusDraw) return;
+    TCanvas& c = Canvas();
+    if (!c.Painter()) {
+        update();  // drawn by the next paint
+        return;
+    }
+    TRect r{2, 2, width() - FButtonWidth - 1, height() - 2};
+    c.Pen().SetColor(clBlack);
+    c.Pen().SetWidth(1);
+    c.Brush().SetColor(clHighlight);
+    c.Rectangle(r);
+    r.Left += 2;
+    r.Right -= 3;
+    c.Brush().SetStyle(bsClear);
+    c.Font().Assign(Font());
+    c.Font().SetColor(clHighlightText);
+    QString text = Text();
+    c.DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+}
+
+void TExCustomDropDown::resizeEvent(QResizeEvent* event) {
+    TCustomMaskEdit::resizeEvent(event);
+    guarded([this] {
+        AdjustButtonBounds();
+        if (FLabel) LayoutLabel();
+    });
+}
+
+void TExCustomDropDown::moveEvent(QMoveEvent* event) {
+    TCustomMaskEdit::moveEvent(event);
+    guarded([this] {
+        if (FLabel) LayoutLabel();
+    });
+}
+
+void TExCustomDropDown::showEvent(QShowEvent* event) {
+    TCustomMaskEdit::showEvent(event);
+    if (FLabel && !FLabel->text().isEmpty()) FLabel->setVisible(true);
+}
+
+void TExCustomDropDown::hideEvent(QHideEvent* event) {
+    TCustomMaskEdit::hideEvent(event);
+    if (FLabel && !FLabel->text().isEmpty()) FLabel->setVisible(false);
+}
+
+void TExCustomDropDown::enterEvent(QEnterEvent* event) {
+    TCustomMaskEdit::enterEvent(event);
+    if (isEnabled() && !FMouseInControl) {
+        FMouseInControl = true;
+        guarded([this] { PaintBorder(); });
+    }
+}
+
+void TExCustomDropDown::leaveEvent(QEvent* event) {
+    TCustomMaskEdit::leaveEvent(event);
+    if (isEnabled() && FMouseInControl) {
+        FMouseInControl = false;
+        guarded([this] { PaintBorder(); });
+    }
+}
+
+QString TExCustomDropDown::LabelCaption() const {
+    return FLabel ? FLabel->text() : QString();
+}
+
+void TExCustomDropDown::SetLabelCaption(const QString& Value) {
+    if (!FLabel) {
+        FLabel = new QLabel(parentWidget());
+        FLabel->setBuddy(this);
+        FLabel->installEventFilter(this);
+    }
+    FLabel->setText(Value);
+    LayoutLabel();
+}
+
+void TExCustomDropDown::SetLabelPosition(TLabelPosition Value) {
+    FLabelPosition = Value;
+    if (FLabel) LayoutLabel();
+}
+
+void TExCustomDropDown::SetLabelMargin(int Value) {
+    FLabelMargin = Value;
+    if (FLabel) LayoutLabel();
+}
+
+void TExCustomDropDown::SetLabelTransparent(bool Value) {
+    FLabelTransparent = Value;
+    if (FLabel) LayoutLabel();
+}
+
+void TExCustomDropDown::SetLabelFont(const TFont& Value) {
+    FLabelFont.Assign(Value);
+    if (FLabel) LayoutLabel();
+}
+
+void TExCustomDropDown::LayoutLabel() {
+    if (!FLabel) return;
+    if (FLabel->parentWidget() != parentWidget()) FLabel->setParent(parentWidget());
+    FLabel->setAutoFillBackground(!FLabelTransparent);
+    FLabel->setFont(FLabelFont.ToQFont());
+    QPalette pal = FLabel->palette();
+    pal.setColor(QPalette::WindowText, ToQColor(FLabelFont.Color()));
+    FLabel->setPalette(pal);
+    FLabel->adjustSize();
+    QImage device(1, 1, QImage::Format_RGB32);
+    TCanvas c(&device);
+    c.Font().Assign(FLabelFont);
+    TRect r{0, 0, 1000, 255};
+    c.DrawText(FLabel->text(), r, DT_CALCRECT | DT_HIDEPREFIX);
+    const QPoint at = DropDownLabelPlace(FLabelPosition, r.Width(), FLabel->size(), geometry(), FLabelMargin);
+    FLabel->move(at);
+    FLabel->setVisible(!isHidden() && !FLabel->text().isEmpty());
+    FLabel->setEnabled(LabelAlwaysEnabled || isEnabled());
 }
 
 void TExCustomDropDown::SetControl(QWidget* Control) {
@@ -600,7 +995,10 @@ void TExCustomDropDown::wheelEvent(QWheelEvent* event) {
 
 void TExCustomDropDown::changeEvent(QEvent* event) {
     TCustomMaskEdit::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange && FButton) FButton->setEnabled(isEnabled());
+    if (event->type() == QEvent::EnabledChange) {
+        if (FButton) FButton->setEnabled(isEnabled());
+        if (FLabel && !LabelAlwaysEnabled) FLabel->setEnabled(isEnabled());
+    }
 }
 
 }  // namespace dropdowns

@@ -15,6 +15,8 @@
 #include "controls/ExStyleIF.h"
 #include "dropdowns/DovUzerAdevAppearances.h"
 #include "dropdowns/DovUzerAdevButtons.h"
+#include "dropdowns/DovUzerAdevForm.h"
+#include "dropdowns/DropDownPlacement.h"
 #include "dropdowns/DropDownText.h"
 #include "platform/Clock.h"
 #include "platform/MaskEdit.h"
@@ -27,25 +29,7 @@ class TImageList;
 
 namespace dropdowns {
 
-enum TDropPosition : uint8_t { dpAuto, dpDown, dpUp };
 enum TSelectionColorStyle : uint8_t { scCustom, scOffice2007, scWindowsVista, scWindows7 };
-enum TLabelPosition : uint8_t {
-    lpLeftTop,
-    lpLeftCenter,
-    lpLeftBottom,
-    lpTopLeft,
-    lpBottomLeft,
-    lpLeftTopLeft,
-    lpLeftCenterLeft,
-    lpLeftBottomLeft,
-    lpTopCenter,
-    lpBottomCenter,
-    lpRightTop,
-    lpRightCenter,
-    lpRighBottom,
-    lpTopRight,
-    lpBottomRight
-};
 
 using TDropDownEvent = std::function<void(QObject* Sender, bool& AcceptDrop)>;
 using TDropUpEvent = std::function<void(QObject* Sender, bool Cancelled)>;
@@ -53,8 +37,6 @@ using TDropDownButtonItemClick = std::function<void(QObject* Sender, int ButtonI
 using TDrawBackGroundEvent = std::function<void(QObject* Sender, plat::TCanvas& ACanvas, const plat::TRect& ARect)>;
 using TGetTextEvent = std::function<void(QObject* Sender, QString& Text)>;
 using TClipboardEvent = std::function<void(QObject* Sender, const QString& Value, bool& Allow)>;
-
-class TDropDownForm;  // the pop-up window
 
 class TExCustomDropDown : public plat::TCustomMaskEdit,
                           public ISkinStyle,
@@ -66,20 +48,36 @@ public:
     // ---- The drop-down button and the pop-up ----
     TDropDownEditButton* Button() const { return FButton; }
     bool DroppedDown() const override { return FDroppedDown; }
-    TDropDownForm* DropDownForm() const { return FDropDownForm; }
+    TDropDownForm* DropDownForm() const { return FDropDownForm.data(); }
+    // The pop-up form is being destroyed (with the window that holds it).
+    void DropDownFormGoing(TDropDownForm* Form);
     void ShowDropDown() override { DoShowDropDown(); }
     void HideDropDown(bool CancelChanges = false) override { DoHideDropDown(CancelChanges); }
     // The button's click: opens the pop-up unless it is showing or lost the activation less than
     // 250 ms ago (the press that closed it must not open it again).
     void DropDownButtonClick() { RequestDropDown(); }
     void RequestDropDown();
-    // When the pop-up form last lost the activation, on Clock().
-    void SetDeactivatedAt(int64_t Ms) { deactivatedAt_ = Ms; }
     QWidget* Control() const { return FControl; }
     void SetControl(QWidget* Control);
     QWidget* FocusControl() const { return FFocusControl; }
     void SetFocusControl(QWidget* Control) { FFocusControl = Control; }
     const plat::TRect& GetEditRect() const { return FEditRect; }
+    // The height the font needs: h + min(h, s) / 4 with h the font's and s the screen font's height.
+    int MinimumHeight() const;
+    // The frame in the border, focus-border or disabled colour, or the flat look.
+    void PaintBorder();
+    bool IsHot() const;
+
+    // ---- Label ----
+    QString LabelCaption() const;
+    void SetLabelCaption(const QString& Value);
+    QLabel* Label() const { return FLabel; }
+    void SetLabelPosition(TLabelPosition Value);
+    void SetLabelMargin(int Value);
+    void SetLabelTransparent(bool Value);
+    plat::TFont& LabelFont() { return FLabelFont; }
+    void SetLabelFont(const plat::TFont& Value);
+    void LayoutLabel();
     // A component that goes away: images, the hosted control or the focus control are let go.
     void Notification(const void* Component);
 
@@ -152,9 +150,9 @@ public:
     bool Etched = false;
     bool FocusDraw = true;
     bool ForceShadow = false;
-    TLabelPosition LabelPosition = lpLeftTop;
-    int LabelMargin = 0;
-    bool LabelTransparent = false;
+    TLabelPosition LabelPosition() const { return FLabelPosition; }
+    int LabelMargin() const { return FLabelMargin; }
+    bool LabelTransparent() const { return FLabelTransparent; }
     bool LabelAlwaysEnabled = false;
     plat::TColor SelectionColor = 0xD7FFFD;
     plat::TColor SelectionColorTo = 0x58D4FC;
@@ -207,17 +205,17 @@ protected:
     virtual void LabelClick();
     virtual void LabelDblClick();
     virtual uint32_t GetVersionNr() const { return 0x01020104; }
-    virtual void CreateDropDownForm() {}
+    virtual void CreateDropDownForm();
     virtual void CreateDropDownButton();
     virtual void UpdateDropDownButton();
     virtual void BeforeDropDown();
     virtual void AdjustDropDownHeight(int& Height) {}
-    virtual void FocusDropDownControl() {}
-    virtual void DoShowDropDown() {}
-    virtual void PlaceDropDownControl() {}
-    virtual void UpdateDropDownSize() {}
-    virtual void DoHideDropDown(bool Cancelled) {}
-    virtual void DropDownFormHide() {}
+    virtual void FocusDropDownControl();
+    virtual void DoShowDropDown();
+    virtual void PlaceDropDownControl();
+    virtual void UpdateDropDownSize();
+    virtual void DoHideDropDown(bool Cancelled);
+    virtual void DropDownFormHide();
     virtual void DropDownFormDestroy() {}
     virtual void DropDownFormWheelDown() { HandleMouseWheelDown(); }
     virtual void DropDownFormWheelUp() { HandleMouseWheelUp(); }
@@ -230,9 +228,9 @@ protected:
     virtual void DropDownFormSizing() {}
     virtual void HandleMouseWheelDown() {}
     virtual void HandleMouseWheelUp() {}
-    virtual void DrawFocusedText() {}
-    virtual void SetEditRect() {}
-    virtual void AdjustButtonBounds() {}
+    virtual void DrawFocusedText();
+    virtual void SetEditRect();
+    virtual void AdjustButtonBounds();
     virtual void SetSelectionColorStyle(TSelectionColorStyle Value);
     virtual void DrawSelection(plat::TCanvas& Canvas, const plat::TRect& R, plat::TColor BackColor, uint8_t Position) {}
     virtual void DrawDropDownGradient(plat::TCanvas& Canvas, plat::TColor FromColor, plat::TColor ToColor, int Steps,
@@ -245,8 +243,7 @@ protected:
 
     // Set by the pop-up: it is open.
     void SetDroppedDown(bool On) { FDroppedDown = On; }
-    void SetDropDownForm(TDropDownForm* Form) { FDropDownForm = Form; }
-    virtual bool DropDownFormVisible() const override { return FDroppedDown; }
+    bool DropDownFormVisible() const override;
     // Whether the form holding the edit previews keys (the platform's forms do not).
     virtual bool FormKeyPreview() const { return false; }
 
@@ -262,6 +259,14 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void Paint() override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -296,7 +301,14 @@ private:
     bool showing_ = false;       // showText is writing the platform edit
     bool dropKeyChars_ = false;  // the key-down rules dropped the key: no character follows
     bool FButtonDown = false;    // the press fell inside the selection
-    int64_t deactivatedAt_ = std::numeric_limits<int32_t>::min();
+    void appearanceChanged();
+    void drawBorder(plat::TCanvas& c);
+    QLabel* FLabel = nullptr;
+    plat::TFont FLabelFont;
+    TLabelPosition FLabelPosition = lpLeftTop;
+    int FLabelMargin = 0;
+    bool FLabelTransparent = false;
+    QWidget* boundControl_ = nullptr;  // the hosted control whose keys come to the edit
 
     int FDropDownWidth = 0, FDropDownHeight = 0;
     int FUserDropDownWidth = -1, FUserDropDownHeight = -1;
@@ -317,7 +329,7 @@ private:
     TSkinStyle FSkinStyle = tsOffice2007Luna;
     QString FOldString;
     bool FDroppedDown = false;
-    TDropDownForm* FDropDownForm = nullptr;
+    QPointer<TDropDownForm> FDropDownForm;
     TDropDownEditButton* FButton = nullptr;
 };
 
