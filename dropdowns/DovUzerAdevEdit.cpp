@@ -56,6 +56,9 @@ TExCustomDropDown::TExCustomDropDown(QWidget* parent) : TCustomMaskEdit(parent) 
     FButtonAppearance = std::make_unique<TExButtonAppearance>();
     FIsWinXP = IsWindowsXPOrLater();
     FIsThemed = IsComCtl6();
+    FLabelFont.OnChange = [this] {
+        if (FLabel) guarded([this] { LayoutLabel(); });
+    };
 }
 
 TExCustomDropDown::~TExCustomDropDown() {

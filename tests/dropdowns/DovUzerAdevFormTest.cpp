@@ -476,6 +476,9 @@ TEST(DropDownFrame, LabelFollowsTheEdit) {
     f.edit->move(120, 40);
     EXPECT_EQ(label->x(), 120 - gap);
     EXPECT_EQ(label->y(), 40);
+    // A larger label font lays the label out again: wider, so further left.
+    f.edit->LabelFont().SetHeight(-24);
+    EXPECT_LT(label->x(), 120 - gap);
     f.edit->setEnabled(false);
     EXPECT_FALSE(label->isEnabled());
     f.edit->hide();
