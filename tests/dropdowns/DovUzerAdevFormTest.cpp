@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 #include <memory>
 
@@ -33,8 +34,11 @@ class TPlainDropDown : public TExCustomDropDown {
 public:
     explicit TPlainDropDown(QWidget* parent = nullptr) : TExCustomDropDown(parent) {}
     QWidget* control = nullptr;
+    int wheelDown = 0, wheelUp = 0;
 
 protected:
+    void HandleMouseWheelDown() override { ++wheelDown; }
+    void HandleMouseWheelUp() override { ++wheelUp; }
     void CreateDropDownForm() override {
         TExCustomDropDown::CreateDropDownForm();
         control = new QWidget(DropDownForm());
@@ -189,6 +193,27 @@ TEST(DropDownCycle, EnterInTheHostedControlClosesAccepted) {
     QTest::keyClick(f.edit->control, Qt::Key_Return);
     EXPECT_FALSE(f.open());
     EXPECT_EQ(f.events, (std::vector<std::string>{"before", "up"}));
+}
+
+TEST(DropDownCycle, KeysAndWheelOfThePopupReachTheEdit) {
+    Fixture f;
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    ASSERT_TRUE(f.open());
+    TDropDownForm* form = f.edit->DropDownForm();
+    QWheelEvent down(QPointF(5, 5), form->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form, &down);
+    QWheelEvent up(QPointF(5, 5), form->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form, &up);
+    EXPECT_EQ(f.edit->wheelDown, 1);
+    EXPECT_EQ(f.edit->wheelUp, 1);
+    QTest::keyClicks(form, "ab");
+    EXPECT_EQ(f.edit->Text(), QStringLiteral("ab")) << "typed into the pop-up, shown in the edit";
+    QTest::keyClick(form, Qt::Key_Escape);
+    EXPECT_FALSE(f.open());
+    EXPECT_EQ(f.edit->Text(), QString()) << "cancelled: the value SetText wrote";
+    EXPECT_EQ(f.events, (std::vector<std::string>{"before", "up cancelled"}));
 }
 
 TEST(DropDownCycle, TheUserSizeIsKeptUntilAWidthWrite) {
@@ -460,6 +485,37 @@ TEST(DropDownFrame, FrameColours) {
 
     f.edit->setEnabled(false);
     EXPECT_EQ(edgeAt(), clSilver) << "disabled and themed: silver even with a border colour";
+}
+
+TEST(DropDownFrame, FocusedTextWithTheEditorDisabled) {
+    Fixture f;
+    f.edit->SetText(QStringLiteral("pick"));
+    f.edit->SetEditorEnabled(false);
+    f.edit->setFocus();
+    QImage img = f.edit->grab().toImage();
+    EXPECT_EQ(FromQRgb(img.pixel(2, 10)), clBlack) << "outline";
+    EXPECT_EQ(FromQRgb(img.pixel(3, 4)), ColorToRGB(clHighlight)) << "highlight fill";
+    f.edit->FocusDraw = false;
+    img = f.edit->grab().toImage();
+    EXPECT_NE(FromQRgb(img.pixel(3, 4)), ColorToRGB(clHighlight));
+}
+
+TEST(DropDownFrame, ReadOnlyShowsTheButtonDisabled) {
+    Fixture f;
+    TDovUzerAdevSpeedButton* sb = f.edit->Button()->Button();
+    const QImage enabled = sb->grab().toImage();
+    EXPECT_TRUE(sb->isEnabled());
+    f.edit->SetReadOnly(true);
+    const QImage disabled = sb->grab().toImage();
+    EXPECT_FALSE(sb->isEnabled());
+    EXPECT_NE(enabled, disabled);
+    f.edit->SetReadOnly(false);
+    sb->grab();
+    EXPECT_TRUE(sb->isEnabled());
+    // A read-only edit does not open.
+    f.edit->SetReadOnly(true);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    EXPECT_FALSE(f.open());
 }
 
 TEST(DropDownFrame, LabelFollowsTheEdit) {
