@@ -179,6 +179,7 @@ void TExColorCubePanel::Paint() {
 }
 
 void TExColorCubePanel::MouseMove(TShiftState Shift, int X, int Y) {
+    TExCustomColorSelectorPanel::MouseMove(Shift, X, Y);
     const int i = CellAt(X, Y);
     if (i > 0) {
         if (i == FHotIndex) return;
@@ -197,7 +198,6 @@ void TExColorCubePanel::MouseMove(TShiftState Shift, int X, int Y) {
         setToolTip(QString());
         QToolTip::hideText();
     }
-    TExCustomColorSelectorPanel::MouseMove(Shift, X, Y);
 }
 
 void TExColorCubePanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
