@@ -210,36 +210,36 @@ TEST(ColorSpectrum, PictureRunsTheHueBetweenWhiteAndBlack) {
 }
 
 TEST(ColorSpectrum, ShowPreparationPlacesPictureAndSwatches) {
-    TExColorSpectrumPanel spec;
-    spec.PrepareShow();
-    EXPECT_EQ(spec.size(), QSize(150, 174));
-    EXPECT_EQ(spec.SpectrumImage()->geometry(), QRect(11, 10, 128, 128));
-    EXPECT_EQ(spec.SelectedRect(), Rect(10, 146, 73, 166));
-    EXPECT_EQ(spec.HotRect(), Rect(77, 146, 140, 166));
-    EXPECT_EQ(spec.HotColor(), clNone);
-    EXPECT_EQ(spec.SelectedColor(), clWhite);
+    TExColorSpectrumPanel panel;
+    panel.PrepareShow();
+    EXPECT_EQ(panel.size(), QSize(150, 174));
+    EXPECT_EQ(panel.SpectrumImage()->geometry(), QRect(11, 10, 128, 128));
+    EXPECT_EQ(panel.SelectedRect(), Rect(10, 146, 73, 166));
+    EXPECT_EQ(panel.HotRect(), Rect(77, 146, 140, 166));
+    EXPECT_EQ(panel.HotColor(), clNone);
+    EXPECT_EQ(panel.SelectedColor(), clWhite);
 }
 
 TEST(ColorSpectrum, PressPicksThePixelUnderTheMouse) {
-    TExColorSpectrumPanel spec;
-    spec.PrepareShow();
+    TExColorSpectrumPanel panel;
+    panel.PrepareShow();
     int selects = 0, hides = 0;
-    spec.OnSelect = [&](QObject* s) {
-        EXPECT_EQ(s, &spec);
+    panel.OnSelect = [&](QObject* s) {
+        EXPECT_EQ(s, &panel);
         ++selects;
     };
-    spec.FOnShouldHide = [&](QObject*) { ++hides; };
-    QWidget* pic = spec.SpectrumImage();
+    panel.FOnShouldHide = [&](QObject*) { ++hides; };
+    QWidget* pic = panel.SpectrumImage();
     const QImage& picture = SpectrumPicture();
 
     moveTo(pic, QPoint(85, 40));
-    EXPECT_EQ(spec.HotColor(), at(picture, 85, 40));
+    EXPECT_EQ(panel.HotColor(), at(picture, 85, 40));
     EXPECT_EQ(selects, 0);
 
     // A press with no move before it takes its own pixel, not the preview's.
     press(pic, QPoint(0, 64));
-    EXPECT_EQ(spec.SelectedColor(), RGB(255, 0, 0));
-    EXPECT_EQ(spec.HotColor(), RGB(255, 0, 0));
+    EXPECT_EQ(panel.SelectedColor(), RGB(255, 0, 0));
+    EXPECT_EQ(panel.HotColor(), RGB(255, 0, 0));
     EXPECT_EQ(selects, 1);
     release(pic, QPoint(0, 64));
     EXPECT_EQ(hides, 1);
@@ -247,15 +247,15 @@ TEST(ColorSpectrum, PressPicksThePixelUnderTheMouse) {
     // A drag past the picture's edge keeps the last colour it was over.
     moveTo(pic, QPoint(50, 70));
     moveTo(pic, QPoint(200, 70));
-    EXPECT_EQ(spec.HotColor(), at(picture, 50, 70));
+    EXPECT_EQ(panel.HotColor(), at(picture, 50, 70));
 }
 
 TEST(ColorSpectrum, PaintsFramesAndSwatches) {
-    TExColorSpectrumPanel spec;
-    spec.SetColor(kBack);
-    spec.PrepareShow();
-    spec.SetSelectedColor(RGB(1, 2, 250));
-    const QImage before = shot(spec);
+    TExColorSpectrumPanel panel;
+    panel.SetColor(kBack);
+    panel.PrepareShow();
+    panel.SetSelectedColor(RGB(1, 2, 250));
+    const QImage before = shot(panel);
     EXPECT_EQ(at(before, 10, 9), clWhite);                 // one pixel outside the picture
     EXPECT_EQ(at(before, 9, 8), RGB(128, 128, 128));       // two pixels outside
     EXPECT_EQ(at(before, 11, 10 + 64), RGB(255, 0, 0));    // the picture's red left edge
@@ -264,8 +264,8 @@ TEST(ColorSpectrum, PaintsFramesAndSwatches) {
     EXPECT_EQ(at(before, 9, 145), RGB(128, 128, 128));     // its grey frame
     EXPECT_EQ(at(before, 100, 156), kBack);                // no hot colour yet: an empty swatch
 
-    moveTo(spec.SpectrumImage(), QPoint(43, 64));
-    const QImage after = shot(spec);
+    moveTo(panel.SpectrumImage(), QPoint(43, 64));
+    const QImage after = shot(panel);
     EXPECT_EQ(at(after, 100, 156), at(SpectrumPicture(), 43, 64));
 }
 
