@@ -29,6 +29,8 @@ FormatSettings formatSettings() {
         }
     }
     const QString tf = loc.timeFormat(QLocale::ShortFormat);
+    s.shortTimeFormat = tf;
+    s.longTimeFormat = loc.timeFormat(QLocale::LongFormat);
     for (QChar c : tf) {
         if (!c.isLetter() && c != u' ') {
             s.timeSeparator = c;

@@ -13,6 +13,8 @@ struct FormatSettings {
     QChar dateSeparator = u'/';
     QChar timeSeparator = u':';
     QString shortDateFormat = QStringLiteral("dd/MM/yyyy");  // Qt date-format syntax
+    QString shortTimeFormat = QStringLiteral("hh:mm");       // Qt time-format syntax
+    QString longTimeFormat = QStringLiteral("hh:mm:ss");
     QString currencySymbol = QStringLiteral("$");
 };
 
