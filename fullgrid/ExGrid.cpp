@@ -357,9 +357,9 @@ QString TExStringGrid::Cells(int ACol, int ARow) const {
     return GetCellEx(ACol, ARow);
 }
 
-void TExStringGrid::SetCells(int ACol, int ARow, const QString& Value) {
+void TExStringGrid::SetCells(int ACol, int ARow, QString Value) {
     checkCell(ACol, ARow);
-    SetCellEx(ACol, ARow, Value);
+    SetCellEx(ACol, ARow, std::move(Value));
 }
 
 int TExStringGrid::TotalColCount() const { return ColCount() + FNumHidden; }

@@ -98,8 +98,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, AutoNumAlign, false)                               \
     X(bool, ExcelStyleDecimalSeparator, false)                 \
     X(bool, ShowNullDates, true)                               \
-    X(QString, CheckTrue, QStringLiteral("Y"))                 \
-    X(QString, CheckFalse, QStringLiteral("N"))                \
     X(QChar, PasswordChar, QChar(u'*'))                        \
     X(bool, OemConvert, false)                                 \
     X(bool, EnableHTML, true)                                  \
@@ -289,7 +287,7 @@ public:
 
     // ---- cells: real column, display row; outside the grid std::out_of_range ----
     QString Cells(int ACol, int ARow) const;
-    void SetCells(int ACol, int ARow, const QString& Value);
+    void SetCells(int ACol, int ARow, QString Value);
     int TotalColCount() const override;
     int NumHiddenColumns() const { return FNumHidden; }
     int NumHiddenRows() const { return FGridItems.Count(); }
@@ -362,6 +360,11 @@ public:
     void SetCursor(const QCursor& Value);
     // The last page printed from; the preview starts there.
     int32_t PreviewPage() const { return FPrintPageFrom; }
+
+    // The grid's check texts, public fields as the table dialogs know them; a column grid's columns
+    // bring their own.
+    QString CheckTrue = QStringLiteral("Y");
+    QString CheckFalse = QStringLiteral("N");
 
     // ---- owned settings objects and helpers ----
     TSearchFooter& SearchFooter() { return *FSearchFooter; }

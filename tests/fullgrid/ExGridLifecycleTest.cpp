@@ -43,8 +43,8 @@ TEST(ExGridStart, GridMadeInCodeHoldsItsStartValuesAndLoadedFixesTheRest) {
     EXPECT_EQ(g.FixedRowHeight(), 22);
     EXPECT_EQ(g.RowHeights(0), 22);
     EXPECT_EQ(g.FloatFormat(), "%.2f");
-    EXPECT_EQ(g.CheckTrue(), "Y");
-    EXPECT_EQ(g.CheckFalse(), "N");
+    EXPECT_EQ(g.CheckTrue, "Y");
+    EXPECT_EQ(g.CheckFalse, "N");
     EXPECT_FALSE(g.FilterIncremental());
     EXPECT_EQ(g.SelectionColor(), 0xEACAB6u);
 
