@@ -34,8 +34,11 @@
 #include "gateway/USaveBincc.h"
 #include "gateway/UTopicTemplate.h"
 #include "mbus/MBusMeters.h"
+#include "mbus/UInsertKeyWireless.h"
 #include "mbus/UMeter_Bus.h"
+#include "mbus/UModbusStartAdd_SD.h"
 #include "mbus/UNewIDNode.h"
+#include "mbus/UScanModbusStart.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -387,6 +390,7 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
+                                     FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
                                      FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
                                      FDALI_Access};
@@ -572,6 +576,9 @@ void Create_Forms() {
     FTransmitJ1939 = new TFTransmitJ1939(FVelmarineFirmWare);
     FDNet = new TFDNet(FVelmarineFirmWare);
     FDefOffset = new TFDefOffset(FVelmarineFirmWare);
+    FInsertKeyWireless = new TFInsertKeyWireless(FVelmarineFirmWare);
+    FScanModbusStart = new TFScanModbusStart(FVelmarineFirmWare);
+    FModbusStartAdd_SD = new TFModbusStartAdd_SD(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
     FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
     FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
@@ -610,6 +617,9 @@ void Destroy_Forms() {
     FTransmitJ1939 = nullptr;
     FDNet = nullptr;
     FDefOffset = nullptr;
+    FInsertKeyWireless = nullptr;
+    FScanModbusStart = nullptr;
+    FModbusStartAdd_SD = nullptr;
     FProfinetFileName = nullptr;
     FReceiveNMEA = nullptr;
     FTransmitNMEA = nullptr;
