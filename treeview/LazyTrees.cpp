@@ -70,6 +70,23 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     resize(200, 100);
     setFocusPolicy(Qt::StrongFocus);  // TabStop
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    FCheckImages = CheckListOfKind(CheckImageKind);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { plat::guarded([&] { ScrollBarAction(verticalScrollBar(), true, action); }); });
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { plat::guarded([&] { ScrollBarAction(horizontalScrollBar(), false, action); }); });
+    connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        plat::guarded([&] {
+            DoStateChange({}, {tsThumbTracking});
+            UpdateScrollBars(true);
+        });
+    });
+    connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        plat::guarded([&] {
+            DoStateChange({}, {tsThumbTracking});
+            UpdateHorizontalScrollBar(false);
+        });
+    });
     CreateWnd();
 }
 
@@ -247,6 +264,14 @@ void TBaseLazyTree::Assign(const TLazyTreeCore& Source) {
         }
     }
     TLazyTreeCore::Assign(Source);
+    if (const auto* tree = dynamic_cast<const TBaseLazyTree*>(&Source)) {
+        SetImages(tree->FImages);
+        SetStateImages(tree->FStateImages);
+        SetCustomCheckImages(tree->FCustomCheckImages);
+        FScrollBarOptions.Assign(tree->FScrollBarOptions);
+    }
+    FCheckImages = nullptr;
+    SetCheckImageKind(CheckImageKind);
 }
 
 void TBaseLazyTree::PostStateChange(uint32_t EnterMask, uint32_t LeaveMask) {
@@ -314,17 +339,12 @@ bool TBaseLazyTree::event(QEvent* event) {
     return result;
 }
 
-void TBaseLazyTree::paintEvent(QPaintEvent* event) {
-    QPainter p(viewport());
-    p.fillRect(event->rect(), plat::ToQColor(FColor));
+void TBaseLazyTree::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    plat::guarded([&] { UpdateScrollBars(true); });
 }
 
 void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     plat::guarded([&] { UpdateScrollBars(true); });
-}
-
-TCustomLazyStringTree::TCustomLazyStringTree(QWidget* parent) : TBaseLazyTree(parent) {
-    FOptions = std::make_unique<TStringTreeOptions>(this);
-    FInternalDataOffset = AllocateInternalDataArea(sizeof(uint32_t));
 }

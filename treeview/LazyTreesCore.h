@@ -595,7 +595,7 @@ protected:
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
     virtual void EmptyClipboardOfTree() {}
-    virtual void ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) {}
+    virtual bool ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) { return false; }
     virtual void BuildButtonBitmaps() {}
     virtual void RegisterDropTarget(bool /*Register*/) {}
     // The header's sort column and direction; without a header there is no sort column.
