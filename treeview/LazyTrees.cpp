@@ -49,7 +49,7 @@ public:
     bool IsMainThread() const override {
         return !QCoreApplication::instance() || QThread::currentThread() == QCoreApplication::instance()->thread();
     }
-    int64_t NowMs() override { return plat::realClock().nowMs(); }
+    int64_t NowMs() override { return (tree_->FClock ? *tree_->FClock : plat::realClock()).nowMs(); }
     void RecreateWindow() override { tree_->CreateWnd(); }
     bool ThemesEnabled() const override { return tree_->style() != nullptr; }
     void WakeForWorker() override { QCoreApplication::postEvent(tree_, new QEvent(WorkerEventType())); }

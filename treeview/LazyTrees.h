@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/Canvas.h"
+#include "platform/Clock.h"
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 
@@ -238,6 +239,8 @@ public:
     void SetLastClickPos(QPoint Value) { FLastClickPos = Value; }
     // Where the cursor is, client coordinates; tests replace it.
     std::function<QPoint()> CursorPosSource;
+    // The clock the tree's delays are measured on (nullptr: the real one); tests drive their own.
+    void SetClock(plat::Clock* Clock) { FClock = Clock; }
     TLTScrollEvent OnScroll;
     TLTScrollBarShowEvent OnShowScrollBar;
 
@@ -411,6 +414,7 @@ private:
     class Host;
     friend class Host;
     std::unique_ptr<Host> FHostImpl;
+    plat::Clock* FClock = nullptr;
     QBasicTimer FTimers[9];
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     int FBorderWidth = 0;
