@@ -399,3 +399,143 @@ TEST(LazyTreePaint, OverlayEqualToTheImageIsNotDrawn) {
     const QImage other = s.Render(TRect{0, 0, 200, 18});
     EXPECT_EQ(ImageColorAt(other, 23 + wc, 1), TColor(0x00FFFF));
 }
+
+// ---- The string tree's texts ----
+
+namespace {
+
+// A string tree whose OnGetText answers from a table by node index; unanswered when the entry is null.
+struct TextTree {
+    TLazyStringTree tree;
+    std::vector<const char*> normal, statics;
+    int calls = 0;
+    std::vector<TVSTTextType> kinds;
+    int measures = 0;
+    TextTree() {
+        tree.SetNodeDataSize(4);
+        tree.SetColor(kBack);
+        tree.Font().SetColor(kText);
+        // Text only: no lines, buttons or check boxes around it.
+        tree.TreeOptions().SetPaintOptions({});
+        tree.OnGetText = [this](TCustomLazyStringTree*, PLazyNode node, TColumnIndex, TVSTTextType type, QString& text) {
+            ++calls;
+            kinds.push_back(type);
+            const auto& table = type == TVSTTextType::ttNormal ? normal : statics;
+            if (node->Index < table.size() && table[node->Index]) text = QString::fromUtf8(table[node->Index]);
+        };
+        tree.OnMeasureTextWidth = [this](TCustomLazyStringTree*, TCanvas*, PLazyNode, TColumnIndex, const QString&,
+                                         int&) { ++measures; };
+        tree.resize(300, 200);
+    }
+    int Width(PLazyNode n) { return tree.GetDisplayRect(n, NoColumn, true).Width(); }
+    QImage Render() {
+        QImage image(300, 100, QImage::Format_RGB32);
+        TCanvas canvas(&image);
+        tree.PaintTree(canvas, TRect{0, 0, 300, 100}, QPoint(0, 0), {poBackground, poDrawSelection});
+        canvas.Release();
+        return image;
+    }
+};
+
+}  // namespace
+
+TEST(LazyStringTree, UnansweredTextPaintsNothingButMeasuresTheDefault) {
+    TextTree t;
+    t.normal = {nullptr, "Node"};
+    PLazyNode silent = t.tree.AddChild(nullptr);
+    PLazyNode named = t.tree.AddChild(nullptr);
+    t.tree.show();
+    EXPECT_EQ(t.tree.Text(silent), QStringLiteral("Node"));
+    EXPECT_EQ(t.Width(silent), t.Width(named));
+    EXPECT_EQ(t.Width(silent), t.tree.Canvas().TextWidth(QStringLiteral("Node")) + 2 * t.tree.TextMargin());
+    const QImage image = t.Render();
+    EXPECT_TRUE(InkBounds(image, QRect(0, 0, 300, 18)).isEmpty());
+    EXPECT_FALSE(InkBounds(image, QRect(0, 18, 300, 18)).isEmpty());
+    // An empty default leaves only the margins.
+    t.tree.SetDefaultText(QString());
+    t.tree.InvalidateNode(silent);
+    EXPECT_EQ(t.tree.Text(silent), QString());
+    EXPECT_EQ(t.Width(silent), 2 * t.tree.TextMargin());
+}
+
+TEST(LazyStringTree, EachFetchAsksTwiceAndWidthsAreMeasuredOnce) {
+    TextTree t;
+    t.normal = {"Alpha", "Beta"};
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.tree.AddChild(nullptr);
+    t.calls = 0;
+    t.kinds.clear();
+    t.tree.Text(a);
+    EXPECT_EQ(t.calls, 2);
+    EXPECT_EQ(t.kinds, (std::vector<TVSTTextType>{TVSTTextType::ttNormal, TVSTTextType::ttStatic}));
+    t.measures = 0;
+    t.tree.show();
+    t.Render();
+    t.Render();
+    t.Width(a);
+    EXPECT_EQ(t.measures, 2);  // one per node
+    t.tree.InvalidateNode(a);
+    t.Render();
+    EXPECT_EQ(t.measures, 3);
+    t.tree.Font().SetSize(t.tree.Font().Size() + 4);
+    t.Render();
+    EXPECT_EQ(t.measures, 5);
+}
+
+TEST(LazyStringTree, StaticTextOnlyForLeftAlignedSingleLines) {
+    TextTree t;
+    t.normal = {"Main", "Main"};
+    t.statics = {"Extra", "Extra"};
+    PLazyNode first = t.tree.AddChild(nullptr);
+    t.tree.AddChild(nullptr);
+    t.tree.show();
+    const QRect mainOnly = InkBounds(t.Render(), QRect(0, 0, 300, 18));
+    t.tree.StringTreeOptions().SetStringOptions(t.tree.StringTreeOptions().StringOptions() +
+                                                TLTStringOption::toShowStaticText);
+    const QRect withStatic = InkBounds(t.Render(), QRect(0, 0, 300, 18));
+    EXPECT_GT(withStatic.right(), mainOnly.right() + 10);
+    t.tree.SetMultiLine(first, true);
+    EXPECT_EQ(InkBounds(t.Render(), QRect(0, 0, 300, 18)).right(), mainOnly.right());
+    t.tree.SetMultiLine(first, false);
+    t.tree.SetAlignment(TAlignment::taCenter);
+    const QImage centred = t.Render();
+    const QRect c = InkBounds(centred, QRect(0, 0, 300, 18));
+    EXPECT_EQ(c.width(), mainOnly.width());
+}
+
+TEST(LazyStringTree, PathJoinsTheTextsFromTheTop) {
+    TextTree t;
+    t.normal = {"A", "b"};
+    PLazyNode a = t.tree.AddChild(nullptr);
+    EXPECT_EQ(t.tree.Path(a, NoColumn, u'/'), QStringLiteral("A/"));
+    t.tree.AddChild(a);
+    PLazyNode under = t.tree.AddChild(a);  // index 1: "b"
+    EXPECT_EQ(t.tree.Path(under, NoColumn, u'\\'), QStringLiteral("A\\b\\"));
+    EXPECT_EQ(t.tree.Path(nullptr, NoColumn, u'/'), QStringLiteral("/"));
+    EXPECT_THROW(t.tree.Text(nullptr), ELazyTreeAssertion);
+}
+
+TEST(LazyStringTree, SelectionTextColourOnlyWhileFocused) {
+    TextTree t;
+    t.normal = {"Selected"};
+    constexpr TColor kSelText = 0x00FF00;
+    t.tree.Colors().SetSelectionTextColor(kSelText);
+    PLazyNode n = t.tree.AddChild(nullptr);
+    n->States += vsSelected;
+    t.tree.show();
+    auto textHas = [&](TColor colour) {
+        const QImage image = t.Render();
+        const QRect text = InkBounds(image, QRect(0, 0, 300, 18));
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.left(); x <= text.right(); ++x)
+                if (At(image, x, y) == colour) return true;
+        return false;
+    };
+    ASSERT_FALSE(t.tree.hasFocus());
+    EXPECT_FALSE(textHas(kSelText));
+    t.tree.activateWindow();
+    t.tree.setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(t.tree.hasFocus());
+    EXPECT_TRUE(textHas(kSelText));
+}
