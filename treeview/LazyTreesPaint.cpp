@@ -162,7 +162,7 @@ std::unique_ptr<plat::TImageList> BuildCheckList(TCheckImageKind kind) {
     for (int i = 0; i < 25; ++i) {
         const QImage picture = system ? StyleCheckPicture(i, size, kind == TCheckImageKind::ckSystemFlat)
                                       : DrawnCheckPicture(kind, i);
-        plat::TBitmap bitmap;
+        plat::TBitmap bitmap(size.width(), size.height(), plat::pf32bit);  // keeps the see-through pixels
         bitmap.SetImage(picture);
         list->Add(bitmap);
     }
