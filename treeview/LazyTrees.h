@@ -149,6 +149,12 @@ using TLTPrepareButtonImagesEvent =
 using TLTScrollEvent = std::function<void(TBaseLazyTree* Sender, int DeltaX, int DeltaY)>;
 using TLTScrollBarShowEvent = std::function<void(TBaseLazyTree* Sender, TScrollBarKind Bar, bool Show)>;
 
+namespace lazytree {
+// Gives Target the face, size, style and colour of Source; a face that is already the same is kept,
+// so a canvas does not measure its font again for every row.
+void TakeFont(plat::TFont& Target, const plat::TFont& Source);
+}  // namespace lazytree
+
 // The check pictures of one kind, shared by every tree of the process (nil for ckCustom).
 const plat::TImageList* CheckListOfKind(TCheckImageKind Kind);
 // The index of a node's check picture; ctNone gives -1. With a node its own type, state, enabled
@@ -404,6 +410,8 @@ private:
     QSize FButtonSize{9, 9};
     // The 8 x 8 line pattern: false = line colour, true = background colour.
     std::array<uint16_t, 8> FLinePattern{};
+    // The colour the next dotted line is drawn in (tree lines or grid lines).
+    plat::TColor FLineColor = plat::clBtnShadow;
     uint64_t FRowBufferAllocations = 0;
     QImage FRowImage;
     plat::TCanvas FRowCanvas;

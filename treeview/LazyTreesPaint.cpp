@@ -171,6 +171,15 @@ std::unique_ptr<plat::TImageList> BuildCheckList(TCheckImageKind kind) {
 
 }  // namespace
 
+void lazytree::TakeFont(plat::TFont& Target, const plat::TFont& Source) {
+    if (Target.Name() == Source.Name() && Target.Height() == Source.Height() && Target.Style() == Source.Style() &&
+        Target.Orientation() == Source.Orientation()) {
+        if (Target.Color() != Source.Color()) Target.SetColor(Source.Color());
+        return;
+    }
+    Target.Assign(Source);
+}
+
 const plat::TImageList* CheckListOfKind(TCheckImageKind Kind) {
     if (Kind == TCheckImageKind::ckCustom) return nullptr;
     // Shared by every tree of the process, made on first use and kept for the process's life.
@@ -332,7 +341,7 @@ void TBaseLazyTree::DoAfterItemPaint(TCanvas* Canvas, PLazyNode Node, const TRec
 void TBaseLazyTree::DoBeforeCellPaint(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column,
                                       TLTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect) {
     if (!OnBeforeCellPaint) return;
-    Canvas->Font().Assign(FFont);
+    lazytree::TakeFont(Canvas->Font(), FFont);
     if (CellPaintMode == TLTCellPaintMode::cpmGetContentMargin) {
         // Asking for a margin must not repaint anything the handler touches.
         const bool wasEnabled = viewport()->updatesEnabled();
@@ -531,7 +540,7 @@ void TBaseLazyTree::DottedHorzLine(TLTPaintInfo& PaintInfo, int Left, int Right,
     QPainter* p = PaintInfo.Canvas->Painter();
     if (!p) return;
     const QRect r(std::min(Left, Right), Top, std::abs(Right - Left) + 1, 1);
-    p->fillRect(r, PatternBrush(FLinePattern, PaintInfo.Canvas->Font().Color(), FColors.BackGroundColor()));
+    p->fillRect(r, PatternBrush(FLinePattern, FLineColor, FColors.BackGroundColor()));
 }
 
 void TBaseLazyTree::DottedVertLine(TLTPaintInfo& PaintInfo, int Top, int Bottom, int Left, bool UseSelectedBkColor) {
@@ -541,7 +550,7 @@ void TBaseLazyTree::DottedVertLine(TLTPaintInfo& PaintInfo, int Top, int Bottom,
                                     : PaintFocused()     ? FColors.FocusedSelectionColor()
                                                          : FColors.UnfocusedSelectionColor();
     const QRect r(Left, std::min(Top, Bottom), 1, std::abs(Bottom - Top) + 1);
-    p->fillRect(r, PatternBrush(FLinePattern, PaintInfo.Canvas->Font().Color(), background));
+    p->fillRect(r, PatternBrush(FLinePattern, FLineColor, background));
 }
 
 // ---- Tree lines ----
@@ -650,7 +659,7 @@ void TBaseLazyTree::DrawTreeLines(TLTPaintInfo& PaintInfo, int VAlignment, int I
                 bands[size_t(i)] = ltLeftBottom;
             }
         }
-        PaintInfo.Canvas->Font().SetColor(FColors.GridLineColor());
+        FLineColor = FColors.GridLineColor();
         int x = start;
         for (int i = 0; i < count; ++i) {
             DoBeforeDrawLineImage(PaintInfo.Node, i + levelBase, x);
@@ -659,7 +668,7 @@ void TBaseLazyTree::DrawTreeLines(TLTPaintInfo& PaintInfo, int VAlignment, int I
         }
         return;
     }
-    PaintInfo.Canvas->Font().SetColor(FColors.TreeLineColor());
+    FLineColor = FColors.TreeLineColor();
     int x = start;
     for (int i = 0; i < count; ++i) {
         DoBeforeDrawLineImage(PaintInfo.Node, i + levelBase, x);
@@ -1113,7 +1122,7 @@ void TBaseLazyTree::PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint
                         }
                         ShiftByIndent(info, fixedIndent ? 1 : indentSize);
                         if (effective.Contains(poGridLines) && paint.Contains(TLTPaintOption::toShowHorzGridLines)) {
-                            rowCanvas->Font().SetColor(FColors.GridLineColor());
+                            FLineColor = FColors.GridLineColor();
                             const int levels = (fixedIndent ? 1 : indentSize) * int(FIndent);
                             int left = info.CellRect.Left, right = info.CellRect.Right;
                             if (FLineMode == TLTLineMode::lmBands) {

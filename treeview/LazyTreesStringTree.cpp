@@ -137,7 +137,7 @@ QSize TCustomLazyStringTree::DoMeasureText(TCanvas* Canvas, PLazyNode Node, TCol
 int TCustomLazyStringTree::MeasureCellText(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const QString& Text) {
     int result = 2 * FTextMargin;
     if (Text.isEmpty()) return result;
-    Canvas->Font().Assign(FFont);
+    lazytree::TakeFont(Canvas->Font(), FFont);
     DoPaintText(Node, Canvas, Column, TVSTTextType::ttNormal);
     return result + DoMeasureText(Canvas, Node, Column, Text).width();
 }
@@ -185,7 +185,7 @@ void TCustomLazyStringTree::DoPaintNode(TLTPaintInfo& PaintInfo) {
 void TCustomLazyStringTree::DrawNormalText(TLTPaintInfo& PaintInfo, const QString& Text) {
     TCanvas& canvas = *PaintInfo.Canvas;
     PLazyNode node = PaintInfo.Node;
-    canvas.Font().Assign(FFont);
+    lazytree::TakeFont(canvas.Font(), FFont);
     canvas.Font().SetColor(isEnabled() ? FColors.NodeFontColor() : FColors.DisabledColor());
     const auto paint = TreeOptions().PaintOptions();
     if (paint.Contains(TLTPaintOption::toHotTrack) && node == FCurrentHotNode) {
@@ -221,9 +221,15 @@ void TCustomLazyStringTree::DrawNormalText(TLTPaintInfo& PaintInfo, const QStrin
             r.Bottom -= d;
         }
     } else {
-        const QFont before = canvas.Font().ToQFont();
-        DoPaintText(node, &canvas, PaintInfo.Column, TVSTTextType::ttNormal);
-        FFontChanged = canvas.Font().ToQFont() != before;
+        // Only a handler can change the font here; without one nothing needs comparing.
+        if (OnPaintText) {
+            const QFont before = canvas.Font().ToQFont();
+            DoPaintText(node, &canvas, PaintInfo.Column, TVSTTextType::ttNormal);
+            FFontChanged = canvas.Font().ToQFont() != before;
+        } else {
+            DoPaintText(node, &canvas, PaintInfo.Column, TVSTTextType::ttNormal);
+            FFontChanged = false;
+        }
         int ellipsisWidth = FEllipsisWidth;
         if (FFontChanged) {
             ellipsisWidth = 0;
@@ -249,7 +255,7 @@ void TCustomLazyStringTree::DrawNormalText(TLTPaintInfo& PaintInfo, const QStrin
 void TCustomLazyStringTree::DrawStaticText(TLTPaintInfo& PaintInfo, const QString& Text) {
     TCanvas& canvas = *PaintInfo.Canvas;
     PLazyNode node = PaintInfo.Node;
-    canvas.Font().Assign(FFont);
+    lazytree::TakeFont(canvas.Font(), FFont);
     if (TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toFullRowSelect)) {
         const bool focused = hasFocus() || TreeOptions().PaintOptions().Contains(TLTPaintOption::toPopupMode);
         const bool marked = (node->States.Contains(vsSelected) && focused) ||
