@@ -157,6 +157,8 @@ void TakeFont(plat::TFont& Target, const plat::TFont& Source);
 
 // The check pictures of one kind, shared by every tree of the process (nil for ckCustom).
 const plat::TImageList* CheckListOfKind(TCheckImageKind Kind);
+// The shared utility pictures (picture 4: the mark of a check button).
+const plat::TImageList* UtilityImages();
 // The index of a node's check picture; ctNone gives -1. With a node its own type, state, enabled
 // state and hot state are used; without one the arguments (never hot).
 int CheckImageIndexFor(TLazyTreeCore& Tree, PLazyNode Node, TCheckType ImgCheckType, TCheckState ImgCheckState,

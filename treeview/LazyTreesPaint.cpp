@@ -80,89 +80,60 @@ QImage StyleCheckPicture(int index, QSize size, bool flat) {
             opt.state |= group == 2 ? QStyle::State_Off : group == 3 ? QStyle::State_On : QStyle::State_NoChange;
             style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p);
             break;
-        default: {
-            // A small push button with three dots on it.
-            opt.state |= look == 2 ? QStyle::State_Sunken : QStyle::State_Raised;
-            style->drawPrimitive(QStyle::PE_PanelButtonCommand, &opt, &p);
-            p.setPen(Qt::NoPen);
-            p.setBrush(opt.palette.color(QPalette::ButtonText));
-            const int y = size.height() / 2 + (look == 2 ? 1 : 0);
-            for (int i = -1; i <= 1; ++i) p.drawRect(size.width() / 2 + i * 3 - 1 + (look == 2 ? 1 : 0), y, 2, 2);
-            break;
-        }
+        default: break;
     }
     return image;
 }
 
-// The check pictures in the classic looks: light or dark boxes, with a cross-like check or a tick,
-// the flat look and the XP look, each 16 x 16.
-QImage DrawnCheckPicture(TCheckImageKind kind, int index) {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    if (index <= 0) return image;
-    QPainter p(&image);
-    const int group = (index - 1) / 4, look = (index - 1) % 4;
-    const bool dark = kind == TCheckImageKind::ckDarkCheck || kind == TCheckImageKind::ckDarkTick;
-    const bool tick = kind == TCheckImageKind::ckLightTick || kind == TCheckImageKind::ckDarkTick;
-    const bool flat = kind == TCheckImageKind::ckFlat;
-    const bool xp = kind == TCheckImageKind::ckXP;
-    QColor face = look == 3 ? QColor(0xE0, 0xE0, 0xE0) : look == 2 ? QColor(0xC0, 0xC0, 0xC0) : Qt::white;
-    if (look == 1) face = xp ? QColor(0xFF, 0xF0, 0xCF) : QColor(0xF0, 0xF0, 0xFF);
-    const QColor frame = xp ? QColor(0x1C, 0x51, 0x80) : flat ? QColor(0x80, 0x80, 0x80) : dark ? Qt::black : QColor(0x40, 0x40, 0x40);
-    const QColor mark = look == 3 ? QColor(0xA0, 0xA0, 0xA0) : xp ? QColor(0x21, 0xA1, 0x21) : Qt::black;
-    const QRect box(2, 2, 12, 12);
-    if (group <= 1) {
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(frame);
-        p.setBrush(face);
-        p.drawEllipse(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
-        if (group == 1) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(mark);
-            p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
-        }
-        return image;
+// A picture strip of our own resources, as a bitmap (a null one when it is missing).
+QImage Resource(const char* name) {
+    return QImage(QStringLiteral(":/treeview/%1.png").arg(QLatin1String(name)));
+}
+
+// The resource strip of a check picture kind.
+const char* CheckResourceName(TCheckImageKind kind) {
+    switch (kind) {
+        case TCheckImageKind::ckLightCheck: return "LT_CHECK_LIGHT";
+        case TCheckImageKind::ckDarkCheck: return "LT_CHECK_DARK";
+        case TCheckImageKind::ckLightTick: return "LT_TICK_LIGHT";
+        case TCheckImageKind::ckDarkTick: return "LT_TICK_DARK";
+        case TCheckImageKind::ckFlat: return "LT_FLAT";
+        case TCheckImageKind::ckXP: return "LT_XP";
+        default: return nullptr;
     }
-    p.fillRect(box, face);
-    p.setPen(frame);
-    p.drawRect(box.adjusted(0, 0, -1, -1));
-    if (!flat && !xp) {
-        p.setPen(dark ? QColor(0x80, 0x80, 0x80) : QColor(0xC0, 0xC0, 0xC0));
-        p.drawLine(3, 3, 12, 3);
-        p.drawLine(3, 3, 3, 12);
-    }
-    if (group == 3) {
-        QPen pen(mark, 2);
-        p.setPen(pen);
-        if (tick) {
-            p.drawLine(5, 8, 7, 10);
-            p.drawLine(7, 10, 11, 5);
-        } else {
-            p.drawLine(5, 5, 10, 10);
-            p.drawLine(10, 5, 5, 10);
-        }
-    } else if (group == 4) {
-        p.fillRect(5, 5, 6, 6, look == 3 ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0x80, 0x80));
-    } else if (group == 5) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(mark);
-        for (int i = 0; i < 3; ++i) p.drawRect(4 + i * 3 + (look == 2 ? 1 : 0), 8 + (look == 2 ? 1 : 0), 2, 2);
-    }
-    return image;
+}
+
+// A strip cut into square pictures as high as it is, the top-left pixel's colour see-through.
+std::unique_ptr<plat::TImageList> ListFromStrip(const QImage& strip) {
+    auto list = std::make_unique<plat::TImageList>(strip.height(), strip.height());
+    if (strip.isNull()) return list;
+    plat::TBitmap bitmap;
+    bitmap.SetImage(strip);
+    list->AddMasked(bitmap, plat::FromQRgb(strip.pixel(0, 0)));
+    return list;
 }
 
 std::unique_ptr<plat::TImageList> BuildCheckList(TCheckImageKind kind) {
-    const bool system = kind == TCheckImageKind::ckSystemDefault || kind == TCheckImageKind::ckSystemFlat;
-    QSize size(16, 16);
-    if (system) {
-        QStyle* style = QApplication::style();
-        size = QSize(style->pixelMetric(QStyle::PM_IndicatorWidth), style->pixelMetric(QStyle::PM_IndicatorHeight));
-    }
+    if (const char* name = CheckResourceName(kind)) return ListFromStrip(Resource(name));
+    // The system kinds are drawn by the style's check-box and radio indicators in its own size.
+    QStyle* style = QApplication::style();
+    const QSize size(style->pixelMetric(QStyle::PM_IndicatorWidth), style->pixelMetric(QStyle::PM_IndicatorHeight));
     auto list = std::make_unique<plat::TImageList>(size.width(), size.height());
-    for (int i = 0; i < 25; ++i) {
-        const QImage picture = system ? StyleCheckPicture(i, size, kind == TCheckImageKind::ckSystemFlat)
-                                      : DrawnCheckPicture(kind, i);
+    for (int i = 0; i < 21; ++i) {
         plat::TBitmap bitmap(size.width(), size.height(), plat::pf32bit);  // keeps the see-through pixels
+        bitmap.SetImage(StyleCheckPicture(i, size, kind == TCheckImageKind::ckSystemFlat));
+        list->Add(bitmap);
+    }
+    // The button pictures come from the dark list (the flat one for the flat kind), centred.
+    const plat::TImageList* source = CheckListOfKind(kind == TCheckImageKind::ckSystemFlat ? TCheckImageKind::ckFlat
+                                                                                           : TCheckImageKind::ckDarkCheck);
+    for (int i = 21; i < 25; ++i) {
+        QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        p.drawImage((size.width() - source->Width()) / 2, (size.height() - source->Height()) / 2, source->Image(i));
+        p.end();
+        plat::TBitmap bitmap(size.width(), size.height(), plat::pf32bit);
         bitmap.SetImage(picture);
         list->Add(bitmap);
     }
@@ -180,10 +151,15 @@ void lazytree::TakeFont(plat::TFont& Target, const plat::TFont& Source) {
     Target.Assign(Source);
 }
 
+const plat::TImageList* UtilityImages() {
+    static const std::unique_ptr<plat::TImageList> list = ListFromStrip(Resource("LT_UTILITIES"));
+    return list.get();
+}
+
 const plat::TImageList* CheckListOfKind(TCheckImageKind Kind) {
     if (Kind == TCheckImageKind::ckCustom) return nullptr;
     // Shared by every tree of the process, made on first use and kept for the process's life.
-    static std::mutex lock;
+    static std::recursive_mutex lock;
     static std::map<TCheckImageKind, std::unique_ptr<plat::TImageList>> lists;
     std::lock_guard guard(lock);
     std::unique_ptr<plat::TImageList>& list = lists[Kind];
@@ -458,18 +434,9 @@ void TBaseLazyTree::BuildButtonBitmaps(bool NeedButtons, bool NeedLines) {
                     else
                         canvas.Polygon({QPoint(2, 0), QPoint(6, 4), QPoint(2, 8)});
                 } else if (ButtonFillMode == TLTButtonFillMode::fmShaded) {
-                    // The shaded look: a soft gradient face in a dark grey frame.
                     canvas.Release();
-                    QPainter p(&image);
-                    QLinearGradient g(0, 0, w, w);
-                    g.setColorAt(0, Qt::white);
-                    g.setColorAt(1, QColor(0xC6, 0xC3, 0xBD));
-                    p.fillRect(QRect(0, 0, w, w), g);
-                    p.setPen(QColor(0x7B, 0x7B, 0x7B));
-                    p.drawRect(0, 0, w - 1, w - 1);
-                    p.setPen(Qt::black);
-                    p.drawLine(2, w / 2, w - 3, w / 2);
-                    if (!minus) p.drawLine(w / 2, 2, w / 2, w - 3);
+                    image = Resource(minus ? "LT_XPBUTTONMINUS" : "LT_XPBUTTONPLUS")
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
                 } else {
                     switch (ButtonFillMode) {
                         case TLTButtonFillMode::fmTreeColor: canvas.Brush().SetColor(FColors.BackGroundColor()); break;
@@ -702,15 +669,8 @@ void TBaseLazyTree::DrawCheckImage(TCanvas& Canvas, const TLTImageInfo& ImageInf
                 plat::DrawThemeBackground(theme, Canvas, plat::BP_CHECKBOX, index - 8, r);
             else
                 plat::DrawThemeBackground(theme, Canvas, plat::BP_PUSHBUTTON, index - 20, r);
-            if (index > 20) {
-                // The button's mark: three dots.
-                if (QPainter* p = Canvas.Painter()) {
-                    const int y = (r.Top + r.Bottom) / 2 + (index == 23 ? 1 : 0);
-                    const int x = (r.Left + r.Right) / 2 + (index == 23 ? 1 : 0);
-                    for (int i = -1; i <= 1; ++i)
-                        p->fillRect(x + i * 3 - 1, y, 2, 2, plat::ToQColor(plat::clBtnText));
-                }
-            }
+            // The button's mark.
+            if (index > 20) UtilityImages()->Draw(Canvas, ImageInfo.XPos, ImageInfo.YPos, 4);
             return;
         }
     }

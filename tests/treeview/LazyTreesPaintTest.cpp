@@ -539,3 +539,61 @@ TEST(LazyStringTree, SelectionTextColourOnlyWhileFocused) {
     ASSERT_TRUE(t.tree.hasFocus());
     EXPECT_TRUE(textHas(kSelText));
 }
+
+// Every check picture list follows the index scheme: 25 pictures, the first empty.
+TEST(LazyTreePaint, CheckPictureListsFollowTheIndexScheme) {
+    using enum TCheckImageKind;
+    for (TCheckImageKind kind : {ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckSystemFlat,
+                                 ckSystemDefault}) {
+        const TImageList* list = CheckListOfKind(kind);
+        ASSERT_NE(list, nullptr) << int(kind);
+        EXPECT_EQ(list->Count(), 25) << int(kind);
+        const bool system = kind == ckSystemFlat || kind == ckSystemDefault;
+        EXPECT_EQ(list->Width(), system ? Wc() : 16) << int(kind);
+        auto opaque = [&](int index) {
+            const QImage image = list->Image(index);
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) n += qAlpha(image.pixel(x, y)) != 0;
+            return n;
+        };
+        EXPECT_EQ(opaque(0), 0) << int(kind);
+        for (int i = 1; i < 25; ++i) EXPECT_GT(opaque(i), 0) << int(kind) << " picture " << i;
+        // Checked and unchecked differ; so do normal and disabled.
+        EXPECT_NE(list->Image(9), list->Image(13)) << int(kind);
+        EXPECT_NE(list->Image(13), list->Image(16)) << int(kind);
+    }
+    EXPECT_EQ(CheckListOfKind(ckCustom), nullptr);
+    EXPECT_GE(UtilityImages()->Count(), 5);
+    // The kind chooses the list; a custom list is drawn only with ckCustom.
+    TLazyStringTree t;
+    TImageList custom(16, 16);
+    t.SetCustomCheckImages(&custom);
+    EXPECT_EQ(t.CheckImages(), CheckListOfKind(ckSystemDefault));
+    t.SetCheckImageKind(ckCustom);
+    EXPECT_EQ(t.CheckImages(), &custom);
+    t.SetCheckImageKind(ckXP);
+    EXPECT_EQ(t.CheckImages(), CheckListOfKind(ckXP));
+}
+
+// The button pictures by style and fill mode; a new tree line colour rebuilds them at once.
+TEST(LazyTreePaint, ButtonPictures) {
+    TLazyStringTree t;
+    t.TreeOptions().SetPaintOptions(t.TreeOptions().PaintOptions() - toThemeAware);
+    t.Colors().SetTreeLineColor(kLine);
+    const QImage& plus = t.ButtonBitmap(false);
+    ASSERT_EQ(plus.size(), QSize(9, 9));
+    EXPECT_EQ(FromQRgb(plus.pixel(0, 0)), kLine);
+    EXPECT_EQ(FromQRgb(plus.pixel(4, 2)), t.Font().Color());   // the plus's upright
+    EXPECT_EQ(qAlpha(t.ButtonBitmap(true).pixel(4, 2)), 255);   // the minus has a plain face there
+    EXPECT_NE(FromQRgb(t.ButtonBitmap(true).pixel(4, 2)), t.Font().Color());
+    t.Colors().SetTreeLineColor(0x00FF00);
+    EXPECT_EQ(FromQRgb(t.ButtonBitmap(false).pixel(0, 0)), TColor(0x00FF00));
+    t.SetButtonStyle(TLTButtonStyle::bsTriangle);
+    EXPECT_EQ(qAlpha(t.ButtonBitmap(false).pixel(0, 0)), 0);     // outside the triangle
+    EXPECT_EQ(FromQRgb(t.ButtonBitmap(false).pixel(3, 4)), clBlack);
+    t.SetButtonStyle(TLTButtonStyle::bsRectangle);
+    t.SetButtonFillMode(TLTButtonFillMode::fmShaded);
+    EXPECT_EQ(t.ButtonBitmap(false).size(), QSize(9, 9));
+    EXPECT_NE(t.ButtonBitmap(false).pixel(2, 2), t.ButtonBitmap(false).pixel(6, 6));  // a shaded face
+}
