@@ -320,6 +320,15 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
             case QEvent::EnabledChange:
                 update();
                 break;
+            case QEvent::LayoutDirectionChange: {
+                // The horizontal bar's position is measured from the other side now.
+                const int client = viewport()->width();
+                FEffectiveOffsetX = UseRightToLeftReading() ? std::max<int64_t>(FRangeX + FOffsetX - client, 0)
+                                                            : -FOffsetX;
+                UpdateHorizontalScrollBar(true);
+                viewport()->update();
+                break;
+            }
             default:
                 break;
         }
