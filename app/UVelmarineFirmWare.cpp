@@ -1,9 +1,11 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UBACnetAccess.h"
 #include "building/UBACnetSlaveSetAccess.h"
 #include "building/UBACnet_EDE_File.h"
 #include "building/UBACnet_Eng_Unit.h"
 #include "building/UDALI_Access.h"
+#include "building/UImportEDEFile.h"
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
@@ -34,8 +36,11 @@
 #include "gateway/USaveBincc.h"
 #include "gateway/UTopicTemplate.h"
 #include "mbus/MBusMeters.h"
+#include "mbus/UInsertKeyWireless.h"
 #include "mbus/UMeter_Bus.h"
+#include "mbus/UModbusStartAdd_SD.h"
 #include "mbus/UNewIDNode.h"
+#include "mbus/UScanModbusStart.h"
 #include "platform/Files.h"
 #include "platform/Guard.h"
 #include "platform/IntConv.h"
@@ -387,9 +392,10 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
+                                     FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
                                      FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
-                                     FDALI_Access};
+                                     FDALI_Access, FBACnetAccess, FImportEDEFile};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -572,6 +578,9 @@ void Create_Forms() {
     FTransmitJ1939 = new TFTransmitJ1939(FVelmarineFirmWare);
     FDNet = new TFDNet(FVelmarineFirmWare);
     FDefOffset = new TFDefOffset(FVelmarineFirmWare);
+    FInsertKeyWireless = new TFInsertKeyWireless(FVelmarineFirmWare);
+    FScanModbusStart = new TFScanModbusStart(FVelmarineFirmWare);
+    FModbusStartAdd_SD = new TFModbusStartAdd_SD(FVelmarineFirmWare);
     FProfinetFileName = new TFProfinetFileName(FVelmarineFirmWare);
     FReceiveNMEA = new TFReceiveNMEA(FVelmarineFirmWare);
     FTransmitNMEA = new TFTransmitNMEA(FVelmarineFirmWare);
@@ -582,6 +591,8 @@ void Create_Forms() {
     FBACnetSlaveSetAccess = new TFBACnetSlaveSetAccess(FVelmarineFirmWare);
     FBACnet_Eng_Unit = new TFBACnet_Eng_Unit(FVelmarineFirmWare);
     FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
+    FBACnetAccess = new TFBACnetAccess(FVelmarineFirmWare);
+    FImportEDEFile = new TFImportEDEFile(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -610,6 +621,9 @@ void Destroy_Forms() {
     FTransmitJ1939 = nullptr;
     FDNet = nullptr;
     FDefOffset = nullptr;
+    FInsertKeyWireless = nullptr;
+    FScanModbusStart = nullptr;
+    FModbusStartAdd_SD = nullptr;
     FProfinetFileName = nullptr;
     FReceiveNMEA = nullptr;
     FTransmitNMEA = nullptr;
@@ -620,4 +634,6 @@ void Destroy_Forms() {
     FBACnetSlaveSetAccess = nullptr;
     FBACnet_Eng_Unit = nullptr;
     FDALI_Access = nullptr;
+    FBACnetAccess = nullptr;
+    FImportEDEFile = nullptr;
 }

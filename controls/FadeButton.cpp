@@ -269,6 +269,7 @@ void TFadeButton::KeyDown(uint16_t& Key, TShiftState Shift) {
     TCustomControl::KeyDown(Key, Shift);
     if (isEnabled() && (Key == VK_RETURN || Key == VK_SPACE)) {
         pressed_ = true;
+        keyDown_ = Key;
         Repaint();
     }
 }
@@ -276,7 +277,11 @@ void TFadeButton::KeyDown(uint16_t& Key, TShiftState Shift) {
 void TFadeButton::KeyUp(uint16_t& Key, TShiftState Shift) {
     TCustomControl::KeyUp(Key, Shift);
     QPointer<TFadeButton> self(this);
-    if (Key == VK_RETURN || Key == VK_SPACE) Click();
+    // The release of an Enter that went down in another window (the message box that OK opened and
+    // Enter closed) is not a press of this button: clicking it would open the box again.
+    const bool own = Key != 0 && Key == keyDown_;
+    if (own) keyDown_ = 0;
+    if (own) Click();
     if (self) Repaint();
 }
 
@@ -350,6 +355,7 @@ void TFadeButton::focusInEvent(QFocusEvent* event) {
 
 void TFadeButton::focusOutEvent(QFocusEvent* event) {
     TCustomControl::focusOutEvent(event);
+    keyDown_ = 0;
     update();
 }
 

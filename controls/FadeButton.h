@@ -128,6 +128,8 @@ private:
     QPointer<QMenu> popupMenu_;
     QPointer<QAction> action_;
     bool pressed_ = false, inside_ = false, destroying_ = false;
+    // Enter or Space as it went down on this button (0: none); only its own release clicks.
+    uint16_t keyDown_ = 0;
     int hotTrackStep_ = 0;
     plat::TTimer* fade_ = nullptr;
 };

@@ -4,8 +4,14 @@
 #include "controls/FadeButton.h"
 #include "gateway/UBoot.h"
 #include "gateway/UMQTT_Set_Topic.h"
+#include "fieldbus/UDefOffset.h"
+#include "gateway/UProfinetFileName.h"
+#include "grid/ExCGrid.h"
+#include "mbus/UInsertKeyWireless.h"
 #include "mbus/UMeter_Bus.h"
+#include "mbus/UModbusStartAdd_SD.h"
 #include "mbus/UNewIDNode.h"
+#include "mbus/UScanModbusStart.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -16,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -90,6 +97,33 @@ TEST_F(MBusStep, CreatedAndRelabelledInTheProgramsOrder) {
     main->Change_Language();
     EXPECT_EQ(FMeter_Bus->windowTitle(), QStringLiteral("Rete M-Bus"));
     EXPECT_EQ(FNewIDNode->Label1->text(), QStringLiteral("Scegli l'indirizzo"));
+    Load_Default_Language();
+}
+
+// The scan's key, start-register and start-address dialogs follow the field-bus lists, at start-up
+// and in a language change.
+TEST_F(MBusStep, ScanDialogsCreatedAndRelabelledAfterTheFieldbusLists) {
+    plat::TForm* const order[] = {FDefOffset, FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
+                                  FProfinetFileName};
+    const QObjectList children = main->children();
+    const std::vector<plat::TForm*> relabelled = main->Language_Windows();
+    const auto rank = [&](plat::TForm* f) { return std::find(relabelled.begin(), relabelled.end(), f); };
+    for (size_t i = 0; i < std::size(order); ++i) {
+        ASSERT_GE(children.indexOf(order[i]), 0) << i;
+        ASSERT_NE(rank(order[i]), relabelled.end()) << i;
+    }
+    for (size_t i = 1; i < std::size(order); ++i) {
+        EXPECT_LT(children.indexOf(order[i - 1]), children.indexOf(order[i])) << i;
+        EXPECT_LT(rank(order[i - 1]), rank(order[i])) << i;
+    }
+
+    Text_Table[3000] = QStringLiteral("Chiave (HEX)");
+    Text_Table[3203] = QStringLiteral("Primo registro Modbus");
+    Text_Table[3105] = QStringLiteral("Indirizzo Modbus");
+    main->Change_Language();
+    EXPECT_EQ(FInsertKeyWireless->L_InsKey->text(), QStringLiteral("Chiave (HEX)"));
+    EXPECT_EQ(FScanModbusStart->L_StartModAdd->text(), QStringLiteral("Primo registro Modbus"));
+    EXPECT_EQ(FModbusStartAdd_SD->sga->Cells(1, 0), QStringLiteral("Indirizzo Modbus"));
     Load_Default_Language();
 }
 

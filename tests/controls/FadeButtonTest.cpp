@@ -600,6 +600,51 @@ TEST(FadeButton, ClicksByKeysAndMouse) {
     EXPECT_EQ(signals_, 5);
 }
 
+// Only the release of a key that went down on the button clicks it. OK opens an error box, Enter
+// goes down in the box and closes it, and its release reaches OK again: that must not click OK and
+// open the box once more.
+TEST(FadeButton, AKeyReleasedWithoutItsPressDoesNotClick) {
+    QWidget window;
+    window.resize(200, 100);
+    auto* b = new KeyButton(&window);
+    b->setGeometry(10, 10, 80, 24);
+    auto* other = new QLineEdit(&window);
+    other->setGeometry(100, 10, 80, 24);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    int clicks = 0;
+    b->OnClick = [&](QObject*) { ++clicks; };
+    b->setFocus();
+
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        QTest::keyRelease(b, key);
+        b->KeyUpTimer().Fire();
+    }
+    EXPECT_EQ(clicks, 0) << "a release alone";
+
+    // The press of one key does not make the release of the other a click.
+    QTest::keyPress(b, Qt::Key_Space);
+    QTest::keyRelease(b, Qt::Key_Return);
+    b->KeyUpTimer().Fire();
+    EXPECT_EQ(clicks, 0);
+    QTest::keyRelease(b, Qt::Key_Space);
+    b->KeyUpTimer().Fire();
+    EXPECT_EQ(clicks, 1);
+
+    // A press whose button lost the focus before the release is forgotten.
+    QTest::keyPress(b, Qt::Key_Return);
+    other->setFocus();
+    b->setFocus();
+    QTest::keyRelease(b, Qt::Key_Return);
+    b->KeyUpTimer().Fire();
+    EXPECT_EQ(clicks, 1);
+
+    QTest::keyPress(b, Qt::Key_Return);
+    QTest::keyRelease(b, Qt::Key_Return);
+    b->KeyUpTimer().Fire();
+    EXPECT_EQ(clicks, 2);
+}
+
 TEST(FadeButton, OnClickRunsBeforeModalResultAndPopupMenu) {
     TForm form;
     form.SetClientSize(200, 100);
