@@ -114,14 +114,11 @@ void TLazyTreeCore::DoEndOperation(TLTOperationKind OperationKind) {
     if (OnEndOperation) OnEndOperation(this, OperationKind);
 }
 
-void TLazyTreeCore::DoChange(PLazyNode) {
+void TLazyTreeCore::DoChange(PLazyNode Node) {
     StopTimer(5);
+    if (OnChange) OnChange(this, Node);
     DoStateChange({}, {tsChangePending});
     FLastChangedNode = nullptr;
-}
-
-void TLazyTreeCore::ChangeFocusedNode(PLazyNode Node, bool) {
-    FFocusedNode = Node;
 }
 
 // ---- Tree states ----
