@@ -14,6 +14,7 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 
+class QPagedPaintDevice;
 class QScrollBar;
 
 enum class TBevelKind : uint8_t { bkNone, bkTile, bkSoft, bkFlat };
@@ -308,9 +309,17 @@ public:
     TLTGetLineStyleEvent OnGetLineStyle;
     TLTPrepareButtonImagesEvent OnPrepareButtonImages;
 
-    // Repaint a node's row, or everything from its row down.
-    void InvalidateNode(PLazyNode Node) override;
+    // Repaint a node's row (answers its rectangle, (-1, -1, -1, -1) inside an update or without a
+    // window), everything from its row down, the rows of its children, a column; or paint a row now.
+    plat::TRect InvalidateNode(PLazyNode Node) override;
     void InvalidateToBottom(PLazyNode Node) override;
+    void InvalidateChildren(PLazyNode Node, bool Recursive);
+    void InvalidateColumn(TColumnIndex Column) override;
+    void RepaintNode(PLazyNode Node);
+    // The whole drawing area: at least the client area.
+    plat::TRect GetTreeRect();
+    // Prints the tree's picture page by page onto Printer (nothing for nil).
+    void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
 protected:
     // ---- Painting hooks: each fires its event ----
@@ -362,10 +371,21 @@ protected:
     void PlaceCellImage(const plat::TImageList* Images, TBiDiMode BidiMode, int VAlign, plat::TRect& ContentRect,
                         TLTImageInfo& ImageInfo);
     void ShiftByIndent(TLTPaintInfo& PaintInfo, int Levels);
+    // Runs Callback(Step, StepSize) Steps pixels' worth over Duration ms on the tree's clock, without
+    // processing events; a final Callback(0, 0) ends it. A running animation makes this return.
+    using TLTAnimationCallback = std::function<bool(int Step, int StepSize)>;
+    virtual void Animate(uint32_t Steps, uint32_t Duration, const TLTAnimationCallback& Callback);
+    // The rows below (or above) a toggled node slide to their new place.
+    void AnimateToggle(PLazyNode Node, int64_t HeightDelta, bool Expanding) override;
+    // Moves the pixels of Band (client coordinates) by Dy; the uncovered strip takes the background
+    // when PaintStrip is set.
+    virtual void MoveBand(const QRect& Band, int Dy, bool PaintStrip);
     // The scroll position after a toggle.
     void AdjustScrollAfterToggle(PLazyNode Node, int64_t HeightDelta, bool Expanded) override;
     // The part of the viewport that changed, in client coordinates; Paint draws it.
     QRect FUpdateRect;
+    // The strip a toggle animation uncovered: painted in the background colour only.
+    QRect FStripToFill;
     // The mouse is over the hot node's button; the drop mode of the last drag-over (1 on the node).
     bool FHotNodeButton = false;
     int FLastDropMode = 0;
@@ -492,7 +512,7 @@ public:
     QString Path(PLazyNode Node, TColumnIndex Column, QChar Delimiter);
     // Where the text stands and in which font (editing and hints).
     virtual void GetTextInfo(PLazyNode Node, TColumnIndex Column, plat::TFont& AFont, plat::TRect& R, QString& Text);
-    void InvalidateNode(PLazyNode Node) override;
+    plat::TRect InvalidateNode(PLazyNode Node) override;
     void ReinitNode(PLazyNode Node, bool Recursive) override;
     void SetChildCount(PLazyNode Node, uint32_t NewChildCount) override;
     int TextHeightOfFont() const { return FTextHeight; }
@@ -545,11 +565,28 @@ public:
 };
 
 // Nodes drawn by the application.
+using TLTDrawNodeEvent = std::function<void(TBaseLazyTree* Sender, const TLTPaintInfo& PaintInfo)>;
+using TLTGetNodeWidthEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* HintCanvas, PLazyNode Node,
+                                                TColumnIndex Column, int& NodeWidth)>;
+using TLTGetCellContentMarginEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* HintCanvas, PLazyNode Node, TColumnIndex Column,
+                       TLTCellContentMarginType CellContentMarginType, QPoint& CellContentMargin)>;
+
 class TCustomLazyDrawTree : public TBaseLazyTree {
     Q_OBJECT
 public:
     explicit TCustomLazyDrawTree(QWidget* parent = nullptr) : TBaseLazyTree(parent) {}
     const char* ClassName() const override { return "TCustomLazyDrawTree"; }
+    TLTDrawNodeEvent OnDrawNode;
+    TLTGetNodeWidthEvent OnGetNodeWidth;
+    TLTGetCellContentMarginEvent OnGetCellContentMargin;
+    int NodeWidth(PLazyNode Node, TColumnIndex Column = NoColumn) { return DoGetNodeWidth(Node, Column); }
+
+protected:
+    void DoPaintNode(TLTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+    QPoint DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column, TLTCellContentMarginType Type,
+                                  TCanvas* Canvas = nullptr) override;
 };
 
 class TLazyDrawTree : public TCustomLazyDrawTree {

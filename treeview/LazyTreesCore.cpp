@@ -203,6 +203,14 @@ void TLazyTreeCore::CancelOperation() {
 
 // ---- Host services ----
 
+plat::TRect TLazyTreeCore::InvalidateNode(PLazyNode) {
+    // Until rows have positions, a node's repaint is the whole client area.
+    if (FUpdateCount != 0 || !HasWindow()) return {-1, -1, -1, -1};
+    Invalidate();
+    const QSize client = FHost->ClientSize();
+    return {0, 0, client.width(), client.height()};
+}
+
 void TLazyTreeCore::Invalidate() {
     if (HasWindow()) FHost->Invalidate();
 }

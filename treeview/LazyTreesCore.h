@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Canvas.h"
 #include "platform/Colors.h"
 #include "platform/Font.h"
 #include "treeview/LazyTreesColors.h"
@@ -675,9 +676,8 @@ protected:
     virtual TSortDirection SortDirection() const { return TSortDirection::sdAscending; }
     virtual TColumnIndex MainColumn() const { return NoColumn; }
     // Until rows have positions, a node's repaint is the whole client area; nothing inside updates.
-    virtual void InvalidateNode(PLazyNode) {
-        if (FUpdateCount == 0) Invalidate();
-    }
+    // Answers the row's rectangle in client coordinates, (-1, -1, -1, -1) when nothing was invalidated.
+    virtual plat::TRect InvalidateNode(PLazyNode Node);
     virtual void InvalidateToBottom(PLazyNode) {
         if (FUpdateCount == 0) Invalidate();
     }

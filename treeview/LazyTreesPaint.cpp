@@ -1172,25 +1172,70 @@ void TBaseLazyTree::Paint() {
 
 void TBaseLazyTree::paintEvent(QPaintEvent* event) {
     plat::guarded([&] {
+        if (!FStripToFill.isEmpty() && FStripToFill.contains(event->rect())) {
+            QPainter(viewport()).fillRect(event->rect(), plat::ToQColor(FColors.BackGroundColor()));
+            return;
+        }
         FUpdateRect = event->rect();
         Paint();
     });
 }
 
-void TBaseLazyTree::InvalidateNode(PLazyNode Node) {
-    if (FUpdateCount > 0 || !HasWindow() || !Node || Node == FRoot) return;
-    if (!FullyVisible(Node) || !IsEffectivelyVisible(Node)) return;
+plat::TRect TBaseLazyTree::InvalidateNode(PLazyNode Node) {
+    if (FUpdateCount > 0 || !HasWindow() || !Node || Node == FRoot) return {-1, -1, -1, -1};
     const TRect r = GetDisplayRect(Node, NoColumn, false);
-    if (!r.IsEmpty()) viewport()->update(QRect(0, r.Top, viewport()->width(), r.Height()));
+    if (!r.IsEmpty()) viewport()->update(r.toQRect());
+    return r;
+}
+
+void TBaseLazyTree::InvalidateChildren(PLazyNode Node, bool Recursive) {
+    if (Node) {
+        if (!Node->States.Contains(vsInitialized)) InitNode(Node);
+        InvalidateNode(Node);
+        if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+    }
+    // Depth first without recursing: the children of each node, its own subtree first when asked.
+    PLazyNode top = Node ? Node : FRoot;
+    std::vector<PLazyNode> pending;
+    for (PLazyNode c = top->LastChild; c; c = c->PrevSibling) pending.push_back(c);
+    while (!pending.empty()) {
+        PLazyNode c = pending.back();
+        pending.pop_back();
+        if (Recursive) {
+            if (!c->States.Contains(vsInitialized)) InitNode(c);
+            if (c->States.Contains(vsHasChildren) && c->ChildCount == 0) InitChildren(c);
+            for (PLazyNode g = c->LastChild; g; g = g->PrevSibling) pending.push_back(g);
+        }
+        InvalidateNode(c);
+    }
+}
+
+void TBaseLazyTree::InvalidateColumn(TColumnIndex) {
+    // Without header columns no column is valid.
+}
+
+void TBaseLazyTree::RepaintNode(PLazyNode Node) {
+    if (!Node || Node == FRoot) return;
+    const TRect r = GetDisplayRect(Node, NoColumn, false);
+    if (!r.IsEmpty()) viewport()->repaint(r.toQRect());
+}
+
+TRect TBaseLazyTree::GetTreeRect() {
+    return TRect{0, 0, int(std::max<int64_t>(viewport()->width(), FRangeX)),
+                 int(std::max<int64_t>(viewport()->height(), RangeY()))};
 }
 
 void TBaseLazyTree::InvalidateToBottom(PLazyNode Node) {
     if (FUpdateCount > 0 || !HasWindow()) return;
-    if (!Node || Node == FRoot || !FullyVisible(Node) || !IsEffectivelyVisible(Node)) {
+    if (!Node || Node == FRoot) {
         viewport()->update();
         return;
     }
+    if (!Node->States.Contains(vsInitialized) || !IsEffectivelyVisible(Node) || !FullyVisible(Node)) return;
     const TRect r = GetDisplayRect(Node, NoColumn, false);
-    const int top = std::max(r.Top, 0);
-    if (top < viewport()->height()) viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+    int top = r.Top;
+    if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toChildrenAbove) && Node->States.Contains(vsExpanded))
+        top -= int(Node->TotalHeight) - int(NodeHeight(Node));
+    if (top < viewport()->height())
+        viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
 }

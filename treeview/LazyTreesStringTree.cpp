@@ -313,10 +313,11 @@ void TCustomLazyStringTree::GetTextInfo(PLazyNode Node, TColumnIndex Column, pla
     R.Bottom += d;
 }
 
-void TCustomLazyStringTree::InvalidateNode(PLazyNode Node) {
-    TBaseLazyTree::InvalidateNode(Node);
+TRect TCustomLazyStringTree::InvalidateNode(PLazyNode Node) {
+    const TRect r = TBaseLazyTree::InvalidateNode(Node);
     if (uint32_t* cache = WidthCache(Node)) *cache = 0;
     if (Node && Node != FRoot) Node->States -= vsHeightMeasured;
+    return r;
 }
 
 void TCustomLazyStringTree::ReinitNode(PLazyNode Node, bool Recursive) {
