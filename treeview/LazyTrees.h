@@ -308,6 +308,8 @@ public:
     TLTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
     TLTGetLineStyleEvent OnGetLineStyle;
     TLTPrepareButtonImagesEvent OnPrepareButtonImages;
+    std::function<void(TBaseLazyTree* Sender)> OnMouseEnter;
+    std::function<void(TBaseLazyTree* Sender)> OnMouseLeave;
 
     // Repaint a node's row (answers its rectangle, (-1, -1, -1, -1) inside an update or without a
     // window), everything from its row down, the rows of its children, a column; or paint a row now.
@@ -403,6 +405,28 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Key input goes through this (the keyboard handling overrides it); answers whether it was used.
+    virtual bool HandleKeyDown(QKeyEvent* event);
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    // Timer 4 belongs to automatic scrolling here; the others to the core.
+    void TimerExpired(int Id) override;
+    // What a cancelled mouse mode leaves: the timers of the input and the pending modes.
+    void CancelMode();
+    // Mouse and keyboard input goes through these (the input handling overrides them).
+    virtual void HandleMouseDown(QMouseEvent* event);
+    virtual void HandleMouseUp(QMouseEvent* event);
+    virtual void HandleMouseDblClick(QMouseEvent* event);
     void scrollContentsBy(int dx, int dy) override;
 
 private:

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPdfWriter>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <stdexcept>
 
@@ -231,4 +232,67 @@ TEST(LazyDrawTree, WidthWithoutAHandlerIsTheTwoMarginsAndTheHandlerDraws) {
     TCanvas canvas(&image);
     t.PaintTree(canvas, TRect{0, 0, 200, 50}, QPoint(0, 0), {});
     EXPECT_EQ(drawn, 1);
+}
+
+// ---- Window events ----
+
+TEST(LazyTreeEvents, ResizeWhileCreatingOrSizingDoesNothing) {
+    TLazyStringTree t;
+    t.SetNodeDataSize(4);
+    t.show();
+    int sizing = 0;
+    t.OnStateChange = [&](TLazyTreeCore*, TLazyTreeStates enter, TLazyTreeStates) {
+        if (enter.Contains(tsSizing)) ++sizing;
+    };
+    t.resize(t.width() + 10, t.height() + 10);
+    EXPECT_EQ(sizing, 1);
+    EXPECT_FALSE(t.TreeStates().Contains(tsSizing));
+    for (TLazyTreeState busy : {tsWindowCreating, tsSizing}) {
+        t.SetTreeStates(t.TreeStates() + busy);
+        sizing = 0;
+        t.resize(t.width() + 10, t.height() + 10);
+        EXPECT_EQ(sizing, 0);
+        t.SetTreeStates(t.TreeStates() - busy);
+    }
+    t.OnStateChange = nullptr;
+}
+
+TEST(LazyTreeEvents, FocusLossLeavesTheInputStates) {
+    TLazyStringTree t;
+    t.SetNodeDataSize(4);
+    t.show();
+    t.activateWindow();
+    t.setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(t.hasFocus());
+    const TLazyTreeStates input{tsEditPending,       tsNodeHeightTracking, tsNodeHeightTrackPending,
+                                tsIncrementalSearching, tsLeftButtonDown,  tsMiddleButtonDown,
+                                tsOLEDragPending,    tsRightButtonDown,    tsScrolling,
+                                tsScrollPending,     tsVCLDragPending,     tsWheelPanning};
+    t.SetTreeStates(t.TreeStates() + input + tsUseCache);
+    t.SearchBuffer = QStringLiteral("ab");
+    t.clearFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE((t.TreeStates() * input).Empty());
+    EXPECT_TRUE(t.TreeStates().Contains(tsUseCache));
+    EXPECT_TRUE(t.SearchBuffer.isEmpty());
+}
+
+TEST(LazyTreeEvents, TabLeavesTheTreeUnlessItWantsTabs) {
+    QWidget window;
+    auto* t = new TLazyStringTree(&window);
+    auto* other = new TLazyStringTree(&window);
+    other->move(0, 120);
+    window.show();
+    window.activateWindow();
+    t->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(t->hasFocus());
+    t->WantTabs = true;
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(t, &tab);
+    EXPECT_TRUE(t->hasFocus());
+    t->WantTabs = false;
+    QApplication::sendEvent(t, &tab);
+    EXPECT_TRUE(other->hasFocus());
 }
