@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <array>
 #include <memory>
+#include <set>
 
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
@@ -537,6 +538,12 @@ public:
     // Where the text stands and in which font (editing and hints).
     virtual void GetTextInfo(PLazyNode Node, TColumnIndex Column, plat::TFont& AFont, plat::TRect& R, QString& Text);
     plat::TRect InvalidateNode(PLazyNode Node) override;
+    // With toRestoreSelection the texts of the selected nodes are remembered; a node added later
+    // with one of those texts is selected again.
+    void AddToSelection(PLazyNode Node) override;
+    void RemoveFromSelection(PLazyNode Node) override;
+    PLazyNode AddChild(PLazyNode Parent, void* UserData = nullptr) override;
+    using TBaseLazyTree::AddChild;
     void ReinitNode(PLazyNode Node, bool Recursive) override;
     void SetChildCount(PLazyNode Node, uint32_t NewChildCount) override;
     int TextHeightOfFont() const { return FTextHeight; }
@@ -576,6 +583,10 @@ private:
     uint32_t* WidthCache(PLazyNode Node) const;
     void ClearWidthCaches(PLazyNode Below);
     QString FDefaultText = QStringLiteral("Node");
+    // Case-folded texts of the selected nodes (toRestoreSelection); made on first use.
+    std::unique_ptr<std::set<QString>> FPreviouslySelected;
+    bool RestoresSelection() const;
+    QString SelectionText(PLazyNode Node);
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false;

@@ -340,3 +340,52 @@ void TCustomLazyStringTree::FontChanged() {
     // Every measured width belonged to the old font.
     ClearWidthCaches(nullptr);
 }
+
+// ---- Restoring a selection by text ----
+
+bool TCustomLazyStringTree::RestoresSelection() const {
+    return TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toRestoreSelection) && OnGetText;
+}
+
+QString TCustomLazyStringTree::SelectionText(PLazyNode Node) {
+    // Texts usually come from what OnInitNode stored: the node is initialised first.
+    if (!Node->States.Contains(vsInitialized)) InitNode(Node);
+    QString text;
+    OnGetText(this, Node, 0, TVSTTextType::ttNormal, text);
+    return text.toCaseFolded();
+}
+
+void TCustomLazyStringTree::AddToSelection(PLazyNode Node) {
+    TBaseLazyTree::AddToSelection(Node);
+    if (Node && Node->States.Contains(vsSelected) && RestoresSelection() &&
+        !FStates.Contains(TLazyTreeState::tsPreviouslySelectedLocked)) {
+        if (!FPreviouslySelected) FPreviouslySelected = std::make_unique<std::set<QString>>();
+        if (SelectedCount() == 1) FPreviouslySelected->clear();
+        FPreviouslySelected->insert(SelectionText(Node));
+    }
+    if (Node) ChooseNextNodeToSelect(Node);
+}
+
+void TCustomLazyStringTree::RemoveFromSelection(PLazyNode Node) {
+    TBaseLazyTree::RemoveFromSelection(Node);
+    if (!FPreviouslySelected || !Node || Node->States.Contains(vsSelected)) return;
+    if (SelectedCount() > 0 && OnGetText)
+        FPreviouslySelected->erase(SelectionText(Node));
+    else
+        FPreviouslySelected->clear();
+}
+
+PLazyNode TCustomLazyStringTree::AddChild(PLazyNode Parent, void* UserData) {
+    PLazyNode child = TBaseLazyTree::AddChild(Parent, UserData);
+    if (child && RestoresSelection() && FPreviouslySelected && !FPreviouslySelected->empty() &&
+        FPreviouslySelected->count(SelectionText(child))) {
+        DoStateChange({TLazyTreeState::tsPreviouslySelectedLocked});
+        struct Leave {
+            TCustomLazyStringTree* tree;
+            ~Leave() { tree->DoStateChange({}, {TLazyTreeState::tsPreviouslySelectedLocked}); }
+        } leave{this};
+        SetSelected(child, true);
+        if (FUpdateCount == 0) ScrollIntoView(GetFirstSelected(), true, false);
+    }
+    return child;
+}

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "FakeHost.h"
+#include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCore.h"
 
 using enum TCheckState;
@@ -475,4 +476,36 @@ TEST(LazyTreeSelection, TheTemporaryCacheGrowsToAHundredThenByATenth) {
         if (capacities.empty() || capacities.back() != t.TempCacheCapacity()) capacities.push_back(t.TempCacheCapacity());
     }
     EXPECT_EQ(capacities, (std::vector<size_t>{100, 110, 121, 133}));
+}
+
+TEST(LazyStringTreeSelection, ASelectionIsRestoredByTextAfterRefilling) {
+    TLazyStringTree t;
+    t.SetNodeDataSize(int(sizeof(int)));
+    t.TreeOptions().SetSelectionOptions(t.TreeOptions().SelectionOptions() + toMultiSelect + toRestoreSelection);
+    const QStringList first{"Alpha", "Beta", "Gamma"};
+    const QStringList second{"gamma", "Delta", "BETA", "Alpha2"};
+    const QStringList* names = &first;
+    // The text is kept in the node when it is initialised, as the Scan & Decode window does.
+    t.OnInitNode = [&](TLazyTreeCore* s, PLazyNode, PLazyNode n, TLazyNodeInitStates&) {
+        *s->GetNodeData<int>(n) = int(n->Index);
+    };
+    t.OnGetText = [&](TCustomLazyStringTree* s, PLazyNode n, TColumnIndex, TVSTTextType, QString& text) {
+        text = names->value(*s->GetNodeData<int>(n));
+    };
+    std::vector<PLazyNode> nodes;
+    for (int i = 0; i < 3; ++i) nodes.push_back(t.AddChild(nullptr));
+    t.SetSelected(nodes[1], true);
+    t.SetSelected(nodes[2], true);
+    t.SetSelected(nodes[0], true);
+    t.SetSelected(nodes[0], false);  // removed again: its text is forgotten
+    t.Clear();
+    EXPECT_EQ(t.SelectedCount(), 0u);
+    names = &second;
+    nodes.clear();
+    for (int i = 0; i < 4; ++i) nodes.push_back(t.AddChild(nullptr));
+    EXPECT_TRUE(t.Selected(nodes[0]));   // "gamma"
+    EXPECT_FALSE(t.Selected(nodes[1]));  // "Delta"
+    EXPECT_TRUE(t.Selected(nodes[2]));   // "BETA"
+    EXPECT_FALSE(t.Selected(nodes[3]));  // "Alpha2"
+    EXPECT_EQ(t.SelectedCount(), 2u);
 }
