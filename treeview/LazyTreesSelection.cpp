@@ -115,7 +115,11 @@ bool TLazyTreeCore::InsertIntoSelection(PLazyNode* NewItems, int NewLength, bool
     const int packed = PackNodeArray(NewItems, NewLength);
     if (packed >= 0) count = packed;
     if (count <= 0) return false;
-    if (count > 1) SortNodeArray(NewItems, 0, count - 1);
+    // Walks in tree order mostly hand over ascending addresses already: no sort is needed then.
+    if (count > 1 && !std::is_sorted(NewItems, NewItems + count, [](PLazyNode a, PLazyNode b) {
+            return Address(a) < Address(b);
+        }))
+        SortNodeArray(NewItems, 0, count - 1);
     if (int(FSelection.size()) <= oldCount + count) FSelection.resize(size_t(oldCount + count));
     // Merge from the back: old entries move up by the number of new ones still to place.
     int i = count - 1, j = oldCount - 1;
