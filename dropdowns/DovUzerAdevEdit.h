@@ -240,6 +240,8 @@ protected:
 
     // The edit-type write of the member constructors.
     void SetEditType(TDropDownEditType Value);
+    // A member changed the text rules' state directly: the edit shows it.
+    void ShowTextState() { showText(); }
 
     // Set by the pop-up: it is open.
     void SetDroppedDown(bool On) { FDroppedDown = On; }
