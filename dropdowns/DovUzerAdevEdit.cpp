@@ -650,6 +650,7 @@ void TExCustomDropDown::TextChanged(bool NotifyUser) {
     showText();
     DoChange();
     if (NotifyUser && OnChange) OnChange(this);
+    AfterChange();
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -237,6 +237,8 @@ protected:
                                       const plat::TRect& R, bool Vertical);
     // The change of the text: a member's own work; OnChange follows unless the gate held it.
     virtual void DoChange() {}
+    // The change of the text, after OnChange: a member's work that may fail once the user heard.
+    virtual void AfterChange() {}
 
     // The edit-type write of the member constructors.
     void SetEditType(TDropDownEditType Value);
