@@ -498,8 +498,9 @@ void TExCalculatorDropdown::DropDownFormKeyDown(uint16_t& Key, TShiftState Shift
 }
 
 void TExCalculatorDropdown::keyPressEvent(QKeyEvent* event) {
+    const bool wasError = FEngine.DisplayIsError();
     TExCustomDropDown::keyPressEvent(event);
-    if (event->key() == Qt::Key_Delete) guarded([this] { run([this] { FEngine.DeleteDone(); }); });
+    if (event->key() == Qt::Key_Delete) guarded([&] { run([&] { FEngine.DeleteDone(wasError); }); });
 }
 
 void TExCalculatorDropdown::focusInEvent(QFocusEvent* event) {

@@ -160,6 +160,8 @@ void TCalculatorEngine::ButtonClick(int Tag) {
     if (BeforeCalculate) BeforeCalculate();
     if ((Tag >= 10 && Tag <= 14) || (Tag >= 16 && Tag <= 18)) FDecim = 0;
     if (((Tag >= 0 && Tag <= 9) || Tag == ctSign || Tag == ctDecimal) && atMaxLength()) return;
+    // The separator edits the display's text: over "Error" it starts from 0.
+    if (Tag == ctDecimal && text_.Text() == kError) text_.SetText(QStringLiteral("0"));
     switch (Tag) {
         case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9:
             digit(Tag);
@@ -178,6 +180,8 @@ void TCalculatorEngine::ButtonClick(int Tag) {
             break;
         case ctSign: {
             QString t = text_.Text();
+            // "Error" has no sign to change.
+            if (t == kError) break;
             if (t.contains(u'-'))
                 t.remove(0, 1);
             else
@@ -273,6 +277,12 @@ void TCalculatorEngine::KeyPress(QChar& Key, bool KeypadClosed) {
         }
     }
     if (!(Key.isNumber() || Key == ds || Key == kBack || Key == u'-')) Key = QChar();
+    // A key typed over "Error" starts a new number: typed into the word it would leave a text no
+    // operation can read.
+    if (!Key.isNull() && text_.Text() == kError) {
+        text_.SetText(QStringLiteral("0"));
+        FNewval = true;
+    }
     const int p = int(text_.Prefix.size());
     if ((text_.Text() == QLatin1String("0") || FNewval) && Key.isNumber()) {
         text_.SetText(QString(Key));
@@ -342,13 +352,19 @@ TKeypadClose TCalculatorEngine::OpenKeypadChar(QChar Key) {
 
 void TCalculatorEngine::OpenKeypadBackspace() {
     QString t = text_.Text();
+    // "Error" goes as a whole, like a display left empty.
+    if (t == kError) t.clear();
     t.chop(1);
     if (t.isEmpty() || t == kError) t = QStringLiteral("0");
     text_.SetText(t);
 }
 
-void TCalculatorEngine::DeleteDone() {
-    if (displayEmptyOrError()) text_.SetText(QStringLiteral("0"));
+bool TCalculatorEngine::DisplayIsError() const {
+    return text_.Text() == kError;
+}
+
+void TCalculatorEngine::DeleteDone(bool WasError) {
+    if (WasError || displayEmptyOrError()) text_.SetText(QStringLiteral("0"));
 }
 
 }  // namespace dropdowns

@@ -77,8 +77,10 @@ public:
     TKeypadClose OpenKeypadChar(QChar Key);
     // Backspace on the open keypad: the display loses its last character; "" and "Error" give 0.
     void OpenKeypadBackspace();
-    // After the edit handled Delete: an empty display or "Error" becomes 0.
-    void DeleteDone();
+    // After the edit handled Delete: an empty display or "Error" becomes 0, and so does what is
+    // left of an "Error" the key deleted a letter of (WasError: the display before the key).
+    void DeleteDone(bool WasError);
+    bool DisplayIsError() const;
 
     // The arithmetic.
     void ApplyPendingOperation();

@@ -94,7 +94,11 @@ TEST(CalculatorEngine, KeySequences) {
         {"memory store, clear and recall", false, "8 MS C MR", "8D00", coNone},
         {"memory add", false, "8 MS C 2 M+ C MR", "10D00", coNone},
         {"MS after an error stores 0", false, "8 MS C 1/x MS 5 MR", "0D00", coNone},
+        {"the separator over Error starts from 0", false, "0 1/x . 5", "0D50", coNone},
+        {"the sign leaves Error alone", false, "0 1/x +/-", "Error", coNone},
         {"typed into the closed edit", true, "5+3=", "8D00", coNone},
+        {"a digit typed over Error starts a new number", true, "5/0=7", "7D00", coNone},
+        {"a separator typed over Error starts from 0", true, "5/0=.", "0D00", coNone},
         {"C typed into the closed edit clears", true, "5+C", "0D00", coNone},
         {"Backspace on a one-character display", true, "5\b", "0D00", coNone},
         {"a typed decimal separator is refused when there is one", true, "5..2+", "5D20", coAdd},
@@ -161,6 +165,25 @@ TEST(CalculatorEngine, ConversionErrorKeepsTheFields) {
         // Reading the value is guarded.
         EXPECT_EQ(c.engine.Value(), 0.0L) << shown;
     }
+}
+
+TEST(CalculatorEngine, DeletingIntoError) {
+    // Backspace on the open keypad and Delete take "Error" away whole instead of leaving "Erro".
+    Calc c;
+    c.press("0 1/x");
+    c.engine.OpenKeypadBackspace();
+    EXPECT_EQ(c.text.Text(), "0.00");
+    c.press("0 1/x");
+    c.text.SetSelStart(0);
+    uint16_t key = VK_DELETE;
+    c.text.KeyDown(key, {});
+    EXPECT_EQ(c.text.Text(), "rror");
+    c.engine.DeleteDone(true);
+    EXPECT_EQ(c.text.Text(), "0.00");
+    // Backspace on the open keypad drops the last character and reformats.
+    c.text.SetText(QStringLiteral("12.5"));
+    c.engine.OpenKeypadBackspace();
+    EXPECT_EQ(c.text.Text(), "12.50");
 }
 
 TEST(CalculatorEngine, ValueAndMaxLength) {
