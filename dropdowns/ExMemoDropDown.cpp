@@ -34,6 +34,10 @@ QStringList SplitMemoLines(const QString& Text) {
 
 TExMemoDropDown::TExMemoDropDown(QWidget* parent) : TExCustomDropDown(parent) {}
 
+QPlainTextEdit* TExMemoDropDown::Memo() const {
+    return FMemo;
+}
+
 TExMemoDropDown::~TExMemoDropDown() {
     if (FMemo) disconnect(FMemo, nullptr, this, nullptr);
 }
@@ -117,6 +121,9 @@ void TExMemoDropDown::MemoTextChanged() {
         TCanvas c(&device);
         c.Font().Assign(Font());
         const int width = GetTextSize(c, shown).width();
+        // The text rectangle as the edit's size has it now: a hidden edit has had no resize
+        // event that would have worked it out.
+        SetEditRect();
         const int limit = GetEditRect().Width();
         if (width < limit) {
             if (FMemoText.size() > 1) shown += QStringLiteral("...");

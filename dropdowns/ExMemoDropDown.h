@@ -36,7 +36,7 @@ public:
     void SetMemoReadOnly(bool Value);
     bool AutoDrop() const { return FAutoDrop; }
     void SetAutoDrop(bool Value) { FAutoDrop = Value; }
-    QPlainTextEdit* Memo() const { return FMemo; }
+    QPlainTextEdit* Memo() const;
 
     // Every change of the memo's text while the pop-up is open.
     plat::TNotifyEvent OnMemoChange;

@@ -19,6 +19,10 @@ TExTrackBarDropDown::TExTrackBarDropDown(QWidget* parent) : TExCustomDropDown(pa
     ForceShadow = true;
 }
 
+QSlider* TExTrackBarDropDown::TrackBar() const {
+    return FTrackBar;
+}
+
 TExTrackBarDropDown::~TExTrackBarDropDown() {
     if (FTrackBar) disconnect(FTrackBar, nullptr, this, nullptr);
 }

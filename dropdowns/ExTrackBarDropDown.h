@@ -27,7 +27,7 @@ public:
     void SetFrequency(int Value);
     int PageSize() const { return FPageSize; }
     void SetPageSize(int Value);
-    QSlider* TrackBar() const { return FTrackBar; }
+    QSlider* TrackBar() const;
 
     // After the track bar changed the value.
     plat::TNotifyEvent OnTrackChange;

@@ -217,6 +217,15 @@ TEST(MemoDropDown, WhatTheEditShows) {
     f.edit->SetEditorEnabled(true);
     f.edit->SetMemoText({"one", "two"});
     EXPECT_EQ(f.edit->Text(), "one\ntwo\n");
+
+    // Lines given before the edit was ever shown are measured against its size all the same.
+    QWidget hidden;
+    auto* e = TExCustomDropDown::CreateDropDown<TExMemoDropDown>(&hidden);
+    e->setGeometry(0, 0, 300, 21);
+    e->SetEditorEnabled(false);
+    e->SetMemoText({"one", "two"});
+    EXPECT_EQ(e->Text(), "one...");
+    delete e;
 }
 
 TEST(MemoDropDown, Typing) {
