@@ -1,5 +1,6 @@
 #include "dropdowns/ExTrackBarDropDown.h"
 
+#include <QKeyEvent>
 #include <QSlider>
 
 #include "controls/ExUtil.h"
@@ -9,6 +10,22 @@
 using namespace plat;
 
 namespace dropdowns {
+
+namespace {
+
+// The platform's slider takes Up as a raise and Down as a lowering, against the drop-down's own
+// arrows (which reach it through the edit): it leaves these two keys to the edit.
+class ArrowKeysToTheEdit final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Up || key == Qt::Key_Down;
+    }
+};
+
+}  // namespace
 
 TExTrackBarDropDown::TExTrackBarDropDown(QWidget* parent) : TExCustomDropDown(parent) {
     SetEditorEnabled(false);
@@ -38,6 +55,7 @@ void TExTrackBarDropDown::CreateDropDownForm() {
         t->setValue(FPosition);
         t->setPageStep(FPageSize);
         t->setTickInterval(FFrequency);
+        t->installEventFilter(new ArrowKeysToTheEdit(t));
         FTrackBar = t;
     }
     disconnect(FTrackBar, nullptr, this, nullptr);

@@ -124,10 +124,18 @@ TEST(TrackBarDropDown, OpeningAndLiveChanges) {
     EXPECT_EQ(t->value(), 3);
     EXPECT_EQ(f.edit->DropDownForm()->height(), 50);
     EXPECT_FALSE(f.edit->DropDownForm()->CancelOnDeActivate);
+    // The arrows on the open track bar step as on the edit: Down raises, Up lowers, once.
+    QTest::keyClick(t, Qt::Key_Down);
+    EXPECT_EQ(f.edit->Position(), 4);
+    QTest::keyClick(t, Qt::Key_Up);
+    QTest::keyClick(t, Qt::Key_Up);
+    EXPECT_EQ(f.edit->Position(), 2);
+    EXPECT_TRUE(f.edit->DroppedDown());
+    tracks = 0;
     t->setValue(7);
     EXPECT_EQ(f.edit->Text(), "7");
     EXPECT_EQ(f.edit->Position(), 7);
-    EXPECT_EQ(tracks, 2);
+    EXPECT_EQ(tracks, 1);
     // Esc cancels: the text the program last wrote comes back, and the value with it.
     QTest::keyClick(f.edit->DropDownForm(), Qt::Key_Escape);
     EXPECT_FALSE(f.edit->DroppedDown());
