@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 namespace {
@@ -101,6 +102,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     }
 
     FVisibleCol.fill(true);
+    rebuildColumnMaps();
     TBaseGrid::SetDefaultRowHeight(22);
     FFixedRowHeight = 22;
     FFloatingFooter->SetHeight(22);
@@ -686,4 +688,131 @@ void SetConfiguratorFormValues(TExStringGrid& Grid) {
     sf.SetHintFindNext(QStringLiteral("Find next occurrence"));
     sf.SetHintFindPrev(QStringLiteral("Find previous occurrence"));
     sf.SetHintHighlight(QStringLiteral("Highlight occurrences"));
+}
+
+// ---------------------------------------------------------------- hidden columns
+
+void TExStringGrid::rebuildColumnMaps() {
+    FDisplToReal.clear();
+    int d = 0;
+    for (int c = 0; c < 512; ++c) {
+        FRealToDispl[size_t(c)] = d;
+        if (FVisibleCol[size_t(c)]) {
+            FDisplToReal.push_back(c);
+            ++d;
+        }
+    }
+}
+
+bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
+    return ColIndex >= 0 && ColIndex < 512 && !FVisibleCol[size_t(ColIndex)];
+}
+
+int TExStringGrid::DisplColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return FRealToDispl[size_t(ACol)];
+}
+
+int TExStringGrid::RealColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return ACol < int(FDisplToReal.size()) ? FDisplToReal[size_t(ACol)] : 0;
+}
+
+void TExStringGrid::HideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol; ++c) {
+        if (c >= 512 || !FVisibleCol[size_t(c)] || c >= ColCount() + FNumHidden || ColCount() < 2) continue;
+        const int d = DisplColIndex(c);
+        FAllColWidths[size_t(c)] = int16_t(ColWidths(d));
+        for (int i = d; i <= ColCount() - 2; ++i) SetColWidths(i, ColWidths(i + 1));
+        ++FNumHidden;
+        FVisibleCol[size_t(c)] = false;
+        rebuildColumnMaps();
+        if (Col() == ColCount() - 1) MoveCurrent(Col() - 1, Row(), true, false);
+        TBaseGrid::SetColCount(ColCount() - 1);
+    }
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol && c < 512; ++c) {
+        if (FVisibleCol[size_t(c)]) continue;
+        --FNumHidden;
+        FVisibleCol[size_t(c)] = true;
+        rebuildColumnMaps();
+        TBaseGrid::SetColCount(ColCount() + 1);
+        const int d = DisplColIndex(c);
+        for (int i = ColCount() - 1; i > d; --i) SetColWidths(i, ColWidths(i - 1));
+        SetColWidths(d, FAllColWidths[size_t(c)]);
+    }
+    RepaintGrid();
+}
+
+int TExStringGrid::AllColWidths(int ACol) const {
+    if (IsHiddenColumn(ACol)) return FAllColWidths[size_t(ACol)];
+    const int d = DisplColIndex(ACol);
+    return d >= 0 && d < ColCount() ? ColWidths(d) : 0;
+}
+
+void TExStringGrid::SetAllColWidths(int ACol, int Value) {
+    if (IsHiddenColumn(ACol)) {
+        FAllColWidths[size_t(ACol)] = int16_t(Value);
+        return;
+    }
+    const int d = DisplColIndex(ACol);
+    if (d >= 0 && d < ColCount()) SetColWidths(d, Value);
+}
+
+void TExStringGrid::DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
+                                    plat::TGridDrawState AState) {
+    TBaseGrid::DrawCellContent(Canvas, RealColIndex(ACol), ARow, ARect, AState);
+}
+
+// ---------------------------------------------------------------- ranges and hit tests
+
+plat::TGridRect TExStringGrid::UsedCells() const {
+    int minC = INT_MAX, minR = INT_MAX, maxC = -1, maxR = -1;
+    for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c) {
+            if (GetCellEx(c, r).isEmpty()) continue;
+            minC = std::min(minC, c);
+            minR = std::min(minR, r);
+            maxC = std::max(maxC, c);
+            maxR = std::max(maxR, r);
+        }
+    if (maxC < 0) return {0, 0, 0, 0};
+    return {minC, minR, maxC, maxR};
+}
+
+int TExStringGrid::SaveStartCol() const { return FSaveFixedCells || FSaveFixedCols ? 0 : FixedCols(); }
+int TExStringGrid::SaveEndCol() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() - 1 : ColCount() - FFixedRightCols - 1;
+}
+int TExStringGrid::SaveColCount() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() : ColCount() - FixedCols() - FFixedRightCols;
+}
+int TExStringGrid::SaveStartRow() const { return FSaveFixedCells || FSaveFixedRows ? 0 : FixedRows(); }
+int TExStringGrid::SaveEndRow() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() - 1 : RowCount() - FFixedFooters - 1;
+}
+int TExStringGrid::SaveRowCount() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() : RowCount() - FixedRows() - FFixedFooters;
+}
+
+void TExStringGrid::ScreenToCell(QPoint Pt, int& ACol, int& ARow) const {
+    const QPoint p = viewport()->mapFromGlobal(Pt);
+    MouseToCell(p.x(), p.y(), ACol, ARow);
+}
+
+bool TExStringGrid::IsOnSizingBorder(int X, int Y) const {
+    const plat::TGridCoord cell = MouseCoord(X, Y);
+    if (cell.X < 0 || cell.Y < 0) return false;
+    const plat::TRect r = TStringGrid::CellRect(cell.X, cell.Y);
+    bool result = false;
+    if (cell.Y <= FixedRows() && Options().contains(plat::goColSizing))
+        result = X - r.Left < 4 || r.Right - X < 4;
+    if (cell.X <= FixedCols() && Options().contains(plat::goRowSizing))
+        result = Y - r.Top < 4 || r.Bottom - Y < 4;
+    return result;
 }

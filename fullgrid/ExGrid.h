@@ -217,12 +217,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(QString, XMLEncoding, QStringLiteral("ISO-8859-1"))      \
     X(bool, ExcelClipboardFormat, false)                       \
     X(bool, ClearTextOnly, false)                              \
-    X(int32_t, SaveStartCol, 0)                                \
-    X(int32_t, SaveStartRow, 0)                                \
-    X(int32_t, SaveEndCol, 0)                                  \
-    X(int32_t, SaveEndRow, 0)                                  \
-    X(int32_t, SaveColCount, 0)                                \
-    X(int32_t, SaveRowCount, 0)                                \
     X(bool, FastPrint, false)                                  \
     X(bool, PrinterDriverFix, false)                           \
     X(QRect, PrintPageRect, QRect())                           \
@@ -289,6 +283,24 @@ public:
     QString Cells(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, QString Value);
     int TotalColCount() const override;
+
+    // ---- hidden columns: cells stay at their real column, only the display shrinks ----
+    // Real columns 512 and above are never hidden, nor the last display column.
+    void HideColumn(int ColIndex) { HideColumns(ColIndex, ColIndex); }
+    void HideColumns(int FromCol, int ToCol);
+    void UnHideColumn(int ColIndex) { UnHideColumns(ColIndex, ColIndex); }
+    void UnHideColumns(int FromCol, int ToCol);
+    void UnHideColumnsAll() { UnHideColumns(0, ColCount() + NumHiddenColumns()); }
+    bool IsHiddenColumn(int ColIndex) const;
+    // Display <-> real; a hidden real column maps to the display place it would take. Both are
+    // table look-ups kept in step with every hide and unhide.
+    int RealColIndex(int ACol) const;
+    int DisplColIndex(int ACol) const override;
+    int RealCol() const { return RealColIndex(Col()); }
+    int GetRealCol() const { return RealCol(); }
+    // The width of a real column, kept while it is hidden; writing a shown column sizes it.
+    int AllColWidths(int ACol) const;
+    void SetAllColWidths(int ACol, int Value);
     int NumHiddenColumns() const { return FNumHidden; }
     int NumHiddenRows() const { return FGridItems.Count(); }
     int AllColCount() const { return ColCount() + FNumHidden; }
@@ -310,6 +322,22 @@ public:
     // for a column at or beyond ColCount.
     void StretchColumnToFit(int ACol);
     void StretchRightColumn() { StretchColumnToFit(ColCount() - 1); }
+
+    // ---- ranges and hit tests ----
+    // The rectangle of the non-empty cells (real columns, display rows); all 0 when every cell is empty.
+    plat::TGridRect UsedCells() const;
+    // The cell range file export writes.
+    int SaveStartCol() const;
+    int SaveEndCol() const;
+    int SaveColCount() const;
+    int SaveStartRow() const;
+    int SaveEndRow() const;
+    int SaveRowCount() const;
+    // The cell under a screen point; -1, -1 outside the cells.
+    void ScreenToCell(QPoint Pt, int& ACol, int& ARow) const;
+    // Whether a client point lies on a border the user may drag: within 4 pixels of a column border in
+    // the header rows (goColSizing) or of a row border in the fixed columns (goRowSizing).
+    bool IsOnSizingBorder(int X, int Y) const;
 
     // ---- headers ----
     const QStringList& ColumnHeaders() const { return FColumnHeaders; }
@@ -519,6 +547,9 @@ protected:
     // The 500 ms tick of the grid timer: blinking cells and drag scrolling hang on it.
     virtual void GridTimer() {}
     void Paint() override;
+    // The cell's text comes from its real column.
+    void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
+                         plat::TGridDrawState AState) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -557,7 +588,11 @@ private:
     int FOldLeftCol = 0, FOldTopRow = 0;
     int FOldSize = -1;
     std::array<bool, 513> FVisibleCol{};
-    std::array<uint16_t, 513> FAllColWidths{};
+    std::array<int16_t, 513> FAllColWidths{};
+    // Display -> real over the visible columns below 512, and real -> display for 0..511.
+    std::vector<int> FDisplToReal;
+    std::array<int, 512> FRealToDispl{};
+    void rebuildColumnMaps();
 
     // look
     TGridLook FLook = glXP;
