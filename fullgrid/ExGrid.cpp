@@ -816,3 +816,133 @@ bool TExStringGrid::IsOnSizingBorder(int X, int Y) const {
         result = Y - r.Top < 4 || r.Bottom - Y < 4;
     return result;
 }
+
+// ---------------------------------------------------------------- hidden rows
+
+const std::vector<int>& TExStringGrid::hiddenUnique() const {
+    if (!FHiddenUniqueValid) {
+        FHiddenUnique = FHiddenIdx;
+        FHiddenUnique.erase(std::unique(FHiddenUnique.begin(), FHiddenUnique.end()), FHiddenUnique.end());
+        FHiddenUniqueValid = true;
+    }
+    return FHiddenUnique;
+}
+
+void TExStringGrid::addHiddenIdx(int Idx) {
+    FHiddenIdx.insert(std::upper_bound(FHiddenIdx.begin(), FHiddenIdx.end(), Idx), Idx);
+    FHiddenUniqueValid = false;
+}
+
+void TExStringGrid::removeHiddenIdx(int Idx) {
+    auto it = std::lower_bound(FHiddenIdx.begin(), FHiddenIdx.end(), Idx);
+    if (it != FHiddenIdx.end() && *it == Idx) FHiddenIdx.erase(it);
+    FHiddenUniqueValid = false;
+}
+
+bool TExStringGrid::IsHiddenRow(int ARow) const {
+    return std::binary_search(FHiddenIdx.begin(), FHiddenIdx.end(), ARow);
+}
+
+int TExStringGrid::DisplRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    return ARow - int(std::lower_bound(FHiddenIdx.begin(), FHiddenIdx.end(), ARow) - FHiddenIdx.begin());
+}
+
+int TExStringGrid::RealRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    // The real row d + k where k hidden rows lie below it: the first k with H[k] - k > d.
+    const std::vector<int>& h = hiddenUnique();
+    size_t lo = 0, hi = h.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (h[mid] - int(mid) <= ARow) lo = mid + 1;
+        else hi = mid;
+    }
+    return ARow + int(lo);
+}
+
+void TExStringGrid::HideRows(int FromRow, int ToRow) {
+    FromRow = std::max(FromRow, 0);
+    ToRow = std::min(ToRow, TotalRowCount() - 1);
+    if (FromRow > ToRow) return;
+    std::vector<int> rows;  // the range's rows still shown, ascending
+    for (int r = FromRow; r <= ToRow; ++r)
+        if (!IsHiddenRow(r)) rows.push_back(r);
+    if (rows.empty()) return;
+    // They stand together from the display row of the range's start.
+    const int d = DisplRowIndex(FromRow);
+    std::vector<int> heights;
+    std::vector<plat::TGridStore::TRowRecord> records = TakeRowRecords(d, int(rows.size()), heights);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        // Kept in the order of their real rows.
+        int pos = 0;
+        while (pos < FGridItems.Count() && FGridItems.Items(pos).Idx < rows[i]) ++pos;
+        TGridItem& item = FGridItems.Insert(pos);
+        item.Idx = rows[i];
+        item.Height = heights[i];
+        item.Record() = std::move(records[i]);
+        addHiddenIdx(rows[i]);
+    }
+    RepaintGrid();
+}
+
+void TExStringGrid::restoreRun(int First, int Last) {
+    const int d = DisplRowIndex(First);
+    std::vector<plat::TGridStore::TRowRecord> records;
+    std::vector<int> heights;
+    for (int r = First; r <= Last; ++r) {
+        // The last item of a row stands for it.
+        for (int i = FGridItems.Count() - 1; i >= 0; --i) {
+            TGridItem& item = FGridItems.Items(i);
+            if (item.Idx != r) continue;
+            records.push_back(std::move(item.Record()));
+            heights.push_back(item.Height);
+            FGridItems.Delete(i);
+            removeHiddenIdx(r);
+            break;
+        }
+    }
+    const bool modified = FShowModified->Enabled();
+    FShowModified->SetEnabled(false);  // restoring marks nothing modified
+    InsertRowRecords(d, std::move(records), heights);
+    FShowModified->SetEnabled(modified);
+}
+
+void TExStringGrid::UnHideRow(int ARow) {
+    if (!IsHiddenRow(ARow)) return;
+    restoreRun(ARow, ARow);
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRows(int FromRow, int ToRow) {
+    if (!IsHiddenRow(FromRow)) return;
+    int r = FromRow;
+    while (r <= ToRow) {
+        if (!IsHiddenRow(r)) {
+            ++r;
+            continue;
+        }
+        int last = r;
+        while (last + 1 <= ToRow && IsHiddenRow(last + 1)) ++last;
+        restoreRun(r, last);
+        r = last + 1;
+    }
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowsAll() {
+    while (!FHiddenIdx.empty()) {
+        const int first = FHiddenIdx.front();
+        int last = first;
+        while (IsHiddenRow(last + 1)) ++last;
+        UnHideRows(first, last);
+    }
+}
+
+QString TExStringGrid::GetCellsEx(int ACol, int ARealRow) const {
+    if (IsHiddenRow(ARealRow)) {
+        for (int i = FGridItems.Count() - 1; i >= 0; --i)
+            if (FGridItems.Items(i).Idx == ARealRow) return FGridItems.Items(i).Record().Cell(ACol);
+    }
+    return Cells(ACol, DisplRowIndex(ARealRow));
+}

@@ -303,6 +303,7 @@ public:
     void SetAllColWidths(int ACol, int Value);
     int NumHiddenColumns() const { return FNumHidden; }
     int NumHiddenRows() const { return FGridItems.Count(); }
+    int TotalRowCount() const { return RowCount() + NumHiddenRows(); }
     int AllColCount() const { return ColCount() + FNumHidden; }
     int AllRowCount() const { return RowCount() + NumHiddenRows(); }
 
@@ -322,6 +323,24 @@ public:
     // for a column at or beyond ColCount.
     void StretchColumnToFit(int ACol);
     void StretchRightColumn() { StretchColumnToFit(ColCount() - 1); }
+
+    // ---- hidden rows: a hidden row's record leaves the store for an item and comes back whole ----
+    void HideRow(int ARow) { HideRows(ARow, ARow); }
+    // Hides the still visible rows of a range of real rows.
+    void HideRows(int FromRow, int ToRow);
+    // Shows one hidden row at its place among the visible ones; a visible row changes nothing.
+    void UnHideRow(int ARow);
+    // Shows the hidden rows of a range; nothing unless FromRow itself is hidden.
+    void UnHideRows(int FromRow, int ToRow);
+    void UnHideRowsAll();
+    bool IsHiddenRow(int ARow) const;
+    // Display <-> real rows by binary search over the sorted hidden indexes.
+    int RealRowIndex(int ARow) const;
+    int DisplRowIndex(int ARow) const;
+    int RealRow() const { return RealRowIndex(Row()); }
+    int GetRealRow() const { return RealRow(); }
+    // The text of a cell by real row, a hidden row's read from its item.
+    QString GetCellsEx(int ACol, int ARealRow) const;
 
     // ---- ranges and hit tests ----
     // The rectangle of the non-empty cells (real columns, display rows); all 0 when every cell is empty.
@@ -593,6 +612,15 @@ private:
     std::vector<int> FDisplToReal;
     std::array<int, 512> FRealToDispl{};
     void rebuildColumnMaps();
+    // Every item's Idx, sorted (a multiset), and its distinct values, rebuilt when asked after a change.
+    std::vector<int> FHiddenIdx;
+    mutable std::vector<int> FHiddenUnique;
+    mutable bool FHiddenUniqueValid = true;
+    const std::vector<int>& hiddenUnique() const;
+    void addHiddenIdx(int Idx);
+    void removeHiddenIdx(int Idx);
+    // Restores the items of a run of consecutive hidden real rows as one block of display rows.
+    void restoreRun(int First, int Last);
 
     // look
     TGridLook FLook = glXP;

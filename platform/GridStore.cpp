@@ -1,6 +1,7 @@
 #include "platform/GridStore.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace plat {
@@ -140,6 +141,34 @@ std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
 void TGridStore::MoveRow(int from, int to) { moveElement(rows_, size_t(from), size_t(to)); }
 
 void TGridStore::InsertRow(int row) { rows_.insert(rows_.begin() + row, nullptr); }
+
+std::vector<TGridStore::TRowRecord> TGridStore::TakeRecords(int row, int count) {
+    std::vector<TRowRecord> out;
+    out.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) out.push_back(TRowRecord(std::move(rows_[size_t(row + i)])));
+    rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
+    return out;
+}
+
+void TGridStore::InsertRecords(int row, std::vector<TRowRecord> records) {
+    std::vector<RowPtr> moved;
+    moved.reserve(records.size());
+    for (TRowRecord& r : records) moved.push_back(std::move(r.rec_));
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+}
+
+const QString& TGridStore::TRowRecord::Cell(int col) const {
+    if (!rec_ || col < 0 || col >= rec_->size) return kEmpty;
+    return rec_->texts()[col];
+}
+
+TGridObject* TGridStore::TRowRecord::Object(int col) const {
+    if (!rec_ || !rec_->objs) return nullptr;
+    auto it = rec_->find(col);
+    return it != rec_->objs->end() && it->first == col ? it->second.get() : nullptr;
+}
+
+int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
 
 void TGridStore::DeleteRow(int row) { rows_.erase(rows_.begin() + row); }
 
@@ -294,6 +323,28 @@ void TGridAxis::Erase(int i) {
     --count_;
     if (sizes_.empty()) return;
     sizes_.erase(sizes_.begin() + i);
+    treeValid_ = false;
+}
+
+std::vector<int> TGridAxis::EraseRange(int i, int n) {
+    std::vector<int> out(size_t(n), default_);
+    count_ -= n;
+    if (sizes_.empty()) return out;
+    std::copy(sizes_.begin() + i, sizes_.begin() + i + n, out.begin());
+    sizes_.erase(sizes_.begin() + i, sizes_.begin() + i + n);
+    treeValid_ = false;
+    return out;
+}
+
+void TGridAxis::InsertRange(int i, const std::vector<int>& sizes) {
+    const bool allDefault = std::all_of(sizes.begin(), sizes.end(), [this](int v) { return v == default_; });
+    if (sizes_.empty() && allDefault) {
+        count_ += int(sizes.size());
+        return;
+    }
+    ensureSizes();
+    sizes_.insert(sizes_.begin() + i, sizes.begin(), sizes.end());
+    count_ += int(sizes.size());
     treeValid_ = false;
 }
 

@@ -340,6 +340,35 @@ void TStringGrid::MoveColumn(int from, int to) {
     layoutChanged();
 }
 
+std::vector<TGridStore::TRowRecord> TStringGrid::TakeRowRecords(int row, int count, std::vector<int>& heights) {
+    if (row < 0 || count < 0 || int64_t(row) + count > RowCount() || count >= RowCount())
+        throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(editorCell_.Y < row || editorCell_.Y >= row + count, true);
+    std::vector<TGridStore::TRowRecord> out = store_.TakeRecords(row, count);
+    heights = rows_.EraseRange(row, count);
+    const int n = RowCount();
+    if (fixedRows_ >= n) fixedRows_ = n - 1;
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        if (*r >= row + count) *r -= count;
+        else if (*r >= row) *r = std::min(row, n - 1);
+    }
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, n - 1);
+    layoutChanged();
+    return out;
+}
+
+void TStringGrid::InsertRowRecords(int row, std::vector<TGridStore::TRowRecord> records,
+                                   const std::vector<int>& heights) {
+    if (row < 0 || row > RowCount() || heights.size() != records.size()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(true, true);
+    const int count = int(records.size());
+    store_.InsertRecords(row, std::move(records));
+    rows_.InsertRange(row, heights);
+    for (int* r : {&current_.Y, &anchor_.Y})
+        if (*r >= row && *r >= fixedRows_) *r += count;
+    layoutChanged();
+}
+
 void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
     // An open edit ends first: its text is kept unless its own row goes.

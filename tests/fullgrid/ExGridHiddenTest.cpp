@@ -148,3 +148,114 @@ TEST(ExGridRanges, ScreenPointToCell) {
     EXPECT_EQ(c, 2);
     EXPECT_EQ(row, 3);
 }
+
+namespace {
+
+// A grid whose row r holds "r<r>" in column 1 and has height 20 + r.
+void numberRows(TExStringGrid& g, int rows) {
+    g.SetRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
+        g.SetCells(1, r, QString("r%1").arg(r));
+        g.SetRowHeights(r, 20 + r);
+    }
+}
+
+}  // namespace
+
+TEST(ExGridHiddenRows, TwoHiddenRowsMapBothWays) {
+    TExStringGrid g;
+    numberRows(g, 12);
+    g.HideRows(5, 6);
+    EXPECT_EQ(g.RowCount(), 10);
+    EXPECT_EQ(g.TotalRowCount(), 12);
+    EXPECT_EQ(g.NumHiddenRows(), 2);
+    struct Case {
+        const char* name;
+        int got, expected;
+    } cases[] = {
+        {"RealRowIndex(4)", g.RealRowIndex(4), 4},
+        {"RealRowIndex(5)", g.RealRowIndex(5), 7},
+        {"RealRowIndex(9)", g.RealRowIndex(9), 11},
+        {"DisplRowIndex(7)", g.DisplRowIndex(7), 5},
+        {"DisplRowIndex(5): a hidden row's would-be place", g.DisplRowIndex(5), 5},
+        {"DisplRowIndex(3)", g.DisplRowIndex(3), 3},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.name;
+    EXPECT_TRUE(g.IsHiddenRow(6));
+    EXPECT_FALSE(g.IsHiddenRow(7));
+    EXPECT_EQ(g.Cells(1, 5), "r7");
+    EXPECT_EQ(g.GetCellsEx(1, 6), "r6");
+    EXPECT_EQ(g.GetCellsEx(1, 7), "r7");
+    g.SetRow(5);
+    EXPECT_EQ(g.RealRow(), 7);
+}
+
+TEST(ExGridHiddenRows, HidingARangeAroundAHiddenRowStoresEachRowWhole) {
+    TExStringGrid g;
+    numberRows(g, 10);
+    g.GetCellProperties(2, 7)->SetBrushColor(0x00AA00);
+    g.HideRow(6);
+    g.HideRows(5, 7);
+    EXPECT_EQ(g.RowCount(), 7);
+    ASSERT_EQ(g.NumHiddenRows(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const TGridItem& item = g.GridItems().Items(i);
+        EXPECT_EQ(item.Idx, 5 + i);
+        EXPECT_EQ(item.Height, 25 + i);
+        EXPECT_EQ(item.Items().value(1), QString("r%1").arg(5 + i));
+    }
+    auto* props = dynamic_cast<TCellProperties*>(g.GridItems().Items(2).Record().Object(2));
+    ASSERT_NE(props, nullptr);
+    EXPECT_EQ(props->BrushColor(), 0x00AA00u);
+    EXPECT_EQ(g.Cells(1, 5), "r8");
+    EXPECT_EQ(g.RowHeights(5), 28);
+
+    g.HideRows(5, 7);  // all hidden already
+    EXPECT_EQ(g.RowCount(), 7);
+    g.UnHideRow(8);  // visible: nothing
+    EXPECT_EQ(g.RowCount(), 7);
+    g.UnHideRows(4, 9);  // its first row is not hidden: nothing
+    EXPECT_EQ(g.RowCount(), 7);
+
+    g.UnHideRows(5, 7);
+    EXPECT_EQ(g.RowCount(), 10);
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_EQ(g.Cells(1, r), QString("r%1").arg(r)) << r;
+        EXPECT_EQ(g.RowHeights(r), 20 + r) << r;
+    }
+    ASSERT_TRUE(g.CellHasProperties(2, 7));
+    EXPECT_EQ(g.GetCellProperties(2, 7)->BrushColor(), 0x00AA00u);
+}
+
+TEST(ExGridHiddenRows, UnHideAllRestoresRunsAtTheirPlacesAndHeights) {
+    TExStringGrid g;
+    numberRows(g, 10);
+    g.HideRow(7);
+    g.HideRows(2, 3);
+    EXPECT_EQ(g.RowCount(), 7);
+    EXPECT_EQ(g.Cells(1, 2), "r4");
+    EXPECT_EQ(g.Cells(1, 4), "r6");
+    EXPECT_EQ(g.Cells(1, 5), "r8");
+    g.UnHideRowsAll();
+    EXPECT_EQ(g.RowCount(), 10);
+    EXPECT_EQ(g.NumHiddenRows(), 0);
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_EQ(g.Cells(1, r), QString("r%1").arg(r)) << r;
+        EXPECT_EQ(g.RowHeights(r), 20 + r) << r;
+    }
+}
+
+TEST(ExGridHiddenRows, UnHideRowComesBackBetweenItsNeighbours) {
+    TExStringGrid g;
+    numberRows(g, 8);
+    g.HideRow(3);
+    g.HideRow(5);
+    g.UnHideRow(5);
+    EXPECT_EQ(g.Cells(1, 3), "r4");
+    EXPECT_EQ(g.Cells(1, 4), "r5");
+    EXPECT_EQ(g.RowHeights(4), 25);
+    EXPECT_EQ(g.RealRowIndex(4), 5);
+    g.UnHideRow(3);
+    EXPECT_EQ(g.Cells(1, 3), "r3");
+    EXPECT_EQ(g.RowCount(), 8);
+}
