@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <iterator>
 #include <climits>
 #include <stdexcept>
 
@@ -828,14 +829,10 @@ const std::vector<int>& TExStringGrid::hiddenUnique() const {
     return FHiddenUnique;
 }
 
-void TExStringGrid::addHiddenIdx(int Idx) {
-    FHiddenIdx.insert(std::upper_bound(FHiddenIdx.begin(), FHiddenIdx.end(), Idx), Idx);
-    FHiddenUniqueValid = false;
-}
-
-void TExStringGrid::removeHiddenIdx(int Idx) {
-    auto it = std::lower_bound(FHiddenIdx.begin(), FHiddenIdx.end(), Idx);
-    if (it != FHiddenIdx.end() && *it == Idx) FHiddenIdx.erase(it);
+void TExStringGrid::addHiddenIdx(const std::vector<int>& Rows) {
+    const size_t mid = FHiddenIdx.size();
+    FHiddenIdx.insert(FHiddenIdx.end(), Rows.begin(), Rows.end());
+    std::inplace_merge(FHiddenIdx.begin(), FHiddenIdx.begin() + ptrdiff_t(mid), FHiddenIdx.end());
     FHiddenUniqueValid = false;
 }
 
@@ -861,6 +858,26 @@ int TExStringGrid::RealRowIndex(int ARow) const {
     return ARow + int(lo);
 }
 
+void TExStringGrid::keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                               const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed,
+                               int Level) {
+    for (size_t i = 0; i < Records.size(); ++i) {
+        // Items of rows hidden one by one stay in the order of their real rows; a filter level's
+        // items follow the others.
+        int pos = FGridItems.Count();
+        if (!Listed)
+            while (pos > 0 && FGridItems.Items(pos - 1).RealIdx > RealRows[i]) --pos;
+        TGridItem& item = FGridItems.Insert(pos);
+        item.Idx = Idx[i];
+        item.RealIdx = RealRows[i];
+        item.Height = Heights[i];
+        item.Level = Level;
+        item.Listed = Listed;
+        item.Record() = std::move(Records[i]);
+    }
+    addHiddenIdx(RealRows);
+}
+
 void TExStringGrid::HideRows(int FromRow, int ToRow) {
     FromRow = std::max(FromRow, 0);
     ToRow = std::min(ToRow, TotalRowCount() - 1);
@@ -870,79 +887,105 @@ void TExStringGrid::HideRows(int FromRow, int ToRow) {
         if (!IsHiddenRow(r)) rows.push_back(r);
     if (rows.empty()) return;
     // They stand together from the display row of the range's start.
-    const int d = DisplRowIndex(FromRow);
     std::vector<int> heights;
-    std::vector<plat::TGridStore::TRowRecord> records = TakeRowRecords(d, int(rows.size()), heights);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        // Kept in the order of their real rows.
-        int pos = 0;
-        while (pos < FGridItems.Count() && FGridItems.Items(pos).Idx < rows[i]) ++pos;
-        TGridItem& item = FGridItems.Insert(pos);
-        item.Idx = rows[i];
-        item.Height = heights[i];
-        item.Record() = std::move(records[i]);
-        addHiddenIdx(rows[i]);
-    }
+    auto records = TakeRowRecords(DisplRowIndex(FromRow), int(rows.size()), heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
     RepaintGrid();
 }
 
-void TExStringGrid::restoreRun(int First, int Last) {
-    const int d = DisplRowIndex(First);
-    std::vector<plat::TGridStore::TRowRecord> records;
+void TExStringGrid::HideRowsEx(int FromRow, int ToRow) {
+    if (FromRow < 0 || FromRow > ToRow || IsHiddenRow(FromRow)) return;
+    const int d = DisplRowIndex(FromRow);
+    const int n = std::min(ToRow - FromRow + 1, RowCount() - d);
+    if (n <= 0) return;
+    std::vector<int> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) rows[size_t(i)] = RealRowIndex(d + i);
+    // Each row keeps its height, so it comes back as high as it went.
     std::vector<int> heights;
-    for (int r = First; r <= Last; ++r) {
-        // The last item of a row stands for it.
-        for (int i = FGridItems.Count() - 1; i >= 0; --i) {
-            TGridItem& item = FGridItems.Items(i);
-            if (item.Idx != r) continue;
-            records.push_back(std::move(item.Record()));
-            heights.push_back(item.Height);
-            FGridItems.Delete(i);
-            removeHiddenIdx(r);
-            break;
-        }
+    auto records = TakeRowRecords(d, n, heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
+    RepaintGrid();
+}
+
+void TExStringGrid::HideRowList(const std::vector<int>& RowList) {
+    if (RowList.empty()) return;
+    std::vector<int> reals(RowList.size());
+    for (size_t i = 0; i < RowList.size(); ++i) reals[i] = RealRowIndex(RowList[i]);
+    std::vector<int> heights;
+    auto records = TakeRowRecordList(RowList, heights);
+    keepHidden(std::move(records), heights, reals, RowList, true, FFilterLevel);
+    ++FFilterLevel;
+    RepaintGrid();
+}
+
+void TExStringGrid::restoreItems(const std::function<bool(const TGridItem&)>& Pick) {
+    struct Taken {
+        int real, height;
+        plat::TGridStore::TRowRecord record;
+    };
+    std::vector<Taken> taken;
+    for (int i = 0; i < FGridItems.Count(); ++i) {
+        TGridItem& item = FGridItems.Items(i);
+        if (Pick(item)) taken.push_back({item.RealIdx, item.Height, std::move(item.Record())});
+    }
+    if (taken.empty()) return;
+    FGridItems.DeleteWhere([&](plat::TCollectionItem& item) { return Pick(static_cast<const TGridItem&>(item)); });
+    std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.real < b.real; });
+    // The index without the rows coming back.
+    std::vector<int> reals(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) reals[i] = taken[i].real;
+    std::vector<int> rest;
+    rest.reserve(FHiddenIdx.size());
+    std::set_difference(FHiddenIdx.begin(), FHiddenIdx.end(), reals.begin(), reals.end(), std::back_inserter(rest));
+    FHiddenIdx.swap(rest);
+    FHiddenUniqueValid = false;
+    std::vector<int> positions(taken.size()), heights(taken.size());
+    std::vector<plat::TGridStore::TRowRecord> records;
+    records.reserve(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+        positions[i] = DisplRowIndex(taken[i].real);
+        heights[i] = taken[i].height;
+        records.push_back(std::move(taken[i].record));
     }
     const bool modified = FShowModified->Enabled();
     FShowModified->SetEnabled(false);  // restoring marks nothing modified
-    InsertRowRecords(d, std::move(records), heights);
+    InsertRowRecordList(positions, std::move(records), heights);
     FShowModified->SetEnabled(modified);
 }
 
 void TExStringGrid::UnHideRow(int ARow) {
     if (!IsHiddenRow(ARow)) return;
-    restoreRun(ARow, ARow);
+    // The last item of the row stands for it.
+    const TGridItem* last = nullptr;
+    for (int i = FGridItems.Count() - 1; i >= 0 && !last; --i)
+        if (FGridItems.Items(i).RealIdx == ARow) last = &FGridItems.Items(i);
+    restoreItems([last](const TGridItem& item) { return &item == last; });
     RepaintGrid();
 }
 
 void TExStringGrid::UnHideRows(int FromRow, int ToRow) {
     if (!IsHiddenRow(FromRow)) return;
-    int r = FromRow;
-    while (r <= ToRow) {
-        if (!IsHiddenRow(r)) {
-            ++r;
-            continue;
-        }
-        int last = r;
-        while (last + 1 <= ToRow && IsHiddenRow(last + 1)) ++last;
-        restoreRun(r, last);
-        r = last + 1;
-    }
+    restoreItems([&](const TGridItem& item) { return item.RealIdx >= FromRow && item.RealIdx <= ToRow; });
     RepaintGrid();
 }
 
 void TExStringGrid::UnHideRowsAll() {
-    while (!FHiddenIdx.empty()) {
-        const int first = FHiddenIdx.front();
-        int last = first;
-        while (IsHiddenRow(last + 1)) ++last;
-        UnHideRows(first, last);
-    }
+    restoreItems([](const TGridItem&) { return true; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowList() {
+    const int level = FFilterLevel - 1;
+    if (Row() >= RowCount()) FocusCell(FixedCols(), FixedRows(), true);
+    // Only this level's rows: rows hidden one by one or by a lower level stay where they are.
+    restoreItems([level](const TGridItem& item) { return item.Listed && item.Level == level; });
+    RepaintGrid();
 }
 
 QString TExStringGrid::GetCellsEx(int ACol, int ARealRow) const {
     if (IsHiddenRow(ARealRow)) {
         for (int i = FGridItems.Count() - 1; i >= 0; --i)
-            if (FGridItems.Items(i).Idx == ARealRow) return FGridItems.Items(i).Record().Cell(ACol);
+            if (FGridItems.Items(i).RealIdx == ARealRow) return FGridItems.Items(i).Record().Cell(ACol);
     }
     return Cells(ACol, DisplRowIndex(ARealRow));
 }

@@ -328,6 +328,14 @@ public:
     void HideRow(int ARow) { HideRows(ARow, ARow); }
     // Hides the still visible rows of a range of real rows.
     void HideRows(int FromRow, int ToRow);
+    // Hides a range of real rows through the row removal, each with its height.
+    void HideRowsEx(int FromRow, int ToRow);
+    // Hides the listed display rows (ascending) as one filter level.
+    void HideRowList(const std::vector<int>& RowList);
+    // Shows the rows of the top filter level again at their places; rows hidden otherwise stay.
+    void UnHideRowList();
+    int FilterLevel() const { return FFilterLevel; }
+    void SetFilterLevel(int Value) { FFilterLevel = std::max(0, Value); }
     // Shows one hidden row at its place among the visible ones; a visible row changes nothing.
     void UnHideRow(int ARow);
     // Shows the hidden rows of a range; nothing unless FromRow itself is hidden.
@@ -617,10 +625,14 @@ private:
     mutable std::vector<int> FHiddenUnique;
     mutable bool FHiddenUniqueValid = true;
     const std::vector<int>& hiddenUnique() const;
-    void addHiddenIdx(int Idx);
-    void removeHiddenIdx(int Idx);
-    // Restores the items of a run of consecutive hidden real rows as one block of display rows.
-    void restoreRun(int First, int Last);
+    // Adds hidden real rows (ascending) to the sorted index in one merge.
+    void addHiddenIdx(const std::vector<int>& Rows);
+    // Takes the items the predicate picks out of the store of hidden rows and puts their rows back
+    // at the places their real indexes give, in one pass.
+    void restoreItems(const std::function<bool(const TGridItem&)>& Pick);
+    // Appends items for taken rows.
+    void keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                    const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed, int Level);
 
     // look
     TGridLook FLook = glXP;

@@ -196,9 +196,14 @@ public:
 // (texts of every real column, cell properties and objects), moved out of the store by pointer.
 class TGridItem : public plat::TCollectionItem {
 public:
+    // The row's real index; for a row hidden by a filter level, the display index it had then.
     int32_t Idx = 0;
     int32_t Height = 0;
     int32_t Level = 0;
+    // The row's real index in every case, and whether a filter level hid it (its Level then names
+    // the level; rows hidden one by one carry level 0 as well).
+    int32_t RealIdx = 0;
+    bool Listed = false;
     // The row's cell texts, one per real column up to the last one written.
     QStringList Items() const;
     plat::TGridStore::TRowRecord& Record() { return FRecord; }

@@ -157,6 +157,34 @@ void TGridStore::InsertRecords(int row, std::vector<TRowRecord> records) {
     rows_.insert(rows_.begin() + row, std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
 }
 
+std::vector<TGridStore::TRowRecord> TGridStore::TakeRecordsList(const std::vector<int>& rows) {
+    std::vector<TRowRecord> out;
+    out.reserve(rows.size());
+    size_t w = 0, j = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (j < rows.size() && size_t(rows[j]) == i) {
+            out.push_back(TRowRecord(std::move(rows_[i])));
+            ++j;
+        } else {
+            if (w != i) rows_[w] = std::move(rows_[i]);
+            ++w;
+        }
+    }
+    rows_.resize(w);
+    return out;
+}
+
+void TGridStore::InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records) {
+    const size_t old = rows_.size(), total = old + records.size();
+    rows_.resize(total);
+    // From the end, so nothing is overwritten before it moved.
+    ptrdiff_t s = ptrdiff_t(old) - 1, j = ptrdiff_t(records.size()) - 1;
+    for (ptrdiff_t t = ptrdiff_t(total) - 1; t >= 0; --t) {
+        if (j >= 0 && positions[size_t(j)] == t) rows_[size_t(t)] = std::move(records[size_t(j--)].rec_);
+        else if (s >= 0) rows_[size_t(t)] = std::move(rows_[size_t(s--)]);
+    }
+}
+
 const QString& TGridStore::TRowRecord::Cell(int col) const {
     if (!rec_ || col < 0 || col >= rec_->size) return kEmpty;
     return rec_->texts()[col];
@@ -334,6 +362,38 @@ std::vector<int> TGridAxis::EraseRange(int i, int n) {
     sizes_.erase(sizes_.begin() + i, sizes_.begin() + i + n);
     treeValid_ = false;
     return out;
+}
+
+std::vector<int> TGridAxis::EraseList(const std::vector<int>& items) {
+    std::vector<int> out(items.size(), default_);
+    count_ -= int(items.size());
+    if (sizes_.empty()) return out;
+    size_t w = 0, j = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        if (j < items.size() && size_t(items[j]) == i) out[j++] = sizes_[i];
+        else sizes_[w++] = sizes_[i];
+    }
+    sizes_.resize(w);
+    treeValid_ = false;
+    return out;
+}
+
+void TGridAxis::InsertList(const std::vector<int>& positions, const std::vector<int>& sizes) {
+    const bool allDefault = std::all_of(sizes.begin(), sizes.end(), [this](int v) { return v == default_; });
+    if (sizes_.empty() && allDefault) {
+        count_ += int(sizes.size());
+        return;
+    }
+    ensureSizes();
+    const size_t old = sizes_.size(), total = old + sizes.size();
+    sizes_.resize(total);
+    ptrdiff_t s = ptrdiff_t(old) - 1, j = ptrdiff_t(sizes.size()) - 1;
+    for (ptrdiff_t t = ptrdiff_t(total) - 1; t >= 0; --t) {
+        if (j >= 0 && positions[size_t(j)] == t) sizes_[size_t(t)] = sizes[size_t(j--)];
+        else if (s >= 0) sizes_[size_t(t)] = sizes_[size_t(s--)];
+    }
+    count_ += int(sizes.size());
+    treeValid_ = false;
 }
 
 void TGridAxis::InsertRange(int i, const std::vector<int>& sizes) {

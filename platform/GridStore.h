@@ -78,6 +78,11 @@ public:
     std::vector<TRowRecord> TakeRecords(int row, int count);
     // Puts records back as rows from row on, the rows there moving down, in one pass.
     void InsertRecords(int row, std::vector<TRowRecord> records);
+    // Takes the listed rows out (ascending, no repeats), the others closing up, in one pass.
+    std::vector<TRowRecord> TakeRecordsList(const std::vector<int>& rows);
+    // Puts records back so that record i ends at position positions[i] (ascending final places),
+    // the other rows keeping their order, in one pass.
+    void InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records);
     void MoveColumn(int from, int to);
     void DeleteColumn(int col);
 
@@ -147,6 +152,10 @@ public:
     std::vector<int> EraseRange(int i, int n);
     // Items with the given sizes in at i, in one pass.
     void InsertRange(int i, const std::vector<int>& sizes);
+    // The listed items (ascending, no repeats) out, in one pass; their sizes are returned.
+    std::vector<int> EraseList(const std::vector<int>& items);
+    // Items of the given sizes in so that item k ends at positions[k] (ascending final places).
+    void InsertList(const std::vector<int>& positions, const std::vector<int>& sizes);
 
 private:
     void ensureSizes();

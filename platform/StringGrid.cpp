@@ -369,6 +369,46 @@ void TStringGrid::InsertRowRecords(int row, std::vector<TGridStore::TRowRecord> 
     layoutChanged();
 }
 
+std::vector<TGridStore::TRowRecord> TStringGrid::TakeRowRecordList(const std::vector<int>& rows,
+                                                                 std::vector<int>& heights) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] < 0 || rows[i] >= RowCount() || (i > 0 && rows[i] <= rows[i - 1]))
+            throw EInvalidGridOperation(kIndexError);
+    if (int(rows.size()) >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(!std::binary_search(rows.begin(), rows.end(), editorCell_.Y), true);
+    std::vector<TGridStore::TRowRecord> out = store_.TakeRecordsList(rows);
+    heights = rows_.EraseList(rows);
+    const int n = RowCount();
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        const int below = int(std::lower_bound(rows.begin(), rows.end(), *r) - rows.begin());
+        *r = clampInt(*r - below, 0, n - 1);
+    }
+    if (fixedRows_ >= n) fixedRows_ = n - 1;
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, n - 1);
+    layoutChanged();
+    return out;
+}
+
+void TStringGrid::InsertRowRecordList(const std::vector<int>& positions, std::vector<TGridStore::TRowRecord> records,
+                                      const std::vector<int>& heights) {
+    const int total = RowCount() + int(records.size());
+    if (positions.size() != records.size() || heights.size() != records.size())
+        throw EInvalidGridOperation(kIndexError);
+    for (size_t i = 0; i < positions.size(); ++i)
+        if (positions[i] < 0 || positions[i] >= total || (i > 0 && positions[i] <= positions[i - 1]))
+            throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(true, true);
+    store_.InsertRecordsList(positions, std::move(records));
+    rows_.InsertList(positions, heights);
+    // A row keeps its place among the rows that stayed.
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        int k = 0;
+        while (k < int(positions.size()) && positions[size_t(k)] <= *r + k) ++k;
+        *r += k;
+    }
+    layoutChanged();
+}
+
 void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
     // An open edit ends first: its text is kept unless its own row goes.

@@ -259,3 +259,75 @@ TEST(ExGridHiddenRows, UnHideRowComesBackBetweenItsNeighbours) {
     EXPECT_EQ(g.Cells(1, 3), "r3");
     EXPECT_EQ(g.RowCount(), 8);
 }
+
+TEST(ExGridHiddenRows, RowsHiddenThroughTheRowRemovalComeBackAtTheirHeights) {
+    TExStringGrid g;
+    numberRows(g, 10);
+    g.HideRowsEx(3, 4);
+    EXPECT_EQ(g.RowCount(), 8);
+    EXPECT_EQ(g.Cells(1, 3), "r5");
+    g.HideRowsEx(3, 4);  // its first row is hidden already: nothing
+    EXPECT_EQ(g.RowCount(), 8);
+    g.UnHideRows(3, 4);
+    for (int r = 2; r <= 5; ++r) {
+        EXPECT_EQ(g.Cells(1, r), QString("r%1").arg(r));
+        EXPECT_EQ(g.RowHeights(r), 20 + r) << "row " << r << " must not come back 0 px high";
+    }
+}
+
+TEST(ExGridHiddenRows, FilterLevelComesOffAloneAndRowsHiddenOtherwiseStay) {
+    TExStringGrid g;
+    numberRows(g, 12);
+    g.HideRows(4, 4);
+    // Display rows 2, 6 and 9 are reals 2, 7 and 10.
+    g.HideRowList({2, 6, 9});
+    EXPECT_EQ(g.FilterLevel(), 1);
+    EXPECT_EQ(g.RowCount(), 8);
+    EXPECT_TRUE(g.IsHiddenRow(7));
+    EXPECT_TRUE(g.IsHiddenRow(10));
+    EXPECT_EQ(g.RealRowIndex(5), 8);
+    // A second level on top.
+    g.HideRowList({1});
+    EXPECT_EQ(g.RowCount(), 7);
+
+    g.UnHideRowList();  // the second level
+    EXPECT_EQ(g.RowCount(), 8);
+    EXPECT_EQ(g.Cells(1, 1), "r1");
+    g.SetFilterLevel(1);
+    g.UnHideRowList();  // the first level
+    EXPECT_EQ(g.RowCount(), 11);
+    EXPECT_TRUE(g.IsHiddenRow(4)) << "a row hidden on its own stays hidden";
+    EXPECT_EQ(g.NumHiddenRows(), 1);
+    for (int d = 0; d < 11; ++d) {
+        const int r = g.RealRowIndex(d);
+        EXPECT_EQ(g.Cells(1, d), QString("r%1").arg(r)) << d;
+        EXPECT_EQ(g.RowHeights(d), 20 + r) << d;
+    }
+    g.UnHideRow(4);
+    EXPECT_EQ(g.RowCount(), 12);
+    EXPECT_EQ(g.Cells(1, 4), "r4");
+}
+
+TEST(ExGridHiddenRows, FooterRowStaysLastWhenAFilterLevelComesOff) {
+    TExStringGrid g;
+    numberRows(g, 10);
+    g.SetCells(1, 9, "footer");
+    g.FloatingFooter().SetVisible(true);
+    g.HideRowList({2, 3, 5});
+    EXPECT_EQ(g.Cells(1, g.RowCount() - 1), "footer");
+    g.UnHideRowList();
+    EXPECT_EQ(g.RowCount(), 10);
+    EXPECT_EQ(g.Cells(1, 9), "footer");
+    EXPECT_EQ(g.Cells(1, 5), "r5");
+}
+
+TEST(ExGridHiddenRows, CurrentRowFollowsItsRow) {
+    TExStringGrid g;
+    numberRows(g, 10);
+    g.SetRow(6);
+    g.HideRows(2, 3);
+    EXPECT_EQ(g.Row(), 4);
+    EXPECT_EQ(g.RealRow(), 6);
+    g.UnHideRowsAll();
+    EXPECT_EQ(g.Row(), 6);
+}
