@@ -367,30 +367,9 @@ void TExStringGrid::SetCells(int ACol, int ARow, QString Value) {
 
 int TExStringGrid::TotalColCount() const { return ColCount() + FNumHidden; }
 
-void TExStringGrid::SetRowCount(int Value) {
-    TBaseGrid::SetRowCount(Value);
-    FMaxRowCount = std::max(FMaxRowCount, Value);
-    ApplyScrollBarAlways(false);
-}
-
-void TExStringGrid::SetColCount(int Value) {
-    TBaseGrid::SetColCount(Value);
-    FMaxColCount = std::max(FMaxColCount, Value);
-    ApplyScrollBarAlways(false);
-}
-
 void TExStringGrid::SetDefaultRowHeight(int Value) {
     TBaseGrid::SetDefaultRowHeight(Value);
     FFloatingFooter->SetHeight(Value);
-}
-
-void TExStringGrid::SetFixedRowHeight(int Value) {
-    FFixedRowHeight = Value;
-    for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
-}
-
-void TExStringGrid::SetFixedColWidth(int Value) {
-    for (int c = 0; c < FixedCols(); ++c) SetColWidths(c, Value);
 }
 
 void TExStringGrid::SetFixedFooters(int Value) {
@@ -421,29 +400,6 @@ void TExStringGrid::StretchColumnToFit(int ACol) {
 }
 
 // ---------------------------------------------------------------- headers and column order
-
-void TExStringGrid::SetColumnHeaders(const QStringList& Value) {
-    FColumnHeaders = Value;
-    ColumnHeadersChanged();
-    ShowColumnHeaders();
-}
-
-void TExStringGrid::SetRowHeaders(const QStringList& Value) {
-    FRowHeaders = Value;
-    ShowRowHeaders();
-}
-
-void TExStringGrid::ShowColumnHeaders() {
-    if (RowCount() == 0) return;
-    const int n = std::min<int>(int(FColumnHeaders.size()), TotalColCount());
-    for (int c = 0; c < n; ++c) SetCellEx(c, 0, FColumnHeaders[c]);
-}
-
-void TExStringGrid::ShowRowHeaders() {
-    if (TotalColCount() == 0) return;
-    const int n = std::min<int>(int(FRowHeaders.size()), RowCount());
-    for (int r = 0; r < n; ++r) SetCellEx(0, r, FRowHeaders[r]);
-}
 
 void TExStringGrid::SetColumnOrder() {
     FColumnOrder.resize(size_t(std::max(0, ColCount())));
@@ -976,7 +932,7 @@ void TExStringGrid::UnHideRowsAll() {
 
 void TExStringGrid::UnHideRowList() {
     const int level = FFilterLevel - 1;
-    if (Row() >= RowCount()) FocusCell(FixedCols(), FixedRows(), true);
+    if (Row() >= RowCount()) TBaseGrid::FocusCell(FixedCols(), FixedRows(), true);
     // Only this level's rows: rows hidden one by one or by a lower level stay where they are.
     restoreItems([level](const TGridItem& item) { return item.Listed && item.Level == level; });
     RepaintGrid();

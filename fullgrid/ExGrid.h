@@ -308,8 +308,18 @@ public:
     int AllRowCount() const { return RowCount() + NumHiddenRows(); }
 
     // ---- dimensions ----
+    // The row count; with FixedRowAlways the fixed rows asked for come back once there is room, and a
+    // shown floating footer's row stays last.
     void SetRowCount(int Value);
     void SetColCount(int Value);
+    // With FixedRowAlways (FixedColAlways) a count of 0 reads 1, and a count at or above the rows
+    // (columns) is cut to leave one normal row (column).
+    int FixedRows() const;
+    void SetFixedRows(int Value);
+    int FixedCols() const;
+    void SetFixedCols(int Value);
+    bool WordWrap() const { return FWordWrapEx; }
+    void SetWordWrap(bool Value);
     void SetDefaultRowHeight(int Value);
     int FixedRowHeight() const { return FFixedRowHeight; }
     void SetFixedRowHeight(int Value);
@@ -375,6 +385,49 @@ public:
     void SetLookupItems(const QStringList& Value) { FLookupItems = Value; }
     void ShowColumnHeaders();
     void ShowRowHeaders();
+    void ClearColumnHeaders();
+    void ClearRowHeaders();
+
+    // ---- typed accessors (real column; display row, or real row for the All forms) ----
+    // Empty or "-" read 0; HTML tags are removed first except by the All forms.
+    void SetInts(int ACol, int ARow, int Value);
+    int GetInts(int ACol, int ARow) const;
+    void SetAllInts(int ACol, int ARow, int Value);
+    int GetAllInts(int ACol, int ARow) const;
+    double GetFloats(int ACol, int ARow) const;
+    double GetAllFloats(int ACol, int ARow) const;
+    // The text of a cell by real row, a hidden row's written into its item.
+    void SetCellsEx(int ACol, int ARealRow, const QString& Value);
+    // Print width and offset of a column, 0..511.
+    int GetPrintColWidth(int ACol) const;
+    int GetPrintColOffset(int ACol) const;
+
+    // ---- navigation and selection (display indexes) ----
+    void GotoCell(int ACol, int ARow);
+    void FocusCell(int ACol, int ARow);
+    // Exchanges the stored texts and cell objects of two cells, raw.
+    void SwapCells(plat::TGridCoord FromCell, plat::TGridCoord ToCell);
+    void SelectRange(int FromCol, int ToCol, int FromRow, int ToRow);
+    bool GetRowSelect(int ARow);
+    void SetRowSelect(int ARow, bool Value);
+    void SelectRows(int RowIndex, int RCount);
+    void UnSelectRows(int RowIndex, int RCount);
+    void ClearRowSelect();
+    int RowSelectCount() const;
+    int SelectedRowCount() const { return FSelectedRows->Count(); }
+    int SelectedRow(int i) const { return FSelectedRows->Items(i); }
+    bool GetColSelect(int ACol);
+    void SetColSelect(int ACol, bool Value);
+    void SelectCols(int ColIndex, int CCount);
+    void UnSelectCols(int ColIndex, int CCount);
+    void ClearColSelect();
+    int ColSelectCount() const;
+    bool GetRowModified(int ARow) const;
+    void SetRowModified(int ARow, bool Value);
+    int ModifiedRowCount() const;
+    bool GetRowEnabled(int ARow) const;
+    void SetRowEnabled(int ARow, bool Value);
+    void RepaintCol(int ACol);
 
     // ---- column order ----
     void SetColumnOrder();
@@ -533,6 +586,8 @@ public:
     TAnchorEvent OnAnchorEnter, OnAnchorExit;
     TAnchorHintEvent OnAnchorHint;
     TGridBalloonEvent OnCellBalloon;
+    std::function<void(QObject* Sender, int32_t ARow, bool AState, bool& Allow)> OnRowDisjunctSelect;
+    std::function<void(QObject* Sender, int32_t ARow)> OnRowDisjunctSelected;
     // rows, columns and sizes
     TCanAddRowEvent OnCanAddRow;
     TAutoAddRowEvent OnAutoAddRow;
@@ -680,6 +735,9 @@ private:
     std::unique_ptr<TIntList> FSortRowXRef, FUnSortRowXRef, FMergedColumns, FSelectedCells, FSelectedRows,
         FModifiedRows, FEnabledRows;
     std::vector<bool> FRowSelect, FColSelect;
+    bool FSelChange = false;
+    bool FUseEnabledRows = false;
+    std::array<int, 512> FMaxWidths{}, FIndents{};
     std::unique_ptr<THTMLHintWindow> FScrollHintWnd;
     std::unique_ptr<TControlList> FControlList;
     std::unique_ptr<TBackGround> FBackGround;

@@ -198,6 +198,25 @@ TGridObject* TGridStore::TRowRecord::Object(int col) const {
 
 int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
 
+void TGridStore::TRowRecord::SetCell(int col, QString text) {
+    if (col < 0) return;
+    if (!rec_ || col >= rec_->cap) {
+        if (text.isEmpty()) return;
+        RowPtr bigger = makeRow(std::max(col + 1, rec_ ? rec_->cap * 2 : 0));
+        if (rec_) {
+            QString* from = rec_->texts();
+            for (int i = 0; i < rec_->size; ++i) new (bigger->texts() + i) QString(std::move(from[i]));
+            bigger->size = rec_->size;
+            bigger->objs = std::move(rec_->objs);
+        }
+        rec_ = std::move(bigger);
+    }
+    QString* t = rec_->texts();
+    while (rec_->size <= col) new (t + rec_->size++) QString();
+    t[col] = std::move(text);
+    rec_->trim();
+}
+
 void TGridStore::DeleteRow(int row) { rows_.erase(rows_.begin() + row); }
 
 void TGridStore::MoveColumn(int from, int to) {

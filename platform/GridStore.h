@@ -38,6 +38,8 @@ public:
         TGridObject* Object(int col) const;
         // Texts in use: 0 for an empty row.
         int TextCount() const;
+        // Writes a text of the record while it is out of the store (col 0 or more).
+        void SetCell(int col, QString text);
 
     private:
         friend class TGridStore;
