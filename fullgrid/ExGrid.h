@@ -394,6 +394,11 @@ public:
     int GetInts(int ACol, int ARow) const;
     void SetAllInts(int ACol, int ARow, int Value);
     int GetAllInts(int ACol, int ARow) const;
+    // Formatted with GetFloatFormat (the All form with FloatFormat itself); a format that does not
+    // take one floating-point number raises the formatter's error and leaves the cell.
+    void SetFloats(int ACol, int ARow, double Value);
+    void SetAllFloats(int ACol, int ARow, double Value);
+    virtual QString GetFloatFormat(int ACol, int ARow) const { return FFloatFormat; }
     double GetFloats(int ACol, int ARow) const;
     double GetAllFloats(int ACol, int ARow) const;
     // The text of a cell by real row, a hidden row's written into its item.
@@ -403,6 +408,14 @@ public:
     int GetPrintColOffset(int ACol) const;
 
     // ---- navigation and selection (display indexes) ----
+    // The current row; OnRowChanged reports a change from the row it last reported.
+    void SetRow(int Value);
+    // Ignored outside FixedRows .. RowCount - 1.
+    void SetTopRow(int Value);
+    bool IsIgnoredColumn(int ACol) const {
+        return std::find(FIgnoreColumns.begin(), FIgnoreColumns.end(), ACol) != FIgnoreColumns.end();
+    }
+    void SetIgnoreColumns(std::vector<int> Value) { FIgnoreColumns = std::move(Value); }
     void GotoCell(int ACol, int ARow);
     void FocusCell(int ACol, int ARow);
     // Exchanges the stored texts and cell objects of two cells, raw.
@@ -586,6 +599,7 @@ public:
     TAnchorEvent OnAnchorEnter, OnAnchorExit;
     TAnchorHintEvent OnAnchorHint;
     TGridBalloonEvent OnCellBalloon;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t NewRow)> OnRowChanged;
     std::function<void(QObject* Sender, int32_t ARow, bool AState, bool& Allow)> OnRowDisjunctSelect;
     std::function<void(QObject* Sender, int32_t ARow)> OnRowDisjunctSelected;
     // rows, columns and sizes

@@ -3,6 +3,7 @@
 #include "controls/ExUtil.h"
 #include "controls/ExHTMLUtil.h"
 #include "fullgrid/ExGrid.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 
@@ -146,6 +147,12 @@ void TExStringGrid::SetInts(int ACol, int ARow, int Value) {
 int TExStringGrid::GetInts(int ACol, int ARow) const { return intOf(StripHTMLTags(Cells(ACol, ARow))); }
 void TExStringGrid::SetAllInts(int ACol, int ARow, int Value) { SetCellsEx(ACol, ARow, QString::number(Value)); }
 int TExStringGrid::GetAllInts(int ACol, int ARow) const { return intOf(GetCellsEx(ACol, ARow)); }
+void TExStringGrid::SetFloats(int ACol, int ARow, double Value) {
+    SetCells(ACol, ARow, plat::Format(GetFloatFormat(ACol, ARow), {Value}));
+}
+void TExStringGrid::SetAllFloats(int ACol, int ARow, double Value) {
+    SetCellsEx(ACol, ARow, plat::Format(FFloatFormat, {Value}));
+}
 double TExStringGrid::GetFloats(int ACol, int ARow) const { return floatOf(StripHTMLTags(Cells(ACol, ARow))); }
 double TExStringGrid::GetAllFloats(int ACol, int ARow) const { return floatOf(GetCellsEx(ACol, ARow)); }
 
@@ -170,6 +177,22 @@ int TExStringGrid::GetPrintColOffset(int ACol) const {
 }
 
 // ---------------------------------------------------------------- navigation and selection
+
+void TExStringGrid::SetRow(int Value) {
+    if (Col() < 0 || Col() >= ColCount()) TBaseGrid::FocusCell(FixedCols(), Value, true);
+    TBaseGrid::SetRow(Value);
+    if (Row() != FOldRowSel && OnRowChanged) {
+        const int old = FOldRowSel;
+        FOldRowSel = Row();
+        OnRowChanged(this, old, Row());
+    }
+    if (auto* other = dynamic_cast<TExStringGrid*>(FSyncGrid->Grid()); other && FSyncGrid->SelectionRow())
+        if (Row() < other->RowCount()) other->SetRow(Row());
+}
+
+void TExStringGrid::SetTopRow(int Value) {
+    if (Value >= FixedRows() && Value <= RowCount() - 1) TBaseGrid::SetTopRow(Value);
+}
 
 void TExStringGrid::GotoCell(int ACol, int ARow) {
     SetRow(ARow);

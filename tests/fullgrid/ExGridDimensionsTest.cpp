@@ -1,6 +1,7 @@
 // Dimensions with their rules, typed accessors, headers and the row and column marks.
 #include "fullgrid/ExGrid.h"
 
+#include "platform/Format.h"
 #include "platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
@@ -201,4 +202,57 @@ TEST(ExGridRowMarks, ModifiedAndEnabledRows) {
     g.SetRowEnabled(1, true);
     EXPECT_EQ(g.Row(), 4) << "it leaves also when the row is enabled";
     EXPECT_TRUE(g.GetRowEnabled(100));
+}
+
+TEST(ExGridTyped, FloatsWrittenThroughTheCheckedFormatter) {
+    struct Case {
+        const char* format;
+        QChar decimal;
+        double value;
+        const char* expected;
+    } cases[] = {
+        {"%.2f", u'.', 2.5, "2.50"},
+        {"%.2f", u',', 2.5, "2,50"},
+        {"%.2n", u'.', 1234.5, "1,234.50"},
+    };
+    for (const Case& c : cases) {
+        plat::FormatSettings fs;
+        fs.decimalSeparator = c.decimal;
+        fs.thousandSeparator = c.decimal == u'.' ? u',' : u'.';
+        plat::setFormatSettingsOverride(fs);
+        TExStringGrid g;
+        g.SetFloatFormat(c.format);
+        g.SetFloats(1, 1, c.value);
+        EXPECT_EQ(g.Cells(1, 1), c.expected) << c.format;
+    }
+    plat::setFormatSettingsOverride(plat::FormatSettings{});
+    for (const char* bad : {"%s", "%d"}) {
+        TExStringGrid g;
+        g.SetCells(1, 1, "kept");
+        g.SetFloatFormat(bad);
+        EXPECT_THROW(g.SetFloats(1, 1, 2.5), plat::EFormatError) << bad;
+        EXPECT_EQ(g.Cells(1, 1), "kept");
+    }
+}
+
+TEST(ExGridNavigation, RowChangesReportedAndTopRowRange) {
+    TExStringGrid g;
+    std::vector<std::pair<int, int>> changes;
+    g.SetRow(2);  // not reported: no handler yet
+    g.OnRowChanged = [&](QObject*, int from, int to) { changes.push_back({from, to}); };
+    g.SetRow(4);
+    g.SetRow(4);
+    g.SetRow(6);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0], std::make_pair(-1, 4));
+    EXPECT_EQ(changes[1], std::make_pair(4, 6));
+
+    g.SetRowCount(100);
+    g.resize(300, 200);
+    g.SetTopRow(0);
+    EXPECT_EQ(g.TopRow(), 1);
+    g.SetTopRow(100);
+    EXPECT_EQ(g.TopRow(), 1);
+    g.SetTopRow(20);
+    EXPECT_EQ(g.TopRow(), 20);
 }
