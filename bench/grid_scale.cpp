@@ -291,19 +291,7 @@ void BM_RealRowIndex_500000Hidden_Ours(benchmark::State& state) {
 }
 BENCHMARK(BM_RealRowIndex_500000Hidden_Ours)->Unit(benchmark::kMicrosecond);
 
-void BM_MapToSource_500000Hidden_FilterProxy(benchmark::State& state) {
-    FilterPeer& p = filterPeer(1'000'000);
-    for (size_t r = 1; r < p.proxy.hidden.size(); r += 2) p.proxy.hidden[r] = 1;
-    p.proxy.refilter();
-    for (auto _ : state) {
-        int64_t sum = 0;
-        for (int d = 0; d < 1000; ++d) sum += p.proxy.mapToSource(p.proxy.index(d * 499, 0)).row();
-        benchmark::DoNotOptimize(sum);
-    }
-    std::fill(p.proxy.hidden.begin(), p.proxy.hidden.end(), 0);
-    p.proxy.refilter();
-}
-BENCHMARK(BM_MapToSource_500000Hidden_FilterProxy)->Unit(benchmark::kMicrosecond);
+
 
 }  // namespace
 
