@@ -401,6 +401,13 @@ public:
     virtual QString GetFloatFormat(int ACol, int ARow) const { return FFloatFormat; }
     double GetFloats(int ACol, int ARow) const;
     double GetAllFloats(int ACol, int ARow) const;
+    // Dates and times as the locale writes them (days since 30 December 1899 and a fraction of a
+    // day); day 0 is written while ShowNullDates is on, else the cell is emptied. A text that is no
+    // date or time raises the conversion error.
+    void SetDates(int ACol, int ARow, double Value);
+    double GetDates(int ACol, int ARow) const;
+    void SetTimes(int ACol, int ARow, double Value);
+    double GetTimes(int ACol, int ARow) const;
     // The text of a cell by real row, a hidden row's written into its item.
     void SetCellsEx(int ACol, int ARealRow, const QString& Value);
     // Print width and offset of a column, 0..511.
@@ -427,6 +434,11 @@ public:
     void UnSelectRows(int RowIndex, int RCount);
     void ClearRowSelect();
     int RowSelectCount() const;
+    // The row (column) marks follow the selection: rows inside it marked, with All the others cleared.
+    void SyncRowSelectWithSelection(bool All);
+    void SyncColSelectWithSelection(bool All);
+    // Repaints the cells of a block; the whole grid when a corner is off screen.
+    void RepaintRect(const plat::TGridRect& R);
     int SelectedRowCount() const { return FSelectedRows->Count(); }
     int SelectedRow(int i) const { return FSelectedRows->Items(i); }
     bool GetColSelect(int ACol);

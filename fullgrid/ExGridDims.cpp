@@ -4,6 +4,11 @@
 #include "controls/ExHTMLUtil.h"
 #include "fullgrid/ExGrid.h"
 #include "platform/Format.h"
+#include "platform/FormatSettings.h"
+
+#include <QDate>
+#include <QTime>
+#include <cmath>
 
 #include <algorithm>
 
@@ -156,6 +161,39 @@ void TExStringGrid::SetAllFloats(int ACol, int ARow, double Value) {
 double TExStringGrid::GetFloats(int ACol, int ARow) const { return floatOf(StripHTMLTags(Cells(ACol, ARow))); }
 double TExStringGrid::GetAllFloats(int ACol, int ARow) const { return floatOf(GetCellsEx(ACol, ARow)); }
 
+namespace {
+const QDate kDayZero(1899, 12, 30);
+}  // namespace
+
+void TExStringGrid::SetDates(int ACol, int ARow, double Value) {
+    if (Value > 0 || FShowNullDates)
+        SetCells(ACol, ARow, kDayZero.addDays(qint64(std::floor(Value))).toString(plat::formatSettings().shortDateFormat));
+    else
+        SetCells(ACol, ARow, QString());
+}
+
+double TExStringGrid::GetDates(int ACol, int ARow) const {
+    const QString text = Cells(ACol, ARow);
+    TDateTime v = 0;
+    if (!ParseLocaleDateTime(text.trimmed(), v)) throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+    return v;
+}
+
+void TExStringGrid::SetTimes(int ACol, int ARow, double Value) {
+    const double frac = Value - std::floor(Value);
+    const QTime t = QTime(0, 0).addMSecs(int(std::llround(frac * 86400000.0)) % 86400000);
+    SetCells(ACol, ARow, t.toString(plat::formatSettings().longTimeFormat));
+}
+
+double TExStringGrid::GetTimes(int ACol, int ARow) const {
+    const QString text = Cells(ACol, ARow).trimmed();
+    const plat::FormatSettings fs = plat::formatSettings();
+    QTime t = QTime::fromString(text, fs.longTimeFormat);
+    if (!t.isValid()) t = QTime::fromString(text, fs.shortTimeFormat);
+    if (!t.isValid()) throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+    return t.msecsSinceStartOfDay() / 86400000.0;
+}
+
 void TExStringGrid::SetCellsEx(int ACol, int ARealRow, const QString& Value) {
     if (IsHiddenRow(ARealRow)) {
         for (int i = FGridItems.Count() - 1; i >= 0; --i)
@@ -284,6 +322,36 @@ int TExStringGrid::RowSelectCount() const {
     }
     const plat::TGridRect s = Selection();
     return std::abs(s.Bottom - s.Top) + 1;
+}
+
+void TExStringGrid::SyncRowSelectWithSelection(bool All) {
+    plat::TGridRect sel = Selection();
+    sel.Bottom = std::min(sel.Bottom, RowCount() - 1 - FFixedFooters);
+    for (int r = FixedRows(); r < RowCount(); ++r) {
+        const bool inside = r >= sel.Top && r <= sel.Bottom;
+        if (inside || All) SetRowSelect(FMouseActions->RowSelectPersistent() ? RealRowIndex(r) : r, inside);
+    }
+    if (NumHiddenRows() > 0) RepaintGrid();
+}
+
+void TExStringGrid::SyncColSelectWithSelection(bool All) {
+    const plat::TGridRect sel = Selection();
+    for (int c = FixedCols(); c < ColCount(); ++c) {
+        const bool inside = c >= sel.Left && c <= sel.Right;
+        if (inside || All) SetColSelect(c, inside);
+    }
+}
+
+void TExStringGrid::RepaintRect(const plat::TGridRect& R) {
+    if (R.Left < 0 || R.Top < 0 || R.Right < 0 || R.Bottom < 0 || FUpdateCount > 0) return;
+    const plat::TRect a = CellRect(R.Left, R.Top);
+    const plat::TRect b = CellRect(std::min(VisibleColCount() + FixedCols(), R.Right), R.Bottom);
+    if (a.Right <= a.Left || b.Right <= b.Left) {
+        InvalidateGrid();
+        return;
+    }
+    InvalidateRect({std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                    std::max(a.Bottom, b.Bottom)});
 }
 
 bool TExStringGrid::GetColSelect(int ACol) {

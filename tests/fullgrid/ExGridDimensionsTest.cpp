@@ -1,4 +1,5 @@
 // Dimensions with their rules, typed accessors, headers and the row and column marks.
+#include "controls/ExUtil.h"
 #include "fullgrid/ExGrid.h"
 
 #include "platform/Format.h"
@@ -255,4 +256,43 @@ TEST(ExGridNavigation, RowChangesReportedAndTopRowRange) {
     EXPECT_EQ(g.TopRow(), 1);
     g.SetTopRow(20);
     EXPECT_EQ(g.TopRow(), 20);
+}
+
+TEST(ExGridTyped, DatesAndTimesInTheLocaleForms) {
+    plat::FormatSettings fs;
+    fs.shortDateFormat = QStringLiteral("dd/MM/yyyy");
+    fs.dateSeparator = u'/';
+    fs.longTimeFormat = QStringLiteral("hh:mm:ss");
+    plat::setFormatSettingsOverride(fs);
+    TExStringGrid g;
+    g.SetDates(1, 1, 0);
+    EXPECT_EQ(g.Cells(1, 1), "30/12/1899") << "day 0 while null dates show";
+    g.SetShowNullDates(false);
+    g.SetDates(1, 1, 0);
+    EXPECT_EQ(g.Cells(1, 1), "");
+    g.SetDates(1, 2, 45000.75);  // 15 March 2023, evening
+    EXPECT_EQ(g.Cells(1, 2), "15/03/2023");
+    EXPECT_DOUBLE_EQ(g.GetDates(1, 2), 45000);
+    g.SetTimes(1, 3, 45000.75);
+    EXPECT_EQ(g.Cells(1, 3), "18:00:00");
+    EXPECT_DOUBLE_EQ(g.GetTimes(1, 3), 0.75);
+    g.SetCells(1, 4, "no date");
+    EXPECT_THROW(g.GetDates(1, 4), EConvertError);
+    EXPECT_THROW(g.GetTimes(1, 4), EConvertError);
+    plat::setFormatSettingsOverride(plat::FormatSettings{});
+}
+
+TEST(ExGridSelection, MarksFollowTheSelection) {
+    TExStringGrid g;
+    g.MouseActions().SetDisjunctRowSelect(true);
+    g.SetRowSelect(8, true);
+    g.SetSelection({1, 3, 2, 5});
+    g.SyncRowSelectWithSelection(false);
+    EXPECT_EQ(g.RowSelectCount(), 4) << "rows 3-5 added, row 8 kept";
+    g.SyncRowSelectWithSelection(true);
+    EXPECT_EQ(g.RowSelectCount(), 3);
+    EXPECT_FALSE(g.GetRowSelect(8));
+    g.MouseActions().SetDisjunctColSelect(true);
+    g.SyncColSelectWithSelection(true);
+    EXPECT_EQ(g.ColSelectCount(), 2);
 }
