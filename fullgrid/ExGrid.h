@@ -359,6 +359,10 @@ public:
     int GetRealRow() const { return RealRow(); }
     // The text of a cell by real row, a hidden row's read from its item.
     QString GetCellsEx(int ACol, int ARealRow) const;
+    // The object kept with a cell by real row, a hidden row's read from its item; 0 when none.
+    uintptr_t GetCellObjectReal(int ACol, int ARealRow) const;
+    // The cell text without its HTML tags.
+    QString GetStrippedCell(int ACol, int ARow) const;
 
     // ---- ranges and hit tests ----
     // The rectangle of the non-empty cells (real columns, display rows); all 0 when every cell is empty.

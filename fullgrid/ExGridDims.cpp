@@ -194,6 +194,19 @@ double TExStringGrid::GetTimes(int ACol, int ARow) const {
     return t.msecsSinceStartOfDay() / 86400000.0;
 }
 
+uintptr_t TExStringGrid::GetCellObjectReal(int ACol, int ARealRow) const {
+    if (IsHiddenRow(ARealRow)) {
+        for (int i = FGridItems.Count() - 1; i >= 0; --i)
+            if (FGridItems.Items(i).RealIdx == ARealRow) {
+                const auto* p = dynamic_cast<const TCellProperties*>(FGridItems.Items(i).Record().Object(ACol));
+                return p ? p->CellObject() : 0;
+            }
+    }
+    return GetObjectEx(ACol, DisplRowIndex(ARealRow));
+}
+
+QString TExStringGrid::GetStrippedCell(int ACol, int ARow) const { return StripHTMLTags(Cells(ACol, ARow)); }
+
 void TExStringGrid::SetCellsEx(int ACol, int ARealRow, const QString& Value) {
     if (IsHiddenRow(ARealRow)) {
         for (int i = FGridItems.Count() - 1; i >= 0; --i)

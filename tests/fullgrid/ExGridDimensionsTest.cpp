@@ -72,6 +72,12 @@ TEST(ExGridTyped, AllFormsReachHiddenRows) {
     g.UnHideRow(4);
     EXPECT_EQ(g.Cells(1, 4), "9");
     EXPECT_EQ(g.Cells(2, 4), "3");
+    g.SetObjects(2, 6, 77);
+    g.HideRow(6);
+    EXPECT_EQ(g.GetCellObjectReal(2, 6), 77u);
+    EXPECT_EQ(g.GetCellObjectReal(2, 7), 0u);
+    g.SetCells(2, 1, "<i>x</i>");
+    EXPECT_EQ(g.GetStrippedCell(2, 1), "x");
     EXPECT_EQ(errorOf([&] { g.GetPrintColWidth(512); }), "Columns is not in valid range");
     EXPECT_EQ(g.GetPrintColOffset(0), 0);
 }
