@@ -1,7 +1,6 @@
 #include "dropdowns/ExTimePickerDropDown.h"
 
 #include <QPainter>
-#include <QResizeEvent>
 #include <array>
 #include <optional>
 
@@ -80,38 +79,38 @@ const std::array<TWatchPreset, 12> WatchPresets{{
     {wsTower, {"MS Sans Serif", 8, true, 0}, {"Century", 10, false, 0}, 0xB1F0FE, 0x5BCCE8, wgDiagonalForward,
      0x2B2B2B, 3, 6, 0x002BD5, None, None, 0x202020, 0x202020, 0x002BD5, 4, 3, 1, Shadow, Shadow, 0x202020, 0x606060,
      10, 3, 4, 1, wsRect, psPointer, tmHours, hmsLine, 0xE8F8FE, 0x2B2B2B, apRect, std::nullopt, std::nullopt,
-     std::nullopt, false},
+     true, false},
     {wsFluorescent, {"Century Gothic", 9, true, 0x00FF80}, {"Century Gothic", 10, true, 0x00FF80}, 0x101010, None,
      wgVertical, 0x00C060, 3, 6, 0x00FF80, 0x101010, None, 0x00FF80, 0x00FF80, 0x00FFFF, 4, 3, 1, None, None,
      0x00FF80, 0x008040, 8, 2, 4, 1, wsCircle, psLine, tmAll, hmsLine, 0x101010, 0x00FF80, apRoundRect,
-     std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+     std::nullopt, std::nullopt, true, true},
     {wsEmerald, {"Times New Roman", 10, false, 0x1E4D1E}, {"Times New Roman", 11, true, 0x1E4D1E}, 0xC8E6C8,
      0x5A9A5A, wgVertical, 0x2E6B2E, 5, 6, 0x1E4D1E, 0xC8E6C8, None, 0x1E4D1E, 0x1E4D1E, 0x0000C0, 5, 3, 1, 0x4A7A4A,
      0x4A7A4A, 0x1E4D1E, 0x2E6B2E, 9, 2, 4, 1, wsCircle, psPointer, tmAll, hmsQuartDblLine, 0xE6F5E6, 0x2E6B2E,
-     apRoundRect, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+     apRoundRect, std::nullopt, std::nullopt, true, true},
     {wsBlueStar, {"MS Sans Serif", 8, true, 0x400000}, {"Century Gothic", 10, true, 0x400000}, 0xFFE0C0, 0xC06000,
      wgRadial, 0x800000, 4, 6, 0x400000, 0x00FFFF, None, 0x400000, 0x400000, 0x00FFFF, 5, 3, 1, 0x806040, 0x806040,
      0x400000, 0x804000, 8, 2, 4, 1, wsCircle, psPointer, tmAll, hmsLine, 0xFFF0E0, 0x800000, apRect, std::nullopt,
-     std::nullopt, std::nullopt, std::nullopt},
+     std::nullopt, true, true},
     {wsFuchsia, {"Comic Sans MS", 9, false, 0x400040}, {"Comic Sans MS", 10, true, 0x400040}, 0xFFE0FF, 0xC040C0,
      wgDiagonalBackward, 0x800080, 4, 5, 0x400040, None, None, 0x400040, 0x400040, 0xFFFFFF, 4, 3, 1, 0x804080,
      0x804080, 0x400040, 0x800080, 8, 1, 4, 1, wsRoundRect, psLine, tmAll, hmsLine, 0xFFF0FF, 0x800080, apRoundRect,
-     std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+     std::nullopt, std::nullopt, true, true},
     {wsBlack, {"MS Sans Serif", 8, true, 0xFFFFFF}, {"Century Gothic", 10, true, 0xFFFFFF}, 0x000000, None,
      wgVertical, 0x404040, 4, 5, 0xFFFFFF, None, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x0000FF, 4, 3, 1, None, None,
      0xFFFFFF, 0x808080, 8, 2, 4, 1, wsCircle, psLine, tmAll, hmsLine, 0x000000, 0xFFFFFF, apRect, std::nullopt,
-     std::nullopt, std::nullopt, std::nullopt},
+     std::nullopt, true, true},
     {wsBlackWhite, {"MS Sans Serif", 8, true, 0}, {"Times New Roman", 12, true, 0}, 0xFFFFFF, None, wgVertical, 0,
      6, 6, 0, 0xFFFFFF, None, 0, 0, 0, 4, 3, 1, None, None, 0, 0, 10, 2, 5, 1, wsCircle, psPointer, tmQuartHours,
-     hmsQuartDblLine, 0xFFFFFF, 0, apRect, std::nullopt, std::nullopt, std::nullopt, true},
+     hmsQuartDblLine, 0xFFFFFF, 0, apRect, std::nullopt, std::nullopt, true, true},
     {wsGray, {"MS Sans Serif", 8, false, 0x404040}, {"Century Gothic", 9, false, 0x404040}, 0xE0E0E0, 0xA0A0A0,
      wgVertical, 0x606060, 3, 4, 0x404040, None, None, 0x404040, 0x404040, 0x0000C0, 4, 3, 1, 0x909090, 0x909090,
      0x404040, 0x707070, 7, 1, 3, 1, wsCircle, psLine, tmAll, hmsLine, 0xF0F0F0, 0x606060, apRoundRect,
-     std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+     std::nullopt, std::nullopt, true, true},
     {wsSuperNova, {"Comic Sans MS", 9, true, 0x002080}, {"Comic Sans MS", 11, true, 0x002080}, 0x00FFFF, 0x0080FF,
      wgRadial, 0x0040C0, 5, 7, 0x002080, 0x00FFFF, 0x0040C0, 0x002080, 0x002080, 0xFF0000, 5, 4, 1, 0x0060C0,
      0x0060C0, 0x002080, 0x0040C0, 10, 3, 5, 1, wsCircle, psPointer, tmAll, hmsLine, 0x80FFFF, 0x0040C0, apRoundRect,
-     true, 5, std::nullopt, std::nullopt},
+     true, 5, true, true},
     {wsSports, {"Century Gothic", 9, true, 0xFFFFFF}, {"Century Gothic", 11, true, 0xFFFFFF}, 0x303030, 0x101010,
      wgVertical, 0x00A5FF, 4, 6, 0x00A5FF, 0xFFFFFF, None, 0xFFFFFF, 0xFFFFFF, 0x00A5FF, 5, 3, 2, None, None,
      0x00C0FF, 0xC0C0C0, 10, 3, 4, 1, wsRoundRect, psLine, tmAll, hmsLine, 0x303030, 0x00A5FF, apRoundRect, true, 3,
@@ -292,11 +291,6 @@ void TExWatch::fullPaint() {
 void TExWatch::settingsChanged() {
     FWatchTimer.SetEnabled(FSettings.Auto());
     FCore.SettingsChanged();
-}
-
-void TExWatch::resizeEvent(QResizeEvent* Event) {
-    plat::TCustomControl::resizeEvent(Event);
-    FFaceDirty = true;
 }
 
 void TExWatch::Paint() {

@@ -68,7 +68,6 @@ protected:
     void Paint() override;
     void MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
     void MouseMove(plat::TShiftState Shift, int X, int Y) override;
-    void resizeEvent(QResizeEvent* Event) override;
 
 private:
     TWatchGeometry geometry() const;
