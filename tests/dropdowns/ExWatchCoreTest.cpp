@@ -124,6 +124,106 @@ TEST(WatchTimes, DecodeAndReplaceKeepTheDate) {
     EXPECT_EQ(DecodeTimeParts(0.9999999999).Hour, 23);
 }
 
+// A white canvas of the default clock's size.
+plat::TBitmap whiteCanvas() {
+    plat::TBitmap b(180, 180);
+    b.Canvas().Brush().SetColor(plat::clWhite);
+    b.Canvas().FillRect({0, 0, 180, 180});
+    return b;
+}
+
+int nonWhitePixels(plat::TBitmap& b, const QRect& area) {
+    const QImage& img = b.Image();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.pixel(x, y) != qRgb(255, 255, 255)) ++n;
+    return n;
+}
+
+TEST(WatchDrawing, TransparentPictureIsCutToItsRectangle) {
+    plat::TBitmap target(40, 40);
+    target.Canvas().Brush().SetColor(plat::clBlue);
+    target.Canvas().FillRect({0, 0, 40, 40});
+    plat::TBitmap picture(20, 20);
+    picture.Canvas().Brush().SetColor(plat::clRed);
+    picture.Canvas().FillRect({0, 0, 20, 20});
+    picture.Canvas().Brush().SetColor(plat::clWhite);
+    picture.Canvas().FillRect({0, 10, 20, 20});  // the lower half takes the corner's colour: see-through
+    DrawTransparentPicture(&target.Canvas(), picture, {5, 5, 15, 25});
+    DrawTransparentPicture(nullptr, picture, {0, 0, 40, 40});
+    DrawTransparentPicture(&target.Canvas(), plat::TBitmap(), {0, 0, 40, 40});
+    target.Canvas().Release();
+    const QImage& img = target.Image();
+    EXPECT_EQ(img.pixel(5, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(14, 14), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(15, 5), qRgb(0, 0, 255));   // cut at the rectangle's right
+    EXPECT_EQ(img.pixel(10, 20), qRgb(0, 0, 255));  // transparent part
+    EXPECT_EQ(img.pixel(4, 5), qRgb(0, 0, 255));
+}
+
+TEST(WatchDrawing, BackgroundShapesAndNoneColours) {
+    TWatchAppearance a;
+    a.SetBackgroundColor(plat::clYellow);
+    a.SetBorderColor(plat::clNone);
+    const TWatchGeometry g = WatchGeometry(180, 180, 0);
+    struct Case {
+        const char* name;
+        TWatchShape shape;
+        bool cornerFilled, marginFilled;
+    } cases[] = {
+        {"circle: only the face", wsCircle, false, false},
+        {"rectangle: the whole client", wsRect, true, true},
+        {"rounded rectangle: all but the corners", wsRoundRect, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        a.SetShape(c.shape);
+        plat::TBitmap b = whiteCanvas();
+        DrawWatchBackground(b.Canvas(), {0, 0, 180, 180}, a, g);
+        b.Canvas().Release();
+        const QImage& img = b.Image();
+        const QRgb yellow = qRgb(255, 255, 0);
+        EXPECT_EQ(img.pixel(90, 90), yellow);
+        EXPECT_EQ(img.pixel(1, 1) == yellow, c.cornerFilled);
+        EXPECT_EQ(img.pixel(3, 90) == yellow, c.marginFilled);
+    }
+    // No background colour: nothing is filled.
+    a.SetShape(wsRect);
+    a.SetBackgroundColor(plat::clNone);
+    plat::TBitmap b = whiteCanvas();
+    DrawWatchBackground(b.Canvas(), {0, 0, 180, 180}, a, g);
+    b.Canvas().Release();
+    EXPECT_EQ(nonWhitePixels(b, QRect(0, 0, 180, 180)), 0);
+}
+
+TEST(WatchDrawing, ShortLineAndArrowHandsDrawOnlyTheCentrePoint) {
+    TWatchAppearance a;
+    const TWatchGeometry g = WatchGeometry(180, 180, 0);
+    const TTimeParts t{4, 40, 20, 0};
+    for (TPointerStyle style : {psShortLine, psLineArrow, psLine, psPointer}) {
+        SCOPED_TRACE(int(style));
+        a.SetPointerStyle(style);
+        plat::TBitmap b = whiteCanvas();
+        DrawWatchHands(b.Canvas(), a, g, t, true);
+        b.Canvas().Release();
+        const int centre = nonWhitePixels(b, QRect(86, 86, 8, 8));
+        const int outside = nonWhitePixels(b, QRect(0, 0, 180, 180)) - centre;
+        EXPECT_GT(centre, 0);
+        if (style == psShortLine || style == psLineArrow)
+            EXPECT_EQ(outside, 0);
+        else
+            EXPECT_GT(outside, 100);
+    }
+    // Without a centre size there is no point either.
+    a.SetPointerStyle(psShortLine);
+    a.SetCenterPointSize(0);
+    plat::TBitmap b = whiteCanvas();
+    DrawWatchHands(b.Canvas(), a, g, t, true);
+    b.Canvas().Release();
+    EXPECT_EQ(nonWhitePixels(b, QRect(0, 0, 180, 180)), 0);
+}
+
 // A core with a recording host: OnChange count, redraws, and the timers' states.
 struct WatchCoreFixture : ::testing::Test {
     TWatchAppearance appearance;
