@@ -124,6 +124,27 @@ TEST(ExWatch, HourMarksSpanTheirRadii) {
     const QRgb mp = img.pixel(m);
     EXPECT_GT(qGreen(mp), 150);
     EXPECT_LT(qBlue(mp), 80);
+
+    // Doubled quarter marks: two lines 2 pixels to either side, none on the radius itself.
+    w.Appearance().SetHourMarkStyle(hmsQuartDblLine);
+    const QImage dbl = grabOf(w);
+    auto blueIn = [&](const QImage& im, int x, int y) {
+        const QRgb p = im.pixel(x, y);
+        return qBlue(p) > 200 && qRed(p) < 80 && qGreen(p) < 80;
+    };
+    for (int x = 160; x < 168; ++x) {
+        EXPECT_TRUE(blueIn(dbl, x, 88)) << x;
+        EXPECT_TRUE(blueIn(dbl, x, 92)) << x;
+        EXPECT_FALSE(blueIn(dbl, x, 90)) << x;
+    }
+    // Twelve o'clock: the lines stand left and right of the radius.
+    for (int y = 13; y < 20; ++y) {
+        EXPECT_TRUE(blueIn(dbl, 88, y) || blueIn(dbl, 92, y)) << y;
+        EXPECT_FALSE(blueIn(dbl, 90, y)) << y;
+    }
+    // The other hour marks stay single.
+    const QPoint one = ClockPoint(w.GetCenter(), 30, 74);
+    EXPECT_TRUE(blueIn(dbl, one.x(), one.y()));
 }
 
 TEST(ExWatch, TimeChangesRedrawOnlyTheHands) {
