@@ -35,6 +35,10 @@ FormatSettings formatSettings() {
             break;
         }
     }
+    // The system's long form may end in a time-zone name, which no edit of ours shows or reads.
+    QString ltf = loc.timeFormat(QLocale::LongFormat);
+    ltf.remove(u't');
+    s.longTimeFormat = ltf.trimmed();
     s.currencySymbol = loc.currencySymbol();
     return s;
 }
