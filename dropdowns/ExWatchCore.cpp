@@ -1,5 +1,6 @@
 #include "dropdowns/ExWatchCore.h"
 
+#include "dropdowns/DovUzerAdev.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
@@ -323,8 +324,9 @@ void DrawWatchBackground(plat::TCanvas& C, const plat::TRect& Client, const TWat
         C.SelectClipRegion(QRegion(path.toFillPolygon().toPolygon()));
     }
     if (!isNone(A.BackgroundColor()) && !isNone(A.BackgroundColorTo())) {
-        C.Brush().SetColor(A.BackgroundColor());
-        C.FillRect(s);
+        C.Pen().SetStyle(plat::psSolid);
+        C.Pen().SetWidth(1);
+        DrawGradient(C, A.BackgroundColor(), A.BackgroundColorTo(), 80, s, A.BackgroundGradient() == wgRadial);
     } else if (!isNone(A.BackgroundColor())) {
         C.Brush().SetColor(A.BackgroundColor());
         C.FillRect(s);

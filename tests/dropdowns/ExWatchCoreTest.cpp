@@ -197,6 +197,36 @@ TEST(WatchDrawing, BackgroundShapesAndNoneColours) {
     EXPECT_EQ(nonWhitePixels(b, QRect(0, 0, 180, 180)), 0);
 }
 
+TEST(WatchDrawing, GradientRunsAcrossForRadialAndDownOtherwise) {
+    TWatchAppearance a;
+    a.SetBackgroundColor(plat::clBlack);
+    a.SetBackgroundColorTo(plat::clWhite);
+    a.SetBorderColor(plat::clNone);
+    const TWatchGeometry g = WatchGeometry(180, 180, 0);
+    for (TWatchGradient kind : {wgRadial, wgVertical, wgDiagonalForward, wgDiagonalBackward}) {
+        SCOPED_TRACE(int(kind));
+        a.SetBackgroundGradient(kind);
+        plat::TBitmap b = whiteCanvas();
+        b.Canvas().Brush().SetColor(plat::clRed);
+        b.Canvas().FillRect({0, 0, 180, 180});
+        DrawWatchBackground(b.Canvas(), {0, 0, 180, 180}, a, g);
+        b.Canvas().Release();
+        const QImage& img = b.Image();
+        const int left = qGray(img.pixel(20, 90)), right = qGray(img.pixel(160, 90));
+        const int top = qGray(img.pixel(90, 20)), bottom = qGray(img.pixel(90, 160));
+        if (kind == wgRadial) {
+            EXPECT_LT(left + 150, right);
+            EXPECT_NEAR(top, bottom, 4);
+        } else {
+            EXPECT_LT(top + 150, bottom);
+            EXPECT_NEAR(left, right, 4);
+        }
+        // The circle's clip keeps the corners as they were.
+        EXPECT_EQ(img.pixel(2, 2), qRgb(255, 0, 0));
+        EXPECT_EQ(img.pixel(177, 177), qRgb(255, 0, 0));
+    }
+}
+
 TEST(WatchDrawing, ShortLineAndArrowHandsDrawOnlyTheCentrePoint) {
     TWatchAppearance a;
     const TWatchGeometry g = WatchGeometry(180, 180, 0);
