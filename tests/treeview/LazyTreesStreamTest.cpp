@@ -2,6 +2,7 @@
 // moving and copying nodes into another tree.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -649,6 +650,30 @@ TEST(LazyTreeStream, FilesRoundTripAndAFailedSaveLeavesTheOldFile) {
 
     EXPECT_THROW(back.LoadFromFile(dir.filePath("missing.bin")), EStreamError);
     EXPECT_EQ(back.RootNodeCount(), 1u);
+}
+
+TEST(LazyTreeStream, DeviceStreamsShrinkAwayEmptyDataChunksLikeMemoryStreams) {
+    TLazyTreeCore t;
+    UseNumbers(t);
+    PLazyNode a = t.AddChild(nullptr);
+    *t.GetNodeData<uint64_t>(t.AddChild(a)) = 4;  // written; its parent's 0 is not
+    const QByteArray expected = Save(t);
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadWrite));
+    TDeviceStream bufferStream(buffer);
+    t.SaveToStream(bufferStream);
+    EXPECT_EQ(bytes.toHex(), expected.toHex());
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath("nodes.bin"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    TDeviceStream fileStream(file);
+    t.SaveToStream(fileStream);
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toHex(), expected.toHex());
 }
 
 // ---- Moving and copying into another tree ----
