@@ -15,19 +15,6 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "fuzz_tree_stream";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* a = new QApplication(argc, argv);
-        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-        return a;
-    }();
-    return *app;
-}
-
 void Populate(TLazyStringTree& t) {
     t.SetNodeDataSize(8);
     t.TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
@@ -38,8 +25,19 @@ void Populate(TLazyStringTree& t) {
 
 }  // namespace
 
+// Fonts and icon themes are loaded once and kept for the process's life by the system libraries.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libglib\nleak:libdbus\n";
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    App();
     if (size < 2 || size > 1 << 16) return 0;
     const uint8_t mode = data[0];
     const int readBytes = data[1] % 48;
