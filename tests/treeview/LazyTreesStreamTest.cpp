@@ -420,6 +420,24 @@ TEST(LazyTreeStream, DamagedRecordsRaiseAndKeepTheRecordsReadBefore) {
     }
 }
 
+class SkippingTree : public TLazyTreeCore {
+public:
+    using TLazyTreeCore::SkipNode;
+};
+
+TEST(LazyTreeStream, SkipNodeMovesPastAWholeRecordAndRefusesOtherChunks) {
+    const QByteArray first = Anchor(Base({1, 18, 0xC1}, Leaf()) + Chunk(4, "data"));
+    TMemoryStream s(first + Leaf() + Base({}));
+    SkippingTree t;
+    t.SkipNode(s);
+    EXPECT_EQ(s.Position(), first.size());
+    t.SkipNode(s);
+    EXPECT_EQ(s.Position(), first.size() + Leaf().size());
+    EXPECT_EQ(ErrorOf([&] { t.SkipNode(s); }), 2005);
+    TMemoryStream past(Chunk(1, {}, 100));
+    EXPECT_EQ(ErrorOf([&] { t.SkipNode(past); }), 2006);
+}
+
 TEST(LazyTreeStream, FieldsOutOfRangeAndForeignStateBitsLoadClean) {
     BaseFields f;
     f.childCount = 1;
