@@ -88,7 +88,7 @@ const QString& TGridStore::Cell(int col, int row) const {
     return rec->texts()[col];
 }
 
-void TGridStore::setCellSlow(int col, int row, const QString& text) {
+void TGridStore::setCellSlow(int col, int row, QString text) {
     if (text.isEmpty()) {
         Row* rec = rows_[size_t(row)].get();
         if (!rec || col >= rec->size) return;
@@ -97,7 +97,7 @@ void TGridStore::setCellSlow(int col, int row, const QString& text) {
         dropIfEmpty(row);
         return;
     }
-    roomFor(row, col).texts()[col] = text;
+    roomFor(row, col).texts()[col] = std::move(text);
 }
 
 TGridObject* TGridStore::Object(int col, int row) const {

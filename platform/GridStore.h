@@ -31,16 +31,17 @@ public:
 
     // An empty text outside the rows, below column 0 or beyond the row's last text.
     const QString& Cell(int col, int row) const;
-    // An empty text clears the entry. The row must exist and the column be 0 or more.
-    void SetCell(int col, int row, const QString& text) {
+    // An empty text clears the entry. The row must exist and the column be 0 or more. The text is
+    // taken by value so that a caller's temporary moves in without touching its reference count.
+    void SetCell(int col, int row, QString text) {
         Row* rec = rows_[size_t(row)].get();
         if (rec && col < rec->cap && !text.isEmpty()) {
             QString* t = rec->texts();
             while (rec->size <= col) new (t + rec->size++) QString();
-            t[col] = text;
+            t[col] = std::move(text);
             return;
         }
-        setCellSlow(col, row, text);
+        setCellSlow(col, row, std::move(text));
     }
     TGridObject* Object(int col, int row) const;
     // Puts an object in the slot, freeing the one it held.
@@ -82,7 +83,7 @@ private:
     };
     using RowPtr = std::unique_ptr<Row, RowDeleter>;
     static RowPtr makeRow(int cap);
-    void setCellSlow(int col, int row, const QString& text);
+    void setCellSlow(int col, int row, QString text);
     // The row's record with room for texts 0..col (made or grown as needed).
     Row& roomFor(int row, int col);
     void dropIfEmpty(int row);

@@ -134,9 +134,9 @@ public:
     // Empty outside the rows or below column 0; columns at or beyond ColCount keep their cells.
     const QString& Cells(int col, int row) const { return store_.Cell(col, row); }
     // Outside 0 .. RowCount - 1 or below column 0: EInvalidGridOperation, nothing changed.
-    void SetCells(int col, int row, const QString& text) {
+    void SetCells(int col, int row, QString text) {
         if (col < 0 || row < 0 || row >= RowCount()) throwIndexError();
-        store_.SetCell(col, row, text);
+        store_.SetCell(col, row, std::move(text));
         if (cellOnScreen(col, row)) InvalidateCell(col, row);
     }
     TGridObject* Objects(int col, int row) const { return store_.Object(col, row); }

@@ -475,16 +475,19 @@ void TLazyTreeCore::InternalAddFromStream(TStream& Stream, int Version, PLazyNod
     }
     settle();
 
+    // The selection takes the nodes that come selected, or, in a single-selection tree, none.
     const bool multiSelect = FOptions->SelectionOptions().Contains(TLTSelectionOption::toMultiSelect);
-    TNodeArray selected;
+    ResetTempCache();
+    int index = 0;
     for (PLazyNode n = Node; n; n = NextInSubtree(n, Node)) {
         if (!n->States.Contains(vsSelected)) continue;
-        if (multiSelect)
-            selected.push_back(n);
-        else
+        if (!multiSelect)
             n->States -= vsSelected;
+        else if (!FindInSelection(n, index))
+            AppendToTempCache(n);
     }
-    if (!selected.empty()) AddToSelection(selected, int(selected.size()), true);
+    if (FTempNodeCount > 0) AddToSelection(FTempNodeCache.data(), int(FTempNodeCount), true);
+    ResetTempCache();
 }
 
 void TLazyTreeCore::LoadFromStream(TStream& Stream) {

@@ -560,25 +560,15 @@ TEST(LazyTreeStream, AChunkThatWouldPass2GiBRaisesInsteadOfWritingATruncatedSize
 
 // ---- Adding, selection, read-only trees, the events ----
 
-class SelectionRecorder : public TLazyTreeCore {
-public:
-    TNodeArray added;
-    bool forced = false;
-
-protected:
-    void AddToSelection(const TNodeArray& NewItems, int NewLength, bool ForceInsert) override {
-        added.insert(added.end(), NewItems.begin(), NewItems.begin() + NewLength);
-        forced = ForceInsert;
-    }
-};
-
 TEST(LazyTreeStream, AddingKeepsSavedSelectionOnlyInAMultiSelectTree) {
     // Selected: the first top node and the child of the second.
     const QByteArray stream =
         Stream({Leaf(0x181), Anchor(Base({1, 18, 0xC1}, Leaf(0x181)))});
     for (bool multi : {false, true}) {
         SCOPED_TRACE(multi);
-        SelectionRecorder t;
+        TLazyTreeCore t;
+        QStringList announced;
+        t.OnAddToSelection = [&](TLazyTreeCore* s, PLazyNode n) { announced << NodeName(s, n); };
         if (multi) t.TreeOptions().SetSelectionOptions({TLTSelectionOption::toMultiSelect});
         PLazyNode target = t.AddChild(nullptr);
         QStringList copied;
@@ -594,11 +584,15 @@ TEST(LazyTreeStream, AddingKeepsSavedSelectionOnlyInAMultiSelectTree) {
             if (n->States.Contains(vsSelected)) selected.push_back(n);
         if (multi) {
             EXPECT_EQ(selected, TNodeArray({target->FirstChild, target->LastChild->FirstChild}));
-            EXPECT_EQ(t.added, selected);
-            EXPECT_TRUE(t.forced);
+            EXPECT_EQ(t.SelectedCount(), 2u);
+            EXPECT_EQ(t.GetFirstSelected(), target->FirstChild);
+            EXPECT_EQ(t.GetNextSelected(target->FirstChild), target->LastChild->FirstChild);
+            announced.sort();
+            EXPECT_EQ(announced, QStringList({"0.0", "0.1.0"}));
         } else {
             EXPECT_TRUE(selected.empty());
-            EXPECT_TRUE(t.added.empty());
+            EXPECT_EQ(t.SelectedCount(), 0u);
+            EXPECT_TRUE(announced.isEmpty());
         }
         EXPECT_EQ(CheckTreeInvariants(t), "");
     }
