@@ -10,6 +10,7 @@
 #include <random>
 
 #include "EventLog.h"
+#include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCheck.h"
 #include "treeview/LazyTreesCore.h"
 #include "treeview/LazyTreesStream.h"
@@ -686,6 +687,78 @@ TEST(LazyTreeStream, DeviceStreamsShrinkAwayEmptyDataChunksLikeMemoryStreams) {
     file.close();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toHex(), expected.toHex());
+}
+
+// ---- Captions of the string tree ----
+
+// The chunk types inside each anchor of a stream written by SaveToStream, in order.
+QList<int> ChunkTypes(const QByteArray& b) {
+    QList<int> types;
+    std::function<void(qsizetype, qsizetype)> walk = [&](qsizetype pos, qsizetype end) {
+        while (pos < end) {
+            const int type = int(qFromLittleEndian<uint32_t>(b.constData() + pos));
+            const qsizetype size = qFromLittleEndian<uint32_t>(b.constData() + pos + 4);
+            types << type;
+            if (type == 1) walk(pos + 8, pos + 8 + size);
+            if (type == 2) walk(pos + 8 + 19, pos + 8 + size);
+            pos += 8 + size;
+        }
+    };
+    walk(16, b.size());
+    return types;
+}
+
+TEST(LazyTreeStream, TheStringTreeSavesItsCaptionsAndStoresThemThroughTheTextWrite) {
+    const QStringList captions = {QStringLiteral("Zähler α"), QString(), QStringLiteral("Node 3")};
+    for (bool saveCaptions : {false, true}) {
+        SCOPED_TRACE(saveCaptions);
+        TLazyStringTree t;
+        t.SetNodeDataSize(8);
+        t.OnGetText = [&](TCustomLazyStringTree* s, PLazyNode n, TColumnIndex, TVSTTextType, QString& text) {
+            text = captions[int(*s->GetNodeData<uint64_t>(n))];
+        };
+        TLTStringOptions options = t.StringTreeOptions().StringOptions() - TLTStringOption::toSaveCaptions;
+        if (saveCaptions) options += TLTStringOption::toSaveCaptions;
+        t.StringTreeOptions().SetStringOptions(options);
+        for (uint64_t i : {0, 1, 2}) *t.GetNodeData<uint64_t>(t.AddChild(nullptr)) = i;
+        t.TreeOptions().SetMiscOptions(t.TreeOptions().MiscOptions() - TLTMiscOption::toInitOnSave);
+        for (PLazyNode n = t.RootNode()->FirstChild; n != t.RootNode()->LastChild; n = n->NextSibling)
+            t.ValidateNode(n, false);  // the last one stays uninitialised: it has no caption to save
+        const QByteArray bytes = Save(t);
+        // Base chunks; a caption for the first node only (the second's is empty).
+        EXPECT_EQ(ChunkTypes(bytes), saveCaptions ? QList<int>({1, 2, 3, 1, 2, 1, 2}) : QList<int>({1, 2, 1, 2, 1, 2}));
+
+        TLazyStringTree back;
+        QStringList texts;
+        back.OnNewText = [&](TCustomLazyStringTree* s, PLazyNode n, TColumnIndex column, const QString& text) {
+            EXPECT_EQ(column, NoColumn);
+            texts << NodeName(s, n) + " " + text;
+        };
+        Load(back, bytes);
+        EXPECT_EQ(back.RootNodeCount(), 3u);
+        EXPECT_EQ(texts, saveCaptions ? QStringList({QStringLiteral("0 Zähler α")}) : QStringList());
+    }
+}
+
+TEST(LazyTreeStream, CaptionChunksOfOddOrNoLengthStillLoad) {
+    struct Case {
+        const char* name;
+        QByteArray chunk;
+        QString text;
+    };
+    const Case cases[] = {
+        {"an odd last byte is dropped", Chunk(3, QByteArray("M\0e\0X", 5)), QStringLiteral("Me")},
+        {"an empty chunk stores an empty caption", Chunk(3, {}), QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TLazyStringTree t;
+        QStringList texts;
+        t.OnNewText = [&](TCustomLazyStringTree*, PLazyNode, TColumnIndex, const QString& text) { texts << text; };
+        Load(t, Stream({Anchor(Base({}) + c.chunk), Leaf()}));
+        EXPECT_EQ(texts, QStringList({c.text}));
+        EXPECT_EQ(t.RootNodeCount(), 2u);
+    }
 }
 
 // ---- Moving and copying into another tree ----
