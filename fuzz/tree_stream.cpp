@@ -1,13 +1,14 @@
 // Node streams from outside, loaded into and added under a node of a populated multi-select string
 // tree. The first input byte chooses load or add and the target node, the second how many bytes the
 // OnLoadNode handler reads; the rest is the stream. After every call, error or not, the tree's
-// links, counts, heights and visible count must hold and no update may stay open; a stream whose
-// header is refused must leave the tree as it was.
+// links, counts, heights, visible count and selection must hold and no update may stay open; a
+// stream whose header is refused must leave the tree as it was.
 #include <QApplication>
 #include <QFont>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 
 #include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCheck.h"
@@ -21,6 +22,22 @@ void Populate(TLazyStringTree& t) {
     t.SetRootNodeCount(3);
     for (PLazyNode n = t.RootNode()->FirstChild; n; n = n->NextSibling) t.SetChildCount(n, 2);
     t.SetExpanded(t.RootNode()->FirstChild, true);
+    t.SetSelected(t.RootNode()->FirstChild, true);
+    t.SetSelected(t.RootNode()->LastChild->FirstChild, true);
+}
+
+// Every node that says it is selected is in the selection, and nothing else is.
+bool SelectionInStep(TLazyTreeCore& t) {
+    const TNodeArray& selection = t.SelectionArray();
+    std::set<PLazyNode> listed(selection.begin(), selection.begin() + t.SelectedCount());
+    if (listed.size() != t.SelectedCount()) return false;
+    size_t marked = 0;
+    for (PLazyNode n = t.GetFirstNoInit(); n; n = t.GetNextNoInit(n)) {
+        if (!n->States.Contains(TLazyNodeState::vsSelected)) continue;
+        if (!listed.count(n)) return false;
+        ++marked;
+    }
+    return marked == listed.size();
 }
 
 }  // namespace
@@ -70,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!CheckTreeInvariants(t).empty()) abort();
     if (t.UpdateCount() != 0) abort();
+    if (!SelectionInStep(t)) abort();
     if ((error == 2002 || error == 2003 || error == 2004) && t.RootNode()->TotalCount != before) abort();
     t.Clear();
     if (t.AllocatedNodeCount() != 0) abort();
