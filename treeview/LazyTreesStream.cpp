@@ -8,9 +8,9 @@
 // of nesting exhausts the call stack.
 #include "treeview/LazyTreesStream.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileDevice>
-#include <QBuffer>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -120,7 +120,8 @@ constexpr uint32_t kOldFormatCount = std::numeric_limits<int32_t>::max();
 constexpr TLazyNodeStates kStoredStates{vsInitialized, vsDisabled,          vsExpanded,  vsHasChildren, vsVisible,
                                         vsSelected,    vsAllChildrenHidden, vsMultiline, vsFiltered};
 // The old formats' state byte is the low byte of the states.
-constexpr uint32_t kOldStoredStateByte = TLazyNodeStates{vsInitialized, vsDisabled, vsExpanded, vsHasChildren, vsVisible}.Bits();
+constexpr uint32_t kOldStoredStateByte =
+    TLazyNodeStates{vsInitialized, vsDisabled, vsExpanded, vsHasChildren, vsVisible}.Bits();
 constexpr uint8_t kOldSelectedBit = 0x80;
 constexpr uint8_t kMaxAlign = 100;
 
@@ -308,9 +309,9 @@ void TLazyTreeCore::ReadNode(TStream& Stream, int Version, PLazyNode Node) {
     const uint64_t minChildRecord = 2 * kChunkHeaderSize + baseSize;
     struct Frame {
         PLazyNode node;
-        int64_t end;        // the anchor chunk's end
-        int64_t baseEnd;    // the base chunk's end while its child records are read
-        uint32_t pending;   // child records still to read
+        int64_t end;       // the anchor chunk's end
+        int64_t baseEnd;   // the base chunk's end while its child records are read
+        uint32_t pending;  // child records still to read
         bool inBase;
     };
     std::vector<Frame> stack;
@@ -436,8 +437,8 @@ void TLazyTreeCore::InternalAddFromStream(TStream& Stream, int Version, PLazyNod
                 if (IsEffectivelyVisible(c)) allHidden = false;
             }
             n->TotalCount = count;
-            n->TotalHeight = (IsEffectivelyFiltered(n) ? 0 : n->NodeHeight) +
-                             (n->States.Contains(vsExpanded) ? childrenHeight : 0);
+            n->TotalHeight =
+                (IsEffectivelyFiltered(n) ? 0 : n->NodeHeight) + (n->States.Contains(vsExpanded) ? childrenHeight : 0);
             if (n->FirstChild) n->States += vsHasChildren;
             if (allHidden)
                 n->States += vsAllChildrenHidden;

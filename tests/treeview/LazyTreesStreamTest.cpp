@@ -143,9 +143,9 @@ TEST(LazyTreeStream, OneNodeWithOneChildIsTheGolden86Bytes) {
         "01000000"                  // one top-level record
         "010000003e000000"          // anchor, 62
         "0200000036000000"          // base, 54
-        "0100000012000000c1000000320000" "00000000"  // 1 child, 18, initialised+has children+visible, 50
-        "010000001b000000"          // child anchor, 27
-        "0200000013000000"          // child base, 19
+        "0100000012000000c100000032000000000000"    // 1 child, 18, initialised+has children+visible, 50
+        "010000001b000000"                          // child anchor, 27
+        "0200000013000000"                          // child base, 19
         "00000000120000008100000032000000000000");  // no children, 18, initialised on save + visible, 50
     ASSERT_EQ(golden.size(), 86);
     EXPECT_EQ(Save(t).toHex(), golden.toHex());
@@ -321,7 +321,8 @@ TEST(LazyTreeStream, UnknownChunksAreSkipped) {
 TEST(LazyTreeStream, AVersion1StreamLoadsWithBit7AsSelectedAndEveryNodeVisible) {
     // No node count: records until the end. State bytes: initialised + has children + expanded;
     // bit 7 (selected); none.
-    const QByteArray stream = Header(1) + Anchor(OldBase(2, 0x61, Anchor(OldBase(0, 0x80)) + Anchor(OldBase(0, 0x00)))) +
+    const QByteArray stream = Header(1) +
+                              Anchor(OldBase(2, 0x61, Anchor(OldBase(0, 0x80)) + Anchor(OldBase(0, 0x00)))) +
                               Anchor(OldBase(0, 0x16));  // checking, cut/copy, deleting: dropped
     for (bool multi : {false, true}) {
         SCOPED_TRACE(multi);
@@ -563,8 +564,7 @@ TEST(LazyTreeStream, AChunkThatWouldPass2GiBRaisesInsteadOfWritingATruncatedSize
 
 TEST(LazyTreeStream, AddingKeepsSavedSelectionOnlyInAMultiSelectTree) {
     // Selected: the first top node and the child of the second.
-    const QByteArray stream =
-        Stream({Leaf(0x181), Anchor(Base({1, 18, 0xC1}, Leaf(0x181)))});
+    const QByteArray stream = Stream({Leaf(0x181), Anchor(Base({1, 18, 0xC1}, Leaf(0x181)))});
     for (bool multi : {false, true}) {
         SCOPED_TRACE(multi);
         TLazyTreeCore t;
@@ -795,6 +795,27 @@ TEST(LazyTreeStream, MovingToAnotherTreeMovesTheSubtreeAndFreesTheSource) {
     EXPECT_EQ(CheckTreeInvariants(b), "");
 }
 
+TEST(LazyTreeStream, AMoveToAnotherTreeThatIsRefusedOrReadOnlyMovesNothing) {
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        TLazyTreeCore a, b;
+        PLazyNode n = a.AddChild(nullptr);
+        a.AddChild(n);
+        PLazyNode target = b.AddChild(nullptr);
+        if (readOnly)
+            b.TreeOptions().SetMiscOptions(b.TreeOptions().MiscOptions() + TLTMiscOption::toReadOnly);
+        else
+            a.OnNodeMoving = [&](TLazyTreeCore*, PLazyNode, PLazyNode t, bool& allowed) {
+                EXPECT_EQ(t, target);
+                allowed = false;
+            };
+        a.MoveTo(n, target, amAddChildLast, false);
+        EXPECT_EQ(a.RootNode()->TotalCount, 3u);
+        EXPECT_EQ(b.RootNode()->TotalCount, 2u);
+        EXPECT_EQ(a.RootNode()->FirstChild, n);
+    }
+}
+
 TEST(LazyTreeStream, MovingChildrenToAnotherTreeKeepsTheirOrderInEveryMode) {
     for (TLTNodeAttachMode mode : {amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast}) {
         SCOPED_TRACE(int(mode));
@@ -810,8 +831,9 @@ TEST(LazyTreeStream, MovingChildrenToAnotherTreeKeepsTheirOrderInEveryMode) {
         EXPECT_EQ(s->ChildCount, 0u);
         QList<uint64_t> order;
         for (PLazyNode c = target->FirstChild; c; c = c->NextSibling) order << *b.GetNodeData<uint64_t>(c);
-        const QList<uint64_t> expected = mode == amInsertBefore || mode == amAddChildFirst ? QList<uint64_t>{1, 2, 4, 0}
-                                                                                            : QList<uint64_t>{0, 1, 2, 4};
+        const QList<uint64_t> expected = mode == amInsertBefore || mode == amAddChildFirst
+                                             ? QList<uint64_t>{1, 2, 4, 0}
+                                             : QList<uint64_t>{0, 1, 2, 4};
         EXPECT_EQ(order, expected);
         EXPECT_EQ(CheckTreeInvariants(a), "");
         EXPECT_EQ(CheckTreeInvariants(b), "");
