@@ -139,10 +139,10 @@ TEST(LazyTreeStream, OneNodeWithOneChildIsTheGolden86Bytes) {
     PLazyNode top = t.AddChild(nullptr);
     t.AddChild(top);  // initialises its parent
     const QByteArray golden = QByteArray::fromHex(
-        "452056005400020020004620"  // header, version 2
-        "01000000"                  // one top-level record
-        "010000003e000000"          // anchor, 62
-        "0200000036000000"          // base, 54
+        "452056005400020020004620"                  // header, version 2
+        "01000000"                                  // one top-level record
+        "010000003e000000"                          // anchor, 62
+        "0200000036000000"                          // base, 54
         "0100000012000000c100000032000000000000"    // 1 child, 18, initialised+has children+visible, 50
         "010000001b000000"                          // child anchor, 27
         "0200000013000000"                          // child base, 19
