@@ -80,6 +80,8 @@ int64_t TDeviceStream::Position() const {
 }
 
 void TDeviceStream::Seek(int64_t Position) {
+    // The reader settles at each chunk's end, mostly where it stands: a file keeps its read buffer.
+    if (Position == device_.pos()) return;
     if (!device_.seek(Position)) throw EStreamError("Stream seek error: " + device_.errorString().toStdString());
 }
 
