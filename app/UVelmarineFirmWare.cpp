@@ -1,9 +1,11 @@
 #include "app/UVelmarineFirmWare.h"
 
+#include "building/UBACnetAccess.h"
 #include "building/UBACnetSlaveSetAccess.h"
 #include "building/UBACnet_EDE_File.h"
 #include "building/UBACnet_Eng_Unit.h"
 #include "building/UDALI_Access.h"
+#include "building/UImportEDEFile.h"
 #include "building/UDMXDefVal.h"
 #include "building/UKNXAccess.h"
 #include "building/UReceiveNMEA.h"
@@ -393,7 +395,7 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
                                      FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
-                                     FDALI_Access};
+                                     FDALI_Access, FBACnetAccess, FImportEDEFile};
     all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
     return all;
 }
@@ -589,6 +591,8 @@ void Create_Forms() {
     FBACnetSlaveSetAccess = new TFBACnetSlaveSetAccess(FVelmarineFirmWare);
     FBACnet_Eng_Unit = new TFBACnet_Eng_Unit(FVelmarineFirmWare);
     FDALI_Access = new TFDALI_Access(FVelmarineFirmWare);
+    FBACnetAccess = new TFBACnetAccess(FVelmarineFirmWare);
+    FImportEDEFile = new TFImportEDEFile(FVelmarineFirmWare);
 }
 
 void Destroy_Forms() {
@@ -630,4 +634,6 @@ void Destroy_Forms() {
     FBACnetSlaveSetAccess = nullptr;
     FBACnet_Eng_Unit = nullptr;
     FDALI_Access = nullptr;
+    FBACnetAccess = nullptr;
+    FImportEDEFile = nullptr;
 }

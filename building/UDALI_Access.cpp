@@ -1,7 +1,6 @@
 #include "building/UDALI_Access.h"
 
 #include "building/BuildingLists.h"
-#include "building/EditorTypeGrid.h"
 #include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
 #include "platform/Files.h"
@@ -133,7 +132,7 @@ TFDALI_Access::TFDALI_Access(QWidget* parent) : plat::TForm(parent) {
     NumBytes = dali::numBytes();
     SenEvent = dali::events();
     Channel = dali::channels();
-    SG = new TEditorTypeGrid(TS_Set_Access);
+    SG = new TExStringGrid(TS_Set_Access);
     SG->setObjectName(QStringLiteral("SG"));
     TS_Set_Access->layout()->addWidget(SG);
     Init_Table();
@@ -192,9 +191,6 @@ void TFDALI_Access::buildDeviceGrids() {
     d.Columns().Items(dMinMax).SetColor(building::kProtocolColour);
     d.Columns().Items(dRecall).SetColor(building::kProtocolColour);
     d.HideColumns(dAddress, dDimming);
-    d.setContextMenuPolicy(Qt::CustomContextMenu);
-    plat::onSignal(&d, &QWidget::customContextMenuRequested, this,
-                   [this](const QPoint& pos) { CG_DALI_DeviceColumnPopup(pos); });
 
     TExColumnGrid& g = *CG_DALI_GroupBroad;
     g.SetColCount(4);
@@ -233,6 +229,10 @@ void TFDALI_Access::buildMenus() {
                                    {"Select All Recall Old Value Level for Switch", dRecall, recall[2]}});
     PM_Dimming = menu("PM_Dimming", {{"Select All Normal", dDimming, dali::dimmingModes()[0]},
                                      {"Select All Start Break", dDimming, dali::dimmingModes()[1]}});
+    // A right click on the header opens them (the items' default kind of click).
+    CG_DALI_Device->Columns().Items(dMinMax).ColumnPopup = PM_MinMax;
+    CG_DALI_Device->Columns().Items(dRecall).ColumnPopup = PM_Recall;
+    CG_DALI_Device->Columns().Items(dDimming).ColumnPopup = PM_Dimming;
 }
 
 void TFDALI_Access::buildFunctionsGrid() {
@@ -260,7 +260,7 @@ void TFDALI_Access::Init_Table() {
     SG->SetColCount(13);
     SG->SetRowCount(dali::kRuleRows + 1);
     for (int c = 0; c < 13; ++c) SG->SetAllColWidths(c, kRuleWidths[c]);
-    SG->AddCheckBoxColumn(dali::rEnable);
+    SG->AddCheckBoxColumn(dali::rEnable, true, false);
     for (int r = 1; r < SG->RowCount(); ++r) SG->SetCells(0, r, QString::number(r));
     SG->OnGetEditorType = [this](QObject* s, int c, int r, TEditorType& e) { SGGetEditorType(s, c, r, e); };
     gridEvents(*SG, &Hint);
@@ -380,25 +380,6 @@ void TFDALI_Access::setDeviceColumn(int ACol, const QString& value) {
 
 void TFDALI_Access::Btn_SelectAllClick() { setDeviceColumn(dEnable, QStringLiteral("Y")); }
 void TFDALI_Access::Btn_ClearAllClick() { setDeviceColumn(dEnable, QStringLiteral("N")); }
-
-QMenu* TFDALI_Access::ColumnPopup(int ACol) const {
-    switch (ACol) {
-    case dMinMax: return PM_MinMax;
-    case dRecall: return PM_Recall;
-    case dDimming: return PM_Dimming;
-    default: return nullptr;
-    }
-}
-
-void TFDALI_Access::CG_DALI_DeviceColumnPopup(const QPoint& pos) {
-    TExColumnGrid& d = *CG_DALI_Device;
-    for (int c = 1; c < d.ColCount(); ++c) {
-        const QRect cell = d.CellRect(c, 0);
-        if (!cell.contains(pos)) continue;
-        if (QMenu* m = ColumnPopup(d.RealColIndex(c))) m->popup(d.mapToGlobal(cell.bottomLeft()));
-        return;
-    }
-}
 
 // Showing ----------------------------------------------------------------------------------------
 

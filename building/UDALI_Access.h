@@ -9,7 +9,6 @@
 #include "platform/XmlDoc.h"
 
 #include <QChar>
-#include <QPoint>
 #include <QStringList>
 
 class QLabel;
@@ -19,7 +18,6 @@ class QSplitter;
 class QTabWidget;
 class QWidget;
 class TExColumnGrid;
-class TEditorTypeGrid;
 class TExStringGrid;
 
 class TFDALI_Access : public plat::TForm {
@@ -48,11 +46,6 @@ public:
     void Btn_PasteRowClick();
     void SGGetEditorType(QObject* Sender, int ACol, int ARow, TEditorType& AEditor);
     void CGComboChange(QObject* Sender, int ACol, int ARow, int AItemIndex, const QString& ASelection);
-    // A right click on the device grid at `pos` (grid coordinates): over a header with a menu, the
-    // menu opens at the header cell's bottom-left corner.
-    void CG_DALI_DeviceColumnPopup(const QPoint& pos);
-    // The header menu of a device-grid column, nullptr for a column without one.
-    QMenu* ColumnPopup(int ACol) const;
 
     QWidget* P_Title = nullptr;
     QWidget* P_Button = nullptr;
@@ -69,7 +62,7 @@ public:
     QWidget* PDaliGroupBroad = nullptr;
     TExColumnGrid* CG_DALI_Device = nullptr;
     TExColumnGrid* CG_DALI_GroupBroad = nullptr;
-    TEditorTypeGrid* SG = nullptr;
+    TExStringGrid* SG = nullptr;
     TExColumnGrid* CG = nullptr;
     QMenu* PM_MinMax = nullptr;
     QMenu* PM_Recall = nullptr;

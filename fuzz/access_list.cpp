@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as an access-list file under each list's schema (the first byte picks the
 // schema): the rows read are shaped as the schema says, the rules run over them, and what reads
 // cleanly writes and reads back unchanged.
+#include "building/BACnetClientSchema.h"
 #include "building/BACnetSchema.h"
 #include "building/DALISchemas.h"
 #include "building/DMXSchema.h"
@@ -49,6 +50,9 @@ const Member kMembers[] = {
     {&can::receiveSchema, [](int in, int) { return can::receiveRules(in); }},
     {&can::transmitSchema, [](int, int out) { return can::transmitRules(out); }},
     {&bacnet::schema, [](int, int) { return bacnet::rules(bacnet::kRows); }},
+    {[]() -> const accesslist::Schema& { return bacnetclient::schema(bacnetclient::kIP); },
+     [](int, int) { return bacnetclient::rules(bacnetclient::kIP); }},
+    {[]() -> const accesslist::Schema& { return bacnetclient::schema(2); }, [](int, int) { return bacnetclient::rules(2); }},
 };
 
 }  // namespace

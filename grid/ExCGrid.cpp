@@ -1,5 +1,8 @@
 #include "grid/ExCGrid.h"
 
+#include "platform/Guard.h"
+
+#include <QMenu>
 #include <stdexcept>
 
 // Items ---------------------------------------------------------------------------------------
@@ -42,6 +45,7 @@ void TGridColumnItem::AssignVisuals(const TGridColumnItem& source) {
     CheckFalse = source.CheckFalse;
     ReadOnly = source.ReadOnly;
     EditLength = source.EditLength;
+    ColumnPopup = source.ColumnPopup;
     color_ = owner_->Grid().Color;
 }
 
@@ -108,12 +112,9 @@ QString TExColumnGrid::GetCheckFalse(int ACol, int ARow) const {
 
 TEditorType TExColumnGrid::GetCellEditor(int ACol, int ARow) const {
     const TGridColumnItem* it = dataItem(ACol, ARow);
-    return it ? it->Editor() : TExStringGrid::GetCellEditor(ACol, ARow);
-}
-
-QStringList TExColumnGrid::GetComboItems(int ACol, int ARow) const {
-    const TGridColumnItem* it = dataItem(ACol, ARow);
-    return it ? it->ComboItems() : QStringList();
+    if (!it) return TExStringGrid::GetCellEditor(ACol, ARow);
+    SetComboList(it->ComboItems());
+    return DoGetEditorType(ACol, ARow, it->Editor());
 }
 
 int TExColumnGrid::GetEditLength(int ACol, int ARow) const {
@@ -140,4 +141,32 @@ TAlignment TExColumnGrid::GetCellAlignment(int ACol, int ARow) const {
 TColor TExColumnGrid::GetCellColor(int ACol, int ARow) const {
     const TGridColumnItem* it = dataItem(ACol, ARow);
     return it ? it->Color() : TExStringGrid::GetCellColor(ACol, ARow);
+}
+
+void TExColumnGrid::CellMouseDown(Qt::MouseButton Button, int ACol, int ARow) {
+    const int real = RealColIndex(ACol);
+    if (real < 0 || real >= columns_.Count() || ARow < 0 || ARow >= RowCount()) return;
+    QMenu* menu = columns_.items_[size_t(real)]->ColumnPopup;
+    if (!menu) return;
+    const TColumnPopupType t = columns_.items_[size_t(real)]->ColumnPopupType;
+    bool fixedKind = false, normalKind = false;
+    if (Button == Qt::LeftButton) {
+        fixedKind = t == cpFixedCellsLClick || t == cpAllCellsLClick;
+        normalKind = t == cpNormalCellsLClick || t == cpAllCellsLClick;
+    } else if (Button == Qt::RightButton) {
+        fixedKind = t == cpFixedCellsRClick || t == cpAllCellsRClick;
+        normalKind = t == cpNormalCellsRClick || t == cpAllCellsRClick;
+    }
+    if (!fixedKind && !normalKind) return;
+    // The kind of click counts, whatever cell it hit; where the menu opens depends on the cell.
+    if (OnColumnPopup) plat::guarded([&] { OnColumnPopup(this, ACol, ARow, menu); });
+    const bool fixedRow = ARow < 1;
+    if (!(fixedRow ? fixedKind : normalKind)) return;
+    // The handler may have scrolled, changed the columns or destroyed the menu: the place and the
+    // menu are taken now.
+    if (real >= columns_.Count() || !columns_.items_[size_t(real)]->ColumnPopup) return;
+    const QRect cell = CellRect(ACol, ARow);
+    if (cell.isEmpty()) return;
+    // Just below the cell: its left edge and the first line under it.
+    columns_.items_[size_t(real)]->ColumnPopup->popup(mapToGlobal(QPoint(cell.left(), cell.top() + cell.height())));
 }

@@ -4,9 +4,12 @@
 // column. The item answers the cell queries of its column's data cells.
 #include "grid/ExGrid.h"
 
+#include <QPointer>
+#include <functional>
 #include <memory>
 #include <vector>
 
+class QMenu;
 class TExColumnGrid;
 class TGridColumnCollection;
 
@@ -40,9 +43,12 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor value);
     bool ReadOnly = false;
+    // The column's pop-up menu (not owned; forgotten when it is destroyed) and the clicks that open it.
+    QPointer<QMenu> ColumnPopup;
+    TColumnPopupType ColumnPopupType = cpFixedCellsRClick;
 
     // Copies the look and behaviour of another item: not its header, drop-down items, drop-down
-    // row count or colour, which the grid gives.
+    // row count or colour, which the grid gives, nor when its pop-up menu opens.
     void AssignVisuals(const TGridColumnItem& source);
 
 private:
@@ -80,6 +86,9 @@ private:
     std::vector<std::unique_ptr<TGridColumnItem>> items_;
 };
 
+// A click on a cell of a column with a pop-up menu: display column, row and the menu.
+using TColumnPopupEvent = std::function<void(QObject* Sender, int ACol, int ARow, QMenu* PopupMenu)>;
+
 class TExColumnGrid : public TExStringGrid {
     Q_OBJECT
 public:
@@ -91,15 +100,22 @@ public:
 
     QString GetCheckTrue(int ACol, int ARow) const override;
     QString GetCheckFalse(int ACol, int ARow) const override;
+    // A data cell's editor is its item's, its drop-down list the item's items; OnGetEditorType may
+    // change both.
     TEditorType GetCellEditor(int ACol, int ARow) const override;
-    QStringList GetComboItems(int ACol, int ARow) const override;
     int GetDropDownCount(int ACol, int ARow) const override;
     int GetEditLength(int ACol, int ARow) const override;
     bool CanEditCell(int ACol, int ARow) const override;
     TAlignment GetCellAlignment(int ACol, int ARow) const override;
     TColor GetCellColor(int ACol, int ARow) const override;
 
+    // A press with the button of the item's ColumnPopupType, on any cell of a column whose item has
+    // a menu, fires this event; the menu then opens below the cell's bottom-left corner when the
+    // cell is of the kind (header or data) the type names. A column's item is its real column's.
+    TColumnPopupEvent OnColumnPopup;
+
 protected:
+    void CellMouseDown(Qt::MouseButton Button, int ACol, int ARow) override;
     bool IsVirtualCheckCell(int ACol, int ARow) const override;
     void TotalColCountChanged() override;
 

@@ -121,12 +121,13 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& idx) const override {
         const int c = g_->realCol(idx.column()), r = idx.row() + 1;
+        // One question per editor: the answer also loads the grid's drop-down list for this cell.
         const TEditorType ed = g_->GetCellEditor(c, r);
-        if (ed == edDataCheckBox) return nullptr;
+        if (ed == edDataCheckBox || ed == edNone) return nullptr;
         if (ed == edComboList || ed == edComboEdit) {
             auto* combo = new QComboBox(parent);
             combo->setEditable(ed == edComboEdit);
-            combo->addItems(g_->GetComboItems(c, r));
+            combo->addItems(g_->comboList_);
             combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
             // Some styles open a list as tall as all its items and ignore the count: a list of the
             // 1,440 byte positions would cover the screen.
@@ -136,6 +137,11 @@ public:
                 if (combo == editor_) const_cast<GridDelegate*>(this)->commitData(combo);
                 g_->ComboChange(c, r, i, combo->itemText(i));
             });
+            if (QLineEdit* line = combo->lineEdit())
+                // What the user types is reported as it stands, with no item: only the user's edits,
+                // not the text the editor opens with or a choice from the list.
+                QObject::connect(line, &QLineEdit::textEdited, combo,
+                                 [this, c, r](const QString& text) { g_->ComboChange(c, r, -1, text); });
             watch(combo, idx);
             limitLength(combo->lineEdit(), g_->GetEditLength(c, r));
             return combo;
@@ -165,7 +171,11 @@ public:
             const QString text = idx.data(Qt::EditRole).toString();
             const int i = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
             combo->setCurrentIndex(i);
-            if (combo->isEditable()) combo->setEditText(text);
+            if (combo->isEditable()) {
+                combo->setEditText(text);
+                // Selected as in a text cell, so a key that opens the editor replaces the text.
+                combo->lineEdit()->selectAll();
+            }
         } else {
             QStyledItemDelegate::setEditorData(editor, idx);
         }
@@ -289,7 +299,7 @@ public:
 
     // A double-click in the cell or in its editor: the grid's event, then a drop-down cell's list,
     // unless the dialog's handler took the user to another window.
-    void cellDoubleClicked(const QModelIndex& i) {
+    void cellDoubleClicked(const QModelIndex& i, bool buttonDown) {
         bool leftWindow = false;
         const QMetaObject::Connection watch = QObject::connect(
             qApp, &QApplication::focusChanged, this, [this, &leftWindow](QWidget*, QWidget* now) {
@@ -301,7 +311,20 @@ public:
         const TEditorType ed = g_->GetCellEditor(g_->realCol(i.column()), i.row() + 1);
         if (ed != edComboList && ed != edComboEdit) return;
         if (!editCurrent()) return;
-        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
+        // While the button is still down the list waits for its release: shown at once, it would
+        // take that release for a click beside it and close again.
+        if (buttonDown)
+            listOnRelease_ = true;
+        else
+            showList();
+    }
+
+    // The list of the open drop-down editor, when a double-click asked for it.
+    bool showListOnRelease() {
+        if (!listOnRelease_) return false;
+        listOnRelease_ = false;
+        showList();
+        return true;
     }
 
     const QEvent* ignoredKey = nullptr;
@@ -315,15 +338,18 @@ protected:
     }
 
     void mousePressEvent(QMouseEvent* e) override {
+        listOnRelease_ = false;
         const QModelIndex i = indexAt(e->position().toPoint());
         pressedCurrent_ = e->button() == Qt::LeftButton && i.isValid() && i == currentIndex() && !isEditing();
         QTableView::mousePressEvent(e);
+        if (i.isValid()) g_->CellMouseDown(e->button(), g_->DisplColIndex(g_->realCol(i.column())), i.row() + 1);
     }
 
     void mouseReleaseEvent(QMouseEvent* e) override {
         const bool wasCurrent = pressedCurrent_;
         pressedCurrent_ = false;
         QTableView::mouseReleaseEvent(e);
+        if (showListOnRelease()) return;
         if (wasCurrent && e->button() == Qt::LeftButton && indexAt(e->position().toPoint()) == currentIndex() &&
             !g_->HasCheckBox(g_->GetRealCol(), g_->row_))
             editCurrent();
@@ -339,15 +365,20 @@ protected:
         // The first click made the cell current; the view's own double-click handling would only
         // emit a signal the grid does not use.
         e->accept();
-        cellDoubleClicked(i);
+        cellDoubleClicked(i, e->buttons() & Qt::LeftButton);
     }
 
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showList() {
+        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
+    }
+
     TExStringGrid* g_;
     bool pressedCurrent_ = false;
+    bool listOnRelease_ = false;
 };
 
 QWidget* GridDelegate::viewWidget() const { return g_->view_; }
@@ -378,6 +409,8 @@ bool GridView::viewportEvent(QEvent* event) {
 
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
     QAbstractButton* corner = g_->corner_;
+    // A new press ends any wait for the release of a double-click.
+    if (event->type() == QEvent::MouseButtonPress) listOnRelease_ = false;
     if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // The corner is cell (0, 0): a double-click there is a double-click on that cell.
         if (watched == corner) g_->DblClickCell(0, 0);
@@ -386,29 +419,49 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         if (editor && w && (w == editor || editor->isAncestorOf(w))) {
             const QModelIndex i = g_->delegate_->editedIndex();
             if (i.isValid()) {
-                cellDoubleClicked(i);
+                cellDoubleClicked(i, static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton);
                 return true;
             }
         }
     }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The release that ends a double-click in the editor, which received its press.
+        QWidget* editor = g_->delegate_->openEditor();
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (editor && w && (w == editor || editor->isAncestorOf(w)) && showListOnRelease()) return true;
+    }
     if (event->type() == QEvent::MouseButtonPress) {
-        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QPoint pos = me->position().toPoint();
         QHeaderView* h = horizontalHeader();
+        // The fixed cell pressed, if any: (row, display column).
+        int row = -1, col = -1;
         if (watched == corner) {
             g_->ClickCell(0, 0);
+            row = col = 0;
         } else if (watched == h->viewport()) {
             const int logical = h->logicalIndexAt(pos);
             if (logical >= 0) {
                 // A press on a column border starts sizing the column, not a click on the header.
                 const int x = pos.x() - h->sectionViewportPosition(logical);
                 const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
-                if (!sizing || (x > 3 && h->sectionSize(logical) - x > 3))
-                    g_->ClickCell(0, g_->DisplColIndex(g_->realCol(logical)));
+                const bool onBorder = sizing && (x <= 3 || h->sectionSize(logical) - x <= 3);
+                if (!onBorder) g_->ClickCell(0, g_->DisplColIndex(g_->realCol(logical)));
+                // Only the left button sizes: another button on a border is still on its header.
+                if (!onBorder || me->button() != Qt::LeftButton) {
+                    row = 0;
+                    col = g_->DisplColIndex(g_->realCol(logical));
+                }
             }
         } else if (watched == verticalHeader()->viewport()) {
             const int logical = verticalHeader()->logicalIndexAt(pos);
-            if (logical >= 0) g_->ClickCell(logical + 1, 0);
+            if (logical >= 0) {
+                g_->ClickCell(logical + 1, 0);
+                row = logical + 1;
+                col = 0;
+            }
         }
+        if (row >= 0) g_->CellMouseDown(me->button(), col, row);
     }
     if (watched == corner && event->type() == QEvent::Paint) {
         QStyleOptionHeader opt;
@@ -840,8 +893,22 @@ void TExStringGrid::SetReadOnly(int ACol, int ARow, bool value) {
 
 QString TExStringGrid::GetCheckTrue(int, int) const { return CheckTrue; }
 QString TExStringGrid::GetCheckFalse(int, int) const { return CheckFalse; }
-TEditorType TExStringGrid::GetCellEditor(int, int) const { return edNormal; }
-QStringList TExStringGrid::GetComboItems(int, int) const { return {}; }
+TEditorType TExStringGrid::GetCellEditor(int ACol, int ARow) const { return DoGetEditorType(ACol, ARow, edNormal); }
+
+TEditorType TExStringGrid::DoGetEditorType(int ACol, int ARow, TEditorType AEditor) const {
+    if (OnGetEditorType)
+        plat::guarded([&] { OnGetEditorType(const_cast<TExStringGrid*>(this), ACol, ARow, AEditor); });
+    return AEditor;
+}
+
+QStringList TExStringGrid::GetComboItems(int ACol, int ARow) const {
+    GetCellEditor(ACol, ARow);
+    return comboList_;
+}
+
+void TExStringGrid::AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox) {
+    for (int r = 1; r < rowCount_; ++r) AddCheckBox(ACol, r, DefaultState, DataCheckBox);
+}
 int TExStringGrid::GetDropDownCount(int, int) const { return 8; }
 
 int TExStringGrid::GetEditLength(int, int) const { return 0; }

@@ -121,8 +121,11 @@ public:
     // Cell queries a column grid answers from its column items.
     virtual QString GetCheckTrue(int ACol, int ARow) const;
     virtual QString GetCheckFalse(int ACol, int ARow) const;
+    // The editor of a cell: the grid's own answer (a column grid's item), then OnGetEditorType has
+    // the last word. Asking loads the grid's drop-down list for that cell (see ClearComboString).
     virtual TEditorType GetCellEditor(int ACol, int ARow) const;
-    virtual QStringList GetComboItems(int ACol, int ARow) const;
+    // The drop-down list of a cell: asks the cell's editor, then answers the grid's list.
+    QStringList GetComboItems(int ACol, int ARow) const;
     // Rows a drop-down cell's list shows before it scrolls.
     virtual int GetDropDownCount(int ACol, int ARow) const;
     // Most characters a cell's editor takes, 0 for no limit.
@@ -130,6 +133,15 @@ public:
     virtual bool CanEditCell(int ACol, int ARow) const;
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;
+
+    // A check box in every data row of a real column: a plain box in the given state or a data box
+    // (Data true, see AddCheckBox).
+    void AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox);
+
+    // The grid's drop-down list: the items of the drop-down editor that opens next. A column grid
+    // loads it from the cell's column item before OnGetEditorType runs, which may refill it.
+    void ClearComboString() { comboList_.clear(); }
+    void AddComboString(const QString& text) { comboList_.append(text); }
 
     // Whole rows: every column from FixedCols on, rows RowIndex .. RowIndex + RCount - 1, the
     // count cut at RowCount. The current cell moves to the selection's far corner.
@@ -141,7 +153,11 @@ public:
     TDblClickCellEvent OnDblClickCell;
     TGridHintEvent OnGridHint;
     TGridKeyPressEvent OnKeyPress;
+    // A choice in a drop-down cell's list (the item's index and text), and every edit typed in a
+    // drop-down cell with its own text (index -1, the text as it stands). Real column.
     TComboChangeEvent OnComboChange;
+    // Chooses the editor of a cell (real column) and, for a drop-down, fills the grid's list.
+    TGetEditorTypeEvent OnGetEditorType;
     TCheckBoxClickEvent OnCheckBoxClick;
 
     // Input entry points; the view's own handlers end here too, so tests can drive them directly.
@@ -155,6 +171,11 @@ public:
     void CheckBoxClick(int ACol, int ARow);
 
 protected:
+    // Lets OnGetEditorType change the editor a cell query arrived at.
+    TEditorType DoGetEditorType(int ACol, int ARow, TEditorType AEditor) const;
+    void SetComboList(const QStringList& items) const { comboList_ = items; }
+    // A mouse press on a cell (display column), after the grid's own handling of it.
+    virtual void CellMouseDown(Qt::MouseButton Button, int ACol, int ARow) {}
     // A cell with a check box that no flag stores (the column grid's check-box columns).
     virtual bool IsVirtualCheckCell(int ACol, int ARow) const;
     // Runs after the number of real columns changed.
@@ -200,6 +221,8 @@ private:
     std::vector<uint8_t> flags_;
     std::vector<uint8_t> visible_;  // one flag per real column below kMaxHideCol
     std::vector<int> widths_;       // per real column
+    // Filled while the grid is asked for a cell's editor, which is a const query.
+    mutable QStringList comboList_;
     gridimpl::GridModel* model_ = nullptr;
     gridimpl::GridDelegate* delegate_ = nullptr;
 };

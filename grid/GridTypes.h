@@ -4,6 +4,13 @@
 
 #include <QColor>
 
+// Which clicks open a column item's pop-up menu: on header cells, on data cells or on both, with the
+// right or the left button.
+enum TColumnPopupType : uint8_t {
+    cpFixedCellsRClick, cpFixedCellsLClick, cpNormalCellsRClick, cpNormalCellsLClick, cpAllCellsRClick,
+    cpAllCellsLClick
+};
+
 using plat::clWhite;
 using plat::clWindow;
 

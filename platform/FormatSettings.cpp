@@ -30,13 +30,16 @@ FormatSettings formatSettings() {
     }
     const QString tf = loc.timeFormat(QLocale::ShortFormat);
     s.shortTimeFormat = tf;
-    s.longTimeFormat = loc.timeFormat(QLocale::LongFormat);
     for (QChar c : tf) {
         if (!c.isLetter() && c != u' ') {
             s.timeSeparator = c;
             break;
         }
     }
+    // The system's long form may end in a time-zone name, which no edit of ours shows or reads.
+    QString ltf = loc.timeFormat(QLocale::LongFormat);
+    ltf.remove(u't');
+    s.longTimeFormat = ltf.trimmed();
     s.currencySymbol = loc.currencySymbol();
     return s;
 }

@@ -41,6 +41,7 @@ bool readRows(const Schema& schema, const Section& section, int capacity, const 
         for (size_t a = 0; a < section.attributes.size(); ++a) {
             const Attribute& attr = section.attributes[a];
             const int column = int(a) + 1;
+            if (!attr.name) continue;  // not kept in the file: the reset text stays
             // Attribute names are ASCII: looked up as they stand, without a conversion per row.
             if (const pugi::xml_attribute value = node.attribute(attr.name)) {
                 const char* v = value.value();
@@ -144,7 +145,8 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
             pugi::xml_node e = parent.node().append_child(schema.rowElement);
             const Row& row = rows[size_t(r)];
             for (size_t a = 0; a < section.attributes.size(); ++a)
-                e.append_attribute(section.attributes[a].name).set_value(row.value(int(a) + 1).toUtf8().constData());
+                if (section.attributes[a].name)
+                    e.append_attribute(section.attributes[a].name).set_value(row.value(int(a) + 1).toUtf8().constData());
         }
     }
 }
@@ -161,9 +163,14 @@ int rowListLength(const Section& section, const Rows& rows) {
     return n;
 }
 
+bool stored(const Section& section, int column) {
+    return column >= 1 && column < section.columns() && section.attributes[size_t(column - 1)].name;
+}
+
 bool rowInUse(const Section& section, const Row& row) {
     // Only what the file keeps counts: a window's own hidden columns hold nothing to lose.
     for (int c = 1; c < row.size() && c < section.columns(); ++c) {
+        if (!stored(section, c)) continue;
         if (std::find(section.flagColumns.begin(), section.flagColumns.end(), c) != section.flagColumns.end())
             continue;
         if (!TrimCtl(row[c]).isEmpty()) return true;
@@ -248,13 +255,15 @@ Problem validate(const Schema& schema, const std::vector<Rows>& sections, const 
                 for (Check& check : checks)
                     if (std::optional<Failure> f = check(view)) return {Problem::Check, int(s), r + 1, *f, 0};
             // Skipped rows are written too: a text the file cannot hold would make it unreadable.
-            for (int c = 1; c < row.size() && c < section.columns(); ++c)
+            for (int c = 1; c < row.size() && c < section.columns(); ++c) {
+                if (!stored(section, c)) continue;
                 if (const std::optional<char16_t> bad = unsavableCharacter(row[c])) {
                     Problem p{Problem::Unsavable, int(s), r + 1, Failure{0, {}}, 0};
                     p.column = c;
                     p.character = *bad;
                     return p;
                 }
+            }
         }
         if (s < rules.size() && rules[s].listCheck)
             if (std::optional<ListFailure> f = rules[s].listCheck(rows, end, schema.numbers))

@@ -28,7 +28,7 @@ int listNumber(const QString& text, NumberRule rule);
 enum class Missing : uint8_t { Required, Default, KeepReset };
 
 struct Attribute {
-    const char* name;
+    const char* name;  // nullptr: a column of the window only, neither read nor written
     Missing missing = Missing::Required;
     const char* fallback = "";
     const char* reset = "";  // what the reset at each showing puts into the column
@@ -97,6 +97,8 @@ void writeList(const Schema& schema, const std::vector<Rows>& sections, plat::Xm
 
 // The row list: rows from the first one up to, not including, the first with an empty key.
 bool keyEmpty(const Section& section, const Row& row);
+// Whether the file keeps the column (1 .. the section's last column).
+bool stored(const Section& section, int column);
 int rowListLength(const Section& section, const Rows& rows);
 // A row holds something worth keeping: a text other than blanks in a column the file keeps, outside
 // the flag columns (the rule of the row helpers, so a reset row with its "Y" counts as empty).

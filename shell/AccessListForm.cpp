@@ -113,7 +113,8 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     P_Button->setGeometry(0, kClientHeight - kButtonPanelHeight, width, kButtonPanelHeight);
     paintPanel(P_Button);
     TFadeButton** buttons[6] = {&Btn_OK, &Btn_Cancel, &Btn_DelRow, &Btn_InsRow, &Btn_CopyRow, &Btn_PasteRow};
-    for (int i = 0; i < (def.rowButtons ? 6 : 2); ++i) {
+    const int buttonCount = !def.rowButtons ? 2 : def.copyButtons ? 6 : 4;
+    for (int i = 0; i < buttonCount; ++i) {
         auto* b = NewHouseButton(QString::fromLatin1(kButtonCaptions[i]), P_Button);
         b->setObjectName(QString::fromLatin1(kButtonNames[i]));
         b->setGeometry(kButtonLefts[i], 6, 110, 28);
@@ -124,6 +125,8 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     if (def.rowButtons) {
         plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRow_Click(); });
         plat::onSignal(Btn_InsRow, &TFadeButton::clicked, this, [this]() { Btn_InsRowClick(); });
+    }
+    if (def.rowButtons && def.copyButtons) {
         plat::onSignal(Btn_CopyRow, &TFadeButton::clicked, this, [this]() { Btn_CopyRowClick(); });
         plat::onSignal(Btn_PasteRow, &TFadeButton::clicked, this, [this]() { Btn_PasteRowClick(); });
     }
@@ -186,7 +189,7 @@ void TAccessListForm::FormShow() {
 void TAccessListForm::resetGrids() {
     for (size_t p = 0; p < pages_.size(); ++p) {
         TExColumnGrid& g = *pages_[p].grid;
-        const accesslist::Row reset = accesslist::resetRow(def_.schema->sections[p]);
+        const accesslist::Row reset = accesslist::resetRow(ListSchema().sections[p]);
         for (int r = 1; r < g.RowCount(); ++r) {
             g.SetCells(0, r, QString::number(r));
             for (int c = 1; c < g.TotalColCount(); ++c) g.SetCells(c, r, reset.value(c));
@@ -197,7 +200,7 @@ void TAccessListForm::resetGrids() {
 }
 
 void TAccessListForm::loadFile() {
-    const QString fileName = QString::fromLatin1(def_.schema->fileName);
+    const QString fileName = QString::fromLatin1(ListSchema().fileName);
     QString readError;
     const std::optional<QByteArray> bytes = plat::readFile(*def_.filePath, &readError);
     if (!bytes) {
@@ -208,7 +211,7 @@ void TAccessListForm::loadFile() {
     // The grids may have been sized for this showing: they hold what is read.
     std::vector<int> capacities;
     for (const PageState& ps : pages_) capacities.push_back(ps.grid->RowCount() - 1);
-    accesslist::ReadResult read = accesslist::readList(*def_.schema, *bytes, capacities);
+    accesslist::ReadResult read = accesslist::readList(ListSchema(), *bytes, capacities);
     Loaded_Rows(read.sections);
     for (size_t p = 0; p < pages_.size() && p < read.sections.size(); ++p) {
         TExColumnGrid& g = *pages_[p].grid;
@@ -224,7 +227,7 @@ void TAccessListForm::loadFile() {
     for (size_t s = 0; s < read.surplus.size(); ++s) {
         const int surplus = read.surplus[s];
         if (surplus <= 0) continue;
-        const accesslist::Section& section = def_.schema->sections[s];
+        const accesslist::Section& section = ListSchema().sections[s];
         const QString where = section.element ? QStringLiteral("the section \"%1\"").arg(QString::fromLatin1(section.element))
                                               : QStringLiteral("the list");
         plat::dialogs().warning(QStringLiteral("\"%1\": %2 holds %3 rows, the table only %4: the last %5 rows are not "
@@ -256,12 +259,14 @@ std::vector<accesslist::Rows> TAccessListForm::gridRows() const {
 }
 
 bool TAccessListForm::Controllo_dati() {
-    const accesslist::Problem problem = accesslist::validate(*def_.schema, gridRows(), Rules());
+    const accesslist::Problem problem = accesslist::validate(ListSchema(), gridRows(), Rules());
     if (problem.kind == accesslist::Problem::None) return true;
     const TExColumnGrid& g = *pages_.at(size_t(problem.section)).grid;
     QStringList headers;
     for (int c = 0; c < g.TotalColCount(); ++c) headers << g.Cells(c, 0);
-    plat::dialogs().error(accesslist::problemMessage(*def_.schema, problem, def_.errorPrefix, headers));
+    const int pagePrefix = def_.pages.at(size_t(problem.section)).errorPrefix;
+    plat::dialogs().error(
+        accesslist::problemMessage(ListSchema(), problem, pagePrefix >= 0 ? pagePrefix : def_.errorPrefix, headers));
     return false;
 }
 
@@ -269,11 +274,11 @@ bool TAccessListForm::saveFile() {
     XML1.clear();
     std::vector<accesslist::Rows> rows = gridRows();
     Saving_Rows(rows);
-    accesslist::writeList(*def_.schema, rows, XML1);
+    accesslist::writeList(ListSchema(), rows, XML1);
     QString error;
     if (!XML1.save(*def_.filePath, &error)) {
         plat::dialogs().error(QStringLiteral("\"%1\" could not be saved: %2")
-                                  .arg(QString::fromLatin1(def_.schema->fileName), error));
+                                  .arg(QString::fromLatin1(ListSchema().fileName), error));
         return false;
     }
     return true;
@@ -285,7 +290,7 @@ void TAccessListForm::Btn_OK_Click() {
         plat::dialogs().questionYesNo(
             QStringLiteral("\"%1\" could not be read completely when this window opened, so the list does not show "
                            "all of it. Saving replaces the file with the list shown here. Overwrite it?")
-                .arg(QString::fromLatin1(def_.schema->fileName))) != plat::Answer::Yes)
+                .arg(QString::fromLatin1(ListSchema().fileName))) != plat::Answer::Yes)
         return;
     if (!saveFile()) return;
     loadFailed_ = false;

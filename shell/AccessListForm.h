@@ -34,6 +34,7 @@ struct AccessListPage {
     const char* gridName;  // e.g. "sga"
     int tabText;           // -1: no tab (one-grid list)
     std::vector<AccessListColumn> columns;  // column 0 first
+    int errorPrefix = -1;  // the page's own "Error in ..., row ", -1: the window's
 };
 
 struct AccessListDef {
@@ -51,6 +52,7 @@ struct AccessListDef {
     QString* filePath;             // the project file's path in the shared state
     std::vector<AccessListPage> pages;  // one or two, in page (and section) order
     bool rowButtons = true;        // false: OK and Cancel only (the four row buttons stay null)
+    bool copyButtons = true;       // false: no Copy Row and Paste Row (they stay null)
 };
 
 class TAccessListForm : public plat::TForm {
@@ -100,6 +102,8 @@ protected:
     // Runs at each showing before the reset and the load: byte sizes, drop-down items, and the row
     // count of a table whose size follows the project (the reset and the load follow the grid).
     virtual void Prepare_Show() {}
+    // The file's layout; a member whose key column follows the project gives the one in force.
+    virtual const accesslist::Schema& ListSchema() const { return *def_.schema; }
     // The rules of each section, built with the window's current limits.
     virtual std::vector<accesslist::SectionRules> Rules() const = 0;
     // A member whose file keeps a cell in another form than the grid shows it (a topic's position

@@ -2,11 +2,13 @@
 // after the SNMP manager list, the object list shown by its hidden step, the EDE file written by
 // its step with the name rule and the overwrite question.
 #include "app/UVelmarineFirmWare.h"
+#include "building/UBACnetAccess.h"
 #include "building/UBACnetSlaveSetAccess.h"
 #include "building/UBACnet_EDE_File.h"
 #include "building/UBACnet_Eng_Unit.h"
 #include "building/USNMPManagerAccess.h"
 #include "building/UDALI_Access.h"
+#include "building/UImportEDEFile.h"
 #include "controls/FadeButton.h"
 #include "platform/Files.h"
 #include "shell/UComon.h"
@@ -76,6 +78,29 @@ protected:
     SaveDialogSpy spy{rec};
     TFVelmarineFirmWare* main = nullptr;
 };
+
+// The client's tables and the EDE import come last, in that order, and follow a language change.
+TEST_F(BACnetSteps, TheClientWindowsAreCreatedAndRelabelledAfterTheDALIWindow) {
+    const QObjectList children = main->children();
+    const auto at = [&](QObject* o) { return children.indexOf(o); };
+    ASSERT_GE(at(FDALI_Access), 0);
+    EXPECT_LT(at(FDALI_Access), at(FBACnetAccess));
+    EXPECT_LT(at(FBACnetAccess), at(FImportEDEFile));
+
+    const std::vector<plat::TForm*> relabelled = main->Language_Windows();
+    const auto pos = std::find(relabelled.begin(), relabelled.end(), FDALI_Access);
+    ASSERT_LE(pos + 3, relabelled.end());
+    EXPECT_EQ(std::vector<plat::TForm*>(pos, pos + 3),
+              (std::vector<plat::TForm*>{FDALI_Access, FBACnetAccess, FImportEDEFile}));
+
+    Text_Table[4700] = QStringLiteral("Accesso BACnet client");
+    Text_Table[4759] = QStringLiteral("Importa EDE");
+    Text_Table[4815] = QStringLiteral("ID o indirizzo IP");
+    main->Change_Language();
+    EXPECT_EQ(FBACnetAccess->windowTitle(), QStringLiteral("Accesso BACnet client"));
+    EXPECT_EQ(FBACnetAccess->Btn_Import_CSV->Caption(), QStringLiteral("Importa EDE"));
+    EXPECT_EQ(FImportEDEFile->LID_IP->text(), QStringLiteral("ID o indirizzo IP"));
+}
 
 TEST_F(BACnetSteps, CreatedAndRelabelledAfterTheSNMPManagerList) {
     const QObjectList children = main->children();

@@ -1,7 +1,6 @@
 // The SNMP manager and DALI windows among the program's windows: created and relabelled in the
 // program's order, and shown by their hidden steps once a project is open.
 #include "app/UVelmarineFirmWare.h"
-#include "building/EditorTypeGrid.h"
 #include "building/UDALI_Access.h"
 #include "building/UDMXDefVal.h"
 #include "building/USNMPManagerAccess.h"

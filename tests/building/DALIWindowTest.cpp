@@ -2,7 +2,6 @@
 // the device page with its file and header menus, the rules and functions with their file, the
 // row buttons and what OK refuses and writes.
 #include "building/DALISchemas.h"
-#include "building/EditorTypeGrid.h"
 #include "building/UDALI_Access.h"
 #include "building/USNMPManagerAccess.h"
 #include "controls/FadeButton.h"
@@ -16,13 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
-#include <QContextMenuEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTest>
 
 using testing_support::readAll;
 using testing_support::writeAll;
@@ -207,8 +208,10 @@ TEST_F(DALIWindow, SelectAllClearAllAndTheHeaderMenus) {
             }
         ADD_FAILURE() << "no menu entry " << caption;
     };
-    ASSERT_EQ(f.ColumnPopup(kRecall), f.PM_Recall);
-    ASSERT_EQ(f.ColumnPopup(kEnable), nullptr);
+    ASSERT_EQ(d.Columns().Items(kRecall).ColumnPopup, f.PM_Recall);
+    ASSERT_EQ(d.Columns().Items(kMinMax).ColumnPopup, f.PM_MinMax);
+    ASSERT_EQ(d.Columns().Items(kDimming).ColumnPopup, f.PM_Dimming);
+    ASSERT_EQ(d.Columns().Items(kEnable).ColumnPopup, nullptr);
     trigger(f.PM_Recall, "Select All Recall Min-Max Level for Switch");
     for (int r = 1; r <= 64; ++r) ASSERT_EQ(d.Cells(kRecall, r), QStringLiteral("Recall Min-Max Level for Switch")) << r;
     trigger(f.PM_Recall, "Select All None");
@@ -222,17 +225,24 @@ TEST_F(DALIWindow, SelectAllClearAllAndTheHeaderMenus) {
 
     // A right click on a header opens that column's menu below the header cell; on a data cell none.
     QApplication::processEvents();
-    const QRect header = d.CellRect(d.DisplColIndex(kRecall), 0);
-    ASSERT_FALSE(header.isEmpty());
-    QContextMenuEvent onHeader(QContextMenuEvent::Mouse, header.center(), d.mapToGlobal(header.center()));
-    QApplication::sendEvent(&d, &onHeader);
+    const auto rightClick = [&](int real, int row) {
+        const QRect r = d.CellRect(d.DisplColIndex(real), row);
+        ASSERT_FALSE(r.isEmpty());
+        QWidget* under = d.childAt(r.center());
+        ASSERT_NE(under, nullptr);
+        QTest::mouseClick(under, Qt::RightButton, {}, under->mapFrom(&d, r.center()));
+    };
+    rightClick(kRecall, 0);
     EXPECT_TRUE(f.PM_Recall->isVisible());
     EXPECT_FALSE(f.PM_MinMax->isVisible());
     f.PM_Recall->hide();
-    const QRect cell = d.CellRect(d.DisplColIndex(kRecall), 3);
-    QContextMenuEvent onCell(QContextMenuEvent::Mouse, cell.center(), d.mapToGlobal(cell.center()));
-    QApplication::sendEvent(&d, &onCell);
-    EXPECT_FALSE(f.PM_Recall->isVisible());
+    rightClick(kMinMax, 0);
+    EXPECT_TRUE(f.PM_MinMax->isVisible());
+    f.PM_MinMax->hide();
+    rightClick(kRecall, 3);
+    rightClick(kEnable, 0);
+    for (QMenu* m : {f.PM_Recall, f.PM_MinMax, f.PM_Dimming})
+        EXPECT_FALSE(m->isVisible()) << m->objectName().toStdString();
 }
 
 TEST_F(DALIWindow, OKWithAllDevicesClearedWritesEveryAddress) {
@@ -391,6 +401,57 @@ TEST_F(DALIRulesWindow, ChoosingAnEventSetsItsCondition) {
     f.Btn_OKClick();
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(f.ModalResult(), plat::mrOk);
+}
+
+// The same as a user meets it: an event typed into the Value cell sets its condition as it is
+// typed, like one chosen from the cell's list; either way OK then passes.
+TEST_F(DALIRulesWindow, TypingAnEventSetsItsConditionLikeChoosingIt) {
+    TFDALI_Access f;
+    open(f);
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.PC_DALI->setCurrentIndex(2);
+    TExColumnGrid& cg = *f.CG;
+    cg.setFocus();
+    ASSERT_EQ(cg.Cells(fValue, 1), QStringLiteral("100"));
+    ASSERT_EQ(cg.Cells(fCondition, 1), QStringLiteral("No Condition"));
+    cg.SetRow(1);
+    cg.SetCol(fValue);
+    QTest::keyClicks(&cg, "S");  // the first key opens the cell's editor in its place
+    QTest::keyClicks(QApplication::focusWidget(), "hort Press");
+    EXPECT_EQ(cg.Cells(fCondition, 1), QStringLiteral("When Equal to Value"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cg.Cells(fValue, 1), QStringLiteral("Short Press"));
+
+    // Row 3 holds a presence event with its condition; "Short Press" is chosen in the cell's list.
+    ASSERT_EQ(cg.Cells(fCondition, 3), QStringLiteral("AND Logic with Value"));
+    cg.SetRow(3);
+    cg.SetCol(fValue);
+    const QRect cell = cg.CellRect(fValue, 3);
+    QWidget* under = cg.childAt(cell.center());
+    ASSERT_NE(under, nullptr);
+    QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(&cg, cell.center()));
+    QWidget* focus = QApplication::focusWidget();
+    auto* combo = qobject_cast<QComboBox*>(focus);
+    if (!combo && focus) combo = qobject_cast<QComboBox*>(focus->parentWidget());
+    ASSERT_NE(combo, nullptr) << "the click opened no drop-down";
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible());
+    const QModelIndex item = list->model()->index(int(events().indexOf(QStringLiteral("Short Press"))), 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    EXPECT_EQ(cg.Cells(fValue, 3), QStringLiteral("Short Press"));
+    EXPECT_EQ(cg.Cells(fCondition, 3), QStringLiteral("When Equal to Value"));
+
+    rec.clear();
+    f.Btn_OKClick();
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    EXPECT_EQ(f.ModalResult(), plat::mrOk);
+    for (int r : {1, 3}) {
+        const QString condition = QStringLiteral("string(//DALI2_Functions_Rules/row[%1]/@Condition)").arg(r);
+        EXPECT_EQ(xvalue(g_DALI2AccessFile, condition), QStringLiteral("When Equal to Value")) << r;
+    }
 }
 
 TEST_F(DALIRulesWindow, ValuesWithEitherSeparatorPassUnderAComma) {

@@ -57,7 +57,7 @@ TEST(ExGridUnit, LocaleRoutinesFollowTheFormatSettingsOfTheMoment) {
     EXPECT_EQ(GetLongTimeFormat(), "HH.mm.ss");
     plat::setFormatSettingsOverride(plat::FormatSettings{});
     EXPECT_EQ(GetDecimalSeparator(), QChar(u'.'));
-    EXPECT_EQ(GetLongTimeFormat(), "hh:mm:ss");
+    EXPECT_EQ(GetLongTimeFormat(), "HH:mm:ss");
 }
 
 TEST(ExGridUnit, TransparentWindowLetsMouseInputThroughAndKeepsItsOtherAttributes) {

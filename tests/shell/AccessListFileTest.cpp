@@ -389,4 +389,24 @@ TEST(AccessListRules, TheFinishOfASectionRunsAfterAllItsRowsAndTheRowsBefore) {
     Load_Default_Language();
 }
 
+// A column of the window alone (a hidden option the gateway does not take) sits between two kept
+// ones: it is neither read nor written, is no use of a row and may hold any character.
+TEST(AccessListFile, AColumnWithoutAnAttributeStaysOutOfTheFile) {
+    static const Schema s{"Own.xml", "Own", nullptr, "row", NumberRule::Decimal,
+                          {{nullptr,
+                            {{"Key"}, {nullptr, Missing::KeepReset, "", "R"}, {"Name", Missing::Default}},
+                            3, 1, KeyTrim::Trimmed, 0, {}, ""}}};
+    const ReadResult r = readList(s, "<Own><row Key=\"k\" Name=\"n\"/></Own>");
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    EXPECT_EQ(r.sections.at(0).at(0), row({"k", "R", "n"}));
+    plat::XmlDocument doc;
+    writeList(s, {{row({"k", "\x01own", "n"})}}, doc);
+    EXPECT_EQ(doc.toBytes().toStdString(), std::string("<Own><row Key=\"k\" Name=\"n\"/></Own>"));
+    EXPECT_FALSE(rowInUse(s.sections[0], row({"", "x", ""})));
+    EXPECT_TRUE(rowInUse(s.sections[0], row({"", "", "x"})));
+    EXPECT_FALSE(stored(s.sections[0], 2));
+    EXPECT_EQ(validate(s, {{row({"k", "\x01own", "n"})}}, {SectionRules{}}).kind, Problem::None);
+    EXPECT_EQ(validate(s, {{row({"k", "", "\x01"})}}, {SectionRules{}}).kind, Problem::Unsavable);
+}
+
 }  // namespace
