@@ -632,6 +632,13 @@ void SetConfiguratorFormValues(TExStringGrid& Grid) {
     cl.SetFixedGradientHoverTo(plat::clWhite);
     cl.SetFixedGradientDownFrom(plat::clGray);
     cl.SetFixedGradientDownTo(plat::clSilver);
+    // The drop-down editors' header and footer: shown, in Tahoma, without buttons.
+    cl.DropDownHeader().SetVisible(true);
+    cl.DropDownHeader().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownHeader().Buttons().Clear();
+    cl.DropDownFooter().SetVisible(true);
+    cl.DropDownFooter().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownFooter().Buttons().Clear();
     Grid.SetFloatFormat(QStringLiteral("%.2f"));
     Grid.SetFilterDropDownClear(QStringLiteral("(All)"));
     Grid.PrintSettings().SetDateFormat(QStringLiteral("dd/mm/yyyy"));
