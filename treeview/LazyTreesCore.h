@@ -557,7 +557,25 @@ protected:
                                      TLTNodeAttachMode Mode);
     virtual void InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex, bool ParentClearing = false);
     void StructureChanged(PLazyNode Node, TChangeReason Reason);
-    void RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason);
+    void RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason) {
+        if (IsStructureChange) {
+            if (FStates.Contains(TLazyTreeState::tsStructureChangePending))
+                StopTimer(6);
+            else
+                DoStateChange({TLazyTreeState::tsStructureChangePending});
+            FLastStructureChangeNode = Node;
+            if (FLastStructureChangeReason == TChangeReason::crIgnore)
+                FLastStructureChangeReason = Reason;
+            else if (Reason != TChangeReason::crIgnore)
+                FLastStructureChangeReason = TChangeReason::crAccumulated;
+        } else {
+            if (FStates.Contains(TLazyTreeState::tsChangePending))
+                StopTimer(5);
+            else
+                DoStateChange({TLazyTreeState::tsChangePending});
+            FLastChangedNode = Node;
+        }
+    }
     uint32_t CountVisibleChildren(PLazyNode Node) const;
     void UpdateChildrenHiddenFlag(PLazyNode Node);
     void UpdateAllChildrenHiddenFlags();

@@ -326,26 +326,6 @@ void TLazyTreeCore::EndSynch() {
 
 // ---- 4. Announcing structure changes ----
 
-void TLazyTreeCore::RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason) {
-    if (IsStructureChange) {
-        if (FStates.Contains(tsStructureChangePending))
-            StopTimer(6);
-        else
-            DoStateChange({tsStructureChangePending});
-        FLastStructureChangeNode = Node;
-        if (FLastStructureChangeReason == crIgnore)
-            FLastStructureChangeReason = Reason;
-        else if (Reason != crIgnore)
-            FLastStructureChangeReason = crAccumulated;
-    } else {
-        if (FStates.Contains(tsChangePending))
-            StopTimer(5);
-        else
-            DoStateChange({tsChangePending});
-        FLastChangedNode = Node;
-    }
-}
-
 void TLazyTreeCore::StructureChanged(PLazyNode Node, TChangeReason Reason) {
     RecordPendingChange(true, Node, Reason);
     if (FUpdateCount > 0) return;
@@ -441,11 +421,12 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     InterruptValidation();
     const bool initialized = Parent->States.Contains(vsInitialized);
     if (!initialized) InitNode(Parent);
+    // SetChildCount's growth by one child, without its second interruption of the validation: it was
+    // interrupted above and no handler ran since. Inside the count guard the change is only recorded.
+    const bool direct = initialized && Parent->ChildCount + 1 != 0 && !ReadOnly();
     {
         TUpdateCountGuard guard(FUpdateCount);
-        if (initialized && Parent->ChildCount + 1 != 0 && !ReadOnly()) {
-            // SetChildCount's growth by one child: validation was interrupted and no handler ran since,
-            // and inside the count guard the change is only recorded.
+        if (direct) {
             AppendChildren(Parent, Parent->ChildCount + 1);
             InvalidateCache();
             RecordPendingChange(true, Parent == FRoot ? nullptr : Parent, crChildAdded);
@@ -463,7 +444,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
         std::memcpy(result->Data(), &UserData, sizeof UserData);
         result->States += vsOnFreeNodeCallRequired;
     }
-    InvalidateCache();
+    // The direct growth invalidated the cache already, and nothing changed it since.
+    if (!direct) InvalidateCache();
     if (FUpdateCount > 0) return result;
     RequestCacheValidation();
     // The child count recorded this change already: announce it as it stands, so that one child
