@@ -472,9 +472,6 @@ void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
     });
 }
 
-void TBaseLazyTree::HandleMouseDown(QMouseEvent*) {}
-void TBaseLazyTree::HandleMouseUp(QMouseEvent*) {}
-void TBaseLazyTree::HandleMouseDblClick(QMouseEvent*) {}
 
 namespace {
 TLazyTreeState ButtonState(Qt::MouseButton button) {

@@ -78,6 +78,34 @@ struct TLTPaintInfo {
     std::array<TLTImageInfo, 4> ImageInfo;
 };
 
+// ---- Hit testing ----
+enum class THitPosition : uint8_t {
+    hiAbove,
+    hiBelow,
+    hiNowhere,
+    hiOnItem,
+    hiOnItemButton,
+    hiOnItemButtonExact,
+    hiOnItemCheckbox,
+    hiOnItemIndent,
+    hiOnItemLabel,
+    hiOnItemLeft,
+    hiOnItemRight,
+    hiOnNormalIcon,
+    hiOnStateIcon,
+    hiToLeft,
+    hiToRight,
+    hiUpperSplitter,
+    hiLowerSplitter
+};
+using THitPositions = TSet<THitPosition, uint32_t>;
+struct THitInfo {
+    PLazyNode HitNode = nullptr;
+    THitPositions HitPositions;
+    TColumnIndex HitColumn = NoColumn;
+    QPoint HitPoint;
+};
+
 // ---- Scrolling ----
 enum class TScrollBarStyle : uint8_t { sbmRegular, sbm3D };
 enum class TLTScrollBars : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -254,6 +282,21 @@ public:
     TLTScrollEvent OnScroll;
     TLTScrollBarShowEvent OnShowScrollBar;
 
+    // ---- Hit testing ----
+    // What lies under a point: client coordinates when Relative, else tree coordinates.
+    virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+    // Whether the node shows an image of the kind.
+    bool HasImage(PLazyNode Node, TLTImageKind Kind, TColumnIndex Column);
+
+    // ---- Mouse ----
+    bool IsMouseSelecting() const {
+        return FStates.Contains(TLazyTreeState::tsDrawSelPending) || FStates.Contains(TLazyTreeState::tsDrawSelecting);
+    }
+    std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeClick;
+    std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeDblClick;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode OldNode, PLazyNode NewNode)> OnHotChange;
+    // The mouse's modifier keys as the tree sees them; tests replace nothing here, Qt's events carry them.
+
     // ---- Painting ----
     // Renders Window (tree coordinates) onto TargetCanvas with its top-left at Target.
     virtual void PaintTree(TCanvas& TargetCanvas, const plat::TRect& Window, QPoint Target,
@@ -325,6 +368,8 @@ public:
     void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
 protected:
+    virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
+    virtual void HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
     // ---- Painting hooks: each fires its event ----
     virtual void DoBeforePaint(TCanvas* Canvas);
     virtual void DoAfterPaint(TCanvas* Canvas);
@@ -387,6 +432,8 @@ protected:
     void AdjustScrollAfterToggle(PLazyNode Node, int64_t HeightDelta, bool Expanded) override;
     // The part of the viewport that changed, in client coordinates; Paint draws it.
     QRect FUpdateRect;
+    Qt::KeyboardModifiers FDrawSelShiftState;
+    plat::TRect FLastSelRect;
     // The strip a toggle animation uncovered: painted in the background colour only.
     QRect FStripToFill;
     // The mouse is over the hot node's button; the drop mode of the last drag-over (1 on the node).
@@ -428,6 +475,19 @@ protected:
     virtual void HandleMouseDown(QMouseEvent* event);
     virtual void HandleMouseUp(QMouseEvent* event);
     virtual void HandleMouseDblClick(QMouseEvent* event);
+    void mouseMoveEvent(QMouseEvent* event) override;
+    // The Part's three steps of a click, from the hit test.
+    virtual void ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo);
+    virtual void ProcessMouseUp(QMouseEvent* event, const THitInfo& HitInfo);
+    virtual void ProcessMouseDblClick(QMouseEvent* event, const THitInfo& HitInfo);
+    virtual void ApplyClickSelection(PLazyNode LastFocused, PLazyNode NewNode, bool DeferToggle,
+                                     Qt::KeyboardModifiers ShiftState);
+    void UpdateHotTrack(int X, int Y);
+    bool UpdateSelectionRect(int X, int Y);
+    bool UpdateRectSelection(int X, int Y);
+    virtual void DoNodeClick(const THitInfo& HitInfo);
+    virtual void DoNodeDblClick(const THitInfo& HitInfo);
+    virtual void DoHotChange(PLazyNode OldNode, PLazyNode NewNode);
     void scrollContentsBy(int dx, int dy) override;
 
 private:

@@ -1,0 +1,262 @@
+// Mouse input: hit testing, clicks with their selection rules and events, check boxes, double clicks
+// and the rubber band.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+
+#include "treeview/LazyTrees.h"
+
+using enum THitPosition;
+using enum TLTSelectionOption;
+using enum TLTMiscOption;
+using enum TLTPaintOption;
+using enum TLazyNodeState;
+using namespace plat;
+
+namespace {
+
+// A tree of texts without images: toShowRoot, Indent 18, Margin 4, 9-pixel buttons.
+struct InputTree {
+    TLazyStringTree tree;
+    TImageList checks{16, 16};
+    QStringList log;
+    std::vector<QString> texts;
+    explicit InputTree(bool checkBoxes = false) {
+        tree.SetNodeDataSize(4);
+        tree.TreeOptions().SetPaintOptions({toShowButtons, toShowRoot, toShowTreeLines});
+        if (checkBoxes) {
+            TBitmap b(16 * 25, 16, pf32bit);
+            checks.Add(b);
+            tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() + toCheckSupport);
+            tree.SetCustomCheckImages(&checks);
+            tree.SetCheckImageKind(TCheckImageKind::ckCustom);
+        }
+        tree.OnGetText = [this](TCustomLazyStringTree*, PLazyNode n, TColumnIndex, TVSTTextType type, QString& text) {
+            if (type == TVSTTextType::ttNormal && n->Parent == tree.RootNode() && n->Index < texts.size())
+                text = texts[n->Index];
+            else if (type == TVSTTextType::ttNormal)
+                text = QStringLiteral("child");
+        };
+        tree.resize(300, 200);
+        tree.show();
+        QApplication::processEvents();
+    }
+    void Log() {
+        auto name = [this](PLazyNode n) { return n ? QString::number(n->Index) : QStringLiteral("nil"); };
+        tree.OnRemoveFromSelection = [=, this](TLazyTreeCore*, PLazyNode n) { log << "Remove(" + name(n) + ")"; };
+        tree.OnAddToSelection = [=, this](TLazyTreeCore*, PLazyNode n) { log << "Add(" + name(n) + ")"; };
+        tree.OnChange = [=, this](TLazyTreeCore*, PLazyNode n) { log << "Change(" + name(n) + ")"; };
+        tree.OnFocusChanging = [=, this](TLazyTreeCore*, PLazyNode, PLazyNode n, TColumnIndex, TColumnIndex, bool&) {
+            log << "FocusChanging(" + name(n) + ")";
+        };
+        tree.OnFocusChanged = [=, this](TLazyTreeCore*, PLazyNode n, TColumnIndex) {
+            log << "FocusChanged(" + name(n) + ")";
+        };
+        tree.OnNodeClick = [=, this](TBaseLazyTree*, const THitInfo& h) { log << "NodeClick(" + name(h.HitNode) + ")"; };
+        tree.OnChecking = [=, this](TLazyTreeCore*, PLazyNode n, TCheckState&, bool&) {
+            log << "Checking(" + name(n) + ")";
+        };
+        tree.OnChecked = [=, this](TLazyTreeCore*, PLazyNode n) { log << "Checked(" + name(n) + ")"; };
+    }
+    ~InputTree() {
+        tree.OnRemoveFromSelection = nullptr;
+        tree.OnAddToSelection = nullptr;
+        tree.OnChange = nullptr;
+        tree.OnFocusChanging = nullptr;
+        tree.OnFocusChanged = nullptr;
+    }
+    THitPositions Hit(int x, int y) {
+        THitInfo h;
+        tree.GetHitTestInfoAt(x, y, true, h);
+        return h.HitPositions;
+    }
+    // The client point of a node's text.
+    QPoint TextOf(PLazyNode n) {
+        const TRect r = tree.GetDisplayRect(n, NoColumn, true);
+        return QPoint(r.Left + 3, (r.Top + r.Bottom) / 2);
+    }
+    void Click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, mods, p);
+    }
+};
+
+}  // namespace
+
+TEST(LazyTreeHitTest, PositionsAcrossTheRow) {
+    InputTree t(true);
+    t.texts = {"A", "Some much longer text than the first"};
+    PLazyNode parent = t.tree.AddChild(nullptr);
+    PLazyNode child = t.tree.AddChild(parent);
+    t.tree.AddChild(child);
+    PLazyNode leaf = t.tree.AddChild(nullptr);
+    t.tree.SetExpanded(parent, true);
+    for (PLazyNode n : {parent, child, leaf}) n->CheckType = TCheckType::ctCheckBox;
+    const THitPositions button{hiOnItem, hiOnItemButton};
+    const THitPositions exact{hiOnItem, hiOnItemButton, hiOnItemButtonExact};
+    const THitPositions indent{hiOnItem, hiOnItemIndent};
+    const THitPositions check{hiOnItem, hiOnItemCheckbox};
+    struct Case {
+        const char* name;
+        int x, y;
+        THitPositions expected;
+    };
+    const Case cases[] = {
+        {"left of the client", -1, 5, {hiToLeft}},
+        {"below the last node", 5, 190, {hiNowhere}},
+        {"level 0, button step start", 0, 5, button},
+        {"level 0, button step end", 8, 5, button},
+        {"level 0, on the glyph's part", 9, 5, exact},
+        {"level 0, margin", 21, 5, exact},
+        {"level 0, check box", 22, 5, check},
+        {"level 0, check box end", 39, 5, check},
+        {"level 1, indentation", 0, 23, indent},
+        {"level 1, indentation end", 17, 23, indent},
+        {"level 1, button", 18, 23, button},
+        {"level 1, glyph", 30, 23, exact},
+        {"level 1, check box", 57, 23, check},
+    };
+    for (const Case& c : cases) EXPECT_EQ(t.Hit(c.x, c.y).Bits(), c.expected.Bits()) << c.name;
+    // A leaf's indentation at level 0.
+    for (int x : {0, 21}) EXPECT_EQ(t.Hit(x, 41).Bits(), indent.Bits()) << x;
+    // A narrow text: label over it, right after it; a wide one: label anywhere behind the images.
+    const int textLeft = 40;
+    const int narrow = t.tree.GetDisplayRect(parent, NoColumn, true).Width();
+    EXPECT_TRUE(t.Hit(textLeft + 1, 5).Contains(hiOnItemLabel));
+    EXPECT_TRUE(t.Hit(textLeft + narrow + 5, 5).Contains(hiOnItemRight));
+    t.tree.resize(150, 200);
+    QApplication::processEvents();
+    EXPECT_TRUE(t.Hit(140, 41).Contains(hiOnItemLabel));
+    // No node at X -1: no node, column -1.
+    THitInfo h;
+    t.tree.GetHitTestInfoAt(-1, 5, true, h);
+    EXPECT_EQ(h.HitNode, nullptr);
+    EXPECT_EQ(h.HitColumn, NoColumn);
+}
+
+TEST(LazyTreeHitTest, SplittersWithNodeHeightResize) {
+    InputTree t;
+    t.texts = {"A", "B"};
+    t.tree.AddChild(nullptr);
+    t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toNodeHeightResize);
+    for (int y : {18, 19}) EXPECT_TRUE(t.Hit(60, y).Contains(hiUpperSplitter)) << y;
+    EXPECT_FALSE(t.Hit(60, 20).Contains(hiUpperSplitter));
+    EXPECT_FALSE(t.Hit(60, 32).Contains(hiLowerSplitter));
+    for (int y : {33, 34, 35}) EXPECT_TRUE(t.Hit(60, y).Contains(hiLowerSplitter)) << y;
+}
+
+TEST(LazyTreeMouse, APlainClickSelectsOnlyTheNodeInTheEventOrder) {
+    InputTree t;
+    t.texts = {"Alpha", "Beta", "Gamma"};
+    for (int i = 0; i < 3; ++i) t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    PLazyNode a = t.tree.GetFirst(), b = a->NextSibling, c = b->NextSibling;
+    t.tree.SetSelected(a, true);
+    t.tree.SetSelected(c, true);
+    t.Log();
+    t.Click(t.TextOf(b));
+    EXPECT_EQ(t.log.filter(QRegularExpression("^Remove")).size(), 2);
+    const QStringList rest = t.log.filter(QRegularExpression("^(?!Remove)"));
+    EXPECT_EQ(rest, QStringList({"FocusChanging(1)", "Add(1)", "Change(1)", "FocusChanged(1)", "NodeClick(1)"}));
+    EXPECT_EQ(t.tree.SelectedCount(), 1u);
+    EXPECT_EQ(t.tree.FocusedNode(), b);
+    EXPECT_EQ(t.tree.RangeAnchor(), b);
+}
+
+TEST(LazyTreeMouse, CtrlTogglesShiftSelectsTheRange) {
+    InputTree t;
+    t.texts = {"A", "B", "C", "D", "E"};
+    for (int i = 0; i < 5; ++i) t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    std::vector<PLazyNode> n;
+    for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) n.push_back(x);
+    t.Click(t.TextOf(n[1]));
+    t.Click(t.TextOf(n[3]), Qt::ShiftModifier);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.tree.Selected(n[i]), i >= 1 && i <= 3) << i;
+    t.Click(t.TextOf(n[2]), Qt::ControlModifier);
+    EXPECT_FALSE(t.tree.Selected(n[2]));
+    EXPECT_EQ(t.tree.SelectedCount(), 2u);
+    t.Click(t.TextOf(n[2]), Qt::ControlModifier);
+    EXPECT_TRUE(t.tree.Selected(n[2]));
+    // Ctrl+Shift adds the range from the anchor.
+    t.Click(t.TextOf(n[0]));
+    t.Click(t.TextOf(n[4]), Qt::ControlModifier);
+    t.Click(t.TextOf(n[2]), Qt::ControlModifier | Qt::ShiftModifier);
+        // The Ctrl click made the last node the anchor: the range runs from it.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.tree.Selected(n[i]), i != 1) << i;
+}
+
+TEST(LazyTreeMouse, CheckBoxShowsPressedAndAppliesOnReleaseOverIt) {
+    InputTree t(true);
+    t.texts = {"Meter", "Other"};
+    PLazyNode meter = t.tree.AddChild(nullptr);
+    t.tree.AddChild(nullptr);
+    meter->CheckType = TCheckType::ctCheckBox;
+    t.tree.ValidateNode(nullptr, true);
+    meter->CheckType = TCheckType::ctCheckBox;
+    t.Log();
+    const QPoint box(30, 9);
+    QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, box);
+    EXPECT_EQ(meter->CheckState, TCheckState::csUncheckedPressed);
+    // Released elsewhere: restored, nothing checked.
+    QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 190));
+    EXPECT_EQ(meter->CheckState, TCheckState::csUncheckedNormal);
+    EXPECT_FALSE(t.log.contains("Checked(0)"));
+    // Released over it: checked with both events.
+    t.log.clear();
+    QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, box);
+    QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, box);
+    EXPECT_EQ(meter->CheckState, TCheckState::csCheckedNormal);
+    EXPECT_EQ(t.log.filter("Check"), QStringList({"Checking(0)", "Checked(0)"}));
+}
+
+TEST(LazyTreeMouse, ButtonsAndDoubleClicksToggle) {
+    InputTree t;
+    t.texts = {"Parent"};
+    PLazyNode p = t.tree.AddChild(nullptr);
+    t.tree.AddChild(p);
+    auto press = [&](QEvent::Type type, QPoint at) {
+        QMouseEvent e(type, at, t.tree.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &e);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, t.tree.viewport()->mapToGlobal(at), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &up);
+    };
+    press(QEvent::MouseButtonPress, QPoint(9, 9));
+    EXPECT_TRUE(t.tree.Expanded(p));
+    press(QEvent::MouseButtonPress, QPoint(9, 9));
+    EXPECT_FALSE(t.tree.Expanded(p));
+    // A double click on the text toggles only with toToggleOnDblClick.
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() - toToggleOnDblClick);
+    press(QEvent::MouseButtonPress, t.TextOf(p));
+    press(QEvent::MouseButtonDblClick, t.TextOf(p));
+    EXPECT_FALSE(t.tree.Expanded(p));
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toToggleOnDblClick);
+    press(QEvent::MouseButtonPress, t.TextOf(p));
+    press(QEvent::MouseButtonDblClick, t.TextOf(p));
+    EXPECT_TRUE(t.tree.Expanded(p));
+}
+
+TEST(LazyTreeMouse, RubberBandStartsBeyondTheThresholdAndSelectsTouchedTexts) {
+    InputTree t;
+    t.texts = {"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i) t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    std::vector<PLazyNode> n;
+    for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) n.push_back(x);
+    // From empty space right of the texts, up-left over rows 1 and 2.
+    const QPoint start(200, 50);
+    QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, start);
+    QTest::mouseMove(t.tree.viewport(), start + QPoint(-1, -1));
+    EXPECT_FALSE(t.tree.TreeStates().Contains(TLazyTreeState::tsDrawSelecting));
+    QTest::mouseMove(t.tree.viewport(), QPoint(20, 25));
+    EXPECT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsDrawSelecting));
+    QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 25));
+    EXPECT_FALSE(t.tree.Selected(n[0]));
+    EXPECT_TRUE(t.tree.Selected(n[1]));
+    EXPECT_TRUE(t.tree.Selected(n[2]));
+    EXPECT_FALSE(t.tree.Selected(n[3]));
+    EXPECT_FALSE(t.tree.IsMouseSelecting());
+}
