@@ -444,13 +444,18 @@ void TBaseLazyTree::contextMenuEvent(QContextMenuEvent* event) {
     if (!FStates.Contains(tsPopupMenuShown)) QAbstractScrollArea::contextMenuEvent(event);
 }
 
-bool TBaseLazyTree::HandleKeyDown(QKeyEvent*) {
-    return false;
-}
-
 void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
     bool used = false;
-    plat::guarded([&] { used = HandleKeyDown(event); });
+    plat::guarded([&] {
+        used = HandleKeyDown(event);
+        // The character the key typed belongs to the search.
+        if (FStates.Contains(tsIncrementalSearchPending)) {
+            const QString text = event->key() == Qt::Key_Backspace ? QString(QChar(8)) : event->text();
+            if (!text.isEmpty()) ProcessIncrementalSearch(text.at(0));
+            DoStateChange({}, {tsIncrementalSearchPending});
+            used = true;
+        }
+    });
     // A tree that wants Tab keeps it from the dialog's focus chain.
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (used || (tab && WantTabs))
@@ -462,6 +467,7 @@ void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
 void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
     QAbstractScrollArea::keyReleaseEvent(event);
     plat::guarded([&] {
+        if (event->key() == Qt::Key_Tab) EnsureFocusedNode();
         // The Space key's pressed box: the state it promised is applied on release.
         if (event->key() == Qt::Key_Space && FStates.Contains(tsKeyCheckPending)) {
             DoStateChange({}, {tsKeyCheckPending});

@@ -295,6 +295,17 @@ public:
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeClick;
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeDblClick;
     std::function<void(TBaseLazyTree* Sender, PLazyNode OldNode, PLazyNode NewNode)> OnHotChange;
+
+    // ---- Keyboard ----
+    void SetIncrementalSearch(TLTIncrementalSearch Value);
+    std::function<void(TBaseLazyTree* Sender, uint16_t& CharCode, Qt::KeyboardModifiers& Shift, bool& DoDefault)>
+        OnKeyAction;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, const QString& SearchText, int& Result)>
+        OnIncrementalSearch;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, int& HelpContext)>
+        OnGetHelpContext;
+    // Opens the application's help for a context (F1); replaceable, empty: no help.
+    std::function<void(int HelpContext)> HelpHook;
     // The mouse's modifier keys as the tree sees them; tests replace nothing here, Qt's events carry them.
 
     // ---- Painting ----
@@ -461,8 +472,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    // Key input goes through this (the keyboard handling overrides it); answers whether it was used.
+    // Key input goes through this; answers whether it was used.
     virtual bool HandleKeyDown(QKeyEvent* event);
+    virtual bool DoKeyAction(uint16_t& CharCode, Qt::KeyboardModifiers& Shift);
+    // 0 when the node matches the search text.
+    virtual int DoIncrementalSearch(PLazyNode Node, const QString& Text);
+    bool CommandKey(uint16_t Key, Qt::KeyboardModifiers Shift, QKeyEvent* event);
+    void NavigationKey(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void ProcessIncrementalSearch(QChar CharCode);
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -634,6 +651,7 @@ protected:
     int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+    int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
     void FontChanged() override;
 
     // Offset of the node's cached text width in its internal data.

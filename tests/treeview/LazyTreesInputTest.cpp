@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTest>
 
+#include "platform/Beep.h"
 #include "treeview/LazyTrees.h"
 
 using enum THitPosition;
@@ -259,4 +260,149 @@ TEST(LazyTreeMouse, RubberBandStartsBeyondTheThresholdAndSelectsTouchedTexts) {
     EXPECT_TRUE(t.tree.Selected(n[2]));
     EXPECT_FALSE(t.tree.Selected(n[3]));
     EXPECT_FALSE(t.tree.IsMouseSelecting());
+}
+
+// ---- Keyboard ----
+
+namespace {
+
+struct Beeps final : plat::BeepService {
+    int count = 0;
+    void beep(unsigned) override { ++count; }
+};
+
+void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+
+}  // namespace
+
+TEST(LazyTreeKeyboard, IncrementalSearch) {
+    InputTree t;
+    Beeps beeps;
+    plat::setBeepService(&beeps);
+    t.texts = {"Alpha", "Beta", "Bravo", "Charlie"};
+    for (int i = 0; i < 4; ++i) t.tree.AddChild(nullptr);
+    std::vector<PLazyNode> n;
+    for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) n.push_back(x);
+    t.tree.SetIncrementalSearch(TLTIncrementalSearch::isAll);
+    t.tree.SetSelected(n[0], true);
+    t.tree.SetFocusedNode(n[0]);
+    Key(&t.tree, Qt::Key_B, Qt::NoModifier, "b");
+    EXPECT_EQ(t.tree.FocusedNode(), n[1]);
+    EXPECT_TRUE(t.tree.Selected(n[1]));
+    Key(&t.tree, Qt::Key_B, Qt::NoModifier, "b");  // a repeated letter cycles
+    EXPECT_EQ(t.tree.FocusedNode(), n[2]);
+    EXPECT_EQ(t.tree.SearchBuffer, "b");
+    // Spelling on.
+    t.tree.SetIncrementalSearch(TLTIncrementalSearch::isNone);
+    t.tree.SetIncrementalSearch(TLTIncrementalSearch::isAll);
+    t.tree.SetFocusedNode(n[0]);
+    Key(&t.tree, Qt::Key_B, Qt::NoModifier, "b");
+    Key(&t.tree, Qt::Key_R, Qt::NoModifier, "r");
+    EXPECT_EQ(t.tree.FocusedNode(), n[2]);
+    EXPECT_EQ(t.tree.SearchBuffer, "br");
+    // No match: a beep, nothing else changes.
+    Key(&t.tree, Qt::Key_X, Qt::NoModifier, "x");
+    EXPECT_EQ(beeps.count, 1);
+    EXPECT_EQ(t.tree.FocusedNode(), n[2]);
+    EXPECT_EQ(t.tree.SearchBuffer, "br");
+    // Backspace shortens the buffer and searches backwards.
+    Key(&t.tree, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+    EXPECT_EQ(t.tree.SearchBuffer, "b");
+    EXPECT_EQ(t.tree.FocusedNode(), n[1]);
+    // isNone does nothing.
+    t.tree.SetIncrementalSearch(TLTIncrementalSearch::isNone);
+    Key(&t.tree, Qt::Key_C, Qt::NoModifier, "c");
+    EXPECT_EQ(t.tree.FocusedNode(), n[1]);
+    plat::setBeepService(nullptr);
+}
+
+TEST(LazyTreeKeyboard, SpacePressesOnKeyDownAndAppliesOnKeyUp) {
+    InputTree t(true);
+    t.texts = {"A", "B"};
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.tree.AddChild(nullptr);
+    t.tree.ValidateNode(nullptr, true);
+    a->CheckType = TCheckType::ctCheckBox;
+    t.tree.SetFocusedNode(a);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(&t.tree, &down);
+    EXPECT_EQ(a->CheckState, TCheckState::csUncheckedPressed);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(&t.tree, &up);
+    EXPECT_EQ(a->CheckState, TCheckState::csCheckedNormal);
+    // Another key in between restores the box.
+    QApplication::sendEvent(&t.tree, &down);
+    EXPECT_EQ(a->CheckState, TCheckState::csCheckedPressed);
+    Key(&t.tree, Qt::Key_Escape);
+    EXPECT_EQ(a->CheckState, TCheckState::csCheckedNormal);
+    QApplication::sendEvent(&t.tree, &up);
+    EXPECT_EQ(a->CheckState, TCheckState::csCheckedNormal);
+}
+
+TEST(LazyTreeKeyboard, NavigationRules) {
+    InputTree t;
+    t.texts = {"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i) t.tree.AddChild(nullptr);
+    std::vector<PLazyNode> n;
+    for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) n.push_back(x);
+    PLazyNode child = t.tree.AddChild(n[1]);
+    // Ctrl+A only with multi-select.
+    Key(&t.tree, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(t.tree.SelectedCount(), 0u);
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    Key(&t.tree, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(t.tree.SelectedCount(), 4u);
+    // Plain Down moves focus and the single selection.
+    t.tree.ClearSelection();
+    t.tree.SetFocusedNode(n[0]);
+    Key(&t.tree, Qt::Key_Down);
+    EXPECT_EQ(t.tree.FocusedNode(), n[1]);
+    EXPECT_EQ(t.tree.SelectedCount(), 1u);
+    EXPECT_TRUE(t.tree.Selected(n[1]));
+    // Shift+Down extends, Shift+Up back over the anchor shrinks.
+    Key(&t.tree, Qt::Key_Down, Qt::ShiftModifier);
+    Key(&t.tree, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(t.tree.SelectedCount(), 3u);
+    Key(&t.tree, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(t.tree.SelectedCount(), 2u);
+    EXPECT_FALSE(t.tree.Selected(n[3]));
+    // Ctrl+Home only scrolls.
+    PLazyNode focused = t.tree.FocusedNode();
+    Key(&t.tree, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(t.tree.FocusedNode(), focused);
+    EXPECT_EQ(t.tree.SelectedCount(), 2u);
+    // Right expands, Right again goes to the child; Left goes up, Left again collapses.
+    t.tree.SetFocusedNode(n[1]);
+    Key(&t.tree, Qt::Key_Right);
+    EXPECT_TRUE(t.tree.Expanded(n[1]));
+    Key(&t.tree, Qt::Key_Right);
+    EXPECT_EQ(t.tree.FocusedNode(), child);
+    Key(&t.tree, Qt::Key_Left);
+    EXPECT_EQ(t.tree.FocusedNode(), n[1]);
+    Key(&t.tree, Qt::Key_Left);
+    EXPECT_FALSE(t.tree.Expanded(n[1]));
+    // "*" from the main keyboard expands the focused subtree.
+    Key(&t.tree, Qt::Key_Asterisk, Qt::ShiftModifier, "*");
+    EXPECT_TRUE(t.tree.Expanded(n[1]));
+}
+
+TEST(LazyTreeKeyboard, InAnEmptyTreeNavigationKeysOnlyArmTheSearch) {
+    InputTree t;
+    t.tree.SetIncrementalSearch(TLTIncrementalSearch::isAll);
+    int armed = 0;
+    t.tree.OnStateChange = [&](TLazyTreeCore*, TLazyTreeStates enter, TLazyTreeStates) {
+        if (enter.Contains(TLazyTreeState::tsIncrementalSearchPending)) ++armed;
+    };
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_PageDown}) Key(&t.tree, key);
+    EXPECT_EQ(armed, 4);
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Tab}) Key(&t.tree, key);
+    EXPECT_EQ(armed, 4);  // control characters do nothing
+    EXPECT_EQ(t.tree.FocusedNode(), nullptr);
+    EXPECT_EQ(t.tree.OffsetY(), 0);
+    t.tree.OnStateChange = nullptr;
 }
