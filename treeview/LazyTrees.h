@@ -15,6 +15,7 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 
+class QMenu;
 class QPagedPaintDevice;
 class QScrollBar;
 
@@ -295,6 +296,14 @@ public:
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeClick;
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeDblClick;
     std::function<void(TBaseLazyTree* Sender, PLazyNode OldNode, PLazyNode NewNode)> OnHotChange;
+
+    // The context menu for a node (nil: the tree), asked up the ancestors while AskParent stays set.
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, QPoint P, bool& AskParent,
+                       QMenu*& PopupMenu)>
+        OnGetPopupMenu;
+    virtual QMenu* DoGetPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position);
+    // Shows the menu of the node at Position (client coordinates); (-1, -1): at the cursor.
+    virtual void DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position);
 
     // ---- Keyboard ----
     void SetIncrementalSearch(TLTIncrementalSearch Value);

@@ -137,6 +137,15 @@ bool TBaseLazyTree::CommandKey(uint16_t key, Qt::KeyboardModifiers shift, QKeyEv
             if (searching) return searchCharacter();
             if (FFocusedNode) FullCollapse(FFocusedNode);
             return true;
+        case VK_APPS:
+            if (FFocusedNode) {
+                const plat::TRect r = GetDisplayRect(FFocusedNode, FFocusedColumn, true);
+                const int half = std::min(DoGetNodeWidth(FFocusedNode, FFocusedColumn), viewport()->width()) / 2;
+                DoPopupMenu(FFocusedNode, FFocusedColumn, QPoint(r.Left + half, (r.Top + r.Bottom) / 2));
+            } else {
+                DoPopupMenu(nullptr, FFocusedColumn, QPoint(-1, -1));
+            }
+            return true;
         case VK_F1:
             if (OnGetHelpContext) {
                 int context = 0;

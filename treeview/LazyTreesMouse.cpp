@@ -2,6 +2,8 @@
 // plain, Shift, Ctrl and Alt clicks, decisions deferred to the release, double clicks, hot tracking
 // and the selection rectangle.
 #include <QApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include "platform/Guard.h"
@@ -34,6 +36,27 @@ void TBaseLazyTree::DoHotChange(PLazyNode OldNode, PLazyNode NewNode) {
     if (OnHotChange) OnHotChange(this, OldNode, NewNode);
 }
 
+QMenu* TBaseLazyTree::DoGetPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position) {
+    if (!OnGetPopupMenu) return nullptr;
+    QMenu* menu = nullptr;
+    bool askParent = true;
+    if (!Node) {
+        OnGetPopupMenu(this, nullptr, NoColumn, Position, askParent, menu);
+        return menu;
+    }
+    for (PLazyNode n = Node; n && n != FRoot && !menu && askParent; n = n->Parent)
+        OnGetPopupMenu(this, n, Column, Position, askParent, menu);
+    return menu;
+}
+
+void TBaseLazyTree::DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position) {
+    QMenu* menu = DoGetPopupMenu(Node, Column, Position);
+    if (!menu) return;
+    DoStateChange({tsPopupMenuShown}, {tsRightButtonDown});
+    const QPoint global = Position == QPoint(-1, -1) ? QCursor::pos() : viewport()->mapToGlobal(Position);
+    menu->popup(global);
+}
+
 void TBaseLazyTree::HandleMouseDown(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
     const auto misc = TreeOptions().MiscOptions();
@@ -53,9 +76,12 @@ void TBaseLazyTree::HandleMouseUp(QMouseEvent* event) {
     THitInfo hit;
     const QPoint p = EventPos(event);
     GetHitTestInfoAt(p.x(), p.y(), true, hit);
+    if (button == Qt::RightButton) CancelHint();
     if (button == Qt::LeftButton || (button == Qt::RightButton && selection.Contains(toRightClickSelect)) ||
         (button == Qt::MiddleButton && selection.Contains(toMiddleClickSelect)))
         ProcessMouseUp(event, hit);
+    // The tree has no menu of its own: the application's menu for the node opens on the release.
+    if (button == Qt::RightButton) DoPopupMenu(hit.HitNode, hit.HitColumn, p);
 }
 
 void TBaseLazyTree::HandleMouseDblClick(QMouseEvent* event) {
@@ -137,8 +163,8 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
     }
     if (multiSelect && shiftState == Qt::NoModifier && nodeHit && dragPossible && nodeSelected && !FSelectionLocked)
         DoStateChange({tsClearPending});
-    // Without popup menus of the tree a right click acts at once too.
-    const bool actNow = !dragPossible;
+    bool actNow = !dragPossible;
+    if (actNow && FStates.Contains(tsRightButtonDown)) actNow = DoGetPopupMenu(node, HitInfo.HitColumn, point) == nullptr;
     // The rectangle may start from here.
     if (!selection.Contains(toDisableDrawSelection) && multiSelect && !labelHit && !fullRowDrag) {
         DoStateChange({tsDrawSelPending});

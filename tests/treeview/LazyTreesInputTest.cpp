@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QMenu>
 #include <QTest>
 
 #include "platform/Beep.h"
@@ -405,4 +406,27 @@ TEST(LazyTreeKeyboard, InAnEmptyTreeNavigationKeysOnlyArmTheSearch) {
     EXPECT_EQ(t.tree.FocusedNode(), nullptr);
     EXPECT_EQ(t.tree.OffsetY(), 0);
     t.tree.OnStateChange = nullptr;
+}
+
+TEST(LazyTreeMouse, RightReleaseOpensTheMenuAskedUpTheAncestors) {
+    InputTree t;
+    t.texts = {"Meter"};
+    PLazyNode meter = t.tree.AddChild(nullptr);
+    PLazyNode value = t.tree.AddChild(meter);
+    t.tree.SetExpanded(meter, true);
+    QMenu menu;
+    menu.addAction(QStringLiteral("Remove"));
+    std::vector<PLazyNode> asked;
+    t.tree.OnGetPopupMenu = [&](TBaseLazyTree*, PLazyNode n, TColumnIndex, QPoint, bool&, QMenu*& m) {
+        asked.push_back(n);
+        if (n == meter) m = &menu;
+    };
+    QTest::mouseClick(t.tree.viewport(), Qt::RightButton, Qt::NoModifier, t.TextOf(value));
+    EXPECT_EQ(asked, (std::vector<PLazyNode>{value, meter}));
+    EXPECT_TRUE(menu.isVisible());
+    menu.close();
+    // Without a node the tree is asked once with nil.
+    asked.clear();
+    QTest::mouseClick(t.tree.viewport(), Qt::RightButton, Qt::NoModifier, QPoint(100, 150));
+    EXPECT_EQ(asked, (std::vector<PLazyNode>{nullptr}));
 }
