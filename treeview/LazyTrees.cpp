@@ -72,6 +72,8 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     resize(200, 100);
     setFocusPolicy(Qt::StrongFocus);  // TabStop
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Hot tracking and panning follow the mouse without a button held.
+    viewport()->setMouseTracking(true);
     FCheckImages = CheckListOfKind(CheckImageKind);
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int action) { plat::guarded([&] { ScrollBarAction(verticalScrollBar(), true, action); }); });
@@ -402,7 +404,7 @@ void TBaseLazyTree::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     plat::guarded([&] {
         CancelHint();
-        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        StopWheelPanning();
         for (int id : {1, 2, 3, 4, 7}) StopTimer(id);
         SearchBuffer.clear();
         FLastSearchNode = nullptr;
@@ -489,6 +491,15 @@ TLazyTreeState ButtonState(Qt::MouseButton button) {
 void TBaseLazyTree::mousePressEvent(QMouseEvent* event) {
     plat::guarded([&] {
         DoStateChange({ButtonState(event->button())});
+        if (event->button() == Qt::MiddleButton) {
+            const bool canScroll = viewport()->width() < FRangeX || viewport()->height() < FRangeY;
+            if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toWheelPanning) && !IsPanning() && canScroll) {
+                FLastClickPos = event->position().toPoint();
+                StartWheelPanning(FLastClickPos);
+                return;
+            }
+            StopWheelPanning();
+        }
         HandleMouseDown(event);
     });
 }
@@ -499,8 +510,17 @@ void TBaseLazyTree::mouseReleaseEvent(QMouseEvent* event) {
             DoStateChange({}, {tsNodeHeightTracking, tsNodeHeightTrackPending, tsLeftButtonDown});
         else if (event->button() == Qt::RightButton)
             DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
-        else if (event->button() == Qt::MiddleButton)
+        else if (event->button() == Qt::MiddleButton) {
             DoStateChange({}, {tsMiddleButtonDown});
+            if (IsPanning()) {
+                // Released without a move: panning goes on until the next press.
+                if (FStates.Contains(tsWheelScrolling))
+                    DoStateChange({}, {tsWheelPanning});
+                else
+                    StopWheelPanning();
+                return;
+            }
+        }
         HandleMouseUp(event);
     });
 }

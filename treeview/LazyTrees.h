@@ -305,6 +305,18 @@ public:
     // Shows the menu of the node at Position (client coordinates); (-1, -1): at the cursor.
     virtual void DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position);
 
+    // Wheel panning with the middle button: a marker at the origin, the view scrolls by the mouse's
+    // distance from it beyond 8 pixels, every 20 ms.
+    bool IsPanning() const {
+        return FStates.Contains(TLazyTreeState::tsWheelPanning) || FStates.Contains(TLazyTreeState::tsWheelScrolling);
+    }
+    void StartWheelPanning(QPoint Position);
+    void StopWheelPanning();
+    void UpdatePanningCursor(int X, int Y);
+    // The panning cursor's picture ("LT_MOVE..."), empty while not panning.
+    const QString& PanningCursorName() const { return FPanningCursorName; }
+    QWidget* PanningWindow() const { return FPanningWindow.get(); }
+
     // ---- Keyboard ----
     void SetIncrementalSearch(TLTIncrementalSearch Value);
     std::function<void(TBaseLazyTree* Sender, uint16_t& CharCode, Qt::KeyboardModifiers& Shift, bool& DoDefault)>
@@ -453,6 +465,8 @@ protected:
     // The part of the viewport that changed, in client coordinates; Paint draws it.
     QRect FUpdateRect;
     Qt::KeyboardModifiers FDrawSelShiftState;
+    std::unique_ptr<QWidget> FPanningWindow;
+    QString FPanningCursorName;
     plat::TRect FLastSelRect;
     // The strip a toggle animation uncovered: painted in the background colour only.
     QRect FStripToFill;

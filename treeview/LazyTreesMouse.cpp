@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QBitmap>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "platform/Guard.h"
 #include "treeview/LazyTrees.Utils.h"
@@ -96,9 +98,8 @@ void TBaseLazyTree::HandleMouseDblClick(QMouseEvent* event) {
 }
 
 void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
-    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) {
-        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
-        StopTimer(4);
+    if (IsPanning()) {
+        StopWheelPanning();
         return;
     }
     if (FStates.Contains(tsEditPending)) {
@@ -452,7 +453,15 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
     plat::guarded([&] {
         const QPoint p = EventPos(event);
         if (!FStates.Contains(tsDrawSelPending)) {
+            // Moving beyond the drag threshold makes the release end panning.
+            if (FStates.Contains(tsWheelPanning) && FStates.Contains(tsWheelScrolling) &&
+                std::max(std::abs(p.x() - FLastClickPos.x()), std::abs(p.y() - FLastClickPos.y())) >= QApplication::startDragDistance())
+                DoStateChange({}, {tsWheelScrolling});
             if (AutoScrollAllowed()) DoAutoScroll(p.x(), p.y());
+            if (IsPanning()) {
+                UpdatePanningCursor(p.x(), p.y());
+                return;
+            }
             if (!IsMouseSelecting()) {
                 UpdateHotTrack(p.x(), p.y());
                 return;
@@ -475,4 +484,90 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
         DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
         if (UpdateRectSelection(p.x(), p.y())) viewport()->update();
     });
+}
+
+// ---- Wheel panning ----
+
+namespace {
+
+QImage PanningImage(const char* name) {
+    return QImage(QStringLiteral(":/treeview/%1.png").arg(QLatin1String(name)));
+}
+
+// The origin marker: a small window shaped by the picture's pixels that are not magenta.
+class OriginMarker final : public QWidget {
+public:
+    OriginMarker(QWidget* owner, const QImage& image)
+        : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint), image_(image) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFixedSize(32, 32);
+        const QImage mask = image_.createMaskFromColor(QColor(255, 0, 255).rgb(), Qt::MaskOutColor);
+        setMask(QRegion(QBitmap::fromImage(mask)));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
+
+private:
+    QImage image_;
+};
+
+}  // namespace
+
+void TBaseLazyTree::StartWheelPanning(QPoint Position) {
+    StopTimer(4);
+    DoStateChange({tsWheelPanning, tsWheelScrolling});
+    const bool horizontal = viewport()->width() < FRangeX, vertical = viewport()->height() < FRangeY;
+    const char* name = horizontal && vertical ? "LT_MOVEALL" : horizontal ? "LT_MOVEEW" : "LT_MOVENS";
+    const QImage image = PanningImage(name);
+    lazytree::Assert(!image.isNull(), "Invalid wheel panning image.");
+    FPanningWindow = std::make_unique<OriginMarker>(this, image);
+    FPanningWindow->move(viewport()->mapToGlobal(Position) - QPoint(16, 16));
+    FPanningWindow->show();
+    setFocus(Qt::MouseFocusReason);
+    viewport()->grabMouse();
+    FPanningCursorName.clear();
+    UpdatePanningCursor(Position.x(), Position.y());
+    StartTimer(4, 20);
+}
+
+void TBaseLazyTree::StopWheelPanning() {
+    if (!IsPanning()) return;
+    StopTimer(4);
+    viewport()->releaseMouse();
+    DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+    FPanningWindow.reset();
+    FPanningCursorName.clear();
+    viewport()->unsetCursor();
+}
+
+void TBaseLazyTree::UpdatePanningCursor(int X, int Y) {
+    const bool horizontal = viewport()->width() < FRangeX, vertical = viewport()->height() < FRangeY;
+    const int dx = X - FLastClickPos.x(), dy = Y - FLastClickPos.y();
+    const char* name;
+    if (std::abs(dx) <= 7 && std::abs(dy) <= 7) {
+        name = !horizontal ? "LT_MOVENS" : vertical ? "LT_MOVEALL" : "LT_MOVEEW";
+    } else if (horizontal && vertical) {
+        if (dx < -8)
+            name = dy < -8 ? "LT_MOVENW" : dy <= 8 ? "LT_MOVEW" : "LT_MOVESW";
+        else if (dx <= 8)
+            name = Y < FLastClickPos.y() ? "LT_MOVEN" : "LT_MOVES";
+        else
+            name = dy < -8 ? "LT_MOVENE" : dy <= 8 ? "LT_MOVEE" : "LT_MOVESE";
+    } else if (horizontal) {
+        name = X < FLastClickPos.x() ? "LT_MOVEW" : "LT_MOVEE";
+    } else {
+        name = Y < FLastClickPos.y() ? "LT_MOVEN" : "LT_MOVES";
+    }
+    if (FPanningCursorName == QLatin1String(name)) return;
+    FPanningCursorName = QLatin1String(name);
+    QImage image = PanningImage(name).convertToFormat(QImage::Format_ARGB32);
+    // Magenta is see-through in the cursor too.
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == 0xFF00FF) line[x] = 0;
+    }
+    viewport()->setCursor(QCursor(QPixmap::fromImage(image), 16, 16));
 }

@@ -430,3 +430,50 @@ TEST(LazyTreeMouse, RightReleaseOpensTheMenuAskedUpTheAncestors) {
     QTest::mouseClick(t.tree.viewport(), Qt::RightButton, Qt::NoModifier, QPoint(100, 150));
     EXPECT_EQ(asked, (std::vector<PLazyNode>{nullptr}));
 }
+
+TEST(LazyTreeMouse, WheelPanningScrollsBeyondTheDeadZone) {
+    InputTree t;
+    t.texts = {};
+    t.tree.SetRootNodeCount(200);
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toWheelPanning);
+    t.tree.UpdateScrollBars(true);
+    const QPoint origin(100, 60);
+    auto middle = [&](QEvent::Type type, QPoint at) {
+        QMouseEvent e(type, at, t.tree.viewport()->mapToGlobal(at), Qt::MiddleButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MiddleButton, Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &e);
+    };
+    middle(QEvent::MouseButtonPress, origin);
+    ASSERT_TRUE(t.tree.IsPanning());
+    ASSERT_NE(t.tree.PanningWindow(), nullptr);
+    EXPECT_EQ(t.tree.PanningWindow()->size(), QSize(32, 32));
+    EXPECT_EQ(t.tree.PanningCursorName(), "LT_MOVENS");  // only vertical room
+    // Released without a move: panning goes on.
+    middle(QEvent::MouseButtonRelease, origin);
+    EXPECT_TRUE(t.tree.IsPanning());
+    // 40 pixels below the origin: 32 pixels a tick.
+    const QPoint below = origin + QPoint(0, 40);
+    t.tree.CursorPosSource = [&] { return below; };
+    QMouseEvent move(QEvent::MouseMove, below, t.tree.viewport()->mapToGlobal(below), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &move);
+    EXPECT_EQ(t.tree.PanningCursorName(), "LT_MOVES");
+    TLazyTreeCore& core = t.tree;
+    core.TimerExpired(4);
+    EXPECT_EQ(t.tree.OffsetY(), -32);
+    core.TimerExpired(4);
+    EXPECT_EQ(t.tree.OffsetY(), -64);
+    // Inside the dead zone nothing moves.
+    const QPoint near = origin + QPoint(0, 6);
+    t.tree.CursorPosSource = [&] { return near; };
+    QMouseEvent stay(QEvent::MouseMove, near, t.tree.viewport()->mapToGlobal(near), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &stay);
+    core.TimerExpired(4);
+    EXPECT_EQ(t.tree.OffsetY(), -64);
+    // The next press ends it.
+    middle(QEvent::MouseButtonPress, origin);
+    EXPECT_FALSE(t.tree.IsPanning());
+    EXPECT_EQ(t.tree.PanningWindow(), nullptr);
+    middle(QEvent::MouseButtonRelease, origin);
+}
