@@ -547,6 +547,12 @@ bool TBaseLazyTree::focusNextPrevChild(bool next) {
 }
 
 void TBaseLazyTree::TimerExpired(int Id) {
+    if (Id == 2) {
+        // The edit a click asked for starts now.
+        StopTimer(2);
+        if (FStates.Contains(tsEditPending)) DoEdit();
+        return;
+    }
     if (Id != 4) {
         TLazyTreeCore::TimerExpired(Id);
         return;

@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QImage>
 #include <QPainter>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <set>
@@ -147,6 +148,24 @@ private:
 };
 
 class TBaseLazyTree;
+// The editor of a cell, as the tree drives it: prepare, begin, end or cancel, and place it. Shared
+// by the tree and the editor control; the last holder frees it.
+class ILTEditLink {
+public:
+    virtual ~ILTEditLink() = default;
+    // Show the editor and give it the focus; false: the edit does not start.
+    virtual bool BeginEdit() = 0;
+    // Discard (false: editing goes on).
+    virtual bool CancelEdit() = 0;
+    // Accept and store (false: editing goes on).
+    virtual bool EndEdit() = 0;
+    // Bind to the cell and load the value; false refuses.
+    virtual bool PrepareEdit(TBaseLazyTree* Tree, PLazyNode Node, TColumnIndex Column) = 0;
+    virtual plat::TRect GetBounds() = 0;
+    virtual void SetBounds(plat::TRect R) = 0;
+};
+using PLTEditLink = std::shared_ptr<ILTEditLink>;
+
 using TLTBasePaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas)>;
 using TLTBeforeItemPaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
                                                    const plat::TRect& ItemRect, bool& CustomDraw)>;
@@ -317,6 +336,25 @@ public:
     const QString& PanningCursorName() const { return FPanningCursorName; }
     QWidget* PanningWindow() const { return FPanningWindow.get(); }
 
+    // ---- Editing ----
+    virtual bool CanEdit(PLazyNode Node, TColumnIndex Column);
+    virtual bool EditNode(PLazyNode Node, TColumnIndex Column);
+    bool EndEditNode() override;
+    bool CancelEditNode() override;
+    bool IsEditing() const { return FStates.Contains(TLazyTreeState::tsEditing); }
+    TColumnIndex EditColumn() const { return FEditColumn; }
+    const PLTEditLink& EditLink() const { return FEditLink; }
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)> OnEditing;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, PLTEditLink& EditLink)>
+        OnCreateEditor;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column)> OnEdited;
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column)> OnEditCancelled;
+    // Starts the edit of the focused node in the edit column (also when the edit timer fires).
+    virtual void DoEdit();
+    virtual bool DoEndEdit();
+    bool DoCancelEdit() override;
+    void UpdateEditBounds() override;
+
     // ---- Keyboard ----
     void SetIncrementalSearch(TLTIncrementalSearch Value);
     std::function<void(TBaseLazyTree* Sender, uint16_t& CharCode, Qt::KeyboardModifiers& Shift, bool& DoDefault)>
@@ -400,6 +438,8 @@ public:
     void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
 protected:
+    virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
+    virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
     virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
     virtual void HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
     // ---- Painting hooks: each fires its event ----
@@ -466,6 +506,8 @@ protected:
     QRect FUpdateRect;
     Qt::KeyboardModifiers FDrawSelShiftState;
     std::unique_ptr<QWidget> FPanningWindow;
+    PLTEditLink FEditLink;
+    TColumnIndex FEditColumn = NoColumn;
     QString FPanningCursorName;
     plat::TRect FLastSelRect;
     // The strip a toggle animation uncovered: painted in the background colour only.
@@ -675,6 +717,7 @@ protected:
     int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
     int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
+    PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
     void FontChanged() override;
 
     // Offset of the node's cached text width in its internal data.
@@ -691,6 +734,43 @@ private:
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false;
+};
+
+// The string tree's own editor: an edit control over the cell's text (a line edit, or a plain-text
+// edit for a multiline node) that grows as the user types and writes back through Text.
+class TStringEditLink : public ILTEditLink, public std::enable_shared_from_this<TStringEditLink> {
+public:
+    TStringEditLink() = default;
+    ~TStringEditLink() override;
+    bool BeginEdit() override;
+    bool CancelEdit() override;
+    bool EndEdit() override;
+    bool PrepareEdit(TBaseLazyTree* Tree, PLazyNode Node, TColumnIndex Column) override;
+    plat::TRect GetBounds() override;
+    void SetBounds(plat::TRect R) override;
+    PLazyNode Node() const { return FNode; }
+    TColumnIndex Column() const { return FColumn; }
+    // The edit control (a QLineEdit or a QPlainTextEdit).
+    QWidget* Edit() const { return FEdit; }
+    QString EditText() const;
+    bool Modified() const;
+    // Widens the editor to the text plus "yG" and twice the text margin (single-line nodes).
+    void AutoAdjustSize();
+    // What the edit control's keys and focus loss do.
+    bool HandleEditKey(QKeyEvent* event);
+    void EditFocusLost();
+    void Unlink();
+
+private:
+    QPointer<QWidget> FEdit;
+    TCustomLazyStringTree* FTree = nullptr;
+    PLazyNode FNode = nullptr;
+    TColumnIndex FColumn = NoColumn;
+    TAlignment FAlignment = TAlignment::taLeftJustify;
+    plat::TRect FTextBounds;
+    bool FStopping = false;
+    bool FMultiline = false;
+    QString FOriginal;
 };
 
 class TLazyStringTree : public TCustomLazyStringTree {

@@ -146,6 +146,12 @@ bool TBaseLazyTree::CommandKey(uint16_t key, Qt::KeyboardModifiers shift, QKeyEv
                 DoPopupMenu(nullptr, FFocusedColumn, QPoint(-1, -1));
             }
             return true;
+        case VK_F2:
+            if (shift == Qt::NoModifier && FFocusedNode && CanEdit(FFocusedNode, FFocusedColumn)) {
+                FEditColumn = FFocusedColumn;
+                DoEdit();
+            }
+            return true;
         case VK_F1:
             if (OnGetHelpContext) {
                 int context = 0;

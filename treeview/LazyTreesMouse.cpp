@@ -285,16 +285,40 @@ void TBaseLazyTree::ProcessMouseUp(QMouseEvent*, const THitInfo& HitInfo) {
         }
     }
     if (HitInfo.HitNode) DoNodeClick(HitInfo);
-    // Editing arrives with the editor; until then a pending edit is dropped.
-    if (FStates.Contains(tsEditPending)) DoStateChange({}, {tsEditPending});
+    // A click on the selected, focused node edits it after the edit delay.
+    if (FStates.Contains(tsEditPending)) {
+        if (HitInfo.HitNode && HitInfo.HitNode == FFocusedNode && HitInfo.HitPositions.Contains(hiOnItem) &&
+            TreeOptions().MiscOptions().Contains(TLTMiscOption::toEditOnClick) &&
+            HitInfo.HitColumn == FFocusedColumn && CanEdit(FFocusedNode, HitInfo.HitColumn)) {
+            FEditColumn = FFocusedColumn;
+            StartTimer(2, int(EditDelay));
+        } else {
+            DoStateChange({}, {tsEditPending});
+        }
+    }
 }
 
 void TBaseLazyTree::ProcessMouseDblClick(QMouseEvent* event, const THitInfo& HitInfo) {
+    bool mayEdit = !IsEditing() && TreeOptions().MiscOptions().Contains(TLTMiscOption::toEditOnDblClick);
     if (FStates.Contains(tsEditPending)) {
         StopTimer(2);
         DoStateChange({}, {tsEditPending});
     }
     if (FStates.Contains(tsEditing) && !EndEditNode()) return;
+    struct EditAfter {
+        TBaseLazyTree* tree;
+        const THitInfo& hit;
+        bool& may;
+        ~EditAfter() {
+            // A double click on the focused node edits it at once.
+            if (may && tree->FFocusedNode && hit.HitNode == tree->FFocusedNode &&
+                hit.HitColumn == tree->FFocusedColumn && tree->CanEdit(tree->FFocusedNode, hit.HitColumn)) {
+                tree->DoStateChange({tsEditPending});
+                tree->FEditColumn = tree->FFocusedColumn;
+                tree->StartTimer(2, 0);
+            }
+        }
+    } editAfter{this, HitInfo, mayEdit};
     PLazyNode node = HitInfo.HitNode;
     const THitPositions& pos = HitInfo.HitPositions;
     if (node) DoNodeDblClick(HitInfo);
@@ -309,6 +333,7 @@ void TBaseLazyTree::ProcessMouseDblClick(QMouseEvent* event, const THitInfo& Hit
             FPendingCheckState = next;
             node->CheckState = TCheckStateHelper::GetPressed(node->CheckState);
             InvalidateNode(node);
+            mayEdit = false;
         }
         return;
     }
@@ -316,8 +341,10 @@ void TBaseLazyTree::ProcessMouseDblClick(QMouseEvent* event, const THitInfo& Hit
     if (node && (pos.Contains(hiOnItemButton) ||
                  (toggle && (pos.Contains(hiOnItemLabel) || pos.Contains(hiOnNormalIcon) ||
                              pos.Contains(hiOnStateIcon))) ||
-                 (toggle && TreeOptions().SelectionOptions().Contains(toFullRowSelect))))
+                 (toggle && TreeOptions().SelectionOptions().Contains(toFullRowSelect)))) {
         ToggleNode(node);
+        mayEdit = false;
+    }
 }
 
 // ---- Moves: hot tracking and the selection rectangle ----

@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <map>
 #include <QTest>
 
 #include "platform/Beep.h"
@@ -63,6 +66,7 @@ struct InputTree {
         tree.OnChecked = [=, this](TLazyTreeCore*, PLazyNode n) { log << "Checked(" + name(n) + ")"; };
     }
     ~InputTree() {
+        tree.OnGetText = nullptr;
         tree.OnRemoveFromSelection = nullptr;
         tree.OnAddToSelection = nullptr;
         tree.OnChange = nullptr;
@@ -476,4 +480,163 @@ TEST(LazyTreeMouse, WheelPanningScrollsBeyondTheDeadZone) {
     EXPECT_FALSE(t.tree.IsPanning());
     EXPECT_EQ(t.tree.PanningWindow(), nullptr);
     middle(QEvent::MouseButtonRelease, origin);
+}
+
+// ---- Editing ----
+
+namespace {
+
+struct EditTree : InputTree {
+    std::map<PLazyNode, QString> stored;
+    QStringList events;
+    EditTree() {
+        tree.TreeOptions().SetMiscOptions(tree.TreeOptions().MiscOptions() + toEditable);
+        tree.OnGetText = [this](TCustomLazyStringTree*, PLazyNode n, TColumnIndex, TVSTTextType type, QString& text) {
+            if (type == TVSTTextType::ttNormal) text = stored.count(n) ? stored[n] : QStringLiteral("Node %1").arg(n->Index);
+        };
+        tree.OnNewText = [this](TCustomLazyStringTree*, PLazyNode n, TColumnIndex, const QString& text) {
+            stored[n] = text;
+            events << "NewText(" + text + ")";
+        };
+        tree.OnEdited = [this](TBaseLazyTree*, PLazyNode, TColumnIndex) { events << "Edited"; };
+        tree.OnEditCancelled = [this](TBaseLazyTree*, TColumnIndex) { events << "EditCancelled"; };
+        tree.activateWindow();
+        tree.setFocus();
+        QApplication::processEvents();
+    }
+    ~EditTree() {
+        tree.OnEdited = nullptr;
+        tree.OnEditCancelled = nullptr;
+        tree.OnNewText = nullptr;
+        tree.OnGetText = nullptr;
+    }
+    QWidget* Editor() { return tree.IsEditing() ? static_cast<TStringEditLink*>(tree.EditLink().get())->Edit() : nullptr; }
+};
+
+}  // namespace
+
+TEST(LazyTreeEdit, StartingRules) {
+    EditTree t;
+    PLazyNode a = t.tree.AddChild(nullptr);
+    PLazyNode b = t.tree.AddChild(nullptr);
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    QWidget* first = t.Editor();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(t.tree.EditNode(b, NoColumn));  // already editing: no second editor
+    EXPECT_EQ(t.Editor(), first);
+    EXPECT_EQ(t.tree.FocusedNode(), a);
+    EXPECT_TRUE(t.tree.CancelEditNode());
+    // Read-only refuses; OnEditing may allow with toEditable off.
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toReadOnly);
+    EXPECT_FALSE(t.tree.EditNode(a, NoColumn));
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() - toReadOnly - toEditable);
+    EXPECT_FALSE(t.tree.EditNode(a, NoColumn));
+    t.tree.OnEditing = [](TBaseLazyTree*, PLazyNode, TColumnIndex, bool& allowed) { allowed = true; };
+    EXPECT_TRUE(t.tree.EditNode(a, NoColumn));
+    EXPECT_THROW(t.tree.EditNode(nullptr, NoColumn), ELazyTreeAssertion);
+}
+
+TEST(LazyTreeEdit, EscapeCancelsEnterAcceptsTabMovesOn) {
+    EditTree t;
+    PLazyNode a = t.tree.AddChild(nullptr);
+    PLazyNode b = t.tree.AddChild(nullptr);
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    QTest::keyClicks(t.Editor(), "xyz");
+    QTest::keyClick(t.Editor(), Qt::Key_Escape);
+    EXPECT_EQ(t.events, QStringList({"EditCancelled"}));
+    EXPECT_FALSE(t.tree.IsEditing());
+    EXPECT_EQ(t.tree.Text(a), "Node 0");
+    // Enter on an unchanged text: only OnEdited.
+    t.events.clear();
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    QTest::keyClick(t.Editor(), Qt::Key_Return);
+    EXPECT_EQ(t.events, QStringList({"Edited"}));
+    // A changed text is written back.
+    t.events.clear();
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    QTest::keyClicks(t.Editor(), "Meter");
+    QTest::keyClick(t.Editor(), Qt::Key_Return);
+    EXPECT_EQ(t.events, QStringList({"NewText(Meter)", "Edited"}));
+    // Tab on the last visible node ends the edit and leaves no focused node.
+    ASSERT_TRUE(t.tree.EditNode(b, NoColumn));
+    QTest::keyClick(t.Editor(), Qt::Key_Tab);
+    EXPECT_FALSE(t.tree.IsEditing());
+    EXPECT_EQ(t.tree.FocusedNode(), nullptr);
+    QApplication::processEvents();  // the released editors go
+}
+
+TEST(LazyTreeEdit, TheEditorGrowsWithTheText) {
+    EditTree t;
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.stored[a] = QString();
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    QWidget* e = t.Editor();
+    EXPECT_GE(e->width(), 30);
+    QTest::keyClicks(e, "Energy");
+    const QFontMetrics m(e->font());
+    EXPECT_EQ(e->width(), m.horizontalAdvance(QStringLiteral("EnergyyG")) + 2 * t.tree.TextMargin());
+    QTest::keyClicks(e, QString(200, u'W'));
+    EXPECT_LE(e->geometry().right() + 1, t.tree.viewport()->width());
+    t.tree.CancelEditNode();
+}
+
+TEST(LazyTreeEdit, MultilineEnterBreaksTheLineCtrlEnterAccepts) {
+    EditTree t;
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.tree.SetMultiLine(a, true);
+    t.stored[a] = QStringLiteral("one");
+    ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+    auto* memo = qobject_cast<QPlainTextEdit*>(t.Editor());
+    ASSERT_NE(memo, nullptr);
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, "two");
+    EXPECT_TRUE(t.tree.IsEditing());
+    QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(t.tree.IsEditing());
+    EXPECT_EQ(t.stored[a], "one\ntwo");
+}
+
+TEST(LazyTreeEdit, FocusLossAcceptsOrCancels) {
+    for (bool accept : {true, false}) {
+        EditTree t;
+        QLineEdit other(t.tree.window());
+        other.show();
+        auto options = t.tree.StringTreeOptions().StringOptions();
+        if (accept)
+            options += TLTStringOption::toAutoAcceptEditChange;
+        else
+            options -= TLTStringOption::toAutoAcceptEditChange;
+        t.tree.StringTreeOptions().SetStringOptions(options);
+        PLazyNode a = t.tree.AddChild(nullptr);
+        ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+        QTest::keyClicks(t.Editor(), "Changed");
+        QWidget* editor = t.Editor();
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(editor, &out);
+        EXPECT_FALSE(t.tree.IsEditing()) << accept;
+        EXPECT_EQ(t.events.contains("Edited"), accept);
+        EXPECT_EQ(t.events.contains("EditCancelled"), !accept);
+    }
+}
+
+TEST(LazyTreeEdit, ClicksAndPendingEdits) {
+    EditTree t;
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toEditOnClick);
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.Click(t.TextOf(a));  // selects and focuses
+    t.Click(t.TextOf(a));  // a click on the selected node: the edit waits for the delay
+    EXPECT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsEditPending));
+    EXPECT_FALSE(t.tree.IsEditing());
+    // Ending with only a pending edit answers False and clears it.
+    EXPECT_FALSE(t.tree.EndEditNode());
+    EXPECT_FALSE(t.tree.TreeStates().Contains(TLazyTreeState::tsEditPending));
+    // Again, and let the delay pass: the edit starts.
+    QTest::qWait(QApplication::doubleClickInterval() + 10);
+    t.Click(t.TextOf(a));
+    ASSERT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsEditPending));
+    TLazyTreeCore& core = t.tree;
+    core.TimerExpired(2);
+    EXPECT_TRUE(t.tree.IsEditing());
+    t.tree.CancelEditNode();
 }
