@@ -640,3 +640,18 @@ TEST(LazyTreeEdit, ClicksAndPendingEdits) {
     EXPECT_TRUE(t.tree.IsEditing());
     t.tree.CancelEditNode();
 }
+
+TEST(LazyTreeEdit, ADoubleClickOnTheFocusedNodeEditsAtOnce) {
+    EditTree t;
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toEditOnDblClick - toToggleOnDblClick);
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.Click(t.TextOf(a));
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, t.TextOf(a), t.tree.viewport()->mapToGlobal(t.TextOf(a)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &dbl);
+    // The edit timer is set to 0 ms: it fires with the next pass of the event loop.
+    EXPECT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsEditPending));
+    for (int i = 0; i < 50 && !t.tree.IsEditing(); ++i) QTest::qWait(5);
+    EXPECT_TRUE(t.tree.IsEditing());
+    t.tree.CancelEditNode();
+}
