@@ -315,6 +315,13 @@ public:
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeClick;
     std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeDblClick;
     std::function<void(TBaseLazyTree* Sender, PLazyNode OldNode, PLazyNode NewNode)> OnHotChange;
+    // Row borders that may be dragged: only in a fixed header column, unless the handler allows.
+    std::function<void(TBaseLazyTree* Sender, QPoint P, PLazyNode Node, TColumnIndex Column, bool& Allowed)>
+        OnCanSplitterResizeNode;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, Qt::KeyboardModifiers Shift,
+                       QPoint& TrackPoint, QPoint P, bool& Allowed)>
+        OnNodeHeightTracking;
+    virtual bool CanTrackNodeHeight(QPoint P, PLazyNode Node, TColumnIndex Column);
 
     // The context menu for a node (nil: the tree), asked up the ancestors while AskParent stays set.
     std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, QPoint P, bool& AskParent,
@@ -506,6 +513,10 @@ protected:
     QRect FUpdateRect;
     Qt::KeyboardModifiers FDrawSelShiftState;
     std::unique_ptr<QWidget> FPanningWindow;
+    PLazyNode FHeightTrackNode = nullptr;
+    TColumnIndex FHeightTrackColumn = NoColumn;
+    QPoint FHeightTrackPoint;
+    void UpdateCursor(QPoint P);
     PLTEditLink FEditLink;
     TColumnIndex FEditColumn = NoColumn;
     QString FPanningCursorName;

@@ -59,6 +59,44 @@ void TBaseLazyTree::DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Posi
     menu->popup(global);
 }
 
+bool TBaseLazyTree::CanTrackNodeHeight(QPoint P, PLazyNode Node, TColumnIndex Column) {
+    // Only a fixed header column offers it; without columns only the handler can.
+    bool allowed = TreeOptions().MiscOptions().Contains(TLTMiscOption::toNodeHeightResize) && Node && Node != FRoot &&
+                   Column >= 0;
+    if (OnCanSplitterResizeNode) OnCanSplitterResizeNode(this, P, Node, Column, allowed);
+    return allowed;
+}
+
+// The cursor over a row border that may be dragged is the split cursor; elsewhere the control's.
+void TBaseLazyTree::UpdateCursor(QPoint P) {
+    if (IsPanning()) return;
+    bool split = false;
+    if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toNodeHeightResize)) {
+        THitInfo hit;
+        GetHitTestInfoAt(P.x(), P.y(), true, hit);
+        if (hit.HitNode && hit.HitPositions.Contains(hiOnItem) &&
+            (hit.HitPositions.Contains(hiUpperSplitter) || hit.HitPositions.Contains(hiLowerSplitter))) {
+            PLazyNode n = hit.HitPositions.Contains(hiUpperSplitter) ? GetPreviousVisible(hit.HitNode) : hit.HitNode;
+            split = n && CanTrackNodeHeight(P, n, hit.HitColumn);
+        }
+    }
+    if (split || FStates.Contains(tsNodeHeightTracking)) {
+        static const QCursor cursor = [] {
+            QImage image(QStringLiteral(":/treeview/LT_VERTSPLIT.png"));
+            image = image.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    if ((line[x] & 0xFFFFFF) == 0xFF00FF) line[x] = 0;
+            }
+            return QCursor(QPixmap::fromImage(image), 16, 16);
+        }();
+        viewport()->setCursor(cursor);
+    } else {
+        viewport()->unsetCursor();
+    }
+}
+
 void TBaseLazyTree::HandleMouseDown(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
     const auto misc = TreeOptions().MiscOptions();
@@ -138,6 +176,19 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
                   (nodeSelected || pos.Contains(hiOnItemLabel) || pos.Contains(hiOnNormalIcon));
     // Dragging belongs to the drag-and-drop handling; until it exists no press arms a drag.
     const bool dragPossible = false;
+    // A press on a row border that may be dragged starts node-height tracking.
+    if (event->button() == Qt::LeftButton && pos.Contains(hiOnItem) &&
+        (pos.Contains(hiUpperSplitter) || pos.Contains(hiLowerSplitter))) {
+        PLazyNode track = pos.Contains(hiUpperSplitter) ? GetPreviousVisible(node) : node;
+        FHeightTrackNode = track;
+        if (track && CanTrackNodeHeight(point, track, HitInfo.HitColumn)) {
+            FHeightTrackColumn = HitInfo.HitColumn;
+            const TRect r = GetDisplayRect(track, FHeightTrackColumn, false);
+            FHeightTrackPoint = QPoint(r.Left, r.Top);
+            DoStateChange({tsNodeHeightTrackPending});
+            return;
+        }
+    }
     // The expand button.
     if (pos.Contains(hiOnItemButton) && node && node->States.Contains(vsHasChildren)) {
         ToggleNode(node);
@@ -479,6 +530,28 @@ bool TBaseLazyTree::UpdateRectSelection(int, int) {
 void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
     plat::guarded([&] {
         const QPoint p = EventPos(event);
+        if (FStates.Contains(tsNodeHeightTrackPending)) {
+            // The first move begins the tracking: every other pending mode ends.
+            CancelHint();
+            StopWheelPanning();
+            for (int id : {1, 2, 3, 4, 7}) StopTimer(id);
+            SearchBuffer.clear();
+            FLastSearchNode = nullptr;
+            DoStateChange({tsNodeHeightTracking},
+                          {tsEditPending, tsNodeHeightTrackPending, tsIncrementalSearching, tsOLEDragPending,
+                           tsScrolling, tsScrollPending, tsVCLDragPending});
+        }
+        if (FStates.Contains(tsNodeHeightTracking) && !FStates.Contains(tsDrawSelPending)) {
+            bool allowed = true;
+            if (OnNodeHeightTracking)
+                OnNodeHeightTracking(this, FHeightTrackNode, FHeightTrackColumn, event->modifiers(),
+                                     FHeightTrackPoint, p, allowed);
+            if (allowed && FHeightTrackNode)
+                SetNodeHeight(FHeightTrackNode, uint32_t(std::max(1, p.y() - FHeightTrackPoint.y())));
+            viewport()->repaint();
+            return;
+        }
+        if (!(event->buttons() & Qt::LeftButton)) UpdateCursor(p);
         if (!FStates.Contains(tsDrawSelPending)) {
             // Moving beyond the drag threshold makes the release end panning.
             if (FStates.Contains(tsWheelPanning) && FStates.Contains(tsWheelScrolling) &&

@@ -655,3 +655,35 @@ TEST(LazyTreeEdit, ADoubleClickOnTheFocusedNodeEditsAtOnce) {
     EXPECT_TRUE(t.tree.IsEditing());
     t.tree.CancelEditNode();
 }
+
+TEST(LazyTreeMouse, RowBordersAreDraggedOnlyWhereAllowed) {
+    InputTree t;
+    t.texts = {"A", "B", "C"};
+    for (int i = 0; i < 3; ++i) t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toNodeHeightResize);
+    PLazyNode a = t.tree.GetFirst();
+    auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, to, t.tree.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &move);
+        QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, to);
+    };
+    // Without header columns nothing offers the border.
+    drag(QPoint(100, 16), QPoint(100, 40));
+    EXPECT_EQ(t.tree.NodeHeight(a), 18u);
+    // The handler may offer it: the row follows the mouse, and the cursor over it is the split one.
+    t.tree.OnCanSplitterResizeNode = [](TBaseLazyTree*, QPoint, PLazyNode, TColumnIndex, bool& allowed) {
+        allowed = true;
+    };
+    QMouseEvent hover(QEvent::MouseMove, QPoint(100, 16), t.tree.viewport()->mapToGlobal(QPoint(100, 16)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &hover);
+    EXPECT_EQ(t.tree.viewport()->cursor().shape(), Qt::BitmapCursor);
+    drag(QPoint(100, 16), QPoint(100, 40));
+    EXPECT_EQ(t.tree.NodeHeight(a), 40u);
+    EXPECT_FALSE(t.tree.TreeStates().Contains(TLazyTreeState::tsNodeHeightTracking));
+    // The upper border of the second row is the first row's lower one.
+    drag(QPoint(100, 41), QPoint(100, 30));
+    EXPECT_EQ(t.tree.NodeHeight(a), 30u);
+}
