@@ -458,8 +458,15 @@ bool TBaseLazyTree::UpdateRectSelection(int, int) {
     const int bottom = std::max(newRect.Bottom, oldRect.Bottom);
     int level = int(GetNodeLevel(node));
     int nodeLeft = FMargin + (paint.Contains(TLTPaintOption::toShowRoot) ? level + 1 : level) * int(FIndent);
+    // Right to left the row is laid out from the right edge and the alignment is mirrored.
+    const bool rtl = UseRightToLeftReading();
     const bool simple = TreeOptions().SelectionOptions().Contains(toSimpleDrawSelection) ||
-                        TreeOptions().SelectionOptions().Contains(toFullRowSelect);
+                        (!rtl && TreeOptions().SelectionOptions().Contains(toFullRowSelect));
+    TAlignment alignment = FAlignment;
+    if (rtl && alignment == TAlignment::taLeftJustify)
+        alignment = TAlignment::taRightJustify;
+    else if (rtl && alignment == TAlignment::taRightJustify)
+        alignment = TAlignment::taLeftJustify;
     bool changed = false;
     // Edges touching count; the old rectangle does not exist before the first move.
     auto touches = [](const TRect& r, int l, int t, int rr, int b) {
@@ -474,22 +481,45 @@ bool TBaseLazyTree::UpdateRectSelection(int, int) {
         bool inNew, inOld;
         if (simple) {
             auto inside = [&](const TRect& r) {
-                return (r.Right > r.Left || r.Bottom > r.Top) && r.Top < nodeBottom && nodeTop < r.Bottom &&
-                       nodeLeft < r.Right;
+                if (!(r.Right > r.Left || r.Bottom > r.Top) || !(r.Top < nodeBottom && nodeTop < r.Bottom)) return false;
+                return rtl || nodeLeft < r.Right;
             };
             inNew = inside(newRect);
             inOld = hasOld && inside(oldRect);
         } else {
             const int width = DoGetNodeWidth(node, NoColumn);
-            int left = textLeft, right = cellRight;
-            if (!(width >= right - left)) {
-                switch (FAlignment) {
-                    case TAlignment::taLeftJustify: right = left + width; break;
-                    case TAlignment::taCenter:
-                        left = (left + right - width) / 2;
-                        right = left + width;
-                        break;
-                    case TAlignment::taRightJustify: left = right - width; break;
+            int left, right;
+            if (!rtl) {
+                left = textLeft;
+                right = cellRight;
+                const bool wholeCell = (alignment == TAlignment::taLeftJustify && textLeft >= newRect.Left &&
+                                        (!hasOld || textLeft >= oldRect.Left)) ||
+                                       width >= right - left;
+                if (!wholeCell) {
+                    switch (alignment) {
+                        case TAlignment::taLeftJustify: right = left + width; break;
+                        case TAlignment::taCenter:
+                            left = (left + right - width) / 2;
+                            right = left + width;
+                            break;
+                        case TAlignment::taRightJustify: left = right - width; break;
+                    }
+                }
+            } else {
+                left = 0;
+                right = cellRight - textLeft;
+                const bool wholeCell = (alignment == TAlignment::taRightJustify && right <= newRect.Right &&
+                                        (!hasOld || right <= oldRect.Right)) ||
+                                       width >= right - left;
+                if (!wholeCell) {
+                    switch (alignment) {
+                        case TAlignment::taRightJustify: left = right - width; break;
+                        case TAlignment::taCenter:
+                            left = (left + right - width) / 2;
+                            right = left + width;
+                            break;
+                        case TAlignment::taLeftJustify: right = left + width; break;
+                    }
                 }
             }
             inNew = touches(newRect, left, nodeTop, right, nodeBottom);

@@ -687,3 +687,35 @@ TEST(LazyTreeMouse, RowBordersAreDraggedOnlyWhereAllowed) {
     drag(QPoint(100, 41), QPoint(100, 30));
     EXPECT_EQ(t.tree.NodeHeight(a), 30u);
 }
+
+TEST(LazyTreeMouse, RubberBandRightToLeftTouchesTextsFromTheRight) {
+    InputTree t;
+    t.texts = {"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i) t.tree.AddChild(nullptr);
+    t.tree.setLayoutDirection(Qt::RightToLeft);
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+    std::vector<PLazyNode> n;
+    for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) n.push_back(x);
+    const int w = t.tree.viewport()->width();
+    // From empty space on the left, over rows 1 and 2 up to where the texts stand on the right.
+    const QPoint start(10, 50);
+    QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, start);
+    const QPoint end(w - 30, 25);
+    QMouseEvent move(QEvent::MouseMove, end, t.tree.viewport()->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &move);
+    QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, end);
+    EXPECT_FALSE(t.tree.Selected(n[0]));
+    EXPECT_TRUE(t.tree.Selected(n[1]));
+    EXPECT_TRUE(t.tree.Selected(n[2]));
+    EXPECT_FALSE(t.tree.Selected(n[3]));
+    // A band that stays left of the texts touches none.
+    t.tree.ClearSelection();
+    QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 50));
+    const QPoint near(60, 25);
+    QMouseEvent move2(QEvent::MouseMove, near, t.tree.viewport()->mapToGlobal(near), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(t.tree.viewport(), &move2);
+    QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, near);
+    EXPECT_EQ(t.tree.SelectedCount(), 0u);
+}
