@@ -16,6 +16,7 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 
+class QCursor;
 class QMenu;
 class QPagedPaintDevice;
 class QScrollBar;
@@ -322,6 +323,8 @@ public:
                        QPoint& TrackPoint, QPoint P, bool& Allowed)>
         OnNodeHeightTracking;
     virtual bool CanTrackNodeHeight(QPoint P, PLazyNode Node, TColumnIndex Column);
+    // The cursor over the tree may be changed last.
+    std::function<void(TBaseLazyTree* Sender, QCursor& Cursor)> OnGetCursor;
 
     // The context menu for a node (nil: the tree), asked up the ancestors while AskParent stays set.
     std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, QPoint P, bool& AskParent,

@@ -80,8 +80,9 @@ void TBaseLazyTree::UpdateCursor(QPoint P) {
             split = n && CanTrackNodeHeight(P, n, hit.HitColumn);
         }
     }
+    QCursor cursor = this->cursor();
     if (split || FStates.Contains(tsNodeHeightTracking)) {
-        static const QCursor cursor = [] {
+        static const QCursor splitCursor = [] {
             QImage image(QStringLiteral(":/treeview/LT_VERTSPLIT.png"));
             image = image.convertToFormat(QImage::Format_ARGB32);
             for (int y = 0; y < image.height(); ++y) {
@@ -91,10 +92,13 @@ void TBaseLazyTree::UpdateCursor(QPoint P) {
             }
             return QCursor(QPixmap::fromImage(image), 16, 16);
         }();
-        viewport()->setCursor(cursor);
-    } else {
-        viewport()->unsetCursor();
+        cursor = splitCursor;
+    } else if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toHotTrack) && FCurrentHotNode && HotCursor != 0) {
+        // HotCursor holds a cursor shape of the platform.
+        cursor = QCursor(Qt::CursorShape(HotCursor));
     }
+    if (OnGetCursor) OnGetCursor(this, cursor);
+    viewport()->setCursor(cursor);
 }
 
 void TBaseLazyTree::HandleMouseDown(QMouseEvent* event) {
@@ -581,7 +585,6 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
             viewport()->repaint();
             return;
         }
-        if (!(event->buttons() & Qt::LeftButton)) UpdateCursor(p);
         if (!FStates.Contains(tsDrawSelPending)) {
             // Moving beyond the drag threshold makes the release end panning.
             if (FStates.Contains(tsWheelPanning) && FStates.Contains(tsWheelScrolling) &&
@@ -594,6 +597,7 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
             }
             if (!IsMouseSelecting()) {
                 UpdateHotTrack(p.x(), p.y());
+                if (!(event->buttons() & Qt::LeftButton)) UpdateCursor(p);
                 return;
             }
             if (FStates.Contains(tsScrolling) || !UpdateSelectionRect(p.x(), p.y())) return;

@@ -719,3 +719,23 @@ TEST(LazyTreeMouse, RubberBandRightToLeftTouchesTextsFromTheRight) {
     QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, near);
     EXPECT_EQ(t.tree.SelectedCount(), 0u);
 }
+
+TEST(LazyTreeMouse, HotNodeCursorAndTheHandlersLastWord) {
+    InputTree t;
+    t.texts = {"Meter"};
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.tree.TreeOptions().SetPaintOptions(t.tree.TreeOptions().PaintOptions() + toHotTrack);
+    t.tree.HotCursor = int(Qt::PointingHandCursor);
+    auto hover = [&](QPoint p) {
+        QMouseEvent e(QEvent::MouseMove, p, t.tree.viewport()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &e);
+        return t.tree.viewport()->cursor().shape();
+    };
+    EXPECT_EQ(hover(t.TextOf(a)), Qt::PointingHandCursor);
+    EXPECT_EQ(t.tree.HotNode(), a);
+    EXPECT_EQ(hover(QPoint(150, 150)), Qt::ArrowCursor);
+    EXPECT_EQ(t.tree.HotNode(), nullptr);
+    t.tree.OnGetCursor = [](TBaseLazyTree*, QCursor& c) { c = QCursor(Qt::WaitCursor); };
+    EXPECT_EQ(hover(t.TextOf(a)), Qt::WaitCursor);
+}
