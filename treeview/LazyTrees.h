@@ -733,6 +733,10 @@ protected:
     int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
     PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
     void FontChanged() override;
+    // The node stream carries the main column's text as a caption chunk under toSaveCaptions
+    // (LazyTreesStringStream.cpp).
+    void WriteChunks(TStream& Stream, PLazyNode Node) override;
+    bool ReadChunk(TStream& Stream, int Version, PLazyNode Node, int ChunkType, int ChunkSize) override;
 
     // Offset of the node's cached text width in its internal data.
     uint32_t FInternalDataOffset;

@@ -33,6 +33,7 @@ class TCanvas;
 }
 class TCriticalSection;
 class TLazyTreeCore;
+class TStream;
 struct TLTLazyNodeEnumeration;
 namespace lazytree {
 class TWorkerThread;
@@ -58,6 +59,8 @@ using TLTChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Nod
 using TLTCompareEvent =
     std::function<void(TLazyTreeCore* Sender, PLazyNode Node1, PLazyNode Node2, TColumnIndex Column, int& Result)>;
 using TLTGetNodeProc = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, void* Data, bool& Abort)>;
+using TLTSaveNodeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TStream& Stream)>;
+using TLTSaveTreeEvent = std::function<void(TLazyTreeCore* Sender, TStream& Stream)>;
 using TLTCheckChangingEvent =
     std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TCheckState& NewState, bool& Allowed)>;
 using TLTFocusChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode OldNode, PLazyNode NewNode,
@@ -543,6 +546,26 @@ public:
     TLTOperationEvent OnStartOperation;
     TLTOperationEvent OnEndOperation;
 
+    // ---- Node stream (LazyTreesStream.cpp) ----
+    // Header, node count and the records of Node's subtree (nil: every top-level node), then
+    // OnSaveTree.
+    virtual void SaveToStream(TStream& Stream, PLazyNode Node = nullptr);
+    // Replaces the nodes by the stream's; a stream of the wrong format, version or length leaves the
+    // tree as it was. Read-only trees ignore it.
+    virtual void LoadFromStream(TStream& Stream);
+    // Appends the stream's top-level nodes as the last children of TargetNode (nil or the root: the
+    // top level). Read-only trees ignore it.
+    void AddFromStream(TStream& Stream, PLazyNode TargetNode);
+    // Through an atomic write: a failed save leaves the old file.
+    void SaveToFile(const QString& FileName);
+    virtual void LoadFromFile(const QString& FileName);
+    // The application's data of a node (nil: the hidden root), written and read at the stream's
+    // position; what OnSaveNode writes becomes the node's user-data chunk.
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
+    TLTSaveTreeEvent OnSaveTree;
+    TLTSaveTreeEvent OnLoadTree;
+
     // Bytes the node blocks take now (slabs reserved), for measurements.
     size_t NodeStoreBytes() const { return FSlabs.ReservedBytes(); }
     size_t NodeStoreMappedBytes() const { return FSlabs.MappedBytes(); }
@@ -580,11 +603,31 @@ protected:
     void FixupTotalHeight(PLazyNode Node);
     void SetUpdateState(bool Updating);
     virtual void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node);
-    // A node moved to, or copied into, another tree travels through the node stream.
-    virtual void MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
+    // A node moved to, or copied into, another tree travels through the node stream; a move answers
+    // whether the nodes went.
+    virtual bool MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
                                  bool ChildrenOnly);
     virtual PLazyNode CopyNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
                                       TLTNodeAttachMode Mode, bool ChildrenOnly);
+
+    // Node stream building blocks. A record is written and read walking the subtree with a stack of
+    // its own; the base chunk with the child records is the walk's, the chunks after it are
+    // WriteChunks' and ReadChunk's.
+    void WriteNode(TStream& Stream, PLazyNode Node);
+    // The chunks that follow the node's base chunk: the user-data chunk unless OnSaveNode wrote nothing.
+    virtual void WriteChunks(TStream& Stream, PLazyNode Node);
+    void FinishChunkHeader(TStream& Stream, int64_t StartPos, int64_t EndPos);
+    // One record into Node, bounded by the stream's end.
+    void ReadNode(TStream& Stream, int Version, PLazyNode Node);
+    // A chunk other than the base chunk whose header was read; true when it was understood and used.
+    // The stream is set to the chunk's end afterwards whatever the reader consumed.
+    virtual bool ReadChunk(TStream& Stream, int Version, PLazyNode Node, int ChunkType, int ChunkSize);
+    void SkipNode(TStream& Stream);
+    // Reads a record into Node, connected already, and brings counts, heights, the visible count and
+    // the selection in step; a record that fails is freed again before the error goes on.
+    void InternalAddFromStream(TStream& Stream, int Version, PLazyNode Node);
+    virtual void DoSaveUserData(PLazyNode Node, TStream& Stream);
+    virtual void DoLoadUserData(PLazyNode Node, TStream& Stream);
 
     // Toggle dispatchers: each fires its event.
     virtual bool DoExpanding(PLazyNode Node);

@@ -789,7 +789,9 @@ void TLazyTreeCore::MoveTo(PLazyNode Source, PLazyNode Target, TLTNodeAttachMode
                 }
             }
         } else {
-            MoveNodesToTree(Source, Target, targetTree, Mode, ChildrenOnly);
+            // The moved node is freed here: the change is announced without it.
+            moved = MoveNodesToTree(Source, Target, targetTree, Mode, ChildrenOnly);
+            if (moved) Source = nullptr;
         }
     }
     InvalidateCache();
@@ -828,12 +830,7 @@ PLazyNode TLazyTreeCore::CopyTo(PLazyNode Source, TLazyTreeCore* Tree, TLTNodeAt
     return Tree ? CopyTo(Source, Tree->FRoot, Mode, ChildrenOnly) : nullptr;
 }
 
-// Moving to and copying into another tree write the nodes to a node stream and read them back in the
-// target; until the stream exists nothing travels and a copy answers nil.
-void TLazyTreeCore::MoveNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, TLTNodeAttachMode, bool) {}
-PLazyNode TLazyTreeCore::CopyNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, TLTNodeAttachMode, bool) {
-    return nullptr;
-}
+// MoveNodesToTree and CopyNodesToTree travel through the node stream (LazyTreesStream.cpp).
 
 // ---- 10. Initialisation on demand ----
 
