@@ -765,10 +765,10 @@ protected:
     virtual void DoCheckClick(PLazyNode Node, TCheckState NewCheckState);
     virtual void DoChecked(PLazyNode Node);
     virtual bool CheckParentCheckState(PLazyNode Node, TCheckState NewCheckState);
-    virtual void CancelEditNode() {}
+    virtual bool CancelEditNode() { return true; }
     // Ends a running edit; false when the editor refuses.
     virtual bool EndEditNode() { return true; }
-    virtual void DoCancelEdit() {}
+    virtual bool DoCancelEdit() { return false; }
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
     virtual void EmptyClipboardOfTree() {}
