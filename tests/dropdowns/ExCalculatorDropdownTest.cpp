@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "controls/ExUtil.h"
@@ -333,6 +334,36 @@ TEST(CalculatorDropDown, KeypadGeometry) {
     panel.Buttons().Items(0).SetBounds(1, 2, 3, 4);
     panel.resize(300, 200);
     EXPECT_EQ(panel.Buttons().Items(0).Rect(), (TRect{1, 2, 4, 6}));
+}
+
+// A keypad that records the order its keys are drawn in.
+struct RecordingPanel : TCustomButtonPanel {
+    std::vector<int> drawn;
+    void DrawButton(int Index, TCanvas& Canvas) override {
+        drawn.push_back(Index);
+        TCustomButtonPanel::DrawButton(Index, Canvas);
+    }
+};
+
+TEST(CalculatorDropDown, HotKeyIsDrawnLast) {
+    RecordingPanel panel;
+    panel.resize(230, 150);
+    panel.Loaded();
+    panel.show();
+    QTest::mouseMove(&panel, QPoint(95, 50));
+    ASSERT_EQ(panel.ButtonHot(), 12);
+    panel.drawn.clear();
+    panel.grab();
+    ASSERT_EQ(panel.drawn.size(), 28u);
+    EXPECT_EQ(panel.drawn.back(), 12);
+    EXPECT_EQ(std::count(panel.drawn.begin(), panel.drawn.end(), 12), 1);
+    // Leaving the panel: no hot key, collection order.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&panel, &leave);
+    EXPECT_EQ(panel.ButtonHot(), -1);
+    panel.drawn.clear();
+    panel.grab();
+    EXPECT_EQ(panel.drawn.back(), 27);
 }
 
 TEST(CalculatorDropDown, KeypadClicks) {
