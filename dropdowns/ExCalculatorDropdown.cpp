@@ -551,6 +551,12 @@ void TExCalculatorDropdown::SetComponentStyle(TSkinStyle AStyle) {
         d.SetGlowColorDown(0xD5C244);
         d.SetGlowColorHot(s.ColorDownTo());
     }
+    // The style set at creation comes after the constructor: the calculator's white pop-up is
+    // put back over it once. Later styles keep their own colour.
+    if (!FCreationStyled) {
+        FCreationStyled = true;
+        SetDropDownColor(clWhite);
+    }
 }
 
 }  // namespace dropdowns

@@ -273,6 +273,7 @@ private:
     bool FCalcClosed = true;
     std::unique_ptr<TButtonAppearance> FCalcButtonAppearance;
     bool FShowThousandSeparator = false;
+    bool FCreationStyled = false;
     TCalculatorEngine FEngine;
 };
 

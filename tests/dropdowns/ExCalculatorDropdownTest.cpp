@@ -244,6 +244,11 @@ TEST(CalculatorDropDown, Creation) {
     EXPECT_EQ(f.calc->Precision(), 2);
     EXPECT_EQ(f.calc->Text(), "0.00");
     EXPECT_EQ(f.calc->DropDownWidth(), 230);
+    EXPECT_EQ(f.calc->DropDownColor(), clWhite);
+    // White is the creation look only: a style set later is not overruled.
+    f.calc->SetDropDownColor(clRed);
+    f.calc->SetComponentStyle(tsOffice2007Luna);
+    EXPECT_NE(f.calc->DropDownColor(), clWhite);
     EXPECT_FALSE(f.calc->DropDownHeader().Visible());
     EXPECT_FALSE(f.calc->DropDownFooter().Visible());
     EXPECT_TRUE(f.calc->CalcClosed());
