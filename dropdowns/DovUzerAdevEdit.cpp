@@ -554,15 +554,6 @@ void TExCustomDropDown::ControlKeyPress(QChar& Key) {
     KeyPress(Key);
 }
 
-void TExCustomDropDown::SetSelectionColorStyle(TSelectionColorStyle Value) {
-    FSelectionColorStyle = Value;
-}
-
-void TExCustomDropDown::SetComponentStyle(TSkinStyle AStyle) {
-    FSkinStyle = AStyle;
-}
-
-void TExCustomDropDown::SetColorTones(const TColorTones&) {}
 
 // ---------------------------------------------------------------------------------------------------
 // Text and value
@@ -599,6 +590,11 @@ void TExCustomDropDown::SetEditType(TDropDownEditType Value) {
 
 void TExCustomDropDown::SelectAll() {
     FText.SelectAll();
+    showText();
+}
+
+void TExCustomDropDown::SelectText(int Anchor, int Caret) {
+    FText.Select(Anchor, Caret);
     showText();
 }
 
