@@ -17,6 +17,7 @@
 #include <QThread>
 #include <random>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <memory>
 #include <vector>
 
@@ -508,6 +509,122 @@ void BM_SortMillion_SortProxy(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SortMillion_SortProxy)->Unit(benchmark::kMillisecond);
+
+// ---- Scrolling and painting over the million displayed ----
+// Both controls show a 600 x 400 viewport and render it offscreen through their own paint event
+// into an image of that size, after each scroll.
+
+constexpr int kViewW = 600, kViewH = 400;
+constexpr int kPositions = 200;
+constexpr int kWheelSteps = 1000;
+
+void SizeViewport(QAbstractScrollArea& area) {
+    area.resize(kViewW, kViewH);
+    area.resize(kViewW + area.width() - area.viewport()->width(), kViewH + area.height() - area.viewport()->height());
+    QApplication::processEvents();
+}
+
+std::unique_ptr<Tree> PaintedTree() {
+    auto t = ExpandedTree();
+    t->tree.OnGetText = [](TCustomLazyStringTree* s, PLazyNode n, TColumnIndex, TVSTTextType type, QString& text) {
+        if (type == TVSTTextType::ttNormal) text = NodeText(int(s->GetNodeLevel(n)), int(n->Index));
+    };
+    SizeViewport(t->tree);
+    // The position cache is built by the worker; painting starts from it.
+    while (!t->tree.TreeStates().Contains(TLazyTreeState::tsUseCache)) {
+        QApplication::processEvents();
+        QThread::usleep(200);
+    }
+    return t;
+}
+
+std::unique_ptr<Peer> PaintedPeer() {
+    auto p = std::make_unique<Peer>(false);
+    p->model.BuildAll();
+    p->view.expandAll();
+    SizeViewport(p->view);
+    return p;
+}
+
+void Wheel(QWidget* viewport) {
+    const QPointF at(kViewW / 2.0, kViewH / 2.0);
+    QWheelEvent e(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &e);
+}
+
+void BM_ScrollPositions_LazyTree(benchmark::State& state) {
+    auto t = PaintedTree();
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    const int64_t range = t->tree.RangeY() - kViewH;
+    for (auto _ : state)
+        for (int i = 0; i < kPositions; ++i) {
+            t->tree.SetOffsetY(-range * i / (kPositions - 1));
+            t->tree.viewport()->render(&image);
+        }
+    if (t->tree.OffsetY() != -range) state.SkipWithError("not at the bottom");
+    state.counters["frames"] = kPositions;
+}
+BENCHMARK(BM_ScrollPositions_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollPositions_QTreeView(benchmark::State& state) {
+    auto p = PaintedPeer();
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    QScrollBar* bar = p->view.verticalScrollBar();
+    for (auto _ : state)
+        for (int i = 0; i < kPositions; ++i) {
+            bar->setValue(int(int64_t(bar->maximum()) * i / (kPositions - 1)));
+            p->view.viewport()->render(&image);
+        }
+    if (bar->value() != bar->maximum()) state.SkipWithError("not at the bottom");
+    state.counters["frames"] = kPositions;
+}
+BENCHMARK(BM_ScrollPositions_QTreeView)->Unit(benchmark::kMillisecond);
+
+void BM_WheelSteps_LazyTree(benchmark::State& state) {
+    auto t = PaintedTree();
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    for (auto _ : state) {
+        state.PauseTiming();
+        t->tree.SetOffsetY(0);
+        state.ResumeTiming();
+        for (int i = 0; i < kWheelSteps; ++i) {
+            Wheel(t->tree.viewport());
+            t->tree.viewport()->render(&image);
+        }
+    }
+    if (t->tree.OffsetY() == 0) state.SkipWithError("did not scroll");
+    state.counters["frames"] = kWheelSteps;
+}
+BENCHMARK(BM_WheelSteps_LazyTree)->Unit(benchmark::kMillisecond);
+
+void BM_WheelSteps_QTreeView(benchmark::State& state) {
+    auto p = PaintedPeer();
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    for (auto _ : state) {
+        state.PauseTiming();
+        p->view.verticalScrollBar()->setValue(0);
+        state.ResumeTiming();
+        for (int i = 0; i < kWheelSteps; ++i) {
+            Wheel(p->view.viewport());
+            p->view.viewport()->render(&image);
+        }
+    }
+    if (p->view.verticalScrollBar()->value() == 0) state.SkipWithError("did not scroll");
+    state.counters["frames"] = kWheelSteps;
+}
+BENCHMARK(BM_WheelSteps_QTreeView)->Unit(benchmark::kMillisecond);
+
+// One viewport at the top (0), the middle (1) and the bottom (2): the same cost everywhere.
+void BM_PaintAt_LazyTree(benchmark::State& state) {
+    auto t = PaintedTree();
+    QImage image(kViewW, kViewH, QImage::Format_RGB32);
+    const int64_t range = t->tree.RangeY() - kViewH;
+    t->tree.SetOffsetY(-range * state.range(0) / 2);
+    t->tree.viewport()->render(&image);
+    for (auto _ : state) t->tree.viewport()->render(&image);
+}
+BENCHMARK(BM_PaintAt_LazyTree)->Arg(0)->Arg(1)->Arg(2)->ArgName("place")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

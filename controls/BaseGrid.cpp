@@ -180,14 +180,14 @@ QString TBaseGrid::GetCellEx(int c, int r) const {
     return result;
 }
 
-void TBaseGrid::SetCellEx(int c, int r, const QString& Value) {
+void TBaseGrid::SetCellEx(int c, int r, QString Value) {
     if (FHasCellProps && CellHasProperties(c, r)) {
         TGridCoord b = BaseCell(c, r);
-        TStringGrid::SetCells(b.X, b.Y, Value);
+        TStringGrid::SetCells(b.X, b.Y, std::move(Value));
         CellTextChanged(b.X, b.Y);
         RepaintCell(c, r);  // the whole block
     } else {
-        TStringGrid::SetCells(c, r, Value);
+        TStringGrid::SetCells(c, r, std::move(Value));
     }
     if (FHideLastRow && r == RowCount() - 1) HiddenLastRowChanged();
 }

@@ -143,7 +143,7 @@ public:
 
     // ---- cell API (column first) ----
     QString Cells(int c, int r) const { return GetCellEx(c, r); }
-    void SetCells(int c, int r, const QString& v) { SetCellEx(c, r, v); }
+    void SetCells(int c, int r, QString v) { SetCellEx(c, r, std::move(v)); }
     uintptr_t Objects(int c, int r) const { return GetObjectEx(c, r); }
     void SetObjects(int c, int r, uintptr_t v) { SetObjectEx(c, r, v); }
     QObject* GraphicObjects(int c, int r) const { return GetGraphicObjectEx(c, r); }
@@ -160,7 +160,7 @@ public:
     std::unique_ptr<TCellProperties> SetGridObject(int c, int r, std::unique_ptr<TCellProperties> Value);
 
     QString GetCellEx(int c, int r) const;
-    void SetCellEx(int c, int r, const QString& Value);
+    void SetCellEx(int c, int r, QString Value);
     uintptr_t GetObjectEx(int c, int r) const;
     void SetObjectEx(int c, int r, uintptr_t Value);
     QObject* GetGraphicObjectEx(int c, int r) const;

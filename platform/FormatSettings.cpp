@@ -29,6 +29,7 @@ FormatSettings formatSettings() {
         }
     }
     const QString tf = loc.timeFormat(QLocale::ShortFormat);
+    s.shortTimeFormat = tf;
     for (QChar c : tf) {
         if (!c.isLetter() && c != u' ') {
             s.timeSeparator = c;

@@ -13,6 +13,7 @@ struct FormatSettings {
     QChar dateSeparator = u'/';
     QChar timeSeparator = u':';
     QString shortDateFormat = QStringLiteral("dd/MM/yyyy");  // Qt date-format syntax
+    QString shortTimeFormat = QStringLiteral("HH:mm");       // Qt time-format syntax
     // Qt time-format syntax; ":" stands for the time separator as "/" does for the date separator.
     QString longTimeFormat = QStringLiteral("HH:mm:ss");
     QString currencySymbol = QStringLiteral("$");

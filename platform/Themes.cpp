@@ -204,6 +204,18 @@ bool themedArrowButton(QPainter* p, QWidget* w, QStyle::PrimitiveElement arrowEl
     return true;
 }
 
+// The branch indicator of an item view, without its lines: an arrow right (closed) or down (opened).
+bool themedTreeGlyph(QPainter* p, QWidget* w, bool hot, bool opened, const TRect& r) {
+    QStyle* style = styleOf(w);
+    QStyleOption opt;
+    initOption(opt, w, r);
+    opt.state = QStyle::State_Enabled | QStyle::State_Children;
+    if (opened) opt.state |= QStyle::State_Open;
+    if (hot) opt.state |= QStyle::State_MouseOver;
+    style->drawPrimitive(QStyle::PE_IndicatorBranch, &opt, p, w);
+    return true;
+}
+
 }  // namespace
 
 bool IsThemeActive() { return themeActive.load(); }
@@ -218,6 +230,7 @@ TThemeData OpenThemeData(QWidget* window, QStringView classList) {
     if (classList.compare(u"button", Qt::CaseInsensitive) == 0) return {TThemeClass::Button, window};
     if (classList.compare(u"combobox", Qt::CaseInsensitive) == 0) return {TThemeClass::ComboBox, window};
     if (classList.compare(u"spin", Qt::CaseInsensitive) == 0) return {TThemeClass::Spin, window};
+    if (classList.compare(u"treeview", Qt::CaseInsensitive) == 0) return {TThemeClass::TreeView, window};
     return {};
 }
 
@@ -238,10 +251,23 @@ bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int
         drawn = part >= SPNP_UP && part <= SPNP_DOWNHORZ && themedArrowButton(p, theme.Window(), arrows[part - 1], state, r);
         break;
     }
+    case TThemeClass::TreeView:
+        drawn = (part == TVP_GLYPH || part == TVP_HOTGLYPH) && (state == GLPS_CLOSED || state == GLPS_OPENED) &&
+                themedTreeGlyph(p, theme.Window(), part == TVP_HOTGLYPH, state == GLPS_OPENED, r);
+        break;
     case TThemeClass::None: break;
     }
     p->restore();
     return drawn;
+}
+
+QSize GetThemePartSize(const TThemeData& theme, int part, int) {
+    if (theme.Class() == TThemeClass::TreeView && (part == TVP_GLYPH || part == TVP_HOTGLYPH)) {
+        // The style's branch arrow has no size of its own: it takes the classic button's square,
+        // one pixel larger on each side so the arrow reads at small font sizes.
+        return {11, 11};
+    }
+    return {};
 }
 
 bool DrawFrameControl(TCanvas& canvas, TRect& r, unsigned type, unsigned state) {

@@ -6,6 +6,7 @@
 // pen, brush or font.
 #include "platform/Canvas.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringView>
 
@@ -35,8 +36,11 @@ inline constexpr int CP_DROPDOWNBUTTON = 1;
 inline constexpr int CBXS_NORMAL = 1, CBXS_HOT = 2, CBXS_PRESSED = 3, CBXS_DISABLED = 4;
 inline constexpr int SPNP_UP = 1, SPNP_DOWN = 2, SPNP_UPHORZ = 3, SPNP_DOWNHORZ = 4;
 inline constexpr int UPS_NORMAL = 1, UPS_HOT = 2, UPS_PRESSED = 3, UPS_DISABLED = 4;
+// The tree's expand glyph, closed and opened.
+inline constexpr int TVP_GLYPH = 2, TVP_HOTGLYPH = 4;
+inline constexpr int GLPS_CLOSED = 1, GLPS_OPENED = 2;
 
-enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin };
+enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin, TreeView };
 
 // The theme data of one class for one window; false when themes are off or the class is not one
 // we draw.
@@ -53,12 +57,15 @@ private:
     QWidget* window_ = nullptr;
 };
 
-// `classList` is a class name ("button", "combobox", "spin"), compared without regard to case.
+// `classList` is a class name ("button", "combobox", "spin", "treeview"), compared without regard
+// to case.
 // The window's style draws (the application's when the window is null).
 TThemeData OpenThemeData(QWidget* window, QStringView classList);
 // Draws the part in its state into r; false (nothing drawn) for a null theme or an unknown part or
 // state.
 bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int state, const TRect& r);
+// The size a part takes of its own; an empty size for a part that has none.
+QSize GetThemePartSize(const TThemeData& theme, int part, int state);
 
 // Frame controls of the classic look.
 inline constexpr unsigned DFC_SCROLL = 3, DFC_BUTTON = 4;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -49,7 +51,7 @@ public:
     bool IsMainThread() const override {
         return !QCoreApplication::instance() || QThread::currentThread() == QCoreApplication::instance()->thread();
     }
-    int64_t NowMs() override { return plat::realClock().nowMs(); }
+    int64_t NowMs() override { return (tree_->FClock ? *tree_->FClock : plat::realClock()).nowMs(); }
     void RecreateWindow() override { tree_->CreateWnd(); }
     bool ThemesEnabled() const override { return tree_->style() != nullptr; }
     void WakeForWorker() override { QCoreApplication::postEvent(tree_, new QEvent(WorkerEventType())); }
@@ -70,6 +72,23 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     resize(200, 100);
     setFocusPolicy(Qt::StrongFocus);  // TabStop
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    FCheckImages = CheckListOfKind(CheckImageKind);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { plat::guarded([&] { ScrollBarAction(verticalScrollBar(), true, action); }); });
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { plat::guarded([&] { ScrollBarAction(horizontalScrollBar(), false, action); }); });
+    connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        plat::guarded([&] {
+            DoStateChange({}, {tsThumbTracking});
+            UpdateScrollBars(true);
+        });
+    });
+    connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        plat::guarded([&] {
+            DoStateChange({}, {tsThumbTracking});
+            UpdateHorizontalScrollBar(false);
+        });
+    });
     CreateWnd();
 }
 
@@ -247,6 +266,14 @@ void TBaseLazyTree::Assign(const TLazyTreeCore& Source) {
         }
     }
     TLazyTreeCore::Assign(Source);
+    if (const auto* tree = dynamic_cast<const TBaseLazyTree*>(&Source)) {
+        SetImages(tree->FImages);
+        SetStateImages(tree->FStateImages);
+        SetCustomCheckImages(tree->FCustomCheckImages);
+        FScrollBarOptions.Assign(tree->FScrollBarOptions);
+    }
+    FCheckImages = nullptr;
+    SetCheckImageKind(CheckImageKind);
 }
 
 void TBaseLazyTree::PostStateChange(uint32_t EnterMask, uint32_t LeaveMask) {
@@ -293,8 +320,21 @@ void TBaseLazyTree::changeEvent(QEvent* event) {
                 StartTimer(8, 500);
                 break;
             case QEvent::EnabledChange:
+                if (!isEnabled()) CancelMode();
                 update();
                 break;
+            case QEvent::ActivationChange:
+                if (!isActiveWindow()) CancelMode();
+                break;
+            case QEvent::LayoutDirectionChange: {
+                // The horizontal bar's position is measured from the other side now.
+                const int client = viewport()->width();
+                FEffectiveOffsetX = UseRightToLeftReading() ? std::max<int64_t>(FRangeX + FOffsetX - client, 0)
+                                                            : -FOffsetX;
+                UpdateHorizontalScrollBar(true);
+                viewport()->update();
+                break;
+            }
             default:
                 break;
         }
@@ -306,6 +346,7 @@ bool TBaseLazyTree::event(QEvent* event) {
         plat::guarded([&] { ProcessWorkerQueue(); });
         return true;
     }
+    if (event->type() == QEvent::UngrabMouse) plat::guarded([&] { CancelMode(); });
     const bool result = QAbstractScrollArea::event(event);
     if (event->type() == QEvent::Paint && (FBorderWidth > 0 || FBevelKind != TBevelKind::bkNone)) {
         QPainter p(this);
@@ -314,17 +355,183 @@ bool TBaseLazyTree::event(QEvent* event) {
     return result;
 }
 
-void TBaseLazyTree::paintEvent(QPaintEvent* event) {
-    QPainter p(viewport());
-    p.fillRect(event->rect(), plat::ToQColor(FColor));
+void TBaseLazyTree::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    plat::guarded([&] { UpdateScrollBars(true); });
 }
 
 void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    plat::guarded([&] { UpdateScrollBars(true); });
+    plat::guarded([&] {
+        // Nothing while the window is built or already sizing, or without a client area.
+        if (!HasWindow() || FStates.Contains(tsSizing) || FStates.Contains(tsWindowCreating) ||
+            viewport()->height() < 1)
+            return;
+        DoStateChange({tsSizing});
+        struct Leave {
+            TBaseLazyTree* tree;
+            ~Leave() { tree->DoStateChange({}, {tsSizing}); }
+        } leave{this};
+        UpdateScrollBars(true);
+    });
 }
 
-TCustomLazyStringTree::TCustomLazyStringTree(QWidget* parent) : TBaseLazyTree(parent) {
-    FOptions = std::make_unique<TStringTreeOptions>(this);
-    FInternalDataOffset = AllocateInternalDataArea(sizeof(uint32_t));
+void TBaseLazyTree::hideEvent(QHideEvent* event) {
+    QAbstractScrollArea::hideEvent(event);
+    plat::guarded([&] { CancelMode(); });
+}
+
+void TBaseLazyTree::CancelMode() {
+    for (int id : {1, 2, 3, 4, 7, 8}) StopTimer(id);
+    SearchBuffer.clear();
+    FLastSearchNode = nullptr;
+    DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending, tsIncrementalSearching,
+                       tsOLEDragPending, tsVCLDragPending});
+}
+
+void TBaseLazyTree::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    plat::guarded([&] {
+        if (!(SelectedCount() == 0 && TreeOptions().PaintOptions().Contains(TLTPaintOption::toGhostedIfUnfocused)))
+            viewport()->update();
+        EnsureNodeSelected();
+    });
+}
+
+void TBaseLazyTree::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    plat::guarded([&] {
+        CancelHint();
+        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        for (int id : {1, 2, 3, 4, 7}) StopTimer(id);
+        SearchBuffer.clear();
+        FLastSearchNode = nullptr;
+        DoStateChange({}, {tsEditPending, tsNodeHeightTracking, tsNodeHeightTrackPending, tsIncrementalSearching,
+                           tsLeftButtonDown, tsMiddleButtonDown, tsOLEDragPending, tsRightButtonDown, tsScrolling,
+                           tsScrollPending, tsVCLDragPending});
+        if (SelectedCount() == 0 && TreeOptions().PaintOptions().Contains(TLTPaintOption::toGhostedIfUnfocused)) {
+            if (FFocusedNode) InvalidateNode(FFocusedNode);
+        } else {
+            viewport()->update();
+        }
+    });
+}
+
+void TBaseLazyTree::enterEvent(QEnterEvent* event) {
+    plat::guarded([&] {
+        if (OnMouseEnter) OnMouseEnter(this);
+    });
+    QAbstractScrollArea::enterEvent(event);
+}
+
+void TBaseLazyTree::leaveEvent(QEvent* event) {
+    plat::guarded([&] {
+        if (FCurrentHotNode) {
+            PLazyNode hot = FCurrentHotNode;
+            FCurrentHotNode = nullptr;
+            FHotNodeButton = false;
+            if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toHotTrack) ||
+                TreeOptions().MiscOptions().Contains(TLTMiscOption::toCheckSupport))
+                InvalidateNode(hot);
+        }
+        if (OnMouseLeave) OnMouseLeave(this);
+    });
+    QAbstractScrollArea::leaveEvent(event);
+}
+
+void TBaseLazyTree::contextMenuEvent(QContextMenuEvent* event) {
+    plat::guarded([&] { DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending}); });
+    if (!FStates.Contains(tsPopupMenuShown)) QAbstractScrollArea::contextMenuEvent(event);
+}
+
+bool TBaseLazyTree::HandleKeyDown(QKeyEvent*) {
+    return false;
+}
+
+void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
+    bool used = false;
+    plat::guarded([&] { used = HandleKeyDown(event); });
+    // A tree that wants Tab keeps it from the dialog's focus chain.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (used || (tab && WantTabs))
+        event->accept();
+    else
+        QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
+    QAbstractScrollArea::keyReleaseEvent(event);
+    plat::guarded([&] {
+        // The Space key's pressed box: the state it promised is applied on release.
+        if (event->key() == Qt::Key_Space && FStates.Contains(tsKeyCheckPending)) {
+            DoStateChange({}, {tsKeyCheckPending});
+            if (FCheckNode && FCheckNode == FFocusedNode) DoCheckClick(FCheckNode, FPendingCheckState);
+            if (FCheckNode) InvalidateNode(FCheckNode);
+            FCheckNode = nullptr;
+        }
+    });
+}
+
+void TBaseLazyTree::HandleMouseDown(QMouseEvent*) {}
+void TBaseLazyTree::HandleMouseUp(QMouseEvent*) {}
+void TBaseLazyTree::HandleMouseDblClick(QMouseEvent*) {}
+
+namespace {
+TLazyTreeState ButtonState(Qt::MouseButton button) {
+    return button == Qt::RightButton ? tsRightButtonDown : button == Qt::MiddleButton ? tsMiddleButtonDown
+                                                                                      : tsLeftButtonDown;
+}
+}  // namespace
+
+void TBaseLazyTree::mousePressEvent(QMouseEvent* event) {
+    plat::guarded([&] {
+        DoStateChange({ButtonState(event->button())});
+        HandleMouseDown(event);
+    });
+}
+
+void TBaseLazyTree::mouseReleaseEvent(QMouseEvent* event) {
+    plat::guarded([&] {
+        if (event->button() == Qt::LeftButton)
+            DoStateChange({}, {tsNodeHeightTracking, tsNodeHeightTrackPending, tsLeftButtonDown});
+        else if (event->button() == Qt::RightButton)
+            DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
+        else if (event->button() == Qt::MiddleButton)
+            DoStateChange({}, {tsMiddleButtonDown});
+        HandleMouseUp(event);
+    });
+}
+
+void TBaseLazyTree::mouseDoubleClickEvent(QMouseEvent* event) {
+    plat::guarded([&] {
+        const TLazyTreeState state = event->button() == Qt::RightButton    ? tsRightDblClick
+                                     : event->button() == Qt::MiddleButton ? tsMiddleDblClick
+                                                                           : tsLeftDblClick;
+        DoStateChange({state});
+        struct Leave {
+            TBaseLazyTree* tree;
+            TLazyTreeState state;
+            ~Leave() { tree->DoStateChange({}, {state}); }
+        } leave{this, state};
+        HandleMouseDblClick(event);
+    });
+}
+
+bool TBaseLazyTree::focusNextPrevChild(bool next) {
+    // Tab stays in the tree only when it wants it.
+    if (WantTabs) return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TBaseLazyTree::TimerExpired(int Id) {
+    if (Id != 4) {
+        TLazyTreeCore::TimerExpired(Id);
+        return;
+    }
+    if (FStates.Contains(tsScrollPending)) {
+        CancelHint();
+        StartTimer(4, int(AutoScrollInterval));
+        DoStateChange({tsScrolling}, {tsScrollPending});
+    }
+    TimerScrollStep();
 }

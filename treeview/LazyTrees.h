@@ -6,15 +6,165 @@
 #include <QBasicTimer>
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <memory>
+#include <set>
 
 #include "platform/Canvas.h"
+#include "platform/Clock.h"
+#include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
+
+class QPagedPaintDevice;
+class QScrollBar;
 
 enum class TBevelKind : uint8_t { bkNone, bkTile, bkSoft, bkFlat };
 enum class TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 enum class TBevelEdge : uint8_t { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = TSet<TBevelEdge, uint8_t>;
+
+// ---- Painting ----
+// What one PaintTree call paints.
+enum class TLTInternalPaintOption : uint8_t {
+    poBackground,     // the background picture, when the tree shows one
+    poColumnColor,    // cells filled with their column's colour
+    poDrawFocusRect,
+    poDrawSelection,
+    poDrawDropMark,
+    poGridLines,
+    poMainOnly,       // only the main column
+    poSelectedOnly,   // only rows that are selected or lie under a selected node
+    poUnbuffered      // straight onto the target, no row picture
+};
+using TLTInternalPaintOptions = TSet<TLTInternalPaintOption, uint16_t>;
+enum class TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft };
+// One entry per indentation level of a row.
+enum class TLTLineType : uint8_t {
+    ltNone,
+    ltBottomRight,
+    ltTopDown,
+    ltTopDownRight,
+    ltRight,
+    ltTopRight,
+    ltLeft,
+    ltLeftBottom
+};
+using TLineImage = std::vector<TLTLineType>;
+enum class TItemEraseAction : uint8_t { eaColor, eaDefault, eaNone };
+enum class TLTCellPaintMode : uint8_t { cpmPaint, cpmGetContentMargin };
+enum class TLTCellContentMarginType : uint8_t { ccmtAllSides, ccmtTopLeftOnly, ccmtBottomRightOnly };
+enum TLTImageInfoIndex : uint8_t { iiNormal, iiState, iiCheck, iiOverlay };
+struct TLTImageInfo {
+    int Index = -1;
+    int XPos = 0;
+    int YPos = 0;
+    bool Ghosted = false;
+    const plat::TImageList* Images = nullptr;
+};
+// The cell being painted: row coordinates (top 0, x in tree coordinates).
+struct TLTPaintInfo {
+    TCanvas* Canvas = nullptr;
+    TLTInternalPaintOptions PaintOptions;
+    PLazyNode Node = nullptr;
+    TColumnIndex Column = NoColumn;
+    TColumnPosition Position = 0;
+    plat::TRect CellRect;
+    plat::TRect ContentRect;
+    int NodeWidth = 0;
+    TAlignment Alignment = TAlignment::taLeftJustify;
+    TAlignment CaptionAlignment = TAlignment::taLeftJustify;
+    TBiDiMode BidiMode = TBiDiMode::bdLeftToRight;
+    QPoint BrushOrigin;
+    std::array<TLTImageInfo, 4> ImageInfo;
+};
+
+// ---- Scrolling ----
+enum class TScrollBarStyle : uint8_t { sbmRegular, sbm3D };
+enum class TLTScrollBars : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TScrollUpdateOption : uint8_t { suoRepaintHeader, suoRepaintScrollBars, suoScrollClientArea, suoUpdateNCArea };
+using TScrollUpdateOptions = TSet<TScrollUpdateOption, uint8_t>;
+inline constexpr TScrollUpdateOptions DefaultScrollUpdateFlags{
+    TScrollUpdateOption::suoRepaintHeader, TScrollUpdateOption::suoRepaintScrollBars,
+    TScrollUpdateOption::suoScrollClientArea, TScrollUpdateOption::suoUpdateNCArea};
+enum class TScrollDirection : uint8_t { sdLeft, sdUp, sdRight, sdDown };
+using TScrollDirections = TSet<TScrollDirection, uint8_t>;
+enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
+
+class TBaseLazyTree;
+// The tree's scroll bars: which are shown, whether they stay when there is nothing to scroll, and
+// the line steps. Changing what is shown builds the window again.
+class TScrollBarOptions {
+public:
+    explicit TScrollBarOptions(TBaseLazyTree* Owner) : FOwner(Owner) {}
+    bool AlwaysVisible() const { return FAlwaysVisible; }
+    void SetAlwaysVisible(bool Value);
+    TLTScrollBars ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TLTScrollBars Value);
+    TScrollBarStyle ScrollBarStyle() const { return FScrollBarStyle; }
+    void SetScrollBarStyle(TScrollBarStyle Value) { FScrollBarStyle = Value; }
+    int HorizontalIncrement() const { return FIncrementX; }
+    void SetHorizontalIncrement(int Value) { FIncrementX = uint16_t(std::clamp(Value, 1, 0xFFFF)); }
+    int VerticalIncrement() const { return FIncrementY; }
+    void SetVerticalIncrement(int Value) { FIncrementY = uint16_t(std::clamp(Value, 1, 0xFFFF)); }
+    void Assign(const TScrollBarOptions& Source);
+
+private:
+    bool FAlwaysVisible = false;
+    TBaseLazyTree* FOwner;
+    TLTScrollBars FScrollBars = TLTScrollBars::ssBoth;
+    TScrollBarStyle FScrollBarStyle = TScrollBarStyle::sbmRegular;
+    uint16_t FIncrementX = 20;
+    uint16_t FIncrementY = 20;
+};
+
+class TBaseLazyTree;
+using TLTBasePaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas)>;
+using TLTBeforeItemPaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                                   const plat::TRect& ItemRect, bool& CustomDraw)>;
+using TLTBeforeItemEraseEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node, const plat::TRect& ItemRect,
+                       plat::TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TLTAfterItemEraseEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node, const plat::TRect& ItemRect)>;
+using TLTAfterItemPaintEvent = TLTAfterItemEraseEvent;
+using TLTBeforeCellPaintEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node, TColumnIndex Column,
+                       TLTCellPaintMode CellPaintMode, const plat::TRect& CellRect, plat::TRect& ContentRect)>;
+using TLTAfterCellPaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                                  TColumnIndex Column, const plat::TRect& CellRect)>;
+using TLTBackgroundPaintEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, const plat::TRect& R, bool& Handled)>;
+using TLTGetCellIsEmptyEvent =
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, bool& IsEmpty)>;
+using TLTGetImageEvent = std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TLTImageKind Kind,
+                                            TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+using TLTGetImageExEvent =
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TLTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                       int& ImageIndex, const plat::TImageList*& ImageList)>;
+using TLTBeforeDrawLineImageEvent =
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, int Level, int& PosX)>;
+// Eight rows of 16-bit pattern words replace the dotted pattern when the handler sets Bits.
+using TLTGetLineStyleEvent = std::function<void(TBaseLazyTree* Sender, const uint16_t*& Bits)>;
+using TLTPrepareButtonImagesEvent =
+    std::function<void(TBaseLazyTree* Sender, QImage& APlusBM, QImage& APlusHotBM, QImage& APlusSelectedHotBM,
+                       QImage& AMinusBM, QImage& AMinusHotBM, QImage& AMinusSelectedHotBM, QSize& ASize)>;
+using TLTScrollEvent = std::function<void(TBaseLazyTree* Sender, int DeltaX, int DeltaY)>;
+using TLTScrollBarShowEvent = std::function<void(TBaseLazyTree* Sender, TScrollBarKind Bar, bool Show)>;
+
+namespace lazytree {
+// Gives Target the face, size, style and colour of Source; a face that is already the same is kept,
+// so a canvas does not measure its font again for every row.
+void TakeFont(plat::TFont& Target, const plat::TFont& Source);
+}  // namespace lazytree
+
+// The check pictures of one kind, shared by every tree of the process (nil for ckCustom).
+const plat::TImageList* CheckListOfKind(TCheckImageKind Kind);
+// The shared utility pictures (picture 4: the mark of a check button).
+const plat::TImageList* UtilityImages();
+// The index of a node's check picture; ctNone gives -1. With a node its own type, state, enabled
+// state and hot state are used; without one the arguments (never hot).
+int CheckImageIndexFor(TLazyTreeCore& Tree, PLazyNode Node, TCheckType ImgCheckType, TCheckState ImgCheckState,
+                       bool ImgEnabled, bool TreeEnabled);
 
 class TBaseLazyTree : public QAbstractScrollArea, public TLazyTreeCore {
     Q_OBJECT
@@ -58,6 +208,192 @@ public:
     // user-interface thread (masks as lazytree::StatesFromWorkerMask reads them).
     void PostStateChange(uint32_t EnterMask, uint32_t LeaveMask);
 
+    // ---- Scrolling ----
+    int64_t OffsetX() const { return FOffsetX; }
+    int64_t OffsetY() const { return FOffsetY; }
+    void SetOffsetX(int64_t Value) { DoSetOffsetXY(Value, FOffsetY, DefaultScrollUpdateFlags); }
+    void SetOffsetY(int64_t Value) { DoSetOffsetXY(FOffsetX, Value, DefaultScrollUpdateFlags); }
+    void SetOffsetXY(int64_t X, int64_t Y) { DoSetOffsetXY(X, Y, DefaultScrollUpdateFlags); }
+    int64_t EffectiveOffsetX() const { return FEffectiveOffsetX; }
+    // Offsets are <= 0: how far the drawing area is moved left and up. Answers whether they changed.
+    virtual bool DoSetOffsetXY(int64_t X, int64_t Y, TScrollUpdateOptions Options, const QRect* ClipRect = nullptr);
+    TScrollBarOptions& ScrollBarOptions() { return FScrollBarOptions; }
+    void SetScrollBarOptions(const TScrollBarOptions& Value) { FScrollBarOptions.Assign(Value); }
+    void UpdateScrollBars(bool DoRepaint) override;
+    void UpdateVerticalScrollBar(bool DoRepaint);
+    void UpdateHorizontalScrollBar(bool DoRepaint);
+    void UpdateRanges();
+    void UpdateVerticalRange();
+    void UpdateHorizontalRange();
+    // The right edge of the widest row in view (no columns): the horizontal range.
+    virtual int64_t WidestRowRight();
+    // Brings the node into view; answers whether the tree scrolled.
+    bool ScrollIntoView(PLazyNode Node, bool Center, bool Horizontally = false) override;
+    // A column into view; without columns there is none.
+    bool ScrollIntoView(TColumnIndex Column, bool Center);
+    // The node's row (or its text part) in client coordinates; (0, 0, 0, 0) for a node not shown.
+    plat::TRect GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped = false,
+                               bool ApplyCellContentMargin = false);
+    PLazyNode TopNode();
+    void SetTopNode(PLazyNode Node);
+    PLazyNode BottomNode();
+    void SetBottomNode(PLazyNode Node);
+    // Automatic scrolling near the edges while selecting, dragging or panning.
+    virtual bool AutoScrollAllowed() const;
+    virtual TScrollDirections DetermineScrollDirections(int X, int Y);
+    virtual void DoAutoScroll(int X, int Y);
+    void TimerScrollStep();
+    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    // Where panning started; auto-scroll measures from here while wheel panning.
+    QPoint LastClickPos() const { return FLastClickPos; }
+    void SetLastClickPos(QPoint Value) { FLastClickPos = Value; }
+    // Where the cursor is, client coordinates; tests replace it.
+    std::function<QPoint()> CursorPosSource;
+    // The clock the tree's delays are measured on (nullptr: the real one); tests drive their own.
+    void SetClock(plat::Clock* Clock) { FClock = Clock; }
+    TLTScrollEvent OnScroll;
+    TLTScrollBarShowEvent OnShowScrollBar;
+
+    // ---- Painting ----
+    // Renders Window (tree coordinates) onto TargetCanvas with its top-left at Target.
+    virtual void PaintTree(TCanvas& TargetCanvas, const plat::TRect& Window, QPoint Target,
+                           TLTInternalPaintOptions PaintOptions);
+    void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node) override;
+    const plat::TImageList* Images() const { return FImages; }
+    void SetImages(const plat::TImageList* Value);
+    const plat::TImageList* StateImages() const { return FStateImages; }
+    void SetStateImages(const plat::TImageList* Value);
+    const plat::TImageList* CustomCheckImages() const { return FCustomCheckImages; }
+    void SetCustomCheckImages(const plat::TImageList* Value);
+    // CheckImageKind, ButtonStyle, ButtonFillMode and LineStyle are read from the core's fields;
+    // these setters also rebuild what depends on them and repaint.
+    void SetCheckImageKind(TCheckImageKind Value);
+    // The list the check pictures come from now.
+    const plat::TImageList* CheckImages() const { return FCheckImages; }
+    void SetButtonStyle(TLTButtonStyle Value);
+    void SetButtonFillMode(TLTButtonFillMode Value);
+    void SetLineStyle(TLTLineStyle Value);
+    const QImage& Background() const { return FBackground; }
+    void SetBackground(const QImage& Value);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value);
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value);
+    // The rubber band in tree coordinates (the selection Parts drive it).
+    plat::TRect NewSelRect;
+    // The button pictures: plus, hot plus, selected hot plus, then the minus ones.
+    const QImage& ButtonBitmap(bool Expanded, bool Hot = false, bool SelectedHot = false) const;
+    // Row pictures made by PaintTree since the tree was made (a measurement).
+    uint64_t RowBufferAllocations() const { return FRowBufferAllocations; }
+    // Builds the line image of a node's row; answers the number of selected ancestors.
+    int BuildLineImage(PLazyNode Node, TLineImage& LineImage);
+    int CheckImageIndexFor(PLazyNode Node) {
+        return ::CheckImageIndexFor(*this, Node, TCheckType::ctNone, TCheckState::csUncheckedNormal, true, isEnabled());
+    }
+    int CheckImageIndexFor(TCheckType Type, TCheckState State, bool Enabled) {
+        return ::CheckImageIndexFor(*this, nullptr, Type, State, Enabled, isEnabled());
+    }
+
+    TLTBasePaintEvent OnBeforePaint;
+    TLTBasePaintEvent OnAfterPaint;
+    TLTBeforeItemPaintEvent OnBeforeItemPaint;
+    TLTAfterItemPaintEvent OnAfterItemPaint;
+    TLTBeforeItemEraseEvent OnBeforeItemErase;
+    TLTAfterItemEraseEvent OnAfterItemErase;
+    TLTBeforeCellPaintEvent OnBeforeCellPaint;
+    TLTAfterCellPaintEvent OnAfterCellPaint;
+    TLTBackgroundPaintEvent OnPaintBackground;
+    TLTGetCellIsEmptyEvent OnGetCellIsEmpty;
+    TLTGetImageEvent OnGetImageIndex;
+    TLTGetImageExEvent OnGetImageIndexEx;
+    TLTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
+    TLTGetLineStyleEvent OnGetLineStyle;
+    TLTPrepareButtonImagesEvent OnPrepareButtonImages;
+    std::function<void(TBaseLazyTree* Sender)> OnMouseEnter;
+    std::function<void(TBaseLazyTree* Sender)> OnMouseLeave;
+
+    // Repaint a node's row (answers its rectangle, (-1, -1, -1, -1) inside an update or without a
+    // window), everything from its row down, the rows of its children, a column; or paint a row now.
+    plat::TRect InvalidateNode(PLazyNode Node) override;
+    void InvalidateToBottom(PLazyNode Node) override;
+    void InvalidateChildren(PLazyNode Node, bool Recursive);
+    void InvalidateColumn(TColumnIndex Column) override;
+    void RepaintNode(PLazyNode Node);
+    // The whole drawing area: at least the client area.
+    plat::TRect GetTreeRect();
+    // Prints the tree's picture page by page onto Printer (nothing for nil).
+    void Print(QPagedPaintDevice* Printer, bool PrintHeader);
+
+protected:
+    // ---- Painting hooks: each fires its event ----
+    virtual void DoBeforePaint(TCanvas* Canvas);
+    virtual void DoAfterPaint(TCanvas* Canvas);
+    virtual bool DoBeforeItemPaint(TCanvas* Canvas, PLazyNode Node, const plat::TRect& ItemRect);
+    virtual void DoBeforeItemErase(TCanvas* Canvas, PLazyNode Node, const plat::TRect& ItemRect, plat::TColor& Color,
+                                   TItemEraseAction& EraseAction);
+    virtual void DoAfterItemErase(TCanvas* Canvas, PLazyNode Node, const plat::TRect& ItemRect);
+    virtual void DoAfterItemPaint(TCanvas* Canvas, PLazyNode Node, const plat::TRect& ItemRect);
+    virtual void DoBeforeCellPaint(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, TLTCellPaintMode CellPaintMode,
+                                   const plat::TRect& CellRect, plat::TRect& ContentRect);
+    virtual void DoAfterCellPaint(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const plat::TRect& CellRect);
+    virtual bool DoPaintBackground(TCanvas* Canvas, const plat::TRect& R);
+    virtual bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column);
+    virtual int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+    virtual int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+    virtual QPoint DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column, TLTCellContentMarginType Type,
+                                          TCanvas* Canvas = nullptr);
+    virtual void DoPaintNode(TLTPaintInfo& PaintInfo);
+    virtual void SpanPaintCell(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty);
+    virtual const plat::TImageList* DoGetImageIndex(PLazyNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                                    bool& Ghosted, int& Index);
+    virtual void DoBeforeDrawLineImage(PLazyNode Node, int Level, int& XPos);
+    virtual void DoScroll(int DeltaX, int DeltaY);
+    virtual void DoShowScrollBar(TScrollBarKind Bar, bool Show);
+    // Whether the tree paints as focused (the selection colours).
+    bool PaintFocused() const;
+
+    // ---- Row decorations ----
+    void BuildButtonBitmaps() override;
+    void BuildButtonBitmaps(bool NeedButtons, bool NeedLines);
+    void DrawTreeLines(TLTPaintInfo& PaintInfo, int VAlignment, int IndentSize, const TLineImage& LineImage);
+    void DrawLineSegments(TLTPaintInfo& PaintInfo, int X, int Y, int H, int VAlign, TLTLineType Style, bool Reverse);
+    void DottedHorzLine(TLTPaintInfo& PaintInfo, int Left, int Right, int Top);
+    void DottedVertLine(TLTPaintInfo& PaintInfo, int Top, int Bottom, int Left, bool UseSelectedBkColor = false);
+    void DrawNodeButton(TCanvas& Canvas, PLazyNode Node, TColumnIndex Column, const plat::TRect& R, int ButtonX,
+                        int ButtonY, TBiDiMode BidiMode);
+    void DrawCheckImage(TCanvas& Canvas, const TLTImageInfo& ImageInfo, bool Selected);
+    void FetchImageIndex(TLTPaintInfo& PaintInfo, TLTImageKind Kind, TLTImageInfoIndex InfoIndex,
+                         const plat::TImageList* DefaultImages);
+    void DrawNodeImage(TLTPaintInfo& PaintInfo, TLTImageInfoIndex InfoIndex, bool DoOverlay);
+    void PaintCellFrame(TLTPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth);
+    void PaintRubberBand(TCanvas& Target, int WindowOrgX, const plat::TRect& SelectionRect,
+                         const plat::TRect& TargetRect);
+    void PaintItemBackground(TLTPaintInfo& PaintInfo, bool ShowBackground, plat::TRect R);
+    void PaintStaticBackground(TCanvas& Canvas, const plat::TRect& R, QPoint Offset);
+    void PaintTiledBackground(TCanvas& Canvas, const plat::TRect& R, QPoint Offset);
+    void PlaceCellImage(const plat::TImageList* Images, TBiDiMode BidiMode, int VAlign, plat::TRect& ContentRect,
+                        TLTImageInfo& ImageInfo);
+    void ShiftByIndent(TLTPaintInfo& PaintInfo, int Levels);
+    // Runs Callback(Step, StepSize) Steps pixels' worth over Duration ms on the tree's clock, without
+    // processing events; a final Callback(0, 0) ends it. A running animation makes this return.
+    using TLTAnimationCallback = std::function<bool(int Step, int StepSize)>;
+    virtual void Animate(uint32_t Steps, uint32_t Duration, const TLTAnimationCallback& Callback);
+    // The rows below (or above) a toggled node slide to their new place.
+    void AnimateToggle(PLazyNode Node, int64_t HeightDelta, bool Expanding) override;
+    // Moves the pixels of Band (client coordinates) by Dy; the uncovered strip takes the background
+    // when PaintStrip is set.
+    virtual void MoveBand(const QRect& Band, int Dy, bool PaintStrip);
+    // The scroll position after a toggle.
+    void AdjustScrollAfterToggle(PLazyNode Node, int64_t HeightDelta, bool Expanded) override;
+    // The part of the viewport that changed, in client coordinates; Paint draws it.
+    QRect FUpdateRect;
+    // The strip a toggle animation uncovered: painted in the background colour only.
+    QRect FStripToFill;
+    // The mouse is over the hot node's button; the drop mode of the last drag-over (1 on the node).
+    bool FHotNodeButton = false;
+    int FLastDropMode = 0;
+    virtual void Paint();
+
 protected:
     // The window's set-up when it is created and whenever it is built again.
     virtual void CreateWnd();
@@ -68,11 +404,72 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Key input goes through this (the keyboard handling overrides it); answers whether it was used.
+    virtual bool HandleKeyDown(QKeyEvent* event);
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    // Timer 4 belongs to automatic scrolling here; the others to the core.
+    void TimerExpired(int Id) override;
+    // What a cancelled mouse mode leaves: the timers of the input and the pending modes.
+    void CancelMode();
+    // Mouse and keyboard input goes through these (the input handling overrides them).
+    virtual void HandleMouseDown(QMouseEvent* event);
+    virtual void HandleMouseUp(QMouseEvent* event);
+    virtual void HandleMouseDblClick(QMouseEvent* event);
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
+    friend class TScrollBarOptions;
+    TScrollBarOptions FScrollBarOptions{this};
+    int64_t FEffectiveOffsetX = 0;
+    int64_t FRangeY = 0;
+    // Scroll bar values are ints: larger ranges are scaled down by these factors.
+    int64_t FScrollScaleX = 1, FScrollScaleY = 1;
+    bool FSettingBars = false;
+    TScrollDirections FScrollDirections;
+    int64_t FDragScrollStart = 0;
+    bool FDragScrollStarted = false;
+    QPoint FLastClickPos;
+    void ScrollBarAction(QScrollBar* Bar, bool Vertical, int Action);
+    void ApplyBar(QScrollBar* Bar, bool Vertical, bool Show, bool Enabled, int64_t Range, int Page, int64_t Position);
+    QPoint CursorPos() const;
+    // Painting state.
+    const plat::TImageList* FImages = nullptr;
+    const plat::TImageList* FStateImages = nullptr;
+    const plat::TImageList* FCustomCheckImages = nullptr;
+    const plat::TImageList* FCheckImages = nullptr;
+    QImage FBackground;
+    int FBackgroundOffsetX = 0, FBackgroundOffsetY = 0;
+    // Plus, hot plus, selected hot plus, minus, hot minus, selected hot minus.
+    std::array<QImage, 6> FButtons;
+    QSize FButtonSize{9, 9};
+    // The 8 x 8 line pattern: false = line colour, true = background colour.
+    std::array<uint16_t, 8> FLinePattern{};
+    // The colour the next dotted line is drawn in (tree lines or grid lines).
+    plat::TColor FLineColor = plat::clBtnShadow;
+    uint64_t FRowBufferAllocations = 0;
+    QImage FRowImage;
+    plat::TCanvas FRowCanvas;
+    int FButtonX = 0;
+    int FButtonY = 0;
+    int FVAlign = 0;
+
     class Host;
     friend class Host;
     std::unique_ptr<Host> FHostImpl;
+    plat::Clock* FClock = nullptr;
     QBasicTimer FTimers[9];
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     int FBorderWidth = 0;
@@ -92,6 +489,34 @@ private:
 };
 
 // Text per node and column, asked from the application.
+enum class TVSTTextType : uint8_t { ttNormal, ttStatic };
+enum class TLTExportType : uint8_t { etNone, etRTF, etHTML, etText, etExcel, etWord, etCustom };
+struct TVSTGetCellTextEventArgs {
+    PLazyNode Node = nullptr;
+    TColumnIndex Column = NoColumn;
+    QString CellText;
+    QString StaticText;
+    TLTExportType ExportType = TLTExportType::etNone;
+};
+class TCustomLazyStringTree;
+using TVSTGetTextEvent = std::function<void(TCustomLazyStringTree* Sender, PLazyNode Node, TColumnIndex Column,
+                                            TVSTTextType TextType, QString& CellText)>;
+using TVSTGetCellTextEvent = std::function<void(TCustomLazyStringTree* Sender, TVSTGetCellTextEventArgs& E)>;
+using TVSTPaintTextEvent = std::function<void(TCustomLazyStringTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                              TColumnIndex Column, TVSTTextType TextType)>;
+using TVSTNewTextEvent =
+    std::function<void(TCustomLazyStringTree* Sender, PLazyNode Node, TColumnIndex Column, const QString& NewText)>;
+using TVSTShortenStringEvent =
+    std::function<void(TCustomLazyStringTree* Sender, TCanvas* TargetCanvas, PLazyNode Node, TColumnIndex Column,
+                       const QString& S, int TextSpace, QString& Result, bool& Done)>;
+using TVSTMeasureTextEvent = std::function<void(TCustomLazyStringTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                                TColumnIndex Column, const QString& Text, int& Extent)>;
+using TVSTDrawTextEvent =
+    std::function<void(TCustomLazyStringTree* Sender, TCanvas* TargetCanvas, PLazyNode Node, TColumnIndex Column,
+                       const QString& Text, const plat::TRect& CellRect, bool& DefaultDraw)>;
+using TVSTGetImageTextEvent = std::function<void(TCustomLazyStringTree* Sender, PLazyNode Node, TLTImageKind Kind,
+                                                 TColumnIndex Column, QString& ImageText)>;
+
 class TCustomLazyStringTree : public TBaseLazyTree {
     Q_OBJECT
 public:
@@ -99,12 +524,72 @@ public:
     const char* ClassName() const override { return "TCustomLazyStringTree"; }
     TCustomStringTreeOptions& StringTreeOptions() { return static_cast<TCustomStringTreeOptions&>(TreeOptions()); }
 
-    // The text of a node whose text nobody gives.
-    QString DefaultText = QStringLiteral("Node");
+    // The text of a node whose text nobody gives ("Node"); painting shows nothing for such a node.
+    const QString& DefaultText() const { return FDefaultText; }
+    void SetDefaultText(const QString& Value);
+    QString Text(PLazyNode Node, TColumnIndex Column = NoColumn);
+    void SetText(PLazyNode Node, TColumnIndex Column, const QString& Value);
+    QString StaticText(PLazyNode Node, TColumnIndex Column = NoColumn);
+    QString ImageText(PLazyNode Node, TLTImageKind Kind, TColumnIndex Column = NoColumn);
+    // The height the text needs in the cell (S empty: the node's text); margins not added.
+    virtual int ComputeNodeHeight(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, QString S = {});
+    // Each node's text from the top level down, each followed by Delimiter.
+    QString Path(PLazyNode Node, TColumnIndex Column, QChar Delimiter);
+    // Where the text stands and in which font (editing and hints).
+    virtual void GetTextInfo(PLazyNode Node, TColumnIndex Column, plat::TFont& AFont, plat::TRect& R, QString& Text);
+    plat::TRect InvalidateNode(PLazyNode Node) override;
+    // With toRestoreSelection the texts of the selected nodes are remembered; a node added later
+    // with one of those texts is selected again.
+    void AddToSelection(PLazyNode Node) override;
+    void RemoveFromSelection(PLazyNode Node) override;
+    PLazyNode AddChild(PLazyNode Parent, void* UserData = nullptr) override;
+    using TBaseLazyTree::AddChild;
+    void ReinitNode(PLazyNode Node, bool Recursive) override;
+    void SetChildCount(PLazyNode Node, uint32_t NewChildCount) override;
+    int TextHeightOfFont() const { return FTextHeight; }
+
+    TVSTGetTextEvent OnGetText;
+    TVSTGetCellTextEvent OnGetCellText;
+    TVSTPaintTextEvent OnPaintText;
+    TVSTNewTextEvent OnNewText;
+    TVSTShortenStringEvent OnShortenString;
+    TVSTMeasureTextEvent OnMeasureTextWidth;
+    TVSTMeasureTextEvent OnMeasureTextHeight;
+    TVSTDrawTextEvent OnDrawText;
+    TVSTGetImageTextEvent OnGetImageText;
 
 protected:
+    virtual void DrawNormalText(TLTPaintInfo& PaintInfo, const QString& Text);
+    virtual void DrawStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
+    virtual int MeasureStaticText(TCanvas* Canvas, PLazyNode Node, const QString& Text, TColumnIndex Column);
+    virtual int MeasureCellText(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const QString& Text);
+    virtual void DoGetText(TVSTGetCellTextEventArgs& E);
+    virtual void DoNewText(PLazyNode Node, TColumnIndex Column, const QString& Text);
+    virtual void DoPaintText(PLazyNode Node, TCanvas* Canvas, TColumnIndex Column, TVSTTextType TextType);
+    virtual QString DoShortenString(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const QString& S, int Width,
+                                    int EllipsisWidth);
+    virtual void DoDrawText(TLTPaintInfo& PaintInfo, const QString& Text, plat::TRect CellRect, unsigned DrawFormat);
+    virtual QSize DoMeasureText(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const QString& Text);
+    void DoPaintNode(TLTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+    int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+    bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+    void FontChanged() override;
+
     // Offset of the node's cached text width in its internal data.
     uint32_t FInternalDataOffset;
+
+private:
+    uint32_t* WidthCache(PLazyNode Node) const;
+    void ClearWidthCaches(PLazyNode Below);
+    QString FDefaultText = QStringLiteral("Node");
+    // Case-folded texts of the selected nodes (toRestoreSelection); made on first use.
+    std::unique_ptr<std::set<QString>> FPreviouslySelected;
+    bool RestoresSelection() const;
+    QString SelectionText(PLazyNode Node);
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    bool FFontChanged = false;
 };
 
 class TLazyStringTree : public TCustomLazyStringTree {
@@ -115,11 +600,28 @@ public:
 };
 
 // Nodes drawn by the application.
+using TLTDrawNodeEvent = std::function<void(TBaseLazyTree* Sender, const TLTPaintInfo& PaintInfo)>;
+using TLTGetNodeWidthEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* HintCanvas, PLazyNode Node,
+                                                TColumnIndex Column, int& NodeWidth)>;
+using TLTGetCellContentMarginEvent =
+    std::function<void(TBaseLazyTree* Sender, TCanvas* HintCanvas, PLazyNode Node, TColumnIndex Column,
+                       TLTCellContentMarginType CellContentMarginType, QPoint& CellContentMargin)>;
+
 class TCustomLazyDrawTree : public TBaseLazyTree {
     Q_OBJECT
 public:
     explicit TCustomLazyDrawTree(QWidget* parent = nullptr) : TBaseLazyTree(parent) {}
     const char* ClassName() const override { return "TCustomLazyDrawTree"; }
+    TLTDrawNodeEvent OnDrawNode;
+    TLTGetNodeWidthEvent OnGetNodeWidth;
+    TLTGetCellContentMarginEvent OnGetCellContentMargin;
+    int NodeWidth(PLazyNode Node, TColumnIndex Column = NoColumn) { return DoGetNodeWidth(Node, Column); }
+
+protected:
+    void DoPaintNode(TLTPaintInfo& PaintInfo) override;
+    int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+    QPoint DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column, TLTCellContentMarginType Type,
+                                  TCanvas* Canvas = nullptr) override;
 };
 
 class TLazyDrawTree : public TCustomLazyDrawTree {

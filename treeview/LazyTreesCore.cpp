@@ -114,14 +114,11 @@ void TLazyTreeCore::DoEndOperation(TLTOperationKind OperationKind) {
     if (OnEndOperation) OnEndOperation(this, OperationKind);
 }
 
-void TLazyTreeCore::DoChange(PLazyNode) {
+void TLazyTreeCore::DoChange(PLazyNode Node) {
     StopTimer(5);
+    if (OnChange) OnChange(this, Node);
     DoStateChange({}, {tsChangePending});
     FLastChangedNode = nullptr;
-}
-
-void TLazyTreeCore::ChangeFocusedNode(PLazyNode Node, bool) {
-    FFocusedNode = Node;
 }
 
 // ---- Tree states ----
@@ -205,6 +202,14 @@ void TLazyTreeCore::CancelOperation() {
 }
 
 // ---- Host services ----
+
+plat::TRect TLazyTreeCore::InvalidateNode(PLazyNode) {
+    // Until rows have positions, a node's repaint is the whole client area.
+    if (FUpdateCount != 0 || !HasWindow()) return {-1, -1, -1, -1};
+    Invalidate();
+    const QSize client = FHost->ClientSize();
+    return {0, 0, client.width(), client.height()};
+}
 
 void TLazyTreeCore::Invalidate() {
     if (HasWindow()) FHost->Invalidate();

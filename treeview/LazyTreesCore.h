@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Canvas.h"
 #include "platform/Colors.h"
 #include "platform/Font.h"
 #include "treeview/LazyTreesColors.h"
@@ -57,6 +58,11 @@ using TLTChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Nod
 using TLTCompareEvent =
     std::function<void(TLazyTreeCore* Sender, PLazyNode Node1, PLazyNode Node2, TColumnIndex Column, int& Result)>;
 using TLTGetNodeProc = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, void* Data, bool& Abort)>;
+using TLTCheckChangingEvent =
+    std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TCheckState& NewState, bool& Allowed)>;
+using TLTFocusChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode OldNode, PLazyNode NewNode,
+                                                 TColumnIndex OldColumn, TColumnIndex NewColumn, bool& Allowed)>;
+using TLTFocusChangeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TColumnIndex Column)>;
 using TLTMeasureItemEvent =
     std::function<void(TLazyTreeCore* Sender, TCanvas* TargetCanvas, PLazyNode Node, int& NodeHeight)>;
 
@@ -391,6 +397,48 @@ public:
     bool OperationCanceled() const { return FOperationCanceled && FOperationCount > 0; }
     uint32_t OperationCount() const { return FOperationCount; }
 
+    // ---- Check boxes ----
+    // Changes a state as a click would: OnChecking asks, OnChecked tells; tri-state boxes pass it to
+    // their children and parent (toAutoTristateTracking), radio buttons clear their siblings.
+    void SetCheckState(PLazyNode Node, TCheckState Value);
+    void SetCheckType(PLazyNode Node, TCheckType Value);
+    void SetCheckStateForAll(TCheckState aCheckState, bool pSelectedOnly, bool pExcludeDisabled);
+    void ClearChecked();
+    // Nodes whose state is exactly csCheckedNormal.
+    uint32_t CheckedCount();
+    TLTCheckChangingEvent OnChecking;
+    TLTChangeEvent OnChecked;
+
+    // ---- Selection and focus ----
+    virtual void AddToSelection(PLazyNode Node);
+    virtual void RemoveFromSelection(PLazyNode Node);
+    void SetSelected(PLazyNode Node, bool Value);
+    virtual void ClearSelection();
+    void SelectAll(bool VisibleOnly);
+    void InvertSelection(bool VisibleOnly);
+    virtual void EnsureNodeSelected();
+    uint32_t SelectedCount() const { return uint32_t(FSelectionCount); }
+    bool SelectionLocked() const { return FSelectionLocked; }
+    void SetSelectionLocked(bool Value) { FSelectionLocked = Value; }
+    // The selected nodes in tree order, without those below a selected node when Reduce is set.
+    TNodeArray GetSortedSelection(bool Reduce) const;
+    void SetFocusedNode(PLazyNode Node);
+    void SetFocusedColumn(TColumnIndex Value);
+    void SetFocusedNodeAndColumn(PLazyNode Node, TColumnIndex Column);
+    PLazyNode RangeAnchor() const { return FRangeAnchor; }
+    // Range operations of the mouse and keyboard.
+    void SelectNodeRange(PLazyNode StartNode, PLazyNode EndNode, bool AddOnly);
+    void ToggleNodeRange(PLazyNode StartNode, PLazyNode EndNode);
+    void UnselectNodeRange(PLazyNode StartNode, PLazyNode EndNode);
+    // The selection array as it stands (address order, the first SelectedCount entries valid).
+    const TNodeArray& SelectionArray() const { return FSelection; }
+    size_t TempCacheCapacity() const { return FTempNodeCache.size(); }
+    TLTChangeEvent OnAddToSelection;
+    TLTChangeEvent OnRemoveFromSelection;
+    TLTChangeEvent OnChange;
+    TLTFocusChangingEvent OnFocusChanging;
+    TLTFocusChangeEvent OnFocusChanged;
+
     // ---- Options ----
     TCustomLazyTreeOptions& TreeOptions() { return *FOptions; }
     const TCustomLazyTreeOptions& TreeOptions() const { return *FOptions; }
@@ -577,17 +625,42 @@ protected:
     // Hooks into the position cache, selection, focus, toggling, sorting, editing, painting and the
     // clipboard: the structure calls them where it must; they do nothing here until those parts
     // of the tree exist.
-    virtual void InsertIntoSelection(PLazyNode) {}
-    virtual void RemoveFromSelection(PLazyNode) {}
-    virtual void MarkRemovedFromSelection(PLazyNode) {}
-    virtual void CompactSelection() {}
-    virtual uint32_t SelectedCount() const { return 0; }
-    // The selected nodes in tree order, without those below a selected node when Reduce is set.
-    virtual TNodeArray GetSortedSelection(bool /*Reduce*/) const { return {}; }
-    virtual void ClearSelection() {}
-    virtual void EnsureNodeSelected() {}
-    virtual void ResetRangeAnchor() {}
+    // Selection building blocks (the selection's own file): no repaint, no change notification.
+    void InsertIntoSelection(PLazyNode Node) { InsertNodeIntoSelection(Node, false); }
+    void InsertNodeIntoSelection(PLazyNode Node, bool ForceInsert);
+    // Adds the items (marked and sorted in place); answers whether any was added.
+    bool InsertIntoSelection(PLazyNode* NewItems, int NewLength, bool ForceInsert);
+    virtual bool AddToSelection(PLazyNode* NewItems, int NewLength, bool ForceInsert);
+    // Binary search by address: the node's index, or where it would go.
+    bool FindInSelection(PLazyNode Node, int& Index, int LowBound = -1, int HighBound = -1) const;
+    // Drops the node from the selection leaving a mark in its entry; PackNodeArray removes marks.
+    bool MarkRemovedFromSelection(PLazyNode Node);
+    static int PackNodeArray(PLazyNode* Array, int Count);
+    static void SortNodeArray(PLazyNode* Array, int L, int R);
+    // The marks left by removals inside an update go at its end.
+    void CompactSelection();
+    void DropSelection();
+    void InvalidateAndClearSelection(bool Notify);
+    virtual void ResetRangeAnchor();
+    void ChooseNextNodeToSelect(PLazyNode Node);
+    void AppendToTempCache(PLazyNode Node);
+    void ResetTempCache();
+    void NotifyChange(PLazyNode Node);
     virtual void ChangeFocusedNode(PLazyNode Node, bool Ask);
+    void EnsureFocusedNode();
+    virtual bool DoFocusChanging(PLazyNode OldNode, PLazyNode NewNode, TColumnIndex OldColumn, TColumnIndex NewColumn);
+    virtual void DoFocusChange(PLazyNode Node, TColumnIndex Column);
+    virtual void DoAddToSelection(PLazyNode Node);
+    virtual void DoRemoveFromSelection(PLazyNode Node);
+    // Whether the column may take the focus (the header answers once there are columns).
+    virtual bool ColumnAllowsFocus(TColumnIndex Column) const { return Column == NoColumn; }
+    virtual void InvalidateColumn(TColumnIndex) { Invalidate(); }
+    // Check logic.
+    virtual TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState) const;
+    virtual bool DoChecking(PLazyNode Node, TCheckState& NewCheckState);
+    virtual void DoCheckClick(PLazyNode Node, TCheckState NewCheckState);
+    virtual void DoChecked(PLazyNode Node);
+    virtual bool CheckParentCheckState(PLazyNode Node, TCheckState NewCheckState);
     virtual void CancelEditNode() {}
     // Ends a running edit; false when the editor refuses.
     virtual bool EndEditNode() { return true; }
@@ -595,7 +668,7 @@ protected:
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
     virtual void EmptyClipboardOfTree() {}
-    virtual void ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) {}
+    virtual bool ScrollIntoView(PLazyNode, bool /*Center*/, bool /*Horizontally*/) { return false; }
     virtual void BuildButtonBitmaps() {}
     virtual void RegisterDropTarget(bool /*Register*/) {}
     // The header's sort column and direction; without a header there is no sort column.
@@ -603,9 +676,8 @@ protected:
     virtual TSortDirection SortDirection() const { return TSortDirection::sdAscending; }
     virtual TColumnIndex MainColumn() const { return NoColumn; }
     // Until rows have positions, a node's repaint is the whole client area; nothing inside updates.
-    virtual void InvalidateNode(PLazyNode) {
-        if (FUpdateCount == 0) Invalidate();
-    }
+    // Answers the row's rectangle in client coordinates, (-1, -1, -1, -1) when nothing was invalidated.
+    virtual plat::TRect InvalidateNode(PLazyNode Node);
     virtual void InvalidateToBottom(PLazyNode) {
         if (FUpdateCount == 0) Invalidate();
     }
@@ -654,6 +726,16 @@ protected:
     PLazyNode FLastSelected = nullptr;
     PLazyNode FRangeAnchor = nullptr;
     PLazyNode FCheckNode = nullptr;
+    TCheckState FPendingCheckState = TCheckState::csUncheckedNormal;
+    int FCheckPropagationCount = 0;
+    // The selection: addresses ascending, the first FSelectionCount entries valid (Part of the
+    // selection's own file); marks in the low bit wait for PackNodeArray.
+    TNodeArray FSelection;
+    int FSelectionCount = 0;
+    bool FSelectionLocked = false;
+    TNodeArray FTempNodeCache;
+    uint32_t FTempNodeCount = 0;
+    PLazyNode FSingletonNodeArray[1] = {nullptr};
     PLazyNode FLastVCLDragTarget = nullptr;
     PLazyNode FLastSearchNode = nullptr;
     int FLastSelectionLevel = -1;

@@ -211,7 +211,10 @@ void TLazyTreeCore::InternalConnectNode(PLazyNode Node, PLazyNode Destination, T
 
 void TLazyTreeCore::InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex, bool ParentClearing) {
     lazytree::Assert(Node && Node != FRoot, "Node must neither be nil nor the root node.");
-    if (Node == FFocusedNode && !KeepFocus) ChangeFocusedNode(nullptr, false);
+    if (Node == FFocusedNode && !KeepFocus) {
+        ChangeFocusedNode(nullptr, false);
+        DoFocusChange(FFocusedNode, FFocusedColumn);
+    }
     if (Node == FRangeAnchor) ResetRangeAnchor();
     PLazyNode parent = Node->Parent;
     if (parent != FRoot && !ParentClearing) {

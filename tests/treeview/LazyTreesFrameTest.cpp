@@ -336,7 +336,7 @@ TEST(LazyTreeControl, ConstructorDefaults) {
     EXPECT_EQ(t.NodeAlignment(), TLTNodeAlignment::naProportional);
     EXPECT_EQ(t.LineStyle, TLTLineStyle::lsDotted);
     EXPECT_EQ(t.Color(), clWindow);
-    EXPECT_EQ(t.DefaultText, QStringLiteral("Node"));
+    EXPECT_EQ(t.DefaultText(), QStringLiteral("Node"));
     EXPECT_TRUE(t.DoubleBuffered());
     EXPECT_TRUE(t.TreeStates().Contains(tsUseThemes));
     EXPECT_FALSE(t.TreeStates().Contains(tsUseExplorerTheme));

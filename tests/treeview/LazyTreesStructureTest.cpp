@@ -70,23 +70,18 @@ TEST(LazyTreeEvents, DeletingANodeWithGrandchildrenIsOneChildDeletedChange) {
                                        "StructureChange(0,crChildDeleted)", "FreeNode(0)"}));
 }
 
-// A selection as the selection code will keep it: sorted, reduced.
-struct WithSelection : TLazyTreeCore {
-    TNodeArray selection;
-    uint32_t SelectedCount() const override { return uint32_t(selection.size()); }
-    TNodeArray GetSortedSelection(bool) const override { return selection; }
-};
-
 TEST(LazyTreeStructure, DeleteSelectedNodesDeletesFromTheLastInOneUpdate) {
     EventLog log;
-    WithSelection t;
+    TLazyTreeCore t;
+    t.TreeOptions().SetSelectionOptions(t.TreeOptions().SelectionOptions() + TLTSelectionOption::toMultiSelect);
     log.Attach(t);
     PLazyNode a = t.AddChild(nullptr);
     t.AddChild(a);
     PLazyNode b = t.AddChild(nullptr);
     PLazyNode c = t.AddChild(nullptr);
     t.ValidateNode(nullptr, true);
-    t.selection = {a, c};
+    t.SetSelected(a, true);
+    t.SetSelected(c, true);
     log.events.clear();
     t.DeleteSelectedNodes();
     EXPECT_EQ(log.events, QStringList({"Updating(usBegin)", "FreeNode(2)", "FreeNode(0.0)", "FreeNode(0)",
@@ -94,7 +89,7 @@ TEST(LazyTreeStructure, DeleteSelectedNodesDeletesFromTheLastInOneUpdate) {
     EXPECT_EQ(t.RootNode()->FirstChild, b);
     EXPECT_EQ(b->Index, 0u);
     EXPECT_EQ(CheckTreeInvariants(t), "");
-    t.selection.clear();
+    EXPECT_EQ(t.SelectedCount(), 0u);
 }
 
 TEST(LazyTreeEvents, ClearFreesLastSubtreeFirstInsideOneUpdate) {

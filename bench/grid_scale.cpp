@@ -1,0 +1,306 @@
+// The full string grid at scale, beside a QTableView over a minimal QAbstractTableModel, in the
+// same run. Both are shown (offscreen) and filled with 1,000,001 rows x 10 columns, each cell its
+// own 8-character text made in the loop:
+// - ours: SetCells for every cell inside one BeginUpdate/EndUpdate block;
+// - the peer: insertRows once, then setData for every cell (each emitting dataChanged);
+// - the floor: the same model filled in one reset.
+// Each reports the heap its table holds per text cell (heap_B_per_cell). Every fill starts on a
+// trimmed heap, whatever ran before it.
+//
+// Hiding rows at 100,000 and 1,000,000 rows x 10 columns (texts shared from a pool), beside a
+// QSortFilterProxyModel over the same kind of model that hides the same rows by a flag per row:
+// - every second row as one filter level and back (HideRowList, UnHideRowList);
+// - one half-range and back (HideRows, UnHideRowsAll);
+// and RealRowIndex of 1,000 rows with 500,000 rows hidden.
+#include "fullgrid/ExGrid.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+
+#include <array>
+#include <map>
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 1'000'001;
+constexpr int kCols = 10;
+constexpr double kCells = double(kRows) * kCols;
+
+// Every fill starts from a heap that holds no freed memory of an earlier one, so no side runs on
+// pages another has already touched.
+void freshHeap() { malloc_trim(0); }
+
+double heapBytes() {
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks + m.hblkhd);
+}
+
+// Cell (c, r)'s own text: the cell number in 8 decimal digits.
+QString textOf(int c, int r) {
+    char16_t buf[8];
+    unsigned v = unsigned(r) * kCols + unsigned(c);
+    for (int i = 7; i >= 0; --i, v /= 10) buf[i] = char16_t(u'0' + v % 10);
+    return QString(reinterpret_cast<const QChar*>(buf), 8);
+}
+
+class RowModel : public QAbstractTableModel {
+public:
+    std::vector<std::array<QString, kCols>> rows;
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kCols; }
+    QVariant data(const QModelIndex& i, int role) const override {
+        if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+        return rows[size_t(i.row())][size_t(i.column())];
+    }
+    bool setData(const QModelIndex& i, const QVariant& value, int role) override {
+        if (role != Qt::EditRole || !i.isValid()) return false;
+        rows[size_t(i.row())][size_t(i.column())] = value.toString();
+        emit dataChanged(i, i, {role});
+        return true;
+    }
+    bool insertRows(int row, int count, const QModelIndex& parent = {}) override {
+        if (parent.isValid() || row < 0 || row > int(rows.size()) || count <= 0) return false;
+        beginInsertRows(parent, row, row + count - 1);
+        rows.insert(rows.begin() + row, size_t(count), {});
+        endInsertRows();
+        return true;
+    }
+    void fillInOneReset() {
+        beginResetModel();
+        rows.assign(size_t(kRows), {});
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) rows[size_t(r)][size_t(c)] = textOf(c, r);
+        endResetModel();
+    }
+};
+
+struct Peer {
+    RowModel model;
+    QTableView view;
+    Peer() {
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.setModel(&model);
+        view.verticalHeader()->setDefaultSectionSize(22);
+        view.resize(1000, 600);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+};
+
+std::unique_ptr<TExStringGrid> shownGrid() {
+    auto g = std::make_unique<TExStringGrid>();
+    g->setAttribute(Qt::WA_DontShowOnScreen);
+    g->SetColCount(kCols);
+    g->resize(1000, 600);
+    g->show();
+    QCoreApplication::processEvents();
+    return g;
+}
+
+void BM_Fill_Ours_SetCellsInUpdateBlock(benchmark::State& state) {
+    double perCell = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshHeap();
+        auto g = shownGrid();
+        const double before = heapBytes();
+        state.ResumeTiming();
+        g->SetRowCount(kRows);
+        g->BeginUpdate();
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) g->SetCells(c, r, textOf(c, r));
+        g->EndUpdate();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        perCell = (heapBytes() - before) / kCells;
+        g.reset();
+        state.ResumeTiming();
+    }
+    state.counters["heap_B_per_cell"] = perCell;
+}
+BENCHMARK(BM_Fill_Ours_SetCellsInUpdateBlock)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Fill_QTableView_SetDataPerCell(benchmark::State& state) {
+    double perCell = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshHeap();
+        auto p = std::make_unique<Peer>();
+        const double before = heapBytes();
+        state.ResumeTiming();
+        p->model.insertRows(0, kRows);
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) p->model.setData(p->model.index(r, c), textOf(c, r), Qt::EditRole);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        perCell = (heapBytes() - before) / kCells;
+        p.reset();
+        state.ResumeTiming();
+    }
+    state.counters["heap_B_per_cell"] = perCell;
+}
+BENCHMARK(BM_Fill_QTableView_SetDataPerCell)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Fill_QTableView_OneReset_Floor(benchmark::State& state) {
+    double perCell = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshHeap();
+        auto p = std::make_unique<Peer>();
+        const double before = heapBytes();
+        state.ResumeTiming();
+        p->model.fillInOneReset();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        perCell = (heapBytes() - before) / kCells;
+        p.reset();
+        state.ResumeTiming();
+    }
+    state.counters["heap_B_per_cell"] = perCell;
+}
+BENCHMARK(BM_Fill_QTableView_OneReset_Floor)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// ---- hiding rows ----
+
+const QString& pooled(int c, int r) {
+    static const std::vector<QString> pool = [] {
+        std::vector<QString> v;
+        for (int i = 0; i < 4096; ++i) v.push_back(QStringLiteral("value %1").arg(i));
+        return v;
+    }();
+    return pool[size_t(r * kCols + c) % pool.size()];
+}
+
+TExStringGrid& hidingGrid(int rows) {
+    static std::map<int, std::unique_ptr<TExStringGrid>> grids;
+    auto& g = grids[rows];
+    if (!g) {
+        g = std::make_unique<TExStringGrid>();
+        g->setAttribute(Qt::WA_DontShowOnScreen);
+        g->SetColCount(kCols);
+        g->resize(1000, 600);
+        g->SetRowCount(rows);
+        g->BeginUpdate();
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) g->SetCells(c, r, pooled(c, r));
+        g->EndUpdate();
+        g->show();
+        QCoreApplication::processEvents();
+    }
+    return *g;
+}
+
+class FlagFilter : public QSortFilterProxyModel {
+public:
+    std::vector<char> hidden;
+    void refilter() { invalidateRowsFilter(); }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex&) const override { return !hidden[size_t(row)]; }
+};
+
+// The proxy alone: a table view over it spends minutes per million rows in its header's
+// bookkeeping, which would measure the view, not the hiding.
+struct FilterPeer {
+    RowModel model;
+    FlagFilter proxy;
+    explicit FilterPeer(int rows) {
+        model.rows.assign(size_t(rows), {});
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) model.rows[size_t(r)][size_t(c)] = pooled(c, r);
+        proxy.hidden.assign(size_t(rows), 0);
+        proxy.setSourceModel(&model);
+        proxy.rowCount();  // the mapping is built
+    }
+};
+FilterPeer& filterPeer(int rows) {
+    static std::map<int, std::unique_ptr<FilterPeer>> peers;
+    auto& p = peers[rows];
+    if (!p) p = std::make_unique<FilterPeer>(rows);
+    return *p;
+}
+
+void BM_HideEverySecondRow_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(int(state.range(0)));
+    std::vector<int> list;
+    for (int r = 1; r < g.RowCount(); r += 2) list.push_back(r);
+    for (auto _ : state) {
+        g.HideRowList(list);
+        g.UnHideRowList();
+        g.SetFilterLevel(0);
+    }
+    state.counters["rows"] = double(g.RowCount());
+}
+BENCHMARK(BM_HideEverySecondRow_Ours)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideEverySecondRow_FilterProxy(benchmark::State& state) {
+    FilterPeer& p = filterPeer(int(state.range(0)));
+    for (auto _ : state) {
+        for (size_t r = 1; r < p.proxy.hidden.size(); r += 2) p.proxy.hidden[r] = 1;
+        p.proxy.refilter();
+        std::fill(p.proxy.hidden.begin(), p.proxy.hidden.end(), 0);
+        p.proxy.refilter();
+    }
+    state.counters["rows"] = double(p.proxy.rowCount());
+}
+BENCHMARK(BM_HideEverySecondRow_FilterProxy)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideHalfRange_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(int(state.range(0)));
+    const int n = g.RowCount();
+    for (auto _ : state) {
+        g.HideRows(n / 4, n / 4 + n / 2 - 1);
+        g.UnHideRowsAll();
+    }
+    state.counters["rows"] = double(g.RowCount());
+}
+BENCHMARK(BM_HideHalfRange_Ours)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideHalfRange_FilterProxy(benchmark::State& state) {
+    FilterPeer& p = filterPeer(int(state.range(0)));
+    const size_t n = p.proxy.hidden.size();
+    for (auto _ : state) {
+        std::fill(p.proxy.hidden.begin() + ptrdiff_t(n / 4), p.proxy.hidden.begin() + ptrdiff_t(n / 4 + n / 2), 1);
+        p.proxy.refilter();
+        std::fill(p.proxy.hidden.begin(), p.proxy.hidden.end(), 0);
+        p.proxy.refilter();
+    }
+    state.counters["rows"] = double(p.proxy.rowCount());
+}
+BENCHMARK(BM_HideHalfRange_FilterProxy)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RealRowIndex_500000Hidden_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(1'000'000);
+    std::vector<int> list;
+    for (int r = 1; r < g.RowCount(); r += 2) list.push_back(r);
+    g.HideRowList(list);
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (int d = 0; d < 1000; ++d) sum += g.RealRowIndex(d * 499);
+        benchmark::DoNotOptimize(sum);
+    }
+    g.UnHideRowList();
+    g.SetFilterLevel(0);
+}
+BENCHMARK(BM_RealRowIndex_500000Hidden_Ours)->Unit(benchmark::kMicrosecond);
+
+
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,781 @@
+#pragma once
+// The full string grid: the base grid's owner-drawn cells with the string grid's settings objects,
+// owned helpers, property catalogue, events and lifecycle. The cell accessors take a real column
+// and a display row; Col, Row, TopRow, LeftCol, Selection and the sizes by position are display
+// indexes.
+//
+// There is no form streaming: a window sets what its form stores (the values every configurator
+// form stores come from SetConfiguratorFormValues), then calls Loaded(). The window is created at
+// the first show and again after each re-parenting (CreateWnd).
+#include "controls/BaseGrid.h"
+#include "controls/ExGridLists.h"
+#include "controls/ExGridSettings.h"
+#include "controls/ExStyleIF.h"
+#include "fullgrid/ExGridLook.h"
+#include "fullgrid/ExGridParts.h"
+#include "fullgrid/ExGridUnit.h"
+#include "platform/Timer.h"
+
+#include <QCursor>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <type_traits>
+
+class TArrowWindow;
+class TGridFocusWindow;
+class TExStringGridCheck;
+class TPictureContainer;
+namespace plat {
+class TImageList;
+class TPopupMenu;
+}  // namespace plat
+
+enum TGridLook : uint8_t {
+    glStandard, glSoft, glClassic, glVEZ, glXP, glListView, glVista, glWin7, glOffice2007, glCustom
+};
+enum THoverFixedCells : uint8_t { hfNone, hfAll, hfFixedRows, hfFixedColumns };
+enum THintPos : uint8_t { hpCell };
+enum TFilterDropDownColumns : uint8_t { fdNormal, fdAll };
+enum TInvalidEntryIcon : uint8_t { ieNone, ieInfo, ieWarning, ieError };
+enum TScrollType : uint8_t { ssNormal, ssFlat, ssEncarta, ssMetro };
+enum TScrollBarAlways : uint8_t { saNone, saVert, saHorz, saBoth };
+enum TScrollHintType : uint8_t { shNone, shVertical, shHorizontal, shBoth };
+enum TIntelliPan : uint8_t { ipVertical, ipHorizontal, ipBoth, ipNone };
+enum TMouseSelectMode : uint8_t { msNormal, msColumn, msRow, msAll, msURL, msResize };
+
+// The grid's own clipboard format and the two private event types of the grid unit.
+inline constexpr const char* kGridClipboardFormat = "TExStringGrid Cells";
+int GridEditDoneEventType();
+int DTPShiftFocusEventType();
+
+// ---- events beyond the shared signatures ----
+using TComboChangeEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AItemIndex, const QString& ASelection)>;
+using TCellValidateEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value, bool& Valid)>;
+using TCellIOEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
+using TCellsChangedEvent = std::function<void(QObject* Sender, const plat::TGridRect& R)>;
+using TEditCellDoneEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow)>;
+using TGridRowColEvent = std::function<void(QObject* Sender, int32_t Index)>;
+using TMovedEvent = std::function<void(QObject* Sender, int32_t FromIndex, int32_t ToIndex)>;
+using TClipboardEvent = std::function<void(QObject* Sender, bool& Allow)>;
+using TClipboardBeforePasteEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value, bool& Allow)>;
+using TClipboardAfterPasteEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
+using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, int32_t& FromPage, int32_t& ToPage)>;
+
+// Plain settings in the catalogue's groups: type, name, start value. Writing them only stores;
+// the Part behind each reads them.
+#define EX_GRID_STORED(X)                                      \
+    /* dimensions and structure */                             \
+    X(bool, FixedRowAlways, false)                             \
+    X(bool, FixedColAlways, false)                             \
+    X(int32_t, FixedRightCols, 0)                              \
+    X(int32_t, MinRowHeight, 0)                                \
+    X(int32_t, MaxRowHeight, 0)                                \
+    X(int32_t, MinColWidth, 0)                                 \
+    X(int32_t, MaxColWidth, 0)                                 \
+    X(bool, SizeGrowOnly, false)                               \
+    X(bool, IntegralHeight, false)                             \
+    X(bool, SizeWithForm, false)                               \
+    X(bool, EnhRowColMove, true)                               \
+    X(int32_t, ZoomFactor, 0)                                  \
+    X(bool, FitCellsInGrid, true)                              \
+    /* cell text and content */                                \
+    X(TAlignment, DefaultAlignment, taLeftJustify)             \
+    X(TVAlignment, VAlignment, vtaTop)                         \
+    X(bool, Multilinecells, false)                             \
+    X(QPoint, XYOffset, QPoint(2, 2))                          \
+    X(bool, XYOffsetTopLeftOnly, false)                        \
+    X(bool, EnhTextSize, false)                                \
+    X(QString, FloatFormat, QStringLiteral("%.2f"))            \
+    X(bool, AutoNumAlign, false)                               \
+    X(bool, ExcelStyleDecimalSeparator, false)                 \
+    X(bool, ShowNullDates, true)                               \
+    X(QChar, PasswordChar, QChar(u'*'))                        \
+    X(bool, OemConvert, false)                                 \
+    X(bool, EnableHTML, true)                                  \
+    X(bool, EnableBlink, false)                                \
+    X(TColor, URLColor, 0xFF0000)                              \
+    X(bool, URLShow, false)                                    \
+    X(bool, URLShowInText, false)                              \
+    X(bool, URLUnderlineOnHover, false)                        \
+    X(bool, URLFull, false)                                    \
+    X(bool, URLEdit, false)                                    \
+    X(bool, AnchorHint, false)                                 \
+    X(TPictureContainer*, PictureContainer, nullptr)           \
+    X(plat::TImageList*, GridImages, nullptr)                  \
+    X(bool, NoImageAndText, false)                             \
+    /* look and colours */                                     \
+    X(bool, Flat, false)                                       \
+    X(bool, AutoThemeAdapt, false)                             \
+    X(bool, FixedAsButtons, false)                             \
+    X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
+    X(bool, HideFocusRect, false)                              \
+    X(bool, Hovering, false)                                   \
+    X(THoverFixedCells, HoverFixedCells, hfNone)               \
+    X(bool, ActiveCellShow, false)                             \
+    X(TColor, ActiveCellColor, 0x808080)                       \
+    X(TColor, ActiveCellColorTo, plat::clNone)                 \
+    X(TColor, DisabledFontColor, 0xC0C0C0)                     \
+    X(bool, UseDisabledFont, true)                             \
+    X(TColor, SelectionColor, 0xEACAB6)                        \
+    X(TColor, SelectionColorTo, plat::clNone)                  \
+    X(bool, SelectionColorMixer, false)                        \
+    X(int32_t, SelectionColorMixerFactor, 50)                  \
+    X(TColor, SelectionMirrorColor, plat::clNone)              \
+    X(TColor, SelectionMirrorColorTo, plat::clNone)            \
+    X(TColor, SelectionTextColor, 0)                           \
+    X(bool, SelectionRectangle, false)                         \
+    X(TColor, SelectionRectangleColor, 0)                      \
+    X(bool, SelectionResizer, false)                           \
+    X(bool, SelectionRTFKeep, false)                           \
+    X(bool, ShowSelection, true)                               \
+    X(bool, ShowDesignHelper, true)                            \
+    X(TColor, ArrowColor, plat::clNone)                        \
+    X(bool, NoDefaultDraw, false)                              \
+    /* hints */                                                \
+    X(TColor, HintColor, plat::clInfoBk)                       \
+    X(bool, HintShowCells, false)                              \
+    X(bool, HintShowLargeText, false)                          \
+    X(THintPos, HintShowLargeTextPos, hpCell)                  \
+    X(bool, HintShowSizing, false)                             \
+    X(bool, HTMLHint, false)                                   \
+    X(bool, UseHTMLHints, false)                               \
+    X(bool, UseInternalHintClass, true)                        \
+    /* editing */                                              \
+    X(TEditorType, DefaultEditor, edNormal)                    \
+    X(QString, EditMask, QString())                            \
+    X(bool, EditWithTags, false)                               \
+    X(int32_t, MaxEditLength, 0)                               \
+    X(int32_t, MaxComboLength, 0)                              \
+    X(QString, ValidChars, QString())                          \
+    X(QString, ValidCharSet, QString())                        \
+    X(bool, Lookup, false)                                     \
+    X(bool, LookupCaseSensitive, false)                        \
+    X(bool, LookupHistory, false)                              \
+    X(bool, AlwaysValidate, false)                             \
+    X(QString, InvalidEntryTitle, QString())                   \
+    X(QString, InvalidEntryText, QString())                    \
+    X(TInvalidEntryIcon, InvalidEntryIcon, ieWarning)          \
+    X(bool, SpreadSheet, false)                                \
+    X(QString, OriginalCellValue, QString())                   \
+    X(TExStringGridCheck*, CellChecker, nullptr)               \
+    /* selection */                                            \
+    X(bool, Modified, false)                                   \
+    X(TColor, HighlightColor, plat::clHighlight)               \
+    X(TColor, HighlightTextColor, plat::clHighlightText)       \
+    /* scrolling */                                            \
+    X(TScrollBarAlways, ScrollBarAlways, saNone)               \
+    X(TColor, ScrollColor, plat::clNone)                       \
+    X(bool, ScrollProportional, false)                         \
+    X(bool, ScrollSynch, false)                                \
+    X(TScrollType, ScrollType, ssNormal)                       \
+    X(int32_t, ScrollWidth, 17)                                \
+    X(TScrollHintType, ScrollHints, shNone)                    \
+    X(bool, EnableWheel, true)                                 \
+    X(TIntelliPan, IntelliPan, ipVertical)                     \
+    X(bool, IntelliZoom, true)                                 \
+    /* sorting, filtering, grouping, nodes */                  \
+    X(bool, FilterActive, false)                               \
+    X(bool, FilterDropDownAuto, false)                         \
+    X(QString, FilterDropDownClear, QStringLiteral("(All)"))   \
+    X(bool, FilterDropDownCheck, false)                        \
+    X(TFilterDropDownColumns, FilterDropDownColumns, fdNormal) \
+    X(int32_t, FilterDropDownRow, 0)                           \
+    X(bool, FilterIncremental, false)                          \
+    X(bool, FilterNormalCellsOnly, true)                       \
+    X(bool, AutoFilterUpdate, true)                            \
+    X(int32_t, GroupColumn, -1)                                \
+    X(TSortDirection, AutoNumberDirection, sdAscending)        \
+    X(int32_t, AutoNumberOffset, 0)                            \
+    X(int32_t, AutoNumberStart, 0)                             \
+    /* search and footers */                                   \
+    X(int32_t, FindCol, 0)                                     \
+    X(int32_t, FindRow, 0)                                     \
+    X(bool, FindBusy, false)                                   \
+    X(QString, IncrSearchText, QString())                      \
+    /* files, clipboard, drag and drop, printing */            \
+    X(QChar, Delimiter, QChar(0))                              \
+    X(bool, JavaCSV, false)                                    \
+    X(bool, QuoteEmptyCells, true)                             \
+    X(bool, AlwaysQuotes, false)                               \
+    X(bool, SaveFixedCells, true)                              \
+    X(bool, SaveFixedCols, false)                              \
+    X(bool, SaveFixedRows, false)                              \
+    X(bool, SaveHiddenCells, false)                            \
+    X(bool, SaveVirtCells, true)                               \
+    X(bool, SaveWithHTML, true)                                \
+    X(bool, SaveWithRTF, false)                                \
+    X(bool, LoadFirstRow, true)                                \
+    X(QString, XMLEncoding, QStringLiteral("ISO-8859-1"))      \
+    X(bool, ExcelClipboardFormat, false)                       \
+    X(bool, ClearTextOnly, false)                              \
+    X(bool, FastPrint, false)                                  \
+    X(bool, PrinterDriverFix, false)                           \
+    X(QRect, PrintPageRect, QRect())                           \
+    X(int32_t, PrintPageWidth, 0)                              \
+    X(int32_t, PrintColStart, 0)                               \
+    X(int32_t, PrintColEnd, 0)                                 \
+    X(int32_t, PrintNrOfPages, 0)                              \
+    X(bool, IsPrintPreview, false)
+
+// The glVEZ look's gradient colours; the control look's fixed-gradient writers feed them.
+#define EX_GRID_VEZ(X)              \
+    X(From, 0xFFFFFF)               \
+    X(To, plat::clNone)             \
+    X(MirrorFrom, plat::clNone)     \
+    X(MirrorTo, plat::clNone)       \
+    X(HoverFrom, plat::clNone)      \
+    X(HoverTo, plat::clNone)        \
+    X(HoverMirrorFrom, plat::clNone) \
+    X(HoverMirrorTo, plat::clNone)  \
+    X(HoverBorder, plat::clNone)    \
+    X(DownFrom, plat::clNone)       \
+    X(DownTo, plat::clNone)         \
+    X(DownMirrorFrom, plat::clNone) \
+    X(DownMirrorTo, plat::clNone)   \
+    X(DownBorder, plat::clNone)
+
+class TExStringGrid : public TBaseGrid {
+public:
+    explicit TExStringGrid(QWidget* AOwner = nullptr);
+    ~TExStringGrid() override;
+
+    // The first window among the control and its parents; nullptr when none is.
+    static QWidget* FindOwnerForm(QWidget* Control);
+
+    // ---- lifecycle ----
+    // From another string grid only (anything else changes nothing): look, settings objects,
+    // dimensions, options, sizes, headers, scrolling, then the cells.
+    virtual void Assign(const QObject* Source);
+    // The cells of another string grid: texts and cell properties replace this grid's.
+    virtual void AssignCells(const QObject* Source);
+    // After the window has set what its form stores.
+    void Loaded() override;
+    bool IsLoaded() const { return FLoaded; }
+    // Whole-grid repaint and the footer strip's; skipped once right after the grid switched
+    // goEditing itself.
+    void Invalidate();
+    // Geometry with the integral-height snap; then the border repaint.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    // Shows, hides, enables and disables the scroll bars after ScrollBarAlways.
+    void ApplyScrollBarAlways(bool HideUnneeded);
+    QString GetEditMask(int ACol, int ARow) override;
+
+    // ---- update lock: nested; no redraw and no repaint work while above 0 ----
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+    bool LockUpdate() const { return FUpdateCount > 0; }
+    void SetLockUpdate(bool Value) { Value ? BeginUpdate() : EndUpdate(); }
+    // Repaints the whole grid unless updates are locked.
+    void RepaintGrid();
+    void RepaintRow(int ARow);
+
+    // ---- cells: real column, display row; outside the grid std::out_of_range ----
+    QString Cells(int ACol, int ARow) const;
+    void SetCells(int ACol, int ARow, QString Value);
+    int TotalColCount() const override;
+
+    // ---- hidden columns: cells stay at their real column, only the display shrinks ----
+    // Real columns 512 and above are never hidden, nor the last display column.
+    void HideColumn(int ColIndex) { HideColumns(ColIndex, ColIndex); }
+    void HideColumns(int FromCol, int ToCol);
+    void UnHideColumn(int ColIndex) { UnHideColumns(ColIndex, ColIndex); }
+    void UnHideColumns(int FromCol, int ToCol);
+    void UnHideColumnsAll() { UnHideColumns(0, ColCount() + NumHiddenColumns()); }
+    bool IsHiddenColumn(int ColIndex) const;
+    // Display <-> real; a hidden real column maps to the display place it would take. Both are
+    // table look-ups kept in step with every hide and unhide.
+    int RealColIndex(int ACol) const;
+    int DisplColIndex(int ACol) const override;
+    int RealCol() const { return RealColIndex(Col()); }
+    int GetRealCol() const { return RealCol(); }
+    // The width of a real column, kept while it is hidden; writing a shown column sizes it.
+    int AllColWidths(int ACol) const;
+    void SetAllColWidths(int ACol, int Value);
+    int NumHiddenColumns() const { return FNumHidden; }
+    int NumHiddenRows() const { return FGridItems.Count(); }
+    int TotalRowCount() const { return RowCount() + NumHiddenRows(); }
+    int AllColCount() const { return ColCount() + FNumHidden; }
+    int AllRowCount() const { return RowCount() + NumHiddenRows(); }
+
+    // ---- dimensions ----
+    // The row count; with FixedRowAlways the fixed rows asked for come back once there is room, and a
+    // shown floating footer's row stays last.
+    void SetRowCount(int Value);
+    void SetColCount(int Value);
+    // With FixedRowAlways (FixedColAlways) a count of 0 reads 1, and a count at or above the rows
+    // (columns) is cut to leave one normal row (column).
+    int FixedRows() const;
+    void SetFixedRows(int Value);
+    int FixedCols() const;
+    void SetFixedCols(int Value);
+    bool WordWrap() const { return FWordWrapEx; }
+    void SetWordWrap(bool Value);
+    void SetDefaultRowHeight(int Value);
+    int FixedRowHeight() const { return FFixedRowHeight; }
+    void SetFixedRowHeight(int Value);
+    int FixedColWidth() const { return ColCount() > 0 ? ColWidths(0) : 0; }
+    void SetFixedColWidth(int Value);
+    int FixedFooters() const { return FFixedFooters; }
+    void SetFixedFooters(int Value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    // Fills the client width with one column (-1: the last); "Stretch column index out of range"
+    // for a column at or beyond ColCount.
+    void StretchColumnToFit(int ACol);
+    void StretchRightColumn() { StretchColumnToFit(ColCount() - 1); }
+
+    // ---- hidden rows: a hidden row's record leaves the store for an item and comes back whole ----
+    void HideRow(int ARow) { HideRows(ARow, ARow); }
+    // Hides the still visible rows of a range of real rows.
+    void HideRows(int FromRow, int ToRow);
+    // Hides a range of real rows through the row removal, each with its height.
+    void HideRowsEx(int FromRow, int ToRow);
+    // Hides the listed display rows (ascending) as one filter level.
+    void HideRowList(const std::vector<int>& RowList);
+    // Shows the rows of the top filter level again at their places; rows hidden otherwise stay.
+    void UnHideRowList();
+    int FilterLevel() const { return FFilterLevel; }
+    void SetFilterLevel(int Value) { FFilterLevel = std::max(0, Value); }
+    // Shows one hidden row at its place among the visible ones; a visible row changes nothing.
+    void UnHideRow(int ARow);
+    // Shows the hidden rows of a range; nothing unless FromRow itself is hidden.
+    void UnHideRows(int FromRow, int ToRow);
+    void UnHideRowsAll();
+    bool IsHiddenRow(int ARow) const;
+    // Display <-> real rows by binary search over the sorted hidden indexes.
+    int RealRowIndex(int ARow) const;
+    int DisplRowIndex(int ARow) const;
+    int RealRow() const { return RealRowIndex(Row()); }
+    int GetRealRow() const { return RealRow(); }
+    // The text of a cell by real row, a hidden row's read from its item.
+    QString GetCellsEx(int ACol, int ARealRow) const;
+
+    // ---- ranges and hit tests ----
+    // The rectangle of the non-empty cells (real columns, display rows); all 0 when every cell is empty.
+    plat::TGridRect UsedCells() const;
+    // The cell range file export writes.
+    int SaveStartCol() const;
+    int SaveEndCol() const;
+    int SaveColCount() const;
+    int SaveStartRow() const;
+    int SaveEndRow() const;
+    int SaveRowCount() const;
+    // The cell under a screen point; -1, -1 outside the cells.
+    void ScreenToCell(QPoint Pt, int& ACol, int& ARow) const;
+    // Whether a client point lies on a border the user may drag: within 4 pixels of a column border in
+    // the header rows (goColSizing) or of a row border in the fixed columns (goRowSizing).
+    bool IsOnSizingBorder(int X, int Y) const;
+
+    // ---- headers ----
+    const QStringList& ColumnHeaders() const { return FColumnHeaders; }
+    void SetColumnHeaders(const QStringList& Value);
+    const QStringList& RowHeaders() const { return FRowHeaders; }
+    void SetRowHeaders(const QStringList& Value);
+    const QStringList& LookupItems() const { return FLookupItems; }
+    void SetLookupItems(const QStringList& Value) { FLookupItems = Value; }
+    void ShowColumnHeaders();
+    void ShowRowHeaders();
+    void ClearColumnHeaders();
+    void ClearRowHeaders();
+
+    // ---- typed accessors (real column; display row, or real row for the All forms) ----
+    // Empty or "-" read 0; HTML tags are removed first except by the All forms.
+    void SetInts(int ACol, int ARow, int Value);
+    int GetInts(int ACol, int ARow) const;
+    void SetAllInts(int ACol, int ARow, int Value);
+    int GetAllInts(int ACol, int ARow) const;
+    // Formatted with GetFloatFormat (the All form with FloatFormat itself); a format that does not
+    // take one floating-point number raises the formatter's error and leaves the cell.
+    void SetFloats(int ACol, int ARow, double Value);
+    void SetAllFloats(int ACol, int ARow, double Value);
+    virtual QString GetFloatFormat(int ACol, int ARow) const { return FFloatFormat; }
+    double GetFloats(int ACol, int ARow) const;
+    double GetAllFloats(int ACol, int ARow) const;
+    // The text of a cell by real row, a hidden row's written into its item.
+    void SetCellsEx(int ACol, int ARealRow, const QString& Value);
+    // Print width and offset of a column, 0..511.
+    int GetPrintColWidth(int ACol) const;
+    int GetPrintColOffset(int ACol) const;
+
+    // ---- navigation and selection (display indexes) ----
+    // The current row; OnRowChanged reports a change from the row it last reported.
+    void SetRow(int Value);
+    // Ignored outside FixedRows .. RowCount - 1.
+    void SetTopRow(int Value);
+    bool IsIgnoredColumn(int ACol) const {
+        return std::find(FIgnoreColumns.begin(), FIgnoreColumns.end(), ACol) != FIgnoreColumns.end();
+    }
+    void SetIgnoreColumns(std::vector<int> Value) { FIgnoreColumns = std::move(Value); }
+    void GotoCell(int ACol, int ARow);
+    void FocusCell(int ACol, int ARow);
+    // Exchanges the stored texts and cell objects of two cells, raw.
+    void SwapCells(plat::TGridCoord FromCell, plat::TGridCoord ToCell);
+    void SelectRange(int FromCol, int ToCol, int FromRow, int ToRow);
+    bool GetRowSelect(int ARow);
+    void SetRowSelect(int ARow, bool Value);
+    void SelectRows(int RowIndex, int RCount);
+    void UnSelectRows(int RowIndex, int RCount);
+    void ClearRowSelect();
+    int RowSelectCount() const;
+    int SelectedRowCount() const { return FSelectedRows->Count(); }
+    int SelectedRow(int i) const { return FSelectedRows->Items(i); }
+    bool GetColSelect(int ACol);
+    void SetColSelect(int ACol, bool Value);
+    void SelectCols(int ColIndex, int CCount);
+    void UnSelectCols(int ColIndex, int CCount);
+    void ClearColSelect();
+    int ColSelectCount() const;
+    bool GetRowModified(int ARow) const;
+    void SetRowModified(int ARow, bool Value);
+    int ModifiedRowCount() const;
+    bool GetRowEnabled(int ARow) const;
+    void SetRowEnabled(int ARow, bool Value);
+    void RepaintCol(int ACol);
+
+    // ---- column order ----
+    void SetColumnOrder();
+    const std::vector<int>& ColumnOrder() const { return FColumnOrder; }
+
+    // ---- look ----
+    TGridLook Look() const { return FLook; }
+    void SetLook(TGridLook Value);
+    TColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(TColor Value);
+    bool IsThemed() const { return FIsComCtl6; }
+    bool IsWinXP() const { return FIsWinXP; }
+    plat::TFont& FixedFont() { return FFixedFont; }
+    void SetFixedFont(const plat::TFont& Value) { FFixedFont.Assign(Value); }
+    plat::TFont& ActiveCellFont() { return FActiveCellFont; }
+    void SetActiveCellFont(const plat::TFont& Value) { FActiveCellFont.Assign(Value); }
+    plat::TBitmap& RowIndicator() { return FRowIndicator; }
+    void SetRowIndicator(const plat::TBitmap& Value) { FRowIndicator.Assign(Value); }
+    // Ignores what it is given: forms store a version that has no effect.
+    QString Version() const;
+    void SetVersion(const QString&) {}
+    virtual int32_t GetVersionNr() const;
+    virtual QString GetVersionString() const;
+    int32_t VersionNr() const { return GetVersionNr(); }
+    QString VersionString() const { return GetVersionString(); }
+#define EX_VEZ_ACCESS(Suffix, Default)                                        \
+    TColor VEZGradient##Suffix() const { return FVEZGradient##Suffix; }      \
+    void SetVEZGradient##Suffix(TColor Value) { FVEZGradient##Suffix = Value; }
+    EX_GRID_VEZ(EX_VEZ_ACCESS)
+#undef EX_VEZ_ACCESS
+
+#define EX_GRID_ACCESS(T, Name, Default)              \
+    const std::type_identity_t<T>& Name() const { return F##Name; } \
+    void Set##Name(const std::type_identity_t<T>& Value) { F##Name = Value; }
+    EX_GRID_STORED(EX_GRID_ACCESS)
+#undef EX_GRID_ACCESS
+    QCursor Cursor() const;
+    void SetCursor(const QCursor& Value);
+    // The last page printed from; the preview starts there.
+    int32_t PreviewPage() const { return FPrintPageFrom; }
+
+    // The grid's check texts, public fields as the table dialogs know them; a column grid's columns
+    // bring their own.
+    QString CheckTrue = QStringLiteral("Y");
+    QString CheckFalse = QStringLiteral("N");
+
+    // ---- owned settings objects and helpers ----
+    TSearchFooter& SearchFooter() { return *FSearchFooter; }
+    TFloatingFooter& FloatingFooter() { return *FFloatingFooter; }
+    TPrintSettings& PrintSettings() { return *FPrintSettings; }
+    THTMLSettings& HTMLSettings() { return *FHTMLSettings; }
+    TSortSettings& SortSettings() { return *FSortSettings; }
+    TDragDropSettings& DragDropSettings() { return *FDragDropSettings; }
+    TDragScrollOptions& DragScrollOptions() { return *FDragScrollOptions; }
+    TControlLook& ControlLook() { return *FControlLook; }
+    TNavigation& Navigation() { return *FNavigation; }
+    TColumnSize& ColumnSize() { return *FColumnSize; }
+    TCellNode& CellNode() { return *FCellNode; }
+    TBands& Bands() { return *FBands; }
+    TSizeWhileTyping& SizeWhileTyping() { return *FSizeWhileTyping; }
+    TMouseActions& MouseActions() { return *FMouseActions; }
+    TGrouping& Grouping() { return *FGrouping; }
+    TFilterDropDown& FilterDropDown() { return *FFilterDropDown; }
+    TFilter& Filter() { return *FFilter; }
+    TGridProgressAppearance& ProgressAppearance() { return *FProgressAppearance; }
+    TSyncGrid& SyncGrid() { return *FSyncGrid; }
+    TBackGround& BackGround() { return *FBackGround; }
+    TBalloonSettings& Balloon() { return *FBalloon; }
+    TShowModified& ShowModified() { return *FShowModified; }
+    TFocusHelper& FocusHelper() { return *FFocusHelper; }
+    TSortIndexList& SortIndexes() { return *FSortIndexes; }
+    TIntList& OrigColSizes() { return *FOrigColSizes; }
+    const QStringList& FilterList() const { return FFilterList; }
+    TFooterPanel* FooterPanel() const { return FFooterPanel.get(); }
+    TSearchPanel* SearchPanel() const { return FSearchPanel.get(); }
+    TGridItems& GridItems() { return FGridItems; }
+    TGridFocusWindow* FocusWindow() const { return FFocusWindow.get(); }
+    TGridTransEdit* EditTrans() const { return FEditTrans.get(); }
+    TGridTransCombo* ComboTrans() const { return FComboTrans.get(); }
+    THTMLHintWindow* ScrollHintWindow() const { return FScrollHintWnd.get(); }
+    TDropList* DropList() const { return FDropList.get(); }
+    TDropCheckList* DropCheckList() const { return FDropCheckList.get(); }
+    TArrowWindow* ArrowWindow(TArrowDirection Direction) const { return FArrows[Direction].get(); }
+
+    // Applies the search footer's settings to the search strip: visibility, height 32 or 0,
+    // captions, hints and colours.
+    void UpdateSearchPanel();
+    // Keeps the footer and search strips along the bottom edge, under the cells.
+    void LayoutPanels();
+
+    // ---- focus window: the frame around the cell being edited ----
+    // Shows it around the current cell and registers this grid as the one showing it.
+    void ShowFocusWindow();
+    // Puts the shown focus window back around the current cell on the screen.
+    void MoveFocusWindow();
+    void HideFocusWindow();
+
+    // ---- the owner form ----
+    QWidget* OwnerForm() const { return FOwnerForm.data(); }
+    int PrevSizeX() const { return FPrevSizeX; }
+    int PrevSizeY() const { return FPrevSizeY; }
+    // Lines the wheel scrolls, from the platform at window creation.
+    int WheelScrollLines() const { return FWheelScrollLines; }
+
+    // ---- virtual operations the other parts of the grid fill ----
+    virtual void CalcFooterCells(int ACol) {}
+    virtual void ClickSort(int ACol) {}
+    virtual void EditStartedByF2() {}
+    virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
+    virtual void RecalcFooterColumn(int ACol) {}
+    virtual void RememberOldCell(int ACol, int ARow) {}
+    virtual void ColumnHeadersChanged() {}
+    virtual void NavigationChanged() {}
+    virtual void MouseActionsChanged() {}
+    virtual void MouseWheelScrolled() {}
+    virtual bool IsDesignTime() const { return false; }
+    virtual void CellsChanged(const plat::TGridRect& R) {}
+    virtual void CellsLoaded() {}
+    virtual void QSort() {}
+    virtual void QSortIndexed() {}
+    virtual void SaveColPositions() {}
+    virtual void LoadColPositions() {}
+
+    // ---- events ----
+    TOnResizeEvent OnResize;
+    plat::TNotifyEvent OnPainted;
+    // cell queries
+    TGridColorEvent OnGetCellColor, OnGetCellPrintColor;
+    TGridBorderEvent OnGetCellBorder, OnGetCellPrintBorder;
+    TGridBorderPropEvent OnGetCellBorderProp;
+    TGridGradientEvent OnGetCellGradient;
+    TGridAlignEvent OnGetAlignment;
+    TGridFormatEvent OnGetFormat;
+    TFloatFormatEvent OnGetFloatFormat;
+    TGridHintEvent OnGridHint;
+    TGetEditorTypeEvent OnGetEditorType;
+    TCanEditCellEvent OnCanEditCell;
+    // clicks and cursor movement
+    TClickCellEvent OnClickCell, OnRightClickCell;
+    TDblClickCellEvent OnDblClickCell;
+    TCanEditCellEvent OnCanClickCell;
+    plat::TNotifyEvent OnSelectionChanged;
+    TScrollHintEvent OnScrollHint;
+    // editing and editors
+    plat::TNotifyEvent OnEditingDone;
+    TEditCellDoneEvent OnEditCellDone;
+    TCellValidateEvent OnCellValidate;
+    TEllipsClickEvent OnEllipsClick;
+    TButtonClickEvent OnButtonClick;
+    TComboChangeEvent OnComboChange;
+    TClickCellEvent OnComboCloseUp, OnComboDropDown, OnDatePickerCloseUp, OnDatePickerDropDown;
+    TSpinClickEvent OnSpinClick;
+    // check boxes, anchors, balloons
+    TCheckBoxClickEvent OnCheckBoxClick;
+    TAnchorClickEvent OnAnchorClick;
+    TAnchorEvent OnAnchorEnter, OnAnchorExit;
+    TAnchorHintEvent OnAnchorHint;
+    TGridBalloonEvent OnCellBalloon;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t NewRow)> OnRowChanged;
+    std::function<void(QObject* Sender, int32_t ARow, bool AState, bool& Allow)> OnRowDisjunctSelect;
+    std::function<void(QObject* Sender, int32_t ARow)> OnRowDisjunctSelected;
+    // rows, columns and sizes
+    TCanAddRowEvent OnCanAddRow;
+    TAutoAddRowEvent OnAutoAddRow;
+    TCanInsertRowEvent OnCanInsertRow;
+    TAutoInsertRowEvent OnAutoInsertRow;
+    TAutoInsertColEvent OnAutoInsertCol;
+    TCanDeleteRowEvent OnCanDeleteRow;
+    TAutoDeleteRowEvent OnAutoDeleteRow;
+    TColumnSizeEvent OnColumnSize;
+    TColumnSizingEvent OnColumnSizing;
+    TEndColumnSizeEvent OnEndColumnSize;
+    TUpdateColumnSizeEvent OnUpdateColumnSize;
+    TRowSizeEvent OnRowSize;
+    TRowSizingEvent OnRowSizing;
+    TEndRowSizeEvent OnEndRowSize;
+    TExpandClickEvent OnExpandClick;
+    // sorting and filtering
+    TClickSortEvent OnClickSort;
+    TCanSortEvent OnCanSort;
+    TCustomCompareEvent OnCustomCompare;
+    TRawCompareEvent OnRawCompare;
+    // search and footer
+    TSearchEditChangeEvent OnSearchEditChange;
+    plat::TNotifyEvent OnSearchFooterClose, OnCreatedFloatingFooter, OnCreatedSearchFooter;
+    TCalcFooterEvent OnFooterCalc;
+    // painting
+    TCustomCellDrawEvent OnCustomCellDraw, OnCustomCellBkgDraw;
+    // files, clipboard, printing
+    TCellIOEvent OnSaveCell, OnLoadCell;
+    TCellsChangedEvent OnCellsChanged;
+    TClipboardEvent OnClipboardPaste, OnClipboardCopy, OnClipboardCut;
+    TClipboardBeforePasteEvent OnClipboardBeforePasteCell;
+    TClipboardAfterPasteEvent OnClipboardAfterPasteCell;
+    TPrintStartEvent OnPrintStart;
+
+protected:
+    // Runs at the first show and after each re-parenting.
+    virtual void CreateWnd();
+    // The 500 ms tick of the grid timer: blinking cells and drag scrolling hang on it.
+    virtual void GridTimer() {}
+    void Paint() override;
+    // The cell's text comes from its real column.
+    void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
+                         plat::TGridDrawState AState) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The owner form's resize: the grid grows and shrinks with it.
+    void formResized(QWidget* Form);
+    void checkCell(int ACol, int ARow) const;
+
+    // lifecycle flags
+    bool FLoaded = false;
+    bool FEditChange = false;
+    bool FWndCreated = false;
+    bool FRedrawOff = false;
+    int FUpdateCount = 0;
+    bool FIsColChanging = false;
+    bool FColchgFlg = true;
+    bool FLastValidation = true;
+    bool FWordWrapEx = true;
+    bool FShowColNrs = true;
+
+    // system answers
+    bool FIsWinXP = true;
+    bool FIsWin7 = true;
+    bool FIsWinVista = true;
+    bool FIsComCtl6 = true;
+    int FWheelScrollLines = 0;
+
+    // sizes
+    int FFixedRowHeight = 22;
+    int FFixedFooters = 0;
+    bool FAutoSize = false;
+    int FFixedRowsMin = 0, FFixedColsMin = 0;
+    int FMaxRowCount = 0, FMaxColCount = 0;
+    int FNumHidden = 0;
+    int FOldLeftCol = 0, FOldTopRow = 0;
+    int FOldSize = -1;
+    std::array<bool, 513> FVisibleCol{};
+    std::array<int16_t, 513> FAllColWidths{};
+    // Display -> real over the visible columns below 512, and real -> display for 0..511.
+    std::vector<int> FDisplToReal;
+    std::array<int, 512> FRealToDispl{};
+    void rebuildColumnMaps();
+    // Every item's Idx, sorted (a multiset), and its distinct values, rebuilt when asked after a change.
+    std::vector<int> FHiddenIdx;
+    mutable std::vector<int> FHiddenUnique;
+    mutable bool FHiddenUniqueValid = true;
+    const std::vector<int>& hiddenUnique() const;
+    // Adds hidden real rows (ascending) to the sorted index in one merge.
+    void addHiddenIdx(const std::vector<int>& Rows);
+    // Takes the items the predicate picks out of the store of hidden rows and puts their rows back
+    // at the places their real indexes give, in one pass.
+    void restoreItems(const std::function<bool(const TGridItem&)>& Pick);
+    // Appends items for taken rows.
+    void keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                    const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed, int Level);
+
+    // look
+    TGridLook FLook = glXP;
+    TSkinStyle FStyle = tsWindowsXP;
+    TColor FBorderColor = 0xB99D7F;
+    TOfficeTheme FOldOfficeTheme = otUnknown;
+    TMouseSelectMode FMouseSelectMode = msNormal;
+    plat::TFont FFixedFont, FActiveCellFont;
+    plat::TBitmap FRowIndicator;
+    QCursor FOldCursor;
+    EX_GRID_STORED(EX_UNIT_FIELD)
+#define EX_VEZ_FIELD(Suffix, Default) TColor FVEZGradient##Suffix = Default;
+    EX_GRID_VEZ(EX_VEZ_FIELD)
+#undef EX_VEZ_FIELD
+    int32_t FPrintPageFrom = 1, FPrintPageTo = 1, FPrintPageNum = 0;
+    int FFilterLevel = 0, FFilterCol = -1, FComboIdx = -1, FOldRowSel = -1;
+    int FHoverFixedX = -1, FHoverFixedY = -1, FLastTabCol = -1, FLastTabRow = -1;
+    int FColclicked = -1, FRowclicked = -1;
+    QPoint FPushedCellButton{-1, -1}, FClipTopLeft{-1, -1}, FLastHintPos{-1, -1};
+
+    QStringList FColumnHeaders, FRowHeaders, FLookupItems, FFilterList, FSortlist;
+    std::vector<int> FColumnOrder, FIgnoreColumns;
+
+    // owned objects, each with this one owner
+    std::unique_ptr<TFooterPanel> FFooterPanel;
+    std::unique_ptr<TSearchPanel> FSearchPanel;
+    std::unique_ptr<TFocusHelper> FFocusHelper;
+    std::unique_ptr<TSearchFooter> FSearchFooter;
+    std::unique_ptr<TFloatingFooter> FFloatingFooter;
+    std::unique_ptr<TPrintSettings> FPrintSettings;
+    std::unique_ptr<THTMLSettings> FHTMLSettings;
+    std::unique_ptr<TSortSettings> FSortSettings;
+    std::unique_ptr<TDragDropSettings> FDragDropSettings;
+    std::unique_ptr<TDragScrollOptions> FDragScrollOptions;
+    std::unique_ptr<TControlLook> FControlLook;
+    std::unique_ptr<TNavigation> FNavigation;
+    std::unique_ptr<TColumnSize> FColumnSize;
+    std::unique_ptr<TCellNode> FCellNode;
+    std::unique_ptr<TBands> FBands;
+    std::unique_ptr<TSizeWhileTyping> FSizeWhileTyping;
+    std::unique_ptr<TMouseActions> FMouseActions;
+    std::unique_ptr<TGrouping> FGrouping;
+    std::unique_ptr<TIntList> FOrigColSizes;
+    std::unique_ptr<TSortIndexList> FSortIndexes;
+    std::unique_ptr<TIntList> FSortRowXRef, FUnSortRowXRef, FMergedColumns, FSelectedCells, FSelectedRows,
+        FModifiedRows, FEnabledRows;
+    std::vector<bool> FRowSelect, FColSelect;
+    bool FSelChange = false;
+    bool FUseEnabledRows = false;
+    std::array<int, 512> FMaxWidths{}, FIndents{};
+    std::unique_ptr<THTMLHintWindow> FScrollHintWnd;
+    std::unique_ptr<TControlList> FControlList;
+    std::unique_ptr<TBackGround> FBackGround;
+    std::unique_ptr<TBalloonSettings> FBalloon;
+    std::unique_ptr<TShowModified> FShowModified;
+    std::unique_ptr<TGridProgressAppearance> FProgressAppearance;
+    std::unique_ptr<TSyncGrid> FSyncGrid;
+    std::unique_ptr<TFilterDropDown> FFilterDropDown;
+    std::unique_ptr<TDropList> FDropList;
+    std::unique_ptr<TDropCheckList> FDropCheckList;
+    TGridItems FGridItems;
+    std::unique_ptr<TFilter> FFilter;
+    // editor hosts
+    std::unique_ptr<TGridFocusWindow> FFocusWindow;
+    std::array<std::unique_ptr<TArrowWindow>, 4> FArrows;
+    std::unique_ptr<TGridTransEdit> FEditTrans;
+    std::unique_ptr<TGridTransCombo> FComboTrans;
+
+    plat::TTimer* FGridTimer = nullptr;  // a child of the grid, restarted by each CreateWnd
+    QPointer<QWidget> FOwnerForm;
+    int FPrevSizeX = 0, FPrevSizeY = 0;
+    bool FInFormResize = false;
+};
+
+// The values every configurator form stores on its grids: fonts, options, hover cells, the control
+// look's fixed gradients, the search-footer captions. A window calls it before Loaded().
+void SetConfiguratorFormValues(TExStringGrid& Grid);

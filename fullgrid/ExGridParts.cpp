@@ -1,0 +1,192 @@
+#include "fullgrid/ExGridParts.h"
+
+#include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridUnit.h"
+
+// ---------------------------------------------------------------- footer
+
+TFooterPanel::TFooterPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
+    setFixedHeight(0);
+    hide();
+}
+
+TFloatingFooter::TFloatingFooter(TExStringGrid* AGrid) : FGrid(AGrid) {}
+
+void TFloatingFooter::applyLastRow() {
+    if (FGrid) FGrid->SetHideLastRow(FVisible && FFooterStyle == fsFixedLastRow);
+}
+
+void TFloatingFooter::SetVisible(bool Value) {
+    FVisible = Value;
+    if (!FGrid) return;
+    if (TFooterPanel* p = FGrid->FooterPanel()) {
+        p->setFixedHeight(Value ? std::max(0, FHeight - 1) : 0);
+        p->setVisible(Value);
+    }
+    FGrid->SetFixedFooters(Value && FFooterStyle == fsFixedLastRow ? 1 : 0);
+    applyLastRow();
+    FGrid->LayoutPanels();
+    FGrid->RepaintGrid();
+}
+
+void TFloatingFooter::SetHeight(int32_t Value) {
+    FHeight = Value;
+    if (Value > 0 && FGrid && FVisible)
+        if (TFooterPanel* p = FGrid->FooterPanel()) {
+            p->setFixedHeight(Value - 1);
+            FGrid->LayoutPanels();
+        }
+}
+
+void TFloatingFooter::Invalidate() {
+    if (FGrid && FGrid->FooterPanel()) FGrid->FooterPanel()->update();
+}
+void TFloatingFooter::SetColor(TColor Value) {
+    FColor = Value;
+    Invalidate();
+}
+void TFloatingFooter::SetBorderColor(TColor Value) {
+    if (FBorderColor == Value) return;
+    FBorderColor = Value;
+    Invalidate();
+}
+void TFloatingFooter::SetFooterStyle(TFooterStyle Value) {
+    FFooterStyle = Value;
+    applyLastRow();
+    if (FGrid) FGrid->RepaintGrid();
+    Invalidate();
+}
+void TFloatingFooter::SetColumn(int32_t Value) {
+    FColumn = Value;
+    Invalidate();
+}
+void TFloatingFooter::SetCustomTemplate(const QString& Value) {
+    FCustomTemplate = Value;
+    Invalidate();
+}
+void TFloatingFooter::SetShowHint(bool Value) {
+    FShowHint = Value;
+    if (FGrid && FGrid->FooterPanel()) FGrid->FooterPanel()->setAttribute(Qt::WA_AlwaysShowToolTips, Value);
+}
+
+TColumnCalcType TFloatingFooter::GetColumnCalc(int ACol) const {
+    if (!FGrid || FGrid->RowCount() == 0) return acNONE;
+    const int r = FGrid->RowCount() - 1;
+    if (!FGrid->CellHasProperties(ACol, r)) return acNONE;
+    return FGrid->GetCellProperties(ACol, r)->CalcType();
+}
+
+void TFloatingFooter::SetColumnCalc(int ACol, TColumnCalcType Value) {
+    if (!FGrid || FGrid->RowCount() == 0) return;
+    FGrid->GetCellProperties(ACol, FGrid->RowCount() - 1)->SetCalcType(Value);
+    FGrid->RecalcFooterColumn(ACol);
+}
+
+void TFloatingFooter::Assign(const QObject* Source) {
+    const auto* s = dynamic_cast<const TFloatingFooter*>(Source);
+    if (!s) return;
+    FCalculateHiddenRows = s->FCalculateHiddenRows;
+    FColor = s->FColor;
+    FColumn = s->FColumn;
+    FCustomTemplate = s->FCustomTemplate;
+    FFooterStyle = s->FFooterStyle;
+    SetVisible(s->FVisible);
+    SetShowHint(s->FShowHint);
+}
+
+// ---------------------------------------------------------------- search panel
+
+TSearchPanel::TSearchPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
+    setFixedHeight(0);
+    hide();
+}
+void TSearchPanel::SetColor(TColor Value) {
+    FColor = Value;
+    update();
+}
+void TSearchPanel::SetColorTo(TColor Value) {
+    FColorTo = Value;
+    update();
+}
+
+// ---------------------------------------------------------------- filter
+
+void TFilterData::Assign(const TFilterData& Source) {
+    Column = Source.Column;
+    Condition = Source.Condition;
+    CaseSensitive = Source.CaseSensitive;
+    Data = Source.Data;
+    Prefix = Source.Prefix;
+    Suffix = Source.Suffix;
+    Operation = Source.Operation;
+}
+
+TFilterData& TFilter::Add() {
+    TFilterData& d = plat::TCollection<TFilterData>::Add();
+    d.Operation = Count() == 1 ? foNONE : foAND;
+    return d;
+}
+
+TFilterData& TFilter::Insert(int) { return plat::TCollection<TFilterData>::Add(); }
+
+TFilterData& TFilter::GetColFilter(int Col) {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i).Column == Col) return Items(i);
+    TFilterData& d = Add();
+    d.Column = int16_t(Col);
+    return d;
+}
+
+bool TFilter::HasFilter(int Col) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i).Column == Col) return true;
+    return false;
+}
+
+void TFilter::RemoveColumnFilter(int Col) {
+    for (int i = Count() - 1; i >= 0; --i)
+        if (Items(i).Column == Col) Delete(i);
+    if (FGrid && FGrid->RowCount() > 0) FGrid->RepaintCell(Col, 0);
+}
+
+void TFilterDropDown::SetGlyph(const plat::TBitmap& Value) {
+    FGlyph.Assign(Value);
+    if (OnChange) OnChange(this);
+}
+void TFilterDropDown::SetGlyphActive(const plat::TBitmap& Value) {
+    FGlyphActive.Assign(Value);
+    if (OnChange) OnChange(this);
+}
+void TFilterDropDown::Assign(const QObject* Source) {
+    const auto* s = dynamic_cast<const TFilterDropDown*>(Source);
+    if (!s) return;
+    FColor = s->FColor;
+    FColumnWidth = s->FColumnWidth;
+    FFont.Assign(s->FFont);
+    FHeight = s->FHeight;
+    FWidth = s->FWidth;
+    FGlyph.Assign(s->FGlyph);
+    FGlyphActive.Assign(s->FGlyphActive);
+}
+
+TDropList::TDropList(QWidget* AParent) : QWidget(AParent) {
+    resize(0, 0);
+    hide();
+}
+
+// ---------------------------------------------------------------- hidden helpers
+
+THTMLHintWindow::THTMLHintWindow(QWidget* AParent) : QWidget(AParent) { hide(); }
+
+TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
+    setFrame(false);
+    hide();
+}
+
+TGridTransCombo::TGridTransCombo(QWidget* AParent) : QWidget(AParent) { hide(); }
+
+QStringList TGridItem::Items() const {
+    QStringList out;
+    for (int c = 0; c < FRecord.TextCount(); ++c) out << FRecord.Cell(c);
+    return out;
+}

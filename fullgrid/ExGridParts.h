@@ -1,0 +1,235 @@
+#pragma once
+// The string grid's owned helpers beside its settings objects: the floating footer's settings and
+// its strip, the search bar's strip, the filter conditions and the filter drop-down's look, the
+// items that keep hidden rows aside, and the hidden helper windows (hint window, filter lists,
+// transparent editors). Here they hold their data and keep their place at the grid's bottom edge;
+// the footer and search painting, searching, filtering and hints arrive with their own handling.
+#include "controls/ExGridTypes.h"
+#include "platform/Bitmap.h"
+#include "platform/Collection.h"
+#include "platform/Events.h"
+#include "platform/Font.h"
+#include "platform/GridStore.h"
+
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class TExStringGrid;
+
+enum TFooterStyle : uint8_t { fsFixedLastRow, fsColumnPreview, fsCustomPreview, fsCustomPaint };
+
+using TCalcFooterEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
+
+// The strip along the grid's bottom edge that shows the footer; height 0 while hidden.
+class TFooterPanel : public QWidget {
+public:
+    explicit TFooterPanel(TExStringGrid* AGrid);
+    TExStringGrid* Grid() const { return FGrid; }
+    int LastHintX() const { return FLastHintX; }
+
+private:
+    TExStringGrid* FGrid;
+    int FLastHintX = -1;
+};
+
+class TFloatingFooter : public QObject {
+public:
+    explicit TFloatingFooter(TExStringGrid* AGrid);
+
+    bool Visible() const { return FVisible; }
+    // The panel's height and visibility, the grid's footer row and its last row follow.
+    void SetVisible(bool Value);
+    int32_t Height() const { return FHeight; }
+    void SetHeight(int32_t Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(TColor Value);
+    TFooterStyle FooterStyle() const { return FFooterStyle; }
+    void SetFooterStyle(TFooterStyle Value);
+    int32_t Column() const { return FColumn; }
+    void SetColumn(int32_t Value);
+    const QString& CustomTemplate() const { return FCustomTemplate; }
+    void SetCustomTemplate(const QString& Value);
+    bool CalculateHiddenRows() const { return FCalculateHiddenRows; }
+    void SetCalculateHiddenRows(bool Value) { FCalculateHiddenRows = Value; }
+    bool EnableCalculation() const { return FEnableCalculation; }
+    void SetEnableCalculation(bool Value) { FEnableCalculation = Value; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value);
+
+    // The calculation of a footer column, kept in the properties of the last row's cell.
+    TColumnCalcType GetColumnCalc(int ACol) const;
+    void SetColumnCalc(int ACol, TColumnCalcType Value);
+    void Invalidate();
+    void Assign(const QObject* Source);
+
+    TCalcFooterEvent OnCalcFooter;
+
+private:
+    void applyLastRow();
+    TExStringGrid* FGrid;
+    bool FVisible = false;
+    int32_t FHeight = 0;
+    TColor FColor = plat::clBtnFace;
+    TColor FBorderColor = plat::clNone;
+    TFooterStyle FFooterStyle = fsFixedLastRow;
+    int32_t FColumn = 0;
+    QString FCustomTemplate;
+    bool FCalculateHiddenRows = true;
+    bool FEnableCalculation = true;
+    bool FShowHint = false;
+};
+
+// The search bar's strip: captions, hints and colours taken from the grid's search-footer settings.
+class TSearchPanel : public QWidget {
+public:
+    explicit TSearchPanel(TExStringGrid* AGrid);
+    TExStringGrid* Grid() const { return FGrid; }
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TColor ColorTo() const { return FColorTo; }
+    void SetColorTo(TColor Value);
+    QString FindNextCaption, FindPrevCaption, MatchCaseCaption, HighLightCaption;
+    QString HintFindPrev, HintClose, HintFindNext, HintHighlight;
+
+    plat::TNotifyEvent OnForwardClick, OnBackwardClick, OnEditChange, OnExitClick, OnHighlightClick;
+
+private:
+    TExStringGrid* FGrid;
+    TColor FColor = plat::clWhite;
+    TColor FColorTo = plat::clNone;
+};
+
+// ---- filtering ----
+
+enum TFilterOperation : uint8_t { foSHORT, foNONE, foAND, foXOR, foOR };
+enum TFilterCells : uint8_t { fcVirtual, fcNormal, fcStripHTML, fcCalculated, fcRow };
+enum TFilterMethod : uint8_t { fmExpression, fmLiteral };
+
+class TFilterData : public plat::TCollectionItem {
+public:
+    int16_t Column = 0;
+    QString Condition;
+    bool CaseSensitive = true;
+    QString Suffix, Prefix;
+    TFilterOperation Operation = foSHORT;
+    TFilterCells Data = fcVirtual;
+    TFilterMethod Method = fmExpression;
+    // Not Method.
+    void Assign(const TFilterData& Source);
+};
+
+class TFilter : public plat::TCollection<TFilterData> {
+public:
+    explicit TFilter(TExStringGrid* AGrid) : FGrid(AGrid) {}
+    TExStringGrid* Grid() const { return FGrid; }
+    // Appended; foNONE when it is the only condition, else foAND.
+    TFilterData& Add();
+    // Appended whatever the index; Operation stays foSHORT.
+    TFilterData& Insert(int Index);
+    TFilterData& GetItem(int Index) { return Items(Index); }
+    // The column's first condition, added when it has none.
+    TFilterData& GetColFilter(int Col);
+    bool HasFilter(int Col) const;
+    // Deletes every condition of the column, then repaints its header cell.
+    void RemoveColumnFilter(int Col);
+
+private:
+    TExStringGrid* FGrid;
+};
+
+// The look of the header's filter drop-down.
+class TFilterDropDown : public QObject {
+public:
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    int32_t Height() const { return FHeight; }
+    void SetHeight(int32_t Value) { FHeight = Value; }
+    int32_t Width() const { return FWidth; }
+    void SetWidth(int32_t Value) { FWidth = Value; }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value) { FColor = Value; }
+    const plat::TFont& Font() const { return FFont; }
+    void SetFont(const plat::TFont& Value) { FFont.Assign(Value); }
+    const plat::TBitmap& Glyph() const { return FGlyph; }
+    void SetGlyph(const plat::TBitmap& Value);  // fires OnChange
+    const plat::TBitmap& GlyphActive() const { return FGlyphActive; }
+    void SetGlyphActive(const plat::TBitmap& Value);  // fires OnChange
+    bool ColumnWidth() const { return FColumnWidth; }
+    void SetColumnWidth(bool Value) { FColumnWidth = Value; }
+    // Not AutoSize.
+    void Assign(const QObject* Source);
+    plat::TNotifyEvent OnChange;
+
+private:
+    bool FAutoSize = false;
+    int32_t FHeight = 150, FWidth = 150;
+    TColor FColor = plat::clWindow;
+    plat::TFont FFont;
+    plat::TBitmap FGlyph, FGlyphActive;
+    bool FColumnWidth = false;
+};
+
+// A filter drop-down list; hidden and of no size until the grid opens it.
+using TDropListSelectEvent = std::function<void(QObject* Sender, int ItemIndex)>;
+class TDropList : public QWidget {
+public:
+    explicit TDropList(QWidget* AParent);
+    QStringList Items;
+    int ItemIndex = -1;
+    TDropListSelectEvent OnSelect;
+};
+class TDropCheckList : public TDropList {
+public:
+    using TDropList::TDropList;
+};
+
+// ---- hidden rows ----
+
+// One hidden row kept aside: its real index, height, node level and the row's record itself
+// (texts of every real column, cell properties and objects), moved out of the store by pointer.
+class TGridItem : public plat::TCollectionItem {
+public:
+    // The row's real index; for a row hidden by a filter level, the display index it had then.
+    int32_t Idx = 0;
+    int32_t Height = 0;
+    int32_t Level = 0;
+    // The row's real index in every case, and whether a filter level hid it (its Level then names
+    // the level; rows hidden one by one carry level 0 as well).
+    int32_t RealIdx = 0;
+    bool Listed = false;
+    // The row's cell texts, one per real column up to the last one written.
+    QStringList Items() const;
+    plat::TGridStore::TRowRecord& Record() { return FRecord; }
+    const plat::TGridStore::TRowRecord& Record() const { return FRecord; }
+
+private:
+    plat::TGridStore::TRowRecord FRecord;
+};
+using TGridItems = plat::TCollection<TGridItem>;
+
+// ---- hidden helper windows ----
+
+// The hint window of the grid's HTML hints and scroll hints.
+class THTMLHintWindow : public QWidget {
+public:
+    explicit THTMLHintWindow(QWidget* AParent);
+};
+
+// The transparent edit and combo of fixed-cell editing: borderless, hidden until used.
+class TGridTransEdit : public QLineEdit {
+public:
+    explicit TGridTransEdit(QWidget* AParent);
+};
+class TGridTransCombo : public QWidget {
+public:
+    explicit TGridTransCombo(QWidget* AParent);
+    QStringList Items;
+    int ItemIndex = -1;
+};
