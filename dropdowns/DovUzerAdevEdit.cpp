@@ -88,6 +88,7 @@ void TExCustomDropDown::Initialize() {
     CreateDropDownButton();
     SetSelectionColorStyle(scOffice2007);
     SetComponentStyle(tsOffice2007Luna);
+    Created();
     showText();
 }
 

@@ -206,6 +206,9 @@ protected:
     explicit TExCustomDropDown(QWidget* parent = nullptr);
     // The creation steps that need the member's overrides, in their order.
     void Initialize();
+    // The part of a member's construction that comes after the creation steps (values that
+    // overrule the starting look).
+    virtual void Created() {}
 
     // ---- The steps a member replaces, in their order ----
     virtual void LabelClick();
