@@ -1,9 +1,15 @@
 #include "dropdowns/ExMultiColumnDropDown.h"
 
+#include "dropdowns/DovUzerAdevForm.h"
+#include "dropdowns/MultiColumnSizing.h"
+#include "platform/Guard.h"
+#include "platform/ImageList.h"
 #include "platform/Keys.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QStyle>
 
 namespace dropdowns {
 
@@ -218,6 +224,18 @@ bool TExMultiColumnDropDown::FindPrefixMatch(const QString& Text, QString& Found
     return true;
 }
 
+void TExMultiColumnDropDown::showRow(int Item) {
+    if (!FExColGrid || Item + 1 >= FExColGrid->RowCount()) return;
+    TExColGrid& g = *FExColGrid;
+    const int row = Item + 1;
+    // The search has set the item and its text: the row change must not write them again.
+    const bool was = FShowing;
+    FShowing = true;
+    if (row < g.TopRow() || row >= g.TopRow() + g.VisibleRowCount()) g.SetTopRow(row);
+    g.FocusCell(0, row, true);
+    FShowing = was;
+}
+
 void TExMultiColumnDropDown::LookupKey(QChar Key, plat::TShiftState Shift) {
     if ((Key == QChar(13) || Key == QChar(27)) && !Shift.contains(plat::ssAlt)) {
         FLookupEntry.clear();
@@ -241,11 +259,13 @@ void TExMultiColumnDropDown::LookupKey(QChar Key, plat::TShiftState Shift) {
         if (FindPrefixMatch(FLookupEntry, text, row)) {
             found = true;
             FItemIndex = row;
+            showRow(row);
             SetText(text);
             SelectText(int(text.size()), std::min(int(FLookupEntry.size()), int(text.size())));
         } else if (FindPrefixMatch(QString(Key), text, row)) {
             found = true;
             FItemIndex = row;
+            showRow(row);
             SetText(text);
             FLookupEntry = QString(Key);
         } else {
@@ -354,6 +374,430 @@ void TExMultiColumnDropDown::SetComponentStyle(TSkinStyle AStyle) {
         SelectionTextColor = r.SelectionText;
         return;
     }
+}
+
+}  // namespace dropdowns
+
+// ---------------------------------------------------------------------------------------------------
+// The pop-up grid
+
+namespace dropdowns {
+
+using plat::TRect;
+
+TExColGrid::TExColGrid(QWidget* parent) : plat::TStringGrid(parent) {
+    SetFixedCols(0);
+    SetFixedRows(std::min(1, RowCount() - 1));
+    plat::TGridOptions o = Options();
+    o.exclude(plat::goRangeSelect);
+    o.exclude(plat::goDrawFocusSelected);
+    o.include(plat::goHorzLine);
+    o.include(plat::goRowSelect);
+    SetOptions(o);
+    SetDefaultDrawing(false);
+    SetGridLineWidth(0);
+    FGridLineWidth = 1;
+    SetBorderStyle(plat::bsNone);
+    viewport()->installEventFilter(this);
+}
+
+void TExColGrid::SetGridLineWidth(int Value) {
+    FGridLineWidth = Value;
+    plat::TStringGrid::SetGridLineWidth(0);
+    viewport()->update();
+}
+
+int TExColGrid::ScrollBarWidth() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+int TExColGrid::GetGridWidth() const {
+    std::vector<int> widths;
+    for (int c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
+    const bool bar = VisibleRowCount() + FixedRows() < RowCount();
+    return MultiColumnGridWidth(widths, BorderStyle() == plat::bsSingle ? 1 : 0, bar, ScrollBarWidth());
+}
+
+bool TExColGrid::inPopup() const {
+    return dynamic_cast<TDropDownForm*>(parentWidget()) != nullptr;
+}
+
+void TExColGrid::UpdateFromDropDown(TExMultiColumnDropDown* DropDown) {
+    FDovUzerAdev = DropDown;
+    FColumns.Assign(DropDown->Columns());
+    // A grid with a single row has no fixed row: without items the header row is an ordinary one.
+    SetFixedRows(0);
+    SetColCount(std::max(1, FColumns.Count()));
+    const int items = DropDown->Items().Count();
+    SetRowCount(items + 1);
+    if (RowCount() > 1) {
+        SetFixedRows(1);
+        SetRow(1);
+    }
+    for (int c = 0; c < FColumns.Count(); ++c) SetColWidths(c, FColumns.Items(c).Width);
+    LineColor = DropDown->LineColor;
+    FixedLineColor = DropDown->FixedLineColor;
+    HeaderColor = DropDown->HeaderColor;
+    HeaderColorTo = DropDown->HeaderColorTo;
+    HeaderHeight = DropDown->HeaderHeight;
+    FHeaderFont.Assign(DropDown->HeaderFont());
+    Images = DropDown->Images();
+    SetDefaultRowHeight(DropDown->DropDownRowHeight > 0 ? DropDown->DropDownRowHeight : 1);
+    SetRowHeights(0, HeaderHeight);
+    plat::TGridOptions o = Options();
+    if (DropDown->ColumnSizing)
+        o.include(plat::goColSizing);
+    else
+        o.exclude(plat::goColSizing);
+    SetOptions(o);
+    SizeAutoSizeColumns();
+    SizeWrappedRows();
+}
+
+void TExColGrid::SizeColumnToText(int Index) {
+    if (!FDovUzerAdev || Index < 0 || Index >= FColumns.Count()) return;
+    TDropDownColumn& column = FColumns.Items(Index);
+    plat::TCanvas& c = Canvas();
+    c.Font().Assign(column.Font());
+    int width = 0;
+    const TDropDownItems& items = FDovUzerAdev->Items();
+    for (int r = 1; r < RowCount() && r - 1 < items.Count(); ++r) {
+        const TDropDownItem& item = items.Items(r - 1);
+        const bool has = Index < item.Text().size();
+        int need = 0;
+        if (column.ColumnType == ctImage && has && item.ImageIndex >= 0 && Images) need += Images->Width() + 4;
+        if (has && !item.Text()[Index].isEmpty()) need += c.TextExtent(item.Text()[Index]).width() + 6;
+        width = std::max(width, need);
+    }
+    SetColWidths(Index, width);
+    column.Width = width;
+}
+
+void TExColGrid::SizeAutoSizeColumns() {
+    if (!inPopup()) return;
+    for (int i = 0; i < FColumns.Count(); ++i)
+        if (FColumns.Items(i).AutoSize) SizeColumnToText(i);
+}
+
+void TExColGrid::SizeWrappedRows() {
+    if (!FDovUzerAdev || !inPopup()) return;
+    bool any = false;
+    for (int i = 0; i < FColumns.Count(); ++i) any = any || FColumns.Items(i).Wordwrap;
+    if (!any) return;
+    const TDropDownItems& items = FDovUzerAdev->Items();
+    plat::TCanvas& c = Canvas();
+    for (int r = 1; r < RowCount() && r - 1 < items.Count(); ++r) {
+        const TDropDownItem& item = items.Items(r - 1);
+        int h = 24;
+        for (int i = 0; i < FColumns.Count(); ++i) {
+            const TDropDownColumn& column = FColumns.Items(i);
+            if (!column.Wordwrap) continue;
+            const bool has = i < item.Text().size();
+            if (column.ColumnType == ctImage && has && item.ImageIndex >= 0 && Images)
+                h = std::max(h, Images->Height() + 6);
+            if (has && !item.Text()[i].isEmpty()) {
+                c.Font().Assign(column.Font());
+                TRect box{0, 0, ColWidths(i), 0};
+                c.DrawText(item.Text()[i], box, plat::DT_CALCRECT | plat::DT_WORDBREAK | plat::DT_EDITCONTROL);
+                h = std::max(h, box.Height() + 6);
+            }
+        }
+        SetRowHeights(r, h);
+    }
+}
+
+void TExColGrid::DrawCell(int ACol, int ARow, const TRect& ARect, plat::TGridDrawState AState) {
+    plat::TCanvas& c = Canvas();
+    TExMultiColumnDropDown* d = FDovUzerAdev;
+    if (!d) return;
+    if (d->OnDropDownDrawItem) {
+        d->OnDropDownDrawItem(d, ACol, ARow, c, ARect);
+        return;
+    }
+    TRect r{ARect.Left, ARect.Top, ARect.Left + ColWidths(ACol), ARect.Top + RowHeights(ARow)};
+    const int n = ColCount();
+    const uint8_t position = n == 1 ? 0 : ACol == 0 ? 1 : ACol == n - 1 ? 2 : 3;
+    const bool header = ARow < FixedRows();
+    plat::TColor back = Color();
+    plat::TAlignment align = plat::taLeftJustify;
+    bool wrap = false, ellipsis = false;
+    int image = -1;
+    QString text;
+    if (ACol < FColumns.Count() && !header) {
+        const TDropDownColumn& column = FColumns.Items(ACol);
+        back = column.Color;
+        align = column.Alignment;
+        wrap = column.Wordwrap;
+        ellipsis = column.Ellipsis;
+        c.Font().Assign(column.Font());
+        if (ARow >= 1 && ARow - 1 < d->Items().Count()) {
+            const TDropDownItem& item = d->Items().Items(ARow - 1);
+            text = item.Entry(ACol);
+            if (column.ColumnType == ctImage) image = item.ImageIndex;
+        }
+    } else {
+        c.Font().Assign(FHeaderFont);
+        if (ACol < FColumns.Count()) {
+            align = FColumns.Items(ACol).Alignment;
+            if (header) text = FColumns.Items(ACol).Header;
+        }
+    }
+    if (d->OnDropDownGetItemText) d->OnDropDownGetItemText(d, ACol, ARow, text);
+    const bool selected = AState.contains(plat::gdSelected) && !header;
+    if (!header) {
+        if (selected) {
+            d->DrawSelectionCell(c, r, back, position);
+        } else {
+            c.Pen().SetColor(back);
+            c.Brush().SetStyle(plat::bsSolid);
+            c.Brush().SetColor(back);
+            c.FillRect(r);
+        }
+    } else {
+        image = -1;
+        if (HeaderColor == plat::clNone || HeaderColorTo == plat::clNone) {
+            c.Brush().SetStyle(plat::bsSolid);
+            c.Brush().SetColor(HeaderColor);
+            if (HeaderColor != plat::clNone) c.FillRect(r);
+        } else {
+            d->DrawHeaderGradient(c, r);
+        }
+    }
+    const int w = header ? 1 : FGridLineWidth;
+    const int k = header ? 1 : (w + 1) / 2;
+    const bool horz = Options().contains(header ? plat::goFixedHorzLine : plat::goHorzLine);
+    const bool vert = Options().contains(header ? plat::goFixedVertLine : plat::goVertLine);
+    const plat::TColor lines = header ? FixedLineColor : LineColor;
+    if (w > 0 && lines != plat::clNone && (horz || vert)) {
+        c.Pen().SetColor(lines);
+        c.Pen().SetWidth(w);
+        c.Pen().SetStyle(plat::psSolid);
+        const int rtl = UseRightToLeftAlignment() ? 1 : 0;
+        if (horz) {
+            c.MoveTo(r.Left - k + 1, r.Bottom - k);
+            c.LineTo(r.Right - k + 1, r.Bottom - k);
+        }
+        if (vert) {
+            c.MoveTo(r.Right - k + rtl, r.Bottom - k);
+            c.LineTo(r.Right - k + rtl, r.Top - k);
+        }
+        c.Pen().SetWidth(1);
+    }
+    TRect t{r.Left + FGridLineWidth, r.Top + FGridLineWidth, r.Right - FGridLineWidth, r.Bottom - FGridLineWidth};
+    t.Left += 2;
+    if (image >= 0 && Images) {
+        const int y = Images->Height() < t.Height() ? t.Top + (t.Height() - Images->Height()) / 2 : t.Top;
+        Images->Draw(c, t.Left, y, image, true);
+        t.Left += Images->Width() + 4;
+    }
+    if (text.isEmpty()) return;
+    c.Brush().SetStyle(plat::bsClear);
+    if (selected) c.Font().SetColor(d->SelectionTextColor);
+    unsigned flags = plat::DT_VCENTER | plat::DT_EXPANDTABS | plat::DT_NOPREFIX;
+    flags |= wrap ? plat::DT_WORDBREAK | plat::DT_EDITCONTROL : plat::DT_SINGLELINE;
+    if (align == plat::taRightJustify) flags |= plat::DT_RIGHT;
+    if (align == plat::taCenter) flags |= plat::DT_CENTER;
+    if (ellipsis) flags |= plat::DT_END_ELLIPSIS;
+    c.DrawText(text, t, flags);
+}
+
+void TExColGrid::Select() {
+    if (OnSelect) OnSelect(this);
+}
+
+bool TExColGrid::eventFilter(QObject* watched, QEvent* e) {
+    // Tab does nothing in the pop-up: it neither moves the focus nor reaches the keys.
+    if (watched == viewport() && e->type() == QEvent::KeyPress &&
+        (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Tab || static_cast<QKeyEvent*>(e)->key() == Qt::Key_Backtab))
+        return true;
+    return plat::TStringGrid::eventFilter(watched, e);
+}
+
+void TExColGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    FConfirmSelection = true;
+    if (Shift.contains(plat::ssAlt) && (Key == VK_UP || Key == VK_DOWN)) return;  // the edit has them
+    const uint16_t key = Key;
+    plat::TStringGrid::KeyDown(Key, Shift);
+    if (key == VK_RETURN) Select();
+}
+
+void TExColGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
+    FConfirmSelection = true;
+    plat::TStringGrid::MouseDown(Button, Shift, X, Y);
+}
+
+void TExColGrid::MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
+    plat::TStringGrid::MouseUp(Button, Shift, X, Y);
+    int col = -1, row = -1;
+    MouseToCell(X, Y, col, row);
+    if (row >= FixedRows() && row < RowCount()) Select();
+}
+
+bool TExColGrid::DoMouseWheelDown(plat::TShiftState Shift, QPoint MousePos) {
+    FMouseWheelSelection = true;
+    FConfirmSelection = false;
+    const bool r = plat::TStringGrid::DoMouseWheelDown(Shift, MousePos);
+    FMouseWheelSelection = false;
+    return r;
+}
+
+bool TExColGrid::DoMouseWheelUp(plat::TShiftState Shift, QPoint MousePos) {
+    FMouseWheelSelection = true;
+    FConfirmSelection = false;
+    const bool r = plat::TStringGrid::DoMouseWheelUp(Shift, MousePos);
+    FMouseWheelSelection = false;
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The drop-down's pop-up steps
+
+void TExMultiColumnDropDown::CreateDropDownForm() {
+    TExCustomDropDown::CreateDropDownForm();
+    if (FExColGrid || !DropDownForm()) return;
+    FExColGrid = new TExColGrid(DropDownForm());
+    FExColGrid->setGeometry(0, 0, FExColGrid->width(), 180);
+    FExColGrid->SetColor(DropDownColor());
+    // The grid's keys arrive at its viewport: the edit watches that.
+    FExColGrid->viewport()->installEventFilter(this);
+}
+
+bool TExMultiColumnDropDown::eventFilter(QObject* watched, QEvent* event) {
+    if (FExColGrid && watched == FExColGrid->viewport() &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) return false;
+        plat::guarded([&] {
+            const plat::TKeyInfo info = plat::KeyFromEvent(*k);
+            uint16_t key = info.Key;
+            if (event->type() == QEvent::KeyRelease) {
+                if (key != 0 && !k->isAutoRepeat()) ControlKeyUp(key, info.Shift);
+                return;
+            }
+            if (key != 0) ControlKeyDown(key, info.Shift);
+            for (QChar ch : plat::KeyPressText(*k)) {
+                QChar c = ch;
+                ControlKeyPress(c);
+            }
+        });
+    }
+    return TExCustomDropDown::eventFilter(watched, event);
+}
+
+void TExMultiColumnDropDown::BeforeDropDown() {
+    TExCustomDropDown::BeforeDropDown();
+    if (DropDownForm()) DropDownForm()->CancelOnDeActivate = false;
+    FShowing = true;
+    if (FExColGrid) {
+        TExColGrid& g = *FExColGrid;
+        g.UpdateFromDropDown(this);
+        plat::TGridOptions o = g.Options();
+        o.include(plat::goThumbTracking);
+        g.SetOptions(o);
+        g.SetColor(DropDownColor());
+        g.OnSelectCell = [this](QObject*, int, int Row, bool&) { GridSelectCell(Row); };
+        g.OnSelect = [this](QObject*) { GridSelect(); };
+        int row = FItemIndex + 1;
+        if (row < g.FixedRows()) row = 1;
+        g.SetRow(std::clamp(row, 0, g.RowCount() - 1));
+    }
+    FOldItemIndex = FItemIndex;
+}
+
+void TExMultiColumnDropDown::UpdateDropDownSize() {
+    TExCustomDropDown::UpdateDropDownSize();
+    if (!DropDownAutoWidth || !DropDownForm() || !FExColGrid) return;
+    const int w = FExColGrid->GetGridWidth();
+    FExColGrid->resize(w, FExColGrid->height());
+    DropDownForm()->resize(w + 2 * DropDownBorderWidth, DropDownForm()->height());
+    DropDownForm()->Realign();
+}
+
+void TExMultiColumnDropDown::PlaceDropDownControl() {
+    if (FExColGrid) SetControl(FExColGrid);
+    TExCustomDropDown::PlaceDropDownControl();
+}
+
+void TExMultiColumnDropDown::AdjustDropDownHeight(int& Height) {
+    int bars = 0;
+    if (DropDownHeader().Visible()) bars += DropDownHeader().Height();
+    if (DropDownFooter().Visible()) bars += DropDownFooter().Height();
+    Height = SnapDropDownHeight(Height, bars, HeaderHeight, DropDownRowHeight);
+}
+
+void TExMultiColumnDropDown::DoShowDropDown() {
+    TExCustomDropDown::DoShowDropDown();
+    if (FExColGrid && DroppedDown()) {
+        // Keys typed now search the items and move the rows: the grid has the focus.
+        FExColGrid->setFocus();
+        SizeColumnsToDropDown();
+        TExColGrid& g = *FExColGrid;
+        if (g.RowCount() > g.FixedRows()) {
+            const int row = std::min(FItemIndex < 0 ? 1 : FItemIndex + 1, g.RowCount() - 1);
+            g.SetRow(row);
+            if (row < g.TopRow() || row >= g.TopRow() + g.VisibleRowCount())
+                g.SetTopRow(std::max(g.FixedRows(), row - g.VisibleRowCount() + 1));
+        }
+    }
+    FShowing = false;
+}
+
+void TExMultiColumnDropDown::DoHideDropDown(bool Cancelled) {
+    if (!DropDownForm() || !DropDownForm()->isVisible()) {
+        TExCustomDropDown::DoHideDropDown(Cancelled);
+        return;
+    }
+    TExCustomDropDown::DoHideDropDown(Cancelled);
+    if (Cancelled)
+        SetItemIndex(FOldItemIndex);
+    else if (FExColGrid && FExColGrid->ConfirmSelection())
+        SetItemIndex(FExColGrid->Row() - 1);
+    FOldItemIndex = FItemIndex;
+}
+
+void TExMultiColumnDropDown::DropDownFormSizing() {
+    TExCustomDropDown::DropDownFormSizing();
+    SizeColumnsToDropDown();
+}
+
+void TExMultiColumnDropDown::SizeColumnsToDropDown() {
+    if (!ColumnSizeWithDropDown || !FExColGrid || !DropDownForm()) return;
+    TExColGrid& g = *FExColGrid;
+    g.SetScrollBars(plat::ssVertical);
+    if (FColumns.Count() == 0) return;
+    std::vector<int> design;
+    for (int i = 0; i < FColumns.Count(); ++i) design.push_back(FColumns.Items(i).Width);
+    int avail = DropDownForm()->width();
+    if (g.VisibleRowCount() < g.RowCount() - g.FixedRows()) avail -= g.ScrollBarWidth();
+    const std::vector<int> widths = ScaleColumnWidths(design, avail);
+    for (int i = 0; i < int(widths.size()) && i < g.ColCount(); ++i) g.SetColWidths(i, widths[std::size_t(i)]);
+}
+
+void TExMultiColumnDropDown::ControlKeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    const bool gridKey = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN;
+    if (gridKey && !Shift.contains(plat::ssAlt)) return;
+    TExCustomDropDown::ControlKeyDown(Key, Shift);
+}
+
+void TExMultiColumnDropDown::ControlKeyUp(uint16_t& Key, plat::TShiftState Shift) {
+    const bool gridKey = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN;
+    if (gridKey && !Shift.contains(plat::ssAlt)) return;
+    TExCustomDropDown::ControlKeyUp(Key, Shift);
+}
+
+void TExMultiColumnDropDown::ControlKeyPress(QChar& Key) {
+    LookupKey(Key, plat::ShiftStateOf(QGuiApplication::keyboardModifiers(), Qt::NoButton));
+}
+
+void TExMultiColumnDropDown::GridSelectCell(int Row) {
+    if (FExColGrid && !FExColGrid->MouseWheelSelection() && !FShowing) SetItemIndex(Row - 1);
+}
+
+void TExMultiColumnDropDown::GridSelect() {
+    if (!FExColGrid) return;
+    if (FExColGrid->ConfirmSelection()) SetItemIndex(FExColGrid->Row() - 1);
+    DoHideDropDown(false);
+    if (OnSelect) OnSelect(this);
 }
 
 }  // namespace dropdowns

@@ -7,6 +7,7 @@
 #include "platform/Alignment.h"
 #include "platform/Collection.h"
 #include "platform/Font.h"
+#include "platform/StringGrid.h"
 
 #include <QStringList>
 
@@ -77,6 +78,59 @@ public:
     int IndexInColumn(int Column, const QString& Value) const;
 };
 
+class TExMultiColumnDropDown;
+
+// The pop-up's grid: a header row over one row per item, drawn by the grid itself (the string
+// grid draws no lines and its cells abut).
+class TExColGrid : public plat::TStringGrid {
+public:
+    explicit TExColGrid(QWidget* parent = nullptr);
+
+    TDropDownColumns& Columns() { return FColumns; }
+    plat::TColor HeaderColor = plat::clWhite;
+    plat::TColor HeaderColorTo = 0x808080;
+    plat::TColor LineColor = 0x808080;
+    plat::TColor FixedLineColor = plat::clNone;
+    int HeaderHeight = 25;
+    plat::TFont& HeaderFont() { return FHeaderFont; }
+    const plat::TImageList* Images = nullptr;
+    // The lines this grid draws itself; the string grid's own stay at 0.
+    int GridLineWidth() const { return FGridLineWidth; }
+    void SetGridLineWidth(int Value);
+    bool ConfirmSelection() const { return FConfirmSelection; }
+    bool MouseWheelSelection() const { return FMouseWheelSelection; }
+
+    // Twice the border and every column, plus a vertical scroll bar when rows are hidden.
+    int GetGridWidth() const;
+    // Fills the grid from the drop-down at an opening.
+    void UpdateFromDropDown(TExMultiColumnDropDown* DropDown);
+    void SizeColumnToText(int Index);
+    void SizeAutoSizeColumns();
+    void SizeWrappedRows();
+    int ScrollBarWidth() const;
+
+    plat::TNotifyEvent OnSelect;
+
+protected:
+    void DrawCell(int ACol, int ARow, const plat::TRect& ARect, plat::TGridDrawState AState) override;
+    void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+    void MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
+    void MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheelDown(plat::TShiftState Shift, QPoint MousePos) override;
+    bool DoMouseWheelUp(plat::TShiftState Shift, QPoint MousePos) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void Select();
+    bool inPopup() const;
+    TExMultiColumnDropDown* FDovUzerAdev = nullptr;
+    TDropDownColumns FColumns{this};
+    plat::TFont FHeaderFont;
+    int FGridLineWidth = 1;
+    bool FMouseWheelSelection = false;
+    bool FConfirmSelection = false;
+};
+
 class TExMultiColumnDropDown : public TExCustomDropDown {
 public:
     explicit TExMultiColumnDropDown(QWidget* parent = nullptr);
@@ -133,9 +187,37 @@ public:
     void KeyPress(QChar& Key) override;
 
     plat::TNotifyEvent OnSelect;
+    // Replaces the whole drawing of a pop-up cell.
+    std::function<void(QObject* Sender, int Column, int Row, plat::TCanvas& Canvas, const plat::TRect& Rect)>
+        OnDropDownDrawItem;
+    // May change the text drawn in a pop-up cell.
+    std::function<void(QObject* Sender, int Column, int Row, QString& Text)> OnDropDownGetItemText;
+
+    TExColGrid* Grid() const { return FExColGrid; }
+    // The columns scaled to the pop-up's width (with ColumnSizeWithDropDown).
+    void SizeColumnsToDropDown();
+    // What the grid shows for a data cell.
+    void DrawSelectionCell(plat::TCanvas& Canvas, const plat::TRect& R, plat::TColor BackColor, uint8_t Position) {
+        DrawSelection(Canvas, R, BackColor, Position);
+    }
+    void DrawHeaderGradient(plat::TCanvas& Canvas, const plat::TRect& R) {
+        DrawDropDownGradient(Canvas, HeaderColor, HeaderColorTo, 80, R, true);
+    }
 
 protected:
     void Created() override;
+    void CreateDropDownForm() override;
+    void BeforeDropDown() override;
+    void UpdateDropDownSize() override;
+    void PlaceDropDownControl() override;
+    void AdjustDropDownHeight(int& Height) override;
+    void DoShowDropDown() override;
+    void DoHideDropDown(bool Cancelled) override;
+    void DropDownFormSizing() override;
+    void ControlKeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+    void ControlKeyUp(uint16_t& Key, plat::TShiftState Shift) override;
+    void ControlKeyPress(QChar& Key) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void DoChange() override;
     void HandleMouseWheelDown() override;
     void HandleMouseWheelUp() override;
@@ -149,6 +231,13 @@ private:
     // The lookup list's entry equal to the text in any case; -1 none.
     int lookupIndexAnyCase(const QString& Text) const;
 
+    void GridSelectCell(int Row);
+    // The grid's current row follows the incremental search.
+    void showRow(int Item);
+    void GridSelect();
+
+    TExColGrid* FExColGrid = nullptr;
+    bool FShowing = false;
     TDropDownItems FItems{this};
     TDropDownColumns FColumns{this};
     plat::TFont FHeaderFont;

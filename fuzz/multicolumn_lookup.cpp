@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "dropdowns/ExMultiColumnDropDown.h"
@@ -18,21 +19,23 @@ const uint16_t kKeys[] = {plat::VK_UP,     plat::VK_DOWN, plat::VK_PRIOR,  plat:
                           plat::VK_END,    plat::VK_BACK, plat::VK_DELETE, plat::VK_RETURN, plat::VK_ESCAPE,
                           plat::VK_LEFT,   plat::VK_RIGHT, 'A',            'P'};
 
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return a;
-}
-
 }  // namespace
 
+// Fonts and icon themes are loaded once and kept for the process's life by the system libraries.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libglib\nleak:libdbus\n";
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Kept to the end of the process: destroyed among the exit handlers it would outlive Qt's
+    // own registries.
+    static QApplication* app = new QApplication(*argc, *argv);
+    (void)app;
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    app();
     if (size < 2) return 0;
     std::unique_ptr<dropdowns::TExMultiColumnDropDown> d(
         dropdowns::TExCustomDropDown::CreateDropDown<dropdowns::TExMultiColumnDropDown>());

@@ -259,3 +259,115 @@ TEST(MultiColumnSizing, GridWidthHeightAndScaling) {
     for (int x : v) sum += x;
     EXPECT_LE(std::abs(sum - 198), 1) << "the widths add up to the scaled total";
 }
+
+namespace {
+
+struct Popup : Multi {
+    using Multi::Multi;
+    int selects = 0;
+    void open() {
+        edit->OnSelect = [this](QObject*) { ++selects; };
+        // The main window's activation is settled first: arriving later it would close the pop-up.
+        QApplication::processEvents();
+        QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+        QApplication::processEvents();
+    }
+    bool isOpen() const { return edit->DroppedDown() && edit->DropDownForm()->isVisible(); }
+    TExColGrid& grid() const { return *edit->Grid(); }
+    QPoint rowCentre(int row) const {
+        const TRect r = grid().CellRect(0, row);
+        return QPoint(r.Left + 3, (r.Top + r.Bottom) / 2);
+    }
+};
+
+}  // namespace
+
+TEST(MultiColumnPopup, FillAndSizes) {
+    Popup none({});
+    none.open();
+    ASSERT_TRUE(none.isOpen());
+    EXPECT_EQ(none.grid().RowCount(), 1);
+    EXPECT_EQ(none.grid().FixedRows(), 0) << "the header row becomes an ordinary row";
+
+    Popup one({{"only"}});
+    one.open();
+    EXPECT_EQ(one.grid().RowCount(), 2);
+    EXPECT_EQ(one.grid().FixedRows(), 1);
+    EXPECT_EQ(one.grid().Row(), 1);
+
+    Popup w;
+    w.edit->DropDownHeader().SetVisible(false);
+    w.edit->DropDownFooter().SetVisible(false);
+    for (int width : {80, 60, 40}) w.edit->Columns().Add().Width = width;
+    w.open();
+    ASSERT_TRUE(w.isOpen());
+    EXPECT_EQ(w.edit->DropDownForm()->width(), 180 + 2 * 0 + 2 * w.edit->DropDownBorderWidth) << "no grid border";
+    EXPECT_EQ(w.edit->DropDownForm()->height(), 181) << "25 + 2 + 7 x 22";
+
+    Popup a({});
+    a.edit->ColumnSizeWithDropDown = false;
+    a.edit->Columns().Add().AutoSize = true;
+    a.open();
+    EXPECT_EQ(a.grid().ColWidths(0), 0) << "an auto-size column without items";
+
+    Popup wrap({{"a long text that wraps over more than one line of the column"}, {"b"}});
+    wrap.edit->DropDownRowHeight = 10;
+    TDropDownColumn& c = wrap.edit->Columns().Add();
+    c.Wordwrap = true;
+    c.Width = 60;
+    wrap.open();
+    EXPECT_GE(wrap.grid().RowHeights(2), 24);
+    EXPECT_GT(wrap.grid().RowHeights(1), wrap.grid().RowHeights(2));
+
+    Popup zero;
+    zero.edit->DropDownRowHeight = 0;
+    zero.open();
+    EXPECT_TRUE(zero.isOpen()) << "no row height: the height is not snapped";
+}
+
+TEST(MultiColumnPopup, ChoosingARow) {
+    Popup p;
+    p.edit->Columns().Add();
+    p.open();
+    ASSERT_TRUE(p.isOpen());
+    QTest::mouseClick(p.grid().viewport(), Qt::LeftButton, {}, p.rowCentre(2));
+    QApplication::processEvents();
+    EXPECT_FALSE(p.isOpen());
+    EXPECT_EQ(p.edit->ItemIndex(), 1);
+    EXPECT_EQ(p.edit->Text(), "Apricot");
+    EXPECT_EQ(p.selects, 1);
+
+    // The wheel moves the row without choosing; a close that is not a cancel keeps the item.
+    p.open();
+    ASSERT_TRUE(p.isOpen());
+    QWheelEvent wheel(QPointF(p.rowCentre(1)), p.grid().viewport()->mapToGlobal(QPointF(p.rowCentre(1))), {},
+                      {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(p.grid().viewport(), &wheel);
+    EXPECT_FALSE(p.grid().ConfirmSelection());
+    p.edit->HideDropDown(false);
+    EXPECT_EQ(p.edit->ItemIndex(), 1);
+
+    // Tab does nothing; keys move the row live; Esc restores the item of the opening.
+    p.open();
+    ASSERT_TRUE(p.isOpen());
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(p.grid().viewport(), Qt::Key_Tab);
+    EXPECT_TRUE(p.isOpen());
+    EXPECT_EQ(QApplication::focusWidget(), focus);
+    QTest::keyClick(p.grid().viewport(), Qt::Key_Down);
+    EXPECT_EQ(p.edit->ItemIndex(), 2);
+    EXPECT_EQ(p.edit->Text(), "Banana");
+    QTest::keyClick(p.grid().viewport(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(p.isOpen());
+    EXPECT_EQ(p.edit->ItemIndex(), 1);
+    EXPECT_EQ(p.edit->Text(), "Apricot");
+
+    // Enter takes the current row.
+    p.open();
+    QTest::keyClick(p.grid().viewport(), Qt::Key_Up);
+    QTest::keyClick(p.grid().viewport(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(p.isOpen());
+    EXPECT_EQ(p.edit->ItemIndex(), 0);
+}
