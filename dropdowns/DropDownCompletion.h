@@ -35,11 +35,11 @@ private:
 
 // What completing a text does. Text, Anchor and Caret are the edit's new state when Changed.
 struct TCompletion {
-    int Index = -1;       // the entry that completed the text; -1 none
-    bool Changed = false; // the text or the selection is to be rewritten
+    int Index = -1;        // the entry that completed the text; -1 none
+    bool Changed = false;  // the text or the selection is to be rewritten
     QString Text;
     int Anchor = 0, Caret = 0;
-    int KeyLength = 0;    // the typed part that matched
+    int KeyLength = 0;  // the typed part that matched
 };
 
 // The typed part is the text before SelStart. An entry starting with it (folded) gives the

@@ -1,13 +1,13 @@
 #include "dropdowns/ExDetailDropDown.h"
 
+#include <QKeyEvent>
+#include <QScrollBar>
+
 #include "controls/ExHTMLRender.h"
 #include "dropdowns/DovUzerAdev.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
 #include "platform/Keys.h"
-
-#include <QKeyEvent>
-#include <QScrollBar>
 
 namespace dropdowns {
 

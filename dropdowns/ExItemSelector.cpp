@@ -1,17 +1,17 @@
 #include "dropdowns/ExItemSelector.h"
 
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QToolTip>
+#include <algorithm>
+
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtilDraw.h"
 #include "dropdowns/DovUzerAdev.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
-
-#include <QKeyEvent>
-#include <QPaintEvent>
-#include <QScrollBar>
-#include <QToolTip>
-#include <algorithm>
 
 namespace dropdowns {
 
@@ -238,11 +238,11 @@ int TExCustomItemSelector::ItemHot() const {
     return FItemSelectorPanel ? FItemSelectorPanel->ItemHot() : -1;
 }
 
-#define DD_SELECTOR_STEP(Name, Field)                   \
-    void TExCustomItemSelector::Name() {                \
-        if (!FItemSelectorPanel) return;                \
-        FItemSelectorPanel->Name();                     \
-        ScrollItemInView(FItemSelectorPanel->Field());  \
+#define DD_SELECTOR_STEP(Name, Field)                  \
+    void TExCustomItemSelector::Name() {               \
+        if (!FItemSelectorPanel) return;               \
+        FItemSelectorPanel->Name();                    \
+        ScrollItemInView(FItemSelectorPanel->Field()); \
     }
 DD_SELECTOR_STEP(SelectFirst, ItemIndex)
 DD_SELECTOR_STEP(SelectLast, ItemIndex)
@@ -530,9 +530,14 @@ void TCustomItemSelector::DrawItem(int Index, plat::TCanvas& Canvas) {
                 Canvas.Rectangle(X, Y, X + cw, Y + ch);
                 Canvas.Brush().SetStyle(plat::bsClear);
                 break;
-            case Picture: Canvas.Draw(X, Y, item.Image()); break;
-            case ListImage: images->Draw(Canvas, X, Y, item.ImageIndex(), item.Enabled()); break;
-            case None_: break;
+            case Picture:
+                Canvas.Draw(X, Y, item.Image());
+                break;
+            case ListImage:
+                images->Draw(Canvas, X, Y, item.ImageIndex(), item.Enabled());
+                break;
+            case None_:
+                break;
         }
     };
     const QString& caption = item.Caption();

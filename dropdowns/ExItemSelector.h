@@ -4,15 +4,15 @@
 // holds one TCustomItemSelector, the panel that lays the items out, paints them and tracks the
 // hot and the selected item. Keys belong to the drop-downs: they call the selection and
 // hot-tracking operations.
+#include <QScrollArea>
+#include <QSize>
+#include <functional>
+
 #include "dropdowns/DovUzerAdevEdit.h"
 #include "platform/Bitmap.h"
 #include "platform/Collection.h"
 #include "platform/Controls.h"
 #include "platform/Font.h"
-
-#include <QScrollArea>
-#include <QSize>
-#include <functional>
 
 namespace dropdowns {
 

@@ -1,15 +1,15 @@
 #include "dropdowns/ExMultiColumnDropDown.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QStyle>
+
 #include "dropdowns/DovUzerAdevForm.h"
 #include "dropdowns/MultiColumnSizing.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
 #include "platform/Keys.h"
-
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QStyle>
 
 namespace dropdowns {
 
@@ -172,17 +172,26 @@ void TExMultiColumnDropDown::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
     // The stepping keys, after the edit's own handling.
     if (!isEnabled() || Shift.contains(plat::ssAlt) || FItems.Count() == 0) return;
     switch (key) {
-        case VK_UP: Step(-1); break;
-        case VK_DOWN: Step(1); break;
-        case VK_PRIOR: Step(-10); break;
-        case VK_NEXT: Step(10); break;
+        case VK_UP:
+            Step(-1);
+            break;
+        case VK_DOWN:
+            Step(1);
+            break;
+        case VK_PRIOR:
+            Step(-10);
+            break;
+        case VK_NEXT:
+            Step(10);
+            break;
         case VK_HOME:
             if (!EditorEnabled()) SetItemIndex(0);
             break;
         case VK_END:
             if (!EditorEnabled()) SetItemIndex(FItems.Count() - 1);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -2,14 +2,14 @@
 // A drop-down offering items with one text per column. The edit shows the item's text in the
 // lookup column; typing completes from the lookup texts, the arrow keys and the wheel step
 // through the items, and characters typed in the pop-up search the items incrementally.
+#include <QStringList>
+
 #include "dropdowns/DovUzerAdevEdit.h"
 #include "dropdowns/DropDownCompletion.h"
 #include "platform/Alignment.h"
 #include "platform/Collection.h"
 #include "platform/Font.h"
 #include "platform/StringGrid.h"
-
-#include <QStringList>
 
 namespace dropdowns {
 

@@ -15,9 +15,9 @@
 namespace {
 
 const char16_t kChars[] = {u'a', u'A', u'p', u'P', u'b', u'e', u'z', u' ', u'1', 0xDF, 8, 9, 13, 27};
-const uint16_t kKeys[] = {plat::VK_UP,     plat::VK_DOWN, plat::VK_PRIOR,  plat::VK_NEXT,  plat::VK_HOME,
-                          plat::VK_END,    plat::VK_BACK, plat::VK_DELETE, plat::VK_RETURN, plat::VK_ESCAPE,
-                          plat::VK_LEFT,   plat::VK_RIGHT, 'A',            'P'};
+const uint16_t kKeys[] = {
+    plat::VK_UP,     plat::VK_DOWN,   plat::VK_PRIOR,  plat::VK_NEXT, plat::VK_HOME,  plat::VK_END, plat::VK_BACK,
+    plat::VK_DELETE, plat::VK_RETURN, plat::VK_ESCAPE, plat::VK_LEFT, plat::VK_RIGHT, 'A',          'P'};
 
 }  // namespace
 
@@ -72,9 +72,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 d->KeyUp(u, {});
                 break;
             }
-            case 2: d->LookupKey(QChar(kChars[arg % std::size(kChars)]), {}); break;
-            case 3: d->SetItemIndex(int(arg % 10) - 2); break;
-            case 4: d->TextRules().Select(arg % 16, (arg / 16) % 16); break;
+            case 2:
+                d->LookupKey(QChar(kChars[arg % std::size(kChars)]), {});
+                break;
+            case 3:
+                d->SetItemIndex(int(arg % 10) - 2);
+                break;
+            case 4:
+                d->TextRules().Select(arg % 16, (arg / 16) % 16);
+                break;
         }
         const dropdowns::TDropDownText& t = d->TextRules();
         if (t.SelStart() < 0 || t.SelStart() + t.SelLength() > t.Display().size()) std::abort();

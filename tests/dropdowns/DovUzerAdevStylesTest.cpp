@@ -37,8 +37,8 @@ TEST(DropDownStyles, OneRowPerLook) {
     } rows[] = {
         {tsOffice2003Blue, 0xFFFFFF, clNone, 0xFCE1CB, 0xE0A57D, 0x000000, 0x000000, 0xFCE1CB, 0xE0A57D, 0x962D00,
          0xFCE1CB, 0xEBFDFF, 0x76AFF1, 0xEBFDFF, 0x6EBBFF, clNone, clBlack},
-        {tsOffice2003Classic, 0xF2F2F2, 0xF2F2F2, 0x808080, 0x808080, 0xFFFFFF, 0x808080, 0x808080, 0x808080,
-         0x808080, 0xFFFFFF, 0xD2BDB6, 0xD8D5D4, 0xD2BDB6, 0xB59285, clNone, clBlack},
+        {tsOffice2003Classic, 0xF2F2F2, 0xF2F2F2, 0x808080, 0x808080, 0xFFFFFF, 0x808080, 0x808080, 0x808080, 0x808080,
+         0xFFFFFF, 0xD2BDB6, 0xD8D5D4, 0xD2BDB6, 0xB59285, clNone, clBlack},
         {tsOffice2007Luna, 0xF3E5DA, 0xF0DED0, 0xFFEFE3, 0xFFD2AF, 0x723708, 0xFFD2AF, 0xFFEFE3, 0xFFD2AF, 0xFFD2AF,
          0xFFEFE3, 0xEBFDFF, 0x76AFF1, 0xEBFDFF, 0x6EBBFF, 0xC3D9DF, clBlack},
         {tsWindowsXP, 0xFFFFFF, clNone, 0xFFFFFF, clBtnFace, 0x000000, 0x808080, 0xFFFFFF, clBtnFace, 0x808080,
@@ -47,8 +47,8 @@ TEST(DropDownStyles, OneRowPerLook) {
          0xFFFDF9, 0xFEF9F0, 0xFEF9F0, 0xFFFDF9, 0xFDF0D7, 0xFCEDCB, clBlack},
         {tsTerminal, 0xFFFFFF, 0xFFFFFF, clBtnFace, clBtnFace, 0x000000, clNone, clBtnFace, clBtnFace, clNone,
          clBtnFace, 0xC0C0C0, clBtnFace, 0xC0C0C0, clNone, clNone, clHighlightText},
-        {tsOffice2010Black, 0xFFFFFF, 0xF1EFED, 0xBFBFBF, 0x919191, 0xD7D7D6, 0x6D6D6D, 0xBFBFBF, 0x919191,
-         0x6D6D6D, 0xBFBFBF, 0x8AE3FD, 0x45E1FE, 0xD9F9FD, 0x6CD0FF, clNone, clBlack},
+        {tsOffice2010Black, 0xFFFFFF, 0xF1EFED, 0xBFBFBF, 0x919191, 0xD7D7D6, 0x6D6D6D, 0xBFBFBF, 0x919191, 0x6D6D6D,
+         0xBFBFBF, 0x8AE3FD, 0x45E1FE, 0xD9F9FD, 0x6CD0FF, clNone, clBlack},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(int(r.style));
@@ -131,7 +131,8 @@ TEST(DropDownStyles, SelectionPresetsAndDrawing) {
     struct Case {
         TSelectionColorStyle style;
         TColor color, colorTo;
-    } cases[] = {{scWindowsVista, 0xFDF8F1, 0xFCEFD5}, {scWindows7, 0xFCEBDC, 0xFCDBC1}, {scOffice2007, 0xD7FFFD, 0x58D4FC}};
+    } cases[] = {
+        {scWindowsVista, 0xFDF8F1, 0xFCEFD5}, {scWindows7, 0xFCEBDC, 0xFCDBC1}, {scOffice2007, 0xD7FFFD, 0x58D4FC}};
     for (const Case& c : cases) {
         e.SetSelectionColorStyle(c.style);
         EXPECT_EQ(e.SelectionColor, c.color);

@@ -247,9 +247,8 @@ TEST(DetailDropDown, NotesOnTheSecondLine) {
     const int caption = firstRowWith(false), notes = firstRowWith(true);
     ASSERT_GE(caption, 0);
     ASSERT_GE(notes, 0);
-    const int line = d.edit->CaptionFont().ToQFont().pixelSize() > 0
-                         ? QFontMetrics(d.edit->CaptionFont().ToQFont()).height()
-                         : 0;
+    const int line =
+        d.edit->CaptionFont().ToQFont().pixelSize() > 0 ? QFontMetrics(d.edit->CaptionFont().ToQFont()).height() : 0;
     ASSERT_GT(line, 0);
     // Both start at their line's top: the notes' ink is one caption line below the caption's.
     EXPECT_NEAR(notes - caption, line, 2);

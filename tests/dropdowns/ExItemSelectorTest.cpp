@@ -39,8 +39,8 @@ struct Selector {
         c.Font().Assign(box->ItemAppearance().Font());
         QSize s;
         for (int i = 0; i < box->Items().Count(); ++i) {
-            const QPoint p = DrawHTMLText(c, box->Items().Items(i).Caption(), Rect(0, 0, 1000, 500), nullptr, false,
-                                          nullptr);
+            const QPoint p =
+                DrawHTMLText(c, box->Items().Items(i).Caption(), Rect(0, 0, 1000, 500), nullptr, false, nullptr);
             s = s.expandedTo(QSize(p.x(), p.y()));
         }
         return s;
@@ -53,7 +53,8 @@ TEST(ItemSelector, LaysOutCellsFromTheWidestCaption) {
     Selector s;
     EXPECT_EQ(QSize(s.panel.width(), s.panel.height()), QSize(100, 50)) << "no items";
     s.box->SetSelectorType(stColor);
-    for (int i = 0; i < 16; ++i) s.add(QStringLiteral("Colour %1%2").arg(i).arg(i == 7 ? " wide" : ""), RGB(i * 10, 0, 0));
+    for (int i = 0; i < 16; ++i)
+        s.add(QStringLiteral("Colour %1%2").arg(i).arg(i == 7 ? " wide" : ""), RGB(i * 10, 0, 0));
     const QSize text = s.widest();
     const int w = 8 + 14 + 4 + text.width() + 4, h = std::max(text.height(), 14) + 8;
     for (int i = 0; i < 16; ++i) EXPECT_EQ(s.rect(i), Rect(2, 2 + i * h, 2 + w, 2 + (i + 1) * h)) << i;

@@ -19,8 +19,8 @@ struct Multi {
     QWidget window;
     TExMultiColumnDropDown* edit;
     QLineEdit* next;
-    explicit Multi(std::initializer_list<QStringList> items = {{"Apple", "red"}, {"Apricot", "orange"},
-                                                               {"Banana", "yellow"}}) {
+    explicit Multi(std::initializer_list<QStringList> items = {
+                       {"Apple", "red"}, {"Apricot", "orange"}, {"Banana", "yellow"}}) {
         edit = TExCustomDropDown::CreateDropDown<TExMultiColumnDropDown>(&window);
         for (const QStringList& t : items) edit->Items().Add().SetText(t);
         edit->EndUpdate();
@@ -240,7 +240,7 @@ TEST(MultiColumnSizing, GridWidthHeightAndScaling) {
     struct Case {
         int height, bars, header, row, expected;
     } cases[] = {
-        {200, 0, 25, 22, 181},  // 25 + 2 + 7 x 22
+        {200, 0, 25, 22, 181},   // 25 + 2 + 7 x 22
         {200, 40, 25, 22, 199},  // bars count in the fixed part
         {27, 0, 25, 22, 27},     // no room for a row
         {200, 0, 25, 0, 200},    // no row height: not snapped
@@ -340,8 +340,8 @@ TEST(MultiColumnPopup, ChoosingARow) {
     // The wheel moves the row without choosing; a close that is not a cancel keeps the item.
     p.open();
     ASSERT_TRUE(p.isOpen());
-    QWheelEvent wheel(QPointF(p.rowCentre(1)), p.grid().viewport()->mapToGlobal(QPointF(p.rowCentre(1))), {},
-                      {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(p.rowCentre(1)), p.grid().viewport()->mapToGlobal(QPointF(p.rowCentre(1))), {}, {0, -120},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(p.grid().viewport(), &wheel);
     EXPECT_FALSE(p.grid().ConfirmSelection());
     p.edit->HideDropDown(false);
