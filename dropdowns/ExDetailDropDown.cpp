@@ -347,7 +347,8 @@ void TExDetailDropDown::DoChange() {
     TExCustomDropDown::DoChange();
     if (!FWorkMode) return;
     SetModifiedState(Text() != FOldValue);
-    const TCompletion c = Complete(Text(), TextRules().SelStart(), completionList());
+    const int prefix = int(TextRules().Prefix.size());
+    const TCompletion c = Complete(Text(), std::max(0, TextRules().SelStart() - prefix), completionList());
     if (!c.Changed) return;
     completing_ = true;
     if (c.Index >= 0) {
@@ -356,7 +357,7 @@ void TExDetailDropDown::DoChange() {
         FItemChange = true;
     }
     SetText(c.Text);
-    SelectText(c.Anchor, c.Caret);
+    SelectText(prefix + c.Anchor, prefix + c.Caret);
     completing_ = false;
 }
 
