@@ -412,7 +412,6 @@ TExCalculatorDropdown::TExCalculatorDropdown(QWidget* parent)
     : TExCustomDropDown(parent),
       FCalcButtonAppearance(std::make_unique<TButtonAppearance>()),
       FEngine(TextRules()) {
-    SetDropDownColor(clWhite);
     SetDropDownWidth(230);
     DropDownHeader().SetVisible(false);
     DropDownFooter().SetVisible(false);
@@ -551,12 +550,11 @@ void TExCalculatorDropdown::SetComponentStyle(TSkinStyle AStyle) {
         d.SetGlowColorDown(0xD5C244);
         d.SetGlowColorHot(s.ColorDownTo());
     }
-    // The style set at creation comes after the constructor: the calculator's white pop-up is
-    // put back over it once. Later styles keep their own colour.
-    if (!FCreationStyled) {
-        FCreationStyled = true;
-        SetDropDownColor(clWhite);
-    }
+}
+
+void TExCalculatorDropdown::Created() {
+    // The calculator's white pop-up overrules the starting look the creation steps applied.
+    SetDropDownColor(clWhite);
 }
 
 }  // namespace dropdowns

@@ -253,6 +253,7 @@ protected:
     explicit TExCalculatorDropdown(QWidget* parent = nullptr);
     friend class TExCustomDropDown;
 
+    void Created() override;
     void CreateDropDownForm() override;
     void BeforeDropDown() override;
     void DropDownFormKeyPress(QChar& Key) override;
@@ -273,7 +274,6 @@ private:
     bool FCalcClosed = true;
     std::unique_ptr<TButtonAppearance> FCalcButtonAppearance;
     bool FShowThousandSeparator = false;
-    bool FCreationStyled = false;
     TCalculatorEngine FEngine;
 };
 
