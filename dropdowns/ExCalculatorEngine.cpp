@@ -298,7 +298,13 @@ void TCalculatorEngine::KeyPress(QChar& Key, bool KeypadClosed) {
         return;
     }
     if (Key == ThousandSeparator()) Key = QChar();
-    if (Key == ds && text_.Text().contains(ds)) Key = QChar();
+    if (Key == ds && text_.Text().contains(ds)) {
+        // The display is formatted with its decimals already: the separator moves on to them,
+        // so the digits that follow are decimals (7 . 5 gives 7.5, not 75).
+        const int after = p + int(text_.Text().indexOf(ds)) + 1;
+        text_.Select(p + int(text_.Text().size()), after);
+        Key = QChar();
+    }
 }
 
 void TCalculatorEngine::TypeChar(QChar Key, bool KeypadClosed) {

@@ -99,6 +99,7 @@ TEST(CalculatorEngine, KeySequences) {
         {"the sign leaves Error alone", false, "0 1/x +/-", "Error", coNone},
         {"typed into the closed edit", true, "5+3=", "8D00", coNone},
         {"a digit typed over Error starts a new number", true, "5/0=7", "7D00", coNone},
+        {"a separator typed into a formatted number moves to its decimals", true, "1+7.5=", "8D50", coNone},
         {"a separator typed over Error starts from 0", true, "5/0=.", "0D00", coNone},
         {"C typed into the closed edit clears", true, "5+C", "0D00", coNone},
         {"Backspace on a one-character display", true, "5\b", "0D00", coNone},
@@ -422,10 +423,12 @@ TEST(CalculatorDropDown, KeysOnTheOpenKeypad) {
         f.calc->ShowDropDown();
         QTest::keyClicks(form, "9-4=");
         EXPECT_EQ(f.calc->Text(), testing_support::inLocale("5D00", lc)) << lc.name;
+        QTest::keyClicks(form, QStringLiteral("2") + lc.decimal + QStringLiteral("5*4="));
+        EXPECT_EQ(f.calc->Text(), testing_support::inLocale("10D00", lc)) << lc.name;
         QTest::keyClick(form, Qt::Key_Tab);
         EXPECT_FALSE(f.calc->DroppedDown());
         EXPECT_EQ(cancelled, 0);
-        EXPECT_EQ(f.calc->Text(), testing_support::inLocale("5D00", lc)) << lc.name;
+        EXPECT_EQ(f.calc->Text(), testing_support::inLocale("10D00", lc)) << lc.name;
         // Esc cancels: the text last written comes back, and the keypad's results are writes too.
         f.calc->SetText(QStringLiteral("3"));
         f.calc->ShowDropDown();
