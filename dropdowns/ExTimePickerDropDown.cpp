@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace dropdowns {
 
@@ -420,10 +421,14 @@ TExTimePickerDropDown::TExTimePickerDropDown(QWidget* Parent)
 }
 
 TExTimePickerDropDown::~TExTimePickerDropDown() {
-    // The clock and the picker call back into this object: they go first.
-    delete FDateTimePicker.data();
-    delete FExWatch.data();
-    delete FPanelCtrl.data();
+    // The pop-up form deletes the panel, the clock and the picker with it; they must not call
+    // back into the part of this object that is gone by then.
+    if (FExWatch) FExWatch->OnChange = nullptr;
+    if (FDateTimePicker) {
+        FDateTimePicker->OnChange = nullptr;
+        FDateTimePicker->OnKeyDown = nullptr;
+        FDateTimePicker->OnKeyPress = nullptr;
+    }
 }
 
 void TExTimePickerDropDown::installMask() { SetEditMask(TimeEditMask(FShowSeconds, timeSeparator())); }
@@ -491,20 +496,29 @@ void TExTimePickerDropDown::BeforeDropDown() {
 }
 
 void TExTimePickerDropDown::DoHideDropDown(bool Cancelled) {
+    FHiding = true;
     TExCustomDropDown::DoHideDropDown(Cancelled);
-    if (!FExWatch) return;
-    if (Cancelled) {
-        FExWatch->SetTime(FTime);
-        // The base put back the text it last wrote; the edit shows Time, not that.
-        writeTimeText();
-    } else {
-        SetTime(FExWatch->Time());
+    FHiding = false;
+    if (FExWatch) {
+        if (Cancelled) {
+            FExWatch->SetTime(FTime);
+            // The base put back the text it last wrote; the edit shows Time, not that.
+            writeTimeText();
+        } else {
+            SetTime(FExWatch->Time());
+        }
     }
+    // The form told of its hiding while the base hid it: Time follows the clock only now, after
+    // a cancel has put the clock back.
+    if (std::exchange(FHidePending, false) && FExWatch) SetTime(FExWatch->Time());
 }
 
 void TExTimePickerDropDown::DropDownFormHide() {
     TExCustomDropDown::DropDownFormHide();
-    if (FExWatch) SetTime(FExWatch->Time());
+    if (FHiding)
+        FHidePending = true;
+    else if (FExWatch)
+        SetTime(FExWatch->Time());
 }
 
 void TExTimePickerDropDown::WatchChanged() {
@@ -528,7 +542,11 @@ void TExTimePickerDropDown::writeTimeText() {
 void TExTimePickerDropDown::SetTime(TDateTime Value) {
     if (Value == FTime) return;
     FTime = Value;
+    const QString before = EditText();
     writeTimeText();
+    // The text is read back into Time, so Time holds what it shows; an unchanged text raised no
+    // change to do that.
+    if (EditText() == before) DoChange();
     if (DroppedDown()) {
         if (FExWatch) FExWatch->SetTime(FTime);
         if (ShowTimePicker && FDateTimePicker) FDateTimePicker->SetTime(toQTime(FTime));

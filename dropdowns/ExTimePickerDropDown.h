@@ -170,6 +170,8 @@ private:
     TDateTime FTime = 0;
     bool FInternalCall = false;
     bool FShowSeconds = true;
+    bool FHiding = false;       // the base is hiding the pop-up
+    bool FHidePending = false;  // and the form told of it meanwhile
 };
 
 }  // namespace dropdowns
