@@ -444,6 +444,9 @@ void TExTimePickerDropDown::CreateDropDownForm() {
     FPanelCtrl->setGeometry(0, 0, FPanelCtrl->width(), 180);
     if (!FExWatch) {
         FExWatch = new TExWatch(FPanelCtrl);
+        // The pop-up form keeps the focus and hands the clock its keys; a focused clock would
+        // swallow them.
+        FExWatch->setFocusPolicy(Qt::NoFocus);
         panelOf(FPanelCtrl)->Clock = FExWatch.data();
         panelOf(FPanelCtrl)->Realign();
     }

@@ -4,6 +4,7 @@
 #include "tests/support/LocaleScope.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -174,8 +175,12 @@ TEST(ExTimePickerDropDown, PopUpCycle) {
     EXPECT_EQ(clock->height(), 170);
     EXPECT_EQ(clock->size(), f.edit->Panel()->size()) << "the clock fills the panel";
 
-    // A completed clock change writes Time and the text at once.
-    QTest::keyClick(form, Qt::Key_Right);
+    // A completed clock change writes Time and the text at once. The key goes where the focus is
+    // in the active pop-up (the window itself without a focused child), as a window system sends it.
+    QApplication::setActiveWindow(form);
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : form;
+    EXPECT_EQ(focus->window(), form);
+    QTest::keyClick(focus, Qt::Key_Right);
     EXPECT_EQ(clock->Time(), hms(9, 31));
     EXPECT_EQ(f.edit->Time(), hms(9, 31));
     EXPECT_EQ(f.shown(), QStringLiteral("09:31:00"));
@@ -252,3 +257,24 @@ TEST(ExTimePickerDropDown, ComponentStyleColoursTheWatchAppearance) {
 }
 
 }  // namespace
+
+// A window of time pickers to try by hand, for TIMEPICKER_LOOK_SECONDS.
+TEST(ExTimePickerDropDown, Look) {
+    const int seconds = qEnvironmentVariableIntValue("TIMEPICKER_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set TIMEPICKER_LOOK_SECONDS to try the time pickers by hand";
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Time pickers"));
+    window.resize(420, 120);
+    auto* a = TExCustomDropDown::CreateDropDown<TExTimePickerDropDown>(&window);
+    a->move(20, 20);
+    a->SetTime(hms(9, 41, 15));
+    auto* b = TExCustomDropDown::CreateDropDown<TExTimePickerDropDown>(&window);
+    b->move(20, 60);
+    b->SetEditorEnabled(true);
+    b->SetShowSeconds(false);
+    b->ShowTimePicker = true;
+    b->SetTime(hms(18, 5));
+    window.show();
+    QTimer::singleShot(seconds * 1000, &window, &QWidget::close);
+    while (window.isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
