@@ -14,6 +14,7 @@ using namespace dropdowns;
 namespace {
 
 TDateTime hms(int h, int m, int s = 0) { return EncodeTime(h, m, s, 0); }
+TDateTime fromQTime(QTime t) { return hms(t.hour(), t.minute(), t.second()); }
 
 QString withSep(const char* pattern, QChar sep) {
     QString s = QString::fromLatin1(pattern);
@@ -237,6 +238,13 @@ TEST(ExTimePickerDropDown, TimePickerBelowTheClock) {
     EXPECT_EQ(picker->Time(), QTime(6, 8, 8));
     EXPECT_EQ(f.timeChanges, 1);
     EXPECT_EQ(f.edit->Time(), hms(6, 8, 8));
+
+    // Up in the picker steps the picker, not the edit's field.
+    f.edit->SetSelStart(0);
+    QTest::keyClick(picker, Qt::Key_Up);
+    EXPECT_EQ(f.edit->Time(), hms(6, 8, 8));
+    EXPECT_NE(picker->Time(), QTime(6, 8, 8));
+    EXPECT_EQ(f.edit->Watch()->Time(), fromQTime(picker->Time()));
     f.edit->HideDropDown();
 
     f.edit->ShowTimePicker = false;
