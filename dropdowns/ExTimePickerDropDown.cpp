@@ -499,10 +499,13 @@ void TExTimePickerDropDown::BeforeDropDown() {
 }
 
 void TExTimePickerDropDown::DoHideDropDown(bool Cancelled) {
+    // Enter and Esc close a pop-up that may not be open; the clock then holds the time of an
+    // earlier opening, and taking it would overwrite Time.
+    const bool open = DropDownFormVisible();
     FHiding = true;
     TExCustomDropDown::DoHideDropDown(Cancelled);
     FHiding = false;
-    if (FExWatch) {
+    if (FExWatch && open) {
         if (Cancelled) {
             FExWatch->SetTime(FTime);
             // The base put back the text it last wrote; the edit shows Time, not that.

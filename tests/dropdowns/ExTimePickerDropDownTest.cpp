@@ -163,6 +163,17 @@ TEST(ExTimePickerDropDown, ThePartSetters) {
     EXPECT_EQ(f.shown(), QStringLiteral("10:20:59"));
 }
 
+TEST(ExTimePickerDropDown, EnterAndEscOnTheClosedEditKeepTime) {
+    Fixture f;
+    f.edit->ShowDropDown();
+    f.edit->HideDropDown();
+    f.edit->SetTime(hms(10, 20, 30));
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_Escape);
+    EXPECT_EQ(f.edit->Time(), hms(10, 20, 30)) << "the clock's time of the last opening is not taken";
+    EXPECT_EQ(f.shown(), QStringLiteral("10:20:30"));
+}
+
 TEST(ExTimePickerDropDown, PopUpCycle) {
     Fixture f;
     f.edit->SetTime(hms(9, 30));
