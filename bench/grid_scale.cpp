@@ -6,14 +6,22 @@
 // - the floor: the same model filled in one reset.
 // Each reports the heap its table holds per text cell (heap_B_per_cell). Every fill starts on a
 // trimmed heap, whatever ran before it.
+//
+// Hiding rows at 100,000 and 1,000,000 rows x 10 columns (texts shared from a pool), beside a
+// QSortFilterProxyModel over the same kind of model that hides the same rows by a flag per row:
+// - every second row as one filter level and back (HideRowList, UnHideRowList);
+// - one half-range and back (HideRows, UnHideRowsAll);
+// and RealRowIndex of 1,000 rows with 500,000 rows hidden.
 #include "fullgrid/ExGrid.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 
 #include <array>
+#include <map>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
@@ -158,6 +166,132 @@ void BM_Fill_QTableView_OneReset_Floor(benchmark::State& state) {
     state.counters["heap_B_per_cell"] = perCell;
 }
 BENCHMARK(BM_Fill_QTableView_OneReset_Floor)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// ---- hiding rows ----
+
+const QString& pooled(int c, int r) {
+    static const std::vector<QString> pool = [] {
+        std::vector<QString> v;
+        for (int i = 0; i < 4096; ++i) v.push_back(QStringLiteral("value %1").arg(i));
+        return v;
+    }();
+    return pool[size_t(r * kCols + c) % pool.size()];
+}
+
+TExStringGrid& hidingGrid(int rows) {
+    static std::map<int, std::unique_ptr<TExStringGrid>> grids;
+    auto& g = grids[rows];
+    if (!g) {
+        g = std::make_unique<TExStringGrid>();
+        g->setAttribute(Qt::WA_DontShowOnScreen);
+        g->SetColCount(kCols);
+        g->resize(1000, 600);
+        g->SetRowCount(rows);
+        g->BeginUpdate();
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) g->SetCells(c, r, pooled(c, r));
+        g->EndUpdate();
+        g->show();
+        QCoreApplication::processEvents();
+    }
+    return *g;
+}
+
+class FlagFilter : public QSortFilterProxyModel {
+public:
+    std::vector<char> hidden;
+    void refilter() { invalidateRowsFilter(); }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex&) const override { return !hidden[size_t(row)]; }
+};
+
+// The proxy alone: a table view over it spends minutes per million rows in its header's
+// bookkeeping, which would measure the view, not the hiding.
+struct FilterPeer {
+    RowModel model;
+    FlagFilter proxy;
+    explicit FilterPeer(int rows) {
+        model.rows.assign(size_t(rows), {});
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) model.rows[size_t(r)][size_t(c)] = pooled(c, r);
+        proxy.hidden.assign(size_t(rows), 0);
+        proxy.setSourceModel(&model);
+        proxy.rowCount();  // the mapping is built
+    }
+};
+FilterPeer& filterPeer(int rows) {
+    static std::map<int, std::unique_ptr<FilterPeer>> peers;
+    auto& p = peers[rows];
+    if (!p) p = std::make_unique<FilterPeer>(rows);
+    return *p;
+}
+
+void BM_HideEverySecondRow_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(int(state.range(0)));
+    std::vector<int> list;
+    for (int r = 1; r < g.RowCount(); r += 2) list.push_back(r);
+    for (auto _ : state) {
+        g.HideRowList(list);
+        g.UnHideRowList();
+        g.SetFilterLevel(0);
+    }
+    state.counters["rows"] = double(g.RowCount());
+}
+BENCHMARK(BM_HideEverySecondRow_Ours)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideEverySecondRow_FilterProxy(benchmark::State& state) {
+    FilterPeer& p = filterPeer(int(state.range(0)));
+    for (auto _ : state) {
+        for (size_t r = 1; r < p.proxy.hidden.size(); r += 2) p.proxy.hidden[r] = 1;
+        p.proxy.refilter();
+        std::fill(p.proxy.hidden.begin(), p.proxy.hidden.end(), 0);
+        p.proxy.refilter();
+    }
+    state.counters["rows"] = double(p.proxy.rowCount());
+}
+BENCHMARK(BM_HideEverySecondRow_FilterProxy)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideHalfRange_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(int(state.range(0)));
+    const int n = g.RowCount();
+    for (auto _ : state) {
+        g.HideRows(n / 4, n / 4 + n / 2 - 1);
+        g.UnHideRowsAll();
+    }
+    state.counters["rows"] = double(g.RowCount());
+}
+BENCHMARK(BM_HideHalfRange_Ours)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_HideHalfRange_FilterProxy(benchmark::State& state) {
+    FilterPeer& p = filterPeer(int(state.range(0)));
+    const size_t n = p.proxy.hidden.size();
+    for (auto _ : state) {
+        std::fill(p.proxy.hidden.begin() + ptrdiff_t(n / 4), p.proxy.hidden.begin() + ptrdiff_t(n / 4 + n / 2), 1);
+        p.proxy.refilter();
+        std::fill(p.proxy.hidden.begin(), p.proxy.hidden.end(), 0);
+        p.proxy.refilter();
+    }
+    state.counters["rows"] = double(p.proxy.rowCount());
+}
+BENCHMARK(BM_HideHalfRange_FilterProxy)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RealRowIndex_500000Hidden_Ours(benchmark::State& state) {
+    TExStringGrid& g = hidingGrid(1'000'000);
+    std::vector<int> list;
+    for (int r = 1; r < g.RowCount(); r += 2) list.push_back(r);
+    g.HideRowList(list);
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (int d = 0; d < 1000; ++d) sum += g.RealRowIndex(d * 499);
+        benchmark::DoNotOptimize(sum);
+    }
+    g.UnHideRowList();
+    g.SetFilterLevel(0);
+}
+BENCHMARK(BM_RealRowIndex_500000Hidden_Ours)->Unit(benchmark::kMicrosecond);
+
+
 
 }  // namespace
 

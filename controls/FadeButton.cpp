@@ -359,6 +359,15 @@ void TFadeButton::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
+void TFadeButton::hideEvent(QHideEvent* event) {
+    TCustomControl::hideEvent(event);
+    // A button that closes its window under the pointer is told of no leave; without this it
+    // would show hot when the window opens again, wherever the pointer is then.
+    inside_ = false;
+    stopFade();
+    hotTrackStep_ = 0;
+}
+
 void TFadeButton::changeEvent(QEvent* event) {
     TCustomControl::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {

@@ -88,6 +88,7 @@ void TExCustomDropDown::Initialize() {
     CreateDropDownButton();
     SetSelectionColorStyle(scOffice2007);
     SetComponentStyle(tsOffice2007Luna);
+    Created();
     showText();
 }
 
@@ -554,15 +555,6 @@ void TExCustomDropDown::ControlKeyPress(QChar& Key) {
     KeyPress(Key);
 }
 
-void TExCustomDropDown::SetSelectionColorStyle(TSelectionColorStyle Value) {
-    FSelectionColorStyle = Value;
-}
-
-void TExCustomDropDown::SetComponentStyle(TSkinStyle AStyle) {
-    FSkinStyle = AStyle;
-}
-
-void TExCustomDropDown::SetColorTones(const TColorTones&) {}
 
 // ---------------------------------------------------------------------------------------------------
 // Text and value
@@ -599,6 +591,11 @@ void TExCustomDropDown::SetEditType(TDropDownEditType Value) {
 
 void TExCustomDropDown::SelectAll() {
     FText.SelectAll();
+    showText();
+}
+
+void TExCustomDropDown::SelectText(int Anchor, int Caret) {
+    FText.Select(Anchor, Caret);
     showText();
 }
 

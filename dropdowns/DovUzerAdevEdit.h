@@ -29,6 +29,8 @@ class TImageList;
 
 namespace dropdowns {
 
+class TItemAppearance;
+
 enum TSelectionColorStyle : uint8_t { scCustom, scOffice2007, scWindowsVista, scWindows7 };
 
 using TDropDownEvent = std::function<void(QObject* Sender, bool& AcceptDrop)>;
@@ -188,9 +190,13 @@ public:
 
     void Assign(const TExCustomDropDown& Source);
 
-    // ---- Style (presets come with the style step) ----
+    // ---- Style ----
+    // The pop-up, header, footer and bar-button colours of the look; tsCustom only stores it.
     void SetComponentStyle(TSkinStyle AStyle) override;
+    // The drop-down button's colours and the edit's border colour, nothing else.
     void SetColorTones(const TColorTones& ATones) override;
+    // The item-list colours of the look, for the members' lists; nothing without an appearance.
+    static void SetItemAppearanceStyle(TItemAppearance* Appearance, TSkinStyle AStyle);
 
     // Makes a drop-down of the member class T and runs its creation steps.
     template <class T, class... A>
@@ -204,6 +210,9 @@ protected:
     explicit TExCustomDropDown(QWidget* parent = nullptr);
     // The creation steps that need the member's overrides, in their order.
     void Initialize();
+    // The part of a member's construction that comes after the creation steps (values that
+    // overrule the starting look).
+    virtual void Created() {}
 
     // ---- The steps a member replaces, in their order ----
     virtual void LabelClick();
@@ -236,11 +245,16 @@ protected:
     virtual void SetEditRect();
     virtual void AdjustButtonBounds();
     virtual void SetSelectionColorStyle(TSelectionColorStyle Value);
-    virtual void DrawSelection(plat::TCanvas& Canvas, const plat::TRect& R, plat::TColor BackColor, uint8_t Position) {}
+    // One selected item of a member's list; BackColor shows at the rounded corners, Position 0 a
+    // cell alone, 1 first, 2 last, 3 between.
+    virtual void DrawSelection(plat::TCanvas& Canvas, const plat::TRect& R, plat::TColor BackColor, uint8_t Position);
     virtual void DrawDropDownGradient(plat::TCanvas& Canvas, plat::TColor FromColor, plat::TColor ToColor, int Steps,
                                       const plat::TRect& R, bool Vertical);
     // The change of the text: a member's own work; OnChange follows unless the gate held it.
     virtual void DoChange() {}
+
+    // Selects from Anchor to the caret at Caret and shows it.
+    void SelectText(int Anchor, int Caret);
 
     // The edit-type write of the member constructors.
     void SetEditType(TDropDownEditType Value);

@@ -369,11 +369,11 @@ void TDropDownText::replaceSelection(const QString& S) {
     if (MaxLength > 0 && display_.size() - length + S.size() > MaxLength) return;
     QString t = display_;
     t.replace(start, length, S);
-    const int caret = start + int(S.size());
-    anchor_ = caret_ = std::min(caret, int(t.size()));
-    setDisplay(t);
-    Select(caret, caret);
+    // The caret and the modified flag are in place before the change is reported: a member that
+    // rewrites the text from its change handler (completion) keeps its own selection.
+    anchor_ = caret_ = std::min(start + int(S.size()), int(t.size()));
     modified_ = true;
+    setDisplay(t);
 }
 
 void TDropDownText::passChar(QChar Key) {

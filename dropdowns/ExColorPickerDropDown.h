@@ -7,6 +7,7 @@
 //   current colour and taken on a press.
 // The panels paint only from their own state; every change of a mark invalidates the cells it
 // touched.
+#include "dropdowns/DovUzerAdevEdit.h"
 #include "platform/Canvas.h"
 #include "platform/Collection.h"
 #include "platform/Colors.h"
@@ -19,9 +20,6 @@
 #include <cstdint>
 
 namespace dropdowns {
-
-// Same definition as the drop-down base's; the two meet in one enumeration when the picker joins them.
-enum TSelectionColorStyle : uint8_t { scCustom, scOffice2007, scWindowsVista, scWindows7 };
 
 // Where a palette box stands in its column of shades; it decides which border lines it gets.
 enum TItemPos : uint8_t { ipStandAlone, ipTop, ipMiddle, ipBottom };

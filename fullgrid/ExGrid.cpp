@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <iterator>
+#include <climits>
 #include <stdexcept>
 
 namespace {
@@ -101,6 +103,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     }
 
     FVisibleCol.fill(true);
+    rebuildColumnMaps();
     TBaseGrid::SetDefaultRowHeight(22);
     FFixedRowHeight = 22;
     FFloatingFooter->SetHeight(22);
@@ -364,30 +367,9 @@ void TExStringGrid::SetCells(int ACol, int ARow, QString Value) {
 
 int TExStringGrid::TotalColCount() const { return ColCount() + FNumHidden; }
 
-void TExStringGrid::SetRowCount(int Value) {
-    TBaseGrid::SetRowCount(Value);
-    FMaxRowCount = std::max(FMaxRowCount, Value);
-    ApplyScrollBarAlways(false);
-}
-
-void TExStringGrid::SetColCount(int Value) {
-    TBaseGrid::SetColCount(Value);
-    FMaxColCount = std::max(FMaxColCount, Value);
-    ApplyScrollBarAlways(false);
-}
-
 void TExStringGrid::SetDefaultRowHeight(int Value) {
     TBaseGrid::SetDefaultRowHeight(Value);
     FFloatingFooter->SetHeight(Value);
-}
-
-void TExStringGrid::SetFixedRowHeight(int Value) {
-    FFixedRowHeight = Value;
-    for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
-}
-
-void TExStringGrid::SetFixedColWidth(int Value) {
-    for (int c = 0; c < FixedCols(); ++c) SetColWidths(c, Value);
 }
 
 void TExStringGrid::SetFixedFooters(int Value) {
@@ -418,29 +400,6 @@ void TExStringGrid::StretchColumnToFit(int ACol) {
 }
 
 // ---------------------------------------------------------------- headers and column order
-
-void TExStringGrid::SetColumnHeaders(const QStringList& Value) {
-    FColumnHeaders = Value;
-    ColumnHeadersChanged();
-    ShowColumnHeaders();
-}
-
-void TExStringGrid::SetRowHeaders(const QStringList& Value) {
-    FRowHeaders = Value;
-    ShowRowHeaders();
-}
-
-void TExStringGrid::ShowColumnHeaders() {
-    if (RowCount() == 0) return;
-    const int n = std::min<int>(int(FColumnHeaders.size()), TotalColCount());
-    for (int c = 0; c < n; ++c) SetCellEx(c, 0, FColumnHeaders[c]);
-}
-
-void TExStringGrid::ShowRowHeaders() {
-    if (TotalColCount() == 0) return;
-    const int n = std::min<int>(int(FRowHeaders.size()), RowCount());
-    for (int r = 0; r < n; ++r) SetCellEx(0, r, FRowHeaders[r]);
-}
 
 void TExStringGrid::SetColumnOrder() {
     FColumnOrder.resize(size_t(std::max(0, ColCount())));
@@ -673,6 +632,13 @@ void SetConfiguratorFormValues(TExStringGrid& Grid) {
     cl.SetFixedGradientHoverTo(plat::clWhite);
     cl.SetFixedGradientDownFrom(plat::clGray);
     cl.SetFixedGradientDownTo(plat::clSilver);
+    // The drop-down editors' header and footer: shown, in Tahoma, without buttons.
+    cl.DropDownHeader().SetVisible(true);
+    cl.DropDownHeader().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownHeader().Buttons().Clear();
+    cl.DropDownFooter().SetVisible(true);
+    cl.DropDownFooter().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownFooter().Buttons().Clear();
     Grid.SetFloatFormat(QStringLiteral("%.2f"));
     Grid.SetFilterDropDownClear(QStringLiteral("(All)"));
     Grid.PrintSettings().SetDateFormat(QStringLiteral("dd/mm/yyyy"));
@@ -686,4 +652,303 @@ void SetConfiguratorFormValues(TExStringGrid& Grid) {
     sf.SetHintFindNext(QStringLiteral("Find next occurrence"));
     sf.SetHintFindPrev(QStringLiteral("Find previous occurrence"));
     sf.SetHintHighlight(QStringLiteral("Highlight occurrences"));
+}
+
+// ---------------------------------------------------------------- hidden columns
+
+void TExStringGrid::rebuildColumnMaps() {
+    FDisplToReal.clear();
+    int d = 0;
+    for (int c = 0; c < 512; ++c) {
+        FRealToDispl[size_t(c)] = d;
+        if (FVisibleCol[size_t(c)]) {
+            FDisplToReal.push_back(c);
+            ++d;
+        }
+    }
+}
+
+bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
+    return ColIndex >= 0 && ColIndex < 512 && !FVisibleCol[size_t(ColIndex)];
+}
+
+int TExStringGrid::DisplColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return FRealToDispl[size_t(ACol)];
+}
+
+int TExStringGrid::RealColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return ACol < int(FDisplToReal.size()) ? FDisplToReal[size_t(ACol)] : 0;
+}
+
+void TExStringGrid::HideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol; ++c) {
+        if (c >= 512 || !FVisibleCol[size_t(c)] || c >= ColCount() + FNumHidden || ColCount() < 2) continue;
+        const int d = DisplColIndex(c);
+        FAllColWidths[size_t(c)] = int16_t(ColWidths(d));
+        for (int i = d; i <= ColCount() - 2; ++i) SetColWidths(i, ColWidths(i + 1));
+        ++FNumHidden;
+        FVisibleCol[size_t(c)] = false;
+        rebuildColumnMaps();
+        if (Col() == ColCount() - 1) MoveCurrent(Col() - 1, Row(), true, false);
+        TBaseGrid::SetColCount(ColCount() - 1);
+    }
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol && c < 512; ++c) {
+        if (FVisibleCol[size_t(c)]) continue;
+        --FNumHidden;
+        FVisibleCol[size_t(c)] = true;
+        rebuildColumnMaps();
+        TBaseGrid::SetColCount(ColCount() + 1);
+        const int d = DisplColIndex(c);
+        for (int i = ColCount() - 1; i > d; --i) SetColWidths(i, ColWidths(i - 1));
+        SetColWidths(d, FAllColWidths[size_t(c)]);
+    }
+    RepaintGrid();
+}
+
+int TExStringGrid::AllColWidths(int ACol) const {
+    if (IsHiddenColumn(ACol)) return FAllColWidths[size_t(ACol)];
+    const int d = DisplColIndex(ACol);
+    return d >= 0 && d < ColCount() ? ColWidths(d) : 0;
+}
+
+void TExStringGrid::SetAllColWidths(int ACol, int Value) {
+    if (IsHiddenColumn(ACol)) {
+        FAllColWidths[size_t(ACol)] = int16_t(Value);
+        return;
+    }
+    const int d = DisplColIndex(ACol);
+    if (d >= 0 && d < ColCount()) SetColWidths(d, Value);
+}
+
+void TExStringGrid::DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
+                                    plat::TGridDrawState AState) {
+    TBaseGrid::DrawCellContent(Canvas, RealColIndex(ACol), ARow, ARect, AState);
+}
+
+// ---------------------------------------------------------------- ranges and hit tests
+
+plat::TGridRect TExStringGrid::UsedCells() const {
+    int minC = INT_MAX, minR = INT_MAX, maxC = -1, maxR = -1;
+    for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c) {
+            if (GetCellEx(c, r).isEmpty()) continue;
+            minC = std::min(minC, c);
+            minR = std::min(minR, r);
+            maxC = std::max(maxC, c);
+            maxR = std::max(maxR, r);
+        }
+    if (maxC < 0) return {0, 0, 0, 0};
+    return {minC, minR, maxC, maxR};
+}
+
+int TExStringGrid::SaveStartCol() const { return FSaveFixedCells || FSaveFixedCols ? 0 : FixedCols(); }
+int TExStringGrid::SaveEndCol() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() - 1 : ColCount() - FFixedRightCols - 1;
+}
+int TExStringGrid::SaveColCount() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() : ColCount() - FixedCols() - FFixedRightCols;
+}
+int TExStringGrid::SaveStartRow() const { return FSaveFixedCells || FSaveFixedRows ? 0 : FixedRows(); }
+int TExStringGrid::SaveEndRow() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() - 1 : RowCount() - FFixedFooters - 1;
+}
+int TExStringGrid::SaveRowCount() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() : RowCount() - FixedRows() - FFixedFooters;
+}
+
+void TExStringGrid::ScreenToCell(QPoint Pt, int& ACol, int& ARow) const {
+    const QPoint p = viewport()->mapFromGlobal(Pt);
+    MouseToCell(p.x(), p.y(), ACol, ARow);
+}
+
+bool TExStringGrid::IsOnSizingBorder(int X, int Y) const {
+    const plat::TGridCoord cell = MouseCoord(X, Y);
+    if (cell.X < 0 || cell.Y < 0) return false;
+    const plat::TRect r = TStringGrid::CellRect(cell.X, cell.Y);
+    bool result = false;
+    if (cell.Y <= FixedRows() && Options().contains(plat::goColSizing))
+        result = X - r.Left < 4 || r.Right - X < 4;
+    if (cell.X <= FixedCols() && Options().contains(plat::goRowSizing))
+        result = Y - r.Top < 4 || r.Bottom - Y < 4;
+    return result;
+}
+
+// ---------------------------------------------------------------- hidden rows
+
+const std::vector<int>& TExStringGrid::hiddenUnique() const {
+    if (!FHiddenUniqueValid) {
+        FHiddenUnique = FHiddenIdx;
+        FHiddenUnique.erase(std::unique(FHiddenUnique.begin(), FHiddenUnique.end()), FHiddenUnique.end());
+        FHiddenUniqueValid = true;
+    }
+    return FHiddenUnique;
+}
+
+void TExStringGrid::addHiddenIdx(const std::vector<int>& Rows) {
+    const size_t mid = FHiddenIdx.size();
+    FHiddenIdx.insert(FHiddenIdx.end(), Rows.begin(), Rows.end());
+    std::inplace_merge(FHiddenIdx.begin(), FHiddenIdx.begin() + ptrdiff_t(mid), FHiddenIdx.end());
+    FHiddenUniqueValid = false;
+}
+
+bool TExStringGrid::IsHiddenRow(int ARow) const {
+    return std::binary_search(FHiddenIdx.begin(), FHiddenIdx.end(), ARow);
+}
+
+int TExStringGrid::DisplRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    return ARow - int(std::lower_bound(FHiddenIdx.begin(), FHiddenIdx.end(), ARow) - FHiddenIdx.begin());
+}
+
+int TExStringGrid::RealRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    // The real row d + k where k hidden rows lie below it: the first k with H[k] - k > d.
+    const std::vector<int>& h = hiddenUnique();
+    size_t lo = 0, hi = h.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (h[mid] - int(mid) <= ARow) lo = mid + 1;
+        else hi = mid;
+    }
+    return ARow + int(lo);
+}
+
+void TExStringGrid::keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                               const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed,
+                               int Level) {
+    for (size_t i = 0; i < Records.size(); ++i) {
+        // Items of rows hidden one by one stay in the order of their real rows; a filter level's
+        // items follow the others.
+        int pos = FGridItems.Count();
+        if (!Listed)
+            while (pos > 0 && FGridItems.Items(pos - 1).RealIdx > RealRows[i]) --pos;
+        TGridItem& item = FGridItems.Insert(pos);
+        item.Idx = Idx[i];
+        item.RealIdx = RealRows[i];
+        item.Height = Heights[i];
+        item.Level = Level;
+        item.Listed = Listed;
+        item.Record() = std::move(Records[i]);
+    }
+    addHiddenIdx(RealRows);
+}
+
+void TExStringGrid::HideRows(int FromRow, int ToRow) {
+    FromRow = std::max(FromRow, 0);
+    ToRow = std::min(ToRow, TotalRowCount() - 1);
+    if (FromRow > ToRow) return;
+    std::vector<int> rows;  // the range's rows still shown, ascending
+    for (int r = FromRow; r <= ToRow; ++r)
+        if (!IsHiddenRow(r)) rows.push_back(r);
+    if (rows.empty()) return;
+    // They stand together from the display row of the range's start.
+    std::vector<int> heights;
+    auto records = TakeRowRecords(DisplRowIndex(FromRow), int(rows.size()), heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
+    RepaintGrid();
+}
+
+void TExStringGrid::HideRowsEx(int FromRow, int ToRow) {
+    if (FromRow < 0 || FromRow > ToRow || IsHiddenRow(FromRow)) return;
+    const int d = DisplRowIndex(FromRow);
+    const int n = std::min(ToRow - FromRow + 1, RowCount() - d);
+    if (n <= 0) return;
+    std::vector<int> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) rows[size_t(i)] = RealRowIndex(d + i);
+    // Each row keeps its height, so it comes back as high as it went.
+    std::vector<int> heights;
+    auto records = TakeRowRecords(d, n, heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
+    RepaintGrid();
+}
+
+void TExStringGrid::HideRowList(const std::vector<int>& RowList) {
+    if (RowList.empty()) return;
+    std::vector<int> reals(RowList.size());
+    for (size_t i = 0; i < RowList.size(); ++i) reals[i] = RealRowIndex(RowList[i]);
+    std::vector<int> heights;
+    auto records = TakeRowRecordList(RowList, heights);
+    keepHidden(std::move(records), heights, reals, RowList, true, FFilterLevel);
+    ++FFilterLevel;
+    RepaintGrid();
+}
+
+void TExStringGrid::restoreItems(const std::function<bool(const TGridItem&)>& Pick) {
+    struct Taken {
+        int real, height;
+        plat::TGridStore::TRowRecord record;
+    };
+    std::vector<Taken> taken;
+    for (int i = 0; i < FGridItems.Count(); ++i) {
+        TGridItem& item = FGridItems.Items(i);
+        if (Pick(item)) taken.push_back({item.RealIdx, item.Height, std::move(item.Record())});
+    }
+    if (taken.empty()) return;
+    FGridItems.DeleteWhere([&](plat::TCollectionItem& item) { return Pick(static_cast<const TGridItem&>(item)); });
+    std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.real < b.real; });
+    // The index without the rows coming back.
+    std::vector<int> reals(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) reals[i] = taken[i].real;
+    std::vector<int> rest;
+    rest.reserve(FHiddenIdx.size());
+    std::set_difference(FHiddenIdx.begin(), FHiddenIdx.end(), reals.begin(), reals.end(), std::back_inserter(rest));
+    FHiddenIdx.swap(rest);
+    FHiddenUniqueValid = false;
+    std::vector<int> positions(taken.size()), heights(taken.size());
+    std::vector<plat::TGridStore::TRowRecord> records;
+    records.reserve(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+        positions[i] = DisplRowIndex(taken[i].real);
+        heights[i] = taken[i].height;
+        records.push_back(std::move(taken[i].record));
+    }
+    const bool modified = FShowModified->Enabled();
+    FShowModified->SetEnabled(false);  // restoring marks nothing modified
+    InsertRowRecordList(positions, std::move(records), heights);
+    FShowModified->SetEnabled(modified);
+}
+
+void TExStringGrid::UnHideRow(int ARow) {
+    if (!IsHiddenRow(ARow)) return;
+    // The last item of the row stands for it.
+    const TGridItem* last = nullptr;
+    for (int i = FGridItems.Count() - 1; i >= 0 && !last; --i)
+        if (FGridItems.Items(i).RealIdx == ARow) last = &FGridItems.Items(i);
+    restoreItems([last](const TGridItem& item) { return &item == last; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRows(int FromRow, int ToRow) {
+    if (!IsHiddenRow(FromRow)) return;
+    restoreItems([&](const TGridItem& item) { return item.RealIdx >= FromRow && item.RealIdx <= ToRow; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowsAll() {
+    restoreItems([](const TGridItem&) { return true; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowList() {
+    const int level = FFilterLevel - 1;
+    if (Row() >= RowCount()) TBaseGrid::FocusCell(FixedCols(), FixedRows(), true);
+    // Only this level's rows: rows hidden one by one or by a lower level stay where they are.
+    restoreItems([level](const TGridItem& item) { return item.Listed && item.Level == level; });
+    RepaintGrid();
+}
+
+QString TExStringGrid::GetCellsEx(int ACol, int ARealRow) const {
+    if (IsHiddenRow(ARealRow)) {
+        for (int i = FGridItems.Count() - 1; i >= 0; --i)
+            if (FGridItems.Items(i).RealIdx == ARealRow) return FGridItems.Items(i).Record().Cell(ACol);
+    }
+    return Cells(ACol, DisplRowIndex(ARealRow));
 }

@@ -217,12 +217,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(QString, XMLEncoding, QStringLiteral("ISO-8859-1"))      \
     X(bool, ExcelClipboardFormat, false)                       \
     X(bool, ClearTextOnly, false)                              \
-    X(int32_t, SaveStartCol, 0)                                \
-    X(int32_t, SaveStartRow, 0)                                \
-    X(int32_t, SaveEndCol, 0)                                  \
-    X(int32_t, SaveEndRow, 0)                                  \
-    X(int32_t, SaveColCount, 0)                                \
-    X(int32_t, SaveRowCount, 0)                                \
     X(bool, FastPrint, false)                                  \
     X(bool, PrinterDriverFix, false)                           \
     X(QRect, PrintPageRect, QRect())                           \
@@ -289,14 +283,43 @@ public:
     QString Cells(int ACol, int ARow) const;
     void SetCells(int ACol, int ARow, QString Value);
     int TotalColCount() const override;
+
+    // ---- hidden columns: cells stay at their real column, only the display shrinks ----
+    // Real columns 512 and above are never hidden, nor the last display column.
+    void HideColumn(int ColIndex) { HideColumns(ColIndex, ColIndex); }
+    void HideColumns(int FromCol, int ToCol);
+    void UnHideColumn(int ColIndex) { UnHideColumns(ColIndex, ColIndex); }
+    void UnHideColumns(int FromCol, int ToCol);
+    void UnHideColumnsAll() { UnHideColumns(0, ColCount() + NumHiddenColumns()); }
+    bool IsHiddenColumn(int ColIndex) const;
+    // Display <-> real; a hidden real column maps to the display place it would take. Both are
+    // table look-ups kept in step with every hide and unhide.
+    int RealColIndex(int ACol) const;
+    int DisplColIndex(int ACol) const override;
+    int RealCol() const { return RealColIndex(Col()); }
+    int GetRealCol() const { return RealCol(); }
+    // The width of a real column, kept while it is hidden; writing a shown column sizes it.
+    int AllColWidths(int ACol) const;
+    void SetAllColWidths(int ACol, int Value);
     int NumHiddenColumns() const { return FNumHidden; }
     int NumHiddenRows() const { return FGridItems.Count(); }
+    int TotalRowCount() const { return RowCount() + NumHiddenRows(); }
     int AllColCount() const { return ColCount() + FNumHidden; }
     int AllRowCount() const { return RowCount() + NumHiddenRows(); }
 
     // ---- dimensions ----
+    // The row count; with FixedRowAlways the fixed rows asked for come back once there is room, and a
+    // shown floating footer's row stays last.
     void SetRowCount(int Value);
     void SetColCount(int Value);
+    // With FixedRowAlways (FixedColAlways) a count of 0 reads 1, and a count at or above the rows
+    // (columns) is cut to leave one normal row (column).
+    int FixedRows() const;
+    void SetFixedRows(int Value);
+    int FixedCols() const;
+    void SetFixedCols(int Value);
+    bool WordWrap() const { return FWordWrapEx; }
+    void SetWordWrap(bool Value);
     void SetDefaultRowHeight(int Value);
     int FixedRowHeight() const { return FFixedRowHeight; }
     void SetFixedRowHeight(int Value);
@@ -311,6 +334,52 @@ public:
     void StretchColumnToFit(int ACol);
     void StretchRightColumn() { StretchColumnToFit(ColCount() - 1); }
 
+    // ---- hidden rows: a hidden row's record leaves the store for an item and comes back whole ----
+    void HideRow(int ARow) { HideRows(ARow, ARow); }
+    // Hides the still visible rows of a range of real rows.
+    void HideRows(int FromRow, int ToRow);
+    // Hides a range of real rows through the row removal, each with its height.
+    void HideRowsEx(int FromRow, int ToRow);
+    // Hides the listed display rows (ascending) as one filter level.
+    void HideRowList(const std::vector<int>& RowList);
+    // Shows the rows of the top filter level again at their places; rows hidden otherwise stay.
+    void UnHideRowList();
+    int FilterLevel() const { return FFilterLevel; }
+    void SetFilterLevel(int Value) { FFilterLevel = std::max(0, Value); }
+    // Shows one hidden row at its place among the visible ones; a visible row changes nothing.
+    void UnHideRow(int ARow);
+    // Shows the hidden rows of a range; nothing unless FromRow itself is hidden.
+    void UnHideRows(int FromRow, int ToRow);
+    void UnHideRowsAll();
+    bool IsHiddenRow(int ARow) const;
+    // Display <-> real rows by binary search over the sorted hidden indexes.
+    int RealRowIndex(int ARow) const;
+    int DisplRowIndex(int ARow) const;
+    int RealRow() const { return RealRowIndex(Row()); }
+    int GetRealRow() const { return RealRow(); }
+    // The text of a cell by real row, a hidden row's read from its item.
+    QString GetCellsEx(int ACol, int ARealRow) const;
+    // The object kept with a cell by real row, a hidden row's read from its item; 0 when none.
+    uintptr_t GetCellObjectReal(int ACol, int ARealRow) const;
+    // The cell text without its HTML tags.
+    QString GetStrippedCell(int ACol, int ARow) const;
+
+    // ---- ranges and hit tests ----
+    // The rectangle of the non-empty cells (real columns, display rows); all 0 when every cell is empty.
+    plat::TGridRect UsedCells() const;
+    // The cell range file export writes.
+    int SaveStartCol() const;
+    int SaveEndCol() const;
+    int SaveColCount() const;
+    int SaveStartRow() const;
+    int SaveEndRow() const;
+    int SaveRowCount() const;
+    // The cell under a screen point; -1, -1 outside the cells.
+    void ScreenToCell(QPoint Pt, int& ACol, int& ARow) const;
+    // Whether a client point lies on a border the user may drag: within 4 pixels of a column border in
+    // the header rows (goColSizing) or of a row border in the fixed columns (goRowSizing).
+    bool IsOnSizingBorder(int X, int Y) const;
+
     // ---- headers ----
     const QStringList& ColumnHeaders() const { return FColumnHeaders; }
     void SetColumnHeaders(const QStringList& Value);
@@ -320,6 +389,74 @@ public:
     void SetLookupItems(const QStringList& Value) { FLookupItems = Value; }
     void ShowColumnHeaders();
     void ShowRowHeaders();
+    void ClearColumnHeaders();
+    void ClearRowHeaders();
+
+    // ---- typed accessors (real column; display row, or real row for the All forms) ----
+    // Empty or "-" read 0; HTML tags are removed first except by the All forms.
+    void SetInts(int ACol, int ARow, int Value);
+    int GetInts(int ACol, int ARow) const;
+    void SetAllInts(int ACol, int ARow, int Value);
+    int GetAllInts(int ACol, int ARow) const;
+    // Formatted with GetFloatFormat (the All form with FloatFormat itself); a format that does not
+    // take one floating-point number raises the formatter's error and leaves the cell.
+    void SetFloats(int ACol, int ARow, double Value);
+    void SetAllFloats(int ACol, int ARow, double Value);
+    virtual QString GetFloatFormat(int ACol, int ARow) const { return FFloatFormat; }
+    double GetFloats(int ACol, int ARow) const;
+    double GetAllFloats(int ACol, int ARow) const;
+    // Dates and times as the locale writes them (days since 30 December 1899 and a fraction of a
+    // day); day 0 is written while ShowNullDates is on, else the cell is emptied. A text that is no
+    // date or time raises the conversion error.
+    void SetDates(int ACol, int ARow, double Value);
+    double GetDates(int ACol, int ARow) const;
+    void SetTimes(int ACol, int ARow, double Value);
+    double GetTimes(int ACol, int ARow) const;
+    // The text of a cell by real row, a hidden row's written into its item.
+    void SetCellsEx(int ACol, int ARealRow, const QString& Value);
+    // Print width and offset of a column, 0..511.
+    int GetPrintColWidth(int ACol) const;
+    int GetPrintColOffset(int ACol) const;
+
+    // ---- navigation and selection (display indexes) ----
+    // The current row; OnRowChanged reports a change from the row it last reported.
+    void SetRow(int Value);
+    // Ignored outside FixedRows .. RowCount - 1.
+    void SetTopRow(int Value);
+    bool IsIgnoredColumn(int ACol) const {
+        return std::find(FIgnoreColumns.begin(), FIgnoreColumns.end(), ACol) != FIgnoreColumns.end();
+    }
+    void SetIgnoreColumns(std::vector<int> Value) { FIgnoreColumns = std::move(Value); }
+    void GotoCell(int ACol, int ARow);
+    void FocusCell(int ACol, int ARow);
+    // Exchanges the stored texts and cell objects of two cells, raw.
+    void SwapCells(plat::TGridCoord FromCell, plat::TGridCoord ToCell);
+    void SelectRange(int FromCol, int ToCol, int FromRow, int ToRow);
+    bool GetRowSelect(int ARow);
+    void SetRowSelect(int ARow, bool Value);
+    void SelectRows(int RowIndex, int RCount);
+    void UnSelectRows(int RowIndex, int RCount);
+    void ClearRowSelect();
+    int RowSelectCount() const;
+    // The row (column) marks follow the selection: rows inside it marked, with All the others cleared.
+    void SyncRowSelectWithSelection(bool All);
+    void SyncColSelectWithSelection(bool All);
+    // Repaints the cells of a block; the whole grid when a corner is off screen.
+    void RepaintRect(const plat::TGridRect& R);
+    int SelectedRowCount() const { return FSelectedRows->Count(); }
+    int SelectedRow(int i) const { return FSelectedRows->Items(i); }
+    bool GetColSelect(int ACol);
+    void SetColSelect(int ACol, bool Value);
+    void SelectCols(int ColIndex, int CCount);
+    void UnSelectCols(int ColIndex, int CCount);
+    void ClearColSelect();
+    int ColSelectCount() const;
+    bool GetRowModified(int ARow) const;
+    void SetRowModified(int ARow, bool Value);
+    int ModifiedRowCount() const;
+    bool GetRowEnabled(int ARow) const;
+    void SetRowEnabled(int ARow, bool Value);
+    void RepaintCol(int ACol);
 
     // ---- column order ----
     void SetColumnOrder();
@@ -478,6 +615,9 @@ public:
     TAnchorEvent OnAnchorEnter, OnAnchorExit;
     TAnchorHintEvent OnAnchorHint;
     TGridBalloonEvent OnCellBalloon;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t NewRow)> OnRowChanged;
+    std::function<void(QObject* Sender, int32_t ARow, bool AState, bool& Allow)> OnRowDisjunctSelect;
+    std::function<void(QObject* Sender, int32_t ARow)> OnRowDisjunctSelected;
     // rows, columns and sizes
     TCanAddRowEvent OnCanAddRow;
     TAutoAddRowEvent OnAutoAddRow;
@@ -519,6 +659,9 @@ protected:
     // The 500 ms tick of the grid timer: blinking cells and drag scrolling hang on it.
     virtual void GridTimer() {}
     void Paint() override;
+    // The cell's text comes from its real column.
+    void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
+                         plat::TGridDrawState AState) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -557,7 +700,24 @@ private:
     int FOldLeftCol = 0, FOldTopRow = 0;
     int FOldSize = -1;
     std::array<bool, 513> FVisibleCol{};
-    std::array<uint16_t, 513> FAllColWidths{};
+    std::array<int16_t, 513> FAllColWidths{};
+    // Display -> real over the visible columns below 512, and real -> display for 0..511.
+    std::vector<int> FDisplToReal;
+    std::array<int, 512> FRealToDispl{};
+    void rebuildColumnMaps();
+    // Every item's Idx, sorted (a multiset), and its distinct values, rebuilt when asked after a change.
+    std::vector<int> FHiddenIdx;
+    mutable std::vector<int> FHiddenUnique;
+    mutable bool FHiddenUniqueValid = true;
+    const std::vector<int>& hiddenUnique() const;
+    // Adds hidden real rows (ascending) to the sorted index in one merge.
+    void addHiddenIdx(const std::vector<int>& Rows);
+    // Takes the items the predicate picks out of the store of hidden rows and puts their rows back
+    // at the places their real indexes give, in one pass.
+    void restoreItems(const std::function<bool(const TGridItem&)>& Pick);
+    // Appends items for taken rows.
+    void keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                    const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed, int Level);
 
     // look
     TGridLook FLook = glXP;
@@ -605,6 +765,9 @@ private:
     std::unique_ptr<TIntList> FSortRowXRef, FUnSortRowXRef, FMergedColumns, FSelectedCells, FSelectedRows,
         FModifiedRows, FEnabledRows;
     std::vector<bool> FRowSelect, FColSelect;
+    bool FSelChange = false;
+    bool FUseEnabledRows = false;
+    std::array<int, 512> FMaxWidths{}, FIndents{};
     std::unique_ptr<THTMLHintWindow> FScrollHintWnd;
     std::unique_ptr<TControlList> FControlList;
     std::unique_ptr<TBackGround> FBackGround;

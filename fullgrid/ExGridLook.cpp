@@ -4,7 +4,8 @@
 
 // ---------------------------------------------------------------- TControlLook
 
-TControlLook::TControlLook(TExStringGrid* AOwner) : FOwner(AOwner) {
+TControlLook::TControlLook(TExStringGrid* AOwner)
+    : FOwner(AOwner), FDropDownHeader(AOwner), FDropDownFooter(AOwner) {
     // The hover and pressed mirrors go through their writers, so the grid starts with them unset.
     SetFixedGradientHoverMirrorFrom(plat::clNone);
     SetFixedGradientHoverMirrorTo(plat::clNone);
@@ -90,6 +91,8 @@ void TControlLook::Assign(const QObject* Source) {
     FDropDownAlwaysVisible = s->FDropDownAlwaysVisible;
     FSpinButtonsAlwaysVisible = s->FSpinButtonsAlwaysVisible;
     FDropDownCount = s->FDropDownCount;
+    FDropDownFooter.Assign(&s->FDropDownFooter);
+    FDropDownHeader.Assign(&s->FDropDownHeader);
     FHintMaxWidth = s->FHintMaxWidth;
 }
 

@@ -3,6 +3,7 @@
 // background, modified rows, balloons, grouping, sorting, drag and drop, drag scrolling. Each is
 // created by its grid, lives as long as it and only stores values; painting, hint, grouping and
 // sorting code of the grid reads them. Assign copies from an object of the same class only.
+#include "dropdowns/DovUzerAdevAppearances.h"
 #include "fullgrid/ExGridUnit.h"
 #include "platform/Bitmap.h"
 #include "platform/Colors.h"
@@ -92,6 +93,15 @@ public:
     const plat::TBitmap& RadioOffGlyph() const { return FRadioOffGlyph; }
     void SetRadioOffGlyph(const plat::TBitmap& Value);
 
+    // The header and footer the grid's drop-down cell editors copy when they open. Writes copy
+    // the given appearance into the look's own and repaint nothing.
+    const dropdowns::THeaderAppearance& DropDownHeader() const { return FDropDownHeader; }
+    dropdowns::THeaderAppearance& DropDownHeader() { return FDropDownHeader; }
+    void SetDropDownHeader(const dropdowns::THeaderAppearance& Value) { FDropDownHeader.Assign(&Value); }
+    const dropdowns::TFooterAppearance& DropDownFooter() const { return FDropDownFooter; }
+    dropdowns::TFooterAppearance& DropDownFooter() { return FDropDownFooter; }
+    void SetDropDownFooter(const dropdowns::TFooterAppearance& Value) { FDropDownFooter.Assign(&Value); }
+
     // The colours back to their start values, stored only (the grid's glVEZ colours stay).
     void Init();
     // Copies the look but not FlatButton, ProgressXP, the two disabled looks or
@@ -106,6 +116,8 @@ private:
     EX_CONTROLLOOK_GRADIENT(EX_GRADIENT_FIELD)
     EX_CONTROLLOOK_MIRROR(EX_GRADIENT_FIELD)
     plat::TBitmap FCheckedGlyph, FUnCheckedGlyph, FRadioOnGlyph, FRadioOffGlyph;
+    dropdowns::THeaderAppearance FDropDownHeader;
+    dropdowns::TFooterAppearance FDropDownFooter;
 };
 
 enum TProgressStyle : uint8_t { psXP, psClassic };

@@ -184,3 +184,9 @@ TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
 }
 
 TGridTransCombo::TGridTransCombo(QWidget* AParent) : QWidget(AParent) { hide(); }
+
+QStringList TGridItem::Items() const {
+    QStringList out;
+    for (int c = 0; c < FRecord.TextCount(); ++c) out << FRecord.Cell(c);
+    return out;
+}

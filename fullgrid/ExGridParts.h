@@ -9,6 +9,7 @@
 #include "platform/Collection.h"
 #include "platform/Events.h"
 #include "platform/Font.h"
+#include "platform/GridStore.h"
 
 #include <QLineEdit>
 #include <QString>
@@ -191,18 +192,25 @@ public:
 
 // ---- hidden rows ----
 
-// One hidden row kept aside: its real index, height, node level and cell texts.
+// One hidden row kept aside: its real index, height, node level and the row's record itself
+// (texts of every real column, cell properties and objects), moved out of the store by pointer.
 class TGridItem : public plat::TCollectionItem {
 public:
+    // The row's real index; for a row hidden by a filter level, the display index it had then.
     int32_t Idx = 0;
     int32_t Height = 0;
     int32_t Level = 0;
-    QStringList& Items() { return FItems; }
-    const QStringList& Items() const { return FItems; }
-    void SetItems(QStringList Value) { FItems = std::move(Value); }
+    // The row's real index in every case, and whether a filter level hid it (its Level then names
+    // the level; rows hidden one by one carry level 0 as well).
+    int32_t RealIdx = 0;
+    bool Listed = false;
+    // The row's cell texts, one per real column up to the last one written.
+    QStringList Items() const;
+    plat::TGridStore::TRowRecord& Record() { return FRecord; }
+    const plat::TGridStore::TRowRecord& Record() const { return FRecord; }
 
 private:
-    QStringList FItems;
+    plat::TGridStore::TRowRecord FRecord;
 };
 using TGridItems = plat::TCollection<TGridItem>;
 

@@ -17,7 +17,11 @@ namespace {
 
 constexpr int kClientWidth = 265;
 constexpr int kClientHeight = 195;
-constexpr int kFirstRow = 88;  // the first radio button, or the wireless address in its place
+constexpr int kPromptTop = 73;
+constexpr int kPromptHeight = 18;
+// The first radio button, or the wireless address in its place: under the prompt, whose text the
+// edit would otherwise cut off.
+constexpr int kFirstRow = kPromptTop + kPromptHeight + 4;
 constexpr int kRowStep = 28;
 
 }  // namespace
@@ -31,7 +35,7 @@ TFNewIDNode::TFNewIDNode(QWidget* parent) : plat::TForm(parent) {
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, kTitleHeight + 6, kClientWidth - 24, 18);
+    Label1->setGeometry(12, kPromptTop, kClientWidth - 24, kPromptHeight);
     const auto edit = [this](const char* name, int top) {
         auto* e = new QLineEdit(QStringLiteral("1"), this);
         e->setObjectName(QString::fromLatin1(name));

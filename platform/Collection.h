@@ -42,6 +42,12 @@ public:
         items_.erase(items_.begin() + index);
         renumber(index);
     }
+    // Deletes every item the predicate picks, in one pass; the others keep their order.
+    template <class Pred>
+    void DeleteWhere(Pred pick) {
+        std::erase_if(items_, [&](const std::unique_ptr<TCollectionItem>& item) { return pick(*item); });
+        renumber(0);
+    }
     void Clear() {
         // Last to first, so an item's destructor still sees the items before it.
         while (!items_.empty()) items_.pop_back();

@@ -1,6 +1,7 @@
 #include "platform/GridStore.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace plat {
@@ -140,6 +141,81 @@ std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
 void TGridStore::MoveRow(int from, int to) { moveElement(rows_, size_t(from), size_t(to)); }
 
 void TGridStore::InsertRow(int row) { rows_.insert(rows_.begin() + row, nullptr); }
+
+std::vector<TGridStore::TRowRecord> TGridStore::TakeRecords(int row, int count) {
+    std::vector<TRowRecord> out;
+    out.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) out.push_back(TRowRecord(std::move(rows_[size_t(row + i)])));
+    rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
+    return out;
+}
+
+void TGridStore::InsertRecords(int row, std::vector<TRowRecord> records) {
+    std::vector<RowPtr> moved;
+    moved.reserve(records.size());
+    for (TRowRecord& r : records) moved.push_back(std::move(r.rec_));
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+}
+
+std::vector<TGridStore::TRowRecord> TGridStore::TakeRecordsList(const std::vector<int>& rows) {
+    std::vector<TRowRecord> out;
+    out.reserve(rows.size());
+    size_t w = 0, j = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (j < rows.size() && size_t(rows[j]) == i) {
+            out.push_back(TRowRecord(std::move(rows_[i])));
+            ++j;
+        } else {
+            if (w != i) rows_[w] = std::move(rows_[i]);
+            ++w;
+        }
+    }
+    rows_.resize(w);
+    return out;
+}
+
+void TGridStore::InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records) {
+    const size_t old = rows_.size(), total = old + records.size();
+    rows_.resize(total);
+    // From the end, so nothing is overwritten before it moved.
+    ptrdiff_t s = ptrdiff_t(old) - 1, j = ptrdiff_t(records.size()) - 1;
+    for (ptrdiff_t t = ptrdiff_t(total) - 1; t >= 0; --t) {
+        if (j >= 0 && positions[size_t(j)] == t) rows_[size_t(t)] = std::move(records[size_t(j--)].rec_);
+        else if (s >= 0) rows_[size_t(t)] = std::move(rows_[size_t(s--)]);
+    }
+}
+
+const QString& TGridStore::TRowRecord::Cell(int col) const {
+    if (!rec_ || col < 0 || col >= rec_->size) return kEmpty;
+    return rec_->texts()[col];
+}
+
+TGridObject* TGridStore::TRowRecord::Object(int col) const {
+    if (!rec_ || !rec_->objs) return nullptr;
+    auto it = rec_->find(col);
+    return it != rec_->objs->end() && it->first == col ? it->second.get() : nullptr;
+}
+
+int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
+
+void TGridStore::TRowRecord::SetCell(int col, QString text) {
+    if (col < 0) return;
+    if (!rec_ || col >= rec_->cap) {
+        if (text.isEmpty()) return;
+        RowPtr bigger = makeRow(std::max(col + 1, rec_ ? rec_->cap * 2 : 0));
+        if (rec_) {
+            QString* from = rec_->texts();
+            for (int i = 0; i < rec_->size; ++i) new (bigger->texts() + i) QString(std::move(from[i]));
+            bigger->size = rec_->size;
+            bigger->objs = std::move(rec_->objs);
+        }
+        rec_ = std::move(bigger);
+    }
+    QString* t = rec_->texts();
+    while (rec_->size <= col) new (t + rec_->size++) QString();
+    t[col] = std::move(text);
+    rec_->trim();
+}
 
 void TGridStore::DeleteRow(int row) { rows_.erase(rows_.begin() + row); }
 
@@ -294,6 +370,60 @@ void TGridAxis::Erase(int i) {
     --count_;
     if (sizes_.empty()) return;
     sizes_.erase(sizes_.begin() + i);
+    treeValid_ = false;
+}
+
+std::vector<int> TGridAxis::EraseRange(int i, int n) {
+    std::vector<int> out(size_t(n), default_);
+    count_ -= n;
+    if (sizes_.empty()) return out;
+    std::copy(sizes_.begin() + i, sizes_.begin() + i + n, out.begin());
+    sizes_.erase(sizes_.begin() + i, sizes_.begin() + i + n);
+    treeValid_ = false;
+    return out;
+}
+
+std::vector<int> TGridAxis::EraseList(const std::vector<int>& items) {
+    std::vector<int> out(items.size(), default_);
+    count_ -= int(items.size());
+    if (sizes_.empty()) return out;
+    size_t w = 0, j = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        if (j < items.size() && size_t(items[j]) == i) out[j++] = sizes_[i];
+        else sizes_[w++] = sizes_[i];
+    }
+    sizes_.resize(w);
+    treeValid_ = false;
+    return out;
+}
+
+void TGridAxis::InsertList(const std::vector<int>& positions, const std::vector<int>& sizes) {
+    const bool allDefault = std::all_of(sizes.begin(), sizes.end(), [this](int v) { return v == default_; });
+    if (sizes_.empty() && allDefault) {
+        count_ += int(sizes.size());
+        return;
+    }
+    ensureSizes();
+    const size_t old = sizes_.size(), total = old + sizes.size();
+    sizes_.resize(total);
+    ptrdiff_t s = ptrdiff_t(old) - 1, j = ptrdiff_t(sizes.size()) - 1;
+    for (ptrdiff_t t = ptrdiff_t(total) - 1; t >= 0; --t) {
+        if (j >= 0 && positions[size_t(j)] == t) sizes_[size_t(t)] = sizes[size_t(j--)];
+        else if (s >= 0) sizes_[size_t(t)] = sizes_[size_t(s--)];
+    }
+    count_ += int(sizes.size());
+    treeValid_ = false;
+}
+
+void TGridAxis::InsertRange(int i, const std::vector<int>& sizes) {
+    const bool allDefault = std::all_of(sizes.begin(), sizes.end(), [this](int v) { return v == default_; });
+    if (sizes_.empty() && allDefault) {
+        count_ += int(sizes.size());
+        return;
+    }
+    ensureSizes();
+    sizes_.insert(sizes_.begin() + i, sizes.begin(), sizes.end());
+    count_ += int(sizes.size());
     treeValid_ = false;
 }
 

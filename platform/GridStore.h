@@ -22,7 +22,31 @@ public:
 // or beyond the grid's column count (hidden columns) keep their cells. Moving a row moves a pointer.
 // The store has no bounds of its own beyond the row count: the grid checks writes.
 class TGridStore {
+    struct Row;
+    struct RowDeleter {
+        void operator()(Row* row) const;
+    };
+    using RowPtr = std::unique_ptr<Row, RowDeleter>;
+
 public:
+    // A row taken out of the store whole (texts and objects); put back with InsertRecords.
+    class TRowRecord {
+    public:
+        TRowRecord() = default;
+        // The text of a column; empty beyond the last one.
+        const QString& Cell(int col) const;
+        TGridObject* Object(int col) const;
+        // Texts in use: 0 for an empty row.
+        int TextCount() const;
+        // Writes a text of the record while it is out of the store (col 0 or more).
+        void SetCell(int col, QString text);
+
+    private:
+        friend class TGridStore;
+        explicit TRowRecord(RowPtr p) : rec_(std::move(p)) {}
+        RowPtr rec_;
+    };
+
     int RowCount() const { return int(rows_.size()); }
     // New rows are empty; rows beyond a lower count are dropped with their objects.
     void SetRowCount(int count);
@@ -52,6 +76,15 @@ public:
     void MoveRow(int from, int to);
     void InsertRow(int row);
     void DeleteRow(int row);
+    // Takes rows row .. row + count - 1 out, the rows below moving up, in one pass.
+    std::vector<TRowRecord> TakeRecords(int row, int count);
+    // Puts records back as rows from row on, the rows there moving down, in one pass.
+    void InsertRecords(int row, std::vector<TRowRecord> records);
+    // Takes the listed rows out (ascending, no repeats), the others closing up, in one pass.
+    std::vector<TRowRecord> TakeRecordsList(const std::vector<int>& rows);
+    // Puts records back so that record i ends at position positions[i] (ascending final places),
+    // the other rows keeping their order, in one pass.
+    void InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records);
     void MoveColumn(int from, int to);
     void DeleteColumn(int col);
 
@@ -66,6 +99,7 @@ public:
 
 private:
     using Objects = std::vector<std::pair<int, std::unique_ptr<TGridObject>>>;  // sorted by column
+    friend class TRowRecord;
     // A row record: this header and its texts in one allocation.
     struct Row {
         int size = 0;  // texts in use
@@ -78,10 +112,6 @@ private:
         void trim();  // drops trailing empty texts
         Objects::iterator find(int col);  // in objs, which must exist
     };
-    struct RowDeleter {
-        void operator()(Row* row) const;
-    };
-    using RowPtr = std::unique_ptr<Row, RowDeleter>;
     static RowPtr makeRow(int cap);
     void setCellSlow(int col, int row, QString text);
     // The row's record with room for texts 0..col (made or grown as needed).
@@ -120,6 +150,14 @@ public:
     void Move(int from, int to);
     void Insert(int i);
     void Erase(int i);
+    // Items i .. i + n - 1 out, in one pass; their sizes are returned.
+    std::vector<int> EraseRange(int i, int n);
+    // Items with the given sizes in at i, in one pass.
+    void InsertRange(int i, const std::vector<int>& sizes);
+    // The listed items (ascending, no repeats) out, in one pass; their sizes are returned.
+    std::vector<int> EraseList(const std::vector<int>& items);
+    // Items of the given sizes in so that item k ends at positions[k] (ascending final places).
+    void InsertList(const std::vector<int>& positions, const std::vector<int>& sizes);
 
 private:
     void ensureSizes();

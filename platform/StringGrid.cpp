@@ -340,6 +340,75 @@ void TStringGrid::MoveColumn(int from, int to) {
     layoutChanged();
 }
 
+std::vector<TGridStore::TRowRecord> TStringGrid::TakeRowRecords(int row, int count, std::vector<int>& heights) {
+    if (row < 0 || count < 0 || int64_t(row) + count > RowCount() || count >= RowCount())
+        throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(editorCell_.Y < row || editorCell_.Y >= row + count, true);
+    std::vector<TGridStore::TRowRecord> out = store_.TakeRecords(row, count);
+    heights = rows_.EraseRange(row, count);
+    const int n = RowCount();
+    if (fixedRows_ >= n) fixedRows_ = n - 1;
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        if (*r >= row + count) *r -= count;
+        else if (*r >= row) *r = std::min(row, n - 1);
+    }
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, n - 1);
+    layoutChanged();
+    return out;
+}
+
+void TStringGrid::InsertRowRecords(int row, std::vector<TGridStore::TRowRecord> records,
+                                   const std::vector<int>& heights) {
+    if (row < 0 || row > RowCount() || heights.size() != records.size()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(true, true);
+    const int count = int(records.size());
+    store_.InsertRecords(row, std::move(records));
+    rows_.InsertRange(row, heights);
+    for (int* r : {&current_.Y, &anchor_.Y})
+        if (*r >= row && *r >= fixedRows_) *r += count;
+    layoutChanged();
+}
+
+std::vector<TGridStore::TRowRecord> TStringGrid::TakeRowRecordList(const std::vector<int>& rows,
+                                                                 std::vector<int>& heights) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] < 0 || rows[i] >= RowCount() || (i > 0 && rows[i] <= rows[i - 1]))
+            throw EInvalidGridOperation(kIndexError);
+    if (int(rows.size()) >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(!std::binary_search(rows.begin(), rows.end(), editorCell_.Y), true);
+    std::vector<TGridStore::TRowRecord> out = store_.TakeRecordsList(rows);
+    heights = rows_.EraseList(rows);
+    const int n = RowCount();
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        const int below = int(std::lower_bound(rows.begin(), rows.end(), *r) - rows.begin());
+        *r = clampInt(*r - below, 0, n - 1);
+    }
+    if (fixedRows_ >= n) fixedRows_ = n - 1;
+    topLeft_.Y = clampInt(topLeft_.Y, fixedRows_, n - 1);
+    layoutChanged();
+    return out;
+}
+
+void TStringGrid::InsertRowRecordList(const std::vector<int>& positions, std::vector<TGridStore::TRowRecord> records,
+                                      const std::vector<int>& heights) {
+    const int total = RowCount() + int(records.size());
+    if (positions.size() != records.size() || heights.size() != records.size())
+        throw EInvalidGridOperation(kIndexError);
+    for (size_t i = 0; i < positions.size(); ++i)
+        if (positions[i] < 0 || positions[i] >= total || (i > 0 && positions[i] <= positions[i - 1]))
+            throw EInvalidGridOperation(kIndexError);
+    if (editorMode_) endEditor(true, true);
+    store_.InsertRecordsList(positions, std::move(records));
+    rows_.InsertList(positions, heights);
+    // A row keeps its place among the rows that stayed.
+    for (int* r : {&current_.Y, &anchor_.Y}) {
+        int k = 0;
+        while (k < int(positions.size()) && positions[size_t(k)] <= *r + k) ++k;
+        *r += k;
+    }
+    layoutChanged();
+}
+
 void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) throw EInvalidGridOperation(kIndexError);
     // An open edit ends first: its text is kept unless its own row goes.

@@ -147,6 +147,16 @@ public:
     void MoveColumn(int from, int to);
     void DeleteRow(int row);
     void DeleteColumn(int col);
+    // Takes rows row .. row + count - 1 out whole (texts, objects) with their heights, in one pass;
+    // at least one row stays. Outside the rows: EInvalidGridOperation.
+    std::vector<TGridStore::TRowRecord> TakeRowRecords(int row, int count, std::vector<int>& heights);
+    // Puts records back as rows from row on (0 .. RowCount) with the given heights, in one pass.
+    void InsertRowRecords(int row, std::vector<TGridStore::TRowRecord> records, const std::vector<int>& heights);
+    // The same for a list of rows (ascending, no repeats; at least one row stays), and back to
+    // ascending final positions.
+    std::vector<TGridStore::TRowRecord> TakeRowRecordList(const std::vector<int>& rows, std::vector<int>& heights);
+    void InsertRowRecordList(const std::vector<int>& positions, std::vector<TGridStore::TRowRecord> records,
+                             const std::vector<int>& heights);
     const TGridStore& Store() const { return store_; }
 
     // ---- geometry ----

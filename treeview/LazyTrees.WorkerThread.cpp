@@ -215,9 +215,9 @@ void TLazyTreeCore::InterruptValidation() {
     if (!FStates.Contains(tsStopValidation) || FStates.Contains(tsUseCache))
         DoStateChange({tsStopValidation}, {tsUseCache});
     // Inside a call the worker waits for, it is not walking: it stops at its next node.
-    if (FRunningWorkerCall) return;
+    if (FRunningWorkerCall || !FWorkerListed) return;
     lazytree::TWorkerThread* worker = lazytree::TWorkerThread::Instance();
-    if (!worker || !FWorkerListed) return;
+    if (!worker) return;
     // The wait runs the build's last hand-back, which marks the cache wanted when the build did not
     // finish.
     worker->RemoveTree(this);

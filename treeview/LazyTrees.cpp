@@ -72,6 +72,8 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     resize(200, 100);
     setFocusPolicy(Qt::StrongFocus);  // TabStop
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Hot tracking and panning follow the mouse without a button held.
+    viewport()->setMouseTracking(true);
     FCheckImages = CheckListOfKind(CheckImageKind);
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int action) { plat::guarded([&] { ScrollBarAction(verticalScrollBar(), true, action); }); });
@@ -402,7 +404,7 @@ void TBaseLazyTree::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     plat::guarded([&] {
         CancelHint();
-        DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        StopWheelPanning();
         for (int id : {1, 2, 3, 4, 7}) StopTimer(id);
         SearchBuffer.clear();
         FLastSearchNode = nullptr;
@@ -444,13 +446,18 @@ void TBaseLazyTree::contextMenuEvent(QContextMenuEvent* event) {
     if (!FStates.Contains(tsPopupMenuShown)) QAbstractScrollArea::contextMenuEvent(event);
 }
 
-bool TBaseLazyTree::HandleKeyDown(QKeyEvent*) {
-    return false;
-}
-
 void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
     bool used = false;
-    plat::guarded([&] { used = HandleKeyDown(event); });
+    plat::guarded([&] {
+        used = HandleKeyDown(event);
+        // The character the key typed belongs to the search.
+        if (FStates.Contains(tsIncrementalSearchPending)) {
+            const QString text = event->key() == Qt::Key_Backspace ? QString(QChar(8)) : event->text();
+            if (!text.isEmpty()) ProcessIncrementalSearch(text.at(0));
+            DoStateChange({}, {tsIncrementalSearchPending});
+            used = true;
+        }
+    });
     // A tree that wants Tab keeps it from the dialog's focus chain.
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (used || (tab && WantTabs))
@@ -462,6 +469,7 @@ void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
 void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
     QAbstractScrollArea::keyReleaseEvent(event);
     plat::guarded([&] {
+        if (event->key() == Qt::Key_Tab) EnsureFocusedNode();
         // The Space key's pressed box: the state it promised is applied on release.
         if (event->key() == Qt::Key_Space && FStates.Contains(tsKeyCheckPending)) {
             DoStateChange({}, {tsKeyCheckPending});
@@ -472,9 +480,6 @@ void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
     });
 }
 
-void TBaseLazyTree::HandleMouseDown(QMouseEvent*) {}
-void TBaseLazyTree::HandleMouseUp(QMouseEvent*) {}
-void TBaseLazyTree::HandleMouseDblClick(QMouseEvent*) {}
 
 namespace {
 TLazyTreeState ButtonState(Qt::MouseButton button) {
@@ -486,6 +491,15 @@ TLazyTreeState ButtonState(Qt::MouseButton button) {
 void TBaseLazyTree::mousePressEvent(QMouseEvent* event) {
     plat::guarded([&] {
         DoStateChange({ButtonState(event->button())});
+        if (event->button() == Qt::MiddleButton) {
+            const bool canScroll = viewport()->width() < FRangeX || viewport()->height() < FRangeY;
+            if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toWheelPanning) && !IsPanning() && canScroll) {
+                FLastClickPos = event->position().toPoint();
+                StartWheelPanning(FLastClickPos);
+                return;
+            }
+            StopWheelPanning();
+        }
         HandleMouseDown(event);
     });
 }
@@ -496,8 +510,17 @@ void TBaseLazyTree::mouseReleaseEvent(QMouseEvent* event) {
             DoStateChange({}, {tsNodeHeightTracking, tsNodeHeightTrackPending, tsLeftButtonDown});
         else if (event->button() == Qt::RightButton)
             DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
-        else if (event->button() == Qt::MiddleButton)
+        else if (event->button() == Qt::MiddleButton) {
             DoStateChange({}, {tsMiddleButtonDown});
+            if (IsPanning()) {
+                // Released without a move: panning goes on until the next press.
+                if (FStates.Contains(tsWheelScrolling))
+                    DoStateChange({}, {tsWheelPanning});
+                else
+                    StopWheelPanning();
+                return;
+            }
+        }
         HandleMouseUp(event);
     });
 }
@@ -524,6 +547,12 @@ bool TBaseLazyTree::focusNextPrevChild(bool next) {
 }
 
 void TBaseLazyTree::TimerExpired(int Id) {
+    if (Id == 2) {
+        // The edit a click asked for starts now.
+        StopTimer(2);
+        if (FStates.Contains(tsEditPending)) DoEdit();
+        return;
+    }
     if (Id != 4) {
         TLazyTreeCore::TimerExpired(Id);
         return;

@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QImage>
 #include <QPainter>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <set>
@@ -15,6 +16,8 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 
+class QCursor;
+class QMenu;
 class QPagedPaintDevice;
 class QScrollBar;
 
@@ -78,6 +81,34 @@ struct TLTPaintInfo {
     std::array<TLTImageInfo, 4> ImageInfo;
 };
 
+// ---- Hit testing ----
+enum class THitPosition : uint8_t {
+    hiAbove,
+    hiBelow,
+    hiNowhere,
+    hiOnItem,
+    hiOnItemButton,
+    hiOnItemButtonExact,
+    hiOnItemCheckbox,
+    hiOnItemIndent,
+    hiOnItemLabel,
+    hiOnItemLeft,
+    hiOnItemRight,
+    hiOnNormalIcon,
+    hiOnStateIcon,
+    hiToLeft,
+    hiToRight,
+    hiUpperSplitter,
+    hiLowerSplitter
+};
+using THitPositions = TSet<THitPosition, uint32_t>;
+struct THitInfo {
+    PLazyNode HitNode = nullptr;
+    THitPositions HitPositions;
+    TColumnIndex HitColumn = NoColumn;
+    QPoint HitPoint;
+};
+
 // ---- Scrolling ----
 enum class TScrollBarStyle : uint8_t { sbmRegular, sbm3D };
 enum class TLTScrollBars : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -118,6 +149,24 @@ private:
 };
 
 class TBaseLazyTree;
+// The editor of a cell, as the tree drives it: prepare, begin, end or cancel, and place it. Shared
+// by the tree and the editor control; the last holder frees it.
+class ILTEditLink {
+public:
+    virtual ~ILTEditLink() = default;
+    // Show the editor and give it the focus; false: the edit does not start.
+    virtual bool BeginEdit() = 0;
+    // Discard (false: editing goes on).
+    virtual bool CancelEdit() = 0;
+    // Accept and store (false: editing goes on).
+    virtual bool EndEdit() = 0;
+    // Bind to the cell and load the value; false refuses.
+    virtual bool PrepareEdit(TBaseLazyTree* Tree, PLazyNode Node, TColumnIndex Column) = 0;
+    virtual plat::TRect GetBounds() = 0;
+    virtual void SetBounds(plat::TRect R) = 0;
+};
+using PLTEditLink = std::shared_ptr<ILTEditLink>;
+
 using TLTBasePaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas)>;
 using TLTBeforeItemPaintEvent = std::function<void(TBaseLazyTree* Sender, TCanvas* TargetCanvas, PLazyNode Node,
                                                    const plat::TRect& ItemRect, bool& CustomDraw)>;
@@ -254,6 +303,80 @@ public:
     TLTScrollEvent OnScroll;
     TLTScrollBarShowEvent OnShowScrollBar;
 
+    // ---- Hit testing ----
+    // What lies under a point: client coordinates when Relative, else tree coordinates.
+    virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+    // Whether the node shows an image of the kind.
+    bool HasImage(PLazyNode Node, TLTImageKind Kind, TColumnIndex Column);
+
+    // ---- Mouse ----
+    bool IsMouseSelecting() const {
+        return FStates.Contains(TLazyTreeState::tsDrawSelPending) || FStates.Contains(TLazyTreeState::tsDrawSelecting);
+    }
+    std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeClick;
+    std::function<void(TBaseLazyTree* Sender, const THitInfo& HitInfo)> OnNodeDblClick;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode OldNode, PLazyNode NewNode)> OnHotChange;
+    // Row borders that may be dragged: only in a fixed header column, unless the handler allows.
+    std::function<void(TBaseLazyTree* Sender, QPoint P, PLazyNode Node, TColumnIndex Column, bool& Allowed)>
+        OnCanSplitterResizeNode;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, Qt::KeyboardModifiers Shift,
+                       QPoint& TrackPoint, QPoint P, bool& Allowed)>
+        OnNodeHeightTracking;
+    virtual bool CanTrackNodeHeight(QPoint P, PLazyNode Node, TColumnIndex Column);
+    // The cursor over the tree may be changed last.
+    std::function<void(TBaseLazyTree* Sender, QCursor& Cursor)> OnGetCursor;
+
+    // The context menu for a node (nil: the tree), asked up the ancestors while AskParent stays set.
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, QPoint P, bool& AskParent,
+                       QMenu*& PopupMenu)>
+        OnGetPopupMenu;
+    virtual QMenu* DoGetPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position);
+    // Shows the menu of the node at Position (client coordinates); (-1, -1): at the cursor.
+    virtual void DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Position);
+
+    // Wheel panning with the middle button: a marker at the origin, the view scrolls by the mouse's
+    // distance from it beyond 8 pixels, every 20 ms.
+    bool IsPanning() const {
+        return FStates.Contains(TLazyTreeState::tsWheelPanning) || FStates.Contains(TLazyTreeState::tsWheelScrolling);
+    }
+    void StartWheelPanning(QPoint Position);
+    void StopWheelPanning();
+    void UpdatePanningCursor(int X, int Y);
+    // The panning cursor's picture ("LT_MOVE..."), empty while not panning.
+    const QString& PanningCursorName() const { return FPanningCursorName; }
+    QWidget* PanningWindow() const { return FPanningWindow.get(); }
+
+    // ---- Editing ----
+    virtual bool CanEdit(PLazyNode Node, TColumnIndex Column);
+    virtual bool EditNode(PLazyNode Node, TColumnIndex Column);
+    bool EndEditNode() override;
+    bool CancelEditNode() override;
+    bool IsEditing() const { return FStates.Contains(TLazyTreeState::tsEditing); }
+    TColumnIndex EditColumn() const { return FEditColumn; }
+    const PLTEditLink& EditLink() const { return FEditLink; }
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)> OnEditing;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, PLTEditLink& EditLink)>
+        OnCreateEditor;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column)> OnEdited;
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column)> OnEditCancelled;
+    // Starts the edit of the focused node in the edit column (also when the edit timer fires).
+    virtual void DoEdit();
+    virtual bool DoEndEdit();
+    bool DoCancelEdit() override;
+    void UpdateEditBounds() override;
+
+    // ---- Keyboard ----
+    void SetIncrementalSearch(TLTIncrementalSearch Value);
+    std::function<void(TBaseLazyTree* Sender, uint16_t& CharCode, Qt::KeyboardModifiers& Shift, bool& DoDefault)>
+        OnKeyAction;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, const QString& SearchText, int& Result)>
+        OnIncrementalSearch;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, int& HelpContext)>
+        OnGetHelpContext;
+    // Opens the application's help for a context (F1); replaceable, empty: no help.
+    std::function<void(int HelpContext)> HelpHook;
+    // The mouse's modifier keys as the tree sees them; tests replace nothing here, Qt's events carry them.
+
     // ---- Painting ----
     // Renders Window (tree coordinates) onto TargetCanvas with its top-left at Target.
     virtual void PaintTree(TCanvas& TargetCanvas, const plat::TRect& Window, QPoint Target,
@@ -325,6 +448,10 @@ public:
     void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
 protected:
+    virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
+    virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
+    virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
+    virtual void HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
     // ---- Painting hooks: each fires its event ----
     virtual void DoBeforePaint(TCanvas* Canvas);
     virtual void DoAfterPaint(TCanvas* Canvas);
@@ -387,6 +514,16 @@ protected:
     void AdjustScrollAfterToggle(PLazyNode Node, int64_t HeightDelta, bool Expanded) override;
     // The part of the viewport that changed, in client coordinates; Paint draws it.
     QRect FUpdateRect;
+    Qt::KeyboardModifiers FDrawSelShiftState;
+    std::unique_ptr<QWidget> FPanningWindow;
+    PLazyNode FHeightTrackNode = nullptr;
+    TColumnIndex FHeightTrackColumn = NoColumn;
+    QPoint FHeightTrackPoint;
+    void UpdateCursor(QPoint P);
+    PLTEditLink FEditLink;
+    TColumnIndex FEditColumn = NoColumn;
+    QString FPanningCursorName;
+    plat::TRect FLastSelRect;
     // The strip a toggle animation uncovered: painted in the background colour only.
     QRect FStripToFill;
     // The mouse is over the hot node's button; the drop mode of the last drag-over (1 on the node).
@@ -414,8 +551,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    // Key input goes through this (the keyboard handling overrides it); answers whether it was used.
+    // Key input goes through this; answers whether it was used.
     virtual bool HandleKeyDown(QKeyEvent* event);
+    virtual bool DoKeyAction(uint16_t& CharCode, Qt::KeyboardModifiers& Shift);
+    // 0 when the node matches the search text.
+    virtual int DoIncrementalSearch(PLazyNode Node, const QString& Text);
+    bool CommandKey(uint16_t Key, Qt::KeyboardModifiers Shift, QKeyEvent* event);
+    void NavigationKey(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void ProcessIncrementalSearch(QChar CharCode);
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -428,6 +571,19 @@ protected:
     virtual void HandleMouseDown(QMouseEvent* event);
     virtual void HandleMouseUp(QMouseEvent* event);
     virtual void HandleMouseDblClick(QMouseEvent* event);
+    void mouseMoveEvent(QMouseEvent* event) override;
+    // The Part's three steps of a click, from the hit test.
+    virtual void ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo);
+    virtual void ProcessMouseUp(QMouseEvent* event, const THitInfo& HitInfo);
+    virtual void ProcessMouseDblClick(QMouseEvent* event, const THitInfo& HitInfo);
+    virtual void ApplyClickSelection(PLazyNode LastFocused, PLazyNode NewNode, bool DeferToggle,
+                                     Qt::KeyboardModifiers ShiftState);
+    void UpdateHotTrack(int X, int Y);
+    bool UpdateSelectionRect(int X, int Y);
+    bool UpdateRectSelection(int X, int Y);
+    virtual void DoNodeClick(const THitInfo& HitInfo);
+    virtual void DoNodeDblClick(const THitInfo& HitInfo);
+    virtual void DoHotChange(PLazyNode OldNode, PLazyNode NewNode);
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -574,7 +730,13 @@ protected:
     int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+    int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
+    PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
     void FontChanged() override;
+    // The node stream carries the main column's text as a caption chunk under toSaveCaptions
+    // (LazyTreesStringStream.cpp).
+    void WriteChunks(TStream& Stream, PLazyNode Node) override;
+    bool ReadChunk(TStream& Stream, int Version, PLazyNode Node, int ChunkType, int ChunkSize) override;
 
     // Offset of the node's cached text width in its internal data.
     uint32_t FInternalDataOffset;
@@ -590,6 +752,43 @@ private:
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false;
+};
+
+// The string tree's own editor: an edit control over the cell's text (a line edit, or a plain-text
+// edit for a multiline node) that grows as the user types and writes back through Text.
+class TStringEditLink : public ILTEditLink, public std::enable_shared_from_this<TStringEditLink> {
+public:
+    TStringEditLink() = default;
+    ~TStringEditLink() override;
+    bool BeginEdit() override;
+    bool CancelEdit() override;
+    bool EndEdit() override;
+    bool PrepareEdit(TBaseLazyTree* Tree, PLazyNode Node, TColumnIndex Column) override;
+    plat::TRect GetBounds() override;
+    void SetBounds(plat::TRect R) override;
+    PLazyNode Node() const { return FNode; }
+    TColumnIndex Column() const { return FColumn; }
+    // The edit control (a QLineEdit or a QPlainTextEdit).
+    QWidget* Edit() const { return FEdit; }
+    QString EditText() const;
+    bool Modified() const;
+    // Widens the editor to the text plus "yG" and twice the text margin (single-line nodes).
+    void AutoAdjustSize();
+    // What the edit control's keys and focus loss do.
+    bool HandleEditKey(QKeyEvent* event);
+    void EditFocusLost();
+    void Unlink();
+
+private:
+    QPointer<QWidget> FEdit;
+    TCustomLazyStringTree* FTree = nullptr;
+    PLazyNode FNode = nullptr;
+    TColumnIndex FColumn = NoColumn;
+    TAlignment FAlignment = TAlignment::taLeftJustify;
+    plat::TRect FTextBounds;
+    bool FStopping = false;
+    bool FMultiline = false;
+    QString FOriginal;
 };
 
 class TLazyStringTree : public TCustomLazyStringTree {

@@ -148,9 +148,7 @@ void TLazyTreeCore::StartTimer(int Id, int IntervalMs) {
     FTimersStarted |= 1u << Id;
 }
 
-void TLazyTreeCore::StopTimer(int Id) {
-    // Structure changes stop the change timer every time: only a started one costs a call.
-    if (!(FTimersStarted & (1u << Id))) return;
+void TLazyTreeCore::StopStartedTimer(int Id) {
     FTimersStarted &= ~(1u << Id);
     if (HasWindow()) FHost->StopTimer(Id);
 }

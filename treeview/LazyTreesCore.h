@@ -33,6 +33,7 @@ class TCanvas;
 }
 class TCriticalSection;
 class TLazyTreeCore;
+class TStream;
 struct TLTLazyNodeEnumeration;
 namespace lazytree {
 class TWorkerThread;
@@ -58,6 +59,8 @@ using TLTChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Nod
 using TLTCompareEvent =
     std::function<void(TLazyTreeCore* Sender, PLazyNode Node1, PLazyNode Node2, TColumnIndex Column, int& Result)>;
 using TLTGetNodeProc = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, void* Data, bool& Abort)>;
+using TLTSaveNodeEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TStream& Stream)>;
+using TLTSaveTreeEvent = std::function<void(TLazyTreeCore* Sender, TStream& Stream)>;
 using TLTCheckChangingEvent =
     std::function<void(TLazyTreeCore* Sender, PLazyNode Node, TCheckState& NewState, bool& Allowed)>;
 using TLTFocusChangingEvent = std::function<void(TLazyTreeCore* Sender, PLazyNode OldNode, PLazyNode NewNode,
@@ -67,7 +70,8 @@ using TLTMeasureItemEvent =
     std::function<void(TLazyTreeCore* Sender, TCanvas* TargetCanvas, PLazyNode Node, int& NodeHeight)>;
 
 // A C++ type kept in the user data: constructed when a node block is made, destroyed after
-// OnFreeNode, so records with owning members are safe for nodes made in bulk.
+// OnFreeNode, so records with owning members are safe for nodes made in bulk. Destroy is nil for a
+// type that needs no destruction, so clearing such a tree need not visit its nodes.
 struct TNodeDataType {
     int Size;
     void (*Construct)(void*);
@@ -76,15 +80,25 @@ struct TNodeDataType {
 template <typename T>
 const TNodeDataType& NodeDataTypeOf() {
     static_assert(alignof(T) <= 8, "user data starts 8-byte aligned");
-    static const TNodeDataType type{static_cast<int>(sizeof(T)), [](void* p) { ::new (p) T(); },
-                                    [](void* p) { static_cast<T*>(p)->~T(); }};
+    constexpr void (*destroy)(void*) =
+        std::is_trivially_destructible_v<T> ? nullptr : +[](void* p) { static_cast<T*>(p)->~T(); };
+    static const TNodeDataType type{static_cast<int>(sizeof(T)), [](void* p) { ::new (p) T(); }, destroy};
     return type;
 }
 
+// Under AddressSanitizer free blocks are poisoned, so every block is handed out through the checked path.
+#if defined(__SANITIZE_ADDRESS__)
+#define LT_POISONS_BLOCKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LT_POISONS_BLOCKS 1
+#endif
+#endif
+
 namespace lazytree {
 
-// Fixed-size node blocks carved from slabs, zero-filled when handed out; a freed block goes to a free
-// list. No per-node heap header.
+// Fixed-size node blocks carved from slabs, zero-filled when handed out (a slab is zeroed whole when
+// it is taken); a freed block goes to a free list. No per-node heap header.
 class NodeSlabs {
 public:
     NodeSlabs() = default;
@@ -95,14 +109,28 @@ public:
     // The block size can change only while no block is handed out.
     void SetBlockSize(size_t size);
     size_t BlockSize() const { return blockSize_; }
-    void* Allocate();
+    void* Allocate() {
+#ifndef LT_POISONS_BLOCKS
+        // Carving from a zeroed slab is the common case of a growing tree: a bump of the cursor.
+        if (!freeList_ && size_t(end_ - cursor_) >= blockSize_) {
+            void* block = cursor_;
+            cursor_ += blockSize_;
+            ++live_;
+            return block;
+        }
+#endif
+        return AllocateSlow();
+    }
     void Release(void* block);
+    // Takes back every block at once, without visiting them: the caller is done with all of them.
+    void ReleaseAll();
     size_t LiveBlocks() const { return live_; }
     size_t ReservedBytes() const { return reserved_; }
     // Of those, the bytes taken from the system outside the heap.
     size_t MappedBytes() const;
 
 private:
+    void* AllocateSlow();
     void ReleaseSlabs();
     size_t blockSize_ = 0;
     struct Slab {
@@ -112,8 +140,10 @@ private:
     };
     std::vector<Slab> slabs_;
     std::byte* cursor_ = nullptr;
+    // The slab being carved is zero from cursor_ to end_; it is cleared piecewise up to slabEnd_
+    // as it is carved, so that blocks are still in the cache when they are filled in.
     std::byte* end_ = nullptr;
-    bool cursorZeroed_ = false;  // the slab being carved is untouched system memory
+    std::byte* slabEnd_ = nullptr;
     void* freeList_ = nullptr;
     size_t live_ = 0;
     size_t reserved_ = 0;
@@ -543,6 +573,26 @@ public:
     TLTOperationEvent OnStartOperation;
     TLTOperationEvent OnEndOperation;
 
+    // ---- Node stream (LazyTreesStream.cpp) ----
+    // Header, node count and the records of Node's subtree (nil: every top-level node), then
+    // OnSaveTree.
+    virtual void SaveToStream(TStream& Stream, PLazyNode Node = nullptr);
+    // Replaces the nodes by the stream's; a stream of the wrong format, version or length leaves the
+    // tree as it was. Read-only trees ignore it.
+    virtual void LoadFromStream(TStream& Stream);
+    // Appends the stream's top-level nodes as the last children of TargetNode (nil or the root: the
+    // top level). Read-only trees ignore it.
+    void AddFromStream(TStream& Stream, PLazyNode TargetNode);
+    // Through an atomic write: a failed save leaves the old file.
+    void SaveToFile(const QString& FileName);
+    virtual void LoadFromFile(const QString& FileName);
+    // The application's data of a node (nil: the hidden root), written and read at the stream's
+    // position; what OnSaveNode writes becomes the node's user-data chunk.
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
+    TLTSaveTreeEvent OnSaveTree;
+    TLTSaveTreeEvent OnLoadTree;
+
     // Bytes the node blocks take now (slabs reserved), for measurements.
     size_t NodeStoreBytes() const { return FSlabs.ReservedBytes(); }
     size_t NodeStoreMappedBytes() const { return FSlabs.MappedBytes(); }
@@ -556,8 +606,16 @@ protected:
     // An internal area of a node (nil for nil and the root, which has no user data).
     void* InternalData(PLazyNode Node, uint32_t Offset) const;
     void InitRootNode(uint32_t OldSize);
-    PLazyNode MakeNewNode();
+    PLazyNode MakeNewNode() {
+        // Inline for a tree whose block layout is fixed already and whose user data is plain bytes.
+        if (FSlabs.LiveBlocks() == 0 || FNodeDataSize != FLayoutDataSize || FLayoutDataType) return MakeNodeWithLayout();
+        return InitNewNode(FSlabs.Allocate());
+    }
     virtual void DoFreeNode(PLazyNode Node);
+    // Whether freeing a node takes a step of its own (a free handler, user data to destroy, an
+    // interface reference to release); without one the whole tree is freed at once. A descendant
+    // whose DoFreeNode does more answers true.
+    virtual bool NodesNeedFreeStep() const;
     // Frees every node before the derived object goes; the destructor order of the control.
     void DestroyNodes();
     bool Destroying() const { return FDestroying; }
@@ -570,21 +628,67 @@ protected:
                                      TLTNodeAttachMode Mode);
     virtual void InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex, bool ParentClearing = false);
     void StructureChanged(PLazyNode Node, TChangeReason Reason);
-    void RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason);
+    void RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason) {
+        if (IsStructureChange) {
+            if (FStates.Contains(TLazyTreeState::tsStructureChangePending))
+                StopTimer(6);
+            else
+                DoStateChange({TLazyTreeState::tsStructureChangePending});
+            FLastStructureChangeNode = Node;
+            if (FLastStructureChangeReason == TChangeReason::crIgnore)
+                FLastStructureChangeReason = Reason;
+            else if (Reason != TChangeReason::crIgnore)
+                FLastStructureChangeReason = TChangeReason::crAccumulated;
+        } else {
+            if (FStates.Contains(TLazyTreeState::tsChangePending))
+                StopTimer(5);
+            else
+                DoStateChange({TLazyTreeState::tsChangePending});
+            FLastChangedNode = Node;
+        }
+    }
     uint32_t CountVisibleChildren(PLazyNode Node) const;
     void UpdateChildrenHiddenFlag(PLazyNode Node);
     void UpdateAllChildrenHiddenFlags();
-    void AdjustTotalCount(PLazyNode Node, int64_t Value, bool Relative = false);
+    void AdjustTotalCount(PLazyNode Node, int64_t Value, bool Relative = false) {
+        if (!Relative) Value -= Node->TotalCount;
+        if (Value == 0) return;
+        // Up to the root, the one node that is its own sibling.
+        for (PLazyNode n = Node;; n = n->Parent) {
+            n->TotalCount = static_cast<uint32_t>(int64_t(n->TotalCount) + Value);
+            if (n->NextSibling == n) break;
+        }
+    }
     void AdjustTotalHeight(PLazyNode Node, int64_t Value, bool Relative = false);
     void FixupTotalCount(PLazyNode Node);
     void FixupTotalHeight(PLazyNode Node);
     void SetUpdateState(bool Updating);
     virtual void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node);
-    // A node moved to, or copied into, another tree travels through the node stream.
-    virtual void MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
+    // A node moved to, or copied into, another tree travels through the node stream; a move answers
+    // whether the nodes went.
+    virtual bool MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree, TLTNodeAttachMode Mode,
                                  bool ChildrenOnly);
     virtual PLazyNode CopyNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTreeCore* TargetTree,
                                       TLTNodeAttachMode Mode, bool ChildrenOnly);
+
+    // Node stream building blocks. A record is written and read walking the subtree with a stack of
+    // its own; the base chunk with the child records is the walk's, the chunks after it are
+    // WriteChunks' and ReadChunk's.
+    void WriteNode(TStream& Stream, PLazyNode Node);
+    // The chunks that follow the node's base chunk: the user-data chunk unless OnSaveNode wrote nothing.
+    virtual void WriteChunks(TStream& Stream, PLazyNode Node);
+    void FinishChunkHeader(TStream& Stream, int64_t StartPos, int64_t EndPos);
+    // One record into Node, bounded by the stream's end.
+    void ReadNode(TStream& Stream, int Version, PLazyNode Node);
+    // A chunk other than the base chunk whose header was read; true when it was understood and used.
+    // The stream is set to the chunk's end afterwards whatever the reader consumed.
+    virtual bool ReadChunk(TStream& Stream, int Version, PLazyNode Node, int ChunkType, int ChunkSize);
+    void SkipNode(TStream& Stream);
+    // Reads a record into Node, connected already, and brings counts, heights, the visible count and
+    // the selection in step; a record that fails is freed again before the error goes on.
+    void InternalAddFromStream(TStream& Stream, int Version, PLazyNode Node);
+    virtual void DoSaveUserData(PLazyNode Node, TStream& Stream);
+    virtual void DoLoadUserData(PLazyNode Node, TStream& Stream);
 
     // Toggle dispatchers: each fires its event.
     virtual bool DoExpanding(PLazyNode Node);
@@ -661,10 +765,10 @@ protected:
     virtual void DoCheckClick(PLazyNode Node, TCheckState NewCheckState);
     virtual void DoChecked(PLazyNode Node);
     virtual bool CheckParentCheckState(PLazyNode Node, TCheckState NewCheckState);
-    virtual void CancelEditNode() {}
+    virtual bool CancelEditNode() { return true; }
     // Ends a running edit; false when the editor refuses.
     virtual bool EndEditNode() { return true; }
-    virtual void DoCancelEdit() {}
+    virtual bool DoCancelEdit() { return false; }
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
     virtual void EmptyClipboardOfTree() {}
@@ -689,12 +793,17 @@ protected:
     void InvalidateFrame();
     virtual void FontChanged();
     void StartTimer(int Id, int IntervalMs);
-    void StopTimer(int Id);
-    bool ReadOnly() const;
+    void StopTimer(int Id) {
+        // Structure changes stop the change timer every time: only a started one costs a call.
+        if (FTimersStarted & (1u << Id)) StopStartedTimer(Id);
+    }
+    void StopStartedTimer(int Id);
+    bool ReadOnly() const { return FOptions->MiscOptions().Contains(TLTMiscOption::toReadOnly); }
 
     friend class TCustomLazyTreeOptions;
     friend class TCustomStringTreeOptions;
     friend TLazyTreeCore* TreeFromNode(PLazyNode Node);
+    friend struct TLazyNode;
 
     ILazyTreeHost* FHost = nullptr;
     std::unique_ptr<TCustomLazyTreeOptions> FOptions;
@@ -706,6 +815,8 @@ protected:
     int FLayoutDataSize = -1;
     const TNodeDataType* FDataType = nullptr;
     const TNodeDataType* FLayoutDataType = nullptr;
+    // A node of the tree may hold an interface reference (set until the tree is empty again).
+    bool FInterfaceData = false;
     uint32_t FTotalInternalDataSize = 0;
     TLazyTreeStates FStates;
     uint32_t FUpdateCount = 0;
@@ -795,6 +906,26 @@ private:
     void EnsureChildren(PLazyNode Node);
     void SortChildren(PLazyNode Node, TColumnIndex Column, TSortDirection Direction);
     void InternalDeleteNode(PLazyNode Node, bool Reindex, bool ParentClearing);
+    // Grows Node's children to NewChildCount with fresh nodes at the end: links, counts and
+    // heights, nothing announced.
+    void AppendChildren(PLazyNode Node, uint32_t NewChildCount);
+    // The first node of a layout, or one with C++ user data to construct.
+    PLazyNode MakeNodeWithLayout();
+    // A zeroed block as a fresh node: one row of the default height, visible.
+    PLazyNode InitNewNode(void* Block) const {
+        auto* node = static_cast<PLazyNode>(Block);
+        node->TotalCount = 1;
+        node->NodeHeight = static_cast<uint16_t>(FDefaultNodeHeight);
+        node->TotalHeight = FDefaultNodeHeight;
+        node->States = {TLazyNodeState::vsVisible};
+        node->Align = 50;
+        return node;
+    }
+    // Marks the tree of Node as holding an interface reference.
+    static void NoteInterfaceData(PLazyNode Node);
+    // Frees every node at once, with the states and announcements of freeing them one by one;
+    // false when some node needs a step of its own.
+    bool ReleaseAllNodes();
     // Deletes the children of Node, the whole subtree below it, without recursing.
     std::exception_ptr DeleteSubtreeBelow(PLazyNode Node);
     void FlushStructureChange(PLazyNode Node, TChangeReason Reason);

@@ -115,6 +115,7 @@ void TLazyNode::SetData(IInterface* pUserData) {
     std::memcpy(Data(), &pUserData, sizeof pUserData);
     States += vsOnFreeNodeCallRequired;
     States += vsReleaseCallOnUserDataRequired;
+    TLazyTreeCore::NoteInterfaceData(this);
 }
 
 // ---- Slabs ----
@@ -152,6 +153,52 @@ void UnmapHugeSlab(std::byte* slab) {
 #endif
 }
 
+// Big slabs a tree gave back, kept for the next big tree of the process: a tree cleared and filled
+// again (or the next one built) reuses warm pages instead of faulting in and zeroing fresh ones,
+// which costs more than building the nodes. The kernel may take the pages back under memory
+// pressure (MADV_FREE); what is kept is bounded.
+constexpr size_t kPooledSlabs = 128;
+
+struct SlabPool {
+    std::mutex lock;
+    std::vector<std::byte*> slabs;
+};
+
+SlabPool& Pool() {
+    // Never destroyed: a tree that goes during static destruction still gives its slabs back.
+    static SlabPool* pool = new SlabPool;
+    return *pool;
+}
+
+void PoolHugeSlab(std::byte* slab) {
+#ifdef MADV_FREE
+    if (madvise(slab, kHugeSlab, MADV_FREE) != 0) madvise(slab, kHugeSlab, MADV_DONTNEED);
+#endif
+    SlabPool& pool = Pool();
+    {
+        std::lock_guard<std::mutex> guard(pool.lock);
+        if (pool.slabs.size() < kPooledSlabs) {
+            pool.slabs.push_back(slab);
+            return;
+        }
+    }
+    UnmapHugeSlab(slab);
+}
+
+// A pooled slab (not zeroed); nil when the pool is empty.
+std::byte* TakePooledSlab() {
+    SlabPool& pool = Pool();
+    std::lock_guard<std::mutex> guard(pool.lock);
+    if (pool.slabs.empty()) return nullptr;
+    std::byte* slab = pool.slabs.back();
+    pool.slabs.pop_back();
+    return slab;
+}
+
+// How much of a slab is cleared at a time: small enough to stay in the cache until its blocks are
+// filled in.
+constexpr size_t kClearStep = size_t(64) << 10;
+
 }  // namespace
 
 NodeSlabs::~NodeSlabs() {
@@ -162,13 +209,12 @@ void NodeSlabs::ReleaseSlabs() {
     for (const Slab& slab : slabs_) {
         LT_UNPOISON(slab.data, slab.bytes);
         if (slab.mapped)
-            UnmapHugeSlab(slab.data);
+            PoolHugeSlab(slab.data);
         else
             std::free(slab.data);
     }
     slabs_.clear();
-    cursor_ = end_ = nullptr;
-    cursorZeroed_ = false;
+    cursor_ = end_ = slabEnd_ = nullptr;
     freeList_ = nullptr;
     reserved_ = 0;
 }
@@ -188,22 +234,33 @@ void NodeSlabs::SetBlockSize(size_t size) {
     blockSize_ = size;
 }
 
-void* NodeSlabs::Allocate() {
+void* NodeSlabs::AllocateSlow() {
     std::byte* block;
     if (freeList_) {
         block = static_cast<std::byte*>(freeList_);
         LT_UNPOISON(block, blockSize_);
         std::memcpy(&freeList_, block, sizeof freeList_);
     } else {
-        if (size_t(end_ - cursor_) < blockSize_) {
+        while (size_t(end_ - cursor_) < blockSize_) {
+            if (end_ != slabEnd_) {
+                // The next piece of the slab is cleared in one go rather than block by block.
+                const size_t step = std::min(kClearStep, size_t(slabEnd_ - end_));
+                LT_UNPOISON(end_, step);
+                std::memset(end_, 0, step);
+                LT_POISON(end_, step);
+                end_ += step;
+                continue;
+            }
             // Slabs grow with the tree: 64 blocks first, doubling; a big tree takes slabs of 2 MiB
             // that the system may back with huge pages, so a million nodes do not cost a page fault
             // every few dozen nodes.
             size_t bytes = (size_t(64) << std::min<size_t>(slabs_.size(), 12)) * blockSize_;
             std::byte* slab = nullptr;
+            bool zero = false;
             if (bytes >= kHugeSlab / 2) {
                 bytes = kHugeSlab;
-                slab = MapHugeSlab();
+                slab = TakePooledSlab();
+                if (!slab) zero = (slab = MapHugeSlab()) != nullptr;  // fresh pages are zero
             }
             const bool mapped = slab != nullptr;
             if (!slab) {
@@ -215,20 +272,24 @@ void* NodeSlabs::Allocate() {
             slabs_.push_back({slab, bytes, mapped});
             reserved_ += bytes;
             cursor_ = slab;
-            end_ = slab + bytes;
-            cursorZeroed_ = mapped;  // fresh pages from the system are zero already
+            slabEnd_ = slab + bytes;
+            end_ = zero ? slabEnd_ : slab;
         }
+        // Carved from the cleared part: the block needs no clearing of its own.
         block = cursor_;
         cursor_ += blockSize_;
         LT_UNPOISON(block, blockSize_);
-        if (cursorZeroed_) {
-            ++live_;
-            return block;
-        }
+        ++live_;
+        return block;
     }
     std::memset(block, 0, blockSize_);
     ++live_;
     return block;
+}
+
+void NodeSlabs::ReleaseAll() {
+    live_ = 0;
+    ReleaseSlabs();
 }
 
 void NodeSlabs::Release(void* block) {
@@ -303,24 +364,40 @@ void* TLazyTreeCore::InternalData(PLazyNode Node, uint32_t Offset) const {
 
 // ---- Node blocks ----
 
-PLazyNode TLazyTreeCore::MakeNewNode() {
+namespace {
+// Set when a reference went into a node that belongs to no tree yet: no tree then knows for sure
+// that it holds none, and every tree frees its nodes one by one.
+std::atomic<bool> gInterfaceDataOutsideTree{false};
+}  // namespace
+
+void TLazyTreeCore::NoteInterfaceData(PLazyNode Node) {
+    PLazyNode n = Node;
+    while (n && n->NextSibling != n) n = n->Parent;
+    if (n)
+        reinterpret_cast<TLazyTreeCore*>(n->Parent)->FInterfaceData = true;
+    else
+        gInterfaceDataOutsideTree.store(true);
+}
+
+bool TLazyTreeCore::NodesNeedFreeStep() const {
+    return OnFreeNode || (FLayoutDataType && FLayoutDataType->Destroy) || FInterfaceData ||
+           gInterfaceDataOutsideTree.load();
+}
+
+PLazyNode TLazyTreeCore::MakeNodeWithLayout() {
     if (FNodeDataSize == -1) DoGetNodeDataSize(FNodeDataSize);
     int dataSize = std::max(FNodeDataSize, 0);
     if (FSlabs.LiveBlocks() == 0) {
         // Every block of the tree has the same layout; it is fixed when the first block is made.
         FLayoutDataSize = dataSize;
         FLayoutDataType = FDataType && FDataType->Size <= dataSize ? FDataType : nullptr;
+        FInterfaceData = false;
         FSlabs.SetBlockSize(kRecordSize + size_t(dataSize) + FTotalInternalDataSize);
     } else if (dataSize != FLayoutDataSize) {
         // A size answered late cannot change blocks that exist: the property follows the blocks.
         FNodeDataSize = FLayoutDataSize;
     }
-    auto* node = static_cast<PLazyNode>(FSlabs.Allocate());
-    node->TotalCount = 1;
-    node->NodeHeight = static_cast<uint16_t>(FDefaultNodeHeight);
-    node->TotalHeight = FDefaultNodeHeight;
-    node->States = {vsVisible};
-    node->Align = 50;
+    PLazyNode node = InitNewNode(FSlabs.Allocate());
     if (FLayoutDataType) {
         try {
             FLayoutDataType->Construct(node->Data());
@@ -349,7 +426,7 @@ void TLazyTreeCore::DoFreeNode(PLazyNode Node) {
                 std::memcpy(&ref, node->Data(), sizeof ref);
                 if (ref) ref->Release();
             }
-            if (tree->FLayoutDataType) tree->FLayoutDataType->Destroy(node->Data());
+            if (tree->FLayoutDataType && tree->FLayoutDataType->Destroy) tree->FLayoutDataType->Destroy(node->Data());
             tree->FSlabs.Release(node);
         }
     } release{this, Node};

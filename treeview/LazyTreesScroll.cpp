@@ -276,7 +276,7 @@ void TBaseLazyTree::scrollContentsBy(int, int) {
 
 void TBaseLazyTree::wheelEvent(QWheelEvent* event) {
     plat::guarded([&] {
-        if (FStates.Contains(tsWheelPanning)) DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
+        StopWheelPanning();
         const QPoint delta = event->angleDelta();
         const int wheelDelta = delta.y() != 0 ? delta.y() : delta.x();
         if (wheelDelta == 0) return;
@@ -501,7 +501,7 @@ QPoint TBaseLazyTree::CursorPos() const {
 }
 
 bool TBaseLazyTree::AutoScrollAllowed() const {
-    const bool panning = FStates.Contains(tsWheelPanning);
+    const bool panning = IsPanning();
     const bool allowed = panning || TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoScroll);
     return allowed && (FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting) ||
                        FStates.Contains(tsOLEDragging) || FStates.Contains(tsVCLDragging) || panning);
@@ -510,7 +510,7 @@ bool TBaseLazyTree::AutoScrollAllowed() const {
 TScrollDirections TBaseLazyTree::DetermineScrollDirections(int X, int Y) {
     TScrollDirections result;
     if (!AutoScrollAllowed()) return result;
-    if (FStates.Contains(tsWheelPanning)) {
+    if (IsPanning()) {
         if (X > FLastClickPos.x() + 8) result += TScrollDirection::sdRight;
         if (X < FLastClickPos.x() - 8) result += TScrollDirection::sdLeft;
         if (Y > FLastClickPos.y() + 8) result += TScrollDirection::sdDown;
@@ -539,7 +539,7 @@ TScrollDirections TBaseLazyTree::DetermineScrollDirections(int X, int Y) {
 
 void TBaseLazyTree::DoAutoScroll(int X, int Y) {
     FScrollDirections = DetermineScrollDirections(X, Y);
-    if (FStates.Contains(tsWheelPanning)) return;
+    if (IsPanning()) return;
     const bool busy = FStates.Contains(tsScrolling) || FStates.Contains(tsScrollPending);
     if (!FScrollDirections.Empty()) {
         if (!busy) {
@@ -556,7 +556,7 @@ void TBaseLazyTree::TimerScrollStep() {
     const QPoint cursor = CursorPos();
     const QRect client = viewport()->rect();
     const bool inside = client.contains(cursor);
-    const bool panning = FStates.Contains(tsWheelPanning);
+    const bool panning = IsPanning();
     const bool selecting = FStates.Contains(tsDrawSelecting);
     if (!selecting && !inside && !panning) return;
     int64_t dx = 0, dy = 0;

@@ -389,3 +389,11 @@ PLazyNode TCustomLazyStringTree::AddChild(PLazyNode Parent, void* UserData) {
     }
     return child;
 }
+
+int TCustomLazyStringTree::DoIncrementalSearch(PLazyNode Node, const QString& Text) {
+    if (OnIncrementalSearch) return TBaseLazyTree::DoIncrementalSearch(Node, Text);
+    // A prefix of the text in the focused column, in any letter case (typing "b" finds "Beta"); an
+    // empty text matches nothing.
+    if (Text.isEmpty()) return 1;
+    return this->Text(Node, FFocusedColumn).startsWith(Text, Qt::CaseInsensitive) ? 0 : 1;
+}

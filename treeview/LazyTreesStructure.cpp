@@ -42,20 +42,7 @@ void WithFinally(Body&& body, After&& after) {
 
 }  // namespace
 
-bool TLazyTreeCore::ReadOnly() const {
-    return FOptions->MiscOptions().Contains(TLTMiscOption::toReadOnly);
-}
-
 // ---- 1. Counts and heights ----
-
-void TLazyTreeCore::AdjustTotalCount(PLazyNode Node, int64_t Value, bool Relative) {
-    if (!Relative) Value -= Node->TotalCount;
-    if (Value == 0) return;
-    for (PLazyNode n = Node;; n = n->Parent) {
-        n->TotalCount = static_cast<uint32_t>(int64_t(n->TotalCount) + Value);
-        if (IsRootNode(n)) break;
-    }
-}
 
 void TLazyTreeCore::AdjustTotalHeight(PLazyNode Node, int64_t Value, bool Relative) {
     if (!Relative) Value -= Node->TotalHeight;
@@ -342,26 +329,6 @@ void TLazyTreeCore::EndSynch() {
 
 // ---- 4. Announcing structure changes ----
 
-void TLazyTreeCore::RecordPendingChange(bool IsStructureChange, PLazyNode Node, TChangeReason Reason) {
-    if (IsStructureChange) {
-        if (FStates.Contains(tsStructureChangePending))
-            StopTimer(6);
-        else
-            DoStateChange({tsStructureChangePending});
-        FLastStructureChangeNode = Node;
-        if (FLastStructureChangeReason == crIgnore)
-            FLastStructureChangeReason = Reason;
-        else if (Reason != crIgnore)
-            FLastStructureChangeReason = crAccumulated;
-    } else {
-        if (FStates.Contains(tsChangePending))
-            StopTimer(5);
-        else
-            DoStateChange({tsChangePending});
-        FLastChangedNode = Node;
-    }
-}
-
 void TLazyTreeCore::StructureChanged(PLazyNode Node, TChangeReason Reason) {
     RecordPendingChange(true, Node, Reason);
     if (FUpdateCount > 0) return;
@@ -377,6 +344,40 @@ void TLazyTreeCore::FlushStructureChange(PLazyNode Node, TChangeReason Reason) {
 
 // ---- 5. Setting the number of children ----
 
+// Inline: one AddChild is mostly this.
+[[gnu::always_inline]] inline void TLazyTreeCore::AppendChildren(PLazyNode Node, uint32_t NewChildCount) {
+    const uint32_t added = NewChildCount - Node->ChildCount;
+    uint32_t index = Node->LastChild ? Node->LastChild->Index + 1 : 0;
+    if (!Node->LastChild) Node->States += vsHasChildren;
+    Node->States -= TLazyNodeStates{vsAllChildrenHidden, vsHeightMeasured};
+    if (Node->States.Contains(vsExpanded) && FullyVisible(Node)) FVisibleCount += added;
+    const uint32_t oldTotalHeight = Node->TotalHeight;
+    const bool measure = FOptions->MiscOptions().Contains(TLTMiscOption::toVariableNodeHeight);
+    uint64_t heights = 0;
+    PLazyNode last = Node->LastChild;
+    for (uint32_t i = 0; i < added; ++i) {
+        PLazyNode child = MakeNewNode();
+        child->Index = index++;
+        child->Parent = Node;
+        child->PrevSibling = last;
+        if (last)
+            last->NextSibling = child;
+        else
+            Node->FirstChild = child;
+        Node->LastChild = last = child;
+        if (measure) {
+            // Measuring runs handlers, which may look at the links.
+            NodeHeight(child);
+            last = Node->LastChild;
+        }
+        heights += child->TotalHeight;
+    }
+    // Counts and heights climb to the root once for the whole batch.
+    if (Node->States.Contains(vsExpanded)) AdjustTotalHeight(Node, int64_t(oldTotalHeight) + int64_t(heights));
+    AdjustTotalCount(Node, added, true);
+    Node->ChildCount = NewChildCount;
+}
+
 void TLazyTreeCore::SetChildCount(PLazyNode Node, uint32_t NewChildCount) {
     if (ReadOnly()) return;
     if (!Node) Node = FRoot;
@@ -387,30 +388,7 @@ void TLazyTreeCore::SetChildCount(PLazyNode Node, uint32_t NewChildCount) {
     if (NewChildCount == Node->ChildCount) return;
     InterruptValidation();
     if (NewChildCount > Node->ChildCount) {
-        const uint32_t added = NewChildCount - Node->ChildCount;
-        uint32_t index = Node->LastChild ? Node->LastChild->Index + 1 : 0;
-        if (!Node->LastChild) Node->States += vsHasChildren;
-        Node->States -= TLazyNodeStates{vsAllChildrenHidden, vsHeightMeasured};
-        if (Node->States.Contains(vsExpanded) && FullyVisible(Node)) FVisibleCount += added;
-        const uint32_t oldTotalHeight = Node->TotalHeight;
-        const bool measure = FOptions->MiscOptions().Contains(TLTMiscOption::toVariableNodeHeight);
-        uint64_t heights = 0;
-        for (uint32_t i = 0; i < added; ++i) {
-            PLazyNode child = MakeNewNode();
-            child->Index = index++;
-            child->Parent = Node;
-            child->PrevSibling = Node->LastChild;
-            if (Node->LastChild)
-                Node->LastChild->NextSibling = child;
-            else
-                Node->FirstChild = child;
-            Node->LastChild = child;
-            if (measure) NodeHeight(child);
-            heights += child->TotalHeight;
-        }
-        if (Node->States.Contains(vsExpanded)) AdjustTotalHeight(Node, int64_t(oldTotalHeight) + int64_t(heights));
-        AdjustTotalCount(Node, added, true);
-        Node->ChildCount = NewChildCount;
+        AppendChildren(Node, NewChildCount);
         if (FUpdateCount == 0 && AutoSortActive())
             Sort(Node, SortColumn(), SortDirection(), true);
         InvalidateCache();
@@ -444,10 +422,20 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
     if (!Parent) Parent = FRoot;
     // A running cache build must not see the parent change while it is initialised.
     InterruptValidation();
-    if (!Parent->States.Contains(vsInitialized)) InitNode(Parent);
+    const bool initialized = Parent->States.Contains(vsInitialized);
+    if (!initialized) InitNode(Parent);
+    // SetChildCount's growth by one child, without its second interruption of the validation: it was
+    // interrupted above and no handler ran since. Inside the count guard the change is only recorded.
+    const bool direct = initialized && Parent->ChildCount + 1 != 0 && !ReadOnly();
     {
         TUpdateCountGuard guard(FUpdateCount);
-        SetChildCount(Parent, Parent->ChildCount + 1);
+        if (direct) {
+            AppendChildren(Parent, Parent->ChildCount + 1);
+            InvalidateCache();
+            RecordPendingChange(true, Parent == FRoot ? nullptr : Parent, crChildAdded);
+        } else {
+            SetChildCount(Parent, Parent->ChildCount + 1);
+        }
         Parent->States -= vsAllChildrenHidden;
     }
     PLazyNode result = Parent->LastChild;
@@ -459,7 +447,8 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, void* UserData) {
         std::memcpy(result->Data(), &UserData, sizeof UserData);
         result->States += vsOnFreeNodeCallRequired;
     }
-    InvalidateCache();
+    // The direct growth invalidated the cache already, and nothing changed it since.
+    if (!direct) InvalidateCache();
     if (FUpdateCount > 0) return result;
     RequestCacheValidation();
     // The child count recorded this change already: announce it as it stands, so that one child
@@ -479,6 +468,7 @@ PLazyNode TLazyTreeCore::AddChild(PLazyNode Parent, IInterface* UserData) {
     if (node && UserData) {
         UserData->AddRef();
         node->States += vsReleaseCallOnUserDataRequired;
+        FInterfaceData = true;
     }
     return node;
 }
@@ -498,7 +488,7 @@ PLazyNode TLazyTreeCore::InsertNode(PLazyNode Node, TLTNodeAttachMode Mode, void
         try {
             InitNode(Node);
         } catch (...) {
-            if (FLayoutDataType) FLayoutDataType->Destroy(node->Data());
+            if (FLayoutDataType && FLayoutDataType->Destroy) FLayoutDataType->Destroy(node->Data());
             FSlabs.Release(node);
             throw;
         }
@@ -620,6 +610,7 @@ void TLazyTreeCore::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
 // the caller to reset. A handler that raises does not stop the walk, which would leave freed
 // nodes linked: the first exception is handed back to be raised once the tree is whole again.
 std::exception_ptr TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
+    if (Top == FRoot && ReleaseAllNodes()) return nullptr;
     std::exception_ptr error;
     auto finish = [&](PLazyNode n) {
         try {
@@ -687,6 +678,31 @@ std::exception_ptr TLazyTreeCore::DeleteSubtreeBelow(PLazyNode Top) {
         }
     }
     return error;
+}
+
+// The walk above without visiting a node, when none needs a step of its own: its events and
+// states in the same order (a repaint, a hint cancelled, hidden-children flags wanted when a node
+// below the top level goes, the cache wanted when a node with children goes), the pointers it
+// forgets, and the blocks back to the slabs at once. A focused node, a range anchor or a selection
+// would raise their own events node by node, so those trees take the walk.
+bool TLazyTreeCore::ReleaseAllNodes() {
+    if (FFocusedNode || FRangeAnchor || SelectedCount() > 0 || NodesNeedFreeStep()) return false;
+    InvalidateToBottom(FRoot);
+    if (FStates.Contains(tsHint)) {
+        CancelHint();
+        DoStateChange({}, {tsHint});
+    }
+    if (FRoot->TotalCount - 1 > FRoot->ChildCount) {
+        DoStateChange({tsUpdateHiddenChildrenNeeded});
+        InvalidateCache();
+    }
+    for (PLazyNode* p : {&FLastChangedNode, &FCurrentHotNode, &FDropTargetNode, &FLastStructureChangeNode})
+        if (*p != FRoot) *p = nullptr;
+    // Freeing a node moves the next node to select to its parent: in the end the root.
+    if (FNextNodeToSelect) FNextNodeToSelect = FRoot;
+    FVisibleCount = 0;
+    FSlabs.ReleaseAll();
+    return true;
 }
 
 void TLazyTreeCore::DeleteSelectedNodes() {
@@ -789,7 +805,9 @@ void TLazyTreeCore::MoveTo(PLazyNode Source, PLazyNode Target, TLTNodeAttachMode
                 }
             }
         } else {
-            MoveNodesToTree(Source, Target, targetTree, Mode, ChildrenOnly);
+            // The moved node is freed here: the change is announced without it.
+            moved = MoveNodesToTree(Source, Target, targetTree, Mode, ChildrenOnly);
+            if (moved) Source = nullptr;
         }
     }
     InvalidateCache();
@@ -828,12 +846,7 @@ PLazyNode TLazyTreeCore::CopyTo(PLazyNode Source, TLazyTreeCore* Tree, TLTNodeAt
     return Tree ? CopyTo(Source, Tree->FRoot, Mode, ChildrenOnly) : nullptr;
 }
 
-// Moving to and copying into another tree write the nodes to a node stream and read them back in the
-// target; until the stream exists nothing travels and a copy answers nil.
-void TLazyTreeCore::MoveNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, TLTNodeAttachMode, bool) {}
-PLazyNode TLazyTreeCore::CopyNodesToTree(PLazyNode, PLazyNode, TLazyTreeCore*, TLTNodeAttachMode, bool) {
-    return nullptr;
-}
+// MoveNodesToTree and CopyNodesToTree travel through the node stream (LazyTreesStream.cpp).
 
 // ---- 10. Initialisation on demand ----
 

@@ -517,6 +517,29 @@ TEST_F(FadeTimers, HotTrackingAndTheSlowFade) {
     EXPECT_EQ(s.button->HotTrackStep(), 0);
 }
 
+// A button that closes its window under the pointer gets no leave of its own: when the window
+// shows again the button must look idle, not hot, until the pointer enters it.
+TEST_F(FadeTimers, AWindowHiddenUnderThePointerShowsItsButtonIdleAgain) {
+    const TColor face = RGB(200, 210, 220), hot = RGB(40, 250, 0);
+    for (const bool slow : {false, true}) {
+        SCOPED_TRACE(slow);
+        Shown s;
+        s.button->SetColor(face);
+        s.button->SetHotTrackColor(hot);
+        s.button->SetSlowDecease(slow);
+        s.enter();
+        ASSERT_EQ(s.button->HotTrackStep(), 8);
+        s.window->hide();
+        s.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(s.window.get()));
+        EXPECT_EQ(s.button->HotTrackStep(), 0);
+        EXPECT_EQ(s.button->FadeTimer(), nullptr);
+        EXPECT_EQ(at(s.face(), 40, 12), face);
+        s.enter();  // and it lights up again when the pointer comes back
+        EXPECT_EQ(at(s.face(), 40, 12), hot);
+    }
+}
+
 TEST_F(FadeTimers, DestroyedDuringAFade) {
     auto s = std::make_unique<Shown>();
     s->button->SetHotTrackColor(clYellow);

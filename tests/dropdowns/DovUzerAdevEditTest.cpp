@@ -88,7 +88,8 @@ TEST(DropDownEdit, CreationRunsTheMembersStepsInOrder) {
     EXPECT_EQ(d->DropPosition, dpAuto);
     EXPECT_EQ(d->UserDropDownWidth(), -1);
     EXPECT_EQ(d->UserDropDownHeight(), -1);
-    EXPECT_EQ(d->DropDownColor(), clWhite);
+    EXPECT_EQ(d->DropDownColor(), 0xF3E5DAu) << "the constructor's look";
+    EXPECT_EQ(d->DropDownHeader().Font().Color(), 0x723708u);
     EXPECT_EQ(d->BorderColor(), clNone);
     EXPECT_EQ(d->SelectionColorStyle(), scOffice2007);
     EXPECT_EQ(d->GetComponentStyle(), tsOffice2007Luna);

@@ -63,6 +63,36 @@ TEST(ExGridControlLook, FixedGradientWritersSkipNoneAndMirrorWritersCopyEverythi
     EXPECT_EQ(cl.FixedGradientHoverFrom(), plat::clGray);
 }
 
+TEST(ExGridControlLook, DropDownHeaderAndFooterAreTheLooksOwnCopies) {
+    TExStringGrid g;
+    TControlLook& cl = g.ControlLook();
+    EXPECT_TRUE(cl.DropDownHeader().Visible());  // as every configurator form stores it
+
+    // A write copies: the look keeps its own object, and later changes of the source stay there.
+    dropdowns::THeaderAppearance header(nullptr);
+    header.SetVisible(false);
+    header.SetCaption(QStringLiteral("Pick"));
+    header.Buttons().Add().SetCaption(QStringLiteral("All"));
+    dropdowns::TFooterAppearance footer(nullptr);
+    footer.SetSizeGrip(false);
+    cl.SetDropDownHeader(header);
+    cl.SetDropDownFooter(footer);
+    header.SetCaption(QStringLiteral("Changed"));
+    EXPECT_NE(&cl.DropDownHeader(), &header);
+    EXPECT_EQ(cl.DropDownHeader().Caption(), "Pick");
+    EXPECT_FALSE(cl.DropDownHeader().Visible());
+    ASSERT_EQ(cl.DropDownHeader().Buttons().Count(), 1);
+    EXPECT_EQ(cl.DropDownHeader().Buttons().Items(0).Caption(), "All");
+    EXPECT_FALSE(cl.DropDownFooter().SizeGrip());
+
+    // Assign carries both into another grid's look.
+    TExStringGrid other;
+    other.ControlLook().Assign(&cl);
+    EXPECT_EQ(other.ControlLook().DropDownHeader().Caption(), "Pick");
+    EXPECT_EQ(other.ControlLook().DropDownHeader().Buttons().Count(), 1);
+    EXPECT_FALSE(other.ControlLook().DropDownFooter().SizeGrip());
+}
+
 TEST(ExGridProgressAppearance, OnlyARealChangeFiresAndAssignFiresOnce) {
     TGridProgressAppearance p;
     int changes = 0;
@@ -284,6 +314,13 @@ TEST(ExGridFormValues, WhatEveryConfiguratorFormStores) {
     EXPECT_EQ(g.VEZGradientDownTo(), plat::clSilver);
     EXPECT_EQ(g.SearchFooter().FindNextCaption(), "Find &next");
     EXPECT_EQ(g.SearchFooter().HintHighlight(), "Highlight occurrences");
+    const TControlLook& cl = g.ControlLook();
+    EXPECT_TRUE(cl.DropDownHeader().Visible());
+    EXPECT_TRUE(cl.DropDownFooter().Visible());
+    EXPECT_EQ(cl.DropDownHeader().Font().Name(), "Tahoma");
+    EXPECT_EQ(cl.DropDownFooter().Font().Name(), "Tahoma");
+    EXPECT_EQ(cl.DropDownHeader().Buttons().Count(), 0);
+    EXPECT_EQ(cl.DropDownFooter().Buttons().Count(), 0);
     g.Loaded();
     EXPECT_EQ(g.SearchPanel()->FindPrevCaption, "Find &previous");
 }

@@ -414,6 +414,20 @@ TEST_F(NodeIdDialog, ShowsTheControlsOfItsMode) {
         EXPECT_EQ(d.E_New_Node_ID_Sec->isVisible(), mode == 1);
         EXPECT_EQ(d.E_wMBus_Add->isVisible(), mode == 2);
         EXPECT_EQ(d.L_wMBus_Add->isVisible(), mode == 2);
+        // The prompt, the rows and the buttons each keep their own room: text drawn under
+        // another control would be cut off.
+        const QList<QWidget*> parts{d.Label1, d.RB_ID_Primary, d.E_New_Node_ID_Pri, d.RB_ID_Secondary,
+                                    d.E_New_Node_ID_Sec, d.L_wMBus_Add, d.E_wMBus_Add};
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const QWidget* a = parts[i];
+            if (!a->isVisible()) continue;
+            EXPECT_GE(a->y(), plat::TForm::kTitleHeight) << qPrintable(a->objectName());
+            EXPECT_LE(a->geometry().bottom(), d.ClientHeight() - 40) << qPrintable(a->objectName());
+            for (qsizetype j = i + 1; j < parts.size(); ++j)
+                if (parts[j]->isVisible())
+                    EXPECT_FALSE(a->geometry().intersects(parts[j]->geometry()))
+                        << qPrintable(a->objectName()) << " overlaps " << qPrintable(parts[j]->objectName());
+        }
     }
     // The wireless address sits where the radio buttons are.
     EXPECT_EQ(d.L_wMBus_Add->y(), d.RB_ID_Primary->y());

@@ -49,6 +49,9 @@ protected:
         g_EnableInternet = g_EnableUpdate = g_EnableJumpFieldTables = g_DoubleClickAutoSize = 0;
         Load_Default_Language();
         savedServer = g_MakerWebServer;
+        savedCode = g_SWCode;
+        // The main window sets the code before any dialog exists; the dialog copies it when created.
+        g_SWCode = QStringLiteral("KS73632");
         dlg = new TFSoftOptions;
         dlg->Change_Language = [this] {
             ++relabels;
@@ -58,6 +61,7 @@ protected:
     void TearDown() override {
         delete dlg;
         g_MakerWebServer = savedServer;
+        g_SWCode = savedCode;
         g_LanguageName = QStringLiteral("English");
         Load_Default_Language();
     }
@@ -80,6 +84,7 @@ protected:
     TFSoftOptions* dlg = nullptr;
     int relabels = 0;
     QString savedServer;
+    QString savedCode;
 };
 
 TEST_F(SoftOptions, LabelsAndLayout) {
@@ -87,7 +92,7 @@ TEST_F(SoftOptions, LabelsAndLayout) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Software Options"));
     EXPECT_EQ(dlg->ClientWidth(), 509);
     EXPECT_EQ(dlg->ClientHeight(), 373);
-    EXPECT_EQ(dlg->L_SW_Code()->text(), g_SWCode);
+    EXPECT_EQ(dlg->L_SW_Code()->text(), QStringLiteral("KS73632"));
     EXPECT_EQ(dlg->PC_Options->count(), 3);
     EXPECT_EQ(dlg->PC_Options->tabText(0), QStringLiteral("Language"));
     EXPECT_EQ(dlg->PC_Options->tabText(1), QStringLiteral("Connection Options"));

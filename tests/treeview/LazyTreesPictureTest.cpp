@@ -107,8 +107,25 @@ TEST(ScanTreesPicture, Screenshot) {
     PLazyNode meter = wired->GetFirst();
     wired->SetExpanded(meter, true);
     wired->SetExpanded(wired->GetFirstChild(meter), true);
-    wireless->SetExpanded(wireless->GetFirst()->NextSibling, true);
+    PLazyNode second = wireless->GetFirst()->NextSibling;
+    wireless->SetExpanded(second, true);
     QTest::qWait(50);
+    // As a user would: tick the second meter's second value, then click the third meter to focus
+    // and select it.
+    wireless->activateWindow();
+    PLazyNode value = wireless->GetFirstChild(second)->NextSibling;  // unticked until now
+    const TRect valueRow = wireless->GetDisplayRect(value, NoColumn, false);
+    const int level = int(wireless->GetNodeLevel(value));
+    QTest::mouseClick(wireless->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(3 + 18 * (level + 1) + 6, (valueRow.Top + valueRow.Bottom) / 2));
+    EXPECT_EQ(value->CheckState, TCheckState::csCheckedNormal);
+    PLazyNode third = second->NextSibling;
+    const TRect text = wireless->GetDisplayRect(third, NoColumn, true);
+    QTest::mouseClick(wireless->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(text.Left + 5, (text.Top + text.Bottom) / 2));
+    EXPECT_EQ(wireless->FocusedNode(), third);
+    EXPECT_TRUE(wireless->Selected(third));
+    QTest::qWait(20);
     const int hold = qEnvironmentVariableIntValue("SCREENSHOT_HOLD_MS");
     if (hold > 0) QTest::qWait(hold);
     EXPECT_TRUE(window.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/scan-trees.png")));
