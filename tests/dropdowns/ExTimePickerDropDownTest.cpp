@@ -273,6 +273,23 @@ TEST(ExTimePickerDropDown, ComponentStyleColoursTheWatchAppearance) {
     EXPECT_EQ(f.edit->WatchAppearance().HourFont().Color(), 0xF2F1F0);
     f.edit->ShowDropDown();
     EXPECT_EQ(f.edit->Watch()->Appearance().BackgroundColor(), 0x5C534C) << "copied into the clock on opening";
+    f.edit->HideDropDown();
+
+    // The drop-down's own look comes first: its pop-up colour is the panel's at the next opening.
+    f.edit->SetComponentStyle(tsWhidbey);
+    EXPECT_EQ(f.edit->DropDownColor(), 0xF5F9FA);
+    EXPECT_EQ(f.edit->WatchAppearance().BackgroundColor(), 0xF5F9FA);
+    EXPECT_EQ(f.edit->WatchAppearance().HourFont().Color(), 0) << "the light numerals of the dark look are gone";
+    f.edit->ShowDropDown();
+    EXPECT_EQ(f.edit->Panel()->palette().color(QPalette::Window), plat::ToQColor(0xF5F9FA));
+    EXPECT_FALSE(f.edit->DropDownHeader().Visible());
+}
+
+TEST(ExTimePickerDropDown, CreatedInTheStartingLook) {
+    std::unique_ptr<TExTimePickerDropDown> d(TExCustomDropDown::CreateDropDown<TExTimePickerDropDown>());
+    EXPECT_EQ(d->GetComponentStyle(), tsOffice2007Luna);
+    EXPECT_EQ(d->WatchAppearance().BackgroundColor(), 0xFFEFE3);
+    EXPECT_EQ(d->WatchAppearance().HourPointer(), 0x723708);
 }
 
 }  // namespace
