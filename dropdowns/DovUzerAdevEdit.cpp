@@ -621,6 +621,11 @@ void TExCustomDropDown::SetReadOnly(bool On) {
     if (FButton) FButton->Button()->update();
 }
 
+void TExCustomDropDown::SetEditMask(const QString& Mask) {
+    FText.SetEditMask(Mask);
+    showText();
+}
+
 void TExCustomDropDown::showText() {
     showing_ = true;
     const QString& shown = FText.Display();

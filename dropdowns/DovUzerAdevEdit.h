@@ -106,6 +106,10 @@ public:
     TDropDownText& TextRules() { return FText; }
     const TDropDownText& TextRules() const { return FText; }
     void SetReadOnly(bool On);
+    // The edit mask: the text's rules run it, so typing, deleting and pasting keep its shape.
+    // Raises plat::EEditMaskError for a mask that cannot be translated.
+    const QString& EditMask() const { return FText.EditMask().Source(); }
+    void SetEditMask(const QString& Mask);
 
     // ---- Published ----
     bool EditorEnabled() const { return FText.EditorEnabled; }
@@ -288,6 +292,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
 
+    // Shows the text's state in the platform edit (after a member moved the selection).
+    void showText();
+
     plat::TRect FEditRect;
     bool FMouseInControl = false;
     bool FIsWinXP = true;
@@ -310,8 +317,6 @@ private:
     void SetClipboardText(const QString& Text) override;
     void Repaint() override { update(); }
 
-    // Shows the text's state in the platform edit.
-    void showText();
     // Takes the selection the platform edit made (mouse) into the text.
     void takeSelection();
 

@@ -145,6 +145,7 @@ void TDropDownText::setDisplay(const QString& Text) {
 // Text and value
 
 QString TDropDownText::Text() const {
+    if (!mask_.IsEmpty()) return mask_.Value(display_);
     QString s = display_;
     if (!Prefix.isEmpty() && s.startsWith(Prefix)) s.remove(0, Prefix.size());
     if (!Suffix.isEmpty() && s.size() >= Suffix.size()) s.chop(Suffix.size());
@@ -162,14 +163,21 @@ void TDropDownText::SetText(const QString& Value) {
     }
     if (FEditType == etHex) v = v.toUpper();
     anchor_ = caret_ = 0;
-    setDisplay(Prefix + v + Suffix);
+    setDisplay(mask_.IsEmpty() ? Prefix + v + Suffix : mask_.Format(v));
     anchor_ = caret_ = 0;
     FOldText = v;
     SetModifiedState(false);
 }
 
 void TDropDownText::SetTextDirect(const QString& Value) {
-    setDisplay(Value);
+    setDisplay(mask_.IsEmpty() ? Value : mask_.Format(Value));
+}
+
+void TDropDownText::SetEditMask(const QString& Mask) {
+    plat::TEditMask parsed(Mask);
+    const QString value = Text();
+    mask_ = std::move(parsed);
+    setDisplay(mask_.IsEmpty() ? value : mask_.Format(value));
 }
 
 double TDropDownText::TextToFloat(QString S) const {
@@ -340,6 +348,24 @@ bool TDropDownText::ThousandSeparatorMisplaced(QString S, int Caret) const {
 void TDropDownText::replaceSelection(const QString& S) {
     if (ReadOnly) return;
     const int start = SelStart(), length = SelLength();
+    if (!mask_.IsEmpty()) {
+        QString t = display_;
+        mask_.Clear(t, start, start + length);
+        int pos = start;
+        int typed = 0;
+        for (QChar c : S) {
+            if (!mask_.Type(t, pos, c)) break;
+            ++typed;
+        }
+        if (typed == 0 && !S.isEmpty()) return;
+        // The caret rests on the next position that takes a character.
+        const int caret = S.isEmpty() ? start : std::min(mask_.NextEditable(pos), mask_.Length());
+        anchor_ = caret_ = caret;
+        setDisplay(t);
+        Select(caret, caret);
+        modified_ = true;
+        return;
+    }
     if (MaxLength > 0 && display_.size() - length + S.size() > MaxLength) return;
     QString t = display_;
     t.replace(start, length, S);
@@ -361,7 +387,15 @@ void TDropDownText::passChar(QChar Key) {
         if (ReadOnly) return;
         if (SelLength() == 0) {
             if (caret_ == 0) return;
-            Select(caret_ - 1, caret_);
+            if (!mask_.IsEmpty()) {
+                // Backspace blanks the editable position before the caret, skipping literals.
+                const int p = mask_.PrevEditable(caret_);
+                Select(std::max(p, 0), std::max(p, 0));
+                if (p < 0) return;
+                Select(p + 1, p);
+            } else {
+                Select(caret_ - 1, caret_);
+            }
         }
         replaceSelection(QString());
     } else if (Key.unicode() >= 0x20) {
@@ -701,6 +735,17 @@ void TDropDownText::Paste() {
     if (ReadOnly) return;
     const QString clip = host_.ClipboardText();
     if (clip.isEmpty()) return;
+    if (!mask_.IsEmpty()) {
+        // A masked text takes the pasted characters as if typed, as far as they fit.
+        QString t = display_;
+        mask_.Clear(t, SelStart(), SelStart() + SelLength());
+        int pos = SelStart();
+        for (QChar c : clip)
+            if (!mask_.Type(t, pos, c)) break;
+        if (!host_.ClipboardPaste(mask_.Value(t))) return;
+        replaceSelection(clip);
+        return;
+    }
     const int p = int(Prefix.size());
     const QString value = Text();
     const int caret = SelStart(), length = SelLength();

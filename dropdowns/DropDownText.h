@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/EditMask.h"
 #include "platform/Keys.h"
 
 namespace dropdowns {
@@ -97,6 +98,12 @@ public:
     bool EditorEnabled = true;
     bool ReadOnly = false;
     int MaxLength = 0;  // 0 no limit
+    // With a mask the text keeps the mask's length: typing overwrites the position under the
+    // caret, deleting blanks positions, literals stay (the platform masked edit's rules). An empty
+    // mask edits freely. Raises plat::EEditMaskError for a mask that cannot be translated; the
+    // text is formatted anew.
+    const plat::TEditMask& EditMask() const { return mask_; }
+    void SetEditMask(const QString& Mask);
 
     // ---- State ----
     const QString& Display() const { return display_; }
@@ -167,6 +174,7 @@ private:
     TDropDownEditType FEditType = etString;
     int FPrecision = 0;
     QChar FPasswordChar;
+    plat::TEditMask mask_;
     QString display_;
     int anchor_ = 0, caret_ = 0;
     bool modified_ = false;

@@ -1,8 +1,15 @@
 #include "dropdowns/ExTimePickerDropDown.h"
 
+#include "platform/DateTimePicker.h"
+#include "platform/FormatSettings.h"
+#include "platform/Guard.h"
+
+#include <QGuiApplication>
 #include <QPainter>
+#include <QResizeEvent>
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace dropdowns {
 
@@ -337,6 +344,314 @@ void TExWatch::MouseMove(plat::TShiftState Shift, int X, int Y) {
     const plat::TRect box = GetAMPMRect();
     const bool over = X >= box.Left && X < box.Right && Y >= box.Top && Y < box.Bottom;
     setCursor(over ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The time picker drop-down
+
+namespace {
+
+using plat::VK_DOWN;
+using plat::VK_NEXT;
+using plat::VK_PRIOR;
+using plat::VK_UP;
+
+QChar timeSeparator() { return plat::formatSettings().timeSeparator; }
+
+// The panel the pop-up hosts: the time picker along its bottom, the clock filling the rest.
+class TTimePanel : public QWidget {
+public:
+    explicit TTimePanel(QWidget* Parent) : QWidget(Parent) { setAutoFillBackground(true); }
+    QPointer<QWidget> Clock, Picker;
+    void SetColor(plat::TColor Color) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, plat::ToQColor(Color));
+        setPalette(pal);
+    }
+    void Realign() {
+        int bottom = height();
+        if (Picker && !Picker->isHidden()) {
+            const int h = Picker->sizeHint().height();
+            bottom -= h;
+            Picker->setGeometry(0, bottom, width(), h);
+        }
+        if (Clock) Clock->setGeometry(0, 0, width(), std::max(0, bottom));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        Realign();
+    }
+};
+
+TTimePanel* panelOf(QWidget* W) { return static_cast<TTimePanel*>(W); }
+
+// Page Up, Page Down, Up and Down step the clock in the pop-up; only with Alt do they reach the edit.
+bool withheld(uint16_t Key) { return Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN; }
+
+bool altDown() { return QGuiApplication::keyboardModifiers() & Qt::AltModifier; }
+
+QTime toQTime(TDateTime Value) {
+    const TTimeParts p = DecodeTimeParts(Value);
+    return QTime(p.Hour, p.Minute, p.Second, p.MSec);
+}
+
+TDateTime fromQTime(QTime Value) {
+    if (!Value.isValid()) return 0;
+    return EncodeTime(Value.hour(), Value.minute(), Value.second(), Value.msec());
+}
+
+}  // namespace
+
+TExTimePickerDropDown::TExTimePickerDropDown(QWidget* Parent)
+    : TExCustomDropDown(Parent), FWatchAppearance(std::make_unique<TWatchAppearance>()) {
+    ShowTimePicker = false;
+    SetEditorEnabled(false);
+    DropDownEnabled = true;
+    FShowSeconds = true;
+    FInternalCall = true;
+    installMask();
+    const QChar sep = timeSeparator();
+    SetTextDirect(QStringLiteral("00") + sep + QStringLiteral("00") + sep + QStringLiteral("00"));
+    FInternalCall = false;
+    FWatchSettings = std::make_unique<TWatchSettings>();
+    DropDownHeader().SetVisible(false);
+    DropDownFooter().SetVisible(false);
+}
+
+TExTimePickerDropDown::~TExTimePickerDropDown() {
+    // The pop-up form deletes the panel, the clock and the picker with it; they must not call
+    // back into the part of this object that is gone by then.
+    if (FExWatch) FExWatch->OnChange = nullptr;
+    if (FDateTimePicker) {
+        FDateTimePicker->OnChange = nullptr;
+        FDateTimePicker->OnKeyDown = nullptr;
+        FDateTimePicker->OnKeyPress = nullptr;
+    }
+}
+
+void TExTimePickerDropDown::installMask() { SetEditMask(TimeEditMask(FShowSeconds, timeSeparator())); }
+
+QString TExTimePickerDropDown::FormatTimeText(int Hour, int Minute, int Second) const {
+    return dropdowns::FormatTimeText(Hour, Minute, Second, FShowSeconds, timeSeparator());
+}
+
+void TExTimePickerDropDown::CreateDropDownForm() {
+    TExCustomDropDown::CreateDropDownForm();
+    TDropDownForm* form = DropDownForm();
+    if (!FPanelCtrl) FPanelCtrl = new TTimePanel(form);
+    FPanelCtrl->setGeometry(0, 0, FPanelCtrl->width(), 180);
+    if (!FExWatch) {
+        FExWatch = new TExWatch(FPanelCtrl);
+        // The pop-up form keeps the focus and hands the clock its keys; a focused clock would
+        // swallow them.
+        FExWatch->setFocusPolicy(Qt::NoFocus);
+        panelOf(FPanelCtrl)->Clock = FExWatch.data();
+        panelOf(FPanelCtrl)->Realign();
+    }
+    SetControl(FPanelCtrl);
+}
+
+void TExTimePickerDropDown::BeforeDropDown() {
+    TExCustomDropDown::BeforeDropDown();
+    TDropDownForm* form = DropDownForm();
+    if (!FPanelCtrl || !FExWatch || !form) return;
+    TTimePanel* panel = panelOf(FPanelCtrl);
+    panel->resize(170, 170);
+    // A width change and back lays the form out anew.
+    form->resize(form->width() + 1, form->height());
+    form->resize(form->width() - 1, form->height());
+    form->CancelOnDeActivate = false;
+    panel->SetColor(DropDownColor());
+
+    FExWatch->SetAppearance(*FWatchAppearance);
+    FExWatch->SetSettings(*FWatchSettings);
+    FExWatch->SetShowAMPM(ShowWatchAMPM);
+    FExWatch->SetShowNumbers(ShowWatchNumbers);
+    FExWatch->SetAnimation(Animation);
+    FExWatch->SetAnimationFactor(AnimationFactor);
+
+    FExWatch->OnChange = nullptr;
+    if (!FWatchSettings->Auto()) FExWatch->SetTime(FTime);
+    FExWatch->OnChange = [this](QObject*) { WatchChanged(); };
+
+    if (ShowTimePicker) {
+        if (!FDateTimePicker) {
+            FDateTimePicker = new plat::TDateTimePicker(panel);
+            FDateTimePicker->SetKind(plat::dtkTime);
+            panel->Picker = FDateTimePicker.data();
+        }
+        plat::TDateTimePicker* picker = FDateTimePicker;
+        picker->OnChange = nullptr;
+        picker->show();
+        picker->SetTime(toQTime(FTime));
+        picker->raise();
+        picker->OnChange = [this](QObject*) { PickerChanged(); };
+        picker->OnKeyDown = [this](QObject*, uint16_t& Key, plat::TShiftState Shift) { ControlKeyDown(Key, Shift); };
+        picker->OnKeyPress = [this](QObject*, QChar& Key) { ControlKeyPress(Key); };
+        picker->SetFormat(FShowSeconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
+        panel->resize(panel->width(), picker->sizeHint().height() + 170);
+    } else if (FDateTimePicker) {
+        FDateTimePicker->hide();
+    }
+    panel->Realign();
+}
+
+void TExTimePickerDropDown::DoHideDropDown(bool Cancelled) {
+    // Enter and Esc close a pop-up that may not be open; the clock then holds the time of an
+    // earlier opening, and taking it would overwrite Time.
+    const bool open = DropDownFormVisible();
+    FHiding = true;
+    TExCustomDropDown::DoHideDropDown(Cancelled);
+    FHiding = false;
+    if (FExWatch && open) {
+        if (Cancelled) {
+            FExWatch->SetTime(FTime);
+            // The base put back the text it last wrote; the edit shows Time, not that.
+            writeTimeText();
+        } else {
+            SetTime(FExWatch->Time());
+        }
+    }
+    // The form told of its hiding while the base hid it: Time follows the clock only now, after
+    // a cancel has put the clock back.
+    if (std::exchange(FHidePending, false) && FExWatch) SetTime(FExWatch->Time());
+}
+
+void TExTimePickerDropDown::DropDownFormHide() {
+    TExCustomDropDown::DropDownFormHide();
+    if (FHiding)
+        FHidePending = true;
+    else if (FExWatch)
+        SetTime(FExWatch->Time());
+}
+
+void TExTimePickerDropDown::WatchChanged() {
+    if (!FExWatch) return;
+    if (FDateTimePicker && ShowTimePicker && fromQTime(FDateTimePicker->Time()) != FExWatch->Time()) {
+        FDateTimePicker->SetTime(toQTime(FExWatch->Time()));
+        if (OnTimeChange) OnTimeChange(this);
+    }
+    SetTime(FExWatch->Time());
+}
+
+void TExTimePickerDropDown::PickerChanged() {
+    if (FDateTimePicker && FExWatch && !FWatchSettings->Auto()) FExWatch->SetTime(fromQTime(FDateTimePicker->Time()));
+}
+
+void TExTimePickerDropDown::writeTimeText() {
+    const TTimeParts p = DecodeTimeParts(FTime);
+    SetTextDirect(FormatTimeText(p.Hour, p.Minute, p.Second));
+}
+
+void TExTimePickerDropDown::SetTime(TDateTime Value) {
+    if (Value == FTime) return;
+    FTime = Value;
+    const QString before = EditText();
+    writeTimeText();
+    // The text is read back into Time, so Time holds what it shows; an unchanged text raised no
+    // change to do that.
+    if (EditText() == before) DoChange();
+    if (DroppedDown()) {
+        if (FExWatch) FExWatch->SetTime(FTime);
+        if (ShowTimePicker && FDateTimePicker) FDateTimePicker->SetTime(toQTime(FTime));
+    }
+}
+
+void TExTimePickerDropDown::SetShowSeconds(bool Value) {
+    if (FShowSeconds == Value) return;
+    FShowSeconds = Value;
+    const TDateTime kept = FTime;
+    FInternalCall = true;
+    SetEditMask(QString());
+    SetText(QString());
+    FInternalCall = false;
+    installMask();
+    // Time differs now, so writing the kept value back writes the text in the new format.
+    FTime = kept + 1;
+    SetTime(kept);
+}
+
+void TExTimePickerDropDown::setPart(int Index, int Value) {
+    TTimeParts p = DecodeTimeParts(FTime);
+    int* field = Index == 0 ? &p.Hour : Index == 1 ? &p.Minute : &p.Second;
+    const int limit = Index == 0 ? 23 : 59;
+    if (Value == *field || Value < 0 || Value > limit) return;
+    *field = Value;
+    SetTime(EncodeTime(p.Hour, p.Minute, p.Second, p.MSec));
+    if (OnTimeChange) OnTimeChange(this);
+}
+
+void TExTimePickerDropDown::SetHourPart(int Hour) { setPart(0, Hour); }
+void TExTimePickerDropDown::SetMinutePart(int Minute) { setPart(1, Minute); }
+void TExTimePickerDropDown::SetSecondPart(int Second) { setPart(2, Second); }
+
+void TExTimePickerDropDown::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    const uint16_t key = Key;
+    TExCustomDropDown::KeyDown(Key, Shift);
+    if (key != VK_UP && key != VK_DOWN) return;
+    if (altDown() || Shift.contains(plat::ssAlt) || Shift.contains(plat::ssCtrl)) return;
+    const int step = key == VK_DOWN ? 1 : -1;
+    const QString t = Text();
+    const QChar sep = timeSeparator();
+    const int caret = TextRules().SelStart();
+    const int p = int(t.indexOf(sep)) + 1;
+    const int q = int(t.mid(p).indexOf(sep)) + 1;
+    int field = 1;
+    if (caret < p)
+        field = 0;
+    else if (FShowSeconds && caret - p >= q)
+        field = 2;
+    const TTimeParts now = DecodeTimeParts(FTime);
+    const int value = field == 0 ? now.Hour : field == 1 ? now.Minute : now.Second;
+    const int count = field == 0 ? 24 : 60;
+    // Each field wraps on its own: no carry into the next.
+    setPart(field, (value + step + count) % count);
+    TextRules().Select(caret, caret);
+    showText();
+}
+
+void TExTimePickerDropDown::DoChange() {
+    if (FInternalCall) return;
+    const QString t = Text();
+    const std::optional<TTimeFields> f = ParseTimeText(t, FShowSeconds, timeSeparator());
+    if (!f) return;
+    FTime = EncodeTime(f->Hour, f->Minute, f->Second, 0);
+    const QString formatted = FormatTimeText(f->Hour, f->Minute, f->Second);
+    if (formatted != t && f->Minute == 0 && f->Second == 0) {
+        FInternalCall = true;
+        SetText(formatted);
+        FInternalCall = false;
+    }
+}
+
+void TExTimePickerDropDown::DropDownFormKeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    const uint16_t key = Key;
+    if (!withheld(Key) || Shift.contains(plat::ssAlt)) TExCustomDropDown::DropDownFormKeyDown(Key, Shift);
+    if (DropDownFormVisible() && FExWatch && key != 0) FExWatch->WatchKeyDown(key);
+}
+
+void TExTimePickerDropDown::DropDownFormKeyUp(uint16_t& Key, plat::TShiftState Shift) {
+    if (!withheld(Key) || Shift.contains(plat::ssAlt)) TExCustomDropDown::DropDownFormKeyUp(Key, Shift);
+}
+
+void TExTimePickerDropDown::ControlKeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    if (!withheld(Key) || Shift.contains(plat::ssAlt)) TExCustomDropDown::ControlKeyDown(Key, Shift);
+}
+
+void TExTimePickerDropDown::ControlKeyUp(uint16_t& Key, plat::TShiftState Shift) {
+    if (!withheld(Key) || Shift.contains(plat::ssAlt)) TExCustomDropDown::ControlKeyUp(Key, Shift);
+}
+
+void TExTimePickerDropDown::ControlKeyPress(QChar& Key) {
+    // The key codes compared as characters: "!", '"', "&" and "(" are the ones held back.
+    if (!withheld(Key.unicode()) || altDown()) TExCustomDropDown::ControlKeyPress(Key);
+}
+
+void TExTimePickerDropDown::SetComponentStyle(TSkinStyle AStyle) {
+    TExCustomDropDown::SetComponentStyle(AStyle);
+    ApplyWatchSkinStyle(*FWatchAppearance, AStyle);
 }
 
 }  // namespace dropdowns
