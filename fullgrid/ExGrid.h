@@ -11,6 +11,7 @@
 #include "controls/ExGridLists.h"
 #include "controls/ExGridSettings.h"
 #include "controls/ExStyleIF.h"
+#include "fullgrid/ExGridGraphics.h"
 #include "fullgrid/ExGridLook.h"
 #include "fullgrid/ExGridParts.h"
 #include "fullgrid/ExGridUnit.h"
@@ -68,6 +69,16 @@ using TClipboardBeforePasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value, bool& Allow)>;
 using TClipboardAfterPasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
+// Search footer actions and the cell-query events the grid asks last.
+enum TSearchAction : uint8_t { saFindFirst, saFindPrevious, saFindNext };
+using TSearchFooterActionEvent =
+    std::function<void(QObject* Sender, const QString& Value, int32_t ACol, int32_t ARow, TSearchAction SearchAction)>;
+using TRowColBoolEvent = std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, bool& Value)>;
+using TColRowBoolEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, bool& Value)>;
+using TGetCheckTextEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
+using TGetColumnFilterEvent = std::function<void(QObject* Sender, int32_t Column, QStringList& Filter)>;
+using TGetCellCursorEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t X, int32_t Y, QCursor& ACursor)>;
 using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, int32_t& FromPage, int32_t& ToPage)>;
 
 // Plain settings in the catalogue's groups: type, name, start value. Writing them only stores;
@@ -545,6 +556,120 @@ public:
     // Lines the wheel scrolls, from the platform at window creation.
     int WheelScrollLines() const { return FWheelScrollLines; }
 
+    // ---- cell property queries: each takes the caller's start value and returns the final one;
+    // the cell's own properties contribute, the event has the last word ----
+    virtual void GetCellHint(int ACol, int ARow, QString& AHint, QString& AWideHint);
+    virtual void GetCellColor(int ACol, int ARow, plat::TGridDrawState AState, plat::TBrush& ABrush,
+                              plat::TFont& AFont);
+    virtual void GetCellPrintColor(int ACol, int ARow, plat::TGridDrawState AState, plat::TBrush& ABrush,
+                                   plat::TFont& AFont);
+    virtual void GetCellBorder(int ACol, int ARow, plat::TPen& APen, TCellBorders& Borders);
+    virtual void GetCellPrintBorder(int ACol, int ARow, plat::TPen& APen, TCellBorders& Borders);
+    virtual void GetCellAlign(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+    virtual void GetCellFormat(int ACol, TSortStyle& AStyle, QString& APrefix, QString& ASuffix);
+    // The grid's editor query; spin buttons ask this one, which a column grid leaves alone.
+    virtual void GetGridCellEditor(int ACol, int ARow, TEditorType& AEditor);
+    // The editor query a column grid answers from its columns.
+    virtual void GetCellEditor(int ACol, int ARow, TEditorType& AEditor);
+    virtual bool IsNoEditorCell(int ACol, int ARow);
+    virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
+    virtual void CanEditCell(int ACol, int ARow, bool& CanEdit);
+    virtual void DoCanEditCell(int ACol, int ARow, bool& CanEdit);
+    virtual void IsPasswordCell(int ACol, int ARow, bool& IsPassword);
+    virtual void GetWordWrap(int ACol, int ARow, bool& WordWrap);
+    virtual bool HasComboBox(int ACol, int ARow);
+    virtual bool HasSpinEdit(int ACol, int ARow);
+    virtual void GetCheckTrue(int ACol, int ARow, QString& Value);
+    virtual void GetCheckFalse(int ACol, int ARow, QString& Value);
+    // Fills FilterList with the values offered for a column; true when it holds any.
+    virtual bool GetColumnFilter(int Column);
+    virtual void GetCellCursor(int ACol, int ARow, int X, int Y);
+    void GetCellDefaults(int ACol, int ARow, plat::TFont& AFont, plat::TBrush& ABrush, TColor& ColorTo,
+                         TColor& MirrorColor, TColor& MirrorColorTo, TAlignment& HA, TVAlignment& VA, bool& WW,
+                         TCellGradientDirection& GD) override;
+    // A copy, so two callers never share one font: the grid's font, or the cell's name, size,
+    // style and colour.
+    plat::TFont GetCellFont(int ACol, int ARow) const;
+    virtual void SearchFooterAction(const QString& Value, int ACol, int ARow, TSearchAction SearchAction);
+    virtual void ButtonClick(int ACol, int ARow);
+    virtual void ExpandClick(int ACol, int ARow, bool Expanded);
+    virtual void ComboCloseUp(int ACol, int ARow);
+    virtual void ComboDropDown(int ACol, int ARow);
+    // The cell's read-only flag; false without cell properties.
+    bool GetReadOnly(int ACol, int ARow) const;
+    void SetReadOnly(int ACol, int ARow, bool Value);
+    // Editing switched on for cells with properties while goEditing is off (set by the editor).
+    bool EditDisable() const { return FEditDisable; }
+    void SetEditDisable(bool Value) { FEditDisable = Value; }
+
+    // ---- cell graphics ----
+    virtual TCellGraphic* GetCellGraphic(int ACol, int ARow);
+    virtual TCellType GetCellType(int ACol, int ARow);
+    TCellGraphic* CreateCellGraphic(int ACol, int ARow);
+    bool RemoveCellGraphic(int ACol, int ARow);
+    bool RemoveCellGraphicOfType(int ACol, int ARow, TCellType CellType);
+    void AddBitmap(int ACol, int ARow, plat::TBitmap* ABmp, bool Transparent, int hal, int val);
+    plat::TBitmap* CreateBitmap(int ACol, int ARow, bool Transparent, int hal, int val);
+    plat::TBitmap* GetBitmap(int ACol, int ARow);
+    bool HasBitmap(int ACol, int ARow) { return GetBitmap(ACol, ARow) != nullptr; }
+    bool RemoveBitmap(int ACol, int ARow);
+    void AddComment(int ACol, int ARow, const QString& Comment);
+    void AddColorComment(int ACol, int ARow, const QString& Comment, TColor Color);
+    QString GetComment(int ACol, int ARow);
+    void SetComment(int ACol, int ARow, const QString& Value);
+    bool IsComment(int ACol, int ARow, QString& Comment);
+    bool RemoveComment(int ACol, int ARow);
+    void AddProgress(int ACol, int ARow, TColor FGColor, TColor BKColor);
+    bool HasProgress(int ACol, int ARow);
+    bool RemoveProgress(int ACol, int ARow);
+    void AddRotated(int ACol, int ARow, int16_t AAngle, const QString& S);
+    void SetRotated(int ACol, int ARow, int16_t AAngle);
+    bool IsRotated(int ACol, int ARow, int& AAngle);
+    bool RemoveRotated(int ACol, int ARow);
+    void AddShape(int ACol, int ARow, int Shape, TColor FillColor, TColor LineColor, int hal, int val);
+    void SetShapeColor(int ACol, int ARow, TColor FillColor);
+    TColor GetShapeColor(int ACol, int ARow);
+    bool RemoveShape(int ACol, int ARow);
+    void AddScrollBar(int ACol, int ARow, bool AutoRange);
+    bool HasScrollBar(int ACol, int ARow);
+    void SetScrollPosition(int ACol, int ARow, int Pos);
+    int GetScrollPosition(int ACol, int ARow);
+    void SetScrollProp(int ACol, int ARow, TScrollProp Prop);
+    TScrollProp GetScrollProp(int ACol, int ARow);
+    bool RemoveScrollBar(int ACol, int ARow);
+    void AddMarker(int ACol, int ARow, int ErrPos, int ErrLen);
+    void GetMarker(int ACol, int ARow, int& ErrPos, int& ErrLen);
+    void RemoveMarker(int ACol, int ARow);
+    void AddExpand(int ACol, int ARow, int ExpandedHeight);
+    bool ToggleExpand(int ACol, int ARow);
+    bool GetExpandState(int ACol, int ARow);
+    int GetExpandHeight(int ACol, int ARow, bool Expanded);
+    bool HasExpand(int ACol, int ARow);
+    bool RemoveExpand(int ACol, int ARow);
+    void AddBalloon(int ACol, int ARow, const QString& Title, const QString& Text, int Icon);
+    bool IsBalloon(int ACol, int ARow, QString& Title, QString& Text, int& Icon);
+    bool HasBalloon(int ACol, int ARow);
+    bool RemoveBalloon(int ACol, int ARow);
+
+    // Node and summary rows by the kind of their column-0 graphic; false for negative rows.
+    bool IsNode(int ARow);
+    bool IsSummary(int ARow);
+
+    TGridHintEvent OnGridWideHint;
+    TRowColBoolEvent OnIsFixedCell, OnIsPasswordCell;
+    TColRowBoolEvent OnGetWordWrap, OnHasComboBox, OnHasSpinEdit;
+    TGetCheckTextEvent OnGetCheckTrue, OnGetCheckFalse;
+    TGetColumnFilterEvent OnGetColumnFilter;
+    TGetCellCursorEvent OnGetCellCursor;
+    TSearchFooterActionEvent OnSearchFooterAction;
+
+private:
+    bool FEditDisable = false;
+    // The graphic the cell itself holds (never a shared one), else nullptr.
+    TCellGraphic* ownGraphic(int ACol, int ARow) const;
+    TCellGraphic* graphicOfType(int ACol, int ARow, TCellType CellType);
+
+public:
     // ---- virtual operations the other parts of the grid fill ----
     virtual void CalcFooterCells(int ACol) {}
     virtual void ClickSort(int ACol) {}
