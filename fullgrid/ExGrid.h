@@ -655,6 +655,46 @@ public:
     bool IsNode(int ARow);
     bool IsSummary(int ARow);
 
+    // ---- nodes: a row whose column-0 graphic is a node owns the span of rows below it. AddNode,
+    // RemoveNode, ExpandNode, ContractNode and the row insertions and removals take a real row ----
+    void AddNode(int ARow, int Span);
+    void RemoveNode(int ARow);
+    void RemoveAllNodes();
+    bool GetNodeState(int ARow);
+    void SetNodeState(int ARow, bool Value);
+    int GetNodeLevel(int ARow);
+    int GetNodeSpan(int ARow);
+    void SetNodeSpan(int ARow, int Span);
+    void UpdateNodeSpan(int ARow, int Delta);
+    int GetSubNodeCount(int ARow);
+    void UpdateSubNodeCount(int ARow, int Delta);
+    void ExpandNode(int ARow);
+    void ContractNode(int ARow);
+    // Every node at once, in one pass over the rows.
+    void ExpandAll();
+    void ContractAll();
+    int GetParentRow(int ARow);
+    // 0 a node row, 1 the last row of a span, 2 a row with rows of its level or deeper below.
+    int GetNodeSpanType(int ARow);
+    void InsertNormalRow(int ARow);
+    void RemoveNormalRow(int ARow);
+    void InsertChildRow(int ARow, int InsertAt);
+    void RemoveChildRow(int ARow);
+    void AddSummary(int ARow);
+    bool IsInNodeGlyph(int ARow, int X);
+    int RowIndent(int ARow) const override;
+    bool HasNodes() const override { return FNodeCount > 0; }
+    int NodeCount() const { return FNodeCount; }
+    // Footer totals after rows came or went.
+    virtual void CalcFooter(int ACol) {}
+
+    // ---- rows by display index: heights and hidden-row indexes stay in step ----
+    void InsertRows(int ARow, int ACount);
+    void RemoveRows(int ARow, int ACount);
+    void RemoveRowsInternal(int ARow, int ACount);
+    // Empties the texts of the rows, hidden columns included.
+    void ClearRows(int ARow, int ACount);
+
     TGridHintEvent OnGridWideHint;
     TRowColBoolEvent OnIsFixedCell, OnIsPasswordCell;
     TColRowBoolEvent OnGetWordWrap, OnHasComboBox, OnHasSpinEdit;
@@ -668,6 +708,16 @@ private:
     // The graphic the cell itself holds (never a shared one), else nullptr.
     TCellGraphic* ownGraphic(int ACol, int ARow) const;
     TCellGraphic* graphicOfType(int ACol, int ARow, TCellType CellType);
+    int FNodeCount = 0;
+    TCellGraphic* nodeAt(int ADisplRow);
+    // The display row after a span: D + Span, or up to the next node for span 0.
+    int spanEnd(int ADisplRow, int Span);
+    void expandCore(int ARealRow);
+    void changeLevels(int From, int Count, int Delta);
+    // Hidden rows at or beyond a real row move by Delta.
+    void shiftHidden(int FromReal, int Delta);
+    // Hides display rows in one pass, outside any filter level.
+    void hideDisplayRows(const std::vector<int>& Rows);
 
 public:
     // ---- virtual operations the other parts of the grid fill ----
