@@ -646,6 +646,75 @@ public:
     int GetExpandHeight(int ACol, int ARow, bool Expanded);
     bool HasExpand(int ACol, int ARow);
     bool RemoveExpand(int ACol, int ARow);
+    void AddPicture(int ACol, int ARow, THTMLPicture* APicture, bool Transparent, TStretchMode StretchMode,
+                    int Padding, int hal, int val);
+    THTMLPicture* CreatePicture(int ACol, int ARow, bool Transparent, TStretchMode StretchMode, int Padding, int hal,
+                                int val);
+    THTMLPicture* GetPicture(int ACol, int ARow);
+    bool HasPicture(int ACol, int ARow) { return GetPicture(ACol, ARow) != nullptr; }
+    bool RemovePicture(int ACol, int ARow);
+    void AddFilePicture(int ACol, int ARow, TFilePicture* APicture, bool Transparent, TStretchMode StretchMode,
+                        int Padding, int hal, int val);
+    TFilePicture* CreateFilePicture(int ACol, int ARow, bool Transparent, TStretchMode StretchMode, int Padding,
+                                    int hal, int val);
+    TFilePicture* GetFilePicture(int ACol, int ARow);
+    bool RemoveFilePicture(int ACol, int ARow);
+    void AddIcon(int ACol, int ARow, plat::TBitmap* AIcon, int hal, int val);
+    plat::TBitmap* CreateIcon(int ACol, int ARow, int hal, int val);
+    bool RemoveIcon(int ACol, int ARow);
+    virtual plat::TImageList* GetGridImages() const { return FGridImages; }
+    void AddImageIdx(int ACol, int ARow, int Aidx, int hal, int val);
+    bool GetImageIdx(int ACol, int ARow, int& idx);
+    void SetImageIdx(int ACol, int ARow, int Idx);
+    bool RemoveImageIdx(int ACol, int ARow);
+    void AddDataImage(int ACol, int ARow, int Aidx, int hal, int val);
+    bool HasDataImage(int ACol, int ARow);
+    bool RemoveDataImage(int ACol, int ARow);
+    void AddMultiImage(int ACol, int ARow, int Dir, int hal, int val);
+    TIntList* GetCellImages(int ACol, int ARow);
+    bool RemoveMultiImage(int ACol, int ARow);
+    // The value image cells sort by: the bitmap or icon object, the image index; -1 otherwise.
+    intptr_t GetCellImageKey(int ACol, int ARow);
+    void AddProgressEx(int ACol, int ARow, TColor FGColor, TColor FGTextColor, TColor BKColor, TColor BKTextColor);
+    void AddProgressFormatted(int ACol, int ARow, TColor FGColor, TColor FGTextColor, TColor BKColor,
+                              TColor BKTextColor, const QString& Fmt, int Min, int Max);
+    void AddExProgress(int ACol, int ARow, int Min, int Max);
+    bool RemoveExProgress(int ACol, int ARow);
+    void AddProgressPie(int ACol, int ARow, TColor Color, int Value);
+    void SetProgressPie(int ACol, int ARow, int Value);
+    bool RemoveProgressPie(int ACol, int ARow);
+    void AddRangeIndicator(int ACol, int ARow, int Range, TColor NegColor, TColor PosColor, bool ShowValue);
+    bool RemoveRangeIndicator(int ACol, int ARow);
+    void AddRating(int ACol, int ARow, int Scale, TColor FillColor, TColor EmptyColor);
+    bool HasRating(int ACol, int ARow);
+    bool RemoveRating(int ACol, int ARow);
+    void AddButton(int ACol, int ARow, int bw, int bh, const QString& Caption, int hal, int val);
+    void AddBitButton(int ACol, int ARow, int bw, int bh, const QString& Caption, plat::TBitmap* Glyph, int hal,
+                      int val);
+    plat::TBitmap* CreateBitButton(int ACol, int ARow, int bw, int bh, const QString& Caption, int hal, int val);
+    // The button operations by display column.
+    void SetButtonText(int ACol, int ARow, const QString& Value);
+    QString GetButtonText(int ACol, int ARow);
+    void PushButton(int ACol, int ARow, bool Push);
+    bool HasButton(int ACol, int ARow);
+    bool RemoveButton(int ACol, int ARow);
+    bool RemoveBitButton(int ACol, int ARow);
+    void RemoveAllButtons();
+    void AddInterfacedCell(int ACol, int ARow, QObject* AObject);
+    QObject* GetInterfacedCell(int ACol, int ARow);
+    bool RemoveInterfacedCell(int ACol, int ARow);
+    void RemoveAllComments();
+    void RemoveAllMarkers();
+    bool HasAutoRangeScrollBar(int ACol, int ARow);
+    // Whether the merge base cell's graphic is of one of the kinds.
+    bool CellTypeInSet(int ACol, int ARow, std::initializer_list<TCellType> Kinds);
+    // Where a button and an expand square were painted (ACol a display column); empty without.
+    plat::TRect CellButtonRect(int ACol, int ARow);
+    plat::TRect ExpandButtonRect(int ACol, int ARow);
+    // Room a graphic needs beside the text, on screen and when printed.
+    virtual QPoint GetCellGraphicSize(int ACol, int ARow);
+    virtual void CalcCellGraphicRect(int ACol, int ARow, QPoint& Size, int YInset);
+    virtual void CalcCellGraphicRectEx(int ACol, int ARow, QPoint& Size, double Scale, int Width, int Height);
     void AddBalloon(int ACol, int ARow, const QString& Title, const QString& Text, int Icon);
     bool IsBalloon(int ACol, int ARow, QString& Title, QString& Text, int& Icon);
     bool HasBalloon(int ACol, int ARow);
@@ -709,6 +778,7 @@ private:
     TCellGraphic* ownGraphic(int ACol, int ARow) const;
     TCellGraphic* graphicOfType(int ACol, int ARow, TCellType CellType);
     int FNodeCount = 0;
+    QSize pictureSize(const TCellGraphic& G) const;
     TCellGraphic* nodeAt(int ADisplRow);
     // The display row after a span: D + Span, or up to the next node for span 0.
     int spanEnd(int ADisplRow, int Span);

@@ -4,6 +4,8 @@
 // caller's; only those the graphic made itself (CellCreated) are freed with it.
 #include "controls/BaseGrid.h"
 #include "controls/ExGridLists.h"
+#include "controls/ExGridPictures.h"
+#include "controls/PictureContainer.h"
 #include "platform/Bitmap.h"
 
 #include <QObject>
@@ -54,12 +56,14 @@ public:
 
     TCellType CellType = ctNone;
     // Typed slots: a kind uses the ones it needs. Bitmap and Object are freed only when
-    // CellCreated; Images and Balloon are always the graphic's own.
+    // CellCreated; Images and Strings are always the graphic's own.
     plat::TBitmap* CellBitmap = nullptr;
     plat::TBitmap* CellIcon = nullptr;
-    QObject* CellObject = nullptr;
+    QObject* CellObject = nullptr;  // a picture or an interfaced object
+    TFilePicture* CellFilePicture = nullptr;
     TIntList* CellImages = nullptr;
-    QStringList* CellBalloon = nullptr;
+    // A balloon's title and text, or a radio group's options.
+    QStringList* CellStrings = nullptr;
     TColor CellColor = plat::clNone;
     TColor CellColor2 = plat::clNone;
     TCellVAlign CellVAlign = vaTop;
