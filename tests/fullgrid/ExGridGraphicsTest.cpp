@@ -1,5 +1,6 @@
 // Cell graphics: replacing, ownership of the objects in the slots, and the kind queries.
 #include "fullgrid/ExGrid.h"
+#include "platform/ImageList.h"
 
 #include <gtest/gtest.h>
 
@@ -163,4 +164,102 @@ TEST(ExGridGraphics, ExpandKeepsBothHeights) {
     EXPECT_EQ(g.GetExpandHeight(1, 2, true), 90);
     EXPECT_EQ(g.GetExpandHeight(1, 2, false), 30);
     EXPECT_FALSE(g.ToggleExpand(1, 2));
+}
+
+TEST(ExGridGraphics, VerticalRadioGroupNeedsSixteenPixelRowsOnScreenOnly) {
+    TExStringGrid g;
+    // A canvas font whose "gh" is 13 pixels high.
+    int h = 0;
+    for (int px = 8; px <= 24 && h != 13; ++px) {
+        g.Canvas().Font().SetHeight(-px);
+        h = g.Canvas().TextHeight("gh");
+    }
+    ASSERT_EQ(h, 13);
+    TCellGraphic* radio = g.CreateCellGraphic(1, 1);
+    radio->CellType = ctRadio;
+    radio->CellStrings = new QStringList{"one", "two", "three"};
+    QPoint layout, print;
+    g.CalcCellGraphicRect(1, 1, layout, 0);
+    g.CalcCellGraphicRectEx(1, 1, print, 1.0, 100, 100);
+    EXPECT_EQ(layout.y(), 48);
+    EXPECT_EQ(print.y(), 39);
+    EXPECT_EQ(layout.x(), 12 + g.Canvas().TextWidth("three"));
+}
+
+TEST(ExGridGraphics, BitmapRoomBesideOrAboveTheText) {
+    struct Case {
+        const char* name;
+        const char* text;
+        TCellHAlign hal;
+        TCellVAlign val;
+        QPoint layout;
+    } cases[] = {
+        {"no text: all of it", "", haLeft, vaTop, {20, 10}},
+        {"over the text: none", "t", haLeft, vaTop, {0, 0}},
+        {"before the text: its width", "t", haBeforeText, vaTop, {20, 0}},
+        {"under the text: its height", "t", haLeft, vaUnderText, {0, 10}},
+    };
+    for (const Case& c : cases) {
+        TExStringGrid g;
+        plat::TBitmap bmp(20, 10);
+        g.SetCells(1, 1, c.text);
+        g.AddBitmap(1, 1, &bmp, false, c.hal, c.val);
+        EXPECT_EQ(g.GetCellGraphicSize(1, 1), c.layout) << c.name;
+        QPoint print;
+        g.CalcCellGraphicRectEx(1, 1, print, 1.0, 100, 100);
+        EXPECT_EQ(print, QPoint(20, 10)) << "printing always reserves the whole bitmap: " << c.name;
+    }
+    TExStringGrid g;
+    g.AddRating(1, 1, 5, plat::clYellow, plat::clGray);
+    EXPECT_EQ(g.GetCellGraphicSize(1, 1), QPoint(90, 16)) << "ratings keep their width under haFull";
+    g.SetCells(2, 1, "");
+    g.AddButton(2, 1, 40, 18, "", haLeft, vaTop);
+    EXPECT_EQ(g.GetCellGraphicSize(2, 1), QPoint(40, 18));
+    g.SetCells(3, 1, "text");
+    g.AddButton(3, 1, 40, 18, "Go", haCenter, vaTop);
+    EXPECT_EQ(g.GetCellGraphicSize(3, 1), QPoint(0, 0));
+}
+
+TEST(ExGridGraphics, CreatedObjectsOfEveryKindGoWithTheirGraphic) {
+    // Under the leak check each of these would leak if the graphic did not free what it made.
+    TExStringGrid g;
+    g.CreatePicture(1, 1, false, Stretch, 0, haLeft, vaTop);
+    EXPECT_NE(g.GetPicture(1, 1), nullptr);
+    g.CreateFilePicture(1, 2, false, Stretch, 0, haLeft, vaTop);
+    EXPECT_NE(g.GetFilePicture(1, 2), nullptr);
+    g.CreateIcon(1, 3, haLeft, vaTop);
+    g.CreateBitButton(1, 4, 20, 20, "b", haLeft, vaTop);
+    EXPECT_TRUE(g.HasButton(1, 4));
+    g.RemoveAllButtons();
+    EXPECT_FALSE(g.HasButton(1, 4));
+    g.AddComment(2, 1, "a");
+    g.AddComment(3, 3, "b");
+    g.RemoveAllComments();
+    EXPECT_EQ(g.GetComment(3, 3), "");
+
+    THTMLPicture mine;
+    g.AddPicture(2, 2, &mine, false, Stretch, 0, haLeft, vaTop);
+    EXPECT_TRUE(g.RemovePicture(2, 2));
+    EXPECT_TRUE(mine.Empty()) << "the caller's picture is still there to ask";
+}
+
+TEST(ExGridGraphics, ImageKindsNeedTheGridImages) {
+    TExStringGrid g;
+    g.AddImageIdx(1, 1, 3, haLeft, vaTop);
+    EXPECT_EQ(g.GetCellType(1, 1), ctEmpty);
+    plat::TImageList images;
+    g.SetGridImages(&images);
+    g.AddImageIdx(1, 1, 3, haLeft, vaTop);
+    int idx = -1;
+    EXPECT_TRUE(g.GetImageIdx(1, 1, idx));
+    EXPECT_EQ(idx, 3);
+    EXPECT_EQ(g.GetCellImageKey(1, 1), 3);
+    g.AddDataImage(2, 1, 4, haLeft, vaTop);
+    EXPECT_EQ(g.Cells(2, 1), "4");
+    EXPECT_TRUE(g.RemoveDataImage(2, 1));
+    EXPECT_EQ(g.Cells(2, 1), "");
+    g.AddMultiImage(3, 1, 0, haLeft, vaTop);
+    ASSERT_NE(g.GetCellImages(3, 1), nullptr);
+    g.GetCellImages(3, 1)->Add(2);
+    EXPECT_EQ(g.GetCellImages(3, 1)->Count(), 1);
 }
