@@ -778,6 +778,10 @@ private:
     TCellGraphic* ownGraphic(int ACol, int ARow) const;
     TCellGraphic* graphicOfType(int ACol, int ARow, TCellType CellType);
     int FNodeCount = 0;
+    // The row check box column 0 shows for every row under HotmailRowSelect; never in a cell.
+    std::unique_ptr<TCellGraphic> FRowCheckBox;
+    // Column 0 under HotmailRowSelect, unless the cell holds an object of another class.
+    bool showsRowCheckBox(int ACol, int ARow) const;
     QSize pictureSize(const TCellGraphic& G) const;
     TCellGraphic* nodeAt(int ADisplRow);
     // The display row after a span: D + Span, or up to the next node for span 0.

@@ -130,10 +130,33 @@ TCellGraphic* TExStringGrid::ownGraphic(int ACol, int ARow) const {
     return dynamic_cast<TCellGraphic*>(GetGraphicObjectEx(ACol, ARow));
 }
 
-TCellGraphic* TExStringGrid::GetCellGraphic(int ACol, int ARow) { return ownGraphic(ACol, ARow); }
+bool TExStringGrid::showsRowCheckBox(int ACol, int ARow) const {
+    if (ACol != 0 || ARow < 0 || !FMouseActions->HotmailRowSelect()) return false;
+    QObject* o = GetGraphicObjectEx(0, ARow);
+    return !o || dynamic_cast<TCellGraphic*>(o);
+}
+
+TCellGraphic* TExStringGrid::GetCellGraphic(int ACol, int ARow) {
+    if (!showsRowCheckBox(ACol, ARow)) return ownGraphic(ACol, ARow);
+    if (!FRowCheckBox) FRowCheckBox = std::make_unique<TCellGraphic>();
+    TCellGraphic& box = *FRowCheckBox;
+    box.CellType = ctRowCheckBox;
+    box.CellTransparent = ControlLook().ControlStyle() == csFlat;
+    if (ARow == 0) {
+        // The header box: all rows, some rows (grey) or none.
+        const int n = RowSelectCount(), data = RowCount() - FixedRows();
+        box.CellAngle = n > 0 && n < data ? 1 : 0;
+        box.CellBoolean = n >= data;
+    } else {
+        box.CellAngle = 0;
+        box.CellBoolean = ARow < RowCount() && GetRowSelect(RealRowIndex(ARow));
+    }
+    return &box;
+}
 
 TCellType TExStringGrid::GetCellType(int ACol, int ARow) {
     if (ACol < 0 || ARow < 0) return ctEmpty;
+    if (FMouseActions->HotmailRowSelect() && ACol == 0) return showsRowCheckBox(ACol, ARow) ? ctRowCheckBox : ctEmpty;
     const TCellGraphic* g = GetCellGraphic(ACol, ARow);
     return g ? g->CellType : ctEmpty;
 }

@@ -263,3 +263,23 @@ TEST(ExGridGraphics, ImageKindsNeedTheGridImages) {
     g.GetCellImages(3, 1)->Add(2);
     EXPECT_EQ(g.GetCellImages(3, 1)->Count(), 1);
 }
+
+TEST(ExGridGraphics, RowCheckBoxesAreSharedAndNeverFreedByCellOperations) {
+    TExStringGrid g;
+    g.SetRowCount(5);
+    g.MouseActions().SetHotmailRowSelect(true);
+    g.MouseActions().SetDisjunctRowSelect(true);
+    EXPECT_EQ(g.GetCellType(0, 2), ctRowCheckBox);
+    EXPECT_EQ(g.GetCellType(1, 2), ctEmpty);
+    TCellGraphic* box = g.GetCellGraphic(0, 2);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(g.GetCellGraphic(0, 3), box) << "one shared graphic";
+    EXPECT_FALSE(box->CellBoolean);
+    g.SetRowSelect(2, true);
+    EXPECT_TRUE(g.GetCellGraphic(0, 2)->CellBoolean);
+    TCellGraphic* header = g.GetCellGraphic(0, 0);
+    EXPECT_EQ(header->CellAngle, 1) << "some rows selected";
+    EXPECT_FALSE(header->CellBoolean);
+    EXPECT_TRUE(g.RemoveCellGraphic(0, 2));
+    EXPECT_EQ(g.GetCellType(0, 2), ctRowCheckBox) << "the shared box stays (ASan: not freed)";
+}
