@@ -33,6 +33,7 @@ class TExStringGridCheck;
 class TPictureContainer;
 namespace plat {
 class TImageList;
+class TDateTimePicker;
 class TPopupMenu;
 }  // namespace plat
 
@@ -595,6 +596,12 @@ public:
     virtual void ExpandClick(int ACol, int ARow, bool Expanded);
     virtual void ComboCloseUp(int ACol, int ARow);
     virtual void ComboDropDown(int ACol, int ARow);
+    // The date editors' notices, passed on as grid events with the current cell.
+    void DateTimeChanged(const QDateTime& ADateTime);
+    // The picker's value as text in the current settings: its time for the time kind, else its date.
+    void DatePickerChange(const plat::TDateTimePicker& Picker);
+    void DatePickerCloseUp();
+    void DatePickerDropDown();
     // The cell's read-only flag; false without cell properties.
     bool GetReadOnly(int ACol, int ARow) const;
     void SetReadOnly(int ACol, int ARow, bool Value);
@@ -764,6 +771,8 @@ public:
     // Empties the texts of the rows, hidden columns included.
     void ClearRows(int ARow, int ACount);
 
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QDateTime& ADateTime)> OnDateTimeChange;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)> OnEditChange;
     TGridHintEvent OnGridWideHint;
     TRowColBoolEvent OnIsFixedCell, OnIsPasswordCell;
     TColRowBoolEvent OnGetWordWrap, OnHasComboBox, OnHasSpinEdit;

@@ -2,6 +2,7 @@
 // fixedness, hint, check texts and column filter values.
 #include "controls/ExUtil.h"
 #include "fullgrid/ExGrid.h"
+#include "platform/DateTimePicker.h"
 
 #include <QApplication>
 #include <QPen>
@@ -292,3 +293,25 @@ bool TExStringGrid::GetReadOnly(int ACol, int ARow) const {
 }
 
 void TExStringGrid::SetReadOnly(int ACol, int ARow, bool Value) { GetCellProperties(ACol, ARow)->SetReadOnly(Value); }
+
+void TExStringGrid::DateTimeChanged(const QDateTime& ADateTime) {
+    if (OnDateTimeChange) OnDateTimeChange(this, Col(), Row(), ADateTime);
+}
+
+void TExStringGrid::DatePickerChange(const plat::TDateTimePicker& Picker) {
+    if (!OnEditChange) return;
+    const QDateTime v = Picker.DateTime();
+    const QString text =
+        Picker.Kind() == plat::dtkTime ? v.time().toString(GetLongTimeFormat()) : v.date().toString(GetShortDateFormat());
+    OnEditChange(this, Col(), Row(), text);
+}
+
+void TExStringGrid::DatePickerCloseUp() {
+    if (OnDatePickerCloseUp) OnDatePickerCloseUp(this, Row(), Col());
+    if (MouseActions().DirectDateClose()) HideEditor();
+}
+
+void TExStringGrid::DatePickerDropDown() {
+    // The calendar here has no today mark or week numbers to switch; the event remains.
+    if (OnDatePickerDropDown) OnDatePickerDropDown(this, Row(), Col());
+}

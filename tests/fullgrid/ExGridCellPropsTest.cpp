@@ -2,6 +2,8 @@
 #include "fullgrid/ExGrid.h"
 
 #include "controls/ExUtil.h"
+#include "platform/DateTimePicker.h"
+#include "platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -306,4 +308,28 @@ TEST(ExGridCellQueries, CheckTextsAndSmallHooksPassTheirArguments) {
     g.OnComboDropDown = [&](QObject*, int ARow, int ACol) { args = {ARow, ACol}; };
     g.ComboDropDown(3, 4);
     EXPECT_EQ(args, (std::vector<int>{4, 3}));
+}
+
+TEST(ExGridCellQueries, DatePickerNoticesBecomeGridEventsWithTheCurrentCell) {
+    QueryGrid q;
+    plat::FormatSettings fs;
+    fs.shortDateFormat = "dd.MM.yyyy";
+    fs.longTimeFormat = "HH:mm:ss";
+    plat::setFormatSettingsOverride(fs);
+    std::vector<QString> seen;
+    q.g.OnEditChange = [&](QObject*, int ACol, int ARow, const QString& V) {
+        seen.push_back(QString("%1,%2 %3").arg(ACol).arg(ARow).arg(V));
+    };
+    plat::TDateTimePicker picker;
+    picker.SetDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC));
+    q.g.DatePickerChange(picker);
+    picker.SetKind(plat::dtkTime);
+    q.g.DatePickerChange(picker);
+    plat::setFormatSettingsOverride(plat::FormatSettings{});
+    EXPECT_EQ(seen, (std::vector<QString>{"3,5 05.03.2024", "3,5 14:07:09"}));
+
+    std::vector<int> args;
+    q.g.OnDatePickerCloseUp = [&](QObject*, int ARow, int ACol) { args = {ARow, ACol}; };
+    q.g.DatePickerCloseUp();
+    EXPECT_EQ(args, (std::vector<int>{5, 3})) << "row first";
 }
