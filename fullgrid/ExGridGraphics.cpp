@@ -784,7 +784,7 @@ bool TExStringGrid::CellTypeInSet(int ACol, int ARow, std::initializer_list<TCel
 
 plat::TRect TExStringGrid::CellButtonRect(int ACol, int ARow) {
     const TCellGraphic* g = GetCellGraphic(RealColIndex(ACol), ARow);
-    if (!g) return plat::TRect(0, 0, 0, 0);
+    if (!g) return plat::TRect{};
     const plat::TRect cell = CellRect(ACol, ARow);
     const auto offset = static_cast<uint32_t>(std::lround(g->CellValue));
     const auto size = static_cast<uint32_t>(g->CellIndex);
@@ -805,9 +805,9 @@ plat::TRect TExStringGrid::CellButtonRect(int ACol, int ARow) {
 }
 
 plat::TRect TExStringGrid::ExpandButtonRect(int ACol, int ARow) {
-    if (!graphicOfType(RealColIndex(ACol), ARow, ctExpand)) return plat::TRect(0, 0, 0, 0);
+    if (!graphicOfType(RealColIndex(ACol), ARow, ctExpand)) return plat::TRect{};
     const plat::TRect cell = CellRect(ACol, ARow);
-    return plat::TRect(cell.Right - 13, cell.Top + 2, cell.Right - 2, cell.Top + 13);
+    return plat::Rect(cell.Right - 13, cell.Top + 2, cell.Right - 2, cell.Top + 13);
 }
 
 // ---------------------------------------------------------------- room for graphics

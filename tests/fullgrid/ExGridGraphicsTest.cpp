@@ -283,3 +283,19 @@ TEST(ExGridGraphics, RowCheckBoxesAreSharedAndNeverFreedByCellOperations) {
     EXPECT_TRUE(g.RemoveCellGraphic(0, 2));
     EXPECT_EQ(g.GetCellType(0, 2), ctRowCheckBox) << "the shared box stays (ASan: not freed)";
 }
+
+TEST(ExGridGraphics, ButtonAndExpandRectanglesWhereTheyWerePainted) {
+    TExStringGrid g;
+    g.resize(400, 250);
+    const plat::TRect cell = g.CellRect(2, 1);
+    ASSERT_FALSE(cell.IsEmpty());
+    EXPECT_EQ(g.CellButtonRect(2, 1), plat::TRect{}) << "no graphic";
+    g.AddButton(2, 1, 30, 16, "Go", haLeft, vaTop);
+    g.GetCellGraphic(2, 1)->CellValue = 3 + 65536 * 2;  // painted 3 right, 2 down
+    EXPECT_EQ(g.CellButtonRect(2, 1), plat::Rect(cell.Left + 3, cell.Top + 2, cell.Left + 33, cell.Top + 18));
+    g.AddButton(2, 1, 30, 16, "Go", haFull, vaFull);
+    EXPECT_EQ(g.CellButtonRect(2, 1), cell);
+    EXPECT_EQ(g.ExpandButtonRect(2, 1), plat::TRect{});
+    g.AddExpand(2, 1, 60);
+    EXPECT_EQ(g.ExpandButtonRect(2, 1), plat::Rect(cell.Right - 13, cell.Top + 2, cell.Right - 2, cell.Top + 13));
+}
