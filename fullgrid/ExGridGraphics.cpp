@@ -167,9 +167,12 @@ TCellGraphic* TExStringGrid::graphicOfType(int ACol, int ARow, TCellType CellTyp
 }
 
 TCellGraphic* TExStringGrid::CreateCellGraphic(int ACol, int ARow) {
-    delete ownGraphic(ACol, ARow);
-    auto* g = new TCellGraphic;
-    SetGraphicObjectEx(ACol, ARow, g);
+    TCellGraphic* old = ownGraphic(ACol, ARow);
+    // Stored before anything is freed: a cell outside the grid raises and changes nothing.
+    auto fresh = std::make_unique<TCellGraphic>();
+    SetGraphicObjectEx(ACol, ARow, fresh.get());
+    delete old;
+    TCellGraphic* g = fresh.release();
     if (NumHiddenColumns() > 0 && DisplColIndex(ACol) != ACol) RepaintCell(DisplColIndex(ACol), ARow);
     return g;
 }

@@ -299,3 +299,14 @@ TEST(ExGridGraphics, ButtonAndExpandRectanglesWhereTheyWerePainted) {
     g.AddExpand(2, 1, 60);
     EXPECT_EQ(g.ExpandButtonRect(2, 1), plat::Rect(cell.Right - 13, cell.Top + 2, cell.Right - 2, cell.Top + 13));
 }
+
+TEST(ExGridGraphics, AddingOutsideTheGridRaisesAndLeaksNothing) {
+    TExStringGrid g;
+    bool raised = false;
+    try {
+        g.AddComment(1, g.RowCount() + 5, "x");
+    } catch (const std::exception&) {
+        raised = true;
+    }
+    EXPECT_TRUE(raised);
+}
