@@ -11,6 +11,7 @@
 #include "controls/ExGridLists.h"
 #include "controls/ExGridSettings.h"
 #include "controls/ExStyleIF.h"
+#include "fullgrid/ExGridGraphics.h"
 #include "fullgrid/ExGridLook.h"
 #include "fullgrid/ExGridParts.h"
 #include "fullgrid/ExGridUnit.h"
@@ -32,6 +33,7 @@ class TExStringGridCheck;
 class TPictureContainer;
 namespace plat {
 class TImageList;
+class TDateTimePicker;
 class TPopupMenu;
 }  // namespace plat
 
@@ -68,6 +70,16 @@ using TClipboardBeforePasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value, bool& Allow)>;
 using TClipboardAfterPasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
+// Search footer actions and the cell-query events the grid asks last.
+enum TSearchAction : uint8_t { saFindFirst, saFindPrevious, saFindNext };
+using TSearchFooterActionEvent =
+    std::function<void(QObject* Sender, const QString& Value, int32_t ACol, int32_t ARow, TSearchAction SearchAction)>;
+using TRowColBoolEvent = std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, bool& Value)>;
+using TColRowBoolEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, bool& Value)>;
+using TGetCheckTextEvent = std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QString& Value)>;
+using TGetColumnFilterEvent = std::function<void(QObject* Sender, int32_t Column, QStringList& Filter)>;
+using TGetCellCursorEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t X, int32_t Y, QCursor& ACursor)>;
 using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, int32_t& FromPage, int32_t& ToPage)>;
 
 // Plain settings in the catalogue's groups: type, name, start value. Writing them only stores;
@@ -561,6 +573,252 @@ public:
     // Lines the wheel scrolls, from the platform at window creation.
     int WheelScrollLines() const { return FWheelScrollLines; }
 
+    // ---- cell property queries: each takes the caller's start value and returns the final one;
+    // the cell's own properties contribute, the event has the last word ----
+    virtual void GetCellHint(int ACol, int ARow, QString& AHint, QString& AWideHint);
+    virtual void GetCellColor(int ACol, int ARow, plat::TGridDrawState AState, plat::TBrush& ABrush,
+                              plat::TFont& AFont);
+    virtual void GetCellPrintColor(int ACol, int ARow, plat::TGridDrawState AState, plat::TBrush& ABrush,
+                                   plat::TFont& AFont);
+    virtual void GetCellBorder(int ACol, int ARow, plat::TPen& APen, TCellBorders& Borders);
+    virtual void GetCellPrintBorder(int ACol, int ARow, plat::TPen& APen, TCellBorders& Borders);
+    virtual void GetCellAlign(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+    virtual void GetCellFormat(int ACol, TSortStyle& AStyle, QString& APrefix, QString& ASuffix);
+    // The grid's editor query; spin buttons ask this one, which a column grid leaves alone.
+    virtual void GetGridCellEditor(int ACol, int ARow, TEditorType& AEditor);
+    // The editor query a column grid answers from its columns.
+    virtual void GetCellEditor(int ACol, int ARow, TEditorType& AEditor);
+    virtual bool IsNoEditorCell(int ACol, int ARow);
+    virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
+    virtual void CanEditCell(int ACol, int ARow, bool& CanEdit);
+    virtual void DoCanEditCell(int ACol, int ARow, bool& CanEdit);
+    virtual void IsPasswordCell(int ACol, int ARow, bool& IsPassword);
+    virtual void GetWordWrap(int ACol, int ARow, bool& WordWrap);
+    virtual bool HasComboBox(int ACol, int ARow);
+    virtual bool HasSpinEdit(int ACol, int ARow);
+    virtual void GetCheckTrue(int ACol, int ARow, QString& Value);
+    virtual void GetCheckFalse(int ACol, int ARow, QString& Value);
+    // Fills FilterList with the values offered for a column; true when it holds any.
+    virtual bool GetColumnFilter(int Column);
+    virtual void GetCellCursor(int ACol, int ARow, int X, int Y);
+    void GetCellDefaults(int ACol, int ARow, plat::TFont& AFont, plat::TBrush& ABrush, TColor& ColorTo,
+                         TColor& MirrorColor, TColor& MirrorColorTo, TAlignment& HA, TVAlignment& VA, bool& WW,
+                         TCellGradientDirection& GD) override;
+    // A copy, so two callers never share one font: the grid's font, or the cell's name, size,
+    // style and colour.
+    plat::TFont GetCellFont(int ACol, int ARow) const;
+    virtual void SearchFooterAction(const QString& Value, int ACol, int ARow, TSearchAction SearchAction);
+    virtual void ButtonClick(int ACol, int ARow);
+    virtual void ExpandClick(int ACol, int ARow, bool Expanded);
+    virtual void ComboCloseUp(int ACol, int ARow);
+    virtual void ComboDropDown(int ACol, int ARow);
+    // The date editors' notices, passed on as grid events with the current cell.
+    void DateTimeChanged(const QDateTime& ADateTime);
+    // The picker's value as text in the current settings: its time for the time kind, else its date.
+    void DatePickerChange(const plat::TDateTimePicker& Picker);
+    void DatePickerCloseUp();
+    void DatePickerDropDown();
+    // The cell's read-only flag; false without cell properties.
+    bool GetReadOnly(int ACol, int ARow) const;
+    void SetReadOnly(int ACol, int ARow, bool Value);
+    // Editing switched on for cells with properties while goEditing is off (set by the editor).
+    bool EditDisable() const { return FEditDisable; }
+    void SetEditDisable(bool Value) { FEditDisable = Value; }
+
+    // ---- cell graphics ----
+    virtual TCellGraphic* GetCellGraphic(int ACol, int ARow);
+    virtual TCellType GetCellType(int ACol, int ARow);
+    TCellGraphic* CreateCellGraphic(int ACol, int ARow);
+    bool RemoveCellGraphic(int ACol, int ARow);
+    bool RemoveCellGraphicOfType(int ACol, int ARow, TCellType CellType);
+    void AddBitmap(int ACol, int ARow, plat::TBitmap* ABmp, bool Transparent, int hal, int val);
+    plat::TBitmap* CreateBitmap(int ACol, int ARow, bool Transparent, int hal, int val);
+    plat::TBitmap* GetBitmap(int ACol, int ARow);
+    bool HasBitmap(int ACol, int ARow) { return GetBitmap(ACol, ARow) != nullptr; }
+    bool RemoveBitmap(int ACol, int ARow);
+    void AddComment(int ACol, int ARow, const QString& Comment);
+    void AddColorComment(int ACol, int ARow, const QString& Comment, TColor Color);
+    QString GetComment(int ACol, int ARow);
+    void SetComment(int ACol, int ARow, const QString& Value);
+    bool IsComment(int ACol, int ARow, QString& Comment);
+    bool RemoveComment(int ACol, int ARow);
+    void AddProgress(int ACol, int ARow, TColor FGColor, TColor BKColor);
+    bool HasProgress(int ACol, int ARow);
+    bool RemoveProgress(int ACol, int ARow);
+    void AddRotated(int ACol, int ARow, int16_t AAngle, const QString& S);
+    void SetRotated(int ACol, int ARow, int16_t AAngle);
+    bool IsRotated(int ACol, int ARow, int& AAngle);
+    bool RemoveRotated(int ACol, int ARow);
+    void AddShape(int ACol, int ARow, int Shape, TColor FillColor, TColor LineColor, int hal, int val);
+    void SetShapeColor(int ACol, int ARow, TColor FillColor);
+    TColor GetShapeColor(int ACol, int ARow);
+    bool RemoveShape(int ACol, int ARow);
+    void AddScrollBar(int ACol, int ARow, bool AutoRange);
+    bool HasScrollBar(int ACol, int ARow);
+    void SetScrollPosition(int ACol, int ARow, int Pos);
+    int GetScrollPosition(int ACol, int ARow);
+    void SetScrollProp(int ACol, int ARow, TScrollProp Prop);
+    TScrollProp GetScrollProp(int ACol, int ARow);
+    bool RemoveScrollBar(int ACol, int ARow);
+    void AddMarker(int ACol, int ARow, int ErrPos, int ErrLen);
+    void GetMarker(int ACol, int ARow, int& ErrPos, int& ErrLen);
+    void RemoveMarker(int ACol, int ARow);
+    void AddExpand(int ACol, int ARow, int ExpandedHeight);
+    bool ToggleExpand(int ACol, int ARow);
+    bool GetExpandState(int ACol, int ARow);
+    int GetExpandHeight(int ACol, int ARow, bool Expanded);
+    bool HasExpand(int ACol, int ARow);
+    bool RemoveExpand(int ACol, int ARow);
+    void AddPicture(int ACol, int ARow, THTMLPicture* APicture, bool Transparent, TStretchMode StretchMode,
+                    int Padding, int hal, int val);
+    THTMLPicture* CreatePicture(int ACol, int ARow, bool Transparent, TStretchMode StretchMode, int Padding, int hal,
+                                int val);
+    THTMLPicture* GetPicture(int ACol, int ARow);
+    bool HasPicture(int ACol, int ARow) { return GetPicture(ACol, ARow) != nullptr; }
+    bool RemovePicture(int ACol, int ARow);
+    void AddFilePicture(int ACol, int ARow, TFilePicture* APicture, bool Transparent, TStretchMode StretchMode,
+                        int Padding, int hal, int val);
+    TFilePicture* CreateFilePicture(int ACol, int ARow, bool Transparent, TStretchMode StretchMode, int Padding,
+                                    int hal, int val);
+    TFilePicture* GetFilePicture(int ACol, int ARow);
+    bool RemoveFilePicture(int ACol, int ARow);
+    void AddIcon(int ACol, int ARow, plat::TBitmap* AIcon, int hal, int val);
+    plat::TBitmap* CreateIcon(int ACol, int ARow, int hal, int val);
+    bool RemoveIcon(int ACol, int ARow);
+    virtual plat::TImageList* GetGridImages() const { return FGridImages; }
+    void AddImageIdx(int ACol, int ARow, int Aidx, int hal, int val);
+    bool GetImageIdx(int ACol, int ARow, int& idx);
+    void SetImageIdx(int ACol, int ARow, int Idx);
+    bool RemoveImageIdx(int ACol, int ARow);
+    void AddDataImage(int ACol, int ARow, int Aidx, int hal, int val);
+    bool HasDataImage(int ACol, int ARow);
+    bool RemoveDataImage(int ACol, int ARow);
+    void AddMultiImage(int ACol, int ARow, int Dir, int hal, int val);
+    TIntList* GetCellImages(int ACol, int ARow);
+    bool RemoveMultiImage(int ACol, int ARow);
+    // The value image cells sort by: the bitmap or icon object, the image index; -1 otherwise.
+    intptr_t GetCellImageKey(int ACol, int ARow);
+    void AddProgressEx(int ACol, int ARow, TColor FGColor, TColor FGTextColor, TColor BKColor, TColor BKTextColor);
+    void AddProgressFormatted(int ACol, int ARow, TColor FGColor, TColor FGTextColor, TColor BKColor,
+                              TColor BKTextColor, const QString& Fmt, int Min, int Max);
+    void AddExProgress(int ACol, int ARow, int Min, int Max);
+    bool RemoveExProgress(int ACol, int ARow);
+    void AddProgressPie(int ACol, int ARow, TColor Color, int Value);
+    void SetProgressPie(int ACol, int ARow, int Value);
+    bool RemoveProgressPie(int ACol, int ARow);
+    void AddRangeIndicator(int ACol, int ARow, int Range, TColor NegColor, TColor PosColor, bool ShowValue);
+    bool RemoveRangeIndicator(int ACol, int ARow);
+    void AddRating(int ACol, int ARow, int Scale, TColor FillColor, TColor EmptyColor);
+    bool HasRating(int ACol, int ARow);
+    bool RemoveRating(int ACol, int ARow);
+    void AddButton(int ACol, int ARow, int bw, int bh, const QString& Caption, int hal, int val);
+    void AddBitButton(int ACol, int ARow, int bw, int bh, const QString& Caption, plat::TBitmap* Glyph, int hal,
+                      int val);
+    plat::TBitmap* CreateBitButton(int ACol, int ARow, int bw, int bh, const QString& Caption, int hal, int val);
+    // The button operations by display column.
+    void SetButtonText(int ACol, int ARow, const QString& Value);
+    QString GetButtonText(int ACol, int ARow);
+    void PushButton(int ACol, int ARow, bool Push);
+    bool HasButton(int ACol, int ARow);
+    bool RemoveButton(int ACol, int ARow);
+    bool RemoveBitButton(int ACol, int ARow);
+    void RemoveAllButtons();
+    void AddInterfacedCell(int ACol, int ARow, QObject* AObject);
+    QObject* GetInterfacedCell(int ACol, int ARow);
+    bool RemoveInterfacedCell(int ACol, int ARow);
+    void RemoveAllComments();
+    void RemoveAllMarkers();
+    bool HasAutoRangeScrollBar(int ACol, int ARow);
+    // Whether the merge base cell's graphic is of one of the kinds.
+    bool CellTypeInSet(int ACol, int ARow, std::initializer_list<TCellType> Kinds);
+    // Where a button and an expand square were painted (ACol a display column); empty without.
+    plat::TRect CellButtonRect(int ACol, int ARow);
+    plat::TRect ExpandButtonRect(int ACol, int ARow);
+    // Room a graphic needs beside the text, on screen and when printed.
+    virtual QPoint GetCellGraphicSize(int ACol, int ARow);
+    virtual void CalcCellGraphicRect(int ACol, int ARow, QPoint& Size, int YInset);
+    virtual void CalcCellGraphicRectEx(int ACol, int ARow, QPoint& Size, double Scale, int Width, int Height);
+    void AddBalloon(int ACol, int ARow, const QString& Title, const QString& Text, int Icon);
+    bool IsBalloon(int ACol, int ARow, QString& Title, QString& Text, int& Icon);
+    bool HasBalloon(int ACol, int ARow);
+    bool RemoveBalloon(int ACol, int ARow);
+
+    // Node and summary rows by the kind of their column-0 graphic; false for negative rows.
+    bool IsNode(int ARow);
+    bool IsSummary(int ARow);
+
+    // ---- nodes: a row whose column-0 graphic is a node owns the span of rows below it. AddNode,
+    // RemoveNode, ExpandNode, ContractNode and the row insertions and removals take a real row ----
+    void AddNode(int ARow, int Span);
+    void RemoveNode(int ARow);
+    void RemoveAllNodes();
+    bool GetNodeState(int ARow);
+    void SetNodeState(int ARow, bool Value);
+    int GetNodeLevel(int ARow);
+    int GetNodeSpan(int ARow);
+    void SetNodeSpan(int ARow, int Span);
+    void UpdateNodeSpan(int ARow, int Delta);
+    int GetSubNodeCount(int ARow);
+    void UpdateSubNodeCount(int ARow, int Delta);
+    void ExpandNode(int ARow);
+    void ContractNode(int ARow);
+    // Every node at once, in one pass over the rows.
+    void ExpandAll();
+    void ContractAll();
+    int GetParentRow(int ARow);
+    // 0 a node row, 1 the last row of a span, 2 a row with rows of its level or deeper below.
+    int GetNodeSpanType(int ARow);
+    void InsertNormalRow(int ARow);
+    void RemoveNormalRow(int ARow);
+    void InsertChildRow(int ARow, int InsertAt);
+    void RemoveChildRow(int ARow);
+    void AddSummary(int ARow);
+    bool IsInNodeGlyph(int ARow, int X);
+    int RowIndent(int ARow) const override;
+    bool HasNodes() const override { return FNodeCount > 0; }
+    int NodeCount() const { return FNodeCount; }
+    // Footer totals after rows came or went.
+    virtual void CalcFooter(int ACol) {}
+
+    // ---- rows by display index: heights and hidden-row indexes stay in step ----
+    void InsertRows(int ARow, int ACount);
+    void RemoveRows(int ARow, int ACount);
+    void RemoveRowsInternal(int ARow, int ACount);
+    // Empties the texts of the rows, hidden columns included.
+    void ClearRows(int ARow, int ACount);
+
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QDateTime& ADateTime)> OnDateTimeChange;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)> OnEditChange;
+    TGridHintEvent OnGridWideHint;
+    TRowColBoolEvent OnIsFixedCell, OnIsPasswordCell;
+    TColRowBoolEvent OnGetWordWrap, OnHasComboBox, OnHasSpinEdit;
+    TGetCheckTextEvent OnGetCheckTrue, OnGetCheckFalse;
+    TGetColumnFilterEvent OnGetColumnFilter;
+    TGetCellCursorEvent OnGetCellCursor;
+    TSearchFooterActionEvent OnSearchFooterAction;
+
+private:
+    bool FEditDisable = false;
+    // The graphic the cell itself holds (never a shared one), else nullptr.
+    TCellGraphic* ownGraphic(int ACol, int ARow) const;
+    TCellGraphic* graphicOfType(int ACol, int ARow, TCellType CellType);
+    int FNodeCount = 0;
+    // The row check box column 0 shows for every row under HotmailRowSelect; never in a cell.
+    std::unique_ptr<TCellGraphic> FRowCheckBox;
+    // Column 0 under HotmailRowSelect, unless the cell holds an object of another class.
+    bool showsRowCheckBox(int ACol, int ARow) const;
+    QSize pictureSize(const TCellGraphic& G) const;
+    TCellGraphic* nodeAt(int ADisplRow);
+    // The display row after a span: D + Span, or up to the next node for span 0.
+    int spanEnd(int ADisplRow, int Span);
+    void expandCore(int ARealRow);
+    void changeLevels(int From, int Count, int Delta);
+    // Hidden rows at or beyond a real row move by Delta.
+    void shiftHidden(int FromReal, int Delta);
+    // Hides display rows in one pass, outside any filter level.
+    void hideDisplayRows(const std::vector<int>& Rows);
+
+public:
     // ---- virtual operations the other parts of the grid fill ----
     virtual void CalcFooterCells(int ACol) {}
     virtual void ClickSort(int ACol) {}
