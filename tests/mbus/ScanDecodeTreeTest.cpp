@@ -1,17 +1,26 @@
 // The Scan & Decode window's result trees: the nodes and captions of the found meters, lazy
 // captions for a large scan, and ticks that reach the saved file and the wireless meters.
+#include "FakeGateway.h"
+#include "mbus/MBusFrames.h"
+#include "mbus/MBusNetwork.h"
 #include "mbus/UScanDecode.h"
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/mbus/FakeScanEngine.h"
+#include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 #include "treeview/LazyTrees.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
 
 using namespace scan_fake;
 using namespace plat;
@@ -181,6 +190,96 @@ TEST_F(ScanDecodeTree, WirelessTreeOfTheClickedRowAndItsTicks) {
     EXPECT_TRUE(meter->List_Var[0].Enable);
     EXPECT_FALSE(meter->List_Var[1].Enable);
     EXPECT_TRUE(g_WMBusSlaveList.Snapshot(0)->Enable) << "only the row's meter";
+}
+
+}  // namespace
+
+// End to end: the window on the real engine against the fake gateway over loopback sockets.
+namespace {
+
+template <typename P>
+bool waitUntil(P pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class ScanDecodeLive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Load_Default_Language();
+        g_MBusSlaveList.Clear();
+        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway);
+        mbus::TScanEngineSetup setup;
+        setup.Local_Address = kOwn;
+        setup.Timing.Pause_Primary_Ms = 2;
+        setup.Timing.Step_Ms = 1;
+        setup.Timing.Idle_Ms = 1;
+        w = std::make_unique<TFScanDecode>(nullptr, Make_Scan_Engine(setup));
+        w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
+        w->show();
+        const QStringList parts = kGateway.split(u'.');
+        for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
+    }
+    void TearDown() override {
+        w.reset();
+        gateway.reset();
+        g_MBusSlaveList.Clear();
+    }
+
+    const QString kGateway = testing_support::loopbackPeer("test_mbus");
+    const QString kOwn = testing_support::loopbackOwn("test_mbus");
+    QTemporaryDir dir;
+    RecordingDialogs rec;
+    fake::Segment segment;
+    std::unique_ptr<fake::UdpGateway> gateway;
+    std::unique_ptr<TFScanDecode> w;
+};
+
+TEST_F(ScanDecodeLive, ScanFindsTheMetersAndTheSavedFileReadsBack) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2)};
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_EQ(w->Window_State, 2);
+    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 2; }));
+    w->BtnClick(w->Btn_StopScan);
+    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 3; }));
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    EXPECT_EQ(w->L_Num_Slave->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->VST->RootNodeCount(), 2u);
+    EXPECT_GE(w->LB_AvailableDevice->count(), 3);
+
+    // The documentation meter's second value unticked.
+    PLazyNode second = w->VST->GetFirst()->NextSibling;
+    PLazyNode value = w->VST->GetFirstChild(second)->NextSibling;
+    w->VST->Text(value);
+    w->VST->SetCheckState(value, TCheckState::csUncheckedNormal);
+    w->BtnClick(w->Btn_SaveConf);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+
+    const mbus::TNetworkRead read = mbus::Read_Network(w->FileName_MBus);
+    ASSERT_EQ(read.Nodes.size(), 2u);
+    EXPECT_EQ(read.Nodes[0].Node_ID_Primary, 1);
+    EXPECT_EQ(read.Nodes[1].Node_ID_Primary, 2);
+    ASSERT_EQ(read.Nodes[1].Var_List.size(), 3u);
+    EXPECT_TRUE(read.Nodes[1].Enable);
+    EXPECT_TRUE(read.Nodes[1].Var_List[0].Enable);
+    EXPECT_FALSE(read.Nodes[1].Var_List[1].Enable);
+    EXPECT_TRUE(read.Nodes[1].Var_List[2].Enable);
+}
+
+TEST_F(ScanDecodeLive, ClosingInMidScanStillSwitchesTheAnalyzerOff) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111)};
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 1; }));
+    w->close();
+    EXPECT_TRUE(w->Close_Pending());
+    ASSERT_TRUE(waitUntil([&] { return !w->Close_Pending(); }));
+    EXPECT_EQ(segment.count(mbus::Cmd_Disable_Analyzer.Sent), 1);
+    EXPECT_FALSE(segment.analyzerOn());
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
 }
 
 }  // namespace
