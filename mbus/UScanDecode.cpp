@@ -550,7 +550,11 @@ bool TFScanDecode::eventFilter(QObject* watched, QEvent* event) {
             if (watched != E_IP[i]) continue;
             // "." moves on to the next box and is not typed.
             if (static_cast<QKeyEvent*>(event)->text() == QStringLiteral(".")) {
-                if (i < 3) E_IP[i + 1]->setFocus();
+                // As Tab would: the next box's number is selected, so typing replaces it.
+                if (i < 3) {
+                    E_IP[i + 1]->setFocus(Qt::TabFocusReason);
+                    E_IP[i + 1]->selectAll();
+                }
                 return true;
             }
         }
@@ -796,6 +800,7 @@ int TFScanDecode::selectedWirelessIndex() const { return wirelessRow_ < 1 ? -1 :
 void TFScanDecode::SG_WirelessClickCell(int row, int) {
     if (row < 1) return;
     wirelessRow_ = row;
+    if (row < SG_Wireless->RowCount()) SG_Wireless->SelectRows(row, 1);
     Show_Slave_in_Tree_Wireless(row - 1);
 }
 

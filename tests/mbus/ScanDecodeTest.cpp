@@ -387,6 +387,8 @@ TEST_F(ScanDecode, DotInAnIpBoxMovesOnAndIsDropped) {
     QTest::keyClicks(w->E_IP[0], QStringLiteral("10."));
     EXPECT_EQ(w->E_IP[0]->text(), QStringLiteral("10"));
     EXPECT_EQ(w->focusWidget(), w->E_IP[1]);
+    QTest::keyClicks(w->E_IP[1], QStringLiteral("7"));
+    EXPECT_EQ(w->E_IP[1]->text(), QStringLiteral("7")) << "the next box's number is replaced";
     w->E_IP[3]->setFocus();
     w->E_IP[3]->clear();
     QTest::keyClicks(w->E_IP[3], QStringLiteral("7."));
@@ -549,6 +551,48 @@ TEST_F(ScanDecode, CyclicModeCountsScansThatMissTheTarget) {
     w->T_InScanTimer();
     EXPECT_EQ(w->Error_Cyclic, 1);
     EXPECT_EQ(w->L_Title_Cyclic->text(), QStringLiteral("1"));
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of the settings (state 1), the wired results (3) and the wireless results (5). Saved
+// when SCREENSHOT_DIR is set.
+TEST_F(ScanDecode, Screenshot) {
+    const QByteArray shots = qgetenv("SCREENSHOT_DIR");
+    if (shots.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the window";
+    const int hold = qEnvironmentVariableIntValue("SCREENSHOT_HOLD_MS");
+    auto save = [&](const char* name) {
+        QTest::qWait(50 + hold);
+        EXPECT_TRUE(w->grab().save(QString::fromLocal8Bit(shots) + u'/' + QString::fromLatin1(name)));
+    };
+    w->Form_Type = 1;
+    w->show();
+    save("scan-decode-1.png");
+
+    w->Btn_StartScan->click();
+    engine->progress(2, 1, 1, 1);
+    engine->progress(2, 2, 0, 1);
+    engine->progress(2, 3, 1, 1);
+    applyReports();
+    save("scan-decode-2.png");
+    g_MBusSlaveList.Add(wiredMeter(1, 2));
+    g_MBusSlaveList.Add(wiredMeter(3, 1));
+    finishScan();
+    save("scan-decode-3.png");
+
+    w->Btn_NewScan->click();
+    w->CB_ScanMethod->setCurrentIndex(1);
+    w->Btn_StartScan->click();
+    putWireless(0, true);
+    putWireless(1, false, 7);
+    engine->heard(0, nullptr);
+    engine->heard(1, nullptr);
+    applyReports();
+    finishScan();
+    w->SG_WirelessClickCell(2, 3);
+    save("scan-decode-5.png");
 }
 
 }  // namespace
