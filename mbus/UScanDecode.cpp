@@ -261,6 +261,10 @@ TFScanDecode::TFScanDecode(QWidget* parent, std::unique_ptr<TScanEngineControl> 
 TFScanDecode::~TFScanDecode() {
     // The engine's threads report into this window: they end before its widgets go.
     TR_ScanDecode.reset();
+    // The meters outlive this window; their tree nodes do not.
+    g_MBusSlaveList.Locked([](mbus::TMBusMeters& meters) {
+        for (auto& m : meters) m->Node = nullptr;
+    });
 }
 
 void TFScanDecode::buildSettings() {

@@ -164,6 +164,20 @@ TEST_F(ScanDecodeTree, UntickedValueIsSavedDisabled) {
     EXPECT_EQ(vars[1].attribute(QStringLiteral("Enable")), QStringLiteral("0"));
 }
 
+TEST_F(ScanDecodeTree, MetersOutliveTheWindowsTree) {
+    w->Select_Scan();
+    g_MBusSlaveList.Add(wiredMeter(5, 1));
+    engine->inScan = false;
+    w->T_InScanTimer();
+    PLazyNode meter = w->VST->GetFirst();
+    w->VST->SetCheckState(meter, TCheckState::csUncheckedNormal);
+    EXPECT_FALSE(w->Wired_Ticked(0, -1));
+    // Another window over the same meters reads no node of the one that is gone.
+    w = std::make_unique<TFScanDecode>(nullptr, std::make_unique<FakeEngine>());
+    EXPECT_TRUE(w->Wired_Ticked(0, -1));
+    EXPECT_TRUE(w->Wired_Ticked(0, 0));
+}
+
 TEST_F(ScanDecodeTree, WirelessTreeOfTheClickedRowAndItsTicks) {
     putWireless(0, false);
     putWireless(1, true);
