@@ -189,6 +189,26 @@ TEST_F(ScanDecode, WirelessStatesAndTheirButtons) {
     expectButtonRow();
 }
 
+TEST_F(ScanDecode, WirelessPortBoxByDeviceCode) {
+    const struct {
+        int code;
+        const char* text;
+        bool readOnly;
+    } cases[] = {{18, "10001", false}, {12, "10001", true}, {15, "10001", true}, {3, "4000", false}};
+    w->Form_Type = 1;
+    w->show();
+    for (const auto& c : cases) {
+        w->E_Port->setReadOnly(false);
+        w->E_Port->setText(QStringLiteral("4000"));
+        w->XML_Code_Dev = c.code;
+        w->CB_ScanMethod->setCurrentIndex(0);
+        w->CB_ScanMethod->setCurrentIndex(1);
+        EXPECT_EQ(w->E_Port->text(), QString::fromLatin1(c.text)) << c.code;
+        EXPECT_EQ(w->E_Port->isReadOnly(), c.readOnly) << c.code;
+        EXPECT_TRUE(w->E_Port->isVisibleTo(w.get())) << c.code;
+    }
+}
+
 TEST_F(ScanDecode, UdpPortOutsideItsRangeIsRefused) {
     w->Form_Type = 1;
     w->XML_Code_Dev = 3;  // a family whose port box keeps what is typed
