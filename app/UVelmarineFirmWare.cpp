@@ -39,6 +39,7 @@
 #include "mbus/UInsertKeyWireless.h"
 #include "mbus/UMeter_Bus.h"
 #include "mbus/UModbusStartAdd_SD.h"
+#include "mbus/UScanDecode.h"
 #include "mbus/UNewIDNode.h"
 #include "mbus/UScanModbusStart.h"
 #include "platform/Files.h"
@@ -280,7 +281,8 @@ void TFVelmarineFirmWare::Build_Steps() {
          [this] { BACnet_EDE_File(); }},
         {&hiddenButton, "Btn_DALI_Access", false, 80, 332, 71, 72, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Form(FDALI_Access); }},
-        {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon, none},
+        {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon,
+         [this] { Show_Scan_Decode(); }},
     };
     for (const Def& d : defs) {
         const bool picture = d.caption < 0 && d.hint >= 0;  // Information, Options, Close
@@ -392,7 +394,7 @@ std::vector<plat::TForm*> TFVelmarineFirmWare::Language_Windows() const {
                                      FBoot, FParGen, FMQTT_Set_Topic, FMeter_Bus, FNewIDNode, FSetAccess,
                                      FModbus_TCP_Master_Set_Access, FReceiveCAN, FTransmitCAN, FSet_PDO_Access, FSet_SDO_Client_Access,
                                      FSet_SDO_Server_Access, FReceiveJ1939, FTransmitJ1939, FDNet, FDefOffset,
-                                     FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
+                                     FScanDecode, FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
                                      FProfinetFileName, FReceiveNMEA, FTransmitNMEA, FDMXDefVal, FKNXAccess,
                                      FSNMP_Trap_Access, FSNMPManagerAccess, FBACnetSlaveSetAccess, FBACnet_Eng_Unit,
                                      FDALI_Access, FBACnetAccess, FImportEDEFile};
@@ -406,6 +408,16 @@ void TFVelmarineFirmWare::Change_Language() {
 
 void TFVelmarineFirmWare::Show_Form(plat::TForm* form) {
     if (form) form->ShowModal();
+}
+
+void TFVelmarineFirmWare::Show_Scan_Decode() {
+    if (!FScanDecode) return;
+    // A scan saved over the network file would change it: the user says whether to go on.
+    if (plat::fileExists(g_MBusFile) && plat::dialogs().questionYesNo(Text_Table[49]) == plat::Answer::No) return;
+    FScanDecode->XML_Code_Dev = 18;
+    FScanDecode->FileName_MBus = g_MBusFile;
+    FScanDecode->Form_Type = 0;
+    Show_Form(FScanDecode);
 }
 
 void TFVelmarineFirmWare::Btn_Click(TFadeButton* sender) {
@@ -578,6 +590,7 @@ void Create_Forms() {
     FTransmitJ1939 = new TFTransmitJ1939(FVelmarineFirmWare);
     FDNet = new TFDNet(FVelmarineFirmWare);
     FDefOffset = new TFDefOffset(FVelmarineFirmWare);
+    FScanDecode = new TFScanDecode(FVelmarineFirmWare);
     FInsertKeyWireless = new TFInsertKeyWireless(FVelmarineFirmWare);
     FScanModbusStart = new TFScanModbusStart(FVelmarineFirmWare);
     FModbusStartAdd_SD = new TFModbusStartAdd_SD(FVelmarineFirmWare);
@@ -621,6 +634,7 @@ void Destroy_Forms() {
     FTransmitJ1939 = nullptr;
     FDNet = nullptr;
     FDefOffset = nullptr;
+    FScanDecode = nullptr;
     FInsertKeyWireless = nullptr;
     FScanModbusStart = nullptr;
     FModbusStartAdd_SD = nullptr;

@@ -87,6 +87,8 @@ private:
     void Show_Project_Labels();
     void Build_Steps();
     void Show_Form(plat::TForm* form);
+    // The hidden Scan & Decode step.
+    void Show_Scan_Decode();
     void Show_Options();
     std::vector<Step> steps_;
 };

@@ -1,5 +1,7 @@
 #include "grid/ExGrid.h"
 
+#include "platform/ImageList.h"
+
 #include "platform/Guard.h"
 
 #include <QAbstractButton>
@@ -198,6 +200,7 @@ public:
         bool state = false;
         if (!g_->GetCheckBoxState(c, r, state)) {
             QStyledItemDelegate::paint(p, option, idx);
+            paintPicture(p, option.rect, c, r);
             return;
         }
         // Background and selection as any cell, then the box where the alignment puts it; a plain
@@ -219,6 +222,22 @@ public:
         if (!data) opt.rect.setLeft(x + side + TExStringGrid::kCellMargin);
         style->drawControl(QStyle::CE_ItemViewItem, &opt, p, opt.widget);
         style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, opt.widget);
+    }
+
+    // The cell's picture over its background and text, placed by its alignment.
+    void paintPicture(QPainter* p, const QRect& rect, int c, int r) const {
+        int index = -1;
+        if (!g_->GetImageIdx(c, r, index)) return;
+        const QImage image = g_->GridImages()->Image(index);
+        if (image.isNull()) return;
+        const TExStringGrid::CellPicture& pic = g_->pictures_[size_t(g_->index(c, r))];
+        int x = rect.left() + 1, y = rect.top() + 1;
+        if (pic.hal == haRight) x = rect.right() - image.width();
+        if (pic.hal == haCenter && rect.width() > image.width()) x = rect.left() + (rect.width() - image.width()) / 2;
+        if (pic.val == vaBottom) y = rect.bottom() - image.height();
+        if (pic.val == vaCenter && rect.height() > image.height())
+            y = rect.top() + (rect.height() - image.height()) / 2;
+        p->drawImage(QPoint(x, y), image);
     }
 
     bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& option,
@@ -567,17 +586,25 @@ void TExStringGrid::resizeStore(int rows, int totalCols) {
     if (totalCols == totalCols_) {
         text_.resize(size_t(rows) * totalCols);
         flags_.resize(size_t(rows) * totalCols);
+        colors_.resize(size_t(rows) * totalCols, clNone);
+        pictures_.resize(size_t(rows) * totalCols);
     } else {
         std::vector<QString> text(size_t(rows) * totalCols);
         std::vector<uint8_t> flags(size_t(rows) * totalCols);
+        std::vector<TColor> colors(size_t(rows) * totalCols, clNone);
+        std::vector<CellPicture> pictures(size_t(rows) * totalCols);
         const int keepR = std::min(rows, oldRows), keepC = std::min(totalCols, oldCols);
         for (int r = 0; r < keepR; ++r)
             for (int c = 0; c < keepC; ++c) {
                 text[size_t(r) * totalCols + c] = std::move(text_[size_t(r) * oldCols + c]);
                 flags[size_t(r) * totalCols + c] = flags_[size_t(r) * oldCols + c];
+                colors[size_t(r) * totalCols + c] = colors_[size_t(r) * oldCols + c];
+                pictures[size_t(r) * totalCols + c] = pictures_[size_t(r) * oldCols + c];
             }
         text_.swap(text);
         flags_.swap(flags);
+        colors_.swap(colors);
+        pictures_.swap(pictures);
     }
     widths_.resize(totalCols, kDefaultColWidth);
     // Columns removed at the end take their hidden state with them.
@@ -919,7 +946,46 @@ bool TExStringGrid::CanEditCell(int ACol, int ARow) const {
 }
 
 TAlignment TExStringGrid::GetCellAlignment(int, int) const { return taLeftJustify; }
-TColor TExStringGrid::GetCellColor(int, int) const { return Color; }
+TColor TExStringGrid::GetCellColor(int ACol, int ARow) const {
+    if (ACol >= 0 && ARow >= 0 && ACol < totalCols_ && ARow < rowCount_) {
+        const TColor own = colors_[size_t(index(ACol, ARow))];
+        if (own != clNone) return own;
+    }
+    return Color;
+}
+
+void TExStringGrid::SetColors(int ACol, int ARow, TColor color) {
+    checkCell(ACol, ARow);
+    colors_[size_t(index(ACol, ARow))] = color;
+    cellChanged(ACol, ARow);
+}
+
+void TExStringGrid::SetGridImages(const plat::TImageList* images) {
+    gridImages_ = images;
+    RepaintCells();
+}
+
+bool TExStringGrid::AddImageIdx(int ACol, int ARow, int Aidx, TCellHAlign hal, TCellVAlign val) {
+    checkCell(ACol, ARow);
+    if (!gridImages_) return false;
+    pictures_[size_t(index(ACol, ARow))] = {int16_t(std::clamp(Aidx, -1, 32767)), hal, val};
+    cellChanged(ACol, ARow);
+    return true;
+}
+
+bool TExStringGrid::GetImageIdx(int ACol, int ARow, int& idx) const {
+    checkCell(ACol, ARow);
+    const CellPicture& p = pictures_[size_t(index(ACol, ARow))];
+    if (!gridImages_ || p.index < 0) return false;
+    idx = p.index;
+    return true;
+}
+
+void TExStringGrid::RemoveImageIdx(int ACol, int ARow) {
+    checkCell(ACol, ARow);
+    pictures_[size_t(index(ACol, ARow))] = {};
+    cellChanged(ACol, ARow);
+}
 
 // Input ---------------------------------------------------------------------------------------
 

@@ -21,6 +21,9 @@
 #include <vector>
 
 class QAbstractButton;
+namespace plat {
+class TImageList;
+}
 class TExStringGrid;
 
 namespace gridimpl {
@@ -134,6 +137,16 @@ public:
     virtual TAlignment GetCellAlignment(int ACol, int ARow) const;
     virtual TColor GetCellColor(int ACol, int ARow) const;
 
+    // One cell's background over the grid's colour; clNone returns the cell to it.
+    void SetColors(int ACol, int ARow, TColor color);
+    // Pictures of GridImages in cells. The list is not owned. While there is none, Add and Get do
+    // nothing and answer false.
+    const plat::TImageList* GridImages() const { return gridImages_; }
+    void SetGridImages(const plat::TImageList* images);
+    bool AddImageIdx(int ACol, int ARow, int Aidx, TCellHAlign hal, TCellVAlign val);
+    bool GetImageIdx(int ACol, int ARow, int& idx) const;
+    void RemoveImageIdx(int ACol, int ARow);
+
     // A check box in every data row of a real column: a plain box in the given state or a data box
     // (Data true, see AddCheckBox).
     void AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox);
@@ -219,6 +232,14 @@ private:
     bool applying_ = false;
     std::vector<QString> text_;
     std::vector<uint8_t> flags_;
+    struct CellPicture {
+        int16_t index = -1;  // -1: none
+        TCellHAlign hal = haLeft;
+        TCellVAlign val = vaTop;
+    };
+    std::vector<TColor> colors_;            // per cell, clNone: the grid's colour
+    std::vector<CellPicture> pictures_;     // per cell
+    const plat::TImageList* gridImages_ = nullptr;
     std::vector<uint8_t> visible_;  // one flag per real column below kMaxHideCol
     std::vector<int> widths_;       // per real column
     // Filled while the grid is asked for a cell's editor, which is a const query.

@@ -11,6 +11,11 @@ enum TColumnPopupType : uint8_t {
     cpAllCellsLClick
 };
 
+// Placement of a cell's picture.
+enum TCellHAlign : uint8_t { haLeft, haRight, haCenter, haBeforeText, haAfterText, haFull };
+enum TCellVAlign : uint8_t { vaTop, vaBottom, vaCenter, vaUnderText, vaAboveText, vaFull };
+
+using plat::clNone;
 using plat::clWhite;
 using plat::clWindow;
 

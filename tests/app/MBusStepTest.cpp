@@ -11,6 +11,7 @@
 #include "mbus/UMeter_Bus.h"
 #include "mbus/UModbusStartAdd_SD.h"
 #include "mbus/UNewIDNode.h"
+#include "mbus/UScanDecode.h"
 #include "mbus/UScanModbusStart.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
@@ -100,10 +101,10 @@ TEST_F(MBusStep, CreatedAndRelabelledInTheProgramsOrder) {
     Load_Default_Language();
 }
 
-// The scan's key, start-register and start-address dialogs follow the field-bus lists, at start-up
-// and in a language change.
+// The Scan & Decode window and its key, start-register and start-address dialogs follow the
+// field-bus lists, at start-up and in a language change.
 TEST_F(MBusStep, ScanDialogsCreatedAndRelabelledAfterTheFieldbusLists) {
-    plat::TForm* const order[] = {FDefOffset, FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
+    plat::TForm* const order[] = {FDefOffset, FScanDecode, FInsertKeyWireless, FScanModbusStart, FModbusStartAdd_SD,
                                   FProfinetFileName};
     const QObjectList children = main->children();
     const std::vector<plat::TForm*> relabelled = main->Language_Windows();
@@ -118,13 +119,58 @@ TEST_F(MBusStep, ScanDialogsCreatedAndRelabelledAfterTheFieldbusLists) {
     }
 
     Text_Table[3000] = QStringLiteral("Chiave (HEX)");
+    Text_Table[3321] = QStringLiteral("Avvia scansione");
     Text_Table[3203] = QStringLiteral("Primo registro Modbus");
     Text_Table[3105] = QStringLiteral("Indirizzo Modbus");
     main->Change_Language();
     EXPECT_EQ(FInsertKeyWireless->L_InsKey->text(), QStringLiteral("Chiave (HEX)"));
+    EXPECT_EQ(FScanDecode->Btn_StartScan->Caption(), QStringLiteral("Avvia scansione"));
     EXPECT_EQ(FScanModbusStart->L_StartModAdd->text(), QStringLiteral("Primo registro Modbus"));
     EXPECT_EQ(FModbusStartAdd_SD->sga->Cells(1, 0), QStringLiteral("Indirizzo Modbus"));
     Load_Default_Language();
+}
+
+// The hidden "Scan & Decode" step: asks before a scan may change an existing network file, then
+// opens the window for this gateway's wired scan.
+TEST_F(MBusStep, HiddenScanStepAsksAboutAnExistingNetworkFile) {
+    TFadeButton* step = main->Step_Button("Btn_ScanDecode");
+    ASSERT_NE(step, nullptr);
+    EXPECT_FALSE(plat::ownVisible(step));
+    g_ProjectName = QStringLiteral("Line 5");
+    g_ProjectPath = g_ProjectsRootPath + QStringLiteral("/Line 5");
+    ASSERT_TRUE(QDir().mkpath(g_ProjectPath));
+    Set_Files();
+    FScanDecode->XML_Code_Dev = 3;
+    FScanDecode->Form_Type = 1;
+
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget() == FScanDecode;
+        FScanDecode->close();
+    });
+    main->Btn_Click(step);
+    EXPECT_TRUE(shown) << "no file: no question";
+    EXPECT_TRUE(rec.shown.empty());
+    EXPECT_EQ(FScanDecode->XML_Code_Dev, 18);
+    EXPECT_EQ(FScanDecode->Form_Type, 0);
+    EXPECT_EQ(FScanDecode->FileName_MBus, g_MBusFile);
+
+    writeAll(g_MBusFile, "<M-Bus_Network/>");
+    shown = false;
+    rec.answers = {plat::Answer::No};
+    main->Btn_Click(step);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[49]});
+    EXPECT_FALSE(shown);
+
+    rec.clear();
+    rec.answers = {plat::Answer::Yes};
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget() == FScanDecode;
+        FScanDecode->close();
+    });
+    main->Btn_Click(step);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[49]});
+    EXPECT_TRUE(shown);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "platform/ImageList.h"
 #include "tests/support/GridViewAccess.h"
 
 #include <QAbstractButton>
@@ -1001,3 +1002,75 @@ TEST_F(NoFixedColumn, NewRowsAreNotNumberedAndFixingItAgainRestoresTheRowNumbers
 }
 
 }  // namespace
+
+// Cell colours and pictures --------------------------------------------------------------------
+
+namespace {
+
+// A 16 x 16 picture filled with one colour.
+void addSolid(plat::TImageList& list, QColor colour) {
+    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    plat::TBitmap b(16, 16, plat::pf32bit);
+    b.SetImage(image);
+    list.Add(b);
+}
+
+}  // namespace
+
+TEST(GridCellLook, CellColoursOverTheGridsAndBackAndTheyFollowResizes) {
+    TExStringGrid g;
+    g.SetColCount(4);
+    g.SetRowCount(3);
+    g.Color = plat::clWhite;
+    g.SetColors(2, 1, 0xB9BBFF);
+    EXPECT_EQ(g.GetCellColor(2, 1), plat::TColor(0xB9BBFF));
+    EXPECT_EQ(g.GetCellColor(1, 1), plat::clWhite);
+    // Adding columns moves the store: the colour stays on its cell.
+    g.SetColCount(6);
+    EXPECT_EQ(g.GetCellColor(2, 1), plat::TColor(0xB9BBFF));
+    EXPECT_EQ(g.GetCellColor(3, 1), plat::clWhite);
+    // A removed row takes its colour with it.
+    g.SetRowCount(1);
+    g.SetRowCount(3);
+    EXPECT_EQ(g.GetCellColor(2, 1), plat::clWhite);
+    g.SetColors(2, 2, 0xA8FFA8);
+    g.SetColors(2, 2, plat::clNone);
+    EXPECT_EQ(g.GetCellColor(2, 2), plat::clWhite);
+    EXPECT_THROW(g.SetColors(9, 1, 0), std::out_of_range);
+}
+
+TEST(GridCellLook, PicturesNeedTheImageListAndAreDrawnCentred) {
+    TExStringGrid g;
+    g.SetColCount(3);
+    g.SetRowCount(3);
+    g.SetAllColWidths(1, 80);
+    int idx = -1;
+    EXPECT_FALSE(g.AddImageIdx(1, 1, 0, haCenter, vaCenter)) << "no image list yet";
+    EXPECT_FALSE(g.GetImageIdx(1, 1, idx));
+
+    plat::TImageList images(16, 16);
+    addSolid(images, Qt::red);
+    addSolid(images, Qt::green);
+    g.SetGridImages(&images);
+    EXPECT_TRUE(g.AddImageIdx(1, 1, 1, haCenter, vaCenter));
+    EXPECT_TRUE(g.GetImageIdx(1, 1, idx));
+    EXPECT_EQ(idx, 1);
+    EXPECT_FALSE(g.GetImageIdx(2, 1, idx));
+
+    g.resize(300, 150);
+    g.show();
+    QTest::qWait(20);
+    const QRect cell = g.CellRect(1, 1);
+    ASSERT_FALSE(cell.isEmpty());
+    const QImage shot = g.grab().toImage();
+    auto at = [&](QPoint p) { return QColor(shot.pixel(p * shot.devicePixelRatio())); };
+    EXPECT_EQ(at(cell.center()), QColor(Qt::green)) << "the picture in the middle of the cell";
+    EXPECT_NE(at(QPoint(cell.left() + 3, cell.center().y())), QColor(Qt::green)) << "not at the left edge";
+
+    g.RemoveImageIdx(1, 1);
+    EXPECT_FALSE(g.GetImageIdx(1, 1, idx));
+    QTest::qWait(20);
+    const QImage after = g.grab().toImage();
+    EXPECT_NE(QColor(after.pixel(cell.center() * after.devicePixelRatio())), QColor(Qt::green));
+}

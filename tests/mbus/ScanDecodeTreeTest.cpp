@@ -1,0 +1,299 @@
+// The Scan & Decode window's result trees: the nodes and captions of the found meters, lazy
+// captions for a large scan, and ticks that reach the saved file and the wireless meters.
+#include "FakeGateway.h"
+#include "mbus/MBusFrames.h"
+#include "mbus/MBusNetwork.h"
+#include "mbus/UScanDecode.h"
+#include "platform/XmlDoc.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "tests/mbus/FakeScanEngine.h"
+#include "tests/support/Loopback.h"
+#include "tests/support/TestSupport.h"
+#include "treeview/LazyTrees.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+
+using namespace scan_fake;
+using namespace plat;
+using testing_support::RecordingDialogs;
+
+namespace {
+
+
+// Every node in tree order, by the links (walking them initialises nothing).
+std::vector<PLazyNode> allNodes(TLazyStringTree* tree) {
+    std::vector<PLazyNode> out;
+    std::function<void(PLazyNode)> walk = [&](PLazyNode n) {
+        for (; n; n = n->NextSibling) {
+            out.push_back(n);
+            walk(n->FirstChild);
+        }
+    };
+    walk(tree->RootNode()->FirstChild);
+    return out;
+}
+
+class ScanDecodeTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Load_Default_Language();
+        g_MBusSlaveList.Clear();
+        g_WMBusSlaveList.Clear();
+        auto e = std::make_unique<FakeEngine>();
+        engine = e.get();
+        w = std::make_unique<TFScanDecode>(nullptr, std::move(e));
+        w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
+        w->show();
+    }
+    void TearDown() override {
+        w.reset();
+        g_MBusSlaveList.Clear();
+        g_WMBusSlaveList.Clear();
+    }
+    void scanFinds() {
+        w->Select_Scan();
+        engine->inScan = false;
+        engine->result = 0;
+        w->T_InScanTimer();
+    }
+    QStringList captions(TLazyStringTree* tree) {
+        QStringList out;
+        for (PLazyNode n : allNodes(tree)) out << tree->Text(n);
+        return out;
+    }
+
+    QTemporaryDir dir;
+    RecordingDialogs rec;
+    FakeEngine* engine = nullptr;
+    std::unique_ptr<TFScanDecode> w;
+};
+
+TEST_F(ScanDecodeTree, MeterWithTwoValues) {
+    w->Select_Scan();
+    g_MBusSlaveList.Add(wiredMeter(5, 2));
+    engine->inScan = false;
+    w->T_InScanTimer();
+    EXPECT_EQ(allNodes(w->VST).size(), 1u) << "values are made when the meter opens";
+    w->VST->FullExpand();
+    const std::vector<PLazyNode> nodes = allNodes(w->VST);
+    ASSERT_EQ(nodes.size(), 1u + 2u + 24u);
+    const QStringList c = captions(w->VST);
+    EXPECT_EQ(c[0], QStringLiteral("Primary Address = 5 - Secondary Address = 12345678 - Manufacturer = "
+                                   "ABC(1091) - Version = 7 - Type = 6"));
+    EXPECT_EQ(c[1], QStringLiteral("Value = 12.5 - Type = Volume m3 (U3S1T2)"));
+    EXPECT_EQ(c.mid(2, 12),
+              (QStringList{QStringLiteral("Storage Number = 1"), QStringLiteral("Tariff = 2"), QStringLiteral("Unit = 3"),
+                           QStringLiteral("Data Field = "), QStringLiteral("Function Field = "),
+                           QStringLiteral("Type = Volume m3"), QStringLiteral("Value = 12.5"),
+                           QStringLiteral("DIF = $04"), QStringLiteral("VIF = $13"), QStringLiteral("DIFE = "),
+                           QStringLiteral("VIFE = "), QStringLiteral("DATA = $01020304")}));
+    EXPECT_EQ(c[14], QStringLiteral("Value = 40 - Type = Volume m3 (U3S1T2)"));
+    // Meters and values carry a ticked box, details none; images follow the level.
+    EXPECT_EQ(nodes[0]->CheckType, TCheckType::ctCheckBox);
+    EXPECT_EQ(nodes[0]->CheckState, TCheckState::csCheckedNormal);
+    EXPECT_EQ(nodes[1]->CheckState, TCheckState::csCheckedNormal);
+    EXPECT_NE(nodes[2]->CheckType, TCheckType::ctCheckBox);
+    bool ghosted = false;
+    int index = -1;
+    const TImageList* list = nullptr;
+    for (int level : {0, 1, 2}) {
+        PLazyNode n = level == 0 ? nodes[0] : level == 1 ? nodes[1] : nodes[2];
+        w->VST->OnGetImageIndexEx(w->VST, n, TLTImageKind::ikNormal, NoColumn, ghosted, index, list);
+        EXPECT_EQ(index, level);
+    }
+}
+
+TEST_F(ScanDecodeTree, LargeScanInitialisesOnlyWhatIsShown) {
+    w->Select_Scan();
+    for (int m = 0; m < 250; ++m) g_MBusSlaveList.Add(wiredMeter(m + 1, 20));
+    engine->inScan = false;
+    w->T_InScanTimer();
+    ASSERT_EQ(w->VST->RootNodeCount(), 250u);
+    auto initialised = [&] {
+        size_t n = 0;
+        for (PLazyNode node : allNodes(w->VST))
+            if (node->States.Contains(TLazyNodeState::vsInitialized)) ++n;
+        return n;
+    };
+    const int rows = w->VST->viewport()->height() / w->VST->DefaultNodeHeight() + 2;
+    w->VST->repaint();
+    EXPECT_GT(initialised(), 0u) << "the visible meters have their captions";
+    EXPECT_LE(initialised(), size_t(rows));
+    // Opening the first meter and its first value makes their 20 + 12 children; the other 249
+    // meters' 62,000 nodes stay unmade.
+    PLazyNode first = w->VST->GetFirst();
+    w->VST->SetExpanded(first, true);
+    w->VST->SetExpanded(w->VST->GetFirstChild(first), true);
+    w->VST->repaint();
+    EXPECT_LE(initialised(), size_t(rows) + 20 + 12);
+    EXPECT_LT(allNodes(w->VST).size(), 300u);
+    EXPECT_EQ(w->VST->Text(w->VST->GetFirstChild(w->VST->GetFirstChild(first))), QStringLiteral("Storage Number = 1"));
+    EXPECT_EQ(w->VST->Text(first).left(19), QStringLiteral("Primary Address = 1"));
+}
+
+TEST_F(ScanDecodeTree, UntickedValueIsSavedDisabled) {
+    w->Select_Scan();
+    g_MBusSlaveList.Add(wiredMeter(5, 2));
+    engine->inScan = false;
+    w->T_InScanTimer();
+    QCoreApplication::processEvents();
+    PLazyNode meter = w->VST->GetFirst();
+    PLazyNode second = w->VST->GetFirstChild(meter)->NextSibling;
+    w->VST->Text(second);  // shown once, so made with its tick
+    w->VST->SetCheckState(second, TCheckState::csUncheckedNormal);
+    EXPECT_FALSE(w->Wired_Ticked(0, 1));
+    EXPECT_TRUE(w->Wired_Ticked(0, 0));
+    EXPECT_TRUE(w->Wired_Ticked(0, -1));
+
+    w->Select_SaveXML(0);
+    plat::XmlDocument doc;
+    ASSERT_TRUE(doc.load(w->FileName_MBus));
+    const std::vector<plat::XmlElement> vars =
+        doc.root().child(QStringLiteral("Nodo")).childElements(QStringLiteral("Variabile"));
+    ASSERT_EQ(vars.size(), 2u);
+    EXPECT_EQ(vars[0].attribute(QStringLiteral("Enable")), QStringLiteral("1"));
+    EXPECT_EQ(vars[1].attribute(QStringLiteral("Enable")), QStringLiteral("0"));
+}
+
+TEST_F(ScanDecodeTree, MetersOutliveTheWindowsTree) {
+    w->Select_Scan();
+    g_MBusSlaveList.Add(wiredMeter(5, 1));
+    engine->inScan = false;
+    w->T_InScanTimer();
+    PLazyNode meter = w->VST->GetFirst();
+    w->VST->SetCheckState(meter, TCheckState::csUncheckedNormal);
+    EXPECT_FALSE(w->Wired_Ticked(0, -1));
+    // Another window over the same meters reads no node of the one that is gone.
+    w = std::make_unique<TFScanDecode>(nullptr, std::make_unique<FakeEngine>());
+    EXPECT_TRUE(w->Wired_Ticked(0, -1));
+    EXPECT_TRUE(w->Wired_Ticked(0, 0));
+}
+
+TEST_F(ScanDecodeTree, WirelessTreeOfTheClickedRowAndItsTicks) {
+    putWireless(0, false);
+    putWireless(1, true);
+    g_WMBusSlaveList.Locked([](TWMBusMeters& list) {
+        TVariable_MBus filler = value("0");
+        filler.Real_Wireless_Var = false;
+        list[1]->List_Var.push_back(filler);
+    });
+    w->SG_WirelessClickCell(2, 4);
+    w->VST_Wireless->FullExpand();
+    const std::vector<PLazyNode> nodes = allNodes(w->VST_Wireless);
+    ASSERT_EQ(nodes.size(), 1u + 2u + 24u);
+    const QStringList c = captions(w->VST_Wireless);
+    EXPECT_EQ(c[0], QStringLiteral("Manufacturer = KAM - Address = 12345679 - Version = 27 - Device Type = 7 - "
+                                   "CRIPTED!!"));
+    EXPECT_EQ(c[1], QStringLiteral("Value = 5 - Type = Volume m3 (U3S1T2)"));
+    EXPECT_EQ(c[14], QStringLiteral("Idle Filler"));
+
+    w->VST_Wireless->SetCheckState(nodes[14], TCheckState::csUncheckedNormal);
+    w->VST_Wireless->SetCheckState(nodes[0], TCheckState::csUncheckedNormal);
+    const auto meter = g_WMBusSlaveList.Snapshot(1);
+    ASSERT_TRUE(meter);
+    EXPECT_FALSE(meter->Enable);
+    EXPECT_TRUE(meter->List_Var[0].Enable);
+    EXPECT_FALSE(meter->List_Var[1].Enable);
+    EXPECT_TRUE(g_WMBusSlaveList.Snapshot(0)->Enable) << "only the row's meter";
+}
+
+}  // namespace
+
+// End to end: the window on the real engine against the fake gateway over loopback sockets.
+namespace {
+
+template <typename P>
+bool waitUntil(P pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class ScanDecodeLive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Load_Default_Language();
+        g_MBusSlaveList.Clear();
+        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway);
+        mbus::TScanEngineSetup setup;
+        setup.Local_Address = kOwn;
+        setup.Timing.Pause_Primary_Ms = 2;
+        setup.Timing.Step_Ms = 1;
+        setup.Timing.Idle_Ms = 1;
+        w = std::make_unique<TFScanDecode>(nullptr, Make_Scan_Engine(setup));
+        w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
+        w->show();
+        const QStringList parts = kGateway.split(u'.');
+        for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
+    }
+    void TearDown() override {
+        w.reset();
+        gateway.reset();
+        g_MBusSlaveList.Clear();
+    }
+
+    const QString kGateway = testing_support::loopbackPeer("test_mbus");
+    const QString kOwn = testing_support::loopbackOwn("test_mbus");
+    QTemporaryDir dir;
+    RecordingDialogs rec;
+    fake::Segment segment;
+    std::unique_ptr<fake::UdpGateway> gateway;
+    std::unique_ptr<TFScanDecode> w;
+};
+
+TEST_F(ScanDecodeLive, ScanFindsTheMetersAndTheSavedFileReadsBack) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2)};
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_EQ(w->Window_State, 2);
+    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 2; }));
+    w->BtnClick(w->Btn_StopScan);
+    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 3; }));
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    EXPECT_EQ(w->L_Num_Slave->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->VST->RootNodeCount(), 2u);
+    EXPECT_GE(w->LB_AvailableDevice->count(), 3);
+
+    // The documentation meter's second value unticked.
+    PLazyNode second = w->VST->GetFirst()->NextSibling;
+    PLazyNode value = w->VST->GetFirstChild(second)->NextSibling;
+    w->VST->Text(value);
+    w->VST->SetCheckState(value, TCheckState::csUncheckedNormal);
+    w->BtnClick(w->Btn_SaveConf);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+
+    const mbus::TNetworkRead read = mbus::Read_Network(w->FileName_MBus);
+    ASSERT_EQ(read.Nodes.size(), 2u);
+    EXPECT_EQ(read.Nodes[0].Node_ID_Primary, 1);
+    EXPECT_EQ(read.Nodes[1].Node_ID_Primary, 2);
+    ASSERT_EQ(read.Nodes[1].Var_List.size(), 3u);
+    EXPECT_TRUE(read.Nodes[1].Enable);
+    EXPECT_TRUE(read.Nodes[1].Var_List[0].Enable);
+    EXPECT_FALSE(read.Nodes[1].Var_List[1].Enable);
+    EXPECT_TRUE(read.Nodes[1].Var_List[2].Enable);
+}
+
+TEST_F(ScanDecodeLive, ClosingInMidScanStillSwitchesTheAnalyzerOff) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111)};
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 1; }));
+    w->close();
+    EXPECT_TRUE(w->Close_Pending());
+    ASSERT_TRUE(waitUntil([&] { return !w->Close_Pending(); }));
+    EXPECT_EQ(segment.count(mbus::Cmd_Disable_Analyzer.Sent), 1);
+    EXPECT_FALSE(segment.analyzerOn());
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+}
+
+}  // namespace
