@@ -931,7 +931,8 @@ void TExColorPickerDropDown::SetSelectedColor(TColor Value) {
 }
 
 QString TExColorPickerDropDown::SelectedColorText() const {
-    if (FColorSelectionStyle != csList || FItemIndex < 0) return dropdowns::ColorValueText(FSelectedColor, FColorValueText);
+    if (FColorSelectionStyle != csList || FItemIndex < 0)
+        return dropdowns::ColorValueText(FSelectedColor, FColorValueText);
     return FColors->Items(FItemIndex).Caption();
 }
 
@@ -1120,15 +1121,22 @@ void TExColorPickerDropDown::UpdateDropDownSize() {
     TDropDownForm* form = DropDownForm();
     if (!form) return;
     if (FColorSelectionStyle == csList) {
+        int panelHeight = 0;
         if (FItemSelector) {
             int w = 0, h = 0;
             FItemSelector->GetPanelSize(w, h);
+            panelHeight = h;
             if (DropDownWidth() < 1) FItemSelector->resize(w, FItemSelector->height());
             if (DropDownHeight() < 1) FItemSelector->resize(FItemSelector->width(), h);
         }
         TExCustomDropDown::UpdateDropDownSize();
-        if (FItemSelector && FItemSelector->VerticalScrollBarShown())
-            form->resize(form->width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent), form->height());
+        if (FItemSelector &&
+            (FItemSelector->VerticalScrollBarShown() || panelHeight > form->height() - 2 * DropDownBorderWidth)) {
+            // The bar takes its width beside the cells, not from them.
+            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            form->resize(form->width() + bar, form->height());
+            FItemSelector->resize(FItemSelector->width() + bar, FItemSelector->height());
+        }
         return;
     }
     QWidget* panel = StylePanel();
@@ -1265,8 +1273,10 @@ void TExColorPickerDropDown::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
                     const int i = list.ItemIndex();
                     MoveList(i < 0 ? 0 : key == VK_UP ? i - FColumns : i + FColumns);
                 } else if (key == VK_UP) {
-                    if (FItemIndex > 0) SetItemIndex(FItemIndex - 1);
-                    else if (FItemIndex < 0 && FColors->Count() > 0) SetItemIndex(0);
+                    if (FItemIndex > 0)
+                        SetItemIndex(FItemIndex - 1);
+                    else if (FItemIndex < 0 && FColors->Count() > 0)
+                        SetItemIndex(0);
                 } else if (FItemIndex + 1 < FColors->Count()) {
                     SetItemIndex(FItemIndex + 1);
                 }

@@ -7,6 +7,13 @@
 //   current colour and taken on a press.
 // The panels paint only from their own state; every change of a mark invalidates the cells it
 // touched.
+#include <QImage>
+#include <QKeyEvent>
+#include <QSize>
+#include <array>
+#include <cstdint>
+#include <functional>
+
 #include "dropdowns/DovUzerAdevEdit.h"
 #include "dropdowns/DropDownCompletion.h"
 #include "dropdowns/ExItemSelector.h"
@@ -15,13 +22,6 @@
 #include "platform/Colors.h"
 #include "platform/Controls.h"
 #include "platform/Events.h"
-
-#include <QImage>
-#include <QKeyEvent>
-#include <functional>
-#include <QSize>
-#include <array>
-#include <cstdint>
 
 namespace dropdowns {
 
@@ -291,7 +291,6 @@ private:
     TSelectionColorStyle FItemColorStyle = scCustom;
     plat::TColor FSelectedColor = plat::clNone;
 };
-
 
 // ---------------------------------------------------------------------------------------------
 // The colour picker drop-down.

@@ -230,16 +230,24 @@ void TExImagePickerDropDown::BeforeDropDown() {
 }
 
 void TExImagePickerDropDown::UpdateDropDownSize() {
+    int panelHeight = 0;
     if (FItemSelector) {
         int w = 0, h = 0;
         FItemSelector->GetPanelSize(w, h);
+        panelHeight = h;
         if (DropDownWidth() < 1) FItemSelector->resize(w, FItemSelector->height());
         if (DropDownHeight() < 1) FItemSelector->resize(FItemSelector->width(), h);
     }
     TExCustomDropDown::UpdateDropDownSize();
-    if (FItemSelector && FItemSelector->VerticalScrollBarShown() && DropDownForm()) {
+    if (FItemSelector && DropDownForm() &&
+        (FItemSelector->VerticalScrollBarShown() || panelHeight > DropDownForm()->height() - 2 * DropDownBorderWidth)) {
         TDropDownForm* form = DropDownForm();
-        form->resize(form->width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent), form->height());
+        {
+            // The bar takes its width beside the cells, not from them.
+            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            form->resize(form->width() + bar, form->height());
+            FItemSelector->resize(FItemSelector->width() + bar, FItemSelector->height());
+        }
     }
 }
 
@@ -319,8 +327,7 @@ void TExImagePickerDropDown::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
             break;
         case VK_LEFT:
         case VK_RIGHT:
-            if (open && !EditorEnabled())
-                Internal([&] { key == VK_LEFT ? list.SelectPrevious() : list.SelectNext(); });
+            if (open && !EditorEnabled()) Internal([&] { key == VK_LEFT ? list.SelectPrevious() : list.SelectNext(); });
             break;
         case VK_UP:
         case VK_DOWN:

@@ -2,15 +2,15 @@
 // A drop-down for choosing one of a set of pictures. Each item carries a caption and either a
 // picture of its own or an index into the drop-down's image list; the pop-up shows them in an item
 // list and the closed face shows the chosen picture centred.
+#include <QKeyEvent>
+#include <utility>
+
 #include "dropdowns/DovUzerAdevEdit.h"
 #include "dropdowns/DropDownCompletion.h"
 #include "dropdowns/ExColorPickerDropDown.h"
 #include "dropdowns/ExItemSelector.h"
 #include "platform/Bitmap.h"
 #include "platform/Collection.h"
-
-#include <QKeyEvent>
-#include <utility>
 
 namespace dropdowns {
 

@@ -84,12 +84,12 @@ TEST(ColorPickerDropDown, CreationAndDefaultColours) {
     EXPECT_FALSE(p.edit->EditorEnabled());
 
     p.edit->AddDefaultColors();
-    const char* names[] = {"Black", "Maroon", "Green",  "Olive", "Navy", "Purple",  "Teal", "Gray",
-                           "Silver", "Red",   "Lime",  "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
-    const TColor colours[] = {RGB(0, 0, 0),     RGB(128, 0, 0),   RGB(0, 128, 0),     RGB(128, 128, 0),
-                              RGB(0, 0, 128),   RGB(128, 0, 128), RGB(0, 128, 128),   RGB(128, 128, 128),
-                              RGB(192, 192, 192), RGB(255, 0, 0), RGB(0, 255, 0),     RGB(255, 255, 0),
-                              RGB(0, 0, 255),   RGB(255, 0, 255), RGB(0, 255, 255),   RGB(255, 255, 255)};
+    const char* names[] = {"Black",  "Maroon", "Green", "Olive",  "Navy", "Purple",  "Teal", "Gray",
+                           "Silver", "Red",    "Lime",  "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
+    const TColor colours[] = {RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
+                              RGB(0, 0, 128),     RGB(128, 0, 128), RGB(0, 128, 128), RGB(128, 128, 128),
+                              RGB(192, 192, 192), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+                              RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
     ASSERT_EQ(p.edit->Colors().Count(), 16);
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(p.edit->Colors().Items(i).Caption(), names[i]) << i;
@@ -132,7 +132,7 @@ TEST(ColorPickerDropDown, SelectedColorFindsTheItemAndNamesTheColour) {
         {RGB(255, 0, 0), cvtHex, "0000FF"},
         {RGB(0, 0, 255), cvtHTML, "#0000FF"},
         {RGB(255, 128, 0), cvtHTML, "#FF8000"},
-        {RGB(0, 255, 255), cvtWebName, "aqua"},  // before "cyan"
+        {RGB(0, 255, 255), cvtWebName, "aqua"},    // before "cyan"
         {RGB(128, 128, 128), cvtWebName, "gray"},  // before "grey"
         {RGB(255, 128, 1), cvtWebName, "#FF8001"},
         {clBtnFace, cvtHTML, ""},  // resolved below

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 #include "dropdowns/DovUzerAdevForm.h"
 #include "dropdowns/ExImagePickerDropDown.h"
@@ -243,4 +246,43 @@ TEST(ImagePickerDropDown, FolderGivesAnItemPerFileAndSkipsFolders) {
     ASSERT_EQ(p.edit->Items().Count(), 9);
     EXPECT_TRUE(p.edit->Items().GetItem(5).Caption().isEmpty()) << "no caption asked for";
     EXPECT_FALSE(p.edit->Items().GetItem(5).Image().Empty());
+}
+
+// A window of pickers to try by hand: the colour picker in its four styles and an image picker,
+// for PICKER_LOOK_SECONDS.
+TEST(ImagePickerDropDown, Look) {
+    const int seconds = qEnvironmentVariableIntValue("PICKER_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set PICKER_LOOK_SECONDS to try the pickers by hand";
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Pickers"));
+    window.resize(620, 120);
+    const TColorSelectionStyle styles[] = {csList, csDiscrete, csColorCube, csSpectrum};
+    std::vector<std::unique_ptr<TExCustomDropDown>> pickers;
+    for (int i = 0; i < 4; ++i) {
+        auto* c = TExCustomDropDown::CreateDropDown<TExColorPickerDropDown>(&window);
+        c->AddDefaultColors();
+        c->SetColorSelectionStyle(styles[i]);
+        c->SetColorValueText(cvtHTML);
+        c->SetSelectedColor(RGB(255, 0, 0));
+        c->OnSelect = [c](QObject*) { qInfo("colour %s", qPrintable(c->SelectedColorText())); };
+        c->setGeometry(10 + 150 * i, 10, 140, 22);
+        pickers.emplace_back(c);
+    }
+    TImageList images(16, 16);
+    for (QColor c : {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan}) images.Add(solid(16, 16, c));
+    auto* image = TExCustomDropDown::CreateDropDown<TExImagePickerDropDown>(&window);
+    image->SetImages(&images);
+    const char* names[] = {"Alarm", "Running", "Stopped", "Warning", "Idle"};
+    for (int i = 0; i < 5; ++i) {
+        TImageItem& item = image->Items().Add();
+        item.SetImageIndex(i);
+        item.SetCaption(QString::fromLatin1(names[i]));
+    }
+    image->SetItemIndex(1);
+    image->OnSelect = [image](QObject*) { qInfo("image %d", image->ImageIndex()); };
+    image->setGeometry(10, 60, 140, 24);
+    pickers.emplace_back(image);
+    window.show();
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    QApplication::exec();
 }
