@@ -3,6 +3,9 @@
 #include "platform/Keys.h"
 
 #include <QBitmap>
+#include <QColor>
+#include <QHash>
+#include <QStyle>
 #include <QCursor>
 #include <QEvent>
 #include <QPainter>
@@ -746,6 +749,621 @@ void TCustomColorSelector::MouseDown(TMouseButton Button, TShiftState Shift, int
 void TCustomColorSelector::MouseLeave() {
     if (FItemHot >= 0) SetItemHot(-1);
     TExCustomColorSelectorPanel::MouseLeave();
+}
+
+}  // namespace dropdowns
+
+// ---------------------------------------------------------------------------------------------
+// Colour items
+
+namespace dropdowns {
+
+void TColorItem::Changed() {
+    if (auto* c = dynamic_cast<TColorItems*>(Collection())) c->Changed();
+}
+
+void TColorItem::SetCaption(const QString& Value) {
+    if (Value == FCaption) return;
+    FCaption = Value;
+    Changed();
+}
+
+void TColorItem::SetColor(TColor Value) {
+    if (Value == FColor) return;
+    FColor = Value;
+    Changed();
+}
+
+void TColorItem::Assign(const TColorItem& Source) {
+    SetCaption(Source.FCaption);
+    SetColor(Source.FColor);
+    FEnabled = Source.FEnabled;
+    FHint = Source.FHint;
+}
+
+TColorItem& TColorItems::Insert(int Index) {
+    TColorItem& item = TCollection<TColorItem>::Insert(Index);
+    Changed();
+    return item;
+}
+
+void TColorItems::Delete(int Index) {
+    TCollectionBase::Delete(Index);
+    Changed();
+}
+
+void TColorItems::Clear() {
+    TCollectionBase::Clear();
+    Changed();
+}
+
+void TColorItems::Assign(const TColorItems& Source) {
+    if (&Source == this) return;
+    TCollectionBase::Clear();
+    for (int i = 0; i < Source.Count(); ++i) TCollection<TColorItem>::Insert(Count()).Assign(Source.Items(i));
+    Changed();
+}
+
+void TColorItems::Changed() {
+    if (OnChange) OnChange(FMyOwner);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour texts
+
+namespace {
+
+QString HtmlText(TColor rgb) {
+    return QString::asprintf("#%02X%02X%02X", GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+// The web names by value; of two names for one value the first in alphabetical order.
+const QHash<TColor, QString>& WebNames() {
+    static const QHash<TColor, QString> names = [] {
+        QHash<TColor, QString> h;
+        QStringList all = QColor::colorNames();
+        all.sort();
+        for (const QString& n : all) {
+            const QColor q = QColor::fromString(n);
+            if (q.alpha() != 255) continue;  // "transparent" is no colour of its own
+            const TColor c = RGB(q.red(), q.green(), q.blue());
+            if (!h.contains(c)) h.insert(c, n);
+        }
+        return h;
+    }();
+    return names;
+}
+
+}  // namespace
+
+QString ColorValueText(TColor Value, TColorValueText Form) {
+    switch (Form) {
+        case cvtNone:
+            return QString();
+        case cvtHex:
+            // The stored order: blue, green, red.
+            return QString::number(quint32(Value), 16).toUpper().rightJustified(6, QChar('0'));
+        case cvtWebName: {
+            const TColor rgb = ColorToRGB(Value);
+            const auto it = WebNames().constFind(rgb);
+            return it != WebNames().constEnd() ? *it : HtmlText(rgb);
+        }
+        case cvtRGB: {
+            const TColor rgb = ColorToRGB(Value);
+            return QString::asprintf("Red:%d,Green:%d,Blue:%d", GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        }
+        case cvtHTML:
+            return HtmlText(ColorToRGB(Value));
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The picker
+
+TExColorPickerDropDown::TExColorPickerDropDown(QWidget* parent) : TExCustomDropDown(parent) {
+    FColors = new TColorItems(this);
+    FColors->OnChange = [](QObject*) {};
+    FItemAppearance = new TItemAppearance(this);
+    SetEditorEnabled(false);
+    DropDownEnabled = true;
+    setCursor(Qt::ArrowCursor);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TExColorPickerDropDown::Created() {
+    SetDropDownHeight(200);
+    DropDownHeader().SetVisible(false);
+    DropDownFooter().SetVisible(false);
+}
+
+TExColorPickerDropDown::~TExColorPickerDropDown() {
+    // The panels live on the pop-up form, which may outlive these callbacks' targets for a moment.
+    if (FItemSelector) {
+        FItemSelector->OnItemSelect = nullptr;
+        FItemSelector->OnDrawItem = nullptr;
+    }
+    if (FColorSelector) FColorSelector->OnItemSelect = nullptr;
+    if (FColorCubePanel) FColorCubePanel->OnSelect = nullptr;
+    if (FSpectrumPanel) FSpectrumPanel->OnSelect = nullptr;
+    delete FColors;
+    delete FItemAppearance;
+}
+
+void TExColorPickerDropDown::AddDefaultColors() {
+    static const struct {
+        const char* caption;
+        TColor color;
+    } defaults[] = {
+        {"Black", RGB(0, 0, 0)},       {"Maroon", RGB(128, 0, 0)},    {"Green", RGB(0, 128, 0)},
+        {"Olive", RGB(128, 128, 0)},   {"Navy", RGB(0, 0, 128)},      {"Purple", RGB(128, 0, 128)},
+        {"Teal", RGB(0, 128, 128)},    {"Gray", RGB(128, 128, 128)},  {"Silver", RGB(192, 192, 192)},
+        {"Red", RGB(255, 0, 0)},       {"Lime", RGB(0, 255, 0)},      {"Yellow", RGB(255, 255, 0)},
+        {"Blue", RGB(0, 0, 255)},      {"Fuchsia", RGB(255, 0, 255)}, {"Aqua", RGB(0, 255, 255)},
+        {"White", RGB(255, 255, 255)},
+    };
+    for (const auto& d : defaults) {
+        TColorItem& item = FColors->Add();
+        item.SetCaption(QString::fromLatin1(d.caption));
+        item.SetColor(d.color);
+    }
+}
+
+void TExColorPickerDropDown::SetItemIndex(int Value) {
+    if (Value >= FColors->Count()) return;
+    FItemIndex = Value;
+    if (Value >= 0) FSelectedColor = FColors->Items(Value).Color();
+    update();
+    if (OnSelect) OnSelect(this);
+}
+
+void TExColorPickerDropDown::SetSelectedColor(TColor Value) {
+    if (Value == FSelectedColor) return;
+    FSelectedColor = Value;
+    int found = -1;
+    for (int i = 0; i < FColors->Count(); ++i)
+        if (FColors->Items(i).Color() == Value) {
+            found = i;
+            break;
+        }
+    SetItemIndex(found);
+    update();
+}
+
+QString TExColorPickerDropDown::SelectedColorText() const {
+    if (FColorSelectionStyle != csList || FItemIndex < 0)
+        return dropdowns::ColorValueText(FSelectedColor, FColorValueText);
+    return FColors->Items(FItemIndex).Caption();
+}
+
+void TExColorPickerDropDown::SetShowText(bool Value) {
+    if (Value == FShowText) return;
+    FShowText = Value;
+    update();
+}
+
+void TExColorPickerDropDown::SetColorValueText(TColorValueText Value) {
+    FColorValueText = Value;
+    update();
+}
+
+void TExColorPickerDropDown::SetComponentStyle(TSkinStyle AStyle) {
+    TExCustomDropDown::SetComponentStyle(AStyle);
+    SetItemAppearanceStyle(FItemAppearance, AStyle);
+}
+
+void TExColorPickerDropDown::SetSelectionColorStyle(TSelectionColorStyle Value) {
+    TExCustomDropDown::SetSelectionColorStyle(Value);
+    if (FItemSelector) FItemSelector->ItemAppearance().ApplyColorStyle(Value);
+}
+
+// ---- Panels ----
+
+void TExColorPickerDropDown::PreparePanel(TColorSelectionStyle Style) {
+    TDropDownForm* form = DropDownForm();
+    if (!form) return;
+    switch (Style) {
+        case csList:
+            if (!FItemSelector) {
+                FItemSelector = new TExCustomItemSelector(form);
+                FItemSelector->SetSelectorType(stColor);
+                FItemSelector->setGeometry(0, 0, FItemSelector->width(), 150);
+                FItemSelector->OnResize = [this](QObject*) { FItemSelector->UpdateSelectorPanel(); };
+            }
+            FItemSelector->SetColor(DropDownColor());
+            FItemSelector->UpdateSelectorPanel();
+            SetControl(FItemSelector);
+            break;
+        case csDiscrete:
+            if (!FColorSelector) {
+                FColorSelector = new TCustomColorSelector(form);
+                FColorSelector->FillDefaultPalette();
+            }
+            FColorSelector->move(0, 0);
+            FColorSelector->SetColor(DropDownColor());
+            FColorSelector->ArrangeItems();
+            SetControl(FColorSelector);
+            break;
+        case csColorCube:
+            if (!FColorCubePanel) FColorCubePanel = new TExColorCubePanel(form);
+            FColorCubePanel->move(0, 0);
+            FColorCubePanel->SetColor(DropDownColor());
+            SetControl(FColorCubePanel);
+            break;
+        case csSpectrum:
+            if (!FSpectrumPanel) FSpectrumPanel = new TExColorSpectrumPanel(form);
+            FSpectrumPanel->move(0, 0);
+            FSpectrumPanel->SetColor(DropDownColor());
+            SetControl(FSpectrumPanel);
+            break;
+    }
+}
+
+QWidget* TExColorPickerDropDown::StylePanel() const {
+    switch (FColorSelectionStyle) {
+        case csList:
+            return FItemSelector;
+        case csDiscrete:
+            return FColorSelector;
+        case csColorCube:
+            return FColorCubePanel;
+        case csSpectrum:
+            return FSpectrumPanel;
+    }
+    return nullptr;
+}
+
+void TExColorPickerDropDown::WirePanel(TColorSelectionStyle Style) {
+    QWidget* panels[] = {FItemSelector, FColorSelector, FColorCubePanel, FSpectrumPanel};
+    QWidget* own = panels[Style];
+    if (!own) return;
+    for (QWidget* p : panels)
+        if (p && p != own) p->hide();
+    switch (Style) {
+        case csList:
+            UpdateItemSelector();
+            if (OnDrawColor)
+                FItemSelector->OnDrawItem = [this](QObject*, TCanvas& Canvas, TRect& R, int Index) {
+                    if (OnDrawColor) OnDrawColor(this, Canvas, R, Index);
+                };
+            else
+                FItemSelector->OnDrawItem = nullptr;
+            FOldItemIndex = FItemIndex;
+            break;
+        case csDiscrete:
+            FColorSelector->OnItemSelect = nullptr;
+            FColorSelector->SetSelectedColor(FSelectedColor);
+            FColorSelector->ArrangeItems();
+            FColorSelector->OnItemSelect = [this](QObject*) { DiscreteSelect(); };
+            FColorSelector->SetItemColorStyle(SelectionColorStyle());
+            FColorSelector->show();
+            break;
+        case csColorCube:
+            FColorCubePanel->SetSelectedColor(FSelectedColor);
+            FColorCubePanel->InitializeCells();
+            FColorCubePanel->PrepareShow();
+            FColorCubePanel->OnSelect = [this](QObject*) { PanelSelect(FColorCubePanel->SelectedColor()); };
+            FColorCubePanel->show();
+            break;
+        case csSpectrum:
+            FSpectrumPanel->SetSelectedColor(FSelectedColor);
+            FSpectrumPanel->PrepareShow();
+            FSpectrumPanel->OnSelect = [this](QObject*) { PanelSelect(FSpectrumPanel->SelectedColor()); };
+            FSpectrumPanel->show();
+            break;
+    }
+    FOldSelectedColor = FSelectedColor;
+}
+
+void TExColorPickerDropDown::CreateDropDownForm() {
+    TExCustomDropDown::CreateDropDownForm();
+    PreparePanel(FColorSelectionStyle);
+}
+
+void TExColorPickerDropDown::BeforeDropDown() {
+    TExCustomDropDown::BeforeDropDown();
+    PreparePanel(FColorSelectionStyle);
+    WirePanel(FColorSelectionStyle);
+}
+
+void TExColorPickerDropDown::SetColorSelectionStyle(TColorSelectionStyle Value) {
+    if (Value == FColorSelectionStyle) return;
+    FColorSelectionStyle = Value;
+    PreparePanel(Value);
+    WirePanel(Value);
+    if (QWidget* p = StylePanel()) p->show();
+    if (DroppedDown()) {
+        UpdateDropDownSize();
+        PlaceDropDownControl();
+    }
+    if (DropDownForm()) DropDownForm()->update();
+}
+
+void TExColorPickerDropDown::UpdateItemSelector() {
+    if (!FItemSelector) return;
+    TExCustomItemSelector& list = *FItemSelector;
+    list.OnItemSelect = nullptr;
+    list.SetColumns(FColumns);
+    list.SetImages(Images());
+    list.SetItemLayout(FLayout);
+    list.SetColor(DropDownColor());
+    // One batch and one layout, however many colours.
+    TSelectorItems& items = list.Items();
+    items.BeginUpdate();
+    items.Clear();
+    for (int i = 0; i < FColors->Count(); ++i) {
+        const TColorItem& c = FColors->Items(i);
+        TSelectorItem& s = items.Add();
+        s.SetCaption(c.Caption());
+        s.SetColor(c.Color());
+        s.SetHint(c.Hint());
+    }
+    items.EndUpdate();
+    list.SetColorBoxHeight(FColorBoxHeight);
+    list.SetColorBoxWidth(FColorBoxWidth);
+    list.SetItemAppearance(*FItemAppearance);
+    list.UpdateSelectorPanel();
+    list.SetItemIndex(FItemIndex);
+    list.ScrollItemInView(FItemIndex);
+    list.OnItemSelect = [this](QObject*) { ListSelect(); };
+}
+
+void TExColorPickerDropDown::FillListIfStale() {
+    if (FItemSelector && FItemSelector->Items().Count() != FColors->Count()) UpdateItemSelector();
+}
+
+void TExColorPickerDropDown::PlaceDropDownControl() {
+    TExCustomDropDown::PlaceDropDownControl();
+    if (FColorSelectionStyle != csList && DropDownForm()) DropDownForm()->Sizeable = false;
+}
+
+void TExColorPickerDropDown::UpdateDropDownSize() {
+    TDropDownForm* form = DropDownForm();
+    if (!form) return;
+    if (FColorSelectionStyle == csList) {
+        int panelHeight = 0;
+        if (FItemSelector) {
+            int w = 0, h = 0;
+            FItemSelector->GetPanelSize(w, h);
+            panelHeight = h;
+            if (DropDownWidth() < 1) FItemSelector->resize(w, FItemSelector->height());
+            if (DropDownHeight() < 1) FItemSelector->resize(FItemSelector->width(), h);
+        }
+        TExCustomDropDown::UpdateDropDownSize();
+        if (FItemSelector &&
+            (FItemSelector->VerticalScrollBarShown() || panelHeight > form->height() - 2 * DropDownBorderWidth)) {
+            // The bar takes its width beside the cells, not from them.
+            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            form->resize(form->width() + bar, form->height());
+            FItemSelector->resize(FItemSelector->width() + bar, FItemSelector->height());
+        }
+        return;
+    }
+    QWidget* panel = StylePanel();
+    const bool shown = panel && !panel->isHidden();
+    const int w = shown ? panel->width() + 2 * DropDownBorderWidth : width();
+    int h = 2 * DropDownBorderWidth;
+    if (DropDownHeader().Visible()) h += DropDownHeader().Height();
+    if (DropDownFooter().Visible()) h += DropDownFooter().Height();
+    if (shown) h += panel->height();
+    form->resize(w, h);
+}
+
+void TExColorPickerDropDown::DoShowDropDown() {
+    TExCustomDropDown::DoShowDropDown();
+    if (!DroppedDown()) return;
+    QWidget* panel = StylePanel();
+    if (!panel) return;
+    if (panel == FItemSelector) {
+        // The cells take the pop-up's width, which is known only now that it is shown.
+        FItemSelector->UpdateSelectorPanel();
+        FItemSelector->ScrollItemInView(FItemSelector->ItemIndex());
+    }
+    // The panel takes the keys, which come on to the picker.
+    panel->setFocus();
+}
+
+void TExColorPickerDropDown::DoHideDropDown(bool Cancelled) {
+    TExCustomDropDown::DoHideDropDown(Cancelled);
+    if (!Cancelled) return;
+    if (FColorSelectionStyle == csList && FItemSelector) {
+        SetItemIndex(FOldItemIndex);
+    } else if (FColorSelectionStyle == csDiscrete && FColorSelector) {
+        Internal([&] { FColorSelector->SetSelectedColor(FOldSelectedColor); });
+        // The palette gives the colour back only when it holds it; a colour of its own stays
+        // changed otherwise.
+        SetSelectedColor(FOldSelectedColor);
+    }
+}
+
+void TExColorPickerDropDown::DropDownFormDestroy() {
+    FItemSelector = nullptr;
+    FColorCubePanel = nullptr;
+    FSpectrumPanel = nullptr;
+    FColorSelector = nullptr;
+}
+
+// ---- Choices ----
+
+void TExColorPickerDropDown::ListSelect() {
+    SetItemIndex(FItemSelector->ItemIndex());
+    if (!FInternalCall) DoHideDropDown(false);
+}
+
+void TExColorPickerDropDown::DiscreteSelect() {
+    SetSelectedColor(FColorSelector->SelectedColor());
+    SetItemIndex(-1);
+    if (!FInternalCall) DoHideDropDown(false);
+}
+
+void TExColorPickerDropDown::PanelSelect(TColor Color) {
+    SetSelectedColor(Color);
+    SetItemIndex(-1);
+    DoHideDropDown(false);
+}
+
+// ---- Keys and wheel ----
+
+void TExColorPickerDropDown::keyPressEvent(QKeyEvent* event) {
+    lastKeyText_ = plat::KeyPressText(*event);
+    TExCustomDropDown::keyPressEvent(event);
+}
+
+bool TExColorPickerDropDown::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == StylePanel() && event->type() == QEvent::KeyPress)
+        lastKeyText_ = plat::KeyPressText(*static_cast<QKeyEvent*>(event));
+    return TExCustomDropDown::eventFilter(watched, event);
+}
+
+void TExColorPickerDropDown::MoveList(int Target) {
+    if (!FItemSelector || Target < 0 || Target >= FItemSelector->Items().Count()) return;
+    Internal([&] {
+        FItemSelector->SetItemIndex(Target);
+        FItemSelector->ScrollItemInView(Target);
+    });
+}
+
+void TExColorPickerDropDown::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
+    const QString keyText = std::exchange(lastKeyText_, QString());
+    const bool open = DroppedDown();
+    bool chosen = false;
+    if (isEnabled() && open && Key == VK_RETURN) {
+        if (FColorSelectionStyle == csList && FItemSelector && FItemSelector->ItemHot() >= 0) {
+            FItemSelector->SetItemIndex(FItemSelector->ItemHot());
+            chosen = true;
+        } else if (FColorSelectionStyle == csDiscrete && FColorSelector && FColorSelector->ItemHot() >= 0) {
+            FColorSelector->SetItemIndex(FColorSelector->ItemHot());
+            chosen = true;
+        }
+    }
+    const uint16_t key = Key;
+    TExCustomDropDown::KeyDown(Key, Shift);
+    if (!isEnabled() || Shift.contains(plat::ssAlt)) return;
+    const bool stillOpen = DroppedDown();
+    if (FColorSelectionStyle == csList && FItemSelector) {
+        TExCustomItemSelector& list = *FItemSelector;
+        switch (key) {
+            case VK_RETURN:
+                if (!chosen && OnSelect) OnSelect(this);
+                break;
+            case VK_PRIOR:
+            case VK_NEXT: {
+                FillListIfStale();
+                const int n = list.GetVisibleItemCount();
+                if (n <= 0) break;
+                MoveList(key == VK_PRIOR ? std::max(0, list.ItemIndex() - n)
+                                         : std::min(list.ItemIndex() + n, FColors->Count() - 1));
+                break;
+            }
+            case VK_HOME:
+            case VK_END:
+                if (stillOpen)
+                    Internal([&] { key == VK_HOME ? list.SelectFirst() : list.SelectLast(); });
+                else if (FColors->Count() > 0)
+                    SetItemIndex(key == VK_HOME ? 0 : FColors->Count() - 1);
+                break;
+            case VK_LEFT:
+            case VK_RIGHT:
+                if (stillOpen && !EditorEnabled())
+                    Internal([&] { key == VK_LEFT ? list.SelectPrevious() : list.SelectNext(); });
+                break;
+            case VK_UP:
+            case VK_DOWN:
+                if (stillOpen) {
+                    const int i = list.ItemIndex();
+                    MoveList(i < 0 ? 0 : key == VK_UP ? i - FColumns : i + FColumns);
+                } else if (key == VK_UP) {
+                    if (FItemIndex > 0)
+                        SetItemIndex(FItemIndex - 1);
+                    else if (FItemIndex < 0 && FColors->Count() > 0)
+                        SetItemIndex(0);
+                } else if (FItemIndex + 1 < FColors->Count()) {
+                    SetItemIndex(FItemIndex + 1);
+                }
+                break;
+            default:
+                if (!Shift.contains(plat::ssCtrl)) {
+                    // The key's own character; a key without one (a function key) searches nothing.
+                    const int64_t t = Clock().nowMs();
+                    const QString before = FCurSearch.Text(t);
+                    const QString now = FCurSearch.Add(keyText, t);
+                    if (now.isEmpty() || now == before) break;
+                    FillListIfStale();
+                    Internal([&] { list.LookupItem(now); });
+                }
+                break;
+        }
+        if (stillOpen && (key == VK_PRIOR || key == VK_NEXT || (key >= VK_LEFT && key <= VK_DOWN))) Key = 0;
+    } else if (FColorSelectionStyle == csDiscrete && FColorSelector) {
+        Internal([&] { FColorSelector->HandleKeyDown(key, EditorEnabled(), stillOpen); });
+        if (key == VK_RETURN && !chosen && OnSelect) OnSelect(this);
+    }
+}
+
+void TExColorPickerDropDown::HandleMouseWheelDown() {
+    TExCustomDropDown::HandleMouseWheelDown();
+    if (!isEnabled() || ReadOnly()) return;
+    if (FColorSelectionStyle == csList && FItemSelector) {
+        if (DroppedDown())
+            FItemSelector->HotNext();
+        else {
+            FillListIfStale();
+            Internal([&] { FItemSelector->SelectNext(); });
+        }
+    } else if (FColorSelectionStyle == csDiscrete && FColorSelector) {
+        if (DroppedDown())
+            FColorSelector->HotNext();
+        else
+            Internal([&] { FColorSelector->SelectNext(); });
+    }
+}
+
+void TExColorPickerDropDown::HandleMouseWheelUp() {
+    TExCustomDropDown::HandleMouseWheelUp();
+    if (!isEnabled() || ReadOnly()) return;
+    if (FColorSelectionStyle == csList && FItemSelector) {
+        if (DroppedDown())
+            FItemSelector->HotPrevious();
+        else {
+            FillListIfStale();
+            Internal([&] { FItemSelector->SelectPrevious(); });
+        }
+    } else if (FColorSelectionStyle == csDiscrete && FColorSelector) {
+        if (DroppedDown())
+            FColorSelector->HotPrevious();
+        else
+            Internal([&] { FColorSelector->SelectPrevious(); });
+    }
+}
+
+// ---- Face ----
+
+void TExColorPickerDropDown::Paint() {
+    TExCustomDropDown::Paint();
+    if (Canvas().Painter()) PaintSelectedColor(Canvas());
+}
+
+void TExColorPickerDropDown::PaintSelectedColor(TCanvas& Canvas) {
+    TRect R{1, 1, width() - DropDownButtonWidth() - 2, height() - 2};
+    if (OnDrawSelectedColor) {
+        OnDrawSelectedColor(this, Canvas, R);
+        return;
+    }
+    if (FSelectedColor == clNone) return;
+    const TRect box{R.Left + 4, R.Top + (height() - FColorBoxHeight) / 2, R.Left + 4 + FColorBoxWidth,
+                    R.Top + (height() - FColorBoxHeight) / 2 + FColorBoxHeight};
+    Canvas.Pen().SetColor(clBlack);
+    Canvas.Pen().SetWidth(1);
+    Canvas.Brush().SetStyle(bsSolid);
+    Canvas.Brush().SetColor(FSelectedColor);
+    Canvas.Rectangle(box);
+    if (!FShowText) return;
+    Canvas.Font().Assign(Font());
+    const bool focused = hasFocus();
+    if (!EditorEnabled() && focused) Canvas.Font().SetColor(clHighlightText);
+    TRect text{box.Right + 4, R.Top, R.Right, R.Bottom};
+    Canvas.Brush().SetColor(focused ? clHighlight : FromQColor(palette().color(QPalette::Base)));
+    Canvas.DrawText(SelectedColorText(), text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
 }
 
 }  // namespace dropdowns

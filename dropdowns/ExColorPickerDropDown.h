@@ -7,17 +7,21 @@
 //   current colour and taken on a press.
 // The panels paint only from their own state; every change of a mark invalidates the cells it
 // touched.
+#include <QImage>
+#include <QKeyEvent>
+#include <QSize>
+#include <array>
+#include <cstdint>
+#include <functional>
+
 #include "dropdowns/DovUzerAdevEdit.h"
+#include "dropdowns/DropDownCompletion.h"
+#include "dropdowns/ExItemSelector.h"
 #include "platform/Canvas.h"
 #include "platform/Collection.h"
 #include "platform/Colors.h"
 #include "platform/Controls.h"
 #include "platform/Events.h"
-
-#include <QImage>
-#include <QSize>
-#include <array>
-#include <cstdint>
 
 namespace dropdowns {
 
@@ -286,6 +290,162 @@ private:
     TColorBoxItems FItems;
     TSelectionColorStyle FItemColorStyle = scCustom;
     plat::TColor FSelectedColor = plat::clNone;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The colour picker drop-down.
+
+// The pop-up's content: the named colours, the palette, the honeycomb or the spectrum.
+enum TColorSelectionStyle : uint8_t { csList, csDiscrete, csColorCube, csSpectrum };
+// How the face names a colour that is not a selected list item.
+enum TColorValueText : uint8_t { cvtNone, cvtHex, cvtWebName, cvtRGB, cvtHTML };
+
+using TOnDrawSelectedItem = std::function<void(QObject* Sender, plat::TCanvas& Canvas, plat::TRect& R)>;
+
+class TColorItem : public plat::TCollectionItem {
+public:
+    const QString& Caption() const { return FCaption; }
+    void SetCaption(const QString& Value);
+    plat::TColor Color() const { return FColor; }
+    void SetColor(plat::TColor Value);
+    bool Enabled() const { return FEnabled; }
+    const QString& Hint() const { return FHint; }
+    void SetHint(const QString& Value) { FHint = Value; }
+    void Assign(const TColorItem& Source);
+
+private:
+    void Changed();
+    QString FCaption;
+    plat::TColor FColor = plat::clNone;
+    bool FEnabled = true;
+    plat::TRect FRect{};  // not used by the picker
+    QString FHint;
+};
+
+class TColorItems : public plat::TCollection<TColorItem> {
+public:
+    explicit TColorItems(QObject* Owner = nullptr) : FMyOwner(Owner) {}
+    QObject* Owner() const { return FMyOwner; }
+    TColorItem& Add() { return Insert(Count()); }
+    TColorItem& Insert(int Index);
+    void Delete(int Index);
+    void Clear();
+    void Assign(const TColorItems& Source);
+    void Changed();
+
+    plat::TNotifyEvent OnChange;
+
+private:
+    QObject* FMyOwner;
+};
+
+// The text forms of a colour; Value is a stored colour (blue in the high byte).
+QString ColorValueText(plat::TColor Value, TColorValueText Form);
+
+class TExColorPickerDropDown : public TExCustomDropDown {
+public:
+    explicit TExColorPickerDropDown(QWidget* parent = nullptr);
+    ~TExColorPickerDropDown() override;
+
+    // Appends the 16 standard colours, Black to White.
+    void AddDefaultColors();
+
+    TColorItems& Colors() { return *FColors; }
+    void SetColors(const TColorItems& Value) { FColors->Assign(Value); }
+    int ItemIndex() const { return FItemIndex; }
+    // Every write raises OnSelect, also of the current index; -1 keeps the colour.
+    void SetItemIndex(int Value);
+    plat::TColor SelectedColor() const { return FSelectedColor; }
+    void SetSelectedColor(plat::TColor Value);
+    virtual QString SelectedColorText() const;
+
+    int Columns() const { return FColumns; }
+    void SetColumns(int Value) { FColumns = Value; }
+    TItemLayout Layout() const { return FLayout; }
+    void SetLayout(TItemLayout Value) { FLayout = Value; }
+    int ColorBoxWidth() const { return FColorBoxWidth; }
+    void SetColorBoxWidth(int Value) { FColorBoxWidth = Value; }
+    int ColorBoxHeight() const { return FColorBoxHeight; }
+    void SetColorBoxHeight(int Value) { FColorBoxHeight = Value; }
+    TColorSelectionStyle ColorSelectionStyle() const { return FColorSelectionStyle; }
+    void SetColorSelectionStyle(TColorSelectionStyle Value);
+    bool ShowText() const { return FShowText; }
+    void SetShowText(bool Value);
+    TColorValueText ColorValueText() const { return FColorValueText; }
+    void SetColorValueText(TColorValueText Value);
+    TItemAppearance& ItemAppearance() { return *FItemAppearance; }
+    void SetItemAppearance(const TItemAppearance& Value) { FItemAppearance->Assign(Value); }
+
+    TExCustomItemSelector* ItemSelector() const { return FItemSelector; }
+    TExColorCubePanel* ColorCubePanel() const { return FColorCubePanel; }
+    TExColorSpectrumPanel* SpectrumPanel() const { return FSpectrumPanel; }
+    TCustomColorSelector* ColorSelector() const { return FColorSelector; }
+
+    // Copies the colours and the list settings into the list.
+    void UpdateItemSelector();
+
+    void SetComponentStyle(TSkinStyle AStyle) override;
+    void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+
+    plat::TNotifyEvent OnSelect;
+    TOnDrawSelectedItem OnDrawSelectedColor;
+    std::function<void(QObject* Sender, plat::TCanvas& Canvas, plat::TRect& R, int Index)> OnDrawColor;
+
+protected:
+    void Created() override;
+    void CreateDropDownForm() override;
+    void BeforeDropDown() override;
+    void PlaceDropDownControl() override;
+    void UpdateDropDownSize() override;
+    void DoShowDropDown() override;
+    void DoHideDropDown(bool Cancelled) override;
+    void DropDownFormDestroy() override;
+    void HandleMouseWheelDown() override;
+    void HandleMouseWheelUp() override;
+    void SetSelectionColorStyle(TSelectionColorStyle Value) override;
+    void Paint() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Creates the style's panel when missing and makes it the pop-up's control.
+    void PreparePanel(TColorSelectionStyle Style);
+    // Hides the other panels and wires the style's panel to the picker.
+    void WirePanel(TColorSelectionStyle Style);
+    QWidget* StylePanel() const;
+    void ListSelect();
+    void DiscreteSelect();
+    void PanelSelect(plat::TColor Color);
+    void PaintSelectedColor(plat::TCanvas& Canvas);
+    // The list holds the colours (a typed key can come before the first opening).
+    void FillListIfStale();
+    void MoveList(int Target);
+    template <class F>
+    void Internal(F f) {
+        const bool was = std::exchange(FInternalCall, true);
+        f();
+        FInternalCall = was;
+    }
+
+    TExCustomItemSelector* FItemSelector = nullptr;
+    TExColorCubePanel* FColorCubePanel = nullptr;
+    TExColorSpectrumPanel* FSpectrumPanel = nullptr;
+    TCustomColorSelector* FColorSelector = nullptr;
+    int FColumns = 1;
+    TItemLayout FLayout = ilCaptionRight;
+    TColorItems* FColors;
+    int FItemIndex = -1;
+    int FColorBoxWidth = 14, FColorBoxHeight = 14;
+    TColorSelectionStyle FColorSelectionStyle = csList;
+    plat::TColor FSelectedColor = plat::clNone;
+    bool FShowText = true;
+    TItemAppearance* FItemAppearance;
+    bool FInternalCall = false;
+    TTypeAhead FCurSearch;
+    int FOldItemIndex = -1;
+    plat::TColor FOldSelectedColor = plat::clNone;
+    TColorValueText FColorValueText = cvtNone;
+    QString lastKeyText_;  // the character of the key being handled
 };
 
 }  // namespace dropdowns
