@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
+#include "treeview/LazyTreesHeader.h"
 
 class QCursor;
 class QMenu;
@@ -447,6 +448,21 @@ public:
     // Prints the tree's picture page by page onto Printer (nothing for nil).
     void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
+    // The column header; without columns everything works on column -1.
+    TLTHeader& Header() { return *FHeader; }
+    const TLTHeader& Header() const { return *FHeader; }
+    TColumnIndex MainColumn() const override { return FHeader->MainColumn(); }
+    TColumnIndex SortColumn() const override { return FHeader->SortColumn(); }
+    TSortDirection SortDirection() const override { return FHeader->SortDirection(); }
+    bool ColumnAllowsFocus(TColumnIndex Column) const override {
+        return FHeader->UseColumns() ? FHeader->AllowFocus(Column) : Column == NoColumn;
+    }
+    // The header's place changed (shown, hidden or another height).
+    virtual void UpdateHeaderFrame();
+    void InvalidateHeader();
+    // After a column's width changed: rows measured again, the range, the repaint, OnColumnResize.
+    virtual void DoColumnResize(TColumnIndex Column);
+
 protected:
     virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
     virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
@@ -588,6 +604,10 @@ protected:
 
 private:
     friend class TScrollBarOptions;
+    friend class TLTHeader;
+    friend class TLazyTreeColumns;
+    friend class TLazyTreeColumn;
+    std::unique_ptr<TLTHeader> FHeader = std::make_unique<TLTHeader>(this);
     TScrollBarOptions FScrollBarOptions{this};
     int64_t FEffectiveOffsetX = 0;
     int64_t FRangeY = 0;
