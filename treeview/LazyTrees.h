@@ -462,6 +462,20 @@ public:
     void InvalidateHeader();
     // After a column's width changed: rows measured again, the range, the repaint, OnColumnResize.
     virtual void DoColumnResize(TColumnIndex Column);
+    // The widest content of a column over the rows in view (smart) or over every visible row.
+    virtual int GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
+    // The widget the header is shown in (nil until the header was shown).
+    QWidget* HeaderBar() const;
+    void UpdateHeaderCursor(QPoint P);
+
+    // The picture of dragged rows; PrepareDragImage renders the selected rows around HotSpot
+    // (client coordinates).
+    TLTDragImage& DragImage() { return *FDragImage; }
+    void PrepareDragImage(QPoint HotSpot);
+    virtual bool CanShowDragImage() const { return DragImageKind != TLTDragImageKind::diNoImage; }
+    // Repaints TreeRect (client coordinates) of this tree while Tree's drag picture is shown.
+    virtual void UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect, bool UpdateNCArea,
+                                          bool ReshowDragImage);
 
 protected:
     virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
@@ -608,6 +622,9 @@ private:
     friend class TLazyTreeColumns;
     friend class TLazyTreeColumn;
     std::unique_ptr<TLTHeader> FHeader = std::make_unique<TLTHeader>(this);
+    std::unique_ptr<TLTDragImage> FDragImage = std::make_unique<TLTDragImage>(this);
+    QPointer<QWidget> FHeaderBar;
+    void PlaceHeaderBar();
     TScrollBarOptions FScrollBarOptions{this};
     int64_t FEffectiveOffsetX = 0;
     int64_t FRangeY = 0;

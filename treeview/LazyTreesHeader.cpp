@@ -43,7 +43,13 @@ void TLTFixedAreaConstraints::Assign(const TLTFixedAreaConstraints& Source) {
 
 // ---- TLTHeader ----
 
-TLTHeader::TLTHeader(TBaseLazyTree* Owner) : FOwner(Owner), FColumns(std::make_unique<TLazyTreeColumns>(this)) {
+TLTHeader::TLTHeader(TBaseLazyTree* Owner)
+    : FOwner(Owner), FColumns(std::make_unique<TLazyTreeColumns>(this)), FDragImage(std::make_unique<TLTDragImage>(Owner)) {
+    // A dragged column shows as a flat, slightly darkened copy of its cell.
+    FDragImage->SetFade(false);
+    FDragImage->SetPreBlendBias(-50);
+    FDragImage->SetPostBlendBias(0);
+    FDragImage->SetTransparency(140);
     FFixedAreaConstraints.OnChange = [this] {
         if (FOwner && FOwner->HasWindow()) RecalculateHeader();
         else FStates += hsNeedScaling;
@@ -297,13 +303,11 @@ int TLTHeader::ResizeColumns(int ChangeBy, TColumnIndex RangeStartCol, TColumnIn
 
 void TBaseLazyTree::UpdateHeaderFrame() {
     // The header lives above the viewport: the viewport gives up the header's height at its top.
-    const int top = FHeader->Options().Contains(hoVisible) ? FHeader->Height() : 0;
-    setViewportMargins(0, top, 0, 0);
-    InvalidateHeader();
+    UpdateFrameMargins();
 }
 
 void TBaseLazyTree::InvalidateHeader() {
-    if (FHeader->Options().Contains(hoVisible)) update();
+    if (FHeader->Options().Contains(hoVisible) && FHeaderBar) FHeaderBar->update();
 }
 
 void TBaseLazyTree::DoColumnResize(TColumnIndex Column) {

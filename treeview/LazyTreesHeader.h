@@ -4,14 +4,20 @@
 // lookups by x and the walks in display order; the fixed area at the left that does not scroll; and
 // the header that owns them with its height, main, sort and auto-size columns and width fitting.
 // No widget header: the tree is reached through forward declarations only.
+#include <QImage>
+#include <QPainter>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "treeview/LazyTreesDragImage.h"
 #include "treeview/LazyTreesTypes.h"
 
+namespace plat {
+class TImageList;
+}
 class TBaseLazyTree;
 class TLTHeader;
 class TLazyTreeColumns;
@@ -80,6 +86,52 @@ enum class THeaderState : uint8_t {
 };
 using THeaderStates = TSet<THeaderState, uint16_t>;
 enum class TLTHeaderStyle : uint8_t { hsThickButtons, hsFlatButtons, hsPlates };
+enum class TLTHeaderHitPosition : uint8_t { hhiNoWhere, hhiOnColumn, hhiOnIcon, hhiOnCheckbox };
+using TLTHeaderHitPositions = TSet<TLTHeaderHitPosition, uint8_t>;
+struct TLTHeaderHitInfo {
+    int X = 0, Y = 0;
+    Qt::MouseButton Button = Qt::NoButton;
+    Qt::KeyboardModifiers Shift;
+    bool DblClick = false;
+    TColumnIndex Column = NoColumn;
+    TLTHeaderHitPositions HitPosition;
+};
+enum class TSmartAutoFitType : uint8_t { smaAllColumns, smaNoColumn, smaUseColumnOption };
+enum class TLTDropMarkMode : uint8_t { dmmNone, dmmLeft, dmmRight };
+enum class THeaderPaintElement : uint8_t { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
+using THeaderPaintElements = TSet<THeaderPaintElement, uint8_t>;
+
+// Edge flags beyond the platform's: a softer light ring and a flat one-colour ring.
+inline constexpr unsigned BF_SOFT = 0x1000, BF_FLAT = 0x4000;
+// Draws the rings of Edge (the BDR_ values) on the sides of Flags; BF_MIDDLE fills the inside with the
+// button face, BF_ADJUST leaves R as the inside.
+void DrawHeaderEdge(plat::TCanvas& Canvas, plat::TRect& R, unsigned Edge, unsigned Flags);
+
+class TLazyTreeColumn;
+// What one header cell is painted with; handed to the advanced owner-draw events.
+struct THeaderPaintInfo {
+    plat::TCanvas* TargetCanvas = nullptr;
+    TLazyTreeColumn* Column = nullptr;  // nil: the background of the whole header
+    plat::TRect PaintRectangle;
+    plat::TRect TextRectangle;
+    bool IsHoverIndex = false;
+    bool IsDownIndex = false;
+    bool IsEnabled = false;
+    bool ShowHeaderGlyph = false;
+    bool ShowSortGlyph = false;
+    bool ShowRightBorder = false;
+    TLTDropMarkMode DropMark = TLTDropMarkMode::dmmNone;
+    QPoint GlyphPos;
+    QPoint SortGlyphPos;
+};
+
+// Where the parts of a header cell go, in the cell's coordinates.
+struct THeaderCellLayout {
+    plat::TRect TextBounds;
+    QSize SortGlyphSize;
+    QPoint SortGlyphPos;
+    QPoint GlyphPos;
+};
 
 class TLazyTreeColumn {
 public:
@@ -152,6 +204,13 @@ public:
     plat::TRect GetRect() const;
     // The caption, or "Column <index>" when it has characters a narrow list cannot show.
     QString GetDisplayName() const;
+
+    // Places image, caption and sort glyph in Client (the cell shrunk by 2 pixels) for a caption of
+    // TextSize (empty: no caption), an image of GlyphSize (empty: none), a sort glyph of SortGlyphSize.
+    bool HasImage() const { return FHasImage; }
+    plat::TRect ImageRect() const { return FImageRect; }
+    THeaderCellLayout LayoutHeaderCell(const plat::TRect& Client, QSize TextSize, QSize GlyphSize,
+                                       QSize SortGlyphSize) const;
 
     void ParentBiDiModeChanged();
     void ParentColorChanged();
@@ -251,6 +310,16 @@ public:
     void ResetPositionOrder(bool RightToLeft);
     void RebuildPositionArray();
 
+    // Paints the header strip R (header coordinates) scrolled by HOffset onto Target at R, the fixed
+    // columns on top of the scrolled ones.
+    void PaintHeader(QPainter& Target, const plat::TRect& R, int HOffset);
+    // Paints the header part R (header coordinates) to Target on TargetCanvas.
+    void PaintHeader(plat::TCanvas& TargetCanvas, plat::TRect R, QPoint Target, int RTLOffset = 0);
+    // The column being dragged and where it would drop.
+    TColumnIndex DragIndex() const { return FDragIndex; }
+    TColumnIndex DropTarget() const { return FDropTarget; }
+    bool DropBefore() const { return FDropBefore; }
+
 private:
     friend class TLazyTreeColumn;
     friend class TLTHeader;
@@ -258,6 +327,17 @@ private:
     int ClientWidth() const;
     int RTLOffset() const;
     TColumnIndex AutoSizeColumn() const;
+    void PaintHeaderCell(THeaderPaintInfo& PaintInfo, bool AdvancedOwnerDraw, bool OwnerDraw);
+    // The column under P (client coordinates, the header at negative Y).
+    TColumnIndex ColumnInHeaderAt(QPoint P) const;
+    bool UpdateColumnIndexAt(QPoint P, TColumnIndex& Index);
+    TColumnIndex UpdateDownIndex(QPoint P);
+    bool CanResizeByMouse(QPoint P, TColumnIndex Column);
+    void HandleColumnClick(QPoint P, Qt::MouseButton Button, bool Force, bool DblClick);
+    void PrepareColumnDrag(QPoint P, QPoint DragStart);
+    void DragColumnTo(QPoint Global);
+    void DrawCaptionText(plat::TCanvas& Canvas, const QString& Caption, plat::TRect Bounds, bool Enabled, bool Hot,
+                         unsigned DrawFormat, bool WrapCaption);
     void Update(TLazyTreeColumn* Item);
     void InitializePositionArray();
     void AdjustPositionArray(TColumnIndex OldIndex, TColumnIndex NewIndex);
@@ -276,6 +356,7 @@ private:
     TColumnIndex FDragIndex = NoColumn, FDropTarget = NoColumn;
     bool FDropBefore = false;
     int FUpdateCount = 0;
+    QImage FHeaderBitmap;
 };
 
 // Limits of the header height relative to the tree and of the fixed columns' width relative to
@@ -351,10 +432,76 @@ public:
 
     std::function<void(TLTHeader* Sender, TColumnIndex Column)> OnColumnResize;
 
+    // ---- Input: P in tree client coordinates (negative Y over the header), Global on the screen ----
+    bool InHeader(QPoint P) const;
+    bool InHeaderSplitterArea(QPoint P) const;
+    bool IsColumnSplitterHit(QPoint P);
+    bool IsHeightSplitterHit(QPoint P);
+    // Answers true when the header took the event.
+    bool HandleMouseDown(QPoint P, QPoint Global, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    bool HandleMouseUp(QPoint P, QPoint Global, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    bool HandleDblClick(QPoint P, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    bool HandleMouseMove(QPoint P, QPoint Global, Qt::KeyboardModifiers Shift);
+    // Escape or focus loss: a column drag or a border tracking ends without moving anything.
+    bool CancelTracking();
+    // The header's hover timer fired.
+    void HoverTimer();
+    // The tree's client area changed its size.
+    void HandleResize();
+    // The cursor over P; false when the header has none to say.
+    bool GetCursorName(QPoint P, QString& Name);
+    QPoint TrackPoint() const { return FTrackPoint; }
+    void AutoFitColumns(bool Animated = true, TSmartAutoFitType SmartAutoFitType = TSmartAutoFitType::smaUseColumnOption,
+                        int RangeStartCol = NoColumn, int RangeEndCol = NoColumn);
+    void ScaleHeader(int M, int D);
+    TLTDragImage& DragImage() { return *FDragImage; }
+
+    std::function<void(TLTHeader* Sender, const TLTHeaderHitInfo& HitInfo)> OnHeaderClick, OnHeaderDblClick;
+    std::function<void(TLTHeader* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>
+        OnHeaderMouseDown, OnHeaderMouseUp;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& Allowed)> OnHeaderDragging;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, TColumnPosition OldPosition)> OnHeaderDragged;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, QPoint DropPosition)> OnHeaderDraggedOut;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, Qt::KeyboardModifiers Shift)>
+        OnBeforeColumnWidthTracking;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, Qt::KeyboardModifiers Shift, QPoint& TrackPoint,
+                       QPoint P, bool& Allowed)>
+        OnColumnWidthTracking;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column)> OnAfterColumnWidthTracking;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, Qt::KeyboardModifiers Shift, QPoint P, bool& Allowed)>
+        OnColumnWidthDblClickResize;
+    std::function<void(TLTHeader* Sender, Qt::KeyboardModifiers Shift)> OnBeforeHeaderHeightTracking;
+    std::function<void(TLTHeader* Sender, QPoint& P, Qt::KeyboardModifiers Shift, bool& Allowed)>
+        OnHeaderHeightTracking;
+    std::function<void(TLTHeader* Sender)> OnAfterHeaderHeightTracking;
+    std::function<void(TLTHeader* Sender, QPoint& P, Qt::KeyboardModifiers Shift, bool& Allowed)>
+        OnHeaderHeightDblClickResize;
+    std::function<void(TLTHeader* Sender, QPoint P, TColumnIndex Column, bool& Allowed)> OnCanSplitterResizeColumn;
+    std::function<void(TLTHeader* Sender, QPoint P, bool& Allowed)> OnCanSplitterResizeHeader;
+    std::function<void(TLTHeader* Sender, TSmartAutoFitType& SmartAutoFitType)> OnBeforeAutoFitColumns;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, TSmartAutoFitType& SmartAutoFitType, bool& Allowed)>
+        OnBeforeAutoFitColumn;
+    std::function<void(TLTHeader* Sender, TColumnIndex Column)> OnAfterAutoFitColumn;
+    std::function<void(TLTHeader* Sender)> OnAfterAutoFitColumns;
+    // Whole cells of vsOwnerDraw columns under hoOwnerDraw.
+    std::function<void(TLTHeader* Sender, plat::TCanvas& HeaderCanvas, TLazyTreeColumn* Column, const plat::TRect& R,
+                       bool Hover, bool Pressed, TLTDropMarkMode DropMark)>
+        OnHeaderDraw;
+    // Element by element: which elements the application paints, then painting them.
+    std::function<void(TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>
+        OnHeaderDrawQueryElements;
+    std::function<void(TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements Elements)>
+        OnAdvancedHeaderDraw;
+    const plat::TImageList* Images() const { return FImages; }
+    void SetImages(const plat::TImageList* Value);
+    plat::TFont& Font() { return FFont; }
+
 private:
     friend class TLazyTreeColumn;
     friend class TLazyTreeColumns;
     void ChangeSortColumn(TColumnIndex Value);
+    bool FindSplitterColumn(QPoint P);
+    void EndColumnDrag();
     void DoColumnResize(TColumnIndex Column);
     void Repaint();
     int TreeHeight() const;
@@ -374,4 +521,9 @@ private:
     TColumnIndex FSortColumn = NoColumn;
     TSortDirection FSortDirection = TSortDirection::sdAscending;
     THeaderStates FStates;
+    const plat::TImageList* FImages = nullptr;
+    plat::TFont FFont;
+    std::unique_ptr<TLTDragImage> FDragImage;
+    int FLastWidth = 0;
+    QPoint FDragStart, FTrackStart, FTrackPoint;
 };

@@ -564,6 +564,9 @@ bool TBaseLazyTree::UpdateRectSelection(int, int) {
 void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
     plat::guarded([&] {
         const QPoint p = EventPos(event);
+        if (!FHeader->States().Empty() && FHeader->HandleMouseMove(p, event->globalPosition().toPoint(),
+                                                                    event->modifiers()))
+            return;
         if (FStates.Contains(tsNodeHeightTrackPending)) {
             // The first move begins the tracking: every other pending mode ends.
             CancelHint();
