@@ -323,3 +323,8 @@ void TBaseLazyTree::DoColumnResize(TColumnIndex Column) {
     if (!FHeader->States().Contains(hsResizing) && FHeader->OnColumnResize) FHeader->OnColumnResize(FHeader.get(), Column);
     UpdateEditBounds();
 }
+
+void TLTHeader::SetImages(const plat::TImageList* Value) {
+    FImages = Value;
+    if (!FStates.Contains(hsLoading)) Invalidate(nullptr);
+}

@@ -60,9 +60,12 @@ void TBaseLazyTree::UpdateVerticalRange() {
 }
 
 void TBaseLazyTree::UpdateHorizontalRange() {
-    // Without header columns the range follows the rows in view; a hidden window has none in view
-    // and measures when it is shown.
-    if (isVisible()) FRangeX = WidestRowRight();
+    // With columns the range is their total width; without, it follows the rows in view, and a
+    // hidden window has none in view and measures when it is shown.
+    if (FHeader->UseColumns())
+        FRangeX = FHeader->Columns().TotalWidth();
+    else if (isVisible())
+        FRangeX = WidestRowRight();
 }
 
 void TBaseLazyTree::UpdateRanges() {
@@ -325,9 +328,30 @@ bool TBaseLazyTree::ScrollIntoView(PLazyNode Node, bool Center, bool Horizontall
     return result;
 }
 
-bool TBaseLazyTree::ScrollIntoView(TColumnIndex, bool) {
-    // Columns arrive with the header; without them there is nothing to bring into view.
-    return false;
+bool TBaseLazyTree::ScrollIntoView(TColumnIndex Column, bool Center) {
+    TLazyTreeColumns& columns = FHeader->Columns();
+    if (!FHeader->UseColumns() || !columns.IsValidColumn(Column)) return false;
+    const TLazyTreeColumn& c = columns[Column];
+    const int clientW = viewport()->width();
+    const int fixedWidth = columns.GetVisibleFixedWidth();
+    // Fixed columns keep their place; the others move with the offset.
+    const int64_t left = c.Left();
+    const int64_t effective = FEffectiveOffsetX;
+    int64_t target = effective;
+    if (Center) {
+        target = left + effective + c.Width() / 2 - fixedWidth / 2 - clientW / 2;
+    } else {
+        if (c.Options().Contains(TLTColumnOption::coFixed)) return true;
+        if (left + c.Width() > clientW)
+            target = left + c.Width() + effective - clientW;
+        else if (left < fixedWidth)
+            target = effective + left - fixedWidth;
+    }
+    if (target != effective) {
+        const int64_t x = UseRightToLeftReading() ? clientW + target - FRangeX : -target;
+        SetOffsetX(x);
+    }
+    return true;
 }
 
 TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped,
