@@ -625,6 +625,7 @@ private:
     std::unique_ptr<TLTDragImage> FDragImage = std::make_unique<TLTDragImage>(this);
     QPointer<QWidget> FHeaderBar;
     void PlaceHeaderBar();
+    int HorizontalKeyStep() const;
     TScrollBarOptions FScrollBarOptions{this};
     int64_t FEffectiveOffsetX = 0;
     int64_t FRangeY = 0;
@@ -767,6 +768,8 @@ protected:
     int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+    // With toAutoSpanColumns a left-to-right cell widens over the empty cells after it.
+    void SpanPaintCell(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) override;
     int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
     PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
     void FontChanged() override;
