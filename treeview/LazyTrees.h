@@ -467,6 +467,9 @@ public:
     // The widget the header is shown in (nil until the header was shown).
     QWidget* HeaderBar() const;
     void UpdateHeaderCursor(QPoint P);
+    // Clicks in the node area on the column the press was in.
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, Qt::KeyboardModifiers Shift)> OnColumnClick,
+        OnColumnDblClick;
 
     // The picture of dragged rows; PrepareDragImage renders the selected rows around HotSpot
     // (client coordinates).

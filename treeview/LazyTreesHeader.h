@@ -323,6 +323,7 @@ public:
 private:
     friend class TLazyTreeColumn;
     friend class TLTHeader;
+    friend class TBaseLazyTree;
     TBaseLazyTree* Tree() const;
     int ClientWidth() const;
     int RTLOffset() const;

@@ -1281,8 +1281,11 @@ void TBaseLazyTree::InvalidateChildren(PLazyNode Node, bool Recursive) {
     }
 }
 
-void TBaseLazyTree::InvalidateColumn(TColumnIndex) {
-    // Without header columns no column is valid.
+void TBaseLazyTree::InvalidateColumn(TColumnIndex Column) {
+    if (FUpdateCount > 0 || !HasWindow() || !FHeader->Columns().IsValidColumn(Column)) return;
+    int left = 0, right = 0;
+    FHeader->Columns().GetColumnBounds(Column, left, right);
+    viewport()->update(QRect(left, 0, right - left, viewport()->height()));
 }
 
 void TBaseLazyTree::RepaintNode(PLazyNode Node) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include "treeview/LazyTrees.h"
 
@@ -122,4 +123,29 @@ TEST(LazyTreeColumnCells, RangeFollowsTheColumns) {
     // Ctrl+Right scrolls by the average column.
     t.Key(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(t.tree.OffsetX(), -t.Columns().GetScrollWidth());
+}
+
+TEST(LazyTreeColumnCells, ClickOnACellFocusesItsColumnAndReportsIt) {
+    ColumnStringTree t;
+    t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() +
+                                             TLTSelectionOption::toExtendedFocus);
+    std::vector<TColumnIndex> clicks;
+    t.tree.OnColumnClick = [&](TBaseLazyTree*, TColumnIndex c, Qt::KeyboardModifiers) { clicks.push_back(c); };
+    auto click = [&](QPoint p) {
+        QMouseEvent down(QEvent::MouseButtonPress, p, t.tree.viewport()->mapToGlobal(p), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, p, t.tree.viewport()->mapToGlobal(p), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(t.tree.viewport(), &up);
+    };
+    click(QPoint(212, 5));  // on the text of the third cell
+    EXPECT_EQ(t.tree.FocusedNode(), t.tree.GetFirst());
+    EXPECT_EQ(t.tree.FocusedColumn(), 2);
+    EXPECT_EQ(t.Columns().ClickIndex(), 2);
+    // A column that refuses the focus keeps it where it was.
+    t.Columns()[1].SetOptions(t.Columns()[1].Options() - coAllowFocus);
+    click(QPoint(112, 5));
+    EXPECT_EQ(t.tree.FocusedColumn(), 2);
+    EXPECT_EQ(clicks, (std::vector<TColumnIndex>{2, 1}));
 }
