@@ -753,6 +753,11 @@ void TBaseLazyTree::ShiftByIndent(TLTPaintInfo& PaintInfo, int Levels) {
 void TBaseLazyTree::PaintCellFrame(TLTPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth) {
     TCanvas& canvas = *PaintInfo.Canvas;
     PLazyNode node = PaintInfo.Node;
+    if (PaintInfo.PaintOptions.Contains(poColumnColor) && FHeader->Columns().IsValidColumn(PaintInfo.Column)) {
+        canvas.Brush().SetColor(FHeader->Columns()[PaintInfo.Column].Color());
+        canvas.Brush().SetStyle(plat::bsSolid);
+        canvas.FillRect(PaintInfo.CellRect);
+    }
     DoBeforeCellPaint(&canvas, node, PaintInfo.Column, TLTCellPaintMode::cpmPaint, PaintInfo.CellRect,
                       PaintInfo.ContentRect);
     const bool gridExtensions = HasMisc(*this, TLTMiscOption::toGridExtensions);
@@ -1236,9 +1241,23 @@ void TBaseLazyTree::Paint() {
     if (FUpdateRect.isEmpty()) return;
     plat::TCanvas canvas(viewport());
     const QRect r = FUpdateRect;
+    const TLTInternalPaintOptions options{poBackground,    poColumnColor,  poDrawFocusRect,
+                                          poDrawSelection, poDrawDropMark, poGridLines};
+    const int fixedWidth = FHeader->UseColumns() ? FHeader->Columns().GetVisibleFixedWidth() : 0;
+    if (fixedWidth > 0) {
+        // The fixed columns do not scroll horizontally: their strip is painted unscrolled first.
+        const QRect fixed = r.intersected(QRect(0, r.top(), fixedWidth, r.height()));
+        if (!fixed.isEmpty())
+            PaintTree(canvas, TRect::fromQRect(fixed.translated(0, int(-FOffsetY))), fixed.topLeft(), options);
+        const QRect rest = r.intersected(QRect(fixedWidth, r.top(), std::max(0, viewport()->width() - fixedWidth),
+                                               r.height()));
+        if (!rest.isEmpty())
+            PaintTree(canvas, TRect::fromQRect(rest.translated(int(FEffectiveOffsetX), int(-FOffsetY))),
+                      rest.topLeft(), options);
+        return;
+    }
     const TRect window = TRect::fromQRect(r.translated(int(FEffectiveOffsetX), int(-FOffsetY)));
-    PaintTree(canvas, window, r.topLeft(),
-              {poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines});
+    PaintTree(canvas, window, r.topLeft(), options);
 }
 
 void TBaseLazyTree::paintEvent(QPaintEvent* event) {

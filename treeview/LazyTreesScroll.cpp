@@ -382,30 +382,41 @@ TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool Te
     const int clientW = viewport()->width();
     const int64_t y = int64_t(top) + FOffsetY;
     r = TRect{0, int(y), int(std::max<int64_t>(clientW, FRangeX)), int(y + NodeHeight(Node))};
-    r.Left -= int(FEffectiveOffsetX);
-    r.Right -= int(FEffectiveOffsetX);
-    (void)Column;
+    // A real column gives the cell's bounds (already scrolled); the whole row scrolls otherwise.
+    const bool inColumn = FHeader->UseColumns() && FHeader->Columns().IsValidColumn(Column);
+    const bool isMain = !inColumn || Column == MainColumn();
+    if (inColumn) {
+        int left = 0, right = 0;
+        FHeader->Columns().GetColumnBounds(Column, left, right);
+        r.Left = left;
+        r.Right = right - 1;
+    } else {
+        r.Left -= int(FEffectiveOffsetX);
+        r.Right -= int(FEffectiveOffsetX);
+    }
     if (!TextOnly) return r;
-    int64_t offset = FMargin + indent;
-    if (Has(paint, TLTPaintOption::toShowRoot)) offset += FIndent;
-    if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toCheckSupport) && FCheckImages &&
+    int64_t offset = FMargin + (isMain ? indent : 0);
+    if (isMain && Has(paint, TLTPaintOption::toShowRoot)) offset += FIndent;
+    if (isMain && TreeOptions().MiscOptions().Contains(TLTMiscOption::toCheckSupport) && FCheckImages &&
         Node->CheckType != TCheckType::ctNone)
         offset += FCheckImages->Width() + 2;
     bool ghosted = false;
     int index = -1;
     if (FStateImages) {
-        const plat::TImageList* list = DoGetImageIndex(Node, TLTImageKind::ikState, NoColumn, ghosted, index);
+        const plat::TImageList* list = DoGetImageIndex(Node, TLTImageKind::ikState, Column, ghosted, index);
         if (index >= 0) offset += (list ? list : FStateImages)->Width() + 2;
     }
     if (FImages) {
         index = -1;
         const plat::TImageList* list =
-            DoGetImageIndex(Node, Selected(Node) ? TLTImageKind::ikSelected : TLTImageKind::ikNormal, NoColumn,
+            DoGetImageIndex(Node, Selected(Node) ? TLTImageKind::ikSelected : TLTImageKind::ikNormal, Column,
                             ghosted, index);
         if (index >= 0) offset += (list ? list : FImages)->Width() + 2;
     }
-    TAlignment alignment = FAlignment;
-    if (UseRightToLeftReading()) {
+    TAlignment alignment = inColumn ? FHeader->Columns()[Column].Alignment() : FAlignment;
+    const bool rightToLeft =
+        inColumn ? FHeader->Columns()[Column].UseRightToLeftReading() : UseRightToLeftReading();
+    if (rightToLeft) {
         r.Right -= int(offset);
         if (alignment == TAlignment::taLeftJustify)
             alignment = TAlignment::taRightJustify;
@@ -414,15 +425,15 @@ TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool Te
     } else {
         r.Left += int(offset);
     }
-    const int textWidth = DoGetNodeWidth(Node, NoColumn);
+    const int textWidth = DoGetNodeWidth(Node, Column);
     if (ApplyCellContentMargin && OnBeforeCellPaint) {
         TRect content = r;
-        DoBeforeCellPaint(&Canvas(), Node, NoColumn, TLTCellPaintMode::cpmGetContentMargin, r, content);
+        DoBeforeCellPaint(&Canvas(), Node, Column, TLTCellPaintMode::cpmGetContentMargin, r, content);
         r = content;
     }
     if (Unclipped) {
         if (textWidth > r.Width() - 1)
-            alignment = UseRightToLeftReading() ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+            alignment = rightToLeft ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
         const int textHeight = std::min<int>(Canvas().TextHeight(QStringLiteral("Tg")), NodeHeight(Node));
         if (r.Height() < textHeight) {
             const int grow = (textHeight - r.Height() + 1) / 2;

@@ -149,3 +149,42 @@ TEST(LazyTreeColumnCells, ClickOnACellFocusesItsColumnAndReportsIt) {
     EXPECT_EQ(t.tree.FocusedColumn(), 2);
     EXPECT_EQ(clicks, (std::vector<TColumnIndex>{2, 1}));
 }
+
+TEST(LazyTreeColumnCells, ColumnColoursAndTheFixedColumnThatDoesNotScroll) {
+    ColumnStringTree t;
+    t.Columns().Add()->SetWidth(100);
+    const plat::TColor colours[] = {plat::clRed, plat::clLime, plat::clBlue, plat::clYellow};
+    for (int i = 0; i < 4; ++i) t.Columns()[i].SetColor(colours[i]);
+    t.Columns()[0].SetOptions(t.Columns()[0].Options() + coFixed);
+    t.tree.SetOffsetX(-50);
+    ASSERT_EQ(t.tree.OffsetX(), -50);
+    const QImage shot = t.tree.viewport()->grab().toImage();
+    const int y = 3 * int(t.tree.DefaultNodeHeight()) - 2;  // the last row, below its text
+    auto at = [&](int x) { return plat::FromQRgb(shot.pixel(x, y)); };
+    EXPECT_EQ(at(2), plat::ColorToRGB(plat::clRed));
+    EXPECT_EQ(at(98), plat::ColorToRGB(plat::clRed));     // fixed: not scrolled away
+    EXPECT_EQ(at(140), plat::ColorToRGB(plat::clLime));   // tree x 190
+    EXPECT_EQ(at(160), plat::ColorToRGB(plat::clBlue));   // tree x 210
+    EXPECT_EQ(at(299), plat::ColorToRGB(plat::clYellow)); // tree x 349
+}
+
+TEST(LazyTreeColumnCells, OnlyEditableColumnsAreEdited) {
+    ColumnStringTree t;
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + TLTMiscOption::toEditable);
+    PLazyNode first = t.tree.GetFirst();
+    t.Columns()[1].SetOptions(t.Columns()[1].Options() - coEditable);
+    EXPECT_TRUE(t.tree.CanEdit(first, 0));
+    EXPECT_FALSE(t.tree.CanEdit(first, 1));
+    t.tree.OnEditing = [](TBaseLazyTree*, PLazyNode, TColumnIndex, bool& allowed) { allowed = true; };
+    EXPECT_TRUE(t.tree.CanEdit(first, 1));  // the handler may allow it
+    t.tree.OnEditing = nullptr;
+    // With grid extensions the editor of a left-aligned cell reaches to the cell's right edge.
+    t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + TLTMiscOption::toGridExtensions);
+    t.tree.SetFocusedNodeAndColumn(first, 2);
+    ASSERT_TRUE(t.tree.EditNode(first, 2));
+    QApplication::processEvents();
+    const plat::TRect bounds = t.tree.GetDisplayRect(first, 2, true);
+    EXPECT_GE(bounds.Left, 200);
+    EXPECT_LT(bounds.Left, 230);
+    t.tree.CancelEditNode();
+}
