@@ -24,6 +24,10 @@ int TLazyTreeColumn::Index() const {
 
 void TLazyTreeColumn::Changed() { FOwner->Update(this); }
 
+void TLazyTreeColumn::RepaintTree() {
+    if (TBaseLazyTree* tree = Tree(); tree && tree->UpdateCount() == 0) tree->viewport()->update();
+}
+
 void TLazyTreeColumn::SetText(const QString& Value) {
     if (FText == Value) return;
     FText = Value;
@@ -94,6 +98,7 @@ void TLazyTreeColumn::SetPosition(TColumnPosition Value) {
     if (TBaseLazyTree* tree = Tree()) tree->CancelEditNode();
     FOwner->MoveInPositionArray(*this, Value);
     Changed();
+    if (!FOwner->Updating()) RepaintTree();
     // The fixed area stays one block at the left: the neighbour decides.
     TColumnIndex neighbour = NoColumn;
     if (FOptions.Contains(coFixed) && FPosition > 0)
@@ -144,6 +149,7 @@ void TLazyTreeColumn::SetLayout(TLTHeaderColumnLayout Value) {
 void TLazyTreeColumn::SetAlignment(TAlignment Value) {
     FAlignment = Value;
     Changed();
+    RepaintTree();
 }
 TAlignment TLazyTreeColumn::CaptionAlignment() const {
     return FOptions.Contains(coUseCaptionAlignment) ? FCaptionAlignment : FAlignment;
@@ -157,11 +163,13 @@ void TLazyTreeColumn::SetBiDiMode(TColumnBiDiMode Value) {
     FBiDiMode = Value;
     FOptions -= coParentBidiMode;
     Changed();
+    RepaintTree();
 }
 void TLazyTreeColumn::SetColor(plat::TColor Value) {
     FColor = Value;
     FOptions -= coParentColor;
     Changed();
+    RepaintTree();
 }
 void TLazyTreeColumn::SetCheckBox(bool Value) {
     FCheckBox = Value;

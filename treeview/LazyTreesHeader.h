@@ -221,6 +221,7 @@ private:
     friend class TLazyTreeColumns;
     friend class TLTHeader;
     void Changed();
+    void RepaintTree();
     TBaseLazyTree* Tree() const;
     TLTHeader* Header() const;
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 
 #include "treeview/LazyTrees.h"
 
@@ -187,4 +188,41 @@ TEST(LazyTreeColumnCells, OnlyEditableColumnsAreEdited) {
     EXPECT_GE(bounds.Left, 200);
     EXPECT_LT(bounds.Left, 230);
     t.tree.CancelEditNode();
+}
+
+TEST(ColumnTreePicture, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of a tree with columns";
+    ColumnStringTree t;
+    t.tree.setWindowTitle(QStringLiteral("Columns"));
+    const char* captions[] = {"Device", "Value", "Unit"};
+    for (int i = 0; i < 3; ++i) t.Columns()[i].SetText(QString::fromLatin1(captions[i]));
+    t.Columns()[1].SetAlignment(TAlignment::taCenter);
+    t.Columns()[1].SetCaptionAlignment(TAlignment::taCenter);
+    t.texts[{0, 1}] = QStringLiteral("a centred text far too wide for its cell");
+    t.tree.Header().SetSortColumn(1);
+    t.tree.TreeOptions().SetPaintOptions(t.tree.TreeOptions().PaintOptions() + TLTPaintOption::toShowVertGridLines +
+                                         TLTPaintOption::toShowHorzGridLines);
+    t.tree.resize(360, 160);
+    t.tree.activateWindow();
+    QTest::qWait(100);
+    t.tree.HeaderBar()->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/column-header.png"));
+    t.tree.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/column-tree.png"));
+}
+
+TEST(LazyTreeColumnCells, MovingAColumnRepaintsTheRows) {
+    ColumnStringTree t;
+    std::vector<std::pair<TColumnIndex, int>> drawn;
+    t.tree.OnDrawText = [&](TCustomLazyStringTree*, TCanvas*, PLazyNode node, TColumnIndex column, const QString&,
+                            const plat::TRect& r, bool&) {
+        if (node->Index == 0) drawn.emplace_back(column, r.Left);
+    };
+    QApplication::processEvents();
+    drawn.clear();
+    t.Columns()[2].SetPosition(0);
+    QApplication::processEvents();  // only the repaint the move asked for paints the rows
+    ASSERT_FALSE(drawn.empty());
+    const auto unit = std::find_if(drawn.begin(), drawn.end(), [](auto& d) { return d.first == 2; });
+    ASSERT_NE(unit, drawn.end());
+    EXPECT_LT(unit->second, 100);  // the moved column's text now starts in the first cell
 }
