@@ -380,6 +380,7 @@ void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
             ~Leave() { tree->DoStateChange({}, {tsSizing}); }
         } leave{this};
         FHeader->HandleResize();
+        FHeader->UpdateSpringColumns();
         PlaceHeaderBar();
         UpdateScrollBars(true);
     });

@@ -456,6 +456,8 @@ public:
     void AutoFitColumns(bool Animated = true, TSmartAutoFitType SmartAutoFitType = TSmartAutoFitType::smaUseColumnOption,
                         int RangeStartCol = NoColumn, int RangeEndCol = NoColumn);
     void ScaleHeader(int M, int D);
+    // coAutoSpring columns share a change of the header's width (hoAutoSpring).
+    void UpdateSpringColumns();
     TLTDragImage& DragImage() { return *FDragImage; }
 
     std::function<void(TLTHeader* Sender, const TLTHeaderHitInfo& HitInfo)> OnHeaderClick, OnHeaderDblClick;

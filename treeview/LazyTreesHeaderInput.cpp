@@ -579,6 +579,35 @@ void TLTHeader::ScaleHeader(int M, int D) {
     }
 }
 
+void TLTHeader::UpdateSpringColumns() {
+    if (!FOwner) return;
+    const int width = FOwner->viewport()->width();
+    if (FOptions.Contains(hoAutoSpring) && FLastWidth > 0) {
+        const int delta = width - FLastWidth;
+        std::vector<TLazyTreeColumn*> springs;
+        for (int i = 0; i < FColumns->Count(); ++i) {
+            TLazyTreeColumn& c = (*FColumns)[i];
+            if (c.FOptions.Contains(coAutoSpring) && c.FOptions.Contains(coVisible)) springs.push_back(&c);
+        }
+        if (delta != 0 && !springs.empty()) {
+            // Fractions are kept per column so many small changes add up to whole pixels.
+            float left = float(std::abs(delta));
+            const float share = left / float(springs.size());
+            for (TLazyTreeColumn* c : springs) {
+                if (left <= 0) break;
+                c->FSpringRest += share;
+                if (c->FSpringRest >= 1) {
+                    const int whole = int(c->FSpringRest);
+                    c->FSpringRest -= float(whole);
+                    c->SetWidth(c->FWidth + (delta > 0 ? whole : -whole));
+                    left -= float(whole);
+                }
+            }
+        }
+    }
+    FLastWidth = width;
+}
+
 // ---- Tree side ----
 
 void TBaseLazyTree::UpdateHeaderCursor(QPoint P) {

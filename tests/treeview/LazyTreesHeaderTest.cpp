@@ -402,3 +402,27 @@ TEST(LazyTreeDragImage, NoImageKindPreparesNothing) {
     EXPECT_EQ(tree.DragImage().DragImage().size(), QSize(tree.DragWidth, tree.DragHeight));
     tree.DragImage().EndDrag();
 }
+
+TEST(LazyTreeHeaderInput, SpringColumnsShareAWidthChange) {
+    HeaderTree t(3);
+    t.Header().SetOptions(t.Header().Options() + hoAutoSpring);
+    t.Col(0).SetOptions(t.Col(0).Options() + coAutoSpring);
+    t.Col(2).SetOptions(t.Col(2).Options() + coAutoSpring);
+    t.Header().UpdateSpringColumns();  // the width the changes are measured from
+    const int frame = t.tree.width() - t.tree.viewport()->width();
+    t.tree.resize(340 + frame, t.tree.height());
+    QApplication::processEvents();
+    EXPECT_EQ(t.Col(0).Width(), 120);
+    EXPECT_EQ(t.Col(1).Width(), 100);
+    EXPECT_EQ(t.Col(2).Width(), 120);
+    t.tree.resize(341 + frame, t.tree.height());  // half a pixel each: kept until it makes one
+    QApplication::processEvents();
+    EXPECT_EQ(t.Col(0).Width() + t.Col(2).Width(), 240);
+    t.tree.resize(342 + frame, t.tree.height());
+    QApplication::processEvents();
+    EXPECT_EQ(t.Col(0).Width(), 121);
+    EXPECT_EQ(t.Col(2).Width(), 120);
+    t.tree.resize(343 + frame, t.tree.height());  // the second spring's halves make its pixel
+    QApplication::processEvents();
+    EXPECT_EQ(t.Col(2).Width(), 121);
+}
