@@ -105,6 +105,8 @@ TBaseLazyTree::~TBaseLazyTree() {
     }
     FWindowAlive = false;
     for (QBasicTimer& t : FTimers) t.stop();
+    // The header's bar talks to the header: it goes first.
+    delete FHeaderBar.data();
     FCanvas.SetDevice(nullptr);
     SetHost(nullptr);
 }

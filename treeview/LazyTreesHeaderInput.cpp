@@ -40,10 +40,10 @@ protected:
     QPoint ToClient(QPointF P) const { return QPoint(int(P.x()), int(P.y()) - height()); }
     void paintEvent(QPaintEvent* event) override {
         plat::guarded([&] {
+            // The whole strip: the fixed and the scrolled parts are placed relative to its left edge.
             QPainter p(this);
-            const QRect r = event->rect();
-            tree_->Header().Columns().PaintHeader(p, plat::TRect(r.left(), 0, r.right() + 1, height()),
-                                                  int(tree_->OffsetX()));
+            p.setClipRegion(event->region());
+            tree_->Header().Columns().PaintHeader(p, plat::TRect(0, 0, width(), height()), int(tree_->OffsetX()));
         });
     }
     void mousePressEvent(QMouseEvent* event) override {

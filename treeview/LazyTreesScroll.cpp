@@ -202,8 +202,11 @@ bool TBaseLazyTree::DoSetOffsetXY(int64_t X, int64_t Y, TScrollUpdateOptions Opt
         if (Options.Contains(TScrollUpdateOption::suoScrollClientArea) && !FStates.Contains(tsToggling)) {
             const bool background = TreeOptions().PaintOptions().Contains(TLTPaintOption::toShowBackground) &&
                                     !FBackground.isNull();
-            // A move of a screen or more is a repaint; the viewport moves its children along.
-            if (background || std::abs(deltaX) >= clientW || std::abs(deltaY) >= clientH) {
+            // A move of a screen or more is a repaint; the viewport moves its children along. Fixed
+            // columns stay put while the rest moves sideways, so such a move repaints as well.
+            const bool fixedColumns = deltaX != 0 && FHeader->UseColumns() &&
+                                      FHeader->Columns().GetVisibleFixedWidth() > 0;
+            if (background || fixedColumns || std::abs(deltaX) >= clientW || std::abs(deltaY) >= clientH) {
                 viewport()->update();
             } else {
                 const int dx = int(UseRightToLeftReading() ? -deltaX : deltaX);
@@ -213,6 +216,8 @@ bool TBaseLazyTree::DoSetOffsetXY(int64_t X, int64_t Y, TScrollUpdateOptions Opt
                     viewport()->scroll(dx, int(deltaY));
             }
         }
+        // The header scrolls with the columns.
+        if (deltaX != 0 && Options.Contains(TScrollUpdateOption::suoRepaintHeader)) InvalidateHeader();
         if (Options.Contains(TScrollUpdateOption::suoUpdateNCArea)) {
             if (deltaX != 0 && !FStates.Contains(tsSizing)) UpdateHorizontalScrollBar(
                 Options.Contains(TScrollUpdateOption::suoRepaintScrollBars));
