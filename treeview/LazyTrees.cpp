@@ -75,6 +75,8 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     // Hot tracking and panning follow the mouse without a button held.
     viewport()->setMouseTracking(true);
     FCheckImages = CheckListOfKind(CheckImageKind);
+    FDragImage->SetFade(true);
+    FDragImage->SetTransparency(200);
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int action) { plat::guarded([&] { ScrollBarAction(verticalScrollBar(), true, action); }); });
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
@@ -103,6 +105,8 @@ TBaseLazyTree::~TBaseLazyTree() {
     }
     FWindowAlive = false;
     for (QBasicTimer& t : FTimers) t.stop();
+    // The header's bar talks to the header: it goes first.
+    delete FHeaderBar.data();
     FCanvas.SetDevice(nullptr);
     SetHost(nullptr);
 }
@@ -182,8 +186,11 @@ void TBaseLazyTree::UpdateFrameMargins() {
         if (FBevelOuter != TBevelCut::bvNone) bevel += FBevelWidth;
     }
     auto side = [&](TBevelEdge e) { return FBorderWidth + (FBevelEdges.Contains(e) ? bevel : 0); };
-    setViewportMargins(side(TBevelEdge::beLeft), side(TBevelEdge::beTop), side(TBevelEdge::beRight),
+    // A shown header sits between the frame and the client area at the top.
+    const int header = FHeader->Options().Contains(TLTHeaderOption::hoVisible) ? FHeader->Height() : 0;
+    setViewportMargins(side(TBevelEdge::beLeft), side(TBevelEdge::beTop) + header, side(TBevelEdge::beRight),
                        side(TBevelEdge::beBottom));
+    PlaceHeaderBar();
     update();
 }
 
@@ -374,6 +381,9 @@ void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
             TBaseLazyTree* tree;
             ~Leave() { tree->DoStateChange({}, {tsSizing}); }
         } leave{this};
+        FHeader->HandleResize();
+        FHeader->UpdateSpringColumns();
+        PlaceHeaderBar();
         UpdateScrollBars(true);
     });
 }
@@ -403,6 +413,7 @@ void TBaseLazyTree::focusInEvent(QFocusEvent* event) {
 void TBaseLazyTree::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     plat::guarded([&] {
+        FHeader->CancelTracking();
         CancelHint();
         StopWheelPanning();
         for (int id : {1, 2, 3, 4, 7}) StopTimer(id);
@@ -449,6 +460,11 @@ void TBaseLazyTree::contextMenuEvent(QContextMenuEvent* event) {
 void TBaseLazyTree::keyPressEvent(QKeyEvent* event) {
     bool used = false;
     plat::guarded([&] {
+        // Escape ends a column drag or a border tracking and nothing else.
+        if (event->key() == Qt::Key_Escape && FHeader->CancelTracking()) {
+            used = true;
+            return;
+        }
         used = HandleKeyDown(event);
         // The character the key typed belongs to the search.
         if (FStates.Contains(tsIncrementalSearchPending)) {
@@ -490,6 +506,11 @@ TLazyTreeState ButtonState(Qt::MouseButton button) {
 
 void TBaseLazyTree::mousePressEvent(QMouseEvent* event) {
     plat::guarded([&] {
+        // The header sees presses first: the border of the fixed area may be dragged down here.
+        if (event->button() == Qt::LeftButton &&
+            FHeader->HandleMouseDown(event->position().toPoint(), event->globalPosition().toPoint(), event->button(),
+                                     event->modifiers()))
+            return;
         DoStateChange({ButtonState(event->button())});
         if (event->button() == Qt::MiddleButton) {
             const bool canScroll = viewport()->width() < FRangeX || viewport()->height() < FRangeY;
@@ -506,6 +527,10 @@ void TBaseLazyTree::mousePressEvent(QMouseEvent* event) {
 
 void TBaseLazyTree::mouseReleaseEvent(QMouseEvent* event) {
     plat::guarded([&] {
+        if (event->button() == Qt::LeftButton && !FHeader->States().Empty() &&
+            FHeader->HandleMouseUp(event->position().toPoint(), event->globalPosition().toPoint(), event->button(),
+                                   event->modifiers()))
+            return;
         if (event->button() == Qt::LeftButton)
             DoStateChange({}, {tsNodeHeightTracking, tsNodeHeightTrackPending, tsLeftButtonDown});
         else if (event->button() == Qt::RightButton)
@@ -547,6 +572,10 @@ bool TBaseLazyTree::focusNextPrevChild(bool next) {
 }
 
 void TBaseLazyTree::TimerExpired(int Id) {
+    if (Id == 3) {
+        FHeader->HoverTimer();
+        return;
+    }
     if (Id == 2) {
         // The edit a click asked for starts now.
         StopTimer(2);

@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
+#include "treeview/LazyTreesHeader.h"
 
 class QCursor;
 class QMenu;
@@ -447,6 +448,38 @@ public:
     // Prints the tree's picture page by page onto Printer (nothing for nil).
     void Print(QPagedPaintDevice* Printer, bool PrintHeader);
 
+    // The column header; without columns everything works on column -1.
+    TLTHeader& Header() { return *FHeader; }
+    const TLTHeader& Header() const { return *FHeader; }
+    TColumnIndex MainColumn() const override { return FHeader->MainColumn(); }
+    TColumnIndex SortColumn() const override { return FHeader->SortColumn(); }
+    TSortDirection SortDirection() const override { return FHeader->SortDirection(); }
+    bool ColumnAllowsFocus(TColumnIndex Column) const override {
+        return FHeader->UseColumns() ? FHeader->AllowFocus(Column) : Column == NoColumn;
+    }
+    // The header's place changed (shown, hidden or another height).
+    virtual void UpdateHeaderFrame();
+    void InvalidateHeader();
+    // After a column's width changed: rows measured again, the range, the repaint, OnColumnResize.
+    virtual void DoColumnResize(TColumnIndex Column);
+    // The widest content of a column over the rows in view (smart) or over every visible row.
+    virtual int GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
+    // The widget the header is shown in (nil until the header was shown).
+    QWidget* HeaderBar() const;
+    void UpdateHeaderCursor(QPoint P);
+    // Clicks in the node area on the column the press was in.
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, Qt::KeyboardModifiers Shift)> OnColumnClick,
+        OnColumnDblClick;
+
+    // The picture of dragged rows; PrepareDragImage renders the selected rows around HotSpot
+    // (client coordinates).
+    TLTDragImage& DragImage() { return *FDragImage; }
+    void PrepareDragImage(QPoint HotSpot);
+    virtual bool CanShowDragImage() const { return DragImageKind != TLTDragImageKind::diNoImage; }
+    // Repaints TreeRect (client coordinates) of this tree while Tree's drag picture is shown.
+    virtual void UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect, bool UpdateNCArea,
+                                          bool ReshowDragImage);
+
 protected:
     virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
     virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
@@ -588,6 +621,14 @@ protected:
 
 private:
     friend class TScrollBarOptions;
+    friend class TLTHeader;
+    friend class TLazyTreeColumns;
+    friend class TLazyTreeColumn;
+    std::unique_ptr<TLTHeader> FHeader = std::make_unique<TLTHeader>(this);
+    std::unique_ptr<TLTDragImage> FDragImage = std::make_unique<TLTDragImage>(this);
+    QPointer<QWidget> FHeaderBar;
+    void PlaceHeaderBar();
+    int HorizontalKeyStep() const;
     TScrollBarOptions FScrollBarOptions{this};
     int64_t FEffectiveOffsetX = 0;
     int64_t FRangeY = 0;
@@ -730,6 +771,8 @@ protected:
     int DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     int DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
     bool DoGetCellIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+    // With toAutoSpanColumns a left-to-right cell widens over the empty cells after it.
+    void SpanPaintCell(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) override;
     int DoIncrementalSearch(PLazyNode Node, const QString& Text) override;
     PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
     void FontChanged() override;

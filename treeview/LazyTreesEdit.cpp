@@ -22,9 +22,10 @@ void TBaseLazyTree::DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed
 
 bool TBaseLazyTree::CanEdit(PLazyNode Node, TColumnIndex Column) {
     const auto misc = TreeOptions().MiscOptions();
-    // Without header columns there is no column option to ask.
+    // Column -1 (no header columns) needs no column option.
     bool allowed = misc.Contains(TLTMiscOption::toEditable) && isEnabled() && !misc.Contains(TLTMiscOption::toReadOnly) &&
-                   Column < 0;
+                   (Column < 0 || (FHeader->Columns().IsValidColumn(Column) &&
+                                   FHeader->Columns()[Column].Options().Contains(TLTColumnOption::coEditable)));
     DoCanEdit(Node, Column, allowed);
     return allowed;
 }
@@ -37,7 +38,8 @@ PLTEditLink TBaseLazyTree::DoCreateEditor(PLazyNode Node, TColumnIndex Column) {
 
 bool TBaseLazyTree::EditNode(PLazyNode Node, TColumnIndex Column) {
     lazytree::Assert(Node != nullptr, "Node must not be nil.");
-    lazytree::Assert(Column >= -1 && Column < 0, "Column must be a valid column index (-1 if no header is shown).");
+    lazytree::Assert(Column >= -1 && Column < FHeader->Columns().Count(),
+                     "Column must be a valid column index (-1 if no header is shown).");
     if (IsEditing() || TreeOptions().MiscOptions().Contains(TLTMiscOption::toReadOnly)) return IsEditing();
     SetFocusedNode(Node);
     if (FFocusedNode != Node || !CanEdit(Node, Column)) return false;
@@ -73,15 +75,23 @@ void TBaseLazyTree::DoEdit() {
 }
 
 void TBaseLazyTree::UpdateEditBounds() {
-    if (!IsEditing() || !FFocusedNode || !FEditLink || FEditColumn >= 0) return;
+    if (!IsEditing() || !FFocusedNode || !FEditLink || FEditColumn >= FHeader->Columns().Count()) return;
     if (FHost && !FHost->IsMainThread()) return;
     TRect r = GetDisplayRect(FFocusedNode, FEditColumn, true, !FFocusedNode->States.Contains(vsMultiline), false);
     if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toGridExtensions)) {
-        // Without columns the cell is the row: the editor reaches to its edge.
-        if (FAlignment == TAlignment::taLeftJustify)
-            r.Right = std::max(viewport()->width(), int(FRangeX));
+        // The editor reaches to the edge of its cell; without columns the cell is the row.
+        TLazyTreeColumns& columns = FHeader->Columns();
+        const bool inColumn = columns.IsValidColumn(FEditColumn);
+        TAlignment alignment = inColumn ? columns[FEditColumn].Alignment() : FAlignment;
+        const bool rightToLeft = inColumn ? columns[FEditColumn].UseRightToLeftReading() : UseRightToLeftReading();
+        if (rightToLeft && alignment != TAlignment::taCenter)
+            alignment = alignment == TAlignment::taLeftJustify ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+        int left = 0, right = std::max(viewport()->width(), int(FRangeX));
+        if (inColumn) columns.GetColumnBounds(FEditColumn, left, right);
+        if (alignment == TAlignment::taLeftJustify)
+            r.Right = right;
         else
-            r.Left = 0;
+            r.Left = left;
     }
     if (TreeOptions().PaintOptions().Contains(TLTPaintOption::toShowHorzGridLines)) --r.Bottom;
     r.Bottom = r.Top + std::max(FEditLink->GetBounds().Height(), r.Height());

@@ -26,7 +26,8 @@ void TBaseLazyTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
     else if (y > std::max(clientH, FRangeY))
         HitInfo.HitPositions += hiBelow;
     if (Relative) {
-        x += FEffectiveOffsetX;
+        // The fixed columns do not scroll.
+        if (!FHeader->UseColumns() || x >= FHeader->Columns().GetVisibleFixedWidth()) x += FEffectiveOffsetX;
         y -= FOffsetY;
     }
     HitInfo.HitPoint = QPoint(int(x), int(y));
@@ -41,7 +42,39 @@ void TBaseLazyTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
     if (!node->States.Contains(vsInitialized)) InitNode(node);
     // Without header columns the row is one cell, column -1.
     HitInfo.HitColumn = NoColumn;
-    const int64_t cellWidth = std::max(clientW, FRangeX);
+    int64_t cellWidth = std::max(clientW, FRangeX);
+    TAlignment alignment = FAlignment;
+    bool rightToLeft = UseRightToLeftReading();
+    if (FHeader->UseColumns()) {
+        TLazyTreeColumns& columns = FHeader->Columns();
+        int left = 0, right = 0;
+        // x is in tree coordinates already: the column lookup must not scroll it again.
+        const TColumnIndex hit = columns.GetColumnAndBounds(QPoint(int(x), 0), left, right, false);
+        HitInfo.HitColumn = hit;
+        if (hit < 0) {
+            HitInfo.HitPositions += hiNowhere;
+            return;
+        }
+        if (TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoSpanColumns)) {
+            // An empty cell belongs to the text spilling over from the left.
+            while (HitInfo.HitColumn >= 0 && DoGetCellIsEmpty(node, HitInfo.HitColumn)) {
+                HitInfo.HitColumn = columns.GetPreviousVisibleColumn(HitInfo.HitColumn);
+                if (HitInfo.HitColumn >= 0) left -= columns[HitInfo.HitColumn].Width();
+            }
+            for (TColumnIndex next = columns.GetNextVisibleColumn(hit);
+                 next >= 0 && DoGetCellIsEmpty(node, next); next = columns.GetNextVisibleColumn(next))
+                right += columns[next].Width();
+            if (HitInfo.HitColumn < 0) {
+                HitInfo.HitPositions += hiNowhere;
+                return;
+            }
+        }
+        x -= left;
+        cellWidth = right - left;
+        const TLazyTreeColumn& c = columns[HitInfo.HitColumn];
+        alignment = c.Alignment();
+        rightToLeft = c.UseRightToLeftReading();
+    }
     HitInfo.HitPositions = {hiOnItem};
     if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toNodeHeightResize)) {
         const int64_t top = nodeTop, bottom = nodeTop + int64_t(NodeHeight(node));
@@ -50,10 +83,10 @@ void TBaseLazyTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
         else if (y >= bottom - 3)
             HitInfo.HitPositions += hiLowerSplitter;
     }
-    if (UseRightToLeftReading())
-        HitPositionsRightToLeft(HitInfo, int(x), FAlignment, cellWidth);
+    if (rightToLeft)
+        HitPositionsRightToLeft(HitInfo, int(x), alignment, cellWidth);
     else
-        HitPositionsLeftToRight(HitInfo, int(x), FAlignment, cellWidth);
+        HitPositionsLeftToRight(HitInfo, int(x), alignment, cellWidth);
 }
 
 namespace {

@@ -115,10 +115,11 @@ bool TBaseLazyTree::CommandKey(uint16_t key, Qt::KeyboardModifiers shift, QKeyEv
         case VK_ADD:
             if (searching) return searchCharacter();
             if (ctrl) {
-                // Without columns there is nothing to fit: only the tree expands.
                 if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toReverseFullExpandHotKey) !=
                     shift.testFlag(Qt::ShiftModifier))
                     FullExpand();
+                else
+                    FHeader->AutoFitColumns(true, TSmartAutoFitType::smaUseColumnOption);
             } else if (FFocusedNode && !FFocusedNode->States.Contains(vsExpanded)) {
                 ToggleNode(FFocusedNode);
             }
@@ -129,6 +130,8 @@ bool TBaseLazyTree::CommandKey(uint16_t key, Qt::KeyboardModifiers shift, QKeyEv
                 if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toReverseFullExpandHotKey) !=
                     shift.testFlag(Qt::ShiftModifier))
                     FullCollapse();
+                else
+                    FHeader->RestoreColumns();
             } else if (FFocusedNode && FFocusedNode->States.Contains(vsExpanded)) {
                 ToggleNode(FFocusedNode);
             }
@@ -167,6 +170,11 @@ bool TBaseLazyTree::CommandKey(uint16_t key, Qt::KeyboardModifiers shift, QKeyEv
     return searchCharacter();
 }
 
+int TBaseLazyTree::HorizontalKeyStep() const {
+    // With columns Ctrl+Left/Right move by an average column.
+    return FHeader->UseColumns() ? FHeader->Columns().GetScrollWidth() : FScrollBarOptions.HorizontalIncrement();
+}
+
 void TBaseLazyTree::NavigationKey(uint16_t key, Qt::KeyboardModifiers shift) {
     const bool shiftHeld = shift.testFlag(Qt::ShiftModifier);
     const bool ctrl = shift.testFlag(Qt::ControlModifier);
@@ -191,14 +199,54 @@ void TBaseLazyTree::NavigationKey(uint16_t key, Qt::KeyboardModifiers shift) {
             else if (FFocusedNode && FFocusedNode->Parent != FRoot)
                 focus(FFocusedNode->Parent);
             break;
-        case VK_TAB: break;  // moving between cells needs header columns
+        case VK_TAB:
+            if (TreeOptions().SelectionOptions().Contains(toExtendedFocus) && FHeader->UseColumns()) {
+                // The next cell that may take the focus, row after row; the handler may refuse cells.
+                TLazyTreeColumns& columns = FHeader->Columns();
+                const bool back = shiftHeld;
+                auto step = [&](TColumnIndex c) {
+                    return back ? columns.GetPreviousVisibleColumn(c, true) : columns.GetNextVisibleColumn(c, true);
+                };
+                PLazyNode candidate = FFocusedNode ? FFocusedNode : (back ? GetLastVisible() : GetFirstVisible());
+                TColumnIndex column = step(FFocusedColumn);
+                while (candidate) {
+                    while (column >= 0 && !DoFocusChanging(FFocusedNode, candidate, FFocusedColumn, column))
+                        column = step(column);
+                    if (column >= 0) {
+                        SetFocusedNodeAndColumn(candidate, column);
+                        break;
+                    }
+                    candidate = back ? GetPreviousVisible(candidate, true) : GetNextVisible(candidate, true);
+                    column = back ? columns.GetLastVisibleColumn(true) : columns.GetFirstVisibleColumn(true);
+                }
+            }
+            break;
         case VK_PRIOR:
         case VK_NEXT: {
             const bool up = key == VK_PRIOR;
             if (shiftHeld && ctrl) {
                 SetOffsetX(FOffsetX + (up ? clientW : -clientW));
             } else if (shiftHeld && alt) {
-                // Paging the focused column needs header columns.
+                if (FHeader->UseColumns()) {
+                    TLazyTreeColumns& columns = FHeader->Columns();
+                    TColumnIndex column = FFocusedColumn;
+                    if (!columns.IsValidColumn(column)) {
+                        column = columns.GetFirstVisibleColumn();
+                    } else {
+                        // As many columns as fit the client beside the fixed area.
+                        int sum = columns.GetVisibleFixedWidth();
+                        for (;;) {
+                            const TColumnIndex next =
+                                up ? columns.GetPreviousVisibleColumn(column) : columns.GetNextVisibleColumn(column);
+                            if (next < 0 || sum + columns[column].Width() >= clientW ||
+                                columns[next].Options().Contains(TLTColumnOption::coFixed))
+                                break;
+                            sum += columns[column].Width();
+                            column = next;
+                        }
+                    }
+                    SetFocusedColumn(column);
+                }
             } else if (ctrl) {
                 SetOffsetY(FOffsetY + (up ? clientH : -clientH));
             } else if (up) {
@@ -249,7 +297,10 @@ void TBaseLazyTree::NavigationKey(uint16_t key, Qt::KeyboardModifiers shift) {
         }
         case VK_LEFT:
             if (ctrl) {
-                SetOffsetX(FOffsetX + (UseRightToLeftReading() ? -1 : 1) * FScrollBarOptions.HorizontalIncrement());
+                SetOffsetX(FOffsetX + (UseRightToLeftReading() ? -1 : 1) * HorizontalKeyStep());
+            } else if (grid && TreeOptions().SelectionOptions().Contains(toExtendedFocus) && FHeader->UseColumns()) {
+                const TColumnIndex c = FHeader->Columns().GetPreviousVisibleColumn(FFocusedColumn, true);
+                if (c >= 0) SetFocusedColumn(c);
             } else if (FFocusedNode) {
                 if (FFocusedNode->States.Contains(vsExpanded) && noModifier && FFocusedNode->ChildCount > 0) {
                     ToggleNode(FFocusedNode);
@@ -269,7 +320,10 @@ void TBaseLazyTree::NavigationKey(uint16_t key, Qt::KeyboardModifiers shift) {
             break;
         case VK_RIGHT:
             if (ctrl) {
-                SetOffsetX(FOffsetX - (UseRightToLeftReading() ? -1 : 1) * FScrollBarOptions.HorizontalIncrement());
+                SetOffsetX(FOffsetX - (UseRightToLeftReading() ? -1 : 1) * HorizontalKeyStep());
+            } else if (grid && TreeOptions().SelectionOptions().Contains(toExtendedFocus) && FHeader->UseColumns()) {
+                const TColumnIndex c = FHeader->Columns().GetNextVisibleColumn(FFocusedColumn, true);
+                if (c >= 0) SetFocusedColumn(c);
             } else if (FFocusedNode) {
                 if (!FFocusedNode->States.Contains(vsExpanded) && noModifier &&
                     (FFocusedNode->ChildCount > 0 || FFocusedNode->States.Contains(vsHasChildren))) {

@@ -3,6 +3,7 @@
 // and the selection rectangle.
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QBitmap>
 #include <QMouseEvent>
@@ -154,9 +155,6 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
         setFocus(Qt::MouseFocusReason);
         GetHitTestInfoAt(point.x(), point.y(), true, HitInfo);
     }
-    // Without header columns the focused column stays -1.
-    const TColumnIndex newColumn = FFocusedColumn;
-    const bool columnChanged = false;
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool altPressed = mods.testFlag(Qt::AltModifier);
     const Qt::KeyboardModifiers shiftState = mods & (Qt::ShiftModifier | Qt::ControlModifier);
@@ -171,6 +169,18 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
                             (selection.Contains(toFullRowSelect) ||
                              (misc.Contains(TLTMiscOption::toGridExtensions) && HitInfo.HitColumn >= 0));
     const bool nodeHit = labelHit || fullRowHit;
+    // The column records the click; a click on a text or a whole row may move the focused column.
+    FHeader->Columns().FClickIndex = HitInfo.HitColumn;
+    TColumnIndex newColumn = FFocusedColumn;
+    bool columnChanged = false;
+    if (labelHit || selection.Contains(toFullRowSelect) || misc.Contains(TLTMiscOption::toGridExtensions)) {
+        columnChanged = HitInfo.HitColumn != FFocusedColumn;
+        newColumn = selection.Contains(toExtendedFocus) ? HitInfo.HitColumn : MainColumn();
+    }
+    if (columnChanged && !FHeader->AllowFocus(newColumn)) {
+        newColumn = FFocusedColumn;
+        columnChanged = false;
+    }
     const bool nodeSelected = nodeHit && node->States.Contains(vsSelected);
     const bool multiSelect = selection.Contains(toMultiSelect);
     const bool fullRowDrag =
@@ -253,6 +263,11 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
         return;
     FLastClickPos = point;
     if (nodeHit && DoFocusChanging(FFocusedNode, node, FFocusedColumn, newColumn)) {
+        if (columnChanged) {
+            InvalidateColumn(FFocusedColumn);
+            InvalidateColumn(newColumn);
+            FFocusedColumn = newColumn;
+        }
         PLazyNode lastFocused = FFocusedNode;
         if (node != lastFocused) ChangeFocusedNode(node, false);
         if (multiSelect && shiftState != Qt::NoModifier) {
@@ -340,6 +355,9 @@ void TBaseLazyTree::ProcessMouseUp(QMouseEvent*, const THitInfo& HitInfo) {
         }
     }
     if (HitInfo.HitNode) DoNodeClick(HitInfo);
+    if (FHeader->Columns().ClickIndex() >= 0 && FHeader->Columns().ClickIndex() == HitInfo.HitColumn &&
+        OnColumnClick)
+        OnColumnClick(this, HitInfo.HitColumn, QGuiApplication::queryKeyboardModifiers());
     // A click on the selected, focused node edits it after the edit delay.
     if (FStates.Contains(tsEditPending)) {
         if (HitInfo.HitNode && HitInfo.HitNode == FFocusedNode && HitInfo.HitPositions.Contains(hiOnItem) &&
@@ -377,6 +395,8 @@ void TBaseLazyTree::ProcessMouseDblClick(QMouseEvent* event, const THitInfo& Hit
     PLazyNode node = HitInfo.HitNode;
     const THitPositions& pos = HitInfo.HitPositions;
     if (node) DoNodeDblClick(HitInfo);
+    if (HitInfo.HitColumn >= 0 && HitInfo.HitColumn == FHeader->Columns().ClickIndex() && OnColumnDblClick)
+        OnColumnDblClick(this, HitInfo.HitColumn, event->modifiers());
     if (pos.Contains(hiOnItemCheckbox) && node) {
         if (FStates.Contains(tsKeyCheckPending) || FStates.Contains(tsMouseCheckPending) ||
             node->States.Contains(vsDisabled))
@@ -564,6 +584,9 @@ bool TBaseLazyTree::UpdateRectSelection(int, int) {
 void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
     plat::guarded([&] {
         const QPoint p = EventPos(event);
+        if (!FHeader->States().Empty() && FHeader->HandleMouseMove(p, event->globalPosition().toPoint(),
+                                                                    event->modifiers()))
+            return;
         if (FStates.Contains(tsNodeHeightTrackPending)) {
             // The first move begins the tracking: every other pending mode ends.
             CancelHint();

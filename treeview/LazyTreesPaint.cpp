@@ -370,9 +370,8 @@ QPoint TBaseLazyTree::DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column
 
 void TBaseLazyTree::DoPaintNode(TLTPaintInfo&) {}
 
-void TBaseLazyTree::SpanPaintCell(TLTPaintInfo&, TColumnIndex& NextNonEmpty) {
-    // Columns arrive with the header; a tree without them has no next column.
-    NextNonEmpty = InvalidColumn;
+void TBaseLazyTree::SpanPaintCell(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) {
+    NextNonEmpty = FHeader->UseColumns() ? FHeader->Columns().GetNextVisibleColumn(PaintInfo.Column) : InvalidColumn;
 }
 
 const plat::TImageList* TBaseLazyTree::DoGetImageIndex(PLazyNode Node, TLTImageKind Kind, TColumnIndex Column,
@@ -754,6 +753,11 @@ void TBaseLazyTree::ShiftByIndent(TLTPaintInfo& PaintInfo, int Levels) {
 void TBaseLazyTree::PaintCellFrame(TLTPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth) {
     TCanvas& canvas = *PaintInfo.Canvas;
     PLazyNode node = PaintInfo.Node;
+    if (PaintInfo.PaintOptions.Contains(poColumnColor) && FHeader->Columns().IsValidColumn(PaintInfo.Column)) {
+        canvas.Brush().SetColor(FHeader->Columns()[PaintInfo.Column].Color());
+        canvas.Brush().SetStyle(plat::bsSolid);
+        canvas.FillRect(PaintInfo.CellRect);
+    }
     DoBeforeCellPaint(&canvas, node, PaintInfo.Column, TLTCellPaintMode::cpmPaint, PaintInfo.CellRect,
                       PaintInfo.ContentRect);
     const bool gridExtensions = HasMisc(*this, TLTMiscOption::toGridExtensions);
@@ -977,6 +981,8 @@ void TBaseLazyTree::PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint
     const TBiDiMode bidi = UseRightToLeftReading() ? TBiDiMode::bdRightToLeft : TBiDiMode::bdLeftToRight;
     TLineImage lineImage;
     TLTPaintInfo info;
+    TLazyTreeColumns& columns = FHeader->Columns();
+    const bool useColumns = FHeader->UseColumns();
 
     for (; node && rowTop < maximumBottom; node = GetNextVisible(node, true)) {
         int selectLevel = BuildLineImage(node, lineImage);
@@ -1036,57 +1042,93 @@ void TBaseLazyTree::PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint
                 PaintItemBackground(info, showBackground,
                                     TRect{Window.Left, int(nodeTop - nodeHeight), Window.Right, int(nodeTop)});
                 info.CellRect = rowRect;
-                // Without header columns the row is one cell, column -1.
-                if (info.CellRect.Left < Window.Right) {
-                    info.Column = NoColumn;
-                    info.Position = 0;
-                    info.BidiMode = bidi;
-                    info.Alignment = FAlignment;
-                    if (FStates.Contains(tsEditing) && node == FFocusedNode) info.PaintOptions -= poDrawSelection;
-                    info.PaintOptions -= poColumnColor;
-                    if (bidi == TBiDiMode::bdRightToLeft) {
+                // Without header columns the row is one cell, column -1; with them one cell per column.
+                TColumnIndex column = NoColumn;
+                TColumnPosition position = 0;
+                if (useColumns) {
+                    column = columns.GetFirstVisibleColumn();
+                    if (column >= 0) {
+                        position = columns[column].Position();
+                        info.CellRect.Left = columns[column].GetRect().Left;
+                        info.CellRect.Right = info.CellRect.Left + columns[column].Width();
+                    }
+                }
+                while ((column > InvalidColumn || !useColumns) && info.CellRect.Left < Window.Right) {
+                    if (useColumns) {
+                        column = columns.ColumnFromPosition(position);
+                        const TLazyTreeColumn& c = columns[column];
+                        info.BidiMode = c.UseRightToLeftReading() ? TBiDiMode::bdRightToLeft : TBiDiMode::bdLeftToRight;
+                        info.Alignment = c.Alignment();
+                    } else {
+                        info.BidiMode = bidi;
+                        info.Alignment = FAlignment;
+                    }
+                    info.Column = column;
+                    info.Position = position;
+                    info.PaintOptions = effective;
+                    if (FStates.Contains(tsEditing) && node == FFocusedNode && (FEditColumn == column || !useColumns))
+                        info.PaintOptions -= poDrawSelection;
+                    if (!useColumns ||
+                        (node->States.Contains(vsSelected) && effective.Contains(poDrawSelection) &&
+                         TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toFullRowSelect)) ||
+                        columns[column].Options().Contains(TLTColumnOption::coParentColor))
+                        info.PaintOptions -= poColumnColor;
+                    const bool isMain = column == MainColumn();
+                    if (info.BidiMode == TBiDiMode::bdRightToLeft) {
                         if (info.Alignment == TAlignment::taLeftJustify)
                             info.Alignment = TAlignment::taRightJustify;
                         else if (info.Alignment == TAlignment::taRightJustify)
                             info.Alignment = TAlignment::taLeftJustify;
                     }
+                    const TBiDiMode cellBidi = info.BidiMode;
                     TColumnIndex next = InvalidColumn;
-                    SpanPaintCell(info, next);
-                    if (Window.Left < info.CellRect.Right) {
-                        info.NodeWidth = DoGetNodeWidth(node, NoColumn, rowCanvas);
+                    const bool skipped = useColumns && (!columns[column].Options().Contains(TLTColumnOption::coVisible) ||
+                                                        (effective.Contains(poMainOnly) && !isMain));
+                    if (skipped) {
+                        next = columns.GetNextVisibleColumn(column);
+                    } else {
+                        SpanPaintCell(info, next);
+                    }
+                    if (!skipped && Window.Left < info.CellRect.Right) {
+                        info.NodeWidth = DoGetNodeWidth(node, column, rowCanvas);
                         info.ContentRect = info.CellRect;
-                        if (bidi == TBiDiMode::bdRightToLeft)
+                        if (cellBidi == TBiDiMode::bdRightToLeft)
                             info.ContentRect.Right -= FMargin;
                         else
                             info.ContentRect.Left += FMargin;
                         TLTImageInfo& check = info.ImageInfo[iiCheck];
-                        check.Index = showCheckImages ? CheckImageIndexFor(node) : -1;
+                        check.Index = isMain && showCheckImages ? CheckImageIndexFor(node) : -1;
                         if (check.Index >= 0) {
-                            PlaceCellImage(FCheckImages, bidi, FVAlign, info.ContentRect, check);
+                            PlaceCellImage(FCheckImages, cellBidi, FVAlign, info.ContentRect, check);
                             check.Images = FCheckImages;
                             check.Ghosted = false;
                         }
                         TLTImageInfo& state = info.ImageInfo[iiState];
+                        state.Index = -1;
                         if (showStateImages) {
                             FetchImageIndex(info, TLTImageKind::ikState, iiState, FStateImages);
-                            if (state.Index >= 0) PlaceCellImage(state.Images, bidi, FVAlign, info.ContentRect, state);
+                            if (state.Index >= 0)
+                                PlaceCellImage(state.Images, cellBidi, FVAlign, info.ContentRect, state);
                         }
                         TLTImageInfo& normal = info.ImageInfo[iiNormal];
+                        normal.Index = -1;
                         if (showImages) {
                             FetchImageIndex(info,
                                             node->States.Contains(vsSelected) ? TLTImageKind::ikSelected
                                                                               : TLTImageKind::ikNormal,
                                             iiNormal, FImages);
                             if (normal.Index >= 0)
-                                PlaceCellImage(normal.Images, bidi, FVAlign, info.ContentRect, normal);
+                                PlaceCellImage(normal.Images, cellBidi, FVAlign, info.ContentRect, normal);
                         }
-                        ShiftByIndent(info, fixedIndent ? 1 : indentSize);
+                        if (isMain) ShiftByIndent(info, fixedIndent ? 1 : indentSize);
+                        const plat::TClipState savedClip = rowCanvas->SaveClip();
+                        if (useColumns) rowCanvas->IntersectClipRect(info.CellRect);
                         if (effective.Contains(poGridLines) && paint.Contains(TLTPaintOption::toShowHorzGridLines)) {
                             FLineColor = FColors.GridLineColor();
                             const int levels = (fixedIndent ? 1 : indentSize) * int(FIndent);
                             int left = info.CellRect.Left, right = info.CellRect.Right;
-                            if (FLineMode == TLTLineMode::lmBands) {
-                                if (bidi == TBiDiMode::bdRightToLeft)
+                            if (isMain && FLineMode == TLTLineMode::lmBands) {
+                                if (cellBidi == TBiDiMode::bdRightToLeft)
                                     right = info.CellRect.Right - levels - 1;
                                 else
                                     left = info.CellRect.Left + levels, right = info.CellRect.Right - 1;
@@ -1095,20 +1137,54 @@ void TBaseLazyTree::PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint
                             --info.CellRect.Bottom;
                             --info.ContentRect.Bottom;
                         }
+                        if (useColumns && effective.Contains(poGridLines) &&
+                            paint.Contains(TLTPaintOption::toShowVertGridLines) &&
+                            !(FHeader->Options().Contains(TLTHeaderOption::hoAutoResize) &&
+                              column == columns.GetLastVisibleColumn()) &&
+                            (info.CellRect.Right != viewport()->width() ||
+                             columns[column].Options().Contains(TLTColumnOption::coFixed)) &&
+                            !(cellBidi == TBiDiMode::bdRightToLeft && DoGetCellIsEmpty(node, column))) {
+                            FLineColor = FColors.GridLineColor();
+                            const bool selectedGaps =
+                                effective.Contains(poDrawSelection) &&
+                                TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toFullRowSelect) &&
+                                node->States.Contains(vsSelected) &&
+                                !paint.Contains(TLTPaintOption::toUseBlendedSelection) &&
+                                !FStates.Contains(tsUseExplorerTheme);
+                            DottedVertLine(info, info.CellRect.Top, info.CellRect.Bottom, info.CellRect.Right - 1,
+                                               selectedGaps);
+                            --info.CellRect.Right;
+                            --info.ContentRect.Right;
+                        }
                         PaintCellFrame(info, Window.Left, windowW);
-                        if (paint.Contains(TLTPaintOption::toShowTreeLines) &&
-                            (!paint.Contains(TLTPaintOption::toHideTreeLinesIfThemed) || !FStates.Contains(tsUseThemes)))
-                            DrawTreeLines(info, FVAlign - 1, fixedIndent ? 1 : indentSize, lineImage);
-                        if (paint.Contains(TLTPaintOption::toShowButtons) && node->States.Contains(vsHasChildren) &&
-                            (!node->States.Contains(vsAllChildrenHidden) ||
-                             !TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoHideButtons)))
-                            DrawNodeButton(*rowCanvas, node, NoColumn, info.CellRect, FButtonX, FButtonY, bidi);
-                        if (check.Index >= 0) DrawCheckImage(*rowCanvas, check, node->States.Contains(vsSelected));
+                        if (isMain) {
+                            if (paint.Contains(TLTPaintOption::toShowTreeLines) &&
+                                (!paint.Contains(TLTPaintOption::toHideTreeLinesIfThemed) ||
+                                 !FStates.Contains(tsUseThemes)))
+                                DrawTreeLines(info, FVAlign - 1, fixedIndent ? 1 : indentSize, lineImage);
+                            if (paint.Contains(TLTPaintOption::toShowButtons) && node->States.Contains(vsHasChildren) &&
+                                (!node->States.Contains(vsAllChildrenHidden) ||
+                                 !TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoHideButtons)))
+                                DrawNodeButton(*rowCanvas, node, column, info.CellRect, FButtonX, FButtonY, cellBidi);
+                            if (check.Index >= 0)
+                                DrawCheckImage(*rowCanvas, check, node->States.Contains(vsSelected));
+                        }
                         if (state.Index >= 0) DrawNodeImage(info, iiState, false);
                         if (normal.Index >= 0) DrawNodeImage(info, iiNormal, true);
-                        if (!(FStates.Contains(tsEditing) && node == FFocusedNode)) DoPaintNode(info);
-                        DoAfterCellPaint(rowCanvas, node, NoColumn, info.CellRect);
+                        if (!(FStates.Contains(tsEditing) && node == FFocusedNode &&
+                              (FEditColumn == column || !useColumns)))
+                            DoPaintNode(info);
+                        DoAfterCellPaint(rowCanvas, node, column, info.CellRect);
+                        rowCanvas->RestoreClip(savedClip);
                     }
+                    if (!useColumns) break;
+                    if (info.CellRect.Left >= Window.Right || next < 0) break;
+                    column = next;
+                    position = columns[next].Position();
+                    info.CellRect.Left = columns[next].GetRect().Left;
+                    info.CellRect.Right = info.CellRect.Left + columns[next].Width();
+                    info.CellRect.Bottom = nodeHeight;
+                    info.ImageInfo = {};
                 }
                 DoAfterItemPaint(rowCanvas, node, rowRect);
             }
@@ -1165,9 +1241,23 @@ void TBaseLazyTree::Paint() {
     if (FUpdateRect.isEmpty()) return;
     plat::TCanvas canvas(viewport());
     const QRect r = FUpdateRect;
+    const TLTInternalPaintOptions options{poBackground,    poColumnColor,  poDrawFocusRect,
+                                          poDrawSelection, poDrawDropMark, poGridLines};
+    const int fixedWidth = FHeader->UseColumns() ? FHeader->Columns().GetVisibleFixedWidth() : 0;
+    if (fixedWidth > 0) {
+        // The fixed columns do not scroll horizontally: their strip is painted unscrolled first.
+        const QRect fixed = r.intersected(QRect(0, r.top(), fixedWidth, r.height()));
+        if (!fixed.isEmpty())
+            PaintTree(canvas, TRect::fromQRect(fixed.translated(0, int(-FOffsetY))), fixed.topLeft(), options);
+        const QRect rest = r.intersected(QRect(fixedWidth, r.top(), std::max(0, viewport()->width() - fixedWidth),
+                                               r.height()));
+        if (!rest.isEmpty())
+            PaintTree(canvas, TRect::fromQRect(rest.translated(int(FEffectiveOffsetX), int(-FOffsetY))),
+                      rest.topLeft(), options);
+        return;
+    }
     const TRect window = TRect::fromQRect(r.translated(int(FEffectiveOffsetX), int(-FOffsetY)));
-    PaintTree(canvas, window, r.topLeft(),
-              {poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines});
+    PaintTree(canvas, window, r.topLeft(), options);
 }
 
 void TBaseLazyTree::paintEvent(QPaintEvent* event) {
@@ -1210,8 +1300,11 @@ void TBaseLazyTree::InvalidateChildren(PLazyNode Node, bool Recursive) {
     }
 }
 
-void TBaseLazyTree::InvalidateColumn(TColumnIndex) {
-    // Without header columns no column is valid.
+void TBaseLazyTree::InvalidateColumn(TColumnIndex Column) {
+    if (FUpdateCount > 0 || !HasWindow() || !FHeader->Columns().IsValidColumn(Column)) return;
+    int left = 0, right = 0;
+    FHeader->Columns().GetColumnBounds(Column, left, right);
+    viewport()->update(QRect(left, 0, right - left, viewport()->height()));
 }
 
 void TBaseLazyTree::RepaintNode(PLazyNode Node) {

@@ -60,9 +60,12 @@ void TBaseLazyTree::UpdateVerticalRange() {
 }
 
 void TBaseLazyTree::UpdateHorizontalRange() {
-    // Without header columns the range follows the rows in view; a hidden window has none in view
-    // and measures when it is shown.
-    if (isVisible()) FRangeX = WidestRowRight();
+    // With columns the range is their total width; without, it follows the rows in view, and a
+    // hidden window has none in view and measures when it is shown.
+    if (FHeader->UseColumns())
+        FRangeX = FHeader->Columns().TotalWidth();
+    else if (isVisible())
+        FRangeX = WidestRowRight();
 }
 
 void TBaseLazyTree::UpdateRanges() {
@@ -199,8 +202,11 @@ bool TBaseLazyTree::DoSetOffsetXY(int64_t X, int64_t Y, TScrollUpdateOptions Opt
         if (Options.Contains(TScrollUpdateOption::suoScrollClientArea) && !FStates.Contains(tsToggling)) {
             const bool background = TreeOptions().PaintOptions().Contains(TLTPaintOption::toShowBackground) &&
                                     !FBackground.isNull();
-            // A move of a screen or more is a repaint; the viewport moves its children along.
-            if (background || std::abs(deltaX) >= clientW || std::abs(deltaY) >= clientH) {
+            // A move of a screen or more is a repaint; the viewport moves its children along. Fixed
+            // columns stay put while the rest moves sideways, so such a move repaints as well.
+            const bool fixedColumns = deltaX != 0 && FHeader->UseColumns() &&
+                                      FHeader->Columns().GetVisibleFixedWidth() > 0;
+            if (background || fixedColumns || std::abs(deltaX) >= clientW || std::abs(deltaY) >= clientH) {
                 viewport()->update();
             } else {
                 const int dx = int(UseRightToLeftReading() ? -deltaX : deltaX);
@@ -210,6 +216,8 @@ bool TBaseLazyTree::DoSetOffsetXY(int64_t X, int64_t Y, TScrollUpdateOptions Opt
                     viewport()->scroll(dx, int(deltaY));
             }
         }
+        // The header scrolls with the columns.
+        if (deltaX != 0 && Options.Contains(TScrollUpdateOption::suoRepaintHeader)) InvalidateHeader();
         if (Options.Contains(TScrollUpdateOption::suoUpdateNCArea)) {
             if (deltaX != 0 && !FStates.Contains(tsSizing)) UpdateHorizontalScrollBar(
                 Options.Contains(TScrollUpdateOption::suoRepaintScrollBars));
@@ -325,9 +333,30 @@ bool TBaseLazyTree::ScrollIntoView(PLazyNode Node, bool Center, bool Horizontall
     return result;
 }
 
-bool TBaseLazyTree::ScrollIntoView(TColumnIndex, bool) {
-    // Columns arrive with the header; without them there is nothing to bring into view.
-    return false;
+bool TBaseLazyTree::ScrollIntoView(TColumnIndex Column, bool Center) {
+    TLazyTreeColumns& columns = FHeader->Columns();
+    if (!FHeader->UseColumns() || !columns.IsValidColumn(Column)) return false;
+    const TLazyTreeColumn& c = columns[Column];
+    const int clientW = viewport()->width();
+    const int fixedWidth = columns.GetVisibleFixedWidth();
+    // Fixed columns keep their place; the others move with the offset.
+    const int64_t left = c.Left();
+    const int64_t effective = FEffectiveOffsetX;
+    int64_t target = effective;
+    if (Center) {
+        target = left + effective + c.Width() / 2 - fixedWidth / 2 - clientW / 2;
+    } else {
+        if (c.Options().Contains(TLTColumnOption::coFixed)) return true;
+        if (left + c.Width() > clientW)
+            target = left + c.Width() + effective - clientW;
+        else if (left < fixedWidth)
+            target = effective + left - fixedWidth;
+    }
+    if (target != effective) {
+        const int64_t x = UseRightToLeftReading() ? clientW + target - FRangeX : -target;
+        SetOffsetX(x);
+    }
+    return true;
 }
 
 TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped,
@@ -358,30 +387,41 @@ TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool Te
     const int clientW = viewport()->width();
     const int64_t y = int64_t(top) + FOffsetY;
     r = TRect{0, int(y), int(std::max<int64_t>(clientW, FRangeX)), int(y + NodeHeight(Node))};
-    r.Left -= int(FEffectiveOffsetX);
-    r.Right -= int(FEffectiveOffsetX);
-    (void)Column;
+    // A real column gives the cell's bounds (already scrolled); the whole row scrolls otherwise.
+    const bool inColumn = FHeader->UseColumns() && FHeader->Columns().IsValidColumn(Column);
+    const bool isMain = !inColumn || Column == MainColumn();
+    if (inColumn) {
+        int left = 0, right = 0;
+        FHeader->Columns().GetColumnBounds(Column, left, right);
+        r.Left = left;
+        r.Right = right - 1;
+    } else {
+        r.Left -= int(FEffectiveOffsetX);
+        r.Right -= int(FEffectiveOffsetX);
+    }
     if (!TextOnly) return r;
-    int64_t offset = FMargin + indent;
-    if (Has(paint, TLTPaintOption::toShowRoot)) offset += FIndent;
-    if (TreeOptions().MiscOptions().Contains(TLTMiscOption::toCheckSupport) && FCheckImages &&
+    int64_t offset = FMargin + (isMain ? indent : 0);
+    if (isMain && Has(paint, TLTPaintOption::toShowRoot)) offset += FIndent;
+    if (isMain && TreeOptions().MiscOptions().Contains(TLTMiscOption::toCheckSupport) && FCheckImages &&
         Node->CheckType != TCheckType::ctNone)
         offset += FCheckImages->Width() + 2;
     bool ghosted = false;
     int index = -1;
     if (FStateImages) {
-        const plat::TImageList* list = DoGetImageIndex(Node, TLTImageKind::ikState, NoColumn, ghosted, index);
+        const plat::TImageList* list = DoGetImageIndex(Node, TLTImageKind::ikState, Column, ghosted, index);
         if (index >= 0) offset += (list ? list : FStateImages)->Width() + 2;
     }
     if (FImages) {
         index = -1;
         const plat::TImageList* list =
-            DoGetImageIndex(Node, Selected(Node) ? TLTImageKind::ikSelected : TLTImageKind::ikNormal, NoColumn,
+            DoGetImageIndex(Node, Selected(Node) ? TLTImageKind::ikSelected : TLTImageKind::ikNormal, Column,
                             ghosted, index);
         if (index >= 0) offset += (list ? list : FImages)->Width() + 2;
     }
-    TAlignment alignment = FAlignment;
-    if (UseRightToLeftReading()) {
+    TAlignment alignment = inColumn ? FHeader->Columns()[Column].Alignment() : FAlignment;
+    const bool rightToLeft =
+        inColumn ? FHeader->Columns()[Column].UseRightToLeftReading() : UseRightToLeftReading();
+    if (rightToLeft) {
         r.Right -= int(offset);
         if (alignment == TAlignment::taLeftJustify)
             alignment = TAlignment::taRightJustify;
@@ -390,15 +430,15 @@ TRect TBaseLazyTree::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool Te
     } else {
         r.Left += int(offset);
     }
-    const int textWidth = DoGetNodeWidth(Node, NoColumn);
+    const int textWidth = DoGetNodeWidth(Node, Column);
     if (ApplyCellContentMargin && OnBeforeCellPaint) {
         TRect content = r;
-        DoBeforeCellPaint(&Canvas(), Node, NoColumn, TLTCellPaintMode::cpmGetContentMargin, r, content);
+        DoBeforeCellPaint(&Canvas(), Node, Column, TLTCellPaintMode::cpmGetContentMargin, r, content);
         r = content;
     }
     if (Unclipped) {
         if (textWidth > r.Width() - 1)
-            alignment = UseRightToLeftReading() ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+            alignment = rightToLeft ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
         const int textHeight = std::min<int>(Canvas().TextHeight(QStringLiteral("Tg")), NodeHeight(Node));
         if (r.Height() < textHeight) {
             const int grow = (textHeight - r.Height() + 1) / 2;

@@ -397,3 +397,18 @@ int TCustomLazyStringTree::DoIncrementalSearch(PLazyNode Node, const QString& Te
     if (Text.isEmpty()) return 1;
     return this->Text(Node, FFocusedColumn).startsWith(Text, Qt::CaseInsensitive) ? 0 : 1;
 }
+
+void TCustomLazyStringTree::SpanPaintCell(TLTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) {
+    TLazyTreeColumns& columns = Header().Columns();
+    if (!TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoSpanColumns) || !Header().UseColumns() ||
+        PaintInfo.BidiMode != TBiDiMode::bdLeftToRight) {
+        TBaseLazyTree::SpanPaintCell(PaintInfo, NextNonEmpty);
+        return;
+    }
+    NextNonEmpty = columns.GetNextVisibleColumn(PaintInfo.Column);
+    while (NextNonEmpty >= 0 && DoGetCellIsEmpty(PaintInfo.Node, NextNonEmpty) &&
+           !columns[NextNonEmpty].UseRightToLeftReading()) {
+        PaintInfo.CellRect.Right += columns[NextNonEmpty].Width();
+        NextNonEmpty = columns.GetNextVisibleColumn(NextNonEmpty);
+    }
+}
