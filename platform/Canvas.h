@@ -33,6 +33,10 @@ class TBitmap;
 
 struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    // Spelled out so that TRect(l, t, r, b) also builds with compilers that lack parenthesised
+    // aggregate initialisation (the fuzz build's clang).
+    constexpr TRect() = default;
+    constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
