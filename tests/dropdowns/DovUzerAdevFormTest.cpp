@@ -531,6 +531,56 @@ TEST(DropDownBars, FooterGripResizesThePopup) {
     EXPECT_EQ(f.edit->DropDownForm()->size(), QSize(80, 50));
 }
 
+TEST(DropDownBars, ButtonFaceByState) {
+    // Each state takes its colours from the button appearance: the face at the middle, the
+    // frame at the corner. Pressed, latched and hot faces are flat (no end colour).
+    TExButtonAppearance look;
+    look.SetColor(RGB(10, 20, 30));
+    look.SetColorTo(RGB(10, 20, 30));
+    look.SetBorderColor(RGB(1, 1, 1));
+    look.SetColorHot(RGB(200, 0, 0));
+    look.SetColorHotTo(RGB(0, 0, 200));
+    look.SetBorderColorHot(RGB(2, 2, 2));
+    look.SetColorDown(RGB(0, 200, 0));
+    look.SetColorDownTo(RGB(0, 0, 200));
+    look.SetBorderColorDown(RGB(3, 3, 3));
+    look.SetColorChecked(RGB(0, 0, 200));
+    look.SetBorderColorChecked(RGB(4, 4, 4));
+    look.SetColorDisabled(RGB(90, 90, 90));
+    look.SetColorDisabledTo(RGB(90, 90, 90));
+    look.SetBorderColorDisabled(RGB(5, 5, 5));
+    QWidget parent;
+    parent.resize(100, 60);
+    TExButton b(&parent);
+    b.Appearance = &look;
+    b.setGeometry(10, 10, 40, 22);
+    parent.show();
+    auto face = [&] { return FromQRgb(b.grab().toImage().pixel(20, 18)); };
+    auto frame = [&] { return FromQRgb(b.grab().toImage().pixel(0, 0)); };
+    EXPECT_EQ(face(), RGB(10, 20, 30)) << "at rest";
+    EXPECT_EQ(frame(), RGB(1, 1, 1));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&b, &enter);
+    EXPECT_TRUE(b.Hot());
+    EXPECT_EQ(face(), RGB(200, 0, 0)) << "hot, flat";
+    EXPECT_EQ(frame(), RGB(2, 2, 2));
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(face(), RGB(0, 200, 0)) << "pressed, flat";
+    EXPECT_EQ(frame(), RGB(3, 3, 3));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    b.GroupIndex = 1;
+    b.SetDown(true);
+    EXPECT_EQ(face(), RGB(0, 0, 200)) << "latched";
+    EXPECT_EQ(frame(), RGB(4, 4, 4));
+    b.setEnabled(false);
+    EXPECT_EQ(face(), RGB(90, 90, 90)) << "disabled";
+    EXPECT_EQ(frame(), RGB(5, 5, 5));
+    EXPECT_EQ(b.State(), absDisabled);
+    b.Appearance = nullptr;
+    const QImage bare = b.grab().toImage();
+    EXPECT_NE(FromQRgb(bare.pixel(20, 18)), RGB(90, 90, 90)) << "no appearance: no face";
+}
+
 TEST(DropDownBars, DbgListMessages) {
     TDbgList list;
     int x = 0;
