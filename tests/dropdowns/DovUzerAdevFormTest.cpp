@@ -279,6 +279,57 @@ TEST(DropDownCycle, ModalDialogWithBlockActivateKeepsThePopupOpen) {
     EXPECT_FALSE(f.open());
 }
 
+TEST(DropDownCycle, BarsComeOnDemandAndStayAndTheFormPaintsInsideItsBorder) {
+    Fixture f;
+    f.edit->DropDownHeader().SetVisible(false);
+    f.edit->DropDownFooter().SetVisible(false);
+    f.edit->DropDownBorderWidth = 3;
+    f.edit->DropDownBorderColor = clBlue;
+    f.edit->SetDropDownColor(clRed);
+    f.edit->DropDownColorTo = clNone;
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    ASSERT_TRUE(f.open());
+    TDropDownForm* form = f.edit->DropDownForm();
+    EXPECT_EQ(form->Header(), nullptr) << "no header until one is shown";
+    EXPECT_EQ(form->size(), QSize(150, 106)) << "the control and the border";
+    EXPECT_EQ(f.edit->control->geometry(), QRect(3, 3, 144, 100));
+    QImage img = form->grab().toImage();
+    EXPECT_EQ(FromQRgb(img.pixel(1, 50)), clBlue);
+    EXPECT_EQ(FromQRgb(img.pixel(148, 104)), clBlue);
+    EXPECT_EQ(FromQRgb(img.pixel(75, 50)), clRed) << "the plain control shows the form through";
+
+    // A gradient runs left to right from the colour.
+    f.edit->DropDownColorTo = clYellow;
+    img = form->grab().toImage();
+    // The bands as the list gives them, whatever pen the border left on the canvas last time.
+    const auto bands = GradientBandList(clRed, clYellow, 80, TRect{3, 3, 147, 103}, true);
+    EXPECT_EQ(FromQRgb(img.pixel(4, 50)), bands[0].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(5, 50)), bands[1].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(8, 50)), bands[3].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(146, 50)), bands.back().Color);
+
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    f.edit->DropDownHeader().SetVisible(true);
+    f.edit->SetDropDownHeight(0);
+    f.edit->SetUserDropDownSize(-1, -1);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    TExHeader* header = form->Header();
+    ASSERT_NE(header, nullptr);
+    EXPECT_TRUE(header->isVisible());
+    EXPECT_EQ(header->geometry(), QRect(3, 3, form->width() - 6, f.edit->DropDownHeader().Height()));
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    f.edit->DropDownHeader().SetVisible(false);
+    f.edit->SetUserDropDownSize(-1, -1);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    EXPECT_EQ(form->Header(), header) << "kept once made";
+    EXPECT_FALSE(header->isVisible());
+    EXPECT_EQ(form->height(), 106) << "the control and the border again";
+
+    // A header change while open is shown at once.
+    f.edit->DropDownHeader().SetVisible(true);
+    EXPECT_TRUE(header->isVisible());
+}
+
 // ---- Bars ----
 
 struct BarFixture : Fixture {
