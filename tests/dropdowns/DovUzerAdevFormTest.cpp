@@ -632,6 +632,39 @@ TEST(DropDownBars, ButtonFaceByState) {
     EXPECT_NE(FromQRgb(bare.pixel(20, 18)), RGB(90, 90, 90)) << "no appearance: no face";
 }
 
+TEST(DropDownBars, CaptionCentredWhenLowerStartsAtTheTopWhenTaller) {
+    // An unattached header: background, border and caption, no buttons.
+    QWidget parent;
+    TExHeader bar(&parent);
+    bar.Appearance().SetColorTo(clNone);
+    bar.Appearance().SetColor(clWhite);
+    bar.Appearance().SetBorderColor(clNone);
+    bar.resize(200, 40);
+    parent.show();
+    auto inkRows = [&](const QString& caption) {
+        bar.Appearance().SetCaption(caption);
+        const QImage img = bar.grab().toImage();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (FromQRgb(img.pixel(x, y)) != clWhite) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                    break;
+                }
+        return std::pair{top, bottom};
+    };
+    const auto [top, bottom] = inkRows(QStringLiteral("Xy"));
+    ASSERT_GE(top, 0);
+    EXPECT_LE(std::abs(top - (39 - bottom)), 4) << "centred: " << top << " above, " << 39 - bottom << " below";
+    EXPECT_GT(top, 8);
+    const auto [tallTop, tallBottom] = inkRows(QStringLiteral("X<br>X<br>X<br>X"));
+    ASSERT_GE(tallTop, 0);
+    EXPECT_LT(tallTop, top) << "a caption taller than the bar starts at its top";
+    EXPECT_LE(tallTop, 4);
+    EXPECT_EQ(bar.ButtonList().Count(), 0);
+}
+
 TEST(DropDownBars, DbgListMessages) {
     TDbgList list;
     int x = 0;
