@@ -381,7 +381,7 @@ void TSgSpinEdit::SetTimeValue(TDateTime value) {
 }
 
 void TSgSpinEdit::setTextKeepCaret(const QString& text) {
-    const int caret = CaretPos();
+    const int caret = SelStart();
     SetText(text);
     SetSelStart(std::min(caret, int(text.size())));
 }
@@ -509,12 +509,13 @@ void TSgSpinEdit::step(bool up, bool page) {
     case sptNormal: SetValue(Value() + dir * Increment); break;
     case sptFloat: SetFloatValue(FloatValue() + dir * (page ? IncrementFloatPage : IncrementFloat)); break;
     case sptDate: {
-        const TSpinField f = SpinDateField(EditText(), CaretPos(), formatSettings(), &usDates_);
+        // The selection's start counts: a field entered with the whole text selected steps its first part.
+        const TSpinField f = SpinDateField(EditText(), SelStart(), formatSettings(), &usDates_);
         SetDateValue(StepDateField(DateValue(), f, dir));
         break;
     }
     case sptTime: {
-        const TSpinField f = SpinTimeField(EditText(), CaretPos(), ShowSeconds, formatSettings());
+        const TSpinField f = SpinTimeField(EditText(), SelStart(), ShowSeconds, formatSettings());
         const int inc = f == sfHours ? IncrementHours : f == sfMinutes ? IncrementMinutes : IncrementSeconds;
         SetTimeValue(StepTimeField(TimeValue(), f, inc, dir));
         break;

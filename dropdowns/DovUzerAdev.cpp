@@ -49,42 +49,89 @@ void setPenAndBrush(TCanvas& c, TColor color) {
 
 namespace {
 
+// What the band loop works from: the rectangle with its far edge pulled in, the start colour and
+// the steps per band of each channel and of the offset.
+struct TGradientSteps {
+    int steps = 0;  // 0: no band
+    TRect R;
+    int r1 = 0, g1 = 0, b1 = 0;
+    double dr = 0, dg = 0, db = 0, d = 0;
+    int64_t size = 0;  // band length along the gradient
+    int64_t start = 0;  // R.Left or R.Top
+
+    TColor color(int i) const {
+        return TColor(r1 + nint(i * dr)) + TColor(g1 + nint(i * dg)) * 256 + TColor(b1 + nint(i * db)) * 65536;
+    }
+    // The offset is an unsigned 16-bit number.
+    int64_t offset(int i) const { return static_cast<uint16_t>(nint(i * d)); }
+};
+
+TGradientSteps gradientSteps(TColor FromColor, TColor ToColor, int Steps, const TRect& Rect, bool Direction) {
+    TGradientSteps g;
+    if (Steps == 0) Steps = 1;
+    if (Steps < 0) return g;
+    g.steps = std::min(Steps, kMaxSteps);
+    g.R = Rect;
+    if (Direction)
+        g.R.Right -= 1;
+    else
+        g.R.Bottom -= 1;
+    const TColor from = ColorToRGB(FromColor), to = ColorToRGB(ToColor);
+    g.r1 = GetRValue(from);
+    g.g1 = GetGValue(from);
+    g.b1 = GetBValue(from);
+    g.dr = double(GetRValue(to) - g.r1) / g.steps;
+    g.dg = double(GetGValue(to) - g.g1) / g.steps;
+    g.db = double(GetBValue(to) - g.b1) / g.steps;
+    const int64_t length = Direction ? int64_t(g.R.Right) - g.R.Left : int64_t(g.R.Bottom) - g.R.Top;
+    g.d = double(length) / g.steps;
+    g.size = nint(g.d) + 1;
+    g.start = Direction ? g.R.Left : g.R.Top;
+    return g;
+}
+
 void gradientBands(TColor FromColor, TColor ToColor, int Steps, const TRect& Rect, bool Direction,
                    std::vector<TGradientBand>& bands) {
     bands.clear();
-    if (Steps == 0) Steps = 1;
-    if (Steps < 0) return;
-    Steps = std::min(Steps, kMaxSteps);
-    TRect R = Rect;
-    if (Direction)
-        R.Right -= 1;
-    else
-        R.Bottom -= 1;
-    const TColor from = ColorToRGB(FromColor), to = ColorToRGB(ToColor);
-    const int r1 = GetRValue(from), g1 = GetGValue(from), b1 = GetBValue(from);
-    const double dr = double(GetRValue(to) - r1) / Steps;
-    const double dg = double(GetGValue(to) - g1) / Steps;
-    const double db = double(GetBValue(to) - b1) / Steps;
-    const int64_t length = Direction ? int64_t(R.Right) - R.Left : int64_t(R.Bottom) - R.Top;
-    const double d = double(length) / Steps;
-    const int64_t size = nint(d) + 1;
-
-    bands.reserve(size_t(Steps));
-    for (int i = 0; i < Steps; ++i) {
-        const TColor color =
-            TColor(r1 + nint(i * dr)) + TColor(g1 + nint(i * dg)) * 256 + TColor(b1 + nint(i * db)) * 65536;
-        // The offset is an unsigned 16-bit number.
-        const int64_t o = static_cast<uint16_t>(nint(i * d));
-        TGradientBand band{R, color};
+    const TGradientSteps g = gradientSteps(FromColor, ToColor, Steps, Rect, Direction);
+    bands.reserve(size_t(g.steps));
+    for (int i = 0; i < g.steps; ++i) {
+        const int64_t o = g.offset(i);
+        TGradientBand band{g.R, g.color(i)};
         if (Direction) {
-            band.Rect.Left = saturate(R.Left + o);
-            band.Rect.Right = saturate(R.Left + o + size);
+            band.Rect.Left = saturate(g.start + o);
+            band.Rect.Right = saturate(g.start + o + g.size);
         } else {
-            band.Rect.Top = saturate(R.Top + o);
-            band.Rect.Bottom = saturate(R.Top + o + size);
+            band.Rect.Top = saturate(g.start + o);
+            band.Rect.Bottom = saturate(g.start + o + g.size);
         }
         bands.push_back(band);
     }
+}
+
+// The colour each pixel along the gradient ends in, from lo on, when the bands run forward
+// without wrapping: a band hides the part of the one before that it covers, so walking back from
+// the last band only the uncovered part of each is painted and most bands of a short gradient cost
+// no colour at all. False (nothing laid out) for the other gradients.
+bool layOutForward(const TGradientSteps& g, std::vector<QRgb>& line, int64_t& lo, int64_t& hi, QRgb unpainted) {
+    if (g.steps == 0 || g.d < 0 || g.size < 1) return false;
+    const int64_t last = nint((g.steps - 1) * g.d);
+    if (last > 0xFFFF) return false;
+    lo = g.start;
+    hi = g.start + last + g.size;
+    if (lo < std::numeric_limits<int>::min() || hi > std::numeric_limits<int>::max() || hi - lo > kMaxLaidOut)
+        return false;
+    line.assign(size_t(hi - lo), unpainted);
+    int64_t frontier = hi;
+    for (int i = g.steps - 1; i >= 0 && frontier > lo; --i) {
+        const int64_t from = g.start + nint(i * g.d);
+        if (from >= frontier) continue;
+        const int64_t end = std::min(from + g.size, frontier);
+        const TColor c = g.color(i);
+        std::fill(line.begin() + (from - lo), line.begin() + (end - lo), qRgb(GetRValue(c), GetGValue(c), GetBValue(c)));
+        frontier = from;
+    }
+    return true;
 }
 
 }  // namespace
@@ -101,25 +148,38 @@ void DrawGradient(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Steps, 
     thread_local std::vector<TGradientBand> bands;
     thread_local std::vector<QRgb> line;
     thread_local QImage picture;
-    gradientBands(FromColor, ToColor, Steps, Rect, Direction, bands);
-    if (bands.empty()) return;
+    const TGradientSteps g = gradientSteps(FromColor, ToColor, Steps, Rect, Direction);
+    if (g.steps == 0) return;
 
     // A thin solid pen in the fill's colour paints exactly the filled pixels, so each pixel line
     // across the gradient ends in the colour of the last band over it: those colours are laid out
     // first and the whole is copied onto the canvas at once.
+    constexpr QRgb kUnpainted = 0;  // band colours are opaque, so this one is never a band's
     const TPen& pen = Canvas.Pen();
-    bool layOut = pen.Style() == psSolid && pen.Width() <= 1;
-    int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
-    if (layOut) {
+    QPainter* p = pen.Style() == psSolid && pen.Width() <= 1 ? Canvas.Painter() : nullptr;
+    int64_t lo = 0, hi = 0;
+    bool laidOut = p && layOutForward(g, line, lo, hi, kUnpainted);
+    if (p && !laidOut) {
+        gradientBands(FromColor, ToColor, Steps, Rect, Direction, bands);
+        lo = std::numeric_limits<int64_t>::max();
+        hi = std::numeric_limits<int64_t>::min();
         for (const TGradientBand& b : bands) {
             const int from = Direction ? b.Rect.Left : b.Rect.Top, to = Direction ? b.Rect.Right : b.Rect.Bottom;
             lo = std::min<int64_t>(lo, std::min(from, to));
             hi = std::max<int64_t>(hi, std::max(from, to));
         }
-        layOut = hi - lo <= kMaxLaidOut;
+        if (hi - lo <= kMaxLaidOut) {
+            line.assign(size_t(hi - lo), kUnpainted);
+            for (const TGradientBand& b : bands) {
+                const int from = Direction ? b.Rect.Left : b.Rect.Top, to = Direction ? b.Rect.Right : b.Rect.Bottom;
+                const QRgb c = qRgb(GetRValue(b.Color), GetGValue(b.Color), GetBValue(b.Color));
+                std::fill(line.begin() + (std::min(from, to) - lo), line.begin() + (std::max(from, to) - lo), c);
+            }
+            laidOut = true;
+        }
     }
-    QPainter* p = layOut ? Canvas.Painter() : nullptr;
-    if (!p) {
+    if (!laidOut) {
+        if (!p) gradientBands(FromColor, ToColor, Steps, Rect, Direction, bands);
         for (const TGradientBand& b : bands) {
             setPenAndBrush(Canvas, b.Color);
             Canvas.Rectangle(b.Rect);
@@ -128,18 +188,10 @@ void DrawGradient(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Steps, 
     }
 
     // The rectangle rule: sides in either order, nothing for an empty one.
-    const TRect& first = bands.front().Rect;
-    const int crossFrom = Direction ? std::min(first.Top, first.Bottom) : std::min(first.Left, first.Right);
-    const int crossTo = Direction ? std::max(first.Top, first.Bottom) : std::max(first.Left, first.Right);
+    const int crossFrom = Direction ? std::min(g.R.Top, g.R.Bottom) : std::min(g.R.Left, g.R.Right);
+    const int crossTo = Direction ? std::max(g.R.Top, g.R.Bottom) : std::max(g.R.Left, g.R.Right);
     const int64_t across = int64_t(crossTo) - crossFrom;
     if (across > 0 && across <= kMaxLaidOut) {
-        constexpr QRgb kUnpainted = 0;  // band colours are opaque, so this one is never a band's
-        line.assign(size_t(hi - lo), kUnpainted);
-        for (const TGradientBand& b : bands) {
-            const int from = Direction ? b.Rect.Left : b.Rect.Top, to = Direction ? b.Rect.Right : b.Rect.Bottom;
-            const QRgb c = qRgb(GetRValue(b.Color), GetGValue(b.Color), GetBValue(b.Color));
-            std::fill(line.begin() + (std::min(from, to) - lo), line.begin() + (std::max(from, to) - lo), c);
-        }
         // Unpainted pixels (only where a band of no size left a hole) keep the canvas.
         const bool holes = std::find(line.begin(), line.end(), kUnpainted) != line.end();
         const int w = int(Direction ? hi - lo : across), h = int(Direction ? across : hi - lo);
@@ -164,7 +216,7 @@ void DrawGradient(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Steps, 
             p->setCompositionMode(mode);
         }
     }
-    setPenAndBrush(Canvas, bands.back().Color);
+    setPenAndBrush(Canvas, g.color(g.steps - 1));
 }
 
 TColor BlendColor(TColor Color1, TColor Color2, int Percent) {

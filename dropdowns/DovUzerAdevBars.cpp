@@ -222,6 +222,10 @@ void TExButton::KeyDown(uint16_t& Key, TShiftState Shift) {
         FInternalClick = true;
         Click();
         FInternalClick = false;
+        TCustomControl::KeyDown(Key, Shift);
+        // Handled here: an Enter must not go on to the pop-up, which would close it.
+        Key = 0;
+        return;
     }
     TCustomControl::KeyDown(Key, Shift);
 }

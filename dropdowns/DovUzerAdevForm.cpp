@@ -109,6 +109,9 @@ void TDropDownForm::Paint() {
     const int bw = e->DropDownBorderWidth;
     const TRect inner{bw, bw, width() - bw, height() - bw};
     const TColor from = e->DropDownColor(), to = e->DropDownColorTo;
+    // The border's pen of the last paint must not widen the bands.
+    c.Pen().SetWidth(1);
+    c.Pen().SetStyle(psSolid);
     if (from != clNone && to != clNone) {
         DrawGradient(c, from, to, 80, inner, e->DropDownGradient == gdHorizontal);
     } else if (from != clNone) {

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 
 using namespace ctl;
 using namespace plat;
@@ -402,4 +403,53 @@ TEST(SpinEditAndPickers, Screenshot) {
     QImage cal(ex->Calendar()->size(), QImage::Format_RGB32);
     ex->Calendar()->render(&cal);
     ASSERT_TRUE(cal.save(QString::fromLocal8Bit(dir) + QStringLiteral("/picker-calendar.png")));
+}
+
+// A window of spin edits and pickers to try by hand, for SPIN_LOOK_SECONDS: whole, decimal, date
+// and time spin edits, a metro date picker and date-and-time pickers with AutoTab and a check box.
+TEST(SpinEditAndPickers, Look) {
+    const int seconds = qEnvironmentVariableIntValue("SPIN_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set SPIN_LOOK_SECONDS to try the spin edits and pickers by hand";
+    testing_support::LocaleScope scope;
+    QWidget top;
+    top.setWindowTitle(QStringLiteral("Spin edits and pickers"));
+    top.resize(460, 300);
+    auto* whole = new TSgSpinEdit(&top);
+    whole->setGeometry(20, 20, 110, 24);
+    whole->OnChange = [whole](QObject*) { qInfo("whole %d", whole->Value()); };
+    auto* dec = new TSgSpinEdit(&top);
+    dec->setGeometry(20, 54, 110, 24);
+    dec->SetSpinType(sptFloat);
+    dec->SetPrecision(2);
+    dec->SetFloatValue(12.5);
+    auto* date = new TSgSpinEdit(&top);
+    date->setGeometry(20, 88, 110, 24);
+    date->SetSpinType(sptDate);
+    date->SetDateValue(dt(2024, 2, 29, 0, 0, 0));
+    auto* time = new TSgSpinEdit(&top);
+    time->setGeometry(20, 122, 110, 24);
+    time->SetText(QStringLiteral("23:30:00"));
+    time->SetSpinType(sptTime);
+    time->SetDirection(spHorizontal);
+    auto* sg = new TSgDateTimePicker(&top);
+    sg->setGeometry(160, 20, 150, 24);
+    sg->SetMetroStyle(true);
+    sg->SetBorderColor(RGB(0, 120, 215));
+    sg->ButtonColor = RGB(0, 120, 215);
+    sg->ButtonTextColor = RGB(255, 255, 255);
+    auto* ex = new TExDateTimePicker(&top);
+    ex->setGeometry(200, 88, 240, 24);
+    ex->SetLabelCaption(QStringLiteral("Start"));
+    ex->SetFormat(QStringLiteral("dd/MM/yyyy"));
+    ex->SetAutoTab(true);
+    ex->SetDateTime(dt(2026, 3, 15, 9, 45, 0));
+    ex->OnChange = [ex](QObject*) { qInfo("start %s", qPrintable(QString::number(ex->DateTime(), 'f', 6))); };
+    auto* checked = new TExDateTimePicker(&top);
+    checked->setGeometry(200, 130, 240, 24);
+    checked->SetLabelCaption(QStringLiteral("End"));
+    checked->SetShowCheckbox(true);
+    checked->SetChecked(false);
+    top.show();
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    QApplication::exec();
 }

@@ -248,6 +248,25 @@ TEST(SgSpinEdit, TimeStepsWrapWithinTheDay) {
         c.up ? e.StepUp(false) : e.StepDown(false);
         EXPECT_EQ(e.Text(), QString::fromUtf8(c.to)) << c.from << " caret " << c.caret;
     }
+    {
+        // Entered with the whole text selected (AutoSelect): the first field steps, the caret at
+        // its start and nothing selected afterwards.
+        TSgSpinEdit t;
+        t.SetText(QStringLiteral("23:30:00"));
+        t.SetSpinType(sptTime);
+        t.SelectAll();
+        t.StepUp(false);
+        t.StepUp(false);
+        EXPECT_EQ(t.Text(), u"01:30:00");
+        EXPECT_EQ(t.SelStart(), 0);
+        EXPECT_EQ(t.SelLength(), 0);
+        TSgSpinEdit d;
+        d.SetSpinType(sptDate);
+        d.SetDateValue(date(2024, 1, 31));
+        d.SelectAll();
+        d.StepUp(false);
+        EXPECT_EQ(d.Text(), DateToText(date(2024, 2, 1))) << "the day, not the year";
+    }
     TSgSpinEdit e;
     e.ShowSeconds = false;
     e.SetText(QStringLiteral("09:05:59"));

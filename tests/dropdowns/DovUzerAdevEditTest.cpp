@@ -173,6 +173,33 @@ TEST(DropDownEdit, TypingAndChanges) {
     EXPECT_EQ(f.edit->Text(), QStringLiteral("1.00"));
 }
 
+TEST(DropDownEdit, APressInsideTheSelectionKeepsItUntilTheRelease) {
+    Fixture f;
+    f.edit->SetText(QStringLiteral("abcdef"));
+    f.edit->Select(1, 4);
+    f.edit->TextRules().Select(1, 4);
+    int x = 0;
+    while (x < f.edit->width() && f.edit->CharFromPos(QPoint(x, 10)) != 2) ++x;
+    ASSERT_LT(x, f.edit->width());
+    QTest::mousePress(f.edit, Qt::LeftButton, {}, QPoint(x, 10));
+    EXPECT_EQ(f.edit->SelStart(), 1) << "the press inside the selection leaves it";
+    EXPECT_EQ(f.edit->SelLength(), 3);
+    QTest::mouseRelease(f.edit, Qt::LeftButton, {}, QPoint(x, 10));
+    EXPECT_EQ(f.edit->SelStart(), 2) << "the release puts the caret where it is";
+    EXPECT_EQ(f.edit->SelLength(), 0);
+    EXPECT_EQ(f.edit->TextRules().SelStart(), 2);
+
+    // Outside the selection a press moves the caret at once.
+    f.edit->Select(1, 4);
+    f.edit->TextRules().Select(1, 4);
+    int far = f.edit->EditRect().Right - 2;
+    QTest::mousePress(f.edit, Qt::LeftButton, {}, QPoint(far, 10));
+    EXPECT_EQ(f.edit->SelLength(), 0);
+    EXPECT_EQ(f.edit->SelStart(), 6);
+    QTest::mouseRelease(f.edit, Qt::LeftButton, {}, QPoint(far, 10));
+    EXPECT_TRUE(f.takeCalls().empty()) << "an enabled editor does not open on a click";
+}
+
 TEST(DropDownEdit, ButtonClickOpensOnTheRelease) {
     Fixture f;
     TDovUzerAdevSpeedButton* sb = f.edit->Button()->Button();

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -277,6 +279,57 @@ TEST(DropDownCycle, ModalDialogWithBlockActivateKeepsThePopupOpen) {
     EXPECT_FALSE(f.open());
 }
 
+TEST(DropDownCycle, BarsComeOnDemandAndStayAndTheFormPaintsInsideItsBorder) {
+    Fixture f;
+    f.edit->DropDownHeader().SetVisible(false);
+    f.edit->DropDownFooter().SetVisible(false);
+    f.edit->DropDownBorderWidth = 3;
+    f.edit->DropDownBorderColor = clBlue;
+    f.edit->SetDropDownColor(clRed);
+    f.edit->DropDownColorTo = clNone;
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    ASSERT_TRUE(f.open());
+    TDropDownForm* form = f.edit->DropDownForm();
+    EXPECT_EQ(form->Header(), nullptr) << "no header until one is shown";
+    EXPECT_EQ(form->size(), QSize(150, 106)) << "the control and the border";
+    EXPECT_EQ(f.edit->control->geometry(), QRect(3, 3, 144, 100));
+    QImage img = form->grab().toImage();
+    EXPECT_EQ(FromQRgb(img.pixel(1, 50)), clBlue);
+    EXPECT_EQ(FromQRgb(img.pixel(148, 104)), clBlue);
+    EXPECT_EQ(FromQRgb(img.pixel(75, 50)), clRed) << "the plain control shows the form through";
+
+    // A gradient runs left to right from the colour.
+    f.edit->DropDownColorTo = clYellow;
+    img = form->grab().toImage();
+    // The bands as the list gives them, whatever pen the border left on the canvas last time.
+    const auto bands = GradientBandList(clRed, clYellow, 80, TRect{3, 3, 147, 103}, true);
+    EXPECT_EQ(FromQRgb(img.pixel(4, 50)), bands[0].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(5, 50)), bands[1].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(8, 50)), bands[3].Color);
+    EXPECT_EQ(FromQRgb(img.pixel(146, 50)), bands.back().Color);
+
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    f.edit->DropDownHeader().SetVisible(true);
+    f.edit->SetDropDownHeight(0);
+    f.edit->SetUserDropDownSize(-1, -1);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    TExHeader* header = form->Header();
+    ASSERT_NE(header, nullptr);
+    EXPECT_TRUE(header->isVisible());
+    EXPECT_EQ(header->geometry(), QRect(3, 3, form->width() - 6, f.edit->DropDownHeader().Height()));
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    f.edit->DropDownHeader().SetVisible(false);
+    f.edit->SetUserDropDownSize(-1, -1);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    EXPECT_EQ(form->Header(), header) << "kept once made";
+    EXPECT_FALSE(header->isVisible());
+    EXPECT_EQ(form->height(), 106) << "the control and the border again";
+
+    // A header change while open is shown at once.
+    f.edit->DropDownHeader().SetVisible(true);
+    EXPECT_TRUE(header->isVisible());
+}
+
 // ---- Bars ----
 
 struct BarFixture : Fixture {
@@ -424,6 +477,194 @@ TEST(DropDownBars, LatchedGroupButton) {
     EXPECT_FALSE(plain.Down()) << "a plain button never latches";
 }
 
+TEST(DropDownBars, WhichModalResultsClose) {
+    // By mouse: the listed results close (some cancelled) before the click is reported; by Enter
+    // or Space the pop-up closes the same way but no click is reported.
+    enum Closes { kNo, kAccepted, kCancelled };
+    const Closes expected[] = {kNo,        kAccepted, kCancelled, kCancelled, kNo, kCancelled, kAccepted, kCancelled,
+                               kNo,        kNo,       kNo,        kNo,        kAccepted, kCancelled, kAccepted};
+    for (int result = 0; result <= 14; ++result) {
+        for (int way = 0; way < 3; ++way) {  // mouse, Enter, Space
+            BarFixture f;
+            TFooterButton& item = f.edit->DropDownFooter().Buttons().Add();
+            item.SetCaption(QStringLiteral("Go"));
+            item.SetModalResult(result);
+            int clicks = 0;
+            f.edit->OnDropDownFooterButtonClick = [&](QObject*, int) { ++clicks; };
+            QTest::keyClick(f.edit, Qt::Key_F4);
+            ASSERT_TRUE(f.open());
+            TExButton* b = f.footer()->ButtonAt(0);
+            if (way == 0)
+                QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(3, 3));
+            else
+                QTest::keyClick(b, way == 1 ? Qt::Key_Return : Qt::Key_Space);
+            const char* how = way == 0 ? "mouse" : way == 1 ? "Enter" : "Space";
+            EXPECT_EQ(f.open(), expected[result] == kNo) << result << " by " << how;
+            const std::vector<std::string> closing =
+                expected[result] == kNo ? std::vector<std::string>{"before"}
+                : expected[result] == kCancelled ? std::vector<std::string>{"before", "up cancelled"}
+                                                 : std::vector<std::string>{"before", "up"};
+            EXPECT_EQ(f.events, closing) << result << " by " << how;
+            EXPECT_EQ(clicks, way == 0 ? 1 : 0) << result << " by " << how;
+        }
+    }
+}
+
+TEST(DropDownBars, AcceleratorClicksTheButton) {
+    QWidget parent;
+    TExButton b(&parent);
+    b.Caption = QStringLiteral("&Apply");
+    int clicks = 0;
+    b.OnClick = [&](QObject*) { ++clicks; };
+    parent.show();
+    QTest::keyClick(&b, Qt::Key_P);
+    EXPECT_EQ(clicks, 0) << "not the accelerator";
+    QTest::keyClick(&b, Qt::Key_A);
+    EXPECT_EQ(clicks, 1);
+    b.setEnabled(false);
+    QTest::keyClick(&b, Qt::Key_A);
+    EXPECT_EQ(clicks, 1) << "a disabled button takes no accelerator";
+    b.setEnabled(true);
+    b.Caption = QStringLiteral("A&&B");
+    QTest::keyClick(&b, Qt::Key_B);
+    EXPECT_EQ(clicks, 1) << "a doubled ampersand marks no accelerator";
+}
+
+TEST(DropDownBars, FooterGripResizesThePopup) {
+    BarFixture f;
+    f.edit->DropDownSizeable = true;
+    int sizing = 0;
+    f.edit->DropDownForm()->OnSizing = [&](QObject*) { ++sizing; };
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    ASSERT_TRUE(f.open());
+    TExFooter* bar = f.footer();
+    ASSERT_TRUE(bar->GripShown());
+    const QSize before = f.edit->DropDownForm()->size();
+    auto move = [&](QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(at), bar->mapToGlobal(QPointF(at)), Qt::NoButton, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(bar, &e);
+    };
+    const QPoint grip(bar->width() - 4, bar->height() - 4);
+    move(QPoint(20, 5), Qt::NoButton);
+    EXPECT_FALSE(bar->testAttribute(Qt::WA_SetCursor)) << "no sizing cursor outside the grip";
+    move(grip, Qt::NoButton);
+    EXPECT_EQ(bar->cursor().shape(), Qt::SizeFDiagCursor);
+    move(QPoint(20, 5), Qt::NoButton);
+    EXPECT_FALSE(bar->testAttribute(Qt::WA_SetCursor)) << "restored when the mouse leaves the grip";
+
+    QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+    move(grip + QPoint(40, 30), Qt::LeftButton);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(40, 30));
+    EXPECT_EQ(f.edit->DropDownForm()->size(), before + QSize(40, 30));
+    EXPECT_GT(sizing, 0);
+    EXPECT_TRUE(f.open());
+    // Never smaller than 80 x 50 by the grip.
+    const QPoint grip2(bar->width() - 4, bar->height() - 4);
+    QTest::mousePress(bar, Qt::LeftButton, {}, grip2);
+    move(grip2 - QPoint(400, 400), Qt::LeftButton);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, grip2 - QPoint(400, 400));
+    EXPECT_EQ(f.edit->DropDownForm()->size(), QSize(80, 50));
+    // Kept for the next opening.
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    EXPECT_EQ(f.edit->DropDownForm()->size(), QSize(80, 50));
+
+    // Not sizeable: the press in that corner does nothing.
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    f.edit->DropDownSizeable = false;
+    QTest::keyClick(f.edit, Qt::Key_F4);
+    ASSERT_FALSE(f.footer()->GripShown());
+    const QPoint corner(bar->width() - 4, bar->height() - 4);
+    QTest::mousePress(f.footer(), Qt::LeftButton, {}, corner);
+    move(corner + QPoint(40, 30), Qt::LeftButton);
+    QTest::mouseRelease(f.footer(), Qt::LeftButton, {}, corner + QPoint(40, 30));
+    EXPECT_EQ(f.edit->DropDownForm()->size(), QSize(80, 50));
+}
+
+TEST(DropDownBars, ButtonFaceByState) {
+    // Each state takes its colours from the button appearance: the face at the middle, the
+    // frame at the corner. Pressed, latched and hot faces are flat (no end colour).
+    TExButtonAppearance look;
+    look.SetColor(RGB(10, 20, 30));
+    look.SetColorTo(RGB(10, 20, 30));
+    look.SetBorderColor(RGB(1, 1, 1));
+    look.SetColorHot(RGB(200, 0, 0));
+    look.SetColorHotTo(RGB(0, 0, 200));
+    look.SetBorderColorHot(RGB(2, 2, 2));
+    look.SetColorDown(RGB(0, 200, 0));
+    look.SetColorDownTo(RGB(0, 0, 200));
+    look.SetBorderColorDown(RGB(3, 3, 3));
+    look.SetColorChecked(RGB(0, 0, 200));
+    look.SetBorderColorChecked(RGB(4, 4, 4));
+    look.SetColorDisabled(RGB(90, 90, 90));
+    look.SetColorDisabledTo(RGB(90, 90, 90));
+    look.SetBorderColorDisabled(RGB(5, 5, 5));
+    QWidget parent;
+    parent.resize(100, 60);
+    TExButton b(&parent);
+    b.Appearance = &look;
+    b.setGeometry(10, 10, 40, 22);
+    parent.show();
+    auto face = [&] { return FromQRgb(b.grab().toImage().pixel(20, 18)); };
+    auto frame = [&] { return FromQRgb(b.grab().toImage().pixel(0, 0)); };
+    EXPECT_EQ(face(), RGB(10, 20, 30)) << "at rest";
+    EXPECT_EQ(frame(), RGB(1, 1, 1));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&b, &enter);
+    EXPECT_TRUE(b.Hot());
+    EXPECT_EQ(face(), RGB(200, 0, 0)) << "hot, flat";
+    EXPECT_EQ(frame(), RGB(2, 2, 2));
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(face(), RGB(0, 200, 0)) << "pressed, flat";
+    EXPECT_EQ(frame(), RGB(3, 3, 3));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    b.GroupIndex = 1;
+    b.SetDown(true);
+    EXPECT_EQ(face(), RGB(0, 0, 200)) << "latched";
+    EXPECT_EQ(frame(), RGB(4, 4, 4));
+    b.setEnabled(false);
+    EXPECT_EQ(face(), RGB(90, 90, 90)) << "disabled";
+    EXPECT_EQ(frame(), RGB(5, 5, 5));
+    EXPECT_EQ(b.State(), absDisabled);
+    b.Appearance = nullptr;
+    const QImage bare = b.grab().toImage();
+    EXPECT_NE(FromQRgb(bare.pixel(20, 18)), RGB(90, 90, 90)) << "no appearance: no face";
+}
+
+TEST(DropDownBars, CaptionCentredWhenLowerStartsAtTheTopWhenTaller) {
+    // An unattached header: background, border and caption, no buttons.
+    QWidget parent;
+    TExHeader bar(&parent);
+    bar.Appearance().SetColorTo(clNone);
+    bar.Appearance().SetColor(clWhite);
+    bar.Appearance().SetBorderColor(clNone);
+    bar.resize(200, 40);
+    parent.show();
+    auto inkRows = [&](const QString& caption) {
+        bar.Appearance().SetCaption(caption);
+        const QImage img = bar.grab().toImage();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (FromQRgb(img.pixel(x, y)) != clWhite) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                    break;
+                }
+        return std::pair{top, bottom};
+    };
+    const auto [top, bottom] = inkRows(QStringLiteral("Xy"));
+    ASSERT_GE(top, 0);
+    EXPECT_LE(std::abs(top - (39 - bottom)), 4) << "centred: " << top << " above, " << 39 - bottom << " below";
+    EXPECT_GT(top, 8);
+    const auto [tallTop, tallBottom] = inkRows(QStringLiteral("X<br>X<br>X<br>X"));
+    ASSERT_GE(tallTop, 0);
+    EXPECT_LT(tallTop, top) << "a caption taller than the bar starts at its top";
+    EXPECT_LE(tallTop, 4);
+    EXPECT_EQ(bar.ButtonList().Count(), 0);
+}
+
 TEST(DropDownBars, DbgListMessages) {
     TDbgList list;
     int x = 0;
@@ -548,3 +789,82 @@ TEST(DropDownFrame, LabelFollowsTheEdit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A member whose pop-up holds a list of names; a picked name goes into the edit.
+class TListDropDown : public TExCustomDropDown {
+public:
+    explicit TListDropDown(QWidget* parent = nullptr) : TExCustomDropDown(parent) {}
+    QListWidget* list = nullptr;
+
+protected:
+    void CreateDropDownForm() override {
+        TExCustomDropDown::CreateDropDownForm();
+        list = new QListWidget(DropDownForm());
+        for (const char* name : {"Boiler", "Chiller", "Pump 1", "Pump 2", "Valve", "Fan coil"})
+            list->addItem(QString::fromLatin1(name));
+        list->resize(180, 120);
+        QObject::connect(list, &QListWidget::itemActivated, list, [this](QListWidgetItem* item) {
+            SetText(item->text());
+            HideDropDown(false);
+        });
+        SetControl(list);
+        SetFocusControl(list);
+    }
+};
+
+}  // namespace
+
+// A window of drop-downs with header and footer bars to try by hand, for DROPDOWN_LOOK_SECONDS:
+// the first with two header buttons, footer buttons that close (OK, Cancel) or only report (Retry)
+// and a size grip; the second opening upward with a gradient pop-up; the third a pure selector.
+TEST(DropDownBars, Look) {
+    const int seconds = qEnvironmentVariableIntValue("DROPDOWN_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set DROPDOWN_LOOK_SECONDS to try the drop-downs by hand";
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Drop-downs"));
+    window.resize(640, 260);
+    std::vector<std::unique_ptr<TListDropDown>> edits;
+    for (int i = 0; i < 3; ++i) {
+        auto* e = TExCustomDropDown::CreateDropDown<TListDropDown>(&window);
+        e->setGeometry(90, 20 + 70 * i, 180, 22);
+        e->SetLabelCaption(QStringLiteral("Device &%1").arg(i + 1));
+        e->OnDropUp = [i](QObject*, bool cancelled) { qInfo("edit %d closed%s", i, cancelled ? " cancelled" : ""); };
+        e->OnDropDownHeaderButtonClick = [i](QObject*, int b) { qInfo("edit %d header button %d", i, b); };
+        e->OnDropDownFooterButtonClick = [i](QObject*, int b) { qInfo("edit %d footer button %d", i, b); };
+        edits.emplace_back(e);
+    }
+    TListDropDown& first = *edits[0];
+    first.DropDownHeader().SetCaption(QStringLiteral("<b>Devices</b> of the network"));
+    first.DropDownHeader().Buttons().Add().SetCaption(QStringLiteral("&All"));
+    first.DropDownHeader().Buttons().Add().SetCaption(QStringLiteral("None"));
+    first.DropDownFooter().SetCaption(QStringLiteral("6 devices"));
+    for (auto [caption, result] : {std::pair{"OK", 1}, {"Cancel", 2}, {"Retry", 4}}) {
+        TFooterButton& b = first.DropDownFooter().Buttons().Add();
+        b.SetCaption(QString::fromLatin1(caption));
+        b.SetModalResult(result);
+    }
+    first.SetBorderColor(RGB(0, 120, 215));
+    first.SetFocusBorderColor(RGB(255, 140, 0));
+
+    TListDropDown& second = *edits[1];
+    second.DropPosition = dpUp;
+    second.DropDownColorTo = RGB(200, 220, 255);
+    second.DropDownHeader().SetVisible(false);
+    second.DropDownFooter().SetCaption(QStringLiteral("Opens upward"));
+    second.SetLabelPosition(lpTopLeft);
+
+    TListDropDown& third = *edits[2];
+    third.SetEditorEnabled(false);
+    third.SetText(QStringLiteral("Pump 1"));
+    third.DropDownHeader().SetCaption(QStringLiteral("Pick one"));
+    third.DropDownFooter().SetVisible(false);
+    third.SetLabelPosition(lpLeftCenter);
+
+    auto* other = new QLineEdit(&window);
+    other->setGeometry(340, 20, 180, 22);
+    window.show();
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    QApplication::exec();
+}
