@@ -115,7 +115,6 @@ private:
 };
 
 enum TSelectorType : uint8_t { stImage, stColor };
-enum TItemLayout : uint8_t { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
 
 using TDrawItemEvent = std::function<void(QObject* Sender, plat::TCanvas& Canvas, plat::TRect& R, int Index)>;
 using TItemSizeEvent = std::function<void(QObject* Sender, QSize& ASize)>;
