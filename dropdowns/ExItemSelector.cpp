@@ -3,12 +3,14 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QToolTip>
 #include <algorithm>
 
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtilDraw.h"
 #include "dropdowns/DovUzerAdev.h"
+#include "dropdowns/DovUzerAdevForm.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
@@ -264,6 +266,13 @@ bool TExCustomItemSelector::VerticalScrollBarShown() const {
 bool TExCustomItemSelector::HorizontalScrollBarShown() const {
     const QScrollBar* b = horizontalScrollBar();
     return horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff && b->maximum() > b->minimum();
+}
+
+int TExCustomItemSelector::VerticalScrollBarRoom() const {
+    QStyleOptionSlider opt;
+    opt.initFrom(verticalScrollBar());
+    const int overlap = style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarOverlap, &opt, verticalScrollBar());
+    return std::max(0, verticalScrollBar()->sizeHint().width() - overlap);
 }
 
 void TExCustomItemSelector::ScrollItemInView(int Index) {
@@ -689,6 +698,20 @@ void TCustomItemSelector::MouseDown(plat::TMouseButton Button, plat::TShiftState
 void TCustomItemSelector::MouseLeave() {
     plat::TCustomControl::MouseLeave();
     if (FItemHot >= 0) SetItemHot(-1);
+}
+
+void GrowForTheList(TExCustomDropDown& Edit, TExCustomItemSelector& List, int PanelHeight) {
+    TDropDownForm* form = Edit.DropDownForm();
+    if (!form) return;
+    int room = form->height() - 2 * Edit.DropDownBorderWidth;
+    if (Edit.DropDownHeader().Visible()) room -= Edit.DropDownHeader().Height();
+    if (Edit.DropDownFooter().Visible()) room -= Edit.DropDownFooter().Height();
+    int grow = Edit.DropDownWidth() < 1 ? 2 * Edit.DropDownBorderWidth : 0;
+    const int bar = List.VerticalScrollBarShown() || PanelHeight > room ? List.VerticalScrollBarRoom() : 0;
+    grow += bar;
+    if (grow == 0) return;
+    form->resize(form->width() + grow, form->height());
+    List.resize(List.width() + bar, List.height());
 }
 
 }  // namespace dropdowns

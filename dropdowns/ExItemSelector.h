@@ -170,6 +170,9 @@ public:
     void Notification(const void* Component);
     bool VerticalScrollBarShown() const;
     bool HorizontalScrollBarShown() const;
+    // What the vertical bar takes from the viewport's width when it shows, as the scroll area
+    // lays it out (the bar's own size, which a style may make wider than its extent metric).
+    int VerticalScrollBarRoom() const;
 
     plat::TNotifyEvent OnItemSelect;
     TDrawItemEvent OnDrawItem;
@@ -245,5 +248,10 @@ private:
     TExCustomItemSelector* FExItemSelector;
     QRect paintRect_;  // the part being painted: items outside it are skipped
 };
+
+// Sizing a picker's pop-up around its list after the base sizing: with no DropDownWidth of
+// its own the pop-up's border stands outside the cells, and a vertical bar (the panel taller
+// than the room under the header) stands beside them, so no cell is cut or scrolled sideways.
+void GrowForTheList(TExCustomDropDown& Edit, TExCustomItemSelector& List, int PanelHeight);
 
 }  // namespace dropdowns

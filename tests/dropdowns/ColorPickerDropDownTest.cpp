@@ -227,6 +227,10 @@ TEST(ColorPickerDropDown, ListPopupMovesAndCancelRestores) {
     EXPECT_EQ(list->Items().Count(), 16);
     EXPECT_EQ(list->ItemIndex(), 3);
     EXPECT_GT(p.edit->DropDownForm()->height(), 100);
+    // Sixteen colours need the vertical bar; it stands beside the cells, so no sideways bar.
+    EXPECT_TRUE(list->VerticalScrollBarShown());
+    EXPECT_FALSE(list->HorizontalScrollBarShown());
+    EXPECT_GE(list->viewport()->width(), list->Panel()->width());
     p.selects = 0;
     p.type(Qt::Key_Down, list);
     p.type(Qt::Key_Down, list);

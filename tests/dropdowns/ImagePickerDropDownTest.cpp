@@ -173,6 +173,10 @@ TEST(ImagePickerDropDown, PopupMovesAndEscRestores) {
     TExCustomItemSelector* list = p.edit->ItemSelector();
     EXPECT_EQ(list->Items().Count(), 5);
     EXPECT_EQ(list->ItemIndex(), 1);
+    // All five fit: no bar either way, and the cells stand whole inside the pop-up's border.
+    EXPECT_FALSE(list->VerticalScrollBarShown());
+    EXPECT_FALSE(list->HorizontalScrollBarShown());
+    EXPECT_GE(list->viewport()->width(), list->Panel()->width());
     p.type(Qt::Key_Down, list);
     p.type(Qt::Key_Down, list);
     EXPECT_TRUE(p.open());
