@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QScrollBar>
 #include <QWidget>
 
 #include "dropdowns/DovUzerAdevForm.h"
@@ -232,11 +233,18 @@ TEST(ColorPickerDropDown, ListPopupMovesAndCancelRestores) {
     EXPECT_FALSE(list->HorizontalScrollBarShown());
     EXPECT_GE(list->viewport()->width(), list->Panel()->width());
     p.selects = 0;
+    // The keys move the selection; the list itself does not scroll on them (the item in view
+    // stays where it stands).
+    const int scrolled = list->verticalScrollBar()->value();
+    p.type(Qt::Key_Up, list);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
     p.type(Qt::Key_Down, list);
     p.type(Qt::Key_Down, list);
+    p.type(Qt::Key_Down, list);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
     EXPECT_TRUE(p.open()) << "moving in the list keeps the pop-up open";
     EXPECT_EQ(p.edit->ItemIndex(), 5);
-    EXPECT_EQ(p.selects, 2);
+    EXPECT_EQ(p.selects, 4);
     p.type(Qt::Key_Escape, list);
     EXPECT_FALSE(p.open());
     EXPECT_EQ(p.edit->ItemIndex(), 3) << "Esc restores the index held at opening";
