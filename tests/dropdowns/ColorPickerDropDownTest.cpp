@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "dropdowns/DovUzerAdevForm.h"
@@ -69,6 +70,15 @@ void press(QWidget* w, QPoint p) {
     QMouseEvent r(QEvent::MouseButtonRelease, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::LeftButton, Qt::NoButton,
                   Qt::NoModifier);
     QApplication::sendEvent(w, &r);
+    QApplication::processEvents();
+}
+
+
+// A notch of the wheel over the widget: negative steps turn it down.
+void turnWheel(QWidget* w, int steps) {
+    QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
     QApplication::processEvents();
 }
 
@@ -199,6 +209,16 @@ TEST(ColorPickerDropDown, ClosedKeysWalkTheColours) {
     EXPECT_EQ(p.caption(), "Black");
     p.type(Qt::Key_End);
     EXPECT_EQ(p.caption(), "White");
+
+    // The wheel over the closed edit steps through the colours, each step reported.
+    p.selects = 0;
+    turnWheel(p.edit, 1);
+    EXPECT_EQ(p.caption(), "Aqua");
+    turnWheel(p.edit, -1);
+    turnWheel(p.edit, -1);
+    EXPECT_EQ(p.caption(), "White") << "no step past the last";
+    EXPECT_EQ(p.selects, 2);
+    EXPECT_FALSE(p.open());
 }
 
 TEST(ColorPickerDropDown, TypeAheadWithinHalfASecond) {
