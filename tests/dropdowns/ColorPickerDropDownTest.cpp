@@ -276,6 +276,20 @@ TEST(ColorPickerDropDown, ListPopupMovesAndCancelRestores) {
     press(list->Panel(), list->Items().Items(12).Rect().toQRect().center());
     EXPECT_FALSE(p.open());
     EXPECT_EQ(p.caption(), "Blue");
+
+    // Enter over a hot item chooses that item, once.
+    p.openPopup();
+    ASSERT_TRUE(p.open());
+    const QPoint over = list->Items().Items(13).Rect().toQRect().center();
+    QMouseEvent move(QEvent::MouseMove, QPointF(over), QPointF(list->Panel()->mapToGlobal(over)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->Panel(), &move);
+    ASSERT_EQ(list->ItemHot(), 13);
+    p.selects = 0;
+    p.type(Qt::Key_Return, list);
+    EXPECT_FALSE(p.open());
+    EXPECT_EQ(p.caption(), "Fuchsia");
+    EXPECT_EQ(p.selects, 1);
 }
 
 TEST(ColorPickerDropDown, CubePickClosesAndLeavesNoItem) {
