@@ -164,7 +164,10 @@ void TItemAppearance::Assign(const TItemAppearance& Source) {
 
 TExCustomItemSelector::TExCustomItemSelector(QWidget* parent) : QScrollArea(parent) {
     FItems = new TSelectorItems(this);
-    FItems->OnChange = [this](QObject*) { UpdateSelectorPanel(); };
+    FItems->OnChange = [this](QObject*) {
+        if (FItemSelectorPanel) FItemSelectorPanel->CaptionsChanged();
+        UpdateSelectorPanel();
+    };
     FItemAppearance = new TItemAppearance(this);
     FItemAppearance->OnChange = [](QObject*) {};
     setFrameShape(QFrame::NoFrame);
@@ -374,16 +377,24 @@ void TCustomItemSelector::GetItemSize(QSize& Size) {
             }
         }
     }
-    plat::TCanvas& c = Canvas();
-    c.Font().Assign(host.ItemAppearance().Font());
-    int tw = 0, th = 0;
-    for (int i = 0; i < count(); ++i) {
-        const QString& caption = items().Items(i).Caption();
-        if (caption.isEmpty()) continue;
-        const QPoint s = DrawHTMLText(c, caption, TRect{0, 0, 1000, 500}, host.Images(), false, this);
-        tw = std::max(tw, s.x());
-        th = std::max(th, s.y());
+    const QFont font = host.ItemAppearance().Font().ToQFont();
+    if (!captionsMeasured_ || font != captionFont_ || host.Images() != captionImages_) {
+        plat::TCanvas& c = Canvas();
+        c.Font().Assign(host.ItemAppearance().Font());
+        int w = 0, h = 0;
+        for (int i = 0; i < count(); ++i) {
+            const QString& caption = items().Items(i).Caption();
+            if (caption.isEmpty()) continue;
+            const QPoint s = DrawHTMLText(c, caption, TRect{0, 0, 1000, 500}, host.Images(), false, this);
+            w = std::max(w, s.x());
+            h = std::max(h, s.y());
+        }
+        captionExtent_ = QSize(w, h);
+        captionFont_ = font;
+        captionImages_ = host.Images();
+        captionsMeasured_ = true;
     }
+    int tw = captionExtent_.width(), th = captionExtent_.height();
     if (tw > 0) tw += 4;
     const TItemLayout layout = host.ItemLayout();
     if (layout == ilCaptionLeft || layout == ilCaptionRight) {

@@ -4,6 +4,7 @@
 // holds one TCustomItemSelector, the panel that lays the items out, paints them and tracks the
 // hot and the selected item. Keys belong to the drop-downs: they call the selection and
 // hot-tracking operations.
+#include <QFont>
 #include <QScrollArea>
 #include <QSize>
 #include <functional>
@@ -222,6 +223,8 @@ public:
     virtual void GetItemSize(QSize& Size);
     virtual void InvalidateItem(int Index);
     virtual void ArrangeItems();
+    // The items changed: their captions are measured again at the next layout.
+    void CaptionsChanged() { captionsMeasured_ = false; }
 
     plat::TNotifyEvent OnItemSelect;
 
@@ -247,6 +250,13 @@ private:
     int FItemHot = -1;
     TExCustomItemSelector* FExItemSelector;
     QRect paintRect_;  // the part being painted: items outside it are skipped
+    // The widest and highest caption, measured once per change of the items, the font or the
+    // image list (a layout runs at every fill, setting and opening; measuring is the HTML
+    // renderer's work over every caption).
+    bool captionsMeasured_ = false;
+    QFont captionFont_;
+    const plat::TImageList* captionImages_ = nullptr;
+    QSize captionExtent_;
 };
 
 // Sizing a picker's pop-up around its list after the base sizing: with no DropDownWidth of
