@@ -32,6 +32,8 @@ namespace dropdowns {
 class TItemAppearance;
 
 enum TSelectionColorStyle : uint8_t { scCustom, scOffice2007, scWindowsVista, scWindows7 };
+// Where a caption stands beside an item's picture or box: the item selector's and the keypad's.
+enum TItemLayout : uint8_t { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
 
 using TDropDownEvent = std::function<void(QObject* Sender, bool& AcceptDrop)>;
 using TDropUpEvent = std::function<void(QObject* Sender, bool Cancelled)>;

@@ -139,7 +139,6 @@ private:
     plat::TFont FFont;
 };
 
-enum TItemLayout : uint8_t { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
 enum TButtonPanelType : uint8_t { plCalculator, plCustom };
 
 using TCalculatorButtonClickEvent = std::function<void(QObject* Sender, int Index)>;

@@ -1130,13 +1130,7 @@ void TExColorPickerDropDown::UpdateDropDownSize() {
             if (DropDownHeight() < 1) FItemSelector->resize(FItemSelector->width(), h);
         }
         TExCustomDropDown::UpdateDropDownSize();
-        if (FItemSelector &&
-            (FItemSelector->VerticalScrollBarShown() || panelHeight > form->height() - 2 * DropDownBorderWidth)) {
-            // The bar takes its width beside the cells, not from them.
-            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-            form->resize(form->width() + bar, form->height());
-            FItemSelector->resize(FItemSelector->width() + bar, FItemSelector->height());
-        }
+        if (FItemSelector) GrowForTheList(*this, *FItemSelector, panelHeight);
         return;
     }
     QWidget* panel = StylePanel();

@@ -239,16 +239,7 @@ void TExImagePickerDropDown::UpdateDropDownSize() {
         if (DropDownHeight() < 1) FItemSelector->resize(FItemSelector->width(), h);
     }
     TExCustomDropDown::UpdateDropDownSize();
-    if (FItemSelector && DropDownForm() &&
-        (FItemSelector->VerticalScrollBarShown() || panelHeight > DropDownForm()->height() - 2 * DropDownBorderWidth)) {
-        TDropDownForm* form = DropDownForm();
-        {
-            // The bar takes its width beside the cells, not from them.
-            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-            form->resize(form->width() + bar, form->height());
-            FItemSelector->resize(FItemSelector->width() + bar, FItemSelector->height());
-        }
-    }
+    if (FItemSelector) GrowForTheList(*this, *FItemSelector, panelHeight);
 }
 
 void TExImagePickerDropDown::DoShowDropDown() {

@@ -3,12 +3,14 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QToolTip>
 #include <algorithm>
 
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtilDraw.h"
 #include "dropdowns/DovUzerAdev.h"
+#include "dropdowns/DovUzerAdevForm.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
@@ -162,7 +164,10 @@ void TItemAppearance::Assign(const TItemAppearance& Source) {
 
 TExCustomItemSelector::TExCustomItemSelector(QWidget* parent) : QScrollArea(parent) {
     FItems = new TSelectorItems(this);
-    FItems->OnChange = [this](QObject*) { UpdateSelectorPanel(); };
+    FItems->OnChange = [this](QObject*) {
+        if (FItemSelectorPanel) FItemSelectorPanel->CaptionsChanged();
+        UpdateSelectorPanel();
+    };
     FItemAppearance = new TItemAppearance(this);
     FItemAppearance->OnChange = [](QObject*) {};
     setFrameShape(QFrame::NoFrame);
@@ -266,6 +271,13 @@ bool TExCustomItemSelector::HorizontalScrollBarShown() const {
     return horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff && b->maximum() > b->minimum();
 }
 
+int TExCustomItemSelector::VerticalScrollBarRoom() const {
+    QStyleOptionSlider opt;
+    opt.initFrom(verticalScrollBar());
+    const int overlap = style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarOverlap, &opt, verticalScrollBar());
+    return std::max(0, verticalScrollBar()->sizeHint().width() - overlap);
+}
+
 void TExCustomItemSelector::ScrollItemInView(int Index) {
     if (!FItemSelectorPanel || Index < 0 || Index >= FItems->Count() || !VerticalScrollBarShown()) return;
     const TRect& item = FItems->Items(Index).Rect();
@@ -365,16 +377,24 @@ void TCustomItemSelector::GetItemSize(QSize& Size) {
             }
         }
     }
-    plat::TCanvas& c = Canvas();
-    c.Font().Assign(host.ItemAppearance().Font());
-    int tw = 0, th = 0;
-    for (int i = 0; i < count(); ++i) {
-        const QString& caption = items().Items(i).Caption();
-        if (caption.isEmpty()) continue;
-        const QPoint s = DrawHTMLText(c, caption, TRect{0, 0, 1000, 500}, host.Images(), false, this);
-        tw = std::max(tw, s.x());
-        th = std::max(th, s.y());
+    const QFont font = host.ItemAppearance().Font().ToQFont();
+    if (!captionsMeasured_ || font != captionFont_ || host.Images() != captionImages_) {
+        plat::TCanvas& c = Canvas();
+        c.Font().Assign(host.ItemAppearance().Font());
+        int w = 0, h = 0;
+        for (int i = 0; i < count(); ++i) {
+            const QString& caption = items().Items(i).Caption();
+            if (caption.isEmpty()) continue;
+            const QPoint s = DrawHTMLText(c, caption, TRect{0, 0, 1000, 500}, host.Images(), false, this);
+            w = std::max(w, s.x());
+            h = std::max(h, s.y());
+        }
+        captionExtent_ = QSize(w, h);
+        captionFont_ = font;
+        captionImages_ = host.Images();
+        captionsMeasured_ = true;
     }
+    int tw = captionExtent_.width(), th = captionExtent_.height();
     if (tw > 0) tw += 4;
     const TItemLayout layout = host.ItemLayout();
     if (layout == ilCaptionLeft || layout == ilCaptionRight) {
@@ -689,6 +709,20 @@ void TCustomItemSelector::MouseDown(plat::TMouseButton Button, plat::TShiftState
 void TCustomItemSelector::MouseLeave() {
     plat::TCustomControl::MouseLeave();
     if (FItemHot >= 0) SetItemHot(-1);
+}
+
+void GrowForTheList(TExCustomDropDown& Edit, TExCustomItemSelector& List, int PanelHeight) {
+    TDropDownForm* form = Edit.DropDownForm();
+    if (!form) return;
+    int room = form->height() - 2 * Edit.DropDownBorderWidth;
+    if (Edit.DropDownHeader().Visible()) room -= Edit.DropDownHeader().Height();
+    if (Edit.DropDownFooter().Visible()) room -= Edit.DropDownFooter().Height();
+    int grow = Edit.DropDownWidth() < 1 ? 2 * Edit.DropDownBorderWidth : 0;
+    const int bar = List.VerticalScrollBarShown() || PanelHeight > room ? List.VerticalScrollBarRoom() : 0;
+    grow += bar;
+    if (grow == 0) return;
+    form->resize(form->width() + grow, form->height());
+    List.resize(List.width() + bar, List.height());
 }
 
 }  // namespace dropdowns

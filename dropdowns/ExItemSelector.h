@@ -4,6 +4,7 @@
 // holds one TCustomItemSelector, the panel that lays the items out, paints them and tracks the
 // hot and the selected item. Keys belong to the drop-downs: they call the selection and
 // hot-tracking operations.
+#include <QFont>
 #include <QScrollArea>
 #include <QSize>
 #include <functional>
@@ -115,7 +116,6 @@ private:
 };
 
 enum TSelectorType : uint8_t { stImage, stColor };
-enum TItemLayout : uint8_t { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
 
 using TDrawItemEvent = std::function<void(QObject* Sender, plat::TCanvas& Canvas, plat::TRect& R, int Index)>;
 using TItemSizeEvent = std::function<void(QObject* Sender, QSize& ASize)>;
@@ -171,6 +171,9 @@ public:
     void Notification(const void* Component);
     bool VerticalScrollBarShown() const;
     bool HorizontalScrollBarShown() const;
+    // What the vertical bar takes from the viewport's width when it shows, as the scroll area
+    // lays it out (the bar's own size, which a style may make wider than its extent metric).
+    int VerticalScrollBarRoom() const;
 
     plat::TNotifyEvent OnItemSelect;
     TDrawItemEvent OnDrawItem;
@@ -220,6 +223,8 @@ public:
     virtual void GetItemSize(QSize& Size);
     virtual void InvalidateItem(int Index);
     virtual void ArrangeItems();
+    // The items changed: their captions are measured again at the next layout.
+    void CaptionsChanged() { captionsMeasured_ = false; }
 
     plat::TNotifyEvent OnItemSelect;
 
@@ -245,6 +250,18 @@ private:
     int FItemHot = -1;
     TExCustomItemSelector* FExItemSelector;
     QRect paintRect_;  // the part being painted: items outside it are skipped
+    // The widest and highest caption, measured once per change of the items, the font or the
+    // image list (a layout runs at every fill, setting and opening; measuring is the HTML
+    // renderer's work over every caption).
+    bool captionsMeasured_ = false;
+    QFont captionFont_;
+    const plat::TImageList* captionImages_ = nullptr;
+    QSize captionExtent_;
 };
+
+// Sizing a picker's pop-up around its list after the base sizing: with no DropDownWidth of
+// its own the pop-up's border stands outside the cells, and a vertical bar (the panel taller
+// than the room under the header) stands beside them, so no cell is cut or scrolled sideways.
+void GrowForTheList(TExCustomDropDown& Edit, TExCustomItemSelector& List, int PanelHeight);
 
 }  // namespace dropdowns

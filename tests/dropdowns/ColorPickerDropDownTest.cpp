@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "dropdowns/DovUzerAdevForm.h"
@@ -68,6 +70,15 @@ void press(QWidget* w, QPoint p) {
     QMouseEvent r(QEvent::MouseButtonRelease, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::LeftButton, Qt::NoButton,
                   Qt::NoModifier);
     QApplication::sendEvent(w, &r);
+    QApplication::processEvents();
+}
+
+
+// A notch of the wheel over the widget: negative steps turn it down.
+void turnWheel(QWidget* w, int steps) {
+    QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
     QApplication::processEvents();
 }
 
@@ -198,6 +209,16 @@ TEST(ColorPickerDropDown, ClosedKeysWalkTheColours) {
     EXPECT_EQ(p.caption(), "Black");
     p.type(Qt::Key_End);
     EXPECT_EQ(p.caption(), "White");
+
+    // The wheel over the closed edit steps through the colours, each step reported.
+    p.selects = 0;
+    turnWheel(p.edit, 1);
+    EXPECT_EQ(p.caption(), "Aqua");
+    turnWheel(p.edit, -1);
+    turnWheel(p.edit, -1);
+    EXPECT_EQ(p.caption(), "White") << "no step past the last";
+    EXPECT_EQ(p.selects, 2);
+    EXPECT_FALSE(p.open());
 }
 
 TEST(ColorPickerDropDown, TypeAheadWithinHalfASecond) {
@@ -227,12 +248,23 @@ TEST(ColorPickerDropDown, ListPopupMovesAndCancelRestores) {
     EXPECT_EQ(list->Items().Count(), 16);
     EXPECT_EQ(list->ItemIndex(), 3);
     EXPECT_GT(p.edit->DropDownForm()->height(), 100);
+    // Sixteen colours need the vertical bar; it stands beside the cells, so no sideways bar.
+    EXPECT_TRUE(list->VerticalScrollBarShown());
+    EXPECT_FALSE(list->HorizontalScrollBarShown());
+    EXPECT_GE(list->viewport()->width(), list->Panel()->width());
     p.selects = 0;
+    // The keys move the selection; the list itself does not scroll on them (the item in view
+    // stays where it stands).
+    const int scrolled = list->verticalScrollBar()->value();
+    p.type(Qt::Key_Up, list);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
     p.type(Qt::Key_Down, list);
     p.type(Qt::Key_Down, list);
+    p.type(Qt::Key_Down, list);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
     EXPECT_TRUE(p.open()) << "moving in the list keeps the pop-up open";
     EXPECT_EQ(p.edit->ItemIndex(), 5);
-    EXPECT_EQ(p.selects, 2);
+    EXPECT_EQ(p.selects, 4);
     p.type(Qt::Key_Escape, list);
     EXPECT_FALSE(p.open());
     EXPECT_EQ(p.edit->ItemIndex(), 3) << "Esc restores the index held at opening";
@@ -244,6 +276,20 @@ TEST(ColorPickerDropDown, ListPopupMovesAndCancelRestores) {
     press(list->Panel(), list->Items().Items(12).Rect().toQRect().center());
     EXPECT_FALSE(p.open());
     EXPECT_EQ(p.caption(), "Blue");
+
+    // Enter over a hot item chooses that item, once.
+    p.openPopup();
+    ASSERT_TRUE(p.open());
+    const QPoint over = list->Items().Items(13).Rect().toQRect().center();
+    QMouseEvent move(QEvent::MouseMove, QPointF(over), QPointF(list->Panel()->mapToGlobal(over)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->Panel(), &move);
+    ASSERT_EQ(list->ItemHot(), 13);
+    p.selects = 0;
+    p.type(Qt::Key_Return, list);
+    EXPECT_FALSE(p.open());
+    EXPECT_EQ(p.caption(), "Fuchsia");
+    EXPECT_EQ(p.selects, 1);
 }
 
 TEST(ColorPickerDropDown, CubePickClosesAndLeavesNoItem) {

@@ -429,6 +429,14 @@ TEST(CalculatorDropDown, KeysOnTheOpenKeypad) {
         EXPECT_FALSE(f.calc->DroppedDown());
         EXPECT_EQ(cancelled, 0);
         EXPECT_EQ(f.calc->Text(), testing_support::inLocale("10D00", lc)) << lc.name;
+        // F4 closes likewise, without cancel, once.
+        f.calc->ShowDropDown();
+        QTest::keyClicks(form, "+1=");
+        QTest::keyClick(form, Qt::Key_F4);
+        EXPECT_FALSE(f.calc->DroppedDown());
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(cancelled, 0);
+        EXPECT_EQ(f.calc->Text(), testing_support::inLocale("11D00", lc)) << lc.name;
         // Esc cancels: the text last written comes back, and the keypad's results are writes too.
         f.calc->SetText(QStringLiteral("3"));
         f.calc->ShowDropDown();

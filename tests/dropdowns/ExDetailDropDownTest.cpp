@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "dropdowns/DropDownCompletion.h"
@@ -54,6 +55,15 @@ struct Detail {
     int caret() const { return edit->TextRules().CaretPos(); }
     bool open() const { return edit->DroppedDown() && edit->DropDownForm()->isVisible(); }
 };
+
+
+// A notch of the wheel over the widget: negative steps turn it down.
+void turnWheel(QWidget* w, int steps) {
+    QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    QApplication::processEvents();
+}
 
 }  // namespace
 
@@ -190,6 +200,14 @@ TEST(DetailDropDown, PopupListAndCancel) {
     EXPECT_FALSE(d.open());
     EXPECT_EQ(d.edit->ItemIndex(), 1) << "cancel restores the index";
     EXPECT_EQ(d.edit->Text(), "Beta");
+
+    // The wheel over the closed edit selects the next and the previous item.
+    turnWheel(d.edit, -1);
+    EXPECT_EQ(d.edit->ItemIndex(), 2);
+    EXPECT_EQ(d.edit->Text(), "Betamax");
+    turnWheel(d.edit, 1);
+    EXPECT_EQ(d.edit->ItemIndex(), 1);
+    EXPECT_FALSE(d.open());
 
     // A click on an item takes it and closes the pop-up.
     QTest::keyClick(d.edit, Qt::Key_Down, Qt::AltModifier);

@@ -61,6 +61,21 @@ TEST(ItemSelector, LaysOutCellsFromTheWidestCaption) {
     EXPECT_EQ(s.panel.width(), w + 4);
     EXPECT_EQ(s.panel.height(), 16 * h + 4);
 
+    // The measured captions follow a changed caption, a changed font and a new layout alike.
+    s.box->Items().Items(3).SetCaption(QStringLiteral("A much wider caption than the others"));
+    const int wider = 8 + 14 + 4 + s.widest().width() + 4;
+    EXPECT_GT(wider, w);
+    EXPECT_EQ(s.rect(0).Width(), wider);
+    s.box->ItemAppearance().Font().SetSize(s.box->ItemAppearance().Font().Size() * 2);
+    s.box->UpdateSelectorPanel();
+    EXPECT_EQ(s.rect(0).Width(), 8 + 14 + 4 + s.widest().width() + 4);
+    EXPECT_GT(s.rect(0).Width(), wider);
+    EXPECT_EQ(s.rect(0).Height(), std::max(s.widest().height(), 14) + 8);
+    s.box->Items().Items(3).SetCaption(QString());
+    s.box->ItemAppearance().Font().SetSize(s.box->ItemAppearance().Font().Size() / 2);
+    s.box->UpdateSelectorPanel();
+    EXPECT_EQ(s.rect(0), Rect(2, 2, 2 + 8 + 14 + 4 + s.widest().width() + 4, 2 + h)) << "back as before";
+
     // Five items in two columns: rows of 2, 2 and 1.
     Selector t;
     t.box->SetSelectorType(stColor);

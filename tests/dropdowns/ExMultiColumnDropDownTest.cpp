@@ -167,6 +167,12 @@ TEST(MultiColumnDropDown, ShortItemsAndANegativeLookupColumn) {
     EXPECT_EQ(m.edit->Items().IndexInColumn(1, "zwei"), 1);
     EXPECT_EQ(m.edit->Items().IndexInColumn(5, "zwei"), -1);
 
+    // The incremental search walks the same texts: the short item is skipped without an error.
+    m.edit->LookupKey('o', {});
+    EXPECT_EQ(m.edit->ItemIndex(), 0) << "nothing found, nothing moved";
+    m.edit->LookupKey('z', {});
+    EXPECT_EQ(m.edit->ItemIndex(), 1);
+
     m.edit->SetLookupColumn(-1);
     EXPECT_EQ(m.edit->GetItemIndex(""), -1);
     EXPECT_FALSE(m.edit->FindPrefixMatch("d", found, row));
@@ -344,8 +350,12 @@ TEST(MultiColumnPopup, ChoosingARow) {
                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(p.grid().viewport(), &wheel);
     EXPECT_FALSE(p.grid().ConfirmSelection());
-    p.edit->HideDropDown(false);
+    EXPECT_NE(p.grid().Row(), 2) << "the wheel moved the row";
+    QTest::mouseClick(&p.window, Qt::LeftButton, {}, QPoint(250, 80));  // outside the pop-up
+    QApplication::processEvents();
+    EXPECT_FALSE(p.isOpen());
     EXPECT_EQ(p.edit->ItemIndex(), 1);
+    EXPECT_EQ(p.edit->Text(), "Apricot");
 
     // Tab does nothing; keys move the row live; Esc restores the item of the opening.
     p.open();
@@ -370,4 +380,69 @@ TEST(MultiColumnPopup, ChoosingARow) {
     QApplication::processEvents();
     EXPECT_FALSE(p.isOpen());
     EXPECT_EQ(p.edit->ItemIndex(), 0);
+}
+
+TEST(MultiColumnPopup, CellsDrawThemselves) {
+    Popup p;
+    for (int i = 0; i < 2; ++i) p.edit->Columns().Add().Width = 80;
+    p.edit->Columns().Items(0).Color = clLime;
+    p.edit->HeaderColor = clRed;
+    p.edit->HeaderColorTo = clBlue;
+    p.edit->LineColor = RGB(0, 0, 128);
+    p.edit->SetSelectionColorStyle(scCustom);
+    p.edit->SelectionColor = clYellow;
+    std::vector<std::pair<int, int>> asked;
+    p.edit->OnDropDownGetItemText = [&](QObject* sender, int col, int row, QString& text) {
+        EXPECT_EQ(sender, p.edit);
+        asked.emplace_back(col, row);
+        if (col == 1 && row == 2) text.clear();
+    };
+    p.open();
+    ASSERT_TRUE(p.isOpen());
+    const QImage img = p.grid().viewport()->grab().toImage();
+    auto at = [&](int x, int y) { return FromQRgb(img.pixel(x, y)); };
+    auto cell = [&](int col, int row) { return p.grid().CellRect(col, row); };
+    auto ink = [&](const TRect& r) {
+        int n = 0;
+        for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+            for (int x = r.Left + 2; x < r.Right - 2; ++x) n += qGray(img.pixel(x, y)) < 100;
+        return n;
+    };
+
+    // The header runs its gradient from the top colour down to the bottom one.
+    const TRect h = cell(0, 0);
+    EXPECT_GT(GetRValue(at(h.Left + 5, h.Top)), 200);
+    EXPECT_LT(GetBValue(at(h.Left + 5, h.Top)), 40);
+    EXPECT_GT(GetBValue(at(h.Left + 5, h.Bottom - 3)), 200);
+    EXPECT_LT(GetRValue(at(h.Left + 5, h.Bottom - 3)), 40);
+    // A data cell in its column's colour with the line colour along its bottom.
+    const TRect d = cell(0, 2);
+    EXPECT_EQ(at(d.Right - 5, d.Top + 3), clLime);
+    EXPECT_EQ(at(d.Left + 60, d.Bottom - 1), RGB(0, 0, 128));
+    // The current row is drawn as the selection, in every cell.
+    EXPECT_EQ(at(cell(0, 1).Right - 5, cell(0, 1).Top + 3), clYellow);
+    EXPECT_EQ(at(cell(1, 1).Right - 5, cell(1, 1).Top + 3), clYellow);
+    // The text event may change what a cell shows.
+    EXPECT_NE(std::find(asked.begin(), asked.end(), std::make_pair(1, 2)), asked.end());
+    EXPECT_EQ(ink(cell(1, 2)), 0) << "its text taken away";
+    EXPECT_GT(ink(cell(1, 3)), 0) << "\"yellow\" written in the next row";
+    p.edit->HideDropDown(false);
+
+    // A drawing event replaces the whole drawing.
+    Popup own;
+    own.edit->Columns().Add().Width = 80;
+    int texts = 0;
+    own.edit->OnDropDownGetItemText = [&](QObject*, int, int, QString&) { ++texts; };
+    own.edit->OnDropDownDrawItem = [&](QObject* sender, int, int, TCanvas& c, const TRect& r) {
+        EXPECT_EQ(sender, own.edit);
+        c.Brush().SetStyle(bsSolid);
+        c.Brush().SetColor(clFuchsia);
+        c.FillRect(r);
+    };
+    own.open();
+    ASSERT_TRUE(own.isOpen());
+    const QImage mine = own.grid().viewport()->grab().toImage();
+    const TRect any = own.grid().CellRect(0, 2);
+    EXPECT_EQ(FromQRgb(mine.pixel(any.Left + 3, any.Top + 3)), clFuchsia);
+    EXPECT_EQ(texts, 0) << "nothing else of the cell is drawn";
 }

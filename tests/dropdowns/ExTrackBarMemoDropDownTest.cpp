@@ -283,11 +283,15 @@ TEST(MemoDropDown, ClosingTakesOrDropsTheMemo) {
     EXPECT_EQ(f.edit->Text(), "first");
     EXPECT_EQ(memo->toPlainText(), "first\n");
 
-    // Closed without cancel, the memo's text becomes the lines and the edit shows the first.
+    // A click outside closes it without cancel: the memo's text becomes the lines and the edit
+    // shows the first.
+    QApplication::processEvents();
     f.edit->ShowDropDown();
     memo->moveCursor(QTextCursor::End);
     QTest::keyClicks(memo, "second");
-    f.edit->HideDropDown(false);
+    QTest::mouseClick(&f.window, Qt::LeftButton, {}, QPoint(350, 80));
+    QApplication::processEvents();
+    EXPECT_FALSE(f.edit->DroppedDown());
     EXPECT_EQ(f.edit->MemoText(), (QStringList{"first", "second"}));
     EXPECT_EQ(f.edit->Text(), "first...");
     EXPECT_EQ(f.edit->TextRules().SelLength(), 0);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -82,6 +83,15 @@ struct Picker {
     bool open() const { return edit->DroppedDown() && edit->DropDownForm()->isVisible(); }
 };
 
+
+// A notch of the wheel over the widget: negative steps turn it down.
+void turnWheel(QWidget* w, int steps) {
+    QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    QApplication::processEvents();
+}
+
 }  // namespace
 
 TEST(ImagePickerDropDown, ImageListGivesCaptionlessItemsAndAppends) {
@@ -140,6 +150,14 @@ TEST(ImagePickerDropDown, ClosedKeysWalkTheItems) {
     p.type(Qt::Key_Home);
     EXPECT_EQ(p.edit->ItemIndex(), 0);
     EXPECT_FALSE(p.open());
+
+    // The wheel over the closed edit steps the same way.
+    turnWheel(p.edit, -1);
+    EXPECT_EQ(p.edit->ItemIndex(), 1);
+    turnWheel(p.edit, 1);
+    turnWheel(p.edit, 1);
+    EXPECT_EQ(p.edit->ItemIndex(), 0) << "no step before the first";
+    EXPECT_FALSE(p.open());
 }
 
 TEST(ImagePickerDropDown, TypeAheadMatchesCaptionsOnly) {
@@ -173,6 +191,10 @@ TEST(ImagePickerDropDown, PopupMovesAndEscRestores) {
     TExCustomItemSelector* list = p.edit->ItemSelector();
     EXPECT_EQ(list->Items().Count(), 5);
     EXPECT_EQ(list->ItemIndex(), 1);
+    // All five fit: no bar either way, and the cells stand whole inside the pop-up's border.
+    EXPECT_FALSE(list->VerticalScrollBarShown());
+    EXPECT_FALSE(list->HorizontalScrollBarShown());
+    EXPECT_GE(list->viewport()->width(), list->Panel()->width());
     p.type(Qt::Key_Down, list);
     p.type(Qt::Key_Down, list);
     EXPECT_TRUE(p.open());
