@@ -7,7 +7,9 @@
 #include <QPdfWriter>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "treeview/LazyTrees.h"
 
@@ -131,6 +133,87 @@ TEST(LazyTreeAnimate, ToggleMovesTheBandBelowTheNode) {
     t.SetAnimationDuration(0);
     t.SetExpanded(third, true);
     EXPECT_TRUE(t.moves.empty());
+}
+
+// The other rows of the collapse and expand tables, on the same tree with a 200-pixel client: each
+// band's rectangle, direction and the distance it travels in total.
+TEST(LazyTreeAnimate, BandsFollowTheirTables) {
+    struct Band {
+        QRect rect;
+        int distance;  // signed: up is negative
+    };
+    struct Case {
+        const char* name;
+        int meter;       // the meter toggled
+        bool expanding;  // otherwise it is expanded first and collapsed
+        bool atBottom;   // scrolled to the bottom before the toggle
+        bool advanced;
+        std::vector<Band> bands;  // in the order the steps move them
+    };
+    constexpr int ch = 200;
+    const std::vector<Case> cases = {
+        // Node row 162..180, 54 pixels of children: they do not fit below, so the rows above move up
+        // by E + 181 - CH = 35 and the rows below down by the 19 pixels left to the client bottom.
+        {"expanding near the bottom moves the rows above up and those below down", 9, true, false, true,
+         {{QRect(0, 0, 300, 181), -35}, {QRect(0, 181, 300, ch - 181), 19}}},
+        // Without the advanced option only the rows below move, by what is left of the client.
+        {"expanding near the bottom without the advanced option moves only the rows below", 9, true, false, false,
+         {{QRect(0, 180, 300, ch - 180), ch - 180}}},
+        // The last meter at the bottom: 414 pixels, offset -214, its row 128..146. Collapsing slides
+        // the rows above down by the children's height, the band reaching to the children's end.
+        {"collapsing at the bottom slides the rows above down", 19, false, true, true,
+         {{QRect(0, 0, 300, ch), 54}}},
+        {"collapsing at the bottom without the advanced option moves the rows below up", 19, false, true, false,
+         {{QRect(0, 146, 300, ch - 146), -54}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder t;
+        TickingClock clock;
+        t.SetClock(&clock);
+        t.SetNodeDataSize(4);
+        t.TreeOptions().SetAnimationOptions(c.advanced ? TLTAnimationOptions{toAnimatedToggle, toAdvancedAnimatedToggle}
+                                                       : TLTAnimationOptions{toAnimatedToggle});
+        t.TreeOptions().SetAutoOptions(t.TreeOptions().AutoOptions() + TLTAutoOption::toAutoScrollOnExpand);
+        PLazyNode meter = nullptr;
+        for (int i = 0; i < 20; ++i) {
+            PLazyNode m = t.AddChild(nullptr);
+            for (int v = 0; v < 3; ++v) t.AddChild(m);
+            if (i == c.meter) meter = m;
+        }
+        t.show();
+        t.resize(300 + t.width() - t.viewport()->width(), ch + t.height() - t.viewport()->height());
+        QApplication::processEvents();
+        ASSERT_EQ(t.viewport()->height(), ch);
+        ASSERT_EQ(t.viewport()->width(), 300);
+        if (!c.expanding) {
+            t.SetAnimationDuration(0);
+            t.SetExpanded(meter, true);
+            t.SetAnimationDuration(200);
+        }
+        if (c.atBottom) t.SetOffsetY(-1000000);
+        QApplication::processEvents();
+        t.moves.clear();
+        t.SetExpanded(meter, c.expanding);
+        // Sum the moves band by band, keeping the order in which the bands first moved.
+        std::vector<Band> moved;
+        for (const auto& m : t.moves) {
+            auto it = std::find_if(moved.begin(), moved.end(), [&](const Band& b) { return b.rect == m.band; });
+            if (it == moved.end()) {
+                EXPECT_TRUE(m.strip) << "the first move of a band paints its strip";
+                moved.push_back({m.band, m.dy});
+            } else {
+                EXPECT_FALSE(m.strip) << "later moves leave the strip alone";
+                EXPECT_EQ(m.dy > 0, it->distance > 0) << "a band keeps its direction";
+                it->distance += m.dy;
+            }
+        }
+        ASSERT_EQ(moved.size(), c.bands.size());
+        for (size_t i = 0; i < moved.size(); ++i) {
+            EXPECT_EQ(moved[i].rect, c.bands[i].rect) << i;
+            EXPECT_EQ(moved[i].distance, c.bands[i].distance) << i;
+        }
+    }
 }
 
 TEST(LazyTreePrint, PagesAcrossFollowThePictureWidth) {
