@@ -15,6 +15,7 @@
 
 using enum TLazyTreeState;
 using enum TLTAnimationOption;
+using enum TLTInternalPaintOption;
 using namespace plat;
 
 namespace {
@@ -241,6 +242,141 @@ TEST(LazyTreePrint, PagesAcrossFollowThePictureWidth) {
     EXPECT_EQ(PdfPages(one), 1);
     EXPECT_EQ(PdfPages(two), 2);
     EXPECT_EQ(t.UpdateCount(), 0u);
+}
+
+namespace {
+
+// Keeps each page as the tree left it, with the place its rows went to.
+struct PagePeek : TLazyStringTree {
+    struct Page {
+        QImage image;
+        TRect window;
+        QPoint target;
+    };
+    std::vector<Page> pages;
+    void PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint Target,
+                   TLTInternalPaintOptions PaintOptions) override {
+        TLazyStringTree::PaintTree(TargetCanvas, Window, Target, PaintOptions);
+        if (auto* image = dynamic_cast<QImage*>(TargetCanvas.Device())) pages.push_back({image->copy(), Window, Target});
+    }
+};
+
+int CountColour(const QImage& image, QRect area, TColor colour) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) count += FromQRgb(image.pixel(x, y)) == colour;
+    return count;
+}
+
+}  // namespace
+
+// A small tree fills one page; its picture shows the grid lines but not the selection, which the
+// screen shows; a printed header sits above the rows and makes the picture taller by its height.
+TEST(LazyTreePrint, GridLinesHeaderAndNoSelection) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    constexpr TColor kGrid = 0x00FF00, kSelection = 0xFF0000, kHeaderBack = 0x00FFFF;
+    PagePeek t;
+    t.SetNodeDataSize(4);
+    t.SetRootNodeCount(3);
+    t.OnGetText = [](TCustomLazyStringTree*, PLazyNode n, TColumnIndex, TVSTTextType, QString& text) {
+        text = QStringLiteral("Meter %1").arg(n->Index);
+    };
+    t.TreeOptions().SetPaintOptions(t.TreeOptions().PaintOptions() + TLTPaintOption::toShowHorzGridLines);
+    t.TreeOptions().SetSelectionOptions(t.TreeOptions().SelectionOptions() + TLTSelectionOption::toFullRowSelect);
+    t.Colors().SetGridLineColor(kGrid);
+    t.Colors().SetFocusedSelectionColor(kSelection);
+    t.Colors().SetUnfocusedSelectionColor(kSelection);
+    t.Colors().SetFocusedSelectionBorderColor(kSelection);
+    t.Colors().SetUnfocusedSelectionBorderColor(kSelection);
+    t.Header().SetBackground(kHeaderBack);
+    t.resize(300, 200);
+    t.show();
+    t.SetSelected(t.GetFirst()->NextSibling, true);
+    t.SetFocusedNode(t.GetFirst()->NextSibling);
+    const QRect rows(0, 0, 300, 3 * 18);
+
+    // The screen shows the selected row.
+    QImage screen(300, 200, QImage::Format_RGB32);
+    {
+        TCanvas canvas(&screen);
+        t.PaintTree(canvas, TRect{0, 0, 300, 200}, QPoint(0, 0),
+                    {poBackground, poDrawFocusRect, poDrawSelection, poGridLines});
+    }
+    EXPECT_GT(CountColour(screen, rows, kSelection), 100);
+
+    auto print = [&](const QString& name, bool header) {
+        t.pages.clear();
+        const QString path = dir.filePath(name);
+        QPdfWriter writer(path);
+        writer.setResolution(96);
+        t.Print(&writer, header);
+        return PdfPages(path);
+    };
+    EXPECT_EQ(print(QStringLiteral("plain.pdf"), false), 1);
+    ASSERT_EQ(t.pages.size(), 1u);
+    const QImage& page = t.pages[0].image;
+    EXPECT_EQ(t.pages[0].target, QPoint(0, 0));
+    EXPECT_EQ(CountColour(page, rows, kSelection), 0);
+    // Each row's bottom line is a grid line, dotted as on the screen (the selected row aside there).
+    for (int row = 0; row < 3; ++row) {
+        const QRect line(0, row * 18 + 17, 300, 1);
+        EXPECT_GT(CountColour(page, line, kGrid), t.GetTreeRect().Width() / 2 - 2) << row;
+        if (row != 1) EXPECT_EQ(CountColour(page, line, kGrid), CountColour(screen, line, kGrid)) << row;
+    }
+    EXPECT_EQ(t.Color(), clWindow);
+
+    // A header that is not shown is not printed.
+    EXPECT_EQ(print(QStringLiteral("hidden-header.pdf"), true), 1);
+    EXPECT_EQ(t.pages[0].target, QPoint(0, 0));
+
+    t.Header().SetOptions(t.Header().Options() + TLTHeaderOption::hoVisible);
+    const int headerH = t.Header().Height();
+    ASSERT_GT(headerH, 0);
+    EXPECT_EQ(print(QStringLiteral("header.pdf"), true), 1);
+    ASSERT_EQ(t.pages.size(), 1u);
+    EXPECT_EQ(t.pages[0].target, QPoint(0, headerH));
+    EXPECT_EQ(t.pages[0].window.Top, 0);
+    EXPECT_GT(CountColour(t.pages[0].image, QRect(0, 0, 300, headerH), kHeaderBack), 300 * headerH / 2);
+    EXPECT_EQ(CountColour(t.pages[0].image, QRect(0, headerH, 300, 3 * 18), kHeaderBack), 0);
+    EXPECT_EQ(t.UpdateCount(), 0u);
+}
+
+// A header can push the rows onto a second page: the picture grows by the header's height.
+TEST(LazyTreePrint, TheHeaderMakesThePictureTaller) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    PagePeek t;
+    t.SetNodeDataSize(4);
+    t.show();
+    t.Header().SetOptions(t.Header().Options() + TLTHeaderOption::hoVisible);
+    const QString path = dir.filePath(QStringLiteral("measure.pdf"));
+    QPdfWriter writer(path);
+    writer.setResolution(96);
+    QFont font = t.Font().ToQFont();
+    font.setPointSizeF(t.Font().Size());
+    const double scale = QFontMetricsF(font, &writer).height() / t.Canvas().TextHeight(QStringLiteral("Tj"));
+    const int pageH = int(std::nearbyint(writer.height() / scale));
+    // Rows exactly one page high.
+    t.SetDefaultNodeHeight(pageH);
+    t.SetRootNodeCount(1);
+    t.resize(200, 100);
+    ASSERT_EQ(t.GetTreeRect().Height(), pageH);
+    auto pages = [&](const QString& name, bool header) {
+        const QString file = dir.filePath(name);
+        QPdfWriter w(file);
+        w.setResolution(96);
+        t.pages.clear();
+        t.Print(&w, header);
+        return PdfPages(file);
+    };
+    EXPECT_EQ(pages(QStringLiteral("rows.pdf"), false), 1);
+    EXPECT_EQ(pages(QStringLiteral("rows-and-header.pdf"), true), 2);
+    // The second page carries the rows' last header-height pixels.
+    ASSERT_EQ(t.pages.size(), 2u);
+    EXPECT_EQ(t.pages[1].window.Top, pageH - t.Header().Height());
+    EXPECT_EQ(t.pages[1].window.Bottom, pageH);
+    EXPECT_EQ(t.pages[1].target, QPoint(0, 0));
 }
 
 TEST(LazyTreePrint, AFailedPrintLeavesColourAndFontAsBefore) {
