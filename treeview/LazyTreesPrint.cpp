@@ -163,6 +163,9 @@ void TBaseLazyTree::MoveBand(const QRect& Band, int Dy, bool PaintStrip) {
         viewport()->repaint(strip);
         FStripToFill = QRect();
     }
+    // The moved pixels reach the screen with this step: only the window's own flush request is
+    // delivered, no input and nothing else is processed during the run.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
 }
 
 void TBaseLazyTree::AnimateToggle(PLazyNode Node, int64_t HeightDelta, bool Expanding) {

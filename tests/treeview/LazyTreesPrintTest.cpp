@@ -108,9 +108,20 @@ TEST(LazyTreeAnimate, ToggleMovesTheBandBelowTheNode) {
     QApplication::processEvents();
     const int ch = t.viewport()->height();
     PLazyNode third = t.GetFirst()->NextSibling->NextSibling;  // row top 36
+    // Each step's pixels reach the screen during the run, although no other event is processed.
+    struct FlushCounter : QObject {
+        int flushes = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            flushes += e->type() == QEvent::UpdateRequest;
+            return false;
+        }
+    } counter;
+    t.window()->installEventFilter(&counter);
     // Expand: the band from the row below the node down to the client bottom moves down by 54.
     t.SetExpanded(third, true);
+    t.window()->removeEventFilter(&counter);
     ASSERT_FALSE(t.moves.empty());
+    EXPECT_GE(counter.flushes, int(t.moves.size()));
     int moved = 0;
     for (const auto& m : t.moves) {
         EXPECT_EQ(m.band, QRect(0, 54, t.moves[0].band.width(), ch - 54));
