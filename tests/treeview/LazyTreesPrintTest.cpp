@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPdfWriter>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <stdexcept>
@@ -421,8 +422,23 @@ TEST(LazyTreeInvalidate, RectanglesAndTheirLimits) {
     t.BeginUpdate();
     EXPECT_EQ(t.InvalidateNode(b), (TRect{-1, -1, -1, -1}));
     t.EndUpdate();
+    // RepaintNode paints a row at once; nil and the root paint nothing.
+    QApplication::processEvents();
+    struct PaintCounter : QObject {
+        std::vector<QRect> painted;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) painted.push_back(static_cast<QPaintEvent*>(e)->rect());
+            return false;
+        }
+    } counter;
+    t.viewport()->installEventFilter(&counter);
     t.RepaintNode(nullptr);
     t.RepaintNode(t.RootNode());
+    EXPECT_TRUE(counter.painted.empty());
+    t.RepaintNode(b);
+    ASSERT_EQ(counter.painted.size(), 1u);
+    EXPECT_EQ(counter.painted[0], QRect(0, 36, t.viewport()->width(), 18));
+    t.viewport()->removeEventFilter(&counter);
     EXPECT_EQ(t.GetTreeRect(), (TRect{0, 0, t.viewport()->width(), t.viewport()->height()}));
 }
 
