@@ -1,14 +1,19 @@
 // Printing into a PDF, the draw tree, invalidation, the animation engine and the toggle animation.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPdfWriter>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimerEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -501,6 +506,39 @@ TEST(LazyTreeEvents, ResizeWhileCreatingOrSizingDoesNothing) {
         t.SetTreeStates(t.TreeStates() - busy);
     }
     t.OnStateChange = nullptr;
+}
+
+// A style change from outside re-creates the tree's look 500 ms later, through timer 8.
+TEST(LazyTreeEvents, AStyleChangeRecreatesTheLookHalfASecondLater) {
+    // Made before the tree, so that it outlives it.
+    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
+    ASSERT_TRUE(style);
+    struct Recreations : TLazyStringTree {
+        int made = 0;
+        void CreateWnd() override {
+            ++made;
+            TLazyStringTree::CreateWnd();
+        }
+    } t;
+    t.SetNodeDataSize(4);
+    t.show();
+    QApplication::processEvents();
+    auto timersOf = [&](int interval) {
+        std::vector<int> ids;
+        for (const auto& info : QAbstractEventDispatcher::instance()->registeredTimers(&t))
+            if (info.interval == interval) ids.push_back(info.timerId);
+        return ids;
+    };
+    ASSERT_TRUE(timersOf(500).empty());
+    const int before = t.made;
+    t.setStyle(style.get());
+    EXPECT_EQ(t.made, before);  // not at once
+    const std::vector<int> timers = timersOf(500);
+    ASSERT_EQ(timers.size(), 1u);
+    QTimerEvent expiry(timers[0]);
+    QApplication::sendEvent(&t, &expiry);
+    EXPECT_EQ(t.made, before + 1);
+    EXPECT_TRUE(timersOf(500).empty());  // once
 }
 
 TEST(LazyTreeEvents, FocusLossLeavesTheInputStates) {
