@@ -37,8 +37,7 @@ void TBaseLazyTree::Print(QPagedPaintDevice* Printer, bool PrintHeader) {
     } restore{this, oldColor, oldFont};
     // The picture: the header's columns (when asked for and shown) above the tree.
     const TRect treeRect = GetTreeRect();
-    const int headerH =
-        PrintHeader && FHeader->Options().Contains(TLTHeaderOption::hoVisible) ? FHeader->Height() : 0;
+    const int headerH = PrintHeader && FHeader->Options().Contains(TLTHeaderOption::hoVisible) ? FHeader->Height() : 0;
     const int imageW = treeRect.Width(), imageH = treeRect.Height() + headerH;
     FColor = plat::clWhite;
     // The header is a strip as wide as the picture: it is painted once, unscrolled, and cut per page.

@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPdfWriter>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTimerEvent>
-#include <QKeyEvent>
-#include <QPaintEvent>
 #include <QTemporaryDir>
+#include <QTimerEvent>
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
