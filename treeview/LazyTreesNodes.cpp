@@ -153,10 +153,10 @@ void UnmapHugeSlab(std::byte* slab) {
 #endif
 }
 
-// Big slabs a tree gave back, kept for the next big tree of the process: a tree cleared and filled
-// again (or the next one built) reuses warm pages instead of faulting in and zeroing fresh ones,
-// which costs more than building the nodes. The kernel may take the pages back under memory
-// pressure (MADV_FREE); what is kept is bounded.
+// Big slabs a tree gave back, kept for the next big tree of the process with their pages handed
+// back to the system (MADV_DONTNEED over a whole aligned 2 MiB range drops a huge page without
+// splitting it, which MADV_FREE would): the address range stays reserved and aligned, and the
+// pages come back zero when the slab is carved again. What is kept is bounded.
 constexpr size_t kPooledSlabs = 128;
 
 struct SlabPool {
@@ -171,8 +171,11 @@ SlabPool& Pool() {
 }
 
 void PoolHugeSlab(std::byte* slab) {
-#ifdef MADV_FREE
-    if (madvise(slab, kHugeSlab, MADV_FREE) != 0) madvise(slab, kHugeSlab, MADV_DONTNEED);
+#ifdef __linux__
+    if (madvise(slab, kHugeSlab, MADV_DONTNEED) != 0) {
+        UnmapHugeSlab(slab);
+        return;
+    }
 #endif
     SlabPool& pool = Pool();
     {
@@ -185,7 +188,7 @@ void PoolHugeSlab(std::byte* slab) {
     UnmapHugeSlab(slab);
 }
 
-// A pooled slab (not zeroed); nil when the pool is empty.
+// A pooled slab, zero like fresh pages; nil when the pool is empty.
 std::byte* TakePooledSlab() {
     SlabPool& pool = Pool();
     std::lock_guard<std::mutex> guard(pool.lock);
@@ -259,8 +262,10 @@ void* NodeSlabs::AllocateSlow() {
             bool zero = false;
             if (bytes >= kHugeSlab / 2) {
                 bytes = kHugeSlab;
+                // Pooled and fresh pages alike read as zero.
                 slab = TakePooledSlab();
-                if (!slab) zero = (slab = MapHugeSlab()) != nullptr;  // fresh pages are zero
+                if (!slab) slab = MapHugeSlab();
+                zero = slab != nullptr;
             }
             const bool mapped = slab != nullptr;
             if (!slab) {

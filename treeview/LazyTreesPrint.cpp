@@ -7,6 +7,7 @@
 
 #include "treeview/LazyTrees.Utils.h"
 #include "treeview/LazyTrees.h"
+#include "treeview/LazyTreesHeader.h"
 
 using enum TLazyTreeState;
 using enum TLazyNodeState;
@@ -17,7 +18,7 @@ using plat::TRect;
 
 // The picture is rendered page by page through PaintTree windows: the same pixels as one picture of
 // the whole tree, which a large tree could not allocate.
-void TBaseLazyTree::Print(QPagedPaintDevice* Printer, bool) {
+void TBaseLazyTree::Print(QPagedPaintDevice* Printer, bool PrintHeader) {
     if (!Printer) return;
     BeginUpdate();
     const plat::TColor oldColor = FColor;
@@ -34,10 +35,20 @@ void TBaseLazyTree::Print(QPagedPaintDevice* Printer, bool) {
             tree->EndUpdate();
         }
     } restore{this, oldColor, oldFont};
-    // Without a header there is nothing to print above the rows.
+    // The picture: the header's columns (when asked for and shown) above the tree.
     const TRect treeRect = GetTreeRect();
-    const int imageW = treeRect.Width(), imageH = treeRect.Height();
+    const int headerH = PrintHeader && FHeader->Options().Contains(TLTHeaderOption::hoVisible) ? FHeader->Height() : 0;
+    const int imageW = treeRect.Width(), imageH = treeRect.Height() + headerH;
     FColor = plat::clWhite;
+    // The header is a strip as wide as the picture: it is painted once, unscrolled, and cut per page.
+    QImage header;
+    if (headerH > 0) {
+        header = QImage(std::max(1, imageW), headerH, QImage::Format_RGB32);
+        header.fill(Qt::white);
+        plat::TCanvas canvas(&header);
+        FHeader->Columns().PaintHeader(canvas, TRect(0, 0, imageW, headerH), QPoint(0, 0));
+        canvas.Release();
+    }
     // Scale: the printer's text height of the tree font against the screen's.
     QFont printFont = FFont.ToQFont();
     printFont.setPointSizeF(FFont.Size());
@@ -55,18 +66,25 @@ void TBaseLazyTree::Print(QPagedPaintDevice* Printer, bool) {
     for (int v = 0; v <= vertPages; ++v)
         for (int h = 0; h <= horzPages; ++h) {
             page.fill(Qt::white);
-            {
-                plat::TCanvas canvas(&page);
-                // The part of the picture this page shows, cut to the picture.
-                const int left = h * pageW, top = v * pageH;
-                const TRect window{left, top, std::min(left + pageW, imageW), std::min(top + pageH, imageH)};
-                PaintTree(canvas, window, QPoint(0, 0), {poGridLines});
-                canvas.Release();
-                // Beyond the picture the page stays white.
+            // The part of the picture this page shows, cut to the picture.
+            const int left = h * pageW, top = v * pageH;
+            const int right = std::min(left + pageW, imageW), bottom = std::min(top + pageH, imageH);
+            if (top < headerH) {
                 QPainter p(&page);
-                if (window.Width() < pageW) p.fillRect(window.Width(), 0, pageW - window.Width(), pageH, Qt::white);
-                if (window.Height() < pageH)
-                    p.fillRect(0, window.Height(), pageW, pageH - window.Height(), Qt::white);
+                p.drawImage(QPoint(0, 0), header, QRect(left, top, right - left, std::min(bottom, headerH) - top));
+            }
+            const int rowsTop = std::max(top, headerH);
+            if (bottom > rowsTop) {
+                plat::TCanvas canvas(&page);
+                PaintTree(canvas, TRect{left, rowsTop - headerH, right, bottom - headerH}, QPoint(0, rowsTop - top),
+                          {poGridLines});
+                canvas.Release();
+            }
+            // Beyond the picture the page stays white.
+            {
+                QPainter p(&page);
+                if (right - left < pageW) p.fillRect(right - left, 0, pageW - (right - left), pageH, Qt::white);
+                if (bottom - top < pageH) p.fillRect(0, bottom - top, pageW, pageH - (bottom - top), Qt::white);
             }
             printer.drawImage(QRect(0, 0, deviceW, deviceH - 1), page);
             if (h < horzPages || v < vertPages) Printer->newPage();
@@ -144,6 +162,9 @@ void TBaseLazyTree::MoveBand(const QRect& Band, int Dy, bool PaintStrip) {
         viewport()->repaint(strip);
         FStripToFill = QRect();
     }
+    // The moved pixels reach the screen with this step: only the window's own flush request is
+    // delivered, no input and nothing else is processed during the run.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
 }
 
 void TBaseLazyTree::AnimateToggle(PLazyNode Node, int64_t HeightDelta, bool Expanding) {

@@ -13,6 +13,12 @@ using enum TLTSelectionOption;
 
 namespace {
 
+// How many of Nodes are not among the Selected: the room a walk that collects them needs.
+size_t Unselected(size_t Nodes, int Selected) {
+    const size_t selected = size_t(std::max(Selected, 0));
+    return Nodes > selected ? Nodes - selected : 0;
+}
+
 uintptr_t Address(PLazyNode n) {
     return reinterpret_cast<uintptr_t>(n);
 }
@@ -170,7 +176,11 @@ void TLazyTreeCore::CompactSelection() {
 void TLazyTreeCore::AppendToTempCache(PLazyNode Node) {
     if (FTempNodeCount >= FTempNodeCache.size()) {
         const size_t length = FTempNodeCache.size();
-        FTempNodeCache.resize(length < 100 ? 100 : length + length / 10);
+        const size_t grown = length < 100 ? 100 : length + length / 10;
+        // The length grows by a tenth; the storage beneath it doubles, so that a range over a
+        // million nodes is copied a few times rather than once for every tenth.
+        if (grown > FTempNodeCache.capacity()) FTempNodeCache.reserve(std::max(grown, 2 * FTempNodeCache.capacity()));
+        FTempNodeCache.resize(grown);
     }
     FTempNodeCache[FTempNodeCount++] = Node;
 }
@@ -293,6 +303,9 @@ void TLazyTreeCore::ClearSelection() {
 void TLazyTreeCore::SelectAll(bool VisibleOnly) {
     if (FSelectionLocked || !FOptions->SelectionOptions().Contains(toMultiSelect)) return;
     ResetTempCache();
+    // Room for every node the tree holds now, taken once; children made during the walk still grow
+    // the cache by its rule.
+    FTempNodeCache.reserve(Unselected(VisibleOnly ? FVisibleCount : FRoot->TotalCount - 1, FSelectionCount));
     for (PLazyNode n = VisibleOnly ? GetFirstVisible() : GetFirst(); n;
          n = VisibleOnly ? GetNextVisible(n) : GetNext(n))
         if (!n->States.Contains(vsSelected)) AppendToTempCache(n);
@@ -304,6 +317,7 @@ void TLazyTreeCore::SelectAll(bool VisibleOnly) {
 void TLazyTreeCore::InvertSelection(bool VisibleOnly) {
     if (FSelectionLocked || !FOptions->SelectionOptions().Contains(toMultiSelect)) return;
     ResetTempCache();
+    FTempNodeCache.reserve(Unselected(VisibleOnly ? FVisibleCount : FRoot->TotalCount - 1, FSelectionCount));
     const bool hadSelection = FSelectionCount > 0;
     for (PLazyNode n = FRoot->FirstChild; n; n = VisibleOnly ? GetNextVisibleNoInit(n) : GetNextNoInit(n)) {
         if (VisibleOnly && !FullyVisible(n)) continue;
