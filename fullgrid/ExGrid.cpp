@@ -215,6 +215,11 @@ void TExStringGrid::CreateWnd() {
     FGridTimer->SetEnabled(false);
     FGridTimer->SetEnabled(true);
     FIsWinXP = FIsWinXP && plat::IsThemeActive();
+    // A metro grid whose window is made now gets its thin scroll controls.
+    if (FScrollType == ssMetro && !IsDesignTime()) {
+        makeScrollControls();
+        SetScrollBars(plat::ssNone);
+    }
     FWheelScrollLines = QApplication::wheelScrollLines();
     if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
 }
@@ -259,7 +264,9 @@ void TExStringGrid::Paint() {
 void TExStringGrid::resizeEvent(QResizeEvent* event) {
     TBaseGrid::resizeEvent(event);
     plat::guarded([this] {
+        if (FLoaded && parentWidget() && FColumnSize->Stretch()) StretchColumnToFit(FColumnSize->StretchColumn());
         LayoutPanels();
+        layoutScrollControls();
         if (OnResize) OnResize(this);
         const TBackGroundDisplay d = FBackGround->Display();
         if ((d == bdGradientHorz || d == bdGradientVert) && FBackGround->ColorTo() != plat::clNone) RepaintGrid();

@@ -15,6 +15,7 @@
 #include "fullgrid/ExGridLook.h"
 #include "fullgrid/ExGridParts.h"
 #include "fullgrid/ExGridUnit.h"
+#include "platform/EnumSet.h"
 #include "platform/Timer.h"
 
 #include <QCursor>
@@ -31,6 +32,7 @@ class TArrowWindow;
 class TGridFocusWindow;
 class TExStringGridCheck;
 class TPictureContainer;
+class QScrollBar;
 namespace plat {
 class TImageList;
 class TDateTimePicker;
@@ -72,6 +74,14 @@ using TClipboardAfterPasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
 // Search footer actions and the cell-query events the grid asks last.
 enum TSearchAction : uint8_t { saFindFirst, saFindPrevious, saFindNext };
+enum TDragOverState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+enum TDragScrollDirection : uint8_t { dsdUp, dsdDown, dsdLeft, dsdRight };
+using TDragScrollDirections = plat::TEnumSet<TDragScrollDirection>;
+using TDragScrollEvent = std::function<void(QObject* Sender, int32_t TopRow, int32_t LeftCol,
+                                            TDragScrollDirections& Direction, bool& CanScroll)>;
+using TScrollCellEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t ScrollMax, int32_t ScrollMin,
+                       int32_t ScrollPos)>;
 using TSearchFooterActionEvent =
     std::function<void(QObject* Sender, const QString& Value, int32_t ACol, int32_t ARow, TSearchAction SearchAction)>;
 using TRowColBoolEvent = std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, bool& Value)>;
@@ -114,11 +124,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, OemConvert, false)                                 \
     X(bool, EnableHTML, true)                                  \
     X(bool, EnableBlink, false)                                \
-    X(TColor, URLColor, 0xFF0000)                              \
-    X(bool, URLShow, false)                                    \
-    X(bool, URLShowInText, false)                              \
     X(bool, URLUnderlineOnHover, false)                        \
-    X(bool, URLFull, false)                                    \
     X(bool, URLEdit, false)                                    \
     X(bool, AnchorHint, false)                                 \
     X(TPictureContainer*, PictureContainer, nullptr)           \
@@ -185,11 +191,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TColor, HighlightTextColor, plat::clHighlightText)       \
     /* scrolling */                                            \
     X(TScrollBarAlways, ScrollBarAlways, saNone)               \
-    X(TColor, ScrollColor, plat::clNone)                       \
-    X(bool, ScrollProportional, false)                         \
     X(bool, ScrollSynch, false)                                \
-    X(TScrollType, ScrollType, ssNormal)                       \
-    X(int32_t, ScrollWidth, 17)                                \
     X(TScrollHintType, ScrollHints, shNone)                    \
     X(bool, EnableWheel, true)                                 \
     X(TIntelliPan, IntelliPan, ipVertical)                     \
@@ -515,6 +517,43 @@ public:
     QString CheckTrue = QStringLiteral("Y");
     QString CheckFalse = QStringLiteral("N");
 
+    // ---- scroll bars ----
+    // The look of the bars: ssFlat and ssEncarta style the grid's own bars flat (ssEncarta
+    // hot-tracked), ssMetro swaps them for two thin scroll controls.
+    TScrollType ScrollType() const { return FScrollType; }
+    void SetScrollType(TScrollType Value);
+    // The flat bars' background (clNone: the style's) and thickness.
+    TColor ScrollColor() const { return FScrollColor; }
+    void SetScrollColor(TColor Value);
+    int32_t ScrollWidth() const { return FScrollWidth; }
+    void SetScrollWidth(int32_t Value);
+    // Bars whose range follows the pixel sizes of the rows and columns.
+    bool ScrollProportional() const { return FScrollProportional; }
+    void SetScrollProportional(bool Value);
+    // Whether the flat styling is applied to the bars.
+    bool IsFlat() const { return FIsFlat; }
+    void UpdateProportionalVScroll();
+    void UpdateProportionalHScroll();
+    // Suspends the proportional updates.
+    bool ScrollLock() const { return FScrollLock; }
+    void SetScrollLock(bool Value) { FScrollLock = Value; }
+    // The thin scroll controls of ssMetro; nullptr otherwise.
+    TScrollControl* VScrollControl() const { return FVScrlCtrl.get(); }
+    TScrollControl* HScrollControl() const { return FHScrlCtrl.get(); }
+    // The scroll bar shown inside a cell and that cell (display column, row); the vertical scroll
+    // messages it sends move its position by lines of 10 and pages of 100.
+    void SetCellScrollBar(QScrollBar* Bar, int ACol, int ARow);
+    // Scroll messages as the bars send them (SB_ codes, the 0..127 position).
+    void HandleWMHScroll(int ScrollCode, int Pos) { HScrollMessage(ScrollCode, Pos); }
+    bool HandleWMVScroll(int ScrollCode, int Pos, QScrollBar* Sender = nullptr);
+    // Drag scrolling: every drag-over notice in client pixels.
+    void HandleDragOver(TDragOverState State, int X, int Y);
+    TDragScrollDirections DragScrollDirection() const { return FDragScrollDirection; }
+    // The drag-scroll timer while one runs, else nullptr.
+    plat::TTimer* DragScrollTimer() const { return FDragTmr.get(); }
+    // The column-size hook: OnUpdateColumnSize may change the width a sizing left.
+    virtual void UpdateColumnSize(int ACol, int& AWidth);
+
     // ---- owned settings objects and helpers ----
     TSearchFooter& SearchFooter() { return *FSearchFooter; }
     TFloatingFooter& FloatingFooter() { return *FFloatingFooter; }
@@ -786,6 +825,17 @@ public:
     void RemoveRowsInternal(int ARow, int ACount);
     // Empties the texts of the rows, hidden columns included.
     void ClearRows(int ARow, int ACount);
+    // Empty rows of the default height at a display row; the rows below move down with their
+    // heights and their modified and enabled marks, a shown floating footer's row stays last. With
+    // ShiftControls the embedded cell controls below move with them.
+    void InsertDisplayRows(int ARow, int ACount, bool ShiftControls);
+    // Takes display rows out with their heights and marks, keeping the current and top rows in
+    // range; with Shift the hidden rows beyond them move up.
+    void RemoveDisplayRows(int ARow, int ACount, bool Shift);
+    // The public row removal.
+    void RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
+    // Places the controls embedded in cells; there are none until cell controls exist.
+    void CellControlsUpdate(bool Rebuild) {}
 
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QDateTime& ADateTime)> OnDateTimeChange;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)> OnEditChange;
@@ -858,6 +908,8 @@ public:
     TCanEditCellEvent OnCanClickCell;
     plat::TNotifyEvent OnSelectionChanged;
     TScrollHintEvent OnScrollHint;
+    TDragScrollEvent OnDragScroll;
+    TScrollCellEvent OnScrollCell;
     // editing and editors
     plat::TNotifyEvent OnEditingDone;
     TEditCellDoneEvent OnEditCellDone;
@@ -921,6 +973,13 @@ protected:
     void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
                          plat::TGridDrawState AState) override;
     bool event(QEvent* e) override;
+    void HScrollMessage(int ScrollCode, int Pos) override;
+    void VScrollMessage(int ScrollCode, int Pos) override;
+    void UpdateScrollPos() override;
+    void ColWidthsChanged() override;
+    void RowHeightsChanged() override;
+    void MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
+    void MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -1043,6 +1102,32 @@ private:
     std::array<std::unique_ptr<TArrowWindow>, 4> FArrows;
     std::unique_ptr<TGridTransEdit> FEditTrans;
     std::unique_ptr<TGridTransCombo> FComboTrans;
+
+    // scrolling
+    TScrollType FScrollType = ssNormal;
+    TColor FScrollColor = plat::clNone;
+    int32_t FScrollWidth = 17;
+    bool FScrollProportional = false;
+    bool FIsFlat = false;
+    bool FScrollLock = false;
+    bool FScrollHintShow = false;
+    QPointer<QScrollBar> FScrollBar;
+    int FScrollCol = -1, FScrollRow = -1;
+    std::unique_ptr<TScrollControl> FVScrlCtrl, FHScrlCtrl;
+    TDragScrollDirections FDragScrollDirection;
+    std::unique_ptr<plat::TTimer> FDragTmr;
+    bool FColSizeFlg = false, FColSized = false, FRowSized = false;
+    int FColclickedsize = -1, FRowclickedsize = -1;
+    void InitFlatScrollBars();
+    void DoneFlatScrollBars();
+    void ApplyFlatScrollSettings();
+    void ApplyFlatScrollStyle();
+    void layoutScrollControls();
+    void makeScrollControls();
+    void showScrollHint(const QString& Text);
+    void dragScrollTick();
+    // A fixed-column (row) sizing scaled every other column (row) by new / old.
+    void scaleOthers(bool Cols, int Index, int OldSize);
 
     plat::TTimer* FGridTimer = nullptr;  // a child of the grid, restarted by each CreateWnd
     QPointer<QWidget> FOwnerForm;
