@@ -231,7 +231,9 @@ void TExStringGrid::Loaded() {
     ShowRowHeaders();
     if (FLook == glVEZ) {
         FLook = glCustom;
+        FLoading = true;
         SetLook(glVEZ);
+        FLoading = false;
     }
     FFixedRowsMin = FixedRows();
     FFixedColsMin = FixedCols();
@@ -415,10 +417,6 @@ void TExStringGrid::SetColumnOrder() {
 
 // ---------------------------------------------------------------- look
 
-void TExStringGrid::SetLook(TGridLook Value) {
-    FLook = Value;
-    RepaintGrid();
-}
 
 int32_t TExStringGrid::GetVersionNr() const { return 0x06020103; }
 

@@ -74,6 +74,15 @@ using TClipboardAfterPasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
 // Search footer actions and the cell-query events the grid asks last.
 enum TSearchAction : uint8_t { saFindFirst, saFindPrevious, saFindNext };
+enum TExGridStyle : uint8_t {
+    gsOffice2003Blue, gsOffice2003Silver, gsOffice2003Olive, gsOffice2003Classic, gsOffice2007Luna,
+    gsOffice2007Obsidian, gsWindowsXP, gsWhidbey, gsCustom, gsOffice2007Silver, gsWindowsVista, gsWindows7,
+    gsTerminal, gsOffice2010Blue, gsOffice2010Silver, gsOffice2010Black
+};
+enum TXPColorScheme : uint8_t { xpNone, xpBlue, xpGreen, xpGray, vistaAero };
+// Progress notices of exports (and searches) and imports.
+enum TGridExportState : uint8_t { esExportStart, esExportNewRow, esExportDone, esExportSelRow, esExportFail };
+enum TGridImportState : uint8_t { isImportStart, isImportNewRow, isImportDone, isImportFail };
 enum TDragOverState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
 enum TDragScrollDirection : uint8_t { dsdUp, dsdDown, dsdLeft, dsdRight };
 using TDragScrollDirections = plat::TEnumSet<TDragScrollDirection>;
@@ -554,6 +563,73 @@ public:
     // The column-size hook: OnUpdateColumnSize may change the width a sizing left.
     virtual void UpdateColumnSize(int ACol, int& AWidth);
 
+    // ---- cell layout and text metrics (ACol a real column unless named DisplayCol) ----
+    // The text alignment of a cell: the default, numbers to the right with AutoNumAlign, the cell's
+    // own alignment, then the alignment query.
+    std::pair<TAlignment, TVAlignment> GetCellAlignment(int ACol, int ARow);
+    // The fixed font or the font, with the cell's own font values, then the colour query.
+    void GetFontProperties(int ACol, int RCol, int ARow, plat::TGridDrawState& AState, plat::TFont& AFont,
+                           plat::TBrush& ABrush, bool Remap);
+    // The size a cell's text needs: VS wraps it into the cell's width, SB keeps room for a drop-down
+    // button.
+    QSize GetCellTextSize(int ACol, int ARow, bool VS, bool SB);
+    QSize CalcCellTextSize(int ACol, int DisplayCol, int ARow, bool VS, bool SB);
+    // The display text of a numeric cell through OnGetFloatFormat; the cell text otherwise and when
+    // the format does not fit the value.
+    virtual QString GetFormattedCell(int ACol, int ARow);
+    // The cell's graphic (nullptr without) and the room and place it takes beside the text.
+    TCellGraphic* CellGraphicLayout(int ACol, int ARow, int& W, int& H, TCellHAlign& HAlign, TCellVAlign& VAlign,
+                                    bool& DrawText);
+    virtual void SelectionChanged(int ALeft, int ATop, int ARight, int ABottom);
+    virtual void AutoInsertRow(int ARow);
+    virtual void AutoDeleteRow(int ARow);
+    virtual void FilterDone();
+    virtual void FixedEdit(int ACol, int ARow, TGridFixedCellEditor& AEditor, QStringList& Values);
+    virtual void GetCellTextForCalc(int ACol, int ARow, QString& Value);
+    virtual void GetSaveCellText(int ACol, int ARow, QString& Value);
+    virtual void SetLoadCellText(int ACol, int ARow, QString Value);
+    virtual void ExportNotification(TGridExportState AState, int ARow) {}
+    virtual void ImportNotification(TGridImportState AState, int ARow) {}
+    bool SelectionChangedFlag() const { return FSelChange; }
+
+    // ---- cell colours, styles and colour tones ----
+    void GetVisualProperties(int ACol, int ARow, plat::TGridDrawState& AState, bool Print, bool Select, bool Remap,
+                             plat::TBrush& ABrush, TColor& AColorTo, TColor& AMirrorColor, TColor& AMirrorColorTo,
+                             plat::TFont& AFont, TAlignment& HA, TVAlignment& VA, bool& WW,
+                             TCellGradientDirection& GD) override;
+    // Percent of A over B, each RGB channel rounded half to even.
+    static TColor MixColors(TColor A, TColor B, int Percent);
+    static TColor SelectionMixColor(TColor SelColor, TColor CellColor, bool Mixer, int Factor);
+    virtual void SetStyle(TExGridStyle AStyle);
+    void SetComponentStyle(TSkinStyle AStyle);
+    void SetColorTones(const TColorTones& ATones);
+    const TColorTones& ColorTones() const { return FTones; }
+    TSkinStyle ComponentStyle() const { return FStyle; }
+    void SetTheme(TXPColorScheme Scheme);
+    void AdaptToOfficeTheme();
+    // The drop-down editors that exist take the style; there are none before the editors do.
+    void StyleDropDownEditors(TSkinStyle AStyle) {}
+    void SetSyncGrid(const TSyncGrid& Value);
+    // The disjunctly selected cells, kept as column and row pairs.
+    bool IsSelectedCell(int ACol, int ARow) const;
+
+    // ---- look and URL display ----
+    TColor URLColor() const { return FURLColor; }
+    void SetURLColor(TColor Value);
+    bool URLShow() const { return FURLShow; }
+    void SetURLShow(bool Value);
+    bool URLShowInText() const { return FURLShowInText; }
+    void SetURLShowInText(bool Value);
+    bool URLFull() const { return FURLFull; }
+    void SetURLFull(bool Value);
+    // "glXP" and "Windows XP" for glXP; empty for glCustom.
+    static QString LookName(TGridLook Look);
+    static QString LookDisplayName(TGridLook Look);
+    // The last fixed row's cell in the column and the last fixed column's cell in the row of both
+    // current cells.
+    void RepaintActiveHeaders(int OldCol, int OldRow, int NewCol, int NewRow);
+    bool IsSortIndicatorRow(int ACol, int ARow);
+
     // ---- owned settings objects and helpers ----
     TSearchFooter& SearchFooter() { return *FSearchFooter; }
     TFloatingFooter& FloatingFooter() { return *FFloatingFooter; }
@@ -906,7 +982,8 @@ public:
     TClickCellEvent OnClickCell, OnRightClickCell;
     TDblClickCellEvent OnDblClickCell;
     TCanEditCellEvent OnCanClickCell;
-    plat::TNotifyEvent OnSelectionChanged;
+    std::function<void(QObject* Sender, int32_t ALeft, int32_t ATop, int32_t ARight, int32_t ABottom)>
+        OnSelectionChanged;
     TScrollHintEvent OnScrollHint;
     TDragScrollEvent OnDragScroll;
     TScrollCellEvent OnScrollCell;
@@ -936,6 +1013,9 @@ public:
     TAutoInsertColEvent OnAutoInsertCol;
     TCanDeleteRowEvent OnCanDeleteRow;
     TAutoDeleteRowEvent OnAutoDeleteRow;
+    plat::TNotifyEvent OnFilterDone;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TGridFixedCellEditor& AEditor, QStringList& Values)>
+        OnFixedEdit;
     TColumnSizeEvent OnColumnSize;
     TColumnSizingEvent OnColumnSizing;
     TEndColumnSizeEvent OnEndColumnSize;
@@ -973,6 +1053,8 @@ protected:
     void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
                          plat::TGridDrawState AState) override;
     bool event(QEvent* e) override;
+    // Links the first address and appends the group count.
+    void DoGetDisplText(int ACol, int ARow, QString& Value) const override;
     void HScrollMessage(int ScrollCode, int Pos) override;
     void VScrollMessage(int ScrollCode, int Pos) override;
     void UpdateScrollPos() override;
@@ -1041,6 +1123,10 @@ private:
     TSkinStyle FStyle = tsWindowsXP;
     TColor FBorderColor = 0xB99D7F;
     TOfficeTheme FOldOfficeTheme = otUnknown;
+    TColorTones FTones;
+    TColor FURLColor = 0xFF0000;
+    bool FURLShow = false, FURLShowInText = false, FURLFull = false;
+    bool FLoading = false;  // Loaded() applies the stored look
     TMouseSelectMode FMouseSelectMode = msNormal;
     plat::TFont FFixedFont, FActiveCellFont;
     plat::TBitmap FRowIndicator;
