@@ -267,7 +267,7 @@ void TExStringGrid::GetVisualProperties(int ACol, int ARow, plat::TGridDrawState
     if (FUseDisabledFont && ((FUseEnabledRows && !GetRowEnabled(SelRow)) || !isEnabled()))
         AFont.SetColor(FDisabledFontColor);
     // 16. Selected rows outside the current one are a shade lighter, never wrapped round to dark.
-    if (inRange && ARow != Row() && ma.DisjunctRowSelect() && FSelectionColorTo == clNone &&
+    if (AState.contains(plat::gdSelected) && ARow != Row() && ma.DisjunctRowSelect() && FSelectionColorTo == clNone &&
         ABrush.Color() != clNone)
         ABrush.SetColor(AdjustColorPercent(ABrush.Color(), 7));
     // 17.
