@@ -199,6 +199,10 @@ QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
 
 bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
+    if (e->type() == OfficeThemeChangeEventType()) {
+        plat::guarded([this] { AdaptToOfficeTheme(); });
+        return true;
+    }
     const bool result = TBaseGrid::event(e);
     if (e->type() == QEvent::Show && !FWndCreated) plat::guarded([this] { CreateWnd(); });
     return result;
@@ -251,6 +255,7 @@ void TExStringGrid::Loaded() {
     FSearchFooter->SetAutoThemeAdapt(FAutoThemeAdapt);
     UpdateSearchPanel();
     ApplyScrollBarAlways(false);
+    if (FAutoThemeAdapt && !IsDesignTime()) AdaptToOfficeTheme();
     // The reference sizes and the column order as the window left them.
     FOrigColSizes->Clear();
     for (int c = 0; c < ColCount(); ++c) FOrigColSizes->Add(ColWidths(c));

@@ -141,7 +141,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, NoImageAndText, false)                             \
     /* look and colours */                                     \
     X(bool, Flat, false)                                       \
-    X(bool, AutoThemeAdapt, false)                             \
     X(bool, FixedAsButtons, false)                             \
     X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
     X(bool, HideFocusRect, false)                              \
@@ -607,6 +606,9 @@ public:
     TSkinStyle ComponentStyle() const { return FStyle; }
     void SetTheme(TXPColorScheme Scheme);
     void AdaptToOfficeTheme();
+    // On: the grid follows the Office theme now and at each change notice.
+    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    void SetAutoThemeAdapt(bool Value);
     // The drop-down editors that exist take the style; there are none before the editors do.
     void StyleDropDownEditors(TSkinStyle AStyle) {}
     void SetSyncGrid(const TSyncGrid& Value);
@@ -1124,6 +1126,7 @@ private:
     TColor FBorderColor = 0xB99D7F;
     TOfficeTheme FOldOfficeTheme = otUnknown;
     TColorTones FTones;
+    bool FAutoThemeAdapt = false;
     TColor FURLColor = 0xFF0000;
     bool FURLShow = false, FURLShowInText = false, FURLFull = false;
     bool FLoading = false;  // Loaded() applies the stored look

@@ -185,7 +185,7 @@ void TExStringGrid::GetVisualProperties(int ACol, int ARow, plat::TGridDrawState
             AFont.Assign(FFixedFont);
             AState.include(plat::gdFixed);
         }
-        if (FLook >= glVEZ && FLook != glCustom) {
+        if (FLook >= glVEZ) {
             ABrush.SetColor(FVEZGradientFrom);
             AColorTo = FVEZGradientTo;
             AMirrorColor = FVEZGradientMirrorFrom;
@@ -438,6 +438,16 @@ void TExStringGrid::AdaptToOfficeTheme() {
                                           tsOffice2010Black};
     if (theme != otUnknown) SetComponentStyle(kByTheme[theme]);
     FOldOfficeTheme = theme;
+}
+
+void TExStringGrid::SetAutoThemeAdapt(bool Value) {
+    if (FAutoThemeAdapt == Value) return;
+    FAutoThemeAdapt = Value;
+    FSearchFooter->SetAutoThemeAdapt(Value);
+    if (Value) {
+        AdaptToOfficeTheme();
+        RepaintGrid();
+    }
 }
 
 void TExStringGrid::SetSyncGrid(const TSyncGrid& Value) { FSyncGrid->Assign(&Value); }

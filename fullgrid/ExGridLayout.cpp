@@ -69,7 +69,8 @@ QSize TExStringGrid::CalcCellTextSize(int ACol, int DisplayCol, int ARow, bool V
     const plat::TFont keptFont = cv.Font();
     plat::TGridDrawState state;
     plat::TBrush brush;
-    GetFontProperties(ACol, DisplayCol, ARow, state, cv.Font(), brush, true);
+    // The cell's own font values are read at its real column.
+    GetFontProperties(DisplayCol, ACol, ARow, state, cv.Font(), brush, true);
     if ((DisplayCol < FixedCols() || ARow < FixedRows()) && FActiveCellShow &&
         FActiveCellFont.Style().contains(plat::fsBold)) {
         plat::TFontStyles st = cv.Font().Style();

@@ -3,6 +3,8 @@
 #include "fullgrid/ExGrid.h"
 #include "platform/FormatSettings.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
@@ -364,6 +366,16 @@ TEST(ExGridStyles, OfficeThemeAppliedOncePerChange) {
     g.AdaptToOfficeTheme();
     EXPECT_EQ(g.ComponentStyle(), tsOffice2010Black);
     EXPECT_EQ(g.GridFixedLineColor(), 0x444444);
+
+    // Switched on, a grid follows the theme at once and at each change notice.
+    TExStringGrid follower;
+    follower.SetAutoThemeAdapt(true);
+    EXPECT_TRUE(follower.SearchFooter().AutoThemeAdapt());
+    EXPECT_EQ(follower.ComponentStyle(), tsOffice2010Black);
+    office.theme = 2;
+    QEvent notice(OfficeThemeChangeEventType());
+    QCoreApplication::sendEvent(&follower, &notice);
+    EXPECT_EQ(follower.ComponentStyle(), tsOffice2010Silver);
     SetRegistryReader(nullptr);
 }
 
