@@ -583,14 +583,15 @@ void TExStringGrid::Assign(const QObject* Source) {
     for (int c = 0; c < ColCount(); ++c) SetColWidths(c, s->ColWidths(c));
     SetColumnHeaders(s->FColumnHeaders);
     for (int r = 0; r < RowCount(); ++r) SetRowHeights(r, s->RowHeights(r));
-    FScrollProportional = s->FScrollProportional;
+    FScrollProportional = s->FScrollProportional;  // the field: no bar update yet
     FScrollSynch = s->FScrollSynch;
     FScrollHints = s->FScrollHints;
     FScrollBarAlways = s->FScrollBarAlways;
     SetScrollBars(s->ScrollBars());
-    FScrollColor = s->FScrollColor;
-    FScrollType = s->FScrollType;
     FScrollWidth = s->FScrollWidth;
+    SetScrollColor(s->FScrollColor);
+    SetScrollType(s->FScrollType);
+    SetScrollWidth(s->FScrollWidth);
     AssignCells(Source);
     EndUpdate();
 }
