@@ -199,6 +199,10 @@ QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
 
 bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
+    if (e->type() == OfficeThemeChangeEventType()) {
+        plat::guarded([this] { AdaptToOfficeTheme(); });
+        return true;
+    }
     const bool result = TBaseGrid::event(e);
     if (e->type() == QEvent::Show && !FWndCreated) plat::guarded([this] { CreateWnd(); });
     return result;
@@ -215,6 +219,11 @@ void TExStringGrid::CreateWnd() {
     FGridTimer->SetEnabled(false);
     FGridTimer->SetEnabled(true);
     FIsWinXP = FIsWinXP && plat::IsThemeActive();
+    // A metro grid whose window is made now gets its thin scroll controls.
+    if (FScrollType == ssMetro && !IsDesignTime()) {
+        makeScrollControls();
+        SetScrollBars(plat::ssNone);
+    }
     FWheelScrollLines = QApplication::wheelScrollLines();
     if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
 }
@@ -226,7 +235,9 @@ void TExStringGrid::Loaded() {
     ShowRowHeaders();
     if (FLook == glVEZ) {
         FLook = glCustom;
+        FLoading = true;
         SetLook(glVEZ);
+        FLoading = false;
     }
     FFixedRowsMin = FixedRows();
     FFixedColsMin = FixedCols();
@@ -244,6 +255,7 @@ void TExStringGrid::Loaded() {
     FSearchFooter->SetAutoThemeAdapt(FAutoThemeAdapt);
     UpdateSearchPanel();
     ApplyScrollBarAlways(false);
+    if (FAutoThemeAdapt && !IsDesignTime()) AdaptToOfficeTheme();
     // The reference sizes and the column order as the window left them.
     FOrigColSizes->Clear();
     for (int c = 0; c < ColCount(); ++c) FOrigColSizes->Add(ColWidths(c));
@@ -259,7 +271,9 @@ void TExStringGrid::Paint() {
 void TExStringGrid::resizeEvent(QResizeEvent* event) {
     TBaseGrid::resizeEvent(event);
     plat::guarded([this] {
+        if (FLoaded && parentWidget() && FColumnSize->Stretch()) StretchColumnToFit(FColumnSize->StretchColumn());
         LayoutPanels();
+        layoutScrollControls();
         if (OnResize) OnResize(this);
         const TBackGroundDisplay d = FBackGround->Display();
         if ((d == bdGradientHorz || d == bdGradientVert) && FBackGround->ColorTo() != plat::clNone) RepaintGrid();
@@ -408,10 +422,6 @@ void TExStringGrid::SetColumnOrder() {
 
 // ---------------------------------------------------------------- look
 
-void TExStringGrid::SetLook(TGridLook Value) {
-    FLook = Value;
-    RepaintGrid();
-}
 
 int32_t TExStringGrid::GetVersionNr() const { return 0x06020103; }
 
@@ -573,14 +583,15 @@ void TExStringGrid::Assign(const QObject* Source) {
     for (int c = 0; c < ColCount(); ++c) SetColWidths(c, s->ColWidths(c));
     SetColumnHeaders(s->FColumnHeaders);
     for (int r = 0; r < RowCount(); ++r) SetRowHeights(r, s->RowHeights(r));
-    FScrollProportional = s->FScrollProportional;
+    FScrollProportional = s->FScrollProportional;  // the field: no bar update yet
     FScrollSynch = s->FScrollSynch;
     FScrollHints = s->FScrollHints;
     FScrollBarAlways = s->FScrollBarAlways;
     SetScrollBars(s->ScrollBars());
-    FScrollColor = s->FScrollColor;
-    FScrollType = s->FScrollType;
     FScrollWidth = s->FScrollWidth;
+    SetScrollColor(s->FScrollColor);
+    SetScrollType(s->FScrollType);
+    SetScrollWidth(s->FScrollWidth);
     AssignCells(Source);
     EndUpdate();
 }

@@ -15,6 +15,7 @@
 #include "fullgrid/ExGridLook.h"
 #include "fullgrid/ExGridParts.h"
 #include "fullgrid/ExGridUnit.h"
+#include "platform/EnumSet.h"
 #include "platform/Timer.h"
 
 #include <QCursor>
@@ -31,6 +32,7 @@ class TArrowWindow;
 class TGridFocusWindow;
 class TExStringGridCheck;
 class TPictureContainer;
+class QScrollBar;
 namespace plat {
 class TImageList;
 class TDateTimePicker;
@@ -72,6 +74,23 @@ using TClipboardAfterPasteEvent =
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)>;
 // Search footer actions and the cell-query events the grid asks last.
 enum TSearchAction : uint8_t { saFindFirst, saFindPrevious, saFindNext };
+enum TExGridStyle : uint8_t {
+    gsOffice2003Blue, gsOffice2003Silver, gsOffice2003Olive, gsOffice2003Classic, gsOffice2007Luna,
+    gsOffice2007Obsidian, gsWindowsXP, gsWhidbey, gsCustom, gsOffice2007Silver, gsWindowsVista, gsWindows7,
+    gsTerminal, gsOffice2010Blue, gsOffice2010Silver, gsOffice2010Black
+};
+enum TXPColorScheme : uint8_t { xpNone, xpBlue, xpGreen, xpGray, vistaAero };
+// Progress notices of exports (and searches) and imports.
+enum TGridExportState : uint8_t { esExportStart, esExportNewRow, esExportDone, esExportSelRow, esExportFail };
+enum TGridImportState : uint8_t { isImportStart, isImportNewRow, isImportDone, isImportFail };
+enum TDragOverState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+enum TDragScrollDirection : uint8_t { dsdUp, dsdDown, dsdLeft, dsdRight };
+using TDragScrollDirections = plat::TEnumSet<TDragScrollDirection>;
+using TDragScrollEvent = std::function<void(QObject* Sender, int32_t TopRow, int32_t LeftCol,
+                                            TDragScrollDirections& Direction, bool& CanScroll)>;
+using TScrollCellEvent =
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t ScrollMax, int32_t ScrollMin,
+                       int32_t ScrollPos)>;
 using TSearchFooterActionEvent =
     std::function<void(QObject* Sender, const QString& Value, int32_t ACol, int32_t ARow, TSearchAction SearchAction)>;
 using TRowColBoolEvent = std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, bool& Value)>;
@@ -114,11 +133,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, OemConvert, false)                                 \
     X(bool, EnableHTML, true)                                  \
     X(bool, EnableBlink, false)                                \
-    X(TColor, URLColor, 0xFF0000)                              \
-    X(bool, URLShow, false)                                    \
-    X(bool, URLShowInText, false)                              \
     X(bool, URLUnderlineOnHover, false)                        \
-    X(bool, URLFull, false)                                    \
     X(bool, URLEdit, false)                                    \
     X(bool, AnchorHint, false)                                 \
     X(TPictureContainer*, PictureContainer, nullptr)           \
@@ -126,7 +141,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, NoImageAndText, false)                             \
     /* look and colours */                                     \
     X(bool, Flat, false)                                       \
-    X(bool, AutoThemeAdapt, false)                             \
     X(bool, FixedAsButtons, false)                             \
     X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
     X(bool, HideFocusRect, false)                              \
@@ -185,11 +199,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TColor, HighlightTextColor, plat::clHighlightText)       \
     /* scrolling */                                            \
     X(TScrollBarAlways, ScrollBarAlways, saNone)               \
-    X(TColor, ScrollColor, plat::clNone)                       \
-    X(bool, ScrollProportional, false)                         \
     X(bool, ScrollSynch, false)                                \
-    X(TScrollType, ScrollType, ssNormal)                       \
-    X(int32_t, ScrollWidth, 17)                                \
     X(TScrollHintType, ScrollHints, shNone)                    \
     X(bool, EnableWheel, true)                                 \
     X(TIntelliPan, IntelliPan, ipVertical)                     \
@@ -515,6 +525,113 @@ public:
     QString CheckTrue = QStringLiteral("Y");
     QString CheckFalse = QStringLiteral("N");
 
+    // ---- scroll bars ----
+    // The look of the bars: ssFlat and ssEncarta style the grid's own bars flat (ssEncarta
+    // hot-tracked), ssMetro swaps them for two thin scroll controls.
+    TScrollType ScrollType() const { return FScrollType; }
+    void SetScrollType(TScrollType Value);
+    // The flat bars' background (clNone: the style's) and thickness.
+    TColor ScrollColor() const { return FScrollColor; }
+    void SetScrollColor(TColor Value);
+    int32_t ScrollWidth() const { return FScrollWidth; }
+    void SetScrollWidth(int32_t Value);
+    // Bars whose range follows the pixel sizes of the rows and columns.
+    bool ScrollProportional() const { return FScrollProportional; }
+    void SetScrollProportional(bool Value);
+    // Whether the flat styling is applied to the bars.
+    bool IsFlat() const { return FIsFlat; }
+    void UpdateProportionalVScroll();
+    void UpdateProportionalHScroll();
+    // Suspends the proportional updates.
+    bool ScrollLock() const { return FScrollLock; }
+    void SetScrollLock(bool Value) { FScrollLock = Value; }
+    // The thin scroll controls of ssMetro; nullptr otherwise.
+    TScrollControl* VScrollControl() const { return FVScrlCtrl.get(); }
+    TScrollControl* HScrollControl() const { return FHScrlCtrl.get(); }
+    // The scroll bar shown inside a cell and that cell (display column, row); the vertical scroll
+    // messages it sends move its position by lines of 10 and pages of 100.
+    void SetCellScrollBar(QScrollBar* Bar, int ACol, int ARow);
+    // Scroll messages as the bars send them (SB_ codes, the 0..127 position).
+    void HandleWMHScroll(int ScrollCode, int Pos) { HScrollMessage(ScrollCode, Pos); }
+    bool HandleWMVScroll(int ScrollCode, int Pos, QScrollBar* Sender = nullptr);
+    // Drag scrolling: every drag-over notice in client pixels.
+    void HandleDragOver(TDragOverState State, int X, int Y);
+    TDragScrollDirections DragScrollDirection() const { return FDragScrollDirection; }
+    // The drag-scroll timer while one runs, else nullptr.
+    plat::TTimer* DragScrollTimer() const { return FDragTmr.get(); }
+    // The column-size hook: OnUpdateColumnSize may change the width a sizing left.
+    virtual void UpdateColumnSize(int ACol, int& AWidth);
+
+    // ---- cell layout and text metrics (ACol a real column unless named DisplayCol) ----
+    // The text alignment of a cell: the default, numbers to the right with AutoNumAlign, the cell's
+    // own alignment, then the alignment query.
+    std::pair<TAlignment, TVAlignment> GetCellAlignment(int ACol, int ARow);
+    // The fixed font or the font, with the cell's own font values, then the colour query.
+    void GetFontProperties(int ACol, int RCol, int ARow, plat::TGridDrawState& AState, plat::TFont& AFont,
+                           plat::TBrush& ABrush, bool Remap);
+    // The size a cell's text needs: VS wraps it into the cell's width, SB keeps room for a drop-down
+    // button.
+    QSize GetCellTextSize(int ACol, int ARow, bool VS, bool SB);
+    QSize CalcCellTextSize(int ACol, int DisplayCol, int ARow, bool VS, bool SB);
+    // The display text of a numeric cell through OnGetFloatFormat; the cell text otherwise and when
+    // the format does not fit the value.
+    virtual QString GetFormattedCell(int ACol, int ARow);
+    // The cell's graphic (nullptr without) and the room and place it takes beside the text.
+    TCellGraphic* CellGraphicLayout(int ACol, int ARow, int& W, int& H, TCellHAlign& HAlign, TCellVAlign& VAlign,
+                                    bool& DrawText);
+    virtual void SelectionChanged(int ALeft, int ATop, int ARight, int ABottom);
+    virtual void AutoInsertRow(int ARow);
+    virtual void AutoDeleteRow(int ARow);
+    virtual void FilterDone();
+    virtual void FixedEdit(int ACol, int ARow, TGridFixedCellEditor& AEditor, QStringList& Values);
+    virtual void GetCellTextForCalc(int ACol, int ARow, QString& Value);
+    virtual void GetSaveCellText(int ACol, int ARow, QString& Value);
+    virtual void SetLoadCellText(int ACol, int ARow, QString Value);
+    virtual void ExportNotification(TGridExportState AState, int ARow) {}
+    virtual void ImportNotification(TGridImportState AState, int ARow) {}
+    bool SelectionChangedFlag() const { return FSelChange; }
+
+    // ---- cell colours, styles and colour tones ----
+    void GetVisualProperties(int ACol, int ARow, plat::TGridDrawState& AState, bool Print, bool Select, bool Remap,
+                             plat::TBrush& ABrush, TColor& AColorTo, TColor& AMirrorColor, TColor& AMirrorColorTo,
+                             plat::TFont& AFont, TAlignment& HA, TVAlignment& VA, bool& WW,
+                             TCellGradientDirection& GD) override;
+    // Percent of A over B, each RGB channel rounded half to even.
+    static TColor MixColors(TColor A, TColor B, int Percent);
+    static TColor SelectionMixColor(TColor SelColor, TColor CellColor, bool Mixer, int Factor);
+    virtual void SetStyle(TExGridStyle AStyle);
+    void SetComponentStyle(TSkinStyle AStyle);
+    void SetColorTones(const TColorTones& ATones);
+    const TColorTones& ColorTones() const { return FTones; }
+    TSkinStyle ComponentStyle() const { return FStyle; }
+    void SetTheme(TXPColorScheme Scheme);
+    void AdaptToOfficeTheme();
+    // On: the grid follows the Office theme now and at each change notice.
+    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    void SetAutoThemeAdapt(bool Value);
+    // The drop-down editors that exist take the style; there are none before the editors do.
+    void StyleDropDownEditors(TSkinStyle AStyle) {}
+    void SetSyncGrid(const TSyncGrid& Value);
+    // The disjunctly selected cells, kept as column and row pairs.
+    bool IsSelectedCell(int ACol, int ARow) const;
+
+    // ---- look and URL display ----
+    TColor URLColor() const { return FURLColor; }
+    void SetURLColor(TColor Value);
+    bool URLShow() const { return FURLShow; }
+    void SetURLShow(bool Value);
+    bool URLShowInText() const { return FURLShowInText; }
+    void SetURLShowInText(bool Value);
+    bool URLFull() const { return FURLFull; }
+    void SetURLFull(bool Value);
+    // "glXP" and "Windows XP" for glXP; empty for glCustom.
+    static QString LookName(TGridLook Look);
+    static QString LookDisplayName(TGridLook Look);
+    // The last fixed row's cell in the column and the last fixed column's cell in the row of both
+    // current cells.
+    void RepaintActiveHeaders(int OldCol, int OldRow, int NewCol, int NewRow);
+    bool IsSortIndicatorRow(int ACol, int ARow);
+
     // ---- owned settings objects and helpers ----
     TSearchFooter& SearchFooter() { return *FSearchFooter; }
     TFloatingFooter& FloatingFooter() { return *FFloatingFooter; }
@@ -786,6 +903,17 @@ public:
     void RemoveRowsInternal(int ARow, int ACount);
     // Empties the texts of the rows, hidden columns included.
     void ClearRows(int ARow, int ACount);
+    // Empty rows of the default height at a display row; the rows below move down with their
+    // heights and their modified and enabled marks, a shown floating footer's row stays last. With
+    // ShiftControls the embedded cell controls below move with them.
+    void InsertDisplayRows(int ARow, int ACount, bool ShiftControls);
+    // Takes display rows out with their heights and marks, keeping the current and top rows in
+    // range; with Shift the hidden rows beyond them move up.
+    void RemoveDisplayRows(int ARow, int ACount, bool Shift);
+    // The public row removal.
+    void RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
+    // Places the controls embedded in cells; there are none until cell controls exist.
+    void CellControlsUpdate(bool Rebuild) {}
 
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QDateTime& ADateTime)> OnDateTimeChange;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)> OnEditChange;
@@ -856,8 +984,11 @@ public:
     TClickCellEvent OnClickCell, OnRightClickCell;
     TDblClickCellEvent OnDblClickCell;
     TCanEditCellEvent OnCanClickCell;
-    plat::TNotifyEvent OnSelectionChanged;
+    std::function<void(QObject* Sender, int32_t ALeft, int32_t ATop, int32_t ARight, int32_t ABottom)>
+        OnSelectionChanged;
     TScrollHintEvent OnScrollHint;
+    TDragScrollEvent OnDragScroll;
+    TScrollCellEvent OnScrollCell;
     // editing and editors
     plat::TNotifyEvent OnEditingDone;
     TEditCellDoneEvent OnEditCellDone;
@@ -884,6 +1015,9 @@ public:
     TAutoInsertColEvent OnAutoInsertCol;
     TCanDeleteRowEvent OnCanDeleteRow;
     TAutoDeleteRowEvent OnAutoDeleteRow;
+    plat::TNotifyEvent OnFilterDone;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TGridFixedCellEditor& AEditor, QStringList& Values)>
+        OnFixedEdit;
     TColumnSizeEvent OnColumnSize;
     TColumnSizingEvent OnColumnSizing;
     TEndColumnSizeEvent OnEndColumnSize;
@@ -921,6 +1055,15 @@ protected:
     void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
                          plat::TGridDrawState AState) override;
     bool event(QEvent* e) override;
+    // Links the first address and appends the group count.
+    void DoGetDisplText(int ACol, int ARow, QString& Value) const override;
+    void HScrollMessage(int ScrollCode, int Pos) override;
+    void VScrollMessage(int ScrollCode, int Pos) override;
+    void UpdateScrollPos() override;
+    void ColWidthsChanged() override;
+    void RowHeightsChanged() override;
+    void MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
+    void MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -982,6 +1125,11 @@ private:
     TSkinStyle FStyle = tsWindowsXP;
     TColor FBorderColor = 0xB99D7F;
     TOfficeTheme FOldOfficeTheme = otUnknown;
+    TColorTones FTones;
+    bool FAutoThemeAdapt = false;
+    TColor FURLColor = 0xFF0000;
+    bool FURLShow = false, FURLShowInText = false, FURLFull = false;
+    bool FLoading = false;  // Loaded() applies the stored look
     TMouseSelectMode FMouseSelectMode = msNormal;
     plat::TFont FFixedFont, FActiveCellFont;
     plat::TBitmap FRowIndicator;
@@ -1043,6 +1191,32 @@ private:
     std::array<std::unique_ptr<TArrowWindow>, 4> FArrows;
     std::unique_ptr<TGridTransEdit> FEditTrans;
     std::unique_ptr<TGridTransCombo> FComboTrans;
+
+    // scrolling
+    TScrollType FScrollType = ssNormal;
+    TColor FScrollColor = plat::clNone;
+    int32_t FScrollWidth = 17;
+    bool FScrollProportional = false;
+    bool FIsFlat = false;
+    bool FScrollLock = false;
+    bool FScrollHintShow = false;
+    QPointer<QScrollBar> FScrollBar;
+    int FScrollCol = -1, FScrollRow = -1;
+    std::unique_ptr<TScrollControl> FVScrlCtrl, FHScrlCtrl;
+    TDragScrollDirections FDragScrollDirection;
+    std::unique_ptr<plat::TTimer> FDragTmr;
+    bool FColSizeFlg = false, FColSized = false, FRowSized = false;
+    int FColclickedsize = -1, FRowclickedsize = -1;
+    void InitFlatScrollBars();
+    void DoneFlatScrollBars();
+    void ApplyFlatScrollSettings();
+    void ApplyFlatScrollStyle();
+    void layoutScrollControls();
+    void makeScrollControls();
+    void showScrollHint(const QString& Text);
+    void dragScrollTick();
+    // A fixed-column (row) sizing scaled every other column (row) by new / old.
+    void scaleOthers(bool Cols, int Index, int OldSize);
 
     plat::TTimer* FGridTimer = nullptr;  // a child of the grid, restarted by each CreateWnd
     QPointer<QWidget> FOwnerForm;

@@ -15,19 +15,22 @@ void fireColorEvent(const TGridColorEvent& Event, QObject* Sender, int ACol, int
     TGridDrawState state;
     for (auto item : {plat::gdSelected, plat::gdFocused, plat::gdFixed})
         if (AState.contains(item)) state.include(static_cast<TGridDrawStateItem>(item));
-    QBrush brush(plat::ToQColor(ABrush.Color()));
+    const QColor before = plat::ToQColor(ABrush.Color());
+    QBrush brush(before);
     QFont font = AFont.ToQFont();
     Event(Sender, ARow, ACol, state, brush, font);
-    ABrush.SetColor(plat::FromQColor(brush.color()));
+    // Only a colour the handler set comes back: none and system colours stay what they were.
+    if (brush.color() != before) ABrush.SetColor(plat::FromQColor(brush.color()));
     AFont.AssignQFont(font);
 }
 
 void fireBorderEvent(const TGridBorderEvent& Event, QObject* Sender, int ACol, int ARow, plat::TPen& APen,
                      TCellBorders& Borders) {
-    QPen pen(plat::ToQColor(APen.Color()));
+    const QColor before = plat::ToQColor(APen.Color());
+    QPen pen(before);
     pen.setWidth(APen.Width());
     Event(Sender, ARow, ACol, pen, Borders);
-    APen.SetColor(plat::FromQColor(pen.color()));
+    if (pen.color() != before) APen.SetColor(plat::FromQColor(pen.color()));
     APen.SetWidth(pen.width());
 }
 

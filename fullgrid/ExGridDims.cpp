@@ -58,7 +58,11 @@ void TExStringGrid::SetRowCount(int Value) {
     FMaxRowCount = std::max(FMaxRowCount, Value);
     SetNormalRowCount(Value);
     if (FFloatingFooter) FFloatingFooter->Invalidate();
+    UpdateProportionalVScroll();
+    UpdateProportionalHScroll();
     ApplyScrollBarAlways(false);
+    if (FScrollType != ssNormal) ApplyFlatScrollStyle();
+    if (FFloatingFooter && FFloatingFooter->Visible() && RowCount() != old) CalcFooter(-1);
 }
 
 void TExStringGrid::SetColCount(int Value) {
@@ -67,6 +71,8 @@ void TExStringGrid::SetColCount(int Value) {
         TBaseGrid::SetFixedCols(FFixedColsMin);
     FMaxColCount = std::max(FMaxColCount, Value);
     if (FFloatingFooter) FFloatingFooter->Invalidate();
+    UpdateProportionalHScroll();
+    UpdateProportionalVScroll();
     ApplyScrollBarAlways(false);
 }
 

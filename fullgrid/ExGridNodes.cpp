@@ -22,40 +22,62 @@ void TExStringGrid::shiftHidden(int FromReal, int Delta) {
     FHiddenUniqueValid = false;
 }
 
-void TExStringGrid::InsertRows(int ARow, int ACount) {
+void TExStringGrid::InsertDisplayRows(int ARow, int ACount, bool ShiftControls) {
     if (ACount <= 0) return;
     ARow = std::clamp(ARow, 0, RowCount());
-    shiftHidden(RealRowIndex(ARow), ACount);
+    // A shown footer row stays the last row.
+    if (FFloatingFooter->Visible() && ARow == RowCount() && RowCount() > 1) --ARow;
     std::vector<plat::TGridStore::TRowRecord> records(static_cast<size_t>(ACount));
     InsertRowRecords(ARow, std::move(records), std::vector<int>(size_t(ACount), DefaultRowHeight()));
+    for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()})
+        if (ARow < marks->Count())
+            for (int i = 0; i < ACount; ++i) marks->Insert(ARow, 0);
+    if (ShiftControls) CellControlsUpdate(false);
     SetNormalRowCount(RowCount());
     RepaintGrid();
 }
 
-void TExStringGrid::RemoveRows(int ARow, int ACount) { RemoveRowsInternal(ARow, ACount); }
-
-void TExStringGrid::RemoveRowsInternal(int ARow, int ACount) {
+void TExStringGrid::RemoveDisplayRows(int ARow, int ACount, bool Shift) {
     if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
     int n = std::min(ACount, RowCount() - ARow);
     if (n == RowCount()) --n;  // the grid keeps one row
     if (n <= 0) return;
-    std::vector<int> gone(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) gone[size_t(i)] = RealRowIndex(ARow + i);
+    std::vector<int> gone;
+    if (Shift) {
+        gone.resize(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) gone[size_t(i)] = RealRowIndex(ARow + i);
+    }
     std::vector<int> heights;
     TakeRowRecords(ARow, n, heights);  // the records and their cell properties go here
-    // A hidden row moves up by the removed rows before it.
-    auto below = [&](int real) { return int(std::lower_bound(gone.begin(), gone.end(), real) - gone.begin()); };
-    for (int i = 0; i < FGridItems.Count(); ++i) {
-        TGridItem& item = FGridItems.Items(i);
-        const int d = below(item.RealIdx);
-        item.RealIdx -= d;
-        item.Idx -= d;
+    for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()})
+        for (int i = std::min(marks->Count(), ARow + n) - 1; i >= ARow; --i) marks->Delete(i);
+    if (Shift) {
+        // A hidden row moves up by the removed rows before it.
+        auto below = [&](int real) { return int(std::lower_bound(gone.begin(), gone.end(), real) - gone.begin()); };
+        for (int i = 0; i < FGridItems.Count(); ++i) {
+            TGridItem& item = FGridItems.Items(i);
+            const int d = below(item.RealIdx);
+            item.RealIdx -= d;
+            item.Idx -= d;
+        }
+        for (int& h : FHiddenIdx) h -= below(h);
+        FHiddenUniqueValid = false;
+        CellControlsUpdate(false);
     }
-    for (int& h : FHiddenIdx) h -= below(h);
-    FHiddenUniqueValid = false;
     SetNormalRowCount(RowCount());
     RepaintGrid();
 }
+
+void TExStringGrid::InsertRows(int ARow, int ACount) {
+    if (ACount <= 0) return;
+    ARow = std::clamp(ARow, 0, RowCount());
+    shiftHidden(RealRowIndex(ARow), ACount);
+    InsertDisplayRows(ARow, ACount, true);
+}
+
+void TExStringGrid::RemoveRows(int ARow, int ACount) { RemoveRowsInternal(ARow, ACount); }
+
+void TExStringGrid::RemoveRowsInternal(int ARow, int ACount) { RemoveDisplayRows(ARow, ACount, true); }
 
 void TExStringGrid::ClearRows(int ARow, int ACount) {
     const int last = std::min(ARow + ACount, RowCount());

@@ -2,6 +2,10 @@
 
 #include "fullgrid/ExGrid.h"
 #include "fullgrid/ExGridUnit.h"
+#include "platform/Colors.h"
+
+#include <QFontMetrics>
+#include <QPainter>
 
 // ---------------------------------------------------------------- footer
 
@@ -176,7 +180,31 @@ TDropList::TDropList(QWidget* AParent) : QWidget(AParent) {
 
 // ---------------------------------------------------------------- hidden helpers
 
-THTMLHintWindow::THTMLHintWindow(QWidget* AParent) : QWidget(AParent) { hide(); }
+THTMLHintWindow::THTMLHintWindow(QWidget* AParent) : QWidget(AParent, Qt::ToolTip) { hide(); }
+
+void THTMLHintWindow::ActivateHint(QPoint ScreenPos, const QString& Text, int MaxWidth, TColor Color) {
+    FText = Text;
+    FColor = Color;
+    const QFontMetrics fm(font());
+    const QRect r = fm.boundingRect(QRect(0, 0, MaxWidth, 1000), Qt::TextWordWrap, Text);
+    resize(r.width() + 6, r.height() + 4);
+    move(ScreenPos);
+    show();
+    update();
+}
+
+void THTMLHintWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), plat::ToQColor(FColor));
+    p.setPen(palette().color(QPalette::ToolTipText));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.drawText(rect().adjusted(3, 2, -3, -2), Qt::TextWordWrap, FText);
+}
+
+TScrollControl::TScrollControl(QWidget* AParent, int ADirection) : QWidget(AParent), FDirection(ADirection) {
+    // Double-buffered as every Qt widget is; visible from the start.
+    show();
+}
 
 TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
     setFrame(false);

@@ -220,6 +220,28 @@ using TGridItems = plat::TCollection<TGridItem>;
 class THTMLHintWindow : public QWidget {
 public:
     explicit THTMLHintWindow(QWidget* AParent);
+    QString Text() const { return FText; }
+    // Sizes itself to the text (at most MaxWidth wide), in the colour, and shows at a screen point.
+    void ActivateHint(QPoint ScreenPos, const QString& Text, int MaxWidth, TColor Color);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QString FText;
+    TColor FColor = plat::clInfoBk;
+};
+
+// The thin scroll control of the metro scroll type: 0 vertical (6 pixels wide along the right
+// edge), 1 horizontal (6 pixels high along the bottom).
+class TScrollControl : public QWidget {
+public:
+    TScrollControl(QWidget* AParent, int ADirection);
+    int Direction() const { return FDirection; }
+    static constexpr int Thickness = 6;
+
+private:
+    int FDirection;
 };
 
 // The transparent edit and combo of fixed-cell editing: borderless, hidden until used.

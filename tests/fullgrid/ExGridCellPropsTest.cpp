@@ -85,6 +85,18 @@ TEST(ExGridCellQueries, ColorEventComesLastWithTheRowFirst) {
     EXPECT_EQ(brush.Color(), plat::FromQColor(Qt::yellow));
 }
 
+TEST(ExGridCellQueries, ColorEventThatLeavesTheBrushKeepsNoneAndSystemColours) {
+    TExStringGrid g;
+    g.OnGetCellColor = [](QObject*, int, int, TGridDrawState, QBrush&, QFont&) {};
+    for (TColor c : {plat::clNone, plat::clBtnFace, TColor(0x123456)}) {
+        plat::TBrush brush;
+        brush.SetColor(c);
+        plat::TFont font;
+        g.GetCellColor(2, 3, {}, brush, font);
+        EXPECT_EQ(brush.Color(), c) << std::hex << c;
+    }
+}
+
 TEST(ExGridCellQueries, FixedCellRulesAndTheEventThatCanOnlyAddFixedCells) {
     QueryGrid q;
     std::vector<std::pair<int, int>> asked;

@@ -164,6 +164,7 @@ TEST(ExGridAssign, FromAStringGridCopiesLayoutOptionsAndCells) {
     o.include(plat::goEditing);
     src.SetOptions(o);
     src.SetScrollWidth(16);
+    src.SetScrollType(ssFlat);
     src.SetCells(6, 11, "corner");
     src.GetCellProperties(2, 5)->SetBrushColor(0x112233);
     src.Navigation().SetAdvanceOnEnter(true);
@@ -179,6 +180,8 @@ TEST(ExGridAssign, FromAStringGridCopiesLayoutOptionsAndCells) {
     EXPECT_EQ(g.RowHeights(4), 40);
     EXPECT_TRUE(g.Options().contains(plat::goEditing));
     EXPECT_EQ(g.ScrollWidth(), 16);
+    EXPECT_EQ(g.ScrollType(), ssFlat);
+    EXPECT_TRUE(g.IsFlat()) << "the scroll type comes through its writer";
     EXPECT_EQ(g.Cells(6, 11), "corner");
     EXPECT_EQ(g.Cells(1, 2), "");
     ASSERT_TRUE(g.CellHasProperties(2, 5));
