@@ -231,7 +231,6 @@ void TLazyTreeHintWindow::ActivateHint(TRect Rect, const QString& AHint) {
     FShown = QImage();
 
     show();
-    raise();
     qApp->installEventFilter(this);
     const int length = int(FHintData.HintText.size());
     FHideTimer.start(10000 + 40 * std::max(0, length - 100), this);
@@ -515,7 +514,9 @@ int TBaseLazyTree::CMHintShow(TLTHintInfo& HintInfo) {
                           FHeader->InHeader(p);
     const bool leftHeld = FStates.Contains(tsLeftButtonDown);
     int headerLeft = 0, headerRight = 0;
-    const TColumnIndex headerColumn = inHeader ? columns.GetColumnAndBounds(p, headerLeft, headerRight, true) : NoColumn;
+    // The column lookup measures across the tree's height; only x matters here.
+    const TColumnIndex headerColumn =
+        inHeader ? columns.GetColumnAndBounds(QPoint(p.x(), 0), headerLeft, headerRight, true) : NoColumn;
     PLazyNode hintNode = hit.HitNode;
     TColumnIndex hintColumn = hit.HitColumn;
 
