@@ -206,6 +206,15 @@ TEST(LazyTreeHints, ModesBelowTheLastNode) {
         ASSERT_EQ(w != nullptr, c.shown) << int(c.mode);
         if (w) EXPECT_EQ(w->HintData().HintText, QStringLiteral("The tree"));
     }
+    // hmDefault leaves the short hint to the platform's plain tool tip.
+    HintTree t;
+    t.tree->HintMode = TLTHintMode::hmDefault;
+    t.tree->SetHint(QStringLiteral("The tree|Longer help for the status line"));
+    t.Ask(QPoint(150, 20));
+    EXPECT_EQ(t.Shown(), nullptr);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("The tree"));
+    EXPECT_TRUE(t.tree->LastHintRect().IsEmpty());
 }
 
 TEST(LazyTreeHints, NodeHintsCoverTheCellAndAskTheHandler) {
@@ -518,4 +527,43 @@ TEST(LazyTreeHintAnimation, HintShownDuringAnAnimationStopsItAtItsNextStep) {
     EXPECT_FALSE(a.tree->TreeStates().Contains(tsCancelHintAnimation));
     ASSERT_NE(a.tree->HintWindow(), nullptr);
     EXPECT_EQ(a.tree->LastHintRect().Top, 18);
+}
+
+// A tree to try the hints and the column menu by hand, for HINT_LOOK_SECONDS: clipped cells show
+// tooltips, header cells their hints, a right click in the header the column menu.
+TEST(LazyTreeHints, Look) {
+    const int seconds = qEnvironmentVariableIntValue("HINT_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set HINT_LOOK_SECONDS to try the hints by hand";
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Lazy tree hints"));
+    window.resize(420, 260);
+    auto* tree = new TLazyStringTree(&window);
+    tree->setGeometry(10, 10, 400, 240);
+    const char* captions[] = {"Meter", "Value", "Unit"};
+    const char* hints[] = {"The meter's address and maker", "The value last read", ""};
+    for (int i = 0; i < 3; ++i) {
+        TLazyTreeColumn* c = tree->Header().Columns().Add();
+        c->SetText(QString::fromLatin1(captions[i]));
+        c->SetHint(QString::fromLatin1(hints[i]));
+        c->SetWidth(i == 0 ? 150 : 110);
+    }
+    tree->Header().SetOptions(tree->Header().Options() + hoVisible + hoShowHint + hoAutoColumnPopupMenu +
+                              hoDblClickResize);
+    tree->OnGetText = [](TCustomLazyStringTree*, PLazyNode node, TColumnIndex column, TVSTTextType, QString& text) {
+        static const char* values[] = {"12.5", "a reading far too long for the value column", "1003.25"};
+        if (column == 0)
+            text = node->Index % 2 ? QStringLiteral("Meter %1 of the east wing, second floor").arg(node->Index)
+                                   : QStringLiteral("Meter %1").arg(node->Index);
+        else if (column == 1)
+            text = QString::fromLatin1(values[node->Index % 3]);
+        else
+            text = QStringLiteral("m³");
+    };
+    tree->SetRootNodeCount(12);
+    tree->SetShowHint(true);
+    tree->HintMode = TLTHintMode::hmTooltip;
+    tree->HintAnimation = THintAnimationType::hatFade;
+    window.show();
+    QTimer::singleShot(seconds * 1000, &window, &QWidget::close);
+    while (window.isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
