@@ -402,7 +402,11 @@ void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
 
 void TBaseLazyTree::hideEvent(QHideEvent* event) {
     QAbstractScrollArea::hideEvent(event);
-    plat::guarded([&] { CancelMode(); });
+    plat::guarded([&] {
+        CancelMode();
+        // The hint is a window of its own: it goes with the tree.
+        CancelHint();
+    });
 }
 
 void TBaseLazyTree::CancelMode() {

@@ -17,6 +17,7 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 #include "treeview/LazyTreesHeader.h"
+#include "treeview/LazyTrees.ClipBoard.h"
 #include "treeview/LazyTreesHint.h"
 
 class QAccessibleInterface;
@@ -538,7 +539,44 @@ public:
     // Raises the notification only while AccessibleItem is assigned.
     void NotifyAccessibleEvent(unsigned Event);
 
+    // ---- Clipboard (LazyTreesClipboard.cpp) ----
+    // The formats the tree offers: names registered for its class, none until the application names them.
+    TClipboardFormats& ClipboardFormats() { return *FClipboardFormats; }
+    void SetClipboardFormats(const QStringList& Value) { FClipboardFormats->Assign(Value); }
+    // The selected nodes go to the clipboard, marked; nothing is copied until a consumer reads them.
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    // Inserts (or, for a cut of this process, moves) the clipboard's nodes at the focused node by
+    // DefaultPasteMode; true when nodes arrived.
+    virtual bool PasteFromClipboard();
+    // The clipboard keeps every format rendered now and no longer names the tree.
+    void FlushClipboard();
+    void CancelCutOrCopy();
+    // A pending cut whose nodes were pasted elsewhere: the nodes still marked go.
+    void FinishCutOrCopy();
+    // Inserts the nodes Data offers at TargetNode (nil: the top level); Source is the source tree when
+    // known, Optimized moves its marked nodes instead of copying.
+    bool ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode, TLTNodeAttachMode Mode,
+                        bool Optimized);
+    uint32_t CutCopyCount();
+    // The marked nodes in tree order (Resolve: without those below a listed node); nothing initialised.
+    TNodeArray GetSortedCutCopySet(bool Resolve);
+    std::function<void(TBaseLazyTree* Sender, TFormatEtcArray& Formats)> OnGetUserClipboardFormats;
+    std::function<void(TBaseLazyTree* Sender, const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard,
+                       bool& Result)>
+        OnRenderOLEData;
+
 protected:
+    friend class TLTDataObject;
+    virtual void MarkCutCopyNodes();
+    virtual TBaseLazyTree* GetTreeFromDataObject(const QMimeData* Data);
+    virtual void GetNativeClipboardFormats(TFormatEtcArray& Formats);
+    virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
+    // Renders one offered format; false when it cannot.
+    virtual bool RenderOLEData(const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard);
+    virtual bool DoRenderOLEData(const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard);
+    void EmptyClipboardOfTree() override;
+
     virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
     virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
     virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
@@ -760,6 +798,7 @@ private:
     TLTHintData FHintData;
     QPointer<QMenu> FColumnPopupMenu;
     void ReleaseAccessibleObjects();
+    std::unique_ptr<TClipboardFormats> FClipboardFormats = std::make_unique<TClipboardFormats>(this);
 };
 
 // Text per node and column, asked from the application.
