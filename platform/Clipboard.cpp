@@ -40,6 +40,8 @@ Clipboard& clipboard() {
     return current() ? *current() : system;
 }
 
-void setClipboard(Clipboard* Service) { current() = Service; }
+void setClipboard(Clipboard* Service) {
+    current() = Service;
+}
 
 }  // namespace plat

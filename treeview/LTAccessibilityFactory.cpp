@@ -64,7 +64,8 @@ void TLTAccessibilityFactory::UnRegisterAccessibleProvider(const PLTAccessiblePr
 
 QAccessibleInterface* TLTAccessibilityFactory::CreateIAccessible(TBaseLazyTree* ATree) {
     if (!ATree) return nullptr;
-    if (!ATree->Accessible && !FAccessibleProviders.empty()) return FAccessibleProviders.front()->CreateIAccessible(ATree);
+    if (!ATree->Accessible && !FAccessibleProviders.empty())
+        return FAccessibleProviders.front()->CreateIAccessible(ATree);
     if (ATree->AccessibleItem) return ATree->AccessibleItem;
     if (FAccessibleProviders.empty()) return nullptr;
     // The later providers are the more specific ones; the first is the fallback.
@@ -81,7 +82,9 @@ TAccessibleNotifier SetAccessibleNotifier(TAccessibleNotifier Value) {
     return old;
 }
 
-void NotifyAccessible(QObject* Window, unsigned Event) { Notifier()(Window, Event); }
+void NotifyAccessible(QObject* Window, unsigned Event) {
+    Notifier()(Window, Event);
+}
 
 void InstallAccessibilityHook() {
     static const bool installed = (QAccessible::installFactory(&TreeAccessibleFactory), true);

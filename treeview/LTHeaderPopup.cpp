@@ -16,7 +16,9 @@ TLTHeaderPopupMenu::TLTHeaderPopupMenu(QWidget* Parent) : QMenu(Parent) {
     connect(this, &QMenu::triggered, this, [this](QAction* item) { plat::guarded([&] { OnMenuItemClick(item); }); });
 }
 
-TBaseLazyTree* TLTHeaderPopupMenu::Tree() const { return qobject_cast<TBaseLazyTree*>(FPopupComponent.data()); }
+TBaseLazyTree* TLTHeaderPopupMenu::Tree() const {
+    return qobject_cast<TBaseLazyTree*>(FPopupComponent.data());
+}
 
 void TLTHeaderPopupMenu::Popup(QPoint Global) {
     // The entries are built by the show itself (aboutToShow).

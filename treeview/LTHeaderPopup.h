@@ -15,7 +15,8 @@ enum class TLTHeaderPopupOption : uint8_t { poOriginalOrder, poAllowHideAll, poR
 using TLTHeaderPopupOptions = TSet<TLTHeaderPopupOption, uint8_t>;
 enum class TAddPopupItemType : uint8_t { apNormal, apDisabled, apHidden };
 
-using TAddHeaderPopupItemEvent = std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, TAddPopupItemType& Cmd)>;
+using TAddHeaderPopupItemEvent =
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, TAddPopupItemType& Cmd)>;
 using TColumnChangeEvent = std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, bool Visible)>;
 
 class TLTHeaderPopupMenu : public QMenu {

@@ -41,11 +41,23 @@ bool InheritsClass(const QMetaObject* Class, const QMetaObject* Ancestor) {
     return Class && Ancestor && Class->inherits(Ancestor);
 }
 
-const char* const StandardNames[17] = {
-    "Plain text",        "Windows bitmap",  "Windows metafile", "Symbolic link", "Data interchange format",
-    "Tiff image",        "OEM text",        "DIB image",        "Palette data",  "Pen data",
-    "Riff audio data",   "Wav audio data",  "Unicode text",     "Enhanced metafile image",
-    "File name(s)",      "Locale descriptor", "DIB image V5"};
+const char* const StandardNames[17] = {"Plain text",
+                                       "Windows bitmap",
+                                       "Windows metafile",
+                                       "Symbolic link",
+                                       "Data interchange format",
+                                       "Tiff image",
+                                       "OEM text",
+                                       "DIB image",
+                                       "Palette data",
+                                       "Pen data",
+                                       "Riff audio data",
+                                       "Wav audio data",
+                                       "Unicode text",
+                                       "Enhanced metafile image",
+                                       "File name(s)",
+                                       "Locale descriptor",
+                                       "DIB image V5"};
 
 uint16_t gTreeData = 0, gTreeReference = 0;
 
@@ -70,9 +82,13 @@ void TClipboardFormatList::Add(const QString& FormatString, const QMetaObject* A
     QuickSort(list, 0, int(list.size()) - 1);
 }
 
-void TClipboardFormatList::Clear() { List().clear(); }
+void TClipboardFormatList::Clear() {
+    List().clear();
+}
 
-const std::vector<TClipboardFormatListEntry>& TClipboardFormatList::Entries() { return List(); }
+const std::vector<TClipboardFormatListEntry>& TClipboardFormatList::Entries() {
+    return List();
+}
 
 void TClipboardFormatList::EnumerateFormats(const QMetaObject* TreeClass, TFormatEtcArray& Formats,
                                             const TClipboardFormats* AllowedFormats) {
@@ -157,7 +173,9 @@ uint16_t RegisterLibraryFormats() {
     return gTreeData;
 }
 
-uint16_t CF_LAZYTREE() { return RegisterLibraryFormats(); }
+uint16_t CF_LAZYTREE() {
+    return RegisterLibraryFormats();
+}
 uint16_t CF_LAZYTREE_REFERENCE() {
     RegisterLibraryFormats();
     return gTreeReference;
@@ -200,7 +218,9 @@ bool TClipboardFormats::Accepts(const QString& S) const {
     return e && FOwner && InheritsClass(FOwner->metaObject(), e->TreeClass);
 }
 
-bool TClipboardFormats::Contains(const QString& S) const { return FItems.contains(S, Qt::CaseInsensitive); }
+bool TClipboardFormats::Contains(const QString& S) const {
+    return FItems.contains(S, Qt::CaseInsensitive);
+}
 
 int TClipboardFormats::Add(const QString& S) {
     if (!Accepts(S)) return -1;
@@ -245,7 +265,9 @@ QStringList TLTDataObject::formats() const {
     return out;
 }
 
-bool TLTDataObject::hasFormat(const QString& MimeType) const { return formats().contains(MimeType); }
+bool TLTDataObject::hasFormat(const QString& MimeType) const {
+    return formats().contains(MimeType);
+}
 
 QVariant TLTDataObject::retrieveData(const QString& MimeType, QMetaType Type) const {
     // The reference is answered without being offered, and never while the data is handed over.

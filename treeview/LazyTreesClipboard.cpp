@@ -208,8 +208,8 @@ bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data,
             Source->MoveTo(node, TargetNode, Mode, false);
             // A move into another tree frees the node; one that was refused leaves it, still marked:
             // it stays in the source and is no longer cut.
-            const bool stayed = Source == this ? node->States.Contains(vsCutOrCopy)
-                                               : Source->AllocatedNodeCount() == before;
+            const bool stayed =
+                Source == this ? node->States.Contains(vsCutOrCopy) : Source->AllocatedNodeCount() == before;
             if (stayed) node->States -= vsCutOrCopy;
         }
         return true;

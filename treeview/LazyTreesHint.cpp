@@ -80,8 +80,8 @@ TLazyTreeHintWindow* ShownHintWindowOf(const TBaseLazyTree* Tree) {
 // ---- The hint window ----
 
 TLazyTreeHintWindow::TLazyTreeHintWindow(TBaseLazyTree* Tree)
-    : QWidget(Tree, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                        Qt::WindowDoesNotAcceptFocus),
+    : QWidget(Tree,
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
       FMeasure(1, 1, QImage::Format_ARGB32) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -256,8 +256,7 @@ void TLazyTreeHintWindow::ActivateHint(TRect Rect, const QString& AHint) {
         FAnimation = THintAnimationType::hatNone;
         Paint();
     }
-    if (wasAnimating && !HintWindowDestroyed && FHintData.Tree)
-        FHintData.Tree->DoStateChange({tsCancelHintAnimation});
+    if (wasAnimating && !HintWindowDestroyed && FHintData.Tree) FHintData.Tree->DoStateChange({tsCancelHintAnimation});
 }
 
 bool TLazyTreeHintWindow::AnimationStep(int Step, int StepSize) {
@@ -472,7 +471,9 @@ void TBaseLazyTree::DoDrawHint(TCanvas& Canvas, PLazyNode Node, const TRect& R, 
     }
 }
 
-THintWindowClass TBaseLazyTree::GetHintWindowClass() { return HintWindowClassOf<TLazyTreeHintWindow>(); }
+THintWindowClass TBaseLazyTree::GetHintWindowClass() {
+    return HintWindowClassOf<TLazyTreeHintWindow>();
+}
 
 THintAnimationType TBaseLazyTree::GetAnimationType() {
     THintAnimationType type = HintAnimation;
@@ -481,7 +482,7 @@ THintAnimationType TBaseLazyTree::GetAnimationType() {
             type = THintAnimationType::hatNone;
         else
             type = QApplication::isEffectEnabled(Qt::UI_FadeTooltip) ? THintAnimationType::hatFade
-                                                                      : THintAnimationType::hatSlide;
+                                                                     : THintAnimationType::hatSlide;
     }
     if (type == THintAnimationType::hatFade && !lazytree::DetectMMX()) type = THintAnimationType::hatSlide;
     return type;
@@ -510,8 +511,8 @@ int TBaseLazyTree::CMHintShow(TLTHintInfo& HintInfo) {
     bool showHint = false;
     const THintWindowClass windowClass = GetHintWindowClass();
     TLazyTreeColumns& columns = FHeader->Columns();
-    const bool inHeader = FHeader->UseColumns() && FHeader->Options().Contains(TLTHeaderOption::hoShowHint) &&
-                          FHeader->InHeader(p);
+    const bool inHeader =
+        FHeader->UseColumns() && FHeader->Options().Contains(TLTHeaderOption::hoShowHint) && FHeader->InHeader(p);
     const bool leftHeld = FStates.Contains(tsLeftButtonDown);
     int headerLeft = 0, headerRight = 0;
     // The column lookup measures across the tree's height; only x matters here.
@@ -593,8 +594,7 @@ int TBaseLazyTree::CMHintShow(TLTHintInfo& HintInfo) {
                         DoGetCellContentMargin(node, column, TLTCellContentMarginType::ccmtBottomRightOnly);
                     // Only clipped text gets a tooltip.
                     const bool clipped = std::min(spanRight - 1, clientW) < r.Right + margin.x() ||
-                                         r.Left < std::max(spanLeft, 0) || clientH < r.Bottom + margin.y() ||
-                                         r.Top < 0;
+                                         r.Left < std::max(spanLeft, 0) || clientH < r.Bottom + margin.y() || r.Top < 0;
                     showHint = Contains(r, p) && p.x() >= spanLeft && p.x() <= spanRight && clipped;
                 } else {
                     showHint = hit.HitPositions.Contains(THitPosition::hiOnItemLabel);
@@ -683,7 +683,9 @@ void TBaseLazyTree::HintMouseMove(QPoint P, QPoint Global) {
     if (FShowHint && HintShowPause(P) == 0 && !Contains(FLastHintRect, P)) RequestHint(P, Global);
 }
 
-TLazyTreeHintWindow* TBaseLazyTree::HintWindow() const { return ShownHintWindowOf(this); }
+TLazyTreeHintWindow* TBaseLazyTree::HintWindow() const {
+    return ShownHintWindowOf(this);
+}
 
 void TBaseLazyTree::CancelHint() {
     if (FStates.Contains(tsHint)) QToolTip::hideText();

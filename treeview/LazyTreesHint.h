@@ -22,10 +22,10 @@ enum class TLTHintKind : uint8_t { vhkText, vhkOwnerDraw };
 // What a tree hands its hint window: who asked, for what, and the text finally shown.
 struct TLTHintData {
     TBaseLazyTree* Tree = nullptr;
-    PLazyNode Node = nullptr;       // nil for header and control hints
+    PLazyNode Node = nullptr;  // nil for header and control hints
     TColumnIndex Column = NoColumn;
-    plat::TRect HintRect;           // the owner-drawn size, empty otherwise
-    QString DefaultHint;            // wins over the node texts (a column's hint, the short hint)
+    plat::TRect HintRect;  // the owner-drawn size, empty otherwise
+    QString DefaultHint;   // wins over the node texts (a column's hint, the short hint)
     QString HintText;
     bool RightToLeft = false;
     TAlignment Alignment = TAlignment::taLeftJustify;

@@ -52,7 +52,9 @@ struct Notification {
     bool operator==(const Notification&) const = default;
 };
 std::vector<Notification> notifications;
-void Record(QObject* window, unsigned event) { notifications.push_back({window, event}); }
+void Record(QObject* window, unsigned event) {
+    notifications.push_back({window, event});
+}
 
 }  // namespace
 
@@ -97,8 +99,8 @@ TEST(LazyTreeAccessibility, TreeObjectFromTheFirstItemFromTheLastThatAnswers) {
         bool p1Answers, p2Answers;
         int itemFrom;
     };
-    for (const Case& c : {Case{"P2 answers", true, true, 2}, Case{"only P1", true, false, 1},
-                          Case{"neither: P0", false, false, 0}}) {
+    for (const Case& c :
+         {Case{"P2 answers", true, true, 2}, Case{"only P1", true, false, 1}, Case{"neither: P0", false, false, 0}}) {
         SCOPED_TRACE(c.name);
         Providers p;
         auto p0 = p.Add(true), p1 = p.Add(c.p1Answers), p2 = p.Add(c.p2Answers);
@@ -154,15 +156,14 @@ TEST(LazyTreeAccessibility, NotificationsFollowTheEventsInOrder) {
     tree.SetExpanded(parent, false);
     EXPECT_EQ(events(), (std::vector<unsigned>{EVENT_OBJECT_STATECHANGE}));
     tree.SetFocusedNode(parent);
-    EXPECT_EQ(events(), (std::vector<unsigned>{EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_NAMECHANGE,
-                                               EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_STATECHANGE,
-                                               EVENT_OBJECT_SELECTION, EVENT_OBJECT_FOCUS}));
+    EXPECT_EQ(events(),
+              (std::vector<unsigned>{EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                     EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_SELECTION, EVENT_OBJECT_FOCUS}));
     // A new main column is announced, then the focus moving to it.
     tree.Header().SetMainColumn(1);
     EXPECT_EQ(events(), (std::vector<unsigned>{EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LOCATIONCHANGE,
                                                EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE,
-                                               EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_SELECTION,
-                                               EVENT_OBJECT_FOCUS}));
+                                               EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_SELECTION, EVENT_OBJECT_FOCUS}));
     // Without the item object the tree is silent.
     QAccessibleInterface* item = tree.AccessibleItem;
     tree.AccessibleItem = nullptr;

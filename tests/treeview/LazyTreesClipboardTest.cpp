@@ -29,7 +29,9 @@ struct NumberTree {
             const int v = *t->GetNodeData<int>(n);
             s.Write(&v, sizeof v);
         };
-        tree.OnLoadNode = [](TLazyTreeCore* t, PLazyNode n, TStream& s) { s.ReadBuffer(t->GetNodeData<int>(n), sizeof(int)); };
+        tree.OnLoadNode = [](TLazyTreeCore* t, PLazyNode n, TStream& s) {
+            s.ReadBuffer(t->GetNodeData<int>(n), sizeof(int));
+        };
     }
     PLazyNode Add(PLazyNode parent) {
         PLazyNode n = tree.AddChild(parent);

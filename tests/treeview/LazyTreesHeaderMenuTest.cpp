@@ -45,8 +45,8 @@ struct MenuTree {
                 out << QStringLiteral("-");
                 continue;
             }
-            out << (a->isEnabled() ? QString() : QStringLiteral("~")) + (a->isChecked() ? QStringLiteral("[x]") : QString()) +
-                       a->text();
+            out << (a->isEnabled() ? QString() : QStringLiteral("~")) +
+                       (a->isChecked() ? QStringLiteral("[x]") : QString()) + a->text();
         }
         return out;
     }

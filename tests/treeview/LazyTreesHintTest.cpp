@@ -112,8 +112,8 @@ TEST(LazyTreeTooltip, OnlyClippedSingleLineTextGetsOneLaidOverIt) {
     const Case cases[] = {
         {"fits", 100, 0, QStringLiteral("r0"), false, false, 0, false},
         {"past the right edge", 100, 0, wide, false, false, 0, true},
-        {"fits its column, scrolled partly out", 200, 1, QStringLiteral("a text that fits its column"), false,
-         false, 50, true},
+        {"fits its column, scrolled partly out", 200, 1, QStringLiteral("a text that fits its column"), false, false,
+         50, true},
         {"fits its column in view", 200, 1, QStringLiteral("a text that fits its column"), false, false, 200, false},
         {"fits the spanned empty cell", 100, 0, spanning, true, true, 0, false},
         {"spanned cell not empty", 100, 0, spanning, true, false, 0, true},
@@ -423,7 +423,9 @@ struct AnimatedHints {
 };
 
 // The fixed-alpha blend of one byte, as the blend routine defines it.
-int Blend(int s, int d, int a) { return (s * a + d * (256 - a)) >> 8; }
+int Blend(int s, int d, int a) {
+    return (s * a + d * (256 - a)) >> 8;
+}
 
 }  // namespace
 
