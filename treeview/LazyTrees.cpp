@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -15,6 +16,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Guard.h"
+#include "treeview/LTAccessibilityFactory.h"
 
 using enum TLazyTreeState;
 
@@ -75,6 +77,7 @@ TBaseLazyTree::TBaseLazyTree(QWidget* parent)
     // Hot tracking and panning follow the mouse without a button held.
     viewport()->setMouseTracking(true);
     FCheckImages = CheckListOfKind(CheckImageKind);
+    lazytree::InstallAccessibilityHook();
     FDragImage->SetFade(true);
     FDragImage->SetTransparency(200);
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
@@ -105,6 +108,10 @@ TBaseLazyTree::~TBaseLazyTree() {
     }
     FWindowAlive = false;
     for (QBasicTimer& t : FTimers) t.stop();
+    // A hint animation running on this tree stops at its next step.
+    if (FStates.Contains(tsInAnimation)) HintWindowDestroyed = true;
+    if (TLazyTreeHintWindow* hint = HintWindow()) hint->hide();
+    ReleaseAccessibleObjects();
     // The header's bar talks to the header: it goes first.
     delete FHeaderBar.data();
     FCanvas.SetDevice(nullptr);
@@ -356,6 +363,11 @@ bool TBaseLazyTree::event(QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::UngrabMouse) plat::guarded([&] { CancelMode(); });
+    // Tool-tip requests of the viewport and the header bar come up here.
+    if (event->type() == QEvent::ToolTip && HandleHelpEvent(static_cast<QHelpEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     const bool result = QAbstractScrollArea::event(event);
     if (event->type() == QEvent::Paint && (FBorderWidth > 0 || FBevelKind != TBevelKind::bkNone)) {
         QPainter p(this);
@@ -390,7 +402,11 @@ void TBaseLazyTree::resizeEvent(QResizeEvent* event) {
 
 void TBaseLazyTree::hideEvent(QHideEvent* event) {
     QAbstractScrollArea::hideEvent(event);
-    plat::guarded([&] { CancelMode(); });
+    plat::guarded([&] {
+        CancelMode();
+        // The hint is a window of its own: it goes with the tree.
+        CancelHint();
+    });
 }
 
 void TBaseLazyTree::CancelMode() {
@@ -439,6 +455,7 @@ void TBaseLazyTree::enterEvent(QEnterEvent* event) {
 
 void TBaseLazyTree::leaveEvent(QEvent* event) {
     plat::guarded([&] {
+        FLastHintRect = {};
         if (FCurrentHotNode) {
             PLazyNode hot = FCurrentHotNode;
             FCurrentHotNode = nullptr;

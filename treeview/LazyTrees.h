@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QPointer>
 #include <array>
@@ -16,9 +17,12 @@
 #include "platform/ImageList.h"
 #include "treeview/LazyTreesCore.h"
 #include "treeview/LazyTreesHeader.h"
+#include "treeview/LazyTrees.ClipBoard.h"
+#include "treeview/LazyTreesHint.h"
 
+class QAccessibleInterface;
 class QCursor;
-class QMenu;
+class QHelpEvent;
 class QPagedPaintDevice;
 class QScrollBar;
 
@@ -480,7 +484,99 @@ public:
     virtual void UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect, bool UpdateNCArea,
                                           bool ReshowDragImage);
 
+    // ---- The header's column menu (LTHeaderPopup.cpp) ----
+    // A column shown or hidden through the header's automatic column menu.
+    std::function<void(TBaseLazyTree* Sender, TColumnIndex Column, bool Visible)> OnColumnVisibilityChanged;
+    virtual void DoColumnVisibilityChanged(TColumnIndex Column, bool Visible);
+    // Replaces the automatic column menu by a new one and pops it up at P (client coordinates).
+    void PopupAutoColumnMenu(QPoint P);
+    // The automatic column menu last made (nil before the first).
+    QMenu* ColumnPopupMenu() const { return FColumnPopupMenu; }
+
+    // ---- Hints and tooltips (LazyTreesHint.cpp) ----
+    // Hints show only with ShowHint; Hint is the control's own ("short|long").
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value) { FShowHint = Value; }
+    const QString& Hint() const { return FHint; }
+    void SetHint(const QString& Value) { FHint = Value; }
+    // The text before the first "|".
+    QString ShortHint() const;
+    // The client rectangle of the hint now shown (empty when none); a request inside it is refused.
+    const plat::TRect& LastHintRect() const { return FLastHintRect; }
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, TLTHintKind& Kind)> OnGetHintKind;
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, plat::TRect& R)> OnGetHintSize;
+    std::function<void(TBaseLazyTree* Sender, TCanvas& HintCanvas, PLazyNode Node, const plat::TRect& R,
+                       TColumnIndex Column)>
+        OnDrawHint;
+    // The window the tree's hints show in; the empty class is the platform's plain tool tip.
+    virtual THintWindowClass GetHintWindowClass();
+    virtual QString DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle);
+    virtual QString DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle);
+    void DoGetHintKind(PLazyNode Node, TColumnIndex Column, TLTHintKind& Kind);
+    virtual TLTHintKind GetDefaultHintKind() const { return TLTHintKind::vhkText; }
+    virtual void DoGetHintSize(PLazyNode Node, TColumnIndex Column, plat::TRect& R);
+    void DoDrawHint(TCanvas& Canvas, PLazyNode Node, const plat::TRect& R, TColumnIndex Column);
+    // HintAnimation, hatSystemDefault read from the platform's tool-tip effects.
+    virtual THintAnimationType GetAnimationType();
+    // The answer to a hint request: 0 shows a hint as HintInfo now says, anything else none.
+    virtual int CMHintShow(TLTHintInfo& HintInfo);
+    // A hint request for ClientPos as the platform's tool-tip machinery makes it: asks CMHintShow and
+    // shows what it answered.
+    void RequestHint(QPoint ClientPos, QPoint GlobalPos);
+    // The pause before a hint at P: 0 asks at once, -1 leaves the platform's pause.
+    int HintShowPause(QPoint P) const;
+    // The hint window while it shows this tree's hint.
+    TLazyTreeHintWindow* HintWindow() const;
+    void CancelHint() override;
+
+    // ---- Accessibility (LTAccessibilityFactory.cpp) ----
+    // The tree's own accessible object and its focused item's, made by the registered providers on
+    // the platform's first query; nil without a provider.
+    QAccessibleInterface* Accessible = nullptr;
+    QAccessibleInterface* AccessibleItem = nullptr;
+    // The platform's accessibility query: fills both objects when missing, answers the tree's own.
+    QAccessibleInterface* GetAccessibleObject();
+    // Raises the notification only while AccessibleItem is assigned.
+    void NotifyAccessibleEvent(unsigned Event);
+
+    // ---- Clipboard (LazyTreesClipboard.cpp) ----
+    // The formats the tree offers: names registered for its class, none until the application names them.
+    TClipboardFormats& ClipboardFormats() { return *FClipboardFormats; }
+    void SetClipboardFormats(const QStringList& Value) { FClipboardFormats->Assign(Value); }
+    // The selected nodes go to the clipboard, marked; nothing is copied until a consumer reads them.
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    // Inserts (or, for a cut of this process, moves) the clipboard's nodes at the focused node by
+    // DefaultPasteMode; true when nodes arrived.
+    virtual bool PasteFromClipboard();
+    // The clipboard keeps every format rendered now and no longer names the tree.
+    void FlushClipboard();
+    void CancelCutOrCopy();
+    // A pending cut whose nodes were pasted elsewhere: the nodes still marked go.
+    void FinishCutOrCopy();
+    // Inserts the nodes Data offers at TargetNode (nil: the top level); Source is the source tree when
+    // known, Optimized moves its marked nodes instead of copying.
+    bool ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode, TLTNodeAttachMode Mode,
+                        bool Optimized);
+    uint32_t CutCopyCount();
+    // The marked nodes in tree order (Resolve: without those below a listed node); nothing initialised.
+    TNodeArray GetSortedCutCopySet(bool Resolve);
+    std::function<void(TBaseLazyTree* Sender, TFormatEtcArray& Formats)> OnGetUserClipboardFormats;
+    std::function<void(TBaseLazyTree* Sender, const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard,
+                       bool& Result)>
+        OnRenderOLEData;
+
 protected:
+    friend class TLTDataObject;
+    virtual void MarkCutCopyNodes();
+    virtual TBaseLazyTree* GetTreeFromDataObject(const QMimeData* Data);
+    virtual void GetNativeClipboardFormats(TFormatEtcArray& Formats);
+    virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
+    // Renders one offered format; false when it cannot.
+    virtual bool RenderOLEData(const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard);
+    virtual bool DoRenderOLEData(const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard);
+    void EmptyClipboardOfTree() override;
+
     virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
     virtual PLTEditLink DoCreateEditor(PLazyNode Node, TColumnIndex Column);
     virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, TAlignment Alignment, int64_t CellWidth);
@@ -509,6 +605,16 @@ protected:
     virtual void DoBeforeDrawLineImage(PLazyNode Node, int Level, int& XPos);
     virtual void DoScroll(int DeltaX, int DeltaY);
     virtual void DoShowScrollBar(TScrollBarKind Bar, bool Show);
+    // Each fires its event, then the accessibility notification.
+    void DoChecked(PLazyNode Node) override;
+    void DoExpanded(PLazyNode Node) override;
+    void DoCollapsed(PLazyNode Node) override;
+    void DoFocusChange(PLazyNode Node, TColumnIndex Column) override;
+    // A tool-tip request for the viewport or the header (positions in the control's coordinates);
+    // false for other parts of the control.
+    bool HandleHelpEvent(QHelpEvent* Event);
+    // The mouse moved over the client or the header without a button held.
+    void HintMouseMove(QPoint P, QPoint Global);
     // Whether the tree paints as focused (the selection colours).
     bool PaintFocused() const;
 
@@ -621,6 +727,8 @@ protected:
 
 private:
     friend class TScrollBarOptions;
+    friend class TLazyTreeHintWindow;
+    friend class TLTHeaderBar;
     friend class TLTHeader;
     friend class TLazyTreeColumns;
     friend class TLazyTreeColumn;
@@ -683,6 +791,14 @@ private:
     plat::TCanvas FCanvas;
     bool FSyncingFont = false;
     bool FWindowAlive = true;
+    // Hints.
+    bool FShowHint = false;
+    QString FHint;
+    plat::TRect FLastHintRect;
+    TLTHintData FHintData;
+    QPointer<QMenu> FColumnPopupMenu;
+    void ReleaseAccessibleObjects();
+    std::unique_ptr<TClipboardFormats> FClipboardFormats = std::make_unique<TClipboardFormats>(this);
 };
 
 // Text per node and column, asked from the application.
@@ -754,8 +870,15 @@ public:
     TVSTMeasureTextEvent OnMeasureTextHeight;
     TVSTDrawTextEvent OnDrawText;
     TVSTGetImageTextEvent OnGetImageText;
+    // The hint of a node (hmHint, hmHintAndDefault) or its tooltip text (hmTooltip, else the cell text).
+    std::function<void(TCustomLazyStringTree* Sender, PLazyNode Node, TColumnIndex Column,
+                       TLTTooltipLineBreakStyle& LineBreakStyle, QString& HintText)>
+        OnGetHint;
+    QString DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle) override;
+    QString DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle) override;
 
 protected:
+    friend class TLazyTreeHintWindow;
     virtual void DrawNormalText(TLTPaintInfo& PaintInfo, const QString& Text);
     virtual void DrawStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
     virtual int MeasureStaticText(TCanvas* Canvas, PLazyNode Node, const QString& Text, TColumnIndex Column);
@@ -858,6 +981,8 @@ public:
     TLTGetNodeWidthEvent OnGetNodeWidth;
     TLTGetCellContentMarginEvent OnGetCellContentMargin;
     int NodeWidth(PLazyNode Node, TColumnIndex Column = NoColumn) { return DoGetNodeWidth(Node, Column); }
+    // The application draws the hints too.
+    TLTHintKind GetDefaultHintKind() const override { return TLTHintKind::vhkOwnerDraw; }
 
 protected:
     void DoPaintNode(TLTPaintInfo& PaintInfo) override;

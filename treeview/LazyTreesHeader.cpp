@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "treeview/LTAccessibilityFactory.h"
 #include "treeview/LazyTrees.h"
 
 using enum TLTColumnOption;
@@ -125,6 +126,7 @@ void TLTHeader::SetMainColumn(TColumnIndex Value) {
     if (Value == FMainColumn) return;
     FMainColumn = Value;
     if (FOwner) {
+        FOwner->NotifyAccessibleEvent(EVENT_OBJECT_NAMECHANGE);
         FOwner->CancelEditNode();
         if (!FOwner->TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toExtendedFocus))
             FOwner->SetFocusedColumn(FMainColumn);

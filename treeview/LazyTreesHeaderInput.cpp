@@ -67,6 +67,7 @@ protected:
             const QPoint p = ToClient(event->position());
             tree_->Header().HandleMouseMove(p, event->globalPosition().toPoint(), event->modifiers());
             tree_->UpdateHeaderCursor(p);
+            if (event->buttons() == Qt::NoButton) tree_->HintMouseMove(p, event->globalPosition().toPoint());
         });
     }
     void leaveEvent(QEvent*) override {
@@ -161,6 +162,8 @@ void TLazyTreeColumns::HandleColumnClick(QPoint P, Qt::MouseButton Button, bool 
                 FHeader->SetSortColumn(hit.Column);
             }
         }
+        if (Button == Qt::RightButton && FHeader->FOptions.Contains(hoAutoColumnPopupMenu) && Tree())
+            Tree()->PopupAutoColumnMenu(P);
         if (FHeader->OnHeaderClick) FHeader->OnHeaderClick(FHeader, hit);
     }
     if (IsValidColumn(FClickIndex)) FHeader->Invalidate(Items(FClickIndex));
@@ -330,8 +333,9 @@ bool TLTHeader::HandleMouseUp(QPoint P, QPoint Global, Qt::MouseButton Button, Q
         if (OnHeaderMouseUp) OnHeaderMouseUp(this, Button, Shift, P.x(), P.y() + FHeight);
         FColumns->FDownIndex = FColumns->FTrackIndex = NoColumn;
         FColumns->FCheckBoxHit = false;
-        const TColumnIndex column = FColumns->ColumnInHeaderAt(P);
-        FOwner->DoPopupMenu(nullptr, column, P);
+        // The automatic column menu is the header's menu: no second one on the same click.
+        if (!FOptions.Contains(hoAutoColumnPopupMenu))
+            FOwner->DoPopupMenu(nullptr, FColumns->ColumnInHeaderAt(P), P);
         return true;
     }
     if (Button == Qt::MiddleButton) {

@@ -11,6 +11,7 @@
 
 #include "platform/Guard.h"
 #include "treeview/LazyTrees.Utils.h"
+#include "treeview/LTHeaderPopup.h"
 #include "treeview/LazyTrees.h"
 
 using enum TLazyTreeState;
@@ -56,6 +57,8 @@ void TBaseLazyTree::DoPopupMenu(PLazyNode Node, TColumnIndex Column, QPoint Posi
     QMenu* menu = DoGetPopupMenu(Node, Column, Position);
     if (!menu) return;
     DoStateChange({tsPopupMenuShown}, {tsRightButtonDown});
+    // A column menu lists the columns of the tree it pops up for.
+    if (auto* columnMenu = qobject_cast<TLTHeaderPopupMenu*>(menu)) columnMenu->SetPopupComponent(this);
     const QPoint global = Position == QPoint(-1, -1) ? QCursor::pos() : viewport()->mapToGlobal(Position);
     menu->popup(global);
 }
@@ -621,6 +624,7 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
             if (!IsMouseSelecting()) {
                 UpdateHotTrack(p.x(), p.y());
                 if (!(event->buttons() & Qt::LeftButton)) UpdateCursor(p);
+                if (event->buttons() == Qt::NoButton) HintMouseMove(p, event->globalPosition().toPoint());
                 return;
             }
             if (FStates.Contains(tsScrolling) || !UpdateSelectionRect(p.x(), p.y())) return;
