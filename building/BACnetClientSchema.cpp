@@ -126,7 +126,8 @@ Check destination(int net, int length, int address, bool read, const PageTexts& 
         const int n = r.number(net);
         if (n < 1 || n > 65535) return fail(t.net);
         const int len = r.number(length);
-        if (len >= 0) {
+        // Any number other than 1, 2 or 6 is a wrong length; only a text is read as an "M" list.
+        if (len != -1 || upper(r.text(length)) == u"-1") {
             const int a = r.number(address);
             switch (len) {
             case 1:

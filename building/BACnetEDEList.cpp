@@ -13,19 +13,24 @@ constexpr int kFields = 16;
 // The header line every layout carries; the line after it names the columns.
 constexpr QLatin1StringView kHeader("mandatory");
 
-bool isHeader(const QString& line) {
+// Line 7 may name the header with or without its "#"; anywhere else only a comment line does, so
+// an object whose key name begins with "mandatory" is not taken for the header.
+bool isHeader(const QString& line, bool hashNeeded) {
     QString t = TrimCtl(line);
-    if (t.startsWith(u'#')) t = TrimCtl(t.mid(1));
+    if (t.startsWith(u'#'))
+        t = TrimCtl(t.mid(1));
+    else if (hashNeeded)
+        return false;
     return t.startsWith(kHeader);
 }
 
 // The index of the first data line, or -1 when the file has no header. Line 7 is the header of
 // one layout (data from line 9); any other layout is found by the last header line of the file.
 qsizetype dataStart(const QStringList& lines) {
-    if (lines.size() >= 7 && isHeader(lines[6])) return 8;
+    if (lines.size() >= 7 && isHeader(lines[6], false)) return 8;
     qsizetype start = -1;
     for (qsizetype i = 0; i < lines.size(); ++i)
-        if (isHeader(lines[i])) start = i + 2;
+        if (isHeader(lines[i], true)) start = i + 2;
     return start;
 }
 

@@ -2,6 +2,8 @@
 
 #include "shell/UComon.h"
 
+#include <QHash>
+
 namespace snmpmanager {
 namespace {
 
@@ -46,26 +48,31 @@ std::optional<Failure> securityModes(const RowView& r) {
 
 bool version3(const RowView& r) { return r.number(cVersion) == 3; }
 
-// The first two checked rows, in row order, that ask the same agent with the same version for the
-// same object.
+// The first two checked rows that ask the same agent with the same version for the same object:
+// the earliest row that has a later twin, with its first twin. One pass with a hash of the keys,
+// not a comparison of every pair.
 std::optional<ListFailure> sameRequest(const Rows& rows, int end, NumberRule numbers) {
-    const auto key = [&](int r) {
+    QHash<QStringList, int> firstRow;  // key -> the first checked row holding it
+    firstRow.reserve(end);
+    int b = -1, e = -1;
+    for (int r = 0; r < end; ++r) {
         const Row& row = rows[size_t(r)];
-        return QStringList{TrimCtl(row.value(cIPAddress)), TrimCtl(row.value(cVersion)), TrimCtl(row.value(cOID))};
-    };
-    const auto isChecked = [&](int r) { return checked(RowView{rows[size_t(r)], numbers}); };
-    for (int b = 0; b < end; ++b) {
-        if (!isChecked(b)) continue;
-        const QStringList first = key(b);
-        for (int e = b + 1; e < end; ++e)
-            if (isChecked(e) && key(e) == first) {
-                // "Error in rows " b " and " e "!! Same IP Address, Version and OID used"
-                Failure f{4087, e + 1, 4088};
-                f.prefix = 4086;
-                return ListFailure{b + 1, f};
-            }
+        if (!checked(RowView{row, numbers})) continue;
+        const QStringList key{TrimCtl(row.value(cIPAddress)), TrimCtl(row.value(cVersion)), TrimCtl(row.value(cOID))};
+        const auto it = firstRow.constFind(key);
+        if (it == firstRow.cend()) {
+            firstRow.insert(key, r);
+        } else if (b < 0 || *it < b) {
+            // A later row can pair only with an earlier first row than the pair found so far.
+            b = *it;
+            e = r;
+        }
     }
-    return std::nullopt;
+    if (b < 0) return std::nullopt;
+    // "Error in rows " b " and " e "!! Same IP Address, Version and OID used"
+    Failure f{4087, e + 1, 4088};
+    f.prefix = 4086;
+    return ListFailure{b + 1, f};
 }
 
 }  // namespace

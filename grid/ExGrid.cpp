@@ -129,6 +129,12 @@ public:
         if (ed == edComboList || ed == edComboEdit) {
             auto* combo = new QComboBox(parent);
             combo->setEditable(ed == edComboEdit);
+            if (combo->isEditable()) {
+                // The typed text stands as typed: no completion that would change its letters or
+                // choose an item in its place, and no typed text added to the list on Enter.
+                combo->setCompleter(nullptr);
+                combo->setInsertPolicy(QComboBox::NoInsert);
+            }
             combo->addItems(g_->comboList_);
             combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
             // Some styles open a list as tall as all its items and ignore the count: a list of the

@@ -137,6 +137,8 @@ TEST_F(BACnetClientRules, RowsAndTheirMessages) {
          "192.168.0.15:47808)"},
         {"length 3", kIP, true, {{wEnDest, "Y"}, {wDNet, "5"}, {wDLen, "3"}, {wDAdd, "1"}},
          "Error in Write, row 1!! Destination Lenght must be 1 or 2 or 6"},
+        {"a negative length", kIP, false, {{rEnDest, "Y"}, {rDNet, "5"}, {rDLen, "-2"}, {rDAdd, "1"}},
+         "Error in Read, row 1!! Destination Lenght must be 1 or 2 or 6"},
         {"length 1 with 256", kIP, false, {{rEnDest, "Y"}, {rDNet, "5"}, {rDLen, "1"}, {rDAdd, "256"}},
          "Error in Read, row 1!! Destination Address must be between 0 and 255"},
         {"length 2 with 0", kIP, false, {{rEnDest, "Y"}, {rDNet, "5"}, {rDLen, "2"}, {rDAdd, "0"}},

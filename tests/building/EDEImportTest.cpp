@@ -97,6 +97,9 @@ TEST(EDEImport, WhereTheDataBegin) {
         {"CR line ends", "1\r2\r3\r4\r5\r6\r# mandatory\rn\rk;1;E;0;1;d\r", {"E"}},
         {"CR LF line ends", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n# mandatory\r\nn\r\nk;1;F;0;1;d\r\n", {"F"}},
         {"a short line reads its missing columns empty", QByteArray(kToolHeader) + "k;1;G;0\n", {"G"}},
+        // Away from line 7 a header is a comment line: an object named so is still an object.
+        {"a key name beginning with mandatory", "# mandatory\nnames\nmandatory_1;1;M;0;1;d\nk;1;N;0;1;d\n", {"M", "N"}},
+        {"line 7 without its #", "1\n2\n3\n4\n5\n6\nmandatory;x\nn\nk;1;H;0;1;d\n", {"H"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -377,3 +377,49 @@ TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
 }
 
 }  // namespace
+
+namespace {
+
+// What is typed stands as typed: an item it begins is not completed (which would also keep the
+// typed letters' case, "s" becoming "short Press"), Enter chooses no item for it, and the typed
+// text does not join the list.
+using TypedComboText = Shown<TExColumnGrid>;
+
+TEST_F(TypedComboText, StandsAsTypedWithoutCompletionOrANewItem) {
+    const QStringList list = {QStringLiteral("Short Press"), QStringLiteral("Still Vacant"), QStringLiteral("12")};
+    g.Columns().Items(3).SetEditor(edComboEdit);
+    g.Columns().Items(3).SetComboItems(list);
+    using Change = std::tuple<int, QString>;
+    std::vector<Change> changes;
+    g.OnComboChange = [&](QObject*, int, int, int i, const QString& s) { changes.emplace_back(i, s); };
+    const struct {
+        int row;
+        Qt::Key first;
+        const char* rest;
+        const char* cell;
+        std::vector<Change> reported;
+    } cases[] = {
+        {1, Qt::Key_S, "", "s", {{-1, "s"}}},
+        {2, Qt::Key_S, "t", "st", {{-1, "s"}, {-1, "st"}}},
+        {3, Qt::Key_1, "", "1", {{-1, "1"}}},
+        {4, Qt::Key_9, "9", "99", {{-1, "9"}, {-1, "99"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cell);
+        changes.clear();
+        QWidget* edit = typeInto(3, c.row, c.first);
+        ASSERT_NE(focusedCombo(), nullptr);
+        QTest::keyClicks(edit, c.rest);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(g.Cells(3, c.row), QString::fromLatin1(c.cell));
+        EXPECT_EQ(changes, c.reported);
+    }
+    // The next editor offers the list as it was.
+    typeInto(3, 5, Qt::Key_A);
+    QComboBox* combo = focusedCombo();
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(items(combo), list);
+    QTest::keyClick(combo, Qt::Key_Escape);
+}
+
+}  // namespace
