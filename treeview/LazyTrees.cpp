@@ -256,6 +256,7 @@ void TBaseLazyTree::FontChanged() {
         setFont(FFont.ToQFont());
         FSyncingFont = false;
     }
+    if (FHeader) FHeader->ParentFontChanged();
     TLazyTreeCore::FontChanged();
 }
 

@@ -454,6 +454,7 @@ public:
     TColumnIndex MainColumn() const override { return FHeader->MainColumn(); }
     TColumnIndex SortColumn() const override { return FHeader->SortColumn(); }
     TSortDirection SortDirection() const override { return FHeader->SortDirection(); }
+    const plat::TFont& HeaderFont() const override { return FHeader->Font(); }
     bool ColumnAllowsFocus(TColumnIndex Column) const override {
         return FHeader->UseColumns() ? FHeader->AllowFocus(Column) : Column == NoColumn;
     }
