@@ -33,6 +33,13 @@ void Ring(QPainter* p, TRect& r, unsigned flags, plat::TColor light, plat::TColo
     if (flags & plat::BF_BOTTOM) --r.Bottom;
 }
 
+// The header is drawn by the style when its tree is themed; a column drag picture without a tree
+// takes the edges.
+plat::TThemeData HeaderThemeOf(TBaseLazyTree* Tree) {
+    if (!Tree || !Tree->TreeStates().Contains(TLazyTreeState::tsUseThemes)) return {};
+    return plat::OpenThemeData(Tree, u"header");
+}
+
 struct EdgeStyle {
     unsigned normal, normalFlags, pressed, pressedFlags, hot, hotFlags;
 };
@@ -275,10 +282,12 @@ void TLazyTreeColumns::PaintHeader(plat::TCanvas& TargetCanvas, TRect R, QPoint 
         info.PaintRectangle = background;
         FHeader->OnHeaderDrawQueryElements(FHeader, info, requested);
     }
+    const plat::TThemeData theme = HeaderThemeOf(tree);
     if (requested.Contains(hpeBackground)) {
         info.PaintRectangle = background;
         FHeader->OnAdvancedHeaderDraw(FHeader, info, {hpeBackground});
-    } else {
+    } else if (!theme || !plat::DrawThemeBackground(theme, TargetCanvas, plat::HP_HEADERITEM, plat::HIS_NORMAL,
+                                                     background)) {
         TargetCanvas.Brush().SetColor(FHeader->FBackgroundColor);
         TargetCanvas.FillRect(background);
     }
@@ -334,9 +343,13 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
     THeaderPaintElements requested;
     if (advanced) FHeader->OnHeaderDrawQueryElements(FHeader, info, requested);
 
-    // The cell's button.
+    // The cell's button: the style's header section when themed, else the edges of the header style.
+    const plat::TThemeData theme = HeaderThemeOf(tree);
     if (requested.Contains(hpeBackground)) {
         FHeader->OnAdvancedHeaderDraw(FHeader, info, {hpeBackground});
+    } else if (theme) {
+        const int state = info.IsDownIndex ? plat::HIS_PRESSED : info.IsHoverIndex ? plat::HIS_HOT : plat::HIS_NORMAL;
+        plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERITEM, state, cell);
     } else {
         const EdgeStyle e = EdgesOf(FHeader->FStyle);
         const bool rightSide = info.ShowRightBorder || index < Count() - 1;
@@ -412,13 +425,19 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
                              info.GlyphPos.y() + glyphList->Height());
     }
     const QString caption = c.FOptions.Contains(coWrapCaption) ? c.FCaptionText : c.FText;
-    const bool hot = info.IsHoverIndex && FHeader->FOptions.Contains(hoHotTrack);
+    // A themed cell shows hovering by its face, not by the caption's colour.
+    const bool hot = info.IsHoverIndex && FHeader->FOptions.Contains(hoHotTrack) && !theme;
     if (!requested.Contains(hpeText) && !c.FText.isEmpty())
         DrawCaptionText(canvas, caption, info.TextRectangle, info.IsEnabled, hot, drawFormat,
                         c.FOptions.Contains(coWrapCaption));
-    if (!requested.Contains(hpeSortGlyph) && info.ShowSortGlyph && utility)
-        utility->Draw(canvas, info.SortGlyphPos.x(), info.SortGlyphPos.y(),
-                      FHeader->FSortDirection == TSortDirection::sdAscending ? 3 : 2);
+    if (!requested.Contains(hpeSortGlyph) && info.ShowSortGlyph && utility) {
+        const bool ascending = FHeader->FSortDirection == TSortDirection::sdAscending;
+        const TRect arrow(info.SortGlyphPos.x(), info.SortGlyphPos.y(), info.SortGlyphPos.x() + sortSize.width(),
+                          info.SortGlyphPos.y() + sortSize.height());
+        if (!theme || !plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERSORTARROW,
+                                                 ascending ? plat::HSAS_SORTEDUP : plat::HSAS_SORTEDDOWN, arrow))
+            utility->Draw(canvas, info.SortGlyphPos.x(), info.SortGlyphPos.y(), ascending ? 3 : 2);
+    }
     if (!requested.Contains(hpeDropMark) && info.DropMark != TLTDropMarkMode::dmmNone && utility) {
         const int y = (info.PaintRectangle.Top + info.PaintRectangle.Bottom - utility->Height()) / 2;
         if (info.DropMark == TLTDropMarkMode::dmmLeft)
