@@ -356,13 +356,15 @@ struct THeaderStreamAccess {
         font.SetPitch(r.FontPitch);
         font.SetStyle(r.FontStyle);
         h.FFont.Assign(font);
-        if (Version > 0) {
-            // Indices that name no loaded column would be followed when painting and sorting.
-            const int count = h.FColumns->Count();
-            h.SetMainColumn(count == 0 ? NoColumn : std::clamp(r.MainColumn, 0, count - 1));
-            h.SetSortColumn(r.SortColumn >= 0 && r.SortColumn < count ? r.SortColumn : NoColumn);
-            h.SetSortDirection(r.SortDirection);
-        }
+        // Main and sort columns come from the stream from version 1 on; older streams keep the
+        // header's. Either way an index that names no loaded column would be followed when painting
+        // and sorting, so it is brought into range.
+        const int count = h.FColumns->Count();
+        const TColumnIndex main = Version > 0 ? r.MainColumn : h.FMainColumn;
+        const TColumnIndex sort = Version > 0 ? r.SortColumn : h.FSortColumn;
+        h.SetMainColumn(count == 0 ? NoColumn : std::clamp(main, 0, count - 1));
+        h.SetSortColumn(sort >= 0 && sort < count ? sort : NoColumn);
+        if (Version > 0) h.SetSortDirection(r.SortDirection);
         if (Version > 4) {
             h.SetParentFont(r.ParentFont);
             h.FMaxHeight = r.MaxHeight;

@@ -299,6 +299,17 @@ TEST(LazyTreeHeaderStream, DamagedRecordsFailWholeOrLoadInRange) {
         EXPECT_EQ(t.Save(), before);
     }
 
+    // A stream without main and sort fields keeps the header's, but only where they name a column.
+    {
+        Tree old;
+        old.Decorate();  // sort column 2, main column 1
+        Bytes v0;
+        v0.i(-1).i(0).i(1).column(0, "X", 70, 0xFF).i(0).headerFields();
+        old.Load(v0.b);
+        EXPECT_EQ(old.Header().MainColumn(), 0);
+        EXPECT_EQ(old.Header().SortColumn(), NoColumn);
+    }
+
     // Enumerations beyond their last value load as their first.
     Bytes s;
     s.i(-1).i(6).i(1).u16("E").u16({}).i(50).i(10).i(10000).i(9).i(-1).i(200).i(4).i(3).i(77);
