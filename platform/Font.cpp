@@ -12,7 +12,7 @@ TFont::TFont() { AssignQFont(QGuiApplication::font()); }
 
 TFont::TFont(const TFont& other)
     : name_(other.name_), height_(other.height_), style_(other.style_), color_(other.color_),
-      orientation_(other.orientation_) {}
+      orientation_(other.orientation_), pitch_(other.pitch_) {}
 
 TFont& TFont::operator=(const TFont& other) {
     Assign(other);
@@ -53,6 +53,12 @@ void TFont::SetOrientation(int tenths) {
     changed();
 }
 
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch == pitch_) return;
+    pitch_ = pitch;
+    changed();
+}
+
 void TFont::Assign(const TFont& other) {
     if (&other == this) return;
     name_ = other.name_;
@@ -60,6 +66,7 @@ void TFont::Assign(const TFont& other) {
     style_ = other.style_;
     color_ = other.color_;
     orientation_ = other.orientation_;
+    pitch_ = other.pitch_;
     changed();
 }
 
@@ -86,6 +93,11 @@ QFont TFont::ToQFont() const {
     f.setUnderline(style_.contains(fsUnderline));
     f.setStrikeOut(style_.contains(fsStrikeOut));
     f.setKerning(false);
+    // A fixed pitch asks for a monospaced face when the named one is not there.
+    if (pitch_ == fpFixed) {
+        f.setFixedPitch(true);
+        f.setStyleHint(QFont::Monospace);
+    }
     if (height_ < 0) {
         f.setPixelSize(-height_);
     } else if (height_ > 0) {

@@ -14,6 +14,7 @@ namespace plat {
 
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TEnumSet<TFontStyle>;
+enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 
 inline constexpr int ScreenPixelsPerInch = 96;
 
@@ -37,6 +38,8 @@ public:
     // Angle of the text's base line and of its characters, tenths of a degree counter-clockwise.
     int Orientation() const { return orientation_; }
     void SetOrientation(int tenths);
+    TFontPitch Pitch() const { return pitch_; }
+    void SetPitch(TFontPitch pitch);
 
     // Copies everything from another font and reports one change.
     void Assign(const TFont& other);
@@ -54,6 +57,7 @@ private:
     TFontStyles style_;
     TColor color_ = clBlack;
     int orientation_ = 0;
+    TFontPitch pitch_ = fpDefault;
     mutable QFont cached_;
     mutable bool cacheValid_ = false;
 };

@@ -216,6 +216,29 @@ bool themedTreeGlyph(QPainter* p, QWidget* w, bool hot, bool opened, const TRect
     return true;
 }
 
+// A header section of the style, or its sort indicator.
+bool themedHeader(QPainter* p, QWidget* w, int part, int state, const TRect& r) {
+    QStyle* style = styleOf(w);
+    QStyleOptionHeader opt;
+    initOption(opt, w, r);
+    opt.orientation = Qt::Horizontal;
+    opt.position = QStyleOptionHeader::Middle;
+    if (part == HP_HEADERITEM) {
+        if (state < HIS_NORMAL || state > HIS_PRESSED) return false;
+        applyLook(opt, state - 1);
+        style->drawControl(QStyle::CE_HeaderSection, &opt, p, w);
+        return true;
+    }
+    if (part == HP_HEADERSORTARROW) {
+        if (state != HSAS_SORTEDUP && state != HSAS_SORTEDDOWN) return false;
+        applyLook(opt, 0);
+        opt.sortIndicator = state == HSAS_SORTEDUP ? QStyleOptionHeader::SortUp : QStyleOptionHeader::SortDown;
+        style->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &opt, p, w);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsThemeActive() { return themeActive.load(); }
@@ -231,6 +254,7 @@ TThemeData OpenThemeData(QWidget* window, QStringView classList) {
     if (classList.compare(u"combobox", Qt::CaseInsensitive) == 0) return {TThemeClass::ComboBox, window};
     if (classList.compare(u"spin", Qt::CaseInsensitive) == 0) return {TThemeClass::Spin, window};
     if (classList.compare(u"treeview", Qt::CaseInsensitive) == 0) return {TThemeClass::TreeView, window};
+    if (classList.compare(u"header", Qt::CaseInsensitive) == 0) return {TThemeClass::Header, window};
     return {};
 }
 
@@ -255,6 +279,7 @@ bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int
         drawn = (part == TVP_GLYPH || part == TVP_HOTGLYPH) && (state == GLPS_CLOSED || state == GLPS_OPENED) &&
                 themedTreeGlyph(p, theme.Window(), part == TVP_HOTGLYPH, state == GLPS_OPENED, r);
         break;
+    case TThemeClass::Header: drawn = themedHeader(p, theme.Window(), part, state, r); break;
     case TThemeClass::None: break;
     }
     p->restore();

@@ -40,7 +40,12 @@ inline constexpr int UPS_NORMAL = 1, UPS_HOT = 2, UPS_PRESSED = 3, UPS_DISABLED 
 inline constexpr int TVP_GLYPH = 2, TVP_HOTGLYPH = 4;
 inline constexpr int GLPS_CLOSED = 1, GLPS_OPENED = 2;
 
-enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin, TreeView };
+// The column header: its item (also the header's empty background) and the sort arrow.
+inline constexpr int HP_HEADERITEM = 1, HP_HEADERSORTARROW = 4;
+inline constexpr int HIS_NORMAL = 1, HIS_HOT = 2, HIS_PRESSED = 3;
+inline constexpr int HSAS_SORTEDUP = 1, HSAS_SORTEDDOWN = 2;
+
+enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin, TreeView, Header };
 
 // The theme data of one class for one window; false when themes are off or the class is not one
 // we draw.
@@ -57,7 +62,7 @@ private:
     QWidget* window_ = nullptr;
 };
 
-// `classList` is a class name ("button", "combobox", "spin", "treeview"), compared without regard
+// `classList` is a class name ("button", "combobox", "spin", "treeview", "header"), compared without regard
 // to case.
 // The window's style draws (the application's when the window is null).
 TThemeData OpenThemeData(QWidget* window, QStringView classList);

@@ -263,6 +263,7 @@ void TBaseLazyTree::FontChanged() {
         setFont(FFont.ToQFont());
         FSyncingFont = false;
     }
+    if (FHeader) FHeader->ParentFontChanged();
     TLazyTreeCore::FontChanged();
 }
 

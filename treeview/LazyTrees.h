@@ -126,6 +126,9 @@ enum class TScrollDirection : uint8_t { sdLeft, sdUp, sdRight, sdDown };
 using TScrollDirections = TSet<TScrollDirection, uint8_t>;
 enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
 
+// Whether a press on a node may always start a drag, or only where OnDragAllowed says so.
+enum class TDragMode : uint8_t { dmManual, dmAutomatic };
+
 class TBaseLazyTree;
 // The tree's scroll bars: which are shown, whether they stay when there is nothing to scroll, and
 // the line steps. Changing what is shown builds the window again.
@@ -305,6 +308,17 @@ public:
     std::function<QPoint()> CursorPosSource;
     // The clock the tree's delays are measured on (nullptr: the real one); tests drive their own.
     void SetClock(plat::Clock* Clock) { FClock = Clock; }
+
+    // ---- Dragging: a press arms a drag; the drag itself belongs to the drag-and-drop handling ----
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode Value) { FDragMode = Value; }
+    // How far the mouse must move before an armed drag starts.
+    int DragThreshold() const { return FDragThreshold; }
+    // Arms a drag from the last press (Threshold < 0: the platform's distance); nothing while one is
+    // armed or under way.
+    virtual void BeginDrag(int Threshold = -1);
+    // Whether a press on Node in Column may start a drag under manual dragging (false by default).
+    std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)> OnDragAllowed;
     TLTScrollEvent OnScroll;
     TLTScrollBarShowEvent OnShowScrollBar;
 
@@ -458,6 +472,7 @@ public:
     TColumnIndex MainColumn() const override { return FHeader->MainColumn(); }
     TColumnIndex SortColumn() const override { return FHeader->SortColumn(); }
     TSortDirection SortDirection() const override { return FHeader->SortDirection(); }
+    const plat::TFont& HeaderFont() const override { return FHeader->Font(); }
     bool ColumnAllowsFocus(TColumnIndex Column) const override {
         return FHeader->UseColumns() ? FHeader->AllowFocus(Column) : Column == NoColumn;
     }
@@ -747,6 +762,8 @@ private:
     int64_t FDragScrollStart = 0;
     bool FDragScrollStarted = false;
     QPoint FLastClickPos;
+    TDragMode FDragMode = TDragMode::dmManual;
+    int FDragThreshold = 0;
     void ScrollBarAction(QScrollBar* Bar, bool Vertical, int Action);
     void ApplyBar(QScrollBar* Bar, bool Vertical, bool Show, bool Enabled, int64_t Range, int Page, int64_t Position);
     QPoint CursorPos() const;

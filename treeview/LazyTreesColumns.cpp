@@ -208,7 +208,7 @@ int TLazyTreeColumn::Left() const {
 
 plat::TRect TLazyTreeColumn::GetRect() const {
     const int top = -Header()->Height();
-    return plat::TRect(FLeft, top, FLeft + FWidth, 0);
+    return plat::Rect(FLeft, top, FLeft + FWidth, 0);
 }
 
 QString TLazyTreeColumn::GetDisplayName() const {

@@ -110,7 +110,7 @@ void TLTDragImage::PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QP
     FBackImage = Blank(size);
     const QImage source = DragImage.convertToFormat(QImage::Format_ARGB32);
     if (FPreBlendBias != 0)
-        lazytree::BlendRect(&source, FDragImage, plat::TRect(0, 0, size.width(), size.height()), QPoint(0, 0), 0, 255,
+        lazytree::BlendRect(&source, FDragImage, plat::Rect(0, 0, size.width(), size.height()), QPoint(0, 0), 0, 255,
                             FPreBlendBias);
     else
         FDragImage = source.copy();
@@ -143,7 +143,7 @@ void TLTDragImage::InternalShowDragImage() {
     const int W = FDragImage.width(), H = FDragImage.height();
     if (Screen().CanGrab()) {
         FAlphaImage = FBackImage.copy();
-        lazytree::BlendRect(&FDragImage, FAlphaImage, plat::TRect(0, 0, W, H), QPoint(0, 0), perPixel ? 2 : 0,
+        lazytree::BlendRect(&FDragImage, FAlphaImage, plat::Rect(0, 0, W, H), QPoint(0, 0), perPixel ? 2 : 0,
                             FTransparency, FPostBlendBias);
         // What is shown covers the screen completely: the blend already holds what lay under it.
         for (int y = 0; y < H; ++y) {
@@ -266,7 +266,7 @@ void TLTDragImage::RecaptureBackground(const QRect& R, const QImage& Picture, bo
 void TBaseLazyTree::PrepareDragImage(QPoint HotSpot) {
     if (!CanShowDragImage()) return;
     const QPoint P(HotSpot.x() + int(FEffectiveOffsetX), HotSpot.y() - int(FOffsetY));
-    plat::TRect R(P.x() - DragWidth / 2, P.y() - DragHeight / 2, P.x() + DragWidth / 2, P.y() + DragHeight / 2);
+    plat::TRect R = plat::Rect(P.x() - DragWidth / 2, P.y() - DragHeight / 2, P.x() + DragWidth / 2, P.y() + DragHeight / 2);
     // A hot spot near the left or top edge leaves the part outside the tree as background.
     plat::TRect window = R;
     QPoint target(0, 0);
@@ -303,7 +303,7 @@ void TBaseLazyTree::UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect
         picture.fill(plat::ToQColor(Colors().BackGroundColor()));
         {
             plat::TCanvas canvas(&picture);
-            const plat::TRect window(TreeRect.left() - int(FOffsetX), TreeRect.top() - int(FOffsetY),
+            const plat::TRect window = plat::Rect(TreeRect.left() - int(FOffsetX), TreeRect.top() - int(FOffsetY),
                                      TreeRect.right() + 1 - int(FOffsetX), TreeRect.bottom() + 1 - int(FOffsetY));
             PaintTree(canvas, window, QPoint(0, 0),
                       {TLTInternalPaintOption::poBackground, TLTInternalPaintOption::poColumnColor,

@@ -20,6 +20,8 @@ class TImageList;
 }
 class TBaseLazyTree;
 class TLTHeader;
+class TStream;
+struct THeaderStreamAccess;
 class TLazyTreeColumns;
 
 enum class TLTColumnOption : uint8_t {
@@ -214,12 +216,17 @@ public:
 
     void ParentBiDiModeChanged();
     void ParentColorChanged();
+    // The column's record of the header stream; a load reads the whole record before it changes
+    // anything, so a record cut short leaves the column as it was.
+    void SaveToStream(TStream& Stream) const;
+    void LoadFromStream(TStream& Stream, int Version);
     void Assign(const TLazyTreeColumn& Source);
     bool Equals(const TLazyTreeColumn& Other) const;
 
 private:
     friend class TLazyTreeColumns;
     friend class TLTHeader;
+    friend struct THeaderStreamAccess;
     void Changed();
     void RepaintTree();
     TBaseLazyTree* Tree() const;
@@ -276,6 +283,10 @@ public:
     void EndUpdate();
     void Assign(const TLazyTreeColumns& Source);
     bool Equals(const TLazyTreeColumns& Other) const;
+    // The column block of the header stream: count, records, position array and, from version 5,
+    // the default width. A load that fails leaves the columns as they were.
+    void SaveToStream(TStream& Stream) const;
+    void LoadFromStream(TStream& Stream, int Version);
 
     int DefaultWidth() const { return FDefaultWidth; }
     void SetDefaultWidth(int Value) { FDefaultWidth = Value; }
@@ -325,6 +336,7 @@ private:
     friend class TLazyTreeColumn;
     friend class TLTHeader;
     friend class TBaseLazyTree;
+    friend struct THeaderStreamAccess;
     TBaseLazyTree* Tree() const;
     int ClientWidth() const;
     int RTLOffset() const;
@@ -377,6 +389,7 @@ public:
     std::function<void()> OnChange;
 
 private:
+    friend struct THeaderStreamAccess;  // a header stream stores the percentages as they were saved
     void Change() {
         if (OnChange) OnChange();
     }
@@ -499,10 +512,25 @@ public:
     const plat::TImageList* Images() const { return FImages; }
     void SetImages(const plat::TImageList* Value);
     plat::TFont& Font() { return FFont; }
+    const plat::TFont& Font() const { return FFont; }
+    // Replaces the font; the header stops following the tree's.
+    void SetFont(const plat::TFont& Value);
+    // The header draws with the tree's font while this is on.
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value);
+    // The tree's font changed.
+    void ParentFontChanged();
+
+    // The header's layout (columns, order, widths, options, font, sort state, limits) as a flat
+    // record of version 6; loads read versions -1 to 6. The whole record is read and checked before
+    // anything changes: a stream cut short or out of bounds raises and leaves the header as it was.
+    void SaveToStream(TStream& Stream) const;
+    void LoadFromStream(TStream& Stream);
 
 private:
     friend class TLazyTreeColumn;
     friend class TLazyTreeColumns;
+    friend struct THeaderStreamAccess;
     void ChangeSortColumn(TColumnIndex Value);
     bool FindSplitterColumn(QPoint P);
     void EndColumnDrag();
@@ -527,6 +555,7 @@ private:
     THeaderStates FStates;
     const plat::TImageList* FImages = nullptr;
     plat::TFont FFont;
+    bool FParentFont = false;
     std::unique_ptr<TLTDragImage> FDragImage;
     int FLastWidth = 0;
     QPoint FDragStart, FTrackStart, FTrackPoint;

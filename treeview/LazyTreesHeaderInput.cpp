@@ -43,7 +43,7 @@ protected:
             // The whole strip: the fixed and the scrolled parts are placed relative to its left edge.
             QPainter p(this);
             p.setClipRegion(event->region());
-            tree_->Header().Columns().PaintHeader(p, plat::TRect(0, 0, width(), height()), int(tree_->OffsetX()));
+            tree_->Header().Columns().PaintHeader(p, plat::Rect(0, 0, width(), height()), int(tree_->OffsetX()));
         });
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -180,7 +180,7 @@ void TLazyTreeColumns::PrepareColumnDrag(QPoint P, QPoint DragStart) {
     picture.fill(plat::ToQColor(plat::clBtnFace));
     {
         plat::TCanvas canvas(&picture);
-        PaintHeader(canvas, plat::TRect(c.FLeft, 0, c.FLeft + c.FWidth, h), QPoint(0, 0));
+        PaintHeader(canvas, plat::Rect(c.FLeft, 0, c.FLeft + c.FWidth, h), QPoint(0, 0));
     }
     TBaseLazyTree* tree = Tree();
     const QPoint cellOnScreen =

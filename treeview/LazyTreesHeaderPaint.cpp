@@ -33,6 +33,13 @@ void Ring(QPainter* p, TRect& r, unsigned flags, plat::TColor light, plat::TColo
     if (flags & plat::BF_BOTTOM) --r.Bottom;
 }
 
+// The header is drawn by the style when its tree is themed; a column drag picture without a tree
+// takes the edges.
+plat::TThemeData HeaderThemeOf(TBaseLazyTree* Tree) {
+    if (!Tree || !Tree->TreeStates().Contains(TLazyTreeState::tsUseThemes)) return {};
+    return plat::OpenThemeData(Tree, u"header");
+}
+
 struct EdgeStyle {
     unsigned normal, normalFlags, pressed, pressedFlags, hot, hotFlags;
 };
@@ -217,7 +224,7 @@ THeaderCellLayout TLazyTreeColumn::LayoutHeaderCell(const TRect& Client, QSize T
         if (!mainImage) glyphX -= 2;
     }
     textX = std::max(textX, low);
-    out.TextBounds = TRect(textX, textY, std::min(textX + TW, limit), textY + TH);
+    out.TextBounds = plat::Rect(textX, textY, std::min(textX + TW, limit), textY + TH);
     out.TextBounds.Left += Client.Left;
     out.TextBounds.Right += Client.Left;
     out.TextBounds.Top += Client.Top;
@@ -239,12 +246,12 @@ void TLazyTreeColumns::PaintHeader(QPainter& Target, const TRect& R, int HOffset
         plat::TCanvas canvas(&FHeaderBitmap);
         const int h = R.Height();
         auto scrolled = [&] {
-            PaintHeader(canvas, TRect(fixedWidth - HOffset, 0, R.Right + fixedWidth - HOffset, h),
+            PaintHeader(canvas, plat::Rect(fixedWidth - HOffset, 0, R.Right + fixedWidth - HOffset, h),
                         QPoint(R.Left + fixedWidth, R.Top), rtlOffset);
         };
         auto fixed = [&] {
             if (fixedWidth > 0)
-                PaintHeader(canvas, TRect(0, 0, std::min(R.Right, fixedWidth), h), QPoint(R.Left, R.Top), rtlOffset);
+                PaintHeader(canvas, plat::Rect(0, 0, std::min(R.Right, fixedWidth), h), QPoint(R.Left, R.Top), rtlOffset);
         };
         // The fixed cells always end on top of the scrolled ones.
         if (tree && tree->UseRightToLeftReading()) {
@@ -269,21 +276,23 @@ void TLazyTreeColumns::PaintHeader(plat::TCanvas& TargetCanvas, TRect R, QPoint 
     TargetCanvas.Font().Assign(FHeader->FFont);
 
     // The background of the whole area.
-    const TRect background(Target.x(), Target.y(), Target.x() + R.Width(), Target.y() + FHeader->Height());
+    const TRect background = plat::Rect(Target.x(), Target.y(), Target.x() + R.Width(), Target.y() + FHeader->Height());
     THeaderPaintElements requested;
     if (advanced) {
         info.PaintRectangle = background;
         FHeader->OnHeaderDrawQueryElements(FHeader, info, requested);
     }
+    const plat::TThemeData theme = HeaderThemeOf(tree);
     if (requested.Contains(hpeBackground)) {
         info.PaintRectangle = background;
         FHeader->OnAdvancedHeaderDraw(FHeader, info, {hpeBackground});
-    } else {
+    } else if (!theme || !plat::DrawThemeBackground(theme, TargetCanvas, plat::HP_HEADERITEM, plat::HIS_NORMAL,
+                                                     background)) {
         TargetCanvas.Brush().SetColor(FHeader->FBackgroundColor);
         TargetCanvas.FillRect(background);
     }
 
-    R = TRect(std::max(R.Left, 0), std::max(R.Top, 0), std::min(R.Right, TotalWidth()),
+    R = plat::Rect(std::max(R.Left, 0), std::max(R.Top, 0), std::min(R.Right, TotalWidth()),
               std::min(R.Bottom, FHeader->Height()));
     const int rightLimit = Target.x() + R.Width();
     TColumnIndex run = ColumnFromPosition(QPoint(R.Left + RTLOffset, 0), false);
@@ -295,9 +304,9 @@ void TLazyTreeColumns::PaintHeader(plat::TCanvas& TargetCanvas, TRect R, QPoint 
         TLazyTreeColumn& c = *FItems[size_t(run)];
         const int left = c.FLeft + Target.x() + RTLOffset - R.Left;
         if (left >= rightLimit) break;
-        const TRect cell(left, Target.y(), left + c.FWidth, Target.y() + R.Height());
+        const TRect cell = plat::Rect(left, Target.y(), left + c.FWidth, Target.y() + R.Height());
         const plat::TClipState saved = TargetCanvas.SaveClip();
-        lazytree::SetCanvasClip(TargetCanvas, TRect(std::max(Target.x(), left), Target.y() + R.Top,
+        lazytree::SetCanvasClip(TargetCanvas, plat::Rect(std::max(Target.x(), left), Target.y() + R.Top,
                                                     std::min(cell.Right, rightLimit), cell.Bottom));
         info.Column = &c;
         info.PaintRectangle = cell;
@@ -334,9 +343,13 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
     THeaderPaintElements requested;
     if (advanced) FHeader->OnHeaderDrawQueryElements(FHeader, info, requested);
 
-    // The cell's button.
+    // The cell's button: the style's header section when themed, else the edges of the header style.
+    const plat::TThemeData theme = HeaderThemeOf(tree);
     if (requested.Contains(hpeBackground)) {
         FHeader->OnAdvancedHeaderDraw(FHeader, info, {hpeBackground});
+    } else if (theme) {
+        const int state = info.IsDownIndex ? plat::HIS_PRESSED : info.IsHoverIndex ? plat::HIS_HOT : plat::HIS_NORMAL;
+        plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERITEM, state, cell);
     } else {
         const EdgeStyle e = EdgesOf(FHeader->FStyle);
         const bool rightSide = info.ShowRightBorder || index < Count() - 1;
@@ -353,7 +366,7 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
             DrawHeaderEdge(canvas, r, e.normal, withRight(e.normalFlags));
     }
 
-    info.PaintRectangle = TRect(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
+    info.PaintRectangle = plat::Rect(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
     unsigned drawFormat = plat::DT_NOPREFIX;
     switch (c.CaptionAlignment()) {
     case TAlignment::taLeftJustify: drawFormat |= plat::DT_LEFT; break;
@@ -373,7 +386,7 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
             lazytree::TCanvasTextMeasure measure(canvas);
             c.FCaptionText = lazytree::WordWrapText(measure, c.FText, info.PaintRectangle, c.UseRightToLeftReading(),
                                                     drawFormat);
-            TRect bounds(0, 0, info.PaintRectangle.Width(), 0);
+            TRect bounds = plat::Rect(0, 0, info.PaintRectangle.Width(), 0);
             canvas.DrawText(c.FCaptionText, bounds, drawFormat | plat::DT_CALCRECT | plat::DT_WORDBREAK);
             textSize = QSize(std::max(1, info.PaintRectangle.Width()), std::max(1, bounds.Height()));
         } else {
@@ -387,7 +400,7 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
     info.SortGlyphPos = layout.SortGlyphPos;
     if (info.IsDownIndex) {
         // The pressed button shows its face one pixel lower and to the right.
-        info.TextRectangle = TRect(info.TextRectangle.Left + 1, info.TextRectangle.Top + 1,
+        info.TextRectangle = plat::Rect(info.TextRectangle.Left + 1, info.TextRectangle.Top + 1,
                                    info.TextRectangle.Right + 1, info.TextRectangle.Bottom + 1);
         info.GlyphPos += QPoint(1, 1);
         info.SortGlyphPos += QPoint(1, 1);
@@ -408,17 +421,23 @@ void TLazyTreeColumns::PaintHeaderCell(THeaderPaintInfo& info, bool advanced, bo
                                     info.IsEnabled);
         }
         c.FHasImage = true;
-        c.FImageRect = TRect(info.GlyphPos.x(), info.GlyphPos.y(), info.GlyphPos.x() + glyphList->Width(),
+        c.FImageRect = plat::Rect(info.GlyphPos.x(), info.GlyphPos.y(), info.GlyphPos.x() + glyphList->Width(),
                              info.GlyphPos.y() + glyphList->Height());
     }
     const QString caption = c.FOptions.Contains(coWrapCaption) ? c.FCaptionText : c.FText;
-    const bool hot = info.IsHoverIndex && FHeader->FOptions.Contains(hoHotTrack);
+    // A themed cell shows hovering by its face, not by the caption's colour.
+    const bool hot = info.IsHoverIndex && FHeader->FOptions.Contains(hoHotTrack) && !theme;
     if (!requested.Contains(hpeText) && !c.FText.isEmpty())
         DrawCaptionText(canvas, caption, info.TextRectangle, info.IsEnabled, hot, drawFormat,
                         c.FOptions.Contains(coWrapCaption));
-    if (!requested.Contains(hpeSortGlyph) && info.ShowSortGlyph && utility)
-        utility->Draw(canvas, info.SortGlyphPos.x(), info.SortGlyphPos.y(),
-                      FHeader->FSortDirection == TSortDirection::sdAscending ? 3 : 2);
+    if (!requested.Contains(hpeSortGlyph) && info.ShowSortGlyph && utility) {
+        const bool ascending = FHeader->FSortDirection == TSortDirection::sdAscending;
+        const TRect arrow = plat::Rect(info.SortGlyphPos.x(), info.SortGlyphPos.y(), info.SortGlyphPos.x() + sortSize.width(),
+                          info.SortGlyphPos.y() + sortSize.height());
+        if (!theme || !plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERSORTARROW,
+                                                 ascending ? plat::HSAS_SORTEDUP : plat::HSAS_SORTEDDOWN, arrow))
+            utility->Draw(canvas, info.SortGlyphPos.x(), info.SortGlyphPos.y(), ascending ? 3 : 2);
+    }
     if (!requested.Contains(hpeDropMark) && info.DropMark != TLTDropMarkMode::dmmNone && utility) {
         const int y = (info.PaintRectangle.Top + info.PaintRectangle.Bottom - utility->Height()) / 2;
         if (info.DropMark == TLTDropMarkMode::dmmLeft)
@@ -451,7 +470,7 @@ void TLazyTreeColumns::DrawCaptionText(plat::TCanvas& Canvas, const QString& Cap
         Canvas.DrawText(text, Bounds, DrawFormat);
     } else {
         // Embossed: a light copy one pixel down and right under the shadow-coloured text.
-        TRect shifted(Bounds.Left + 1, Bounds.Top + 1, Bounds.Right + 1, Bounds.Bottom + 1);
+        TRect shifted = plat::Rect(Bounds.Left + 1, Bounds.Top + 1, Bounds.Right + 1, Bounds.Bottom + 1);
         Canvas.Font().SetColor(plat::clBtnHighlight);
         Canvas.DrawText(text, shifted, DrawFormat);
         Canvas.Font().SetColor(plat::clBtnShadow);

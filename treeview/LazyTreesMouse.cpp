@@ -191,8 +191,15 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
             ? misc.Contains(TLTMiscOption::toFullRowDrag)
             : fullRowHit && misc.Contains(TLTMiscOption::toFullRowDrag) && !pos.Contains(hiNowhere) &&
                   (nodeSelected || pos.Contains(hiOnItemLabel) || pos.Contains(hiOnNormalIcon));
-    // Dragging belongs to the drag-and-drop handling; until it exists no press arms a drag.
-    const bool dragPossible = false;
+    // Always with automatic dragging (or during a drag) unless the row is hit where it does not drag;
+    // under manual dragging where the application allows it, on the label or a dragging row.
+    bool dragPossible = (FDragMode == TDragMode::dmAutomatic || FStates.Contains(tsOLEDragging)) &&
+                        !(fullRowHit && !fullRowDrag);
+    if (nodeHit && !dragPossible && FDragMode == TDragMode::dmManual && OnDragAllowed) {
+        bool allowed = false;
+        OnDragAllowed(this, node, newColumn, allowed);
+        dragPossible = allowed && (labelHit || fullRowDrag);
+    }
     // A press on a row border that may be dragged starts node-height tracking.
     if (event->button() == Qt::LeftButton && pos.Contains(hiOnItem) &&
         (pos.Contains(hiUpperSplitter) || pos.Contains(hiLowerSplitter))) {
@@ -287,6 +294,15 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
         }
     }
     if (FSelectionCount == 0) NotifyChange(nullptr);
+    if (dragPossible && nodeHit &&
+        (FStates.Contains(tsLeftButtonDown) || FStates.Contains(tsMiddleButtonDown) || FStates.Contains(tsRightButtonDown)))
+        BeginDrag();
+}
+
+void TBaseLazyTree::BeginDrag(int Threshold) {
+    if (FStates.Contains(tsOLEDragging) || FStates.Contains(tsOLEDragPending)) return;
+    FDragThreshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
+    DoStateChange({tsOLEDragPending});
 }
 
 void TBaseLazyTree::ApplyClickSelection(PLazyNode, PLazyNode NewNode, bool DeferToggle,

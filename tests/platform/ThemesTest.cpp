@@ -61,10 +61,15 @@ TEST(Themes, CheckAndRadioStatesAndTheOtherClasses) {
     EXPECT_NE(themed(u"spin", SPNP_UPHORZ, UPS_NORMAL, 16, 10), themed(u"spin", SPNP_DOWNHORZ, UPS_NORMAL, 16, 10));
     EXPECT_NE(themed(u"COMBOBOX", CP_DROPDOWNBUTTON, CBXS_NORMAL, 17, 20),
               themed(u"combobox", CP_DROPDOWNBUTTON, CBXS_DISABLED, 17, 20));
+    // A style may draw its header sections alike in every state; they are drawn all the same.
+    for (int state : {HIS_NORMAL, HIS_HOT, HIS_PRESSED})
+        EXPECT_NE(count(themed(u"header", HP_HEADERITEM, state, 60, 20), kBack), 60 * 20) << state;
+    EXPECT_NE(themed(u"header", HP_HEADERSORTARROW, HSAS_SORTEDUP, 16, 16),
+              themed(u"header", HP_HEADERSORTARROW, HSAS_SORTEDDOWN, 16, 16));
 }
 
 TEST(Themes, RefusesWhatItDoesNotDraw) {
-    EXPECT_FALSE(OpenThemeData(nullptr, u"header"));
+    EXPECT_FALSE(OpenThemeData(nullptr, u"tooltip"));
     const TThemeData button = OpenThemeData(nullptr, u"button");
     QImage img(20, 20, QImage::Format_RGB32);
     img.fill(ToQColor(kBack));
@@ -73,6 +78,8 @@ TEST(Themes, RefusesWhatItDoesNotDraw) {
     EXPECT_FALSE(DrawThemeBackground(button, c, 4, 1, Rect(0, 0, 20, 20)));
     EXPECT_FALSE(DrawThemeBackground(button, c, BP_CHECKBOX, 13, Rect(0, 0, 20, 20)));
     EXPECT_FALSE(DrawThemeBackground(OpenThemeData(nullptr, u"spin"), c, 5, 1, Rect(0, 0, 20, 20)));
+    EXPECT_FALSE(DrawThemeBackground(OpenThemeData(nullptr, u"header"), c, HP_HEADERITEM, 4, Rect(0, 0, 20, 20)));
+    EXPECT_FALSE(DrawThemeBackground(OpenThemeData(nullptr, u"header"), c, 2, 1, Rect(0, 0, 20, 20)));
     c.Release();
     EXPECT_EQ(count(img, kBack), 400);
 

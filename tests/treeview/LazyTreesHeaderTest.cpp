@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "platform/ImageList.h"
+#include "platform/Themes.h"
 #include "treeview/LazyTrees.h"
 
 using enum TLTColumnOption;
@@ -18,7 +19,10 @@ namespace {
 
 struct HeaderTree {
     TLazyStringTree tree;
-    explicit HeaderTree(int count, int width = 100) {
+    explicit HeaderTree(int count, int width = 100, bool themed = false) {
+        // Unthemed, the header draws the edge table these tests read.
+        if (!themed)
+            tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() - TLTPaintOption::toThemeAware);
         tree.show();
         tree.resize(300 + tree.width() - tree.viewport()->width(), 200 + tree.height() - tree.viewport()->height());
         for (int i = 0; i < count; ++i) Columns().Add()->SetWidth(width);
@@ -183,6 +187,59 @@ TEST(LazyTreeHeaderPaint, PressedCellMovesItsFaceAndOverlappingSortGlyphHidesThe
     t.Shot();
     EXPECT_FALSE(t.Col(1).HasImage());
     t.Header().SetImages(nullptr);
+}
+
+// Themed, the background and each cell are the style's header item in the cell's state, the caption
+// keeps its colour when hot and the sort arrow is the style's.
+TEST(LazyTreeHeaderPaint, AThemedTreeDrawsTheHeaderThroughTheThemePainter) {
+    HeaderTree t(2, 100, true);
+    ASSERT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsUseThemes));
+    const int h = t.Header().Height();
+    // What the theme painter draws for the background and the two cells in the given states.
+    auto expected = [&](int state0, int state1) {
+        QImage image(t.tree.viewport()->width(), h, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        plat::TCanvas canvas(&image);
+        const plat::TThemeData theme = plat::OpenThemeData(&t.tree, u"header");
+        plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERITEM, plat::HIS_NORMAL, TRect(0, 0, image.width(), h));
+        plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERITEM, state0, TRect(0, 0, 100, h));
+        plat::DrawThemeBackground(theme, canvas, plat::HP_HEADERITEM, state1, TRect(100, 0, 200, h));
+        return image;
+    };
+    EXPECT_EQ(t.Shot(), expected(plat::HIS_NORMAL, plat::HIS_NORMAL));
+    t.Mouse(QEvent::MouseButtonPress, QPoint(150, 5));
+    EXPECT_EQ(t.Shot(), expected(plat::HIS_NORMAL, plat::HIS_PRESSED));
+    t.Mouse(QEvent::MouseButtonRelease, QPoint(150, 5));
+    // Without themes the same header shows the edges instead.
+    t.tree.TreeOptions().SetPaintOptions(t.tree.TreeOptions().PaintOptions() - TLTPaintOption::toThemeAware);
+    EXPECT_NE(t.Shot(), expected(plat::HIS_NORMAL, plat::HIS_NORMAL));
+    t.tree.TreeOptions().SetPaintOptions(t.tree.TreeOptions().PaintOptions() + TLTPaintOption::toThemeAware);
+
+    // The sort arrow: the theme's, up for ascending and down for descending, where the glyph goes
+    // (read from the advanced owner draw, which paints the empty captions).
+    std::vector<QPoint> at;
+    t.Header().SetOptions(t.Header().Options() + hoOwnerDraw);
+    t.Header().OnHeaderDrawQueryElements = [](TLTHeader*, THeaderPaintInfo&, THeaderPaintElements& e) {
+        e += THeaderPaintElement::hpeText;
+    };
+    t.Header().OnAdvancedHeaderDraw = [&](TLTHeader*, THeaderPaintInfo& info, THeaderPaintElements) {
+        if (info.Column && info.Column->Index() == 0) at.push_back(info.SortGlyphPos);
+    };
+    t.Header().SetSortColumn(0);
+    auto withArrow = [&](int state) {
+        QImage image = expected(plat::HIS_NORMAL, plat::HIS_NORMAL);
+        plat::TCanvas canvas(&image);
+        const TRect r(at.back().x(), at.back().y(), at.back().x() + 16, at.back().y() + 16);
+        plat::DrawThemeBackground(plat::OpenThemeData(&t.tree, u"header"), canvas, plat::HP_HEADERSORTARROW, state, r);
+        return image;
+    };
+    const QImage up = t.Shot();
+    ASSERT_FALSE(at.empty());
+    EXPECT_EQ(up, withArrow(plat::HSAS_SORTEDUP));
+    t.Header().SetSortDirection(TSortDirection::sdDescending);
+    const QImage down = t.Shot();
+    EXPECT_EQ(down, withArrow(plat::HSAS_SORTEDDOWN));
+    EXPECT_NE(up, down);
 }
 
 TEST(LazyTreeHeaderInput, DraggingAColumnDropsBeforeOrAfterAndShowsDropMarks) {
