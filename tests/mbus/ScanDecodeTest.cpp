@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -379,6 +380,34 @@ TEST_F(ScanDecode, KeyEntryOnlyForEncryptedRows) {
     EXPECT_TRUE(rec.shown.empty());
     const QRect inside = w->rect();
     EXPECT_TRUE(inside.contains(w->mapFromGlobal(FInsertKeyWireless->pos()))) << "kept inside the window";
+}
+
+// The key dialog opens at the mouse, moved left and up only as far as the window's client area asks.
+TEST_F(ScanDecode, KeyDialogAtTheMouseInsideTheWindow) {
+    w->show();
+    putWireless(0, true);
+    const QSize dialog = FInsertKeyWireless->size();
+    const struct {
+        QPoint mouse;
+        QPoint expected;
+    } cases[] = {
+        {{40, 60}, {40, 60}},
+        {{w->width() - 5, 60}, {w->width() - dialog.width(), 60}},
+        {{40, w->height() - 5}, {40, w->height() - dialog.height()}},
+        {{w->width() - 5, w->height() - 5}, {w->width() - dialog.width(), w->height() - dialog.height()}},
+    };
+    for (const auto& c : cases) {
+        QCursor::setPos(w->mapToGlobal(c.mouse));
+        ASSERT_EQ(w->mapFromGlobal(QCursor::pos()), c.mouse) << "the platform moves no mouse";
+        QPoint at;
+        QTimer::singleShot(0, [&] {
+            at = w->mapFromGlobal(FInsertKeyWireless->pos());
+            FInsertKeyWireless->Btn_Cancel->click();
+        });
+        w->SG_WirelessDblClickCell(1, 0);
+        EXPECT_EQ(at, c.expected) << c.mouse.x() << "," << c.mouse.y();
+    }
+    EXPECT_FALSE(engine->keyIndex) << "Cancel passes no key";
 }
 
 TEST_F(ScanDecode, RefusedKeyIsTold) {
