@@ -1044,6 +1044,15 @@ bool TExStringGrid::GetRowSelect(int ARow) const {
     return ARow >= 1 && view_->selectionModel()->rowIntersectsSelection(ARow - 1, {});
 }
 
+void TExStringGrid::SetRowSelect(bool on) {
+    view_->setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    if (on && row_ >= 1 && view_->currentIndex().isValid())
+        view_->selectionModel()->select(view_->currentIndex(),
+                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool TExStringGrid::RowSelect() const { return view_->selectionBehavior() == QAbstractItemView::SelectRows; }
+
 void TExStringGrid::ClickCell(int ARow, int ACol) {
     if (OnClickCell) plat::guarded([&] { OnClickCell(this, ARow, ACol); });
 }

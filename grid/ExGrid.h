@@ -161,6 +161,10 @@ public:
     void SelectRows(int RowIndex, int RCount);
     // Whether a row lies in the selection.
     bool GetRowSelect(int ARow) const;
+    // The row-select option: a click or a move selects the current cell's whole row, the current
+    // column staying where it is (so the grid does not scroll sideways).
+    void SetRowSelect(bool on);
+    bool RowSelect() const;
 
     TClickCellEvent OnClickCell;
     TDblClickCellEvent OnDblClickCell;

@@ -347,6 +347,7 @@ void TFScanDecode::buildResults() {
     SG_Wireless->setObjectName(QStringLiteral("SG_Wireless"));
     SG_Wireless->SetFixedCols(0);
     SG_Wireless->SetColCount(13);
+    SG_Wireless->SetRowSelect(true);
     SG_Wireless->SetGridImages(IL_Wireless_Table.get());
     SG_Wireless->OnClickCell = [this](QObject*, int row, int col) { SG_WirelessClickCell(row, col); };
     SG_Wireless->OnDblClickCell = [this](QObject*, int row, int col) { SG_WirelessDblClickCell(row, col); };
@@ -804,7 +805,6 @@ int TFScanDecode::selectedWirelessIndex() const { return wirelessRow_ < 1 ? -1 :
 void TFScanDecode::SG_WirelessClickCell(int row, int) {
     if (row < 1) return;
     wirelessRow_ = row;
-    if (row < SG_Wireless->RowCount()) SG_Wireless->SelectRows(row, 1);
     Show_Slave_in_Tree_Wireless(row - 1);
 }
 

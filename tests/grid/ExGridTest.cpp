@@ -866,6 +866,27 @@ TEST_F(ClickGrid, APressOnAHeaderColumnBorderSizesAndIsNoClick) {
     EXPECT_EQ(clicks, expected);
 }
 
+TEST_F(ClickGrid, RowSelectTakesTheClickedRowWholeAndKeepsTheColumn) {
+    g.SetRowSelect(true);
+    EXPECT_TRUE(g.RowSelect());
+    // Pressed twice: a press on a row already selected must not narrow it to the cell on release.
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(cells, Qt::LeftButton, {}, cellCentre(3, 4));
+        for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r == 4) << i << " row " << r;
+        EXPECT_EQ(view(g).selectionModel()->selectedIndexes().size(), g.ColCount() - 1) << i;
+        EXPECT_EQ(g.Row(), 4);
+        EXPECT_EQ(g.Col(), 3) << "the clicked column stays current";
+    }
+    g.setFocus();
+    QTest::keyClick(&view(g), Qt::Key_Down);
+    for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r == 5) << "row " << r;
+    EXPECT_EQ(g.Col(), 3);
+
+    g.SetRowSelect(false);
+    QTest::mouseClick(cells, Qt::LeftButton, {}, cellCentre(2, 2));
+    EXPECT_EQ(view(g).selectionModel()->selectedIndexes().size(), 1) << "the cell alone again";
+}
+
 TEST_F(ClickGrid, SelectRowsTakesWholeRowsCutAtTheRowCount) {
     g.SelectRows(5, 10);
     for (int r = 0; r < g.RowCount(); ++r) EXPECT_EQ(g.GetRowSelect(r), r >= 5) << "row " << r;

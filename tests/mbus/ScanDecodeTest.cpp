@@ -12,6 +12,7 @@
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/GridViewAccess.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +20,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -379,6 +383,58 @@ TEST_F(ScanDecode, KeyEntryOnlyForEncryptedRows) {
     EXPECT_TRUE(rec.shown.empty());
     const QRect inside = w->rect();
     EXPECT_TRUE(inside.contains(w->mapFromGlobal(FInsertKeyWireless->pos()))) << "kept inside the window";
+}
+
+// A click anywhere in a wireless row selects the whole row; the table does not scroll sideways.
+TEST_F(ScanDecode, ClickedWirelessRowIsSelectedWhole) {
+    w->Form_Type = 1;
+    w->show();
+    w->CB_ScanMethod->setCurrentIndex(1);
+    w->Btn_StartScan->click();
+    putWireless(0, false);
+    putWireless(1, true);
+    engine->heard(0, nullptr);
+    engine->heard(1, nullptr);
+    applyReports();
+    QTableView& table = view(*w->SG_Wireless);
+    const QRect cell = table.visualRect(table.model()->index(1, 1));
+    ASSERT_TRUE(table.viewport()->rect().contains(cell.center()));
+    const int scrolled = table.horizontalScrollBar()->value();
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_FALSE(w->SG_Wireless->GetRowSelect(1)) << i;
+        EXPECT_TRUE(w->SG_Wireless->GetRowSelect(2)) << i;
+        EXPECT_EQ(table.selectionModel()->selectedIndexes().size(), 13) << i;
+        EXPECT_EQ(table.horizontalScrollBar()->value(), scrolled) << i;
+    }
+}
+
+// The key dialog opens at the mouse, moved left and up only as far as the window's client area asks.
+TEST_F(ScanDecode, KeyDialogAtTheMouseInsideTheWindow) {
+    w->show();
+    putWireless(0, true);
+    const QSize dialog = FInsertKeyWireless->size();
+    const struct {
+        QPoint mouse;
+        QPoint expected;
+    } cases[] = {
+        {{40, 60}, {40, 60}},
+        {{w->width() - 5, 60}, {w->width() - dialog.width(), 60}},
+        {{40, w->height() - 5}, {40, w->height() - dialog.height()}},
+        {{w->width() - 5, w->height() - 5}, {w->width() - dialog.width(), w->height() - dialog.height()}},
+    };
+    for (const auto& c : cases) {
+        QCursor::setPos(w->mapToGlobal(c.mouse));
+        ASSERT_EQ(w->mapFromGlobal(QCursor::pos()), c.mouse) << "the platform moves no mouse";
+        QPoint at;
+        QTimer::singleShot(0, [&] {
+            at = w->mapFromGlobal(FInsertKeyWireless->pos());
+            FInsertKeyWireless->Btn_Cancel->click();
+        });
+        w->SG_WirelessDblClickCell(1, 0);
+        EXPECT_EQ(at, c.expected) << c.mouse.x() << "," << c.mouse.y();
+    }
+    EXPECT_FALSE(engine->keyIndex) << "Cancel passes no key";
 }
 
 TEST_F(ScanDecode, RefusedKeyIsTold) {

@@ -3,7 +3,11 @@
 #include "FakeGateway.h"
 #include "mbus/MBusFrames.h"
 #include "mbus/MBusNetwork.h"
+#include "mbus/UInsertKeyWireless.h"
+#include "mbus/UMeter_Bus.h"
+#include "mbus/UModbusStartAdd_SD.h"
 #include "mbus/UScanDecode.h"
+#include "mbus/UScanModbusStart.h"
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -15,11 +19,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <chrono>
 
 using namespace scan_fake;
@@ -282,18 +289,64 @@ TEST_F(ScanDecodeLive, ScanFindsTheMetersAndTheSavedFileReadsBack) {
     EXPECT_TRUE(read.Nodes[1].Var_List[0].Enable);
     EXPECT_FALSE(read.Nodes[1].Var_List[1].Enable);
     EXPECT_TRUE(read.Nodes[1].Var_List[2].Enable);
+
+    // The network editor opens the saved file with the ticks as the user left them.
+    const QString savedMBusFile = g_MBusFile;
+    g_MBusFile = w->FileName_MBus;
+    rec.clear();
+    {
+        TFMeter_Bus editor;
+        editor.show();
+        EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        ASSERT_EQ(editor.NODE_ORIG->childCount(), 2);
+        QTreeWidgetItem* node = editor.NODE_ORIG->child(1);
+        EXPECT_EQ(node->text(0).left(5), QStringLiteral("ID 2 "));
+        ASSERT_EQ(node->childCount(), 3);
+        const bool expected[] = {true, false, true};
+        for (int v = 0; v < 3; ++v) {
+            editor.TW->setCurrentItem(node->child(v));
+            editor.TWClick();
+            EXPECT_EQ(editor.CB_Var_En->isChecked(), expected[v]) << v;
+        }
+        editor.TW->setCurrentItem(node);
+        editor.TWClick();
+        EXPECT_TRUE(editor.CB_Enable_Node->isChecked());
+    }
+    g_MBusFile = savedMBusFile;
 }
 
-TEST_F(ScanDecodeLive, ClosingInMidScanStillSwitchesTheAnalyzerOff) {
-    segment.Meters = {fake::simpleMeter(1, 0x11111111)};
-    w->BtnClick(w->Btn_StartScan);
-    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 1; }));
-    w->close();
-    EXPECT_TRUE(w->Close_Pending());
-    ASSERT_TRUE(waitUntil([&] { return !w->Close_Pending(); }));
-    EXPECT_EQ(segment.count(mbus::Cmd_Disable_Analyzer.Sent), 1);
-    EXPECT_FALSE(segment.analyzerOn());
-    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+// The window on the real engine and the fake gateway, to try by hand for SCANDECODE_LOOK_SECONDS:
+// three wired meters, and a radio meter heard every two seconds whose key is
+// 0102030405060708090A0B0C0D0E0F11. Both scans are offered.
+TEST_F(ScanDecodeLive, Look) {
+    const int seconds = qEnvironmentVariableIntValue("SCANDECODE_LOOK_SECONDS");
+    if (seconds <= 0) GTEST_SKIP() << "set SCANDECODE_LOOK_SECONDS to try the window by hand";
+    TFInsertKeyWireless key;
+    TFScanModbusStart start;
+    TFModbusStartAdd_SD addresses;
+    FInsertKeyWireless = &key;
+    FScanModbusStart = &start;
+    FModbusStartAdd_SD = &addresses;
+    segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2), fake::simpleMeter(4, 0x44444444)};
+    segment.Module = fake::Segment::Radio::Telit;
+    fake::UdpGateway radio(segment, kGateway, 10001);
+    const mbus::TBytes telegram = fake::hexBytes(
+        "31 44 93 15 78 56 34 12 33 03 8C 20 2B 7A 2A 00 20 05 59 23 C9 5A AA 26 D1 B2 E7 49 3B 01 3E C4 A6 F6 "
+        "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
+    QTimer heard;
+    QObject::connect(&heard, &QTimer::timeout, [&] { radio.push(telegram); });
+    heard.start(2000);
+    w->hide();
+    w->Form_Type = 1;
+    w->XML_Code_Dev = 13;  // a family with the start-register and start-address dialogs
+    w->show();
+    const QStringList parts = kGateway.split(u'.');
+    for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
+    QTimer::singleShot(seconds * 1000, w.get(), &QWidget::close);
+    while (w->isVisible() || w->Close_Pending()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    FInsertKeyWireless = nullptr;
+    FScanModbusStart = nullptr;
+    FModbusStartAdd_SD = nullptr;
 }
 
 }  // namespace

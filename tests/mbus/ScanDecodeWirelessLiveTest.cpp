@@ -1,0 +1,216 @@
+// The Scan & Decode window's wireless scan end to end: the real engine against the fake gateway's
+// radio module over loopback sockets. Apart from the tree tests: the grid and the tree name an
+// alignment type alike.
+#include "FakeGateway.h"
+#include "controls/FadeButton.h"
+#include "grid/ExGrid.h"
+#include "mbus/MBusMeters.h"
+#include "mbus/MBusNetwork.h"
+#include "mbus/UInsertKeyWireless.h"
+#include "mbus/UMBusScanDecode.h"
+#include "mbus/UScanDecode.h"
+#include "platform/FormatSettings.h"
+#include "shell/UComon.h"
+#include "shell/ULanguage.h"
+#include "tests/support/Loopback.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+
+using mbus::TMBusScanDecode;
+using testing_support::RecordingDialogs;
+
+namespace {
+
+template <typename P>
+bool waitUntil(P pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+// The open metering example for security mode 5 behind an extended link layer, with the Telit
+// trailer; its key is 0102030405060708090A0B0C0D0E0F11.
+mbus::TBytes encryptedTelegram() {
+    return fake::hexBytes(
+        "31 44 93 15 78 56 34 12 33 03 8C 20 2B 7A 2A 00 20 05 59 23 C9 5A AA 26 D1 B2 E7 49 3B 01 3E C4 A6 F6 "
+        "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
+}
+
+// The real engine, as the window drives it, telling the test when its Telit steps listen.
+class ListeningEngine final : public TScanEngineControl {
+public:
+    explicit ListeningEngine(mbus::TScanEngineSetup setup) : e_(std::move(setup)) {}
+    // The engine takes telegrams once its own step listens, a little after the module has said "OK".
+    bool Listening() const { return e_.FInScan && e_.Step_Scan == Telit_Listening_Step; }
+
+    bool InScan() const override { return e_.FInScan; }
+    int Result() const override { return e_.FResult; }
+    bool Start_Scan(TMBusScanDecode::TScanType scanType, TMBusScanDecode::TSelectHard hard, const QString& ipCom,
+                    int32_t baud, int32_t parity, bool appReset, bool sndNke, int32_t cutAfter, bool fixCField,
+                    uint8_t fixCFieldValue, bool remoteTimeout, mbus::TUpdateSlaveList progress) override {
+        return e_.Start_Scan(scanType, hard, ipCom, baud, parity, appReset, sndNke, cutAfter, fixCField,
+                             fixCFieldValue, remoteTimeout, std::move(progress));
+    }
+    bool Start_Scan_Wireless(TMBusScanDecode::TSelectHard hard, const QString& ip, uint16_t port, int32_t mode,
+                             int32_t channel, bool remoteTimeout, mbus::TUpdateListWirelessSlave heard) override {
+        return e_.Start_Scan_Wireless(hard, ip, port, mode, channel, remoteTimeout, std::move(heard), false);
+    }
+    void Stop_Scan() override { e_.Stop_Scan(); }
+    void Abort_Scan() override { e_.Abort_Scan(); }
+    bool Insert_Wireless_Key(int32_t index, const std::array<uint8_t, 16>& key) override {
+        return e_.Insert_Wireless_Key(index, key);
+    }
+    bool Save_XML_Conf_Wired(const mbus::TSaveConfXML& data, bool checkBcd, const mbus::TTickQuery& t) override {
+        return e_.Save_XML_Conf_Wired(data, checkBcd, t);
+    }
+    bool Save_XML_Conf_Wireless(const mbus::TSaveConfXML& data, bool checkBcd) override {
+        return e_.Save_XML_Conf_Wireless(data, checkBcd);
+    }
+    void Set_Run(bool run) override {
+        if (run)
+            e_.Event_Run->SetEvent();
+        else
+            e_.Event_Run->ResetEvent();
+    }
+    void Set_SaveXMLFile(const QString& name) override { e_.SaveXMLFile = name; }
+
+private:
+    static constexpr int32_t Telit_Listening_Step = 134;
+    TMBusScanDecode e_;
+};
+
+class ScanDecodeWirelessLive : public ::testing::Test {
+protected:
+    // The meter sends until `pred` holds, as a meter does every few seconds; a telegram that comes
+    // while the engine talks to the module is an answer to it, so the meter sends while it listens.
+    template <typename P>
+    bool hearUntil(P pred) {
+        return waitUntil([&] {
+            if (pred()) return true;
+            if (engine->Listening()) radio->push(encryptedTelegram());
+            QTest::qWait(20);
+            return pred();
+        });
+    }
+
+    void SetUp() override {
+        Load_Default_Language();
+        plat::setFormatSettingsOverride(plat::FormatSettings{});
+        g_WMBusSlaveList.Clear();
+        FInsertKeyWireless = new TFInsertKeyWireless();
+        segment.Module = fake::Segment::Radio::Telit;
+        // The gateway's radio port is the one the window offers this gateway.
+        radio = std::make_unique<fake::UdpGateway>(segment, kGateway, 10001);
+        mbus::TScanEngineSetup setup;
+        setup.Local_Address = kOwn;
+        setup.Timing.Step_Ms = 1;
+        setup.Timing.Idle_Ms = 1;
+        auto e = std::make_unique<ListeningEngine>(setup);
+        engine = e.get();
+        w = std::make_unique<TFScanDecode>(nullptr, std::move(e));
+        w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
+        w->Form_Type = 1;
+        w->show();
+        const QStringList parts = kGateway.split(u'.');
+        for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
+        w->CB_ScanMethod->setCurrentIndex(1);
+    }
+    void TearDown() override {
+        w.reset();
+        radio.reset();
+        delete FInsertKeyWireless;
+        FInsertKeyWireless = nullptr;
+        g_WMBusSlaveList.Clear();
+        plat::setFormatSettingsOverride(std::nullopt);
+    }
+
+    const QString kGateway = testing_support::loopbackPeer("test_mbus");
+    const QString kOwn = testing_support::loopbackOwn("test_mbus");
+    QTemporaryDir dir;
+    RecordingDialogs rec;
+    fake::Segment segment;
+    std::unique_ptr<fake::UdpGateway> radio;
+    ListeningEngine* engine = nullptr;
+    std::unique_ptr<TFScanDecode> w;
+};
+
+// A meter heard encrypted, keyed by a double click on its row, and heard again readable.
+TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
+    ASSERT_EQ(w->E_Port->text(), QStringLiteral("10001"));
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_EQ(w->Window_State, 4);
+    ASSERT_TRUE(waitUntil([&] { return segment.radioListening(); }));
+
+    ASSERT_TRUE(hearUntil([&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
+    EXPECT_EQ(w->SG_Wireless->Cells(8, 1), QStringLiteral("12345678"));
+    EXPECT_EQ(w->SG_Wireless->GetCellColor(0, 1), plat::TColor(0xB9BBFF));
+    int image = -1;
+    EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
+    EXPECT_EQ(image, 0);
+
+    QTimer::singleShot(0, [&] {
+        QTest::keyClicks(FInsertKeyWireless->E_Key, QStringLiteral("0102030405060708090a0b0c0d0e0f11"));
+        FInsertKeyWireless->Btn_OK->click();
+    });
+    w->SG_WirelessDblClickCell(1, 4);
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return segment.keysLoaded().size() == 1 && segment.radioListening(); }));
+    EXPECT_EQ(segment.keysLoaded()[0].Key, fake::hexBytes("0102030405060708090A0B0C0D0E0F11"));
+
+    ASSERT_TRUE(hearUntil([&] { return w->SG_Wireless->GetCellColor(0, 1) == plat::TColor(0xA8FFA8); }));
+    EXPECT_EQ(w->SG_Wireless->RowCount(), 2) << "heard again: the same row";
+    EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
+    EXPECT_EQ(image, 1);
+    const std::optional<mbus::TSlave_wMBus> meter = g_WMBusSlaveList.Snapshot(0);
+    ASSERT_TRUE(meter);
+    const auto read = std::find_if(meter->List_Var.begin(), meter->List_Var.end(),
+                                   [](const mbus::TVariable_MBus& v) { return v.Real_Wireless_Var; });
+    ASSERT_NE(read, meter->List_Var.end());
+    EXPECT_EQ(read->ValueStr, QStringLiteral("28504.27"));
+
+    w->BtnClick(w->Btn_StopScan);
+    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 5; }));
+    EXPECT_FALSE(segment.radioListening());
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+
+    // Saved as the wireless meter it is, with the key typed.
+    w->BtnClick(w->Btn_SaveConf);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+    const mbus::TNetworkRead saved = mbus::Read_Network(w->FileName_MBus);
+    ASSERT_EQ(saved.Nodes.size(), 1u);
+    const mbus::TNodo& node = saved.Nodes[0];
+    EXPECT_EQ(node.MBus_Type, 0);
+    EXPECT_EQ(node.wMBus_En_Key, 1);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(node.wMBus_Key[size_t(i)], QString::number(i == 15 ? 0x11 : i + 1)) << i;
+}
+
+// A key typed while the scan no longer listens is refused by the engine, and the user is told.
+TEST_F(ScanDecodeWirelessLive, KeyAfterTheScanEndedIsRefusedAloud) {
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_TRUE(waitUntil([&] { return segment.radioListening(); }));
+    ASSERT_TRUE(hearUntil([&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
+    w->BtnClick(w->Btn_StopScan);
+    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 5; }));
+
+    QTimer::singleShot(0, [&] {
+        FInsertKeyWireless->E_Key->setText(QStringLiteral("0102030405060708090A0B0C0D0E0F11"));
+        FInsertKeyWireless->Btn_OK->click();
+    });
+    w->SG_WirelessDblClickCell(1, 4);
+    EXPECT_EQ(rec.errors(), QStringList{Key_Refused_Text()});
+    EXPECT_TRUE(segment.keysLoaded().empty());
+}
+
+}  // namespace
