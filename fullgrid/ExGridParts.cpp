@@ -7,6 +7,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <memory>
+#include <vector>
+
 // ---------------------------------------------------------------- footer
 
 TFooterPanel::TFooterPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
@@ -212,6 +215,72 @@ TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
 }
 
 TGridTransCombo::TGridTransCombo(QWidget* AParent) : QWidget(AParent) { hide(); }
+
+namespace {
+
+// Slots for hidden-row items, handed out from blocks and taken back through a free list. The blocks
+// are freed with the last live item, so a grid with nothing hidden holds none.
+class TGridItemPool {
+public:
+    void* Take() {
+        if (FFree) {
+            Slot* s = FFree;
+            FFree = s->Next;
+            ++FLive;
+            return s;
+        }
+        if (FBlocks.empty() || FUsed == kBlockSlots) {
+            // Slots are handed out in order, so only the pages of slots in use are ever touched.
+            FBlocks.push_back(std::make_unique_for_overwrite<Slot[]>(kBlockSlots));
+            FUsed = 0;
+        }
+        ++FLive;
+        return &FBlocks.back()[FUsed++];
+    }
+    // Whether the pool is now empty.
+    bool Give(void* P) noexcept {
+        auto* s = static_cast<Slot*>(P);
+        s->Next = FFree;
+        FFree = s;
+        return --FLive == 0;
+    }
+
+private:
+    union Slot {
+        Slot* Next;
+        alignas(TGridItem) unsigned char Bytes[sizeof(TGridItem)];
+    };
+    static constexpr size_t kBlockSlots = 1024;
+    std::vector<std::unique_ptr<Slot[]>> FBlocks;
+    size_t FUsed = 0;  // slots handed out of the last block
+    Slot* FFree = nullptr;
+    size_t FLive = 0;
+};
+
+// Made on the first item and freed with the last; a plain pointer, so no exit-time destructor
+// can run before the last grid (a static one included) frees its items.
+TGridItemPool* gItemPool = nullptr;
+
+}  // namespace
+
+void* TGridItem::operator new(std::size_t Size) {
+    // A derived item of another size takes the ordinary heap.
+    if (Size != sizeof(TGridItem)) return ::operator new(Size);
+    if (!gItemPool) gItemPool = new TGridItemPool;
+    return gItemPool->Take();
+}
+
+void TGridItem::operator delete(void* P, std::size_t Size) noexcept {
+    if (!P) return;
+    if (Size != sizeof(TGridItem)) {
+        ::operator delete(P, Size);
+        return;
+    }
+    if (gItemPool->Give(P)) {
+        delete gItemPool;
+        gItemPool = nullptr;
+    }
+}
 
 QStringList TGridItem::Items() const {
     QStringList out;
