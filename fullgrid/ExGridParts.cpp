@@ -10,6 +10,18 @@
 #include <memory>
 #include <vector>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CONF_ITEM_POOL_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CONF_ITEM_POOL_ASAN 1
+#endif
+#ifdef CONF_ITEM_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 // ---------------------------------------------------------------- footer
 
 TFooterPanel::TFooterPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
@@ -223,29 +235,44 @@ namespace {
 class TGridItemPool {
 public:
     void* Take() {
+        Slot* s;
         if (FFree) {
-            Slot* s = FFree;
+            s = FFree;
+            unpoison(s);
             FFree = s->Next;
-            ++FLive;
-            return s;
-        }
-        if (FBlocks.empty() || FUsed == kBlockSlots) {
-            // Slots are handed out in order, so only the pages of slots in use are ever touched.
-            FBlocks.push_back(std::make_unique_for_overwrite<Slot[]>(kBlockSlots));
-            FUsed = 0;
+        } else {
+            if (FBlocks.empty() || FUsed == kBlockSlots) {
+                // Slots are handed out in order, so only the pages of slots in use are ever touched.
+                FBlocks.push_back(std::make_unique_for_overwrite<Slot[]>(kBlockSlots));
+                FUsed = 0;
+            }
+            s = &FBlocks.back()[FUsed++];
         }
         ++FLive;
-        return &FBlocks.back()[FUsed++];
+        return s;
     }
     // Whether the pool is now empty.
     bool Give(void* P) noexcept {
         auto* s = static_cast<Slot*>(P);
         s->Next = FFree;
         FFree = s;
+        poison(s);
         return --FLive == 0;
     }
 
 private:
+    union Slot;
+    // A freed slot stays poisoned for the address sanitizer, but for its free-list link, so a
+    // use after free of an item is caught as it would be on the heap.
+#ifdef CONF_ITEM_POOL_ASAN
+    static void poison(Slot* s) noexcept {
+        ASAN_POISON_MEMORY_REGION(reinterpret_cast<char*>(s) + sizeof(Slot*), sizeof(Slot) - sizeof(Slot*));
+    }
+    static void unpoison(Slot* s) noexcept { ASAN_UNPOISON_MEMORY_REGION(s, sizeof(Slot)); }
+#else
+    static void poison(Slot*) noexcept {}
+    static void unpoison(Slot*) noexcept {}
+#endif
     union Slot {
         Slot* Next;
         alignas(TGridItem) unsigned char Bytes[sizeof(TGridItem)];
