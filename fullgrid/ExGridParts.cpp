@@ -300,7 +300,7 @@ void* TGridItem::operator new(std::size_t Size) {
 void TGridItem::operator delete(void* P, std::size_t Size) noexcept {
     if (!P) return;
     if (Size != sizeof(TGridItem)) {
-        ::operator delete(P, Size);
+        ::operator delete(P);
         return;
     }
     if (gItemPool->Give(P)) {
