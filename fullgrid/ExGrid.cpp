@@ -904,7 +904,10 @@ void TExStringGrid::restoreItems(const std::function<bool(const TGridItem&)>& Pi
     }
     if (taken.empty()) return;
     FGridItems.DeleteWhere([&](plat::TCollectionItem& item) { return Pick(static_cast<const TGridItem&>(item)); });
-    std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.real < b.real; });
+    // Rows hidden one by one are already in order; only a filter level's items, kept after them,
+    // need sorting (and a sort would copy the whole list into a buffer first).
+    const auto byReal = [](const Taken& a, const Taken& b) { return a.real < b.real; };
+    if (!std::is_sorted(taken.begin(), taken.end(), byReal)) std::stable_sort(taken.begin(), taken.end(), byReal);
     // The index without the rows coming back.
     std::vector<int> reals(taken.size());
     for (size_t i = 0; i < taken.size(); ++i) reals[i] = taken[i].real;

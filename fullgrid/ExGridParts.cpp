@@ -7,6 +7,21 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <memory>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CONF_ITEM_POOL_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CONF_ITEM_POOL_ASAN 1
+#endif
+#ifdef CONF_ITEM_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 // ---------------------------------------------------------------- footer
 
 TFooterPanel::TFooterPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
@@ -212,6 +227,87 @@ TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
 }
 
 TGridTransCombo::TGridTransCombo(QWidget* AParent) : QWidget(AParent) { hide(); }
+
+namespace {
+
+// Slots for hidden-row items, handed out from blocks and taken back through a free list. The blocks
+// are freed with the last live item, so a grid with nothing hidden holds none.
+class TGridItemPool {
+public:
+    void* Take() {
+        Slot* s;
+        if (FFree) {
+            s = FFree;
+            unpoison(s);
+            FFree = s->Next;
+        } else {
+            if (FBlocks.empty() || FUsed == kBlockSlots) {
+                // Slots are handed out in order, so only the pages of slots in use are ever touched.
+                FBlocks.push_back(std::make_unique_for_overwrite<Slot[]>(kBlockSlots));
+                FUsed = 0;
+            }
+            s = &FBlocks.back()[FUsed++];
+        }
+        ++FLive;
+        return s;
+    }
+    // Whether the pool is now empty.
+    bool Give(void* P) noexcept {
+        auto* s = static_cast<Slot*>(P);
+        s->Next = FFree;
+        FFree = s;
+        poison(s);
+        return --FLive == 0;
+    }
+
+private:
+    union Slot;
+    // A freed slot stays poisoned for the address sanitizer, but for its free-list link, so a
+    // use after free of an item is caught as it would be on the heap.
+#ifdef CONF_ITEM_POOL_ASAN
+    static void poison(Slot* s) noexcept {
+        ASAN_POISON_MEMORY_REGION(reinterpret_cast<char*>(s) + sizeof(Slot*), sizeof(Slot) - sizeof(Slot*));
+    }
+    static void unpoison(Slot* s) noexcept { ASAN_UNPOISON_MEMORY_REGION(s, sizeof(Slot)); }
+#else
+    static void poison(Slot*) noexcept {}
+    static void unpoison(Slot*) noexcept {}
+#endif
+    union Slot {
+        Slot* Next;
+        alignas(TGridItem) unsigned char Bytes[sizeof(TGridItem)];
+    };
+    static constexpr size_t kBlockSlots = 1024;
+    std::vector<std::unique_ptr<Slot[]>> FBlocks;
+    size_t FUsed = 0;  // slots handed out of the last block
+    Slot* FFree = nullptr;
+    size_t FLive = 0;
+};
+
+// Made on the first item and freed with the last; a plain pointer, so no exit-time destructor
+// can run before the last grid (a static one included) frees its items.
+TGridItemPool* gItemPool = nullptr;
+
+}  // namespace
+
+void* TGridItem::operator new(std::size_t Size) {
+    // A derived item of another size takes the ordinary heap.
+    if (Size != sizeof(TGridItem)) return ::operator new(Size);
+    if (!gItemPool) gItemPool = new TGridItemPool;
+    return gItemPool->Take();
+}
+
+void TGridItem::operator delete(void* P, std::size_t Size) noexcept {
+    if (!P) return;
+    if (Size != sizeof(TGridItem)) {
+        ::operator delete(P);
+        return;
+    }
+    if (gItemPool->Give(P)) {
+        delete gItemPool;
+        gItemPool = nullptr;
+    }
+}
 
 QStringList TGridItem::Items() const {
     QStringList out;

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -196,6 +197,10 @@ public:
 // (texts of every real column, cell properties and objects), moved out of the store by pointer.
 class TGridItem : public plat::TCollectionItem {
 public:
+    // A contracted outline hides rows by the hundred thousand at once: items come from shared
+    // blocks of slots, not one heap allocation each (user-interface thread only, as the grid).
+    static void* operator new(std::size_t Size);
+    static void operator delete(void* P, std::size_t Size) noexcept;
     // The row's real index; for a row hidden by a filter level, the display index it had then.
     int32_t Idx = 0;
     int32_t Height = 0;

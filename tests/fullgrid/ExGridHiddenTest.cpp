@@ -3,6 +3,7 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
+#include <vector>
 
 TEST(ExGridHiddenColumns, TwoOfSixHiddenMapBothWays) {
     TExStringGrid g;
@@ -242,6 +243,36 @@ TEST(ExGridHiddenRows, UnHideAllRestoresRunsAtTheirPlacesAndHeights) {
     for (int r = 0; r < 10; ++r) {
         EXPECT_EQ(g.Cells(1, r), QString("r%1").arg(r)) << r;
         EXPECT_EQ(g.RowHeights(r), 20 + r) << r;
+    }
+}
+
+// Thousands of hidden rows, shown again in pieces and hidden again in another order, so the items'
+// storage is reused out of order across many blocks: every row comes back whole, once.
+TEST(ExGridHiddenRows, ManyRowsHiddenAndShownInPiecesComeBackWhole) {
+    TExStringGrid g;
+    constexpr int kRows = 2500;
+    g.SetRowCount(kRows);
+    for (int r = 0; r < kRows; ++r) {
+        g.SetCells(1, r, QString("r%1").arg(r));
+        if (r % 7 == 0) g.SetRowHeights(r, 30 + r % 5);
+    }
+    for (int round = 0; round < 3; ++round) {
+        g.HideRows(1, kRows - 2);
+        ASSERT_EQ(g.NumHiddenRows(), kRows - 2) << round;
+        // Every fifth real row back, then the rest: the items freed first are the first reused.
+        for (int r = 1 + round; r < kRows - 1; r += 5) g.UnHideRow(r);
+        std::vector<int> list;
+        for (int d = 1; d < g.RowCount() - 1; d += 2) list.push_back(d);
+        g.HideRowList(list);
+        g.UnHideRowList();
+        g.SetFilterLevel(0);
+        g.UnHideRowsAll();
+        ASSERT_EQ(g.NumHiddenRows(), 0) << round;
+        ASSERT_EQ(g.RowCount(), kRows) << round;
+        for (int r = 0; r < kRows; ++r) {
+            ASSERT_EQ(g.Cells(1, r), QString("r%1").arg(r)) << round << " row " << r;
+            ASSERT_EQ(g.RowHeights(r), r % 7 == 0 ? 30 + r % 5 : g.DefaultRowHeight()) << round << " row " << r;
+        }
     }
 }
 
