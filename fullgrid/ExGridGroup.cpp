@@ -576,7 +576,9 @@ void TExStringGrid::SubGroup(int ACol) {
                     SetCells(ACol, r + 1, QString());
                 }
             }
-        } else {
+        } else if (plain(P)) {
+            // Only a row of its own becomes a sub-group header: making a group's header one would
+            // let SubUnGroup remove it with its value.
             markNode(P, r - P);
             dressHeader(P);
         }
@@ -593,12 +595,16 @@ void TExStringGrid::SubGroup(int ACol) {
 void TExStringGrid::SubUnGroup(int ACol) {
     if (ACol < 0 || ACol + 1 >= TotalColCount()) return;
     ExpandAll();
+    // A sub-group's value goes back into its own children only: rows under no sub-group header
+    // keep their texts.
     QString value;
+    int left = 0;
     for (int r = FixedRows(); r <= RowCount() - FFixedFooters - 1;) {
         if (IsNode(r)) {
             const TCellGraphic* gr = GetCellGraphic(0, r);
             if (gr && gr->CellVar == ACol) {
                 value = Cells(ACol + 1, r);
+                left = std::max(0, GetNodeSpan(r) - 1);
                 RemoveNode(RealRowIndex(r));
                 if (FGrouping->MergeHeader())
                     SplitCells(ACol + 1, r);
@@ -610,10 +616,14 @@ void TExStringGrid::SubUnGroup(int ACol) {
                 RemoveChildRow(RealRowIndex(r));
                 continue;
             }
+            left = 0;
             ++r;
             continue;
         }
-        SetCells(ACol, r, value);
+        if (left > 0) {
+            SetCells(ACol, r, value);
+            --left;
+        }
         ++r;
     }
 }

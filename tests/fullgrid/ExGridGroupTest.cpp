@@ -354,3 +354,25 @@ TEST(ExGridColours, RowAndCellColoursAndNoneClears) {
     EXPECT_EQ(g.GridObjects(2, 2)->FontColor(), plat::clWhite);
     g.SetColors(7, 2, plat::clYellow);  // outside: nothing
 }
+
+TEST(ExGridGroup, SubGroupSplitsGroupsAndSubUnGroupRestoresThem) {
+    TExStringGrid g;
+    g.SetColCount(5);
+    g.SetRowCount(5);
+    const QStringList a{"A", "A", "A", "B"}, b{"x", "x", "y", "z"};
+    for (int i = 0; i < 4; ++i) {
+        g.SetCells(1, i + 1, QString("k%1").arg(i));
+        g.SetCells(2, i + 1, a[i]);
+        g.SetCells(3, i + 1, b[i]);
+    }
+    g.Group(2);  // A (k0 x, k1 x, k2 y), B (k3 z); the sub-group values now in column 2
+    const QStringList grouped = column(g, 2);
+    g.SubGroup(2);
+    EXPECT_TRUE(g.IsNode(2));
+    EXPECT_EQ(g.Cells(3, 2), "x");
+    EXPECT_EQ(g.GetNodeSpan(2), 3);
+    EXPECT_EQ(g.Cells(3, 5), "y");
+    g.SubUnGroup(2);
+    EXPECT_EQ(column(g, 1), (QStringList{"", "A", "k0", "k1", "k2", "B", "k3"}));
+    EXPECT_EQ(column(g, 2), grouped) << "the group header B and its value z survive";
+}
