@@ -19,6 +19,7 @@
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 
@@ -309,6 +310,116 @@ void BM_RealRowIndex_500000Hidden_Ours(benchmark::State& state) {
     g.SetFilterLevel(0);
 }
 BENCHMARK(BM_RealRowIndex_500000Hidden_Ours)->Unit(benchmark::kMicrosecond);
+
+// ---- filtering and grouping ----
+// ApplyFilter with one expression condition on column 1 that passes every second row ("pump*"),
+// then RemoveLastFilter, at 100,000 and 1,000,000 rows x 10 columns; beside a QSortFilterProxyModel
+// over the same texts filtering column 1 by the equivalent regular expression and then clearing it.
+// Group of 100,000 rows into 1,000 groups against 10,000 rows into 100 groups (100 rows a group),
+// the ungrouping outside the timing.
+
+const QString& kindText(int r) {
+    static const std::vector<QString> pool = [] {
+        std::vector<QString> v;
+        for (int i = 0; i < 4096; ++i) v.push_back(QStringLiteral("%1 %2").arg(i % 2 ? "pump" : "valve").arg(i));
+        return v;
+    }();
+    return pool[size_t(r) % pool.size()];
+}
+
+TExStringGrid& filterGrid(int rows) {
+    static std::map<int, std::unique_ptr<TExStringGrid>> grids;
+    auto& g = grids[rows];
+    if (!g) {
+        g = std::make_unique<TExStringGrid>();
+        g->setAttribute(Qt::WA_DontShowOnScreen);
+        g->SetColCount(kCols);
+        g->resize(1000, 600);
+        g->SetRowCount(rows + 1);
+        g->BeginUpdate();
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 0; c < kCols; ++c) g->SetCells(c, r, c == 1 ? kindText(r) : pooled(c, r));
+        g->EndUpdate();
+        g->show();
+        QCoreApplication::processEvents();
+        TFilterData& f = g->Filter().Add();
+        f.Column = 1;
+        f.Condition = QStringLiteral("pump*");
+    }
+    return *g;
+}
+
+void BM_ApplyFilterHalf_Ours(benchmark::State& state) {
+    TExStringGrid& g = filterGrid(int(state.range(0)));
+    int shown = 0;
+    for (auto _ : state) {
+        g.ApplyFilter();
+        shown = g.RowCount() - 1;
+        g.RemoveLastFilter();
+    }
+    state.counters["shown"] = shown;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ApplyFilterHalf_Ours)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+struct RegexPeer {
+    RowModel model;
+    QSortFilterProxyModel proxy;
+    explicit RegexPeer(int rows) {
+        model.rows.assign(size_t(rows), {});
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) model.rows[size_t(r)][size_t(c)] = c == 1 ? kindText(r + 1) : pooled(c, r + 1);
+        proxy.setSourceModel(&model);
+        proxy.setFilterKeyColumn(1);
+        proxy.rowCount();
+    }
+};
+
+void BM_ApplyFilterHalf_FilterProxyRegex(benchmark::State& state) {
+    static std::map<int, std::unique_ptr<RegexPeer>> peers;
+    auto& p = peers[int(state.range(0))];
+    if (!p) p = std::make_unique<RegexPeer>(int(state.range(0)));
+    const QRegularExpression re(QStringLiteral("\\Apump.*\\z"));
+    int shown = 0;
+    for (auto _ : state) {
+        p->proxy.setFilterRegularExpression(re);
+        shown = p->proxy.rowCount();
+        p->proxy.setFilterRegularExpression(QRegularExpression());
+    }
+    state.counters["shown"] = shown;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ApplyFilterHalf_FilterProxyRegex)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Rows, then groups of 100 rows each on column 2, in shuffled order so that the grouping sorts.
+void BM_Group100RowsEach_Ours(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    TExStringGrid g;
+    g.setAttribute(Qt::WA_DontShowOnScreen);
+    g.SetColCount(4);
+    g.resize(1000, 600);
+    g.SetRowCount(rows + 1);
+    g.BeginUpdate();
+    for (int r = 1; r <= rows; ++r) {
+        g.SetCells(1, r, pooled(1, r));
+        g.SetCells(2, r, QStringLiteral("g%1").arg((r * 7919) % (rows / 100), 6, 10, QChar(u'0')));
+        g.SetCells(3, r, pooled(3, r));
+    }
+    g.EndUpdate();
+    g.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        g.Group(2);
+        state.PauseTiming();
+        benchmark::DoNotOptimize(g.RowCount());
+        g.UnGroup();
+        state.ResumeTiming();
+    }
+    state.counters["groups"] = rows / 100;
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_Group100RowsEach_Ours)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
 
 
 

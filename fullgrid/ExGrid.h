@@ -26,6 +26,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <random>
 #include <type_traits>
 
 class TArrowWindow;
@@ -205,7 +206,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TIntelliPan, IntelliPan, ipVertical)                     \
     X(bool, IntelliZoom, true)                                 \
     /* sorting, filtering, grouping, nodes */                  \
-    X(bool, FilterActive, false)                               \
     X(bool, FilterDropDownAuto, false)                         \
     X(QString, FilterDropDownClear, QStringLiteral("(All)"))   \
     X(bool, FilterDropDownCheck, false)                        \
@@ -214,7 +214,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, FilterIncremental, false)                          \
     X(bool, FilterNormalCellsOnly, true)                       \
     X(bool, AutoFilterUpdate, true)                            \
-    X(int32_t, GroupColumn, -1)                                \
     X(TSortDirection, AutoNumberDirection, sdAscending)        \
     X(int32_t, AutoNumberOffset, 0)                            \
     X(int32_t, AutoNumberStart, 0)                             \
@@ -483,6 +482,161 @@ public:
     // ---- column order ----
     void SetColumnOrder();
     const std::vector<int>& ColumnOrder() const { return FColumnOrder; }
+    // Shows every hidden column, then moves each column back to the place the order gives.
+    void ResetColumnOrder();
+
+    // ---- columns and rows moved, inserted and removed (display indexes unless said) ----
+    // A column's cells, width, hidden flag and order entry move together.
+    void HandleColumnMoved(int FromIndex, int ToIndex);
+    // A row's record (texts, objects, height) moves.
+    void HandleRowMoved(int FromIndex, int ToIndex);
+    // Indexes outside the grid change nothing.
+    void MoveColumn(int FromIndex, int ToIndex);
+    void MoveRow(int FromIndex, int ToIndex);
+    void MoveRows(int FromIndex, int ToIndex, int Count);
+    // Empty columns in at a real column, and real columns out, with widths and hidden flags.
+    void InsertCols(int ColIndex, int CCount);
+    void RemoveCols(int ColIndex, int CCount);
+    // Scrolls a cell into view, centring it (and making it current) where it lay outside.
+    void ScrollInView(int ACol, int ARow);
+    void HideSelection();
+    void UnHideSelection();
+    bool SelHidden() const { return FSelHidden; }
+    // Runs the selection hook for the current cell again.
+    void UpdateEditMode() { SelectCell(Col(), Row()); }
+
+    // ---- grouping ----
+    int32_t GroupColumn() const { return FGroupColumn; }
+    // -1 ungroups, a column above 0 groups on it, anything else does nothing.
+    void SetGroupColumn(int32_t Value);
+    bool IsGrouping() const { return FIsGrouping; }
+    virtual void SubGroup(int ACol);
+    virtual void SubUnGroup(int ACol);
+    virtual void Group(int ACol);
+    virtual void UnGroup();
+    // One aggregate per expanded group, into its summary row (with Grouping.Summary) or its header.
+    void GroupCalc(int ACol, int Method);
+    void GroupSum(int ACol) { GroupCalc(ACol, 1); }
+    void GroupAvg(int ACol) { GroupCalc(ACol, 2); }
+    void GroupMin(int ACol) { GroupCalc(ACol, 3); }
+    void GroupMax(int ACol) { GroupCalc(ACol, 4); }
+    void GroupCount(int ACol) { GroupCalc(ACol, 5); }
+    void GroupCustomCalc(int ACol) { GroupCalc(ACol, 6); }
+    void GroupDistinct(int ACol) { GroupCalc(ACol, 7); }
+    void GroupStdDev(int ACol) { GroupCalc(ACol, 8); }
+    std::function<void(QObject* Sender, int32_t ACol, int32_t FromRow, int32_t ToRow, double& Res)> OnGroupCalc;
+    double GroupCustomValue(int ACol, int FromRow, int ToRow);
+
+    // ---- column statistics: -1 for either row means the normal rows; a range past the display
+    // rows reads real rows ----
+    double ColumnSum(int ACol, int FromRow, int ToRow);
+    double ColumnAvg(int ACol, int FromRow, int ToRow);
+    // "Cell does not contain a float value" when the cell at FromRow is no number.
+    double ColumnMin(int ACol, int FromRow, int ToRow);
+    double ColumnMax(int ACol, int FromRow, int ToRow);
+    double ColumnStdDev(int ACol, int FromRow, int ToRow);
+    int ColumnDistinct(int ACol, int FromRow, int ToRow);
+
+    // ---- row and cell colours; clNone clears ----
+    void SetRowColor(int ARow, TColor AColor);
+    void SetRowColorTo(int ARow, TColor AColor);
+    void SetRowFontColor(int ARow, TColor AColor);
+    void SetColors(int ACol, int ARow, TColor AColor);
+    void SetColorsTo(int ACol, int ARow, TColor AColor);
+    void SetFontColors(int ACol, int ARow, TColor AColor);
+
+    // ---- filtering ----
+    virtual bool MatchFilter(int ARow);
+    void FilterRow(int ARow);
+    void ApplyFilter();
+    bool FilterActive() const { return FFilterActive; }
+    void SetFilterActive(bool Value);
+    bool RemoveLastFilter();
+    void RemoveAllFilters();
+    void NarrowDown(const QString& ACondition, int AColumn);
+    const QString& LastFilter() const { return FLastFilter; }
+    // The column whose filter drop-down is open (-1 none), as the drop-down sets it.
+    int FilterCol() const { return FFilterCol; }
+    void SetFilterCol(int Value) { FFilterCol = Value; }
+    virtual void FilterSelect(int ItemIndex);
+    virtual void FilterCheck();
+    std::function<void(QObject* Sender, int32_t ARow, bool& AcceptRow)> OnCustomFilter;
+    std::function<void(QObject* Sender, uint16_t Progress)> OnFilterProgress;
+    std::function<void(QObject* Sender, int32_t Column, int32_t ItemIndex, const QString& FriendlyName,
+                       QString& FilterCondition)>
+        OnFilterSelect;
+    std::function<void(QObject* Sender, int32_t Column, int32_t ItemIndex, const QString& FriendlyName,
+                       QString& FilterCondition, TDropCheckList* CheckList)>
+        OnFilterCheck;
+
+    // ---- highlighting and marking ("hi" and "e" tags) ----
+    static QString HilightText(bool DoCase, const QString& S, const QString& Text);
+    static QString UnHilightText(const QString& S);
+    static QString MarkText(bool DoCase, const QString& S, const QString& Text);
+    static QString UnMarkText(const QString& S);
+    void HilightInCell(bool DoCase, int Col, int Row, const QString& HiText);
+    void HilightInCol(bool DoFixed, bool DoCase, int Col, const QString& HiText);
+    void HilightInRow(bool DoFixed, bool DoCase, int Row, const QString& HiText);
+    void HilightInGrid(bool DoFixed, bool DoCase, const QString& HiText);
+    void UnHilightInCell(int Col, int Row);
+    void UnHilightInCol(bool DoFixed, int Col);
+    void UnHilightInRow(bool DoFixed, int Row);
+    void UnHilightInGrid(bool DoFixed);
+    void MarkInCell(bool DoCase, int Col, int Row, const QString& HiText);
+    void MarkInCol(bool DoFixed, bool DoCase, int Col, const QString& HiText);
+    void MarkInRow(bool DoFixed, bool DoCase, int Row, const QString& HiText);
+    void MarkInGrid(bool DoFixed, bool DoCase, const QString& HiText);
+    void UnMarkInCell(int Col, int Row);
+    void UnMarkInCol(bool DoFixed, int Col);
+    void UnMarkInRow(bool DoFixed, int Row);
+    void UnMarkInGrid(bool DoFixed);
+
+    // ---- cell checks through CellChecker; true when it changed nothing ----
+    bool CheckCell(int ACol, int ARow);
+    bool CheckCells(int FromCol, int FromRow, int ToCol, int ToRow);
+    bool CheckCol(bool DoFixed, int ACol);
+    bool CheckRow(bool DoFixed, int ARow);
+    bool CheckGrid(bool DoFixed);
+
+    // ---- fills over the normal cells (all with DoFixed), ending with CellsLoaded ----
+    void TextFill(bool DoFixed, const QString& Txt);
+    // Fmt takes the column and the row; a format that does not fit raises before any cell changes.
+    void FormatFill(bool DoFixed, const QString& Fmt);
+    // 0 .. Rnd - 1 from the generator (seedable); a limit below 1 writes 0.
+    void RandomFill(bool DoFixed, int Rnd);
+    void LinearFill(bool DoFixed);
+    std::mt19937& RandomGenerator() { return FRandom; }
+
+private:
+    void tagInRange(const QString& Text, const QString& Tag, int FromCol, int FromRow, int ToCol, int ToRow,
+                    bool DoCase);
+    void unTagInRange(const QString& Tag, int FromCol, int FromRow, int ToCol, int ToRow);
+    void fillRange(bool DoFixed, const std::function<QString(int, int)>& Value);
+    void colourCells(int ACol, int ARow, int Which, TColor AColor);
+    // The statistics' rows: whether a row takes part, and its value.
+    void statRange(int& FromRow, int& ToRow, bool& Real) const;
+    bool statRowCounts(int ACol, int Row, bool Real);
+    double statValue(int ACol, int Row, bool Real);
+    void colourGroupRow(int ARow, bool Header);
+    int32_t FGroupColumn = -1;
+    int FGroupWidth = 0;
+    QString FGroupCaption, FGroupFooter, FLastFilter;
+    bool FIsGrouping = false;
+    bool FSelHidden = false;
+    bool FFilterActive = false;
+    int FFilterFixedRows = 0;
+    plat::TGridRect FOldSelection;
+    std::mt19937 FRandom{5489u};
+
+public:
+    // The conditions ApplyFilter compiled for its run; MatchFilter compiles its own outside one.
+    struct TCompiledFilter;
+
+private:
+    const TCompiledFilter* FCompiledFilter = nullptr;
+    bool matchItems(int ARow, const TCompiledFilter& Compiled);
+
+public:
 
     // ---- look ----
     TGridLook Look() const { return FLook; }
@@ -961,7 +1115,8 @@ public:
     virtual bool IsDesignTime() const { return false; }
     virtual void CellsChanged(const plat::TGridRect& R) {}
     virtual void CellsLoaded() {}
-    virtual void QSort() {}
+    // A stable sort of the normal rows' records by SortSettings.Column in the column's sort style.
+    virtual void QSort();
     virtual void QSortIndexed() {}
     virtual void SaveColPositions() {}
     virtual void LoadColPositions() {}

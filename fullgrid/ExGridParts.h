@@ -189,6 +189,9 @@ public:
 class TDropCheckList : public TDropList {
 public:
     using TDropList::TDropList;
+    // One check state per item; an item without one is unchecked.
+    QList<bool> Checked;
+    bool IsChecked(int Index) const { return Index >= 0 && Index < Checked.size() && Checked[Index]; }
 };
 
 // ---- hidden rows ----
