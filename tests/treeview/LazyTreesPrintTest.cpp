@@ -299,7 +299,9 @@ TEST(LazyTreePrint, GridLinesHeaderAndNoSelection) {
     t.OnGetText = [](TCustomLazyStringTree*, PLazyNode n, TColumnIndex, TVSTTextType, QString& text) {
         text = QStringLiteral("Meter %1").arg(n->Index);
     };
-    t.TreeOptions().SetPaintOptions(t.TreeOptions().PaintOptions() + TLTPaintOption::toShowHorzGridLines);
+    // Unthemed, so the header is painted in its own background colour rather than by the theme.
+    t.TreeOptions().SetPaintOptions(t.TreeOptions().PaintOptions() + TLTPaintOption::toShowHorzGridLines -
+                                    TLTPaintOption::toThemeAware);
     t.TreeOptions().SetSelectionOptions(t.TreeOptions().SelectionOptions() + TLTSelectionOption::toFullRowSelect);
     t.Colors().SetGridLineColor(kGrid);
     t.Colors().SetFocusedSelectionColor(kSelection);
