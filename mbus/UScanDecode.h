@@ -6,6 +6,7 @@
 // user-interface thread, in the order made.
 #include "mbus/MBusMeters.h"
 #include "mbus/MBusScanSave.h"
+#include "mbus/UMBusScanDecode.h"
 #include "platform/Form.h"
 
 #include <QString>
@@ -55,7 +56,50 @@ public:
     virtual void Set_SaveXMLFile(const QString& name) = 0;
 };
 
-// The real engine behind the window.
+// The real engine behind the window; a test may derive from it to watch the engine's state.
+class TScanEngine : public TScanEngineControl {
+public:
+    explicit TScanEngine(mbus::TScanEngineSetup setup) : e_(std::move(setup)) {}
+    bool InScan() const override { return e_.FInScan; }
+    int Result() const override { return e_.FResult; }
+    bool Start_Scan(mbus::TMBusScanDecode::TScanType scanType, mbus::TMBusScanDecode::TSelectHard hard,
+                    const QString& ipCom, int32_t baud, int32_t parity, bool appReset, bool sndNke, int32_t cutAfter,
+                    bool fixCField, uint8_t fixCFieldValue, bool remoteTimeout,
+                    mbus::TUpdateSlaveList progress) override {
+        return e_.Start_Scan(scanType, hard, ipCom, baud, parity, appReset, sndNke, cutAfter, fixCField, fixCFieldValue,
+                             remoteTimeout, std::move(progress));
+    }
+    bool Start_Scan_Wireless(mbus::TMBusScanDecode::TSelectHard hard, const QString& ip, uint16_t port, int32_t mode,
+                             int32_t channel, bool remoteTimeout, mbus::TUpdateListWirelessSlave heard) override {
+        return e_.Start_Scan_Wireless(hard, ip, port, mode, channel, remoteTimeout, std::move(heard), false);
+    }
+    void Stop_Scan() override { e_.Stop_Scan(); }
+    void Abort_Scan() override { e_.Abort_Scan(); }
+    bool Insert_Wireless_Key(int32_t index, const std::array<uint8_t, 16>& key) override {
+        return e_.Insert_Wireless_Key(index, key);
+    }
+    bool Save_XML_Conf_Wired(const mbus::TSaveConfXML& data, bool checkBcd, const mbus::TTickQuery& t) override {
+        return e_.Save_XML_Conf_Wired(data, checkBcd, t);
+    }
+    bool Save_XML_Conf_Wireless(const mbus::TSaveConfXML& data, bool checkBcd) override {
+        return e_.Save_XML_Conf_Wireless(data, checkBcd);
+    }
+    void Set_Run(bool run) override {
+        if (run)
+            e_.Event_Run->SetEvent();
+        else
+            e_.Event_Run->ResetEvent();
+    }
+    void Set_SaveXMLFile(const QString& name) override { e_.SaveXMLFile = name; }
+
+protected:
+    const mbus::TMBusScanDecode& Scan() const { return e_; }
+
+private:
+    mbus::TMBusScanDecode e_;
+};
+
+// The window's engine when none is given.
 std::unique_ptr<TScanEngineControl> Make_Scan_Engine(mbus::TScanEngineSetup setup = {});
 
 // The message for a key that the engine did not take. It has no entry in the text table.

@@ -49,46 +49,14 @@ mbus::TBytes encryptedTelegram() {
 }
 
 // The real engine, as the window drives it, telling the test when its Telit steps listen.
-class ListeningEngine final : public TScanEngineControl {
+class ListeningEngine final : public TScanEngine {
 public:
-    explicit ListeningEngine(mbus::TScanEngineSetup setup) : e_(std::move(setup)) {}
+    using TScanEngine::TScanEngine;
     // The engine takes telegrams once its own step listens, a little after the module has said "OK".
-    bool Listening() const { return e_.FInScan && e_.Step_Scan == Telit_Listening_Step; }
-
-    bool InScan() const override { return e_.FInScan; }
-    int Result() const override { return e_.FResult; }
-    bool Start_Scan(TMBusScanDecode::TScanType scanType, TMBusScanDecode::TSelectHard hard, const QString& ipCom,
-                    int32_t baud, int32_t parity, bool appReset, bool sndNke, int32_t cutAfter, bool fixCField,
-                    uint8_t fixCFieldValue, bool remoteTimeout, mbus::TUpdateSlaveList progress) override {
-        return e_.Start_Scan(scanType, hard, ipCom, baud, parity, appReset, sndNke, cutAfter, fixCField,
-                             fixCFieldValue, remoteTimeout, std::move(progress));
-    }
-    bool Start_Scan_Wireless(TMBusScanDecode::TSelectHard hard, const QString& ip, uint16_t port, int32_t mode,
-                             int32_t channel, bool remoteTimeout, mbus::TUpdateListWirelessSlave heard) override {
-        return e_.Start_Scan_Wireless(hard, ip, port, mode, channel, remoteTimeout, std::move(heard), false);
-    }
-    void Stop_Scan() override { e_.Stop_Scan(); }
-    void Abort_Scan() override { e_.Abort_Scan(); }
-    bool Insert_Wireless_Key(int32_t index, const std::array<uint8_t, 16>& key) override {
-        return e_.Insert_Wireless_Key(index, key);
-    }
-    bool Save_XML_Conf_Wired(const mbus::TSaveConfXML& data, bool checkBcd, const mbus::TTickQuery& t) override {
-        return e_.Save_XML_Conf_Wired(data, checkBcd, t);
-    }
-    bool Save_XML_Conf_Wireless(const mbus::TSaveConfXML& data, bool checkBcd) override {
-        return e_.Save_XML_Conf_Wireless(data, checkBcd);
-    }
-    void Set_Run(bool run) override {
-        if (run)
-            e_.Event_Run->SetEvent();
-        else
-            e_.Event_Run->ResetEvent();
-    }
-    void Set_SaveXMLFile(const QString& name) override { e_.SaveXMLFile = name; }
+    bool Listening() const { return Scan().FInScan && Scan().Step_Scan == Telit_Listening_Step; }
 
 private:
     static constexpr int32_t Telit_Listening_Step = 134;
-    TMBusScanDecode e_;
 };
 
 class ScanDecodeWirelessLive : public ::testing::Test {
