@@ -600,8 +600,17 @@ void TBaseLazyTree::TimerExpired(int Id) {
         if (FStates.Contains(tsEditPending)) DoEdit();
         return;
     }
+    if (Id == 1) {
+        DoDragExpand();
+        return;
+    }
     if (Id != 4) {
         TLazyTreeCore::TimerExpired(Id);
+        return;
+    }
+    // As a drop target the timer repeats the drag-over, which scrolls.
+    if (FDragManager && FDragManager->IsDropTargetNow()) {
+        DropTargetRepeat();
         return;
     }
     if (FStates.Contains(tsScrollPending)) {

@@ -18,10 +18,15 @@
 #include "treeview/LazyTreesCore.h"
 #include "treeview/LazyTreesHeader.h"
 #include "treeview/LazyTrees.ClipBoard.h"
+#include "treeview/LazyTreesDragDrop.h"
 #include "treeview/LazyTreesHint.h"
 
 class QAccessibleInterface;
 class QCursor;
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QHelpEvent;
 class QPagedPaintDevice;
 class QScrollBar;
@@ -309,14 +314,47 @@ public:
     // The clock the tree's delays are measured on (nullptr: the real one); tests drive their own.
     void SetClock(plat::Clock* Clock) { FClock = Clock; }
 
-    // ---- Dragging: a press arms a drag; the drag itself belongs to the drag-and-drop handling ----
+    // ---- Drag and drop (LazyTreesDragDrop.cpp) ----
     TDragMode DragMode() const { return FDragMode; }
     void SetDragMode(TDragMode Value) { FDragMode = Value; }
     // How far the mouse must move before an armed drag starts.
     int DragThreshold() const { return FDragThreshold; }
-    // Arms a drag from the last press (Threshold < 0: the platform's distance); nothing while one is
-    // armed or under way.
-    virtual void BeginDrag(int Threshold = -1);
+    // Starts a drag from the last press at once (Immediate) or arms one that the mouse starts beyond
+    // Threshold pixels (< 0: the platform's distance); nothing while one is armed or under way.
+    virtual void BeginDrag(bool Immediate = false, int Threshold = -1);
+    bool Dragging() const;
+    // Made on first use: OnCreateDragManager's, else the tree's own.
+    ILTDragManager& DragManager();
+    void SetDropTargetNode(PLazyNode Node) { FDropTargetNode = Node; }
+    TDropMode LastDropMode() const { return FLastDropMode; }
+    // The effect the last drag out of this tree ended with.
+    int LastDragEffect() const { return FLastDragEffect; }
+    // The nodes being dragged out of this tree (tree order, none below another), only during the drag.
+    const TNodeArray& DragSelection() const { return FDragSelection; }
+    // For OnDragDrop: inserts the dropped nodes at TargetNode; a move within the process moves them and
+    // answers Effect none, so the source deletes nothing. Effect is none too unless every node arrived.
+    bool ProcessDrop(const QMimeData* DataObject, PLazyNode TargetNode, int& Effect, TLTNodeAttachMode Mode);
+    // The platform's drag loop, replaceable (tests drive drags through it): runs the drag of DataObject
+    // and answers the drop's effect (none when cancelled). Empty: Qt's drag with the drag picture.
+    std::function<int(TBaseLazyTree* Sender, int AllowedEffects, QMimeData* DataObject)> DragDropLoop;
+    // The target side, called by the drag manager (screen coordinates); never raises.
+    virtual int32_t DragEnter(plat::TShiftState KeyState, QPoint Pt, int& Effect);
+    virtual int32_t DragOver(QObject* Source, plat::TShiftState KeyState, TDragState DragState, QPoint Pt,
+                             int& Effect);
+    virtual void DragLeave();
+    virtual int32_t DragDrop(const QMimeData* DataObject, plat::TShiftState KeyState, QPoint Pt, int& Effect);
+    // Source: the source tree of a drag within the process, else the widget that started it (nil from
+    // outside). Nothing drops unless OnDragOver accepts; points in client coordinates.
+    std::function<void(TBaseLazyTree* Sender, QObject* Source, plat::TShiftState Shift, TDragState State, QPoint Pt,
+                       TDropMode Mode, int& Effect, bool& Accept)>
+        OnDragOver;
+    std::function<void(TBaseLazyTree* Sender, QObject* Source, const QMimeData* DataObject, const QStringList& Formats,
+                       plat::TShiftState Shift, QPoint Pt, int& Effect, TDropMode Mode)>
+        OnDragDrop;
+    std::function<void(TBaseLazyTree* Sender, std::unique_ptr<ILTDragManager>& DragManager)> OnCreateDragManager;
+    std::function<void(TBaseLazyTree* Sender, std::unique_ptr<QMimeData>& DataObject)> OnCreateDataObject;
+    std::function<void(TBaseLazyTree* Sender)> OnStartDrag;
+    std::function<void(TBaseLazyTree* Sender, QObject* Target, int X, int Y)> OnEndDrag;
     // Whether a press on Node in Column may start a drag under manual dragging (false by default).
     std::function<void(TBaseLazyTree* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)> OnDragAllowed;
     TLTScrollEvent OnScroll;
@@ -491,9 +529,9 @@ public:
         OnColumnDblClick;
 
     // The picture of dragged rows; PrepareDragImage renders the selected rows around HotSpot
-    // (client coordinates).
+    // (client coordinates), for the platform's drag when DataObject is given.
     TLTDragImage& DragImage() { return *FDragImage; }
-    void PrepareDragImage(QPoint HotSpot);
+    void PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject = nullptr);
     virtual bool CanShowDragImage() const { return DragImageKind != TLTDragImageKind::diNoImage; }
     // Repaints TreeRect (client coordinates) of this tree while Tree's drag picture is shown.
     virtual void UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect, bool UpdateNCArea,
@@ -585,6 +623,9 @@ protected:
     friend class TLTDataObject;
     virtual void MarkCutCopyNodes();
     virtual TBaseLazyTree* GetTreeFromDataObject(const QMimeData* Data);
+    // ProcessOLEData that also tells whether every offered node arrived (none refused, at least one).
+    bool ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode, TLTNodeAttachMode Mode,
+                        bool Optimized, bool& AllArrived);
     virtual void GetNativeClipboardFormats(TFormatEtcArray& Formats);
     virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
     // Renders one offered format; false when it cannot.
@@ -680,9 +721,29 @@ protected:
     plat::TRect FLastSelRect;
     // The strip a toggle animation uncovered: painted in the background colour only.
     QRect FStripToFill;
-    // The mouse is over the hot node's button; the drop mode of the last drag-over (1 on the node).
+    // The mouse is over the hot node's button; the drop mode of the last drag-over.
     bool FHotNodeButton = false;
-    int FLastDropMode = 0;
+    TDropMode FLastDropMode = TDropMode::dmNowhere;
+    // ---- Drag and drop ----
+    virtual void DoDragging(QPoint P);
+    virtual void DoDragDropLoop(int AllowedEffects, std::unique_ptr<QMimeData> DataObject, int& DragEffect);
+    virtual int SuggestDropEffect(QObject* Source, plat::TShiftState Shift, QPoint Pt, int AllowedEffects);
+    virtual TDropMode DetermineDropMode(QPoint P, THitInfo& HitInfo, const plat::TRect& NodeRect);
+    virtual void DoPaintDropMark(TCanvas& Canvas, PLazyNode Node, const plat::TRect& R);
+    virtual void DoDragExpand();
+    virtual bool DoDragOver(QObject* Source, plat::TShiftState Shift, TDragState State, QPoint Pt, TDropMode Mode,
+                            int& Effect);
+    virtual void DoDragDrop(QObject* Source, const QMimeData* DataObject, const QStringList& Formats,
+                            plat::TShiftState Shift, QPoint Pt, int& Effect, TDropMode Mode);
+    virtual std::unique_ptr<QMimeData> DoCreateDataObject();
+    virtual std::unique_ptr<ILTDragManager> DoCreateDragManager();
+    virtual void DoStartDrag();
+    virtual void DoEndDrag(QObject* Target, int X, int Y);
+    void RegisterDropTarget(bool Register) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     virtual void Paint();
 
 protected:
@@ -747,6 +808,7 @@ private:
     friend class TLTHeader;
     friend class TLazyTreeColumns;
     friend class TLazyTreeColumn;
+    friend class TLTDragManager;
     std::unique_ptr<TLTHeader> FHeader = std::make_unique<TLTHeader>(this);
     std::unique_ptr<TLTDragImage> FDragImage = std::make_unique<TLTDragImage>(this);
     QPointer<QWidget> FHeaderBar;
@@ -816,6 +878,17 @@ private:
     QPointer<QMenu> FColumnPopupMenu;
     void ReleaseAccessibleObjects();
     std::unique_ptr<TClipboardFormats> FClipboardFormats = std::make_unique<TClipboardFormats>(this);
+    std::unique_ptr<ILTDragManager> FDragManager;
+    int FLastDragEffect = 0;
+    // The drag-over Qt's events bring: the last keys and point, repeated while the mouse rests in a
+    // scroll zone as the system's drag loop polls a still mouse.
+    plat::TShiftState FDragKeyState;
+    QPoint FDragPos;
+    int FDragAllowed = 0;
+    void DropTargetRepeat();
+    // The target's part of the drag events: the manager's result becomes Qt's drop action.
+    enum class DragEventKind : uint8_t { Enter, Move, Drop };
+    void HandleDragEvent(QDropEvent* event, DragEventKind Kind);
 };
 
 // Text per node and column, asked from the application.

@@ -181,6 +181,13 @@ void TBaseLazyTree::EmptyClipboardOfTree() {
 
 bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode,
                                    TLTNodeAttachMode Mode, bool Optimized) {
+    bool allArrived = false;
+    return ProcessOLEData(Source, Data, TargetNode, Mode, Optimized, allArrived);
+}
+
+bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode,
+                                   TLTNodeAttachMode Mode, bool Optimized, bool& AllArrived) {
+    AllArrived = false;
     if (!Data || !Data->hasFormat(QLatin1String(lazytree::MimeTreeData))) return false;
     // A read-only tree takes nothing: the source must not delete what did not arrive.
     if (ReadOnly()) return false;
@@ -195,7 +202,9 @@ bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data,
         ~End() { tree->EndUpdate(); }
     } end{this};
     if (Optimized && Source) {
-        const TNodeArray nodes = Source->GetSortedCutCopySet(true);
+        // A drag moves the dragged nodes, a paste the cut ones.
+        const TNodeArray nodes =
+            Source->FStates.Contains(tsOLEDragging) ? Source->FDragSelection : Source->GetSortedCutCopySet(true);
         const bool forward = Mode == amInsertBefore || Mode == amAddChildLast;
         for (size_t k = 0; k < nodes.size(); ++k) {
             PLazyNode node = nodes[forward ? k : nodes.size() - 1 - k];
@@ -222,11 +231,13 @@ bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data,
     if (n < 0 || int64_t(n) > int64_t(payload.size()) - 4) return false;
     TMemoryStream stream(payload.mid(4, n));
     InterruptValidation();
+    int arrived = 0, refused = 0;
     while (stream.Position() < stream.Size()) {
         PLazyNode node = MakeNewNode();
         InternalConnectNode(node, TargetNode, this, Mode);
         InternalAddFromStream(stream, 2, node);
         if (DoNodeCopying(node, TargetNode)) {
+            ++arrived;
             DoNodeCopied(node);
             StructureChanged(node, reason);
             // The next record follows this one, so the records keep their order (also as first children).
@@ -235,8 +246,10 @@ bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data,
                 TargetNode = node;
             }
         } else {
+            ++refused;
             DeleteNode(node);
         }
     }
+    AllArrived = arrived > 0 && refused == 0;
     return true;
 }

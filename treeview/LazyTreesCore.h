@@ -848,6 +848,8 @@ protected:
     uint32_t FTempNodeCount = 0;
     PLazyNode FSingletonNodeArray[1] = {nullptr};
     PLazyNode FLastVCLDragTarget = nullptr;
+    // The nodes being dragged out of this tree, only while the drag runs.
+    TNodeArray FDragSelection;
     PLazyNode FLastSearchNode = nullptr;
     int FLastSelectionLevel = -1;
     uint32_t FOperationCount = 0;

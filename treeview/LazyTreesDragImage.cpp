@@ -98,11 +98,12 @@ bool TLTDragImage::Visible() const {
     return (FStates * four) == TLTDragImageStates{disInDrag, disPrepared};
 }
 
-void TLTDragImage::PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QPoint HotSpot) {
+void TLTDragImage::PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QPoint HotSpot,
+                               const QMimeData* DataObject) {
     if (DragImage.isNull()) return;
-    // No platform drag-image service is offered for these pictures: the tree draws them itself.
     FStates -= disSystemSupport;
-    if (!lazytree::DetectMMX()) return;
+    FSystemImage = QImage();
+    if (!DataObject && !lazytree::DetectMMX()) return;
     const QSize size = DragImage.size();
     FLastPosition = HotSpot;
     FDragImage = Blank(size);
@@ -115,8 +116,32 @@ void TLTDragImage::PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QP
     else
         FDragImage = source.copy();
     MakeAlphaChannel(source);
+    if (DataObject) {
+        // A platform drag carries its picture over every window, ours and others'; the cursor's place
+        // in it is where the press was.
+        FSystemImage = TranslucentPicture();
+        FSystemHotSpot = HotSpot - ImagePosition;
+        FDragImage = FAlphaImage = FBackImage = QImage();
+        FStates += disSystemSupport;
+        return;
+    }
     FImagePosition = ImagePosition;
     FStates += TLTDragImageStates{disHidden, disInDrag, disPrepared};
+}
+
+QImage TLTDragImage::TranslucentPicture() const {
+    const bool perPixel = FFade || FColorKey != plat::clNone;
+    const int W = FDragImage.width(), H = FDragImage.height();
+    QImage result = Blank(FDragImage.size());
+    for (int y = 0; y < H; ++y) {
+        const QRgb* s = reinterpret_cast<const QRgb*>(FDragImage.constScanLine(y));
+        QRgb* d = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < W; ++x) {
+            const int a = (perPixel ? int(qAlpha(s[x])) : 255) * FTransparency / 255;
+            d[x] = qRgba(qRed(s[x]), qGreen(s[x]), qBlue(s[x]), a);
+        }
+    }
+    return result;
 }
 
 void TLTDragImage::MakeAlphaChannel(const QImage& Source) {
@@ -152,15 +177,7 @@ void TLTDragImage::InternalShowDragImage() {
         }
     } else {
         // Nothing to blend onto: the window's alpha lets the screen show through.
-        FAlphaImage = Blank(FDragImage.size());
-        for (int y = 0; y < H; ++y) {
-            const QRgb* s = reinterpret_cast<const QRgb*>(FDragImage.constScanLine(y));
-            QRgb* d = reinterpret_cast<QRgb*>(FAlphaImage.scanLine(y));
-            for (int x = 0; x < W; ++x) {
-                const int a = (perPixel ? int(qAlpha(s[x])) : 255) * FTransparency / 255;
-                d[x] = qRgba(qRed(s[x]), qGreen(s[x]), qBlue(s[x]), a);
-            }
-        }
+        FAlphaImage = TranslucentPicture();
     }
     Screen().Present(FAlphaImage, FImagePosition);
 }
@@ -239,7 +256,8 @@ bool TLTDragImage::DragTo(QPoint P, bool ForceRepaint) {
 
 void TLTDragImage::EndDrag() {
     HideDragImage();
-    FStates -= TLTDragImageStates{disInDrag, disPrepared};
+    FStates -= TLTDragImageStates{disInDrag, disPrepared, disSystemSupport};
+    FSystemImage = QImage();
     FBackImage = QImage();
     FAlphaImage = QImage();
     FDragImage = QImage();
@@ -263,7 +281,7 @@ void TLTDragImage::RecaptureBackground(const QRect& R, const QImage& Picture, bo
 
 // ---- Tree side ----
 
-void TBaseLazyTree::PrepareDragImage(QPoint HotSpot) {
+void TBaseLazyTree::PrepareDragImage(QPoint HotSpot, const QMimeData* DataObject) {
     if (!CanShowDragImage()) return;
     const QPoint P(HotSpot.x() + int(FEffectiveOffsetX), HotSpot.y() - int(FOffsetY));
     plat::TRect R = plat::Rect(P.x() - DragWidth / 2, P.y() - DragHeight / 2, P.x() + DragWidth / 2, P.y() + DragHeight / 2);
@@ -289,7 +307,8 @@ void TBaseLazyTree::PrepareDragImage(QPoint HotSpot) {
     }
     const QPoint clientTopLeft(R.Left - int(FEffectiveOffsetX), R.Top + int(FOffsetY));
     FDragImage->SetColorKey(background);
-    FDragImage->PrepareDrag(picture, viewport()->mapToGlobal(clientTopLeft), viewport()->mapToGlobal(HotSpot));
+    FDragImage->PrepareDrag(picture, viewport()->mapToGlobal(clientTopLeft), viewport()->mapToGlobal(HotSpot),
+                            DataObject);
 }
 
 void TBaseLazyTree::UpdateWindowAndDragImage(TBaseLazyTree* Tree, QRect TreeRect, bool, bool ReshowDragImage) {

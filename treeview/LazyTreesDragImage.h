@@ -11,6 +11,7 @@
 #include "platform/Colors.h"
 #include "treeview/LazyTreesTypes.h"
 
+class QMimeData;
 class TBaseLazyTree;
 
 enum class TLTDragMoveRestriction : uint8_t { dmrNone, dmrHorizontalOnly, dmrVerticalOnly };
@@ -40,8 +41,15 @@ public:
     TLTDragImage(const TLTDragImage&) = delete;
     TLTDragImage& operator=(const TLTDragImage&) = delete;
 
-    // Sets up the picture: a 32-bit image, its top-left and the hot spot in screen coordinates.
-    void PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QPoint HotSpot);
+    // Sets up the picture: a 32-bit image, its top-left and the hot spot in screen coordinates. With
+    // the data object of a platform drag, the platform draws the picture (SystemImage) and this
+    // object draws nothing.
+    void PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QPoint HotSpot,
+                     const QMimeData* DataObject = nullptr);
+    // The picture the platform's drag shows, with its alpha, and the cursor's place in it; null
+    // unless the platform draws it.
+    const QImage& SystemImage() const { return FSystemImage; }
+    QPoint SystemHotSpot() const { return FSystemHotSpot; }
     void ShowDragImage();
     void HideDragImage();
     // Moves the picture with the mouse; true when it moved or ForceRepaint was given.
@@ -79,10 +87,13 @@ public:
 
 private:
     void MakeAlphaChannel(const QImage& Source);
+    // The picture with its own alpha: the fade or key times the constant opacity.
+    QImage TranslucentPicture() const;
     void InternalShowDragImage();
 
     TBaseLazyTree* FOwner;
-    QImage FBackImage, FAlphaImage, FDragImage;
+    QImage FBackImage, FAlphaImage, FDragImage, FSystemImage;
+    QPoint FSystemHotSpot;
     QPoint FImagePosition, FLastPosition;
     uint8_t FTransparency = 128;
     int8_t FPreBlendBias = 0, FPostBlendBias = 0;

@@ -299,12 +299,6 @@ void TBaseLazyTree::ProcessMouseDown(QMouseEvent* event, THitInfo& HitInfo) {
         BeginDrag();
 }
 
-void TBaseLazyTree::BeginDrag(int Threshold) {
-    if (FStates.Contains(tsOLEDragging) || FStates.Contains(tsOLEDragPending)) return;
-    FDragThreshold = Threshold < 0 ? QApplication::startDragDistance() : Threshold;
-    DoStateChange({tsOLEDragPending});
-}
-
 void TBaseLazyTree::ApplyClickSelection(PLazyNode, PLazyNode NewNode, bool DeferToggle,
                                         Qt::KeyboardModifiers ShiftState) {
     const bool ctrl = ShiftState.testFlag(Qt::ControlModifier);
@@ -632,6 +626,11 @@ void TBaseLazyTree::mouseMoveEvent(QMouseEvent* event) {
             if (FStates.Contains(tsWheelPanning) && FStates.Contains(tsWheelScrolling) &&
                 std::max(std::abs(p.x() - FLastClickPos.x()), std::abs(p.y() - FLastClickPos.y())) >= QApplication::startDragDistance())
                 DoStateChange({}, {tsWheelScrolling});
+            if (FStates.Contains(tsOLEDragPending) && (std::abs(p.x() - FLastClickPos.x()) >= FDragThreshold ||
+                                                       std::abs(p.y() - FLastClickPos.y()) >= FDragThreshold)) {
+                DoDragging(FLastClickPos);
+                return;
+            }
             if (AutoScrollAllowed()) DoAutoScroll(p.x(), p.y());
             if (IsPanning()) {
                 UpdatePanningCursor(p.x(), p.y());

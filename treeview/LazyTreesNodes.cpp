@@ -418,6 +418,8 @@ void TLazyTreeCore::DoFreeNode(PLazyNode Node) {
     if (FLastChangedNode == Node) FLastChangedNode = nullptr;
     if (FCurrentHotNode == Node) FCurrentHotNode = nullptr;
     if (FDropTargetNode == Node) FDropTargetNode = nullptr;
+    // A dragged node that goes during the drag (a handler deleted it) must not be moved later.
+    if (!FDragSelection.empty()) std::erase(FDragSelection, Node);
     if (FLastStructureChangeNode == Node) FLastStructureChangeNode = nullptr;
     if (FNextNodeToSelect == Node) FNextNodeToSelect = Node->Parent;
 

@@ -803,7 +803,7 @@ void TBaseLazyTree::PaintCellFrame(TLTPaintInfo& PaintInfo, int WindowOrgX, int 
         canvas.RoundRect(r.Left, r.Top, r.Right, r.Bottom, FSelectionCurveRadius, FSelectionCurveRadius);
     };
     if (focusedColumn && PaintInfo.PaintOptions.Contains(poDrawSelection)) {
-        if (node == FDropTargetNode && (FLastDropMode == 1 || selected)) {
+        if (node == FDropTargetNode && (FLastDropMode == TDropMode::dmOnNode || selected)) {
             drawMark(FColors.DropTargetColor(), FColors.DropTargetBorderColor());
         } else if (selected) {
             if (PaintFocused())
@@ -1187,6 +1187,9 @@ void TBaseLazyTree::PaintTree(TCanvas& TargetCanvas, const TRect& Window, QPoint
                     info.ImageInfo = {};
                 }
                 DoAfterItemPaint(rowCanvas, node, rowRect);
+                if (node == FDropTargetNode && paint.Contains(TLTPaintOption::toShowDropmark) &&
+                    PaintOptions.Contains(poDrawDropMark))
+                    DoPaintDropMark(*rowCanvas, node, rowRect);
             }
             if (rubberBand)
                 PaintRubberBand(*rowCanvas, Window.Left, selectionRect, TRect{0, 0, windowW, nodeHeight});

@@ -543,7 +543,8 @@ QPoint TBaseLazyTree::CursorPos() const {
 bool TBaseLazyTree::AutoScrollAllowed() const {
     const bool panning = IsPanning();
     const bool allowed = panning || TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoScroll);
-    return allowed && (FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting) ||
+    const bool dropTarget = FDragManager && FDragManager->IsDropTargetNow();
+    return allowed && (FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting) || dropTarget ||
                        FStates.Contains(tsOLEDragging) || FStates.Contains(tsVCLDragging) || panning);
 }
 
@@ -627,7 +628,7 @@ void TBaseLazyTree::TimerScrollStep() {
             const QRect clip = client.translated(int(dx), int(dy));
             DoSetOffsetXY(FOffsetX + dx, FOffsetY + dy, DefaultScrollUpdateFlags, &clip);
             viewport()->update();
-        } else if (!FStates.Contains(tsOLEDragging)) {
+        } else if (!FStates.Contains(tsOLEDragging) && !(FDragManager && FDragManager->IsDropTargetNow())) {
             DoSetOffsetXY(FOffsetX + dx, FOffsetY + dy, DefaultScrollUpdateFlags);
         }
     }

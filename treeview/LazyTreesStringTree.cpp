@@ -194,7 +194,7 @@ void TCustomLazyStringTree::DrawNormalText(TLTPaintInfo& PaintInfo, const QStrin
     }
     const bool fullRow = TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toFullRowSelect);
     if (PaintInfo.PaintOptions.Contains(poDrawSelection) && (PaintInfo.Column == FFocusedColumn || fullRow)) {
-        const bool dropTarget = node == FDropTargetNode && (FLastDropMode == 1 || Selected(node));
+        const bool dropTarget = node == FDropTargetNode && (FLastDropMode == TDropMode::dmOnNode || Selected(node));
         if (dropTarget || (node->States.Contains(vsSelected) &&
                            (hasFocus() || paint.Contains(TLTPaintOption::toPopupMode))))
             canvas.Font().SetColor(FColors.SelectionTextColor());
@@ -259,7 +259,7 @@ void TCustomLazyStringTree::DrawStaticText(TLTPaintInfo& PaintInfo, const QStrin
     if (TreeOptions().SelectionOptions().Contains(TLTSelectionOption::toFullRowSelect)) {
         const bool focused = hasFocus() || TreeOptions().PaintOptions().Contains(TLTPaintOption::toPopupMode);
         const bool marked = (node->States.Contains(vsSelected) && focused) ||
-                            (node == FDropTargetNode && FLastDropMode == 1);
+                            (node == FDropTargetNode && FLastDropMode == TDropMode::dmOnNode);
         canvas.Font().SetColor(marked ? FColors.SelectionTextColor() : FColors.NodeFontColor());
     }
     DoPaintText(node, &canvas, PaintInfo.Column, TVSTTextType::ttStatic);

@@ -698,6 +698,7 @@ bool TLazyTreeCore::ReleaseAllNodes() {
     }
     for (PLazyNode* p : {&FLastChangedNode, &FCurrentHotNode, &FDropTargetNode, &FLastStructureChangeNode})
         if (*p != FRoot) *p = nullptr;
+    FDragSelection.clear();
     // Freeing a node moves the next node to select to its parent: in the end the root.
     if (FNextNodeToSelect) FNextNodeToSelect = FRoot;
     FVisibleCount = 0;

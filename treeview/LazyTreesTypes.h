@@ -285,6 +285,9 @@ enum class TDragOperation : uint8_t { doCopy, doMove, doLink };
 using TDragOperations = TSet<TDragOperation, uint8_t>;
 enum class TLTDragImageKind : uint8_t { diComplete, diMainColumnOnly, diNoImage };
 enum class TLTDragType : uint8_t { dtOLE, dtVCL };
+// Where a drop lands relative to the node under the mouse.
+enum class TDropMode : uint8_t { dmNowhere, dmAbove, dmOnNode, dmBelow };
+enum class TDragState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
 enum class THintAnimationType : uint8_t { hatNone, hatFade, hatSlide, hatSystemDefault };
 enum class TLTHintMode : uint8_t { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
 enum class TLTIncrementalSearch : uint8_t { isAll, isNone, isInitializedOnly, isVisibleOnly };
