@@ -107,7 +107,8 @@ bool TBaseLazyTree::PasteFromClipboard() {
     QPointer<TBaseLazyTree> source = GetTreeFromDataObject(data);
     const bool result = ProcessOLEData(source, data, FFocusedNode, DefaultPasteMode,
                                        source && source->TreeStates().Contains(tsCutPending));
-    if (source) {
+    // A paste that took nothing leaves the cut pending: its nodes are still only in the source.
+    if (source && result) {
         if (source == this)
             DoStateChange({}, {tsCutPending});
         else
@@ -188,6 +189,8 @@ bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data,
 bool TBaseLazyTree::ProcessOLEData(TBaseLazyTree* Source, const QMimeData* Data, PLazyNode TargetNode,
                                    TLTNodeAttachMode Mode, bool Optimized, bool& AllArrived) {
     AllArrived = false;
+    // Nowhere to go: a node that is connected nowhere could not take its record.
+    if (Mode == amNoWhere) return false;
     if (!Data || !Data->hasFormat(QLatin1String(lazytree::MimeTreeData))) return false;
     // A read-only tree takes nothing: the source must not delete what did not arrive.
     if (ReadOnly()) return false;

@@ -249,3 +249,26 @@ TEST(LazyTreeClipboard, CutNodeWhoseMoveIsRefusedStaysUnmarked) {
     EXPECT_FALSE(a.Find(2)->States.Contains(TLazyNodeState::vsCutOrCopy));
     EXPECT_FALSE(a.tree.TreeStates().Contains(tsCutPending));
 }
+
+// A paste that goes nowhere takes nothing, and a cut whose nodes did not arrive stays whole.
+TEST(LazyTreeClipboard, PasteNowhereKeepsTheCut) {
+    NumberTree a, b;
+    for (int i = 0; i < 3; ++i) a.Add(nullptr);
+    b.Add(nullptr);
+    a.Select({1, 2});
+    a.tree.CutToClipboard();
+    for (NumberTree* target : {&b, &a}) {
+        target->tree.DefaultPasteMode = amNoWhere;
+        target->tree.SetFocusedNode(target->tree.GetFirst());
+        EXPECT_FALSE(target->tree.PasteFromClipboard());
+    }
+    EXPECT_EQ(a.Shape(), QStringLiteral("1 2 3"));
+    EXPECT_EQ(b.Shape(), QStringLiteral("1"));
+    EXPECT_TRUE(a.tree.TreeStates().Contains(tsCutPending));
+    EXPECT_EQ(a.tree.CutCopyCount(), 2u);
+    // Pasted for real later, the cut still moves.
+    b.tree.DefaultPasteMode = amInsertAfter;
+    EXPECT_TRUE(b.tree.PasteFromClipboard());
+    EXPECT_EQ(a.Shape(), QStringLiteral("3"));
+    EXPECT_EQ(b.Shape(), QStringLiteral("1 1 2"));
+}
