@@ -228,6 +228,10 @@ int32_t TBaseLazyTree::DragEnter(TShiftState KeyState, QPoint Pt, int& Effect) {
                     FLastDropMode = client.y() < (r.Top + r.Bottom) / 2 ? dmAbove : dmBelow;
                 }
                 InvalidateNode(FDropTargetNode);
+                // The drag-overs that follow see this node as the known target: its wait starts here.
+                if (FDropTargetNode->States.Contains(vsHasChildren) &&
+                    TreeOptions().AutoOptions().Contains(TLTAutoOption::toAutoDropExpand))
+                    StartTimer(1, int(AutoExpandDelay));
             } else {
                 FLastDropMode = dmNowhere;
             }

@@ -119,8 +119,23 @@ void TLTDragImage::PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QP
     if (DataObject) {
         // A platform drag carries its picture over every window, ours and others'; the cursor's place
         // in it is where the press was.
-        FSystemImage = TranslucentPicture();
-        FSystemHotSpot = HotSpot - ImagePosition;
+        // Only the part that shows: without a compositing window manager the platform's picture is an
+        // opaque window, which must not hide more of the target than the dragged rows.
+        const QImage picture = TranslucentPicture();
+        int left = picture.width(), top = picture.height(), right = -1, bottom = -1;
+        for (int y = 0; y < picture.height(); ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            for (int x = 0; x < picture.width(); ++x) {
+                if (qAlpha(line[x]) == 0) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+        const QRect shown = right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+        FSystemImage = shown.isEmpty() ? QImage() : picture.copy(shown);
+        FSystemHotSpot = HotSpot - ImagePosition - shown.topLeft();
         FDragImage = FAlphaImage = FBackImage = QImage();
         FStates += disSystemSupport;
         return;

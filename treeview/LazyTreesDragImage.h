@@ -46,8 +46,8 @@ public:
     // object draws nothing.
     void PrepareDrag(const QImage& DragImage, QPoint ImagePosition, QPoint HotSpot,
                      const QMimeData* DataObject = nullptr);
-    // The picture the platform's drag shows, with its alpha, and the cursor's place in it; null
-    // unless the platform draws it.
+    // The picture the platform's drag shows, with its alpha and cut to its visible part, and the
+    // cursor's place in it; null unless the platform draws it.
     const QImage& SystemImage() const { return FSystemImage; }
     QPoint SystemHotSpot() const { return FSystemHotSpot; }
     void ShowDragImage();
