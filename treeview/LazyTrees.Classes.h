@@ -1,5 +1,11 @@
 #pragma once
-// The library lock of the lazy tree unit: every load of a shared image list holds it.
+// The library lock of the lazy tree unit, and the growable text buffers the exports assemble their
+// documents in.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <cstddef>
 #include <mutex>
 
 class TCriticalSection {
@@ -9,4 +15,56 @@ public:
 
 private:
     std::mutex mutex_;
+};
+
+namespace lazytree {
+// One heap block of Element, written from the start: FStart is the block, FPosition the next free
+// element, FEnd one past the block. A new buffer has no block. The block grows by at least half its
+// size (rounded up to 4096 elements), so a document of any length costs linear time.
+template <typename Element>
+class TGrowableBuffer {
+public:
+    TGrowableBuffer() = default;
+    TGrowableBuffer(const TGrowableBuffer&) = delete;
+    TGrowableBuffer& operator=(const TGrowableBuffer&) = delete;
+    ~TGrowableBuffer();
+    void AddNewLine() {
+        if (FEnd - FPosition <= NewLineRoom) Grow(2);
+        *FPosition++ = Element('\r');
+        *FPosition++ = Element('\n');
+    }
+    size_t Length() const { return size_t(FPosition - FStart); }
+
+protected:
+    void Append(const Element* Data, size_t Count);
+    static constexpr ptrdiff_t NewLineRoom = sizeof(Element) == 1 ? 2 : 4;
+    Element* FStart = nullptr;
+    Element* FPosition = nullptr;
+    Element* FEnd = nullptr;
+
+private:
+    void Grow(size_t Needed);
+};
+
+extern template class TGrowableBuffer<char16_t>;
+extern template class TGrowableBuffer<char>;
+}  // namespace lazytree
+
+// UTF-16 text.
+class TBufferedString : public lazytree::TGrowableBuffer<char16_t> {
+public:
+    void Add(QStringView S) {
+        if (!S.isEmpty()) Append(reinterpret_cast<const char16_t*>(S.utf16()), size_t(S.size()));
+    }
+    void Add(QChar C) { Add(QStringView(&C, 1)); }
+    QString AsString() const { return QString(reinterpret_cast<const QChar*>(FStart), qsizetype(Length())); }
+};
+
+// 8-bit text.
+class TBufferedRawByteString : public lazytree::TGrowableBuffer<char> {
+public:
+    void Add(QByteArrayView S) {
+        if (!S.isEmpty()) Append(S.data(), size_t(S.size()));
+    }
+    QByteArray AsString() const { return QByteArray(FStart, qsizetype(Length())); }
 };
