@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QtEndian>
 #include <charconv>
+#include <cstring>
 
 #include "platform/Files.h"
 #include "platform/Numbers.h"
@@ -470,7 +471,7 @@ QString TLTExport::ContentToHTML(TVSTTextSourceType Source, const QString& Capti
         B.AddNewLine();
     }
     B.Add(u"</table>");
-    return B.AsString();
+    return B.TakeString();
 }
 
 // ---- RTF ----
@@ -507,19 +508,30 @@ void TLTExport::SelectColor(TColor Color) {
 }
 
 namespace {
-// Every UTF-16 unit as a Unicode escape with "?" for readers without Unicode.
+// Every UTF-16 unit as a Unicode escape with "?" for readers without Unicode; assembled in a
+// local block, since a text writes ten times its length.
 void AddRTFUnits(TBufferedRawByteString& B, QStringView Text) {
+    char block[512];
+    char* out = block;
     for (QChar c : Text) {
+        // The longest escape: \u-32768\'3f.
+        if (out > block + sizeof block - 16) {
+            B.Add(QByteArrayView(block, out - block));
+            out = block;
+        }
         const char16_t u = c.unicode();
         if (u == 10) {
-            B.Add("{\\par}");
+            std::memcpy(out, "{\\par}", 6);
+            out += 6;
         } else if (u != 13) {
-            char out[16] = {'\\', 'u'};
-            char* end = std::to_chars(out + 2, out + sizeof out, int(int16_t(u))).ptr;
-            B.Add(QByteArrayView(out, end - out));
-            B.Add("\\'3f");
+            *out++ = '\\';
+            *out++ = 'u';
+            out = std::to_chars(out, out + 8, int(int16_t(u))).ptr;
+            std::memcpy(out, "\\'3f", 4);
+            out += 4;
         }
     }
+    B.Add(QByteArrayView(block, out - block));
 }
 }  // namespace
 
@@ -682,7 +694,12 @@ QByteArray TLTExport::ContentToRTF(TVSTTextSourceType Source) {
                                                                         : "\\paperw15840\\paperh12240");
     prefix.Add("\\margl720\\margr720\\margt720\\margb720");
     FRTF = nullptr;
-    return prefix.AsString() + B.AsString() + '}';
+    // The tables are known only now: the prefix goes in front of the body.
+    QByteArray document = prefix.TakeString();
+    document.reserve(document.size() + qsizetype(B.Length()) + 1);
+    document += B.TakeString();
+    document += '}';
+    return document;
 }
 
 // ---- Text ----
@@ -767,7 +784,7 @@ QString TLTExport::ContentToText(TVSTTextSourceType Source, const QString& Separ
         node = next(FTree, node);
         B.AddNewLine();
     }
-    return B.AsString();
+    return B.TakeString();
 }
 
 // ---- CSV file ----
@@ -801,7 +818,7 @@ bool TLTExport::SaveToCSVFile(const QString& FileNameWithPath, bool IncludeHeadi
         B.AddNewLine();
     }
     QString error;
-    if (!plat::atomicWrite(FileNameWithPath, plat::toWindows1252(B.AsString()), &error))
+    if (!plat::atomicWrite(FileNameWithPath, plat::toWindows1252(B.TakeString()), &error))
         throw EStreamError("Cannot create file \"" + FileNameWithPath.toStdString() + "\". " + error.toStdString());
     return true;
 }

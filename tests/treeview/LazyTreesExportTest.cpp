@@ -685,7 +685,7 @@ TEST(LazyTreeCustomExport, EventsInOrderAndNoneOfTheHeaderWhenItIsHidden) {
 
 // ---- Buffers ----
 
-TEST(LazyTreeExportBuffers, GrowWhateverTheSizesAppended) {
+TEST(LazyTreeExportBuffers, GrowWhateverTheSizesAppendedAndHandTheTextOver) {
     TBufferedString wide;
     EXPECT_EQ(wide.AsString(), QString());
     TBufferedRawByteString raw;
@@ -703,4 +703,11 @@ TEST(LazyTreeExportBuffers, GrowWhateverTheSizesAppended) {
     }
     EXPECT_EQ(wide.AsString(), expectedWide);
     EXPECT_EQ(raw.AsString(), expectedRaw);
+    // Handing the text over empties the buffer, which can be written again.
+    EXPECT_EQ(wide.TakeString(), expectedWide);
+    EXPECT_EQ(raw.TakeString(), expectedRaw);
+    EXPECT_EQ(wide.Length(), 0u);
+    wide.Add(u"again");
+    wide.AddNewLine();
+    EXPECT_EQ(wide.AsString(), "again\r\n");
 }
