@@ -177,7 +177,7 @@ public:
 
     QString ContentToHTML(TVSTTextSourceType Source, const QString& Caption);
     QByteArray ContentToRTF(TVSTTextSourceType Source);
-    // Quoting: the Part's rule (a value holding the separator) or, for CSV, RFC 4180's.
+    // A value holding the separator is quoted; for CSV (RFC 4180) also one holding a quote or a line break.
     QString ContentToText(TVSTTextSourceType Source, const QString& Separator, bool CSV);
     void ContentToCustom(TVSTTextSourceType Source);
     bool SaveToCSVFile(const QString& FileNameWithPath, bool IncludeHeading);

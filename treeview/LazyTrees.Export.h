@@ -1,7 +1,7 @@
 #pragma once
 // The string tree's exports (HTML and RTF tables, delimited text, the CSV file, the clipboard's text
-// blocks and the event-only custom export) are members of the tree; these are the pieces of the
-// export unit that stand on their own.
+// blocks and the event-only custom export) are members of the tree; the clipboard's HTML envelope
+// stands on its own.
 #include <QByteArray>
 
 namespace lazytree {
