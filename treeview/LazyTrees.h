@@ -212,6 +212,14 @@ using TLTPrepareButtonImagesEvent =
                        QImage& AMinusBM, QImage& AMinusHotBM, QImage& AMinusSelectedHotBM, QSize& ASize)>;
 using TLTScrollEvent = std::function<void(TBaseLazyTree* Sender, int DeltaX, int DeltaY)>;
 using TLTScrollBarShowEvent = std::function<void(TBaseLazyTree* Sender, TScrollBarKind Bar, bool Show)>;
+// Exports: which nodes, into which format, and the events the walk fires (LazyTrees.Export.cpp).
+enum class TVSTTextSourceType : uint8_t { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible, tstChecked };
+enum class TLTExportType : uint8_t { etNone, etRTF, etHTML, etText, etExcel, etWord, etCustom };
+// False from OnBeforeNodeExport leaves the node out of HTML and RTF.
+using TLTNodeExportEvent = std::function<bool(TBaseLazyTree* Sender, TLTExportType aExportType, PLazyNode Node)>;
+using TLTColumnExportEvent =
+    std::function<void(TBaseLazyTree* Sender, TLTExportType aExportType, TLazyTreeColumn* Column)>;
+using TLTTreeExportEvent = std::function<void(TBaseLazyTree* Sender, TLTExportType aExportType)>;
 
 namespace lazytree {
 // Gives Target the face, size, style and colour of Source; a face that is already the same is kept,
@@ -619,8 +627,25 @@ public:
                        bool& Result)>
         OnRenderOLEData;
 
+    // ---- Export events: fired by the string tree's exports ----
+    TLTTreeExportEvent OnBeforeTreeExport, OnAfterTreeExport, OnBeforeHeaderExport, OnAfterHeaderExport;
+    TLTColumnExportEvent OnBeforeColumnExport, OnColumnExport, OnAfterColumnExport;
+    TLTNodeExportEvent OnBeforeNodeExport, OnNodeExport, OnAfterNodeExport;
+
 protected:
     friend class TLTDataObject;
+    friend class TLTExport;
+    virtual void DoBeforeTreeExport(TLTExportType Type);
+    virtual void DoAfterTreeExport(TLTExportType Type);
+    virtual void DoBeforeHeaderExport(TLTExportType Type);
+    virtual void DoAfterHeaderExport(TLTExportType Type);
+    virtual void DoBeforeColumnExport(TLTExportType Type, TLazyTreeColumn* Column);
+    virtual void DoColumnExport(TLTExportType Type, TLazyTreeColumn* Column);
+    virtual void DoAfterColumnExport(TLTExportType Type, TLazyTreeColumn* Column);
+    // The node events answer true when no handler is assigned.
+    virtual bool DoBeforeNodeExport(TLTExportType Type, PLazyNode Node);
+    virtual bool DoNodeExport(TLTExportType Type, PLazyNode Node);
+    virtual void DoAfterNodeExport(TLTExportType Type, PLazyNode Node);
     virtual void MarkCutCopyNodes();
     virtual TBaseLazyTree* GetTreeFromDataObject(const QMimeData* Data);
     // ProcessOLEData that also tells whether every offered node arrived (none refused, at least one).
@@ -893,7 +918,6 @@ private:
 
 // Text per node and column, asked from the application.
 enum class TVSTTextType : uint8_t { ttNormal, ttStatic };
-enum class TLTExportType : uint8_t { etNone, etRTF, etHTML, etText, etExcel, etWord, etCustom };
 struct TVSTGetCellTextEventArgs {
     PLazyNode Node = nullptr;
     TColumnIndex Column = NoColumn;
@@ -967,8 +991,29 @@ public:
     QString DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle) override;
     QString DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle) override;
 
+    // ---- Exports (LazyTrees.Export.cpp) ----
+    // An HTML table (UTF-16), an RTF document (ASCII body, Windows-1252 prefix), delimited text.
+    QString ContentToHTML(TVSTTextSourceType Source, const QString& Caption = {});
+    QByteArray ContentToRTF(TVSTTextSourceType Source);
+    QString ContentToText(TVSTTextSourceType Source, const QString& Separator);
+    QString ContentToText(TVSTTextSourceType Source, QChar Separator) { return ContentToText(Source, QString(Separator)); }
+    QString ContentToUnicode(TVSTTextSourceType Source, QChar Separator) { return ContentToText(Source, Separator); }
+    // The top-level nodes, every column quoted, in Windows-1252; false for an empty name, an
+    // exception when the file cannot be written.
+    bool SaveToCSVFile(const QString& FileNameWithPath, bool IncludeHeading);
+    // A text format's clipboard block, terminator included; a null array for a format not rendered.
+    QByteArray ContentToClipboard(uint16_t Format, TVSTTextSourceType Source);
+    // Only walks and fires the export events; the application writes the format.
+    void ContentToCustom(TVSTTextSourceType Source);
+    // The separator of the "CSV" clipboard format.
+    QChar ListSeparator() const { return FListSeparator; }
+    void SetListSeparator(QChar Value) { FListSeparator = Value; }
+
 protected:
     friend class TLazyTreeHintWindow;
+    friend class TLTExport;
+    // Text formats the base form does not render come from the exports.
+    bool RenderOLEData(const TFormatEtc& FormatEtcIn, QByteArray& Medium, bool ForClipboard) override;
     virtual void DrawNormalText(TLTPaintInfo& PaintInfo, const QString& Text);
     virtual void DrawStaticText(TLTPaintInfo& PaintInfo, const QString& Text);
     virtual int MeasureStaticText(TCanvas* Canvas, PLazyNode Node, const QString& Text, TColumnIndex Column);
@@ -1008,6 +1053,7 @@ private:
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FFontChanged = false;
+    QChar FListSeparator = u',';
 };
 
 // The string tree's own editor: an edit control over the cell's text (a line edit, or a plain-text
