@@ -425,7 +425,11 @@ TGridColumnItem* TExColumnGrid::GetColumnByName(const QString& AValue) const {
 
 void TExColumnGrid::Loaded() {
     TExStringGrid::Loaded();
-    syncColumns();
+    // Quietly: an item appended while the grid still has more columns must not shrink the grid to
+    // the items counted so far.
+    syncColumnsQuiet();
+    itemsToHeaders();
+    RepaintGrid();
     FColumnCollection->SetOrganization();
 }
 

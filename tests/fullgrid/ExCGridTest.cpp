@@ -476,3 +476,17 @@ TEST(ExColumnGridItems, InsertRemoveAndGroupKeepItemsWithTheirColumns) {
     EXPECT_EQ(g.Columns().Items(2).Editor(), edComboList) << "the grouped column gets its item back";
     EXPECT_EQ(g.Columns().Items(2).CheckTrue, "1");
 }
+
+TEST(ExColumnGridItems, LoadedAppendsMissingItemsWithoutShrinkingTheGrid) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    // Columns made below the column grid's own writer leave it short of items.
+    g.TExStringGrid::SetColCount(9);
+    ASSERT_EQ(g.Columns().Count(), 5);
+    g.SetCells(8, 0, "last");
+    g.Loaded();
+    EXPECT_EQ(g.ColCount(), 9);
+    ASSERT_EQ(g.Columns().Count(), 9);
+    EXPECT_EQ(g.Columns().Items(8).Header(), "last") << "an empty header takes the header row's text";
+    EXPECT_EQ(g.Columns().Items(8).DefIdx, 8);
+}
