@@ -148,11 +148,12 @@ public:
     // Records wider than this take their own allocation; a block holds at least 8 of them.
     static bool fits(size_t bytes) { return bytes <= (kBigBlock - Block::headerBytes()) / 8; }
 
-    void* allocate(size_t bytes, Block*& home) {
+    // A slot; a fresh one comes after the last fresh one, never from a free list.
+    void* allocate(size_t bytes, Block*& home, bool fresh = false) {
         Class& c = classFor(bytes);
-        Block* b = c.room ? c.room : newBlock(c);
+        Block* b = fresh ? freshBlock(c) : c.room ? c.room : newBlock(c);
         void* p;
-        if (b->freeList) {
+        if (b->freeList && !fresh) {
             p = b->freeList;
             unpoison(p, b->slotBytes);
             b->freeList = *static_cast<void**>(p);
@@ -188,7 +189,23 @@ private:
         size_t nextBlock;        // the size of the next block made
         Block* room = nullptr;   // blocks with a free slot
         Block* spare = nullptr;  // the one empty block kept
+        Block* fresh = nullptr;  // where fresh slots were carved last
     };
+
+    // The block fresh slots are carved from: the last one while it has uncarved room, else the
+    // empty block kept, else a new one.
+    Block* freshBlock(Class& c) {
+        if (c.fresh && c.fresh->carved < c.fresh->slotCount) return c.fresh;
+        if (c.spare) {
+            Block* b = c.spare;
+            b->freeList = nullptr;  // every slot is free: carve them in order again
+            b->carved = 0;
+            c.fresh = b;
+            return b;
+        }
+        c.fresh = newBlock(c);
+        return c.fresh;
+    }
 
     Class& classFor(size_t bytes) {
         if (last_ < classes_.size() && classes_[last_].slotBytes == bytes) return classes_[last_];
@@ -231,6 +248,7 @@ private:
             return;
         }
         unlinkRoom(c, b);
+        if (c.fresh == b) c.fresh = nullptr;
         if (b->prevAll) b->prevAll->nextAll = b->nextAll;
         else all_ = b->nextAll;
         if (b->nextAll) b->nextAll->prevAll = b->prevAll;
@@ -295,10 +313,10 @@ void TGridStore::RowDeleter::operator()(Row* row) const {
 
 TGridStore::Arena* TGridStore::arenaOf(const Row& row) { return row.block ? row.block->owner : nullptr; }
 
-TGridStore::RowPtr TGridStore::makeRow(Arena* arena, int cap) {
+TGridStore::RowPtr TGridStore::makeRow(Arena* arena, int cap, bool fresh) {
     const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(cap);
     Block* home = nullptr;
-    void* mem = arena && Arena::fits(bytes) ? arena->allocate(bytes, home) : ::operator new(bytes);
+    void* mem = arena && Arena::fits(bytes) ? arena->allocate(bytes, home, fresh) : ::operator new(bytes);
     Row* row = new (mem) Row;
     row->cap = cap;
     row->block = home;
@@ -311,7 +329,7 @@ void TGridStore::Row::trim() {
 }
 
 auto TGridStore::Row::find(int col) -> Objects::iterator {
-    return std::lower_bound(objs->begin(), objs->end(), col, [](const auto& e, int c) { return e.first < c; });
+    return std::lower_bound(objs.begin(), objs.end(), col, [](const auto& e, int c) { return e.first < c; });
 }
 
 void TGridStore::SetRowCount(int count) {
@@ -366,9 +384,9 @@ void TGridStore::setCellSlow(int col, int row, QString text) {
 TGridObject* TGridStore::Object(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return nullptr;
     Row* rec = rows_[size_t(row)].get();
-    if (!rec || !rec->objs) return nullptr;
+    if (!rec || rec->objs.empty()) return nullptr;
     auto it = rec->find(col);
-    return it != rec->objs->end() && it->first == col ? it->second.get() : nullptr;
+    return it != rec->objs.end() && it->first == col ? it->second.get() : nullptr;
 }
 
 void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object) {
@@ -379,23 +397,22 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
     RowPtr& p = rows_[size_t(row)];
     if (!p) p = makeRow(arena_.get(), 0);
     Row& rec = *p;
-    if (!rec.objs) rec.objs = std::make_unique<Objects>();
     auto it = rec.find(col);
-    if (it != rec.objs->end() && it->first == col)
+    if (it != rec.objs.end() && it->first == col)
         it->second = std::move(object);
     else
-        rec.objs->emplace(it, col, std::move(object));
+        rec.objs.emplace(it, col, std::move(object));
 }
 
 std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
     if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
     Row& rec = *rows_[size_t(row)];
-    if (!rec.objs) return nullptr;
+    if (rec.objs.empty()) return nullptr;
     auto it = rec.find(col);
-    if (it == rec.objs->end() || it->first != col) return nullptr;
+    if (it == rec.objs.end() || it->first != col) return nullptr;
     std::unique_ptr<TGridObject> out = std::move(it->second);
-    rec.objs->erase(it);
-    if (rec.objs->empty()) rec.objs.reset();
+    rec.objs.erase(it);
+    if (rec.objs.empty()) Objects().swap(rec.objs);
     dropIfEmpty(row);
     return out;
 }
@@ -453,9 +470,9 @@ const QString& TGridStore::TRowRecord::Cell(int col) const {
 }
 
 TGridObject* TGridStore::TRowRecord::Object(int col) const {
-    if (!rec_ || !rec_->objs) return nullptr;
+    if (!rec_ || rec_->objs.empty()) return nullptr;
     auto it = rec_->find(col);
-    return it != rec_->objs->end() && it->first == col ? it->second.get() : nullptr;
+    return it != rec_->objs.end() && it->first == col ? it->second.get() : nullptr;
 }
 
 int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
@@ -497,8 +514,8 @@ void TGridStore::MoveColumn(int from, int to) {
         }
         Row& rec = *rows_[r];
         if (rec.hasObjects()) {
-            for (auto& e : *rec.objs) e.first = movedIndex(e.first, from, to);
-            std::sort(rec.objs->begin(), rec.objs->end(),
+            for (auto& e : rec.objs) e.first = movedIndex(e.first, from, to);
+            std::sort(rec.objs.begin(), rec.objs.end(),
                       [](const auto& a, const auto& b) { return a.first < b.first; });
         }
     }
@@ -514,13 +531,29 @@ void TGridStore::DeleteColumn(int col) {
             t[--rec->size].~QString();
             rec->trim();
         }
-        if (rec->objs) {
+        if (!rec->objs.empty()) {
             auto it = rec->find(col);
-            if (it != rec->objs->end() && it->first == col) it = rec->objs->erase(it);
-            for (; it != rec->objs->end(); ++it) --it->first;
-            if (rec->objs->empty()) rec->objs.reset();
+            if (it != rec->objs.end() && it->first == col) it = rec->objs.erase(it);
+            for (; it != rec->objs.end(); ++it) --it->first;
+            if (rec->objs.empty()) Objects().swap(rec->objs);
         }
         dropIfEmpty(int(r));
+    }
+}
+
+void TGridStore::Compact(int row, int count) {
+    const size_t end = std::min(rows_.size(), size_t(row) + size_t(count));
+    for (size_t r = size_t(row); r < end; ++r) {
+        Row* old = rows_[r].get();
+        // A row too wide for a block keeps its own allocation; one made outside a store comes in.
+        if (!old || !Arena::fits(sizeof(Row) + sizeof(QString) * size_t(old->cap))) continue;
+        RowPtr fresh = makeRow(arena_.get(), old->cap, true);
+        QString* from = old->texts();
+        QString* to = fresh->texts();
+        for (int i = 0; i < old->size; ++i) new (to + i) QString(std::move(from[i]));
+        fresh->size = old->size;
+        fresh->objs = std::move(old->objs);
+        rows_[r] = std::move(fresh);
     }
 }
 

@@ -96,6 +96,10 @@ public:
     void InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records);
     void MoveColumn(int from, int to);
     void DeleteColumn(int col);
+    // Moves the records of rows row .. row + count - 1 into fresh slots carved one after another,
+    // so that passes in row order read memory in order again after the rows were reordered. The
+    // old slots go back; texts and objects are moved, not copied.
+    void Compact(int row, int count);
 
     // Bytes of the blocks row records are carved from, free room included; MappedBytes is the part
     // taken from the system directly, which the heap's own statistics do not show.
@@ -122,17 +126,17 @@ private:
     struct Row {
         int size = 0;  // texts in use
         int cap = 0;   // texts room
-        std::unique_ptr<Objects> objs;  // only for a row that holds objects
-        Block* block = nullptr;         // the block it was carved from; null: its own allocation
+        Block* block = nullptr;  // the block it was carved from; null: its own allocation
+        Objects objs;  // in the record, so that a pass over rows with objects misses once a row
         QString* texts() { return reinterpret_cast<QString*>(this + 1); }
         const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
-        bool hasObjects() const { return objs && !objs->empty(); }
+        bool hasObjects() const { return !objs.empty(); }
         bool empty() const { return size == 0 && !hasObjects(); }
         void trim();  // drops trailing empty texts
-        Objects::iterator find(int col);  // in objs, which must exist
+        Objects::iterator find(int col);
     };
     // A record from the arena's blocks (its own allocation when arena is null or the row is very wide).
-    static RowPtr makeRow(Arena* arena, int cap);
+    static RowPtr makeRow(Arena* arena, int cap, bool fresh = false);
     static Arena* arenaOf(const Row& row);
     void setCellSlow(int col, int row, QString text);
     // The row's record with room for texts 0..col (made or grown as needed).
