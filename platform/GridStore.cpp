@@ -1,8 +1,25 @@
 #include "platform/GridStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define CONF_GRID_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CONF_GRID_ASAN 1
+#endif
+#endif
+#ifdef CONF_GRID_ASAN
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace plat {
 
@@ -27,19 +44,282 @@ int movedIndex(int k, int from, int to) {
 }
 }  // namespace
 
+// ---- the arena ----
+//
+// Row records are carved from blocks, so that filling a million rows costs a pointer bump a row
+// instead of a heap allocation, and the memory comes in a few large pieces whose first touch is
+// cheap (huge pages where the system gives them). Each block holds slots of one size; a record
+// knows its block, so it can be freed after the store died or from another store it was moved
+// into. A block goes back to the system when its last record goes, except for one empty block per
+// slot size kept for the next rows; blocks still holding records when the store dies are released
+// by their last record.
+
+namespace {
+constexpr size_t kFirstBlock = size_t(16) << 10;  // a small grid stays small
+constexpr size_t kBigBlock = size_t(2) << 20;     // blocks grow to this, one huge page each
+constexpr size_t kBlockAlign = 64;
+
+std::atomic<size_t> allBlockBytes{0};
+
+#ifdef CONF_GRID_ASAN
+void poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+#else
+void poison(const void*, size_t) {}
+void unpoison(const void*, size_t) {}
+#endif
+
+// A block of `bytes` at kBigBlock alignment straight from the system, asking for huge pages; null
+// if the system has none to give, and the caller takes heap memory instead.
+void* mapBlock(size_t bytes) {
+#if defined(__linux__)
+    const size_t span = bytes + kBigBlock;
+    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kBigBlock - 1) & ~uintptr_t(kBigBlock - 1);
+    if (aligned > start) munmap(raw, aligned - start);
+    const uintptr_t end = start + span, used = aligned + bytes;
+    if (end > used) munmap(reinterpret_cast<void*>(used), end - used);
+    void* p = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(p, bytes, MADV_HUGEPAGE);  // a refusal only costs speed
+#endif
+#ifdef CONF_GRID_ASAN
+    __lsan_register_root_region(p, bytes);  // the texts' only references live here
+#endif
+    return p;
+#else
+    (void)bytes;
+    return nullptr;
+#endif
+}
+
+void unmapBlock(void* p, size_t bytes) {
+#if defined(__linux__)
+#ifdef CONF_GRID_ASAN
+    __lsan_unregister_root_region(p, bytes);
+#endif
+    munmap(p, bytes);
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
+}  // namespace
+
+// A block's header sits at its start, its slots after it.
+struct TGridStore::Block {
+    TGridStore::Arena* owner;  // null once the store died
+    Block* prevAll;            // every block of the owner
+    Block* nextAll;
+    Block* prevRoom;  // the blocks of this slot size with a free slot
+    Block* nextRoom;
+    void* freeList;   // slots freed, linked through their first word
+    size_t bytes;
+    uint32_t slotBytes;
+    uint32_t slotCount;
+    uint32_t carved;  // slots handed out at least once, from the front
+    uint32_t live;
+    uint16_t sizeClass;
+    bool mapped;
+    bool inRoom;
+
+    static size_t headerBytes() { return (sizeof(Block) + kBlockAlign - 1) & ~(kBlockAlign - 1); }
+    char* slot(uint32_t i) { return reinterpret_cast<char*>(this) + headerBytes() + size_t(i) * slotBytes; }
+};
+
+class TGridStore::Arena {
+public:
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+
+    // Empty blocks go back now; the others are left to their last record.
+    ~Arena() {
+        for (Block* b = all_; b;) {
+            Block* next = b->nextAll;
+            if (b->live == 0) freeBlock(b);
+            else b->owner = nullptr;
+            b = next;
+        }
+    }
+
+    // Records wider than this take their own allocation; a block holds at least 8 of them.
+    static bool fits(size_t bytes) { return bytes <= (kBigBlock - Block::headerBytes()) / 8; }
+
+    // A slot; a fresh one comes after the last fresh one, never from a free list.
+    void* allocate(size_t bytes, Block*& home, bool fresh = false) {
+        Class& c = classFor(bytes);
+        Block* b = fresh ? freshBlock(c) : c.room ? c.room : newBlock(c);
+        void* p;
+        if (b->freeList && !fresh) {
+            p = b->freeList;
+            unpoison(p, b->slotBytes);
+            b->freeList = *static_cast<void**>(p);
+        } else {
+            p = b->slot(b->carved++);
+            unpoison(p, b->slotBytes);
+        }
+        if (++b->live == b->slotCount) unlinkRoom(c, b);
+        if (c.spare == b) c.spare = nullptr;
+        home = b;
+        return p;
+    }
+
+    // The slot p of block b is free again; b's owner may be gone.
+    static void release(Block* b, void* p) {
+        *static_cast<void**>(p) = b->freeList;
+        b->freeList = p;
+        poison(p, b->slotBytes);
+        --b->live;
+        if (!b->owner) {
+            if (b->live == 0) freeBlock(b);
+            return;
+        }
+        b->owner->returned(b);
+    }
+
+    size_t blockBytes() const { return blockBytes_; }
+    size_t mappedBytes() const { return mappedBytes_; }
+
+private:
+    struct Class {
+        size_t slotBytes;
+        size_t nextBlock;        // the size of the next block made
+        Block* room = nullptr;   // blocks with a free slot
+        Block* spare = nullptr;  // the one empty block kept
+        Block* fresh = nullptr;  // where fresh slots were carved last
+    };
+
+    // The block fresh slots are carved from: the last one while it has uncarved room, else the
+    // empty block kept, else a new one.
+    Block* freshBlock(Class& c) {
+        if (c.fresh && c.fresh->carved < c.fresh->slotCount) return c.fresh;
+        if (c.spare) {
+            Block* b = c.spare;
+            b->freeList = nullptr;  // every slot is free: carve them in order again
+            b->carved = 0;
+            c.fresh = b;
+            return b;
+        }
+        c.fresh = newBlock(c);
+        return c.fresh;
+    }
+
+    Class& classFor(size_t bytes) {
+        if (last_ < classes_.size() && classes_[last_].slotBytes == bytes) return classes_[last_];
+        for (size_t i = 0; i < classes_.size(); ++i)
+            if (classes_[i].slotBytes == bytes) return classes_[last_ = i];
+        classes_.push_back(Class{bytes, std::max(kFirstBlock, Block::headerBytes() + 8 * bytes)});
+        return classes_[last_ = classes_.size() - 1];
+    }
+
+    Block* newBlock(Class& c) {
+        const size_t bytes = c.nextBlock;
+        void* mem = bytes >= kBigBlock ? mapBlock(bytes) : nullptr;
+        const bool mapped = mem != nullptr;
+        if (!mem) mem = ::operator new(bytes, std::align_val_t(kBlockAlign));
+        Block* b = new (mem) Block{};
+        b->owner = this;
+        b->bytes = bytes;
+        b->slotBytes = uint32_t(c.slotBytes);
+        b->slotCount = uint32_t((bytes - Block::headerBytes()) / c.slotBytes);
+        b->sizeClass = uint16_t(&c - classes_.data());
+        b->mapped = mapped;
+        poison(b->slot(0), bytes - Block::headerBytes());
+        b->nextAll = all_;
+        if (all_) all_->prevAll = b;
+        all_ = b;
+        linkRoom(c, b);
+        blockBytes_ += bytes;
+        if (mapped) mappedBytes_ += bytes;
+        allBlockBytes.fetch_add(bytes, std::memory_order_relaxed);
+        c.nextBlock = std::min(bytes * 2, kBigBlock);
+        return b;
+    }
+
+    void returned(Block* b) {
+        Class& c = classes_[b->sizeClass];
+        if (!b->inRoom) linkRoom(c, b);
+        if (b->live != 0) return;
+        if (!c.spare) {
+            c.spare = b;
+            return;
+        }
+        unlinkRoom(c, b);
+        if (c.fresh == b) c.fresh = nullptr;
+        if (b->prevAll) b->prevAll->nextAll = b->nextAll;
+        else all_ = b->nextAll;
+        if (b->nextAll) b->nextAll->prevAll = b->prevAll;
+        blockBytes_ -= b->bytes;
+        if (b->mapped) mappedBytes_ -= b->bytes;
+        freeBlock(b);
+    }
+
+    static void linkRoom(Class& c, Block* b) {
+        b->prevRoom = nullptr;
+        b->nextRoom = c.room;
+        if (c.room) c.room->prevRoom = b;
+        c.room = b;
+        b->inRoom = true;
+    }
+
+    static void unlinkRoom(Class& c, Block* b) {
+        if (b->prevRoom) b->prevRoom->nextRoom = b->nextRoom;
+        else c.room = b->nextRoom;
+        if (b->nextRoom) b->nextRoom->prevRoom = b->prevRoom;
+        b->prevRoom = b->nextRoom = nullptr;
+        b->inRoom = false;
+    }
+
+    static void freeBlock(Block* b) {
+        const size_t bytes = b->bytes;
+        const bool mapped = b->mapped;
+        allBlockBytes.fetch_sub(bytes, std::memory_order_relaxed);
+        unpoison(b, bytes);
+        b->~Block();
+        if (mapped) unmapBlock(b, bytes);
+        else ::operator delete(static_cast<void*>(b), std::align_val_t(kBlockAlign));
+    }
+
+    std::vector<Class> classes_;
+    size_t last_ = 0;
+    Block* all_ = nullptr;
+    size_t blockBytes_ = 0;
+    size_t mappedBytes_ = 0;
+};
+
 // ---- TGridStore ----
+
+TGridStore::TGridStore() : arena_(std::make_unique<Arena>()) {}
+
+TGridStore::~TGridStore() {
+    rows_.clear();  // while the arena can still take the slots back
+}
+
+size_t TGridStore::BlockBytes() const { return arena_->blockBytes(); }
+size_t TGridStore::MappedBytes() const { return arena_->mappedBytes(); }
+size_t TGridStore::AllBlockBytes() { return allBlockBytes.load(std::memory_order_relaxed); }
 
 void TGridStore::RowDeleter::operator()(Row* row) const {
     QString* t = row->texts();
     for (int i = 0; i < row->size; ++i) t[i].~QString();
+    Block* home = row->block;
     row->~Row();
-    ::operator delete(static_cast<void*>(row));
+    if (home) Arena::release(home, row);
+    else ::operator delete(static_cast<void*>(row));
 }
 
-TGridStore::RowPtr TGridStore::makeRow(int cap) {
-    void* mem = ::operator new(sizeof(Row) + sizeof(QString) * size_t(cap));
+TGridStore::Arena* TGridStore::arenaOf(const Row& row) { return row.block ? row.block->owner : nullptr; }
+
+TGridStore::RowPtr TGridStore::makeRow(Arena* arena, int cap, bool fresh) {
+    const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(cap);
+    Block* home = nullptr;
+    void* mem = arena && Arena::fits(bytes) ? arena->allocate(bytes, home, fresh) : ::operator new(bytes);
     Row* row = new (mem) Row;
     row->cap = cap;
+    row->block = home;
     return RowPtr(row);
 }
 
@@ -49,7 +329,7 @@ void TGridStore::Row::trim() {
 }
 
 auto TGridStore::Row::find(int col) -> Objects::iterator {
-    return std::lower_bound(objs->begin(), objs->end(), col, [](const auto& e, int c) { return e.first < c; });
+    return std::lower_bound(objs.begin(), objs.end(), col, [](const auto& e, int c) { return e.first < c; });
 }
 
 void TGridStore::SetRowCount(int count) {
@@ -60,10 +340,10 @@ void TGridStore::SetRowCount(int count) {
 TGridStore::Row& TGridStore::roomFor(int row, int col) {
     RowPtr& p = rows_[size_t(row)];
     if (!p) {
-        p = makeRow(std::max(col + 1, colHint_));
+        p = makeRow(arena_.get(), std::max(col + 1, colHint_));
     } else if (col >= p->cap) {
         // A record grows by moving its texts into a larger one.
-        RowPtr bigger = makeRow(std::max(col + 1, p->cap * 2));
+        RowPtr bigger = makeRow(arena_.get(), std::max(col + 1, p->cap * 2));
         QString* from = p->texts();
         QString* to = bigger->texts();
         for (int i = 0; i < p->size; ++i) new (to + i) QString(std::move(from[i]));
@@ -104,9 +384,9 @@ void TGridStore::setCellSlow(int col, int row, QString text) {
 TGridObject* TGridStore::Object(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return nullptr;
     Row* rec = rows_[size_t(row)].get();
-    if (!rec || !rec->objs) return nullptr;
+    if (!rec || rec->objs.empty()) return nullptr;
     auto it = rec->find(col);
-    return it != rec->objs->end() && it->first == col ? it->second.get() : nullptr;
+    return it != rec->objs.end() && it->first == col ? it->second.get() : nullptr;
 }
 
 void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object) {
@@ -115,25 +395,24 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
         return;
     }
     RowPtr& p = rows_[size_t(row)];
-    if (!p) p = makeRow(0);
+    if (!p) p = makeRow(arena_.get(), 0);
     Row& rec = *p;
-    if (!rec.objs) rec.objs = std::make_unique<Objects>();
     auto it = rec.find(col);
-    if (it != rec.objs->end() && it->first == col)
+    if (it != rec.objs.end() && it->first == col)
         it->second = std::move(object);
     else
-        rec.objs->emplace(it, col, std::move(object));
+        rec.objs.emplace(it, col, std::move(object));
 }
 
 std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
     if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
     Row& rec = *rows_[size_t(row)];
-    if (!rec.objs) return nullptr;
+    if (rec.objs.empty()) return nullptr;
     auto it = rec.find(col);
-    if (it == rec.objs->end() || it->first != col) return nullptr;
+    if (it == rec.objs.end() || it->first != col) return nullptr;
     std::unique_ptr<TGridObject> out = std::move(it->second);
-    rec.objs->erase(it);
-    if (rec.objs->empty()) rec.objs.reset();
+    rec.objs.erase(it);
+    if (rec.objs.empty()) Objects().swap(rec.objs);
     dropIfEmpty(row);
     return out;
 }
@@ -191,9 +470,9 @@ const QString& TGridStore::TRowRecord::Cell(int col) const {
 }
 
 TGridObject* TGridStore::TRowRecord::Object(int col) const {
-    if (!rec_ || !rec_->objs) return nullptr;
+    if (!rec_ || rec_->objs.empty()) return nullptr;
     auto it = rec_->find(col);
-    return it != rec_->objs->end() && it->first == col ? it->second.get() : nullptr;
+    return it != rec_->objs.end() && it->first == col ? it->second.get() : nullptr;
 }
 
 int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
@@ -202,7 +481,7 @@ void TGridStore::TRowRecord::SetCell(int col, QString text) {
     if (col < 0) return;
     if (!rec_ || col >= rec_->cap) {
         if (text.isEmpty()) return;
-        RowPtr bigger = makeRow(std::max(col + 1, rec_ ? rec_->cap * 2 : 0));
+        RowPtr bigger = makeRow(rec_ ? arenaOf(*rec_) : nullptr, std::max(col + 1, rec_ ? rec_->cap * 2 : 0));
         if (rec_) {
             QString* from = rec_->texts();
             for (int i = 0; i < rec_->size; ++i) new (bigger->texts() + i) QString(std::move(from[i]));
@@ -235,8 +514,8 @@ void TGridStore::MoveColumn(int from, int to) {
         }
         Row& rec = *rows_[r];
         if (rec.hasObjects()) {
-            for (auto& e : *rec.objs) e.first = movedIndex(e.first, from, to);
-            std::sort(rec.objs->begin(), rec.objs->end(),
+            for (auto& e : rec.objs) e.first = movedIndex(e.first, from, to);
+            std::sort(rec.objs.begin(), rec.objs.end(),
                       [](const auto& a, const auto& b) { return a.first < b.first; });
         }
     }
@@ -252,13 +531,29 @@ void TGridStore::DeleteColumn(int col) {
             t[--rec->size].~QString();
             rec->trim();
         }
-        if (rec->objs) {
+        if (!rec->objs.empty()) {
             auto it = rec->find(col);
-            if (it != rec->objs->end() && it->first == col) it = rec->objs->erase(it);
-            for (; it != rec->objs->end(); ++it) --it->first;
-            if (rec->objs->empty()) rec->objs.reset();
+            if (it != rec->objs.end() && it->first == col) it = rec->objs.erase(it);
+            for (; it != rec->objs.end(); ++it) --it->first;
+            if (rec->objs.empty()) Objects().swap(rec->objs);
         }
         dropIfEmpty(int(r));
+    }
+}
+
+void TGridStore::Compact(int row, int count) {
+    const size_t end = std::min(rows_.size(), size_t(row) + size_t(count));
+    for (size_t r = size_t(row); r < end; ++r) {
+        Row* old = rows_[r].get();
+        // A row too wide for a block keeps its own allocation; one made outside a store comes in.
+        if (!old || !Arena::fits(sizeof(Row) + sizeof(QString) * size_t(old->cap))) continue;
+        RowPtr fresh = makeRow(arena_.get(), old->cap, true);
+        QString* from = old->texts();
+        QString* to = fresh->texts();
+        for (int i = 0; i < old->size; ++i) new (to + i) QString(std::move(from[i]));
+        fresh->size = old->size;
+        fresh->objs = std::move(old->objs);
+        rows_[r] = std::move(fresh);
     }
 }
 

@@ -3,6 +3,7 @@
 // built for a million rows: a cell write, a row's position and the row at a pixel cost at most
 // O(log n); only what is linear by nature (a row moved or deleted in the middle) touches them all.
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -23,13 +24,21 @@ public:
 // The store has no bounds of its own beyond the row count: the grid checks writes.
 class TGridStore {
     struct Row;
+    struct Block;
+    class Arena;
     struct RowDeleter {
         void operator()(Row* row) const;
     };
     using RowPtr = std::unique_ptr<Row, RowDeleter>;
 
 public:
-    // A row taken out of the store whole (texts and objects); put back with InsertRecords.
+    TGridStore();
+    ~TGridStore();
+    TGridStore(const TGridStore&) = delete;
+    TGridStore& operator=(const TGridStore&) = delete;
+
+    // A row taken out of the store whole (texts and objects); put back with InsertRecords. It may
+    // outlive its store and go into another one.
     class TRowRecord {
     public:
         TRowRecord() = default;
@@ -87,6 +96,18 @@ public:
     void InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records);
     void MoveColumn(int from, int to);
     void DeleteColumn(int col);
+    // Moves the records of rows row .. row + count - 1 into fresh slots carved one after another,
+    // so that passes in row order read memory in order again after the rows were reordered. The
+    // old slots go back; texts and objects are moved, not copied.
+    void Compact(int row, int count);
+
+    // Bytes of the blocks row records are carved from, free room included; MappedBytes is the part
+    // taken from the system directly, which the heap's own statistics do not show.
+    size_t BlockBytes() const;
+    size_t MappedBytes() const;
+    // The blocks of every store of the process, those of stores that died included until their last
+    // record goes.
+    static size_t AllBlockBytes();
 
     // Whether the row has a record (it was written and not emptied again).
     bool HasRecord(int row) const { return row >= 0 && row < RowCount() && rows_[size_t(row)] != nullptr; }
@@ -100,24 +121,30 @@ public:
 private:
     using Objects = std::vector<std::pair<int, std::unique_ptr<TGridObject>>>;  // sorted by column
     friend class TRowRecord;
-    // A row record: this header and its texts in one allocation.
+    // A row record: this header and its texts in one slot of an arena block (or, for a very wide
+    // row, one heap allocation).
     struct Row {
         int size = 0;  // texts in use
         int cap = 0;   // texts room
-        std::unique_ptr<Objects> objs;  // only for a row that holds objects
+        Block* block = nullptr;  // the block it was carved from; null: its own allocation
+        Objects objs;  // in the record, so that a pass over rows with objects misses once a row
         QString* texts() { return reinterpret_cast<QString*>(this + 1); }
         const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
-        bool hasObjects() const { return objs && !objs->empty(); }
+        bool hasObjects() const { return !objs.empty(); }
         bool empty() const { return size == 0 && !hasObjects(); }
         void trim();  // drops trailing empty texts
-        Objects::iterator find(int col);  // in objs, which must exist
+        Objects::iterator find(int col);
     };
-    static RowPtr makeRow(int cap);
+    // A record from the arena's blocks (its own allocation when arena is null or the row is very wide).
+    static RowPtr makeRow(Arena* arena, int cap, bool fresh = false);
+    static Arena* arenaOf(const Row& row);
     void setCellSlow(int col, int row, QString text);
     // The row's record with room for texts 0..col (made or grown as needed).
     Row& roomFor(int row, int col);
     void dropIfEmpty(int row);
 
+    // Declared first so that it outlives the records of rows_.
+    std::unique_ptr<Arena> arena_;
     std::vector<RowPtr> rows_;
     int colHint_ = 0;
 };

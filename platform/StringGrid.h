@@ -144,6 +144,9 @@ public:
     std::unique_ptr<TGridObject> TakeObjects(int col, int row);
     // Texts, objects and sizes move with their row or column.
     void MoveRow(int from, int to);
+    // The rows' records moved into memory in row order (see TGridStore::Compact); nothing visible
+    // changes.
+    void CompactRows(int row, int count) { store_.Compact(row, count); }
     void MoveColumn(int from, int to);
     void DeleteRow(int row);
     void DeleteColumn(int col);

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
 namespace {
 
 QStringList column(TExStringGrid& g, int c) {
@@ -221,6 +226,67 @@ TEST(ExGridGroup, QSortIsStableAndFollowsTheStyle) {
     g.SortSettings().SetColumn(1);
     g.QSort();
     EXPECT_EQ(column(g, 2), (QStringList{"", "1", "2", "3"})) << "equal keys keep their order";
+}
+
+// The sort groups rows by their texts and sorts only the distinct ones; the order must be exactly
+// a stable sort's by the same compare, also for texts that compare equal while differing (case,
+// numbers written differently) and for keys where numbers and texts meet.
+TEST(ExGridGroup, QSortGivesTheStableSortsOrderForTrickyKeys) {
+    struct Keys {
+        const char* name;
+        QStringList texts;
+    };
+    const Keys sets[] = {
+        {"case variants", {"a", "A", "b", "B", QString::fromUtf8("ä"), QString::fromUtf8("Ä"), QString::fromUtf8("ß"),
+                           "SS", "ss", QString::fromUtf8("Straße"), "STRASSE", QString::fromUtf8("ǅ"),
+                           QString::fromUtf8("ǆ"), QString::fromUtf8("Ǆ"), QString::fromUtf8("σ"), QString::fromUtf8("ς"),
+                           QString::fromUtf8("Σ"), QString::fromUtf8("𐐀"), QString::fromUtf8("𐐨"), "", "a "}},
+        {"one number written many ways", {"1", "1.0", " 1", "01", "1e0", "-0", "0", "+0", "2", "10", "-3.5", "inf",
+                                          "-inf", "1e308", "", "  "}},
+        {"texts beyond the numbers", {"", "-", "n/a", "zz", "1", "10", "9", "2.5", "3", "10.0"}},
+        // "-" sorts as text above " 3" and below "1", which sorts as a number below 3.
+        {"texts between the numbers", {"2", "10", "1a", "x", "10b", "9", "", "-", " 3", "1"}},
+        {"not a number", {"nan", "NaN", "1", "2", "-nan", "a"}},
+        {"one text", {"same"}},
+    };
+    const TSortStyle styles[] = {ssAutomatic, ssAlphabetic, ssAlphaNoCase};
+    for (const Keys& set : sets) {
+        // Every text three times, in a fixed shuffle.
+        QStringList keys;
+        for (int k = 0; k < 3; ++k) keys += set.texts;
+        for (int i = int(keys.size()) - 1; i > 0; --i) keys.swapItemsAt(i, (i * 7919 + 13) % (i + 1));
+        for (TSortStyle style : styles)
+            for (bool down : {false, true}) {
+                SCOPED_TRACE(std::string(set.name) + (down ? ", descending, style " : ", style ") +
+                             std::to_string(int(style)));
+                auto less = [&](int a, int b) {
+                    bool okA = false, okB = false;
+                    const double x = keys[a].trimmed().toDouble(&okA), y = keys[b].trimmed().toDouble(&okB);
+                    if (style == ssAutomatic && okA && okB) return x < y;
+                    const Qt::CaseSensitivity cs = style == ssAlphaNoCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+                    return QString::compare(keys[a], keys[b], cs) < 0;
+                };
+                std::vector<int> expected(size_t(keys.size()));
+                std::iota(expected.begin(), expected.end(), 0);
+                std::stable_sort(expected.begin(), expected.end(),
+                                 [&](int a, int b) { return down ? less(b, a) : less(a, b); });
+
+                TExStringGrid g;
+                g.SetColCount(3);
+                g.SetRowCount(1 + int(keys.size()));
+                for (int i = 0; i < keys.size(); ++i) {
+                    g.SetCells(1, i + 1, keys[i]);
+                    g.SetCells(2, i + 1, QString::number(i));
+                }
+                g.OnGetFormat = [style](QObject*, int32_t, TSortStyle& s, QString&, QString&) { s = style; };
+                g.SortSettings().SetColumn(1);
+                g.SortSettings().SetDirection(down ? sdDescending : sdAscending);
+                g.QSort();
+                std::vector<int> got;
+                for (int r = 1; r < g.RowCount(); ++r) got.push_back(g.Cells(2, r).toInt());
+                EXPECT_EQ(got, expected);
+            }
+    }
 }
 
 TEST(ExGridMove, MoveRowsPutsTheBlockBeforeTheTarget) {

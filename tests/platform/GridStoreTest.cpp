@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace plat;
@@ -170,6 +171,250 @@ TEST(GridStore, RecordsTextsAndObjects) {
     EXPECT_EQ(s.Cell(0, 6), QStringLiteral("a"));
     EXPECT_EQ(s.Object(0, 6), nullptr);
     EXPECT_EQ(alive, 1);  // the deleted column's object is freed
+    s.SetRowCount(0);
+    EXPECT_EQ(alive, 0);
+}
+
+namespace {
+using RefRows = std::vector<std::vector<QString>>;
+
+const QString& refCell(const RefRows& ref, int col, int row) {
+    static const QString empty;
+    const auto& r = ref[size_t(row)];
+    return size_t(col) < r.size() ? r[size_t(col)] : empty;
+}
+
+void refSet(RefRows& ref, int col, int row, const QString& text) {
+    auto& r = ref[size_t(row)];
+    if (r.size() <= size_t(col)) r.resize(size_t(col) + 1);
+    r[size_t(col)] = text;
+}
+
+void expectSame(const TGridStore& s, const RefRows& ref, int cols, const char* what) {
+    SCOPED_TRACE(what);
+    ASSERT_EQ(s.RowCount(), int(ref.size()));
+    for (int r = 0; r < s.RowCount(); ++r)
+        for (int c = 0; c < cols; ++c)
+            if (s.Cell(c, r) != refCell(ref, c, r))
+                FAIL() << "cell " << c << ", " << r << ": " << s.Cell(c, r).toStdString() << " instead of "
+                       << refCell(ref, c, r).toStdString();
+}
+}  // namespace
+
+// Enough rows for the records to span many blocks, the large ones too; every row operation against
+// a plain table, with slots freed and reused, records outgrowing their slot and one row too wide for
+// any block.
+TEST(GridStore, RecordsFromBlocksFollowEveryRowOperation) {
+    constexpr int kRows = 40'000, kCols = 3, kWide = 20'000;
+    TGridStore s;
+    s.SetColumnHint(kCols);
+    s.SetRowCount(kRows);
+    RefRows ref(kRows);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kCols; ++c) {
+            const QString t = QStringLiteral("%1:%2").arg(r).arg(c);
+            s.SetCell(c, r, t);
+            refSet(ref, c, r, t);
+        }
+    expectSame(s, ref, kCols, "filled");
+
+    std::mt19937 rng(5);
+    auto anyRow = [&] { return int(rng() % unsigned(s.RowCount())); };
+    for (int step = 0; step < 160; ++step) {
+        const int r = anyRow();
+        switch (step % 8) {
+        case 0: {  // a row moved far
+            const int to = anyRow();
+            s.MoveRow(r, to);
+            auto row = std::move(ref[size_t(r)]);
+            ref.erase(ref.begin() + r);
+            ref.insert(ref.begin() + to, std::move(row));
+            break;
+        }
+        case 1:  // a record freed, its slot taken by the next one made
+            s.DeleteRow(r);
+            ref.erase(ref.begin() + r);
+            s.InsertRow(r);
+            ref.insert(ref.begin() + r, std::vector<QString>());
+            s.SetCell(1, r, QStringLiteral("new %1").arg(step));
+            refSet(ref, 1, r, QStringLiteral("new %1").arg(step));
+            break;
+        case 2:  // emptied: the record goes back
+            for (int c = 0; c < kCols; ++c) s.SetCell(c, r, QString());
+            ref[size_t(r)].clear();
+            EXPECT_FALSE(s.HasRecord(r));
+            break;
+        case 3:  // outgrows its slot: texts move to a record of another size
+            s.SetCell(7, r, QStringLiteral("far %1").arg(step));
+            refSet(ref, 7, r, QStringLiteral("far %1").arg(step));
+            break;
+        case 4: {  // a range out and back elsewhere
+            const int n = std::min(50, s.RowCount() - r);
+            auto recs = s.TakeRecords(r, n);
+            RefRows moved(std::make_move_iterator(ref.begin() + r), std::make_move_iterator(ref.begin() + r + n));
+            ref.erase(ref.begin() + r, ref.begin() + r + n);
+            const int at = anyRow();
+            s.InsertRecords(at, std::move(recs));
+            ref.insert(ref.begin() + at, moved.begin(), moved.end());
+            break;
+        }
+        case 5: {  // a scattered list out and back at other places
+            std::vector<int> list;
+            for (int k = r % 97; k < s.RowCount(); k += 997) list.push_back(k);
+            auto recs = s.TakeRecordsList(list);
+            RefRows taken, rest;
+            for (size_t i = 0, j = 0; i < ref.size(); ++i) {
+                if (j < list.size() && size_t(list[j]) == i) {
+                    taken.push_back(std::move(ref[i]));
+                    ++j;
+                } else {
+                    rest.push_back(std::move(ref[i]));
+                }
+            }
+            std::vector<int> positions;
+            for (size_t k = 0; k < taken.size(); ++k) positions.push_back(int(k) * 3 + 1);
+            s.InsertRecordsList(positions, std::move(recs));
+            ref.clear();
+            for (size_t i = 0, j = 0, t = 0; t < rest.size() + taken.size(); ++t) {
+                if (j < positions.size() && size_t(positions[j]) == t) ref.push_back(std::move(taken[j++]));
+                else ref.push_back(std::move(rest[i++]));
+            }
+            break;
+        }
+        case 6:  // a record written while out of the store, put back
+        {
+            auto recs = s.TakeRecords(r, 1);
+            recs[0].SetCell(0, QStringLiteral("out %1").arg(step));
+            recs[0].SetCell(5, QStringLiteral("wider"));
+            s.InsertRecords(r, std::move(recs));
+            refSet(ref, 0, r, QStringLiteral("out %1").arg(step));
+            refSet(ref, 5, r, QStringLiteral("wider"));
+            break;
+        }
+        default:  // rows added at the end
+            s.SetRowCount(s.RowCount() + 3);
+            ref.resize(ref.size() + 3);
+            s.SetCell(2, s.RowCount() - 1, QStringLiteral("tail %1").arg(step));
+            refSet(ref, 2, int(ref.size()) - 1, QStringLiteral("tail %1").arg(step));
+            break;
+        }
+        ASSERT_EQ(s.RowCount(), int(ref.size())) << "step " << step;
+    }
+    expectSame(s, ref, 8, "after the operations");
+
+    // A row too wide for a block has its own record and moves like the others.
+    s.SetCell(kWide, 10, QStringLiteral("wide"));
+    s.MoveRow(10, 20'000);
+    EXPECT_EQ(s.Cell(kWide, 20'000), QStringLiteral("wide"));
+    s.DeleteRow(20'000);
+    ref.erase(ref.begin() + 10);
+    expectSame(s, ref, 8, "the wide row gone");
+}
+
+// Rows going give their blocks back (one empty block a record size is kept); records outliving
+// their store keep their block until they go, from wherever they went.
+TEST(GridStore, BlocksGoBackWhenRowsGoAndWhenTheStoreDies) {
+    const size_t base = TGridStore::AllBlockBytes();
+    int alive = 0;
+    std::vector<TGridStore::TRowRecord> kept;
+    {
+        TGridStore s;
+        s.SetColumnHint(4);
+        s.SetRowCount(100'000);
+        for (int r = 0; r < s.RowCount(); ++r)
+            for (int c = 0; c < 4; ++c) s.SetCell(c, r, QString::number(r * 4 + c));
+        const size_t full = s.BlockBytes();
+        EXPECT_GE(full, size_t(100'000) * 4 * sizeof(QString));
+        EXPECT_EQ(TGridStore::AllBlockBytes() - base, full);
+#if defined(__linux__)
+        EXPECT_GT(s.MappedBytes(), 0u);
+#endif
+        s.SetRowCount(10);
+        EXPECT_LT(s.BlockBytes(), full / 4);
+        EXPECT_EQ(s.Cell(3, 9), QString::number(39));
+
+        // Refilled, the freed room and the kept empty block are used before new blocks are made,
+        // which are large ones now: at most one more than the first fill, whose blocks grew.
+        s.SetRowCount(100'000);
+        for (int r = 10; r < s.RowCount(); ++r) s.SetCell(0, r, QStringLiteral("again"));
+        const size_t refilled = s.BlockBytes();
+        EXPECT_LE(refilled, full + (size_t(2) << 20));
+        // A record freed and one made: the slot is taken again.
+        for (int k = 0; k < 100; ++k) {
+            s.DeleteRow(s.RowCount() - 1 - k * 7);
+            s.InsertRow(s.RowCount() - k * 13);
+            s.SetCell(3, s.RowCount() - 1 - k * 13, QStringLiteral("re"));
+        }
+        EXPECT_EQ(s.BlockBytes(), refilled);
+        EXPECT_EQ(s.Cell(3, s.RowCount() - 1), QStringLiteral("re"));
+        s.SetRowCount(0);
+        EXPECT_LT(s.BlockBytes(), full / 4);
+
+        s.SetRowCount(8);
+        for (int r = 0; r < 8; ++r) s.SetCell(1, r, QStringLiteral("kept %1").arg(r));
+        s.SetObject(2, 6, std::make_unique<Counted>(&alive));
+        kept = s.TakeRecords(5, 3);
+    }
+    EXPECT_GT(TGridStore::AllBlockBytes(), base);  // the kept records' block
+    EXPECT_EQ(alive, 1);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].Cell(1), QStringLiteral("kept 5"));
+    EXPECT_NE(kept[1].Object(2), nullptr);
+    kept[2].SetCell(9, QStringLiteral("grown"));  // outgrows its slot with no store behind it
+    {
+        TGridStore other;
+        other.SetRowCount(2);
+        other.InsertRecords(1, std::move(kept));
+        EXPECT_EQ(other.Cell(1, 2), QStringLiteral("kept 6"));
+        EXPECT_EQ(other.Cell(9, 3), QStringLiteral("grown"));
+        EXPECT_EQ(other.Cell(1, 3), QStringLiteral("kept 7"));
+        other.SetCell(6, 1, QStringLiteral("grows here"));  // now from this store's blocks
+        EXPECT_EQ(other.Cell(1, 1), QStringLiteral("kept 5"));
+        EXPECT_EQ(other.Cell(6, 1), QStringLiteral("grows here"));
+        other.DeleteRow(2);
+        EXPECT_EQ(alive, 0);
+    }
+    EXPECT_EQ(TGridStore::AllBlockBytes(), base);
+}
+
+// Records moved into row order after the rows were reversed: every text and object stays with its
+// row (the same objects, not copies), a record made outside the store comes in, a very wide one
+// stays, and the blocks the old slots came from go back.
+TEST(GridStore, CompactKeepsEveryRowAndGivesTheOldBlocksBack) {
+    constexpr int kRows = 100'000;
+    int alive = 0;
+    TGridStore s;
+    s.SetColumnHint(4);
+    s.SetRowCount(kRows);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < 4; ++c) s.SetCell(c, r, QString::number(r * 4 + c));
+    for (int r = 0; r < kRows; r += 1000) s.SetObject(2, r, std::make_unique<Counted>(&alive));
+    s.SetCell(20'000, 7, QStringLiteral("wide"));
+    const size_t full = s.BlockBytes();
+
+    auto recs = s.TakeRecords(0, kRows);
+    std::reverse(recs.begin(), recs.end());
+    recs[5] = TGridStore::TRowRecord();
+    recs[5].SetCell(1, QStringLiteral("made outside"));
+    s.InsertRecords(0, std::move(recs));
+    std::vector<const TGridObject*> objects;
+    for (int r = 0; r < kRows; ++r) objects.push_back(s.Object(2, r));
+
+    s.Compact(0, kRows);
+    EXPECT_EQ(alive, kRows / 1000);
+    for (int r = 0; r < kRows; ++r) {
+        const int was = kRows - 1 - r;
+        if (r == 5) {
+            ASSERT_EQ(s.Cell(1, r), QStringLiteral("made outside"));
+            ASSERT_EQ(s.Cell(0, r), QString());
+            continue;
+        }
+        for (int c = 0; c < 4; ++c) ASSERT_EQ(s.Cell(c, r), QString::number(was * 4 + c)) << r;
+        ASSERT_EQ(s.Object(2, r), objects[size_t(r)]) << r;
+    }
+    EXPECT_EQ(s.Cell(20'000, kRows - 1 - 7), QStringLiteral("wide"));
+    // The old blocks emptied and went back: about one fill's blocks remain, not two.
+    EXPECT_LE(s.BlockBytes(), full + (size_t(4) << 20));
     s.SetRowCount(0);
     EXPECT_EQ(alive, 0);
 }
