@@ -204,6 +204,7 @@ bool TExStringGrid::event(QEvent* e) {
         return true;
     }
     const bool result = TBaseGrid::event(e);
+    if (e->type() == QEvent::Paint) plat::guarded([this] { paintFrame(); });
     if (e->type() == QEvent::Show && !FWndCreated) plat::guarded([this] { CreateWnd(); });
     return result;
 }
@@ -261,11 +262,6 @@ void TExStringGrid::Loaded() {
     for (int c = 0; c < ColCount(); ++c) FOrigColSizes->Add(ColWidths(c));
     FOldSize = width();
     SetColumnOrder();
-}
-
-void TExStringGrid::Paint() {
-    TBaseGrid::Paint();
-    if (OnPainted) OnPainted(this);
 }
 
 void TExStringGrid::resizeEvent(QResizeEvent* event) {
@@ -478,13 +474,6 @@ void TExStringGrid::LayoutPanels() {
 }
 
 // ---------------------------------------------------------------- focus window
-
-void TExStringGrid::ShowFocusWindow() {
-    SetFocusWindowGrid(this);
-    FFocusWindow->hide();
-    MoveFocusWindow();
-    FFocusWindow->show();
-}
 
 void TExStringGrid::MoveFocusWindow() {
     if (!FFocusWindow || FocusWindowGrid() != this) return;
@@ -737,11 +726,6 @@ void TExStringGrid::SetAllColWidths(int ACol, int Value) {
     }
     const int d = DisplColIndex(ACol);
     if (d >= 0 && d < ColCount()) SetColWidths(d, Value);
-}
-
-void TExStringGrid::DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
-                                    plat::TGridDrawState AState) {
-    TBaseGrid::DrawCellContent(Canvas, RealColIndex(ACol), ARow, ARect, AState);
 }
 
 // ---------------------------------------------------------------- ranges and hit tests
