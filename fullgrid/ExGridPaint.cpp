@@ -206,8 +206,11 @@ void TExStringGrid::DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, c
     C.Graphic = CellGraphicLayout(C.RealCol, ARow, C.W, C.H, C.GraphicHAlign, C.GraphicVAlign, C.DrawText);
     if (C.RealCol == 0 && C.Graphic && C.Graphic->CellType == ctNode) C.W = GetNodeLevel(ARow) * 12 + 4;
     // 5.
-    if (AState.contains(plat::gdSelected) && !AState.contains(plat::gdFocused) && FSelectionColor == clNone)
+    if (AState.contains(plat::gdSelected) && !AState.contains(plat::gdFocused) && FSelectionColor == clNone) {
+        // No selection colour left the background unpainted: the highlight fills it.
+        FillRectColor(Canvas, C.R, plat::clHighlight);
         Canvas.Brush().SetColor(plat::clHighlight);
+    }
     Canvas.Font().SetSize(Canvas.Font().Size() + FZoomFactor);
     C.SavedBrush = Canvas.Brush().Color();
     C.SavedFontColor = Canvas.Font().Color();

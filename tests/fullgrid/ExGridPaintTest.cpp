@@ -12,7 +12,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
-#include <QVBoxLayout>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,8 +23,11 @@ using plat::TColor;
 // and column, shown in a dialog so that focus and frames are real.
 struct DialogGrid {
     QDialog dialog;
+    QLineEdit* other;  // takes the focus away from the grid
     TExStringGrid* g;
     explicit DialogGrid(int rows = 6, int cols = 4) {
+        other = new QLineEdit(&dialog);
+        other->setGeometry(0, 210, 100, 20);
         g = new TExStringGrid(&dialog);
         SetConfiguratorFormValues(*g);
         g->Loaded();
@@ -35,8 +38,18 @@ struct DialogGrid {
         g->SetDefaultColWidth(80);
         g->SetDefaultRowHeight(24);
         g->SetBounds(0, 0, 360, 200);
-        dialog.resize(360, 200);
+        dialog.resize(360, 240);
         dialog.show();
+        dialog.activateWindow();
+        QApplication::processEvents();
+        unfocus();
+    }
+    void focus() {
+        g->setFocus();
+        QApplication::processEvents();
+    }
+    void unfocus() {
+        other->setFocus();
         QApplication::processEvents();
     }
     QImage shot() {
@@ -57,11 +70,187 @@ bool anyOther(const QImage& img, const plat::TRect& r, TColor color) {
     return false;
 }
 
+
+// The first and last columns holding a pixel other than the background within the rows, -1 when none.
+std::pair<int, int> inkColumns(const QImage& img, int x0, int x1, int y0, int y1, TColor background) {
+    int first = -1, last = -1;
+    for (int x = x0; x < x1; ++x)
+        for (int y = y0; y < y1; ++y)
+            if (px(img, x, y) != background) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+// The cell's data check box, as the check-box cells carry it.
+void dataCheckBox(TExStringGrid& g, int c, int r, TCellType kind = ctDataCheckBox) {
+    TCellGraphic* cg = g.CreateCellGraphic(c, r);
+    cg->CellType = kind;
+    cg->CellHAlign = haBeforeText;
+    cg->CellVAlign = vaTop;
+}
+
+QImage resourceGlyph(const char* name) {
+    plat::TBitmap b;
+    EXPECT_TRUE(b.LoadFromResourceName(QLatin1String(name))) << name;
+    return b.Image();
+}
+
+// Whether the picture shows the glyph's opaque pixels at (x, y); its corner colour is see-through.
+bool showsGlyph(const QImage& img, const QImage& glyph, int x, int y) {
+    const QRgb key = glyph.pixel(0, glyph.height() - 1);
+    for (int gy = 0; gy < glyph.height(); ++gy)
+        for (int gx = 0; gx < glyph.width(); ++gx)
+            if (glyph.pixel(gx, gy) != key && (img.pixel(x + gx, y + gy) & 0xFFFFFF) != (glyph.pixel(gx, gy) & 0xFFFFFF))
+                return false;
+    return true;
+}
+
 }  // namespace
 
-TEST(ExGridPaint, LookAtIt) {
+// ---------------------------------------------------------------- the dialog grids' road
+
+TEST(ExGridPaintRoad, HeaderCellsRunFromWhiteToTheButtonFaceWithXPEdgesOnlyWithFixedHorizontalLines) {
     DialogGrid d;
-    d.g->SetCells(1, 0, "Header");
-    d.g->SetCells(1, 1, "text");
-    d.shot().save("/tmp/g55_look.png");
+    const plat::TRect r = d.cell(1, 0);
+    const int x = r.Left + 40, mid = r.Top + r.Height() / 2;
+    const TColor face = plat::ColorToRGB(plat::clBtnFace), darker = DarkerColor(d.g->FixedColor());
+    QImage img = d.shot();
+    const TColor top = px(img, x, r.Top + 2), bottom = px(img, x, r.Bottom - 3);
+    EXPECT_GE(lum(top), 760);
+    EXPECT_NE(bottom, top);  // a flat fill fails here
+    EXPECT_LE(std::abs(lum(bottom) - lum(face)), 12);
+    EXPECT_EQ(px(img, x, r.Bottom - 1), darker);
+    EXPECT_EQ(px(img, r.Left, mid), plat::clWhite);
+    EXPECT_EQ(px(img, r.Left + 3, r.Top), plat::clWhite);
+
+    plat::TGridOptions o = d.g->Options();
+    o.exclude(plat::goFixedHorzLine);
+    d.g->SetOptions(o);
+    img = d.shot();
+    EXPECT_NE(px(img, x, r.Bottom - 1), darker);
+    EXPECT_NE(px(img, r.Left, mid), plat::clWhite);
+    // Without the top line the content's first row shows the gradient's start.
+    EXPECT_EQ(px(img, x, r.Top), plat::clWhite);
+    EXPECT_NE(px(img, x, r.Bottom - 3), px(img, x, r.Top + 2));
+
+    o.include(plat::goFixedHorzLine);
+    d.g->SetOptions(o);
+    d.g->SetFlat(true);
+    img = d.shot();
+    EXPECT_NE(px(img, x, r.Bottom - 1), darker);
+    EXPECT_NE(px(img, r.Left, mid), plat::clWhite);
+}
+
+TEST(ExGridPaintRoad, SelectedCellsOfAnUnfocusedGridShowTheSelectionColourOrTheHighlight) {
+    DialogGrid d;
+    d.g->SetSelection({1, 1, 2, 2});
+    const plat::TRect r = d.cell(2, 2);
+    EXPECT_EQ(px(d.shot(), r.Left + 5, r.Bottom - 4), TColor(0xEACAB6));
+    d.g->SetSelectionColor(plat::clNone);
+    EXPECT_EQ(px(d.shot(), r.Left + 5, r.Bottom - 4), plat::ColorToRGB(plat::clHighlight));
+    // A cell outside the selection keeps the grid's colour.
+    const plat::TRect out = d.cell(3, 3);
+    EXPECT_EQ(px(d.shot(), out.Left + 5, out.Bottom - 4), plat::ColorToRGB(d.g->Color()));
+}
+
+// An editable cell's box; one the grid may not edit takes the disabled glyph.
+void allowEditing(TExStringGrid& g) {
+    plat::TGridOptions o = g.Options();
+    o.include(plat::goEditing);
+    g.SetOptions(o);
+}
+
+TEST(ExGridPaintRoad, DataCheckBoxShowsItsGlyphAtTheContentCornerAndNoText) {
+    DialogGrid d;
+    d.g->ControlLook().SetControlStyle(csWinXP);
+    allowEditing(*d.g);
+    const plat::TRect r = d.cell(2, 2), content{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+    const TColor white = plat::clWhite;
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* glyph;
+    } cases[] = {{"checked", "Y", "SGCHK05"}, {"unchecked", "N", "SGCHK06"}, {"anything else", "yes", "SGCHK06"},
+                 {"read-only", "Y", "SGCHK07"}};
+    for (const Case& c : cases) {
+        if (std::string(c.name) == "read-only") d.g->SetReadOnly(2, 2, true);
+        dataCheckBox(*d.g, 2, 2);
+        d.g->SetCells(2, 2, c.text);
+        const QImage img = d.shot();
+        const QImage glyph = resourceGlyph(c.glyph);
+        EXPECT_EQ(glyph.size(), QSize(15, 15));
+        EXPECT_TRUE(showsGlyph(img, glyph, content.Left + 1, content.Top + 1)) << c.name;
+        // Nothing beside the box: the stored value is no text to show.
+        EXPECT_FALSE(anyOther(img, {content.Left + 17, content.Top, content.Right, content.Bottom}, white)) << c.name;
+    }
+}
+
+TEST(ExGridPaintRoad, PlainCheckBoxTextStartsSeventeenPixelsRightOfTheContentEdge) {
+    DialogGrid d;
+    d.g->ControlLook().SetControlStyle(csWinXP);
+    allowEditing(*d.g);
+    const plat::TRect r = d.cell(2, 2);
+    d.g->SetCells(2, 2, "Mm");
+    d.g->SetCells(2, 3, "Mm");
+    dataCheckBox(*d.g, 2, 2, ctCheckBox);
+    const QImage img = d.shot();
+    const plat::TRect plain = d.cell(2, 3);
+    const auto withBox = inkColumns(img, r.Left + 18, r.Right - 1, r.Top + 1, r.Bottom - 1, plat::clWhite);
+    const auto without = inkColumns(img, plain.Left + 1, plain.Right - 1, plain.Top + 1, plain.Bottom - 1, plat::clWhite);
+    ASSERT_GE(without.first, 0);
+    // The plain cell's text starts at content + 2; beside the box 15 pixels further.
+    EXPECT_EQ(withBox.first - r.Left, without.first - plain.Left + 15);
+    EXPECT_TRUE(showsGlyph(img, resourceGlyph("SGCHK06"), r.Left + 2, r.Top + 2));
+}
+
+TEST(ExGridPaintRoad, FocusRectangleOnlyOnTheCurrentCellOfAFocusedGrid) {
+    DialogGrid d;
+    d.g->FocusCell(2, 2);
+    const QImage unfocused = d.shot();
+    d.focus();
+    ASSERT_TRUE(d.g->Focused());
+    const QImage focused = d.shot();
+    // The ring: the cell less one pixel at the right and bottom.
+    auto ringDiffers = [&](const QImage& a, const QImage& b, const plat::TRect& c) {
+        int n = 0;
+        for (int x = c.Left; x < c.Right - 1; ++x) n += a.pixel(x, c.Top) != b.pixel(x, c.Top);
+        for (int y = c.Top; y < c.Bottom - 1; ++y) n += a.pixel(c.Left, y) != b.pixel(c.Left, y);
+        return n;
+    };
+    EXPECT_GT(ringDiffers(unfocused, focused, d.cell(2, 2)), 20);
+    EXPECT_EQ(ringDiffers(unfocused, focused, d.cell(3, 3)), 0);
+    EXPECT_EQ(ringDiffers(unfocused, focused, d.cell(1, 1)), 0);
+
+    d.g->SetHideFocusRect(true);
+    EXPECT_EQ(ringDiffers(unfocused, d.shot(), d.cell(2, 2)), 0);
+    d.g->SetHideFocusRect(false);
+
+    plat::TGridOptions o = d.g->Options();
+    o.include(plat::goRowSelect);
+    d.g->SetOptions(o);
+    const QImage rowFocused = d.shot();
+    d.unfocus();
+    const QImage rowUnfocused = d.shot();
+    EXPECT_EQ(ringDiffers(rowUnfocused, rowFocused, d.cell(2, 2)), 0);
+}
+
+TEST(ExGridPaintRoad, FocusRectangleOfAMergedBlockRunsRoundTheWholeBlock) {
+    DialogGrid d;
+    d.g->MergeCells(1, 1, 2, 2);
+    d.g->FocusCell(2, 2);
+    const QImage unfocused = d.shot();
+    d.focus();
+    const QImage focused = d.shot();
+    const plat::TRect block = d.cell(1, 1);
+    ASSERT_EQ(block.Right, d.cell(3, 1).Left);
+    int top = 0, inner = 0;
+    for (int x = block.Left; x < block.Right - 1; ++x) top += unfocused.pixel(x, block.Top) != focused.pixel(x, block.Top);
+    // Nothing along the line between the merged cells' former rows.
+    const int midY = d.cell(1, 2).Top - 1;
+    for (int x = block.Left + 2; x < block.Right - 2; ++x) inner += unfocused.pixel(x, midY) != focused.pixel(x, midY);
+    EXPECT_GT(top, 40);
+    EXPECT_EQ(inner, 0);
 }
