@@ -254,3 +254,197 @@ TEST(ExGridPaintRoad, FocusRectangleOfAMergedBlockRunsRoundTheWholeBlock) {
     EXPECT_GT(top, 40);
     EXPECT_EQ(inner, 0);
 }
+
+// ---------------------------------------------------------------- the text layer
+
+TEST(ExGridPaintText, LinesAfterTheFirstShowOnlyWithWordWrapOrMultiLineCells) {
+    DialogGrid d;
+    d.g->SetRowHeights(2, 48);
+    d.g->SetCells(2, 2, "a\rb");
+    const plat::TRect r = d.cell(2, 2);
+    const int lineH = QFontMetrics(d.g->Font().ToQFont()).height();
+    auto ink = [&](int y0, int y1) {
+        return inkColumns(d.shot(), r.Left + 1, r.Right - 1, y0, y1, plat::clWhite).first >= 0;
+    };
+    const int first0 = r.Top + 3, first1 = r.Top + 3 + lineH, second1 = r.Top + 3 + 2 * lineH;
+    struct Case {
+        const char* name;
+        bool wordWrap, multiLine, secondLine;
+    } cases[] = {{"plain", false, false, false}, {"word wrap", true, false, true}, {"multi-line", false, true, true}};
+    for (const Case& c : cases) {
+        d.g->SetWordWrap(c.wordWrap);
+        d.g->SetMultilinecells(c.multiLine);
+        EXPECT_TRUE(ink(first0, first1)) << c.name;  // the first line from the top
+        EXPECT_EQ(ink(first1, second1), c.secondLine) << c.name;
+    }
+}
+
+TEST(ExGridPaintText, PasswordCellShowsThePasswordCharacterPerCharacter) {
+    DialogGrid d;
+    d.g->SetCells(2, 2, "secret");
+    d.g->SetCells(2, 3, "******");
+    d.g->SetCells(2, 4, "secret");
+    d.g->OnIsPasswordCell = [](QObject*, int ARow, int, bool& Value) { Value = ARow == 2; };
+    const QImage img = d.shot();
+    const plat::TRect a = d.cell(2, 2), b = d.cell(2, 3), c = d.cell(2, 4);
+    const QImage hidden = img.copy(a.toQRect()), stars = img.copy(b.toQRect()), shown = img.copy(c.toQRect());
+    EXPECT_EQ(hidden, stars);
+    EXPECT_NE(hidden, shown);
+}
+
+namespace {
+// The columns where a picture differs from another inside a rectangle.
+std::pair<int, int> diffColumns(const QImage& a, const QImage& b, const plat::TRect& r) {
+    int first = -1, last = -1;
+    for (int x = r.Left; x < r.Right; ++x)
+        for (int y = r.Top; y < r.Bottom; ++y)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+}  // namespace
+
+TEST(ExGridPaintText, SortGlyphSitsEightPixelsInForCentredHeadersAndTenPastLeftAlignedText) {
+    DialogGrid d(8);
+    d.g->SortSettings().SetColumn(2);
+    const plat::TRect r = d.cell(2, 0);
+    const plat::TRect inner{r.Left + 1, r.Top + 1, r.Right - 2, r.Bottom - 2};
+    // Centred, without text: the glyph alone, centred 8 pixels from the content's left edge.
+    d.g->OnGetAlignment = [](QObject*, int ARow, int, TAlignment& H, TVAlignment&) {
+        if (ARow == 0) H = taCenter;
+    };
+    const QImage bare = d.shot();
+    d.g->SortSettings().SetShow(true);
+    auto [first, last] = diffColumns(bare, d.shot(), inner);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ((first + last) / 2, r.Left + 8);
+    EXPECT_LE(last - first, 9);
+
+    // Left-aligned with text: 10 pixels after the text.
+    d.g->OnGetAlignment = nullptr;
+    d.g->SetCells(2, 0, "Name");
+    d.g->SortSettings().SetShow(false);
+    const QImage text = d.shot();
+    d.g->SortSettings().SetShow(true);
+    std::tie(first, last) = diffColumns(text, d.shot(), inner);
+    plat::TCanvas measure;
+    QImage scratch(10, 10, QImage::Format_RGB32);
+    measure.SetDevice(&scratch);
+    measure.Font().Assign(d.g->FixedFont());
+    const int q = measure.TextWidth("Name");
+    ASSERT_GE(first, 0);
+    EXPECT_EQ((first + last) / 2, r.Left + q + 10);
+}
+
+TEST(ExGridPaintText, RightAlignedNumberPutsABeforeTextBoxLeftOfTheTextOrAtTheRightEdge) {
+    DialogGrid d;
+    d.g->ControlLook().SetControlStyle(csWinXP);
+    allowEditing(*d.g);
+    d.g->SetDefaultAlignment(taRightJustify);
+    dataCheckBox(*d.g, 2, 2, ctCheckBox);
+    dataCheckBox(*d.g, 2, 3, ctCheckBox);
+    d.g->SetCells(2, 2, "12345");
+    const QImage img = d.shot();
+    const QImage glyph = resourceGlyph("SGCHK06");
+    const plat::TRect r = d.cell(2, 2), e = d.cell(2, 3);
+    // The text's own columns, right of the box.
+    const auto text = inkColumns(img, r.Left + 1, r.Right - 1, r.Top + 1, r.Bottom - 1, plat::clWhite);
+    int boxX = -1;
+    for (int x = r.Left; x + 15 <= r.Right && boxX < 0; ++x)
+        if (showsGlyph(img, glyph, x, r.Top + 2)) boxX = x;
+    ASSERT_GE(boxX, 0);
+    const auto digits = inkColumns(img, boxX + 15, r.Right - 1, r.Top + 1, r.Bottom - 1, plat::clWhite);
+    EXPECT_EQ(text.first, boxX);
+    EXPECT_GT(digits.first, boxX + 15);
+    EXPECT_LT(digits.first - (boxX + 15), 6);
+    // Without text the box stands at the right edge less its width.
+    EXPECT_TRUE(showsGlyph(img, glyph, e.Right - 1 - 15, e.Top + 2));
+}
+
+// ---------------------------------------------------------------- the graphic layer
+
+TEST(ExGridPaintGraphic, CommentTriangleOnlyWithACommentColour) {
+    DialogGrid d;
+    const plat::TRect r = d.cell(2, 2);
+    d.g->AddComment(2, 2, "note");
+    EXPECT_EQ(px(d.shot(), r.Right - 3, r.Top + 1), plat::clRed);
+    d.g->ControlLook().SetCommentColor(plat::clNone);
+    EXPECT_FALSE(anyOther(d.shot(), {r.Right - 8, r.Top, r.Right - 1, r.Top + 6}, plat::clWhite));
+}
+
+TEST(ExGridPaintGraphic, TriStateBoxWithValueTwoIsDrawnGrayed) {
+    DialogGrid d;
+    allowEditing(*d.g);
+    ASSERT_EQ(d.g->ControlLook().ControlStyle(), csTheme);
+    TCellGraphic* cg = d.g->CreateCellGraphic(2, 2);
+    cg->CellType = ctTriStateCheckBox;
+    cg->CellHAlign = haBeforeText;
+    cg->CellCheckBoxState = cbGrayed;
+    const plat::TRect r = d.cell(2, 2);
+    const QImage img = d.shot().copy(r.Left + 2, r.Top + 2, 15, 15);
+    // The theme's own parts on the cell's colour.
+    auto part = [&](int state) {
+        QImage p(15, 15, QImage::Format_RGB32);
+        p.fill(Qt::white);
+        plat::TCanvas c(&p);
+        plat::DrawThemeBackground(plat::OpenThemeData(d.g, u"button"), c, plat::BP_CHECKBOX, state, {0, 0, 15, 15});
+        c.Release();
+        return p;
+    };
+    EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32), part(9));
+    EXPECT_NE(part(9), part(5));
+    EXPECT_NE(part(9), part(1));
+}
+
+TEST(ExGridPaintGraphic, ImageIndexOutsideTheListDrawsNothing) {
+    DialogGrid d;
+    plat::TImageList images(16, 16);
+    plat::TBitmap red(16, 16);
+    red.Canvas().Brush().SetColor(plat::clRed);
+    red.Canvas().FillRect({0, 0, 16, 16});
+    red.Canvas().Release();
+    images.Add(red);
+    images.Add(red);
+    d.g->SetGridImages(&images);
+    struct Case {
+        const char* name;
+        int row, index;
+        bool drawn;
+    } cases[] = {{"inside", 1, 1, true}, {"negative", 2, -1, false}, {"at the count", 3, 2, false}, {"far past", 4, 99, false}};
+    for (const Case& c : cases) d.g->AddImageIdx(2, c.row, c.index, haLeft, vaTop);
+    // A data image adds the cell's value: -3 + 4 is inside, 1 + 1 and 0 - 1 are not.
+    d.g->AddDataImage(3, 1, -3, haLeft, vaTop);
+    d.g->SetCells(3, 1, "4");
+    d.g->AddDataImage(3, 2, 1, haLeft, vaTop);
+    d.g->SetCells(3, 2, "1");
+    d.g->AddDataImage(3, 3, 0, haLeft, vaTop);
+    d.g->SetCells(3, 3, "-1");
+    const QImage img = d.shot();
+    for (const Case& c : cases) {
+        const plat::TRect r = d.cell(2, c.row);
+        EXPECT_EQ(px(img, r.Left + 8, r.Top + 8) == plat::clRed, c.drawn) << c.name;
+    }
+    const bool dataDrawn[] = {true, false, false};
+    for (int row = 1; row <= 3; ++row) {
+        const plat::TRect r = d.cell(3, row);
+        EXPECT_EQ(px(img, r.Left + 8, r.Top + 8) == plat::clRed, dataDrawn[row - 1]) << "data image row " << row;
+    }
+    d.g->SetGridImages(nullptr);
+}
+
+TEST(ExGridPaintGraphic, StyledProgressWithEqualLimitsDrawsNothingDone) {
+    DialogGrid d;
+    d.g->AddExProgress(2, 2, 5, 5);
+    d.g->SetCells(2, 2, "7");
+    d.g->AddExProgress(2, 3, 0, 100);
+    d.g->SetCells(2, 3, "0");
+    d.g->AddExProgress(2, 4, 0, 100);
+    d.g->SetCells(2, 4, "60");
+    const QImage img = d.shot();
+    const plat::TRect a = d.cell(2, 2), b = d.cell(2, 3), c = d.cell(2, 4);
+    EXPECT_EQ(img.copy(a.toQRect()), img.copy(b.toQRect()));
+    EXPECT_NE(img.copy(b.toQRect()), img.copy(c.toQRect()));
+}
