@@ -71,7 +71,7 @@ constexpr int kToolTipMax = 2048;
 QString BalloonDisplayText(const QString& Text) {
     QString s = Text;
     // Tabs become blanks except one in the last place.
-    for (qsizetype i = 1; i + 1 < s.size(); ++i)
+    for (qsizetype i = 0; i + 1 < s.size(); ++i)
         if (s[i] == u'\t') s[i] = u' ';
     qsizetype first = 0;
     while (first < s.size() && (s[first] == u'\r' || s[first] == u'\n' || s[first] == u'\t')) ++first;
@@ -1520,10 +1520,23 @@ void TExStringGrid::paintFrame() {
     const std::vector<TNCBorderLine> lines = NCBorderLines();
     if (lines.empty()) return;
     plat::TCanvas cv(this);
-    for (const TNCBorderLine& l : lines) {
-        cv.Pen().SetColor(l.Color);
+    const int W = width(), H = height();
+    // The frame here may be one pixel where the border expects two: the border's own line then
+    // takes the outer pixel, and the line in the parent's colour outside it has no room.
+    const bool thin = frameWidth() < 2;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (thin && i > 0) break;
+        QList<QPoint> path = lines[i].Path;
+        if (thin)
+            for (QPoint& q : path) {
+                if (q.x() == 1) q.setX(0);
+                if (q.x() == W - 2) q.setX(W - 1);
+                if (q.y() == 1) q.setY(0);
+                if (q.y() == H - 2) q.setY(H - 1);
+            }
+        cv.Pen().SetColor(lines[i].Color);
         cv.Pen().SetWidth(1);
-        cv.Polyline(l.Path);
+        cv.Polyline(path);
     }
 }
 
@@ -1580,25 +1593,32 @@ bool TExStringGrid::PaintBackgroundOutsideCells() {
     if (rowVisible && rowRect.Bottom + lw < ch) region += QRect(0, rowRect.Bottom + lw, cw, ch - rowRect.Bottom - lw);
     if (region.isEmpty()) return false;
     plat::TCanvas& cv = Canvas();
-    const plat::TClipState kept = cv.SaveClip();
-    cv.SelectClipRegion(region);
-    const TRect client{0, 0, cw, ch};
-    if (bg.Bitmap().Empty()) {
-        if (gradient) dropdowns::DrawGradient(cv, bg.Color(), bg.ColorTo(), 128, client, bg.Display() == bdGradientHorz);
-    } else if (bg.Display() != bdTile) {
-        cv.Draw(bg.Left(), bg.Top(), bg.Bitmap());
-    } else if (bg.Cells() != bcFixed) {
-        int x0 = 0, y0 = 0;
-        if (bg.Cells() == bcNormal) {
-            x0 = FixedColsWidth();
-            y0 = FixedRowsHeight();
+    // Drawn into a picture of the client area, then only the uncovered areas are copied over.
+    QImage picture(cw, ch, QImage::Format_RGB32);
+    picture.fill(plat::ToQColor(Color()));
+    {
+        plat::TCanvas pc(&picture);
+        const TRect client{0, 0, cw, ch};
+        if (bg.Bitmap().Empty()) {
+            if (gradient)
+                dropdowns::DrawGradient(pc, bg.Color(), bg.ColorTo(), 128, client, bg.Display() == bdGradientHorz);
+        } else if (bg.Display() != bdTile) {
+            pc.Draw(bg.Left(), bg.Top(), bg.Bitmap());
+        } else if (bg.Cells() != bcFixed) {
+            int x0 = 0, y0 = 0;
+            if (bg.Cells() == bcNormal) {
+                x0 = FixedColsWidth();
+                y0 = FixedRowsHeight();
+            }
+            x0 += FXYOffset.x();
+            y0 += FXYOffset.y();
+            for (int y = y0; y < ch; y += bg.Bitmap().Height())
+                for (int x = x0; x < cw; x += bg.Bitmap().Width()) pc.Draw(x, y, bg.Bitmap());
         }
-        x0 += FXYOffset.x();
-        y0 += FXYOffset.y();
-        for (int y = y0; y < ch; y += bg.Bitmap().Height())
-            for (int x = x0; x < cw; x += bg.Bitmap().Width()) cv.Draw(x, y, bg.Bitmap());
     }
-    cv.RestoreClip(kept);
+    QPainter* p = cv.Painter();
+    if (!p) return false;
+    for (const QRect& r : region) p->drawImage(r, picture, r);
     return true;
 }
 

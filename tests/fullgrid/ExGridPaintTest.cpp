@@ -448,3 +448,193 @@ TEST(ExGridPaintGraphic, StyledProgressWithEqualLimitsDrawsNothingDone) {
     EXPECT_EQ(img.copy(a.toQRect()), img.copy(b.toQRect()));
     EXPECT_NE(img.copy(b.toQRect()), img.copy(c.toQRect()));
 }
+
+// ---------------------------------------------------------------- around the cells
+
+TEST(ExGridPaintAround, ColumnAndRowSizeLinesGoAwayWhenDrawnAgainAtTheSamePlace) {
+    DialogGrid d;
+    const QImage before = d.shot();
+    d.g->DrawColSizeLine(130);
+    const QImage once = d.shot();
+    EXPECT_NE(once, before);
+    EXPECT_EQ(px(once, 130, 60), plat::clBlack);
+    d.g->DrawColSizeLine(130);
+    EXPECT_EQ(d.shot(), before);
+    d.g->DrawRowSizeLine(70);
+    EXPECT_NE(d.shot(), before);
+    d.g->DrawRowSizeLine(70);
+    EXPECT_EQ(d.shot(), before);
+}
+
+TEST(ExGridPaintAround, FrameBorderOnlyForTheLooksThatHaveOne) {
+    DialogGrid d;
+    d.g->SetBorderColor(0x0000FF);
+    struct Case {
+        TGridLook look;
+        bool fit, drawn;
+    } cases[] = {{glStandard, true, false}, {glClassic, true, false}, {glCustom, true, false},
+                 {glXP, true, true},        {glSoft, true, true},     {glOffice2007, false, true}};
+    for (const Case& c : cases) {
+        d.g->SetLook(c.look);
+        d.g->SetBorderColor(0x0000FF);
+        d.g->SetFitCellsInGrid(c.fit);
+        const auto lines = d.g->NCBorderLines();
+        EXPECT_EQ(!lines.empty(), c.drawn) << TExStringGrid::LookName(c.look).toStdString();
+        if (!lines.empty()) EXPECT_EQ(lines.front().Color, TColor(0x0000FF));
+    }
+    // Drawn in the frame, around the cells.
+    d.g->SetLook(glXP);
+    d.g->SetBorderColor(0x0000FF);
+    d.g->SetFitCellsInGrid(true);
+    d.g->PaintNCBorder();
+    const QImage whole = d.g->grab().toImage();
+    const int edge = d.g->frameWidth() < 2 ? 0 : 1;
+    EXPECT_EQ(px(whole, edge, 40), TColor(0x0000FF));
+    EXPECT_EQ(px(whole, 120, edge), TColor(0x0000FF));
+    d.g->SetFlat(true);
+    EXPECT_TRUE(d.g->NCBorderLines().empty());
+}
+
+TEST(ExGridPaintAround, BackgroundOutsideTheCellsOnlyWhereNoCellIs) {
+    DialogGrid d(40);
+    d.g->BackGround().SetDisplay(bdGradientVert);
+    d.g->BackGround().SetColor(plat::clRed);
+    d.g->BackGround().SetColorTo(plat::clBlue);
+    d.g->BackGround().SetCells(bcFixed);  // the normal cells keep their own colour
+    d.g->SetDefaultColWidth(120);
+    // 40 rows and 4 columns of 120 cover the client area: the painter has nothing to do.
+    d.shot();
+    EXPECT_FALSE(d.g->PaintBackgroundOutsideCells());
+    d.g->SetRowCount(3);
+    d.g->SetDefaultColWidth(60);
+    const QImage img = d.shot();
+    const plat::TRect last = d.cell(3, 2);
+    const TColor below = px(img, 20, last.Bottom + 5), right = px(img, last.Right + 5, 5);
+    EXPECT_NE(below, plat::ColorToRGB(d.g->Color()));
+    EXPECT_NE(right, plat::ColorToRGB(d.g->Color()));
+    EXPECT_GT(below & 0xFF, (below >> 16) & 0xFF);  // red above, towards blue below
+    EXPECT_EQ(px(img, last.Left + 5, last.Top + 5), plat::ColorToRGB(d.g->Color()));
+}
+
+TEST(ExGridPaintAround, BalloonTextsAreCutAsTheBalloonShowsThem) {
+    const QString long3000(3000, u'x');
+    const QString shown = BalloonDisplayText(long3000);
+    EXPECT_EQ(shown.size(), 2048);
+    EXPECT_EQ(shown.left(2045), long3000.left(2045));
+    EXPECT_TRUE(shown.endsWith("..."));
+    // Tabs before the last place are blanks before the leading line ends go.
+    EXPECT_EQ(BalloonDisplayText("\r\n\tab\tc\t"), QString(" ab c\t"));
+    EXPECT_EQ(BalloonDisplayText("\r\nab"), QString("ab"));
+    EXPECT_EQ(BalloonDisplayText("short"), QString("short"));
+    const QString title150(150, u't');
+    EXPECT_EQ(BalloonDisplayTitle(title150), title150.left(97) + "...");
+    EXPECT_EQ(BalloonDisplayTitle(QString(100, u't')), QString(100, u't'));
+    EXPECT_EQ(BalloonDisplayTitle(QString()), QString(" "));
+
+    // Through the grid: the cell's text, the event's title.
+    DialogGrid d;
+    d.g->SetCells(2, 2, "<b>bold</b> text");
+    QString title, text;
+    int icon = 0;
+    const plat::TRect r = d.cell(2, 2);
+    EXPECT_FALSE(d.g->GetBalloonText(QPoint(r.Left + 3, r.Top + 3), title, text, icon));
+    d.g->Balloon().SetEnable(true);
+    d.g->OnCellBalloon = [](QObject*, int ACol, int ARow, QString& T, QString&, int& I) {
+        if (ACol == 2 && ARow == 2) T = QString(150, u'T');
+        I = 3;
+    };
+    EXPECT_TRUE(d.g->GetBalloonText(QPoint(r.Left + 3, r.Top + 3), title, text, icon));
+    EXPECT_EQ(text, QString("bold text"));
+    EXPECT_EQ(title, QString(97, u'T') + "...");
+    EXPECT_EQ(icon, 3);
+    EXPECT_EQ(d.g->LastBalloonPos(), QPoint(2, 2));
+    d.g->OnCellBalloon = nullptr;
+    EXPECT_TRUE(d.g->GetBalloonText(QPoint(r.Left + 3, r.Top + 3), title, text, icon));
+    EXPECT_EQ(title, QString(" "));
+    EXPECT_EQ(icon, 1);
+    // Outside every cell: no text, the title still " ".
+    EXPECT_TRUE(d.g->GetBalloonText(QPoint(355, 195), title, text, icon));
+    EXPECT_TRUE(text.isEmpty());
+    EXPECT_EQ(title, QString(" "));
+}
+
+TEST(ExGridPaintAround, FocusWindowFollowsTheDialogAndGoesWithTheGrid) {
+    auto d = std::make_unique<DialogGrid>();
+    d->g->FocusHelper().SetEnabled(true);
+    d->g->FocusCell(2, 2);
+    d->g->ShowFocusWindow();
+    QPointer<TGridFocusWindow> w = d->g->FocusWindow();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(FocusWindowGrid(), d->g);
+    const plat::TRect r = d->cell(2, 2);
+    auto expected = [&] { return d->g->viewport()->mapToGlobal(QPoint(r.Left - 4, r.Top - 4)); };
+    EXPECT_EQ(w->pos(), expected());
+    EXPECT_EQ(w->size(), QSize(r.Width() + 9, r.Height() + 9));
+    // Only the 4-pixel frame shows, the cell inside stays clear.
+    EXPECT_FALSE(w->mask().contains(QPoint(10, 10)));
+    EXPECT_TRUE(w->mask().contains(QPoint(1, 10)));
+    EXPECT_EQ(qRed(LayeredWindowPicture(w).pixel(2, w->height() / 2)) > 0, true);
+
+    d->dialog.move(d->dialog.pos() + QPoint(37, 23));
+    QApplication::processEvents();
+    EXPECT_EQ(w->pos(), expected());
+
+    d.reset();  // the grid goes, and its window with it
+    EXPECT_FALSE(w);
+    EXPECT_EQ(FocusWindowGrid(), nullptr);
+}
+
+namespace {
+class DesignGrid : public TExStringGrid {
+public:
+    using TExStringGrid::TExStringGrid;
+    bool designing = true;
+    bool IsDesignTime() const override { return designing; }
+};
+}  // namespace
+
+TEST(ExGridPaintAround, DesignHelperOnlyWhileDesigning) {
+    QDialog dialog;
+    auto* g = new DesignGrid(&dialog);
+    g->SetColCount(3);
+    g->SetRowCount(3);
+    g->SetBounds(0, 0, 300, 200);
+    dialog.resize(300, 200);
+    dialog.show();
+    QApplication::processEvents();
+    const int cw = g->ClientWidth(), ch = g->ClientHeight();
+    // The close box at the top right of the panel, the items down its left side.
+    const int h = QFontMetrics([] {
+                      QFont f("Tahoma");
+                      f.setPointSize(8);
+                      return f;
+                  }()).height();
+    const int L = h + 2, P = 4 * L + 10;
+    EXPECT_EQ(g->DesignHelperHitTest(cw - 5, ch - P + 5), 4);
+    EXPECT_EQ(g->DesignHelperHitTest(cw - 145, ch - P + L + 8), 1);
+    EXPECT_EQ(g->DesignHelperHitTest(cw - 145, ch - P + 2 * L + 8), 2);
+    EXPECT_EQ(g->DesignHelperHitTest(cw - 145, ch - P + 3 * L + 8), 3);
+    EXPECT_EQ(g->DesignHelperHitTest(10, 10), -1);
+
+    EXPECT_FALSE(g->Options().contains(plat::goEditing));
+    g->DesignHelperClick(cw - 145, ch - P + L + 8);
+    EXPECT_TRUE(g->Options().contains(plat::goEditing));
+    const bool nrs = g->ShowColNrs();
+    g->DesignHelperClick(cw - 145, ch - P + 2 * L + 8);
+    EXPECT_NE(g->ShowColNrs(), nrs);
+    g->FDesignLookChooser = [](TGridLook) { return int(glSoft) + 1; };
+    g->DesignHelperClick(cw - 145, ch - P + 3 * L + 8);
+    EXPECT_EQ(g->Look(), glSoft);
+
+    g->viewport()->repaint();
+    const QImage shown = g->viewport()->grab().toImage();
+    EXPECT_EQ(px(shown, cw - 140, ch - 3), plat::ColorToRGB(plat::clInfoBk));
+    g->designing = false;
+    EXPECT_EQ(g->DesignHelperHitTest(cw - 5, ch - P + 5), -1);
+    g->viewport()->repaint();
+    EXPECT_NE(px(g->viewport()->grab().toImage(), cw - 140, ch - 3), plat::ColorToRGB(plat::clInfoBk));
+    g->designing = true;
+    g->DesignHelperClick(cw - 5, ch - P + 5);
+    EXPECT_FALSE(g->ShowDesignHelper());
+}
