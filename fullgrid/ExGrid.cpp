@@ -140,6 +140,8 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
 }
 
 TExStringGrid::~TExStringGrid() {
+    // The widths as the user left them; a store that cannot be written must not stop the teardown.
+    if (FColumnSize->Save()) plat::guarded([this] { SaveColSizes(); });
     Destroying();
     if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
     if (FOwnerForm) FOwnerForm->removeEventFilter(this);
@@ -227,6 +229,7 @@ void TExStringGrid::CreateWnd() {
     }
     FWheelScrollLines = QApplication::wheelScrollLines();
     if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
+    if (FColumnSize->Save()) LoadColSizes();
 }
 
 void TExStringGrid::Loaded() {
@@ -244,6 +247,7 @@ void TExStringGrid::Loaded() {
     FFixedColsMin = FixedCols();
     FMinRowHeight = DefaultRowHeight();
     FMinColWidth = 10;
+    if (FColumnSize->Save()) LoadColSizes();
     FMaxRowCount = RowCount();
     FLoaded = true;
     if (Options().contains(plat::goAlwaysShowEditor)) {

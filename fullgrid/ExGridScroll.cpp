@@ -325,6 +325,10 @@ void TExStringGrid::UpdateColumnSize(int ACol, int& AWidth) {
     if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
 }
 
+void TExStringGrid::UpdateAutoColumnSize(int ACol, int& AWidth) {
+    if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+
 void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
     TBaseGrid::MouseDown(Button, Shift, X, Y);
     // A sizing starts: remember what is sized and how large it was.
