@@ -3,6 +3,7 @@
 // frame border, the background outside the cells, balloon texts and the focus window.
 #include "controls/ExGridPopups.h"
 #include "controls/ExUtilDraw.h"
+#include "fullgrid/ExCGrid.h"
 #include "fullgrid/ExGrid.h"
 #include "fullgrid/ExGridPaint.h"
 #include "platform/ImageList.h"
@@ -637,4 +638,36 @@ TEST(ExGridPaintAround, DesignHelperOnlyWhileDesigning) {
     g->designing = true;
     g->DesignHelperClick(cw - 5, ch - P + 5);
     EXPECT_FALSE(g->ShowDesignHelper());
+}
+
+TEST(ExGridPaintRoad, ColumnGridCheckColumnShowsItsBoxesInTheDialogLook) {
+    QDialog dialog;
+    auto* g = new TExColumnGrid(&dialog);
+    SetConfiguratorFormValues(*g);
+    g->SetColCount(4);
+    g->SetRowCount(5);
+    g->SetFixedRows(1);
+    g->SetFixedCols(1);
+    g->Loaded();
+    g->ControlLook().SetControlStyle(csWinXP);
+    g->Columns().Items(2).SetEditor(edDataCheckBox);
+    g->SetBounds(0, 0, 360, 200);
+    g->SetCells(2, 1, "Y");
+    g->SetCells(2, 2, "N");
+    g->SetSelection({1, 2, 3, 2});
+    dialog.resize(360, 200);
+    dialog.show();
+    QApplication::processEvents();
+    g->viewport()->repaint();
+    const QImage img = g->viewport()->grab().toImage();
+    // Editable by its column (the grid has no goEditing): the enabled glyphs, at the content + 1.
+    const plat::TRect checked = g->CellRect(2, 1), unchecked = g->CellRect(2, 2);
+    EXPECT_TRUE(showsGlyph(img, resourceGlyph("SGCHK05"), checked.Left + 2, checked.Top + 2));
+    EXPECT_TRUE(showsGlyph(img, resourceGlyph("SGCHK06"), unchecked.Left + 2, unchecked.Top + 2));
+    EXPECT_FALSE(anyOther(img, {checked.Left + 18, checked.Top + 1, checked.Right - 1, checked.Bottom - 1}, plat::clWhite));
+    // The selected box keeps the selection colour around its glyph.
+    EXPECT_EQ(px(img, unchecked.Right - 5, unchecked.Bottom - 4), TColor(0xEACAB6));
+    g->Columns().Items(2).ReadOnly = true;
+    g->viewport()->repaint();
+    EXPECT_TRUE(showsGlyph(g->viewport()->grab().toImage(), resourceGlyph("SGCHK07"), checked.Left + 2, checked.Top + 2));
 }
