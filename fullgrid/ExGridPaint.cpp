@@ -960,8 +960,9 @@ void TExStringGrid::DrawCellGraphic(TRect R, TCellGraphic* Graphic, TVAlignment 
     case ctRadioButton: {
         const int size = FControlLook->RadioSize();
         const TRect rr{L + FXYOffset.x(), T0, L + FXYOffset.x() + size, T0 + size};
-        DrawRadioGroup(cv, rr, false, 1, style, C.Row, C.RealCol, Graphic->CellBoolean ? 0 : -2, QStringList{QString()},
-                       !editable(), false, Graphic->CellBoolean ? 0 : -2, 1);
+        // One option without text, on when the cell's flag is (index 0), else none (-2 matches nothing).
+        DrawRadioGroup(cv, rr, false, 1, style, C.Row, C.RealCol, C.State.contains(plat::gdSelected),
+                       QStringList{QString()}, !editable(), false, Graphic->CellBoolean ? 0 : -2, 1);
         break;
     }
     case ctRadio: {

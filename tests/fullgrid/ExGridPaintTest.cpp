@@ -671,3 +671,31 @@ TEST(ExGridPaintRoad, ColumnGridCheckColumnShowsItsBoxesInTheDialogLook) {
     g->viewport()->repaint();
     EXPECT_TRUE(showsGlyph(g->viewport()->grab().toImage(), resourceGlyph("SGCHK07"), checked.Left + 2, checked.Top + 2));
 }
+
+TEST(ExGridPaintGraphic, RadioButtonsAndGroupsShowTheSelectedOption) {
+    DialogGrid d;
+    allowEditing(*d.g);
+    d.g->ControlLook().SetControlStyle(csWinXP);
+    d.g->AddRadioButton(2, 1, true);
+    d.g->AddRadioButton(2, 2, false);
+    d.g->SetRowHeights(3, 60);
+    TCellGraphic* group = d.g->CreateCellGraphic(2, 3);
+    group->CellType = ctRadio;
+    group->CellStrings = new QStringList{"A", "B", "C"};
+    group->CellIndex = 1;
+    const QImage img = d.shot();
+    const QImage on = resourceGlyph("SGRAD05"), off = resourceGlyph("SGRAD06");
+    const plat::TRect a = d.cell(2, 1), b = d.cell(2, 2), g = d.cell(2, 3);
+    EXPECT_TRUE(showsGlyph(img, on, a.Left + 6, a.Top + 4));
+    EXPECT_TRUE(showsGlyph(img, off, b.Left + 6, b.Top + 4));
+    // One option a line of 16 pixels: the second is the chosen one.
+    EXPECT_TRUE(showsGlyph(img, off, g.Left + 3, g.Top + 3));
+    EXPECT_TRUE(showsGlyph(img, on, g.Left + 3, g.Top + 19));
+    EXPECT_TRUE(showsGlyph(img, off, g.Left + 3, g.Top + 35));
+    // Index -1 takes the option whose text is the cell's.
+    group->CellIndex = -1;
+    d.g->SetCells(2, 3, "C");
+    const QImage byText = d.shot();
+    EXPECT_TRUE(showsGlyph(byText, off, g.Left + 3, g.Top + 19));
+    EXPECT_TRUE(showsGlyph(byText, on, g.Left + 3, g.Top + 35));
+}
