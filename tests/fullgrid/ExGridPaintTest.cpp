@@ -699,3 +699,37 @@ TEST(ExGridPaintGraphic, RadioButtonsAndGroupsShowTheSelectedOption) {
     EXPECT_TRUE(showsGlyph(byText, off, g.Left + 3, g.Top + 19));
     EXPECT_TRUE(showsGlyph(byText, on, g.Left + 3, g.Top + 35));
 }
+
+TEST(ExGridPaintGraphic, BorderQueryDrawsTheAskedSidesAndTheDrawEventsSeeTheCell) {
+    DialogGrid d;
+    d.g->SetCells(2, 2, "text");
+    d.g->OnGetCellBorder = [](QObject*, int ARow, int ACol, QPen& APen, TCellBorders& Borders) {
+        if (ACol == 2 && ARow == 2) {
+            Borders.include(cbLeft);
+            Borders.include(cbBottom);
+            APen.setColor(Qt::blue);
+        }
+    };
+    std::vector<std::pair<int, int>> drawn;
+    plat::TRect eventRect;
+    d.g->OnDrawCell = [&](QObject*, int ACol, int ARow, const plat::TRect& R, plat::TGridDrawState) {
+        drawn.emplace_back(ACol, ARow);
+        if (ACol == 2 && ARow == 2) eventRect = R;
+    };
+    QImage img = d.shot();
+    const plat::TRect r = d.cell(2, 2);
+    const TColor blue = plat::ColorToRGB(plat::clBlue);
+    EXPECT_EQ(px(img, r.Left + 1, r.Top + 10), blue);
+    EXPECT_EQ(px(img, r.Left + 30, r.Bottom - 2), blue);
+    EXPECT_NE(px(img, r.Right - 2, r.Top + 10), blue);  // no right side asked for
+    EXPECT_NE(px(img, r.Left + 30, r.Top + 1), blue);
+    // Every visible cell once, the rectangle inside the grid lines.
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), std::pair{2, 2}), drawn.end());
+    EXPECT_EQ(eventRect, (plat::TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}));
+    // With NoDefaultDraw the events draw the text: the grid writes none.
+    const bool hadText = inkColumns(img, r.Left + 3, r.Right - 3, r.Top + 2, r.Bottom - 3, plat::clWhite).first >= 0;
+    d.g->SetNoDefaultDraw(true);
+    img = d.shot();
+    EXPECT_TRUE(hadText);
+    EXPECT_LT(inkColumns(img, r.Left + 3, r.Right - 3, r.Top + 2, r.Bottom - 3, plat::clWhite).first, 0);
+}
