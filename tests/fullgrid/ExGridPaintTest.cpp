@@ -733,3 +733,26 @@ TEST(ExGridPaintGraphic, BorderQueryDrawsTheAskedSidesAndTheDrawEventsSeeTheCell
     EXPECT_TRUE(hadText);
     EXPECT_LT(inkColumns(img, r.Left + 3, r.Right - 3, r.Top + 2, r.Bottom - 3, plat::clWhite).first, 0);
 }
+
+TEST(ExGridPaintText, RotatedTextStartsWhereItsTurnedExtentFitsTheAlignments) {
+    const plat::TRect r{10, 20, 110, 120};
+    const QSize extent(40, 12);
+    struct Case {
+        const char* name;
+        int angle;
+        TAlignment h;
+        TVAlignment v;
+        QPoint origin;
+    } cases[] = {
+        {"level, top left", 0, taLeftJustify, vtaTop, {10, 20}},
+        {"level, bottom right", 0, taRightJustify, vtaBottom, {70, 108}},
+        {"level, centred", 0, taCenter, vtaCenter, {40, 64}},
+        // Upwards: the start is the bottom-left of the turned box.
+        {"up, top left", 90, taLeftJustify, vtaTop, {10, 60}},
+        {"up, bottom right", 90, taRightJustify, vtaBottom, {98, 120}},
+        // Upside down: the start is the top-right corner's opposite.
+        {"upside down, top left", 180, taLeftJustify, vtaTop, {50, 32}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RotatedTextOrigin(r, extent, c.angle, c.h, c.v), c.origin) << c.name;
+}
