@@ -308,13 +308,13 @@ void TExStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
         AHeight = (inner - inner % rh) + s + 2 * b;
     }
     setGeometry(ALeft, ATop, AWidth, AHeight);
-    if (parentWidget()) update();
+    if (parentWidget()) PaintNCBorder();
 }
 
 void TExStringGrid::SetBorderColor(TColor Value) {
     if (FBorderColor == Value) return;
     FBorderColor = Value;
-    if (parentWidget()) update();
+    if (parentWidget()) PaintNCBorder();
 }
 
 void TExStringGrid::ApplyScrollBarAlways(bool HideUnneeded) {
@@ -360,7 +360,7 @@ void TExStringGrid::EndUpdate() {
         setUpdatesEnabled(true);
     }
     InvalidateGrid();
-    update();  // the border
+    PaintNCBorder();
 }
 
 // ---------------------------------------------------------------- cells and dimensions
