@@ -453,6 +453,7 @@ TExStringGrid& pageGrid(int rows) {
         g->SetFixedCols(0);
         g->SetDefaultColWidth(kPageColW);
         g->SetDefaultRowHeight(kPageRowH);
+        g->SetScrollBars(plat::ssNone);  // as the peer's: the same page, no bars
         g->BeginUpdate();
         for (int c = 0; c < kCols; ++c) g->SetCells(c, 0, QStringLiteral("Column %1").arg(c));
         for (int r = 1; r <= rows; ++r)
