@@ -756,3 +756,39 @@ TEST(ExGridPaintText, RotatedTextStartsWhereItsTurnedExtentFitsTheAlignments) {
     for (const Case& c : cases)
         EXPECT_EQ(RotatedTextOrigin(r, extent, c.angle, c.h, c.v), c.origin) << c.name;
 }
+
+TEST(ExGridPaintRoad, HotTrackedHeaderTakesTheHoverAndDownColours) {
+    DialogGrid d;
+    d.g->SetHoverFixedCells(hfAll);
+    d.g->SetVEZGradientHoverFrom(0x00C0FF);
+    d.g->SetVEZGradientHoverTo(0x00C0FF);
+    d.g->SetVEZGradientHoverBorder(0x0000FF);
+    d.g->SetVEZGradientDownFrom(0xFF8000);
+    d.g->SetVEZGradientDownTo(0xFF8000);
+    d.g->SetVEZGradientDownBorder(0x800000);
+    const plat::TRect r = d.cell(2, 0), next = d.cell(3, 0);
+    const QImage plain = d.shot();
+    struct Case {
+        const char* name;
+        int hoverX;
+        bool down;
+        TColor inside;
+    } cases[] = {{"plain", -1, false, plat::clWhite}, {"hovered", 2, false, 0x00C0FF}, {"pressed", 2, true, 0xFF8000}};
+    for (const Case& c : cases) {
+        d.g->SetHoverFixedCell(c.hoverX, c.hoverX < 0 ? -1 : 0);
+        d.g->SetFixedMouseDown(c.down, false);
+        const QImage img = d.shot();
+        if (c.hoverX >= 0)
+            EXPECT_EQ(px(img, r.Left + 30, r.Top + 3), c.inside) << c.name;
+        else
+            EXPECT_GE(lum(px(img, r.Left + 30, r.Top + 3)), 755) << c.name;
+        // Only the hot cell changes.
+        EXPECT_EQ(img.copy(next.toQRect()), plain.copy(next.toQRect())) << c.name;
+    }
+    // The frame of a hot cell in its border colour (its left and top lie under the XP edges).
+    d.g->SetHoverFixedCell(2, 0);
+    d.g->SetFixedMouseDown(false, false);
+    EXPECT_EQ(px(d.shot(), r.Right - 2, r.Top + r.Height() / 2), TColor(0x0000FF));
+    d.g->SetFixedMouseDown(true, false);
+    EXPECT_EQ(px(d.shot(), r.Right - 2, r.Top + r.Height() / 2), TColor(0x800000));
+}
