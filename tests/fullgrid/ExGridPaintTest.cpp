@@ -792,3 +792,23 @@ TEST(ExGridPaintRoad, HotTrackedHeaderTakesTheHoverAndDownColours) {
     d.g->SetFixedMouseDown(true, false);
     EXPECT_EQ(px(d.shot(), r.Right - 2, r.Top + r.Height() / 2), TColor(0x800000));
 }
+
+TEST(ExGridPaintText, CellScrollBarMovesTheTextUpInsideItsCell) {
+    DialogGrid d;
+    d.g->SetMultilinecells(true);
+    d.g->SetCells(2, 2, "A\rB\rC\rD\rE");
+    const QImage plain = d.shot();
+    d.g->AddScrollBar(2, 2, false);
+    d.g->SetScrollProp(2, 2, {10, 100});
+    const QImage top = d.shot();
+    d.g->SetScrollPosition(2, 2, 12);
+    const QImage scrolled = d.shot();
+    const plat::TRect r = d.cell(2, 2), above = d.cell(2, 1);
+    const QRect strip(r.Right - 12, r.Top + 2, 10, r.Height() - 4), text(r.Left + 1, r.Top + 1, 30, r.Height() - 2);
+    // The bar takes the cell's right side; at position 0 the text stands as before.
+    EXPECT_NE(top.copy(strip), plain.copy(strip));
+    EXPECT_EQ(top.copy(text), plain.copy(text));
+    // Scrolled, the text moves up inside the cell and the cell above stays as it was.
+    EXPECT_NE(scrolled.copy(text), top.copy(text));
+    EXPECT_EQ(scrolled.copy(above.toQRect()), plain.copy(above.toQRect()));
+}
