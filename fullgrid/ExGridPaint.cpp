@@ -593,7 +593,7 @@ void TExStringGrid::DrawCellText(TCellPaintContext& C) {
         const plat::TBitmap& own = active ? FFilterDropDown->GlyphActive() : FFilterDropDown->Glyph();
         if (own.Empty()) {
             plat::TBitmap bmp;
-            if (LoadResourceBitmap(QStringLiteral("SGFILT"), bmp) || bmp.LoadFromResourceName(QStringLiteral("SGFILT")))
+            if (bmp.LoadFromResourceName(QStringLiteral("SGFILT")))
                 DrawBitmapTransparent(cv, bmp, FixedColor(), {T.Right - 16, T.Top, T.Right, T.Top + bmp.Height()});
         } else {
             plat::TBitmap bmp(own);
@@ -848,7 +848,7 @@ void TExStringGrid::DrawCellGraphic(TRect R, TCellGraphic* Graphic, TVAlignment 
     // 1.
     if (kind != ctNode && kind != ctProgress && kind != ctRangeIndicator && kind != ctXPProgress)
         R = inflated(R, 1 - FXYOffset.x(), 1 - FXYOffset.y());
-    int textWidth = C.TextWidth > 0 ? C.TextWidth + 2 : 0;
+    const int textWidth = C.TextWidth > 0 ? C.TextWidth + 2 : 0;
     const int W = C.W, H = C.H;
     const int width = R.Width(), height = R.Height();
     // 2.
@@ -897,7 +897,6 @@ void TExStringGrid::DrawCellGraphic(TRect R, TCellGraphic* Graphic, TVAlignment 
     if (va != vaBottom && va != vaUnderText) B = T0 + H;
     if (fullH) T0 = R.Top, B = R.Bottom;
     TRect P{L, T0, Rt, B};
-    (void)textWidth;
     // 4.
     bool canEdit = true;
     auto editable = [&] {

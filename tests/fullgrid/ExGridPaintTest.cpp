@@ -812,3 +812,25 @@ TEST(ExGridPaintText, CellScrollBarMovesTheTextUpInsideItsCell) {
     EXPECT_NE(scrolled.copy(text), top.copy(text));
     EXPECT_EQ(scrolled.copy(above.toQRect()), plain.copy(above.toQRect()));
 }
+
+TEST(ExGridPaintText, FilterGlyphShowsInTheFilterRowWhenTheColumnOffersValues) {
+    DialogGrid d;
+    d.g->SetCells(2, 1, "pump");
+    const plat::TRect r = d.cell(2, 0);
+    // The funnel's black top edge, 16 pixels from the content's right.
+    const int x = r.Right - 1 - 16 + 7, y = r.Top + 1 + 3;
+    EXPECT_NE(px(d.shot(), x, y), plat::clBlack);
+    d.g->SetFilterDropDownAuto(true);
+    EXPECT_EQ(px(d.shot(), x, y), plat::clBlack);
+    // Only in the filter row.
+    const plat::TRect below = d.cell(2, 1);
+    EXPECT_NE(px(d.shot(), below.Right - 1 - 16 + 7, below.Top + 1 + 3), plat::clBlack);
+    // An event that offers nothing takes the glyph away.
+    d.g->SetFilterDropDownAuto(false);
+    d.g->OnGetColumnFilter = [](QObject*, int Column, QStringList& Values) {
+        if (Column == 3) Values << "a";
+    };
+    EXPECT_NE(px(d.shot(), x, y), plat::clBlack);
+    const plat::TRect other = d.cell(3, 0);
+    EXPECT_EQ(px(d.shot(), other.Right - 1 - 16 + 7, y), plat::clBlack);
+}
