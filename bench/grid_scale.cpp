@@ -15,6 +15,8 @@
 // - every second row as one filter level and back (HideRowList, UnHideRowList);
 // - one half-range and back (HideRows, UnHideRowsAll);
 // and RealRowIndex of 1,000 rows with 500,000 rows hidden.
+//
+// One page of 40 rows x 10 columns painted at 1,000 and 1,000,000 rows, beside a QTableView.
 #include "fullgrid/ExGrid.h"
 
 #include <QAbstractTableModel>
@@ -201,9 +203,20 @@ const QString& pooled(int c, int r) {
     return pool[size_t(r * kCols + c) % pool.size()];
 }
 
+// Kept widgets by row count, one set per use; they go before the application does.
+template <class T, int Use>
+std::map<int, std::unique_ptr<T>>& widgetsUntilExit() {
+    static std::map<int, std::unique_ptr<T>>* widgets = [] {
+        auto* m = new std::map<int, std::unique_ptr<T>>;
+        qAddPostRoutine([] { widgetsUntilExit<T, Use>().clear(); });
+        return m;
+    }();
+    return *widgets;
+}
+enum WidgetUse { kHiding, kFiltering, kPage };
+
 TExStringGrid& hidingGrid(int rows) {
-    static std::map<int, std::unique_ptr<TExStringGrid>> grids;
-    auto& g = grids[rows];
+    auto& g = widgetsUntilExit<TExStringGrid, kHiding>()[rows];
     if (!g) {
         g = std::make_unique<TExStringGrid>();
         g->setAttribute(Qt::WA_DontShowOnScreen);
@@ -331,8 +344,7 @@ const QString& kindText(int r) {
 }
 
 TExStringGrid& filterGrid(int rows) {
-    static std::map<int, std::unique_ptr<TExStringGrid>> grids;
-    auto& g = grids[rows];
+    auto& g = widgetsUntilExit<TExStringGrid, kFiltering>()[rows];
     if (!g) {
         g = std::make_unique<TExStringGrid>();
         g->setAttribute(Qt::WA_DontShowOnScreen);
@@ -435,8 +447,96 @@ void BM_Group100RowsEach_Ours(benchmark::State& state) {
 }
 BENCHMARK(BM_Group100RowsEach_Ours)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
+// ---- one page painted ----
+// One page of 40 rows x 10 columns (and the header row) rendered into an image, the grid scrolled
+// to the middle of 1,000 and of 1,000,000 rows, beside a QTableView showing the same page of the
+// same texts (its horizontal header standing for the fixed row). Both whole widgets, the same size,
+// rendered the same way; painting must cost what is visible, so the two row counts come out alike.
 
+constexpr int kPageRows = 40, kPageColW = 64, kPageRowH = 24;
 
+TExStringGrid& pageGrid(int rows) {
+    auto& g = widgetsUntilExit<TExStringGrid, kPage>()[rows];
+    if (!g) {
+        g = std::make_unique<TExStringGrid>();
+        g->setAttribute(Qt::WA_DontShowOnScreen);
+        SetConfiguratorFormValues(*g);
+        g->Loaded();
+        g->SetColCount(kCols);
+        g->SetRowCount(rows + 1);
+        g->SetFixedRows(1);
+        g->SetFixedCols(0);
+        g->SetDefaultColWidth(kPageColW);
+        g->SetDefaultRowHeight(kPageRowH);
+        g->SetScrollBars(plat::ssNone);  // as the peer's: the same page, no bars
+        g->BeginUpdate();
+        for (int c = 0; c < kCols; ++c) g->SetCells(c, 0, QStringLiteral("Column %1").arg(c));
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 0; c < kCols; ++c) g->SetCells(c, r, pooled(c, r));
+        g->EndUpdate();
+        const int frame = 2 * g->frameWidth();
+        g->resize(kCols * kPageColW + frame, (kPageRows + 1) * kPageRowH + frame);
+        g->show();
+        QCoreApplication::processEvents();
+        g->SetTopRow(rows / 2);
+        g->FocusCell(2, rows / 2 + 3);
+    }
+    return *g;
+}
+
+struct PagePeer {
+    RowModel model;
+    QTableView view;
+    explicit PagePeer(int rows) {
+        model.rows.assign(size_t(rows), {});
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < kCols; ++c) model.rows[size_t(r)][size_t(c)] = pooled(c, r + 1);
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.setModel(&model);
+        view.verticalHeader()->hide();
+        view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view.verticalHeader()->setDefaultSectionSize(kPageRowH);
+        view.horizontalHeader()->setDefaultSectionSize(kPageColW);
+        view.horizontalHeader()->setFixedHeight(kPageRowH);
+        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const int frame = 2 * view.frameWidth();
+        view.resize(kCols * kPageColW + frame, (kPageRows + 1) * kPageRowH + frame);
+        view.show();
+        QCoreApplication::processEvents();
+        view.scrollTo(model.index(rows / 2, 0), QAbstractItemView::PositionAtTop);
+        view.setCurrentIndex(model.index(rows / 2 + 2, 2));
+        QCoreApplication::processEvents();
+    }
+};
+PagePeer& pagePeer(int rows) {
+    auto& p = widgetsUntilExit<PagePeer, kPage>()[rows];
+    if (!p) p = std::make_unique<PagePeer>(rows);
+    return *p;
+}
+
+void renderPage(benchmark::State& state, QWidget& w) {
+    QImage image(w.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        w.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["cells"] = kPageRows * kCols;
+}
+
+void BM_PageRender_Ours(benchmark::State& state) {
+    TExStringGrid& g = pageGrid(int(state.range(0)));
+    renderPage(state, g);
+    state.counters["top_row"] = g.TopRow();
+}
+BENCHMARK(BM_PageRender_Ours)->Arg(1'000)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
+
+void BM_PageRender_QTableView(benchmark::State& state) {
+    PagePeer& p = pagePeer(int(state.range(0)));
+    renderPage(state, p.view);
+    state.counters["top_row"] = p.view.rowAt(0);
+}
+BENCHMARK(BM_PageRender_QTableView)->Arg(1'000)->Arg(1'000'000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

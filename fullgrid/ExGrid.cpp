@@ -206,6 +206,7 @@ bool TExStringGrid::event(QEvent* e) {
         return true;
     }
     const bool result = TBaseGrid::event(e);
+    if (e->type() == QEvent::Paint) plat::guarded([this] { paintFrame(); });
     if (e->type() == QEvent::Show && !FWndCreated) plat::guarded([this] { CreateWnd(); });
     return result;
 }
@@ -268,11 +269,6 @@ void TExStringGrid::Loaded() {
     SetColumnOrder();
 }
 
-void TExStringGrid::Paint() {
-    TBaseGrid::Paint();
-    if (OnPainted) OnPainted(this);
-}
-
 void TExStringGrid::resizeEvent(QResizeEvent* event) {
     TBaseGrid::resizeEvent(event);
     plat::guarded([this] {
@@ -312,13 +308,13 @@ void TExStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
         AHeight = (inner - inner % rh) + s + 2 * b;
     }
     setGeometry(ALeft, ATop, AWidth, AHeight);
-    if (parentWidget()) update();
+    if (parentWidget()) PaintNCBorder();
 }
 
 void TExStringGrid::SetBorderColor(TColor Value) {
     if (FBorderColor == Value) return;
     FBorderColor = Value;
-    if (parentWidget()) update();
+    if (parentWidget()) PaintNCBorder();
 }
 
 void TExStringGrid::ApplyScrollBarAlways(bool HideUnneeded) {
@@ -364,7 +360,7 @@ void TExStringGrid::EndUpdate() {
         setUpdatesEnabled(true);
     }
     InvalidateGrid();
-    update();  // the border
+    PaintNCBorder();
 }
 
 // ---------------------------------------------------------------- cells and dimensions
@@ -483,13 +479,6 @@ void TExStringGrid::LayoutPanels() {
 }
 
 // ---------------------------------------------------------------- focus window
-
-void TExStringGrid::ShowFocusWindow() {
-    SetFocusWindowGrid(this);
-    FFocusWindow->hide();
-    MoveFocusWindow();
-    FFocusWindow->show();
-}
 
 void TExStringGrid::MoveFocusWindow() {
     if (!FFocusWindow || FocusWindowGrid() != this) return;
@@ -742,11 +731,6 @@ void TExStringGrid::SetAllColWidths(int ACol, int Value) {
     }
     const int d = DisplColIndex(ACol);
     if (d >= 0 && d < ColCount()) SetColWidths(d, Value);
-}
-
-void TExStringGrid::DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
-                                    plat::TGridDrawState AState) {
-    TBaseGrid::DrawCellContent(Canvas, RealColIndex(ACol), ARow, ARect, AState);
 }
 
 // ---------------------------------------------------------------- ranges and hit tests

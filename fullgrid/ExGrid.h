@@ -264,7 +264,88 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(DownMirrorTo, plat::clNone)   \
     X(DownBorder, plat::clNone)
 
+struct TCellPaintContext;
+class QScrollBar;
+
 class TExStringGrid : public TBaseGrid {
+public:
+    // ---- painting (ExGridPaint.cpp): one cell's layers, the glyph painters, around the cells ----
+    virtual void DrawCellText(TCellPaintContext& C);
+    virtual void DrawCellBorders(int ACol, int ARow, plat::TRect R, TCellPaintContext& C);
+    virtual void DrawCellGraphic(plat::TRect R, TCellGraphic* Graphic, TVAlignment VAlign, TCellPaintContext& C);
+    // One check box; with TriStateMode the state is TriStateValue (0, 1, 2 grayed).
+    void DrawCheck(plat::TCanvas& Canvas, plat::TRect R, bool Checked, int TriStateValue, bool TriStateMode,
+                   TControlStyle Style, bool Grayed, bool Enabled);
+    // Count options of Options; option i is on for i = Index + 1, or with Index -1 when its text is the cell's.
+    void DrawRadioGroup(plat::TCanvas& Canvas, const plat::TRect& R, bool Reverse, int Scale, TControlStyle Style,
+                        int ARow, int ACol, bool Selected, const QStringList& Options, bool Disabled, bool Horizontal,
+                        int Index, int Count);
+    // The sort glyph of a column centred at (X, Y).
+    void DrawSortIndicator(plat::TCanvas& Canvas, int ACol, int Y, int X);
+    void DrawRichTextCell(int ACol, int ARow, const plat::TRect& R, plat::TCanvas& Canvas);
+    void DrawCellPictureFixed(const plat::TRect& Area, TCellPaintContext& C);
+    void DrawCellPictureTiled(const plat::TRect& Area, TCellPaintContext& C);
+    void DrawCellBackgroundGradient(const plat::TRect& Area, TCellPaintContext& C);
+    // The grid's frame border: what PaintNCBorder has drawn, by pen colour and path (grid pixels).
+    struct TNCBorderLine {
+        TColor Color;
+        QList<QPoint> Path;
+    };
+    std::vector<TNCBorderLine> NCBorderLines() const;
+    void PaintNCBorder();
+    // Sizing lines: a second call at the same place takes the line away again.
+    void DrawColSizeLine(int X);
+    void DrawRowSizeLine(int Y);
+    // The picture or gradient where no cell is; false when nothing was painted.
+    bool PaintBackgroundOutsideCells();
+    // What the balloon window shows for a client point: false without Balloon.Enable.
+    bool GetBalloonText(QPoint ClientPt, QString& Title, QString& Text, int& Icon);
+    QPoint LastBalloonPos() const { return FLastBalloonPos; }
+    // The design-time helper panel (only while designing): -1 none, 1 "Allow edit", 2 "Column
+    // numbers", 3 the look, 4 the close box.
+    virtual void PaintDesignHelper();
+    int DesignHelperHitTest(int X, int Y);
+    // The designer's hit test: marks the item under the point, true for an item.
+    bool DesignHitTest(int X, int Y);
+    virtual void DesignHelperClick(int X, int Y);
+    bool ShowColNrs() const { return FShowColNrs; }
+    // Picks a look command (look + 1) for the helper; the pop-up menu when unset.
+    std::function<int(TGridLook Current)> FDesignLookChooser;
+    // Fixed-cell hover and press state, as the mouse handling keeps it.
+    void SetHoverFixedCell(int X, int Y) { FHoverFixedX = X, FHoverFixedY = Y; }
+    void SetFixedMouseDown(bool Down, bool DropDownDown) { FMouseDownMove = Down, FDropDownDown = DropDownDown; }
+    void SetHoverButton(QPoint Cell) { FHoverButton = Cell; }
+
+private:
+    void paintFrame();
+    void paintSizeLine(plat::TCanvas& Canvas, bool Vertical, int Pos);
+    bool filterButtonShown(int RealCol);
+    uint8_t cellButtonKind() const;
+    QScrollBar* paintScrollBar();
+    void drawInterfaced(TCellPaintContext& C, const plat::TRect& R);
+    void drawFixedLook(TCellPaintContext& C, TColor ColorTo, TColor Mirror, TColor MirrorTo);
+    void fixedDropDownSeparator(TCellPaintContext& C, bool Pressed);
+    void drawFixedEdges(TCellPaintContext& C, bool Ctl3D);
+    void drawTreeLines(TCellPaintContext& C);
+    bool sortGlyphDue(int RealCol, int ARow);
+    int sortGlyphY(const plat::TRect& T) const;
+    void drawPlainText(TCellPaintContext& C, plat::TRect T, QString Text, bool SortDue, int ErrPos, int ErrLen);
+    void drawSelectionRectangle(TCellPaintContext& C, const plat::TRect& T);
+    void drawRotatedCell(TCellPaintContext& C, const plat::TRect& R, TCellGraphic* Graphic);
+    void drawNodeGlyph(TCellPaintContext& C, const plat::TRect& R, TCellGraphic* Graphic);
+    void drawProgressCell(TCellPaintContext& C, const plat::TRect& R, TCellGraphic* Graphic, TControlStyle Style);
+    void drawStyledProgressCell(TCellPaintContext& C, const plat::TRect& R, TCellGraphic* Graphic);
+    void drawButtonCell(TCellPaintContext& C, const plat::TRect& R, const plat::TRect& P, TCellGraphic* Graphic);
+    int designLineHeight();
+    plat::TRect designHelperRect();
+    int chooseLookByMenu();
+    std::vector<int> FColSizeLines, FRowSizeLines;
+    QPointer<QScrollBar> FPaintScrollBar;
+    bool FMouseDownMove = false, FDropDownDown = false;
+    int FMoveCell = -1, FLastDesignChoice = -1;
+    QPoint FHoverButton{-1, -1}, FLastBalloonPos{-1, -1};
+    TVAlignment FVAlign = vtaTop;
+
 public:
     explicit TExStringGrid(QWidget* AOwner = nullptr);
     ~TExStringGrid() override;
@@ -836,6 +917,8 @@ public:
     // ---- focus window: the frame around the cell being edited ----
     // Shows it around the current cell and registers this grid as the one showing it.
     void ShowFocusWindow();
+    // The same around R (viewport pixels): a translucent rounded ring, only its 4-pixel frame shown.
+    void ShowFocusWindow(const plat::TRect& R);
     // Puts the shown focus window back around the current cell on the screen.
     void MoveFocusWindow();
     void HideFocusWindow();

@@ -5,6 +5,7 @@
 #include "controls/BaseGrid.h"
 #include "controls/ExGridLists.h"
 #include "controls/ExGridPictures.h"
+#include "controls/ExUtilDraw.h"  // TCellShape: the shape painter's shapes are the cells' shapes
 #include "controls/PictureContainer.h"
 #include "platform/Bitmap.h"
 
@@ -23,10 +24,6 @@ enum TCellVAlign : uint8_t { vaTop, vaBottom, vaCenter, vaUnderText, vaAboveText
 enum TCellHAlign : uint8_t { haLeft, haRight, haCenter, haBeforeText, haAfterText, haFull };
 enum TStretchMode : uint8_t { noStretch, Stretch, StretchWithAspectRatio, Shrink, ShrinkWithAspectRatio };
 enum TBalloonIcon : uint8_t { biNone, biInfo, biWarning, biError };
-enum TCellShape : uint8_t {
-    csRectangle, csCircle, csTriangleLeft, csTriangleRight, csTriangleUp, csTriangleDown, csArrowLeft,
-    csArrowRight, csArrowUp, csArrowDown, csDiamond, csStar, csSquare
-};
 enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
 
 struct TScrollProp {

@@ -25,7 +25,7 @@ class TExStringGrid;
     T Name() const { return F##Name; }     \
     void Set##Name(T Value);
 
-enum TControlStyle : uint8_t { csClassic, csFlat, csWinXP, csUnused, csVEZ, csGlyph, csTheme };
+enum TControlStyle : uint8_t { csClassic, csFlat, csWinXP, csBevel3D, csVEZ, csGlyph, csTheme };
 
 // Writes repaint the grid.
 #define EX_CONTROLLOOK_REPAINT(X)                     \

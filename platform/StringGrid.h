@@ -173,6 +173,10 @@ public:
     // The extent of the fixed columns and rows, their lines included.
     int FixedColsWidth() const { return int(cols_.Start(fixedCols_)); }
     int FixedRowsHeight() const { return int(rows_.Start(fixedRows_)); }
+    // Where a column (row) starts counted from the first one, lines included, unscrolled; at the
+    // count, the whole extent.
+    int ColStart(int col) const { return int(cols_.Start(col)); }
+    int RowStart(int row) const { return int(rows_.Start(row)); }
     void InvalidateRect(const TRect& r);
     void InvalidateCell(int col, int row);
     void InvalidateRow(int row);

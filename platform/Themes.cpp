@@ -239,6 +239,20 @@ bool themedHeader(QPainter* p, QWidget* w, int part, int state, const TRect& r) 
     return false;
 }
 
+// The progress bar's groove, or its chunk filling the whole of r.
+bool themedProgress(QPainter* p, QWidget* w, int part, const TRect& r) {
+    if (part != PP_BAR && part != PP_CHUNK) return false;
+    QStyle* style = styleOf(w);
+    QStyleOptionProgressBar opt;
+    initOption(opt, w, r);
+    opt.state |= QStyle::State_Horizontal;
+    opt.minimum = 0;
+    opt.maximum = 100;
+    opt.progress = part == PP_CHUNK ? 100 : 0;
+    style->drawControl(part == PP_BAR ? QStyle::CE_ProgressBarGroove : QStyle::CE_ProgressBarContents, &opt, p, w);
+    return true;
+}
+
 }  // namespace
 
 bool IsThemeActive() { return themeActive.load(); }
@@ -255,6 +269,7 @@ TThemeData OpenThemeData(QWidget* window, QStringView classList) {
     if (classList.compare(u"spin", Qt::CaseInsensitive) == 0) return {TThemeClass::Spin, window};
     if (classList.compare(u"treeview", Qt::CaseInsensitive) == 0) return {TThemeClass::TreeView, window};
     if (classList.compare(u"header", Qt::CaseInsensitive) == 0) return {TThemeClass::Header, window};
+    if (classList.compare(u"progress", Qt::CaseInsensitive) == 0) return {TThemeClass::Progress, window};
     return {};
 }
 
@@ -280,6 +295,7 @@ bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int
                 themedTreeGlyph(p, theme.Window(), part == TVP_HOTGLYPH, state == GLPS_OPENED, r);
         break;
     case TThemeClass::Header: drawn = themedHeader(p, theme.Window(), part, state, r); break;
+    case TThemeClass::Progress: drawn = state == 1 && themedProgress(p, theme.Window(), part, r); break;
     case TThemeClass::None: break;
     }
     p->restore();

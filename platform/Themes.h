@@ -43,9 +43,11 @@ inline constexpr int GLPS_CLOSED = 1, GLPS_OPENED = 2;
 // The column header: its item (also the header's empty background) and the sort arrow.
 inline constexpr int HP_HEADERITEM = 1, HP_HEADERSORTARROW = 4;
 inline constexpr int HIS_NORMAL = 1, HIS_HOT = 2, HIS_PRESSED = 3;
+// The progress bar: its frame and the filled chunk (state 1 for both).
+inline constexpr int PP_BAR = 1, PP_CHUNK = 3;
 inline constexpr int HSAS_SORTEDUP = 1, HSAS_SORTEDDOWN = 2;
 
-enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin, TreeView, Header };
+enum class TThemeClass : uint8_t { None, Button, ComboBox, Spin, TreeView, Header, Progress };
 
 // The theme data of one class for one window; false when themes are off or the class is not one
 // we draw.
@@ -62,7 +64,7 @@ private:
     QWidget* window_ = nullptr;
 };
 
-// `classList` is a class name ("button", "combobox", "spin", "treeview", "header"), compared without regard
+// `classList` is a class name ("button", "combobox", "spin", "treeview", "header", "progress"), compared without regard
 // to case.
 // The window's style draws (the application's when the window is null).
 TThemeData OpenThemeData(QWidget* window, QStringView classList);
