@@ -1227,6 +1227,8 @@ private:
     void cancelEditors();
     void defaultEditorHidden();
     bool editorKey(QObject* Watched, QEvent* Event);
+    // The default editor's text validated before a key takes it anywhere (the least form of its commit).
+    bool commitDefaultEditor();
     // One step of the advance; false when the cell stays.
     bool advanceStep(int& ACol, int& ARow, bool Forward);
     void searchTick();

@@ -381,6 +381,7 @@ bool TExStringGrid::ValidateCell(const QString& NewValue) {
             FlagScope filling(FNoEditChange);
             ed->SetText(value);
             ed->SelectAll();
+            if (FShowEditProcess) SetEditText(Col(), Row(), value);
         } else if (FSpecialEditor && (FEditControl == edComboEdit || FEditControl == edComboList)) {
             FlagScope filling(FNoEditChange);
             FEditCombo->SetText(value);

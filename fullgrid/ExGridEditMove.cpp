@@ -175,7 +175,7 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
         RepaintRow(oldSel.Top);
     }
     if (FSelectionRectangle) RepaintGrid();
-    if (FLoaded && ARow != FOldRowSel && OnRowChanged) {
+    if (ARow != FOldRowSel && OnRowChanged) {
         const int old = FOldRowSel;
         FOldRowSel = ARow;
         OnRowChanged(this, old, ARow);
@@ -332,6 +332,13 @@ void TExStringGrid::AdvanceAfterEdit(int ACol, int ARow, bool GoOnEditing, bool 
 
 // ---------------------------------------------------------------- keys and characters
 
+bool TExStringGrid::commitDefaultEditor() {
+    if (!ValidateCell(InplaceEditor()->Text())) return false;
+    // The edit ends when the editor goes, which the key's road does next.
+    if (defaultEditorOpen()) FEditing = true;
+    return true;
+}
+
 void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
     const bool editorFocused = InplaceEditor() && InplaceEditor()->hasFocus();
     switch (Key) {
@@ -344,7 +351,7 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
             break;
         case plat::VK_TAB:
             if (Shift.contains(plat::ssAlt)) break;
-            if (editorFocused && !ValidateCell(InplaceEditor()->Text())) {
+            if (editorFocused && !commitDefaultEditor()) {
                 Key = 0;
                 return;
             }
@@ -358,7 +365,7 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
         case plat::VK_NEXT:
             // An arrow leaves the default editor through the done road, after validation.
             if (editorFocused) {
-                if (!ValidateCell(InplaceEditor()->Text())) {
+                if (!commitDefaultEditor()) {
                     Key = 0;
                     return;
                 }
@@ -394,7 +401,7 @@ void TExStringGrid::KeyPress(QChar& Key) {
             return;
         }
         // The default editor's text is validated before Enter takes it anywhere.
-        if (defaultEditorOpen() && FShowEditProcess && !ValidateCell(InplaceEditor()->Text())) {
+        if (defaultEditorOpen() && FShowEditProcess && !commitDefaultEditor()) {
             Key = QChar(0);
             return;
         }
