@@ -152,6 +152,8 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
 }
 
 TExStringGrid::~TExStringGrid() {
+    // The widths as the user left them; a store that cannot be written must not stop the teardown.
+    if (FColumnSize->Save()) plat::guarded([this] { SaveColSizes(); });
     Destroying();
     // The editors go first: nothing they do on their way out may reach a grid half taken down.
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
@@ -255,6 +257,7 @@ void TExStringGrid::CreateWnd() {
     }
     FWheelScrollLines = QApplication::wheelScrollLines();
     if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
+    if (FColumnSize->Save()) LoadColSizes();
 }
 
 void TExStringGrid::Loaded() {
@@ -272,6 +275,7 @@ void TExStringGrid::Loaded() {
     FFixedColsMin = FixedCols();
     FMinRowHeight = DefaultRowHeight();
     FMinColWidth = 10;
+    if (FColumnSize->Save()) LoadColSizes();
     FMaxRowCount = RowCount();
     FLoaded = true;
     if (Options().contains(plat::goAlwaysShowEditor)) {

@@ -343,7 +343,7 @@ public:
     // The row count; with FixedRowAlways the fixed rows asked for come back once there is room, and a
     // shown floating footer's row stays last.
     void SetRowCount(int Value);
-    void SetColCount(int Value);
+    virtual void SetColCount(int Value);
     // With FixedRowAlways (FixedColAlways) a count of 0 reads 1, and a count at or above the rows
     // (columns) is cut to leave one normal row (column).
     int FixedRows() const;
@@ -506,8 +506,8 @@ public:
     void MoveRow(int FromIndex, int ToIndex);
     void MoveRows(int FromIndex, int ToIndex, int Count);
     // Empty columns in at a real column, and real columns out, with widths and hidden flags.
-    void InsertCols(int ColIndex, int CCount);
-    void RemoveCols(int ColIndex, int CCount);
+    virtual void InsertCols(int ColIndex, int CCount);
+    virtual void RemoveCols(int ColIndex, int CCount);
     // Scrolls a cell into view, centring it (and making it current) where it lay outside.
     void ScrollInView(int ACol, int ARow);
     void HideSelection();
@@ -726,6 +726,8 @@ public:
     plat::TTimer* DragScrollTimer() const { return FDragTmr.get(); }
     // The column-size hook: OnUpdateColumnSize may change the width a sizing left.
     virtual void UpdateColumnSize(int ACol, int& AWidth);
+    // The same hook asked by auto-sizing.
+    virtual void UpdateAutoColumnSize(int ACol, int& AWidth);
 
     // ---- cell layout and text metrics (ACol a real column unless named DisplayCol) ----
     // The text alignment of a cell: the default, numbers to the right with AutoNumAlign, the cell's
@@ -1128,8 +1130,95 @@ public:
     // A stable sort of the normal rows' records by SortSettings.Column in the column's sort style.
     virtual void QSort();
     virtual void QSortIndexed() {}
-    virtual void SaveColPositions() {}
-    virtual void LoadColPositions() {}
+    virtual void SaveColPositions();
+    virtual void LoadColPositions();
+
+    // ---- column grid support, scaling, auto-sizing ----
+    // The drop-down list of the editor that opens next; a column grid loads it from the cell's
+    // column item when the editor is asked for, before OnGetEditorType may refill it.
+    void ClearComboString() { FComboList.clear(); }
+    void AddComboString(const QString& S) { FComboList.append(S); }
+    const QStringList& ComboList() const { return FComboList; }
+    // Asks the cell's editor, then answers the list.
+    QStringList GetComboItems(int ACol, int ARow);
+    // Widths, heights and the fonts by M / D; nothing calls it here, Qt scales by itself.
+    virtual void ChangeScale(int M, int D) { HandleChangeScale(M, D); }
+    void HandleChangeScale(int M, int D);
+    // The string grid's own mouse-down handling, which descendants extend.
+    void HandleMouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
+        TExStringGrid::MouseDown(Button, Shift, X, Y);
+    }
+    // Every normal column (with DoFixedCols the fixed ones too) to its widest content plus Padding.
+    void AutoSizeColumns(bool DoFixedCols, int Padding);
+
+    // ---- check boxes and radio buttons: real column; display row unless said ----
+    // "Invalid cell" (std::invalid_argument) outside the grid counting hidden columns and rows.
+    void AddCheckBox(int ACol, int ARow, bool State, bool Data);
+    void AddCheckBox(int ACol, int ARow, TCheckBoxState State);
+    void RemoveCheckBox(int ACol, int ARow);
+    void AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox);
+    void AddTriStateCheckBoxColumn(int ACol, TCheckBoxState State);
+    void RemoveCheckBoxColumn(int ACol);
+    bool HasCheckBox(int ACol, int ARow);
+    bool HasDataCheckBox(int ACol, int ARow);
+    bool IsCheckOrButtonCell(int ACol, int ARow);
+    bool IsDataGraphicCell(int ACol, int ARow);
+    // ARow is a real row: the box and the text of that row, hidden or not.
+    bool GetCheckBoxState(int ACol, int ARow, bool& State);
+    bool GetCheckBoxState(int ACol, int ARow, TCheckBoxState& State);
+    // No event; ARow a real row.
+    bool SetCheckBoxState(int ACol, int ARow, bool State);
+    bool SetCheckBoxState(int ACol, int ARow, TCheckBoxState State);
+    bool IsChecked(int ACol, int ARow);
+    bool ToggleCheckBox(int ACol, int ARow) { return ToggleCellCheck(ACol, ARow, false); }
+    virtual bool ToggleCellCheck(int ACol, int ARow, bool FromMouse);
+    // Sets a box and reports a change through CheckBoxChange.
+    bool SetCellChecked(int ACol, int ARow, bool State);
+    void CheckAll(int ACol);
+    void UnCheckAll(int ACol);
+    // Whether a click at client XPos, YPos hits the box (anywhere in the cell without
+    // PreciseCheckBoxCheck).
+    bool IsInCheckBox(int ACol, int ARow, int XPos, int YPos);
+    static TCheckBoxState BoolToCheckBoxState(bool bChecked) { return bChecked ? cbChecked : cbUnchecked; }
+    void AddRadioButton(int ACol, int ARow, bool State);
+    bool RemoveRadioButton(int ACol, int ARow);
+    bool HasRadioButton(int ACol, int ARow);
+    bool IsRadioButtonChecked(int ACol, int ARow);
+    bool SetRadioButtonState(int ACol, int ARow, bool State);
+    void AddRadioButtonColumn(int ACol);
+    void RemoveRadioButtonColumn(int ACol);
+    void SetRadioButtonColumnIndex(int ACol, int Index);
+    int GetRadioButtonColumnIndex(int ACol);
+    virtual bool ClickRadioButton(int ACol, int ARow, bool FromMouse);
+    // A radio group over a copy of the options; DirRadio other than 0 puts them side by side.
+    void AddRadio(int ACol, int ARow, int DirRadio, int IdxRadio, const QStringList& sl);
+    // A radio group with an empty option list the graphic owns, for the caller to fill.
+    QStringList* CreateRadio(int ACol, int ARow, int DirRadio, int IdxRadio);
+    bool GetRadioIdx(int ACol, int ARow, int& IdxRadio);
+    bool SetRadioIdx(int ACol, int ARow, int IdxRadio);
+    QStringList* GetRadioStrings(int ACol, int ARow);
+    bool IsRadio(int ACol, int ARow);
+    bool RemoveRadio(int ACol, int ARow);
+    // Space on a radio group: the next option.
+    void CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse);
+    virtual void CheckBoxChange(int ACol, int ARow, bool State);
+    virtual bool RatingChange(int ACol, int ARow, double& NewRate);
+    TCheckBoxClickEvent OnCheckBoxChange;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, double& NewRate, bool& Allow)> OnRatingChange;
+
+    // ---- layout persistence ----
+    // "N#widths#order#visibility"; reading checks the whole string first and changes nothing when
+    // any part does not fit the grid.
+    QString ColumnStatesToString();
+    void StringToColumnStates(const QString& Value);
+    // Widths ("Col" + i) and order ("Pos" + i) in the INI file or per-user store ColumnSize names.
+    void SaveColSizes();
+    void LoadColSizes();
+    // Colours, fonts and styles in a key=value file; "Cannot Create " / "Cannot open file " + name.
+    void SaveVisualProps(const QString& FileName);
+    void LoadVisualProps(const QString& FileName);
+    void SavePrintSettings(const QString& Key, const QString& Section);
+    void LoadPrintSettings(const QString& Key, const QString& Section);
 
     // ---- in-place editing: editor start and end, cell change, advance and keys ----
     // Column arguments are display columns unless called real; rows are display rows.
@@ -1347,6 +1436,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class TExColumnGrid;
+    QStringList FComboList;
+    // The real columns of the move ColumnMoved reports; -1 outside one.
+    int FMovedRealFrom = -1, FMovedRealTo = -1;
+    TCellGraphic* graphicReal(int ACol, int ARealRow);
+    void checkBoxCell(int ACol, int ARow) const;
+    // The order entries a load found: a permutation of the columns, else nothing changes.
+    void applyColumnOrder(const std::vector<int>& Order);
+
     // The owner form's resize: the grid grows and shrinks with it.
     void formResized(QWidget* Form);
     void checkCell(int ACol, int ARow) const;

@@ -325,6 +325,10 @@ void TExStringGrid::UpdateColumnSize(int ACol, int& AWidth) {
     if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
 }
 
+void TExStringGrid::UpdateAutoColumnSize(int ACol, int& AWidth) {
+    if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+
 void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
     {
         // A click on the current cell starts an edit only where a single click may.
