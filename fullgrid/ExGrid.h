@@ -1292,6 +1292,13 @@ public:
     TCellValidateEvent OnCellValidateWide;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorProp;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorPropInt;
+    // Check, radio and node cells by click and Space (ACol real).
+    virtual void CheckBoxClick(int ACol, int ARow, bool State);
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AIdx)> OnRadioClick;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow)> OnRadioButtonClick;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal, bool& Allow)> OnBeforeExpandNode,
+        OnBeforeContractNode;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal)> OnExpandNode, OnContractNode;
 
 protected:
     // Decides whether the default editor shows; starts a special editor instead when the kind needs one.
@@ -1306,7 +1313,10 @@ protected:
 
 private:
     static bool isTextKind(TEditorType Kind);
-    bool isCheckOrButton(int ACol, int ARow);
+    // A click (ACol display) on a check box, radio button or node glyph; true when it acted.
+    bool cellClick(int ACol, int ARow, int X, int Y);
+    // Space on the current cell; true when it was a check or radio cell.
+    bool spaceOnCell();
     bool defaultEditorOpen() const;
     int firstNavigableCol() const;
     void comboRoad(int ACol, int ARow, bool List);

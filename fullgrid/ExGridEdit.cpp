@@ -29,21 +29,6 @@ bool TExStringGrid::isTextKind(TEditorType Kind) {
            Kind == edUpperCase || Kind == edValidChars || Kind == edPositiveFloat;
 }
 
-bool TExStringGrid::isCheckOrButton(int ACol, int ARow) {
-    switch (GetCellType(ACol, ARow)) {
-        case ctCheckBox:
-        case ctDataCheckBox:
-        case ctVirtCheckBox:
-        case ctRowCheckBox:
-        case ctTriStateCheckBox:
-        case ctRadio:
-        case ctRadioButton:
-        case ctButton:
-        case ctBitButton: return true;
-        default: return false;
-    }
-}
-
 bool TExStringGrid::defaultEditorOpen() const { return InplaceEditor() && InplaceEditor()->isVisible(); }
 
 int TExStringGrid::firstNavigableCol() const { return FixedCols() == 0 && HasNodes() ? 1 : FixedCols(); }
@@ -90,7 +75,7 @@ bool TExStringGrid::CanEditShow() {
     if (FInClick && FMouseActions->EditOnDblClickOnly()) result = false;
     if (IsDesignTime()) return result;
     const plat::TGridCoord bc = BaseCell(RealCol(), Row());
-    if (result && !FEditMode && isCheckOrButton(bc.X, bc.Y)) return false;
+    if (result && !FEditMode && IsCheckOrButtonCell(bc.X, bc.Y)) return false;
     if (result && !FEditMode) {
         FNoEditChange = true;
         FCellCache = Cells(RealCol(), Row());
@@ -119,7 +104,7 @@ bool TExStringGrid::CanEditShow() {
 }
 
 void TExStringGrid::ShowInplaceEdit() {
-    if (isCheckOrButton(RealCol(), Row())) return;
+    if (IsCheckOrButtonCell(RealCol(), Row())) return;
     // The cell comes into view first.
     if (Row() >= FixedRows() && Row() < TopRow()) SetTopRow(Row());
     if (Col() >= FixedCols() && Col() < LeftCol()) SetLeftCol(Col());
@@ -193,6 +178,7 @@ void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
         cb.SetEnabled(true);
         cb.SetStyle(List ? plat::csDropDownList : plat::csDropDown);
         const QString editText = GetEditText(ACol, ARow);
+        cb.SetItems(FComboList);
         auto indexOf = [&](const QString& t) { return cb.findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive); };
         if (List) {
             cb.SetItemIndex(indexOf(Cells(real, ARow)));

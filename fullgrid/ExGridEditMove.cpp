@@ -103,7 +103,7 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
     const bool editing = Options().contains(plat::goEditing);
     const bool rangeEdit = FMouseActions->RangeSelectAndEdit();
     bool canEdit;
-    if (isCheckOrButton(real, ARow)) {
+    if (IsCheckOrButtonCell(real, ARow)) {
         canEdit = true;
         CanEditCell(real, ARow, canEdit);
         if (!FEditDisable) canEdit = !canEdit && (editing || rangeEdit);
@@ -311,7 +311,7 @@ void TExStringGrid::AdvanceAfterEdit(int ACol, int ARow, bool GoOnEditing, bool 
     }
     if (GoOnEditing) {
         const int real = RealColIndex(Col());
-        const bool checkLike = isCheckOrButton(real, Row());
+        const bool checkLike = IsCheckOrButtonCell(real, Row());
         if ((AutoEdit && FNavigation->AdvanceAutoEdit()) || checkLike) {
             if (!IsEditable(real, Row())) return;
             ShowInplaceEdit();
@@ -378,6 +378,13 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
         case plat::VK_F2:
             FStartEditChar = QChar();
             break;
+        case plat::VK_SPACE:
+            if (Shift.empty() && !FEditMode && spaceOnCell()) {
+                if (OnKeyDown) OnKeyDown(this, Key, Shift);
+                Key = 0;
+                return;
+            }
+            break;
         default: break;
     }
     TBaseGrid::KeyDown(Key, Shift);
@@ -406,14 +413,14 @@ void TExStringGrid::KeyPress(QChar& Key) {
             return;
         }
         const bool gridFocused = viewport()->hasFocus() || hasFocus();
-        if (!gridFocused || isCheckOrButton(real, Row())) {
+        if (!gridFocused || IsCheckOrButtonCell(real, Row())) {
             AdvanceAfterEdit(Col(), Row(), FEditMode, false, true, false, false);
             if (!FNavigation->AdvanceAutoEdit()) {
                 if (OnKeyPress) OnKeyPress(this, Key);
                 Key = QChar(0);
                 return;
             }
-            if (isCheckOrButton(RealCol(), Row())) {
+            if (IsCheckOrButtonCell(RealCol(), Row())) {
                 if (OnKeyPress) OnKeyPress(this, Key);
                 if (FNavigation->AdvanceOnEnter()) ShowInplaceEdit();
                 return;
@@ -570,4 +577,76 @@ void TExStringGrid::StartCellControlEdit(int ACol, int ARow, const QString& ID, 
         FComboTrans->show();
         FComboTrans->setFocus(Qt::OtherFocusReason);
     }
+}
+
+// ---------------------------------------------------------------- check, radio and node cells
+
+void TExStringGrid::CheckBoxClick(int ACol, int ARow, bool State) {
+    if (OnCheckBoxClick) OnCheckBoxClick(this, ACol, ARow, State);
+}
+
+bool TExStringGrid::cellClick(int ACol, int ARow, int X, int Y) {
+    if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return false;
+    const int real = RealColIndex(ACol);
+    // A node glyph in column 0 expands or contracts its node.
+    if (real == 0 && IsNode(ARow) && IsInNodeGlyph(ARow, X)) {
+        const int realRow = RealRowIndex(ARow);
+        const bool contracted = GetNodeState(ARow);
+        bool allow = true;
+        auto& before = contracted ? OnBeforeExpandNode : OnBeforeContractNode;
+        if (before) before(this, ARow, realRow, allow);
+        if (!allow) return true;
+        if (contracted)
+            ExpandNode(realRow);
+        else
+            ContractNode(realRow);
+        auto& after = contracted ? OnExpandNode : OnContractNode;
+        if (after) after(this, ARow, realRow);
+        return true;
+    }
+    if (!IsInCheckBox(real, ARow, X, Y) && !(real == 0 && MouseActions().HotmailRowSelect()))
+        return false;
+    bool can = true;
+    CanEditCell(real, ARow, can);
+    if (!can && !FControlLook->CheckAlwaysActive() && !(real == 0 && MouseActions().HotmailRowSelect())) return false;
+    if (FEditMode || defaultEditorOpen()) HideInplaceEdit();
+    if (GetCellType(real, ARow) == ctRadioButton) {
+        if (ClickRadioButton(real, ARow, true) && OnRadioButtonClick) OnRadioButtonClick(this, real, ARow);
+        return true;
+    }
+    if (!ToggleCellCheck(real, ARow, true)) return true;
+    if (FShowModified->Enabled()) SetRowModified(ARow, true);
+    bool state = false;
+    GetCheckBoxState(real, RealRowIndex(ARow), state);
+    CheckBoxClick(real, ARow, state);
+    return true;
+}
+
+bool TExStringGrid::spaceOnCell() {
+    const int real = RealCol(), row = Row();
+    switch (GetCellType(real, row)) {
+        case ctRadio: {
+            CycleCellRadio(this, real, row, true);
+            int idx = -1;
+            GetRadioIdx(real, row, idx);
+            if (OnRadioClick) OnRadioClick(this, real, row, idx);
+            return true;
+        }
+        case ctRadioButton: {
+            bool can = true;
+            CanEditCell(real, row, can);
+            if (!can && !FControlLook->CheckAlwaysActive()) return true;
+            SetRadioButtonColumnIndex(real, row);
+            if (OnRadioButtonClick) OnRadioButtonClick(this, real, row);
+            return true;
+        }
+        default: break;
+    }
+    if (!IsCheckOrButtonCell(real, row) || GetCellType(real, row) == ctButton) return false;
+    if (ToggleCellCheck(real, row, true)) {
+        bool state = false;
+        GetCheckBoxState(real, RealRowIndex(row), state);
+        CheckBoxClick(real, row, state);
+    }
+    return true;
 }

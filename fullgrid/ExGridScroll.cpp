@@ -336,7 +336,14 @@ void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift
             bool& f;
             ~InClick() { f = false; }
         } inClick{FInClick = true};
+        const plat::TGridState before = GridState();
         TBaseGrid::MouseDown(Button, Shift, X, Y);
+        // Check boxes, radio buttons and node glyphs act on the click itself.
+        if (Button == plat::mbLeft && before == plat::gsNormal &&
+            (GridState() == plat::gsNormal || GridState() == plat::gsSelecting) && !Shift.contains(plat::ssDouble)) {
+            const plat::TGridCoord cell = MouseCoord(X, Y);
+            cellClick(cell.X, cell.Y, X, Y);
+        }
     }
     // A sizing starts: remember what is sized and how large it was.
     if (GridState() == plat::gsColSizing || GridState() == plat::gsRowSizing) {

@@ -2,6 +2,7 @@
 // two roads, validation and the done notices, the advance after Enter, cell selection rules and
 // the incremental search on the driven grid timer.
 #include "controls/SgCombo.h"
+#include "fullgrid/ExCGrid.h"
 #include "fullgrid/ExGrid.h"
 #include "platform/InplaceEdit.h"
 #include "tests/support/TestSupport.h"
@@ -17,8 +18,9 @@ namespace {
 // A shown grid of 4 columns and 6 rows with goEditing, the cells focused.
 struct Fixture {
     QWidget form;
-    TExStringGrid* g = new TExStringGrid(&form);
-    explicit Fixture(bool editing = true) {
+    TExStringGrid* g;
+    explicit Fixture(bool editing = true, bool columnGrid = false)
+        : g(columnGrid ? new TExColumnGrid(&form) : new TExStringGrid(&form)) {
         form.resize(520, 320);
         g->setGeometry(0, 0, 480, 280);
         g->SetColCount(4);
@@ -44,6 +46,10 @@ struct Fixture {
     plat::TInplaceEdit* editor() const { return g->InplaceEditor(); }
     bool editorShown() const { return editor() && editor()->isVisible(); }
     ctl::TSgComboBox& combo() const { return *g->EditCombo(); }
+    void items(const QStringList& l) {
+        g->ClearComboString();
+        for (const QString& s : l) g->AddComboString(s);
+    }
     void go(int col, int row) {
         g->SetCol(col);
         g->SetRow(row);
@@ -88,7 +94,7 @@ TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
         Fixture f;
         f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
             e = k.kind;
-            f.combo().SetItems({"alpha", "beta", "xray"});
+            f.items({"alpha", "beta", "xray"});
         };
         f.go(2, 3);
         // Typed right after the click that made the cell current: nothing is lost.
@@ -133,7 +139,7 @@ TEST(ExGridEditCombo, RoadsOpenAtTheItemTheCellHolds) {
         f.g->SetCells(2, 3, k.cell);
         f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
             e = k.kind;
-            f.combo().SetItems(k.items);
+            f.items(k.items);
         };
         std::vector<ComboEvent> events;
         int objectEvents = 0;
@@ -155,7 +161,7 @@ TEST(ExGridEditCombo, CoversTheCellListsEightRowsAndWritesBackOnEnter) {
     Fixture f;
     f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
         e = edComboList;
-        f.combo().SetItems({"A", "B", "C"});
+        f.items({"A", "B", "C"});
     };
     std::vector<ComboEvent> events;
     f.g->OnComboChange = [&](QObject*, int c, int r, int i, const QString& t) { events.push_back({c, r, i, t}); };
@@ -182,7 +188,7 @@ TEST(ExGridEditCombo, FollowsItsCellWhenRowsChangeAndEndsWhenTheCellLeavesTheVie
     f.g->SetRowCount(60);
     f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
         e = edComboEdit;
-        f.combo().SetItems({"A", "B"});
+        f.items({"A", "B"});
     };
     f.go(2, 3);
     f.key(Qt::Key_F2);
@@ -481,4 +487,69 @@ TEST(ExGridEditTab, TabSkipsCellsThatCannotBeEditedAndWraps) {
     EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(1, 2));
     f.key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(3, 1));
+}
+
+TEST(ExGridEditColumns, SelectingACellSwitchesEditingToTheColumnsReadOnly) {
+    Fixture f(false, true);
+    auto& cg = static_cast<TExColumnGrid&>(*f.g);
+    cg.Columns().Items(2).ReadOnly = true;
+    f.click(1, 2);
+    EXPECT_TRUE(f.g->Options().contains(plat::goEditing));
+    f.type("q");
+    f.key(Qt::Key_Return);
+    EXPECT_EQ(f.g->Cells(1, 2), "q");
+    f.click(2, 3);
+    EXPECT_FALSE(f.g->Options().contains(plat::goEditing));
+    f.type("z");
+    f.key(Qt::Key_F2);
+    EXPECT_FALSE(f.editorShown());
+    EXPECT_EQ(f.g->Cells(2, 3), "c2r3");
+    // Back in an editable column, editing is on again.
+    f.click(3, 3);
+    EXPECT_TRUE(f.g->Options().contains(plat::goEditing));
+}
+
+TEST(ExGridEditChecks, ClickOnADataCheckCellBehindHiddenColumnsTogglesTheRealColumn) {
+    Fixture f(false, true);
+    auto& cg = static_cast<TExColumnGrid&>(*f.g);
+    f.g->SetColCount(6);
+    for (int c : {4, 5}) cg.Columns().Items(c).SetEditor(edDataCheckBox);
+    cg.Columns().Items(5).ReadOnly = true;
+    for (int r = 1; r < 6; ++r) {
+        f.g->SetCells(4, r, "N");
+        f.g->SetCells(5, r, "N");
+    }
+    f.g->HideColumns(1, 2);
+    ASSERT_EQ(f.g->DisplColIndex(4), 2);
+    QStringList events;
+    f.g->OnCheckBoxChange = [&](QObject*, int c, int r, bool s) { events << QStringLiteral("change %1 %2 %3").arg(c).arg(r).arg(s); };
+    f.g->OnCheckBoxClick = [&](QObject*, int c, int r, bool s) { events << QStringLiteral("click %1 %2 %3").arg(c).arg(r).arg(s); };
+    f.click(2, 2);
+    EXPECT_EQ(f.g->Cells(4, 2), "Y");
+    EXPECT_EQ(events, (QStringList{"change 4 2 1", "click 4 2 1"}));
+    EXPECT_FALSE(f.editorShown());
+    // The read-only column's box stays as it is.
+    events.clear();
+    f.click(3, 2);
+    EXPECT_EQ(f.g->Cells(5, 2), "N");
+    EXPECT_TRUE(events.isEmpty());
+    // Space toggles the focused cell.
+    f.go(2, 2);
+    f.key(Qt::Key_Space);
+    EXPECT_EQ(f.g->Cells(4, 2), "N");
+    EXPECT_EQ(events, (QStringList{"change 4 2 0", "click 4 2 0"}));
+}
+
+TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
+    Fixture f;
+    f.g->AddRadio(2, 2, 0, 0, {"a", "b", "c"});
+    std::vector<std::tuple<int, int, int>> clicks;
+    f.g->OnRadioClick = [&](QObject*, int c, int r, int i) { clicks.emplace_back(c, r, i); };
+    f.go(2, 2);
+    f.key(Qt::Key_Space);
+    f.key(Qt::Key_Space);
+    f.key(Qt::Key_Space);
+    EXPECT_EQ(clicks, (std::vector<std::tuple<int, int, int>>{{2, 2, 1}, {2, 2, 2}, {2, 2, 0}}));
+    EXPECT_EQ(f.g->Cells(2, 2), "a");
+    EXPECT_FALSE(f.editorShown());
 }
