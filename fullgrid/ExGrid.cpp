@@ -149,6 +149,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FEditCombo->SetEnabled(false);
     FEditCombo->installEventFilter(this);
     FEditCombo->OnChange = [this](QObject*) { comboChanged(); };
+    FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
 }
 
 TExStringGrid::~TExStringGrid() {

@@ -183,6 +183,27 @@ TEST(ExGridEditCombo, CoversTheCellListsEightRowsAndWritesBackOnEnter) {
     EXPECT_EQ(f.focus(), f.g->viewport());
 }
 
+TEST(ExGridEditCombo, DirectCloseTakesThePickedItemAndEndsTheEdit) {
+    Fixture f;
+    f.g->MouseActions().SetDirectComboClose(true);
+    f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
+        e = edComboList;
+        f.items({"A", "B", "C"});
+    };
+    f.g->SetCells(3, 2, "A");
+    f.go(3, 2);
+    f.key(Qt::Key_F2);
+    f.combo().SetDroppedDown(true);
+    // The list took the focus; the edit goes on.
+    EXPECT_TRUE(f.g->EditMode());
+    ASSERT_TRUE(f.combo().DroppedDown());
+    f.combo().SetItemIndex(2);
+    f.combo().SetDroppedDown(false);
+    EXPECT_EQ(f.g->Cells(3, 2), "C");
+    EXPECT_FALSE(f.combo().isVisible());
+    EXPECT_FALSE(f.g->EditMode());
+}
+
 TEST(ExGridEditCombo, FollowsItsCellWhenRowsChangeAndEndsWhenTheCellLeavesTheView) {
     Fixture f;
     f.g->SetRowCount(60);
