@@ -578,3 +578,24 @@ TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
     EXPECT_EQ(f.g->Cells(2, 2), "a");
     EXPECT_FALSE(f.editorShown());
 }
+
+TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry) {
+    Fixture f;
+    f.g->SetDefaultRowHeight(40);
+    f.g->SetColWidths(2, 300);
+    f.g->SetCells(2, 1,
+                  "<CONTROL TYPE=\"EDIT\" ID=\"a\" WIDTH=\"50\" VALUE=\"first\"> "
+                  "<CONTROL TYPE=\"BUTTON\" ID=\"b\" WIDTH=\"40\" VALUE=\"Go\"> "
+                  "<CONTROL TYPE=\"PASSWORD\" ID=\"c\" WIDTH=\"60\" VALUE=\"secret\">");
+    f.g->FocusNextCellControl(2, 1, "a");
+    QLineEdit* e = f.g->EditTrans();
+    ASSERT_TRUE(e->isVisible());
+    EXPECT_EQ(e->text(), "secret");
+    EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+    const plat::TRect cell = f.g->CellRect(2, 1);
+    EXPECT_TRUE(QRect(cell.toQRect()).contains(e->geometry().center()));
+    EXPECT_GT(e->geometry().left(), cell.Left + 90);
+    // After the last one the grid takes the focus.
+    f.g->FocusNextCellControl(2, 1, "c");
+    EXPECT_EQ(f.focus(), f.g->viewport());
+}
