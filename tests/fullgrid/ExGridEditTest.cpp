@@ -70,7 +70,11 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
         if (c == 1) e = edNone;
     };
     f.g->AddButton(2, 2, 40, 18, "Go", haLeft, vaTop);
-    for (auto [c, r] : {std::pair{1, 1}, std::pair{2, 2}}) {
+    f.g->SetCells(3, 3, "N");
+    f.g->AddCheckBox(3, 3, false, true);
+    f.g->AddRadio(3, 4, 0, 0, {"a", "b"});
+    f.g->SetCells(3, 4, "a");
+    for (auto [c, r] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{3, 4}}) {
         SCOPED_TRACE(c);
         f.go(c, r);
         f.key(Qt::Key_F2);
@@ -82,6 +86,8 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
     }
     EXPECT_EQ(f.g->Cells(1, 1), "c1r1");
     EXPECT_EQ(f.g->Cells(2, 2), "c2r2");
+    EXPECT_EQ(f.g->Cells(3, 3), "N");
+    EXPECT_EQ(f.g->Cells(3, 4), "a");
 }
 
 TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
