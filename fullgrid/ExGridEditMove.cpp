@@ -63,8 +63,8 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
             FFooterPanel->update();
         }
         const plat::TRect r = CellRect(ACol, ARow);
-        if (!r.IsEmpty() && r.Bottom > ClientHeight() - FFloatingFooter->Height() - searchH + 2 &&
-            ARow < RowCount() - 1)
+        const int rowLimit = FFloatingFooter->FooterStyle() == fsFixedLastRow ? RowCount() - 1 : RowCount();
+        if (!r.IsEmpty() && r.Bottom > ClientHeight() - FFloatingFooter->Height() - searchH + 2 && ARow < rowLimit)
             TBaseGrid::SetTopRow(TopRow() + 1);
     }
     if (FSearchFooter->Visible()) {

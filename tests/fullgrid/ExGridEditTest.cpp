@@ -314,6 +314,22 @@ TEST(ExGridEditEnd, ExceptionFromAHandlerReachesTheErrorHandlerAndTheGridStaysUs
     f.type("b");
     f.key(Qt::Key_Return);
     EXPECT_EQ(f.g->Cells(2, 1), "b");
+
+    // A combo handler that fails while the editor opens: reported, and the editor still ends.
+    f.g->OnGetEditorType = [&](QObject*, int c, int, TEditorType& e) {
+        if (c == 3) {
+            e = edComboList;
+            f.items({"A", "B"});
+        }
+    };
+    f.g->OnComboChange = [](QObject*, int, int, int, const QString&) { throw std::runtime_error("combo failed"); };
+    f.go(3, 1);
+    f.key(Qt::Key_F2);
+    EXPECT_EQ(dialogs.errors().last(), "combo failed");
+    ASSERT_TRUE(f.combo().isVisible());
+    f.key(Qt::Key_Return);
+    EXPECT_FALSE(f.combo().isVisible());
+    EXPECT_EQ(f.g->Cells(3, 1), "A");
 }
 
 TEST(ExGridEditKeys, EnterOnACellThatCannotBeEditedFiresKeyPressAndEnds) {
