@@ -360,7 +360,8 @@ public:
     int FixedFooters() const { return FFixedFooters; }
     void SetFixedFooters(int Value);
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    // Switched on, the columns are sized to their content at once.
+    void SetAutoSize(bool Value);
     // Fills the client width with one column (-1: the last); "Stretch column index out of range"
     // for a column at or beyond ColCount.
     void StretchColumnToFit(int ACol);

@@ -42,3 +42,9 @@ void TExStringGrid::AutoSizeColumns(bool DoFixedCols, int Padding) {
     }
     EndUpdate();
 }
+
+void TExStringGrid::SetAutoSize(bool Value) {
+    const bool on = Value && !FAutoSize;
+    FAutoSize = Value;
+    if (on) AutoSizeColumns(false, 10);
+}
