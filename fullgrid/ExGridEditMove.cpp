@@ -630,6 +630,16 @@ bool TExStringGrid::cellClick(int ACol, int ARow, int X, int Y) {
     if (FShowModified->Enabled()) SetRowModified(ARow, true);
     bool state = false;
     GetCheckBoxState(real, RealRowIndex(ARow), state);
+    // A header box sets its whole column: the rows' selection under mail-style row selection.
+    if (ARow < FixedRows() && MouseActions().CheckAllCheck()) {
+        for (int r = FixedRows(); r < RowCount() - FFixedFooters; ++r) {
+            if (real == 0 && MouseActions().HotmailRowSelect())
+                SetRowSelect(RealRowIndex(r), state);
+            else
+                SetCheckBoxState(real, RealRowIndex(r), state);
+        }
+        RepaintCol(ACol);
+    }
     CheckBoxClick(real, ARow, state);
     return true;
 }

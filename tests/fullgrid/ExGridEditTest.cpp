@@ -587,6 +587,22 @@ TEST(ExGridEditChecks, ClickOnADataCheckCellBehindHiddenColumnsTogglesTheRealCol
     EXPECT_EQ(events, (QStringList{"change 4 2 0", "click 4 2 0"}));
 }
 
+TEST(ExGridEditChecks, HeaderBoxWithCheckAllSetsTheWholeColumn) {
+    Fixture f;
+    f.g->MouseActions().SetCheckAllCheck(true);
+    f.g->AddCheckBox(2, 0, false, false);
+    for (int r = 1; r < 6; ++r) f.g->AddCheckBox(2, r, r == 3, false);
+    f.click(2, 0);
+    for (int r = 1; r < 6; ++r) EXPECT_TRUE(f.g->IsChecked(2, r)) << r;
+    f.click(2, 0);
+    for (int r = 1; r < 6; ++r) EXPECT_FALSE(f.g->IsChecked(2, r)) << r;
+    // Without the option the header box is only itself.
+    f.g->MouseActions().SetCheckAllCheck(false);
+    f.click(2, 0);
+    EXPECT_TRUE(f.g->IsChecked(2, 0));
+    EXPECT_FALSE(f.g->IsChecked(2, 1));
+}
+
 TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
     Fixture f;
     f.g->AddRadio(2, 2, 0, 0, {"a", "b", "c"});
