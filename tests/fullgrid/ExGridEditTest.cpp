@@ -40,7 +40,10 @@ struct Fixture {
     }
     QWidget* focus() const { return QApplication::focusWidget(); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(focus(), Qt::Key(k), m); }
-    void type(const QString& s) { QTest::keyClicks(focus(), s); }
+    // Each key goes where the focus is when it is typed.
+    void type(const QString& s) {
+        for (QChar c : s) QTest::keyClick(focus(), c.toLatin1());
+    }
     QPoint centre(int col, int row) const { return g->CellRect(col, row).toQRect().center(); }
     void click(int col, int row) { QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, centre(col, row)); }
     plat::TInplaceEdit* editor() const { return g->InplaceEditor(); }
@@ -120,6 +123,18 @@ TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
         EXPECT_EQ(f.g->Cells(2, 3), k.expected);
         EXPECT_FALSE(f.g->EditMode());
     }
+}
+
+TEST(ExGridEditStart, TypingOverARangeSelectsItsCellFirstUnderRangeSelectAndEdit) {
+    Fixture f;
+    f.g->MouseActions().SetRangeSelectAndEdit(true);
+    f.go(1, 1);
+    QTest::mouseClick(f.g->viewport(), Qt::LeftButton, Qt::ShiftModifier, f.centre(3, 3));
+    ASSERT_EQ(f.g->Selection(), (plat::TGridRect{1, 1, 3, 3}));
+    f.type("xy");
+    EXPECT_EQ(f.g->Selection(), (plat::TGridRect{3, 3, 3, 3}));
+    ASSERT_TRUE(f.editorShown());
+    EXPECT_EQ(f.editor()->Text(), "xy");
 }
 
 TEST(ExGridEditCombo, RoadsOpenAtTheItemTheCellHolds) {
