@@ -1345,7 +1345,7 @@ private:
     void searchTick();
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
-    bool FForceSel = false, FDisableChange = false, FInClick = false, FCancelling = false, FSimClick = false;
+    bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     ctl::TSgComboBox* FEditCombo = nullptr;
