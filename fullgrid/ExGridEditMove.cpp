@@ -147,7 +147,10 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
     }
 
     bool result = false;
-    if (!FEditing || normalFocused) {
+    // Asked again for the cell itself (an editor was just hidden), the cursor does not leave: the
+    // open edit is validated once, when it does.
+    const bool stays = ACol == oldCol && ARow == oldRow;
+    if (!FEditing || normalFocused || stays) {
         bool allow = true;
         CellChanging(ACol, ARow, allow);
         if (IsFixed(ACol, ARow) || !allow)
@@ -182,7 +185,8 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
     }
     if (HasCellBorderEvent())
         for (int r = oldSel.Top; r <= oldSel.Bottom; ++r) RepaintRow(r);
-    if (result) FCellCache = text;
+    // The cache follows the cell that became current; an edit still to be validated keeps its own.
+    if (result && !(stays && FEditing)) FCellCache = text;
     return result;
 }
 

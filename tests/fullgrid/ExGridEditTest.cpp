@@ -652,3 +652,33 @@ TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry)
     f.g->FocusNextCellControl(2, 1, "c");
     EXPECT_EQ(f.focus(), f.g->viewport());
 }
+
+TEST(ExGridEditCombo, LeavingARefusedComboCellKeepsTheCursorAndTheTextFromBefore) {
+    Fixture f;
+    f.g->OnGetEditorType = [&](QObject*, int c, int, TEditorType& e) {
+        if (c == 2) {
+            e = edComboList;
+            f.items({"A", "B", "C"});
+        }
+    };
+    int asked = 0;
+    f.g->OnCellValidate = [&](QObject*, int, int, QString& v, bool& valid) {
+        ++asked;
+        valid = v != "C";
+    };
+    f.g->SetCells(2, 2, "A");
+    f.go(2, 2);
+    f.key(Qt::Key_F2);
+    f.combo().SetItemIndex(2);
+    f.click(3, 4);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(2, 2));
+    EXPECT_EQ(f.g->CellCache(), "A");
+    EXPECT_FALSE(f.g->LastValidation());
+    // Once the value passes, the next click leaves, validating once more.
+    f.g->OnCellValidate = [&](QObject*, int, int, QString&, bool&) { ++asked; };
+    f.click(3, 4);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(3, 4));
+    EXPECT_EQ(f.g->Cells(2, 2), "C");
+}
