@@ -1,6 +1,8 @@
 #include "fullgrid/ExGrid.h"
 
 #include "controls/ExGridPopups.h"
+#include "controls/SgCombo.h"
+#include "platform/InplaceEdit.h"
 #include "platform/Guard.h"
 #include "platform/Themes.h"
 
@@ -136,13 +138,28 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FGridTimer = new plat::TTimer(this);
     FGridTimer->SetInterval(500);
     FGridTimer->SetEnabled(false);
-    FGridTimer->SetOnTimer([this](QObject*) { GridTimer(); });
+    FGridTimer->SetOnTimer([this](QObject*) {
+        searchTick();
+        GridTimer();
+    });
+
+    // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
+    FEditCombo = new ctl::TSgComboBox(viewport());
+    FEditCombo->hide();
+    FEditCombo->SetEnabled(false);
+    FEditCombo->installEventFilter(this);
+    FEditCombo->OnChange = [this](QObject*) { comboChanged(); };
+    FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
 }
 
 TExStringGrid::~TExStringGrid() {
     // The widths as the user left them; a store that cannot be written must not stop the teardown.
     if (FColumnSize->Save()) plat::guarded([this] { SaveColSizes(); });
     Destroying();
+    // The editors go first: nothing they do on their way out may reach a grid half taken down.
+    if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
+    delete FEditCombo;
+    FEditCombo = nullptr;
     if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
     if (FOwnerForm) FOwnerForm->removeEventFilter(this);
     FClearTextOnly = false;
@@ -201,6 +218,19 @@ QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
 
 bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
+    if (e->type() == GridEditDoneEventType()) {
+        // The notice an ended edit posted: OnEditCellDone, and a double-click-only grid stops editing.
+        const auto* done = static_cast<const TGridEditDone*>(e);
+        plat::guarded([&] {
+            if (OnEditCellDone) OnEditCellDone(this, done->Col, done->Row);
+            if (FMouseActions->EditOnDblClickOnly()) {
+                HideInplaceEdit();
+                FEditMode = false;
+                DisableEditing();
+            }
+        });
+        return true;
+    }
     if (e->type() == OfficeThemeChangeEventType()) {
         plat::guarded([this] { AdaptToOfficeTheme(); });
         return true;
@@ -495,6 +525,7 @@ void TExStringGrid::HideFocusWindow() {
 // ---------------------------------------------------------------- the owner form
 
 bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (editorKey(watched, event)) return true;
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);
         FInFormResize = true;

@@ -19,6 +19,7 @@
 #include "platform/Timer.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -32,6 +33,10 @@
 class TArrowWindow;
 class TGridFocusWindow;
 class TExStringGridCheck;
+class TEditLink;
+namespace ctl {
+class TSgComboBox;
+}
 class TPictureContainer;
 class QScrollBar;
 namespace plat {
@@ -57,6 +62,12 @@ enum TMouseSelectMode : uint8_t { msNormal, msColumn, msRow, msAll, msURL, msRes
 inline constexpr const char* kGridClipboardFormat = "TExStringGrid Cells";
 int GridEditDoneEventType();
 int DTPShiftFocusEventType();
+// The notice an ended edit posts to its grid: the real column and the row.
+class TGridEditDone : public QEvent {
+public:
+    TGridEditDone(int ACol, int ARow) : QEvent(QEvent::Type(GridEditDoneEventType())), Col(ACol), Row(ARow) {}
+    int Col, Row;
+};
 
 // ---- events beyond the shared signatures ----
 using TComboChangeEvent =
@@ -1189,11 +1200,10 @@ private:
 public:
     // ---- virtual operations the other parts of the grid fill ----
     virtual void CalcFooterCells(int ACol) {}
-    virtual void ClickSort(int ACol) {}
+    virtual void ClickSort(int ACol);
     virtual void EditStartedByF2() {}
     virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
     virtual void RecalcFooterColumn(int ACol) {}
-    virtual void RememberOldCell(int ACol, int ARow) {}
     virtual void ColumnHeadersChanged() {}
     virtual void NavigationChanged() {}
     virtual void MouseActionsChanged() {}
@@ -1293,6 +1303,141 @@ public:
     void LoadVisualProps(const QString& FileName);
     void SavePrintSettings(const QString& Key, const QString& Section);
     void LoadPrintSettings(const QString& Key, const QString& Section);
+
+    // ---- in-place editing: editor start and end, cell change, advance and keys ----
+    // Column arguments are display columns unless called real; rows are display rows.
+    bool EditMode() const { return FEditMode; }
+    TEditorType EditControl() const { return FEditControl; }
+    // The special editor control now shown; nullptr for the default editor.
+    QWidget* EditCtrl() const { return FEditCtrl; }
+    bool Editing() const { return FEditing; }
+    bool LastValidation() const { return FLastValidation; }
+    // The text of the cell before the edit began; Esc puts it back.
+    const QString& CellCache() const { return FCellCache; }
+    // The combo editor of both combo kinds: made with the grid, a child of the cells, hidden until used.
+    ctl::TSgComboBox* EditCombo() const { return FEditCombo; }
+    // Editing allowed at all and CheckCellEditable (ACol real).
+    bool IsEditable(int ACol, int ARow);
+    // The can-edit query of the merge base cell, which must not be fixed.
+    bool CheckCellEditable(int ACol, int ARow);
+    // Footer rows and right fixed columns are fixed, else the fixed-cell query.
+    bool IsFixed(int ACol, int ARow) const override;
+    void StartSpecialEdit(int ACol, int ARow);
+    void EndSpecialEdit(int ACol, int ARow);
+    void HideCellEdit() { EndSpecialEdit(Col(), Row()); }
+    // F2 through the key handling.
+    void ShowCellEdit();
+    bool WantsTabInEditor() const;
+    virtual void SetEditTextReal(int ACol, int ARow, const QString& Value);
+    virtual void RestoreCellCache();
+    virtual void GetEditorProp(int ACol, int ARow, TEditLink* AEditLink);
+    virtual void DisableEditing();
+    virtual void CellChanging(int NewCol, int NewRow, bool& Allow);
+    // The move after Enter; with AdvanceSkipReadOnlyCells it stops after one pass over the grid.
+    void AdvanceAfterEdit(int ACol, int ARow, bool GoOnEditing, bool Recursing, bool Forward, bool AutoEdit,
+                          bool Force);
+    void FocusNextCellControl(int ACol, int ARow, const QString& ID);
+    // Edits one form control of an HTML cell at its rectangle (ACol display).
+    void StartCellControlEdit(int ACol, int ARow, const QString& ID, const QString& Type, const QString& Value,
+                              const plat::TRect& R);
+    // The editing entry points of the other half of the grid, in their least form.
+    void ShowInplaceEdit();
+    void HideInplaceEdit();
+    void DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift);
+    // OnEditingDone now, OnEditCellDone when the posted notice arrives (ACol real).
+    void PostEditDone(int ACol, int ARow);
+    // True at once unless editing; a refusing OnCellValidate keeps the editor open with its text.
+    bool ValidateCell(const QString& NewValue);
+    bool ValidateCellWide(const QString& NewValue);
+    virtual void RememberOldCell(int ACol, int ARow);
+    // The stored text of the current cell's merge base cell.
+    QString CurrentCell() const;
+    void SetCurrentCell(const QString& Value);
+    void SetCurrentCellText(const QString& Text);
+    QString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const QString& Value) override;
+    // Shift+Tab goes backward; cells that cannot be edited are skipped.
+    void AdvanceOnTab(bool Backward);
+    void AddRow();
+    // The first normal row whose sort-column text, upper-cased, starts with Text; -1 when none.
+    int Search(const QString& Text);
+    const QString& SearchInc() const { return FSearchInc; }
+    plat::TTimer* GridTimerObject() const { return FGridTimer; }
+
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t NewRow, bool& Allow)> OnRowChanging;
+    std::function<void(QObject* Sender, int32_t OldCol, int32_t NewCol, bool& Allow)> OnColChanging;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t OldCol, int32_t NewRow, int32_t NewCol, bool& Allow)>
+        OnCellChanging;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t OldCol, int32_t& NewRow, int32_t& NewCol, bool& Allow)>
+        OnAutoAdvance;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AItemIndex, const QString& ASelection,
+                       QObject* AObject)>
+        OnComboObjectChange;
+    TCellValidateEvent OnCellValidateWide;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorProp;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorPropInt;
+    // Check, radio and node cells by click and Space (ACol real).
+    virtual void CheckBoxClick(int ACol, int ARow, bool State);
+    virtual void PrintGetPageNum(int PageNum, int PageColNum, QString& PageNumString);
+    // The cell whose scroll bar moved, with that bar's position and range.
+    virtual void ScrollCell();
+    virtual bool CanShowFixedDropDown(int ACol);
+    virtual void StartBlockFocus();
+    virtual void EndBlockFocus();
+    std::function<void(QObject* Sender, int32_t PageNum, int32_t PageColNum, QString& PageNumString)>
+        OnPrintGetPageNum;
+    std::function<void(QObject* Sender, int32_t ACol, bool& CanShow)> OnCanShowFixedDropDown;
+    plat::TNotifyEvent FOnStartBlockFocus, FOnEndBlockFocus;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AIdx)> OnRadioClick;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow)> OnRadioButtonClick;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal, bool& Allow)> OnBeforeExpandNode,
+        OnBeforeContractNode;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal)> OnExpandNode, OnContractNode;
+
+protected:
+    // Decides whether the default editor shows; starts a special editor instead when the kind needs one.
+    bool CanEditShow() override;
+    bool SelectCell(int ACol, int ARow) override;
+    void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void CharTyped(QChar Key) override;
+    void DblClick() override;
+    void TopLeftChanged() override;
+    plat::TInplaceEdit* CreateEditor() override;
+
+private:
+    static bool isTextKind(TEditorType Kind);
+    // A click (ACol display) on a check box, radio button or node glyph; true when it acted.
+    bool cellClick(int ACol, int ARow, int X, int Y);
+    // Space on the current cell; true when it was a check or radio cell.
+    bool spaceOnCell();
+    bool defaultEditorOpen() const;
+    int firstNavigableCol() const;
+    void comboRoad(int ACol, int ARow, bool List);
+    void comboChanged();
+    void comboClosed();
+    void placeSpecialEditor();
+    // Esc: the editors close without writing.
+    void cancelEditors();
+    void defaultEditorHidden();
+    bool editorKey(QObject* Watched, QEvent* Event);
+    // The default editor's text validated before a key takes it anywhere (the least form of its commit).
+    bool commitDefaultEditor();
+    // One step of the advance; false when the cell stays.
+    bool advanceStep(int& ACol, int& ARow, bool Forward);
+    void searchTick();
+    bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
+    bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
+    bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
+    TEditorType FEditControl = edNormal;
+    QWidget* FEditCtrl = nullptr;
+    ctl::TSgComboBox* FEditCombo = nullptr;
+    QChar FStartEditChar;
+    QString FCellCache, FEditText, FOldCellText, FSearchInc;
+    int FOldCol = -1, FOldRow = -1, FAECol = -1, FAERow = -1, FSearchTics = 0;
+    bool FOldModified = false;
+
+public:
 
     // ---- events ----
     TOnResizeEvent OnResize;
