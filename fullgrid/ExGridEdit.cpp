@@ -94,12 +94,14 @@ bool TExStringGrid::CanEditShow() {
             FNoEditChange = false;
             StartSpecialEdit(DisplColIndex(bc.X), bc.Y);
             FEntered = true;
+            if (FFocusHelper->Enabled()) ShowFocusWindow();
             result = false;
         }
     }
     if (result) {
         FEntered = true;
         FEditing = true;
+        if (FFocusHelper->Enabled()) ShowFocusWindow();
     }
     return result;
 }
@@ -328,6 +330,8 @@ void TExStringGrid::cancelEditors() {
     }
     FEditMode = false;
     FEditing = false;
+    // A cancelled edit leaves no frame behind around the cell.
+    HideFocusWindow();
 }
 
 void TExStringGrid::DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift) {

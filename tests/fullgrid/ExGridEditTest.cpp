@@ -1,9 +1,11 @@
 // In-place editing driven as a user drives it: keys and clicks on a shown grid, the combo editor's
 // two roads, validation and the done notices, the advance after Enter, cell selection rules and
 // the incremental search on the driven grid timer.
+#include "controls/ExGridPopups.h"
 #include "controls/SgCombo.h"
 #include "fullgrid/ExCGrid.h"
 #include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridUnit.h"
 #include "platform/InplaceEdit.h"
 #include "tests/support/TestSupport.h"
 
@@ -265,6 +267,28 @@ TEST(ExGridEditEnd, EscPutsBackTheTextFromBeforeTheLiveWrites) {
         EXPECT_FALSE(f.g->EditMode());
         EXPECT_EQ(keyPresses, 1);
     }
+}
+
+TEST(ExGridEditEnd, FocusFrameShowsWhileAnEditRunsOnlyWithTheFocusHelper) {
+    for (bool helper : {false, true})
+        for (TEditorType kind : {edNormal, edComboEdit})
+            for (int endKey : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+                SCOPED_TRACE(testing::Message() << helper << " " << int(kind) << " " << endKey);
+                Fixture f;
+                f.g->FocusHelper().SetEnabled(helper);
+                f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) { e = kind; };
+                f.go(2, 3);
+                f.type("x");
+                EXPECT_EQ(f.g->FocusWindow()->isVisible(), helper);
+                EXPECT_EQ(FocusWindowGrid() == f.g, helper);
+                if (helper) {
+                    const QPoint cell = f.g->viewport()->mapToGlobal(f.g->CellRect(2, 3).toQRect().topLeft());
+                    EXPECT_EQ(f.g->FocusWindow()->pos(), cell - QPoint(4, 4));
+                }
+                f.key(endKey);
+                EXPECT_FALSE(f.g->FocusWindow()->isVisible());
+                EXPECT_EQ(FocusWindowGrid(), nullptr);
+            }
 }
 
 TEST(ExGridEditEnd, RefusedValidationKeepsTheEditorOpenWithTheHandlersText) {
