@@ -132,6 +132,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     }
     FEditTrans = std::make_unique<TGridTransEdit>(this);
     FComboTrans = std::make_unique<TGridTransCombo>(this);
+    createEditorControls();
 
     FGridTimer = new plat::TTimer(this);
     FGridTimer->SetInterval(500);
@@ -201,6 +202,10 @@ bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
     if (e->type() == OfficeThemeChangeEventType()) {
         plat::guarded([this] { AdaptToOfficeTheme(); });
+        return true;
+    }
+    if (e->type() == GridEditDoneEventType()) {
+        plat::guarded([&] { handleEditDone(e); });
         return true;
     }
     const bool result = TBaseGrid::event(e);

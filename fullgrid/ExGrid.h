@@ -30,6 +30,11 @@
 #include <type_traits>
 
 class TArrowWindow;
+class TExInplaceEdit;
+class TGridCombo;
+class TGridSpin;
+class TGridCheckBox;
+class TGridButton;
 class TGridFocusWindow;
 class TExStringGridCheck;
 class TPictureContainer;
@@ -39,6 +44,24 @@ class TImageList;
 class TDateTimePicker;
 class TPopupMenu;
 }  // namespace plat
+
+// The selection listener another component registers with a grid.
+class ITExStringGridSelect {
+public:
+    virtual ~ITExStringGridSelect() = default;
+    virtual void CellSelected(int ACol, int ARow) = 0;
+};
+
+// A component told of every block of changed cells of the grids it is registered with.
+class TGridChangeNotifier : public QObject {
+public:
+    using QObject::QObject;
+    // The changed cells (real columns, display rows).
+    virtual void CellsChanged(const plat::TGridRect& R) {
+        if (OnCellsChanged) OnCellsChanged(this, R);
+    }
+    std::function<void(QObject* Sender, const plat::TGridRect& R)> OnCellsChanged;
+};
 
 enum TGridLook : uint8_t {
     glStandard, glSoft, glClassic, glVEZ, glXP, glListView, glVista, glWin7, glOffice2007, glCustom
@@ -121,9 +144,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, FitCellsInGrid, true)                              \
     /* cell text and content */                                \
     X(TAlignment, DefaultAlignment, taLeftJustify)             \
-    X(TVAlignment, VAlignment, vtaTop)                         \
     X(bool, Multilinecells, false)                             \
-    X(QPoint, XYOffset, QPoint(2, 2))                          \
     X(bool, XYOffsetTopLeftOnly, false)                        \
     X(bool, EnhTextSize, false)                                \
     X(QString, FloatFormat, QStringLiteral("%.2f"))            \
@@ -137,35 +158,16 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, URLUnderlineOnHover, false)                        \
     X(bool, URLEdit, false)                                    \
     X(bool, AnchorHint, false)                                 \
-    X(TPictureContainer*, PictureContainer, nullptr)           \
-    X(plat::TImageList*, GridImages, nullptr)                  \
     X(bool, NoImageAndText, false)                             \
     /* look and colours */                                     \
-    X(bool, Flat, false)                                       \
     X(bool, FixedAsButtons, false)                             \
-    X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
     X(bool, HideFocusRect, false)                              \
     X(bool, Hovering, false)                                   \
     X(THoverFixedCells, HoverFixedCells, hfNone)               \
-    X(bool, ActiveCellShow, false)                             \
-    X(TColor, ActiveCellColor, 0x808080)                       \
-    X(TColor, ActiveCellColorTo, plat::clNone)                 \
     X(TColor, DisabledFontColor, 0xC0C0C0)                     \
     X(bool, UseDisabledFont, true)                             \
-    X(TColor, SelectionColor, 0xEACAB6)                        \
-    X(TColor, SelectionColorTo, plat::clNone)                  \
-    X(bool, SelectionColorMixer, false)                        \
-    X(int32_t, SelectionColorMixerFactor, 50)                  \
-    X(TColor, SelectionMirrorColor, plat::clNone)              \
-    X(TColor, SelectionMirrorColorTo, plat::clNone)            \
-    X(TColor, SelectionTextColor, 0)                           \
-    X(bool, SelectionRectangle, false)                         \
     X(TColor, SelectionRectangleColor, 0)                      \
-    X(bool, SelectionResizer, false)                           \
     X(bool, SelectionRTFKeep, false)                           \
-    X(bool, ShowSelection, true)                               \
-    X(bool, ShowDesignHelper, true)                            \
-    X(TColor, ArrowColor, plat::clNone)                        \
     X(bool, NoDefaultDraw, false)                              \
     /* hints */                                                \
     X(TColor, HintColor, plat::clInfoBk)                       \
@@ -180,7 +182,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TEditorType, DefaultEditor, edNormal)                    \
     X(QString, EditMask, QString())                            \
     X(bool, EditWithTags, false)                               \
-    X(int32_t, MaxEditLength, 0)                               \
     X(int32_t, MaxComboLength, 0)                              \
     X(QString, ValidChars, QString())                          \
     X(QString, ValidCharSet, QString())                        \
@@ -191,13 +192,9 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(QString, InvalidEntryTitle, QString())                   \
     X(QString, InvalidEntryText, QString())                    \
     X(TInvalidEntryIcon, InvalidEntryIcon, ieWarning)          \
-    X(bool, SpreadSheet, false)                                \
     X(QString, OriginalCellValue, QString())                   \
-    X(TExStringGridCheck*, CellChecker, nullptr)               \
     /* selection */                                            \
     X(bool, Modified, false)                                   \
-    X(TColor, HighlightColor, plat::clHighlight)               \
-    X(TColor, HighlightTextColor, plat::clHighlightText)       \
     /* scrolling */                                            \
     X(TScrollBarAlways, ScrollBarAlways, saNone)               \
     X(bool, ScrollSynch, false)                                \
@@ -246,6 +243,36 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(int32_t, PrintColEnd, 0)                                 \
     X(int32_t, PrintNrOfPages, 0)                              \
     X(bool, IsPrintPreview, false)
+
+// Settings whose writers do more than store (a repaint, a clamp, a hand-over to an owned object):
+// the field and its reader come from here, each writer is written out.
+#define EX_GRID_WRITTEN(X)                                     \
+    X(TVAlignment, VAlignment, vtaTop)                         \
+    X(QPoint, XYOffset, QPoint(2, 2))                          \
+    X(TPictureContainer*, PictureContainer, nullptr)           \
+    X(plat::TImageList*, GridImages, nullptr)                  \
+    X(bool, Flat, false)                                       \
+    X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
+    X(bool, ActiveCellShow, false)                             \
+    X(TColor, ActiveCellColor, 0x808080)                       \
+    X(TColor, ActiveCellColorTo, plat::clNone)                 \
+    X(TColor, SelectionColor, 0xEACAB6)                        \
+    X(TColor, SelectionColorTo, plat::clNone)                  \
+    X(bool, SelectionColorMixer, false)                        \
+    X(int32_t, SelectionColorMixerFactor, 50)                  \
+    X(TColor, SelectionMirrorColor, plat::clNone)              \
+    X(TColor, SelectionMirrorColorTo, plat::clNone)            \
+    X(TColor, SelectionTextColor, 0)                           \
+    X(bool, SelectionRectangle, false)                         \
+    X(bool, SelectionResizer, false)                           \
+    X(bool, ShowSelection, true)                               \
+    X(bool, ShowDesignHelper, true)                            \
+    X(TColor, ArrowColor, plat::clNone)                        \
+    X(int32_t, MaxEditLength, 0)                               \
+    X(bool, SpreadSheet, false)                                \
+    X(TExStringGridCheck*, CellChecker, nullptr)               \
+    X(TColor, HighlightColor, plat::clHighlight)               \
+    X(TColor, HighlightTextColor, plat::clHighlightText)
 
 // The glVEZ look's gradient colours; the control look's fixed-gradient writers feed them.
 #define EX_GRID_VEZ(X)              \
@@ -349,7 +376,8 @@ public:
     int FixedFooters() const { return FFixedFooters; }
     void SetFixedFooters(int Value);
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    // Switched on outside loading, every normal column is fitted to its content.
+    void SetAutoSize(bool Value);
     // Fills the client width with one column (-1: the last); "Stretch column index out of range"
     // for a column at or beyond ColCount.
     void StretchColumnToFit(int ACol);
@@ -648,9 +676,9 @@ public:
     plat::TFont& FixedFont() { return FFixedFont; }
     void SetFixedFont(const plat::TFont& Value) { FFixedFont.Assign(Value); }
     plat::TFont& ActiveCellFont() { return FActiveCellFont; }
-    void SetActiveCellFont(const plat::TFont& Value) { FActiveCellFont.Assign(Value); }
+    void SetActiveCellFont(const plat::TFont& Value);
     plat::TBitmap& RowIndicator() { return FRowIndicator; }
-    void SetRowIndicator(const plat::TBitmap& Value) { FRowIndicator.Assign(Value); }
+    void SetRowIndicator(const plat::TBitmap& Value);
     // Ignores what it is given: forms store a version that has no effect.
     QString Version() const;
     void SetVersion(const QString&) {}
@@ -669,6 +697,11 @@ public:
     void Set##Name(const std::type_identity_t<T>& Value) { F##Name = Value; }
     EX_GRID_STORED(EX_GRID_ACCESS)
 #undef EX_GRID_ACCESS
+#define EX_GRID_READ(T, Name, Default) \
+    const std::type_identity_t<T>& Name() const { return F##Name; } \
+    void Set##Name(const std::type_identity_t<T>& Value);
+    EX_GRID_WRITTEN(EX_GRID_READ)
+#undef EX_GRID_READ
     QCursor Cursor() const;
     void SetCursor(const QCursor& Value);
     // The last page printed from; the preview starts there.
@@ -1048,8 +1081,6 @@ public:
     int RowIndent(int ARow) const override;
     bool HasNodes() const override { return FNodeCount > 0; }
     int NodeCount() const { return FNodeCount; }
-    // Footer totals after rows came or went.
-    virtual void CalcFooter(int ACol) {}
 
     // ---- rows by display index: heights and hidden-row indexes stay in step ----
     void InsertRows(int ARow, int ACount);
@@ -1101,20 +1132,176 @@ private:
     void hideDisplayRows(const std::vector<int>& Rows);
 
 public:
+    // ---- editors and the editing steps they call (ExGridEditing.cpp) ----
+    TExInplaceEdit* NormalEdit() const { return FInplaceEdit; }
+    TGridCombo* EditCombo() const { return FEditCombo; }
+    TGridCheckBox* EditCheck() const { return FEditCheck; }
+    TGridButton* GridButton() const { return FGridButton; }
+    // Created hidden and disabled on first use.
+    TGridSpin* SpinEdit();
+    // The kind of the cell being edited.
+    TEditorType EditControl() const { return FEditControl; }
+    // The current cell's stored text, at the merge base cell.
+    QString CurrentCell() const;
+    void SetCurrentCell(const QString& Value);
+    // Through the edit-text writer.
+    void SetCurrentCellText(const QString& Value);
+    // False keeps the edit open: OnCellValidate refused (its text is NewCellText).
+    bool ValidateCell(const QString& NewValue);
+    void HideInplaceEdit();
+    void ShowInplaceEdit();
+    // Hides the editor, focuses the grid, and lets the key move the current cell.
+    void DoneInplaceEdit(uint16_t& Key, plat::TShiftState Shift);
+    // OnEditingDone now, OnEditCellDone when the posted notice arrives.
+    void PostEditDone(int ACol, int ARow);
+    void RestoreCellCache();
+    void AdvanceOnTab(bool Backward);
+    // One cell on in the advance direction (Force: even without AdvanceOnEnter).
+    void AdvanceAfterEdit(int ACol, int ARow, bool GoForward, bool Force);
+    bool WantsTabInEditor() const;
+    bool IsCheckOrButtonCell(int ACol, int ARow);
+    void StartSpecialEdit(int ACol, int ARow);
+    void EndSpecialEdit(int ACol, int ARow);
+    QString EllipsClick(const QString& Text);
+    const QString& CellCache() const { return FCellCache; }
+    const QString& NewCellText() const { return FNewCellText; }
+    const QString& OldCellText() const { return FOldCellText; }
+    void SetOldCellText(const QString& Value) { FOldCellText = Value; }
+    bool Editing() const { return FEditing; }
+    void SetEditing(bool Value) { FEditing = Value; }
+    bool Validating() const { return FValidating; }
+    void SetValidating(bool Value) { FValidating = Value; }
+    bool NoEditChange() const { return FNoEditChange; }
+    void SetNoEditChange(bool Value) { FNoEditChange = Value; }
+    bool EditMode() const { return FEditMode; }
+    void SetEditMode(bool Value) { FEditMode = Value; }
+    bool LButFlg() const { return FLButFlg; }
+    void SetLButFlg(bool Value) { FLButFlg = Value; }
+    QChar StartEditChar() const { return FStartEditChar; }
+    void SetStartEditChar(QChar Value) { FStartEditChar = Value; }
+    bool NoAutoAdvance() const { return FNoAutoAdvance; }
+    void SetNoAutoAdvance(bool Value) { FNoAutoAdvance = Value; }
+    bool LastValidation() const { return FLastValidation; }
+    // Hooks for descendants; nothing here.
+    virtual void EditMessage(QEvent*) {}
+    virtual void EditKeyDown(uint16_t&, plat::TShiftState) {}
+    virtual void EditCaretMoved(const QString&, QPoint, int) {}
+    virtual void EditFormulaState(bool) {}
+    // The grid's key entry points, as the editors hand keys back.
+    void GridKeyDown(uint16_t& Key, plat::TShiftState Shift) { KeyDown(Key, Shift); }
+    void GridKeyPress(QChar& Key) { KeyPress(Key); }
+    void GridKeyUp(uint16_t& Key, plat::TShiftState Shift) { KeyUp(Key, Shift); }
+    bool GridSelectCell(int ACol, int ARow) { return SelectCell(ACol, ARow); }
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AItemIndex, QObject* AObject)>
+        OnComboObjectChange;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, double AValue, bool UpDown)> OnFloatSpinClick,
+        OnDateSpinClick, OnTimeSpinClick;
+
+    // ---- sizing to the content (ExGridEditing.cpp) ----
+    // The column widened to its widest text over the rows ColumnSize.Rows picks; GrowOnly never narrows.
+    void CalcColumnFitWidth(int ACol, bool GrowOnly);
+    void AutoSizeRow(int ARow, int Padding = 0);
+    void AutoSizeColumns(bool DoFixedCols, int Padding);
+    void SetRowHeightForLines(int ARow, int Lines, int Extra);
+    int MaxLinesInRow(int ARow);
+    int GetTotalYOffset() const { return FXYOffsetTopLeftOnly ? FXYOffset.y() : 2 * FXYOffset.y(); }
+    unsigned VAlignFlag() const { return FVAlignFlag; }
+
+protected:
+    plat::TInplaceEdit* CreateEditor() override;
+    bool CanEditShow() override;
+    QString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const QString& Value) override;
+    int GetEditLimit() override { return FMaxEditLength; }
+
+private:
+    TExInplaceEdit* FInplaceEdit = nullptr;
+    TGridCombo* FEditCombo = nullptr;
+    TGridCheckBox* FEditCheck = nullptr;
+    TGridButton* FGridButton = nullptr;
+    TGridSpin* FSpinEdit = nullptr;
+    TEditorType FEditControl = edNormal;
+    QString FCellCache, FNewCellText, FOldCellText;
+    bool FEditing = false, FValidating = false, FNoEditChange = false, FEditMode = false, FLButFlg = false;
+    bool FNoAutoAdvance = false;
+    QChar FStartEditChar;
+    unsigned FVAlignFlag = 0;
+    // The special editor of the current edit, placed over the cell.
+    QWidget* specialEditor(TEditorType Kind) const;
+    void placeSpecial(QWidget* Editor);
+    void createEditorControls();
+    // OnEditCellDone when the notice PostEditDone queued arrives.
+    bool handleEditDone(QEvent* e);
+
+public:
+    // ---- footer, listeners, combo list and removal notices (ExGridFooter.cpp) ----
+    // The footer row's values, for one real column or all (-1); only while a shown footer keeps
+    // the fixed last row and calculates.
+    virtual void CalcFooter(int ACol);
+    virtual void CalcFooterCells(int ACol);
+    // Repaints the footer strip and the footer row.
+    void UpdateFooter();
+    // One selection listener; unregistering drops whichever is registered.
+    void RegisterSelListener(ITExStringGridSelect* Listener) { FISelect = Listener; }
+    void UnRegisterSelListener(ITExStringGridSelect*) { FISelect = nullptr; }
+    ITExStringGridSelect* SelListener() const { return FISelect; }
+    // Tells the listener of a newly selected cell; the selection hook calls it.
+    void NotifySelListener(int ACol, int ARow);
+    void RegisterNotifier(TGridChangeNotifier* Notifier);
+    void UnRegisterNotifier(TGridChangeNotifier* Notifier);
+    int NotifierCount() const { return int(FNotifierList.size()); }
+    // Changed cells: OnCellsChanged, each notifier, then the footer.
+    virtual void CellsChanged(const plat::TGridRect& R);
+    // After a fill or a load: the footer follows the new cells.
+    virtual void CellsLoaded() { CalcFooter(-1); }
+    // The items of the combo editor.
+    void ClearComboString();
+    void AddComboString(const QString& S);
+    void AddComboStringObject(const QString& S, QObject* AObject);
+    bool RemoveComboString(const QString& S);
+    bool SetComboSelectionString(const QString& S);
+    void SetComboSelection(int Idx) { FComboIdx = Idx; }
+    int ComboIdx() const { return FComboIdx; }
+    int GetComboCount() const;
+    // Fill the combo list for the cell through OnGetEditorProp, then write or look up an item.
+    void SetComboIndex(int ACol, int ARow, int Idx);
+    int GetComboIndex(int ACol, int ARow);
+    // The editor-properties hook: OnGetEditorProp loads the combo list (no editor link here).
+    virtual void GetEditorProp(int ACol, int ARow, QObject* AEditLink);
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QObject* AEditLink)> OnGetEditorProp;
+    bool QueryPasswordCell(int ACol, int ARow);
+    // A component the grid refers to went away: the references to it are cleared.
+    void HandleNotification(QObject* AComponent);
+    void IncRowCount() { SetRowCount(RowCount() + 1); }
+    void HiddenLastRowChanged() override;
+    bool UsesVCLStyles() const override { return FUseVCLStyles; }
+    void UpdateXYOffset(int X, int Y) { FXYOffset = QPoint(X, Y); }
+    void SetShowModified(const TShowModified& Value);
+    void SetBalloon(const TBalloonSettings& Value);
+    void SetProgressAppearance(const TGridProgressAppearance& Value);
+    void SetDragScrollOptions(const TDragScrollOptions& Value);
+    void SetSortSettings(const TSortSettings& Value);
+    void SetBackGround(const TBackGround& Value);
+
+private:
+    // Watches a referenced component so its going clears the reference.
+    void watchComponent(QObject* AComponent);
+    ITExStringGridSelect* FISelect = nullptr;
+    std::vector<QPointer<TGridChangeNotifier>> FNotifierList;
+    bool FUseVCLStyles = false;
+
+public:
     // ---- virtual operations the other parts of the grid fill ----
-    virtual void CalcFooterCells(int ACol) {}
     virtual void ClickSort(int ACol) {}
     virtual void EditStartedByF2() {}
     virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
-    virtual void RecalcFooterColumn(int ACol) {}
+    virtual void RecalcFooterColumn(int ACol) { CalcFooter(ACol); }
     virtual void RememberOldCell(int ACol, int ARow) {}
     virtual void ColumnHeadersChanged() {}
     virtual void NavigationChanged() {}
     virtual void MouseActionsChanged() {}
     virtual void MouseWheelScrolled() {}
     virtual bool IsDesignTime() const { return false; }
-    virtual void CellsChanged(const plat::TGridRect& R) {}
-    virtual void CellsLoaded() {}
     // A stable sort of the normal rows' records by SortSettings.Column in the column's sort style.
     virtual void QSort();
     virtual void QSortIndexed() {}
@@ -1290,6 +1477,7 @@ private:
     plat::TBitmap FRowIndicator;
     QCursor FOldCursor;
     EX_GRID_STORED(EX_UNIT_FIELD)
+    EX_GRID_WRITTEN(EX_UNIT_FIELD)
 #define EX_VEZ_FIELD(Suffix, Default) TColor FVEZGradient##Suffix = Default;
     EX_GRID_VEZ(EX_VEZ_FIELD)
 #undef EX_VEZ_FIELD

@@ -216,6 +216,13 @@ int TCustomMaskEdit::CharFromPos(QPoint p) const {
     return std::clamp(l.lineAt(li).xToCursor(q.x()), 0, int(text_.size()));
 }
 
+int TCustomMaskEdit::LineFromChar(int index) const {
+    const QTextLine line = layout().lineForTextPosition(std::clamp(index, 0, int(text_.size())));
+    return line.isValid() ? line.lineNumber() : 0;
+}
+
+int TCustomMaskEdit::LineCount() const { return std::max(1, layout().lineCount()); }
+
 int TCustomMaskEdit::lineStep(int index, int dir) const {
     const QTextLayout& l = layout();
     const QTextLine line = l.lineForTextPosition(index);

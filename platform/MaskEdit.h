@@ -65,6 +65,9 @@ public:
     // pixels, and the character index nearest a client point.
     QPoint PosFromChar(int index) const;
     int CharFromPos(QPoint p) const;
+    // The laid-out line of the character at index, and the number of lines.
+    int LineFromChar(int index) const;
+    int LineCount() const;
 
     void Clear() { SetText(QString()); }
     void CopyToClipboard();
