@@ -1213,6 +1213,8 @@ protected:
     QString GetEditText(int ACol, int ARow) override;
     void SetEditText(int ACol, int ARow, const QString& Value) override;
     int GetEditLimit() override { return FMaxEditLength; }
+    // A character typed to start an edit passes the text editor's filter of the cell's kind.
+    bool CanEditAcceptKey(QChar Key) override;
 
 private:
     TExInplaceEdit* FInplaceEdit = nullptr;

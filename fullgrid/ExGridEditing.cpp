@@ -3,6 +3,8 @@
 // the spin, check-box and button editors, and the sizing of rows and columns to what was typed.
 #include "fullgrid/ExGrid.h"
 #include "fullgrid/ExGridEditors.h"
+#include "fullgrid/ExEditRules.h"
+#include "platform/FormatSettings.h"
 
 #include "controls/ExUtil.h"
 #include "platform/Guard.h"
@@ -102,6 +104,15 @@ void TExStringGrid::SetEditText(int ACol, int ARow, const QString& Value) {
 
 // ---------------------------------------------------------------- start and end
 
+bool TExStringGrid::CanEditAcceptKey(QChar Key) {
+    if (!FInplaceEdit || !isTextKind(FEditControl)) return true;
+    const plat::FormatSettings fs = plat::formatSettings();
+    const exedit::TCharResult r = exedit::FilterEditorChar(
+        FEditControl, Key, FInplaceEdit->EditText(), FInplaceEdit->SelStart(), FInplaceEdit->SelLength(), false,
+        {fs.decimalSeparator, fs.thousandSeparator}, FValidChars, FValidCharSet);
+    return r.Verdict == exedit::TCharVerdict::Pass;
+}
+
 bool TExStringGrid::CanEditShow() {
     if (!TBaseGrid::CanEditShow()) return false;
     TEditorType kind = FDefaultEditor;
@@ -175,6 +186,7 @@ void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
             else
                 FEditCombo->SetText(text);
             placeSpecial(FEditCombo);
+            if (FNavigation->AutoComboDropSize()) FEditCombo->SizeDropDownWidth();
             break;
         }
         default:

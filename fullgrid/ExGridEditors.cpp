@@ -53,6 +53,8 @@ void TGridCombo::fireItemChange(int Index) {
 
 bool TGridCombo::eventFilter(QObject* watched, QEvent* event) {
     // The edit part's keys take the combo's own road first; what it leaves goes on to the edit.
+    // Keys the combo itself passes on have been handled already.
+    if (FForwarding) return ctl::TSgComboBox::eventFilter(watched, event);
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         FFiltered = ke;
@@ -101,7 +103,9 @@ void TGridCombo::keyPressEvent(QKeyEvent* event) {
     }
     FFiltered = nullptr;
     const int before = ItemIndex();
+    FForwarding = true;
     ctl::TSgComboBox::keyPressEvent(event);
+    FForwarding = false;
     if (ItemIndex() != before) guarded([&] { fireItemChange(ItemIndex()); });
 }
 
@@ -110,6 +114,9 @@ void TGridCombo::keyReleaseEvent(QKeyEvent* event) {
     uint16_t key = info.Key;
     guarded([&] { HandleKeyUp(key, info.Shift); });
     if (key != 0 && key != VK_RETURN) {
+        FForwarding = true;
+        ctl::TSgComboBox::keyReleaseEvent(event);
+        FForwarding = false;
         guarded([&] { DoChange(); });
     }
     event->accept();
@@ -299,6 +306,7 @@ void TGridCombo::wheelEvent(QWheelEvent* event) {
 }
 
 void TGridCombo::focusInEvent(QFocusEvent* event) {
+    watchEditPart();
     ctl::TSgComboBox::focusInEvent(event);
     TExStringGrid& g = *FGrid;
     if (!IsListStyle() && !g.Navigation().EditSelectAll()) {

@@ -125,6 +125,7 @@ private:
     void watchEditPart();
     TExStringGrid* FGrid;
     QKeyEvent* FFiltered = nullptr;
+    bool FForwarding = false;
     QObject* FWatched = nullptr;
 };
 

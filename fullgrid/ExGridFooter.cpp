@@ -158,8 +158,7 @@ bool TExStringGrid::QueryPasswordCell(int ACol, int ARow) {
 void TExStringGrid::watchComponent(QObject* AComponent) {
     if (!AComponent || AComponent == this) return;
     // One connection a component, however often it is set.
-    connect(AComponent, &QObject::destroyed, this, [this](QObject* gone) { HandleNotification(gone); },
-            Qt::UniqueConnection);
+    connect(AComponent, &QObject::destroyed, this, &TExStringGrid::HandleNotification, Qt::UniqueConnection);
 }
 
 void TExStringGrid::HandleNotification(QObject* AComponent) {
