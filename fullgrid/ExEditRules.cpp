@@ -44,6 +44,8 @@ TCharResult filterFloat(bool positive, QChar C, const QString& Text, int SelStar
 TCharResult FilterEditorChar(TEditorType Type, QChar C, const QString& Text, int SelStart, int SelLength,
                              bool CtrlHeld, TSeparators Sep, const QString& ValidChars, const QString& ValidCharSet) {
     const char16_t c = C.unicode();
+    // Copy, paste and cut typed with Ctrl reach the edit in every kind: the paste has rules of its own.
+    if (CtrlHeld && (c == 3 || c == 22 || c == 24)) return pass(C);
     switch (Type) {
         case edNormal:
         case edPassword:

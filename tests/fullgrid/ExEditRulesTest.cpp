@@ -54,6 +54,11 @@ TEST(ExEditRules, CharacterFilterByKind) {
     EXPECT_EQ(FilterEditorChar(edUpperCase, u'q', "", 0, 0, false, kComma, {}, {}).Char, QChar(u'Q'));
     EXPECT_EQ(FilterEditorChar(edLowerCase, u'Q', "", 0, 0, false, kComma, {}, {}).Char, QChar(u'q'));
     EXPECT_EQ(FilterEditorChar(edFloat, QChar(22), "", 0, 0, true, kComma, {}, {}).Verdict, TCharVerdict::Pass);
+    EXPECT_EQ(FilterEditorChar(edFloat, QChar(22), "", 0, 0, false, kComma, {}, {}).Verdict, TCharVerdict::Silent);
+    // Copy, paste and cut with Ctrl in the kinds that beep at other characters.
+    for (TEditorType t : {edNumeric, edPositiveNumeric, edValidChars})
+        for (char16_t k : {u'\x03', u'\x16', u'\x18'})
+            EXPECT_EQ(FilterEditorChar(t, QChar(k), "", 0, 0, true, kComma, "a", {}).Verdict, TCharVerdict::Pass);
     // Without a list of its own the kind takes the grid's character set, up to 255.
     EXPECT_EQ(FilterEditorChar(edValidChars, u'x', "", 0, 0, false, kComma, {}, "xy").Verdict, TCharVerdict::Pass);
     EXPECT_EQ(FilterEditorChar(edValidChars, QChar(0x100), "", 0, 0, false, kComma, {}, QString(QChar(0x100))).Verdict,
