@@ -1,6 +1,9 @@
 #include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridEditors.h"
 
 #include "controls/ExGridPopups.h"
+#include "controls/SgCombo.h"
+#include "platform/InplaceEdit.h"
 #include "platform/Guard.h"
 #include "platform/Themes.h"
 
@@ -132,16 +135,39 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     }
     FEditTrans = std::make_unique<TGridTransEdit>(this);
     FComboTrans = std::make_unique<TGridTransCombo>(this);
-    createEditorControls();
 
     FGridTimer = new plat::TTimer(this);
     FGridTimer->SetInterval(500);
     FGridTimer->SetEnabled(false);
-    FGridTimer->SetOnTimer([this](QObject*) { GridTimer(); });
+    FGridTimer->SetOnTimer([this](QObject*) {
+        searchTick();
+        GridTimer();
+    });
+
+    // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
+    FEditCombo = new TGridCombo(this);
+    FEditCombo->setParent(viewport());
+    FEditCombo->hide();
+    FEditCombo->SetEnabled(false);
+    FEditCombo->installEventFilter(this);
+    FEditCombo->OnChange = [this](QObject*) {
+        comboChanged();
+        if (OnEditChange && FSpecialEditor && !FNoEditChange) OnEditChange(this, Col(), Row(), FEditCombo->Text());
+    };
+    createEditorControls();
 }
 
 TExStringGrid::~TExStringGrid() {
+    // The widths as the user left them; a store that cannot be written must not stop the teardown.
+    if (FColumnSize->Save()) plat::guarded([this] { SaveColSizes(); });
     Destroying();
+    // The editors go first: nothing they do on their way out may reach a grid half taken down.
+    if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
+    delete FEditCombo;
+    FEditCombo = nullptr;
+    for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
+                       static_cast<QWidget*>(FSpinEdit)})
+        if (w) w->removeEventFilter(this);
     if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
     if (FOwnerForm) FOwnerForm->removeEventFilter(this);
     FClearTextOnly = false;
@@ -200,12 +226,21 @@ QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
 
 bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
-    if (e->type() == OfficeThemeChangeEventType()) {
-        plat::guarded([this] { AdaptToOfficeTheme(); });
+    if (e->type() == GridEditDoneEventType()) {
+        // The notice an ended edit posted: OnEditCellDone, and a double-click-only grid stops editing.
+        const auto* done = static_cast<const TGridEditDone*>(e);
+        plat::guarded([&] {
+            if (OnEditCellDone) OnEditCellDone(this, done->Col, done->Row);
+            if (FMouseActions->EditOnDblClickOnly()) {
+                HideInplaceEdit();
+                FEditMode = false;
+                DisableEditing();
+            }
+        });
         return true;
     }
-    if (e->type() == GridEditDoneEventType()) {
-        plat::guarded([&] { handleEditDone(e); });
+    if (e->type() == OfficeThemeChangeEventType()) {
+        plat::guarded([this] { AdaptToOfficeTheme(); });
         return true;
     }
     const bool result = TBaseGrid::event(e);
@@ -231,6 +266,7 @@ void TExStringGrid::CreateWnd() {
     }
     FWheelScrollLines = QApplication::wheelScrollLines();
     if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
+    if (FColumnSize->Save()) LoadColSizes();
 }
 
 void TExStringGrid::Loaded() {
@@ -248,6 +284,7 @@ void TExStringGrid::Loaded() {
     FFixedColsMin = FixedCols();
     FMinRowHeight = DefaultRowHeight();
     FMinColWidth = 10;
+    if (FColumnSize->Save()) LoadColSizes();
     FMaxRowCount = RowCount();
     FLoaded = true;
     if (Options().contains(plat::goAlwaysShowEditor)) {
@@ -506,6 +543,7 @@ void TExStringGrid::HideFocusWindow() {
 // ---------------------------------------------------------------- the owner form
 
 bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (editorKey(watched, event)) return true;
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);
         FInFormResize = true;

@@ -19,6 +19,7 @@
 #include "platform/Timer.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -37,6 +38,10 @@ class TGridCheckBox;
 class TGridButton;
 class TGridFocusWindow;
 class TExStringGridCheck;
+class TEditLink;
+namespace ctl {
+class TSgComboBox;
+}
 class TPictureContainer;
 class QScrollBar;
 namespace plat {
@@ -80,6 +85,12 @@ enum TMouseSelectMode : uint8_t { msNormal, msColumn, msRow, msAll, msURL, msRes
 inline constexpr const char* kGridClipboardFormat = "TExStringGrid Cells";
 int GridEditDoneEventType();
 int DTPShiftFocusEventType();
+// The notice an ended edit posts to its grid: the real column and the row.
+class TGridEditDone : public QEvent {
+public:
+    TGridEditDone(int ACol, int ARow) : QEvent(QEvent::Type(GridEditDoneEventType())), Col(ACol), Row(ARow) {}
+    int Col, Row;
+};
 
 // ---- events beyond the shared signatures ----
 using TComboChangeEvent =
@@ -359,7 +370,7 @@ public:
     // The row count; with FixedRowAlways the fixed rows asked for come back once there is room, and a
     // shown floating footer's row stays last.
     void SetRowCount(int Value);
-    void SetColCount(int Value);
+    virtual void SetColCount(int Value);
     // With FixedRowAlways (FixedColAlways) a count of 0 reads 1, and a count at or above the rows
     // (columns) is cut to leave one normal row (column).
     int FixedRows() const;
@@ -523,8 +534,8 @@ public:
     void MoveRow(int FromIndex, int ToIndex);
     void MoveRows(int FromIndex, int ToIndex, int Count);
     // Empty columns in at a real column, and real columns out, with widths and hidden flags.
-    void InsertCols(int ColIndex, int CCount);
-    void RemoveCols(int ColIndex, int CCount);
+    virtual void InsertCols(int ColIndex, int CCount);
+    virtual void RemoveCols(int ColIndex, int CCount);
     // Scrolls a cell into view, centring it (and making it current) where it lay outside.
     void ScrollInView(int ACol, int ARow);
     void HideSelection();
@@ -748,6 +759,8 @@ public:
     plat::TTimer* DragScrollTimer() const { return FDragTmr.get(); }
     // The column-size hook: OnUpdateColumnSize may change the width a sizing left.
     virtual void UpdateColumnSize(int ACol, int& AWidth);
+    // The same hook asked by auto-sizing.
+    virtual void UpdateAutoColumnSize(int ACol, int& AWidth);
 
     // ---- cell layout and text metrics (ACol a real column unless named DisplayCol) ----
     // The text alignment of a cell: the default, numbers to the right with AutoNumAlign, the cell's
@@ -1132,48 +1145,21 @@ private:
     void hideDisplayRows(const std::vector<int>& Rows);
 
 public:
-    // ---- editors and the editing steps they call (ExGridEditing.cpp) ----
+    // ---- the cell editors and what they read and write of the edit (ExGridEditing.cpp) ----
     TExInplaceEdit* NormalEdit() const { return FInplaceEdit; }
-    TGridCombo* EditCombo() const { return FEditCombo; }
     TGridCheckBox* EditCheck() const { return FEditCheck; }
     TGridButton* GridButton() const { return FGridButton; }
     // Created hidden and disabled on first use.
     TGridSpin* SpinEdit();
-    // The kind of the cell being edited.
-    TEditorType EditControl() const { return FEditControl; }
-    // The current cell's stored text, at the merge base cell.
-    QString CurrentCell() const;
-    void SetCurrentCell(const QString& Value);
-    // Through the edit-text writer.
-    void SetCurrentCellText(const QString& Value);
-    // False keeps the edit open: OnCellValidate refused (its text is NewCellText).
-    bool ValidateCell(const QString& NewValue);
-    void HideInplaceEdit();
-    void ShowInplaceEdit();
-    // Hides the editor, focuses the grid, and lets the key move the current cell.
-    void DoneInplaceEdit(uint16_t& Key, plat::TShiftState Shift);
-    // OnEditingDone now, OnEditCellDone when the posted notice arrives.
-    void PostEditDone(int ACol, int ARow);
-    void RestoreCellCache();
-    void AdvanceOnTab(bool Backward);
-    // One cell on in the advance direction (Force: even without AdvanceOnEnter).
-    void AdvanceAfterEdit(int ACol, int ARow, bool GoForward, bool Force);
-    bool WantsTabInEditor() const;
-    bool IsCheckOrButtonCell(int ACol, int ARow);
-    void StartSpecialEdit(int ACol, int ARow);
-    void EndSpecialEdit(int ACol, int ARow);
-    QString EllipsClick(const QString& Text);
-    const QString& CellCache() const { return FCellCache; }
+    // The text the last validation left: the handler's value.
     const QString& NewCellText() const { return FNewCellText; }
     const QString& OldCellText() const { return FOldCellText; }
     void SetOldCellText(const QString& Value) { FOldCellText = Value; }
-    bool Editing() const { return FEditing; }
     void SetEditing(bool Value) { FEditing = Value; }
     bool Validating() const { return FValidating; }
     void SetValidating(bool Value) { FValidating = Value; }
     bool NoEditChange() const { return FNoEditChange; }
     void SetNoEditChange(bool Value) { FNoEditChange = Value; }
-    bool EditMode() const { return FEditMode; }
     void SetEditMode(bool Value) { FEditMode = Value; }
     bool LButFlg() const { return FLButFlg; }
     void SetLButFlg(bool Value) { FLButFlg = Value; }
@@ -1181,7 +1167,7 @@ public:
     void SetStartEditChar(QChar Value) { FStartEditChar = Value; }
     bool NoAutoAdvance() const { return FNoAutoAdvance; }
     void SetNoAutoAdvance(bool Value) { FNoAutoAdvance = Value; }
-    bool LastValidation() const { return FLastValidation; }
+    QString EllipsClick(const QString& Text);
     // Hooks for descendants; nothing here.
     virtual void EditMessage(QEvent*) {}
     virtual void EditKeyDown(uint16_t&, plat::TShiftState) {}
@@ -1192,8 +1178,6 @@ public:
     void GridKeyPress(QChar& Key) { KeyPress(Key); }
     void GridKeyUp(uint16_t& Key, plat::TShiftState Shift) { KeyUp(Key, Shift); }
     bool GridSelectCell(int ACol, int ARow) { return SelectCell(ACol, ARow); }
-    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AItemIndex, QObject* AObject)>
-        OnComboObjectChange;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, double AValue, bool UpDown)> OnFloatSpinClick,
         OnDateSpinClick, OnTimeSpinClick;
 
@@ -1201,39 +1185,30 @@ public:
     // The column widened to its widest text over the rows ColumnSize.Rows picks; GrowOnly never narrows.
     void CalcColumnFitWidth(int ACol, bool GrowOnly);
     void AutoSizeRow(int ARow, int Padding = 0);
-    void AutoSizeColumns(bool DoFixedCols, int Padding);
     void SetRowHeightForLines(int ARow, int Lines, int Extra);
     int MaxLinesInRow(int ARow);
     int GetTotalYOffset() const { return FXYOffsetTopLeftOnly ? FXYOffset.y() : 2 * FXYOffset.y(); }
     unsigned VAlignFlag() const { return FVAlignFlag; }
 
 protected:
-    plat::TInplaceEdit* CreateEditor() override;
-    bool CanEditShow() override;
-    QString GetEditText(int ACol, int ARow) override;
-    void SetEditText(int ACol, int ARow, const QString& Value) override;
     int GetEditLimit() override { return FMaxEditLength; }
     // A character typed to start an edit passes the text editor's filter of the cell's kind.
     bool CanEditAcceptKey(QChar Key) override;
 
 private:
     TExInplaceEdit* FInplaceEdit = nullptr;
-    TGridCombo* FEditCombo = nullptr;
     TGridCheckBox* FEditCheck = nullptr;
     TGridButton* FGridButton = nullptr;
     TGridSpin* FSpinEdit = nullptr;
-    TEditorType FEditControl = edNormal;
-    QString FCellCache, FNewCellText, FOldCellText;
-    bool FEditing = false, FValidating = false, FNoEditChange = false, FEditMode = false, FLButFlg = false;
-    bool FNoAutoAdvance = false;
-    QChar FStartEditChar;
+    QString FNewCellText;
+    bool FLButFlg = false, FNoAutoAdvance = false;
     unsigned FVAlignFlag = 0;
-    // The special editor of the current edit, placed over the cell.
-    QWidget* specialEditor(TEditorType Kind) const;
-    void placeSpecial(QWidget* Editor);
+    QList<QPointer<QObject>> FComboObjects;
     void createEditorControls();
-    // OnEditCellDone when the notice PostEditDone queued arrives.
-    bool handleEditDone(QEvent* e);
+    // The spin, check-box and button rows of the start and end of an edit.
+    bool startControlEdit(int ACol, int ARow);
+    bool endControlEdit(int ACol, int ARow);
+    void placeControl(QWidget* Editor, int ACol, int ARow);
 
 public:
     // ---- footer, listeners, combo list and removal notices (ExGridFooter.cpp) ----
@@ -1265,12 +1240,11 @@ public:
     void SetComboSelection(int Idx) { FComboIdx = Idx; }
     int ComboIdx() const { return FComboIdx; }
     int GetComboCount() const;
+    // The object kept with an item; nullptr when none.
+    QObject* ComboObject(int Index) const;
     // Fill the combo list for the cell through OnGetEditorProp, then write or look up an item.
     void SetComboIndex(int ACol, int ARow, int Idx);
     int GetComboIndex(int ACol, int ARow);
-    // The editor-properties hook: OnGetEditorProp loads the combo list (no editor link here).
-    virtual void GetEditorProp(int ACol, int ARow, QObject* AEditLink);
-    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, QObject* AEditLink)> OnGetEditorProp;
     bool QueryPasswordCell(int ACol, int ARow);
     // A component the grid refers to went away: the references to it are cleared.
     void HandleNotification(QObject* AComponent);
@@ -1298,7 +1272,6 @@ public:
     virtual void EditStartedByF2() {}
     virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
     virtual void RecalcFooterColumn(int ACol) { CalcFooter(ACol); }
-    virtual void RememberOldCell(int ACol, int ARow) {}
     virtual void ColumnHeadersChanged() {}
     virtual void NavigationChanged() {}
     virtual void MouseActionsChanged() {}
@@ -1307,8 +1280,217 @@ public:
     // A stable sort of the normal rows' records by SortSettings.Column in the column's sort style.
     virtual void QSort();
     virtual void QSortIndexed() {}
-    virtual void SaveColPositions() {}
-    virtual void LoadColPositions() {}
+    virtual void SaveColPositions();
+    virtual void LoadColPositions();
+
+    // ---- column grid support, scaling, auto-sizing ----
+    // The drop-down list of the editor that opens next; a column grid loads it from the cell's
+    // column item when the editor is asked for, before OnGetEditorType may refill it.
+    const QStringList& ComboList() const { return FComboList; }
+    // Asks the cell's editor, then answers the list.
+    QStringList GetComboItems(int ACol, int ARow);
+    // Widths, heights and the fonts by M / D; nothing calls it here, Qt scales by itself.
+    virtual void ChangeScale(int M, int D) { HandleChangeScale(M, D); }
+    void HandleChangeScale(int M, int D);
+    // The string grid's own mouse-down handling, which descendants extend.
+    void HandleMouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
+        TExStringGrid::MouseDown(Button, Shift, X, Y);
+    }
+    // Every normal column (with DoFixedCols the fixed ones too) to its widest content plus Padding.
+    void AutoSizeColumns(bool DoFixedCols, int Padding);
+
+    // ---- check boxes and radio buttons: real column; display row unless said ----
+    // "Invalid cell" (std::invalid_argument) outside the grid counting hidden columns and rows.
+    void AddCheckBox(int ACol, int ARow, bool State, bool Data);
+    void AddCheckBox(int ACol, int ARow, TCheckBoxState State);
+    void RemoveCheckBox(int ACol, int ARow);
+    void AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox);
+    void AddTriStateCheckBoxColumn(int ACol, TCheckBoxState State);
+    void RemoveCheckBoxColumn(int ACol);
+    bool HasCheckBox(int ACol, int ARow);
+    bool HasDataCheckBox(int ACol, int ARow);
+    bool IsCheckOrButtonCell(int ACol, int ARow);
+    bool IsDataGraphicCell(int ACol, int ARow);
+    // ARow is a real row: the box and the text of that row, hidden or not.
+    bool GetCheckBoxState(int ACol, int ARow, bool& State);
+    bool GetCheckBoxState(int ACol, int ARow, TCheckBoxState& State);
+    // No event; ARow a real row.
+    bool SetCheckBoxState(int ACol, int ARow, bool State);
+    bool SetCheckBoxState(int ACol, int ARow, TCheckBoxState State);
+    bool IsChecked(int ACol, int ARow);
+    bool ToggleCheckBox(int ACol, int ARow) { return ToggleCellCheck(ACol, ARow, false); }
+    virtual bool ToggleCellCheck(int ACol, int ARow, bool FromMouse);
+    // Sets a box and reports a change through CheckBoxChange.
+    bool SetCellChecked(int ACol, int ARow, bool State);
+    void CheckAll(int ACol);
+    void UnCheckAll(int ACol);
+    // Whether a click at client XPos, YPos hits the box (anywhere in the cell without
+    // PreciseCheckBoxCheck).
+    bool IsInCheckBox(int ACol, int ARow, int XPos, int YPos);
+    static TCheckBoxState BoolToCheckBoxState(bool bChecked) { return bChecked ? cbChecked : cbUnchecked; }
+    void AddRadioButton(int ACol, int ARow, bool State);
+    bool RemoveRadioButton(int ACol, int ARow);
+    bool HasRadioButton(int ACol, int ARow);
+    bool IsRadioButtonChecked(int ACol, int ARow);
+    bool SetRadioButtonState(int ACol, int ARow, bool State);
+    void AddRadioButtonColumn(int ACol);
+    void RemoveRadioButtonColumn(int ACol);
+    void SetRadioButtonColumnIndex(int ACol, int Index);
+    int GetRadioButtonColumnIndex(int ACol);
+    virtual bool ClickRadioButton(int ACol, int ARow, bool FromMouse);
+    // A radio group over a copy of the options; DirRadio other than 0 puts them side by side.
+    void AddRadio(int ACol, int ARow, int DirRadio, int IdxRadio, const QStringList& sl);
+    // A radio group with an empty option list the graphic owns, for the caller to fill.
+    QStringList* CreateRadio(int ACol, int ARow, int DirRadio, int IdxRadio);
+    bool GetRadioIdx(int ACol, int ARow, int& IdxRadio);
+    bool SetRadioIdx(int ACol, int ARow, int IdxRadio);
+    QStringList* GetRadioStrings(int ACol, int ARow);
+    bool IsRadio(int ACol, int ARow);
+    bool RemoveRadio(int ACol, int ARow);
+    // Space on a radio group: the next option.
+    void CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse);
+    virtual void CheckBoxChange(int ACol, int ARow, bool State);
+    virtual bool RatingChange(int ACol, int ARow, double& NewRate);
+    TCheckBoxClickEvent OnCheckBoxChange;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, double& NewRate, bool& Allow)> OnRatingChange;
+
+    // ---- layout persistence ----
+    // "N#widths#order#visibility"; reading checks the whole string first and changes nothing when
+    // any part does not fit the grid.
+    QString ColumnStatesToString();
+    void StringToColumnStates(const QString& Value);
+    // Widths ("Col" + i) and order ("Pos" + i) in the INI file or per-user store ColumnSize names.
+    void SaveColSizes();
+    void LoadColSizes();
+    // Colours, fonts and styles in a key=value file; "Cannot Create " / "Cannot open file " + name.
+    void SaveVisualProps(const QString& FileName);
+    void LoadVisualProps(const QString& FileName);
+    void SavePrintSettings(const QString& Key, const QString& Section);
+    void LoadPrintSettings(const QString& Key, const QString& Section);
+
+    // ---- in-place editing: editor start and end, cell change, advance and keys ----
+    // Column arguments are display columns unless called real; rows are display rows.
+    bool EditMode() const { return FEditMode; }
+    TEditorType EditControl() const { return FEditControl; }
+    // The special editor control now shown; nullptr for the default editor.
+    QWidget* EditCtrl() const { return FEditCtrl; }
+    bool Editing() const { return FEditing; }
+    bool LastValidation() const { return FLastValidation; }
+    // The text of the cell before the edit began; Esc puts it back.
+    const QString& CellCache() const { return FCellCache; }
+    // The combo editor of both combo kinds: made with the grid, a child of the cells, hidden until used.
+    TGridCombo* EditCombo() const { return FEditCombo; }
+    // Editing allowed at all and CheckCellEditable (ACol real).
+    bool IsEditable(int ACol, int ARow);
+    // The can-edit query of the merge base cell, which must not be fixed.
+    bool CheckCellEditable(int ACol, int ARow);
+    // Footer rows and right fixed columns are fixed, else the fixed-cell query.
+    bool IsFixed(int ACol, int ARow) const override;
+    void StartSpecialEdit(int ACol, int ARow);
+    void EndSpecialEdit(int ACol, int ARow);
+    void HideCellEdit() { EndSpecialEdit(Col(), Row()); }
+    // F2 through the key handling.
+    void ShowCellEdit();
+    bool WantsTabInEditor() const;
+    virtual void SetEditTextReal(int ACol, int ARow, const QString& Value);
+    virtual void RestoreCellCache();
+    virtual void GetEditorProp(int ACol, int ARow, TEditLink* AEditLink);
+    virtual void DisableEditing();
+    virtual void CellChanging(int NewCol, int NewRow, bool& Allow);
+    // The move after Enter; with AdvanceSkipReadOnlyCells it stops after one pass over the grid.
+    void AdvanceAfterEdit(int ACol, int ARow, bool GoOnEditing, bool Recursing, bool Forward, bool AutoEdit,
+                          bool Force);
+    void FocusNextCellControl(int ACol, int ARow, const QString& ID);
+    // Edits one form control of an HTML cell at its rectangle (ACol display).
+    void StartCellControlEdit(int ACol, int ARow, const QString& ID, const QString& Type, const QString& Value,
+                              const plat::TRect& R);
+    // The editing entry points of the other half of the grid, in their least form.
+    void ShowInplaceEdit();
+    void HideInplaceEdit();
+    void DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift);
+    // OnEditingDone now, OnEditCellDone when the posted notice arrives (ACol real).
+    void PostEditDone(int ACol, int ARow);
+    // True at once unless editing; a refusing OnCellValidate keeps the editor open with its text.
+    bool ValidateCell(const QString& NewValue);
+    bool ValidateCellWide(const QString& NewValue);
+    virtual void RememberOldCell(int ACol, int ARow);
+    // The stored text of the current cell's merge base cell.
+    QString CurrentCell() const;
+    void SetCurrentCell(const QString& Value);
+    void SetCurrentCellText(const QString& Text);
+    QString GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const QString& Value) override;
+    // Shift+Tab goes backward; cells that cannot be edited are skipped.
+    void AdvanceOnTab(bool Backward);
+    void AddRow();
+    // The first normal row whose sort-column text, upper-cased, starts with Text; -1 when none.
+    int Search(const QString& Text);
+    const QString& SearchInc() const { return FSearchInc; }
+    plat::TTimer* GridTimerObject() const { return FGridTimer; }
+
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t NewRow, bool& Allow)> OnRowChanging;
+    std::function<void(QObject* Sender, int32_t OldCol, int32_t NewCol, bool& Allow)> OnColChanging;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t OldCol, int32_t NewRow, int32_t NewCol, bool& Allow)>
+        OnCellChanging;
+    std::function<void(QObject* Sender, int32_t OldRow, int32_t OldCol, int32_t& NewRow, int32_t& NewCol, bool& Allow)>
+        OnAutoAdvance;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AItemIndex, const QString& ASelection,
+                       QObject* AObject)>
+        OnComboObjectChange;
+    TCellValidateEvent OnCellValidateWide;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorProp;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorPropInt;
+    // Check, radio and node cells by click and Space (ACol real).
+    virtual void CheckBoxClick(int ACol, int ARow, bool State);
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AIdx)> OnRadioClick;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow)> OnRadioButtonClick;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal, bool& Allow)> OnBeforeExpandNode,
+        OnBeforeContractNode;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal)> OnExpandNode, OnContractNode;
+
+protected:
+    // Decides whether the default editor shows; starts a special editor instead when the kind needs one.
+    bool CanEditShow() override;
+    bool SelectCell(int ACol, int ARow) override;
+    void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void CharTyped(QChar Key) override;
+    void DblClick() override;
+    void TopLeftChanged() override;
+    plat::TInplaceEdit* CreateEditor() override;
+
+private:
+    static bool isTextKind(TEditorType Kind);
+    // A click (ACol display) on a check box, radio button or node glyph; true when it acted.
+    bool cellClick(int ACol, int ARow, int X, int Y);
+    // Space on the current cell; true when it was a check or radio cell.
+    bool spaceOnCell();
+    bool defaultEditorOpen() const;
+    int firstNavigableCol() const;
+    void comboRoad(int ACol, int ARow, bool List);
+    void comboChanged();
+    void placeSpecialEditor();
+    // Esc: the editors close without writing.
+    void cancelEditors();
+    void defaultEditorHidden();
+    bool editorKey(QObject* Watched, QEvent* Event);
+    // The default editor's text validated before a key takes it anywhere (the least form of its commit).
+    bool commitDefaultEditor();
+    // One step of the advance; false when the cell stays.
+    bool advanceStep(int& ACol, int& ARow, bool Forward);
+    void searchTick();
+    bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
+    bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
+    bool FForceSel = false, FDisableChange = false, FInClick = false, FCancelling = false;
+    TEditorType FEditControl = edNormal;
+    QWidget* FEditCtrl = nullptr;
+    TGridCombo* FEditCombo = nullptr;
+    QChar FStartEditChar;
+    QString FCellCache, FEditText, FOldCellText, FSearchInc;
+    int FOldCol = -1, FOldRow = -1, FAECol = -1, FAERow = -1, FSearchTics = 0;
+    bool FOldModified = false;
+
+public:
 
     // ---- events ----
     TOnResizeEvent OnResize;
@@ -1412,6 +1594,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class TExColumnGrid;
+    QStringList FComboList;
+    // The real columns of the move ColumnMoved reports; -1 outside one.
+    int FMovedRealFrom = -1, FMovedRealTo = -1;
+    TCellGraphic* graphicReal(int ACol, int ARealRow);
+    void checkBoxCell(int ACol, int ARow) const;
+    // The order entries a load found: a permutation of the columns, else nothing changes.
+    void applyColumnOrder(const std::vector<int>& Order);
+
     // The owner form's resize: the grid grows and shrinks with it.
     void formResized(QWidget* Form);
     void checkCell(int ACol, int ARow) const;

@@ -12,27 +12,22 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <algorithm>
 
 namespace {
 
-// The notice PostEditDone queues: the edit of a cell has ended.
-class TGridEditDoneEvent : public QEvent {
-public:
-    TGridEditDoneEvent(int ACol, int ARow) : QEvent(QEvent::Type(GridEditDoneEventType())), Col(ACol), Row(ARow) {}
-    int Col, Row;
+// Quiets the grid's change notices for a scope.
+struct FlagScopeNoChange {
+    bool& flag;
+    bool old;
+    explicit FlagScopeNoChange(bool& f) : flag(f), old(f) { flag = true; }
+    ~FlagScopeNoChange() { flag = old; }
 };
 
-bool isTextKind(TEditorType Kind) {
-    switch (Kind) {
-        case edNormal: case edNumeric: case edPositiveNumeric: case edFloat: case edPositiveFloat:
-        case edCapital: case edMixedCase: case edLowerCase: case edUpperCase: case edPassword:
-        case edValidChars:
-            return true;
-        default:
-            return false;
-    }
-}
+}  // namespace
+
+namespace {
 
 bool isSpinKind(TEditorType Kind) {
     return Kind == edSpinEdit || Kind == edFloatSpinEdit || Kind == edDateSpinEdit || Kind == edTimeSpinEdit;
@@ -41,65 +36,23 @@ bool isSpinKind(TEditorType Kind) {
 }  // namespace
 
 void TExStringGrid::createEditorControls() {
-    FEditCombo = new TGridCombo(this);
     FEditCheck = new TGridCheckBox(this);
     FGridButton = new TGridButton(this);
-}
-
-bool TExStringGrid::handleEditDone(QEvent* e) {
-    if (e->type() != GridEditDoneEventType()) return false;
-    const auto* done = static_cast<TGridEditDoneEvent*>(e);
-    if (OnEditCellDone) OnEditCellDone(this, done->Col, done->Row);
-    return true;
+    for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton)}) {
+        w->setParent(viewport());
+        w->installEventFilter(this);
+    }
 }
 
 TGridSpin* TExStringGrid::SpinEdit() {
     if (!FSpinEdit) {
         FSpinEdit = new TGridSpin(this);
+        FSpinEdit->setParent(viewport());
+        FSpinEdit->installEventFilter(this);
         FSpinEdit->hide();
         FSpinEdit->setEnabled(false);
     }
     return FSpinEdit;
-}
-
-plat::TInplaceEdit* TExStringGrid::CreateEditor() {
-    FInplaceEdit = new TExInplaceEdit(this);
-    FInplaceEdit->SetLengthLimit(static_cast<int16_t>(FMaxEditLength));
-    return FInplaceEdit;
-}
-
-// ---------------------------------------------------------------- the current cell
-
-QString TExStringGrid::CurrentCell() const {
-    const plat::TGridCoord b = BaseCell(RealColIndex(Col()), Row());
-    return Cells(b.X, b.Y);
-}
-
-void TExStringGrid::SetCurrentCell(const QString& Value) {
-    const plat::TGridCoord b = BaseCell(RealColIndex(Col()), Row());
-    SetCells(b.X, b.Y, Value);
-}
-
-void TExStringGrid::SetCurrentCellText(const QString& Value) { SetEditText(Col(), Row(), Value); }
-
-QString TExStringGrid::GetEditText(int ACol, int ARow) {
-    const plat::TGridCoord b = BaseCell(RealColIndex(ACol), ARow);
-    QString value = Cells(b.X, b.Y);
-    if (OnGetEditText) OnGetEditText(this, ACol, ARow, value);
-    // The editor's alignment follows the cell's: right-aligned for a centred cell.
-    if (FInplaceEdit) {
-        const auto [ha, va] = GetCellAlignment(b.X, ARow);
-        (void)ha;
-        FInplaceEdit->SetVAlign(va == vtaCenter);
-    }
-    return value;
-}
-
-void TExStringGrid::SetEditText(int ACol, int ARow, const QString& Value) {
-    const plat::TGridCoord b = BaseCell(RealColIndex(ACol), ARow);
-    if (Cells(b.X, b.Y) == Value) return;
-    SetCells(b.X, b.Y, Value);
-    if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
 }
 
 // ---------------------------------------------------------------- start and end
@@ -113,226 +66,96 @@ bool TExStringGrid::CanEditAcceptKey(QChar Key) {
     return r.Verdict == exedit::TCharVerdict::Pass;
 }
 
-bool TExStringGrid::CanEditShow() {
-    if (!TBaseGrid::CanEditShow()) return false;
-    TEditorType kind = FDefaultEditor;
-    GetCellEditor(RealColIndex(Col()), Row(), kind);
-    if (kind == edNone || kind == edDataCheckBox || IsCheckOrButtonCell(Col(), Row())) return false;
-    bool can = true;
-    CanEditCell(RealColIndex(Col()), Row(), can);
-    if (!can) return false;
-    FEditControl = kind;
-    FCellCache = CurrentCell();
-    FOldCellText = FCellCache;
-    FEditing = true;
-    FEditMode = true;
-    if (isTextKind(kind)) return true;
-    StartSpecialEdit(Col(), Row());
-    return false;
-}
-
-QWidget* TExStringGrid::specialEditor(TEditorType Kind) const {
-    if (isSpinKind(Kind)) return FSpinEdit;
-    if (Kind == edCheckBox) return FEditCheck;
-    if (Kind == edButton) return FGridButton;
-    if (Kind == edComboEdit || Kind == edComboList) return FEditCombo;
-    return nullptr;
-}
-
-void TExStringGrid::placeSpecial(QWidget* Editor) {
-    const plat::TRect r = CellRect(Col(), Row());
-    Editor->setParent(viewport());
-    Editor->setGeometry(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+void TExStringGrid::placeControl(QWidget* Editor, int ACol, int ARow) {
+    plat::TRect r = CellRect(ACol, ARow);
+    if (UseRightToLeftAlignment()) ++r.Left;
+    Editor->setGeometry(r.Left, r.Top, std::max(0, r.Right - r.Left - 1), std::max(0, r.Bottom - r.Top - 1));
     Editor->setEnabled(true);
     Editor->show();
     Editor->raise();
     Editor->setFocus(Qt::OtherFocusReason);
+    FEditCtrl = Editor;
+    FEditMode = true;
 }
 
-void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
-    const QString text = CurrentCell();
-    switch (FEditControl) {
-        case edSpinEdit:
-        case edFloatSpinEdit:
-        case edDateSpinEdit:
-        case edTimeSpinEdit: {
-            TGridSpin* spin = SpinEdit();
-            spin->SetSpinType(FEditControl == edSpinEdit        ? ctl::sptNormal
-                              : FEditControl == edFloatSpinEdit ? ctl::sptFloat
-                              : FEditControl == edDateSpinEdit  ? ctl::sptDate
-                                                                : ctl::sptTime);
-            spin->SetText(text);
-            placeSpecial(spin);
-            spin->SelectAll();
-            break;
+// The spin edit takes the cell's number (date, time), the check box and the button its text as
+// caption; a typed character that started the edit is the spin edit's first keystroke.
+bool TExStringGrid::startControlEdit(int ACol, int ARow) {
+    const QString text = GetEditText(ACol, ARow);
+    if (isSpinKind(FEditControl)) {
+        TGridSpin* spin = SpinEdit();
+        static constexpr ctl::TSgSpinType kTypes[] = {ctl::sptNormal, ctl::sptFloat, ctl::sptDate, ctl::sptTime};
+        const int kind = FEditControl == edSpinEdit ? 0 : FEditControl == edFloatSpinEdit ? 1
+                                                      : FEditControl == edDateSpinEdit  ? 2 : 3;
+        spin->SetSpinType(kTypes[kind]);
+        {
+            FlagScopeNoChange quiet(FNoEditChange);
+            switch (spin->SpinType()) {
+                case ctl::sptNormal: spin->SetValue(text.trimmed().toInt()); break;
+                case ctl::sptFloat: {
+                    bool ok = false;
+                    const double v = plat::formatSettings().decimalSeparator == u'.'
+                                         ? text.trimmed().toDouble(&ok)
+                                         : QString(text.trimmed()).replace(plat::formatSettings().decimalSeparator, u'.').toDouble(&ok);
+                    spin->SetFloatValue(ok ? v : 0.0);
+                    break;
+                }
+                default: spin->SetText(text); break;
+            }
         }
-        case edCheckBox:
-            FEditCheck->setText(text);
-            FEditCheck->setChecked(text == CheckTrue);
-            placeSpecial(FEditCheck);
-            break;
-        case edButton:
-            FGridButton->SetText(text);
-            placeSpecial(FGridButton);
-            break;
-        case edComboEdit:
-        case edComboList: {
-            FEditCombo->clear();
-            GetEditorProp(RealColIndex(ACol), ARow, nullptr);
-            FEditCombo->SetStyle(FEditControl == edComboList ? plat::csDropDownList : plat::csDropDown);
-            const int i = int(FEditCombo->Items().indexOf(text));
-            if (FEditCombo->IsListStyle())
-                FEditCombo->SetItemIndex(i >= 0 ? i : (FComboIdx >= 0 ? FComboIdx : 0));
-            else
-                FEditCombo->SetText(text);
-            placeSpecial(FEditCombo);
-            if (FNavigation->AutoComboDropSize()) FEditCombo->SizeDropDownWidth();
-            break;
+        placeControl(spin, ACol, ARow);
+        spin->SelectAll();
+        if (!FStartEditChar.isNull()) {
+            QKeyEvent ev(QEvent::KeyPress, 0, Qt::NoModifier, QString(FStartEditChar));
+            QCoreApplication::sendEvent(spin, &ev);
         }
-        default:
-            break;
+        return true;
     }
+    if (FEditControl == edCheckBox) {
+        FEditCheck->setChecked(false);
+        FEditCheck->setText(text);
+        placeControl(FEditCheck, ACol, ARow);
+        return true;
+    }
+    if (FEditControl == edButton) {
+        FGridButton->SetText(text);
+        placeControl(FGridButton, ACol, ARow);
+        return true;
+    }
+    return false;
 }
 
-void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
-    QWidget* ed = specialEditor(FEditControl);
-    if (!ed || !ed->isVisible()) return;
-    QString value;
-    switch (FEditControl) {
-        case edCheckBox:
-            value = FEditCheck->isChecked() ? CheckTrue : CheckFalse;
-            break;
-        case edButton:
-            value = FGridButton->Text();
-            break;
-        case edComboEdit:
-        case edComboList:
-            value = FEditCombo->Text();
-            break;
-        default:
-            value = FSpinEdit->Text();
-            break;
+bool TExStringGrid::endControlEdit(int ACol, int ARow) {
+    QWidget* ed = nullptr;
+    if (isSpinKind(FEditControl))
+        ed = FSpinEdit;
+    else if (FEditControl == edCheckBox)
+        ed = FEditCheck;
+    else if (FEditControl == edButton)
+        ed = FGridButton;
+    if (!ed) return false;
+    if (FEditMode && ed->isVisible()) {
+        FEditMode = false;
+        const int real = RealColIndex(ACol);
+        switch (FEditControl) {
+            case edSpinEdit: SetInts(real, ARow, FSpinEdit->Value()); break;
+            case edFloatSpinEdit: SetFloats(real, ARow, FSpinEdit->FloatValue()); break;
+            case edDateSpinEdit: SetDates(real, ARow, FSpinEdit->DateValue()); break;
+            case edTimeSpinEdit: SetEditTextReal(real, ARow, FSpinEdit->Text()); break;
+            default: break;  // the check box and the button write nothing back
+        }
+        if (ed->hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
+        ed->hide();
+        ed->setEnabled(false);
     }
-    const bool hadFocus = ed->hasFocus();
-    ed->hide();
-    ed->setEnabled(false);
-    if (hadFocus) setFocus(Qt::OtherFocusReason);
-    SetEditText(ACol, ARow, value);
-}
-
-void TExStringGrid::HideInplaceEdit() {
-    if (!FEditMode) return;
     FEditMode = false;
-    if (EditorMode()) HideEditor();
-    EndSpecialEdit(Col(), Row());
-    SelectCell(Col(), Row());
-}
-
-void TExStringGrid::ShowInplaceEdit() {
-    if (IsCheckOrButtonCell(Col(), Row())) return;
-    ShowEditor();
-}
-
-void TExStringGrid::DoneInplaceEdit(uint16_t& Key, plat::TShiftState Shift) {
-    HideInplaceEdit();
-    setFocus(Qt::OtherFocusReason);
-    if (Key == plat::VK_RETURN) {
-        AdvanceAfterEdit(RealColIndex(Col()), Row(), true, false);
-        if (FNavigation->AdvanceOnEnter() && FNavigation->AdvanceAutoEdit()) ShowInplaceEdit();
-    } else if (Key == plat::VK_TAB || Key == plat::VK_UP || Key == plat::VK_DOWN || Key == plat::VK_LEFT ||
-               Key == plat::VK_RIGHT) {
-        KeyDown(Key, Shift);
-    }
-    Key = 0;
-}
-
-void TExStringGrid::PostEditDone(int ACol, int ARow) {
-    if (OnEditingDone) OnEditingDone(this);
-    FEditMode = false;
-    QCoreApplication::postEvent(this, new TGridEditDoneEvent(ACol, ARow));
-}
-
-void TExStringGrid::RestoreCellCache() { SetCurrentCell(FCellCache); }
-
-bool TExStringGrid::ValidateCell(const QString& NewValue) {
-    if (!FEditing || FValidating) return true;
-    FEditing = false;
-    FNewCellText = NewValue;
-    bool valid = true;
-    if (NewValue != FOldCellText || FAlwaysValidate) {
-        if (OnCellValidate) OnCellValidate(this, RealColIndex(Col()), Row(), FNewCellText, valid);
-    }
-    FLastValidation = valid;
-    if (!valid) {
-        FEditing = true;
-        return false;
-    }
-    HideFocusWindow();
-    SetCurrentCell(FNewCellText);
-    SetRowModified(Row(), true);
-    if (TExGridUndoRedo* u = UndoRedo()) u->RegisterChange(RealColIndex(Col()), Row(), FOldCellText, FNewCellText);
     return true;
-}
-
-bool TExStringGrid::WantsTabInEditor() const {
-    return Options().contains(plat::goTabs) || bool(OnCellValidate);
-}
-
-bool TExStringGrid::IsCheckOrButtonCell(int ACol, int ARow) {
-    if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return false;
-    return CellTypeInSet(RealColIndex(ACol), ARow,
-                         {ctCheckBox, ctDataCheckBox, ctVirtCheckBox, ctRadio, ctRadioButton, ctButton, ctBitButton,
-                          ctTriStateCheckBox});
 }
 
 QString TExStringGrid::EllipsClick(const QString& Text) {
     QString s = Text;
     if (OnEllipsClick) OnEllipsClick(this, RealColIndex(Col()), Row(), s);
     return s;
-}
-
-void TExStringGrid::AdvanceOnTab(bool Backward) {
-    uint16_t key = plat::VK_TAB;
-    plat::TShiftState shift;
-    if (Backward) shift.include(plat::ssShift);
-    plat::TGridOptions o = Options();
-    const bool had = o.contains(plat::goTabs);
-    if (!had) {
-        o.include(plat::goTabs);
-        SetOptions(o);
-    }
-    TBaseGrid::KeyDown(key, shift);
-    if (!had) {
-        o.exclude(plat::goTabs);
-        SetOptions(o);
-    }
-}
-
-void TExStringGrid::AdvanceAfterEdit(int ACol, int ARow, bool GoForward, bool Force) {
-    if (!Force && !FNavigation->AdvanceOnEnter()) return;
-    int c = DisplColIndex(ACol), r = ARow;
-    const int step = GoForward ? 1 : -1;
-    if (FNavigation->AdvanceDirection() == adTopBottom || FNavigation->AdvanceDirection() == adTopBottomInCol) {
-        r += step;
-        if (r >= RowCount()) {
-            r = FixedRows();
-            ++c;
-        } else if (r < FixedRows()) {
-            r = RowCount() - 1;
-            --c;
-        }
-    } else {
-        c += step;
-        if (c >= ColCount()) {
-            c = FixedCols();
-            ++r;
-        } else if (c < FixedCols()) {
-            c = ColCount() - 1;
-            --r;
-        }
-    }
-    if (c < FixedCols() || c >= ColCount() || r < FixedRows() || r >= RowCount()) return;
-    FocusCell(c, r);
 }
 
 // ---------------------------------------------------------------- sizing to the content
@@ -382,14 +205,4 @@ void TExStringGrid::CalcColumnFitWidth(int ACol, bool GrowOnly) {
     }
     if (GrowOnly && w <= ColWidths(ACol)) return;
     if (w > 0) SetColWidths(ACol, w);
-}
-
-void TExStringGrid::AutoSizeColumns(bool DoFixedCols, int Padding) {
-    for (int c = DoFixedCols ? 0 : FixedCols(); c < ColCount(); ++c) {
-        const int rc = RealColIndex(c);
-        int w = 0;
-        for (int r = 0; r < RowCount(); ++r)
-            w = std::max(w, GetCellTextSize(rc, r, false, false).width() + GetCellGraphicSize(rc, r).x());
-        if (w > 0) SetColWidths(c, w + Padding);
-    }
 }

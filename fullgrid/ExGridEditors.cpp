@@ -38,17 +38,6 @@ TGridCombo::TGridCombo(QWidget* AOwner) : ctl::TSgComboBox(GridOwnerOf(AOwner)),
     SetButtonWidth(16);
     hide();
     setEnabled(false);
-    OnChange = [this](QObject*) {
-        if (FGrid->OnEditChange) FGrid->OnEditChange(FGrid, FGrid->Col(), FGrid->Row(), Text());
-    };
-}
-
-void TGridCombo::fireItemChange(int Index) {
-    TExStringGrid& g = *FGrid;
-    const int col = g.RealColIndex(g.Col());
-    const QString text = Index >= 0 ? itemText(Index) : Text();
-    if (g.OnComboChange) g.OnComboChange(&g, col, g.Row(), Index, text);
-    if (g.OnComboObjectChange) g.OnComboObjectChange(&g, col, g.Row(), Index, Index >= 0 ? Objects(Index) : nullptr);
 }
 
 bool TGridCombo::eventFilter(QObject* watched, QEvent* event) {
@@ -80,13 +69,16 @@ bool TGridCombo::handleKey(QKeyEvent* event) {
     const TKeyInfo info = KeyFromEvent(*event);
     uint16_t key = info.Key;
     if (key != 0) HandleKeyDown(key, info.Shift);
-    if (key == 0) return true;
-    if (!event->text().isEmpty()) {
-        QChar ch = event->text().at(0);
+    // The character of a key comes also when its key-down was handled, as the grid's OnKeyPress
+    // expects it (Esc included).
+    const QString typed = KeyPressText(*event);
+    bool dropped = key == 0;
+    if (!typed.isEmpty()) {
+        QChar ch = typed.at(0);
         HandleKeyPress(ch);
-        if (ch.unicode() == 0) return true;
+        dropped = dropped || ch.unicode() == 0;
     }
-    return false;
+    return dropped;
 }
 
 void TGridCombo::keyPressEvent(QKeyEvent* event) {
@@ -102,11 +94,9 @@ void TGridCombo::keyPressEvent(QKeyEvent* event) {
         }
     }
     FFiltered = nullptr;
-    const int before = ItemIndex();
     FForwarding = true;
     ctl::TSgComboBox::keyPressEvent(event);
     FForwarding = false;
-    if (ItemIndex() != before) guarded([&] { fireItemChange(ItemIndex()); });
 }
 
 void TGridCombo::keyReleaseEvent(QKeyEvent* event) {
@@ -240,7 +230,7 @@ void TGridCombo::HandleKeyUp(uint16_t& Key, TShiftState Shift) {
             TNavigation& nav = g.Navigation();
             const TAdvanceDirection dir = nav.AdvanceDirection();
             nav.SetAdvanceDirection(adLeftRight);
-            g.AdvanceAfterEdit(g.RealColIndex(g.Col()), g.Row(), forward, true);
+            g.AdvanceAfterEdit(g.Col(), g.Row(), false, false, forward, false, true);
             nav.SetAdvanceDirection(dir);
             if (nav.CursorWalkAlwaysEdit()) g.ShowInplaceEdit();
         }
@@ -296,7 +286,7 @@ void TGridCombo::WheelStep(bool TowardsUser) {
     const QString text = itemText(next);
     if (g.OnEditChange) g.OnEditChange(&g, col, g.Row(), text);
     if (g.OnComboChange) g.OnComboChange(&g, col, g.Row(), next, text);
-    if (g.OnComboObjectChange) g.OnComboObjectChange(&g, col, g.Row(), next, Objects(next));
+    if (g.OnComboObjectChange) g.OnComboObjectChange(&g, col, g.Row(), next, text, Objects(next));
 }
 
 void TGridCombo::wheelEvent(QWheelEvent* event) {
@@ -326,8 +316,6 @@ void TGridCombo::focusOutEvent(QFocusEvent* event) {
     TExStringGrid& g = *FGrid;
     if (g.LookupHistory() && !Text().isEmpty() && !Items().contains(Text())) AddItem(Text());
     ctl::TSgComboBox::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason && isVisible())
-        guarded([&] { g.HideInplaceEdit(); });
 }
 
 // ---------------------------------------------------------------- spin edit
@@ -389,6 +377,7 @@ void TGridSpin::KeyDown(uint16_t& Key, TShiftState Shift) {
             }
         }
         g.DoneInplaceEdit(Key, Shift);
+        Key = 0;
         return;
     }
     if (Key == VK_TAB || Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN) {
@@ -412,6 +401,7 @@ void TGridSpin::KeyDown(uint16_t& Key, TShiftState Shift) {
         }
         if (Key == VK_TAB && g.WantsTabInEditor()) postTab(&g);
         g.DoneInplaceEdit(Key, Shift);
+        Key = 0;
         return;
     }
     ctl::TSgSpinEdit::KeyDown(Key, Shift);
@@ -459,14 +449,6 @@ void TGridSpin::DownClick(QObject* Sender) {
     fireSpinClick(false);
 }
 
-void TGridSpin::focusOutEvent(QFocusEvent* event) {
-    ctl::TSgSpinEdit::focusOutEvent(event);
-    const QWidget* to = QApplication::focusWidget();
-    if (to && isAncestorOf(to)) return;  // the spin buttons
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason && isVisible())
-        guarded([&] { FGrid->HideInplaceEdit(); });
-}
-
 // ---------------------------------------------------------------- check box
 
 TGridCheckBox::TGridCheckBox(QWidget* AOwner) : QCheckBox(GridOwnerOf(AOwner)), FGrid(GridOwnerOf(AOwner)) {
@@ -492,7 +474,7 @@ void TGridCheckBox::keyPressEvent(QKeyEvent* event) {
         if (key == VK_ESCAPE) setText(g.CurrentCell());
         g.HideInplaceEdit();
         g.setFocus(Qt::OtherFocusReason);
-        if (key == VK_RETURN) g.AdvanceAfterEdit(g.RealColIndex(g.Col()), g.Row(), true, false);
+        if (key == VK_RETURN) g.AdvanceAfterEdit(g.Col(), g.Row(), false, false, true, false, false);
         if (key == VK_UP || key == VK_DOWN) g.GridKeyDown(key, info.Shift);
     });
     event->accept();
@@ -505,12 +487,6 @@ void TGridCheckBox::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QCheckBox::mousePressEvent(event);
-}
-
-void TGridCheckBox::focusOutEvent(QFocusEvent* event) {
-    QCheckBox::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason && isVisible())
-        guarded([&] { FGrid->HideInplaceEdit(); });
 }
 
 // ---------------------------------------------------------------- push button
@@ -552,11 +528,13 @@ void TGridButton::keyPressEvent(QKeyEvent* event) {
     }
     if (key == VK_ESCAPE) {
         guarded([&] {
+            // The text from before the edit goes back first: the focus leaving the button ends the
+            // edit, and whatever that starts must find the cell as it was.
+            g.RestoreCellCache();
             hide();
             setEnabled(false);
             g.SetEditMode(false);
             g.setFocus(Qt::OtherFocusReason);
-            g.RestoreCellCache();
             uint16_t k = VK_ESCAPE;
             g.GridKeyDown(k, info.Shift);
         });
@@ -581,8 +559,3 @@ void TGridButton::keyReleaseEvent(QKeyEvent* event) {
     QPushButton::keyReleaseEvent(event);
 }
 
-void TGridButton::focusOutEvent(QFocusEvent* event) {
-    QPushButton::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason && isVisible())
-        guarded([&] { FGrid->HideInplaceEdit(); });
-}

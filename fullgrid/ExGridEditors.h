@@ -119,7 +119,6 @@ private:
     // The commit step; false when the validation refused and the edit stays open.
     bool commit(uint16_t& Key, plat::TShiftState Shift);
     void finish(uint16_t& Key, plat::TShiftState Shift);
-    void fireItemChange(int Index);
     // The combo's keys before the base sees them; true when they went no further.
     bool handleKey(QKeyEvent* event);
     void watchEditPart();
@@ -143,7 +142,6 @@ protected:
     void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void Change() override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void fireSpinClick(bool Up);
@@ -162,7 +160,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     TExStringGrid* FGrid;
@@ -181,7 +178,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
 
 private:

@@ -110,41 +110,49 @@ void TExStringGrid::CellsChanged(const plat::TGridRect& R) {
 
 // ---------------------------------------------------------------- combo list
 
-void TExStringGrid::ClearComboString() { FEditCombo->clear(); }
+void TExStringGrid::ClearComboString() {
+    FComboList.clear();
+    FComboObjects.clear();
+}
 
-void TExStringGrid::AddComboString(const QString& S) { FEditCombo->AddItem(S); }
+void TExStringGrid::AddComboString(const QString& S) { AddComboStringObject(S, nullptr); }
 
-void TExStringGrid::AddComboStringObject(const QString& S, QObject* AObject) { FEditCombo->AddItem(S, AObject); }
+void TExStringGrid::AddComboStringObject(const QString& S, QObject* AObject) {
+    // Objects go in step with the texts, also after texts came through the list of a column.
+    while (FComboObjects.size() < FComboList.size()) FComboObjects.append(nullptr);
+    FComboList.append(S);
+    FComboObjects.append(AObject);
+}
 
 bool TExStringGrid::RemoveComboString(const QString& S) {
-    const int i = FEditCombo->Items().indexOf(S);
+    const qsizetype i = FComboList.indexOf(S);
     if (i < 0) return false;
-    FEditCombo->removeItem(i);
+    FComboList.removeAt(i);
+    if (i < FComboObjects.size()) FComboObjects.removeAt(i);
     return true;
 }
 
 bool TExStringGrid::SetComboSelectionString(const QString& S) {
-    const int i = FEditCombo->Items().indexOf(S);
+    const qsizetype i = FComboList.indexOf(S);
     if (i < 0) return false;
-    FComboIdx = i;
+    FComboIdx = int(i);
     return true;
 }
 
-int TExStringGrid::GetComboCount() const { return FEditCombo->count(); }
+int TExStringGrid::GetComboCount() const { return int(FComboList.size()); }
 
-void TExStringGrid::GetEditorProp(int ACol, int ARow, QObject* AEditLink) {
-    if (OnGetEditorProp) OnGetEditorProp(this, ACol, ARow, AEditLink);
+QObject* TExStringGrid::ComboObject(int Index) const {
+    return Index >= 0 && Index < FComboObjects.size() ? FComboObjects[Index].data() : nullptr;
 }
 
 void TExStringGrid::SetComboIndex(int ACol, int ARow, int Idx) {
     GetEditorProp(ACol, ARow, nullptr);
-    const QStringList items = FEditCombo->Items();
-    if (Idx >= 0 && Idx < items.size()) SetCells(ACol, ARow, items[Idx]);
+    if (Idx >= 0 && Idx < FComboList.size()) SetCells(ACol, ARow, FComboList[Idx]);
 }
 
 int TExStringGrid::GetComboIndex(int ACol, int ARow) {
     GetEditorProp(ACol, ARow, nullptr);
-    return int(FEditCombo->Items().indexOf(Cells(ACol, ARow)));
+    return int(FComboList.indexOf(Cells(ACol, ARow)));
 }
 
 bool TExStringGrid::QueryPasswordCell(int ACol, int ARow) {

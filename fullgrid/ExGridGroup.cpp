@@ -76,7 +76,10 @@ void TExStringGrid::HandleColumnMoved(int FromIndex, int ToIndex) {
         FColumnOrder.erase(FColumnOrder.begin() + rf);
         FColumnOrder.insert(FColumnOrder.begin() + rt, entry);
     }
+    FMovedRealFrom = rf;
+    FMovedRealTo = rt;
     ColumnMoved(FromIndex, ToIndex);
+    FMovedRealFrom = FMovedRealTo = -1;
     RepaintGrid();
 }
 

@@ -325,8 +325,26 @@ void TExStringGrid::UpdateColumnSize(int ACol, int& AWidth) {
     if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
 }
 
+void TExStringGrid::UpdateAutoColumnSize(int ACol, int& AWidth) {
+    if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+
 void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
-    TBaseGrid::MouseDown(Button, Shift, X, Y);
+    {
+        // A click on the current cell starts an edit only where a single click may.
+        struct InClick {
+            bool& f;
+            ~InClick() { f = false; }
+        } inClick{FInClick = true};
+        const plat::TGridState before = GridState();
+        TBaseGrid::MouseDown(Button, Shift, X, Y);
+        // Check boxes, radio buttons and node glyphs act on the click itself.
+        if (Button == plat::mbLeft && before == plat::gsNormal &&
+            (GridState() == plat::gsNormal || GridState() == plat::gsSelecting) && !Shift.contains(plat::ssDouble)) {
+            const plat::TGridCoord cell = MouseCoord(X, Y);
+            cellClick(cell.X, cell.Y, X, Y);
+        }
+    }
     // A sizing starts: remember what is sized and how large it was.
     if (GridState() == plat::gsColSizing || GridState() == plat::gsRowSizing) {
         plat::TGridDrawInfo info;
@@ -374,6 +392,7 @@ void TExStringGrid::ColWidthsChanged() {
         StretchColumnToFit(FColumnSize->StretchColumn());
     if (IsDesignTime()) FScrollHintWnd->hide();
     TBaseGrid::ColWidthsChanged();
+    placeSpecialEditor();
     FColSizeFlg = true;
     if (!FColSized || FColclicked < 0 || FColclicked >= ColCount()) return;
     const int col = FColclicked;
@@ -402,6 +421,7 @@ void TExStringGrid::ColWidthsChanged() {
 void TExStringGrid::RowHeightsChanged() {
     if (IsDesignTime()) FScrollHintWnd->hide();
     TBaseGrid::RowHeightsChanged();
+    placeSpecialEditor();
     if (!FRowSized || FRowclicked < 0 || FRowclicked >= RowCount()) return;
     if (GridState() == plat::gsRowSizing) return;
     const int row = FRowclicked;

@@ -95,7 +95,7 @@ void TExInplaceEdit::UpdateContents() {
     FColE = col;
     FRowE = row;
     SetAlignment(FValign ? taRightJustify : ha);
-    FGrid->GetEditorProp(col, row, nullptr);
+    FGrid->GetEditorProp(FGrid->RealColIndex(col), row, nullptr);
 }
 
 void TExInplaceEdit::BoundsChanged() {
@@ -169,10 +169,8 @@ void TExInplaceEdit::focusOutEvent(QFocusEvent* event) {
         FGrid->SetNoEditChange(false);
     }
     FGrid->EditCaretMoved(Text(), QPoint(-1, -1), -1);
-    if (FGotFocus) {
-        FGotFocus = false;
-        FGrid->PostEditDone(FGrid->RealColIndex(FColE), FRowE);
-    }
+    // The edit's done notice goes out once, when the grid sees the editor hidden.
+    FGotFocus = false;
     TInplaceEdit::focusOutEvent(event);
 }
 
@@ -353,7 +351,7 @@ void TExInplaceEdit::walk(bool Forward) {
     TNavigation& nav = g.Navigation();
     const TAdvanceDirection dir = nav.AdvanceDirection();
     nav.SetAdvanceDirection(adLeftRight);
-    g.AdvanceAfterEdit(g.RealColIndex(g.Col()), g.Row(), Forward, true);
+    g.AdvanceAfterEdit(g.Col(), g.Row(), false, false, Forward, false, true);
     nav.SetAdvanceDirection(dir);
 }
 

@@ -3,6 +3,7 @@
 // collection. A position outside the list throws EListError.
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -47,6 +48,15 @@ public:
     void DeleteWhere(Pred pick) {
         std::erase_if(items_, [&](const std::unique_ptr<TCollectionItem>& item) { return pick(*item); });
         renumber(0);
+    }
+    // The item at `from` goes to `to`, the others close up.
+    void Move(int from, int to) {
+        check(from, Count() - 1);
+        check(to, Count() - 1);
+        auto item = std::move(items_[std::size_t(from)]);
+        items_.erase(items_.begin() + from);
+        items_.insert(items_.begin() + to, std::move(item));
+        renumber(std::min(from, to));
     }
     void Clear() {
         // Last to first, so an item's destructor still sees the items before it.

@@ -74,7 +74,7 @@ protected:
         if (grid_) grid_->KeyDown(Key, Shift);
     }
     void KeyPress(QChar& Key) override {
-        if (grid_) grid_->charTyped(Key);
+        if (grid_) grid_->CharTyped(Key);
     }
     void KeyUp(uint16_t& Key, TShiftState Shift) override {
         if (grid_) grid_->KeyUp(Key, Shift);
@@ -1082,7 +1082,7 @@ void TStringGrid::KeyPress(QChar& Key) {
     }
 }
 
-void TStringGrid::charTyped(QChar ch) {
+void TStringGrid::CharTyped(QChar ch) {
     const char16_t c = ch.unicode();
     if (options_.contains(goEditing) && (c == 8 || (c >= 32 && c != 127))) {
         ShowEditorChar(ch);

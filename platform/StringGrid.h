@@ -255,6 +255,9 @@ protected:
     virtual bool DoMouseWheelUp(TShiftState Shift, QPoint MousePos);
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
     virtual void KeyPress(QChar& Key);
+    // The cells' character entry: a printable character with goEditing opens the editor holding it,
+    // any other goes to KeyPress.
+    virtual void CharTyped(QChar Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -317,8 +320,6 @@ private:
     friend class Viewport;
     friend class TInplaceEdit;
 
-    // The viewport's character entry: a printable character with goEditing opens the editor.
-    void charTyped(QChar ch);
     void placeEditor();
     void endEditor(bool write, bool refocus);
     void scrollTick();

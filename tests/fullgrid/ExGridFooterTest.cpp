@@ -173,22 +173,23 @@ TEST(ExGridFooter, ComboList) {
     g.AddComboString("Red");
     g.AddComboStringObject("Green", &tag);
     EXPECT_EQ(g.GetComboCount(), 2);
-    EXPECT_EQ(g.EditCombo()->Objects(1), &tag);
+    EXPECT_EQ(g.ComboObject(1), &tag);
     EXPECT_FALSE(g.RemoveComboString("Blue"));
-    EXPECT_EQ(g.EditCombo()->Items(), (QStringList{"Red", "Green"}));
+    EXPECT_EQ(g.ComboList(), (QStringList{"Red", "Green"}));
     g.SetComboSelection(1);
     EXPECT_FALSE(g.SetComboSelectionString("Blue"));
     EXPECT_EQ(g.ComboIdx(), 1);
     EXPECT_TRUE(g.SetComboSelectionString("Red"));
     EXPECT_EQ(g.ComboIdx(), 0);
     EXPECT_TRUE(g.RemoveComboString("Red"));
-    EXPECT_EQ(g.EditCombo()->Items(), QStringList{"Green"});
+    EXPECT_EQ(g.ComboList(), QStringList{"Green"});
+    EXPECT_EQ(g.ComboObject(0), &tag);
     g.ClearComboString();
     EXPECT_EQ(g.GetComboCount(), 0);
 
     // The cell's own list comes from OnGetEditorProp.
     std::vector<std::pair<int, int>> asked;
-    g.OnGetEditorProp = [&](QObject*, int ACol, int ARow, QObject* Link) {
+    g.OnGetEditorProp = [&](QObject*, int ACol, int ARow, TEditLink* Link) {
         asked.emplace_back(ACol, ARow);
         EXPECT_EQ(Link, nullptr);
         g.ClearComboString();
