@@ -425,7 +425,11 @@ TGridColumnItem* TExColumnGrid::GetColumnByName(const QString& AValue) const {
 
 void TExColumnGrid::Loaded() {
     TExStringGrid::Loaded();
-    syncColumns();
+    // Quietly: an item appended while the grid still has more columns must not shrink the grid to
+    // the items counted so far.
+    syncColumnsQuiet();
+    itemsToHeaders();
+    RepaintGrid();
     FColumnCollection->SetOrganization();
 }
 
@@ -847,6 +851,8 @@ constexpr quint16 kColumnsVersion = 1;
 // More items than any grid holds columns: a stream saying otherwise is not one of ours.
 constexpr quint32 kMaxStreamItems = 100000;
 
+bool readString(QDataStream& s, QString& v);
+
 void writeFont(QDataStream& s, const plat::TFont& f) {
     s << f.Name() << qint32(f.Height()) << quint8(f.Style().bits()) << quint32(f.Color());
 }
@@ -855,7 +861,8 @@ bool readFont(QDataStream& s, plat::TFont& f) {
     qint32 height = 0;
     quint8 style = 0;
     quint32 color = 0;
-    s >> name >> height >> style >> color;
+    if (!readString(s, name)) return false;
+    s >> height >> style >> color;
     if (s.status() != QDataStream::Ok || height < -1000 || height > 1000 || style > 0x0F) return false;
     f.SetName(name);
     f.SetHeight(height);
@@ -875,6 +882,56 @@ bool readPen(QDataStream& s, plat::TPen& p) {
     p.SetStyle(plat::TPenStyle(style));
     return true;
 }
+
+// Strings and lists are read only as far as the stream holds bytes for them, so a length that
+// lies allocates nothing.
+bool readString(QDataStream& s, QString& v) {
+    quint32 bytes = 0;
+    s >> bytes;
+    if (s.status() != QDataStream::Ok) return false;
+    if (bytes == 0xFFFFFFFFu) {
+        v = QString();
+        return true;
+    }
+    if ((bytes & 1) || qint64(bytes) > s.device()->bytesAvailable()) return false;
+    QByteArray raw(qsizetype(bytes), Qt::Uninitialized);
+    if (s.readRawData(raw.data(), int(bytes)) != int(bytes)) return false;
+    v.resize(qsizetype(bytes / 2));
+    for (qsizetype i = 0; i < v.size(); ++i)
+        v[i] = QChar(char16_t((uchar(raw[2 * i]) << 8) | uchar(raw[2 * i + 1])));
+    return true;
+}
+bool readList(QDataStream& s, QStringList& v) {
+    quint32 n = 0;
+    s >> n;
+    if (s.status() != QDataStream::Ok || qint64(n) * 4 > s.device()->bytesAvailable()) return false;
+    v.clear();
+    for (quint32 i = 0; i < n; ++i) {
+        QString e;
+        if (!readString(s, e)) return false;
+        v.append(e);
+    }
+    return true;
+}
+
+// Reads the items' fields in their written order: values into numbers, flags and texts alike.
+struct FieldReader {
+    QDataStream& s;
+    bool ok = true;
+    template <class T>
+    FieldReader& operator>>(T& v) {
+        if (!ok) return *this;
+        if constexpr (std::is_same_v<T, QString>)
+            ok = readString(s, v);
+        else if constexpr (std::is_same_v<T, QStringList>)
+            ok = readList(s, v);
+        else {
+            s >> v;
+            ok = s.status() == QDataStream::Ok;
+        }
+        return *this;
+    }
+};
 
 }  // namespace
 
@@ -930,19 +987,20 @@ bool TExColumnGrid::LoadColumnsFromStream(QIODevice& st) {
         bool fixed, readOnly, password, showBands, caseSensitive, borderCustom, fontCustom;
         plat::TFont font, printFont, headerFont;
         plat::TPen pen, printPen;
-        s >> width >> align >> header >> sortStyle >> prefix >> suffix >> mask >> editLength;
-        if (!readFont(s, font)) return false;
-        s >> color >> editor >> fixed >> readOnly >> combo >> dropDown >> spinMin >> spinMax >> spinStep >> password;
-        if (!readFont(s, printFont)) return false;
-        s >> printColor >> borders;
-        if (!readPen(s, pen)) return false;
-        s >> printBorders;
-        if (!readPen(s, printPen)) return false;
-        s >> tag >> defIdx >> name >> checkFalse >> checkTrue >> showBands >> filter >> maxSize >> minSize >> autoMin >>
+        FieldReader r{s};
+        r >> width >> align >> header >> sortStyle >> prefix >> suffix >> mask >> editLength;
+        if (!r.ok || !readFont(s, font)) return false;
+        r >> color >> editor >> fixed >> readOnly >> combo >> dropDown >> spinMin >> spinMax >> spinStep >> password;
+        if (!r.ok || !readFont(s, printFont)) return false;
+        r >> printColor >> borders;
+        if (!r.ok || !readPen(s, pen)) return false;
+        r >> printBorders;
+        if (!r.ok || !readPen(s, printPen)) return false;
+        r >> tag >> defIdx >> name >> checkFalse >> checkTrue >> showBands >> filter >> maxSize >> minSize >> autoMin >>
             autoMax >> popupType >> caseSensitive >> floatFormat >> headerAlign;
-        if (!readFont(s, headerFont)) return false;
-        s >> borderCustom >> fontCustom;
-        if (s.status() != QDataStream::Ok || align > taCenter || headerAlign > taCenter ||
+        if (!r.ok || !readFont(s, headerFont)) return false;
+        r >> borderCustom >> fontCustom;
+        if (!r.ok || s.status() != QDataStream::Ok || align > taCenter || headerAlign > taCenter ||
             sortStyle > ssAlphaNumericNoCase || editor > edMaskEditBtn || borders > 0x0F || printBorders > 0x0F ||
             popupType > cpAllCellsLClick || width < 0 || width > 32767)
             return false;

@@ -154,6 +154,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
         comboChanged();
         if (OnEditChange && FSpecialEditor && !FNoEditChange) OnEditChange(this, Col(), Row(), FEditCombo->Text());
     };
+    FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
     createEditorControls();
 }
 

@@ -1268,7 +1268,7 @@ private:
 
 public:
     // ---- virtual operations the other parts of the grid fill ----
-    virtual void ClickSort(int ACol) {}
+    virtual void ClickSort(int ACol);
     virtual void EditStartedByF2() {}
     virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
     virtual void RecalcFooterColumn(int ACol) { CalcFooter(ACol); }
@@ -1442,6 +1442,16 @@ public:
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, TEditLink* AEditLink)> OnGetEditorPropInt;
     // Check, radio and node cells by click and Space (ACol real).
     virtual void CheckBoxClick(int ACol, int ARow, bool State);
+    virtual void PrintGetPageNum(int PageNum, int PageColNum, QString& PageNumString);
+    // The cell whose scroll bar moved, with that bar's position and range.
+    virtual void ScrollCell();
+    virtual bool CanShowFixedDropDown(int ACol);
+    virtual void StartBlockFocus();
+    virtual void EndBlockFocus();
+    std::function<void(QObject* Sender, int32_t PageNum, int32_t PageColNum, QString& PageNumString)>
+        OnPrintGetPageNum;
+    std::function<void(QObject* Sender, int32_t ACol, bool& CanShow)> OnCanShowFixedDropDown;
+    plat::TNotifyEvent FOnStartBlockFocus, FOnEndBlockFocus;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, int32_t AIdx)> OnRadioClick;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow)> OnRadioButtonClick;
     std::function<void(QObject* Sender, int32_t ARow, int32_t ARowReal, bool& Allow)> OnBeforeExpandNode,
@@ -1469,6 +1479,7 @@ private:
     int firstNavigableCol() const;
     void comboRoad(int ACol, int ARow, bool List);
     void comboChanged();
+    void comboClosed();
     void placeSpecialEditor();
     // Esc: the editors close without writing.
     void cancelEditors();
@@ -1481,7 +1492,7 @@ private:
     void searchTick();
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
-    bool FForceSel = false, FDisableChange = false, FInClick = false, FCancelling = false;
+    bool FForceSel = false, FDisableChange = false, FInClick = false, FCancelling = false, FSimClick = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace {
 
@@ -73,7 +74,7 @@ bool TExStringGrid::CanEditShow() {
     if (FValidating) return false;
     bool result = TBaseGrid::CanEditShow();
     // A single click never edits when only a double click may.
-    if (FInClick && FMouseActions->EditOnDblClickOnly()) result = false;
+    if ((FInClick && FMouseActions->EditOnDblClickOnly()) || FSimClick) result = false;
     if (IsDesignTime()) return result;
     const plat::TGridCoord bc = BaseCell(RealCol(), Row());
     if (result && !FEditMode && IsCheckOrButtonCell(bc.X, bc.Y)) return false;
@@ -245,6 +246,18 @@ void TExStringGrid::comboChanged() {
     const QString text = idx >= 0 ? cb.itemText(idx) : cb.currentText();
     if (OnComboChange) OnComboChange(this, RealCol(), Row(), idx, text);
     if (OnComboObjectChange) OnComboObjectChange(this, RealCol(), Row(), idx, text, cb.Objects(idx));
+}
+
+void TExStringGrid::comboClosed() {
+    if (!FMouseActions->DirectComboClose() || !FSpecialEditor || !FEditMode) return;
+    if (FEditControl != edComboEdit && FEditControl != edComboList) return;
+    // Closing the list takes its selected item and ends the edit.
+    ctl::TSgComboBox& cb = *FEditCombo;
+    if (cb.ItemIndex() >= 0) {
+        FlagScope filling(FNoEditChange);
+        cb.SetText(cb.itemText(cb.ItemIndex()));
+    }
+    DoneInplaceEdit(0, {});
 }
 
 void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
@@ -451,6 +464,34 @@ void TExStringGrid::GetEditorProp(int ACol, int ARow, TEditLink* AEditLink) {
     if (OnGetEditorPropInt) OnGetEditorPropInt(this, ACol, ARow, AEditLink);
 }
 
+void TExStringGrid::ClickSort(int ACol) {
+    if (OnClickSort) OnClickSort(this, ACol);
+}
+
+void TExStringGrid::PrintGetPageNum(int PageNum, int PageColNum, QString& PageNumString) {
+    if (OnPrintGetPageNum) OnPrintGetPageNum(this, PageNum, PageColNum, PageNumString);
+}
+
+void TExStringGrid::ScrollCell() {
+    if (!OnScrollCell || !FScrollBar) return;
+    // In the order the cell scroll bar's own notice uses.
+    OnScrollCell(this, FScrollCol, FScrollRow, FScrollBar->maximum(), FScrollBar->minimum(), FScrollBar->value());
+}
+
+bool TExStringGrid::CanShowFixedDropDown(int ACol) {
+    bool can = true;
+    if (OnCanShowFixedDropDown) OnCanShowFixedDropDown(this, ACol, can);
+    return can;
+}
+
+void TExStringGrid::StartBlockFocus() {
+    if (FOnStartBlockFocus) FOnStartBlockFocus(this);
+}
+
+void TExStringGrid::EndBlockFocus() {
+    if (FOnEndBlockFocus) FOnEndBlockFocus(this);
+}
+
 void TExStringGrid::DisableEditing() {
     plat::TGridOptions o = Options();
     o.exclude(plat::goEditing);
@@ -469,8 +510,9 @@ bool TExStringGrid::editorKey(QObject* Watched, QEvent* Event) {
     const auto reason = static_cast<QFocusEvent*>(Event)->reason();
     if (FBlockKill || !FSpecialEditor || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
         return false;
-    // Focus that moves inside the control (the spin's buttons) stays in the edit.
-    if (QWidget* to = QApplication::focusWidget(); to && FEditCtrl->isAncestorOf(to)) return false;
+    // Focus that moves inside the control (the combo's own list, the spin's buttons) stays in the edit.
+    for (QObject* w = QApplication::focusWidget(); w; w = w->parent())
+        if (w == FEditCtrl) return false;
     plat::guarded([this] { HideInplaceEdit(); });
     return false;
 }

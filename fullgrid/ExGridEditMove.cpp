@@ -453,6 +453,18 @@ void TExStringGrid::CharTyped(QChar Key) {
         TBaseGrid::CharTyped(Key);
         return;
     }
+    // A range becomes the current cell first, as a click there would make it; the click opens nothing.
+    if (FMouseActions->RangeSelectAndEdit()) {
+        const plat::TRect r = CellRect(Col(), Row());
+        if (!r.IsEmpty()) {
+            struct Sim {
+                bool& f;
+                ~Sim() { f = false; }
+            } sim{FSimClick = true};
+            MouseDown(plat::mbLeft, {}, r.Left + 2, r.Top + 2);
+            MouseUp(plat::mbLeft, {}, r.Left + 2, r.Top + 2);
+        }
+    }
     // The character is the editor's first keystroke, whichever editor the cell gets.
     FStartEditChar = Key;
     struct Clear {

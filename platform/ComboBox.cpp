@@ -33,6 +33,8 @@ TCustomComboBox::~TCustomComboBox() {
 
 void TCustomComboBox::applyEditable() {
     const bool editable = style_ != csDropDownList;
+    // The edit field given up is deleted later; it must not take the combo's focus with it then.
+    if (!editable && lineEdit()) lineEdit()->setFocusProxy(nullptr);
     setEditable(editable);
     if (!editable) return;
     lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);

@@ -385,3 +385,108 @@ TEST(ExColumnGridItems, ChangeScaleScalesItemFonts) {
     g.ChangeScale(2, 2);
     EXPECT_EQ(g.ColWidths(1), 75);
 }
+
+TEST(ExColumnGridQueries, LookAlignmentAndNumberFormatFromTheItem) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    TGridColumnItem& it = g.Columns().Items(2);
+    it.SetColor(plat::clYellow);
+    it.SetAlignment(taRightJustify);
+    it.SetHeaderAlignment(taCenter);
+    it.HeaderFont().SetSize(13);
+    it.SetFloatFormat("%.1f");
+    g.Columns().Items(3).SetFixed(true);
+
+    plat::TBrush brush;
+    plat::TFont font;
+    g.GetCellColor(2, 1, {}, brush, font);
+    EXPECT_EQ(brush.Color(), plat::clYellow);
+    g.GetCellColor(2, 0, {}, brush, font);
+    EXPECT_EQ(font.Size(), 13) << "the header font in the header row";
+    brush.SetColor(plat::clWhite);
+    g.GetCellColor(3, 1, {}, brush, font);
+    EXPECT_EQ(brush.Color(), g.FixedColor());
+    g.SetColors(2, 4, plat::clLime);
+    g.GetCellColor(2, 4, {}, brush, font);
+    EXPECT_EQ(brush.Color(), plat::clLime) << "a cell's own colour over the item's";
+
+    TAlignment h = taLeftJustify;
+    TVAlignment v = vtaTop;
+    g.GetCellAlign(2, 1, h, v);
+    EXPECT_EQ(h, taRightJustify);
+    g.GetCellAlign(2, 0, h, v);
+    EXPECT_EQ(h, taCenter);
+
+    g.SetCells(2, 1, "3.14159");
+    g.SetCells(2, 2, "abc");
+    EXPECT_EQ(g.GetFormattedCell(2, 1), "3.1");
+    EXPECT_EQ(g.GetFormattedCell(2, 2), "abc");
+    EXPECT_EQ(g.GetFloatFormat(2, 1), "%.1f");
+    EXPECT_EQ(g.GetFloatFormat(1, 1), g.FloatFormat());
+}
+
+TEST(ExColumnGridQueries, FilterListAndChoiceFromTheItem) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    g.SetRowCount(5);
+    for (int r = 1; r < 5; ++r) g.SetCells(1, r, QString::number(r));
+    g.Columns().Items(1).SetFilter({"Small=<3", "All"});
+    g.Columns().Items(1).SetHeader("Num");
+    g.SetAutoFilterDisplay(true);
+    EXPECT_FALSE(g.GetColumnFilter(2)) << "no filter entries, no list";
+    ASSERT_TRUE(g.GetColumnFilter(1));
+    EXPECT_EQ(g.FilterList(), (QStringList{"Small", "All"}));
+
+    QString seenName, seenCond;
+    g.OnFilterSelect = [&](QObject*, int, int, const QString& name, QString& cond) {
+        seenName = name;
+        seenCond = cond;
+    };
+    g.SetFilterCol(1);
+    g.FilterSelect(0);
+    EXPECT_EQ(seenName, "Small");
+    EXPECT_EQ(seenCond, "<3");
+    EXPECT_EQ(g.Columns().Items(1).Header(), "Small");
+    EXPECT_EQ(g.FilterCol(), -1);
+    EXPECT_EQ(g.RowCount(), 3) << "rows 1 and 2 pass";
+}
+
+TEST(ExColumnGridItems, InsertRemoveAndGroupKeepItemsWithTheirColumns) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    for (int i = 0; i < 5; ++i) g.Columns().Items(i).Name = QString("n%1").arg(i);
+    g.InsertCols(2, 2);
+    ASSERT_EQ(g.Columns().Count(), 7);
+    EXPECT_EQ(g.Columns().Items(1).Name, "n1");
+    EXPECT_TRUE(g.Columns().Items(2).Name.isEmpty()) << "new items at the new columns";
+    EXPECT_EQ(g.Columns().Items(4).Name, "n2");
+    g.RemoveCols(1, 3);
+    ASSERT_EQ(g.ColCount(), 4);
+    ASSERT_EQ(g.Columns().Count(), 4);
+    EXPECT_EQ(g.Columns().Items(1).Name, "n2");
+
+    g.Columns().Items(2).SetEditor(edComboList);
+    g.Columns().Items(2).CheckTrue = "1";
+    for (int r = 1; r < g.RowCount(); ++r) g.SetCells(2, r, r < 5 ? "x" : "y");
+    g.Group(2);
+    EXPECT_EQ(g.Columns().Count(), g.AllColCount());
+    g.Columns().Items(2).CheckTrue = "changed by the grouping";
+    g.UnGroup();
+    EXPECT_EQ(g.Columns().Count(), g.AllColCount());
+    EXPECT_EQ(g.Columns().Items(2).Editor(), edComboList) << "the grouped column gets its item back";
+    EXPECT_EQ(g.Columns().Items(2).CheckTrue, "1");
+}
+
+TEST(ExColumnGridItems, LoadedAppendsMissingItemsWithoutShrinkingTheGrid) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    // Columns made below the column grid's own writer leave it short of items.
+    g.TExStringGrid::SetColCount(9);
+    ASSERT_EQ(g.Columns().Count(), 5);
+    g.SetCells(8, 0, "last");
+    g.Loaded();
+    EXPECT_EQ(g.ColCount(), 9);
+    ASSERT_EQ(g.Columns().Count(), 9);
+    EXPECT_EQ(g.Columns().Items(8).Header(), "last") << "an empty header takes the header row's text";
+    EXPECT_EQ(g.Columns().Items(8).DefIdx, 8);
+}

@@ -169,6 +169,10 @@ TEST(ExGridEditCombo, CoversTheCellListsEightRowsAndWritesBackOnEnter) {
     f.g->SetCells(1, 2, "A");
     f.go(1, 2);
     f.key(Qt::Key_F2);
+    // The edit field the list style gave up goes at the next turn of the loop; the focus stays.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(f.combo().hasFocus());
+    EXPECT_TRUE(f.g->EditMode());
     const plat::TRect r = f.g->CellRect(1, 2);
     EXPECT_EQ(f.combo().geometry(), QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
     EXPECT_EQ(f.combo().DropDownCount(), 8);
@@ -182,6 +186,27 @@ TEST(ExGridEditCombo, CoversTheCellListsEightRowsAndWritesBackOnEnter) {
     EXPECT_EQ(f.g->Cells(1, 2), "B");
     EXPECT_EQ(done, 1);
     EXPECT_EQ(f.focus(), f.g->viewport());
+}
+
+TEST(ExGridEditCombo, DirectCloseTakesThePickedItemAndEndsTheEdit) {
+    Fixture f;
+    f.g->MouseActions().SetDirectComboClose(true);
+    f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
+        e = edComboList;
+        f.items({"A", "B", "C"});
+    };
+    f.g->SetCells(3, 2, "A");
+    f.go(3, 2);
+    f.key(Qt::Key_F2);
+    f.combo().SetDroppedDown(true);
+    // The list took the focus; the edit goes on.
+    EXPECT_TRUE(f.g->EditMode());
+    ASSERT_TRUE(f.combo().DroppedDown());
+    f.combo().SetItemIndex(2);
+    f.combo().SetDroppedDown(false);
+    EXPECT_EQ(f.g->Cells(3, 2), "C");
+    EXPECT_FALSE(f.combo().isVisible());
+    EXPECT_FALSE(f.g->EditMode());
 }
 
 TEST(ExGridEditCombo, FollowsItsCellWhenRowsChangeAndEndsWhenTheCellLeavesTheView) {
@@ -553,4 +578,25 @@ TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
     EXPECT_EQ(clicks, (std::vector<std::tuple<int, int, int>>{{2, 2, 1}, {2, 2, 2}, {2, 2, 0}}));
     EXPECT_EQ(f.g->Cells(2, 2), "a");
     EXPECT_FALSE(f.editorShown());
+}
+
+TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry) {
+    Fixture f;
+    f.g->SetDefaultRowHeight(40);
+    f.g->SetColWidths(2, 300);
+    f.g->SetCells(2, 1,
+                  "<CONTROL TYPE=\"EDIT\" ID=\"a\" WIDTH=\"50\" VALUE=\"first\"> "
+                  "<CONTROL TYPE=\"BUTTON\" ID=\"b\" WIDTH=\"40\" VALUE=\"Go\"> "
+                  "<CONTROL TYPE=\"PASSWORD\" ID=\"c\" WIDTH=\"60\" VALUE=\"secret\">");
+    f.g->FocusNextCellControl(2, 1, "a");
+    QLineEdit* e = f.g->EditTrans();
+    ASSERT_TRUE(e->isVisible());
+    EXPECT_EQ(e->text(), "secret");
+    EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+    const plat::TRect cell = f.g->CellRect(2, 1);
+    EXPECT_TRUE(QRect(cell.toQRect()).contains(e->geometry().center()));
+    EXPECT_GT(e->geometry().left(), cell.Left + 90);
+    // After the last one the grid takes the focus.
+    f.g->FocusNextCellControl(2, 1, "c");
+    EXPECT_EQ(f.focus(), f.g->viewport());
 }
