@@ -278,8 +278,13 @@ void TGridCombo::WheelStep(bool TowardsUser) {
     const int n = count();
     const int i = ItemIndex();
     if (n == 0) return;
+    // With no item selected there is no item to report: a step towards the user selects the first
+    // one quietly, a step away does nothing.
+    if (i < 0) {
+        if (TowardsUser) SetItemIndex(0);
+        return;
+    }
     const int next = TowardsUser ? std::min(i + 1, n - 1) : std::max(i - 1, 0);
-    if (i < 0 && !TowardsUser) return;  // no item selected: there is nothing to report
     SetItemIndex(next);
     TExStringGrid& g = *FGrid;
     const int col = g.RealColIndex(g.Col());

@@ -337,6 +337,13 @@ TEST(ExGridEditors, ComboWheelStopsAtBothEnds) {
     c->WheelStep(false);
     EXPECT_EQ(c->ItemIndex(), 0);
     EXPECT_EQ(changes, (std::vector<int>{2, 1, 0, 0}));
+    // No item selected: nothing to report either way.
+    c->SetItemIndex(-1);
+    c->WheelStep(false);
+    EXPECT_EQ(c->ItemIndex(), -1);
+    c->WheelStep(true);
+    EXPECT_EQ(c->ItemIndex(), 0);
+    EXPECT_EQ(changes.size(), 4u);
 }
 
 TEST(ExGridEditors, ComboOpensAtThePresetItemWithoutEvent) {

@@ -77,6 +77,14 @@ TEST(ExGridFooter, HiddenRowsCountWhenAsked) {
     EXPECT_EQ(f.g.GetFloats(1, 6), 15.0);
 }
 
+TEST(ExGridFooter, RowCountChangesRecalculate) {
+    FooterGrid f;
+    f.g.FloatingFooter().SetColumnCalc(0, acCOUNT);
+    EXPECT_EQ(f.footer(0), "7");
+    f.g.SetRowCount(f.g.RowCount() + 2);  // the footer row stays last
+    EXPECT_EQ(f.footer(0), "9");
+}
+
 TEST(ExGridFooter, CalculationKinds) {
     struct Case {
         const char* name;
