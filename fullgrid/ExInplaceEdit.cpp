@@ -73,6 +73,10 @@ void TExInplaceEdit::refusalRestore(const QString& OldText) {
 // ---------------------------------------------------------------- loading and placing
 
 void TExInplaceEdit::UpdateContents() {
+    // A password cell shows its characters masked, on one line, and gives none to the clipboard.
+    const bool password = FGrid->EditControl() == edPassword;
+    SetPasswordChar(password ? FGrid->PasswordChar() : QChar());
+    SetMultiLine(!password);
     FGrid->SetNoEditChange(true);
     TInplaceEdit::UpdateContents();
     FGrid->SetNoEditChange(false);

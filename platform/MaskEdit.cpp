@@ -137,7 +137,7 @@ bool TCustomMaskEdit::wraps() const {
 
 const QTextLayout& TCustomMaskEdit::layout() const {
     if (layout_) return *layout_;
-    QString shown = text_;
+    QString shown = passwordChar_.isNull() ? text_ : QString(text_.size(), passwordChar_);
     // A line break of a multi-line text breaks the line; CR LF counts once.
     shown.replace(u'\r', QChar::LineSeparator);
     shown.replace(u'\n', wraps() ? QChar::LineSeparator : QChar(u' '));
@@ -272,12 +272,20 @@ void TCustomMaskEdit::ClearSelection() {
     update();
 }
 
+void TCustomMaskEdit::SetPasswordChar(QChar c) {
+    if (passwordChar_ == c) return;
+    passwordChar_ = c;
+    invalidateLayout();
+    update();
+}
+
 void TCustomMaskEdit::CopyToClipboard() {
+    if (!passwordChar_.isNull()) return;
     if (SelLength() > 0) QGuiApplication::clipboard()->setText(mask_.IsEmpty() ? SelText() : SelText().replace(mask_.Blank(), u' '));
 }
 
 void TCustomMaskEdit::CutToClipboard() {
-    if (SelLength() == 0 || !EditCanModify()) return;
+    if (SelLength() == 0 || !EditCanModify() || !passwordChar_.isNull()) return;
     CopyToClipboard();
     ClearSelection();
 }

@@ -49,6 +49,9 @@ public:
     void SetAlignment(TAlignment alignment);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // Not null: every character shows as this one, and nothing is copied or cut out of the text.
+    QChar PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(QChar c);
     bool MultiLine() const { return multiLine_; }
     void SetMultiLine(bool on);
     // Raises EEditMaskError for a mask that cannot be translated; the text is formatted anew.
@@ -120,6 +123,7 @@ private:
     TAlignment alignment_ = taLeftJustify;
     TColor color_ = clWindow;
     bool ownRect_ = false;
+    QChar passwordChar_;
     TRect editRect_;
     mutable QTextLayout* layout_ = nullptr;
     mutable int scrollX_ = 0;  // single-line: pixels the text is shifted left to show the caret

@@ -253,6 +253,24 @@ TEST(ExGridEditors, EscapeRestoresTheTextFromBeforeTheEdit) {
     EXPECT_FALSE(e.ed()->isVisible());
 }
 
+TEST(ExGridEditors, PasswordCellsStayMasked) {
+    EditGrid e;
+    e.kind = edPassword;
+    e.open(1, 1, "secret");
+    ASSERT_TRUE(e.ed()->isVisible());
+    EXPECT_EQ(e.ed()->PasswordChar(), QChar(u'*'));
+    QApplication::clipboard()->setText("before");
+    e.ed()->SelectAll();
+    e.key(Qt::Key_C, Qt::ControlModifier);
+    e.key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    EXPECT_EQ(e.ed()->EditText(), "secret");
+    e.key(Qt::Key_Escape);
+    e.kind = edNormal;
+    e.open(2, 1, "plain");
+    EXPECT_TRUE(e.ed()->PasswordChar().isNull());
+}
+
 // ---------------------------------------------------------------- combo
 
 namespace {
