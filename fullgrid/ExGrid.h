@@ -1163,6 +1163,9 @@ public:
     void SetEditMode(bool Value) { FEditMode = Value; }
     bool LButFlg() const { return FLButFlg; }
     void SetLButFlg(bool Value) { FLButFlg = Value; }
+    // Where (in the cells' viewport) the left click that started the edit went down.
+    QPoint LButPos() const { return FLButPos; }
+    void SetLButPos(QPoint Value) { FLButPos = Value; }
     QChar StartEditChar() const { return FStartEditChar; }
     void SetStartEditChar(QChar Value) { FStartEditChar = Value; }
     bool NoAutoAdvance() const { return FNoAutoAdvance; }
@@ -1202,6 +1205,7 @@ private:
     TGridSpin* FSpinEdit = nullptr;
     QString FNewCellText;
     bool FLButFlg = false, FNoAutoAdvance = false;
+    QPoint FLButPos;
     unsigned FVAlignFlag = 0;
     QList<QPointer<QObject>> FComboObjects;
     void createEditorControls();

@@ -309,7 +309,7 @@ void TGridCombo::focusInEvent(QFocusEvent* event) {
         SetSelLength(0);
     }
     if (g.LButFlg() && lineEdit()) {
-        const QPoint p = lineEdit()->mapFromGlobal(QCursor::pos());
+        const QPoint p = lineEdit()->mapFrom(g.viewport(), g.LButPos());
         if (lineEdit()->rect().contains(p)) {
             lineEdit()->setCursorPosition(lineEdit()->cursorPositionAt(p));
             g.SetLButFlg(false);

@@ -124,7 +124,7 @@ void TExInplaceEdit::focusInEvent(QFocusEvent* event) {
     }
     if (!FGrid->Navigation().EditSelectAll()) Select(n, n);
     if (FGrid->LButFlg()) {
-        const QPoint p = mapFromGlobal(QCursor::pos());
+        const QPoint p = mapFrom(FGrid->viewport(), FGrid->LButPos());
         if (p.x() >= 0 && p.x() <= width() && p.y() >= 0 && p.y() <= height()) {
             const int at = CharFromPos(p);
             if (at >= 0) {

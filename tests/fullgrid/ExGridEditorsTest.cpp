@@ -232,6 +232,20 @@ TEST(ExGridEditors, UpMovesInsideTheTextThenLeavesTheCell) {
     EXPECT_EQ(e.g->Row(), 2);
 }
 
+TEST(ExGridEditors, AnEditStartedByAClickPutsTheCaretUnderTheMouse) {
+    EditGrid e;
+    e.g->SetCells(1, 1, "abcdefgh");
+    e.g->FocusCell(1, 1);
+    const QRect r = e.g->CellRect(1, 1).toQRect();
+    e.g->SetLButFlg(true);
+    e.g->SetLButPos(QPoint(r.left() + 3, r.center().y()));
+    e.open(1, 1, "abcdefgh");
+    ASSERT_TRUE(e.ed()->isVisible());
+    EXPECT_EQ(e.ed()->SelLength(), 0);  // not the whole text, as an edit from the keyboard has it
+    EXPECT_LE(e.ed()->CaretPos(), 1);
+    EXPECT_FALSE(e.g->LButFlg());
+}
+
 TEST(ExGridEditors, FocusToAButtonValidatesStoresAndEndsOnce) {
     EditGrid e;
     e.open(1, 1, "old");
