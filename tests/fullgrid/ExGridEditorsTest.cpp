@@ -102,7 +102,11 @@ TEST(ExGridEditors, LookupCompletesFromTheList) {
     e.open(1, 1);
     ASSERT_NE(e.ed(), nullptr);
     ASSERT_TRUE(e.ed()->isVisible());
+    const QRect cell = e.g->CellRect(1, 1).toQRect();
+    EXPECT_EQ(e.ed()->geometry().left(), cell.left());
+    EXPECT_LE(e.ed()->geometry().right(), cell.right());
     e.type("a");
+    EXPECT_LE(e.ed()->geometry().right(), cell.right());
     EXPECT_EQ(e.ed()->EditText(), "abc");
     EXPECT_EQ(e.ed()->SelText(), "bc");
     e.type("b");
