@@ -285,6 +285,7 @@ void TExStringGrid::Loaded() {
     FFixedColsMin = FixedCols();
     FMinRowHeight = DefaultRowHeight();
     FMinColWidth = 10;
+    if (FAutoSize) AutoSizeColumns(false, 4);
     if (FColumnSize->Save()) LoadColSizes();
     FMaxRowCount = RowCount();
     FLoaded = true;

@@ -387,7 +387,7 @@ public:
     int FixedFooters() const { return FFixedFooters; }
     void SetFixedFooters(int Value);
     bool AutoSize() const { return FAutoSize; }
-    // Switched on outside loading, every normal column is fitted to its content.
+    // Switched on (outside Loaded), the columns are sized to their content at once.
     void SetAutoSize(bool Value);
     // Fills the client width with one column (-1: the last); "Stretch column index out of range"
     // for a column at or beyond ColCount.
@@ -1496,7 +1496,7 @@ private:
     void searchTick();
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
-    bool FForceSel = false, FDisableChange = false, FInClick = false, FCancelling = false, FSimClick = false;
+    bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;

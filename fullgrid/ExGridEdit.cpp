@@ -315,7 +315,6 @@ void TExStringGrid::HideInplaceEdit() {
 }
 
 void TExStringGrid::cancelEditors() {
-    FlagScope cancel(FCancelling);
     if (plat::TInplaceEdit* ed = InplaceEditor(); ed && ed->isVisible()) {
         ed->SetModified(false);
         FShowEditProcess = false;

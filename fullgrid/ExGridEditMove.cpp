@@ -63,8 +63,8 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
             FFooterPanel->update();
         }
         const plat::TRect r = CellRect(ACol, ARow);
-        if (!r.IsEmpty() && r.Bottom > ClientHeight() - FFloatingFooter->Height() - searchH + 2 &&
-            ARow < RowCount() - 1)
+        const int rowLimit = FFloatingFooter->FooterStyle() == fsFixedLastRow ? RowCount() - 1 : RowCount();
+        if (!r.IsEmpty() && r.Bottom > ClientHeight() - FFloatingFooter->Height() - searchH + 2 && ARow < rowLimit)
             TBaseGrid::SetTopRow(TopRow() + 1);
     }
     if (FSearchFooter->Visible()) {
@@ -147,7 +147,10 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
     }
 
     bool result = false;
-    if (!FEditing || normalFocused) {
+    // Asked again for the cell itself (an editor was just hidden), the cursor does not leave: the
+    // open edit is validated once, when it does.
+    const bool stays = ACol == oldCol && ARow == oldRow;
+    if (!FEditing || normalFocused || stays) {
         bool allow = true;
         CellChanging(ACol, ARow, allow);
         if (IsFixed(ACol, ARow) || !allow)
@@ -182,7 +185,8 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
     }
     if (HasCellBorderEvent())
         for (int r = oldSel.Top; r <= oldSel.Bottom; ++r) RepaintRow(r);
-    if (result) FCellCache = text;
+    // The cache follows the cell that became current; an edit still to be validated keeps its own.
+    if (result && !(stays && FEditing)) FCellCache = text;
     return result;
 }
 
@@ -453,17 +457,13 @@ void TExStringGrid::CharTyped(QChar Key) {
         TBaseGrid::CharTyped(Key);
         return;
     }
-    // A range becomes the current cell first, as a click there would make it; the click opens nothing.
-    if (FMouseActions->RangeSelectAndEdit()) {
-        const plat::TRect r = CellRect(Col(), Row());
-        if (!r.IsEmpty()) {
-            struct Sim {
-                bool& f;
-                ~Sim() { f = false; }
-            } sim{FSimClick = true};
-            MouseDown(plat::mbLeft, {}, r.Left + 2, r.Top + 2);
-            MouseUp(plat::mbLeft, {}, r.Left + 2, r.Top + 2);
-        }
+    // A range becomes its current cell first, as a click on that cell makes it.
+    if (FMouseActions->RangeSelectAndEdit() && Selection() != plat::TGridRect{Col(), Row(), Col(), Row()}) {
+        struct Sim {
+            bool& f;
+            ~Sim() { f = false; }
+        } sim{FSimClick = true};
+        plat::TStringGrid::FocusCell(Col(), Row(), true);
     }
     // The character is the editor's first keystroke, whichever editor the cell gets.
     FStartEditChar = Key;
@@ -630,6 +630,16 @@ bool TExStringGrid::cellClick(int ACol, int ARow, int X, int Y) {
     if (FShowModified->Enabled()) SetRowModified(ARow, true);
     bool state = false;
     GetCheckBoxState(real, RealRowIndex(ARow), state);
+    // A header box sets its whole column: the rows' selection under mail-style row selection.
+    if (ARow < FixedRows() && MouseActions().CheckAllCheck()) {
+        for (int r = FixedRows(); r < RowCount() - FFixedFooters; ++r) {
+            if (real == 0 && MouseActions().HotmailRowSelect())
+                SetRowSelect(RealRowIndex(r), state);
+            else
+                SetCheckBoxState(real, RealRowIndex(r), state);
+        }
+        RepaintCol(ACol);
+    }
     CheckBoxClick(real, ARow, state);
     return true;
 }

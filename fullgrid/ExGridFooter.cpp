@@ -317,11 +317,6 @@ void TExStringGrid::SetVAlignment(const TVAlignment& Value) {
     RepaintGrid();
 }
 
-void TExStringGrid::SetAutoSize(bool Value) {
-    FAutoSize = Value;
-    if (Value && FLoaded) AutoSizeColumns(false, 10);
-}
-
 void TExStringGrid::SetFlat(const bool& Value) {
     FFlat = Value;
     if (FLoaded) RepaintGrid();

@@ -359,6 +359,10 @@ void TExStringGrid::StringToColumnStates(const QString& Value) {
         hide.push_back(v == u"0");
     }
     if (!hide.empty() && int(hide.size()) != n) return;
+    // Only what the grid can hide: real columns below 512, and never every column.
+    for (size_t c = 512; c < hide.size(); ++c)
+        if (hide[c]) return;
+    if (!hide.empty() && std::find(hide.begin(), hide.end(), false) == hide.end()) return;
 
     BeginUpdate();
     try {

@@ -42,3 +42,10 @@ void TExStringGrid::AutoSizeColumns(bool DoFixedCols, int Padding) {
     }
     EndUpdate();
 }
+
+void TExStringGrid::SetAutoSize(bool Value) {
+    const bool on = Value && !FAutoSize;
+    FAutoSize = Value;
+    // Loaded sizes the columns itself, with its own padding.
+    if (on && !FLoading) AutoSizeColumns(false, 10);
+}

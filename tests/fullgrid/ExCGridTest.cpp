@@ -490,3 +490,21 @@ TEST(ExColumnGridItems, LoadedAppendsMissingItemsWithoutShrinkingTheGrid) {
     EXPECT_EQ(g.Columns().Items(8).Header(), "last") << "an empty header takes the header row's text";
     EXPECT_EQ(g.Columns().Items(8).DefIdx, 8);
 }
+
+TEST(ExGridAutoSize, ColumnsTakeTheirWidestContentPlusPadding) {
+    TExStringGrid g;
+    g.SetCells(0, 2, QString(30, u'W'));
+    g.SetCells(2, 1, "short");
+    g.SetCells(2, 3, "a much longer text");
+    g.SetColWidths(3, 77);
+    const int widest = g.GetCellTextSize(2, 3, false, false).width();
+    ASSERT_GT(widest, g.GetCellTextSize(2, 1, false, false).width());
+    g.SetAutoSize(true);
+    EXPECT_EQ(g.ColWidths(2), widest + 10);
+    EXPECT_EQ(g.ColWidths(3), 77) << "an empty column keeps its width";
+    EXPECT_EQ(g.ColWidths(0), g.DefaultColWidth()) << "fixed columns only when asked";
+    g.Loaded();
+    EXPECT_EQ(g.ColWidths(2), widest + 4);
+    g.AutoSizeColumns(true, 0);
+    EXPECT_EQ(g.ColWidths(0), g.GetCellTextSize(0, 2, false, false).width());
+}

@@ -41,7 +41,10 @@ struct Fixture {
     }
     QWidget* focus() const { return QApplication::focusWidget(); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(focus(), Qt::Key(k), m); }
-    void type(const QString& s) { QTest::keyClicks(focus(), s); }
+    // Each key goes where the focus is when it is typed.
+    void type(const QString& s) {
+        for (QChar c : s) QTest::keyClick(focus(), c.toLatin1());
+    }
     QPoint centre(int col, int row) const { return g->CellRect(col, row).toQRect().center(); }
     void click(int col, int row) { QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, centre(col, row)); }
     plat::TInplaceEdit* editor() const { return g->InplaceEditor(); }
@@ -71,7 +74,11 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
         if (c == 1) e = edNone;
     };
     f.g->AddButton(2, 2, 40, 18, "Go", haLeft, vaTop);
-    for (auto [c, r] : {std::pair{1, 1}, std::pair{2, 2}}) {
+    f.g->SetCells(3, 3, "N");
+    f.g->AddCheckBox(3, 3, false, true);
+    f.g->AddRadio(3, 4, 0, 0, {"a", "b"});
+    f.g->SetCells(3, 4, "a");
+    for (auto [c, r] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{3, 4}}) {
         SCOPED_TRACE(c);
         f.go(c, r);
         f.key(Qt::Key_F2);
@@ -83,6 +90,8 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
     }
     EXPECT_EQ(f.g->Cells(1, 1), "c1r1");
     EXPECT_EQ(f.g->Cells(2, 2), "c2r2");
+    EXPECT_EQ(f.g->Cells(3, 3), "N");
+    EXPECT_EQ(f.g->Cells(3, 4), "a");
 }
 
 TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
@@ -115,6 +124,18 @@ TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
         EXPECT_EQ(f.g->Cells(2, 3), k.expected);
         EXPECT_FALSE(f.g->EditMode());
     }
+}
+
+TEST(ExGridEditStart, TypingOverARangeSelectsItsCellFirstUnderRangeSelectAndEdit) {
+    Fixture f;
+    f.g->MouseActions().SetRangeSelectAndEdit(true);
+    f.go(1, 1);
+    QTest::mouseClick(f.g->viewport(), Qt::LeftButton, Qt::ShiftModifier, f.centre(3, 3));
+    ASSERT_EQ(f.g->Selection(), (plat::TGridRect{1, 1, 3, 3}));
+    f.type("xy");
+    EXPECT_EQ(f.g->Selection(), (plat::TGridRect{3, 3, 3, 3}));
+    ASSERT_TRUE(f.editorShown());
+    EXPECT_EQ(f.editor()->Text(), "xy");
 }
 
 TEST(ExGridEditCombo, RoadsOpenAtTheItemTheCellHolds) {
@@ -309,6 +330,22 @@ TEST(ExGridEditEnd, ExceptionFromAHandlerReachesTheErrorHandlerAndTheGridStaysUs
     f.type("b");
     f.key(Qt::Key_Return);
     EXPECT_EQ(f.g->Cells(2, 1), "b");
+
+    // A combo handler that fails while the editor opens: reported, and the editor still ends.
+    f.g->OnGetEditorType = [&](QObject*, int c, int, TEditorType& e) {
+        if (c == 3) {
+            e = edComboList;
+            f.items({"A", "B"});
+        }
+    };
+    f.g->OnComboChange = [](QObject*, int, int, int, const QString&) { throw std::runtime_error("combo failed"); };
+    f.go(3, 1);
+    f.key(Qt::Key_F2);
+    EXPECT_EQ(dialogs.errors().last(), "combo failed");
+    ASSERT_TRUE(f.combo().isVisible());
+    f.key(Qt::Key_Return);
+    EXPECT_FALSE(f.combo().isVisible());
+    EXPECT_EQ(f.g->Cells(3, 1), "A");
 }
 
 TEST(ExGridEditKeys, EnterOnACellThatCannotBeEditedFiresKeyPressAndEnds) {
@@ -566,6 +603,22 @@ TEST(ExGridEditChecks, ClickOnADataCheckCellBehindHiddenColumnsTogglesTheRealCol
     EXPECT_EQ(events, (QStringList{"change 4 2 0", "click 4 2 0"}));
 }
 
+TEST(ExGridEditChecks, HeaderBoxWithCheckAllSetsTheWholeColumn) {
+    Fixture f;
+    f.g->MouseActions().SetCheckAllCheck(true);
+    f.g->AddCheckBox(2, 0, false, false);
+    for (int r = 1; r < 6; ++r) f.g->AddCheckBox(2, r, r == 3, false);
+    f.click(2, 0);
+    for (int r = 1; r < 6; ++r) EXPECT_TRUE(f.g->IsChecked(2, r)) << r;
+    f.click(2, 0);
+    for (int r = 1; r < 6; ++r) EXPECT_FALSE(f.g->IsChecked(2, r)) << r;
+    // Without the option the header box is only itself.
+    f.g->MouseActions().SetCheckAllCheck(false);
+    f.click(2, 0);
+    EXPECT_TRUE(f.g->IsChecked(2, 0));
+    EXPECT_FALSE(f.g->IsChecked(2, 1));
+}
+
 TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
     Fixture f;
     f.g->AddRadio(2, 2, 0, 0, {"a", "b", "c"});
@@ -599,4 +652,34 @@ TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry)
     // After the last one the grid takes the focus.
     f.g->FocusNextCellControl(2, 1, "c");
     EXPECT_EQ(f.focus(), f.g->viewport());
+}
+
+TEST(ExGridEditCombo, LeavingARefusedComboCellKeepsTheCursorAndTheTextFromBefore) {
+    Fixture f;
+    f.g->OnGetEditorType = [&](QObject*, int c, int, TEditorType& e) {
+        if (c == 2) {
+            e = edComboList;
+            f.items({"A", "B", "C"});
+        }
+    };
+    int asked = 0;
+    f.g->OnCellValidate = [&](QObject*, int, int, QString& v, bool& valid) {
+        ++asked;
+        valid = v != "C";
+    };
+    f.g->SetCells(2, 2, "A");
+    f.go(2, 2);
+    f.key(Qt::Key_F2);
+    f.combo().SetItemIndex(2);
+    f.click(3, 4);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(2, 2));
+    EXPECT_EQ(f.g->CellCache(), "A");
+    EXPECT_FALSE(f.g->LastValidation());
+    // Once the value passes, the next click leaves, validating once more.
+    f.g->OnCellValidate = [&](QObject*, int, int, QString&, bool&) { ++asked; };
+    f.click(3, 4);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(3, 4));
+    EXPECT_EQ(f.g->Cells(2, 2), "C");
 }

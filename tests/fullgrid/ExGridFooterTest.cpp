@@ -299,17 +299,17 @@ TEST(ExGridFooter, VAlignmentRepaintsOutsideAnUpdateBlockOnly) {
     EXPECT_GT(counter.paints, 0);
 }
 
-TEST(ExGridFooter, AutoSizeFitsTheColumnsOnceLoaded) {
+TEST(ExGridFooter, AutoSizeFitsTheColumnsWhenSwitchedOn) {
     TExStringGrid g;
     g.SetColCount(3);
     g.SetRowCount(3);
     g.SetCells(1, 1, QString(40, u'W'));
     const int before = g.ColWidths(1);
-    g.SetAutoSize(true);  // before loading: only stored
-    EXPECT_EQ(g.ColWidths(1), before);
-    g.SetAutoSize(false);
-    g.Loaded();
     g.SetAutoSize(true);
-    EXPECT_GT(g.ColWidths(1), before);
+    const int fitted = g.ColWidths(1);
+    EXPECT_GT(fitted, before);
+    g.SetColWidths(1, 30);
+    g.SetAutoSize(true);  // already on: nothing is switched
+    EXPECT_EQ(g.ColWidths(1), 30);
     EXPECT_TRUE(g.AutoSize());
 }

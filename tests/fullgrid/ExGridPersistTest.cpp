@@ -81,6 +81,7 @@ TEST(ExGridColumnStates, AnythingThatDoesNotFitChangesNothing) {
         "0##",
         "3#64,x,80#0,1,2#1,1,1",
         "3#64,80,80#0,1,2#1,1,1#more",
+        "3#64,80,80#0,1,2#0,0,0",
     };
     for (const char* s : bad) {
         TExStringGrid g;
@@ -91,6 +92,21 @@ TEST(ExGridColumnStates, AnythingThatDoesNotFitChangesNothing) {
         EXPECT_EQ(g.ColumnStatesToString(), before) << s;
         EXPECT_EQ(headers(g), (QStringList{"b", "c", "a"})) << s;
     }
+    // Real columns from 512 on are never hidden: a string hiding one is none the grid wrote.
+    QStringList widths, flags;
+    for (int i = 0; i < 600; ++i) {
+        widths << "10";
+        flags << (i == 550 ? "0" : "1");
+    }
+    TExStringGrid g;
+    threeColumns(g);
+    g.StringToColumnStates("600#" + widths.join(',') + "##" + flags.join(','));
+    EXPECT_EQ(g.ColCount(), 3);
+    flags[550] = "1";
+    flags[7] = "0";
+    g.StringToColumnStates("600#" + widths.join(',') + "##" + flags.join(','));
+    EXPECT_EQ(g.ColCount(), 599);
+    EXPECT_TRUE(g.IsHiddenColumn(7));
 }
 
 TEST(ExGridColumnSizes, WidthsAndOrderInAnIniFileAndThePerUserStore) {
