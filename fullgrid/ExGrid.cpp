@@ -1,4 +1,5 @@
 #include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridEditors.h"
 
 #include "controls/ExGridPopups.h"
 #include "controls/SgCombo.h"
@@ -144,12 +145,17 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     });
 
     // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
-    FEditCombo = new ctl::TSgComboBox(viewport());
+    FEditCombo = new TGridCombo(this);
+    FEditCombo->setParent(viewport());
     FEditCombo->hide();
     FEditCombo->SetEnabled(false);
     FEditCombo->installEventFilter(this);
-    FEditCombo->OnChange = [this](QObject*) { comboChanged(); };
+    FEditCombo->OnChange = [this](QObject*) {
+        comboChanged();
+        if (OnEditChange && FSpecialEditor && !FNoEditChange) OnEditChange(this, Col(), Row(), FEditCombo->Text());
+    };
     FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
+    createEditorControls();
 }
 
 TExStringGrid::~TExStringGrid() {
@@ -160,6 +166,9 @@ TExStringGrid::~TExStringGrid() {
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
     delete FEditCombo;
     FEditCombo = nullptr;
+    for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
+                       static_cast<QWidget*>(FSpinEdit)})
+        if (w) w->removeEventFilter(this);
     if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
     if (FOwnerForm) FOwnerForm->removeEventFilter(this);
     FClearTextOnly = false;

@@ -31,6 +31,11 @@
 #include <type_traits>
 
 class TArrowWindow;
+class TExInplaceEdit;
+class TGridCombo;
+class TGridSpin;
+class TGridCheckBox;
+class TGridButton;
 class TGridFocusWindow;
 class TExStringGridCheck;
 class TEditLink;
@@ -44,6 +49,24 @@ class TImageList;
 class TDateTimePicker;
 class TPopupMenu;
 }  // namespace plat
+
+// The selection listener another component registers with a grid.
+class ITExStringGridSelect {
+public:
+    virtual ~ITExStringGridSelect() = default;
+    virtual void CellSelected(int ACol, int ARow) = 0;
+};
+
+// A component told of every block of changed cells of the grids it is registered with.
+class TGridChangeNotifier : public QObject {
+public:
+    using QObject::QObject;
+    // The changed cells (real columns, display rows).
+    virtual void CellsChanged(const plat::TGridRect& R) {
+        if (OnCellsChanged) OnCellsChanged(this, R);
+    }
+    std::function<void(QObject* Sender, const plat::TGridRect& R)> OnCellsChanged;
+};
 
 enum TGridLook : uint8_t {
     glStandard, glSoft, glClassic, glVEZ, glXP, glListView, glVista, glWin7, glOffice2007, glCustom
@@ -132,9 +155,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, FitCellsInGrid, true)                              \
     /* cell text and content */                                \
     X(TAlignment, DefaultAlignment, taLeftJustify)             \
-    X(TVAlignment, VAlignment, vtaTop)                         \
     X(bool, Multilinecells, false)                             \
-    X(QPoint, XYOffset, QPoint(2, 2))                          \
     X(bool, XYOffsetTopLeftOnly, false)                        \
     X(bool, EnhTextSize, false)                                \
     X(QString, FloatFormat, QStringLiteral("%.2f"))            \
@@ -148,35 +169,16 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, URLUnderlineOnHover, false)                        \
     X(bool, URLEdit, false)                                    \
     X(bool, AnchorHint, false)                                 \
-    X(TPictureContainer*, PictureContainer, nullptr)           \
-    X(plat::TImageList*, GridImages, nullptr)                  \
     X(bool, NoImageAndText, false)                             \
     /* look and colours */                                     \
-    X(bool, Flat, false)                                       \
     X(bool, FixedAsButtons, false)                             \
-    X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
     X(bool, HideFocusRect, false)                              \
     X(bool, Hovering, false)                                   \
     X(THoverFixedCells, HoverFixedCells, hfNone)               \
-    X(bool, ActiveCellShow, false)                             \
-    X(TColor, ActiveCellColor, 0x808080)                       \
-    X(TColor, ActiveCellColorTo, plat::clNone)                 \
     X(TColor, DisabledFontColor, 0xC0C0C0)                     \
     X(bool, UseDisabledFont, true)                             \
-    X(TColor, SelectionColor, 0xEACAB6)                        \
-    X(TColor, SelectionColorTo, plat::clNone)                  \
-    X(bool, SelectionColorMixer, false)                        \
-    X(int32_t, SelectionColorMixerFactor, 50)                  \
-    X(TColor, SelectionMirrorColor, plat::clNone)              \
-    X(TColor, SelectionMirrorColorTo, plat::clNone)            \
-    X(TColor, SelectionTextColor, 0)                           \
-    X(bool, SelectionRectangle, false)                         \
     X(TColor, SelectionRectangleColor, 0)                      \
-    X(bool, SelectionResizer, false)                           \
     X(bool, SelectionRTFKeep, false)                           \
-    X(bool, ShowSelection, true)                               \
-    X(bool, ShowDesignHelper, true)                            \
-    X(TColor, ArrowColor, plat::clNone)                        \
     X(bool, NoDefaultDraw, false)                              \
     /* hints */                                                \
     X(TColor, HintColor, plat::clInfoBk)                       \
@@ -191,7 +193,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TEditorType, DefaultEditor, edNormal)                    \
     X(QString, EditMask, QString())                            \
     X(bool, EditWithTags, false)                               \
-    X(int32_t, MaxEditLength, 0)                               \
     X(int32_t, MaxComboLength, 0)                              \
     X(QString, ValidChars, QString())                          \
     X(QString, ValidCharSet, QString())                        \
@@ -202,13 +203,9 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(QString, InvalidEntryTitle, QString())                   \
     X(QString, InvalidEntryText, QString())                    \
     X(TInvalidEntryIcon, InvalidEntryIcon, ieWarning)          \
-    X(bool, SpreadSheet, false)                                \
     X(QString, OriginalCellValue, QString())                   \
-    X(TExStringGridCheck*, CellChecker, nullptr)               \
     /* selection */                                            \
     X(bool, Modified, false)                                   \
-    X(TColor, HighlightColor, plat::clHighlight)               \
-    X(TColor, HighlightTextColor, plat::clHighlightText)       \
     /* scrolling */                                            \
     X(TScrollBarAlways, ScrollBarAlways, saNone)               \
     X(bool, ScrollSynch, false)                                \
@@ -257,6 +254,36 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(int32_t, PrintColEnd, 0)                                 \
     X(int32_t, PrintNrOfPages, 0)                              \
     X(bool, IsPrintPreview, false)
+
+// Settings whose writers do more than store (a repaint, a clamp, a hand-over to an owned object):
+// the field and its reader come from here, each writer is written out.
+#define EX_GRID_WRITTEN(X)                                     \
+    X(TVAlignment, VAlignment, vtaTop)                         \
+    X(QPoint, XYOffset, QPoint(2, 2))                          \
+    X(TPictureContainer*, PictureContainer, nullptr)           \
+    X(plat::TImageList*, GridImages, nullptr)                  \
+    X(bool, Flat, false)                                       \
+    X(plat::TPopupMenu*, FixedDropDownMenu, nullptr)           \
+    X(bool, ActiveCellShow, false)                             \
+    X(TColor, ActiveCellColor, 0x808080)                       \
+    X(TColor, ActiveCellColorTo, plat::clNone)                 \
+    X(TColor, SelectionColor, 0xEACAB6)                        \
+    X(TColor, SelectionColorTo, plat::clNone)                  \
+    X(bool, SelectionColorMixer, false)                        \
+    X(int32_t, SelectionColorMixerFactor, 50)                  \
+    X(TColor, SelectionMirrorColor, plat::clNone)              \
+    X(TColor, SelectionMirrorColorTo, plat::clNone)            \
+    X(TColor, SelectionTextColor, 0)                           \
+    X(bool, SelectionRectangle, false)                         \
+    X(bool, SelectionResizer, false)                           \
+    X(bool, ShowSelection, true)                               \
+    X(bool, ShowDesignHelper, true)                            \
+    X(TColor, ArrowColor, plat::clNone)                        \
+    X(int32_t, MaxEditLength, 0)                               \
+    X(bool, SpreadSheet, false)                                \
+    X(TExStringGridCheck*, CellChecker, nullptr)               \
+    X(TColor, HighlightColor, plat::clHighlight)               \
+    X(TColor, HighlightTextColor, plat::clHighlightText)
 
 // The glVEZ look's gradient colours; the control look's fixed-gradient writers feed them.
 #define EX_GRID_VEZ(X)              \
@@ -441,7 +468,7 @@ public:
     int FixedFooters() const { return FFixedFooters; }
     void SetFixedFooters(int Value);
     bool AutoSize() const { return FAutoSize; }
-    // Switched on, the columns are sized to their content at once.
+    // Switched on (outside Loaded), the columns are sized to their content at once.
     void SetAutoSize(bool Value);
     // Fills the client width with one column (-1: the last); "Stretch column index out of range"
     // for a column at or beyond ColCount.
@@ -741,9 +768,9 @@ public:
     plat::TFont& FixedFont() { return FFixedFont; }
     void SetFixedFont(const plat::TFont& Value) { FFixedFont.Assign(Value); }
     plat::TFont& ActiveCellFont() { return FActiveCellFont; }
-    void SetActiveCellFont(const plat::TFont& Value) { FActiveCellFont.Assign(Value); }
+    void SetActiveCellFont(const plat::TFont& Value);
     plat::TBitmap& RowIndicator() { return FRowIndicator; }
-    void SetRowIndicator(const plat::TBitmap& Value) { FRowIndicator.Assign(Value); }
+    void SetRowIndicator(const plat::TBitmap& Value);
     // Ignores what it is given: forms store a version that has no effect.
     QString Version() const;
     void SetVersion(const QString&) {}
@@ -762,6 +789,11 @@ public:
     void Set##Name(const std::type_identity_t<T>& Value) { F##Name = Value; }
     EX_GRID_STORED(EX_GRID_ACCESS)
 #undef EX_GRID_ACCESS
+#define EX_GRID_READ(T, Name, Default) \
+    const std::type_identity_t<T>& Name() const { return F##Name; } \
+    void Set##Name(const std::type_identity_t<T>& Value);
+    EX_GRID_WRITTEN(EX_GRID_READ)
+#undef EX_GRID_READ
     QCursor Cursor() const;
     void SetCursor(const QCursor& Value);
     // The last page printed from; the preview starts there.
@@ -1145,8 +1177,6 @@ public:
     int RowIndent(int ARow) const override;
     bool HasNodes() const override { return FNodeCount > 0; }
     int NodeCount() const { return FNodeCount; }
-    // Footer totals after rows came or went.
-    virtual void CalcFooter(int ACol) {}
 
     // ---- rows by display index: heights and hidden-row indexes stay in step ----
     void InsertRows(int ARow, int ACount);
@@ -1198,19 +1228,142 @@ private:
     void hideDisplayRows(const std::vector<int>& Rows);
 
 public:
+    // ---- the cell editors and what they read and write of the edit (ExGridEditing.cpp) ----
+    TExInplaceEdit* NormalEdit() const { return FInplaceEdit; }
+    TGridCheckBox* EditCheck() const { return FEditCheck; }
+    TGridButton* GridButton() const { return FGridButton; }
+    // Created hidden and disabled on first use.
+    TGridSpin* SpinEdit();
+    // The text the last validation left: the handler's value.
+    const QString& NewCellText() const { return FNewCellText; }
+    const QString& OldCellText() const { return FOldCellText; }
+    void SetOldCellText(const QString& Value) { FOldCellText = Value; }
+    void SetEditing(bool Value) { FEditing = Value; }
+    bool Validating() const { return FValidating; }
+    void SetValidating(bool Value) { FValidating = Value; }
+    bool NoEditChange() const { return FNoEditChange; }
+    void SetNoEditChange(bool Value) { FNoEditChange = Value; }
+    void SetEditMode(bool Value) { FEditMode = Value; }
+    bool LButFlg() const { return FLButFlg; }
+    void SetLButFlg(bool Value) { FLButFlg = Value; }
+    // Where (in the cells' viewport) the left click that started the edit went down.
+    QPoint LButPos() const { return FLButPos; }
+    void SetLButPos(QPoint Value) { FLButPos = Value; }
+    QChar StartEditChar() const { return FStartEditChar; }
+    void SetStartEditChar(QChar Value) { FStartEditChar = Value; }
+    bool NoAutoAdvance() const { return FNoAutoAdvance; }
+    void SetNoAutoAdvance(bool Value) { FNoAutoAdvance = Value; }
+    QString EllipsClick(const QString& Text);
+    // Hooks for descendants; nothing here.
+    virtual void EditMessage(QEvent*) {}
+    virtual void EditKeyDown(uint16_t&, plat::TShiftState) {}
+    virtual void EditCaretMoved(const QString&, QPoint, int) {}
+    virtual void EditFormulaState(bool) {}
+    // The grid's key entry points, as the editors hand keys back.
+    void GridKeyDown(uint16_t& Key, plat::TShiftState Shift) { KeyDown(Key, Shift); }
+    void GridKeyPress(QChar& Key) { KeyPress(Key); }
+    void GridKeyUp(uint16_t& Key, plat::TShiftState Shift) { KeyUp(Key, Shift); }
+    bool GridSelectCell(int ACol, int ARow) { return SelectCell(ACol, ARow); }
+    std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, double AValue, bool UpDown)> OnFloatSpinClick,
+        OnDateSpinClick, OnTimeSpinClick;
+
+    // ---- sizing to the content (ExGridEditing.cpp) ----
+    // The column widened to its widest text over the rows ColumnSize.Rows picks; GrowOnly never narrows.
+    void CalcColumnFitWidth(int ACol, bool GrowOnly);
+    void AutoSizeRow(int ARow, int Padding = 0);
+    void SetRowHeightForLines(int ARow, int Lines, int Extra);
+    int MaxLinesInRow(int ARow);
+    int GetTotalYOffset() const { return FXYOffsetTopLeftOnly ? FXYOffset.y() : 2 * FXYOffset.y(); }
+    unsigned VAlignFlag() const { return FVAlignFlag; }
+
+protected:
+    int GetEditLimit() override { return FMaxEditLength; }
+    // A character typed to start an edit passes the text editor's filter of the cell's kind.
+    bool CanEditAcceptKey(QChar Key) override;
+
+private:
+    TExInplaceEdit* FInplaceEdit = nullptr;
+    TGridCheckBox* FEditCheck = nullptr;
+    TGridButton* FGridButton = nullptr;
+    TGridSpin* FSpinEdit = nullptr;
+    QString FNewCellText;
+    bool FLButFlg = false, FNoAutoAdvance = false;
+    QPoint FLButPos;
+    unsigned FVAlignFlag = 0;
+    QList<QPointer<QObject>> FComboObjects;
+    void createEditorControls();
+    // The spin, check-box and button rows of the start and end of an edit.
+    bool startControlEdit(int ACol, int ARow);
+    bool endControlEdit(int ACol, int ARow);
+    void placeControl(QWidget* Editor, int ACol, int ARow);
+
+public:
+    // ---- footer, listeners, combo list and removal notices (ExGridFooter.cpp) ----
+    // The footer row's values, for one real column or all (-1); only while a shown footer keeps
+    // the fixed last row and calculates.
+    virtual void CalcFooter(int ACol);
+    virtual void CalcFooterCells(int ACol);
+    // Repaints the footer strip and the footer row.
+    void UpdateFooter();
+    // One selection listener; unregistering drops whichever is registered.
+    void RegisterSelListener(ITExStringGridSelect* Listener) { FISelect = Listener; }
+    void UnRegisterSelListener(ITExStringGridSelect*) { FISelect = nullptr; }
+    ITExStringGridSelect* SelListener() const { return FISelect; }
+    // Tells the listener of a newly selected cell; the selection hook calls it.
+    void NotifySelListener(int ACol, int ARow);
+    void RegisterNotifier(TGridChangeNotifier* Notifier);
+    void UnRegisterNotifier(TGridChangeNotifier* Notifier);
+    int NotifierCount() const { return int(FNotifierList.size()); }
+    // Changed cells: OnCellsChanged, each notifier, then the footer.
+    virtual void CellsChanged(const plat::TGridRect& R);
+    // After a fill or a load: the footer follows the new cells.
+    virtual void CellsLoaded() { CalcFooter(-1); }
+    // The items of the combo editor.
+    void ClearComboString();
+    void AddComboString(const QString& S);
+    void AddComboStringObject(const QString& S, QObject* AObject);
+    bool RemoveComboString(const QString& S);
+    bool SetComboSelectionString(const QString& S);
+    void SetComboSelection(int Idx) { FComboIdx = Idx; }
+    int ComboIdx() const { return FComboIdx; }
+    int GetComboCount() const;
+    // The object kept with an item; nullptr when none.
+    QObject* ComboObject(int Index) const;
+    // Fill the combo list for the cell through OnGetEditorProp, then write or look up an item.
+    void SetComboIndex(int ACol, int ARow, int Idx);
+    int GetComboIndex(int ACol, int ARow);
+    bool QueryPasswordCell(int ACol, int ARow);
+    // A component the grid refers to went away: the references to it are cleared.
+    void HandleNotification(QObject* AComponent);
+    void IncRowCount() { SetRowCount(RowCount() + 1); }
+    void HiddenLastRowChanged() override;
+    bool UsesVCLStyles() const override { return FUseVCLStyles; }
+    void UpdateXYOffset(int X, int Y) { FXYOffset = QPoint(X, Y); }
+    void SetShowModified(const TShowModified& Value);
+    void SetBalloon(const TBalloonSettings& Value);
+    void SetProgressAppearance(const TGridProgressAppearance& Value);
+    void SetDragScrollOptions(const TDragScrollOptions& Value);
+    void SetSortSettings(const TSortSettings& Value);
+    void SetBackGround(const TBackGround& Value);
+
+private:
+    // Watches a referenced component so its going clears the reference.
+    void watchComponent(QObject* AComponent);
+    ITExStringGridSelect* FISelect = nullptr;
+    std::vector<QPointer<TGridChangeNotifier>> FNotifierList;
+    bool FUseVCLStyles = false;
+
+public:
     // ---- virtual operations the other parts of the grid fill ----
-    virtual void CalcFooterCells(int ACol) {}
     virtual void ClickSort(int ACol);
     virtual void EditStartedByF2() {}
     virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
-    virtual void RecalcFooterColumn(int ACol) {}
+    virtual void RecalcFooterColumn(int ACol) { CalcFooter(ACol); }
     virtual void ColumnHeadersChanged() {}
     virtual void NavigationChanged() {}
     virtual void MouseActionsChanged() {}
     virtual void MouseWheelScrolled() {}
     virtual bool IsDesignTime() const { return false; }
-    virtual void CellsChanged(const plat::TGridRect& R) {}
-    virtual void CellsLoaded() {}
     // A stable sort of the normal rows' records by SortSettings.Column in the column's sort style.
     virtual void QSort();
     virtual void QSortIndexed() {}
@@ -1220,8 +1373,6 @@ public:
     // ---- column grid support, scaling, auto-sizing ----
     // The drop-down list of the editor that opens next; a column grid loads it from the cell's
     // column item when the editor is asked for, before OnGetEditorType may refill it.
-    void ClearComboString() { FComboList.clear(); }
-    void AddComboString(const QString& S) { FComboList.append(S); }
     const QStringList& ComboList() const { return FComboList; }
     // Asks the cell's editor, then answers the list.
     QStringList GetComboItems(int ACol, int ARow);
@@ -1315,7 +1466,7 @@ public:
     // The text of the cell before the edit began; Esc puts it back.
     const QString& CellCache() const { return FCellCache; }
     // The combo editor of both combo kinds: made with the grid, a child of the cells, hidden until used.
-    ctl::TSgComboBox* EditCombo() const { return FEditCombo; }
+    TGridCombo* EditCombo() const { return FEditCombo; }
     // Editing allowed at all and CheckCellEditable (ACol real).
     bool IsEditable(int ACol, int ARow);
     // The can-edit query of the merge base cell, which must not be fixed.
@@ -1431,7 +1582,7 @@ private:
     bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
-    ctl::TSgComboBox* FEditCombo = nullptr;
+    TGridCombo* FEditCombo = nullptr;
     QChar FStartEditChar;
     QString FCellCache, FEditText, FOldCellText, FSearchInc;
     int FOldCol = -1, FOldRow = -1, FAECol = -1, FAERow = -1, FSearchTics = 0;
@@ -1617,6 +1768,7 @@ private:
     plat::TBitmap FRowIndicator;
     QCursor FOldCursor;
     EX_GRID_STORED(EX_UNIT_FIELD)
+    EX_GRID_WRITTEN(EX_UNIT_FIELD)
 #define EX_VEZ_FIELD(Suffix, Default) TColor FVEZGradient##Suffix = Default;
     EX_GRID_VEZ(EX_VEZ_FIELD)
 #undef EX_VEZ_FIELD

@@ -440,16 +440,6 @@ void TExStringGrid::AdaptToOfficeTheme() {
     FOldOfficeTheme = theme;
 }
 
-void TExStringGrid::SetAutoThemeAdapt(bool Value) {
-    if (FAutoThemeAdapt == Value) return;
-    FAutoThemeAdapt = Value;
-    FSearchFooter->SetAutoThemeAdapt(Value);
-    if (Value) {
-        AdaptToOfficeTheme();
-        RepaintGrid();
-    }
-}
-
 void TExStringGrid::SetSyncGrid(const TSyncGrid& Value) { FSyncGrid->Assign(&Value); }
 
 // ---------------------------------------------------------------- the Look writer

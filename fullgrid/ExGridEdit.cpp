@@ -5,6 +5,7 @@
 #include "controls/ExUtil.h"
 #include "controls/SgCombo.h"
 #include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridEditors.h"
 #include "platform/Guard.h"
 #include "platform/InplaceEdit.h"
 
@@ -121,7 +122,8 @@ void TExStringGrid::ShowCellEdit() {
 }
 
 plat::TInplaceEdit* TExStringGrid::CreateEditor() {
-    plat::TInplaceEdit* ed = TBaseGrid::CreateEditor();
+    FInplaceEdit = new TExInplaceEdit(this);
+    plat::TInplaceEdit* ed = FInplaceEdit;
     // What the user types reaches the cell at once; the editor's hide ends the text road.
     ed->OnChange = [this, ed](QObject*) {
         if (FShowEditProcess && !FNoEditChange && ed->isVisible() && ed->Modified())
@@ -149,7 +151,7 @@ void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
     switch (FEditControl) {
         case edComboEdit: comboRoad(ACol, ARow, false); break;
         case edComboList: comboRoad(ACol, ARow, true); break;
-        default: break;  // the other kinds' roads come with their editors
+        default: startControlEdit(ACol, ARow); break;  // the drop-down and picker roads come with their editors
     }
     FStartEditChar = QChar();
 }
@@ -181,7 +183,8 @@ void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
         cb.SetEnabled(true);
         cb.SetStyle(List ? plat::csDropDownList : plat::csDropDown);
         const QString editText = GetEditText(ACol, ARow);
-        cb.SetItems(FComboList);
+        cb.clear();
+        for (int i = 0; i < FComboList.size(); ++i) cb.AddItem(FComboList[i], ComboObject(i));
         auto indexOf = [&](const QString& t) { return cb.findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive); };
         if (List) {
             cb.SetItemIndex(indexOf(Cells(real, ARow)));
@@ -278,7 +281,9 @@ void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
                 cb.SetEnabled(false);
             }
             break;
-        default: FEditMode = false; break;
+        default:
+            if (!endControlEdit(ACol, ARow)) FEditMode = false;
+            break;
     }
     FEditCtrl = nullptr;
     if (FEditControl != edNormal && FEditActive) PostEditDone(real, ARow);
@@ -322,9 +327,12 @@ void TExStringGrid::cancelEditors() {
         FEditMode = false;
         ctl::TSgComboBox& cb = *FEditCombo;
         if (cb.DroppedDown()) cb.SetDroppedDown(false);
-        if (cb.hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
-        cb.hide();
-        cb.SetEnabled(false);
+        for (QWidget* w : {static_cast<QWidget*>(&cb), FEditCtrl}) {
+            if (!w) continue;
+            if (w->hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
+            w->hide();
+            w->setEnabled(false);
+        }
         FEditCtrl = nullptr;
         FEditActive = false;
     }
@@ -375,6 +383,7 @@ bool TExStringGrid::ValidateCell(const QString& NewValue) {
         if (FCellChecker && FCellChecker->AutoCorrect) value = FCellChecker->Correct(real, row, value);
         if (OnCellValidate) OnCellValidate(this, real, row, value, valid);
     }
+    FNewCellText = value;
     if (!valid) {
         FLastValidation = false;
         FEditing = true;
@@ -499,39 +508,14 @@ bool TExStringGrid::editorKey(QObject* Watched, QEvent* Event) {
         plat::guarded([this] { defaultEditorHidden(); });
         return false;
     }
-    if (!FEditCombo || Watched != FEditCombo) return false;
-    if (Event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(Event)->reason();
-        if (FBlockKill || !FSpecialEditor || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-            return false;
-        // Focus that moves into the combo's own list stays in the edit.
-        for (QObject* w = QApplication::focusWidget(); w; w = w->parent())
-            if (w == FEditCombo) return false;
-        plat::guarded([this] { HideInplaceEdit(); });
+    // The editor controls keep and hand back their keys themselves; their focus loss ends the edit.
+    if (!Watched || Watched != FEditCtrl || Event->type() != QEvent::FocusOut) return false;
+    const auto reason = static_cast<QFocusEvent*>(Event)->reason();
+    if (FBlockKill || !FSpecialEditor || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
         return false;
-    }
-    if (Event->type() != QEvent::KeyPress || !FSpecialEditor) return false;
-    auto* ke = static_cast<QKeyEvent*>(Event);
-    const plat::TKeyInfo info = plat::KeyFromEvent(*ke);
-    switch (info.Key) {
-        case plat::VK_RETURN:
-            plat::guarded([&] {
-                if (ValidateCell(FEditCombo->Text())) DoneInplaceEdit(plat::VK_RETURN, info.Shift);
-            });
-            return true;
-        case plat::VK_TAB:
-            if (!WantsTabInEditor()) return false;
-            plat::guarded([&] {
-                if (ValidateCell(FEditCombo->Text())) DoneInplaceEdit(plat::VK_TAB, info.Shift);
-            });
-            return true;
-        case plat::VK_ESCAPE:
-            if (FEditCombo->DroppedDown()) return false;
-            plat::guarded([&] {
-                QChar k(27);
-                KeyPress(k);
-            });
-            return true;
-        default: return false;
-    }
+    // Focus that moves inside the control (the combo's own list, the spin's buttons) stays in the edit.
+    for (QObject* w = QApplication::focusWidget(); w; w = w->parent())
+        if (w == FEditCtrl) return false;
+    plat::guarded([this] { HideInplaceEdit(); });
+    return false;
 }

@@ -136,6 +136,14 @@ void TBackGround::SetBitmap(const plat::TBitmap& Value) {
     FBitmap.Assign(Value);
     repaint();
 }
+void TBackGround::Assign(const QObject* Source) {
+    const auto* s = dynamic_cast<const TBackGround*>(Source);
+    if (!s || s == this) return;
+#define EX_BACKGROUND_COPY(T, Name, Default) F##Name = s->F##Name;
+    EX_BACKGROUND_FIELDS(EX_BACKGROUND_COPY)
+#undef EX_BACKGROUND_COPY
+    FBitmap.Assign(s->FBitmap);
+}
 
 // ---------------------------------------------------------------- TShowModified, TBalloonSettings, TGrouping
 

@@ -177,6 +177,7 @@ public:
     EX_BACKGROUND_FIELDS(EX_LOOK_DECL_SET)
     const plat::TBitmap& Bitmap() const { return FBitmap; }
     void SetBitmap(const plat::TBitmap& Value);
+    void Assign(const QObject* Source);
 
 private:
     void repaint();

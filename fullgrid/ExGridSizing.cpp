@@ -46,5 +46,6 @@ void TExStringGrid::AutoSizeColumns(bool DoFixedCols, int Padding) {
 void TExStringGrid::SetAutoSize(bool Value) {
     const bool on = Value && !FAutoSize;
     FAutoSize = Value;
-    if (on) AutoSizeColumns(false, 10);
+    // Loaded sizes the columns itself, with its own padding.
+    if (on && !FLoading) AutoSizeColumns(false, 10);
 }

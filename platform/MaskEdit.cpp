@@ -137,7 +137,7 @@ bool TCustomMaskEdit::wraps() const {
 
 const QTextLayout& TCustomMaskEdit::layout() const {
     if (layout_) return *layout_;
-    QString shown = text_;
+    QString shown = passwordChar_.isNull() ? text_ : QString(text_.size(), passwordChar_);
     // A line break of a multi-line text breaks the line; CR LF counts once.
     shown.replace(u'\r', QChar::LineSeparator);
     shown.replace(u'\n', wraps() ? QChar::LineSeparator : QChar(u' '));
@@ -216,6 +216,13 @@ int TCustomMaskEdit::CharFromPos(QPoint p) const {
     return std::clamp(l.lineAt(li).xToCursor(q.x()), 0, int(text_.size()));
 }
 
+int TCustomMaskEdit::LineFromChar(int index) const {
+    const QTextLine line = layout().lineForTextPosition(std::clamp(index, 0, int(text_.size())));
+    return line.isValid() ? line.lineNumber() : 0;
+}
+
+int TCustomMaskEdit::LineCount() const { return std::max(1, layout().lineCount()); }
+
 int TCustomMaskEdit::lineStep(int index, int dir) const {
     const QTextLayout& l = layout();
     const QTextLine line = l.lineForTextPosition(index);
@@ -265,12 +272,20 @@ void TCustomMaskEdit::ClearSelection() {
     update();
 }
 
+void TCustomMaskEdit::SetPasswordChar(QChar c) {
+    if (passwordChar_ == c) return;
+    passwordChar_ = c;
+    invalidateLayout();
+    update();
+}
+
 void TCustomMaskEdit::CopyToClipboard() {
+    if (!passwordChar_.isNull()) return;
     if (SelLength() > 0) QGuiApplication::clipboard()->setText(mask_.IsEmpty() ? SelText() : SelText().replace(mask_.Blank(), u' '));
 }
 
 void TCustomMaskEdit::CutToClipboard() {
-    if (SelLength() == 0 || !EditCanModify()) return;
+    if (SelLength() == 0 || !EditCanModify() || !passwordChar_.isNull()) return;
     CopyToClipboard();
     ClearSelection();
 }

@@ -49,6 +49,9 @@ public:
     void SetAlignment(TAlignment alignment);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // Not null: every character shows as this one, and nothing is copied or cut out of the text.
+    QChar PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(QChar c);
     bool MultiLine() const { return multiLine_; }
     void SetMultiLine(bool on);
     // Raises EEditMaskError for a mask that cannot be translated; the text is formatted anew.
@@ -65,6 +68,9 @@ public:
     // pixels, and the character index nearest a client point.
     QPoint PosFromChar(int index) const;
     int CharFromPos(QPoint p) const;
+    // The laid-out line of the character at index, and the number of lines.
+    int LineFromChar(int index) const;
+    int LineCount() const;
 
     void Clear() { SetText(QString()); }
     void CopyToClipboard();
@@ -117,6 +123,7 @@ private:
     TAlignment alignment_ = taLeftJustify;
     TColor color_ = clWindow;
     bool ownRect_ = false;
+    QChar passwordChar_;
     TRect editRect_;
     mutable QTextLayout* layout_ = nullptr;
     mutable int scrollX_ = 0;  // single-line: pixels the text is shifted left to show the caret

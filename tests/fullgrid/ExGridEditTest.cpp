@@ -5,6 +5,7 @@
 #include "controls/SgCombo.h"
 #include "fullgrid/ExCGrid.h"
 #include "fullgrid/ExGrid.h"
+#include "fullgrid/ExGridEditors.h"
 #include "fullgrid/ExGridUnit.h"
 #include "platform/InplaceEdit.h"
 #include "tests/support/TestSupport.h"
@@ -99,7 +100,7 @@ TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
     struct Case {
         TEditorType kind;
         QString typed, expected;
-    } cases[] = {{edNormal, "xy", "xy"}, {edUpperCase, "x", "x"}, {edComboEdit, "xy", "xy"}, {edComboList, "x", "xray"}};
+    } cases[] = {{edNormal, "xy", "xy"}, {edUpperCase, "x", "X"}, {edComboEdit, "xy", "xy"}, {edComboList, "x", "xray"}};
     for (const Case& k : cases) {
         SCOPED_TRACE(int(k.kind));
         Fixture f;
