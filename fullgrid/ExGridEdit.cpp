@@ -313,6 +313,8 @@ void TExStringGrid::HideInplaceEdit() {
     if (defaultEditorOpen()) HideEditor();
     if (FSpecialEditor) EndSpecialEdit(Col(), Row());
     FEditMode = false;
+    // However the edit ends, no frame stays behind around the cell.
+    HideFocusWindow();
     SelectCell(Col(), Row());
 }
 
@@ -338,7 +340,6 @@ void TExStringGrid::cancelEditors() {
     }
     FEditMode = false;
     FEditing = false;
-    // A cancelled edit leaves no frame behind around the cell.
     HideFocusWindow();
 }
 
