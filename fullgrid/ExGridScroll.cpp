@@ -337,6 +337,12 @@ void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift
             ~InClick() { f = false; }
         } inClick{FInClick = true};
         const plat::TGridState before = GridState();
+        // An editor that this click opens puts its caret under the click; the flag lives until the
+        // button is released, so a later typed key opens the editor as typing does.
+        if (Button == plat::mbLeft) {
+            FLButFlg = true;
+            FLButPos = QPoint(X, Y);
+        }
         TBaseGrid::MouseDown(Button, Shift, X, Y);
         // Check boxes, radio buttons and node glyphs act on the click itself.
         if (Button == plat::mbLeft && before == plat::gsNormal &&
@@ -366,6 +372,7 @@ void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift
 
 void TExStringGrid::MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
     TBaseGrid::MouseUp(Button, Shift, X, Y);
+    FLButFlg = false;
     // A sizing that left the size as it was changed nothing: it is over all the same.
     FColSized = FRowSized = false;
 }

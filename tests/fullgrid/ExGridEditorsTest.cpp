@@ -250,6 +250,30 @@ TEST(ExGridEditors, AnEditStartedByAClickPutsTheCaretUnderTheMouse) {
     EXPECT_FALSE(e.g->LButFlg());
 }
 
+TEST(ExGridEditors, AClickInTheCurrentCellEditsWithTheCaretThereAndATypedKeyAfterAClickStillTypes) {
+    EditGrid e;
+    e.g->SetCells(1, 1, "abcdefgh");
+    e.g->SetCells(2, 2, "xyz");
+    e.g->FocusCell(1, 1);
+    e.g->setFocus();
+    QApplication::processEvents();
+    const QRect r = e.g->CellRect(1, 1).toQRect();
+    QTest::mouseClick(e.g->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 3, r.center().y()));
+    QApplication::processEvents();
+    ASSERT_TRUE(e.ed() && e.ed()->isVisible());
+    EXPECT_EQ(e.ed()->SelLength(), 0);
+    EXPECT_LE(e.ed()->CaretPos(), 1);
+    EXPECT_FALSE(e.g->LButFlg());
+    e.key(Qt::Key_Escape);
+    // A click on another cell opens nothing; the key typed next starts the edit with itself.
+    const QRect r2 = e.g->CellRect(2, 2).toQRect();
+    QTest::mouseClick(e.g->viewport(), Qt::LeftButton, {}, QPoint(r2.left() + 3, r2.center().y()));
+    EXPECT_FALSE(e.g->LButFlg());
+    QTest::keyClick(QApplication::focusWidget(), 'q');
+    ASSERT_TRUE(e.ed() && e.ed()->isVisible());
+    EXPECT_EQ(e.ed()->Text(), "q");
+}
+
 TEST(ExGridEditors, FocusToAButtonValidatesStoresAndEndsOnce) {
     EditGrid e;
     e.open(1, 1, "old");
