@@ -231,12 +231,9 @@ void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
         if (OnComboChange) OnComboChange(this, real, ARow, fired, item);
         if (OnComboObjectChange) OnComboObjectChange(this, real, ARow, fired, item, cb.Objects(fired));
     }
-    // The character that started the edit is the editor's first keystroke.
-    if (!FStartEditChar.isNull()) {
-        QKeyEvent ev(QEvent::KeyPress, 0, Qt::NoModifier, QString(FStartEditChar));
-        QCoreApplication::sendEvent(&cb, &ev);
-    }
     FEditCtrl = &cb;
+    // The character that started the edit is the editor's first keystroke.
+    if (!FStartEditChar.isNull()) plat::SendCharacter(&cb, FStartEditChar, LastKeyOnKeypad());
 }
 
 void TExStringGrid::comboChanged() {

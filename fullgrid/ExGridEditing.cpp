@@ -105,10 +105,7 @@ bool TExStringGrid::startControlEdit(int ACol, int ARow) {
         }
         placeControl(spin, ACol, ARow);
         spin->SelectAll();
-        if (!FStartEditChar.isNull()) {
-            QKeyEvent ev(QEvent::KeyPress, 0, Qt::NoModifier, QString(FStartEditChar));
-            QCoreApplication::sendEvent(spin, &ev);
-        }
+        if (!FStartEditChar.isNull()) plat::SendCharacter(spin, FStartEditChar, LastKeyOnKeypad());
         return true;
     }
     if (FEditControl == edCheckBox) {

@@ -68,11 +68,16 @@ void TGridCombo::watchEditPart() {
 bool TGridCombo::handleKey(QKeyEvent* event) {
     const TKeyInfo info = KeyFromEvent(*event);
     uint16_t key = info.Key;
-    if (key != 0) HandleKeyDown(key, info.Shift);
+    // Only a key-down step that took its key ends the key here: a character with no key code (one
+    // typed on the cells that opened the combo, or a letter outside the key table) goes on.
+    bool dropped = false;
+    if (key != 0) {
+        HandleKeyDown(key, info.Shift);
+        dropped = key == 0;
+    }
     // The character of a key comes also when its key-down was handled, as the grid's OnKeyPress
     // expects it (Esc included).
     const QString typed = KeyPressText(*event);
-    bool dropped = key == 0;
     if (!typed.isEmpty()) {
         QChar ch = typed.at(0);
         HandleKeyPress(ch);

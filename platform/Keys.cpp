@@ -1,5 +1,6 @@
 #include "platform/Keys.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -113,8 +114,13 @@ QString KeyPressText(const QKeyEvent& event) {
     }
     QString text = event.text();
     // Keys that type no character (arrows, Delete, function keys) may still carry control bytes.
-    text.removeIf([](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
+    if (key != 0) text.removeIf([](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
     return text;
+}
+
+void SendCharacter(QObject* receiver, QChar ch, bool keypad) {
+    QKeyEvent event(QEvent::KeyPress, 0, keypad ? Qt::KeypadModifier : Qt::NoModifier, QString(ch));
+    QCoreApplication::sendEvent(receiver, &event);
 }
 
 TMouseButton MouseButtonOf(const QMouseEvent& event) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class QKeyEvent;
+class QObject;
 class QMouseEvent;
 class QInputEvent;
 
@@ -64,8 +65,12 @@ TKeyInfo KeyFromEvent(const QKeyEvent& event);
 uint16_t VirtualKeyOf(int qtKey, bool keypad);
 // The characters a key press types, as KeyPress receives them: Ctrl with a letter gives its control
 // character (Ctrl+C is 3), Alt without Ctrl types nothing, and Enter, Tab, Backspace and Esc give
-// 13, 9, 8 and 27.
+// 13, 9, 8 and 27. An event with no key carries a character alone (see SendCharacter), kept whole.
 QString KeyPressText(const QKeyEvent& event);
+// Types `ch` into `receiver` as a key press with no key of its own: the character of a key whose
+// key-down another control handled (a key typed on the grid's cells that opens an editor). It takes
+// the receiver's whole key road, character steps included; `keypad` when it came from the keypad.
+void SendCharacter(QObject* receiver, QChar ch, bool keypad);
 
 TMouseButton MouseButtonOf(const QMouseEvent& event);
 

@@ -1,6 +1,5 @@
 #include "platform/StringGrid.h"
 
-#include "platform/Beep.h"
 #include "platform/Guard.h"
 #include "platform/InplaceEdit.h"
 #include "platform/Numbers.h"
@@ -65,6 +64,7 @@ public:
         SetControlStyle({csClickEvents, csDoubleClicks, csOpaque});
     }
     TStringGrid* grid_;  // cleared when the grid starts to go away
+    using TCustomControl::LastKeyOnKeypad;
 
 protected:
     void Paint() override {
@@ -1185,15 +1185,13 @@ void TStringGrid::ShowEditorChar(QChar ch) {
     ShowEditor();
     if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
     if (!open) editor_->SelectAll();
-    const char16_t c = ch.unicode();
-    if (c >= 32 && c != 127 && !CanEditAcceptKey(ch)) {
-        MessageBeep(0);
-        return;
-    }
-    // The character goes straight to the text (the grid's KeyPress has seen it): none is lost.
-    QChar k = ch;
-    editor_->TCustomMaskEdit::KeyPress(k);
+    // The character is the editor's first keystroke: it takes the editor's whole character road
+    // (the grid's KeyPress, CanEditAcceptKey and its beep, the editor's own rules) once, as any
+    // character typed into the editor does.
+    SendCharacter(editor_, ch, LastKeyOnKeypad());
 }
+
+bool TStringGrid::LastKeyOnKeypad() const { return view_->LastKeyOnKeypad(); }
 
 void TStringGrid::HideEditor() { endEditor(true, true); }
 

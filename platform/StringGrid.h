@@ -218,9 +218,11 @@ public:
     // Shows the editor on the current cell when CanEditShow allows it: loaded through
     // UpdateContents, the whole text selected, focused.
     void ShowEditor();
-    // Shows the editor holding the typed character alone (the character goes through the editor's
-    // mask), caret after it.
+    // Shows the editor and types the character into it as its first keystroke, through the
+    // editor's character steps (the grid's KeyPress among them): a new edit holds it alone.
     void ShowEditorChar(QChar ch);
+    // Whether the last key the cells took was on the numeric keypad.
+    bool LastKeyOnKeypad() const;
     // Writes a modified text through SetEditText, hides the editor and gives the grid the focus.
     void HideEditor();
     bool Focused() const;

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -96,37 +97,84 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
     EXPECT_EQ(f.g->Cells(3, 4), "a");
 }
 
-TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
-    struct Case {
-        TEditorType kind;
-        QString typed, expected;
-    } cases[] = {{edNormal, "xy", "xy"}, {edUpperCase, "x", "X"}, {edComboEdit, "xy", "xy"}, {edComboList, "x", "xray"}};
-    for (const Case& k : cases) {
+namespace {
+
+// A character typed on a current cell with no editor open, then the rest typed at once: the text
+// the editor ends with, the characters its rules hand on to the grid's OnKeyPress, the beeps.
+struct TypedStart {
+    TEditorType kind;
+    QString typed, expected, keyPresses;
+    int beeps;
+};
+
+const TypedStart kTypedStarts[] = {
+    {edNormal, "xy", "xy", "xy", 0},
+    {edUpperCase, "xy", "XY", "XY", 0},
+    {edLowerCase, "XY", "xy", "xy", 0},
+    {edNumeric, "a7", "7", "7", 1},  // the refused first key beeps once and leaves the text selected
+    {edFloat, "1.5", "1.5", "1.5", 0},
+    {edComboEdit, "xy", "xy", "xy", 0},
+    {edComboList, "x", "xray", "x", 0},  // the first letter finds its item
+    {edSpinEdit, "a7", "7", "", 1},      // the spin edit keeps its characters to itself
+};
+
+bool isCombo(TEditorType k) { return k == edComboEdit || k == edComboList; }
+
+// Types each case on cell (2, 3) once `reach` has made it current from another cell: the typed text
+// reaches the editor whole, each character once through the editor's own rules, and Enter stores it.
+void checkTypedStarts(const std::function<void(Fixture&)>& reach) {
+    for (const TypedStart& k : kTypedStarts) {
         SCOPED_TRACE(int(k.kind));
         Fixture f;
+        testing_support::RecordingBeeps beeps;
+        QString seen;
         f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
             e = k.kind;
             f.items({"alpha", "beta", "xray"});
         };
+        f.g->OnKeyPress = [&](QObject*, QChar& c) { seen += c; };
         f.go(1, 1);
-        // Typed right after the click that made the cell current: nothing is lost. (A click on
-        // the cell that is already current opens the editor itself, with the caret under it.)
-        f.click(2, 3);
+        reach(f);
+        ASSERT_EQ(f.g->Col(), 2);
+        ASSERT_EQ(f.g->Row(), 3);
+        seen.clear();
         f.type(k.typed);
-        if (k.kind == edComboEdit || k.kind == edComboList) {
+        if (isCombo(k.kind)) {
             ASSERT_TRUE(f.combo().isVisible());
             EXPECT_EQ(f.combo().Text(), k.expected);
             EXPECT_EQ(f.g->EditCtrl(), &f.combo());
+        } else if (k.kind == edSpinEdit) {
+            ASSERT_TRUE(f.g->SpinEdit()->isVisible());
+            EXPECT_EQ(f.g->SpinEdit()->Text(), k.expected);
         } else {
             ASSERT_TRUE(f.editorShown());
             EXPECT_EQ(f.editor()->Text(), k.expected);
             // The live copy: the cell follows the editor while it is open.
             EXPECT_EQ(f.g->Cells(2, 3), k.expected);
         }
+        EXPECT_EQ(beeps.beeps.size(), size_t(k.beeps));
+        // Each character went through the editor's rules once.
+        EXPECT_EQ(seen, k.keyPresses);
         f.key(Qt::Key_Return);
         EXPECT_EQ(f.g->Cells(2, 3), k.expected);
         EXPECT_FALSE(f.g->EditMode());
     }
+}
+
+}  // namespace
+
+TEST(ExGridEditStart, TypedCharacterIsTheFirstKeystrokeOfEveryEditorKind) {
+    // Typed right after the click that made the cell current: nothing is lost. (A click on the
+    // cell that is already current opens the editor itself, with the caret under it.)
+    checkTypedStarts([](Fixture& f) { f.click(2, 3); });
+}
+
+TEST(ExGridEditStart, TypingAfterArrowKeysStartsTheEditAsAfterAClick) {
+    checkTypedStarts([](Fixture& f) {
+        f.key(Qt::Key_Right);
+        f.key(Qt::Key_Down);
+        f.key(Qt::Key_Down);
+    });
 }
 
 TEST(ExGridEditStart, TypingOverARangeSelectsItsCellFirstUnderRangeSelectAndEdit) {
