@@ -11,6 +11,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -175,6 +176,19 @@ TEST(ExGridEditStart, TypingAfterArrowKeysStartsTheEditAsAfterAClick) {
         f.key(Qt::Key_Down);
         f.key(Qt::Key_Down);
     });
+}
+
+// A letter whose key has no code of the key table is typed like any other into the combo's edit.
+TEST(ExGridEditCombo, ALetterOutsideTheKeyTableReachesTheEdit) {
+    Fixture f;
+    f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) { e = edComboEdit; };
+    f.go(2, 3);
+    f.key(Qt::Key_F2);
+    ASSERT_TRUE(f.combo().isVisible());
+    f.key(Qt::Key_End);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QStringLiteral("\u00e9"));
+    QApplication::sendEvent(f.focus(), &press);
+    EXPECT_EQ(f.combo().Text(), QStringLiteral("c2r3\u00e9"));
 }
 
 TEST(ExGridEditStart, TypingOverARangeSelectsItsCellFirstUnderRangeSelectAndEdit) {

@@ -145,6 +145,34 @@ TEST(GridEditor, TypingOpensTheEditorEscDropsEnterWrites) {
     EXPECT_EQ(onSet, 2);
 }
 
+// The character that opens the editor is its first keystroke: the grid's KeyPress sees it once and
+// may change it, a refused one beeps once, and Backspace (a character too) empties the new edit.
+TEST(GridEditor, TheCharacterThatOpensTheEditorTakesItsCharacterStepsOnce) {
+    Shown s;
+    EditGrid* g = s.g;
+    testing_support::RecordingBeeps beeps;
+    g->SetCells(1, 1, QStringLiteral("old"));
+    g->SetCells(2, 1, QStringLiteral("old"));
+    QString seen;
+    g->OnKeyPress = [&](QObject*, QChar& c) {
+        seen += c;
+        if (c == u'q') c = u'Q';
+    };
+    g->accept = [](QChar c) { return c != u'!'; };
+    s.type(QStringLiteral("!qz"));
+    ASSERT_TRUE(g->EditorMode());
+    EXPECT_EQ(s.editor()->Text(), QStringLiteral("Qz"));
+    EXPECT_EQ(seen, QStringLiteral("!qz"));
+    EXPECT_EQ(beeps.beeps.size(), 1u);
+    s.key(Qt::Key_Return);
+    EXPECT_EQ(g->Cells(1, 1), QStringLiteral("Qz"));
+
+    s.key(Qt::Key_Right);
+    s.key(Qt::Key_Backspace);
+    ASSERT_TRUE(g->EditorMode());
+    EXPECT_EQ(s.editor()->Text(), QString());
+}
+
 TEST(GridEditor, AClickThenKeysAtOnceLoseNothing) {
     Shown s;
     EditGrid* g = s.g;
