@@ -416,18 +416,22 @@ void TExStringGrid::QSort() {
     }
     bool moved = false;
     for (size_t i = 0; i < n && !moved; ++i) moved = order[i] != i;
-    std::vector<plat::TGridStore::TRowRecord> sorted;
     std::vector<int> sortedHeights(n);
-    sorted.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        sorted.push_back(std::move(records[order[i]]));
-        sortedHeights[i] = heights[order[i]];
+    for (size_t i = 0; i < n; ++i) sortedHeights[i] = heights[order[i]];
+    // Passes over the rows (the grouping after this sort, drawing, filters) should read memory in
+    // order: the rows' contents move between the records, which stay where the rows were, or,
+    // where records differ in room, the records move and then into fresh memory in row order.
+    if (!moved || plat::TGridStore::PermuteRecords(records, order)) {
+        InsertRowRecords(first, std::move(records), sortedHeights);
+        TakeRowRecords(RowCount() - 1, 1, heights);
+    } else {
+        std::vector<plat::TGridStore::TRowRecord> sorted;
+        sorted.reserve(n);
+        for (size_t i = 0; i < n; ++i) sorted.push_back(std::move(records[order[i]]));
+        InsertRowRecords(first, std::move(sorted), sortedHeights);
+        TakeRowRecords(RowCount() - 1, 1, heights);
+        CompactRows(first, int(n));
     }
-    InsertRowRecords(first, std::move(sorted), sortedHeights);
-    TakeRowRecords(RowCount() - 1, 1, heights);
-    // Reordered rows are moved into memory in their new order, so that passes over them (the
-    // grouping after this sort, drawing, filters) read memory in order.
-    if (moved) CompactRows(first, int(n));
     RepaintGrid();
 }
 

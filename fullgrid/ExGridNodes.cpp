@@ -112,7 +112,12 @@ int TExStringGrid::spanEnd(int ADisplRow, int Span) {
 
 void TExStringGrid::changeLevels(int From, int Count, int Delta) {
     const int last = std::min(From + Count, RowCount());
+    const plat::TGridStore& store = Store();
     for (int r = std::max(From, 0); r < last; ++r) {
+        // The rows' cell properties lie wherever they were made, not in row order: asking for
+        // them ahead lets their misses overlap.
+        store.PrefetchObjects(r + 16);
+        store.PrefetchObject(0, r + 8);
         if (Delta < 0 && !CellHasProperties(0, r)) continue;
         TCellProperties* p = GetCellProperties(0, r);
         p->SetNodeLevel(std::max(0, p->NodeLevel() + Delta));

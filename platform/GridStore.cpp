@@ -35,6 +35,26 @@ void moveElement(std::vector<T>& v, size_t from, size_t to) {
         std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
 }
 
+inline void prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+inline void prefetchForWrite(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p, 1);
+#else
+    (void)p;
+#endif
+}
+
+// How many rows ahead a pass asks for memory: far enough to cover a miss, near enough to stay in
+// the cache until it is read.
+constexpr size_t kAhead = 8;
+
 // Where column k goes when column `from` moves to `to`.
 int movedIndex(int k, int from, int to) {
     if (k == from) return to;
@@ -389,6 +409,15 @@ TGridObject* TGridStore::Object(int col, int row) const {
     return it != rec->objs.end() && it->first == col ? it->second.get() : nullptr;
 }
 
+void TGridStore::PrefetchObjects(int row) const {
+    if (row < 0 || row >= RowCount()) return;
+    if (const Row* rec = rows_[size_t(row)].get(); rec && !rec->objs.empty()) prefetch(rec->objs.data());
+}
+
+void TGridStore::PrefetchObject(int col, int row) const {
+    if (const TGridObject* o = Object(col, row)) prefetch(o);
+}
+
 void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object) {
     if (!object) {
         TakeObject(col, row);  // the taken object dies here
@@ -523,6 +552,13 @@ void TGridStore::MoveColumn(int from, int to) {
 
 void TGridStore::DeleteColumn(int col) {
     for (size_t r = 0; r < rows_.size(); ++r) {
+        if (r + kAhead < rows_.size()) {
+            // The texts of the column go: releasing one writes to its shared data, which lies
+            // wherever it was made.
+            if (Row* ahead = rows_[r + kAhead].get(); ahead && col < ahead->size)
+                if (const QArrayData* d = ahead->texts()[col].data_ptr().d_ptr()) prefetchForWrite(d);
+            PrefetchObjects(int(r + kAhead));
+        }
         Row* rec = rows_[r].get();
         if (!rec) continue;
         if (col < rec->size) {
@@ -541,9 +577,67 @@ void TGridStore::DeleteColumn(int col) {
     }
 }
 
+void TGridStore::moveContent(Row& to, Row& from) {
+    QString* f = from.texts();
+    QString* t = to.texts();
+    for (int i = 0; i < from.size; ++i) {
+        new (t + i) QString(std::move(f[i]));
+        f[i].~QString();
+    }
+    to.size = from.size;
+    from.size = 0;
+    to.objs = std::move(from.objs);
+    from.objs.clear();
+}
+
+bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order) {
+    const size_t n = records.size();
+    if (order.size() != n) return false;
+    if (n == 0) return true;
+    const int cap = records[0].rec_ ? records[0].rec_->cap : 0;
+    for (const TRowRecord& r : records)
+        if (!r.rec_ || r.rec_->cap != cap) return false;
+    const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(cap);
+    // Each cycle of the permutation in turn: the first record's content waits aside while every
+    // other one moves one step along the cycle. The cycle is listed first, so that the records it
+    // visits (in no order memory likes) can be asked for a few steps ahead.
+    RowPtr aside = makeRow(nullptr, cap);
+    std::vector<bool> done(n, false);
+    std::vector<size_t> cycle;
+    for (size_t i = 0; i < n; ++i) {
+        if (done[i]) continue;
+        cycle.clear();
+        for (size_t j = i; !done[j]; j = order[j]) {
+            done[j] = true;
+            cycle.push_back(j);
+        }
+        if (cycle.size() < 2) continue;
+        moveContent(*aside, *records[i].rec_);
+        for (size_t k = 0; k + 1 < cycle.size(); ++k) {
+            if (k + kAhead < cycle.size()) {
+                const char* p = reinterpret_cast<const char*>(records[cycle[k + kAhead]].rec_.get());
+                for (size_t b = 0; b < bytes; b += 64) prefetch(p + b);
+            }
+            moveContent(*records[cycle[k]].rec_, *records[cycle[k + 1]].rec_);
+        }
+        moveContent(*records[cycle.back()].rec_, *aside);
+    }
+    return true;
+}
+
 void TGridStore::Compact(int row, int count) {
     const size_t end = std::min(rows_.size(), size_t(row) + size_t(count));
     for (size_t r = size_t(row); r < end; ++r) {
+        // The records were reordered, so each one is a miss of its own: a record's first line is
+        // asked for two steps ahead, the rest of its texts (their count read from that line) one
+        // step ahead.
+        if (r + 2 * kAhead < end) prefetch(rows_[r + 2 * kAhead].get());
+        if (r + kAhead < end)
+            if (const Row* ahead = rows_[r + kAhead].get()) {
+                const char* p = reinterpret_cast<const char*>(ahead) + 64;
+                const char* last = reinterpret_cast<const char*>(ahead->texts() + ahead->size);
+                for (; p < last; p += 64) prefetch(p);
+            }
         Row* old = rows_[r].get();
         // A row too wide for a block keeps its own allocation; one made outside a store comes in.
         if (!old || !Arena::fits(sizeof(Row) + sizeof(QString) * size_t(old->cap))) continue;

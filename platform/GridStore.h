@@ -96,6 +96,12 @@ public:
     void InsertRecordsList(const std::vector<int>& positions, std::vector<TRowRecord> records);
     void MoveColumn(int from, int to);
     void DeleteColumn(int col);
+    // Reorders what the records hold so that record i holds what record order[i] held (order a
+    // permutation of 0 .. size - 1), each record keeping its memory: rows put back in the records'
+    // old order then read memory in the order they did before. Texts and objects are moved, not
+    // copied. False, and nothing changed, unless every record exists and has the same room for
+    // texts; the caller then reorders the records themselves.
+    static bool PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order);
     // Moves the records of rows row .. row + count - 1 into fresh slots carved one after another,
     // so that passes in row order read memory in order again after the rows were reordered. The
     // old slots go back; texts and objects are moved, not copied.
@@ -108,6 +114,12 @@ public:
     // The blocks of every store of the process, those of stores that died included until their last
     // record goes.
     static size_t AllBlockBytes();
+
+    // Asks for the memory a pass over rows in order will read next, so that the misses of rows
+    // ahead overlap instead of following one another: the row's list of objects, or the object of
+    // a cell itself (whose list should have been asked for some rows earlier). Changes nothing.
+    void PrefetchObjects(int row) const;
+    void PrefetchObject(int col, int row) const;
 
     // Whether the row has a record (it was written and not emptied again).
     bool HasRecord(int row) const { return row >= 0 && row < RowCount() && rows_[size_t(row)] != nullptr; }
@@ -138,6 +150,8 @@ private:
     // A record from the arena's blocks (its own allocation when arena is null or the row is very wide).
     static RowPtr makeRow(Arena* arena, int cap, bool fresh = false);
     static Arena* arenaOf(const Row& row);
+    // Moves the texts and objects of `from` into `to`, which holds none and has as much room.
+    static void moveContent(Row& to, Row& from);
     void setCellSlow(int col, int row, QString text);
     // The row's record with room for texts 0..col (made or grown as needed).
     Row& roomFor(int row, int col);

@@ -289,6 +289,42 @@ TEST(ExGridGroup, QSortGivesTheStableSortsOrderForTrickyKeys) {
     }
 }
 
+// A sort moves each row whole: its texts, its cell properties and the texts it keeps beyond the
+// shown columns, whether the rows' records are alike (their contents move) or one is wider (the
+// records themselves move).
+TEST(ExGridGroup, QSortMovesRowsWithTheirPropertiesAndHiddenTexts) {
+    for (bool wider : {false, true}) {
+        SCOPED_TRACE(wider ? "one record wider" : "records alike");
+        TExStringGrid g;
+        g.SetColCount(3);
+        constexpr int kRows = 40;
+        g.SetRowCount(1 + kRows);
+        for (int i = 0; i < kRows; ++i) {
+            const int r = i + 1;
+            g.SetCells(1, r, QStringLiteral("k%1").arg((i * 17) % kRows, 2, 10, QChar(u'0')));
+            g.SetCells(2, r, QString::number(i));
+            if (i % 4 == 0) g.SetColors(2, r, TColor(0x100 + i));
+        }
+        if (wider) {
+            g.SetColCount(6);
+            g.SetCells(5, 7, QStringLiteral("far"));
+            g.SetColCount(3);
+        }
+        g.SortSettings().SetColumn(1);
+        g.QSort();
+        for (int r = 1; r <= kRows; ++r) {
+            const int i = g.Cells(2, r).toInt();
+            ASSERT_EQ(g.Cells(1, r), QStringLiteral("k%1").arg(r - 1, 2, 10, QChar(u'0'))) << r;
+            ASSERT_EQ(g.Cells(1, r), QStringLiteral("k%1").arg((i * 17) % kRows, 2, 10, QChar(u'0'))) << r;
+            ASSERT_EQ(g.CellHasProperties(2, r), i % 4 == 0) << r;
+            if (i % 4 == 0) EXPECT_EQ(g.GridObjects(2, r)->BrushColor(), TColor(0x100 + i)) << r;
+        }
+        if (wider)
+            for (int r = 1; r <= kRows; ++r)
+                EXPECT_EQ(g.Store().Cell(5, r), g.Cells(2, r) == "6" ? QStringLiteral("far") : QString()) << r;
+    }
+}
+
 TEST(ExGridMove, MoveRowsPutsTheBlockBeforeTheTarget) {
     TExStringGrid g;
     g.SetColCount(2);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
 using namespace plat;
@@ -417,4 +418,73 @@ TEST(GridStore, CompactKeepsEveryRowAndGivesTheOldBlocksBack) {
     EXPECT_LE(s.BlockBytes(), full + (size_t(4) << 20));
     s.SetRowCount(0);
     EXPECT_EQ(alive, 0);
+}
+
+// Contents move between records along the permutation's cycles while each record keeps its
+// memory; records that differ in room, or a missing one, leave everything as it was.
+TEST(GridStore, PermuteRecordsMovesContentsAndKeepsEachRecordsMemory) {
+    struct Case {
+        const char* name;
+        std::vector<size_t> order;
+    };
+    std::vector<size_t> shuffled(1000);
+    std::iota(shuffled.begin(), shuffled.end(), size_t(0));
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    std::vector<size_t> reversed(37);
+    for (size_t i = 0; i < reversed.size(); ++i) reversed[i] = reversed.size() - 1 - i;
+    const Case cases[] = {
+        {"identity", {0, 1, 2, 3}},
+        {"one swap", {1, 0, 2}},
+        {"one long cycle", {1, 2, 3, 4, 5, 0}},
+        {"cycles and fixed points", {2, 1, 0, 4, 5, 3, 6}},
+        {"reversed, odd count", reversed},
+        {"shuffled thousand", shuffled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t n = c.order.size();
+        int alive = 0;
+        TGridStore s;
+        s.SetColumnHint(3);
+        s.SetRowCount(int(n));
+        for (size_t r = 0; r < n; ++r) {
+            // Rows of one, two and three texts; every third row holds an object and no text in
+            // column 0 beyond the first texts.
+            for (size_t k = 0; k <= r % 3; ++k) s.SetCell(int(k), int(r), QStringLiteral("%1:%2").arg(r).arg(k));
+            if (r % 3 == 0) s.SetObject(5, int(r), std::make_unique<Counted>(&alive));
+        }
+        std::vector<const TGridObject*> objects;
+        for (size_t r = 0; r < n; ++r) objects.push_back(s.Object(5, int(r)));
+        auto recs = s.TakeRecords(0, int(n));
+        std::vector<const QString*> memory;
+        for (const auto& rec : recs) memory.push_back(&rec.Cell(0));
+
+        ASSERT_TRUE(TGridStore::PermuteRecords(recs, c.order));
+        EXPECT_EQ(alive, int((n + 2) / 3));
+        for (size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(&recs[i].Cell(0), memory[i]) << i;
+            const size_t was = c.order[i];
+            ASSERT_EQ(recs[i].TextCount(), int(was % 3 + 1)) << i;
+            for (size_t k = 0; k <= was % 3; ++k) ASSERT_EQ(recs[i].Cell(int(k)), QStringLiteral("%1:%2").arg(was).arg(k));
+            ASSERT_EQ(recs[i].Object(5), objects[was]) << i;
+        }
+        s.InsertRecords(0, std::move(recs));
+        EXPECT_EQ(s.Cell(0, 0), QStringLiteral("%1:0").arg(c.order[0]));
+        s.SetRowCount(0);
+        EXPECT_EQ(alive, 0);
+    }
+
+    // Not permutable: one record with more room, one missing record. Nothing moves.
+    for (int variant = 0; variant < 2; ++variant) {
+        SCOPED_TRACE(variant == 0 ? "a wider record" : "a missing record");
+        TGridStore s;
+        s.SetColumnHint(2);
+        s.SetRowCount(4);
+        for (int r = 0; r < 4; ++r) s.SetCell(0, r, QString::number(r));
+        if (variant == 0) s.SetCell(9, 2, QStringLiteral("wide"));
+        else s.SetCell(0, 2, QString());
+        auto recs = s.TakeRecords(0, 4);
+        EXPECT_FALSE(TGridStore::PermuteRecords(recs, {3, 2, 1, 0}));
+        for (int r = 0; r < 4; ++r) EXPECT_EQ(recs[size_t(r)].Cell(0), r == 2 && variant == 1 ? QString() : QString::number(r));
+    }
 }
