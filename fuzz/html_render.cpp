@@ -11,6 +11,7 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include "fuzz/QtFuzzApp.h"
 
 namespace {
 
@@ -37,15 +38,8 @@ struct Fixture {
 
 }  // namespace
 
-// Fonts and icon themes are loaded once and kept for the process's life by the system libraries.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libglib\nleak:libdbus\n";
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    fuzzqt::StartApplication(argc, argv);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 
 #include "dropdowns/ExMultiColumnDropDown.h"
 #include "platform/Keys.h"
+#include "fuzz/QtFuzzApp.h"
 
 namespace {
 
@@ -21,17 +22,8 @@ const uint16_t kKeys[] = {
 
 }  // namespace
 
-// Fonts and icon themes are loaded once and kept for the process's life by the system libraries.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libglib\nleak:libdbus\n";
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Kept to the end of the process: destroyed among the exit handlers it would outlive Qt's
-    // own registries.
-    static QApplication* app = new QApplication(*argc, *argv);
-    (void)app;
+    fuzzqt::StartApplication(argc, argv);
     return 0;
 }
 

@@ -17,6 +17,7 @@
 
 #include "treeview/LazyTrees.ClipBoard.h"
 #include "treeview/LazyTrees.h"
+#include "fuzz/QtFuzzApp.h"
 
 namespace {
 
@@ -187,15 +188,8 @@ QString RtfFontName(const QByteArray& rtf) {
 
 }  // namespace
 
-// Fonts are loaded once and kept for the process's life by the system libraries.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\nleak:libglib\nleak:libdbus\n";
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    fuzzqt::StartApplication(argc, argv);
     lazytree::RegisterLibraryFormats();
     return 0;
 }
