@@ -1,5 +1,7 @@
 #include "fullgrid/ExCGrid.h"
 
+#include "fullgrid/ExGridEditors.h"
+
 #include "controls/ExUtil.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
@@ -655,6 +657,10 @@ void TExColumnGrid::GetCellEditor(int ACol, int ARow, TEditorType& AEditor) {
         if (isNormal(ACol, ARow)) {
             AEditor = it->Editor();
             FComboList = it->ComboItems();
+            TGridSpin* spin = SpinEdit();
+            spin->MinValue = it->SpinMin;
+            spin->MaxValue = it->SpinMax;
+            spin->Increment = it->SpinStep;
             ControlLook().SetDropDownCount(it->DropDownCount);
         }
         if (!it->FloatFormat().isEmpty()) SetFloatFormat(it->FloatFormat());

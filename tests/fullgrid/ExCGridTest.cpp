@@ -1,6 +1,7 @@
 // The column grid: items in step with the columns, the queries they answer, the pop-up, moves with
 // their saved positions, and the items' own stream.
 #include "fullgrid/ExCGrid.h"
+#include "fullgrid/ExGridEditors.h"
 #include "platform/IniFile.h"
 
 #include <QBuffer>
@@ -123,6 +124,24 @@ TEST(ExColumnGridQueries, DataCheckBoxColumnAndTheItemsCheckTexts) {
     QString t;
     g.GetCheckTrue(2, 0, t);
     EXPECT_EQ(t, "1") << "outside the data area the grid's query and event answer";
+}
+
+TEST(ExColumnGridQueries, SpinColumnHandsItsLimitsToTheSpinEditor) {
+    TExColumnGrid g;
+    g.SetFixedRows(1);
+    TGridColumnItem& it = g.Columns().Items(2);
+    it.SetEditor(edSpinEdit);
+    it.SpinMin = 10;
+    it.SpinMax = 20;
+    it.SpinStep = 5;
+    TEditorType e = edNormal;
+    g.GetCellEditor(2, 0, e);
+    EXPECT_EQ(e, edNormal) << "the header row keeps the grid's editor";
+    EXPECT_NE(g.SpinEdit()->MaxValue, 20);
+    g.GetCellEditor(2, 1, e);
+    EXPECT_EQ(e, edSpinEdit);
+    const TGridSpin& spin = *g.SpinEdit();
+    EXPECT_EQ(std::tuple(spin.MinValue, spin.MaxValue, spin.Increment), std::tuple(10, 20, 5));
 }
 
 TEST(ExColumnGridQueries, ReadOnlyColumnIsNotEditableAndTheEventHasTheLastWord) {
