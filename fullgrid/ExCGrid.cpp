@@ -802,6 +802,11 @@ QString TExColumnGrid::GetEditMask(int ACol, int ARow) {
     return grid.isEmpty() ? mask : grid;
 }
 
+int TExColumnGrid::GetEditLength(int ACol, int ARow) {
+    if (const TGridColumnItem* it = item(ACol); it && inDataArea(ACol, ARow)) return it->EditLength;
+    return TExStringGrid::GetEditLength(ACol, ARow);
+}
+
 int TExColumnGrid::GetEditLimit() {
     if (const TGridColumnItem* it = item(RealColIndex(Col())); it && Col() >= FixedCols()) return it->EditLength;
     return TExStringGrid::GetEditLimit();

@@ -230,7 +230,14 @@ public:
     void GetCellPrintBorder(int ACol, int ARow, plat::TPen& APen, TCellBorders& Borders) override;
     void GetCellAlign(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) override;
     void GetCellFormat(int ACol, TSortStyle& AStyle, QString& APrefix, QString& ASuffix) override;
+    // The string grid's return-value forms beside the overridden in/out forms.
+    using TExStringGrid::CanEditCell;
+    using TExStringGrid::GetCellEditor;
+    using TExStringGrid::GetCheckFalse;
+    using TExStringGrid::GetCheckTrue;
     void GetCellEditor(int ACol, int ARow, TEditorType& AEditor) override;
+    // A data cell's item's EditLength.
+    int GetEditLength(int ACol, int ARow) override;
     void IsFixedCell(int ACol, int ARow, bool& IsFixed) override;
     void IsPasswordCell(int ACol, int ARow, bool& IsPassword) override;
     void GetCheckTrue(int ACol, int ARow, QString& Value) override;

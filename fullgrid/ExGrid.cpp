@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 #include <algorithm>
 #include <iterator>
 #include <climits>
@@ -107,6 +109,8 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
 
     FVisibleCol.fill(true);
     rebuildColumnMaps();
+    // Cell hints: the viewport's tooltip requests come to the grid.
+    viewport()->installEventFilter(this);
     TBaseGrid::SetDefaultRowHeight(22);
     FFixedRowHeight = 22;
     FFloatingFooter->SetHeight(22);
@@ -534,6 +538,16 @@ void TExStringGrid::HideFocusWindow() {
 // ---------------------------------------------------------------- the owner form
 
 bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched == viewport()) {
+        const auto* help = static_cast<const QHelpEvent*>(event);
+        const plat::TGridCoord cell = MouseCoord(help->pos().x(), help->pos().y());
+        const QString hint = cell.X >= 0 && cell.Y >= 0 ? CellHint(cell.Y, cell.X) : QString();
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.X, cell.Y).toQRect());
+        return true;
+    }
     if (editorKey(watched, event)) return true;
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);

@@ -307,6 +307,33 @@ class QScrollBar;
 
 class TExStringGrid : public TBaseGrid {
 public:
+    // Real columns from this one on are never hidden.
+    static constexpr int kMaxHideCol = 512;
+    // Space left and right of a cell's text with the default XYOffset and grid line:
+    // AutoSizeCol leaves text + 2 * kCellMargin.
+    static constexpr int kCellMargin = 4;
+    static constexpr int kDefaultColWidth = 64;
+    static constexpr int kDefaultRowHeight = 22;
+
+    // Input entry points of the dialogs' grids (row first, display column); the mouse handling ends
+    // here, so tests drive them directly. ClickCell and DblClickCell fire their events;
+    // CellHint answers the tooltip of a cell: the grid's own hint or, with HintShowCells, a normal
+    // cell's text without tags, which OnGridHint may replace.
+    void ClickCell(int ARow, int ACol);
+    void DblClickCell(int ARow, int ACol);
+    QString CellHint(int ARow, int ACol);
+
+    // Return-value forms of the cell queries (real column): what the in/out forms answer. A fixed
+    // cell or one outside the grid is never editable.
+    QString GetCheckTrue(int ACol, int ARow);
+    QString GetCheckFalse(int ACol, int ARow);
+    TEditorType GetCellEditor(int ACol, int ARow);
+    bool CanEditCell(int ACol, int ARow);
+    // Rows the drop-down list of a cell shows before it scrolls (a column item's count).
+    int GetDropDownCount(int ACol, int ARow);
+    // Most characters a cell's editor takes, 0 for no limit: the grid's MaxEditLength.
+    virtual int GetEditLength(int ACol, int ARow);
+
     // ---- painting (ExGridPaint.cpp): one cell's layers, the glyph painters, around the cells ----
     virtual void DrawCellText(TCellPaintContext& C);
     virtual void DrawCellBorders(int ACol, int ARow, plat::TRect R, TCellPaintContext& C);
@@ -1270,6 +1297,9 @@ public:
     // ---- sizing to the content (ExGridEditing.cpp) ----
     // The column widened to its widest text over the rows ColumnSize.Rows picks; GrowOnly never narrows.
     void CalcColumnFitWidth(int ACol, bool GrowOnly);
+    // Display column ACol sized to its content (never narrower with SizeGrowOnly), then widened by
+    // Padding, within MinColWidth and MaxColWidth (0: no limit).
+    void AutoSizeCol(int ACol, int Padding = 0);
     void AutoSizeRow(int ARow, int Padding = 0);
     void SetRowHeightForLines(int ARow, int Lines, int Extra);
     int MaxLinesInRow(int ARow);

@@ -193,13 +193,18 @@ void TExStringGrid::CalcColumnFitWidth(int ACol, bool GrowOnly) {
     if (ACol < 0 || ACol >= ColCount()) return;
     const int rc = RealColIndex(ACol);
     int from = 0, to = RowCount() - 1;
-    if (FColumnSize->Rows() == arNormal) from = FixedRows();
+    if (FColumnSize->Rows() == arNormal) {
+        from = FixedRows();
+        to = RowCount() - FixedFooters() - 1;
+    }
     if (FColumnSize->Rows() == arFixed) to = FixedRows() - 1;
     int w = 0;
-    for (int r = from; r <= to; ++r) {
-        const QSize ts = GetCellTextSize(rc, r, false, false);
-        w = std::max(w, ts.width() + 2 * FXYOffset.x() + GetCellGraphicSize(rc, r).x());
-    }
-    if (GrowOnly && w <= ColWidths(ACol)) return;
-    if (w > 0) SetColWidths(ACol, w);
+    for (int r = from; r <= to; ++r)
+        w = std::max(w, GetCellTextSize(rc, r, false, false).width() + GetCellGraphicSize(rc, r).x());
+    // The text's offsets on both sides, the grid lines on both sides and a pixel of air each side.
+    const int xOffset = FXYOffsetTopLeftOnly ? FXYOffset.x() : 2 * FXYOffset.x();
+    int width = w + xOffset + 2 * BaseGridLineWidth() + 2;
+    if (GrowOnly && width <= ColWidths(ACol)) return;
+    UpdateColumnSize(ACol, width);
+    SetColWidths(ACol, ClampToLimits(width, FMinColWidth, FMaxColWidth));
 }

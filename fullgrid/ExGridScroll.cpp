@@ -330,6 +330,14 @@ void TExStringGrid::UpdateAutoColumnSize(int ACol, int& AWidth) {
 }
 
 void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
+    // The cell under the press, taken before the press can scroll the grid; a press within 4 pixels
+    // of a column border in the header row starts sizing instead of clicking the header.
+    const plat::TGridCoord pressed = MouseCoord(X, Y);
+    bool clicks = pressed.X >= 0 && pressed.Y >= 0 && !Shift.contains(plat::ssDouble);
+    if (clicks && pressed.Y < FixedRows() && Options().contains(plat::goColSizing)) {
+        const plat::TRect r = CellRect(pressed.X, pressed.Y);
+        clicks = X - r.Left >= 4 && r.Right - X > 4;
+    }
     {
         // A click on the current cell starts an edit only where a single click may.
         struct InClick {
@@ -368,6 +376,9 @@ void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift
             FRowSized = true;
         }
     }
+    if (clicks) ClickCell(pressed.Y, pressed.X);
+    // The press of a double click comes after the grid's own double-click step: the cell under it.
+    if (Shift.contains(plat::ssDouble) && pressed.X >= 0 && pressed.Y >= 0) DblClickCell(pressed.Y, pressed.X);
 }
 
 void TExStringGrid::MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
