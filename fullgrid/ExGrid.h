@@ -758,6 +758,9 @@ private:
     void tagInRange(const QString& Text, const QString& Tag, int FromCol, int FromRow, int ToCol, int ToRow,
                     bool DoCase);
     void unTagInRange(const QString& Tag, int FromCol, int FromRow, int ToCol, int ToRow);
+    void unTagCol(const QString& Tag, bool DoFixed, int Col);
+    void unTagRow(const QString& Tag, bool DoFixed, int Row);
+    void unTagGrid(const QString& Tag, bool DoFixed);
     void fillRange(bool DoFixed, const std::function<QString(int, int)>& Value);
     void colourCells(int ACol, int ARow, int Which, TColor AColor);
     // The statistics' rows: whether a row takes part, and its value.
@@ -1251,6 +1254,8 @@ private:
     void changeLevels(int From, int Count, int Delta);
     // Hidden rows at or beyond a real row move by Delta.
     void shiftHidden(int FromReal, int Delta);
+    // Hidden rows move up by the removed rows (ascending) before them.
+    void shiftHiddenUp(const std::vector<int>& Gone);
     // Hides display rows in one pass, outside any filter level.
     void hideDisplayRows(const std::vector<int>& Rows);
 

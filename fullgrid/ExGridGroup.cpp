@@ -589,19 +589,7 @@ void TExStringGrid::UnGroup() {
         std::vector<int> heights;
         TakeRowRecordList(gone, heights);
         // Hidden rows beyond move up by the rows gone before them.
-        if (FGridItems.Count() > 0) {
-            std::vector<int> reals(gone.size());
-            for (size_t i = 0; i < gone.size(); ++i) reals[i] = gone[i];
-            auto below = [&](int real) { return int(std::lower_bound(reals.begin(), reals.end(), real) - reals.begin()); };
-            for (int i = 0; i < FGridItems.Count(); ++i) {
-                TGridItem& item = FGridItems.Items(i);
-                const int d = below(item.RealIdx);
-                item.RealIdx -= d;
-                item.Idx -= d;
-            }
-            for (int& h : FHiddenIdx) h -= below(h);
-            FHiddenUniqueValid = false;
-        }
+        if (FGridItems.Count() > 0) shiftHiddenUp(gone);
     }
     FGroupColumn = -1;
     if (Row() >= RowCount()) SetRow(std::max(FixedRows(), RowCount() - 1));

@@ -37,6 +37,18 @@ void TExStringGrid::InsertDisplayRows(int ARow, int ACount, bool ShiftControls) 
     RepaintGrid();
 }
 
+void TExStringGrid::shiftHiddenUp(const std::vector<int>& Gone) {
+    auto below = [&](int real) { return int(std::lower_bound(Gone.begin(), Gone.end(), real) - Gone.begin()); };
+    for (int i = 0; i < FGridItems.Count(); ++i) {
+        TGridItem& item = FGridItems.Items(i);
+        const int d = below(item.RealIdx);
+        item.RealIdx -= d;
+        item.Idx -= d;
+    }
+    for (int& h : FHiddenIdx) h -= below(h);
+    FHiddenUniqueValid = false;
+}
+
 void TExStringGrid::RemoveDisplayRows(int ARow, int ACount, bool Shift) {
     if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
     int n = std::min(ACount, RowCount() - ARow);
@@ -52,16 +64,7 @@ void TExStringGrid::RemoveDisplayRows(int ARow, int ACount, bool Shift) {
     for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()})
         for (int i = std::min(marks->Count(), ARow + n) - 1; i >= ARow; --i) marks->Delete(i);
     if (Shift) {
-        // A hidden row moves up by the removed rows before it.
-        auto below = [&](int real) { return int(std::lower_bound(gone.begin(), gone.end(), real) - gone.begin()); };
-        for (int i = 0; i < FGridItems.Count(); ++i) {
-            TGridItem& item = FGridItems.Items(i);
-            const int d = below(item.RealIdx);
-            item.RealIdx -= d;
-            item.Idx -= d;
-        }
-        for (int& h : FHiddenIdx) h -= below(h);
-        FHiddenUniqueValid = false;
+        shiftHiddenUp(gone);
         CellControlsUpdate(false);
     }
     SetNormalRowCount(RowCount());

@@ -102,32 +102,26 @@ void TExStringGrid::MarkInGrid(bool DoFixed, bool DoCase, const QString& HiText)
 }
 
 // Untagging a row or the grid goes on over the hidden columns.
+void TExStringGrid::unTagCol(const QString& Tag, bool DoFixed, int Col) {
+    unTagInRange(Tag, Col, DoFixed ? 0 : FixedRows(), Col, DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
+}
+void TExStringGrid::unTagRow(const QString& Tag, bool DoFixed, int Row) {
+    unTagInRange(Tag, DoFixed ? 0 : FixedCols(), Row,
+                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1, Row);
+}
+void TExStringGrid::unTagGrid(const QString& Tag, bool DoFixed) {
+    unTagInRange(Tag, DoFixed ? 0 : FixedCols(), DoFixed ? 0 : FixedRows(),
+                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1,
+                 DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
+}
 void TExStringGrid::UnHilightInCell(int Col, int Row) { unTagInRange(kHi, Col, Row, Col, Row); }
-void TExStringGrid::UnHilightInCol(bool DoFixed, int Col) {
-    unTagInRange(kHi, Col, DoFixed ? 0 : FixedRows(), Col, DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
-}
-void TExStringGrid::UnHilightInRow(bool DoFixed, int Row) {
-    unTagInRange(kHi, DoFixed ? 0 : FixedCols(), Row,
-                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1, Row);
-}
-void TExStringGrid::UnHilightInGrid(bool DoFixed) {
-    unTagInRange(kHi, DoFixed ? 0 : FixedCols(), DoFixed ? 0 : FixedRows(),
-                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1,
-                 DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
-}
+void TExStringGrid::UnHilightInCol(bool DoFixed, int Col) { unTagCol(kHi, DoFixed, Col); }
+void TExStringGrid::UnHilightInRow(bool DoFixed, int Row) { unTagRow(kHi, DoFixed, Row); }
+void TExStringGrid::UnHilightInGrid(bool DoFixed) { unTagGrid(kHi, DoFixed); }
 void TExStringGrid::UnMarkInCell(int Col, int Row) { unTagInRange(kMark, Col, Row, Col, Row); }
-void TExStringGrid::UnMarkInCol(bool DoFixed, int Col) {
-    unTagInRange(kMark, Col, DoFixed ? 0 : FixedRows(), Col, DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
-}
-void TExStringGrid::UnMarkInRow(bool DoFixed, int Row) {
-    unTagInRange(kMark, DoFixed ? 0 : FixedCols(), Row,
-                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1, Row);
-}
-void TExStringGrid::UnMarkInGrid(bool DoFixed) {
-    unTagInRange(kMark, DoFixed ? 0 : FixedCols(), DoFixed ? 0 : FixedRows(),
-                 DoFixed ? ColCount() + FNumHidden - 1 : ColCount() + FNumHidden - FFixedRightCols - 1,
-                 DoFixed ? RowCount() - 1 : RowCount() - FFixedFooters - 1);
-}
+void TExStringGrid::UnMarkInCol(bool DoFixed, int Col) { unTagCol(kMark, DoFixed, Col); }
+void TExStringGrid::UnMarkInRow(bool DoFixed, int Row) { unTagRow(kMark, DoFixed, Row); }
+void TExStringGrid::UnMarkInGrid(bool DoFixed) { unTagGrid(kMark, DoFixed); }
 
 // ---------------------------------------------------------------- cell checks
 
