@@ -1,6 +1,6 @@
 // The string grid's cell store against Qt's item-based table widget: fill 1,025 rows x 16 columns
 // and read them back, as the topic tables do when they load and save.
-#include "fullgrid/ExGrid.h"
+#include "grid/ExGrid.h"
 
 #include <QApplication>
 #include <QTableWidget>

@@ -5,7 +5,7 @@
 // - the peer: ContractNode for every node from the bottom up, then ExpandNode for every node.
 // Ours also at 1,000,000 rows, where the peer would take hours. Ours grows with the rows; the
 // peer shifts the rows below each node it touches.
-#include "fullgrid/ExGrid.h"
+#include "grid/ExGrid.h"
 
 #include <QApplication>
 

@@ -17,7 +17,7 @@
 // and RealRowIndex of 1,000 rows with 500,000 rows hidden.
 //
 // One page of 40 rows x 10 columns painted at 1,000 and 1,000,000 rows, beside a QTableView.
-#include "fullgrid/ExGrid.h"
+#include "grid/ExGrid.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 // What the building-automation list windows share: their column colours.
-#include "grid/GridTypes.h"
+#include "controls/ExGridTypes.h"
 
 namespace building {
 

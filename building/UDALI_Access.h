@@ -4,7 +4,7 @@
 // sensors (Set Access) and the chain of small functions the rules call (Functions), both kept in
 // "DALI2_Access.xml". OK checks both lists and writes both files.
 #include "building/DALISchemas.h"
-#include "grid/GridTypes.h"
+#include "controls/ExGridTypes.h"
 #include "platform/Form.h"
 #include "platform/XmlDoc.h"
 

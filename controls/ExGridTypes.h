@@ -26,6 +26,10 @@ class QPen;
 class TBaseGrid;
 
 using plat::TColor;
+// The colour names the table dialogs give their columns.
+using plat::clNone;
+using plat::clWhite;
+using plat::clWindow;
 
 enum TEditorType : uint8_t {
     edNormal, edSpinEdit, edComboEdit, edComboList, edEditBtn, edCheckBox, edDateEdit, edDateEditUpDown,

@@ -1,7 +1,7 @@
 #pragma once
 // What the three CANopen lists (PDO, SDO client, SDO server) share: their column colours and their
 // own row deletion.
-#include "grid/GridTypes.h"
+#include "controls/ExGridTypes.h"
 
 class TExColumnGrid;
 

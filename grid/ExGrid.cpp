@@ -1,1078 +1,1011 @@
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 
-#include "platform/ImageList.h"
-
+#include "controls/ExGridPopups.h"
+#include "controls/SgCombo.h"
+#include "platform/InplaceEdit.h"
 #include "platform/Guard.h"
+#include "platform/Themes.h"
 
-#include <QAbstractButton>
-#include <QAbstractTableModel>
 #include <QApplication>
-#include <QComboBox>
-#include <QHeaderView>
+#include <QEvent>
 #include <QHelpEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionHeader>
-#include <QStyledItemDelegate>
-#include <QTableView>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <QToolTip>
-#include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
+#include <climits>
 #include <stdexcept>
 
-QColor gridcolor::toQColor(TColor c) {
-    if (c & 0xFF000000u) return {};  // system colours: the palette decides
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+namespace {
 
-namespace gridimpl {
-
-// Model row r is grid row r + 1: row 0 is the view's horizontal header. Model column c is real
-// column c + FixedCols: a fixed column 0 is the view's vertical header, otherwise a model column.
-class GridModel final : public QAbstractTableModel {
-public:
-    explicit GridModel(TExStringGrid* grid) : QAbstractTableModel(grid), g_(grid) {}
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : std::max(0, g_->rowCount_ - 1);
+// The unit's start-up, once per process before the first grid: the move watcher for the focus
+// window and the two private event types.
+struct GridUnit {
+    int editDone = QEvent::registerEventType();
+    int dtpShiftFocus = QEvent::registerEventType();
+    GridUnit() {
+        SetFocusWindowGrid(nullptr);
+        InstallGridMoveHook();
     }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : std::max(0, g_->totalCols_ - g_->fixedCols_);
-    }
-
-    QVariant data(const QModelIndex& idx, int role) const override {
-        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
-        switch (role) {
-        case Qt::DisplayRole:
-            if (g_->HasDataCheckBox(c, r)) return {};  // the box shows the text
-            return g_->text_[g_->index(c, r)];
-        case Qt::EditRole:
-            return g_->text_[g_->index(c, r)];
-        case Qt::TextAlignmentRole:
-            return int(qtAlign(g_->GetCellAlignment(c, r)) | Qt::AlignVCenter);
-        case Qt::BackgroundRole: {
-            QColor col = gridcolor::toQColor(g_->GetCellColor(c, r));
-            if (col.isValid()) return col;
-            return {};
-        }
-        default:
-            return {};
-        }
-    }
-
-    bool setData(const QModelIndex& idx, const QVariant& value, int role) override {
-        if (role != Qt::EditRole || !idx.isValid()) return false;
-        g_->SetCells(g_->realCol(idx.column()), idx.row() + 1, value.toString());
-        return true;
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& idx) const override {
-        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
-        if (!g_->HasCheckBox(c, r) && g_->CanEditCell(c, r)) f |= Qt::ItemIsEditable;
-        return f;
-    }
-
-    QVariant headerData(int section, Qt::Orientation o, int role) const override {
-        if (role != Qt::DisplayRole) return {};
-        if (o == Qt::Horizontal)
-            return g_->realCol(section) < g_->totalCols_ ? g_->text_[g_->index(g_->realCol(section), 0)] : QString();
-        return section + 1 < g_->rowCount_ ? g_->text_[g_->index(0, section + 1)] : QString();
-    }
-
-    void reset() {
-        beginResetModel();
-        endResetModel();
-    }
-    void cellChanged(int c, int r) {
-        const int m = g_->modelCol(c);
-        if (r == 0 && m >= 0) {
-            emit headerDataChanged(Qt::Horizontal, m, m);
-        } else if (m < 0 && r > 0) {
-            emit headerDataChanged(Qt::Vertical, r - 1, r - 1);
-        } else if (m >= 0 && r > 0) {
-            const QModelIndex i = createIndex(r - 1, m);
-            emit dataChanged(i, i);
-        }
-    }
-    void allChanged() {
-        if (rowCount() > 0 && columnCount() > 0)
-            emit dataChanged(createIndex(0, 0), createIndex(rowCount() - 1, columnCount() - 1));
-        if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-        if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
-    }
-
-    static Qt::Alignment qtAlign(TAlignment a) {
-        switch (a) {
-        case taRightJustify: return Qt::AlignRight;
-        case taCenter: return Qt::AlignHCenter;
-        default: return Qt::AlignLeft;
-        }
-    }
-
-private:
-    TExStringGrid* g_;
 };
-
-class GridDelegate final : public QStyledItemDelegate {
-public:
-    explicit GridDelegate(TExStringGrid* grid) : QStyledItemDelegate(grid), g_(grid) {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& idx) const override {
-        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
-        // One question per editor: the answer also loads the grid's drop-down list for this cell.
-        const TEditorType ed = g_->GetCellEditor(c, r);
-        if (ed == edDataCheckBox || ed == edNone) return nullptr;
-        if (ed == edComboList || ed == edComboEdit) {
-            auto* combo = new QComboBox(parent);
-            combo->setEditable(ed == edComboEdit);
-            if (combo->isEditable()) {
-                // The typed text stands as typed: no completion that would change its letters or
-                // choose an item in its place, and no typed text added to the list on Enter.
-                combo->setCompleter(nullptr);
-                combo->setInsertPolicy(QComboBox::NoInsert);
-            }
-            combo->addItems(g_->comboList_);
-            combo->setMaxVisibleItems(std::max(1, g_->GetDropDownCount(c, r)));
-            // Some styles open a list as tall as all its items and ignore the count: a list of the
-            // 1,440 byte positions would cover the screen.
-            combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-            QObject::connect(combo, &QComboBox::activated, combo, [this, combo, c, r](int i) {
-                // A choice from the list is the cell's new value at once.
-                if (combo == editor_) const_cast<GridDelegate*>(this)->commitData(combo);
-                g_->ComboChange(c, r, i, combo->itemText(i));
-            });
-            if (QLineEdit* line = combo->lineEdit())
-                // What the user types is reported as it stands, with no item: only the user's edits,
-                // not the text the editor opens with or a choice from the list.
-                QObject::connect(line, &QLineEdit::textEdited, combo,
-                                 [this, c, r](const QString& text) { g_->ComboChange(c, r, -1, text); });
-            watch(combo, idx);
-            limitLength(combo->lineEdit(), g_->GetEditLength(c, r));
-            return combo;
-        }
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, idx);
-        watch(editor, idx);
-        limitLength(qobject_cast<QLineEdit*>(editor), g_->GetEditLength(c, r));
-        return editor;
-    }
-
-    void destroyEditor(QWidget* editor, const QModelIndex& idx) const override {
-        if (editor == editor_) editor_ = nullptr;
-        QStyledItemDelegate::destroyEditor(editor, idx);
-    }
-
-    // The editor the view has open, if any.
-    QWidget* openEditor() const { return editor_; }
-    QPersistentModelIndex editedIndex() const { return editedIndex_; }
-
-    void setEditorData(QWidget* editor, const QModelIndex& idx) const override {
-        auto* combo = qobject_cast<QComboBox*>(editor);
-        QLineEdit* line = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(editor);
-        // The cell's text goes in whole, whatever the limit; the limit then keeps it from growing.
-        const int limit = line ? line->property(kLengthLimit).toInt() : 0;
-        if (limit > 0) line->setMaxLength(kNoLength);
-        if (combo) {
-            const QString text = idx.data(Qt::EditRole).toString();
-            const int i = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-            combo->setCurrentIndex(i);
-            if (combo->isEditable()) {
-                combo->setEditText(text);
-                // Selected as in a text cell, so a key that opens the editor replaces the text.
-                combo->lineEdit()->selectAll();
-            }
-        } else {
-            QStyledItemDelegate::setEditorData(editor, idx);
-        }
-        if (limit > 0) fitLength(line, limit);
-    }
-
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& idx) const override {
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            if (combo->isEditable())
-                model->setData(idx, combo->currentText(), Qt::EditRole);
-            else if (combo->currentIndex() >= 0)
-                model->setData(idx, combo->itemText(combo->currentIndex()), Qt::EditRole);
-            return;
-        }
-        QStyledItemDelegate::setModelData(editor, model, idx);
-    }
-
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& idx) const override {
-        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
-        bool state = false;
-        if (!g_->GetCheckBoxState(c, r, state)) {
-            QStyledItemDelegate::paint(p, option, idx);
-            paintPicture(p, option.rect, c, r);
-            return;
-        }
-        // Background and selection as any cell, then the box where the alignment puts it; a plain
-        // box keeps its text beside it.
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, idx);
-        const bool data = g_->HasDataCheckBox(c, r);
-        if (data) opt.text.clear();
-        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        QStyleOptionButton box;
-        const int side = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, opt.widget);
-        QRect rect = opt.rect;
-        int x = rect.left() + TExStringGrid::kCellMargin;
-        const TAlignment a = g_->GetCellAlignment(c, r);
-        if (data && a == taCenter) x = rect.left() + (rect.width() - side) / 2;
-        if (data && a == taRightJustify) x = rect.right() - side - TExStringGrid::kCellMargin;
-        box.rect = QRect(x, rect.top() + (rect.height() - side) / 2, side, side);
-        box.state = QStyle::State_Enabled | (state ? QStyle::State_On : QStyle::State_Off);
-        if (!data) opt.rect.setLeft(x + side + TExStringGrid::kCellMargin);
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, opt.widget);
-        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, opt.widget);
-    }
-
-    // The cell's picture over its background and text, placed by its alignment.
-    void paintPicture(QPainter* p, const QRect& rect, int c, int r) const {
-        int index = -1;
-        if (!g_->GetImageIdx(c, r, index)) return;
-        const QImage image = g_->GridImages()->Image(index);
-        if (image.isNull()) return;
-        const TExStringGrid::CellPicture& pic = g_->pictures_[size_t(g_->index(c, r))];
-        int x = rect.left() + 1, y = rect.top() + 1;
-        if (pic.hal == haRight) x = rect.right() - image.width();
-        if (pic.hal == haCenter && rect.width() > image.width()) x = rect.left() + (rect.width() - image.width()) / 2;
-        if (pic.val == vaBottom) y = rect.bottom() - image.height();
-        if (pic.val == vaCenter && rect.height() > image.height())
-            y = rect.top() + (rect.height() - image.height()) / 2;
-        p->drawImage(QPoint(x, y), image);
-    }
-
-    bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& option,
-                     const QModelIndex& idx) override {
-        const int c = g_->realCol(idx.column()), r = idx.row() + 1;
-        if (e->type() == QEvent::MouseButtonRelease && g_->HasCheckBox(c, r)) {
-            auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint())) {
-                if (g_->ToggleCellCheck(c, r, true)) g_->CheckBoxClick(c, r);
-                return true;
-            }
-        }
-        if (e->type() == QEvent::MouseButtonDblClick && g_->HasCheckBox(c, r)) return true;
-        return QStyledItemDelegate::editorEvent(e, model, option, idx);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        auto* editor = qobject_cast<QWidget*>(watched);
-        if (editor && editor == editor_ && e->type() == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(e);
-            if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter || ke->key() == Qt::Key_Tab ||
-                ke->key() == Qt::Key_Backtab) {
-                // Committed and closed now, not by a queued call that could find the editor
-                // already closed by what the grid does with the key. Tab then leaves the grid
-                // as it does from a cell without editor.
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                QKeyEvent forward(ke->type(), ke->key(), ke->modifiers(), ke->text());
-                QCoreApplication::sendEvent(viewWidget(), &forward);
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(watched, e);
-    }
-
-private:
-    static constexpr const char* kLengthLimit = "gridEditLength";
-    static constexpr int kNoLength = 32767;  // QLineEdit's own default
-
-    // The limit, or the text's own length when that is longer, so what stands is never cut.
-    static void fitLength(QLineEdit* line, int limit) {
-        line->setMaxLength(std::max(limit, int(line->text().size())));
-    }
-    static void limitLength(QLineEdit* line, int limit) {
-        if (!line || limit <= 0) return;
-        line->setProperty(kLengthLimit, limit);
-        QObject::connect(line, &QLineEdit::textChanged, line, [line, limit] { fitLength(line, limit); });
-    }
-
-    QWidget* viewWidget() const;
-    void watch(QWidget* editor, const QModelIndex& idx) const;
-
-    TExStringGrid* g_;
-    mutable QWidget* editor_ = nullptr;
-    mutable QPersistentModelIndex editedIndex_;
-};
-
-// The Qt view inside the grid. A click in the current cell opens its editor at once (the view's own
-// "selected click" trigger waits for the double-click interval and drops what is typed meanwhile);
-// a typed character opens it with that character as its first keystroke; a double-click on a
-// drop-down cell opens its list.
-class GridView final : public QTableView {
-public:
-    GridView(TExStringGrid* grid) : QTableView(grid), g_(grid) {}
-
-    void baseKeyPress(QKeyEvent* e) { QTableView::keyPressEvent(e); }
-    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
-
-    // Opens the editor of the current cell; false when the cell has none.
-    bool editCurrent() {
-        const QModelIndex i = currentIndex();
-        if (!i.isValid() || !(model()->flags(i) & Qt::ItemIsEditable)) return false;
-        if (isEditing()) return true;
-        edit(i);
-        return isEditing();
-    }
-
-    // A double-click in the cell or in its editor: the grid's event, then a drop-down cell's list,
-    // unless the dialog's handler took the user to another window.
-    void cellDoubleClicked(const QModelIndex& i, bool buttonDown) {
-        bool leftWindow = false;
-        const QMetaObject::Connection watch = QObject::connect(
-            qApp, &QApplication::focusChanged, this, [this, &leftWindow](QWidget*, QWidget* now) {
-                if (now && now->window() != window()) leftWindow = true;
-            });
-        g_->DblClickCell(i.row() + 1, g_->DisplColIndex(g_->realCol(i.column())));
-        QObject::disconnect(watch);
-        if (leftWindow || i != currentIndex()) return;
-        const TEditorType ed = g_->GetCellEditor(g_->realCol(i.column()), i.row() + 1);
-        if (ed != edComboList && ed != edComboEdit) return;
-        if (!editCurrent()) return;
-        // While the button is still down the list waits for its release: shown at once, it would
-        // take that release for a click beside it and close again.
-        if (buttonDown)
-            listOnRelease_ = true;
-        else
-            showList();
-    }
-
-    // The list of the open drop-down editor, when a double-click asked for it.
-    bool showListOnRelease() {
-        if (!listOnRelease_) return false;
-        listOnRelease_ = false;
-        showList();
-        return true;
-    }
-
-    const QEvent* ignoredKey = nullptr;
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override {
-        ignoredKey = nullptr;
-        g_->viewKeyPress(e);
-        // An unused key goes on to the grid and its window; the grid lets it pass.
-        if (!e->isAccepted()) ignoredKey = e;
-    }
-
-    void mousePressEvent(QMouseEvent* e) override {
-        listOnRelease_ = false;
-        const QModelIndex i = indexAt(e->position().toPoint());
-        pressedCurrent_ = e->button() == Qt::LeftButton && i.isValid() && i == currentIndex() && !isEditing();
-        QTableView::mousePressEvent(e);
-        if (i.isValid()) g_->CellMouseDown(e->button(), g_->DisplColIndex(g_->realCol(i.column())), i.row() + 1);
-    }
-
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        const bool wasCurrent = pressedCurrent_;
-        pressedCurrent_ = false;
-        QTableView::mouseReleaseEvent(e);
-        if (showListOnRelease()) return;
-        if (wasCurrent && e->button() == Qt::LeftButton && indexAt(e->position().toPoint()) == currentIndex() &&
-            !g_->HasCheckBox(g_->GetRealCol(), g_->row_))
-            editCurrent();
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        const QModelIndex i = indexAt(e->position().toPoint());
-        // Check cells are the delegate's: a double-click toggles them and nothing more.
-        if (e->button() != Qt::LeftButton || !i.isValid() || g_->HasCheckBox(g_->realCol(i.column()), i.row() + 1)) {
-            QTableView::mouseDoubleClickEvent(e);
-            return;
-        }
-        // The first click made the cell current; the view's own double-click handling would only
-        // emit a signal the grid does not use.
-        e->accept();
-        cellDoubleClicked(i, e->buttons() & Qt::LeftButton);
-    }
-
-    bool viewportEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void showList() {
-        if (auto* combo = qobject_cast<QComboBox*>(g_->delegate_->openEditor())) combo->showPopup();
-    }
-
-    TExStringGrid* g_;
-    bool pressedCurrent_ = false;
-    bool listOnRelease_ = false;
-};
-
-QWidget* GridDelegate::viewWidget() const { return g_->view_; }
-
-void GridDelegate::watch(QWidget* editor, const QModelIndex& idx) const {
-    if (!editor) return;
-    editor_ = editor;
-    editedIndex_ = idx;
-    // A double-click in the editor (or in a combo's edit field) is one on its cell.
-    editor->installEventFilter(g_->view_);
-    for (QWidget* child : editor->findChildren<QWidget*>()) child->installEventFilter(g_->view_);
+GridUnit& gridUnit() {
+    static GridUnit u;
+    return u;
 }
 
-bool GridView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        auto* he = static_cast<QHelpEvent*>(event);
-        const QModelIndex i = indexAt(he->pos());
-        const QString hint =
-            i.isValid() ? g_->CellHint(i.row() + 1, g_->DisplColIndex(g_->realCol(i.column()))) : QString();
-        if (hint.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(he->globalPos(), hint, viewport());
-        return true;
+int scrollBarExtent(const QWidget* w) { return w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w); }
+
+}  // namespace
+
+int GridEditDoneEventType() { return gridUnit().editDone; }
+int DTPShiftFocusEventType() { return gridUnit().dtpShiftFocus; }
+
+// ---------------------------------------------------------------- construction
+
+TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
+    gridUnit();
+    // Settings objects, lists and helpers, each owned here alone.
+    FFooterPanel = std::make_unique<TFooterPanel>(this);
+    FSearchPanel = std::make_unique<TSearchPanel>(this);
+    FFocusHelper = std::make_unique<TFocusHelper>(this);
+    FSearchFooter = std::make_unique<TSearchFooter>(this, false);
+    FSearchFooter->OnChange = [this](QObject*) { UpdateSearchPanel(); };
+    FFloatingFooter = std::make_unique<TFloatingFooter>(this);
+    FPrintSettings = std::make_unique<TPrintSettings>(this);
+    FHTMLSettings = std::make_unique<THTMLSettings>();
+    FSortSettings = std::make_unique<TSortSettings>(this);
+    FDragDropSettings = std::make_unique<TDragDropSettings>(this);
+    FDragScrollOptions = std::make_unique<TDragScrollOptions>();
+    FControlLook = std::make_unique<TControlLook>(this);
+    FNavigation = std::make_unique<TNavigation>();
+    FNavigation->OnChange = [this](QObject*) { NavigationChanged(); };
+    FColumnSize = std::make_unique<TColumnSize>(this);
+    FCellNode = std::make_unique<TCellNode>(this);
+    FBands = std::make_unique<TBands>();
+    FBands->OnChange = [this](QObject*) { RepaintGrid(); };
+    FSizeWhileTyping = std::make_unique<TSizeWhileTyping>();
+    FMouseActions = std::make_unique<TMouseActions>(this);
+    FMouseActions->OnChange = [this](QObject*) { MouseActionsChanged(); };
+    FMouseActions->OnIsDesigning = [this](QObject*, bool& IsDesigning) { IsDesigning = IsDesignTime(); };
+    FMouseActions->OnInvalidate = [this](QObject*) { RepaintGrid(); };
+    FGrouping = std::make_unique<TGrouping>();
+    FFixedFont.SetName(QStringLiteral("Tahoma"));
+    FFixedFont.SetStyle({plat::fsBold});
+    FFixedFont.OnChange = [this] { RepaintGrid(); };
+    FActiveCellFont.SetStyle({plat::fsBold});
+    FActiveCellFont.OnChange = [this] { RepaintGrid(); };
+    FOrigColSizes = std::make_unique<TIntList>(0, 0);
+    FSortIndexes = std::make_unique<TSortIndexList>();
+    for (auto* l : {&FSortRowXRef, &FUnSortRowXRef, &FMergedColumns, &FSelectedCells, &FSelectedRows,
+                    &FModifiedRows, &FEnabledRows})
+        *l = std::make_unique<TIntList>(0, 0);
+    FBackGround = std::make_unique<TBackGround>(this);
+    FScrollHintWnd = std::make_unique<THTMLHintWindow>(this);
+    FControlList = std::make_unique<TControlList>();
+    FBalloon = std::make_unique<TBalloonSettings>();
+    FShowModified = std::make_unique<TShowModified>();
+    FShowModified->OnChange = [this](QObject*) {
+        if (FUpdateCount == 0) InvalidateCol(0);
+    };
+    FProgressAppearance = std::make_unique<TGridProgressAppearance>();
+    FProgressAppearance->OnChange = [this](QObject*) { RepaintGrid(); };
+    FSyncGrid = std::make_unique<TSyncGrid>(this);
+
+    SetRowCount(10);
+    resize(400, 250);
+    FFilter = std::make_unique<TFilter>(this);
+    SetAutoSize(false);
+
+    // The grid grows and shrinks with the window it sits on.
+    if (QWidget* form = FindOwnerForm(AOwner)) {
+        FOwnerForm = form;
+        form->installEventFilter(this);
+        FPrevSizeX = form->width();
+        FPrevSizeY = form->height();
     }
-    return QTableView::viewportEvent(event);
-}
 
-bool GridView::eventFilter(QObject* watched, QEvent* event) {
-    QAbstractButton* corner = g_->corner_;
-    // A new press ends any wait for the release of a double-click.
-    if (event->type() == QEvent::MouseButtonPress) listOnRelease_ = false;
-    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        // The corner is cell (0, 0): a double-click there is a double-click on that cell.
-        if (watched == corner) g_->DblClickCell(0, 0);
-        QWidget* editor = g_->delegate_->openEditor();
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (editor && w && (w == editor || editor->isAncestorOf(w))) {
-            const QModelIndex i = g_->delegate_->editedIndex();
-            if (i.isValid()) {
-                cellDoubleClicked(i, static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton);
-                return true;
-            }
-        }
+    FVisibleCol.fill(true);
+    rebuildColumnMaps();
+    // Cell hints: the viewport's tooltip requests come to the grid.
+    viewport()->installEventFilter(this);
+    TBaseGrid::SetDefaultRowHeight(22);
+    FFixedRowHeight = 22;
+    FFloatingFooter->SetHeight(22);
+
+    // This platform has every system feature the grid asks about: themes and flat bars.
+    FIsWinXP = plat::IsWindowsXPOrLater();
+    FIsWin7 = true;
+    FIsWinVista = true;
+    FIsComCtl6 = plat::IsComCtl6();
+    FBorderColor = FIsWinXP ? 0xB99D7F : 0x808080;
+    FScrollWidth = scrollBarExtent(this);
+    FVEZGradientTo = plat::ColorToRGB(plat::clBtnFace);
+
+    FFilterDropDown = std::make_unique<TFilterDropDown>();
+    FFilterDropDown->OnChange = [this](QObject*) { RepaintGrid(); };
+    FDropList = std::make_unique<TDropList>(this);
+    FDropCheckList = std::make_unique<TDropCheckList>(this);
+    FOldLeftCol = LeftCol();
+    FOldTopRow = TopRow();
+
+    // Editor hosts.
+    FFocusWindow = std::make_unique<TGridFocusWindow>(this);
+    for (int d = 0; d < 4; ++d) {
+        FArrows[size_t(d)] = std::make_unique<TArrowWindow>(this, TArrowDirection(d));
+        FArrows[size_t(d)]->hide();
     }
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        // The release that ends a double-click in the editor, which received its press.
-        QWidget* editor = g_->delegate_->openEditor();
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (editor && w && (w == editor || editor->isAncestorOf(w)) && showListOnRelease()) return true;
-    }
-    if (event->type() == QEvent::MouseButtonPress) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        const QPoint pos = me->position().toPoint();
-        QHeaderView* h = horizontalHeader();
-        // The fixed cell pressed, if any: (row, display column).
-        int row = -1, col = -1;
-        if (watched == corner) {
-            g_->ClickCell(0, 0);
-            row = col = 0;
-        } else if (watched == h->viewport()) {
-            const int logical = h->logicalIndexAt(pos);
-            if (logical >= 0) {
-                // A press on a column border starts sizing the column, not a click on the header.
-                const int x = pos.x() - h->sectionViewportPosition(logical);
-                const bool sizing = h->sectionResizeMode(logical) == QHeaderView::Interactive;
-                const bool onBorder = sizing && (x <= 3 || h->sectionSize(logical) - x <= 3);
-                if (!onBorder) g_->ClickCell(0, g_->DisplColIndex(g_->realCol(logical)));
-                // Only the left button sizes: another button on a border is still on its header.
-                if (!onBorder || me->button() != Qt::LeftButton) {
-                    row = 0;
-                    col = g_->DisplColIndex(g_->realCol(logical));
-                }
-            }
-        } else if (watched == verticalHeader()->viewport()) {
-            const int logical = verticalHeader()->logicalIndexAt(pos);
-            if (logical >= 0) {
-                g_->ClickCell(logical + 1, 0);
-                row = logical + 1;
-                col = 0;
-            }
-        }
-        if (row >= 0) g_->CellMouseDown(me->button(), col, row);
-    }
-    if (watched == corner && event->type() == QEvent::Paint) {
-        QStyleOptionHeader opt;
-        opt.initFrom(corner);
-        opt.rect = corner->rect();
-        opt.position = QStyleOptionHeader::OnlyOneSection;
-        opt.text = g_->Cells(0, 0);
-        opt.textAlignment = Qt::AlignCenter;
-        QPainter painter(corner);
-        corner->style()->drawControl(QStyle::CE_Header, &opt, &painter, corner);
-        return true;
-    }
-    if (event->type() == QEvent::ToolTip &&
-        (watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport())) {
-        auto* he = static_cast<QHelpEvent*>(event);
-        QString hint;
-        if (watched == horizontalHeader()->viewport()) {
-            const int logical = horizontalHeader()->logicalIndexAt(he->pos());
-            if (logical >= 0) hint = g_->CellHint(0, g_->DisplColIndex(g_->realCol(logical)));
-        } else {
-            const int logical = verticalHeader()->logicalIndexAt(he->pos());
-            if (logical >= 0) hint = g_->CellHint(logical + 1, 0);
-        }
-        if (hint.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(he->globalPos(), hint, static_cast<QWidget*>(watched));
-        return true;
-    }
-    return QTableView::eventFilter(watched, event);
-}
+    FEditTrans = std::make_unique<TGridTransEdit>(this);
+    FComboTrans = std::make_unique<TGridTransCombo>(this);
 
-}  // namespace gridimpl
+    FGridTimer = new plat::TTimer(this);
+    FGridTimer->SetInterval(500);
+    FGridTimer->SetEnabled(false);
+    FGridTimer->SetOnTimer([this](QObject*) {
+        searchTick();
+        GridTimer();
+    });
 
-TExStringGrid::TExStringGrid(QWidget* parent) : QWidget(parent), visible_(kMaxHideCol, 1) {
-    view_ = new gridimpl::GridView(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    setFocusProxy(view_);
-    setFocusPolicy(view_->focusPolicy());
-
-    model_ = new gridimpl::GridModel(this);
-    delegate_ = new gridimpl::GridDelegate(this);
-    view_->setModel(model_);
-    view_->setItemDelegate(delegate_);
-    // Clicks and keys open the editor through the view above, never on the view's timer.
-    view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Tab moves on to the next control of the window, not to the next cell.
-    view_->setTabKeyNavigation(false);
-    view_->setWordWrap(false);
-
-    QHeaderView* h = view_->horizontalHeader();
-    QHeaderView* v = view_->verticalHeader();
-    h->setSectionsClickable(false);
-    v->setSectionsClickable(false);
-    h->setHighlightSections(false);
-    v->setHighlightSections(false);
-    h->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    v->setDefaultAlignment(Qt::AlignCenter);
-    v->setSectionResizeMode(QHeaderView::Fixed);
-    v->setDefaultSectionSize(kDefaultRowHeight);
-    h->setDefaultSectionSize(kDefaultColWidth);
-    h->setMinimumSectionSize(1);
-    // A double-click on a header border sizes the column only through the grid's own rule.
-    disconnect(h, &QHeaderView::sectionHandleDoubleClicked, view_, &QTableView::resizeColumnToContents);
-    h->viewport()->installEventFilter(view_);
-    v->viewport()->installEventFilter(view_);
-    // The view's corner is the fixed cell (0, 0): it shows that cell's text like the other headers.
-    corner_ = view_->findChild<QAbstractButton*>();
-    if (corner_) corner_->installEventFilter(view_);
-
-    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& cur, const QModelIndex&) { onCurrentChanged(cur); });
-    connect(h, &QHeaderView::sectionResized, this,
-            [this](int l, int o, int n) { onSectionResized(l, o, n); });
-    connect(view_, &QAbstractItemView::pressed, this,
-            [this](const QModelIndex& i) { ClickCell(i.row() + 1, DisplColIndex(realCol(i.column()))); });
-    connect(h, &QHeaderView::sectionDoubleClicked, this,
-            [this](int logical) { DblClickCell(0, DisplColIndex(realCol(logical))); });
-    connect(v, &QHeaderView::sectionDoubleClicked, this, [this](int logical) { DblClickCell(logical + 1, 0); });
-
-    resizeStore(kDefaultRowCount, kDefaultColCount);
+    // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
+    FEditCombo = new TGridCombo(this);
+    FEditCombo->setParent(viewport());
+    FEditCombo->hide();
+    FEditCombo->SetEnabled(false);
+    FEditCombo->installEventFilter(this);
+    FEditCombo->OnChange = [this](QObject*) {
+        comboChanged();
+        if (OnEditChange && FSpecialEditor && !FNoEditChange) OnEditChange(this, Col(), Row(), FEditCombo->Text());
+    };
+    FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
+    createEditorControls();
 }
 
 TExStringGrid::~TExStringGrid() {
-    // The view calls back into the grid while it goes: it goes while the grid is still whole.
-    delete view_;
-    view_ = nullptr;
+    // The widths as the user left them; a store that cannot be written must not stop the teardown.
+    if (FColumnSize->Save()) plat::guarded([this] { SaveColSizes(); });
+    Destroying();
+    // The editors go first: nothing they do on their way out may reach a grid half taken down.
+    if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
+    delete FEditCombo;
+    FEditCombo = nullptr;
+    for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
+                       static_cast<QWidget*>(FSpinEdit)})
+        if (w) w->removeEventFilter(this);
+    if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
+    if (FOwnerForm) FOwnerForm->removeEventFilter(this);
+    FClearTextOnly = false;
+    FSaveHiddenCells = false;
+    FreeAllCellProperties();
+    // In the order the grid's parts depend on each other; widgets leave their parent as they go.
+    FFocusHelper.reset();
+    FIgnoreColumns.clear();
+    FProgressAppearance.reset();
+    FFloatingFooter.reset();
+    FControlList.reset();
+    for (auto* l : {&FSortRowXRef, &FUnSortRowXRef, &FMergedColumns, &FSelectedCells, &FSelectedRows,
+                    &FModifiedRows, &FEnabledRows})
+        l->reset();
+    FPrintSettings.reset();
+    FHTMLSettings.reset();
+    FSortSettings.reset();
+    FDragDropSettings.reset();
+    FDragScrollOptions.reset();
+    FControlLook.reset();
+    FNavigation.reset();
+    FColumnSize.reset();
+    FCellNode.reset();
+    FBands.reset();
+    FSizeWhileTyping.reset();
+    FMouseActions.reset();
+    FGrouping.reset();
+    FSortIndexes.reset();
+    FBackGround.reset();
+    FFooterPanel.reset();
+    FSearchPanel.reset();
+    FSearchFooter.reset();
+    FBalloon.reset();
+    FShowModified.reset();
+    FOrigColSizes.reset();
+    FFilterDropDown.reset();
+    FDropList.reset();
+    FDropCheckList.reset();
+    FSyncGrid.reset();
+    for (auto& a : FArrows) a.reset();
+    FGridItems.Clear();
+    FFilter.reset();
+    FFocusWindow.reset();
+    FEditTrans.reset();
+    FComboTrans.reset();
+    FScrollHintWnd.reset();
 }
+
+QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
+    for (QWidget* w = Control; w; w = w->parentWidget())
+        if (w->isWindow()) return w;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- window and lifecycle
+
+bool TExStringGrid::event(QEvent* e) {
+    if (e->type() == QEvent::ParentChange) FWndCreated = false;
+    if (e->type() == GridEditDoneEventType()) {
+        // The notice an ended edit posted: OnEditCellDone, and a double-click-only grid stops editing.
+        const auto* done = static_cast<const TGridEditDone*>(e);
+        plat::guarded([&] {
+            if (OnEditCellDone) OnEditCellDone(this, done->Col, done->Row);
+            if (FMouseActions->EditOnDblClickOnly()) {
+                HideInplaceEdit();
+                FEditMode = false;
+                DisableEditing();
+            }
+        });
+        return true;
+    }
+    if (e->type() == OfficeThemeChangeEventType()) {
+        plat::guarded([this] { AdaptToOfficeTheme(); });
+        return true;
+    }
+    const bool result = TBaseGrid::event(e);
+    if (e->type() == QEvent::Paint) plat::guarded([this] { paintFrame(); });
+    if (e->type() == QEvent::Show && !FWndCreated) plat::guarded([this] { CreateWnd(); });
+    return result;
+}
+
+void TExStringGrid::CreateWnd() {
+    if (IsDestroying() || !parentWidget()) return;
+    FWndCreated = true;
+    FFooterPanel->setVisible(FFloatingFooter->Visible());
+    FSearchPanel->setVisible(FSearchFooter->Visible());
+    FSearchPanel->setFixedHeight(FSearchFooter->Visible() ? 32 : 0);
+    LayoutPanels();
+    // One timer, started again.
+    FGridTimer->SetEnabled(false);
+    FGridTimer->SetEnabled(true);
+    FIsWinXP = FIsWinXP && plat::IsThemeActive();
+    // A metro grid whose window is made now gets its thin scroll controls.
+    if (FScrollType == ssMetro && !IsDesignTime()) {
+        makeScrollControls();
+        SetScrollBars(plat::ssNone);
+    }
+    FWheelScrollLines = QApplication::wheelScrollLines();
+    if (FWheelScrollLines < 0) FWheelScrollLines = VisibleRowCount();
+    if (FColumnSize->Save()) LoadColSizes();
+}
+
+void TExStringGrid::Loaded() {
+    TBaseGrid::Loaded();
+    FOldCursor = cursor();
+    ShowColumnHeaders();
+    ShowRowHeaders();
+    if (FLook == glVEZ) {
+        FLook = glCustom;
+        FLoading = true;
+        SetLook(glVEZ);
+        FLoading = false;
+    }
+    FFixedRowsMin = FixedRows();
+    FFixedColsMin = FixedCols();
+    FMinRowHeight = DefaultRowHeight();
+    FMinColWidth = 10;
+    if (FAutoSize) AutoSizeColumns(false, 4);
+    if (FColumnSize->Save()) LoadColSizes();
+    FMaxRowCount = RowCount();
+    FLoaded = true;
+    if (Options().contains(plat::goAlwaysShowEditor)) {
+        plat::TGridOptions o = Options();
+        o.exclude(plat::goAlwaysShowEditor);
+        SetOptions(o);
+        FNavigation->SetAlwaysEdit(true);
+    }
+    if (!FIsWinXP && FControlLook->ControlStyle() == csTheme) FControlLook->SetControlStyle(csClassic);
+    FSearchFooter->SetAutoThemeAdapt(FAutoThemeAdapt);
+    UpdateSearchPanel();
+    ApplyScrollBarAlways(false);
+    if (FAutoThemeAdapt && !IsDesignTime()) AdaptToOfficeTheme();
+    // The reference sizes and the column order as the window left them.
+    FOrigColSizes->Clear();
+    for (int c = 0; c < ColCount(); ++c) FOrigColSizes->Add(ColWidths(c));
+    FOldSize = width();
+    SetColumnOrder();
+}
+
+void TExStringGrid::resizeEvent(QResizeEvent* event) {
+    TBaseGrid::resizeEvent(event);
+    plat::guarded([this] {
+        if (FLoaded && parentWidget() && FColumnSize->Stretch()) StretchColumnToFit(FColumnSize->StretchColumn());
+        LayoutPanels();
+        layoutScrollControls();
+        if (OnResize) OnResize(this);
+        const TBackGroundDisplay d = FBackGround->Display();
+        if ((d == bdGradientHorz || d == bdGradientVert) && FBackGround->ColorTo() != plat::clNone) RepaintGrid();
+        ApplyScrollBarAlways(false);
+    });
+}
+
+void TExStringGrid::Invalidate() {
+    if (FEditChange) {
+        FEditChange = false;
+        return;
+    }
+    InvalidateGrid();
+    if (FFloatingFooter->Visible()) FFooterPanel->update();
+}
+
+void TExStringGrid::RepaintGrid() {
+    if (FUpdateCount == 0 && !IsDestroying()) Invalidate();
+}
+
+void TExStringGrid::RepaintRow(int ARow) {
+    if (FUpdateCount == 0 && ARow >= 0 && ARow < RowCount()) InvalidateRow(ARow);
+}
+
+void TExStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    const int rh = DefaultRowHeight();
+    if (FIntegralHeight && FUpdateCount == 0 && rh > 0) {
+        const int s = VisibleColCount() + FixedCols() < ColCount() ? scrollBarExtent(this) : 0;
+        const int b = BorderStyle() == plat::bsSingle ? 2 : 0;
+        const int inner = AHeight - s - b;
+        AHeight = (inner - inner % rh) + s + 2 * b;
+    }
+    setGeometry(ALeft, ATop, AWidth, AHeight);
+    if (parentWidget()) PaintNCBorder();
+}
+
+void TExStringGrid::SetBorderColor(TColor Value) {
+    if (FBorderColor == Value) return;
+    FBorderColor = Value;
+    if (parentWidget()) PaintNCBorder();
+}
+
+void TExStringGrid::ApplyScrollBarAlways(bool HideUnneeded) {
+    const bool rowsFit = VisibleRowCount() + FixedRows() >= RowCount();
+    const bool colsFit = VisibleColCount() + FixedCols() >= ColCount();
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    if (FScrollBarAlways != saNone) {
+        const bool vert = FScrollBarAlways == saVert || FScrollBarAlways == saBoth;
+        const bool horz = FScrollBarAlways == saHorz || FScrollBarAlways == saBoth;
+        if (rowsFit) setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        else if (vert) setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        if (colsFit) setHorizontalScrollBarPolicy(horz ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        else if (horz) setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        v->setEnabled(!rowsFit);
+        h->setEnabled(!colsFit);
+    } else if (HideUnneeded) {
+        if (rowsFit) setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (colsFit) setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+}
+
+QString TExStringGrid::GetEditMask(int ACol, int ARow) {
+    QString mask = FEditMask;
+    if (OnGetEditMask) OnGetEditMask(this, ACol, ARow, mask);
+    return mask;
+}
+
+// ---------------------------------------------------------------- update lock
+
+void TExStringGrid::BeginUpdate() {
+    if (FUpdateCount++ == 0 && isVisible()) {
+        setUpdatesEnabled(false);
+        FRedrawOff = true;
+    }
+}
+
+void TExStringGrid::EndUpdate() {
+    if (FUpdateCount == 0) return;
+    if (--FUpdateCount > 0 || IsDestroying()) return;
+    if (FRedrawOff) {
+        FRedrawOff = false;
+        setUpdatesEnabled(true);
+    }
+    InvalidateGrid();
+    PaintNCBorder();
+}
+
+// ---------------------------------------------------------------- cells and dimensions
 
 void TExStringGrid::checkCell(int ACol, int ARow) const {
-    if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_)
-        throw std::out_of_range("Grid index out of range");
-}
-
-void TExStringGrid::resizeStore(int rows, int totalCols) {
-    rows = std::max(rows, 1);
-    totalCols = std::max(totalCols, 1);
-    if (rows == rowCount_ && totalCols == totalCols_) return;
-    const int oldRows = rowCount_, oldCols = totalCols_;
-    if (totalCols == totalCols_) {
-        text_.resize(size_t(rows) * totalCols);
-        flags_.resize(size_t(rows) * totalCols);
-        colors_.resize(size_t(rows) * totalCols, clNone);
-        pictures_.resize(size_t(rows) * totalCols);
-    } else {
-        std::vector<QString> text(size_t(rows) * totalCols);
-        std::vector<uint8_t> flags(size_t(rows) * totalCols);
-        std::vector<TColor> colors(size_t(rows) * totalCols, clNone);
-        std::vector<CellPicture> pictures(size_t(rows) * totalCols);
-        const int keepR = std::min(rows, oldRows), keepC = std::min(totalCols, oldCols);
-        for (int r = 0; r < keepR; ++r)
-            for (int c = 0; c < keepC; ++c) {
-                text[size_t(r) * totalCols + c] = std::move(text_[size_t(r) * oldCols + c]);
-                flags[size_t(r) * totalCols + c] = flags_[size_t(r) * oldCols + c];
-                colors[size_t(r) * totalCols + c] = colors_[size_t(r) * oldCols + c];
-                pictures[size_t(r) * totalCols + c] = pictures_[size_t(r) * oldCols + c];
-            }
-        text_.swap(text);
-        flags_.swap(flags);
-        colors_.swap(colors);
-        pictures_.swap(pictures);
-    }
-    widths_.resize(totalCols, kDefaultColWidth);
-    // Columns removed at the end take their hidden state with them.
-    for (int c = totalCols; c < std::min(oldCols, kMaxHideCol); ++c)
-        if (!visible_[c]) {
-            visible_[c] = 1;
-            --numHidden_;
-        }
-    rowCount_ = rows;
-    totalCols_ = totalCols;
-    if (rows > oldRows) numberRows(std::max(oldRows, 1));
-    model_->reset();
-    applyColumns();
-    col_ = std::min(col_, ColCount() - 1);
-    row_ = std::min(row_, rowCount_ - 1);
-    syncCurrent();
-    if (totalCols != oldCols) TotalColCountChanged();
-}
-
-void TExStringGrid::numberRows(int from) {
-    // Only a fixed column numbers its rows; a data column's new cells start empty.
-    if (fixedCols_ == 0) return;
-    for (int r = from; r < rowCount_; ++r) text_[index(0, r)] = QString::number(r);
-}
-
-void TExStringGrid::SetFixedCols(int value) {
-    if (value != 0 && value != 1) throw std::out_of_range("Grid index out of range");
-    if (value == fixedCols_) return;
-    // The texts stay: a column that stops being fixed keeps what it shows, row numbers included.
-    // The reset closes an open editor.
-    fixedCols_ = value;
-    model_->reset();
-    applyColumns();
-    syncCurrent();
-    if (corner_) corner_->update();
-}
-
-void TExStringGrid::SetRowCount(int value) { resizeStore(value, totalCols_); }
-
-void TExStringGrid::SetColCount(int value) {
-    // The real column count that shows `value` columns: hidden columns among the kept ones still
-    // count, columns added at the end are shown.
-    value = std::max(value, 1);
-    int total = 0;
-    for (int shown = 0; shown < value; ++total)
-        if (total >= totalCols_ || !IsHiddenColumn(total)) ++shown;
-    resizeStore(rowCount_, total);
-}
-
-void TExStringGrid::applyColumns() {
-    applying_ = true;
-    QHeaderView* h = view_->horizontalHeader();
-    for (int c = fixedCols_; c < totalCols_; ++c) {
-        const bool hidden = IsHiddenColumn(c);
-        view_->setColumnHidden(modelCol(c), hidden);
-        if (!hidden) h->resizeSection(modelCol(c), widths_[c]);
-    }
-    view_->verticalHeader()->setVisible(fixedCols_ == 1 && !IsHiddenColumn(0));
-    view_->verticalHeader()->setFixedWidth(widths_[0]);
-    applying_ = false;
-}
-
-void TExStringGrid::onSectionResized(int logical, int, int newSize) {
-    if (applying_) return;
-    const int c = realCol(logical);
-    if (c < totalCols_ && !IsHiddenColumn(c) && newSize > 0) widths_[c] = newSize;
-}
-
-int TExStringGrid::RealColIndex(int ACol) const {
-    if (ACol >= kMaxHideCol || numHidden_ == 0) return ACol;
-    int shown = 0;
-    for (int j = 0; j < kMaxHideCol; ++j) {
-        if (!visible_[j]) continue;
-        if (shown == ACol) return j;
-        ++shown;
-    }
-    return 0;
-}
-
-int TExStringGrid::DisplColIndex(int ACol) const {
-    if (ACol >= kMaxHideCol || numHidden_ == 0) return ACol;
-    int hiddenBefore = 0;
-    for (int j = 0; j < ACol; ++j)
-        if (!visible_[j]) ++hiddenBefore;
-    return ACol - hiddenBefore;
-}
-
-bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
-    if (ColIndex < 0 || ColIndex >= kMaxHideCol) return false;
-    return !visible_[ColIndex];
-}
-
-void TExStringGrid::HideColumns(int FromCol, int ToCol) {
-    const int current = GetRealCol();
-    bool changed = false;
-    // Only existing columns below the limit can be hidden: a wide range ends there.
-    const int last = std::min(ToCol, std::min(totalCols_, kMaxHideCol) - 1);
-    for (int c = std::max(FromCol, 0); c <= last; ++c) {
-        if (!visible_[c] || ColCount() < 2) continue;
-        visible_[c] = 0;
-        ++numHidden_;
-        changed = true;
-    }
-    if (!changed) return;
-    // The current cell stays on its column while that is shown.
-    col_ = IsHiddenColumn(current) ? std::min(col_, ColCount() - 1) : DisplColIndex(current);
-    applyColumns();
-    syncCurrent();
-    view_->viewport()->update();
-}
-
-void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
-    const int current = GetRealCol();
-    bool changed = false;
-    for (int c = std::max(FromCol, 0); c <= ToCol && c < kMaxHideCol; ++c) {
-        if (visible_[c]) continue;
-        visible_[c] = 1;
-        --numHidden_;
-        changed = true;
-    }
-    if (!changed) return;
-    col_ = DisplColIndex(current);
-    applyColumns();
-    syncCurrent();
-    view_->viewport()->update();
+    if (ACol < 0 || ACol >= TotalColCount() || ARow < 0 || ARow >= RowCount())
+        throw std::out_of_range("grid cell (" + std::to_string(ACol) + ", " + std::to_string(ARow) + ") out of range");
 }
 
 QString TExStringGrid::Cells(int ACol, int ARow) const {
     checkCell(ACol, ARow);
-    return text_[index(ACol, ARow)];
+    return GetCellEx(ACol, ARow);
 }
 
-void TExStringGrid::SetCells(int ACol, int ARow, const QString& value) {
+void TExStringGrid::SetCells(int ACol, int ARow, QString Value) {
     checkCell(ACol, ARow);
-    QString& cell = text_[index(ACol, ARow)];
-    if (cell == value) return;
-    cell = value;
-    model_->cellChanged(ACol, ARow);
-    if (ACol == 0 && ARow == 0 && corner_) corner_->update();
+    SetCellEx(ACol, ARow, std::move(Value));
 }
 
-void TExStringGrid::cellChanged(int ACol, int ARow) { model_->cellChanged(ACol, ARow); }
+int TExStringGrid::TotalColCount() const { return ColCount() + FNumHidden; }
 
-void TExStringGrid::RepaintCells() {
-    model_->allChanged();
-    view_->viewport()->update();
+void TExStringGrid::SetDefaultRowHeight(int Value) {
+    TBaseGrid::SetDefaultRowHeight(Value);
+    FFloatingFooter->SetHeight(Value);
 }
 
-QRect TExStringGrid::CellRect(int ACol, int ARow) const {
-    const int c = RealColIndex(ACol);
-    if (c < 0 || c >= totalCols_ || ARow < 0 || ARow >= rowCount_ || IsHiddenColumn(c)) return {};
-    QRect r;
-    const QWidget* area = nullptr;
-    QHeaderView* h = view_->horizontalHeader();
-    QHeaderView* v = view_->verticalHeader();
-    if (c < fixedCols_ && ARow == 0) {
-        if (!corner_ || !corner_->isVisible()) return {};
-        return QRect(corner_->mapTo(this, QPoint(0, 0)), corner_->size());
-    } else if (ARow == 0) {
-        area = h->viewport();
-        r = QRect(h->sectionViewportPosition(modelCol(c)), 0, h->sectionSize(modelCol(c)), h->height());
-    } else if (c < fixedCols_) {
-        area = v->viewport();
-        r = QRect(0, v->sectionViewportPosition(ARow - 1), v->width(), v->sectionSize(ARow - 1));
+void TExStringGrid::SetFixedFooters(int Value) {
+    FFixedFooters = std::max(0, Value);
+    RepaintGrid();
+}
+
+void TExStringGrid::StretchColumnToFit(int ACol) {
+    if (IsDestroying()) return;
+    if (ACol == -1) ACol = ColCount() - 1;
+    if (ACol >= ColCount()) throw EExGridError(QStringLiteral("Stretch column index out of range"));
+    if (ColCount() == 0 || !FColumnSize->Stretch() || FIsColChanging || ACol < 0) return;
+    FIsColChanging = true;
+    FColchgFlg = false;
+    const int cw = ClientWidth();
+    if (ColCount() == 1) {
+        SetColWidths(ACol, cw);
     } else {
-        area = view_->viewport();
-        r = view_->visualRect(model_->index(ARow - 1, modelCol(c)));
+        int others = 0;
+        for (int c = 0; c < ColCount(); ++c)
+            if (c != ACol) others += ColWidths(c);
+        if (others < cw) SetColWidths(ACol, cw - others - 1);
+        else if (LeftCol() == FixedCols()) SetColWidths(ACol, DefaultColWidth());
     }
-    if (!area->isVisible() || !r.intersects(area->rect())) return {};
-    return r.translated(area->mapTo(this, QPoint(0, 0)));
+    FColchgFlg = true;
+    FIsColChanging = false;
+    if (FFloatingFooter->Visible()) LayoutPanels();
 }
 
-int TExStringGrid::ColWidths(int ACol) const { return AllColWidths(RealColIndex(ACol)); }
+// ---------------------------------------------------------------- headers and column order
 
-void TExStringGrid::SetColWidths(int ACol, int width) { SetAllColWidths(RealColIndex(ACol), width); }
-
-int TExStringGrid::AllColWidths(int ACol) const {
-    if (ACol < 0 || ACol >= totalCols_) throw std::out_of_range("Grid index out of range");
-    return widths_[ACol];
+void TExStringGrid::SetColumnOrder() {
+    FColumnOrder.resize(size_t(std::max(0, ColCount())));
+    for (int c = 0; c < ColCount(); ++c) FColumnOrder[size_t(c)] = c;
 }
 
-void TExStringGrid::SetAllColWidths(int ACol, int width) {
-    if (ACol < 0 || ACol >= totalCols_) throw std::out_of_range("Grid index out of range");
-    widths_[ACol] = std::max(width, 0);
-    if (!IsHiddenColumn(ACol)) applyColumns();
+// ---------------------------------------------------------------- look
+
+
+int32_t TExStringGrid::GetVersionNr() const { return 0x06020103; }
+
+QString TExStringGrid::GetVersionString() const {
+    const uint32_t v = uint32_t(GetVersionNr());
+    return QStringLiteral("%1.%2.%3.%4 Sep, 2012").arg(v >> 24).arg((v >> 16) & 0xFF).arg((v >> 8) & 0xFF).arg(v & 0xFF);
 }
 
-void TExStringGrid::AutoSizeCol(int ACol, int padding) {
-    const int c = RealColIndex(ACol);
-    if (c < 0 || c >= totalCols_) return;
-    const QFontMetrics body(font());
-    const QFontMetrics head(view_->horizontalHeader()->font());
-    const int box = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
-    int widest = 0;
-    for (int r = 0; r < rowCount_; ++r) {
-        int w = 0;
-        bool state = false;
-        if (r > 0 && GetCheckBoxState(c, r, state)) {
-            w = box + (HasDataCheckBox(c, r) ? 0 : kCellMargin + body.horizontalAdvance(text_[index(c, r)]));
-        } else {
-            w = (r == 0 ? head : body).horizontalAdvance(text_[index(c, r)]);
-        }
-        widest = std::max(widest, w);
+QString TExStringGrid::Version() const {
+    const uint32_t v = uint32_t(GetVersionNr());
+    return QStringLiteral("%1.%2.%3.%4").arg(v >> 24).arg((v >> 16) & 0xFF).arg((v >> 8) & 0xFF).arg(v & 0xFF);
+}
+
+QCursor TExStringGrid::Cursor() const { return cursor(); }
+void TExStringGrid::SetCursor(const QCursor& Value) {
+    setCursor(Value);
+    FOldCursor = Value;
+}
+
+// ---------------------------------------------------------------- panels
+
+void TExStringGrid::UpdateSearchPanel() {
+    if (!FSearchPanel || !FSearchFooter) return;
+    const TSearchFooter& f = *FSearchFooter;
+    TSearchPanel& p = *FSearchPanel;
+    p.setVisible(f.Visible());
+    p.setFixedHeight(f.Visible() ? 32 : 0);
+    p.FindNextCaption = f.FindNextCaption();
+    p.FindPrevCaption = f.FindPrevCaption();
+    p.MatchCaseCaption = f.MatchCaseCaption();
+    p.HighLightCaption = f.HighLightCaption();
+    p.HintClose = f.HintClose();
+    p.HintFindNext = f.HintFindNext();
+    p.HintFindPrev = f.HintFindPrev();
+    p.HintHighlight = f.HintHighlight();
+    p.SetColor(f.Color());
+    p.SetColorTo(f.ColorTo());
+    p.setFont(f.Font());
+    LayoutPanels();
+}
+
+void TExStringGrid::LayoutPanels() {
+    if (!FFooterPanel || !FSearchPanel) return;
+    const QRect cr = contentsRect();
+    int bottom = cr.bottom() + 1;
+    if (horizontalScrollBar()->isVisible()) bottom -= horizontalScrollBar()->height();
+    int used = 0;
+    for (QWidget* p : {static_cast<QWidget*>(FSearchPanel.get()), static_cast<QWidget*>(FFooterPanel.get())}) {
+        const int h = p->isVisibleTo(this) ? p->height() : 0;
+        p->setGeometry(cr.left(), bottom - used - h, cr.width(), h);
+        used += h;
     }
-    int width = widest + 2 * kCellMargin;
-    if (padding != 0) width += padding;
-    SetAllColWidths(c, width);
+    setViewportMargins(0, 0, 0, used);
 }
 
-void TExStringGrid::SetCol(int value) {
-    if (value < 0 || value >= ColCount()) throw std::out_of_range("Grid index out of range");
-    col_ = value;
-    syncCurrent();
+// ---------------------------------------------------------------- focus window
+
+void TExStringGrid::MoveFocusWindow() {
+    if (!FFocusWindow || FocusWindowGrid() != this) return;
+    const plat::TRect r = CellRect(Col(), Row());
+    const QPoint tl = viewport()->mapToGlobal(QPoint(r.Left, r.Top));
+    FFocusWindow->setGeometry(tl.x() - 4, tl.y() - 4, r.Right - r.Left + 9, r.Bottom - r.Top + 9);
 }
 
-void TExStringGrid::SetRow(int value) {
-    if (value < 0 || value >= rowCount_) throw std::out_of_range("Grid index out of range");
-    row_ = value;
-    syncCurrent();
+void TExStringGrid::HideFocusWindow() {
+    if (FocusWindowGrid() == this) SetFocusWindowGrid(nullptr);
+    FFocusWindow->hide();
 }
 
-void TExStringGrid::syncCurrent() {
-    syncing_ = true;
-    // With column 0 hidden or not fixed, display column 0 is a data column.
-    if (row_ >= 1 && GetRealCol() >= fixedCols_) {
-        const QModelIndex i = model_->index(row_ - 1, modelCol(GetRealCol()));
-        if (i != view_->currentIndex()) view_->setCurrentIndex(i);
-    } else if (view_->selectionModel()) {
-        view_->selectionModel()->clear();
-    }
-    syncing_ = false;
-}
+// ---------------------------------------------------------------- the owner form
 
-void TExStringGrid::onCurrentChanged(const QModelIndex& current) {
-    if (syncing_ || !current.isValid()) return;
-    row_ = current.row() + 1;
-    col_ = DisplColIndex(realCol(current.column()));
-}
-
-// Check boxes ---------------------------------------------------------------------------------
-
-bool TExStringGrid::IsVirtualCheckCell(int, int) const { return false; }
-
-bool TExStringGrid::HasCheckBox(int ACol, int ARow) const {
-    if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_) return false;
-    return (flags_[index(ACol, ARow)] & fCheck) || IsVirtualCheckCell(ACol, ARow);
-}
-
-bool TExStringGrid::HasDataCheckBox(int ACol, int ARow) const {
-    if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_) return false;
-    const uint8_t f = flags_[index(ACol, ARow)];
-    if (f & fCheck) return f & fData;
-    return IsVirtualCheckCell(ACol, ARow);
-}
-
-void TExStringGrid::AddCheckBox(int ACol, int ARow, bool State, bool Data) {
-    if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_) throw std::invalid_argument("Invalid cell");
-    uint8_t& f = flags_[index(ACol, ARow)];
-    f = uint8_t((f & fReadOnly) | fCheck | (Data ? fData : 0) | (!Data && State ? fChecked : 0));
-    if (Data) {
-        const QString& t = text_[index(ACol, ARow)];
-        if (t != CheckTrue && t != CheckFalse) text_[index(ACol, ARow)] = State ? CheckTrue : CheckFalse;
-    }
-    cellChanged(ACol, ARow);
-}
-
-void TExStringGrid::RemoveCheckBox(int ACol, int ARow) {
-    if (ACol < 0 || ARow < 0 || ACol >= totalCols_ || ARow >= rowCount_) return;
-    flags_[index(ACol, ARow)] &= fReadOnly;
-    cellChanged(ACol, ARow);
-}
-
-bool TExStringGrid::GetCheckBoxState(int ACol, int ARow, bool& State) const {
-    if (!HasCheckBox(ACol, ARow)) return false;
-    const uint8_t f = flags_[index(ACol, ARow)];
-    if ((f & fCheck) && !(f & fData))
-        State = f & fChecked;
-    else
-        State = text_[index(ACol, ARow)] == GetCheckTrue(ACol, ARow);
-    return true;
-}
-
-bool TExStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
-    if (!HasCheckBox(ACol, ARow)) return false;
-    uint8_t& f = flags_[index(ACol, ARow)];
-    if ((f & fCheck) && !(f & fData)) {
-        f = uint8_t(State ? (f | fChecked) : (f & ~fChecked));
-        cellChanged(ACol, ARow);
-    } else {
-        SetCells(ACol, ARow, State ? GetCheckTrue(ACol, ARow) : GetCheckFalse(ACol, ARow));
-    }
-    return true;
-}
-
-bool TExStringGrid::ToggleCellCheck(int ACol, int ARow, bool FromMouse) {
-    bool state = false;
-    if (!GetCheckBoxState(ACol, ARow, state)) return false;
-    if (FromMouse && !CanEditCell(ACol, ARow)) return false;
-    SetCheckBoxState(ACol, ARow, !state);
-    return true;
-}
-
-bool TExStringGrid::ReadOnly(int ACol, int ARow) const {
-    checkCell(ACol, ARow);
-    return flags_[index(ACol, ARow)] & fReadOnly;
-}
-
-void TExStringGrid::SetReadOnly(int ACol, int ARow, bool value) {
-    checkCell(ACol, ARow);
-    uint8_t& f = flags_[index(ACol, ARow)];
-    f = uint8_t(value ? (f | fReadOnly) : (f & ~fReadOnly));
-}
-
-QString TExStringGrid::GetCheckTrue(int, int) const { return CheckTrue; }
-QString TExStringGrid::GetCheckFalse(int, int) const { return CheckFalse; }
-TEditorType TExStringGrid::GetCellEditor(int ACol, int ARow) const { return DoGetEditorType(ACol, ARow, edNormal); }
-
-TEditorType TExStringGrid::DoGetEditorType(int ACol, int ARow, TEditorType AEditor) const {
-    if (OnGetEditorType)
-        plat::guarded([&] { OnGetEditorType(const_cast<TExStringGrid*>(this), ACol, ARow, AEditor); });
-    return AEditor;
-}
-
-QStringList TExStringGrid::GetComboItems(int ACol, int ARow) const {
-    GetCellEditor(ACol, ARow);
-    return comboList_;
-}
-
-void TExStringGrid::AddCheckBoxColumn(int ACol, bool DefaultState, bool DataCheckBox) {
-    for (int r = 1; r < rowCount_; ++r) AddCheckBox(ACol, r, DefaultState, DataCheckBox);
-}
-int TExStringGrid::GetDropDownCount(int, int) const { return 8; }
-
-int TExStringGrid::GetEditLength(int, int) const { return 0; }
-
-bool TExStringGrid::CanEditCell(int ACol, int ARow) const {
-    if (ACol < fixedCols_ || ARow < 1 || ACol >= totalCols_ || ARow >= rowCount_) return false;
-    return !(flags_[index(ACol, ARow)] & fReadOnly);
-}
-
-TAlignment TExStringGrid::GetCellAlignment(int, int) const { return taLeftJustify; }
-TColor TExStringGrid::GetCellColor(int ACol, int ARow) const {
-    if (ACol >= 0 && ARow >= 0 && ACol < totalCols_ && ARow < rowCount_) {
-        const TColor own = colors_[size_t(index(ACol, ARow))];
-        if (own != clNone) return own;
-    }
-    return Color;
-}
-
-void TExStringGrid::SetColors(int ACol, int ARow, TColor color) {
-    checkCell(ACol, ARow);
-    colors_[size_t(index(ACol, ARow))] = color;
-    cellChanged(ACol, ARow);
-}
-
-void TExStringGrid::SetGridImages(const plat::TImageList* images) {
-    gridImages_ = images;
-    RepaintCells();
-}
-
-bool TExStringGrid::AddImageIdx(int ACol, int ARow, int Aidx, TCellHAlign hal, TCellVAlign val) {
-    checkCell(ACol, ARow);
-    if (!gridImages_) return false;
-    pictures_[size_t(index(ACol, ARow))] = {int16_t(std::clamp(Aidx, -1, 32767)), hal, val};
-    cellChanged(ACol, ARow);
-    return true;
-}
-
-bool TExStringGrid::GetImageIdx(int ACol, int ARow, int& idx) const {
-    checkCell(ACol, ARow);
-    const CellPicture& p = pictures_[size_t(index(ACol, ARow))];
-    if (!gridImages_ || p.index < 0) return false;
-    idx = p.index;
-    return true;
-}
-
-void TExStringGrid::RemoveImageIdx(int ACol, int ARow) {
-    checkCell(ACol, ARow);
-    pictures_[size_t(index(ACol, ARow))] = {};
-    cellChanged(ACol, ARow);
-}
-
-// Input ---------------------------------------------------------------------------------------
-
-bool TExStringGrid::KeyPress(QChar key) {
-    if (OnKeyPress) plat::guarded([&] { OnKeyPress(this, key); });
-    if (key.isNull()) return true;
-    if (key == u' ' && row_ >= 1 && GetRealCol() >= fixedCols_ && HasCheckBox(GetRealCol(), row_)) {
-        if (ToggleCellCheck(GetRealCol(), row_, true)) CheckBoxClick(GetRealCol(), row_);
+bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched == viewport()) {
+        const auto* help = static_cast<const QHelpEvent*>(event);
+        const plat::TGridCoord cell = MouseCoord(help->pos().x(), help->pos().y());
+        const QString hint = cell.X >= 0 && cell.Y >= 0 ? CellHint(cell.Y, cell.X) : QString();
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.X, cell.Y).toQRect());
         return true;
     }
-    return false;
+    if (editorKey(watched, event)) return true;
+    if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
+        auto* form = static_cast<QWidget*>(watched);
+        FInFormResize = true;
+        plat::guarded([&] {
+            formResized(form);
+            // The form's own handling; an exception from it stays here.
+            try {
+                static_cast<QObject*>(form)->event(event);
+            } catch (...) {
+            }
+            StretchColumnToFit(FColumnSize->StretchColumn());
+        });
+        FInFormResize = false;
+        return true;
+    }
+    return TBaseGrid::eventFilter(watched, event);
 }
 
-void TExStringGrid::viewKeyPress(QKeyEvent* event) {
-    QChar key;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        key = QChar(13);
-    else if (!event->text().isEmpty())
-        key = event->text().at(0);
-    if (!key.isNull() && KeyPress(key)) {
-        event->accept();
+void TExStringGrid::formResized(QWidget* Form) {
+    if (IsDestroying() || !FSizeWithForm) return;
+    const int w = Form->width() + width() - FPrevSizeX;
+    const int h = Form->height() + height() - FPrevSizeY;
+    if (w > 0 && h > 0) {
+        SetBounds(x(), y(), w, h);
+        FPrevSizeX = Form->width();
+        FPrevSizeY = Form->height();
+    }
+}
+
+// ---------------------------------------------------------------- assign
+
+void TExStringGrid::Assign(const QObject* Source) {
+    const auto* s = dynamic_cast<const TExStringGrid*>(Source);
+    if (!s) return;
+    auto& src = const_cast<TExStringGrid&>(*s);
+    BeginUpdate();
+    Font().Assign(src.Font());
+    FActiveCellColor = s->FActiveCellColor;
+    FActiveCellColorTo = s->FActiveCellColorTo;
+    FActiveCellFont.Assign(s->FActiveCellFont);
+    FActiveCellShow = s->FActiveCellShow;
+    SetActiveRowShow(s->ActiveRowShow());
+    FFilterDropDown->Assign(s->FFilterDropDown.get());
+    FAnchorHint = s->FAnchorHint;
+    FAutoNumAlign = s->FAutoNumAlign;
+    FAutoSize = s->FAutoSize;
+    FAutoThemeAdapt = s->FAutoThemeAdapt;
+    FAutoFilterUpdate = s->FAutoFilterUpdate;
+    FMouseActions->Assign(s->FMouseActions.get());
+    FNavigation->Assign(s->FNavigation.get());
+    FGrouping->Assign(s->FGrouping.get());
+    FSearchFooter->Assign(s->FSearchFooter.get());
+    FPrintSettings->Assign(s->FPrintSettings.get());
+    FFilter->Clear();
+    for (int i = 0; i < s->FFilter->Count(); ++i)
+        FFilter->plat::TCollection<TFilterData>::Add().Assign(s->FFilter->Items(i));
+    FHTMLSettings->Assign(s->FHTMLSettings.get());
+    FBands->Assign(s->FBands.get());
+    FCellNode->Assign(s->FCellNode.get());
+    FSortSettings->Assign(s->FSortSettings.get());
+    FDragScrollOptions->Assign(s->FDragScrollOptions.get());
+    FDragDropSettings->Assign(s->FDragDropSettings.get());
+    FProgressAppearance->Assign(s->FProgressAppearance.get());
+    FColumnSize->Assign(s->FColumnSize.get());
+    FSyncGrid->Assign(s->FSyncGrid.get());
+    FFocusHelper->Assign(s->FFocusHelper.get());
+    FFixedRowAlways = s->FFixedRowAlways;
+    SetColCount(s->ColCount());
+    SetRowCount(s->RowCount());
+    SetFixedRows(s->FixedRows());
+    SetFixedCols(s->FixedCols());
+    SetDefaultColWidth(s->DefaultColWidth());
+    SetDefaultRowHeight(s->DefaultRowHeight());
+    SetFixedRowHeight(s->FFixedRowHeight);
+    SetFixedColWidth(s->FixedColWidth());
+    FInvalidEntryTitle = s->FInvalidEntryTitle;
+    FInvalidEntryIcon = s->FInvalidEntryIcon;
+    FInvalidEntryText = s->FInvalidEntryText;
+    SetOptions(s->Options());
+    for (int c = 0; c < ColCount(); ++c) SetColWidths(c, s->ColWidths(c));
+    SetColumnHeaders(s->FColumnHeaders);
+    for (int r = 0; r < RowCount(); ++r) SetRowHeights(r, s->RowHeights(r));
+    FScrollProportional = s->FScrollProportional;  // the field: no bar update yet
+    FScrollSynch = s->FScrollSynch;
+    FScrollHints = s->FScrollHints;
+    FScrollBarAlways = s->FScrollBarAlways;
+    SetScrollBars(s->ScrollBars());
+    FScrollWidth = s->FScrollWidth;
+    SetScrollColor(s->FScrollColor);
+    SetScrollType(s->FScrollType);
+    SetScrollWidth(s->FScrollWidth);
+    AssignCells(Source);
+    EndUpdate();
+}
+
+void TExStringGrid::AssignCells(const QObject* Source) {
+    const auto* s = dynamic_cast<const TExStringGrid*>(Source);
+    if (!s || s == this) return;
+    BeginUpdate();
+    const int rows = std::min(RowCount(), s->RowCount());
+    const int cols = std::max(TotalColCount(), s->TotalColCount());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            SetGridCells(c, r, c < s->TotalColCount() ? s->GridCells(c, r) : QString());
+            const TCellProperties* sp = c < s->TotalColCount() ? s->GridObjects(c, r) : nullptr;
+            if (sp) {
+                auto p = std::make_unique<TCellProperties>(this, c, r);
+                p->Assign(*sp);
+                p->SetGradientDirection(sp->GradientDirection());
+                p->SetCalcType(sp->CalcType());
+                SetCellProperties(c, r, std::move(p));
+                GridObjects(c, r)->SetBrushColorTo(sp->BrushColorTo());
+            } else if (GridObjects(c, r)) {
+                FreeCellProperties(c, r);
+            }
+        }
+    }
+    EndUpdate();
+}
+
+// ---------------------------------------------------------------- form values
+
+void SetConfiguratorFormValues(TExStringGrid& Grid) {
+    plat::TFont& f = Grid.Font();
+    f.SetName(QStringLiteral("Tahoma"));
+    f.SetHeight(-11);
+    plat::TFont& ff = Grid.FixedFont();
+    ff.SetName(QStringLiteral("Tahoma"));
+    ff.SetHeight(-11);
+    ff.SetStyle({plat::fsBold});
+    plat::TFont& af = Grid.ActiveCellFont();
+    af.SetName(QStringLiteral("Tahoma"));
+    af.SetHeight(-11);
+    af.SetStyle({plat::fsBold});
+    Grid.SetOptions({plat::goFixedVertLine, plat::goFixedHorzLine, plat::goVertLine, plat::goHorzLine,
+                     plat::goRangeSelect});
+    Grid.SetHoverRowCells({hcNormal, hcSelected});
+    TControlLook& cl = Grid.ControlLook();
+    cl.SetFixedGradientHoverFrom(plat::clGray);
+    cl.SetFixedGradientHoverTo(plat::clWhite);
+    cl.SetFixedGradientDownFrom(plat::clGray);
+    cl.SetFixedGradientDownTo(plat::clSilver);
+    // The drop-down editors' header and footer: shown, in Tahoma, without buttons.
+    cl.DropDownHeader().SetVisible(true);
+    cl.DropDownHeader().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownHeader().Buttons().Clear();
+    cl.DropDownFooter().SetVisible(true);
+    cl.DropDownFooter().Font().SetName(QStringLiteral("Tahoma"));
+    cl.DropDownFooter().Buttons().Clear();
+    Grid.SetFloatFormat(QStringLiteral("%.2f"));
+    Grid.SetFilterDropDownClear(QStringLiteral("(All)"));
+    Grid.PrintSettings().SetDateFormat(QStringLiteral("dd/mm/yyyy"));
+    Grid.PrintSettings().SetPageNumSep(QStringLiteral("/"));
+    TSearchFooter& sf = Grid.SearchFooter();
+    sf.SetFindNextCaption(QStringLiteral("Find &next"));
+    sf.SetFindPrevCaption(QStringLiteral("Find &previous"));
+    sf.SetHighLightCaption(QStringLiteral("Highlight"));
+    sf.SetMatchCaseCaption(QStringLiteral("Match case"));
+    sf.SetHintClose(QStringLiteral("Close"));
+    sf.SetHintFindNext(QStringLiteral("Find next occurrence"));
+    sf.SetHintFindPrev(QStringLiteral("Find previous occurrence"));
+    sf.SetHintHighlight(QStringLiteral("Highlight occurrences"));
+}
+
+// ---------------------------------------------------------------- hidden columns
+
+void TExStringGrid::rebuildColumnMaps() {
+    FDisplToReal.clear();
+    int d = 0;
+    for (int c = 0; c < 512; ++c) {
+        FRealToDispl[size_t(c)] = d;
+        if (FVisibleCol[size_t(c)]) {
+            FDisplToReal.push_back(c);
+            ++d;
+        }
+    }
+}
+
+bool TExStringGrid::IsHiddenColumn(int ColIndex) const {
+    return ColIndex >= 0 && ColIndex < 512 && !FVisibleCol[size_t(ColIndex)];
+}
+
+int TExStringGrid::DisplColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return FRealToDispl[size_t(ACol)];
+}
+
+int TExStringGrid::RealColIndex(int ACol) const {
+    if (ACol >= 512 || ACol < 0 || FNumHidden == 0) return ACol;
+    return ACol < int(FDisplToReal.size()) ? FDisplToReal[size_t(ACol)] : 0;
+}
+
+void TExStringGrid::HideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol; ++c) {
+        if (c >= 512 || !FVisibleCol[size_t(c)] || c >= ColCount() + FNumHidden || ColCount() < 2) continue;
+        const int d = DisplColIndex(c);
+        FAllColWidths[size_t(c)] = int16_t(ColWidths(d));
+        for (int i = d; i <= ColCount() - 2; ++i) SetColWidths(i, ColWidths(i + 1));
+        ++FNumHidden;
+        FVisibleCol[size_t(c)] = false;
+        rebuildColumnMaps();
+        if (Col() == ColCount() - 1) MoveCurrent(Col() - 1, Row(), true, false);
+        TBaseGrid::SetColCount(ColCount() - 1);
+    }
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
+    if (EditorMode()) HideEditor();
+    for (int c = std::max(0, FromCol); c <= ToCol && c < 512; ++c) {
+        if (FVisibleCol[size_t(c)]) continue;
+        --FNumHidden;
+        FVisibleCol[size_t(c)] = true;
+        rebuildColumnMaps();
+        TBaseGrid::SetColCount(ColCount() + 1);
+        const int d = DisplColIndex(c);
+        for (int i = ColCount() - 1; i > d; --i) SetColWidths(i, ColWidths(i - 1));
+        SetColWidths(d, FAllColWidths[size_t(c)]);
+    }
+    RepaintGrid();
+}
+
+int TExStringGrid::AllColWidths(int ACol) const {
+    if (IsHiddenColumn(ACol)) return FAllColWidths[size_t(ACol)];
+    const int d = DisplColIndex(ACol);
+    return d >= 0 && d < ColCount() ? ColWidths(d) : 0;
+}
+
+void TExStringGrid::SetAllColWidths(int ACol, int Value) {
+    if (IsHiddenColumn(ACol)) {
+        FAllColWidths[size_t(ACol)] = int16_t(Value);
         return;
     }
-    view_->baseKeyPress(event);
+    const int d = DisplColIndex(ACol);
+    if (d >= 0 && d < ColCount()) SetColWidths(d, Value);
 }
 
-void TExStringGrid::keyPressEvent(QKeyEvent* event) {
-    if (event == view_->ignoredKey) {
-        // Handled by the view, which left it to the window.
-        view_->ignoredKey = nullptr;
-        event->ignore();
-        return;
+// ---------------------------------------------------------------- ranges and hit tests
+
+plat::TGridRect TExStringGrid::UsedCells() const {
+    int minC = INT_MAX, minR = INT_MAX, maxC = -1, maxR = -1;
+    for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c) {
+            if (GetCellEx(c, r).isEmpty()) continue;
+            minC = std::min(minC, c);
+            minR = std::min(minR, r);
+            maxC = std::max(maxC, c);
+            maxR = std::max(maxR, r);
+        }
+    if (maxC < 0) return {0, 0, 0, 0};
+    return {minC, minR, maxC, maxR};
+}
+
+int TExStringGrid::SaveStartCol() const { return FSaveFixedCells || FSaveFixedCols ? 0 : FixedCols(); }
+int TExStringGrid::SaveEndCol() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() - 1 : ColCount() - FFixedRightCols - 1;
+}
+int TExStringGrid::SaveColCount() const {
+    return FSaveFixedCells || FSaveFixedCols ? ColCount() : ColCount() - FixedCols() - FFixedRightCols;
+}
+int TExStringGrid::SaveStartRow() const { return FSaveFixedCells || FSaveFixedRows ? 0 : FixedRows(); }
+int TExStringGrid::SaveEndRow() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() - 1 : RowCount() - FFixedFooters - 1;
+}
+int TExStringGrid::SaveRowCount() const {
+    return FSaveFixedCells || FSaveFixedRows ? RowCount() : RowCount() - FixedRows() - FFixedFooters;
+}
+
+void TExStringGrid::ScreenToCell(QPoint Pt, int& ACol, int& ARow) const {
+    const QPoint p = viewport()->mapFromGlobal(Pt);
+    MouseToCell(p.x(), p.y(), ACol, ARow);
+}
+
+bool TExStringGrid::IsOnSizingBorder(int X, int Y) const {
+    const plat::TGridCoord cell = MouseCoord(X, Y);
+    if (cell.X < 0 || cell.Y < 0) return false;
+    const plat::TRect r = TStringGrid::CellRect(cell.X, cell.Y);
+    bool result = false;
+    if (cell.Y <= FixedRows() && Options().contains(plat::goColSizing))
+        result = X - r.Left < 4 || r.Right - X < 4;
+    if (cell.X <= FixedCols() && Options().contains(plat::goRowSizing))
+        result = Y - r.Top < 4 || r.Bottom - Y < 4;
+    return result;
+}
+
+// ---------------------------------------------------------------- hidden rows
+
+const std::vector<int>& TExStringGrid::hiddenUnique() const {
+    if (!FHiddenUniqueValid) {
+        FHiddenUnique = FHiddenIdx;
+        FHiddenUnique.erase(std::unique(FHiddenUnique.begin(), FHiddenUnique.end()), FHiddenUnique.end());
+        FHiddenUniqueValid = true;
     }
-    viewKeyPress(event);
+    return FHiddenUnique;
 }
 
-void TExStringGrid::SelectRows(int RowIndex, int RCount) {
-    if (RowIndex < 1 || RowIndex >= rowCount_ || RCount < 1 || ColCount() <= fixedCols_) return;
-    const int last = std::min(RowIndex + RCount, rowCount_) - 1;
-    row_ = last;
-    col_ = ColCount() - 1;
-    syncCurrent();
-    const QModelIndex from = model_->index(RowIndex - 1, 0);
-    const QModelIndex to = model_->index(last - 1, model_->columnCount() - 1);
-    view_->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+void TExStringGrid::addHiddenIdx(const std::vector<int>& Rows) {
+    const size_t mid = FHiddenIdx.size();
+    FHiddenIdx.insert(FHiddenIdx.end(), Rows.begin(), Rows.end());
+    std::inplace_merge(FHiddenIdx.begin(), FHiddenIdx.begin() + ptrdiff_t(mid), FHiddenIdx.end());
+    FHiddenUniqueValid = false;
 }
 
-bool TExStringGrid::GetRowSelect(int ARow) const {
-    if (ARow < 0 || ARow >= rowCount_) throw std::out_of_range("Grid index out of range");
-    return ARow >= 1 && view_->selectionModel()->rowIntersectsSelection(ARow - 1, {});
+bool TExStringGrid::IsHiddenRow(int ARow) const {
+    return std::binary_search(FHiddenIdx.begin(), FHiddenIdx.end(), ARow);
 }
 
-void TExStringGrid::SetRowSelect(bool on) {
-    view_->setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
-    if (on && row_ >= 1 && view_->currentIndex().isValid())
-        view_->selectionModel()->select(view_->currentIndex(),
-                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+int TExStringGrid::DisplRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    return ARow - int(std::lower_bound(FHiddenIdx.begin(), FHiddenIdx.end(), ARow) - FHiddenIdx.begin());
 }
 
-bool TExStringGrid::RowSelect() const { return view_->selectionBehavior() == QAbstractItemView::SelectRows; }
-
-void TExStringGrid::ClickCell(int ARow, int ACol) {
-    if (OnClickCell) plat::guarded([&] { OnClickCell(this, ARow, ACol); });
+int TExStringGrid::RealRowIndex(int ARow) const {
+    if (FHiddenIdx.empty()) return ARow;
+    // The real row d + k where k hidden rows lie below it: the first k with H[k] - k > d.
+    const std::vector<int>& h = hiddenUnique();
+    size_t lo = 0, hi = h.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (h[mid] - int(mid) <= ARow) lo = mid + 1;
+        else hi = mid;
+    }
+    return ARow + int(lo);
 }
 
-void TExStringGrid::DblClickCell(int ARow, int ACol) {
-    if (OnDblClickCell) plat::guarded([&] { OnDblClickCell(this, ARow, ACol); });
+void TExStringGrid::keepHidden(std::vector<plat::TGridStore::TRowRecord> Records, const std::vector<int>& Heights,
+                               const std::vector<int>& RealRows, const std::vector<int>& Idx, bool Listed,
+                               int Level) {
+    for (size_t i = 0; i < Records.size(); ++i) {
+        // Items of rows hidden one by one stay in the order of their real rows; a filter level's
+        // items follow the others.
+        int pos = FGridItems.Count();
+        if (!Listed)
+            while (pos > 0 && FGridItems.Items(pos - 1).RealIdx > RealRows[i]) --pos;
+        TGridItem& item = FGridItems.Insert(pos);
+        item.Idx = Idx[i];
+        item.RealIdx = RealRows[i];
+        item.Height = Heights[i];
+        item.Level = Level;
+        item.Listed = Listed;
+        item.Record() = std::move(Records[i]);
+    }
+    addHiddenIdx(RealRows);
 }
 
-QString TExStringGrid::CellHint(int ARow, int ACol) {
-    QString hint = toolTip();  // the grid's own hint unless the dialog gives another
-    if (OnGridHint) plat::guarded([&] { OnGridHint(this, ARow, ACol, hint); });
-    return hint;
+void TExStringGrid::HideRows(int FromRow, int ToRow) {
+    FromRow = std::max(FromRow, 0);
+    ToRow = std::min(ToRow, TotalRowCount() - 1);
+    if (FromRow > ToRow) return;
+    std::vector<int> rows;  // the range's rows still shown, ascending
+    for (int r = FromRow; r <= ToRow; ++r)
+        if (!IsHiddenRow(r)) rows.push_back(r);
+    if (rows.empty()) return;
+    // They stand together from the display row of the range's start.
+    std::vector<int> heights;
+    auto records = TakeRowRecords(DisplRowIndex(FromRow), int(rows.size()), heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
+    RepaintGrid();
 }
 
-void TExStringGrid::ComboChange(int ACol, int ARow, int itemIndex, const QString& text) {
-    if (OnComboChange) plat::guarded([&] { OnComboChange(this, ACol, ARow, itemIndex, text); });
+void TExStringGrid::HideRowsEx(int FromRow, int ToRow) {
+    if (FromRow < 0 || FromRow > ToRow || IsHiddenRow(FromRow)) return;
+    const int d = DisplRowIndex(FromRow);
+    const int n = std::min(ToRow - FromRow + 1, RowCount() - d);
+    if (n <= 0) return;
+    std::vector<int> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) rows[size_t(i)] = RealRowIndex(d + i);
+    // Each row keeps its height, so it comes back as high as it went.
+    std::vector<int> heights;
+    auto records = TakeRowRecords(d, n, heights);
+    keepHidden(std::move(records), heights, rows, rows, false, 0);
+    RepaintGrid();
 }
 
-void TExStringGrid::CheckBoxClick(int ACol, int ARow) {
-    bool state = false;
-    if (!GetCheckBoxState(ACol, ARow, state)) return;
-    if (OnCheckBoxClick) plat::guarded([&] { OnCheckBoxClick(this, ACol, ARow, state); });
+void TExStringGrid::HideRowList(const std::vector<int>& RowList) {
+    if (RowList.empty()) return;
+    std::vector<int> reals(RowList.size());
+    for (size_t i = 0; i < RowList.size(); ++i) reals[i] = RealRowIndex(RowList[i]);
+    std::vector<int> heights;
+    auto records = TakeRowRecordList(RowList, heights);
+    keepHidden(std::move(records), heights, reals, RowList, true, FFilterLevel);
+    ++FFilterLevel;
+    RepaintGrid();
+}
+
+void TExStringGrid::restoreItems(const std::function<bool(const TGridItem&)>& Pick) {
+    struct Taken {
+        int real, height;
+        plat::TGridStore::TRowRecord record;
+    };
+    std::vector<Taken> taken;
+    for (int i = 0; i < FGridItems.Count(); ++i) {
+        TGridItem& item = FGridItems.Items(i);
+        if (Pick(item)) taken.push_back({item.RealIdx, item.Height, std::move(item.Record())});
+    }
+    if (taken.empty()) return;
+    FGridItems.DeleteWhere([&](plat::TCollectionItem& item) { return Pick(static_cast<const TGridItem&>(item)); });
+    // Rows hidden one by one are already in order; only a filter level's items, kept after them,
+    // need sorting (and a sort would copy the whole list into a buffer first).
+    const auto byReal = [](const Taken& a, const Taken& b) { return a.real < b.real; };
+    if (!std::is_sorted(taken.begin(), taken.end(), byReal)) std::stable_sort(taken.begin(), taken.end(), byReal);
+    // The index without the rows coming back.
+    std::vector<int> reals(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) reals[i] = taken[i].real;
+    std::vector<int> rest;
+    rest.reserve(FHiddenIdx.size());
+    std::set_difference(FHiddenIdx.begin(), FHiddenIdx.end(), reals.begin(), reals.end(), std::back_inserter(rest));
+    FHiddenIdx.swap(rest);
+    FHiddenUniqueValid = false;
+    std::vector<int> positions(taken.size()), heights(taken.size());
+    std::vector<plat::TGridStore::TRowRecord> records;
+    records.reserve(taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+        positions[i] = DisplRowIndex(taken[i].real);
+        heights[i] = taken[i].height;
+        records.push_back(std::move(taken[i].record));
+    }
+    const bool modified = FShowModified->Enabled();
+    FShowModified->SetEnabled(false);  // restoring marks nothing modified
+    InsertRowRecordList(positions, std::move(records), heights);
+    FShowModified->SetEnabled(modified);
+}
+
+void TExStringGrid::UnHideRow(int ARow) {
+    if (!IsHiddenRow(ARow)) return;
+    // The last item of the row stands for it.
+    const TGridItem* last = nullptr;
+    for (int i = FGridItems.Count() - 1; i >= 0 && !last; --i)
+        if (FGridItems.Items(i).RealIdx == ARow) last = &FGridItems.Items(i);
+    restoreItems([last](const TGridItem& item) { return &item == last; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRows(int FromRow, int ToRow) {
+    if (!IsHiddenRow(FromRow)) return;
+    restoreItems([&](const TGridItem& item) { return item.RealIdx >= FromRow && item.RealIdx <= ToRow; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowsAll() {
+    restoreItems([](const TGridItem&) { return true; });
+    RepaintGrid();
+}
+
+void TExStringGrid::UnHideRowList() {
+    const int level = FFilterLevel - 1;
+    if (Row() >= RowCount()) TBaseGrid::FocusCell(FixedCols(), FixedRows(), true);
+    // Only this level's rows: rows hidden one by one or by a lower level stay where they are.
+    restoreItems([level](const TGridItem& item) { return item.Listed && item.Level == level; });
+    RepaintGrid();
+}
+
+QString TExStringGrid::GetCellsEx(int ACol, int ARealRow) const {
+    if (IsHiddenRow(ARealRow)) {
+        for (int i = FGridItems.Count() - 1; i >= 0; --i)
+            if (FGridItems.Items(i).RealIdx == ARealRow) return FGridItems.Items(i).Record().Cell(ACol);
+    }
+    return Cells(ACol, DisplRowIndex(ARealRow));
 }

@@ -90,7 +90,7 @@ void TInplaceEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
 }
 
 void TInplaceEdit::KeyPress(QChar& Key) {
-    grid_->KeyPress(Key);
+    grid_->DoKeyPress(Key);
     const char16_t c = Key.unicode();
     if (c >= 32 && c != 127 && !grid_->CanEditAcceptKey(Key)) {
         Key = QChar(0);

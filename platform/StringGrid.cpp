@@ -1074,7 +1074,7 @@ void TStringGrid::KeyDown(uint16_t& Key, TShiftState Shift) {
     if (col != current_.X || row != current_.Y) FocusCell(col, row, !extend);
 }
 
-void TStringGrid::KeyPress(QChar& Key) {
+void TStringGrid::DoKeyPress(QChar& Key) {
     if (OnKeyPress) OnKeyPress(this, Key);
     if (Key == QChar(13) && options_.contains(goEditing) && !options_.contains(goAlwaysShowEditor)) {
         SetEditorMode(!editorMode_);
@@ -1088,7 +1088,7 @@ void TStringGrid::CharTyped(QChar ch) {
         ShowEditorChar(ch);
         return;
     }
-    KeyPress(ch);
+    DoKeyPress(ch);
 }
 
 // ---- in-place editor ----
@@ -1186,7 +1186,7 @@ void TStringGrid::ShowEditorChar(QChar ch) {
     if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
     if (!open) editor_->SelectAll();
     // The character is the editor's first keystroke: it takes the editor's whole character road
-    // (the grid's KeyPress, CanEditAcceptKey and its beep, the editor's own rules) once, as any
+    // (the grid's DoKeyPress, CanEditAcceptKey and its beep, the editor's own rules) once, as any
     // character typed into the editor does.
     SendCharacter(editor_, ch, LastKeyOnKeypad());
 }

@@ -219,7 +219,7 @@ public:
     // UpdateContents, the whole text selected, focused.
     void ShowEditor();
     // Shows the editor and types the character into it as its first keystroke, through the
-    // editor's character steps (the grid's KeyPress among them): a new edit holds it alone.
+    // editor's character steps (the grid's DoKeyPress among them): a new edit holds it alone.
     void ShowEditorChar(QChar ch);
     // Whether the last key the cells took was on the numeric keypad.
     bool LastKeyOnKeypad() const;
@@ -263,9 +263,10 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState Shift, QPoint MousePos);
     virtual bool DoMouseWheelUp(TShiftState Shift, QPoint MousePos);
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
-    virtual void KeyPress(QChar& Key);
+    // One character typed in the grid (the key-press step of the character entry).
+    virtual void DoKeyPress(QChar& Key);
     // The cells' character entry: a printable character with goEditing opens the editor holding it,
-    // any other goes to KeyPress.
+    // any other goes to DoKeyPress.
     virtual void CharTyped(QChar Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -4,7 +4,7 @@
 // columns, texts and file once (`AccessListDef`) and gives the rules of its rows; the base runs the
 // cycle: labelling, the reset and load at every showing, the row buttons with one copy flag per
 // grid, the grid events, validation and saving on OK, Cancel.
-#include "grid/GridTypes.h"
+#include "controls/ExGridTypes.h"
 #include "platform/Form.h"
 #include "platform/XmlDoc.h"
 #include "shell/AccessListFile.h"

@@ -28,7 +28,7 @@ bool columnRowInUse(const TExColumnGrid& g, int row) {
 }
 
 // Check-box grid: a row is in use when a cell without a check box holds any text, blanks included.
-bool checkRowInUse(const TExStringGrid& g, int row) {
+bool checkRowInUse(TExStringGrid& g, int row) {
     for (int c = 1; c <= lastDataCol(g); ++c)
         if (!g.HasCheckBox(c, row) && !g.Cells(c, row).isEmpty()) return true;
     return false;

@@ -1,0 +1,519 @@
+// In-place editing, first half: whether and how an editor shows, the combo editor's roads, the end
+// of an edit, validation and the edit-text paths.
+#include "controls/ExHTMLUtil.h"
+#include "controls/ExStringGridCheck.h"
+#include "controls/ExUtil.h"
+#include "controls/SgCombo.h"
+#include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
+#include "platform/Guard.h"
+#include "platform/InplaceEdit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace {
+
+// Sets a flag for a scope, also when the scope is left by an exception.
+struct FlagScope {
+    bool& flag;
+    bool old;
+    explicit FlagScope(bool& f) : flag(f), old(f) { flag = true; }
+    ~FlagScope() { flag = old; }
+};
+
+}  // namespace
+
+bool TExStringGrid::isTextKind(TEditorType Kind) {
+    return Kind == edNormal || (Kind >= edNumeric && Kind <= edPassword) || Kind == edLowerCase ||
+           Kind == edUpperCase || Kind == edValidChars || Kind == edPositiveFloat;
+}
+
+bool TExStringGrid::defaultEditorOpen() const { return InplaceEditor() && InplaceEditor()->isVisible(); }
+
+int TExStringGrid::firstNavigableCol() const { return FixedCols() == 0 && HasNodes() ? 1 : FixedCols(); }
+
+// ---------------------------------------------------------------- editability
+
+bool TExStringGrid::IsEditable(int ACol, int ARow) {
+    const bool on = Options().contains(plat::goEditing) || FMouseActions->RangeSelectAndEdit() || FEditDisable;
+    return on && CheckCellEditable(ACol, ARow);
+}
+
+bool TExStringGrid::CheckCellEditable(int ACol, int ARow) {
+    plat::TGridCoord bc{ACol, ARow};
+    if (IsMergedCell(ACol, ARow)) bc = BaseCell(ACol, ARow);
+    bool can = true;
+    CanEditCell(bc.X, bc.Y, can);
+    bool fixed = false;
+    IsFixedCell(RealColIndex(DisplColIndex(bc.X)), bc.Y, fixed);
+    return can && !fixed;
+}
+
+bool TExStringGrid::IsFixed(int ACol, int ARow) const {
+    auto* self = const_cast<TExStringGrid*>(this);
+    const int real = RealColIndex(ACol);
+    const plat::TGridCoord bc = BaseCell(real, ARow);
+    const int col = DisplColIndex(bc.X);
+    if (bc.Y >= RowCount() - FFixedFooters) return true;
+    if (col >= ColCount() - FFixedRightCols && col < ColCount()) return true;
+    bool fixed = false;
+    self->IsFixedCell(col, bc.Y, fixed);
+    return fixed;
+}
+
+bool TExStringGrid::WantsTabInEditor() const {
+    return Options().contains(plat::goTabs) || OnCellValidate || OnCellValidateWide;
+}
+
+// ---------------------------------------------------------------- showing an editor
+
+bool TExStringGrid::CanEditShow() {
+    if (FValidating) return false;
+    bool result = TBaseGrid::CanEditShow();
+    // A single click never edits when only a double click may.
+    if ((FInClick && FMouseActions->EditOnDblClickOnly()) || FSimClick) result = false;
+    if (IsDesignTime()) return result;
+    const plat::TGridCoord bc = BaseCell(RealCol(), Row());
+    if (result && !FEditMode && IsCheckOrButtonCell(bc.X, bc.Y)) return false;
+    if (result && !FEditMode) {
+        FNoEditChange = true;
+        FCellCache = Cells(RealCol(), Row());
+        FEditControl = FDefaultEditor;
+        GetCellEditor(bc.X, bc.Y, FEditControl);
+        if (FEditControl == edNone) {
+            FNoEditChange = false;
+            return false;
+        }
+        FEditMode = true;
+        RememberOldCell(bc.X, bc.Y);
+        if (isTextKind(FEditControl)) {
+            FShowEditProcess = true;
+        } else {
+            FNoEditChange = false;
+            StartSpecialEdit(DisplColIndex(bc.X), bc.Y);
+            FEntered = true;
+            if (FFocusHelper->Enabled()) ShowFocusWindow();
+            result = false;
+        }
+    }
+    if (result) {
+        FEntered = true;
+        FEditing = true;
+        if (FFocusHelper->Enabled()) ShowFocusWindow();
+    }
+    return result;
+}
+
+void TExStringGrid::ShowInplaceEdit() {
+    if (IsCheckOrButtonCell(RealCol(), Row())) return;
+    // The cell comes into view first.
+    if (Row() >= FixedRows() && Row() < TopRow()) SetTopRow(Row());
+    if (Col() >= FixedCols() && Col() < LeftCol()) SetLeftCol(Col());
+    FEditText = Cells(RealCol(), Row());
+    ShowEditor();
+}
+
+void TExStringGrid::ShowCellEdit() {
+    uint16_t key = plat::VK_F2;
+    KeyDown(key, {});
+}
+
+plat::TInplaceEdit* TExStringGrid::CreateEditor() {
+    FInplaceEdit = new TExInplaceEdit(this);
+    plat::TInplaceEdit* ed = FInplaceEdit;
+    // What the user types reaches the cell at once; the editor's hide ends the text road.
+    ed->OnChange = [this, ed](QObject*) {
+        if (FShowEditProcess && !FNoEditChange && ed->isVisible() && ed->Modified())
+            SetEditText(Col(), Row(), ed->Text());
+    };
+    ed->installEventFilter(this);
+    return ed;
+}
+
+void TExStringGrid::defaultEditorHidden() {
+    FNoEditChange = false;
+    if (!FShowEditProcess) return;
+    FShowEditProcess = false;
+    FEditing = false;
+    PostEditDone(RealCol(), Row());
+}
+
+// ---------------------------------------------------------------- special editors
+
+void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
+    FEditing = FSpecialEditor = FEditActive = true;
+    SetGridState(plat::gsNormal);
+    FEditCtrl = nullptr;
+    if (FEditControl != edCustom) FLastValidation = true;
+    switch (FEditControl) {
+        case edComboEdit: comboRoad(ACol, ARow, false); break;
+        case edComboList: comboRoad(ACol, ARow, true); break;
+        default: startControlEdit(ACol, ARow); break;  // the drop-down and picker roads come with their editors
+    }
+    FStartEditChar = QChar();
+}
+
+void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
+    ctl::TSgComboBox& cb = *FEditCombo;
+    const int real = RealColIndex(ACol);
+    plat::TRect r = CellRect(ACol, ARow);
+    if (UseRightToLeftAlignment()) ++r.Left;
+    const int w = r.Right - r.Left - 1, h = r.Bottom - r.Top - 1;
+    // The cell's colours and font.
+    plat::TGridDrawState state;
+    plat::TBrush brush;
+    brush.SetColor(Color());
+    plat::TFont font(Font());
+    TColor colorTo = plat::clNone, mirror = plat::clNone, mirrorTo = plat::clNone;
+    TAlignment ha = taLeftJustify;
+    TVAlignment va = vtaTop;
+    bool ww = false;
+    TCellGradientDirection gd = GradientVertical;
+    GetVisualProperties(real, ARow, state, false, false, false, brush, colorTo, mirror, mirrorTo, font, ha, va, ww, gd);
+
+    int fired = -1;
+    {
+        FlagScope filling(FNoEditChange);
+        cb.SetDropDownCount(FControlLook->DropDownCount());
+        GetEditorProp(real, ARow, nullptr);
+        cb.SetDroppedDown(false);
+        cb.SetEnabled(true);
+        cb.SetStyle(List ? plat::csDropDownList : plat::csDropDown);
+        const QString editText = GetEditText(ACol, ARow);
+        cb.clear();
+        for (int i = 0; i < FComboList.size(); ++i) cb.AddItem(FComboList[i], ComboObject(i));
+        auto indexOf = [&](const QString& t) { return cb.findText(t, Qt::MatchFixedString | Qt::MatchCaseSensitive); };
+        if (List) {
+            cb.SetItemIndex(indexOf(Cells(real, ARow)));
+            if (cb.ItemIndex() == -1) {
+                if (FComboIdx == -1) {
+                    cb.SetItemIndex(indexOf(editText));
+                    if (cb.ItemIndex() == -1) cb.SetItemIndex(0);
+                    // The item the cell now shows is reported before the user does anything.
+                    fired = cb.ItemIndex();
+                } else {
+                    cb.SetItemIndex(FComboIdx);
+                }
+            }
+        } else {
+            cb.SetText(editText);
+            if (FComboIdx != -1 && cb.ItemIndex() == -1) cb.SetItemIndex(FComboIdx);
+            cb.SetMaxLength(FMaxComboLength);
+        }
+        cb.setGeometry(r.Left, r.Top, std::max(0, w), std::max(0, h));
+        cb.SetColor(brush.Color());
+        cb.setFont(font.ToQFont());
+        const bool flat = FLook != glStandard && FLook != glClassic && FLook != glCustom;
+        cb.SetFlat(flat);
+        cb.SetEtched(flat);
+        if (FNavigation->AutoComboDropSize()) {
+            const QFontMetrics fm(cb.font());
+            int widest = 0;
+            for (int i = 0; i < cb.count(); ++i) widest = std::max(widest, fm.horizontalAdvance(cb.itemText(i)));
+            cb.SetDroppedWidth(std::max(w, widest + 2 * fm.averageCharWidth() + cb.ButtonWidth()));
+        }
+        cb.show();
+        cb.raise();
+        cb.setFocus(Qt::OtherFocusReason);
+        if (cb.lineEdit()) cb.lineEdit()->selectAll();
+    }
+    FEditMode = true;
+    if (FMouseActions->DirectComboDrop() || FControlLook->DropDownAlwaysVisible()) cb.SetDroppedDown(true);
+    if (FMouseActions->DirectEdit() && FMouseActions->DirectComboDrop()) {
+        const plat::TGridRect s = Selection();
+        SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+    }
+    if (fired >= 0) {
+        const QString item = cb.itemText(fired);
+        if (OnComboChange) OnComboChange(this, real, ARow, fired, item);
+        if (OnComboObjectChange) OnComboObjectChange(this, real, ARow, fired, item, cb.Objects(fired));
+    }
+    FEditCtrl = &cb;
+    // The character that started the edit is the editor's first keystroke.
+    if (!FStartEditChar.isNull()) plat::SendCharacter(&cb, FStartEditChar, LastKeyOnKeypad());
+}
+
+void TExStringGrid::comboChanged() {
+    if (FNoEditChange || !FSpecialEditor || (FEditControl != edComboEdit && FEditControl != edComboList)) return;
+    ctl::TSgComboBox& cb = *FEditCombo;
+    int idx = cb.ItemIndex();
+    // A typed text that is no item selects none.
+    if (cb.isEditable() && idx >= 0 && cb.itemText(idx) != cb.currentText()) idx = -1;
+    const QString text = idx >= 0 ? cb.itemText(idx) : cb.currentText();
+    if (OnComboChange) OnComboChange(this, RealCol(), Row(), idx, text);
+    if (OnComboObjectChange) OnComboObjectChange(this, RealCol(), Row(), idx, text, cb.Objects(idx));
+}
+
+void TExStringGrid::comboClosed() {
+    if (!FMouseActions->DirectComboClose() || !FSpecialEditor || !FEditMode) return;
+    if (FEditControl != edComboEdit && FEditControl != edComboList) return;
+    // Closing the list takes its selected item and ends the edit.
+    ctl::TSgComboBox& cb = *FEditCombo;
+    if (cb.ItemIndex() >= 0) {
+        FlagScope filling(FNoEditChange);
+        cb.SetText(cb.itemText(cb.ItemIndex()));
+    }
+    DoneInplaceEdit(0, {});
+}
+
+void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
+    if (IsDestroying()) return;
+    FSpecialEditor = false;
+    FlagScope block(FBlockKill);
+    const int real = RealColIndex(ACol);
+    FStartEditChar = QChar();
+    switch (FEditControl) {
+        case edComboEdit:
+        case edComboList:
+            if (FEditMode) {
+                FEditMode = false;
+                ctl::TSgComboBox& cb = *FEditCombo;
+                SetEditTextReal(real, ARow, cb.Text());
+                if (cb.DroppedDown()) cb.SetDroppedDown(false);
+                if (cb.hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
+                cb.hide();
+                cb.SetEnabled(false);
+            }
+            break;
+        default:
+            if (!endControlEdit(ACol, ARow)) FEditMode = false;
+            break;
+    }
+    FEditCtrl = nullptr;
+    if (FEditControl != edNormal && FEditActive) PostEditDone(real, ARow);
+    FEditActive = false;
+}
+
+void TExStringGrid::placeSpecialEditor() {
+    if (!FSpecialEditor || !FEditCtrl) return;
+    const plat::TRect r = CellRect(Col(), Row());
+    // A cell scrolled out of view ends its edit, as the default editor's does.
+    if (r.IsEmpty()) {
+        HideInplaceEdit();
+        return;
+    }
+    FEditCtrl->setGeometry(r.Left, r.Top, std::max(0, r.Right - r.Left - 1), std::max(0, r.Bottom - r.Top - 1));
+}
+
+void TExStringGrid::TopLeftChanged() {
+    TBaseGrid::TopLeftChanged();
+    placeSpecialEditor();
+}
+
+// ---------------------------------------------------------------- ending an edit
+
+void TExStringGrid::HideInplaceEdit() {
+    if (!FEditMode && !FSpecialEditor && !defaultEditorOpen()) return;
+    if (defaultEditorOpen()) HideEditor();
+    if (FSpecialEditor) EndSpecialEdit(Col(), Row());
+    FEditMode = false;
+    // However the edit ends, no frame stays behind around the cell.
+    HideFocusWindow();
+    SelectCell(Col(), Row());
+}
+
+void TExStringGrid::cancelEditors() {
+    if (plat::TInplaceEdit* ed = InplaceEditor(); ed && ed->isVisible()) {
+        ed->SetModified(false);
+        FShowEditProcess = false;
+        HideEditor();
+    }
+    if (FSpecialEditor) {
+        FSpecialEditor = false;
+        FEditMode = false;
+        ctl::TSgComboBox& cb = *FEditCombo;
+        if (cb.DroppedDown()) cb.SetDroppedDown(false);
+        for (QWidget* w : {static_cast<QWidget*>(&cb), FEditCtrl}) {
+            if (!w) continue;
+            if (w->hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
+            w->hide();
+            w->setEnabled(false);
+        }
+        FEditCtrl = nullptr;
+        FEditActive = false;
+    }
+    FEditMode = false;
+    FEditing = false;
+    HideFocusWindow();
+}
+
+void TExStringGrid::DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift) {
+    FlagScope block(FBlockKill);
+    FEditing = false;
+    HideInplaceEdit();
+    if (FNavigation->AppendOnArrowDown() && Key == plat::VK_DOWN && Row() == RowCount() - 1) AddRow();
+    if (Key == plat::VK_TAB || (Key >= plat::VK_PRIOR && Key <= plat::VK_DOWN)) KeyDown(Key, Shift);
+    if (isVisible()) viewport()->setFocus(Qt::OtherFocusReason);
+    if (Key == plat::VK_RETURN) {
+        const bool always = FNavigation->AlwaysEdit();
+        FNavigation->SetAlwaysEdit(false);
+        AdvanceAfterEdit(Col(), Row(), false, false, true, true, false);
+        FNavigation->SetAlwaysEdit(always);
+    }
+}
+
+void TExStringGrid::PostEditDone(int ACol, int ARow) {
+    if (OnEditingDone) OnEditingDone(this);
+    FEditMode = false;
+    QCoreApplication::postEvent(this, new TGridEditDone(ACol, ARow));
+}
+
+// ---------------------------------------------------------------- validation
+
+void TExStringGrid::RememberOldCell(int ACol, int ARow) {
+    FOldCol = ACol;
+    FOldRow = ARow;
+    FOldCellText = ACol >= 0 && ARow >= 0 && ACol < AllColCount() && ARow < RowCount() ? Cells(ACol, ARow) : QString();
+    FOldModified = FModified;
+}
+
+bool TExStringGrid::ValidateCell(const QString& NewValue) {
+    if (!FEditing || FValidating) return true;
+    FlagScope validating(FValidating);
+    FEditing = false;
+    const int real = RealCol(), row = Row();
+    QString value = NewValue;
+    bool valid = true;
+    if (value != FOldCellText || FAlwaysValidate) {
+        if (FCellChecker && FCellChecker->AutoCorrect) value = FCellChecker->Correct(real, row, value);
+        if (OnCellValidate) OnCellValidate(this, real, row, value, valid);
+    }
+    FNewCellText = value;
+    if (!valid) {
+        FLastValidation = false;
+        FEditing = true;
+        // Editing goes on with the handler's text.
+        if (plat::TInplaceEdit* ed = InplaceEditor(); ed && ed->isVisible()) {
+            FlagScope filling(FNoEditChange);
+            ed->SetText(value);
+            ed->SelectAll();
+            if (FShowEditProcess) SetEditText(Col(), Row(), value);
+        } else if (FSpecialEditor && (FEditControl == edComboEdit || FEditControl == edComboList)) {
+            FlagScope filling(FNoEditChange);
+            FEditCombo->SetText(value);
+        }
+        return false;
+    }
+    HideFocusWindow();
+    const QString old = Cells(real, row);
+    SetCells(real, row, value);
+    SetRowModified(row, true);
+    if (UndoRedo() && old != value) UndoRedo()->RegisterChange(real, row, old, value);
+    return true;
+}
+
+bool TExStringGrid::ValidateCellWide(const QString& NewValue) {
+    if (!OnCellValidateWide) return ValidateCell(NewValue);
+    // The wide event in place of the plain one, for this validation.
+    TCellValidateEvent plain = std::exchange(OnCellValidate, OnCellValidateWide);
+    struct Back {
+        TCellValidateEvent& slot;
+        TCellValidateEvent keep;
+        ~Back() { slot = std::move(keep); }
+    } back{OnCellValidate, std::move(plain)};
+    return ValidateCell(NewValue);
+}
+
+// ---------------------------------------------------------------- edit texts
+
+QString TExStringGrid::GetEditText(int ACol, int ARow) {
+    FNoEditChange = false;
+    const plat::TGridCoord bc = BaseCell(RealColIndex(ACol), ARow);
+    QString value = bc.X < AllColCount() && bc.Y < RowCount() ? GetCellEx(bc.X, bc.Y) : QString();
+    if (OnGetEditText) OnGetEditText(this, bc.X, bc.Y, value);
+    // Only a text that is HTML loses its tags: "a<x>b" in a plain cell is edited as shown.
+    if (!FEditWithTags && ClassifyCellText(value, FEnableHTML) == 1) value = StripHTMLTags(value);
+    return value;
+}
+
+void TExStringGrid::SetEditText(int ACol, int ARow, const QString& Value) {
+    const plat::TGridCoord bc = BaseCell(RealColIndex(ACol), ARow);
+    if (bc.X >= AllColCount() || bc.Y >= RowCount()) return;
+    if (GetCellEx(bc.X, bc.Y) != Value) SetCellEx(bc.X, bc.Y, Value);
+    if (OnSetEditText) OnSetEditText(this, bc.X, bc.Y, Value);
+}
+
+void TExStringGrid::SetEditTextReal(int ACol, int ARow, const QString& Value) {
+    SetEditText(DisplColIndex(ACol), ARow, Value);
+    SetCellEx(ACol, ARow, Value);
+}
+
+void TExStringGrid::RestoreCellCache() {
+    SetCells(RealCol(), Row(), FCellCache);
+    SetCells(RealCol(), Row(), Cells(RealCol(), Row()));
+}
+
+QString TExStringGrid::CurrentCell() const {
+    const plat::TGridCoord bc = BaseCell(RealCol(), Row());
+    return Cells(bc.X, bc.Y);
+}
+
+void TExStringGrid::SetCurrentCell(const QString& Value) {
+    const plat::TGridCoord bc = BaseCell(RealCol(), Row());
+    SetCells(bc.X, bc.Y, Value);
+}
+
+void TExStringGrid::SetCurrentCellText(const QString& Text) { SetEditText(Col(), Row(), Text); }
+
+// ---------------------------------------------------------------- hooks
+
+void TExStringGrid::GetEditorProp(int ACol, int ARow, TEditLink* AEditLink) {
+    if (OnGetEditorProp) OnGetEditorProp(this, ACol, ARow, AEditLink);
+    if (OnGetEditorPropInt) OnGetEditorPropInt(this, ACol, ARow, AEditLink);
+}
+
+void TExStringGrid::ClickSort(int ACol) {
+    if (OnClickSort) OnClickSort(this, ACol);
+}
+
+void TExStringGrid::PrintGetPageNum(int PageNum, int PageColNum, QString& PageNumString) {
+    if (OnPrintGetPageNum) OnPrintGetPageNum(this, PageNum, PageColNum, PageNumString);
+}
+
+void TExStringGrid::ScrollCell() {
+    if (!OnScrollCell || !FScrollBar) return;
+    // In the order the cell scroll bar's own notice uses.
+    OnScrollCell(this, FScrollCol, FScrollRow, FScrollBar->maximum(), FScrollBar->minimum(), FScrollBar->value());
+}
+
+bool TExStringGrid::CanShowFixedDropDown(int ACol) {
+    bool can = true;
+    if (OnCanShowFixedDropDown) OnCanShowFixedDropDown(this, ACol, can);
+    return can;
+}
+
+void TExStringGrid::StartBlockFocus() {
+    if (FOnStartBlockFocus) FOnStartBlockFocus(this);
+}
+
+void TExStringGrid::EndBlockFocus() {
+    if (FOnEndBlockFocus) FOnEndBlockFocus(this);
+}
+
+void TExStringGrid::DisableEditing() {
+    plat::TGridOptions o = Options();
+    o.exclude(plat::goEditing);
+    SetOptions(o);
+}
+
+// The editors' keys and focus reach the grid here: the combo's Enter, Tab and Esc, its focus loss,
+// and the default editor's hide.
+bool TExStringGrid::editorKey(QObject* Watched, QEvent* Event) {
+    if (Watched == InplaceEditor() && Event->type() == QEvent::Hide) {
+        plat::guarded([this] { defaultEditorHidden(); });
+        return false;
+    }
+    // The editor controls keep and hand back their keys themselves; their focus loss ends the edit.
+    if (!Watched || Watched != FEditCtrl || Event->type() != QEvent::FocusOut) return false;
+    const auto reason = static_cast<QFocusEvent*>(Event)->reason();
+    if (FBlockKill || !FSpecialEditor || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+        return false;
+    // Focus that moves inside the control (the combo's own list, the spin's buttons) stays in the edit.
+    for (QObject* w = QApplication::focusWidget(); w; w = w->parent())
+        if (w == FEditCtrl) return false;
+    plat::guarded([this] { HideInplaceEdit(); });
+    return false;
+}
