@@ -5,14 +5,15 @@
 // The grid is reached only through its own API and through real mouse and key events delivered to
 // the widget under a cell or to the focused widget, never through whatever the grid paints with, so
 // the same steps hold for any grid that keeps the API.
-#include "controls/FadeButton.h"
-#include "tests/gateway/MQTTTopicTestSupport.h"
-
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
+
+#include "controls/FadeButton.h"
+#include "tests/gateway/MQTTTopicTestSupport.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ void clickCell(TExStringGrid& g, int row, int realCol) {
     QTest::mouseClick(a.widget, Qt::LeftButton, {}, a.at);
 }
 
-void clickWidget(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+void clickWidget(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
 
 // Keys go where the keyboard sends them: to the widget that has the focus at that moment (the grid
 // until a typed key opens its editor, then the editor).
@@ -123,9 +126,14 @@ TEST_F(TopicTablesEndToEnd, EditsMadeWithMouseAndKeyboardAreSavedAsRecorded) {
     ASSERT_EQ(sub.DisplColIndex(4), 3);
     clickCell(sub, 1, 4);  // makes the cell current
     clickCell(sub, 1, 4);  // opens its editor
+    auto* combo = qobject_cast<QComboBox*>(QApplication::focusWidget());
+    ASSERT_NE(combo, nullptr) << "no drop-down editor has the focus";
+    ASSERT_TRUE(sub.isAncestorOf(combo));
     press(&sub, Qt::Key_Down, Qt::AltModifier);  // opens the list on "Int"
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr) << "the list did not open";
     press(&sub, Qt::Key_Down);
     press(&sub, Qt::Key_Return);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(sub.Cells(4, 1), QStringLiteral("SInt"));
     const ComboChange picked{4, 1, 1, QStringLiteral("SInt")};
     EXPECT_NE(std::find(changes.begin(), changes.end(), picked), changes.end());
