@@ -92,7 +92,7 @@ void TExStringGrid::clearColumnsFrom(int First, int OldTotal) {
     // empty when it grows again.
     for (int r = 0; r < RowCount(); ++r)
         for (int c = First; c < OldTotal; ++c) {
-            if (!Cells(c, r).isEmpty()) TBaseGrid::SetCells(c, r, QString());
+            if (!TBaseGrid::Cells(c, r).isEmpty()) TBaseGrid::SetCells(c, r, QString());
             if (Objects(c, r)) TakeObjects(c, r);
         }
 }

@@ -11,6 +11,7 @@
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 #include "tests/building/ListWindowFixture.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/LocaleScope.h"
 
 #include <gtest/gtest.h>
@@ -226,7 +227,7 @@ TEST_F(DALIWindow, SelectAllClearAllAndTheHeaderMenus) {
     // A right click on a header opens that column's menu below the header cell; on a data cell none.
     QApplication::processEvents();
     const auto rightClick = [&](int real, int row) {
-        const QRect r = d.CellRect(d.DisplColIndex(real), row);
+        const QRect r = cellRect(d, d.DisplColIndex(real), row);
         ASSERT_FALSE(r.isEmpty());
         QWidget* under = d.childAt(r.center());
         ASSERT_NE(under, nullptr);
@@ -427,7 +428,7 @@ TEST_F(DALIRulesWindow, TypingAnEventSetsItsConditionLikeChoosingIt) {
     ASSERT_EQ(cg.Cells(fCondition, 3), QStringLiteral("AND Logic with Value"));
     cg.SetRow(3);
     cg.SetCol(fValue);
-    const QRect cell = cg.CellRect(fValue, 3);
+    const QRect cell = cellRect(cg, fValue, 3);
     QWidget* under = cg.childAt(cell.center());
     ASSERT_NE(under, nullptr);
     QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(&cg, cell.center()));

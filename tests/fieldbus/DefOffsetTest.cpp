@@ -7,7 +7,6 @@
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
-#include "tests/support/GridViewAccess.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -251,12 +250,11 @@ TEST_F(DefOffsetWindow, TheSlaveIDIsAReadOnlyDataCellSelectedWithItsRow) {
     open();
     EXPECT_EQ(f.CG_DN_Slaves->FixedCols(), 0);
     for (int c = 0; c < 4; ++c) EXPECT_FALSE(f.CG_DN_Slaves->CanEditCell(c, 1)) << c;
-    QItemSelectionModel* sel = view(*f.CG_DN_Slaves).selectionModel();
-    const QAbstractItemModel* m = view(*f.CG_DN_Slaves).model();
-    EXPECT_EQ(m->index(0, 0).data().toString(), QStringLiteral("5"));
-    EXPECT_TRUE(sel->isSelected(m->index(0, 0)));
-    EXPECT_TRUE(sel->isSelected(m->index(0, 3)));
-    EXPECT_FALSE(sel->isSelected(m->index(1, 0)));
+    const plat::TGridRect sel = f.CG_DN_Slaves->Selection();
+    EXPECT_EQ(f.CG_DN_Slaves->Cells(0, 1), QStringLiteral("5"));
+    EXPECT_TRUE(sel.Contains(0, 1));
+    EXPECT_TRUE(sel.Contains(3, 1));
+    EXPECT_FALSE(sel.Contains(0, 2));
 }
 
 TEST_F(DefOffsetWindow, EditsOfASlaveSurviveASwitchToAnother) {

@@ -1,7 +1,7 @@
 // The topic dialog's checks on OK, its row buttons, its layout and its header hints.
 #include "platform/Files.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
-#include "tests/support/GridViewAccess.h"
+#include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -488,8 +488,8 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     g_EnableJumpFieldTables = 1;
     TExColumnGrid& g = *dlg->CG_Pub;
-    QWidget* area = view(g).viewport();
-    const auto at = [&](int realCol, int row) { return area->mapFrom(&g, g.CellRect(g.DisplColIndex(realCol), row).center()); };
+    QWidget* area = g.viewport();
+    const auto at = [&](int realCol, int row) { return area->mapFrom(&g, cellRect(g, g.DisplColIndex(realCol), row).center()); };
     g.SetRow(1);
     g.SetCol(1);
     QTest::mouseClick(area, Qt::LeftButton, {}, at(1, 1));

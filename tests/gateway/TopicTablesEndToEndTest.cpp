@@ -15,6 +15,7 @@
 
 #include "controls/FadeButton.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/GridCells.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ struct Aim {
 };
 
 Aim aimAt(TExStringGrid& g, int row, int realCol) {
-    const QRect cell = g.CellRect(g.DisplColIndex(realCol), row);
+    const QRect cell = cellRect(g, g.DisplColIndex(realCol), row);
     EXPECT_FALSE(cell.isEmpty()) << "cell (" << realCol << ", " << row << ") is not on screen";
     QWidget* w = g.childAt(cell.center());
     if (!w) w = &g;

@@ -2,7 +2,7 @@
 #include "grid/ExGrid.h"
 #include "controls/FadeButton.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
-#include "tests/support/GridViewAccess.h"
+#include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -126,10 +126,11 @@ TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList)
     g.SetRow(2);
     g.SetCol(1);
     g.SetCol(g.DisplColIndex(10));  // scrolls the column into view
-    const QRect cell = g.CellRect(g.DisplColIndex(10), 1);
+    const QRect cell = cellRect(g, g.DisplColIndex(10), 1);
     ASSERT_FALSE(cell.isEmpty());
-    QWidget* area = &view(g);
-    const QPoint at = view(g).viewport()->mapFrom(&g, cell.center());
+    QWidget* area = g.childAt(cell.center());
+    ASSERT_NE(area, nullptr);
+    const QPoint at = area->mapFrom(&g, cell.center());
     int opened = 0;
     whenModal([&](QWidget* w) {
         EXPECT_EQ(w, editor.get());
@@ -137,12 +138,12 @@ TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList)
         editor->Set_Text(QStringLiteral("$VALUE$ x"));
         editor->Btn_OK->click();
     });
-    QTest::mouseClick(view(g).viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view(g).viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(area, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, at);
     QCoreApplication::processEvents();
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(g.Cells(10, 1), QStringLiteral("$VALUE$ x"));
-    for (auto* combo : area->findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
+    for (auto* combo : g.findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
 }
 
 // Tab leaves the text area without typing into it, and the keyboard alone reaches OK.
@@ -213,7 +214,7 @@ TEST_F(TemplateEditor, TheCaptionFollowsTheColumnAndTheCurrentLanguage) {
 TEST_F(TemplateEditor, TheKeywordListShowsOneEmptyRowUnderItsHeader) {
     editor->SG_Keywords->SetCells(1, 1, QStringLiteral("left from before"));
     whenModal([this](QWidget*) {
-        const TExStringGrid& g = *editor->SG_Keywords;
+        TExStringGrid& g = *editor->SG_Keywords;
         EXPECT_EQ(g.RowCount(), 2);
         EXPECT_EQ(g.Cells(1, 0), QStringLiteral("Keyword"));
         EXPECT_EQ(g.Cells(2, 0), QStringLiteral("Description of Keyword"));

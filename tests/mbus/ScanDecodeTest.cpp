@@ -12,7 +12,7 @@
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
-#include "tests/support/GridViewAccess.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -330,7 +329,7 @@ TEST_F(ScanDecode, WirelessMeterHeardTwiceUpdatesItsRow) {
     int image = -1;
     EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
     EXPECT_EQ(image, 0);
-    for (int c = 0; c < 13; ++c) EXPECT_EQ(w->SG_Wireless->GetCellColor(c, 1), plat::TColor(0xB9BBFF)) << c;
+    for (int c = 0; c < 13; ++c) EXPECT_EQ(cellColor(*w->SG_Wireless, c, 1), plat::TColor(0xB9BBFF)) << c;
 
     putWireless(1, false);
     engine->heard(1, nullptr);
@@ -342,7 +341,7 @@ TEST_F(ScanDecode, WirelessMeterHeardTwiceUpdatesItsRow) {
     EXPECT_EQ(w->SG_Wireless->Cells(11, 1), QStringLiteral("-65"));
     EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
     EXPECT_EQ(image, 1);
-    EXPECT_EQ(w->SG_Wireless->GetCellColor(5, 1), plat::TColor(0xA8FFA8));
+    EXPECT_EQ(cellColor(*w->SG_Wireless, 5, 1), plat::TColor(0xA8FFA8));
     EXPECT_EQ(w->SG_Wireless->Cells(0, 2), QStringLiteral("2"));
 
     // The next start frees the meters: reports still queued from before are dropped with them.
@@ -355,7 +354,7 @@ TEST_F(ScanDecode, WirelessMeterHeardTwiceUpdatesItsRow) {
     EXPECT_EQ(w->SG_Wireless->RowCount(), 2);
     EXPECT_EQ(w->SG_Wireless->Cells(0, 1), QString());
     EXPECT_FALSE(w->SG_Wireless->GetImageIdx(12, 1, image));
-    EXPECT_EQ(w->SG_Wireless->GetCellColor(3, 1), plat::clWhite);
+    EXPECT_EQ(cellColor(*w->SG_Wireless, 3, 1), plat::clWhite);
 }
 
 TEST_F(ScanDecode, KeyEntryOnlyForEncryptedRows) {
@@ -396,16 +395,19 @@ TEST_F(ScanDecode, ClickedWirelessRowIsSelectedWhole) {
     engine->heard(0, nullptr);
     engine->heard(1, nullptr);
     applyReports();
-    QTableView& table = view(*w->SG_Wireless);
-    const QRect cell = table.visualRect(table.model()->index(1, 1));
-    ASSERT_TRUE(table.viewport()->rect().contains(cell.center()));
-    const int scrolled = table.horizontalScrollBar()->value();
+    TExStringGrid& g = *w->SG_Wireless;
+    const QRect cell = cellRect(g, g.DisplColIndex(2), 2);
+    ASSERT_FALSE(cell.isEmpty());
+    QWidget* area = g.childAt(cell.center());
+    ASSERT_NE(area, nullptr);
+    const int scrolled = g.LeftCol();
     for (int i = 0; i < 2; ++i) {
-        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell.center());
-        EXPECT_FALSE(w->SG_Wireless->GetRowSelect(1)) << i;
-        EXPECT_TRUE(w->SG_Wireless->GetRowSelect(2)) << i;
-        EXPECT_EQ(table.selectionModel()->selectedIndexes().size(), 13) << i;
-        EXPECT_EQ(table.horizontalScrollBar()->value(), scrolled) << i;
+        QTest::mouseClick(area, Qt::LeftButton, {}, area->mapFrom(&g, cell.center()));
+        EXPECT_FALSE(g.GetRowSelect(1)) << i;
+        EXPECT_TRUE(g.GetRowSelect(2)) << i;
+        EXPECT_EQ(g.Selection(), (plat::TGridRect{g.FixedCols(), 2, g.ColCount() - 1, 2})) << i;
+        EXPECT_EQ(g.ColCount() - g.FixedCols(), 13) << i;
+        EXPECT_EQ(g.LeftCol(), scrolled) << i;
     }
 }
 

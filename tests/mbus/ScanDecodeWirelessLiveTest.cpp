@@ -12,6 +12,7 @@
 #include "platform/FormatSettings.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 
@@ -123,7 +124,7 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
 
     ASSERT_TRUE(hearUntil([&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
     EXPECT_EQ(w->SG_Wireless->Cells(8, 1), QStringLiteral("12345678"));
-    EXPECT_EQ(w->SG_Wireless->GetCellColor(0, 1), plat::TColor(0xB9BBFF));
+    EXPECT_EQ(cellColor(*w->SG_Wireless, 0, 1), plat::TColor(0xB9BBFF));
     int image = -1;
     EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
     EXPECT_EQ(image, 0);
@@ -137,7 +138,7 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
     ASSERT_TRUE(waitUntil([&] { return segment.keysLoaded().size() == 1 && segment.radioListening(); }));
     EXPECT_EQ(segment.keysLoaded()[0].Key, fake::hexBytes("0102030405060708090A0B0C0D0E0F11"));
 
-    ASSERT_TRUE(hearUntil([&] { return w->SG_Wireless->GetCellColor(0, 1) == plat::TColor(0xA8FFA8); }));
+    ASSERT_TRUE(hearUntil([&] { return cellColor(*w->SG_Wireless, 0, 1) == plat::TColor(0xA8FFA8); }));
     EXPECT_EQ(w->SG_Wireless->RowCount(), 2) << "heard again: the same row";
     EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
     EXPECT_EQ(image, 1);

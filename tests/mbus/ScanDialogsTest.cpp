@@ -8,7 +8,7 @@
 #include "mbus/UScanModbusStart.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
-#include "tests/support/GridViewAccess.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -275,9 +275,9 @@ TEST_F(StartAddressDialog, IsLabelledAndHoldsTwoColumns) {
         EXPECT_EQ(d.sga->ColWidths(c), 200);
         EXPECT_EQ(d.sga->Cells(c, 0), Text_Table[3104 + c]);
         // The whole of both columns shows beside the vertical scroll bar.
-        EXPECT_FALSE(d.sga->CellRect(c, 1).isEmpty());
+        EXPECT_FALSE(cellRect(*d.sga, c, 1).isEmpty());
     }
-    EXPECT_LE(d.sga->CellRect(1, 1).right(), d.sga->width());
+    EXPECT_LE(cellRect(*d.sga, 1, 1).right(), d.sga->width());
 
     Text_Table[3104] = QStringLiteral("ID M-Bus");
     Text_Table[3102] = QStringLiteral("Stato del nodo");
@@ -298,15 +298,16 @@ TEST_F(StartAddressDialog, TheUserEditsTheAddressColumnOnly) {
     d.sga->SetRow(1);
     d.sga->SetCol(0);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9"));
-    EXPECT_EQ(view(*d.sga).viewport()->findChild<QLineEdit*>(), nullptr) << "column 0 opened an editor";
+    EXPECT_FALSE(d.sga->EditorMode()) << "column 0 opened an editor";
     EXPECT_EQ(d.sga->Cells(0, 1), QStringLiteral("1 - 12345601"));
 
     d.sga->SetRow(3);
     d.sga->SetCol(1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_4);  // typing opens the editor with the key
-    auto* editor = view(*d.sga).viewport()->findChild<QLineEdit*>();
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
+    ASSERT_TRUE(d.sga->EditorMode());
+    auto* editor = d.sga->InplaceEditor();
+    ASSERT_EQ(QApplication::focusWidget(), editor);
+    editor->SelectAll();
     QTest::keyClicks(editor, QStringLiteral("40001"));
     // A press on OK takes the focus, and with it the edit, before the rows are checked.
     QTest::mouseClick(d.Btn_OK, Qt::LeftButton);

@@ -1,14 +1,12 @@
 // Row operations of the table dialogs.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
-#include "tests/support/GridViewAccess.h"
+#include "tests/support/GridCells.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
 #include "tests/support/TestSupport.h"
 
-#include <QAbstractButton>
-#include <QHeaderView>
-#include <QLineEdit>
+#include <QApplication>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -197,7 +195,7 @@ struct CheckTable {
         }
     }
     // One text per row: check state as Y/N, the two texts and the read-only mark as R/W.
-    QStringList rows() const {
+    QStringList rows() {
         QStringList out;
         for (int r = 1; r <= 4; ++r) {
             bool s = false;
@@ -333,11 +331,13 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     QTest::keyClick(&t.g, Qt::Key_Enter);
     EXPECT_EQ(t.g.Col(), 1);
     EXPECT_EQ(t.g.Row(), 2);
-    EXPECT_EQ(view(t.g).currentIndex(), view(t.g).model()->index(1, 0));
+    EXPECT_EQ(t.g.Selection(), (plat::TGridRect{1, 2, 1, 2})) << "the selection follows the current cell";
     // Enter typed in a cell editor keeps the value and moves on once.
     QTest::keyClick(&t.g, Qt::Key_Q);
-    auto* editor = view(t.g).viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(t.g.EditorMode());
+    QWidget* editor = QApplication::focusWidget();
     ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor, t.g.InplaceEditor());
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(t.g.Cells(1, 2), QStringLiteral("q"));
@@ -377,12 +377,13 @@ TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
     g.resize(300, 200);
     g.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
-    QAbstractButton* corner = g.findChild<QAbstractButton*>();
-    ASSERT_NE(corner, nullptr);
-    QTest::mouseDClick(corner, Qt::LeftButton, {}, corner->rect().center());
+    const QPoint corner = cellRect(g, 0, 0).center();
+    QWidget* area = g.childAt(corner);
+    ASSERT_NE(area, nullptr);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, area->mapFrom(&g, corner));
     const int sized = g.fontMetrics().horizontalAdvance(QStringLiteral("1024")) + 2 * TExStringGrid::kCellMargin;
     EXPECT_EQ(g.AllColWidths(0), sized);
-    EXPECT_EQ(view(g).verticalHeader()->width(), sized);
+    EXPECT_EQ(cellRect(g, 0, 1).width(), sized) << "the row-number column is drawn that wide";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // What tests read of a grid the way a user meets it: where a cell is drawn in the grid widget and
 // the colour its background is painted with.
 #include "grid/ExGrid.h"
+#include "platform/InplaceEdit.h"
 
 #include <QRect>
 #include <QWidget>
