@@ -134,8 +134,10 @@ TFDALI_Access::TFDALI_Access(QWidget* parent) : plat::TForm(parent) {
     Channel = dali::channels();
     SG = new TExStringGrid(TS_Set_Access);
     SG->setObjectName(QStringLiteral("SG"));
+    Set_Table_Grid_Form(*SG, true);
     TS_Set_Access->layout()->addWidget(SG);
     Init_Table();
+    SG->Loaded();
     Set_Lang();
     PC_DALI->setCurrentIndex(0);
     plat::onSignal(PC_DALI, &QTabWidget::currentChanged, this, [this](int) { PC_DALIChange(); });
@@ -154,6 +156,7 @@ void TFDALI_Access::buildDeviceGrids() {
     dl->setContentsMargins(0, 0, 0, 0);
     CG_DALI_Device = new TExColumnGrid(PDaliDevice);
     CG_DALI_Device->setObjectName(QStringLiteral("CG_DALI_Device"));
+    Set_Table_Grid_Form(*CG_DALI_Device);
     dl->addWidget(CG_DALI_Device);
     Splitter1->addWidget(PDaliDevice);
     PDaliGroupBroad = new QWidget;
@@ -163,6 +166,7 @@ void TFDALI_Access::buildDeviceGrids() {
     gl->setContentsMargins(0, 0, 0, 0);
     CG_DALI_GroupBroad = new TExColumnGrid(PDaliGroupBroad);
     CG_DALI_GroupBroad->setObjectName(QStringLiteral("CG_DALI_GroupBroad"));
+    Set_Table_Grid_Form(*CG_DALI_GroupBroad);
     gl->addWidget(CG_DALI_GroupBroad);
     Splitter1->addWidget(PDaliGroupBroad);
     // Groups and broadcast are not configured here: their panel and its splitter stay hidden.
@@ -233,11 +237,14 @@ void TFDALI_Access::buildMenus() {
     CG_DALI_Device->Columns().Items(dMinMax).ColumnPopup = PM_MinMax;
     CG_DALI_Device->Columns().Items(dRecall).ColumnPopup = PM_Recall;
     CG_DALI_Device->Columns().Items(dDimming).ColumnPopup = PM_Dimming;
+    CG_DALI_Device->Loaded();
+    CG_DALI_GroupBroad->Loaded();
 }
 
 void TFDALI_Access::buildFunctionsGrid() {
     CG = new TExColumnGrid(TS_Functions);
     CG->setObjectName(QStringLiteral("CG"));
+    Set_Table_Grid_Form(*CG);
     TS_Functions->layout()->addWidget(CG);
     CG->SetColCount(8);
     CG->SetRowCount(dali::kFunctionRows + 1);
@@ -254,6 +261,7 @@ void TFDALI_Access::buildFunctionsGrid() {
     CG->Columns().Items(dali::fChannel).DropDownCount = 16;
     CG->OnComboChange = [this](QObject* s, int c, int r, int i, const QString& t) { CGComboChange(s, c, r, i, t); };
     gridEvents(*CG, &Hint_Fun);
+    CG->Loaded();
 }
 
 void TFDALI_Access::Init_Table() {

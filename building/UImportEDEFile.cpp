@@ -75,6 +75,7 @@ TFImportEDEFile::TFImportEDEFile(QWidget* parent) : plat::TForm(parent) {
     LID_IP->setBuddy(E_ID_IP);
 
     CG = named(new TExColumnGrid(this), "CG");
+    Set_Table_Grid_Form(*CG);
     CG->SetColCount(kColumns);
     CG->SetRowCount(kDesignedRows + 1);
     for (int c = 0; c < kColumns; ++c) {
@@ -87,6 +88,7 @@ TFImportEDEFile::TFImportEDEFile(QWidget* parent) : plat::TForm(parent) {
         item.ReadOnly = d.readOnly;
     }
     CG->OnCheckBoxClick = [this](QObject* s, int c, int r, bool state) { CGCheckBoxClick(s, c, r, state); };
+    CG->Loaded();
 
     P_Button = named(new QWidget(this), "P_Button");
     paintPanel(P_Button);

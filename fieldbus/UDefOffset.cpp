@@ -50,6 +50,7 @@ void buildColumns(TExColumnGrid& grid, std::initializer_list<ColumnDef> columns,
     }
     // These grids show no hints.
     grid.OnGridHint = [](QObject*, int, int, QString& hint) { hint.clear(); };
+    grid.Loaded();
 }
 
 // A one-grid tab sheet.
@@ -60,6 +61,7 @@ QWidget* sheet(TExColumnGrid*& grid, const char* name, const char* gridName) {
     l->setContentsMargins(0, 0, 0, 0);
     grid = new TExColumnGrid(page);
     grid->setObjectName(QString::fromLatin1(gridName));
+    Set_Table_Grid_Form(*grid);
     l->addWidget(grid);
     return page;
 }
@@ -97,6 +99,7 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
     top->addWidget(Label1);
     CG_DN_Slaves = new TExColumnGrid(P_Slaves);
     CG_DN_Slaves->setObjectName(QStringLiteral("CG_DN_Slaves"));
+    Set_Table_Grid_Form(*CG_DN_Slaves);
     // The ID is data like the rest of the slave's row, not a row number.
     CG_DN_Slaves->SetFixedCols(0);
     top->addWidget(CG_DN_Slaves, 1);

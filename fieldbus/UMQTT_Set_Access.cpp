@@ -169,6 +169,7 @@ TExColumnGrid* ethGrid(QTabWidget* pages, QWidget*& page, const char* pageName, 
     layout->setContentsMargins(0, 0, 0, 0);
     auto* grid = new TExColumnGrid(page);
     grid->setObjectName(QString::fromLatin1(gridName));
+    Set_Table_Grid_Form(*grid);
     layout->addWidget(grid);
     pages->addTab(page, QString::fromLatin1(tab));
     grid->SetColCount(int(columns.size()));
@@ -182,6 +183,7 @@ TExColumnGrid* ethGrid(QTabWidget* pages, QWidget*& page, const char* pageName, 
         ++c;
     }
     for (int r = 1; r <= kRows; ++r) grid->SetCells(0, r, QString::number(r));
+    grid->Loaded();
     return grid;
 }
 

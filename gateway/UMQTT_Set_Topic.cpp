@@ -184,6 +184,7 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
         l->setContentsMargins(2, 2, 2, 2);
         grid = new TExColumnGrid(p);
         grid->setObjectName(QString::fromLatin1(gridName));
+        Set_Table_Grid_Form(*grid);
         l->addWidget(grid);
         PageControl1->addTab(p, QString());
         return p;
@@ -197,6 +198,7 @@ TFMQTT_Set_Topic::TFMQTT_Set_Topic(QWidget* parent) : plat::TForm(parent) {
         g->OnDblClickCell = [this](QObject* s, int r, int c) { CG_MQTT_DblClickCell(s, r, c); };
         g->OnGridHint = [this](QObject* s, int r, int c, QString& h) { CG_MQTT_GridHint(s, r, c, h); };
         g->OnKeyPress = [this](QObject* s, QChar& k) { CG_MQTT_KeyPress(s, k); };
+        g->Loaded();
     }
 
     auto* buttons = new QWidget(this);

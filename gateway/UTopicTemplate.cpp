@@ -21,8 +21,8 @@ constexpr int kClientWidth = 635;
 constexpr int kClientHeight = 396;
 constexpr int kButtonHeight = 40;
 constexpr int kLegendHeight = 108;
-constexpr int kKeywordCol = 1;
-constexpr int kDescriptionCol = 2;
+constexpr int kKeywordCol = 0;
+constexpr int kDescriptionCol = 1;
 
 }  // namespace
 
@@ -56,11 +56,13 @@ TFTopicTemplate::TFTopicTemplate(QWidget* parent) : plat::TForm(parent) {
     legend->addWidget(L_List_Keywords);
     SG_Keywords = new TExStringGrid(P_Legend);
     SG_Keywords->setObjectName(QStringLiteral("SG_Keywords"));
-    SG_Keywords->SetColCount(3);
+    Set_Table_Grid_Form(*SG_Keywords, true);
+    SG_Keywords->SetColCount(2);
     SG_Keywords->SetRowCount(2);
-    SG_Keywords->HideColumn(0);
-    SG_Keywords->SetAllColWidths(kKeywordCol, 200);
-    SG_Keywords->SetAllColWidths(kDescriptionCol, 380);
+    SG_Keywords->SetFixedCols(0);
+    SG_Keywords->SetColWidths(kKeywordCol, 200);
+    SG_Keywords->SetColWidths(kDescriptionCol, 380);
+    SG_Keywords->Loaded();
     legend->addWidget(SG_Keywords);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);

@@ -95,6 +95,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FSyncGrid = std::make_unique<TSyncGrid>(this);
 
     SetRowCount(10);
+    numberNewRows(1);
     resize(400, 250);
     FFilter = std::make_unique<TFilter>(this);
     SetAutoSize(false);

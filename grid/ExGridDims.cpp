@@ -84,7 +84,8 @@ void TExStringGrid::numberNewRows(int OldCount) {
     // stays the last row).
     if (TBaseGrid::FixedCols() < 1 || RowCount() <= OldCount) return;
     const int shift = FFloatingFooter && FFloatingFooter->Visible() && OldCount >= 2 ? 1 : 0;
-    for (int r = OldCount - shift; r < RowCount() - shift; ++r) TBaseGrid::SetCells(0, r, QString::number(r));
+    for (int r = std::max(OldCount - shift, 1); r < RowCount() - shift; ++r)
+        TBaseGrid::SetCells(0, r, QString::number(r));
 }
 
 void TExStringGrid::clearColumnsFrom(int First, int OldTotal) {

@@ -41,6 +41,7 @@ TFModbusStartAdd_SD::TFModbusStartAdd_SD(QWidget* parent) : plat::TForm(parent) 
 
     sga = new TExColumnGrid(this);
     sga->setObjectName(QStringLiteral("sga"));
+    Set_Table_Grid_Form(*sga);
     // Both columns are data: the meter's identification is no row number.
     sga->SetFixedCols(0);
     sga->SetColCount(2);
@@ -48,6 +49,7 @@ TFModbusStartAdd_SD::TFModbusStartAdd_SD(QWidget* parent) : plat::TForm(parent) 
     for (int c : {kIdCol, kAddressCol}) sga->Columns().Items(c).SetWidth(kColumnWidth);
     // The identification only tells the meters apart; the address is what the user types.
     sga->Columns().Items(kIdCol).ReadOnly = true;
+    sga->Loaded();
     const int gridTop = kTitleHeight + 52;
     sga->setGeometry(kMargin, gridTop, kClientWidth - 2 * kMargin, kClientHeight - 40 - 6 - gridTop);
 

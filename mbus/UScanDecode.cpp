@@ -306,12 +306,14 @@ void TFScanDecode::buildResults() {
     Splitter_Wireless = new QSplitter(Qt::Vertical, P_View_Wireless);
     SG_Wireless = new TExStringGrid(Splitter_Wireless);
     SG_Wireless->setObjectName(QStringLiteral("SG_Wireless"));
+    Set_Table_Grid_Form(*SG_Wireless);
     SG_Wireless->SetFixedCols(0);
     SG_Wireless->SetColCount(13);
     SG_Wireless->SetRowSelect(true);
     SG_Wireless->SetGridImages(IL_Wireless_Table.get());
     SG_Wireless->OnClickCell = [this](QObject*, int row, int col) { SG_WirelessClickCell(row, col); };
     SG_Wireless->OnDblClickCell = [this](QObject*, int row, int col) { SG_WirelessDblClickCell(row, col); };
+    SG_Wireless->Loaded();
     Make_Trees();
     Splitter_Wireless->addWidget(SG_Wireless);
     Splitter_Wireless->addWidget(vstWirelessWidget_);

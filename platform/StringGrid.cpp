@@ -751,6 +751,23 @@ void TStringGrid::barAction(TScrollBarKind bar, int action) {
     b->setSliderPosition(b->value());
 }
 
+void TStringGrid::keyPressEvent(QKeyEvent* event) { forwardKey(event); }
+
+void TStringGrid::keyReleaseEvent(QKeyEvent* event) { forwardKey(event); }
+
+void TStringGrid::forwardKey(QKeyEvent* event) {
+    if (forwardingKey_) {
+        // The viewport left it: it goes on to the grid's parents from here.
+        event->ignore();
+        return;
+    }
+    forwardingKey_ = true;
+    QCoreApplication::sendEvent(view_, event);
+    forwardingKey_ = false;
+    // Handled by the viewport or already passed on to the parents.
+    event->accept();
+}
+
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched == verticalScrollBar() || watched == horizontalScrollBar())) {

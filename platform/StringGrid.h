@@ -322,6 +322,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Keys sent to the grid itself go where typed keys go: to the viewport, which holds the focus.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -388,6 +391,8 @@ private:
     bool editorMode_ = false;
     TGridCoord editorCell_{-1, -1};  // the cell the editor was loaded from
     bool editorBusy_ = false;
+    void forwardKey(QKeyEvent* event);
+    bool forwardingKey_ = false;  // a key sent to the grid is on its way through the viewport
     bool focusToEditor_ = false, focusFromEditor_ = false;  // focus moving inside the grid  // showing or hiding runs: focus changes it causes end nothing
     // Sizing and moving.
     int sizingIndex_ = -1, sizingPos_ = 0, sizingOfs_ = 0;

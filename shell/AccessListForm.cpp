@@ -98,8 +98,10 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
             body_ = ps.grid;
         }
         ps.grid->setObjectName(QString::fromLatin1(pd.gridName));
+        Set_Table_Grid_Form(*ps.grid);
         const int capacity = i < def.schema->sections.size() ? def.schema->sections[i].capacity : 0;
         buildColumns(*ps.grid, pd, capacity);
+        ps.grid->Loaded();
         ps.grid->OnClickCell = [this](QObject* s, int r, int c) { ClickCell(s, r, c); };
         ps.grid->OnDblClickCell = [this](QObject* s, int r, int c) { DblClickCell(s, r, c); };
         ps.grid->OnKeyPress = [this](QObject* s, QChar& k) { KeyPress(s, k); };

@@ -138,6 +138,10 @@ void Paste_Row_Check_Grid(TExStringGrid& grid, int row, bool copyFlag);
 void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key);
 // Double-click handler: with the option on, a double-click on the header row sizes that column.
 void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column);
+// What a table dialog's form stores for a grid it has just made: the values every form stores and
+// column sizing by mouse; a string grid that takes typing also stores editing (a column grid switches
+// editing on cell by cell). The dialog then sets its own columns and calls Loaded().
+void Set_Table_Grid_Form(TExStringGrid& grid, bool editing = false);
 
 // The gateway's PROFINET device identifier: the device description and the updater's parameter
 // file carry the same number.

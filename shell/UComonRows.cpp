@@ -168,6 +168,14 @@ void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key) {
     key = QChar(0);
 }
 
+void Set_Table_Grid_Form(TExStringGrid& grid, bool editing) {
+    SetConfiguratorFormValues(grid);
+    plat::TGridOptions options = grid.Options();
+    options.include(plat::goColSizing);
+    if (editing) options.include(plat::goEditing);
+    grid.SetOptions(options);
+}
+
 void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column) {
     if (!g_DoubleClickAutoSize || row != 0) return;
     grid.AutoSizeCol(column, 0);

@@ -212,17 +212,20 @@ TEST_F(TemplateEditor, TheCaptionFollowsTheColumnAndTheCurrentLanguage) {
 }
 
 TEST_F(TemplateEditor, TheKeywordListShowsOneEmptyRowUnderItsHeader) {
-    editor->SG_Keywords->SetCells(1, 1, QStringLiteral("left from before"));
+    editor->SG_Keywords->SetCells(0, 1, QStringLiteral("left from before"));
     whenModal([this](QWidget*) {
         TExStringGrid& g = *editor->SG_Keywords;
         EXPECT_EQ(g.RowCount(), 2);
-        EXPECT_EQ(g.Cells(1, 0), QStringLiteral("Keyword"));
-        EXPECT_EQ(g.Cells(2, 0), QStringLiteral("Description of Keyword"));
+        EXPECT_EQ(g.Cells(0, 0), QStringLiteral("Keyword"));
+        EXPECT_EQ(g.Cells(1, 0), QStringLiteral("Description of Keyword"));
+        EXPECT_TRUE(g.Cells(0, 1).isEmpty());
         EXPECT_TRUE(g.Cells(1, 1).isEmpty());
-        EXPECT_TRUE(g.Cells(2, 1).isEmpty());
-        EXPECT_TRUE(g.CanEditCell(1, 1));
-        EXPECT_FALSE(g.CanEditCell(2, 1));
-        EXPECT_EQ(g.ColCount(), 2);  // no fixed column shown
+        EXPECT_TRUE(g.CanEditCell(0, 1));
+        EXPECT_FALSE(g.CanEditCell(1, 1));
+        EXPECT_EQ(g.ColCount(), 2);
+        EXPECT_EQ(g.FixedCols(), 0);
+        EXPECT_EQ(g.ColWidths(0), 200);
+        EXPECT_EQ(g.ColWidths(1), 380);
         EXPECT_EQ(editor->L_List_Keywords->text(), QStringLiteral("List of keywords"));
         EXPECT_EQ(editor->Btn_OK->Caption(), QStringLiteral("OK"));
         editor->Btn_OK->click();

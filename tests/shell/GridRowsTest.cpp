@@ -381,7 +381,9 @@ TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
     QWidget* area = g.childAt(corner);
     ASSERT_NE(area, nullptr);
     QTest::mouseDClick(area, Qt::LeftButton, {}, area->mapFrom(&g, corner));
-    const int sized = g.fontMetrics().horizontalAdvance(QStringLiteral("1024")) + 2 * TExStringGrid::kCellMargin;
+    // The row numbers are drawn in the fixed cells' font.
+    const QFontMetrics fixed(g.FixedFont().ToQFont());
+    const int sized = fixed.horizontalAdvance(QStringLiteral("1024")) + 2 * TExStringGrid::kCellMargin;
     EXPECT_EQ(g.AllColWidths(0), sized);
     EXPECT_EQ(cellRect(g, 0, 1).width(), sized) << "the row-number column is drawn that wide";
 }
