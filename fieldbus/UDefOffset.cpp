@@ -39,6 +39,8 @@ struct ColumnDef {
 
 void buildColumns(TExColumnGrid& grid, std::initializer_list<ColumnDef> columns, bool readOnly) {
     grid.SetColCount(int(columns.size()));
+    // The header row stays while the grid has no row of data.
+    grid.SetFixedRowAlways(true);
     grid.SetRowCount(1);
     int c = 0;
     for (const ColumnDef& def : columns) {

@@ -1275,6 +1275,8 @@ private:
 public:
     // ---- the cell editors and what they read and write of the edit (ExGridEditing.cpp) ----
     TExInplaceEdit* NormalEdit() const { return FInplaceEdit; }
+    // The length limit of the cell being edited (a column grid: its column item's).
+    int EditLimit() { return GetEditLimit(); }
     TGridCheckBox* EditCheck() const { return FEditCheck; }
     TGridButton* GridButton() const { return FGridButton; }
     // Created hidden and disabled on first use.

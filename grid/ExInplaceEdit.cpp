@@ -115,8 +115,9 @@ void TExInplaceEdit::focusInEvent(QFocusEvent* event) {
     TInplaceEdit::focusInEvent(event);
     FGotFocus = true;
     FGrid->SetNoEditChange(false);
-    FLengthLimit = static_cast<int16_t>(FGrid->MaxEditLength());
-    SetMaxLength(FGrid->MaxEditLength());
+    // The cell's own limit: a column grid's column item may set one.
+    FLengthLimit = static_cast<int16_t>(FGrid->EditLimit());
+    SetMaxLength(FGrid->EditLimit());
     const int n = int(EditText().size());
     if (!EditMask().isEmpty() && FGrid->Navigation().ImproveMaskSel() && !FGrid->LButFlg()) {
         Select(0, 1);

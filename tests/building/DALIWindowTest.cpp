@@ -442,11 +442,14 @@ TEST_F(DALIRulesWindow, TypingAnEventSetsItsConditionLikeChoosingIt) {
     const QModelIndex item = list->model()->index(int(events().indexOf(QStringLiteral("Short Press"))), 0);
     list->scrollTo(item);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
-    EXPECT_EQ(cg.Cells(fValue, 3), QStringLiteral("Short Press"));
+    // The editor holds the choice (the cell takes it when the edit ends); the condition follows at once.
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Short Press"));
     EXPECT_EQ(cg.Cells(fCondition, 3), QStringLiteral("When Equal to Value"));
 
     rec.clear();
-    f.Btn_OKClick();
+    // A press on OK takes the focus, and with it the edit, before the rows are checked.
+    QTest::mouseClick(f.Btn_OK, Qt::LeftButton);
+    EXPECT_EQ(cg.Cells(fValue, 3), QStringLiteral("Short Press"));
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(f.ModalResult(), plat::mrOk);
     for (int r : {1, 3}) {

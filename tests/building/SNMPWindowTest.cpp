@@ -1,6 +1,7 @@
 // The SNMP agent window as a user meets it, offscreen with recorded message boxes: the two pages,
 // the object index in column 0, the file with both lists, OK and its refusals, the row buttons and
 // the length limit of names.
+#include "platform/InplaceEdit.h"
 #include "building/SNMPSchema.h"
 #include "building/UKNXAccess.h"
 #include "building/USNMP_Trap_Access.h"
@@ -252,8 +253,9 @@ TEST_F(SNMPWindow, ASixteenthCharacterOfADescriptionIsRefused) {
     g.SetRow(1);
     g.SetCol(g.DisplColIndex(rDescription));
     QTest::keyClick(&g, Qt::Key_A);  // typing opens the editor with the key
-    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(line, nullptr);
+    ASSERT_TRUE(g.EditorMode());
+    QWidget* line = QApplication::focusWidget();
+    ASSERT_EQ(line, g.InplaceEditor());
     QTest::keyClicks(line, "bcdefghijklmnopq");
     QTest::keyClick(line, Qt::Key_Return);
     QApplication::processEvents();

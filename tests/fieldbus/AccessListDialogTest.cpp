@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -336,12 +337,11 @@ TEST_F(PDOWindow, AClickOnARowNumberSelectsThatRowOfItsOwnGrid) {
     open(f);
     f.PageControl1->setCurrentIndex(1);
     QApplication::processEvents();
-    QHeaderView* rows = nullptr;
-    for (QHeaderView* h : f.sgb->findChildren<QHeaderView*>())
-        if (h->orientation() == Qt::Vertical) rows = h;
-    ASSERT_NE(rows, nullptr);
-    QTest::mousePress(rows->viewport(), Qt::LeftButton, {},
-                      QPoint(rows->width() / 2, rows->sectionViewportPosition(3) + rows->sectionSize(3) / 2));
+    // The row number of row 4, in the fixed column.
+    const QPoint number = cellRect(*f.sgb, 0, 4).center();
+    QWidget* area = f.sgb->childAt(number);
+    ASSERT_NE(area, nullptr);
+    QTest::mousePress(area, Qt::LeftButton, {}, area->mapFrom(f.sgb, number));
     for (int r = 1; r < f.sgb->RowCount(); ++r) EXPECT_EQ(f.sgb->GetRowSelect(r), r == 4) << r;
     EXPECT_EQ(f.sgb->Row(), 4);
     EXPECT_FALSE(f.sga->GetRowSelect(4));

@@ -500,9 +500,13 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     EXPECT_EQ(g.GetRealCol(), 2);  // Enter moved on
 
     QTest::mouseClick(area, Qt::LeftButton, {}, at(3, 2));
-    QTest::mouseDClick(area, Qt::LeftButton, {}, at(3, 2));
-    // The list opens when the double-click's button comes up.
-    QTest::mouseRelease(area, Qt::LeftButton, {}, at(3, 2));
+    // The first click opened the cell's drop-down editor over the cell: the double click lands on
+    // it, as a user's does, and opens its list.
+    const QPoint cell = cellRect(g, g.DisplColIndex(3), 2).center();
+    QWidget* under = g.childAt(cell);
+    ASSERT_NE(under, nullptr);
+    QTest::mouseDClick(under, Qt::LeftButton, {}, under->mapFrom(&g, cell));
+    QTest::mouseRelease(under, Qt::LeftButton, {}, under->mapFrom(&g, cell));
     auto* combo = area->findChild<QComboBox*>();
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(combo->view()->isVisible());

@@ -62,6 +62,7 @@ struct ColumnTable {
         g.SetRowCount(5);
         g.Columns().Items(2).SetEditor(edDataCheckBox);
         g.HideColumn(3);
+        g.Loaded();  // as a dialog does once its form's values are set
     }
 };
 
@@ -317,12 +318,15 @@ TEST_F(RowHelpers, EnterMovesToTheNextShownCell) {
 }
 
 TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
+    QWidget form;  // a dialog's grid sits on its form
     ColumnTable t;
+    t.g.setParent(&form);
     g_EnableJumpFieldTables = 1;
     t.g.OnKeyPress = [&t](QObject*, QChar& key) { Grid_Enter_Next_Cell(t.g, key); };
     t.g.resize(400, 200);
-    t.g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.g));
+    form.resize(400, 200);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     t.g.SetRow(1);
     t.g.SetCol(2);
     QTest::keyClick(&t.g, Qt::Key_Return);
