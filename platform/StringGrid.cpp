@@ -67,6 +67,14 @@ public:
     using TCustomControl::LastKeyOnKeypad;
 
 protected:
+    // A key the viewport leaves goes on to the grid itself, which must not hand it back.
+    bool event(QEvent* e) override {
+        const bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
+        if (key && grid_) grid_->keyLeftByViewport_ = e;
+        const bool result = TCustomControl::event(e);
+        if (key && grid_ && e->isAccepted()) grid_->keyLeftByViewport_ = nullptr;
+        return result;
+    }
     void Paint() override {
         if (grid_) grid_->Paint();
     }
@@ -756,14 +764,13 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) { forwardKey(event); }
 void TStringGrid::keyReleaseEvent(QKeyEvent* event) { forwardKey(event); }
 
 void TStringGrid::forwardKey(QKeyEvent* event) {
-    if (forwardingKey_) {
+    if (event == keyLeftByViewport_) {
         // The viewport left it: it goes on to the grid's parents from here.
+        keyLeftByViewport_ = nullptr;
         event->ignore();
         return;
     }
-    forwardingKey_ = true;
     QCoreApplication::sendEvent(view_, event);
-    forwardingKey_ = false;
     // Handled by the viewport or already passed on to the parents.
     event->accept();
 }

@@ -392,7 +392,7 @@ private:
     TGridCoord editorCell_{-1, -1};  // the cell the editor was loaded from
     bool editorBusy_ = false;
     void forwardKey(QKeyEvent* event);
-    bool forwardingKey_ = false;  // a key sent to the grid is on its way through the viewport
+    const QEvent* keyLeftByViewport_ = nullptr;  // a key the viewport did not take, on its way up
     bool focusToEditor_ = false, focusFromEditor_ = false;  // focus moving inside the grid  // showing or hiding runs: focus changes it causes end nothing
     // Sizing and moving.
     int sizingIndex_ = -1, sizingPos_ = 0, sizingOfs_ = 0;

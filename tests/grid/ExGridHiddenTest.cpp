@@ -95,6 +95,8 @@ TEST(ExGridHiddenColumns, CellAccessorsBoundByAllRealColumns) {
 
 TEST(ExGridRanges, UsedCellsAndExportRanges) {
     TExStringGrid g;
+    EXPECT_EQ(g.UsedCells(), (plat::TGridRect{0, 1, 0, 9})) << "a new grid numbers its rows";
+    g.ClearRows(0, g.RowCount());
     EXPECT_EQ(g.UsedCells(), (plat::TGridRect{0, 0, 0, 0}));
     g.SetCells(3, 2, "x");
     EXPECT_EQ(g.UsedCells(), (plat::TGridRect{3, 2, 3, 2}));
