@@ -95,6 +95,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FSyncGrid = std::make_unique<TSyncGrid>(this);
 
     SetRowCount(10);
+    FNumberNewRows = true;
     resize(400, 250);
     FFilter = std::make_unique<TFilter>(this);
     SetAutoSize(false);
@@ -743,8 +744,10 @@ int TExStringGrid::RealColIndex(int ACol) const {
 
 void TExStringGrid::HideColumns(int FromCol, int ToCol) {
     if (EditorMode()) HideEditor();
-    for (int c = std::max(0, FromCol); c <= ToCol; ++c) {
-        if (c >= 512 || !FVisibleCol[size_t(c)] || c >= ColCount() + FNumHidden || ColCount() < 2) continue;
+    // An open-ended range stops at the last real column that can be hidden.
+    const int last = std::min({ToCol, kMaxHideCol - 1, TotalColCount() - 1});
+    for (int c = std::max(0, FromCol); c <= last; ++c) {
+        if (!FVisibleCol[size_t(c)] || ColCount() < 2) continue;
         const int d = DisplColIndex(c);
         FAllColWidths[size_t(c)] = int16_t(ColWidths(d));
         for (int i = d; i <= ColCount() - 2; ++i) SetColWidths(i, ColWidths(i + 1));

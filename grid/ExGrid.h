@@ -1741,7 +1741,11 @@ protected:
 
 private:
     void numberNewRows(int OldCount);
-    void clearColumnsFrom(int First, int OldTotal);
+    void dropHiddenBeyondEnd();
+    // Empties real columns First .. End - 1 in the store.
+    void clearColumnsFrom(int First, int End);
+    // Off while the grid is being made: only rows a later count adds are numbered.
+    bool FNumberNewRows = false;
     friend class TExColumnGrid;
     QStringList FComboList;
     // The real columns of the move ColumnMoved reports; -1 outside one.
