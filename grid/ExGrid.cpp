@@ -169,6 +169,8 @@ TExStringGrid::~TExStringGrid() {
     Destroying();
     // The editors go first: nothing they do on their way out may reach a grid half taken down.
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
+    // An open combo hands its focus on as it goes: that focus loss must not end an edit here.
+    if (FEditCombo) FEditCombo->removeEventFilter(this);
     delete FEditCombo;
     FEditCombo = nullptr;
     for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),

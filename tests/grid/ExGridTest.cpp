@@ -52,12 +52,16 @@ void dblClick(TExStringGrid& g, int displCol, int row) {
     QTest::mouseDClick(s.w, Qt::LeftButton, {}, s.p);
 }
 
-// Shows a grid as the active window, its cells focused, as a user finds it.
-void showActive(QWidget& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.setFocus();
+// Shows the window of a grid active, the grid's cells focused, as a user finds it. The grid sits on
+// a window of its own, as in every dialog: a grid without a parent takes any cell without asking
+// whether it may be edited.
+void showActive(QWidget& form, TExStringGrid& g, QSize size) {
+    form.resize(size);
+    g.setGeometry(QRect(QPoint(0, 0), size));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    g.setFocus();
 }
 
 // Where the keys a user types go: the focus widget, which is the grid's cells or its open editor
@@ -515,12 +519,12 @@ TEST(AutoSize, TheWidestTextOfTheColumnByDisplayIndex) {
 // Events --------------------------------------------------------------------------------------
 
 struct ShownGrid : ::testing::Test {
-    TExColumnGrid g;
+    QWidget form;
+    TExColumnGrid g{&form};
     void SetUp() override {
         g.SetColCount(5);
         g.SetRowCount(6);
-        g.resize(500, 250);
-        showActive(g);
+        showActive(form, g, {500, 250});
         if (HasFatalFailure()) return;
     }
     // Clicks a cell given by its real column, as the user does.
@@ -779,6 +783,9 @@ TEST(GridTab, TabMovesOnToTheNextControl) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* g = new TExStringGrid(&window);
+    plat::TGridOptions o = g->Options();
+    o.include(plat::goEditing);  // a string grid edits with the option its window sets
+    g->SetOptions(o);
     auto* after = new QPushButton(QStringLiteral("after"), &window);
     layout->addWidget(g);
     layout->addWidget(after);
@@ -924,7 +931,8 @@ namespace {
 
 // Clicks and row selection, driven by the mouse at the cells as a user meets the grid.
 struct ClickGrid : ::testing::Test {
-    TExColumnGrid g;
+    QWidget form;
+    TExColumnGrid g{&form};
     std::vector<std::pair<int, int>> clicks;
 
     void SetUp() override {
@@ -933,8 +941,7 @@ struct ClickGrid : ::testing::Test {
         plat::TGridOptions o = g.Options();
         o.include(plat::goColSizing);  // as the table dialogs have it
         g.SetOptions(o);
-        g.resize(500, 300);
-        showActive(g);
+        showActive(form, g, {500, 300});
         if (HasFatalFailure()) return;
         g.OnClickCell = [this](QObject* sender, int row, int col) {
             EXPECT_EQ(sender, &g);
@@ -1037,15 +1044,15 @@ TEST(FixedCols, ZeroAndOneAreTakenACountWithoutDataColumnsIsRefused) {
 }
 
 struct NoFixedColumn : ::testing::Test {
-    TExColumnGrid g;
+    QWidget form;
+    TExColumnGrid g{&form};
     void SetUp() override {
         g.SetColCount(4);
         g.SetRowCount(5);
         g.SetFixedCols(0);
         for (int r = 0; r < g.RowCount(); ++r)
             for (int c = 0; c < g.TotalColCount(); ++c) g.SetCells(c, r, tag(c, r));
-        g.resize(500, 250);
-        showActive(g);
+        showActive(form, g, {500, 250});
         if (HasFatalFailure()) return;
     }
     // The colour painted near the bottom right corner of a cell (display column), clear of its text.

@@ -36,7 +36,10 @@ QStringList items(QComboBox* combo) {
 // A shown, active grid whose cells are pressed and typed into as a user does.
 template <class Grid>
 struct Shown : ::testing::Test {
-    Grid g;
+    // The grid sits on a window of its own, as in every dialog (a grid without a parent takes any
+    // cell without asking whether it may be edited).
+    QWidget form;
+    Grid g{&form};
     void SetUp() override {
         g.SetColCount(5);
         g.SetRowCount(6);
@@ -47,11 +50,16 @@ struct Shown : ::testing::Test {
             o.include(plat::goEditing);
             g.SetOptions(o);
         }
-        g.resize(420, 220);
-        g.show();
-        g.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+        form.resize(420, 220);
+        g.setGeometry(0, 0, 420, 220);
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        g.setFocus();
     }
+    // The window the system delivers input to, and the centre of a cell (display column) in it.
+    QWindow* window() const { return g.window()->windowHandle(); }
+    QPoint inWindow(int displayCol, int row) const { return g.mapTo(g.window(), cellRect(g, displayCol, row).center()); }
     // The child widget under the centre of a cell (display column) and the point there.
     std::pair<QWidget*, QPoint> under(int displayCol, int row) {
         const QRect r = cellRect(g, displayCol, row);
@@ -333,9 +341,9 @@ TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
         g.Columns().Items(2).SetComboItems({QStringLiteral("one"), QStringLiteral("two")});
         g.SetRow(current ? 3 : 1);
         g.SetCol(current ? 2 : 1);
-        QWindow* win = g.windowHandle();
+        QWindow* win = window();
         ASSERT_NE(win, nullptr);
-        const QPoint at = cellRect(g, 2, 3).center();
+        const QPoint at = inWindow(2, 3);
         QTest::mouseDClick(win, Qt::LeftButton, {}, at);
         QComboBox* combo = g.EditCombo();
         ASSERT_NE(combo, nullptr) << "no drop-down editor";
@@ -356,7 +364,7 @@ TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
     g.OnClickCell = [this](QObject*, int row, int col) {
         if (col == 0 && row >= 1) g.SelectRows(row, 1);
     };
-    QWindow* win = g.windowHandle();
+    QWindow* win = window();
     ASSERT_NE(win, nullptr);
     const struct {
         const char* what;
@@ -376,13 +384,13 @@ TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
         SCOPED_TRACE(c.what);
         g.SetCells(c.col, c.row, QString::fromLatin1(c.before));
         if (c.currentCol < 0) {
-            QTest::mouseClick(win, Qt::LeftButton, {}, cellRect(g, 0, c.currentRow).center());
+            QTest::mouseClick(win, Qt::LeftButton, {}, inWindow(0, c.currentRow));
             ASSERT_TRUE(g.GetRowSelect(c.currentRow));
         } else {
             g.SetRow(c.currentRow);
             g.SetCol(c.currentCol);
         }
-        QTest::mouseClick(win, Qt::LeftButton, {}, cellRect(g, c.col, c.row).center());
+        QTest::mouseClick(win, Qt::LeftButton, {}, inWindow(c.col, c.row));
         for (const char* k = c.typed; *k; ++k) QTest::keyClick(win, *k);
         QTest::keyClick(win, Qt::Key_Return);
         EXPECT_EQ(g.Cells(c.col, c.row), QString::fromLatin1(c.typed));
