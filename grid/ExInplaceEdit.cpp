@@ -78,6 +78,8 @@ void TExInplaceEdit::UpdateContents() {
     SetPasswordChar(password ? FGrid->PasswordChar() : QChar());
     SetMultiLine(!password);
     FGrid->SetNoEditChange(true);
+    // The cell's text comes in whole, whatever limit the last cell left: the limit holds for typing.
+    SetMaxLength(0);
     TInplaceEdit::UpdateContents();
     FGrid->SetNoEditChange(false);
     FWordWrap = FGrid->WordWrap();
@@ -115,8 +117,10 @@ void TExInplaceEdit::focusInEvent(QFocusEvent* event) {
     TInplaceEdit::focusInEvent(event);
     FGotFocus = true;
     FGrid->SetNoEditChange(false);
-    FLengthLimit = static_cast<int16_t>(FGrid->MaxEditLength());
-    SetMaxLength(FGrid->MaxEditLength());
+    // The grid's limit, in a column grid the edited column's EditLength.
+    const int limit = FGrid->GetEditLength(FGrid->RealCol(), FGrid->Row());
+    FLengthLimit = static_cast<int16_t>(limit);
+    SetMaxLength(limit);
     const int n = int(EditText().size());
     if (!EditMask().isEmpty() && FGrid->Navigation().ImproveMaskSel() && !FGrid->LButFlg()) {
         Select(0, 1);
