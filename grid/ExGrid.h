@@ -1628,6 +1628,8 @@ private:
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
     bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
+    // A double click on a drop-down cell: its list opens when the button comes up.
+    bool FListOnRelease = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;
