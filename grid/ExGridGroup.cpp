@@ -347,7 +347,8 @@ void TExStringGrid::UnHideSelection() {
 // ---------------------------------------------------------------- colours
 
 void TExStringGrid::colourCells(int ACol, int ARow, int Which, TColor AColor) {
-    if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= TotalColCount()) return;
+    // A cell outside the grid is an error, as for its text, not a colour silently lost.
+    checkCell(ACol, ARow);
     // Clearing never creates properties.
     if (AColor == plat::clNone && !CellHasProperties(ACol, ARow)) return;
     TCellProperties* p = GetCellProperties(ACol, ARow);
