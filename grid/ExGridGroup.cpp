@@ -347,8 +347,7 @@ void TExStringGrid::UnHideSelection() {
 // ---------------------------------------------------------------- colours
 
 void TExStringGrid::colourCells(int ACol, int ARow, int Which, TColor AColor) {
-    // A cell outside the grid is an error, as for its text, not a colour silently lost.
-    checkCell(ACol, ARow);
+    if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= TotalColCount()) return;
     // Clearing never creates properties.
     if (AColor == plat::clNone && !CellHasProperties(ACol, ARow)) return;
     TCellProperties* p = GetCellProperties(ACol, ARow);

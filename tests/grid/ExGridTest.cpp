@@ -804,7 +804,7 @@ TEST(GridTab, TabMovesOnToTheNextControl) {
 
 TEST_F(ShownGrid, CellRectIsWhereTheGridDrawsTheCell) {
     g.HideColumn(2);
-    g.Columns().Items(3).SetColor(0x0000FF00);  // only real column 3 is painted green
+    g.SetColors(3, 3, 0x0000FF00);  // only cell (real 3, row 3) is painted green
     QTest::qWait(20);
     const QRect r = cellRect(g, 2, 3);  // display 2 is real column 3
     ASSERT_FALSE(r.isEmpty());
@@ -1201,7 +1201,9 @@ TEST(GridCellLook, CellColoursOverTheGridsAndBackAndTheyFollowResizes) {
     g.SetColors(2, 2, 0xA8FFA8);
     g.SetColors(2, 2, plat::clNone);
     EXPECT_EQ(cellColor(g, 2, 2), plat::clWhite);
-    EXPECT_THROW(g.SetColors(9, 1, 0), std::out_of_range);
+    // A colour for a cell outside the grid changes nothing.
+    EXPECT_NO_THROW(g.SetColors(9, 1, 0));
+    for (int c = 0; c < g.TotalColCount(); ++c) EXPECT_FALSE(g.CellHasProperties(c, 1)) << c;
 }
 
 TEST(GridCellLook, PicturesNeedTheImageListAndAreDrawnCentred) {
