@@ -36,6 +36,9 @@ void postTab(TExStringGrid* g) {
 
 TGridCombo::TGridCombo(QWidget* AOwner) : ctl::TSgComboBox(GridOwnerOf(AOwner)), FGrid(GridOwnerOf(AOwner)) {
     SetButtonWidth(16);
+    // A typed text stands as typed and as the change events report it; completion is the grid's own
+    // look-up (WorkMode), never the platform's inline one.
+    SetAutoComplete(false);
     hide();
     setEnabled(false);
 }
