@@ -39,6 +39,9 @@ TGridCombo::TGridCombo(QWidget* AOwner) : ctl::TSgComboBox(GridOwnerOf(AOwner)),
     // A typed text stands as typed and as the change events report it; completion is the grid's own
     // look-up (WorkMode), never the platform's inline one.
     SetAutoComplete(false);
+    // Some styles open a list as tall as all its items and ignore the drop-down count: a list of the
+    // 1,440 byte positions would cover the screen.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     hide();
     setEnabled(false);
 }
