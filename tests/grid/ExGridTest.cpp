@@ -9,12 +9,14 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -872,6 +874,26 @@ TEST_F(ShownGrid, ChoosingInAComboCellWritesItAndReportsIt) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(g.Cells(3, 2), QStringLiteral("REAL"));
     EXPECT_EQ(changes.size(), 1u) << "the end of the edit is no second choice";
+}
+
+// A grid taken down while its drop-down editor has the focus goes quietly: the combo's focus loss on
+// its way out must not reach the half taken down grid.
+TEST(GridTeardown, AGridGoesWithItsDropDownEditorOpen) {
+    auto form = std::make_unique<QWidget>();
+    auto* g = new TExColumnGrid(form.get());
+    g->SetColCount(4);
+    g->SetRowCount(4);
+    g->Columns().Items(2).SetEditor(edComboList);
+    g->Columns().Items(2).SetComboItems({QStringLiteral("a"), QStringLiteral("b")});
+    showActive(*form, *g, {400, 200});
+    g->SetRow(1);
+    g->SetCol(2);
+    click(*g, 2, 1);
+    ASSERT_EQ(openEditor(*g), g->EditCombo());
+    ASSERT_TRUE(g->EditCombo()->hasFocus());
+    QPointer<TExColumnGrid> alive(g);
+    delete g;  // as a window's member grid goes before the window
+    EXPECT_TRUE(alive.isNull());
 }
 
 TEST_F(ShownGrid, ALongListOpensWithItsDropDownCountOfRows) {
