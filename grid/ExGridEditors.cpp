@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <utility>
 #include <QWheelEvent>
 
 using namespace plat;
@@ -50,6 +51,14 @@ bool TGridCombo::eventFilter(QObject* watched, QEvent* event) {
     // The edit part's keys take the combo's own road first; what it leaves goes on to the edit.
     // Keys the combo itself passes on have been handled already.
     if (FForwarding) return ctl::TSgComboBox::eventFilter(watched, event);
+    // A double click in the edit part opens the list as on the list style, when the button comes up:
+    // shown at once, the list would take that release for a click beside it and close again.
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        FListOnRelease = true;
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+        std::exchange(FListOnRelease, false) && !view()->isVisible())
+        showPopup();
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         FFiltered = ke;
