@@ -14,8 +14,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <utility>
 #include <QWheelEvent>
+#include <utility>
 
 using namespace plat;
 
@@ -56,8 +56,8 @@ bool TGridCombo::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         FListOnRelease = true;
-    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
-        std::exchange(FListOnRelease, false) && !view()->isVisible())
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && std::exchange(FListOnRelease, false) &&
+        !view()->isVisible())
         showPopup();
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);

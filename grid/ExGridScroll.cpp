@@ -399,7 +399,8 @@ void TExStringGrid::MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, 
     TBaseGrid::MouseUp(Button, Shift, X, Y);
     if (std::exchange(FListOnRelease, false) && Button == plat::mbLeft) {
         if (!FSpecialEditor && CanEditShow()) ShowInplaceEdit();
-        if (FSpecialEditor && FEditCtrl == static_cast<QWidget*>(FEditCombo) && FEditCombo->isVisible()) FEditCombo->SetDroppedDown(true);
+        if (FSpecialEditor && FEditCtrl == static_cast<QWidget*>(FEditCombo) && FEditCombo->isVisible())
+            FEditCombo->SetDroppedDown(true);
     }
     FLButFlg = false;
     // A sizing that left the size as it was changed nothing: it is over all the same.

@@ -79,7 +79,9 @@ QWidget* keyTarget(TExStringGrid& g) {
 }
 
 // The colour painted at a point of the grid widget.
-QColor pixel(const QImage& shot, QPoint p) { return QColor(shot.pixel(p * shot.devicePixelRatio())); }
+QColor pixel(const QImage& shot, QPoint p) {
+    return QColor(shot.pixel(p * shot.devicePixelRatio()));
+}
 
 // The horizontal alignment the painter gives a cell (real column).
 TAlignment paintedAlignment(TExStringGrid& g, int realCol, int row) {
@@ -91,8 +93,8 @@ TAlignment paintedAlignment(TExStringGrid& g, int realCol, int row) {
     TVAlignment va = vtaTop;
     bool ww = false;
     TCellGradientDirection gd = GradientHorizontal;
-    g.GetVisualProperties(g.DisplColIndex(realCol), row, state, false, false, true, brush, to, mirror, mirrorTo,
-                          font, ha, va, ww, gd);
+    g.GetVisualProperties(g.DisplColIndex(realCol), row, state, false, false, true, brush, to, mirror, mirrorTo, font,
+                          ha, va, ww, gd);
     return ha;
 }
 

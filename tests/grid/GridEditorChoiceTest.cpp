@@ -71,7 +71,9 @@ struct Shown : ::testing::Test {
     }
     // The window the system delivers input to, and the centre of a cell (display column) in it.
     QWindow* window() const { return g.window()->windowHandle(); }
-    QPoint inWindow(int displayCol, int row) const { return g.mapTo(g.window(), cellRect(g, displayCol, row).center()); }
+    QPoint inWindow(int displayCol, int row) const {
+        return g.mapTo(g.window(), cellRect(g, displayCol, row).center());
+    }
     // The child widget under the centre of a cell (display column) and the point there.
     std::pair<QWidget*, QPoint> under(int displayCol, int row) {
         const QRect r = cellRect(g, displayCol, row);
