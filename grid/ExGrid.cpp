@@ -169,6 +169,8 @@ TExStringGrid::~TExStringGrid() {
     Destroying();
     // The editors go first: nothing they do on their way out may reach a grid half taken down.
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
+    // An open combo hands its focus on as it goes: that focus loss must not end an edit here.
+    if (FEditCombo) FEditCombo->removeEventFilter(this);
     delete FEditCombo;
     FEditCombo = nullptr;
     for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
@@ -744,8 +746,10 @@ int TExStringGrid::RealColIndex(int ACol) const {
 
 void TExStringGrid::HideColumns(int FromCol, int ToCol) {
     if (EditorMode()) HideEditor();
-    for (int c = std::max(0, FromCol); c <= ToCol; ++c) {
-        if (c >= 512 || !FVisibleCol[size_t(c)] || c >= ColCount() + FNumHidden || ColCount() < 2) continue;
+    // An open-ended range stops at the last real column that can be hidden.
+    const int last = std::min({ToCol, kMaxHideCol - 1, TotalColCount() - 1});
+    for (int c = std::max(0, FromCol); c <= last; ++c) {
+        if (!FVisibleCol[size_t(c)] || ColCount() < 2) continue;
         const int d = DisplColIndex(c);
         FAllColWidths[size_t(c)] = int16_t(ColWidths(d));
         for (int i = d; i <= ColCount() - 2; ++i) SetColWidths(i, ColWidths(i + 1));

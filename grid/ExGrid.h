@@ -1630,6 +1630,8 @@ private:
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
     bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
+    // A double click on a drop-down cell: its list opens when the button comes up.
+    bool FListOnRelease = false;
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;
@@ -1743,7 +1745,9 @@ protected:
 
 private:
     void numberNewRows(int OldCount);
-    void clearColumnsFrom(int First, int OldTotal);
+    void dropHiddenBeyondEnd();
+    // Empties real columns First .. End - 1 in the store.
+    void clearColumnsFrom(int First, int End);
     friend class TExColumnGrid;
     QStringList FComboList;
     // The real columns of the move ColumnMoved reports; -1 outside one.

@@ -69,7 +69,8 @@ void TExStringGrid::SetRowCount(int Value) {
 void TExStringGrid::SetColCount(int Value) {
     const int oldTotal = TotalColCount();
     TBaseGrid::SetColCount(Value);
-    clearColumnsFrom(TotalColCount(), oldTotal);
+    dropHiddenBeyondEnd();
+    clearColumnsFrom(oldTotal, TotalColCount());
     if (FFixedColAlways && ColCount() > FFixedColsMin && FFixedColsMin != TBaseGrid::FixedCols())
         TBaseGrid::SetFixedCols(FFixedColsMin);
     FMaxColCount = std::max(FMaxColCount, Value);
@@ -88,11 +89,25 @@ void TExStringGrid::numberNewRows(int OldCount) {
         TBaseGrid::SetCells(0, r, QString::number(r));
 }
 
-void TExStringGrid::clearColumnsFrom(int First, int OldTotal) {
-    // The store keeps cells beyond the last column; columns cut off by lowering the count come back
-    // empty when it grows again.
+void TExStringGrid::dropHiddenBeyondEnd() {
+    // A lower count cuts the columns after the last shown one, hidden ones among them.
+    if (FNumHidden == 0 || ColCount() == 0) return;
+    const int last = RealColIndex(ColCount() - 1);
+    bool dropped = false;
+    for (int c = last + 1; c < kMaxHideCol; ++c)
+        if (!FVisibleCol[size_t(c)]) {
+            FVisibleCol[size_t(c)] = true;
+            --FNumHidden;
+            dropped = true;
+        }
+    if (dropped) rebuildColumnMaps();
+}
+
+void TExStringGrid::clearColumnsFrom(int First, int End) {
+    // The store keeps the cells beyond the last column while the count is low (a sort moves them with
+    // their rows); columns that come back when the count grows again come back empty.
     for (int r = 0; r < RowCount(); ++r)
-        for (int c = First; c < OldTotal; ++c) {
+        for (int c = First; c < End; ++c) {
             if (!TBaseGrid::Cells(c, r).isEmpty()) TBaseGrid::SetCells(c, r, QString());
             if (Objects(c, r)) TakeObjects(c, r);
         }

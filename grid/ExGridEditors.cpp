@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <utility>
 
 using namespace plat;
 
@@ -36,6 +37,12 @@ void postTab(TExStringGrid* g) {
 
 TGridCombo::TGridCombo(QWidget* AOwner) : ctl::TSgComboBox(GridOwnerOf(AOwner)), FGrid(GridOwnerOf(AOwner)) {
     SetButtonWidth(16);
+    // A typed text stands as typed and as the change events report it; completion is the grid's own
+    // look-up (WorkMode), never the platform's inline one.
+    SetAutoComplete(false);
+    // Some styles open a list as tall as all its items and ignore the drop-down count: a list of the
+    // 1,440 byte positions would cover the screen.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     hide();
     setEnabled(false);
 }
@@ -44,6 +51,14 @@ bool TGridCombo::eventFilter(QObject* watched, QEvent* event) {
     // The edit part's keys take the combo's own road first; what it leaves goes on to the edit.
     // Keys the combo itself passes on have been handled already.
     if (FForwarding) return ctl::TSgComboBox::eventFilter(watched, event);
+    // A double click in the edit part opens the list as on the list style, when the button comes up:
+    // shown at once, the list would take that release for a click beside it and close again.
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        FListOnRelease = true;
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease && std::exchange(FListOnRelease, false) &&
+        !view()->isVisible())
+        showPopup();
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         FFiltered = ke;

@@ -123,6 +123,8 @@ private:
     bool handleKey(QKeyEvent* event);
     void watchEditPart();
     TExStringGrid* FGrid;
+    // A double click in the edit part: the list opens when its button comes up.
+    bool FListOnRelease = false;
     QKeyEvent* FFiltered = nullptr;
     bool FForwarding = false;
     QObject* FWatched = nullptr;

@@ -1,14 +1,17 @@
 // Scrolling and column sizing: the looks of the scroll bars, proportional bars, the scroll
 // messages with their position hint, drag scrolling, and the reactions to size changes.
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "platform/Colors.h"
 #include "platform/Error.h"
 #include "platform/Numbers.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using plat::TScrollBarInfo;
 
@@ -378,11 +381,27 @@ void TExStringGrid::MouseDown(plat::TMouseButton Button, plat::TShiftState Shift
     }
     if (clicks) ClickCell(pressed.Y, pressed.X);
     // The press of a double click comes after the grid's own double-click step: the cell under it.
-    if (Shift.contains(plat::ssDouble) && pressed.X >= 0 && pressed.Y >= 0) DblClickCell(pressed.Y, pressed.X);
+    FListOnRelease = false;
+    if (Shift.contains(plat::ssDouble) && pressed.X >= 0 && pressed.Y >= 0) {
+        QWidget* const window = this->window();
+        DblClickCell(pressed.Y, pressed.X);
+        // A double-clicked drop-down cell opens its list, unless the handler took the user to another
+        // window; the list waits for the release, which would otherwise close it again at once.
+        if (Button == plat::mbLeft && pressed.X == Col() && pressed.Y == Row() && !IsFixed(pressed.X, pressed.Y) &&
+            QApplication::activeWindow() == window) {
+            const TEditorType ed = GetCellEditor(RealColIndex(pressed.X), pressed.Y);
+            FListOnRelease = ed == edComboList || ed == edComboEdit;
+        }
+    }
 }
 
 void TExStringGrid::MouseUp(plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y) {
     TBaseGrid::MouseUp(Button, Shift, X, Y);
+    if (std::exchange(FListOnRelease, false) && Button == plat::mbLeft) {
+        if (!FSpecialEditor && CanEditShow()) ShowInplaceEdit();
+        if (FSpecialEditor && FEditCtrl == static_cast<QWidget*>(FEditCombo) && FEditCombo->isVisible())
+            FEditCombo->SetDroppedDown(true);
+    }
     FLButFlg = false;
     // A sizing that left the size as it was changed nothing: it is over all the same.
     FColSized = FRowSized = false;

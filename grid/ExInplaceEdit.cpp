@@ -78,6 +78,8 @@ void TExInplaceEdit::UpdateContents() {
     SetPasswordChar(password ? FGrid->PasswordChar() : QChar());
     SetMultiLine(!password);
     FGrid->SetNoEditChange(true);
+    // The cell's text comes in whole, whatever limit the last cell left: the limit holds for typing.
+    SetMaxLength(0);
     TInplaceEdit::UpdateContents();
     FGrid->SetNoEditChange(false);
     FWordWrap = FGrid->WordWrap();
@@ -181,7 +183,17 @@ void TExInplaceEdit::focusOutEvent(QFocusEvent* event) {
 
 bool TExInplaceEdit::focusNextPrevChild(bool next) {
     if (FGrid->WantsTabInEditor()) return false;
-    return TInplaceEdit::focusNextPrevChild(next);
+    // Tab leaves the grid for the window's next control, as from the cells: the editor and the grid's
+    // other parts are no stops of their own.
+    QWidget* w = FGrid;
+    do {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+    } while (w && w != FGrid &&
+             (FGrid->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(w->window()) ||
+              !w->isEnabled() || w->focusProxy()));
+    if (!w || w == FGrid) return TInplaceEdit::focusNextPrevChild(next);
+    w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 // ---------------------------------------------------------------- keys at message level

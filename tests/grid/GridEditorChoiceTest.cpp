@@ -3,17 +3,19 @@
 // the tests do not lean on the view class the grid stands on.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
-#include "tests/support/GridViewAccess.h"
+#include "grid/ExGridEditors.h"
+#include "tests/support/GridCells.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -25,6 +27,18 @@ QComboBox* focusedCombo() {
     return w ? qobject_cast<QComboBox*>(w->parentWidget()) : nullptr;
 }
 
+// A user's pick in a drop-down editor's list: the list opens and the item is clicked.
+void pickInList(QComboBox* combo, int index) {
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(list->isVisible()) << "the list did not open";
+    const QRect item = list->visualRect(list->model()->index(index, combo->modelColumn()));
+    // A release this soon after the list opened would count as the end of the press that opened it.
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    ASSERT_FALSE(list->isVisible()) << "the list stayed open after the pick";
+}
+
 QStringList items(QComboBox* combo) {
     QStringList all;
     for (int i = 0; i < combo->count(); ++i) all << combo->itemText(i);
@@ -34,18 +48,35 @@ QStringList items(QComboBox* combo) {
 // A shown, active grid whose cells are pressed and typed into as a user does.
 template <class Grid>
 struct Shown : ::testing::Test {
-    Grid g;
+    // The grid sits on a window of its own, as in every dialog (a grid without a parent takes any
+    // cell without asking whether it may be edited).
+    QWidget form;
+    Grid g{&form};
     void SetUp() override {
         g.SetColCount(5);
         g.SetRowCount(6);
-        g.resize(420, 220);
-        g.show();
-        g.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+        // A string grid edits with the editing option its window sets; a column grid switches it
+        // per cell from its column items.
+        if constexpr (std::is_same_v<Grid, TExStringGrid>) {
+            plat::TGridOptions o = g.Options();
+            o.include(plat::goEditing);
+            g.SetOptions(o);
+        }
+        form.resize(420, 220);
+        g.setGeometry(0, 0, 420, 220);
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        g.setFocus();
+    }
+    // The window the system delivers input to, and the centre of a cell (display column) in it.
+    QWindow* window() const { return g.window()->windowHandle(); }
+    QPoint inWindow(int displayCol, int row) const {
+        return g.mapTo(g.window(), cellRect(g, displayCol, row).center());
     }
     // The child widget under the centre of a cell (display column) and the point there.
     std::pair<QWidget*, QPoint> under(int displayCol, int row) {
-        const QRect r = g.CellRect(displayCol, row);
+        const QRect r = cellRect(g, displayCol, row);
         EXPECT_FALSE(r.isEmpty()) << displayCol << "," << row;
         QWidget* w = g.childAt(r.center());
         EXPECT_NE(w, nullptr);
@@ -59,7 +90,9 @@ struct Shown : ::testing::Test {
     QWidget* typeInto(int realCol, int row, Qt::Key key) {
         g.SetRow(row);
         g.SetCol(g.DisplColIndex(realCol));
-        QTest::keyClick(&g, key);
+        if (!g.isAncestorOf(QApplication::focusWidget())) g.setFocus();
+        EXPECT_TRUE(g.isAncestorOf(QApplication::focusWidget())) << "the grid has no focus";
+        QTest::keyClick(QApplication::focusWidget(), key);
         return QApplication::focusWidget();
     }
 };
@@ -121,7 +154,8 @@ TEST_F(StringGridEditors, TheWindowChoosesEachCellsEditorAndList) {
     // edNone: no editor opens and the key changes nothing.
     g.SetCells(4, 2, QStringLiteral("kept"));
     QWidget* none = typeInto(4, 2, Qt::Key_Y);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(none), nullptr);
+    EXPECT_TRUE(!g.NormalEdit() || (none != g.NormalEdit() && !g.NormalEdit()->isVisible()));
+    EXPECT_FALSE(g.EditCombo()->isVisible());
     EXPECT_EQ(g.Cells(4, 2), QStringLiteral("kept"));
 }
 
@@ -198,9 +232,10 @@ TEST_F(ColumnGridEditors, TypingInADropDownCellReportsEachEdit) {
     QComboBox* combo = focusedCombo();
     ASSERT_NE(combo, nullptr);
     EXPECT_TRUE(changes.empty());
-    combo->setCurrentIndex(1);
-    emit combo->activated(1);
+    pickInList(combo, 1);
     EXPECT_EQ(changes, (std::vector<Change>{{3, 3, 1, "20"}}));
+    // The pick stands in the editor; the cell takes it when the edit ends.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(g.Cells(3, 3), QStringLiteral("20"));
 }
 
@@ -275,7 +310,7 @@ TEST_F(ColumnPopups, TheKindOfClickDecides) {
         EXPECT_EQ(fired, expected);
         EXPECT_EQ(menu->isVisible(), c.opens);
         if (c.opens) {
-            const QRect cell = g.CellRect(2, c.row);
+            const QRect cell = cellRect(g, 2, c.row);
             EXPECT_EQ(menu->pos(), g.mapToGlobal(QPoint(cell.left(), cell.bottom() + 1)));
         }
         menu->hide();
@@ -321,12 +356,13 @@ TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
         g.Columns().Items(2).SetComboItems({QStringLiteral("one"), QStringLiteral("two")});
         g.SetRow(current ? 3 : 1);
         g.SetCol(current ? 2 : 1);
-        QWindow* win = g.windowHandle();
+        QWindow* win = window();
         ASSERT_NE(win, nullptr);
-        const QPoint at = g.CellRect(2, 3).center();
+        const QPoint at = inWindow(2, 3);
         QTest::mouseDClick(win, Qt::LeftButton, {}, at);
-        auto* combo = g.findChild<QComboBox*>();
+        QComboBox* combo = g.EditCombo();
         ASSERT_NE(combo, nullptr) << "no drop-down editor";
+        ASSERT_TRUE(combo->isVisible()) << "no drop-down editor";
         EXPECT_TRUE(combo->view()->isVisible()) << "the list closed with the button";
         combo->hidePopup();
         QTest::keyClick(combo, Qt::Key_Escape);
@@ -336,14 +372,15 @@ TEST_F(SystemInput, ADoubleClickLeavesTheDropDownListOpen) {
 
 // Keys typed at once after a click, through the window system's input path: on the current cell,
 // on another cell, in a row the row number selected (on its current cell and on another of its
-// cells), over a text that the keys replace, and in a drop-down cell with its own edit.
+// cells), over a text that the keys replace, in the current cell over a text (the click put the
+// caret where it went, after the text), and in a drop-down cell with its own edit.
 TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
     g.Columns().Items(3).SetEditor(edComboEdit);
     g.Columns().Items(3).SetComboItems({QStringLiteral("alpha"), QStringLiteral("beta")});
     g.OnClickCell = [this](QObject*, int row, int col) {
         if (col == 0 && row >= 1) g.SelectRows(row, 1);
     };
-    QWindow* win = g.windowHandle();
+    QWindow* win = window();
     ASSERT_NE(win, nullptr);
     const struct {
         const char* what;
@@ -351,28 +388,30 @@ TEST_F(SystemInput, KeysTypedRightAfterAClickAllReachTheCell) {
         int col, row;
         const char* before;
         const char* typed;
+        const char* after = nullptr;  // nullptr: what was typed
     } cases[] = {
         {"the current cell", 1, 1, 1, 1, "", "abc"},
         {"another cell", 1, 1, 2, 2, "", "de"},
         {"another cell of a selected row", -1, 3, 2, 3, "", "fg"},
         {"the current cell of a selected row", -1, 4, 4, 4, "", "hi"},
-        {"over a text", 1, 5, 1, 5, "old", "jk"},
+        {"over a text", 1, 4, 1, 5, "old", "jk"},
+        {"the current cell over a text", 1, 5, 1, 5, "old", "jk", "oldjk"},
         {"a drop-down cell with an edit", 3, 2, 3, 2, "beta", "xy"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         g.SetCells(c.col, c.row, QString::fromLatin1(c.before));
         if (c.currentCol < 0) {
-            QTest::mouseClick(win, Qt::LeftButton, {}, g.CellRect(0, c.currentRow).center());
+            QTest::mouseClick(win, Qt::LeftButton, {}, inWindow(0, c.currentRow));
             ASSERT_TRUE(g.GetRowSelect(c.currentRow));
         } else {
             g.SetRow(c.currentRow);
             g.SetCol(c.currentCol);
         }
-        QTest::mouseClick(win, Qt::LeftButton, {}, g.CellRect(c.col, c.row).center());
+        QTest::mouseClick(win, Qt::LeftButton, {}, inWindow(c.col, c.row));
         for (const char* k = c.typed; *k; ++k) QTest::keyClick(win, *k);
         QTest::keyClick(win, Qt::Key_Return);
-        EXPECT_EQ(g.Cells(c.col, c.row), QString::fromLatin1(c.typed));
+        EXPECT_EQ(g.Cells(c.col, c.row), QString::fromLatin1(c.after ? c.after : c.typed));
     }
 }
 
