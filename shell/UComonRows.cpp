@@ -170,6 +170,15 @@ void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key) {
 
 void Set_Table_Grid_Form(TExStringGrid& grid, bool editing) {
     SetConfiguratorFormValues(grid);
+    // The column items a new column grid starts with take the form's fonts too, as later ones do
+    // from the grid.
+    if (auto* columns = dynamic_cast<TExColumnGrid*>(&grid))
+        for (int c = 0; c < columns->Columns().Count(); ++c) {
+            TGridColumnItem& item = columns->Columns().Items(c);
+            item.Font().Assign(grid.Font());
+            item.HeaderFont().Assign(grid.Font());
+            item.PrintFont().Assign(grid.Font());
+        }
     plat::TGridOptions options = grid.Options();
     options.include(plat::goColSizing);
     if (editing) options.include(plat::goEditing);

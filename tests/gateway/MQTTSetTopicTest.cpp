@@ -517,6 +517,19 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty()) << warnings.join(u'\n').toStdString();
 }
 
+// Every column of both tables is drawn in the form's font, the columns a new grid starts with too.
+TEST_F(TopicLayout, EveryColumnTakesTheFormsFont) {
+    for (TExColumnGrid* g : {dlg->CG_Pub, dlg->CG_Sub}) {
+        EXPECT_EQ(g->Font().Name(), QStringLiteral("Tahoma"));
+        for (int c = 0; c < g->Columns().Count(); ++c) {
+            const TGridColumnItem& item = g->Columns().Items(c);
+            EXPECT_EQ(item.Font().Name(), g->Font().Name()) << c;
+            EXPECT_EQ(item.Font().Height(), g->Font().Height()) << c;
+            EXPECT_EQ(item.HeaderFont().Height(), g->Font().Height()) << c;
+        }
+    }
+}
+
 TEST_F(TopicLayout, EnterMovesToTheNextCellWhenTheOptionIsOn) {
     open();
     g_EnableJumpFieldTables = 1;

@@ -143,6 +143,7 @@ TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList)
     QCoreApplication::processEvents();
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(g.Cells(10, 1), QStringLiteral("$VALUE$ x"));
+    EXPECT_FALSE(g.EditorMode()) << "no cell editor is left open over the cell";
     for (auto* combo : g.findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
 }
 
