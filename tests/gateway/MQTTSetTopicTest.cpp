@@ -501,12 +501,10 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
 
     QTest::mouseClick(area, Qt::LeftButton, {}, at(3, 2));
     QTest::mouseDClick(area, Qt::LeftButton, {}, at(3, 2));
-    // The double click opens the cell's drop-down editor; its list opens from the keyboard.
+    // The list opens when the double-click's button comes up.
+    QTest::mouseRelease(area, Qt::LeftButton, {}, at(3, 2));
     auto* combo = area->findChild<QComboBox*>();
     ASSERT_NE(combo, nullptr);
-    ASSERT_TRUE(combo->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), combo);
-    QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
     EXPECT_TRUE(combo->view()->isVisible());
     EXPECT_EQ(combo->count(), 3);
     combo->hidePopup();
