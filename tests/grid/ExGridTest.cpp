@@ -84,31 +84,7 @@ QColor pixel(const QImage& shot, QPoint p) {
 }
 
 // The horizontal alignment the painter gives a cell (real column).
-TAlignment paintedAlignment(TExStringGrid& g, int realCol, int row) {
-    plat::TGridDrawState state;
-    plat::TBrush brush;
-    plat::TColor to = 0, mirror = 0, mirrorTo = 0;
-    plat::TFont font;
-    TAlignment ha = taLeftJustify;
-    TVAlignment va = vtaTop;
-    bool ww = false;
-    TCellGradientDirection gd = GradientHorizontal;
-    g.GetVisualProperties(g.DisplColIndex(realCol), row, state, false, false, true, brush, to, mirror, mirrorTo, font,
-                          ha, va, ww, gd);
-    return ha;
-}
-
-// A user's pick in a drop-down editor's list: the list opens and the item is clicked.
-void pickInList(QComboBox* combo, int index) {
-    combo->showPopup();
-    QAbstractItemView* list = combo->view();
-    ASSERT_TRUE(list->isVisible()) << "the list did not open";
-    const QRect item = list->visualRect(list->model()->index(index, combo->modelColumn()));
-    // A release this soon after the list opened would count as the end of the press that opened it.
-    QTest::qWait(QApplication::doubleClickInterval() + 20);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-    ASSERT_FALSE(list->isVisible()) << "the list stayed open after the pick";
-}
+TAlignment paintedAlignment(TExStringGrid& g, int realCol, int row) { return cellVisual(g, realCol, row).alignment; }
 
 // The cell editor shown now: the in-place edit or the combo editor, nullptr when none is open.
 QWidget* openEditor(const TExStringGrid& g) {

@@ -27,18 +27,6 @@ QComboBox* focusedCombo() {
     return w ? qobject_cast<QComboBox*>(w->parentWidget()) : nullptr;
 }
 
-// A user's pick in a drop-down editor's list: the list opens and the item is clicked.
-void pickInList(QComboBox* combo, int index) {
-    combo->showPopup();
-    QAbstractItemView* list = combo->view();
-    ASSERT_TRUE(list->isVisible()) << "the list did not open";
-    const QRect item = list->visualRect(list->model()->index(index, combo->modelColumn()));
-    // A release this soon after the list opened would count as the end of the press that opened it.
-    QTest::qWait(QApplication::doubleClickInterval() + 20);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-    ASSERT_FALSE(list->isVisible()) << "the list stayed open after the pick";
-}
-
 QStringList items(QComboBox* combo) {
     QStringList all;
     for (int i = 0; i < combo->count(); ++i) all << combo->itemText(i);
