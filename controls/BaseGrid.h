@@ -101,6 +101,9 @@ private:
     friend class TBaseGrid;
     void repaint();
 
+    // Beside the vtable pointer, which every lookup reads: a pass over a node's rows that raises
+    // their levels then touches one line of each row's properties.
+    int FNodeLevel = 0;
     TBaseGrid* FOwnerGrid;
     int FOwnerCol, FOwnerRow;
     uintptr_t FObject = 0;
@@ -122,7 +125,6 @@ private:
     bool FIsBaseCell = true;
     TColumnCalcType FCalcType = acNONE;
     QObject* FCalcObject = nullptr;
-    int FNodeLevel = 0;
     TEditorType FEditor = edNormal;
     QString FFontName;
     bool FReadOnly = false;

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <numeric>
 #include <set>
-#include <unordered_map>
+#include <string_view>
 
 namespace {
 
@@ -30,6 +30,16 @@ bool numberOf(const QString& s, double& v) {
     return ok;
 }
 
+// The sort's text compare: with case, the UTF-16 code units in order, as QString::compare has it,
+// inline; without case through Qt.
+int compareTexts(const QString& a, const QString& b, Qt::CaseSensitivity cs) {
+    if (cs == Qt::CaseInsensitive) return QString::compare(a, b, cs);
+    const auto view = [](const QString& s) {
+        return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+    };
+    return view(a).compare(view(b));
+}
+
 // Rows sorted by a column sit in memory in their old order: a pass in row order asks for the texts
 // a few rows ahead, so that their cache misses overlap instead of following one another.
 constexpr size_t kAhead = 8;
@@ -47,20 +57,47 @@ inline void prefetchText(const QString& s) {
 // their old order among each other, as the stable sort does. That order is the stable sort's only
 // when the compare is a strict weak order on these keys; where it may not be (a NaN, or texts
 // comparing with numbers as text while sorting between them), this answers false and the caller
-// sorts.
-bool bucketedOrder(const std::vector<const QString*>& keys, TSortStyle style, bool down, std::vector<size_t>& order) {
-    struct ViewHash {
-        size_t operator()(QStringView v) const noexcept { return qHash(v); }
-    };
-    const size_t n = keys.size();
-    std::unordered_map<QStringView, uint32_t, ViewHash> ids;
+// sorts. keyOf(i) is row i's key, which stays where it is while this runs; share(i, text) is
+// called for every row i whose key, not empty, is the same text as an earlier row's, while that
+// row's key is still in the cache.
+template <class KeyOf, class Share>
+bool bucketedOrder(size_t n, KeyOf&& keyOf, TSortStyle style, bool down, std::vector<size_t>& order, Share&& share) {
     std::vector<const QString*> texts;  // the distinct ones, by first row
     std::vector<uint32_t> textOf(n);
+    // The distinct texts by hash, in open addressing over a power-of-two table of (hash, text)
+    // pairs: a lookup reads one small array and compares texts only where the hashes agree.
+    struct Slot {
+        uint32_t hash;
+        uint32_t text;  // kFree: empty
+    };
+    constexpr uint32_t kFree = UINT32_MAX;
+    std::vector<Slot> table(64, Slot{0, kFree});
+    size_t mask = table.size() - 1;
     for (size_t i = 0; i < n; ++i) {
-        if (i + kAhead < n) prefetchText(*keys[i + kAhead]);
-        const auto [it, added] = ids.try_emplace(QStringView(*keys[i]), uint32_t(texts.size()));
-        if (added) texts.push_back(keys[i]);
-        textOf[i] = it->second;
+        if (i + kAhead < n) prefetchText(keyOf(i + kAhead));
+        const QString& key = keyOf(i);
+        const uint32_t h = uint32_t(qHash(QStringView(key)));
+        size_t at = h & mask;
+        while (table[at].text != kFree && (table[at].hash != h || *texts[table[at].text] != key)) at = (at + 1) & mask;
+        if (table[at].text == kFree) {
+            table[at] = {h, uint32_t(texts.size())};
+            texts.push_back(&key);
+            if (2 * texts.size() > table.size()) {  // at most half full
+                std::vector<Slot> bigger(2 * table.size(), Slot{0, kFree});
+                mask = bigger.size() - 1;
+                for (const Slot& e : table) {
+                    if (e.text == kFree) continue;
+                    size_t b = e.hash & mask;
+                    while (bigger[b].text != kFree) b = (b + 1) & mask;
+                    bigger[b] = e;
+                }
+                table.swap(bigger);
+            }
+            textOf[i] = uint32_t(texts.size() - 1);
+        } else {
+            textOf[i] = table[at].text;
+            if (!key.isEmpty()) share(i, *texts[textOf[i]]);
+        }
     }
     const size_t d = texts.size();
     std::vector<double> nums(d);
@@ -80,16 +117,16 @@ bool bucketedOrder(const std::vector<const QString*>& keys, TSortStyle style, bo
         const QString *lo = nullptr, *hi = nullptr;
         for (size_t t = 0; t < d; ++t) {
             if (!isNum[t]) continue;
-            if (!lo || QString::compare(*texts[t], *lo, cs) < 0) lo = texts[t];
-            if (!hi || QString::compare(*texts[t], *hi, cs) > 0) hi = texts[t];
+            if (!lo || compareTexts(*texts[t], *lo, cs) < 0) lo = texts[t];
+            if (!hi || compareTexts(*texts[t], *hi, cs) > 0) hi = texts[t];
         }
         for (size_t t = 0; t < d; ++t)
-            if (!isNum[t] && QString::compare(*texts[t], *lo, cs) >= 0 && QString::compare(*texts[t], *hi, cs) <= 0)
+            if (!isNum[t] && compareTexts(*texts[t], *lo, cs) >= 0 && compareTexts(*texts[t], *hi, cs) <= 0)
                 return false;
     }
     auto less = [&](uint32_t a, uint32_t b) {
         if (isNum[a] && isNum[b]) return nums[a] < nums[b];
-        return QString::compare(*texts[a], *texts[b], cs) < 0;
+        return compareTexts(*texts[a], *texts[b], cs) < 0;
     };
     std::vector<uint32_t> sorted(d);
     std::iota(sorted.begin(), sorted.end(), uint32_t(0));
@@ -397,20 +434,24 @@ void TExStringGrid::QSort() {
     std::vector<int> heights;
     auto records = TakeRowRecords(first, last - first, heights);
     const size_t n = records.size();
-    std::vector<const QString*> keys(n);  // the records stay put while out of the store
-    for (size_t i = 0; i < n; ++i) keys[i] = &records[i].Cell(col);
+    // The records stay put while out of the store, and their keys with them.
+    const auto keyOf = [&](size_t i) -> const QString& { return records[i].Cell(col); };
     const bool down = FSortSettings->Direction() == sdDescending;
     std::vector<size_t> order;
-    if (!bucketedOrder(keys, style, down, order)) {
+    // Rows with the same key share one text from here on: the passes after a sort (a grouping's
+    // runs, the removal of its column) then meet a few texts in the cache instead of one per row
+    // wherever it lies. The values stay as they were.
+    const auto share = [&](size_t i, const QString& text) { records[i].SetCell(col, text); };
+    if (!bucketedOrder(n, keyOf, style, down, order, share)) {
         std::vector<double> nums(n);
         std::vector<char> isNum(n);
-        for (size_t i = 0; i < n; ++i) isNum[i] = style == ssAutomatic && numberOf(*keys[i], nums[i]);
+        for (size_t i = 0; i < n; ++i) isNum[i] = style == ssAutomatic && numberOf(keyOf(i), nums[i]);
         order.resize(n);
         std::iota(order.begin(), order.end(), size_t(0));
         auto less = [&](size_t a, size_t b) {
             if (isNum[a] && isNum[b]) return nums[a] < nums[b];
             const Qt::CaseSensitivity cs = style == ssAlphaNoCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
-            return QString::compare(*keys[a], *keys[b], cs) < 0;
+            return compareTexts(keyOf(a), keyOf(b), cs) < 0;
         };
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return down ? less(b, a) : less(a, b); });
     }
@@ -486,33 +527,21 @@ void TExStringGrid::Group(int ACol) {
             ++runs.back().count;
     }
     if (!runs.empty()) {
-        // One extra row below keeps the fixed rows while the normal rows are out.
-        InsertRowRecords(RowCount(), std::vector<plat::TGridStore::TRowRecord>(1), {DefaultRowHeight()});
-        std::vector<int> heights;
-        auto records = TakeRowRecords(first, end - first, heights);
-        std::vector<plat::TGridStore::TRowRecord> rebuilt;
-        std::vector<int> rebuiltHeights;
+        // The header and summary rows go in among the others in one pass over the rows.
         const size_t extra = runs.size() * (summary ? 2 : 1);
-        rebuilt.reserve(records.size() + extra);
-        rebuiltHeights.reserve(records.size() + extra);
-        size_t i = 0;
+        std::vector<int> places;
+        std::vector<plat::TGridStore::TRowRecord> added(extra);
+        places.reserve(extra);
+        int at = first;
         for (const Run& run : runs) {
-            rebuilt.emplace_back();
-            rebuilt.back().SetCell(T, run.value);
-            rebuiltHeights.push_back(DefaultRowHeight());
-            for (int k = 0; k < run.count; ++k, ++i) {
-                rebuilt.push_back(std::move(records[i]));
-                rebuiltHeights.push_back(heights[i]);
-            }
-            if (summary) {
-                rebuilt.emplace_back();
-                rebuiltHeights.push_back(DefaultRowHeight());
-            }
+            added[places.size()].SetCell(T, run.value);
+            places.push_back(at);
+            at += run.count + 1;
+            if (summary) places.push_back(at++);
         }
         // Hidden rows below the normal rows keep their places after the new rows.
         shiftHidden(RealRowIndex(first), int(extra));
-        InsertRowRecords(first, std::move(rebuilt), rebuiltHeights);
-        TakeRowRecords(RowCount() - 1, 1, heights);
+        InsertRowRecordList(places, std::move(added), std::vector<int>(extra, DefaultRowHeight()));
         int h = first;
         for (const Run& run : runs) {
             AddNode(RealRowIndex(h), run.count + 1);

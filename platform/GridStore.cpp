@@ -348,8 +348,92 @@ void TGridStore::Row::trim() {
     while (size > 0 && t[size - 1].isEmpty()) t[--size].~QString();
 }
 
-auto TGridStore::Row::find(int col) -> Objects::iterator {
-    return std::lower_bound(objs.begin(), objs.end(), col, [](const auto& e, int c) { return e.first < c; });
+// ---- a row's objects ----
+
+void TGridStore::Objects::steal(Objects& o) noexcept {
+    col_ = o.col_;
+    size_ = o.size_;
+    room_ = o.room_;
+    if (size_ > 1) many_ = o.many_;
+    else obj_ = o.obj_;
+    o.col_ = 0;
+    o.size_ = o.room_ = 0;
+    o.obj_ = nullptr;
+}
+
+auto TGridStore::Objects::operator=(Objects&& o) noexcept -> Objects& {
+    if (this != &o) {
+        clear();
+        steal(o);
+    }
+    return *this;
+}
+
+size_t TGridStore::Objects::find(int col) const {
+    if (size_ <= 1) return size_ == 1 && col_ < col ? 1 : 0;
+    return size_t(std::lower_bound(many_, many_ + size_, col, [](const Entry& e, int c) { return e.col < c; }) - many_);
+}
+
+void TGridStore::Objects::insert(size_t i, int col, std::unique_ptr<TGridObject> obj) {
+    if (size_ == 0) {
+        col_ = col;
+        obj_ = obj.release();
+        size_ = 1;
+        return;
+    }
+    if (size_ == 1) {
+        // The second one: both go to the heap.
+        Entry* heap = new Entry[4];
+        heap[0] = {col_, obj_};
+        many_ = heap;
+        room_ = 4;
+    } else if (size_ == room_) {
+        Entry* grown = new Entry[size_t(room_) * 2];
+        std::copy(many_, many_ + size_, grown);
+        delete[] many_;
+        many_ = grown;
+        room_ *= 2;
+    }
+    std::copy_backward(many_ + i, many_ + size_, many_ + size_ + 1);
+    many_[i] = {col, obj.release()};
+    ++size_;
+}
+
+std::unique_ptr<TGridObject> TGridStore::Objects::take(size_t i) {
+    if (size_ == 1) {
+        std::unique_ptr<TGridObject> out(obj_);
+        col_ = 0;
+        size_ = 0;
+        obj_ = nullptr;
+        return out;
+    }
+    std::unique_ptr<TGridObject> out(many_[i].obj);
+    std::copy(many_ + i + 1, many_ + size_, many_ + i);
+    if (--size_ == 1) {
+        // Back to one: it returns into the list.
+        Entry* heap = many_;
+        col_ = heap[0].col;
+        obj_ = heap[0].obj;
+        room_ = 0;
+        delete[] heap;
+    }
+    return out;
+}
+
+void TGridStore::Objects::sortByCol() {
+    if (size_ > 1) std::sort(many_, many_ + size_, [](const Entry& a, const Entry& b) { return a.col < b.col; });
+}
+
+void TGridStore::Objects::clear() {
+    if (size_ > 1) {
+        for (size_t i = 0; i < size_; ++i) delete many_[i].obj;
+        delete[] many_;
+    } else if (size_ == 1) {
+        delete obj_;
+    }
+    col_ = 0;
+    size_ = room_ = 0;
+    obj_ = nullptr;
 }
 
 void TGridStore::SetRowCount(int count) {
@@ -403,15 +487,17 @@ void TGridStore::setCellSlow(int col, int row, QString text) {
 
 TGridObject* TGridStore::Object(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return nullptr;
-    Row* rec = rows_[size_t(row)].get();
-    if (!rec || rec->objs.empty()) return nullptr;
-    auto it = rec->find(col);
-    return it != rec->objs.end() && it->first == col ? it->second.get() : nullptr;
+    const Row* rec = rows_[size_t(row)].get();
+    return rec ? rec->objs.get(col) : nullptr;
 }
 
 void TGridStore::PrefetchObjects(int row) const {
     if (row < 0 || row >= RowCount()) return;
-    if (const Row* rec = rows_[size_t(row)].get(); rec && !rec->objs.empty()) prefetch(rec->objs.data());
+    const Row* rec = rows_[size_t(row)].get();
+    if (!rec) return;
+    // The record holds one object itself; several lie in a list of their own, which can only be
+    // asked for once the record is here.
+    if (const void* heap = rec->objs.heap()) prefetch(heap);
 }
 
 void TGridStore::PrefetchObject(int col, int row) const {
@@ -426,22 +512,21 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
     RowPtr& p = rows_[size_t(row)];
     if (!p) p = makeRow(arena_.get(), 0);
     Row& rec = *p;
-    auto it = rec.find(col);
-    if (it != rec.objs.end() && it->first == col)
-        it->second = std::move(object);
-    else
-        rec.objs.emplace(it, col, std::move(object));
+    const size_t i = rec.objs.find(col);
+    if (i < rec.objs.size() && rec.objs.col(i) == col) {
+        std::unique_ptr<TGridObject> old = rec.objs.take(i);  // freed when the new one is in
+        rec.objs.insert(i, col, std::move(object));
+    } else {
+        rec.objs.insert(i, col, std::move(object));
+    }
 }
 
 std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
     if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
     Row& rec = *rows_[size_t(row)];
-    if (rec.objs.empty()) return nullptr;
-    auto it = rec.find(col);
-    if (it == rec.objs.end() || it->first != col) return nullptr;
-    std::unique_ptr<TGridObject> out = std::move(it->second);
-    rec.objs.erase(it);
-    if (rec.objs.empty()) Objects().swap(rec.objs);
+    const size_t i = rec.objs.find(col);
+    if (i >= rec.objs.size() || rec.objs.col(i) != col) return nullptr;
+    std::unique_ptr<TGridObject> out = rec.objs.take(i);
     dropIfEmpty(row);
     return out;
 }
@@ -499,9 +584,7 @@ const QString& TGridStore::TRowRecord::Cell(int col) const {
 }
 
 TGridObject* TGridStore::TRowRecord::Object(int col) const {
-    if (!rec_ || rec_->objs.empty()) return nullptr;
-    auto it = rec_->find(col);
-    return it != rec_->objs.end() && it->first == col ? it->second.get() : nullptr;
+    return rec_ ? rec_->objs.get(col) : nullptr;
 }
 
 int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
@@ -543,9 +626,8 @@ void TGridStore::MoveColumn(int from, int to) {
         }
         Row& rec = *rows_[r];
         if (rec.hasObjects()) {
-            for (auto& e : rec.objs) e.first = movedIndex(e.first, from, to);
-            std::sort(rec.objs.begin(), rec.objs.end(),
-                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (size_t i = 0; i < rec.objs.size(); ++i) rec.objs.setCol(i, movedIndex(rec.objs.col(i), from, to));
+            rec.objs.sortByCol();
         }
     }
 }
@@ -568,10 +650,9 @@ void TGridStore::DeleteColumn(int col) {
             rec->trim();
         }
         if (!rec->objs.empty()) {
-            auto it = rec->find(col);
-            if (it != rec->objs.end() && it->first == col) it = rec->objs.erase(it);
-            for (; it != rec->objs.end(); ++it) --it->first;
-            if (rec->objs.empty()) Objects().swap(rec->objs);
+            size_t i = rec->objs.find(col);
+            if (i < rec->objs.size() && rec->objs.col(i) == col) rec->objs.take(i);  // freed here
+            for (; i < rec->objs.size(); ++i) rec->objs.setCol(i, rec->objs.col(i) - 1);
         }
         dropIfEmpty(int(r));
     }
@@ -587,7 +668,6 @@ void TGridStore::moveContent(Row& to, Row& from) {
     to.size = from.size;
     from.size = 0;
     to.objs = std::move(from.objs);
-    from.objs.clear();
 }
 
 bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order) {
@@ -597,30 +677,47 @@ bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vec
     const int cap = records[0].rec_ ? records[0].rec_->cap : 0;
     for (const TRowRecord& r : records)
         if (!r.rec_ || r.rec_->cap != cap) return false;
+    // Followed below as a chain of places, in 32-bit steps (half the memory of the order), each
+    // place marked once visited; a place met twice or out of range is no permutation.
+    constexpr uint32_t kVisited = UINT32_MAX;
+    std::vector<uint32_t> next(n);
+    {
+        std::vector<bool> seen(n, false);
+        for (size_t i = 0; i < n; ++i) {
+            if (order[i] >= n || seen[order[i]]) return false;
+            seen[order[i]] = true;
+            next[i] = uint32_t(order[i]);
+        }
+    }
     const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(cap);
-    // Each cycle of the permutation in turn: the first record's content waits aside while every
-    // other one moves one step along the cycle. The cycle is listed first, so that the records it
-    // visits (in no order memory likes) can be asked for a few steps ahead.
+    const auto ask = [&](uint32_t j) {
+        const char* p = reinterpret_cast<const char*>(records[j].rec_.get());
+        for (size_t b = 0; b < bytes; b += 64) prefetch(p + b);
+    };
+    // Each cycle in turn: the first record's content waits aside while every other one moves one
+    // step along the cycle. The records come in no order memory likes, so a lead runs some steps
+    // ahead along the cycle asking for them; the step itself then finds its record in the cache.
+    constexpr uint32_t kLead = 2 * kAhead;
     RowPtr aside = makeRow(nullptr, cap);
-    std::vector<bool> done(n, false);
-    std::vector<size_t> cycle;
     for (size_t i = 0; i < n; ++i) {
-        if (done[i]) continue;
-        cycle.clear();
-        for (size_t j = i; !done[j]; j = order[j]) {
-            done[j] = true;
-            cycle.push_back(j);
-        }
-        if (cycle.size() < 2) continue;
-        moveContent(*aside, *records[i].rec_);
-        for (size_t k = 0; k + 1 < cycle.size(); ++k) {
-            if (k + kAhead < cycle.size()) {
-                const char* p = reinterpret_cast<const char*>(records[cycle[k + kAhead]].rec_.get());
-                for (size_t b = 0; b < bytes; b += 64) prefetch(p + b);
+        if (next[i] == kVisited || next[i] == i) continue;
+        const uint32_t start = uint32_t(i);
+        uint32_t lead = next[start];
+        for (uint32_t s = 0; s < kLead && lead != start; ++s, lead = next[lead]) ask(lead);
+        moveContent(*aside, *records[start].rec_);
+        for (uint32_t j = start;;) {
+            const uint32_t k = std::exchange(next[j], kVisited);
+            if (k == start) {
+                moveContent(*records[j].rec_, *aside);
+                break;
             }
-            moveContent(*records[cycle[k]].rec_, *records[cycle[k + 1]].rec_);
+            if (lead != start) {
+                ask(lead);
+                lead = next[lead];
+            }
+            moveContent(*records[j].rec_, *records[k].rec_);
+            j = k;
         }
-        moveContent(*records[cycle.back()].rec_, *aside);
     }
     return true;
 }

@@ -100,7 +100,7 @@ public:
     // permutation of 0 .. size - 1), each record keeping its memory: rows put back in the records'
     // old order then read memory in the order they did before. Texts and objects are moved, not
     // copied. False, and nothing changed, unless every record exists and has the same room for
-    // texts; the caller then reorders the records themselves.
+    // texts and the order is a permutation; the caller then reorders the records themselves.
     static bool PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order);
     // Moves the records of rows row .. row + count - 1 into fresh slots carved one after another,
     // so that passes in row order read memory in order again after the rows were reordered. The
@@ -116,8 +116,9 @@ public:
     static size_t AllBlockBytes();
 
     // Asks for the memory a pass over rows in order will read next, so that the misses of rows
-    // ahead overlap instead of following one another: the row's list of objects, or the object of
-    // a cell itself (whose list should have been asked for some rows earlier). Changes nothing.
+    // ahead overlap instead of following one another: the row's record and, for a row of several
+    // objects, their list; or the object of a cell itself (whose row should have been asked for
+    // some rows earlier). Changes nothing.
     void PrefetchObjects(int row) const;
     void PrefetchObject(int col, int row) const;
 
@@ -131,7 +132,57 @@ public:
     }
 
 private:
-    using Objects = std::vector<std::pair<int, std::unique_ptr<TGridObject>>>;  // sorted by column
+    // A row's objects, sorted by column, each owned. Most rows that hold any hold one (the
+    // properties of their first cell), so one object sits in the list itself, inside the record: a
+    // pass over such rows reaches it without a miss of its own. Two or more live in a heap array;
+    // back down to one, it returns.
+    class Objects {
+    public:
+        Objects() noexcept : obj_(nullptr) {}
+        Objects(Objects&& o) noexcept : obj_(nullptr) { steal(o); }
+        Objects& operator=(Objects&& o) noexcept;
+        Objects(const Objects&) = delete;
+        Objects& operator=(const Objects&) = delete;
+        ~Objects() { clear(); }
+
+        size_t size() const { return size_; }
+        bool empty() const { return size_ == 0; }
+        int col(size_t i) const { return size_ > 1 ? many_[i].col : col_; }
+        TGridObject* obj(size_t i) const { return size_ > 1 ? many_[i].obj : obj_; }
+        void setCol(size_t i, int col) { (size_ > 1 ? many_[i].col : col_) = col; }
+        // The first place whose column is col or beyond.
+        size_t find(int col) const;
+        TGridObject* get(int col) const {
+            // Most rows hold none or one: answered here, without a call.
+            if (size_ <= 1) return size_ == 1 && col_ == col ? obj_ : nullptr;
+            const size_t i = find(col);
+            return i < size_ && many_[i].col == col ? many_[i].obj : nullptr;
+        }
+        // Memory of its own, if any: what a pass asks for ahead.
+        const void* heap() const { return size_ > 1 ? many_ : nullptr; }
+        // Puts an object in at place i (as find gives it).
+        void insert(size_t i, int col, std::unique_ptr<TGridObject> obj);
+        // Takes the object at place i out; the place goes.
+        std::unique_ptr<TGridObject> take(size_t i);
+        // Sorts by column again after the columns were renumbered.
+        void sortByCol();
+        // Frees every object.
+        void clear();
+
+    private:
+        struct Entry {
+            int col;
+            TGridObject* obj;  // owned
+        };
+        void steal(Objects& o) noexcept;  // takes what o holds; this holds nothing
+        int col_ = 0;        // the one object's column
+        uint32_t size_ = 0;  // two or more: in the heap array
+        uint32_t room_ = 0;  // the heap array's room
+        union {
+            TGridObject* obj_;
+            Entry* many_;
+        };
+    };
     friend class TRowRecord;
     // A row record: this header and its texts in one slot of an arena block (or, for a very wide
     // row, one heap allocation).
@@ -139,13 +190,12 @@ private:
         int size = 0;  // texts in use
         int cap = 0;   // texts room
         Block* block = nullptr;  // the block it was carved from; null: its own allocation
-        Objects objs;  // in the record, so that a pass over rows with objects misses once a row
+        Objects objs;
         QString* texts() { return reinterpret_cast<QString*>(this + 1); }
         const QString* texts() const { return reinterpret_cast<const QString*>(this + 1); }
         bool hasObjects() const { return !objs.empty(); }
         bool empty() const { return size == 0 && !hasObjects(); }
         void trim();  // drops trailing empty texts
-        Objects::iterator find(int col);
     };
     // A record from the arena's blocks (its own allocation when arena is null or the row is very wide).
     static RowPtr makeRow(Arena* arena, int cap, bool fresh = false);

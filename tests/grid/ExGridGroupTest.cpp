@@ -108,6 +108,56 @@ TEST(ExGridGroup, SummaryRowsFollowEveryGroupAndTheCalculationsFillThem) {
     EXPECT_EQ(column(g, 2), (QStringList{"Group", "A", "A", "A", "B"}));
 }
 
+// Header and summary rows go in among the sorted rows in one pass: every row's kind, level and
+// texts, with and without summary rows and with a footer row that stays last.
+TEST(ExGridGroup, GroupLaysOutHeadersChildrenSummariesAndTheFooter) {
+    struct Case {
+        const char* name;
+        bool summary;
+        int footers;
+        QStringList col1;  // after grouping on column 2; "#" marks a summary row, "=" the footer
+    };
+    const QStringList children = {"A", "k1", "k4", "B", "k0", "k2", "C", "k3"};
+    const Case cases[] = {
+        {"plain", false, 0, QStringList{"Key"} + children},
+        {"summaries", true, 0, {"Key", "A", "k1", "k4", "#", "B", "k0", "k2", "#", "C", "k3", "#"}},
+        {"footer", false, 1, QStringList{"Key"} + children + QStringList{"="}},
+        {"summaries and footer", true, 1, {"Key", "A", "k1", "k4", "#", "B", "k0", "k2", "#", "C", "k3", "#", "="}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TExStringGrid g;
+        g.Grouping().SetSummary(c.summary);
+        QStringList groups = {"B", "A", "B", "C", "A"};
+        if (c.footers) groups << "foot";
+        table(g, groups, {1, 2, 3, 4, 5, 6});
+        if (c.footers) g.SetCells(1, g.RowCount() - 1, "=");
+        g.SetFixedFooters(c.footers);
+        g.Group(2);
+        ASSERT_EQ(g.RowCount(), int(c.col1.size()));
+        for (int r = 1; r < g.RowCount(); ++r) {
+            const QString& want = c.col1[r];
+            const bool header = want.size() == 1 && want[0].isUpper(), summaryRow = want == "#", footer = want == "=";
+            EXPECT_EQ(g.IsNode(r), header) << r;
+            EXPECT_EQ(g.IsSummary(r), summaryRow) << r;
+            EXPECT_EQ(g.Cells(1, r), summaryRow ? QString() : want) << r;
+            const int level = g.CellHasProperties(0, r) ? g.GridObjects(0, r)->NodeLevel() : 0;
+            EXPECT_EQ(level, summaryRow || footer ? 0 : 1) << r;
+            if (!header && !summaryRow && !footer)
+                EXPECT_EQ(g.Cells(2, r), QString::number(want.mid(1).toInt() + 1)) << "a child keeps its value, " << r;
+        }
+        g.UnGroup();
+        EXPECT_EQ(g.RowCount(), 1 + int(groups.size()));
+        EXPECT_EQ(g.NodeCount(), 0);
+        EXPECT_EQ(column(g, 2).mid(1, 5), (QStringList{"A", "A", "B", "B", "C"}));
+        for (int r = 1; r < g.RowCount(); ++r) {
+            const int level = g.CellHasProperties(0, r) ? g.GridObjects(0, r)->NodeLevel() : 0;
+            EXPECT_EQ(level, 0) << r;
+        }
+        if (c.footers) EXPECT_EQ(g.Cells(1, g.RowCount() - 1), "=");
+    }
+}
+
 TEST(ExGridGroup, WithoutSummaryTheHeaderTakesTheResult) {
     TExStringGrid g;
     table(g, {"A", "A", "B"}, {1, 2, 3});
