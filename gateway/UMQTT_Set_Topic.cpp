@@ -481,7 +481,7 @@ void TFMQTT_Set_Topic::Show_Form_Topic(TExColumnGrid& grid, int row, int col) {
     FTopicTemplate->Pub_Sub = publish ? 0 : 1;
     // The editor takes over the cell: a text typed into the cell goes in first, and the cell's own
     // editor (the double click opened it) closes so that nothing stale is left open over the cell.
-    grid.SetEditorMode(false);
+    grid.HideInplaceEdit();
     FTopicTemplate->Set_Text(QString());
     FTopicTemplate->Set_Text(grid.Cells(col, row));
     if (FTopicTemplate->ShowModal() == plat::mrOk) grid.SetCells(col, row, FTopicTemplate->Text());

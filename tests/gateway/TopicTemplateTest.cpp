@@ -144,6 +144,7 @@ TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList)
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(g.Cells(10, 1), QStringLiteral("$VALUE$ x"));
     EXPECT_FALSE(g.EditorMode()) << "no cell editor is left open over the cell";
+    EXPECT_EQ(g.childAt(cell.center()), g.viewport()) << "the cell itself is shown, no editor over it";
     for (auto* combo : g.findChildren<QComboBox*>()) EXPECT_FALSE(combo->view()->isVisible());
 }
 
