@@ -28,7 +28,7 @@ public:
     virtual ~TOwnedCellGraphic() = default;
 };
 
-class TCellProperties : public plat::TGridObject {
+class TCellProperties final : public plat::TGridObject {
 public:
     TCellProperties(TBaseGrid* AOwner, int ACol, int ARow);
     ~TCellProperties() override;
