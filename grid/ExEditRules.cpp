@@ -127,6 +127,13 @@ TPasteResult ApplyPaste(const QString& Text, int SelStart, int SelLength, QStrin
             break;
         default: break;
     }
+    // A case change may lengthen the text ("ß" upper-cases to "SS"): past the limit it is refused
+    // like a paste that is too long, so the editor never holds more than its limit.
+    if (ok && LengthLimit > 0 && result.size() > LengthLimit) {
+        r.Refused = true;
+        r.SelStart = r.SelLength = 0;
+        return r;
+    }
     r.Accepted = ok;
     if (ok) r.Text = result;
     // The selection meant for the new text must stay inside the text the editor keeps.

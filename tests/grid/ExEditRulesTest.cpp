@@ -97,6 +97,11 @@ TEST(ExEditRules, PasteRules) {
     EXPECT_EQ(ApplyPaste("", 0, 0, "hello world", 0, edMixedCase, {}).Text, "Hello World");
     EXPECT_EQ(ApplyPaste("", 0, 0, "Mixed", 0, edUpperCase, {}).Text, "MIXED");
     EXPECT_FALSE(ApplyPaste("", 0, 0, "abz", 0, edValidChars, "abc").Accepted);
+    // Upper-casing lengthens "ß" to "SS": within the limit it is taken, past it refused unchanged.
+    EXPECT_EQ(ApplyPaste("", 0, 0, QString(QChar(0x00DF)), 2, edUpperCase, {}).Text, "SS");
+    r = ApplyPaste("ab", 2, 0, QString(QChar(0x00DF)), 3, edUpperCase, {});
+    EXPECT_TRUE(r.Refused);
+    EXPECT_EQ(r.Text, "ab");
     // A refused text keeps its own selection inside it, however far the paste would have reached.
     r = ApplyPaste("7", 1, 0, "abcdef", 0, edNumeric, {});
     EXPECT_EQ(r.Text, "7");
