@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <iterator>
 #include <new>
 
@@ -672,11 +673,17 @@ void TGridStore::moveContent(Row& to, Row& from) {
 
 bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order) {
     const size_t n = records.size();
-    if (order.size() != n) return false;
+    if (order.size() != n || n >= 0x80000000u) return false;
     if (n == 0) return true;
-    const int cap = records[0].rec_ ? records[0].rec_->cap : 0;
-    for (const TRowRecord& r : records)
-        if (!r.rec_ || r.rec_->cap != cap) return false;
+    // Any record takes any other's texts when the fullest holds no more than the narrowest has
+    // room for (rows made before a column count changed have another room than the rest).
+    int minCap = INT_MAX, maxSize = 0;
+    for (const TRowRecord& r : records) {
+        if (!r.rec_) return false;
+        minCap = std::min(minCap, r.rec_->cap);
+        maxSize = std::max(maxSize, r.rec_->size);
+    }
+    if (maxSize > minCap) return false;
     // Followed below as a chain of places, in 32-bit steps (half the memory of the order), each
     // place marked once visited; a place met twice or out of range is no permutation.
     constexpr uint32_t kVisited = UINT32_MAX;
@@ -689,36 +696,47 @@ bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vec
             next[i] = uint32_t(order[i]);
         }
     }
-    const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(cap);
-    const auto ask = [&](uint32_t j) {
-        const char* p = reinterpret_cast<const char*>(records[j].rec_.get());
-        for (size_t b = 0; b < bytes; b += 64) prefetch(p + b);
-    };
-    // Each cycle in turn: the first record's content waits aside while every other one moves one
-    // step along the cycle. The records come in no order memory likes, so a lead runs some steps
-    // ahead along the cycle asking for them; the step itself then finds its record in the cache.
-    constexpr uint32_t kLead = 2 * kAhead;
-    RowPtr aside = makeRow(nullptr, cap);
+    // The cycles are listed first, each as its first place (marked) and the places it visits: the
+    // chain of places is then followed over this small array alone, without waiting on a record.
+    constexpr uint32_t kCycleStart = 0x80000000u;
+    std::vector<uint32_t> seq;
+    seq.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         if (next[i] == kVisited || next[i] == i) continue;
-        const uint32_t start = uint32_t(i);
-        uint32_t lead = next[start];
-        for (uint32_t s = 0; s < kLead && lead != start; ++s, lead = next[lead]) ask(lead);
-        moveContent(*aside, *records[start].rec_);
-        for (uint32_t j = start;;) {
+        seq.push_back(uint32_t(i) | kCycleStart);
+        for (uint32_t j = uint32_t(i);;) {
             const uint32_t k = std::exchange(next[j], kVisited);
-            if (k == start) {
-                moveContent(*records[j].rec_, *aside);
-                break;
-            }
-            if (lead != start) {
-                ask(lead);
-                lead = next[lead];
-            }
-            moveContent(*records[j].rec_, *records[k].rec_);
+            if (k == i) break;
+            seq.push_back(k);
             j = k;
         }
     }
+    // Then each cycle in turn along the list: its first record's content waits aside while every
+    // other one moves one step back. The records come in no order memory likes; the list tells
+    // which ones come next, so they are asked for some steps ahead (their places in the vector
+    // twice as far).
+    const size_t m = seq.size();
+    const size_t bytes = sizeof(Row) + sizeof(QString) * size_t(maxSize);
+    constexpr size_t kLead = 4 * kAhead;
+    const auto recordAt = [&](size_t p) { return records[seq[p] & ~kCycleStart].rec_.get(); };
+    RowPtr aside = makeRow(nullptr, minCap);
+    Row* prev = nullptr;
+    for (size_t p = 0; p < m; ++p) {
+        if (p + 2 * kLead < m) prefetch(&records[seq[p + 2 * kLead] & ~kCycleStart]);
+        if (p + kLead < m) {
+            const char* ahead = reinterpret_cast<const char*>(recordAt(p + kLead));
+            for (size_t b = 0; b < bytes; b += 64) prefetch(ahead + b);
+        }
+        Row* cur = recordAt(p);
+        if (seq[p] & kCycleStart) {
+            if (prev) moveContent(*prev, *aside);  // the cycle before closes
+            moveContent(*aside, *cur);
+        } else {
+            moveContent(*prev, *cur);
+        }
+        prev = cur;
+    }
+    if (prev) moveContent(*prev, *aside);
     return true;
 }
 

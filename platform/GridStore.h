@@ -99,8 +99,9 @@ public:
     // Reorders what the records hold so that record i holds what record order[i] held (order a
     // permutation of 0 .. size - 1), each record keeping its memory: rows put back in the records'
     // old order then read memory in the order they did before. Texts and objects are moved, not
-    // copied. False, and nothing changed, unless every record exists and has the same room for
-    // texts and the order is a permutation; the caller then reorders the records themselves.
+    // copied. False, and nothing changed, unless every record exists, the fullest record's texts
+    // fit the narrowest one's room and the order is a permutation; the caller then reorders the
+    // records themselves.
     static bool PermuteRecords(std::vector<TRowRecord>& records, const std::vector<size_t>& order);
     // Moves the records of rows row .. row + count - 1 into fresh slots carved one after another,
     // so that passes in row order read memory in order again after the rows were reordered. The

@@ -505,7 +505,7 @@ TEST(GridStore, CompactKeepsEveryRowAndGivesTheOldBlocksBack) {
 }
 
 // Contents move between records along the permutation's cycles while each record keeps its
-// memory; records that differ in room, or a missing one, leave everything as it was.
+// memory; a record fuller than another's room, or a missing one, leaves everything as it was.
 TEST(GridStore, PermuteRecordsMovesContentsAndKeepsEachRecordsMemory) {
     struct Case {
         const char* name;
@@ -564,14 +564,37 @@ TEST(GridStore, PermuteRecordsMovesContentsAndKeepsEachRecordsMemory) {
         EXPECT_EQ(alive, 0);
     }
 
-    // Not permutable: records that differ, or an order that is no permutation. Nothing moves.
+    // Rows made before the column count went down have more room than the rest: as long as every
+    // record's texts fit the narrowest room, the contents still move and the memory stays.
+    {
+        TGridStore s;
+        s.SetColumnHint(6);
+        s.SetRowCount(5);
+        for (int r = 0; r < 2; ++r) s.SetCell(1, r, QStringLiteral("old %1").arg(r));
+        s.SetColumnHint(2);
+        for (int r = 2; r < 5; ++r) s.SetCell(0, r, QStringLiteral("new %1").arg(r));
+        auto recs = s.TakeRecords(0, 5);
+        std::vector<const QString*> memory;
+        for (const auto& rec : recs) memory.push_back(&rec.Cell(0));
+        const std::vector<size_t> order{4, 0, 3, 1, 2};
+        ASSERT_TRUE(TGridStore::PermuteRecords(recs, order));
+        for (size_t i = 0; i < order.size(); ++i) {
+            EXPECT_EQ(&recs[i].Cell(0), memory[i]) << i;
+            const int was = int(order[i]);
+            EXPECT_EQ(recs[i].Cell(was < 2 ? 1 : 0), (was < 2 ? QStringLiteral("old %1") : QStringLiteral("new %1")).arg(was)) << i;
+            EXPECT_EQ(recs[i].TextCount(), was < 2 ? 2 : 1) << i;
+        }
+    }
+
+    // Not permutable: a record fuller than another has room for, a missing record, or an order
+    // that is no permutation. Nothing moves.
     struct Bad {
         const char* name;
         int wideRow, missingRow;
         std::vector<size_t> order;
     };
     const Bad bad[] = {
-        {"a wider record", 2, -1, {3, 2, 1, 0}},
+        {"a record fuller than another's room", 2, -1, {3, 2, 1, 0}},
         {"a missing record", -1, 2, {3, 2, 1, 0}},
         {"a place beyond the records", -1, -1, {3, 2, 1, 4}},
         {"a place twice", -1, -1, {1, 1, 0, 3}},
