@@ -34,7 +34,10 @@ function(conf_autogen_follows_sources target sources)
   endif()
 endfunction()
 
-# conf_test(<folder> <libs>...): one test program per folder of tests/, each test registered with CTest.
+# conf_test(<folder> <libs>...): one test program per folder of tests/, registered with CTest as one
+# test that runs all of its cases in one process: a process of its own for each case spent most of
+# the run starting the sanitized program and checking it for leaks at exit. `--gtest_filter` picks
+# cases when the program is run by hand.
 function(conf_test name)
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
   if(NOT _src)
@@ -43,9 +46,8 @@ function(conf_test name)
   add_executable(test_${name} ${_src})
   conf_autogen_follows_sources(test_${name} "${_src}")
   target_link_libraries(test_${name} PRIVATE test_support ${ARGN})
-  gtest_discover_tests(test_${name}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp;ASAN_OPTIONS=detect_stack_use_after_return=1;UBSAN_OPTIONS=print_stacktrace=1"
-               TIMEOUT 300)
+  add_test(NAME test_${name} COMMAND test_${name} --gtest_brief=1)
+  set_tests_properties(test_${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp;ASAN_OPTIONS=detect_stack_use_after_return=1;UBSAN_OPTIONS=print_stacktrace=1"
+    TIMEOUT 2400)
 endfunction()
