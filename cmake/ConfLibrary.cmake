@@ -45,7 +45,7 @@ function(conf_test name)
     return()
   endif()
   add_executable(test_${name} ${_src})
-  target_precompile_headers(test_${name} REUSE_FROM test_support)
+  conf_precompiled_headers(test_${name} tests)
   conf_autogen_follows_sources(test_${name} "${_src}")
   target_link_libraries(test_${name} PRIVATE test_support ${ARGN})
   add_test(NAME test_${name} COMMAND test_${name} --gtest_brief=1)
@@ -54,12 +54,73 @@ function(conf_test name)
     TIMEOUT 2400)
 endfunction()
 
-# One set of precompiled headers a build, made with the platform library (the first one built) and
-# reused by every other target, so the Qt and standard headers are parsed once.
+# conf_test_fixtures(<folder> <macro>): <macro> names tests/<folder>/fixtures in the sources that use
+# it, and only there: the path differs between checkouts, so the other sources stay alike for the
+# compiler cache.
+function(conf_test_fixtures name macro)
+  file(GLOB _src ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  foreach(_f ${_src})
+    file(STRINGS ${_f} _uses REGEX "${macro}" LIMIT_COUNT 1)
+    if(_uses)
+      set_property(SOURCE ${_f} APPEND PROPERTY COMPILE_DEFINITIONS
+                   ${macro}="${CMAKE_CURRENT_SOURCE_DIR}/${name}/fixtures")
+    endif()
+  endforeach()
+endfunction()
+
+# Precompiled headers, one set for the libraries and programs and one for the test programs, each
+# made once a build. The header is compiled from a copy at a path named by its content, outside the
+# checkout, because the precompiled file records its source's path: so every checkout on this machine
+# makes the same precompiled file, and the compiler cache serves it and the objects built on it to a
+# fresh clone as well.
+if(DEFINED ENV{HOME} AND IS_DIRECTORY "$ENV{HOME}")
+  set(_pch_home "$ENV{HOME}/.cache/configurator-pch")
+else()
+  set(_pch_home "${CMAKE_BINARY_DIR}/pch-sources")
+endif()
+set(CONF_PCH_HOME "${_pch_home}" CACHE PATH "Where the precompiled headers' sources are copied")
+
+# conf_pch_set(<set> <header> <libs>...): the object library pch_<set> whose one "object" is the
+# precompiled <header>, compiled with the usage requirements of <libs>.
+function(conf_pch_set set header)
+  file(READ ${header} _text)
+  if(set STREQUAL "tests")
+    file(READ ${CMAKE_SOURCE_DIR}/cmake/pch/common.h _common)
+    string(APPEND _text "${_common}")
+  endif()
+  string(SHA256 _hash "${_text}")
+  string(SUBSTRING ${_hash} 0 16 _hash)
+  set(_dir ${CONF_PCH_HOME}/${_hash})
+  file(COPY ${CMAKE_SOURCE_DIR}/cmake/pch/common.h ${header} DESTINATION ${_dir})
+  get_filename_component(_name ${header} NAME)
+  set(_src ${_dir}/${_name})
+  set_source_files_properties(${_src} PROPERTIES LANGUAGE CXX COMPILE_OPTIONS "-x;c++-header")
+  add_library(pch_${set} OBJECT ${_src})
+  set_target_properties(pch_${set} PROPERTIES AUTOMOC OFF)
+  target_link_libraries(pch_${set} PRIVATE ${ARGN})
+  set_property(GLOBAL PROPERTY CONF_PCH_${set} ${_src})
+endfunction()
+
+# conf_precompiled_headers(<target> [tests]): compile <target> on the common set, or on the tests'.
 function(conf_precompiled_headers target)
-  if(target STREQUAL "platform")
-    target_precompile_headers(platform PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch/common.h)
-  else()
-    target_precompile_headers(${target} REUSE_FROM platform)
+  set(_set common)
+  if(ARGC GREATER 1)
+    set(_set ${ARGV1})
+  endif()
+  if(NOT TARGET pch_${_set})
+    return()
+  endif()
+  add_dependencies(${target} pch_${_set})
+  target_compile_options(${target} PRIVATE
+    "SHELL:-Xclang -include-pch -Xclang $<TARGET_OBJECTS:pch_${_set}>")
+endfunction()
+
+# The object libraries Qt makes for a library's resources take the library's compile options, so
+# they compile on its precompiled header too and must wait for it.
+function(conf_pch_follows)
+  if(TARGET pch_common)
+    foreach(_t ${ARGN})
+      add_dependencies(${_t} pch_common)
+    endforeach()
   endif()
 endfunction()
