@@ -72,7 +72,8 @@ void TForm::centreOnScreen() {
     // The client area is what is centred: frames differ between systems and between one window's
     // states (a maximised one has none at the sides), so a frame seen once says nothing of the next.
     const QWindow* h = windowHandle();
-    const int frameTop = h && !(h->windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? h->frameMargins().top() : 0;
+    const int frameTop =
+        h && !(h->windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? h->frameMargins().top() : 0;
     setGeometry(CentredClientRect(s->availableGeometry(), size(), frameTop));
 }
 
@@ -115,7 +116,8 @@ void TForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (key == Qt::Key_Escape) {
-        const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        const Qt::KeyboardModifiers mods =
+            event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
         if (mods == Qt::NoModifier && cancelButton_ && cancelButton_->isVisible() && cancelButton_->isEnabled())
             QMetaObject::invokeMethod(cancelButton_, "click");
         else if (mods == Qt::NoModifier && cancelOnEscape_)

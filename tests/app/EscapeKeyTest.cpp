@@ -77,8 +77,9 @@ protected:
         Set_Files();
         writeAll(g_MQTTSetTopicFile,
                  "<MQTT_Set_Topic><MQTT_Publish><row Topic=\"plant/t1\" Retained=\"Y\" QoS=\"1\" DataType=\"Int\" "
-                 "Dimension=\"2\" Position=\"0\" IPAddress=\"\" FormatHex=\"N\" InputTemplate=\"\" Template=\"$VALUE$\" "
-                 "OnChange=\"Y\" OnCMD=\"N\" OnTimer=\"N\" Time=\"\" Mnemonic=\"t1\"/></MQTT_Publish><MQTT_Subscribe/>"
+                 "Dimension=\"2\" Position=\"0\" IPAddress=\"\" FormatHex=\"N\" InputTemplate=\"\" "
+                 "Template=\"$VALUE$\" OnChange=\"Y\" OnCMD=\"N\" OnTimer=\"N\" Time=\"\" Mnemonic=\"t1\"/>"
+                 "</MQTT_Publish><MQTT_Subscribe/>"
                  "</MQTT_Set_Topic>\r\n<!--SW_VERSION = 1.003-->\r\n");
         writeAll(g_ParGenFile, "<ParGen><DHCP>0</DHCP></ParGen>\r\n<!--SW_VERSION = 1.001-->\r\n");
     }

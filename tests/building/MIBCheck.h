@@ -48,9 +48,10 @@ inline QStringList unexpectedSmilint(const QString& file) {
     // The template's own: its objects have no conformance groups, some have empty descriptions, its
     // integers are plain INTEGER, its module name has no "-MIB", its imported conventions are unused
     // and its notifications do not sit under a zero arc.
-    static const QStringList explained = {QStringLiteral("group-membership"), QStringLiteral("empty-description"),
-                                          QStringLiteral("integer-misuse"), QStringLiteral("module-name-suffix"),
-                                          QStringLiteral("import-unused"), QStringLiteral("notification-not-reversible")};
+    static const QStringList explained = {
+        QStringLiteral("group-membership"), QStringLiteral("empty-description"),
+        QStringLiteral("integer-misuse"),   QStringLiteral("module-name-suffix"),
+        QStringLiteral("import-unused"),    QStringLiteral("notification-not-reversible")};
     for (const QString& d : r.diagnostics) {
         const QRegularExpressionMatch m = diagnostic.match(d);
         if (!m.hasMatch() || !explained.contains(m.captured(2))) unexpected << d;

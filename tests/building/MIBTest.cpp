@@ -248,12 +248,14 @@ TEST_F(MIB, EveryKindOfEntryLoadsInAMibCompilerWithTheTemplatesNamesAndIdentifie
     for (int k = 1; k <= 8; ++k) expected << QStringLiteral("bufferinblk%1 scalar %2.1.1.1.4.%1").arg(k).arg(base);
     expected << "bufferinval node " + base + ".1.1.1.4.9";
     const QStringList readNames = {"temp1", "label", "bufferinval3", "bufferinval4"};
-    for (int n = 1; n <= 4; ++n) expected << QStringLiteral("%1 scalar %2.1.1.1.4.9.%3").arg(readNames[n - 1], base).arg(n);
+    for (int n = 1; n <= 4; ++n)
+        expected << QStringLiteral("%1 scalar %2.1.1.1.4.9.%3").arg(readNames[n - 1], base).arg(n);
     expected << "bufferout node " + base + ".1.1.1.5";
     for (int k = 1; k <= 8; ++k) expected << QStringLiteral("bufferoutblk%1 scalar %2.1.1.1.5.%1").arg(k).arg(base);
     expected << "bufferoutval node " + base + ".1.1.1.5.9";
     const QStringList writeNames = {"setp", "bufferoutval2", "text"};
-    for (int n = 1; n <= 3; ++n) expected << QStringLiteral("%1 scalar %2.1.1.1.5.9.%3").arg(writeNames[n - 1], base).arg(n);
+    for (int n = 1; n <= 3; ++n)
+        expected << QStringLiteral("%1 scalar %2.1.1.1.5.9.%3").arg(writeNames[n - 1], base).arg(n);
     expected << "traps node " + base + ".1.1.2" << "trapsval node " + base + ".1.1.2.1";
     for (int n = 1; n <= 4; ++n) expected << QStringLiteral("trapval%1 notification %2.1.1.2.1.%1").arg(n).arg(base);
     expected << "identity node " + base + ".2";
@@ -262,10 +264,11 @@ TEST_F(MIB, EveryKindOfEntryLoadsInAMibCompilerWithTheTemplatesNamesAndIdentifie
     // Each notification names the read value of its position, which gives the type.
     const QStringList lines = split(readAll(mib));
     for (int n = 1; n <= 4; ++n)
-        EXPECT_TRUE(lines.contains(QStringLiteral("trapval%1 NOTIFICATION-TYPE OBJECTS { %2 } STATUS current DESCRIPTION "
-                                                  "\"%3\" ::= { trapsval %1 }")
-                                       .arg(n)
-                                       .arg(readNames[n - 1], n <= 2 ? readNames[n - 1] : QString())))
+        EXPECT_TRUE(lines.contains(
+            QStringLiteral("trapval%1 NOTIFICATION-TYPE OBJECTS { %2 } STATUS current DESCRIPTION \"%3\" "
+                           "::= { trapsval %1 }")
+                .arg(n)
+                .arg(readNames[n - 1], n <= 2 ? readNames[n - 1] : QString())))
             << n;
 }
 

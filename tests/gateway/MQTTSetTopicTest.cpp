@@ -592,7 +592,9 @@ TEST_F(TopicLayout, TheEnterJumpNeverEditsTheRetainedCheckCell) {
     g_EnableJumpFieldTables = 1;
     TExColumnGrid& g = *dlg->CG_Pub;
     QWidget* area = g.viewport();
-    const auto at = [&](int realCol, int row) { return area->mapFrom(&g, cellRect(g, g.DisplColIndex(realCol), row).center()); };
+    const auto at = [&](int realCol, int row) {
+        return area->mapFrom(&g, cellRect(g, g.DisplColIndex(realCol), row).center());
+    };
     const auto type = [](const char* text) {
         for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
     };
