@@ -105,9 +105,10 @@ QStringList mibLines(const MibEntries& e) {
     const QString blank4(4, u' ');
     QStringList l;
     l << QStringLiteral("GATEWAY DEFINITIONS ::= BEGIN") << QStringLiteral("IMPORTS")
-      << QStringLiteral("       MODULE-IDENTITY,OBJECT-TYPE");
-    for (const char* s : {"FROM SNMPv2-SMI", "DisplayString, TimeStamp", "FROM SNMPv2-TC", "enterprises",
-                          "FROM RFC1155-SMI;"})
+      << QStringLiteral("       MODULE-IDENTITY,OBJECT-TYPE,NOTIFICATION-TYPE,enterprises");
+    // Everything the module uses comes from the SMIv2 modules: a MIB compiler refuses a notification
+    // macro that is not imported, and takes enterprises from the SMIv1 module only in SMIv1 MIBs.
+    for (const char* s : {"FROM SNMPv2-SMI", "DisplayString, TimeStamp", "FROM SNMPv2-TC;"})
         l << QString(9, u' ') + q(s);
     l << QString() << QStringLiteral("identity MODULE-IDENTITY")
       << blank4 + QStringLiteral("LAST-UPDATED ") + dq + QStringLiteral("201701310000Z") + dq
@@ -157,13 +158,13 @@ QStringList mibLines(const MibEntries& e) {
 
     l << QStringLiteral("traps OBJECT IDENTIFIER::= { application 2 }")
       << QStringLiteral(" trapsval OBJECT IDENTIFIER::= { traps 1 }");
-    for (int i = 0; i < e.read.size(); ++i) {
-        const bool integer = size_t(i) < e.readInt.size() && e.readInt[size_t(i)];
-        l << QStringLiteral("trapval%1 NOTIFICATION-TYPE SYNTAX %2 MAX-ACCESS read-only STATUS current DESCRIPTION ")
+    // A notification has no syntax of its own: it carries the read value it reports, whose object
+    // gives the type.
+    for (int i = 0; i < e.read.size(); ++i)
+        l << QStringLiteral("trapval%1 NOTIFICATION-TYPE OBJECTS { %2 } STATUS current DESCRIPTION ")
                      .arg(i + 1)
-                     .arg(integer ? QStringLiteral("INTEGER") : QStringLiteral("OCTET STRING")) +
+                     .arg(valueName(e.read[i], "bufferinval", i + 1)) +
                  dq + e.read[i] + dq + QStringLiteral(" ::= { trapsval %1 }").arg(i + 1);
-    }
     l << QStringLiteral("END");
     return l;
 }

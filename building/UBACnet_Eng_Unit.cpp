@@ -72,6 +72,7 @@ TFBACnet_Eng_Unit::TFBACnet_Eng_Unit(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(Btn_Select_Eng_Unit, &TFadeButton::clicked, this, [this]() { Btn_Select_Eng_UnitClick(); });
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     Set_Lang();
 }
 

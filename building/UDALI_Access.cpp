@@ -114,6 +114,7 @@ TFDALI_Access::TFDALI_Access(QWidget* parent) : plat::TForm(parent) {
     Btn_DALI_Maps->hide();
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     plat::onSignal(Btn_SelectAll, &TFadeButton::clicked, this, [this]() { Btn_SelectAllClick(); });
     plat::onSignal(Btn_ClearAll, &TFadeButton::clicked, this, [this]() { Btn_ClearAllClick(); });
     plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRowClick(); });

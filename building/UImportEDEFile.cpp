@@ -104,6 +104,7 @@ TFImportEDEFile::TFImportEDEFile(QWidget* parent) : plat::TForm(parent) {
 
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     plat::onSignal(Btn_Select_All, &TFadeButton::clicked, this, [this]() { Btn_Select_AllClick(); });
     plat::onSignal(Btn_Unselect_All, &TFadeButton::clicked, this, [this]() { Btn_Unselect_AllClick(); });
     Set_Lang();

@@ -157,6 +157,7 @@ TFDefOffset::TFDefOffset(QWidget* parent) : plat::TForm(parent) {
     Btn_Cancel->setGeometry(134, 6, 110, 28);
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { bitbtn1Click(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
 
     layoutPanels();
     PageControl1->setCurrentIndex(0);

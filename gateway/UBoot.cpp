@@ -101,6 +101,7 @@ TFBoot::TFBoot(QWidget* parent) : plat::TForm(parent) {
     Btn_Update->setGeometry(kClientWidth / 2 - 176, 6, 170, 28);
     Btn_Cancel->setGeometry(kClientWidth / 2 + 6, 6, 110, 28);
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     plat::onSignal(Btn_Update, &TFadeButton::clicked, this, [this]() { Btn_UpdateClick(); });
 
     systemPinger_ = plat::makeSystemPinger();
@@ -157,8 +158,9 @@ void TFBoot::FormShow() {
     setTabOrder(E_IP[2], E_IP[3]);
     setTabOrder(E_IP[3], CB_Update_Options);
     setTabOrder(CB_Update_Options, CB_Update_Option_Read_Back);
-    setTabOrder(CB_Update_Option_Read_Back, Btn_Cancel);
-    setTabOrder(Btn_Cancel, Btn_Update);
+    // The buttons in the order they are drawn, left to right.
+    setTabOrder(CB_Update_Option_Read_Back, Btn_Update);
+    setTabOrder(Btn_Update, Btn_Cancel);
 
     if (ethernet) {
         QString p[4];

@@ -606,6 +606,7 @@ TFParGen::TFParGen(QWidget* parent) : plat::TForm(parent) {
     Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
 
     buildPanels();
     SetClientSize(460, 700);

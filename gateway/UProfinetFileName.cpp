@@ -60,7 +60,7 @@ TFProfinetFileName::TFProfinetFileName(QWidget* parent, QDate today) : plat::TFo
     E_XML_User->setFocus();  // the window opens on the part the user types
 
     SetDefaultButton(Btn_OK);
-    SetCancelOnEscape(true);
+    SetCancelButton(Btn_Cancel);
 
     connect(Btn_OK, &TFadeButton::clicked, this, [this] { plat::guarded([this] { Btn_OKClick(); }); });
     connect(Btn_Cancel, &TFadeButton::clicked, this, [this] { SetModalResult(plat::mrCancel); });

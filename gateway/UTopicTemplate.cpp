@@ -71,6 +71,7 @@ TFTopicTemplate::TFTopicTemplate(QWidget* parent) : plat::TForm(parent) {
 
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     L_SW_Code()->setText(g_SWCode);
     Set_Lang();
 }

@@ -77,7 +77,16 @@ bool TExStringGrid::CanEditShow() {
     if ((FInClick && FMouseActions->EditOnDblClickOnly()) || FSimClick) result = false;
     if (IsDesignTime()) return result;
     const plat::TGridCoord bc = BaseCell(RealCol(), Row());
-    if (result && !FEditMode && IsCheckOrButtonCell(bc.X, bc.Y)) return false;
+    // Check, radio and button cells are toggled or clicked, never edited: also not by an editor still
+    // open on the cell the current cell just left (it follows the current cell otherwise), by an
+    // editor that is always shown, or by a queued F2. The edit that was open ends here.
+    if (result && IsCheckOrButtonCell(bc.X, bc.Y)) {
+        if (FEditMode && !FSpecialEditor) {
+            FEditMode = false;
+            FNoEditChange = false;
+        }
+        return false;
+    }
     if (result && !FEditMode) {
         FNoEditChange = true;
         FCellCache = Cells(RealCol(), Row());

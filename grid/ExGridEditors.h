@@ -41,6 +41,9 @@ public:
     void UpdateContents() override;
     // Over the current cell, less the grid line.
     void BoundsChanged();
+    // Over the cell less the grid lines the painter draws inside it, its text where the painter puts
+    // the cell's text.
+    void Move(const plat::TRect& r) override;
     // The paste with the grid's clipboard events; copy and cut ask first.
     void PasteFromClipboard() override;
     void CutToClipboard() override;

@@ -107,8 +107,25 @@ void TExInplaceEdit::UpdateContents() {
 void TExInplaceEdit::BoundsChanged() {
     TRect r = FGrid->CellRect(FGrid->Col(), FGrid->Row());
     if (r.IsEmpty()) return;
-    setGeometry(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+    Move(r);
+}
+
+void TExInplaceEdit::Move(const TRect& r) {
+    if (r.IsEmpty()) {
+        hide();
+        return;
+    }
+    // The grid draws a cell's right and bottom lines inside the cell: the editor leaves them showing.
+    const int w = std::max(0, r.Right - r.Left - 1), h = std::max(0, r.Bottom - r.Top - 1);
+    setGeometry(r.Left, r.Top, w, h);
+    // The painter's text rectangle: inside the line before the cell, moved in by the grid's offset
+    // (at the right too, unless the offset is for the top left only).
+    const QPoint o = FGrid->XYOffset();
+    const int lw = FGrid->BaseGridLineWidth();
+    const int right = FGrid->XYOffsetTopLeftOnly() ? 0 : o.x();
+    SetEditRect({lw + o.x(), lw + o.y(), std::max(lw + o.x(), w - right), std::max(lw + o.y(), h)});
     show();
+    raise();
 }
 
 // ---------------------------------------------------------------- focus

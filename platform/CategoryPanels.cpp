@@ -1,5 +1,6 @@
 #include "platform/CategoryPanels.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -100,20 +101,19 @@ void TCategoryPanel::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
+void TCategoryPanel::setHot(bool hot) {
+    if (hot == hot_) return;
+    hot_ = hot;
+    update(0, 0, width(), group_->HeaderHeight());
+}
+
 void TCategoryPanel::mouseMoveEvent(QMouseEvent* event) {
-    const bool hot = overHeader(event->position().toPoint());
-    if (hot != hot_) {
-        hot_ = hot;
-        update(0, 0, width(), group_->HeaderHeight());
-    }
+    setHot(overHeader(event->position().toPoint()));
     QWidget::mouseMoveEvent(event);
 }
 
 void TCategoryPanel::leaveEvent(QEvent* event) {
-    if (hot_) {
-        hot_ = false;
-        update(0, 0, width(), group_->HeaderHeight());
-    }
+    setHot(false);
     QWidget::leaveEvent(event);
 }
 
@@ -140,6 +140,7 @@ TCategoryPanelGroup::TCategoryPanelGroup(QWidget* parent) : QScrollArea(parent),
     verticalScrollBar()->setSingleStep(20);
     // The content follows the scroll bar while it is dragged.
     verticalScrollBar()->setTracking(true);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { followPointer(); });
     viewport()->installEventFilter(this);
     headerFont_ = font();
     headerFont_.setFamily(QStringLiteral("Verdana"));
@@ -182,6 +183,16 @@ void TCategoryPanelGroup::relayout() {
         y += h;
     }
     content_->resize(w, y);
+    followPointer();
+}
+
+void TCategoryPanelGroup::followPointer() {
+    const QPoint global = QCursor::pos();
+    const bool inView = isVisible() && viewport()->rect().contains(viewport()->mapFromGlobal(global));
+    for (TCategoryPanel* p : panels_) {
+        const QPoint local = p->mapFromGlobal(global);
+        p->setHot(inView && p->isVisible() && p->rect().contains(local) && p->overHeader(local));
+    }
 }
 
 void TCategoryPanelGroup::scrollLineUp() { verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub); }

@@ -45,6 +45,9 @@ public:
     // Height the panel takes in the stack now.
     int shownHeight() const;
 
+    // The pointer is over the header: the chevron is drawn in the hot colour.
+    bool hot() const { return hot_; }
+
 signals:
     void expanded();
     void collapsedByUser();
@@ -59,7 +62,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    friend class TCategoryPanelGroup;
     bool overHeader(const QPoint& p) const;
+    void setHot(bool hot);
     TCategoryPanelGroup* group_;
     QWidget* client_;
     QString caption_;
@@ -104,6 +109,9 @@ protected:
 private:
     friend class TCategoryPanel;
     void add(TCategoryPanel* panel);
+    // The panels moved under a pointer that did not move (scrolling, re-stacking): each header is
+    // hot again exactly when the pointer is over it.
+    void followPointer();
     QWidget* content_;
     QList<TCategoryPanel*> panels_;
     int headerHeight_ = 24;

@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -56,22 +55,13 @@ void TForm::SetClientSize(int width, int height) {
     if (titleStrip_) layoutTitleStrip(titleStrip_->height());
 }
 
-namespace {
-// The window frame the system draws around our windows, as last seen on a shown window: every
-// window of the program gets the same frame, so a window shown for the first time is placed with
-// it before the system reports its own.
-QMargins& knownFrame() {
-    static QMargins m;
-    return m;
+QRect CentredClientRect(const QRect& area, const QSize& client, int frameTop) {
+    QRect r(QPoint(area.x() + (area.width() - client.width()) / 2, area.y() + (area.height() - client.height()) / 2),
+            client);
+    // A window too tall for the middle keeps its caption on the work area, where it can be taken.
+    if (r.top() - frameTop < area.top()) r.moveTop(area.top() + frameTop);
+    return r;
 }
-
-QMargins frameOf(const QWidget* w) {
-    const QWindow* h = w->windowHandle();
-    const QMargins m = h && w->isVisible() ? h->frameMargins() : QMargins();
-    if (!m.isNull()) knownFrame() = m;
-    return m.isNull() ? knownFrame() : m;
-}
-}  // namespace
 
 void TForm::centreOnScreen() {
     QScreen* s = nullptr;
@@ -79,25 +69,12 @@ void TForm::centreOnScreen() {
     if (!s) s = screen();
     if (!s) s = QGuiApplication::primaryScreen();
     if (!s) return;
-    const QRect area = s->availableGeometry();
-    const QMargins m = frameOf(this);
-    const QSize outer = size().grownBy(m);
-    // The client area is placed, not the frame: how a frame position is taken differs between a
-    // window that is framed already and one that is not.
-    const QPoint frameTopLeft(area.x() + (area.width() - outer.width()) / 2,
-                              area.y() + (area.height() - outer.height()) / 2);
-    setGeometry(QRect(frameTopLeft + QPoint(m.left(), m.top()), size()));
-    recentrePending_ = m.isNull();
-}
-
-void TForm::moveEvent(QMoveEvent* event) {
-    QDialog::moveEvent(event);
-    // The first window shown learns its frame only once the system has framed it: placed again
-    // with it, once.
-    if (recentrePending_ && centred_ && windowHandle() && !windowHandle()->frameMargins().isNull()) {
-        recentrePending_ = false;
-        centreOnScreen();
-    }
+    // The client area is what is centred: frames differ between systems and between one window's
+    // states (a maximised one has none at the sides), so a frame seen once says nothing of the next.
+    const QWindow* h = windowHandle();
+    const int frameTop =
+        h && !(h->windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? h->frameMargins().top() : 0;
+    setGeometry(CentredClientRect(s->availableGeometry(), size(), frameTop));
 }
 
 void TForm::showEvent(QShowEvent* event) {
@@ -139,7 +116,11 @@ void TForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (key == Qt::Key_Escape) {
-        if (cancelOnEscape_)
+        const Qt::KeyboardModifiers mods =
+            event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (mods == Qt::NoModifier && cancelButton_ && cancelButton_->isVisible() && cancelButton_->isEnabled())
+            QMetaObject::invokeMethod(cancelButton_, "click");
+        else if (mods == Qt::NoModifier && cancelOnEscape_)
             SetModalResult(mrCancel);
         else
             event->ignore();

@@ -57,12 +57,18 @@ public:
     // so an Enter that an edit or a grid passes on never saves and closes a window.
     // The button is any push button with a click() slot.
     void SetDefaultButton(QWidget* button);
-    // Esc closes the window with Cancel only where this is set; a window full of edits is never
-    // thrown away by a stray Esc.
+    // Esc (without Shift, Ctrl or Alt) presses this button as a click does: the window's Cancel or
+    // Close, with whatever that button asks or leaves unsaved. A control that takes Esc itself (an
+    // open cell editor, a list that is dropped down) keeps it; a hidden or disabled button is not
+    // pressed. The button is any push button with a click() slot.
+    void SetCancelButton(QWidget* button) { cancelButton_ = button; }
+    QWidget* CancelButton() const { return cancelButton_; }
+    // Esc closes a window without such a button with Cancel where this is set.
     void SetCancelOnEscape(bool on) { cancelOnEscape_ = on; }
 
-    // A centred window (every window unless told otherwise) sits in the middle of its screen's
-    // work area, frame included, at every showing; the others are placed by the system.
+    // A centred window (every window unless told otherwise) has its client area in the middle of
+    // its screen's work area at every showing, whatever its frame; the others are placed by the
+    // system.
     void SetCentred(bool on) { centred_ = on; }
     bool Centred() const { return centred_; }
 
@@ -76,7 +82,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void done(int r) override;
 
 private:
@@ -84,14 +89,18 @@ private:
     void layoutTitleStrip(int height);
     int modalResult_ = mrNone;
     QPointer<QWidget> defaultButton_;
+    QPointer<QWidget> cancelButton_;
     bool cancelOnEscape_ = false;
     void centreOnScreen();
     bool centred_ = true;
-    bool recentrePending_ = false;  // the frame was not known yet when the window was placed
     QWidget* titleStrip_ = nullptr;
     QLabel* swCode_ = nullptr;
     QLabel* swDesc_ = nullptr;
 };
+
+// The client rectangle of a centred window: the client area in the middle of the work area, moved
+// down only as far as the frame's top (its caption) needs to stay on the work area.
+QRect CentredClientRect(const QRect& area, const QSize& client, int frameTop);
 
 // A control's own shown and enabled flags, which do not depend on its parent's.
 bool ownVisible(const QWidget* w);

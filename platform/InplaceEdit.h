@@ -19,7 +19,7 @@ public:
     // Loads the current cell: the text cleared, the grid's edit mask, edit text and edit limit.
     virtual void UpdateContents();
     // Places the editor on a cell rectangle of the grid's viewport; an empty one hides it.
-    void Move(const TRect& r);
+    virtual void Move(const TRect& r);
 
 protected:
     void KeyDown(uint16_t& Key, TShiftState Shift) override;

@@ -124,6 +124,7 @@ TAccessListForm::TAccessListForm(const AccessListDef& def, QWidget* parent) : pl
     }
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OK_Click(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     if (def.rowButtons) {
         plat::onSignal(Btn_DelRow, &TFadeButton::clicked, this, [this]() { Btn_DelRow_Click(); });
         plat::onSignal(Btn_InsRow, &TFadeButton::clicked, this, [this]() { Btn_InsRowClick(); });

@@ -94,6 +94,7 @@ TFAbout::TFAbout(QWidget* parent) : plat::TForm(parent) {
     FadeButton1->setObjectName(QStringLiteral("FadeButton1"));
     FadeButton1->setGeometry(32, 115, 81, 22);
     plat::onSignal(FadeButton1, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
+    SetCancelButton(FadeButton1);  // Esc closes the window as its only button does
 }
 
 TFAbout::~TFAbout() {

@@ -34,8 +34,8 @@ TFNew_Project::TFNew_Project(QWidget* parent) : plat::TForm(parent) {
     E_New_Proj->installEventFilter(this);
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
-    // Small dialogs with nothing to lose: Esc leaves them.
-    SetCancelOnEscape(true);
+    // Esc does what Cancel does.
+    SetCancelButton(Btn_Cancel);
     Set_Lang();
 }
 

@@ -28,8 +28,8 @@ TFOpenConf::TFOpenConf(QWidget* parent) : plat::TForm(parent) {
     });
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrOk); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
-    // Small dialogs with nothing to lose: Esc leaves them.
-    SetCancelOnEscape(true);
+    // Esc does what Cancel does.
+    SetCancelButton(Btn_Cancel);
     // The only sizeable dialog: a long project list can be given more room. The list follows all
     // four sides, the two panels the width and the bottom.
     setMinimumSize(260, 200);

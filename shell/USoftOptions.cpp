@@ -131,6 +131,7 @@ TFSoftOptions::TFSoftOptions(QWidget* parent) : plat::TForm(parent) {
         plat::onSignal(cb, &QCheckBox::toggled, this, [this](bool) { Update_CheckBox(); });
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
 
     PC_Options->setTabVisible(PC_Options->indexOf(TS_Con_Options), true);
     Set_Lang();

@@ -459,6 +459,50 @@ TEST(SystemPinger, LoopbackAnswers) {
     EXPECT_THROW(pinger->echo(QStringLiteral("300.1.1.1"), 400, 1024), std::runtime_error);
 }
 
+// Tab visits the two buttons in the order they are drawn, left to right; Esc is Cancel wherever the
+// focus is: the window closes, nothing is written and nothing is pinged.
+TEST_F(Boot, TabFollowsTheDrawnButtonsAndEscCancels) {
+    ASSERT_LT(boot.Btn_Update->x(), boot.Btn_Cancel->x());
+    withDialog([&] {
+        QApplication::setActiveWindow(&boot);
+        boot.CB_Update_Option_Read_Back->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(visited, (QStringList{"Btn_Update", "Btn_Cancel", "E_IP1"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), boot.Btn_Update);
+    });
+    const struct {
+        const char* name;
+        std::function<QWidget*()> focus;
+    } places[] = {
+        {"an address edit", [&] { return static_cast<QWidget*>(boot.E_IP[2]); }},
+        {"the options list", [&] { return static_cast<QWidget*>(boot.CB_Update_Options); }},
+        {"the focused update button", [&] { return static_cast<QWidget*>(boot.Btn_Update); }},
+    };
+    for (const auto& p : places) {
+        SCOPED_TRACE(p.name);
+        bool closed = false;
+        QTimer::singleShot(0, &boot, [&] {
+            QApplication::setActiveWindow(&boot);
+            p.focus()->setFocus();
+            QTest::keyClick(p.focus(), Qt::Key_Escape);
+            closed = !boot.isVisible();
+            if (!closed) boot.SetModalResult(plat::mrOk);
+        });
+        EXPECT_EQ(boot.ShowModal(), plat::mrCancel);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(pinger.calls, 0);
+        EXPECT_FALSE(plat::fileExists(app.file(QStringLiteral("Flash_Loader.xml"))));
+        EXPECT_EQ(g_LastIPAddress, QStringLiteral("192.168.2.205"));
+        EXPECT_TRUE(rec.shown.empty());
+    }
+}
+
 TEST_F(Boot, Screenshot) {
     const QByteArray dir = qgetenv("SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the window";

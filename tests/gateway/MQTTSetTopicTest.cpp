@@ -428,9 +428,9 @@ TEST_F(TopicLayout, SetLangRelabelsFromTheTextTable) {
     EXPECT_EQ(dlg->Btn_DelRow->Caption(), QStringLiteral("Cancella riga"));
 }
 
-// No button is a default or a cancel one: Enter passed on by a grid or the keyword list presses
-// nothing, nor does Esc, while a focused button still takes its own Enter.
-TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
+// No button is a default one: Enter passed on by a grid or the keyword list presses nothing, while a
+// focused button still takes its own Enter. Esc is the window's Cancel wherever the focus is.
+TEST_F(TopicLayout, EnterPressesOnlyAFocusedButtonAndEscCancels) {
     const struct {
         const char* name;
         plat::TForm* window;
@@ -442,12 +442,15 @@ TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
         {"publication grid", dlg.get(), dlg->CG_Pub, Qt::Key_Return, false, 0},
         {"subscription grid, keypad Enter", dlg.get(), dlg->CG_Sub, Qt::Key_Enter, false, 0},
         {"Allow CR LF box", dlg.get(), dlg->CB_Allow_CR_LF, Qt::Key_Return, false, 0},
-        {"Esc in the grid", dlg.get(), dlg->CG_Pub, Qt::Key_Escape, false, 0},
+        {"Esc in the grid", dlg.get(), dlg->CG_Pub, Qt::Key_Escape, true, plat::mrCancel},
+        {"Esc on the Allow CR LF box", dlg.get(), dlg->CB_Allow_CR_LF, Qt::Key_Escape, true, plat::mrCancel},
+        {"Esc on the focused OK", dlg.get(), dlg->Btn_OK, Qt::Key_Escape, true, plat::mrCancel},
         {"focused Cancel", dlg.get(), dlg->Btn_Cancel, Qt::Key_Return, true, plat::mrCancel},
         {"focused OK", dlg.get(), dlg->Btn_OK, Qt::Key_Return, true, plat::mrOk},
         {"keyword list", editor.get(), editor->SG_Keywords, Qt::Key_Return, false, 0},
         {"template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Return, false, 0},
-        {"Esc in the template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Escape, false, 0},
+        {"Esc in the template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Escape, true, plat::mrCancel},
+        {"Esc in the keyword list", editor.get(), editor->SG_Keywords, Qt::Key_Escape, true, plat::mrCancel},
         {"editor's focused OK", editor.get(), editor->Btn_OK, Qt::Key_Return, true, plat::mrOk},
     };
     for (const auto& c : cases) {
@@ -471,6 +474,70 @@ TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
         if (topics) EXPECT_EQ(plat::fileExists(g_MQTTSetTopicFile), c.result == plat::mrOk);
         EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
         c.window->hide();
+    }
+}
+
+// Esc while a cell of the table is being edited cancels that edit and leaves the window open: the
+// text editor and the dropped-down list alike. The next Esc is the window's Cancel: the file stays
+// as it was, byte for byte.
+TEST_F(TopicLayout, EscCancelsAnOpenCellEditFirstThenTheWindow) {
+    const QByteArray before = testing_support::readAll(QStringLiteral(GATEWAY_FIXTURES "/topic_tables_project.xml"));
+    ASSERT_FALSE(before.isEmpty());
+    const struct {
+        const char* name;
+        int col;
+        bool list;  // the QoS list, dropped down by a double click
+    } edits[] = {{"text editor", 1, false}, {"dropped-down list", 3, true}};
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.name);
+        writeFile(before);
+        open();
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        TExColumnGrid& g = *dlg->CG_Pub;
+        const QString cell = g.Cells(e.col, 1);
+        QWidget* area = g.viewport();
+        const QPoint at = area->mapFrom(&g, cellRect(g, g.DisplColIndex(e.col), 1).center());
+        QTest::mouseClick(area, Qt::LeftButton, {}, at);
+        QComboBox* combo = nullptr;
+        if (e.list) {
+            QTest::mouseDClick(area, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(area, Qt::LeftButton, {}, at);
+            combo = area->findChild<QComboBox*>();
+            ASSERT_NE(combo, nullptr);
+            ASSERT_TRUE(combo->view()->isVisible());
+            QTest::keyClick(combo->view(), Qt::Key_Down);
+        } else {
+            for (const char c : std::string("zz")) QTest::keyClick(QApplication::focusWidget(), c);
+            ASSERT_TRUE(g.InplaceEditor()->isVisible());
+        }
+        QTest::keyClick(e.list ? static_cast<QWidget*>(combo->view()) : QApplication::focusWidget(), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_EQ(g.Cells(e.col, 1), cell);
+        if (e.list) {
+            EXPECT_FALSE(combo->view()->isVisible());
+            // The offscreen platform does not hand the activation back from a closed pop-up.
+            QApplication::setActiveWindow(dlg.get());
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+            // A list still open as an editor takes the next Esc too: it ends the edit.
+            if (combo->isVisible()) {
+                QTest::keyClick(combo, Qt::Key_Escape);
+                QCoreApplication::processEvents();
+                EXPECT_TRUE(dlg->isVisible());
+                EXPECT_FALSE(combo->isVisible());
+            }
+        } else {
+            EXPECT_FALSE(g.InplaceEditor()->isVisible());
+        }
+        EXPECT_EQ(g.Cells(e.col, 1), cell);
+        // Nothing is open now: Esc is the window's Cancel.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(dlg->isVisible());
+        EXPECT_EQ(dlg->ModalResult(), plat::mrCancel);
+        EXPECT_EQ(file(), before);
+        EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     }
 }
 
@@ -513,6 +580,64 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     g_EnableJumpFieldTables = 0;
     qInstallMessageHandler(previous);
     EXPECT_TRUE(warnings.filter(QStringLiteral("commitData")).isEmpty()) << warnings.join(u'\n').toStdString();
+}
+
+// With the Enter jump on, Enter after a typed Topic moves onto the Retained check cell and opens
+// nothing there: letters typed on it change nothing, on a new row and on one that holds "N", and
+// the saved file holds only check values.
+TEST_F(TopicLayout, TheEnterJumpNeverEditsTheRetainedCheckCell) {
+    open();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    g_EnableJumpFieldTables = 1;
+    TExColumnGrid& g = *dlg->CG_Pub;
+    QWidget* area = g.viewport();
+    const auto at = [&](int realCol, int row) {
+        return area->mapFrom(&g, cellRect(g, g.DisplColIndex(realCol), row).center());
+    };
+    const auto type = [](const char* text) {
+        for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    };
+    g.SetCells(2, 2, QStringLiteral("N"));  // a row as it comes from the file
+    const struct {
+        int row;
+        const char* before;
+    } rows[] = {{1, ""}, {2, "N"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.row);
+        QTest::mouseClick(area, Qt::LeftButton, {}, at(1, r.row));
+        type(r.row == 1 ? "t/1" : "t/2");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(g.GetRealCol(), 2);
+        EXPECT_FALSE(g.EditMode());
+        EXPECT_FALSE(g.InplaceEditor() && g.InplaceEditor()->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), area);
+        type("abc");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        type("d");
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(g.InplaceEditor() && g.InplaceEditor()->isVisible());
+        EXPECT_EQ(g.Cells(2, r.row), QString::fromLatin1(r.before));
+        // Enter goes on to the next cell, as on any cell.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(g.GetRealCol(), 3);
+        EXPECT_EQ(g.Cells(2, r.row), QString::fromLatin1(r.before));
+        EXPECT_EQ(g.Cells(1, r.row), QString::fromLatin1(r.row == 1 ? "t/1" : "t/2"));
+    }
+    g_EnableJumpFieldTables = 0;
+    for (int row : {1, 2}) {
+        Cells cells = goodPub(g.Cells(1, row));
+        set(g, row, cells);
+    }
+    dlg->Btn_OK->click();
+    ASSERT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    const QByteArray saved = file();
+    EXPECT_EQ(saved.count("<row "), 2);
+    EXPECT_TRUE(saved.contains("Topic=\"t/1\" Retained=\"\"")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("Topic=\"t/2\" Retained=\"N\"")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("abc"));
 }
 
 // Every column of both tables is drawn in the form's font, the columns a new grid starts with too.

@@ -11,7 +11,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -769,4 +771,151 @@ TEST(ExGridEditCombo, LeavingARefusedComboCellKeepsTheCursorAndTheTextFromBefore
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(3, 4));
     EXPECT_EQ(f.g->Cells(2, 2), "C");
+}
+
+// A check cell is never edited, whichever road brings the current cell onto it with an editor open
+// or about to open: the cell keeps its check text, keys typed there open nothing, and the next text
+// cell edits as usual.
+TEST(ExGridEditChecks, NoRoadOpensAnEditorOnACheckOrButtonCell) {
+    struct Road {
+        const char* name;
+        int toCol;     // the check or button cell the road reaches in row 2
+        int typedCol;  // the text cell of row 2 whose edit the road ended, 0 for none
+        std::function<void(Fixture&)> go;
+    };
+    const std::vector<Road> roads = {
+        {"the key press handler moves the cell while the text editor is open", 2, 1,
+         [](Fixture& f) {
+             f.g->OnKeyPress = [&f](QObject*, QChar& k) {
+                 if (k != QChar(13)) return;
+                 f.g->SetCol(f.g->Col() + 1);
+                 k = QChar(0);
+             };
+             f.go(1, 2);
+             f.type("t/1");
+             f.key(Qt::Key_Return);
+         }},
+        {"the cell is set while the text editor is open", 2, 1,
+         [](Fixture& f) {
+             f.go(1, 2);
+             f.type("t/1");
+             f.g->SetCol(2);
+         }},
+        {"an arrow with the editor always shown", 2, 0,
+         [](Fixture& f) {
+             f.setOption(plat::goAlwaysShowEditor, true);
+             f.go(1, 2);
+             f.key(Qt::Key_Right);
+         }},
+        {"Enter with always-edit navigation", 2, 1,
+         [](Fixture& f) {
+             f.g->Navigation().SetAlwaysEdit(true);
+             f.g->Navigation().SetAdvanceOnEnter(true);
+             f.g->Navigation().SetAdvanceAutoEdit(true);
+             f.go(1, 2);
+             f.type("t/1");
+             f.key(Qt::Key_Return);
+         }},
+        {"a queued F2", 2, 0,
+         [](Fixture& f) {
+             f.go(2, 2);
+             f.g->ShowCellEdit();
+             f.key(Qt::Key_F2);
+         }},
+        {"the text editor open when the cell moves onto a button cell", 4, 3,
+         [](Fixture& f) {
+             f.go(3, 2);
+             f.type("t/1");
+             f.g->SetCol(4);
+         }},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        Fixture f(true, true);
+        auto& cg = static_cast<TExColumnGrid&>(*f.g);
+        f.g->SetColCount(5);
+        cg.Columns().Items(2).SetEditor(edDataCheckBox);
+        for (int r = 1; r < 6; ++r) {
+            f.g->SetCells(2, r, "N");
+            f.g->SetCells(4, r, "go");
+            f.g->AddButton(4, r, 30, 16, "go", haLeft, vaTop);
+        }
+        road.go(f);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(f.g->Col(), road.toCol);
+        ASSERT_EQ(f.g->Row(), 2);
+        EXPECT_FALSE(f.editorShown());
+        EXPECT_FALSE(f.g->EditMode());
+        EXPECT_FALSE(f.combo().isVisible());
+        if (road.typedCol) EXPECT_EQ(f.g->Cells(road.typedCol, 2), "t/1");
+        // Keys typed on the cell change nothing there.
+        f.type("abc");
+        f.key(Qt::Key_F2);
+        f.type("d");
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(f.editorShown());
+        EXPECT_EQ(f.g->Cells(2, 2), "N");
+        EXPECT_EQ(f.g->Cells(4, 2), "go");
+        // A text cell edits as before: the first key typed there opens its editor.
+        f.setOption(plat::goAlwaysShowEditor, false);
+        f.g->Navigation().SetAlwaysEdit(false);
+        f.g->OnKeyPress = nullptr;
+        f.go(3, 3);
+        f.type("x1");
+        ASSERT_TRUE(f.editorShown());
+        f.key(Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.g->Cells(3, 3), "x1");
+        for (int r = 1; r < 6; ++r) EXPECT_EQ(f.g->Cells(2, r), "N") << r;
+    }
+}
+
+namespace {
+
+// The dark pixels of a text in a cell: the left edge of its first letter and the top of that letter's
+// stem, relative to the cell.
+QPoint textOrigin(const QImage& img, const QRect& cell) {
+    const auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 100; };
+    int left = -1;
+    for (int x = cell.left(); x < cell.right() && left < 0; ++x)
+        for (int y = cell.top(); y < cell.bottom(); ++y)
+            if (dark(x, y)) {
+                left = x;
+                break;
+            }
+    if (left < 0) return {-1, -1};
+    int top = -1;
+    for (int y = cell.top(); y < cell.bottom() && top < 0; ++y)
+        for (int x = left; x < left + 2; ++x)
+            if (dark(x, y)) {
+                top = y;
+                break;
+            }
+    return QPoint(left, top) - cell.topLeft();
+}
+
+}  // namespace
+
+// The text editor opens over the cell without hiding its grid lines, and its text stands where the
+// painter draws the cell's text: nothing moves when the edit starts.
+TEST(ExGridEditStart, TheTextEditorKeepsTheGridLinesAndTheTextWhereThePainterPutsIt) {
+    Fixture f;
+    f.g->SetCells(1, 1, "Hg");
+    f.g->SetCells(1, 2, "Hg");
+    f.go(1, 1);
+    f.key(Qt::Key_F2);
+    ASSERT_TRUE(f.editorShown());
+    f.key(Qt::Key_End);  // nothing selected: the text in its own colours
+    QCoreApplication::processEvents();
+    const QImage img = f.g->viewport()->grab().toImage();
+    const QRect edited = f.g->CellRect(1, 1).toQRect(), painted = f.g->CellRect(1, 2).toQRect();
+    ASSERT_EQ(edited.size(), painted.size());
+    const QPoint drawn = textOrigin(img, painted);
+    ASSERT_NE(drawn, QPoint(-1, -1));
+    EXPECT_EQ(textOrigin(img, edited), drawn);
+    // The right and bottom lines of the edited cell are those of the cell below it.
+    const int midY = edited.height() / 2, midX = edited.width() / 2;
+    EXPECT_EQ(img.pixel(edited.right(), edited.top() + midY), img.pixel(painted.right(), painted.top() + midY));
+    EXPECT_EQ(img.pixel(edited.left() + midX, edited.bottom()), img.pixel(painted.left() + midX, painted.bottom()));
+    EXPECT_EQ(f.editor()->geometry(), edited.adjusted(0, 0, -1, -1));
 }

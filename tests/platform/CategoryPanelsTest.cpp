@@ -2,7 +2,9 @@
 #include "platform/CategoryPanels.h"
 #include "platform/Form.h"
 
+#include <QCursor>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -108,4 +110,27 @@ TEST(CategoryPanels, ControlsKeepTheirOwnFlagsWhileThePanelCollapsesOrLocks) {
     EXPECT_TRUE(shown->isEnabled());
     EXPECT_FALSE(hidden->isVisible());
     EXPECT_FALSE(disabled->isEnabled());
+}
+
+// The chevron is hot while the pointer is over its header: also when the stack moves the header from
+// under a pointer that stays where it is (the wheel or the bar scrolls, a panel above collapses).
+TEST(CategoryPanels, TheHotHeaderFollowsThePanelsMovingUnderAStillPointer) {
+    Stack s;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s.group));
+    ASSERT_GT(s.group.verticalScrollBar()->maximum(), 0);
+    plat::TCategoryPanel* p = s.panels[1];  // at 100 .. 210
+    const QPoint onHeader(50, 10);
+    QCursor::setPos(p->mapToGlobal(onHeader));
+    QTest::mouseMove(p, onHeader);
+    ASSERT_TRUE(p->hot());
+    s.group.scrollLineDown();  // 20 pixels: the pointer is now in the panel's client area
+    EXPECT_FALSE(p->hot());
+    EXPECT_FALSE(s.panels[0]->hot());
+    EXPECT_FALSE(s.panels[2]->hot());
+    s.group.scrollLineUp();  // back under the pointer
+    EXPECT_TRUE(p->hot());
+    // The panel above collapses: the panel moves up and its client area comes under the pointer.
+    s.panels[0]->Collapse();
+    EXPECT_FALSE(p->hot());
+    for (plat::TCategoryPanel* q : s.panels) EXPECT_FALSE(q->hot());
 }

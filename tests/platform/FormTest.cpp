@@ -133,12 +133,21 @@ TEST(Form, EnterAndEscOnlyWhereTheWindowAsksForThem) {
         Qt::Key key;
         int okClicks;
         bool closed;
+        enum { none, shown, hidden, disabled } cancelButton = none;
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+        int cancelClicks = 0;
     } cases[] = {
         {"enter without a default button", false, false, Qt::Key_Return, 0, false},
         {"enter with a default button", true, false, Qt::Key_Return, 1, false},
         {"keypad enter with a default button", true, false, Qt::Key_Enter, 1, false},
         {"esc without cancel", false, false, Qt::Key_Escape, 0, false},
         {"esc with cancel", false, true, Qt::Key_Escape, 0, true},
+        {"esc presses the cancel button", false, false, Qt::Key_Escape, 0, true, Case::shown, {}, 1},
+        {"enter leaves the cancel button alone", false, false, Qt::Key_Return, 0, false, Case::shown, {}, 0},
+        {"shift esc presses nothing", false, false, Qt::Key_Escape, 0, false, Case::shown, Qt::ShiftModifier, 0},
+        {"ctrl esc presses nothing", false, false, Qt::Key_Escape, 0, false, Case::shown, Qt::ControlModifier, 0},
+        {"a hidden cancel button is not pressed", false, false, Qt::Key_Escape, 0, false, Case::hidden, {}, 0},
+        {"a disabled cancel button is not pressed", false, false, Qt::Key_Escape, 0, false, Case::disabled, {}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,18 +160,63 @@ TEST(Form, EnterAndEscOnlyWhereTheWindowAsksForThem) {
         QObject::connect(ok, &QPushButton::clicked, [&] { ++clicks; });
         if (c.defaultButton) form.SetDefaultButton(ok);
         form.SetCancelOnEscape(c.cancelOnEscape);
+        int cancelClicks = 0;
+        if (c.cancelButton != Case::none) {
+            auto* cancel = new QPushButton(QStringLiteral("Cancel"), &form);
+            cancel->move(100, 60);
+            cancel->setVisible(c.cancelButton != Case::hidden);
+            cancel->setEnabled(c.cancelButton != Case::disabled);
+            // The button's own handler closes the window, as the windows' Cancel buttons do.
+            QObject::connect(cancel, &QPushButton::clicked, [&] {
+                ++cancelClicks;
+                form.SetModalResult(plat::mrCancel);
+            });
+            form.SetCancelButton(cancel);
+        }
         bool stillOpen = false;
         QTimer::singleShot(0, &form, [&] {
             edit->setFocus();
-            QTest::keyClick(edit, c.key);
+            QTest::keyClick(edit, c.key, c.mods);
+            QCoreApplication::processEvents();  // the click is queued
             stillOpen = form.isVisible();
             if (stillOpen) form.SetModalResult(plat::mrOk);
         });
         const int result = form.ShowModal();
         EXPECT_EQ(clicks, c.okClicks);
+        EXPECT_EQ(cancelClicks, c.cancelClicks);
         EXPECT_EQ(!stillOpen, c.closed);
         if (c.closed) EXPECT_EQ(result, plat::mrCancel);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The client area is centred whatever frame the window has or another window had: a frame of a
+// maximised window seen earlier moves nothing; only a window too tall for the middle is moved down
+// as far as its caption needs.
+TEST(Form, TheClientAreaIsCentredWhateverTheFrame) {
+    const QRect area(0, 0, 1280, 994);
+    const struct {
+        const char* name;
+        QSize client;
+        int frameTop;
+        QRect expected;
+    } cases[] = {
+        {"no frame known", {400, 300}, 0, {440, 347, 400, 300}},
+        {"a window frame", {400, 300}, 22, {440, 347, 400, 300}},
+        {"a taller caption", {400, 300}, 30, {440, 347, 400, 300}},
+        {"as tall as the area", {400, 994}, 22, {440, 22, 400, 994}},
+        {"a little too tall for its caption", {400, 970}, 22, {440, 22, 400, 970}},
+        {"just fits with its caption", {400, 950}, 22, {440, 22, 400, 950}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(plat::CentredClientRect(area, c.client, c.frameTop), c.expected);
+    }
+    // The area need not start at the origin (a panel above or at the left).
+    EXPECT_EQ(plat::CentredClientRect(QRect(100, 40, 1180, 954), {400, 300}, 22), QRect(490, 367, 400, 300));
 }
 
 }  // namespace
