@@ -168,6 +168,14 @@ void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key) {
     key = QChar(0);
 }
 
+bool Edit_Cell_In_Window(TExStringGrid& grid, int col, int row, const std::function<bool(QString& text)>& edit) {
+    grid.HideInplaceEdit();
+    QString text = grid.Cells(col, row);
+    if (!edit(text)) return false;
+    grid.SetCells(col, row, text);
+    return true;
+}
+
 void Set_Table_Grid_Form(TExStringGrid& grid, bool editing) {
     SetConfiguratorFormValues(grid);
     // The column items a new column grid starts with take the form's fonts too, as later ones do
