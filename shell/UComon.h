@@ -145,6 +145,10 @@ void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column);
 // later. `edit` gets the cell's text and returns true with the text the cell takes; false leaves the
 // cell as it was.
 bool Edit_Cell_In_Window(TExStringGrid& grid, int col, int row, const std::function<bool(QString& text)>& edit);
+// The header row as high as its texts need, each wrapped at its blanks into its column's width, and
+// never lower than the other rows: a header longer than its column is shown whole, the widths stay.
+// A window calls it once it has set (or relabelled) its headers.
+void Fit_Header_Row(TExStringGrid& grid);
 // What a table dialog's form stores for a grid it has just made: the values every form stores and
 // column sizing by mouse; a string grid that takes typing also stores editing (a column grid switches
 // editing on cell by cell). The dialog then sets its own columns and calls Loaded().

@@ -427,6 +427,52 @@ TEST_F(RowHelpers, ACellEditedInAWindowOfItsOwn) {
     }
 }
 
+// A header longer than its column wraps at its blanks and the header row grows until every header
+// shows whole; the widths stay, and the row is no higher than the longest header needs.
+TEST_F(RowHelpers, TheHeaderRowShowsEveryHeaderWhole) {
+    const struct {
+        const char* name;
+        std::vector<const char*> headers;  // columns 1 ..
+        std::vector<int> widths;
+        bool grows;
+    } cases[] = {
+        {"every header fits", {"Enable", "Type"}, {60, 60}, false},
+        {"two words on two lines", {"Enable", "Time Send"}, {60, 70}, true},
+        {"three lines", {"Number of bytes sent", "N"}, {50, 30}, true},
+        {"a word wider than its column breaks inside it", {"Community", "N"}, {30, 30}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget form;
+        TExStringGrid g(&form);
+        Set_Table_Grid_Form(g, true);
+        g.SetColCount(int(c.headers.size()) + 1);
+        g.SetRowCount(3);
+        for (size_t i = 0; i < c.headers.size(); ++i) {
+            g.SetColWidths(int(i) + 1, c.widths[i]);
+            g.SetCells(int(i) + 1, 0, QString::fromLatin1(c.headers[i]));
+        }
+        g.Loaded();
+        g.resize(400, 300);
+        form.resize(400, 300);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        Fit_Header_Row(g);
+        const int fitted = g.RowHeights(0);
+        EXPECT_EQ(fitted > g.DefaultRowHeight(), c.grows) << fitted;
+        for (size_t i = 0; i < c.widths.size(); ++i) EXPECT_EQ(g.ColWidths(int(i) + 1), c.widths[i]);
+        EXPECT_EQ(cutHeaders(g), std::vector<int>{});
+        if (!c.grows) continue;
+        // One pixel less and a header is cut.
+        g.SetRowHeights(0, fitted - 1);
+        EXPECT_NE(cutHeaders(g), std::vector<int>{});
+        // Shorter headers, as another language may give: the row comes back to its height.
+        for (int col = 1; col < g.ColCount(); ++col) g.SetCells(col, 0, QStringLiteral("N"));
+        Fit_Header_Row(g);
+        EXPECT_EQ(g.RowHeights(0), g.DefaultRowHeight());
+    }
+}
+
 TEST_F(RowHelpers, HeaderDoubleClickSizesTheColumnOnlyWithTheOption) {
     struct Case {
         const char* name;
