@@ -1,5 +1,6 @@
 #include "building/BACnetSchema.h"
 
+#include "platform/Files.h"
 #include "platform/XmlDoc.h"
 
 #include <memory>
@@ -41,7 +42,7 @@ bool isBinary(const Page& p, const RowView& r) {
     return t == QLatin1String(p.binary[0]) || t == QLatin1String(p.binary[1]);
 }
 
-SectionRules pageRules(const Page& p) {
+SectionRules pageRules(const Page& p, const char* label) {
     SectionRules rules;
     rules.checks.push_back(inRange(cEngUnit, 0, 65535, p.tUnit));
     rules.checks.push_back(inRangeShowingLimit(cPosition, 0, kAreaBytes - 1, p.tPosition));
@@ -57,10 +58,33 @@ SectionRules pageRules(const Page& p) {
         if (r.number(cPosition) + length - 1 >= kAreaBytes) return Failure{p.tBytes, {}};
         return std::nullopt;
     });
+    // The EDE export names the object after its Mnemonic: a text it would refuse is refused here first.
+    rules.checks.push_back([label](const RowView& r) -> std::optional<Failure> {
+        const std::optional<QString> why = edeTextProblem(r.text(cMnemonic));
+        if (!why) return std::nullopt;
+        return Failure{0, {}, -1, false,
+                       QStringLiteral("!! [%1] The Mnemonic cannot stand in the EDE file: it %2")
+                           .arg(QLatin1String(label), *why)};
+    });
     return rules;
 }
 
 }  // namespace
+
+std::optional<QString> edeTextProblem(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u';') return QStringLiteral("holds \";\", which would split its line");
+        if (c == u'\r' || c == u'\n') return QStringLiteral("holds a line break, which would split the file");
+        // Printable ASCII and Latin-1 stand in Windows-1252 as they are; the rest takes a round trip.
+        const char16_t u = c.unicode();
+        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF)) continue;
+        if (c.isSurrogate() || plat::fromWindows1252(plat::toWindows1252(QString(c))) != QString(c))
+            return QStringLiteral("holds the character U+%1, which the file's code page (Windows-1252) cannot hold")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return std::nullopt;
+}
 
 const Schema& schema() {
     static const std::vector<Attribute> attributes = {
@@ -116,7 +140,7 @@ std::vector<SectionRules> rules(int maxRows) {
     // The used rows of both pages, taken once each page passed (the read page first, so every
     // validation starts the count again) and compared after the write page.
     auto used = std::make_shared<int>(0);
-    std::vector<SectionRules> all = {pageRules(kRead), pageRules(kWrite)};
+    std::vector<SectionRules> all = {pageRules(kRead, "BACnet in Read"), pageRules(kWrite, "BACnet in Write")};
     all[0].listCheck = [used](const Rows&, int end, NumberRule) -> std::optional<ListFailure> {
         *used = end;
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace bacnet {
@@ -33,6 +34,11 @@ std::optional<QString> writeLengthPreset(const QString& type);
 // Whether the bytes of "ParGen.xml" ask for 32-character object names (`BACnet_Desc_Chars_Limit`
 // exactly "1"). A document or key that cannot be read asks for 16.
 bool longNames(const QByteArray& parGen);
+
+// Why a text cannot stand in a line of the EDE file, or nothing for a sound text: a ";" or a line
+// break would split its line, and a character outside Windows-1252 would not survive the file's
+// code page. The EDE export refuses such a text, and the rows' rules refuse it in a Mnemonic first.
+std::optional<QString> edeTextProblem(const QString& text);
 
 // The rules of both pages; the used rows of both together may not exceed `maxRows`.
 std::vector<accesslist::SectionRules> rules(int maxRows);

@@ -63,7 +63,7 @@ const Schema& transmitSchema() {
            {"FP", Missing::Default, "N"}, {"TP_NByte", Missing::Default}, {"On_Request", Missing::Default, "N"},
            {"On_Data_Change", Missing::Default, "N"}, {"On_Timer", Missing::Default, "N"},
            {"SendTimer", Missing::Default}, {"Mnemonic", Missing::Default}},
-          kRows, tPGN, KeyTrim::AsIs, 0, {tFP, tRequest, tDataChange, tOnTimer}, ""}}};
+          kRows, tPriority, KeyTrim::AsIs, 0, {tFP, tRequest, tDataChange, tOnTimer}, ""}}};
     return schema;
 }
 
@@ -92,6 +92,15 @@ std::vector<SectionRules> receiveRules(int numByteIn) {
 
 std::vector<SectionRules> transmitRules(int numByteOut) {
     SectionRules rules;
+    // The list runs to the first empty Priority and is written whole. A row with a Priority and no
+    // PGN has always been kept as it stands, unchecked; the rows after it are checked.
+    rules.skip = [](const RowView& r) { return r.text(tPGN).isEmpty(); };
+    // A row that holds a frame but no Priority would end the list and be lost with it.
+    rules.listCheck = [](const Rows& rows, int end, NumberRule) -> std::optional<ListFailure> {
+        if (end < int(rows.size()) && rowInUse(transmitSchema().sections[0], rows[size_t(end)]))
+            return ListFailure{end + 1, Failure{3636, {}}};
+        return std::nullopt;
+    };
     rules.checks = {
         inRange(tPriority, 0, 7, 3636),
         inRange(tPGN, 0, kMaxPGN, 3637),

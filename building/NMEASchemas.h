@@ -14,7 +14,7 @@ inline constexpr int kAreaBytes = 512;
 
 // "NMEA_Rec_Frames.xml": the PGNs taken from the bus and the bytes kept of each, keyed by the PGN.
 const accesslist::Schema& receiveSchema();
-// "NMEA_Send_Frames.xml": the PGNs sent and when, keyed by the PGN. Its root has the receive
+// "NMEA_Send_Frames.xml": the PGNs sent and when, keyed by the Priority. Its root has the receive
 // file's name, as the gateway's files have always had.
 const accesslist::Schema& transmitSchema();
 

@@ -22,6 +22,17 @@ Check failsWith(int text, std::function<bool(const RowView&)> bad) {
     };
 }
 
+// Typing stops at the limit; a longer text read from a file is refused by name.
+Check notLongerThanName(int column, const char* list, const char* what) {
+    return [=](const RowView& r) -> std::optional<Failure> {
+        if (r.text(column).size() <= kNameLength) return std::nullopt;
+        return Failure{0, {}, -1, false,
+                       QStringLiteral("!! [%1] %2 must be at most %3 characters")
+                           .arg(QLatin1String(list), QLatin1String(what))
+                           .arg(kNameLength)};
+    };
+}
+
 // Where the columns of one list stand and which texts it reports with.
 struct Layout {
     int community, type, position, bit, numBits, description, conversion;
@@ -35,10 +46,12 @@ constexpr Layout kWrite{wCommunity, wType, wPosition, wBit, wNumBits, wDescripti
 
 SectionRules listRules(const Layout& l, bool read, QStringList* collected) {
     const auto isInt = [type = l.type](const RowView& r) { return r.text(type).toUpper() == u"INT"; };
+    const char* label = read ? "SNMP Read" : "SNMP Write";
     SectionRules rules;
     rules.skip = [](const RowView& r) { return r.text(rEnable).toUpper() != u"Y"; };
     rules.checks.push_back(
         failsWith(l.tCommunity, [c = l.community](const RowView& r) { return Check_Error_CommName_Desc(r.text(c), 0); }));
+    rules.checks.push_back(notLongerThanName(l.community, label, "Community Name"));
     rules.checks.push_back(failsWith(l.tType, [c = l.type](const RowView& r) { return blank(r, c); }));
     if (read)
         rules.checks.push_back(when([](const RowView& r) { return r.text(rOnTimer).toUpper() == u"Y"; },
@@ -56,6 +69,7 @@ SectionRules listRules(const Layout& l, bool read, QStringList* collected) {
         if (collected) collected->append(d);
         return std::nullopt;
     });
+    rules.checks.push_back(notLongerThanName(l.description, label, "Description"));
     if (read)
         rules.checks.push_back(failsWith(3968, [](const RowView& r) {
             QString p1, p2, p3, p4;

@@ -145,10 +145,12 @@ void TFBACnetAccess::showKind() {
         if (shown && g->IsHiddenColumn(rAddress)) g->UnHideColumn(rAddress);
         if (!shown && !g->IsHiddenColumn(rAddress)) g->HideColumn(rAddress);
     }
-    if (!shown) return;
-    const bool ip = App_BACnet_Type == kIP;
-    CG1->Columns().Items(rAddress).SetHeader(text(ip ? 4709 : 4710));
-    CG2->Columns().Items(wAddress).SetHeader(text(ip ? 4721 : 4722));
+    if (shown) {
+        const bool ip = App_BACnet_Type == kIP;
+        CG1->Columns().Items(rAddress).SetHeader(text(ip ? 4709 : 4710));
+        CG2->Columns().Items(wAddress).SetHeader(text(ip ? 4721 : 4722));
+    }
+    for (TExColumnGrid* g : {CG1, CG2}) Fit_Header_Row(*g);
 }
 
 void TFBACnetAccess::Prepare_Show() {

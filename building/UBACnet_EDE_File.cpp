@@ -1,5 +1,6 @@
 #include "building/UBACnet_EDE_File.h"
 
+#include "building/BACnetSchema.h"
 #include "platform/Files.h"
 #include "platform/UserDialogs.h"
 #include "platform/XmlDoc.h"
@@ -14,23 +15,6 @@ const QString kObjectsFile = QStringLiteral("BACnet_Slave_SetAccess.xml");
 
 QString readError(const QString& file, const QString& what) {
     return QStringLiteral("Error in \"%1\": %2").arg(file, what);
-}
-
-// The first character of a text that would break an EDE line or not survive its code page, as
-// the reason; nothing for a sound text.
-std::optional<QString> unsound(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u';') return QStringLiteral("holds \";\", which would split its line");
-        if (c == u'\r' || c == u'\n') return QStringLiteral("holds a line break, which would split the file");
-        // Printable ASCII and Latin-1 stand in Windows-1252 as they are; the rest takes a round trip.
-        const char16_t u = c.unicode();
-        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF)) continue;
-        if (c.isSurrogate() || plat::fromWindows1252(plat::toWindows1252(QString(c))) != QString(c))
-            return QStringLiteral("holds the character U+%1, which the file's code page (Windows-1252) cannot hold")
-                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -144,8 +128,9 @@ std::optional<QStringList> TBACnet_EDE_Export::EDE_Lines(const QString& projectN
         if (error) *error = QStringLiteral("The EDE file was not written: %1 %2.").arg(where, why);
         return std::nullopt;
     };
-    if (const std::optional<QString> why = unsound(projectName)) return refuse(QStringLiteral("the project name"), *why);
-    if (const std::optional<QString> why = unsound(Device_Instance))
+    if (const std::optional<QString> why = bacnet::edeTextProblem(projectName))
+        return refuse(QStringLiteral("the project name"), *why);
+    if (const std::optional<QString> why = bacnet::edeTextProblem(Device_Instance))
         return refuse(QStringLiteral("the device instance of \"ParGen.xml\""), *why);
     QStringList lines;
     lines.reserve(qsizetype(Objects.size()) + 7);
@@ -165,7 +150,7 @@ std::optional<QStringList> TBACnet_EDE_Export::EDE_Lines(const QString& projectN
             const QString& text;
         } checked[] = {{"Mnemonic", o.Keyname}, {"Eng_Unit", o.UnitCode}};
         for (const auto& c : checked)
-            if (const std::optional<QString> why = unsound(c.text))
+            if (const std::optional<QString> why = bacnet::edeTextProblem(c.text))
                 return refuse(QStringLiteral("row %1 of the section \"%2\", field \"%3\",")
                                   .arg(origins_[i].second)
                                   .arg(origins_[i].first, QString::fromLatin1(c.field)),

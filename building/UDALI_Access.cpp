@@ -326,6 +326,9 @@ void TFDALI_Access::Set_Lang() {
     PC_DALI->setTabText(0, text(4955));
     PC_DALI->setTabText(1, text(4956));
     PC_DALI->setTabText(2, text(4957));
+    // Long headers ("Time Send", "Num Bytes") take a second line rather than wider columns.
+    const std::initializer_list<TExStringGrid*> grids = {CG_DALI_Device, CG_DALI_GroupBroad, SG, CG};
+    for (TExStringGrid* g : grids) Fit_Header_Row(*g);
 }
 
 // Pages ------------------------------------------------------------------------------------------

@@ -60,6 +60,9 @@ void setUpColumns(TExColumnGrid& g, int community, int type, int bit, int descri
     TGridColumnCollection& c = g.Columns();
     c.Items(community).SetComboItems({QStringLiteral("Corvex"), QStringLiteral("Dunmore")});
     c.Items(community).EditLength = snmp::kNameLength;
+    // A drop-down with an edit takes the grid's length limit, not its column's; the community is the
+    // only such column of each list.
+    g.SetMaxComboLength(c.Items(community).EditLength);
     c.Items(type).SetComboItems({QStringLiteral("Int"), QStringLiteral("String")});
     c.Items(bit).SetComboItems(numbers(0, 7));
     c.Items(description).EditLength = snmp::kNameLength;

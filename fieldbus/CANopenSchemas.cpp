@@ -1,5 +1,8 @@
 #include "fieldbus/CANopenSchemas.h"
 
+#include <QHash>
+#include <memory>
+
 namespace canopen {
 namespace {
 
@@ -78,6 +81,34 @@ SectionRules sdoServerPage(int t, int areaBytes) {
     return rules;
 }
 
+QString hex(int value, int digits) { return QString::number(value, 16).toUpper().rightJustified(digits, u'0'); }
+
+// Where each index and sub-index of the server's pages stands, as "row 3 of SDO in Read".
+using EntryPlaces = QHash<uint32_t, QString>;
+
+// The EDS file makes one object entry of each index and sub-index, so an entry may stand once
+// across both pages. The rows have passed their checks, so both numbers are in range. The read page
+// runs first and starts the places afresh, as every validation must.
+ListCheck uniqueEntries(std::shared_ptr<EntryPlaces> places, const char* label, bool first) {
+    return [places, label, first](const Rows& rows, int end, NumberRule numbers) -> std::optional<ListFailure> {
+        if (first) places->clear();
+        for (int r = 0; r < end; ++r) {
+            const RowView row{rows[size_t(r)], numbers};
+            const int index = row.number(1), sub = row.number(2);
+            const uint32_t key = uint32_t(index) << 8 | uint32_t(sub);
+            if (const auto earlier = places->constFind(key); earlier != places->constEnd())
+                return ListFailure{
+                    r + 1,
+                    Failure{0, {}, -1, false,
+                            QStringLiteral("!! [%1] The Index 0x%2 with SubIndex 0x%3 is already in %4: the EDS file "
+                                           "holds each entry once")
+                                .arg(QLatin1String(label), hex(index, 4), hex(sub, 2), *earlier)}};
+            places->insert(key, QStringLiteral("row %1 of %2").arg(r + 1).arg(QLatin1String(label)));
+        }
+        return std::nullopt;
+    };
+}
+
 }  // namespace
 
 const Schema& pdoSchema() {
@@ -114,7 +145,11 @@ std::vector<SectionRules> sdoClientRules(int nbyteIn, int nbyteOut) {
 }
 
 std::vector<SectionRules> sdoServerRules(int nbyteIn, int nbyteOut) {
-    return {sdoServerPage(2551, nbyteIn), sdoServerPage(2558, nbyteOut)};
+    std::vector<SectionRules> pages = {sdoServerPage(2551, nbyteIn), sdoServerPage(2558, nbyteOut)};
+    auto places = std::make_shared<EntryPlaces>();
+    pages[0].listCheck = uniqueEntries(places, "SDO in Read", true);
+    pages[1].listCheck = uniqueEntries(places, "SDO in Write", false);
+    return pages;
 }
 
 }  // namespace canopen

@@ -106,8 +106,13 @@ void TFMQTT_Set_Access::DblClickCell(QObject* Sender, int ARow, int ACol) {
 void TFMQTT_Set_Access::Show_Form_Topic(TExColumnGrid& Grid, int ARow, int ACol) {
     if (!editor_) return;
     editor_->Set_TopicTemplate(1);
-    editor_->Set_Text(Grid.Cells(ACol, ARow));
-    if (editor_->ShowModal() == plat::mrOk) Grid.SetCells(ACol, ARow, editor_->Text());
+    // The editor takes over the cell, whose own drop-down the double click opened.
+    Edit_Cell_In_Window(Grid, ACol, ARow, [this](QString& text) {
+        editor_->Set_Text(text);
+        if (editor_->ShowModal() != plat::mrOk) return false;
+        text = editor_->Text();
+        return true;
+    });
 }
 
 void TFMQTT_Set_Access::Prepare_Show() { readTopics(); }

@@ -480,12 +480,14 @@ void TFMQTT_Set_Topic::Show_Form_Topic(TExColumnGrid& grid, int row, int col) {
     FTopicTemplate->TopicTemplate = col == (publish ? kPubTemplateCol : kSubTemplateCol);
     FTopicTemplate->Working_Mode = Working_Mode;
     FTopicTemplate->Pub_Sub = publish ? 0 : 1;
-    // The editor takes over the cell: a text typed into the cell goes in first, and the cell's own
-    // editor (the double click opened it) closes so that nothing stale is left open over the cell.
-    grid.HideInplaceEdit();
-    FTopicTemplate->Set_Text(QString());
-    FTopicTemplate->Set_Text(grid.Cells(col, row));
-    if (FTopicTemplate->ShowModal() == plat::mrOk) grid.SetCells(col, row, FTopicTemplate->Text());
+    // The editor takes over the cell, whose own editor the double click opened.
+    Edit_Cell_In_Window(grid, col, row, [](QString& text) {
+        FTopicTemplate->Set_Text(QString());
+        FTopicTemplate->Set_Text(text);
+        if (FTopicTemplate->ShowModal() != plat::mrOk) return false;
+        text = FTopicTemplate->Text();
+        return true;
+    });
 }
 
 void TFMQTT_Set_Topic::CG_MQTT_GridHint(QObject* Sender, int ARow, int ACol, QString& hint) {

@@ -162,6 +162,8 @@ void TAccessListForm::Set_Lang() {
             pages_[p].grid->Columns().Items(c).SetHeader(text(pd.columns[size_t(c)].header));
             if (c > 0) Hints[p] << (pd.columns[size_t(c)].hint >= 0 ? text(pd.columns[size_t(c)].hint) : QString());
         }
+        // A header longer than its column takes more lines rather than a wider column.
+        Fit_Header_Row(*pages_[p].grid);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -138,6 +139,16 @@ void Paste_Row_Check_Grid(TExStringGrid& grid, int row, bool copyFlag);
 void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key);
 // Double-click handler: with the option on, a double-click on the header row sizes that column.
 void Grid_Auto_Size_Col(TExStringGrid& grid, int row, int column);
+// Edits table cell (real column `col`, row `row`) in a window of its own, such as the template
+// editor: the cell's own in-place editor closes first, so that a text typed into it reaches the cell
+// before the window reads it and no editor stays open over the cell to write its older text back
+// later. `edit` gets the cell's text and returns true with the text the cell takes; false leaves the
+// cell as it was.
+bool Edit_Cell_In_Window(TExStringGrid& grid, int col, int row, const std::function<bool(QString& text)>& edit);
+// The header row as high as its texts need, each wrapped at its blanks into its column's width, and
+// never lower than the other rows: a header longer than its column is shown whole, the widths stay.
+// A window calls it once it has set (or relabelled) its headers.
+void Fit_Header_Row(TExStringGrid& grid);
 // What a table dialog's form stores for a grid it has just made: the values every form stores and
 // column sizing by mouse; a string grid that takes typing also stores editing (a column grid switches
 // editing on cell by cell). The dialog then sets its own columns and calls Loaded().

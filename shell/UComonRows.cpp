@@ -1,6 +1,7 @@
 // Row operations of the table dialogs (declared in UComon.h).
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "platform/Canvas.h"
 #include "platform/UserDialogs.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -166,6 +167,47 @@ void Grid_Enter_Next_Cell(TExStringGrid& grid, QChar& key) {
         }
     }
     key = QChar(0);
+}
+
+bool Edit_Cell_In_Window(TExStringGrid& grid, int col, int row, const std::function<bool(QString& text)>& edit) {
+    grid.HideInplaceEdit();
+    QString text = grid.Cells(col, row);
+    if (!edit(text)) return false;
+    grid.SetCells(col, row, text);
+    return true;
+}
+
+void Fit_Header_Row(TExStringGrid& grid) {
+    if (grid.RowCount() < 1) return;
+    // Measured as the cell painter lays a fixed cell's text out: in the header's own font, wrapped
+    // at blanks into the cell less its edges, grid line and text offsets, whole lines only.
+    constexpr int kFixedEdgeX = 1, kFixedEdgeY = 2;
+    const int lineWidth = grid.BaseGridLineWidth();
+    const QPoint offset = grid.XYOffset();
+    const int xOffsets = grid.XYOffsetTopLeftOnly() ? offset.x() : 2 * offset.x();
+    plat::TCanvas measure;
+    int height = grid.DefaultRowHeight();
+    for (int c = 0; c < grid.ColCount(); ++c) {
+        const QString text = grid.Cells(grid.RealColIndex(c), 0);
+        if (text.isEmpty()) continue;
+        plat::TGridDrawState state;
+        plat::TBrush brush;
+        TColor to = plat::clNone, mirror = plat::clNone, mirrorTo = plat::clNone;
+        TAlignment ha = taLeftJustify;
+        TVAlignment va = vtaTop;
+        bool wrap = grid.WordWrap();
+        TCellGradientDirection gradient = GradientVertical;
+        grid.GetVisualProperties(c, 0, state, false, false, true, brush, to, mirror, mirrorTo, measure.Font(), ha, va,
+                                 wrap, gradient);
+        if (!wrap) continue;  // a header that does not wrap keeps to one line whatever its height
+        measure.Font().SetSize(measure.Font().Size() + grid.ZoomFactor());
+        plat::TRect r{0, 0, std::max(1, grid.ColWidths(c) - kFixedEdgeX - lineWidth - xOffsets), 0};
+        const int textHeight = measure.DrawText(text, r,
+                                                plat::DT_CALCRECT | plat::DT_WORDBREAK | plat::DT_EDITCONTROL |
+                                                    plat::DT_EXPANDTABS | plat::DT_NOPREFIX);
+        height = std::max(height, textHeight + kFixedEdgeY + lineWidth + offset.y());
+    }
+    if (grid.RowHeights(0) != height) grid.SetRowHeights(0, height);
 }
 
 void Set_Table_Grid_Form(TExStringGrid& grid, bool editing) {

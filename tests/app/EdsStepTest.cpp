@@ -2,6 +2,8 @@
 // to a bare name, a file replaced without a question) and cancelling, which writes nothing.
 #include "app/UVelmarineFirmWare.h"
 #include "controls/FadeButton.h"
+#include "fieldbus/USet_SDO_Server_Access.h"
+#include "grid/ExCGrid.h"
 #include "platform/Clock.h"
 #include "platform/Form.h"
 #include "shell/UComon.h"
@@ -10,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <deque>
 
 using testing_support::readAll;
@@ -116,6 +120,44 @@ TEST_F(EdsStep, SavesWhereTheUserSaysAndReplacesWithoutAsking) {
     EXPECT_TRUE(dialogs.boxes.isEmpty()) << dialogs.boxes.join(u'|').toStdString();
     EXPECT_TRUE(readAll(g_ProjectPath + QStringLiteral("/plant.eds")).contains("NrOfRXPDO=1\r\n"));
     EXPECT_EQ(dialogs.folders.size(), 4);
+}
+
+// The SDO server window refuses at OK an index and sub-index the EDS step would refuse: what it
+// saves, the step writes.
+TEST_F(EdsStep, TheSDOServerWindowRefusesAnEntryTheSheetCannotHoldTwice) {
+    g_ProjectName = QStringLiteral("Line 4");
+    g_ProjectPath = g_ProjectsRootPath + QStringLiteral("/Line 4");
+    ASSERT_TRUE(QDir().mkpath(g_ProjectPath));
+    Set_Files();
+    TFSet_SDO_Server_Access& f = *FSet_SDO_Server_Access;
+    f.show();
+    QApplication::processEvents();
+    const auto fill = [](TExColumnGrid& g, int row, std::initializer_list<const char*> cells) {
+        int c = 1;
+        for (const char* t : cells) g.SetCells(c++, row, QString::fromLatin1(t));
+    };
+    fill(*f.sga, 1, {"0x2000", "1", "2", "0", "1", "", "", "level"});
+    fill(*f.sgb, 1, {"0x2001", "0", "1", "0", "", "", "", "mode"});
+    fill(*f.sgb, 2, {"8192", "0x01", "1", "1", "", "", "", "setpoint"});
+    f.Btn_OK_Click();
+    EXPECT_EQ(dialogs.boxes, QStringList{QStringLiteral(
+                                 "Error row 2!! [SDO in Write] The Index 0x2000 with SubIndex 0x01 is already in row 1 "
+                                 "of SDO in Read: the EDS file holds each entry once")});
+    EXPECT_FALSE(QFile::exists(g_SDOServerCANopenFile));
+    EXPECT_TRUE(f.isVisible());
+
+    dialogs.boxes.clear();
+    f.sgb->SetCells(2, 2, QStringLiteral("2"));
+    f.Btn_OK_Click();
+    EXPECT_TRUE(dialogs.boxes.isEmpty()) << dialogs.boxes.join(u'|').toStdString();
+    EXPECT_EQ(f.ModalResult(), plat::mrOk);
+    f.hide();
+    dialogs.names = {g_ProjectPath + QStringLiteral("/plant.eds")};
+    main->Btn_Click(step);
+    EXPECT_TRUE(dialogs.boxes.isEmpty()) << dialogs.boxes.join(u'|').toStdString();
+    const QByteArray sheet = readAll(g_ProjectPath + QStringLiteral("/plant.eds"));
+    for (const char* section : {"[2000sub1]", "[2000sub2]", "[2001sub0]"})
+        EXPECT_TRUE(sheet.contains(section)) << section;
 }
 
 }  // namespace

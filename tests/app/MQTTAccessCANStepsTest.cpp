@@ -13,6 +13,7 @@
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 
@@ -157,6 +159,94 @@ TEST_F(MQTTAccessCANSteps, TheTemplateCellOpensTheGatewaysEditorInTemplateMode) 
     EXPECT_EQ(f.CG_Pub->Cells(6, 3), QStringLiteral("a\r\nb"));
     f.Btn_Cancel->click();
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+}
+
+// The user's own steps: a click on another cell of the row, a double-click on the Template cell
+// (which opens the cell's drop-down besides the gateway's editor), the template rewritten in the
+// editor, then the list's OK. No drop-down stays open over the cell to write the older text back,
+// and the file keeps the new template, its line breaks escaped as ever.
+TEST_F(MQTTAccessCANSteps, ATemplateRewrittenInTheEditorIsSaved) {
+    openProject();
+    const struct {
+        const char* name;
+        int page;
+        std::vector<const char*> lines;  // typed, Return between them
+        const char* attribute;           // as the file holds it
+        const char* cell;                // as the cell holds it
+    } cases[] = {
+        {"one line on the publish page", 0, {"NEWTEMPLATE $VALUE$"}, "Template=\"NEWTEMPLATE $VALUE$\"",
+         "NEWTEMPLATE $VALUE$"},
+        {"two lines on the subscribe page", 1, {"{\"v\": $VALUE$,", "\"u\": \"bar\"}"},
+         "Template=\"{&quot;v&quot;: $VALUE$,&#13;&#10;&quot;u&quot;: &quot;bar&quot;}\"",
+         "{\"v\": $VALUE$,\r\n\"u\": \"bar\"}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAll(g_MQTTSetTopicFile, "<MQTT_Set_Topic><MQTT_Publish><row Topic=\"plant/a\"/></MQTT_Publish>"
+                                     "<MQTT_Subscribe><row Topic=\"plant/cmd\"/></MQTT_Subscribe></MQTT_Set_Topic>");
+        const QByteArray row = "<row Enable=\"Y\" Index_Topic=\"0\" DataType=\"Int\" Dimension=\"2\" Position=\"0\" "
+                               "Template=\"$VALUE$\" Mnemonic=\"m\"/>";
+        writeAll(g_MQTTSetAccessFile, "<MQTT_Set_Access><MQTT_Publish>" + row + "</MQTT_Publish><MQTT_Subscribe>" +
+                                          row + "</MQTT_Subscribe></MQTT_Set_Access>");
+        TFMQTT_Set_Access& f = *FMQTT_Set_Access;
+        f.show();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        f.PageControl1->setCurrentIndex(c.page);
+        TExColumnGrid& g = c.page == 0 ? *f.CG_Pub : *f.CG_Sub;
+        ASSERT_EQ(g.Cells(6, 1), QStringLiteral("$VALUE$"));
+        const auto aim = [&g](int col) {
+            const QRect cell = cellRect(g, g.DisplColIndex(col), 1);
+            EXPECT_FALSE(cell.isEmpty()) << "column " << col << " is not on screen";
+            QWidget* w = g.childAt(cell.center());
+            if (!w) w = &g;
+            return std::pair{w, w->mapFrom(&g, cell.center())};
+        };
+        const auto [other, otherAt] = aim(4);
+        QTest::mouseClick(other, Qt::LeftButton, {}, otherAt);
+        bool edited = false;
+        QTimer::singleShot(0, [&] {
+            ASSERT_EQ(QApplication::activeModalWidget(), FTopicTemplate);
+            EXPECT_EQ(FTopicTemplate->Text(), QStringLiteral("$VALUE$"));
+            FTopicTemplate->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(FTopicTemplate));
+            QTest::keyClick(FTopicTemplate->RE_TopicTemplate, Qt::Key_A, Qt::ControlModifier);
+            for (size_t i = 0; i < c.lines.size(); ++i) {
+                if (i) QTest::keyClick(FTopicTemplate->RE_TopicTemplate, Qt::Key_Return);
+                QTest::keyClicks(FTopicTemplate->RE_TopicTemplate, QString::fromUtf8(c.lines[i]));
+            }
+            QTest::mouseClick(FTopicTemplate->Btn_OK, Qt::LeftButton);
+            edited = true;
+        });
+        // The first click makes the Template cell current; the double click on it then opens the
+        // cell's drop-down besides the template editor.
+        const auto [templ, templAt] = aim(6);
+        QTest::mouseClick(templ, Qt::LeftButton, {}, templAt);
+        const auto [again, againAt] = aim(6);
+        QTest::mouseDClick(again, Qt::LeftButton, {}, againAt);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(edited);
+        EXPECT_EQ(g.Cells(6, 1), QString::fromUtf8(c.cell));
+        // No cell editor is left over the cell with the older text.
+        EXPECT_FALSE(g.EditMode() || g.EditorMode());
+        EXPECT_EQ(g.childAt(cellRect(g, g.DisplColIndex(6), 1).center()), g.viewport());
+        // The list's OK, pressed as a user presses it: the button takes the focus first.
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        f.Btn_OK->setFocus(Qt::MouseFocusReason);
+        QTest::mouseClick(f.Btn_OK, Qt::LeftButton);
+        EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        EXPECT_EQ(f.ModalResult(), plat::mrOk);
+        const QByteArray file = readAll(g_MQTTSetAccessFile);
+        const QByteArray section = c.page == 0 ? file.left(file.indexOf("<MQTT_Subscribe"))
+                                               : file.mid(file.indexOf("<MQTT_Subscribe"));
+        EXPECT_TRUE(section.contains(c.attribute)) << file.toStdString();
+        // The other page keeps its template.
+        const QByteArray otherSection = c.page == 0 ? file.mid(file.indexOf("<MQTT_Subscribe"))
+                                                    : file.left(file.indexOf("<MQTT_Subscribe"));
+        EXPECT_TRUE(otherSection.contains("Template=\"$VALUE$\"")) << file.toStdString();
+        f.hide();
+    }
 }
 
 }  // namespace

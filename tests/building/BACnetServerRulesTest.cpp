@@ -2,6 +2,8 @@
 // each naming the exact message the user reads, the limit of used rows over both pages, the length
 // preset and the parameter-file key for long names.
 #include "building/BACnetSchema.h"
+#include "building/UBACnet_EDE_File.h"
+#include "platform/XmlDoc.h"
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 
@@ -69,6 +71,47 @@ TEST(BACnetServerRules, EachRowCheckWithItsMessage) {
     for (const Case& c : cases) {
         const Rows one = {c.r};
         EXPECT_EQ(messageFor(c.write ? Rows{} : one, c.write ? one : Rows{}), QString::fromUtf8(c.message)) << c.name;
+    }
+}
+
+// The EDE export names each object after its Mnemonic and refuses a name that would break its
+// line; the window refuses such a name first, and what it accepts the export writes.
+TEST(BACnetServerRules, AMnemonicTheEDEExportWouldRefuseIsRefusedFirst) {
+    Load_Default_Language();
+    const struct {
+        const char* name;
+        bool write;
+        const char* mnemonic;
+        const char* message;  // "" passes
+    } cases[] = {
+        {"plain", false, "Boiler 1 temp.", ""},
+        {"Windows-1252 letters", true, "\xe2\x82\xac \xc3\xa9t\xc3\xa9", ""},
+        {"a semicolon", false, "Temp;Room",
+         "Error row 2!! [BACnet in Read] The Mnemonic cannot stand in the EDE file: it holds \";\", which would split "
+         "its line"},
+        {"a line break", true, "Temp\r\nRoom",
+         "Error row 2!! [BACnet in Write] The Mnemonic cannot stand in the EDE file: it holds a line break, which "
+         "would split the file"},
+        {"a letter outside the code page", false, "Temp\xce\xa9",
+         "Error row 2!! [BACnet in Read] The Mnemonic cannot stand in the EDE file: it holds the character "
+         "U+03A9, which the file's code page (Windows-1252) cannot hold"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Row named = c.write ? row("Analog Out", "62", "4", "", "4") : row("Analog Input", "62", "4", "", "4");
+        named[cMnemonic] = QString::fromUtf8(c.mnemonic);
+        const Rows page = {c.write ? row("Analog Out", "62", "0", "", "4") : row("Analog Input", "62", "0", "", "4"),
+                           named};
+        const Rows read = c.write ? Rows{} : page, write = c.write ? page : Rows{};
+        EXPECT_EQ(messageFor(read, write), QString::fromUtf8(c.message));
+        // The export agrees.
+        plat::XmlDocument doc;
+        accesslist::writeList(schema(), {read, write}, doc);
+        QString error;
+        const QDateTime when(QDate(2024, 1, 2), QTime(9, 30));
+        const bool exported =
+            Build_EDE_Bytes(std::nullopt, doc.toBytes(), QStringLiteral("Plant"), when, &error).has_value();
+        EXPECT_EQ(exported, !*c.message) << error.toStdString();
     }
 }
 

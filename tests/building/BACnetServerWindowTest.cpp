@@ -3,6 +3,7 @@
 // with its Swap default, the length preset and the unit picker on an Eng. Unit cell.
 #include "building/BACnetSchema.h"
 #include "building/UBACnetSlaveSetAccess.h"
+#include "building/UBACnet_EDE_File.h"
 #include "building/UBACnet_Eng_Unit.h"
 #include "controls/FadeButton.h"
 #include "grid/ExCGrid.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 using testing_support::readAll;
@@ -59,6 +61,46 @@ TEST_F(BACnetWindow, LayoutPagesAndTexts) {
     EXPECT_EQ(f.CG_BACnet_in_Read->RowCount(), 2001);
     EXPECT_EQ(f.CG_BACnet_in_Write->Columns().Items(cPosition).ComboItems().size(), 1440);
     EXPECT_EQ(f.CG_BACnet_in_Read->Cells(0, 2000), QStringLiteral("2000"));
+}
+
+// A Mnemonic the EDE export would refuse is refused at OK, naming its row; what OK saves, the
+// export writes.
+TEST_F(BACnetWindow, AMnemonicTheEDEExportCannotHoldIsRefusedAtOK) {
+    TFBACnetSlaveSetAccess f;
+    open(f);
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    TExColumnGrid& g = *f.CG_BACnet_in_Read;
+    const char* cells[] = {"Analog Input", "62", "0", "", "4"};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 5; ++c) g.SetCells(c, r, QString::fromLatin1(cells[c - 1]));
+    g.SetCells(cMnemonic, 1, QStringLiteral("Boiler"));
+    g.SetCells(cPosition, 2, QStringLiteral("4"));
+    // The user types the name of row 2.
+    g.setFocus();
+    g.SetRow(2);
+    g.SetCol(g.DisplColIndex(cMnemonic));
+    QTest::keyClick(&g, Qt::Key_T);
+    ASSERT_TRUE(g.EditorMode());
+    QTest::keyClicks(QApplication::focusWidget(), "emp;Room");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_EQ(g.Cells(cMnemonic, 2), QStringLiteral("temp;Room"));
+    f.Btn_OK_Click();
+    EXPECT_EQ(rec.errors(), QStringList{QStringLiteral("Error row 2!! [BACnet in Read] The Mnemonic cannot stand in "
+                                                       "the EDE file: it holds \";\", which would split its line")});
+    EXPECT_FALSE(QFile::exists(g_BACnetSlaveSetAccessFile));
+    EXPECT_EQ(f.ModalResult(), plat::mrNone);
+
+    rec.clear();
+    g.SetCells(cMnemonic, 2, QStringLiteral("temp Room"));
+    f.Btn_OK_Click();
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    g_EDELocalTime = [] { return QDateTime(QDate(2024, 2, 3), QTime(9, 5)); };
+    const QString out = app.file(QStringLiteral("export.csv"));
+    EXPECT_TRUE(Create_EDE_File(out)) << rec.texts().join(u'|').toStdString();
+    g_EDELocalTime = nullptr;
+    EXPECT_TRUE(readAll(out).contains(";temp Room;")) << readAll(out).toStdString();
 }
 
 TEST_F(BACnetWindow, FileWithoutSwapLoadsAndSavesN) {

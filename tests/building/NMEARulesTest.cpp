@@ -141,6 +141,44 @@ TEST_F(NMEARules, TransmitRow) {
               QStringLiteral("Error!! Too many bytes of data, the max number is 512"));
 }
 
+// The transmit list is the run of rows up to the first empty Priority; a row with a Priority and no
+// PGN is kept unchecked, the rows after it are checked like any other, and a row that would end the
+// list while it holds a frame is refused rather than lost.
+TEST_F(NMEARules, TransmitListEndsAtTheFirstEmptyPriority) {
+    const Row valid = fromCells({"3", "130306", "1", "N", "8", "N", "N", "N", "", "wind"});
+    const Row noPGN = fromCells({"2", "", "5", "N", "", "N", "N", "N", "", "prio, no PGN"});
+    const Row noPriority = changed(valid, {{1, ""}});
+    const QStringList headers = {QStringLiteral("N"), QStringLiteral("Priority"), QStringLiteral("PGN")};
+    const struct {
+        const char* name;
+        Rows rows;
+        const char* message;  // empty: accepted
+        int written;
+    } cases[] = {
+        {"a row without PGN is written", {valid, noPGN}, "", 2},
+        {"rows after it are written", {valid, noPGN, valid}, "", 3},
+        {"rows after it are checked", {valid, noPGN, changed(valid, {{1, "8"}})},
+         "Error in row 3!! Priority must be between 0 and 7", 3},
+        {"a blank PGN is no empty one", {changed(noPGN, {{2, " "}})},
+         "Error in row 1!! PGN must be between 0x00000 and 0x1FFFF", 1},
+        {"its bytes count for nothing", {changed(noPGN, {{5, "600"}}), changed(valid, {{5, "512"}})}, "", 2},
+        {"an empty row ends the list", {valid, Row(11)}, "", 1},
+        {"a frame without Priority would be lost with it", {valid, noPriority},
+         "Error in row 2!! Priority must be between 0 and 7", 1},
+        {"unticked boxes hold no frame", {valid, fromCells({"", "", "", "N", "", "N", "N", "N", "", ""})}, "", 1},
+        {"a row below an empty Priority is refused", {valid, Row(11), valid},
+         "Error in row 3!! The Priority of row 2 above is empty, which ends the list: this row and every row below "
+         "row 2 would not be saved. Fill in the Priority of row 2 or delete that row.",
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const accesslist::Problem p = accesslist::validate(nmea::transmitSchema(), {c.rows}, nmea::transmitRules(512));
+        EXPECT_EQ(accesslist::problemMessage(nmea::transmitSchema(), p, 3635, headers), QString::fromUtf8(c.message));
+        EXPECT_EQ(accesslist::rowListLength(nmea::transmitSchema().sections[0], c.rows), c.written);
+    }
+}
+
 // The building lists read numbers as plain decimals; the field-bus lists keep the hexadecimal forms.
 TEST_F(NMEARules, HexadecimalFormsAreRefusedHereAndAcceptedInAFieldBusList) {
     const Row tx = fromCells({"3", "130306", "1", "N", "8", "N", "N", "N", "", ""});

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <csignal>
 #include <sys/resource.h>
+#include <vector>
 
 using testing_support::readAll;
 using testing_support::writeAll;
@@ -153,28 +154,66 @@ TEST_F(NMEAWindow, EachListSavedAndReadBackAttributeByAttribute) {
     for (int c = 1; c <= 10; ++c) EXPECT_EQ(tx.sga->Cells(c, 1), QString::fromUtf8(txRow[c - 1])) << c;
 }
 
-TEST_F(NMEAWindow, ATransmitRowWithoutAPGNEndsTheListAndARowBelowIsRefused) {
+// The transmit list runs to the first empty Priority: a row with a Priority and no PGN is written as
+// it stands, the rows after it are checked and written, and a row below an empty Priority is refused.
+TEST_F(NMEAWindow, TheTransmitListRunsToTheFirstEmptyPriority) {
+    using Cells = std::vector<const char*>;  // columns 1 .. 10
+    const auto fill = [](TExColumnGrid& g, int row, const Cells& cells) {
+        for (int c = 1; c <= 10; ++c) g.SetCells(c, row, QString::fromUtf8(cells[size_t(c - 1)]));
+    };
+    const Cells first = {"3", "129025", "0", "N", "8", "N", "N", "N", "", ""};
+    const Cells second = {"7", "130306", "239", "N", "504", "N", "N", "Y", "65535", ""};
+    const Cells noPGN = {"2", "", "5", "N", "", "N", "N", "N", "", "prio, no PGN"};
     TFTransmitNMEA f;
     open(f);
-    const char* row[] = {"3", "130306", "1", "N", "8", "N", "N", "N", "", "first"};
-    for (int c = 1; c <= 10; ++c) f.sga->SetCells(c, 1, QString::fromLatin1(row[c - 1]));
-    f.sga->SetCells(1, 2, QStringLiteral("7"));  // a Priority, no PGN
-    f.sga->SetCells(10, 2, QStringLiteral("half done"));
-    for (int c = 1; c <= 10; ++c) f.sga->SetCells(c, 3, QString::fromLatin1(row[c - 1]));
-    f.Btn_OK_Click();
-    EXPECT_EQ(rec.errors(),
-              QStringList{QStringLiteral("Error in row 3!! The PGN of row 2 above is empty, which ends the list: this "
-                                         "row and every row below row 2 would not be saved. Fill in the PGN of row 2 "
-                                         "or delete that row.")});
-    EXPECT_FALSE(plat::fileExists(g_NMEASendFramesFile));
-    EXPECT_TRUE(f.isVisible());
-    // Without the row below, the list ends at row 2 and only row 1 is written.
-    for (int c = 1; c <= 10; ++c) f.sga->SetCells(c, 3, QString());
-    rec.clear();
+    fill(*f.sga, 1, first);
+    fill(*f.sga, 2, second);
+    fill(*f.sga, 3, noPGN);
     f.Btn_OK_Click();
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
-    EXPECT_EQ(xvalue(g_NMEASendFramesFile, QStringLiteral("count(//row)")), QStringLiteral("1"));
-    EXPECT_EQ(xvalue(g_NMEASendFramesFile, QStringLiteral("string(//row/@Mnemonic)")), QStringLiteral("first"));
+    EXPECT_EQ(f.ModalResult(), plat::mrOk);
+    const char* names[] = {"Priority", "PGN", "SA", "FP", "TP_NByte", "On_Request", "On_Data_Change", "On_Timer",
+                           "SendTimer", "Mnemonic"};
+    ASSERT_EQ(xvalue(g_NMEASendFramesFile, QStringLiteral("count(/Receive_NMEA_2000/row)")), QStringLiteral("3"));
+    const Cells* rows[] = {&first, &second, &noPGN};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 10; ++c)
+            EXPECT_EQ(xvalue(g_NMEASendFramesFile, QStringLiteral("string(/Receive_NMEA_2000/row[%1]/@%2)")
+                                                       .arg(r + 1)
+                                                       .arg(QLatin1String(names[c]))),
+                      QString::fromUtf8((*rows[r])[size_t(c)]))
+                << "row " << r + 1 << ", " << names[c];
+    // Shown again, the three rows come back.
+    open(f);
+    EXPECT_EQ(f.sga->Cells(10, 3), QStringLiteral("prio, no PGN"));
+    EXPECT_TRUE(f.sga->Cells(2, 3).isEmpty());
+
+    // A row after the one without PGN is checked, as it is written.
+    const QByteArray saved = readAll(g_NMEASendFramesFile);
+    fill(*f.sga, 4, {"8", "59904", "1", "N", "0", "N", "N", "N", "", "after"});
+    rec.clear();
+    f.Btn_OK_Click();
+    EXPECT_EQ(rec.errors(), QStringList{QStringLiteral("Error in row 4!! Priority must be between 0 and 7")});
+    EXPECT_EQ(readAll(g_NMEASendFramesFile), saved);
+
+    // Without its Priority, the row would end the list and be lost: refused.
+    f.sga->SetCells(1, 4, QString());
+    rec.clear();
+    f.Btn_OK_Click();
+    EXPECT_EQ(rec.errors(), QStringList{QStringLiteral("Error in row 4!! Priority must be between 0 and 7")});
+    EXPECT_EQ(readAll(g_NMEASendFramesFile), saved);
+
+    // A row below an empty one would not be written: refused, naming the row that ends the list.
+    for (int c = 1; c <= 10; ++c) f.sga->SetCells(c, 4, QString());
+    fill(*f.sga, 5, first);
+    rec.clear();
+    f.Btn_OK_Click();
+    EXPECT_EQ(rec.errors(),
+              QStringList{QStringLiteral("Error in row 5!! The Priority of row 4 above is empty, which ends the list: "
+                                         "this row and every row below row 4 would not be saved. Fill in the Priority "
+                                         "of row 4 or delete that row.")});
+    EXPECT_EQ(readAll(g_NMEASendFramesFile), saved);
+    EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(NMEAWindow, AFailingRowIsReportedAndTheFileKept) {

@@ -83,6 +83,15 @@ TEST(SNMPRules, EachReadCheckWithItsMessage) {
         {"no IP address", {{rIPAddress, ""}}, "Error row 1!! [SNMP Read] IP Address must be a valid TCP IP Address (Ex. 192.168.1.125)"},
         {"an IP part above 255", {{rIPAddress, "10.0.0.256"}}, "Error row 1!! [SNMP Read] IP Address must be a valid TCP IP Address (Ex. 192.168.1.125)"},
         {"no Conversion", {{rConversion, ""}}, "Error row 1!! [SNMP Read] Conversion must be selected"},
+        {"community of 15 characters", {{rCommunity, "abcdefghijklmno"}}, ""},
+        {"community of 16 characters", {{rCommunity, "abcdefghijklmnop"}},
+         "Error row 1!! [SNMP Read] Community Name must be at most 15 characters"},
+        {"description of 15 characters", {{rDescription, "abcdefghijklmno"}}, ""},
+        {"description of 16 characters", {{rDescription, "abcdefghijklmnop"}},
+         "Error row 1!! [SNMP Read] Description must be at most 15 characters"},
+        {"a name rule break told before the length", {{rCommunity, "abcdefgh-ijklmnop"}},
+         "Error row 1!! [SNMP Read] Community Name is not correct (allowed characters are \"a\"..\"z\", \"A\"..\"Z\" "
+         "and \"0\"..\"9\")"},
         {"a disabled row is not checked", {{rEnable, "N"}, {rType, ""}, {rDescription, "Bad"}}, ""},
     };
     for (const auto& c : cases) {
@@ -111,6 +120,10 @@ TEST(SNMPRules, EachWriteCheckWithItsMessage) {
         {"String of 17 bytes", {{wType, "String"}, {wNumBits, "17"}}, "Error row 1!! [SNMP Write] Num Bits/Bytes must be between 1 and 16 bytes"},
         {"a description starting with a capital", {{wDescription, "Out"}}, kWriteDesc},
         {"no Conversion", {{wConversion, " "}}, "Error row 1!! [SNMP Write] Conversion must be selected"},
+        {"community of 16 characters", {{wCommunity, "ABCDEFGHIJKLMNOP"}},
+         "Error row 1!! [SNMP Write] Community Name must be at most 15 characters"},
+        {"description of 16 characters", {{wDescription, "abcdefghijklmnop"}},
+         "Error row 1!! [SNMP Write] Description must be at most 15 characters"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -242,24 +242,80 @@ TEST_F(SNMPWindow, RowButtonsActOnTheActivePage) {
     EXPECT_EQ(f.CG_SNMP_Read->Cells(rDescription, 1), QStringLiteral("temp1"));
 }
 
-// The description takes at most 15 characters from the keyboard.
-TEST_F(SNMPWindow, ASixteenthCharacterOfADescriptionIsRefused) {
-    TFSNMP_Trap_Access f;
-    open(f);
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    TExColumnGrid& g = *f.CG_SNMP_Read;
-    g.setFocus();
-    g.SetRow(1);
-    g.SetCol(g.DisplColIndex(rDescription));
-    QTest::keyClick(&g, Qt::Key_A);  // typing opens the editor with the key
-    ASSERT_TRUE(g.EditorMode());
-    QWidget* line = QApplication::focusWidget();
-    ASSERT_EQ(line, g.InplaceEditor());
-    QTest::keyClicks(line, "bcdefghijklmnopq");
-    QTest::keyClick(line, Qt::Key_Return);
-    QApplication::processEvents();
-    EXPECT_EQ(g.Cells(rDescription, 1), QStringLiteral("abcdefghijklmno"));
+// Community names and descriptions take at most 15 characters from the keyboard, the community's
+// drop-down editor too.
+TEST_F(SNMPWindow, ASixteenthCharacterOfANameIsRefused) {
+    const struct {
+        const char* name;
+        int page, column;
+    } cases[] = {
+        {"read description", 0, rDescription},
+        {"read community", 0, rCommunity},
+        {"write community", 1, wCommunity},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFSNMP_Trap_Access f;
+        open(f);
+        f.PageControl1->setCurrentIndex(c.page);
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        TExColumnGrid& g = c.page == 0 ? *f.CG_SNMP_Read : *f.CG_SNMP_Write;
+        g.setFocus();
+        g.SetRow(1);
+        g.SetCol(g.DisplColIndex(c.column));
+        QTest::keyClick(&g, Qt::Key_A);  // typing opens the editor with the key
+        ASSERT_TRUE(g.EditorMode() || g.EditMode());  // the text editor, or the drop-down's
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(g.isAncestorOf(editor));
+        QTest::keyClicks(editor, "bcdefghijklmnopq");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(g.Cells(c.column, 1), QStringLiteral("abcdefghijklmno"));
+    }
+}
+
+// A longer name read from a file is shown whole and refused at OK, naming its row.
+TEST_F(SNMPWindow, ALongerNameFromAFileIsRefusedAtOK) {
+    const struct {
+        const char* name;
+        const char* readRows;
+        const char* writeRows;
+        int page, column, row;
+        const char* shown;
+        const char* message;
+    } cases[] = {
+        {"community on the write page", "",
+         "<row Enable=\"Y\" Community_Name=\"public\" Type=\"Int\" Position=\"0\" Bit=\"0\" NumBits=\"8\" "
+         "Description=\"out1\"/><row Enable=\"Y\" Community_Name=\"abcdefghijklmnop\" Type=\"Int\" Position=\"1\" "
+         "Bit=\"0\" NumBits=\"8\" Description=\"out2\"/>",
+         1, wCommunity, 2, "abcdefghijklmnop",
+         "Error row 2!! [SNMP Write] Community Name must be at most 15 characters"},
+        {"description on the read page",
+         "<row Enable=\"Y\" Community_Name=\"public\" Type=\"Int\" Position=\"0\" Bit=\"0\" NumBits=\"8\" "
+         "Description=\"temperatureroom1\" IP_Address=\"10.0.0.1\"/>",
+         "", 0, rDescription, 1, "temperatureroom1",
+         "Error row 1!! [SNMP Read] Description must be at most 15 characters"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec.clear();
+        writeAll(g_SNMPTrapFile, QByteArray("<SNMP_Trap><SNMP_Trap_Read>") + c.readRows +
+                                     "</SNMP_Trap_Read><SNMP_Trap_Write>" + c.writeRows +
+                                     "</SNMP_Trap_Write></SNMP_Trap>");
+        const QByteArray before = readAll(g_SNMPTrapFile);
+        TFSNMP_Trap_Access f;
+        open(f);
+        EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+        const TExColumnGrid& g = c.page == 0 ? *f.CG_SNMP_Read : *f.CG_SNMP_Write;
+        EXPECT_EQ(g.Cells(c.column, c.row), QString::fromLatin1(c.shown));
+        rec.clear();
+        f.Btn_OK_Click();
+        EXPECT_EQ(rec.errors(), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(readAll(g_SNMPTrapFile), before);
+        EXPECT_EQ(f.ModalResult(), plat::mrNone);
+    }
 }
 
 using ScreenshotOfKNXAndSNMP = building_tests::ListWindow;

@@ -133,7 +133,7 @@ TEST_F(PDOWindow, AFileSavedUnchangedKeepsEveryAttributeInOrder) {
         int which;
     } lists[] = {{"PDO_CANopen.xml", &g_PDOCANopenFile, 0},
                  {"SDO_Client_CANopen.xml", &g_SDOClientCANopenFile, 1},
-                 {"SDO_Server_CANopen.xml", &g_SDOServerCANopenFile, 2}};
+                 {"SDO_Server_CANopen_entries_once.xml", &g_SDOServerCANopenFile, 2}};
     for (const auto& l : lists) {
         SCOPED_TRACE(l.file);
         QFile::remove(*l.path);

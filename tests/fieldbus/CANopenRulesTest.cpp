@@ -1,6 +1,8 @@
 // The rule tables of the CANopen PDO and SDO lists, run without a window: one valid row per page,
 // each case changing a cell or two, and the exact message the user would read.
 #include "fieldbus/CANopenSchemas.h"
+#include "fieldbus/UEds.h"
+#include "platform/XmlDoc.h"
 #include "shell/ULanguage.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +130,56 @@ TEST_F(CANopenRules, SDOServer) {
                              valid, c),
                   QString::fromUtf8(c.message))
             << c.name;
+}
+
+// The EDS file makes one entry of each index and sub-index, so the window refuses an entry that
+// stands twice, on one page or across both, as the numbers read: whatever it accepts, the EDS
+// step reads.
+TEST_F(CANopenRules, SDOServerEntriesStandOnceAcrossBothPages) {
+    const auto entry = [](const char* index, const char* sub) {
+        return fromCells({index, sub, "1", "0", "", "", "", "m"});
+    };
+    const struct {
+        const char* name;
+        Rows read, write;
+        const char* message;  // empty: accepted
+    } cases[] = {
+        {"distinct entries", {entry("0x2000", "0"), entry("0x2000", "1")}, {entry("0x2001", "0")}, ""},
+        {"one sub-index on both pages", {entry("0x2000", "1")}, {entry("0x2001", "0"), entry("0x2000", "1")},
+         "Error row 2!! [SDO in Write] The Index 0x2000 with SubIndex 0x01 is already in row 1 of SDO in Read: the "
+         "EDS file holds each entry once"},
+        {"twice on the read page", {entry("0x2000", "0"), entry("0x2001", "0"), entry("0x2001", "0")}, {},
+         "Error row 3!! [SDO in Read] The Index 0x2001 with SubIndex 0x00 is already in row 2 of SDO in Read: the "
+         "EDS file holds each entry once"},
+        {"twice on the write page", {}, {entry("0x5FFF", "255"), entry("0x5FFF", "0xFF")},
+         "Error row 2!! [SDO in Write] The Index 0x5FFF with SubIndex 0xFF is already in row 1 of SDO in Write: the "
+         "EDS file holds each entry once"},
+        {"one number written two ways", {entry("8192", "$10")}, {entry(" 0x2000", "16")},
+         "Error row 1!! [SDO in Write] The Index 0x2000 with SubIndex 0x10 is already in row 1 of SDO in Read: the "
+         "EDS file holds each entry once"},
+        {"a row error on the read page is told first", {entry("0x2000", "0"), entry("0x6000", "0")},
+         {entry("0x2000", "0")}, "Error row 2!! [SDO in Read] Index must be between 0x2000 and 0x5FFF"},
+        {"rows after the list's end do not count", {entry("0x2000", "0"), entry("", "0"), entry("0x2000", "0")}, {},
+         "Error row 3!! [SDO in Read] The Index of row 2 above is empty, which ends the list: this row and every row below row 2 "
+         "would not be saved. Fill in the Index of row 2 or delete that row."},
+    };
+    const auto& schema = canopen::sdoServerSchema();
+    const QStringList headers = {QStringLiteral("N"), QStringLiteral("Index")};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<Rows> pages = {c.read, c.write};
+        const std::vector<accesslist::SectionRules> rules = canopen::sdoServerRules(1440, 1440);
+        const accesslist::Problem p = accesslist::validate(schema, pages, rules);
+        EXPECT_EQ(accesslist::problemMessage(schema, p, 2550, headers), QString::fromUtf8(c.message));
+        // Validating again with the same rules gives the same answer: nothing is left from the last run.
+        EXPECT_EQ(accesslist::validate(schema, pages, rules).row, p.row);
+        if (p.kind != accesslist::Problem::None) continue;
+        plat::XmlDocument doc;
+        accesslist::writeList(schema, pages, doc);
+        EDS_Tables tables;
+        QString error;
+        EXPECT_TRUE(eds::readSdoServer(doc.toBytes(), tables, &error)) << error.toStdString();
+    }
 }
 
 // The rows are checked page by page and row by row; the first failure is the only message.

@@ -7,6 +7,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -347,6 +348,129 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     EXPECT_EQ(t.g.Cells(1, 2), QStringLiteral("q"));
     EXPECT_EQ(t.g.Col(), 2);
     EXPECT_EQ(t.g.Row(), 2);
+}
+
+// A cell handed to a window of its own (the template editor): the cell's editor closes first, so
+// the window gets what was typed there, and no editor is left open to write an older text back
+// once the focus moves on.
+TEST_F(RowHelpers, ACellEditedInAWindowOfItsOwn) {
+    constexpr int kText = 1, kDropDown = 2;
+    const struct {
+        const char* name;
+        int col;
+        const char* typed;  // nullptr: no editor open; "": a double click opens it on the cell's text
+        bool ok;            // the window closes with OK
+        const char* handed;
+        const char* after;
+    } cases[] = {
+        {"no editor open, OK", kText, nullptr, true, "old", "new"},
+        {"no editor open, Cancel", kText, nullptr, false, "old", "old"},
+        {"a typed text goes in first", kText, "typed", false, "typed", "typed"},
+        {"a typed text, then OK", kText, "typed", true, "typed", "new"},
+        {"a drop-down open on the old text, OK", kDropDown, "", true, "old", "new"},
+        {"a text typed in a drop-down, Cancel", kDropDown, "typed", false, "typed", "typed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget form;
+        TExColumnGrid g(&form);
+        Set_Table_Grid_Form(g);  // as a table dialog makes its grid
+        g.SetColCount(3);
+        g.SetRowCount(3);
+        g.Columns().Items(kDropDown).SetEditor(edComboEdit);
+        g.Columns().Items(kDropDown).SetComboItems({QStringLiteral("$VALUE$")});
+        g.Loaded();
+        g.resize(400, 150);
+        auto* elsewhere = new QLineEdit(&form);
+        elsewhere->move(0, 160);
+        form.resize(400, 200);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        g.SetCells(c.col, 1, QStringLiteral("old"));
+        g.setFocus();
+        g.SetRow(1);
+        g.SetCol(c.col);
+        if (c.typed) {
+            const QString typed = QString::fromLatin1(c.typed);
+            if (typed.isEmpty()) {
+                // A double click on the cell opens its editor on the cell's text.
+                const QRect cell = cellRect(g, c.col, 1);
+                QWidget* under = g.childAt(cell.center());
+                ASSERT_NE(under, nullptr);
+                QTest::mouseDClick(under, Qt::LeftButton, {}, under->mapFrom(&g, cell.center()));
+            } else {
+                QTest::keyClick(&g, typed[0].toLatin1());  // the first key opens the editor
+                QTest::keyClicks(QApplication::focusWidget(), typed.mid(1));
+            }
+            ASSERT_TRUE(g.EditMode());
+        }
+        QString handed;
+        bool openMeanwhile = true;
+        const bool taken = Edit_Cell_In_Window(g, c.col, 1, [&](QString& text) {
+            handed = text;
+            openMeanwhile = g.EditMode() || g.EditorMode();
+            if (c.ok) text = QStringLiteral("new");
+            return c.ok;
+        });
+        EXPECT_EQ(taken, c.ok);
+        EXPECT_EQ(handed, QString::fromLatin1(c.handed));
+        EXPECT_FALSE(openMeanwhile) << "the cell's editor stayed open under the window";
+        EXPECT_EQ(g.Cells(c.col, 1), QString::fromLatin1(c.after));
+        EXPECT_EQ(g.childAt(cellRect(g, c.col, 1).center()), g.viewport()) << "an editor is left over the cell";
+        // The focus moving on writes nothing back.
+        elsewhere->setFocus();
+        g.SetRow(2);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(g.Cells(c.col, 1), QString::fromLatin1(c.after));
+    }
+}
+
+// A header longer than its column wraps at its blanks and the header row grows until every header
+// shows whole; the widths stay, and the row is no higher than the longest header needs.
+TEST_F(RowHelpers, TheHeaderRowShowsEveryHeaderWhole) {
+    const struct {
+        const char* name;
+        std::vector<const char*> headers;  // columns 1 ..
+        std::vector<int> widths;
+        bool grows;
+    } cases[] = {
+        {"every header fits", {"Enable", "Type"}, {60, 60}, false},
+        {"two words on two lines", {"Enable", "Time Send"}, {60, 70}, true},
+        {"three lines", {"Number of bytes sent", "N"}, {50, 30}, true},
+        {"a word wider than its column breaks inside it", {"Community", "N"}, {30, 30}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget form;
+        TExStringGrid g(&form);
+        Set_Table_Grid_Form(g, true);
+        g.SetColCount(int(c.headers.size()) + 1);
+        g.SetRowCount(3);
+        for (size_t i = 0; i < c.headers.size(); ++i) {
+            g.SetColWidths(int(i) + 1, c.widths[i]);
+            g.SetCells(int(i) + 1, 0, QString::fromLatin1(c.headers[i]));
+        }
+        g.Loaded();
+        g.resize(400, 300);
+        form.resize(400, 300);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        Fit_Header_Row(g);
+        const int fitted = g.RowHeights(0);
+        EXPECT_EQ(fitted > g.DefaultRowHeight(), c.grows) << fitted;
+        for (size_t i = 0; i < c.widths.size(); ++i) EXPECT_EQ(g.ColWidths(int(i) + 1), c.widths[i]);
+        EXPECT_EQ(cutHeaders(g), std::vector<int>{});
+        if (!c.grows) continue;
+        // One pixel less and a header is cut.
+        g.SetRowHeights(0, fitted - 1);
+        EXPECT_NE(cutHeaders(g), std::vector<int>{});
+        // Shorter headers, as another language may give: the row comes back to its height.
+        for (int col = 1; col < g.ColCount(); ++col) g.SetCells(col, 0, QStringLiteral("N"));
+        Fit_Header_Row(g);
+        EXPECT_EQ(g.RowHeights(0), g.DefaultRowHeight());
+    }
 }
 
 TEST_F(RowHelpers, HeaderDoubleClickSizesTheColumnOnlyWithTheOption) {

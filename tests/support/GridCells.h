@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <vector>
 
 // The cell (display column) in the grid widget's coordinates; empty off screen.
 inline QRect cellRect(const TExStringGrid& g, int displCol, int row) {
@@ -39,6 +40,39 @@ inline CellVisual cellVisual(TExStringGrid& g, int realCol, int row) {
 
 // The background a cell (real column) is painted with.
 inline plat::TColor cellColor(TExStringGrid& g, int realCol, int row) { return cellVisual(g, realCol, row).background; }
+
+// The pixel rows of a header cell (display column) that hold text: a pixel as dark as a letter's
+// stroke, which the cell's shaded background never is. As many as a far taller header row shows
+// when nothing of the header is cut.
+inline int headerTextRows(TExStringGrid& g, int col) {
+    // Inside the cell's edges and lines, which a taller row draws elsewhere.
+    const QRect cell = cellRect(g, col, 0).adjusted(2, 2, -3, -3);
+    if (cell.isEmpty()) return 0;
+    const QImage image = g.grab(cell).toImage();
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() && !ink; ++x) ink = qGray(image.pixel(x, y)) < 64;
+        rows += ink;
+    }
+    return rows;
+}
+
+// The display columns whose header the header row cuts: their text takes more lines in a far
+// taller header row. Each column is scrolled into view next to the fixed ones to be looked at.
+inline std::vector<int> cutHeaders(TExStringGrid& g) {
+    const int height = g.RowHeights(0), left = g.LeftCol();
+    std::vector<int> cut;
+    for (int c = 0; c < g.ColCount(); ++c) {
+        if (c >= g.FixedCols()) g.SetLeftCol(c);
+        const int shown = headerTextRows(g, c);
+        g.SetRowHeights(0, 200);
+        if (headerTextRows(g, c) != shown) cut.push_back(c);
+        g.SetRowHeights(0, height);
+    }
+    g.SetLeftCol(left);
+    return cut;
+}
 
 // A user's pick in a drop-down editor's list: the list opens and the item is clicked.
 inline void pickInList(QComboBox* combo, int index) {
