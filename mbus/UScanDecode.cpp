@@ -622,7 +622,7 @@ void TFScanDecode::StarScanWireless() {
     // The port goes to the engine as a 16-bit number: anything else is refused here.
     const std::optional<int32_t> port = plat::tryStrToInt(E_Port->text());
     if (!port || *port < 1 || *port > 65535) {
-        plat::dialogs().error(Text_Table[3338]);
+        plat::dialogs().error(Port_Range_Text());
         return;
     }
     Cancel_Device_List_Wireless();

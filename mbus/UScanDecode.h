@@ -116,6 +116,12 @@ inline QString Key_Refused_Text() {
                           "Try again while the scan listens.");
 }
 
+// The message for a UDP port outside the range the wireless start accepts. The text table's entry
+// for the port names a range that starts at 0, which no scan can use.
+inline QString Port_Range_Text() {
+    return QStringLiteral("Port must be between 1 and 65535");
+}
+
 // The message for a scan that ended as a failure, by its cause: the text table's "device not found"
 // only when the gateway or its radio module did not answer; the others have no entry in the
 // text table.

@@ -1886,7 +1886,7 @@ const BuiltInText kBuiltInTexts[] = {
     {3335, u"Radio Channel"},
     {3336, u"Port"},
     {3337, u"File XML already exists. Do you want to add to this file?"},
-    {3338, u"Port must be between 1 and 65535"},
+    {3338, u"Port must be between 0 and 65535"},
     {3339, u"Save Node Add. Conf."},
     {3340, u"Use Fix C Field"},
     {3341, u"Check BCD to int if Variable is BCD"},

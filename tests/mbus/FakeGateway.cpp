@@ -408,6 +408,13 @@ HeldPort::~HeldPort() {
     ::close(fd);
 }
 
+uint16_t HeldPort::port() const {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    return ntohs(a.sin_port);
+}
+
 
 UdpGateway::UdpGateway(Segment& segment, const QString& address, uint16_t port, Traffic* traffic,
                        const std::atomic<uint32_t>* clock)

@@ -221,10 +221,12 @@ private:
     std::atomic<int> sends_{0};
 };
 
-// A socket that holds a UDP port of a loopback address, as another program would.
+// A socket that holds a UDP port of a loopback address, as another program would; port 0 holds
+// one the system picks.
 struct HeldPort {
-    HeldPort(const QString& address, uint16_t port);
+    HeldPort(const QString& address, uint16_t port = 0);
     ~HeldPort();
+    uint16_t port() const;
     int fd = -1;
 };
 

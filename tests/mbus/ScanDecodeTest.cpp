@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -218,18 +219,27 @@ TEST_F(ScanDecode, UdpPortOutsideItsRangeIsRefused) {
     w->XML_Code_Dev = 3;  // a family whose port box keeps what is typed
     w->show();
     w->CB_ScanMethod->setCurrentIndex(1);
-    for (const char* bad : {"0", "65536", "port", ""}) {
+    // The message names the range the check keeps: the numbers just outside it are refused with
+    // the message, the bounds themselves start the scan.
+    const QRegularExpressionMatch range =
+        QRegularExpression(QStringLiteral("between (\\d+) and (\\d+)")).match(Port_Range_Text());
+    ASSERT_TRUE(range.hasMatch()) << Port_Range_Text().toStdString();
+    const int low = range.captured(1).toInt(), high = range.captured(2).toInt();
+    for (const QString& bad : {QString::number(low - 1), QString::number(high + 1), QStringLiteral("port"), QString()}) {
         rec.clear();
-        w->E_Port->setText(QString::fromLatin1(bad));
+        w->E_Port->setText(bad);
         w->Btn_StartScan->click();
-        EXPECT_EQ(rec.errors(), QStringList{Text_Table[3338]}) << bad;
+        EXPECT_EQ(rec.errors(), QStringList{Port_Range_Text()}) << bad.toStdString();
     }
-    // The message names the range the check accepts.
-    EXPECT_TRUE(Text_Table[3338].contains(QStringLiteral("between 1 and 65535"))) << Text_Table[3338].toStdString();
     EXPECT_EQ(engine->wirelessStarts, 0);
-    w->E_Port->setText(QStringLiteral("65535"));
-    w->Btn_StartScan->click();
-    EXPECT_EQ(engine->port, 65535);
+    for (const int good : {high, low}) {
+        w->E_Port->setText(QString::number(good));
+        w->Btn_StartScan->click();
+        EXPECT_EQ(engine->port, good);
+        finishScan();
+        w->Btn_NewScan->click();
+    }
+    EXPECT_EQ(engine->wirelessStarts, 2);
 }
 
 TEST_F(ScanDecode, FailedScanAndStartWhileScanning) {

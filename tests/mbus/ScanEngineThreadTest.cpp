@@ -11,6 +11,7 @@
 #include "tests/support/Loopback.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -300,9 +301,9 @@ TEST(ScanEngineThread, WirelessBindingIsKeptOnItsPortAndReplacedOnAnother) {
 TEST(ScanEngineThread, FailedBindLeavesNoBindingAndTheWiredScanRuns) {
     Rig r;
     r.segment.Meters = {fake::simpleMeter(0, 0x11111111)};
-    constexpr uint16_t P = 47530;
     {
-        fake::HeldPort held(kOwn, P);
+        fake::HeldPort held(kOwn);  // a port the system picked, held as another program would
+        const uint16_t P = held.port();
         try {
             r.engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, P, 1, 0, false, {}, false);
             ADD_FAILURE() << "the port was taken";
@@ -322,15 +323,21 @@ TEST(ScanEngineThread, FailedBindLeavesNoBindingAndTheWiredScanRuns) {
         EXPECT_EQ(r.engine->FResult, 1);
     }
     {
-        // A wireless scan bound P and ended; then another program took P.
+        // A wireless scan bound Q (a port the system picked) and was cut short; then another
+        // program took Q.
+        const uint16_t Q = [] {
+            fake::HeldPort probe(kOwn);
+            return probe.port();
+        }();
         r.engine->Event_Run->ResetEvent();
-        ASSERT_TRUE(r.startWireless(P));
+        ASSERT_TRUE(r.startWireless(Q));
+        EXPECT_EQ(r.engine->Bound_Port(), Q);
         r.engine->FInScan = false;
         r.engine->UDP_Server->Close();
-        fake::HeldPort held(kOwn, P);
+        fake::HeldPort held(kOwn, Q);
         r.engine->Event_Run->SetEvent();
         ASSERT_TRUE(r.start());
-        EXPECT_NE(r.engine->Bound_Port(), P);
+        EXPECT_NE(r.engine->Bound_Port(), Q);
         ASSERT_TRUE(r.waitFor([&] { return r.wired.Count() == 2; }));
         r.engine->Stop_Scan();
         ASSERT_TRUE(r.ended());
@@ -617,10 +624,10 @@ struct Pty {
     // bytes never come.
     TBytes read(size_t count) {
         TBytes got;
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+        const QDeadlineTimer deadline(60s);
+        while (got.size() < count) {
             pollfd p{master, POLLIN, 0};
-            ::poll(&p, 1, 1000);
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0) break;
             const TBytes more = drain();
             got.insert(got.end(), more.begin(), more.end());
         }
