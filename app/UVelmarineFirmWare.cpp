@@ -413,7 +413,7 @@ void TFVelmarineFirmWare::Show_Form(plat::TForm* form) {
 void TFVelmarineFirmWare::Show_Scan_Decode() {
     if (!FScanDecode) return;
     // A scan saved over the network file would change it: the user says whether to go on.
-    if (plat::fileExists(g_MBusFile) && plat::dialogs().questionYesNo(Text_Table[49]) == plat::Answer::No) return;
+    if (plat::fileExists(g_MBusFile) && plat::dialogs().warningYesNo(Text_Table[49]) == plat::Answer::No) return;
     FScanDecode->XML_Code_Dev = 18;
     FScanDecode->FileName_MBus = g_MBusFile;
     FScanDecode->Form_Type = 0;

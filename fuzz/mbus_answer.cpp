@@ -1,6 +1,6 @@
 // Datagrams from the gateway, as the scan judges them: any bytes must classify without harm, an
-// accepted long frame must yield a header and records inside its own bytes, and the answer slot
-// must keep exactly what fits.
+// accepted long frame must yield a header and records inside its own bytes, and the answer queue
+// must keep exactly what fits, in order.
 #include "mbus/MBusFrames.h"
 #include "mbus/MBusLink.h"
 #include "mbus/UMBusScanDecode.h"
@@ -27,12 +27,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mbus::Decode_Records(list, records, mbus::TDecodeContext{});
     }
 
-    static mbus::TAnswerSlot slot;
-    const bool kept = slot.Store(d, true);
-    if (kept != (size <= mbus::TAnswerSlot::Capacity)) std::abort();
-    if (kept) {
-        const auto a = slot.Read();
-        if (!a.Arrived || a.Bytes.size() != size || !std::equal(a.Bytes.begin(), a.Bytes.end(), data)) std::abort();
+    // The queue keeps what fits, up to its capacity, oldest first; past the capacity the oldest
+    // make room and are counted.
+    const size_t pushes = 1 + size % (mbus::TAnswerQueue::Capacity + 40);
+    mbus::TAnswerQueue queue;
+    for (size_t i = 0; i < pushes; ++i) {
+        mbus::TBytes own(d.begin(), d.end());
+        if (!own.empty()) own[0] = uint8_t(own[0] + i);  // each push its own
+        const bool kept = queue.Push(own);
+        if (kept != (size <= mbus::TAnswerQueue::Datagram_Size)) std::abort();
     }
+    if (size > mbus::TAnswerQueue::Datagram_Size) {
+        if (!queue.Empty() || queue.Overflowed() != 0) std::abort();
+        return 0;
+    }
+    const size_t held = std::min(pushes, mbus::TAnswerQueue::Capacity);
+    if (queue.Size() != held || queue.Overflowed() != pushes - held) std::abort();
+    mbus::TBytes got;
+    for (size_t i = pushes - held; i < pushes; ++i) {
+        if (!queue.Pop(got) || got.size() != size) std::abort();
+        if (size > 0 && (got[0] != uint8_t(data[0] + i) || !std::equal(got.begin() + 1, got.end(), data + 1)))
+            std::abort();
+    }
+    if (queue.Pop(got)) std::abort();
     return 0;
 }

@@ -1,20 +1,24 @@
 // The wireless scan's step machine over a line whose gateway and radio-module answers come from
-// the fuzzer's bytes: whatever the module answers, and whatever keys, telegrams and requests come
-// while it listens, the scan must reach its last step in a bounded number of steps.
+// the fuzzer's bytes: whatever the module answers, whatever telegrams come in the same burst as its
+// answers, and whatever keys, telegrams and requests come while it listens, the scan must reach its
+// last step in a bounded number of steps, and every meter whose telegram came while the module was
+// known must be listed at the end.
 //
 // Input: byte 0 the mode (bits 0-2) and, with bit 3, a key offered at every 13th pass whatever the
 // step; byte 1 the channel index. Then one control byte a send while bytes remain: bit 7 gives the
 // right answer (bit 6 picks the Radiocrafts module when asked for the type); else bits 0-2: 0 none,
 // 1 "OK\r", 2 a prompt, 3 raw bytes (a length byte and that many bytes), 4 "OK" without its CR,
-// 5 a prompt 2 s late, 6 the register memory with its prompt, 7 none. While the module listens one
-// byte a pass: bits 0-1 0 a telegram (length byte and bytes), 1 a key for the meter of bits 2-3
-// (16 bytes), 2 stop, 3 abort. Once the bytes run out the line is silent and a listening scan is
-// stopped.
+// 5 a prompt 2 s late, 6 the register memory with its prompt, 7 none. Once the module is known,
+// bits 3-4 of the control byte give that many telegrams in the same burst, each of the meter of the
+// two bytes that follow, before the answer when bit 5 is set. While the module listens one byte a pass:
+// bits 0-1 0 a telegram (length byte and bytes), 1 a key for the meter of bits 2-3 (16 bytes),
+// 2 stop, 3 abort. Once the bytes run out the line is silent and a listening scan is stopped.
 #include "mbus/MBusFrames.h"
 #include "mbus/MBusMeters.h"
 #include "mbus/UMBusScanDecode.h"
 #include "mbus/UWMBusDecode.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -47,9 +51,23 @@ mbus::TBytes memory() {
     return m;
 }
 
+// A readable telegram of the meter with the ID given, framed for the module.
+mbus::TBytes telegram(uint32_t id, mbus::TRadioModule module) {
+    mbus::TBytes t = {0x14, 0x44, 0x2D, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x07, 0x7A, 0x2A,
+                      0x00, 0x00, 0x00, 0x04, 0x13, 0x10, 0x27, 0x00, 0x00, 0x00, 0x50};
+    for (int i = 0; i < 4; ++i) t[size_t(4 + i)] = uint8_t(id >> (8 * i));
+    if (module == mbus::TRadioModule::rmRadioCrafts) {
+        t.erase(t.end() - 2);
+        t[0] = uint8_t(t.size() - 1);
+    }
+    return t;
+}
+
 struct Line final : plat::UdpEndpoint {
     Input& in;
     uint32_t& now;
+    const mbus::TMBusScanDecode* engine = nullptr;
+    std::vector<uint32_t> sentIds;  // meters whose telegram came while the module was known
     DatagramHandler handler;
     bool open_ = false;
     std::deque<std::pair<uint32_t, mbus::TBytes>> late;
@@ -84,12 +102,24 @@ struct Line final : plat::UdpEndpoint {
             case 2: a = {mbus::RC_Prompt}; break;
             case 3: a = in.bytes(in.byte()); break;
             case 4: a = text("OK"); break;
-            case 5: late.emplace_back(now + 2000, mbus::TBytes{mbus::RC_Prompt}); return;
+            case 5: late.emplace_back(now + 2000, mbus::TBytes{mbus::RC_Prompt}); break;
             case 6: a = memory(); break;
-            default: return;
+            default: break;
             }
         }
-        if (!a.empty()) handler(a);
+        // The engine knows its module from step 100 (Telit) or 300 (Radiocrafts) until it closes.
+        const int step = engine ? int(engine->Step_Scan) : 0;
+        std::vector<mbus::TBytes> burst;
+        if (!a.empty()) burst.push_back(a);
+        if (step >= 100 && step < 500) {
+            for (int n = (c >> 3) & 3; n > 0; --n) {
+                const uint32_t id = 0x40000000u | uint32_t(in.byte()) << 8 | in.byte();
+                sentIds.push_back(id);
+                const mbus::TBytes t = telegram(id, engine->RadioModule);
+                burst.insert((c & 0x20) ? burst.begin() : burst.end(), t);
+            }
+        }
+        for (const mbus::TBytes& d : burst) handler(d);
     }
     void deliver() {
         while (!late.empty() && int32_t(now - late.front().first) >= 0) {
@@ -139,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setup.Wired_List = &wired;
     setup.Wireless_List = &wireless;
     mbus::TMBusScanDecode engine(setup);
+    line->engine = &engine;
     if (!engine.Start_Scan_Wireless(mbus::TMBusScanDecode::shEthernet, QStringLiteral("10.0.0.1"), 5000,
                                     kModes[options & 7], channel, false, [](int, const mbus::TSlave_wMBus*) {}, false))
         std::abort();
@@ -167,9 +198,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Refused outside listening: nothing may change.
             if (engine.Insert_Wireless_Key(0, std::array<uint8_t, 16>{})) std::abort();
         }
+        const int listed = wireless.Count();
         engine.Step_Once();
+        if (wireless.Count() < listed) std::abort();  // a listed meter is never lost
         if (++steps > bound) std::abort();
     }
     if (engine.Step_Scan != 503) std::abort();
+    // Every telegram that came in a burst with the module's answers was heard.
+    for (const uint32_t id : line->sentIds) {
+        const bool listed = wireless.Locked([&](mbus::TWMBusMeters& meters) {
+            return std::any_of(meters.begin(), meters.end(), [&](const auto& m) { return m->ALA_Address == id; });
+        });
+        if (!listed) std::abort();
+    }
+    if (engine.UDP_Server->Overflowed_Datagrams() != 0) std::abort();
     return 0;
 }

@@ -124,6 +124,25 @@ std::span<const uint8_t> RSP_UD_Records(std::span<const uint8_t> a) {
     return a.subspan(19, a.size() - 21);
 }
 
+bool Is_Line_Answer(std::span<const uint8_t> a) {
+    return Is_Single_Char(a) || Is_No_Slave(a) || Is_RSP_UD(a);
+}
+
+bool RSP_UD_From_Address(std::span<const uint8_t> a, uint8_t address) {
+    if (!Is_RSP_UD(a)) return false;
+    return address == Address_Selected || address == Address_Broadcast || a[5] == address;
+}
+
+bool RSP_UD_Matches_Selection(std::span<const uint8_t> a, const std::array<int, 8>& digits) {
+    const std::optional<TRSP_UD_Header> h = Read_RSP_UD_Header(a);
+    if (!h) return false;
+    for (size_t d = 0; d < digits.size(); ++d) {
+        const int nibble = int(h->Ident >> (4 * (7 - d))) & 0x0F;
+        if (digits[d] >= 0 && digits[d] != nibble) return false;
+    }
+    return true;
+}
+
 std::optional<TRadioModule> Radio_Module_Of(std::span<const uint8_t> a) {
     if (Text_Answer_Is(a, Answer_Telit)) return TRadioModule::rmTelit;
     if (Text_Answer_Is(a, Answer_RadioCrafts)) return TRadioModule::rmRadioCrafts;

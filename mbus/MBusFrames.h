@@ -76,6 +76,18 @@ std::optional<TRSP_UD_Header> Read_RSP_UD_Header(std::span<const uint8_t> answer
 // for an answer that is not one.
 std::span<const uint8_t> RSP_UD_Records(std::span<const uint8_t> answer);
 
+// Whether an answer is one of the M-Bus line's (a single character, an RSP_UD, or the gateway's
+// NO_SLAVE), as opposed to a text of the gateway itself.
+bool Is_Line_Answer(std::span<const uint8_t> answer);
+// Whether an accepted RSP_UD comes from the meter at the primary address asked: its A field is
+// that address. The selected meter (253) and the broadcast (255) answer with their own address,
+// so any accepted RSP_UD comes from them.
+bool RSP_UD_From_Address(std::span<const uint8_t> answer, uint8_t address);
+// Whether an accepted RSP_UD comes from a meter the secondary selection matches: each digit A..H
+// of its identification number equals the selection's digit, or the selection's digit is a
+// wildcard (negative).
+bool RSP_UD_Matches_Selection(std::span<const uint8_t> answer, const std::array<int, 8>& digits);
+
 // Gateway commands: the text sent and the exact answer expected.
 struct TGatewayCommand {
     std::string_view Sent;

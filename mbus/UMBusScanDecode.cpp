@@ -1002,16 +1002,9 @@ RecordFrame frameRecord(std::span<const uint8_t> r, size_t p) {
     // "Any VIF" ends the walk without an item, however its extensions would go on; a special
     // function DIF is passed over before its VIF counts.
     if ((f.vif & 0x7F) == 0x7E && dataField != 0x0F) return done(Kind::Stop);
-    f.vifeAt = p;
-    more = (f.vif & 0x80) != 0;
-    while (more) {
-        if (p >= end) return cut();
-        if (f.nvife == 10) return done(Kind::Unusable);
-        more = (r[p++] & 0x80) != 0;
-        ++f.nvife;
-    }
-    // A plain-text unit (VIF 0x7C / 0xFC): its length byte and text follow the last VIFE, as
-    // meters send it ("FC 74 03 'HR%'": the VIFE scales the number, the text names the unit).
+    // A plain-text unit (VIF 0x7C / 0xFC): its length byte and text come right after the VIF,
+    // before any VIFE, as meters send it ("FC 03 'HR%' 74": the text names the unit, the VIFE
+    // scales the number).
     if ((f.vif & 0x7F) == 0x7C) {
         if (p >= end) return cut();
         const size_t len = r[p++];
@@ -1020,6 +1013,14 @@ RecordFrame frameRecord(std::span<const uint8_t> r, size_t p) {
         f.textAt = p;
         f.textLen = len;
         p += len;
+    }
+    f.vifeAt = p;
+    more = (f.vif & 0x80) != 0;
+    while (more) {
+        if (p >= end) return cut();
+        if (f.nvife == 10) return done(Kind::Unusable);
+        more = (r[p++] & 0x80) != 0;
+        ++f.nvife;
     }
     if (dataField == 0x0F) return done(Kind::PassedOver);
 
@@ -1202,6 +1203,20 @@ TBytes Text_Bytes(std::string_view text) {
     return TBytes(text.begin(), text.end());
 }
 
+// What waiting steps of the wired scan leave for stale: the gateway's texts are never answered by
+// the line, a wait for E5 takes nothing else, and a selection is never answered by a long frame.
+bool Stale_For_Gateway_Text(std::span<const uint8_t> d) {
+    return Is_Line_Answer(d);
+}
+
+bool Stale_For_Single_Char(std::span<const uint8_t> d) {
+    return !Is_Single_Char(d);
+}
+
+bool Stale_For_Selection(std::span<const uint8_t> d) {
+    return Is_RSP_UD(d);
+}
+
 }  // namespace
 
 TMBusScanDecode::TMBusScanDecode(TScanEngineSetup setup)
@@ -1258,13 +1273,21 @@ void TMBusScanDecode::Step_Once() {
         std::unique_lock lock(FStepLock);
         if (!FInScan) return;
         FStepHeld = &lock;
+        // Nothing leaves the thread: a failed send or port closes the scan as a failure.
+        std::optional<QString> failed;
         try {
             if (MBusType == mtWireless) Scan_Decode_Wireless();
             else Scan_Decode();
+        } catch (const plat::Error& e) {
+            failed = e.message();
+        } catch (const std::exception& e) {
+            failed = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            // Nothing leaves the thread: a failed send or port closes the scan as a failure.
+            failed = QString();
+        }
+        if (failed) {
             try {
-                Step_Failed();
+                Step_Failed(*failed);
             } catch (...) {
                 FInScan = false;
             }
@@ -1288,8 +1311,17 @@ void TMBusScanDecode::Pause(uint32_t ms) {
     if (held) held->lock();
 }
 
-void TMBusScanDecode::Step_Failed() {
+void TMBusScanDecode::Fail(TScanFailure why, const QString& message) {
+    // The first cause is the one the user is told; what fails while closing follows from it.
+    if (Failure == sfNone) {
+        Failure_Message = message;
+        Failure = why;
+    }
     FResult = 2;
+}
+
+void TMBusScanDecode::Step_Failed(const QString& message) {
+    Fail(sfTransport, message);
     const int close = MBusType == mtWireless ? Step_Close_Wireless : Step_Close_Wired;
     const int step = Step_Scan;
     if (step < close || step > close + 3) {
@@ -1324,14 +1356,28 @@ bool TMBusScanDecode::Start_Scan(TScanType ScanT, TSelectHard SelHard, const QSt
     Fix_C_Field = FixCField;
     Fix_C_Field_Value = FixCFieldValue;
     Add_TimeOut = RemoteTimeout ? 10000 : 0;
-    Wireless_Listen(false);  // a wireless scan cut short may have left the radio's route on
+    // A wireless scan cut short may have left the radio's route on.
+    Wireless_Listen(false);
+    Wireless_Route(false);
+    Failure = sfNone;
+    Failure_Message.clear();
     if (SelHard == shSerial) {
         Comm->Close();  // left open by a scan that was cut short
         Comm->SetDeviceName(ComPort);
         Comm->Open();
     } else {
         UDP_Server->Set_IP_Address(IP_Address);
-        if (!UDP_Server->Is_Open()) UDP_Server->Open(FBinding.value_or(0));
+        if (!UDP_Server->Is_Open()) {
+            // The port a wireless scan bound is kept while it can be had; a wired scan needs no
+            // port of its own, so when it cannot, the system picks one.
+            try {
+                UDP_Server->Open(FBinding.value_or(0));
+            } catch (const plat::SocketError&) {
+                if (!FBinding) throw;
+                FBinding.reset();
+                UDP_Server->Open(0);
+            }
+        }
     }
     Step_Scan = 0;
     FStopScan = false;
@@ -1355,7 +1401,10 @@ bool TMBusScanDecode::Start_Scan_Wireless(TSelectHard SelHard, const QString& IP
     Port_Wireless = Port;
     Add_TimeOut = RemoteTimeout ? 10000 : 0;
     Wireless_Listen(false);
+    Wireless_Route(false);
     From_DLL = FromDLL;
+    Failure = sfNone;
+    Failure_Message.clear();
     if (SelHard == shSerial) {
         Comm->Close();
         Comm->SetDeviceName(ComPort);
@@ -1364,10 +1413,16 @@ bool TMBusScanDecode::Start_Scan_Wireless(TSelectHard SelHard, const QString& IP
         UDP_Server->Set_IP_Address(IP_Address);
         // A binding on the port is kept; any other is replaced by one on the port.
         if (FBinding != Port) {
-            FBinding = Port;
+            FBinding.reset();
             UDP_Server->Close();
         }
-        if (!UDP_Server->Is_Open()) UDP_Server->Open(Port);
+        if (!UDP_Server->Is_Open()) {
+            // A port that cannot be bound leaves no binding behind: the next scan binds as if
+            // this one had never been asked for.
+            FBinding.reset();
+            UDP_Server->Open(Port);
+            FBinding = Port;
+        }
     }
     Step_Scan = 0;
     FStopScan = false;
@@ -1386,14 +1441,13 @@ void TMBusScanDecode::Abort_Scan() {
     FAbortScan = true;
 }
 
-void TMBusScanDecode::Wireless_Listen(bool on) {
-    Wireless_Receive_Message = on;
+void TMBusScanDecode::Wireless_Route(bool on) {
     if (!on) {
-        UDP_Server->Set_Wireless_Receive(std::nullopt);
+        UDP_Server->Set_Telegram_Route(std::nullopt);
         return;
     }
-    // The listener works on its own copies: the window may start another scan meanwhile.
-    UDP_Server->Set_Wireless_Receive(
+    // The handler works on its own copies: the window may start another scan meanwhile.
+    UDP_Server->Set_Telegram_Route(
         RadioModule, [list = FWirelessList, proc = UpdateListWirelessSlave, dll = From_DLL](
                          std::span<const uint8_t> telegram, TRadioModule module) {
             Decode_Wireless_Frame(*list, module, telegram, QDateTime::currentDateTime(),
@@ -1401,6 +1455,22 @@ void TMBusScanDecode::Wireless_Listen(bool on) {
                                       if (proc) proc(index, dll ? nullptr : &meter);
                                   });
         });
+}
+
+void TMBusScanDecode::Wireless_Listen(bool on) {
+    Wireless_Receive_Message = on;
+    if (on) {
+        Wireless_Route(true);
+        UDP_Server->Set_Listening(true);
+        return;
+    }
+    // Switching off waits for a telegram being decoded on the listener thread. Inside a step the
+    // step lock is let go meanwhile, as in a pause, so that its report may ask for a stop.
+    std::unique_lock<std::recursive_mutex>* held =
+        std::this_thread::get_id() == FThread.get_id() ? FStepHeld : nullptr;
+    if (held) held->unlock();
+    UDP_Server->Set_Listening(false);
+    if (held) held->lock();
 }
 
 uint16_t TMBusScanDecode::Bound_Port() const {
@@ -1449,8 +1519,8 @@ bool TMBusScanDecode::Timed_Out() const {
     return UDP_Server->Check_TimeOut();
 }
 
-TAnswerSlot::TAnswer TMBusScanDecode::Answer() const {
-    return UDP_Server->Read_Answer();
+std::optional<TBytes> TMBusScanDecode::Answer(const TMBusLink::StaleTest& stale) {
+    return UDP_Server->Next_Answer(stale);
 }
 
 TCFieldSetting TMBusScanDecode::C_Field() const {
@@ -1506,7 +1576,7 @@ void TMBusScanDecode::End_Wired_Scan() {
         try {
             Save_XML_File_DLL();
         } catch (...) {
-            FResult = 2;  // the report could not be written: not a clean end
+            Fail(sfReport);  // the report could not be written: not a clean end
         }
     }
     if (Enable_Send_In_Last_Step) Notify_Slave_List(3, 0, 0, Type_To_Send_In_Last_Step);
@@ -1525,7 +1595,7 @@ void TMBusScanDecode::Scan_Decode() {
         FResult = 1;
         if (Select_Hardware == shSerial) {
             // No answer ever comes back over the serial port: the scan cannot find any meter.
-            FResult = 2;
+            Fail(sfDevice);
             Type_To_Send_In_Last_Step = ScanType == saSecondaryAddress ? 2 : 1;
             Enable_Send_In_Last_Step = true;
             Step_Scan = Step_Close_Wired;
@@ -1536,18 +1606,17 @@ void TMBusScanDecode::Scan_Decode() {
         Step_Scan = 1;
         return;
     case 1: {
-        const auto a = Answer();
-        if (a.Arrived) {
-            if (Text_Answer_Is(a.Bytes, Cmd_Enable_Analyzer.Answer)) {
+        if (const auto a = Answer(Stale_For_Gateway_Text)) {
+            if (Text_Answer_Is(*a, Cmd_Enable_Analyzer.Answer)) {
                 ID_Dev_Primary = -1;
                 Step_Scan = 300;
             } else {
-                FResult = 2;
+                Fail(sfDevice);
                 Step_Scan = Step_Close_Wired;
             }
         }
         if (Timed_Out()) {
-            FResult = 2;
+            Fail(sfDevice);
             Step_Scan = Step_Close_Wired;
         }
         return;
@@ -1560,17 +1629,16 @@ void TMBusScanDecode::Scan_Decode() {
         Step_Scan = 301;
         return;
     case 301: {
-        const auto a = Answer();
-        if (a.Arrived) {
-            if (Text_Answer_Is(a.Bytes, Answer_Serial_Settings)) {
+        if (const auto a = Answer(Stale_For_Gateway_Text)) {
+            if (Text_Answer_Is(*a, Answer_Serial_Settings)) {
                 Step_Scan = ScanType == saSecondaryAddress ? 100 : 2;
             } else {
-                FResult = 2;
+                Fail(sfDevice);
                 Step_Scan = Step_Close_Wired;
             }
         }
         if (Timed_Out()) {
-            FResult = 2;
+            Fail(sfDevice);
             Step_Scan = Step_Close_Wired;
         }
         return;
@@ -1585,7 +1653,7 @@ void TMBusScanDecode::Scan_Decode() {
         Step_Scan = 3;
         return;
     case 3:
-        if (Answer().Arrived || Timed_Out()) Step_Scan = 4;
+        if (Answer() || Timed_Out()) Step_Scan = 4;
         return;
     case 4:
         Set_Wait(TimeOut_Short(baud, addTimeOut));
@@ -1606,22 +1674,18 @@ void TMBusScanDecode::Scan_Decode() {
         Send_Command(Port_Wired_Scan);
         Step_Scan = 6;
         return;
-    case 6: {
-        const auto a = Answer();
-        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = SND_NKE ? 7 : 9;
+    case 6:
+        if (Answer(Stale_For_Single_Char) || Timed_Out()) Step_Scan = SND_NKE ? 7 : 9;
         return;
-    }
     case 7:
         Pause(FTiming.Pause_Primary_Ms);
         Req_Array = Build_SND_NKE(uint8_t(ID_Dev_Primary));
         Send_Command(Port_Wired_Scan);
         Step_Scan = 8;
         return;
-    case 8: {
-        const auto a = Answer();
-        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = 9;
+    case 8:
+        if (Answer(Stale_For_Single_Char) || Timed_Out()) Step_Scan = 9;
         return;
-    }
     case 9:
         Set_Wait(TimeOut_Long(baud, addTimeOut));
         Pause(FTiming.Pause_Primary_Ms);
@@ -1631,13 +1695,18 @@ void TMBusScanDecode::Scan_Decode() {
         return;
     case 10: {
         ID_Dev_Found = false;
-        const auto a = Answer();
+        // Only the address asked answers here: a long frame from another address came after its
+        // own wait, and a single character or NO_SLAVE never answers REQ_UD2.
+        const uint8_t asked = uint8_t(ID_Dev_Primary);
+        const auto a = Answer([asked](std::span<const uint8_t> d) {
+            return Is_Single_Char(d) || Is_No_Slave(d) || (Is_RSP_UD(d) && !RSP_UD_From_Address(d, asked));
+        });
         // A meter that gave at least one frame was found, whatever its later frames did.
         const int32_t read = Num_Frame_Read > 0 ? 1 : 0;
-        if (a.Arrived) {
-            if (Is_RSP_UD(a.Bytes)) {
+        if (a) {
+            if (Is_RSP_UD(*a)) {
                 bool last = true;
-                Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, a.Bytes, last);
+                Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, *a, last);
                 ++Num_Frame_Read;
                 if (last || Num_Frame_Read >= Cut_After) {
                     ID_Dev_Found = true;
@@ -1669,22 +1738,18 @@ void TMBusScanDecode::Scan_Decode() {
         Send_Command(Port_Wired_Scan);
         Step_Scan = 102;
         return;
-    case 102: {
-        const auto a = Answer();
-        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = App_Reset ? 103 : 105;
+    case 102:
+        if (Answer(Stale_For_Single_Char) || Timed_Out()) Step_Scan = App_Reset ? 103 : 105;
         return;
-    }
     case 103:
         Pause(FTiming.Pause_Secondary_Ms);
         Req_Array = Build_App_Reset(Address_Broadcast, C_Field());
         Send_Command(Port_Wired_Scan);
         Step_Scan = 104;
         return;
-    case 104: {
-        const auto a = Answer();
-        if ((a.Arrived && Is_Single_Char(a.Bytes)) || Timed_Out()) Step_Scan = 105;
+    case 104:
+        if (Answer(Stale_For_Single_Char) || Timed_Out()) Step_Scan = 105;
         return;
-    }
     case 105:
         Pause(FTiming.Pause_Secondary_Ms);
         Req_Array = Build_SND_NKE(Address_Broadcast);
@@ -1692,7 +1757,7 @@ void TMBusScanDecode::Scan_Decode() {
         Step_Scan = 106;
         return;
     case 106:
-        if (Answer().Arrived || Timed_Out()) Step_Scan = 107;
+        if (Answer() || Timed_Out()) Step_Scan = 107;
         return;
     case 107:
         Index_Digit.fill(-1);
@@ -1724,8 +1789,8 @@ void TMBusScanDecode::Scan_Decode() {
         Send_Command(Cmd_Disable_Analyzer.Sent, Port_Wired_Scan);
         return;
     case 202: {
-        const auto a = Answer();
-        if (a.Arrived) Step_Scan = Text_Answer_Is(a.Bytes, Cmd_Disable_Analyzer.Answer) ? 203 : 201;
+        if (const auto a = Answer(Stale_For_Gateway_Text))
+            Step_Scan = Text_Answer_Is(*a, Cmd_Disable_Analyzer.Answer) ? 203 : 201;
         if (Timed_Out()) Step_Scan = 201;
         return;
     }
@@ -1740,7 +1805,7 @@ void TMBusScanDecode::Scan_Decode() {
             return;
         }
         // A step outside the table: nothing sensible follows, so the scan closes.
-        FResult = 2;
+        Fail(sfDevice);
         Step_Scan = Step_Close_Wired;
         return;
     }
@@ -1776,13 +1841,13 @@ void TMBusScanDecode::Selection_Wait(int digit) {
         Step_Scan = Digit_Step_Of(digit);
         return;
     }
-    const auto a = Answer();
-    if (!a.Arrived) return;
-    if (Is_Single_Char(a.Bytes)) {
+    const auto a = Answer(Stale_For_Selection);
+    if (!a) return;
+    if (Is_Single_Char(*a)) {
         Num_Frame_Read = 0;
         Sec_Add_Next_Step = Digit_Step_Of(digit);
         Step_Scan = Step_Read_Selected;
-    } else if (Is_No_Slave(a.Bytes) || digit == 7) {
+    } else if (Is_No_Slave(*a) || digit == 7) {
         Step_Scan = Digit_Step_Of(digit);
     } else {
         // Several meters answered: refine under the current value of this digit.
@@ -1807,11 +1872,17 @@ void TMBusScanDecode::Read_Selected() {
         if (Num_Frame_Read > 0) reportFound();
         return;
     }
-    const auto a = Answer();
-    if (!a.Arrived) return;
-    if (Is_RSP_UD(a.Bytes)) {
+    // Only a meter the selection matches answers here; a single character or NO_SLAVE answers a
+    // selection, never REQ_UD2.
+    std::array<int, 8> selection{};
+    std::copy(Index_Digit.begin(), Index_Digit.end(), selection.begin());
+    const auto a = Answer([&selection](std::span<const uint8_t> d) {
+        return Is_Single_Char(d) || Is_No_Slave(d) || (Is_RSP_UD(d) && !RSP_UD_Matches_Selection(d, selection));
+    });
+    if (!a) return;
+    if (Is_RSP_UD(*a)) {
         bool last = true;
-        Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, a.Bytes, last);
+        Index_Device = Add_Wired_Slave(Num_Frame_Read == 0 ? -1 : Index_Device, *a, last);
         ++Num_Frame_Read;
         if (last || Num_Frame_Read >= Cut_After) {
             Set_Wait(shortWait);
@@ -1877,19 +1948,24 @@ std::string Telit_Register(int reg, int value) {
 
 void TMBusScanDecode::End_Wireless_Scan() {
     Wireless_Listen(false);
+    // Telegrams that came after the last answer are still heard before the line closes.
+    UDP_Server->Settle();
+    Wireless_Route(false);
     Close_Transport();
     if (!SaveXMLFile.isEmpty()) {
         try {
             Save_Wireless_XML_File_DLL();
         } catch (...) {
-            FResult = 2;
+            Fail(sfReport);
         }
     }
     FInScan = false;
 }
 
 void TMBusScanDecode::Wireless_Failed() {
-    FResult = 2;
+    const int step = Step_Scan;
+    const bool keyLoad = (step >= Step_Telit_Key && step <= 221) || (step >= Step_RC_Key && step <= 419);
+    Fail(keyLoad ? sfKeyLoad : sfDevice);
     Step_Scan = Step_Close_Wireless;
 }
 
@@ -1947,18 +2023,20 @@ void TMBusScanDecode::Telit_Step(int step) {
     if (step % 2 == 1) {
         const int sent = step - 1;
         const auto a = Answer();
-        if (!a.Arrived) {
+        if (!a) {
             if (Timed_Out()) Wireless_Failed();
             return;
         }
-        if (!Text_Answer_Is(a.Bytes, Answer_Telit_OK)) {
+        if (!Text_Answer_Is(*a, Answer_Telit_OK)) {
             Wireless_Failed();
             return;
         }
         if (const TelitLine* l = Telit_Config_Line(sent)) {
             if (sent == 132) {
-                Wireless_Listen(true);
+                // The step first: a key given while the telegrams that came meanwhile are
+                // decoded is taken.
                 Step_Scan = Step_Telit_Listening;
+                Wireless_Listen(true);
             } else {
                 Step_Scan = sent + (l->Skip_Next_In_N && Is_N_Mode(wMBusMode) ? 4 : 2);
             }
@@ -2029,9 +2107,8 @@ void TMBusScanDecode::RadioCrafts_Step(int step) {
     };
     // The module's answer: accepted goes to next; a wrong one or none fails the scan.
     const auto expect = [&](const std::function<bool(const TBytes&)>& accepted, int next) {
-        const auto a = Answer();
-        if (a.Arrived) {
-            if (accepted(a.Bytes)) Step_Scan = next;
+        if (const auto a = Answer()) {
+            if (accepted(*a)) Step_Scan = next;
             else Wireless_Failed();
             return;
         }
@@ -2044,7 +2121,7 @@ void TMBusScanDecode::RadioCrafts_Step(int step) {
         expect([](const TBytes& b) { return !b.empty() && b[0] == RC_Prompt; }, next);
     };
     const auto anyOrTimeOut = [&](int next) {
-        if (Answer().Arrived || Timed_Out()) Step_Scan = next;
+        if (Answer() || Timed_Out()) Step_Scan = next;
     };
 
     // Key loading writes three tables of the module in the same way: the command, its prompt, the
@@ -2116,8 +2193,8 @@ void TMBusScanDecode::RadioCrafts_Step(int step) {
     case 317: firstPrompt(310); return;
     case Step_RC_Exit: send({RC_Exit}, wait, 319); return;
     case 319:
-        Wireless_Listen(true);
         Step_Scan = Step_RC_Listening;
+        Wireless_Listen(true);
         return;
     case Step_RC_Listening: return;
     case Step_RC_Key:
@@ -2142,6 +2219,7 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
     switch (step) {
     case 0:
         Wireless_Listen(false);
+        Wireless_Route(false);  // the module is not known yet
         FResult = 1;
         if (Select_Hardware == shSerial) {
             Wireless_Failed();  // nothing reaches the radio module over the serial port
@@ -2151,9 +2229,8 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
         Step_Scan = 1;
         return;
     case 1: {
-        const auto a = Answer();
-        if (a.Arrived) {
-            if (Text_Answer_Is(a.Bytes, Cmd_Enable_Configuration.Answer)) Step_Scan = 2;
+        if (const auto a = Answer()) {
+            if (Text_Answer_Is(*a, Cmd_Enable_Configuration.Answer)) Step_Scan = 2;
             else Wireless_Failed();
         } else if (Timed_Out()) {
             Wireless_Failed();
@@ -2166,14 +2243,15 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
         Step_Scan = 3;
         return;
     case 3: {
-        const auto a = Answer();
-        if (a.Arrived) {
-            const std::optional<TRadioModule> module = Radio_Module_Of(a.Bytes);
+        if (const auto a = Answer()) {
+            const std::optional<TRadioModule> module = Radio_Module_Of(*a);
             if (!module) {
                 Wireless_Failed();
                 return;
             }
             RadioModule = *module;
+            // From now on a telegram among the module's answers is told apart and heard.
+            Wireless_Route(true);
             Step_Scan = RadioModule == TRadioModule::rmTelit ? 100 : 300;
         } else if (Timed_Out()) {
             Wireless_Failed();
@@ -2200,8 +2278,7 @@ void TMBusScanDecode::Scan_Decode_Wireless() {
         Send_Command(Cmd_Disable_Configuration.Sent, Port_Wireless);
         return;
     case 502: {
-        const auto a = Answer();
-        if (a.Arrived) Step_Scan = Text_Answer_Is(a.Bytes, Cmd_Disable_Configuration.Answer) ? 503 : 501;
+        if (const auto a = Answer()) Step_Scan = Text_Answer_Is(*a, Cmd_Disable_Configuration.Answer) ? 503 : 501;
         if (Timed_Out()) Step_Scan = 501;
         return;
     }

@@ -166,7 +166,9 @@ struct TScanEngineSetup {
 // Progress of a wired scan: event, address, found, scan type (see Scan_Decode).
 using TUpdateSlaveList = std::function<void(int32_t event, int32_t address, int32_t found, int32_t scanType)>;
 // A decoded wireless telegram: the meter's index in the wireless list and the meter; with From_DLL
-// the meter is not passed (null).
+// the meter is not passed (null). Called in the order the telegrams came, one at a time, on the
+// listener thread while the radio listens and on the engine's thread for a telegram that came
+// among the module's answers; it should only hand the report on, never wait for the engine.
 using TUpdateListWirelessSlave = std::function<void(int32_t index, const TSlave_wMBus* meter)>;
 // Whether the window's tree row of a wired meter (variable -1) or value is ticked.
 using TTickQuery = std::function<bool(int meter, int variable)>;
@@ -176,6 +178,14 @@ public:
     enum TScanType { saPrimaryAddress, saSecondaryAddress };
     enum TSelectHard { shEthernet, shSerial };
     enum TMBusType { mtWired, mtWireless };
+    // Why a scan ended with FResult 2.
+    enum TScanFailure {
+        sfNone,
+        sfDevice,     // the gateway's analyzer or configuration mode, or its radio module, did not answer as it must
+        sfKeyLoad,    // the radio module did not take a key
+        sfTransport,  // a send or the port failed; Failure_Message holds the system's text
+        sfReport,     // the scan report could not be written
+    };
 
     // Creates the transports and starts the thread, parked until Event_Run is signalled.
     explicit TMBusScanDecode(TScanEngineSetup setup = {});
@@ -217,8 +227,12 @@ public:
 
     // The radio module of the scan listening (on) or not. While it listens, every whole telegram is
     // decoded on the listener thread into the wireless list and reported to the callback given
-    // at the start of the scan; nothing else reaches the answer slot.
+    // at the start of the scan; anything else is dropped. Turned on, it first decodes the telegrams
+    // that came while a step waited, in order.
     void Wireless_Listen(bool on);
+    // Whole telegrams of the scan's radio module told apart from its answers (on) or not: a
+    // telegram that a waiting step meets is decoded and reported as if heard while listening.
+    void Wireless_Route(bool on);
 
     // Sends a command or the frame built last to the gateway, over the transport of the scan.
     void Send_Command(std::string_view text, uint16_t port);
@@ -232,6 +246,10 @@ public:
     std::atomic<bool> FExit{false};
     std::atomic<bool> FInScan{false};
     std::atomic<int32_t> FResult{-1};
+    // Why the last scan failed (sfNone while FResult is not 2); the text of a transport failure.
+    // Written by the engine's thread before the scan ends, read once FInScan is false.
+    std::atomic<int32_t> Failure{sfNone};
+    QString Failure_Message;
     std::atomic<bool> FStopScan{false};
     std::atomic<bool> FAbortScan{false};
     TRadioModule RadioModule = TRadioModule::rmTelit;
@@ -249,7 +267,7 @@ public:
     int32_t wMBusMode = 0;
     int32_t wMBusRadioChannel = 0;
     std::atomic<int32_t> Step_Scan{0};
-    std::unique_ptr<TMBusLink> UDP_Server;  // answer slot, waits and the UDP endpoint
+    std::unique_ptr<TMBusLink> UDP_Server;  // answer queue, waits and the UDP endpoint
     std::unique_ptr<TComm> Comm;
     TBytes Req_Array;
     int32_t ID_Dev_Primary = -1;
@@ -282,9 +300,12 @@ private:
     void Pause(uint32_t ms);  // a pause inside a step
     void Set_Wait(uint32_t ms);
     bool Timed_Out() const;
-    TAnswerSlot::TAnswer Answer() const;
+    // The answer the current wait takes: the oldest datagram since the send that is not stale by
+    // the step's test; telegrams of the routed module are decoded on the way.
+    std::optional<TBytes> Answer(const TMBusLink::StaleTest& stale = {});
     TCFieldSetting C_Field() const;
-    void Step_Failed();
+    void Fail(TScanFailure why, const QString& message = {});
+    void Step_Failed(const QString& message);
     void Close_Transport();
     // The wired scan's pieces.
     int Add_Wired_Slave(int index, std::span<const uint8_t> answer, bool& last);

@@ -622,7 +622,7 @@ void TFScanDecode::StarScanWireless() {
     // The port goes to the engine as a 16-bit number: anything else is refused here.
     const std::optional<int32_t> port = plat::tryStrToInt(E_Port->text());
     if (!port || *port < 1 || *port > 65535) {
-        plat::dialogs().error(Text_Table[3338]);
+        plat::dialogs().error(Port_Range_Text());
         return;
     }
     Cancel_Device_List_Wireless();
@@ -718,8 +718,18 @@ void TFScanDecode::T_InScanTimer() {
     }
     const bool wireless = wirelessScan();
     if (Engine().Result() == 2) {
-        plat::dialogs().error(Text_Table[3329]);
-        Form_Style(1);
+        plat::dialogs().error(Scan_Failure_Text(Engine().Failure(), Engine().Failure_Message()));
+        // What the scan found before it failed stays listed and can be saved as after a normal
+        // end; with nothing found the settings come back.
+        const int found = wireless ? g_WMBusSlaveList.Count() : g_MBusSlaveList.Count();
+        if (found == 0) {
+            Form_Style(1);
+        } else if (wireless) {
+            Form_Style(5);
+        } else {
+            Form_Style(3);
+            Show_Slave_in_Tree();
+        }
     } else if (wireless) {
         Form_Style(5);
     } else {
@@ -733,6 +743,21 @@ void TFScanDecode::T_InScanTimer() {
             L_Title_Cyclic->setText(QString::number(Error_Cyclic));
         }
         Select_Scan();
+    }
+}
+
+QString Scan_Failure_Text(int failure, const QString& detail) {
+    switch (failure) {
+    case TMBusScanDecode::sfKeyLoad:
+        return QStringLiteral("The radio module did not take the key, so the scan ended. The meters heard so far "
+                              "stay listed.");
+    case TMBusScanDecode::sfTransport:
+        return QStringLiteral("The scan ended: the gateway could not be reached") +
+               (detail.isEmpty() ? QStringLiteral(".") : QStringLiteral(" (") + detail + QStringLiteral(")."));
+    case TMBusScanDecode::sfReport:
+        return QStringLiteral("The scan ended, but its report could not be written.");
+    default:
+        return Text_Table[3329];
     }
 }
 

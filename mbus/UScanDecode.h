@@ -38,6 +38,12 @@ public:
     virtual ~TScanEngineControl() = default;
     virtual bool InScan() const = 0;
     virtual int Result() const = 0;
+    // Why the last scan failed (TMBusScanDecode::TScanFailure) and the system's text of a transport
+    // failure; an engine that tells no cause has failed on the device.
+    virtual int Failure() const {
+        return Result() == 2 ? mbus::TMBusScanDecode::sfDevice : mbus::TMBusScanDecode::sfNone;
+    }
+    virtual QString Failure_Message() const { return {}; }
     virtual bool Start_Scan(mbus::TMBusScanDecode::TScanType scanType, mbus::TMBusScanDecode::TSelectHard hard,
                             const QString& ipCom, int32_t baud, int32_t parity, bool appReset, bool sndNke,
                             int32_t cutAfter, bool fixCField, uint8_t fixCFieldValue, bool remoteTimeout,
@@ -62,6 +68,8 @@ public:
     explicit TScanEngine(mbus::TScanEngineSetup setup) : e_(std::move(setup)) {}
     bool InScan() const override { return e_.FInScan; }
     int Result() const override { return e_.FResult; }
+    int Failure() const override { return e_.Failure; }
+    QString Failure_Message() const override { return InScan() ? QString() : e_.Failure_Message; }
     bool Start_Scan(mbus::TMBusScanDecode::TScanType scanType, mbus::TMBusScanDecode::TSelectHard hard,
                     const QString& ipCom, int32_t baud, int32_t parity, bool appReset, bool sndNke, int32_t cutAfter,
                     bool fixCField, uint8_t fixCFieldValue, bool remoteTimeout,
@@ -107,6 +115,17 @@ inline QString Key_Refused_Text() {
     return QStringLiteral("The key was not loaded: the radio module is not listening or has no free key slot. "
                           "Try again while the scan listens.");
 }
+
+// The message for a UDP port outside the range the wireless start accepts. The text table's entry
+// for the port names a range that starts at 0, which no scan can use.
+inline QString Port_Range_Text() {
+    return QStringLiteral("Port must be between 1 and 65535");
+}
+
+// The message for a scan that ended as a failure, by its cause: the text table's "device not found"
+// only when the gateway or its radio module did not answer; the others have no entry in the
+// text table.
+QString Scan_Failure_Text(int failure, const QString& detail);
 
 class TFScanDecode : public plat::TForm {
     Q_OBJECT

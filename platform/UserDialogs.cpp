@@ -27,6 +27,11 @@ public:
                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
+    Answer warningYesNo(const QString& text) override {
+        const auto r = QMessageBox::warning(activeParent(), QApplication::applicationDisplayName(), text,
+                                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
     Answer questionYesNoCancel(const QString& text) override {
         const auto r = QMessageBox::question(activeParent(), QApplication::applicationDisplayName(), text,
                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,

@@ -18,6 +18,8 @@ public:
     virtual void information(const QString& text) = 0;
     // Yes and No; closing the box counts as No.
     virtual Answer questionYesNo(const QString& text) = 0;
+    // The same question with the warning icon, for a step that may overwrite the user's work.
+    virtual Answer warningYesNo(const QString& text) { return questionYesNo(text); }
     // Yes, No and Cancel; closing the box counts as Cancel.
     virtual Answer questionYesNoCancel(const QString& text) = 0;
     // File dialogs: the chosen full path, or nothing when cancelled. `filter` uses Qt's syntax

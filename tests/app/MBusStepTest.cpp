@@ -160,6 +160,8 @@ TEST_F(MBusStep, HiddenScanStepAsksAboutAnExistingNetworkFile) {
     rec.answers = {plat::Answer::No};
     main->Btn_Click(step);
     EXPECT_EQ(rec.texts(), QStringList{Text_Table[49]});
+    ASSERT_EQ(rec.shown.size(), 1u);
+    EXPECT_EQ(rec.shown[0].kind, testing_support::Shown::WarningYesNo) << "a warning, not a plain question";
     EXPECT_FALSE(shown);
 
     rec.clear();

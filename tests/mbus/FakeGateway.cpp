@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -72,14 +74,17 @@ Meter* Segment::byAddress(uint8_t a) {
     return nullptr;
 }
 
-std::optional<TBytes> Segment::answer(const TBytes& q) {
+std::optional<TBytes> Segment::answer(const TBytes& q, uint32_t* late) {
     std::lock_guard lock(mutex_);
-    return answerLocked(q);
+    return answerLocked(q, late);
 }
 
-void Segment::exchange(const TBytes& q, const std::function<void(const TBytes&)>& deliver) {
+std::vector<TBytes> Segment::burst(const TBytes& q, uint32_t* late) {
     std::lock_guard lock(mutex_);
-    if (const auto a = answerLocked(q)) deliver(*a);
+    std::vector<TBytes> out;
+    if (auto a = answerLocked(q, late)) out.push_back(std::move(*a));
+    if (Burst) Burst(std::string(q.begin(), q.end()), out);
+    return out;
 }
 
 bool Segment::whileListening(const std::function<void()>& deliver) {
@@ -97,8 +102,9 @@ std::optional<TBytes> textReply(std::string_view t) {
 
 }  // namespace
 
-std::optional<TBytes> Segment::answerLocked(const TBytes& q) {
+std::optional<TBytes> Segment::answerLocked(const TBytes& q, uint32_t* late) {
     received_.push_back(q);
+    if (late) *late = Delay_Ms;
     const std::string text(q.begin(), q.end());
     const auto reply = textReply;
     if (text == Cmd_Enable_Configuration.Sent || text == Cmd_Disable_Configuration.Sent) {
@@ -154,10 +160,13 @@ std::optional<TBytes> Segment::answerLocked(const TBytes& q) {
         if (!m || m->Frames.empty()) return std::nullopt;
         if (m->Silent_After >= 0 && m->Answered >= m->Silent_After) return std::nullopt;
         ++m->Answered;
+        if (late && m->Answered > m->Late_After) *late = std::max(Delay_Ms, m->Late_Ms);
         if (m->Short_Answer) return rspUd(*m, {}, m->Primary);
         const TBytes& records = m->Frames[m->Next_Frame % m->Frames.size()];
         ++m->Next_Frame;
-        return rspUd(*m, records, m->Primary);
+        TBytes frame = rspUd(*m, records, m->Primary);
+        if (m->Corrupt) ++frame[frame.size() - 2];
+        return frame;
     }
     if (q.size() == 17 && q[0] == Long_Start && q[1] == 0x0B && q[6] == 0x52) {
         std::string digits;
@@ -203,6 +212,7 @@ std::optional<TBytes> Segment::telit(const std::string& line) {
     }
     int reg = 0, value = 0;
     if (std::sscanf(line.c_str(), "ATS%d=%d", &reg, &value) == 2) {
+        if (Refuse_Keys && reg >= 460 && reg < 486) return textReply("ERROR\r");
         telitRegisters_[reg] = value;
         if (reg == 460) {
             // The key is complete: the meter's address and key registers make one table entry.
@@ -334,7 +344,85 @@ sockaddr_in addressOf(const QString& address, uint16_t port) {
 
 }  // namespace
 
-UdpGateway::UdpGateway(Segment& segment, const QString& address, uint16_t port) : segment_(segment) {
+void Traffic::add(uint64_t Traffic::*field) {
+    {
+        std::lock_guard lock(m);
+        ++(this->*field);
+    }
+    cv.notify_all();
+}
+
+bool Traffic::waitQuiet(std::chrono::milliseconds bound) {
+    std::unique_lock lock(m);
+    return cv.wait_for(lock, bound, [&] { return engineSent == gatewayTaken && gatewaySent == engineReceived; });
+}
+
+void QuietClock::sleep(uint32_t ms) {
+    // A generous bound: on loopback a datagram under way arrives within milliseconds however loaded
+    // the machine is; only a lost one runs into it, and then the test says so.
+    if (scanning && scanning() && !traffic.waitQuiet(std::chrono::seconds(60))) stuck = true;
+    now += ms;
+    if (onMove) onMove();
+    {
+        std::lock_guard lock(passMutex_);
+        ++passes_;
+    }
+    passed_.notify_all();
+    // Virtual time costs no real time: the engine's thread lets the others run between its passes.
+    std::this_thread::yield();
+}
+
+bool QuietClock::waitFor(const std::function<bool()>& pred, std::chrono::milliseconds bound) {
+    std::unique_lock lock(passMutex_);
+    return passed_.wait_for(lock, bound, pred);
+}
+
+
+void CountingEndpoint::open(uint16_t localPort, DatagramHandler handler) {
+    inner_->open(localPort, [this, handler = std::move(handler)](std::span<const uint8_t> d) {
+        handler(d);
+        traffic_.add(&Traffic::engineReceived);
+    });
+}
+
+void CountingEndpoint::send(const QString& host, uint16_t port, std::span<const uint8_t> bytes) {
+    const int from = failFrom;
+    if (from >= 0 && sends_ >= from) throw plat::SocketError(QStringLiteral("UDP send failed: Network is unreachable (101)"));
+    inner_->send(host, port, bytes);
+    ++sends_;
+    // A datagram to a port no gateway listens on is never taken: it is not under way.
+    bool toGateway = false;
+    {
+        std::lock_guard lock(traffic_.m);
+        toGateway = std::find(traffic_.ports.begin(), traffic_.ports.end(), port) != traffic_.ports.end();
+    }
+    if (toGateway) traffic_.add(&Traffic::engineSent);
+}
+
+HeldPort::HeldPort(const QString& address, uint16_t port) : fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+    const sockaddr_in a = addressOf(address, port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "cannot hold port " << port;
+}
+
+HeldPort::~HeldPort() {
+    ::close(fd);
+}
+
+uint16_t HeldPort::port() const {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    return ntohs(a.sin_port);
+}
+
+
+UdpGateway::UdpGateway(Segment& segment, const QString& address, uint16_t port, Traffic* traffic,
+                       const std::atomic<uint32_t>* clock)
+    : segment_(segment), traffic_(traffic), clock_(clock) {
+    if (traffic_) {
+        std::lock_guard lock(traffic_->m);
+        traffic_->ports.push_back(port);
+    }
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const sockaddr_in a = addressOf(address, port);
     // Another test of this program may hold the port: wait for it to end.
@@ -359,18 +447,33 @@ UdpGateway::~UdpGateway() {
     ::close(wake_[1]);
 }
 
+void UdpGateway::sendCounted(const void* to, unsigned toLength, const TBytes& bytes) {
+    // Counted before it leaves, so that the engine's side can never be seen ahead of it.
+    if (traffic_) traffic_->add(&Traffic::gatewaySent);
+    ::sendto(fd_, bytes.data(), bytes.size(), 0, static_cast<const sockaddr*>(to), socklen_t(toLength));
+}
+
 void UdpGateway::sendTo(const QString& address, uint16_t port, const TBytes& bytes) {
     const sockaddr_in to = addressOf(address, port);
-    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    sendCounted(&to, sizeof to, bytes);
 }
 
 bool UdpGateway::push(const TBytes& telegram) {
     return segment_.whileListening([&] {
         std::lock_guard lock(peerMutex_);
         if (!peer_) return;
-        ::sendto(fd_, telegram.data(), telegram.size(), 0, reinterpret_cast<const sockaddr*>(peer_->data()),
-                 socklen_t(peer_->size()));
+        sendCounted(peer_->data(), unsigned(peer_->size()), telegram);
     });
+}
+
+void UdpGateway::deliverDue() {
+    if (!clock_) return;
+    std::lock_guard lock(dueMutex_);
+    while (!due_.empty() && int32_t(clock_->load() - std::get<0>(due_.front())) >= 0) {
+        const auto& [at, to, bytes] = due_.front();
+        sendCounted(to.data(), unsigned(to.size()), bytes);
+        due_.pop_front();
+    }
 }
 
 void UdpGateway::run() {
@@ -393,14 +496,22 @@ void UdpGateway::run() {
             const auto* p = reinterpret_cast<const uint8_t*>(&from);
             peer_ = std::vector<uint8_t>(p, p + len);
         }
-        const std::optional<TBytes> a = segment_.answer(TBytes(buffer.begin(), buffer.begin() + n));
-        if (!a) continue;
-        if (segment_.Delay_Ms > 0) {
-            // Late: the wait is cut short by the end of the test.
-            pollfd w{wake_[0], POLLIN, 0};
-            if (::poll(&w, 1, int(segment_.Delay_Ms)) > 0) return;
+        uint32_t late = 0;
+        const std::vector<TBytes> out = segment_.burst(TBytes(buffer.begin(), buffer.begin() + n), &late);
+        if (late > 0 && clock_) {
+            // Late on the test's clock: sent when the clock passes its time.
+            std::lock_guard lock(dueMutex_);
+            const auto* f = reinterpret_cast<const uint8_t*>(&from);
+            for (const TBytes& a : out) due_.emplace_back(clock_->load() + late, std::vector<uint8_t>(f, f + len), a);
+        } else {
+            if (late > 0 && !out.empty()) {
+                // Late in real time: the wait is cut short by the end of the test.
+                pollfd w{wake_[0], POLLIN, 0};
+                if (::poll(&w, 1, int(late)) > 0) return;
+            }
+            for (const TBytes& a : out) sendCounted(&from, len, a);
         }
-        ::sendto(fd_, a->data(), a->size(), 0, reinterpret_cast<const sockaddr*>(&from), len);
+        if (traffic_) traffic_->add(&Traffic::gatewayTaken);
     }
 }
 
@@ -413,12 +524,13 @@ void FakeLine::open(uint16_t, DatagramHandler h) {
 
 void FakeLine::send(const QString&, uint16_t, std::span<const uint8_t> bytes) {
     if (failSends) throw plat::SocketError(QStringLiteral("UDP send failed: test"));
+    ++sends;
     const TBytes q(bytes.begin(), bytes.end());
-    if (segment.Delay_Ms == 0) {
-        segment.exchange(q, [&](const TBytes& a) { handler(a); });
-        return;
+    uint32_t late = 0;
+    for (const TBytes& a : segment.burst(q, &late)) {
+        if (late == 0) handler(a);
+        else due.emplace_back(time.now + late, a);
     }
-    if (const auto a = segment.answer(q)) due.emplace_back(time.now + segment.Delay_Ms, *a);
 }
 
 void FakeLine::deliver() {

@@ -31,8 +31,13 @@ public:
     TUpdateSlaveList progress;
     TUpdateListWirelessSlave heard;
 
+    int failure = -1;  // -1: the interface's own answer
+    QString failureMessage;
+
     bool InScan() const override { return inScan; }
     int Result() const override { return result; }
+    int Failure() const override { return failure >= 0 ? failure : TScanEngineControl::Failure(); }
+    QString Failure_Message() const override { return failureMessage; }
     bool Start_Scan(TMBusScanDecode::TScanType, TMBusScanDecode::TSelectHard, const QString& ip, int32_t b,
                     int32_t p, bool, bool, int32_t cut, bool, uint8_t, bool, TUpdateSlaveList cb) override {
         ++starts;

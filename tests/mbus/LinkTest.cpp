@@ -1,4 +1,5 @@
-// The UDP endpoint over real loopback sockets, and the scan's line with its answer slot.
+// The UDP endpoint over real loopback sockets, and the scan's line with its answer queue.
+#include "FakeGateway.h"
 #include "mbus/MBusLink.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -92,14 +94,14 @@ TEST(UdpEndpoint, LargestDatagramArrivesIntactAndLongerOnesAreDropped) {
     EXPECT_FALSE(inbox.next(50ms).has_value());
 }
 
-TEST(UdpEndpoint, ListenerStopsPromptlyAndReopens) {
+TEST(UdpEndpoint, ListenerStopsWithoutADatagramAndReopens) {
     Inbox inbox;
     auto ep = plat::createUdpEndpoint();
     ep->open(0, inbox.handler());
-    const auto t0 = std::chrono::steady_clock::now();
-    ep->close();
-    const auto took = std::chrono::steady_clock::now() - t0;
-    EXPECT_LT(took, 100ms);
+    // The listener waits for datagrams without a time-out of its own: close must wake it. A close
+    // that waited for a datagram would never return, so the wait is bounded only to end the test.
+    auto closing = std::async(std::launch::async, [&] { ep->close(); });
+    ASSERT_EQ(closing.wait_for(60s), std::future_status::ready) << "close waits for a datagram";
     EXPECT_FALSE(ep->isOpen());
     ep->close();  // a second close does nothing
 
@@ -142,13 +144,32 @@ TEST(UdpEndpoint, AThrowingHandlerDoesNotStopTheListener) {
     EXPECT_EQ(sender->handlerFailures(), 0u);
 }
 
-TEST(MBusLink, AnswerOverLoopbackAndOversizedDatagramIsDropped) {
+namespace {
+
+// The engine's line over a real socket, with the deliveries of its listener counted: a test waits
+// for the listener to have handed a datagram to the link instead of polling the link.
+struct CountedLink {
+    fake::Traffic traffic;
+    TMBusLink link;
+    CountedLink() : link(std::make_unique<fake::CountingEndpoint>(plat::createUdpEndpoint(), traffic)) {}
+    // Until the listener has delivered `n` datagrams since the link was made; the bound only ends a
+    // test whose datagram was lost.
+    bool delivered(uint64_t n) {
+        std::unique_lock lock(traffic.m);
+        return traffic.cv.wait_for(lock, 60s, [&] { return traffic.engineReceived >= n; });
+    }
+};
+
+}  // namespace
+
+TEST(MBusLink, AnswersOverLoopbackInOrderAndOversizedDatagramsAreDropped) {
     // A stand-in gateway that answers the analyzer command with its text.
     auto gateway = plat::createUdpEndpoint();
     Inbox atGateway;
     gateway->open(0, atGateway.handler());
 
-    TMBusLink link(plat::createUdpEndpoint());
+    CountedLink c;
+    TMBusLink& link = c.link;
     link.Open();
     link.Set_IP_Address(kLoopback);
     link.Send_Command(Cmd_Enable_Analyzer.Sent, gateway->localPort());
@@ -156,36 +177,29 @@ TEST(MBusLink, AnswerOverLoopbackAndOversizedDatagramIsDropped) {
     ASSERT_TRUE(cmd.has_value());
     EXPECT_TRUE(Text_Answer_Is(*cmd, Cmd_Enable_Analyzer.Sent));
 
+    // Three datagrams in one burst: the answer queue keeps them all, in order; one too long for the
+    // answer buffer is dropped whole and counted.
     const TBytes answer(Cmd_Enable_Analyzer.Answer.begin(), Cmd_Enable_Analyzer.Answer.end());
     gateway->send(kLoopback, link.Local_Port(), answer);
-    // The listener thread fills the slot; wait for it through the link's own flag.
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (!link.Answer_Arrived() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    TAnswerSlot::TAnswer got = link.Read_Answer();
-    ASSERT_TRUE(got.Arrived);
-    EXPECT_TRUE(Text_Answer_Is(got.Bytes, Cmd_Enable_Analyzer.Answer));
-
-    // Larger than the answer buffer, though the endpoint takes it: dropped, the slot unchanged.
-    link.Send_Command(Cmd_Disable_Analyzer.Sent, gateway->localPort());
-    EXPECT_FALSE(link.Answer_Arrived());
-    gateway->send(kLoopback, link.Local_Port(), pattern(TAnswerSlot::Capacity + 1));
-    while (link.Dropped_Datagrams() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    gateway->send(kLoopback, link.Local_Port(), pattern(TAnswerQueue::Datagram_Size + 1));
+    gateway->send(kLoopback, link.Local_Port(), pattern(TAnswerQueue::Datagram_Size));
+    gateway->send(kLoopback, link.Local_Port(), TBytes{Single_Char});
+    ASSERT_TRUE(c.delivered(4));
     EXPECT_EQ(link.Dropped_Datagrams(), 1u);
-    got = link.Read_Answer();
-    EXPECT_FALSE(got.Arrived);
-    EXPECT_EQ(got.Bytes, answer);
+    EXPECT_EQ(link.Queued(), 3u);
+    EXPECT_EQ(link.Next_Answer(), answer);
+    EXPECT_EQ(link.Next_Answer(), pattern(TAnswerQueue::Datagram_Size));
+    EXPECT_EQ(link.Next_Answer(), TBytes{Single_Char});
+    EXPECT_FALSE(link.Next_Answer().has_value());
 
-    // Exactly the buffer's size still fits.
-    gateway->send(kLoopback, link.Local_Port(), pattern(TAnswerSlot::Capacity));
-    while (!link.Answer_Arrived() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    EXPECT_EQ(link.Read_Answer().Bytes, pattern(TAnswerSlot::Capacity));
-
-    const auto t0 = std::chrono::steady_clock::now();
+    // Closing forgets what was not taken.
+    gateway->send(kLoopback, link.Local_Port(), pattern(4));
+    ASSERT_TRUE(c.delivered(5));
     link.Close();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 100ms);
+    EXPECT_EQ(link.Queued(), 0u);
 }
 
-TEST(MBusLink, SendClearsTheArrivalAndTheLatestAnswerWins) {
+TEST(MBusLink, SendSettlesWhatCameBeforeAndTheWaitRunsFromIt) {
     std::vector<FakeEndpoint::Sent> log;
     uint32_t now = 0xFFFFFFF0u;
     auto fake = std::make_unique<FakeEndpoint>(&log);
@@ -193,12 +207,10 @@ TEST(MBusLink, SendClearsTheArrivalAndTheLatestAnswerWins) {
     TMBusLink link(std::move(fake), [&] { return now; });
     link.Set_IP_Address(QStringLiteral("192.168.1.20"));
 
+    // Datagrams before a send answer an earlier exchange: the send drops them as stale.
     link.On_UDP_Read(TBytes{0x01, 0x02});
     link.On_UDP_Read(TBytes{0xE5});
-    auto a = link.Read_Answer();
-    EXPECT_TRUE(a.Arrived);
-    EXPECT_EQ(a.Bytes, TBytes{0xE5});
-
+    EXPECT_EQ(link.Queued(), 2u);
     link.Set_TimeOut(TimeOut_Short(2400, 0));
     link.Send_Command(Build_REQ_UD2(5, 0), Port_Wired_Scan);
     ASSERT_EQ(log.size(), 1u);
@@ -206,9 +218,9 @@ TEST(MBusLink, SendClearsTheArrivalAndTheLatestAnswerWins) {
     EXPECT_EQ(log[0].port, 10000);
     EXPECT_EQ(log[0].bytes, Build_REQ_UD2(5, 0));
     EXPECT_EQ(link.Start_Send(), 0xFFFFFFF0u);
-    a = link.Read_Answer();
-    EXPECT_FALSE(a.Arrived);
-    EXPECT_EQ(a.Bytes, TBytes{0xE5});  // the bytes stay, only the flag is cleared
+    EXPECT_EQ(link.Queued(), 0u);
+    EXPECT_EQ(link.Stale_Answers(), 2u);
+    EXPECT_FALSE(link.Next_Answer().has_value());
 
     // The wait runs across the counter's wrap.
     now = 0xFFFFFFF0u + 587;
@@ -223,59 +235,127 @@ TEST(MBusLink, SendClearsTheArrivalAndTheLatestAnswerWins) {
     EXPECT_EQ(link.Start_Send(), 0xFFFFFFF0u);
 }
 
-TEST(MBusLink, ListeningRadioRoutesWholeTelegramsOnly) {
+TEST(MBusLink, AStepTakesTheFirstAnswerItsTestLeavesAndDropsTheStaleOnes) {
     std::vector<FakeEndpoint::Sent> log;
     TMBusLink link(std::make_unique<FakeEndpoint>(&log));
-    std::vector<std::pair<TBytes, TRadioModule>> telegrams;
-    auto handler = [&](std::span<const uint8_t> t, TRadioModule m) { telegrams.push_back({TBytes(t.begin(), t.end()), m}); };
+    const TBytes late = fake::rspUd(fake::simpleMeter(1, 0x11111111), fake::hexBytes("04 03 01 00 00 00"), 1);
+    const TBytes own = fake::rspUd(fake::simpleMeter(2, 0x22222222), fake::hexBytes("04 03 02 00 00 00"), 2);
+    const TBytes later = fake::rspUd(fake::simpleMeter(2, 0x22222222), fake::hexBytes("04 03 03 00 00 00"), 2);
+    for (const TBytes& d : {TBytes{Single_Char}, late, own, later}) link.On_UDP_Read(d);
+    const auto fromTwo = [](std::span<const uint8_t> d) { return Is_Single_Char(d) || !RSP_UD_From_Address(d, 2); };
+    EXPECT_EQ(link.Next_Answer(fromTwo), own);
+    EXPECT_EQ(link.Stale_Answers(), 2u);
+    EXPECT_EQ(link.Next_Answer(fromTwo), later);  // the next one stays for the next pass
+    EXPECT_FALSE(link.Next_Answer(fromTwo).has_value());
+}
 
-    const TBytes telit = {0x03, 0x44, 0x01, 0x02, 0x03, 0x50};  // L = 3, length 6
-    const TBytes crafts = {0x03, 0x44, 0x01, 0x02};             // L = 3, length 4
+TEST(MBusLink, AFullQueueDropsItsOldestAndCountsThem) {
+    std::vector<FakeEndpoint::Sent> log;
+    TMBusLink link(std::make_unique<FakeEndpoint>(&log));
+    const size_t n = TAnswerQueue::Capacity + 3;
+    for (size_t i = 0; i < n; ++i) link.On_UDP_Read(TBytes{uint8_t(i), uint8_t(i >> 8)});
+    EXPECT_EQ(link.Queued(), TAnswerQueue::Capacity);
+    EXPECT_EQ(link.Overflowed_Datagrams(), 3u);
+    for (size_t i = 3; i < n; ++i) ASSERT_EQ(link.Next_Answer(), (TBytes{uint8_t(i), uint8_t(i >> 8)})) << i;
+    EXPECT_FALSE(link.Next_Answer().has_value());
+}
 
-    link.Set_Wireless_Receive(TRadioModule::rmTelit, handler);
-    link.On_UDP_Read(telit);
-    link.On_UDP_Read(crafts);  // wrong length for this module: dropped
-    link.Set_Wireless_Receive(TRadioModule::rmRadioCrafts, handler);
-    link.On_UDP_Read(crafts);
-    link.On_UDP_Read(telit);
-    ASSERT_EQ(telegrams.size(), 2u);
-    EXPECT_EQ(telegrams[0].first, telit);
-    EXPECT_EQ(telegrams[0].second, TRadioModule::rmTelit);
-    EXPECT_EQ(telegrams[1].first, crafts);
-    EXPECT_EQ(telegrams[1].second, TRadioModule::rmRadioCrafts);
-    EXPECT_FALSE(link.Answer_Arrived());  // telegrams are not answers
+TEST(MBusLink, TelegramsAmongAnswersAreHeardInOrderAndNeverTaken) {
+    std::vector<FakeEndpoint::Sent> log;
+    TMBusLink link(std::make_unique<FakeEndpoint>(&log));
+    std::vector<TBytes> heard;
+    auto handler = [&](std::span<const uint8_t> t, TRadioModule m) {
+        EXPECT_EQ(m, TRadioModule::rmTelit);
+        heard.emplace_back(t.begin(), t.end());
+    };
+    const TBytes one = {0x0A, 0x44, 1, 2, 3, 4, 5, 6, 7, 8, 0x7A, 0x00, 0x50};  // L = 10, length 13
+    TBytes two = one;
+    two[2] = 9;
+    const TBytes ok(Answer_Telit_OK.begin(), Answer_Telit_OK.end());
 
-    // Listening off: the same datagram is an answer again.
+    // A module answer that came between two telegrams, without a route: all three are answers.
+    for (const TBytes& d : {one, ok, two}) link.On_UDP_Read(d);
+    EXPECT_EQ(link.Next_Answer(), one);
+    link.Settle();
+    EXPECT_EQ(link.Stale_Answers(), 2u);
+
+    // Routed: the step takes the OK; the telegrams reach the handler in their order, on the way
+    // to the answer or when the next send settles the queue.
+    link.Set_Telegram_Route(TRadioModule::rmTelit, handler);
+    for (const TBytes& d : {one, ok, two}) link.On_UDP_Read(d);
+    EXPECT_EQ(link.Next_Answer(), ok);
+    EXPECT_EQ(heard, std::vector<TBytes>{one});
+    link.Send_Command(Cmd_Type_Radio_Module, 5000);
+    EXPECT_EQ(heard, (std::vector<TBytes>{one, two}));
+
+    // Listening begins with the telegrams queued before it, then takes them as they come; what
+    // is no telegram is dropped.
+    for (const TBytes& d : {two, ok, one}) link.On_UDP_Read(d);
+    heard.clear();
+    link.Set_Listening(true);
+    EXPECT_EQ(heard, (std::vector<TBytes>{two, one}));
+    link.On_UDP_Read(two);
+    link.On_UDP_Read(ok);
+    EXPECT_EQ(heard, (std::vector<TBytes>{two, one, two}));
+    EXPECT_EQ(link.Queued(), 0u);
+
+    // Listening off: datagrams queue for the steps again.
     link.Set_Wireless_Receive(std::nullopt);
-    link.On_UDP_Read(crafts);
-    EXPECT_TRUE(link.Answer_Arrived());
-    EXPECT_EQ(telegrams.size(), 2u);
+    link.On_UDP_Read(one);
+    EXPECT_EQ(heard.size(), 3u);
+    EXPECT_EQ(link.Next_Answer(), one);
 
-    EXPECT_TRUE(Is_Wireless_Telegram(telit, TRadioModule::rmTelit));
+    EXPECT_TRUE(Is_Wireless_Telegram(one, TRadioModule::rmTelit));
+    EXPECT_FALSE(Is_Wireless_Telegram(one, TRadioModule::rmRadioCrafts));
     EXPECT_FALSE(Is_Wireless_Telegram({}, TRadioModule::rmTelit));
     EXPECT_FALSE(Is_Wireless_Telegram(TBytes{0xFF}, TRadioModule::rmRadioCrafts));
 }
 
-TEST(AnswerSlot, AReaderNeverSeesHalfADatagram) {
-    // Each datagram is filled with its own length; a torn read would mix two of them.
-    TAnswerSlot slot;
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        for (size_t i = 0; !stop; ++i) {
-            const size_t n = 1 + (i * 997) % TAnswerSlot::Capacity;
-            slot.Store(TBytes(n, uint8_t(n)), true);
-        }
+// The listener queues while the scan's thread takes answers and switches listening on: every
+// datagram is taken whole, exactly once, and in the order it came, whichever side has it.
+TEST(MBusLink, ListenerAndStepTakeEveryDatagramOnceInOrder) {
+    std::vector<FakeEndpoint::Sent> log;
+    TMBusLink link(std::make_unique<FakeEndpoint>(&log));
+    std::mutex m;
+    std::vector<uint32_t> taken;
+    const auto number = [](std::span<const uint8_t> d) {
+        return uint32_t(d[1]) | uint32_t(d[2]) << 8 | uint32_t(d[3]) << 16;
+    };
+    // Telegrams of the Radiocrafts framing, numbered, each filled with its own length so that a torn
+    // datagram shows.
+    const auto telegram = [](uint32_t i) {
+        const size_t n = 5 + i % 200;
+        TBytes t(n, uint8_t(n));
+        t[0] = uint8_t(n - 1);
+        t[1] = uint8_t(i);
+        t[2] = uint8_t(i >> 8);
+        t[3] = uint8_t(i >> 16);
+        return t;
+    };
+    const auto whole = [](std::span<const uint8_t> d) {
+        for (size_t k = 4; k < d.size(); ++k)
+            if (d[k] != uint8_t(d.size())) return false;
+        return true;
+    };
+    link.Set_Telegram_Route(TRadioModule::rmRadioCrafts, [&](std::span<const uint8_t> t, TRadioModule) {
+        EXPECT_TRUE(whole(t));
+        std::lock_guard lock(m);
+        taken.push_back(number(t));
     });
-    size_t bad = 0;
-    for (int r = 0; r < 20000; ++r) {
-        const auto a = slot.Read();
-        for (uint8_t b : a.Bytes)
-            if (b != uint8_t(a.Bytes.size())) {
-                ++bad;
-                break;
-            }
+    constexpr uint32_t kCount = 60000;
+    std::thread listener([&] {
+        for (uint32_t i = 0; i < kCount; ++i) link.On_UDP_Read(telegram(i));
+    });
+    // The step's side: takes answers (there are none: every datagram is a telegram), and turns
+    // listening on and off, as key loads do.
+    for (int round = 0; round < 2000; ++round) {
+        EXPECT_FALSE(link.Next_Answer().has_value());
+        link.Set_Listening(round % 2 == 0);
     }
-    stop = true;
-    writer.join();
-    EXPECT_EQ(bad, 0u);
+    listener.join();
+    link.Settle();
+    link.Set_Listening(true);
+    EXPECT_EQ(link.Overflowed_Datagrams() + taken.size(), kCount);
+    for (size_t k = 1; k < taken.size(); ++k) ASSERT_LT(taken[k - 1], taken[k]) << k;
+    EXPECT_EQ(link.Stale_Answers(), 0u);
 }

@@ -169,9 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"LvarNegativeBcd", "0D 13 D2 34 12", "Volume m3", "-1.234", 2, 0},
         // Text data arrives last character first and is shown in reading order.
         ValueCase{"PlainTextVif", "0D 7C 02 56 6B 02 34 32", "Vif in following String", "24", 21, 0},
-        // A plain-text unit with numeric data: the number, scaled by the VIFE chain.
-        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 74 03 48 52 25 22 15 00 00",
+        // A plain-text unit with numeric data: the text right after the VIF, then the VIFE chain,
+        // which scales the number.
+        ValueCase{"PlainTextUnitNumberScaledByVife", "04 FC 03 48 52 25 74 22 15 00 00",
                   "Vif in following String - Moltiplicative Correction Factor: 10^(-2)", "54.1", 21, 103},
+        ValueCase{"PlainTextUnitTwoVifes", "02 FC 02 43 B0 F4 3E 22 15",
+                  "Vif in following String - Moltiplicative Correction Factor: 10^(-2) - Value at Base Conditions",
+                  "54.1", 21, 103},
         ValueCase{"PlainTextUnitSigned16Bit", "02 7C 01 43 FE FF", "Vif in following String", "-2", 21, 0},
         ValueCase{"PlainTextUnitBcd", "0B 7C 01 43 56 34 12", "Vif in following String", "123456", 21, 0},
         ValueCase{"PlainTextUnitReal", "05 7C 01 43 00 00 C0 3F", "Vif in following String", "1.5", 21, 0},
@@ -222,7 +226,7 @@ TEST(RecordDecode, RecordFieldsOfExtensions) {
 }
 
 TEST(RecordDecode, PlainTextUnitKeepsItsTextBesideTheNumber) {
-    const TVariableList list = decode(hex("04 FC 74 03 48 52 25 22 15 00 00 02 5B 10 00"));
+    const TVariableList list = decode(hex("04 FC 03 48 52 25 74 22 15 00 00 02 5B 10 00"));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].VIF_ASCII, "%RH");
     EXPECT_EQ(list[0].casovif, 101);
@@ -405,6 +409,111 @@ TEST(AnswerRecords, AnswerThatIsNoLongFrameIsNotAnalysable) {
         EXPECT_TRUE(list[0].errata);
         EXPECT_EQ(list[0].sterror, "Non analizabile");
     }
+}
+
+// Humidity and temperature meters name their humidity unit in plain text ("%RH", sent last
+// character first) right after the VIF, with the VIFE that scales the number behind the text. Read
+// the other way round, the length byte would be the VIFE and the walk would stop at the second
+// record of every such frame.
+TEST(AnswerRecords, HumidityMetersWithPlainTextUnitsDecodeWhole) {
+    struct Value {
+        const char* value;
+        const char* desc;
+        const char* unitText;  // VIF_ASCII
+    };
+    const char* const humidity = "Vif in following String - Moltiplicative Correction Factor: 10^(-2)";
+    const char* const temperature = "External Temperature \xC2\xB0" "C";
+    const struct {
+        const char* name;
+        const char* frame;
+        uint8_t primary;
+        std::vector<Value> values;
+    } cases[] = {
+        {"RoomMeterB",
+         "68 53 53 68 08 0B 72 61 15 01 24 96 15 16 00 3F 00 00 00 01 FD 1B 02 02 FC 03 48 52 25 74 22 15 02 65 D3 08 "
+         "22 65 4E 08 12 65 8A 09 22 FC 03 48 52 25 74 A6 0F 12 FC 03 48 52 25 74 A5 18 42 65 C2 08 42 FC 03 48 52 "
+         "25 74 05 15 42 6C 3A 33 01 FD 0E 12 01 FD 0D 03 1F 16",
+         0x0B,
+         {{"2", "Digital Input (Binary)", ""},
+          {"54.1", humidity, "%RH"},
+          {"22.59", temperature, ""},
+          {"21.26", temperature, ""},
+          {"24.42", temperature, ""},
+          {"40.06", humidity, "%RH"},
+          {"63.09", humidity, "%RH"},
+          {"22.42", temperature, ""},
+          {"53.81", humidity, "%RH"},
+          {"26/03/25", "Time Point Date (Type G)", ""},
+          {"18", "Metrology (Firmware) Version Number", ""},
+          {"3", "Hardware Version Number", ""}}},
+        {"RoomMeterC",
+         "68 53 53 68 08 0C 72 62 15 01 24 96 15 16 00 07 00 00 00 01 FD 1B 00 02 FC 03 48 52 25 74 B4 10 02 65 F9 07 "
+         "22 65 5C 07 12 65 9B 08 22 FC 03 48 52 25 74 3C 0D 12 FC 03 48 52 25 74 11 13 42 65 E0 07 42 FC 03 48 52 "
+         "25 74 9E 10 42 6C 3A 33 01 FD 0E 12 01 FD 0D 03 62 16",
+         0x0C,
+         {{"0", "Digital Input (Binary)", ""},
+          {"42.76", humidity, "%RH"},
+          {"20.41", temperature, ""},
+          {"18.84", temperature, ""},
+          {"22.03", temperature, ""},
+          {"33.88", humidity, "%RH"},
+          {"48.81", humidity, "%RH"},
+          {"20.16", temperature, ""},
+          {"42.54", humidity, "%RH"},
+          {"26/03/25", "Time Point Date (Type G)", ""},
+          {"18", "Metrology (Firmware) Version Number", ""},
+          {"3", "Hardware Version Number", ""}}},
+        // Two sensors (subunit 1 in a DIFE) and 32-bit stored values.
+        {"TwoSensorMeter",
+         "68 57 57 68 08 01 72 46 37 28 19 96 15 1B 1B A4 00 00 00 01 FD 1B 01 02 FC 03 48 52 25 74 51 1A 02 65 1C 07 "
+         "82 40 65 0A 05 82 40 FC 03 48 52 25 74 D0 1C 22 65 B1 06 12 65 63 07 04 6D 2A 0E 3A 33 44 65 F4 06 00 00 "
+         "44 FC 03 48 52 25 74 2C 1A 00 00 02 FD 3A 01 00 01 FD 0C 02 F1 16",
+         0x01,
+         {{"1", "Digital Input (Binary)", ""},
+          {"67.37", humidity, "%RH"},
+          {"18.2", temperature, ""},
+          {"12.9", temperature, ""},
+          {"73.76", humidity, "%RH"},
+          {"17.13", temperature, ""},
+          {"18.91", temperature, ""},
+          {"26/03/25 14:42", "Time Point Date and Time (Type F)", ""},
+          {"17.8", temperature, ""},
+          {"67", humidity, "%RH"},
+          {"1", "Dimensionless / No VIF", ""},
+          {"2", "Model Version", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto frame = hex(c.frame);
+        ASSERT_TRUE(Is_RSP_UD(frame));
+        ASSERT_EQ(Read_RSP_UD_Header(frame)->A, c.primary);
+        TVariableList list;
+        EXPECT_TRUE(Decode_Answer_Records(list, frame, wired()));
+        ASSERT_EQ(list.size(), c.values.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_FALSE(list[i].errata) << list[i].sterror.toStdString();
+            EXPECT_EQ(list[i].ValueStr.toStdString(), c.values[i].value);
+            EXPECT_EQ(list[i].Desc_Type_Data.toStdString(), c.values[i].desc);
+            EXPECT_EQ(list[i].VIF_ASCII.toStdString(), c.values[i].unitText);
+            if (list[i].VIF_ASCII.isEmpty()) continue;
+            EXPECT_EQ(list[i].casovif, 101);
+            EXPECT_EQ(list[i].type_data, 21);
+            EXPECT_EQ(list[i].Type_Data_Vife, 103);
+            EXPECT_EQ(list[i].VIFE, "$74 ");
+        }
+    }
+    // The sensor and storage fields of the third meter's records.
+    const auto frame = hex(cases[2].frame);
+    TVariableList list;
+    Decode_Answer_Records(list, frame, wired());
+    ASSERT_EQ(list.size(), 12u);
+    EXPECT_EQ(list[3].device, 1);
+    EXPECT_EQ(list[4].device, 1);
+    EXPECT_EQ(list[8].storage_number, 1u);
+    EXPECT_EQ(list[9].storage_number, 1u);
+    EXPECT_EQ(list[5].function_fild, 2);  // minimum
+    EXPECT_EQ(list[6].function_fild, 1);  // maximum
 }
 
 TEST(RecordDecode, TenExtensionsAreStillAccepted) {

@@ -21,8 +21,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -217,16 +219,27 @@ TEST_F(ScanDecode, UdpPortOutsideItsRangeIsRefused) {
     w->XML_Code_Dev = 3;  // a family whose port box keeps what is typed
     w->show();
     w->CB_ScanMethod->setCurrentIndex(1);
-    for (const char* bad : {"0", "65536", "port", ""}) {
+    // The message names the range the check keeps: the numbers just outside it are refused with
+    // the message, the bounds themselves start the scan.
+    const QRegularExpressionMatch range =
+        QRegularExpression(QStringLiteral("between (\\d+) and (\\d+)")).match(Port_Range_Text());
+    ASSERT_TRUE(range.hasMatch()) << Port_Range_Text().toStdString();
+    const int low = range.captured(1).toInt(), high = range.captured(2).toInt();
+    for (const QString& bad : {QString::number(low - 1), QString::number(high + 1), QStringLiteral("port"), QString()}) {
         rec.clear();
-        w->E_Port->setText(QString::fromLatin1(bad));
+        w->E_Port->setText(bad);
         w->Btn_StartScan->click();
-        EXPECT_EQ(rec.errors(), QStringList{Text_Table[3338]}) << bad;
+        EXPECT_EQ(rec.errors(), QStringList{Port_Range_Text()}) << bad.toStdString();
     }
     EXPECT_EQ(engine->wirelessStarts, 0);
-    w->E_Port->setText(QStringLiteral("65535"));
-    w->Btn_StartScan->click();
-    EXPECT_EQ(engine->port, 65535);
+    for (const int good : {high, low}) {
+        w->E_Port->setText(QString::number(good));
+        w->Btn_StartScan->click();
+        EXPECT_EQ(engine->port, good);
+        finishScan();
+        w->Btn_NewScan->click();
+    }
+    EXPECT_EQ(engine->wirelessStarts, 2);
 }
 
 TEST_F(ScanDecode, FailedScanAndStartWhileScanning) {
@@ -243,7 +256,76 @@ TEST_F(ScanDecode, FailedScanAndStartWhileScanning) {
     rec.clear();
     finishScan(2);
     EXPECT_EQ(rec.errors(), QStringList{Text_Table[3329]});
-    EXPECT_EQ(w->Window_State, 1);
+    // The meter found before the failure stays listed.
+    EXPECT_EQ(w->Window_State, 3);
+    EXPECT_EQ(w->L_Num_Slave->text(), QStringLiteral("1"));
+}
+
+// A scan that fails keeps what it found, listed and saveable as after a normal end, and says why it
+// failed: "device not found" only when the device did not answer.
+TEST_F(ScanDecode, FailedScanKeepsItsMetersAndNamesItsCause) {
+    struct Case {
+        const char* name;
+        bool wireless;
+        int failure;
+        QString detail;
+        int meters;
+        QString message;
+        int state;
+    };
+    const QString device = Text_Table[3329];
+    const Case cases[] = {
+        {"wired, device silent, nothing found", false, TMBusScanDecode::sfDevice, {}, 0, device, 1},
+        {"wired, send failed after two meters", false, TMBusScanDecode::sfTransport,
+         QStringLiteral("UDP send failed: Network is unreachable (101)"), 2,
+         QStringLiteral("The scan ended: the gateway could not be reached (UDP send failed: Network is unreachable "
+                        "(101))."),
+         3},
+        {"wireless, key refused", true, TMBusScanDecode::sfKeyLoad, {}, 2,
+         QStringLiteral("The radio module did not take the key, so the scan ended. The meters heard so far stay "
+                        "listed."),
+         5},
+        {"wireless, module silent after a meter was heard", true, TMBusScanDecode::sfDevice, {}, 1, device, 5},
+        {"wireless, nothing heard", true, TMBusScanDecode::sfDevice, {}, 0, device, 1},
+        {"report not written", false, TMBusScanDecode::sfReport, {}, 1,
+         QStringLiteral("The scan ended, but its report could not be written."), 3},
+    };
+    w->Form_Type = 1;
+    w->show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        w->CB_ScanMethod->setCurrentIndex(c.wireless ? 1 : 0);
+        w->Btn_StartScan->click();
+        for (int i = 0; i < c.meters; ++i) {
+            if (c.wireless) {
+                putWireless(i, i == 0);
+                engine->heard(i, nullptr);
+            } else {
+                g_MBusSlaveList.Add(wiredMeter(i + 1, 2));
+            }
+        }
+        applyReports();
+        rec.clear();
+        engine->failure = c.failure;
+        engine->failureMessage = c.detail;
+        finishScan(2);
+        EXPECT_EQ(rec.errors(), QStringList{c.message});
+        EXPECT_EQ(w->Window_State, c.state);
+        if (c.meters == 0) continue;
+        if (c.wireless) {
+            EXPECT_EQ(w->SG_Wireless->RowCount(), c.meters + 1);
+        } else {
+            EXPECT_EQ(w->L_Num_Slave->text(), QString::number(c.meters));
+        }
+        // Saved as after a normal end.
+        QFile::remove(w->FileName_MBus);
+        rec.clear();
+        w->Btn_SaveConf->click();
+        EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+        const QByteArray xml = testing_support::readAll(w->FileName_MBus);
+        EXPECT_EQ(xml.count("<Nodo "), c.meters);
+        w->Btn_NewScan->click();
+    }
 }
 
 TEST_F(ScanDecode, NotNumbersFallBackToTheDesignedBaudAndCut) {
@@ -265,7 +347,7 @@ TEST_F(ScanDecode, PrimaryScanLinesAreDrawnBlueAndRedInTwoParts) {
     applyReports();
     ASSERT_EQ(lines(), (QStringList{QStringLiteral("ID = 5\t"), QStringLiteral("ID = 6\t[NOT FOUND]")}));
 
-    QTest::qWait(20);
+    QCoreApplication::processEvents();  // the list lays out its new lines before it is drawn
     const QImage image = w->LB_AvailableDevice->viewport()->grab().toImage();
     auto count = [&](int row, bool left, auto pred) {
         const QRect r = w->LB_AvailableDevice->visualItemRect(w->LB_AvailableDevice->item(row));
@@ -642,7 +724,9 @@ TEST_F(ScanDecode, Screenshot) {
     if (shots.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save pictures of the window";
     const int hold = qEnvironmentVariableIntValue("SCREENSHOT_HOLD_MS");
     auto save = [&](const char* name) {
-        QTest::qWait(50 + hold);
+        QCoreApplication::processEvents();
+        // Only for a person looking on: the window stays as shown for the time asked.
+        if (hold > 0) QTest::qWait(hold);
         EXPECT_TRUE(w->grab().save(QString::fromLocal8Bit(shots) + u'/' + QString::fromLatin1(name)));
     };
     w->Form_Type = 1;

@@ -1,6 +1,8 @@
 // The Scan & Decode window's result trees: the nodes and captions of the found meters, lazy
 // captions for a large scan, and ticks that reach the saved file and the wireless meters.
 #include "FakeGateway.h"
+#include "RunEvents.h"
+#include "platform/Guard.h"
 #include "mbus/MBusFrames.h"
 #include "mbus/MBusNetwork.h"
 #include "mbus/UInsertKeyWireless.h"
@@ -27,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
 #include <chrono>
 
 using namespace scan_fake;
@@ -218,45 +221,61 @@ TEST_F(ScanDecodeTree, WirelessTreeOfTheClickedRowAndItsTicks) {
 // End to end: the window on the real engine against the fake gateway over loopback sockets.
 namespace {
 
-template <typename P>
-bool waitUntil(P pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+using testing_support::runEventsUntil;
 
+// The window on the real engine; the engine's waits run on the quiet clock (fake::QuietClock).
 class ScanDecodeLive : public ::testing::Test {
 protected:
     void SetUp() override {
         Load_Default_Language();
         g_MBusSlaveList.Clear();
-        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway);
+        g_WMBusSlaveList.Clear();
+        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway, mbus::Port_Wired_Scan, &traffic, &clock.now);
+        clock.scanning = [this] {
+            const TScanEngineControl* e = engine.load();
+            return e && e->InScan();
+        };
+        clock.onMove = [this] {
+            gateway->deliverDue();
+            if (radio) radio->deliverDue();
+        };
         mbus::TScanEngineSetup setup;
-        setup.Local_Address = kOwn;
-        setup.Timing.Pause_Primary_Ms = 2;
-        setup.Timing.Step_Ms = 1;
-        setup.Timing.Idle_Ms = 1;
-        w = std::make_unique<TFScanDecode>(nullptr, Make_Scan_Engine(setup));
+        setup.Timing.Ticks = [this] { return clock.now.load(); };
+        setup.Timing.Sleep = [this](uint32_t ms) { clock.sleep(ms); };
+        setup.Make_Endpoint = [this] {
+            auto e = std::make_unique<fake::CountingEndpoint>(plat::createUdpEndpoint(kOwn), traffic);
+            endpoint = e.get();
+            return e;
+        };
+        auto e = Make_Scan_Engine(setup);
+        engine = e.get();
+        w = std::make_unique<TFScanDecode>(nullptr, std::move(e));
         w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
         w->show();
         const QStringList parts = kGateway.split(u'.');
         for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
     }
     void TearDown() override {
+        engine = nullptr;
         w.reset();
+        radio.reset();
         gateway.reset();
+        EXPECT_FALSE(clock.stuck) << "a datagram was lost on the way";
         g_MBusSlaveList.Clear();
+        g_WMBusSlaveList.Clear();
     }
 
     const QString kGateway = testing_support::loopbackPeer("test_mbus");
     const QString kOwn = testing_support::loopbackOwn("test_mbus");
     QTemporaryDir dir;
     RecordingDialogs rec;
+    fake::Traffic traffic;
+    fake::QuietClock clock{traffic};
     fake::Segment segment;
     std::unique_ptr<fake::UdpGateway> gateway;
+    std::unique_ptr<fake::UdpGateway> radio;  // the gateway's radio port, when a test needs it
+    std::atomic<TScanEngineControl*> engine{nullptr};
+    fake::CountingEndpoint* endpoint = nullptr;
     std::unique_ptr<TFScanDecode> w;
 };
 
@@ -264,9 +283,9 @@ TEST_F(ScanDecodeLive, ScanFindsTheMetersAndTheSavedFileReadsBack) {
     segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2)};
     w->BtnClick(w->Btn_StartScan);
     ASSERT_EQ(w->Window_State, 2);
-    ASSERT_TRUE(waitUntil([&] { return g_MBusSlaveList.Count() == 2; }));
+    ASSERT_TRUE(runEventsUntil([&] { return g_MBusSlaveList.Count() == 2; }));
     w->BtnClick(w->Btn_StopScan);
-    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 3; }));
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State == 3; }));
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     EXPECT_EQ(w->L_Num_Slave->text(), QStringLiteral("2"));
     EXPECT_EQ(w->VST->RootNodeCount(), 2u);
@@ -315,6 +334,65 @@ TEST_F(ScanDecodeLive, ScanFindsTheMetersAndTheSavedFileReadsBack) {
     g_MBusFile = savedMBusFile;
 }
 
+// A wired scan whose line fails after two meters answered: the user is told why, the two meters stay
+// listed in the tree and are saved as after a normal end.
+TEST_F(ScanDecodeLive, ScanFailingMidWayKeepsItsMetersListedAndSaveable) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2)};
+    ASSERT_TRUE(endpoint);
+    // The analyzer, the line settings, the broadcast and addresses 0 to 2 go out; address 3 fails.
+    endpoint->failFrom = 6;
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State != 2; }));
+    EXPECT_EQ(rec.errors(), QStringList{Scan_Failure_Text(mbus::TMBusScanDecode::sfTransport,
+                                                          QStringLiteral("UDP send failed: Network is unreachable (101)"))});
+    EXPECT_NE(rec.errors().value(0), Text_Table[3329]);
+    EXPECT_EQ(w->Window_State, 3);
+    EXPECT_EQ(w->L_Num_Slave->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->VST->RootNodeCount(), 2u);
+
+    rec.clear();
+    w->BtnClick(w->Btn_SaveConf);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+    const mbus::TNetworkRead read = mbus::Read_Network(w->FileName_MBus);
+    ASSERT_EQ(read.Nodes.size(), 2u);
+    EXPECT_EQ(read.Nodes[0].Node_ID_Primary, 1);
+    EXPECT_EQ(read.Nodes[1].Node_ID_Primary, 2);
+    EXPECT_EQ(read.Nodes[1].Var_List.size(), 3u);
+}
+
+// A wireless start on a port another program holds fails with the system's message; the wired scan
+// started next binds as if no wireless scan had been asked for, and finds its meters.
+TEST_F(ScanDecodeLive, FailedWirelessBindLeavesTheNextWiredScanWorking) {
+    segment.Meters = {fake::simpleMeter(1, 0x11111111)};
+    w->hide();
+    w->Form_Type = 1;
+    w->XML_Code_Dev = 3;  // a family whose port box keeps what is typed
+    w->show();
+    const QStringList parts = kGateway.split(u'.');
+    for (int i = 0; i < 4; ++i) w->E_IP[size_t(i)]->setText(parts[i]);
+    w->CB_ScanMethod->setCurrentIndex(1);
+    {
+        fake::HeldPort held(kOwn);
+        w->E_Port->setText(QString::number(held.port()));
+        // As the button's own handler runs it: what the start throws is shown to the user.
+        plat::guarded([&] { w->BtnClick(w->Btn_StartScan); });
+        ASSERT_EQ(rec.errors().size(), 1);
+        EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("Address already in use"))) << rec.errors()[0].toStdString();
+        EXPECT_EQ(w->Window_State, 1);
+        EXPECT_FALSE(w->Engine().InScan());
+    }
+    rec.clear();
+    w->CB_ScanMethod->setCurrentIndex(0);
+    plat::guarded([&] { w->BtnClick(w->Btn_StartScan); });
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    ASSERT_EQ(w->Window_State, 2);
+    ASSERT_TRUE(runEventsUntil([&] { return g_MBusSlaveList.Count() == 1; }));
+    w->BtnClick(w->Btn_StopScan);
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State == 3; }));
+    EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
+    EXPECT_EQ(w->VST->RootNodeCount(), 1u);
+}
+
 // The window on the real engine and the fake gateway, to try by hand for SCANDECODE_LOOK_SECONDS:
 // three wired meters, and a radio meter heard every two seconds whose key is
 // 0102030405060708090A0B0C0D0E0F11. Both scans are offered.
@@ -329,12 +407,12 @@ TEST_F(ScanDecodeLive, Look) {
     FModbusStartAdd_SD = &addresses;
     segment.Meters = {fake::simpleMeter(1, 0x11111111), fake::documentationMeter(2), fake::simpleMeter(4, 0x44444444)};
     segment.Module = fake::Segment::Radio::Telit;
-    fake::UdpGateway radio(segment, kGateway, 10001);
+    radio = std::make_unique<fake::UdpGateway>(segment, kGateway, 10001, &traffic, &clock.now);
     const mbus::TBytes telegram = fake::hexBytes(
         "31 44 93 15 78 56 34 12 33 03 8C 20 2B 7A 2A 00 20 05 59 23 C9 5A AA 26 D1 B2 E7 49 3B 01 3E C4 A6 F6 "
         "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
     QTimer heard;
-    QObject::connect(&heard, &QTimer::timeout, [&] { radio.push(telegram); });
+    QObject::connect(&heard, &QTimer::timeout, [&] { radio->push(telegram); });
     heard.start(2000);
     w->hide();
     w->Form_Type = 1;

@@ -2,6 +2,7 @@
 // radio module over loopback sockets. Apart from the tree tests: the grid and the tree name an
 // alignment type alike.
 #include "FakeGateway.h"
+#include "RunEvents.h"
 #include "controls/FadeButton.h"
 #include "grid/ExGrid.h"
 #include "mbus/MBusMeters.h"
@@ -24,22 +25,15 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
+#include <atomic>
+#include <functional>
 
 using mbus::TMBusScanDecode;
 using testing_support::RecordingDialogs;
 
 namespace {
 
-template <typename P>
-bool waitUntil(P pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+using testing_support::runEventsUntil;
 
 // The open metering example for security mode 5 behind an extended link layer, with the Telit
 // trailer; its key is 0102030405060708090A0B0C0D0E0F11.
@@ -49,29 +43,20 @@ mbus::TBytes encryptedTelegram() {
         "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
 }
 
-// The real engine, as the window drives it, telling the test when its Telit steps listen.
-class ListeningEngine final : public TScanEngine {
-public:
-    using TScanEngine::TScanEngine;
-    // The engine takes telegrams once its own step listens, a little after the module has said "OK".
-    bool Listening() const { return Scan().FInScan && Scan().Step_Scan == Telit_Listening_Step; }
+// A readable telegram of another meter (87654321), with the Telit trailer.
+mbus::TBytes readableTelegram() {
+    return fake::hexBytes("14 44 2D 2C 21 43 65 87 01 07 7A 2A 00 00 00 04 13 10 27 00 00 00 50");
+}
 
-private:
-    static constexpr int32_t Telit_Listening_Step = 134;
-};
-
+// The window on the real engine, against the gateway's radio module over loopback sockets; the
+// engine's waits run on the quiet clock (fake::QuietClock).
 class ScanDecodeWirelessLive : public ::testing::Test {
 protected:
-    // The meter sends until `pred` holds, as a meter does every few seconds; a telegram that comes
-    // while the engine talks to the module is an answer to it, so the meter sends while it listens.
-    template <typename P>
-    bool hearUntil(P pred) {
-        return waitUntil([&] {
-            if (pred()) return true;
-            if (engine->Listening()) radio->push(encryptedTelegram());
-            QTest::qWait(20);
-            return pred();
-        });
+    // The meter sends once; the module hands it on while it listens, and the engine hears it
+    // whatever step it is in.
+    bool hear(const mbus::TBytes& telegram, const std::function<bool()>& pred) {
+        if (!radio->push(telegram)) return false;
+        return runEventsUntil(pred);
     }
 
     void SetUp() override {
@@ -81,12 +66,19 @@ protected:
         FInsertKeyWireless = new TFInsertKeyWireless();
         segment.Module = fake::Segment::Radio::Telit;
         // The gateway's radio port is the one the window offers this gateway.
-        radio = std::make_unique<fake::UdpGateway>(segment, kGateway, 10001);
+        radio = std::make_unique<fake::UdpGateway>(segment, kGateway, 10001, &traffic, &clock.now);
+        clock.scanning = [this] {
+            const TScanEngineControl* e = engine.load();
+            return e && e->InScan();
+        };
+        clock.onMove = [this] { radio->deliverDue(); };
         mbus::TScanEngineSetup setup;
-        setup.Local_Address = kOwn;
-        setup.Timing.Step_Ms = 1;
-        setup.Timing.Idle_Ms = 1;
-        auto e = std::make_unique<ListeningEngine>(setup);
+        setup.Timing.Ticks = [this] { return clock.now.load(); };
+        setup.Timing.Sleep = [this](uint32_t ms) { clock.sleep(ms); };
+        setup.Make_Endpoint = [this] {
+            return std::make_unique<fake::CountingEndpoint>(plat::createUdpEndpoint(kOwn), traffic);
+        };
+        auto e = Make_Scan_Engine(setup);
         engine = e.get();
         w = std::make_unique<TFScanDecode>(nullptr, std::move(e));
         w->FileName_MBus = dir.filePath(QStringLiteral("M_Bus.xml"));
@@ -97,8 +89,10 @@ protected:
         w->CB_ScanMethod->setCurrentIndex(1);
     }
     void TearDown() override {
+        engine = nullptr;
         w.reset();
         radio.reset();
+        EXPECT_FALSE(clock.stuck) << "a datagram was lost on the way";
         delete FInsertKeyWireless;
         FInsertKeyWireless = nullptr;
         g_WMBusSlaveList.Clear();
@@ -109,9 +103,11 @@ protected:
     const QString kOwn = testing_support::loopbackOwn("test_mbus");
     QTemporaryDir dir;
     RecordingDialogs rec;
+    fake::Traffic traffic;
+    fake::QuietClock clock{traffic};
     fake::Segment segment;
     std::unique_ptr<fake::UdpGateway> radio;
-    ListeningEngine* engine = nullptr;
+    std::atomic<TScanEngineControl*> engine{nullptr};
     std::unique_ptr<TFScanDecode> w;
 };
 
@@ -120,9 +116,9 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
     ASSERT_EQ(w->E_Port->text(), QStringLiteral("10001"));
     w->BtnClick(w->Btn_StartScan);
     ASSERT_EQ(w->Window_State, 4);
-    ASSERT_TRUE(waitUntil([&] { return segment.radioListening(); }));
+    ASSERT_TRUE(runEventsUntil([&] { return segment.radioListening(); }));
 
-    ASSERT_TRUE(hearUntil([&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
+    ASSERT_TRUE(hear(encryptedTelegram(), [&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
     EXPECT_EQ(w->SG_Wireless->Cells(8, 1), QStringLiteral("12345678"));
     EXPECT_EQ(cellColor(*w->SG_Wireless, 0, 1), plat::TColor(0xB9BBFF));
     int image = -1;
@@ -135,10 +131,10 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
     });
     w->SG_WirelessDblClickCell(1, 4);
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
-    ASSERT_TRUE(waitUntil([&] { return segment.keysLoaded().size() == 1 && segment.radioListening(); }));
+    ASSERT_TRUE(runEventsUntil([&] { return segment.keysLoaded().size() == 1 && segment.radioListening(); }));
     EXPECT_EQ(segment.keysLoaded()[0].Key, fake::hexBytes("0102030405060708090A0B0C0D0E0F11"));
 
-    ASSERT_TRUE(hearUntil([&] { return cellColor(*w->SG_Wireless, 0, 1) == plat::TColor(0xA8FFA8); }));
+    ASSERT_TRUE(hear(encryptedTelegram(), [&] { return cellColor(*w->SG_Wireless, 0, 1) == plat::TColor(0xA8FFA8); }));
     EXPECT_EQ(w->SG_Wireless->RowCount(), 2) << "heard again: the same row";
     EXPECT_TRUE(w->SG_Wireless->GetImageIdx(12, 1, image));
     EXPECT_EQ(image, 1);
@@ -150,7 +146,7 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
     EXPECT_EQ(read->ValueStr, QStringLiteral("28504.27"));
 
     w->BtnClick(w->Btn_StopScan);
-    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 5; }));
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State == 5; }));
     EXPECT_FALSE(segment.radioListening());
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
 
@@ -168,10 +164,10 @@ TEST_F(ScanDecodeWirelessLive, MeterKeyedInTheWindowIsReadNextTime) {
 // A key typed while the scan no longer listens is refused by the engine, and the user is told.
 TEST_F(ScanDecodeWirelessLive, KeyAfterTheScanEndedIsRefusedAloud) {
     w->BtnClick(w->Btn_StartScan);
-    ASSERT_TRUE(waitUntil([&] { return segment.radioListening(); }));
-    ASSERT_TRUE(hearUntil([&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
+    ASSERT_TRUE(runEventsUntil([&] { return segment.radioListening(); }));
+    ASSERT_TRUE(hear(encryptedTelegram(), [&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
     w->BtnClick(w->Btn_StopScan);
-    ASSERT_TRUE(waitUntil([&] { return w->Window_State == 5; }));
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State == 5; }));
 
     QTimer::singleShot(0, [&] {
         FInsertKeyWireless->E_Key->setText(QStringLiteral("0102030405060708090A0B0C0D0E0F11"));
@@ -180,6 +176,40 @@ TEST_F(ScanDecodeWirelessLive, KeyAfterTheScanEndedIsRefusedAloud) {
     w->SG_WirelessDblClickCell(1, 4);
     EXPECT_EQ(rec.errors(), QStringList{Key_Refused_Text()});
     EXPECT_TRUE(segment.keysLoaded().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The module refuses a key the user typed: the scan ends, as a key load that fails must, with the
+// message of that cause; both meters heard stay in the table and are saved as after a normal end.
+TEST_F(ScanDecodeWirelessLive, RefusedKeyEndsTheScanAndKeepsTheMetersSaveable) {
+    segment.Refuse_Keys = true;
+    w->BtnClick(w->Btn_StartScan);
+    ASSERT_TRUE(runEventsUntil([&] { return segment.radioListening(); }));
+    ASSERT_TRUE(hear(encryptedTelegram(), [&] { return !w->SG_Wireless->Cells(0, 1).isEmpty(); }));
+    ASSERT_TRUE(hear(readableTelegram(), [&] { return w->SG_Wireless->RowCount() == 3; }));
+
+    QTimer::singleShot(0, [&] {
+        FInsertKeyWireless->E_Key->setText(QStringLiteral("0102030405060708090A0B0C0D0E0F11"));
+        FInsertKeyWireless->Btn_OK->click();
+    });
+    w->SG_WirelessDblClickCell(1, 4);
+    EXPECT_TRUE(rec.shown.empty()) << "the engine took the key: " << rec.texts().join(u'|').toStdString();
+    ASSERT_TRUE(runEventsUntil([&] { return w->Window_State == 5; }));
+    EXPECT_EQ(rec.errors(), QStringList{Scan_Failure_Text(mbus::TMBusScanDecode::sfKeyLoad, {})});
+    EXPECT_NE(rec.errors().value(0), Text_Table[3329]);
+    EXPECT_FALSE(segment.configurationOn());
+    EXPECT_EQ(w->SG_Wireless->RowCount(), 3);
+    EXPECT_EQ(w->SG_Wireless->Cells(8, 1), QStringLiteral("12345678"));
+    EXPECT_EQ(w->SG_Wireless->Cells(8, 2), QStringLiteral("87654321"));
+
+    rec.clear();
+    w->BtnClick(w->Btn_SaveConf);
+    EXPECT_EQ(rec.texts(), QStringList{Text_Table[3330]});
+    const mbus::TNetworkRead saved = mbus::Read_Network(w->FileName_MBus);
+    ASSERT_EQ(saved.Nodes.size(), 2u);
 }
 
 }  // namespace

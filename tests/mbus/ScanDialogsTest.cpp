@@ -293,7 +293,7 @@ TEST_F(StartAddressDialog, TheUserEditsTheAddressColumnOnly) {
     fill(d, {"1", "1", "60000"});
     d.show();
     d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d, 60000));  // the bound only ends a broken test
     d.sga->setFocus();
     d.sga->SetRow(1);
     d.sga->SetCol(0);
@@ -337,7 +337,7 @@ TEST_F(ScanDialogs, Screenshot) {
     // Shown first: the buttons paint themselves only on a shown window.
     const auto save = [&](plat::TForm& form, const char* name) {
         form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, 60000));  // the bound only ends a broken test
         EXPECT_TRUE(form.grab().save(folder + u'/' + QString::fromLatin1(name)));
         form.hide();
     };

@@ -1,5 +1,7 @@
 // The scan engine's own thread over real loopback sockets against a fake gateway thread, and over
-// a pseudo-terminal as its serial port.
+// a pseudo-terminal as its serial port. The engine's waits run on a clock that moves only while
+// nothing is under way on the sockets (fake::QuietClock): what the engine sees never depends on how
+// loaded the machine is.
 #include "FakeGateway.h"
 #include "mbus/CommInt.h"
 #include "mbus/MBusMeters.h"
@@ -9,12 +11,18 @@
 #include "tests/support/Loopback.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
+#include <future>
+#include <map>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,23 +36,6 @@ const QString kGateway = testing_support::loopbackPeer("test_mbus");
 const QString kOwn = testing_support::loopbackOwn("test_mbus");
 
 using Report = std::array<int, 4>;
-
-// Real time, but every wait of the engine 5 times shorter: one real millisecond is 5 ticks. The
-// happy paths never run into a wait, so a loaded machine only makes them slower.
-constexpr uint32_t kScale = 5;
-
-TScanTiming fastTiming() {
-    TScanTiming t;
-    t.Ticks = [] {
-        using namespace std::chrono;
-        return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() * kScale);
-    };
-    t.Pause_Primary_Ms = 2;
-    t.Pause_Secondary_Ms = 2;
-    t.Step_Ms = 1;
-    t.Idle_Ms = 1;
-    return t;
-}
 
 struct Reports {
     std::mutex m;
@@ -60,48 +51,104 @@ struct Reports {
             if (throwing) throw std::runtime_error("the window is gone");
         };
     }
+    // Until `n` reports came; the bound only ends a test whose engine went wrong.
+    bool waitFor(size_t n) {
+        std::unique_lock lock(m);
+        return cv.wait_for(lock, 60s, [&] { return got.size() >= n; });
+    }
     std::vector<Report> all() {
         std::lock_guard lock(m);
         return got;
     }
 };
 
-// Waits for a condition the engine's threads bring about; false after the deadline.
-template <typename P>
-bool waitFor(P pred, std::chrono::milliseconds limit = 20s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
+// The meters the wireless callback heard, with the thread each report came on.
+struct Heard {
+    std::mutex m;
+    std::vector<std::tuple<int, uint32_t, std::thread::id>> got;  // index, meter address (0 without one), thread
+    TUpdateListWirelessSlave recorder() {
+        return [this](int index, const TSlave_wMBus* meter) {
+            std::lock_guard lock(m);
+            got.emplace_back(index, meter ? meter->ALA_Address : 0u, std::this_thread::get_id());
+        };
     }
-    return true;
-}
+    size_t count() {
+        std::lock_guard lock(m);
+        return got.size();
+    }
+};
 
+// The gateway on its loopback address, the engine on its own, both on the quiet clock.
 struct Rig {
+    fake::Traffic traffic;
+    fake::QuietClock clock{traffic};
     Segment segment;
     TMBusSlaveList wired;
     TWMBusSlaveList wireless;
     Reports reports;
+    Heard heard;
     std::unique_ptr<fake::UdpGateway> gateway;
+    std::atomic<TMBusScanDecode*> scanning{nullptr};
     std::unique_ptr<TMBusScanDecode> engine;
 
-    explicit Rig(TScanTiming timing = fastTiming()) {
-        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway);
+    explicit Rig(uint16_t gatewayPort = Port_Wired_Scan, std::optional<TScanTiming> timing = std::nullopt) {
+        gateway = std::make_unique<fake::UdpGateway>(segment, kGateway, gatewayPort, &traffic, &clock.now);
+        clock.scanning = [this] {
+            const TMBusScanDecode* e = scanning.load();
+            return e && e->FInScan;
+        };
+        clock.onMove = [this] { gateway->deliverDue(); };
         TScanEngineSetup setup;
-        setup.Timing = std::move(timing);
-        setup.Local_Address = kOwn;
+        if (timing) {
+            setup.Timing = *timing;
+        } else {
+            setup.Timing.Ticks = [this] { return clock.now.load(); };
+            setup.Timing.Sleep = [this](uint32_t ms) { clock.sleep(ms); };
+        }
+        setup.Make_Endpoint = [this] {
+            return std::make_unique<fake::CountingEndpoint>(plat::createUdpEndpoint(kOwn), traffic);
+        };
         setup.Wired_List = &wired;
         setup.Wireless_List = &wireless;
         engine = std::make_unique<TMBusScanDecode>(setup);
+        scanning = engine.get();
     }
-    ~Rig() { engine.reset(); }
+    ~Rig() {
+        scanning = nullptr;
+        engine.reset();
+        EXPECT_FALSE(clock.stuck) << "a datagram was lost on the way";
+    }
 
     bool start(bool throwing = false, const QString& ip = kGateway) {
         return engine->Start_Scan(TMBusScanDecode::saPrimaryAddress, TMBusScanDecode::shEthernet, ip, 2400, 1, false,
                                   false, 3, false, 0, false, reports.recorder(throwing));
     }
+    bool startWireless(uint16_t port, int32_t mode = wMBus_Mode_T) {
+        return engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, port, mode, 0, false,
+                                           heard.recorder(), false);
+    }
+    // Waits on the engine's passes; the bound only ends a test whose engine went wrong.
+    bool waitFor(const std::function<bool()>& pred) { return clock.waitFor(pred); }
     bool ended() { return waitFor([&] { return !engine->FInScan; }); }
 };
+
+// A readable telegram of meter id (CI 0x7A, no encryption, one volume record of 10000 l), as the
+// module frames it: the Telit adds two trailer bytes outside its L field, the Radiocrafts one inside.
+TBytes telegram(uint32_t id, TRadioModule module = TRadioModule::rmTelit) {
+    TBytes t = fake::hexBytes("14 44 2D 2C 78 56 34 12 01 07 7A 2A 00 00 00 04 13 10 27 00 00 00 50");
+    for (int i = 0; i < 4; ++i) t[size_t(4 + i)] = uint8_t(id >> (8 * i));
+    if (module == TRadioModule::rmRadioCrafts) {
+        t.erase(t.end() - 2);
+        t[0] = uint8_t(t.size() - 1);
+    }
+    return t;
+}
+
+std::vector<uint32_t> addresses(TWMBusSlaveList& list) {
+    std::vector<uint32_t> out;
+    for (int i = 0; i < list.Count(); ++i) out.push_back(list.Snapshot(i)->ALA_Address);
+    return out;
+}
 
 }  // namespace
 
@@ -111,7 +158,7 @@ TEST(ScanEngineThread, PrimaryScanOverSocketsFindsTwoMeters) {
     r.engine->Event_Run->SetEvent();
     // The window's callback throws on every report: the scan goes on all the same.
     ASSERT_TRUE(r.start(true));
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(r.waitFor([&] {
         const auto all = r.reports.all();
         return std::count_if(all.begin(), all.end(), [](const Report& x) { return x[0] == 2 && x[1] == 2; }) > 0;
     }));
@@ -126,6 +173,7 @@ TEST(ScanEngineThread, PrimaryScanOverSocketsFindsTwoMeters) {
     EXPECT_EQ(all[3], (Report{2, 2, 1, 1}));
     EXPECT_EQ(all.back(), (Report{3, 0, 0, 1}));
     EXPECT_EQ(r.engine->FResult, 1);
+    EXPECT_EQ(r.engine->Failure, TMBusScanDecode::sfNone);
 
     ASSERT_EQ(r.wired.Count(), 2);
     const auto doc = r.wired.Snapshot(1);
@@ -162,13 +210,14 @@ TEST(ScanEngineThread, ClosedRunGateHoldsTheScanAndASecondStartIsRefused) {
     EXPECT_FALSE(r.engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, 5000, 1, 2, true, {}, false));
     EXPECT_EQ(fields(), before);
 
-    // The thread is parked: nothing reaches the gateway while the gate is closed.
-    std::this_thread::sleep_for(150ms);
+    // The thread is parked: it makes no pass, so nothing reaches the gateway. A pass would come at
+    // once; the wait for one that must not come is bounded, and only a broken gate ends it early.
+    EXPECT_FALSE(r.clock.waitFor([&] { return r.clock.passes() > 0; }, 200ms));
     EXPECT_TRUE(r.engine->FInScan);
     EXPECT_TRUE(r.segment.received().empty());
 
     r.engine->Event_Run->SetEvent();
-    EXPECT_TRUE(waitFor([&] { return !r.segment.received().empty(); }));
+    EXPECT_TRUE(r.waitFor([&] { return !r.segment.received().empty(); }));
 }
 
 TEST(ScanEngineThread, FailedSendEndsTheScanAndTheNextOneRuns) {
@@ -179,35 +228,44 @@ TEST(ScanEngineThread, FailedSendEndsTheScanAndTheNextOneRuns) {
     ASSERT_TRUE(r.start(false, QStringLiteral("255.255.255.255")));
     ASSERT_TRUE(r.ended());
     EXPECT_EQ(r.engine->FResult, 2);
+    EXPECT_EQ(r.engine->Failure, TMBusScanDecode::sfTransport);
+    EXPECT_FALSE(r.engine->Failure_Message.isEmpty());
     EXPECT_TRUE(r.reports.all().empty());
 
     ASSERT_TRUE(r.start());
-    ASSERT_TRUE(waitFor([&] { return r.wired.Count() == 1; }));
+    ASSERT_TRUE(r.waitFor([&] { return r.wired.Count() == 1; }));
     r.engine->Stop_Scan();
     ASSERT_TRUE(r.ended());
     EXPECT_EQ(r.engine->FResult, 1);
+    EXPECT_EQ(r.engine->Failure, TMBusScanDecode::sfNone);
 }
 
 TEST(ScanEngineThread, LateGatewayFailsTheScan) {
     Rig r;
-    r.segment.Delay_Ms = 3 * TimeOut_Text(0) / kScale;  // three text waits late
+    r.segment.Delay_Ms = 3 * TimeOut_Text(0);  // three text waits late
     r.engine->Event_Run->SetEvent();
     ASSERT_TRUE(r.start());
     ASSERT_TRUE(r.ended());
     EXPECT_EQ(r.engine->FResult, 2);
+    EXPECT_EQ(r.engine->Failure, TMBusScanDecode::sfDevice);
     EXPECT_TRUE(r.reports.all().empty());
 }
 
-TEST(ScanEngineThread, DestroyingTheEngineMidScanReturnsPromptly) {
-    // The production pauses: a step is mid-pause when the engine goes.
+TEST(ScanEngineThread, DestroyingTheEngineMidPauseReturnsWithoutWaitingItOut) {
+    // The engine's own sleep, and a pause of ten hours before every frame: a destructor that waited
+    // for the pause would run into the bound below, which is only there to end such a test.
     TScanTiming timing;
-    Rig r(timing);
+    timing.Pause_Primary_Ms = 10 * 3600 * 1000;
+    Rig r(Port_Wired_Scan, timing);
     r.engine->Event_Run->SetEvent();
     ASSERT_TRUE(r.start());
-    ASSERT_TRUE(waitFor([&] { return r.reports.all().size() >= 1; }));
-    const auto t0 = std::chrono::steady_clock::now();
-    r.engine.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 400ms);
+    // The step that pauses reports the start of the primary scan just before its pause.
+    ASSERT_TRUE(r.reports.waitFor(1));
+    auto destroying = std::async(std::launch::async, [&] {
+        r.scanning = nullptr;
+        r.engine.reset();
+    });
+    EXPECT_EQ(destroying.wait_for(60s), std::future_status::ready) << "the destructor waited for the pause";
 }
 
 TEST(ScanEngineThread, WirelessBindingIsKeptOnItsPortAndReplacedOnAnother) {
@@ -227,7 +285,8 @@ TEST(ScanEngineThread, WirelessBindingIsKeptOnItsPortAndReplacedOnAnother) {
     ASSERT_TRUE(r.engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, Q, 1, 0, false, {}, false));
     EXPECT_EQ(r.engine->Bound_Port(), Q);
 
-    // Run to its end: the endpoint goes inactive, and the next wired scan binds it on Q again.
+    // Run to its end (nothing answers on Q): the endpoint goes inactive, and the next wired scan
+    // binds it on Q again.
     r.engine->Event_Run->SetEvent();
     ASSERT_TRUE(r.ended());
     EXPECT_EQ(r.engine->Bound_Port(), 0);
@@ -236,48 +295,83 @@ TEST(ScanEngineThread, WirelessBindingIsKeptOnItsPortAndReplacedOnAnother) {
     EXPECT_EQ(r.engine->Bound_Port(), Q);
 }
 
+// A wireless start whose port is taken fails with the system's message and leaves no binding: the
+// wired scan after it binds as if no wireless scan had been asked for, and finds its meter; so does
+// a wired scan whose wireless port was taken after the wireless scan ended.
+TEST(ScanEngineThread, FailedBindLeavesNoBindingAndTheWiredScanRuns) {
+    Rig r;
+    r.segment.Meters = {fake::simpleMeter(0, 0x11111111)};
+    {
+        fake::HeldPort held(kOwn);  // a port the system picked, held as another program would
+        const uint16_t P = held.port();
+        try {
+            r.engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, P, 1, 0, false, {}, false);
+            ADD_FAILURE() << "the port was taken";
+        } catch (const plat::SocketError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Address already in use"))) << e.message().toStdString();
+        }
+        EXPECT_FALSE(r.engine->FInScan);
+        EXPECT_EQ(r.engine->Bound_Port(), 0);
+
+        r.engine->Event_Run->SetEvent();
+        ASSERT_TRUE(r.start());
+        EXPECT_NE(r.engine->Bound_Port(), 0);
+        EXPECT_NE(r.engine->Bound_Port(), P);
+        ASSERT_TRUE(r.waitFor([&] { return r.wired.Count() == 1; }));
+        r.engine->Stop_Scan();
+        ASSERT_TRUE(r.ended());
+        EXPECT_EQ(r.engine->FResult, 1);
+    }
+    {
+        // A wireless scan bound Q (a port the system picked) and was cut short; then another
+        // program took Q.
+        const uint16_t Q = [] {
+            fake::HeldPort probe(kOwn);
+            return probe.port();
+        }();
+        r.engine->Event_Run->ResetEvent();
+        ASSERT_TRUE(r.startWireless(Q));
+        EXPECT_EQ(r.engine->Bound_Port(), Q);
+        r.engine->FInScan = false;
+        r.engine->UDP_Server->Close();
+        fake::HeldPort held(kOwn, Q);
+        r.engine->Event_Run->SetEvent();
+        ASSERT_TRUE(r.start());
+        EXPECT_NE(r.engine->Bound_Port(), Q);
+        ASSERT_TRUE(r.waitFor([&] { return r.wired.Count() == 2; }));
+        r.engine->Stop_Scan();
+        ASSERT_TRUE(r.ended());
+        EXPECT_EQ(r.engine->FResult, 1);
+    }
+}
+
 TEST(ScanEngineThread, ListeningRadioReportsTelegramsFromTheListenerThread) {
-    // A readable Telit telegram: meter 12345678 of "KAM", CI 0x7A without encryption, one volume
-    // record, then the module's two trailer bytes.
-    const TBytes telegram =
-        fake::hexBytes("14 44 2D 2C 78 56 34 12 01 07 7A 2A 00 00 00 04 13 10 27 00 00 00 50");
     for (const bool dll : {false, true}) {
         SCOPED_TRACE(dll ? "one-argument form" : "window form");
         Rig r;
-        std::mutex m;
-        std::vector<std::tuple<int, bool, std::thread::id>> calls;
         constexpr uint16_t port = 47510;
-        ASSERT_TRUE(r.engine->Start_Scan_Wireless(
-            TMBusScanDecode::shEthernet, kGateway, port, 1, 0, false,
-            [&](int index, const TSlave_wMBus* meter) {
-                std::lock_guard lock(m);
-                calls.emplace_back(index, meter && meter->ALA_Address == 0x12345678 && !meter->List_Var.empty(),
-                                   std::this_thread::get_id());
-            },
-            dll));
+        ASSERT_TRUE(r.engine->Start_Scan_Wireless(TMBusScanDecode::shEthernet, kGateway, port, 1, 0, false,
+                                                  r.heard.recorder(), dll));
         r.engine->Wireless_Listen(true);
-        r.gateway->sendTo(kOwn, port, telegram);
-        ASSERT_TRUE(waitFor([&] {
-            std::lock_guard lock(m);
-            return !calls.empty();
-        }));
+        r.gateway->sendTo(kOwn, port, telegram(0x12345678));
+        ASSERT_TRUE(r.traffic.waitQuiet(60s));
         {
-            std::lock_guard lock(m);
-            ASSERT_EQ(calls.size(), 1u);
-            EXPECT_EQ(std::get<0>(calls[0]), 0);
-            EXPECT_EQ(std::get<1>(calls[0]), !dll);
-            EXPECT_NE(std::get<2>(calls[0]), std::this_thread::get_id());
+            std::lock_guard lock(r.heard.m);
+            ASSERT_EQ(r.heard.got.size(), 1u);
+            EXPECT_EQ(std::get<0>(r.heard.got[0]), 0);
+            EXPECT_EQ(std::get<1>(r.heard.got[0]), dll ? 0u : 0x12345678u);
+            EXPECT_NE(std::get<2>(r.heard.got[0]), std::this_thread::get_id());
         }
         ASSERT_EQ(r.wireless.Count(), 1);
         EXPECT_FALSE(r.wireless.Snapshot(0)->Cripted);
 
-        // Not listening: the datagram is an answer for the steps again.
+        // Neither listening nor routed: the datagram is an answer for the steps again.
         r.engine->Wireless_Listen(false);
-        r.gateway->sendTo(kOwn, port, telegram);
-        ASSERT_TRUE(waitFor([&] { return r.engine->UDP_Server->Answer_Arrived(); }));
-        EXPECT_EQ(r.engine->UDP_Server->Read_Answer().Bytes, telegram);
-        std::lock_guard lock(m);
-        EXPECT_EQ(calls.size(), 1u);
+        r.engine->Wireless_Route(false);
+        r.gateway->sendTo(kOwn, port, telegram(0x12345678));
+        ASSERT_TRUE(r.traffic.waitQuiet(60s));
+        EXPECT_EQ(r.engine->UDP_Server->Next_Answer(), telegram(0x12345678));
+        EXPECT_EQ(r.heard.count(), 1u);
     }
 }
 
@@ -288,17 +382,8 @@ TEST(ScanEngineThread, TelitGatewayOverSocketsDecodesTheMeterOnceItsKeyIsLoaded)
     } restore;
     // Gateway and engine on the same port, each on its own loopback address.
     constexpr uint16_t port = 47520;
-    Segment segment;
-    segment.Module = Segment::Radio::Telit;
-    fake::UdpGateway gateway(segment, kGateway, port);
-    TMBusSlaveList wired;
-    TWMBusSlaveList wireless;
-    TScanEngineSetup setup;
-    setup.Timing = fastTiming();
-    setup.Local_Address = kOwn;
-    setup.Wired_List = &wired;
-    setup.Wireless_List = &wireless;
-    TMBusScanDecode engine(setup);
+    Rig r(port);
+    r.segment.Module = Segment::Radio::Telit;
 
     struct Call {
         int index;
@@ -311,26 +396,26 @@ TEST(ScanEngineThread, TelitGatewayOverSocketsDecodesTheMeterOnceItsKeyIsLoaded)
         std::lock_guard lock(m);
         return calls.size();
     };
-    ASSERT_TRUE(engine.Start_Scan_Wireless(
+    ASSERT_TRUE(r.engine->Start_Scan_Wireless(
         TMBusScanDecode::shEthernet, kGateway, port, wMBus_Mode_T, 0, false,
         [&](int index, const TSlave_wMBus* meter) {
             std::lock_guard lock(m);
             calls.push_back({index, meter->Cripted, meter->List_Var.size()});
         },
         false));
-    EXPECT_EQ(engine.Bound_Port(), port);
-    engine.Event_Run->SetEvent();
-    ASSERT_TRUE(waitFor([&] { return engine.Step_Scan == 134 && segment.radioListening(); }));
+    EXPECT_EQ(r.engine->Bound_Port(), port);
+    r.engine->Event_Run->SetEvent();
+    ASSERT_TRUE(r.waitFor([&] { return r.engine->Step_Scan == 134 && r.segment.radioListening(); }));
 
     // The open metering example for security mode 5 behind an extended link layer (CI 0x8C), with
     // the Telit trailer: 52 bytes.
-    const TBytes telegram = fake::hexBytes(
+    const TBytes encrypted = fake::hexBytes(
         "31 44 93 15 78 56 34 12 33 03 8C 20 2B 7A 2A 00 20 05 59 23 C9 5A AA 26 D1 B2 E7 49 3B 01 3E C4 A6 F6 "
         "D3 52 9B 52 0E DF F0 EA 6D EF C9 9D 6D 69 EB F3 00 50");
-    ASSERT_EQ(telegram.size(), 52u);
-    ASSERT_TRUE(gateway.push(telegram));
-    ASSERT_TRUE(waitFor([&] { return callCount() == 1; }));
-    auto meter = wireless.Snapshot(0);
+    ASSERT_EQ(encrypted.size(), 52u);
+    ASSERT_TRUE(r.gateway->push(encrypted));
+    ASSERT_TRUE(r.waitFor([&] { return callCount() == 1; }));
+    auto meter = r.wireless.Snapshot(0);
     ASSERT_TRUE(meter);
     EXPECT_TRUE(meter->Cripted);
     EXPECT_TRUE(meter->List_Var.empty());
@@ -338,14 +423,14 @@ TEST(ScanEngineThread, TelitGatewayOverSocketsDecodesTheMeterOnceItsKeyIsLoaded)
     TAESKey128 key{};
     const TBytes keyBytes = fake::hexBytes("0102030405060708090A0B0C0D0E0F11");
     std::copy(keyBytes.begin(), keyBytes.end(), key.begin());
-    ASSERT_TRUE(engine.Insert_Wireless_Key(0, key));
-    ASSERT_TRUE(waitFor([&] { return segment.keysLoaded().size() == 1 && engine.Step_Scan == 134; }));
-    EXPECT_EQ(segment.keysLoaded()[0].Key, keyBytes);
-    EXPECT_EQ(segment.keysLoaded()[0].Address, fake::hexBytes("78 56 34 12 93 15 33 03"));
+    ASSERT_TRUE(r.engine->Insert_Wireless_Key(0, key));
+    ASSERT_TRUE(r.waitFor([&] { return r.segment.keysLoaded().size() == 1 && r.engine->Step_Scan == 134; }));
+    EXPECT_EQ(r.segment.keysLoaded()[0].Key, keyBytes);
+    EXPECT_EQ(r.segment.keysLoaded()[0].Address, fake::hexBytes("78 56 34 12 93 15 33 03"));
 
-    ASSERT_TRUE(gateway.push(telegram));
-    ASSERT_TRUE(waitFor([&] { return callCount() == 2; }));
-    meter = wireless.Snapshot(0);
+    ASSERT_TRUE(r.gateway->push(encrypted));
+    ASSERT_TRUE(r.waitFor([&] { return callCount() == 2; }));
+    meter = r.wireless.Snapshot(0);
     EXPECT_FALSE(meter->Cripted);
     std::vector<const TVariable_MBus*> values;
     for (const TVariable_MBus& v : meter->List_Var)
@@ -364,13 +449,154 @@ TEST(ScanEngineThread, TelitGatewayOverSocketsDecodesTheMeterOnceItsKeyIsLoaded)
         EXPECT_GT(calls[1].values, 0u);
     }
 
-    engine.Stop_Scan();
-    ASSERT_TRUE(waitFor([&] { return !engine.FInScan; }));
-    EXPECT_EQ(engine.FResult, 1);
-    EXPECT_FALSE(segment.configurationOn());
-    EXPECT_EQ(segment.count(Cmd_Disable_Configuration.Sent), 1);
-    EXPECT_EQ(engine.Bound_Port(), 0);
+    r.engine->Stop_Scan();
+    ASSERT_TRUE(r.ended());
+    EXPECT_EQ(r.engine->FResult, 1);
+    EXPECT_FALSE(r.segment.configurationOn());
+    EXPECT_EQ(r.segment.count(Cmd_Disable_Configuration.Sent), 1);
+    EXPECT_EQ(r.engine->Bound_Port(), 0);
 }
+
+// Telegrams the gateway forwards in the same burst as a module's answer: each is heard, none is
+// taken for the answer, and the scan goes on to load its key and listen again.
+TEST(ScanEngineThread, TelegramsInTheSameBurstAsAModuleAnswerAreHeardAndTheScanGoesOn) {
+    struct Case {
+        const char* name;
+        Segment::Radio module;
+        std::string request;  // the request whose answer comes with the telegram
+        int occurrence;       // of that request: 1 while configuring, 2 during the key load
+        bool before;          // the telegram before the answer, else after it
+        bool heardFirst;      // the burst comes before the meter the test sends while listening
+    };
+    const std::string rcConfig(1, char(RC_Config));
+    const Case cases[] = {
+        {"Telit: a telegram right after the OK to ATO", Segment::Radio::Telit, "ATO\r", 1, false, true},
+        {"Telit key load: a telegram before the OK to +++", Segment::Radio::Telit, "+++", 2, true, false},
+        {"Telit key load: a telegram after the OK to +++", Segment::Radio::Telit, "+++", 2, false, false},
+        {"Telit key load: a telegram with the OK to the last key byte", Segment::Radio::Telit, "ATS485=15\r", 1,
+         true, false},
+        {"Radiocrafts key load: a telegram before the prompt", Segment::Radio::RadioCrafts, rcConfig, 2, true,
+         false},
+        {"Radiocrafts key load: a telegram after the prompt", Segment::Radio::RadioCrafts, rcConfig, 2, false,
+         false},
+    };
+    constexpr uint16_t port = 47540;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r(port);
+        r.segment.Module = c.module;
+        const TRadioModule radio =
+            c.module == Segment::Radio::Telit ? TRadioModule::rmTelit : TRadioModule::rmRadioCrafts;
+        const int listening = radio == TRadioModule::rmTelit ? 134 : 320;
+        int seen = 0;
+        r.segment.Burst = [&](const std::string& request, std::vector<TBytes>& datagrams) {
+            if (request != c.request || ++seen != c.occurrence) return;
+            const TBytes t = telegram(0x22222222, radio);
+            datagrams.insert(c.before ? datagrams.begin() : datagrams.end(), t);
+        };
+        ASSERT_TRUE(r.startWireless(port));
+        r.engine->Event_Run->SetEvent();
+        ASSERT_TRUE(r.waitFor([&] { return r.engine->Step_Scan == listening || !r.engine->FInScan; }));
+        ASSERT_TRUE(r.engine->FInScan);
+        ASSERT_TRUE(r.gateway->push(telegram(0x11111111, radio)));
+        ASSERT_TRUE(r.waitFor([&] { return r.wireless.Count() == (c.heardFirst ? 2 : 1); }));
+
+        std::array<uint8_t, 16> key{};
+        key.fill(0x0F);
+        ASSERT_TRUE(r.engine->Insert_Wireless_Key(0, key));
+        ASSERT_TRUE(r.waitFor([&] {
+            return !r.engine->FInScan || (r.segment.keysLoaded().size() == 1 && r.engine->Step_Scan == listening);
+        }));
+        ASSERT_TRUE(r.engine->FInScan) << "the scan ended";
+        EXPECT_EQ(r.engine->FResult, 1);
+        EXPECT_EQ(r.segment.keysLoaded()[0].Key, TBytes(16, 0x0F));
+        // Both meters listed, the one of the burst too, in the order heard, and each report made once.
+        EXPECT_EQ(addresses(r.wireless), c.heardFirst ? (std::vector<uint32_t>{0x22222222, 0x11111111})
+                                                      : (std::vector<uint32_t>{0x11111111, 0x22222222}));
+        EXPECT_EQ(r.heard.count(), 2u);
+        EXPECT_EQ(r.engine->UDP_Server->Overflowed_Datagrams(), 0u);
+
+        r.engine->Stop_Scan();
+        ASSERT_TRUE(r.ended());
+        EXPECT_EQ(r.engine->FResult, 1);
+        EXPECT_EQ(r.wireless.Count(), 2) << "the meters stay after the scan";
+    }
+}
+
+// A key the module refuses ends the scan, as a key load must; the meters heard stay listed and the
+// cause is the key, not a device that was not found.
+TEST(ScanEngineThread, RefusedKeyEndsTheScanAndKeepsTheMetersHeard) {
+    constexpr uint16_t port = 47545;
+    Rig r(port);
+    r.segment.Module = Segment::Radio::Telit;
+    r.segment.Refuse_Keys = true;
+    ASSERT_TRUE(r.startWireless(port));
+    r.engine->Event_Run->SetEvent();
+    ASSERT_TRUE(r.waitFor([&] { return r.engine->Step_Scan == 134; }));
+    for (const uint32_t id : {0x11111111u, 0x22222222u}) ASSERT_TRUE(r.gateway->push(telegram(id)));
+    ASSERT_TRUE(r.waitFor([&] { return r.wireless.Count() == 2; }));
+    ASSERT_TRUE(r.engine->Insert_Wireless_Key(1, std::array<uint8_t, 16>{}));
+    ASSERT_TRUE(r.ended());
+    EXPECT_EQ(r.engine->FResult, 2);
+    EXPECT_EQ(r.engine->Failure, TMBusScanDecode::sfKeyLoad);
+    EXPECT_EQ(addresses(r.wireless), (std::vector<uint32_t>{0x11111111, 0x22222222}));
+    EXPECT_FALSE(r.segment.configurationOn());
+}
+
+// A whole primary scan over the sockets with a meter that answers too late, one whose second frame
+// comes too late, one whose answer is corrupt and one that stays silent: every address is reported
+// once, each meter found has its own values, and a late answer is never credited to the address
+// asked after it.
+TEST(ScanEngineThread, PrimaryScanOf250AddressesWithLateCorruptAndSilentMeters) {
+    using fake::Meter;
+    ASSERT_EQ(TimeOut_Long(2400, 0), 1802u);
+    Meter late = fake::simpleMeter(1, 0x11111111);
+    late.Late_Ms = 2500;  // after its wait: address 2 has been asked meanwhile
+    Meter lateSecond = fake::simpleMeter(5, 0x55555555, true, 2);
+    lateSecond.Late_Ms = 2500;
+    lateSecond.Late_After = 1;  // its second frame comes after the wait
+    Meter corrupt = fake::simpleMeter(100, 0x10010010);
+    corrupt.Corrupt = true;
+    Meter silent = fake::simpleMeter(101, 0x10110110);
+    silent.Silent_After = 0;
+    Rig r;
+    r.segment.Meters = {late, lateSecond, corrupt, silent, fake::simpleMeter(120, 0x12012012),
+                        fake::documentationMeter(250)};
+    r.engine->Event_Run->SetEvent();
+    ASSERT_TRUE(r.start());
+    ASSERT_TRUE(r.ended());
+
+    std::vector<Report> expected{{1, 0, 0, 1}};
+    for (int a = 0; a <= 250; ++a) expected.push_back({2, a, a == 5 || a == 120 || a == 250 ? 1 : 0, 1});
+    expected.push_back({3, 0, 0, 1});
+    EXPECT_EQ(r.reports.all(), expected);
+    EXPECT_EQ(r.engine->FResult, 1);
+
+    // Each meter found holds its own frames only.
+    ASSERT_EQ(r.wired.Count(), 3);
+    const auto five = r.wired.Snapshot(0);
+    EXPECT_EQ(five->Primary_Addresss, 5);
+    EXPECT_EQ(five->Secondary_Addresss, "55555555");
+    ASSERT_EQ(five->List_Var.size(), 1u);  // the late second frame was not taken
+    EXPECT_EQ(five->List_Var[0].totdati, "01000005");
+    EXPECT_EQ(r.wired.Snapshot(1)->Primary_Addresss, 120);
+    EXPECT_EQ(r.wired.Snapshot(1)->List_Var[0].totdati, "01000078");
+    EXPECT_EQ(r.wired.Snapshot(2)->Primary_Addresss, 250);
+    EXPECT_EQ(r.wired.Snapshot(2)->List_Var.size(), 3u);
+    EXPECT_GE(r.engine->UDP_Server->Stale_Answers(), 2u) << "both late frames came and were dropped";
+
+    // The addresses asked after the late answers were asked once each: no next frame was asked
+    // for at an address that never answered.
+    std::map<int, int> asked;
+    for (const TBytes& f : r.segment.received())
+        if (f.size() == 5 && f[0] == Short_Start && (f[1] == 0x7B || f[1] == 0x5B)) ++asked[f[2]];
+    EXPECT_EQ(asked[2], 1);
+    EXPECT_EQ(asked[6], 1);
+    EXPECT_EQ(asked[5], 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The serial port.
 
 namespace {
 
@@ -391,6 +617,19 @@ struct Pty {
             const ssize_t n = ::read(master, buf, sizeof buf);
             if (n <= 0) break;
             got.insert(got.end(), buf, buf + n);
+        }
+        return got;
+    }
+    // Reads until `count` bytes came: waits on the terminal itself, bounded only to end a test whose
+    // bytes never come.
+    TBytes read(size_t count) {
+        TBytes got;
+        const QDeadlineTimer deadline(60s);
+        while (got.size() < count) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0) break;
+            const TBytes more = drain();
+            got.insert(got.end(), more.begin(), more.end());
         }
         return got;
     }
@@ -434,14 +673,8 @@ TEST(ScanEngineThread, SerialSendWritesTheBytesToThePort) {
     r.engine->Send_Command("Quorim_Enable_Analyzer_Mode", Port_Wired_Scan);
     r.engine->Req_Array = Build_SND_NKE(0xFF);
     r.engine->Send_Command(Port_Wired_Scan);
-    TBytes got;
-    ASSERT_TRUE(waitFor([&] {
-        const TBytes more = pty.drain();
-        got.insert(got.end(), more.begin(), more.end());
-        return got.size() >= 32;
-    }));
     TBytes expected(Cmd_Enable_Analyzer.Sent.begin(), Cmd_Enable_Analyzer.Sent.end());
     const TBytes frame = Build_SND_NKE(0xFF);
     expected.insert(expected.end(), frame.begin(), frame.end());
-    EXPECT_EQ(got, expected);
+    EXPECT_EQ(pty.read(expected.size()), expected);
 }

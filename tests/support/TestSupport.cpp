@@ -22,6 +22,14 @@ plat::Answer RecordingDialogs::questionYesNo(const QString& text) {
     return a;
 }
 
+plat::Answer RecordingDialogs::warningYesNo(const QString& text) {
+    shown.push_back({Shown::WarningYesNo, text});
+    if (answers.empty()) return plat::Answer::No;
+    const plat::Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
 plat::Answer RecordingDialogs::questionYesNoCancel(const QString& text) {
     shown.push_back({Shown::YesNoCancel, text});
     if (answers.empty()) return plat::Answer::Cancel;

@@ -13,7 +13,7 @@
 namespace testing_support {
 
 struct Shown {
-    enum Kind { Error, Warning, Information, YesNo, YesNoCancel, OpenFile, SaveFile } kind;
+    enum Kind { Error, Warning, Information, YesNo, YesNoCancel, OpenFile, SaveFile, WarningYesNo } kind;
     QString text;
 };
 
@@ -32,6 +32,7 @@ public:
     void warning(const QString& text) override;
     void information(const QString& text) override;
     plat::Answer questionYesNo(const QString& text) override;
+    plat::Answer warningYesNo(const QString& text) override;
     plat::Answer questionYesNoCancel(const QString& text) override;
     std::optional<QString> openFile(const QString& title, const QString& folder, const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& folder, const QString& fileName,
