@@ -254,6 +254,7 @@ TFMeter_Bus::TFMeter_Bus(QWidget* parent) : plat::TForm(parent) {
     plat::onSignal(CB_MBus_Type, &QComboBox::currentIndexChanged, this, [this] { CB_MBus_TypeChange(); });
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this] { FadeButton2Click(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this] { FadeButton4Click(); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does (and asks the same question)
     plat::onSignal(Btn_ImportNet, &TFadeButton::clicked, this, [this] { Btn_ImportNet_Click(); });
 
     // Creation: empty buffers, the layouts, the drop-down widths (measured against the boxes as

@@ -55,6 +55,7 @@ TFModbusStartAdd_SD::TFModbusStartAdd_SD(QWidget* parent) : plat::TForm(parent) 
 
     plat::onSignal(Btn_OK, &TFadeButton::clicked, this, [this]() { Btn_OKClick(); });
     plat::onSignal(Btn_Cancel, &TFadeButton::clicked, this, [this]() { SetModalResult(plat::mrCancel); });
+    SetCancelButton(Btn_Cancel);  // Esc does what Cancel does
     // Neither Enter nor Esc closes the window: both belong to the cell editor here.
     Set_Lang();
 }

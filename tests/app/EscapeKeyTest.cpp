@@ -29,6 +29,8 @@
 #include "gateway/UParGen.h"
 #include "gateway/UProfinetFileName.h"
 #include "gateway/UTopicTemplate.h"
+#include "mbus/UMeter_Bus.h"
+#include "mbus/UModbusStartAdd_SD.h"
 #include "grid/ExCGrid.h"
 #include "platform/InplaceEdit.h"
 #include "shell/AccessListForm.h"
@@ -126,6 +128,8 @@ TEST_F(EscapeKey, EscInEveryDialogDoesWhatItsCancelOrCloseDoesAndWritesNothing) 
         {"DALI", FDALI_Access, plat::mrCancel},
         {"BACnet client", FBACnetAccess, plat::mrCancel},
         {"EDE import", FImportEDEFile, plat::mrCancel},
+        {"M-Bus network", FMeter_Bus, plat::mrCancel},
+        {"Modbus start address", FModbusStartAdd_SD, plat::mrCancel},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(w.name);
