@@ -648,7 +648,8 @@ bool TExStringGrid::spaceOnCell() {
     const int real = RealCol(), row = Row();
     switch (GetCellType(real, row)) {
         case ctRadio: {
-            CycleCellRadio(this, real, row, true);
+            // A refused edit changes nothing and tells nothing.
+            if (!CycleCellRadio(this, real, row, true)) return true;
             int idx = -1;
             GetRadioIdx(real, row, idx);
             if (OnRadioClick) OnRadioClick(this, real, row, idx);
@@ -666,6 +667,8 @@ bool TExStringGrid::spaceOnCell() {
     }
     if (!IsCheckOrButtonCell(real, row) || GetCellType(real, row) == ctButton) return false;
     if (ToggleCellCheck(real, row, true)) {
+        // As a click on the box does.
+        if (FShowModified->Enabled()) SetRowModified(row, true);
         bool state = false;
         GetCheckBoxState(real, RealRowIndex(row), state);
         CheckBoxClick(real, row, state);
