@@ -1757,6 +1757,8 @@ private:
     // The real columns of the move ColumnMoved reports; -1 outside one.
     int FMovedRealFrom = -1, FMovedRealTo = -1;
     TCellGraphic* graphicReal(int ACol, int ARealRow);
+    // A covered cell of a merged block hands the current cell to the block's base cell.
+    void toBaseCell();
     // The check text of a real row's cell: a shown row is asked at its display row.
     QString checkTextReal(int ACol, int ARealRow, bool State);
     void checkBoxCell(int ACol, int ARow) const;
