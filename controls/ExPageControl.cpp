@@ -830,7 +830,12 @@ void TExPageControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
         if (freeOnClose_) {
             delete page;
         } else {
-            closedPages_[page->objectName()] = page;
+            auto known = std::find_if(closedPages_.begin(), closedPages_.end(),
+                                      [&](const ClosedPage& c) { return c.page == page; });
+            if (known == closedPages_.end())
+                closedPages_.push_back({page->objectName(), page});
+            else
+                known->name = page->objectName();
             page->SetPageControl(nullptr);
         }
     }
@@ -847,32 +852,39 @@ void TExPageControl::MouseLeave() {
     }
 }
 
+void TExPageControl::dropFreedClosedPages() {
+    std::erase_if(closedPages_, [](const ClosedPage& c) { return c.page.isNull(); });
+}
+
 bool TExPageControl::OpenClosedTab(const QString& TabName) {
-    auto it = closedPages_.find(TabName);
-    if (it == closedPages_.end()) return false;
-    if (!it->second) {  // freed meanwhile by its owner
-        closedPages_.erase(it);
-        return false;
+    dropFreedClosedPages();
+    // Of the pages closed under the name, the first one still closed; the entry stays.
+    TExTabSheet* found = nullptr;
+    for (const ClosedPage& c : closedPages_) {
+        if (c.name != TabName) continue;
+        if (!found) found = c.page;
+        if (!c.page->PageControl()) {
+            found = c.page;
+            break;
+        }
     }
-    it->second->SetPageControl(this);
+    if (!found) return false;
+    found->SetPageControl(this);
     return true;
 }
 
 void TExPageControl::OpenAllClosedTabs() {
-    for (auto it = closedPages_.begin(); it != closedPages_.end();) {
-        if (!it->second) {
-            it = closedPages_.erase(it);
-            continue;
-        }
-        it->second->SetPageControl(this);
-        ++it;
-    }
+    dropFreedClosedPages();
+    // A copy: a page that joins may change the list through its handlers.
+    const std::vector<ClosedPage> pages = closedPages_;
+    for (const ClosedPage& c : pages)
+        if (c.page) c.page->SetPageControl(this);
 }
 
 std::vector<QString> TExPageControl::ClosedTabNames() const {
     std::vector<QString> names;
-    for (const auto& [name, page] : closedPages_)
-        if (page) names.push_back(name);
+    for (const ClosedPage& c : closedPages_)
+        if (c.page) names.push_back(c.name);
     return names;
 }
 

@@ -281,8 +281,14 @@ private:
     plat::TImageList* images_ = nullptr;
     int hoverPage_ = -1;
     bool closeHot_ = false, closePressed_ = false;
-    // A page freed by its owner drops out of the list.
-    std::map<QString, QPointer<TExTabSheet>> closedPages_;
+    // The pages the close boxes put aside, in closing order, each once under the name it had when
+    // closed (several may share a name); a page freed by its owner drops out of the list.
+    struct ClosedPage {
+        QString name;
+        QPointer<TExTabSheet> page;
+    };
+    std::vector<ClosedPage> closedPages_;
+    void dropFreedClosedPages();
     bool loaded_ = false;
     bool destroying_ = false;
     bool dockSite_ = false;

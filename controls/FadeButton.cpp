@@ -292,9 +292,12 @@ void TFadeButton::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TFadeButton::DialogKey(uint16_t key, TShiftState shift) {
+    // A hidden or disabled button takes no key, Enter no more than Esc: its click would do nothing
+    // and the key would be lost to the window.
+    if (!isVisible() || !isEnabled()) return false;
     const bool candidate = (key == VK_RETURN && default_) ||
                            (key == VK_ESCAPE && cancel_ && !shift.contains(ssShift) && !shift.contains(ssCtrl) &&
-                            !shift.contains(ssAlt) && isVisible() && isEnabled());
+                            !shift.contains(ssAlt));
     if (!candidate) return false;
     // A focused push button of any kind handles Enter and Esc itself.
     if (QWidget* active = window()->focusWidget()) {

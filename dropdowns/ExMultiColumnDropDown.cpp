@@ -80,16 +80,16 @@ void TExMultiColumnDropDown::EndUpdate() {
     if (FLookupColumn < 0 || FItems.Count() == 0) return;
     FLookupItems.clear();
     for (int i = 0; i < FItems.Count(); ++i) FLookupItems << FItems.Items(i).Entry(FLookupColumn);
-    foldedValid_[0] = foldedValid_[1] = false;
+    foldedValid_ = false;
 }
 
-const TCompletionList& TExMultiColumnDropDown::lookupList(int slot, bool Exact) {
-    if (!foldedValid_[slot] || foldedCase_[slot] != Exact) {
-        folded_[slot].Assign(FLookupItems, Exact);
-        foldedValid_[slot] = true;
-        foldedCase_[slot] = Exact;
+const TCompletionList& TExMultiColumnDropDown::lookupList(bool Exact) {
+    if (!foldedValid_ || foldedCase_ != Exact) {
+        folded_.Assign(FLookupItems, Exact);
+        foldedValid_ = true;
+        foldedCase_ = Exact;
     }
-    return folded_[slot];
+    return folded_;
 }
 
 int TExMultiColumnDropDown::GetItemIndex(const QString& Value) const {
@@ -115,7 +115,7 @@ void TExMultiColumnDropDown::DoChange() {
     SetModifiedState(!Text().isEmpty());
     if (FLookupItems.isEmpty()) return;
     const int prefix = int(TextRules().Prefix.size());
-    const TCompletion c = Complete(Text(), std::max(0, TextRules().SelStart() - prefix), lookupList(0, MatchCase));
+    const TCompletion c = Complete(Text(), std::max(0, TextRules().SelStart() - prefix), lookupList(MatchCase));
     if (!c.Changed) return;
     if (c.Index >= 0) {
         FItemIndex = FItemIdx = c.Index;
@@ -224,13 +224,18 @@ void TExMultiColumnDropDown::HandleMouseWheelUp() {
 bool TExMultiColumnDropDown::FindPrefixMatch(const QString& Text, QString& Found, int& Row) {
     Found.clear();
     Row = -1;
-    if (FLookupColumn < 0) return false;
-    const TCompletionList& list = lookupList(1, CaseSensitive);
-    const int i = list.FindPrefix(CaseFold(Text, CaseSensitive));
-    if (i < 0) return false;
-    Found = list.Text(i);
-    Row = i;
-    return true;
+    if (FLookupColumn < 0 || Text.isEmpty()) return false;
+    // The items as they are now: nothing tells when an item's texts change, so no folded copy of
+    // them could be trusted.
+    const QString key = CaseFold(Text, CaseSensitive);
+    for (int i = 0; i < FItems.Count(); ++i) {
+        const QString entry = FItems.Items(i).Entry(FLookupColumn);
+        if (!CaseFold(entry, CaseSensitive).startsWith(key)) continue;
+        Found = entry;
+        Row = i;
+        return true;
+    }
+    return false;
 }
 
 void TExMultiColumnDropDown::showRow(int Item) {

@@ -223,9 +223,8 @@ protected:
     void HandleMouseWheelUp() override;
 
 private:
-    // Slot 0 for completion (MatchCase), 1 for the incremental search (CaseSensitive); each
-    // folded at most once per rebuild of the lookup list.
-    const TCompletionList& lookupList(int Slot, bool Exact);
+    // The lookup list folded for completion (MatchCase), at most once per rebuild of the list.
+    const TCompletionList& lookupList(bool Exact);
     // The stepping of the arrow keys: Delta items on, held inside the items.
     void Step(int Delta);
     // The lookup list's entry equal to the text in any case; -1 none.
@@ -250,11 +249,10 @@ private:
     int FItemSel = 0;
     QStringList FLookupItems;
     QString FLookupEntry;
-    // The lookup list folded once per rebuild, for completion (MatchCase) and the incremental
-    // search (CaseSensitive).
-    TCompletionList folded_[2];
-    bool foldedValid_[2] = {false, false};
-    bool foldedCase_[2] = {false, false};
+    // The lookup list folded once per rebuild, for completion (MatchCase).
+    TCompletionList folded_;
+    bool foldedValid_ = false;
+    bool foldedCase_ = false;
 };
 
 }  // namespace dropdowns

@@ -383,6 +383,11 @@ bool TExColumnGrid::inDataArea(int ACol, int ARow) const {
            ARow < RowCount() - FixedFooters();
 }
 
+bool TExColumnGrid::hiddenDataCell(int ACol, int ARealRow) const {
+    return isNormal(ACol, ARealRow) && ACol < ColCount() + NumHiddenColumns() - FixedRightCols() &&
+           IsHiddenRow(ARealRow);
+}
+
 void TExColumnGrid::syncColumns() {
     TGridColumnCollection& c = *FColumnCollection;
     const int want = ColCount() + NumHiddenColumns();
@@ -687,6 +692,22 @@ void TExColumnGrid::GetCheckTrue(int ACol, int ARow, QString& Value) {
 void TExColumnGrid::GetCheckFalse(int ACol, int ARow, QString& Value) {
     TExStringGrid::GetCheckFalse(ACol, ARow, Value);
     if (const TGridColumnItem* it = item(ACol); it && inDataArea(ACol, ARow)) Value = it->CheckFalse;
+}
+
+void TExColumnGrid::GetHiddenRowCheckText(int ACol, int ARealRow, bool State, QString& Value) {
+    TExStringGrid::GetHiddenRowCheckText(ACol, ARealRow, State, Value);
+    if (const TGridColumnItem* it = item(ACol); it && hiddenDataCell(ACol, ARealRow))
+        Value = State ? it->CheckTrue : it->CheckFalse;
+}
+
+TCellGraphic* TExColumnGrid::GetHiddenRowGraphic(int ACol, int ARealRow) {
+    if (FDestroying || !FCellGraphic) return nullptr;
+    const TGridColumnItem* it = item(ACol);
+    if (!it || it->Editor() != edDataCheckBox || !hiddenDataCell(ACol, ARealRow)) return nullptr;
+    FCellGraphic->CellType = ctVirtCheckBox;
+    FCellGraphic->CellTransparent = ControlLook().ControlStyle() == csFlat;
+    FCellGraphic->CellHAlign = haBeforeText;
+    return FCellGraphic.get();
 }
 
 QString TExColumnGrid::GetFloatFormat(int ACol, int ARow) const {

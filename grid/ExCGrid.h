@@ -243,6 +243,8 @@ public:
     void IsPasswordCell(int ACol, int ARow, bool& IsPassword) override;
     void GetCheckTrue(int ACol, int ARow, QString& Value) override;
     void GetCheckFalse(int ACol, int ARow, QString& Value) override;
+    TCellGraphic* GetHiddenRowGraphic(int ACol, int ARealRow) override;
+    void GetHiddenRowCheckText(int ACol, int ARealRow, bool State, QString& Value) override;
     QString GetFloatFormat(int ACol, int ARow) const override;
     void GetCellDefaults(int ACol, int ARow, plat::TFont& AFont, plat::TBrush& ABrush, TColor& ColorTo,
                          TColor& MirrorColor, TColor& MirrorColorTo, TAlignment& HA, TVAlignment& VA, bool& WW,
@@ -279,6 +281,8 @@ private:
     TGridColumnItem* item(int ACol) const;
     bool isNormal(int ACol, int ARow) const { return ACol >= FixedCols() && ARow >= FixedRows(); }
     bool inDataArea(int ACol, int ARow) const;
+    // A hidden row's cell in a data column: a hidden row is always a data row.
+    bool hiddenDataCell(int ACol, int ARealRow) const;
     // Items appended or dropped at the end until there is one per real column.
     void syncColumns();
     void syncColumnsQuiet();

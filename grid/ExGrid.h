@@ -214,11 +214,9 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TIntelliPan, IntelliPan, ipVertical)                     \
     X(bool, IntelliZoom, true)                                 \
     /* sorting, filtering, grouping, nodes */                  \
-    X(bool, FilterDropDownAuto, false)                         \
     X(QString, FilterDropDownClear, QStringLiteral("(All)"))   \
     X(bool, FilterDropDownCheck, false)                        \
     X(TFilterDropDownColumns, FilterDropDownColumns, fdNormal) \
-    X(int32_t, FilterDropDownRow, 0)                           \
     X(bool, FilterIncremental, false)                          \
     X(bool, FilterNormalCellsOnly, true)                       \
     X(bool, AutoFilterUpdate, true)                            \
@@ -283,7 +281,9 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(bool, SpreadSheet, false)                                \
     X(TExStringGridCheck*, CellChecker, nullptr)               \
     X(TColor, HighlightColor, plat::clHighlight)               \
-    X(TColor, HighlightTextColor, plat::clHighlightText)
+    X(TColor, HighlightTextColor, plat::clHighlightText)       \
+    X(bool, FilterDropDownAuto, false)                         \
+    X(int32_t, FilterDropDownRow, 0)
 
 // The glVEZ look's gradient colours; the control look's fixed-gradient writers feed them.
 #define EX_GRID_VEZ(X)              \
@@ -1040,6 +1040,10 @@ public:
     virtual bool HasSpinEdit(int ACol, int ARow);
     virtual void GetCheckTrue(int ACol, int ARow, QString& Value);
     virtual void GetCheckFalse(int ACol, int ARow, QString& Value);
+    // A hidden row's cell (real row; a hidden row is a data row): the graphic it shows when it has
+    // none of its own (a column's shared box), and its check-true or check-false text.
+    virtual TCellGraphic* GetHiddenRowGraphic(int ACol, int ARealRow);
+    virtual void GetHiddenRowCheckText(int ACol, int ARealRow, bool State, QString& Value);
     // Fills FilterList with the values offered for a column; true when it holds any.
     virtual bool GetColumnFilter(int Column);
     virtual void GetCellCursor(int ACol, int ARow, int X, int Y);
@@ -1407,7 +1411,6 @@ public:
     // ---- virtual operations the other parts of the grid fill ----
     virtual void ClickSort(int ACol);
     virtual void EditStartedByF2() {}
-    virtual void AdjustKeySelection(plat::TGridRect& NewSelection) {}
     virtual void RecalcFooterColumn(int ACol) { CalcFooter(ACol); }
     virtual void ColumnHeadersChanged() {}
     virtual void NavigationChanged() {}
@@ -1484,8 +1487,9 @@ public:
     QStringList* GetRadioStrings(int ACol, int ARow);
     bool IsRadio(int ACol, int ARow);
     bool RemoveRadio(int ACol, int ARow);
-    // Space on a radio group: the next option.
-    void CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse);
+    // Space on a radio group: the next option; false, with nothing changed, for a cell that is no
+    // radio group or may not be edited.
+    bool CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse);
     virtual void CheckBoxChange(int ACol, int ARow, bool State);
     virtual bool RatingChange(int ACol, int ARow, double& NewRate);
     TCheckBoxClickEvent OnCheckBoxChange;
@@ -1753,6 +1757,10 @@ private:
     // The real columns of the move ColumnMoved reports; -1 outside one.
     int FMovedRealFrom = -1, FMovedRealTo = -1;
     TCellGraphic* graphicReal(int ACol, int ARealRow);
+    // A covered cell of a merged block hands the current cell to the block's base cell.
+    void toBaseCell();
+    // The check text of a real row's cell: a shown row is asked at its display row.
+    QString checkTextReal(int ACol, int ARealRow, bool State);
     void checkBoxCell(int ACol, int ARow) const;
     // The order entries a load found: a permutation of the columns, else nothing changes.
     void applyColumnOrder(const std::vector<int>& Order);

@@ -34,9 +34,31 @@ TCellGraphic* TExStringGrid::graphicReal(int ACol, int ARealRow) {
     for (int i = FGridItems.Count() - 1; i >= 0; --i)
         if (FGridItems.Items(i).RealIdx == ARealRow) {
             const auto* p = dynamic_cast<const TCellProperties*>(FGridItems.Items(i).Record().Object(ACol));
-            return p ? dynamic_cast<TCellGraphic*>(GetPropsGraphic(p)) : nullptr;
+            if (auto* g = p ? dynamic_cast<TCellGraphic*>(GetPropsGraphic(p)) : nullptr) return g;
+            break;
         }
-    return nullptr;
+    // No graphic of its own: the one the row would show, a column's shared box.
+    return GetHiddenRowGraphic(ACol, ARealRow);
+}
+
+TCellGraphic* TExStringGrid::GetHiddenRowGraphic(int, int) { return nullptr; }
+
+void TExStringGrid::GetHiddenRowCheckText(int ACol, int ARealRow, bool State, QString& Value) {
+    if (State)
+        GetCheckTrue(ACol, ARealRow, Value);
+    else
+        GetCheckFalse(ACol, ARealRow, Value);
+}
+
+QString TExStringGrid::checkTextReal(int ACol, int ARealRow, bool State) {
+    QString t;
+    if (IsHiddenRow(ARealRow))
+        GetHiddenRowCheckText(ACol, ARealRow, State, t);
+    else if (State)
+        GetCheckTrue(ACol, DisplRowIndex(ARealRow), t);
+    else
+        GetCheckFalse(ACol, DisplRowIndex(ARealRow), t);
+    return t;
 }
 
 // ---------------------------------------------------------------- creating and removing
@@ -132,12 +154,9 @@ bool TExStringGrid::GetCheckBoxState(int ACol, int ARow, bool& State) {
     switch (g->CellType) {
     case ctCheckBox: State = g->CellBoolean; return true;
     case ctDataCheckBox:
-    case ctVirtCheckBox: {
-        QString t;
-        GetCheckTrue(ACol, IsHiddenRow(ARow) ? ARow : DisplRowIndex(ARow), t);
-        State = GetCellsEx(ACol, ARow) == t;
+    case ctVirtCheckBox:
+        State = GetCellsEx(ACol, ARow) == checkTextReal(ACol, ARow, true);
         return true;
-    }
     case ctRowCheckBox:
         if (ACol != 0) return false;
         State = GetRowSelect(ARow);
@@ -168,14 +187,10 @@ bool TExStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
         if (!IsHiddenRow(ARow)) RepaintCell(DisplColIndex(ACol), DisplRowIndex(ARow));
         return true;
     case ctDataCheckBox:
-    case ctVirtCheckBox: {
-        QString t;
-        const int q = IsHiddenRow(ARow) ? ARow : DisplRowIndex(ARow);
-        if (State) GetCheckTrue(ACol, q, t); else GetCheckFalse(ACol, q, t);
+    case ctVirtCheckBox:
         // The real row's own cell, hidden or not.
-        SetCellsEx(ACol, ARow, t);
+        SetCellsEx(ACol, ARow, checkTextReal(ACol, ARow, State));
         return true;
-    }
     case ctRowCheckBox:
         if (ACol != 0) return false;
         SetRowSelect(ARow, State);
@@ -487,15 +502,15 @@ bool TExStringGrid::IsRadio(int ACol, int ARow) { return ACol >= 0 && ARow >= 0 
 
 bool TExStringGrid::RemoveRadio(int ACol, int ARow) { return RemoveCellGraphicOfType(ACol, ARow, ctRadio); }
 
-void TExStringGrid::CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse) {
+bool TExStringGrid::CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool FromMouse) {
     TExStringGrid& grid = Grid ? *Grid : *this;
-    if (ACol < 0 || ARow < 0) return;
+    if (ACol < 0 || ARow < 0) return false;
     TCellGraphic* g = grid.graphicOfType(ACol, ARow, ctRadio);
-    if (!g) return;
+    if (!g) return false;
     if (FromMouse && !grid.ControlLook().RadioAlwaysActive()) {
         bool allow = true;
         grid.CanEditCell(ACol, ARow, allow);
-        if (!allow) return;
+        if (!allow) return false;
     }
     const QStringList options = g->CellStrings ? *g->CellStrings : QStringList();
     int next = g->CellIndex >= 0 ? g->CellIndex + 1 : int(options.indexOf(grid.GetCellEx(ACol, ARow))) + 1;
@@ -503,4 +518,5 @@ void TExStringGrid::CycleCellRadio(TExStringGrid* Grid, int ACol, int ARow, bool
     if (g->CellIndex >= -1) g->CellIndex = next;
     g->CellVar = next;
     grid.SetCellEx(ACol, ARow, options.value(next));
+    return true;
 }

@@ -280,7 +280,9 @@ void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
             if (FEditMode) {
                 FEditMode = false;
                 ctl::TSgComboBox& cb = *FEditCombo;
-                SetEditTextReal(real, ARow, cb.Text());
+                // A list with no item chosen holds no text of the user's: the cell keeps its own,
+                // which may be one the list does not offer (read from a file, or an older value).
+                if (FEditControl == edComboEdit || cb.ItemIndex() >= 0) SetEditTextReal(real, ARow, cb.Text());
                 if (cb.DroppedDown()) cb.SetDroppedDown(false);
                 if (cb.hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
                 cb.hide();

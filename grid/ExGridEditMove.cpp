@@ -336,6 +336,14 @@ void TExStringGrid::AdvanceAfterEdit(int ACol, int ARow, bool GoOnEditing, bool 
 
 // ---------------------------------------------------------------- keys and characters
 
+void TExStringGrid::toBaseCell() {
+    const int real = RealCol(), row = Row();
+    if (real < 0 || row < 0 || real >= AllColCount() || row >= RowCount() || !IsMergedNonBaseCell(real, row)) return;
+    const plat::TGridCoord bc = BaseCell(real, row);
+    const int bcol = DisplColIndex(bc.X);
+    if (bcol >= 0 && bcol < ColCount() && bc.Y < RowCount()) plat::TStringGrid::FocusCell(bcol, bc.Y, true);
+}
+
 bool TExStringGrid::commitDefaultEditor() {
     if (!ValidateCell(InplaceEditor()->Text())) return false;
     // The edit ends when the editor goes, which the key's road does next.
@@ -381,6 +389,9 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
             break;
         case plat::VK_F2:
             FStartEditChar = QChar();
+            // A covered cell of a merged block, made current in code, is edited at the block's base
+            // cell, where a click or an arrow key would have gone.
+            if (!FEditMode && !defaultEditorOpen()) toBaseCell();
             break;
         case plat::VK_SPACE:
             if (Shift.empty() && !FEditMode && spaceOnCell()) {
@@ -648,7 +659,8 @@ bool TExStringGrid::spaceOnCell() {
     const int real = RealCol(), row = Row();
     switch (GetCellType(real, row)) {
         case ctRadio: {
-            CycleCellRadio(this, real, row, true);
+            // A refused edit changes nothing and tells nothing.
+            if (!CycleCellRadio(this, real, row, true)) return true;
             int idx = -1;
             GetRadioIdx(real, row, idx);
             if (OnRadioClick) OnRadioClick(this, real, row, idx);
@@ -666,6 +678,8 @@ bool TExStringGrid::spaceOnCell() {
     }
     if (!IsCheckOrButtonCell(real, row) || GetCellType(real, row) == ctButton) return false;
     if (ToggleCellCheck(real, row, true)) {
+        // As a click on the box does.
+        if (FShowModified->Enabled()) SetRowModified(row, true);
         bool state = false;
         GetCheckBoxState(real, RealRowIndex(row), state);
         CheckBoxClick(real, row, state);

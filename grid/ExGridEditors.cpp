@@ -134,7 +134,8 @@ void TGridCombo::keyReleaseEvent(QKeyEvent* event) {
 
 bool TGridCombo::commit(uint16_t& Key, TShiftState Shift) {
     TExStringGrid& g = *FGrid;
-    const QString v = Text();
+    // A list with no item chosen commits the cell's own text, not an empty one.
+    const QString v = IsListStyle() && ItemIndex() < 0 ? g.CurrentCell() : Text();
     g.SetCurrentCell(v);
     if (!g.ValidateCell(v)) {
         const QString shown = g.NewCellText();

@@ -7,12 +7,23 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
-// Each condition compiled once: an expression item holds its matcher, or nothing when its
-// condition does not compile (every test of it is then no match).
+// The conditions of a run, copied and compiled once when it starts: a handler that adds or removes
+// conditions meanwhile (OnCustomFilter, OnFilterProgress) changes the next run, not this one. An
+// expression item holds its matcher, or nothing when its condition does not compile (every test of
+// it is then no match).
 struct TExStringGrid::TCompiledFilter {
-    std::vector<std::optional<FilterExpression>> Expressions;
-    std::vector<char> Broken;
+    struct Item {
+        int16_t Column = 0;
+        QString Condition, Prefix, Suffix;
+        TFilterOperation Operation = foSHORT;
+        TFilterCells Data = fcVirtual;
+        TFilterMethod Method = fmExpression;
+        std::optional<FilterExpression> Expression;
+        bool Broken = false;
+    };
+    std::vector<Item> Items;
 };
 
 namespace {
@@ -31,18 +42,25 @@ void splitEntry(const QString& Entry, QString& Name, QString& Condition) {
     Condition = eq < 0 ? Entry : Entry.mid(eq + 1);
 }
 
-std::unique_ptr<TExStringGrid::TCompiledFilter> compile(TFilter& Filter) {
+std::unique_ptr<TExStringGrid::TCompiledFilter> compile(const TFilter& Filter) {
     auto out = std::make_unique<TExStringGrid::TCompiledFilter>();
     const int n = Filter.Count();
-    out->Expressions.resize(size_t(n));
-    out->Broken.assign(size_t(n), 0);
+    out->Items.resize(size_t(n));
     for (int i = 0; i < n; ++i) {
         const TFilterData& f = Filter.Items(i);
+        TExStringGrid::TCompiledFilter::Item& c = out->Items[size_t(i)];
+        c.Column = f.Column;
+        c.Condition = f.Condition;
+        c.Prefix = f.Prefix;
+        c.Suffix = f.Suffix;
+        c.Operation = f.Operation;
+        c.Data = f.Data;
+        c.Method = f.Method;
         if (f.Data == fcRow || f.Condition.isEmpty() || f.Method != fmExpression) continue;
         try {
-            out->Expressions[size_t(i)].emplace(f.Condition, f.CaseSensitive);
+            c.Expression.emplace(f.Condition, f.CaseSensitive);
         } catch (...) {
-            out->Broken[size_t(i)] = 1;
+            c.Broken = true;
         }
     }
     return out;
@@ -52,8 +70,7 @@ std::unique_ptr<TExStringGrid::TCompiledFilter> compile(TFilter& Filter) {
 
 bool TExStringGrid::matchItems(int ARow, const TCompiledFilter& Compiled) {
     bool result = true;
-    for (int i = 0; i < FFilter->Count(); ++i) {
-        const TFilterData& f = FFilter->Items(i);
+    for (const TCompiledFilter::Item& f : Compiled.Items) {
         bool m = false;
         try {
             QString text;
@@ -88,8 +105,7 @@ bool TExStringGrid::matchItems(int ARow, const TCompiledFilter& Compiled) {
                 if (f.Condition.isEmpty())
                     m = true;
                 else if (f.Method == fmExpression)
-                    m = !Compiled.Broken[size_t(i)] && Compiled.Expressions[size_t(i)] &&
-                        Compiled.Expressions[size_t(i)]->matches(text);
+                    m = !f.Broken && f.Expression && f.Expression->matches(text);
                 else
                     m = f.Condition == text;
             }
@@ -125,11 +141,12 @@ void TExStringGrid::ApplyFilter() {
     const int first = FixedRows(), end = RowCount() - FFixedFooters;
     const int n = end - first;
     const auto compiled = compile(*FFilter);
-    FCompiledFilter = compiled.get();
-    struct Reset {
+    // A run started by a handler of this one ends with its own conditions; this run goes on with its.
+    struct Restore {
         const TCompiledFilter*& p;
-        ~Reset() { p = nullptr; }
-    } reset{FCompiledFilter};
+        const TCompiledFilter* old;
+        ~Restore() { p = old; }
+    } restore{FCompiledFilter, std::exchange(FCompiledFilter, compiled.get())};
     std::vector<int> failing;
     int tested = 0;
     auto progress = [&] {
@@ -148,6 +165,18 @@ void TExStringGrid::ApplyFilter() {
     else
         HideRowList(failing);
     progress();
+}
+
+void TExStringGrid::SetFilterDropDownRow(const int32_t& Value) {
+    // The buttons stand in a fixed row only.
+    if (Value < 0 || Value >= FixedRows()) return;
+    FFilterDropDownRow = Value;
+    RepaintGrid();
+}
+
+void TExStringGrid::SetFilterDropDownAuto(const bool& Value) {
+    FFilterDropDownAuto = Value;
+    RepaintGrid();
 }
 
 void TExStringGrid::SetFilterActive(bool Value) {

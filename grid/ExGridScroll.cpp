@@ -206,7 +206,8 @@ void TExStringGrid::HScrollMessage(int ScrollCode, int Pos) {
     }
     const int c = colOf(Pos);
     if (ScrollCode == plat::SB_THUMBTRACK && FScrollSynch) SetLeftCol(std::clamp(c, FixedCols(), std::max(FixedCols(), MaxLeftCol())));
-    if (FixedCols() == 0 && Col() <= c && EditorMode()) HideEditor();
+    // The cell goes out of view: its edit ends, with whichever editor it has.
+    if (FixedCols() == 0 && Col() <= c) HideInplaceEdit();
     TBaseGrid::HScrollMessage(ScrollCode, Pos);
     if (ScrollCode == plat::SB_ENDSCROLL && ColCount() == 1) RepaintGrid();
     if (FFloatingFooter->Visible()) FFooterPanel->update();

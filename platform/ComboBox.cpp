@@ -6,8 +6,33 @@
 #include <QCompleter>
 #include <QEvent>
 #include <QLineEdit>
+#include <QValidator>
 
 namespace plat {
+
+namespace {
+
+// The edit part's limit bounds what the user types, as a limit of the platform's combo does: a text
+// written by code (the edit is then unmodified) stays whole, and a typed change may shorten a text
+// longer than the limit but not lengthen it. The line edit validates a change before it tells of it,
+// so the text before the change is the one it told of last.
+class TypingLimit final : public QValidator {
+public:
+    TypingLimit(QLineEdit* edit, const int& limit) : QValidator(edit), edit_(edit), limit_(limit), before_(edit->text()) {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
+    }
+    State validate(QString& input, int&) const override {
+        if (limit_ <= 0 || input.size() <= limit_ || !edit_->isModified()) return Acceptable;
+        return input.size() < before_.size() ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit* edit_;
+    const int& limit_;
+    QString before_;
+};
+
+}  // namespace
 
 TCustomComboBox::TCustomComboBox(QWidget* parent) : QComboBox(parent) {
     setMaxVisibleItems(8);
@@ -37,7 +62,8 @@ void TCustomComboBox::applyEditable() {
     if (!editable && lineEdit()) lineEdit()->setFocusProxy(nullptr);
     setEditable(editable);
     if (!editable) return;
-    lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+    if (!dynamic_cast<const TypingLimit*>(lineEdit()->validator()))
+        lineEdit()->setValidator(new TypingLimit(lineEdit(), maxLength_));
     if (completer()) {
         completer()->setCompletionMode(QCompleter::InlineCompletion);
         completer()->setCaseSensitivity(Qt::CaseInsensitive);
@@ -107,10 +133,7 @@ void TCustomComboBox::applyItemHeight(int first, int last) {
     for (int i = first; i <= last; ++i) setItemData(i, hint, Qt::SizeHintRole);
 }
 
-void TCustomComboBox::SetMaxLength(int length) {
-    maxLength_ = std::max(0, length);
-    if (lineEdit()) lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
-}
+void TCustomComboBox::SetMaxLength(int length) { maxLength_ = std::max(0, length); }
 
 void TCustomComboBox::SetAutoComplete(bool on) {
     if (on == autoComplete_) return;

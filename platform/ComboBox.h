@@ -39,7 +39,8 @@ public:
     // The list's width; 0: the combo's width.
     int DroppedWidth() const { return droppedWidth_; }
     void SetDroppedWidth(int width) { droppedWidth_ = std::max(0, width); }
-    int MaxLength() const { return maxLength_; }  // 0: no limit
+    // The length the user may type up to (a text set by code stays whole); 0: no limit.
+    int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length);
     bool AutoComplete() const { return autoComplete_; }
     void SetAutoComplete(bool on);

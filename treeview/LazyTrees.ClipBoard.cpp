@@ -283,7 +283,8 @@ QVariant TLTDataObject::retrieveData(const QString& MimeType, QMetaType Type) co
         try {
             if (FOwner->RenderOLEData(f, medium, FForClipboard)) return medium;
         } catch (...) {
-            // A failed rendering offers nothing.
+            // A failed rendering offers nothing; the count keeps the failure visible.
+            FOwner->NoteSuppressedError();
         }
         return {};
     }

@@ -154,10 +154,11 @@ auto WithExportOperation(TCustomLazyStringTree& Tree, Body&& Run) {
         close();
         return result;
     } catch (...) {
-        // The first failure is the one reported.
+        // The first failure is the one reported; a second one is counted.
         try {
             close();
         } catch (...) {
+            Tree.NoteSuppressedError();
         }
         throw;
     }
@@ -705,7 +706,8 @@ QByteArray TLTExport::ContentToRTF(TVSTTextSourceType Source) {
 // ---- Text ----
 
 void TLTExport::AddQuotedIfNeeded(TBufferedString& B, QStringView Text, bool ByCSV) {
-    const bool quote = Text.contains(FSeparator) ||
+    // An empty separator occurs in no text (though every text "contains" it).
+    const bool quote = (!FSeparator.isEmpty() && Text.contains(FSeparator)) ||
                        (ByCSV && (Text.contains(u'"') || Text.contains(u'\r') || Text.contains(u'\n')));
     if (!quote) {
         B.Add(Text);
@@ -817,8 +819,9 @@ bool TLTExport::SaveToCSVFile(const QString& FileNameWithPath, bool IncludeHeadi
         }
         B.AddNewLine();
     }
+    // The system code page here is the locale's, UTF-8: every text is written as it is.
     QString error;
-    if (!plat::atomicWrite(FileNameWithPath, plat::toWindows1252(B.TakeString()), &error))
+    if (!plat::atomicWrite(FileNameWithPath, B.TakeString().toUtf8(), &error))
         throw EStreamError("Cannot create file \"" + FileNameWithPath.toStdString() + "\". " + error.toStdString());
     return true;
 }
@@ -933,6 +936,8 @@ bool TCustomLazyStringTree::RenderOLEData(const TFormatEtc& FormatEtcIn, QByteAr
         else
             return false;
     } catch (...) {
+        // The reader gets no data and cannot be told why; the count keeps the failure visible.
+        NoteSuppressedError();
         Medium.clear();
         return false;
     }

@@ -504,8 +504,9 @@ void TBaseLazyTree::keyReleaseEvent(QKeyEvent* event) {
     QAbstractScrollArea::keyReleaseEvent(event);
     plat::guarded([&] {
         if (event->key() == Qt::Key_Tab) EnsureFocusedNode();
-        // The Space key's pressed box: the state it promised is applied on release.
-        if (event->key() == Qt::Key_Space && FStates.Contains(tsKeyCheckPending)) {
+        // The Space key's pressed box: the state it promised is applied on the real release. A held
+        // key repeats as release and press pairs; those releases leave the box pressed.
+        if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && FStates.Contains(tsKeyCheckPending)) {
             DoStateChange({}, {tsKeyCheckPending});
             if (FCheckNode && FCheckNode == FFocusedNode) DoCheckClick(FCheckNode, FPendingCheckState);
             if (FCheckNode) InvalidateNode(FCheckNode);

@@ -428,6 +428,7 @@ public:
     virtual void DoEdit();
     virtual bool DoEndEdit();
     bool DoCancelEdit() override;
+    void AbandonEdit() override;
     void UpdateEditBounds() override;
 
     // ---- Keyboard ----
@@ -737,6 +738,7 @@ protected:
     Qt::KeyboardModifiers FDrawSelShiftState;
     std::unique_ptr<QWidget> FPanningWindow;
     PLazyNode FHeightTrackNode = nullptr;
+    void ForgetNode(PLazyNode Node) override;
     TColumnIndex FHeightTrackColumn = NoColumn;
     QPoint FHeightTrackPoint;
     void UpdateCursor(QPoint P);

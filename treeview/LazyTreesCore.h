@@ -426,6 +426,11 @@ public:
     void CancelOperation();
     bool OperationCanceled() const { return FOperationCanceled && FOperationCount > 0; }
     uint32_t OperationCount() const { return FOperationCount; }
+    // Failures that could not reach a caller (one while cleaning up after an earlier failure, which
+    // is the one raised; a clipboard rendering, whose reader only sees no data), counted so that
+    // they stay visible.
+    uint64_t SuppressedErrors() const { return FSuppressedErrors; }
+    void NoteSuppressedError() { ++FSuppressedErrors; }
 
     // ---- Check boxes ----
     // Changes a state as a click would: OnChecking asks, OnChecked tells; tri-state boxes pass it to
@@ -612,6 +617,9 @@ protected:
         return InitNewNode(FSlabs.Allocate());
     }
     virtual void DoFreeNode(PLazyNode Node);
+    // Forgets every reference the tree keeps to Node (nil: to every node but the root), so that none
+    // is followed once the node is freed.
+    virtual void ForgetNode(PLazyNode Node);
     // Whether freeing a node takes a step of its own (a free handler, user data to destroy, an
     // interface reference to release); without one the whole tree is freed at once. A descendant
     // whose DoFreeNode does more answers true.
@@ -769,6 +777,10 @@ protected:
     // Ends a running edit; false when the editor refuses.
     virtual bool EndEditNode() { return true; }
     virtual bool DoCancelEdit() { return false; }
+    // Ends the edit of a node that goes: ended, else cancelled, else dropped; it never stays open.
+    virtual void AbandonEdit() {
+        if (!EndEditNode()) DoCancelEdit();
+    }
     virtual void UpdateEditBounds() {}
     virtual void CancelHint() {}
     virtual void EmptyClipboardOfTree() {}
@@ -853,6 +865,7 @@ protected:
     PLazyNode FLastSearchNode = nullptr;
     int FLastSelectionLevel = -1;
     uint32_t FOperationCount = 0;
+    uint64_t FSuppressedErrors = 0;
     bool FOperationCanceled = false;
     bool FDestroying = false;
     uint32_t FTimersStarted = 0;  // bit n: timer n may be running
@@ -891,6 +904,10 @@ private:
     void QueueCall(std::function<void()> Call);
     void QueueStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave);
     PLazyNode NextVisibleSiblingUp(PLazyNode S, bool Init);
+    // The nearest preceding sibling with vsVisible; nil when none.
+    PLazyNode PreviousVisibleSiblingOf(PLazyNode Node, bool Init);
+    // The last child with vsVisible of an expanded node (the root counts as expanded); nil when none.
+    PLazyNode LastShownChild(PLazyNode Node, bool Init);
     PLazyNode FirstVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered, bool Init);
     PLazyNode NextVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);
     PLazyNode PreviousVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init);

@@ -135,6 +135,14 @@ bool TBaseLazyTree::DoCancelEdit() {
     return result;
 }
 
+void TBaseLazyTree::AbandonEdit() {
+    if (EndEditNode() || DoCancelEdit()) return;
+    // Neither ended nor cancelled: the link is let go with the node it edits.
+    StopTimer(2);
+    DoStateChange({}, {tsEditing, tsEditPending});
+    FEditLink.reset();
+}
+
 PLTEditLink TCustomLazyStringTree::DoCreateEditor(PLazyNode Node, TColumnIndex Column) {
     PLTEditLink link = TBaseLazyTree::DoCreateEditor(Node, Column);
     if (!link) link = std::make_shared<TStringEditLink>();

@@ -747,3 +747,12 @@ void TBaseLazyTree::UpdatePanningCursor(int X, int Y) {
     }
     viewport()->setCursor(QCursor(QPixmap::fromImage(image), 16, 16));
 }
+
+void TBaseLazyTree::ForgetNode(PLazyNode Node) {
+    // A node whose height is being dragged goes: the drag ends with it.
+    if (FHeightTrackNode && (Node ? FHeightTrackNode == Node : FHeightTrackNode != FRoot)) {
+        FHeightTrackNode = nullptr;
+        DoStateChange({}, {tsNodeHeightTracking, tsNodeHeightTrackPending});
+    }
+    TLazyTreeCore::ForgetNode(Node);
+}

@@ -259,8 +259,13 @@ PLazyNode TLazyTreeCore::GetFirstVisibleNoInit(PLazyNode Node, bool ConsiderChil
 
 PLazyNode TLazyTreeCore::GetLastVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered) {
     PLazyNode r = GetLastNoInit(Node, ConsiderChildrenAbove);
-    while (r && r != Node && (!FullyVisible(r) || (!IncludeFiltered && IsEffectivelyFiltered(r))))
+    // With children above, Node comes after its subtree: walking back from its last child leaves the
+    // subtree instead of meeting Node, and a node found outside it is not Node's.
+    const bool above = Node && Node != FRoot && ChildrenAboveOrder(ConsiderChildrenAbove);
+    while (r && r != Node && (!FullyVisible(r) || (!IncludeFiltered && IsEffectivelyFiltered(r)))) {
         r = GetPreviousNoInit(r, ConsiderChildrenAbove);
+        if (above && r && !HasAsParent(r, Node)) r = nullptr;
+    }
     return r == Node ? nullptr : r;
 }
 
@@ -338,55 +343,59 @@ PLazyNode TLazyTreeCore::GetNextVisibleNoInit(PLazyNode Node, bool ConsiderChild
     return NextVisibleImpl(Node, ConsiderChildrenAbove, false);
 }
 
+PLazyNode TLazyTreeCore::PreviousVisibleSiblingOf(PLazyNode Node, bool Init) {
+    for (PLazyNode p = Node->PrevSibling; p; p = p->PrevSibling) {
+        if (Init) EnsureInitialized(p);
+        if (Has(p, vsVisible)) return p;
+    }
+    return nullptr;
+}
+
+PLazyNode TLazyTreeCore::LastShownChild(PLazyNode Node, bool Init) {
+    if (Node != FRoot) {
+        if (!Has(Node, vsExpanded)) return nullptr;
+        if (Init) EnsureChildren(Node);
+    }
+    PLazyNode c = Node->LastChild;
+    if (!c) return nullptr;
+    if (Init) EnsureInitialized(c);
+    return Has(c, vsVisible) ? c : PreviousVisibleSiblingOf(c, Init);
+}
+
+// The exact mirror of the forward walk: both step over the nodes that are fully visible (vsVisible,
+// every ancestor visible and expanded) and pass filtered ones by repeating from them, so a node below
+// a hidden or collapsed node is never reached and the walk cannot cycle.
 PLazyNode TLazyTreeCore::PreviousVisibleImpl(PLazyNode Node, bool ConsiderChildrenAbove, bool Init) {
     lazytree::Assert(Node != FRoot, kNotRoot);
     if (!Node) return nullptr;
     const bool above = ChildrenAboveOrder(ConsiderChildrenAbove);
-    auto lastVisible = [&](PLazyNode n, bool includeFiltered) {
-        return Init ? GetLastVisible(n, ConsiderChildrenAbove, includeFiltered)
-                    : GetLastVisibleNoInit(n, ConsiderChildrenAbove, includeFiltered);
+    // Normal order: the node shown last in the subtree of a shown node.
+    auto lastShownIn = [&](PLazyNode n) {
+        while (PLazyNode c = LastShownChild(n, Init)) n = c;
+        return n;
     };
     for (;;) {
         PLazyNode candidate = nullptr;
         if (!FullyVisible(Node)) {
+            // A node out of sight stands where its nearest shown ancestor is.
             candidate = GetVisibleParent(Node, true);
-            if (candidate == FRoot) candidate = nullptr;
-            if (candidate)
-                if (PLazyNode last = lastVisible(candidate, false)) candidate = last;
-        } else if (!above) {
-            PLazyNode p = Node->PrevSibling;
-            for (; p; p = p->PrevSibling) {
-                if (Init) EnsureInitialized(p);
-                if (Has(p, vsVisible)) break;
-            }
-            if (p) {
-                candidate = lastVisible(p, true);
-                if (!candidate) candidate = p;
+            if (candidate == FRoot) {
+                candidate = nullptr;
+            } else if (above) {
+                if (PLazyNode c = LastShownChild(candidate, Init)) candidate = c;
             } else {
-                candidate = Node->Parent == FRoot ? nullptr : Node->Parent;
+                candidate = lastShownIn(candidate);
             }
+        } else if (!above) {
+            if (PLazyNode p = PreviousVisibleSiblingOf(Node, Init))
+                candidate = lastShownIn(p);
+            else
+                candidate = Node->Parent == FRoot ? nullptr : Node->Parent;
+        } else if (PLazyNode c = LastShownChild(Node, Init)) {
+            // Children above: a node's shown children come right before it.
+            candidate = c;
         } else {
-            PLazyNode x = Node;
-            do {
-                if (Init && Has(x, vsExpanded)) EnsureChildren(x);
-                if (Has(x, vsExpanded) && x->LastChild) {
-                    x = x->LastChild;
-                } else if (x->PrevSibling) {
-                    x = x->PrevSibling;
-                } else {
-                    PLazyNode a = x;
-                    x = nullptr;
-                    while ((a = a->Parent) != FRoot) {
-                        PLazyNode s = Init ? GetPreviousVisibleSibling(a, true) : GetPreviousVisibleSiblingNoInit(a, true);
-                        if (s) {
-                            x = s;
-                            break;
-                        }
-                    }
-                }
-                if (x && Init) EnsureInitialized(x);
-            } while (x && !Has(x, vsVisible));
-            candidate = x;
+            for (PLazyNode a = Node; a != FRoot && !candidate; a = a->Parent) candidate = PreviousVisibleSiblingOf(a, Init);
         }
         if (Init) EnsureInitialized(candidate);
         if (!candidate || IsEffectivelyVisible(candidate)) return candidate;

@@ -414,14 +414,28 @@ PLazyNode TLazyTreeCore::MakeNodeWithLayout() {
     return node;
 }
 
-void TLazyTreeCore::DoFreeNode(PLazyNode Node) {
-    if (FLastChangedNode == Node) FLastChangedNode = nullptr;
-    if (FCurrentHotNode == Node) FCurrentHotNode = nullptr;
-    if (FDropTargetNode == Node) FDropTargetNode = nullptr;
+void TLazyTreeCore::ForgetNode(PLazyNode Node) {
+    auto gone = [&](PLazyNode p) { return p && (Node ? p == Node : p != FRoot); };
+    for (PLazyNode* p : {&FLastChangedNode, &FCurrentHotNode, &FDropTargetNode, &FLastStructureChangeNode,
+                         &FLastSearchNode, &FLastSelected, &FLastVCLDragTarget})
+        if (gone(*p)) *p = nullptr;
+    // A box pressed by Space or the mouse whose node goes is released with nothing to apply.
+    if (gone(FCheckNode)) {
+        FCheckNode = nullptr;
+        DoStateChange({}, {TLazyTreeState::tsKeyCheckPending, TLazyTreeState::tsMouseCheckPending});
+    }
     // A dragged node that goes during the drag (a handler deleted it) must not be moved later.
-    if (!FDragSelection.empty()) std::erase(FDragSelection, Node);
-    if (FLastStructureChangeNode == Node) FLastStructureChangeNode = nullptr;
-    if (FNextNodeToSelect == Node) FNextNodeToSelect = Node->Parent;
+    if (!FDragSelection.empty()) {
+        if (Node)
+            std::erase(FDragSelection, Node);
+        else
+            FDragSelection.clear();
+    }
+    if (gone(FNextNodeToSelect)) FNextNodeToSelect = Node ? Node->Parent : FRoot;
+}
+
+void TLazyTreeCore::DoFreeNode(PLazyNode Node) {
+    ForgetNode(Node);
 
     // The block goes back also when the handler raises.
     struct Release {

@@ -473,6 +473,7 @@ void TLazyTreeCore::InternalAddFromStream(TStream& Stream, int Version, PLazyNod
         try {
             InternalDeleteNode(Node, true, false);
         } catch (...) {
+            NoteSuppressedError();  // the read error is the one raised
         }
         throw;
     }
@@ -583,6 +584,16 @@ bool TLazyTreeCore::MoveNodesToTree(PLazyNode Source, PLazyNode Target, TLazyTre
                                     TLTNodeAttachMode Mode, bool ChildrenOnly) {
     // A read-only tree takes no nodes, as it takes no other change of its structure.
     if (TargetTree->ReadOnly()) return false;
+    // A record carries only an initialised node's children: a moved node that has children but was
+    // never initialised is initialised first, or its children would be freed with the source.
+    auto initialise = [&](PLazyNode Top) {
+        for (PLazyNode n = Top; n; n = NextInSubtree(n, Top))
+            if (n->FirstChild && !n->States.Contains(vsInitialized)) InitNode(n);
+    };
+    if (!ChildrenOnly)
+        initialise(Source);
+    else
+        for (PLazyNode c = Source->FirstChild; c; c = c->NextSibling) initialise(c);
     TMemoryStream stream;
     const int records = WriteRecords(Source, Mode, ChildrenOnly, [&](PLazyNode n) { WriteNode(stream, n); });
     stream.Seek(0);

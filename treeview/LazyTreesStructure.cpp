@@ -199,6 +199,8 @@ void TLazyTreeCore::InternalConnectNode(PLazyNode Node, PLazyNode Destination, T
 void TLazyTreeCore::InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex, bool ParentClearing) {
     lazytree::Assert(Node && Node != FRoot, "Node must neither be nil nor the root node.");
     if (Node == FFocusedNode && !KeepFocus) {
+        // The focused node is the one edited: its edit ends before it goes, whatever the editor says.
+        if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) AbandonEdit();
         ChangeFocusedNode(nullptr, false);
         DoFocusChange(FFocusedNode, FFocusedColumn);
     }
@@ -696,11 +698,8 @@ bool TLazyTreeCore::ReleaseAllNodes() {
         DoStateChange({tsUpdateHiddenChildrenNeeded});
         InvalidateCache();
     }
-    for (PLazyNode* p : {&FLastChangedNode, &FCurrentHotNode, &FDropTargetNode, &FLastStructureChangeNode})
-        if (*p != FRoot) *p = nullptr;
-    FDragSelection.clear();
     // Freeing a node moves the next node to select to its parent: in the end the root.
-    if (FNextNodeToSelect) FNextNodeToSelect = FRoot;
+    ForgetNode(nullptr);
     FVisibleCount = 0;
     FSlabs.ReleaseAll();
     return true;

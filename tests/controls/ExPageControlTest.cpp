@@ -374,6 +374,26 @@ TEST_F(CloseBoxes, ClosedPageGoesToTheListAndComesBack) {
     EXPECT_GE(first->TabIndex(), 0);
 }
 
+TEST_F(CloseBoxes, PagesClosedUnderOneNameAllComeBack) {
+    // Three pages without a name are closed: each is kept, and each comes back.
+    for (TExTabSheet* s : p.sheets) s->setObjectName(QString());
+    for (int i = 0; i < 3; ++i) clickClose();
+    ASSERT_EQ(p.pc->PageCount(), 0);
+    EXPECT_EQ(p.pc->ClosedTabNames(), std::vector<QString>(3, QString()));
+    // One at a time by the name, then the rest at once.
+    EXPECT_TRUE(p.pc->OpenClosedTab(QString()));
+    EXPECT_EQ(p.pc->PageCount(), 1);
+    EXPECT_TRUE(p.pc->OpenClosedTab(QString()));
+    EXPECT_EQ(p.pc->PageCount(), 2);
+    p.pc->OpenAllClosedTabs();
+    EXPECT_EQ(p.pc->PageCount(), 3);
+    for (TExTabSheet* s : p.sheets) EXPECT_EQ(s->PageControl(), p.pc);
+    // Closed again, a page is listed once.
+    p.pc->SetActivePage(p.sheets[0]);
+    clickClose();
+    EXPECT_EQ(p.pc->ClosedTabNames().size(), 3u);
+}
+
 TEST_F(CloseBoxes, FreeOnCloseFreesThePage) {
     p.pc->SetFreeOnClose(true);
     QPointer<TExTabSheet> first = p.sheets[0];

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QMenu>
 #include <QTimer>
 #include <QTest>
@@ -756,6 +757,43 @@ TEST(FadeButton, DialogKeys) {
         EXPECT_EQ(d, c.defaultClicks);
         EXPECT_EQ(o, c.otherClicks);
         EXPECT_EQ(x, c.cancelClicks);
+    }
+}
+
+TEST(FadeButton, AHiddenOrDisabledDefaultButtonTakesNoKey) {
+    // Enter goes past such a button to the window's own default, and the button is not left pressed.
+    for (bool hidden : {true, false}) {
+        SCOPED_TRACE(hidden ? "hidden" : "disabled");
+        TForm form;
+        form.SetClientSize(300, 100);
+        auto* edit = new QLineEdit(&form);
+        auto* def = new TFadeButton(&form);
+        def->SetDefault(true);
+        def->move(10, 40);
+        auto* cancel = new TFadeButton(&form);
+        cancel->SetCancel(true);
+        cancel->move(120, 40);
+        auto* fallback = new QPushButton(QStringLiteral("Fallback"), &form);
+        fallback->move(10, 70);
+        form.SetDefaultButton(fallback);
+        int d = 0, x = 0, f = 0;
+        def->OnClick = [&](QObject*) { ++d; };
+        cancel->OnClick = [&](QObject*) { ++x; };
+        QObject::connect(fallback, &QPushButton::clicked, [&] { ++f; });
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        for (TFadeButton* b : {def, cancel}) hidden ? b->setVisible(false) : b->setEnabled(false);
+        edit->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_EQ(d, 0);
+        EXPECT_EQ(x, 0);
+        EXPECT_FALSE(def->Pressed());
+        EXPECT_FALSE(cancel->Pressed());
+        EXPECT_EQ(f, 1) << "Enter reached the window's default";
     }
 }
 

@@ -7,8 +7,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QTest>
 
 using namespace ctl;
 using namespace plat;
@@ -116,9 +118,18 @@ TEST(SgCombo, ItemsObjectsAndSelection) {
     c.SetText(QStringLiteral("free text"));
     EXPECT_EQ(c.Text(), QStringLiteral("free text"));
     EXPECT_EQ(c.ItemIndex(), -1);
+    // The limit bounds what is typed: a text set by code stays whole and may be shortened, not
+    // lengthened; an empty edit takes four characters of six typed.
     c.SetMaxLength(4);
     c.SetText(QStringLiteral("abcdefg"));
-    EXPECT_EQ(c.Text(), QStringLiteral("abcd"));
+    EXPECT_EQ(c.Text(), QStringLiteral("abcdefg"));
+    QTest::keyClicks(c.lineEdit(), QStringLiteral("h"));
+    EXPECT_EQ(c.Text(), QStringLiteral("abcdefg"));
+    QTest::keyClick(c.lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(c.Text(), QStringLiteral("abcdef"));
+    c.SetText(QString());
+    QTest::keyClicks(c.lineEdit(), QStringLiteral("wxyz12"));
+    EXPECT_EQ(c.Text(), QStringLiteral("wxyz"));
     c.SetSelStart(1);
     c.SetSelLength(2);
     EXPECT_EQ(c.SelStart(), 1);

@@ -203,6 +203,29 @@ TEST(MultiColumnDropDown, IncrementalSearch) {
     EXPECT_EQ(m.edit->LookupEntry(), QString()) << "case counts";
 }
 
+TEST(MultiColumnDropDown, IncrementalSearchReadsTheItemsAsTheyAreNow) {
+    // Items added with no EndUpdate after them are found; items cleared are not.
+    Multi m(std::initializer_list<QStringList>{});
+    for (const char* t : {"Alpha", "Beta", "Gamma"}) m.edit->Items().Add().SetText({t});
+    m.edit->LookupKey('b', {});
+    EXPECT_EQ(m.edit->ItemIndex(), 1);
+    EXPECT_EQ(m.edit->Text(), "Beta");
+    m.edit->Items().Clear();
+    m.edit->Items().Add().SetText({"Zulu"});
+    m.edit->LookupKey(QChar(13), {});
+    m.edit->LookupKey('g', {});
+    EXPECT_EQ(m.edit->ItemIndex(), 1) << "nothing found, nothing moved";
+    EXPECT_EQ(m.edit->Text(), "Beta");
+    m.edit->LookupKey('z', {});
+    EXPECT_EQ(m.edit->ItemIndex(), 0);
+    EXPECT_EQ(m.edit->Text(), "Zulu");
+    // An item's text changed in place is read as it is now.
+    m.edit->Items().Items(0).Text()[0] = QStringLiteral("Yankee");
+    m.edit->LookupKey(QChar(13), {});
+    m.edit->LookupKey('y', {});
+    EXPECT_EQ(m.edit->Text(), "Yankee");
+}
+
 TEST(MultiColumnDropDown, LooksAndAssign) {
     Multi m;
     EXPECT_EQ(m.edit->HeaderFont().Color(), 0x723708u) << "the starting look colours the header font";

@@ -227,6 +227,51 @@ TEST(ExGridCheckBoxes, HiddenRowsUseTheRealRowsCell) {
     ASSERT_EQ(t.changes.size(), 1u);
 }
 
+TEST(ExGridCheckBoxes, AColumnsSharedBoxesAreFoundInHiddenRows) {
+    // The column's boxes are the grid's shared one: a hidden row, which has no graphic of its own,
+    // still has the box, reads and writes its own cell, and takes the column's check texts.
+    for (bool columnTexts : {false, true}) {
+        SCOPED_TRACE(columnTexts ? "column texts 1 and 0" : "Y and N");
+        CheckGrid t;
+        TGridColumnItem& column = t.g.Columns().Items(1);
+        if (columnTexts) {
+            column.CheckTrue = QStringLiteral("1");
+            column.CheckFalse = QStringLiteral("0");
+        }
+        const QString yes = column.CheckTrue, no = column.CheckFalse;
+        for (int r = 1; r < 10; ++r) t.g.SetCells(1, r, no);
+        // Rows 2 and 8 hidden: real row 8 lies beyond the rows shown.
+        t.g.HideRow(8);
+        t.g.HideRow(2);
+        ASSERT_EQ(t.g.RowCount(), 8);
+        for (int real : {2, 8}) {
+            SCOPED_TRACE(real);
+            ASSERT_TRUE(t.g.IsHiddenRow(real));
+            bool state = true;
+            EXPECT_TRUE(t.g.GetCheckBoxState(1, real, state));
+            EXPECT_FALSE(state);
+            EXPECT_TRUE(t.g.SetCheckBoxState(1, real, true));
+            EXPECT_EQ(t.g.GetCellsEx(1, real), yes);
+            EXPECT_TRUE(t.g.IsChecked(1, real));
+        }
+        t.g.UnHideRowsAll();
+        for (int r = 1; r < 10; ++r) EXPECT_EQ(t.g.Cells(1, r), r == 2 || r == 8 ? yes : no) << r;
+    }
+}
+
+TEST(ExGridCheckBoxes, AutoCheckGroupReachesTheChildrenOfAContractedNode) {
+    CheckGrid t;
+    for (int r = 1; r < 10; ++r) t.g.SetCells(1, r, "N");
+    t.g.AddNode(2, 4);
+    t.g.Grouping().SetAutoCheckGroup(true);
+    t.g.ContractNode(2);
+    ASSERT_EQ(t.g.RowCount(), 7);
+    EXPECT_TRUE(t.g.ToggleCellCheck(1, 2, false));
+    t.g.ExpandNode(2);
+    for (int r = 2; r <= 5; ++r) EXPECT_EQ(t.g.Cells(1, r), "Y") << r;
+    EXPECT_EQ(t.g.Cells(1, 6), "N") << "outside the span";
+}
+
 TEST(ExGridCheckBoxes, AutoCheckGroupMovesANodeAndItsChildrenTogether) {
     TExStringGrid g;
     g.SetFixedRows(1);

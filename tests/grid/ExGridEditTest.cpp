@@ -100,6 +100,30 @@ TEST(ExGridEditStart, NoneKindAndButtonCellsNeverOpenAnEditor) {
     EXPECT_EQ(f.g->Cells(3, 4), "a");
 }
 
+TEST(ExGridEditStart, F2OnACoveredCellMadeCurrentInCodeEditsTheBlocksBaseCell) {
+    // A merged block's covered cell made current by SetCol and SetRow: F2 edits the base cell, as
+    // a click or an arrow key reaching the block does.
+    struct Case {
+        const char* name;
+        int col, row;
+    } cases[] = {{"beside the base", 2, 1}, {"below the base", 1, 2}, {"across", 2, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.g->MergeCells(1, 1, 2, 2);
+        f.g->SetCells(1, 1, "base");
+        f.g->SetCol(c.col);
+        f.g->SetRow(c.row);
+        f.key(Qt::Key_F2);
+        ASSERT_TRUE(f.editorShown());
+        EXPECT_EQ(std::pair(f.g->Col(), f.g->Row()), std::pair(1, 1));
+        f.editor()->SelectAll();
+        f.type("new");
+        f.key(Qt::Key_Return);
+        EXPECT_EQ(f.g->Cells(1, 1), "new");
+    }
+}
+
 namespace {
 
 // A character typed on a current cell with no editor open, then the rest typed at once: the text
@@ -243,6 +267,54 @@ TEST(ExGridEditCombo, RoadsOpenAtTheItemTheCellHolds) {
         EXPECT_EQ(events, k.events);
         EXPECT_EQ(objectEvents, int(k.events.size()));
         EXPECT_EQ(f.combo().Style(), k.kind == edComboList ? plat::csDropDownList : plat::csDropDown);
+    }
+}
+
+TEST(ExGridEditCombo, ACellKeepsItsTextUnlessTheUserGivesTheComboAnother) {
+    // A list combo writes only an item it shows; a limit bounds typing, not the text the cell had.
+    enum End { Esc, Enter, ClickElsewhere };
+    const QStringList greek{"alpha", "beta", "gamma"};
+    struct Case {
+        const char* name;
+        TEditorType kind;
+        QStringList items;
+        int limit;
+        QString cell, typed;
+        End end;
+        QString expected;
+    } cases[] = {
+        {"a text the list lacks, Esc", edComboList, greek, 0, "zzz", "", Esc, "zzz"},
+        {"a text the list lacks, Enter takes the item shown and announced", edComboList, greek, 0, "zzz", "", Enter,
+         "alpha"},
+        {"an empty list, Esc", edComboList, {}, 0, "keepme", "", Esc, "keepme"},
+        {"an empty list, Enter", edComboList, {}, 0, "keepme", "", Enter, "keepme"},
+        {"an empty list, a click elsewhere", edComboList, {}, 0, "keepme", "", ClickElsewhere, "keepme"},
+        {"a longer text than the limit, Esc", edComboEdit, {}, 4, "abcdefgh", "", Esc, "abcdefgh"},
+        {"a longer text than the limit, Enter", edComboEdit, {}, 4, "abcdefgh", "", Enter, "abcdefgh"},
+        {"a longer text than the limit, a click elsewhere", edComboEdit, {}, 4, "abcdefgh", "", ClickElsewhere,
+         "abcdefgh"},
+        {"typing stops at the limit", edComboEdit, {}, 4, "", "cdefgh", Enter, "cdef"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.g->SetMaxComboLength(c.limit);
+        f.g->OnGetEditorType = [&](QObject*, int, int, TEditorType& e) {
+            e = c.kind;
+            f.items(c.items);
+        };
+        f.g->SetCells(2, 2, c.cell);
+        f.go(2, 2);
+        f.key(Qt::Key_F2);
+        ASSERT_TRUE(f.combo().isVisible());
+        f.type(c.typed);
+        switch (c.end) {
+            case Esc: f.key(Qt::Key_Escape); break;
+            case Enter: f.key(Qt::Key_Return); break;
+            case ClickElsewhere: f.click(3, 4); break;
+        }
+        EXPECT_FALSE(f.combo().isVisible());
+        EXPECT_EQ(f.g->Cells(2, 2), c.expected);
     }
 }
 
@@ -720,6 +792,41 @@ TEST(ExGridEditChecks, SpaceOnARadioGroupCyclesAndReportsTheOption) {
     EXPECT_EQ(clicks, (std::vector<std::tuple<int, int, int>>{{2, 2, 1}, {2, 2, 2}, {2, 2, 0}}));
     EXPECT_EQ(f.g->Cells(2, 2), "a");
     EXPECT_FALSE(f.editorShown());
+}
+
+TEST(ExGridEditChecks, SpaceFollowsTheRulesOfAClick) {
+    // A refused edit changes and reports nothing; a toggle marks its row modified under ShowModified.
+    Fixture f;
+    f.g->AddRadio(2, 2, 0, 0, {"a", "b", "c"});
+    f.g->SetCells(2, 2, "a");
+    f.g->SetCells(3, 3, "N");
+    f.g->AddCheckBox(3, 3, false, true);
+    bool editable = false;
+    f.g->OnCanEditCell = [&](QObject*, int, int, bool& can) { can = editable; };
+    int radioClicks = 0, boxClicks = 0;
+    f.g->OnRadioClick = [&](QObject*, int, int, int) { ++radioClicks; };
+    f.g->OnCheckBoxClick = [&](QObject*, int, int, bool) { ++boxClicks; };
+    for (auto [col, row] : {std::pair{2, 2}, std::pair{3, 3}}) {
+        f.go(col, row);
+        f.key(Qt::Key_Space);
+    }
+    EXPECT_EQ(f.g->Cells(2, 2), "a");
+    EXPECT_EQ(f.g->Cells(3, 3), "N");
+    EXPECT_EQ(radioClicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+
+    editable = true;
+    f.g->ShowModified().SetEnabled(true);
+    f.go(2, 2);
+    f.key(Qt::Key_Space);
+    EXPECT_EQ(f.g->Cells(2, 2), "b");
+    EXPECT_EQ(radioClicks, 1);
+    f.go(3, 3);
+    EXPECT_FALSE(f.g->GetRowModified(3));
+    f.key(Qt::Key_Space);
+    EXPECT_EQ(f.g->Cells(3, 3), "Y");
+    EXPECT_EQ(boxClicks, 1);
+    EXPECT_TRUE(f.g->GetRowModified(3));
 }
 
 TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry) {

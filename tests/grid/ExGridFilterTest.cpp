@@ -2,7 +2,11 @@
 // levels, type-ahead narrowing and the drop-down hooks.
 #include "grid/ExGrid.h"
 
+#include <QApplication>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -138,6 +142,90 @@ TEST(ExGridFilter, LevelsStackAndCount) {
     g.OnFilterProgress = [&](QObject*, uint16_t p) { progress.append(p); };
     g.ApplyFilter();
     EXPECT_EQ(progress, (QList<uint16_t>{25, 50, 75, 100, 100}));
+}
+
+TEST(ExGridFilter, HandlersThatChangeTheConditionsDuringARunChangeTheNextRun) {
+    // A run tests every row against the conditions it started with, however its handlers add to
+    // or take from them meanwhile; the next run uses the changed list.
+    struct Case {
+        const char* name;
+        bool fromProgress;  // else from OnCustomFilter
+        bool adds;          // else removes
+        QStringList firstRun, secondRun;
+    };
+    const Case cases[] = {
+        {"custom filter adds", false, true, {"a1", "a2", "ab"}, {"ab"}},
+        {"progress adds", true, true, {"a1", "a2", "ab"}, {"ab"}},
+        {"custom filter removes", false, false, {"a1", "a2", "ab"}, {"a1", "a2", "ab", "b"}},
+        {"progress removes", true, false, {"a1", "a2", "ab"}, {"a1", "a2", "ab", "b"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TExStringGrid g;
+        table(g, {"a1", "a2", "ab", "b"}, {});
+        TFilterData& f = g.Filter().Add();
+        f.Column = 1;
+        f.Condition = "a*";
+        auto change = [&] {
+            if (c.adds) {
+                TFilterData& more = g.Filter().Add();
+                more.Column = 1;
+                more.Condition = "*b";
+            } else if (g.Filter().Count() > 0) {
+                g.Filter().Clear();
+            }
+        };
+        bool changed = false;
+        auto once = [&] {
+            if (!std::exchange(changed, true)) change();
+        };
+        if (c.fromProgress)
+            g.OnFilterProgress = [&](QObject*, uint16_t) { once(); };
+        else
+            g.OnCustomFilter = [&](QObject*, int32_t, bool&) { once(); };
+        g.ApplyFilter();
+        EXPECT_EQ(visible(g, 1), c.firstRun);
+        EXPECT_EQ(g.Filter().Count(), c.adds ? 2 : 0);
+        g.RemoveLastFilter();
+        g.ApplyFilter();
+        EXPECT_EQ(visible(g, 1), c.secondRun);
+    }
+}
+
+TEST(ExGridFilter, TheDropDownRowIsAFixedRowAndItsWritersRepaint) {
+    QWidget form;
+    auto* g = new TExStringGrid(&form);
+    g->setGeometry(0, 0, 300, 200);
+    g->SetFixedRows(2);
+    g->SetRowCount(6);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    g->viewport()->installEventFilter(&paints);
+    auto painted = [&](const std::function<void()>& write) {
+        QApplication::processEvents();
+        paints.count = 0;
+        write();
+        QApplication::processEvents();
+        return paints.count > 0;
+    };
+    // Only a fixed row takes the buttons; a row that is not is ignored.
+    struct Case {
+        int value, stored;
+    } cases[] = {{1, 1}, {0, 0}, {2, 0}, {5, 0}, {-1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        g->SetFilterDropDownRow(c.value);
+        EXPECT_EQ(g->FilterDropDownRow(), c.stored);
+    }
+    EXPECT_TRUE(painted([&] { g->SetFilterDropDownRow(1); }));
+    EXPECT_TRUE(painted([&] { g->SetFilterDropDownAuto(true); }));
 }
 
 TEST(ExGridFilter, NarrowDownStepsLevelsAndAnEmptyTextKeepsOtherHiddenRows) {

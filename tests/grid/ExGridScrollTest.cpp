@@ -1,7 +1,10 @@
 // Scrolling and column sizing: the position hint, proportional bars, drag scrolling on a driven
 // timer, the scroll-bar looks, the in-cell scroll bar and sizing all columns together.
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
+#include "platform/InplaceEdit.h"
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -80,6 +83,35 @@ TEST(ExGridScrollHints, ScrollSynchMovesTheCellsWhileTheThumbIsDragged) {
     g.SetScrollSynch(true);
     g.HandleWMHScroll(plat::SB_THUMBTRACK, 127);
     EXPECT_EQ(g.LeftCol(), 6);
+}
+
+TEST(ExGridScrollHints, DraggingTheThumbPastTheEditedCellEndsAnyEditor) {
+    // Without fixed columns the edited cell leaves the view: the text editor and the special
+    // editors alike end, and the value they hold goes into the cell.
+    for (TEditorType kind : {edNormal, edComboEdit, edSpinEdit}) {
+        SCOPED_TRACE(int(kind));
+        Shown s(300, 200);
+        Grid& g = *s.g;
+        g.SetColCount(10);
+        g.SetFixedCols(0);
+        g.SetDefaultColWidth(g.ClientWidth() / 4 - 1);
+        plat::TGridOptions o = g.Options();
+        o.include(plat::goEditing);
+        g.SetOptions(o);
+        g.OnGetEditorType = [&](QObject*, int, int, TEditorType& e) { e = kind; };
+        g.SetCells(0, 1, "7");
+        g.FocusCell(0, 1);
+        QApplication::setActiveWindow(&s.form);
+        g.viewport()->setFocus();
+        g.ShowCellEdit();
+        ASSERT_TRUE(g.EditMode() || (g.InplaceEditor() && g.InplaceEditor()->isVisible()));
+        g.HandleWMHScroll(plat::SB_THUMBTRACK, 127);
+        EXPECT_FALSE(g.EditMode());
+        EXPECT_FALSE(g.InplaceEditor() && g.InplaceEditor()->isVisible());
+        EXPECT_FALSE(g.EditCombo()->isVisible());
+        EXPECT_FALSE(g.SpinEdit()->isVisible());
+        EXPECT_EQ(g.Cells(0, 1), "7");
+    }
 }
 
 TEST(ExGridProportional, BarFollowsThePixelSizesAndRowsThatFitChangeNothing) {

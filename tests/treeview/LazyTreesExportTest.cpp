@@ -4,6 +4,8 @@
 // ends an export.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
@@ -489,6 +491,14 @@ TEST(LazyTreeTextExport, LevelsBecomeLeadingAndTrailingSeparators) {
     EXPECT_EQ(columns.tree.ContentToText(tstAll, QStringLiteral("||")), "A||B\r\na||b||\r\nc||||d\r\n");
 }
 
+TEST(LazyTreeTextExport, AnEmptySeparatorQuotesNothing) {
+    // No text holds an empty separator: nothing is quoted, not even a text with quotes of its own.
+    ExportTree t(2);
+    t.Add(nullptr, {"a", "say \"hi\""});
+    t.tree.Header().SetMainColumn(0);
+    EXPECT_EQ(t.tree.ContentToText(tstAll, QString()), "AB\r\nasay \"hi\"\r\n");
+}
+
 TEST(LazyTreeTextExport, QuotingByTheSeparatorAndInTheCsvFormat) {
     struct Case {
         const char* name;
@@ -599,9 +609,28 @@ TEST(LazyTreeClipboardExport, TheDataObjectHandsOutTheTextFormatsOfTheCopiedNode
     plat::clipboard().Clear();
 }
 
+TEST(LazyTreeClipboardExport, ARenderingThatFailsGivesNoDataAndIsCounted) {
+    ExportTree t(1);
+    PLazyNode a = t.Add(nullptr, QStringLiteral("a"));
+    t.tree.SetClipboardFormats({"Plain text", "Unicode text"});
+    t.tree.AddToSelection(a);
+    t.tree.CopyToClipboard();
+    // The text handler fails by the time a reader asks for the data.
+    t.tree.OnGetText = [](TCustomLazyStringTree*, PLazyNode, TColumnIndex, TVSTTextType, QString&) {
+        throw std::runtime_error("no text");
+    };
+    const QMimeData* data = plat::clipboard().Get();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(t.tree.SuppressedErrors(), 0u);
+    EXPECT_TRUE(data->data("text/plain").isEmpty());
+    EXPECT_EQ(t.tree.SuppressedErrors(), 1u);
+    t.tree.CancelCutOrCopy();
+    plat::clipboard().Clear();
+}
+
 // ---- CSV file ----
 
-TEST(LazyTreeCsvFile, TopLevelNodesEveryColumnQuotedInWindows1252) {
+TEST(LazyTreeCsvFile, TopLevelNodesEveryColumnQuotedInUtf8) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ExportTree t(2);
@@ -623,8 +652,11 @@ TEST(LazyTreeCsvFile, TopLevelNodesEveryColumnQuotedInWindows1252) {
     named.Add(nullptr, QStringList{"2"});  // columns 1 and 2 unanswered: the default text
     const QString path2 = dir.filePath(QStringLiteral("named.csv"));
     EXPECT_TRUE(named.tree.SaveToCSVFile(path2, true));
+    // The texts as they are: the locale's code page here is UTF-8, and a 1252 file would turn the
+    // last character into "?".
     EXPECT_EQ(plat::readFile(path2).value_or("missing"),
-              QByteArray("\"Say \"\"x\"\"\",\"B\",\"C\"\r\n\"\xFC\x80?\",\"a,b\",\"h\"\r\n\"2\",\"Node\",\"Node\"\r\n"));
+              QByteArray("\"Say \"\"x\"\"\",\"B\",\"C\"\r\n\"\xC3\xBC\xE2\x82\xAC\xE6\x97\xA5\",\"a,b\",\"h\"\r\n"
+                         "\"2\",\"Node\",\"Node\"\r\n"));
 
     // A file that cannot be made raises and leaves nothing.
     const QString bad = dir.filePath(QStringLiteral("no/such/folder.csv"));

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <functional>
 #include <map>
+#include <memory>
 #include <QTest>
 
 #include "platform/Beep.h"
@@ -441,6 +443,136 @@ TEST(LazyTreeKeyboard, SpacePressesOnKeyDownAndAppliesOnKeyUp) {
     EXPECT_EQ(a->CheckState, TCheckState::csCheckedNormal);
 }
 
+TEST(LazyTreeKeyboard, AHeldSpaceTogglesTheBoxOnceOnTheRealRelease) {
+    InputTree t(true);
+    t.texts = {"A"};
+    PLazyNode a = t.tree.AddChild(nullptr);
+    t.tree.ValidateNode(nullptr, true);
+    a->CheckType = TCheckType::ctCheckBox;
+    t.tree.SetFocusedNode(a);
+    t.Log();
+    auto send = [&](QEvent::Type type, bool repeat) {
+        QKeyEvent e(type, Qt::Key_Space, Qt::NoModifier, " ", repeat);
+        QApplication::sendEvent(&t.tree, &e);
+    };
+    // The key goes down, repeats four times (a release and a press each), then comes up.
+    send(QEvent::KeyPress, false);
+    for (int i = 0; i < 4; ++i) {
+        send(QEvent::KeyRelease, true);
+        send(QEvent::KeyPress, true);
+        EXPECT_EQ(a->CheckState, TCheckState::csUncheckedPressed) << i;
+    }
+    send(QEvent::KeyRelease, false);
+    EXPECT_EQ(a->CheckState, TCheckState::csCheckedNormal);
+    EXPECT_EQ(t.log.filter("Checked"), QStringList({"Checked(0)"}));
+}
+
+TEST(LazyTreeKeyboard, DeletingANodeForgetsEveryReferenceTheTreeKeepsToIt) {
+    // Each reference is made to point at node 1, the node is deleted, and then the tree is driven
+    // the way that would follow the reference (the sanitizer sees any read of the freed node).
+    struct Case {
+        const char* name;
+        std::function<void(InputTree&, PLazyNode)> arm;
+        std::function<void(InputTree&)> follow;
+    };
+    const Case cases[] = {
+        {"last incremental-search hit",
+         [](InputTree& t, PLazyNode) {
+             t.tree.IncrementalSearchStart = TLTSearchStart::ssLastHit;
+             t.tree.SetIncrementalSearch(TLTIncrementalSearch::isAll);
+             Key(&t.tree, Qt::Key_B, Qt::NoModifier, "b");
+             ASSERT_EQ(t.tree.FocusedNode()->Index, 1u);
+         },
+         [](InputTree& t) {
+             // The next letter inside the time-out searches from the start again.
+             Key(&t.tree, Qt::Key_R, Qt::NoModifier, "r");
+             ASSERT_NE(t.tree.FocusedNode(), nullptr);
+             EXPECT_EQ(t.tree.Text(t.tree.FocusedNode()), "Bravo");
+         }},
+        {"box pressed by Space",
+         [](InputTree& t, PLazyNode n) {
+             t.tree.SetFocusedNode(n);
+             QKeyEvent down(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+             QApplication::sendEvent(&t.tree, &down);
+             ASSERT_EQ(n->CheckState, TCheckState::csUncheckedPressed);
+         },
+         [](InputTree& t) {
+             QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
+             QApplication::sendEvent(&t.tree, &up);
+             EXPECT_FALSE(t.tree.TreeStates().Contains(TLazyTreeState::tsKeyCheckPending));
+             EXPECT_TRUE(t.log.filter("Checked").isEmpty());
+         }},
+        {"box pressed by the mouse",
+         [](InputTree& t, PLazyNode n) {
+             QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 27));
+             ASSERT_EQ(n->CheckState, TCheckState::csUncheckedPressed);
+         },
+         [](InputTree& t) {
+             QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 27));
+             EXPECT_FALSE(t.tree.TreeStates().Contains(TLazyTreeState::tsMouseCheckPending));
+             EXPECT_TRUE(t.log.filter("Checked").isEmpty());
+         }},
+        {"hot node",
+         [](InputTree& t, PLazyNode n) {
+             t.tree.TreeOptions().SetPaintOptions(t.tree.TreeOptions().PaintOptions() + toHotTrack);
+             const QPoint p = t.TextOf(n);
+             QMouseEvent e(QEvent::MouseMove, p, t.tree.viewport()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                           Qt::NoModifier);
+             QApplication::sendEvent(t.tree.viewport(), &e);
+             ASSERT_EQ(t.tree.HotNode(), n);
+         },
+         [](InputTree& t) { EXPECT_EQ(t.tree.HotNode(), nullptr); }},
+        {"row whose height is dragged",
+         [](InputTree& t, PLazyNode) {
+             t.tree.TreeOptions().SetMiscOptions(t.tree.TreeOptions().MiscOptions() + toNodeHeightResize);
+             t.tree.OnCanSplitterResizeNode = [](TBaseLazyTree*, QPoint, PLazyNode, TColumnIndex, bool& allowed) {
+                 allowed = true;
+             };
+             // The lower border of row 1.
+             QTest::mousePress(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 34));
+             ASSERT_TRUE(t.tree.TreeStates().Contains(TLazyTreeState::tsNodeHeightTrackPending));
+         },
+         [](InputTree& t) {
+             const QPoint to(100, 60);
+             QMouseEvent move(QEvent::MouseMove, to, t.tree.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                              Qt::NoModifier);
+             QApplication::sendEvent(t.tree.viewport(), &move);
+             QTest::mouseRelease(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, to);
+             for (PLazyNode n = t.tree.GetFirst(); n; n = n->NextSibling) EXPECT_EQ(t.tree.NodeHeight(n), 18u);
+         }},
+        {"focused node and range anchor",
+         [](InputTree& t, PLazyNode n) {
+             t.tree.TreeOptions().SetSelectionOptions(t.tree.TreeOptions().SelectionOptions() + toMultiSelect);
+             t.Click(t.TextOf(n));
+             ASSERT_EQ(t.tree.RangeAnchor(), n);
+         },
+         [](InputTree& t) {
+             EXPECT_EQ(t.tree.FocusedNode(), nullptr);
+             EXPECT_EQ(t.tree.RangeAnchor(), nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InputTree t(true);
+        t.texts = {"Alpha", "Beta", "Bravo", "Charlie"};
+        for (int i = 0; i < 4; ++i) t.tree.AddChild(nullptr);
+        t.tree.ValidateNode(nullptr, true);
+        std::vector<PLazyNode> n;
+        for (PLazyNode x = t.tree.GetFirst(); x; x = x->NextSibling) {
+            x->CheckType = TCheckType::ctCheckBox;
+            n.push_back(x);
+        }
+        t.Log();
+        c.arm(t, n[1]);
+        t.log.clear();
+        // The texts follow the nodes' places.
+        t.texts = {"Alpha", "Bravo", "Charlie"};
+        t.tree.DeleteNode(n[1]);
+        c.follow(t);
+        t.tree.OnCanSplitterResizeNode = nullptr;
+    }
+}
+
 TEST(LazyTreeKeyboard, NavigationRules) {
     InputTree t;
     t.texts = {"A", "B", "C", "D"};
@@ -692,6 +824,50 @@ TEST(LazyTreeEdit, EscapeCancelsEnterAcceptsTabMovesOn) {
     EXPECT_FALSE(t.tree.IsEditing());
     EXPECT_EQ(t.tree.FocusedNode(), nullptr);
     QApplication::processEvents();  // the released editors go
+}
+
+TEST(LazyTreeEdit, DeletingTheEditedNodeEndsTheEditAndTheFocus) {
+    // An editor that refuses to end, and one that refuses to be cancelled as well.
+    struct Stubborn : ILTEditLink {
+        bool cancels;
+        int ends = 0, cancelled = 0;
+        explicit Stubborn(bool Cancels) : cancels(Cancels) {}
+        bool BeginEdit() override { return true; }
+        bool CancelEdit() override {
+            ++cancelled;
+            return cancels;
+        }
+        bool EndEdit() override {
+            ++ends;
+            return false;
+        }
+        bool PrepareEdit(TBaseLazyTree*, PLazyNode, TColumnIndex) override { return true; }
+        TRect GetBounds() override { return {}; }
+        void SetBounds(TRect) override {}
+    };
+    for (bool cancels : {true, false}) {
+        SCOPED_TRACE(cancels ? "cancelled" : "refuses both");
+        EditTree t;
+        auto link = std::make_shared<Stubborn>(cancels);
+        t.tree.OnCreateEditor = [&](TBaseLazyTree*, PLazyNode, TColumnIndex, PLTEditLink& l) { l = link; };
+        PLazyNode a = t.tree.AddChild(nullptr);
+        PLazyNode b = t.tree.AddChild(nullptr);
+        PLazyNode child = t.tree.AddChild(b);
+        ASSERT_TRUE(t.tree.EditNode(a, NoColumn));
+        EXPECT_FALSE(t.tree.EndEditNode());
+        t.tree.DeleteNode(a);
+        EXPECT_EQ(t.tree.FocusedNode(), nullptr);
+        EXPECT_FALSE(t.tree.IsEditing());
+        EXPECT_EQ(t.tree.EditLink(), nullptr);
+        EXPECT_EQ(link->cancelled, 1);
+        EXPECT_EQ(t.events, cancels ? QStringList({"EditCancelled"}) : QStringList());
+        // The same when the edited node goes with its parent.
+        ASSERT_TRUE(t.tree.EditNode(child, NoColumn));
+        t.tree.DeleteNode(b);
+        EXPECT_EQ(t.tree.FocusedNode(), nullptr);
+        EXPECT_FALSE(t.tree.IsEditing());
+        t.tree.OnCreateEditor = nullptr;
+    }
 }
 
 TEST(LazyTreeEdit, TheEditorGrowsWithTheText) {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <random>
 
 #include "EventLog.h"
 #include "FakeHost.h"
@@ -351,6 +353,117 @@ TEST(LazyTreeNavigation, VisibleWalksSkipHiddenAndFilteredNodes) {
     for (PLazyNode n : f.tree.VisibleChildNodes(f.Node("0"))) children << f.Name(n);
     EXPECT_EQ(children, QStringList({"0.0"}));
     EXPECT_EQ(f.tree.VisibleCount(), 5u);
+}
+
+// A tree built from a list of parents (-1: the root) with each node's visibility, expansion and filter
+// set afterwards; every node exists and is initialised, so the Init and NoInit walks see the same tree.
+struct ShapedTree {
+    TLazyTreeCore tree;
+    std::vector<PLazyNode> nodes;
+    explicit ShapedTree(bool childrenAbove) {
+        if (childrenAbove) tree.TreeOptions().SetPaintOptions(tree.TreeOptions().PaintOptions() + toChildrenAbove);
+    }
+    // Empty again, for the next shape: one tree serves many shapes.
+    void Reset() {
+        tree.Clear();
+        nodes.clear();
+    }
+    void Add(int parent) { nodes.push_back(tree.AddChild(parent < 0 ? nullptr : nodes[size_t(parent)])); }
+    void Shape(size_t i, bool visible, bool expanded, bool filtered) {
+        tree.ValidateNode(nodes[i], false);
+        tree.SetExpanded(nodes[i], expanded);
+        tree.SetVisible(nodes[i], visible);
+        tree.SetFiltered(nodes[i], filtered);
+    }
+    // The display order worked out from the links and states alone: a node shows when it and every
+    // ancestor are visible, every ancestor is expanded, and it is not filtered; children-above order
+    // puts a node after its children.
+    std::vector<PLazyNode> Expected(bool childrenAbove) {
+        std::vector<PLazyNode> out;
+        const std::function<void(PLazyNode, bool)> visit = [&](PLazyNode n, bool open) {
+            const bool shown = open && n->States.Contains(vsVisible);
+            const bool listed = shown && !n->States.Contains(vsFiltered);
+            if (listed && !childrenAbove) out.push_back(n);
+            for (PLazyNode c = n->FirstChild; c; c = c->NextSibling)
+                visit(c, shown && n->States.Contains(vsExpanded));
+            if (listed && childrenAbove) out.push_back(n);
+        };
+        for (PLazyNode c = tree.RootNode()->FirstChild; c; c = c->NextSibling) visit(c, true);
+        return out;
+    }
+    // A walk from First by Step, cut off after one step more than there are nodes (a walk that
+    // cycles shows its repetition).
+    std::vector<PLazyNode> Walk(PLazyNode first, const std::function<PLazyNode(PLazyNode)>& step) {
+        std::vector<PLazyNode> out;
+        for (PLazyNode n = first; n && out.size() <= nodes.size(); n = step(n)) out.push_back(n);
+        return out;
+    }
+    QString Names(const std::vector<PLazyNode>& list) {
+        QStringList names;
+        for (PLazyNode n : list) names << NodeName(&tree, n);
+        return names.join(u' ');
+    }
+    // The tree, for a failure's message.
+    std::string Describe() {
+        QStringList shape;
+        for (PLazyNode n : nodes)
+            shape << NodeName(&tree, n) + (n->States.Contains(vsVisible) ? "" : " hidden") +
+                         (n->States.Contains(vsExpanded) ? " expanded" : "") +
+                         (n->States.Contains(vsFiltered) ? " filtered" : "");
+        return shape.join(", ").toStdString();
+    }
+};
+
+TEST(LazyTreeNavigation, TheBackwardVisibleWalkIsTheForwardWalkReversed) {
+    // Shown first, the tree the backward walk cycled in: 0 (expanded) holding a hidden, expanded 0.0
+    // that holds a visible 0.0.1; children above.
+    {
+        ShapedTree t(true);
+        for (int parent : {-1, 0, 1, 1}) t.Add(parent);
+        t.Shape(0, true, true, false);
+        t.Shape(1, false, true, false);
+        t.Shape(2, true, false, false);
+        t.Shape(3, true, false, false);
+        EXPECT_EQ(t.Names(t.Walk(t.tree.GetLastVisible(), [&](PLazyNode n) { return t.tree.GetPreviousVisible(n); })),
+                  "0");
+        // A node out of sight stands where its nearest shown ancestor does.
+        EXPECT_EQ(NodeName(&t.tree, t.tree.GetPreviousVisible(t.nodes[3])), "0");
+    }
+    // Then a few thousand random trees, in both orders.
+    std::mt19937 random(20250611u);
+    auto chance = [&](int percent) { return int(random() % 100) < percent; };
+    ShapedTree trees[2]{ShapedTree(false), ShapedTree(true)};
+    for (int run = 0; run < 2500; ++run) {
+        const bool above = run % 2 == 1;
+        ShapedTree& t = trees[above];
+        t.Reset();
+        const int count = 1 + int(random() % 12);
+        for (int i = 0; i < count; ++i) t.Add(i == 0 ? -1 : int(random() % (i + 1)) - 1);
+        for (size_t i = 0; i < t.nodes.size(); ++i) t.Shape(i, chance(75), chance(65), chance(15));
+        const char* order = above ? "children above: " : "normal: ";
+
+        const std::vector<PLazyNode> expected = t.Expected(above);
+        const std::vector<PLazyNode> forward =
+            t.Walk(t.tree.GetFirstVisible(nullptr, true), [&](PLazyNode n) { return t.tree.GetNextVisible(n, true); });
+        ASSERT_TRUE(forward == expected) << order << t.Describe() << "\nforward:  " << t.Names(forward).toStdString()
+                                         << "\nexpected: " << t.Names(expected).toStdString();
+        const std::vector<PLazyNode> reversed(expected.rbegin(), expected.rend());
+        const std::vector<PLazyNode> backward =
+            t.Walk(t.tree.GetLastVisible(nullptr, true), [&](PLazyNode n) { return t.tree.GetPreviousVisible(n, true); });
+        ASSERT_TRUE(backward == reversed) << order << t.Describe() << "\nbackward: " << t.Names(backward).toStdString()
+                                          << "\nexpected: " << t.Names(reversed).toStdString();
+        const std::vector<PLazyNode> backwardNoInit = t.Walk(
+            t.tree.GetLastVisibleNoInit(nullptr, true), [&](PLazyNode n) { return t.tree.GetPreviousVisibleNoInit(n, true); });
+        ASSERT_TRUE(backwardNoInit == reversed) << order << t.Describe() << "\nbackward (no init): "
+                                                << t.Names(backwardNoInit).toStdString();
+        // From a node out of sight the step still lands on a shown node, or on nothing.
+        for (PLazyNode n : t.nodes) {
+            const PLazyNode back = t.tree.GetPreviousVisible(n, true);
+            ASSERT_TRUE(!back || std::find(expected.begin(), expected.end(), back) != expected.end())
+                << order << t.Describe() << "\nfrom " << NodeName(&t.tree, n).toStdString() << " to "
+                << NodeName(&t.tree, back).toStdString();
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <functional>
 #include <random>
+#include <stdexcept>
 
 #include "EventLog.h"
 #include "treeview/LazyTrees.h"
@@ -419,6 +420,40 @@ TEST(LazyTreeStream, DamagedRecordsRaiseAndKeepTheRecordsReadBefore) {
             EXPECT_EQ(t.VisibleCount(), add ? 1u : 2u);  // the target is collapsed
             EXPECT_EQ(t.UpdateCount(), 0u);
         }
+    }
+}
+
+TEST(LazyTreeStream, AFailureWhileCleaningUpAfterADamagedRecordIsCountedAndTheReadErrorRaised) {
+    TLazyTreeCore t;
+    // The free handler fails for the damaged record's node, which the read frees again.
+    t.OnFreeNode = [](TLazyTreeCore* s, PLazyNode n) {
+        if (n->Parent == s->RootNode()) throw std::runtime_error("free failed");
+    };
+    const QByteArray stream = Stream({Leaf(), Anchor(Base({}) + Chunk(9, "abcd", 5))});
+    EXPECT_EQ(ErrorOf([&] { Load(t, stream); }), 2006);
+    EXPECT_EQ(t.SuppressedErrors(), 1u);
+    EXPECT_EQ(t.RootNodeCount(), 1u);
+    EXPECT_EQ(CheckTreeInvariants(t), "");
+    t.OnFreeNode = nullptr;
+}
+
+TEST(LazyTreeStream, AnUninitialisedNodeMovedToAnotherTreeTakesItsChildrenAlong) {
+    for (bool childrenOnly : {false, true}) {
+        SCOPED_TRACE(childrenOnly ? "its children" : "the node");
+        TLazyTreeCore a, b;
+        a.TreeOptions().SetMiscOptions(a.TreeOptions().MiscOptions() - TLTMiscOption::toInitOnSave);
+        a.SetRootNodeCount(1);
+        PLazyNode s = a.RootNode()->FirstChild;
+        a.SetChildCount(s, 2);
+        a.SetChildCount(s->FirstChild, 3);
+        ASSERT_FALSE(s->States.Contains(vsInitialized));
+        ASSERT_FALSE(s->FirstChild->States.Contains(vsInitialized));
+        a.MoveTo(s, &b, amAddChildLast, childrenOnly);
+        // The node, its two children and the first child's three.
+        EXPECT_EQ(b.RootNode()->TotalCount, childrenOnly ? 6u : 7u);
+        EXPECT_EQ(a.RootNode()->TotalCount, childrenOnly ? 2u : 1u);
+        EXPECT_EQ(CheckTreeInvariants(a), "");
+        EXPECT_EQ(CheckTreeInvariants(b), "");
     }
 }
 
