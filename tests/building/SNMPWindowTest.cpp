@@ -12,6 +12,7 @@
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 #include "tests/building/ListWindowFixture.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -247,7 +248,7 @@ TEST_F(SNMPWindow, ASixteenthCharacterOfADescriptionIsRefused) {
     TFSNMP_Trap_Access f;
     open(f);
     f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&f));
     TExColumnGrid& g = *f.CG_SNMP_Read;
     g.setFocus();
     g.SetRow(1);

@@ -1,12 +1,16 @@
 // The topic dialog's checks on OK, its row buttons, its layout and its header hints.
+#include "platform/Controls.h"
 #include "platform/Files.h"
+#include "platform/Timer.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 
@@ -221,6 +225,10 @@ TEST_F(TopicChecks, OKRefusesARowInUseBelowTheEndOfTheTable) {
          "Error row 1024!! [MQTT Subscribe] Row 2 above has an empty Topic, which ends the table: this row and every "
          "row below row 2 would not be saved. Fill in the Topic of row 2 or delete that row."},
     };
+    // The key-up comes from each control's own timer: the test fires it instead of waiting.
+    const bool wasManual = plat::TTimer::Manual();
+    plat::TTimer::SetManual(true);
+    const auto restore = qScopeGuard([&] { plat::TTimer::SetManual(wasManual); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         rec.clear();
@@ -450,6 +458,10 @@ TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
         {"Esc in the template text", editor.get(), editor->RE_TopicTemplate, Qt::Key_Escape, false, 0},
         {"editor's focused OK", editor.get(), editor->Btn_OK, Qt::Key_Return, true, plat::mrOk},
     };
+    // The key-up comes from each control's own timer: the test fires it instead of waiting.
+    const bool wasManual = plat::TTimer::Manual();
+    plat::TTimer::SetManual(true);
+    const auto restore = qScopeGuard([&] { plat::TTimer::SetManual(wasManual); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         rec.clear();
@@ -462,10 +474,8 @@ TEST_F(TopicLayout, EnterOrEscPressesOnlyAFocusedButton) {
         c.target->setFocus();
         QTest::keyClick(c.target, c.key);
         // A button fires on the key-up, which its control reports a moment after the release.
-        if (c.closes)
-            (void)QTest::qWaitFor([&] { return !c.window->isVisible(); });  // the check below says whether it did
-        else
-            QTest::qWait(100);
+        if (auto* control = dynamic_cast<plat::TControl*>(c.target)) control->KeyUpTimer().Fire();
+        QApplication::processEvents();
         EXPECT_EQ(c.window->isVisible(), !c.closes);
         if (c.closes) EXPECT_EQ(c.window->ModalResult(), c.result);
         if (topics) EXPECT_EQ(plat::fileExists(g_MQTTSetTopicFile), c.result == plat::mrOk);
@@ -485,7 +495,7 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     });
     open();
     dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
     g_EnableJumpFieldTables = 1;
     TExColumnGrid& g = *dlg->CG_Pub;
     QWidget* area = g.viewport();

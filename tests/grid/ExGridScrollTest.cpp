@@ -1,6 +1,7 @@
 // Scrolling and column sizing: the position hint, proportional bars, drag scrolling on a driven
 // timer, the scroll-bar looks, the in-cell scroll bar and sizing all columns together.
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QScrollBar>
 #include <QTest>
@@ -24,7 +25,7 @@ struct Shown {
         form.resize(w + 40, h + 40);
         g->setGeometry(0, 0, w, h);
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
     }
 };
 
@@ -188,7 +189,7 @@ TEST(ExGridScrollType, FlatLooksAndTheMetroControls) {
     later.SetScrollType(ssMetro);
     EXPECT_EQ(later.VScrollControl(), nullptr);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     EXPECT_NE(later.VScrollControl(), nullptr);
     EXPECT_EQ(later.ScrollBars(), plat::ssNone);
 }

@@ -1,6 +1,7 @@
 // Row operations of the table dialogs.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -326,7 +327,7 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     t.g.resize(400, 200);
     form.resize(400, 200);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     t.g.SetRow(1);
     t.g.SetCol(2);
     QTest::keyClick(&t.g, Qt::Key_Return);
@@ -380,7 +381,7 @@ TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
     g.OnDblClickCell = [&g](QObject*, int row, int col) { Grid_Auto_Size_Col(g, row, col); };
     g.resize(300, 200);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const QPoint corner = cellRect(g, 0, 0).center();
     QWidget* area = g.childAt(corner);
     ASSERT_NE(area, nullptr);
