@@ -173,10 +173,10 @@ void TFVelmarineFirmWare::FormCreate() {
     Read_Settings();
 
     // 6. The update timer runs only while both options are on.
-    Timer_Update.setInterval(60000);
-    Timer_Update.setSingleShot(false);
-    plat::onSignal(&Timer_Update, &QTimer::timeout, this, [this] { Timer_UpdateTimer(); });
-    if (g_EnableInternet && g_EnableUpdate) Timer_Update.start();
+    Timer_Update.SetEnabled(false);
+    Timer_Update.SetInterval(60000);
+    Timer_Update.SetOnTimer([this](QObject*) { Timer_UpdateTimer(); });
+    Timer_Update.SetEnabled(g_EnableInternet && g_EnableUpdate);
 
     // 7. Identity.
     g_MainTitle = QString::fromLatin1(kMainTitle);
@@ -499,21 +499,16 @@ void TFVelmarineFirmWare::Show_Options() {
     if (!FSoftOptions || FSoftOptions->ShowModal() != plat::mrOk) return;
     // The timer follows the options also when the settings file cannot be written. Switching it
     // on keeps its interval and a running countdown.
-    const auto timer = qScopeGuard([this] {
-        if (!(g_EnableInternet && g_EnableUpdate))
-            Timer_Update.stop();
-        else if (!Timer_Update.isActive())
-            Timer_Update.start();
-    });
+    const auto timer = qScopeGuard([this] { Timer_Update.SetEnabled(g_EnableInternet && g_EnableUpdate); });
     Save_Setting();
 }
 
 void TFVelmarineFirmWare::Timer_UpdateTimer() {
-    Timer_Update.stop();
+    Timer_Update.SetEnabled(false);
     // Two hours after this check ends, also when it fails.
     const auto again = qScopeGuard([this] {
-        Timer_Update.setInterval(7200000);
-        Timer_Update.start();
+        Timer_Update.SetInterval(7200000);
+        Timer_Update.SetEnabled(true);
     });
     if (FSoftOptions && FSoftOptions->Check_Version()) {
         LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")

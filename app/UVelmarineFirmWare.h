@@ -3,9 +3,9 @@
 // relies on (text table, folders, settings, last project, shared lists).
 #include "platform/Form.h"
 #include "platform/Process.h"
+#include "platform/Timer.h"
 #include "platform/XmlDoc.h"
 
-#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -50,7 +50,7 @@ public:
     QLabel* L_Step[8];
     QLabel* L_Quorim;
     QLabel* LL_Update;
-    QTimer Timer_Update;
+    plat::TTimer Timer_Update;
     plat::XmlDocument XML1;
 
     TFadeButton* Btn_New;

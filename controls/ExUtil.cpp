@@ -839,6 +839,9 @@ struct Segment {
     bool hasBang() const { return firstBang >= 0; }
 };
 
+// Value characters the wildcard matches have looked at on this thread.
+thread_local uint64_t wildcardSteps = 0;
+
 struct Wildcard {
     std::vector<Segment> segments;  // segments[0] before the first "*", one more after each run
 
@@ -864,6 +867,7 @@ struct Wildcard {
     static bool walk(const Segment& s, QStringView v, qsizetype k, bool last, qsizetype limit) {
         const qsizetype len = s.tokens.size();
         for (qsizetype t = 0; t < len; ++t) {
+            ++wildcardSteps;
             if (k + t >= v.size()) return s.bangBefore(t);
             const QChar c = s.tokens[t];
             if (c != u'?' && c != v[k + t]) return s.bangBefore(t);
@@ -882,6 +886,7 @@ struct Wildcard {
         // Segment 0 alone decides when it fails before its star.
         const Segment& s0 = segments[0];
         for (qsizetype t = 0; t < s0.tokens.size(); ++t) {
+            ++wildcardSteps;
             if (t >= n) return s0.bangBefore(t);
             const QChar c = s0.tokens[t];
             if (c != u'?' && c != v[t]) return s0.bangBefore(t);
@@ -902,7 +907,9 @@ struct Wildcard {
                     // Plain text: the last occurrence that ends by the limit.
                     const QStringView t(seg.tokens);
                     for (; k >= 0; --k) {
-                        if ((t.isEmpty() || v[k] == t[0]) && v.mid(k, t.size()) == t) {
+                        const bool first = t.isEmpty() || v[k] == t[0];
+                        wildcardSteps += first ? std::max<qsizetype>(t.size(), 1) : 1;
+                        if (first && v.mid(k, t.size()) == t) {
                             found = k;
                             break;
                         }
@@ -1163,6 +1170,8 @@ bool FilterExpression::matches(const QString& Value) const {
 bool MatchFilterExpression(const QString& Expression, const QString& Value, bool CaseSensitive) {
     return FilterExpression(Expression, CaseSensitive).matches(Value);
 }
+
+uint64_t WildcardMatchSteps() { return wildcardSteps; }
 
 bool MatchConditionText(const QString& Condition, const QString& Value) {
     const plat::FormatSettings fs = plat::formatSettings();

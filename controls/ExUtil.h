@@ -129,6 +129,10 @@ int CountClosingQuotes(QChar Quote, const QString& Text);
 bool MatchFilterExpression(const QString& Expression, const QString& Value, bool CaseSensitive);
 bool MatchFilterCondition(const QString& Condition, const QString& Value, bool CaseSensitive);
 bool MatchConditionText(const QString& Condition, const QString& Value);
+// Value characters the wildcard parts of conditions have looked at on this thread so far. The
+// match never backtracks, so the count grows with the lengths of pattern and value, never with a
+// power of them; tests bound it.
+uint64_t WildcardMatchSteps();
 QString RemoveBlanksOutsideQuotes(const QString& Text);
 int MatchingParenPos(const QString& Text);
 // The first character of Text in Chars outside double quotes; NUL and Pos = -1 when there is none.

@@ -21,6 +21,16 @@ private:
     QElapsedTimer timer_;
 };
 
+class BlockingClock final : public Clock {
+public:
+    BlockingClock() { timer_.start(); }
+    int64_t nowMs() override { return timer_.elapsed(); }
+    void sleepMs(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+private:
+    QElapsedTimer timer_;
+};
+
 std::function<QDateTime()>& localNowSource() {
     static std::function<QDateTime()> source;
     return source;
@@ -37,6 +47,11 @@ void setLocalNowSource(std::function<QDateTime()> source) { localNowSource() = s
 
 Clock& realClock() {
     static RealClock clock;
+    return clock;
+}
+
+Clock& blockingClock() {
+    static BlockingClock clock;
     return clock;
 }
 

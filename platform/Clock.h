@@ -16,6 +16,9 @@ public:
 
 // Monotonic time; sleeping processes window messages.
 Clock& realClock();
+// Monotonic time; sleeping blocks the thread and processes nothing, for waits during which the
+// program's windows must not respond.
+Clock& blockingClock();
 
 // The local date and time of day, for texts that carry the moment a file was written. Tests fix it.
 QDateTime localNow();

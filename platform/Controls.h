@@ -52,6 +52,10 @@ public:
     TMouseEvent OnMouseDown, OnMouseUp;
     TMouseMoveEvent OnMouseMove;
 
+    // A key's release waits this long for a repeat press of the same moment (some X servers send
+    // the releases of a held key unmarked); any other input delivers it at once. Tests fire it.
+    TTimer& KeyUpTimer() { return keyUpTimer_; }
+
 protected:
     // The overridable steps; each default fires its event. A key set to 0 (a character set to 0 in
     // KeyPress) counts as handled and goes no further.
@@ -71,9 +75,6 @@ protected:
     // Whether the key of the character KeyPress is handling (or of the last key event) is on the
     // numeric keypad: the keypad's "." says so, the main keyboard's does not.
     bool LastKeyOnKeypad() const { return lastKeypad_; }
-    // A key's release waits this long for a repeat press of the same moment (some X servers send
-    // the releases of a held key unmarked); any other input delivers it at once.
-    TTimer& KeyUpTimer() { return keyUpTimer_; }
     void FlushKeyUp();
 
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,6 @@
 #include "platform/Process.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -18,7 +17,7 @@ extern char** environ;
 
 namespace plat {
 
-StartResult startAndWait(const QString& program, const QStringList& arguments, qint64 capMs) {
+StartResult startAndWait(const QString& program, const QStringList& arguments, qint64 capMs, Clock& clock) {
     StartResult r;
     const QFileInfo info(program);
     if (!info.isFile() || !info.isExecutable()) {
@@ -44,8 +43,7 @@ StartResult startAndWait(const QString& program, const QStringList& arguments, q
         r.error = QString::fromLocal8Bit(std::strerror(rc));
         return r;
     }
-    QElapsedTimer clock;
-    clock.start();
+    const int64_t start = clock.nowMs();
     for (;;) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -58,15 +56,15 @@ StartResult startAndWait(const QString& program, const QStringList& arguments, q
             r.outcome = StartOutcome::Finished;
             break;
         }
-        if (clock.elapsed() >= capMs) {
+        if (clock.nowMs() - start >= capMs) {
             r.outcome = StartOutcome::StillRunning;
             // Reap the program whenever it ends, so it leaves no zombie behind.
             std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
             break;
         }
-        usleep(10000);
+        clock.sleepMs(10);
     }
-    r.waitedMs = clock.elapsed();
+    r.waitedMs = clock.nowMs() - start;
     return r;
 }
 

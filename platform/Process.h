@@ -1,6 +1,8 @@
 #pragma once
 // Starts a program and waits for its end, polling every 10 ms up to a cap, without processing
 // window messages. A program still running at the cap is left running.
+#include "platform/Clock.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,9 @@ struct StartResult {
     qint64 waitedMs = 0;
 };
 
-StartResult startAndWait(const QString& program, const QStringList& arguments, qint64 capMs);
+// `clock` measures the wait and paces the polls; tests drive it.
+StartResult startAndWait(const QString& program, const QStringList& arguments, qint64 capMs,
+                         Clock& clock = blockingClock());
 
 // Opens a web address with the desktop's browser.
 void openUrl(const QString& url);

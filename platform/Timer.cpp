@@ -44,7 +44,9 @@ bool TTimer::Fire() {
 
 void TTimer::update() {
     timer_->stop();
-    if (Running() && !manualTimers) timer_->start(interval_);
+    if (!Running()) return;
+    ++starts_;
+    if (!manualTimers) timer_->start(interval_);
 }
 
 void TTimer::SetManual(bool manual) { manualTimers = manual; }

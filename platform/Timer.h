@@ -26,6 +26,9 @@ public:
     // Runs the handler as an expiry would, when the timer is running; the handler runs guarded.
     // True when it ran.
     bool Fire();
+    // How often the count has begun, first or again (also in manual mode): tests see whether a
+    // change started it again.
+    int Starts() const { return starts_; }
 
     // Manual mode (tests): timers never start a real countdown; only Fire makes them tick.
     static void SetManual(bool manual);
@@ -37,6 +40,7 @@ private:
     std::function<void(QObject*)> onTimer_;
     int interval_ = 1000;
     bool enabled_ = true;
+    int starts_ = 0;
 };
 
 }  // namespace plat

@@ -289,7 +289,8 @@ QStringList Get_COM_Port_List() {
 void Start_Program(const QString& NomeSW, const QString& Parameter, int tipo) {
     Q_UNUSED(tipo);  // the show state of a window has no meaning for the programs started here
     const QStringList args = Parameter.isEmpty() ? QStringList() : QStringList{Parameter};
-    const plat::StartResult r = plat::startAndWait(NomeSW, args, g_StartProgramCapMs);
+    const plat::StartResult r = plat::startAndWait(NomeSW, args, g_StartProgramCapMs,
+                                                   g_StartProgramClock ? *g_StartProgramClock : plat::blockingClock());
     if (r.outcome == plat::StartOutcome::NotStarted)
         plat::dialogs().error(QStringLiteral("The program \"%1\" could not be started: %2.").arg(NomeSW, r.error));
     else if (r.outcome == plat::StartOutcome::StillRunning)

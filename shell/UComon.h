@@ -2,6 +2,8 @@
 // Shared program state: the program's folders and identity, the open project and the paths of its
 // files, the settings of the last run, the row clipboard of the table helpers; and the small parsers
 // every dialog uses to check what the user typed. All of it lives on the user-interface thread.
+#include "platform/Clock.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -163,3 +165,5 @@ inline constexpr const char* kProfinetDeviceId = "0x3632";
 // ends, is reported; its exit code is not interpreted.
 void Start_Program(const QString& NomeSW, const QString& Parameter, int tipo);
 inline qint64 g_StartProgramCapMs = 150000;
+// The clock of that wait; null: the real one. Tests drive it.
+inline plat::Clock* g_StartProgramClock = nullptr;

@@ -8,6 +8,7 @@
 #include "shell/AccessListForm.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
@@ -40,7 +41,7 @@ protected:
     static void show(plat::TForm& form, QTabWidget* pages, int page) {
         form.show();
         if (pages) pages->setCurrentIndex(page);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
         QApplication::processEvents();
     }
     static QStringList cutHeaderTexts(TExStringGrid& g) {

@@ -13,6 +13,7 @@
 #include "grid/ExCGrid.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 #include "tests/support/TestSupport.h"
 
@@ -191,7 +192,7 @@ TEST_F(MQTTAccessCANSteps, ATemplateRewrittenInTheEditorIsSaved) {
         TFMQTT_Set_Access& f = *FMQTT_Set_Access;
         f.show();
         f.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&f));
         f.PageControl1->setCurrentIndex(c.page);
         TExColumnGrid& g = c.page == 0 ? *f.CG_Pub : *f.CG_Sub;
         ASSERT_EQ(g.Cells(6, 1), QStringLiteral("$VALUE$"));
@@ -209,7 +210,7 @@ TEST_F(MQTTAccessCANSteps, ATemplateRewrittenInTheEditorIsSaved) {
             ASSERT_EQ(QApplication::activeModalWidget(), FTopicTemplate);
             EXPECT_EQ(FTopicTemplate->Text(), QStringLiteral("$VALUE$"));
             FTopicTemplate->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(FTopicTemplate));
+            ASSERT_TRUE(testing_support::waitForWindowActive(FTopicTemplate));
             QTest::keyClick(FTopicTemplate->RE_TopicTemplate, Qt::Key_A, Qt::ControlModifier);
             for (size_t i = 0; i < c.lines.size(); ++i) {
                 if (i) QTest::keyClick(FTopicTemplate->RE_TopicTemplate, Qt::Key_Return);
@@ -232,7 +233,7 @@ TEST_F(MQTTAccessCANSteps, ATemplateRewrittenInTheEditorIsSaved) {
         EXPECT_EQ(g.childAt(cellRect(g, g.DisplColIndex(6), 1).center()), g.viewport());
         // The list's OK, pressed as a user presses it: the button takes the focus first.
         f.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&f));
         f.Btn_OK->setFocus(Qt::MouseFocusReason);
         QTest::mouseClick(f.Btn_OK, Qt::LeftButton);
         EXPECT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();

@@ -5,6 +5,7 @@
 #include "gateway/UParGen.h"
 #include "gateway/UMQTT_Set_Topic.h"
 #include "gateway/UProfinetFileName.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "shell/UAbout.h"
 #include "shell/USoftOptions.h"
@@ -18,7 +19,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <vector>
 
 using testing_support::readAll;
 using testing_support::RecordingDialogs;
@@ -68,7 +69,7 @@ TEST_F(MainWindow, FirstStartCreatesFoldersAndSavesDefaultsAtClose) {
         EXPECT_TRUE(plat::dirExists(app.file(QString::fromLatin1(folder)))) << folder;
     EXPECT_EQ(main->L_Name_Conf->text(), QStringLiteral("None Configuration Opened "));
     EXPECT_EQ(main->L_Name_Conf_L2->text(), QStringLiteral("Use Step1 to open or create new configuration"));
-    EXPECT_FALSE(main->Timer_Update.isActive());
+    EXPECT_FALSE(main->Timer_Update.Running());
     EXPECT_EQ(g_LanguageName, QStringLiteral("English"));
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorim - Configurator KS73632 - PROFINET / MQTT "));
     EXPECT_EQ(main->L_SW_Code->text(), QStringLiteral("KS73632"));
@@ -150,7 +151,7 @@ TEST_F(MainWindow, SettingsAreReadValueByValue) {
         // The language read is the one loaded; a language without a file falls back to English.
         EXPECT_EQ(g_LanguageName, c.language);
         EXPECT_EQ(Text_Table[11], entry11.at(c.language));
-        EXPECT_EQ(main->Timer_Update.isActive(), c.internet && c.update);
+        EXPECT_EQ(main->Timer_Update.Running(), c.internet && c.update);
         EXPECT_EQ(g_ProjectPath, QString());  // no such project folder
         TearDown();
     }
@@ -371,28 +372,44 @@ TEST_F(MainWindow, LanguageChangeRelabelsTheWindows) {
     EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<language>Italiano</language>"));
 }
 
+// The wait's clock: every poll's pause moves it on at once.
+class PollClock final : public plat::Clock {
+public:
+    int64_t now = 5000;
+    std::vector<int> sleeps;
+    int64_t nowMs() override { return now; }
+    void sleepMs(int ms) override {
+        sleeps.push_back(ms);
+        now += ms;
+    }
+};
+
 TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     start();
     const QString quick = app.file(QStringLiteral("quick.sh"));
-    const QString slow = app.file(QStringLiteral("slow.sh"));
+    const QString held = app.file(QStringLiteral("held.sh"));
     const QString marker = app.file(QStringLiteral("ran"));
+    const QString release = app.file(QStringLiteral("release"));
     writeAll(quick, QStringLiteral("#!/bin/sh\necho ok > '%1'\nexit 3\n").arg(marker).toUtf8());
-    writeAll(slow, "#!/bin/sh\nsleep 5\n");
-    for (const QString& f : {quick, slow})
+    // Runs until the test lets it go, so it is certainly still running when the wait gives up.
+    writeAll(held, QStringLiteral("#!/bin/sh\nwhile [ ! -e '%1' ]; do sleep 0.05; done\n").arg(release).toUtf8());
+    for (const QString& f : {quick, held})
         QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QElapsedTimer t;
-    t.start();
+    // The quick program ends long before the 150 s cap: its end, not the cap, ends the wait.
     main->Start_Program(quick, QString(), 0);
-    EXPECT_LT(t.elapsed(), 2000);
-    EXPECT_TRUE(plat::fileExists(marker));
+    EXPECT_TRUE(plat::fileExists(marker)) << "the wait ended before the program did";
     EXPECT_TRUE(rec.shown.empty()) << "the exit code is not interpreted";
 
+    PollClock clock;
+    g_StartProgramClock = &clock;
     g_StartProgramCapMs = 300;
-    t.restart();
-    main->Start_Program(slow, QString(), 0);
-    EXPECT_GE(t.elapsed(), 300);
-    EXPECT_LT(t.elapsed(), 2000);
+    main->Start_Program(held, QString(), 0);
+    g_StartProgramClock = nullptr;
+    g_StartProgramCapMs = 150000;
+    writeAll(release, "");
+    EXPECT_EQ(clock.now - 5000, 300) << "gives up at the cap";
+    EXPECT_EQ(clock.sleeps, std::vector<int>(30, 10)) << "polls every 10 ms";
     ASSERT_EQ(rec.shown.size(), 1u);
     EXPECT_TRUE(rec.shown[0].text.contains(QStringLiteral("still running")));
 
@@ -400,7 +417,6 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     main->Start_Program(app.file(QStringLiteral("Flash_Loader.exe")), QString(), 0);
     ASSERT_EQ(rec.errors().size(), 1);
     EXPECT_TRUE(rec.errors()[0].contains(QStringLiteral("could not be started")));
-    g_StartProgramCapMs = 150000;
 }
 
 // Each window's caption is its own text and nothing more; every dialog's title strip is laid out

@@ -11,6 +11,7 @@
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 #include "tests/building/ListWindowFixture.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ TEST_F(BACnetWindow, AMnemonicTheEDEExportCannotHoldIsRefusedAtOK) {
     TFBACnetSlaveSetAccess f;
     open(f);
     f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&f));
     TExColumnGrid& g = *f.CG_BACnet_in_Read;
     const char* cells[] = {"Analog Input", "62", "0", "", "4"};
     for (int r = 1; r <= 2; ++r)

@@ -11,6 +11,7 @@
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 #include "tests/building/ListWindowFixture.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 #include "tests/support/LocaleScope.h"
 
@@ -410,7 +411,7 @@ TEST_F(DALIRulesWindow, TypingAnEventSetsItsConditionLikeChoosingIt) {
     TFDALI_Access f;
     open(f);
     f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&f));
     f.PC_DALI->setCurrentIndex(2);
     TExColumnGrid& cg = *f.CG;
     cg.setFocus();

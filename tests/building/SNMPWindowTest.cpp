@@ -12,6 +12,7 @@
 #include "shell/ULanguage.h"
 #include "tests/building/BuildingTestSupport.h"
 #include "tests/building/ListWindowFixture.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -259,7 +260,7 @@ TEST_F(SNMPWindow, ASixteenthCharacterOfANameIsRefused) {
         open(f);
         f.PageControl1->setCurrentIndex(c.page);
         f.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&f));
         TExColumnGrid& g = c.page == 0 ? *f.CG_SNMP_Read : *f.CG_SNMP_Write;
         g.setFocus();
         g.SetRow(1);

@@ -7,6 +7,7 @@
 #include "platform/Themes.h"
 #include "platform/Timer.h"
 #include "platform/WindowMessages.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/LocaleScope.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +124,7 @@ TEST(ExDateTimePicker, AutoTabMovesOnAfterAFieldIsTyped) {
     p->setGeometry(10, 10, 240, 24);
     top.show();
     top.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&top));
     p->SetFormat(QStringLiteral("dd/MM/yyyy"));
     p->SetAutoTab(true);
     p->SetDateTime(dt(2024, 1, 20, 10, 0, 0));
@@ -181,7 +182,7 @@ TEST(ExDateTimePicker, WithoutAFormatTheYearLeadsIntoTheTime) {
     p->setGeometry(10, 10, 240, 24);
     top.show();
     top.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&top));
     p->SetAutoTab(true);
     p->SetDateTime(dt(2024, 1, 20, 10, 0, 0));
     p->setFocus();

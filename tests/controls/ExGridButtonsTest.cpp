@@ -13,6 +13,7 @@
 
 #include "controls/ExGridButtons.h"
 #include "platform/Themes.h"
+#include "tests/support/EventWait.h"
 
 using namespace plat;
 
@@ -497,7 +498,7 @@ TEST(ExGridButtons, Mnemonic) {
     b.OnClick = [&](QObject*) { ++clicks; };
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_G, Qt::AltModifier);
     EXPECT_EQ(clicks, 1);
     b.setEnabled(false);
@@ -574,7 +575,7 @@ TEST(ExCheckBox, KeysAndMouse) {
     b.setParent(&window);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     int clicks = 0;
     b.OnClick = [&](QObject*) { ++clicks; };
     b.setFocus();
@@ -629,7 +630,7 @@ TEST(ExCheckBox, AcceleratorAndHot) {
     other.setFocusPolicy(Qt::StrongFocus);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     other.setFocus();
     QTest::keyClick(&window, Qt::Key_W, Qt::AltModifier);
     EXPECT_TRUE(b.Checked());

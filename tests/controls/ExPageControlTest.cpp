@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Error.h"
 #include "platform/ImageList.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -218,9 +219,9 @@ TEST(ExPageControl, CtrlTabWrapsBothWaysFromAControlOnAPage) {
     p.sheets[1]->SetTabVisible(false);
     auto* edit = new QLineEdit(p.sheets[0]);
     p.form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(p.form.get()));
     p.form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(p.form.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(p.form.get()));
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(p.pc->ActivePage(), p.sheets[2]);
@@ -341,7 +342,7 @@ struct CloseBoxes : ::testing::Test {
     void SetUp() override {
         for (TExTabSheet* s : p.sheets) s->SetShowClose(true);
         p.form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(p.form.get()));
     }
     void clickClose() {
         const TRect box = p.pc->CloseRect(p.pc->ActivePageIndex());
@@ -472,7 +473,7 @@ TEST(ExPageControlDocking, DraggingADockedTabMovesItsControl) {
     TExTabSheet* page = p.pc->DockControl(tool);
     ASSERT_NE(page, nullptr);
     p.form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(p.form.get()));
     const TRect r = p.pc->PageTabRect(1);
     const QPoint start(r.Left + 3, r.Top + 3);
 
@@ -666,7 +667,7 @@ TEST(ExPageControlPaint, HoverFillAndOutlineFollowThePointer) {
     p.pc->SetTabHoverColor(clYellow);
     p.pc->SetTabHoverBorder(clRed);
     p.form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(p.form.get()));
     const TRect b = p.pc->TabRect(1);
     QTest::mouseMove(p.pc, QPoint(b.Left + 4, b.Top + 4));
     EXPECT_EQ(p.pc->HoverPage(), 1);
@@ -710,7 +711,7 @@ TEST(ExPageControlPaint, CloseBoxLooks) {
     p.pc->SetTabPosition(tpTop);
     p.sheets[0]->SetShowClose(true);
     p.form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.form.get()));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(p.form.get()));
     const TRect box = p.pc->CloseRect(0);
     QImage img = p.pc->grab().toImage();
     // Normal look: white box, grey outline, black cross; the drawn box sits LowerActive lower.

@@ -2,6 +2,7 @@
 #include "controls/ExStyleIF.h"
 
 #include "platform/Error.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -227,7 +228,7 @@ protected:
         SetKeyChangeWatcherFactory(nullptr);
         SetRegistryReader(nullptr);
     }
-    static bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
+    static bool waitFor(const std::function<bool()>& done) { return testing_support::processEventsUntil(done); }
 
     FakeRegistry reg;
     WatchedKey key;

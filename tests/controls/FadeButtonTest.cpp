@@ -3,6 +3,7 @@
 #include "controls/FadeButton.h"
 #include "platform/Form.h"
 #include "platform/Timer.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -412,7 +413,7 @@ struct Shown {
         button->setGeometry(10, 10, w, h);
         window->show();
         window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(window.get()));
     }
     QImage face() { return button->grab().toImage(); }
     void enter() {
@@ -439,7 +440,7 @@ TEST(FadeButton, FocusRectangleAndOldStyleFrame) {
         s.button->clearFocus();  // the window hands its only control the focus when shown
         const QImage idle = s.face();
         s.button->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return s.button->hasFocus(); }));
+        ASSERT_TRUE(testing_support::processEventsUntil([&] { return s.button->hasFocus(); }));
         const QImage focused = s.face();
         // The dotted outline of (4, 4, W - 4, H - 4): every other pixel of its top edge changed.
         int changed = 0;
@@ -532,7 +533,7 @@ TEST_F(FadeTimers, AWindowHiddenUnderThePointerShowsItsButtonIdleAgain) {
         ASSERT_EQ(s.button->HotTrackStep(), 8);
         s.window->hide();
         s.window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(s.window.get()));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(s.window.get()));
         EXPECT_EQ(s.button->HotTrackStep(), 0);
         EXPECT_EQ(s.button->FadeTimer(), nullptr);
         EXPECT_EQ(at(s.face(), 40, 12), face);
@@ -580,7 +581,7 @@ TEST(FadeButton, ClicksByKeysAndMouse) {
     auto* b = new KeyButton(&window);
     b->setGeometry(10, 10, 80, 24);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&window));
     int clicks = 0, signals_ = 0;
     b->OnClick = [&](QObject*) { ++clicks; };
     QObject::connect(b, &TFadeButton::clicked, [&] { ++signals_; });
@@ -635,7 +636,7 @@ TEST(FadeButton, AKeyReleasedWithoutItsPressDoesNotClick) {
     auto* other = new QLineEdit(&window);
     other->setGeometry(100, 10, 80, 24);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&window));
     int clicks = 0;
     b->OnClick = [&](QObject*) { ++clicks; };
     b->setFocus();
@@ -678,7 +679,7 @@ TEST(FadeButton, OnClickRunsBeforeModalResultAndPopupMenu) {
     menu.addAction(QStringLiteral("item"));
     b->SetPopupMenu(&menu);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     int resultInHandler = -1, resultInSlot = -1;
     bool menuInHandler = true;
     b->OnClick = [&](QObject*) {
@@ -704,7 +705,7 @@ TEST(FadeButton, MnemonicClicks) {
     edit->move(0, 40);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     edit->setFocus();
     int clicks = 0;
     b->OnClick = [&](QObject*) { ++clicks; };
@@ -747,10 +748,10 @@ TEST(FadeButton, DialogKeys) {
         cancel->OnClick = [&](QObject*) { ++x; };
         form.show();
         form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&form));
         QWidget* target = c.focusEdit ? static_cast<QWidget*>(edit) : other;
         target->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return target->hasFocus(); }));
+        ASSERT_TRUE(testing_support::processEventsUntil([&] { return target->hasFocus(); }));
         QTest::keyPress(target, c.key, c.mods);
         QTest::keyRelease(target, c.key, c.mods);
         if (!c.focusEdit) other->KeyUpTimer().Fire();
@@ -782,10 +783,10 @@ TEST(FadeButton, AHiddenOrDisabledDefaultButtonTakesNoKey) {
         QObject::connect(fallback, &QPushButton::clicked, [&] { ++f; });
         form.show();
         form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&form));
         for (TFadeButton* b : {def, cancel}) hidden ? b->setVisible(false) : b->setEnabled(false);
         edit->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+        ASSERT_TRUE(testing_support::processEventsUntil([&] { return edit->hasFocus(); }));
         QTest::keyClick(edit, Qt::Key_Return);
         QTest::keyClick(edit, Qt::Key_Escape);
         QApplication::processEvents();

@@ -1,6 +1,7 @@
 // The edit with a button and the unit edit: the unit split, the unit menu, the editor switch, F4
 // and the button, and the formatting rectangle beside the button and the unit.
 #include "controls/SGEdit.h"
+#include "tests/support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -153,7 +154,7 @@ TEST(SgEditBtn, TheButtonClicksOnALeftReleaseWhereverThePointerIs) {
     other->setGeometry(0, 30, 50, 20);
     top.show();
     top.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&top));
     other->setFocus();
     ASSERT_TRUE(other->hasFocus());
     int clicks = 0;

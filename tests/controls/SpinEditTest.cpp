@@ -3,6 +3,7 @@
 #include "controls/DateTimeUtil.h"
 #include "controls/sgspin.h"
 #include "platform/Clock.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/TestSupport.h"
 
@@ -289,7 +290,7 @@ TEST(SgSpinEdit, KeysStepTabAndGuardTheText) {
     next->setGeometry(0, 40, 50, 20);
     top.show();
     top.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&top));
     e->setFocus();
     e->MaxValue = 1000;
     e->Increment = 5;
@@ -426,7 +427,7 @@ TEST(SgSpinButton, KeysAndFocusOfThePair) {
     pair->SetTabStop(true);
     top.show();
     top.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&top));
     pair->setFocus();
     std::vector<char> clicks;
     pair->OnUpClick = [&](QObject*) { clicks.push_back('u'); };

@@ -28,7 +28,7 @@ namespace {
 QString xpath(const QString& file, const QString& expression) {
     QProcess p;
     p.start(QStringLiteral("xmllint"), {QStringLiteral("--xpath"), expression, file});
-    p.waitForFinished(10000);
+    p.waitForFinished(60000);  // xmllint sets the time; the bound only ends a run that hangs
     QString v = QString::fromUtf8(p.readAllStandardOutput());
     if (v.endsWith(u'\n')) v.chop(1);
     return v;

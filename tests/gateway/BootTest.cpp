@@ -4,6 +4,7 @@
 #include "platform/XmlDoc.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -157,7 +158,7 @@ TEST_F(Boot, DotMovesAlongTheOctetsAndIsNeverTyped) {
 TEST_F(Boot, DotSelectsTheNextOctetSoTypingReplacesIt) {
     withDialog([&] {
         boot.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&boot));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&boot));
         setAddress("192", "168", "20", "205");
         boot.E_IP[0]->setFocus();
         boot.E_IP[0]->selectAll();  // the first octet as the user selects it

@@ -1,12 +1,16 @@
 // The topic dialog's checks on OK, its row buttons, its layout and its header hints.
+#include "platform/Controls.h"
 #include "platform/Files.h"
+#include "platform/Timer.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 
@@ -221,6 +225,10 @@ TEST_F(TopicChecks, OKRefusesARowInUseBelowTheEndOfTheTable) {
          "Error row 1024!! [MQTT Subscribe] Row 2 above has an empty Topic, which ends the table: this row and every "
          "row below row 2 would not be saved. Fill in the Topic of row 2 or delete that row."},
     };
+    // The key-up comes from each control's own timer: the test fires it instead of waiting.
+    const bool wasManual = plat::TTimer::Manual();
+    plat::TTimer::SetManual(true);
+    const auto restore = qScopeGuard([&] { plat::TTimer::SetManual(wasManual); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         rec.clear();
@@ -453,6 +461,10 @@ TEST_F(TopicLayout, EnterPressesOnlyAFocusedButtonAndEscCancels) {
         {"Esc in the keyword list", editor.get(), editor->SG_Keywords, Qt::Key_Escape, true, plat::mrCancel},
         {"editor's focused OK", editor.get(), editor->Btn_OK, Qt::Key_Return, true, plat::mrOk},
     };
+    // The key-up comes from each control's own timer: the test fires it instead of waiting.
+    const bool wasManual = plat::TTimer::Manual();
+    plat::TTimer::SetManual(true);
+    const auto restore = qScopeGuard([&] { plat::TTimer::SetManual(wasManual); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         rec.clear();
@@ -465,10 +477,8 @@ TEST_F(TopicLayout, EnterPressesOnlyAFocusedButtonAndEscCancels) {
         c.target->setFocus();
         QTest::keyClick(c.target, c.key);
         // A button fires on the key-up, which its control reports a moment after the release.
-        if (c.closes)
-            (void)QTest::qWaitFor([&] { return !c.window->isVisible(); });  // the check below says whether it did
-        else
-            QTest::qWait(100);
+        if (auto* control = dynamic_cast<plat::TControl*>(c.target)) control->KeyUpTimer().Fire();
+        QApplication::processEvents();
         EXPECT_EQ(c.window->isVisible(), !c.closes);
         if (c.closes) EXPECT_EQ(c.window->ModalResult(), c.result);
         if (topics) EXPECT_EQ(plat::fileExists(g_MQTTSetTopicFile), c.result == plat::mrOk);
@@ -493,7 +503,7 @@ TEST_F(TopicLayout, EscCancelsAnOpenCellEditFirstThenTheWindow) {
         writeFile(before);
         open();
         dlg->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
         TExColumnGrid& g = *dlg->CG_Pub;
         const QString cell = g.Cells(e.col, 1);
         QWidget* area = g.viewport();
@@ -519,7 +529,7 @@ TEST_F(TopicLayout, EscCancelsAnOpenCellEditFirstThenTheWindow) {
             EXPECT_FALSE(combo->view()->isVisible());
             // The offscreen platform does not hand the activation back from a closed pop-up.
             QApplication::setActiveWindow(dlg.get());
-            ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+            ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
             // A list still open as an editor takes the next Esc too: it ends the edit.
             if (combo->isVisible()) {
                 QTest::keyClick(combo, Qt::Key_Escape);
@@ -552,7 +562,7 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
     });
     open();
     dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
     g_EnableJumpFieldTables = 1;
     TExColumnGrid& g = *dlg->CG_Pub;
     QWidget* area = g.viewport();
@@ -588,7 +598,7 @@ TEST_F(TopicLayout, TypingAfterAClickAndDoubleClickingADropDownCell) {
 TEST_F(TopicLayout, TheEnterJumpNeverEditsTheRetainedCheckCell) {
     open();
     dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
     g_EnableJumpFieldTables = 1;
     TExColumnGrid& g = *dlg->CG_Pub;
     QWidget* area = g.viewport();

@@ -7,6 +7,7 @@
 #include "platform/IntConv.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -354,7 +355,7 @@ TEST_F(ParGenDialog, DotMovesAlongTheChainsAndIsNeverTyped) {
     TFParGen d;
     showDialog(d);
     d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&d));
     struct Case {
         const char* from;
         const char* to;  // the focus afterwards
@@ -579,7 +580,7 @@ TEST_F(ParGenDialog, WheelOverThePanelsScrollsByTheSystemLines) {
     // A drop-down under the pointer never turns, even with the focus: it leaves the wheel to the
     // window (shown above), which scrolls the stack.
     d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&d));
     QComboBox* type = d.Combo("CB_Select_Device_Device");
     type->setFocus();
     ASSERT_TRUE(type->hasFocus());

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ TEST_F(ParGenLayout, ThisModelShowsNineNumberedPanelsInOrder) {
     // The keyboard goes from the last field of a panel to the first of the next one shown.
     d.show();
     d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&d));
     d.Control("E_EthConn_Sec_DNS_IP4")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), d.Control("E_PROFINET_IP1"));

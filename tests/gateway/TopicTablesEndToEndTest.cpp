@@ -15,6 +15,7 @@
 
 #include "controls/FadeButton.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 namespace {
@@ -82,7 +83,7 @@ TEST_F(TopicTablesEndToEnd, EditsMadeWithMouseAndKeyboardAreSavedAsRecorded) {
     writeFile(fixture("topic_tables_project.xml"));
     open();
     dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
     ASSERT_TRUE(rec.shown.empty()) << rec.texts().join(u'|').toStdString();
     TExColumnGrid& pub = *dlg->CG_Pub;
     TExColumnGrid& sub = *dlg->CG_Sub;
@@ -153,7 +154,7 @@ TEST_F(TopicTablesEndToEnd, EditsMadeWithMouseAndKeyboardAreSavedAsRecorded) {
     whenModal([&](QWidget* w) {
         ASSERT_EQ(w, editor.get());
         editor->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        ASSERT_TRUE(testing_support::waitForWindowActive(editor.get()));
         ASSERT_EQ(QApplication::focusWidget(), editor->RE_TopicTemplate);
         EXPECT_EQ(editor->Text(), QStringLiteral("{\"cmd\": $VALUE$}"));
         press(editor.get(), Qt::Key_A, Qt::ControlModifier);

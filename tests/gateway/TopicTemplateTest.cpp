@@ -2,6 +2,7 @@
 #include "grid/ExGrid.h"
 #include "controls/FadeButton.h"
 #include "tests/gateway/MQTTTopicTestSupport.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
@@ -120,7 +121,7 @@ TEST_F(TemplateEditor, OnlyTheTemplateColumnsOpenTheEditor) {
 TEST_F(TemplateEditor, AMouseDoubleClickOnATemplateCellOpensTheEditorNotTheList) {
     open();
     dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(testing_support::waitForWindowActive(dlg.get()));
     TExColumnGrid& g = *dlg->CG_Pub;
     g.SetCells(10, 1, QStringLiteral("$VALUE$"));
     g.SetRow(2);
@@ -155,7 +156,7 @@ TEST_F(TemplateEditor, TabMovesTheFocusOnAndOKIsReachedByKeyboard) {
     bool reachedOk = false;
     whenModal([&](QWidget*) {
         editor->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        ASSERT_TRUE(testing_support::waitForWindowActive(editor.get()));
         ASSERT_EQ(QApplication::focusWidget(), editor->RE_TopicTemplate);
         QTest::keyClicks(editor->RE_TopicTemplate, "plant/a");
         QTest::keyClick(editor->RE_TopicTemplate, Qt::Key_Tab);

@@ -3,6 +3,7 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGridEditors.h"
 #include "platform/IniFile.h"
+#include "tests/support/EventWait.h"
 
 #include <QBuffer>
 #include <QMenu>
@@ -212,7 +213,7 @@ TEST(ExColumnGridQueries, HiddenColumnsAnswerTheRealColumnsItem) {
     };
     g.resize(900, 200);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const plat::TRect r = g.CellRect(8, 0);
     QTest::mouseClick(g.viewport(), Qt::RightButton, {}, QPoint(r.Left + 3, r.Top + 3));
     EXPECT_EQ(poppedCol, 8);
@@ -233,7 +234,7 @@ TEST(ExColumnGridPopup, RightClickOnTheHeaderOpensTheMenuBelowIt) {
     };
     g.resize(400, 250);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
 
     const plat::TRect header = g.CellRect(2, 0);
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(header.Left + 4, header.Top + 4));

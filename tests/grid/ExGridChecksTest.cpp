@@ -1,6 +1,7 @@
 // Check boxes, tri-state boxes, radio buttons and radio groups: texts, toggles and their events,
 // hidden rows, grouped rows, undo records and the click hit test.
 #include "grid/ExCGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -346,7 +347,7 @@ TEST(ExGridCheckBoxes, ClickHitTest) {
     g.SetCells(3, 2, "plain");
     g.AddCheckBox(1, 2, false, false);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const plat::TRect r = g.CellRect(1, 2);
     EXPECT_TRUE(g.IsInCheckBox(1, 2, r.Right - 2, r.Bottom - 2)) << "anywhere without precise checking";
     EXPECT_FALSE(g.IsInCheckBox(3, 2, r.Left + 3, r.Top + 3));

@@ -2,6 +2,7 @@
 // and sizing a column to its content.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -35,7 +36,7 @@ struct Fixture {
             dblClicks.emplace_back(r, c);
         };
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
     }
     void setOption(plat::TGridOption o, bool on) {
         plat::TGridOptions opts = g->Options();
@@ -181,7 +182,7 @@ TEST(ExGridHints, TooltipOverACellShowsItsHint) {
     g->SetHintShowCells(true);
     g->SetCells(2, 3, QStringLiteral("<i>valve</i>"));
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     const QPoint at = g->CellRect(2, 3).toQRect().center();
     QHelpEvent help(QEvent::ToolTip, at, g->viewport()->mapToGlobal(at));
     QApplication::sendEvent(g->viewport(), &help);

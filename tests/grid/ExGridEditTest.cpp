@@ -8,6 +8,7 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExGridUnit.h"
 #include "platform/InplaceEdit.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -36,7 +37,7 @@ struct Fixture {
         for (int c = 1; c < 4; ++c)
             for (int r = 1; r < 6; ++r) g->SetCells(c, r, QStringLiteral("c%1r%2").arg(c).arg(r));
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
         QApplication::setActiveWindow(&form);
         g->viewport()->setFocus();
     }

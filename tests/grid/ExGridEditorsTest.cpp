@@ -3,6 +3,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
 #include "platform/Error.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/TestSupport.h"
 
@@ -46,7 +47,7 @@ struct EditGrid {
         g->OnEditingDone = [this](QObject*) { ++editingDone; };
         host.show();
         host.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&host));
+        EXPECT_TRUE(testing_support::waitForWindowActive(&host));
         g->setFocus();
         QApplication::processEvents();
     }

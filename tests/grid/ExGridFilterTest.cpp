@@ -1,6 +1,7 @@
 // Filtering: conditions combined, prefixes and suffixes, raising matches, node rows kept, the
 // levels, type-ahead narrowing and the drop-down hooks.
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QTest>
@@ -199,7 +200,7 @@ TEST(ExGridFilter, TheDropDownRowIsAFixedRowAndItsWritersRepaint) {
     g->SetFixedRows(2);
     g->SetRowCount(6);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     struct Paints : QObject {
         int count = 0;
         bool eventFilter(QObject*, QEvent* e) override {

@@ -1,5 +1,6 @@
 // Hidden columns and the small queries on the two index spaces.
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -144,7 +145,7 @@ TEST(ExGridRanges, ScreenPointToCell) {
     TExStringGrid g;
     g.resize(400, 250);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const plat::TRect r = g.CellRect(2, 3);
     int c = -2, row = -2;
     g.ScreenToCell(g.viewport()->mapToGlobal(QPoint(r.Left + 2, r.Top + 2)), c, row);

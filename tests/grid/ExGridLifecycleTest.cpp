@@ -3,6 +3,7 @@
 #include "grid/ExGrid.h"
 
 #include "platform/Form.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -227,7 +228,7 @@ TEST(ExGridScrollBars, VerticalBarKeptShownAndGreyedWhileAllRowsFit) {
     g.SetScrollBarAlways(saVert);
     g.Loaded();
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     EXPECT_EQ(g.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(g.verticalScrollBar()->isVisible());
     EXPECT_FALSE(g.verticalScrollBar()->isEnabled());
@@ -272,7 +273,7 @@ TEST(ExGridSizeWithForm, GridFollowsTheFormThenTheFormsOwnHandlingRuns) {
     g->setGeometry(10, 10, 300, 200);
     g->SetSizeWithForm(true);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     settle();
     ASSERT_EQ(g->size(), QSize(300, 200));
 
@@ -298,7 +299,7 @@ TEST(ExGridSizeWithForm, OffLeavesTheGridAlone) {
     TExStringGrid g(&form);
     g.setGeometry(10, 10, 300, 200);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     resizeShown(form, 560, 450);
     EXPECT_EQ(g.size(), QSize(300, 200));
 }
@@ -340,7 +341,7 @@ TEST(ExGridUpdateLock, NestedBlocksPaintOnceAtTheLastEnd) {
     g.SetRowCount(100);
     g.resize(400, 250);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     settle();
     g.reset();
     g.viewport()->update();
@@ -384,12 +385,12 @@ TEST(ExGridWindow, ReparentedGridRunsOneTimer) {
     auto* g = new CountingGrid;
     g->setParent(&a);
     a.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&a));
     EXPECT_EQ(g->creates, 1);
     g->setParent(&b);
     g->show();
     b.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&b));
     EXPECT_EQ(g->creates, 2);
     EXPECT_EQ(runningTimers(*g, 500), 1);
 }
@@ -397,7 +398,7 @@ TEST(ExGridWindow, ReparentedGridRunsOneTimer) {
 TEST(ExGridWindow, GridWithoutParentCreatesNoWindowState) {
     CountingGrid g;
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     EXPECT_EQ(g.creates, 1);
     EXPECT_EQ(runningTimers(g, 500), 0);
 }
@@ -409,7 +410,7 @@ TEST(ExGridStretch, StretchColumnFillsTheClientWidth) {
     g.SetFixedCols(0);
     g.resize(300, 200);
     parent.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&parent));
     g.ColumnSize().SetStretch(true);
     EXPECT_EQ(g.ColWidths(0), g.ClientWidth());
 

@@ -3,6 +3,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
 #include "platform/InplaceEdit.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -27,7 +28,7 @@ struct Shown {
         form.resize(w + 40, h + 40);
         g->setGeometry(0, 0, w, h);
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
     }
 };
 
@@ -220,7 +221,7 @@ TEST(ExGridScrollType, FlatLooksAndTheMetroControls) {
     later.SetScrollType(ssMetro);
     EXPECT_EQ(later.VScrollControl(), nullptr);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     EXPECT_NE(later.VScrollControl(), nullptr);
     EXPECT_EQ(later.ScrollBars(), plat::ssNone);
 }

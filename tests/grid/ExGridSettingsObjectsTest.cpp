@@ -1,6 +1,7 @@
 // The settings objects and owned helpers the grid creates: control look, progress, sorting,
 // filtering, floating footer, search strip, and the values every configurator form stores.
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -271,7 +272,7 @@ TEST(ExGridSearchPanel, FollowsTheSearchFooterSettings) {
     TExStringGrid g;
     g.resize(400, 250);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     TSearchPanel* p = g.SearchPanel();
     EXPECT_FALSE(p->isVisible());
     EXPECT_EQ(p->height(), 0);

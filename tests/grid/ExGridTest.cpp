@@ -2,6 +2,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
 #include "platform/ImageList.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
@@ -62,7 +63,7 @@ void showActive(QWidget& form, TExStringGrid& g, QSize size) {
     g.setGeometry(QRect(QPoint(0, 0), size));
     form.show();
     form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&form));
     g.setFocus();
 }
 
@@ -155,7 +156,7 @@ TEST_F(HiddenColumns, AHiddenColumnKeepsItsWidthAndTakesItBack) {
     // Drawn at those widths, side by side.
     g.resize(700, 200);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const QRect shown = cellRect(g, 3, 1), next = cellRect(g, 4, 1);
     EXPECT_EQ(shown.width(), 123);
     EXPECT_EQ(next.width(), 77);
@@ -779,7 +780,7 @@ TEST(GridTab, TabMovesOnToTheNextControl) {
     window.resize(400, 300);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     for (const bool editing : {false, true}) {
         SCOPED_TRACE(editing ? "from a cell editor" : "from a cell");
         g->setFocus();
@@ -797,7 +798,7 @@ TEST(GridTab, TabMovesOnToTheNextControl) {
 TEST_F(ShownGrid, CellRectIsWhereTheGridDrawsTheCell) {
     g.HideColumn(2);
     g.SetColors(3, 3, 0x0000FF00);  // only cell (real 3, row 3) is painted green
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     const QRect r = cellRect(g, 2, 3);  // display 2 is real column 3
     ASSERT_FALSE(r.isEmpty());
     EXPECT_EQ(r.width(), g.ColWidths(2));
@@ -924,7 +925,7 @@ TEST(GridCorner, ShowsTheTextOfTheFixedCorner) {
     grid.SetRowCount(3);
     grid.resize(300, 120);
     grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&grid));
     const QRect corner = cellRect(grid, 0, 0);
     ASSERT_FALSE(corner.isEmpty());
     const QImage empty = grid.grab(corner).toImage();
@@ -1127,7 +1128,7 @@ TEST_F(NoFixedColumn, ClicksAndRowSelectionIncludeIt) {
     g.SelectRows(2, 1);
     EXPECT_EQ(g.Selection(), (plat::TGridRect{0, 2, 3, 2}));
     // The row is painted selected from column 0 on, the next row is not.
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ(painted(0, 2), painted(1, 2));
     EXPECT_NE(painted(0, 2), painted(0, 3));
 }
@@ -1241,7 +1242,7 @@ TEST(GridCellLook, PicturesNeedTheImageListAndAreDrawnCentred) {
 
     g.resize(300, 150);
     g.show();
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     const QRect cell = cellRect(g, 1, 1);
     ASSERT_FALSE(cell.isEmpty());
     const QImage shot = g.grab().toImage();
@@ -1251,7 +1252,7 @@ TEST(GridCellLook, PicturesNeedTheImageListAndAreDrawnCentred) {
 
     g.RemoveImageIdx(1, 1);
     EXPECT_FALSE(g.GetImageIdx(1, 1, idx));
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     const QImage after = g.grab().toImage();
     EXPECT_NE(QColor(after.pixel(cell.center() * after.devicePixelRatio())), QColor(Qt::green));
 }

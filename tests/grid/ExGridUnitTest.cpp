@@ -3,6 +3,7 @@
 
 #include "controls/ExGridPopups.h"
 #include "platform/FormatSettings.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,7 +24,7 @@ struct ShownGrid {
         grid.OnPainted = [this](QObject*) { ++paints; };
         grid.resize(300, 200);
         grid.show();
-        (void)QTest::qWaitForWindowExposed(&grid);
+        (void)testing_support::waitForWindowExposed(&grid);
         settle();
         paints = 0;
     }
@@ -204,7 +205,7 @@ TEST(ExGridUnit, MovedDialogMovesTheShownFocusWindow) {
     g.setGeometry(20, 20, 400, 300);
     dialog.move(100, 100);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&dialog));
     g.SetCol(2);
     g.SetRow(3);
     g.ShowFocusWindow();

@@ -4,6 +4,7 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 
 #include <QAbstractItemView>
@@ -54,7 +55,7 @@ struct Shown : ::testing::Test {
         g.setGeometry(0, 0, 420, 220);
         form.show();
         form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&form));
         g.setFocus();
     }
     // The window the system delivers input to, and the centre of a cell (display column) in it.

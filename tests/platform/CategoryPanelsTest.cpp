@@ -1,6 +1,7 @@
 // The collapsible panel stack: stacking order, collapsing, locking, own flags of the controls.
 #include "platform/CategoryPanels.h"
 #include "platform/Form.h"
+#include "tests/support/EventWait.h"
 
 #include <QCursor>
 #include <QLineEdit>
@@ -116,7 +117,7 @@ TEST(CategoryPanels, ControlsKeepTheirOwnFlagsWhileThePanelCollapsesOrLocks) {
 // under a pointer that stays where it is (the wheel or the bar scrolls, a panel above collapses).
 TEST(CategoryPanels, TheHotHeaderFollowsThePanelsMovingUnderAStillPointer) {
     Stack s;
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s.group));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&s.group));
     ASSERT_GT(s.group.verticalScrollBar()->maximum(), 0);
     plat::TCategoryPanel* p = s.panels[1];  // at 100 .. 210
     const QPoint onHeader(50, 10);

@@ -2,6 +2,7 @@
 // and handlers that throw.
 #include "platform/Controls.h"
 #include "platform/Error.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -223,7 +224,7 @@ TEST(Controls, EnterLeaveAndFocus) {
     g->setParent(&window);
     b->move(0, 30);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     EXPECT_EQ(a->focusPolicy(), Qt::StrongFocus);
     EXPECT_EQ(g->focusPolicy(), Qt::NoFocus);
     a->setFocus();

@@ -2,6 +2,7 @@
 // between fields, the calendar pop-up and the check box for "no date".
 #include "platform/DateTimeFormat.h"
 #include "platform/DateTimePicker.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/LocaleScope.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ struct Shown {
         top.resize(300, 200);
         top.show();
         top.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&top));
+        EXPECT_TRUE(testing_support::waitForWindowActive(&top));
         p->setFocus();
     }
 };

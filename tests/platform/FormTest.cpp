@@ -1,6 +1,7 @@
 #include "platform/Form.h"
 #include "platform/Guard.h"
 #include "platform/XmlDoc.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -109,14 +110,14 @@ TEST(Form, CentredAtEveryShowing) {
     for (int showing = 1; showing <= 2; ++showing) {
         SCOPED_TRACE(showing);
         form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
         EXPECT_LE((form.frameGeometry().center() - area.center()).manhattanLength(), 1);
         form.hide();
         form.move(area.topLeft() + QPoint(5, 7));
     }
     form.SetCentred(false);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     EXPECT_EQ(form.pos(), area.topLeft() + QPoint(5, 7));
 }
 

@@ -3,6 +3,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/InplaceEdit.h"
 #include "platform/StringGrid.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ struct Shown {
         g->SetOptions(g->Options().include(goEditing));
         g->resize(400, 25 * 8 + 3);
         window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(testing_support::waitForWindowActive(&window));
         g->setFocus();
     }
     QWidget* focus() const { return QApplication::focusWidget(); }

@@ -3,6 +3,7 @@
 #include "platform/EditMask.h"
 #include "platform/FormatSettings.h"
 #include "platform/MaskEdit.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +146,7 @@ TEST(MaskEdit, ARefusedPasteOrCutLeavesTextAndClipboard) {
     auto* e = new RefusingEdit;
     e->setParent(&window);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     e->setFocus();
     QClipboard* cb = QGuiApplication::clipboard();
     struct Road {
@@ -198,7 +199,7 @@ TEST(MaskEdit, KeysEditTheTextAndEnterBreaksNoLine) {
     e->SetMultiLine(true);
     e->resize(120, 80);  // tall: the text wraps
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     e->setFocus();
     int changes = 0;
     e->OnChange = [&](QObject*) { ++changes; };
@@ -242,7 +243,7 @@ TEST(MaskEdit, AutoSelectOnEntryAndAlignment) {
     e->move(0, 40);
     e->SetText(QStringLiteral("all of it"));
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     for (bool autoSelect : {true, false}) {
         SCOPED_TRACE(autoSelect);
         e->SetAutoSelect(autoSelect);

@@ -1,4 +1,5 @@
 #include "platform/Process.h"
+#include "platform/Clock.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +7,24 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <vector>
 
 using testing_support::readAll;
 using testing_support::writeAll;
 
 namespace {
+
+// The wait's clock: every poll's pause moves it on at once.
+class PollClock final : public plat::Clock {
+public:
+    int64_t now = 100;
+    std::vector<int> sleeps;
+    int64_t nowMs() override { return now; }
+    void sleepMs(int ms) override {
+        sleeps.push_back(ms);
+        now += ms;
+    }
+};
 
 class StartAndWait : public ::testing::Test {
 protected:
@@ -44,7 +58,8 @@ TEST_F(StartAndWait, RunsTheProgramInItsOwnFolder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(file + QStringLiteral(".cwd"));
-        const plat::StartResult r = plat::startAndWait(c.name, {}, 10000);
+        // A real program sets the time here; the cap is far beyond what even a loaded machine needs.
+        const plat::StartResult r = plat::startAndWait(c.name, {}, 120000);
         EXPECT_EQ(r.outcome, plat::StartOutcome::Finished) << r.error.toStdString();
         EXPECT_EQ(r.exitCode, 4);
         EXPECT_EQ(readAll(file + QStringLiteral(".cwd")).trimmed(), canonicalFolder.toLocal8Bit());
@@ -66,11 +81,16 @@ TEST_F(StartAndWait, ReportsWhatCouldNotStartAndWhatStillRuns) {
         EXPECT_FALSE(r.error.isEmpty()) << c.what;
     }
 
-    const QString slow = script(QStringLiteral("."), QStringLiteral("slow.sh"), "sleep 5\n");
-    const plat::StartResult r = plat::startAndWait(slow, {}, 200);
+    // Runs until the test lets it go, so it is certainly still running when the wait gives up.
+    const QString release = dir.path() + QStringLiteral("/release");
+    const QString held = script(QStringLiteral("."), QStringLiteral("held.sh"),
+                                "while [ ! -e '" + QFile::encodeName(release) + "' ]; do sleep 0.05; done\n");
+    PollClock clock;
+    const plat::StartResult r = plat::startAndWait(held, {}, 200, clock);
+    writeAll(release, "");
     EXPECT_EQ(r.outcome, plat::StartOutcome::StillRunning);
-    EXPECT_GE(r.waitedMs, 200);
-    EXPECT_LT(r.waitedMs, 3000);
+    EXPECT_EQ(r.waitedMs, 200);
+    EXPECT_EQ(clock.sleeps, std::vector<int>(20, 10)) << "polls every 10 ms up to the cap";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // grid, one paint pass, keys, the mouse, the scroll bars' codes and a million rows.
 #include "platform/Numbers.h"
 #include "platform/StringGrid.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -340,7 +341,7 @@ TEST(StringGrid, DrawStates) {
         g->SetOptions(TGridOptions{goFixedVertLine, goRangeSelect}.include(k.extra.contains(goRowSelect) ? goRowSelect : goTabs)
                           .include(k.extra.contains(goDrawFocusSelected) ? goDrawFocusSelected : goTabs));
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&window));
         if (k.focused)
             g->setFocus();
         else
@@ -441,7 +442,7 @@ TEST(StringGrid, MouseSelectsThroughTheVetoAndDragsARange) {
     g->SetRowCount(20);
     g->resize(500, 300);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     QWidget* vp = g->viewport();
     auto centre = [&](int c, int r) {
         const TRect rc = g->CellRect(c, r);
@@ -485,7 +486,7 @@ TEST(StringGrid, TheVerticalBarReportsItsCodes) {
     g->SetRowCount(1001);
     g->resize(300, 250);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(testing_support::waitForWindowActive(&window));
     QScrollBar* bar = g->verticalScrollBar();
     ASSERT_TRUE(bar->isVisible());
     EXPECT_EQ(g->ScrollBarInfo(sbVertical), (TScrollBarInfo{0, 127, 0, 0}));

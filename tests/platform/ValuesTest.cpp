@@ -5,15 +5,15 @@
 #include "platform/Format.h"
 #include "platform/Numbers.h"
 #include "platform/Timer.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace plat;
@@ -227,13 +227,37 @@ TEST(Timer, ARealTimerTicks) {
     t.SetOnTimer([&](QObject*) {
         if (++ticks == 3) t.SetEnabled(false);
     });
-    QElapsedTimer clock;
-    clock.start();
-    while (ticks < 3 && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents();
-        QThread::msleep(1);
-    }
+    EXPECT_TRUE(testing_support::processEventsUntil([&] { return ticks == 3; }));
     EXPECT_EQ(ticks, 3);
+}
+
+// Only a change the rules name starts the count again: switching on, a new interval, a new handler.
+TEST(Timer, StartsTheCountAgainOnlyOnTheChangesThatRestartIt) {
+    TTimer::SetManual(true);
+    TTimer t;
+    const auto handler = [](QObject*) {};
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        int starts;  // after the change
+    } steps[] = {
+        {"a handler: the timer runs", [&] { t.SetOnTimer(handler); }, 1},
+        {"switched on again while on", [&] { t.SetEnabled(true); }, 1},
+        {"the same interval", [&] { t.SetInterval(1000); }, 1},
+        {"a new interval", [&] { t.SetInterval(500); }, 2},
+        {"a tick", [&] { t.Fire(); }, 2},
+        {"switched off", [&] { t.SetEnabled(false); }, 2},
+        {"a new interval while off", [&] { t.SetInterval(700); }, 2},
+        {"switched on", [&] { t.SetEnabled(true); }, 3},
+        {"interval 0 stops it", [&] { t.SetInterval(0); }, 3},
+        {"an interval again", [&] { t.SetInterval(700); }, 4},
+        {"a new handler", [&] { t.SetOnTimer(handler); }, 5},
+    };
+    for (const auto& s : steps) {
+        s.apply();
+        EXPECT_EQ(t.Starts(), s.starts) << s.change;
+    }
+    TTimer::SetManual(false);
 }
 
 TEST(Beep, GoesThroughTheReplaceableService) {

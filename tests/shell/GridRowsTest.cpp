@@ -1,6 +1,7 @@
 // Row operations of the table dialogs.
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/GridCells.h"
 #include "shell/UComon.h"
 #include "shell/ULanguage.h"
@@ -327,7 +328,7 @@ TEST_F(RowHelpers, EnterTypedInTheGridMovesTheFocusCell) {
     t.g.resize(400, 200);
     form.resize(400, 200);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     t.g.SetRow(1);
     t.g.SetCol(2);
     QTest::keyClick(&t.g, Qt::Key_Return);
@@ -385,9 +386,9 @@ TEST_F(RowHelpers, ACellEditedInAWindowOfItsOwn) {
         elsewhere->move(0, 160);
         form.resize(400, 200);
         form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
         form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(testing_support::waitForWindowActive(&form));
         g.SetCells(c.col, 1, QStringLiteral("old"));
         g.setFocus();
         g.SetRow(1);
@@ -456,7 +457,7 @@ TEST_F(RowHelpers, TheHeaderRowShowsEveryHeaderWhole) {
         g.resize(400, 300);
         form.resize(400, 300);
         form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
         Fit_Header_Row(g);
         const int fitted = g.RowHeights(0);
         EXPECT_EQ(fitted > g.DefaultRowHeight(), c.grows) << fitted;
@@ -504,7 +505,7 @@ TEST_F(RowHelpers, CornerDoubleClickSizesTheRowNumberColumn) {
     g.OnDblClickCell = [&g](QObject*, int row, int col) { Grid_Auto_Size_Col(g, row, col); };
     g.resize(300, 200);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     const QPoint corner = cellRect(g, 0, 0).center();
     QWidget* area = g.childAt(corner);
     ASSERT_NE(area, nullptr);

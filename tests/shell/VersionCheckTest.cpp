@@ -36,13 +36,16 @@ TEST(ConvVersion, ReadsCharactersOneThreeFourFiveAfterTheFirstBlank) {
         EXPECT_EQ(TFSoftOptions::Conv_Version(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
 
+constexpr int kSilentTimeoutMs = 400;
+constexpr int kAnsweredTimeoutMs = 60000;
+
 class VersionCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = g_MakerWebServer;
         ASSERT_TRUE(server.ok());
         g_MakerWebServer = server.address();
-        dlg.Http_Timeout_Ms = 400;
+        dlg.Http_Timeout_Ms = kAnsweredTimeoutMs;
     }
     void TearDown() override { g_MakerWebServer = saved_; }
 
@@ -95,18 +98,26 @@ TEST_F(VersionCheck, AnswersOfTheServer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.answer.isEmpty())
+        const bool silent = c.answer.isEmpty();
+        if (silent)
             server.silent();
         else
             server.answer(c.answer, c.keepOpen);
+        // A server that answers is never cut short, however loaded the machine: a check that ran
+        // into this time-out would find no newer version. So the answer left open after its length
+        // shows a newer version only when the length, not the close, ended it.
+        dlg.Http_Timeout_Ms = silent ? kSilentTimeoutMs : kAnsweredTimeoutMs;
         const int before = server.connections();
         QElapsedTimer t;
         t.start();
         EXPECT_EQ(dlg.Check_Version(), c.newer);
-        // The check always ends: at the latest when its time-out runs out.
-        EXPECT_LT(t.elapsed(), dlg.Http_Timeout_Ms + 1500);
-        if (c.keepOpen) EXPECT_LT(t.elapsed(), dlg.Http_Timeout_Ms) << "the length ends the answer";
-        if (c.answer.isEmpty()) EXPECT_GE(t.elapsed(), dlg.Http_Timeout_Ms - 50);
+        // A real server sets the time here: the check waits out its own time-out, then ends. The
+        // margin is far beyond what a loaded machine needs past the time-out, yet below the 10 s of
+        // the default time-out.
+        if (silent) {
+            EXPECT_GE(t.elapsed(), kSilentTimeoutMs - 50);
+            EXPECT_LT(t.elapsed(), kSilentTimeoutMs + 5000);
+        }
         EXPECT_EQ(server.connections(), before + 1);
     }
 }

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "tests/support/EventWait.h"
 #include "treeview/LazyTrees.h"
 
 using enum TLTColumnOption;
@@ -205,7 +206,8 @@ TEST(ColumnTreePicture, Screenshot) {
                                          TLTPaintOption::toShowHorzGridLines);
     t.tree.resize(360, 160);
     t.tree.activateWindow();
-    QTest::qWait(100);
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&t.tree));
+    QApplication::processEvents();
     t.tree.HeaderBar()->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/column-header.png"));
     t.tree.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/column-tree.png"));
 }

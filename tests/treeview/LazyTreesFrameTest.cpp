@@ -10,6 +10,7 @@
 
 #include "EventLog.h"
 #include "FakeHost.h"
+#include "tests/support/EventWait.h"
 #include "treeview/LazyTrees.h"
 #include "treeview/LazyTreesCheck.h"
 
@@ -202,7 +203,7 @@ TEST(LazyTreeStates, AnotherThreadChangesStatesThroughTheStateMessage) {
 TEST(LazyTreeStates, TheControlsEventLoopTakesTheWorkersCacheIntoUse) {
     TLazyStringTree t;
     t.SetRootNodeCount(2500);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return t.TreeStates().Contains(tsUseCache); }, 5000));
+    ASSERT_TRUE(testing_support::processEventsUntil([&] { return t.TreeStates().Contains(tsUseCache); }));
     EXPECT_EQ(t.PositionCache().size(), 2u);
     int top = 0;
     EXPECT_EQ(t.GetNodeAt(0, 2000 * 18, false, top), t.PositionCache()[1].Node);

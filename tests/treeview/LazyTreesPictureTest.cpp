@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
+#include "tests/support/EventWait.h"
 #include "treeview/LazyTrees.h"
 
 using namespace plat;
@@ -109,7 +112,8 @@ TEST(ScanTreesPicture, Screenshot) {
     wired->SetExpanded(wired->GetFirstChild(meter), true);
     PLazyNode second = wireless->GetFirst()->NextSibling;
     wireless->SetExpanded(second, true);
-    QTest::qWait(50);
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&window));
+    QApplication::processEvents();
     // As a user would: tick the second meter's second value, then click the third meter to focus
     // and select it.
     wireless->activateWindow();
@@ -125,12 +129,17 @@ TEST(ScanTreesPicture, Screenshot) {
                       QPoint(text.Left + 5, (text.Top + text.Bottom) / 2));
     EXPECT_EQ(wireless->FocusedNode(), third);
     EXPECT_TRUE(wireless->Selected(third));
-    QTest::qWait(20);
+    QApplication::processEvents();
+    // Time for a person watching the run to look at the window; nothing waits on it.
     const int hold = qEnvironmentVariableIntValue("SCREENSHOT_HOLD_MS");
-    if (hold > 0) QTest::qWait(hold);
+    if (hold > 0) {
+        QEventLoop look;
+        QTimer::singleShot(hold, &look, &QEventLoop::quit);
+        look.exec();
+    }
     EXPECT_TRUE(window.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/scan-trees.png")));
     // Scrolled far down the wired tree, the rows still stand where they should.
     wired->SetOffsetY(-wired->RangeY() / 2);
-    QTest::qWait(20);
+    QApplication::processEvents();
     EXPECT_TRUE(wired->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/scan-trees-middle.png")));
 }
