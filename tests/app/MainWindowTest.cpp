@@ -391,8 +391,11 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     const QString marker = app.file(QStringLiteral("ran"));
     const QString release = app.file(QStringLiteral("release"));
     writeAll(quick, QStringLiteral("#!/bin/sh\necho ok > '%1'\nexit 3\n").arg(marker).toUtf8());
-    // Runs until the test lets it go, so it is certainly still running when the wait gives up.
-    writeAll(held, QStringLiteral("#!/bin/sh\nwhile [ ! -e '%1' ]; do sleep 0.05; done\n").arg(release).toUtf8());
+    // Runs until the test lets it go (or its folder goes), so it is certainly still running when the
+    // wait gives up; it lets go of the test's output at once, so nothing waits on it after the test.
+    writeAll(held, QStringLiteral("#!/bin/sh\nexec >/dev/null 2>&1\nwhile [ -d '%1' ] && [ ! -e '%2' ]; do sleep 0.05; done\n")
+                       .arg(app.path(), release)
+                       .toUtf8());
     for (const QString& f : {quick, held})
         QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

@@ -81,13 +81,15 @@ TEST_F(StartAndWait, ReportsWhatCouldNotStartAndWhatStillRuns) {
         EXPECT_FALSE(r.error.isEmpty()) << c.what;
     }
 
-    // Runs until the test lets it go, so it is certainly still running when the wait gives up.
-    const QString release = dir.path() + QStringLiteral("/release");
+    // Runs until the test lets it go (or its folder goes), so it is certainly still running when the
+    // wait gives up; it lets go of the test's output at once, so nothing waits on it after the test.
+    const QByteArray release = QFile::encodeName(dir.path() + QStringLiteral("/release"));
     const QString held = script(QStringLiteral("."), QStringLiteral("held.sh"),
-                                "while [ ! -e '" + QFile::encodeName(release) + "' ]; do sleep 0.05; done\n");
+                                "exec >/dev/null 2>&1\nwhile [ -d '" + QFile::encodeName(dir.path()) + "' ] && [ ! -e '" +
+                                    release + "' ]; do sleep 0.05; done\n");
     PollClock clock;
     const plat::StartResult r = plat::startAndWait(held, {}, 200, clock);
-    writeAll(release, "");
+    writeAll(QFile::decodeName(release), "");
     EXPECT_EQ(r.outcome, plat::StartOutcome::StillRunning);
     EXPECT_EQ(r.waitedMs, 200);
     EXPECT_EQ(clock.sleeps, std::vector<int>(20, 10)) << "polls every 10 ms up to the cap";
