@@ -858,20 +858,26 @@ bool TExStringGrid::AdvanceOnTab(bool Backward) {
     const TGridCoord start{Col(), Row()};
     bool result = true;
     // 3.-5. One move, and again while goEditing lands on a cell that cannot be edited: a walk,
-    // not a recursion, that ends where it started, on a move that did not move, or after one
-    // visit of every cell.
+    // not a recursion, that ends where it started, on a move that did not move, when it comes
+    // round to the first cell it reached, or after one visit of every cell.
     const int64_t cells = int64_t(ColCount()) * RowCount() + 1;
+    TGridCoord firstReached{-1, -1};
     for (int64_t step = 0; step < cells; ++step) {
         FLastTabCol = Col();
         FLastTabRow = Row();
         result = tabStep(Backward);
         if (!result) break;
-        const bool stays = Col() == FLastTabCol && Row() == FLastTabRow;
+        const TGridCoord now{Col(), Row()};
+        const bool stays = now.X == FLastTabCol && now.Y == FLastTabRow;
         const bool needsEdit = Options().contains(goEditing) && !IsEditable(RealCol(), Row());
-        if (!needsEdit || stays || (Col() == start.X && Row() == start.Y)) break;
+        if (!needsEdit || stays || now == start || now == firstReached) break;
+        if (step == 0) firstReached = now;
     }
-    // 6. The editor opens in the cell reached, as a click there would open it.
-    if (result && FNavigation->AdvanceAutoEdit() && !IsCheckOrButtonCell(RealCol(), Row())) ClickCellAt(Col(), Row());
+    // 6. The editor opens in the cell reached, as a click there would open it; a walk that found
+    // no editable cell opens none.
+    const bool editable = !Options().contains(goEditing) || IsEditable(RealCol(), Row());
+    if (result && editable && FNavigation->AdvanceAutoEdit() && !IsCheckOrButtonCell(RealCol(), Row()))
+        ClickCellAt(Col(), Row());
     // 7.
     if (FNavigation->AlwaysEdit()) viewport()->setFocus(Qt::OtherFocusReason);
     return result;
