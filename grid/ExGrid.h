@@ -1686,6 +1686,9 @@ protected:
     void ClickCellAt(int ACol, int ARow);
     void DblClick() override;
     void TopLeftChanged() override;
+    // Cells move on screen with a scroll unless a background picture or gradient, merged blocks,
+    // the selection rectangle or the designer's helper paint across them.
+    bool CanScrollPixels() const override;
     plat::TInplaceEdit* CreateEditor() override;
     void DoEnter() override;
     void DoExit() override;

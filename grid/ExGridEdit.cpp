@@ -298,6 +298,13 @@ void TExStringGrid::placeSpecialEditor() {
     FEditCtrl->setGeometry(r.Left, r.Top, std::max(0, r.Right - r.Left - 1), std::max(0, r.Bottom - r.Top - 1));
 }
 
+bool TExStringGrid::CanScrollPixels() const {
+    const TBackGround& bg = *FBackGround;
+    const TBackGroundDisplay d = bg.Display();
+    const bool gradient = (d == bdGradientHorz || d == bdGradientVert) && bg.ColorTo() != plat::clNone;
+    return bg.Bitmap().Empty() && !gradient && MergeCount() == 0 && !FSelectionRectangle && !IsDesignTime();
+}
+
 void TExStringGrid::TopLeftChanged() {
     // The platform repaints the whole grid on a scroll, a fixed background picture's old and new
     // places with it.

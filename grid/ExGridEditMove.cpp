@@ -1,6 +1,6 @@
 // In-place editing, second half: the selection hook that switches editing cell by cell, the
-// changing events, the advance after Enter, the grid's keys and characters, the tab advance and the
-// incremental search.
+// changing events, the advance after Enter, the editors' keys before the key table, the characters
+// typed on the cells and the incremental search.
 #include "controls/ExHTMLRender.h"
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtil.h"

@@ -151,6 +151,7 @@ void TExStringGrid::keyTable(uint16_t& Key, TShiftState Shift) {
     FMoveSelection = Selection();
     const int keyRow = Row();
     const int real = RealCol();
+    // Alt is the platform's Alt key; AltGr is a key of its own here and never reads as Alt.
     const bool ctrl = Shift.contains(ssCtrl), shift = Shift.contains(ssShift), alt = Shift.contains(ssAlt);
     const bool editing = Options().contains(goEditing), rowSelect = Options().contains(goRowSelect);
     const bool enterOrF2 = Key == VK_RETURN || Key == VK_F2;

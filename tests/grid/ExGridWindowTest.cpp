@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -291,4 +292,59 @@ TEST(ExGridFocus, EnterAndExitStepsAndTheBlocks) {
     EXPECT_EQ(enters, 1) << "a blocked grid's enter step does nothing";
     f.g->SetBlockFocus(false);
     f.g->OnEnter = f.g->OnExit = nullptr;
+}
+
+// Down keys past the page scroll the cells on screen; what the window shows is what a whole
+// repaint shows, with and without blocks that stop the cells from moving on screen.
+TEST(ExGridScroll, KeysThatScrollShowWhatAWholeRepaintShows) {
+    for (bool merged : {false, true}) {
+        SCOPED_TRACE(merged);
+        WindowGrid f;
+        for (int r = 1; r < 60; ++r)
+            for (int c = 1; c < 6; ++c) f.g->SetCells(c, r, r % 3 ? QStringLiteral("r%1c%2").arg(r).arg(c) : "<b>bold</b>");
+        f.g->Bands().SetActive(true);
+        if (merged) f.g->MergeCells(2, 20, 2, 2);
+        f.g->FocusCell(2, 1);
+        settle();
+        const auto shown = [&] {
+            QWidget* top = f.g->viewport()->window();
+            const QPoint at = f.g->viewport()->mapTo(top, QPoint(0, 0));
+            return top->screen()->grabWindow(top->winId(), at.x(), at.y(), f.g->viewport()->width(),
+                                             f.g->viewport()->height()).toImage();
+        };
+        for (int i = 0; i < 25; ++i) {
+            QTest::keyClick(f.g->viewport(), Qt::Key_Down);
+            settle();
+        }
+        ASSERT_GT(f.g->TopRow(), 1);
+        const QImage scrolled = shown();
+        f.g->viewport()->repaint();
+        EXPECT_EQ(scrolled, shown());
+    }
+}
+
+TEST(ExGridSize, IntegralHeightFitsAtOnceAndAFormTooSmallIsNotFollowed) {
+    WindowGrid f;
+    f.g->SetDefaultRowHeight(20);
+    f.g->SetBorderStyle(plat::bsSingle);
+    f.g->resize(f.g->width(), 207);
+    f.g->SetIntegralHeight(true);
+    EXPECT_EQ((f.g->height() - 4) % 20, 0) << f.g->height();
+    f.g->SetIntegralHeight(false);
+
+    // The grid keeps its distance to the form's edges; a size of 0 or less is refused and the next
+    // resize is measured from the last form size accepted.
+    f.g->SetSizeWithForm(true);
+    const QSize grid = f.g->size();
+    const int formW = f.g->PrevSizeX();
+    struct Step {
+        int formWidth;
+        int gridWidth;
+    } steps[] = {{formW + 30, grid.width() + 30}, {formW - grid.width() - 10, grid.width() + 30},
+                 {formW + 50, grid.width() + 50}};
+    for (const Step& s : steps) {
+        f.form.resize(s.formWidth, f.form.height());
+        f.g->FormResized(&f.form);
+        EXPECT_EQ(f.g->width(), s.gridWidth) << s.formWidth;
+    }
 }
