@@ -144,10 +144,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FGridTimer = new plat::TTimer(this);
     FGridTimer->SetInterval(500);
     FGridTimer->SetEnabled(false);
-    FGridTimer->SetOnTimer([this](QObject*) {
-        searchTick();
-        GridTimer();
-    });
+    FGridTimer->SetOnTimer([this](QObject*) { GridTimer(); });
 
     // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
     FEditCombo = new TGridCombo(this);
@@ -234,6 +231,8 @@ QWidget* TExStringGrid::FindOwnerForm(QWidget* Control) {
 
 bool TExStringGrid::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FWndCreated = false;
+    // A grid on its way out answers nothing itself.
+    if (IsDestroying()) return TBaseGrid::event(e);
     if (e->type() == GridEditDoneEventType()) {
         // The notice an ended edit posted: OnEditCellDone, and a double-click-only grid stops editing.
         const auto* done = static_cast<const TGridEditDone*>(e);
@@ -250,6 +249,24 @@ bool TExStringGrid::event(QEvent* e) {
     if (e->type() == OfficeThemeChangeEventType()) {
         plat::guarded([this] { AdaptToOfficeTheme(); });
         return true;
+    }
+    switch (e->type()) {
+        case QEvent::ThemeChange:
+            if (FAutoThemeAdapt) plat::guarded([this] { AdaptToOfficeTheme(); });
+            break;
+        case QEvent::LayoutRequest:
+            // The internal size notice: the proportional bars follow.
+            if (!IsDesignTime())
+                plat::guarded([this] {
+                    UpdateProportionalVScroll();
+                    UpdateProportionalHScroll();
+                });
+            break;
+        case QEvent::CursorChange:
+            // A cursor given from outside ends the select mode.
+            if (!FInvokedChange) FMouseSelectMode = msNormal;
+            break;
+        default: break;
     }
     const bool result = TBaseGrid::event(e);
     if (e->type() == QEvent::Paint) plat::guarded([this] { paintFrame(); });
@@ -309,22 +326,28 @@ void TExStringGrid::Loaded() {
     ApplyScrollBarAlways(false);
     if (FAutoThemeAdapt && !IsDesignTime()) AdaptToOfficeTheme();
     // The reference sizes and the column order as the window left them.
-    FOrigColSizes->Clear();
-    for (int c = 0; c < ColCount(); ++c) FOrigColSizes->Add(ColWidths(c));
-    FOldSize = width();
+    InitOrigColSizes();
     SetColumnOrder();
 }
 
 void TExStringGrid::resizeEvent(QResizeEvent* event) {
+    // The platform lays the viewport and the bars out first: the size step reads the new client.
     TBaseGrid::resizeEvent(event);
     plat::guarded([this] {
-        if (FLoaded && parentWidget() && FColumnSize->Stretch()) StretchColumnToFit(FColumnSize->StretchColumn());
         LayoutPanels();
         layoutScrollControls();
+        // A size the stretched column took ends here, its OnResize raised.
+        const bool stretched = sizeStep(ClientWidth());
+        if (stretched && FScrollBarAlways == saNone) return;
         if (OnResize) OnResize(this);
         const TBackGroundDisplay d = FBackGround->Display();
         if ((d == bdGradientHorz || d == bdGradientVert) && FBackGround->ColorTo() != plat::clNone) RepaintGrid();
         ApplyScrollBarAlways(false);
+        if (FScrollProportional) {
+            UpdateProportionalHScroll();
+            UpdateProportionalVScroll();
+        }
+        if (!stretched) syncFlatBars();
     });
 }
 
@@ -392,15 +415,17 @@ QString TExStringGrid::GetEditMask(int ACol, int ARow) {
 // ---------------------------------------------------------------- update lock
 
 void TExStringGrid::BeginUpdate() {
-    if (FUpdateCount++ == 0 && isVisible()) {
+    ++FUpdateCount;
+    if (isVisible() && !FRedrawOff) {
         setUpdatesEnabled(false);
         FRedrawOff = true;
     }
 }
 
 void TExStringGrid::EndUpdate() {
-    if (FUpdateCount == 0) return;
-    if (--FUpdateCount > 0 || IsDestroying()) return;
+    if (FUpdateCount > 0) --FUpdateCount;
+    if (FUpdateCount > 0 || IsDestroying()) return;
+    FSelChange = false;
     if (FRedrawOff) {
         FRedrawOff = false;
         setUpdatesEnabled(true);
@@ -555,30 +580,11 @@ bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);
         FInFormResize = true;
-        plat::guarded([&] {
-            formResized(form);
-            // The form's own handling; an exception from it stays here.
-            try {
-                static_cast<QObject*>(form)->event(event);
-            } catch (...) {
-            }
-            StretchColumnToFit(FColumnSize->StretchColumn());
-        });
+        plat::guarded([&] { FormResized(form, [&] { static_cast<QObject*>(form)->event(event); }); });
         FInFormResize = false;
         return true;
     }
     return TBaseGrid::eventFilter(watched, event);
-}
-
-void TExStringGrid::formResized(QWidget* Form) {
-    if (IsDestroying() || !FSizeWithForm) return;
-    const int w = Form->width() + width() - FPrevSizeX;
-    const int h = Form->height() + height() - FPrevSizeY;
-    if (w > 0 && h > 0) {
-        SetBounds(x(), y(), w, h);
-        FPrevSizeX = Form->width();
-        FPrevSizeY = Form->height();
-    }
 }
 
 // ---------------------------------------------------------------- assign

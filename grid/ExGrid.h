@@ -148,7 +148,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(int32_t, MinColWidth, 0)                                 \
     X(int32_t, MaxColWidth, 0)                                 \
     X(bool, SizeGrowOnly, false)                               \
-    X(bool, IntegralHeight, false)                             \
     X(bool, SizeWithForm, false)                               \
     X(bool, EnhRowColMove, true)                               \
     X(int32_t, ZoomFactor, 0)                                  \
@@ -283,7 +282,8 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(TColor, HighlightColor, plat::clHighlight)               \
     X(TColor, HighlightTextColor, plat::clHighlightText)       \
     X(bool, FilterDropDownAuto, false)                         \
-    X(int32_t, FilterDropDownRow, 0)
+    X(int32_t, FilterDropDownRow, 0)                           \
+    X(bool, IntegralHeight, false)
 
 // The glVEZ look's gradient colours; the control look's fixed-gradient writers feed them.
 #define EX_GRID_VEZ(X)              \
@@ -444,11 +444,81 @@ public:
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
     // Shows, hides, enables and disables the scroll bars after ScrollBarAlways.
     void ApplyScrollBarAlways(bool HideUnneeded);
+
+    // ---- window, focus, timer and sizing (ExGridWindow.cpp) ----
+    // The widths the proportional sizing scales, taken at the end of loading with the grid's width.
+    void InitOrigColSizes();
+    int OldSize() const { return FOldSize; }
+    // Ticks of the grid timer so far; the blink phase the painter hands to blinking text.
+    uint32_t TimerTicks() const { return FTimerTicks; }
+    bool GridBlink() const { return FGridBlink; }
+    // Whether Tab reaches the grid.
+    bool TabStop() const { return (focusPolicy() & Qt::TabFocus) != 0; }
+    // The application style's colours: there are no application styles here, so nothing is taken.
+    void ApplyVCLStyleColors();
+    void HandleStyleChanged() { ApplyVCLStyleColors(); }
+    // The owner form's resize, as the grid's hook on the form runs it: the grid follows the form
+    // (SizeWithForm), then the form's own handling (what it raises is dropped), then the stretch.
+    void FormResized(QWidget* Sender, const std::function<void()>& FormHandler = {});
+    // The canvas of the floating footer's panel.
+    plat::TCanvas& FooterCanvas();
+    // The fixed-sizing flags cleared and a hovered fixed cell (HoverFixedCells) painted plain again.
+    void ResetFixedCellHighlight();
+    // The mouse's select mode, which picks the grid's cursor over the cells.
+    TMouseSelectMode MouseSelectMode() const { return FMouseSelectMode; }
+    void SetMouseSelectMode(TMouseSelectMode Value) { FMouseSelectMode = Value; }
+    bool CellSelectorMode() const { return FCellSelectorMode; }
+    void SetCellSelectorMode(bool Value) { FCellSelectorMode = Value; }
+    // The cursor step for a client point of the cells (a select mode's own cursor, else the
+    // cell's), then the split cursors over a fixed border that sizes.
+    void UpdateCellCursor(int X, int Y);
+    // Set while the grid refuses to lose the focus (a special edit ending) or to take it.
+    bool BlockKill() const { return FBlockKill; }
+    void SetBlockKill(bool Value) { FBlockKill = Value; }
+    bool BlockFocus() const { return FBlockFocus; }
+    void SetBlockFocus(bool Value) { FBlockFocus = Value; }
+
+    // ---- keyboard (ExGridKeys.cpp): display columns and rows ----
+    // Tab stops: with goEditing an editable cell (real column), else a cell that is not fixed;
+    // OnSelectCell has the last word.
+    bool IsTabStopCell(int ACol, int ARow);
+    // The first and last tab stop of a row, -1 when it has none.
+    int FirstTabStopCol(int ARow);
+    int LastTabStopCol(int ARow);
+    // FixedCols, or 1 when column 0 of a grid without fixed columns holds the node glyphs.
+    int FirstNavigableCol() const { return firstNavigableCol(); }
+    // The right fixed columns that are not hidden.
+    int VisibleFixedRightCols() const;
+    // The current row is the last above the fixed footers (and the floating footer's row).
+    bool IsLastNormalRow() const;
+    virtual void GotoFirstRow();
+    // One row more at the end, asked of OnCanAddRow; a shown floating footer's row stays last.
+    void AppendRowAtEnd();
+    // Set when a key inserted or deleted a row.
+    bool GridModified() const { return FGridModified; }
+    void SetGridModified(bool Value) { FGridModified = Value; }
+    // The current cell when the last key went down.
+    plat::TGridCoord LastKeyCell() const { return FLastKeyCell; }
+    // While the search footer shows, the top row rises until the last row is clear of its panel.
+    void KeepLastRowAboveSearchFooter();
+    // The row hooks the keys ask; each fires its event.
+    virtual void CanAddRow(bool& CanAdd);
+    virtual void CanInsertRow(int ARow, bool& CanInsert);
+    // The clipboard operations the clipboard shortcuts run; the copy and paste formats fill them
+    // in, and nothing is copied before they do.
+    virtual void CutSelectionToClipboard() {}
+    virtual void CopySelectionToClipboard() {}
+    virtual void PasteSelectionFromClipboard() {}
     QString GetEditMask(int ACol, int ARow) override;
 
     // ---- update lock: nested; no redraw and no repaint work while above 0 ----
+    // Every block is counted; only the redraw switch depends on the grid being visible. The end of
+    // the outermost block (and an end with none open) drops a pending selection change and repaints.
     void BeginUpdate();
     void EndUpdate();
+    // A block that never touches the window, and the count back to 0 without a repaint.
+    void StartUpdate() { ++FUpdateCount; }
+    void ResetUpdate() { FUpdateCount = 0; }
     int UpdateCount() const { return FUpdateCount; }
     bool LockUpdate() const { return FUpdateCount > 0; }
     void SetLockUpdate(bool Value) { Value ? BeginUpdate() : EndUpdate(); }
@@ -1561,8 +1631,10 @@ public:
     void SetCurrentCellText(const QString& Text);
     QString GetEditText(int ACol, int ARow) override;
     void SetEditText(int ACol, int ARow, const QString& Value) override;
-    // Shift+Tab goes backward; cells that cannot be edited are skipped.
-    void AdvanceOnTab(bool Backward);
+    // The Tab advance (Shift+Tab backward) that the grid and its editors share: the next tab stop
+    // in the walk order, past merged blocks, rows appended or the grid left at its end. False only
+    // when the Tab went on to the window's next control.
+    bool AdvanceOnTab(bool Backward);
     void AddRow();
     // The first normal row whose sort-column text, upper-cased, starts with Text; -1 when none.
     int Search(const QString& Text);
@@ -1603,19 +1675,35 @@ protected:
     // Decides whether the default editor shows; starts a special editor instead when the kind needs one.
     bool CanEditShow() override;
     bool SelectCell(int ACol, int ARow) override;
+    // The grid's key-down step (the keys before the base grid's): the editors' keys first, then
+    // the key table of the grid, which ends with HandleKeyDown.
     void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
     void DoKeyPress(QChar& Key) override;
+    // The characters typed on the cells: an edit started by typing, the keypad's decimal key.
     void CharTyped(QChar Key) override;
+    // Key-up: the lookup text expires on moving keys; the selection notices and the disjunct cells.
+    void KeyUp(uint16_t& Key, plat::TShiftState Shift) override;
+    // The key-down hook under the key table: merged blocks, row moves by Ctrl, wrapping arrows,
+    // disabled rows, the partner grid.
+    virtual void HandleKeyDown(uint16_t& Key, plat::TShiftState Shift);
+    // Makes a cell current as a left click two pixels inside it would, OnMouseDown and OnMouseUp quiet.
+    void ClickCellAt(int ACol, int ARow);
     void DblClick() override;
     void TopLeftChanged() override;
+    // Cells move on screen with a scroll unless a background picture or gradient, merged blocks,
+    // the selection rectangle or the designer's helper paint across them.
+    bool CanScrollPixels() const override;
     plat::TInplaceEdit* CreateEditor() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void MouseMove(plat::TShiftState Shift, int X, int Y) override;
+    bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     static bool isTextKind(TEditorType Kind);
     // A click (ACol display) on a check box, radio button or node glyph; true when it acted.
     bool cellClick(int ACol, int ARow, int X, int Y);
-    // Space on the current cell; true when it was a check or radio cell.
-    bool spaceOnCell();
     bool defaultEditorOpen() const;
     int firstNavigableCol() const;
     void comboRoad(int ACol, int ARow, bool List);
@@ -1631,6 +1719,28 @@ private:
     // One step of the advance; false when the cell stays.
     bool advanceStep(int& ACol, int& ARow, bool Forward);
     void searchTick();
+    // The key table (ExGridKeys.cpp); each step answers whether it ended the key.
+    void keyTable(uint16_t& Key, plat::TShiftState Shift);
+    bool scrollOnlyKey(uint16_t Key);
+    void clickableCellKey(uint16_t Key);
+    bool homeEndKey(uint16_t Key, plat::TShiftState Shift);
+    bool skipFixedKey(uint16_t& Key, plat::TShiftState Shift);
+    bool clipboardKey(uint16_t Key, plat::TShiftState Shift);
+    void insertRowKey();
+    void deleteRowKey();
+    void selectAllKey();
+    void disjunctKey(uint16_t Key, plat::TShiftState Shift);
+    // One move of the Tab advance; false when the grid was left at its end.
+    bool tabStep(bool Backward);
+    // The cell snaps to its merge base.
+    void snapCurrent();
+    // Moves the current cell through the selection hook, the anchor with it.
+    void moveCurrentTo(int ACol, int ARow);
+    // A Tab handed on: the window's next control takes the focus once the key is over.
+    void tabToNextControl(bool Backward);
+    plat::TGridRect FMoveSelection{};
+    plat::TGridCoord FLastKeyCell{-1, -1};
+    bool FGridModified = false;
     bool FEditMode = false, FEditing = false, FSpecialEditor = false, FEditActive = false, FEntered = false;
     bool FBlockKill = false, FNoEditChange = false, FShowEditProcess = false, FValidating = false;
     bool FForceSel = false, FDisableChange = false, FInClick = false, FSimClick = false;
@@ -1728,8 +1838,11 @@ public:
 protected:
     // Runs at the first show and after each re-parenting.
     virtual void CreateWnd();
-    // The 500 ms tick of the grid timer: blinking cells and drag scrolling hang on it.
-    virtual void GridTimer() {}
+    // The 500 ms tick of the grid timer: the tick count, the lookup text's expiry, the focus that
+    // follows the mouse, the blinking cells.
+    virtual void GridTimer();
+    // Nothing inside an update block; a grid that is no tab stop updates its proportional bar at
+    // its first paint.
     void Paint() override;
     // The cell's text comes from its real column.
     void DrawCellContent(plat::TCanvas& Canvas, int ACol, int ARow, const plat::TRect& ARect,
@@ -1765,8 +1878,25 @@ private:
     // The order entries a load found: a permutation of the columns, else nothing changes.
     void applyColumnOrder(const std::vector<int>& Order);
 
-    // The owner form's resize: the grid grows and shrinks with it.
-    void formResized(QWidget* Form);
+    // The size step (ExGridWindow.cpp): search panel, proportional widths, the stretched column and
+    // the bars; true when the stretching took the size and the inherited handling is not run.
+    bool sizeStep(int ClientW);
+    void syncFlatBars();
+    void repaintBlinking(int ACol, int ARow);
+    void hoverTick();
+    void blinkTick();
+    // The cursor of a select mode, drawn for the grid: 8010 rows, 8011 columns, 8012 all, 8014 cells.
+    static QCursor selectModeCursor(int Id);
+    bool FGridBlink = false;
+    uint32_t FTimerTicks = 0;
+    int FPaintCount = 0;
+    bool FDisableSize = false;
+    bool FBlockFocus = false;
+    bool FCellSelectorMode = false;
+    bool FFocusFromEditCtrl = false;
+    bool FCtrlDown = false;
+    bool FInvokedChange = false, FInvokedFocusChange = false;
+    QPoint FCtrlCell{-1, -1};
     void checkCell(int ACol, int ARow) const;
 
     // lifecycle flags

@@ -309,9 +309,37 @@ void TExStringGrid::placeSpecialEditor() {
     FEditCtrl->setGeometry(r.Left, r.Top, std::max(0, r.Right - r.Left - 1), std::max(0, r.Bottom - r.Top - 1));
 }
 
+bool TExStringGrid::CanScrollPixels() const {
+    const TBackGround& bg = *FBackGround;
+    const TBackGroundDisplay d = bg.Display();
+    const bool gradient = (d == bdGradientHorz || d == bdGradientVert) && bg.ColorTo() != plat::clNone;
+    return bg.Bitmap().Empty() && !gradient && MergeCount() == 0 && !FSelectionRectangle && !IsDesignTime();
+}
+
 void TExStringGrid::TopLeftChanged() {
+    // The platform repaints the whole grid on a scroll, a fixed background picture's old and new
+    // places with it.
     TBaseGrid::TopLeftChanged();
+    const plat::TGridRect sel = Selection();
+    if (FSelectionRectangle && sel.Bottom > sel.Top) RepaintGrid();
+    const TBackGroundDisplay d = FBackGround->Display();
+    if ((d == bdTile && !FBackGround->Bitmap().Empty()) ||
+        ((d == bdGradientHorz || d == bdGradientVert) && FBackGround->ColorTo() != plat::clNone))
+        RepaintGrid();
+    // An editor other than the plain text editor does not scroll with the cells: it closes.
+    if ((FEditMode || FSpecialEditor) && FEditControl != edNormal) HideInplaceEdit();
     placeSpecialEditor();
+    if (FFloatingFooter->Visible()) FFooterPanel->update();
+    CellControlsUpdate(false);
+    FOldLeftCol = LeftCol();
+    FOldTopRow = TopRow();
+    if (IsDesignTime()) RepaintGrid();
+    if (plat::TStringGrid* other = FSyncGrid->Grid()) {
+        if (FSyncGrid->ScrollVertical() && TopRow() < other->RowCount()) other->SetTopRow(TopRow());
+        if (FSyncGrid->ScrollHorizontal() && LeftCol() < other->ColCount()) other->SetLeftCol(LeftCol());
+    }
+    if (FVScrlCtrl) FVScrlCtrl->update();
+    if (FHScrlCtrl) FHScrlCtrl->update();
 }
 
 // ---------------------------------------------------------------- ending an edit
@@ -517,6 +545,10 @@ bool TExStringGrid::editorKey(QObject* Watched, QEvent* Event) {
         plat::guarded([this] { defaultEditorHidden(); });
         return false;
     }
+    // Focus that comes back from an editor control to the cells stays inside the grid: no enter.
+    if (Watched && Event->type() == QEvent::FocusOut &&
+        (Watched == FEditCtrl || Watched == static_cast<QObject*>(FEditCombo)))
+        FFocusFromEditCtrl = QApplication::focusWidget() == viewport();
     // The editor controls keep and hand back their keys themselves; their focus loss ends the edit.
     if (!Watched || Watched != FEditCtrl || Event->type() != QEvent::FocusOut) return false;
     const auto reason = static_cast<QFocusEvent*>(Event)->reason();

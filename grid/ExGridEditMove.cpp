@@ -1,10 +1,12 @@
 // In-place editing, second half: the selection hook that switches editing cell by cell, the
-// changing events, the advance after Enter, the grid's keys and characters, the tab advance and the
-// incremental search.
+// changing events, the advance after Enter, the editors' keys before the key table, the characters
+// typed on the cells and the incremental search.
 #include "controls/ExHTMLRender.h"
 #include "controls/ExHTMLUtil.h"
+#include "controls/ExUtil.h"
 #include "controls/SgCombo.h"
 #include "grid/ExGrid.h"
+#include "platform/FormatSettings.h"
 #include "platform/InplaceEdit.h"
 
 #include <QLineEdit>
@@ -362,15 +364,14 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
             }
             break;
         case plat::VK_TAB:
+            // An open editor's text goes in first; the key table advances.
             if (Shift.contains(plat::ssAlt)) break;
             if (editorFocused && !commitDefaultEditor()) {
                 Key = 0;
                 return;
             }
             if (defaultEditorOpen()) HideInplaceEdit();
-            AdvanceOnTab(Shift.contains(plat::ssShift));
-            Key = 0;
-            return;
+            break;
         case plat::VK_UP:
         case plat::VK_DOWN:
         case plat::VK_PRIOR:
@@ -393,16 +394,9 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
             // cell, where a click or an arrow key would have gone.
             if (!FEditMode && !defaultEditorOpen()) toBaseCell();
             break;
-        case plat::VK_SPACE:
-            if (Shift.empty() && !FEditMode && spaceOnCell()) {
-                if (OnKeyDown) OnKeyDown(this, Key, Shift);
-                Key = 0;
-                return;
-            }
-            break;
         default: break;
     }
-    TBaseGrid::KeyDown(Key, Shift);
+    keyTable(Key, Shift);
 }
 
 void TExStringGrid::DoKeyPress(QChar& Key) {
@@ -462,26 +456,77 @@ void TExStringGrid::DoKeyPress(QChar& Key) {
 }
 
 void TExStringGrid::CharTyped(QChar Key) {
-    const char16_t c = Key.unicode();
-    const bool starts = Options().contains(plat::goEditing) && (c == 8 || (c >= 32 && c != 127));
-    if (!starts) {
+    const int real = RealCol(), row = Row();
+    const bool inside = real < AllColCount() && row < RowCount();
+    // A cell of form controls takes its characters itself.
+    if (inside) {
+        const QString text = GetCellEx(real, row);
+        if (ClassifyCellText(text, FEnableHTML) == 1 && HasControlTag(text)) return;
+    }
+    if (FMouseActions->EditOnDblClickOnly() && inside) {
+        bool can = true;
+        CanEditCell(real, row, can);
+        if (can) setOption(*this, plat::goEditing, true);
+    }
+    char16_t c = Key.unicode();
+    // Ctrl+C, Ctrl+V and Ctrl+X are the key-down's shortcuts.
+    if (FNavigation->AllowClipboardShortCuts() && (c == 3 || c == 22 || c == 24)) return;
+    // The character the editor starts with; OnKeyPress has seen it here, so the editor's road does
+    // not report it again.
+    struct Start {
+        QChar& start;
+        plat::TKeyPressEvent& event;
+        plat::TKeyPressEvent kept;
+        Start(QChar& s, plat::TKeyPressEvent& e) : start(s), event(e), kept(std::move(e)) { event = nullptr; }
+        ~Start() {
+            start = QChar();
+            event = std::move(kept);
+        }
+    };
+    const bool clickable = inside && IsCheckOrButtonCell(real, row);
+    if (FMouseActions->RangeSelectAndEdit() && inside && !clickable && IsEditable(real, row) && c != 9 && c != 27 &&
+        (c >= 32 || c == 8 || c == 13)) {
+        QChar copy = Key;
+        if (OnKeyPress) OnKeyPress(this, copy);
+        setOption(*this, plat::goEditing, true);
+        if (Col() < LeftCol() || Col() > LeftCol() + VisibleColCount() || Row() < TopRow() ||
+            Row() > TopRow() + VisibleRowCount())
+            ScrollInView(Col(), Row());
+        // A range becomes its current cell first, as a click on that cell makes it.
+        if (Selection() != plat::TGridRect{Col(), Row(), Col(), Row()}) {
+            struct Sim {
+                bool& f;
+                ~Sim() { f = false; }
+            } sim{FSimClick = true};
+            plat::TStringGrid::FocusCell(Col(), Row(), true);
+        }
+        FStartEditChar = Key;
+        Start start(FStartEditChar, OnKeyPress);
         TBaseGrid::CharTyped(Key);
         return;
     }
-    // A range becomes its current cell first, as a click on that cell makes it.
-    if (FMouseActions->RangeSelectAndEdit() && Selection() != plat::TGridRect{Col(), Row(), Col(), Row()}) {
-        struct Sim {
-            bool& f;
-            ~Sim() { f = false; }
-        } sim{FSimClick = true};
-        plat::TStringGrid::FocusCell(Col(), Row(), true);
+    // The keypad's decimal key types the locale's separator.
+    if (FExcelStyleDecimalSeparator && c == u'.' && LastKeyOnKeypad()) {
+        Key = plat::formatSettings().decimalSeparator;
+        c = Key.unicode();
     }
-    // The character is the editor's first keystroke, whichever editor the cell gets.
-    FStartEditChar = Key;
-    struct Clear {
-        QChar& c;
-        ~Clear() { c = QChar(); }
-    } clear{FStartEditChar};
+    if (Options().contains(plat::goEditing) && c != 9 && (c == 8 || (c >= 32 && c <= 255))) {
+        if (OnKeyPress) OnKeyPress(this, Key);
+        FStartEditChar = Key;
+        Start start(FStartEditChar, OnKeyPress);
+        if (!clickable) ShowEditorChar(Key);
+        return;
+    }
+    // A character beyond 255 starts the edit through the base grid, which reports it.
+    if (Options().contains(plat::goEditing) && c > 255) {
+        FStartEditChar = Key;
+        struct Clear {
+            QChar& c;
+            ~Clear() { c = QChar(); }
+        } clear{FStartEditChar};
+        if (!clickable) TBaseGrid::CharTyped(Key);
+        return;
+    }
     TBaseGrid::CharTyped(Key);
 }
 
@@ -498,43 +543,6 @@ void TExStringGrid::DblClick() {
 }
 
 // ---------------------------------------------------------------- tab advance, rows, search
-
-void TExStringGrid::AdvanceOnTab(bool Backward) {
-    if (OnKeyDown) {
-        uint16_t key = plat::VK_TAB;
-        plat::TShiftState shift;
-        if (Backward) shift.include(plat::ssShift);
-        OnKeyDown(this, key, shift);
-        if (key != plat::VK_TAB) return;
-    }
-    if (Col() == FLastTabCol && Row() == FLastTabRow) return;
-    FLastTabCol = Col();
-    FLastTabRow = Row();
-    const bool across = FNavigation->TabAdvanceDirection() != adTopBottom &&
-                        FNavigation->TabAdvanceDirection() != adTopBottomInCol;
-    const int c0 = FixedCols(), c1 = ColCount() - 1, r0 = FixedRows(), r1 = RowCount() - 1 - FFixedFooters;
-    if (c1 < c0 || r1 < r0) return;
-    int col = Col(), row = Row();
-    const int64_t cells = int64_t(c1 - c0 + 1) * (r1 - r0 + 1);
-    for (int64_t i = 0; i < cells; ++i) {
-        if (across) {
-            col += Backward ? -1 : 1;
-            if (col > c1) { col = c0; row = row >= r1 ? r0 : row + 1; }
-            if (col < c0) { col = c1; row = row <= r0 ? r1 : row - 1; }
-        } else {
-            row += Backward ? -1 : 1;
-            if (row > r1) { row = r0; col = col >= c1 ? c0 : col + 1; }
-            if (row < r0) { row = r1; col = col <= c0 ? c1 : col - 1; }
-        }
-        if (col == Col() && row == Row()) return;
-        if (CheckCellEditable(RealColIndex(col), row)) {
-            plat::TStringGrid::FocusCell(col, row, true);
-            FLastTabCol = -1;
-            FLastTabRow = -1;
-            return;
-        }
-    }
-}
 
 void TExStringGrid::AddRow() { SetRowCount(RowCount() + 1); }
 
@@ -652,37 +660,5 @@ bool TExStringGrid::cellClick(int ACol, int ARow, int X, int Y) {
         RepaintCol(ACol);
     }
     CheckBoxClick(real, ARow, state);
-    return true;
-}
-
-bool TExStringGrid::spaceOnCell() {
-    const int real = RealCol(), row = Row();
-    switch (GetCellType(real, row)) {
-        case ctRadio: {
-            // A refused edit changes nothing and tells nothing.
-            if (!CycleCellRadio(this, real, row, true)) return true;
-            int idx = -1;
-            GetRadioIdx(real, row, idx);
-            if (OnRadioClick) OnRadioClick(this, real, row, idx);
-            return true;
-        }
-        case ctRadioButton: {
-            bool can = true;
-            CanEditCell(real, row, can);
-            if (!can && !FControlLook->CheckAlwaysActive()) return true;
-            SetRadioButtonColumnIndex(real, row);
-            if (OnRadioButtonClick) OnRadioButtonClick(this, real, row);
-            return true;
-        }
-        default: break;
-    }
-    if (!IsCheckOrButtonCell(real, row) || GetCellType(real, row) == ctButton) return false;
-    if (ToggleCellCheck(real, row, true)) {
-        // As a click on the box does.
-        if (FShowModified->Enabled()) SetRowModified(row, true);
-        bool state = false;
-        GetCheckBoxState(real, RealRowIndex(row), state);
-        CheckBoxClick(real, row, state);
-    }
     return true;
 }

@@ -123,6 +123,18 @@ void DrawRotatedText(plat::TCanvas& Canvas, const QString& Text, const TRect& Re
 // ---------------------------------------------------------------- the pass
 
 void TExStringGrid::Paint() {
+    // Whatever way the paint came, a grid that is no tab stop brings its vertical proportional
+    // bar up to date once, at its first.
+    struct FirstPaint {
+        TExStringGrid* g;
+        ~FirstPaint() {
+            if (g->TabStop() || g->FPaintCount != 0) return;
+            g->FPaintCount = 1;
+            plat::guarded([this] { g->UpdateProportionalVScroll(); });
+        }
+    } first{this};
+    // Nothing inside an update block: its end repaints the whole grid.
+    if (FUpdateCount > 0) return;
     plat::TCanvas& cv = Canvas();
     cv.Pen().SetStyle(plat::psSolid);
     cv.Brush().SetStyle(plat::bsSolid);
@@ -676,6 +688,8 @@ void TExStringGrid::DrawCellText(TCellPaintContext& C) {
             in.BiDiMode = UseRightToLeftAlignment() ? 1 : 0;
             in.WordWrap = C.WordWrap;
             in.Selected = C.State.contains(plat::gdSelected);
+            // Blinking text shows in one phase of the grid timer; without blinking it stays shown.
+            in.Blink = !FEnableBlink || FGridBlink;
             THTMLRenderOut out;
             RenderHTML(cv, in, out);
             C.TextWidth = out.XSize + 2;

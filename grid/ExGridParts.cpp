@@ -27,6 +27,7 @@
 TFooterPanel::TFooterPanel(TExStringGrid* AGrid) : QWidget(AGrid), FGrid(AGrid) {
     setFixedHeight(0);
     hide();
+    FCanvas.Font().AssignQFont(font());
 }
 
 TFloatingFooter::TFloatingFooter(TExStringGrid* AGrid) : FGrid(AGrid) {}

@@ -6,11 +6,13 @@
 // the footer and search painting, searching, filtering and hints arrive with their own handling.
 #include "controls/ExGridTypes.h"
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Collection.h"
 #include "platform/Events.h"
 #include "platform/Font.h"
 #include "platform/GridStore.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
@@ -31,10 +33,14 @@ public:
     explicit TFooterPanel(TExStringGrid* AGrid);
     TExStringGrid* Grid() const { return FGrid; }
     int LastHintX() const { return FLastHintX; }
+    // The panel's canvas, with the panel's font; it measures until the panel paints on it.
+    plat::TCanvas& Canvas() { return FCanvas; }
 
 private:
     TExStringGrid* FGrid;
     int FLastHintX = -1;
+    QImage FMeasure{1, 1, QImage::Format_RGB32};
+    plat::TCanvas FCanvas{&FMeasure};
 };
 
 class TFloatingFooter : public QObject {

@@ -465,7 +465,10 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     };
     std::vector<Line> lines;
     const QString& t = pt.text;
-    auto addLine = [&](qsizetype s, qsizetype len) { lines.push_back({s, len, t.mid(s, len)}); };
+    // A width already measured goes with its line; measuring shapes the text again.
+    auto addLine = [&](qsizetype s, qsizetype len, int measured = -1) {
+        lines.push_back({s, len, t.mid(s, len), measured});
+    };
     auto breakParagraph = [&](qsizetype s, qsizetype e) {
         if (!(flags & DT_WORDBREAK) || single) {
             addLine(s, e - s);
@@ -475,17 +478,20 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         while (true) {
             // The longest run of whole words that fits; blanks at a break are dropped.
             qsizetype lastFit = -1;  // end of the last word that fits
+            int lastFitWidth = -1;
             qsizetype i = lineStart;
             while (i < e) {
                 qsizetype wordEnd = i;
                 while (wordEnd < e && isBlank(t[wordEnd])) ++wordEnd;
                 while (wordEnd < e && !isBlank(t[wordEnd])) ++wordEnd;
-                if (lineWidth(t.mid(lineStart, wordEnd - lineStart), flags, tabWidth) > width) break;
+                const int w = lineWidth(t.mid(lineStart, wordEnd - lineStart), flags, tabWidth);
+                if (w > width) break;
                 lastFit = wordEnd;
+                lastFitWidth = w;
                 i = wordEnd;
             }
             if (i >= e) {
-                addLine(lineStart, e - lineStart);
+                addLine(lineStart, e - lineStart, lastFit == e ? lastFitWidth : -1);
                 return;
             }
             qsizetype cut = lastFit;
@@ -523,7 +529,11 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     }
 
-    for (Line& l : lines) l.width = lineWidth(l.shown, flags, tabWidth);
+    // Left-aligned text on a clear brush is drawn without its width.
+    const bool widths = (flags & (DT_END_ELLIPSIS | DT_CALCRECT | DT_CENTER | DT_RIGHT)) || brush_.Visible();
+    if (widths)
+        for (Line& l : lines)
+            if (l.width < 0) l.width = lineWidth(l.shown, flags, tabWidth);
     if (flags & DT_END_ELLIPSIS) {
         const QString dots = QStringLiteral("...");
         for (Line& l : lines) {

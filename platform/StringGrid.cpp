@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 namespace plat {
 
@@ -122,9 +123,16 @@ protected:
         grid_->DoExit();
     }
     void paintEvent(QPaintEvent* event) override {
-        if (grid_) grid_->paintRect_ = event->rect();
+        if (grid_) {
+            grid_->paintRect_ = event->rect();
+            grid_->paintRegion_ = event->region();
+            grid_->scrolledSincePaint_ = false;
+        }
         TCustomControl::paintEvent(event);
-        if (grid_) grid_->paintRect_ = QRect();
+        if (grid_) {
+            grid_->paintRect_ = QRect();
+            grid_->paintRegion_ = QRegion();
+        }
     }
 };
 
@@ -656,13 +664,39 @@ void TStringGrid::SetTopRow(int row) { setTopLeft(topLeft_.X, clampInt(row, fixe
 
 void TStringGrid::setTopLeft(int col, int row) {
     if (col == topLeft_.X && row == topLeft_.Y) return;
+    const TGridCoord old = topLeft_;
     topLeft_ = {col, row};
     visValid_ = false;
     UpdateScrollPos();
-    InvalidateGrid();
+    if (!scrollPixels(old)) InvalidateGrid();
     placeEditor();
     TopLeftChanged();
 }
+
+bool TStringGrid::scrollPixels(TGridCoord oldTopLeft) {
+    // One axis at a time, left to right, and only what the descendant draws cell by cell.
+    const bool vertical = oldTopLeft.X == topLeft_.X, horizontal = oldTopLeft.Y == topLeft_.Y;
+    if (vertical == horizontal || UseRightToLeftAlignment() || !view_->isVisible() || !CanScrollPixels()) return false;
+    // Scrolls that come faster than the paints (keys without the event loop between them) move
+    // the pixels once; after that the next paint draws the page whole, once.
+    if (scrolledSincePaint_) return false;
+    const int cw = ClientWidth(), ch = ClientHeight();
+    if (vertical) {
+        const int64_t d = rows_.Start(oldTopLeft.Y) - rows_.Start(topLeft_.Y);
+        const int top = FixedRowsHeight();
+        if (top >= ch || d == 0 || std::abs(d) >= ch - top) return false;
+        view_->scroll(0, int(d), QRect(0, top, cw, ch - top));
+    } else {
+        const int64_t d = cols_.Start(oldTopLeft.X) - cols_.Start(topLeft_.X);
+        const int left = FixedColsWidth();
+        if (left >= cw || d == 0 || std::abs(d) >= cw - left) return false;
+        view_->scroll(int(d), 0, QRect(left, 0, cw - left, ch));
+    }
+    scrolledSincePaint_ = true;
+    return true;
+}
+
+bool TStringGrid::CanScrollPixels() const { return true; }
 
 void TStringGrid::scrollIntoView(int col, int row) {
     int left = topLeft_.X, top = topLeft_.Y;
@@ -918,6 +952,7 @@ void TStringGrid::Paint() {
     TCanvas& cv = Canvas();
     const int cw = ClientWidth(), ch = ClientHeight();
     const TRect clip = paintRect_.isNull() ? TRect{0, 0, cw, ch} : TRect::fromQRect(paintRect_);
+    const bool partial = paintRegion_.rectCount() > 1;
     const bool focused = Focused();
     const TGridRect sel = Selection();
     const TColor fontColor = Font().Color();
@@ -939,6 +974,9 @@ void TStringGrid::Paint() {
                 const int x = colX(c);
                 const TRect rect = mirrored({x, y, x + cols_.Size(c), y + h});
                 if (rect.Left >= clip.Right || rect.Right <= clip.Left) continue;
+                // Within the bounding rectangle, only the cells the paint renews (a scroll's strip
+                // and a few cells apart from it are one rectangle but few cells).
+                if (partial && !paintRegion_.intersects(rect.toQRect())) continue;
                 const TGridDrawState state = stateOf(c, r, sel, focused);
                 if (defaultDrawing_) {
                     const bool selected = state.contains(gdSelected);

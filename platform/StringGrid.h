@@ -14,6 +14,7 @@
 #include "platform/Timer.h"
 
 #include <QAbstractScrollArea>
+#include <QRegion>
 #include <functional>
 #include <memory>
 
@@ -251,6 +252,11 @@ protected:
     // The veto on a new current cell; the default asks OnSelectCell.
     virtual bool SelectCell(int ACol, int ARow);
     virtual void TopLeftChanged();
+    // Whether a scroll by whole rows (or columns) may move the painted cells on screen and paint
+    // only the strip that comes in; a descendant whose painting depends on the scroll position
+    // (a background fixed to the window, blocks of cells drawn as one) answers false and the whole
+    // grid is painted again.
+    virtual bool CanScrollPixels() const;
     virtual void ColWidthsChanged();
     virtual void RowHeightsChanged();
     // The scroll bars' messages before the default handling, which these defaults run.
@@ -342,6 +348,9 @@ private:
 
     void checkCell(int col, int row) const;
     void setTopLeft(int col, int row);
+    // Moves the drawn cells by the scroll from the old top-left cell; false when the grid must be
+    // painted again whole.
+    bool scrollPixels(TGridCoord oldTopLeft);
     void scrollIntoView(int col, int row);
     int firstTopFor(const TGridAxis& axis, int fixed, int last, int avail) const;
     int fullyVisible(const TGridAxis& axis, int first, int avail) const;
@@ -385,6 +394,8 @@ private:
     mutable int lastVisCol_ = -1, lastVisRow_ = -1;
     mutable bool visValid_ = false;  // the bar whose thumb is being dragged
     QRect paintRect_;  // the part of the viewport the running paint event renews
+    QRegion paintRegion_;  // the same as the rectangles it is made of
+    bool scrolledSincePaint_ = false;  // pixels moved by a scroll that no paint has followed yet
     int wheelRest_ = 0;
 
     TInplaceEdit* editor_ = nullptr;

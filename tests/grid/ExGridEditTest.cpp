@@ -128,7 +128,8 @@ TEST(ExGridEditStart, F2OnACoveredCellMadeCurrentInCodeEditsTheBlocksBaseCell) {
 namespace {
 
 // A character typed on a current cell with no editor open, then the rest typed at once: the text
-// the editor ends with, the characters its rules hand on to the grid's OnKeyPress, the beeps.
+// the editor ends with, the characters OnKeyPress sees (the first as typed, before the editor opens;
+// the others as the editor's rules hand them on), the beeps.
 struct TypedStart {
     TEditorType kind;
     QString typed, expected, keyPresses;
@@ -137,13 +138,13 @@ struct TypedStart {
 
 const TypedStart kTypedStarts[] = {
     {edNormal, "xy", "xy", "xy", 0},
-    {edUpperCase, "xy", "XY", "XY", 0},
-    {edLowerCase, "XY", "xy", "xy", 0},
-    {edNumeric, "a7", "7", "7", 1},  // the refused first key beeps once and leaves the text selected
+    {edUpperCase, "xy", "XY", "xY", 0},
+    {edLowerCase, "XY", "xy", "Xy", 0},
+    {edNumeric, "a7", "7", "a7", 1},  // the refused first key beeps once and leaves the text selected
     {edFloat, "1.5", "1.5", "1.5", 0},
     {edComboEdit, "xy", "xy", "xy", 0},
     {edComboList, "x", "xray", "x", 0},  // the first letter finds its item
-    {edSpinEdit, "a7", "7", "", 1},      // the spin edit keeps its characters to itself
+    {edSpinEdit, "a7", "7", "a", 1},     // the spin edit keeps its own characters to itself
 };
 
 bool isCombo(TEditorType k) { return k == edComboEdit || k == edComboList; }
@@ -181,7 +182,7 @@ void checkTypedStarts(const std::function<void(Fixture&)>& reach) {
             EXPECT_EQ(f.g->Cells(2, 3), k.expected);
         }
         EXPECT_EQ(beeps.beeps.size(), size_t(k.beeps));
-        // Each character went through the editor's rules once.
+        // Each character reached OnKeyPress once at most.
         EXPECT_EQ(seen, k.keyPresses);
         f.key(Qt::Key_Return);
         EXPECT_EQ(f.g->Cells(2, 3), k.expected);
@@ -605,8 +606,14 @@ TEST(ExGridEditSelect, DoubleClickOnlyGridNeverEditsOnASingleClick) {
     f.click(2, 2);
     f.click(2, 2);
     EXPECT_FALSE(f.editorShown());
+    // Typing is no click: it switches editing on for the cell and starts the edit.
     f.type("q");
+    ASSERT_TRUE(f.editorShown());
+    f.key(Qt::Key_Escape);
     EXPECT_EQ(f.g->Cells(2, 2), "c2r2");
+    f.click(3, 3);
+    f.click(2, 2);
+    EXPECT_FALSE(f.editorShown());
     QTest::mouseDClick(f.g->viewport(), Qt::LeftButton, {}, f.centre(2, 2));
     ASSERT_TRUE(f.editorShown());
     f.type("w");

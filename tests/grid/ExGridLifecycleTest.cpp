@@ -363,13 +363,16 @@ TEST(ExGridUpdateLock, NestedBlocksPaintOnceAtTheLastEnd) {
     EXPECT_EQ(g.paints, 1);
     EXPECT_EQ(g.cells, fullCells);
 
+    // An end with no block open still repaints the whole grid.
     g.reset();
     g.EndUpdate();
     settle();
     EXPECT_EQ(g.UpdateCount(), 0);
-    EXPECT_EQ(g.paints, 0);
+    EXPECT_EQ(g.paints, 1);
+    EXPECT_EQ(g.cells, fullCells);
 
     // Outside a block a write repaints its own cell, and nothing for a row off screen.
+    g.reset();
     g.SetCells(2, 2, "b");
     settle();
     EXPECT_EQ(g.paints, 1);
@@ -378,6 +381,52 @@ TEST(ExGridUpdateLock, NestedBlocksPaintOnceAtTheLastEnd) {
     g.SetCells(2, 90, "far");
     settle();
     EXPECT_EQ(g.paints, 0);
+}
+
+// Blocks that never touch the window, and a block that outlives the grid's showing.
+TEST(ExGridUpdateLock, QuietBlocksNeverRepaintAndEveryBlockIsCounted) {
+    CountingGrid g;
+    g.resize(400, 250);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    settle();
+
+    // StartUpdate and ResetUpdate count without a repaint; a paint meanwhile draws nothing.
+    g.reset();
+    g.StartUpdate();
+    g.StartUpdate();
+    EXPECT_TRUE(g.LockUpdate());
+    g.viewport()->update();
+    settle();
+    EXPECT_EQ(g.cells, 0);
+    g.ResetUpdate();
+    settle();
+    EXPECT_EQ(g.UpdateCount(), 0);
+    EXPECT_EQ(g.paints, 0);
+
+    // Opened shown, closed hidden: the block ends at 0 and the grid paints again once shown.
+    g.BeginUpdate();
+    g.hide();
+    g.EndUpdate();
+    EXPECT_EQ(g.UpdateCount(), 0);
+    g.reset();
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    settle();
+    EXPECT_GT(g.cells, 1);
+
+    // Opened hidden, the grid shown inside it: nothing is drawn until the block ends.
+    g.hide();
+    g.BeginUpdate();
+    g.reset();
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    settle();
+    EXPECT_EQ(g.cells, 0);
+    g.EndUpdate();
+    settle();
+    EXPECT_EQ(g.paints, 1);
+    EXPECT_GT(g.cells, 1);
 }
 
 TEST(ExGridWindow, ReparentedGridRunsOneTimer) {

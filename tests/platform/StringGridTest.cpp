@@ -10,9 +10,11 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <set>
+#include <string_view>
 
 using namespace plat;
 
@@ -598,5 +600,66 @@ TEST(StringGrid, DefaultDrawingAndTheAreaBeyondTheCells) {
         // The lines between the cells.
         EXPECT_EQ(at(body.Right, body.Top + 5), bgr(clSilver));
         EXPECT_EQ(at(fixed.Right, fixed.Top + 5), bgr(clBlack));
+    }
+}
+
+// A scroll by whole rows or columns moves the painted cells and paints only what comes in; the
+// screen then shows what a whole repaint shows. Scrolls faster than the paints move pixels once.
+TEST(StringGrid, AScrollPaintsOnlyTheIncomingCellsAndShowsWhatAWholePaintShows) {
+    struct Case {
+        const char* name;
+        int dCol, dRow;
+        bool wholeRepaint;  // the paint after the scroll draws every cell
+    } cases[] = {
+        {"one row down", 0, 1, false},
+        {"three rows up", 0, -3, false},
+        {"one column right", 1, 0, false},
+        {"both axes at once", 1, 1, true},
+        {"two scrolls before a paint", 0, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Probe g;
+        g.SetColCount(30);
+        g.SetRowCount(200);
+        g.SetFixedCols(1);
+        g.SetFixedRows(1);
+        for (int r = 0; r < 200; ++r)
+            for (int col = 0; col < 30; ++col) g.SetCells(col, r, QStringLiteral("%1:%2").arg(col).arg(r));
+        plain(g, 400, 300);
+        g.SetLeftCol(5);
+        g.SetTopRow(50);
+        QApplication::processEvents();
+        const int visible = g.VisibleColCount() * g.VisibleRowCount();
+        g.drawn.clear();
+        if (std::string_view(c.name) == "two scrolls before a paint") {
+            g.SetTopRow(51);
+            g.SetTopRow(52);
+        } else {
+            g.SetLeftCol(5 + c.dCol);
+            g.SetTopRow(50 + c.dRow);
+        }
+        QApplication::processEvents();
+        const int drawn = int(g.drawn.size());
+        if (c.wholeRepaint)
+            EXPECT_GT(drawn, visible);
+        else
+            EXPECT_LT(drawn, visible / 2);
+        // What the window shows (its backing store), not a fresh rendering.
+        const auto shown = [&] {
+            QWidget* top = g.viewport()->window();
+            const QPoint at = g.viewport()->mapTo(top, QPoint(0, 0));
+            return top->screen()->grabWindow(top->winId(), at.x(), at.y(), g.viewport()->width(),
+                                             g.viewport()->height()).toImage();
+        };
+        const QImage scrolled = shown();
+        ASSERT_FALSE(scrolled.isNull());
+        g.viewport()->repaint();
+        const QImage whole = shown();
+        EXPECT_EQ(scrolled, whole);
+        // The check can fail: a whole repaint of other texts shows otherwise.
+        g.SetCells(6, 53, QStringLiteral("changed"));
+        g.viewport()->repaint();
+        EXPECT_NE(shown(), whole);
     }
 }
