@@ -10,10 +10,13 @@
 
 namespace plat {
 
+class Clock;
+
 struct HttpGetOptions {
     QList<QPair<QByteArray, QByteArray>> headers;  // sent after "Host", in this order
     int timeoutMs = 10000;                         // for the whole exchange
     qint64 maxResponseBytes = 64 * 1024;           // status line, headers and body together
+    Clock* clock = nullptr;                        // measures the time-out; none: the monotonic clock
 };
 
 struct HttpGetResult {

@@ -288,6 +288,7 @@ bool TFSoftOptions::Check_Version() const {
         {"User-Agent", "Mozilla/3.0 (compatible; HTTP client)"},
     };
     options.timeoutMs = Http_Timeout_Ms;
+    options.clock = Http_Clock;
     options.maxResponseBytes = Http_Max_Reply_Bytes;
     const plat::HttpGetResult answer = plat::httpGet(
         g_MakerWebServer + QStringLiteral("/home/download/GetversionSW.asp?nomesw=") + QLatin1String(kUpdateCheckCode),

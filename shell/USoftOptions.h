@@ -2,6 +2,7 @@
 // The options dialog: the user-interface language (chosen from the language files present), the
 // internet and update-check options, the two table options, and the version check that the main
 // window's update timer also runs.
+#include "platform/Clock.h"
 #include "platform/Form.h"
 
 #include <QStringList>
@@ -44,6 +45,8 @@ public:
 
     // The longest the version check may take; tests shorten it.
     int Http_Timeout_Ms = 10000;
+    // The clock that measures it; none: the monotonic clock. Tests drive their own.
+    plat::Clock* Http_Clock = nullptr;
     // The longest answer the version check reads; anything longer is no answer.
     qint64 Http_Max_Reply_Bytes = 16 * 1024;
 

@@ -13,6 +13,7 @@
 #include "shell/ULanguage.h"
 #include "shell/UNew_Project.h"
 #include "shell/UOpenConf.h"
+#include "tests/support/TestClocks.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -372,18 +373,6 @@ TEST_F(MainWindow, LanguageChangeRelabelsTheWindows) {
     EXPECT_TRUE(readAll(app.file(QStringLiteral("Velmarin.xml"))).contains("<language>Italiano</language>"));
 }
 
-// The wait's clock: every poll's pause moves it on at once.
-class PollClock final : public plat::Clock {
-public:
-    int64_t now = 5000;
-    std::vector<int> sleeps;
-    int64_t nowMs() override { return now; }
-    void sleepMs(int ms) override {
-        sleeps.push_back(ms);
-        now += ms;
-    }
-};
-
 TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     start();
     const QString quick = app.file(QStringLiteral("quick.sh"));
@@ -404,7 +393,7 @@ TEST_F(MainWindow, StartProgramWaitsReportsAndGivesUp) {
     EXPECT_TRUE(plat::fileExists(marker)) << "the wait ended before the program did";
     EXPECT_TRUE(rec.shown.empty()) << "the exit code is not interpreted";
 
-    PollClock clock;
+    testing_support::PollClock clock{5000};  // every poll's pause moves it on at once
     g_StartProgramClock = &clock;
     g_StartProgramCapMs = 300;
     main->Start_Program(held, QString(), 0);

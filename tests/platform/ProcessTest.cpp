@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 #include "platform/Clock.h"
+#include "tests/support/TestClocks.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +14,6 @@ using testing_support::readAll;
 using testing_support::writeAll;
 
 namespace {
-
-// The wait's clock: every poll's pause moves it on at once.
-class PollClock final : public plat::Clock {
-public:
-    int64_t now = 100;
-    std::vector<int> sleeps;
-    int64_t nowMs() override { return now; }
-    void sleepMs(int ms) override {
-        sleeps.push_back(ms);
-        now += ms;
-    }
-};
 
 class StartAndWait : public ::testing::Test {
 protected:
@@ -87,7 +76,7 @@ TEST_F(StartAndWait, ReportsWhatCouldNotStartAndWhatStillRuns) {
     const QString held = script(QStringLiteral("."), QStringLiteral("held.sh"),
                                 "exec >/dev/null 2>&1\nwhile [ -d '" + QFile::encodeName(dir.path()) + "' ] && [ ! -e '" +
                                     release + "' ]; do sleep 0.05; done\n");
-    PollClock clock;
+    testing_support::PollClock clock{100};  // every poll's pause moves it on at once
     const plat::StartResult r = plat::startAndWait(held, {}, 200, clock);
     writeAll(QFile::decodeName(release), "");
     EXPECT_EQ(r.outcome, plat::StartOutcome::StillRunning);
