@@ -5,6 +5,7 @@
 #include "grid/ExGrid.h"
 #include "platform/FormatSettings.h"
 #include "platform/InplaceEdit.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -33,7 +34,7 @@ struct KeyGrid {
             for (int r = 1; r < rows; ++r) g->SetCells(c, r, QStringLiteral("c%1r%2").arg(c).arg(r));
         g->Loaded();
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
         QApplication::setActiveWindow(&form);
         g->viewport()->setFocus();
     }
@@ -414,7 +415,7 @@ TEST(ExGridKeysClipboard, EachShortcutAsksItsEventThenRunsItsOperation) {
     auto* g = new ClipGrid(&form);
     g->setGeometry(0, 0, 400, 300);
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&form));
     QApplication::setActiveWindow(&form);
     g->viewport()->setFocus();
     QStringList events;

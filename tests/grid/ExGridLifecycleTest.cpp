@@ -388,7 +388,7 @@ TEST(ExGridUpdateLock, QuietBlocksNeverRepaintAndEveryBlockIsCounted) {
     CountingGrid g;
     g.resize(400, 250);
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     settle();
 
     // StartUpdate and ResetUpdate count without a repaint; a paint meanwhile draws nothing.
@@ -411,7 +411,7 @@ TEST(ExGridUpdateLock, QuietBlocksNeverRepaintAndEveryBlockIsCounted) {
     EXPECT_EQ(g.UpdateCount(), 0);
     g.reset();
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     settle();
     EXPECT_GT(g.cells, 1);
 
@@ -420,7 +420,7 @@ TEST(ExGridUpdateLock, QuietBlocksNeverRepaintAndEveryBlockIsCounted) {
     g.BeginUpdate();
     g.reset();
     g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&g));
     settle();
     EXPECT_EQ(g.cells, 0);
     g.EndUpdate();

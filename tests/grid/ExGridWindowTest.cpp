@@ -7,6 +7,7 @@
 
 #include "controls/SgCombo.h"
 #include "grid/ExGridEditors.h"
+#include "tests/support/EventWait.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -55,7 +56,7 @@ struct WindowGrid {
         g->SetRowCount(60);
         g->Loaded();
         form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_TRUE(testing_support::waitForWindowExposed(&form));
         QApplication::setActiveWindow(&form);
         g->viewport()->setFocus();
         settle();
@@ -74,7 +75,7 @@ TEST(ExGridTimer, HoveringFollowsThePointerOnlyOverANormalCellOfTheGridsOwnWindo
     QWidget other;
     other.setGeometry(700, 0, 200, 200);
     other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    ASSERT_TRUE(testing_support::waitForWindowExposed(&other));
     f.g->SetHovering(true);
     f.g->FocusCell(1, 1);
     struct Case {
