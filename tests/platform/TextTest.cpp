@@ -1,6 +1,7 @@
 // Text on the canvas: measuring, the DrawText flags, opaque and clear backgrounds, turned fonts.
 #include "platform/Canvas.h"
 #include "platform/Font.h"
+#include "platform/TextShapeCache.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,55 @@ TEST(Text, OpaqueBrushPaintsBehindTextClearBrushDoesNot) {
     EXPECT_EQ(FromQRgb(img.pixel(50, 2)), clWhite);
     EXPECT_EQ(FromQRgb(img.pixel(2, 34)), clAqua);
     EXPECT_EQ(FromQRgb(img.pixel(12, 30)), clWhite);  // TextRect keeps to its rectangle
+}
+
+// Texts drawn again in a font come from the shapes kept the first time: the pixels are those of
+// every text laid out, measured and shaped anew (the reference), the first time and the next,
+// whatever the script, the flags or the brush.
+TEST(Text, KeptShapesDrawWhatShapingAnewDraws) {
+    const QString texts[] = {
+        u"Value 1234"_qs,           u"0.5"_qs,          u"-17,25 kWh"_qs,     u"Gr\u00FC\u00DFe \u00E9t\u00E9"_qs,
+        u"\u0391\u03B2\u03B3 \u0416\u0438\u0437"_qs,  u"e\u0301e\u0301"_qs, u"\u05E9\u05DC\u05D5\u05DD abc"_qs,
+        u"\u6E29\u5EA6 7"_qs,     u"a\tb\tc"_qs,       u"&File && more"_qs,  u"one two three four five six"_qs,
+        u"line one\r\nline two"_qs, u"Wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"_qs, QString(),
+    };
+    struct Flags {
+        const char* name;
+        unsigned flags;
+        int width;
+    } cases[] = {
+        {"single line", DT_SINGLELINE, 300},
+        {"cell text, word broken", DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK, 60},
+        {"right aligned", DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX, 120},
+        {"centred and cut with dots", DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS, 70},
+        {"right to left reading", DT_SINGLELINE | DT_RTLREADING, 200},
+    };
+    const auto draw = [&](bool bold, bool opaque, bool underline) {
+        QImage img = blank(320, 1400);
+        TCanvas c(&img);
+        prepare(c);
+        c.Font().SetStyle(bold ? TFontStyles{fsBold} : underline ? TFontStyles{fsUnderline} : TFontStyles{});
+        if (opaque) c.Brush().SetColor(clYellow);
+        int y = 0;
+        for (const Flags& f : cases)
+            for (const QString& t : texts) {
+                TRect r = Rect(4, y, 4 + f.width, y + 40);
+                c.DrawText(t, r, f.flags);
+                y += 18;
+            }
+        c.Release();
+        return img;
+    };
+    for (bool bold : {false, true})
+        for (bool opaque : {false, true})
+            for (bool underline : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "bold " << bold << " opaque " << opaque << " underline " << underline);
+                SetTextShapeCacheEnabled(false);
+                const QImage reference = draw(bold, opaque, underline);
+                SetTextShapeCacheEnabled(true);
+                EXPECT_EQ(draw(bold, opaque, underline), reference);  // shapes made
+                EXPECT_EQ(draw(bold, opaque, underline), reference);  // shapes kept
+            }
 }
 
 TEST(Text, TurnedFontsReadUpOrDown) {
