@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <deque>
+#include <list>
 #include <vector>
 
 namespace plat {
@@ -128,7 +128,10 @@ void TCanvas::applyClip(QPainter* p) {
 
 void TCanvas::applyFont(QPainter* p) {
     if (fontApplied_) return;
-    p->setFont(font_.ToQFont());
+    // Painters assign a font for every cell, mostly the one in use: setting it again would make
+    // the painter a new copy.
+    const QFont f = font_.ToQFont();
+    if (!(p->font() == f)) p->setFont(f);
     fontApplied_ = true;
 }
 
@@ -455,7 +458,7 @@ constexpr unsigned kLayoutFlags = DT_SINGLELINE | DT_WORDBREAK | DT_EXPANDTABS |
 // the line drawn (an ellipsis may end it). Lines come from the font's kept lines when `keep`, else
 // from `own` (then the layout must not be kept).
 TLaidOutText TCanvas::layOut(const QString& input, unsigned flags, int width, bool keep,
-                              std::deque<TShapedLine>& own, bool& kept) const {
+                              std::list<TShapedLine>& own, bool& kept) const {
     TFontShapes& fs = shapes();
     const int tabWidth = fs.TabWidth();
     const bool single = flags & DT_SINGLELINE;
@@ -586,7 +589,7 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     // width is not laid out again.
     const int keyWidth = (flags & (DT_WORDBREAK | DT_END_ELLIPSIS)) ? width : 0;
     const TLaidOutText* laid = keep ? fs.FindLayout(input, flags & kLayoutFlags, keyWidth) : nullptr;
-    std::deque<TShapedLine> own;
+    std::list<TShapedLine> own;  // allocates nothing unless used
     TLaidOutText local;
     if (!laid) {
         bool kept = false;
@@ -607,9 +610,6 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     QPainter* p = painter();
     if (!p) return total;
     applyFont(p);
-    const bool clipped = !(flags & DT_NOCLIP);
-    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
-    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
     const QColor textColor = ToQColor(font_.Color());
     int y = r.Top;
     if (single && (flags & DT_VCENTER))
@@ -617,18 +617,49 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     else if (single && (flags & DT_BOTTOM))
         y = r.Bottom - lineHeight;
     const int firstTop = y;
+    // An edit control shows no partly visible last line.
+    const auto shown = [&](int top) { return !((flags & DT_EDITCONTROL) && !single && top + lineHeight > r.Bottom && top > r.Top); };
+    const auto left = [&](const TLaidOutLine& l) {
+        if (flags & DT_CENTER) return r.Left + (width - l.width) / 2;
+        if (flags & DT_RIGHT) return r.Right - l.width;
+        return r.Left;
+    };
+    bool clipped = !(flags & DT_NOCLIP);
+    if (clipped && TextShapeCacheEnabled() && font_.Orientation() == 0 && !(flags & DT_RTLREADING) &&
+        laid->underlined.empty()) {
+        // A text whose ink and background keep inside the rectangle draws the same without the
+        // clip, which would cost the painter a clip of its own for every cell.
+        const QRect box = r.toQRect();
+        bool inside = true;
+        for (int top = firstTop; const TLaidOutLine& l : laid->lines) {
+            if (!shown(top)) break;
+            const int x = left(l);
+            if (brush_.Visible() && !box.contains(QRect(x, top, l.width, fm.height()))) inside = false;
+            if (inside && textColor.isValid()) {
+                if ((flags & DT_EXPANDTABS) && l.shape->text.contains(u'\t')) {
+                    inside = false;
+                } else {
+                    MakeGlyphs(p, *l.shape);
+                    inside = DrawsFromGlyphs(p, *l.shape) && box.contains(l.shape->ink.translated(x, top + fm.ascent()));
+                }
+            }
+            if (!inside) break;
+            top += lineHeight;
+        }
+        clipped = !inside;
+    }
+    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
     for (const TLaidOutLine& l : laid->lines) {
-        // An edit control shows no partly visible last line.
-        if ((flags & DT_EDITCONTROL) && !single && y + lineHeight > r.Bottom && y > r.Top) break;
+        if (!shown(y)) break;
         const int lw = l.width;
-        int x = r.Left;
-        if (flags & DT_CENTER)
-            x = r.Left + (width - lw) / 2;
-        else if (flags & DT_RIGHT)
-            x = r.Right - lw;
+        const int x = left(l);
         if (brush_.Visible()) p->fillRect(QRect(x, y, lw, fm.height()), brush_.qcolor());
         if (textColor.isValid()) {
-            p->setPen(textColor);
+            // The text pen is kept while its colour stays: a pen made anew for every line would be
+            // an allocation a cell.
+            if (textPen_.color() != textColor || textPen_.style() != Qt::SolidLine) textPen_ = QPen(textColor);
+            if (!(p->pen() == textPen_)) p->setPen(textPen_);
             const QString& shown = l.shape->text;
             if (font_.Orientation() == 0 && TextShapeCacheEnabled() &&
                 !((flags & DT_EXPANDTABS) && shown.contains(u'\t')))

@@ -14,13 +14,14 @@
 
 #include <QFontMetrics>
 #include <QList>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
 #include <QString>
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 
@@ -213,7 +214,7 @@ private:
     void wideLine(QPainter* p, QPoint a, QPoint b);
     void drawTextLine(QPainter* p, int x, int y, const QString& text, unsigned flags, int tabWidth);
     int lineWidth(const QString& text, unsigned flags, int tabWidth) const;
-    TLaidOutText layOut(const QString& input, unsigned flags, int width, bool keep, std::deque<TShapedLine>& own,
+    TLaidOutText layOut(const QString& input, unsigned flags, int width, bool keep, std::list<TShapedLine>& own,
                         bool& kept) const;
     void setShapePen(QPainter* p);
     void drawImageAt(const QRect& target, const QImage& image);
@@ -230,6 +231,7 @@ private:
     TClipState clip_;
     bool fontApplied_ = false;
     mutable std::shared_ptr<TFontShapes> shapes_;
+    QPen textPen_;
 };
 
 }  // namespace plat

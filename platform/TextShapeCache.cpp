@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 #include <QTextOption>
 
@@ -96,37 +97,51 @@ std::shared_ptr<TFontShapes> FontShapesFor(const QFont& font, QPaintDevice* devi
     return made;
 }
 
-void DrawShapedLine(QPainter* p, QPointF baseline, TShapedLine& line) {
-    if (!line.glyphsMade) {
-        line.glyphsMade = true;
-        // A painter left to find the direction from the text finds left to right in these.
-        line.glyphsDrawable = p->layoutDirection() != Qt::RightToLeft && plainFont(p->font()) && simpleText(line.text);
-        if (line.glyphsDrawable) {
-            // Laid out as the painter lays out a line it draws: its font on its device, one line,
-            // left to right.
-            QTextLayout layout(line.text, p->font(), p->device());
-            QTextOption option;
-            option.setWrapMode(QTextOption::NoWrap);
-            option.setTextDirection(Qt::LeftToRight);
-            layout.setTextOption(option);
-            layout.beginLayout();
-            QTextLine l = layout.createLine();
-            layout.endLayout();
-            if (l.isValid()) {
-                const qreal ascent = l.ascent();
-                line.runs = l.glyphRuns();
-                for (QGlyphRun& run : line.runs) {
-                    QList<QPointF> positions = run.positions();
-                    for (QPointF& at : positions) at.ry() -= ascent;
-                    run.setPositions(positions);
-                }
-            } else {
-                line.glyphsDrawable = false;
-            }
-        }
+void MakeGlyphs(QPainter* p, TShapedLine& line) {
+    if (line.glyphsMade) return;
+    line.glyphsMade = true;
+    // A painter left to find the direction from the text finds left to right in these.
+    line.glyphsDrawable = p->layoutDirection() != Qt::RightToLeft && plainFont(p->font()) && simpleText(line.text);
+    if (!line.glyphsDrawable) return;
+    // Laid out as the painter lays out a line it draws: its font on its device, one line, left to
+    // right.
+    QTextLayout layout(line.text, p->font(), p->device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    layout.endLayout();
+    if (!l.isValid()) {
+        line.glyphsDrawable = false;
+        return;
     }
+    const qreal ascent = l.ascent();
+    line.runs = l.glyphRuns();
+    QRectF ink;
+    for (QGlyphRun& run : line.runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& at : positions) at.ry() -= ascent;
+        run.setPositions(positions);
+        const QRawFont font = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+            ink |= font.boundingRect(glyphs[i]).translated(positions[i]);
+    }
+    // Outwards to whole pixels: the glyph pictures are made to the same boxes, smoothed edges
+    // included.
+    line.ink = ink.toAlignedRect();
+}
+
+bool DrawsFromGlyphs(QPainter* p, const TShapedLine& line) {
     // Kept glyphs stand for the font and direction they were made with.
-    if (line.glyphsDrawable && p->layoutDirection() != Qt::RightToLeft) {
+    return line.glyphsMade && line.glyphsDrawable && p->layoutDirection() != Qt::RightToLeft;
+}
+
+void DrawShapedLine(QPainter* p, QPointF baseline, TShapedLine& line) {
+    MakeGlyphs(p, line);
+    if (DrawsFromGlyphs(p, line)) {
         for (const QGlyphRun& run : line.runs) p->drawGlyphRun(baseline, run);
         return;
     }

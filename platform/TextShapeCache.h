@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QList>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 
 #include <cstddef>
@@ -30,6 +31,9 @@ struct TShapedLine {
     // one direction or that mix in marks that combine).
     bool glyphsDrawable = false;
     QList<QGlyphRun> runs;  // baseline at y 0, starting at x 0
+    // Where the glyphs put ink, the baseline starting at (0, 0), in whole pixels rounded outwards
+    // (known for drawable glyphs): a line that keeps inside its rectangle needs no clip.
+    QRect ink;
 };
 
 // The lines a DrawText call breaks a text into: ranges of the text with its prefixes taken out.
@@ -101,6 +105,11 @@ private:
 // The shapes of a font on a device (null: measured as on the screen), shared by every canvas of the
 // thread; the few fonts used last are kept.
 std::shared_ptr<TFontShapes> FontShapesFor(const QFont& font, QPaintDevice* device);
+
+// Makes the line's glyphs on first use, with the painter's font on its device and its direction.
+void MakeGlyphs(QPainter* p, TShapedLine& line);
+// Whether the line is drawn from its kept glyphs by this painter now.
+bool DrawsFromGlyphs(QPainter* p, const TShapedLine& line);
 
 // Draws a line of text with its baseline starting at `baseline`, with the painter's font (the
 // font the shapes are for) and pen: from its kept glyphs, made on first use, where they draw the
