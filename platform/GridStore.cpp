@@ -495,14 +495,17 @@ void TGridStore::SetRowNumber(int row, int number) {
 const QString& TGridStore::Cell(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return kEmpty;
     const Row* rec = rows_[size_t(row)].get();
-    if (isNumber(rec)) {
-        if (col != 0) return kEmpty;
-        // Its text is asked for: from now on the row holds it like any written text.
-        makeNumberRecord(rows_[size_t(row)], arena_.get(), colHint_);
-        rec = rows_[size_t(row)].get();
-    }
+    if (isNumber(rec)) [[unlikely]]
+        return numberCell(col, row);
     if (!rec || col >= rec->size) return kEmpty;
     return rec->texts()[col];
+}
+
+const QString& TGridStore::numberCell(int col, int row) const {
+    if (col != 0) return kEmpty;
+    // Its text is asked for: from now on the row holds it like any written text.
+    makeNumberRecord(rows_[size_t(row)], arena_.get(), colHint_);
+    return rows_[size_t(row)]->texts()[0];
 }
 
 void TGridStore::setCellSlow(int col, int row, QString text) {

@@ -221,6 +221,8 @@ private:
     }
     // Turns a kept number into a record of `cap` texts holding it in column 0.
     static void makeNumberRecord(RowPtr& p, Arena* arena, int cap);
+    // Cell of a row that keeps a number (out of the way of the usual reads).
+    [[gnu::noinline, gnu::cold]] const QString& numberCell(int col, int row) const;
     static Arena* arenaOf(const Row& row);
     // Moves the texts and objects of `from` into `to`, which holds none and has as much room.
     static void moveContent(Row& to, Row& from);
