@@ -62,6 +62,8 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QStyle>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -284,6 +286,8 @@ void TFVelmarineFirmWare::Build_Steps() {
         {&hiddenButton, "Btn_ScanDecode", false, 80, 332, -1, -1, true, QStyle::SP_DriveNetIcon,
          [this] { Show_Scan_Decode(); }},
     };
+    // A picture is decoded once, however many buttons show it (the hidden steps share one).
+    std::map<std::pair<int, int>, QImage> glyphs;
     for (const Def& d : defs) {
         const bool picture = d.caption < 0 && d.hint >= 0;  // Information, Options, Close
         // The side buttons and "Set Communication" keep the plain frame; New, Open and the update
@@ -300,7 +304,9 @@ void TFVelmarineFirmWare::Build_Steps() {
         b->setObjectName(QString::fromLatin1(d.name));
         const int side = picture ? 32 : 24;
         plat::TBitmap glyph;
-        glyph.SetImage(style()->standardIcon(d.picture).pixmap(side, side).toImage());
+        QImage& image = glyphs[{int(d.picture), side}];
+        if (image.isNull()) image = style()->standardIcon(d.picture).pixmap(side, side).toImage();
+        glyph.SetImage(image);
         b->SetGlyph(&glyph);
         b->move(d.left, d.top);
         b->setVisible(d.visible);

@@ -5,7 +5,7 @@
 // lazily (OnInitChildren against fetchMore); clearing them; and the heap bytes each node costs.
 // Then, over the million displayed: expanding everything (the peer fetching children as it
 // expands), walking every row in display order, finding the row at random pixel positions, and
-// sorting a million siblings by an integer key (against a sorting proxy model).
+// sorting a million siblings by an integer key and by a text (against a sorting proxy model).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -508,6 +508,75 @@ void BM_SortMillion_SortProxy(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SortMillion_SortProxy)->Unit(benchmark::kMillisecond);
+
+// The same sort over texts: each node's data holds the place of its text in one list of a million
+// texts ("Value " and a random number), the comparison compares the two texts it finds there; the
+// proxy sorts a model that answers the same texts.
+
+std::vector<QString> RandomTexts() {
+    const std::vector<int> keys = RandomKeys();
+    std::vector<QString> texts;
+    texts.reserve(keys.size());
+    for (int k : keys) texts.push_back(QStringLiteral("Value %1").arg(k));
+    return texts;
+}
+
+void BM_SortMillionTexts_LazyTree(benchmark::State& state) {
+    static const std::vector<QString> texts = RandomTexts();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto t = std::make_unique<Tree>(false);
+        t->tree.TreeOptions().SetAutoOptions(t->tree.TreeOptions().AutoOptions() - TLTAutoOption::toAutoSort);
+        t->tree.SetRootNodeCount(kNodes);
+        int i = 0;
+        for (PLazyNode n = t->tree.GetFirstNoInit(); n; n = n->NextSibling)
+            *reinterpret_cast<int*>(n->Data()) = i++;
+        t->tree.OnCompareNodes = [](TLazyTreeCore*, PLazyNode a, PLazyNode b, TColumnIndex, int& result) {
+            result = texts[size_t(*reinterpret_cast<const int*>(a->Data()))].compare(
+                texts[size_t(*reinterpret_cast<const int*>(b->Data()))]);
+        };
+        state.ResumeTiming();
+        t->tree.Sort(nullptr, 0, TSortDirection::sdAscending, false);
+        state.PauseTiming();
+        const QString& first = texts[size_t(*reinterpret_cast<const int*>(t->tree.GetFirstNoInit()->Data()))];
+        const QString& last = texts[size_t(*reinterpret_cast<const int*>(t->tree.RootNode()->LastChild->Data()))];
+        if (first > last) state.SkipWithError("not sorted");
+        t.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SortMillionTexts_LazyTree)->Unit(benchmark::kMillisecond);
+
+class TextModel final : public QAbstractListModel {
+public:
+    explicit TextModel(const std::vector<QString>& texts) : texts_(texts) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(texts_.size()); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        return role == Qt::DisplayRole ? QVariant(texts_[size_t(index.row())]) : QVariant();
+    }
+
+private:
+    const std::vector<QString>& texts_;
+};
+
+void BM_SortMillionTexts_SortProxy(benchmark::State& state) {
+    static const std::vector<QString> texts = RandomTexts();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto model = std::make_unique<TextModel>(texts);
+        auto proxy = std::make_unique<QSortFilterProxyModel>();
+        proxy->setSourceModel(model.get());
+        state.ResumeTiming();
+        proxy->sort(0, Qt::AscendingOrder);
+        state.PauseTiming();
+        if (proxy->data(proxy->index(0, 0)).toString() > proxy->data(proxy->index(kNodes - 1, 0)).toString())
+            state.SkipWithError("not sorted");
+        proxy.reset();
+        model.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SortMillionTexts_SortProxy)->Unit(benchmark::kMillisecond);
 
 // ---- Scrolling and painting over the million displayed ----
 // Both controls show a 600 x 400 viewport and render it offscreen through their own paint event

@@ -531,18 +531,17 @@ void OemToString(QString& Text) {
 // Cell text kinds and one-line forms
 
 int ClassifyCellText(const QString& Text, bool AllowHTML) {
+    // Read in place: every painted cell asks, so nothing is copied or converted.
     if (Text.isEmpty()) return 0;
-    const QString t = Text + u' ';
+    const QStringView t(Text);
     if (t.startsWith(u'=')) return 3;
-    if (t.startsWith(QLatin1StringView("|\\"))) {
+    if (t.startsWith(u"|\\")) {
         if (t.size() >= 5 && t[3] == u'=' && t[4] == kNul) return 3;
         return 5;
     }
-    if (t.startsWith(QLatin1StringView("{\\"))) return 2;
+    if (t.startsWith(u"{\\")) return 2;
     if (!AllowHTML) return 0;
-    if (t.contains(QLatin1StringView("</")) || t.contains(QLatin1StringView("<B")) ||
-        t.contains(QLatin1StringView("<I")) || t.contains(QLatin1StringView("<C")))
-        return 1;
+    if (t.contains(u"</") || t.contains(u"<B") || t.contains(u"<I") || t.contains(u"<C")) return 1;
     return 0;
 }
 

@@ -119,6 +119,14 @@ void FillRectColor(TCanvas& Canvas, const TRect& Rect, TColor Color) {
 
 void DrawGradientRect(TCanvas& Canvas, TColor FromColor, TColor ToColor, int Steps, const TRect& Rect,
                       bool Horizontal) {
+    if (FromColor == clNone || ToColor == clNone) {
+        // One band, the plain background of most cells: drawn without making the list.
+        if (Rect.Top == Rect.Bottom) return;
+        setPenAndBrush(Canvas, ColorToRGB(ToColor == clNone ? FromColor : ToColor));
+        solidRectangle(Canvas, {std::min(Rect.Left, Rect.Right), std::min(Rect.Top, Rect.Bottom),
+                                std::max(Rect.Left, Rect.Right), std::max(Rect.Top, Rect.Bottom)});
+        return;
+    }
     const std::vector<TGradientBand> bands = GradientBands(FromColor, ToColor, Steps, Rect, Horizontal);
     if (bands.empty()) return;
     QPainter* p = bands.size() > 1 && Canvas.Pen().Style() == psSolid && Canvas.Pen().Width() <= 1 ? Canvas.Painter()

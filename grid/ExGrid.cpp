@@ -134,10 +134,6 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
 
     // Editor hosts.
     FFocusWindow = std::make_unique<TGridFocusWindow>(this);
-    for (int d = 0; d < 4; ++d) {
-        FArrows[size_t(d)] = std::make_unique<TArrowWindow>(this, TArrowDirection(d));
-        FArrows[size_t(d)]->hide();
-    }
     FEditTrans = std::make_unique<TGridTransEdit>(this);
     FComboTrans = std::make_unique<TGridTransCombo>(this);
 
@@ -146,7 +142,23 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
     FGridTimer->SetEnabled(false);
     FGridTimer->SetOnTimer([this](QObject*) { GridTimer(); });
 
-    // The combo editor of both combo kinds, reused for every cell; its keys and focus come here.
+    createEditorControls();
+}
+
+TArrowWindow* TExStringGrid::ArrowWindow(TArrowDirection Direction) const {
+    std::unique_ptr<TArrowWindow>& a = FArrows[Direction];
+    if (!a) {
+        a = std::make_unique<TArrowWindow>(const_cast<TExStringGrid*>(this), Direction);
+        a->hide();
+        if (FArrowColorSet) a->SetColor(FArrowColor);
+    }
+    return a.get();
+}
+
+TGridCombo* TExStringGrid::EditCombo() {
+    if (FEditCombo) return FEditCombo;
+    // The combo editor of both combo kinds, made when a cell first needs it (most grids of a dialog
+    // never do) and reused for every cell; its keys and focus come here.
     FEditCombo = new TGridCombo(this);
     FEditCombo->setParent(viewport());
     FEditCombo->hide();
@@ -157,7 +169,7 @@ TExStringGrid::TExStringGrid(QWidget* AOwner) : TBaseGrid(AOwner) {
         if (OnEditChange && FSpecialEditor && !FNoEditChange) OnEditChange(this, Col(), Row(), FEditCombo->Text());
     };
     FEditCombo->OnCloseUp = [this](QObject*) { comboClosed(); };
-    createEditorControls();
+    return FEditCombo;
 }
 
 TExStringGrid::~TExStringGrid() {

@@ -1061,7 +1061,8 @@ public:
     THTMLHintWindow* ScrollHintWindow() const { return FScrollHintWnd.get(); }
     TDropList* DropList() const { return FDropList.get(); }
     TDropCheckList* DropCheckList() const { return FDropCheckList.get(); }
-    TArrowWindow* ArrowWindow(TArrowDirection Direction) const { return FArrows[Direction].get(); }
+    // The arrow of a direction, made when first asked for (in the colour set last, if any).
+    TArrowWindow* ArrowWindow(TArrowDirection Direction) const;
 
     // Applies the search footer's settings to the search strip: visibility, height 32 or 0,
     // captions, hints and colours.
@@ -1589,7 +1590,9 @@ public:
     bool LastValidation() const { return FLastValidation; }
     // The text of the cell before the edit began; Esc puts it back.
     const QString& CellCache() const { return FCellCache; }
-    // The combo editor of both combo kinds: made with the grid, a child of the cells, hidden until used.
+    // The combo editor of both combo kinds: made on first use, a child of the cells, hidden until used.
+    TGridCombo* EditCombo();
+    // The same without making it: null while no cell has needed it.
     TGridCombo* EditCombo() const { return FEditCombo; }
     // Editing allowed at all and CheckCellEditable (ACol real).
     bool IsEditable(int ACol, int ARow);
@@ -2016,7 +2019,9 @@ private:
     std::unique_ptr<TFilter> FFilter;
     // editor hosts
     std::unique_ptr<TGridFocusWindow> FFocusWindow;
-    std::array<std::unique_ptr<TArrowWindow>, 4> FArrows;
+    // Made on first use: most grids never move a column.
+    mutable std::array<std::unique_ptr<TArrowWindow>, 4> FArrows;
+    bool FArrowColorSet = false;
     std::unique_ptr<TGridTransEdit> FEditTrans;
     std::unique_ptr<TGridTransCombo> FComboTrans;
 

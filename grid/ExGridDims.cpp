@@ -85,8 +85,15 @@ void TExStringGrid::numberNewRows(int OldCount) {
     // stays the last row).
     if (TBaseGrid::FixedCols() < 1 || RowCount() <= OldCount) return;
     const int shift = FFloatingFooter && FFloatingFooter->Visible() && OldCount >= 2 ? 1 : 0;
-    for (int r = std::max(OldCount - shift, 1); r < RowCount() - shift; ++r)
-        TBaseGrid::SetCells(0, r, QString::number(r));
+    for (int r = std::max(OldCount - shift, 1); r < RowCount() - shift; ++r) {
+        if (HasCellProps() && CellHasProperties(0, r)) {
+            TBaseGrid::SetCells(0, r, QString::number(r));
+            continue;
+        }
+        // Kept without a record until the row is written or its number is read.
+        SetRowNumber(r, r);
+        if (HideLastRow() && r == RowCount() - 1) HiddenLastRowChanged();
+    }
 }
 
 void TExStringGrid::dropHiddenBeyondEnd() {

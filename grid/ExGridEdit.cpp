@@ -166,7 +166,7 @@ void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
 }
 
 void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
-    ctl::TSgComboBox& cb = *FEditCombo;
+    ctl::TSgComboBox& cb = *EditCombo();
     const int real = RealColIndex(ACol);
     plat::TRect r = CellRect(ACol, ARow);
     if (UseRightToLeftAlignment()) ++r.Left;
@@ -247,7 +247,7 @@ void TExStringGrid::comboRoad(int ACol, int ARow, bool List) {
 
 void TExStringGrid::comboChanged() {
     if (FNoEditChange || !FSpecialEditor || (FEditControl != edComboEdit && FEditControl != edComboList)) return;
-    ctl::TSgComboBox& cb = *FEditCombo;
+    ctl::TSgComboBox& cb = *EditCombo();
     int idx = cb.ItemIndex();
     // A typed text that is no item selects none.
     if (cb.isEditable() && idx >= 0 && cb.itemText(idx) != cb.currentText()) idx = -1;
@@ -260,7 +260,7 @@ void TExStringGrid::comboClosed() {
     if (!FMouseActions->DirectComboClose() || !FSpecialEditor || !FEditMode) return;
     if (FEditControl != edComboEdit && FEditControl != edComboList) return;
     // Closing the list takes its selected item and ends the edit.
-    ctl::TSgComboBox& cb = *FEditCombo;
+    ctl::TSgComboBox& cb = *EditCombo();
     if (cb.ItemIndex() >= 0) {
         FlagScope filling(FNoEditChange);
         cb.SetText(cb.itemText(cb.ItemIndex()));
@@ -279,7 +279,7 @@ void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
         case edComboList:
             if (FEditMode) {
                 FEditMode = false;
-                ctl::TSgComboBox& cb = *FEditCombo;
+                ctl::TSgComboBox& cb = *EditCombo();
                 // A list with no item chosen holds no text of the user's: the cell keeps its own,
                 // which may be one the list does not offer (read from a file, or an older value).
                 if (FEditControl == edComboEdit || cb.ItemIndex() >= 0) SetEditTextReal(real, ARow, cb.Text());
@@ -363,9 +363,9 @@ void TExStringGrid::cancelEditors() {
     if (FSpecialEditor) {
         FSpecialEditor = false;
         FEditMode = false;
-        ctl::TSgComboBox& cb = *FEditCombo;
-        if (cb.DroppedDown()) cb.SetDroppedDown(false);
-        for (QWidget* w : {static_cast<QWidget*>(&cb), FEditCtrl}) {
+        // The combo, when it was ever made, goes with whichever editor was open.
+        if (FEditCombo && FEditCombo->DroppedDown()) FEditCombo->SetDroppedDown(false);
+        for (QWidget* w : {static_cast<QWidget*>(FEditCombo), FEditCtrl}) {
             if (!w) continue;
             if (w->hasFocus()) viewport()->setFocus(Qt::OtherFocusReason);
             w->hide();
@@ -432,7 +432,7 @@ bool TExStringGrid::ValidateCell(const QString& NewValue) {
             if (FShowEditProcess) SetEditText(Col(), Row(), value);
         } else if (FSpecialEditor && (FEditControl == edComboEdit || FEditControl == edComboList)) {
             FlagScope filling(FNoEditChange);
-            FEditCombo->SetText(value);
+            EditCombo()->SetText(value);
         }
         return false;
     }

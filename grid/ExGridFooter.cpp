@@ -259,6 +259,7 @@ void TExStringGrid::SetXYOffset(const QPoint& Value) {
 // The arrows that show where a dragged column goes all take the colour; the up arrow reports it.
 void TExStringGrid::SetArrowColor(const TColor& Value) {
     FArrowColor = Value;
+    FArrowColorSet = true;
     for (auto& a : FArrows)
         if (a) a->SetColor(Value);
 }

@@ -1,6 +1,7 @@
 #include "platform/Canvas.h"
 
 #include "platform/Bitmap.h"
+#include "platform/TextShapeCache.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <list>
 #include <vector>
 
 namespace plat {
@@ -74,7 +76,12 @@ bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 }  // namespace
 
-TCanvas::TCanvas() { font_.OnChange = [this] { fontApplied_ = false; metrics_.reset(); }; }
+TCanvas::TCanvas() {
+    font_.OnChange = [this] {
+        fontApplied_ = false;
+        shapes_.reset();
+    };
+}
 
 TCanvas::TCanvas(QPaintDevice* device) : TCanvas() { device_ = device; }
 
@@ -84,7 +91,7 @@ void TCanvas::SetDevice(QPaintDevice* device) {
     Release();
     device_ = device;
     clip_ = {};
-    metrics_.reset();
+    shapes_.reset();
 }
 
 void TCanvas::Release() {
@@ -121,20 +128,19 @@ void TCanvas::applyClip(QPainter* p) {
 
 void TCanvas::applyFont(QPainter* p) {
     if (fontApplied_) return;
-    p->setFont(font_.ToQFont());
+    // Painters assign a font for every cell, mostly the one in use: setting it again would make
+    // the painter a new copy.
+    const QFont f = font_.ToQFont();
+    if (!(p->font() == f)) p->setFont(f);
     fontApplied_ = true;
 }
 
-const QFontMetrics& TCanvas::metrics() const {
-    if (!metrics_) {
-        // Pixel-sized fonts measure the same on every device.
-        if (device_)
-            metrics_.emplace(font_.ToQFont(), device_);
-        else
-            metrics_.emplace(font_.ToQFont());
-    }
-    return *metrics_;
+TFontShapes& TCanvas::shapes() const {
+    if (!shapes_) shapes_ = FontShapesFor(font_.ToQFont(), device_);
+    return *shapes_;
 }
+
+const QFontMetrics& TCanvas::metrics() const { return shapes().Metrics(); }
 
 // ---- lines and shapes ----
 
@@ -350,7 +356,9 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
 
 // ---- text ----
 
-int TCanvas::TextWidth(const QString& text) const { return metrics().horizontalAdvance(text); }
+int TCanvas::TextWidth(const QString& text) const {
+    return TextShapeCacheEnabled() ? shapes().Width(text) : metrics().horizontalAdvance(text);
+}
 
 int TCanvas::TextHeight(const QString&) const { return metrics().height(); }
 
@@ -440,12 +448,20 @@ void TCanvas::drawTextLine(QPainter* p, int x, int y, const QString& text, unsig
     if (font_.Orientation() != 0) p->restore();
 }
 
-int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
-    const QFontMetrics& fm = metrics();
-    const int tabWidth = std::max(1, 8 * fm.averageCharWidth());
-    const int lineHeight = fm.height() + ((flags & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
+namespace {
+// The flags a DrawText layout depends on (with the text, the font and the width).
+constexpr unsigned kLayoutFlags = DT_SINGLELINE | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_HIDEPREFIX |
+                                  DT_END_ELLIPSIS | DT_EDITCONTROL;
+}  // namespace
+
+// The lines of a DrawText call, as ranges of the text without its prefixes, each with its width and
+// the line drawn (an ellipsis may end it). Lines come from the font's kept lines when `keep`, else
+// from `own` (then the layout must not be kept).
+TLaidOutText TCanvas::layOut(const QString& input, unsigned flags, int width, bool keep,
+                              std::list<TShapedLine>& own, bool& kept) const {
+    TFontShapes& fs = shapes();
+    const int tabWidth = fs.TabWidth();
     const bool single = flags & DT_SINGLELINE;
-    const int width = r.Width();
 
     // Line breaks of a single line show as nothing.
     QString source = input;
@@ -457,10 +473,9 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         pt = stripPrefixes(source);
     if (flags & DT_HIDEPREFIX) pt.underlined.clear();
 
-    // Lines as ranges of the prefix-free text.
     struct Line {
         qsizetype start, length;
-        QString shown;  // the text drawn (an ellipsis may end it)
+        QString shown;
         int width = -1;
     };
     std::vector<Line> lines;
@@ -529,11 +544,9 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     }
 
-    // Left-aligned text on a clear brush is drawn without its width.
-    const bool widths = (flags & (DT_END_ELLIPSIS | DT_CALCRECT | DT_CENTER | DT_RIGHT)) || brush_.Visible();
-    if (widths)
-        for (Line& l : lines)
-            if (l.width < 0) l.width = lineWidth(l.shown, flags, tabWidth);
+    // Every line carries its width: a kept layout serves later calls of any alignment and brush.
+    for (Line& l : lines)
+        if (l.width < 0) l.width = lineWidth(l.shown, flags, tabWidth);
     if (flags & DT_END_ELLIPSIS) {
         const QString dots = QStringLiteral("...");
         for (Line& l : lines) {
@@ -553,9 +566,48 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
         }
     }
 
+    TLaidOutText out;
+    out.underlined = std::move(pt.underlined);
+    out.lines.reserve(lines.size());
+    kept = keep;
+    for (Line& l : lines) {
+        TShapedLine* shape = keep ? fs.Line(l.shown) : nullptr;
+        if (!shape) {
+            kept = false;
+            shape = &own.emplace_back();
+            shape->text = l.shown;
+            shape->width = l.width;
+        }
+        out.lines.push_back({l.start, l.length, l.width, shape});
+    }
+    return out;
+}
+
+int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
+    TFontShapes& fs = shapes();
+    const bool keep = TextShapeCacheEnabled() && input.size() <= TFontShapes::kMaxKeptLength;
+    if (keep) fs.Trim();
+    const QFontMetrics& fm = fs.Metrics();
+    const int tabWidth = fs.TabWidth();
+    const int lineHeight = fm.height() + ((flags & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
+    const bool single = flags & DT_SINGLELINE;
+    const int width = r.Width();
+
+    // A text laid out before in this font, with these flags and (where it breaks or cuts lines) this
+    // width is not laid out again.
+    const int keyWidth = (flags & (DT_WORDBREAK | DT_END_ELLIPSIS)) ? width : 0;
+    const TLaidOutText* laid = keep ? fs.FindLayout(input, flags & kLayoutFlags, keyWidth) : nullptr;
+    std::list<TShapedLine> own;  // allocates nothing unless used
+    TLaidOutText local;
+    if (!laid) {
+        bool kept = false;
+        local = layOut(input, flags, width, keep, own, kept);
+        laid = kept ? fs.KeepLayout(input, flags & kLayoutFlags, keyWidth, std::move(local)) : &local;
+    }
+
     int maxWidth = 0;
-    for (const Line& l : lines) maxWidth = std::max(maxWidth, l.width);
-    const int total = int(lines.size()) * lineHeight;
+    for (const TLaidOutLine& l : laid->lines) maxWidth = std::max(maxWidth, l.width);
+    const int total = int(laid->lines.size()) * lineHeight;
 
     if (flags & DT_CALCRECT) {
         r.Right = r.Left + maxWidth;
@@ -566,9 +618,6 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     QPainter* p = painter();
     if (!p) return total;
     applyFont(p);
-    const bool clipped = !(flags & DT_NOCLIP);
-    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
-    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
     const QColor textColor = ToQColor(font_.Color());
     int y = r.Top;
     if (single && (flags & DT_VCENTER))
@@ -576,24 +625,60 @@ int TCanvas::DrawText(const QString& input, TRect& r, unsigned flags) {
     else if (single && (flags & DT_BOTTOM))
         y = r.Bottom - lineHeight;
     const int firstTop = y;
-    for (const Line& l : lines) {
-        // An edit control shows no partly visible last line.
-        if ((flags & DT_EDITCONTROL) && !single && y + lineHeight > r.Bottom && y > r.Top) break;
+    // An edit control shows no partly visible last line.
+    const auto shown = [&](int top) { return !((flags & DT_EDITCONTROL) && !single && top + lineHeight > r.Bottom && top > r.Top); };
+    const auto left = [&](const TLaidOutLine& l) {
+        if (flags & DT_CENTER) return r.Left + (width - l.width) / 2;
+        if (flags & DT_RIGHT) return r.Right - l.width;
+        return r.Left;
+    };
+    bool clipped = !(flags & DT_NOCLIP);
+    if (clipped && TextShapeCacheEnabled() && font_.Orientation() == 0 && !(flags & DT_RTLREADING) &&
+        laid->underlined.empty()) {
+        // A text whose ink and background keep inside the rectangle draws the same without the
+        // clip, which would cost the painter a clip of its own for every cell.
+        const QRect box = r.toQRect();
+        bool inside = true;
+        for (int top = firstTop; const TLaidOutLine& l : laid->lines) {
+            if (!shown(top)) break;
+            const int x = left(l);
+            if (brush_.Visible() && !box.contains(QRect(x, top, l.width, fm.height()))) inside = false;
+            if (inside && textColor.isValid()) {
+                if ((flags & DT_EXPANDTABS) && l.shape->text.contains(u'\t')) {
+                    inside = false;
+                } else {
+                    MakeGlyphs(p, *l.shape);
+                    inside = DrawsFromGlyphs(p, *l.shape) && box.contains(l.shape->ink.translated(x, top + fm.ascent()));
+                }
+            }
+            if (!inside) break;
+            top += lineHeight;
+        }
+        clipped = !inside;
+    }
+    if (clipped) p->setClipRect(r.toQRect(), clip_.enabled ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
+    for (const TLaidOutLine& l : laid->lines) {
+        if (!shown(y)) break;
         const int lw = l.width;
-        int x = r.Left;
-        if (flags & DT_CENTER)
-            x = r.Left + (width - lw) / 2;
-        else if (flags & DT_RIGHT)
-            x = r.Right - lw;
+        const int x = left(l);
         if (brush_.Visible()) p->fillRect(QRect(x, y, lw, fm.height()), brush_.qcolor());
         if (textColor.isValid()) {
-            p->setPen(textColor);
-            drawTextLine(p, x, y, l.shown, flags, tabWidth);
-            for (int u : pt.underlined) {
+            // The text pen is kept while its colour stays: a pen made anew for every line would be
+            // an allocation a cell.
+            if (textPen_.color() != textColor || textPen_.style() != Qt::SolidLine) textPen_ = QPen(textColor);
+            if (!(p->pen() == textPen_)) p->setPen(textPen_);
+            const QString& shown = l.shape->text;
+            if (font_.Orientation() == 0 && TextShapeCacheEnabled() &&
+                !((flags & DT_EXPANDTABS) && shown.contains(u'\t')))
+                DrawShapedLine(p, QPointF(x, y + fm.ascent()), *l.shape);
+            else
+                drawTextLine(p, x, y, shown, flags, tabWidth);
+            for (int u : laid->underlined) {
                 if (u < l.start || u >= l.start + l.length) continue;
                 const qsizetype at = u - l.start;
-                const int ux = x + lineWidth(l.shown.left(at), flags, tabWidth);
-                const int uw = fm.horizontalAdvance(l.shown.mid(at, 1));
+                const int ux = x + lineWidth(shown.left(at), flags, tabWidth);
+                const int uw = fm.horizontalAdvance(shown.mid(at, 1));
                 p->fillRect(QRect(ux, y + fm.ascent() + std::max(1, fm.underlinePos()), uw, std::max(1, fm.lineWidth())),
                             textColor);
             }

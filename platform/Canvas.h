@@ -14,12 +14,14 @@
 
 #include <QFontMetrics>
 #include <QList>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <optional>
 
@@ -28,6 +30,10 @@ class QPaintDevice;
 class QImage;
 
 namespace plat {
+
+class TFontShapes;
+struct TLaidOutText;
+struct TShapedLine;
 
 class TBitmap;
 
@@ -202,10 +208,14 @@ private:
     void applyClip(QPainter* p);
     void applyFont(QPainter* p);
     const QFontMetrics& metrics() const;
+    // The shapes kept for the canvas's font on its device.
+    TFontShapes& shapes() const;
     void thinLine(QPainter* p, QPoint a, QPoint b, int& patternPos);
     void wideLine(QPainter* p, QPoint a, QPoint b);
     void drawTextLine(QPainter* p, int x, int y, const QString& text, unsigned flags, int tabWidth);
     int lineWidth(const QString& text, unsigned flags, int tabWidth) const;
+    TLaidOutText layOut(const QString& input, unsigned flags, int width, bool keep, std::list<TShapedLine>& own,
+                        bool& kept) const;
     void setShapePen(QPainter* p);
     void drawImageAt(const QRect& target, const QImage& image);
 
@@ -220,7 +230,8 @@ private:
     mutable std::optional<QString> penAfterText_;
     TClipState clip_;
     bool fontApplied_ = false;
-    mutable std::optional<QFontMetrics> metrics_;
+    mutable std::shared_ptr<TFontShapes> shapes_;
+    QPen textPen_;
 };
 
 }  // namespace plat

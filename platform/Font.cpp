@@ -44,13 +44,13 @@ void TFont::SetStyle(TFontStyles style) {
 void TFont::SetColor(TColor color) {
     if (color == color_) return;
     color_ = color;
-    changed();
+    changed(false);
 }
 
 void TFont::SetOrientation(int tenths) {
     if (tenths == orientation_) return;
     orientation_ = tenths;
-    changed();
+    changed(false);
 }
 
 void TFont::SetPitch(TFontPitch pitch) {
@@ -61,13 +61,20 @@ void TFont::SetPitch(TFontPitch pitch) {
 
 void TFont::Assign(const TFont& other) {
     if (&other == this) return;
+    const bool face = name_ != other.name_ || height_ != other.height_ || style_ != other.style_ || pitch_ != other.pitch_;
     name_ = other.name_;
     height_ = other.height_;
     style_ = other.style_;
     color_ = other.color_;
     orientation_ = other.orientation_;
     pitch_ = other.pitch_;
-    changed();
+    changed(face);
+    // The Qt font depends on what was just copied: the other's is this one's too. Painters assign
+    // a cell's font for every cell, mostly from the same few fonts: each makes its Qt font once.
+    if (!cacheValid_) {
+        cached_ = other.ToQFont();
+        cacheValid_ = true;
+    }
 }
 
 void TFont::AssignQFont(const QFont& font) {
@@ -114,8 +121,9 @@ QFont TFont::ToQFont() const {
     return f;
 }
 
-void TFont::changed() {
-    cacheValid_ = false;
+void TFont::changed(bool face) {
+    // Colour and angle are no part of the Qt font.
+    if (face) cacheValid_ = false;
     if (OnChange) OnChange();
 }
 

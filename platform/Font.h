@@ -51,7 +51,8 @@ public:
     std::function<void()> OnChange;
 
 private:
-    void changed();
+    // Reports a change; `face`: one of what the Qt font is made from.
+    void changed(bool face = true);
     QString name_;
     int height_ = -12;
     TFontStyles style_;

@@ -13,11 +13,8 @@ std::optional<FormatSettings>& overrideStore() {
     return s;
 }
 
-}  // namespace
-
-FormatSettings formatSettings() {
-    if (overrideStore()) return *overrideStore();
-    const QLocale loc;
+// The settings read from a locale.
+FormatSettings readSettings(const QLocale& loc) {
     FormatSettings s;
     s.decimalSeparator = loc.decimalPoint().isEmpty() ? QChar(u'.') : loc.decimalPoint().at(0);
     s.thousandSeparator = loc.groupSeparator().isEmpty() ? QChar(u',') : loc.groupSeparator().at(0);
@@ -42,6 +39,22 @@ FormatSettings formatSettings() {
     s.longTimeFormat = ltf.trimmed();
     s.currencySymbol = loc.currencySymbol();
     return s;
+}
+
+}  // namespace
+
+FormatSettings formatSettings() {
+    if (overrideStore()) return *overrideStore();
+    // Read again only when the locale changes: painters ask for every cell, and reading builds
+    // every text anew.
+    struct Read {
+        QLocale locale;
+        FormatSettings settings;
+    };
+    thread_local std::optional<Read> read;
+    const QLocale loc;
+    if (!read || read->locale != loc) read = Read{loc, readSettings(loc)};
+    return read->settings;
 }
 
 void setFormatSettingsOverride(std::optional<FormatSettings> settings) { overrideStore() = std::move(settings); }

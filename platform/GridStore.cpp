@@ -324,6 +324,7 @@ size_t TGridStore::MappedBytes() const { return arena_->mappedBytes(); }
 size_t TGridStore::AllBlockBytes() { return allBlockBytes.load(std::memory_order_relaxed); }
 
 void TGridStore::RowDeleter::operator()(Row* row) const {
+    if (isNumber(row)) return;  // a kept number owns nothing
     QString* t = row->texts();
     for (int i = 0; i < row->size; ++i) t[i].~QString();
     Block* home = row->block;
@@ -342,6 +343,14 @@ TGridStore::RowPtr TGridStore::makeRow(Arena* arena, int cap, bool fresh) {
     row->cap = cap;
     row->block = home;
     return RowPtr(row);
+}
+
+void TGridStore::makeNumberRecord(RowPtr& p, Arena* arena, int cap) {
+    const int number = numberOf(p.get());
+    RowPtr made = makeRow(arena, std::max(cap, 1));
+    new (made->texts()) QString(QString::number(number));
+    made->size = 1;
+    p = std::move(made);
 }
 
 void TGridStore::Row::trim() {
@@ -444,6 +453,7 @@ void TGridStore::SetRowCount(int count) {
 
 TGridStore::Row& TGridStore::roomFor(int row, int col) {
     RowPtr& p = rows_[size_t(row)];
+    if (isNumber(p.get())) makeNumberRecord(p, arena_.get(), std::max(col + 1, colHint_));
     if (!p) {
         p = makeRow(arena_.get(), std::max(col + 1, colHint_));
     } else if (col >= p->cap) {
@@ -464,19 +474,48 @@ TGridStore::Row& TGridStore::roomFor(int row, int col) {
 
 void TGridStore::dropIfEmpty(int row) {
     RowPtr& p = rows_[size_t(row)];
-    if (p && p->empty()) p.reset();
+    if (p && !isNumber(p.get()) && p->empty()) p.reset();
+}
+
+size_t TGridStore::RecordCount() const {
+    size_t n = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) n += record(r) != nullptr;
+    return n;
+}
+
+void TGridStore::SetRowNumber(int row, int number) {
+    RowPtr& p = rows_[size_t(row)];
+    if (number < 0 || (p && !isNumber(p.get()))) {
+        SetCell(0, row, QString::number(number));
+        return;
+    }
+    p.reset(numberTag(number));
 }
 
 const QString& TGridStore::Cell(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return kEmpty;
     const Row* rec = rows_[size_t(row)].get();
+    if (isNumber(rec)) [[unlikely]]
+        return numberCell(col, row);
     if (!rec || col >= rec->size) return kEmpty;
     return rec->texts()[col];
+}
+
+const QString& TGridStore::numberCell(int col, int row) const {
+    if (col != 0) return kEmpty;
+    // Its text is asked for: from now on the row holds it like any written text.
+    makeNumberRecord(rows_[size_t(row)], arena_.get(), colHint_);
+    return rows_[size_t(row)]->texts()[0];
 }
 
 void TGridStore::setCellSlow(int col, int row, QString text) {
     if (text.isEmpty()) {
         Row* rec = rows_[size_t(row)].get();
+        if (isNumber(rec)) {
+            // The number was the row's only text.
+            if (col == 0) rows_[size_t(row)].reset();
+            return;
+        }
         if (!rec || col >= rec->size) return;
         rec->texts()[col] = QString();
         if (col + 1 == rec->size) rec->trim();
@@ -488,13 +527,13 @@ void TGridStore::setCellSlow(int col, int row, QString text) {
 
 TGridObject* TGridStore::Object(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0) return nullptr;
-    const Row* rec = rows_[size_t(row)].get();
+    const Row* rec = record(size_t(row));
     return rec ? rec->objs.get(col) : nullptr;
 }
 
 void TGridStore::PrefetchObjects(int row) const {
     if (row < 0 || row >= RowCount()) return;
-    const Row* rec = rows_[size_t(row)].get();
+    const Row* rec = record(size_t(row));
     if (!rec) return;
     // The record holds one object itself; several lie in a list of their own, which can only be
     // asked for once the record is here.
@@ -511,6 +550,7 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
         return;
     }
     RowPtr& p = rows_[size_t(row)];
+    if (isNumber(p.get())) makeNumberRecord(p, arena_.get(), colHint_);
     if (!p) p = makeRow(arena_.get(), 0);
     Row& rec = *p;
     const size_t i = rec.objs.find(col);
@@ -523,7 +563,7 @@ void TGridStore::SetObject(int col, int row, std::unique_ptr<TGridObject> object
 }
 
 std::unique_ptr<TGridObject> TGridStore::TakeObject(int col, int row) {
-    if (row < 0 || row >= RowCount() || col < 0 || !rows_[size_t(row)]) return nullptr;
+    if (row < 0 || row >= RowCount() || col < 0 || !record(size_t(row))) return nullptr;
     Row& rec = *rows_[size_t(row)];
     const size_t i = rec.objs.find(col);
     if (i >= rec.objs.size() || rec.objs.col(i) != col) return nullptr;
@@ -580,18 +620,26 @@ void TGridStore::InsertRecordsList(const std::vector<int>& positions, std::vecto
 }
 
 const QString& TGridStore::TRowRecord::Cell(int col) const {
+    if (isNumber(rec_.get())) {
+        if (col != 0) return kEmpty;
+        makeNumberRecord(rec_, nullptr, 1);
+    }
     if (!rec_ || col < 0 || col >= rec_->size) return kEmpty;
     return rec_->texts()[col];
 }
 
 TGridObject* TGridStore::TRowRecord::Object(int col) const {
-    return rec_ ? rec_->objs.get(col) : nullptr;
+    return rec_ && !isNumber(rec_.get()) ? rec_->objs.get(col) : nullptr;
 }
 
-int TGridStore::TRowRecord::TextCount() const { return rec_ ? rec_->size : 0; }
+int TGridStore::TRowRecord::TextCount() const {
+    if (isNumber(rec_.get())) return 1;
+    return rec_ ? rec_->size : 0;
+}
 
 void TGridStore::TRowRecord::SetCell(int col, QString text) {
     if (col < 0) return;
+    if (isNumber(rec_.get())) makeNumberRecord(rec_, nullptr, col + 1);
     if (!rec_ || col >= rec_->cap) {
         if (text.isEmpty()) return;
         RowPtr bigger = makeRow(rec_ ? arenaOf(*rec_) : nullptr, std::max(col + 1, rec_ ? rec_->cap * 2 : 0));
@@ -615,6 +663,10 @@ void TGridStore::MoveColumn(int from, int to) {
     if (from == to) return;
     const int lo = std::min(from, to), hi = std::max(from, to);
     for (size_t r = 0; r < rows_.size(); ++r) {
+        if (isNumber(rows_[r].get())) {
+            if (lo > 0) continue;  // column 0 stays where it is
+            makeNumberRecord(rows_[r], arena_.get(), colHint_);
+        }
         if (!rows_[r]) continue;
         if (rows_[r]->size > lo) {
             Row& rec = roomFor(int(r), hi);
@@ -638,11 +690,15 @@ void TGridStore::DeleteColumn(int col) {
         if (r + kAhead < rows_.size()) {
             // The texts of the column go: releasing one writes to its shared data, which lies
             // wherever it was made.
-            if (Row* ahead = rows_[r + kAhead].get(); ahead && col < ahead->size)
+            if (Row* ahead = record(r + kAhead); ahead && col < ahead->size)
                 if (const QArrayData* d = ahead->texts()[col].data_ptr().d_ptr()) prefetchForWrite(d);
             PrefetchObjects(int(r + kAhead));
         }
         Row* rec = rows_[r].get();
+        if (isNumber(rec)) {
+            if (col == 0) rows_[r].reset();  // the number goes with its column
+            continue;
+        }
         if (!rec) continue;
         if (col < rec->size) {
             QString* t = rec->texts();
@@ -679,7 +735,7 @@ bool TGridStore::PermuteRecords(std::vector<TRowRecord>& records, const std::vec
     // room for (rows made before a column count changed have another room than the rest).
     int minCap = INT_MAX, maxSize = 0;
     for (const TRowRecord& r : records) {
-        if (!r.rec_) return false;
+        if (!r.rec_ || isNumber(r.rec_.get())) return false;
         minCap = std::min(minCap, r.rec_->cap);
         maxSize = std::max(maxSize, r.rec_->size);
     }
@@ -748,12 +804,12 @@ void TGridStore::Compact(int row, int count) {
         // step ahead.
         if (r + 2 * kAhead < end) prefetch(rows_[r + 2 * kAhead].get());
         if (r + kAhead < end)
-            if (const Row* ahead = rows_[r + kAhead].get()) {
+            if (const Row* ahead = record(r + kAhead)) {
                 const char* p = reinterpret_cast<const char*>(ahead) + 64;
                 const char* last = reinterpret_cast<const char*>(ahead->texts() + ahead->size);
                 for (; p < last; p += 64) prefetch(p);
             }
-        Row* old = rows_[r].get();
+        Row* old = record(r);
         // A row too wide for a block keeps its own allocation; one made outside a store comes in.
         if (!old || !Arena::fits(sizeof(Row) + sizeof(QString) * size_t(old->cap))) continue;
         RowPtr fresh = makeRow(arena_.get(), old->cap, true);

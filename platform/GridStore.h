@@ -18,7 +18,10 @@ public:
     virtual ~TGridObject() = default;
 };
 
-// Cells by row: a vector of row pointers, a row record only for a row written at least once.
+// Cells by row: a vector of row pointers, a row record only for a row written at least once. A row
+// number a grid writes into column 0 of an empty row is kept in the row's pointer itself, without a
+// record, until the row is written or that text is read: the tables of a program's windows number
+// hundreds of rows each that nobody may ever look at.
 // A record holds its texts up to its last non-empty column and its objects sparsely, so columns at
 // or beyond the grid's column count (hidden columns) keep their cells. Moving a row moves a pointer.
 // The store has no bounds of its own beyond the row count: the grid checks writes.
@@ -53,7 +56,8 @@ public:
     private:
         friend class TGridStore;
         explicit TRowRecord(RowPtr p) : rec_(std::move(p)) {}
-        RowPtr rec_;
+        // A kept number becomes a record when its text is read.
+        mutable RowPtr rec_;
     };
 
     int RowCount() const { return int(rows_.size()); }
@@ -64,11 +68,14 @@ public:
 
     // An empty text outside the rows, below column 0 or beyond the row's last text.
     const QString& Cell(int col, int row) const;
+    // Column 0 of the row reads as the number in decimal. A row without a record keeps the number
+    // without making one; a row with one takes it as a write. The row must exist.
+    void SetRowNumber(int row, int number);
     // An empty text clears the entry. The row must exist and the column be 0 or more. The text is
     // taken by value so that a caller's temporary moves in without touching its reference count.
     void SetCell(int col, int row, QString text) {
         Row* rec = rows_[size_t(row)].get();
-        if (rec && col < rec->cap && !text.isEmpty()) {
+        if (rec && !isNumber(rec) && col < rec->cap && !text.isEmpty()) {
             QString* t = rec->texts();
             while (rec->size <= col) new (t + rec->size++) QString();
             t[col] = std::move(text);
@@ -123,13 +130,15 @@ public:
     void PrefetchObjects(int row) const;
     void PrefetchObject(int col, int row) const;
 
-    // Whether the row has a record (it was written and not emptied again).
-    bool HasRecord(int row) const { return row >= 0 && row < RowCount() && rows_[size_t(row)] != nullptr; }
+    // Whether the row has a record (it was written and not emptied again; a kept row number is none).
+    bool HasRecord(int row) const { return row >= 0 && row < RowCount() && record(size_t(row)) != nullptr; }
+    // The rows that have a record.
+    size_t RecordCount() const;
     // Calls f(row index) for every row holding an object, in order; f must not change the store.
     template <class F>
     void ForEachRowWithObjects(F&& f) const {
         for (size_t r = 0; r < rows_.size(); ++r)
-            if (rows_[r] && rows_[r]->hasObjects()) f(int(r));
+            if (const Row* rec = record(r); rec && rec->hasObjects()) f(int(r));
     }
 
 private:
@@ -200,6 +209,20 @@ private:
     };
     // A record from the arena's blocks (its own allocation when arena is null or the row is very wide).
     static RowPtr makeRow(Arena* arena, int cap, bool fresh = false);
+    // A row number kept in place of a record: the number shifted up, the lowest bit set (records
+    // are aligned, so their addresses never have it).
+    static bool isNumber(const Row* p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
+    static int numberOf(const Row* p) { return int(reinterpret_cast<uintptr_t>(p) >> 1); }
+    static Row* numberTag(int number) { return reinterpret_cast<Row*>((uintptr_t(uint32_t(number)) << 1) | 1); }
+    // The row's record; null for none and for a kept number.
+    Row* record(size_t row) const {
+        Row* p = rows_[row].get();
+        return isNumber(p) ? nullptr : p;
+    }
+    // Turns a kept number into a record of `cap` texts holding it in column 0.
+    static void makeNumberRecord(RowPtr& p, Arena* arena, int cap);
+    // Cell of a row that keeps a number (out of the way of the usual reads).
+    [[gnu::noinline, gnu::cold]] const QString& numberCell(int col, int row) const;
     static Arena* arenaOf(const Row& row);
     // Moves the texts and objects of `from` into `to`, which holds none and has as much room.
     static void moveContent(Row& to, Row& from);
@@ -210,7 +233,8 @@ private:
 
     // Declared first so that it outlives the records of rows_.
     std::unique_ptr<Arena> arena_;
-    std::vector<RowPtr> rows_;
+    // Mutable: reading a kept number's text gives its row a record.
+    mutable std::vector<RowPtr> rows_;
     int colHint_ = 0;
 };
 

@@ -140,6 +140,13 @@ public:
         store_.SetCell(col, row, std::move(text));
         if (cellOnScreen(col, row)) InvalidateCell(col, row);
     }
+    // Column 0 shows the number in decimal; an empty row keeps it without a record until the row
+    // is written or the text read (TGridStore::SetRowNumber). Bounds as SetCells.
+    void SetRowNumber(int row, int number) {
+        if (row < 0 || row >= RowCount()) throwIndexError();
+        store_.SetRowNumber(row, number);
+        if (cellOnScreen(0, row)) InvalidateCell(0, row);
+    }
     TGridObject* Objects(int col, int row) const { return store_.Object(col, row); }
     void SetObjects(int col, int row, std::unique_ptr<TGridObject> object);  // frees the old one
     std::unique_ptr<TGridObject> TakeObjects(int col, int row);

@@ -136,6 +136,7 @@ void TLazyTreeCore::DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave) 
     const TLazyTreeStates actual = (Enter - FStates) + (FStates * Leave);
     if (OnStateChange && !actual.Empty()) OnStateChange(this, Enter, Leave);
     FStates = (FStates + Enter) - Leave;
+    if (actual.Contains(tsUseCache)) ++FCacheGeneration;
     if (Enter.Contains(tsStopValidation) || Leave.Contains(tsStopValidation))
         FStopValidation.store(FStates.Contains(tsStopValidation));
 }

@@ -889,6 +889,16 @@ private:
     friend class lazytree::TWorkerThread;
     std::vector<TCacheEntry> FPositionCache;
     uint32_t FStartIndex = 0;
+    // Counts the changes of tsUseCache: what was found from one valid cache stays valid for the same
+    // count.
+    uint64_t FCacheGeneration = 0;
+    // The node GetNodeAt found last through the cache, with its top: the rows a scroll shows next
+    // lie mostly just below it, nearer than the cache entry before them.
+    struct {
+        PLazyNode Node = nullptr;
+        uint32_t Top = 0;
+        uint64_t Generation = 0;
+    } FLastNodeAt;
     // tsStopValidation as the worker reads it.
     std::atomic<bool> FStopValidation{false};
     // Handed to the worker and not taken back yet (user-interface thread only).

@@ -307,6 +307,24 @@ TEST(GridCells, ResizingKeepsTextsAndNumbersTheRows) {
     EXPECT_THROW((void)g.Cells(2, 2), std::out_of_range);
 }
 
+// A new grid of a thousand rows numbers them all without making a record for any; writing row 900
+// makes that row's record, reading a number makes its row's, and no other row gets one.
+TEST(GridCells, RowsGetRecordsOnlyAsTheyAreWrittenOrRead) {
+    TExStringGrid g;
+    g.SetColCount(6);
+    g.SetRowCount(1000);
+    const plat::TGridStore& store = g.Store();
+    EXPECT_EQ(store.RecordCount(), 0u);
+    EXPECT_EQ(g.Cells(3, 500), QString());  // a never-written row reads empty
+    EXPECT_EQ(store.RecordCount(), 0u);
+    g.SetCells(3, 900, QStringLiteral("written"));
+    EXPECT_EQ(store.RecordCount(), 1u);
+    EXPECT_EQ(g.Cells(3, 900), QStringLiteral("written"));
+    EXPECT_EQ(g.Cells(0, 900), QStringLiteral("900"));
+    EXPECT_EQ(g.Cells(0, 901), QStringLiteral("901"));
+    EXPECT_EQ(store.RecordCount(), 2u);
+}
+
 // Check cells ---------------------------------------------------------------------------------
 
 TEST(CheckCells, DataCheckColumnsToggleBetweenTheirTexts) {

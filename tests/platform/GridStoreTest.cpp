@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <random>
@@ -175,6 +176,107 @@ TEST(GridStore, RecordsTextsAndObjects) {
     EXPECT_EQ(alive, 1);  // the deleted column's object is freed
     s.SetRowCount(0);
     EXPECT_EQ(alive, 0);
+}
+
+// A row never written holds no record and reads as empty in every column; writing one row of a
+// thousand makes that row's record and no other, counted through the store.
+TEST(GridStore, RecordsOnlyForRowsWritten) {
+    TGridStore s;
+    s.SetColumnHint(8);
+    s.SetRowCount(1000);
+    EXPECT_EQ(s.RecordCount(), 0u);
+    for (int r : {0, 1, 899, 900, 999})
+        for (int c : {0, 3, 7, 40}) {
+            EXPECT_EQ(s.Cell(c, r), QString()) << c << ", " << r;
+            EXPECT_EQ(s.Object(c, r), nullptr) << c << ", " << r;
+            EXPECT_FALSE(s.HasRecord(r)) << r;
+        }
+    EXPECT_EQ(s.RecordCount(), 0u);  // reading made none
+    s.SetCell(3, 900, QStringLiteral("written"));
+    EXPECT_EQ(s.RecordCount(), 1u);
+    EXPECT_TRUE(s.HasRecord(900));
+    EXPECT_EQ(s.Cell(3, 900), QStringLiteral("written"));
+    EXPECT_EQ(s.Cell(3, 899), QString());
+    EXPECT_EQ(s.Cell(3, 901), QString());
+    s.SetCell(5, 900, QStringLiteral("more"));  // the same row: no other record
+    s.SetCell(0, 901, QString());               // an empty text into an empty row: none
+    EXPECT_EQ(s.RecordCount(), 1u);
+    s.SetRowCount(2000);  // rows added empty
+    EXPECT_EQ(s.RecordCount(), 1u);
+    EXPECT_EQ(s.Cell(0, 1999), QString());
+}
+
+// A row number written into column 0 of an empty row is kept without a record: it reads as its
+// text, travels with its row and goes with its column; its row gets a record when the row is
+// written or the number's text is read, and nothing else changes.
+TEST(GridStore, RowNumbersWaitWithoutARecord) {
+    struct Case {
+        const char* name;
+        std::function<void(TGridStore&)> act;
+        std::vector<QString> column0;  // rows 0 .. 4 afterwards
+        std::vector<QString> column2;
+        size_t records;
+    };
+    const QString n1 = QStringLiteral("1"), n2 = QStringLiteral("2"), n3 = QStringLiteral("3"), n4 = QStringLiteral("4");
+    const QString x = QStringLiteral("x");
+    const std::vector<Case> cases = {
+        {"kept", [](TGridStore&) {}, {"", n1, n2, n3, n4}, {"", "", "", "", ""}, 0},
+        {"another column written", [&](TGridStore& s) { s.SetCell(2, 3, x); }, {"", n1, n2, n3, n4}, {"", "", "", x, ""}, 1},
+        {"the number overwritten", [&](TGridStore& s) { s.SetCell(0, 2, x); }, {"", n1, x, n3, n4}, {"", "", "", "", ""}, 1},
+        {"the number emptied", [](TGridStore& s) { s.SetCell(0, 2, QString()); }, {"", n1, "", n3, n4}, {"", "", "", "", ""}, 0},
+        {"rows moved", [](TGridStore& s) { s.MoveRow(4, 1); }, {"", n4, n1, n2, n3}, {"", "", "", "", ""}, 0},
+        {"a row inserted and one deleted",
+         [](TGridStore& s) {
+             s.DeleteRow(1);
+             s.InsertRow(0);
+         },
+         {"", "", n2, n3, n4}, {"", "", "", "", ""}, 0},
+        {"records taken and put back",
+         [](TGridStore& s) { s.InsertRecords(0, s.TakeRecords(3, 2)); }, {n3, n4, "", n1, n2}, {"", "", "", "", ""}, 0},
+        {"a taken record written",
+         [&](TGridStore& s) {
+             auto records = s.TakeRecordsList({1, 4});
+             records[1].SetCell(2, x);
+             s.InsertRecordsList({0, 1}, std::move(records));
+         },
+         {n1, n4, "", n2, n3}, {"", x, "", "", ""}, 1},
+        {"column 0 moved right", [](TGridStore& s) { s.MoveColumn(0, 2); }, {"", "", "", "", ""}, {"", n1, n2, n3, n4}, 4},
+        {"a later column moved", [](TGridStore& s) { s.MoveColumn(3, 1); }, {"", n1, n2, n3, n4}, {"", "", "", "", ""}, 0},
+        {"column 0 deleted", [](TGridStore& s) { s.DeleteColumn(0); }, {"", "", "", "", ""}, {"", "", "", "", ""}, 0},
+        {"a later column deleted", [](TGridStore& s) { s.DeleteColumn(1); }, {"", n1, n2, n3, n4}, {"", "", "", "", ""}, 0},
+        {"an object put", [&](TGridStore& s) { s.SetObject(2, 1, std::make_unique<TGridObject>()); }, {"", n1, n2, n3, n4}, {"", "", "", "", ""}, 1},
+        {"rows compacted", [](TGridStore& s) { s.Compact(0, 5); }, {"", n1, n2, n3, n4}, {"", "", "", "", ""}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGridStore s;
+        s.SetColumnHint(4);
+        s.SetRowCount(5);
+        for (int r = 1; r < 5; ++r) s.SetRowNumber(r, r);
+        EXPECT_EQ(s.RecordCount(), 0u);
+        EXPECT_FALSE(s.HasRecord(1));
+        c.act(s);
+        EXPECT_EQ(s.RecordCount(), c.records);
+        for (int r = 0; r < 5; ++r) EXPECT_EQ(s.Cell(2, r), c.column2[size_t(r)]) << r;  // reads no number
+        EXPECT_EQ(s.RecordCount(), c.records);
+        for (int r = 0; r < 5; ++r) EXPECT_EQ(s.Cell(0, r), c.column0[size_t(r)]) << r;
+        EXPECT_EQ(s.Cell(1, 1), QString());
+    }
+    // A row that has a record takes the number as a write; reading a kept number makes a record.
+    TGridStore s;
+    s.SetRowCount(3);
+    s.SetCell(1, 1, QStringLiteral("y"));
+    s.SetRowNumber(1, 7);
+    s.SetRowNumber(2, 8);
+    EXPECT_EQ(s.RecordCount(), 1u);
+    EXPECT_EQ(s.Cell(0, 1), QStringLiteral("7"));
+    EXPECT_EQ(s.Cell(1, 1), QStringLiteral("y"));
+    EXPECT_EQ(s.Cell(0, 2), QStringLiteral("8"));
+    EXPECT_EQ(s.RecordCount(), 2u);
+    // A taken record reads its number too, and counts it as its one text.
+    auto taken = s.TakeRecords(2, 1);
+    EXPECT_EQ(taken[0].TextCount(), 1);
+    EXPECT_EQ(taken[0].Cell(0), QStringLiteral("8"));
 }
 
 // A row's objects: one is held in the record, two or more in a list of their own; every change

@@ -1,10 +1,14 @@
 // Text on the canvas: measuring, the DrawText flags, opaque and clear backgrounds, turned fonts.
 #include "platform/Canvas.h"
 #include "platform/Font.h"
+#include "platform/TextShapeCache.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <utility>
+#include <vector>
+#include <functional>
 
 using namespace plat;
 
@@ -232,6 +236,66 @@ TEST(Text, OpaqueBrushPaintsBehindTextClearBrushDoesNot) {
     EXPECT_EQ(FromQRgb(img.pixel(12, 30)), clWhite);  // TextRect keeps to its rectangle
 }
 
+// Texts drawn again in a font come from the shapes kept the first time: the pixels are those of
+// every text laid out, measured and shaped anew (the reference), the first time and the next,
+// whatever the script, the flags or the brush.
+TEST(Text, KeptShapesDrawWhatShapingAnewDraws) {
+    const QString texts[] = {
+        u"Value 1234"_qs,           u"0.5"_qs,          u"-17,25 kWh"_qs,     u"Gr\u00FC\u00DFe \u00E9t\u00E9"_qs,
+        u"\u0391\u03B2\u03B3 \u0416\u0438\u0437"_qs,  u"e\u0301e\u0301"_qs, u"\u05E9\u05DC\u05D5\u05DD abc"_qs,
+        u"\u6E29\u5EA6 7"_qs,     u"a\tb\tc"_qs,       u"&File && more"_qs,  u"one two three four five six"_qs,
+        u"line one\r\nline two"_qs, u"Wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"_qs, QString(),
+    };
+    struct Flags {
+        const char* name;
+        unsigned flags;
+        int width;
+    } cases[] = {
+        {"single line", DT_SINGLELINE, 300},
+        {"cell text, word broken", DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK, 60},
+        {"right aligned", DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX, 120},
+        {"centred and cut with dots", DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS, 70},
+        {"right to left reading", DT_SINGLELINE | DT_RTLREADING, 200},
+        {"a rectangle just as wide and high as the text", DT_SINGLELINE | DT_NOPREFIX, -1},
+        {"the same, aligned right", DT_SINGLELINE | DT_NOPREFIX | DT_RIGHT, -1},
+    };
+    // Every rectangle on a background of its own colour, so ink outside it shows.
+    const auto draw = [&](TFontStyles style, bool opaque) {
+        QImage img = blank(320, 2000);
+        TCanvas c(&img);
+        prepare(c);
+        c.Font().SetStyle(style);
+        int y = 0;
+        for (const Flags& f : cases)
+            for (const QString& t : texts) {
+                const int w = f.width >= 0 ? f.width : c.TextWidth(t);
+                const int h = f.width >= 0 ? 40 : c.TextHeight(t);
+                TRect r = Rect(40, y + 2, 40 + w, y + 2 + h);
+                c.Brush().SetColor(clSilver);
+                c.FillRect(r);
+                if (opaque)
+                    c.Brush().SetColor(clYellow);
+                else
+                    c.Brush().SetStyle(bsClear);
+                c.DrawText(t, r, f.flags);
+                y += f.width >= 0 ? 18 : h + 6;
+            }
+        c.Release();
+        return img;
+    };
+    const TFontStyles styles[] = {{}, {fsBold}, {fsItalic}, {fsUnderline}, {fsBold, fsItalic}};
+    for (const TFontStyles& style : styles)
+        for (bool opaque : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "style " << int(style.contains(fsBold)) << int(style.contains(fsItalic))
+                                            << int(style.contains(fsUnderline)) << " opaque " << opaque);
+            SetTextShapeCacheEnabled(false);
+            const QImage reference = draw(style, opaque);
+            SetTextShapeCacheEnabled(true);
+            EXPECT_EQ(draw(style, opaque), reference);  // shapes made
+            EXPECT_EQ(draw(style, opaque), reference);  // shapes kept
+        }
+}
+
 TEST(Text, TurnedFontsReadUpOrDown) {
     struct Case {
         int orientation;
@@ -265,6 +329,48 @@ TEST(Text, TurnedFontsReadUpOrDown) {
             EXPECT_GE(ink.top(), 79);
             EXPECT_LE(ink.right(), 40);
         }
+    }
+}
+
+// The Qt font a font keeps made follows every change of face, size, style and pitch, through the
+// setters and through Assign, and none of colour or angle; a canvas measures by it.
+TEST(Font, TheMadeQtFontFollowsEveryChangeOfFace) {
+    const auto fresh = [](const TFont& like) {
+        TFont f;
+        f.SetName(like.Name());
+        f.SetHeight(like.Height());
+        f.SetStyle(like.Style());
+        f.SetPitch(like.Pitch());
+        return f.ToQFont();
+    };
+    TFont bold;
+    bold.SetStyle({fsBold});
+    bold.SetHeight(-19);
+    const std::vector<std::pair<const char*, std::function<void(TFont&)>>> changes = {
+        {"name", [](TFont& f) { f.SetName(u"DejaVu Serif"_qs); }},
+        {"height", [](TFont& f) { f.SetHeight(-23); }},
+        {"size", [](TFont& f) { f.SetSize(14); }},
+        {"style", [](TFont& f) { f.SetStyle({fsItalic, fsStrikeOut}); }},
+        {"pitch", [](TFont& f) { f.SetPitch(fpFixed); }},
+        {"colour", [](TFont& f) { f.SetColor(clRed); }},
+        {"angle", [](TFont& f) { f.SetOrientation(900); }},
+        {"another font assigned", [&](TFont& f) { f.Assign(bold); }},
+        {"a font of another colour assigned", [](TFont& f) {
+             TFont red(f);
+             red.SetColor(clRed);
+             f.Assign(red);
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        TFont f;
+        (void)f.ToQFont();  // made before the change
+        change(f);
+        EXPECT_EQ(f.ToQFont(), fresh(f));
+        QImage img(10, 10, QImage::Format_RGB32);
+        TCanvas c(&img);
+        c.Font().Assign(f);
+        EXPECT_EQ(c.TextWidth(u"Wide text"_qs), QFontMetrics(fresh(f), &img).horizontalAdvance(u"Wide text"_qs));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Collection.h"
 #include "platform/Colors.h"
 #include "platform/Format.h"
+#include "platform/FormatSettings.h"
 #include "platform/Numbers.h"
 #include "platform/Timer.h"
 #include "tests/support/EventWait.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -76,6 +78,33 @@ TEST(Numbers, FloatToStrIsTheShortestFormWithTheLocaleSeparator) {
     EXPECT_EQ(FloatToStrFixed(1.005, 2), "1,00");  // 1.005 is stored just below the half
     EXPECT_EQ(FloatToStrFixed(9.999, 2), "10,00");
     EXPECT_EQ(FloatToStrFixed(-0.001, 2), "0,00");
+}
+
+// Without an override the settings are the locale's as it is now: read once, read again when the
+// locale changes, and an override still wins.
+TEST(FormatSettingsOfTheLocale, FollowTheLocaleAndGiveWayToAnOverride) {
+    const QLocale before;
+    struct Case {
+        QLocale::Language language;
+        QLocale::Territory territory;
+        QChar decimal, thousand;
+    } cases[] = {{QLocale::German, QLocale::Germany, u',', u'.'},
+                 {QLocale::English, QLocale::UnitedStates, u'.', u','},
+                 {QLocale::German, QLocale::Germany, u',', u'.'}};
+    for (const Case& c : cases) {
+        QLocale::setDefault(QLocale(c.language, c.territory));
+        SCOPED_TRACE(QLocale().name().toStdString());
+        for (int twice = 0; twice < 2; ++twice) {
+            EXPECT_EQ(formatSettings().decimalSeparator, c.decimal);
+            EXPECT_EQ(formatSettings().thousandSeparator, c.thousand);
+        }
+        {
+            LocaleScope forced(u'#', u'_');
+            EXPECT_EQ(formatSettings().decimalSeparator, QChar(u'#'));
+        }
+        EXPECT_EQ(formatSettings().decimalSeparator, c.decimal);
+    }
+    QLocale::setDefault(before);
 }
 
 TEST(Format, SpecifiersFlagsWidthAndLocale) {

@@ -209,6 +209,41 @@ TEST(LazyTreeStates, TheControlsEventLoopTakesTheWorkersCacheIntoUse) {
     EXPECT_EQ(t.GetNodeAt(0, 2000 * 18, false, top), t.PositionCache()[1].Node);
 }
 
+// The node at a position found through the cache, in any order of positions, is the node a walk from
+// the first row finds; a height changed after a look-up is seen by the next one, before and after the
+// cache is built again.
+TEST(LazyTreeStates, ThePositionLookUpAnswersAsAWalkFromTheFirstRow) {
+    TLazyStringTree t;
+    t.SetRootNodeCount(6000);
+    const auto walked = [&](uint32_t y) {
+        uint32_t top = 0;
+        for (PLazyNode n = t.GetFirstVisibleNoInit(); n; n = t.GetNextVisibleNoInit(n)) {
+            if (y < top + t.NodeHeight(n)) return std::pair(n, int(top));
+            top += t.NodeHeight(n);
+        }
+        return std::pair(PLazyNode(nullptr), 0);
+    };
+    const auto lookUps = [&] {
+        for (uint32_t y : {107'999u, 0u, 17u, 18u, 36'100u, 36'000u, 40'000u, 40'017u, 54'000u, 100u, 107'990u, 200'000u}) {
+            int top = -1;
+            const PLazyNode n = t.GetNodeAt(0, int(y), false, top);
+            const auto [expected, expectedTop] = walked(y);
+            EXPECT_EQ(n, expected) << y;
+            if (n) EXPECT_EQ(top, expectedTop) << y;
+        }
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.TreeStates().Contains(tsUseCache); }, 5000));
+    lookUps();
+    int earlyTop = 0;
+    t.SetNodeHeight(t.GetNodeAt(0, 2100 * 18, false, earlyTop), 40);
+    lookUps();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.TreeStates().Contains(tsUseCache); }, 5000));
+    lookUps();
+    t.SetNodeHeight(t.GetFirstVisibleNoInit(), 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.TreeStates().Contains(tsUseCache); }, 5000));
+    lookUps();
+}
+
 TEST(LazyTreeOperations, StartEndAndCancel) {
     TLazyTreeCore t;
     QStringList seen;

@@ -2,6 +2,7 @@
 // comparison (the chains stay whole), and the automatic sort on expanding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -173,6 +174,67 @@ TEST(LazyTreeSort, AutoSortSortsOnAddingAndExpandingButLeavesCollapsedSubtrees) 
     t.tree.ToggleNode(parent);
     EXPECT_EQ(t.Keys(parent), std::vector<int>({4, 5, 6}));
     EXPECT_EQ(CheckTreeInvariants(t.tree), "");
+}
+
+// The top-down merge sort over a list of original positions: the pairs it compares, in order.
+std::vector<std::pair<int, int>> referencePairs(const std::vector<int>& keys, bool ascending) {
+    std::vector<std::pair<int, int>> pairs;
+    std::vector<int> chain(keys.size());
+    for (size_t i = 0; i < chain.size(); ++i) chain[i] = int(i);
+    size_t head = 0;
+    const auto sort = [&](auto& self, size_t n) -> std::vector<int> {
+        if (n == 1) return {chain[head++]};
+        std::vector<int> a = self(self, n / 2), b = self(self, (n + 1) / 2), out;
+        size_t i = 0, j = 0;
+        while (i < a.size() && j < b.size()) {
+            pairs.emplace_back(a[i], b[j]);
+            const int c = keys[size_t(a[i])] - keys[size_t(b[j])];
+            if (ascending ? c > 0 : c < 0)
+                out.push_back(b[j++]);
+            else
+                out.push_back(a[i++]);
+        }
+        out.insert(out.end(), a.begin() + ptrdiff_t(i), a.end());
+        out.insert(out.end(), b.begin() + ptrdiff_t(j), b.end());
+        return out;
+    };
+    sort(sort, keys.size());
+    return pairs;
+}
+
+// However the nodes are asked for ahead of the comparisons, the comparisons are the merge sort's
+// own, pair by pair in its order, and the chain comes out linked, numbered and stable: lists shorter
+// and longer than the look-ahead, with many equal keys, both ways.
+TEST(LazyTreeSort, ComparesThePairsOfTheMergeSortInItsOrder) {
+    for (int n : {2, 3, 7, 8, 9, 17, 100, 1000})
+        for (TSortDirection d : {sdAscending, sdDescending}) {
+            SCOPED_TRACE(testing::Message() << n << " nodes, " << (d == sdAscending ? "ascending" : "descending"));
+            SortTree t;
+            std::mt19937 draw{unsigned(n)};
+            std::vector<int> keys;
+            t.tree.BeginUpdate();
+            for (int i = 0; i < n; ++i) {
+                keys.push_back(int(draw() % 10));
+                t.Add(nullptr, keys.back());
+            }
+            t.tree.EndUpdate();
+            std::vector<std::pair<int, int>> pairs;
+            t.tree.OnCompareNodes = [&](TLazyTreeCore* tree, PLazyNode a, PLazyNode b, TColumnIndex, int& result) {
+                const Item* x = tree->GetNodeData<Item>(a);
+                const Item* y = tree->GetNodeData<Item>(b);
+                pairs.emplace_back(x->original, y->original);
+                result = x->key - y->key;
+            };
+            t.tree.Sort(nullptr, NoColumn, d);
+            EXPECT_EQ(pairs, referencePairs(keys, d == sdAscending));
+            const std::vector<int> sorted = t.Keys(nullptr);
+            EXPECT_TRUE(d == sdAscending ? std::is_sorted(sorted.begin(), sorted.end())
+                                         : std::is_sorted(sorted.rbegin(), sorted.rend()));
+            const std::vector<int> originals = t.Originals(nullptr);
+            for (size_t k = 1; k < sorted.size(); ++k)
+                if (sorted[k] == sorted[k - 1]) EXPECT_LT(originals[k - 1], originals[k]);
+            EXPECT_EQ(CheckTreeInvariants(t.tree), "");
+        }
 }
 
 }  // namespace
