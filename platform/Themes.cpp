@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPixmap>
+#include <QThread>
 #include <QStyle>
 #include <QStyleOption>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <atomic>
+#include <unordered_map>
 
 namespace plat {
 namespace {
@@ -190,6 +194,59 @@ bool themedButton(QPainter* p, QWidget* w, int part, int state, const TRect& r) 
     return true;
 }
 
+// Check boxes and radio buttons come by the hundred in grids and trees, alike per look, size and
+// palette: the style draws each kind once into a picture that later cells copy. Only for a painter
+// that moves by whole pixels (a scaled or turned one, as in printing, gets the style's own drawing).
+struct GlyphKey {
+    const QStyle* style;
+    qint64 palette;
+    int part, state, width, height, direction;
+    qreal ratio;
+    bool operator==(const GlyphKey&) const = default;
+};
+struct GlyphKeyHash {
+    size_t operator()(const GlyphKey& k) const noexcept {
+        size_t h = std::hash<const void*>()(k.style);
+        for (qint64 v : {k.palette, qint64(k.part), qint64(k.state), qint64(k.width), qint64(k.height),
+                         qint64(k.direction), qint64(k.ratio * 64)})
+            h = h * 1000003u ^ std::hash<qint64>()(v);
+        return h;
+    }
+};
+
+bool cachedCheckGlyph(QPainter* p, QWidget* w, int part, int state, const TRect& r) {
+    if (!qApp || QThread::currentThread() != qApp->thread()) return false;
+    const QTransform& t = p->deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return false;
+    QPaintDevice* device = p->device();
+    const qreal ratio = device ? device->devicePixelRatio() : 1.0;
+    if (ratio != std::floor(ratio)) return false;
+    QStyle* style = styleOf(w);
+    QStyleOptionButton opt;
+    initOption(opt, w, TRect(0, 0, r.Width(), r.Height()));
+    const GlyphKey key{style, opt.palette.cacheKey(), part, state, r.Width(), r.Height(), int(opt.direction), ratio};
+    static std::unordered_map<GlyphKey, QPixmap, GlyphKeyHash> kept;
+    auto it = kept.find(key);
+    if (it == kept.end()) {
+        if (kept.size() >= 256) kept.clear();  // palettes and sizes come and go; the live ones return
+        QPixmap glyph(QSize(r.Width(), r.Height()) * ratio);
+        glyph.setDevicePixelRatio(ratio);
+        glyph.fill(Qt::transparent);
+        QPainter gp(&glyph);
+        gp.setRenderHints(p->renderHints());
+        applyLook(opt, (state - 1) % 4);
+        const int check = (state - 1) / 4;
+        opt.state |= check == 0 ? QStyle::State_Off : check == 1 ? QStyle::State_On : QStyle::State_NoChange;
+        style->drawPrimitive(part == BP_CHECKBOX ? QStyle::PE_IndicatorCheckBox : QStyle::PE_IndicatorRadioButton,
+                             &opt, &gp, w);
+        gp.end();
+        it = kept.emplace(key, std::move(glyph)).first;
+    }
+    p->drawPixmap(r.Left, r.Top, it->second);
+    return true;
+}
+
 bool themedArrowButton(QPainter* p, QWidget* w, QStyle::PrimitiveElement arrowElement, int state, const TRect& r) {
     if (state < 1 || state > 4) return false;
     QStyle* style = styleOf(w);
@@ -277,6 +334,10 @@ bool DrawThemeBackground(const TThemeData& theme, TCanvas& canvas, int part, int
     if (!theme || r.IsEmpty()) return false;
     QPainter* p = canvas.Painter();
     if (!p) return false;
+    if (theme.Class() == TThemeClass::Button && (part == BP_CHECKBOX || part == BP_RADIOBUTTON) && state >= 1 &&
+        state <= 12 && p->opacity() == 1.0 && p->compositionMode() == QPainter::CompositionMode_SourceOver &&
+        cachedCheckGlyph(p, theme.Window(), part, state, r))
+        return true;
     p->save();
     bool drawn = false;
     switch (theme.Class()) {

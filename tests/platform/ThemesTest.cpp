@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 using namespace plat;
@@ -201,3 +207,56 @@ TEST(Themes, LeavesTheCanvasStateAlone) {
 }
 
 }  // namespace
+
+// Check boxes and radio buttons are drawn once per look and copied after: a copy at any whole-pixel
+// place, and the drawing through a scaled painter, show what the style draws there itself.
+TEST(Themes, KeptCheckGlyphsShowWhatTheStyleDraws) {
+    auto direct = [](QImage& img, int part, int state, const QRect& r, qreal scale) {
+        QPainter p(&img);
+        p.scale(scale, scale);
+        QStyleOptionButton opt;
+        opt.rect = r;
+        opt.palette = QApplication::palette();
+        opt.direction = QApplication::layoutDirection();
+        const int look = (state - 1) % 4, check = (state - 1) / 4;
+        opt.state = look == 3 ? QStyle::State_None : QStyle::State_Enabled;
+        if (look == 3) opt.palette.setCurrentColorGroup(QPalette::Disabled);
+        if (look == 1) opt.state |= QStyle::State_MouseOver;
+        opt.state |= look == 2 ? QStyle::State_Sunken : QStyle::State_Raised;
+        opt.state |= check == 0 ? QStyle::State_Off : check == 1 ? QStyle::State_On : QStyle::State_NoChange;
+        QApplication::style()->drawPrimitive(part == BP_CHECKBOX ? QStyle::PE_IndicatorCheckBox
+                                                                 : QStyle::PE_IndicatorRadioButton,
+                                             &opt, &p, nullptr);
+    };
+    auto farthest = [](const QImage& a, const QImage& b) {
+        int most = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                 std::abs(qBlue(p) - qBlue(q))});
+            }
+        return most;
+    };
+    const TThemeData theme = OpenThemeData(nullptr, u"button");
+    for (int part : {BP_CHECKBOX, BP_RADIOBUTTON})
+        for (int state : {1, 2, 4, 5, 7, 9, 12})
+            for (qreal scale : {1.0, 1.5}) {
+                QImage ours(60, 40, QImage::Format_RGB32), theirs = ours.copy();
+                ours.fill(Qt::white);
+                theirs.fill(Qt::white);
+                {
+                    TCanvas c(&ours);
+                    // At two places: the second is a copy of the first.
+                    for (const TRect& r : {Rect(3, 4, 19, 20), Rect(30, 17, 46, 33)}) {
+                        if (scale != 1.0) c.Painter()->setTransform(QTransform::fromScale(scale, scale));
+                        EXPECT_TRUE(DrawThemeBackground(theme, c, part, state, r));
+                    }
+                    c.Release();
+                }
+                direct(theirs, part, state, QRect(3, 4, 16, 16), scale);
+                direct(theirs, part, state, QRect(30, 17, 16, 16), scale);
+                // Compositing a copy may round a blended pixel by one step.
+                EXPECT_LE(farthest(ours, theirs), 1) << part << " " << state << " " << scale;
+            }
+}
