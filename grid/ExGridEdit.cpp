@@ -504,6 +504,7 @@ void TExStringGrid::endValidation() {
 
 void TExStringGrid::refuseEdit(int ACol, int ARow, const QString& Value, bool Replaced, bool EarlyClear) {
     FLastValidation = false;
+    const bool oldModified = FOldModified;
     // A special editor stays open as it is; the text editor closes without a done notice and opens
     // again on the edited cell.
     const bool special = FSpecialEditor;
@@ -524,7 +525,7 @@ void TExStringGrid::refuseEdit(int ACol, int ARow, const QString& Value, bool Re
     FEditing = true;
     if (!special) ShowInplaceEdit();
     if (!Replaced && Col() != FOldCol && InplaceEditor()) InplaceEditor()->update();
-    FModified = FOldModified;
+    FModified = oldModified;
 }
 
 TEditBalloonTip* TExStringGrid::InvalidEntryBalloon() const { return FInvalidEntryBalloon.data(); }
