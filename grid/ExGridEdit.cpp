@@ -577,7 +577,8 @@ bool TExStringGrid::ValidateCell(const QString& NewValue) {
             }
             if (FCellChecker && FCellChecker->AutoMarkError) value = FCellChecker->MarkError(aCol, aRow, value);
             // Only a stored change is a step to undo.
-            if (valid && UndoRedo() && value != FOldCellText) UndoRedo()->RegisterChange(aCol, aRow, FOldCellText, value);
+            if (valid && UndoRedo() && value != FOldCellText)
+                UndoRedo()->RegisterChange(aCol, aRow, FOldCellText, value);
             FNewCellText = value;
             if (valid) {
                 SetCells(aCol, aRow, value);
