@@ -39,6 +39,7 @@ class TGridButton;
 class TGridFocusWindow;
 class TExStringGridCheck;
 class TEditLink;
+class TEditBalloonTip;
 namespace ctl {
 class TSgComboBox;
 }
@@ -1624,10 +1625,25 @@ public:
     void DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift);
     // OnEditingDone now, OnEditCellDone when the posted notice arrives (ACol real).
     void PostEditDone(int ACol, int ARow);
-    // True at once unless editing; a refusing OnCellValidate keeps the editor open with its text.
+    // True at once unless an edit waits for it (or while one runs). A refused value puts the old
+    // text (or the handler's) back, reopens the editor on the edited cell and shows the refusal tip.
+    // An exception from the checker or a handler reaches the caller after the snapshot is taken again.
     bool ValidateCell(const QString& NewValue);
+    // The same for the wide text, without checker, undo entry, tip or base-cell write; the footer
+    // column is recalculated before the handler asks, whatever it answers.
     bool ValidateCellWide(const QString& NewValue);
+    // The snapshot every edit is compared against (ACol display).
     virtual void RememberOldCell(int ACol, int ARow);
+    const QString& OldCellTextWide() const { return FOldCellTextWide; }
+    int OldCol() const { return FOldCol; }
+    int OldRow() const { return FOldRow; }
+    // The refusal tip; nullptr until the first refusal that has a title or text to show.
+    TEditBalloonTip* InvalidEntryBalloon() const;
+    // Set once the first text editor opened; from then on what is typed reaches the cell at once.
+    bool ShowEditProcess() const { return FShowEditProcess; }
+    // The grid receives the focus under Navigation.AlwaysEdit: the editor opens on the current cell
+    // when it may; true when it did.
+    bool AlwaysEditOnFocus();
     // The stored text of the current cell's merge base cell.
     QString CurrentCell() const;
     void SetCurrentCell(const QString& Value);
@@ -1678,6 +1694,8 @@ protected:
     // Decides whether the default editor shows; starts a special editor instead when the kind needs one.
     bool CanEditShow() override;
     bool SelectCell(int ACol, int ARow) override;
+    // The click's event, then the snapshot of the current cell.
+    void Click() override;
     // The grid's key-down step (the keys before the base grid's): the editors' keys first, then
     // the key table of the grid, which ends with HandleKeyDown.
     void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
@@ -1716,6 +1734,14 @@ private:
     // Esc: the editors close without writing.
     void cancelEditors();
     void defaultEditorHidden();
+    // A change in an open editor reaches the cell at once, by the editor kind in use.
+    void liveEditChanged();
+    // The refused road of both validations: the text back in the cell, the cursor back on it and
+    // the editor open again.
+    void refuseEdit(int ACol, int ARow, const QString& Value, bool Replaced, bool EarlyClear);
+    void showRefusalTip();
+    // The snapshot again and the guard off: the last step of a validation, also when it raised.
+    void endValidation();
     bool editorKey(QObject* Watched, QEvent* Event);
     // The default editor's text validated before a key takes it anywhere (the least form of its commit).
     bool commitDefaultEditor();
@@ -1753,7 +1779,10 @@ private:
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;
     QChar FStartEditChar;
-    QString FCellCache, FEditText, FOldCellText, FSearchInc;
+    QString FCellCache, FEditText, FOldCellText, FOldCellTextWide, FSearchInc;
+    // The text editor opened by the show step for this edit; its hide ends the edit.
+    bool FTextEditOpen = false;
+    QPointer<TEditBalloonTip> FInvalidEntryBalloon;
     int FOldCol = -1, FOldRow = -1, FAECol = -1, FAERow = -1, FSearchTics = 0;
     bool FOldModified = false;
 

@@ -4,12 +4,14 @@
 #include "controls/ExStringGridCheck.h"
 #include "controls/ExUtil.h"
 #include "controls/SgCombo.h"
+#include "grid/ExEditBalloon.h"
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
 #include "platform/Guard.h"
 #include "platform/InplaceEdit.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -97,9 +99,10 @@ bool TExStringGrid::CanEditShow() {
             return false;
         }
         FEditMode = true;
-        RememberOldCell(bc.X, bc.Y);
+        RememberOldCell(DisplColIndex(bc.X), bc.Y);
         if (isTextKind(FEditControl)) {
             FShowEditProcess = true;
+            FTextEditOpen = true;
         } else {
             FNoEditChange = false;
             StartSpecialEdit(DisplColIndex(bc.X), bc.Y);
@@ -133,21 +136,60 @@ void TExStringGrid::ShowCellEdit() {
 plat::TInplaceEdit* TExStringGrid::CreateEditor() {
     FInplaceEdit = new TExInplaceEdit(this);
     plat::TInplaceEdit* ed = FInplaceEdit;
-    // What the user types reaches the cell at once; the editor's hide ends the text road.
-    ed->OnChange = [this, ed](QObject*) {
-        if (FShowEditProcess && !FNoEditChange && ed->isVisible() && ed->Modified())
-            SetEditText(Col(), Row(), ed->Text());
-    };
+    ed->OnChange = [this](QObject*) { liveEditChanged(); };
     ed->installEventFilter(this);
     return ed;
 }
 
 void TExStringGrid::defaultEditorHidden() {
     FNoEditChange = false;
-    if (!FShowEditProcess) return;
-    FShowEditProcess = false;
+    if (!FTextEditOpen) return;
+    FTextEditOpen = false;
     FEditing = false;
     PostEditDone(RealCol(), Row());
+}
+
+namespace {
+
+enum class LiveSource : uint8_t { None, TextEditor, Spin };
+
+// Whose text an editor kind writes to the cell while it is typed in. The valid-characters kind
+// is written when its edit ends only.
+LiveSource liveSourceOf(TEditorType Kind) {
+    struct Entry {
+        TEditorType Kind;
+        LiveSource Source;
+    };
+    static constexpr Entry kTable[] = {
+        {edNormal, LiveSource::TextEditor},       {edNumeric, LiveSource::TextEditor},
+        {edPositiveNumeric, LiveSource::TextEditor}, {edFloat, LiveSource::TextEditor},
+        {edCapital, LiveSource::TextEditor},      {edMixedCase, LiveSource::TextEditor},
+        {edPassword, LiveSource::TextEditor},     {edLowerCase, LiveSource::TextEditor},
+        {edUpperCase, LiveSource::TextEditor},    {edPositiveFloat, LiveSource::TextEditor},
+        {edSpinEdit, LiveSource::Spin},           {edFloatSpinEdit, LiveSource::Spin},
+        {edTimeSpinEdit, LiveSource::Spin},       {edDateSpinEdit, LiveSource::Spin},
+    };
+    for (const Entry& e : kTable)
+        if (e.Kind == Kind) return e.Source;
+    return LiveSource::None;
+}
+
+}  // namespace
+
+void TExStringGrid::liveEditChanged() {
+    // Nothing while an editor is being filled, and nothing before the first text editor opened.
+    if (!FShowEditProcess || !FEditMode || FNoEditChange) return;
+    switch (liveSourceOf(FEditControl)) {
+        case LiveSource::TextEditor:
+            // Only what the user changed: a text put back by code is no typing.
+            if (FInplaceEdit && FInplaceEdit->isVisible() && FInplaceEdit->Modified())
+                SetEditText(Col(), Row(), FInplaceEdit->Text());
+            break;
+        case LiveSource::Spin:
+            if (FSpinEdit && FSpinEdit->isVisible()) SetEditText(Col(), Row(), FSpinEdit->Text());
+            break;
+        case LiveSource::None: break;
+    }
 }
 
 // ---------------------------------------------------------------- special editors
@@ -357,7 +399,7 @@ void TExStringGrid::HideInplaceEdit() {
 void TExStringGrid::cancelEditors() {
     if (plat::TInplaceEdit* ed = InplaceEditor(); ed && ed->isVisible()) {
         ed->SetModified(false);
-        FShowEditProcess = false;
+        FTextEditOpen = false;
         HideEditor();
     }
     if (FSpecialEditor) {
@@ -380,18 +422,32 @@ void TExStringGrid::cancelEditors() {
 }
 
 void TExStringGrid::DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift) {
-    FlagScope block(FBlockKill);
+    // The focus the grid takes back below is no entering of the grid.
+    FlagScope blockFocus(FBlockFocus);
     FEditing = false;
     HideInplaceEdit();
-    if (FNavigation->AppendOnArrowDown() && Key == plat::VK_DOWN && Row() == RowCount() - 1) AddRow();
-    if (Key == plat::VK_TAB || (Key >= plat::VK_PRIOR && Key <= plat::VK_DOWN)) KeyDown(Key, Shift);
-    if (isVisible()) viewport()->setFocus(Qt::OtherFocusReason);
-    if (Key == plat::VK_RETURN) {
-        const bool always = FNavigation->AlwaysEdit();
-        FNavigation->SetAlwaysEdit(false);
-        AdvanceAfterEdit(Col(), Row(), false, false, true, true, false);
-        FNavigation->SetAlwaysEdit(always);
+    bool movedIn = false;
+    if (FNavigation->AppendOnArrowDown() && Key == plat::VK_DOWN && IsLastNormalRow()) {
+        const int rows = RowCount(), row = Row();
+        AppendRowAtEnd();
+        // With footer rows the append already took the cursor into the new row: the Down that
+        // follows would append a second one.
+        movedIn = RowCount() > rows && Row() != row;
     }
+    if ((Key == plat::VK_TAB || (Key >= plat::VK_LEFT && Key <= plat::VK_DOWN)) && !movedIn) {
+        uint16_t k = Key;
+        KeyDown(k, Shift);
+    }
+    // No editor reopens on the focus the grid takes here; the Enter advance opens its own.
+    const bool always = FNavigation->AlwaysEdit();
+    FNavigation->SetAlwaysEdit(false);
+    struct Restore {
+        TNavigation& nav;
+        bool always;
+        ~Restore() { nav.SetAlwaysEdit(always); }
+    } restore{*FNavigation, always};
+    if (isVisible()) viewport()->setFocus(Qt::OtherFocusReason);
+    if (Key == plat::VK_RETURN) AdvanceAfterEdit(Col(), Row(), false, false, true, true, false);
 }
 
 void TExStringGrid::PostEditDone(int ACol, int ARow) {
@@ -400,60 +456,198 @@ void TExStringGrid::PostEditDone(int ACol, int ARow) {
     QCoreApplication::postEvent(this, new TGridEditDone(ACol, ARow));
 }
 
+bool TExStringGrid::AlwaysEditOnFocus() {
+    if (!FNavigation->AlwaysEdit() || FEditControl != edNormal) return false;
+    if (GridState() == plat::gsRowMoving || GridState() == plat::gsColMoving) return false;
+    const int col = Col(), row = Row();
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return false;
+    const int real = RealColIndex(col);
+    bool can = true;
+    CanEditCell(real, row, can);
+    if (!can || CellRect(col, row).IsEmpty()) return false;
+    // Before the first text edit only a drop-down cell opens, and only while no click or drop-down
+    // opens it anyway.
+    if (!InplaceEditor() && (FMouseActions->DirectEdit() || FControlLook->DropDownAlwaysVisible() ||
+                             !HasComboBox(real, row)))
+        return false;
+    ShowInplaceEdit();
+    return true;
+}
+
+void TExStringGrid::Click() {
+    TBaseGrid::Click();
+    FEntered = false;
+    RememberOldCell(Col(), Row());
+}
+
 // ---------------------------------------------------------------- validation
 
 void TExStringGrid::RememberOldCell(int ACol, int ARow) {
     FOldCol = ACol;
     FOldRow = ARow;
-    FOldCellText = ACol >= 0 && ARow >= 0 && ACol < AllColCount() && ARow < RowCount() ? Cells(ACol, ARow) : QString();
+    FOldCellText.clear();
+    FOldCellTextWide.clear();
+    if (ACol >= 0 && ARow >= 0 && ACol < ColCount() && ARow < RowCount()) {
+        const int real = RealColIndex(ACol);
+        if (real >= 0 && real < AllColCount()) {
+            FOldCellText = GridCells(real, ARow);
+            FOldCellTextWide = Cells(real, ARow);
+        }
+    }
     FOldModified = FModified;
+}
+
+void TExStringGrid::endValidation() {
+    RememberOldCell(Col(), Row());
+    FValidating = false;
+}
+
+void TExStringGrid::refuseEdit(int ACol, int ARow, const QString& Value, bool Replaced, bool EarlyClear) {
+    FLastValidation = false;
+    const bool oldModified = FOldModified;
+    // A special editor stays open as it is; the text editor closes without a done notice and opens
+    // again on the edited cell.
+    const bool special = FSpecialEditor;
+    if (!Replaced && EarlyClear && FEditMode) FValidating = false;
+    if (!special) {
+        FTextEditOpen = false;
+        if (defaultEditorOpen()) HideEditor();
+        FEditMode = false;
+    }
+    SetCells(ACol, ARow, Value);
+    if (FOldCol >= 0 && FOldRow >= 0 && FOldCol < ColCount() && FOldRow < RowCount()) {
+        if (Col() != FOldCol || Row() != FOldRow)
+            plat::TStringGrid::FocusCell(FOldCol, FOldRow, true);
+        else
+            ScrollInView(FOldCol, FOldRow);
+    }
+    FValidating = false;
+    FEditing = true;
+    if (!special) ShowInplaceEdit();
+    if (!Replaced && Col() != FOldCol && InplaceEditor()) InplaceEditor()->update();
+    FModified = oldModified;
+}
+
+TEditBalloonTip* TExStringGrid::InvalidEntryBalloon() const { return FInvalidEntryBalloon.data(); }
+
+void TExStringGrid::showRefusalTip() {
+    if (FInvalidEntryTitle.isEmpty() && FInvalidEntryText.isEmpty()) return;
+    QWidget* target = nullptr;
+    if (FEditMode && !FSpecialEditor)
+        target = InplaceEditor();
+    else if (FEditCtrl)
+        target = FEditCtrl;
+    else if (FSpecialEditor && (FEditControl == edComboEdit || FEditControl == edComboList))
+        target = FEditCombo;
+    if (auto* cb = qobject_cast<QComboBox*>(target); cb && cb->isEditable() && cb->lineEdit()) target = cb->lineEdit();
+    if (!target || !target->isVisible()) return;
+    if (!FInvalidEntryBalloon) FInvalidEntryBalloon = new TEditBalloonTip(this);
+    FInvalidEntryBalloon->ShowAt(target, FInvalidEntryTitle, FInvalidEntryText, int(FInvalidEntryIcon));
 }
 
 bool TExStringGrid::ValidateCell(const QString& NewValue) {
     if (!FEditing || FValidating) return true;
-    FlagScope validating(FValidating);
     FEditing = false;
-    const int real = RealCol(), row = Row();
-    QString value = NewValue;
+    FValidating = true;
     bool valid = true;
-    if (value != FOldCellText || FAlwaysValidate) {
-        if (FCellChecker && FCellChecker->AutoCorrect) value = FCellChecker->Correct(real, row, value);
-        if (OnCellValidate) OnCellValidate(this, real, row, value, valid);
-    }
-    FNewCellText = value;
-    if (!valid) {
-        FLastValidation = false;
-        FEditing = true;
-        // Editing goes on with the handler's text.
-        if (plat::TInplaceEdit* ed = InplaceEditor(); ed && ed->isVisible()) {
-            FlagScope filling(FNoEditChange);
-            ed->SetText(value);
-            ed->SelectAll();
-            if (FShowEditProcess) SetEditText(Col(), Row(), value);
-        } else if (FSpecialEditor && (FEditControl == edComboEdit || FEditControl == edComboList)) {
-            FlagScope filling(FNoEditChange);
-            EditCombo()->SetText(value);
+    try {
+        const int aCol = FOldCol >= 0 && FOldCol < ColCount() ? RealColIndex(FOldCol) : FOldCol;
+        const int aRow = FOldRow;
+        const bool inside = aCol >= 0 && aRow >= 0 && aCol < AllColCount() && aRow < RowCount();
+        FNewCellText = NewValue;
+        if (inside && (NewValue != FOldCellText || FAlwaysValidate)) {
+            const bool changed = NewValue != FOldCellText;
+            // No advance from inside the handler: a handler that moves the cursor with Enter keys
+            // would leave the edited cell.
+            const bool advance = FNavigation->AdvanceOnEnter();
+            FNavigation->SetAdvanceOnEnter(false);
+            struct Restore {
+                TNavigation& nav;
+                bool advance;
+                ~Restore() { nav.SetAdvanceOnEnter(advance); }
+            } restore{*FNavigation, advance};
+            QString value = NewValue;
+            if (FCellChecker && FCellChecker->AutoCorrect) value = FCellChecker->Correct(aCol, aRow, value);
+            if (OnCellValidate) OnCellValidate(this, aCol, aRow, value, valid);
+            const bool differs = value != FOldCellText;
+            if (differs) FGridModified = true;
+            if (FixedCols() > 0 && differs) {
+                SetRowModified(Row(), true);
+                if (FShowModified->Enabled()) RepaintCell(0, Row());
+            }
+            if (FCellChecker && FCellChecker->AutoMarkError) value = FCellChecker->MarkError(aCol, aRow, value);
+            // Only a stored change is a step to undo.
+            if (valid && UndoRedo() && value != FOldCellText)
+                UndoRedo()->RegisterChange(aCol, aRow, FOldCellText, value);
+            FNewCellText = value;
+            if (valid) {
+                SetCells(aCol, aRow, value);
+                if (!IsBaseCell(aCol, aRow)) {
+                    const plat::TGridCoord bc = BaseCell(aCol, aRow);
+                    SetCells(bc.X, bc.Y, value);
+                }
+                // The footer and the change notice see the stored value.
+                RecalcFooterColumn(aCol);
+                if (changed) CellsChanged(plat::TGridRect{aCol, aRow, aCol, aRow});
+            } else {
+                refuseEdit(aCol, aRow, value != NewValue ? value : FOldCellText, value != NewValue, true);
+                showRefusalTip();
+            }
+            FOldCellText = GridCells(aCol, aRow);
         }
-        return false;
+    } catch (...) {
+        endValidation();
+        throw;
     }
-    HideFocusWindow();
-    const QString old = Cells(real, row);
-    SetCells(real, row, value);
-    SetRowModified(row, true);
-    if (UndoRedo() && old != value) UndoRedo()->RegisterChange(real, row, old, value);
-    return true;
+    endValidation();
+    if (valid) HideFocusWindow();
+    return valid;
 }
 
 bool TExStringGrid::ValidateCellWide(const QString& NewValue) {
-    if (!OnCellValidateWide) return ValidateCell(NewValue);
-    // The wide event in place of the plain one, for this validation.
-    TCellValidateEvent plain = std::exchange(OnCellValidate, OnCellValidateWide);
-    struct Back {
-        TCellValidateEvent& slot;
-        TCellValidateEvent keep;
-        ~Back() { slot = std::move(keep); }
-    } back{OnCellValidate, std::move(plain)};
-    return ValidateCell(NewValue);
+    if (!FEditing || FValidating) return true;
+    FEditing = false;
+    FValidating = true;
+    bool valid = true;
+    try {
+        const int aCol = FOldCol >= 0 && FOldCol < ColCount() ? RealColIndex(FOldCol) : FOldCol;
+        const int aRow = FOldRow;
+        const bool inside = aCol >= 0 && aRow >= 0 && aCol < AllColCount() && aRow < RowCount();
+        FNewCellText = NewValue;
+        if (inside && (NewValue != FOldCellTextWide || FAlwaysValidate)) {
+            const bool changed = NewValue != FOldCellTextWide;
+            const bool advance = FNavigation->AdvanceOnEnter();
+            FNavigation->SetAdvanceOnEnter(false);
+            struct Restore {
+                TNavigation& nav;
+                bool advance;
+                ~Restore() { nav.SetAdvanceOnEnter(advance); }
+            } restore{*FNavigation, advance};
+            QString value = NewValue;
+            RecalcFooterColumn(aCol);
+            if (OnCellValidateWide) OnCellValidateWide(this, aCol, aRow, value, valid);
+            if (changed) {
+                FGridModified = true;
+                if (FShowModified->Enabled() && FixedCols() > 0) {
+                    SetRowModified(FOldRow, true);
+                    RepaintCell(0, FOldRow);
+                }
+            }
+            FNewCellText = value;
+            if (valid) {
+                SetCells(aCol, aRow, value);
+                if (changed) CellsChanged(plat::TGridRect{aCol, aRow, aCol, aRow});
+            } else {
+                refuseEdit(aCol, aRow, value != NewValue ? value : FOldCellTextWide, value != NewValue, false);
+            }
+            FOldCellTextWide = Cells(aCol, aRow);
+        }
+    } catch (...) {
+        endValidation();
+        throw;
+    }
+    endValidation();
+    return valid;
 }
 
 // ---------------------------------------------------------------- edit texts

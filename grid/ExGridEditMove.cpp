@@ -125,7 +125,7 @@ bool TExStringGrid::SelectCell(int ACol, int ARow) {
             FEditDisable = false;
             if (!editing) {
                 FEditChange = true;
-                if (!FEditing) RememberOldCell(RealColIndex(oldCol), oldRow);
+                if (!FEditing) RememberOldCell(oldCol, oldRow);
                 if (Options().contains(plat::goRowSelect) && rangeEdit) setOption(*this, plat::goRowSelect, false);
                 setOption(*this, plat::goEditing, true);
             }
@@ -385,6 +385,11 @@ void TExStringGrid::KeyDown(uint16_t& Key, plat::TShiftState Shift) {
                 const uint16_t k = Key;
                 Key = 0;
                 DoneInplaceEdit(k, Shift);
+                // A page key moves the cursor once the edit ended, as it does from the cells.
+                if (k == plat::VK_PRIOR || k == plat::VK_NEXT) {
+                    uint16_t page = k;
+                    keyTable(page, Shift);
+                }
                 return;
             }
             break;
@@ -417,7 +422,7 @@ void TExStringGrid::DoKeyPress(QChar& Key) {
             return;
         }
         // The default editor's text is validated before Enter takes it anywhere.
-        if (defaultEditorOpen() && FShowEditProcess && !commitDefaultEditor()) {
+        if (defaultEditorOpen() && FTextEditOpen && !commitDefaultEditor()) {
             Key = QChar(0);
             return;
         }

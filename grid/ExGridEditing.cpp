@@ -51,6 +51,8 @@ TGridSpin* TExStringGrid::SpinEdit() {
         FSpinEdit->installEventFilter(this);
         FSpinEdit->hide();
         FSpinEdit->setEnabled(false);
+        FSpinEdit->SetIsWinXP(FIsWinXP);
+        FSpinEdit->OnChange = [this](QObject*) { liveEditChanged(); };
     }
     return FSpinEdit;
 }

@@ -316,7 +316,7 @@ void TExStringGrid::keyTable(uint16_t& Key, TShiftState Shift) {
     }
     disjunctKey(key, Shift);
     if (key == VK_RETURN || key == VK_F2) {
-        RememberOldCell(RealCol(), Row());
+        RememberOldCell(Col(), Row());
         if (HasControlTag(cellText())) FocusNextCellControl(Col(), Row(), QString());
     }
     const TGridRect s = Selection();
@@ -571,7 +571,7 @@ void TExStringGrid::deleteRowKey() {
     AutoDeleteRow(realRow);
     SetFilterActive(filtered);
     if (FFloatingFooter->Visible() && Row() == RowCount() - 1 && RowCount() >= 2) SetRow(RowCount() - 2);
-    RememberOldCell(RealCol(), Row());
+    RememberOldCell(Col(), Row());
     FGridModified = true;
     CalcFooter(-1);
 }

@@ -144,20 +144,22 @@ void TExStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
 // ---------------------------------------------------------------- focus
 
 void TExStringGrid::DoEnter() {
-    // The focus comes: a merged current cell shows its whole block focused again.
-    if (!FInvokedFocusChange && !HasCheckBox(RealCol(), Row())) {
-        const int real = RealCol();
-        if (real < AllColCount() && Row() < RowCount() && IsMergedCell(real, Row())) RepaintCell(Col(), Row());
-    }
     // Back from one of the grid's own editor controls the grid was never left.
-    if (FBlockFocus || std::exchange(FFocusFromEditCtrl, false)) return;
-    // The cell as it was when the grid was entered, also when an enter handler raised.
-    struct Remember {
-        TExStringGrid* g;
-        ~Remember() { g->RememberOldCell(g->RealCol(), g->Row()); }
-    } remember{this};
-    TBaseGrid::DoEnter();
-    if (Options().contains(goEditing) || FMouseActions->RangeSelectAndEdit()) SelectCell(Col(), Row());
+    if (!FBlockFocus && !std::exchange(FFocusFromEditCtrl, false)) {
+        // The cell as it was when the grid was entered, also when an enter handler raised.
+        struct Remember {
+            TExStringGrid* g;
+            ~Remember() { g->RememberOldCell(g->Col(), g->Row()); }
+        } remember{this};
+        TBaseGrid::DoEnter();
+        if (Options().contains(goEditing) || FMouseActions->RangeSelectAndEdit()) SelectCell(Col(), Row());
+    }
+    // The focus comes: the editor of an always-editing grid opens, or a merged current cell shows
+    // its whole block focused again.
+    if (FInvokedFocusChange || HasCheckBox(RealCol(), Row())) return;
+    if (AlwaysEditOnFocus()) return;
+    const int real = RealCol();
+    if (real < AllColCount() && Row() < RowCount() && IsMergedCell(real, Row())) RepaintCell(Col(), Row());
 }
 
 void TExStringGrid::DoExit() {
