@@ -168,6 +168,9 @@ TExStringGrid::~TExStringGrid() {
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
     // An open combo hands its focus on as it goes: that focus loss must not end an edit here.
     if (FEditCombo) FEditCombo->removeEventFilter(this);
+    if (FGridControlWndProc) FGridControlWndProc->removeEventFilter(this);
+    // A link's pop-up that edits here goes out of sight; the window is the link's and stays.
+    if (FLinkInEdit && FLinkInEdit->Grid() == this && FLinkInEdit->PopupForm()) FLinkInEdit->PopupForm()->hide();
     delete FEditCombo;
     FEditCombo = nullptr;
     for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
