@@ -37,17 +37,19 @@ void postF2(TExStringGrid* Grid) {
 }
 
 // The frameless stay-on-top window a pop-up link shows its control on. Losing activation ends the
-// link's edit; a window already hidden (its edit over) ignores a late notice of it.
+// link's edit while it is open; the notice that hiding the window brings, at once or later, finds
+// it closed already.
 class TLinkPopup : public QWidget {
 public:
     explicit TLinkPopup(TEditLink* Link)
         : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), link_(Link) {
         setObjectName(QStringLiteral("gridform"));
     }
+    bool live = false;
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::WindowDeactivate && isVisible() && link_)
+        if (e->type() == QEvent::WindowDeactivate && live && link_)
             guarded([this] { link_->FormExit(this); });
         return QWidget::event(e);
     }
@@ -69,6 +71,8 @@ TEditLink::~TEditLink() {
 }
 
 TExStringGrid* TEditLink::Grid() const { return FOwner; }
+
+TExStringGrid* TEditLink::liveGrid() const { return FOwner && !FOwner->IsDestroying() ? FOwner.data() : nullptr; }
 
 QWidget* TEditLink::GetParent() const {
     if (EditStyle == esPopup) return FPopupForm;
@@ -123,18 +127,18 @@ void TEditLink::SetVisible(bool Value) {
 }
 
 QString TEditLink::GetCellValue() {
-    TExStringGrid* g = FOwner;
+    TExStringGrid* g = liveGrid();
     if (!g || g->RealCol() >= g->AllColCount() || g->Row() >= g->RowCount()) return QString();
     return g->Cells(g->RealCol(), g->Row());
 }
 
 void TEditLink::SetCellValue(const QString& S) {
-    if (TExStringGrid* g = FOwner) g->SetEditTextReal(g->RealCol(), g->Row(), S);
+    if (TExStringGrid* g = liveGrid()) g->SetEditTextReal(g->RealCol(), g->Row(), S);
 }
 
 void TEditLink::HideEditor() {
     SetCellValue(GetEditorValue());
-    if (TExStringGrid* g = FOwner) g->HideInplaceEdit();
+    if (TExStringGrid* g = liveGrid()) g->HideInplaceEdit();
     RestoreWinProc();
 }
 
@@ -142,12 +146,18 @@ void TEditLink::EditExit(QObject*) {
     HideEditor();
     if (EditStyle == esPopup && FPopupForm) {
         DestroyEditor();
-        if (FPopupForm) FPopupForm->hide();
+        closePopup();
     }
 }
 
+void TEditLink::closePopup() {
+    if (!FPopupForm) return;
+    static_cast<TLinkPopup*>(FPopupForm.data())->live = false;
+    FPopupForm->hide();
+}
+
 void TEditLink::FormExit(QObject* Sender) {
-    TExStringGrid* g = FOwner;
+    TExStringGrid* g = liveGrid();
     if (g && g->NormalEdit()) g->NormalEdit()->SetText(GetEditorValue());
     if (FForcedExit) {
         SetCellValue(GetEditorValue());
@@ -176,7 +186,8 @@ void TEditLink::gridTakesFocus() {
 void TEditLink::openPopup(const TRect& R) {
     TExStringGrid* g = FOwner;
     if (!FPopupForm) FPopupForm = new TLinkPopup(this);
-    QWidget* form = FPopupForm;
+    auto* form = static_cast<TLinkPopup*>(FPopupForm.data());
+    form->live = true;
     const QPoint at = PopupLeft == -1 || PopupTop == -1 ? g->viewport()->mapToGlobal(QPoint(R.Left, R.Top))
                                                         : QPoint(PopupLeft, PopupTop);
     form->move(at);
@@ -343,6 +354,18 @@ void TExStringGrid::linkGone(TEditLink* Link) {
     }
     FGridControlWndProc = nullptr;
     FLinkInEdit = nullptr;
+}
+
+bool TExStringGrid::linkKeyLeft(QObject* Watched, QEvent* Event) {
+    const QEvent::Type t = Event->type();
+    if ((t != QEvent::KeyPress && t != QEvent::KeyRelease) || Watched != viewport()) return false;
+    QWidget* c = FGridControlWndProc;
+    QWidget* f = QApplication::focusWidget();
+    if (!c || !f || (f != c && !c->isAncestorOf(f))) return false;
+    // A key the link control left alone goes on to its parents here, the cells; the link's protocol
+    // has decided about it already, so the grid does not act on it a second time.
+    Event->accept();
+    return true;
 }
 
 bool TExStringGrid::focusNextPrevChild(bool next) {

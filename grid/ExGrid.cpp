@@ -170,7 +170,7 @@ TExStringGrid::~TExStringGrid() {
     if (FEditCombo) FEditCombo->removeEventFilter(this);
     if (FGridControlWndProc) FGridControlWndProc->removeEventFilter(this);
     // A link's pop-up that edits here goes out of sight; the window is the link's and stays.
-    if (FLinkInEdit && FLinkInEdit->Grid() == this && FLinkInEdit->PopupForm()) FLinkInEdit->PopupForm()->hide();
+    if (FLinkInEdit && FLinkInEdit->Grid() == this) FLinkInEdit->closePopup();
     delete FEditCombo;
     FEditCombo = nullptr;
     for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
@@ -579,6 +579,7 @@ bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
             QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.X, cell.Y).toQRect());
         return true;
     }
+    if (linkKeyLeft(watched, event)) return true;
     if (editorKey(watched, event)) return true;
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);

@@ -1716,6 +1716,8 @@ private:
     void endLinkEdit(int ACol, int ARow);
     // A link on its way out: an edit it has open ends without it.
     void linkGone(TEditLink* Link);
+    // A key that comes up to the cells from the link control under the grid's filter: taken, unused.
+    bool linkKeyLeft(QObject* Watched, QEvent* Event);
     // A link control under the grid's key filter keeps Tab with goTabs.
     bool focusNextPrevChild(bool next) override;
     void comboChanged();

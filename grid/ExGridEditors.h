@@ -280,8 +280,12 @@ private:
     // The grid takes the focus back, with the forced-exit flag up and the control's focus loss
     // not ending the edit a second time.
     void gridTakesFocus();
+    // The grid of the edit unless it is being taken down.
+    TExStringGrid* liveGrid() const;
     // The pop-up window for an edit of the cell at R (grid client coordinates), made when missing.
     void openPopup(const plat::TRect& R);
+    // Hides the pop-up window; its loss of activation then ends nothing.
+    void closePopup();
 
     QPointer<TExStringGrid> FOwner;
     QPointer<QWidget> FPopupForm;
