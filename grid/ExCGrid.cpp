@@ -127,6 +127,7 @@ void TGridColumnItem::Assign(const TGridColumnItem& Source) {
     SpinMin = Source.SpinMin;
     SpinStep = Source.SpinStep;
     ColumnPopup = Source.ColumnPopup;
+    EditLink = Source.EditLink;
     Tag = Source.Tag;
     FWidth = Source.Width();
     FShowBands = Source.FShowBands;
@@ -667,6 +668,7 @@ void TExColumnGrid::GetCellEditor(int ACol, int ARow, TEditorType& AEditor) {
             spin->MaxValue = it->SpinMax;
             spin->Increment = it->SpinStep;
             ControlLook().SetDropDownCount(it->DropDownCount);
+            SetEditLink(it->EditLink);
         }
         if (!it->FloatFormat().isEmpty()) SetFloatFormat(it->FloatFormat());
     }

@@ -107,6 +107,9 @@ public:
     bool PrintFontCustom = true;
     // Not owned: a menu destroyed elsewhere reads as none.
     QPointer<QMenu> ColumnPopup;
+    // The column's editor link for its edCustom cells, put into the grid before an edit. Not owned:
+    // a link destroyed elsewhere reads as none.
+    QPointer<TEditLink> EditLink;
     TColumnPopupType ColumnPopupType = cpFixedCellsRClick;
 
     // Typed access to the item's column (idx a display row).

@@ -180,6 +180,9 @@ TExStringGrid::~TExStringGrid() {
     if (InplaceEditor()) InplaceEditor()->removeEventFilter(this);
     // An open combo hands its focus on as it goes: that focus loss must not end an edit here.
     if (FEditCombo) FEditCombo->removeEventFilter(this);
+    if (FGridControlWndProc) FGridControlWndProc->removeEventFilter(this);
+    // A link's pop-up that edits here goes out of sight; the window is the link's and stays.
+    if (FLinkInEdit && FLinkInEdit->Grid() == this) FLinkInEdit->closePopup();
     delete FEditCombo;
     FEditCombo = nullptr;
     for (QWidget* w : {static_cast<QWidget*>(FEditCheck), static_cast<QWidget*>(FGridButton),
@@ -588,6 +591,7 @@ bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
             QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.X, cell.Y).toQRect());
         return true;
     }
+    if (linkKeyLeft(watched, event)) return true;
     if (editorKey(watched, event)) return true;
     if (watched == FOwnerForm.data() && event->type() == QEvent::Resize && !FInFormResize) {
         auto* form = static_cast<QWidget*>(watched);

@@ -1610,6 +1610,10 @@ public:
     virtual void SetEditTextReal(int ACol, int ARow, const QString& Value);
     virtual void RestoreCellCache();
     virtual void GetEditorProp(int ACol, int ARow, TEditLink* AEditLink);
+    // The link that edits the edCustom cells; a column grid puts its column's link here before an
+    // edit. A link that is destroyed reads as none.
+    TEditLink* EditLink() const;
+    void SetEditLink(TEditLink* Value);
     virtual void DisableEditing();
     virtual void CellChanging(int NewCol, int NewRow, bool& Allow);
     // The move after Enter; with AdvanceSkipReadOnlyCells it stops after one pass over the grid.
@@ -1728,6 +1732,15 @@ private:
     bool defaultEditorOpen() const;
     int firstNavigableCol() const;
     void comboRoad(int ACol, int ARow, bool List);
+    // The edCustom road through the editor link, and its end (ExEditLink.cpp).
+    void linkRoad(int ACol, int ARow);
+    void endLinkEdit(int ACol, int ARow);
+    // A link on its way out: an edit it has open ends without it.
+    void linkGone(TEditLink* Link);
+    // A key that comes up to the cells from the link control under the grid's filter: taken, unused.
+    bool linkKeyLeft(QObject* Watched, QEvent* Event);
+    // A link control under the grid's key filter keeps Tab with goTabs.
+    bool focusNextPrevChild(bool next) override;
     void comboChanged();
     void comboClosed();
     void placeSpecialEditor();
@@ -1778,6 +1791,12 @@ private:
     TEditorType FEditControl = edNormal;
     QWidget* FEditCtrl = nullptr;
     TGridCombo* FEditCombo = nullptr;
+    QPointer<TEditLink> FEditLink;
+    // The link of the edit that is open: the column asked about last may have put another one
+    // into FEditLink meanwhile.
+    QPointer<TEditLink> FLinkInEdit;
+    // The link control the grid's key filter sits on.
+    QPointer<QWidget> FGridControlWndProc;
     QChar FStartEditChar;
     QString FCellCache, FEditText, FOldCellText, FOldCellTextWide, FSearchInc;
     // The text editor opened by the show step for this edit; its hide ends the edit.
@@ -1898,6 +1917,7 @@ private:
     // Empties real columns First .. End - 1 in the store.
     void clearColumnsFrom(int First, int End);
     friend class TExColumnGrid;
+    friend class TEditLink;
     QStringList FComboList;
     // The real columns of the move ColumnMoved reports; -1 outside one.
     int FMovedRealFrom = -1, FMovedRealTo = -1;

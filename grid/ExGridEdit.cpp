@@ -202,6 +202,7 @@ void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
     switch (FEditControl) {
         case edComboEdit: comboRoad(ACol, ARow, false); break;
         case edComboList: comboRoad(ACol, ARow, true); break;
+        case edCustom: linkRoad(ACol, ARow); break;
         default: startControlEdit(ACol, ARow); break;  // the drop-down and picker roads come with their editors
     }
     FStartEditChar = QChar();
@@ -331,6 +332,7 @@ void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
                 cb.SetEnabled(false);
             }
             break;
+        case edCustom: endLinkEdit(ACol, ARow); break;
         default:
             if (!endControlEdit(ACol, ARow)) FEditMode = false;
             break;

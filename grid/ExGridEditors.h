@@ -2,13 +2,19 @@
 // The grid's cell editors: the default text editor laid over a cell for the text kinds, and the
 // combo box, spin edit, check box and push button for the kinds with a control of their own. Each
 // knows its grid (the owner, which must be a string grid), keeps the keys it handles and hands the
-// others back to the grid, and commits its value to the cell through the grid's validation.
+// others back to the grid, and commits its value to the cell through the grid's validation. The
+// editor link lets any control of the user's edit a cell.
 #include "controls/SgCombo.h"
 #include "controls/sgspin.h"
+#include "platform/Canvas.h"
+#include "platform/Colors.h"
+#include "platform/Font.h"
 #include "platform/InplaceEdit.h"
 #include "platform/Keys.h"
 
 #include <QCheckBox>
+#include <QPoint>
+#include <QPointer>
 #include <QPushButton>
 
 class TExStringGrid;
@@ -189,4 +195,100 @@ private:
     // The caption through OnEllipsClick into the cell.
     void exchangeCaption();
     TExStringGrid* FGrid;
+};
+
+// ---------------------------------------------------------------- editor link
+
+enum TEditStyle : uint8_t { esInplace, esPopup };
+
+// The in-place editor of the cells whose kind is edCustom: a descendant owns a control of any kind
+// and the grid drives it through the virtual operations below (create, place, show, fill, focus,
+// read back, hide). The descendant hands its control's key-downs to EditKeyDown, which keeps the
+// keys the editor wants and ends the edit with the others, moving on as the grid would.
+//
+// With esPopup the control lives on a frameless stay-on-top window under the cell. Each link owns
+// its own window: made at its first pop-up edit, reused, and freed with the link, so links of
+// several grids never share or free each other's window.
+class TEditLink : public QObject {
+public:
+    explicit TEditLink(QObject* AOwner = nullptr);
+    // A link that goes while its edit is open ends that edit in the grid first.
+    ~TEditLink() override;
+
+    // The grid of the last edit started; nullptr once that grid is gone.
+    TExStringGrid* Grid() const;
+    // The cell (real column, row) of the last edit started.
+    QPoint EditCell{0, 0};
+
+    bool WantKeyLeftRight = false;
+    bool WantKeyUpDown = false;
+    bool WantKeyHomeEnd = false;
+    bool WantKeyPriorNext = false;
+    bool WantKeyReturn = false;
+    bool WantKeyEscape = false;
+    // Tab stays with the editor; WantReturns is for multi-line descendants.
+    bool WantTabs = false;
+    bool WantReturns = false;
+    TEditStyle EditStyle = esInplace;
+    int32_t PopupWidth = 0, PopupHeight = 0;
+    // The pop-up takes the width of the cell.
+    bool AutoPopupWidth = false;
+    // The pop-up's screen position; -1 in either puts it at the cell's top-left.
+    int32_t PopupLeft = -1, PopupTop = -1;
+    int32_t Tag = 0;
+
+    // The key protocol: keys the editor wants stay untouched; grid keys end the edit (the value
+    // goes into the cell, Esc's the one from before the edit) and move on as the grid does.
+    virtual void EditKeyDown(QObject* Sender, uint16_t& Key, plat::TShiftState Shift);
+    virtual QWidget* GetEditControl() { return nullptr; }
+    // AParent is GetParent(): the grid's cells or the pop-up window.
+    virtual void CreateEditor(QWidget* AParent) { (void)AParent; }
+    virtual void DestroyEditor() {}
+    // Shows, enables and focuses the control (Value false: the grid takes the focus). In the cell
+    // the first call after a restore puts the grid's key filter on the control.
+    virtual void SetFocus(bool Value);
+    // The control over R, less the grid line.
+    virtual void SetRect(const plat::TRect& R);
+    virtual void SetVisible(bool Value);
+    virtual void SetProperties() {}
+    virtual void SetCellProps(plat::TColor AColor, const plat::TFont& AFont) {
+        (void)AColor;
+        (void)AFont;
+    }
+    virtual QString GetEditorValue() { return QString(); }
+    virtual void SetEditorValue(const QString& S) { (void)S; }
+
+    // The control's focus loss: the value into the cell, the edit ended; a pop-up also goes.
+    void EditExit(QObject* Sender);
+    // The pop-up window lost activation.
+    void FormExit(QObject* Sender);
+    // The current cell's text, and a text into it through the grid's edit-text path.
+    QString GetCellValue();
+    void SetCellValue(const QString& S);
+    // The value into the cell, the grid's edit ended, the key filter taken off.
+    void HideEditor();
+    // Takes the grid's key filter off an in-place control and hides it.
+    void RestoreWinProc();
+    // The pop-up window for esPopup (nullptr before the first pop-up edit), else the grid's cells.
+    QWidget* GetParent() const;
+    QWidget* PopupForm() const { return FPopupForm; }
+    bool SubClassed() const { return FSubClassed; }
+    bool ForcedExit() const { return FForcedExit; }
+
+private:
+    friend class TExStringGrid;
+    // The grid takes the focus back, with the forced-exit flag up and the control's focus loss
+    // not ending the edit a second time.
+    void gridTakesFocus();
+    // The grid of the edit unless it is being taken down.
+    TExStringGrid* liveGrid() const;
+    // The pop-up window for an edit of the cell at R (grid client coordinates), made when missing.
+    void openPopup(const plat::TRect& R);
+    // Hides the pop-up window; its loss of activation then ends nothing.
+    void closePopup();
+
+    QPointer<TExStringGrid> FOwner;
+    QPointer<QWidget> FPopupForm;
+    bool FForcedExit = false;
+    bool FSubClassed = false;
 };
