@@ -1,0 +1,310 @@
+// The RTF layer: the reader, the writer, the text document they fill and read, measuring and drawing.
+#include "controls/RtfRead.h"
+#include "controls/RtfTextDocument.h"
+#include "controls/RtfWrite.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+// A run as "text" or "text:format words": b i ul strike fsN fN c#rrggbb h#rrggbb upN (twips) sub super.
+QString describe(const TRtfRun& run) {
+    const TRtfCharFormat& f = run.Format;
+    QStringList w;
+    if (f.Bold) w << QStringLiteral("b");
+    if (f.Italic) w << QStringLiteral("i");
+    if (f.Underline) w << QStringLiteral("ul");
+    if (f.Strike) w << QStringLiteral("strike");
+    if (f.FontSize) w << QStringLiteral("fs%1").arg(f.FontSize);
+    if (f.Font > 0) w << QStringLiteral("f%1").arg(f.Font);
+    if (f.Color >= 0) w << QStringLiteral("c#%1").arg(f.Color, 6, 16, QChar(u'0'));
+    if (f.Highlight >= 0) w << QStringLiteral("h#%1").arg(f.Highlight, 6, 16, QChar(u'0'));
+    if (f.Offset) w << QStringLiteral("up%1").arg(f.Offset);
+    if (f.Script == rsSubscript) w << QStringLiteral("sub");
+    if (f.Script == rsSuperscript) w << QStringLiteral("super");
+    return w.isEmpty() ? run.Text : run.Text + u':' + w.join(u',');
+}
+
+// Paragraphs joined by " / ", runs by "|".
+QString describe(const TRtfDocument& doc) {
+    QStringList paras;
+    for (const TRtfParagraph& p : doc.Paragraphs) {
+        QStringList runs;
+        for (const TRtfRun& r : p.Runs) runs << describe(r);
+        paras << runs.join(u'|');
+    }
+    return paras.join(QStringLiteral(" / "));
+}
+
+TRtfDocument read(const char* rtf) { return ReadRtf(QStringView(S(rtf))); }
+
+// ---------------------------------------------------------------- reader: text
+
+TEST(RtfRead, PlainTextOfSmallDocuments) {
+    struct Case {
+        const char* name;
+        const char* rtf;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {"unicode escape skips its fallback", "{\\rtf1\\uc1\\u8364?x}", "€x"},
+        {"two fallback characters", "{\\rtf1\\uc2\\u1046ab c}", "Ж c"},
+        {"no fallback", "{\\rtf1\\uc0\\u1046 x}", "Жx"},
+        {"default fallback count is one", "{\\rtf1 \\u1046?x}", "Жx"},
+        {"a hex escape is one fallback character", "{\\rtf1\\uc1\\u233\\'e9x}", "éx"},
+        {"a control word is one fallback character", "{\\rtf1\\uc1\\u233\\tab x}", "éx"},
+        {"the fallback ends at a group", "{\\rtf1\\uc3\\u1046{}x}", "Жx"},
+        {"fallback count is scoped to its group", "{\\rtf1{\\uc0 \\u1046}\\u1046?}", "ЖЖ"},
+        {"negative escapes and a surrogate pair", "{\\rtf1\\uc0\\u-10179\\u-8704 !}", "😀!"},
+        {"a lone surrogate is replaced", "{\\rtf1\\uc0\\u-10179 x}", "\xEF\xBF\xBDx"},
+        {"hex escape in Windows-1252", "{\\rtf1\\ansi\\'e9\\'80\\'9f\\'A0}", "é€Ÿ\xC2\xA0"},
+        {"other code pages read as Windows-1252", "{\\rtf1\\ansi\\ansicpg1251 \\'e9}", "é"},
+        {"text above 0x7F stands as it is", "{\\rtf1 Жук 日本}", "Жук 日本"},
+        {"optional destination leaves nothing", "{\\rtf1 a{\\*\\foo x}b}", "ab"},
+        {"picture leaves nothing", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", "ab"},
+        {"information and style sheet leave nothing",
+         "{\\rtf1{\\info{\\title t}{\\author w}}{\\stylesheet{\\s0 Normal;}}a}", "a"},
+        {"binary data may hold braces", "{\\rtf1 a{\\pict\\bin3 }}x}b}", "ab"},
+        {"binary data outside a picture", "{\\rtf1 a\\bin2 zzb}", "ab"},
+        {"field result kept, instruction dropped",
+         "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}} end}", "link end"},
+        {"field instruction without the star", "{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 7}}}", "7"},
+        {"paragraphs and lines", "{\\rtf1 a\\par b\\line c}", "a\r\nb\r\nc"},
+        {"a last paragraph mark opens no paragraph", "{\\rtf1 a\\par}", "a"},
+        {"an empty paragraph before it stays", "{\\rtf1 a\\par\\par}", "a\r\n"},
+        {"backslash before a line end is a paragraph", "{\\rtf1 a\\\r\nb}", "a\r\nb"},
+        {"tab", "{\\rtf1 a\\tab b}", "a\tb"},
+        {"escaped braces and backslash", "{\\rtf1 \\{x\\}\\\\}", "{x}\\"},
+        {"line ends of the file are layout", "{\\rtf1 a\r\nb\rc\nd}", "abcd"},
+        {"unknown words and their parameters", "{\\rtf1 \\foo123 a\\bar-5 b\\baz-x}", "ab-x"},
+        {"blank after a word is its delimiter", "{\\rtf1 \\b  two}", " two"},
+        {"font and colour tables are no text",
+         "{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl ;\\red1\\green2\\blue3;}x}", "x"},
+        {"text after the document's group", "{\\rtf1 a}b{c}", "a"},
+        {"a document cut off in a group", "{\\rtf1 {\\b abc", "abc"},
+        {"cut off after a backslash", "{\\rtf1 a\\", "a"},
+        {"cut off in a hex escape", "{\\rtf1 a\\'4", "a4"},
+        {"cut off in binary data", "{\\rtf1 a\\bin999999999 xyz", "a"},
+        {"stray closing braces before the document", "}}a", "a"},
+        {"unbalanced opening braces", "{{{{a{b", "ab"},
+        {"empty input", "", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RtfPlainText(QStringView(S(c.rtf))).toStdString(), c.plain) << c.name;
+}
+
+TEST(RtfRead, Windows1252Mapping) {
+    struct Case {
+        uint8_t byte;
+        char16_t ch;
+    };
+    const Case cases[] = {{0x41, u'A'},    {0x80, 0x20AC}, {0x82, 0x201A}, {0x8A, 0x0160}, {0x8C, 0x0152},
+                          {0x96, 0x2013}, {0x99, 0x2122}, {0x9F, 0x0178}, {0xA0, 0x00A0}, {0xE9, 0x00E9},
+                          {0xFF, 0x00FF}, {0x81, 0x0081}, {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090},
+                          {0x9D, 0x009D}};
+    for (const Case& c : cases) EXPECT_EQ(Windows1252ToUnicode(c.byte), c.ch) << int(c.byte);
+    // Back: every defined byte from its character; no byte for the undefined ones or for others.
+    for (int b = 0; b < 256; ++b) {
+        const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        EXPECT_EQ(UnicodeToWindows1252(Windows1252ToUnicode(uint8_t(b))), undefined ? -1 : b) << b;
+    }
+    EXPECT_EQ(UnicodeToWindows1252(u'Ж'), -1);
+    EXPECT_EQ(UnicodeToWindows1252(0x2028), -1);
+
+    // Bytes read as Windows-1252 text, in the body and in "\'hh" alike.
+    const QByteArray bytes("{\\rtf1 \x80\xe9\\'80}");
+    EXPECT_EQ(RtfPlainText(ReadRtf(QByteArrayView(bytes))), S("€é€"));
+}
+
+// ---------------------------------------------------------------- reader: formats
+
+TEST(RtfRead, CharacterFormats) {
+    struct Case {
+        const char* name;
+        const char* rtf;
+        const char* runs;
+    };
+    const char* colors = "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+    const Case cases[] = {
+        {"a nested group's bold ends with the group", "{\\rtf1 a{\\b b}c}", "a|b:b|c"},
+        {"toggles on and off", "{\\rtf1 \\b\\i\\ul\\strike x\\b0\\i0\\ulnone\\strike0 y}", "x:b,i,ul,strike|y"},
+        {"underline off by a zero", "{\\rtf1 \\ul x\\ul0 y}", "x:ul|y"},
+        {"bold with a non-zero parameter", "{\\rtf1 \\b2 x}", "x:b"},
+        {"font sizes in half-points", "{\\rtf1 \\fs36 x\\fs y\\fs0 z}", "x:fs36|y:fs24|z"},
+        {"a huge size is bounded", "{\\rtf1 \\fs99999999999999999999 x}", "x:fs3276"},
+        {"raised and lowered, in twips", "{\\rtf1 \\up4 a\\dn4 b\\up0 c\\up d\\dn e}", "a:up40|b:up-40|c|d:up60|e:up-60"},
+        {"subscript and superscript", "{\\rtf1 \\super a\\sub b\\nosupersub c}", "a:super|b:sub|c"},
+        {"plain resets the characters", "{\\rtf1 \\b\\fs40\\super\\up2 x\\plain y}", "x:b,fs40,up20,super|y"},
+        {"text colours from the table", "{\\rtf1 %C\\cf1 r\\cf2 b\\cf0 a\\cf7 z}", "r:c#ff0000|b:c#0000ff|az"},
+        {"highlight and background", "{\\rtf1 %C\\highlight2 x\\highlight0 y\\cb1 z\\cb0 w}", "x:h#0000ff|y|z:h#ff0000|w"},
+        {"an empty colour entry is automatic", "{\\rtf1{\\colortbl\\red9\\green9\\blue9;;}\\cf0 a\\cf1 b}", "a:c#090909|b"},
+        {"colour components are bounded", "{\\rtf1{\\colortbl;\\red999\\green-5\\blue7;}\\cf1 a}", "a:c#ff0007"},
+    };
+    for (const Case& c : cases) {
+        QString rtf = S(c.rtf);
+        rtf.replace(QStringLiteral("%C"), S(colors));
+        EXPECT_EQ(describe(ReadRtf(QStringView(rtf))).toStdString(), c.runs) << c.name;
+    }
+}
+
+TEST(RtfRead, FontTable) {
+    struct Case {
+        const char* name;
+        const char* rtf;
+        std::vector<const char*> fonts;
+        const char* runs;
+    };
+    const Case cases[] = {
+        {"fonts by number, unknown ones the default",
+         "{\\rtf1\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}\\f1 x\\f0 y\\f9 z}",
+         {"Arial", "Courier New"}, "x:f1|yz"},
+        {"the default font comes first", "{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}a\\f0 b\\f1 c}",
+         {"Times", "Arial"}, "a|b:f1|c"},
+        {"numbers need not count from zero", "{\\rtf1\\deff7{\\fonttbl{\\f7 A;}{\\f3 B;}}a\\f3 b}", {"A", "B"},
+         "a|b:f1"},
+        {"entries without their own groups", "{\\rtf1{\\fonttbl\\f0 A;\\f1 B;}\\f1 b}", {"A", "B"}, "b:f1"},
+        {"escaped and alternative names", "{\\rtf1{\\fonttbl{\\f0 \\u1046?\\'e9{\\*\\falt X};}}a}", {"Жé"}, "a"},
+        {"no table, no fonts", "{\\rtf1 \\f1 a}", {}, "a"},
+    };
+    for (const Case& c : cases) {
+        const TRtfDocument doc = read(c.rtf);
+        std::vector<QString> fonts;
+        for (const char* f : c.fonts) fonts.push_back(S(f));
+        EXPECT_EQ(doc.Fonts, fonts) << c.name;
+        EXPECT_EQ(describe(doc).toStdString(), c.runs) << c.name;
+        // Every run names a font of the table, or none when there is no table.
+        for (const TRtfParagraph& p : doc.Paragraphs) {
+            for (const TRtfRun& r : p.Runs) {
+                if (doc.Fonts.empty())
+                    EXPECT_EQ(r.Format.Font, -1) << c.name;
+                else
+                    EXPECT_TRUE(r.Format.Font >= 0 && std::size_t(r.Format.Font) < doc.Fonts.size()) << c.name;
+            }
+        }
+    }
+}
+
+TEST(RtfRead, ParagraphFormats) {
+    struct Para {
+        TRtfAlign align;
+        int left, right, first;
+    };
+    struct Case {
+        const char* name;
+        const char* rtf;
+        std::vector<Para> paras;
+    };
+    const Case cases[] = {
+        {"alignments, kept until pard", "{\\rtf1 \\qc a\\par b\\par\\pard c\\par\\qr d\\par\\qj e}",
+         {{raCenter, 0, 0, 0}, {raCenter, 0, 0, 0}, {raLeft, 0, 0, 0}, {raRight, 0, 0, 0}, {raJustify, 0, 0, 0}}},
+        {"indents in twips", "{\\rtf1 \\li300\\ri200\\fi-100 a\\par\\pard\\ql b}",
+         {{raLeft, 300, 200, -100}, {raLeft, 0, 0, 0}}},
+        {"properties in force at the paragraph mark", "{\\rtf1 {\\qc a\\par}b\\par{\\qr c}\\par}",
+         {{raCenter, 0, 0, 0}, {raLeft, 0, 0, 0}, {raLeft, 0, 0, 0}}},
+        {"huge indents are bounded", "{\\rtf1 \\li2147483647\\fi-99999999999 a}", {{raLeft, 31680, 0, -31680}}},
+        {"an empty document is one empty paragraph", "{\\rtf1 }", {{raLeft, 0, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        const TRtfDocument doc = read(c.rtf);
+        ASSERT_EQ(doc.Paragraphs.size(), c.paras.size()) << c.name;
+        for (std::size_t i = 0; i < c.paras.size(); ++i) {
+            const TRtfParagraph& p = doc.Paragraphs[i];
+            EXPECT_EQ(p.Align, c.paras[i].align) << c.name << " " << i;
+            EXPECT_EQ(p.LeftIndent, c.paras[i].left) << c.name << " " << i;
+            EXPECT_EQ(p.RightIndent, c.paras[i].right) << c.name << " " << i;
+            EXPECT_EQ(p.FirstIndent, c.paras[i].first) << c.name << " " << i;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- reader: hostile input
+
+QString repeat(const char* unit, int n) { return S(unit).repeated(n); }
+
+TEST(RtfRead, MalformedInputEndsWithSaneOutput) {
+    struct Case {
+        const char* name;
+        QString rtf;
+        QString plain;
+    };
+    const int n = 200000;
+    const Case cases[] = {
+        {"deep nesting, never closed", repeat("{", n) + u'x', QStringLiteral("x")},
+        {"deep nesting, closed", u'{' + repeat("{", n) + QStringLiteral("x") + repeat("}", n) + QStringLiteral("y}"),
+         QStringLiteral("xy")},
+        {"deep nesting of formats", repeat("{\\b\\i\\fs30 a", n / 4), repeat("a", n / 4)},
+        {"a skipped destination nested deeply", QStringLiteral("{\\rtf1 a{\\*") + repeat("{x", n) + QStringLiteral("b"),
+         QStringLiteral("a")},
+        {"only closing braces", repeat("}", n) + u'z', QStringLiteral("z")},
+        {"a huge fallback count", QStringLiteral("{\\rtf1\\uc2147483647\\u65 ") + repeat("q", n) + QStringLiteral("}"),
+         QStringLiteral("A")},
+        {"a huge fallback count ends at a group", QStringLiteral("{\\rtf1\\uc99999999999\\u65 qq{}b}"),
+         QStringLiteral("Ab")},
+        {"escapes out of range", QStringLiteral("{\\rtf1 \\u99999999 a\\u-99999 b\\u c}"), QStringLiteral("abc")},
+        {"a very long control word", QStringLiteral("{\\rtf1 \\") + repeat("b", n) + QStringLiteral(" x}"),
+         QStringLiteral("x")},
+        {"a very long parameter", QStringLiteral("{\\rtf1 \\fs") + repeat("9", n) + QStringLiteral(" x}"),
+         QStringLiteral("x")},
+        {"binary data longer than the input", QStringLiteral("{\\rtf1 a\\bin2147483647 ") + repeat("}", 10),
+         QStringLiteral("a")},
+        {"negative binary length", QStringLiteral("{\\rtf1 a\\bin-5 b}"), QStringLiteral("ab")},
+        {"a font table that never ends", QStringLiteral("{\\rtf1{\\fonttbl{\\f0 ") + repeat("N", 1000),
+         QString()},
+    };
+    for (const Case& c : cases) {
+        TRtfReadStats stats;
+        const TRtfDocument doc = ReadRtf(QStringView(c.rtf), &stats);
+        EXPECT_EQ(RtfPlainText(doc).toStdString(), c.plain.toStdString()) << c.name;
+        EXPECT_FALSE(doc.Paragraphs.empty()) << c.name;
+        EXPECT_LE(stats.Steps, 4 * c.rtf.size() + 8) << c.name;
+    }
+}
+
+// Work grows in proportion to the input for the shapes that could make a reader slow.
+TEST(RtfRead, WorkIsLinearInTheInput) {
+    const char* tables = "{\\fonttbl{\\f0 A;}{\\f1 B;}}{\\colortbl ;\\red1\\green2\\blue3;}";
+    struct Shape {
+        const char* name;
+        const char* head;
+        const char* unit;
+    };
+    const Shape shapes[] = {
+        {"nested groups", "", "{"},
+        {"nested groups with formats", "{\\rtf1 ", "{\\b\\i\\ul\\fs30\\cf1\\up4\\super x"},
+        {"closed groups", "{\\rtf1 ", "{\\b x}"},
+        {"format toggles", "{\\rtf1 ", "\\b a\\b0 b\\f1\\cf1 c\\plain d"},
+        {"escapes and fallbacks", "{\\rtf1\\uc3 ", "\\u1046abc\\'e9\\u-10179???\\u-8704???"},
+        {"a huge fallback count over text", "{\\rtf1\\uc99999999 \\u65 ", "abc\\'e9\\tab "},
+        {"paragraphs", "{\\rtf1 ", "\\pard\\qc\\li30 a\\par\\line"},
+        {"font table entries", "{\\rtf1{\\fonttbl", "{\\f1 Name;}"},
+        {"colour table entries", "{\\rtf1{\\colortbl ", "\\red1\\green2\\blue3;"},
+        {"skipped destinations", "{\\rtf1 ", "{\\*\\x{\\pict\\bin1 }}a}"},
+    };
+    for (const Shape& s : shapes) {
+        int64_t steps[2] = {0, 0};
+        qsizetype sizes[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const QString rtf = S(s.head) + S(tables) + repeat(s.unit, k == 0 ? 5000 : 40000);
+            TRtfReadStats stats;
+            (void)ReadRtf(QStringView(rtf), &stats);
+            steps[k] = stats.Steps;
+            sizes[k] = rtf.size();
+        }
+        EXPECT_LE(steps[1], 4 * sizes[1]) << s.name;
+        // Eight times the input, at most a little over eight times the work.
+        EXPECT_LE(double(steps[1]) / double(steps[0]), 1.1 * double(sizes[1]) / double(sizes[0])) << s.name;
+    }
+}
+
+}  // namespace
