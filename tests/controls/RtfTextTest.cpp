@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -305,6 +306,278 @@ TEST(RtfRead, WorkIsLinearInTheInput) {
         // Eight times the input, at most a little over eight times the work.
         EXPECT_LE(double(steps[1]) / double(steps[0]), 1.1 * double(sizes[1]) / double(sizes[0])) << s.name;
     }
+}
+
+// ---------------------------------------------------------------- writer
+
+TRtfDocument oneRun(const QString& text) {
+    TRtfDocument doc;
+    doc.Fonts = {QStringLiteral("Arial")};
+    TRtfRun run;
+    run.Format.Font = 0;
+    run.Text = text;
+    doc.Paragraphs.push_back(TRtfParagraph{raLeft, 0, 0, 0, {run}});
+    return doc;
+}
+
+TEST(RtfWrite, WholeDocument) {
+    EXPECT_EQ(WriteRtf(oneRun(QStringLiteral("x"))).toStdString(),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl ;}\\pard x\\par }");
+}
+
+TEST(RtfWrite, TextEscapes) {
+    struct Case {
+        const char* name;
+        QString text;
+        const char* body;
+    };
+    const Case cases[] = {
+        {"ASCII as it is", QStringLiteral("Ab 1;~"), "Ab 1;~"},
+        {"backslash and braces", QStringLiteral("\\{}"), "\\\\\\{\\}"},
+        {"Windows-1252 as hex", S("é€Ÿ\xC2\xA0"), "\\'e9\\'80\\'9f\\'a0"},
+        {"other characters as escapes", S("Ж日"), "\\u1046?\\u26085?"},
+        {"high characters signed", S("\xEF\xBF\xBD"), "\\u-3?"},
+        {"a pair as two escapes", S("😀"), "\\u-10179?\\u-8704?"},
+        {"undefined code-page bytes as escapes", QString(QChar(0x81)), "\\u129?"},
+        {"tab and line break", QStringLiteral("a\tb") + QChar(0x2028) + u'c', "a\\tab b\\line c"},
+    };
+    for (const Case& c : cases) {
+        const QString rtf = WriteRtf(oneRun(c.text));
+        EXPECT_TRUE(rtf.contains(QStringLiteral("\\pard ") + S(c.body) + QStringLiteral("\\par }")))
+            << c.name << ": " << rtf.toStdString();
+        for (const QChar ch : rtf) EXPECT_TRUE(ch.unicode() >= 0x20 && ch.unicode() < 0x7F) << c.name;
+        EXPECT_EQ(ReadRtf(QStringView(rtf)), oneRun(c.text)) << c.name;
+    }
+}
+
+// Everything the reader returns, the writer writes so that it reads back the same.
+TEST(RtfWrite, ReadWriteReadIsStable) {
+    const char* tables =
+        "{\\fonttbl{\\f0 Arial;}{\\f1 Courier {New}\\\\;}{\\f2 \\u1046?x;}}"
+        "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green128\\blue255;\\red255\\green0\\blue0;}";
+    const char* bodies[] = {
+        "a{\\b b{\\i c}}{\\ul d}\\strike e\\strike0 f",
+        "\\fs40 a\\plain b\\fs18 c\\fs d",
+        "\\f1 a\\f2 b\\plain c\\f0 d",
+        "\\cf1 a\\cf2 b\\cf3 c\\highlight2 d\\cb1 e\\cf0\\highlight0 f",
+        "\\up4 a\\dn4 b\\up0 c\\super d\\sub\\up3 e\\nosupersub f",
+        "\\qc a\\par\\pard\\li300\\ri20\\fi-40 b\\par\\par\\qj\\par",
+        "a\\tab b\\line c \\{\\}\\\\ \\'e9\\'80\\u1046?\\u-10179?\\u-8704?\\u-10179?",
+        "\\b\\par\\b0\\par x",
+        "",
+    };
+    for (const char* body : bodies) {
+        for (const bool withTables : {true, false}) {
+            const QString rtf = QStringLiteral("{\\rtf1\\deff0") + (withTables ? S(tables) : QString()) + S(body) + u'}';
+            const TRtfDocument doc = ReadRtf(QStringView(rtf));
+            const QString written = WriteRtf(doc);
+            EXPECT_EQ(ReadRtf(QStringView(written)), doc) << body << "\n" << written.toStdString();
+            EXPECT_EQ(RtfPlainText(QStringView(written)), RtfPlainText(doc)) << body;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the text document
+
+QTextCharFormat fragmentFormat(const QTextDocument& doc, const QString& text) {
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().text() == text) return it.fragment().charFormat();
+    ADD_FAILURE() << "no fragment " << text.toStdString();
+    return {};
+}
+
+TEST(RtfTextDocument, FillsTheDocument) {
+    QTextDocument doc;
+    doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    RtfToTextDocument(S("{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                        "a{\\b\\fs36\\cf1 b}\\line{\\f1\\highlight1 c}\\par\\qc\\li300\\fi-150{\\super d}{\\up4 e}{\\dn4 f}}"),
+                      doc);
+    ASSERT_EQ(doc.blockCount(), 2);
+    EXPECT_EQ(doc.begin().text(), QStringLiteral("ab") + QChar(0x2028) + u'c');
+    const QTextBlockFormat second = doc.begin().next().blockFormat();
+    EXPECT_EQ(second.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_DOUBLE_EQ(second.leftMargin(), 20.0);
+    EXPECT_DOUBLE_EQ(second.textIndent(), -10.0);
+
+    const QTextCharFormat a = fragmentFormat(doc, QStringLiteral("a")), b = fragmentFormat(doc, QStringLiteral("b"));
+    EXPECT_EQ(a.fontWeight(), QFont::Normal);
+    EXPECT_FALSE(a.hasProperty(QTextFormat::FontPointSize));  // the document's default size
+    EXPECT_EQ(b.fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(b.fontPointSize(), 18.0);
+    EXPECT_EQ(b.foreground().color(), QColor(255, 0, 0));
+    const QTextCharFormat c = fragmentFormat(doc, QStringLiteral("c"));
+    EXPECT_EQ(c.fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Serif")});
+    EXPECT_EQ(c.background().color(), QColor(255, 0, 0));
+    EXPECT_EQ(fragmentFormat(doc, QStringLiteral("d")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    const QTextCharFormat e = fragmentFormat(doc, QStringLiteral("e")), f = fragmentFormat(doc, QStringLiteral("f"));
+    EXPECT_EQ(CharOffsetTwips(e), 40);
+    EXPECT_EQ(CharOffsetTwips(f), -40);
+    EXPECT_GT(e.baselineOffset(), 0);  // drawn raised
+    EXPECT_LT(f.baselineOffset(), 0);  // drawn lowered
+    EXPECT_EQ(e.verticalAlignment(), QTextCharFormat::AlignNormal);
+}
+
+// A document as an editor leaves it: formats set on the characters by a cursor.
+void buildEdited(QTextDocument& doc) {
+    doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    QTextCursor cur(&doc);
+    cur.insertText(QStringLiteral("plain "));
+    QTextCharFormat f;
+    f.setFontWeight(QFont::Bold);
+    cur.insertText(QStringLiteral("bold "), f);
+    f = {};
+    f.setFontItalic(true);
+    cur.insertText(QStringLiteral("italic "), f);
+    f = {};
+    f.setFontPointSize(18);
+    cur.insertText(QStringLiteral("big "), f);
+    f = {};
+    f.setForeground(QColor(0, 128, 255));
+    cur.insertText(QStringLiteral("blue "), f);
+    cur.insertText(S("Ж€ "), {});
+    f = {};
+    f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    cur.insertText(QStringLiteral("sup"), f);
+    cur.insertText(QString(QChar(0x2028)), {});
+    for (const int twips : {40, -40, 0}) {
+        f = {};
+        SetCharOffsetTwips(f, twips, 9);
+        cur.insertText(QStringLiteral("o%1 ").arg(twips), f);
+    }
+    QTextBlockFormat bf;
+    bf.setAlignment(Qt::AlignRight);
+    bf.setLeftMargin(20);
+    cur.insertBlock(bf);
+    f = {};
+    f.setFontUnderline(true);
+    f.setFontStrikeOut(true);
+    f.setBackground(QColor(255, 255, 0));
+    f.setFontFamilies({QStringLiteral("DejaVu Serif")});
+    cur.insertText(QStringLiteral("tail {x} \\"), f);
+}
+
+TEST(RtfTextDocument, DocumentRoundTrip) {
+    QTextDocument doc;
+    buildEdited(doc);
+    const TRtfDocument before = RtfFromTextDocument(doc);
+    const QString rtf = TextDocumentToRtf(doc);
+    EXPECT_TRUE(rtf.startsWith(QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 DejaVu Sans;}")));
+    EXPECT_TRUE(rtf.contains(QStringLiteral("\\up4 o40"))) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains(QStringLiteral("\\dn4 o-40"))) << rtf.toStdString();
+
+    QTextDocument back;
+    back.setDefaultFont(doc.defaultFont());
+    RtfToTextDocument(QStringView(rtf), back);
+    EXPECT_EQ(RtfFromTextDocument(back), before);
+    EXPECT_EQ(back.toPlainText(), doc.toPlainText());
+    EXPECT_EQ(CharOffsetTwips(fragmentFormat(back, QStringLiteral("o40 "))), 40);
+    EXPECT_EQ(CharOffsetTwips(fragmentFormat(back, QStringLiteral("o-40 "))), -40);
+    EXPECT_EQ(CharOffsetTwips(fragmentFormat(back, QStringLiteral("o0 "))), 0);
+    EXPECT_EQ(fragmentFormat(back, QStringLiteral("sup")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_DOUBLE_EQ(fragmentFormat(back, QStringLiteral("big ")).fontPointSize(), 18.0);
+    EXPECT_EQ(fragmentFormat(back, QStringLiteral("blue ")).foreground().color(), QColor(0, 128, 255));
+    // A second pass writes the very same text.
+    EXPECT_EQ(TextDocumentToRtf(back), rtf);
+}
+
+// unrtf, an RTF reader of its own (Debian package unrtf), finds the same words in what we write.
+QString unrtfText(const QString& rtf, QString* error) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(rtf.toLatin1()) < 0) {
+        *error = QStringLiteral("cannot write ") + path;
+        return {};
+    }
+    file.close();
+    QProcess p;
+    p.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), path});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        *error = QStringLiteral("unrtf could not run (Debian package unrtf)");
+        return {};
+    }
+    // Its text follows a banner that ends in a line of dashes.
+    const QString out = QString::fromLatin1(p.readAllStandardOutput());
+    const qsizetype dashes = out.indexOf(QStringLiteral("-----------------\n"));
+    return dashes < 0 ? out : out.mid(dashes + 18);
+}
+
+TEST(RtfTextDocument, AnotherReaderReadsTheSameText) {
+    QTextDocument doc;
+    buildEdited(doc);
+    const QString rtf = TextDocumentToRtf(doc);
+    QString error;
+    // unrtf's text shows a "\u" escape by its fallback "?" and a Windows-1252 character as one byte
+    // of its own choice: with every character outside ASCII as "?", the words must be the same.
+    const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const auto masked = [](QString t) {
+        for (QChar& c : t)
+            if (c.unicode() >= 0x80) c = u'?';
+        return t;
+    };
+    const QString ours = masked(RtfPlainText(ReadRtf(QStringView(rtf))));
+    const QString theirs = masked(unrtfText(rtf, &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(theirs.split(blanks, Qt::SkipEmptyParts).join(u' ').toStdString(),
+              ours.split(blanks, Qt::SkipEmptyParts).join(u' ').toStdString());
+}
+
+TEST(RtfTextDocument, ContentSize) {
+    const QFont font(QStringLiteral("DejaVu Sans"), 9);
+    auto size = [&](const char* rtf, int width) {
+        QTextDocument doc;
+        doc.setDefaultFont(font);
+        RtfToTextDocument(QStringView(S(rtf)), doc);
+        return RtfContentSize(doc, width);
+    };
+    const QSize plain = size("{\\rtf1 Wide words here}", -1), bold = size("{\\rtf1 \\b Wide words here}", -1);
+    EXPECT_GT(bold.width(), plain.width());
+    EXPECT_EQ(bold.height(), plain.height());
+    EXPECT_GT(size("{\\rtf1 \\fs48 Wide words here}", -1).height(), plain.height());
+    // Laid out narrower than its text, it wraps into more lines and no wider than the width.
+    const QSize wrapped = size("{\\rtf1 Wide words here}", plain.width() / 2);
+    EXPECT_GE(wrapped.height(), 2 * plain.height());
+    EXPECT_LE(wrapped.width(), plain.width() / 2);
+    EXPECT_EQ(size("{\\rtf1 a\\par b\\line c}", -1).height(), 3 * size("{\\rtf1 a}", -1).height());
+}
+
+TEST(RtfTextDocument, PaintsClippedInItsColoursOrOne) {
+    QTextDocument doc;
+    doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    RtfToTextDocument(S("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\cf1 WWWWWWWWWWWWWWWWWWWW\\par WWWW\\par WWWW}"),
+                      doc);
+    struct Count {
+        int inside = 0, outside = 0, red = 0, blue = 0;
+    };
+    const QRect rect(10, 5, 60, 20);
+    auto paint = [&](const QColor& color) {
+        QImage img(120, 80, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            PaintTextDocument(p, doc, rect, false, color);
+        }
+        Count c;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor px = img.pixelColor(x, y);
+                if (px == Qt::white) continue;
+                (rect.contains(x, y) ? c.inside : c.outside)++;
+                if (px.red() > 150 && px.blue() < 100) ++c.red;
+                if (px.blue() > 150 && px.red() < 100) ++c.blue;
+            }
+        }
+        return c;
+    };
+    const Count own = paint(QColor()), selected = paint(QColor(255, 0, 0));
+    EXPECT_GT(own.inside, 0);
+    EXPECT_EQ(own.outside, 0);
+    EXPECT_GT(own.blue, 0);
+    EXPECT_EQ(own.red, 0);
+    EXPECT_EQ(selected.outside, 0);
+    EXPECT_GT(selected.red, 0);
+    EXPECT_EQ(selected.blue, 0);
 }
 
 }  // namespace
