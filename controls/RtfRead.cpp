@@ -9,16 +9,16 @@
 namespace {
 
 // 0x80..0x9F of Windows-1252; 0xA0..0xFF are the Latin-1 characters of the same number.
-constexpr std::array<char16_t, 32> kWin1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kWin1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Groups nested deeper than this keep no state of their own: their formats stay in force after
 // them. No real document comes near it; it bounds the stack a hostile one could build.
 constexpr std::size_t kMaxDepth = 512;
-constexpr int kMaxFontSize = 3276;    // half-points (1638 pt)
-constexpr int kMaxIndent = 31680;     // twips (22 inches)
+constexpr int kMaxFontSize = 3276;  // half-points (1638 pt)
+constexpr int kMaxIndent = 31680;   // twips (22 inches)
 constexpr int kMaxOffsetHalfPoints = 3276;
 
 enum TDest : uint8_t { dText, dSkip, dFontTable, dColorTable };
@@ -35,6 +35,7 @@ struct TGroupState {
     TDest Dest = dText;
 };
 
+// clang-format off
 enum TWord : uint8_t {
     wBold, wItalic, wUnderline, wUnderlineNone, wStrike, wFontSize, wFont, wColor, wHighlight, wPlain,
     wUp, wDown, wSub, wSuper, wNoSuperSub, wPar, wLine, wTab, wPard, wLeft, wRight, wCenter, wJustify,
@@ -58,11 +59,16 @@ const std::unordered_map<std::u16string_view, TWord>& words() {
         {u"info", wSkipDest}, {u"stylesheet", wSkipDest}, {u"pict", wSkipDest},
         {u"fldinst", wSkipDest}, {u"object", wSkipDest}, {u"header", wSkipDest},
         {u"footer", wSkipDest}, {u"footnote", wSkipDest}};
+    // clang-format on
     return table;
 }
 
-bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 int hexValue(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c >= u'a' && c <= u'f') return c - u'a' + 10;
@@ -224,8 +230,7 @@ private:
 
     void controlWord(QStringView word, bool hasParam, int param) {
         const auto& table = words();
-        const auto it =
-            table.find(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), word.size()));
+        const auto it = table.find(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), word.size()));
         if (it != table.end() && it->second == wBin) {
             // Binary data is never text and may hold any byte, braces too: jumped in one step.
             if (hasParam && param > 0) FPos += std::min<qsizetype>(param, FIn.size() - FPos);
@@ -241,7 +246,9 @@ private:
         TRtfCharFormat& ch = FS.Char;
         const bool on = !hasParam || param != 0;
         switch (w) {
-            case wUC: FS.UC = hasParam ? std::max(param, 0) : 1; return;
+            case wUC:
+                FS.UC = hasParam ? std::max(param, 0) : 1;
+                return;
             case wU: {
                 // Only a character read here replaces its fallback; without one the fallback shows.
                 const int code = param < 0 ? param + 65536 : param;
@@ -250,14 +257,19 @@ private:
                 FSkip = FS.UC;
                 return;
             }
-            case wFontTable: FS.Dest = dFontTable; return;
+            case wFontTable:
+                FS.Dest = dFontTable;
+                return;
             case wColorTable:
                 FS.Dest = dColorTable;
                 FColorSeen = false;
                 FRgb = 0;
                 return;
-            case wSkipDest: FS.Dest = dSkip; return;
-            default: break;
+            case wSkipDest:
+                FS.Dest = dSkip;
+                return;
+            default:
+                break;
         }
         if (FS.Dest == dFontTable) {
             if (w == wFont) {
@@ -276,20 +288,38 @@ private:
             return;
         }
         switch (w) {
-            case wBold: ch.Bold = on; break;
-            case wItalic: ch.Italic = on; break;
-            case wUnderline: ch.Underline = on; break;
-            case wUnderlineNone: ch.Underline = false; break;
-            case wStrike: ch.Strike = on; break;
+            case wBold:
+                ch.Bold = on;
+                break;
+            case wItalic:
+                ch.Italic = on;
+                break;
+            case wUnderline:
+                ch.Underline = on;
+                break;
+            case wUnderlineNone:
+                ch.Underline = false;
+                break;
+            case wStrike:
+                ch.Strike = on;
+                break;
             case wFontSize: {
                 const int hp = hasParam ? param : 24;
                 ch.FontSize = hp <= 0 ? 0 : std::min(hp, kMaxFontSize);
                 break;
             }
-            case wFont: ch.Font = FFontNumbers.value(param, -1); break;
-            case wColor: ch.Color = colorAt(param); break;
-            case wHighlight: ch.Highlight = colorAt(param); break;
-            case wPlain: ch = TRtfCharFormat{}; break;
+            case wFont:
+                ch.Font = FFontNumbers.value(param, -1);
+                break;
+            case wColor:
+                ch.Color = colorAt(param);
+                break;
+            case wHighlight:
+                ch.Highlight = colorAt(param);
+                break;
+            case wPlain:
+                ch = TRtfCharFormat{};
+                break;
             case wUp:
             case wDown: {
                 // Half-points in the file, twips in the run.
@@ -297,22 +327,53 @@ private:
                 ch.Offset = (w == wUp ? hp : -hp) * 10;
                 break;
             }
-            case wSub: ch.Script = rsSubscript; break;
-            case wSuper: ch.Script = rsSuperscript; break;
-            case wNoSuperSub: ch.Script = rsNormal; break;
-            case wPar: endParagraph(); break;
-            case wLine: text(0x2028); break;
-            case wTab: text(u'\t'); break;
-            case wPard: FS.Para = TParaProps{}; break;
-            case wLeft: FS.Para.Align = raLeft; break;
-            case wRight: FS.Para.Align = raRight; break;
-            case wCenter: FS.Para.Align = raCenter; break;
-            case wJustify: FS.Para.Align = raJustify; break;
-            case wLeftIndent: FS.Para.Left = std::clamp(param, -kMaxIndent, kMaxIndent); break;
-            case wRightIndent: FS.Para.Right = std::clamp(param, -kMaxIndent, kMaxIndent); break;
-            case wFirstIndent: FS.Para.First = std::clamp(param, -kMaxIndent, kMaxIndent); break;
-            case wDefFont: FDefFont = param; break;
-            default: break;
+            case wSub:
+                ch.Script = rsSubscript;
+                break;
+            case wSuper:
+                ch.Script = rsSuperscript;
+                break;
+            case wNoSuperSub:
+                ch.Script = rsNormal;
+                break;
+            case wPar:
+                endParagraph();
+                break;
+            case wLine:
+                text(0x2028);
+                break;
+            case wTab:
+                text(u'\t');
+                break;
+            case wPard:
+                FS.Para = TParaProps{};
+                break;
+            case wLeft:
+                FS.Para.Align = raLeft;
+                break;
+            case wRight:
+                FS.Para.Align = raRight;
+                break;
+            case wCenter:
+                FS.Para.Align = raCenter;
+                break;
+            case wJustify:
+                FS.Para.Align = raJustify;
+                break;
+            case wLeftIndent:
+                FS.Para.Left = std::clamp(param, -kMaxIndent, kMaxIndent);
+                break;
+            case wRightIndent:
+                FS.Para.Right = std::clamp(param, -kMaxIndent, kMaxIndent);
+                break;
+            case wFirstIndent:
+                FS.Para.First = std::clamp(param, -kMaxIndent, kMaxIndent);
+                break;
+            case wDefFont:
+                FDefFont = param;
+                break;
+            default:
+                break;
         }
     }
 
@@ -321,7 +382,9 @@ private:
     // One character of text, to wherever the current group sends it.
     void text(char16_t c) {
         switch (FS.Dest) {
-            case dText: put(c); return;
+            case dText:
+                put(c);
+                return;
             case dFontTable:
                 if (!FFontOpen || FDoc.Fonts.empty()) return;
                 if (c == u';') {
@@ -338,7 +401,8 @@ private:
                     FRgb = 0;
                 }
                 return;
-            case dSkip: return;
+            case dSkip:
+                return;
         }
     }
 
@@ -414,7 +478,9 @@ private:
 
 }  // namespace
 
-char16_t Windows1252ToUnicode(uint8_t Byte) { return Byte >= 0x80 && Byte < 0xA0 ? kWin1252High[Byte - 0x80] : Byte; }
+char16_t Windows1252ToUnicode(uint8_t Byte) {
+    return Byte >= 0x80 && Byte < 0xA0 ? kWin1252High[Byte - 0x80] : Byte;
+}
 
 int UnicodeToWindows1252(char16_t Ch) {
     if (Ch < 0x80 || (Ch >= 0xA0 && Ch <= 0xFF)) return Ch;
@@ -425,7 +491,9 @@ int UnicodeToWindows1252(char16_t Ch) {
     return -1;
 }
 
-TRtfDocument ReadRtf(QStringView Rtf, TRtfReadStats* Stats) { return TReader(Rtf, Stats).Read(); }
+TRtfDocument ReadRtf(QStringView Rtf, TRtfReadStats* Stats) {
+    return TReader(Rtf, Stats).Read();
+}
 
 TRtfDocument ReadRtf(QByteArrayView Rtf, TRtfReadStats* Stats) {
     QString text(Rtf.size(), Qt::Uninitialized);
@@ -452,4 +520,6 @@ QString RtfPlainText(const TRtfDocument& Doc) {
     return out;
 }
 
-QString RtfPlainText(QStringView Rtf) { return RtfPlainText(ReadRtf(Rtf)); }
+QString RtfPlainText(QStringView Rtf) {
+    return RtfPlainText(ReadRtf(Rtf));
+}

@@ -23,11 +23,11 @@ struct TRtfCharFormat {
     bool Italic = false;
     bool Underline = false;
     bool Strike = false;
-    int FontSize = 0;    // half-points; 0: the document's default size
-    int Font = -1;       // index into TRtfDocument::Fonts; -1 only in a document without fonts
-    int Color = -1;      // text colour; -1: automatic
-    int Highlight = -1;  // background behind the text; -1: none
-    int Offset = 0;      // raised (+) or lowered (-) from the base line, in twips ("\up", "\dn")
+    int FontSize = 0;              // half-points; 0: the document's default size
+    int Font = -1;                 // index into TRtfDocument::Fonts; -1 only in a document without fonts
+    int Color = -1;                // text colour; -1: automatic
+    int Highlight = -1;            // background behind the text; -1: none
+    int Offset = 0;                // raised (+) or lowered (-) from the base line, in twips ("\up", "\dn")
     TRtfScript Script = rsNormal;  // "\sub", "\super"
 
     bool operator==(const TRtfCharFormat&) const = default;

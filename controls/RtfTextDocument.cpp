@@ -1,7 +1,5 @@
 #include "controls/RtfTextDocument.h"
 
-#include "controls/RtfWrite.h"
-
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
 #include <QPainter>
@@ -11,6 +9,8 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+
+#include "controls/RtfWrite.h"
 
 namespace {
 
@@ -48,7 +48,9 @@ QTextBlockFormat blockFormat(const TRtfParagraph& p) {
     return f;
 }
 
-int twips(qreal pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
+int twips(qreal pixels) {
+    return static_cast<int>(std::lround(pixels * kTwipsPerPixel));
+}
 
 int rgbOf(const QTextCharFormat& f, int property) {
     if (!f.hasProperty(property)) return -1;
@@ -58,7 +60,9 @@ int rgbOf(const QTextCharFormat& f, int property) {
 
 }  // namespace
 
-int CharOffsetTwips(const QTextCharFormat& Format) { return Format.intProperty(RtfOffsetProperty); }
+int CharOffsetTwips(const QTextCharFormat& Format) {
+    return Format.intProperty(RtfOffsetProperty);
+}
 
 void SetCharOffsetTwips(QTextCharFormat& Format, int Twips, qreal PointSize) {
     if (Twips == 0) {
@@ -129,7 +133,7 @@ TRtfDocument RtfFromTextDocument(const QTextDocument& Doc) {
             r.Highlight = rgbOf(cf, QTextFormat::BackgroundBrush);
             r.Script = cf.verticalAlignment() == QTextCharFormat::AlignSubScript     ? rsSubscript
                        : cf.verticalAlignment() == QTextCharFormat::AlignSuperScript ? rsSuperscript
-                                                                                      : rsNormal;
+                                                                                     : rsNormal;
             r.Offset = CharOffsetTwips(cf);
             if (!para.Runs.empty() && para.Runs.back().Format == r)
                 para.Runs.back().Text += frag.text();
@@ -142,9 +146,13 @@ TRtfDocument RtfFromTextDocument(const QTextDocument& Doc) {
     return out;
 }
 
-void RtfToTextDocument(QStringView Rtf, QTextDocument& Doc) { FillTextDocument(ReadRtf(Rtf), Doc); }
+void RtfToTextDocument(QStringView Rtf, QTextDocument& Doc) {
+    FillTextDocument(ReadRtf(Rtf), Doc);
+}
 
-QString TextDocumentToRtf(const QTextDocument& Doc) { return WriteRtf(RtfFromTextDocument(Doc)); }
+QString TextDocumentToRtf(const QTextDocument& Doc) {
+    return WriteRtf(RtfFromTextDocument(Doc));
+}
 
 QSize RtfContentSize(QTextDocument& Doc, int Width) {
     Doc.setDocumentMargin(0);

@@ -8,14 +8,14 @@
 // and come back exactly. A raised or lowered run keeps its offset in twips in a property of its
 // character format (exactly, for the editor's subscript and superscript, 0, -40 and +40 twips) and
 // is drawn moved by it through the format's base-line offset.
-#include "controls/RtfRead.h"
-
 #include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QTextCharFormat>
+
+#include "controls/RtfRead.h"
 
 class QPainter;
 class QTextDocument;

@@ -7,8 +7,8 @@
 // "\line", other Windows-1252 characters as "\'hh", every other character as "\uN?".
 // Reading the output gives the same document back: ReadRtf(WriteRtf(d)) == d for every d that
 // ReadRtf returned.
-#include "controls/RtfRead.h"
-
 #include <QString>
+
+#include "controls/RtfRead.h"
 
 QString WriteRtf(const TRtfDocument& Doc);

@@ -1,8 +1,4 @@
 // The RTF layer: the reader, the writer, the text document they fill and read, measuring and drawing.
-#include "controls/RtfRead.h"
-#include "controls/RtfTextDocument.h"
-#include "controls/RtfWrite.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -16,9 +12,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "controls/RtfRead.h"
+#include "controls/RtfTextDocument.h"
+#include "controls/RtfWrite.h"
+
 namespace {
 
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 // A run as "text" or "text:format words": b i ul strike fsN fN c#rrggbb h#rrggbb upN (twips) sub super.
 QString describe(const TRtfRun& run) {
@@ -49,7 +51,9 @@ QString describe(const TRtfDocument& doc) {
     return paras.join(QStringLiteral(" / "));
 }
 
-TRtfDocument read(const char* rtf) { return ReadRtf(QStringView(S(rtf))); }
+TRtfDocument read(const char* rtf) {
+    return ReadRtf(QStringView(S(rtf)));
+}
 
 // ---------------------------------------------------------------- reader: text
 
@@ -110,10 +114,10 @@ TEST(RtfRead, Windows1252Mapping) {
         uint8_t byte;
         char16_t ch;
     };
-    const Case cases[] = {{0x41, u'A'},    {0x80, 0x20AC}, {0x82, 0x201A}, {0x8A, 0x0160}, {0x8C, 0x0152},
-                          {0x96, 0x2013}, {0x99, 0x2122}, {0x9F, 0x0178}, {0xA0, 0x00A0}, {0xE9, 0x00E9},
-                          {0xFF, 0x00FF}, {0x81, 0x0081}, {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090},
-                          {0x9D, 0x009D}};
+    const Case cases[] = {{0x41, u'A'},   {0x80, 0x20AC}, {0x82, 0x201A}, {0x8A, 0x0160},
+                          {0x8C, 0x0152}, {0x96, 0x2013}, {0x99, 0x2122}, {0x9F, 0x0178},
+                          {0xA0, 0x00A0}, {0xE9, 0x00E9}, {0xFF, 0x00FF}, {0x81, 0x0081},
+                          {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090}, {0x9D, 0x009D}};
     for (const Case& c : cases) EXPECT_EQ(Windows1252ToUnicode(c.byte), c.ch) << int(c.byte);
     // Back: every defined byte from its character; no byte for the undefined ones or for others.
     for (int b = 0; b < 256; ++b) {
@@ -144,12 +148,15 @@ TEST(RtfRead, CharacterFormats) {
         {"bold with a non-zero parameter", "{\\rtf1 \\b2 x}", "x:b"},
         {"font sizes in half-points", "{\\rtf1 \\fs36 x\\fs y\\fs0 z}", "x:fs36|y:fs24|z"},
         {"a huge size is bounded", "{\\rtf1 \\fs99999999999999999999 x}", "x:fs3276"},
-        {"raised and lowered, in twips", "{\\rtf1 \\up4 a\\dn4 b\\up0 c\\up d\\dn e}", "a:up40|b:up-40|c|d:up60|e:up-60"},
+        {"raised and lowered, in twips", "{\\rtf1 \\up4 a\\dn4 b\\up0 c\\up d\\dn e}",
+         "a:up40|b:up-40|c|d:up60|e:up-60"},
         {"subscript and superscript", "{\\rtf1 \\super a\\sub b\\nosupersub c}", "a:super|b:sub|c"},
         {"plain resets the characters", "{\\rtf1 \\b\\fs40\\super\\up2 x\\plain y}", "x:b,fs40,up20,super|y"},
         {"text colours from the table", "{\\rtf1 %C\\cf1 r\\cf2 b\\cf0 a\\cf7 z}", "r:c#ff0000|b:c#0000ff|az"},
-        {"highlight and background", "{\\rtf1 %C\\highlight2 x\\highlight0 y\\cb1 z\\cb0 w}", "x:h#0000ff|y|z:h#ff0000|w"},
-        {"an empty colour entry is automatic", "{\\rtf1{\\colortbl\\red9\\green9\\blue9;;}\\cf0 a\\cf1 b}", "a:c#090909|b"},
+        {"highlight and background", "{\\rtf1 %C\\highlight2 x\\highlight0 y\\cb1 z\\cb0 w}",
+         "x:h#0000ff|y|z:h#ff0000|w"},
+        {"an empty colour entry is automatic", "{\\rtf1{\\colortbl\\red9\\green9\\blue9;;}\\cf0 a\\cf1 b}",
+         "a:c#090909|b"},
         {"colour components are bounded", "{\\rtf1{\\colortbl;\\red999\\green-5\\blue7;}\\cf1 a}", "a:c#ff0007"},
     };
     for (const Case& c : cases) {
@@ -169,10 +176,15 @@ TEST(RtfRead, FontTable) {
     const Case cases[] = {
         {"fonts by number, unknown ones the default",
          "{\\rtf1\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}\\f1 x\\f0 y\\f9 z}",
-         {"Arial", "Courier New"}, "x:f1|yz"},
-        {"the default font comes first", "{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}a\\f0 b\\f1 c}",
-         {"Times", "Arial"}, "a|b:f1|c"},
-        {"numbers need not count from zero", "{\\rtf1\\deff7{\\fonttbl{\\f7 A;}{\\f3 B;}}a\\f3 b}", {"A", "B"},
+         {"Arial", "Courier New"},
+         "x:f1|yz"},
+        {"the default font comes first",
+         "{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}a\\f0 b\\f1 c}",
+         {"Times", "Arial"},
+         "a|b:f1|c"},
+        {"numbers need not count from zero",
+         "{\\rtf1\\deff7{\\fonttbl{\\f7 A;}{\\f3 B;}}a\\f3 b}",
+         {"A", "B"},
          "a|b:f1"},
         {"entries without their own groups", "{\\rtf1{\\fonttbl\\f0 A;\\f1 B;}\\f1 b}", {"A", "B"}, "b:f1"},
         {"escaped and alternative names", "{\\rtf1{\\fonttbl{\\f0 \\u1046?\\'e9{\\*\\falt X};}}a}", {"Жé"}, "a"},
@@ -207,11 +219,14 @@ TEST(RtfRead, ParagraphFormats) {
         std::vector<Para> paras;
     };
     const Case cases[] = {
-        {"alignments, kept until pard", "{\\rtf1 \\qc a\\par b\\par\\pard c\\par\\qr d\\par\\qj e}",
+        {"alignments, kept until pard",
+         "{\\rtf1 \\qc a\\par b\\par\\pard c\\par\\qr d\\par\\qj e}",
          {{raCenter, 0, 0, 0}, {raCenter, 0, 0, 0}, {raLeft, 0, 0, 0}, {raRight, 0, 0, 0}, {raJustify, 0, 0, 0}}},
-        {"indents in twips", "{\\rtf1 \\li300\\ri200\\fi-100 a\\par\\pard\\ql b}",
+        {"indents in twips",
+         "{\\rtf1 \\li300\\ri200\\fi-100 a\\par\\pard\\ql b}",
          {{raLeft, 300, 200, -100}, {raLeft, 0, 0, 0}}},
-        {"properties in force at the paragraph mark", "{\\rtf1 {\\qc a\\par}b\\par{\\qr c}\\par}",
+        {"properties in force at the paragraph mark",
+         "{\\rtf1 {\\qc a\\par}b\\par{\\qr c}\\par}",
          {{raCenter, 0, 0, 0}, {raLeft, 0, 0, 0}, {raLeft, 0, 0, 0}}},
         {"huge indents are bounded", "{\\rtf1 \\li2147483647\\fi-99999999999 a}", {{raLeft, 31680, 0, -31680}}},
         {"an empty document is one empty paragraph", "{\\rtf1 }", {{raLeft, 0, 0, 0}}},
@@ -231,7 +246,9 @@ TEST(RtfRead, ParagraphFormats) {
 
 // ---------------------------------------------------------------- reader: hostile input
 
-QString repeat(const char* unit, int n) { return S(unit).repeated(n); }
+QString repeat(const char* unit, int n) {
+    return S(unit).repeated(n);
+}
 
 TEST(RtfRead, MalformedInputEndsWithSaneOutput) {
     struct Case {
@@ -260,8 +277,7 @@ TEST(RtfRead, MalformedInputEndsWithSaneOutput) {
         {"binary data longer than the input", QStringLiteral("{\\rtf1 a\\bin2147483647 ") + repeat("}", 10),
          QStringLiteral("a")},
         {"negative binary length", QStringLiteral("{\\rtf1 a\\bin-5 b}"), QStringLiteral("ab")},
-        {"a font table that never ends", QStringLiteral("{\\rtf1{\\fonttbl{\\f0 ") + repeat("N", 1000),
-         QString()},
+        {"a font table that never ends", QStringLiteral("{\\rtf1{\\fonttbl{\\f0 ") + repeat("N", 1000), QString()},
     };
     for (const Case& c : cases) {
         TRtfReadStats stats;
@@ -368,7 +384,8 @@ TEST(RtfWrite, ReadWriteReadIsStable) {
     };
     for (const char* body : bodies) {
         for (const bool withTables : {true, false}) {
-            const QString rtf = QStringLiteral("{\\rtf1\\deff0") + (withTables ? S(tables) : QString()) + S(body) + u'}';
+            const QString rtf =
+                QStringLiteral("{\\rtf1\\deff0") + (withTables ? S(tables) : QString()) + S(body) + u'}';
             const TRtfDocument doc = ReadRtf(QStringView(rtf));
             const QString written = WriteRtf(doc);
             EXPECT_EQ(ReadRtf(QStringView(written)), doc) << body << "\n" << written.toStdString();
@@ -390,9 +407,10 @@ QTextCharFormat fragmentFormat(const QTextDocument& doc, const QString& text) {
 TEST(RtfTextDocument, FillsTheDocument) {
     QTextDocument doc;
     doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    RtfToTextDocument(S("{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}{\\colortbl;\\red255\\green0\\blue0;}"
-                        "a{\\b\\fs36\\cf1 b}\\line{\\f1\\highlight1 c}\\par\\qc\\li300\\fi-150{\\super d}{\\up4 e}{\\dn4 f}}"),
-                      doc);
+    RtfToTextDocument(
+        S("{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f1 DejaVu Serif;}}{\\colortbl;\\red255\\green0\\blue0;}"
+          "a{\\b\\fs36\\cf1 b}\\line{\\f1\\highlight1 c}\\par\\qc\\li300\\fi-150{\\super d}{\\up4 e}{\\dn4 f}}"),
+        doc);
     ASSERT_EQ(doc.blockCount(), 2);
     EXPECT_EQ(doc.begin().text(), QStringLiteral("ab") + QChar(0x2028) + u'c');
     const QTextBlockFormat second = doc.begin().next().blockFormat();
