@@ -42,6 +42,20 @@ void TExStringGrid::createEditorControls() {
         w->setParent(viewport());
         w->installEventFilter(this);
     }
+    // The edit and combo of the form controls inside HTML cells; leaving either ends its edit.
+    FControlEdit = new TControlEdit(this);
+    FComboControl = new TControlCombo(this);
+    for (QWidget* w : {static_cast<QWidget*>(FControlEdit), static_cast<QWidget*>(FComboControl)}) {
+        w->setParent(viewport());
+        w->hide();
+    }
+    FControlEdit->OnExit = [this](QObject*) { EndCellControlEdit(); };
+    FComboControl->OnExit = [this](QObject*) { EndCellControlEdit(); };
+    FComboControl->OnSelect = [this](QObject*) {
+        if (OnControlComboSelect && !FCtrlType.isEmpty())
+            OnControlComboSelect(this, FCtrlEditCell.y(), FCtrlEditCell.x(), FCtrlID, FComboControl->ItemIndex(),
+                                 FComboControl->Text());
+    };
 }
 
 TGridSpin* TExStringGrid::SpinEdit() {
