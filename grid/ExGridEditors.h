@@ -240,6 +240,9 @@ public:
     int ReqHeight() const { return FReqHeight; }
     // Lays the content out for Width (-1: without word wrap) and reports the size it asks for.
     QSize RequestResize(int Width);
+    // Keeps the content laid out for Width (-1: without word wrap), without margins, whatever the
+    // control's own size.
+    void SetLayoutWidth(int Width);
 
     plat::TNotifyEvent OnSelectionChange;
 

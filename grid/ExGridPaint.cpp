@@ -1441,6 +1441,7 @@ void TExStringGrid::DrawRichTextCell(int ACol, int ARow, const TRect& R, plat::T
     if (selected && !FSelectionRTFKeep && FSelectionTextColor != clNone) textColor = plat::ToQColor(FSelectionTextColor);
     const QRect r(R.Left + FXYOffset.x(), R.Top + FXYOffset.y(), std::max(0, R.Right - R.Left - 2 * FXYOffset.x()),
                   std::max(0, R.Bottom - R.Top - 2 * FXYOffset.y()));
+    conv.SetLayoutWidth(FWordWrapEx ? r.width() : -1);
     PaintTextDocument(*p, *conv.document(), r, FWordWrapEx, textColor);
 }
 

@@ -103,21 +103,32 @@ bool TExRichEdit::IsSelSubscript() const { return selOffsetIs(kSubscriptTwips); 
 bool TExRichEdit::IsSelSuperscript() const { return selOffsetIs(kSuperscriptTwips); }
 
 void TExRichEdit::LoadCellText(const QString& Text) {
-    if (Text.isEmpty()) {
-        clear();
-        // Cleared: nothing typed next is raised or lowered either.
-        setCurrentCharFormat(QTextCharFormat());
-        return;
-    }
-    if (ClassifyCellText(Text, false) == 2)
+    // Nothing of the content before (a raised run the cursor stood in) carries over to the new one.
+    setCurrentCharFormat(QTextCharFormat());
+    if (Text.isEmpty())
+        document()->clear();
+    else if (ClassifyCellText(Text, false) == 2)
         RtfToTextDocument(Text, *document());
     else
-        setPlainText(Text);
+        document()->setPlainText(Text);
 }
 
 QString TExRichEdit::RichText() const { return TextDocumentToRtf(*document()); }
 
+void TExRichEdit::SetLayoutWidth(int Width) {
+    // The control keeps its document laid out for this width (none: without word wrap), whatever
+    // its own size; the converter's is 0.
+    document()->setDocumentMargin(0);
+    if (Width < 0) {
+        setLineWrapMode(QTextEdit::NoWrap);
+    } else {
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(Width);
+    }
+}
+
 QSize TExRichEdit::RequestResize(int Width) {
+    SetLayoutWidth(Width);
     const QSize s = RtfContentSize(*document(), Width);
     sizeRequested(s);
     return s;
