@@ -76,6 +76,10 @@ void SetCharOffsetTwips(QTextCharFormat& Format, int Twips, qreal PointSize) {
 }
 
 void FillTextDocument(const TRtfDocument& Rtf, QTextDocument& Doc) {
+    // A load is no edit to undo; recording one step per run also made a long document's load grow
+    // faster than its length.
+    const bool undo = Doc.isUndoRedoEnabled();
+    Doc.setUndoRedoEnabled(false);
     Doc.clear();
     QTextCursor cursor(&Doc);
     cursor.beginEditBlock();
@@ -90,6 +94,7 @@ void FillTextDocument(const TRtfDocument& Rtf, QTextDocument& Doc) {
         for (const TRtfRun& run : para.Runs) cursor.insertText(run.Text, charFormat(run.Format, Rtf, defaultPoints));
     }
     cursor.endEditBlock();
+    Doc.setUndoRedoEnabled(undo);
 }
 
 TRtfDocument RtfFromTextDocument(const QTextDocument& Doc) {
