@@ -60,6 +60,11 @@ int rgbOf(const QTextCharFormat& f, int property) {
 
 }  // namespace
 
+qreal FontPoints(const QFont& Font) {
+    if (Font.pointSizeF() > 0) return Font.pointSizeF();
+    return Font.pixelSize() > 0 ? Font.pixelSize() * 0.75 : 0;
+}
+
 int CharOffsetTwips(const QTextCharFormat& Format) {
     return Format.intProperty(RtfOffsetProperty);
 }
@@ -83,7 +88,7 @@ void FillTextDocument(const TRtfDocument& Rtf, QTextDocument& Doc) {
     Doc.clear();
     QTextCursor cursor(&Doc);
     cursor.beginEditBlock();
-    const qreal defaultPoints = Doc.defaultFont().pointSizeF();
+    const qreal defaultPoints = FontPoints(Doc.defaultFont());
     bool first = true;
     for (const TRtfParagraph& para : Rtf.Paragraphs) {
         if (first)

@@ -138,6 +138,17 @@ void TExStringGrid::StartCellControlEdit(int ACol, int ARow, const QString& ID, 
         e.setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (!FComboControl) {
+        // Made for the first COMBO control edited: no cell of the program holds one.
+        FComboControl = new TControlCombo(this);
+        FComboControl->setParent(viewport());
+        FComboControl->OnExit = [this](QObject*) { EndCellControlEdit(); };
+        FComboControl->OnSelect = [this](QObject*) {
+            if (OnControlComboSelect && !FCtrlType.isEmpty())
+                OnControlComboSelect(this, FCtrlEditCell.y(), FCtrlEditCell.x(), FCtrlID, FComboControl->ItemIndex(),
+                                     FComboControl->Text());
+        };
+    }
     TControlCombo& cb = *FComboControl;
     QStringList values;
     bool editable = true;
@@ -165,7 +176,7 @@ void TExStringGrid::EndCellControlEdit() {
     const QString type = FCtrlType, id = FCtrlID;
     const QPoint cell = FCtrlEditCell;
     FCtrlType.clear();
-    const bool combo = type == QLatin1StringView("COMBO");
+    const bool combo = type == QLatin1StringView("COMBO") && FComboControl;
     QWidget* w = combo ? static_cast<QWidget*>(FComboControl) : static_cast<QWidget*>(FControlEdit);
     const QString value = combo ? FComboControl->Text() : FControlEdit->Text();
     if (cell.x() >= 0 && cell.x() < ColCount() && cell.y() >= 0 && cell.y() < RowCount()) {

@@ -1430,7 +1430,8 @@ public:
     // Set while the grid moves the focus itself: an editor losing it then does not end the edit.
     bool InvokedFocusChange() const { return FInvokedFocusChange; }
     plat::TNotifyEvent OnRichEditSelectionChange;
-    // The edit and the combo over a cell's EDIT and COMBO form controls (made with the grid).
+    // The edit over a cell's EDIT form controls (made with the grid) and the combo over its COMBO
+    // controls (made for the first one; null before).
     TControlEdit* ControlEdit() const { return FControlEdit; }
     TControlCombo* ControlCombo() const { return FComboControl; }
     // The form control being edited: its cell (display column), identifier and type; empty type

@@ -42,20 +42,11 @@ void TExStringGrid::createEditorControls() {
         w->setParent(viewport());
         w->installEventFilter(this);
     }
-    // The edit and combo of the form controls inside HTML cells; leaving either ends its edit.
+    // The edit of the form controls inside HTML cells; leaving it ends its edit.
     FControlEdit = new TControlEdit(this);
-    FComboControl = new TControlCombo(this);
-    for (QWidget* w : {static_cast<QWidget*>(FControlEdit), static_cast<QWidget*>(FComboControl)}) {
-        w->setParent(viewport());
-        w->hide();
-    }
+    FControlEdit->setParent(viewport());
+    FControlEdit->hide();
     FControlEdit->OnExit = [this](QObject*) { EndCellControlEdit(); };
-    FComboControl->OnExit = [this](QObject*) { EndCellControlEdit(); };
-    FComboControl->OnSelect = [this](QObject*) {
-        if (OnControlComboSelect && !FCtrlType.isEmpty())
-            OnControlComboSelect(this, FCtrlEditCell.y(), FCtrlEditCell.x(), FCtrlID, FComboControl->ItemIndex(),
-                                 FComboControl->Text());
-    };
 }
 
 TGridSpin* TExStringGrid::SpinEdit() {

@@ -52,7 +52,7 @@ void TExRichEdit::ReCreate() {
 
 void TExRichEdit::setSelOffset(int Twips) {
     QTextCursor c = textCursor();
-    const qreal points = currentFont().pointSizeF() > 0 ? currentFont().pointSizeF() : font().pointSizeF();
+    const qreal points = FontPoints(currentFont().resolve(document()->defaultFont()));
     if (!c.hasSelection()) {
         QTextCharFormat f = c.charFormat();
         SetCharOffsetTwips(f, Twips, points);
@@ -71,7 +71,8 @@ void TExRichEdit::setSelOffset(int Twips) {
             const int s = std::max(from, frag.position()), e = std::min(to, frag.position() + frag.length());
             if (s >= e) continue;
             QTextCharFormat f = frag.charFormat();
-            const qreal pt = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : document()->defaultFont().pointSizeF();
+            const qreal pt = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
+                                                                         : FontPoints(document()->defaultFont());
             SetCharOffsetTwips(f, Twips, pt);
             edit.setPosition(s);
             edit.setPosition(e, QTextCursor::KeepAnchor);

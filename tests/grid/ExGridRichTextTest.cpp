@@ -555,3 +555,45 @@ TEST(ExGridHTMLHint, UseHTMLHintsServesEveryWidgetsToolTip) {
     EXPECT_EQ(QToolTip::text(), "<B>bold</B> tip");
     QToolTip::hideText();
 }
+
+// A rich-text cell edited with sub- and superscript, and an HTML hint at the screen's right edge,
+// saved as the screen shows them.
+TEST(ExGridRichEditor, Screenshot) {
+    const QByteArray dir = qgetenv("SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set SCREENSHOT_DIR to save a picture of the rich-text editor";
+    const QString folder = QString::fromLocal8Bit(dir);
+    Fixture f;
+    f.form.setWindowTitle("Rich-text cells");
+    f.g->SetColWidths(2, 260);
+    f.g->SetDefaultRowHeight(30);
+    f.g->SetCells(1, 1, "plain");
+    f.g->SetCells(2, 1, rtfOf("{\\b Bold} {\\i italic} {\\colortbl;\\red200\\green0\\blue0;}\\cf1 red\\cf0  H{\\dn4 2}O x{\\up4 2}"));
+    f.g->SizeWhileTyping().SetHeight(true);
+    TExRichEdit* re = f.openRich(1);
+    ASSERT_TRUE(re->isVisible());
+    f.key(Qt::Key_End);
+    f.type(" CO");
+    re->SelSubscript();
+    f.type("2");
+    re->SelNormal();
+    f.type(" m");
+    re->SelSuperscript();
+    f.type("3");
+    re->SelNormal();
+    f.key(Qt::Key_Return, Qt::ShiftModifier);
+    f.type("second line");
+    QApplication::processEvents();
+    QScreen* screen = f.form.screen();
+    EXPECT_TRUE(screen->grabWindow(0).save(folder + "/rich-editing.png"));
+    f.key(Qt::Key_Return);
+    f.g->SetCells(2, 3, f.g->Cells(2, 1));
+    QApplication::processEvents();
+    // The hint at the screen's right edge.
+    const QRect avail = screen->availableGeometry();
+    f.g->SetUseHTMLHints(true);
+    ShowApplicationHint(QPoint(avail.right() - 30, f.form.geometry().bottom() + 20),
+                        "<B>Pump 3</B> <FONT COLOR=\"clRed\">alarm</FONT><BR>flow 12.5 m3/h", f.g);
+    QApplication::processEvents();
+    EXPECT_TRUE(screen->grabWindow(0).save(folder + "/rich-stored-and-hint.png"));
+    f.g->SetUseHTMLHints(false);
+}
