@@ -60,6 +60,11 @@ int rgbOf(const QTextCharFormat& f, int property) {
 
 }  // namespace
 
+qreal FontPoints(const QFont& Font) {
+    if (Font.pointSizeF() > 0) return Font.pointSizeF();
+    return Font.pixelSize() > 0 ? Font.pixelSize() * 0.75 : 0;
+}
+
 int CharOffsetTwips(const QTextCharFormat& Format) {
     return Format.intProperty(RtfOffsetProperty);
 }
@@ -76,10 +81,14 @@ void SetCharOffsetTwips(QTextCharFormat& Format, int Twips, qreal PointSize) {
 }
 
 void FillTextDocument(const TRtfDocument& Rtf, QTextDocument& Doc) {
+    // A load is no edit to undo; recording one step per run also made a long document's load grow
+    // faster than its length.
+    const bool undo = Doc.isUndoRedoEnabled();
+    Doc.setUndoRedoEnabled(false);
     Doc.clear();
     QTextCursor cursor(&Doc);
     cursor.beginEditBlock();
-    const qreal defaultPoints = Doc.defaultFont().pointSizeF();
+    const qreal defaultPoints = FontPoints(Doc.defaultFont());
     bool first = true;
     for (const TRtfParagraph& para : Rtf.Paragraphs) {
         if (first)
@@ -90,6 +99,7 @@ void FillTextDocument(const TRtfDocument& Rtf, QTextDocument& Doc) {
         for (const TRtfRun& run : para.Runs) cursor.insertText(run.Text, charFormat(run.Format, Rtf, defaultPoints));
     }
     cursor.endEditBlock();
+    Doc.setUndoRedoEnabled(undo);
 }
 
 TRtfDocument RtfFromTextDocument(const QTextDocument& Doc) {

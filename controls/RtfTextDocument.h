@@ -23,6 +23,9 @@ class QTextDocument;
 // The character-format property that holds a run's offset from the base line in twips.
 constexpr int RtfOffsetProperty = QTextFormat::UserProperty + 0x5254;
 
+// A font's size in points; a font sized in pixels counts them at 96 per inch.
+qreal FontPoints(const QFont& Font);
+
 // The run's offset in twips (0 when it has none).
 int CharOffsetTwips(const QTextCharFormat& Format);
 // Sets the offset and the drawn base-line shift for text of PointSize points; 0 removes both.

@@ -585,7 +585,9 @@ bool TExStringGrid::eventFilter(QObject* watched, QEvent* event) {
         const auto* help = static_cast<const QHelpEvent*>(event);
         const plat::TGridCoord cell = MouseCoord(help->pos().x(), help->pos().y());
         const QString hint = cell.X >= 0 && cell.Y >= 0 ? CellHint(cell.Y, cell.X) : QString();
-        if (hint.isEmpty())
+        if (ApplicationHTMLHints())
+            ShowApplicationHint(help->globalPos() + QPoint(0, 16), hint, this);
+        else if (hint.isEmpty())
             QToolTip::hideText();
         else
             QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.X, cell.Y).toQRect());

@@ -27,6 +27,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <random>
 #include <type_traits>
 
@@ -40,6 +41,9 @@ class TGridFocusWindow;
 class TExStringGridCheck;
 class TEditLink;
 class TEditBalloonTip;
+class TExRichEdit;
+class TControlEdit;
+class TControlCombo;
 namespace ctl {
 class TSgComboBox;
 }
@@ -187,7 +191,6 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
     X(THintPos, HintShowLargeTextPos, hpCell)                  \
     X(bool, HintShowSizing, false)                             \
     X(bool, HTMLHint, false)                                   \
-    X(bool, UseHTMLHints, false)                               \
     X(bool, UseInternalHintClass, true)                        \
     /* editing */                                              \
     X(TEditorType, DefaultEditor, edNormal)                    \
@@ -256,6 +259,7 @@ using TPrintStartEvent = std::function<void(QObject* Sender, int32_t NrOfPages, 
 // Settings whose writers do more than store (a repaint, a clamp, a hand-over to an owned object):
 // the field and its reader come from here, each writer is written out.
 #define EX_GRID_WRITTEN(X)                                     \
+    X(bool, UseHTMLHints, false)                               \
     X(TVAlignment, VAlignment, vtaTop)                         \
     X(QPoint, XYOffset, QPoint(2, 2))                          \
     X(TPictureContainer*, PictureContainer, nullptr)           \
@@ -1402,6 +1406,64 @@ public:
     int GetTotalYOffset() const { return FXYOffsetTopLeftOnly ? FXYOffset.y() : 2 * FXYOffset.y(); }
     unsigned VAlignFlag() const { return FVAlignFlag; }
 
+    // ---- rich-text cells, the rich-text editor and the form controls of HTML cells (ExRichEdit.cpp,
+    // ExCellControls.cpp) ----
+    // The in-place editor of the edRichEdit cells: made on first use, hidden until an edit.
+    TExRichEdit* InplaceRichEdit();
+    // The converter that measures and draws RTF cells: made on first use, never shown, of size 0.
+    TExRichEdit* RichEdit();
+    // A cell's text (real column) into a rich-text control: RTF through the reader, other text as
+    // plain text, an empty text clears it.
+    void CellToRich(int ACol, int ARow, TExRichEdit* Richeditor);
+    // The control's content as RTF into the cell (real column), through the cell writer.
+    void RichToCell(int ACol, int ARow, TExRichEdit* Richeditor);
+    // The control's content as RTF; empty while the grid is being destroyed.
+    QString RichToString(TExRichEdit* Richeditor) const;
+    // The editor kind in use for the current cell.
+    TEditorType CurrentEditor() const { return FEditControl; }
+    // The cell texts of the hidden row with real index Idx; nothing for a row that is not hidden.
+    std::optional<QStringList> FindHiddenRowCells(int Idx) const;
+    // Per-cell borders are asked of OnGetCellBorder only when it is set.
+    bool HasCellBorderEvent() const override { return bool(OnGetCellBorder); }
+    // Called before a select-all click sets the selection; nothing here.
+    virtual void BeforeSelectAll(const plat::TGridRect& R) { (void)R; }
+    // Set while the grid moves the focus itself: an editor losing it then does not end the edit.
+    bool InvokedFocusChange() const { return FInvokedFocusChange; }
+    plat::TNotifyEvent OnRichEditSelectionChange;
+    // The edit over a cell's EDIT form controls (made with the grid) and the combo over its COMBO
+    // controls (made for the first one; null before).
+    TControlEdit* ControlEdit() const { return FControlEdit; }
+    TControlCombo* ControlCombo() const { return FComboControl; }
+    // The form control being edited: its cell (display column), identifier and type; empty type
+    // while none is.
+    QPoint CtrlCell() const { return FCtrlEditCell; }
+    const QString& CtrlID() const { return FCtrlID; }
+    const QString& CtrlType() const { return FCtrlType; }
+    // Ends the form-control edit that is open: its text into the control's VALUE in the cell text.
+    void EndCellControlEdit();
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, const QString& CtrlID, const QString& CtrlType,
+                       const QString& CtrlVal, QStringList& Values, bool& Edit, int32_t& DropCount)>
+        OnControlComboList;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, const QString& CtrlID, const QString& CtrlType,
+                       const QString& CtrlVal)>
+        OnControlEditDone;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t ACol, const QString& CtrlID, int32_t ItemIndex,
+                       const QString& ItemText)>
+        OnControlComboSelect;
+
+private:
+    friend class TExRichEdit;
+    void richRoad(int ACol, int ARow);
+    void endRichEdit(int ACol, int ARow);
+    // The rich editor asked for a height while the user typed.
+    void richEditSizeRequested(int Height);
+    TExRichEdit* FInplaceRichEdit = nullptr;
+    TExRichEdit* FRichEdit = nullptr;
+    TControlEdit* FControlEdit = nullptr;
+    TControlCombo* FComboControl = nullptr;
+    QPoint FCtrlEditCell{-1, -1};
+    QString FCtrlID, FCtrlType;
+
 protected:
     int GetEditLimit() override { return FMaxEditLength; }
     // A character typed to start an edit passes the text editor's filter of the cell's kind.
@@ -1648,8 +1710,10 @@ public:
     // The grid receives the focus under Navigation.AlwaysEdit: the editor opens on the current cell
     // when it may; true when it did.
     bool AlwaysEditOnFocus();
-    // The stored text of the current cell's merge base cell.
+    // The raw stored text of the current cell's merge base cell (no display hooks); GetCurrentCellText
+    // reads the same cell through them.
     QString CurrentCell() const;
+    QString GetCurrentCellText() const;
     void SetCurrentCell(const QString& Value);
     void SetCurrentCellText(const QString& Text);
     QString GetEditText(int ACol, int ARow) override;

@@ -13,6 +13,8 @@ void TExStringGrid::DblClickCell(int ARow, int ACol) {
 }
 
 QString TExStringGrid::CellHint(int ARow, int ACol) {
+    // A wide-encoded hint is drawn in the grid's font.
+    SetHintFontName(Font().Name());
     QString hint = toolTip();
     const bool normal = ACol >= FixedCols() && ACol < ColCount() - FixedRightCols() && ARow >= FixedRows() &&
                         ARow < RowCount() - FixedFooters();

@@ -203,6 +203,7 @@ void TExStringGrid::StartSpecialEdit(int ACol, int ARow) {
         case edComboEdit: comboRoad(ACol, ARow, false); break;
         case edComboList: comboRoad(ACol, ARow, true); break;
         case edCustom: linkRoad(ACol, ARow); break;
+        case edRichEdit: richRoad(ACol, ARow); break;
         default: startControlEdit(ACol, ARow); break;  // the drop-down and picker roads come with their editors
     }
     FStartEditChar = QChar();
@@ -333,6 +334,7 @@ void TExStringGrid::EndSpecialEdit(int ACol, int ARow) {
             }
             break;
         case edCustom: endLinkEdit(ACol, ARow); break;
+        case edRichEdit: endRichEdit(ACol, ARow); break;
         default:
             if (!endControlEdit(ACol, ARow)) FEditMode = false;
             break;
@@ -656,7 +658,11 @@ bool TExStringGrid::ValidateCellWide(const QString& NewValue) {
 
 QString TExStringGrid::GetEditText(int ACol, int ARow) {
     FNoEditChange = false;
-    const plat::TGridCoord bc = BaseCell(RealColIndex(ACol), ARow);
+    const int real = RealColIndex(ACol);
+    // A right-aligned cell is edited right-aligned.
+    if (FInplaceEdit && real < AllColCount() && ARow < RowCount())
+        FInplaceEdit->SetVAlign(GetCellAlignment(real, ARow).first == taRightJustify);
+    const plat::TGridCoord bc = BaseCell(real, ARow);
     QString value = bc.X < AllColCount() && bc.Y < RowCount() ? GetCellEx(bc.X, bc.Y) : QString();
     if (OnGetEditText) OnGetEditText(this, bc.X, bc.Y, value);
     // Only a text that is HTML loses its tags: "a<x>b" in a plain cell is edited as shown.
@@ -683,7 +689,12 @@ void TExStringGrid::RestoreCellCache() {
 
 QString TExStringGrid::CurrentCell() const {
     const plat::TGridCoord bc = BaseCell(RealCol(), Row());
-    return Cells(bc.X, bc.Y);
+    return GridCells(bc.X, bc.Y);
+}
+
+QString TExStringGrid::GetCurrentCellText() const {
+    const plat::TGridCoord bc = BaseCell(RealCol(), Row());
+    return GetCellEx(bc.X, bc.Y);
 }
 
 void TExStringGrid::SetCurrentCell(const QString& Value) {

@@ -594,27 +594,6 @@ void TExStringGrid::FocusNextCellControl(int ACol, int ARow, const QString& ID) 
     StartCellControlEdit(ACol, ARow, out.ControlID, out.ControlType, out.ControlValue, out.ControlRect);
 }
 
-void TExStringGrid::StartCellControlEdit(int ACol, int ARow, const QString& ID, const QString& Type,
-                                         const QString& Value, const plat::TRect& R) {
-    if (Type == QLatin1StringView("EDIT") || Type == QLatin1StringView("PASSWORD") ||
-        Type == QLatin1StringView("MASK")) {
-        QLineEdit& e = *FEditTrans;
-        e.setParent(viewport());
-        e.setEchoMode(Type == QLatin1StringView("PASSWORD") ? QLineEdit::Password : QLineEdit::Normal);
-        e.setText(Value);
-        e.setGeometry(R.toQRect());
-        e.setProperty("ControlID", ID);
-        e.show();
-        e.setFocus(Qt::OtherFocusReason);
-    } else if (Type == QLatin1StringView("COMBO")) {
-        FComboTrans->setParent(viewport());
-        FComboTrans->setGeometry(R.toQRect());
-        FComboTrans->setProperty("ControlID", ID);
-        FComboTrans->show();
-        FComboTrans->setFocus(Qt::OtherFocusReason);
-    }
-}
-
 // ---------------------------------------------------------------- check, radio and node cells
 
 void TExStringGrid::CheckBoxClick(int ACol, int ARow, bool State) {

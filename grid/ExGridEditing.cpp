@@ -42,6 +42,11 @@ void TExStringGrid::createEditorControls() {
         w->setParent(viewport());
         w->installEventFilter(this);
     }
+    // The edit of the form controls inside HTML cells; leaving it ends its edit.
+    FControlEdit = new TControlEdit(this);
+    FControlEdit->setParent(viewport());
+    FControlEdit->hide();
+    FControlEdit->OnExit = [this](QObject*) { EndCellControlEdit(); };
 }
 
 TGridSpin* TExStringGrid::SpinEdit() {

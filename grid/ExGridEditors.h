@@ -16,6 +16,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextEdit>
 
 class TExStringGrid;
 
@@ -195,6 +196,110 @@ private:
     // The caption through OnEllipsClick into the cell.
     void exchangeCaption();
     TExStringGrid* FGrid;
+};
+
+// ---------------------------------------------------------------- rich-text editor
+
+// The rich-text control of the grid: its hidden converter, which measures and draws RTF cells, and
+// the in-place editor of the edRichEdit cells. It holds a text document that RTF fills through our
+// reader and leaves through our writer. Raised and lowered text keeps its offset in twips exactly.
+class TExRichEdit : public QTextEdit {
+public:
+    // Offsets of the three script buttons, in twips.
+    static constexpr int kSubscriptTwips = -40;
+    static constexpr int kSuperscriptTwips = 40;
+
+    explicit TExRichEdit(QWidget* AOwner);
+    TExStringGrid* Grid() const { return FGrid; }
+
+    // The offset of the selection (or of what is typed next, without one): 0, -40, +40 twips.
+    void SelNormal();
+    void SelSubscript();
+    void SelSuperscript();
+    // Whether every character of the selection (the typing format without one) has that offset.
+    bool IsSelNormal() const;
+    bool IsSelSubscript() const;
+    bool IsSelSuperscript() const;
+    // Makes the control again from its settings: no frame, the selection kept visible while the
+    // control has no focus, no scroll bars. The content stays.
+    void ReCreate();
+    // While locked, a size the content asks for leaves the row alone (the grid locks while it loads
+    // a cell into the editor).
+    void BeginLock() { FLocked = true; }
+    void EndLock() { FLocked = false; }
+    bool Locked() const { return FLocked; }
+
+    // A cell's text: RTF through the reader, any other text as plain text; empty clears.
+    void LoadCellText(const QString& Text);
+    // The content as RTF, as the writer makes it.
+    QString RichText() const;
+
+    // The size the content asks for, in pixels without margins: the converter records it when the
+    // grid lays its content out (RequestResize), the editor when the content grows or shrinks.
+    int ReqWidth() const { return FReqWidth; }
+    int ReqHeight() const { return FReqHeight; }
+    // Lays the content out for Width (-1: without word wrap) and reports the size it asks for.
+    QSize RequestResize(int Width);
+    // Keeps the content laid out for Width (-1: without word wrap), without margins, whatever the
+    // control's own size.
+    void SetLayoutWidth(int Width);
+
+    plat::TNotifyEvent OnSelectionChange;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    // Tab is the control's own key: it never moves the focus by itself.
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    void setSelOffset(int Twips);
+    bool selOffsetIs(int Twips) const;
+    void sizeRequested(QSize Size);
+    TExStringGrid* FGrid;
+    int FReqWidth = 0, FReqHeight = 0;
+    bool FLocked = false;
+};
+
+// ---------------------------------------------------------------- form controls of HTML cells
+
+// The edit over an EDIT, PASSWORD or MASK control of a cell's HTML text. Enter ends its edit and
+// gives the focus back to the grid; Tab ends it and moves to the cell's next control, or with
+// Navigation.AdvanceAuto advances the grid.
+class TControlEdit : public plat::TCustomMaskEdit {
+public:
+    explicit TControlEdit(TExStringGrid* AGrid);
+    TExStringGrid* Grid() const { return FGrid; }
+    plat::TNotifyEvent OnExit;
+
+protected:
+    void KeyDown(uint16_t& Key, plat::TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    void exit();
+    TExStringGrid* FGrid;
+    bool FExiting = false;
+};
+
+// The combo over a COMBO control of a cell's HTML text, with the keys of the control edit.
+class TControlCombo : public ctl::TSgComboBox {
+public:
+    explicit TControlCombo(TExStringGrid* AGrid);
+    TExStringGrid* Grid() const { return FGrid; }
+    plat::TNotifyEvent OnExit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    void exit();
+    TExStringGrid* FGrid;
+    bool FExiting = false;
 };
 
 // ---------------------------------------------------------------- editor link

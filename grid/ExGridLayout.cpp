@@ -3,6 +3,7 @@
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtil.h"
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "platform/Format.h"
 #include "platform/ImageList.h"
 
@@ -98,7 +99,14 @@ QSize TExStringGrid::CalcCellTextSize(int ACol, int DisplayCol, int ARow, bool V
     if (SB) r.Right -= 17;
 
     QSize result;
-    if (kind == 1) {
+    if (kind == 2 && !IsDesignTime()) {
+        // RTF: the converter lays its content out for the cell (wrapped at the cell's width with the
+        // grid's word wrap) and the size it asks for is the cell's.
+        TExRichEdit& conv = *RichEdit();
+        CellToRich(ACol, ARow, &conv);
+        const QSize req = conv.RequestResize(FWordWrapEx ? std::max(0, r.Right - r.Left) : -1);
+        result = QSize(req.width(), req.height() + 4);
+    } else if (kind == 1) {
         if (!VS) r.Right = 65535;
         r.Bottom = 65535;
         THTMLRenderIn in;

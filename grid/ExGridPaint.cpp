@@ -7,8 +7,10 @@
 #include "controls/ExHTMLUtil.h"
 #include "controls/ExUtil.h"
 #include "controls/ExUtilDraw.h"
+#include "controls/RtfTextDocument.h"
 #include "dropdowns/DovUzerAdev.h"
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "grid/ExGridPaint.h"
 #include "platform/Guard.h"
 #include "platform/ImageList.h"
@@ -1421,38 +1423,26 @@ void TExStringGrid::DrawSortIndicator(plat::TCanvas& Canvas, int ACol, int Y, in
 }
 
 void TExStringGrid::DrawRichTextCell(int ACol, int ARow, const TRect& R, plat::TCanvas& Canvas) {
-    // Drawn as its plain text until the rich-text layer draws RTF itself.
     if (IsDesignTime()) return;
-    const QString rtf = GetCellEx(ACol, ARow);
-    QString plain;
-    plain.reserve(rtf.size());
-    int depth = 0;
-    for (qsizetype i = 0; i < rtf.size(); ++i) {
-        const QChar ch = rtf[i];
-        if (ch == u'{') {
-            ++depth;
-        } else if (ch == u'}') {
-            --depth;
-        } else if (ch == u'\\') {
-            // A control word and its one delimiting blank; "\par" ends a line, "\\", "\{", "\}" stand for themselves.
-            if (i + 1 < rtf.size() && (rtf[i + 1] == u'\\' || rtf[i + 1] == u'{' || rtf[i + 1] == u'}')) {
-                plain += rtf[++i];
-                continue;
-            }
-            qsizetype j = i + 1;
-            while (j < rtf.size() && rtf[j].isLetter()) ++j;
-            const QStringView word = QStringView(rtf).mid(i + 1, j - i - 1);
-            while (j < rtf.size() && (rtf[j].isDigit() || rtf[j] == u'-')) ++j;
-            if (j < rtf.size() && rtf[j] == u' ') ++j;
-            if (word == u"par" || word == u"line") plain += u'\n';
-            if (word == u"tab") plain += u'\t';
-            i = j - 1;
-        } else if (ch != u'\r' && ch != u'\n' && depth <= 1) {
-            plain += ch;
-        }
-    }
-    TRect r{R.Left + FXYOffset.x(), R.Top + FXYOffset.y(), R.Right - FXYOffset.x(), R.Bottom - FXYOffset.y()};
-    Canvas.DrawText(plain.trimmed(), r, plat::DT_WORDBREAK | plat::DT_EDITCONTROL | plat::DT_NOPREFIX);
+    QPainter* p = Canvas.Painter();
+    if (!p) return;
+    TExRichEdit& conv = *RichEdit();
+    CellToRich(ACol, ARow, &conv);
+    // Selected: in the selection but not the focused current cell, or picked by a disjunct selection.
+    const int dc = DisplColIndex(ACol);
+    const plat::TGridRect sel = Selection();
+    const bool focusedCurrent = Focused() && !Options().contains(plat::goDrawFocusSelected) &&
+                                dc == Col() && ARow == Row();
+    const bool inSel = dc >= sel.Left && dc <= sel.Right && ARow >= sel.Top && ARow <= sel.Bottom;
+    const bool selected = (inSel && !focusedCurrent && !FMouseActions->DisjunctRowSelect()) ||
+                          (FMouseActions->DisjunctRowSelect() && GetRowSelect(ARow)) ||
+                          (FMouseActions->DisjunctColSelect() && GetColSelect(dc));
+    QColor textColor;
+    if (selected && !FSelectionRTFKeep && FSelectionTextColor != clNone) textColor = plat::ToQColor(FSelectionTextColor);
+    const QRect r(R.Left + FXYOffset.x(), R.Top + FXYOffset.y(), std::max(0, R.Right - R.Left - 2 * FXYOffset.x()),
+                  std::max(0, R.Bottom - R.Top - 2 * FXYOffset.y()));
+    conv.SetLayoutWidth(FWordWrapEx ? r.width() : -1);
+    PaintTextDocument(*p, *conv.document(), r, FWordWrapEx, textColor);
 }
 
 // ---------------------------------------------------------------- in-cell background

@@ -196,38 +196,10 @@ TDropList::TDropList(QWidget* AParent) : QWidget(AParent) {
 
 // ---------------------------------------------------------------- hidden helpers
 
-THTMLHintWindow::THTMLHintWindow(QWidget* AParent) : QWidget(AParent, Qt::ToolTip) { hide(); }
-
-void THTMLHintWindow::ActivateHint(QPoint ScreenPos, const QString& Text, int MaxWidth, TColor Color) {
-    FText = Text;
-    FColor = Color;
-    const QFontMetrics fm(font());
-    const QRect r = fm.boundingRect(QRect(0, 0, MaxWidth, 1000), Qt::TextWordWrap, Text);
-    resize(r.width() + 6, r.height() + 4);
-    move(ScreenPos);
-    show();
-    update();
-}
-
-void THTMLHintWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), plat::ToQColor(FColor));
-    p.setPen(palette().color(QPalette::ToolTipText));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.drawText(rect().adjusted(3, 2, -3, -2), Qt::TextWordWrap, FText);
-}
-
 TScrollControl::TScrollControl(QWidget* AParent, int ADirection) : QWidget(AParent), FDirection(ADirection) {
     // Double-buffered as every Qt widget is; visible from the start.
     show();
 }
-
-TGridTransEdit::TGridTransEdit(QWidget* AParent) : QLineEdit(AParent) {
-    setFrame(false);
-    hide();
-}
-
-TGridTransCombo::TGridTransCombo(QWidget* AParent) : QWidget(AParent) { hide(); }
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Collection.h"
+#include "platform/ComboBox.h"
 #include "platform/Events.h"
 #include "platform/Font.h"
 #include "platform/GridStore.h"
@@ -22,6 +23,10 @@
 #include <functional>
 
 class TExStringGrid;
+class TPictureContainer;
+namespace plat {
+class TImageList;
+}
 
 enum TFooterStyle : uint8_t { fsFixedLastRow, fsColumnPreview, fsCustomPreview, fsCustomPaint };
 
@@ -230,21 +235,72 @@ using TGridItems = plat::TCollection<TGridItem>;
 
 // ---- hidden helper windows ----
 
-// The hint window of the grid's HTML hints and scroll hints.
+// The hint window of the grid's HTML hints and scroll hints. A hint is measured and drawn by the
+// mini-HTML renderer with the window's images and picture container; a wide-encoded hint is decoded
+// and drawn on one line in the hint font. The window has no border of its own; any drop shadow is
+// the window system's, as for every tool-tip window.
 class THTMLHintWindow : public QWidget {
 public:
-    explicit THTMLHintWindow(QWidget* AParent);
+    // The widest box a hint is laid out in.
+    static constexpr int kMaxHintWidth = 1008;
+
+    explicit THTMLHintWindow(QWidget* AParent = nullptr);
     QString Text() const { return FText; }
-    // Sizes itself to the text (at most MaxWidth wide), in the colour, and shows at a screen point.
+    // A new text repaints the window.
+    void SetText(const QString& Value);
+    const plat::TImageList* Images() const { return FImages; }
+    void SetImages(const plat::TImageList* Value) { FImages = Value; }
+    TPictureContainer* PictureContainer() const { return FPictureContainer; }
+    void SetPictureContainer(TPictureContainer* Value) { FPictureContainer = Value; }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    int TextWidth() const { return FTextWidth; }
+    int TextHeight() const { return FTextHeight; }
+    const QString& WideCaption() const { return FWideCaption; }
+
+    // With a string grid as AData the window takes that grid's image list and picture container;
+    // then the hint is shown (ActivateHint).
+    void ActivateHintData(const QRect& Rect, const QString& AHint, QObject* AData);
+    // Measures the hint in a box 1008 pixels wide from Rect's left, sizes the window to it (text
+    // plus padding, height plus 4) and shows it at Rect's top-left without taking the focus, kept
+    // 2 pixels inside the available area of the nearest screen.
+    void ActivateHint(const QRect& Rect, const QString& AHint);
+    // (0, 0, width, height) of the hint measured in a box MaxWidth wide.
+    QRect CalcHintRect(int MaxWidth, const QString& AHint, QObject* AData);
+    // The scroll hints: the text in Color at a screen point, at most MaxWidth wide.
     void ActivateHint(QPoint ScreenPos, const QString& Text, int MaxWidth, TColor Color);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    // Measures AHint laid out BoxWidth wide into FTextWidth and FTextHeight; returns the horizontal
+    // padding (8 for a wide-encoded hint, else 16).
+    int measure(const QString& AHint, int BoxWidth);
+    QFont wideFont() const;
     QString FText;
     TColor FColor = plat::clInfoBk;
+    const plat::TImageList* FImages = nullptr;
+    TPictureContainer* FPictureContainer = nullptr;
+    int FTextWidth = 0, FTextHeight = 0;
+    QString FWideCaption;
+    bool FWide = false;
 };
+
+// The font name of wide-encoded hints; the grid sets it to its font's whenever it prepares a cell
+// hint. Cleared when the program ends.
+QString HintFontName();
+void SetHintFontName(const QString& Name);
+
+// While on, every tool tip of the application is shown by the one shared HTML hint window; off, the
+// platform's plain tool tips return. Process-wide: the last grid to set UseHTMLHints decides.
+void SetApplicationHTMLHints(bool On);
+bool ApplicationHTMLHints();
+// The shared hint window (made on first use); nullptr before.
+THTMLHintWindow* ApplicationHintWindow();
+// Shows Hint at a screen point through the shared window (Data: the string grid it comes from).
+void ShowApplicationHint(QPoint GlobalPos, const QString& Hint, QObject* Data);
+void HideApplicationHint();
 
 // The thin scroll control of the metro scroll type: 0 vertical (6 pixels wide along the right
 // edge), 1 horizontal (6 pixels high along the bottom).
@@ -258,14 +314,49 @@ private:
     int FDirection;
 };
 
-// The transparent edit and combo of fixed-cell editing: borderless, hidden until used.
+// The edit and combo of fixed-cell editing: borderless, hidden until used. They edit one fixed cell
+// (display column, row) of their owner grid; leaving them stops the edit through the grid's
+// OnCellValidate, and a refused value keeps them open on that cell.
 class TGridTransEdit : public QLineEdit {
 public:
-    explicit TGridTransEdit(QWidget* AParent);
+    explicit TGridTransEdit(QWidget* AOwner);
+    TExStringGrid* Grid() const { return FGrid; }
+    int Col() const { return FCol; }
+    int Row() const { return FRow; }
+    void SetCell(int ACol, int ARow) { FCol = ACol, FRow = ARow; }
+    // False when the value was refused (the editor stays, focused); true when it went into the cell,
+    // or when there is no grid, and the editor is hidden.
+    bool StopEdit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    TExStringGrid* FGrid;
+    int FCol = 0, FRow = 0;
+    bool FStopping = false;
 };
-class TGridTransCombo : public QWidget {
+class TGridTransCombo : public plat::TCustomComboBox {
 public:
-    explicit TGridTransCombo(QWidget* AParent);
-    QStringList Items;
-    int ItemIndex = -1;
+    explicit TGridTransCombo(QWidget* AOwner);
+    TExStringGrid* Grid() const { return FGrid; }
+    int Col() const { return FCol; }
+    int Row() const { return FRow; }
+    void SetCell(int ACol, int ARow) { FCol = ACol, FRow = ARow; }
+    bool StopEdit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    TExStringGrid* FGrid;
+    int FCol = 0, FRow = 0;
+    bool FStopping = false;
 };
+
+// The fixed-cell editors' common stop: Value through the grid's OnCellValidate for the cell; refused,
+// the grid's cursor moves to the cell where it may and Editor keeps the focus; accepted,
+// OnEditingDone, the cell (its real column) takes the value and Editor hides.
+bool StopFixedCellEdit(TExStringGrid* Grid, QWidget* Editor, int ACol, int ARow, const QString& Text);

@@ -846,10 +846,11 @@ TEST(ExGridEditControls, NextFormControlOfACellSkipsButtonsAndEditsTheNextEntry)
                   "<CONTROL TYPE=\"BUTTON\" ID=\"b\" WIDTH=\"40\" VALUE=\"Go\"> "
                   "<CONTROL TYPE=\"PASSWORD\" ID=\"c\" WIDTH=\"60\" VALUE=\"secret\">");
     f.g->FocusNextCellControl(2, 1, "a");
-    QLineEdit* e = f.g->EditTrans();
+    TControlEdit* e = f.g->ControlEdit();
     ASSERT_TRUE(e->isVisible());
-    EXPECT_EQ(e->text(), "secret");
-    EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(e->Text(), "secret");
+    EXPECT_EQ(e->PasswordChar(), u'*');
+    EXPECT_EQ(f.g->CtrlID(), "c");
     const plat::TRect cell = f.g->CellRect(2, 1);
     EXPECT_TRUE(QRect(cell.toQRect()).contains(e->geometry().center()));
     EXPECT_GT(e->geometry().left(), cell.Left + 90);
