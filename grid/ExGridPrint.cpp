@@ -519,7 +519,8 @@ void TGridPrinter::drawCell(int DCol, int ARow, const TRect& Box, int Advance, i
             if (!borders.contains(cbLeft)) bg.Left += 2 * pw;
             if (!borders.contains(cbTop)) bg.Top -= 2 * pw;
             const TRect d = devRect(bg.Left, bg.Top, bg.Right, bg.Bottom);
-            DrawGradientRect(*canvas, brush.Color(), brush.Color(), 64, d, false);
+            // One colour: a plain fill, which a PDF keeps as a rectangle, not as a picture of bands.
+            FillRectColor(*canvas, d, brush.Color());
         }
         TCellGraphic* gr = ps.PrintGraphics() ? g.GetCellGraphic(rc, ARow) : nullptr;
         QPoint gsz = gr ? g.GetCellGraphicSize(rc, ARow) : QPoint();
