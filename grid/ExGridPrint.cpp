@@ -118,6 +118,11 @@ private:
     double deviceRatio = 1.0;
     int W = 0, H = 0, th = 0, th8 = 0, hth = 0, fth = 0, gw = 0, cs = 0;
     int cellPointSize = 10;
+    // A title of HTML lines: rendered apart, above the rows when at the top (its height in 0.1 mm,
+    // measured the same way in every pass so counting and drawing agree).
+    bool htmlTitle = false;
+    int htmlTitleHeight = 0;
+    QString htmlTitleText;
     int lastHeightRow = -1, lastHeight = 0, lastMeasuredHeight = 0;
     int p = 0, b = 0, bp = 0;
     plat::TGridRect rect;
@@ -145,7 +150,7 @@ private:
     int rowHeight(int ARow);
     QSize measureCell(int ACol, int ARow);
     int rowAdvance(int ARow) { return th8 * 2 + rowHeight(ARow) + ps.RowSpacing(); }
-    int printRowCells(int y, int FirstCol, int LastCol, int ARow, bool Repeated, int ClipBottom);
+    int printRowCells(int y, int FirstCol, int LastCol, int ARow, int ClipBottom);
     void drawCell(int DCol, int ARow, const TRect& R, int Advance, int BandRight, int ClipBottom, bool FirstOfBand,
                   int BandLast);
     void drawCellText(int DCol, int RCol, int ARow, const TRect& R, const TRect& D, int Advance, const plat::TFont& F,
@@ -393,6 +398,19 @@ void TGridPrinter::drawHeaderFooter(const TPrintPage& Page) {
             }
         }
     }
+    if (htmlTitle) {
+        const bool top = topPos(ps.Title());
+        const plat::TFont& f = top ? ps.HeaderFont() : ps.FooterFont();
+        setCanvasFont(f, top ? hh : fh);
+        THTMLRenderIn in;
+        in.Text = htmlTitleText;
+        in.Rect = top ? devRect(ps.LeftSize(), -ps.HeaderSize(), W, -ps.HeaderSize() - htmlTitleHeight)
+                      : devRect(ps.LeftSize(), H + ps.FooterSize(), W, H);
+        in.Print = true;
+        in.ResFactor = deviceRatio;
+        THTMLRenderOut out;
+        RenderHTML(*canvas, in, out);
+    }
     canvas->Font().Assign(keptFont);
 }
 
@@ -438,8 +456,7 @@ void TGridPrinter::startNextPage() {
 
 // ---------------------------------------------------------------- cells
 
-int TGridPrinter::printRowCells(int y, int FirstCol, int LastCol, int ARow, bool Repeated, int ClipBottom) {
-    const double kept = g.FFontscalefactor;
+int TGridPrinter::printRowCells(int y, int FirstCol, int LastCol, int ARow, int ClipBottom) {
     g.FFontscalefactor = layout.Factor;
     const int adv = rowAdvance(ARow);
     const int page = p + 1;
@@ -454,8 +471,6 @@ int TGridPrinter::printRowCells(int y, int FirstCol, int LastCol, int ARow, bool
         }
     }
     g.FFontscalefactor = 1.0;
-    (void)kept;
-    (void)Repeated;
     return adv;
 }
 
@@ -474,7 +489,7 @@ void TGridPrinter::drawCell(int DCol, int ARow, const TRect& Box, int Advance, i
     if (ext.Y > 0) {
         for (int r = ARow + 1; r <= ARow + ext.Y && r < g.RowCount(); ++r) {
             const int h = roundi((g.RowHeights(r) - 4) * screenFactor);
-            height += ps.NoAutoSizeRow() ? h + h / 8 + th8 * 2 + ps.RowSpacing() : h + h / 8 + th8 * 2 + ps.RowSpacing();
+            height += h + h / 8 + th8 * 2 + ps.RowSpacing();
         }
     }
     bool cutBottom = false;
@@ -530,9 +545,7 @@ void TGridPrinter::drawCell(int DCol, int ARow, const TRect& Box, int Advance, i
         const int gwid = roundi(gsz.x() * screenFactor);
         const plat::TClipState clip = canvas->SaveClip();
         canvas->SelectClipRect(clipDev);
-        const int fh = mapHeight(font.Size());
         drawCellText(DCol, rc, ARow, R, clipDev, Advance, font, ha, va, ww, gw, gr ? gwid : 0);
-        (void)fh;
         if (gr) {
             bool checked = false;
             g.GetCheckBoxState(rc, g.RealRowIndex(ARow), checked);
@@ -574,7 +587,8 @@ void TGridPrinter::drawCell(int DCol, int ARow, const TRect& Box, int Advance, i
     canvas->Pen().SetStyle(pen.Style());
     canvas->Pen().SetWidth(devLen(roundi(pw * screenFactor)));
     const int right = std::min(R.Right, std::max(BandRight, Box.Right));
-    const int lx = FirstOfBand ? R.Left : R.Left;
+    // Inside the band the left line sits one pen width left, over the neighbour's right line.
+    const int lx = FirstOfBand ? R.Left : R.Left - pw;
     if (borders.contains(cbLeft)) {
         canvas->MoveTo(X(lx), Y(R.Top));
         canvas->LineTo(X(lx), Y(R.Bottom));
@@ -648,7 +662,6 @@ void TGridPrinter::drawCellText(int DCol, int RCol, int ARow, const TRect& R, co
         l.remove(u'\r');
         if (g.URLShow() && !g.URLFull()) StripURLScheme(l);
     }
-    const int lineDev = std::max(1, roundi(textHeight(F, fh) * dpiY / 254.0));
     if (lines.size() == 1) {
         TRect tr(leftX, D.Top + std::max(0, roundi(th8 * dpiY / 254.0)), rightX, D.Bottom);
         unsigned flags = plat::DT_SINGLELINE | plat::DT_EDITCONTROL | plat::DT_NOPREFIX;
@@ -667,7 +680,6 @@ void TGridPrinter::drawCellText(int DCol, int RCol, int ARow, const TRect& R, co
     int y = D.Top;
     if (VA == vtaCenter && g.CellExt(RCol, ARow).Y == 0) y += (advDev - all) / 2;
     if (VA == vtaBottom && g.CellExt(RCol, ARow).Y == 0) y += advDev - all;
-    (void)lineDev;
     for (const QString& l : lines) {
         const int tw = canvas->TextWidth(l);
         int x = leftX;
@@ -749,11 +761,28 @@ int TGridPrinter::Run(int Total, bool TotalKnown, bool SelectedOnly) {
     th8 = uint16_t(th / 8);
     gw = textWidth(cellFont, mapHeight(cellPointSize), QStringLiteral("g")) / 2;
     cs = ps.UseFixedWidth() ? 0 : ps.ColumnSpacing() + 20;
+    if (ps.Title() != ppNone && ps.TitleText().isEmpty() && !ps.TitleLines().isEmpty()) {
+        htmlTitleText = ps.TitleLines().join(QString());
+        htmlTitle = ClassifyCellText(htmlTitleText, g.EnableHTML()) == 1;
+    }
     // 5. The page.
     W = roundi(dev.width() * 254.0 / dpiX);
     H = -roundi(dev.height() * 254.0 / dpiY);
     g.SetPrintPageRect(QRect(0, 0, W, H));
     layout.PageWidth = W;
+    if (htmlTitle) {
+        plat::TCanvas probe;
+        probe.Font().Assign(topPos(ps.Title()) ? ps.HeaderFont() : ps.FooterFont());
+        THTMLRenderIn in;
+        in.Text = htmlTitleText;
+        in.Rect = TRect(0, 0, std::max(1, roundi((W - ps.LeftSize()) / screenFactor)), 0xFFFF);
+        in.MeasureOnly = true;
+        in.Print = true;
+        THTMLRenderOut out;
+        RenderHTML(probe, in, out);
+        htmlTitleHeight = roundi(out.YSize * screenFactor);
+        layout.HtmlTitleHeight = htmlTitleHeight;
+    }
     layout.PageHeight = H;
     layout.TextHeight = th;
     layout.TextHeight8 = th8;
@@ -851,8 +880,8 @@ int TGridPrinter::Run(int Total, bool TotalKnown, bool SelectedOnly) {
         openPage();
         const auto printRow = [&](int r, bool repeated, int clipBottom) {
             const int yRow = y;
-            if (band.RepeatFixedCols) printRowCells(y, 0, g.FixedCols() - 1, r, repeated, clipBottom);
-            const int adv = printRowCells(y, start, end, r, repeated, clipBottom);
+            if (band.RepeatFixedCols) printRowCells(y, 0, g.FixedCols() - 1, r, clipBottom);
+            const int adv = printRowCells(y, start, end, r, clipBottom);
             page.Rows.push_back({r, yRow, adv, repeated});
             y -= adv;
         };
@@ -874,7 +903,7 @@ int TGridPrinter::Run(int Total, bool TotalKnown, bool SelectedOnly) {
                     drawHeaderFooter(page);
                     g.FFontscalefactor = 1.0;
                 }
-                y -= ps.TitleSpacing();
+                y -= ps.TitleSpacing() + (htmlTitle && topPos(ps.Title()) ? htmlTitleHeight : 0);
                 bodyRows = 0;
                 if (row > 0 && (p > 0 || g.FixedRows() <= rect.Top) && ps.RepeatFixedRows() && g.FixedRows() > 0)
                     for (int r = 0; r < g.FixedRows(); ++r) printRow(r, true, std::numeric_limits<int>::min());

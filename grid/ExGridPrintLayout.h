@@ -59,6 +59,7 @@ struct TPrintLayout {
     int Kind = 0;  // 0 preview, 1 print or draw, 2 counting for a print, 3 counting for a preview
     int PageWidth = 0, PageHeight = 0;  // W, H (H negative)
     double Factor = 1.0;                // fit-to-page factor
+    int HtmlTitleHeight = 0;            // of a title of HTML lines, 0 without
     int TextHeight = 0, TextHeight8 = 0, HeaderHeight = 0, FooterHeight = 0, HalfG = 0, ColSpacing = 0;
     std::vector<int> Widths;  // printed width of each display column of the rectangle's range
     std::vector<TPrintBand> Bands;

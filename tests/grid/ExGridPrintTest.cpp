@@ -2,6 +2,7 @@
 // tools (page count, page texts, pictures), previews and draws on images.
 #include "grid/ExGrid.h"
 #include "grid/ExGridPrintLayout.h"
+#include "platform/Clock.h"
 
 #include <QImage>
 #include <QPrinter>
@@ -545,4 +546,76 @@ TEST(ExGridPrint, ReferenceGridPictures) {
     };
     EXPECT_TRUE(colourIn(1, 1, 3, [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; }));
     EXPECT_TRUE(colourIn(2, 4, 8, [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 80 && qGreen(c) < 80; }));
+}
+
+TEST(ExGridPrint, HeaderAndFooterSlotsAndTitles) {
+    plat::setLocalNowSource([] { return QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)); });
+    struct Reset {
+        ~Reset() { plat::setLocalNowSource(nullptr); }
+    } reset;
+    {
+        // Items in the order time, date, page number, title: in front in a left slot, behind in a right one.
+        PrintFixture f(2, 3);
+        TPrintSettings& ps = f.g.PrintSettings();
+        ps.SetTime(ppTopLeft);
+        ps.SetDate(ppTopLeft);
+        ps.SetPageNr(ppBottomRight);
+        ps.SetPagePrefix("Page");
+        ps.SetDateFormat("yyyy-mm-dd");
+        ps.SetTitle(ppBottomRight);
+        ps.SetTitleText("Report");
+        QImage img(400, 560, QImage::Format_RGB32);
+        plat::TCanvas cv(&img);
+        f.g.PrintPreview(cv, plat::TRect(0, 0, 400, 560));
+        const TPrintPage& p = f.g.PrintLayout().Pages.at(0);
+        EXPECT_EQ(p.Slots[psTopLeft], "2026-03-04 05:06 ");
+        EXPECT_EQ(p.Slots[psBottomRight], " Page 1  Report");
+        EXPECT_TRUE(p.Slots[psTopCenter].isEmpty());
+    }
+    {
+        // Plain title lines: the first joins the slot, the others print under it.
+        PrintFixture f(2, 3);
+        TPrintSettings& ps = f.g.PrintSettings();
+        ps.SetTitle(ppTopCenter);
+        ps.SetTitleLines({"First title line", "Second title line"});
+        const QString path = f.pdf("lines.pdf");
+        f.g.Print();
+        const TPrintLayout& L = f.g.PrintLayout();
+        EXPECT_EQ(L.Pages.at(0).Slots[psTopCenter], "First title line");
+        EXPECT_EQ(L.HtmlTitleHeight, 0);
+        // The reserve holds the second line: the rows start below both.
+        EXPECT_EQ(L.Pages[0].HeaderReserve, L.TextHeight8 + 2 * L.HeaderHeight);
+        const QString text = pdfPageText(path, 1);
+        EXPECT_LT(text.indexOf("First title line"), text.indexOf("Second title line"));
+        EXPECT_LT(text.indexOf("Second title line"), text.indexOf("c0r0"));
+    }
+    {
+        // HTML title lines render apart, and the rows start below them on every page.
+        PrintFixture f(2, 8);
+        TPrintSettings& ps = f.g.PrintSettings();
+        ps.SetTitle(ppTopLeft);
+        ps.SetTitleLines({"<b>Bold</b> ", "title"});
+        f.g.OnPrintNewPage = [](QObject*, int32_t ARow, bool& NewPage) { NewPage = ARow == 4; };
+        const QString path = f.pdf("html.pdf");
+        f.g.Print();
+        const TPrintLayout& L = f.g.PrintLayout();
+        ASSERT_EQ(L.Pages.size(), 2u);
+        EXPECT_GT(L.HtmlTitleHeight, 0);
+        for (const TPrintPage& p : L.Pages) {
+            EXPECT_TRUE(p.Slots[psTopLeft].isEmpty());
+            EXPECT_EQ(p.Rows.front().Y, -p.HeaderReserve - ps.TitleSpacing() - L.HtmlTitleHeight);
+        }
+        EXPECT_TRUE(pdfPageText(path, 2).contains("Bold title"));
+    }
+}
+
+TEST(ExGridPrint, MaxColumnTextLengthCountsLinesWhenMultiLine) {
+    PrintFixture f(2, 3);
+    f.g.SetCells(1, 1, "ab\nabcdefg");
+    f.g.SetCells(1, 2, "abcd");
+    f.g.SetMultilinecells(true);
+    EXPECT_EQ(f.g.MaxColumnTextLength(1), 7);
+    f.g.SetMultilinecells(false);
+    EXPECT_EQ(f.g.MaxColumnTextLength(1), 10);
+    EXPECT_EQ(f.g.MaxColumnTextLength(0), 4) << "c0r0";
 }
