@@ -488,7 +488,16 @@ TEST(ExGridPrint, ReferenceGridPictures) {
     g.SetColors(1, 3, 0x0000FF);  // red (0x00BBGGRR)
     g.SetColors(4, 8, 0xFF0000);  // blue, in the second band
     g.OnGetCellPrintBorder = [](QObject*, int32_t ARow, int32_t ACol, QPen& Pen, TCellBorders& Borders) {
-        if (ARow == 9) Pen.setStyle(ACol % 2 ? Qt::DashLine : Qt::DotLine);
+        // The frame alone draws no cell lines: rows 9 and 10 ask for their own.
+        if (ARow == 9) {
+            Borders = TCellBorders{cbTop, cbLeft, cbRight, cbBottom};
+            Pen.setStyle(ACol % 2 ? Qt::DashLine : Qt::DotLine);
+        }
+        if (ARow == 10) {
+            Borders = TCellBorders{cbBottom};
+            Pen.setWidth(2);
+            Pen.setColor(Qt::darkGreen);
+        }
     };
     const QString keep = qEnvironmentVariable("CONF_PRINT_PICTURES");
     const QString folder = keep.isEmpty() ? f.dir.path() : keep;
@@ -545,6 +554,23 @@ TEST(ExGridPrint, ReferenceGridPictures) {
         return false;
     };
     EXPECT_TRUE(colourIn(1, 1, 3, [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; }));
+    // Row 10's green bottom line lies on its cells' lower edge.
+    {
+        QImage img(QStringLiteral("%1/page-1.png").arg(folder));
+        const QMarginsF m = g.Printer().pageLayout().marginsPoints();
+        const int ox = int(std::lround(m.left() / 72.0 * 30)), oy = int(std::lround(m.top() / 72.0 * 30));
+        bool found = false;
+        for (const TPrintCellBox& c : L.CellsOfPage(1))
+            if (c.Col == 1 && c.Row == 10) {
+                const int cx = ox + int(std::lround((c.Rect.Left + c.Rect.Right) / 2 / dot));
+                const int by = oy + int(std::lround(-c.Rect.Bottom / dot));
+                for (int y = by - 1; y <= by + 1; ++y) {
+                    const QRgb p = img.pixel(cx, y);
+                    found = found || (qGreen(p) > qRed(p) + 30 && qGreen(p) > qBlue(p) + 30);
+                }
+            }
+        EXPECT_TRUE(found);
+    }
     EXPECT_TRUE(colourIn(2, 4, 8, [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 80 && qGreen(c) < 80; }));
 }
 
