@@ -1,5 +1,6 @@
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
+#include "grid/ExGridPrintLayout.h"
 
 #include "controls/ExGridPopups.h"
 #include "controls/SgCombo.h"
@@ -8,6 +9,7 @@
 #include "platform/Themes.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QEvent>
 #include <QHelpEvent>
 #include <QResizeEvent>

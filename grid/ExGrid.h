@@ -49,6 +49,9 @@ class TSgComboBox;
 }
 class TPictureContainer;
 class QScrollBar;
+class QPrinter;
+struct TPrintLayout;
+class TGridPrinter;
 namespace plat {
 class TImageList;
 class TDateTimePicker;
@@ -915,6 +918,51 @@ public:
     void SetCursor(const QCursor& Value);
     // The last page printed from; the preview starts there.
     int32_t PreviewPage() const { return FPrintPageFrom; }
+
+    // ---- printing, print preview and drawing a page (ExGridPrint.cpp) ----
+    // The print operations drive Printer(); previews and draws take any canvas, DisplayRect and
+    // DrawRect in its device units.
+    void Print();
+    void PrintSelection();
+    void PrintRect(const plat::TGridRect& GridRect);
+    void PrintSelectedRows();
+    void PrintSelectedCols();
+    void PrintPreview(plat::TCanvas& Canvas, const plat::TRect& DisplayRect);
+    void PrintPreviewRect(plat::TCanvas& Canvas, const plat::TRect& DisplayRect, const plat::TGridRect& GridRect);
+    void PrintPreviewSelection(plat::TCanvas& Canvas, const plat::TRect& DisplayRect);
+    void PrintPreviewSelectedRows(plat::TCanvas& Canvas, const plat::TRect& DisplayRect);
+    void PrintPreviewSelectedCols(plat::TCanvas& Canvas, const plat::TRect& DisplayRect);
+    void PrintDraw(plat::TCanvas& Canvas, const plat::TRect& DrawRect);
+    void PrintDrawRect(plat::TCanvas& Canvas, const plat::TRect& DrawRect, const plat::TGridRect& GridRect);
+    // A font height in 0.1 mm for a point size, scaled by Fontscalefactor; and back.
+    int MapFontHeight(int PointSize) const;
+    static int MapFontSize(int Height);
+    // Both ends of the drawn page range.
+    void SetPreviewPage(int32_t Value) { FPrintPageFrom = FPrintPageTo = Value; }
+    double Fontscalefactor() const { return FFontscalefactor; }
+    // The printer the print operations use, made on first use.
+    QPrinter& Printer();
+    // What the last print, preview or draw laid out (counting passes included).
+    const TPrintLayout& PrintLayout() const;
+    // The longest line, in characters, of any cell of the column over all rows.
+    int MaxColumnTextLength(int ACol);
+    // Where text turned by Angle is drawn inside Rect (shrunk by 2 on each side).
+    plat::TRect CalcRotatedTextRect(const plat::TRect& Rect, int Angle, TVAlignment VAlign, TAlignment HAlign,
+                                    const QString& Text);
+    // Repaints the cells from the top-left to the bottom-right cell of GridRect.
+    void InvalidateGridRect(const plat::TGridRect& GridRect);
+    std::function<void(QObject* Sender, double& ScaleFactor, bool& Allow)> OnFitToPage;
+    std::function<void(QObject* Sender, int32_t ACol, int32_t& Width)> OnPrintSetColumnWidth;
+    std::function<void(QObject* Sender, int32_t ARow, int32_t& Height)> OnPrintSetRowHeight;
+    std::function<void(QObject* Sender, plat::TCanvas& Canvas, int32_t PageNr, int32_t PageXSize, int32_t PageYSize)>
+        OnPrintPage;
+    std::function<void(QObject* Sender, int32_t ARow, bool& NewPage)> OnPrintNewPage;
+    std::function<void(QObject* Sender, plat::TCanvas& Canvas, int32_t LastRow, int32_t LastRowOffset, int32_t LastPage,
+                       int32_t PageXSize, int32_t PageYSize)>
+        OnPrintPageDone;
+    std::function<void(QObject* Sender, int32_t PageNr, bool& Cancel)> OnPrintCancel;
+    std::function<void(QObject* Sender, plat::TCanvas& Canvas, int32_t ACol, int32_t ARow, QSize& ASize, bool Printing)>
+        OnCustomCellSize;
 
     // The grid's check texts, public fields as the table dialogs know them; a column grid's columns
     // bring their own.
@@ -1981,6 +2029,7 @@ private:
     // Empties real columns First .. End - 1 in the store.
     void clearColumnsFrom(int First, int End);
     friend class TExColumnGrid;
+    friend class TGridPrinter;
     friend class TEditLink;
     QStringList FComboList;
     // The real columns of the move ColumnMoved reports; -1 outside one.
@@ -2117,7 +2166,13 @@ private:
     std::vector<bool> FRowSelect, FColSelect;
     bool FSelChange = false;
     bool FUseEnabledRows = false;
-    std::array<int, 512> FMaxWidths{}, FIndents{};
+    // Printed widths and left edges of the last pass, as long as its rectangle is wide.
+    std::vector<int> FMaxWidths, FIndents;
+    plat::TGridRect FPrintRect;
+    plat::TRect FPrevRect;
+    double FFontscalefactor = 1.0;
+    std::unique_ptr<QPrinter> FPrinter;
+    std::unique_ptr<TPrintLayout> FPrintLayout;
     std::unique_ptr<THTMLHintWindow> FScrollHintWnd;
     std::unique_ptr<TControlList> FControlList;
     std::unique_ptr<TBackGround> FBackGround;

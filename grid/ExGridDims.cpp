@@ -268,13 +268,14 @@ void TExStringGrid::SetCellsEx(int ACol, int ARealRow, const QString& Value) {
     SetCells(ACol, DisplRowIndex(ARealRow), Value);
 }
 
+// The tables are as long as the last printed rectangle is wide; columns below 512 always answer.
 int TExStringGrid::GetPrintColWidth(int ACol) const {
-    if (ACol < 0 || ACol >= 512) gridError("Columns is not in valid range");
-    return FMaxWidths[size_t(ACol)];
+    if (ACol < 0 || (ACol >= 512 && size_t(ACol) >= FMaxWidths.size())) gridError("Columns is not in valid range");
+    return size_t(ACol) < FMaxWidths.size() ? FMaxWidths[size_t(ACol)] : 0;
 }
 int TExStringGrid::GetPrintColOffset(int ACol) const {
-    if (ACol < 0 || ACol >= 512) gridError("Columns is not in valid range");
-    return FIndents[size_t(ACol)];
+    if (ACol < 0 || (ACol >= 512 && size_t(ACol) >= FIndents.size())) gridError("Columns is not in valid range");
+    return size_t(ACol) < FIndents.size() ? FIndents[size_t(ACol)] : 0;
 }
 
 // ---------------------------------------------------------------- navigation and selection
