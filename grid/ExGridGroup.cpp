@@ -399,16 +399,6 @@ void TExStringGrid::colourCells(int ACol, int ARow, int Which, TColor AColor) {
 void TExStringGrid::SetColors(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 0, AColor); }
 void TExStringGrid::SetColorsTo(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 1, AColor); }
 void TExStringGrid::SetFontColors(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 2, AColor); }
-void TExStringGrid::SetRowColor(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 0, AColor);
-}
-void TExStringGrid::SetRowColorTo(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 1, AColor);
-}
-void TExStringGrid::SetRowFontColor(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 2, AColor);
-}
-
 // A header or summary row in its grouping colours; clNone leaves a colour alone.
 void TExStringGrid::colourGroupRow(int ARow, bool Header) {
     const TGrouping& g = *FGrouping;
