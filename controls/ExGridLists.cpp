@@ -217,9 +217,9 @@ void TControlList::RemoveControl(int i) {
     items_.erase(items_.begin() + i);
 }
 
-int TControlList::RemoveDestroyed() {
+int TControlList::RemoveDestroyed(const QObject* Gone) {
     const size_t before = items_.size();
-    std::erase_if(items_, [](const auto& item) { return !item->Control(); });
+    std::erase_if(items_, [Gone](const auto& item) { return !item->Control() || item->Control() == Gone; });
     return int(before - items_.size());
 }
 

@@ -102,8 +102,9 @@ public:
     TControlItem* GetControl(int i) const;
     TControlItem* Control(int i) const { return GetControl(i); }
     void RemoveControl(int i);
-    // Drops the items whose control was destroyed; the number dropped.
-    int RemoveDestroyed();
+    // Drops the items whose control was destroyed, and those of Gone (a control on its way out);
+    // the number dropped.
+    int RemoveDestroyed(const QObject* Gone = nullptr);
     int Count() const { return static_cast<int>(items_.size()); }
     // True when some item's control is this widget.
     bool HasHandle(const QWidget* Handle) const;

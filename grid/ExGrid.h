@@ -61,10 +61,13 @@ public:
 class TGridChangeNotifier : public QObject {
 public:
     using QObject::QObject;
-    // The changed cells (real columns, display rows).
-    virtual void CellsChanged(const plat::TGridRect& R) {
+    // The changed cells (real columns, display rows): descendants act on them; the base only
+    // passes them to OnCellsChanged when one is assigned.
+    virtual void NotifyCellsChanged(const plat::TGridRect& R) {
         if (OnCellsChanged) OnCellsChanged(this, R);
     }
+    // The grid's call.
+    void CellsChanged(const plat::TGridRect& R) { NotifyCellsChanged(R); }
     std::function<void(QObject* Sender, const plat::TGridRect& R)> OnCellsChanged;
 };
 
@@ -1472,7 +1475,7 @@ private:
     // Exchanges the controls' entries of two real columns (rows).
     void swapControls(bool Cols, int A, int B);
     // A control went away: its entries go.
-    void controlDestroyed();
+    void controlDestroyed(QObject* Gone);
     // The row colour setters: Which 0 brush, 1 brush-to, 2 font.
     void rowColour(int ARow, int Which, TColor AColor);
     // The cell widened by one pixel left and top (display column and row).

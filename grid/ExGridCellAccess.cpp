@@ -172,7 +172,7 @@ void TExStringGrid::rowColour(int ARow, int Which, TColor AColor) {
         // The whole properties object goes, and with it the cell's alignment and fonts; a cell
         // with a graphic (a check box's state), a control or a place in a merged block keeps its
         // properties and loses the colour only.
-        if (GetCellType(c, ARow) == ctNone && !p->Control() && !IsMergedCell(c, ARow)) {
+        if (!ownGraphic(c, ARow) && !p->Control() && !IsMergedCell(c, ARow)) {
             FreeCellProperties(c, ARow);
             continue;
         }
@@ -209,15 +209,12 @@ void TExStringGrid::SetCellControls(int ACol, int ARow, QWidget* AControl) {
     GetCellProperties(ACol, ARow)->SetControl(AControl);
     // The cells are painted in the viewport: placed there, the control scrolls with them.
     if (AControl->parentWidget() != viewport()) AControl->setParent(viewport());
-    connect(AControl, &QObject::destroyed, this, [this] { controlDestroyed(); }, Qt::UniqueConnection);
+    connect(AControl, &QObject::destroyed, this, &TExStringGrid::controlDestroyed, Qt::UniqueConnection);
     AControl->setGeometry(controlRect(DisplColIndex(ACol), ARow));
     CellControlsUpdate(false);
 }
 
-void TExStringGrid::controlDestroyed() {
-    // The guarded entries of a control on its way out read null already.
-    FControlList->RemoveDestroyed();
-}
+void TExStringGrid::controlDestroyed(QObject* Gone) { FControlList->RemoveDestroyed(Gone); }
 
 QRect TExStringGrid::controlRect(int DisplCol, int DisplRow) const {
     const plat::TRect r = CellRect(DisplCol, DisplRow);

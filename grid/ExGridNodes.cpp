@@ -117,7 +117,7 @@ int TExStringGrid::removeRowList(std::vector<int> Rows) {
     const int n = int(Rows.size());
     std::vector<int> reals(Rows.size());
     for (size_t i = 0; i < Rows.size(); ++i) reals[i] = RealRowIndex(Rows[i]);
-    const int savedRow = Row(), savedTop = TopRow();
+    const int savedRow = Row(), savedTop = TopRow(), savedFixed = FixedRows();
     const bool saveEntered = FEntered;
     FEntered = false;
     BeginUpdate();
@@ -143,10 +143,11 @@ int TExStringGrid::removeRowList(std::vector<int> Rows) {
         if (!FMouseActions->DisjunctRowSelect()) SetRow(savedRow);
         SetTopRow(savedTop);
         FSelHidden = false;
-    } else if (FixedRows() < limit) {
+    } else if (savedFixed < limit) {
         SetRow(limit - 1);
         FSelHidden = false;
     } else {
+        // No normal row is left (the platform lowered the fixed rows to what stayed).
         HideSelection();
     }
     EndUpdate();
