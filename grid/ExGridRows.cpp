@@ -3,9 +3,8 @@
 // split; the cell that holds a text.
 #include "grid/ExGrid.h"
 
-#include <QHash>
-#include <QSet>
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -16,6 +15,18 @@ QString trimControls(const QString& S) {
     while (e > b && S[e - 1].unicode() <= 0x20) --e;
     return b == 0 && e == S.size() ? S : S.mid(b, e - b);
 }
+
+// Texts equal but for case meet in one slot, without a folded copy of each text.
+struct FoldedHash {
+    size_t operator()(const QString& S) const {
+        size_t h = 1469598103934665603ull;
+        for (const QChar c : S) h = (h ^ c.toCaseFolded().unicode()) * 1099511628211ull;
+        return h;
+    }
+};
+struct FoldedEqual {
+    bool operator()(const QString& A, const QString& B) const { return A.compare(B, Qt::CaseInsensitive) == 0; }
+};
 
 }  // namespace
 
@@ -157,17 +168,12 @@ void TExStringGrid::hideRowList(const std::vector<int>& Rows) {
 void TExStringGrid::RemoveDuplicates(int ACol, bool DoCase) {
     (void)DoCase;  // the look-up ignores case either way
     const int col = RealColIndex(ACol);
-    QSet<QString> kept;
+    std::unordered_set<QString, FoldedHash, FoldedEqual> kept;
     std::vector<int> gone;
     const int end = RowCount() - FFixedFooters;
-    kept.reserve(std::max(0, end - FixedRows()));
-    for (int r = FixedRows(); r < end; ++r) {
-        const QString key = GetCellEx(col, r).toCaseFolded();
-        if (kept.contains(key))
-            gone.push_back(r);
-        else
-            kept.insert(key);
-    }
+    kept.reserve(size_t(std::max(0, end - FixedRows())));
+    for (int r = FixedRows(); r < end; ++r)
+        if (!kept.insert(GetCellEx(col, r)).second) gone.push_back(r);
     if (gone.empty()) return;
     BeginUpdate();
     const int old = removeRowList(gone);
