@@ -281,6 +281,8 @@ public:
     void FreeCellProperties(int ACol, int ARow);
     void FreeCellPropertiesRect(int Col1, int Row1, int Col2, int Row2);
     void FreeAllCellProperties();
+    // The caller freed every cell's properties: merge look-ups may skip them until new ones come.
+    void ForgetCellProps() { FHasCellProps = false; }
 
 protected:
     void Paint() override;

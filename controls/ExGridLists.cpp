@@ -89,6 +89,20 @@ void TIntList::Delete(int Index) {
     changed();
 }
 
+void TIntList::DeleteIndexes(const std::vector<int>& Ascending) {
+    size_t out = 0, k = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (k < Ascending.size() && size_t(Ascending[k]) == i) {
+            ++k;
+            continue;
+        }
+        items_[out++] = items_[i];
+    }
+    if (out == items_.size()) return;
+    items_.resize(out);
+    changed();
+}
+
 void TIntList::DeleteValue(int32_t Value) {
     const int i = IndexOf(Value);
     if (i >= 0) Delete(i);
@@ -201,6 +215,12 @@ TControlItem* TControlList::GetControl(int i) const {
 void TControlList::RemoveControl(int i) {
     if (i < 0 || i >= Count()) indexError(i);
     items_.erase(items_.begin() + i);
+}
+
+int TControlList::RemoveDestroyed(const QObject* Gone) {
+    const size_t before = items_.size();
+    std::erase_if(items_, [Gone](const auto& item) { return !item->Control() || item->Control() == Gone; });
+    return int(before - items_.size());
 }
 
 bool TControlList::HasHandle(const QWidget* Handle) const {

@@ -6,6 +6,7 @@
 #include "platform/Error.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -33,6 +34,9 @@ public:
     void Insert(int Index, int32_t Value);      // does not fire
     void Delete(int Index);                     // fires OnChange
     void DeleteValue(int32_t Value);            // the first equal entry, through Delete
+    // The entries at the given indexes (ascending, no repeats) in one pass; those past the end are
+    // skipped. One OnChange when any went.
+    void DeleteIndexes(const std::vector<int>& Ascending);
     bool HasValue(int32_t Value) const;
     int IndexOf(int32_t Value) const;
     void Clear();  // no change event
@@ -78,12 +82,16 @@ public:
     TControlItem(int32_t AX, int32_t AY, QObject* AObject) : FX(AX), FY(AY), FObject(AObject) {}
     int32_t X() const { return FX; }
     int32_t Y() const { return FY; }
-    QObject* Control() const { return FObject; }
+    // The cell moves when its column or row does.
+    void SetX(int32_t Value) { FX = Value; }
+    void SetY(int32_t Value) { FY = Value; }
+    // nullptr once the control was destroyed.
+    QObject* Control() const { return FObject.data(); }
 
 private:
     int32_t FX;
     int32_t FY;
-    QObject* FObject;  // not owned
+    QPointer<QObject> FObject;  // not owned
 };
 
 // The controls placed in grid cells; owns its items, never the controls.
@@ -94,6 +102,9 @@ public:
     TControlItem* GetControl(int i) const;
     TControlItem* Control(int i) const { return GetControl(i); }
     void RemoveControl(int i);
+    // Drops the items whose control was destroyed, and those of Gone (a control on its way out);
+    // the number dropped.
+    int RemoveDestroyed(const QObject* Gone = nullptr);
     int Count() const { return static_cast<int>(items_.size()); }
     // True when some item's control is this widget.
     bool HasHandle(const QWidget* Handle) const;

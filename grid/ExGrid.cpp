@@ -785,6 +785,7 @@ void TExStringGrid::HideColumns(int FromCol, int ToCol) {
         if (Col() == ColCount() - 1) MoveCurrent(Col() - 1, Row(), true, false);
         TBaseGrid::SetColCount(ColCount() - 1);
     }
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -800,6 +801,7 @@ void TExStringGrid::UnHideColumns(int FromCol, int ToCol) {
         for (int i = ColCount() - 1; i > d; --i) SetColWidths(i, ColWidths(i - 1));
         SetColWidths(d, FAllColWidths[size_t(c)]);
     }
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -938,6 +940,7 @@ void TExStringGrid::HideRows(int FromRow, int ToRow) {
     std::vector<int> heights;
     auto records = TakeRowRecords(DisplRowIndex(FromRow), int(rows.size()), heights);
     keepHidden(std::move(records), heights, rows, rows, false, 0);
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -952,6 +955,7 @@ void TExStringGrid::HideRowsEx(int FromRow, int ToRow) {
     std::vector<int> heights;
     auto records = TakeRowRecords(d, n, heights);
     keepHidden(std::move(records), heights, rows, rows, false, 0);
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -963,6 +967,7 @@ void TExStringGrid::HideRowList(const std::vector<int>& RowList) {
     auto records = TakeRowRecordList(RowList, heights);
     keepHidden(std::move(records), heights, reals, RowList, true, FFilterLevel);
     ++FFilterLevel;
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -1011,17 +1016,20 @@ void TExStringGrid::UnHideRow(int ARow) {
     for (int i = FGridItems.Count() - 1; i >= 0 && !last; --i)
         if (FGridItems.Items(i).RealIdx == ARow) last = &FGridItems.Items(i);
     restoreItems([last](const TGridItem& item) { return &item == last; });
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
 void TExStringGrid::UnHideRows(int FromRow, int ToRow) {
     if (!IsHiddenRow(FromRow)) return;
     restoreItems([&](const TGridItem& item) { return item.RealIdx >= FromRow && item.RealIdx <= ToRow; });
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
 void TExStringGrid::UnHideRowsAll() {
     restoreItems([](const TGridItem&) { return true; });
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 
@@ -1030,6 +1038,7 @@ void TExStringGrid::UnHideRowList() {
     if (Row() >= RowCount()) TBaseGrid::FocusCell(FixedCols(), FixedRows(), true);
     // Only this level's rows: rows hidden one by one or by a lower level stay where they are.
     restoreItems([level](const TGridItem& item) { return item.Listed && item.Level == level; });
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 

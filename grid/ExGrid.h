@@ -69,10 +69,13 @@ public:
 class TGridChangeNotifier : public QObject {
 public:
     using QObject::QObject;
-    // The changed cells (real columns, display rows).
-    virtual void CellsChanged(const plat::TGridRect& R) {
+    // The changed cells (real columns, display rows): descendants act on them; the base only
+    // passes them to OnCellsChanged when one is assigned.
+    virtual void NotifyCellsChanged(const plat::TGridRect& R) {
         if (OnCellsChanged) OnCellsChanged(this, R);
     }
+    // The grid's call.
+    void CellsChanged(const plat::TGridRect& R) { NotifyCellsChanged(R); }
     std::function<void(QObject* Sender, const plat::TGridRect& R)> OnCellsChanged;
 };
 
@@ -898,9 +901,11 @@ public:
     virtual QString GetVersionString() const;
     int32_t VersionNr() const { return GetVersionNr(); }
     QString VersionString() const { return GetVersionString(); }
+    // From, To, MirrorFrom and MirrorTo store the colour as RGB (system colours resolved) and
+    // repaint; the others only store.
 #define EX_VEZ_ACCESS(Suffix, Default)                                        \
     TColor VEZGradient##Suffix() const { return FVEZGradient##Suffix; }      \
-    void SetVEZGradient##Suffix(TColor Value) { FVEZGradient##Suffix = Value; }
+    void SetVEZGradient##Suffix(TColor Value);
     EX_GRID_VEZ(EX_VEZ_ACCESS)
 #undef EX_VEZ_ACCESS
 
@@ -1349,24 +1354,192 @@ public:
     bool HasNodes() const override { return FNodeCount > 0; }
     int NodeCount() const { return FNodeCount; }
 
-    // ---- rows by display index: heights and hidden-row indexes stay in step ----
-    void InsertRows(int ARow, int ACount);
-    void RemoveRows(int ARow, int ACount);
-    void RemoveRowsInternal(int ARow, int ACount);
-    // Empties the texts of the rows, hidden columns included.
-    void ClearRows(int ARow, int ACount);
+    // ---- rows by display index: heights, marks, row selection, hidden-row indexes and embedded
+    // controls stay in step (ExGridNodes.cpp, ExGridRows.cpp) ----
+    // Empty rows of the default height; with UpdateCellControls the controls below move down.
+    virtual void InsertRows(int ARow, int ACount, bool UpdateCellControls = true);
+    // Removes rows with everything attached to them: their cell properties and controls, their
+    // marks, their row-selection flags; the hidden rows and controls below move up. One
+    // CellsChanged. A start outside the rows or a count below 1 changes nothing; the grid keeps
+    // one row.
+    virtual void RemoveRows(int ARow, int ACount);
+    // The fast form: the records go, heights, marks and controls stay by position. Outside the
+    // rows it changes nothing.
+    virtual void RemoveRowsEx(int ARow, int ACount);
+    virtual void RemoveRowsInternal(int ARow, int ACount);
     // Empty rows of the default height at a display row; the rows below move down with their
     // heights and their modified and enabled marks, a shown floating footer's row stays last. With
     // ShiftControls the embedded cell controls below move with them.
     void InsertDisplayRows(int ARow, int ACount, bool ShiftControls);
     // Takes display rows out with their heights and marks, keeping the current and top rows in
-    // range; with Shift the hidden rows beyond them move up.
+    // range; with Shift the rows are removed for good: the hidden rows and the controls beyond
+    // them move up.
     void RemoveDisplayRows(int ARow, int ACount, bool Shift);
-    // The public row removal.
-    void RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
-    // Places the controls embedded in cells; there are none until cell controls exist.
-    void CellControlsUpdate(bool Rebuild) {}
+    // InsertCols (ColCount, 1).
+    void AddColumn() { InsertCols(ColCount(), 1); }
 
+    // ---- clearing, trimming and colouring rectangles (ExGridRows.cpp). Columns are real columns
+    // (with SaveHiddenCells mapped from display ones), rows display rows ----
+    // Texts and, unless ClearTextOnly, cell properties; a clear of the whole grid records that no
+    // cell has properties. One CellsChanged.
+    virtual void ClearRect(int ACol1, int ARow1, int ACol2, int ARow2);
+    // The wrappers: nothing on an empty grid or for a count below 1; the row forms take hidden
+    // columns too.
+    void ClearRows(int ARow, int ACount);
+    void ClearCols(int ColIndex, int CCount);
+    void ClearNormalRows(int RowIndex, int RCount);
+    void ClearNormalCols(int ColIndex, int CCount);
+    void ClearNormalCells();
+    // Every cell; Clear also removes the nodes and the incremental search text, ClearAll empties
+    // the hidden rows' texts too.
+    void Clear();
+    void ClearAll();
+    // The selected rows, columns or the selection rectangle.
+    void ClearSelection();
+    // Leading and trailing characters up to the blank go from each text.
+    virtual void TrimRect(int ACol1, int ARow1, int ACol2, int ARow2);
+    void TrimColumn(int ACol) { TrimRect(ACol, 0, ACol, RowCount() - 1); }
+    void TrimRow(int ARow) { TrimRect(0, ARow, ColCount() - 1, ARow); }
+    void TrimAll() { TrimRect(0, 0, ColCount() - 1, RowCount() - 1); }
+    void ColorRect(int ACol1, int ARow1, int ACol2, int ARow2, TColor AColor);
+
+    // ---- removing and hiding rows by content, check or selection: one pass, one CellsChanged
+    // from the first row affected to the old end ----
+    // The normal rows whose text in ACol repeats an earlier row's, whatever its case (DoCase
+    // changes nothing of that).
+    void RemoveDuplicates(int ACol, bool DoCase);
+    void RemoveCheckedRows(int CheckBoxColumn, bool RemoveChecked);
+    void RemoveSelectedRows();
+    void RemoveUnSelectedRows();
+    void HideSelectedRows();
+    void HideUnSelectedRows();
+    void RemoveSelectedCols();
+    void RemoveUnSelectedCols();
+
+    // ---- merging, splitting and finding cells ----
+    // The trimmed texts of both columns joined into the first; the second goes.
+    void MergeCols(int ColIndex1, int ColIndex2, const QString& Separator);
+    // Runs of equal neighbouring texts merged; unless MainMerge, their spans across must match.
+    void MergeColumnCells(int ColIndex, bool MainMerge);
+    void MergeRowCells(int RowIndex, bool MainMerge);
+    void SplitColumnCells(int ColIndex);
+    void SplitRowCells(int RowIndex);
+    void SplitAllCells();
+    // The first displayed cell (rows outer) whose stored text is SubStr; ACol and ARow stay
+    // without one.
+    bool IsCell(const QString& SubStr, int& ACol, int& ARow) const;
+    bool IsWideCell(int ACol, int ARow) const { return GridCells(ACol, ARow).startsWith(QStringLiteral("|\\")); }
+
+    // ---- per-cell accessors by real column and real row (ExGridCellAccess.cpp): a hidden row is
+    // served from its item ----
+    QString AllCells(int ACol, int ARow) const { return GetCellsEx(ACol, ARow); }
+    void SetAllCells(int ACol, int ARow, const QString& Value) { SetCellsEx(ACol, ARow, Value); }
+    QString AllGridCells(int ACol, int ARow) const;
+    void SetAllGridCells(int ACol, int ARow, const QString& Value);
+    QString AllWideCells(int ACol, int ARow) const;
+    void SetAllWideCells(int ACol, int ARow, const QString& Value);
+    uintptr_t AllObjects(int ACol, int ARow) const { return GetCellObjectReal(ACol, ARow); }
+    void SetAllObjects(int ACol, int ARow, uintptr_t Value);
+    // The cell of a column by its initial index, wherever moves put it.
+    QString OriginalCells(int ACol, int ARow) const;
+    void SetOriginalCells(int ACol, int ARow, const QString& Value);
+    // Merged cells read their base cell; display row.
+    QString WideCells(int ACol, int ARow) const;
+    void SetWideCells(int ACol, int ARow, const QString& Value);
+
+    // ---- one cell's look by real column and display row: a read of a cell without properties
+    // gives the default and creates nothing (WordWraps excepted), a write creates them ----
+    TColor Colors(int ACol, int ARow) const;
+    TColor ColorsTo(int ACol, int ARow) const;
+    TCellGradientDirection Gradients(int ACol, int ARow) const;
+    void SetGradients(int ACol, int ARow, TCellGradientDirection Value);
+    TColor FontColors(int ACol, int ARow) const;
+    plat::TFontStyles FontStyles(int ACol, int ARow) const;
+    void SetFontStyles(int ACol, int ARow, plat::TFontStyles Value);
+    QString FontNames(int ACol, int ARow) const;
+    void SetFontNames(int ACol, int ARow, const QString& Value);
+    int FontSizes(int ACol, int ARow) const;
+    void SetFontSizes(int ACol, int ARow, int Value);
+    void SetFonts(int ACol, int ARow, const plat::TFont& Value);
+    TAlignment Alignments(int ACol, int ARow) const;
+    void SetAlignments(int ACol, int ARow, TAlignment Value);
+    bool WordWraps(int ACol, int ARow);
+    void SetWordWraps(int ACol, int ARow, bool Value);
+    // 1 + the CRs of the text.
+    int LinesInCell(int ACol, int ARow) const;
+    // The focus helper's settings copied.
+    void SetFocusHelper(const TFocusHelper& Value);
+
+    // ---- controls embedded in cells: the list keeps real columns and real rows, so a control
+    // stays over its cell through hidden rows and columns, inserts, removals, moves, swaps and
+    // sorts; a control its owner destroys leaves the list ----
+    QWidget* CellControls(int ACol, int ARow) const;
+    // nullptr takes the cell's control out; a control is placed over the cell widened by one
+    // pixel left and top.
+    void SetCellControls(int ACol, int ARow, QWidget* AControl);
+    int CellControlCount() const { return FControlList->Count(); }
+    const TControlList& ControlList() const { return *FControlList; }
+    // Places the controls over their cells, hides those outside the view or in hidden rows and
+    // columns; with Rebuild the list is made again from the cells.
+    void CellControlsUpdate(bool Rebuild);
+
+    // ---- swaps and selection tests (ExGridSwaps.cpp): display columns and rows ----
+    // Two columns exchange their cells' records, widths, the sort column and their controls.
+    void SwapColumns(int ACol1, int ACol2);
+    // Two rows exchange their records, heights and controls.
+    void SwapRows(int ARow1, int ARow2);
+    // The row exchange of sorting: the cross-reference entries, modified and selection flags, the
+    // sorted-on row follow.
+    virtual void SortSwapRows(int ARow1, int ARow2);
+    int SortSwapCount() const { return FSortSwaps; }
+    // The row a sort last stood on; SortSwapRows carries it along.
+    int LastSortRow() const { return FLastSortRow; }
+    void SetLastSortRow(int Value) { FLastSortRow = Value; }
+    void SelectCells(int FromCol, int FromRow, int ToCol, int ToRow) { SetSelection({FromCol, FromRow, ToCol, ToRow}); }
+    // A fixed cell never is.
+    bool IsSelected(int ACol, int ARow);
+    virtual void CellSelectorClick(int ACol, int ARow) {}
+    virtual void EditFormulaChanged(bool IsFormula) {}
+
+    // ---- column order by initial index ----
+    // -1 for a header no column has (hidden columns included).
+    int ColumnByHeader(const QString& AValue) const;
+    int ColumnAtPosition(int APos);
+    int ColumnPosition(int ACol) const;
+    // A cell with an automatic-range scroll bar: the bar's page is the row, its range the text.
+    void CellTextChanged(int ACol, int ARow) override;
+
+private:
+    // Takes display rows (ascending, no repeats) out for good in one pass: records, heights,
+    // marks, row-selection flags, controls, hidden rows beyond them; Row and TopRow by the removal
+    // rules. Returns the old row count.
+    int removeRowList(std::vector<int> Rows);
+    // Hides display rows (ascending) through the hidden-row store, their marks going with them.
+    void hideRowList(const std::vector<int>& Rows);
+    // Per-row lists after a removal of rows (ascending): the flags at those indexes go; the row
+    // numbers in them go, the others move up by the removed ones before them.
+    static void dropFlags(std::vector<bool>& Flags, const std::vector<int>& Gone);
+    static void dropRowNumbers(TIntList& List, const std::vector<int>& Gone);
+    // Whether a display row (with RowSelectPersistent: its real row) is selected.
+    bool rowSelected(int ARow);
+    // Controls of real rows at or below FromReal move by Delta.
+    void shiftControls(int FromReal, int Delta);
+    // The controls' entries of removed real rows (ascending) go, those below move up.
+    void dropControlRows(const std::vector<int>& GoneReal);
+    // Exchanges the controls' entries of two real columns (rows).
+    void swapControls(bool Cols, int A, int B);
+    // A control went away: its entries go.
+    void controlDestroyed(QObject* Gone);
+    // The row colour setters: Which 0 brush, 1 brush-to, 2 font.
+    void rowColour(int ARow, int Which, TColor AColor);
+    // The cell widened by one pixel left and top (display column and row).
+    QRect controlRect(int DisplCol, int DisplRow) const;
+    int FSortSwaps = 0;
+    int FLastSortRow = -1;
+    // Set while a sort clears its scratch rows: their objects are only let go.
+    bool FNilObjects = false;
+
+public:
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QDateTime& ADateTime)> OnDateTimeChange;
     std::function<void(QObject* Sender, int32_t ACol, int32_t ARow, const QString& Value)> OnEditChange;
     TGridHintEvent OnGridWideHint;
@@ -1770,6 +1943,7 @@ public:
     // in the walk order, past merged blocks, rows appended or the grid left at its end. False only
     // when the Tab went on to the window's next control.
     bool AdvanceOnTab(bool Backward);
+    // One empty row at the end, before a shown floating footer's row.
     void AddRow();
     // The first normal row whose sort-column text, upper-cased, starts with Text; -1 when none.
     int Search(const QString& Text);

@@ -341,9 +341,11 @@ void TExStringGrid::SetRowSelect(int ARow, bool Value) {
     const bool was = FRowSelect[size_t(ARow)];
     FRowSelect[size_t(ARow)] = Value;
     if (was != Value) RepaintRow(ARow);
-    if (Value) {
-        if (ARow >= FixedRows() && !FSelectedRows->HasValue(ARow)) FSelectedRows->Add(ARow);
-    } else {
+    // The list holds the flagged rows from the fixed rows on, each once: only a change of the
+    // flag changes it (a look-up on every set would make selecting many rows quadratic).
+    if (Value && !was) {
+        if (ARow >= FixedRows()) FSelectedRows->Add(ARow);
+    } else if (!Value && was) {
         FSelectedRows->DeleteValue(ARow);
     }
     if (OnRowDisjunctSelected) OnRowDisjunctSelected(this, ARow);

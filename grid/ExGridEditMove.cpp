@@ -549,8 +549,6 @@ void TExStringGrid::DblClick() {
 
 // ---------------------------------------------------------------- tab advance, rows, search
 
-void TExStringGrid::AddRow() { SetRowCount(RowCount() + 1); }
-
 int TExStringGrid::Search(const QString& Text) {
     const int col = FSortSettings->Column();
     if (col < 0 || col >= AllColCount() || Text.isEmpty()) return -1;

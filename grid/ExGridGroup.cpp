@@ -205,7 +205,7 @@ void TExStringGrid::MoveColumn(int FromIndex, int ToIndex) {
     if (FromIndex < 0 || ToIndex < 0 || FromIndex >= ColCount() || ToIndex >= ColCount()) return;
     if (FColumnOrder.empty()) SetColumnOrder();
     HandleColumnMoved(FromIndex, ToIndex);
-    CellControlsUpdate(false);
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
 }
 
 void TExStringGrid::ResetColumnOrder() {
@@ -228,6 +228,15 @@ void TExStringGrid::ResetColumnOrder() {
 
 void TExStringGrid::InsertCols(int ColIndex, int CCount) {
     if (CCount <= 0 || ColIndex < 0 || ColIndex > TotalColCount()) return;
+    // Only real columns below 512 can be hidden: a hidden one pushed there would lose its flag
+    // while the grid still counted it hidden.
+    for (int c = ColIndex; c < kMaxHideCol; ++c)
+        if (!FVisibleCol[size_t(c)] && int64_t(c) + CCount >= kMaxHideCol)
+            throw EExGridError(QStringLiteral("Cannot insert %1 columns at %2: hidden column %3 would move beyond column %4")
+                                   .arg(CCount)
+                                   .arg(ColIndex)
+                                   .arg(c)
+                                   .arg(kMaxHideCol - 1));
     if (EditorMode()) HideEditor();
     const int d = ColIndex >= TotalColCount() ? ColCount() : DisplColIndex(ColIndex);
     if (FNumHidden == 0) {
@@ -264,6 +273,7 @@ void TExStringGrid::InsertCols(int ColIndex, int CCount) {
         FAllColWidths[size_t(c)] = int16_t(DefaultColWidth());
     }
     rebuildColumnMaps();
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
     RepaintGrid();
 }
 
@@ -304,7 +314,9 @@ void TExStringGrid::RemoveCols(int ColIndex, int CCount) {
         FAllColWidths[size_t(c)] = from < 512 ? FAllColWidths[size_t(from)] : int16_t(DefaultColWidth());
     }
     rebuildColumnMaps();
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
     RepaintGrid();
+    CellsChanged({ColIndex, 0, ColIndex + CCount, RowCount() - 1});
 }
 
 // ---------------------------------------------------------------- rows
@@ -318,7 +330,7 @@ void TExStringGrid::MoveRow(int FromIndex, int ToIndex) {
     if (FromIndex < 0 || ToIndex < 0 || FromIndex >= RowCount() || ToIndex >= RowCount() || FromIndex == ToIndex)
         return;
     HandleRowMoved(FromIndex, ToIndex);
-    CellControlsUpdate(false);
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
     RepaintGrid();
 }
 
@@ -331,7 +343,7 @@ void TExStringGrid::MoveRows(int FromIndex, int ToIndex, int Count) {
     std::vector<int> heights;
     auto records = TakeRowRecords(FromIndex, Count, heights);
     InsertRowRecords(target, std::move(records), heights);
-    CellControlsUpdate(false);
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
     RepaintGrid();
 }
 
@@ -399,16 +411,6 @@ void TExStringGrid::colourCells(int ACol, int ARow, int Which, TColor AColor) {
 void TExStringGrid::SetColors(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 0, AColor); }
 void TExStringGrid::SetColorsTo(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 1, AColor); }
 void TExStringGrid::SetFontColors(int ACol, int ARow, TColor AColor) { colourCells(ACol, ARow, 2, AColor); }
-void TExStringGrid::SetRowColor(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 0, AColor);
-}
-void TExStringGrid::SetRowColorTo(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 1, AColor);
-}
-void TExStringGrid::SetRowFontColor(int ARow, TColor AColor) {
-    for (int c = 0; c < TotalColCount(); ++c) colourCells(c, ARow, 2, AColor);
-}
-
 // A header or summary row in its grouping colours; clNone leaves a colour alone.
 void TExStringGrid::colourGroupRow(int ARow, bool Header) {
     const TGrouping& g = *FGrouping;
@@ -473,6 +475,8 @@ void TExStringGrid::QSort() {
         TakeRowRecords(RowCount() - 1, 1, heights);
         CompactRows(first, int(n));
     }
+    // The controls' rows follow their cells' properties.
+    if (FControlList->Count() > 0) CellControlsUpdate(true);
     RepaintGrid();
 }
 

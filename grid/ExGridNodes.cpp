@@ -4,6 +4,7 @@
 
 #include <QStyle>
 #include <algorithm>
+#include <numeric>
 
 // ---------------------------------------------------------------- rows
 
@@ -27,14 +28,20 @@ void TExStringGrid::InsertDisplayRows(int ARow, int ACount, bool ShiftControls) 
     ARow = std::clamp(ARow, 0, RowCount());
     // A shown footer row stays the last row.
     if (FFloatingFooter->Visible() && ARow == RowCount() && RowCount() > 1) --ARow;
+    if (FSelHidden || Col() >= ColCount() || Row() >= RowCount()) UnHideSelection();
+    const int realAt = ARow < RowCount() ? RealRowIndex(ARow) : TotalRowCount();
     std::vector<plat::TGridStore::TRowRecord> records(static_cast<size_t>(ACount));
     InsertRowRecords(ARow, std::move(records), std::vector<int>(size_t(ACount), DefaultRowHeight()));
     for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()})
         if (ARow < marks->Count())
             for (int i = 0; i < ACount; ++i) marks->Insert(ARow, 0);
-    if (ShiftControls) CellControlsUpdate(false);
+    if (ShiftControls && FControlList->Count() > 0) {
+        shiftControls(realAt, ACount);
+        CellControlsUpdate(false);
+    }
     SetNormalRowCount(RowCount());
     RepaintGrid();
+    if (!IsDestroying()) CellsChanged({0, ARow, ColCount() - 1, ARow + ACount});
 }
 
 void TExStringGrid::shiftHiddenUp(const std::vector<int>& Gone) {
@@ -49,44 +56,196 @@ void TExStringGrid::shiftHiddenUp(const std::vector<int>& Gone) {
     FHiddenUniqueValid = false;
 }
 
+void TExStringGrid::shiftControls(int FromReal, int Delta) {
+    for (int i = 0; i < FControlList->Count(); ++i) {
+        TControlItem* item = FControlList->Control(i);
+        if (item->Y() >= FromReal) item->SetY(item->Y() + Delta);
+    }
+}
+
+void TExStringGrid::dropControlRows(const std::vector<int>& GoneReal) {
+    for (int i = FControlList->Count() - 1; i >= 0; --i) {
+        TControlItem* item = FControlList->Control(i);
+        const auto at = std::lower_bound(GoneReal.begin(), GoneReal.end(), item->Y());
+        if (at != GoneReal.end() && *at == item->Y()) {
+            if (auto* w = qobject_cast<QWidget*>(item->Control())) w->hide();
+            FControlList->RemoveControl(i);
+        } else {
+            item->SetY(item->Y() - int(at - GoneReal.begin()));
+        }
+    }
+}
+
+// Entries of a per-row list at the removed indexes go, the values of the others (row numbers)
+// move up by the removed ones before them.
+void TExStringGrid::dropRowNumbers(TIntList& List, const std::vector<int>& Gone) {
+    std::vector<int> drop;
+    for (int i = 0; i < List.Count(); ++i) {
+        const int v = List.Items(i);
+        const auto at = std::lower_bound(Gone.begin(), Gone.end(), v);
+        if (at != Gone.end() && *at == v)
+            drop.push_back(i);
+        else if (at != Gone.begin())
+            List.SetInteger(i, v - int(at - Gone.begin()));
+    }
+    List.DeleteIndexes(drop);
+}
+
+void TExStringGrid::dropFlags(std::vector<bool>& Flags, const std::vector<int>& Gone) {
+    size_t out = 0, k = 0;
+    for (size_t i = 0; i < Flags.size(); ++i) {
+        if (k < Gone.size() && size_t(Gone[k]) == i) {
+            ++k;
+            continue;
+        }
+        Flags[out++] = Flags[i];
+    }
+    Flags.resize(out);
+}
+
+int TExStringGrid::removeRowList(std::vector<int> Rows) {
+    const int old = RowCount();
+    while (!Rows.empty() && Rows.back() >= old) Rows.pop_back();
+    if (Rows.empty()) return old;
+    // The grid keeps one row: the last one asked for stays, emptied.
+    int keep = -1;
+    if (int(Rows.size()) >= old) {
+        keep = Rows.back();
+        Rows.pop_back();
+    }
+    if (EditorMode()) HideEditor();
+    const int n = int(Rows.size());
+    std::vector<int> reals(Rows.size());
+    for (size_t i = 0; i < Rows.size(); ++i) reals[i] = RealRowIndex(Rows[i]);
+    const int savedRow = Row(), savedTop = TopRow(), savedFixed = FixedRows();
+    const bool saveEntered = FEntered;
+    FEntered = false;
+    BeginUpdate();
+    if (keep >= 0) ClearRows(keep, 1);
+    for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()}) marks->DeleteIndexes(Rows);
+    if (FMouseActions->DisjunctRowSelect()) {
+        const std::vector<int>& byIndex = FMouseActions->RowSelectPersistent() ? reals : Rows;
+        dropFlags(FRowSelect, byIndex);
+        dropRowNumbers(*FSelectedRows, byIndex);
+    }
+    dropControlRows(reals);
+    shiftHiddenUp(reals);
+    std::vector<int> heights;
+    // The records go with their texts, cell properties and graphics.
+    if (Rows.back() - Rows.front() + 1 == n)
+        TakeRowRecords(Rows.front(), n, heights);
+    else
+        TakeRowRecordList(Rows, heights);
+    FMaxRowCount = std::max(0, FMaxRowCount - n);
+    SetNormalRowCount(RowCount());
+    const int limit = RowCount() - FFixedFooters;
+    if (savedRow < limit) {
+        if (!FMouseActions->DisjunctRowSelect()) SetRow(savedRow);
+        SetTopRow(savedTop);
+        FSelHidden = false;
+    } else if (savedFixed < limit) {
+        SetRow(limit - 1);
+        FSelHidden = false;
+    } else {
+        // No normal row is left (the platform lowered the fixed rows to what stayed).
+        HideSelection();
+    }
+    EndUpdate();
+    FEntered = saveEntered;
+    const int k = RowCount() + FixedRows() - VisibleRowCount() - 2;
+    if (TopRow() >= k && RowCount() - VisibleRowCount() - 1 > 0) SetTopRow(k);
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
+    if (FSearchFooter->Visible() && FSearchPanel) FSearchPanel->update();
+    return old;
+}
+
 void TExStringGrid::RemoveDisplayRows(int ARow, int ACount, bool Shift) {
     if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
     int n = std::min(ACount, RowCount() - ARow);
+    if (Shift) {
+        std::vector<int> rows(static_cast<size_t>(n));
+        std::iota(rows.begin(), rows.end(), ARow);
+        removeRowList(std::move(rows));
+        CellsChanged({0, ARow, ColCount() - 1, ARow + n});
+        return;
+    }
     if (n == RowCount()) --n;  // the grid keeps one row
     if (n <= 0) return;
-    std::vector<int> gone;
-    if (Shift) {
-        gone.resize(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) gone[size_t(i)] = RealRowIndex(ARow + i);
-    }
     std::vector<int> heights;
     TakeRowRecords(ARow, n, heights);  // the records and their cell properties go here
     for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()})
         for (int i = std::min(marks->Count(), ARow + n) - 1; i >= ARow; --i) marks->Delete(i);
-    if (Shift) {
-        shiftHiddenUp(gone);
-        CellControlsUpdate(false);
-    }
     SetNormalRowCount(RowCount());
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
+    CellsChanged({0, ARow, ColCount() - 1, ARow + n});
 }
 
-void TExStringGrid::InsertRows(int ARow, int ACount) {
+void TExStringGrid::InsertRows(int ARow, int ACount, bool UpdateCellControls) {
     if (ACount <= 0) return;
     ARow = std::clamp(ARow, 0, RowCount());
-    shiftHidden(RealRowIndex(ARow), ACount);
-    InsertDisplayRows(ARow, ACount, true);
+    shiftHidden(ARow < RowCount() ? RealRowIndex(ARow) : TotalRowCount(), ACount);
+    InsertDisplayRows(ARow, ACount, UpdateCellControls);
 }
 
-void TExStringGrid::RemoveRows(int ARow, int ACount) { RemoveRowsInternal(ARow, ACount); }
+void TExStringGrid::RemoveRows(int ARow, int ACount) {
+    if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
+    const int n = std::min(ACount, RowCount() - ARow);
+    std::vector<int> rows(static_cast<size_t>(n));
+    std::iota(rows.begin(), rows.end(), ARow);
+    removeRowList(std::move(rows));
+    CellsChanged({0, ARow, ColCount() - 1, ARow + n});
+}
+
+void TExStringGrid::RemoveRowsEx(int ARow, int ACount) {
+    if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
+    const int n = std::min(ACount, RowCount() - ARow - (ARow == 0 ? 1 : 0));
+    if (n <= 0) return;
+    if (EditorMode()) HideEditor();
+    const int savedRow = Row(), savedTop = TopRow();
+    // Heights stay with their places, not with the rows.
+    std::vector<int> kept;
+    for (int r = ARow; r < RowCount() - n; ++r) kept.push_back(RowHeights(r));
+    std::vector<int> reals(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) reals[size_t(i)] = RealRowIndex(ARow + i);
+    BeginUpdate();
+    if (FMouseActions->DisjunctRowSelect()) {
+        std::vector<int> rows(static_cast<size_t>(n));
+        std::iota(rows.begin(), rows.end(), ARow);
+        const std::vector<int>& byIndex = FMouseActions->RowSelectPersistent() ? reals : rows;
+        dropFlags(FRowSelect, byIndex);
+        dropRowNumbers(*FSelectedRows, byIndex);
+    }
+    std::vector<int> heights;
+    TakeRowRecords(ARow, n, heights);
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (RowHeights(ARow + int(i)) != kept[i]) SetRowHeights(ARow + int(i), kept[i]);
+    FMaxRowCount = std::max(0, FMaxRowCount - n);
+    SetNormalRowCount(RowCount());
+    if (savedRow < RowCount()) {
+        SetRow(savedRow);
+        SetTopRow(savedTop);
+    } else if (FixedRows() < RowCount()) {
+        SetRow(FixedRows());
+        SetTopRow(FixedRows());
+    }
+    EndUpdate();
+    dropControlRows(reals);
+    shiftHiddenUp(reals);
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
+    CellsChanged({0, ARow, ColCount() - 1, ARow + n});
+}
 
 void TExStringGrid::RemoveRowsInternal(int ARow, int ACount) { RemoveDisplayRows(ARow, ACount, true); }
 
-void TExStringGrid::ClearRows(int ARow, int ACount) {
-    const int last = std::min(ARow + ACount, RowCount());
-    for (int r = std::max(ARow, 0); r < last; ++r)
-        for (int c = 0; c < TotalColCount(); ++c)
-            if (!Cells(c, r).isEmpty()) SetCells(c, r, QString());
+void TExStringGrid::AddRow() {
+    if (FFloatingFooter->Visible()) {
+        InsertRows(RowCount() - 1, 1, true);
+        if (FFloatingFooter->FooterStyle() == fsFixedLastRow) ClearRows(RowCount() - 2, 1);
+    } else {
+        InsertRows(RowCount(), 1, true);
+        ClearRows(RowCount() - 1, 1);
+    }
 }
 
 void TExStringGrid::hideDisplayRows(const std::vector<int>& Rows) {
@@ -96,6 +255,9 @@ void TExStringGrid::hideDisplayRows(const std::vector<int>& Rows) {
     std::vector<int> heights;
     auto records = TakeRowRecordList(Rows, heights);
     keepHidden(std::move(records), heights, reals, reals, false, 0);
+    // The display-row marks go with their rows; the controls keep their real rows and hide.
+    for (TIntList* marks : {FModifiedRows.get(), FEnabledRows.get()}) marks->DeleteIndexes(Rows);
+    if (FControlList->Count() > 0) CellControlsUpdate(false);
     RepaintGrid();
 }
 

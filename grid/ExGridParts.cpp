@@ -282,6 +282,12 @@ void TGridItem::operator delete(void* P, std::size_t Size) noexcept {
     }
 }
 
+void TGridItem::SetItems(const QStringList& Value) {
+    plat::TGridStore::TRowRecord fresh;
+    for (int c = 0; c < Value.size(); ++c) fresh.SetCell(c, Value[c]);
+    FRecord = std::move(fresh);
+}
+
 QStringList TGridItem::Items() const {
     QStringList out;
     for (int c = 0; c < FRecord.TextCount(); ++c) out << FRecord.Cell(c);

@@ -225,6 +225,10 @@ public:
     bool Listed = false;
     // The row's cell texts, one per real column up to the last one written.
     QStringList Items() const;
+    // Writing hands the row over to the item: a record by move, texts into a fresh record; what
+    // the item held before is freed at once (nothing else refers to it).
+    void SetItems(plat::TGridStore::TRowRecord&& Value) { FRecord = std::move(Value); }
+    void SetItems(const QStringList& Value);
     plat::TGridStore::TRowRecord& Record() { return FRecord; }
     const plat::TGridStore::TRowRecord& Record() const { return FRecord; }
 

@@ -431,6 +431,7 @@ void TExStringGrid::ColWidthsChanged() {
     if (IsDesignTime()) FScrollHintWnd->hide();
     TBaseGrid::ColWidthsChanged();
     placeSpecialEditor();
+    if (FControlList && FControlList->Count() > 0) CellControlsUpdate(false);
     FColSizeFlg = true;
     if (!FColSized || FColclicked < 0 || FColclicked >= ColCount()) return;
     const int col = FColclicked;
@@ -460,6 +461,7 @@ void TExStringGrid::RowHeightsChanged() {
     if (IsDesignTime()) FScrollHintWnd->hide();
     TBaseGrid::RowHeightsChanged();
     placeSpecialEditor();
+    if (FControlList && FControlList->Count() > 0) CellControlsUpdate(false);
     if (!FRowSized || FRowclicked < 0 || FRowclicked >= RowCount()) return;
     if (GridState() == plat::gsRowSizing) return;
     const int row = FRowclicked;

@@ -22,7 +22,10 @@ void TExStringGrid::HandleChangeScale(int M, int D) {
     FFixedRowHeight = mulDiv(FFixedRowHeight, M, D);
     for (int c = 0; c < ColCount(); ++c) SetColWidths(c, mulDiv(ColWidths(c), M, D));
     for (int r = 0; r < RowCount(); ++r) SetRowHeights(r, mulDiv(RowHeights(r), M, D));
-    for (plat::TFont* f : {&Font(), &FFixedFont, &FActiveCellFont}) f->SetSize(mulDiv(f->Size(), M, D));
+    Font().SetSize(mulDiv(Font().Size(), M, D));
+    // The fixed and active-cell fonts follow only at run time.
+    if (!IsDesignTime())
+        for (plat::TFont* f : {&FFixedFont, &FActiveCellFont}) f->SetSize(mulDiv(f->Size(), M, D));
     EndUpdate();
 }
 

@@ -69,12 +69,34 @@ private:
 
 }  // namespace
 
-void InstallGridMoveHook() {
+static GridMoveHook*& moveHook() {
     static GridMoveHook* hook = nullptr;
+    return hook;
+}
+
+void InstallGridMoveHook() {
+    GridMoveHook*& hook = moveHook();
     if (hook || !qApp) return;
     hook = new GridMoveHook;
     hook->setParent(qApp);
     qApp->installEventFilter(hook);
+    qAddPostRoutine(FinalizeGridUnit);
+}
+
+bool GridMoveHookInstalled() { return moveHook() != nullptr; }
+
+void FinalizeGridUnit() {
+    if (GridMoveHook*& hook = moveHook()) {
+        if (qApp) qApp->removeEventFilter(hook);
+        delete hook;
+        hook = nullptr;
+    }
+    GridHintFontName().clear();
+}
+
+QString& GridHintFontName() {
+    static QString name;
+    return name;
 }
 
 TExStringGrid* FocusWindowGrid() { return focusGrid().data(); }

@@ -52,6 +52,13 @@ void InstallGridMoveHook();
 // destroyed while registered reads as none.
 TExStringGrid* FocusWindowGrid();
 void SetFocusWindowGrid(TExStringGrid* Grid);
+bool GridMoveHookInstalled();
+// The unit's end, run once as the application object goes (and callable before): the watcher
+// leaves the application and is forgotten, so a later application installs its own, and the hint
+// font name is cleared. There is no OLE to shut down here.
+void FinalizeGridUnit();
+// The font name wide-encoded hints are measured and drawn in; the grid records its own.
+QString& GridHintFontName();
 
 // ---------------------------------------------------------------------------------------------------
 

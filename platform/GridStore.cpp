@@ -637,6 +637,21 @@ int TGridStore::TRowRecord::TextCount() const {
     return rec_ ? rec_->size : 0;
 }
 
+void TGridStore::TRowRecord::SwapColumns(int a, int b) {
+    if (a < 0 || b < 0 || a == b) return;
+    QString ta = Cell(a), tb = Cell(b);
+    SetCell(a, std::move(tb));
+    SetCell(b, std::move(ta));
+    if (!rec_) return;
+    Objects& o = rec_->objs;
+    bool moved = false;
+    for (size_t i = 0; i < o.size(); ++i) {
+        if (o.col(i) == a) o.setCol(i, b), moved = true;
+        else if (o.col(i) == b) o.setCol(i, a), moved = true;
+    }
+    if (moved) o.sortByCol();
+}
+
 void TGridStore::TRowRecord::SetCell(int col, QString text) {
     if (col < 0) return;
     if (isNumber(rec_.get())) makeNumberRecord(rec_, nullptr, col + 1);

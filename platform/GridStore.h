@@ -52,6 +52,8 @@ public:
         int TextCount() const;
         // Writes a text of the record while it is out of the store (col 0 or more).
         void SetCell(int col, QString text);
+        // Two columns of the record exchange their texts and objects.
+        void SwapColumns(int a, int b);
 
     private:
         friend class TGridStore;
@@ -90,6 +92,8 @@ public:
     std::unique_ptr<TGridObject> TakeObject(int col, int row);
 
     void MoveRow(int from, int to);
+    // Two rows exchange their records; nothing is copied.
+    void SwapRows(int a, int b) { std::swap(rows_[size_t(a)], rows_[size_t(b)]); }
     void InsertRow(int row);
     void DeleteRow(int row);
     // Takes rows row .. row + count - 1 out, the rows below moving up, in one pass.

@@ -347,6 +347,20 @@ void TStringGrid::MoveRow(int from, int to) {
     layoutChanged();
 }
 
+void TStringGrid::SwapRowRecords(int a, int b) {
+    if (a < 0 || b < 0 || a >= RowCount() || b >= RowCount()) throw EInvalidGridOperation(kIndexError);
+    if (a == b) return;
+    store_.SwapRows(a, b);
+    const int ha = rows_.Size(a), hb = rows_.Size(b);
+    if (ha != hb) {
+        rows_.SetSize(a, hb);
+        rows_.SetSize(b, ha);
+        layoutChanged();
+    } else {
+        InvalidateGrid();
+    }
+}
+
 void TStringGrid::MoveColumn(int from, int to) {
     if (from < 0 || to < 0 || from >= ColCount() || to >= ColCount()) throw EInvalidGridOperation(kIndexError);
     if (from == to) return;

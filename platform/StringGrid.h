@@ -152,6 +152,8 @@ public:
     std::unique_ptr<TGridObject> TakeObjects(int col, int row);
     // Texts, objects and sizes move with their row or column.
     void MoveRow(int from, int to);
+    // Two rows exchange their records (texts, objects) and heights; the current cell stays.
+    void SwapRowRecords(int a, int b);
     // The rows' records moved into memory in row order (see TGridStore::Compact); nothing visible
     // changes.
     void CompactRows(int row, int count) { store_.Compact(row, count); }

@@ -488,14 +488,15 @@ TEST(ExGridColours, RowAndCellColoursAndNoneClears) {
     g.SetRowColor(1, plat::clRed);
     g.SetRowColorTo(1, plat::clBlue);
     g.SetRowFontColor(1, plat::clGreen);
-    for (int c = 0; c < 3; ++c) {
+    EXPECT_FALSE(g.CellHasProperties(0, 1)) << "the row colours start after the fixed columns";
+    for (int c = g.FixedCols(); c < 3; ++c) {
         ASSERT_TRUE(g.CellHasProperties(c, 1));
         EXPECT_EQ(g.GridObjects(c, 1)->BrushColor(), plat::clRed);
         EXPECT_EQ(g.GridObjects(c, 1)->BrushColorTo(), plat::clBlue);
         EXPECT_EQ(g.GridObjects(c, 1)->FontColor(), plat::clGreen);
     }
     g.SetRowColor(1, plat::clNone);
-    EXPECT_EQ(g.GridObjects(2, 1)->BrushColor(), plat::clNone);
+    EXPECT_FALSE(g.CellHasProperties(2, 1)) << "a plain cell loses its whole properties";
     g.SetColors(2, 2, plat::clNone);
     EXPECT_FALSE(g.CellHasProperties(2, 2)) << "clearing creates nothing";
     g.SetColors(2, 2, plat::clYellow);
