@@ -26,6 +26,16 @@ struct FlagScope {
     ~FlagScope() { flag = old; }
 };
 
+// Turns one navigation setting off for a scope and gives it back after, also on an exception.
+template <auto Get, auto Set>
+struct NavigationOff {
+    TNavigation& nav;
+    bool was;
+    explicit NavigationOff(TNavigation& n) : nav(n), was((n.*Get)()) { (n.*Set)(false); }
+    ~NavigationOff() { (nav.*Set)(was); }
+};
+using AdvanceOnEnterOff = NavigationOff<&TNavigation::AdvanceOnEnter, &TNavigation::SetAdvanceOnEnter>;
+
 }  // namespace
 
 bool TExStringGrid::isTextKind(TEditorType Kind) {
@@ -443,13 +453,7 @@ void TExStringGrid::DoneInplaceEdit(uint16_t Key, plat::TShiftState Shift) {
         KeyDown(k, Shift);
     }
     // No editor reopens on the focus the grid takes here; the Enter advance opens its own.
-    const bool always = FNavigation->AlwaysEdit();
-    FNavigation->SetAlwaysEdit(false);
-    struct Restore {
-        TNavigation& nav;
-        bool always;
-        ~Restore() { nav.SetAlwaysEdit(always); }
-    } restore{*FNavigation, always};
+    NavigationOff<&TNavigation::AlwaysEdit, &TNavigation::SetAlwaysEdit> noAlwaysEdit(*FNavigation);
     if (isVisible()) viewport()->setFocus(Qt::OtherFocusReason);
     if (Key == plat::VK_RETURN) AdvanceAfterEdit(Col(), Row(), false, false, true, true, false);
 }
@@ -563,13 +567,7 @@ bool TExStringGrid::ValidateCell(const QString& NewValue) {
             const bool changed = NewValue != FOldCellText;
             // No advance from inside the handler: a handler that moves the cursor with Enter keys
             // would leave the edited cell.
-            const bool advance = FNavigation->AdvanceOnEnter();
-            FNavigation->SetAdvanceOnEnter(false);
-            struct Restore {
-                TNavigation& nav;
-                bool advance;
-                ~Restore() { nav.SetAdvanceOnEnter(advance); }
-            } restore{*FNavigation, advance};
+            AdvanceOnEnterOff noAdvance(*FNavigation);
             QString value = NewValue;
             if (FCellChecker && FCellChecker->AutoCorrect) value = FCellChecker->Correct(aCol, aRow, value);
             if (OnCellValidate) OnCellValidate(this, aCol, aRow, value, valid);
@@ -620,13 +618,7 @@ bool TExStringGrid::ValidateCellWide(const QString& NewValue) {
         FNewCellText = NewValue;
         if (inside && (NewValue != FOldCellTextWide || FAlwaysValidate)) {
             const bool changed = NewValue != FOldCellTextWide;
-            const bool advance = FNavigation->AdvanceOnEnter();
-            FNavigation->SetAdvanceOnEnter(false);
-            struct Restore {
-                TNavigation& nav;
-                bool advance;
-                ~Restore() { nav.SetAdvanceOnEnter(advance); }
-            } restore{*FNavigation, advance};
+            AdvanceOnEnterOff noAdvance(*FNavigation);
             QString value = NewValue;
             RecalcFooterColumn(aCol);
             if (OnCellValidateWide) OnCellValidateWide(this, aCol, aRow, value, valid);
